@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavrin needs to build, run and test.
+# Idempotent and non-interactive: installs only what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build ccache lld pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-httpserver-dev
+  qcoro-qt6-dev qtkeychain-qt6-dev libplist++-dev libplist-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgl-dev fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

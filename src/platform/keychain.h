@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+namespace tavrin {
+
+enum class KeychainStatus { ok, notFound, failed };
+
+struct KeychainResult {
+    KeychainStatus status = KeychainStatus::failed;
+    QByteArray data;  // the secret, for a successful read
+    QString message;  // what went wrong, for `failed`
+    bool ok() const { return status == KeychainStatus::ok; }
+};
+
+// Generic-password items, by service and account. Calls never block the
+// main thread: they complete asynchronously.
+class Keychain : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual QCoro::Task<KeychainResult> read(QString service, QString account) = 0;
+    // Updates the item, or adds it when missing.
+    virtual QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) = 0;
+    // Removing a missing item is not a failure (status `notFound`).
+    virtual QCoro::Task<KeychainResult> remove(QString service, QString account) = 0;
+};
+
+} // namespace tavrin

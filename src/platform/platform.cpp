@@ -1,0 +1,26 @@
+#include "platform/platform.h"
+
+#include <QtGlobal>
+
+namespace tavrin {
+
+namespace {
+Platform g_platform;
+bool g_installed = false;
+} // namespace
+
+Platform& Platform::current()
+{
+    Q_ASSERT_X(g_installed, "Platform::current", "no platform installed");
+    return g_platform;
+}
+
+void Platform::install(const Platform& services)
+{
+    g_platform = services;
+    g_installed = true;
+}
+
+bool Platform::isInstalled() { return g_installed; }
+
+} // namespace tavrin

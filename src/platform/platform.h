@@ -1,0 +1,34 @@
+#pragma once
+
+namespace tavrin {
+
+class Accessibility;
+class WindowServer;
+class Screens;
+class Workspace;
+class HotKeys;
+class EventMonitors;
+class Defaults;
+class Keychain;
+class Clock;
+
+// The services the system runs on. One set is installed at start-up (the
+// simulated desktop, or a real backend) and read through `current()`; the
+// backend that made the services owns them.
+struct Platform {
+    Accessibility* accessibility = nullptr;
+    WindowServer* windowServer = nullptr;
+    Screens* screens = nullptr;
+    Workspace* workspace = nullptr;
+    HotKeys* hotKeys = nullptr;
+    EventMonitors* eventMonitors = nullptr;
+    Defaults* defaults = nullptr;
+    Keychain* keychain = nullptr;
+    Clock* clock = nullptr;
+
+    static Platform& current();
+    static void install(const Platform& services);
+    static bool isInstalled();
+};
+
+} // namespace tavrin

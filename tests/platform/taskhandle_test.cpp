@@ -1,0 +1,61 @@
+#include "platform/taskhandle.h"
+
+#include <gtest/gtest.h>
+#include <coroutine>
+
+using namespace tavrin;
+
+namespace {
+// A hand-driven suspension point. (QCoro copies an awaited lvalue, so the
+// awaiter refers back to the gate.)
+struct Gate {
+    struct Awaiter {
+        Gate* gate;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> h) { gate->waiting = h; }
+        void await_resume() const noexcept {}
+    };
+    std::coroutine_handle<> waiting;
+    Awaiter wait() { return {this}; }
+    void open()
+    {
+        auto h = std::exchange(waiting, {});
+        if (h)
+            h.resume();
+    }
+};
+} // namespace
+
+TEST(TaskHandle, StartCancelsThePreviousTaskReplaceDoesNot)
+{
+    TaskHandle handle;
+    Gate first, second, third;
+    bool firstSawCancel = false, secondSawCancel = true, thirdSawCancel = true;
+
+    handle.start([&](CancelToken t) -> QCoro::Task<> { co_await first.wait(); firstSawCancel = t.isCancelled(); });
+    handle.start([&](CancelToken t) -> QCoro::Task<> { co_await second.wait(); secondSawCancel = t.isCancelled(); });
+    handle.replace([&](CancelToken t) -> QCoro::Task<> { co_await third.wait(); thirdSawCancel = t.isCancelled(); });
+    EXPECT_TRUE(handle.isRunning());
+
+    first.open();
+    second.open();
+    EXPECT_TRUE(firstSawCancel);
+    EXPECT_FALSE(secondSawCancel); // replaced, not cancelled
+    EXPECT_TRUE(handle.isRunning());
+
+    third.open();
+    EXPECT_FALSE(thirdSawCancel);
+    EXPECT_FALSE(handle.isRunning());
+}
+
+TEST(TaskHandle, CancelReachesTheRunningTaskAndForgetsIt)
+{
+    TaskHandle handle;
+    Gate gate;
+    bool sawCancel = false;
+    handle.start([&](CancelToken t) -> QCoro::Task<> { co_await gate.wait(); sawCancel = t.isCancelled(); });
+    handle.cancel();
+    EXPECT_FALSE(handle.isRunning());
+    gate.open();
+    EXPECT_TRUE(sawCancel);
+}
