@@ -1,0 +1,412 @@
+#include "platform/x11/x11accessibility.h"
+
+#include <cerrno>
+#include <csignal>
+
+namespace tavrin {
+
+namespace {
+constexpr double kFrameTolerance = 0.5;
+
+bool isConfigureOf(const xcb_generic_event_t& ev, xcb_window_t a, xcb_window_t b)
+{
+    const int type = ev.response_type & 0x7f;
+    if (type == XCB_CONFIGURE_NOTIFY) {
+        const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(ev);
+        return c.window == a || (b && c.window == b);
+    }
+    if (type == XCB_DESTROY_NOTIFY)
+        return reinterpret_cast<const xcb_destroy_notify_event_t&>(ev).window == a;
+    return false;
+}
+
+bool isPropertyOf(const xcb_generic_event_t& ev, xcb_window_t window, std::initializer_list<xcb_atom_t> atoms)
+{
+    if ((ev.response_type & 0x7f) == XCB_DESTROY_NOTIFY)
+        return reinterpret_cast<const xcb_destroy_notify_event_t&>(ev).window == window;
+    if ((ev.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+        return false;
+    const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+    return p.window == window && std::find(atoms.begin(), atoms.end(), p.atom) != atoms.end();
+}
+} // namespace
+
+X11Accessibility::X11Accessibility(X11Windows& windows, QObject* parent)
+    : Accessibility(parent), windows_(windows), conn_(windows.connection())
+{
+    // A window that changes shows that its application answers again.
+    connect(&windows_, &X11Windows::windowChanged, this,
+            [this](xcb_window_t id) { slow_.remove(windows_.knownPid(id)); });
+}
+
+bool X11Accessibility::isTrusted(bool) { return true; }
+
+AXElement X11Accessibility::applicationElement(int pid) { return {pid, 0}; }
+
+AXElement X11Accessibility::systemWideElement() { return {AXElement::kSystemWidePid, 0}; }
+
+double X11Accessibility::timeoutFor(int pid) const { return timeouts_.value(pid, defaultTimeout_); }
+
+void X11Accessibility::setMessagingTimeout(const AXElement& element, double seconds)
+{
+    if (element.isSystemWide())
+        defaultTimeout_ = seconds > 0 ? seconds : kDefaultTimeout;
+    else if (element.pid > 0 && seconds > 0)
+        timeouts_.insert(element.pid, seconds);
+    else if (element.pid > 0)
+        timeouts_.remove(element.pid);
+}
+
+bool X11Accessibility::processExists(int pid) const { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
+
+X11Accessibility::WindowRead X11Accessibility::readWindow(const AXElement& e, unsigned needs)
+{
+    WindowRead r;
+    auto info = windows_.readOne(windowOf(e), needs, timeoutFor(e.pid));
+    if (!info)
+        r.error = AXError::cannotComplete;
+    else if (!info->exists || info->pid != e.pid)
+        r.error = AXError::invalidElement;
+    else
+        r.info = std::move(*info);
+    return r;
+}
+
+AXResult X11Accessibility::attribute(const AXElement& element, const QString& name)
+{
+    if (!element.isValid())
+        return {AXError::invalidElement, {}};
+    if (element.isSystemWide())
+        return name == ax::Role ? AXResult{AXError::success, QStringLiteral("AXSystemWide")}
+                                : AXResult{AXError::attributeUnsupported, {}};
+    if (element.isApplication())
+        return applicationAttribute(element, name);
+    if (isCloseButton(element)) {
+        const WindowRead w = readWindow(element, 0);
+        if (w.error != AXError::success)
+            return {w.error, {}};
+        return name == ax::Role ? AXResult{AXError::success, QStringLiteral("AXButton")}
+                                : AXResult{AXError::attributeUnsupported, {}};
+    }
+    return windowAttribute(element, name);
+}
+
+AXResult X11Accessibility::applicationAttribute(const AXElement& e, const QString& name)
+{
+    if (!processExists(e.pid))
+        return {AXError::invalidElement, {}};
+    if (name == ax::Role)
+        return {AXError::success, QStringLiteral("AXApplication")};
+    if (name == ax::EnhancedUserInterface)
+        return {AXError::success, enhancedUserInterface_.value(e.pid, false)};
+    if (name != ax::Windows && name != ax::FocusedWindow && name != ax::Title)
+        return {AXError::attributeUnsupported, {}};
+
+    const double timeout = timeoutFor(e.pid);
+    auto ids = windows_.frontToBack(timeout);
+    std::optional<xcb_window_t> active = ids ? windows_.activeWindow(timeout) : std::nullopt;
+    auto infos = active ? windows_.read(*ids, X11Windows::needState | X11Windows::needClass, timeout) : std::nullopt;
+    if (!infos)
+        return {AXError::cannotComplete, {}};
+    std::vector<const X11WindowInfo*> own;
+    for (const X11WindowInfo& w : *infos)
+        if (w.exists && w.pid == e.pid)
+            own.push_back(&w);
+
+    if (name == ax::Title) {
+        if (own.empty())
+            return {AXError::noValue, {}};
+        return {AXError::success, windows_.application(*own.front()).name};
+    }
+    if (name == ax::Windows) {
+        std::vector<AXElement> out;
+        for (const X11WindowInfo* w : own)
+            out.push_back({e.pid, w->id});
+        return {AXError::success, out};
+    }
+    // The focused window: the active one when it is this application's, else
+    // its frontmost window that is not minimised.
+    for (const X11WindowInfo* w : own)
+        if (w->id == *active)
+            return {AXError::success, AXElement{e.pid, w->id}};
+    for (const X11WindowInfo* w : own)
+        if (!w->hidden)
+            return {AXError::success, AXElement{e.pid, w->id}};
+    return {AXError::noValue, {}};
+}
+
+AXResult X11Accessibility::windowAttribute(const AXElement& e, const QString& name)
+{
+    unsigned needs = 0;
+    if (name == ax::Position || name == ax::Size)
+        needs = X11Windows::needFrame;
+    else if (name == ax::Title)
+        needs = X11Windows::needTitle;
+    else if (name == ax::Subrole)
+        needs = X11Windows::needKind;
+    else if (name == ax::Minimized || name == ax::FullScreen)
+        needs = X11Windows::needState;
+    const WindowRead w = readWindow(e, needs);
+    if (w.error != AXError::success)
+        return {w.error, {}};
+    const X11WindowInfo& i = w.info;
+    if (name == ax::Position)
+        return {AXError::success, Point{i.frame.x, i.frame.y}};
+    if (name == ax::Size)
+        return {AXError::success, Size{i.frame.width, i.frame.height}};
+    if (name == ax::Title)
+        return {AXError::success, i.title};
+    if (name == ax::Role)
+        return {AXError::success, ax::WindowRole};
+    if (name == ax::Subrole)
+        return {AXError::success, X11Windows::isStandard(i, *conn_.ewmh()) ? ax::StandardWindow : ax::DialogSubrole};
+    if (name == ax::Minimized)
+        return {AXError::success, i.hidden};
+    if (name == ax::FullScreen)
+        return {AXError::success, i.fullScreen};
+    if (name == ax::CloseButton)
+        return {AXError::success, AXElement{e.pid, e.token | kCloseButtonBit}};
+    if (name == ax::Document)
+        return {AXError::noValue, {}};
+    return {AXError::attributeUnsupported, {}};
+}
+
+AXError X11Accessibility::setAttribute(const AXElement& element, const QString& name, const AXValue& value)
+{
+    if (!element.isValid())
+        return AXError::invalidElement;
+    if (element.isApplication()) {
+        if (name != ax::EnhancedUserInterface)
+            return AXError::attributeUnsupported;
+        if (!processExists(element.pid))
+            return AXError::invalidElement;
+        const bool* on = std::get_if<bool>(&value);
+        if (!on)
+            return AXError::illegalArgument;
+        // Nothing on this desktop corresponds: kept so that it reads back.
+        enhancedUserInterface_.insert(element.pid, *on);
+        return AXError::success;
+    }
+    if (!isWindow(element))
+        return AXError::attributeUnsupported;
+    if (name == ax::Position) {
+        const Point* p = std::get_if<Point>(&value);
+        return p ? setFrame(element, *p, std::nullopt) : AXError::illegalArgument;
+    }
+    if (name == ax::Size) {
+        const Size* s = std::get_if<Size>(&value);
+        return s ? setFrame(element, std::nullopt, *s) : AXError::illegalArgument;
+    }
+    if (name == ax::Minimized || name == ax::FullScreen) {
+        const bool* on = std::get_if<bool>(&value);
+        if (!on)
+            return AXError::illegalArgument;
+        return name == ax::Minimized ? setMinimized(element, *on) : setFullScreen(element, *on);
+    }
+    return AXError::attributeUnsupported;
+}
+
+AXError X11Accessibility::performAction(const AXElement& element, const QString& action)
+{
+    if (!element.isValid())
+        return AXError::invalidElement;
+    if (isCloseButton(element) && action == ax::Press) {
+        const WindowRead w = readWindow(element, 0);
+        if (w.error != AXError::success)
+            return w.error;
+        // The client decides whether it closes (it may ask about unsaved work).
+        windows_.close(windowOf(element));
+        return AXError::success;
+    }
+    if (isWindow(element) && action == ax::Raise)
+        return raise(element);
+    return AXError::actionUnsupported;
+}
+
+AXError X11Accessibility::await(int pid, const std::function<bool(const xcb_generic_event_t&)>& relevant,
+                                const std::function<std::optional<AXError>()>& done)
+{
+    if (slow_.contains(pid))
+        return AXError::cannotComplete;
+    const double deadline = X11Connection::steadyNow() + timeoutFor(pid);
+    for (;;) {
+        if (auto r = done())
+            return *r;
+        const double left = deadline - X11Connection::steadyNow();
+        if (left <= 0 || !conn_.waitForEvent(relevant, left))
+            break;
+    }
+    if (auto r = done())
+        return *r;
+    slow_.insert(pid);
+    return AXError::cannotComplete;
+}
+
+AXError X11Accessibility::setFrame(const AXElement& e, std::optional<Point> origin, std::optional<Size> size)
+{
+    const unsigned needs = X11Windows::needFrame | X11Windows::needState | X11Windows::needHints;
+    WindowRead w = readWindow(e, needs);
+    if (w.error != AXError::success)
+        return w.error;
+    const xcb_window_t id = windowOf(e);
+    const auto& ewmh = *conn_.ewmh();
+    if (w.info.fullScreen)
+        return AXError::cannotComplete;
+    if (w.info.maximizedVert || w.info.maximizedHorz) {
+        // A maximised window keeps its maximised frame: let go of it first.
+        windows_.changeState(id, false, ewmh._NET_WM_STATE_MAXIMIZED_VERT, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
+        const AXError cleared = await(
+            e.pid, [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {ewmh._NET_WM_STATE}); },
+            [&]() -> std::optional<AXError> {
+                w = readWindow(e, needs);
+                if (w.error != AXError::success)
+                    return w.error;
+                if (!w.info.maximizedVert && !w.info.maximizedHorz)
+                    return AXError::success;
+                return std::nullopt;
+            });
+        if (cleared != AXError::success)
+            return cleared;
+    }
+
+    const X11WindowInfo& before = w.info;
+    const double decoW = before.frame.width - before.client.width;
+    const double decoH = before.frame.height - before.client.height;
+    const Size client = size ? before.hints.constrain({size->width - decoW, size->height - decoH})
+                             : Size{before.client.width, before.client.height};
+    const Rect expected(origin ? *origin : before.frame.origin(), Size{client.width + decoW, client.height + decoH});
+    const Rect wanted(origin ? Point{std::round(origin->x), std::round(origin->y)} : expected.origin(),
+                      expected.size());
+    if (before.frame.near(wanted, kFrameTolerance))
+        return AXError::success;
+
+    windows_.moveResize(id, origin, size ? std::optional<Size>(client) : std::nullopt);
+    if (slow_.contains(e.pid))
+        return AXError::cannotComplete;
+
+    // Wait for the window to stand where the manager puts it: where asked,
+    // or — once it has moved elsewhere — where it settles.
+    const xcb_window_t frame = windows_.frameOf(id);
+    const double deadline = X11Connection::steadyNow() + timeoutFor(e.pid);
+    Rect last = before.frame;
+    double settleBy = 0;
+    for (;;) {
+        const double now = X11Connection::steadyNow();
+        const double until = settleBy ? std::min(settleBy, deadline) : deadline;
+        if (now >= until || !conn_.waitForEvent([&](const xcb_generic_event_t& ev) { return isConfigureOf(ev, id, frame); },
+                                                until - now))
+            break;
+        const WindowRead now2 = readWindow(e, X11Windows::needFrame);
+        if (now2.error != AXError::success)
+            return now2.error;
+        if (now2.info.frame.near(wanted, kFrameTolerance))
+            return AXError::success;
+        if (!now2.info.frame.near(last, kFrameTolerance)) {
+            last = now2.info.frame;
+            settleBy = X11Connection::steadyNow() + kSettleTime;
+        }
+    }
+    if (!last.near(before.frame, kFrameTolerance))
+        return AXError::success; // the manager placed it its own way
+    slow_.insert(e.pid);
+    return AXError::cannotComplete;
+}
+
+AXError X11Accessibility::setMinimized(const AXElement& e, bool minimized)
+{
+    const WindowRead w = readWindow(e, X11Windows::needState);
+    if (w.error != AXError::success)
+        return w.error;
+    if (w.info.hidden == minimized)
+        return AXError::success;
+    const xcb_window_t id = windowOf(e);
+    if (minimized)
+        windows_.minimize(id);
+    else
+        windows_.activate(id); // restores and brings it forward
+    const xcb_atom_t state = conn_.ewmh()->_NET_WM_STATE;
+    return await(
+        e.pid, [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {state, conn_.atoms().wmState}); },
+        [&]() -> std::optional<AXError> {
+            const WindowRead now = readWindow(e, X11Windows::needState);
+            if (now.error != AXError::success)
+                return now.error;
+            return now.info.hidden == minimized ? std::optional(AXError::success) : std::nullopt;
+        });
+}
+
+AXError X11Accessibility::setFullScreen(const AXElement& e, bool fullScreen)
+{
+    const WindowRead w = readWindow(e, X11Windows::needState);
+    if (w.error != AXError::success)
+        return w.error;
+    if (w.info.fullScreen == fullScreen)
+        return AXError::success;
+    const xcb_window_t id = windowOf(e);
+    const xcb_atom_t state = conn_.ewmh()->_NET_WM_STATE;
+    windows_.changeState(id, fullScreen, conn_.ewmh()->_NET_WM_STATE_FULLSCREEN);
+    return await(
+        e.pid, [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {state}); },
+        [&]() -> std::optional<AXError> {
+            const WindowRead now = readWindow(e, X11Windows::needState);
+            if (now.error != AXError::success)
+                return now.error;
+            return now.info.fullScreen == fullScreen ? std::optional(AXError::success) : std::nullopt;
+        });
+}
+
+AXError X11Accessibility::raise(const AXElement& e)
+{
+    const WindowRead w = readWindow(e, 0);
+    if (w.error != AXError::success)
+        return w.error;
+    const xcb_window_t id = windowOf(e);
+    const double timeout = timeoutFor(e.pid);
+    const auto active = windows_.activeWindow(timeout);
+    if (!active)
+        return AXError::cannotComplete;
+    if (*active == id)
+        return AXError::success;
+    windows_.activate(id);
+    const auto& ewmh = *conn_.ewmh();
+    const xcb_window_t root = conn_.root();
+    return await(
+        e.pid,
+        [&](const xcb_generic_event_t& ev) {
+            return isPropertyOf(ev, root, {ewmh._NET_ACTIVE_WINDOW, ewmh._NET_CLIENT_LIST_STACKING});
+        },
+        // Raised: active, or on top for clients that take no focus.
+        [&]() -> std::optional<AXError> {
+            const auto nowActive = windows_.activeWindow(timeout);
+            const auto order = nowActive ? windows_.frontToBack(timeout) : std::nullopt;
+            if (!order)
+                return AXError::cannotComplete;
+            if (*nowActive == id || (!order->empty() && order->front() == id))
+                return AXError::success;
+            return std::nullopt;
+        });
+}
+
+AXResult X11Accessibility::elementAtPosition(const AXElement& root, Point point)
+{
+    if (!root.isValid() || (!root.isSystemWide() && !root.isApplication()))
+        return {AXError::illegalArgument, {}};
+    const double timeout = root.isSystemWide() ? defaultTimeout_ : timeoutFor(root.pid);
+    const std::uint32_t desktop = windows_.currentDesktop(timeout);
+    auto ids = windows_.frontToBack(timeout);
+    auto infos = ids ? windows_.read(*ids, X11Windows::needFrame | X11Windows::needState, timeout) : std::nullopt;
+    if (!infos)
+        return {AXError::cannotComplete, {}};
+    for (const X11WindowInfo& w : *infos) {
+        if (!w.exists || w.hidden || (w.desktop != desktop && w.desktop != 0xFFFFFFFF))
+            continue;
+        if (!w.frame.contains(point))
+            continue;
+        if (root.isApplication() && w.pid != root.pid)
+            return {AXError::noValue, {}};
+        return {AXError::success, AXElement{w.pid, w.id}};
+    }
+    return {AXError::noValue, {}};
+}
+
+} // namespace tavrin

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/accessibility.h"
+#include "platform/x11/x11windows.h"
+
+#include <QHash>
+#include <QSet>
+#include <functional>
+
+namespace tavrin {
+
+// Accessibility on an EWMH window manager. An application element is a
+// process; a window element is its pid with the client window as token; a
+// window's close button is the window's token with kCloseButtonBit set.
+//
+// Frames are the outer frames (decoration included) in root coordinates.
+// Changes are asked of the window manager and then awaited until the window
+// stands where the manager will put it, at most the application's messaging
+// time-out. An application whose window did not answer in time is not waited
+// for again — its calls fail at once with `cannotComplete` — until one of its
+// windows shows a change.
+class X11Accessibility : public Accessibility {
+    Q_OBJECT
+public:
+    static constexpr std::uint64_t kCloseButtonBit = 1ull << 32;
+    static constexpr double kDefaultTimeout = 1.0;
+    // After the manager has moved a window somewhere else than asked (a size
+    // it does not allow), how long to wait for it to settle.
+    static constexpr double kSettleTime = 0.05;
+
+    explicit X11Accessibility(X11Windows& windows, QObject* parent = nullptr);
+
+    bool isTrusted(bool prompt = false) override;
+    AXElement applicationElement(int pid) override;
+    AXElement systemWideElement() override;
+    AXResult attribute(const AXElement& element, const QString& name) override;
+    AXError setAttribute(const AXElement& element, const QString& name, const AXValue& value) override;
+    AXError performAction(const AXElement& element, const QString& action) override;
+    AXResult elementAtPosition(const AXElement& root, Point point) override;
+    void setMessagingTimeout(const AXElement& element, double seconds) override;
+
+    double timeoutFor(int pid) const;
+
+private:
+    struct WindowRead {
+        AXError error = AXError::success;
+        X11WindowInfo info;
+    };
+    static xcb_window_t windowOf(const AXElement& e) { return xcb_window_t(e.token & 0xffffffffu); }
+    static bool isWindow(const AXElement& e) { return e.pid > 0 && e.token && !(e.token & kCloseButtonBit); }
+    static bool isCloseButton(const AXElement& e) { return e.pid > 0 && (e.token & kCloseButtonBit); }
+
+    WindowRead readWindow(const AXElement& e, unsigned needs);
+    AXResult applicationAttribute(const AXElement& e, const QString& name);
+    AXResult windowAttribute(const AXElement& e, const QString& name);
+    AXError setFrame(const AXElement& e, std::optional<Point> origin, std::optional<Size> size);
+    AXError setMinimized(const AXElement& e, bool minimized);
+    AXError setFullScreen(const AXElement& e, bool fullScreen);
+    AXError raise(const AXElement& e);
+    // Waits until `done` holds, re-checking after each event `relevant`
+    // accepts; false after the application's time-out (and marks it slow).
+    AXError await(int pid, const std::function<bool(const xcb_generic_event_t&)>& relevant,
+                  const std::function<std::optional<AXError>()>& done);
+    bool processExists(int pid) const;
+
+    X11Windows& windows_;
+    X11Connection& conn_;
+    double defaultTimeout_ = kDefaultTimeout;
+    QHash<int, double> timeouts_;
+    QSet<int> slow_;
+    QHash<int, bool> enhancedUserInterface_;
+};
+
+} // namespace tavrin

@@ -1,0 +1,307 @@
+#include "platform/x11/x11connection.h"
+
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+#include <xcb/randr.h>
+#include <xcb/xcbext.h>
+#include <xcb/xinput.h>
+
+namespace tavrin {
+
+// I/O deadlines are real time by nature: they bound how long the main thread
+// waits on the server's socket, whatever clock the rest of the system runs on.
+double X11Connection::steadyNow()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::unique_ptr<X11Connection> X11Connection::open(const QString& display, QString* error)
+{
+    std::unique_ptr<X11Connection> c(new X11Connection);
+    if (!c->init(display, error))
+        return nullptr;
+    return c;
+}
+
+bool X11Connection::init(const QString& display, QString* error)
+{
+    const QByteArray name = display.toLocal8Bit();
+    conn_ = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &screenNumber_);
+    const QString shown = name.isEmpty() ? qEnvironmentVariable("DISPLAY") : display;
+    if (xcb_connection_has_error(conn_)) {
+        if (error)
+            *error = shown.isEmpty() ? QStringLiteral("No X display: DISPLAY is not set.")
+                                     : QStringLiteral("Cannot open the X display \"%1\".").arg(shown);
+        return false;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn_));
+    for (int i = 0; it.rem; ++i, xcb_screen_next(&it)) {
+        if (i == screenNumber_) {
+            screen_ = it.data;
+            break;
+        }
+    }
+    if (!screen_) {
+        if (error)
+            *error = QStringLiteral("The X display \"%1\" has no screen %2.").arg(shown).arg(screenNumber_);
+        return false;
+    }
+
+    xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(conn_, &ewmh_);
+    const char* names[] = {"WM_STATE", "WM_CHANGE_STATE", "WM_DELETE_WINDOW", "UTF8_STRING", "COMPOUND_TEXT", "EDID"};
+    xcb_intern_atom_cookie_t cookies[std::size(names)];
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        cookies[i] = xcb_intern_atom(conn_, 0, std::uint16_t(std::strlen(names[i])), names[i]);
+    xcb_prefetch_extension_data(conn_, &xcb_randr_id);
+    xcb_prefetch_extension_data(conn_, &xcb_input_id);
+    if (!sync(5.0)) {
+        std::free(ewmhCookies); // the replies go with the connection
+        if (error)
+            *error = QStringLiteral("The X display \"%1\" does not answer.").arg(shown);
+        return false;
+    }
+    ewmhReady_ = xcb_ewmh_init_atoms_replies(&ewmh_, ewmhCookies, nullptr);
+    xcb_atom_t* targets[] = {&atoms_.wmState, &atoms_.wmChangeState, &atoms_.wmDeleteWindow,
+                             &atoms_.utf8String, &atoms_.compoundText, &atoms_.edid};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conn_, cookies[i], nullptr));
+        *targets[i] = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    atoms_.wmTransientFor = XCB_ATOM_WM_TRANSIENT_FOR;
+    atoms_.wmName = XCB_ATOM_WM_NAME;
+    atoms_.wmClass = XCB_ATOM_WM_CLASS;
+    atoms_.wmNormalHints = XCB_ATOM_WM_NORMAL_HINTS;
+    atoms_.wmHints = XCB_ATOM_WM_HINTS;
+    atoms_.string = XCB_ATOM_STRING;
+    if (!ewmhReady_) {
+        if (error)
+            *error = QStringLiteral("The X display \"%1\" did not answer the window-manager atoms.").arg(shown);
+        return false;
+    }
+    if (const auto* randr = xcb_get_extension_data(conn_, &xcb_randr_id); randr && randr->present)
+        randrEventBase_ = randr->first_event;
+    if (const auto* xi = xcb_get_extension_data(conn_, &xcb_input_id); xi && xi->present)
+        xinputOpcode_ = xi->major_opcode;
+
+    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::dispatch);
+    return true;
+}
+
+X11Connection::~X11Connection()
+{
+    if (ewmhReady_)
+        xcb_ewmh_connection_wipe(&ewmh_);
+    pending_.clear();
+    if (conn_)
+        xcb_disconnect(conn_);
+}
+
+bool X11Connection::isAlive() const { return conn_ && !xcb_connection_has_error(conn_); }
+
+xcb_atom_t X11Connection::intern(const char* name)
+{
+    auto cookie = xcb_intern_atom(conn_, 0, std::uint16_t(std::strlen(name)), name);
+    if (!sync()) {
+        xcb_discard_reply(conn_, cookie.sequence);
+        return XCB_ATOM_NONE;
+    }
+    XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conn_, cookie, nullptr));
+    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+void X11Connection::flush()
+{
+    if (conn_)
+        xcb_flush(conn_);
+}
+
+bool X11Connection::waitReadable(double seconds)
+{
+    pollfd p{xcb_get_file_descriptor(conn_), POLLIN, 0};
+    const int ms = std::max(0, int(std::ceil(seconds * 1000.0)));
+    return ::poll(&p, 1, ms) > 0;
+}
+
+bool X11Connection::sync(double timeout)
+{
+    if (!isAlive()) {
+        scheduleDispatch();
+        return false;
+    }
+    const auto cookie = xcb_get_input_focus(conn_);
+    xcb_flush(conn_);
+    const double deadline = steadyNow() + timeout;
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* err = nullptr;
+        if (xcb_poll_for_reply(conn_, cookie.sequence, &reply, &err)) {
+            std::free(reply);
+            std::free(err);
+            scheduleDispatch();
+            return true;
+        }
+        const double left = deadline - steadyNow();
+        if (!isAlive() || left <= 0) {
+            if (isAlive())
+                xcb_discard_reply(conn_, cookie.sequence);
+            scheduleDispatch();
+            return false;
+        }
+        waitReadable(left);
+    }
+}
+
+bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& match, double timeout)
+{
+    xcb_flush(conn_);
+    const double deadline = steadyNow() + timeout;
+    for (;;) {
+        while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_event(conn_) : nullptr) {
+            pending_.emplace_back(e);
+            if (match(*e)) {
+                scheduleDispatch();
+                return true;
+            }
+        }
+        const double left = deadline - steadyNow();
+        if (!isAlive() || left <= 0) {
+            scheduleDispatch();
+            return false;
+        }
+        waitReadable(left);
+    }
+}
+
+void X11Connection::addEventHandler(QObject* owner, EventHandler handler)
+{
+    handlers_.push_back({owner, std::move(handler)});
+}
+
+void X11Connection::selectInput(xcb_window_t window, std::uint32_t mask)
+{
+    std::uint32_t& selected = masks_[window];
+    if ((selected | mask) == selected)
+        return;
+    selected |= mask;
+    xcb_change_window_attributes(conn_, window, XCB_CW_EVENT_MASK, &selected);
+}
+
+void X11Connection::scheduleDispatch()
+{
+    if (dispatchScheduled_)
+        return;
+    dispatchScheduled_ = true;
+    QMetaObject::invokeMethod(this, &X11Connection::dispatch, Qt::QueuedConnection);
+}
+
+void X11Connection::readEvents()
+{
+    while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_event(conn_) : nullptr)
+        pending_.emplace_back(e);
+}
+
+void X11Connection::dispatch()
+{
+    dispatchScheduled_ = false;
+    if (dispatching_)
+        return;
+    dispatching_ = true;
+    for (;;) {
+        readEvents();
+        if (pending_.empty())
+            break;
+        auto event = std::move(pending_.front());
+        pending_.pop_front();
+        if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY)
+            masks_.remove(reinterpret_cast<const xcb_destroy_notify_event_t*>(event.get())->window);
+        for (std::size_t i = 0; i < handlers_.size(); ++i) {
+            if (!handlers_[i].owner)
+                continue;
+            auto fn = handlers_[i].fn;
+            fn(*event);
+        }
+    }
+    std::erase_if(handlers_, [](const Handler& h) { return !h.owner; });
+    dispatching_ = false;
+    if (!isAlive() && !lostReported_) {
+        lostReported_ = true;
+        notifier_->setEnabled(false);
+        emit lost();
+    }
+}
+
+xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                                         std::uint32_t longs)
+{
+    return xcb_get_property(conn_, 0, window, property, type, 0, longs);
+}
+
+XcbReply<xcb_get_property_reply_t> X11Connection::takeProperty(xcb_get_property_cookie_t cookie)
+{
+    XcbReply<xcb_get_property_reply_t> r(xcb_get_property_reply(conn_, cookie, nullptr));
+    if (r && r->type == XCB_ATOM_NONE)
+        return nullptr;
+    return r;
+}
+
+std::vector<std::uint32_t> X11Connection::cardinals(const xcb_get_property_reply_t* reply)
+{
+    if (!reply || reply->format != 32)
+        return {};
+    const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    return {v, v + xcb_get_property_value_length(reply) / 4};
+}
+
+QString X11Connection::text(const xcb_get_property_reply_t* reply) const
+{
+    if (!reply || reply->format != 8)
+        return {};
+    const auto* v = static_cast<const char*>(xcb_get_property_value(reply));
+    int n = xcb_get_property_value_length(reply);
+    while (n > 0 && v[n - 1] == '\0')
+        --n;
+    return reply->type == atoms_.utf8String ? QString::fromUtf8(v, n) : QString::fromLatin1(v, n);
+}
+
+QStringList X11Connection::strings(const xcb_get_property_reply_t* reply)
+{
+    if (!reply || reply->format != 8)
+        return {};
+    const auto* v = static_cast<const char*>(xcb_get_property_value(reply));
+    const int n = xcb_get_property_value_length(reply);
+    QStringList out;
+    int start = 0;
+    for (int i = 0; i <= n; ++i) {
+        if (i == n || v[i] == '\0') {
+            if (i > start || i < n)
+                out << QString::fromLatin1(v + start, i - start);
+            start = i + 1;
+        }
+    }
+    return out;
+}
+
+void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,
+                                    std::uint32_t d2, std::uint32_t d3, std::uint32_t d4)
+{
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = window;
+    ev.type = type;
+    ev.data.data32[0] = d0;
+    ev.data.data32[1] = d1;
+    ev.data.data32[2] = d2;
+    ev.data.data32[3] = d3;
+    ev.data.data32[4] = d4;
+    xcb_send_event(conn_, 0, root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&ev));
+}
+
+} // namespace tavrin

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+class QSocketNotifier;
+
+namespace tavrin {
+
+// A reply of libxcb, freed with free().
+struct XcbFree {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T> using XcbReply = std::unique_ptr<T, XcbFree>;
+
+// One connection to the X server, shared by every service of the X11 desktop.
+//
+// Requests never wait without a bound: a batch of requests is sent, then
+// `sync(timeout)` waits for the server to have answered all of them (a round
+// trip that the server answers after every earlier request), after which the
+// replies are collected without blocking. Events are read on the main loop
+// and handed to the registered handlers; events read while a call waits are
+// kept and handed out after that call has returned, never in the middle of it.
+class X11Connection : public QObject {
+    Q_OBJECT
+public:
+    // How long a request to the server may take when no caller says otherwise.
+    static constexpr double kDefaultTimeout = 1.0;
+
+    // Opens the display named by `display` (empty: $DISPLAY). On failure
+    // answers null and says why in `error`.
+    static std::unique_ptr<X11Connection> open(const QString& display, QString* error);
+    ~X11Connection() override;
+
+    xcb_connection_t* xcb() const { return conn_; }
+    xcb_ewmh_connection_t* ewmh() { return &ewmh_; }
+    xcb_window_t root() const { return screen_->root; }
+    const xcb_screen_t* screen() const { return screen_; }
+    int screenNumber() const { return screenNumber_; }
+    bool isAlive() const;
+    // Seconds of the steady clock: the deadlines of waits on the server.
+    static double steadyNow();
+
+    // Atoms that EWMH does not name.
+    struct Atoms {
+        xcb_atom_t wmState = 0, wmChangeState = 0, wmDeleteWindow = 0, wmTransientFor = 0;
+        xcb_atom_t wmName = 0, wmClass = 0, wmNormalHints = 0, wmHints = 0, edid = 0;
+        xcb_atom_t utf8String = 0, string = 0, compoundText = 0;
+    };
+    const Atoms& atoms() const { return atoms_; }
+    xcb_atom_t intern(const char* name);
+
+    // Waits until the server has answered every request sent so far; false
+    // on time-out or a lost connection. After it, replies of earlier requests
+    // are there to be taken.
+    bool sync(double timeout = kDefaultTimeout);
+
+    // Waits for an event that `match` accepts, at most `timeout` seconds.
+    // Every event read meanwhile is kept for the handlers.
+    bool waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& match, double timeout);
+
+    void flush();
+
+    // Handlers of events, called on the main loop in registration order.
+    // `owner` ends the registration when destroyed.
+    using EventHandler = std::function<void(const xcb_generic_event_t&)>;
+    void addEventHandler(QObject* owner, EventHandler handler);
+
+    // Adds to the events this connection selects on a window (the masks of
+    // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window
+    // that is gone is ignored.
+    void selectInput(xcb_window_t window, std::uint32_t mask);
+
+    // The first event code of an extension, or -1 when the server lacks it.
+    int randrEventBase() const { return randrEventBase_; }
+    int xinputOpcode() const { return xinputOpcode_; }
+
+    // Reading properties: send, sync, then take.
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
+                                              xcb_atom_t type = XCB_ATOM_ANY, std::uint32_t longs = 1024);
+    XcbReply<xcb_get_property_reply_t> takeProperty(xcb_get_property_cookie_t cookie);
+    static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply);
+    // A text property: UTF8_STRING as UTF-8, anything else as Latin-1.
+    QString text(const xcb_get_property_reply_t* reply) const;
+    // Strings separated by NUL (WM_CLASS).
+    static QStringList strings(const xcb_get_property_reply_t* reply);
+
+    // Sends a 32-bit client message to the root window, as EWMH asks of pagers.
+    void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0,
+                         std::uint32_t d2 = 0, std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+
+signals:
+    // The server closed the connection; every call fails from now on.
+    void lost();
+
+private:
+    X11Connection() = default;
+    bool init(const QString& display, QString* error);
+    bool waitReadable(double seconds);
+    void readEvents();
+    void scheduleDispatch();
+    void dispatch();
+
+    xcb_connection_t* conn_ = nullptr;
+    xcb_screen_t* screen_ = nullptr;
+    int screenNumber_ = 0;
+    xcb_ewmh_connection_t ewmh_{};
+    bool ewmhReady_ = false;
+    Atoms atoms_;
+    int randrEventBase_ = -1;
+    int xinputOpcode_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
+
+    struct Handler {
+        QPointer<QObject> owner;
+        EventHandler fn;
+    };
+    std::vector<Handler> handlers_;
+    QHash<xcb_window_t, std::uint32_t> masks_;
+    std::deque<XcbReply<xcb_generic_event_t>> pending_;
+    bool dispatching_ = false;
+    bool dispatchScheduled_ = false;
+    bool lostReported_ = false;
+};
+
+} // namespace tavrin

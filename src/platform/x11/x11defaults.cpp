@@ -1,0 +1,70 @@
+#include "platform/x11/x11defaults.h"
+
+#include "platform/clock.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace tavrin {
+
+X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QObject* parent)
+    : Defaults(parent), inner_(inner), clock_(clock),
+      command_{QStringLiteral("gsettings"), QStringLiteral("get"), QStringLiteral("org.gnome.mutter"),
+               QStringLiteral("edge-tiling")}
+{
+    connect(&inner_, &Defaults::changed, this, &Defaults::changed);
+    refreshEdgeTiling();
+}
+
+X11Defaults::~X11Defaults()
+{
+    if (running_) {
+        running_->disconnect();
+        running_->kill();
+        running_->waitForFinished(1000);
+    }
+}
+
+std::optional<QVariant> X11Defaults::value(const QString& key) const { return inner_.value(key); }
+void X11Defaults::setValue(const QString& key, const QVariant& value) { inner_.setValue(key, value); }
+void X11Defaults::remove(const QString& key) { inner_.remove(key); }
+QStringList X11Defaults::keys() const { return inner_.keys(); }
+
+std::optional<QVariant> X11Defaults::foreignValue(const QString& domain, const QString& key) const
+{
+    if (domain != QLatin1String("com.apple.WindowManager"))
+        return inner_.foreignValue(domain, key);
+    if (key != QLatin1String("EnableTilingByEdgeDrag") && key != QLatin1String("EnableTopTilingByEdgeDrag"))
+        return std::nullopt;
+    refreshEdgeTiling();
+    return QVariant(edgeTiling_);
+}
+
+void X11Defaults::refreshEdgeTiling() const
+{
+    const double now = clock_.monotonic();
+    if (running_ || now - lastRefresh_ < kRefreshInterval)
+        return;
+    lastRefresh_ = now;
+    if (command_.isEmpty() || QStandardPaths::findExecutable(command_.first()).isEmpty()) {
+        edgeTiling_ = false;
+        return;
+    }
+    auto* p = new QProcess(const_cast<X11Defaults*>(this));
+    running_ = p;
+    connect(p, &QProcess::finished, this, [this, p](int code, QProcess::ExitStatus status) {
+        const QByteArray out = p->readAllStandardOutput().trimmed();
+        // Without GNOME's schema the command fails: no edge tiling then.
+        edgeTiling_ = status == QProcess::NormalExit && code == 0 && out == "true";
+        p->deleteLater();
+    });
+    connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            edgeTiling_ = false;
+            p->deleteLater();
+        }
+    });
+    p->start(command_.first(), command_.mid(1));
+}
+
+} // namespace tavrin

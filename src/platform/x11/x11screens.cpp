@@ -1,0 +1,268 @@
+#include "platform/x11/x11screens.h"
+
+#include <QMetaObject>
+#include <xcb/randr.h>
+
+namespace tavrin {
+
+namespace {
+bool sameScreens(const std::vector<ScreenInfo>& a, const std::vector<ScreenInfo>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ScreenInfo& x, const ScreenInfo& y) {
+        return x.frame == y.frame && x.visibleFrame == y.visibleFrame && x.localizedName == y.localizedName
+            && x.displayNumber == y.displayNumber && x.pixelWidth == y.pixelWidth && x.pixelHeight == y.pixelHeight
+            && x.serialNumber == y.serialNumber;
+    });
+}
+} // namespace
+
+std::optional<X11Strut> X11Strut::fromValues(const std::vector<std::uint32_t>& v, Size root)
+{
+    X11Strut s;
+    if (v.size() < 4)
+        return std::nullopt;
+    s.left = int(v[0]);
+    s.right = int(v[1]);
+    s.top = int(v[2]);
+    s.bottom = int(v[3]);
+    if (v.size() >= 12) {
+        s.leftStartY = int(v[4]);
+        s.leftEndY = int(v[5]);
+        s.rightStartY = int(v[6]);
+        s.rightEndY = int(v[7]);
+        s.topStartX = int(v[8]);
+        s.topEndX = int(v[9]);
+        s.bottomStartX = int(v[10]);
+        s.bottomEndX = int(v[11]);
+    } else {
+        s.leftEndY = s.rightEndY = int(root.height) - 1;
+        s.topEndX = s.bottomEndX = int(root.width) - 1;
+    }
+    if (!s.left && !s.right && !s.top && !s.bottom)
+        return std::nullopt;
+    return s;
+}
+
+Rect X11Screens::visibleArea(const Rect& monitor, const std::vector<X11Strut>& struts, Size root)
+{
+    double minX = monitor.minX(), maxX = monitor.maxX(), minY = monitor.minY(), maxY = monitor.maxY();
+    // A strut counts from the root window's edge; it belongs to the monitor
+    // on which its inner edge lies (a panel on an inner edge would otherwise
+    // cover every monitor before it).
+    auto within = [](double v, double lo, double hi) { return v > lo && v <= hi; };
+    auto overlaps = [](double a0, double a1, double b0, double b1) { return a0 < b1 && b0 < a1; };
+    for (const X11Strut& s : struts) {
+        if (s.left > 0 && within(s.left, monitor.minX(), monitor.maxX())
+            && overlaps(s.leftStartY, s.leftEndY + 1.0, monitor.minY(), monitor.maxY()))
+            minX = std::max(minX, double(s.left));
+        if (s.right > 0 && within(monitor.maxX() - (root.width - s.right), 0, monitor.width)
+            && overlaps(s.rightStartY, s.rightEndY + 1.0, monitor.minY(), monitor.maxY()))
+            maxX = std::min(maxX, root.width - s.right);
+        if (s.top > 0 && within(s.top, monitor.minY(), monitor.maxY())
+            && overlaps(s.topStartX, s.topEndX + 1.0, monitor.minX(), monitor.maxX()))
+            minY = std::max(minY, double(s.top));
+        if (s.bottom > 0 && within(monitor.maxY() - (root.height - s.bottom), 0, monitor.height)
+            && overlaps(s.bottomStartX, s.bottomEndX + 1.0, monitor.minX(), monitor.maxX()))
+            maxY = std::min(maxY, root.height - s.bottom);
+    }
+    if (maxX <= minX || maxY <= minY)
+        return monitor;
+    return {minX, minY, maxX - minX, maxY - minY};
+}
+
+std::uint32_t X11Screens::edidSerial(const QByteArray& edid)
+{
+    static const char header[] = "\x00\xff\xff\xff\xff\xff\xff\x00";
+    if (edid.size() < 16 || !edid.startsWith(QByteArray(header, 8)))
+        return 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(edid.constData());
+    return std::uint32_t(b[12]) | std::uint32_t(b[13]) << 8 | std::uint32_t(b[14]) << 16 | std::uint32_t(b[15]) << 24;
+}
+
+X11Screens::X11Screens(X11Connection& conn, QObject* parent) : Screens(parent), conn_(conn)
+{
+    if (conn_.randrEventBase() >= 0) {
+        auto* c = conn_.xcb();
+        const auto version = xcb_randr_query_version(c, 1, 5);
+        if (conn_.sync()) {
+            XcbReply<xcb_randr_query_version_reply_t> v(xcb_randr_query_version_reply(c, version, nullptr));
+            hasMonitors_ = v && (v->major_version > 1 || v->minor_version >= 5);
+        } else {
+            xcb_discard_reply(c, version.sequence);
+        }
+        xcb_randr_select_input(c, conn_.root(),
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE
+                                   | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+    }
+    conn_.selectInput(conn_.root(), XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
+}
+
+void X11Screens::handleEvent(const xcb_generic_event_t& event)
+{
+    const int type = event.response_type & 0x7f;
+    const int base = conn_.randrEventBase();
+    if (base >= 0 && (type == base + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == base + XCB_RANDR_NOTIFY)) {
+        serials_.clear();
+        invalidate();
+        return;
+    }
+    if (type == XCB_CONFIGURE_NOTIFY
+        && reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == conn_.root()) {
+        invalidate();
+        return;
+    }
+    if (type != XCB_PROPERTY_NOTIFY)
+        return;
+    const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+    const auto& e = *conn_.ewmh();
+    if ((p.window == conn_.root() && (p.atom == e._NET_WORKAREA || p.atom == e._NET_CLIENT_LIST))
+        || p.atom == e._NET_WM_STRUT_PARTIAL || p.atom == e._NET_WM_STRUT)
+        invalidate();
+}
+
+void X11Screens::invalidate()
+{
+    if (refreshScheduled_)
+        return;
+    refreshScheduled_ = true;
+    // Read again once the burst of events is over; tell only of real changes.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshScheduled_ = false;
+            auto now = read();
+            if (!now)
+                return;
+            const bool changed = !cache_ || !sameScreens(*cache_, *now);
+            cache_ = std::move(now);
+            if (changed)
+                emit screensChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+std::vector<ScreenInfo> X11Screens::screens()
+{
+    if (!cache_ || refreshScheduled_) {
+        if (auto now = read())
+            cache_ = std::move(now);
+    }
+    return cache_.value_or(std::vector<ScreenInfo>{});
+}
+
+std::optional<std::vector<ScreenInfo>> X11Screens::read()
+{
+    auto* c = conn_.xcb();
+    const auto& e = *conn_.ewmh();
+    const xcb_window_t root = conn_.root();
+    const auto geometryCookie = xcb_get_geometry(c, root);
+    const auto clientsCookie = conn_.requestProperty(root, e._NET_CLIENT_LIST, XCB_ATOM_WINDOW, 16384);
+    std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
+    if (hasMonitors_)
+        monitorsCookie = xcb_randr_get_monitors(c, root, 1);
+    if (!conn_.sync()) {
+        xcb_discard_reply(c, geometryCookie.sequence);
+        xcb_discard_reply(c, clientsCookie.sequence);
+        if (monitorsCookie)
+            xcb_discard_reply(c, monitorsCookie->sequence);
+        return std::nullopt;
+    }
+    XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, geometryCookie, nullptr));
+    const auto clients = X11Connection::cardinals(conn_.takeProperty(clientsCookie).get());
+    XcbReply<xcb_randr_get_monitors_reply_t> monitors;
+    if (monitorsCookie)
+        monitors.reset(xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr));
+    if (!geometry)
+        return std::nullopt;
+    const Size rootSize{double(geometry->width), double(geometry->height)};
+
+    struct Monitor {
+        xcb_atom_t name = XCB_ATOM_NONE;
+        Rect frame;
+        std::uint32_t output = 0;
+    };
+    std::vector<Monitor> found;
+    if (monitors) {
+        for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem;
+             xcb_randr_monitor_info_next(&it)) {
+            Monitor m{it.data->name, Rect(it.data->x, it.data->y, it.data->width, it.data->height), 0};
+            if (it.data->nOutput > 0)
+                m.output = xcb_randr_monitor_info_outputs(it.data)[0];
+            found.push_back(m);
+        }
+    }
+    if (found.empty()) // no RandR 1.5: the screen is one monitor
+        found.push_back({XCB_ATOM_NONE, Rect(0, 0, rootSize.width, rootSize.height), 0});
+
+    // Second round: names, EDIDs and the panels' struts.
+    std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> nameCookies;
+    std::vector<std::pair<std::uint32_t, xcb_randr_get_output_property_cookie_t>> edidCookies;
+    for (const Monitor& m : found) {
+        if (m.name && !names_.contains(m.name))
+            nameCookies.push_back({m.name, xcb_get_atom_name(c, m.name)});
+        if (m.output && !serials_.contains(m.output) && conn_.atoms().edid)
+            edidCookies.push_back(
+                {m.output, xcb_randr_get_output_property(c, m.output, conn_.atoms().edid, XCB_ATOM_ANY, 0, 32, 0, 0)});
+    }
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> strutCookies;
+    for (std::uint32_t w : clients) {
+        conn_.selectInput(w, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        strutCookies.push_back({conn_.requestProperty(w, e._NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12),
+                                conn_.requestProperty(w, e._NET_WM_STRUT, XCB_ATOM_CARDINAL, 4)});
+    }
+    if (!conn_.sync()) {
+        for (auto& [a, k] : nameCookies)
+            xcb_discard_reply(c, k.sequence);
+        for (auto& [o, k] : edidCookies)
+            xcb_discard_reply(c, k.sequence);
+        for (auto& [p, s] : strutCookies) {
+            xcb_discard_reply(c, p.sequence);
+            xcb_discard_reply(c, s.sequence);
+        }
+        return std::nullopt;
+    }
+    for (auto& [atom, k] : nameCookies) {
+        XcbReply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(c, k, nullptr));
+        if (r)
+            names_.insert(atom, QString::fromLatin1(xcb_get_atom_name_name(r.get()),
+                                                    xcb_get_atom_name_name_length(r.get())));
+    }
+    for (auto& [output, k] : edidCookies) {
+        XcbReply<xcb_randr_get_output_property_reply_t> r(xcb_randr_get_output_property_reply(c, k, nullptr));
+        QByteArray edid;
+        if (r && r->format == 8)
+            edid = QByteArray(reinterpret_cast<const char*>(xcb_randr_get_output_property_data(r.get())),
+                              xcb_randr_get_output_property_data_length(r.get()));
+        serials_.insert(output, edidSerial(edid));
+    }
+    std::vector<X11Strut> struts;
+    for (auto& [partial, whole] : strutCookies) {
+        auto p = conn_.takeProperty(partial);
+        auto w = conn_.takeProperty(whole);
+        auto values = X11Connection::cardinals(p.get());
+        if (values.size() < 12)
+            values = X11Connection::cardinals(w.get());
+        if (auto s = X11Strut::fromValues(values, rootSize))
+            struts.push_back(*s);
+    }
+
+    std::vector<ScreenInfo> out;
+    int index = 0;
+    for (const Monitor& m : found) {
+        ScreenInfo s;
+        s.frame = m.frame;
+        s.visibleFrame = visibleArea(m.frame, struts, rootSize);
+        s.localizedName = m.name ? names_.value(m.name) : QStringLiteral("Screen %1").arg(conn_.screenNumber());
+        // The name's atom is fixed while the server runs and unique per monitor.
+        s.displayNumber = m.name ? m.name : std::uint32_t(index + 1);
+        s.pixelWidth = int(m.frame.width);
+        s.pixelHeight = int(m.frame.height);
+        s.serialNumber = m.output ? serials_.value(m.output) : 0;
+        out.push_back(s);
+        ++index;
+    }
+    return out;
+}
+
+} // namespace tavrin

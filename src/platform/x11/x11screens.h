@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/screens.h"
+#include "platform/x11/x11connection.h"
+
+#include <QHash>
+#include <optional>
+
+namespace tavrin {
+
+// A panel's reservation at the edges of the root window (_NET_WM_STRUT_PARTIAL).
+struct X11Strut {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    int leftStartY = 0, leftEndY = 0, rightStartY = 0, rightEndY = 0;
+    int topStartX = 0, topEndX = 0, bottomStartX = 0, bottomEndX = 0;
+
+    // From _NET_WM_STRUT_PARTIAL (12 values) or _NET_WM_STRUT (4: whole edges).
+    static std::optional<X11Strut> fromValues(const std::vector<std::uint32_t>& v, Size root);
+};
+
+// The monitors of XRandR, in the server's order, with their usable areas:
+// each monitor less the panels that reserve its edges.
+class X11Screens : public Screens {
+    Q_OBJECT
+public:
+    explicit X11Screens(X11Connection& conn, QObject* parent = nullptr);
+
+    std::vector<ScreenInfo> screens() override;
+
+    // A monitor's area less the struts whose inner edge lies on it.
+    static Rect visibleArea(const Rect& monitor, const std::vector<X11Strut>& struts, Size root);
+    // The serial number of an EDID block, 0 when it is not one.
+    static std::uint32_t edidSerial(const QByteArray& edid);
+
+private:
+    std::optional<std::vector<ScreenInfo>> read();
+    void invalidate();
+    void handleEvent(const xcb_generic_event_t& event);
+
+    X11Connection& conn_;
+    bool hasMonitors_ = false;
+    std::optional<std::vector<ScreenInfo>> cache_;
+    bool refreshScheduled_ = false;
+    QHash<xcb_atom_t, QString> names_;
+    QHash<std::uint32_t, std::uint32_t> serials_; // output → serial
+};
+
+} // namespace tavrin

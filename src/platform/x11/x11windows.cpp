@@ -1,0 +1,428 @@
+#include "platform/x11/x11windows.h"
+
+#include <xcb/res.h>
+
+namespace tavrin {
+
+namespace {
+// ICCCM WM_SIZE_HINTS flags and the positions of their fields.
+constexpr std::uint32_t kMinSize = 1u << 4, kMaxSize = 1u << 5, kResizeInc = 1u << 6, kBaseSize = 1u << 8;
+constexpr std::uint32_t kIconicState = 3;
+constexpr std::uint32_t kSourcePager = 2; // requests from a pager are obeyed at once
+
+X11SizeHints parseSizeHints(const std::vector<std::uint32_t>& v)
+{
+    X11SizeHints h;
+    if (v.size() < 15)
+        return h;
+    const std::uint32_t flags = v[0];
+    auto dim = [](std::uint32_t x) { return int(std::min<std::uint32_t>(x, INT_MAX)); };
+    if (flags & kMinSize) {
+        h.minWidth = dim(v[5]);
+        h.minHeight = dim(v[6]);
+    }
+    if (flags & kMaxSize) {
+        h.maxWidth = v[7] ? dim(v[7]) : INT_MAX;
+        h.maxHeight = v[8] ? dim(v[8]) : INT_MAX;
+    }
+    if (flags & kResizeInc) {
+        h.incWidth = std::max(1, dim(v[9]));
+        h.incHeight = std::max(1, dim(v[10]));
+    }
+    if ((flags & kBaseSize) && v.size() >= 17) {
+        h.baseWidth = dim(v[15]);
+        h.baseHeight = dim(v[16]);
+    }
+    return h;
+}
+} // namespace
+
+Size X11SizeHints::constrain(Size requested) const
+{
+    // The base size stands in for a missing minimum and the other way round.
+    const bool hasBase = baseWidth >= 0 || baseHeight >= 0;
+    const bool hasMin = minWidth || minHeight;
+    auto one = [&](double req, int minV, int maxV, int baseV, int inc) {
+        const long base = hasBase ? baseV : minV;
+        const long lo = hasMin ? minV : baseV;
+        long w = std::lround(req);
+        w = std::min<long>(w, maxV);
+        w = std::max<long>(w, lo);
+        w = (w - base) / inc * inc + base;
+        return double(std::max<long>(w, 1));
+    };
+    return {one(requested.width, minWidth, maxWidth, baseWidth, incWidth),
+            one(requested.height, minHeight, maxHeight, baseHeight, incHeight)};
+}
+
+X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent)
+    : QObject(parent), conn_(conn), entries_(entries)
+{
+    const auto& e = *conn_.ewmh();
+    knownTypes_ = {e._NET_WM_WINDOW_TYPE_NORMAL, e._NET_WM_WINDOW_TYPE_DIALOG,  e._NET_WM_WINDOW_TYPE_UTILITY,
+                   e._NET_WM_WINDOW_TYPE_TOOLBAR, e._NET_WM_WINDOW_TYPE_SPLASH, e._NET_WM_WINDOW_TYPE_MENU,
+                   e._NET_WM_WINDOW_TYPE_DOCK,   e._NET_WM_WINDOW_TYPE_DESKTOP};
+    conn_.selectInput(conn_.root(), XCB_EVENT_MASK_PROPERTY_CHANGE);
+    conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
+}
+
+void X11Windows::handleEvent(const xcb_generic_event_t& event)
+{
+    const auto& e = *conn_.ewmh();
+    switch (event.response_type & 0x7f) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (p.window == conn_.root()) {
+            if (p.atom == e._NET_CLIENT_LIST || p.atom == e._NET_CLIENT_LIST_STACKING)
+                emit clientListChanged();
+            else if (p.atom == e._NET_ACTIVE_WINDOW)
+                emit activeWindowChanged();
+        } else if (watched_.contains(p.window)) {
+            if (p.atom == XCB_ATOM_WM_CLASS)
+                classes_.remove(p.window);
+            emit windowChanged(p.window);
+        }
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (watched_.contains(c.window))
+            emit windowChanged(c.window);
+        else if (auto it = clients_.constFind(c.window); it != clients_.cend())
+            emit windowChanged(*it);
+        break;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        const auto& r = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+        if (watched_.contains(r.window))
+            clients_.remove(frames_.take(r.window));
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        watched_.remove(d.window);
+        pids_.remove(d.window);
+        classes_.remove(d.window);
+        clients_.remove(frames_.take(d.window));
+        clients_.remove(d.window);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void X11Windows::watch(xcb_window_t id)
+{
+    if (watched_.contains(id))
+        return;
+    watched_.insert(id);
+    conn_.selectInput(id, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE);
+}
+
+std::optional<std::vector<xcb_window_t>> X11Windows::windowList(xcb_atom_t property, double timeout)
+{
+    auto cookie = conn_.requestProperty(conn_.root(), property, XCB_ATOM_WINDOW, 16384);
+    if (!conn_.sync(timeout)) {
+        xcb_discard_reply(conn_.xcb(), cookie.sequence);
+        return std::nullopt;
+    }
+    const auto ids = X11Connection::cardinals(conn_.takeProperty(cookie).get());
+    return std::vector<xcb_window_t>(ids.begin(), ids.end());
+}
+
+std::optional<std::vector<xcb_window_t>> X11Windows::frontToBack(double timeout)
+{
+    // The stacking list runs bottom to top.
+    auto ids = windowList(conn_.ewmh()->_NET_CLIENT_LIST_STACKING, timeout);
+    if (ids)
+        std::reverse(ids->begin(), ids->end());
+    return ids;
+}
+
+std::optional<std::vector<xcb_window_t>> X11Windows::clientList(double timeout)
+{
+    return windowList(conn_.ewmh()->_NET_CLIENT_LIST, timeout);
+}
+
+std::optional<xcb_window_t> X11Windows::activeWindow(double timeout)
+{
+    auto cookie = conn_.requestProperty(conn_.root(), conn_.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
+    if (!conn_.sync(timeout)) {
+        xcb_discard_reply(conn_.xcb(), cookie.sequence);
+        return std::nullopt;
+    }
+    auto v = X11Connection::cardinals(conn_.takeProperty(cookie).get());
+    return v.empty() ? xcb_window_t(0) : xcb_window_t(v[0]);
+}
+
+std::uint32_t X11Windows::currentDesktop(double timeout)
+{
+    auto cookie = conn_.requestProperty(conn_.root(), conn_.ewmh()->_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
+    if (!conn_.sync(timeout)) {
+        xcb_discard_reply(conn_.xcb(), cookie.sequence);
+        return 0;
+    }
+    auto v = X11Connection::cardinals(conn_.takeProperty(cookie).get());
+    return v.empty() ? 0 : v[0];
+}
+
+std::optional<X11WindowInfo> X11Windows::readOne(xcb_window_t id, unsigned needs, double timeout)
+{
+    auto all = read({id}, needs, timeout);
+    if (!all)
+        return std::nullopt;
+    return all->front();
+}
+
+std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb_window_t>& ids, unsigned needs,
+                                                           double timeout)
+{
+    auto* c = conn_.xcb();
+    const auto& e = *conn_.ewmh();
+    struct Cookies {
+        xcb_get_geometry_cookie_t geometry{};
+        xcb_translate_coordinates_cookie_t origin{};
+        std::optional<xcb_query_tree_cookie_t> tree;
+        std::optional<xcb_get_property_cookie_t> pid, name, wmName, wmClass, type, transient, state, desktop,
+            extents, hints;
+    };
+    std::vector<Cookies> cookies(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const xcb_window_t w = ids[i];
+        Cookies& k = cookies[i];
+        watch(w);
+        k.geometry = xcb_get_geometry(c, w);
+        if (needs & needFrame) {
+            k.origin = xcb_translate_coordinates(c, w, conn_.root(), 0, 0);
+            k.extents = conn_.requestProperty(w, e._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
+            if (!frames_.contains(w))
+                k.tree = xcb_query_tree(c, w);
+        }
+        if (!pids_.contains(w))
+            k.pid = conn_.requestProperty(w, e._NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+        if (needs & needTitle) {
+            k.name = conn_.requestProperty(w, e._NET_WM_NAME, e.UTF8_STRING);
+            k.wmName = conn_.requestProperty(w, XCB_ATOM_WM_NAME);
+        }
+        if ((needs & needClass) && !classes_.contains(w))
+            k.wmClass = conn_.requestProperty(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+        if (needs & needKind) {
+            k.type = conn_.requestProperty(w, e._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32);
+            k.transient = conn_.requestProperty(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
+        }
+        if (needs & needState) {
+            k.state = conn_.requestProperty(w, e._NET_WM_STATE, XCB_ATOM_ATOM, 64);
+            k.desktop = conn_.requestProperty(w, e._NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
+        }
+        if (needs & needHints)
+            k.hints = conn_.requestProperty(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18);
+    }
+    auto discardAll = [&] {
+        for (const Cookies& k : cookies) {
+            xcb_discard_reply(c, k.geometry.sequence);
+            if (needs & needFrame)
+                xcb_discard_reply(c, k.origin.sequence);
+            if (k.tree)
+                xcb_discard_reply(c, k.tree->sequence);
+            for (const auto& p : {k.pid, k.name, k.wmName, k.wmClass, k.type, k.transient, k.state, k.desktop,
+                                  k.extents, k.hints})
+                if (p)
+                    xcb_discard_reply(c, p->sequence);
+        }
+    };
+    if (!conn_.sync(timeout)) {
+        discardAll();
+        return std::nullopt;
+    }
+
+    std::vector<X11WindowInfo> out(ids.size());
+    std::vector<std::size_t> missingPid;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        X11WindowInfo& info = out[i];
+        Cookies& k = cookies[i];
+        info.id = ids[i];
+        XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
+        XcbReply<xcb_translate_coordinates_reply_t> origin;
+        if (needs & needFrame)
+            origin.reset(xcb_translate_coordinates_reply(c, k.origin, nullptr));
+        if (k.tree) {
+            // Moves change the frame, not the client inside it: watch both.
+            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, *k.tree, nullptr));
+            if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
+                frames_.insert(info.id, tree->parent);
+                clients_.insert(tree->parent, info.id);
+                conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+            }
+        }
+        auto take = [&](std::optional<xcb_get_property_cookie_t>& p) {
+            return p ? conn_.takeProperty(*p) : XcbReply<xcb_get_property_reply_t>();
+        };
+        auto pid = take(k.pid), name = take(k.name), wmName = take(k.wmName), wmClass = take(k.wmClass),
+             type = take(k.type), transient = take(k.transient), state = take(k.state), desktop = take(k.desktop),
+             extents = take(k.extents), hints = take(k.hints);
+        info.exists = geometry != nullptr;
+        if (!info.exists)
+            continue;
+        if (k.pid) {
+            const auto v = X11Connection::cardinals(pid.get());
+            if (!v.empty() && v[0] > 0)
+                pids_.insert(info.id, int(v[0]));
+            else
+                missingPid.push_back(i);
+        }
+        info.pid = pids_.value(info.id);
+        if (needs & needTitle) {
+            info.title = conn_.text(name.get());
+            if (info.title.isEmpty())
+                info.title = conn_.text(wmName.get());
+        }
+        if (needs & needClass) {
+            if (k.wmClass)
+                classes_.insert(info.id, X11Connection::strings(wmClass.get()));
+            const QStringList cls = classes_.value(info.id);
+            info.instance = cls.value(0);
+            info.wmClass = cls.value(1);
+        }
+        if (needs & needKind) {
+            for (std::uint32_t a : X11Connection::cardinals(type.get())) {
+                if (std::find(knownTypes_.begin(), knownTypes_.end(), a) != knownTypes_.end()) {
+                    info.type = a;
+                    break;
+                }
+            }
+            const auto t = X11Connection::cardinals(transient.get());
+            info.transient = !t.empty() && t[0] != 0;
+        }
+        if (needs & needState) {
+            for (std::uint32_t a : X11Connection::cardinals(state.get())) {
+                info.hidden |= a == e._NET_WM_STATE_HIDDEN;
+                info.fullScreen |= a == e._NET_WM_STATE_FULLSCREEN;
+                info.maximizedVert |= a == e._NET_WM_STATE_MAXIMIZED_VERT;
+                info.maximizedHorz |= a == e._NET_WM_STATE_MAXIMIZED_HORZ;
+                info.above |= a == e._NET_WM_STATE_ABOVE;
+            }
+            const auto d = X11Connection::cardinals(desktop.get());
+            info.desktop = d.empty() ? 0xFFFFFFFF : d[0];
+        }
+        if (needs & needFrame) {
+            const auto x = X11Connection::cardinals(extents.get());
+            if (x.size() == 4)
+                info.extents = {int(x[0]), int(x[1]), int(x[2]), int(x[3])};
+            info.borderWidth = geometry->border_width;
+            const double bw = geometry->border_width;
+            const double cx = origin ? origin->dst_x : geometry->x, cy = origin ? origin->dst_y : geometry->y;
+            info.client = {cx, cy, double(geometry->width), double(geometry->height)};
+            info.frame = {cx - bw - info.extents.left, cy - bw - info.extents.top,
+                          geometry->width + 2 * bw + info.extents.left + info.extents.right,
+                          geometry->height + 2 * bw + info.extents.top + info.extents.bottom};
+        }
+        if (needs & needHints)
+            info.hints = parseSizeHints(X11Connection::cardinals(hints.get()));
+    }
+
+    // Clients that do not set _NET_WM_PID: the server knows the process of
+    // every local client (X-Resource).
+    if (!missingPid.empty()) {
+        std::vector<xcb_res_query_client_ids_cookie_t> res;
+        for (std::size_t i : missingPid) {
+            xcb_res_client_id_spec_t spec{ids[i], XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            res.push_back(xcb_res_query_client_ids(c, 1, &spec));
+        }
+        if (!conn_.sync(timeout)) {
+            for (auto& r : res)
+                xcb_discard_reply(c, r.sequence);
+            return out;
+        }
+        for (std::size_t j = 0; j < missingPid.size(); ++j) {
+            XcbReply<xcb_res_query_client_ids_reply_t> r(xcb_res_query_client_ids_reply(c, res[j], nullptr));
+            if (!r)
+                continue;
+            for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem; xcb_res_client_id_value_next(&it)) {
+                if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
+                    && xcb_res_client_id_value_value_length(it.data) >= 1) {
+                    const int pid = int(*xcb_res_client_id_value_value(it.data));
+                    pids_.insert(ids[missingPid[j]], pid);
+                    out[missingPid[j]].pid = pid;
+                }
+            }
+        }
+    }
+    return out;
+}
+
+X11AppIdentity X11Windows::application(const X11WindowInfo& info)
+{
+    const QString key = info.instance + u'\n' + info.wmClass;
+    if (auto it = apps_.constFind(key); it != apps_.cend())
+        return *it;
+    X11AppIdentity app;
+    if (const DesktopEntry* entry = entries_.forWindowClass(info.instance, info.wmClass)) {
+        app.name = entry->name;
+        app.desktopId = entry->id;
+        app.location = entry->path;
+    } else {
+        app.name = !info.wmClass.isEmpty() ? info.wmClass : info.instance;
+    }
+    apps_.insert(key, app);
+    return app;
+}
+
+bool X11Windows::isStandard(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh)
+{
+    // A window without a type is a dialog when it is transient for another.
+    if (info.type == XCB_ATOM_NONE)
+        return !info.transient;
+    return info.type == ewmh._NET_WM_WINDOW_TYPE_NORMAL;
+}
+
+bool X11Windows::isDockOrDesktop(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh)
+{
+    return info.type == ewmh._NET_WM_WINDOW_TYPE_DOCK || info.type == ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
+}
+
+void X11Windows::moveResize(xcb_window_t id, std::optional<Point> frameOrigin, std::optional<Size> clientSize)
+{
+    // NorthWest gravity: the outer corner of the frame lands at x, y whatever
+    // gravity the client asked for; the size is the client area's.
+    std::uint32_t flags = XCB_GRAVITY_NORTH_WEST | (kSourcePager << 12);
+    std::uint32_t x = 0, y = 0, w = 0, h = 0;
+    if (frameOrigin) {
+        flags |= (1u << 8) | (1u << 9);
+        x = std::uint32_t(std::int32_t(std::lround(frameOrigin->x)));
+        y = std::uint32_t(std::int32_t(std::lround(frameOrigin->y)));
+    }
+    if (clientSize) {
+        flags |= (1u << 10) | (1u << 11);
+        w = std::uint32_t(std::max(1L, std::lround(clientSize->width)));
+        h = std::uint32_t(std::max(1L, std::lround(clientSize->height)));
+    }
+    conn_.sendRootMessage(id, conn_.ewmh()->_NET_MOVERESIZE_WINDOW, flags, x, y, w, h);
+    conn_.flush();
+}
+
+void X11Windows::changeState(xcb_window_t id, bool add, xcb_atom_t first, xcb_atom_t second)
+{
+    conn_.sendRootMessage(id, conn_.ewmh()->_NET_WM_STATE, add ? 1 : 0, first, second, kSourcePager);
+    conn_.flush();
+}
+
+void X11Windows::minimize(xcb_window_t id)
+{
+    conn_.sendRootMessage(id, conn_.atoms().wmChangeState, kIconicState);
+    conn_.flush();
+}
+
+void X11Windows::activate(xcb_window_t id)
+{
+    conn_.sendRootMessage(id, conn_.ewmh()->_NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME, 0);
+    conn_.flush();
+}
+
+void X11Windows::close(xcb_window_t id)
+{
+    conn_.sendRootMessage(id, conn_.ewmh()->_NET_CLOSE_WINDOW, XCB_CURRENT_TIME, kSourcePager);
+    conn_.flush();
+}
+
+} // namespace tavrin

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "platform/geometry.h"
+#include "platform/x11/desktopentries.h"
+#include "platform/x11/x11connection.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <climits>
+#include <optional>
+#include <vector>
+
+namespace tavrin {
+
+// WM_NORMAL_HINTS as the window manager applies them to a requested size.
+struct X11SizeHints {
+    int minWidth = 0, minHeight = 0;
+    int maxWidth = INT_MAX, maxHeight = INT_MAX;
+    int baseWidth = -1, baseHeight = -1; // -1: not given
+    int incWidth = 1, incHeight = 1;
+
+    // The client size an ICCCM window manager gives a window asked to take
+    // `width` × `height`: within the minimum and maximum, base size plus a
+    // whole number of increments, at least 1 × 1.
+    Size constrain(Size requested) const;
+};
+
+// _NET_FRAME_EXTENTS: the decoration around the client area.
+struct X11FrameExtents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+// What was read of one managed window.
+struct X11WindowInfo {
+    xcb_window_t id = 0;
+    bool exists = false;
+    int pid = 0;
+    QString title;
+    QString instance, wmClass;
+    xcb_atom_t type = XCB_ATOM_NONE; // the first window type this server knows, or none
+    bool transient = false;
+    bool hidden = false, fullScreen = false, maximizedVert = false, maximizedHorz = false, above = false;
+    std::uint32_t desktop = 0xFFFFFFFF;
+    X11FrameExtents extents;
+    int borderWidth = 0;
+    Rect client; // client area in root coordinates
+    Rect frame;  // outer frame in root coordinates
+    X11SizeHints hints;
+};
+
+// The application a window belongs to, by its desktop entry.
+struct X11AppIdentity {
+    QString name;       // the entry's Name, else the WM_CLASS class
+    QString desktopId;  // empty when no entry matches
+    QString location;   // the entry's file
+};
+
+// The managed client windows of the window manager and what the system reads
+// of them. Reads are batched into one round trip, bounded by a time-out.
+class X11Windows : public QObject {
+    Q_OBJECT
+public:
+    enum Need : unsigned {
+        needTitle = 1,
+        needClass = 2,
+        needKind = 4,   // window type and WM_TRANSIENT_FOR
+        needState = 8,  // _NET_WM_STATE and desktop
+        needFrame = 16, // geometry and frame extents
+        needHints = 32,
+        needAll = 63,
+    };
+
+    X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr);
+
+    // The managed windows, front to back; none when the server timed out.
+    std::optional<std::vector<xcb_window_t>> frontToBack(double timeout = X11Connection::kDefaultTimeout);
+    // The managed windows in the order they were first mapped.
+    std::optional<std::vector<xcb_window_t>> clientList(double timeout = X11Connection::kDefaultTimeout);
+    // The window of _NET_ACTIVE_WINDOW, 0 for none; none on time-out.
+    std::optional<xcb_window_t> activeWindow(double timeout = X11Connection::kDefaultTimeout);
+    std::uint32_t currentDesktop(double timeout = X11Connection::kDefaultTimeout);
+
+    // Reads windows (the pid always); none on time-out. Windows that are gone
+    // come back with `exists` false.
+    std::optional<std::vector<X11WindowInfo>> read(const std::vector<xcb_window_t>& ids, unsigned needs,
+                                                   double timeout = X11Connection::kDefaultTimeout);
+    std::optional<X11WindowInfo> readOne(xcb_window_t id, unsigned needs,
+                                         double timeout = X11Connection::kDefaultTimeout);
+
+    X11AppIdentity application(const X11WindowInfo& info);
+    // The pid of a window read before, else 0.
+    int knownPid(xcb_window_t id) const { return pids_.value(id); }
+    // The window manager's frame around a window read with `needFrame`, else 0.
+    xcb_window_t frameOf(xcb_window_t id) const { return frames_.value(id); }
+
+    static bool isStandard(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
+    // Whether a window of this kind belongs on a desktop's window list.
+    static bool isDockOrDesktop(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
+
+    // Requests to the window manager; they take effect asynchronously.
+    void moveResize(xcb_window_t id, std::optional<Point> frameOrigin, std::optional<Size> clientSize);
+    void changeState(xcb_window_t id, bool add, xcb_atom_t first, xcb_atom_t second = XCB_ATOM_NONE);
+    void minimize(xcb_window_t id);
+    void activate(xcb_window_t id);
+    void close(xcb_window_t id);
+
+    X11Connection& connection() { return conn_; }
+    DesktopEntries& entries() { return entries_; }
+
+signals:
+    // _NET_CLIENT_LIST or _NET_ACTIVE_WINDOW changed.
+    void clientListChanged();
+    void activeWindowChanged();
+    // A managed window changed its geometry, state or name (pid given).
+    void windowChanged(xcb_window_t id);
+
+private:
+    void handleEvent(const xcb_generic_event_t& event);
+    std::optional<std::vector<xcb_window_t>> windowList(xcb_atom_t property, double timeout);
+    void watch(xcb_window_t id);
+
+    X11Connection& conn_;
+    DesktopEntries& entries_;
+    QHash<xcb_window_t, int> pids_;
+    QHash<xcb_window_t, QStringList> classes_;
+    QHash<QString, X11AppIdentity> apps_; // by "instance\nclass"
+    QSet<xcb_window_t> watched_;
+    QHash<xcb_window_t, xcb_window_t> frames_; // client → frame (the top-level window that holds it)
+    QHash<xcb_window_t, xcb_window_t> clients_; // frame → client
+    std::vector<xcb_atom_t> knownTypes_;
+};
+
+} // namespace tavrin

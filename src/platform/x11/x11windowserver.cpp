@@ -1,0 +1,42 @@
+#include "platform/x11/x11windowserver.h"
+
+namespace tavrin {
+
+X11WindowServer::X11WindowServer(X11Windows& windows, QObject* parent) : WindowServer(parent), windows_(windows) {}
+
+std::vector<WindowInfo> X11WindowServer::onScreenWindows()
+{
+    const auto& ewmh = *windows_.connection().ewmh();
+    const std::uint32_t desktop = windows_.currentDesktop();
+    const auto ids = windows_.frontToBack();
+    const auto infos = ids ? windows_.read(*ids, X11Windows::needAll & ~X11Windows::needHints) : std::nullopt;
+    std::vector<WindowInfo> out;
+    if (!infos)
+        return out;
+    for (const X11WindowInfo& w : *infos) {
+        if (!w.exists || w.hidden || (w.desktop != desktop && w.desktop != 0xFFFFFFFF))
+            continue;
+        WindowInfo info;
+        info.number = w.id;
+        info.ownerPid = w.pid;
+        info.ownerName = windows_.application(w).name;
+        info.layer = w.type == ewmh._NET_WM_WINDOW_TYPE_DOCK      ? kDockLayer
+                   : w.type == ewmh._NET_WM_WINDOW_TYPE_DESKTOP ? kDesktopLayer
+                   : w.above                                    ? kFloatingLayer
+                                                                : kNormalLayer;
+        info.bounds = w.frame;
+        info.alpha = 1.0;
+        out.push_back(std::move(info));
+    }
+    return out;
+}
+
+std::optional<Rect> X11WindowServer::windowBounds(std::uint32_t number)
+{
+    const auto info = windows_.readOne(number, X11Windows::needFrame);
+    if (!info || !info->exists)
+        return std::nullopt;
+    return info->frame;
+}
+
+} // namespace tavrin

@@ -1,0 +1,317 @@
+#include "platform/x11/x11workspace.h"
+
+#include "platform/clock.h"
+#include "platform/x11/logindmonitor.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMetaObject>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
+#include <csignal>
+#include <cstdio>
+#include <syslog.h>
+#include <unistd.h>
+
+namespace tavrin {
+
+X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
+    : Workspace(parent), windows_(windows), clock_(clock)
+{
+    ::openlog("tavrin", LOG_PID, LOG_USER);
+    const Snapshot s = snapshot();
+    for (const RunningApp& app : s.apps)
+        known_.insert(app.pid, app);
+    lastActivePid_ = s.activePid;
+    connect(&windows_, &X11Windows::clientListChanged, this, &X11Workspace::scheduleRefresh);
+    connect(&windows_, &X11Windows::activeWindowChanged, this, &X11Workspace::scheduleRefresh);
+
+    logind_ = new LogindMonitor(this);
+    connect(logind_, &LogindMonitor::willSleep, this, &Workspace::willSleep);
+    connect(logind_, &LogindMonitor::sessionLocked, this, &Workspace::screensDidSleep);
+    connect(logind_, &LogindMonitor::sessionInactive, this, &Workspace::sessionDidResignActive);
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &Workspace::willTerminate);
+}
+
+X11Workspace::~X11Workspace() { ::closelog(); }
+
+X11Workspace::Snapshot X11Workspace::snapshot()
+{
+    Snapshot s;
+    const auto& ewmh = *windows_.connection().ewmh();
+    const auto mapped = windows_.clientList();
+    const auto active = mapped ? windows_.activeWindow() : std::nullopt;
+    auto ids = active ? windows_.frontToBack() : std::nullopt;
+    auto infos = ids ? windows_.read(*ids, X11Windows::needState | X11Windows::needClass | X11Windows::needKind)
+                     : std::nullopt;
+    if (!infos)
+        return s;
+    s.ok = true;
+    for (X11WindowInfo& w : *infos)
+        if (w.exists && w.pid > 0)
+            s.windows.push_back(std::move(w));
+    for (const X11WindowInfo& w : s.windows)
+        if (w.id == *active)
+            s.activePid = w.pid;
+
+    // Applications in the order their first window was mapped.
+    QSet<int> seen;
+    for (xcb_window_t id : *mapped) {
+        auto it = std::find_if(s.windows.begin(), s.windows.end(), [&](const X11WindowInfo& w) { return w.id == id; });
+        if (it == s.windows.end() || seen.contains(it->pid))
+            continue;
+        const int pid = it->pid;
+        seen.insert(pid);
+        RunningApp app;
+        app.pid = pid;
+        const X11AppIdentity identity = windows_.application(*it);
+        app.localizedName = identity.name;
+        app.bundleIdentifier = identity.desktopId;
+        app.bundleLocation = identity.location;
+        bool onlyPanels = true;
+        for (const X11WindowInfo& w : s.windows)
+            if (w.pid == pid && !X11Windows::isDockOrDesktop(w, ewmh))
+                onlyPanels = false;
+        app.activationPolicy = onlyPanels ? ActivationPolicy::accessory : ActivationPolicy::regular;
+        // Hidden until the user brings back a window that hide() minimised.
+        if (auto hidden = hiddenWindows_.find(pid); hidden != hiddenWindows_.end()) {
+            bool restored = false;
+            for (HiddenWindow& h : *hidden) {
+                auto w = std::find_if(s.windows.begin(), s.windows.end(),
+                                      [&](const X11WindowInfo& x) { return x.id == h.id; });
+                if (w == s.windows.end())
+                    continue;
+                if (w->hidden)
+                    h.seenMinimised = true;
+                else if (h.seenMinimised)
+                    restored = true;
+            }
+            if (restored)
+                hiddenWindows_.erase(hidden);
+        }
+        app.hidden = hiddenWindows_.contains(pid);
+        app.active = pid == s.activePid;
+        s.apps.push_back(app);
+    }
+    for (auto it = hiddenWindows_.begin(); it != hiddenWindows_.end();)
+        it = seen.contains(it.key()) ? std::next(it) : hiddenWindows_.erase(it);
+    return s;
+}
+
+std::vector<xcb_window_t> X11Workspace::windowsOf(const Snapshot& s, int pid) const
+{
+    std::vector<xcb_window_t> out;
+    for (const X11WindowInfo& w : s.windows)
+        if (w.pid == pid && !X11Windows::isDockOrDesktop(w, *windows_.connection().ewmh()))
+            out.push_back(w.id);
+    return out;
+}
+
+void X11Workspace::scheduleRefresh()
+{
+    if (refreshScheduled_)
+        return;
+    refreshScheduled_ = true;
+    QMetaObject::invokeMethod(this, &X11Workspace::refresh, Qt::QueuedConnection);
+}
+
+void X11Workspace::refresh()
+{
+    refreshScheduled_ = false;
+    const Snapshot s = snapshot();
+    if (!s.ok)
+        return;
+    QHash<int, RunningApp> now;
+    for (const RunningApp& app : s.apps)
+        now.insert(app.pid, app);
+    std::vector<RunningApp> launched, terminated;
+    for (const RunningApp& app : s.apps)
+        if (!known_.contains(app.pid))
+            launched.push_back(app);
+    for (const RunningApp& app : std::as_const(known_))
+        if (!now.contains(app.pid))
+            terminated.push_back(app);
+    known_ = now;
+    const int previousActive = lastActivePid_;
+    lastActivePid_ = s.activePid;
+    for (const RunningApp& app : terminated)
+        emit applicationTerminated(app);
+    for (const RunningApp& app : launched)
+        emit applicationLaunched(app);
+    if (s.activePid && s.activePid != previousActive && now.contains(s.activePid))
+        emit applicationActivated(now.value(s.activePid));
+}
+
+std::vector<RunningApp> X11Workspace::runningApplications() { return snapshot().apps; }
+
+std::optional<RunningApp> X11Workspace::frontmostApplication()
+{
+    const Snapshot s = snapshot();
+    for (const RunningApp& app : s.apps)
+        if (app.pid == s.activePid)
+            return app;
+    return std::nullopt;
+}
+
+std::optional<RunningApp> X11Workspace::application(int pid)
+{
+    for (const RunningApp& app : snapshot().apps)
+        if (app.pid == pid)
+            return app;
+    return std::nullopt;
+}
+
+int X11Workspace::currentPid() { return int(::getpid()); }
+
+bool X11Workspace::startDetached(const QStringList& command)
+{
+    if (command.isEmpty())
+        return false;
+    return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+bool X11Workspace::launchApplication(const QString& location)
+{
+    const DesktopEntry* entry = windows_.entries().forLocation(location);
+    return entry && startDetached(DesktopEntries::commandLine(*entry));
+}
+
+bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)
+{
+    if (!url.isValid() || url.isEmpty())
+        return false;
+    if (!applicationLocation.isEmpty()) {
+        const DesktopEntry* entry = windows_.entries().forLocation(applicationLocation);
+        return entry && startDetached(DesktopEntries::commandLine(*entry, {url}));
+    }
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return startDetached({opener, url.toString()});
+    const DesktopEntry* entry = windows_.entries().forLocation(applicationForUrl(url));
+    return entry && startDetached(DesktopEntries::commandLine(*entry, {url}));
+}
+
+QString X11Workspace::applicationForUrl(const QUrl& url)
+{
+    QStringList types;
+    if (url.isLocalFile()) {
+        const QMimeType mime = QMimeDatabase().mimeTypeForFile(url.toLocalFile());
+        types << mime.name() << mime.allAncestors();
+    } else if (!url.scheme().isEmpty()) {
+        types << QStringLiteral("x-scheme-handler/") + url.scheme().toLower();
+    }
+    for (const QString& type : types)
+        if (const DesktopEntry* e = windows_.entries().defaultFor(type))
+            return e->path;
+    return {};
+}
+
+QString X11Workspace::applicationLocation(const QString& name)
+{
+    const DesktopEntry* e = windows_.entries().forName(name);
+    return e ? e->path : QString();
+}
+
+bool X11Workspace::hide(int pid)
+{
+    const Snapshot s = snapshot();
+    const auto ids = windowsOf(s, pid);
+    if (ids.empty())
+        return false;
+    QList<HiddenWindow>& hidden = hiddenWindows_[pid];
+    for (const X11WindowInfo& w : s.windows) {
+        if (std::find(ids.begin(), ids.end(), w.id) == ids.end() || w.hidden)
+            continue;
+        windows_.minimize(w.id);
+        if (std::none_of(hidden.begin(), hidden.end(), [&](const HiddenWindow& h) { return h.id == w.id; }))
+            hidden << HiddenWindow{w.id, false};
+    }
+    return true;
+}
+
+bool X11Workspace::unhide(int pid)
+{
+    const Snapshot s = snapshot();
+    const auto ids = windowsOf(s, pid);
+    if (ids.empty())
+        return false;
+    // Back to front, so that the window that was in front ends in front.
+    const QList<HiddenWindow> hidden = hiddenWindows_.take(pid);
+    for (auto it = hidden.rbegin(); it != hidden.rend(); ++it)
+        if (std::find(ids.begin(), ids.end(), it->id) != ids.end())
+            windows_.activate(it->id);
+    return true;
+}
+
+bool X11Workspace::activate(int pid)
+{
+    const Snapshot s = snapshot();
+    const X11WindowInfo* best = nullptr;
+    const auto ids = windowsOf(s, pid);
+    for (const X11WindowInfo& w : s.windows) {
+        if (std::find(ids.begin(), ids.end(), w.id) == ids.end())
+            continue;
+        if (!best || (best->hidden && !w.hidden))
+            best = &w;
+    }
+    if (!best)
+        return false;
+    windows_.activate(best->id);
+    return true;
+}
+
+QString X11Workspace::processStartTime(int pid)
+{
+    // Field 22 of /proc/PID/stat tells a process from a later one that
+    // reuses its pid.
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray stat = f.readAll();
+    const int close = stat.lastIndexOf(')');
+    if (close < 0)
+        return {};
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    return fields.size() > 19 ? QString::fromLatin1(fields[19]) : QString();
+}
+
+bool X11Workspace::terminate(int pid)
+{
+    if (pid <= 1)
+        return false;
+    const Snapshot s = snapshot();
+    const auto ids = windowsOf(s, pid);
+    if (ids.empty())
+        return false;
+    for (xcb_window_t id : ids)
+        windows_.close(id);
+    const QString started = processStartTime(pid);
+    if (started.isEmpty())
+        return true;
+    clock_.singleShot(kTerminateGrace, this, [this, pid, started] {
+        if (processStartTime(pid) != started)
+            return; // gone, or another process by now
+        const Snapshot later = snapshot();
+        if (!later.ok || !windowsOf(later, pid).empty())
+            return;
+        ::kill(pid, SIGTERM);
+    });
+    return true;
+}
+
+void X11Workspace::beep()
+{
+    xcb_bell(windows_.connection().xcb(), 0);
+    windows_.connection().flush();
+}
+
+void X11Workspace::log(const QString& line)
+{
+    const QByteArray text = line.toUtf8();
+    ::syslog(LOG_NOTICE, "%s", text.constData());
+    std::fprintf(stderr, "%s\n", text.constData());
+}
+
+} // namespace tavrin

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/workspace.h"
+#include "platform/x11/x11windows.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace tavrin {
+
+class Clock;
+class LogindMonitor;
+
+// Running applications are the processes that own managed windows. Launches
+// and terminations show as owners appearing in and leaving the client list,
+// activations as a new owner of the active window. Hiding an application
+// minimises its windows; unhiding restores those it minimised. Terminating
+// one asks each window to close and, once the grace period has passed and
+// the process shows no window any more but still runs, sends it SIGTERM — a
+// process still showing a window may be asking about unsaved work.
+class X11Workspace : public Workspace {
+    Q_OBJECT
+public:
+    static constexpr double kTerminateGrace = 5.0;
+
+    X11Workspace(X11Windows& windows, Clock& clock, QObject* parent = nullptr);
+    ~X11Workspace() override;
+
+    std::vector<RunningApp> runningApplications() override;
+    std::optional<RunningApp> frontmostApplication() override;
+    std::optional<RunningApp> application(int pid) override;
+    int currentPid() override;
+
+    bool launchApplication(const QString& location) override;
+    bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
+    QString applicationForUrl(const QUrl& url) override;
+    QString applicationLocation(const QString& name) override;
+
+    bool hide(int pid) override;
+    bool unhide(int pid) override;
+    bool terminate(int pid) override;
+    bool activate(int pid) override;
+
+    void beep() override;
+    void log(const QString& line) override;
+
+private:
+    struct Snapshot {
+        std::vector<RunningApp> apps; // in the order of the client list
+        std::vector<X11WindowInfo> windows; // front to back
+        int activePid = 0;
+        bool ok = false;
+    };
+    Snapshot snapshot();
+    std::vector<xcb_window_t> windowsOf(const Snapshot& s, int pid) const;
+    void refresh();
+    void scheduleRefresh();
+    static QString processStartTime(int pid);
+    static bool startDetached(const QStringList& command);
+
+    X11Windows& windows_;
+    Clock& clock_;
+    LogindMonitor* logind_ = nullptr;
+    QHash<int, RunningApp> known_;
+    int lastActivePid_ = 0;
+    bool refreshScheduled_ = false;
+    struct HiddenWindow {
+        xcb_window_t id = 0;
+        bool seenMinimised = false; // the window manager has carried it out
+    };
+    QHash<int, QList<HiddenWindow>> hiddenWindows_; // windows minimised by hide(), front to back, per pid
+};
+
+} // namespace tavrin
