@@ -233,11 +233,11 @@ AXError X11Accessibility::await(int pid, const std::function<bool(const xcb_gene
         if (auto r = done())
             return *r;
         const double left = deadline - X11Connection::steadyNow();
-        if (left <= 0 || !conn_.waitForEvent(relevant, left))
+        if (left <= 0)
             break;
+        // Looked at again after each relevant event, and now and then.
+        conn_.waitForEvent(relevant, std::min(left, kSettleTime));
     }
-    if (auto r = done())
-        return *r;
     slow_.insert(pid);
     return AXError::cannotComplete;
 }
@@ -314,7 +314,7 @@ AXError X11Accessibility::setFrame(const AXElement& e, std::optional<Point> orig
 
 AXError X11Accessibility::setMinimized(const AXElement& e, bool minimized)
 {
-    const WindowRead w = readWindow(e, X11Windows::needState);
+    const WindowRead w = readWindow(e, X11Windows::needState | X11Windows::needKind);
     if (w.error != AXError::success)
         return w.error;
     if (w.info.hidden == minimized)
@@ -323,41 +323,64 @@ AXError X11Accessibility::setMinimized(const AXElement& e, bool minimized)
     if (minimized)
         windows_.minimize(id);
     else
-        windows_.activate(id); // restores and brings it forward
-    const xcb_atom_t state = conn_.ewmh()->_NET_WM_STATE;
+        windows_.activate(id); // restores it and gives it the focus
+    const auto& ewmh = *conn_.ewmh();
+    const bool focuses = !minimized && w.info.acceptsFocus;
     return await(
-        e.pid, [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {state, conn_.atoms().wmState}); },
+        e.pid,
+        [&](const xcb_generic_event_t& ev) {
+            return isPropertyOf(ev, id, {ewmh._NET_WM_STATE, conn_.atoms().wmState})
+                || (focuses && isPropertyOf(ev, conn_.root(), {ewmh._NET_ACTIVE_WINDOW}));
+        },
         [&]() -> std::optional<AXError> {
             const WindowRead now = readWindow(e, X11Windows::needState);
             if (now.error != AXError::success)
                 return now.error;
-            return now.info.hidden == minimized ? std::optional(AXError::success) : std::nullopt;
+            if (now.info.hidden != minimized)
+                return std::nullopt;
+            if (focuses) {
+                const auto active = windows_.activeWindow(timeoutFor(e.pid));
+                if (!active || *active != id)
+                    return std::nullopt;
+            }
+            return AXError::success;
         });
 }
 
 AXError X11Accessibility::setFullScreen(const AXElement& e, bool fullScreen)
 {
-    const WindowRead w = readWindow(e, X11Windows::needState);
+    const WindowRead w = readWindow(e, X11Windows::needState | X11Windows::needFrame);
     if (w.error != AXError::success)
         return w.error;
     if (w.info.fullScreen == fullScreen)
         return AXError::success;
     const xcb_window_t id = windowOf(e);
+    const xcb_window_t frame = windows_.frameOf(id);
     const xcb_atom_t state = conn_.ewmh()->_NET_WM_STATE;
     windows_.changeState(id, fullScreen, conn_.ewmh()->_NET_WM_STATE_FULLSCREEN);
+    // The state changes first, then the frame: done when both have.
+    double stateSince = 0;
     return await(
-        e.pid, [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {state}); },
+        e.pid,
+        [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {state}) || isConfigureOf(ev, id, frame); },
         [&]() -> std::optional<AXError> {
-            const WindowRead now = readWindow(e, X11Windows::needState);
+            const WindowRead now = readWindow(e, X11Windows::needState | X11Windows::needFrame);
             if (now.error != AXError::success)
                 return now.error;
-            return now.info.fullScreen == fullScreen ? std::optional(AXError::success) : std::nullopt;
+            if (now.info.fullScreen != fullScreen)
+                return std::nullopt;
+            if (!stateSince)
+                stateSince = X11Connection::steadyNow();
+            if (!now.info.frame.near(w.info.frame, kFrameTolerance)
+                || X11Connection::steadyNow() - stateSince > kSettleTime)
+                return AXError::success;
+            return std::nullopt;
         });
 }
 
 AXError X11Accessibility::raise(const AXElement& e)
 {
-    const WindowRead w = readWindow(e, 0);
+    const WindowRead w = readWindow(e, X11Windows::needKind);
     if (w.error != AXError::success)
         return w.error;
     const xcb_window_t id = windowOf(e);
@@ -377,13 +400,16 @@ AXError X11Accessibility::raise(const AXElement& e)
         },
         // Raised: active, or on top for clients that take no focus.
         [&]() -> std::optional<AXError> {
-            const auto nowActive = windows_.activeWindow(timeout);
-            const auto order = nowActive ? windows_.frontToBack(timeout) : std::nullopt;
+            if (w.info.acceptsFocus) {
+                const auto nowActive = windows_.activeWindow(timeout);
+                if (!nowActive)
+                    return AXError::cannotComplete;
+                return *nowActive == id ? std::optional(AXError::success) : std::nullopt;
+            }
+            const auto order = windows_.frontToBack(timeout);
             if (!order)
                 return AXError::cannotComplete;
-            if (*nowActive == id || (!order->empty() && order->front() == id))
-                return AXError::success;
-            return std::nullopt;
+            return !order->empty() && order->front() == id ? std::optional(AXError::success) : std::nullopt;
         });
 }
 

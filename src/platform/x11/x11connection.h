@@ -54,7 +54,7 @@ public:
 
     // Atoms that EWMH does not name.
     struct Atoms {
-        xcb_atom_t wmState = 0, wmChangeState = 0, wmDeleteWindow = 0, wmTransientFor = 0;
+        xcb_atom_t wmState = 0, wmChangeState = 0, wmDeleteWindow = 0, wmTakeFocus = 0, wmTransientFor = 0;
         xcb_atom_t wmName = 0, wmClass = 0, wmNormalHints = 0, wmHints = 0, edid = 0;
         xcb_atom_t utf8String = 0, string = 0, compoundText = 0;
     };

@@ -184,8 +184,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         xcb_get_geometry_cookie_t geometry{};
         xcb_translate_coordinates_cookie_t origin{};
         std::optional<xcb_query_tree_cookie_t> tree;
-        std::optional<xcb_get_property_cookie_t> pid, name, wmName, wmClass, type, transient, state, desktop,
-            extents, hints;
+        std::optional<xcb_get_property_cookie_t> pid, name, wmName, wmClass, type, transient, wmHints, protocols, state,
+            desktop, extents, hints;
     };
     std::vector<Cookies> cookies(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -210,6 +210,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         if (needs & needKind) {
             k.type = conn_.requestProperty(w, e._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32);
             k.transient = conn_.requestProperty(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
+            k.wmHints = conn_.requestProperty(w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
+            k.protocols = conn_.requestProperty(w, e.WM_PROTOCOLS, XCB_ATOM_ATOM, 16);
         }
         if (needs & needState) {
             k.state = conn_.requestProperty(w, e._NET_WM_STATE, XCB_ATOM_ATOM, 64);
@@ -225,8 +227,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
                 xcb_discard_reply(c, k.origin.sequence);
             if (k.tree)
                 xcb_discard_reply(c, k.tree->sequence);
-            for (const auto& p : {k.pid, k.name, k.wmName, k.wmClass, k.type, k.transient, k.state, k.desktop,
-                                  k.extents, k.hints})
+            for (const auto& p : {k.pid, k.name, k.wmName, k.wmClass, k.type, k.transient, k.wmHints, k.protocols,
+                                  k.state, k.desktop, k.extents, k.hints})
                 if (p)
                     xcb_discard_reply(c, p->sequence);
         }
@@ -259,7 +261,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
             return p ? conn_.takeProperty(*p) : XcbReply<xcb_get_property_reply_t>();
         };
         auto pid = take(k.pid), name = take(k.name), wmName = take(k.wmName), wmClass = take(k.wmClass),
-             type = take(k.type), transient = take(k.transient), state = take(k.state), desktop = take(k.desktop),
+             type = take(k.type), transient = take(k.transient), wmHints = take(k.wmHints),
+             protocols = take(k.protocols), state = take(k.state), desktop = take(k.desktop),
              extents = take(k.extents), hints = take(k.hints);
         info.exists = geometry != nullptr;
         if (!info.exists)
@@ -293,6 +296,12 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
             }
             const auto t = X11Connection::cardinals(transient.get());
             info.transient = !t.empty() && t[0] != 0;
+            // ICCCM: input focus unless WM_HINTS says no, or the client takes
+            // it itself (WM_TAKE_FOCUS).
+            const auto h = X11Connection::cardinals(wmHints.get());
+            const bool input = h.size() < 2 || !(h[0] & 1) || h[1] != 0;
+            const auto p = X11Connection::cardinals(protocols.get());
+            info.acceptsFocus = input || std::find(p.begin(), p.end(), conn_.atoms().wmTakeFocus) != p.end();
         }
         if (needs & needState) {
             for (std::uint32_t a : X11Connection::cardinals(state.get())) {

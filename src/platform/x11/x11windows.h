@@ -40,6 +40,7 @@ struct X11WindowInfo {
     QString instance, wmClass;
     xcb_atom_t type = XCB_ATOM_NONE; // the first window type this server knows, or none
     bool transient = false;
+    bool acceptsFocus = true; // WM_HINTS input, or WM_TAKE_FOCUS
     bool hidden = false, fullScreen = false, maximizedVert = false, maximizedHorz = false, above = false;
     std::uint32_t desktop = 0xFFFFFFFF;
     X11FrameExtents extents;
@@ -64,7 +65,7 @@ public:
     enum Need : unsigned {
         needTitle = 1,
         needClass = 2,
-        needKind = 4,   // window type and WM_TRANSIENT_FOR
+        needKind = 4,   // window type, WM_TRANSIENT_FOR and whether it takes the focus
         needState = 8,  // _NET_WM_STATE and desktop
         needFrame = 16, // geometry and frame extents
         needHints = 32,

@@ -1,0 +1,278 @@
+#include "platform/x11/xvfbsession.h"
+
+#include "platform/x11/x11connection.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <xcb/randr.h>
+
+namespace tavrin {
+
+namespace {
+constexpr int kFirstDisplay = 97;
+constexpr int kLastDisplay = 160;
+constexpr double kStartTimeout = 10.0;
+
+const char kOpenboxConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
+  <placement><policy>Smart</policy></placement>
+  <desktops><number>1</number></desktops>
+  <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
+  <keyboard></keyboard>
+  <mouse></mouse>
+</openbox_config>
+)";
+
+bool displayTaken(int n)
+{
+    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n));
+}
+
+// The pid in an X server's lock file, 0 when there is none.
+qint64 lockOwner(int n)
+{
+    QFile f(QStringLiteral("/tmp/.X%1-lock").arg(n));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.readAll().trimmed().toLongLong();
+}
+
+void stop(std::unique_ptr<QProcess>& p)
+{
+    if (!p)
+        return;
+    if (p->state() != QProcess::NotRunning) {
+        p->terminate();
+        if (!p->waitForFinished(2000)) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+    }
+    p.reset();
+}
+} // namespace
+
+std::unique_ptr<XvfbSession> XvfbSession::start(QString* error, const Options& options, bool* noServer)
+{
+    if (noServer)
+        *noServer = false;
+    std::unique_ptr<XvfbSession> s(new XvfbSession);
+    s->options_ = options;
+    if (!s->dir_.isValid()) {
+        if (error)
+            *error = QStringLiteral("Cannot make a temporary folder.");
+        return nullptr;
+    }
+    if (!s->startServer(error)) {
+        if (noServer)
+            *noServer = true;
+        return nullptr;
+    }
+    if (!options.monitors.empty() && !s->setMonitors(options.monitors, error))
+        return nullptr;
+    if (options.windowManager && !s->startWindowManager(error))
+        return nullptr;
+    return s;
+}
+
+XvfbSession::~XvfbSession()
+{
+    stop(windowManager_);
+    stop(server_);
+}
+
+qint64 XvfbSession::windowManagerPid() const { return windowManager_ ? windowManager_->processId() : 0; }
+
+QProcessEnvironment XvfbSession::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.remove(QStringLiteral("XAUTHORITY"));
+    return env;
+}
+
+bool XvfbSession::startServer(QString* error)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Xvfb is not installed (Debian package xvfb).");
+        return false;
+    }
+    for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
+        if (displayTaken(n))
+            continue;
+        const QString display = QStringLiteral(":%1").arg(n);
+        auto server = std::make_unique<QProcess>();
+        server->setStandardOutputFile(QProcess::nullDevice());
+        server->setStandardErrorFile(QProcess::nullDevice());
+        server->start(xvfb, {display, QStringLiteral("-screen"), QStringLiteral("0"),
+                             QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height),
+                             QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+        if (!server->waitForStarted(5000)) {
+            if (error)
+                *error = QStringLiteral("Xvfb does not start: %1").arg(server->errorString());
+            return false;
+        }
+        // Ready once it holds the display's lock (which names its pid) and
+        // accepts a connection; another server may have won the display.
+        const double deadline = X11Connection::steadyNow() + kStartTimeout;
+        while (X11Connection::steadyNow() < deadline && server->state() == QProcess::Running) {
+            if (lockOwner(n) == server->processId()) {
+                xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+                const bool ok = !xcb_connection_has_error(c);
+                xcb_disconnect(c);
+                if (ok) {
+                    display_ = display;
+                    server_ = std::move(server);
+                    return true;
+                }
+            }
+            server->waitForFinished(20);
+        }
+        stop(server);
+    }
+    if (error)
+        *error = QStringLiteral("Xvfb did not start on any display from :%1 to :%2.").arg(kFirstDisplay).arg(kLastDisplay);
+    return false;
+}
+
+bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* error)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QString xrandr = QStandardPaths::findExecutable(QStringLiteral("xrandr"));
+    if (xrandr.isEmpty())
+        return fail(QStringLiteral("xrandr is not installed (Debian package x11-xserver-utils)."));
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(xrandr, args);
+        return p.waitForFinished(int(kStartTimeout * 1000)) && p.exitStatus() == QProcess::NormalExit
+            && p.exitCode() == 0;
+    };
+    auto conn = X11Connection::open(display_, error);
+    if (!conn)
+        return false;
+    auto* c = conn->xcb();
+    auto current = [&]() -> std::optional<std::vector<std::pair<QString, bool>>> {
+        const auto cookie = xcb_randr_get_monitors(c, conn->root(), 0);
+        if (!conn->sync(kStartTimeout))
+            return std::nullopt;
+        XcbReply<xcb_randr_get_monitors_reply_t> r(xcb_randr_get_monitors_reply(c, cookie, nullptr));
+        if (!r)
+            return std::nullopt;
+        std::vector<std::pair<QString, bool>> names;
+        for (auto it = xcb_randr_get_monitors_monitors_iterator(r.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
+            const auto nameCookie = xcb_get_atom_name(c, it.data->name);
+            conn->sync(kStartTimeout);
+            XcbReply<xcb_get_atom_name_reply_t> n(xcb_get_atom_name_reply(c, nameCookie, nullptr));
+            names.push_back({n ? QString::fromLatin1(xcb_get_atom_name_name(n.get()), xcb_get_atom_name_name_length(n.get()))
+                               : QString(),
+                             bool(it.data->automatic)});
+        }
+        return names;
+    };
+    const auto before = current();
+    if (!before)
+        return fail(QStringLiteral("The X server has no RandR 1.5 monitors."));
+    for (const auto& [name, automatic] : *before)
+        if (!automatic)
+            run({QStringLiteral("--delmonitor"), name});
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const Monitor& m = monitors[i];
+        // Sizes in millimetres at 96 dpi; the first monitor takes the output.
+        const QString geometry = QStringLiteral("%1/%2x%3/%4+%5+%6")
+                                     .arg(int(m.frame.width))
+                                     .arg(int(m.frame.width * 25.4 / 96))
+                                     .arg(int(m.frame.height))
+                                     .arg(int(m.frame.height * 25.4 / 96))
+                                     .arg(int(m.frame.x))
+                                     .arg(int(m.frame.y));
+        if (!run({QStringLiteral("--setmonitor"), m.name, geometry,
+                  i == 0 ? QStringLiteral("screen") : QStringLiteral("none")}))
+            return fail(QStringLiteral("xrandr did not set the monitor %1.").arg(m.name));
+    }
+    const auto after = current();
+    if (!after || after->size() != monitors.size())
+        return fail(QStringLiteral("The X server did not take the monitors."));
+    return true;
+}
+
+bool XvfbSession::startWindowManager(QString* error)
+{
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    if (openbox.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("openbox is not installed (Debian package openbox).");
+        return false;
+    }
+    const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
+    QFile f(rc);
+    if (!f.open(QIODevice::WriteOnly) || f.write(kOpenboxConfig) < 0) {
+        if (error)
+            *error = QStringLiteral("Cannot write %1.").arg(rc);
+        return false;
+    }
+    f.close();
+    windowManager_ = std::make_unique<QProcess>();
+    QProcessEnvironment env = environment();
+    env.insert(QStringLiteral("HOME"), dir_.path()); // openbox keeps its session files there
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), dir_.filePath(QStringLiteral("cache")));
+    windowManager_->setProcessEnvironment(env);
+    windowManager_->setStandardOutputFile(QProcess::nullDevice());
+    windowManager_->setStandardErrorFile(dir_.filePath(QStringLiteral("openbox.log")));
+    windowManager_->start(openbox, {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
+    if (!windowManager_->waitForStarted(5000)) {
+        if (error)
+            *error = QStringLiteral("openbox does not start: %1").arg(windowManager_->errorString());
+        return false;
+    }
+    auto conn = X11Connection::open(display_, error);
+    if (!conn)
+        return false;
+    auto* c = conn->xcb();
+    const auto& e = *conn->ewmh();
+    auto managed = [&](xcb_window_t w) {
+        auto cookie = conn->requestProperty(conn->root(), e._NET_CLIENT_LIST, XCB_ATOM_WINDOW, 1024);
+        if (!conn->sync())
+            return false;
+        const auto ids = X11Connection::cardinals(conn->takeProperty(cookie).get());
+        return std::find(ids.begin(), ids.end(), w) != ids.end();
+    };
+    // Openbox names itself on the root window before it has finished
+    // starting, and a window mapped then can be left unmanaged. Ready is when
+    // it manages a window of ours (mapped again if it missed it).
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, conn->root(), 0, 0, 16, 16, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    double mappedAt = 0;
+    while (X11Connection::steadyNow() < deadline && windowManager_->state() == QProcess::Running) {
+        if (X11Connection::steadyNow() - mappedAt > 0.5) {
+            xcb_unmap_window(c, probe);
+            xcb_map_window(c, probe);
+            mappedAt = X11Connection::steadyNow();
+        }
+        if (managed(probe)) {
+            xcb_destroy_window(c, probe);
+            while (X11Connection::steadyNow() < deadline && managed(probe))
+                QThread::msleep(5);
+            return true;
+        }
+        QThread::msleep(5);
+    }
+    if (error)
+        *error = QStringLiteral("openbox did not take the display %1.").arg(display_);
+    return false;
+}
+
+} // namespace tavrin

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/geometry.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+class QProcess;
+
+namespace tavrin {
+
+// A private X server (Xvfb) with monitors and the openbox window manager, for
+// the tests and benchmarks of the X11 desktop. Openbox runs with no key or
+// mouse bindings of its own, so that every key combination can be grabbed.
+class XvfbSession {
+public:
+    struct Monitor {
+        QString name;
+        Rect frame;
+    };
+    struct Options {
+        int width = 3440;
+        int height = 1440;
+        // Two side-by-side halves by default; the first takes the screen's output.
+        std::vector<Monitor> monitors{{QStringLiteral("LEFT"), Rect(0, 0, 1720, 1440)},
+                                      {QStringLiteral("RIGHT"), Rect(1720, 0, 1720, 1440)}};
+        bool windowManager = true;
+    };
+
+    // Starts the server on the first free display from :97. Null with the
+    // reason in `error` when Xvfb or openbox is missing or does not start;
+    // `noServer` tells whether it was the X server that could not start.
+    static std::unique_ptr<XvfbSession> start(QString* error, const Options& options, bool* noServer = nullptr);
+    static std::unique_ptr<XvfbSession> start(QString* error) { return start(error, Options{}); }
+    ~XvfbSession();
+
+    QString display() const { return display_; }
+    // The window manager's process (0 without one): tests stop it to play a
+    // desktop that does not answer.
+    qint64 windowManagerPid() const;
+    // The environment for programs on this display.
+    QProcessEnvironment environment() const;
+
+    // Replaces the monitors (the RandR 1.5 monitor list).
+    bool setMonitors(const std::vector<Monitor>& monitors, QString* error = nullptr);
+
+private:
+    XvfbSession() = default;
+    bool startServer(QString* error);
+    bool startWindowManager(QString* error);
+
+    Options options_;
+    QString display_;
+    QTemporaryDir dir_;
+    std::unique_ptr<QProcess> server_;
+    std::unique_ptr<QProcess> windowManager_;
+};
+
+} // namespace tavrin

@@ -1,0 +1,123 @@
+#include "x11fixture.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QThread>
+
+namespace tavrin {
+
+void X11Test::SetUp()
+{
+    QString error;
+    bool noServer = false;
+    session_ = XvfbSession::start(&error, sessionOptions(), &noServer);
+    if (!session_ && noServer)
+        GTEST_SKIP() << "No X server for this test: " << error.toStdString();
+    ASSERT_TRUE(session_) << error.toStdString();
+    desktop_ = X11Desktop::connect(&error, session_->display());
+    ASSERT_TRUE(desktop_) << error.toStdString();
+    platform_ = desktop_->platform(&defaults_, nullptr, &clock_);
+    probe_ = X11Connection::open(session_->display(), &error);
+    ASSERT_TRUE(probe_) << error.toStdString();
+}
+
+void X11Test::TearDown()
+{
+    clients_.clear();
+    desktop_.reset();
+    probe_.reset();
+    session_.reset();
+}
+
+X11TestClient* X11Test::startClient(X11TestClient::Options options)
+{
+    QString error;
+    auto c = X11TestClient::start(session_->environment(), options, &error);
+    EXPECT_TRUE(c) << error.toStdString();
+    if (!c)
+        return nullptr;
+    clients_.push_back(std::move(c));
+    return clients_.back().get();
+}
+
+X11TestClient* X11Test::startClient(const QString& title, Rect client)
+{
+    X11TestClient::Options o;
+    o.title = title;
+    o.client = client;
+    return startClient(o);
+}
+
+bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)
+{
+    const double deadline = X11Connection::steadyNow() + seconds;
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (done())
+            return true;
+        if (X11Connection::steadyNow() > deadline)
+            return false;
+        QThread::msleep(2);
+    }
+}
+
+Rect X11Test::frameWindowGeometry(xcb_window_t client)
+{
+    auto* c = probe_->xcb();
+    const auto treeCookie = xcb_query_tree(c, client);
+    if (!probe_->sync())
+        return {};
+    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, treeCookie, nullptr));
+    if (!tree)
+        return {};
+    const xcb_window_t frame = tree->parent == tree->root ? client : tree->parent;
+    const auto geometryCookie = xcb_get_geometry(c, frame);
+    if (!probe_->sync())
+        return {};
+    XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, geometryCookie, nullptr));
+    if (!g)
+        return {};
+    return {double(g->x), double(g->y), double(g->width + 2 * g->border_width),
+            double(g->height + 2 * g->border_width)};
+}
+
+xcb_window_t X11Test::activeWindow()
+{
+    auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
+    if (!probe_->sync())
+        return 0;
+    const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
+    return v.empty() ? 0 : v[0];
+}
+
+std::vector<xcb_atom_t> X11Test::wmState(xcb_window_t client)
+{
+    auto cookie = probe_->requestProperty(client, probe_->ewmh()->_NET_WM_STATE, XCB_ATOM_ATOM, 32);
+    if (!probe_->sync())
+        return {};
+    const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
+    return {v.begin(), v.end()};
+}
+
+bool X11Test::hasState(xcb_window_t client, xcb_atom_t state)
+{
+    const auto states = wmState(client);
+    return std::find(states.begin(), states.end(), state) != states.end();
+}
+
+bool X11Test::activate(xcb_window_t window)
+{
+    probe_->sendRootMessage(window, probe_->ewmh()->_NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
+    probe_->flush();
+    return waitUntil([&] { return activeWindow() == window; });
+}
+
+bool X11Test::xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.setProcessEnvironment(session_->environment());
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace tavrin

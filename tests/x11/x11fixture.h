@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/accessibility.h"
+#include "platform/platform.h"
+#include "platform/x11/x11connection.h"
+#include "platform/x11/x11desktop.h"
+#include "platform/x11/x11testclient.h"
+#include "platform/x11/xvfbsession.h"
+#include "testclock.h"
+#include "testdefaults.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrin {
+
+// A private Xvfb with two monitors (LEFT and RIGHT, 1720 × 1440 each) and
+// openbox, the X11 desktop connected to it, and a connection of the test's
+// own to check what the backend reports against the server.
+class X11Test : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    virtual XvfbSession::Options sessionOptions() const { return {}; }
+
+    // A client window in its own process; fails the test when it does not map.
+    X11TestClient* startClient(X11TestClient::Options options);
+    X11TestClient* startClient(const QString& title, Rect client);
+    AXElement element(const X11TestClient* c) const { return {c->pid(), c->window()}; }
+
+    // Runs the event loop until `done` holds or `seconds` have passed.
+    bool waitUntil(const std::function<bool()>& done, double seconds = 5.0);
+
+    // Ground truth from the test's own connection: the window manager's
+    // frame window that holds a client, and the server's active window.
+    Rect frameWindowGeometry(xcb_window_t client);
+    xcb_window_t activeWindow();
+    std::vector<xcb_atom_t> wmState(xcb_window_t client);
+    bool hasState(xcb_window_t client, xcb_atom_t state);
+    // Activates a window from the test's own connection (as a pager would)
+    // and waits until it is active: window managers may keep a newly mapped
+    // window behind the active one.
+    bool activate(xcb_window_t window);
+    // Runs xdotool on the display; true when it exits with 0.
+    bool xdotool(const QStringList& args);
+
+    Accessibility& ax() { return *platform_.accessibility; }
+
+    std::unique_ptr<XvfbSession> session_;
+    std::unique_ptr<X11Desktop> desktop_;
+    std::unique_ptr<X11Connection> probe_;
+    RealTimeClock clock_;
+    TestDefaults defaults_;
+    Platform platform_;
+    std::vector<std::unique_ptr<X11TestClient>> clients_;
+};
+
+} // namespace tavrin
