@@ -10,10 +10,11 @@ X11EventMonitors::X11EventMonitors(X11Connection& conn, X11Keyboard& keyboard, s
 {
     if (conn_.xinputOpcode() >= 0) {
         auto* c = conn_.xcb();
-        const auto version = xcb_input_xi_query_version(c, 2, 0);
+        // From 2.1 raw events arrive during grabs too (a drag, a held hot key).
+        const auto version = xcb_input_xi_query_version(c, 2, 2);
         if (conn_.sync()) {
             XcbReply<xcb_input_xi_query_version_reply_t> v(xcb_input_xi_query_version_reply(c, version, nullptr));
-            rawEvents_ = v && v->major_version >= 2;
+            rawEvents_ = v && (v->major_version > 2 || (v->major_version == 2 && v->minor_version >= 1));
         } else {
             xcb_discard_reply(c, version.sequence);
         }

@@ -1,0 +1,66 @@
+#include "platform/eventmonitors.h"
+#include "platform/x11/x11eventmonitors.h"
+#include "x11fixture.h"
+
+#include <QSignalSpy>
+
+namespace tavrin {
+namespace {
+
+class X11EventMonitorsTest : public X11Test {
+protected:
+    EventMonitors& monitors() { return *platform_.eventMonitors; }
+};
+
+TEST_F(X11EventMonitorsTest, ModifierChangesOfTheWholeDesktop)
+{
+    QSignalSpy spy(&monitors(), &EventMonitors::globalModifierFlagsChanged);
+    auto last = [&] { return spy.isEmpty() ? ~0ull : spy.last().at(0).value<std::uint64_t>(); };
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl")}));
+    EXPECT_TRUE(waitUntil([&] { return last() == modflag::control; }));
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("alt")}));
+    EXPECT_TRUE(waitUntil([&] { return last() == (modflag::control | modflag::option); }));
+    EXPECT_EQ(monitors().currentModifierFlags(), modflag::control | modflag::option);
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("shift"), QStringLiteral("keydown"),
+                         QStringLiteral("super")}));
+    EXPECT_TRUE(waitUntil([&] {
+        return last() == (modflag::control | modflag::option | modflag::shift | modflag::command);
+    }));
+    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("shift"), QStringLiteral("keyup"),
+                         QStringLiteral("super"), QStringLiteral("keyup"), QStringLiteral("ctrl"),
+                         QStringLiteral("keyup"), QStringLiteral("alt")}));
+    EXPECT_TRUE(waitUntil([&] { return last() == 0; }));
+    EXPECT_EQ(monitors().currentModifierFlags(), 0u);
+    // Other keys do not count as modifier changes.
+    const auto before = spy.count();
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("a")}));
+    waitUntil([] { return false; }, 0.1);
+    EXPECT_EQ(spy.count(), before);
+}
+
+TEST_F(X11EventMonitorsTest, LeftButtonPressesAndThePressedButtons)
+{
+    QSignalSpy down(&monitors(), &EventMonitors::globalLeftMouseDown);
+    QSignalSpy up(&monitors(), &EventMonitors::globalLeftMouseUp);
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("500"), QStringLiteral("600"),
+                         QStringLiteral("mousedown"), QStringLiteral("1")}));
+    ASSERT_TRUE(waitUntil([&] { return down.count() == 1; }));
+    EXPECT_EQ(down.first().at(0).value<Point>(), (Point{500, 600}));
+    EXPECT_EQ(monitors().pressedMouseButtons(), 1u);
+    EXPECT_EQ(monitors().mouseLocation(), (Point{500, 600}));
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("650"),
+                         QStringLiteral("mouseup"), QStringLiteral("1")}));
+    ASSERT_TRUE(waitUntil([&] { return up.count() == 1; }));
+    EXPECT_EQ(up.first().at(0).value<Point>(), (Point{700, 650}));
+    EXPECT_EQ(monitors().pressedMouseButtons(), 0u);
+
+    // The right button is seen as pressed but is not a left press.
+    ASSERT_TRUE(xdotool({QStringLiteral("mousedown"), QStringLiteral("3")}));
+    EXPECT_TRUE(waitUntil([&] { return monitors().pressedMouseButtons() == 2u; }));
+    ASSERT_TRUE(xdotool({QStringLiteral("mouseup"), QStringLiteral("3")}));
+    waitUntil([] { return false; }, 0.1);
+    EXPECT_EQ(down.count(), 1);
+}
+
+} // namespace
+} // namespace tavrin

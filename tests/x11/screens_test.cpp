@@ -1,0 +1,109 @@
+#include "platform/x11/x11screens.h"
+#include "x11fixture.h"
+
+#include <QSignalSpy>
+
+namespace tavrin {
+namespace {
+
+using X11ScreensTest = X11Test;
+
+TEST_F(X11ScreensTest, MonitorsInTheServersOrder)
+{
+    const auto screens = platform_.screens->screens();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_EQ(screens[0].localizedName, QStringLiteral("LEFT"));
+    EXPECT_EQ(screens[0].frame, Rect(0, 0, 1720, 1440));
+    EXPECT_EQ(screens[0].visibleFrame, Rect(0, 0, 1720, 1440));
+    EXPECT_EQ(screens[0].pixelWidth, 1720);
+    EXPECT_EQ(screens[0].pixelHeight, 1440);
+    EXPECT_EQ(screens[0].serialNumber, 0u); // Xvfb's output has no EDID
+    EXPECT_EQ(screens[1].localizedName, QStringLiteral("RIGHT"));
+    EXPECT_EQ(screens[1].frame, Rect(1720, 0, 1720, 1440));
+    EXPECT_NE(screens[0].displayNumber, screens[1].displayNumber);
+}
+
+TEST_F(X11ScreensTest, PanelsTakeTheirEdgeOfTheirMonitorOnly)
+{
+    QSignalSpy changed(platform_.screens, &Screens::screensChanged);
+    ASSERT_EQ(platform_.screens->screens().size(), 2u);
+    // A top panel across the left monitor, and a bottom panel on the right one.
+    X11TestClient::Options top;
+    top.title = QStringLiteral("Top panel");
+    top.type = QStringLiteral("dock");
+    top.client = {0, 0, 1720, 30};
+    top.strut = {0, 0, 30, 0, 0, 0, 0, 0, 0, 1719, 0, 0};
+    X11TestClient::Options bottom;
+    bottom.title = QStringLiteral("Bottom panel");
+    bottom.type = QStringLiteral("dock");
+    bottom.client = {1720, 1400, 1720, 40};
+    bottom.strut = {0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 1720, 3439};
+    ASSERT_TRUE(startClient(top) && startClient(bottom));
+    ASSERT_TRUE(waitUntil([&] { return changed.count() > 0 && platform_.screens->screens()[1].visibleFrame.height < 1440; }));
+    const auto screens = platform_.screens->screens();
+    EXPECT_EQ(screens[0].visibleFrame, Rect(0, 30, 1720, 1410));
+    EXPECT_EQ(screens[1].visibleFrame, Rect(1720, 0, 1720, 1400));
+}
+
+TEST_F(X11ScreensTest, ChangedMonitorsAreAnnounced)
+{
+    QSignalSpy changed(platform_.screens, &Screens::screensChanged);
+    ASSERT_EQ(platform_.screens->screens().size(), 2u);
+    QString error;
+    ASSERT_TRUE(session_->setMonitors({{QStringLiteral("WIDE"), Rect(0, 0, 3440, 1440)}}, &error))
+        << error.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return changed.count() > 0 && platform_.screens->screens().size() == 1; }));
+    EXPECT_EQ(platform_.screens->screens()[0].localizedName, QStringLiteral("WIDE"));
+}
+
+TEST(X11ScreensArea, StrutsCountOnTheMonitorOfTheirInnerEdge)
+{
+    const Size root{3440, 1440};
+    const Rect left(0, 0, 1720, 1440), right(1720, 0, 1720, 1440);
+    // A panel along the inner edge of the right monitor reserves from the
+    // root's left edge; the left monitor keeps all of its area.
+    X11Strut inner;
+    inner.left = 1760;
+    inner.leftEndY = 1439;
+    EXPECT_EQ(X11Screens::visibleArea(left, {inner}, root), left);
+    EXPECT_EQ(X11Screens::visibleArea(right, {inner}, root), Rect(1760, 0, 1680, 1440));
+    // A right panel covering only the top half of the right edge.
+    X11Strut half;
+    half.right = 50;
+    half.rightStartY = 0;
+    half.rightEndY = 719;
+    EXPECT_EQ(X11Screens::visibleArea(right, {half}, root), Rect(1720, 0, 1670, 1440));
+    EXPECT_EQ(X11Screens::visibleArea(left, {half}, root), left);
+    // A strut that would leave nothing is ignored.
+    X11Strut all;
+    all.top = 1440;
+    all.topEndX = 3439;
+    EXPECT_EQ(X11Screens::visibleArea(left, {all}, root), left);
+}
+
+TEST(X11ScreensArea, OldStrutsSpanTheWholeEdge)
+{
+    const auto s = X11Strut::fromValues({0, 0, 24, 0}, {3440, 1440});
+    ASSERT_TRUE(s);
+    EXPECT_EQ(X11Screens::visibleArea({1720, 0, 1720, 1440}, {*s}, {3440, 1440}), Rect(1720, 24, 1720, 1416));
+    EXPECT_FALSE(X11Strut::fromValues({0, 0, 0, 0}, {3440, 1440}));
+    EXPECT_FALSE(X11Strut::fromValues({1, 2}, {3440, 1440}));
+}
+
+TEST(X11ScreensArea, SerialNumberFromEdid)
+{
+    QByteArray edid(128, '\0');
+    const char header[] = "\x00\xff\xff\xff\xff\xff\xff\x00";
+    edid.replace(0, 8, QByteArray(header, 8));
+    edid[12] = char(0x78);
+    edid[13] = char(0x56);
+    edid[14] = char(0x34);
+    edid[15] = char(0x12);
+    EXPECT_EQ(X11Screens::edidSerial(edid), 0x12345678u);
+    EXPECT_EQ(X11Screens::edidSerial(edid.left(10)), 0u);
+    edid[1] = 0;
+    EXPECT_EQ(X11Screens::edidSerial(edid), 0u);
+}
+
+} // namespace
+} // namespace tavrin
