@@ -32,6 +32,7 @@ bool X11Connection::init(const QString& display, QString* error)
     const QByteArray name = display.toLocal8Bit();
     conn_ = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &screenNumber_);
     const QString shown = name.isEmpty() ? qEnvironmentVariable("DISPLAY") : display;
+    displayName_ = shown;
     if (xcb_connection_has_error(conn_)) {
         if (error)
             *error = shown.isEmpty() ? QStringLiteral("No X display: DISPLAY is not set.")

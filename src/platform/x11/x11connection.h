@@ -48,6 +48,8 @@ public:
     xcb_window_t root() const { return screen_->root; }
     const xcb_screen_t* screen() const { return screen_; }
     int screenNumber() const { return screenNumber_; }
+    // The display as programs started on it must be told ($DISPLAY).
+    QString displayName() const { return displayName_; }
     bool isAlive() const;
     // Seconds of the steady clock: the deadlines of waits on the server.
     static double steadyNow();
@@ -115,6 +117,7 @@ private:
     xcb_connection_t* conn_ = nullptr;
     xcb_screen_t* screen_ = nullptr;
     int screenNumber_ = 0;
+    QString displayName_;
     xcb_ewmh_connection_t ewmh_{};
     bool ewmhReady_ = false;
     Atoms atoms_;

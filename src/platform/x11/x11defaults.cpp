@@ -16,13 +16,24 @@ X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QObject* parent)
     refreshEdgeTiling();
 }
 
-X11Defaults::~X11Defaults()
+X11Defaults::~X11Defaults() { stopRefresh(); }
+
+void X11Defaults::stopRefresh()
 {
-    if (running_) {
-        running_->disconnect();
-        running_->kill();
-        running_->waitForFinished(1000);
-    }
+    if (!running_)
+        return;
+    running_->disconnect();
+    running_->kill();
+    running_->waitForFinished(1000);
+    delete running_.data();
+}
+
+void X11Defaults::setEdgeTilingCommand(const QStringList& command)
+{
+    stopRefresh();
+    command_ = command;
+    lastRefresh_ = -1e9;
+    refreshEdgeTiling();
 }
 
 std::optional<QVariant> X11Defaults::value(const QString& key) const { return inner_.value(key); }

@@ -29,12 +29,13 @@ public:
     QStringList keys() const override;
     std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const override;
 
-    // The command that prints GNOME's setting (for tests).
-    void setEdgeTilingCommand(const QStringList& command) { command_ = command; }
+    // The command that prints GNOME's setting (for tests); read at once.
+    void setEdgeTilingCommand(const QStringList& command);
     bool edgeTiling() const { return edgeTiling_; }
 
 private:
     void refreshEdgeTiling() const;
+    void stopRefresh();
 
     Defaults& inner_;
     Clock& clock_;

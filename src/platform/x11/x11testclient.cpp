@@ -35,7 +35,8 @@ QJsonObject toJson(const X11TestClient::Options& o)
             {"minHeight", o.minHeight}, {"maxWidth", o.maxWidth},
             {"maxHeight", o.maxHeight}, {"type", o.type},
             {"transient", o.transient}, {"strut", strut},
-            {"qt", o.qt},             {"windows", o.windows}};
+            {"qt", o.qt},             {"windows", o.windows},
+            {"lingers", o.lingers}};
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
@@ -140,7 +141,7 @@ void setCardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_
             if (m->type == protocols && m->data.data32[0] == deleteWindow && o["closes"].toBool()) {
                 xcb_destroy_window(c, m->window);
                 xcb_flush(c);
-                if (--open == 0) {
+                if (--open == 0 && !o["lingers"].toBool()) {
                     xcb_disconnect(c);
                     std::_Exit(0);
                 }
@@ -187,6 +188,13 @@ void X11TestClient::runIfClientProcess()
     runPlainClient(o);
 }
 
+QString X11TestClient::modeVariable() { return QString::fromLatin1(kClientVariable); }
+
+QString X11TestClient::modeValue(const Options& options)
+{
+    return QString::fromUtf8(QJsonDocument(toJson(options)).toJson(QJsonDocument::Compact));
+}
+
 std::unique_ptr<X11TestClient> X11TestClient::start(const QProcessEnvironment& env, const Options& options,
                                                     QString* error)
 {
@@ -194,7 +202,7 @@ std::unique_ptr<X11TestClient> X11TestClient::start(const QProcessEnvironment& e
     std::unique_ptr<X11TestClient> client(new X11TestClient);
     client->process_ = std::make_unique<QProcess>();
     QProcessEnvironment e = env;
-    e.insert(QString::fromLatin1(kClientVariable), QString::fromUtf8(QJsonDocument(toJson(options)).toJson(QJsonDocument::Compact)));
+    e.insert(modeVariable(), modeValue(options));
     client->process_->setProcessEnvironment(e);
     client->process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     client->process_->start(QStringLiteral("/proc/self/exe"), {});

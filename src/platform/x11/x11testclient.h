@@ -29,6 +29,7 @@ public:
         bool setPid = true;
         bool acceptsFocus = true;
         bool closes = true; // closes on WM_DELETE_WINDOW
+        bool lingers = false; // keeps running once its last window has closed
         int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
         QString type;             // "", "normal", "dialog" or "dock"
         bool transient = false;   // WM_TRANSIENT_FOR the root window
@@ -54,6 +55,10 @@ public:
 
     // In a process started in client mode, runs the client and never returns.
     static void runIfClientProcess();
+    // What starts this program in client mode: the environment variable and
+    // its value (for starting clients by other means, as a launcher would).
+    static QString modeVariable();
+    static QString modeValue(const Options& options);
 
 private:
     X11TestClient() = default;

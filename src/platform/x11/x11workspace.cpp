@@ -165,11 +165,18 @@ std::optional<RunningApp> X11Workspace::application(int pid)
 
 int X11Workspace::currentPid() { return int(::getpid()); }
 
-bool X11Workspace::startDetached(const QStringList& command)
+bool X11Workspace::startDetached(const QStringList& command) const
 {
     if (command.isEmpty())
         return false;
-    return QProcess::startDetached(command.first(), command.mid(1));
+    QProcess p;
+    p.setProgram(command.first());
+    p.setArguments(command.mid(1));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), windows_.connection().displayName());
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    return p.startDetached();
 }
 
 bool X11Workspace::launchApplication(const QString& location)
@@ -290,7 +297,7 @@ bool X11Workspace::terminate(int pid)
     const QString started = processStartTime(pid);
     if (started.isEmpty())
         return true;
-    clock_.singleShot(kTerminateGrace, this, [this, pid, started] {
+    clock_.singleShot(terminateGrace_, this, [this, pid, started] {
         if (processStartTime(pid) != started)
             return; // gone, or another process by now
         const Snapshot later = snapshot();

@@ -24,6 +24,9 @@ public:
     static constexpr double kTerminateGrace = 5.0;
 
     X11Workspace(X11Windows& windows, Clock& clock, QObject* parent = nullptr);
+
+    // How long terminate() gives a process after asking its windows to close.
+    void setTerminateGrace(double seconds) { terminateGrace_ = seconds; }
     ~X11Workspace() override;
 
     std::vector<RunningApp> runningApplications() override;
@@ -56,7 +59,8 @@ private:
     void refresh();
     void scheduleRefresh();
     static QString processStartTime(int pid);
-    static bool startDetached(const QStringList& command);
+    // Starts a program on this display, detached from this process.
+    bool startDetached(const QStringList& command) const;
 
     X11Windows& windows_;
     Clock& clock_;
@@ -64,6 +68,7 @@ private:
     QHash<int, RunningApp> known_;
     int lastActivePid_ = 0;
     bool refreshScheduled_ = false;
+    double terminateGrace_ = kTerminateGrace;
     struct HiddenWindow {
         xcb_window_t id = 0;
         bool seenMinimised = false; // the window manager has carried it out

@@ -227,6 +227,10 @@ bool XvfbSession::startWindowManager(QString* error)
     env.insert(QStringLiteral("HOME"), dir_.path()); // openbox keeps its session files there
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), dir_.filePath(QStringLiteral("cache")));
+    // Its themes come from the system's folders, whatever the caller's are.
+    env.remove(QStringLiteral("XDG_DATA_HOME"));
+    env.remove(QStringLiteral("XDG_DATA_DIRS"));
+    env.remove(QStringLiteral("XDG_CONFIG_DIRS"));
     windowManager_->setProcessEnvironment(env);
     windowManager_->setStandardOutputFile(QProcess::nullDevice());
     windowManager_->setStandardErrorFile(dir_.filePath(QStringLiteral("openbox.log")));

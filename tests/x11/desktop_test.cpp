@@ -1,0 +1,96 @@
+#include "platform/x11/x11defaults.h"
+#include "platform/x11/x11desktop.h"
+#include "platform/x11/x11workspace.h"
+#include "x11fixture.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+namespace tavrin {
+namespace {
+
+TEST(X11DesktopConnect, SaysWhyItCannotRun)
+{
+    QString error;
+    EXPECT_FALSE(X11Desktop::connect(&error, QStringLiteral(":250")));
+    EXPECT_EQ(error, QStringLiteral("Cannot open the X display \":250\"."));
+
+    XvfbSession::Options bare;
+    bare.windowManager = false;
+    bool noServer = false;
+    auto session = XvfbSession::start(&error, bare, &noServer);
+    if (!session && noServer)
+        GTEST_SKIP() << "No X server for this test: " << error.toStdString();
+    ASSERT_TRUE(session) << error.toStdString();
+    EXPECT_FALSE(X11Desktop::connect(&error, session->display()));
+    EXPECT_EQ(error, QStringLiteral("No window manager that follows EWMH runs on this X display."));
+}
+
+using X11DesktopTest = X11Test;
+
+TEST_F(X11DesktopTest, HandsOutEveryService)
+{
+    EXPECT_TRUE(platform_.accessibility && platform_.windowServer && platform_.screens && platform_.workspace
+                && platform_.hotKeys && platform_.eventMonitors);
+    EXPECT_EQ(platform_.clock, &clock_);
+    EXPECT_EQ(platform_.keychain, nullptr);
+    // Settings pass through to the caller's store.
+    ASSERT_NE(platform_.defaults, nullptr);
+    platform_.defaults->setValue(QStringLiteral("gap"), qint64(12));
+    EXPECT_EQ(defaults_.integer(QStringLiteral("gap")), 12);
+    // A second call answers the same services.
+    const Platform again = desktop_->platform(&defaults_, nullptr, &clock_);
+    EXPECT_EQ(again.workspace, platform_.workspace);
+    EXPECT_EQ(again.defaults, platform_.defaults);
+}
+
+class X11DefaultsTest : public ::testing::Test {
+protected:
+    inline static const QString kDomain = QStringLiteral("com.apple.WindowManager");
+    TestDefaults inner_;
+    RealTimeClock clock_;
+};
+
+TEST_F(X11DefaultsTest, EdgeTilingIsTheDesktopsOwnSetting)
+{
+    X11Defaults on(inner_, clock_);
+    on.setEdgeTilingCommand({QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true")});
+    X11Defaults off(inner_, clock_);
+    off.setEdgeTilingCommand({QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo false")});
+    X11Defaults noSchema(inner_, clock_);
+    noSchema.setEdgeTilingCommand({QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true; exit 1")});
+    X11Defaults missing(inner_, clock_);
+    missing.setEdgeTilingCommand({QStringLiteral("no-such-settings-tool")});
+    // Reads never wait: the first answer is "off" until the desktop's has come.
+    for (X11Defaults* d : {&on, &off, &noSchema, &missing})
+        EXPECT_EQ(d->foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(false));
+    QElapsedTimer t;
+    t.start();
+    while (!on.edgeTiling() && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(on.foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(true));
+    EXPECT_EQ(on.foreignValue(kDomain, QStringLiteral("EnableTopTilingByEdgeDrag")), QVariant(true));
+    EXPECT_FALSE(on.foreignValue(kDomain, QStringLiteral("SomethingElse")));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_FALSE(off.edgeTiling());
+    EXPECT_FALSE(noSchema.edgeTiling());
+    EXPECT_FALSE(missing.edgeTiling());
+}
+
+TEST_F(X11DefaultsTest, EverythingElseIsTheInnerStore)
+{
+    X11Defaults d(inner_, clock_);
+    QSignalSpy changed(&d, &Defaults::changed);
+    d.setValue(QStringLiteral("snap.letterGrid"), true);
+    EXPECT_EQ(inner_.value(QStringLiteral("snap.letterGrid")), QVariant(true));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(d.keys(), QStringList{QStringLiteral("snap.letterGrid")});
+    d.remove(QStringLiteral("snap.letterGrid"));
+    EXPECT_FALSE(d.contains(QStringLiteral("snap.letterGrid")));
+    inner_.foreign_.insert(QStringLiteral("org.example/Key"), 3);
+    EXPECT_EQ(d.foreignValue(QStringLiteral("org.example"), QStringLiteral("Key")), QVariant(3));
+}
+
+} // namespace
+} // namespace tavrin
