@@ -11,6 +11,7 @@ class EventMonitors;
 class Defaults;
 class Keychain;
 class Clock;
+class Appearance;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -25,6 +26,7 @@ struct Platform {
     Defaults* defaults = nullptr;
     Keychain* keychain = nullptr;
     Clock* clock = nullptr;
+    Appearance* appearance = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);
