@@ -107,17 +107,25 @@ void AIGlow::frame()
         refreshFrames();
 }
 
-QRegion AIGlow::frameRegion() const
+QList<QRectF> AIGlow::coveredRects() const
 {
     if (!coversShapeOpaquely())
-        return QRegion(rect());
-    // Two rectangles that lie wholly inside the rounded shape; everything
-    // else (the band with halo and ring, and the shape's corners) repaints.
+        return {};
+    // Two rectangles that lie wholly inside the rounded shape.
     const QRectF shape = shapeRect();
     const qreal corner = Squircle::kCornerReach * Squircle::effectiveRadius(shape, cornerRadius_) + 1;
-    QRegion inner = QRegion(shape.adjusted(corner, 1, -corner, -1).toAlignedRect().adjusted(1, 1, -1, -1))
-                        .united(shape.adjusted(1, corner, -1, -corner).toAlignedRect().adjusted(1, 1, -1, -1));
-    return QRegion(rect()).subtracted(inner);
+    return {shape.adjusted(corner, 1, -corner, -1), shape.adjusted(1, corner, -1, -corner)};
+}
+
+QRegion AIGlow::frameRegion() const
+{
+    // Everything but what the content covers: the band with halo and ring,
+    // and the shape's corners.
+    QRegion region(rect());
+    for (const QRectF& r : coveredRects())
+        if (!r.isEmpty())
+            region -= QRegion(r.toAlignedRect().adjusted(1, 1, -1, -1));
+    return region;
 }
 
 void AIGlow::paintEvent(QPaintEvent*)
@@ -128,8 +136,9 @@ void AIGlow::paintEvent(QPaintEvent*)
         return;
     const Clock* clock = Environment::clock();
     const qreal turn = angle(clock ? clock->now() : 0, turning_, Environment::reduceMotion());
+    const QList<QRectF> covered = coveredRects();
     QPainter painter(this);
-    renderer_.paint(painter, shapeRect(), cornerRadius_, turn, halo_.value(now), presence);
+    renderer_.paint(painter, shapeRect(), cornerRadius_, turn, halo_.value(now), presence, covered);
 }
 
 void AIGlow::showEvent(QShowEvent* event)

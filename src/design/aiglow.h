@@ -41,6 +41,9 @@ public:
 
     // Whether frames are running (the glow turns or fades).
     bool isAnimating() const;
+    // The part each frame repaints: all of the view, or only the band
+    // around the shape when the content covers the shape's middle.
+    QRegion frameRegion() const;
 
     // Seconds per turn: 2.4 working, 6 otherwise.
     static double period(Intensity intensity);
@@ -64,9 +67,8 @@ private:
     bool canAnimate() const;
     void refreshFrames();
     void frame();
-    // The part to repaint on a frame: all of it, or only the band around the
-    // shape when the content covers the shape's middle.
-    QRegion frameRegion() const;
+    // Parts of the shape that the content covers opaquely, if it does.
+    QList<QRectF> coveredRects() const;
 
     Intensity intensity_;
     Intensity turning_; // the last intensity that was not off, for fading out

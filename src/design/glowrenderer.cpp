@@ -4,13 +4,26 @@
 #include "design/squircle.h"
 
 #include <QPainter>
+#include <QRegion>
+#include <array>
 #include <cmath>
 
 namespace tavrin {
 
 namespace {
-constexpr qreal kHaloResolution = 0.25;
+
+// An opaque colour times an alpha (0..255): the premultiplied pixel, all
+// four channels at once.
+inline QRgb multiply(QRgb opaque, uint alpha)
+{
+    uint rb = (opaque & 0xff00ff) * alpha;
+    rb = ((rb + ((rb >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+    uint ag = ((opaque >> 8) & 0xff00ff) * alpha;
+    ag = (ag + ((ag >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+    return ag | rb;
 }
+
+} // namespace
 
 const QList<QColor>& GlowRenderer::colours()
 {
@@ -34,50 +47,136 @@ QConicalGradient GlowRenderer::gradient(QPointF centre, qreal angle)
     return g;
 }
 
+QRgb GlowRenderer::colourAt(qreal position)
+{
+    const QList<QColor>& list = colours();
+    const int last = int(list.size()) - 1;
+    position -= std::floor(position);
+    const qreal at = position * last;
+    const int i = std::min(int(at), last - 1);
+    const qreal f = at - i;
+    const QColor& a = list[i];
+    const QColor& b = list[i + 1];
+    auto mix = [f](float x, float y) { return int(std::lround((x + (y - x) * f) * 255)); };
+    return qRgb(mix(a.redF(), b.redF()), mix(a.greenF(), b.greenF()), mix(a.blueF(), b.blueF()));
+}
+
 qreal GlowRenderer::reach() { return kHaloGrowth + ShadowCache::reach(kHaloBlur); }
 
+void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered)
+{
+    QList<QRectF> relativeCover;
+    for (const QRectF& r : covered)
+        if (!r.isEmpty())
+            relativeCover.append(r.translated(-shape.topLeft()));
+    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale
+        && field_.covered == relativeCover && !field_.image.isNull())
+        return;
+
+    Field f;
+    f.shape = shape.size();
+    f.radius = cornerRadius;
+    f.scale = scale;
+    f.covered = relativeCover;
+    const qreal haloRadius = std::max<qreal>(0, cornerRadius) + kHaloGrowth;
+    const QSizeF halo = shape.size() + QSizeF(2 * kHaloGrowth, 2 * kHaloGrowth);
+    const QImage mask = ShadowCache::image(halo, haloRadius, kHaloBlur, Qt::black, scale);
+    const qreal margin = std::ceil(ShadowCache::reach(kHaloBlur) * scale) / scale;
+    f.origin = QPointF(-kHaloGrowth - margin, -kHaloGrowth - margin);
+    f.image = QImage(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    f.image.fill(Qt::transparent);
+    f.image.setDevicePixelRatio(scale);
+
+    // The ring's coverage, in the same pixels.
+    QImage ring(mask.size(), QImage::Format_Alpha8);
+    ring.fill(0);
+    {
+        QPainter p(&ring);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(scale, scale);
+        p.translate(-f.origin);
+        const QRectF outer = QRectF(QPointF(), shape.size()).adjusted(-kRingWidth, -kRingWidth, kRingWidth, kRingWidth);
+        Squircle::strokeInside(p, outer, cornerRadius, kRingWidth, Qt::black);
+    }
+
+    // In pixels of the image: the shape's centre, and the covered parts
+    // (shrunk to whole pixels that lie inside).
+    const QPointF centre = (QPointF(shape.width() / 2, shape.height() / 2) - f.origin) * scale;
+    QRegion skip;
+    for (const QRectF& r : relativeCover)
+        skip += QRectF((r.topLeft() - f.origin) * scale, r.size() * scale).toAlignedRect().adjusted(1, 1, -1, -1);
+    for (int y = 0; y < mask.height(); ++y) {
+        const auto* haloLine = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        const uchar* ringLine = ring.constScanLine(y);
+        auto wanted = [&](int x) {
+            return (qAlpha(haloLine[x]) != 0 || ringLine[x] != 0) && !skip.contains(QPoint(x, y));
+        };
+        int x = 0;
+        while (x < mask.width()) {
+            while (x < mask.width() && !wanted(x))
+                ++x;
+            const int start = x;
+            while (x < mask.width() && wanted(x))
+                ++x;
+            if (x == start)
+                continue;
+            f.runs.push_back({y, start, x - start, f.halo.size()});
+            for (int i = start; i < x; ++i) {
+                f.halo.push_back(uchar(qAlpha(haloLine[i])));
+                f.ring.push_back(ringLine[i]);
+                const qreal phi = std::atan2(y + 0.5 - centre.y(), i + 0.5 - centre.x()); // clockwise on screen
+                const int d = int(std::lround(phi / (2 * M_PI) * kTurn));
+                f.direction.push_back(quint16(((d % kTurn) + kTurn) % kTurn));
+            }
+        }
+    }
+    field_ = std::move(f);
+}
+
+void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
+{
+    static const std::array<QRgb, kTurn> rainbow = [] {
+        std::array<QRgb, kTurn> table{};
+        for (int i = 0; i < kTurn; ++i)
+            table[size_t(i)] = colourAt(qreal(i) / kTurn);
+        return table;
+    }();
+    const int turn = int(std::lround(angle / (2 * M_PI) * kTurn));
+    // Each mask's alpha at its opacity, as tables.
+    std::array<uint, 256> haloScale, ringScale;
+    const qreal h = std::clamp<qreal>(haloOpacity, 0, 1);
+    const qreal r = std::clamp<qreal>(ringOpacity, 0, 1);
+    for (uint i = 0; i < 256; ++i) {
+        haloScale[i] = uint(std::lround(i * h));
+        ringScale[i] = uint(std::lround(i * r));
+    }
+    QImage& image = field_.image;
+    const int bpl = int(image.bytesPerLine());
+    uchar* bits = image.bits();
+    for (const Field::Run& run : field_.runs) {
+        auto* out = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
+        const uchar* halo = field_.halo.data() + run.offset;
+        const uchar* ring = field_.ring.data() + run.offset;
+        const quint16* d = field_.direction.data() + run.offset;
+        for (int i = 0; i < run.length; ++i) {
+            // The ring over the halo, both of the same colour.
+            const uint ra = ringScale[ring[i]];
+            const uint ha = haloScale[halo[i]];
+            const uint t = ha * (255 - ra) + 128;
+            const uint a = ra + ((t + (t >> 8)) >> 8);
+            out[i] = multiply(rainbow[size_t((d[i] - turn) & (kTurn - 1))], a);
+        }
+    }
+}
+
 void GlowRenderer::paint(QPainter& painter, const QRectF& shape, qreal cornerRadius, qreal angle, qreal haloOpacity,
-                         qreal opacity)
+                         qreal opacity, const QList<QRectF>& covered)
 {
     if (shape.isEmpty() || !(opacity > 0))
         return;
-    const qreal deviceScale = std::max<qreal>(1, painter.device() ? painter.device()->devicePixelRatioF() : 1)
-                              * std::max<qreal>(1e-3, std::abs(painter.worldTransform().m11()));
-    const qreal scale = deviceScale * kHaloResolution;
-    const QRectF halo = shape.adjusted(-kHaloGrowth, -kHaloGrowth, kHaloGrowth, kHaloGrowth);
-    const qreal haloRadius = std::max<qreal>(0, cornerRadius) + kHaloGrowth;
-
-    painter.save();
-    if (haloOpacity > 0) {
-        if (mask_.isNull() || maskShape_ != halo.size() || maskRadius_ != haloRadius || maskScale_ != scale) {
-            mask_ = ShadowCache::image(halo.size(), haloRadius, kHaloBlur, Qt::black, scale);
-            frame_ = QImage(mask_.size(), QImage::Format_ARGB32_Premultiplied);
-            frame_.setDevicePixelRatio(scale);
-            maskShape_ = halo.size();
-            maskRadius_ = haloRadius;
-            maskScale_ = scale;
-        }
-        const qreal margin = std::ceil(ShadowCache::reach(kHaloBlur) * scale) / scale;
-        const QPointF origin = halo.topLeft() - QPointF(margin, margin);
-        {
-            QPainter p(&frame_);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.fillRect(QRectF(QPointF(), frame_.deviceIndependentSize()), gradient(shape.center() - origin, angle));
-            p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            p.drawImage(QPointF(), mask_);
-        }
-        painter.setOpacity(painter.opacity() * opacity * haloOpacity);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(origin, frame_.deviceIndependentSize()), frame_);
-        painter.restore();
-        painter.save();
-    }
-
-    painter.setOpacity(painter.opacity() * opacity);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF ring = shape.adjusted(-kRingWidth, -kRingWidth, kRingWidth, kRingWidth);
-    Squircle::strokeInside(painter, ring, cornerRadius, kRingWidth, QBrush(gradient(shape.center(), angle)));
-    painter.restore();
+    prepare(shape, cornerRadius, ShadowCache::deviceScale(painter), covered);
+    fill(angle, haloOpacity * opacity, opacity);
+    painter.drawImage(shape.topLeft() + field_.origin, field_.image);
 }
 
 } // namespace tavrin

@@ -9,7 +9,8 @@ KeyMsg::KeyMsg(const QString& text, Tone tone, QWidget* parent)
 {
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    // As wide as it is offered, as high as its lines.
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Minimum);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 }

@@ -138,6 +138,16 @@ void drawSlices(QPainter& painter, const QImage& t, const Plan& p, QPointF origi
 
 } // namespace
 
+qreal ShadowCache::deviceScale(const QPainter& painter)
+{
+    // The device transform holds the widget's offset, any scaling of the
+    // painter and the pixel ratio of the surface painted on, also when a
+    // widget is rendered into an image.
+    const QTransform t = painter.deviceTransform();
+    const qreal scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+    return std::clamp<qreal>(scale, 0.25, 16);
+}
+
 qreal ShadowCache::reach(qreal blurRadius)
 {
     // Three standard deviations: what lies beyond is below 1 % of the peak.
@@ -149,8 +159,7 @@ void ShadowCache::draw(QPainter& painter, const QRectF& shape, qreal radius, qre
 {
     if (shape.isEmpty() || colour.alpha() == 0)
         return;
-    const qreal scale = std::max<qreal>(1, painter.device() ? painter.device()->devicePixelRatioF() : 1)
-                        * std::max<qreal>(1e-3, std::abs(painter.worldTransform().m11()));
+    const qreal scale = deviceScale(painter);
     const Plan p = makePlan(shape.size(), radius, blurRadius, scale);
     const QImage t = tmpl(p, colour);
     const QPointF origin = shape.topLeft() + offset - QPointF(p.margin / scale, p.margin / scale);

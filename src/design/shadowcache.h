@@ -35,6 +35,9 @@ public:
     // device-pixel ratio set to `scale`.
     static QImage image(QSizeF shape, qreal radius, qreal blurRadius, const QColor& colour, qreal scale);
 
+    // Pixels per point of what the painter paints on.
+    static qreal deviceScale(const QPainter& painter);
+
     // Forgets every template (tests; a memory warning).
     static void clear();
     static int templateCount();

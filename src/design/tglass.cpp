@@ -68,8 +68,32 @@ void TGlass::paint(QPainter& painter, const QRectF& shape, qreal radius, ColorSc
 
 void TGlass::paintEvent(QPaintEvent*)
 {
+    const QRectF shape = shapeRect();
+    if (shape.isEmpty())
+        return;
     QPainter painter(this);
-    paint(painter, shapeRect(), radius_, scheme(), Environment::blurAvailable());
+    const ColorScheme s = scheme();
+    const bool blur = Environment::blurAvailable();
+    const qreal scale = ShadowCache::deviceScale(painter);
+    Cache& c = cache_;
+    if (c.image.isNull() || c.shape != shape.size() || c.radius != radius_ || c.scheme != s || c.blur != blur
+        || c.scale != scale) {
+        const Look l = look(s, blur);
+        const qreal reach = ShadowCache::reach(l.shadowBlur);
+        const QRectF area = QRectF(QPointF(), shape.size())
+                                .adjusted(-reach + std::min<qreal>(0, l.shadowOffset.x()),
+                                          -reach + std::min<qreal>(0, l.shadowOffset.y()),
+                                          reach + std::max<qreal>(0, l.shadowOffset.x()),
+                                          reach + std::max<qreal>(0, l.shadowOffset.y()));
+        c = Cache{QImage((area.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied), area.topLeft(),
+                  shape.size(), radius_, s, blur, scale};
+        c.image.setDevicePixelRatio(scale);
+        c.image.fill(Qt::transparent);
+        QPainter p(&c.image);
+        p.translate(-area.topLeft());
+        paint(p, QRectF(QPointF(), shape.size()), radius_, s, blur);
+    }
+    painter.drawImage(shape.topLeft() + c.origin, c.image);
 }
 
 } // namespace tavrin

@@ -41,6 +41,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The surface drawn once for its size and look, and reused for every
+    // repaint (a glow around the glass repaints it on every frame).
+    struct Cache {
+        QImage image;
+        QPointF origin; // relative to the shape's top left, points
+        QSizeF shape;
+        qreal radius = -1;
+        ColorScheme scheme = ColorScheme::dark;
+        bool blur = false;
+        qreal scale = 0;
+    };
+    Cache cache_;
     qreal radius_;
 };
 

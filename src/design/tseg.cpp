@@ -75,6 +75,8 @@ QList<QRectF> TSeg::segmentRects(const QStringList& labels, const QSizeF& size)
 
 QSize TSeg::sizeHint() const
 {
+    if (options_.isEmpty())
+        return {int(2 * kPadding), int(2 * kPadding)};
     qreal width = 2 * kPadding;
     for (qreal w : segmentWidths(labels()))
         width += w;
