@@ -70,7 +70,10 @@ private:
 template <class T> QCoro::Task<T> Clock::background(std::function<T()> work)
 {
     auto result = std::make_shared<std::optional<T>>();
-    co_await BackgroundAwaiter{this, [result, work = std::move(work)] { result->emplace(work()); }};
+    // Named, not a braced temporary in the co_await: GCC 12 destroys such a
+    // temporary twice, which frees the captured result early.
+    BackgroundAwaiter awaiter{this, [result, work = std::move(work)] { result->emplace(work()); }};
+    co_await awaiter;
     co_return std::move(**result);
 }
 
