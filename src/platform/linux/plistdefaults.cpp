@@ -148,6 +148,11 @@ std::optional<QVariant> PlistDefaults::value(const QString& key) const
 
 void PlistDefaults::setValue(const QString& key, const QVariant& value)
 {
+    // No value at all removes the key, as in the in-memory store.
+    if (!value.isValid()) {
+        remove(key);
+        return;
+    }
     QString why;
     auto stored = PlistCodec::normalised(value, &why);
     if (!stored) {

@@ -24,7 +24,8 @@ public:
     QString problem() const { return writeProblem_.isEmpty() ? loadProblem_ : writeProblem_; }
 
     std::optional<QVariant> value(const QString& key) const override;
-    // Refuses (with a warning) a value that is not a property-list value.
+    // Refuses (with a warning) a value that is not a property-list value; an
+    // invalid QVariant removes the key.
     void setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
