@@ -45,6 +45,23 @@ QString keyLabel(const QKeyEvent* event)
     }
     return label + QKeySequence(event->key()).toString();
 }
+// The modifiers held once this event has happened: a modifier key's own
+// event may report the state from before it.
+Qt::KeyboardModifiers heldModifiers(const QKeyEvent* event, bool pressed)
+{
+    Qt::KeyboardModifiers held = event->modifiers();
+    Qt::KeyboardModifier own = Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Control: own = Qt::ControlModifier; break;
+    case Qt::Key_Alt: own = Qt::AltModifier; break;
+    case Qt::Key_Shift: own = Qt::ShiftModifier; break;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R: own = Qt::MetaModifier; break;
+    default: return held;
+    }
+    return pressed ? (held | own) : (held & ~own);
+}
 } // namespace
 
 SimDesktopWindow::SimDesktopWindow(SimDesktop& desktop, QWidget* parent) : QWidget(parent), desktop_(desktop)
@@ -211,7 +228,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
 
 void SimDesktopWindow::keyPressEvent(QKeyEvent* event)
 {
-    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(event->modifiers()));
+    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, true)));
     const auto code = QtKeyTranslator::macKeyCode(event->key());
     if (!code)
         return; // a modifier key alone, or a key the Mac layout doesn't have
@@ -222,18 +239,7 @@ void SimDesktopWindow::keyPressEvent(QKeyEvent* event)
 
 void SimDesktopWindow::keyReleaseEvent(QKeyEvent* event)
 {
-    // Releasing a modifier key may still report it as held.
-    Qt::KeyboardModifiers held = event->modifiers();
-    switch (event->key()) {
-    case Qt::Key_Control: held &= ~Qt::ControlModifier; break;
-    case Qt::Key_Alt: held &= ~Qt::AltModifier; break;
-    case Qt::Key_Shift: held &= ~Qt::ShiftModifier; break;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R: held &= ~Qt::MetaModifier; break;
-    default: break;
-    }
-    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(held));
+    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, false)));
 }
 
 void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
