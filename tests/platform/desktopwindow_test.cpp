@@ -2,6 +2,7 @@
 #include "platform/sim/simdesktopwindow.h"
 #include "support/simfixture.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,4 +100,13 @@ TEST_F(DesktopWindowTest, AClickBringsAWindowForwardAndADragOnItsTitleMovesIt)
     EXPECT_EQ(after.size(), before.size());
 }
 
+} // namespace
+
+namespace {
+// Not a check: a picture of the default desktop for people to look at.
+TEST_F(DesktopWindowTest, WritesAScreenshotArtefact)
+{
+    QDir().mkpath(QStringLiteral("artifacts"));
+    EXPECT_TRUE(window.grab().save(QStringLiteral("artifacts/simulated-desktop.png")));
+}
 } // namespace

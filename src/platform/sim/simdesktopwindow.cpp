@@ -166,7 +166,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.setPen(QColor(90, 96, 110));
         p.drawRect(frame);
         if (i == 0) {
-            const QRectF bar(frame.left(), frame.top(), frame.width(), SimDesktop::kMenuBarHeight * m.scale);
+            const QRectF bar(frame.left(), frame.top(), frame.width(), std::max(SimDesktop::kMenuBarHeight * m.scale, 14.0));
             p.fillRect(bar, QColor(240, 240, 244, 220));
             p.setPen(Qt::black);
             const SimApp* front = desktop_.frontmostApp();
@@ -195,7 +195,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         const SimApp* app = desktop_.app(w.pid);
         const QString appName = app ? app->name : QString();
         const QRectF r = toWidget(w.frame);
-        const double titleHeight = std::min(SimDesktop::kTitleBarHeight * m.scale, r.height());
+        const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
         QPainterPath shape;
         shape.addRoundedRect(r, 4, 4);
         p.fillPath(shape, QColor(248, 248, 250));
@@ -208,7 +208,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.drawPath(shape);
         p.setPen(Qt::black);
         const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
-        p.drawText(r.adjusted(6, 0, -6, 0).intersected(QRectF(r.left() + 6, r.top(), r.width() - 12, titleHeight)),
+        p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
                    Qt::AlignVCenter | Qt::AlignLeft,
                    p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
         if (r.height() > titleHeight + 14) {
