@@ -55,15 +55,13 @@ public:
     static QDateTime dateFromReference(double seconds);
 
 private:
-    // Refers to its work by pointer: the awaiter must stay trivially
-    // destructible, as the compiler may destroy a co_await operand twice.
     struct BackgroundAwaiter {
         Clock* clock;
-        std::function<void()>* work;
+        std::function<void()> work;
         bool await_ready() const noexcept { return false; }
         void await_suspend(std::coroutine_handle<> h)
         {
-            clock->runInBackground(std::move(*work), nullptr, [h] { h.resume(); });
+            clock->runInBackground(std::move(work), nullptr, [h] { h.resume(); });
         }
         void await_resume() const noexcept {}
     };
@@ -72,8 +70,10 @@ private:
 template <class T> QCoro::Task<T> Clock::background(std::function<T()> work)
 {
     auto result = std::make_shared<std::optional<T>>();
-    std::function<void()> job = [result, work = std::move(work)] { result->emplace(work()); };
-    co_await BackgroundAwaiter{this, &job};
+    // Named, not a braced temporary in the co_await: GCC 12 destroys such a
+    // temporary twice, which frees the captured result early.
+    BackgroundAwaiter awaiter{this, [result, work = std::move(work)] { result->emplace(work()); }};
+    co_await awaiter;
     co_return std::move(**result);
 }
 
