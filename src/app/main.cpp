@@ -102,6 +102,6 @@ int main(int argc, char** argv)
                     .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
                                                         : command.scenarioPath));
     const int status = QApplication::exec();
-    Platform::install(Platform{});
+    Platform::uninstall();
     return status;
 }
