@@ -14,7 +14,6 @@
 #include "windows/axwindow.h"
 #include "windows/windowmanager.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
@@ -25,17 +24,22 @@ using namespace tavrin;
 
 namespace {
 
+// scenarios/default.json of the source tree: from TAVRIN_SOURCE_DIR, else
+// looked for upwards from the working folder and from this program's folder.
 QString scenarioPath()
 {
+    const QString name = QStringLiteral("scenarios/default.json");
     const QString root = qEnvironmentVariable("TAVRIN_SOURCE_DIR");
     if (!root.isEmpty())
-        return QDir(root).filePath("scenarios/default.json");
-    for (QDir dir(QCoreApplication::applicationDirPath());; ) {
-        if (QFileInfo::exists(dir.filePath("scenarios/default.json")))
-            return dir.filePath("scenarios/default.json");
-        if (!dir.cdUp())
-            return "scenarios/default.json";
-    }
+        return QDir(root).filePath(name);
+    for (const QString& start : {QDir::currentPath(), QFileInfo("/proc/self/exe").canonicalPath()})
+        for (QDir dir(start);;) {
+            if (QFileInfo::exists(dir.filePath(name)))
+                return dir.filePath(name);
+            if (!dir.cdUp())
+                break;
+        }
+    return name;
 }
 
 // One simulated desktop, installed as the platform, with a window manager.
@@ -123,11 +127,4 @@ BENCHMARK(BM_AccessibilityFloor);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
