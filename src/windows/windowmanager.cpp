@@ -10,7 +10,6 @@
 
 #include <QUuid>
 #include <cmath>
-#include <set>
 
 namespace tavrin {
 
