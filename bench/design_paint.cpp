@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QWindow>
-#include <cstdio>
 #include <benchmark/benchmark.h>
 #include <chrono>
 
@@ -56,7 +55,6 @@ struct CommandBar {
         glow->show();
         for (int i = 0; i < 10 && !(glow->windowHandle() && glow->windowHandle()->isExposed()); ++i)
             QGuiApplication::processEvents();
-        std::fprintf(stderr, "exposed: %d\n", glow->windowHandle() && glow->windowHandle()->isExposed());
         glow->repaint();
     }
     ~CommandBar() { delete glow; }

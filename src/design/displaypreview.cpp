@@ -134,11 +134,11 @@ QRectF DisplayPreview::fitted(const QRectF& bounds, qreal aspect)
     return QRectF(bounds.center() - QPointF(size.width() / 2, size.height() / 2), size);
 }
 
-QRectF DisplayPreview::itemFrame(const Rect& unit, qreal width, qreal height, qreal gap)
+QRectF DisplayPreview::itemFrame(const UnitRect& unit, qreal width, qreal height, qreal gap)
 {
     return QRectF(unit.x * width + gap, unit.y * height + gap,
-                  std::max(kMinimumSide, unit.width * width - 2 * gap),
-                  std::max(kMinimumSide, unit.height * height - 2 * gap));
+                  std::max(kMinimumSide, unit.w * width - 2 * gap),
+                  std::max(kMinimumSide, unit.h * height - 2 * gap));
 }
 
 void DisplayPreview::paint(QPainter& painter, const QRectF& bounds, qreal aspect, const QList<Item>& items,

@@ -2,7 +2,7 @@
 
 #include "design/designwidget.h"
 #include "design/tween.h"
-#include "platform/geometry.h"
+#include "windows/unitrect.h"
 
 #include <QList>
 #include <QPointer>
@@ -23,7 +23,7 @@ public:
     struct Item {
         QString id;   // identity as items come and go
         QString app;
-        Rect rect;    // the window's place as fractions of the display
+        UnitRect rect; // the window's place as fractions of the display
         friend bool operator==(const Item&, const Item&) = default;
     };
 
@@ -51,7 +51,7 @@ public:
     // centred. A missing or invalid aspect counts as 1.6.
     static QRectF fitted(const QRectF& bounds, qreal aspect);
     // An item's window frame in a preview of width W and height H.
-    static QRectF itemFrame(const Rect& unit, qreal width, qreal height, qreal gap);
+    static QRectF itemFrame(const UnitRect& unit, qreal width, qreal height, qreal gap);
     static void paint(QPainter& painter, const QRectF& bounds, qreal aspect, const QList<Item>& items,
                       const QList<qreal>& opacities, qreal gap, qreal radius, ColorScheme scheme, const TTheme& t);
 

@@ -6,26 +6,26 @@
 
 namespace tavrin {
 
-ZoneGlyph::ZoneGlyph(const Rect& rect, QWidget* parent) : DesignWidget(parent), rect_(rect)
+ZoneGlyph::ZoneGlyph(const UnitRect& rect, QWidget* parent) : DesignWidget(parent), rect_(rect)
 {
     setFixedSize(kSize);
 }
 
-void ZoneGlyph::setUnitRect(const Rect& rect)
+void ZoneGlyph::setUnitRect(const UnitRect& rect)
 {
     rect_ = rect;
     update();
 }
 
-QRectF ZoneGlyph::zoneRect(const Rect& unit, qreal width, qreal height)
+QRectF ZoneGlyph::zoneRect(const UnitRect& unit, qreal width, qreal height)
 {
     const qreal w = width - 2;
     const qreal h = height - 2;
-    return QRectF(1 + unit.x * w, 1 + unit.y * h, std::max<qreal>(1.5, unit.width * w),
-                  std::max<qreal>(1.5, unit.height * h));
+    return QRectF(1 + unit.x * w, 1 + unit.y * h, std::max<qreal>(1.5, unit.w * w),
+                  std::max<qreal>(1.5, unit.h * h));
 }
 
-void ZoneGlyph::paint(QPainter& painter, const QSizeF& size, const Rect& unit, const TTheme& t)
+void ZoneGlyph::paint(QPainter& painter, const QSizeF& size, const UnitRect& unit, const TTheme& t)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

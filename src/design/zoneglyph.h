@@ -1,7 +1,7 @@
 #pragma once
 
 #include "design/designwidget.h"
-#include "platform/geometry.h"
+#include "windows/unitrect.h"
 
 class QPainter;
 
@@ -14,23 +14,23 @@ class ZoneGlyph : public DesignWidget {
 public:
     static constexpr QSize kSize{34, 12};
 
-    explicit ZoneGlyph(const Rect& rect, QWidget* parent = nullptr);
+    explicit ZoneGlyph(const UnitRect& rect, QWidget* parent = nullptr);
 
-    Rect unitRect() const { return rect_; }
-    void setUnitRect(const Rect& rect);
+    UnitRect unitRect() const { return rect_; }
+    void setUnitRect(const UnitRect& rect);
 
     QSize sizeHint() const override { return kSize; }
 
     // The zone in a glyph `width` by `height`, laid out inside a 1-point
     // margin, each side at least 1.5 points, before its 0.5-point inset.
-    static QRectF zoneRect(const Rect& unit, qreal width, qreal height);
-    static void paint(QPainter& painter, const QSizeF& size, const Rect& unit, const TTheme& t);
+    static QRectF zoneRect(const UnitRect& unit, qreal width, qreal height);
+    static void paint(QPainter& painter, const QSizeF& size, const UnitRect& unit, const TTheme& t);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Rect rect_;
+    UnitRect rect_;
 };
 
 } // namespace tavrin

@@ -44,7 +44,7 @@ protected:
         services.workspace = &workspace;
         Platform::install(services);
     }
-    void TearDown() override { Platform::install(Platform{}); }
+    void TearDown() override { Platform::uninstall(); }
 
     // An image file and a desktop entry showing it.
     QString image(const QString& name, QColor colour)

@@ -77,7 +77,7 @@ protected:
         services.clock = &clock;
         Platform::install(services);
     }
-    void TearDown() override { Platform::install(Platform{}); }
+    void TearDown() override { Platform::uninstall(); }
 
     SimAppearance appearance;
     ManualClock clock;

@@ -10,6 +10,7 @@
 #include "design/displaypreview.h"
 #include "design/frow.h"
 #include "design/kbd.h"
+#include "design/layoutglyph.h"
 #include "design/keymsg.h"
 #include "design/menubaricon.h"
 #include "design/meter.h"
@@ -276,13 +277,34 @@ TEST_F(Gallery, ButtonsKeysAndGlyphs)
     grid->addWidget(caption("ZONE GLYPHS"), row++, 0, 1, 6);
     auto* zones = new QHBoxLayout;
     zones->setSpacing(10);
-    ZoneGlyph* fullZone = new ZoneGlyph(Rect(0, 0, 1, 1));
+    ZoneGlyph* fullZone = new ZoneGlyph(UnitRect(0, 0, 1, 1));
     zones->addWidget(fullZone);
-    for (Rect r : {Rect(0, 0, 0.5, 1), Rect(1.0 / 3, 0, 1.0 / 3, 1), Rect(0, 0, 1.0 / 3, 0.5),
-                   Rect(0.25, 0.1, 0.5, 0.8), Rect(0.5, 0.5, 0, 0)})
+    for (UnitRect r : {UnitRect(0, 0, 0.5, 1), UnitRect(1.0 / 3, 0, 1.0 / 3, 1), UnitRect(0, 0, 1.0 / 3, 0.5),
+                   UnitRect(0.25, 0.1, 0.5, 0.8), UnitRect(0.5, 0.5, 0, 0)})
         zones->addWidget(new ZoneGlyph(r));
     zones->addStretch(1);
     grid->addLayout(zones, row++, 0, 1, 6);
+
+    grid->addWidget(caption("LAYOUT GLYPHS: SIX LAYOUTS AT 26×17 (1.6, 3 WINDOWS) AND 40×14 (3.2, 4 WINDOWS, FOCUS HIGHLIGHTED)"), row++, 0, 1, 6);
+    auto* layouts = new QHBoxLayout;
+    layouts->setSpacing(10);
+    LayoutGlyph* highlighted = nullptr;
+    for (LayoutKind kind : kAllLayoutKinds) {
+        auto* small = new LayoutGlyph(kind, 1.6, 3, false);
+        small->setFixedSize(26, 17);
+        layouts->addWidget(small);
+    }
+    for (LayoutKind kind : kAllLayoutKinds) {
+        auto* wide = new LayoutGlyph(kind, 3.2, 4, kind == LayoutKind::focusCentre);
+        wide->setFixedSize(40, 14);
+        if (kind == LayoutKind::focusCentre)
+            highlighted = wide;
+        else
+            wide->setForeground(TTheme::light().muted);
+        layouts->addWidget(wide);
+    }
+    layouts->addStretch(1);
+    grid->addLayout(layouts, row++, 0, 1, 6);
 
     grid->addWidget(caption("APP TILES (LETTER TILES: NO DESKTOP ENTRIES HERE)"), row++, 0, 1, 6);
     auto* tiles = new QHBoxLayout;
@@ -311,6 +333,7 @@ TEST_F(Gallery, ButtonsKeysAndGlyphs)
     // The letter tile's colour, the zone's accent.
     expectNear(at(light, big, QPointF(32, 6)), AppTile::letterColour("Safari"));
     expectNear(at(dark, fullZone, QPointF(17, 6)), TTheme::dark().accent);
+    expectNear(at(light, highlighted, QPointF(20, 7)), TTheme::light().accent);
     // The mark's block in the desktop's accent.
     expectNear(at(dark, mark24, QPointF(18.3, 17.3)), appearance.accentColor(), 6);
 }
@@ -321,7 +344,7 @@ TEST_F(Gallery, SmallPiecesMagnified)
     auto* row = new QHBoxLayout(root);
     row->setContentsMargins(8, 8, 8, 8);
     row->setSpacing(8);
-    const QList<QWidget*> pieces = {new TavrinMark(24), new Spark(18), new ZoneGlyph(Rect(0, 0, 0.5, 1)), new Kbd("esc"),
+    const QList<QWidget*> pieces = {new TavrinMark(24), new Spark(18), new ZoneGlyph(UnitRect(0, 0, 0.5, 1)), new Kbd("esc"),
                                     new TButton("Go"), new TSwitch({}, true), new Meter(0.5)};
     for (QWidget* w : pieces)
         row->addWidget(w);
@@ -463,11 +486,11 @@ TEST_F(Gallery, PreviewsAndMiniWindows)
 
     grid->addWidget(caption("DISPLAY PREVIEW 3.2: FIVE WINDOWS, ONE OVERLAPPING; GAP 1.5, RADIUS 6"), 0, 0, 1, 2);
     const QList<DisplayPreview::Item> items = {
-        {"1", "Xcode", Rect(0, 0, 0.5, 1)},
-        {"2", "Terminal", Rect(0.5, 0, 0.25, 0.5)},
-        {"3", "Safari", Rect(0.5, 0.5, 0.25, 0.5)},
-        {"4", "Notes", Rect(0.75, 0, 0.25, 1)},
-        {"5", "Messages", Rect(0.6, 0.3, 0.3, 0.5)},
+        {"1", "Xcode", UnitRect(0, 0, 0.5, 1)},
+        {"2", "Terminal", UnitRect(0.5, 0, 0.25, 0.5)},
+        {"3", "Safari", UnitRect(0.5, 0.5, 0.25, 0.5)},
+        {"4", "Notes", UnitRect(0.75, 0, 0.25, 1)},
+        {"5", "Messages", UnitRect(0.6, 0.3, 0.3, 0.5)},
     };
     auto* preview = new DisplayPreview(3.2, items, 1.5, 6);
     preview->setFixedSize(640, 200);
@@ -478,7 +501,7 @@ TEST_F(Gallery, PreviewsAndMiniWindows)
     empty->setFixedSize(200, 125);
     grid->addWidget(empty, 3, 0);
     grid->addWidget(caption("TINY ITEMS STILL 4 POINTS"), 2, 1);
-    auto* tiny = new DisplayPreview(1.6, {{"a", "Zed", Rect(0.1, 0.1, 0.01, 0.01)}, {"b", "Kitty", Rect(0.5, 0.5, 0.5, 0.02)}}, 1.5, 6);
+    auto* tiny = new DisplayPreview(1.6, {{"a", "Zed", UnitRect(0.1, 0.1, 0.01, 0.01)}, {"b", "Kitty", UnitRect(0.5, 0.5, 0.5, 0.02)}}, 1.5, 6);
     tiny->setFixedSize(200, 125);
     grid->addWidget(tiny, 3, 1);
 

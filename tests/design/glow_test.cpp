@@ -60,6 +60,52 @@ TEST(GlowRenderer, RainbowRunsClockwiseFromTheAngle)
     EXPECT_DOUBLE_EQ(GlowRenderer::reach(), 43);
 }
 
+TEST(GlowRenderer, HaloAndRingFollowTheRainbowAroundTheShape)
+{
+    EXPECT_EQ(GlowRenderer::colourAt(0), GlowRenderer::colours().first().rgb());
+    EXPECT_EQ(GlowRenderer::colourAt(1), GlowRenderer::colourAt(0));
+    EXPECT_EQ(GlowRenderer::colourAt(0.6), GlowRenderer::colours()[3].rgb());
+
+    const QRectF shape(60, 60, 200, 100);
+    const QList<QRectF> covered = {shape.adjusted(20, 20, -20, -20)};
+    auto render = [&](qreal angle, qreal halo) {
+        QImage image(320, 220, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        GlowRenderer renderer;
+        QPainter p(&image);
+        renderer.paint(p, shape, 12, angle, halo, 1, covered);
+        p.end();
+        return image;
+    };
+    const QImage glow = render(0, 0.5);
+    // Right of the centre (the start angle) orange; below it (a quarter turn
+    // clockwise) pink to violet; above (three quarters) blue to cyan.
+    const QColor right = glow.pixelColor(262, 110);
+    EXPECT_GT(right.red(), 200);
+    EXPECT_LT(right.blue(), 80);
+    const QColor below = glow.pixelColor(160, 162);
+    EXPECT_GT(below.blue(), 120);
+    EXPECT_GT(below.red(), 150);
+    const QColor above = glow.pixelColor(160, 58);
+    EXPECT_GT(above.blue(), 200);
+    EXPECT_LT(above.red(), 120);
+    // The ring is opaque, the halo beyond it soft and fading out.
+    EXPECT_EQ(glow.pixelColor(160, 59).alpha(), 255);
+    EXPECT_GT(glow.pixelColor(160, 50).alpha(), 30);
+    EXPECT_LT(glow.pixelColor(160, 50).alpha(), 140);
+    EXPECT_EQ(glow.pixelColor(160, 5).alpha(), 0);
+    // Inside what the caller covers nothing is drawn.
+    EXPECT_EQ(glow.pixelColor(160, 110).alpha(), 0);
+
+    // Half a turn later the colours have swapped sides; without a halo only
+    // the ring is left.
+    const QImage turned = render(M_PI, 0.5);
+    EXPECT_GT(turned.pixelColor(160, 58).red(), 200);
+    const QImage ringOnly = render(0, 0);
+    EXPECT_EQ(ringOnly.pixelColor(160, 50).alpha(), 0);
+    EXPECT_EQ(ringOnly.pixelColor(160, 59).alpha(), 255);
+}
+
 TEST(TGlass, LookBySchemeAndBlur)
 {
     const TGlass::Look dark = TGlass::look(ColorScheme::dark, true);

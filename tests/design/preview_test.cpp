@@ -112,17 +112,17 @@ TEST(MiniWindowModel, EditorsAndTerminalsStayDark)
 
 TEST(DisplayPreview, ItemsFillTheirUnitLessTheGap)
 {
-    const QRectF f = DisplayPreview::itemFrame(Rect(0.5, 0, 0.5, 1), 320, 100, 1.5);
+    const QRectF f = DisplayPreview::itemFrame(UnitRect(0.5, 0, 0.5, 1), 320, 100, 1.5);
     EXPECT_DOUBLE_EQ(f.left(), 161.5);
     EXPECT_DOUBLE_EQ(f.top(), 1.5);
     EXPECT_DOUBLE_EQ(f.width(), 157);
     EXPECT_DOUBLE_EQ(f.height(), 97);
     // Neighbours sit two gaps apart.
-    const QRectF left = DisplayPreview::itemFrame(Rect(0, 0, 0.5, 1), 320, 100, 1.5);
+    const QRectF left = DisplayPreview::itemFrame(UnitRect(0, 0, 0.5, 1), 320, 100, 1.5);
     EXPECT_DOUBLE_EQ(f.left() - left.right(), 3);
 
     // Too small: 4 points, at its place; never dropped.
-    const QRectF tiny = DisplayPreview::itemFrame(Rect(0.9, 0.9, 0.005, 0), 320, 100, 1.5);
+    const QRectF tiny = DisplayPreview::itemFrame(UnitRect(0.9, 0.9, 0.005, 0), 320, 100, 1.5);
     EXPECT_DOUBLE_EQ(tiny.left(), 289.5);
     EXPECT_DOUBLE_EQ(tiny.width(), 4);
     EXPECT_DOUBLE_EQ(tiny.height(), 4);
@@ -143,10 +143,10 @@ class DisplayPreviewFade : public DesignTest {};
 
 TEST_F(DisplayPreviewFade, ItemsThatComeAndGoFadeWhenAnimated)
 {
-    DisplayPreview preview(1.6, {{"a", "Safari", Rect(0, 0, 0.5, 1)}}, 1.5, 6);
+    DisplayPreview preview(1.6, {{"a", "Safari", UnitRect(0, 0, 0.5, 1)}}, 1.5, 6);
     preview.resize(160, 100);
     preview.show();
-    const QList<DisplayPreview::Item> next = {{"b", "Notes", Rect(0.5, 0, 0.5, 1)}};
+    const QList<DisplayPreview::Item> next = {{"b", "Notes", UnitRect(0.5, 0, 0.5, 1)}};
     preview.setItems(next, true);
     EXPECT_EQ(preview.items(), next);
     EXPECT_GT(clock.pending(), 0u);

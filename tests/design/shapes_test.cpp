@@ -1,4 +1,5 @@
 #include "design/blur.h"
+#include "design/layoutglyph.h"
 #include "design/markpaths.h"
 #include "design/menubaricon.h"
 #include "design/shadowcache.h"
@@ -257,7 +258,38 @@ TEST(SparkShape, FourCurvesOnTheGrid)
 TEST(ZoneGlyph, ZoneInsideAOnePointMargin)
 {
     const qreal w = ZoneGlyph::kSize.width(), h = ZoneGlyph::kSize.height();
-    expectRect(ZoneGlyph::zoneRect(Rect(0, 0, 1, 1), w, h), QRectF(1, 1, 32, 10));
-    expectRect(ZoneGlyph::zoneRect(Rect(0.5, 0, 0.5, 1), w, h), QRectF(17, 1, 16, 10));
-    expectRect(ZoneGlyph::zoneRect(Rect(0.25, 0.5, 0, 0), w, h), QRectF(9, 6, 1.5, 1.5));
+    expectRect(ZoneGlyph::zoneRect(UnitRect(0, 0, 1, 1), w, h), QRectF(1, 1, 32, 10));
+    expectRect(ZoneGlyph::zoneRect(UnitRect(0.5, 0, 0.5, 1), w, h), QRectF(17, 1, 16, 10));
+    expectRect(ZoneGlyph::zoneRect(UnitRect(0.25, 0.5, 0, 0), w, h), QRectF(9, 6, 1.5, 1.5));
+}
+
+TEST(LayoutGlyph, ZonesOfTheLayoutInTheFittedDisplay)
+{
+    // A wide frame: the display of aspect 1.6 fits its height, centred.
+    const QRectF display = LayoutGlyph::displayRect(QRectF(0, 0, 40, 14), 1.6);
+    EXPECT_EQ(display, QRectF(8.8, 0, 22.4, 14));
+    EXPECT_EQ(LayoutGlyph::displayRect(QRectF(0, 0, 40, 14), -1), display);
+
+    const QRectF area(0, 0, 100, 50);
+    const QList<QRectF> halves = LayoutGlyph::zoneRects(LayoutKind::halves, 2, area, 2.0);
+    ASSERT_EQ(halves.size(), 2);
+    EXPECT_EQ(halves[0], QRectF(0, 0, 50, 50));
+    EXPECT_EQ(halves[1], QRectF(50, 0, 50, 50));
+    // One window at least, and exactly as many zones as the layout gives.
+    EXPECT_EQ(LayoutGlyph::zoneRects(LayoutKind::stack, 0, area, 2.0).size(), 1);
+    EXPECT_EQ(LayoutGlyph::zoneRects(LayoutKind::columns, 4, area, 3.2).size(), 4);
+    const auto focus = LayoutGlyph::zoneRects(LayoutKind::focusCentre, 3, area, 3.2);
+    EXPECT_EQ(focus[0], QRectF(25, 0, 50, 50)); // the main slot first, in the middle
+}
+
+TEST(LayoutGlyph, HighlightedZonesTakeTheAccent)
+{
+    auto centre = [](bool highlighted) {
+        LayoutGlyph glyph(LayoutKind::halves, 1.6, 1, highlighted);
+        glyph.setForeground(QColor(255, 0, 0));
+        glyph.resize(40, 25);
+        return glyph.grab().toImage().pixelColor(20, 12);
+    };
+    EXPECT_EQ(centre(false), QColor(255, 0, 0));
+    EXPECT_EQ(centre(true), TTheme::dark().accent);
 }

@@ -94,7 +94,7 @@ TEST(TTheme, SetsAreSharedAndChosenByScheme)
 
 TEST(Environment, OutsideAnyPlatformTheViewsAreDark)
 {
-    Platform::install(Platform{});
+    Platform::uninstall();
     DesignWidget view;
     EXPECT_EQ(view.t(), TTheme::dark());
     EXPECT_EQ(view.scheme(), ColorScheme::dark);
