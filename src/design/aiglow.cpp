@@ -2,7 +2,6 @@
 
 #include "design/squircle.h"
 #include "platform/clock.h"
-#include "platform/timer.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -16,7 +15,8 @@ AIGlow::AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content, QWidge
       turning_(intensity == Intensity::off ? Intensity::idle : intensity),
       cornerRadius_(cornerRadius),
       presence_(intensity == Intensity::off ? 0 : 1),
-      halo_(haloOpacity(turning_))
+      halo_(haloOpacity(turning_)),
+      frames_(new Frames(this, [this] { frame(); }))
 {
     if (content)
         setContent(content);
@@ -45,12 +45,6 @@ qreal AIGlow::angle(double date, Intensity intensity, bool reduceMotion)
     return phase / p * 360.0 * 0.017453292519943295;
 }
 
-double AIGlow::monotonic() const
-{
-    const Clock* clock = Environment::clock();
-    return clock ? clock->monotonic() : 0;
-}
-
 bool AIGlow::canAnimate() const { return Environment::clock() && isVisible() && !Environment::reduceMotion(); }
 
 void AIGlow::setIntensity(Intensity intensity)
@@ -61,7 +55,7 @@ void AIGlow::setIntensity(Intensity intensity)
     if (intensity != Intensity::off)
         turning_ = intensity;
     const double duration = canAnimate() ? kFadeDuration : 0;
-    const double now = monotonic();
+    const double now = Frames::now();
     presence_.animate(intensity == Intensity::off ? 0 : 1, duration, Tween::Curve::easeInOut, now);
     halo_.animate(haloOpacity(turning_), duration, Tween::Curve::easeInOut, now);
     refreshFrames();
@@ -75,34 +69,28 @@ void AIGlow::setCornerRadius(qreal radius)
     update();
 }
 
-bool AIGlow::isAnimating() const { return frames_ && frames_->isActive(); }
+bool AIGlow::isAnimating() const { return frames_->isRunning(); }
 
 void AIGlow::refreshFrames()
 {
-    const double now = monotonic();
+    const double now = Frames::now();
     const bool fading = presence_.running(now) || halo_.running(now);
     const bool turning = intensity_ != Intensity::off && !Environment::reduceMotion();
     const bool run = Environment::clock() && isVisible() && (fading || turning);
     if (!run) {
-        if (frames_)
-            frames_->stop();
+        frames_->stop();
         // Whatever was fading ends where it was going.
         presence_.jump(presence_.target());
         halo_.jump(halo_.target());
         return;
     }
-    if (!frames_) {
-        frames_ = new Timer(*Environment::clock(), this);
-        connect(frames_, &Timer::timeout, this, &AIGlow::frame);
-    }
-    if (!frames_->isActive())
-        frames_->startRepeating(kFrameInterval);
+    frames_->start();
 }
 
 void AIGlow::frame()
 {
     update(frameRegion());
-    const double now = monotonic();
+    const double now = Frames::now();
     if (!presence_.running(now) && !halo_.running(now))
         refreshFrames();
 }
@@ -130,7 +118,7 @@ QRegion AIGlow::frameRegion() const
 
 void AIGlow::paintEvent(QPaintEvent*)
 {
-    const double now = monotonic();
+    const double now = Frames::now();
     const qreal presence = presence_.value(now);
     if (presence <= 0)
         return;

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "design/frames.h"
 #include "design/glowrenderer.h"
 #include "design/surface.h"
 #include "design/tween.h"
 
-#include <QPointer>
-
 namespace tavrin {
-
-class Timer;
 
 // The planner glow around a content view: a slowly turning rainbow ring with
 // a soft halo behind it. `idle` turns once every 6 seconds, `working` every
@@ -30,7 +27,6 @@ public:
     Q_ENUM(Intensity)
 
     static constexpr double kFadeDuration = 0.35;
-    static constexpr double kFrameInterval = 1.0 / 60;
 
     explicit AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content = nullptr, QWidget* parent = nullptr);
 
@@ -63,7 +59,6 @@ protected:
     void environmentChanged() override;
 
 private:
-    double monotonic() const;
     bool canAnimate() const;
     void refreshFrames();
     void frame();
@@ -75,7 +70,7 @@ private:
     qreal cornerRadius_;
     Tween presence_;
     Tween halo_;
-    QPointer<Timer> frames_;
+    Frames* frames_;
     GlowRenderer renderer_;
 };
 

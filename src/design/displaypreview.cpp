@@ -3,8 +3,6 @@
 #include "design/miniwindow.h"
 #include "design/squircle.h"
 #include "design/wallpaper.h"
-#include "platform/clock.h"
-#include "platform/timer.h"
 
 #include <QPainter>
 #include <cmath>
@@ -16,7 +14,7 @@ qreal validAspect(qreal aspect) { return std::isfinite(aspect) && aspect > 0 ? a
 } // namespace
 
 DisplayPreview::DisplayPreview(qreal aspect, const QList<Item>& items, qreal gap, qreal radius, QWidget* parent)
-    : DesignWidget(parent), aspect_(aspect), gap_(gap), radius_(radius)
+    : DesignWidget(parent), aspect_(aspect), gap_(gap), radius_(radius), frames_(new Frames(this, [this] { frame(); }))
 {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
@@ -43,16 +41,10 @@ void DisplayPreview::setRadius(qreal radius)
     update();
 }
 
-double DisplayPreview::now() const
-{
-    const Clock* clock = Environment::clock();
-    return clock ? clock->monotonic() : 0;
-}
-
 void DisplayPreview::setItems(const QList<Item>& items, bool animated)
 {
     items_ = items;
-    const double t = now();
+    const double t = Frames::now();
     const double duration =
         animated && Environment::clock() && isVisible() && !Environment::reduceMotion() ? kFadeDuration : 0;
 
@@ -78,26 +70,20 @@ void DisplayPreview::setItems(const QList<Item>& items, bool animated)
     }
     shown_ = next;
 
-    if (duration > 0) {
-        if (!frames_) {
-            frames_ = new Timer(*Environment::clock(), this);
-            connect(frames_, &Timer::timeout, this, &DisplayPreview::frame);
-        }
-        frames_->startRepeating(1.0 / 60);
-    }
+    if (duration > 0)
+        frames_->start();
     update();
 }
 
 void DisplayPreview::frame()
 {
-    const double t = now();
+    const double t = Frames::now();
     const bool running =
         std::any_of(shown_.begin(), shown_.end(), [&](const Shown& s) { return s.opacity.running(t); });
     if (!running) {
         shown_.erase(std::remove_if(shown_.begin(), shown_.end(), [&](const Shown& s) { return s.opacity.value(t) <= 0; }),
                      shown_.end());
-        if (frames_)
-            frames_->stop();
+        frames_->stop();
     }
     update();
 }
@@ -105,7 +91,7 @@ void DisplayPreview::frame()
 void DisplayPreview::hideEvent(QHideEvent* event)
 {
     DesignWidget::hideEvent(event);
-    if (frames_ && frames_->isActive()) {
+    if (frames_->isRunning()) {
         // Nobody sees the fade: finish it.
         shown_.erase(std::remove_if(shown_.begin(), shown_.end(), [](const Shown& s) { return s.opacity.target() <= 0; }),
                      shown_.end());
@@ -167,7 +153,7 @@ void DisplayPreview::paint(QPainter& painter, const QRectF& bounds, qreal aspect
 
 void DisplayPreview::paintEvent(QPaintEvent*)
 {
-    const double at = now();
+    const double at = Frames::now();
     QList<Item> items;
     QList<qreal> opacities;
     for (const Shown& s : shown_) {

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "design/designwidget.h"
+#include "design/frames.h"
 #include "design/tween.h"
 #include "windows/unitrect.h"
 
 #include <QList>
-#include <QPointer>
 
 class QPainter;
 
 namespace tavrin {
-
-class Timer;
 
 // One display in miniature at its aspect ratio: the wallpaper, and a small
 // `MiniWindow` for each window at its unit rectangle, less `gap` on every
@@ -64,7 +62,6 @@ private:
         Item item;
         Tween opacity;
     };
-    double now() const;
     void frame();
 
     qreal aspect_;
@@ -72,7 +69,7 @@ private:
     QList<Shown> shown_; // the items drawn, with those fading out
     qreal gap_;
     qreal radius_;
-    QPointer<Timer> frames_;
+    Frames* frames_;
 };
 
 } // namespace tavrin

@@ -3,8 +3,6 @@
 #include "design/designfont.h"
 #include "design/environment.h"
 #include "design/tswitchstyle.h"
-#include "platform/clock.h"
-#include "platform/timer.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -12,7 +10,12 @@
 
 namespace tavrin {
 
-TSwitch::TSwitch(const QString& label, bool on, QWidget* parent) : QAbstractButton(parent), position_(on ? 1 : 0)
+TSwitch::TSwitch(const QString& label, bool on, QWidget* parent)
+    : QAbstractButton(parent), position_(on ? 1 : 0), frames_(new Frames(this, [this] {
+          if (!position_.running(Frames::now()))
+              frames_->stop();
+          update();
+      }))
 {
     setCheckable(true);
     setChecked(on);
@@ -24,13 +27,7 @@ TSwitch::TSwitch(const QString& label, bool on, QWidget* parent) : QAbstractButt
     new EnvironmentWatcher(this);
 }
 
-double TSwitch::now() const
-{
-    const Clock* clock = Environment::clock();
-    return clock ? clock->monotonic() : 0;
-}
-
-qreal TSwitch::position() const { return position_.value(now()); }
+qreal TSwitch::position() const { return position_.value(Frames::now()); }
 
 QSize TSwitch::sizeHint() const
 {
@@ -56,20 +53,10 @@ void TSwitch::moveKnob()
     const qreal target = isChecked() ? 1 : 0;
     if (position_.target() == target)
         return;
-    Clock* clock = Environment::clock();
-    const bool animate = clock && isVisible();
-    position_.animate(target, animate ? TSwitchStyle::kDuration : 0, Tween::Curve::easeOut, now());
-    if (animate) {
-        if (!frames_) {
-            frames_ = new Timer(*clock, this);
-            connect(frames_, &Timer::timeout, this, [this] {
-                if (!position_.running(now()))
-                    frames_->stop();
-                update();
-            });
-        }
-        frames_->startRepeating(1.0 / 60);
-    }
+    const bool animate = Environment::clock() && isVisible();
+    position_.animate(target, animate ? TSwitchStyle::kDuration : 0, Tween::Curve::easeOut, Frames::now());
+    if (animate)
+        frames_->start();
     update();
 }
 

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "design/frames.h"
 #include "design/tween.h"
 
 #include <QAbstractButton>
-#include <QPointer>
 
 namespace tavrin {
-
-class Timer;
 
 // A labelled on/off switch drawn in `TSwitchStyle`: the label, 8 points,
 // then the switch. Only the switch takes clicks; a click on the label does
@@ -33,10 +31,9 @@ protected:
 
 private:
     void moveKnob();
-    double now() const;
 
     Tween position_;
-    QPointer<Timer> frames_;
+    Frames* frames_;
 };
 
 } // namespace tavrin
