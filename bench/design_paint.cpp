@@ -89,6 +89,20 @@ void BM_GlowRenderer(benchmark::State& state)
     }
 }
 
+// A frame right after the panel changed height (rows coming in): the glow
+// works out its pixels again.
+void BM_GlowResized(benchmark::State& state)
+{
+    QImage image(916, 600, QImage::Format_ARGB32_Premultiplied);
+    GlowRenderer renderer;
+    int height = 300;
+    for (auto _ : state) {
+        QPainter p(&image);
+        renderer.paint(p, QRectF(48, 48, 820, height), 18, 0.3, 0.5);
+        height = height == 300 ? 340 : 300;
+    }
+}
+
 // The glass alone (its shadow comes from the cache after the first frame).
 void BM_Glass(benchmark::State& state)
 {
@@ -105,6 +119,7 @@ void BM_Glass(benchmark::State& state)
 BENCHMARK(BM_GlowFrame_NoBlur)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GlowFrame_Blur)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GlowRenderer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GlowResized)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Glass)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
