@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/sim/memorydefaults.h"
+#include "platform/sim/memorykeychain.h"
+#include "platform/sim/simaccessibility.h"
+#include "platform/sim/simclock.h"
+#include "platform/sim/simdesktop.h"
+#include "windows/axwindow.h"
+#include "windows/display.h"
+#include "workspaces/screencapture.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <optional>
+#include <qcoro/qcorotask.h>
+
+namespace tavrin {
+
+// A small desktop on virtual time, installed as the platform, with the
+// workspace and window hooks emptied and no active workspace:
+//
+//   one 2560 × 1440 display "Studio" (visible area 0, 24, 2560, 1416);
+//   Tavrin (this process), Safari ("Docs" and "News", each with one tab),
+//   Terminal ("zsh", minimised), Mail ("Inbox"), Slack ("general"),
+//   Notes (hidden, "Ideas") and Music ("Library") running; Calendar
+//   ("Calendar") and Empty (no windows) installed; web addresses open in
+//   Safari; a launch takes 1 s.
+class WorkspaceDesk : public ::testing::Test {
+protected:
+    WorkspaceDesk();
+    ~WorkspaceDesk() override;
+    void TearDown() override;
+
+    static SimState defaultState();
+    void load(SimState state);
+
+    Display display() const;
+    ScreenCapture capture() const;
+    // The capture's index of the window with this title (-1, and a test
+    // failure, when there is none).
+    int indexOf(const ScreenCapture& capture, const QString& title) const;
+    AXWindow window(const QString& title) const;
+    const SimWindow* simWindow(const QString& title) const;
+    const SimApp* app(const QString& name) const { return desktop.appNamed(name); }
+
+    // Runs a task to its end, moving virtual time on in small steps (at most
+    // `limit` seconds).
+    template <class T> T finish(QCoro::Task<T> task, double limit = 30);
+
+    SimClock clock;
+    MemoryDefaults defaults;
+    MemoryKeychain keychain;
+    SimDesktop desktop{clock};
+};
+
+namespace detail {
+template <class T> QCoro::Task<> keep(QCoro::Task<T> task, std::optional<T>* out) { out->emplace(co_await std::move(task)); }
+} // namespace detail
+
+template <class T> T WorkspaceDesk::finish(QCoro::Task<T> task, double limit)
+{
+    std::optional<T> result;
+    auto waiting = detail::keep(std::move(task), &result);
+    for (double waited = 0; !result && waited < limit; waited += 0.05)
+        clock.advance(0.05);
+    EXPECT_TRUE(result.has_value()) << "the task did not finish within " << limit << " s";
+    return result ? std::move(*result) : T();
+}
+
+} // namespace tavrin
