@@ -448,6 +448,10 @@ void WorkspaceRunner::undo(const Outcome& outcome)
     for (const AXWindow& window : outcome.unminimised)
         accessibility().setAttribute(window.element, ax::Minimized, true);
     for (const AXWindow& window : outcome.openedWindows) {
+        // An application started here goes as a whole, keeping its windows
+        // for its next launch as they were.
+        if (containsApp(outcome.launched, window.app.pid))
+            continue;
         if (const auto button = accessibility().attribute(window.element, ax::CloseButton).as<AXElement>())
             accessibility().performAction(*button, ax::Press);
     }

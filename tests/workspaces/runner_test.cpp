@@ -151,6 +151,22 @@ TEST_F(Runner, ArrangeThenUndoPutsEverythingBackAsItWas)
     EXPECT_TRUE(learned.isEmpty());
 }
 
+TEST_F(Runner, AnApplicationStartedHereIsQuitWithItsWindowsAsTheyWere)
+{
+    const auto outcome = arrange({opening("Calendar")});
+    EXPECT_EQ(simWindow("Calendar")->frame, slot(LayoutKind::thirds, 1, 0));
+    WorkspaceRunner::shared().undo(outcome);
+    EXPECT_FALSE(app("Calendar"));
+    // Its next launch brings its window back where it was before.
+    const auto again = arrange({opening("Calendar")});
+    EXPECT_EQ(again.arranged, 1);
+    WorkspaceRunner::shared().undo(again);
+    desktop.workspace().launchApplication("/Applications/Calendar.app");
+    clock.advance(1.0);
+    ASSERT_TRUE(simWindow("Calendar"));
+    EXPECT_EQ(simWindow("Calendar")->frame, Rect(400, 150, 1300, 900));
+}
+
 TEST_F(Runner, UndoForgetsAUsualLayoutThatWasNotStored)
 {
     const auto outcome = arrange({existing("Docs")}, {}, LayoutKind::studio);
