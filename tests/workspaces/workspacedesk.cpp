@@ -8,22 +8,34 @@
 namespace tavrin {
 
 namespace {
-SimWindow makeWindow(const QString& title, Rect frame)
-{
-    SimWindow w;
-    w.title = title;
-    w.frame = frame;
-    return w;
-}
-
-SimApp simApp(int pid, const QString& name)
-{
-    SimApp a;
-    a.pid = pid;
-    a.name = name;
-    a.location = QStringLiteral("/Applications/") + name + QStringLiteral(".app");
-    return a;
-}
+const QByteArray kScenario = R"({
+  "launchDelay": 1.0,
+  "frontmost": "Safari",
+  "displays": [ { "name": "Studio", "frame": [0, 0, 2560, 1440], "scale": 2, "number": 1 } ],
+  "apps": [
+    { "name": "Tavrin", "pid": 100, "policy": "accessory", "self": true },
+    { "name": "Safari", "pid": 101 },
+    { "name": "Terminal", "pid": 102 },
+    { "name": "Mail", "pid": 103 },
+    { "name": "Slack", "pid": 104 },
+    { "name": "Music", "pid": 105 },
+    { "name": "Notes", "pid": 106, "hidden": true }
+  ],
+  "windows": [
+    { "app": "Safari", "frame": [40, 60, 1200, 900], "tabs": [ { "title": "Docs", "url": "https://docs.example.com/guide" } ] },
+    { "app": "Safari", "frame": [300, 200, 1100, 800], "tabs": [ { "title": "News", "url": "https://news.example.com/" } ] },
+    { "app": "Mail", "title": "Inbox", "frame": [1300, 80, 1000, 700] },
+    { "app": "Slack", "title": "general", "frame": [1500, 600, 900, 700] },
+    { "app": "Music", "title": "Library", "frame": [200, 700, 900, 600] },
+    { "app": "Notes", "title": "Ideas", "frame": [800, 300, 700, 600] },
+    { "app": "Terminal", "title": "zsh", "frame": [1800, 900, 700, 450], "minimised": true }
+  ],
+  "installed": [
+    { "name": "Calendar", "windows": [ { "title": "Calendar", "frame": [400, 150, 1300, 900] } ] },
+    { "name": "Empty" }
+  ],
+  "defaultApps": { "http": "Safari", "https": "Safari" }
+})";
 
 void resetShared()
 {
@@ -33,56 +45,9 @@ void resetShared()
 }
 } // namespace
 
-SimState WorkspaceDesk::defaultState()
-{
-    SimState s;
-    s.displays = {SimDisplay{QStringLiteral("Studio"), Rect(0, 0, 2560, 1440), 2, 1, 0, 0}};
-    SimApp self = simApp(100, QStringLiteral("Tavrin"));
-    self.isSelf = true;
-    self.policy = ActivationPolicy::accessory;
-    SimApp notes = simApp(106, QStringLiteral("Notes"));
-    notes.hidden = true;
-    s.apps = {self,
-              simApp(101, QStringLiteral("Safari")),
-              simApp(102, QStringLiteral("Terminal")),
-              simApp(103, QStringLiteral("Mail")),
-              simApp(104, QStringLiteral("Slack")),
-              simApp(105, QStringLiteral("Music")),
-              notes};
+SimState WorkspaceDesk::defaultState() { return SimScenario::fromJson(kScenario, QStringLiteral("workspace desk")).state(); }
 
-    auto add = [&](int pid, const QString& title, Rect frame) {
-        SimWindow w = makeWindow(title, frame);
-        w.pid = pid;
-        s.windows.push_back(w);
-        return std::prev(s.windows.end());
-    };
-    add(101, QStringLiteral("Docs"), Rect(40, 60, 1200, 900))->tabs = {SimTab{QStringLiteral("Docs"), QStringLiteral("https://docs.example.com/guide")}};
-    add(101, QStringLiteral("News"), Rect(300, 200, 1100, 800))->tabs = {SimTab{QStringLiteral("News"), QStringLiteral("https://news.example.com/")}};
-    add(103, QStringLiteral("Inbox"), Rect(1300, 80, 1000, 700));
-    add(104, QStringLiteral("general"), Rect(1500, 600, 900, 700));
-    add(105, QStringLiteral("Library"), Rect(200, 700, 900, 600));
-    add(106, QStringLiteral("Ideas"), Rect(800, 300, 700, 600));
-    add(102, QStringLiteral("zsh"), Rect(1800, 900, 700, 450))->minimised = true;
-    s.frontmostPid = 101;
-
-    SimInstalledApp calendar{QStringLiteral("Calendar"), QStringLiteral("com.example.calendar"),
-                             QStringLiteral("/Applications/Calendar.app"), ActivationPolicy::regular,
-                             {makeWindow(QStringLiteral("Calendar"), Rect(400, 150, 1300, 900))}};
-    SimInstalledApp empty{QStringLiteral("Empty"), QStringLiteral("com.example.empty"),
-                          QStringLiteral("/Applications/Empty.app"), ActivationPolicy::regular, {}};
-    s.installed = {calendar, empty};
-    s.defaultApps = {{QStringLiteral("http"), QStringLiteral("/Applications/Safari.app")},
-                     {QStringLiteral("https"), QStringLiteral("/Applications/Safari.app")}};
-    s.launchDelay = 1.0;
-    return s;
-}
-
-WorkspaceDesk::WorkspaceDesk()
-{
-    resetShared();
-    Platform::install(desktop.services(&defaults, &keychain));
-    load(defaultState());
-}
+WorkspaceDesk::WorkspaceDesk() : env(kScenario) { resetShared(); }
 
 void WorkspaceDesk::TearDown()
 {
@@ -92,8 +57,6 @@ void WorkspaceDesk::TearDown()
 }
 
 WorkspaceDesk::~WorkspaceDesk() { resetShared(); }
-
-void WorkspaceDesk::load(SimState state) { desktop.load(std::move(state)); }
 
 Display WorkspaceDesk::display() const { return Display::all().front(); }
 
@@ -106,14 +69,6 @@ int WorkspaceDesk::indexOf(const ScreenCapture& capture, const QString& title) c
             return int(i);
     ADD_FAILURE() << "no captured window titled " << title.toStdString();
     return -1;
-}
-
-const SimWindow* WorkspaceDesk::simWindow(const QString& title) const
-{
-    const SimWindow* w = desktop.windowTitled(title);
-    if (!w)
-        ADD_FAILURE() << "no window titled " << title.toStdString();
-    return w;
 }
 
 AXWindow WorkspaceDesk::window(const QString& title) const

@@ -1,11 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
-#include "platform/sim/memorydefaults.h"
-#include "platform/sim/memorykeychain.h"
-#include "platform/sim/simaccessibility.h"
-#include "platform/sim/simclock.h"
-#include "platform/sim/simdesktop.h"
+#include "support/simfixture.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "workspaces/screencapture.h"
@@ -17,15 +12,16 @@
 
 namespace tavrin {
 
-// A small desktop on virtual time, installed as the platform, with the
-// workspace and window hooks emptied and no active workspace:
+// A small desktop (the scenario in workspacedesk.cpp) installed as the
+// platform, with the workspace and window hooks emptied and no active
+// workspace:
 //
 //   one 2560 × 1440 display "Studio" (visible area 0, 24, 2560, 1416);
-//   Tavrin (this process), Safari ("Docs" and "News", each with one tab),
-//   Terminal ("zsh", minimised), Mail ("Inbox"), Slack ("general"),
-//   Notes (hidden, "Ideas") and Music ("Library") running; Calendar
-//   ("Calendar") and Empty (no windows) installed; web addresses open in
-//   Safari; a launch takes 1 s.
+//   Tavrin (this process, pid 100), Safari ("Docs" and "News", one tab
+//   each), Terminal ("zsh", minimised), Mail ("Inbox"), Slack (pid 104,
+//   "general"), Music ("Library") and Notes (hidden, "Ideas") running;
+//   Calendar ("Calendar") and Empty (no windows) installed; web addresses
+//   open in Safari; a launch takes 1 s.
 class WorkspaceDesk : public ::testing::Test {
 protected:
     WorkspaceDesk();
@@ -33,7 +29,7 @@ protected:
     void TearDown() override;
 
     static SimState defaultState();
-    void load(SimState state);
+    void load(SimState state) { desktop.load(std::move(state)); }
 
     Display display() const;
     ScreenCapture capture() const;
@@ -41,17 +37,17 @@ protected:
     // failure, when there is none).
     int indexOf(const ScreenCapture& capture, const QString& title) const;
     AXWindow window(const QString& title) const;
-    const SimWindow* simWindow(const QString& title) const;
+    const SimWindow* simWindow(const QString& title) const { return env.window(title); }
     const SimApp* app(const QString& name) const { return desktop.appNamed(name); }
 
     // Runs a task to its end, moving virtual time on in small steps (at most
     // `limit` seconds).
     template <class T> T finish(QCoro::Task<T> task, double limit = 30);
 
-    SimClock clock;
-    MemoryDefaults defaults;
-    MemoryKeychain keychain;
-    SimDesktop desktop{clock};
+    SimEnvironment env;
+    SimClock& clock = env.clock;
+    MemoryDefaults& defaults = env.defaults;
+    SimDesktop& desktop = env.desktop;
 };
 
 namespace detail {
