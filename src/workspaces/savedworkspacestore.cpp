@@ -47,12 +47,15 @@ SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
 
 QList<SavedWorkspace> SavedWorkspaceStore::load() { return read().workspaces; }
 
-void SavedWorkspaceStore::write(const Stored& before, const QList<SavedWorkspace>& workspaces)
+void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>&)>& change)
 {
-    if (before.raw && !defaults().contains(kUnreadableKey))
-        defaults().setValue(kUnreadableKey, *before.raw);
+    const Stored stored = read();
+    QList<SavedWorkspace> list = stored.workspaces;
+    change(list);
+    if (stored.raw && !defaults().contains(kUnreadableKey))
+        defaults().setValue(kUnreadableKey, *stored.raw);
     QJsonArray array;
-    for (const SavedWorkspace& w : workspaces)
+    for (const SavedWorkspace& w : list)
         array.append(w.toJson());
     defaults().setValue(kKey, QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
@@ -65,21 +68,23 @@ void SavedWorkspaceStore::refreshIntents()
 
 void SavedWorkspaceStore::save(const SavedWorkspace& workspace)
 {
-    const Stored stored = read();
-    QList<SavedWorkspace> list = stored.workspaces;
-    list.removeIf([&](const SavedWorkspace& w) { return w.name.compare(workspace.name, Qt::CaseInsensitive) == 0; });
-    list.prepend(workspace);
-    if (list.size() > kMaxSaved)
-        list.resize(kMaxSaved);
-    write(stored, list);
+    rewrite([&](QList<SavedWorkspace>& list) {
+        list.removeIf([&](const SavedWorkspace& w) { return w.name.compare(workspace.name, Qt::CaseInsensitive) == 0; });
+        list.prepend(workspace);
+        if (list.size() > kMaxSaved)
+            list.resize(kMaxSaved);
+    });
     refreshIntents();
 }
 
 void SavedWorkspaceStore::update(const SavedWorkspace& workspace)
 {
-    const Stored stored = read();
-    QList<SavedWorkspace> list = stored.workspaces;
+    rewrite([&](QList<SavedWorkspace>& list) { list = mergedSession(std::move(list), workspace); });
+    refreshIntents();
+}
 
+QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& workspace)
+{
     // The newest session with the same applications gives way to this one.
     const auto newestAutomatic = std::find_if(list.begin(), list.end(), [](const SavedWorkspace& w) { return w.isAutomatic(); });
     if (newestAutomatic != list.end() && sorted(newestAutomatic->apps) == sorted(workspace.apps))
@@ -100,16 +105,12 @@ void SavedWorkspaceStore::update(const SavedWorkspace& workspace)
         if (w.isAutomatic() ? automaticNames.contains(w.name) : others++ < kMaxKeptByUpdate)
             kept.append(w);
     }
-    write(stored, kept);
-    refreshIntents();
+    return kept;
 }
 
 void SavedWorkspaceStore::remove(const QString& name)
 {
-    const Stored stored = read();
-    QList<SavedWorkspace> list = stored.workspaces;
-    list.removeIf([&](const SavedWorkspace& w) { return w.name == name; });
-    write(stored, list);
+    rewrite([&](QList<SavedWorkspace>& list) { list.removeIf([&](const SavedWorkspace& w) { return w.name == name; }); });
 }
 
 } // namespace tavrin

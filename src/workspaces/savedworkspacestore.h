@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace tavrin {
@@ -50,7 +51,10 @@ private:
         std::optional<QByteArray> raw; // the stored bytes when they did not decode completely
     };
     static Stored read();
-    static void write(const Stored& before, const QList<SavedWorkspace>& workspaces);
+    // Reads the list, changes it and writes it back, setting aside first a
+    // stored value that did not decode completely (unless one is already).
+    static void rewrite(const std::function<void(QList<SavedWorkspace>&)>& change);
+    static QList<SavedWorkspace> mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& session);
     static void refreshIntents();
 };
 
