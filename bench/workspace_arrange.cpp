@@ -13,7 +13,6 @@
 #include "workspaces/workspaceplan.h"
 #include "workspaces/workspacerunner.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <optional>
 
@@ -137,11 +136,4 @@ BENCHMARK(BM_ArrangeSixOpenWindows)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ArrangeFourOpenWindowsAndOpenTwo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CaptureDisplay)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
