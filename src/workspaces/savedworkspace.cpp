@@ -14,6 +14,10 @@ using namespace recordjson;
 
 namespace {
 
+// Seconds from 2001 beyond which a stored date is taken for damage (some
+// three thousand years): every date the program writes lies well inside.
+constexpr double kLatestDate = 1e11;
+
 // The locale's date with the month abbreviated and without the weekday.
 QString mediumDate(const QLocale& locale, const QDate& date)
 {
@@ -134,7 +138,7 @@ std::optional<SavedWorkspace> SavedWorkspace::fromJson(const QJsonValue& json)
     if (!json.isObject() || !readString(o, QStringLiteral("name"), w.name)
         || !readString(o, QStringLiteral("request"), w.request)
         || !readString(o, QStringLiteral("layout"), layoutName) || !readDouble(o, QStringLiteral("savedAt"), savedAt)
-        || !std::isfinite(savedAt) || !readOptional(o, QStringLiteral("apps"), apps) || !apps)
+        || !(std::abs(savedAt) <= kLatestDate) || !readOptional(o, QStringLiteral("apps"), apps) || !apps)
         return std::nullopt;
     const auto layout = layoutKindFromName(layoutName);
     if (!layout)

@@ -78,6 +78,7 @@ TEST(SavedWorkspaceJson, RejectsUnknownLayoutsAndWrongTypes)
         return SavedWorkspace::fromJson(j).has_value();
     };
     EXPECT_FALSE(broken("savedAt", "yesterday"));
+    EXPECT_FALSE(broken("savedAt", 1e300));
     EXPECT_FALSE(broken("apps", QJsonArray{1, 2}));
     EXPECT_FALSE(broken("auto", "yes"));
     EXPECT_FALSE(broken("items", QJsonArray{QJsonObject{{"url", "https://x.example/"}}})); // no app
