@@ -8,6 +8,7 @@
 #include "platform/defaults.h"
 #include "platform/keychain.h"
 #include "platform/linux/qthttpclient.h"
+#include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/sim/simlanguagemodel.h"
 #include "workspaces/planrequest.h"
 
