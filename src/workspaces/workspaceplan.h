@@ -1,7 +1,7 @@
 #pragma once
 
 #include "workspaces/clearaction.h"
-#include "workspaces/layoutkindstandin.h"
+#include "windows/layoutkind.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
