@@ -7,7 +7,7 @@ using namespace tavrin::testing;
 
 TEST(AIEngine, ReadsTheStoredNameAndTreatsAnythingElseAsOff)
 {
-    TestDefaults defaults;
+    MemoryDefaults defaults;
     EXPECT_EQ(currentAIEngine(defaults), AIEngine::off);
     const std::pair<const char*, AIEngine> stored[] = {{"off", AIEngine::off},
                                                        {"onDevice", AIEngine::onDevice},
@@ -27,7 +27,7 @@ TEST(AIEngine, ReadsTheStoredNameAndTreatsAnythingElseAsOff)
 
 TEST(ClaudeModel, ReadsCaseNamesAndModelIds)
 {
-    TestDefaults defaults;
+    MemoryDefaults defaults;
     EXPECT_EQ(currentClaudeModel(defaults), ClaudeModel::haiku);
     defaults.setValue("claudeModel", "sonnet");
     EXPECT_EQ(currentClaudeModel(defaults), ClaudeModel::sonnet);

@@ -4,70 +4,20 @@
 #include "planning/keychainstore.h"
 #include "planning/planningservices.h"
 #include "planning/requestlog.h"
-#include "platform/clock.h"
-#include "platform/defaults.h"
-#include "platform/keychain.h"
 #include "platform/linux/qthttpclient.h"
 #include "platform/linux/unavailablelanguagemodel.h"
+#include "platform/sim/memorydefaults.h"
+#include "platform/sim/memorykeychain.h"
+#include "platform/sim/simclock.h"
 #include "platform/sim/simlanguagemodel.h"
 #include "workspaces/planrequest.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QHash>
-#include <QMap>
 #include <gtest/gtest.h>
-#include <map>
 #include <memory>
 
 namespace tavrin::testing {
-
-// Virtual time: nothing runs until `advance`.
-class TestClock : public Clock {
-public:
-    double now() const override { return wall_ + monotonic_; }
-    double monotonic() const override { return monotonic_; }
-    TimerId schedule(double seconds, std::function<void()> fn) override;
-    void cancel(TimerId id) override;
-    void runInBackground(std::function<void()> work, QObject* context, std::function<void()> done) override;
-    void setNow(double referenceSeconds) { wall_ = referenceSeconds - monotonic_; }
-    void advance(double seconds);
-
-private:
-    double wall_ = 818326800.0; // 2026-12-07 09:00 UTC
-    double monotonic_ = 0;
-    TimerId next_ = 1;
-    std::map<std::pair<double, TimerId>, std::function<void()>> timers_;
-};
-
-class TestDefaults : public Defaults {
-public:
-    std::optional<QVariant> value(const QString& key) const override;
-    void setValue(const QString& key, const QVariant& value) override { values_[key] = value; }
-    void remove(const QString& key) override { values_.remove(key); }
-    QStringList keys() const override { return values_.keys(); }
-    std::optional<QVariant> foreignValue(const QString&, const QString&) const override { return std::nullopt; }
-
-private:
-    QMap<QString, QVariant> values_;
-};
-
-class TestKeychain : public Keychain {
-public:
-    QCoro::Task<KeychainResult> read(QString service, QString account) override;
-    QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) override;
-    QCoro::Task<KeychainResult> remove(QString service, QString account) override;
-    void setFailure(const QString& message) { failure_ = message; }
-    std::optional<QByteArray> item(const QString& service, const QString& account) const;
-    void setItem(const QString& service, const QString& account, const QByteArray& secret)
-    {
-        items_.insert({service, account}, secret);
-    }
-
-private:
-    QHash<QPair<QString, QString>, QByteArray> items_;
-    std::optional<QString> failure_;
-};
 
 // Processes events until `done` holds or a second of real time has passed
 // (loopback I/O only; no timer of the system runs on real time).
@@ -115,9 +65,9 @@ protected:
     }
     void answer(int status, const QByteArray& body) { server.setReply({status, body, false}); }
 
-    TestClock clock;
-    TestDefaults defaults;
-    TestKeychain keychain;
+    SimClock clock;
+    MemoryDefaults defaults;
+    MemoryKeychain keychain;
     KeychainStore keychainStore{keychain};
     RequestLog log{clock};
     QtHttpClient http{clock};

@@ -7,7 +7,7 @@ using namespace tavrin::testing;
 
 TEST(RequestLog, KeepsTheTwentyNewestEntriesNewestFirst)
 {
-    TestClock clock;
+    SimClock clock;
     RequestLog log(clock);
     QSignalSpy changed(&log, &RequestLog::entriesChanged);
     QUuid first;
@@ -39,7 +39,7 @@ TEST(RequestLog, KeepsTheTwentyNewestEntriesNewestFirst)
 
 TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
 {
-    TestKeychain keychain;
+    MemoryKeychain keychain;
     KeychainStore store(keychain);
     QSignalSpy changed(&store, &KeychainStore::hasClaudeKeyChanged);
     EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
@@ -65,7 +65,7 @@ TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
 
 TEST(KeychainStore, MakesTheInstanceIdOnceAndKeepsIt)
 {
-    TestKeychain keychain;
+    MemoryKeychain keychain;
     KeychainStore store(keychain);
     const QString id = finish(store.instanceId());
     EXPECT_FALSE(QUuid::fromString(id).isNull());
@@ -79,7 +79,7 @@ TEST(KeychainStore, MakesTheInstanceIdOnceAndKeepsIt)
 
 TEST(KeychainStore, AnUnreadableKeychainIsNeverOverwritten)
 {
-    TestKeychain keychain;
+    MemoryKeychain keychain;
     keychain.setItem("app.tavrin", "tavrin-instance", "kept-id");
     keychain.setFailure("locked");
     KeychainStore store(keychain);
