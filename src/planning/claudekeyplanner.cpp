@@ -86,6 +86,8 @@ QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest req
     const auto key = co_await s_.keychain->claudeKey();
     if (!key)
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
+    if (!s_.http)
+        co_return PlannerError::unavailable(PlannerError::claudeUnreachableMessage());
 
     const QUrl url = endpoint(QStringLiteral("v1/messages"));
     const QJsonDocument body(requestBody(request));
@@ -104,6 +106,8 @@ QCoro::Task<std::optional<PlannerError>> ClaudeKeyPlanner::testKey(QString key)
     key = key.trimmed();
     if (key.isEmpty())
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
+    if (!s_.http)
+        co_return PlannerError::unavailable(PlannerError::claudeUnreachableMessage());
     const HttpResponse response =
         co_await s_.http->get(endpoint(QStringLiteral("v1/models?limit=1")), authHeaders(key), kKeyTestTimeout);
     co_return errorForStatus(response);

@@ -72,6 +72,8 @@ QCoro::Task<PlannerResult<WorkspacePlan>> TavrinAIPlanner::plan(PlanRequest requ
     const auto token = co_await s_.keychain->tavrinAIToken();
     if (!token)
         co_return PlannerError::notSetUp(PlannerError::tavrinAINotSignedInMessage());
+    if (!s_.http)
+        co_return PlannerError::unavailable(PlannerError::tavrinAIUnreachableMessage());
     const QString instance = co_await s_.keychain->instanceId();
 
     const QUrl url = s_.tavrinAIBase.resolved(QUrl(QStringLiteral("v1/plan")));
