@@ -32,6 +32,8 @@ struct Platform {
 
     static Platform& current();
     static void install(const Platform& services);
+    // Forgets the installed services (tests, when their services go away).
+    static void uninstall();
     static bool isInstalled();
 };
 
