@@ -63,7 +63,7 @@ QJsonObject ClaudeKeyPlanner::requestBody(const PlanRequest& request) const
                               {QStringLiteral("content"), requestJson}};
     const QJsonObject format{{QStringLiteral("type"), QStringLiteral("json_schema")},
                              {QStringLiteral("schema"), PlannerInstructions::planSchema()}};
-    return QJsonObject{{QStringLiteral("model"), modelId(currentClaudeModel(*s_.defaults))},
+    return QJsonObject{{QStringLiteral("model"), modelId(currentClaudeModel(*s_.resolved().defaults))},
                        {QStringLiteral("max_tokens"), kMaxTokens},
                        {QStringLiteral("system"), PlannerInstructions::cloud()},
                        {QStringLiteral("messages"), QJsonArray{message}},
@@ -83,21 +83,22 @@ PlannerResult<WorkspacePlan> ClaudeKeyPlanner::interpret(const HttpResponse& res
 
 QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest request)
 {
-    const auto key = co_await s_.keychain->claudeKey();
+    const PlanningServices s = s_.resolved();
+    const auto key = co_await s.keychain->claudeKey();
     if (!key)
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
-    if (!s_.http)
+    if (!s.http)
         co_return PlannerError::unavailable(PlannerError::claudeUnreachableMessage());
 
     const QUrl url = endpoint(QStringLiteral("v1/messages"));
     const QJsonDocument body(requestBody(request));
     const QByteArray data = body.toJson(QJsonDocument::Compact);
-    const QUuid entry = s_.log->record(kName, request.request, url.host() + url.path(),
+    const QUuid entry = s.log->record(kName, request.request, url.host() + url.path(),
                                        QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
 
-    const HttpResponse response = co_await s_.http->postJson(url, data, authHeaders(*key), kTimeout);
+    const HttpResponse response = co_await s.http->postJson(url, data, authHeaders(*key), kTimeout);
     auto result = interpret(response, request);
-    s_.log->setOutcome(entry, outcomeOf(result));
+    s.log->setOutcome(entry, outcomeOf(result));
     co_return result;
 }
 
@@ -106,10 +107,11 @@ QCoro::Task<std::optional<PlannerError>> ClaudeKeyPlanner::testKey(QString key)
     key = key.trimmed();
     if (key.isEmpty())
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
-    if (!s_.http)
+    HttpClient* http = s_.resolved().http;
+    if (!http)
         co_return PlannerError::unavailable(PlannerError::claudeUnreachableMessage());
     const HttpResponse response =
-        co_await s_.http->get(endpoint(QStringLiteral("v1/models?limit=1")), authHeaders(key), kKeyTestTimeout);
+        co_await http->get(endpoint(QStringLiteral("v1/models?limit=1")), authHeaders(key), kKeyTestTimeout);
     co_return errorForStatus(response);
 }
 

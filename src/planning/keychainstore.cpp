@@ -7,17 +7,19 @@
 
 namespace tavrin {
 
-KeychainStore::KeychainStore(Keychain& keychain, QObject* parent) : QObject(parent), keychain_(keychain) {}
+KeychainStore::KeychainStore(Keychain* keychain, QObject* parent) : QObject(parent), keychain_(keychain) {}
+
+Keychain& KeychainStore::keychain() const { return keychain_ ? *keychain_ : *Platform::current().keychain; }
 
 KeychainStore& KeychainStore::shared()
 {
-    static KeychainStore* store = new KeychainStore(*Platform::current().keychain);
+    static KeychainStore* store = new KeychainStore;
     return *store;
 }
 
 QCoro::Task<std::optional<QString>> KeychainStore::readSecret(QString account)
 {
-    const KeychainResult result = co_await keychain_.read(kService, account);
+    const KeychainResult result = co_await keychain().read(kService, account);
     if (!result.ok())
         co_return std::nullopt;
     const QString secret = QString::fromUtf8(result.data).trimmed();
@@ -31,9 +33,9 @@ QCoro::Task<bool> KeychainStore::writeSecret(QString account, QString secret)
     secret = secret.trimmed();
     KeychainResult result;
     if (secret.isEmpty())
-        result = co_await keychain_.remove(kService, account);
+        result = co_await keychain().remove(kService, account);
     else
-        result = co_await keychain_.write(kService, account, secret.toUtf8());
+        result = co_await keychain().write(kService, account, secret.toUtf8());
     co_return result.status != KeychainStatus::failed;
 }
 
@@ -75,7 +77,7 @@ QCoro::Task<QString> KeychainStore::instanceId()
 {
     if (instanceId_)
         co_return *instanceId_;
-    const KeychainResult stored = co_await keychain_.read(kService, kInstanceAccount);
+    const KeychainResult stored = co_await keychain().read(kService, kInstanceAccount);
     // Another call may have settled the id while this one waited.
     if (instanceId_)
         co_return *instanceId_;
@@ -89,7 +91,7 @@ QCoro::Task<QString> KeychainStore::instanceId()
     // Only a missing item is replaced: an unreadable Keychain may still hold
     // the real id, so this run's id is kept in memory alone.
     if (stored.status != KeychainStatus::failed)
-        co_await keychain_.write(kService, kInstanceAccount, fresh.toUtf8());
+        co_await keychain().write(kService, kInstanceAccount, fresh.toUtf8());
     co_return fresh;
 }
 

@@ -23,8 +23,9 @@ public:
     static inline const QString kTavrinAITokenAccount = QStringLiteral("tavrin-ai-token");
     static inline const QString kInstanceAccount = QStringLiteral("tavrin-instance");
 
-    // `keychain` must outlive the store.
-    explicit KeychainStore(Keychain& keychain, QObject* parent = nullptr);
+    // `keychain` must outlive the store; none: the installed platform's
+    // Keychain at each call.
+    explicit KeychainStore(Keychain* keychain = nullptr, QObject* parent = nullptr);
     static KeychainStore& shared();
 
     // The stored Claude key without surrounding white space; none when no key
@@ -50,8 +51,9 @@ private:
     QCoro::Task<std::optional<QString>> readSecret(QString account);
     QCoro::Task<bool> writeSecret(QString account, QString secret);
     void noteClaudeKey(bool present);
+    Keychain& keychain() const;
 
-    Keychain& keychain_;
+    Keychain* keychain_;
     bool hasClaudeKey_ = false;
     std::optional<QString> instanceId_;
 };

@@ -43,7 +43,8 @@ std::optional<int> firstWindowOf(const QString& app, const PlanRequest& request,
 
 bool OnDevicePlanner::isAvailable() const
 {
-    return s_.languageModel && s_.languageModel->availability().available;
+    LanguageModel* model = s_.resolved().languageModel;
+    return model && model->availability().available;
 }
 
 std::optional<WorkspacePlan> OnDevicePlanner::match(const GuidedPlan& answer, const PlanRequest& request)
@@ -93,17 +94,18 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
 
 QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest request, std::optional<double> limit)
 {
-    if (!isAvailable())
+    const PlanningServices s = s_.resolved();
+    if (!s.languageModel || !s.languageModel->availability().available)
         co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
 
     const QString prompt = QString::fromUtf8(QJsonDocument(request.toJson()).toJson(QJsonDocument::Indented));
-    const QUuid entry = s_.log->record(kName, request.request, QStringLiteral("On this computer"), prompt,
+    const QUuid entry = s.log->record(kName, request.request, QStringLiteral("On this computer"), prompt,
                                        prompt.toUtf8().size());
-    auto session = s_.languageModel->makeSession(PlannerInstructions::onDevice(), guide());
+    auto session = s.languageModel->makeSession(PlannerInstructions::onDevice(), guide());
 
     std::optional<GuidedGeneration> generation;
     if (limit)
-        generation = co_await withTimeLimit(*s_.clock, *limit, generate(std::move(session), prompt));
+        generation = co_await withTimeLimit(*s.clock, *limit, generate(std::move(session), prompt));
     else
         generation = co_await generate(std::move(session), prompt);
 
@@ -115,7 +117,7 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
         else
             result = PlannerError::unavailable(PlannerError::onDeviceFailedMessage());
     }
-    s_.log->setOutcome(entry, outcomeOf(result));
+    s.log->setOutcome(entry, outcomeOf(result));
     co_return result;
 }
 

@@ -12,20 +12,21 @@ PlannerRouter::PlannerRouter(PlanningServices services)
 
 PlannerRouter& PlannerRouter::shared()
 {
-    static PlannerRouter* router = new PlannerRouter(PlanningServices::fromPlatform());
+    static PlannerRouter* router = new PlannerRouter(PlanningServices{});
     return *router;
 }
 
 QList<PlannerRouter::Choice> PlannerRouter::choices() const
 {
-    const AIEngine engine = currentAIEngine(*s_.defaults);
+    const Defaults& defaults = *s_.resolved().defaults;
+    const AIEngine engine = currentAIEngine(defaults);
     const Choice onDevice{AIEngine::onDevice, OnDevicePlanner::kName};
     if (engine == AIEngine::off)
         return {};
     if (engine == AIEngine::onDevice)
         return {onDevice};
     const Choice cloud{engine, engine == AIEngine::claude ? ClaudeKeyPlanner::kName : TavrinAIPlanner::kName};
-    if (s_.defaults->boolValue(QStringLiteral("tryOnDeviceFirst")) && onDevice_.isAvailable())
+    if (defaults.boolValue(QStringLiteral("tryOnDeviceFirst")) && onDevice_.isAvailable())
         return {onDevice, cloud};
     return {cloud};
 }
@@ -56,7 +57,8 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
             continue;
         }
         if (result->ok()) {
-            UsageCounters(*s_.defaults, *s_.clock)
+            const PlanningServices s = s_.resolved();
+            UsageCounters(*s.defaults, *s.clock)
                 .increment(choice.engine == AIEngine::onDevice ? UsageCounters::Kind::device
                                                                : UsageCounters::Kind::cloud);
             QString label = choice.name;

@@ -10,16 +10,18 @@
 
 namespace tavrin {
 
-PlanningServices PlanningServices::fromPlatform()
+PlanningServices PlanningServices::resolved() const
 {
-    const Platform& p = Platform::current();
-    PlanningServices s;
-    s.defaults = p.defaults;
-    s.clock = p.clock;
-    s.http = p.http;
-    s.languageModel = p.languageModel;
-    s.keychain = &KeychainStore::shared();
-    s.log = &RequestLog::shared();
+    PlanningServices s = *this;
+    if (!s.defaults || !s.clock || !s.http || !s.languageModel) {
+        const Platform& p = Platform::current();
+        s.defaults = s.defaults ? s.defaults : p.defaults;
+        s.clock = s.clock ? s.clock : p.clock;
+        s.http = s.http ? s.http : p.http;
+        s.languageModel = s.languageModel ? s.languageModel : p.languageModel;
+    }
+    s.keychain = s.keychain ? s.keychain : &KeychainStore::shared();
+    s.log = s.log ? s.log : &RequestLog::shared();
     return s;
 }
 

@@ -11,8 +11,11 @@ class KeychainStore;
 class LanguageModel;
 class RequestLog;
 
-// What the planners run on. The base addresses are fixed for the product;
-// tests point them at a loopback server.
+// What the planners run on. A service left empty is the installed
+// platform's (or the shared Keychain store and request log), looked up at
+// each use, so that the shared planners follow a platform installed later.
+// The base addresses are fixed for the product; tests point them at a
+// loopback server.
 struct PlanningServices {
     Defaults* defaults = nullptr;
     Clock* clock = nullptr;
@@ -23,8 +26,8 @@ struct PlanningServices {
     QUrl anthropicBase = defaultAnthropicBase();
     QUrl tavrinAIBase = defaultTavrinAIBase();
 
-    // The platform's services, the shared Keychain store and request log.
-    static PlanningServices fromPlatform();
+    // These services with every empty one filled in.
+    PlanningServices resolved() const;
 
     static QUrl defaultAnthropicBase();
     // A build setting: TAVRIN_AI_BASE_URL.

@@ -5,11 +5,11 @@
 
 namespace tavrin {
 
-RequestLog::RequestLog(Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {}
+RequestLog::RequestLog(Clock* clock, QObject* parent) : QObject(parent), clock_(clock) {}
 
 RequestLog& RequestLog::shared()
 {
-    static RequestLog* log = new RequestLog(*Platform::current().clock);
+    static RequestLog* log = new RequestLog;
     return *log;
 }
 
@@ -17,7 +17,7 @@ QUuid RequestLog::record(QString engine, QString typed, QString destination, QSt
 {
     Entry entry;
     entry.id = QUuid::createUuid();
-    entry.date = clock_.nowDate();
+    entry.date = (clock_ ? clock_ : Platform::current().clock)->nowDate();
     entry.engine = std::move(engine);
     entry.typed = std::move(typed);
     entry.destination = std::move(destination);

@@ -43,8 +43,9 @@ private:
 public:
     static constexpr int kCapacity = 20;
 
-    // `clock` dates the entries; it must outlive the log.
-    explicit RequestLog(Clock& clock, QObject* parent = nullptr);
+    // `clock` dates the entries and must outlive the log; none: the
+    // installed platform's clock at each entry.
+    explicit RequestLog(Clock* clock = nullptr, QObject* parent = nullptr);
     static RequestLog& shared();
 
     const QList<Entry>& entries() const { return entries_; }
@@ -59,7 +60,7 @@ signals:
     void entriesChanged();
 
 private:
-    Clock& clock_;
+    Clock* clock_;
     QList<Entry> entries_;
 };
 

@@ -8,7 +8,7 @@ using namespace tavrin::testing;
 TEST(RequestLog, KeepsTheTwentyNewestEntriesNewestFirst)
 {
     SimClock clock;
-    RequestLog log(clock);
+    RequestLog log(&clock);
     QSignalSpy changed(&log, &RequestLog::entriesChanged);
     QUuid first;
     for (int i = 0; i < 25; ++i) {
@@ -40,7 +40,7 @@ TEST(RequestLog, KeepsTheTwentyNewestEntriesNewestFirst)
 TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
 {
     MemoryKeychain keychain;
-    KeychainStore store(keychain);
+    KeychainStore store(&keychain);
     QSignalSpy changed(&store, &KeychainStore::hasClaudeKeyChanged);
     EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
     EXPECT_FALSE(store.hasClaudeKey());
@@ -66,14 +66,14 @@ TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
 TEST(KeychainStore, MakesTheInstanceIdOnceAndKeepsIt)
 {
     MemoryKeychain keychain;
-    KeychainStore store(keychain);
+    KeychainStore store(&keychain);
     const QString id = finish(store.instanceId());
     EXPECT_FALSE(QUuid::fromString(id).isNull());
     EXPECT_EQ(keychain.item("app.tavrin", "tavrin-instance"), id.toUtf8());
     EXPECT_EQ(finish(store.instanceId()), id);
 
     // Another run reads the kept id.
-    KeychainStore later(keychain);
+    KeychainStore later(&keychain);
     EXPECT_EQ(finish(later.instanceId()), id);
 }
 
@@ -82,7 +82,7 @@ TEST(KeychainStore, AnUnreadableKeychainIsNeverOverwritten)
     MemoryKeychain keychain;
     keychain.setItem("app.tavrin", "tavrin-instance", "kept-id");
     keychain.setFailure("locked");
-    KeychainStore store(keychain);
+    KeychainStore store(&keychain);
     const QString id = finish(store.instanceId());
     EXPECT_NE(id, "kept-id");
     EXPECT_EQ(finish(store.instanceId()), id); // the same for this run
