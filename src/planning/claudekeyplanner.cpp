@@ -54,7 +54,10 @@ QList<HttpRequest::Header> authHeaders(const QString& key)
 
 } // namespace
 
-QUrl ClaudeKeyPlanner::endpoint(const QString& pathAndQuery) const { return s_.anthropicBase.resolved(QUrl(pathAndQuery)); }
+QUrl ClaudeKeyPlanner::endpoint(const QString& pathAndQuery) const
+{
+    return s_.anthropicBase.resolved(QUrl(pathAndQuery));
+}
 
 QJsonObject ClaudeKeyPlanner::requestBody(const PlanRequest& request) const
 {

@@ -24,7 +24,10 @@ QString PlannerError::claudeUnreachableMessage()
     return QStringLiteral("Couldn't reach Claude. Check your connection and try again.");
 }
 
-QString PlannerError::claudeUnusableMessage() { return QStringLiteral("Claude's answer couldn't be used. Try again."); }
+QString PlannerError::claudeUnusableMessage()
+{
+    return QStringLiteral("Claude's answer couldn't be used. Try again.");
+}
 
 QString PlannerError::claudeStatusMessage(int status)
 {

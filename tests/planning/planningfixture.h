@@ -58,7 +58,10 @@ class PlanningTest : public ::testing::Test {
 protected:
     PlanningTest();
 
-    void setClaudeKey(const QByteArray& key) { keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, key); }
+    void setClaudeKey(const QByteArray& key)
+    {
+        keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, key);
+    }
     void setTavrinToken(const QByteArray& token)
     {
         keychain.setItem(KeychainStore::kService, KeychainStore::kTavrinAITokenAccount, token);
