@@ -47,8 +47,10 @@ protected:
 TEST_F(SimAccessibilityTest, PositionAndSizeWritesMoveTheWindowAndTheWindowListFollows)
 {
     const AXElement e1 = env.element(QStringLiteral("E1"));
+    QSignalSpy changed(&env.desktop, &SimDesktop::changed);
     EXPECT_EQ(ax.setAttribute(e1, ax::Position, Point{40, 60}), AXError::success);
     EXPECT_EQ(ax.setAttribute(e1, ax::Size, Size{900, 700}), AXError::success);
+    EXPECT_EQ(changed.count(), 2); // a view of the desktop redraws
     EXPECT_EQ(ax.attribute(e1, ax::Position).as<Point>(), (Point{40, 60}));
     EXPECT_EQ(ax.attribute(e1, ax::Size).as<Size>(), (Size{900, 700}));
     const auto list = env.desktop.windowServer().onScreenWindows();

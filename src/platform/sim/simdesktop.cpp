@@ -610,14 +610,17 @@ void SimDesktop::setTimesOut(int pid, bool timesOut)
 void SimDesktop::setMessagingTimeout(int pid, double seconds)
 {
     auto guard = lock();
-    if (SimApp* a = mutableApp(pid))
+    if (SimApp* a = mutableApp(pid)) {
         a->messagingTimeout = seconds > 0 ? seconds : 0;
+        emit changed();
+    }
 }
 
 void SimDesktop::setDefaultMessagingTimeout(double seconds)
 {
     auto guard = lock();
     defaultTimeout_ = seconds > 0 ? seconds : kDefaultMessagingTimeout;
+    emit changed();
 }
 
 void SimDesktop::setEnhancedUserInterface(int pid, bool on)
@@ -712,18 +715,28 @@ void SimDesktop::beep()
 {
     auto guard = lock();
     ++beeps_;
+    emit changed();
 }
 
 void SimDesktop::log(const QString& line)
 {
     auto guard = lock();
     log_.append(line);
+    emit changed();
 }
 
 void SimDesktop::countTimeout(int pid)
 {
     auto guard = lock();
     ++timeouts_[pid];
+    emit changed();
+}
+
+void SimDesktop::countTrustPrompt()
+{
+    auto guard = lock();
+    ++trustPrompts_;
+    emit changed();
 }
 
 void SimDesktop::post(std::function<void()> fn) { clock_.singleShot(0, this, std::move(fn)); }

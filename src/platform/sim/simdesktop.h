@@ -45,6 +45,7 @@ public:
     // This process's pid while no application of the state is this process.
     static constexpr int kDetachedSelfPid = 99999;
 
+    // The clock must outlive the desktop.
     explicit SimDesktop(Clock& clock, QObject* parent = nullptr);
     ~SimDesktop() override;
 
@@ -185,13 +186,15 @@ public:
     void log(const QString& line);
     // One Accessibility call that ran into the application's time-out.
     void countTimeout(int pid);
-    void countTrustPrompt() { ++trustPrompts_; }
+    void countTrustPrompt();
 
     // Runs `fn` on the clock at zero delay, unless the desktop is gone by then.
     void post(std::function<void()> fn);
 
 signals:
-    // After every change of the state.
+    // After every change of the state, records of beeps, log lines and
+    // time-outs included; possibly from a background thread when a service
+    // was called there.
     void changed();
 
 private:

@@ -45,6 +45,23 @@ QString keyLabel(const QKeyEvent* event)
     }
     return label + QKeySequence(event->key()).toString();
 }
+// The modifiers held once this event has happened: a modifier key's own
+// event may report the state from before it.
+Qt::KeyboardModifiers heldModifiers(const QKeyEvent* event, bool pressed)
+{
+    Qt::KeyboardModifiers held = event->modifiers();
+    Qt::KeyboardModifier own = Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Control: own = Qt::ControlModifier; break;
+    case Qt::Key_Alt: own = Qt::AltModifier; break;
+    case Qt::Key_Shift: own = Qt::ShiftModifier; break;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R: own = Qt::MetaModifier; break;
+    default: return held;
+    }
+    return pressed ? (held | own) : (held & ~own);
+}
 } // namespace
 
 SimDesktopWindow::SimDesktopWindow(SimDesktop& desktop, QWidget* parent) : QWidget(parent), desktop_(desktop)
@@ -149,7 +166,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.setPen(QColor(90, 96, 110));
         p.drawRect(frame);
         if (i == 0) {
-            const QRectF bar(frame.left(), frame.top(), frame.width(), SimDesktop::kMenuBarHeight * m.scale);
+            const QRectF bar(frame.left(), frame.top(), frame.width(), std::max(SimDesktop::kMenuBarHeight * m.scale, 14.0));
             p.fillRect(bar, QColor(240, 240, 244, 220));
             p.setPen(Qt::black);
             const SimApp* front = desktop_.frontmostApp();
@@ -178,7 +195,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         const SimApp* app = desktop_.app(w.pid);
         const QString appName = app ? app->name : QString();
         const QRectF r = toWidget(w.frame);
-        const double titleHeight = std::min(SimDesktop::kTitleBarHeight * m.scale, r.height());
+        const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
         QPainterPath shape;
         shape.addRoundedRect(r, 4, 4);
         p.fillPath(shape, QColor(248, 248, 250));
@@ -191,7 +208,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.drawPath(shape);
         p.setPen(Qt::black);
         const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
-        p.drawText(r.adjusted(6, 0, -6, 0).intersected(QRectF(r.left() + 6, r.top(), r.width() - 12, titleHeight)),
+        p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
                    Qt::AlignVCenter | Qt::AlignLeft,
                    p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
         if (r.height() > titleHeight + 14) {
@@ -211,7 +228,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
 
 void SimDesktopWindow::keyPressEvent(QKeyEvent* event)
 {
-    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(event->modifiers()));
+    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, true)));
     const auto code = QtKeyTranslator::macKeyCode(event->key());
     if (!code)
         return; // a modifier key alone, or a key the Mac layout doesn't have
@@ -222,18 +239,7 @@ void SimDesktopWindow::keyPressEvent(QKeyEvent* event)
 
 void SimDesktopWindow::keyReleaseEvent(QKeyEvent* event)
 {
-    // Releasing a modifier key may still report it as held.
-    Qt::KeyboardModifiers held = event->modifiers();
-    switch (event->key()) {
-    case Qt::Key_Control: held &= ~Qt::ControlModifier; break;
-    case Qt::Key_Alt: held &= ~Qt::AltModifier; break;
-    case Qt::Key_Shift: held &= ~Qt::ShiftModifier; break;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R: held &= ~Qt::MetaModifier; break;
-    default: break;
-    }
-    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(held));
+    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, false)));
 }
 
 void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
