@@ -11,6 +11,8 @@ class EventMonitors;
 class Defaults;
 class Keychain;
 class Clock;
+class HttpClient;
+class LanguageModel;
 class Appearance;
 
 // The services the system runs on. One set is installed at start-up (the
@@ -26,6 +28,8 @@ struct Platform {
     Defaults* defaults = nullptr;
     Keychain* keychain = nullptr;
     Clock* clock = nullptr;
+    HttpClient* http = nullptr;
+    LanguageModel* languageModel = nullptr;
     Appearance* appearance = nullptr;
 
     static Platform& current();
