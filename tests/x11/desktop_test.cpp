@@ -48,8 +48,8 @@ TEST_F(X11DesktopTest, HandsOutEveryService)
 class X11DefaultsTest : public ::testing::Test {
 protected:
     inline static const QString kDomain = QStringLiteral("com.apple.WindowManager");
-    TestDefaults inner_;
-    RealTimeClock clock_;
+    MemoryDefaults inner_;
+    QtClock clock_;
 };
 
 TEST_F(X11DefaultsTest, EdgeTilingIsTheDesktopsOwnSetting)
@@ -88,7 +88,7 @@ TEST_F(X11DefaultsTest, EverythingElseIsTheInnerStore)
     EXPECT_EQ(d.keys(), QStringList{QStringLiteral("snap.letterGrid")});
     d.remove(QStringLiteral("snap.letterGrid"));
     EXPECT_FALSE(d.contains(QStringLiteral("snap.letterGrid")));
-    inner_.foreign_.insert(QStringLiteral("org.example/Key"), 3);
+    inner_.setForeignValue(QStringLiteral("org.example"), QStringLiteral("Key"), 3);
     EXPECT_EQ(d.foreignValue(QStringLiteral("org.example"), QStringLiteral("Key")), QVariant(3));
 }
 

@@ -6,8 +6,8 @@
 #include "platform/x11/x11desktop.h"
 #include "platform/x11/x11testclient.h"
 #include "platform/x11/xvfbsession.h"
-#include "testclock.h"
-#include "testdefaults.h"
+#include "platform/linux/qtclock.h"
+#include "platform/sim/memorydefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +48,8 @@ protected:
     std::unique_ptr<XvfbSession> session_;
     std::unique_ptr<X11Desktop> desktop_;
     std::unique_ptr<X11Connection> probe_;
-    RealTimeClock clock_;
-    TestDefaults defaults_;
+    QtClock clock_;
+    MemoryDefaults defaults_;
     Platform platform_;
     std::vector<std::unique_ptr<X11TestClient>> clients_;
 };

@@ -227,13 +227,44 @@ bool X11Workspace::hide(int pid)
     const auto ids = windowsOf(s, pid);
     if (ids.empty())
         return false;
-    QList<HiddenWindow>& hidden = hiddenWindows_[pid];
+    std::vector<xcb_window_t> asked;
     for (const X11WindowInfo& w : s.windows) {
         if (std::find(ids.begin(), ids.end(), w.id) == ids.end() || w.hidden)
             continue;
         windows_.minimize(w.id);
-        if (std::none_of(hidden.begin(), hidden.end(), [&](const HiddenWindow& h) { return h.id == w.id; }))
-            hidden << HiddenWindow{w.id, false};
+        asked.push_back(w.id);
+    }
+    QList<HiddenWindow>& hidden = hiddenWindows_[pid];
+    for (xcb_window_t id : asked)
+        if (std::none_of(hidden.begin(), hidden.end(), [&](const HiddenWindow& h) { return h.id == id; }))
+            hidden << HiddenWindow{id, false};
+    // Wait (briefly) for the window manager, so that a window the user brings
+    // back later is told from one that is still being minimised.
+    X11Connection& conn = windows_.connection();
+    const xcb_atom_t state = conn.ewmh()->_NET_WM_STATE;
+    const double deadline = X11Connection::steadyNow() + kHideWait;
+    for (;;) {
+        const auto now = windows_.read(asked, X11Windows::needState);
+        if (!now)
+            break;
+        bool all = true;
+        for (const X11WindowInfo& w : *now) {
+            for (HiddenWindow& h : hiddenWindows_[pid])
+                if (h.id == w.id && (w.hidden || !w.exists))
+                    h.seenMinimised = true;
+            all &= w.hidden || !w.exists;
+        }
+        const double left = deadline - X11Connection::steadyNow();
+        if (all || left <= 0)
+            break;
+        conn.waitForEvent(
+            [&](const xcb_generic_event_t& ev) {
+                if ((ev.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+                    return false;
+                const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+                return p.atom == state && std::find(asked.begin(), asked.end(), p.window) != asked.end();
+            },
+            left);
     }
     return true;
 }

@@ -22,6 +22,8 @@ class X11Workspace : public Workspace {
     Q_OBJECT
 public:
     static constexpr double kTerminateGrace = 5.0;
+    // The longest hide() waits for the window manager to minimise.
+    static constexpr double kHideWait = 1.0;
 
     X11Workspace(X11Windows& windows, Clock& clock, QObject* parent = nullptr);
 
