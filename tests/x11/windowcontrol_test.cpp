@@ -1,0 +1,219 @@
+#include "platform/screens.h"
+#include "windows/display.h"
+#include "windows/hotkeycenter.h"
+#include "windows/shortcutstore.h"
+#include "windows/windowmanager.h"
+#include "x11fixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+
+namespace tavrin {
+namespace {
+
+constexpr double kGap = 8;
+
+// The window manager on the real desktop, driven by key presses through the
+// X server (XTEST), as a user drives it: an ultrawide monitor (2560 × 1080)
+// beside an ordinary one (1280 × 1200).
+class X11WindowControlTest : public X11Test {
+protected:
+    XvfbSession::Options sessionOptions() const override
+    {
+        XvfbSession::Options o;
+        o.width = 3840;
+        o.height = 1200;
+        o.monitors = {{QStringLiteral("WIDE"), Rect(0, 0, 2560, 1080)}, {QStringLiteral("SQUARE"), Rect(2560, 0, 1280, 1200)}};
+        return o;
+    }
+    void SetUp() override
+    {
+        X11Test::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        Platform::install(platform_);
+        defaults_.setValue(QStringLiteral("snap.letterGrid"), true);
+        registerWindowKeys();
+    }
+    void TearDown() override
+    {
+        center_.unregisterAll();
+        if (Platform::isInstalled())
+            Platform::uninstall();
+        X11Test::TearDown();
+    }
+
+    // As the application shell binds them: each window action's key to the
+    // window manager.
+    void registerWindowKeys()
+    {
+        for (const ShortcutAction& action : ShortcutAction::allCases()) {
+            const auto combo = store_.combo(action);
+            if (!combo)
+                continue;
+            using K = ShortcutAction::Kind;
+            std::function<void()> run;
+            switch (action.kind) {
+            case K::layout: run = [this, action] { manager_.applyLayout(action.layoutKind, true); }; break;
+            case K::arrow: run = [this, action] { manager_.arrow(action.direction); }; break;
+            case K::moveDisplay: run = [this, action] { manager_.moveToDisplay(action.right); }; break;
+            case K::snap: run = [this, action] { manager_.snap(action.target); }; break;
+            case K::fill: run = [this] { manager_.fill(); }; break;
+            default: continue;
+            }
+            ASSERT_TRUE(center_.registerKey(*combo, run)) << action.id().toStdString();
+        }
+    }
+
+    Display display(int index) const { return Display::all().at(std::size_t(index)); }
+    std::string str(const Rect& r) const
+    {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x).arg(r.y).arg(r.width).arg(r.height).toStdString();
+    }
+    // Presses keys and waits until the window stands at `want`, read back
+    // from the server on the test's own connection.
+    bool pressAndWait(const QString& combo, xcb_window_t window, const Rect& want)
+    {
+        EXPECT_TRUE(xdotool({QStringLiteral("key"), combo}));
+        const bool reached = waitUntil([&] { return frameWindowGeometry(window) == want; }, 3.0);
+        EXPECT_EQ(str(frameWindowGeometry(window)), str(want)) << combo.toStdString();
+        EXPECT_TRUE(manager_.lastMessage().isEmpty()) << manager_.lastMessage().toStdString();
+        return reached;
+    }
+    // Moves a window from the test's side (a user's drag) and waits for it.
+    void place(X11TestClient* c, const Rect& frame)
+    {
+        ASSERT_EQ(ax().setAttribute(element(c), ax::Size, frame.size()), AXError::success);
+        ASSERT_EQ(ax().setAttribute(element(c), ax::Position, frame.origin()), AXError::success);
+        ASSERT_EQ(str(frameWindowGeometry(c->window())), str(frame));
+    }
+    // The screen as it is, kept beside the test binary.
+    void saveScreenshot(const QString& name)
+    {
+        auto* c = probe_->xcb();
+        const auto* screen = probe_->screen();
+        const auto cookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), 0, 0, screen->width_in_pixels,
+                                          screen->height_in_pixels, ~0u);
+        ASSERT_TRUE(probe_->sync(5.0));
+        XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, cookie, nullptr));
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->depth, 24);
+        const QImage shot(xcb_get_image_data(image.get()), screen->width_in_pixels, screen->height_in_pixels,
+                          QImage::Format_RGB32);
+        const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/artifacts");
+        QDir().mkpath(dir);
+        const QString path = dir + u'/' + name;
+        ASSERT_TRUE(shot.copy().save(path));
+        RecordProperty("screenshot", path.toStdString());
+    }
+
+    HotKeyCenter center_;
+    ShortcutStore store_;
+    WindowManager manager_;
+};
+
+TEST_F(X11WindowControlTest, ArrowKeysStepTheFocusedWindowOnBothDisplays)
+{
+    X11TestClient* c = startClient(QStringLiteral("Editor"), {300, 200, 600, 400});
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(activate(c->window()));
+    for (int index : {0, 1}) {
+        const Display d = display(index);
+        SCOPED_TRACE(d.name.toStdString());
+        place(c, Rect(d.area.x + 300, d.area.y + 200, 640, 480));
+        waitUntil([] { return false; }, WindowManager::kArrowChordSeconds); // no chord with the last press
+        UnitRect unit = UnitRect::fromFrame(frameWindowGeometry(c->window()), d.area);
+        // ← three times steps through the widths; → then starts over on the right.
+        for (int press = 0; press < 3; ++press) {
+            const auto next = nextUnit(Arrow::left, unit, d.aspect());
+            ASSERT_TRUE(next);
+            ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+Left"), c->window(), next->rect(d.area, kGap)));
+            unit = *next;
+        }
+        waitUntil([] { return false; }, WindowManager::kArrowChordSeconds);
+        const auto right = nextUnit(Arrow::right, unit, d.aspect());
+        ASSERT_TRUE(right);
+        ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+Right"), c->window(), right->rect(d.area, kGap)));
+    }
+}
+
+TEST_F(X11WindowControlTest, LetterGridSnapFillAndDisplayMove)
+{
+    X11TestClient* c = startClient(QStringLiteral("Editor"), {300, 200, 600, 400});
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(activate(c->window()));
+    const Display wide = display(0), square = display(1);
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+q"), c->window(), rect(SnapTarget::topLeft, wide.aspect()).rect(wide.area, kGap)));
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+x"), c->window(), rect(SnapTarget::bottomHalf, wide.aspect()).rect(wide.area, kGap)));
+    // The display move keeps the window's zone, as a part of the other display.
+    const UnitRect zone = rect(SnapTarget::bottomHalf, wide.aspect());
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+super+Right"), c->window(), zone.rect(square.area, kGap)));
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+Return"), c->window(), UnitRect().rect(square.area, kGap)));
+    // There is no display further right: the window stays and the user is told.
+    EXPECT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+super+Right")}));
+    EXPECT_TRUE(waitUntil([&] { return manager_.lastMessage() == WindowManager::kNoDisplayMessage; }));
+    EXPECT_EQ(frameWindowGeometry(c->window()), UnitRect().rect(square.area, kGap));
+}
+
+TEST_F(X11WindowControlTest, HalvesArrangeThreeWindowsFocusedFirst)
+{
+    X11TestClient* a = startClient(QStringLiteral("A"), {100, 100, 500, 400});
+    X11TestClient* b = startClient(QStringLiteral("B"), {700, 150, 500, 400});
+    X11TestClient* c = startClient(QStringLiteral("C"), {1300, 200, 500, 400});
+    ASSERT_TRUE(a && b && c);
+    for (X11TestClient* w : {c, b, a}) // front to back: a, b, c
+        ASSERT_TRUE(activate(w->window()));
+    const Display wide = display(0);
+    const auto zones = rects(LayoutKind::halves, 3, wide.aspect());
+    ASSERT_EQ(zones.size(), 3u);
+    EXPECT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")}));
+    const std::vector<X11TestClient*> order{a, b, c};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const Rect want = zones[i].rect(wide.area, kGap);
+        EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(order[i]->window()) == want; }, 3.0));
+        EXPECT_EQ(str(frameWindowGeometry(order[i]->window())), str(want)) << i;
+    }
+    saveScreenshot(QStringLiteral("x11-halves.png"));
+}
+
+TEST_F(X11WindowControlTest, ARefusedSizeAndAHungClientDoNotHoldUpTheOthers)
+{
+    X11TestClient::Options stubborn;
+    stubborn.title = QStringLiteral("Stubborn");
+    stubborn.minWidth = 1600;
+    stubborn.minHeight = 900;
+    stubborn.client = {100, 100, 1600, 900};
+    X11TestClient* big = startClient(stubborn);
+    X11TestClient* hung = startClient(QStringLiteral("Hung"), {700, 150, 500, 400});
+    X11TestClient* fine = startClient(QStringLiteral("Fine"), {1300, 200, 500, 400});
+    ASSERT_TRUE(big && hung && fine);
+    for (X11TestClient* w : {big, hung, fine})
+        ASSERT_TRUE(activate(w->window()));
+    hung->freeze();
+    const Display wide = display(0);
+    const auto zones = rects(LayoutKind::columns, 3, wide.aspect());
+    const double start = X11Connection::steadyNow();
+    EXPECT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+6")}));
+    const Rect fineWant = zones[0].rect(wide.area, kGap), hungWant = zones[1].rect(wide.area, kGap),
+               bigWant = zones[2].rect(wide.area, kGap);
+    EXPECT_TRUE(waitUntil([&] {
+        return frameWindowGeometry(fine->window()) == fineWant && frameWindowGeometry(hung->window()) == hungWant
+            && frameWindowGeometry(big->window()).origin() == bigWant.origin();
+    }, 3.0));
+    EXPECT_LT(X11Connection::steadyNow() - start, 2.0);
+    EXPECT_EQ(str(frameWindowGeometry(fine->window())), str(fineWant));
+    EXPECT_EQ(str(frameWindowGeometry(hung->window())), str(hungWant));
+    // The window manager keeps the stubborn one at its minimum size.
+    const Rect got = frameWindowGeometry(big->window());
+    EXPECT_EQ(got.origin(), bigWant.origin());
+    EXPECT_GE(got.width, 1600);
+    EXPECT_GE(got.height, 900);
+    // The re-check a moment later does not fight the window manager forever.
+    waitUntil([] { return false; }, WindowManager::kRecheckDelay + 0.3);
+    EXPECT_EQ(frameWindowGeometry(big->window()), got);
+    hung->thaw();
+}
+
+} // namespace
+} // namespace tavrin
