@@ -78,19 +78,5 @@ TEST_F(X11DefaultsTest, EdgeTilingIsTheDesktopsOwnSetting)
     EXPECT_FALSE(missing.edgeTiling());
 }
 
-TEST_F(X11DefaultsTest, EverythingElseIsTheInnerStore)
-{
-    X11Defaults d(inner_, clock_);
-    QSignalSpy changed(&d, &Defaults::changed);
-    d.setValue(QStringLiteral("snap.letterGrid"), true);
-    EXPECT_EQ(inner_.value(QStringLiteral("snap.letterGrid")), QVariant(true));
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(d.keys(), QStringList{QStringLiteral("snap.letterGrid")});
-    d.remove(QStringLiteral("snap.letterGrid"));
-    EXPECT_FALSE(d.contains(QStringLiteral("snap.letterGrid")));
-    inner_.setForeignValue(QStringLiteral("org.example"), QStringLiteral("Key"), 3);
-    EXPECT_EQ(d.foreignValue(QStringLiteral("org.example"), QStringLiteral("Key")), QVariant(3));
-}
-
 } // namespace
 } // namespace tavrin

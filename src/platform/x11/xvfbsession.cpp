@@ -40,6 +40,15 @@ qint64 lockOwner(int n)
     return f.readAll().trimmed().toLongLong();
 }
 
+// The path of a program, or empty after saying which package brings it.
+QString program(const QString& name, const QString& package, QString* error)
+{
+    const QString path = QStandardPaths::findExecutable(name);
+    if (path.isEmpty() && error)
+        *error = QStringLiteral("%1 is not installed (Debian package %2).").arg(name, package);
+    return path;
+}
+
 void stop(std::unique_ptr<QProcess>& p)
 {
     if (!p)
@@ -96,12 +105,9 @@ QProcessEnvironment XvfbSession::environment() const
 
 bool XvfbSession::startServer(QString* error)
 {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfb.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("Xvfb is not installed (Debian package xvfb).");
+    const QString xvfb = program(QStringLiteral("Xvfb"), QStringLiteral("xvfb"), error);
+    if (xvfb.isEmpty())
         return false;
-    }
     for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
         if (displayTaken(n))
             continue;
@@ -147,9 +153,9 @@ bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* err
             *error = why;
         return false;
     };
-    const QString xrandr = QStandardPaths::findExecutable(QStringLiteral("xrandr"));
+    const QString xrandr = program(QStringLiteral("xrandr"), QStringLiteral("x11-xserver-utils"), error);
     if (xrandr.isEmpty())
-        return fail(QStringLiteral("xrandr is not installed (Debian package x11-xserver-utils)."));
+        return false;
     auto run = [&](const QStringList& args) {
         QProcess p;
         p.setProcessEnvironment(environment());
@@ -208,12 +214,9 @@ bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* err
 
 bool XvfbSession::startWindowManager(QString* error)
 {
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-    if (openbox.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("openbox is not installed (Debian package openbox).");
+    const QString openbox = program(QStringLiteral("openbox"), QStringLiteral("openbox"), error);
+    if (openbox.isEmpty())
         return false;
-    }
     const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
     QFile f(rc);
     if (!f.open(QIODevice::WriteOnly) || f.write(kOpenboxConfig) < 0) {
