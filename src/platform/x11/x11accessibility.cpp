@@ -274,9 +274,9 @@ AXError X11Accessibility::setFrame(const AXElement& e, std::optional<Point> orig
     const double decoH = before.frame.height - before.client.height;
     const Size client = size ? before.hints.constrain({size->width - decoW, size->height - decoH})
                              : Size{before.client.width, before.client.height};
-    const Rect expected(origin ? *origin : before.frame.origin(), Size{client.width + decoW, client.height + decoH});
-    const Rect wanted(origin ? Point{std::round(origin->x), std::round(origin->y)} : expected.origin(),
-                      expected.size());
+    // Where the manager will put it: whole points, the size it allows.
+    const Point at = origin ? Point{std::round(origin->x), std::round(origin->y)} : before.frame.origin();
+    const Rect wanted(at, Size{client.width + decoW, client.height + decoH});
     if (before.frame.near(wanted, kFrameTolerance))
         return AXError::success;
 
@@ -296,13 +296,13 @@ AXError X11Accessibility::setFrame(const AXElement& e, std::optional<Point> orig
         if (now >= until || !conn_.waitForEvent([&](const xcb_generic_event_t& ev) { return isConfigureOf(ev, id, frame); },
                                                 until - now))
             break;
-        const WindowRead now2 = readWindow(e, X11Windows::needFrame);
-        if (now2.error != AXError::success)
-            return now2.error;
-        if (now2.info.frame.near(wanted, kFrameTolerance))
+        const WindowRead after = readWindow(e, X11Windows::needFrame);
+        if (after.error != AXError::success)
+            return after.error;
+        if (after.info.frame.near(wanted, kFrameTolerance))
             return AXError::success;
-        if (!now2.info.frame.near(last, kFrameTolerance)) {
-            last = now2.info.frame;
+        if (!after.info.frame.near(last, kFrameTolerance)) {
+            last = after.info.frame;
             settleBy = X11Connection::steadyNow() + kSettleTime;
         }
     }

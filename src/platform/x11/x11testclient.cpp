@@ -179,10 +179,10 @@ const bool kClientMode = (X11TestClient::runIfClientProcess(), true);
 
 void X11TestClient::runIfClientProcess()
 {
-    const QByteArray spec = qgetenv(kClientVariable);
-    if (spec.isEmpty())
+    const QByteArray value = qgetenv(kClientVariable);
+    if (value.isEmpty())
         return;
-    const QJsonObject o = QJsonDocument::fromJson(spec).object();
+    const QJsonObject o = QJsonDocument::fromJson(value).object();
     if (o["qt"].toBool())
         runQtClient(o);
     runPlainClient(o);
