@@ -83,6 +83,8 @@ public:
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window
     // that is gone is ignored.
     void selectInput(xcb_window_t window, std::uint32_t mask);
+    // Forgets what was selected on a window found to be gone.
+    void forgetWindow(xcb_window_t window) { masks_.remove(window); }
 
     // The first event code of an extension, or -1 when the server lacks it.
     int randrEventBase() const { return randrEventBase_; }

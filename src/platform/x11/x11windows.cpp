@@ -98,18 +98,22 @@ void X11Windows::handleEvent(const xcb_generic_event_t& event)
             clients_.remove(frames_.take(r.window));
         break;
     }
-    case XCB_DESTROY_NOTIFY: {
-        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        watched_.remove(d.window);
-        pids_.remove(d.window);
-        classes_.remove(d.window);
-        clients_.remove(frames_.take(d.window));
-        clients_.remove(d.window);
+    case XCB_DESTROY_NOTIFY:
+        forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
         break;
-    }
     default:
         break;
     }
+}
+
+void X11Windows::forget(xcb_window_t id)
+{
+    watched_.remove(id);
+    pids_.remove(id);
+    classes_.remove(id);
+    clients_.remove(frames_.take(id));
+    clients_.remove(id);
+    conn_.forgetWindow(id);
 }
 
 void X11Windows::watch(xcb_window_t id)
@@ -265,8 +269,10 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
              protocols = take(k.protocols), state = take(k.state), desktop = take(k.desktop),
              extents = take(k.extents), hints = take(k.hints);
         info.exists = geometry != nullptr;
-        if (!info.exists)
+        if (!info.exists) {
+            forget(info.id);
             continue;
+        }
         if (k.pid) {
             const auto v = X11Connection::cardinals(pid.get());
             if (!v.empty() && v[0] > 0)

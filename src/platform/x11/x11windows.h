@@ -120,6 +120,7 @@ private:
     void handleEvent(const xcb_generic_event_t& event);
     std::optional<std::vector<xcb_window_t>> windowList(xcb_atom_t property, double timeout);
     void watch(xcb_window_t id);
+    void forget(xcb_window_t id);
 
     X11Connection& conn_;
     DesktopEntries& entries_;
