@@ -47,11 +47,22 @@ public:
     using Rows = std::vector<PlannedWindow>;
     using Clears = std::vector<PlannedClear>;
     using Outcome = WorkspaceRunner::Outcome;
+    using OptionalPlan = std::optional<WorkspacePlan>;
+    using OptionalCapture = std::optional<ScreenCapture>;
+    using Displays = std::vector<Display>;
+    using SavedList = QList<SavedWorkspace>;
 
 private:
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textUpdated)
     Q_PROPERTY(tavrin::CommandBarPhase phase READ phase WRITE setPhase NOTIFY phaseChanged)
     Q_PROPERTY(int focusTick READ focusTick NOTIFY focusTickChanged)
+    Q_PROPERTY(OptionalPlan plan READ plan NOTIFY planChanged)
+    Q_PROPERTY(Rows rows READ rows NOTIFY rowsChanged)
+    Q_PROPERTY(Clears clears READ clears NOTIFY clearsChanged)
+    Q_PROPERTY(OptionalCapture capture READ capture NOTIFY captureChanged)
+    Q_PROPERTY(Displays displays READ displays NOTIFY displaysChanged)
+    Q_PROPERTY(Snapshots snapshots READ snapshots NOTIFY snapshotsChanged)
+    Q_PROPERTY(SavedList saved READ saved NOTIFY savedChanged)
     Q_PROPERTY(int revealed READ revealed NOTIFY revealedChanged)
 
 public:
