@@ -1,5 +1,7 @@
 #include "workspaces/screencapture.h"
 
+#include "workspaces/textcut.h"
+
 #include "platform/accessibility.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
@@ -8,7 +10,6 @@
 #include "workspaces/workspacehooks.h"
 
 #include <QSet>
-#include <QTextBoundaryFinder>
 
 namespace tavrin {
 
@@ -43,14 +44,7 @@ QString ScreenCapture::appName(const RunningApp& app)
     return app.localizedName.isEmpty() ? QStringLiteral("Window") : app.localizedName;
 }
 
-QString ScreenCapture::cutRequest(const QString& text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    for (int i = 0; i < PlanRequest::kMaxRequestLength; ++i)
-        if (finder.toNextBoundary() < 0)
-            return text;
-    return text.left(finder.position());
-}
+QString ScreenCapture::cutRequest(const QString& text) { return firstCharacters(text, PlanRequest::kMaxRequestLength); }
 
 QCoro::Task<PlanRequest> ScreenCapture::planRequest(const QString& text) const { return buildRequest(*this, text); }
 
