@@ -1,6 +1,7 @@
 #include "commandbar/adjustview.h"
 
 #include "commandbar/commandbarmodel.h"
+#include "commandbar/elidedlabel.h"
 #include "design/aiglow.h"
 #include "design/appicons.h"
 #include "design/apptile.h"
@@ -10,7 +11,6 @@
 #include "design/squircle.h"
 #include "design/tbutton.h"
 #include "design/tglass.h"
-#include "design/themedlabel.h"
 #include "design/tween.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -74,10 +74,8 @@ AdjustView::AdjustView(CommandBarModel& model, Size area, QWidget* parent)
     rowLayout->setContentsMargins(12, 8, 8, 8);
     rowLayout->setSpacing(8);
     rowLayout->addWidget(new Spark(18));
-    task_ = new ThemedLabel(model.text(), TTheme::Colour::ink, DesignFont::system(13));
+    task_ = new ElidedLabel(model.text(), TTheme::Colour::ink, DesignFont::system(13));
     task_->setObjectName(QStringLiteral("adjustTask"));
-    task_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    task_->setMinimumWidth(0);
     rowLayout->addWidget(task_, 1);
     rowLayout->addSpacing(8);
     auto* backButton = new TButton(tr("Back"), TButtonStyle::Kind::ghost);
@@ -400,7 +398,13 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
         painter.translate(c);
         painter.scale(0.97, 0.97);
         painter.translate(-c);
+        // Only around the outline: its fill is see-through.
+        QPainterPath outside;
+        outside.addRect(r.adjusted(-60, -60, 60, 80));
+        painter.save();
+        painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
         ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
+        painter.restore();
     }
     const qreal fillAlpha = target ? 0.28 : 0.09 + 0.06 * breath();
     Squircle::fill(painter, r, 9, withAlpha(theme.accent, fillAlpha));

@@ -11,11 +11,11 @@
 #include <optional>
 #include <vector>
 
-class QLabel;
 
 namespace tavrin {
 
 class CommandBarModel;
+class ElidedLabel;
 class Timer;
 
 // The adjust overlay's view: over a dimmed display, one dashed outline per
@@ -107,7 +107,7 @@ private:
     double shownAt_ = 0;
     QPointer<Timer> frames_;
     QWidget* bar_ = nullptr;
-    QLabel* task_ = nullptr;
+    ElidedLabel* task_ = nullptr;
 };
 
 } // namespace tavrin

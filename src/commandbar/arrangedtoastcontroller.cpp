@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/timer.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -96,7 +97,10 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
     const double x = area.midX() - size.width() / 2.0;
     const double y = area.maxY() - kBottomInset + kMargin - size.height();
     panel_->setGeometry(qRound(x), qRound(y), size.width(), size.height());
-    panel_->setWindowOpacity(0);
+    // The fade is drawn by the view: window opacity needs a compositor.
+    opacity_ = new QGraphicsOpacityEffect(themed);
+    opacity_->setOpacity(0);
+    themed->setGraphicsEffect(opacity_);
     panel_->show();
     panel_->raise();
     fadeIn();
@@ -118,9 +122,9 @@ void ArrangedToastController::fadeIn()
         QObject::connect(fade_, &Timer::timeout, fade_, [this] {
             const double now = Platform::current().clock->monotonic();
             const double progress = std::clamp((now - fadeStart_) / kFadeInSeconds, 0.0, 1.0);
-            if (panel_)
-                panel_->setWindowOpacity(progress);
-            if (progress >= 1.0 || !panel_)
+            if (opacity_)
+                opacity_->setOpacity(progress);
+            if (progress >= 1.0 || !opacity_)
                 fade_->stop();
         });
     }
@@ -136,6 +140,8 @@ void ArrangedToastController::hide()
     if (panel_)
         panel_->hide();
 }
+
+qreal ArrangedToastController::opacity() const { return opacity_ ? opacity_->opacity() : 0; }
 
 bool ArrangedToastController::isShowing() const { return panel_ && panel_->isVisible(); }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <optional>
 
+class QGraphicsOpacityEffect;
 class QWidget;
 
 namespace tavrin {
@@ -41,6 +42,8 @@ public:
 
     QWidget* panel() const { return panel_; }
     bool isShowing() const;
+    // How far the fade-in has come, 0 to 1.
+    qreal opacity() const;
     // Whether an automatic hide is pending.
     bool hidePending() const { return hideTask_.isRunning(); }
 
@@ -58,6 +61,7 @@ private:
     QPointer<QWidget> panel_;
     TaskHandle hideTask_;
     QPointer<Timer> fade_;
+    QPointer<QGraphicsOpacityEffect> opacity_;
     double fadeStart_ = 0;
     PanelPlacement placement_;
 };

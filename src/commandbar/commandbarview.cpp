@@ -6,6 +6,7 @@
 #include "commandbar/elidedlabel.h"
 #include "commandbar/hairline.h"
 #include "commandbar/keybutton.h"
+#include "commandbar/notetext.h"
 #include "commandbar/planrow.h"
 #include "commandbar/rowbutton.h"
 #include "commandbar/rowlabel.h"
@@ -40,11 +41,6 @@ namespace tavrin {
 namespace {
 
 constexpr qreal kRadius = 18;
-
-QColor systemOrange(ColorScheme scheme)
-{
-    return scheme == ColorScheme::dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
-}
 
 // The card: the two columns, with the display column's `fill` clipped to the
 // card's rounded shape and a hairline down its leading edge.
@@ -96,23 +92,6 @@ QWidget* inset(QWidget* inner, int left, int top, int right, int bottom)
     layout->setSpacing(0);
     layout->addWidget(inner);
     return box;
-}
-
-// Two runs in one wrapping text: the label, semibold, then the text in
-// `muted`, 12 points, fitted to `width`. Both are shown verbatim.
-QLabel* twoRunText(const QString& label, const QColor& labelColour, const QString& text, const TTheme& t, int width)
-{
-    auto* l = new QLabel;
-    l->setTextFormat(Qt::RichText);
-    l->setWordWrap(true);
-    l->setFont(DesignFont::system(12));
-    l->setText(QStringLiteral("<div style=\"line-height:120%\"><span style=\"font-weight:600; color:%1\">%2</span> "
-                              "<span style=\"color:%3\">%4</span></div>")
-                   .arg(labelColour.name(QColor::HexArgb), label.toHtmlEscaped(), t.muted.name(QColor::HexArgb),
-                        text.toHtmlEscaped()));
-    l->setFixedWidth(std::max(width, 10));
-    l->setFixedHeight(l->heightForWidth(l->width()));
-    return l;
 }
 
 bool trimmedOfSpacesIsEmpty(const QString& text)
@@ -317,9 +296,7 @@ QWidget* CommandBarView::noteBox(const QString& label, const QString& text, bool
     box->setObjectName(QStringLiteral("noteBox"));
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(11, 9, 11, 9);
-    const TTheme t = Environment::theme(this);
-    const QColor labelColour = alert ? systemOrange(Environment::colorScheme(this)) : t.ink;
-    auto* note = twoRunText(label, labelColour, text, t, int(leftWidth()) - 32 - 22);
+    auto* note = new NoteText(label, text, alert, int(leftWidth()) - 32 - 22);
     note->setObjectName(QStringLiteral("noteText"));
     layout->addWidget(note);
     return inset(box, 16, 0, 16, 12);
@@ -332,11 +309,10 @@ QWidget* CommandBarView::aiSetupCard()
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(11, 10, 11, 10);
     layout->setSpacing(9);
-    const TTheme t = Environment::theme(this);
-    layout->addWidget(twoRunText(tr("AI needs a key or Tavrin AI."), t.ink,
-                                 tr("Describe tasks in plain English with Tavrin AI, or your own Claude key. Saved "
-                                    "workspaces work without either."),
-                                 t, int(leftWidth()) - 32 - 22));
+    layout->addWidget(new NoteText(tr("AI needs a key or Tavrin AI."),
+                                   tr("Describe tasks in plain English with Tavrin AI, or your own Claude key. Saved "
+                                      "workspaces work without either."),
+                                   false, int(leftWidth()) - 32 - 22));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     auto* useKey = new TButton(tr("Use my Claude key"), TButtonStyle::Kind::normal);
@@ -569,6 +545,8 @@ void CommandBarView::rebuildContent()
     }
     content_->setObjectName(QStringLiteral("phaseContent"));
     contentLayout_->addWidget(content_);
+    // What was built before it joined the view reads the theme again.
+    Environment::notify(content_);
     shownPhase_ = phase;
 }
 

@@ -22,8 +22,12 @@ void CommandPanel::setContent(QWidget* content)
 {
     if (content_ == content)
         return;
-    if (content_)
+    if (content_) {
+        // Later: the old view may be the one whose action got us here.
+        layout()->removeWidget(content_);
+        content_->hide();
         content_->deleteLater();
+    }
     content_ = content;
     if (content_) {
         if (content_->parentWidget())
