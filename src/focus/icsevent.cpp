@@ -312,6 +312,14 @@ QList<double> ICSEvent::occurrences(double from, double to) const
         }
     }
 
+    // A period that starts after the last day that can hold an occurrence
+    // ends the expansion (unless a yearly rule's months run into later years).
+    std::optional<QDate> lastDay;
+    if (const auto end = clock.local(until ? std::min(*until, to) : to))
+        lastDay = end->date.addDays(1);
+    const bool monthsInYear = *periodUnit != Unit::year
+        || std::all_of(byMonth.cbegin(), byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; });
+
     qint64 emitted = 0;
     Budget budget{kWorkLimit};
     for (int periods = 0; periods < kPeriodLimit && budget.left >= 0; ++periods, ++k) {
@@ -319,7 +327,7 @@ QList<double> ICSEvent::occurrences(double from, double to) const
         if (__builtin_mul_overflow(k, step, &offset))
             break;
         const std::optional<QDate> period = addUnits(base, *periodUnit, offset);
-        if (!period)
+        if (!period || (lastDay && monthsInYear && *period > *lastDay))
             break;
         const QList<QDate> days = candidateDays(*period, *periodUnit, startDay, budget);
         if (!budget.spend(days.size()))

@@ -93,15 +93,19 @@ std::optional<double> WallClock::instant(QDate date, int secondOfDay) const
 
 std::optional<WallClock::Local> WallClock::local(double instant) const
 {
-    constexpr double kMargin = 2.0 * kDay;
-    static const double kLowest = double((kFirstJulianDay - kUnixEpochJulianDay) * kDay - kReferenceOffset) + kMargin;
-    static const double kHighest = double((kLastJulianDay - kUnixEpochJulianDay) * kDay - kReferenceOffset) - kMargin;
-    if (!(instant >= kLowest && instant <= kHighest)) // also rejects NaN
+    // Offsets stay within a day, so instants two days beyond the supported
+    // dates cannot read as a supported date; this also rejects NaN.
+    static const double kLowest = double((kFirstJulianDay - kUnixEpochJulianDay - 2) * kDay - kReferenceOffset);
+    static const double kHighest = double((kLastJulianDay - kUnixEpochJulianDay + 3) * kDay - kReferenceOffset);
+    if (!(instant >= kLowest && instant <= kHighest))
         return std::nullopt;
     const qint64 unix = qint64(std::floor(instant)) + kReferenceOffset;
     const qint64 wall = unix + offsetAt(unix);
     const qint64 day = floorDiv(wall, kDay);
-    return Local{QDate::fromJulianDay(day + kUnixEpochJulianDay), int(wall - day * kDay)};
+    const QDate date = QDate::fromJulianDay(day + kUnixEpochJulianDay);
+    if (!supports(date))
+        return std::nullopt;
+    return Local{date, int(wall - day * kDay)};
 }
 
 } // namespace tavrin
