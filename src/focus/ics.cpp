@@ -2,7 +2,10 @@
 
 #include "focus/wallclock.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
+#include <memory>
 
 namespace tavrin {
 
@@ -80,8 +83,14 @@ qsizetype indexOutsideQuotes(QStringView text, QStringView needle)
 // be quoted and hold colons; with unbalanced quotes the first colon counts.
 qsizetype valueColon(QStringView line)
 {
-    const qsizetype colon = indexOutsideQuotes(line, u":");
-    return colon >= 0 ? colon : line.indexOf(u':');
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'"')
+            quoted = !quoted;
+        else if (line[i] == u':' && !quoted)
+            return i;
+    }
+    return quoted ? line.indexOf(u':') : -1;
 }
 
 // Something the zone database could hold: letters, digits and _+-.:/ in
@@ -133,7 +142,59 @@ QStringView stripQuotes(QStringView text)
         text.chop(1);
     return text;
 }
+// The properties a block is read for; others are not kept.
+bool isReadProperty(QStringView name)
+{
+    static const QStringView kRead[] = {u"DTSTART", u"DTEND", u"DURATION", u"SUMMARY",
+                                        u"UID",     u"STATUS", u"RRULE",   u"RECURRENCE-ID"};
+    return std::find(std::begin(kRead), std::end(kRead), name) != std::end(kRead);
+}
+
+// Removes every `first` that is followed by `second` (and `second` too unless
+// `keepSecond`), scanning left to right once, as a text replacement would.
+void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
+{
+    const qsizetype size = text.size();
+    QChar* data = text.data();
+    qsizetype out = 0;
+    for (qsizetype in = 0; in < size; ++in) {
+        if (data[in] == first && in + 1 < size && data[in + 1] == second) {
+            if (keepSecond)
+                data[out++] = data[in + 1];
+            ++in;
+            continue;
+        }
+        data[out++] = data[in];
+    }
+    text.truncate(out);
+}
 } // namespace
+
+class ICS::Context {
+public:
+    explicit Context(const QTimeZone& localZone)
+        : local(localZone.isValid() ? localZone : QTimeZone::utc())
+    {
+    }
+
+    // The resolver of the zone that a parameter text names, else the local one.
+    const WallClock& clockFor(QStringView params)
+    {
+        if (params.isEmpty())
+            return local;
+        auto found = clocks.find(params.toString());
+        if (found == clocks.end()) {
+            const std::optional<QTimeZone> zone = tzidZone(params);
+            found = clocks.insert(params.toString(), zone ? std::make_shared<WallClock>(*zone) : nullptr);
+        }
+        return *found ? **found : local;
+    }
+
+    const WallClock local;
+
+private:
+    QHash<QString, std::shared_ptr<WallClock>> clocks;
+};
 
 QTimeZone ICS::systemZone()
 {
@@ -228,12 +289,18 @@ QTimeZone ICS::zoneForTzid(QStringView value, QStringView params, const QTimeZon
 
 std::optional<double> ICS::parseDate(QStringView value, QStringView params, const QTimeZone& localZone)
 {
+    Context context(localZone);
+    return parseDate(value, params, context);
+}
+
+std::optional<double> ICS::parseDate(QStringView value, QStringView params, Context& context)
+{
     const std::optional<Stamp> stamp = readStamp(value);
     if (!stamp)
         return std::nullopt;
     if (stamp->utc)
         return utcInstant(*stamp);
-    return WallClock(tzidZone(params).value_or(localZone)).instant(stamp->date, stamp->secondOfDay);
+    return context.clockFor(params).instant(stamp->date, stamp->secondOfDay);
 }
 
 double ICS::parseDuration(QStringView value)
@@ -269,7 +336,7 @@ QList<qint64> ICS::intList(const QString& part, const RuleTable& rule)
     return values;
 }
 
-void ICS::readRule(ICSEvent& event, const QString& rrule, const QTimeZone& localZone)
+void ICS::readRule(ICSEvent& event, const QString& rrule, Context& context)
 {
     RuleTable rule;
     for (QStringView piece : QStringView(rrule).split(u';')) {
@@ -288,13 +355,11 @@ void ICS::readRule(ICSEvent& event, const QString& rrule, const QTimeZone& local
         if (stamp->utc) {
             event.until = utcInstant(*stamp);
         } else if (stamp->hasTime) {
-            event.until = WallClock(localZone).instant(stamp->date, stamp->secondOfDay);
+            event.until = context.local.instant(stamp->date, stamp->secondOfDay);
+        } else if (const auto nextDay = context.local.instant(stamp->date.addDays(1), 0)) {
+            event.until = *nextDay - 1;
         } else {
-            const WallClock clock(localZone);
-            if (const auto nextDay = clock.instant(stamp->date.addDays(1), 0))
-                event.until = *nextDay - 1;
-            else
-                event.until = clock.instant(stamp->date, 86399);
+            event.until = context.local.instant(stamp->date, 86399);
         }
     }
 
@@ -316,6 +381,12 @@ void ICS::readRule(ICSEvent& event, const QString& rrule, const QTimeZone& local
 std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList<Property>& exdates,
                                        const QTimeZone& localZone)
 {
+    Context context(localZone);
+    return makeEvent(properties, exdates, context);
+}
+
+std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList<Property>& exdates, Context& context)
+{
     const auto dtstart = properties.constFind(QStringLiteral("DTSTART"));
     if (dtstart == properties.cend())
         return std::nullopt;
@@ -324,14 +395,14 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
         return std::nullopt; // all-day
     if (dtstart->value.size() < 9)
         return std::nullopt; // a bare date: all-day
-    const std::optional<double> start = parseDate(dtstart->value, startParams, localZone);
+    const std::optional<double> start = parseDate(dtstart->value, startParams, context);
     if (!start)
         return std::nullopt;
 
     ICSEvent event;
     event.start = *start;
     if (const auto rid = properties.constFind(QStringLiteral("RECURRENCE-ID")); rid != properties.cend())
-        event.recurrenceID = parseDate(rid->value, rid->params, localZone);
+        event.recurrenceID = parseDate(rid->value, rid->params, context);
     event.uid = properties.value(QStringLiteral("UID")).value;
 
     if (properties.value(QStringLiteral("STATUS")).value == u"CANCELLED") {
@@ -339,31 +410,32 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
             return std::nullopt;
         event.title = cancellationMarker();
         event.duration = 0;
-        event.zone = localZone;
+        event.zone = context.local.zone();
         return event;
     }
 
     std::optional<double> end;
     if (const auto dtend = properties.constFind(QStringLiteral("DTEND")); dtend != properties.cend())
-        end = parseDate(dtend->value, dtend->params, localZone);
+        end = parseDate(dtend->value, dtend->params, context);
     if (end)
         event.duration = *end - *start;
     else if (const auto duration = properties.constFind(QStringLiteral("DURATION")); duration != properties.cend())
         event.duration = parseDuration(duration->value);
 
     event.title = properties.value(QStringLiteral("SUMMARY")).value;
-    event.title.replace(QStringLiteral("\\,"), QStringLiteral(","))
-        .replace(QStringLiteral("\\;"), QStringLiteral(";"))
-        .replace(QStringLiteral("\\n"), QStringLiteral(" "));
-    event.zone = zoneForTzid(dtstart->value, startParams, localZone);
+    if (event.title.contains(u'\\'))
+        event.title.replace(QStringLiteral("\\,"), QStringLiteral(","))
+            .replace(QStringLiteral("\\;"), QStringLiteral(";"))
+            .replace(QStringLiteral("\\n"), QStringLiteral(" "));
+    event.zone = dtstart->value.endsWith(u'Z') ? QTimeZone::utc() : context.clockFor(startParams).zone();
 
     // An override replaces one occurrence and never repeats itself.
     if (!event.recurrenceID)
         if (const auto rrule = properties.constFind(QStringLiteral("RRULE")); rrule != properties.cend())
-            readRule(event, rrule->value, localZone);
+            readRule(event, rrule->value, context);
 
     for (const Property& ex : exdates)
-        if (const auto instant = parseDate(ex.value, ex.params, localZone))
+        if (const auto instant = parseDate(ex.value, ex.params, context))
             event.exdates.append(*instant);
     return event;
 }
@@ -388,9 +460,10 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
     QString unfolded = text;
-    unfolded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    unfolded.replace(QStringLiteral("\n "), QString());
-    unfolded.replace(QStringLiteral("\n\t"), QString());
+    squeeze(unfolded, u'\r', u'\n', true);
+    squeeze(unfolded, u'\n', u' ', false);
+    squeeze(unfolded, u'\n', u'\t', false);
+    Context context(localZone);
 
     QList<ICSEvent> events;
     bool inEvent = false;
@@ -421,7 +494,7 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
         if (!inEvent)
             continue;
         if (line == u"END:VEVENT") {
-            if (auto event = makeEvent(properties, exdates, localZone))
+            if (auto event = makeEvent(properties, exdates, context))
                 events.append(std::move(*event));
             inEvent = false;
             continue;
@@ -455,7 +528,7 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
         if (name == u"EXDATE") {
             for (QStringView piece : value.split(u','))
                 exdates.append({params.toString(), piece.toString()});
-        } else {
+        } else if (isReadProperty(name)) {
             properties.insert(name.toString(), {params.toString(), value.toString()});
         }
     }

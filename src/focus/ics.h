@@ -73,8 +73,15 @@ public:
     static QTimeZone systemZone();
 
 private:
+    // What one reading remembers: the local zone and the zones of the
+    // parameter texts seen so far, each with its resolver.
+    class Context;
+
     static std::optional<QTimeZone> tzidZone(QStringView params);
-    static void readRule(ICSEvent& event, const QString& rrule, const QTimeZone& localZone);
+    static std::optional<ICSEvent> makeEvent(const Properties& properties, const QList<Property>& exdates,
+                                             Context& context);
+    static std::optional<double> parseDate(QStringView value, QStringView params, Context& context);
+    static void readRule(ICSEvent& event, const QString& rrule, Context& context);
     static void joinOverrides(QList<ICSEvent>& events);
 };
 

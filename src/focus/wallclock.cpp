@@ -12,6 +12,7 @@ constexpr qint64 kUnixEpochJulianDay = 2440588; // 1970-01-01
 constexpr qint64 kReferenceOffset = 978307200;  // 1970-01-01 to 2001-01-01
 const qint64 kFirstJulianDay = QDate(1, 1, 1).toJulianDay();
 const qint64 kLastJulianDay = QDate(9999, 12, 31).toJulianDay();
+constexpr std::size_t kMaxSpans = 64;
 
 qint64 floorDiv(qint64 a, qint64 b)
 {
@@ -25,7 +26,7 @@ qint64 floorDiv(qint64 a, qint64 b)
 WallClock::WallClock(const QTimeZone& zone)
     : m_zone(zone.isValid() ? zone : QTimeZone::utc())
 {
-    m_fixed = m_zone == QTimeZone::utc() || m_zone.id() == "UTC";
+    m_fixed = m_zone.id() == "UTC";
 }
 
 bool WallClock::supports(QDate date)
@@ -40,15 +41,29 @@ int WallClock::offsetAt(qint64 unixSeconds) const
 {
     if (m_fixed)
         return 0;
-    if (unixSeconds >= m_spanFrom && unixSeconds < m_spanTo)
-        return m_spanOffset;
+    auto contains = [unixSeconds](const Span& span) { return unixSeconds >= span.from && unixSeconds < span.to; };
+    if (m_lastSpan < m_spans.size() && contains(m_spans[m_lastSpan]))
+        return m_spans[m_lastSpan].offset;
+    for (std::size_t i = 0; i < m_spans.size(); ++i) {
+        if (contains(m_spans[i])) {
+            m_lastSpan = i;
+            return m_spans[i].offset;
+        }
+    }
     const QDateTime at = QDateTime::fromSecsSinceEpoch(unixSeconds, Qt::UTC);
-    const int offset = m_zone.offsetFromUtc(at);
     const QTimeZone::OffsetData next = m_zone.nextTransition(at);
-    m_spanFrom = unixSeconds;
-    m_spanTo = next.atUtc.isValid() ? next.atUtc.toSecsSinceEpoch() : std::numeric_limits<qint64>::max();
-    m_spanOffset = offset;
-    return offset;
+    // The last transition at or before this second.
+    const QTimeZone::OffsetData previous = m_zone.previousTransition(at.addSecs(1));
+    Span span{std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), m_zone.offsetFromUtc(at)};
+    if (previous.atUtc.isValid())
+        span.from = std::min(previous.atUtc.toSecsSinceEpoch(), unixSeconds);
+    if (next.atUtc.isValid())
+        span.to = std::max(next.atUtc.toSecsSinceEpoch(), unixSeconds + 1);
+    if (m_spans.size() >= kMaxSpans)
+        m_spans.clear();
+    m_spans.push_back(span);
+    m_lastSpan = m_spans.size() - 1;
+    return span.offset;
 }
 
 qint64 WallClock::resolve(qint64 localSeconds) const

@@ -2,7 +2,9 @@
 
 #include <QDate>
 #include <QTimeZone>
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace tavrin {
 
@@ -18,8 +20,8 @@ namespace tavrin {
 // with the wrong offset.)
 //
 // Dates from year 1 to year 9999 are supported; others give no instant.
-// An object caches the offset span it last looked up, so it is cheap to
-// resolve many nearby times with one object; use one object per thread.
+// An object remembers the offsets it has looked up, so resolving many times
+// with one object is cheap; use one object per thread.
 class WallClock {
 public:
     // An invalid zone counts as UTC.
@@ -43,15 +45,20 @@ public:
     static bool supports(QDate date);
 
 private:
+    // A stretch of time without a transition, and its offset.
+    struct Span {
+        qint64 from; // inclusive, Unix seconds
+        qint64 to;   // exclusive
+        int offset;
+    };
+
     int offsetAt(qint64 unixSeconds) const;
     qint64 resolve(qint64 localSeconds) const;
 
     QTimeZone m_zone;
     bool m_fixed = false;
-    // Offset of [m_spanFrom, m_spanTo): no transition lies inside.
-    mutable qint64 m_spanFrom = 1;
-    mutable qint64 m_spanTo = 0;
-    mutable int m_spanOffset = 0;
+    mutable std::vector<Span> m_spans; // those looked up so far
+    mutable std::size_t m_lastSpan = 0;
 };
 
 } // namespace tavrin

@@ -83,3 +83,23 @@ TEST(WallClock, OutOfRangeGivesNothing)
     EXPECT_TRUE(clock.instant(QDate(1, 1, 1), 0));
     EXPECT_TRUE(clock.instant(QDate(9999, 12, 31), 86399));
 }
+
+TEST(WallClock, RemembersOffsetsInAnyOrder)
+{
+    // Instants in scattered order over two centuries read the same through
+    // one resolver's remembered offsets as through Qt's own conversion.
+    for (const char* id : {"Europe/Berlin", "America/New_York", "Australia/Sydney", "Asia/Tokyo", "Etc/UTC"}) {
+        const QTimeZone zone(id);
+        const WallClock clock(zone);
+        quint32 seed = 12345;
+        for (int i = 0; i < 3000; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            const double instant = -3.0e9 + double(seed % 6'300'000u) * 1000.0; // 1906 to 2100
+            const QDateTime expected = QDateTime::fromSecsSinceEpoch(qint64(instant + kReference), zone);
+            const auto local = clock.local(instant);
+            ASSERT_TRUE(local);
+            EXPECT_EQ(local->date, expected.date()) << id << " " << qPrintable(utcText(instant));
+            EXPECT_EQ(local->secondOfDay, expected.time().msecsSinceStartOfDay() / 1000) << id;
+        }
+    }
+}
