@@ -20,6 +20,16 @@ constexpr qint64 kMaxMonths = 12 * 10'000;
 // entries, counts from centuries ago) in well under a second.
 constexpr qint64 kWorkLimit = 2'000'000;
 
+struct Budget {
+    qint64 left = std::numeric_limits<qint64>::max();
+    // False once the work is spent; the caller then gives up.
+    bool spend(qint64 amount)
+    {
+        left -= amount;
+        return left >= 0;
+    }
+};
+
 // 1 Sunday ... 7 Saturday.
 int weekdayOf(QDate day)
 {
@@ -79,17 +89,147 @@ qint64 unitsBetween(QDate base, QDate day, ICSEvent::Unit unit)
     }
     return 0;
 }
-} // namespace
 
-struct ICSEvent::Budget {
-    qint64 left;
-    // False once the work is spent; the caller then gives up.
-    bool spend(qint64 amount)
-    {
-        left -= amount;
-        return left >= 0;
+QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Budget& budget)
+{
+    if (!budget.spend(32 + e.byDay.size() + e.byMonthDay.size() + e.bySetPos.size()))
+        return {};
+    const int n = monthStart.isValid() ? monthStart.daysInMonth() : 30;
+    // The days of BYDAY in this month, ordinals counted within the month.
+    auto byDayNumbers = [&] {
+        std::array<bool, 32> picked{};
+        const int firstWeekday = weekdayOf(monthStart);
+        for (const ICSEvent::Weekday& w : e.byDay) {
+            if (w.weekday < 1 || w.weekday > 7)
+                continue;
+            const int first = 1 + (w.weekday - firstWeekday + 7) % 7;
+            const qint64 matches = first <= n ? (n - first) / 7 + 1 : 0;
+            if (w.ordinal == 0) {
+                for (int d = first; d <= n; d += 7)
+                    picked[d] = true;
+            } else if (w.ordinal > 0 && w.ordinal <= matches) {
+                picked[first + 7 * (w.ordinal - 1)] = true;
+            } else if (w.ordinal < 0 && w.ordinal >= -matches) {
+                picked[first + 7 * (matches + w.ordinal)] = true;
+            }
+        }
+        return picked;
+    };
+
+    std::array<bool, 32> present{};
+    if (!e.byMonthDay.isEmpty()) {
+        // With BYDAY as well, a day must satisfy both.
+        std::array<bool, 32> allowed;
+        if (e.byDay.isEmpty())
+            allowed.fill(true);
+        else
+            allowed = byDayNumbers();
+        for (qint64 value : e.byMonthDay) {
+            const qint64 d = dayOfMonth(value, n);
+            if (d >= 1 && d <= n && allowed[d])
+                present[d] = true;
+        }
+    } else if (!e.byDay.isEmpty()) {
+        present = byDayNumbers();
+    } else if (startDay.day() <= n) {
+        present[startDay.day()] = true;
     }
-};
+
+    QList<int> numbers;
+    for (int d = 1; d <= n; ++d)
+        if (present[d])
+            numbers.append(d);
+
+    if (!e.bySetPos.isEmpty()) {
+        const qint64 size = numbers.size();
+        QList<int> picked;
+        for (qint64 p : e.bySetPos) {
+            if (p > 0 && p <= size)
+                picked.append(numbers[p - 1]);
+            else if (p < 0 && p >= -size)
+                picked.append(numbers[size + p]);
+        }
+        std::sort(picked.begin(), picked.end());
+        numbers = picked;
+    }
+
+    QList<QDate> days;
+    days.reserve(numbers.size());
+    for (int d : numbers) {
+        const QDate day = monthStart.addDays(d - 1);
+        if (WallClock::supports(day))
+            days.append(day);
+    }
+    return days;
+}
+
+QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay, Budget& budget)
+{
+    QList<QDate> days;
+    switch (unit) {
+    case ICSEvent::Unit::day: {
+        // BYMONTH, BYMONTHDAY and BYDAY each narrow a daily rule.
+        if (!budget.spend(1 + e.byMonth.size() + e.byMonthDay.size() + e.byDay.size()))
+            return days;
+        if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
+            return days;
+        const int n = periodStart.daysInMonth();
+        if (!e.byMonthDay.isEmpty()
+            && std::none_of(e.byMonthDay.cbegin(), e.byMonthDay.cend(),
+                            [&](qint64 d) { return dayOfMonth(d, n) == periodStart.day(); }))
+            return days;
+        const int weekday = weekdayOf(periodStart);
+        if (!e.byDay.isEmpty()
+            && std::none_of(e.byDay.cbegin(), e.byDay.cend(),
+                            [&](const ICSEvent::Weekday& w) { return w.weekday == weekday; }))
+            return days;
+        days.append(periodStart);
+        return days;
+    }
+    case ICSEvent::Unit::week: {
+        if (!budget.spend(8 + e.byDay.size()))
+            return days;
+        std::array<bool, 8> wanted{};
+        if (e.byDay.isEmpty())
+            wanted[weekdayOf(startDay)] = true;
+        for (const ICSEvent::Weekday& w : e.byDay)
+            if (w.weekday >= 1 && w.weekday <= 7)
+                wanted[w.weekday] = true;
+        for (int i = 0; i < 7; ++i) {
+            const QDate day = periodStart.addDays(i);
+            if (wanted[weekdayOf(day)] && WallClock::supports(day))
+                days.append(day);
+        }
+        return days;
+    }
+    case ICSEvent::Unit::month:
+        if (!budget.spend(1 + e.byMonth.size()))
+            return days;
+        if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
+            return days;
+        return monthDaysOf(e, periodStart, startDay, budget);
+    case ICSEvent::Unit::year: {
+        if (!budget.spend(1 + e.byMonth.size()))
+            return days;
+        QList<qint64> months = e.byMonth;
+        if (months.isEmpty())
+            months.append(startDay.month());
+        std::sort(months.begin(), months.end());
+        for (qint64 m : months) {
+            // Out-of-range months run on into the neighbouring years.
+            if (m < -kMaxMonths || m > kMaxMonths)
+                continue;
+            if (const auto monthStart = addUnits(periodStart, ICSEvent::Unit::month, m - 1))
+                days.append(monthDaysOf(e, *monthStart, startDay, budget));
+            if (budget.left < 0)
+                break;
+        }
+        return days;
+    }
+    }
+    return days;
+}
+} // namespace
 
 std::optional<ICSEvent::Unit> ICSEvent::unit(const QString& freq)
 {
@@ -129,153 +269,14 @@ QDate ICSEvent::periodStart(QDate day, Unit unit)
 
 QList<QDate> ICSEvent::candidateDays(QDate periodStart, Unit unit, QDate startDay) const
 {
-    Budget unlimited{std::numeric_limits<qint64>::max()};
-    return candidateDays(periodStart, unit, startDay, unlimited);
+    Budget unlimited;
+    return candidateDaysOf(*this, periodStart, unit, startDay, unlimited);
 }
 
 QList<QDate> ICSEvent::monthDays(QDate monthStart, QDate startDay) const
 {
-    Budget unlimited{std::numeric_limits<qint64>::max()};
-    return monthDays(monthStart, startDay, unlimited);
-}
-
-QList<QDate> ICSEvent::candidateDays(QDate periodStart, Unit unit, QDate startDay, Budget& budget) const
-{
-    QList<QDate> days;
-    switch (unit) {
-    case Unit::day: {
-        // BYMONTH, BYMONTHDAY and BYDAY each narrow a daily rule.
-        if (!budget.spend(1 + byMonth.size() + byMonthDay.size() + byDay.size()))
-            return days;
-        if (!byMonth.isEmpty() && !byMonth.contains(periodStart.month()))
-            return days;
-        const int n = periodStart.daysInMonth();
-        if (!byMonthDay.isEmpty()
-            && std::none_of(byMonthDay.cbegin(), byMonthDay.cend(),
-                            [&](qint64 d) { return dayOfMonth(d, n) == periodStart.day(); }))
-            return days;
-        const int weekday = weekdayOf(periodStart);
-        if (!byDay.isEmpty()
-            && std::none_of(byDay.cbegin(), byDay.cend(), [&](const Weekday& w) { return w.weekday == weekday; }))
-            return days;
-        days.append(periodStart);
-        return days;
-    }
-    case Unit::week: {
-        if (!budget.spend(8 + byDay.size()))
-            return days;
-        std::array<bool, 8> wanted{};
-        if (byDay.isEmpty())
-            wanted[weekdayOf(startDay)] = true;
-        for (const Weekday& w : byDay)
-            if (w.weekday >= 1 && w.weekday <= 7)
-                wanted[w.weekday] = true;
-        for (int i = 0; i < 7; ++i) {
-            const QDate day = periodStart.addDays(i);
-            if (wanted[weekdayOf(day)] && WallClock::supports(day))
-                days.append(day);
-        }
-        return days;
-    }
-    case Unit::month:
-        if (!budget.spend(1 + byMonth.size()))
-            return days;
-        if (!byMonth.isEmpty() && !byMonth.contains(periodStart.month()))
-            return days;
-        return monthDays(periodStart, startDay, budget);
-    case Unit::year: {
-        if (!budget.spend(1 + byMonth.size()))
-            return days;
-        QList<qint64> months = byMonth;
-        if (months.isEmpty())
-            months.append(startDay.month());
-        std::sort(months.begin(), months.end());
-        for (qint64 m : months) {
-            // Out-of-range months run on into the neighbouring years.
-            if (m < -kMaxMonths || m > kMaxMonths)
-                continue;
-            if (const auto monthStart = addUnits(periodStart, Unit::month, m - 1))
-                days.append(monthDays(*monthStart, startDay, budget));
-            if (budget.left < 0)
-                break;
-        }
-        return days;
-    }
-    }
-    return days;
-}
-
-QList<QDate> ICSEvent::monthDays(QDate monthStart, QDate startDay, Budget& budget) const
-{
-    if (!budget.spend(32 + byDay.size() + byMonthDay.size() + bySetPos.size()))
-        return {};
-    const int n = monthStart.isValid() ? monthStart.daysInMonth() : 30;
-    // The days of BYDAY in this month, ordinals counted within the month.
-    auto byDayNumbers = [&] {
-        std::array<bool, 32> picked{};
-        const int firstWeekday = weekdayOf(monthStart);
-        for (const Weekday& w : byDay) {
-            if (w.weekday < 1 || w.weekday > 7)
-                continue;
-            const int first = 1 + (w.weekday - firstWeekday + 7) % 7;
-            const qint64 matches = first <= n ? (n - first) / 7 + 1 : 0;
-            if (w.ordinal == 0) {
-                for (int d = first; d <= n; d += 7)
-                    picked[d] = true;
-            } else if (w.ordinal > 0 && w.ordinal <= matches) {
-                picked[first + 7 * (w.ordinal - 1)] = true;
-            } else if (w.ordinal < 0 && w.ordinal >= -matches) {
-                picked[first + 7 * (matches + w.ordinal)] = true;
-            }
-        }
-        return picked;
-    };
-
-    std::array<bool, 32> present{};
-    if (!byMonthDay.isEmpty()) {
-        // With BYDAY as well, a day must satisfy both.
-        std::array<bool, 32> allowed;
-        if (byDay.isEmpty())
-            allowed.fill(true);
-        else
-            allowed = byDayNumbers();
-        for (qint64 value : byMonthDay) {
-            const qint64 d = dayOfMonth(value, n);
-            if (d >= 1 && d <= n && allowed[d])
-                present[d] = true;
-        }
-    } else if (!byDay.isEmpty()) {
-        present = byDayNumbers();
-    } else if (startDay.day() <= n) {
-        present[startDay.day()] = true;
-    }
-
-    QList<int> numbers;
-    for (int d = 1; d <= n; ++d)
-        if (present[d])
-            numbers.append(d);
-
-    if (!bySetPos.isEmpty()) {
-        const qint64 size = numbers.size();
-        QList<int> picked;
-        for (qint64 p : bySetPos) {
-            if (p > 0 && p <= size)
-                picked.append(numbers[p - 1]);
-            else if (p < 0 && p >= -size)
-                picked.append(numbers[size + p]);
-        }
-        std::sort(picked.begin(), picked.end());
-        numbers = picked;
-    }
-
-    QList<QDate> days;
-    days.reserve(numbers.size());
-    for (int d : numbers) {
-        const QDate day = monthStart.addDays(d - 1);
-        if (WallClock::supports(day))
-            days.append(day);
-    }
-    return days;
+    Budget unlimited;
+    return monthDaysOf(*this, monthStart, startDay, unlimited);
 }
 
 QList<double> ICSEvent::occurrences(double from, double to) const
@@ -329,7 +330,7 @@ QList<double> ICSEvent::occurrences(double from, double to) const
         const std::optional<QDate> period = addUnits(base, *periodUnit, offset);
         if (!period || (lastDay && monthsInYear && *period > *lastDay))
             break;
-        const QList<QDate> days = candidateDays(*period, *periodUnit, startDay, budget);
+        const QList<QDate> days = candidateDaysOf(*this, *period, *periodUnit, startDay, budget);
         if (!budget.spend(days.size()))
             break;
         for (const QDate& day : days) {

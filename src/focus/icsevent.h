@@ -64,11 +64,6 @@ struct ICSEvent {
 
     // At most this many periods are examined by one expansion.
     static constexpr int kPeriodLimit = 20000;
-
-private:
-    struct Budget;
-    QList<QDate> candidateDays(QDate periodStart, Unit unit, QDate startDay, Budget& budget) const;
-    QList<QDate> monthDays(QDate monthStart, QDate startDay, Budget& budget) const;
 };
 
 } // namespace tavrin

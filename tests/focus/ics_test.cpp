@@ -265,12 +265,8 @@ TEST(ICSParse, BlockBoundaries)
     EXPECT_EQ(events[1].uid, QStringLiteral("second"));
 }
 
-TEST(ICSParse, Tables)
+TEST(ICSParse, EveryWindowsNameMapsToAKnownZone)
 {
-    EXPECT_EQ(ICS::weekdayCodes().size(), 7);
-    EXPECT_EQ(ICS::weekdayCodes().value(QStringLiteral("SU")), 1);
-    EXPECT_EQ(ICS::weekdayCodes().value(QStringLiteral("SA")), 7);
-    EXPECT_EQ(ICS::windowsZones().size(), 14);
     for (const QByteArray& id : ICS::windowsZones())
         EXPECT_TRUE(QTimeZone(id).isValid()) << id.constData();
 }

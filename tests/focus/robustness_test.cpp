@@ -5,6 +5,8 @@
 #include "icstesting.h"
 
 #include <limits>
+#include <thread>
+#include <vector>
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -117,4 +119,34 @@ TEST(ICSRobustness, AbsurdNumbers)
     EXPECT_TRUE(e.occurrences(kInf, kInf).isEmpty());
     EXPECT_EQ(e.occurrences(-kInf, at("2024-01-03T00:00:00Z")).size(), 2);
     EXPECT_EQ(e.occurrences(at("2024-12-31T00:00:00Z"), kInf).size(), ICSEvent::kPeriodLimit - 1);
+}
+
+TEST(ICSRobustness, ReadsOnManyThreadsAtOnce)
+{
+    QStringList blocks;
+    const char* const zones[] = {"Europe/Berlin", "America/New_York", "W. Europe Standard Time", "Australia/Sydney"};
+    for (int i = 0; i < 200; ++i)
+        blocks << QStringLiteral("BEGIN:VEVENT\nUID:%1\nDTSTART;TZID=\"%2\":2024%3%4T023000\n"
+                                 "RRULE:FREQ=WEEKLY;BYDAY=SU,MO\nEXDATE;TZID=\"%2\":20241027T023000\nEND:VEVENT")
+                      .arg(i)
+                      .arg(QLatin1String(zones[i % 4]))
+                      .arg(i % 9 + 1, 2, 10, QChar(u'0'))
+                      .arg(i % 28 + 1, 2, 10, QChar(u'0'));
+    const QString text = blocks.join(u'\n');
+    auto readAll = [&text] {
+        QList<double> all;
+        for (const ICSEvent& e : ICS::parse(text, kBerlin))
+            all += e.occurrences(at("2024-01-01T00:00:00Z"), at("2025-01-01T00:00:00Z"));
+        return all;
+    };
+    const QList<double> expected = readAll();
+    ASSERT_GT(expected.size(), 10000);
+    std::vector<QList<double>> results(4);
+    std::vector<std::thread> threads;
+    for (auto& result : results)
+        threads.emplace_back([&result, &readAll] { result = readAll(); });
+    for (std::thread& t : threads)
+        t.join();
+    for (const QList<double>& result : results)
+        EXPECT_EQ(result, expected);
 }
