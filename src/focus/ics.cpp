@@ -11,8 +11,6 @@ namespace tavrin {
 
 namespace {
 constexpr double kDefaultDuration = 3600.0;
-constexpr qint64 kUnixEpochJulianDay = 2440588;
-constexpr qint64 kReferenceOffset = 978307200;
 
 // A date or date-time value as written.
 struct Stamp {
@@ -59,11 +57,6 @@ std::optional<Stamp> readStamp(QStringView value)
         stamp.secondOfDay = *hour * 3600 + *minute * 60 + *second;
     }
     return stamp;
-}
-
-double utcInstant(const Stamp& stamp)
-{
-    return double((stamp.date.toJulianDay() - kUnixEpochJulianDay) * 86400 + stamp.secondOfDay - kReferenceOffset);
 }
 
 // Where `needle` first occurs outside double quotes; -1 when it does not.
@@ -142,6 +135,7 @@ QStringView stripQuotes(QStringView text)
         text.chop(1);
     return text;
 }
+
 // The properties a block is read for; others are not kept.
 bool isReadProperty(QStringView name)
 {
@@ -191,6 +185,7 @@ public:
     }
 
     const WallClock local;
+    const WallClock utc{QTimeZone::utc()};
 
 private:
     QHash<QString, std::shared_ptr<WallClock>> clocks;
@@ -269,14 +264,12 @@ std::optional<QTimeZone> ICS::tzidZone(QStringView params)
     const qsizetype at = indexOutsideQuotes(params, u"TZID=");
     if (at < 0)
         return std::nullopt;
+    // A quoted name runs to its closing quote; any other to the next ";".
     QStringView id = params.mid(at + 5);
-    if (id.startsWith(u'"')) {
-        const qsizetype close = id.indexOf(u'"', 1);
-        if (close > 0)
-            id = id.left(close + 1);
-    } else if (const qsizetype semicolon = id.indexOf(u';'); semicolon >= 0) {
-        id = id.left(semicolon);
-    }
+    const qsizetype close = id.startsWith(u'"') ? id.indexOf(u'"', 1) : -1;
+    const qsizetype end = close > 0 ? close + 1 : id.indexOf(u';');
+    if (end >= 0)
+        id = id.left(end);
     return knownZone(stripQuotes(id));
 }
 
@@ -298,9 +291,8 @@ std::optional<double> ICS::parseDate(QStringView value, QStringView params, Cont
     const std::optional<Stamp> stamp = readStamp(value);
     if (!stamp)
         return std::nullopt;
-    if (stamp->utc)
-        return utcInstant(*stamp);
-    return context.clockFor(params).instant(stamp->date, stamp->secondOfDay);
+    const WallClock& clock = stamp->utc ? context.utc : context.clockFor(params);
+    return clock.instant(stamp->date, stamp->secondOfDay);
 }
 
 double ICS::parseDuration(QStringView value)
@@ -353,7 +345,7 @@ void ICS::readRule(ICSEvent& event, const QString& rrule, Context& context)
     // of that day, as the calendar that wrote it shows it.
     if (const auto stamp = readStamp(rule.value(QStringLiteral("UNTIL")))) {
         if (stamp->utc) {
-            event.until = utcInstant(*stamp);
+            event.until = context.utc.instant(stamp->date, stamp->secondOfDay);
         } else if (stamp->hasTime) {
             event.until = context.local.instant(stamp->date, stamp->secondOfDay);
         } else if (const auto nextDay = context.local.instant(stamp->date.addDays(1), 0)) {

@@ -9,9 +9,13 @@ namespace tavrin {
 namespace {
 constexpr qint64 kDay = 86400;
 constexpr qint64 kUnixEpochJulianDay = 2440588; // 1970-01-01
-constexpr qint64 kReferenceOffset = 978307200;  // 1970-01-01 to 2001-01-01
-const qint64 kFirstJulianDay = QDate(1, 1, 1).toJulianDay();
-const qint64 kLastJulianDay = QDate(9999, 12, 31).toJulianDay();
+constexpr qint64 kFirstJulianDay = 1721426;     // 0001-01-01
+constexpr qint64 kLastJulianDay = 5373484;      // 9999-12-31
+constexpr qint64 kReferenceOffset = 978307200;   // 1970-01-01 to 2001-01-01, the epoch of dates
+// Offsets stay within a day, so instants two days beyond the supported dates
+// cannot read as a supported date.
+constexpr double kLowest = double((kFirstJulianDay - kUnixEpochJulianDay - 2) * kDay - kReferenceOffset);
+constexpr double kHighest = double((kLastJulianDay - kUnixEpochJulianDay + 3) * kDay - kReferenceOffset);
 constexpr std::size_t kMaxSpans = 64;
 
 qint64 floorDiv(qint64 a, qint64 b)
@@ -108,11 +112,7 @@ std::optional<double> WallClock::instant(QDate date, int secondOfDay) const
 
 std::optional<WallClock::Local> WallClock::local(double instant) const
 {
-    // Offsets stay within a day, so instants two days beyond the supported
-    // dates cannot read as a supported date; this also rejects NaN.
-    static const double kLowest = double((kFirstJulianDay - kUnixEpochJulianDay - 2) * kDay - kReferenceOffset);
-    static const double kHighest = double((kLastJulianDay - kUnixEpochJulianDay + 3) * kDay - kReferenceOffset);
-    if (!(instant >= kLowest && instant <= kHighest))
+    if (!(instant >= kLowest && instant <= kHighest)) // also rejects NaN
         return std::nullopt;
     const qint64 unix = qint64(std::floor(instant)) + kReferenceOffset;
     const qint64 wall = unix + offsetAt(unix);

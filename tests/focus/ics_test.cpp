@@ -64,6 +64,7 @@ TEST(ICSParse, ReadsStartInItsZone)
          "Asia/Tokyo"},
         {"DTSTART;X-NOTE=\"a;b:c\";TZID=Europe/Paris:20240105T090000", "2024-01-05T09:00:00+01:00", "Europe/Paris"},
         {"DTSTART;TZID=\"Europe/Paris\";X-A=1:20240105T090000", "2024-01-05T09:00:00+01:00", "Europe/Paris"},
+        {"DTSTART;TZID=\"Europe/Paris;X-A=1:20240105T090000", "2024-01-05T09:00:00+01:00", "Europe/Paris"},
         // A "Z" value is UTC whatever the TZID says.
         {"DTSTART;TZID=Europe/Paris:20240105T090000Z", "2024-01-05T09:00:00Z", "UTC"},
     };
