@@ -1,7 +1,107 @@
+#include "app/commandline.h"
+#include "app/signalwatcher.h"
+#include "platform/linux/desktopkeychain.h"
+#include "platform/linux/plistdefaults.h"
+#include "platform/linux/qtclock.h"
+#include "platform/platform.h"
+#include "platform/sim/simdesktop.h"
+#include "platform/sim/simdesktopwindow.h"
+#include "platform/sim/simscenario.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QSystemTrayIcon>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace tavrin;
+
+namespace {
+void say(std::FILE* stream, const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
+    std::fflush(stream);
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Without any display the program still runs, on Qt's offscreen platform.
+    const bool headless = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    // Qt falls back to a folder of its own, with a warning, when the session
+    // has no runtime folder (a plain ssh login, a container): make that folder
+    // ourselves and say nothing.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/runtime-tavrin-" + QByteArray::number(::getuid());
+        QDir().mkpath(QString::fromLocal8Bit(runtime));
+        QFile::setPermissions(QString::fromLocal8Bit(runtime), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Tavrin"));
+    QApplication::setOrganizationDomain(QStringLiteral("tavrin.app"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const CommandLine command = CommandLine::parse(QApplication::arguments());
+    if (command.showHelp) {
+        std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (!command.error.isEmpty()) {
+        say(stderr, QStringLiteral("tavrin: ") + command.error);
+        std::fputs(qPrintable(CommandLine::usage()), stderr);
+        return 2;
+    }
+    if (headless)
+        say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
+
+    if (command.desktop == CommandLine::Desktop::x11) {
+        say(stderr, QStringLiteral("tavrin: the X11 desktop is not available in this build."));
+        return 2;
+    }
+
+    const QString scenarioPath =
+        command.scenarioPath.isEmpty() ? QStringLiteral(":/scenarios/default.json") : command.scenarioPath;
+    const SimScenario scenario = SimScenario::fromFile(scenarioPath);
+    if (!scenario.ok()) {
+        say(stderr, QStringLiteral("tavrin: ") + scenario.error());
+        return 1;
+    }
+
+    QtClock clock;
+    PlistDefaults defaults(PlistDefaults::defaultPath());
+    if (!defaults.problem().isEmpty())
+        say(stderr, QStringLiteral("tavrin: ") + defaults.problem());
+    DesktopKeychain keychain;
+
+    SimDesktop desktop(clock);
+    scenario.applyTo(desktop);
+    Platform::install(desktop.services(&defaults, &keychain));
+
+    SimDesktopWindow window(desktop);
+    window.show();
+
+    QSystemTrayIcon tray;
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray.setIcon(QApplication::windowIcon());
+        tray.setToolTip(QStringLiteral("Tavrin"));
+        tray.show();
+    }
+
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &app, [] { QApplication::quit(); });
+
+    say(stdout, QStringLiteral("Tavrin is running on the simulated desktop (%1).")
+                    .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
+                                                        : command.scenarioPath));
+    const int status = QApplication::exec();
+    Platform::uninstall();
+    return status;
 }

@@ -55,13 +55,15 @@ public:
     static QDateTime dateFromReference(double seconds);
 
 private:
+    // Refers to its work by pointer: the awaiter must stay trivially
+    // destructible, as the compiler may destroy a co_await operand twice.
     struct BackgroundAwaiter {
         Clock* clock;
-        std::function<void()> work;
+        std::function<void()>* work;
         bool await_ready() const noexcept { return false; }
         void await_suspend(std::coroutine_handle<> h)
         {
-            clock->runInBackground(std::move(work), nullptr, [h] { h.resume(); });
+            clock->runInBackground(std::move(*work), nullptr, [h] { h.resume(); });
         }
         void await_resume() const noexcept {}
     };
@@ -70,7 +72,11 @@ private:
 template <class T> QCoro::Task<T> Clock::background(std::function<T()> work)
 {
     auto result = std::make_shared<std::optional<T>>();
-    co_await BackgroundAwaiter{this, [result, work = std::move(work)] { result->emplace(work()); }};
+    // The awaiter is named and holds a pointer: GCC 12 destroys a braced
+    // temporary in a co_await twice, which would free captured state early.
+    std::function<void()> job = [result, work = std::move(work)] { result->emplace(work()); };
+    BackgroundAwaiter awaiter{this, &job};
+    co_await awaiter;
     co_return std::move(**result);
 }
 

@@ -21,6 +21,12 @@ void Platform::install(const Platform& services)
     g_installed = true;
 }
 
+void Platform::uninstall()
+{
+    g_platform = Platform();
+    g_installed = false;
+}
+
 bool Platform::isInstalled() { return g_installed; }
 
 } // namespace tavrin

@@ -28,6 +28,8 @@ struct Platform {
 
     static Platform& current();
     static void install(const Platform& services);
+    // Forgets the installed services (tests, when their services go away).
+    static void uninstall();
     static bool isInstalled();
 };
 

@@ -1,0 +1,79 @@
+// The settings file: one change (a whole atomic rewrite of the file) and a
+// start-up load, in a store holding 200 keys of every property-list kind.
+#include "platform/linux/plistdefaults.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using tavrin::PlistDefaults;
+
+namespace {
+
+constexpr int kKeys = 200;
+
+void fill(PlistDefaults& store)
+{
+    const QDateTime date = QDateTime::fromString(QStringLiteral("2026-03-01T10:20:30.400Z"), Qt::ISODateWithMs);
+    const QByteArray json = QByteArray("{\"windows\":[") + QByteArray("{\"app\":\"Editor\",\"title\":\"notes.md\"},").repeated(12)
+                          + QByteArray("{}]}");
+    for (int i = 0; i < kKeys; ++i) {
+        const QString key = QStringLiteral("feature%1.setting%2").arg(i % 10).arg(i);
+        QVariant value;
+        switch (i % 8) {
+        case 0: value = (i % 3 == 0); break;
+        case 1: value = qint64(i) * 1000003; break;
+        case 2: value = i / 7.0; break;
+        case 3: value = QStringLiteral("A setting's text value number %1").arg(i); break;
+        case 4: value = json; break;
+        case 5: value = date.addSecs(i); break;
+        case 6: value = QVariantList{QStringLiteral("alpha"), QStringLiteral("beta"), qint64(i), true}; break;
+        default:
+            value = QVariantMap{{QStringLiteral("x"), qint64(i)}, {QStringLiteral("y"), 0.5},
+                                {QStringLiteral("name"), QStringLiteral("item")}, {QStringLiteral("on"), false}};
+        }
+        store.setValue(key, value);
+    }
+}
+
+void BM_SetOneKeyIn200(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.plist"));
+    PlistDefaults store(path);
+    fill(store);
+    qint64 n = 0;
+    for (auto _ : state)
+        store.setValue(QStringLiteral("counter"), n++);
+    state.counters["file_bytes"] = double(QFileInfo(path).size());
+}
+BENCHMARK(BM_SetOneKeyIn200)->Unit(benchmark::kMicrosecond);
+
+void BM_Load200Keys(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.plist"));
+    {
+        PlistDefaults store(path);
+        fill(store);
+    }
+    for (auto _ : state) {
+        PlistDefaults store(path);
+        if (store.keys().size() != kKeys)
+            state.SkipWithError("the file did not load");
+    }
+}
+BENCHMARK(BM_Load200Keys)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,54 @@
+#include "app/commandline.h"
+
+namespace tavrin {
+
+CommandLine CommandLine::parse(const QStringList& arguments)
+{
+    CommandLine result;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        auto takeValue = [&](const QString& name) -> QString {
+            const QString prefix = name + QLatin1Char('=');
+            if (arg.startsWith(prefix))
+                return arg.mid(prefix.size());
+            if (i + 1 < arguments.size())
+                return arguments.at(++i);
+            result.error = QStringLiteral("%1 needs a value.").arg(name);
+            return {};
+        };
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            result.showHelp = true;
+        } else if (arg == QLatin1String("--scenario") || arg.startsWith(QLatin1String("--scenario="))) {
+            result.scenarioPath = takeValue(QStringLiteral("--scenario"));
+        } else if (arg == QLatin1String("--desktop") || arg.startsWith(QLatin1String("--desktop="))) {
+            const QString value = takeValue(QStringLiteral("--desktop"));
+            if (value == QLatin1String("sim") || value == QLatin1String("simulated"))
+                result.desktop = Desktop::simulated;
+            else if (value == QLatin1String("x11"))
+                result.desktop = Desktop::x11;
+            else if (result.error.isEmpty())
+                result.error = QStringLiteral("Unknown desktop \"%1\": use sim or x11.").arg(value);
+        } else if (arg.startsWith(QLatin1Char('-'))) {
+            result.error = QStringLiteral("Unknown option %1.").arg(arg);
+        } else {
+            result.error = QStringLiteral("Unexpected argument \"%1\".").arg(arg);
+        }
+        if (!result.error.isEmpty())
+            break;
+    }
+    if (result.desktop == Desktop::x11 && !result.scenarioPath.isEmpty() && result.error.isEmpty())
+        result.error = QStringLiteral("--scenario applies to the simulated desktop only.");
+    return result;
+}
+
+QString CommandLine::usage()
+{
+    return QStringLiteral(
+        "Usage: tavrin [--scenario FILE] [--desktop sim|x11]\n"
+        "  --scenario FILE   run the simulated desktop described by FILE\n"
+        "                    (default: scenarios/default.json)\n"
+        "  --desktop sim     the simulated desktop (the default)\n"
+        "  --desktop x11     manage the windows of the running X11 desktop\n");
+}
+
+} // namespace tavrin

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrin {
+
+// What the `tavrin` command was asked to do.
+struct CommandLine {
+    enum class Desktop { simulated, x11 };
+
+    Desktop desktop = Desktop::simulated;
+    QString scenarioPath;     // empty: the default scenario
+    bool showHelp = false;
+    QString error;            // one line for the user when the arguments are wrong
+
+    static CommandLine parse(const QStringList& arguments);
+    static QString usage();
+};
+
+} // namespace tavrin

@@ -1,0 +1,263 @@
+#include "platform/sim/simdesktopwindow.h"
+
+#include "platform/sim/qtkeytranslator.h"
+#include "platform/sim/simdesktop.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace tavrin {
+
+namespace {
+constexpr int kMargin = 16;
+constexpr int kStatusHeight = 28;
+
+QColor appColour(const QString& name)
+{
+    // A steady hue per application name.
+    const uint hue = qHash(name) % 360;
+    return QColor::fromHsl(int(hue), 120, 150);
+}
+
+QString keyLabel(const QKeyEvent* event)
+{
+    QString label;
+    const auto m = event->modifiers();
+    if (m & Qt::ControlModifier)
+        label += QStringLiteral("⌃");
+    if (m & Qt::AltModifier)
+        label += QStringLiteral("⌥");
+    if (m & Qt::ShiftModifier)
+        label += QStringLiteral("⇧");
+    if (m & Qt::MetaModifier)
+        label += QStringLiteral("⌘");
+    switch (event->key()) {
+    case Qt::Key_Left: return label + QStringLiteral("←");
+    case Qt::Key_Right: return label + QStringLiteral("→");
+    case Qt::Key_Up: return label + QStringLiteral("↑");
+    case Qt::Key_Down: return label + QStringLiteral("↓");
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return label + QStringLiteral("↩");
+    case Qt::Key_Space: return label + QStringLiteral("Space");
+    default: break;
+    }
+    return label + QKeySequence(event->key()).toString();
+}
+// The modifiers held once this event has happened: a modifier key's own
+// event may report the state from before it.
+Qt::KeyboardModifiers heldModifiers(const QKeyEvent* event, bool pressed)
+{
+    Qt::KeyboardModifiers held = event->modifiers();
+    Qt::KeyboardModifier own = Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Control: own = Qt::ControlModifier; break;
+    case Qt::Key_Alt: own = Qt::AltModifier; break;
+    case Qt::Key_Shift: own = Qt::ShiftModifier; break;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R: own = Qt::MetaModifier; break;
+    default: return held;
+    }
+    return pressed ? (held | own) : (held & ~own);
+}
+} // namespace
+
+SimDesktopWindow::SimDesktopWindow(SimDesktop& desktop, QWidget* parent) : QWidget(parent), desktop_(desktop)
+{
+    setWindowTitle(QStringLiteral("Simulated desktop"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(false);
+    setMinimumSize(720, 360);
+    resize(1280, 560);
+    connect(&desktop_, &SimDesktop::changed, this, qOverload<>(&QWidget::update));
+}
+
+QRect SimDesktopWindow::desktopArea() const
+{
+    return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin - kStatusHeight);
+}
+
+SimDesktopWindow::Mapping SimDesktopWindow::mapping() const
+{
+    const auto& displays = desktop_.displays();
+    if (displays.empty())
+        return {};
+    double l = displays.front().frame.minX(), t = displays.front().frame.minY();
+    double r = displays.front().frame.maxX(), b = displays.front().frame.maxY();
+    for (const auto& d : displays) {
+        l = std::min(l, d.frame.minX());
+        t = std::min(t, d.frame.minY());
+        r = std::max(r, d.frame.maxX());
+        b = std::max(b, d.frame.maxY());
+    }
+    const QRect area = desktopArea();
+    const double w = std::max(r - l, 1.0), h = std::max(b - t, 1.0);
+    const double scale = std::min(area.width() / w, area.height() / h);
+    Mapping m;
+    m.scale = scale;
+    m.offsetX = area.left() + (area.width() - w * scale) / 2 - l * scale;
+    m.offsetY = area.top() + (area.height() - h * scale) / 2 - t * scale;
+    return m;
+}
+
+QPointF SimDesktopWindow::toWidget(Point p) const
+{
+    const Mapping m = mapping();
+    return {m.offsetX + p.x * m.scale, m.offsetY + p.y * m.scale};
+}
+
+Point SimDesktopWindow::toScreen(QPointF p) const
+{
+    const Mapping m = mapping();
+    return {(p.x() - m.offsetX) / m.scale, (p.y() - m.offsetY) / m.scale};
+}
+
+QRectF SimDesktopWindow::toWidget(const Rect& r) const
+{
+    const Mapping m = mapping();
+    return {m.offsetX + r.x * m.scale, m.offsetY + r.y * m.scale, r.width * m.scale, r.height * m.scale};
+}
+
+QString SimDesktopWindow::statusLine() const
+{
+    QStringList parts;
+    const SimApp* front = desktop_.frontmostApp();
+    parts << QStringLiteral("Frontmost: %1").arg(front ? front->name : QStringLiteral("none"));
+    parts << (desktop_.isTrusted() ? QStringLiteral("Accessibility: granted")
+                                   : QStringLiteral("Accessibility: not granted"));
+    QStringList hidden, minimised;
+    for (const auto& app : desktop_.apps())
+        if (app.hidden)
+            hidden << app.name;
+    for (const auto& w : desktop_.windows())
+        if (w.minimised)
+            minimised << w.title;
+    if (!hidden.isEmpty())
+        parts << QStringLiteral("Hidden: %1").arg(hidden.join(QStringLiteral(", ")));
+    if (!minimised.isEmpty())
+        parts << QStringLiteral("Minimised: %1").arg(minimised.join(QStringLiteral(", ")));
+    if (!lastKey_.isEmpty())
+        parts << QStringLiteral("Last key: %1").arg(lastKey_);
+    return parts.join(QStringLiteral("   ·   "));
+}
+
+void SimDesktopWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), QColor(30, 32, 36));
+
+    const Mapping m = mapping();
+    QFont small = font();
+    small.setPixelSize(11);
+    p.setFont(small);
+
+    // Displays, with the menu bar on the first and a dock where there is one.
+    const auto& displays = desktop_.displays();
+    for (std::size_t i = 0; i < displays.size(); ++i) {
+        const SimDisplay& d = displays[i];
+        const QRectF frame = toWidget(d.frame);
+        QLinearGradient wallpaper(frame.topLeft(), frame.bottomRight());
+        wallpaper.setColorAt(0, QColor(52, 72, 104));
+        wallpaper.setColorAt(1, QColor(36, 44, 66));
+        p.fillRect(frame, wallpaper);
+        p.setPen(QColor(90, 96, 110));
+        p.drawRect(frame);
+        if (i == 0) {
+            const QRectF bar(frame.left(), frame.top(), frame.width(), std::max(SimDesktop::kMenuBarHeight * m.scale, 14.0));
+            p.fillRect(bar, QColor(240, 240, 244, 220));
+            p.setPen(Qt::black);
+            const SimApp* front = desktop_.frontmostApp();
+            QFont bold = small;
+            bold.setBold(true);
+            p.setFont(bold);
+            p.drawText(bar.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                       front ? front->name : QString());
+            p.setFont(small);
+        }
+        if (d.dockHeight > 0) {
+            const double h = d.dockHeight * m.scale;
+            p.fillRect(QRectF(frame.left() + frame.width() * 0.25, frame.bottom() - h, frame.width() * 0.5, h),
+                       QColor(255, 255, 255, 60));
+        }
+        p.setPen(QColor(200, 205, 215));
+        p.drawText(QRectF(frame.left(), frame.bottom() - 18, frame.width() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("%1  %2×%3").arg(d.name).arg(d.frame.width).arg(d.frame.height));
+    }
+
+    // Windows, back to front.
+    const auto onScreen = desktop_.onScreenWindows();
+    const SimWindow* focused = desktop_.focusedWindow();
+    for (auto it = onScreen.rbegin(); it != onScreen.rend(); ++it) {
+        const SimWindow& w = **it;
+        const SimApp* app = desktop_.app(w.pid);
+        const QString appName = app ? app->name : QString();
+        const QRectF r = toWidget(w.frame);
+        const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
+        QPainterPath shape;
+        shape.addRoundedRect(r, 4, 4);
+        p.fillPath(shape, QColor(248, 248, 250));
+        p.save();
+        p.setClipPath(shape);
+        p.fillRect(QRectF(r.left(), r.top(), r.width(), titleHeight), appColour(appName));
+        p.restore();
+        const bool isFocused = focused && focused->token == w.token;
+        p.setPen(isFocused ? QPen(QColor(10, 132, 255), 2.5) : QPen(QColor(0, 0, 0, 90), 1));
+        p.drawPath(shape);
+        p.setPen(Qt::black);
+        const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
+        p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
+                   Qt::AlignVCenter | Qt::AlignLeft,
+                   p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
+        if (r.height() > titleHeight + 14) {
+            p.setPen(QColor(110, 110, 120));
+            p.drawText(QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14),
+                       Qt::AlignLeft | Qt::AlignVCenter,
+                       QStringLiteral("%1, %2  %3×%4")
+                           .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
+        }
+    }
+
+    p.setPen(QColor(210, 214, 222));
+    p.drawText(QRectF(kMargin, height() - kStatusHeight - 4, width() - 2 * kMargin, kStatusHeight),
+               Qt::AlignVCenter | Qt::AlignLeft,
+               p.fontMetrics().elidedText(statusLine(), Qt::ElideRight, width() - 2 * kMargin));
+}
+
+void SimDesktopWindow::keyPressEvent(QKeyEvent* event)
+{
+    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, true)));
+    const auto code = QtKeyTranslator::macKeyCode(event->key());
+    if (!code)
+        return; // a modifier key alone, or a key the Mac layout doesn't have
+    lastKey_ = keyLabel(event);
+    desktop_.pressKey(*code, QtKeyTranslator::carbonModifiers(event->modifiers()));
+    update();
+}
+
+void SimDesktopWindow::keyReleaseEvent(QKeyEvent* event)
+{
+    desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, false)));
+}
+
+void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        desktop_.mouseDown(toScreen(event->position()));
+}
+
+void SimDesktopWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        desktop_.mouseMove(toScreen(event->position()));
+}
+
+void SimDesktopWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        desktop_.mouseUp(toScreen(event->position()));
+}
+
+} // namespace tavrin

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/geometry.h"
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+namespace tavrin {
+
+class SimDesktop;
+
+// The "Simulated desktop" window: draws the simulated displays and the
+// windows on them live, and turns what a person does in it into the
+// desktop's input — keys typed here are global key presses, a click brings a
+// window forward, a drag on a title bar moves the window.
+class SimDesktopWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SimDesktopWindow(SimDesktop& desktop, QWidget* parent = nullptr);
+
+    // Screen points ↔ this widget's coordinates, for the current size.
+    QPointF toWidget(Point p) const;
+    Point toScreen(QPointF p) const;
+    QRectF toWidget(const Rect& r) const;
+
+    QString lastKey() const { return lastKey_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    struct Mapping {
+        double scale = 1;
+        double offsetX = 0;
+        double offsetY = 0;
+    };
+    Mapping mapping() const;
+    QRect desktopArea() const;
+    QString statusLine() const;
+
+    SimDesktop& desktop_;
+    QString lastKey_;
+};
+
+} // namespace tavrin

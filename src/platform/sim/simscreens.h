@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/screens.h"
+
+namespace tavrin {
+
+class SimDesktop;
+
+// The displays of the simulated desktop, in its order; the first holds the
+// menu bar.
+class SimScreens : public Screens {
+    Q_OBJECT
+public:
+    explicit SimScreens(SimDesktop& desktop) : desktop_(desktop) {}
+
+    std::vector<ScreenInfo> screens() override;
+
+private:
+    SimDesktop& desktop_;
+};
+
+} // namespace tavrin

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/geometry.h"
+#include "platform/runningapp.h"
+
+#include <QHash>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace tavrin {
+
+// The records the simulated desktop is made of. A scenario file fills a
+// `SimState`; the desktop keeps one and changes it as the system and the tests
+// act on it.
+
+// One screen. Frames are in top-left screen points; the first display holds
+// the menu bar.
+struct SimDisplay {
+    QString name;
+    Rect frame;
+    double scale = 1;           // pixels per point
+    std::uint32_t number = 0;   // the display number; 0 gets one assigned
+    std::uint32_t serial = 0;   // 0 when the display reports none
+    double dockHeight = 0;      // a dock along the bottom edge, or 0
+};
+
+// One tab of a browser window.
+struct SimTab {
+    QString title;
+    QString url;
+};
+
+// One window of an application.
+struct SimWindow {
+    std::uint64_t token = 0;       // its Accessibility element; given by the desktop
+    std::uint64_t closeButton = 0; // its close button's element; given by the desktop
+    std::uint32_t number = 0;      // its window-server number; 0 gets one assigned
+    int pid = 0;                   // the owning application
+    QString title;
+    Rect frame;
+    QString subrole = QStringLiteral("AXStandardWindow");
+    bool minimised = false;
+    bool fullScreen = false;       // in a full-screen space of its own: never on screen here
+    QString document;              // a file address, or empty
+    Size minSize;                  // the smallest size it accepts
+    bool resizable = true;
+    int layer = 0;
+    std::vector<SimTab> tabs;      // browsers: the window's tabs
+    int activeTab = 0;
+
+    // The address the window shows: its active tab's, or empty.
+    QString url() const
+    {
+        return activeTab >= 0 && activeTab < int(tabs.size()) ? tabs[std::size_t(activeTab)].url : QString();
+    }
+};
+
+// One running application.
+struct SimApp {
+    int pid = 0;
+    QString name;
+    QString bundleId;
+    QString location;
+    ActivationPolicy policy = ActivationPolicy::regular;
+    bool hidden = false;
+    bool timesOut = false;          // every Accessibility call runs into its time-out
+    bool isSelf = false;            // this process
+    bool enhancedUserInterface = false;
+    double messagingTimeout = 0;    // 0: the desktop's default
+
+    RunningApp snapshot(bool active) const
+    {
+        return RunningApp{pid, name, bundleId, location, policy, hidden, active};
+    }
+};
+
+// An installed application, running or not, with the windows a launch opens
+// (front to back; their tokens, numbers and pid are given at launch).
+struct SimInstalledApp {
+    QString name;
+    QString bundleId;
+    QString location;
+    ActivationPolicy policy = ActivationPolicy::regular;
+    std::vector<SimWindow> windows;
+};
+
+// A key combination: Mac virtual key code and Carbon modifier mask.
+struct SimKey {
+    std::uint32_t keyCode = 0;
+    std::uint32_t modifiers = 0;
+    friend bool operator==(const SimKey&, const SimKey&) = default;
+};
+
+struct SimState {
+    std::vector<SimDisplay> displays;
+    std::vector<SimApp> apps;              // in launch order
+    std::vector<SimWindow> windows;        // every window, front to back
+    std::vector<SimInstalledApp> installed;
+    QHash<QString, QString> defaultApps;   // address scheme → application location
+    std::vector<SimKey> refusedHotKeys;    // held by other programs
+    int frontmostPid = 0;                  // 0: none
+    bool trusted = true;
+    double launchDelay = 1.0;              // seconds from a launch to its windows
+};
+
+} // namespace tavrin

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/windowserver.h"
+
+namespace tavrin {
+
+class SimDesktop;
+
+// The window server's list over the simulated desktop: the on-screen windows
+// front to back, at layer 0 unless a window says otherwise, fully opaque.
+class SimWindowServer : public WindowServer {
+    Q_OBJECT
+public:
+    explicit SimWindowServer(SimDesktop& desktop) : desktop_(desktop) {}
+
+    std::vector<WindowInfo> onScreenWindows() override;
+    // Any window's bounds, on screen or not; none once it is closed.
+    std::optional<Rect> windowBounds(std::uint32_t number) override;
+
+private:
+    SimDesktop& desktop_;
+};
+
+} // namespace tavrin

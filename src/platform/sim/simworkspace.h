@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/workspace.h"
+
+#include <optional>
+#include <vector>
+
+namespace tavrin {
+
+class SimDesktop;
+struct SimWindow;
+
+// Running applications of the simulated desktop. Launching an installed
+// application and opening an address take the desktop's launch delay on the
+// clock; the launch brings the application's windows (or the address's
+// window) and announces `applicationLaunched`, then `applicationActivated`.
+class SimWorkspace : public Workspace {
+    Q_OBJECT
+public:
+    explicit SimWorkspace(SimDesktop& desktop) : desktop_(desktop) {}
+
+    std::vector<RunningApp> runningApplications() override;
+    std::optional<RunningApp> frontmostApplication() override;
+    std::optional<RunningApp> application(int pid) override;
+    int currentPid() override;
+
+    bool launchApplication(const QString& location) override;
+    // An address opens in a new window of its application: titled by its
+    // host (web addresses, as the only tab) or its file name (file addresses,
+    // as the window's document).
+    bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
+    QString applicationForUrl(const QUrl& url) override;
+    QString applicationLocation(const QString& name) override;
+
+    bool hide(int pid) override;
+    bool unhide(int pid) override;
+    // This process cannot be terminated this way.
+    bool terminate(int pid) override;
+    bool activate(int pid) override;
+
+    void beep() override;
+    void log(const QString& line) override;
+
+    // Launches and openings that have not happened yet.
+    std::size_t pendingLaunches() const { return pending_.size(); }
+    void cancelPending();
+
+    // The title a window opened for this address carries.
+    static QString titleFor(const QUrl& url);
+
+private:
+    bool knows(const QString& location) const;
+    void later(double delay, std::function<void()> fn);
+    // Starts the application at `location` (or finds it running), opens a
+    // window for `address` in it when given, and activates it.
+    void open(const QString& location, const std::optional<QUrl>& address);
+    SimWindow windowFor(const QUrl& url, int pid, const QString& location) const;
+
+    SimDesktop& desktop_;
+    std::vector<Clock::TimerId> pending_;
+};
+
+} // namespace tavrin

@@ -1,0 +1,298 @@
+#include "windows/axwindow.h"
+
+#include "platform/accessibility.h"
+#include "platform/platform.h"
+#include "platform/windowserver.h"
+#include "platform/workspace.h"
+#include "windows/axactionscope.h"
+#include "windows/windowhooks.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QStorageInfo>
+#include <algorithm>
+#include <set>
+
+namespace tavrin {
+
+namespace {
+constexpr double kMessagingTimeout = 1.0;
+constexpr double kOnScreenTolerance = 2.0;
+
+Accessibility& accessibility() { return *Platform::current().accessibility; }
+
+// Every Accessibility call of this file goes through these two, which skip
+// an application that already timed out in the current action.
+AXResult read(const AXElement& element, const QString& name)
+{
+    if (AXActionScope::isUnresponsive(element.pid))
+        return {AXError::cannotComplete, {}};
+    AXResult r = accessibility().attribute(element, name);
+    if (r.error == AXError::cannotComplete)
+        AXActionScope::markUnresponsive(element.pid);
+    return r;
+}
+
+AXError write(const AXElement& element, const QString& name, const AXValue& value)
+{
+    if (AXActionScope::isUnresponsive(element.pid))
+        return AXError::cannotComplete;
+    const AXError e = accessibility().setAttribute(element, name, value);
+    if (e == AXError::cannotComplete)
+        AXActionScope::markUnresponsive(element.pid);
+    return e;
+}
+
+AXElement applicationElement(int pid)
+{
+    const AXElement app = accessibility().applicationElement(pid);
+    accessibility().setMessagingTimeout(app, kMessagingTimeout);
+    return app;
+}
+
+bool flag(const AXElement& element, const QString& name) { return read(element, name).as<bool>().value_or(false); }
+
+struct Candidate {
+    AXWindow window;
+    bool minimised = false;
+};
+
+// The application's standard windows that are not full screen, minimised
+// ones marked (and left out unless asked for).
+std::vector<Candidate> standardWindows(const RunningApp& app, bool withMinimised)
+{
+    std::vector<Candidate> out;
+    if (AXActionScope::isUnresponsive(app.pid))
+        return out;
+    const auto list = read(applicationElement(app.pid), ax::Windows).as<std::vector<AXElement>>();
+    if (!list)
+        return out;
+    for (const AXElement& e : *list) {
+        if (read(e, ax::Subrole).as<QString>() != ax::StandardWindow)
+            continue;
+        const bool minimised = flag(e, ax::Minimized);
+        if ((minimised && !withMinimised) || flag(e, ax::FullScreen))
+            continue;
+        out.push_back({AXWindow{e, app}, minimised});
+    }
+    return out;
+}
+
+bool isOtherRegularApp(const RunningApp& app, int self)
+{
+    return app.pid != self && app.activationPolicy == ActivationPolicy::regular;
+}
+
+// The last other application that was frontmost (main thread).
+std::optional<RunningApp> g_lastOther;
+QPointer<Workspace> g_tracked;
+
+std::function<QStringList()> g_diskImageNames;
+
+QStringList systemDiskImageNames()
+{
+    // Disk images are mounted from loop devices here.
+    QStringList names;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.device().startsWith("/dev/loop"))
+            continue;
+        names << (volume.name().isEmpty() ? QFileInfo(volume.rootPath()).fileName() : volume.name());
+    }
+    return names;
+}
+} // namespace
+
+QString AXWindow::id() const { return QString::number(app.pid) + QLatin1Char(':') + QString::number(element.hash()); }
+
+std::optional<Rect> AXWindow::frame() const
+{
+    const auto position = read(element, ax::Position).as<Point>();
+    if (!position)
+        return std::nullopt;
+    const auto size = read(element, ax::Size).as<Size>();
+    if (!size)
+        return std::nullopt;
+    return Rect(*position, *size);
+}
+
+std::optional<QString> AXWindow::string(const QString& attribute) const { return read(element, attribute).as<QString>(); }
+
+std::optional<QUrl> AXWindow::documentURL() const
+{
+    const auto text = string(ax::Document);
+    if (!text)
+        return std::nullopt;
+    const QUrl url(*text, QUrl::StrictMode);
+    if (!url.isValid() || !url.isLocalFile())
+        return std::nullopt;
+    return url;
+}
+
+bool AXWindow::setFrame(const Rect& target) const
+{
+    AXActionScope scope;
+    if (const auto current = frame(); current && WindowHooks::shared().willMove)
+        WindowHooks::shared().willMove(app.pid, *current, target);
+    if (AXActionScope::isUnresponsive(app.pid))
+        return false;
+
+    // With enhanced user interface on, some applications animate every
+    // change and drop the ones that follow; switch it off meanwhile.
+    const AXElement appElement = applicationElement(app.pid);
+    const bool enhanced = flag(appElement, ax::EnhancedUserInterface);
+    if (enhanced)
+        write(appElement, ax::EnhancedUserInterface, false);
+    // Size first so that the position fits, then the size again in case the
+    // old position clipped it.
+    write(element, ax::Size, target.size());
+    const bool moved = write(element, ax::Position, target.origin()) == AXError::success;
+    write(element, ax::Size, target.size());
+    if (enhanced)
+        write(appElement, ax::EnhancedUserInterface, true);
+    return moved;
+}
+
+std::vector<AXWindow> AXWindow::windows(const RunningApp& app)
+{
+    AXActionScope scope;
+    std::vector<AXWindow> out;
+    for (Candidate& c : standardWindows(app, false))
+        out.push_back(std::move(c.window));
+    return out;
+}
+
+std::optional<AXWindow> AXWindow::focused()
+{
+    AXActionScope scope;
+    const auto app = frontmostApp();
+    if (!app)
+        return std::nullopt;
+    const AXResult r = read(applicationElement(app->pid), ax::FocusedWindow);
+    if (const auto element = r.as<AXElement>(); element && element->isValid())
+        return AXWindow{*element, *app};
+    auto list = windows(*app);
+    if (list.empty())
+        return std::nullopt;
+    return list.front();
+}
+
+std::vector<AXWindow> AXWindow::onScreenInZOrder()
+{
+    AXActionScope scope;
+    const Platform& platform = Platform::current();
+    const std::vector<WindowInfo> listed = platform.windowServer->onScreenWindows();
+    std::set<int> listedPids;
+    for (const WindowInfo& w : listed)
+        listedPids.insert(w.ownerPid);
+
+    const int self = platform.workspace->currentPid();
+    std::vector<bool> taken(listed.size(), false);
+    std::vector<std::pair<std::size_t, AXWindow>> matched;
+    for (const RunningApp& app : platform.workspace->runningApplications()) {
+        // Only applications with a window on screen are asked.
+        if (!isOtherRegularApp(app, self) || app.hidden || !listedPids.count(app.pid))
+            continue;
+        for (Candidate& c : standardWindows(app, false)) {
+            const auto frame = c.window.frame();
+            if (!frame)
+                continue;
+            for (std::size_t i = 0; i < listed.size(); ++i) {
+                if (!taken[i] && listed[i].ownerPid == app.pid && listed[i].bounds.near(*frame, kOnScreenTolerance)) {
+                    taken[i] = true;
+                    matched.emplace_back(i, std::move(c.window));
+                    break;
+                }
+            }
+        }
+    }
+    std::sort(matched.begin(), matched.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<AXWindow> out;
+    out.reserve(matched.size());
+    for (auto& m : matched)
+        out.push_back(std::move(m.second));
+    return out;
+}
+
+std::vector<AXWindow> AXWindow::all(int limit)
+{
+    AXActionScope scope;
+    std::vector<AXWindow> out;
+    if (limit <= 0)
+        return out;
+    out = onScreenInZOrder();
+    if (int(out.size()) >= limit) {
+        out.resize(limit);
+        return out;
+    }
+    const Platform& platform = Platform::current();
+    const int self = platform.workspace->currentPid();
+    for (const RunningApp& app : platform.workspace->runningApplications()) {
+        if (!isOtherRegularApp(app, self))
+            continue;
+        for (Candidate& c : standardWindows(app, true)) {
+            const bool wanted = app.hidden ? !c.window.string(ax::Title).value_or(QString()).isEmpty() : c.minimised;
+            if (!wanted)
+                continue;
+            out.push_back(std::move(c.window));
+            if (int(out.size()) >= limit)
+                return out;
+        }
+    }
+    return out;
+}
+
+std::optional<RunningApp> AXWindow::frontmostApp()
+{
+    Workspace& workspace = *Platform::current().workspace;
+    const int self = workspace.currentPid();
+    if (auto front = workspace.frontmostApplication(); front && front->pid != self)
+        return front;
+    if (g_lastOther)
+        return workspace.application(g_lastOther->pid);
+    return std::nullopt;
+}
+
+void AXWindow::trackFrontmostApp()
+{
+    Workspace* workspace = Platform::current().workspace;
+    if (g_tracked == workspace)
+        return;
+    g_tracked = workspace;
+    g_lastOther.reset();
+    if (auto front = workspace->frontmostApplication(); front && front->pid != workspace->currentPid())
+        g_lastOther = front;
+    QObject::connect(workspace, &Workspace::applicationActivated, workspace, [workspace](const RunningApp& app) {
+        if (app.pid != workspace->currentPid())
+            g_lastOther = app;
+    });
+}
+
+std::optional<QStringList> AXWindow::titles(const RunningApp& app)
+{
+    AXActionScope scope;
+    const AXResult r = read(applicationElement(app.pid), ax::Windows);
+    if (r.error == AXError::noValue)
+        return QStringList();
+    const auto list = r.as<std::vector<AXElement>>();
+    if (!list)
+        return std::nullopt;
+    QStringList out;
+    for (const AXElement& e : *list)
+        if (const auto title = read(e, ax::Title).as<QString>())
+            out << *title;
+    return out;
+}
+
+bool isDiskImageWindow(const AXWindow& window)
+{
+    if (window.app.localizedName != QLatin1String("Finder") && window.app.bundleIdentifier != QLatin1String("com.apple.finder"))
+        return false;
+    const auto title = window.string(ax::Title);
+    if (!title || title->isEmpty())
+        return false;
+    return (g_diskImageNames ? g_diskImageNames() : systemDiskImageNames()).contains(*title);
+}
+
+void setDiskImageNamesSource(std::function<QStringList()> source) { g_diskImageNames = std::move(source); }
+
+} // namespace tavrin

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/axelement.h"
+#include "platform/geometry.h"
+#include "platform/runningapp.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tavrin {
+
+// One window of another application: its Accessibility element and the
+// application that owns it. Every component that reads or moves windows goes
+// through here. Main thread, except `titles(of:)`.
+//
+// Calls to an application that does not answer fail after its messaging
+// time-out (1 s). Inside an AXActionScope such an application is not asked
+// again, so one action costs at most one time-out per application.
+struct AXWindow {
+    AXElement element;
+    RunningApp app;
+
+    // "pid:hash": the owning process and the element's hash.
+    QString id() const;
+
+    // The frame in top-left screen points from "AXPosition" and "AXSize";
+    // none when either cannot be read.
+    std::optional<Rect> frame() const;
+    // A string attribute, or none when missing or not a string.
+    std::optional<QString> string(const QString& attribute) const;
+    // "AXDocument" when it is a file address; none otherwise.
+    std::optional<QUrl> documentURL() const;
+
+    // Moves and resizes the window: tells Share-safe first (when the current
+    // frame can be read), then sets size, position and size again with the
+    // application's "AXEnhancedUserInterface" off meanwhile. True when the
+    // position was set.
+    bool setFrame(const Rect& frame) const;
+
+    // The application's standard windows that are neither minimised nor full
+    // screen, in the application's order; empty when none can be read.
+    static std::vector<AXWindow> windows(const RunningApp& app);
+    // The focused window of the frontmost other application (its first window
+    // when none is focused), or none.
+    static std::optional<AXWindow> focused();
+    // The standard windows of the regular, visible other applications that
+    // are on screen (matched to the window server's list within 2 points),
+    // front to back.
+    static std::vector<AXWindow> onScreenInZOrder();
+    // Up to `limit` windows of regular applications, every display: the
+    // on-screen ones front to back, then titled windows of hidden
+    // applications and minimised windows.
+    static std::vector<AXWindow> all(int limit);
+
+    // The frontmost application when it is not this process, else the last
+    // other application remembered by tracking, while it still runs.
+    static std::optional<RunningApp> frontmostApp();
+    // Remembers the frontmost other application now and on every activation
+    // from now on. Idempotent.
+    static void trackFrontmostApp();
+
+    // The titles of the application's windows ("AXWindows"), in order:
+    // empty when the application has no windows, none when the read fails.
+    // Safe off the main thread: it only calls the Accessibility service
+    // (which must allow calls from any thread) for this one application.
+    static std::optional<QStringList> titles(const RunningApp& app);
+
+    friend bool operator==(const AXWindow& a, const AXWindow& b) { return a.element == b.element; }
+};
+
+// Whether a Finder window shows a mounted disk image (its title is the name
+// of a mounted disk-image volume).
+bool isDiskImageWindow(const AXWindow& window);
+// Replaces where the names of mounted disk-image volumes come from (tests);
+// an empty function restores the system's list.
+void setDiskImageNamesSource(std::function<QStringList()> source);
+
+} // namespace tavrin

@@ -1,0 +1,342 @@
+#include "windows/windowmanager.h"
+
+#include "platform/accessibility.h"
+#include "platform/clock.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "platform/workspace.h"
+#include "windows/axactionscope.h"
+#include "windows/windowhooks.h"
+
+#include <QUuid>
+#include <cmath>
+#include <set>
+
+namespace tavrin {
+
+namespace {
+constexpr double kDefaultGap = 8.0;
+// A window still counts as where the program put it within this many points.
+constexpr double kPlacedTolerance = 2.0;
+
+// Which window goes to which slot: the learning hook's choice, checked, with
+// every window it left out given the next free slot.
+std::vector<std::pair<std::size_t, std::size_t>> assignSlots(const std::vector<AXWindow>& windows,
+                                                             const std::vector<UnitRect>& zones, const Display& display)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    std::vector<bool> windowDone(windows.size(), false), zoneDone(zones.size(), false);
+    if (const auto& placements = WindowHooks::shared().placements) {
+        QStringList apps;
+        for (const AXWindow& w : windows)
+            apps << w.app.localizedName;
+        for (const auto& [app, slot] : placements(apps, zones, display)) {
+            if (app < 0 || slot < 0 || std::size_t(app) >= windows.size() || std::size_t(slot) >= zones.size()
+                || windowDone[app] || zoneDone[slot])
+                continue;
+            windowDone[app] = zoneDone[slot] = true;
+            out.emplace_back(app, slot);
+        }
+    }
+    std::size_t freeSlot = 0;
+    for (std::size_t w = 0; w < windows.size(); ++w) {
+        if (windowDone[w])
+            continue;
+        while (freeSlot < zones.size() && zoneDone[freeSlot])
+            ++freeSlot;
+        if (freeSlot == zones.size())
+            break;
+        zoneDone[freeSlot] = true;
+        out.emplace_back(w, freeSlot);
+    }
+    return out;
+}
+} // namespace
+
+WindowManager& WindowManager::shared()
+{
+    static WindowManager* manager = new WindowManager;
+    return *manager;
+}
+
+void WindowManager::publish(const QString& message)
+{
+    if (message == lastMessage_ && message.isNull() == lastMessage_.isNull())
+        return;
+    lastMessage_ = message;
+    emit lastMessageChanged();
+}
+
+void WindowManager::fail(const QString& message)
+{
+    publish(message);
+    Platform::current().workspace->beep();
+}
+
+bool WindowManager::trusted() const { return Platform::current().accessibility->isTrusted(false); }
+
+double WindowManager::gap() const
+{
+    const auto g = Platform::current().defaults->number(QStringLiteral("gap"));
+    return g && std::isfinite(*g) ? *g : kDefaultGap;
+}
+
+std::optional<Display> WindowManager::focusedContext() const
+{
+    AXActionScope scope;
+    const auto displays = Display::all();
+    if (displays.empty())
+        return std::nullopt;
+    if (const auto window = AXWindow::focused())
+        if (const auto frame = window->frame())
+            return Display::containing(*frame, displays);
+    return displays.front();
+}
+
+LayoutKind WindowManager::usualLayout(const Display& display) const
+{
+    if (const auto stored = Platform::current().defaults->string(usualLayoutKey(display)))
+        if (const auto kind = layoutKindFromName(*stored))
+            return *kind;
+    if (!(display.area.height > 0))
+        return LayoutKind::halves;
+    return isUltrawide(display.aspect()) ? LayoutKind::focusCentre : LayoutKind::halves;
+}
+
+UnitRect WindowManager::currentUnit(const QString& identity, const Rect& frame, const Display& display) const
+{
+    // A window still where the program put it sits at the unit it was given;
+    // reading it back from the frame would lose it to the gap and rounding.
+    const auto it = placements_.constFind(identity);
+    if (it != placements_.constEnd() && it->displayId == display.id && it->frame.near(frame, kPlacedTolerance))
+        return it->unit;
+    return UnitRect::fromFrame(frame, display.area);
+}
+
+std::optional<WindowManager::ArrowContext> WindowManager::arrowContext() const
+{
+    AXActionScope scope;
+    auto window = AXWindow::focused();
+    if (!window)
+        return std::nullopt;
+    const auto frame = window->frame();
+    if (!frame)
+        return std::nullopt;
+    auto display = Display::containing(*frame);
+    if (!display)
+        return std::nullopt;
+    const QString identity = window->id();
+    ArrowContext context{std::move(*window), *frame, std::move(*display), {}, std::nullopt, std::nullopt};
+    context.unit = currentUnit(identity, context.frame, context.display);
+    if (lastPress_ && lastPress_->identity == identity
+        && Platform::current().clock->monotonic() - lastPress_->at < kArrowChordSeconds)
+        context.previous = lastPress_->press;
+    if (const auto it = restoreUnits_.constFind(identity); it != restoreUnits_.constEnd())
+        context.restoreUnit = *it;
+    return context;
+}
+
+std::optional<WindowManager::ArrowContext> WindowManager::movableFocusedWindow()
+{
+    if (!trusted()) {
+        fail(kNeedsTrustMessage);
+        return std::nullopt;
+    }
+    auto context = arrowContext();
+    if (!context)
+        fail(kNoWindowMessage);
+    return context;
+}
+
+std::optional<Rect> WindowManager::place(const ArrowContext& context, const UnitRect& unit, const Display& display,
+                                         bool keepRestoreUnit)
+{
+    const Rect frame = unit.rect(display.area, gap());
+    if (!context.window.setFrame(frame)) {
+        fail(kNotMovedMessage);
+        return std::nullopt;
+    }
+    const QString identity = context.window.id();
+    if (keepRestoreUnit && !restoreUnits_.contains(identity))
+        restoreUnits_.insert(identity, context.unit);
+    placements_.insert(identity, {unit, frame, display.id, nextSerial_++});
+    publish(QString());
+    return frame;
+}
+
+std::optional<Rect> WindowManager::arrow(Arrow arrow)
+{
+    AXActionScope scope;
+    const auto context = movableFocusedWindow();
+    if (!context)
+        return std::nullopt;
+    const QString identity = context->window.id();
+    const auto unit = nextUnit(arrow, context->unit, context->display.aspect(), context->previous);
+    if (!unit) {
+        // Put back where the window was before the program first moved it.
+        if (!context->restoreUnit) {
+            Platform::current().workspace->beep();
+            return std::nullopt;
+        }
+        const auto frame = place(*context, *context->restoreUnit, context->display, false);
+        if (frame) {
+            restoreUnits_.remove(identity);
+            lastPress_.reset();
+        }
+        return frame;
+    }
+    const auto frame = place(*context, *unit, context->display);
+    if (frame)
+        lastPress_ = LastPress{identity, {arrow, *unit}, Platform::current().clock->monotonic()};
+    return frame;
+}
+
+std::optional<Rect> WindowManager::fill()
+{
+    AXActionScope scope;
+    const auto context = movableFocusedWindow();
+    if (!context)
+        return std::nullopt;
+    return place(*context, UnitRect{}, context->display);
+}
+
+std::optional<Rect> WindowManager::snap(SnapTarget target)
+{
+    AXActionScope scope;
+    const auto context = movableFocusedWindow();
+    if (!context)
+        return std::nullopt;
+    return place(*context, rect(target, context->display.aspect()), context->display);
+}
+
+std::optional<Rect> WindowManager::moveToDisplay(bool right)
+{
+    AXActionScope scope;
+    const auto context = movableFocusedWindow();
+    if (!context)
+        return std::nullopt;
+    const double from = context->display.area.midX();
+    std::optional<Display> target;
+    for (const Display& d : Display::all()) {
+        const double mid = d.area.midX();
+        if (right ? mid <= from : mid >= from)
+            continue;
+        if (!target || std::abs(mid - from) < std::abs(target->area.midX() - from))
+            target = d;
+    }
+    if (!target) {
+        fail(kNoDisplayMessage);
+        return std::nullopt;
+    }
+    return place(*context, context->unit, *target);
+}
+
+void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optional<Display>& display,
+                                const std::optional<QStringList>& apps, const std::optional<QStringList>& identities,
+                                bool quiet)
+{
+    AXActionScope scope;
+    if (!trusted()) {
+        if (!quiet)
+            fail(kNeedsTrustMessage);
+        return;
+    }
+    const auto target = display ? display : focusedContext();
+    if (!target)
+        return;
+
+    // The display's windows, the focused one first, then front to back.
+    const auto displays = Display::all();
+    std::vector<AXWindow> windows;
+    for (AXWindow& w : AXWindow::onScreenInZOrder()) {
+        if (apps && !apps->contains(w.app.localizedName))
+            continue;
+        if (identities && !identities->contains(w.id()))
+            continue;
+        const auto frame = w.frame();
+        const auto on = frame ? Display::containing(*frame, displays) : std::nullopt;
+        if (on && on->id == target->id)
+            windows.push_back(std::move(w));
+    }
+    if (const auto focused = AXWindow::focused()) {
+        const auto it = std::find(windows.begin(), windows.end(), *focused);
+        if (it != windows.end())
+            std::rotate(windows.begin(), it, it + 1);
+    }
+    if (identities) {
+        std::stable_sort(windows.begin(), windows.end(), [&](const AXWindow& a, const AXWindow& b) {
+            return identities->indexOf(a.id()) < identities->indexOf(b.id());
+        });
+    }
+    if (windows.empty()) {
+        if (!quiet)
+            fail(QStringLiteral("There are no windows on ") + target->name + QStringLiteral(" to arrange."));
+        return;
+    }
+
+    const auto zones = rects(kind, int(windows.size()), target->aspect());
+    const double g = gap();
+    const auto& record = WindowHooks::shared().recordPlacement;
+    std::vector<std::pair<AXWindow, std::uint64_t>> placed;
+    for (const auto& [w, s] : assignSlots(windows, zones, *target)) {
+        const AXWindow& window = windows[w];
+        const Rect frame = zones[s].rect(target->area, g);
+        if (!window.setFrame(frame))
+            continue;
+        const std::uint64_t serial = nextSerial_++;
+        placements_.insert(window.id(), {zones[s], frame, target->id, serial});
+        placed.emplace_back(window, serial);
+        if (!quiet && record)
+            record(window.app.localizedName, *target, zones[s], s == 0);
+    }
+    recheckLater(std::move(placed));
+    if (remember)
+        Platform::current().defaults->setValue(usualLayoutKey(*target), name(kind));
+    publish(QString());
+}
+
+void WindowManager::recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows)
+{
+    if (windows.empty())
+        return;
+    // Some applications settle a moment after a move (or undo part of it);
+    // set a frame that drifted once more, unless the window was moved again
+    // meanwhile.
+    Platform::current().clock->singleShot(kRecheckDelay, this, [this, windows = std::move(windows)] {
+        AXActionScope scope;
+        for (const auto& [window, serial] : windows) {
+            const auto it = placements_.constFind(window.id());
+            if (it == placements_.constEnd() || it->serial != serial)
+                continue;
+            const auto frame = window.frame();
+            if (frame && !frame->near(it->frame, kRecheckTolerance))
+                window.setFrame(it->frame);
+        }
+    });
+}
+
+std::vector<WindowSnapshot> WindowManager::snapshot(const Display& display) const
+{
+    std::vector<WindowSnapshot> out;
+    if (!trusted())
+        return out;
+    AXActionScope scope;
+    const auto displays = Display::all();
+    const auto focused = AXWindow::focused();
+    for (const AXWindow& w : AXWindow::onScreenInZOrder()) {
+        const auto frame = w.frame();
+        if (!frame)
+            continue;
+        const auto on = Display::containing(*frame, displays);
+        if (!on || on->id != display.id)
+            continue;
+        QString title = w.string(ax::Title).value_or(QString());
+        if (title.isEmpty())
+            title = QStringLiteral("Window");
+        out.push_back({QUuid::createUuid(), w.app.localizedName, title, UnitRect::fromFrame(*frame, display.area),
+                       focused && *focused == w, w.id()});
+    }
+    return out;
+}
+
+} // namespace tavrin

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "platform/geometry.h"
+#include "windows/arrow.h"
+#include "windows/axwindow.h"
+#include "windows/display.h"
+#include "windows/layoutkind.h"
+#include "windows/snaptarget.h"
+#include "windows/unitrect.h"
+#include "windows/windowsnapshot.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tavrin {
+
+// The window actions behind hot keys, menus, the snap overlay and intents.
+// One shared object on the main thread. A failed action publishes why in
+// `lastMessage` and beeps; a successful one clears the message.
+class WindowManager : public QObject {
+    Q_OBJECT
+    // The last message for the user; a null string when there is none.
+    Q_PROPERTY(QString lastMessage READ lastMessage NOTIFY lastMessageChanged)
+public:
+    static WindowManager& shared();
+
+    static inline const QString kNeedsTrustMessage = QStringLiteral("Tavrin needs Accessibility permission to move windows.");
+    static inline const QString kNoWindowMessage = QStringLiteral("Click a window first.");
+    static inline const QString kNoDisplayMessage = QStringLiteral("There's no display on that side.");
+    static inline const QString kNotMovedMessage = QStringLiteral("That window didn't move.");
+
+    // How soon after a press another arrow counts as part of the same gesture.
+    static constexpr double kArrowChordSeconds = 0.8;
+    // When a layout checks its frames again, and how far a frame may drift.
+    static constexpr double kRecheckDelay = 0.25;
+    static constexpr double kRecheckTolerance = 2.0;
+
+    QString lastMessage() const { return lastMessage_; }
+
+    // The gap between windows in points: "gap" when it is a number, else 8.
+    double gap() const;
+    // The display that holds the focused window, else the first display;
+    // none without a screen.
+    std::optional<Display> focusedContext() const;
+    // The display's usual layout: the one stored under "layout." + its key,
+    // else focusCentre for an ultrawide area and halves otherwise.
+    LayoutKind usualLayout(const Display& display) const;
+    static QString usualLayoutKey(const Display& display) { return QStringLiteral("layout.") + display.settingsKey(); }
+
+    // Arranges a display's on-screen standard windows (the focused one first,
+    // then front to back) in the layout's slots. `display` none: the display
+    // of the focused window. `apps` keeps only windows of those applications;
+    // `identities` keeps only those windows, in that order. `remember` stores
+    // the layout as the display's usual one; `quiet` publishes nothing, beeps
+    // not and reports no placement. The frames are checked once more a
+    // moment later and set again where they drifted.
+    void applyLayout(LayoutKind kind, bool remember = false, const std::optional<Display>& display = std::nullopt,
+                     const std::optional<QStringList>& apps = std::nullopt,
+                     const std::optional<QStringList>& identities = std::nullopt, bool quiet = false);
+
+    // Single-window actions on the focused window; each returns the frame it
+    // gave the window, or none (after publishing why, or, for ↓ with nothing
+    // to put back, after a bare beep).
+    std::optional<Rect> arrow(Arrow arrow);
+    std::optional<Rect> fill();
+    std::optional<Rect> snap(SnapTarget target);
+    std::optional<Rect> moveToDisplay(bool right);
+
+    // The windows lying on a display, as previews show them; empty without
+    // Accessibility permission.
+    std::vector<WindowSnapshot> snapshot(const Display& display) const;
+
+    // What an arrow press would start from.
+    struct ArrowContext {
+        AXWindow window;
+        Rect frame;
+        Display display;
+        UnitRect unit;                        // where the window sits on the display
+        std::optional<ArrowPress> previous;   // an arrow on the same window less than 0.8 s ago
+        std::optional<UnitRect> restoreUnit;  // where ↓ on an ultrawide display puts it back
+    };
+    std::optional<ArrowContext> arrowContext() const;
+
+signals:
+    void lastMessageChanged();
+
+private:
+    using QObject::QObject;
+
+    // The last frame the program gave a window, with the unit it came from.
+    struct Placement {
+        UnitRect unit;
+        Rect frame;
+        std::uint32_t displayId = 0;
+        std::uint64_t serial = 0;
+    };
+    struct LastPress {
+        QString identity;
+        ArrowPress press;
+        double at = 0;
+    };
+
+    void publish(const QString& message);
+    void fail(const QString& message);
+    bool trusted() const;
+    std::optional<ArrowContext> movableFocusedWindow();
+    std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display,
+                              bool keepRestoreUnit = true);
+    UnitRect currentUnit(const QString& identity, const Rect& frame, const Display& display) const;
+    void recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows);
+
+    QString lastMessage_;
+    QHash<QString, UnitRect> restoreUnits_;
+    QHash<QString, Placement> placements_;
+    std::optional<LastPress> lastPress_;
+    std::uint64_t nextSerial_ = 1;
+};
+
+} // namespace tavrin

@@ -1,0 +1,409 @@
+#include "platform/linux/plistcodec.h"
+#include "platform/linux/plistdefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPoint>
+#include <QSignalSpy>
+#include <QSize>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <limits>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace tavrin;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Equal values of the same types all the way down (QVariant's own == treats
+// 3 and 3.0, or 1 and true, as equal).
+void expectIdentical(const QVariant& expected, const QVariant& actual, const QString& where = QStringLiteral("value"))
+{
+    SCOPED_TRACE(where.toStdString());
+    ASSERT_EQ(expected.typeId(), actual.typeId()) << expected.typeName() << " vs " << actual.typeName();
+    if (expected.typeId() == QMetaType::QVariantList) {
+        const QVariantList e = expected.toList(), a = actual.toList();
+        ASSERT_EQ(e.size(), a.size());
+        for (qsizetype i = 0; i < e.size(); ++i)
+            expectIdentical(e[i], a[i], where + QStringLiteral("[%1]").arg(i));
+    } else if (expected.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap e = expected.toMap(), a = actual.toMap();
+        ASSERT_EQ(e.keys(), a.keys());
+        for (auto it = e.cbegin(); it != e.cend(); ++it)
+            expectIdentical(it.value(), a.value(it.key()), where + QLatin1Char('.') + it.key());
+    } else if (expected.typeId() == QMetaType::Double && std::isnan(expected.toDouble())) {
+        EXPECT_TRUE(std::isnan(actual.toDouble()));
+    } else if (expected.typeId() == QMetaType::QDateTime) {
+        EXPECT_EQ(expected.toDateTime().toMSecsSinceEpoch(), actual.toDateTime().toMSecsSinceEpoch());
+        EXPECT_EQ(actual.toDateTime().timeSpec(), Qt::UTC);
+    } else {
+        EXPECT_EQ(expected, actual);
+    }
+}
+
+QDateTime utc(const char* iso) { return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs); }
+
+class PlistDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString folder() const { return dir.path() + QStringLiteral("/tavrin"); }
+    QString path() const { return folder() + QStringLiteral("/defaults.plist"); }
+    QStringList asideFiles() const
+    {
+        return QDir(folder()).entryList({QStringLiteral("defaults.plist.corrupt-*")}, QDir::Files, QDir::Name);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PlistDefaultsTest, EveryTypeRoundTripsThroughTheFileWithItsType)
+{
+    QByteArray allBytes;
+    for (int i = 0; i < 256; ++i)
+        allBytes.append(char(i));
+    const QVariantMap values{
+        {QStringLiteral("yes"), true},
+        {QStringLiteral("no"), false},
+        {QStringLiteral("int.max"), std::numeric_limits<qint64>::max()},
+        {QStringLiteral("int.min"), std::numeric_limits<qint64>::min()},
+        {QStringLiteral("int.negative"), qint64(-5)},
+        {QStringLiteral("int.zero"), qint64(0)},
+        {QStringLiteral("real.tenth"), 0.1},
+        {QStringLiteral("real.whole"), 3.0},
+        {QStringLiteral("real.huge"), -1.7976931348623157e308},
+        {QStringLiteral("real.tiny"), 5e-324},
+        {QStringLiteral("real.nan"), std::nan("")},
+        {QStringLiteral("real.inf"), std::numeric_limits<double>::infinity()},
+        {QStringLiteral("string"), QStringLiteral("Zoë's <b>&amp;</b> \"quoted\"\ttab\nline ✓ 🚀")},
+        {QStringLiteral("string.empty"), QString()},
+        {QStringLiteral("data"), allBytes},
+        {QStringLiteral("data.empty"), QByteArray()},
+        {QStringLiteral("date.ms"), utc("2024-02-29T12:34:56.789Z")},
+        {QStringLiteral("date.whole"), utc("2001-01-01T00:00:00Z")},
+        {QStringLiteral("date.before2001"), utc("1969-07-20T20:17:40.500Z")},
+        {QStringLiteral("date.far"), utc("2150-06-01T08:00:00.001Z")},
+        {QStringLiteral("date.old"), utc("1850-01-01T00:00:00.250Z")},
+        {QStringLiteral("array.empty"), QVariantList()},
+        {QStringLiteral("dict.empty"), QVariantMap()},
+        {QStringLiteral("nested"),
+         QVariantList{qint64(1), 1.0, true, QStringLiteral("s"),
+                      QVariantMap{{QStringLiteral("when"), utc("2030-01-02T03:04:05.006Z")},
+                                  {QStringLiteral("list"), QVariantList{QByteArray("\x00\x01", 2), QVariantList()}},
+                                  {QStringLiteral("Ключ <&>"), qint64(-1)}}}},
+    };
+    {
+        PlistDefaults writer(path());
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            writer.setValue(it.key(), it.value());
+        EXPECT_TRUE(writer.problem().isEmpty()) << writer.problem().toStdString();
+    }
+    PlistDefaults reader(path());
+    EXPECT_TRUE(reader.problem().isEmpty());
+    EXPECT_EQ(reader.keys(), values.keys());
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const auto v = reader.value(it.key());
+        ASSERT_TRUE(v.has_value()) << it.key().toStdString();
+        expectIdentical(it.value(), *v, it.key());
+    }
+}
+
+TEST_F(PlistDefaultsTest, EquivalentQtTypesAreStoredInTheirPropertyListForm)
+{
+    PlistDefaults store(path());
+    const QDateTime local = QDateTime(QDate(2025, 3, 1), QTime(9, 30, 0, 125), Qt::OffsetFromUTC, 3600);
+    store.setValue(QStringLiteral("int"), 7);
+    store.setValue(QStringLiteral("float"), 1.5f);
+    store.setValue(QStringLiteral("strings"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
+    store.setValue(QStringLiteral("hash"), QVariantHash{{QStringLiteral("k"), 2u}});
+    store.setValue(QStringLiteral("local"), local);
+
+    PlistDefaults reader(path());
+    expectIdentical(qint64(7), *reader.value(QStringLiteral("int")));
+    expectIdentical(1.5, *reader.value(QStringLiteral("float")));
+    expectIdentical(QVariantList{QStringLiteral("a"), QStringLiteral("b")}, *reader.value(QStringLiteral("strings")));
+    expectIdentical(QVariantMap{{QStringLiteral("k"), qint64(2)}}, *reader.value(QStringLiteral("hash")));
+    expectIdentical(local.toUTC(), *reader.value(QStringLiteral("local")));
+}
+
+TEST_F(PlistDefaultsTest, MissingKeyIsDistinctFromFalseAndIntegerFromReal)
+{
+    {
+        PlistDefaults store(path());
+        store.setValue(QStringLiteral("off"), false);
+        store.setValue(QStringLiteral("count"), qint64(3));
+        store.setValue(QStringLiteral("ratio"), 3.0);
+    }
+    PlistDefaults store(path());
+    EXPECT_FALSE(store.value(QStringLiteral("absent")).has_value());
+    EXPECT_TRUE(store.boolValue(QStringLiteral("absent"), true));
+    ASSERT_TRUE(store.contains(QStringLiteral("off")));
+    EXPECT_FALSE(store.boolValue(QStringLiteral("off"), true));
+    EXPECT_EQ(store.value(QStringLiteral("count"))->typeId(), QMetaType::LongLong);
+    EXPECT_EQ(store.value(QStringLiteral("ratio"))->typeId(), QMetaType::Double);
+}
+
+TEST_F(PlistDefaultsTest, WritesEveryChangeBeforeSignallingIt)
+{
+    PlistDefaults store(path());
+    QSignalSpy spy(&store, &Defaults::changed);
+    QList<std::optional<QVariant>> seenOnDisk;
+    QObject::connect(&store, &Defaults::changed, [&](const QString& key) {
+        seenOnDisk.append(PlistDefaults(path()).value(key));
+    });
+
+    store.setValue(QStringLiteral("a"), qint64(1));
+    store.setValue(QStringLiteral("b"), QStringLiteral("two"));
+    store.setValue(QStringLiteral("a"), qint64(3));
+    store.setValue(QStringLiteral("b"), QVariant()); // no value: removes it
+    store.remove(QStringLiteral("never set"));
+
+    ASSERT_EQ(spy.count(), 4);
+    EXPECT_EQ(spy.at(3).at(0).toString(), QStringLiteral("b"));
+    ASSERT_EQ(seenOnDisk.size(), 4);
+    EXPECT_EQ(seenOnDisk[2], QVariant(qint64(3)));
+    EXPECT_FALSE(seenOnDisk[3].has_value());
+    EXPECT_EQ(store.keys(), QStringList{QStringLiteral("a")});
+    EXPECT_EQ(PlistDefaults(path()).keys(), QStringList{QStringLiteral("a")});
+}
+
+TEST_F(PlistDefaultsTest, RefusesValuesAPropertyListCannotHold)
+{
+    PlistDefaults store(path());
+    store.setValue(QStringLiteral("k"), qint64(1));
+    const QByteArray before = fileBytes(path());
+    QSignalSpy spy(&store, &Defaults::changed);
+
+    const QVariant refused[] = {
+        QVariant(QPoint(1, 2)),
+        QVariant(QDateTime()),
+        QVariant(std::numeric_limits<quint64>::max()),
+        QVariant(QStringLiteral("nul\u0000inside")),
+        QVariant(QVariantList{qint64(1), QSize(3, 4)}),
+        QVariant(QVariantMap{{QStringLiteral("deep"), QVariantMap{{QStringLiteral("x"), QVariant(QDate(2020, 1, 1))}}}}),
+    };
+    for (const QVariant& v : refused) {
+        store.setValue(QStringLiteral("k"), v);
+        store.setValue(QStringLiteral("new"), v);
+    }
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(store.value(QStringLiteral("k")), QVariant(qint64(1)));
+    EXPECT_FALSE(store.contains(QStringLiteral("new")));
+    EXPECT_EQ(fileBytes(path()), before);
+}
+
+TEST_F(PlistDefaultsTest, LeftoverTemporaryFileFromACrashedWriteIsHarmless)
+{
+    {
+        PlistDefaults store(path());
+        store.setValue(QStringLiteral("kept"), QStringLiteral("yes"));
+    }
+    // What a write cut short leaves: a partial temporary file beside the real one.
+    writeBytes(folder() + QStringLiteral("/defaults.plist.aB3xYz"), QByteArray("<?xml version=\"1.0\"?><plist><dict><ke"));
+
+    PlistDefaults store(path());
+    EXPECT_TRUE(store.problem().isEmpty());
+    EXPECT_EQ(store.string(QStringLiteral("kept")), QStringLiteral("yes"));
+    store.setValue(QStringLiteral("more"), true);
+    EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("more")));
+    EXPECT_TRUE(asideFiles().isEmpty());
+}
+
+TEST_F(PlistDefaultsTest, FailedWriteKeepsThePreviousFileAndIsReported)
+{
+    PlistDefaults store(path());
+    store.setValue(QStringLiteral("kept"), qint64(42));
+    const QByteArray before = fileBytes(path());
+    QSignalSpy problems(&store, &PlistDefaults::problemChanged);
+
+    // A file-size limit makes the write fail part-way, like a full disk.
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = original;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    store.setValue(QStringLiteral("big"), QByteArray(64 * 1024, 'x'));
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(fileBytes(path()), before);
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.plist")});
+    EXPECT_TRUE(store.problem().contains(path())) << store.problem().toStdString();
+    EXPECT_EQ(problems.count(), 1);
+    EXPECT_TRUE(store.contains(QStringLiteral("big")));
+
+    // The next write that succeeds carries everything and clears the problem.
+    store.setValue(QStringLiteral("after"), true);
+    EXPECT_TRUE(store.problem().isEmpty());
+    EXPECT_EQ(problems.count(), 2);
+    PlistDefaults reader(path());
+    EXPECT_EQ(reader.data(QStringLiteral("big"))->size(), 64 * 1024);
+    EXPECT_EQ(reader.integer(QStringLiteral("kept")), 42);
+}
+
+TEST_F(PlistDefaultsTest, ReadOnlyFolderFailsTheWriteWithoutLosingTheFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, which may write into read-only folders";
+    PlistDefaults store(path());
+    store.setValue(QStringLiteral("kept"), qint64(1));
+    const QByteArray before = fileBytes(path());
+    QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    store.setValue(QStringLiteral("kept"), qint64(2));
+    QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    EXPECT_EQ(fileBytes(path()), before);
+    EXPECT_TRUE(store.problem().contains(path())) << store.problem().toStdString();
+    EXPECT_EQ(store.integer(QStringLiteral("kept")), 2);
+}
+
+TEST_F(PlistDefaultsTest, DamagedFileThatCannotBeMovedAsideIsNeverReplaced)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, which may rename files in read-only folders";
+    writeBytes(path(), QByteArray("damaged"));
+    QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    PlistDefaults store(path());
+    QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(store.problem().contains(QLatin1String("could not be moved aside"))) << store.problem().toStdString();
+
+    store.setValue(QStringLiteral("k"), true);
+    EXPECT_TRUE(store.boolValue(QStringLiteral("k")));
+    EXPECT_EQ(fileBytes(path()), QByteArray("damaged"));
+}
+
+TEST_F(PlistDefaultsTest, DamagedFileIsReportedAndMovedAsideThenTheStoreWorks)
+{
+    const QByteArray valid = PlistCodec::toXml(QVariantMap{{QStringLiteral("a"), qint64(1)},
+                                                           {QStringLiteral("b"), QStringLiteral("text")}});
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    } cases[] = {
+        {"garbage", QByteArray("\x00\x01not a property list at all", 28), "not a property list"},
+        {"truncated", valid.left(valid.size() / 2), "not a property list"},
+        {"array at the top", PlistCodec::toXml(QVariantList{qint64(1)}), "not a dictionary"},
+        {"empty", QByteArray(), "empty"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(folder()).removeRecursively();
+        writeBytes(path(), c.bytes);
+
+        PlistDefaults store(path());
+        EXPECT_TRUE(store.problem().contains(path())) << store.problem().toStdString();
+        EXPECT_TRUE(store.problem().contains(QLatin1String(c.reason))) << store.problem().toStdString();
+        EXPECT_TRUE(store.keys().isEmpty());
+        const QStringList aside = asideFiles();
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(store.problem().contains(aside[0]));
+        EXPECT_EQ(fileBytes(folder() + QLatin1Char('/') + aside[0]), c.bytes);
+
+        store.setValue(QStringLiteral("fresh"), true);
+        EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("fresh")));
+        EXPECT_EQ(fileBytes(folder() + QLatin1Char('/') + aside[0]), c.bytes);
+    }
+}
+
+TEST_F(PlistDefaultsTest, MovingAsideNeverOverwritesAnEarlierDamagedFile)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList earlier;
+    for (int s = 0; s < 3; ++s) {
+        const QString name = QStringLiteral("defaults.plist.corrupt-") + now.addSecs(s).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        writeBytes(folder() + QLatin1Char('/') + name, QByteArray("earlier ") + QByteArray::number(s));
+        earlier << name;
+    }
+    writeBytes(path(), QByteArray("damaged now"));
+
+    PlistDefaults store(path());
+    const QStringList aside = asideFiles();
+    ASSERT_EQ(aside.size(), 4);
+    int holdingNow = 0;
+    for (const QString& name : aside) {
+        const QByteArray bytes = fileBytes(folder() + QLatin1Char('/') + name);
+        if (earlier.contains(name))
+            EXPECT_EQ(bytes, QByteArray("earlier ") + QByteArray::number(earlier.indexOf(name)));
+        else
+            holdingNow += bytes == "damaged now";
+    }
+    EXPECT_EQ(holdingNow, 1);
+}
+
+TEST_F(PlistDefaultsTest, ReadsForeignDomainsWhenAsked)
+{
+    PlistDefaults store(path());
+    const QString domains = folder() + QStringLiteral("/domains");
+    EXPECT_FALSE(store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("flag")).has_value());
+
+    writeBytes(domains + QStringLiteral("/com.example.Other.plist"),
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+               "\t<key>flag</key>\n\t<false/>\n\t<key>size</key>\n\t<integer>12</integer>\n</dict>\n</plist>\n");
+    writeBytes(domains + QStringLiteral("/com.example.Broken.plist"), "<plist><dict><key>flag</key>");
+    writeBytes(domains + QStringLiteral("/com.example.Array.plist"), PlistCodec::toXml(QVariantList{true}));
+
+    expectIdentical(false, *store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("flag")));
+    expectIdentical(qint64(12), *store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("size")));
+    EXPECT_FALSE(store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("absent")).has_value());
+    EXPECT_FALSE(store.foreignValue(QStringLiteral("com.example.Broken"), QStringLiteral("flag")).has_value());
+    EXPECT_FALSE(store.foreignValue(QStringLiteral("com.example.Array"), QStringLiteral("flag")).has_value());
+    // A domain names a file in the domains folder, nothing else.
+    EXPECT_FALSE(store.foreignValue(QStringLiteral("../domains/com.example.Other"), QStringLiteral("flag")).has_value());
+    EXPECT_FALSE(store.foreignValue(QStringLiteral(".."), QStringLiteral("flag")).has_value());
+
+    // Read afresh each time: another program's change is seen at once.
+    writeBytes(domains + QStringLiteral("/com.example.Other.plist"), PlistCodec::toXml(QVariantMap{{QStringLiteral("flag"), true}}));
+    EXPECT_TRUE(Defaults::toBool(*store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("flag"))).value());
+    EXPECT_TRUE(store.keys().isEmpty());
+}
+
+TEST_F(PlistDefaultsTest, DefaultPathFollowsXdgConfigHome)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    const QString inXdg = PlistDefaults::defaultPath();
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString inHome = PlistDefaults::defaultPath();
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
+
+    EXPECT_EQ(inXdg, dir.path() + QStringLiteral("/tavrin/defaults.plist"));
+    EXPECT_EQ(inHome, QDir::homePath() + QStringLiteral("/.config/tavrin/defaults.plist"));
+}
+
+// Files written by other programs: dates carry any fraction, or none.
+TEST(PlistCodecTest, ReadsDateFractionsAndFallsBackToWholeSecondsWhenUnsure)
+{
+    const auto read = [](const char* body) {
+        const QByteArray xml = QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\">") + body + "</plist>";
+        return PlistCodec::fromData(xml).value_or(QVariant());
+    };
+    EXPECT_EQ(read("<date>2001-01-01T00:00:01.5Z</date>").toDateTime(), utc("2001-01-01T00:00:01.500Z"));
+    EXPECT_EQ(read("<date>2020-05-05T10:00:00Z</date>").toDateTime(), utc("2020-05-05T10:00:00Z"));
+    // A date-like text in a comment must not shift the dates that follow.
+    const QVariantList list =
+        read("<array><!-- <date>1999-01-01T00:00:00.999Z</date> --><date>2010-01-01T00:00:00Z</date></array>").toList();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0].toDateTime(), utc("2010-01-01T00:00:00Z"));
+}
+
+} // namespace
