@@ -27,7 +27,7 @@ public:
         QString params;
         QString value;
     };
-    // Property name to its last line in the block.
+    // The properties of a block by name; a later line replaces an earlier one.
     using Properties = QHash<QString, Property>;
     // RRULE part name to its first value.
     using RuleTable = QHash<QString, QString>;
