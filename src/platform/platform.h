@@ -11,6 +11,9 @@ class EventMonitors;
 class Defaults;
 class Keychain;
 class Clock;
+class HttpClient;
+class LanguageModel;
+class Appearance;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -25,6 +28,9 @@ struct Platform {
     Defaults* defaults = nullptr;
     Keychain* keychain = nullptr;
     Clock* clock = nullptr;
+    HttpClient* http = nullptr;
+    LanguageModel* languageModel = nullptr;
+    Appearance* appearance = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);
