@@ -1,5 +1,5 @@
-// Opening the command bar on the simulated desktop (scenarios/default.json,
-// two displays, twelve windows): the model's prepare step (capture, displays,
+// Opening the command bar on a simulated desktop of two displays and twelve
+// windows: the model's prepare step (capture, displays,
 // window snapshots, saved workspaces), building the bar's view in the preview
 // state, and the whole show of the controller (prepare, view, layout, place).
 #include "commandbar/commandbarcontroller.h"
@@ -11,33 +11,37 @@
 #include "platform/sim/memorykeychain.h"
 #include "platform/sim/simclock.h"
 #include "platform/sim/simdesktop.h"
-#include "platform/sim/simscenario.h"
 #include "workspaces/screencapture.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 
 using namespace tavrin;
 
 namespace {
 
-QString scenarioPath()
+// Two displays and twelve windows of six applications, most on the wide one.
+SimState twoDisplays()
 {
-    const QString name = QStringLiteral("scenarios/default.json");
-    const QString root = qEnvironmentVariable("TAVRIN_SOURCE_DIR");
-    if (!root.isEmpty())
-        return QDir(root).filePath(name);
-    for (const QString& start : {QDir::currentPath(), QFileInfo("/proc/self/exe").canonicalPath()})
-        for (QDir dir(start);;) {
-            if (QFileInfo::exists(dir.filePath(name)))
-                return dir.filePath(name);
-            if (!dir.cdUp())
-                break;
-        }
-    return name;
+    SimState state;
+    state.displays = {{QStringLiteral("Wide"), Rect(0, 0, 3440, 1440), 1, 1, 0, 64},
+                      {QStringLiteral("Built-in Display"), Rect(3440, 323, 1728, 1117), 2, 2, 0, 0}};
+    for (int a = 0; a < 6; ++a) {
+        SimApp app;
+        app.pid = 501 + a;
+        app.name = QStringLiteral("App %1").arg(a);
+        state.apps.push_back(app);
+    }
+    for (int i = 0; i < 12; ++i) {
+        SimWindow w;
+        w.pid = 501 + i % 6;
+        w.title = QStringLiteral("Window %1").arg(i);
+        w.frame = i < 9 ? Rect(40.0 + 300 * i, 60, 1000, 900) : Rect(3480.0 + 100 * (i - 9), 400, 1000, 700);
+        state.windows.push_back(w);
+    }
+    state.frontmostPid = 501;
+    state.trusted = true;
+    return state;
 }
 
 struct Desk {
@@ -48,11 +52,7 @@ struct Desk {
 
     Desk()
     {
-        const SimScenario scenario = SimScenario::fromFile(scenarioPath());
-        if (!scenario.applyTo(desktop)) {
-            std::fprintf(stderr, "%s\n", qPrintable(scenario.error()));
-            std::exit(1);
-        }
+        desktop.load(twoDisplays());
         Platform::install(desktop.services(&defaults, &keychain));
         defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("tavrinAI"));
     }

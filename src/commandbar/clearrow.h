@@ -1,6 +1,6 @@
 #pragma once
 
-#include "design/designwidget.h"
+#include "commandbar/listrow.h"
 #include "workspaces/plannedclear.h"
 
 class QPainter;
@@ -10,7 +10,7 @@ namespace tavrin {
 // One application the plan hides or quits: its dimmed tile, its name, what
 // will happen (the quit explanation in the warnings' amber) and a small
 // symbol (an eye struck through, or a circled cross). Not clickable.
-class ClearRow : public DesignWidget {
+class ClearRow : public ListRow {
     Q_OBJECT
 public:
     explicit ClearRow(const PlannedClear& clear, QWidget* parent = nullptr);
@@ -23,7 +23,6 @@ public:
     static QColor amber() { return QColor(240, 168, 58); }
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "design/designwidget.h"
+#include "commandbar/listrow.h"
 #include "design/tween.h"
 #include "windows/unitrect.h"
 #include "workspaces/plannedwindow.h"
@@ -16,7 +16,7 @@ class Timer;
 // zone it will fill, by name and as a small glyph. The main window's row is
 // highlighted. Not clickable. A row that is not yet revealed is in the
 // layout but invisible and 4 points lower; revealing fades and slides it in.
-class PlanRow : public DesignWidget {
+class PlanRow : public ListRow {
     Q_OBJECT
 public:
     static constexpr double kRevealSeconds = 0.35;
@@ -37,7 +37,6 @@ public:
     qreal presence() const;
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
