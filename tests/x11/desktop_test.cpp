@@ -1,6 +1,5 @@
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11desktop.h"
-#include "platform/x11/x11workspace.h"
 #include "x11fixture.h"
 
 #include <QCoreApplication>
@@ -25,24 +24,6 @@ TEST(X11DesktopConnect, SaysWhyItCannotRun)
     ASSERT_TRUE(session) << error.toStdString();
     EXPECT_FALSE(X11Desktop::connect(&error, session->display()));
     EXPECT_EQ(error, QStringLiteral("No window manager that follows EWMH runs on this X display."));
-}
-
-using X11DesktopTest = X11Test;
-
-TEST_F(X11DesktopTest, HandsOutEveryService)
-{
-    EXPECT_TRUE(platform_.accessibility && platform_.windowServer && platform_.screens && platform_.workspace
-                && platform_.hotKeys && platform_.eventMonitors);
-    EXPECT_EQ(platform_.clock, &clock_);
-    EXPECT_EQ(platform_.keychain, nullptr);
-    // Settings pass through to the caller's store.
-    ASSERT_NE(platform_.defaults, nullptr);
-    platform_.defaults->setValue(QStringLiteral("gap"), qint64(12));
-    EXPECT_EQ(defaults_.integer(QStringLiteral("gap")), 12);
-    // A second call answers the same services.
-    const Platform again = desktop_->platform(&defaults_, nullptr, &clock_);
-    EXPECT_EQ(again.workspace, platform_.workspace);
-    EXPECT_EQ(again.defaults, platform_.defaults);
 }
 
 class X11DefaultsTest : public ::testing::Test {
