@@ -11,6 +11,8 @@ class EventMonitors;
 class Defaults;
 class Keychain;
 class Clock;
+class HttpClient;
+class LanguageModel;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -25,6 +27,8 @@ struct Platform {
     Defaults* defaults = nullptr;
     Keychain* keychain = nullptr;
     Clock* clock = nullptr;
+    HttpClient* http = nullptr;
+    LanguageModel* languageModel = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

@@ -247,7 +247,7 @@ std::optional<RunningApp> AXWindow::frontmostApp()
     const int self = workspace.currentPid();
     if (auto front = workspace.frontmostApplication(); front && front->pid != self)
         return front;
-    if (g_lastOther)
+    if (g_lastOther && g_tracked == &workspace)
         return workspace.application(g_lastOther->pid);
     return std::nullopt;
 }

@@ -18,6 +18,8 @@ class HotKeys;
 class HotKeyCenter : public QObject {
     Q_OBJECT
 public:
+    // The program uses the shared one; tests make their own.
+    using QObject::QObject;
     static HotKeyCenter& shared();
 
     // Registers a key. False when the system refuses it; the refusal is then
@@ -31,7 +33,6 @@ public:
     static QString refusalLine(const KeyCombo& combo, int status);
 
 private:
-    using QObject::QObject;
     void onPressed(std::uint32_t signature, std::uint32_t id);
 
     QPointer<HotKeys> hotKeys_; // the service the keys are registered with

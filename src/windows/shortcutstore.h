@@ -20,6 +20,8 @@ class ShortcutStore : public QObject {
     Q_PROPERTY(QSet<QString> unavailable READ unavailable WRITE setUnavailable NOTIFY unavailableChanged)
     Q_PROPERTY(bool isRecording READ isRecording WRITE setRecording NOTIFY isRecordingChanged)
 public:
+    // The program uses the shared one; tests make their own.
+    using QObject::QObject;
     static ShortcutStore& shared();
 
     static QString key(const ShortcutAction& action) { return QStringLiteral("shortcut.") + action.id(); }
@@ -52,7 +54,6 @@ signals:
     void bindingsChanged();
 
 private:
-    using QObject::QObject;
     void changed();
 
     QSet<QString> unavailable_;

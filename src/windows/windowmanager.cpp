@@ -10,7 +10,6 @@
 
 #include <QUuid>
 #include <cmath>
-#include <set>
 
 namespace tavrin {
 
@@ -148,8 +147,7 @@ std::optional<WindowManager::ArrowContext> WindowManager::movableFocusedWindow()
     return context;
 }
 
-std::optional<Rect> WindowManager::place(const ArrowContext& context, const UnitRect& unit, const Display& display,
-                                         bool keepRestoreUnit)
+std::optional<Rect> WindowManager::place(const ArrowContext& context, const UnitRect& unit, const Display& display)
 {
     const Rect frame = unit.rect(display.area, gap());
     if (!context.window.setFrame(frame)) {
@@ -157,9 +155,30 @@ std::optional<Rect> WindowManager::place(const ArrowContext& context, const Unit
         return std::nullopt;
     }
     const QString identity = context.window.id();
-    if (keepRestoreUnit && !restoreUnits_.contains(identity))
-        restoreUnits_.insert(identity, context.unit);
+    if (!restoreUnits_.contains(identity))
+        restoreUnits_.insert(identity, UnitRect::fromFrame(context.frame, context.display.area));
     placements_.insert(identity, {unit, frame, display.id, nextSerial_++});
+    publish(QString());
+    return frame;
+}
+
+std::optional<Rect> WindowManager::putBack(const ArrowContext& context)
+{
+    if (!context.restoreUnit) {
+        Platform::current().workspace->beep();
+        return std::nullopt;
+    }
+    // The unit was measured from the bare frame: without a gap it gives that
+    // frame back.
+    const Rect frame = context.restoreUnit->rect(context.display.area, 0);
+    if (!context.window.setFrame(frame)) {
+        fail(kNotMovedMessage);
+        return std::nullopt;
+    }
+    const QString identity = context.window.id();
+    restoreUnits_.remove(identity);
+    placements_.remove(identity);
+    lastPress_.reset();
     publish(QString());
     return frame;
 }
@@ -172,19 +191,8 @@ std::optional<Rect> WindowManager::arrow(Arrow arrow)
         return std::nullopt;
     const QString identity = context->window.id();
     const auto unit = nextUnit(arrow, context->unit, context->display.aspect(), context->previous);
-    if (!unit) {
-        // Put back where the window was before the program first moved it.
-        if (!context->restoreUnit) {
-            Platform::current().workspace->beep();
-            return std::nullopt;
-        }
-        const auto frame = place(*context, *context->restoreUnit, context->display, false);
-        if (frame) {
-            restoreUnits_.remove(identity);
-            lastPress_.reset();
-        }
-        return frame;
-    }
+    if (!unit)
+        return putBack(*context);
     const auto frame = place(*context, *unit, context->display);
     if (frame)
         lastPress_ = LastPress{identity, {arrow, *unit}, Platform::current().clock->monotonic()};

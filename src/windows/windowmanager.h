@@ -27,6 +27,8 @@ class WindowManager : public QObject {
     // The last message for the user; a null string when there is none.
     Q_PROPERTY(QString lastMessage READ lastMessage NOTIFY lastMessageChanged)
 public:
+    // The program uses the shared one; tests make their own.
+    using QObject::QObject;
     static WindowManager& shared();
 
     static inline const QString kNeedsTrustMessage = QStringLiteral("Tavrin needs Accessibility permission to move windows.");
@@ -82,7 +84,9 @@ public:
         Display display;
         UnitRect unit;                        // where the window sits on the display
         std::optional<ArrowPress> previous;   // an arrow on the same window less than 0.8 s ago
-        std::optional<UnitRect> restoreUnit;  // where ↓ on an ultrawide display puts it back
+        // Where ↓ on an ultrawide display puts it back: the window's frame
+        // before the program first moved it, as a unit of its display then.
+        std::optional<UnitRect> restoreUnit;
     };
     std::optional<ArrowContext> arrowContext() const;
 
@@ -90,8 +94,6 @@ signals:
     void lastMessageChanged();
 
 private:
-    using QObject::QObject;
-
     // The last frame the program gave a window, with the unit it came from.
     struct Placement {
         UnitRect unit;
@@ -109,8 +111,8 @@ private:
     void fail(const QString& message);
     bool trusted() const;
     std::optional<ArrowContext> movableFocusedWindow();
-    std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display,
-                              bool keepRestoreUnit = true);
+    std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display);
+    std::optional<Rect> putBack(const ArrowContext& context);
     UnitRect currentUnit(const QString& identity, const Rect& frame, const Display& display) const;
     void recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows);
 

@@ -1,5 +1,7 @@
 #include "platform/sim/simaccessibility.h"
 
+#include <QThread>
+
 #include "platform/sim/simclock.h"
 #include "platform/sim/simdesktop.h"
 
@@ -29,7 +31,10 @@ bool SimAccessibility::timedOut(const SimApp& app)
     if (!app.timesOut)
         return false;
     desktop_.countTimeout(app.pid);
-    if (auto* sim = qobject_cast<SimClock*>(&desktop_.clock()))
+    // The call blocks its caller for the time-out; only a call on the main
+    // thread holds up the desktop's time (background reads block their own).
+    auto* sim = qobject_cast<SimClock*>(&desktop_.clock());
+    if (sim && QThread::currentThread() == sim->thread())
         sim->elapse(desktop_.messagingTimeout(app.pid));
     return true;
 }

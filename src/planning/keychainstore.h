@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <optional>
+#include <qcoro/qcorotask.h>
+
+namespace tavrin {
+
+class Keychain;
+
+// The planners' secrets: generic-password items whose service is the
+// application's identifier and whose account names the item. One shared
+// instance.
+class KeychainStore : public QObject {
+    Q_OBJECT
+    // Whether a Claude key was there when last read or written (false
+    // until then); for views that can't wait for the Keychain.
+    Q_PROPERTY(bool hasClaudeKey READ hasClaudeKey NOTIFY hasClaudeKeyChanged)
+public:
+    static inline const QString kService = QStringLiteral("app.tavrin");
+    static inline const QString kClaudeKeyAccount = QStringLiteral("anthropic-api-key");
+    static inline const QString kTavrinAITokenAccount = QStringLiteral("tavrin-ai-token");
+    static inline const QString kInstanceAccount = QStringLiteral("tavrin-instance");
+
+    // `keychain` must outlive the store; none: the installed platform's
+    // Keychain at each call.
+    explicit KeychainStore(Keychain* keychain = nullptr, QObject* parent = nullptr);
+    static KeychainStore& shared();
+
+    // The stored Claude key without surrounding white space; none when no key
+    // is stored (or the Keychain can't be read).
+    QCoro::Task<std::optional<QString>> claudeKey();
+    // Stores the key (trimmed); an empty key removes it. False when the
+    // Keychain refused.
+    QCoro::Task<bool> setClaudeKey(QString key);
+
+    QCoro::Task<std::optional<QString>> tavrinAIToken();
+    QCoro::Task<bool> setTavrinAIToken(QString token);
+
+    // This installation's id for the hosted service: a random UUID made once
+    // and kept. When the Keychain can't be read, an id for this run only.
+    QCoro::Task<QString> instanceId();
+
+    bool hasClaudeKey() const { return hasClaudeKey_; }
+
+signals:
+    void hasClaudeKeyChanged();
+
+private:
+    QCoro::Task<std::optional<QString>> readSecret(QString account);
+    QCoro::Task<bool> writeSecret(QString account, QString secret);
+    void noteClaudeKey(bool present);
+    Keychain& keychain() const;
+
+    Keychain* keychain_;
+    bool hasClaudeKey_ = false;
+    std::optional<QString> instanceId_;
+};
+
+} // namespace tavrin

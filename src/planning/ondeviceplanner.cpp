@@ -1,0 +1,124 @@
+#include "planning/ondeviceplanner.h"
+
+#include "planning/plannerinstructions.h"
+#include "planning/planvalidator.h"
+#include "planning/timelimit.h"
+#include "platform/languagemodel.h"
+
+#include <QJsonDocument>
+#include <QSet>
+
+namespace tavrin {
+
+namespace {
+
+PlanGuide guide()
+{
+    PlanGuide g;
+    for (LayoutKind k : kAllLayoutKinds)
+        g.layouts.append(name(k));
+    for (ClearAction a : kAllClearActions)
+        g.clearActions.append(name(a));
+    g.maxWindows = WorkspacePlan::kMaxWindows;
+    return g;
+}
+
+// Keeps the session alive for as long as it generates, even after a time
+// limit has given up on it.
+QCoro::Task<GuidedGeneration> generate(std::shared_ptr<LanguageModelSession> session, QString prompt)
+{
+    co_return co_await session->generatePlan(std::move(prompt));
+}
+
+// The first request window of `app` whose index is not in `taken`.
+std::optional<int> firstWindowOf(const QString& app, const PlanRequest& request, const QSet<int>& taken)
+{
+    for (int i = 0; i < request.windows.size(); ++i)
+        if (!taken.contains(i) && request.windows[i].app.compare(app, Qt::CaseInsensitive) == 0)
+            return i;
+    return std::nullopt;
+}
+
+} // namespace
+
+bool OnDevicePlanner::isAvailable() const
+{
+    LanguageModel* model = s_.resolved().languageModel;
+    return model && model->availability().available;
+}
+
+std::optional<WorkspacePlan> OnDevicePlanner::match(const GuidedPlan& answer, const PlanRequest& request)
+{
+    const auto layout = layoutKindFromName(answer.layout);
+    if (!layout)
+        return std::nullopt;
+    WorkspacePlan plan;
+    plan.workspaceName = answer.workspaceName;
+    plan.layout = *layout;
+    plan.why = answer.why;
+
+    QSet<int> used;
+    for (const GuidedPlan::Window& g : answer.windows) {
+        WorkspacePlan::Window w;
+        w.app = g.app.trimmed();
+        w.purpose = g.purpose;
+        if (!g.openURL.trimmed().isEmpty()) {
+            w.openURL = g.openURL.trimmed();
+        } else if (const auto index = firstWindowOf(w.app, request, used)) {
+            w.existingWindow = *index;
+            w.app = request.windows[*index].app;
+            used.insert(*index);
+        }
+        plan.windows.append(std::move(w));
+    }
+
+    QList<WorkspacePlan::Clear> clears;
+    QSet<int> taken = used;
+    for (const GuidedPlan::Clear& g : answer.clear) {
+        const auto action = clearActionFromName(g.action);
+        const auto index = firstWindowOf(g.app.trimmed(), request, taken);
+        if (!action || !index)
+            continue;
+        taken.insert(*index);
+        clears.append({*index, *action});
+    }
+    if (!clears.isEmpty())
+        plan.clear = std::move(clears);
+    return plan;
+}
+
+QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest request)
+{
+    co_return co_await plan(std::move(request), std::nullopt);
+}
+
+QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest request, std::optional<double> limit)
+{
+    const PlanningServices s = s_.resolved();
+    if (!s.languageModel || !s.languageModel->availability().available)
+        co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
+
+    const QString prompt = QString::fromUtf8(QJsonDocument(request.toJson()).toJson(QJsonDocument::Indented));
+    const QUuid entry = s.log->record(kName, request.request, QStringLiteral("On this computer"), prompt,
+                                       prompt.toUtf8().size());
+    auto session = s.languageModel->makeSession(PlannerInstructions::onDevice(), guide());
+
+    std::optional<GuidedGeneration> generation;
+    if (limit)
+        generation = co_await withTimeLimit(*s.clock, *limit, generate(std::move(session), prompt));
+    else
+        generation = co_await generate(std::move(session), prompt);
+
+    PlannerResult<WorkspacePlan> result = PlannerError::unavailable(PlannerError::onDeviceTooSlowMessage());
+    if (generation) {
+        auto plan = generation->plan ? match(*generation->plan, request) : std::nullopt;
+        if (plan)
+            result = PlanValidator::sanitize(std::move(*plan), request);
+        else
+            result = PlannerError::unavailable(PlannerError::onDeviceFailedMessage());
+    }
+    s.log->setOutcome(entry, outcomeOf(result));
+    co_return result;
+}
+
+} // namespace tavrin

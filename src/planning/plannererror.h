@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace tavrin {
+
+// Why a planner made no plan, with the message shown to the user unchanged.
+struct PlannerError {
+    enum class Kind { notSetUp, rejected, quotaReached, unavailable };
+
+    Kind kind = Kind::unavailable;
+    QString message;
+
+    static PlannerError notSetUp(QString message) { return {Kind::notSetUp, std::move(message)}; }
+    static PlannerError rejected(QString message) { return {Kind::rejected, std::move(message)}; }
+    static PlannerError quotaReached(QString message) { return {Kind::quotaReached, std::move(message)}; }
+    static PlannerError unavailable(QString message) { return {Kind::unavailable, std::move(message)}; }
+
+    const QString& localizedDescription() const { return message; }
+    bool operator==(const PlannerError&) const = default;
+
+    // The messages of the planners.
+    static QString aiOffMessage();
+    static QString claudeNoKeyMessage();
+    static QString claudeRejectedMessage();
+    static QString claudeQuotaMessage();
+    static QString claudeUnreachableMessage();
+    static QString claudeUnusableMessage();
+    static QString claudeStatusMessage(int status);
+    static QString tavrinAINotSignedInMessage();
+    static QString tavrinAIRejectedMessage();
+    static QString tavrinAIQuotaMessage();
+    static QString tavrinAIUnreachableMessage();
+    static QString tavrinAIUnusableMessage();
+    static QString onDeviceUnavailableMessage();
+    static QString onDeviceTooSlowMessage();
+    static QString onDeviceFailedMessage();
+};
+
+} // namespace tavrin

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <qcoro/qcorotask.h>
+
+namespace tavrin {
+
+// The shape the on-device model is guided into: a workspace plan that names
+// applications rather than window numbers.
+struct GuidedPlan {
+    struct Window {
+        QString app;
+        QString purpose;
+        QString openURL; // empty: none
+        bool operator==(const Window&) const = default;
+    };
+    struct Clear {
+        QString app;
+        QString action; // one of the guide's clear actions
+        bool operator==(const Clear&) const = default;
+    };
+
+    QString workspaceName;
+    QString layout; // one of the guide's layouts
+    QString why;
+    QList<Window> windows;
+    QList<Clear> clear;
+    bool operator==(const GuidedPlan&) const = default;
+};
+
+// The choices a guided plan is held to.
+struct PlanGuide {
+    QStringList layouts;
+    QStringList clearActions;
+    int maxWindows = 6;
+};
+
+// A generated plan, or why there is none.
+struct GuidedGeneration {
+    std::optional<GuidedPlan> plan;
+    QString error;
+};
+
+// One conversation with the model under fixed instructions.
+class LanguageModelSession {
+public:
+    virtual ~LanguageModelSession() = default;
+    // Greedy generation of a plan for `prompt`. Never fails by throwing.
+    virtual QCoro::Task<GuidedGeneration> generatePlan(QString prompt) = 0;
+};
+
+// The operating system's on-device language model.
+class LanguageModel : public QObject {
+    Q_OBJECT
+public:
+    struct Availability {
+        bool available = false;
+        QString reason; // why not, when unavailable
+    };
+
+    using QObject::QObject;
+
+    virtual Availability availability() const = 0;
+    // A session with fixed instructions and no tools. Sessions may outlive
+    // the call that made them; they answer even when the model went away.
+    virtual std::shared_ptr<LanguageModelSession> makeSession(QString instructions, PlanGuide guide) = 0;
+};
+
+} // namespace tavrin

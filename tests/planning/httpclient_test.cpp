@@ -1,0 +1,61 @@
+#include "planningfixture.h"
+
+using namespace tavrin;
+using namespace tavrin::testing;
+
+namespace {
+class QtHttpClientTest : public PlanningTest {
+protected:
+    QUrl at(const char* path) const { return server.base().resolved(QUrl(QString::fromLatin1(path))); }
+};
+} // namespace
+
+TEST_F(QtHttpClientTest, ReturnsEveryStatusAndBodyAsAValue)
+{
+    answer(404, R"({"error":"none here"})");
+    const HttpResponse response = finish(http.get(at("x?y=1"), {{"X-One", "1"}}, 5));
+    ASSERT_TRUE(response.answered());
+    EXPECT_EQ(response.status, 404);
+    EXPECT_EQ(response.body, R"({"error":"none here"})");
+    EXPECT_EQ(server.received()[0].target, "/x?y=1");
+    EXPECT_EQ(server.received()[0].header("x-one"), "1");
+
+    answer(200, "{}");
+    const HttpResponse posted = finish(http.postJson(at("p"), "{\"a\":1}", {}, 5));
+    EXPECT_EQ(posted.status, 200);
+    EXPECT_EQ(server.received()[1].body, "{\"a\":1}");
+    EXPECT_EQ(server.received()[1].header("content-type"), "application/json");
+}
+
+TEST_F(QtHttpClientTest, DoesNotFollowRedirects)
+{
+    answer(302, "");
+    const HttpResponse response = finish(http.get(at("moved"), {{"x-api-key", "secret"}}, 5));
+    EXPECT_EQ(response.status, 302);
+    EXPECT_EQ(server.received().size(), 1);
+}
+
+TEST_F(QtHttpClientTest, GivesUpAnOversizedAnswer)
+{
+    answer(200, QByteArray(4096, 'x'));
+    HttpRequest request;
+    request.url = at("big");
+    request.maxResponseBytes = 1024;
+    const HttpResponse response = finish(http.send(request));
+    EXPECT_FALSE(response.answered());
+    EXPECT_EQ(response.failure, HttpResponse::Failure::network);
+}
+
+TEST_F(QtHttpClientTest, TimesOutOnThePlatformClockOnly)
+{
+    server.setReply({200, {}, true});
+    Pending pending(http.get(at("slow"), {}, 2.5));
+    ASSERT_TRUE(processEventsUntil([&] { return !server.received().isEmpty(); }));
+    clock.advance(2.4);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(pending.done());
+    clock.advance(0.1);
+    const HttpResponse response = pending.result();
+    EXPECT_EQ(response.failure, HttpResponse::Failure::timedOut);
+    EXPECT_EQ(response.status, 0);
+}

@@ -1,0 +1,80 @@
+#include "loopbackserver.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace tavrin::testing {
+
+QByteArray LoopbackServer::Request::header(const QByteArray& name) const
+{
+    for (const auto& [key, value] : headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+
+QList<QByteArray> LoopbackServer::Request::headerNames() const
+{
+    QList<QByteArray> names;
+    for (const auto& header : headers)
+        names.append(header.first.toLower());
+    return names;
+}
+
+LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this))
+{
+    server_->listen(QHostAddress::LocalHost, 0);
+    connect(server_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = server_->nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                buffers_.remove(socket);
+                socket->deleteLater();
+            });
+        }
+    });
+}
+
+LoopbackServer::~LoopbackServer() = default;
+
+QUrl LoopbackServer::base() const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server_->serverPort()));
+}
+
+void LoopbackServer::onReadyRead(QTcpSocket* socket)
+{
+    QByteArray& buffer = buffers_[socket];
+    buffer += socket->readAll();
+    const qsizetype end = buffer.indexOf("\r\n\r\n");
+    if (end < 0)
+        return;
+    Request request;
+    const QList<QByteArray> lines = buffer.left(end).split('\n');
+    const QList<QByteArray> start = lines.value(0).trimmed().split(' ');
+    request.method = start.value(0);
+    request.target = start.value(1);
+    qsizetype length = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon < 0)
+            continue;
+        const QByteArray name = lines[i].left(colon).trimmed(), value = lines[i].mid(colon + 1).trimmed();
+        request.headers.append({name, value});
+        if (name.compare("content-length", Qt::CaseInsensitive) == 0)
+            length = value.toLongLong();
+    }
+    if (buffer.size() < end + 4 + length)
+        return;
+    request.body = buffer.mid(end + 4, length);
+    buffer.clear();
+    received_.append(request);
+    if (reply_.hang)
+        return;
+    socket->write("HTTP/1.1 " + QByteArray::number(reply_.status) + " Status\r\n"
+                  "Content-Type: application/json\r\nConnection: close\r\nContent-Length: "
+                  + QByteArray::number(reply_.body.size()) + "\r\n\r\n" + reply_.body);
+    socket->disconnectFromHost();
+}
+
+} // namespace tavrin::testing

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <utility>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace tavrin::testing {
+
+// A tiny HTTP/1.1 server on the loopback interface that records each request
+// exactly as it arrived and answers as the test says.
+class LoopbackServer : public QObject {
+    Q_OBJECT
+public:
+    struct Request {
+        QByteArray method;
+        QByteArray target; // path and query
+        QList<std::pair<QByteArray, QByteArray>> headers;
+        QByteArray body;
+
+        // The value of a header, by case-insensitive name; empty when absent.
+        QByteArray header(const QByteArray& name) const;
+        QList<QByteArray> headerNames() const;
+    };
+
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        bool hang = false; // never answer
+    };
+
+    explicit LoopbackServer(QObject* parent = nullptr);
+    ~LoopbackServer() override;
+
+    // http://127.0.0.1:<port>/
+    QUrl base() const;
+    void setReply(Reply reply) { reply_ = std::move(reply); }
+    const QList<Request>& received() const { return received_; }
+
+private:
+    void onReadyRead(QTcpSocket* socket);
+
+    QTcpServer* server_;
+    Reply reply_;
+    QList<Request> received_;
+    QHash<QTcpSocket*, QByteArray> buffers_;
+};
+
+} // namespace tavrin::testing

@@ -1,0 +1,44 @@
+#include "planningfixture.h"
+
+namespace tavrin::testing {
+
+bool processEventsUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done()) {
+        if (elapsed.elapsed() > 1000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+PlanRequest sampleRequest()
+{
+    PlanRequest r;
+    r.request = QStringLiteral("Review the open pull request");
+    r.display = {QStringLiteral("Studio Display"), 2.39};
+    r.windows = {
+        {QStringLiteral("Safari"), QStringLiteral("Pull request #12"), QStringLiteral("https://example.com/pr/12"),
+         QStringList{QStringLiteral("CI run"), QStringLiteral("Design doc")}},
+        {QStringLiteral("Code"), QStringLiteral("planner.cpp"), std::nullopt, std::nullopt},
+        {QStringLiteral("Terminal"), QStringLiteral("zsh (minimised)"), std::nullopt, std::nullopt},
+        {QStringLiteral("Messages"), QStringLiteral("Chat (hidden app)"), std::nullopt, std::nullopt},
+    };
+    return r;
+}
+
+PlanningTest::PlanningTest()
+{
+    services.defaults = &defaults;
+    services.clock = &clock;
+    services.http = &http;
+    services.languageModel = &model;
+    services.keychain = &keychainStore;
+    services.log = &log;
+    services.anthropicBase = server.base();
+    services.tavrinAIBase = server.base();
+}
+
+} // namespace tavrin::testing

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "loopbackserver.h"
+#include "planning/keychainstore.h"
+#include "planning/planningservices.h"
+#include "planning/requestlog.h"
+#include "platform/linux/qthttpclient.h"
+#include "platform/linux/unavailablelanguagemodel.h"
+#include "platform/sim/memorydefaults.h"
+#include "platform/sim/memorykeychain.h"
+#include "platform/sim/simclock.h"
+#include "platform/sim/simlanguagemodel.h"
+#include "workspaces/planrequest.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace tavrin::testing {
+
+// Processes events until `done` holds or a second of real time has passed
+// (loopback I/O only; no timer of the system runs on real time).
+bool processEventsUntil(const std::function<bool()>& done);
+
+// A task started now whose result is collected later.
+template <class T> class Pending {
+public:
+    explicit Pending(QCoro::Task<T> task) : state_(std::make_shared<State>()) { run(std::move(task), state_); }
+    bool done() const { return state_->value.has_value(); }
+    // Waits for the loopback I/O to finish the task; fails the test otherwise.
+    T result()
+    {
+        EXPECT_TRUE(processEventsUntil([this] { return done(); })) << "the task did not finish";
+        return std::move(*state_->value);
+    }
+
+private:
+    struct State {
+        std::optional<T> value;
+    };
+    static QCoro::Task<> run(QCoro::Task<T> task, std::shared_ptr<State> state)
+    {
+        state->value.emplace(co_await std::move(task));
+    }
+    std::shared_ptr<State> state_;
+};
+
+template <class T> T finish(QCoro::Task<T> task) { return Pending<T>(std::move(task)).result(); }
+
+// A request with four windows: a browser with two other tabs, an editor, a
+// terminal and a chat application.
+PlanRequest sampleRequest();
+
+// Planning services on virtual time, a loopback server for both cloud
+// planners and the simulated on-device model.
+class PlanningTest : public ::testing::Test {
+protected:
+    PlanningTest();
+
+    void setClaudeKey(const QByteArray& key)
+    {
+        keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, key);
+    }
+    void setTavrinToken(const QByteArray& token)
+    {
+        keychain.setItem(KeychainStore::kService, KeychainStore::kTavrinAITokenAccount, token);
+    }
+    void answer(int status, const QByteArray& body) { server.setReply({status, body, false}); }
+
+    SimClock clock;
+    MemoryDefaults defaults;
+    MemoryKeychain keychain;
+    KeychainStore keychainStore{&keychain};
+    RequestLog log{&clock};
+    QtHttpClient http{clock};
+    SimLanguageModel model{clock};
+    LoopbackServer server;
+    PlanningServices services;
+};
+
+} // namespace tavrin::testing

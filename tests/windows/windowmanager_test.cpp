@@ -1,0 +1,255 @@
+#include "support/simfixture.h"
+#include "windows/windowhooks.h"
+#include "windows/windowmanager.h"
+
+#include "printers.h"
+#include "probe.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrin;
+
+namespace {
+// The default desktop: "UltraWide 34" (visible 0,24 3440×1352) and, to its
+// right, "Built-in Display" (3440,323 1728×1117).
+struct Desk : SimTest {
+    WindowManager manager;
+
+    ~Desk() override { WindowHooks::shared() = {}; }
+
+    Display display(int index) const { return Display::fromScreens(env.desktop.screens())[std::size_t(index)]; }
+    Rect frame(const QString& title) const { return env.window(title)->frame; }
+    Rect zone(const UnitRect& unit, int displayIndex) const { return unit.rect(display(displayIndex).area, 8); }
+};
+} // namespace
+
+TEST_F(Desk, RepeatedArrowsStepFromFramesWithGaps)
+{
+    // On the built-in display a gapped half is 0.49 of the width: still the
+    // half the last press gave, so the next press steps on.
+    addProbe(env, "Probe", {3600, 400, 500, 400});
+    EXPECT_EQ(manager.arrow(Arrow::left), zone({0, 0, 0.5, 1}, 1));
+    env.clock.advance(1);
+    EXPECT_EQ(manager.arrow(Arrow::left), zone({0, 0, 1.0 / 3, 1}, 1));
+    env.clock.advance(0.3);
+    EXPECT_EQ(manager.arrow(Arrow::up), zone({0, 0, 1.0 / 3, 0.5}, 1)); // a corner
+    env.clock.advance(0.9);
+    EXPECT_EQ(manager.arrow(Arrow::right), zone({0.5, 0, 0.5, 1}, 1)); // too late for a corner
+    EXPECT_TRUE(manager.lastMessage().isNull());
+}
+
+TEST_F(Desk, DownOnTheUltrawidePutsBackOnce)
+{
+    const Rect start(500, 300, 900, 700);
+    addProbe(env, "Probe", start);
+    manager.snap(SnapTarget::topRight);
+    manager.arrow(Arrow::left);
+    EXPECT_EQ(manager.arrowContext()->restoreUnit, UnitRect::fromFrame(start, display(0).area));
+    env.clock.advance(1);
+    EXPECT_EQ(manager.arrow(Arrow::down), start); // exactly where it was
+    const int beeps = env.desktop.beepCount();
+    EXPECT_EQ(manager.arrow(Arrow::down), std::nullopt); // nothing more to put back
+    EXPECT_EQ(env.desktop.beepCount(), beeps + 1);
+    EXPECT_TRUE(manager.lastMessage().isNull());
+    EXPECT_EQ(frame("Probe"), start);
+}
+
+TEST_F(Desk, ActionsPublishWhyTheyFailAndClearOnSuccess)
+{
+    QStringList seen;
+    QObject::connect(&manager, &WindowManager::lastMessageChanged, [&] { seen << manager.lastMessage(); });
+
+    env.desktop.setTrusted(false);
+    EXPECT_EQ(manager.fill(), std::nullopt);
+    manager.applyLayout(LayoutKind::halves, false, std::nullopt, std::nullopt, std::nullopt, /*quiet*/ true);
+    env.desktop.setTrusted(true);
+
+    addProbe(env, "Probe", {3600, 400, 500, 400});
+    EXPECT_EQ(manager.moveToDisplay(true), std::nullopt); // the built-in display is rightmost
+    EXPECT_TRUE(manager.moveToDisplay(false));
+    // The same unit, on the ultrawide.
+    EXPECT_EQ(frame("Probe"), UnitRect::fromFrame({3600, 400, 500, 400}, display(1).area).rect(display(0).area, 8));
+
+    SimApp empty;
+    empty.name = "Empty";
+    env.desktop.activate(env.desktop.addApp(empty));
+    EXPECT_EQ(manager.snap(SnapTarget::topLeft), std::nullopt);
+    manager.applyLayout(LayoutKind::halves, false, display(1), QStringList{"Empty"});
+
+    EXPECT_EQ(seen, QStringList({WindowManager::kNeedsTrustMessage, WindowManager::kNoDisplayMessage, QString(),
+                                 WindowManager::kNoWindowMessage,
+                                 "There are no windows on Built-in Display to arrange."}));
+    EXPECT_EQ(env.desktop.beepCount(), 4); // the quiet layout did not beep
+}
+
+TEST_F(Desk, LayoutPutsTheFocusedWindowFirstAndRemembersOnRequest)
+{
+    env.desktop.activate(env.pid("Slack"));
+    manager.applyLayout(LayoutKind::halves, true);
+    // Slack first, then the built-in display's other windows front to back.
+    EXPECT_EQ(frame("general (Channel) - Acme - Slack"), zone({0, 0, 0.5, 1}, 1));
+    EXPECT_EQ(frame("Design review | Microsoft Teams"), zone({0.5, 0, 0.5, 1.0 / 3}, 1));
+    EXPECT_EQ(frame("Meeting notes"), zone({0.5, 1.0 / 3, 0.5, 1.0 / 3}, 1));
+    EXPECT_EQ(env.defaults.string("layout.Built-in Display"), "halves");
+    EXPECT_EQ(manager.usualLayout(display(1)), LayoutKind::halves);
+
+    // An identity list picks the windows and their order.
+    const auto notes = AXWindow{env.element("Meeting notes"), *env.desktop.workspace().application(env.pid("Notes"))};
+    const auto teams = AXWindow{env.element("Design review | Microsoft Teams"),
+                                *env.desktop.workspace().application(env.pid("Microsoft Teams"))};
+    manager.applyLayout(LayoutKind::columns, false, display(1), std::nullopt, QStringList{notes.id(), teams.id()});
+    EXPECT_EQ(frame("Meeting notes"), zone({0, 0, 0.5, 1}, 1));
+    EXPECT_EQ(frame("Design review | Microsoft Teams"), zone({0.5, 0, 0.5, 1}, 1));
+    EXPECT_EQ(frame("general (Channel) - Acme - Slack"), zone({0, 0, 0.5, 1}, 1)); // untouched
+}
+
+TEST_F(Desk, LayoutAsksLearningForSlotsAndReportsPlacements)
+{
+    QStringList recorded;
+    WindowHooks::shared().placements = [](const QStringList& apps, const std::vector<UnitRect>&, const Display&) {
+        // Notes to the main slot; a pair out of range and a repeat are ignored.
+        std::vector<std::pair<int, int>> out;
+        out.emplace_back(int(apps.indexOf("Notes")), 0);
+        out.emplace_back(9, 1);
+        out.emplace_back(int(apps.indexOf("Notes")), 1);
+        return out;
+    };
+    WindowHooks::shared().recordPlacement = [&](const QString& app, const Display& d, const UnitRect& u, bool focus) {
+        recorded << QStringLiteral("%1 %2 %3").arg(app, d.name, u.zoneName(focus));
+    };
+    manager.applyLayout(LayoutKind::thirds, false, display(1), QStringList{"Notes", "Slack", "Microsoft Teams"});
+    EXPECT_EQ(frame("Meeting notes"), zone({1.0 / 3, 0, 1.0 / 3, 1}, 1));
+    EXPECT_EQ(recorded.size(), 3);
+    EXPECT_TRUE(recorded.contains("Notes Built-in Display Focus, centre"));
+
+    recorded.clear();
+    manager.applyLayout(LayoutKind::thirds, false, display(1), std::nullopt, std::nullopt, /*quiet*/ true);
+    EXPECT_TRUE(recorded.isEmpty());
+}
+
+TEST_F(Desk, WindowsThatRefuseTheirSizeEndWhereTheyStopAndAreSetOnlyOnceMore)
+{
+    // Mail will not shrink below 600×400; Calculator does not resize at all.
+    std::map<int, int> moves;
+    WindowHooks::shared().willMove = [&](int pid, const Rect&, const Rect&) { ++moves[pid]; };
+    env.desktop.activate(env.pid("Mail"));
+    manager.applyLayout(LayoutKind::stack, false, display(0), QStringList{"Mail", "Calculator", "Terminal", "Finder"});
+    const Rect mailZone = zone({0, 0, 1, 0.25}, 0);
+    const Rect calculatorZone = zone({0, 0.5, 1, 0.25}, 0); // behind Mail and Terminal
+    EXPECT_EQ(frame("Inbox – 3 messages"), Rect(mailZone.origin(), {mailZone.width, 400}));
+    EXPECT_EQ(frame("Calculator"), Rect(calculatorZone.origin(), {230, 400}));
+
+    env.clock.advance(0.25); // the one re-check: both drifted, both set again
+    env.clock.advance(5);
+    EXPECT_EQ(moves[env.pid("Mail")], 2);
+    EXPECT_EQ(moves[env.pid("Calculator")], 2);
+    EXPECT_EQ(env.clock.pendingTimers(), 0u);
+    EXPECT_EQ(frame("Calculator"), Rect(calculatorZone.origin(), {230, 400}));
+}
+
+TEST_F(Desk, TheReCheckRestoresADriftOnceAndLeavesLaterMovesAlone)
+{
+    const std::uint64_t notes = env.window("Meeting notes")->token;
+    manager.applyLayout(LayoutKind::halves, false, display(1));
+    const Rect placed = frame("Meeting notes");
+    env.desktop.setFrame(notes, {3500, 400, 700, 500}); // the application undoes the move
+    env.clock.advance(0.25);
+    EXPECT_EQ(frame("Meeting notes"), placed);
+    env.desktop.setFrame(notes, {3500, 400, 700, 500});
+    env.clock.advance(5);
+    EXPECT_EQ(frame("Meeting notes"), Rect(3500, 400, 700, 500));
+
+    // A window moved again before the re-check is not pulled back to the layout.
+    manager.applyLayout(LayoutKind::halves, false, display(1));
+    env.desktop.activate(env.pid("Notes"));
+    const auto snapped = manager.snap(SnapTarget::bottomLeft);
+    env.clock.advance(1);
+    EXPECT_EQ(frame("Meeting notes"), *snapped);
+}
+
+TEST_F(Desk, AnApplicationThatHangsCostsOneTimeOutPerAction)
+{
+    const int slack = env.pid("Slack");
+    env.desktop.setTimesOut(slack, true);
+
+    double before = env.clock.monotonic();
+    manager.applyLayout(LayoutKind::columns, false, display(1));
+    EXPECT_EQ(env.desktop.timeoutCount(slack), 1);
+    EXPECT_LE(env.clock.monotonic() - before, 1.0);
+    // The three others were arranged without Slack.
+    EXPECT_EQ(frame("Meeting notes"), zone({1.0 / 3, 0, 1.0 / 3, 1}, 1));
+    env.clock.advance(1); // the re-check does not ask Slack
+    EXPECT_EQ(env.desktop.timeoutCount(slack), 1);
+
+    // Actions on other applications never wait for it.
+    env.desktop.activate(env.pid("Terminal"));
+    before = env.clock.monotonic();
+    EXPECT_TRUE(manager.snap(SnapTarget::leftThird));
+    EXPECT_TRUE(manager.arrow(Arrow::right));
+    EXPECT_EQ(env.clock.monotonic(), before);
+    EXPECT_EQ(env.desktop.timeoutCount(slack), 1);
+    // A read of every window asks Slack once and lists the rest.
+    EXPECT_EQ(manager.snapshot(display(1)).size(), 3u);
+    EXPECT_EQ(env.desktop.timeoutCount(slack), 2);
+
+    // With Slack in front, one time-out and a clear message.
+    env.desktop.setFrontmost(slack);
+    EXPECT_EQ(manager.fill(), std::nullopt);
+    EXPECT_EQ(env.desktop.timeoutCount(slack), 3);
+    EXPECT_EQ(manager.lastMessage(), WindowManager::kNoWindowMessage);
+}
+
+TEST_F(Desk, UsualLayoutAndGapDefaults)
+{
+    Display d;
+    d.name = "Studio";
+    const struct {
+        Rect area;
+        std::optional<QString> stored;
+        LayoutKind expected;
+    } cases[] = {
+        {{0, 0, 3440, 1400}, std::nullopt, LayoutKind::focusCentre},
+        {{0, 0, 1920, 1080}, std::nullopt, LayoutKind::halves},
+        {{0, 0, 2000, 1000}, std::nullopt, LayoutKind::focusCentre},
+        {{0, 0, 1920, 0}, std::nullopt, LayoutKind::halves},
+        {{0, 0, 3440, 1400}, "bogus", LayoutKind::focusCentre},
+        {{0, 0, 1920, 1080}, "stack", LayoutKind::stack},
+    };
+    for (const auto& c : cases) {
+        d.area = c.area;
+        if (c.stored)
+            env.defaults.setValue("layout.Studio", *c.stored);
+        else
+            env.defaults.remove("layout.Studio");
+        EXPECT_EQ(manager.usualLayout(d), c.expected) << c.area.width << "×" << c.area.height;
+    }
+
+    EXPECT_EQ(manager.gap(), 8);
+    env.defaults.setValue("gap", qint64(12));
+    EXPECT_EQ(manager.gap(), 12);
+    env.defaults.setValue("gap", "wide");
+    EXPECT_EQ(manager.gap(), 8);
+}
+
+TEST_F(Desk, FocusedContextAndSnapshots)
+{
+    EXPECT_EQ(manager.focusedContext()->name, "UltraWide 34"); // VS Code
+    env.desktop.activate(env.pid("Notes"));
+    EXPECT_EQ(manager.focusedContext()->name, "Built-in Display");
+    SimApp empty;
+    empty.name = "Empty";
+    env.desktop.activate(env.desktop.addApp(empty));
+    EXPECT_EQ(manager.focusedContext()->name, "UltraWide 34"); // no focused window: the first
+
+    env.desktop.activate(env.pid("Notes"));
+    env.desktop.setTitle(env.window("Design review | Microsoft Teams")->token, "");
+    const auto shots = manager.snapshot(display(1));
+    QStringList titles;
+    for (const WindowSnapshot& s : shots)
+        titles << s.title + (s.isFocused ? "*" : "");
+    EXPECT_EQ(titles, QStringList({"Meeting notes*", "general (Channel) - Acme - Slack", "Window", "Flight status LH 123"}));
+    EXPECT_EQ(shots[2].appName, "Microsoft Teams");
+    EXPECT_EQ(shots[0].unit, UnitRect::fromFrame({4180, 760, 900, 620}, display(1).area));
+    env.desktop.setTrusted(false);
+    EXPECT_TRUE(manager.snapshot(display(1)).empty());
+}
