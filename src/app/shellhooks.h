@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/commandbarcontrol.h"
+#include "app/routineentity.h"
 #include "app/snaphud.h"
 
 #include <QList>
@@ -39,17 +40,13 @@ struct ShellHooks {
     std::function<void()> hideFrontApp;
 
     // ---- Focus routines, for the intents.
-    struct Routine {
-        QUuid id;
-        QString name;
-    };
     // The routines, in their stored order. Empty slot: none.
-    std::function<QList<Routine>()> routines;
+    std::function<QList<RoutineEntity>()> routines;
     // Starts a routine (none: the first enabled one, else the first) for
     // at least five minutes.
     std::function<void(std::optional<QUuid> routine, int minutes)> startRoutine;
     // The routine now running. Empty slot: none.
-    std::function<std::optional<Routine>()> runningRoutine;
+    std::function<std::optional<RoutineEntity>()> runningRoutine;
     // The applications the running routine hid. Empty slot: none.
     std::function<QStringList()> focusHiddenApps;
     // The user's stop of the running routine.

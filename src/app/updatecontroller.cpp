@@ -2,67 +2,39 @@
 
 #include "platform/clock.h"
 #include "platform/defaults.h"
+#include "platform/httpclient.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <qcoro/qcoronetworkreply.h>
 
 namespace tavrin {
 
 namespace {
 Defaults* defaults() { return Platform::current().defaults; }
 
-QNetworkAccessManager& network()
-{
-    static QNetworkAccessManager* manager = new QNetworkAccessManager;
-    return *manager;
-}
-
-// Reads the feed with Qt's network access; the time limit runs on the
-// platform clock, and an answer larger than the limit is given up.
+// Reads the feed with the platform's HTTP client.
 QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tavrin"));
-    QPointer<QNetworkReply> reply = network().get(request);
-    bool timedOut = false;
-    bool tooLarge = false;
-    Clock* clock = Platform::current().clock;
-    const Clock::TimerId limit = clock ? clock->singleShot(UpdateController::kFeedTimeout, reply, [&timedOut, reply] {
-        timedOut = true;
-        reply->abort();
-    })
-                                       : 0;
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&tooLarge, reply](qint64 received, qint64) {
-        if (received > UpdateController::kMaxFeedBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    QNetworkReply* raw = reply;
-    co_await raw;
-    if (clock)
-        clock->cancel(limit);
+    HttpClient* http = Platform::current().http;
+    if (!http)
+        co_return UpdateController::FeedAnswer{false, {}, QStringLiteral("There is no network here.")};
+    HttpRequest request;
+    request.url = url;
+    request.headers = {{"Accept", "application/rss+xml, application/xml, text/xml"}};
+    request.timeout = UpdateController::kFeedTimeout;
+    request.maxResponseBytes = UpdateController::kMaxFeedBytes;
+    const HttpResponse response = co_await http->send(request);
     UpdateController::FeedAnswer answer;
-    const int status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut)
+    if (response.failure == HttpResponse::Failure::timedOut)
         answer.error = QStringLiteral("The update server didn't answer in time.");
-    else if (tooLarge)
-        answer.error = QStringLiteral("The update feed is too large.");
-    else if (raw->error() != QNetworkReply::NoError && status == 0)
-        answer.error = raw->errorString();
-    else if (status != 200)
-        answer.error = QStringLiteral("The update server answered with status %1.").arg(status);
-    else {
-        answer.ok = true;
-        answer.body = raw->readAll();
-    }
-    raw->deleteLater();
+    else if (!response.answered())
+        answer.error = response.errorMessage.isEmpty() ? QStringLiteral("The update server couldn't be reached.")
+                                                       : response.errorMessage;
+    else if (response.status != 200)
+        answer.error = QStringLiteral("The update server answered with status %1.").arg(response.status);
+    else
+        answer = {true, response.body, {}};
     co_return answer;
 }
 } // namespace
