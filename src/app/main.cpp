@@ -1,19 +1,31 @@
+#include "app/appdelegate.h"
+#include "app/appstate.h"
 #include "app/commandline.h"
+#include "app/intentclient.h"
+#include "app/intentservice.h"
+#include "app/onboardingview.h"
 #include "app/signalwatcher.h"
+#include "app/tavrinapp.h"
+#include "app/updater.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
+#include "platform/linux/qthttpclient.h"
+#include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "platform/sim/simscenario.h"
+#include "windows/windowmanager.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QSystemTrayIcon>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 using namespace tavrin;
@@ -28,6 +40,10 @@ void say(std::FILE* stream, const QString& line)
 
 int main(int argc, char** argv)
 {
+    // `tavrin intent …` talks to the running instance and needs no display.
+    if (argc >= 2 && std::strcmp(argv[1], "intent") == 0)
+        return IntentClient::main(argc, argv);
+
     // Without any display the program still runs, on Qt's offscreen platform.
     const bool headless = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -47,6 +63,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setOrganizationDomain(QStringLiteral("tavrin.app"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
     const CommandLine command = CommandLine::parse(QApplication::arguments());
@@ -80,10 +97,15 @@ int main(int argc, char** argv)
     if (!defaults.problem().isEmpty())
         say(stderr, QStringLiteral("tavrin: ") + defaults.problem());
     DesktopKeychain keychain;
+    QtHttpClient http(clock);
+    UnavailableLanguageModel languageModel;
 
     SimDesktop desktop(clock);
     scenario.applyTo(desktop);
-    Platform::install(desktop.services(&defaults, &keychain));
+    Platform services = desktop.services(&defaults, &keychain);
+    services.http = &http;
+    services.languageModel = &languageModel;
+    Platform::install(services);
 
     SimDesktopWindow window(desktop);
     window.show();
@@ -94,6 +116,17 @@ int main(int argc, char** argv)
         tray.setToolTip(QStringLiteral("Tavrin"));
         tray.show();
     }
+
+    // The application: its state, and the start-up once the main loop runs.
+    AppState& state = AppState::shared();
+    TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
+    AppDelegate delegate(tavrin);
+    delegate.attach();
+
+    IntentService intents(state);
+    QString intentProblem;
+    if (!intents.publish(QDBusConnection::sessionBus(), &intentProblem))
+        say(stdout, QStringLiteral("tavrin: ") + intentProblem);
 
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &app, [] { QApplication::quit(); });
