@@ -1,26 +1,18 @@
 #include "planning/planvalidator.h"
 
+#include "workspaces/planaddress.h"
+#include "workspaces/textcut.h"
+
 #include <QSet>
-#include <QTextBoundaryFinder>
 #include <QUrl>
 
 namespace tavrin {
 
 namespace {
 
-// The first `count` characters as a person counts them.
-QString leftCharacters(const QString& text, int count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    for (int i = 0; i < count; ++i)
-        if (finder.toNextBoundary() < 0)
-            return text;
-    return text.left(finder.position());
-}
-
 QString workspaceName(const QString& proposed)
 {
-    const QString name = leftCharacters(proposed.trimmed(), PlanValidator::kMaxNameLength).trimmed();
+    const QString name = firstCharacters(proposed.trimmed(), PlanValidator::kMaxNameLength).trimmed();
     return name.isEmpty() ? QStringLiteral("Workspace") : name;
 }
 
@@ -49,14 +41,7 @@ std::optional<QStringList> webTabs(const std::optional<QStringList>& tabs)
 
 } // namespace
 
-bool PlanValidator::isWebAddress(const QString& address)
-{
-    const QUrl url(address.trimmed(), QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("https") || scheme == QLatin1String("http");
-}
+bool PlanValidator::isWebAddress(const QString& address) { return tavrin::isWebAddress(address); }
 
 WorkspacePlan PlanValidator::sanitize(WorkspacePlan plan, const PlanRequest& request)
 {

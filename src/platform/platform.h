@@ -13,6 +13,7 @@ class Keychain;
 class Clock;
 class HttpClient;
 class LanguageModel;
+class Appearance;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -29,6 +30,7 @@ struct Platform {
     Clock* clock = nullptr;
     HttpClient* http = nullptr;
     LanguageModel* languageModel = nullptr;
+    Appearance* appearance = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

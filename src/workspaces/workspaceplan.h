@@ -46,6 +46,10 @@ struct WorkspacePlan {
     QString why;
     QList<Window> windows;
     std::optional<QList<Clear>> clear;
+    // Made from a saved workspace, whose addresses were read from the user's
+    // own windows: its file addresses may be opened too. Never part of the
+    // JSON form, so a planner's answer cannot claim it.
+    bool fromSavedWorkspace = false;
 
     QJsonObject toJson() const;
     static std::optional<WorkspacePlan> fromJson(const QJsonValue& json);

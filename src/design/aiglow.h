@@ -1,0 +1,77 @@
+#pragma once
+
+#include "design/frames.h"
+#include "design/glowrenderer.h"
+#include "design/surface.h"
+#include "design/tween.h"
+
+namespace tavrin {
+
+// The planner glow around a content view: a slowly turning rainbow ring with
+// a soft halo behind it. `idle` turns once every 6 seconds, `working` every
+// 2.4 seconds and shines brighter; `off` draws nothing. The turn follows the
+// wall clock, so every glow on screen shows the same rotation.
+//
+// The glow draws only while the view is visible, on frames of the platform
+// clock; with reduce motion on it is drawn once, unturned, and no frames
+// run. Changes of intensity fade over 0.35 seconds. The glow takes no clicks.
+//
+// It reaches about 43 points beyond the shape (`GlowRenderer::reach`): give
+// the view outsets, or put it in a host with that margin.
+class AIGlow : public Surface {
+    Q_OBJECT
+    Q_PROPERTY(Intensity intensity READ intensity WRITE setIntensity NOTIFY intensityChanged)
+    Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius)
+public:
+    enum class Intensity { off, idle, working };
+    Q_ENUM(Intensity)
+
+    static constexpr double kFadeDuration = 0.35;
+
+    explicit AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content = nullptr, QWidget* parent = nullptr);
+
+    Intensity intensity() const { return intensity_; }
+    void setIntensity(Intensity intensity);
+    qreal cornerRadius() const { return cornerRadius_; }
+    void setCornerRadius(qreal radius);
+
+    // Whether frames are running (the glow turns or fades).
+    bool isAnimating() const;
+    // The part each frame repaints: all of the view, or only the band
+    // around the shape when the content covers the shape's middle.
+    QRegion frameRegion() const;
+
+    // Seconds per turn: 2.4 working, 6 otherwise.
+    static double period(Intensity intensity);
+    // The halo's opacity: 0.5 working, 0.35 idle, 0 off.
+    static qreal haloOpacity(Intensity intensity);
+    // The rotation in radians at a wall-clock date (seconds since 1 January
+    // 2001): 0 with reduce motion.
+    static qreal angle(double date, Intensity intensity, bool reduceMotion);
+
+signals:
+    void intensityChanged(tavrin::AIGlow::Intensity intensity);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void environmentChanged() override;
+
+private:
+    bool canAnimate() const;
+    void refreshFrames();
+    void frame();
+    // Parts of the shape that the content covers opaquely, if it does.
+    QList<QRectF> coveredRects() const;
+
+    Intensity intensity_;
+    Intensity turning_; // the last intensity that was not off, for fading out
+    qreal cornerRadius_;
+    Tween presence_;
+    Tween halo_;
+    Frames* frames_;
+    GlowRenderer renderer_;
+};
+
+} // namespace tavrin

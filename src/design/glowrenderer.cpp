@@ -1,0 +1,210 @@
+#include "design/glowrenderer.h"
+
+#include "design/shadowcache.h"
+#include "design/squircle.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tavrin {
+
+namespace {
+
+// An opaque colour times an alpha (0..255): the premultiplied pixel, all
+// four channels at once.
+inline QRgb multiply(QRgb opaque, uint alpha)
+{
+    uint rb = (opaque & 0xff00ff) * alpha;
+    rb = ((rb + ((rb >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+    uint ag = ((opaque >> 8) & 0xff00ff) * alpha;
+    ag = (ag + ((ag >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+    return ag | rb;
+}
+
+// atan2 to within 0.0001 radians, several times faster than the library's:
+// the glow needs a direction for every pixel each time its size changes.
+inline float direction(float y, float x)
+{
+    const float ax = std::abs(x), ay = std::abs(y);
+    const float a = std::min(ax, ay) / (std::max(ax, ay) + 1e-30f);
+    const float s = a * a;
+    float r = ((-0.0464964749f * s + 0.15931422f) * s - 0.327622764f) * s * a + a;
+    if (ay > ax)
+        r = 1.57079637f - r;
+    if (x < 0)
+        r = 3.14159274f - r;
+    return y < 0 ? -r : r;
+}
+
+} // namespace
+
+const QList<QColor>& GlowRenderer::colours()
+{
+    static const QList<QColor> list = {
+        QColor::fromRgbF(1.0f, 0.62f, 0.04f), QColor::fromRgbF(1.0f, 0.31f, 0.43f),
+        QColor::fromRgbF(0.76f, 0.42f, 1.0f), QColor::fromRgbF(0.04f, 0.49f, 1.0f),
+        QColor::fromRgbF(0.31f, 0.82f, 1.0f), QColor::fromRgbF(1.0f, 0.62f, 0.04f),
+    };
+    return list;
+}
+
+QConicalGradient GlowRenderer::gradient(QPointF centre, qreal angle)
+{
+    // Qt turns its gradients anticlockwise from their start angle; the
+    // rainbow runs clockwise, so its stops are laid out from the far end.
+    QConicalGradient g(centre, -angle * 180.0 / M_PI);
+    const QList<QColor>& list = colours();
+    const int last = int(list.size()) - 1;
+    for (int i = 0; i <= last; ++i)
+        g.setColorAt(1.0 - qreal(i) / last, list[i]);
+    return g;
+}
+
+QRgb GlowRenderer::colourAt(qreal position)
+{
+    const QList<QColor>& list = colours();
+    const int last = int(list.size()) - 1;
+    position -= std::floor(position);
+    const qreal at = position * last;
+    const int i = std::min(int(at), last - 1);
+    const qreal f = at - i;
+    const QColor& a = list[i];
+    const QColor& b = list[i + 1];
+    auto mix = [f](float x, float y) { return int(std::lround((x + (y - x) * f) * 255)); };
+    return qRgb(mix(a.redF(), b.redF()), mix(a.greenF(), b.greenF()), mix(a.blueF(), b.blueF()));
+}
+
+qreal GlowRenderer::reach() { return kHaloGrowth + ShadowCache::reach(kHaloBlur); }
+
+void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered)
+{
+    QList<QRectF> relativeCover;
+    for (const QRectF& r : covered)
+        if (!r.isEmpty())
+            relativeCover.append(r.translated(-shape.topLeft()));
+    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale
+        && field_.covered == relativeCover && !field_.image.isNull())
+        return;
+
+    Field f;
+    f.shape = shape.size();
+    f.radius = cornerRadius;
+    f.scale = scale;
+    f.covered = relativeCover;
+    const qreal haloRadius = std::max<qreal>(0, cornerRadius) + kHaloGrowth;
+    const QSizeF halo = shape.size() + QSizeF(2 * kHaloGrowth, 2 * kHaloGrowth);
+    const QImage mask = ShadowCache::image(halo, haloRadius, kHaloBlur, Qt::black, scale);
+    const qreal margin = std::ceil(ShadowCache::reach(kHaloBlur) * scale) / scale;
+    f.origin = QPointF(-kHaloGrowth - margin, -kHaloGrowth - margin);
+    f.image = QImage(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    f.image.fill(Qt::transparent);
+    f.image.setDevicePixelRatio(scale);
+
+    // The ring's coverage, in the same pixels.
+    QImage ring(mask.size(), QImage::Format_Alpha8);
+    ring.fill(0);
+    {
+        QPainter p(&ring);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(scale, scale);
+        p.translate(-f.origin);
+        const QRectF outer = QRectF(QPointF(), shape.size()).adjusted(-kRingWidth, -kRingWidth, kRingWidth, kRingWidth);
+        Squircle::strokeInside(p, outer, cornerRadius, kRingWidth, Qt::black);
+    }
+
+    // In pixels of the image: the shape's centre, and the covered parts
+    // (shrunk to whole pixels that lie inside).
+    const QPointF centre = (QPointF(shape.width() / 2, shape.height() / 2) - f.origin) * scale;
+    QList<QRect> skip;
+    for (const QRectF& r : relativeCover)
+        skip.append(QRectF((r.topLeft() - f.origin) * scale, r.size() * scale).toAlignedRect().adjusted(1, 1, -1, -1));
+    const int width = mask.width();
+    const int height = mask.height();
+    const size_t most = size_t(width) * size_t(height);
+    f.halo.reserve(most);
+    f.ring.reserve(most);
+    f.direction.reserve(most);
+    const float turnsPerRadian = float(kTurn / (2 * M_PI));
+    std::vector<uchar> skipLine(static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        const auto* haloLine = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        const uchar* ringLine = ring.constScanLine(y);
+        std::fill(skipLine.begin(), skipLine.end(), 0);
+        for (const QRect& r : skip)
+            if (y >= r.top() && y <= r.bottom())
+                std::fill(skipLine.begin() + std::clamp(r.left(), 0, width),
+                          skipLine.begin() + std::clamp(r.right() + 1, 0, width), 1);
+        auto wanted = [&](int x) { return (qAlpha(haloLine[x]) != 0 || ringLine[x] != 0) && !skipLine[size_t(x)]; };
+        const float dy = float(y + 0.5 - centre.y());
+        int x = 0;
+        while (x < width) {
+            while (x < width && !wanted(x))
+                ++x;
+            const int start = x;
+            while (x < width && wanted(x))
+                ++x;
+            if (x == start)
+                continue;
+            f.runs.push_back({y, start, x - start, f.halo.size()});
+            for (int i = start; i < x; ++i) {
+                f.halo.push_back(uchar(qAlpha(haloLine[i])));
+                f.ring.push_back(ringLine[i]);
+                // Clockwise on screen from +x; shifted by a whole turn to stay
+                // positive before rounding.
+                const float phi = direction(dy, float(i + 0.5 - centre.x()));
+                f.direction.push_back(quint16(int(phi * turnsPerRadian + kTurn + 0.5f) & (kTurn - 1)));
+            }
+        }
+    }
+    field_ = std::move(f);
+}
+
+void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
+{
+    static const std::array<QRgb, kTurn> rainbow = [] {
+        std::array<QRgb, kTurn> table{};
+        for (int i = 0; i < kTurn; ++i)
+            table[size_t(i)] = colourAt(qreal(i) / kTurn);
+        return table;
+    }();
+    const int turn = int(std::lround(angle / (2 * M_PI) * kTurn));
+    // Each mask's alpha at its opacity, as tables.
+    std::array<uint, 256> haloScale, ringScale;
+    const qreal h = std::clamp<qreal>(haloOpacity, 0, 1);
+    const qreal r = std::clamp<qreal>(ringOpacity, 0, 1);
+    for (uint i = 0; i < 256; ++i) {
+        haloScale[i] = uint(std::lround(i * h));
+        ringScale[i] = uint(std::lround(i * r));
+    }
+    QImage& image = field_.image;
+    const int bpl = int(image.bytesPerLine());
+    uchar* bits = image.bits();
+    for (const Field::Run& run : field_.runs) {
+        auto* out = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
+        const uchar* halo = field_.halo.data() + run.offset;
+        const uchar* ring = field_.ring.data() + run.offset;
+        const quint16* d = field_.direction.data() + run.offset;
+        for (int i = 0; i < run.length; ++i) {
+            // The ring over the halo, both of the same colour.
+            const uint ra = ringScale[ring[i]];
+            const uint ha = haloScale[halo[i]];
+            const uint t = ha * (255 - ra) + 128;
+            const uint a = ra + ((t + (t >> 8)) >> 8);
+            out[i] = multiply(rainbow[size_t((d[i] - turn) & (kTurn - 1))], a);
+        }
+    }
+}
+
+void GlowRenderer::paint(QPainter& painter, const QRectF& shape, qreal cornerRadius, qreal angle, qreal haloOpacity,
+                         qreal opacity, const QList<QRectF>& covered)
+{
+    if (shape.isEmpty() || !(opacity > 0))
+        return;
+    prepare(shape, cornerRadius, ShadowCache::deviceScale(painter), covered);
+    fill(angle, haloOpacity * opacity, opacity);
+    painter.drawImage(shape.topLeft() + field_.origin, field_.image);
+}
+
+} // namespace tavrin

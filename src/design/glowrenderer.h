@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QColor>
+#include <QConicalGradient>
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <vector>
+
+class QPainter;
+
+namespace tavrin {
+
+// Draws one frame of the planner glow around a shape: a soft halo (the
+// shape grown by 10 points, corner radius 10 larger, filled with the rainbow
+// and blurred with radius 22) and a 1.5-point rainbow ring just outside the
+// shape's edge.
+//
+// Nothing is blurred or stroked per frame. The blur is linear and the
+// rainbow changes slowly across the halo, so the blurred rainbow is the
+// rainbow masked by the blurred shape. Halo and ring share the rainbow, so
+// each pixel of the glow is the rainbow's colour in its direction from the
+// centre, at the halo's and the ring's alpha combined. Alphas and directions
+// are worked out once per size; a frame only looks the turned rainbow up for
+// each pixel and draws the result in one go. Pixels that the caller covers
+// opaquely are skipped.
+class GlowRenderer {
+public:
+    static constexpr qreal kHaloGrowth = 10;
+    static constexpr qreal kHaloBlur = 22;
+    static constexpr qreal kRingWidth = 1.5;
+
+    // Orange, pink, violet, blue, cyan, and orange again to close the ring.
+    static const QList<QColor>& colours();
+    // The rainbow turned by `angle` (radians, clockwise on screen), centred
+    // at `centre`: the first colour lies at `angle`, the others follow
+    // clockwise.
+    static QConicalGradient gradient(QPointF centre, qreal angle);
+    // The rainbow's colour at a fraction of the turn, 0 to 1 (clockwise from
+    // the first colour).
+    static QRgb colourAt(qreal position);
+    // How far the glow reaches beyond the shape, in points.
+    static qreal reach();
+
+    // Draws halo and ring; `opacity` scales both (fading in and out),
+    // `haloOpacity` the halo alone. The halo is left out inside `covered`
+    // (parts of the shape the caller covers opaquely).
+    void paint(QPainter& painter, const QRectF& shape, qreal cornerRadius, qreal angle, qreal haloOpacity,
+               qreal opacity = 1, const QList<QRectF>& covered = {});
+
+private:
+    // The glow's pixels for one size: where it has any alpha, the halo's and
+    // the ring's alpha and the direction from the centre.
+    struct Field {
+        QSizeF shape;
+        qreal radius = -1;
+        qreal scale = 0;
+        QList<QRectF> covered; // relative to the shape's top left
+        QPointF origin; // the image's top left relative to the shape's, points
+        QImage image;   // the frame, ARGB32 premultiplied
+        struct Run {
+            int y;
+            int x;
+            int length;
+            size_t offset; // into the alphas and directions
+        };
+        std::vector<Run> runs;
+        std::vector<uchar> halo;
+        std::vector<uchar> ring;
+        std::vector<quint16> direction; // 0..kTurn-1, clockwise from +x
+    };
+    static constexpr int kTurn = 1024;
+
+    void prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered);
+    void fill(qreal angle, qreal haloOpacity, qreal ringOpacity);
+
+    Field field_;
+};
+
+} // namespace tavrin

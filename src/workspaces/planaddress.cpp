@@ -1,0 +1,66 @@
+#include "workspaces/planaddress.h"
+
+#include "workspaces/workspacehooks.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace tavrin {
+
+namespace {
+QUrl parse(const QString& address) { return QUrl(address.trimmed(), QUrl::StrictMode); }
+} // namespace
+
+bool isWebAddress(const QString& address)
+{
+    const QUrl url = parse(address);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("https") || scheme == QLatin1String("http");
+}
+
+bool isFileAddress(const QString& address)
+{
+    const QUrl url = parse(address);
+    return url.isValid() && url.isLocalFile() && !url.toLocalFile().isEmpty();
+}
+
+std::optional<QString> openableAddress(const QString& address, AddressTrust trust)
+{
+    if (isWebAddress(address) || (trust == AddressTrust::saved && isFileAddress(address)))
+        return address.trimmed();
+    return std::nullopt;
+}
+
+std::optional<QString> cleanedWebAddress(const QString& address)
+{
+    if (!isWebAddress(address))
+        return std::nullopt;
+    if (const auto& clean = WorkspaceHooks::shared().cleanWebAddress) {
+        auto cleaned = clean(address.trimmed());
+        if (cleaned && !isWebAddress(*cleaned))
+            return std::nullopt;
+        return cleaned;
+    }
+    return address.trimmed();
+}
+
+QString addressDetail(const std::optional<QString>& address)
+{
+    const QString newWindow = QStringLiteral("New window");
+    if (!address || address->trimmed().isEmpty())
+        return newWindow;
+    const QUrl url = parse(*address);
+    if (!url.isValid())
+        return newWindow;
+    if (url.isLocalFile()) {
+        const QString path = QDir::cleanPath(url.toLocalFile());
+        const QString name = QFileInfo(path).fileName();
+        return name.isEmpty() ? path : name;
+    }
+    return url.host().isEmpty() ? address->trimmed() : url.host();
+}
+
+} // namespace tavrin

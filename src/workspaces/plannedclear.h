@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/runningapp.h"
+#include "workspaces/clearaction.h"
+
+#include <QString>
+#include <QUuid>
+
+namespace tavrin {
+
+// One running application that a plan hides or quits.
+struct PlannedClear {
+    QUuid id;       // the row's identity
+    QString app;    // the application's name
+    ClearAction action = ClearAction::hide;
+    RunningApp running;
+};
+
+} // namespace tavrin

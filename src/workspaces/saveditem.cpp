@@ -1,0 +1,27 @@
+#include "workspaces/saveditem.h"
+
+#include "workspaces/planrequest.h"
+
+namespace tavrin {
+
+using namespace recordjson;
+
+QJsonObject SavedItem::toJson() const
+{
+    QJsonObject o{{QStringLiteral("app"), app}};
+    writeOptional(o, QStringLiteral("url"), url);
+    writeOptional(o, QStringLiteral("tabs"), tabs);
+    return o;
+}
+
+std::optional<SavedItem> SavedItem::fromJson(const QJsonValue& json)
+{
+    const QJsonObject o = json.toObject();
+    SavedItem item;
+    if (!json.isObject() || !readString(o, QStringLiteral("app"), item.app)
+        || !readOptional(o, QStringLiteral("url"), item.url) || !readOptional(o, QStringLiteral("tabs"), item.tabs))
+        return std::nullopt;
+    return item;
+}
+
+} // namespace tavrin

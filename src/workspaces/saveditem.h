@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tavrin {
+
+// What one window of a saved workspace showed: its application and, where an
+// integration could tell, the address of its page, folder or document and a
+// browser window's tab addresses (the front one included). JSON keys are the
+// field names; optionals without a value are left out.
+struct SavedItem {
+    QString app;
+    std::optional<QString> url;
+    std::optional<QStringList> tabs;
+
+    QJsonObject toJson() const;
+    static std::optional<SavedItem> fromJson(const QJsonValue& json);
+    bool operator==(const SavedItem&) const = default;
+};
+
+} // namespace tavrin

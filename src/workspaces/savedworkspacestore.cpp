@@ -1,0 +1,116 @@
+#include "workspaces/savedworkspacestore.h"
+
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "workspaces/workspacehooks.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSet>
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+Defaults& defaults() { return *Platform::current().defaults; }
+
+QStringList sorted(QStringList list)
+{
+    std::sort(list.begin(), list.end());
+    return list;
+}
+} // namespace
+
+SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
+{
+    Stored stored;
+    const auto value = defaults().value(kKey);
+    if (!value)
+        return stored;
+    const QByteArray bytes = value->typeId() == QMetaType::QByteArray ? value->toByteArray() : QByteArray();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (value->typeId() != QMetaType::QByteArray || error.error != QJsonParseError::NoError || !document.isArray()) {
+        // Not ours to read: kept as it is for the first write to set aside.
+        stored.raw = value->typeId() == QMetaType::QString ? value->toString().toUtf8() : bytes;
+        return stored;
+    }
+    for (const QJsonValue& element : document.array()) {
+        if (auto workspace = SavedWorkspace::fromJson(element))
+            stored.workspaces.append(std::move(*workspace));
+        else
+            stored.raw = bytes;
+    }
+    return stored;
+}
+
+QList<SavedWorkspace> SavedWorkspaceStore::load() { return read().workspaces; }
+
+void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>&)>& change)
+{
+    const Stored stored = read();
+    QList<SavedWorkspace> list = stored.workspaces;
+    change(list);
+    if (stored.raw && !defaults().contains(kUnreadableKey))
+        defaults().setValue(kUnreadableKey, *stored.raw);
+    QJsonArray array;
+    for (const SavedWorkspace& w : list)
+        array.append(w.toJson());
+    defaults().setValue(kKey, QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+void SavedWorkspaceStore::refreshIntents()
+{
+    if (const auto& refresh = WorkspaceHooks::shared().refreshShortcutParameters)
+        refresh();
+}
+
+void SavedWorkspaceStore::save(const SavedWorkspace& workspace)
+{
+    rewrite([&](QList<SavedWorkspace>& list) {
+        list.removeIf([&](const SavedWorkspace& w) { return w.name.compare(workspace.name, Qt::CaseInsensitive) == 0; });
+        list.prepend(workspace);
+        if (list.size() > kMaxSaved)
+            list.resize(kMaxSaved);
+    });
+    refreshIntents();
+}
+
+void SavedWorkspaceStore::update(const SavedWorkspace& workspace)
+{
+    rewrite([&](QList<SavedWorkspace>& list) { list = mergedSession(std::move(list), workspace); });
+    refreshIntents();
+}
+
+QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& workspace)
+{
+    // The newest session with the same applications gives way to this one.
+    const auto newestAutomatic = std::find_if(list.begin(), list.end(), [](const SavedWorkspace& w) { return w.isAutomatic(); });
+    if (newestAutomatic != list.end() && sorted(newestAutomatic->apps) == sorted(workspace.apps))
+        list.erase(newestAutomatic);
+    list.removeIf([&](const SavedWorkspace& w) { return w.isAutomatic() && w.name == workspace.name; });
+    list.prepend(workspace);
+
+    // The names of the three newest sessions (the new one among them).
+    QSet<QString> automaticNames;
+    int automaticSeen = 0;
+    for (const SavedWorkspace& w : list) {
+        if (w.isAutomatic() && automaticSeen++ < kMaxAutomaticNames)
+            automaticNames.insert(w.name);
+    }
+    QList<SavedWorkspace> kept;
+    int others = 0;
+    for (const SavedWorkspace& w : list) {
+        if (w.isAutomatic() ? automaticNames.contains(w.name) : others++ < kMaxKeptByUpdate)
+            kept.append(w);
+    }
+    return kept;
+}
+
+void SavedWorkspaceStore::remove(const QString& name)
+{
+    rewrite([&](QList<SavedWorkspace>& list) { list.removeIf([&](const SavedWorkspace& w) { return w.name == name; }); });
+}
+
+} // namespace tavrin

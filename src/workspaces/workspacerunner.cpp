@@ -1,0 +1,481 @@
+#include "workspaces/workspacerunner.h"
+
+#include "platform/accessibility.h"
+#include "platform/clock.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "platform/workspace.h"
+#include "windows/axactionscope.h"
+#include "windows/windowhooks.h"
+#include "windows/windowmanager.h"
+#include "workspaces/activeworkspaceholder.h"
+#include "workspaces/planaddress.h"
+#include "workspaces/workspacehooks.h"
+
+#include <QSet>
+#include <QUrl>
+#include <QUuid>
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+
+Accessibility& accessibility() { return *Platform::current().accessibility; }
+Workspace& workspace() { return *Platform::current().workspace; }
+WorkspaceHooks& hooks() { return WorkspaceHooks::shared(); }
+
+bool isMinimised(const AXWindow& window)
+{
+    return accessibility().attribute(window.element, ax::Minimized).as<bool>().value_or(false);
+}
+
+// Every window element the application lists, minimised ones included.
+std::vector<AXElement> windowElements(int pid)
+{
+    return accessibility()
+        .attribute(accessibility().applicationElement(pid), ax::Windows)
+        .as<std::vector<AXElement>>()
+        .value_or(std::vector<AXElement>{});
+}
+
+// The running application installed at `location`, else one of that name.
+std::optional<RunningApp> findRunning(const QString& location, const QString& name)
+{
+    std::optional<RunningApp> byName;
+    for (const RunningApp& app : workspace().runningApplications()) {
+        if (!location.isEmpty() && app.bundleLocation == location)
+            return app;
+        if (!byName && !name.isEmpty() && app.localizedName == name)
+            byName = app;
+    }
+    return byName;
+}
+
+template <class List, class T> bool contains(const List& list, const T& value)
+{
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+bool containsApp(const std::vector<RunningApp>& apps, int pid)
+{
+    return std::any_of(apps.begin(), apps.end(), [pid](const RunningApp& a) { return a.pid == pid; });
+}
+
+// One window to open for a row: by address or by launching its application.
+struct Opening {
+    std::size_t row = 0;
+    QString location;
+    bool started = false;
+    bool done = false;
+    bool wasRunning = false;
+    double startedAt = 0;
+    std::vector<AXElement> known; // the application's windows before
+};
+
+} // namespace
+
+WorkspaceRunner& WorkspaceRunner::shared()
+{
+    static WorkspaceRunner* runner = new WorkspaceRunner;
+    return *runner;
+}
+
+std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, const ScreenCapture& capture)
+{
+    AXActionScope scope;
+    const AddressTrust trust = plan.fromSavedWorkspace ? AddressTrust::saved : AddressTrust::planner;
+    std::vector<bool> used(capture.windows.size(), false);
+    std::vector<PlannedWindow> out;
+    for (const WorkspacePlan::Window& w : plan.windows) {
+        if (out.size() == std::size_t(WorkspacePlan::kMaxWindows))
+            break;
+        std::optional<QString> address = w.openURL ? openableAddress(*w.openURL, trust) : std::nullopt;
+        QStringList tabs;
+        for (const QString& tab : w.tabs.value_or(QStringList()))
+            if (const auto openable = openableAddress(tab, AddressTrust::planner))
+                tabs.append(*openable);
+        if (!address && !tabs.isEmpty())
+            address = tabs.takeFirst();
+
+        std::optional<std::size_t> index;
+        if (w.existingWindow && *w.existingWindow >= 0 && std::size_t(*w.existingWindow) < used.size()
+            && !used[std::size_t(*w.existingWindow)])
+            index = std::size_t(*w.existingWindow);
+        else if (!address)
+            for (std::size_t i = 0; i < used.size() && !index; ++i)
+                if (!used[i] && ScreenCapture::appName(capture.windows[i].app) == w.app)
+                    index = i;
+
+        PlannedWindow row;
+        row.id = QUuid::createUuid();
+        row.purpose = w.purpose;
+        if (index) {
+            used[*index] = true;
+            const AXWindow& window = capture.windows[*index];
+            row.existing = window;
+            row.app = ScreenCapture::appName(window.app);
+            row.frontTab = w.frontTab;
+            row.detail = PlannedWindow::existingDetail(w.frontTab, window.string(ax::Title));
+        } else {
+            if (!address && w.app.trimmed().isEmpty())
+                continue; // nothing to open
+            row.app = w.app;
+            row.openURL = address;
+            if (address)
+                row.tabs = tabs;
+            row.detail = PlannedWindow::openingDetail(row.openURL, row.tabs);
+        }
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+std::vector<PlannedClear> WorkspaceRunner::clears(const WorkspacePlan& plan, const ScreenCapture& capture)
+{
+    std::vector<PlannedClear> out;
+    if (!plan.clear)
+        return out;
+    QSet<int> rowPids;
+    QSet<QString> rowApps;
+    for (const PlannedWindow& row : rows(plan, capture)) {
+        if (row.existing)
+            rowPids.insert(row.existing->app.pid);
+        else
+            rowApps.insert(row.app);
+    }
+    const int self = workspace().currentPid();
+    for (const WorkspacePlan::Clear& c : *plan.clear) {
+        if (c.existingWindow < 0 || std::size_t(c.existingWindow) >= capture.windows.size())
+            continue;
+        const auto app = workspace().application(capture.windows[std::size_t(c.existingWindow)].app.pid);
+        if (!app || app->pid == self || rowPids.contains(app->pid) || rowApps.contains(ScreenCapture::appName(*app)))
+            continue;
+        const auto same = std::find_if(out.begin(), out.end(), [&](const PlannedClear& p) { return p.running.pid == app->pid; });
+        if (same != out.end()) {
+            if (c.action == ClearAction::quit)
+                same->action = ClearAction::quit;
+            continue;
+        }
+        out.push_back(PlannedClear{QUuid::createUuid(), ScreenCapture::appName(*app), c.action, *app});
+    }
+    return out;
+}
+
+QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<PlannedWindow> rows,
+                                                               std::vector<PlannedClear> clears, LayoutKind layout,
+                                                               Display display)
+{
+    Outcome outcome;
+    if (!accessibility().isTrusted(false)) {
+        outcome.problem = WindowManager::kNeedsTrustMessage;
+        co_return outcome;
+    }
+    if (rows.size() > std::size_t(WorkspacePlan::kMaxWindows))
+        rows.resize(std::size_t(WorkspacePlan::kMaxWindows));
+    outcome.previousActive = ActiveWorkspace::current().get();
+
+    std::vector<std::optional<AXWindow>> resolved(rows.size());
+    std::vector<bool> failed(rows.size(), false);
+    {
+        // The open windows the plan reuses: shown, restored, on their tab.
+        AXActionScope scope;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (!rows[i].existing)
+                continue;
+            const AXWindow& window = *rows[i].existing;
+            const auto app = workspace().application(window.app.pid);
+            const bool taken = std::any_of(resolved.begin(), resolved.end(),
+                                           [&](const std::optional<AXWindow>& r) { return r && *r == window; });
+            if (!app || !window.frame() || taken) {
+                failed[i] = !taken;
+                continue;
+            }
+            if (app->hidden && !containsApp(outcome.unhidden, app->pid) && workspace().unhide(app->pid))
+                outcome.unhidden.push_back(*app);
+            if (isMinimised(window)
+                && accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success)
+                outcome.unminimised.push_back(window);
+            if (rows[i].frontTab && hooks().selectTab
+                && hooks().selectTab(rows[i].app, window.string(ax::Title).value_or(QString()), *rows[i].frontTab))
+                outcome.switchedTabs.emplace_back(window, *rows[i].frontTab);
+            resolved[i] = window;
+        }
+    }
+
+    co_await openMissing(rows, resolved, outcome, failed);
+    clearAway(clears, resolved, outcome);
+    place(resolved, layout, display, outcome);
+
+    QStringList problems;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (failed[i])
+            problems << QStringLiteral("Couldn't open ") + rows[i].app + QLatin1Char('.');
+    if (!problems.isEmpty())
+        outcome.problem = problems.join(QLatin1Char(' '));
+
+    // Auto-arrange leaves the moves alone, then takes them as its own.
+    if (hooks().pauseAutoArrange)
+        hooks().pauseAutoArrange(kPauseAfterArrange);
+    Platform::current().clock->singleShot(kArrangeNowDelay, this, [display, windows = outcome.windows] {
+        if (hooks().arrangeNow)
+            hooks().arrangeNow(display, windows);
+    });
+    co_return outcome;
+}
+
+QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& rows,
+                                           std::vector<std::optional<AXWindow>>& resolved, Outcome& outcome,
+                                           std::vector<bool>& failed)
+{
+    Clock& clock = *Platform::current().clock;
+    std::vector<Opening> openings;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].existing)
+            continue;
+        Opening o;
+        o.row = i;
+        o.location = workspace().applicationLocation(rows[i].app);
+        if (o.location.isEmpty() && rows[i].openURL)
+            o.location = workspace().applicationForUrl(QUrl(*rows[i].openURL));
+        openings.push_back(std::move(o));
+    }
+    // Windows of one application open one after another, so that each new
+    // window is known to belong to its row; different applications at once.
+    const auto busy = [&](const Opening& o) {
+        return std::any_of(openings.begin(), openings.end(), [&](const Opening& other) {
+            return other.started && !other.done && &other != &o
+                && (o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location);
+        });
+    };
+    std::vector<AXElement> taken;
+    while (std::any_of(openings.begin(), openings.end(), [](const Opening& o) { return !o.done; })) {
+        for (Opening& o : openings) {
+            if (o.started || o.done || busy(o))
+                continue;
+            const PlannedWindow& row = rows[o.row];
+            const auto running = findRunning(o.location, row.app);
+            o.wasRunning = running.has_value();
+            if (running)
+                o.known = windowElements(running->pid);
+            o.started = true;
+            o.startedAt = clock.monotonic();
+            bool opening = false;
+            if (row.openURL) {
+                if (!row.tabs.isEmpty() && hooks().openTabs) {
+                    // Named: GCC 12 cannot keep a braced list alive across co_await.
+                    QStringList urls = row.tabs;
+                    urls.prepend(*row.openURL);
+                    opening = co_await hooks().openTabs(row.app, urls);
+                }
+                if (!opening)
+                    opening = workspace().openUrl(QUrl(*row.openURL), o.location);
+            } else {
+                opening = !o.location.isEmpty() && workspace().launchApplication(o.location);
+            }
+            if (!opening)
+                o.done = failed[o.row] = true;
+        }
+        if (std::all_of(openings.begin(), openings.end(), [](const Opening& o) { return o.done; }))
+            break;
+
+        co_await clock.sleep(kOpenPollInterval);
+
+        AXActionScope scope;
+        for (Opening& o : openings) {
+            if (!o.started || o.done)
+                continue;
+            if (const auto running = findRunning(o.location, rows[o.row].app)) {
+                if (!o.wasRunning && !containsApp(outcome.launched, running->pid))
+                    outcome.launched.push_back(*running);
+                for (const AXWindow& w : AXWindow::windows(*running)) {
+                    if (contains(o.known, w.element) || contains(taken, w.element))
+                        continue;
+                    taken.push_back(w.element);
+                    resolved[o.row] = w;
+                    outcome.openedWindows.push_back(w);
+                    o.done = true;
+                    break;
+                }
+            }
+            if (!o.done && clock.monotonic() - o.startedAt >= kOpenTimeout)
+                o.done = failed[o.row] = true;
+        }
+    }
+}
+
+void WorkspaceRunner::clearAway(const std::vector<PlannedClear>& clears,
+                                const std::vector<std::optional<AXWindow>>& resolved, Outcome& outcome)
+{
+    QSet<int> keep{workspace().currentPid()};
+    for (const auto& window : resolved)
+        if (window)
+            keep.insert(window->app.pid);
+    for (const PlannedClear& clear : clears) {
+        const auto app = workspace().application(clear.running.pid);
+        if (!app || keep.contains(app->pid))
+            continue;
+        keep.insert(app->pid);
+        if (clear.action == ClearAction::quit) {
+            const std::optional<QString> location =
+                app->bundleLocation.isEmpty() ? std::nullopt : std::optional(app->bundleLocation);
+            if (workspace().terminate(app->pid))
+                outcome.quit.emplace_back(clear.app, location);
+        } else if (!app->hidden && workspace().hide(app->pid)) {
+            outcome.hidden.push_back(*app);
+        }
+    }
+}
+
+void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved, LayoutKind layout,
+                            const Display& display, Outcome& outcome)
+{
+    AXActionScope scope;
+    std::vector<AXWindow> windows;
+    for (const auto& window : resolved)
+        if (window)
+            windows.push_back(*window);
+    if (windows.empty())
+        return;
+
+    const auto zones = rects(layout, int(windows.size()), display.aspect());
+    const double gap = WindowManager::shared().gap();
+    const auto& record = WindowHooks::shared().recordPlacement;
+    const std::uint64_t generation = nextGeneration_++;
+    for (std::size_t slot = 0; slot < windows.size(); ++slot) {
+        const AXWindow& window = windows[slot];
+        const Rect frame = zones[slot].rect(display.area, gap);
+        const auto before = window.frame();
+        if (!window.setFrame(frame))
+            continue;
+        if (before)
+            outcome.undo.emplace_back(window, *before);
+        outcome.windows.push_back(window);
+        ++outcome.arranged;
+        guards_.insert(window.id(), Guard{window, frame, generation});
+        if (record) {
+            const Placement placement{ScreenCapture::appName(window.app), display, zones[slot], slot == 0};
+            record(placement.app, placement.display, placement.unit, placement.focus);
+            outcome.learned.push_back(placement);
+        }
+    }
+    if (outcome.arranged == 0)
+        return;
+
+    Defaults& defaults = *Platform::current().defaults;
+    const QString key = WindowManager::usualLayoutKey(display);
+    outcome.previousLayout = PreviousLayout{key, defaults.value(key)};
+    defaults.setValue(key, name(layout));
+
+    const AXWindow& main = outcome.windows.front();
+    accessibility().performAction(main.element, ax::Raise);
+    workspace().activate(main.app.pid);
+
+    Clock& clock = *Platform::current().clock;
+    for (std::size_t i = 0; i < kGuardChecks.size(); ++i)
+        clock.singleShot(kGuardChecks[i], this, [this, generation, i] { guardFrames(generation, int(i)); });
+}
+
+void WorkspaceRunner::guardFrames(std::uint64_t generation, int check)
+{
+    // Some applications settle a moment after a move, or undo part of it:
+    // a window that drifted is set once more, unless it was placed again or
+    // put back meanwhile.
+    AXActionScope scope;
+    const bool last = check + 1 == int(kGuardChecks.size());
+    for (auto it = guards_.begin(); it != guards_.end();) {
+        if (it->generation != generation) {
+            ++it;
+            continue;
+        }
+        const auto frame = it->window.frame();
+        if (frame && !frame->near(it->frame, kGuardTolerance))
+            it->window.setFrame(it->frame);
+        it = last ? guards_.erase(it) : std::next(it);
+    }
+}
+
+QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace)
+{
+    const auto display = WindowManager::shared().focusedContext();
+    if (!display) {
+        Outcome outcome;
+        outcome.problem = kNoDisplayProblem;
+        co_return outcome;
+    }
+    // Windows open and move for a while: keep auto-arrange out of the way.
+    if (hooks().pauseAutoArrange)
+        hooks().pauseAutoArrange(kPauseBeforeSaved);
+
+    const ScreenCapture capture = ScreenCapture::of(*display);
+    const auto& items = workspace.items;
+    const bool readsTabs = items && std::any_of(items->begin(), items->end(), [](const SavedItem& i) { return i.url.has_value(); });
+    PlanRequest request;
+    if (readsTabs)
+        request = co_await capture.planRequest(workspace.request);
+    else
+        request = capture.planRequest(workspace.request, BrowserTabMap());
+
+    std::vector<PlannedWindow> planned = rows(workspace.plan(request.windows), capture);
+    if (planned.empty()) {
+        Outcome outcome;
+        outcome.problem = kNothingFoundProblem;
+        co_return outcome;
+    }
+    Outcome outcome = co_await arrange(std::move(planned), {}, workspace.layout, *display);
+    if (outcome.arranged == 0 && !outcome.problem)
+        outcome.problem = kNothingFoundProblem;
+    co_return outcome;
+}
+
+void WorkspaceRunner::undo(const Outcome& outcome)
+{
+    if (hooks().pauseAutoArrange)
+        hooks().pauseAutoArrange(kPauseOnUndo);
+    AXActionScope scope;
+    for (const AXWindow& window : outcome.windows)
+        guards_.remove(window.id());
+
+    for (const auto& [window, frame] : outcome.undo)
+        window.setFrame(frame);
+    for (const auto& [name, location] : outcome.quit) {
+        const QString where = location.value_or(workspace().applicationLocation(name));
+        if (!where.isEmpty())
+            workspace().launchApplication(where);
+    }
+    for (const RunningApp& app : outcome.hidden)
+        workspace().unhide(app.pid);
+    for (const AXWindow& window : outcome.unminimised)
+        accessibility().setAttribute(window.element, ax::Minimized, true);
+    for (const AXWindow& window : outcome.openedWindows) {
+        // An application started here goes as a whole, keeping its windows
+        // for its next launch as they were.
+        if (containsApp(outcome.launched, window.app.pid))
+            continue;
+        if (const auto button = accessibility().attribute(window.element, ax::CloseButton).as<AXElement>())
+            accessibility().performAction(*button, ax::Press);
+    }
+    for (const RunningApp& app : outcome.launched)
+        workspace().terminate(app.pid);
+    for (const RunningApp& app : outcome.unhidden)
+        workspace().hide(app.pid);
+
+    if (const auto& unrecord = hooks().unrecordPlacement)
+        for (const Placement& p : outcome.learned)
+            unrecord(p.app, p.display, p.unit, p.focus);
+    if (outcome.previousLayout) {
+        Defaults& defaults = *Platform::current().defaults;
+        if (outcome.previousLayout->stored)
+            defaults.setValue(outcome.previousLayout->key, *outcome.previousLayout->stored);
+        else
+            defaults.remove(outcome.previousLayout->key);
+    }
+    ActiveWorkspace::current().set(outcome.previousActive);
+
+    Platform::current().clock->singleShot(kArrangeAllDelay, this, [] {
+        if (hooks().arrangeAll)
+            hooks().arrangeAll();
+    });
+}
+
+} // namespace tavrin

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "platform/geometry.h"
+#include "platform/runningapp.h"
+#include "windows/axwindow.h"
+#include "windows/display.h"
+#include "windows/layoutkind.h"
+#include "windows/unitrect.h"
+#include "workspaces/activeworkspace.h"
+#include "workspaces/plannedclear.h"
+#include "workspaces/plannedwindow.h"
+#include "workspaces/savedworkspace.h"
+#include "workspaces/screencapture.h"
+#include "workspaces/workspaceplan.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <qcoro/qcorotask.h>
+#include <utility>
+#include <vector>
+
+namespace tavrin {
+
+// Carries a plan or a saved workspace out on a display, and undoes it. One
+// shared object on the main thread; every wait is on the platform clock.
+class WorkspaceRunner : public QObject {
+    Q_OBJECT
+public:
+    // One placement reported to learning.
+    struct Placement {
+        QString app;
+        Display display;
+        UnitRect unit;
+        bool focus = false;
+    };
+
+    // A display's usual layout as it was stored before (none: nothing was).
+    struct PreviousLayout {
+        QString key;
+        std::optional<QVariant> stored;
+    };
+
+    // What an arrangement did, kept for undo. Failures travel in `problem`.
+    struct Outcome {
+        std::optional<QString> problem;                                   // a sentence for the user
+        int arranged = 0;                                                 // windows moved into place
+        std::vector<std::pair<AXWindow, Rect>> undo;                      // placed windows with their earlier frames
+        std::vector<AXWindow> windows;                                    // the placed windows, in slot order
+        std::vector<RunningApp> hidden;                                   // cleared by hiding
+        std::vector<std::pair<QString, std::optional<QString>>> quit;     // cleared by quitting: name, location
+        std::vector<AXWindow> unminimised;
+        std::vector<RunningApp> unhidden;                                 // hidden applications of planned windows
+        std::vector<RunningApp> launched;                                 // started here, not running before
+        std::vector<AXWindow> openedWindows;                              // windows that opening or launching brought
+        std::vector<std::pair<AXWindow, QString>> switchedTabs;           // browser windows brought to a tab
+        std::vector<Placement> learned;                                   // placements reported to learning
+        std::optional<PreviousLayout> previousLayout;
+        std::optional<ActiveWorkspace> previousActive;
+    };
+
+    static inline const QString kNoDisplayProblem = QStringLiteral("Tavrin couldn't find a display.");
+    static inline const QString kNothingFoundProblem =
+        QStringLiteral("None of the windows in this workspace could be found.");
+
+    // Waiting for an opened or launched window.
+    static constexpr double kOpenPollInterval = 0.25;
+    static constexpr double kOpenTimeout = 5.0;
+    // When placed frames are checked again, and how far they may drift.
+    static constexpr std::array<double, 3> kGuardChecks = {0.3, 0.8, 1.5};
+    static constexpr double kGuardTolerance = 2.0;
+    // Auto-arrange around an arrangement and an undo.
+    static constexpr double kPauseBeforeSaved = 8.0;
+    static constexpr double kPauseAfterArrange = 3.0;
+    static constexpr double kArrangeNowDelay = 2.6;
+    static constexpr double kPauseOnUndo = 2.5;
+    static constexpr double kArrangeAllDelay = 1.5;
+
+    static WorkspaceRunner& shared();
+
+    // The plan's windows (at most 6) matched to the capture: a valid unused
+    // `existingWindow` reuses that window; else, without an address to open,
+    // an unused window of the same application (exact name); else a new
+    // window. Only addresses that may be opened are kept (see AddressTrust).
+    static std::vector<PlannedWindow> rows(const WorkspacePlan& plan, const ScreenCapture& capture);
+    // The plan's clears whose application runs: one per application, quit
+    // winning over hide; never this process nor an application with a row.
+    static std::vector<PlannedClear> clears(const WorkspacePlan& plan, const ScreenCapture& capture);
+
+    // Checks trust; un-minimises, unhides, finds or launches what is missing
+    // and opens addresses and tabs; hides or quits the clears; places row i in
+    // slot i of the layout (rows that could not be opened give up their
+    // slot); records the placements; makes the layout the display's usual
+    // one; raises the main window; guards the frames for 1.5 s. Does not fail.
+    QCoro::Task<Outcome> arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears, LayoutKind layout,
+                                 Display display);
+    // A saved workspace brought back on the focused display.
+    QCoro::Task<Outcome> arrangeSaved(SavedWorkspace workspace);
+    // Reverses what the outcome records, at once.
+    void undo(const Outcome& outcome);
+
+private:
+    using QObject::QObject;
+
+    struct Guard {
+        AXWindow window;
+        Rect frame;
+        std::uint64_t generation = 0;
+    };
+
+    QCoro::Task<> openMissing(const std::vector<PlannedWindow>& rows, std::vector<std::optional<AXWindow>>& resolved,
+                              Outcome& outcome, std::vector<bool>& failed);
+    void clearAway(const std::vector<PlannedClear>& clears, const std::vector<std::optional<AXWindow>>& resolved,
+                   Outcome& outcome);
+    void place(const std::vector<std::optional<AXWindow>>& resolved, LayoutKind layout, const Display& display,
+               Outcome& outcome);
+    void guardFrames(std::uint64_t generation, int check);
+
+    QHash<QString, Guard> guards_;
+    std::uint64_t nextGeneration_ = 1;
+};
+
+} // namespace tavrin

@@ -1,0 +1,172 @@
+#include "platform/clock.h"
+#include "platform/platform.h"
+#include "platform/sim/memorydefaults.h"
+#include "workspaces/savedworkspacestore.h"
+#include "workspaces/workspacehooks.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrin;
+
+namespace {
+
+class SavedStore : public ::testing::Test {
+protected:
+    SavedStore()
+    {
+        Platform p;
+        p.defaults = &defaults;
+        Platform::install(p);
+        WorkspaceHooks::shared() = WorkspaceHooks();
+        WorkspaceHooks::shared().refreshShortcutParameters = [this] { ++refreshes; };
+    }
+    ~SavedStore() override { WorkspaceHooks::shared() = WorkspaceHooks(); }
+
+    static SavedWorkspace workspace(const QString& name, QStringList apps = {QStringLiteral("Safari")},
+                                    std::optional<bool> automatic = std::nullopt)
+    {
+        static double clock = 1000;
+        SavedWorkspace w;
+        w.name = name;
+        w.request = QStringLiteral("Resume ") + name;
+        w.layout = LayoutKind::halves;
+        w.apps = std::move(apps);
+        w.savedAt = Clock::dateFromReference(clock += 60);
+        w.automatic = automatic;
+        return w;
+    }
+    static SavedWorkspace session(const QString& name, QStringList apps) { return workspace(name, std::move(apps), true); }
+
+    static QStringList names()
+    {
+        QStringList out;
+        for (const SavedWorkspace& w : SavedWorkspaceStore::load())
+            out << w.name;
+        return out;
+    }
+
+    MemoryDefaults defaults;
+    int refreshes = 0;
+};
+
+} // namespace
+
+TEST_F(SavedStore, LoadsNothingFromAMissingKey)
+{
+    EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty());
+}
+
+TEST_F(SavedStore, SaveReplacesTheSameNameRegardlessOfCaseAndPutsTheNewOneFirst)
+{
+    SavedWorkspaceStore::save(workspace("Deep work"));
+    SavedWorkspaceStore::save(workspace("Email"));
+    SavedWorkspaceStore::save(workspace("DEEP WORK", {"Pages"}));
+    EXPECT_EQ(names(), (QStringList{"DEEP WORK", "Email"}));
+    EXPECT_EQ(SavedWorkspaceStore::load().front().apps, QStringList{"Pages"});
+    EXPECT_EQ(refreshes, 3);
+    // Stored as data holding a JSON array.
+    EXPECT_EQ(defaults.value("savedWorkspaces")->typeId(), QMetaType::QByteArray);
+}
+
+TEST_F(SavedStore, SixteenSavesKeepTheFifteenNewest)
+{
+    for (int i = 1; i <= 16; ++i)
+        SavedWorkspaceStore::save(workspace(QString("W%1").arg(i)));
+    const QStringList kept = names();
+    ASSERT_EQ(kept.size(), 15);
+    EXPECT_EQ(kept.front(), "W16");
+    EXPECT_EQ(kept.back(), "W2");
+}
+
+TEST_F(SavedStore, UpdateKeepsOneSessionForTheSameApplicationsInAnyOrder)
+{
+    SavedWorkspaceStore::update(session("Safari, Xcode + 1", {"Safari", "Xcode", "Mail"}));
+    SavedWorkspaceStore::update(session("Mail, Safari + 1", {"Mail", "Xcode", "Safari"}));
+    EXPECT_EQ(names(), QStringList{"Mail, Safari + 1"});
+    // The same names a different number of times are other applications.
+    SavedWorkspaceStore::update(session("Mail, Safari + 2", {"Mail", "Xcode", "Safari", "Safari"}));
+    EXPECT_EQ(names(), (QStringList{"Mail, Safari + 2", "Mail, Safari + 1"}));
+    EXPECT_EQ(refreshes, 3);
+}
+
+TEST_F(SavedStore, UpdateKeepsAtMostThreeSessionsAndTheUsersSavesAmongThem)
+{
+    SavedWorkspaceStore::save(workspace("Mine"));
+    SavedWorkspaceStore::update(session("A", {"A"}));
+    SavedWorkspaceStore::update(session("B", {"B"}));
+    SavedWorkspaceStore::update(session("C", {"C"}));
+    SavedWorkspaceStore::update(session("D", {"D"}));
+    EXPECT_EQ(names(), (QStringList{"D", "C", "B", "Mine"}));
+    // A session of the same name replaces the automatic one only.
+    SavedWorkspaceStore::save(workspace("C"));
+    SavedWorkspaceStore::update(session("C", {"C", "E"}));
+    const auto list = SavedWorkspaceStore::load();
+    ASSERT_EQ(list.size(), 5);
+    EXPECT_EQ(names(), (QStringList{"C", "C", "D", "B", "Mine"}));
+    EXPECT_TRUE(list[0].isAutomatic());
+    EXPECT_FALSE(list[1].isAutomatic());
+}
+
+TEST_F(SavedStore, UpdateDropsTheUsersSavesBeyondTheTwelfthNewest)
+{
+    for (int i = 1; i <= 15; ++i)
+        SavedWorkspaceStore::save(workspace(QString("W%1").arg(i)));
+    SavedWorkspaceStore::update(session("Session", {"Safari"}));
+    const QStringList kept = names();
+    ASSERT_EQ(kept.size(), 13);
+    EXPECT_EQ(kept.front(), "Session");
+    EXPECT_EQ(kept[1], "W15");
+    EXPECT_EQ(kept.back(), "W4");
+}
+
+TEST_F(SavedStore, DeleteRemovesThatNameAndRefreshesNothing)
+{
+    SavedWorkspaceStore::save(workspace("Deep work"));
+    SavedWorkspaceStore::save(workspace("Email"));
+    refreshes = 0;
+    SavedWorkspaceStore::remove("deep work"); // another case is another name here
+    EXPECT_EQ(names(), (QStringList{"Email", "Deep work"}));
+    SavedWorkspaceStore::remove("Deep work");
+    EXPECT_EQ(names(), QStringList{"Email"});
+    EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(SavedStore, AnUndecodableValueReadsEmptyAndIsKeptAsideOnTheFirstWrite)
+{
+    const QByteArray garbage("{\"not\": \"an array\"");
+    defaults.setValue("savedWorkspaces", garbage);
+    EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty());
+    EXPECT_FALSE(defaults.contains("savedWorkspaces.unreadable")); // reading changes nothing
+
+    SavedWorkspaceStore::save(workspace("Deep work"));
+    EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), garbage);
+    EXPECT_EQ(names(), QStringList{"Deep work"});
+
+    // Later writes go over a readable value and leave the copy alone.
+    SavedWorkspaceStore::save(workspace("Email"));
+    EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), garbage);
+
+    // A value of another type is kept too.
+    defaults.remove("savedWorkspaces.unreadable");
+    defaults.setValue("savedWorkspaces", QStringLiteral("[oops"));
+    SavedWorkspaceStore::update(session("S", {"Safari"}));
+    EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), QByteArray("[oops"));
+}
+
+TEST_F(SavedStore, OneBadElementLosesOnlyItself)
+{
+    QJsonArray array;
+    array.append(workspace("First").toJson());
+    QJsonObject unknownLayout = workspace("Grid").toJson();
+    unknownLayout["layout"] = "grid";
+    array.append(unknownLayout);
+    array.append(42);
+    array.append(workspace("Last").toJson());
+    const QByteArray stored = QJsonDocument(array).toJson(QJsonDocument::Compact);
+    defaults.setValue("savedWorkspaces", stored);
+
+    EXPECT_EQ(names(), (QStringList{"First", "Last"}));
+    SavedWorkspaceStore::remove("First");
+    EXPECT_EQ(names(), QStringList{"Last"});
+    EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), stored);
+}
