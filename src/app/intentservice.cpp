@@ -3,10 +3,12 @@
 #include "app/appstate.h"
 #include "app/applylayoutintent.h"
 #include "app/asktavrinintent.h"
+#include "app/resumeworkspaceintent.h"
 #include "app/shellhooks.h"
 #include "app/startfocusintent.h"
 #include "app/stopfocusintent.h"
 #include "app/tavrinshortcuts.h"
+#include "app/workspacequery.h"
 
 #include <QDBusConnectionInterface>
 
@@ -76,6 +78,25 @@ QString IntentService::ApplyLayout(const QString& layout)
     return answer(ApplyLayoutIntent{*choice}.perform());
 }
 
+QString IntentService::ResumeWorkspace(const QString& workspace)
+{
+    ResumeWorkspaceIntent intent{WorkspaceEntity{workspace}};
+    if (!calledFromDBus()) {
+        resumes_.replace([intent](CancelToken) -> QCoro::Task<> { co_await intent.perform(); });
+        return {};
+    }
+    // The answer goes out when the runner is done.
+    setDelayedReply(true);
+    QDBusMessage reply = message().createReply();
+    QDBusConnection bus = connection();
+    resumes_.replace([intent, reply, bus](CancelToken) mutable -> QCoro::Task<> {
+        const IntentResult result = co_await intent.perform();
+        reply << answer(result);
+        bus.send(reply);
+    });
+    return {};
+}
+
 QString IntentService::Ask(const QString& request)
 {
     if (request.trimmed().isEmpty())
@@ -121,6 +142,15 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
 QString IntentService::StopFocus()
 {
     return answer(StopFocusIntent{}.perform());
+}
+
+QStringList IntentService::Workspaces(const QString& matching)
+{
+    QStringList names;
+    const auto entities = matching.isEmpty() ? WorkspaceQuery::suggestedEntities() : WorkspaceQuery::entities(matching);
+    for (const WorkspaceEntity& e : entities)
+        names << e.id;
+    return names;
 }
 
 QStringList IntentService::Routines()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/taskhandle.h"
+
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
@@ -38,9 +40,14 @@ public:
 
 public slots:
     Q_SCRIPTABLE QString ApplyLayout(const QString& layout);
+    // Answers once the workspace is arranged.
+    Q_SCRIPTABLE QString ResumeWorkspace(const QString& workspace);
     Q_SCRIPTABLE QString Ask(const QString& request);
     Q_SCRIPTABLE QString StartFocus(const QString& routine, int minutes);
     Q_SCRIPTABLE QString StopFocus();
+    // The saved workspaces' names, newest first: all of them, or those
+    // containing `matching` (ignoring case).
+    Q_SCRIPTABLE QStringList Workspaces(const QString& matching);
     // The routines' names, in their order.
     Q_SCRIPTABLE QStringList Routines();
 
@@ -52,6 +59,7 @@ private:
     QString refuse(const QString& message);
 
     QPointer<AppState> state_;
+    TaskHandle resumes_; // each resume runs to its end
 };
 
 } // namespace tavrin

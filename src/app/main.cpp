@@ -5,6 +5,7 @@
 #include "app/intentservice.h"
 #include "app/onboardingview.h"
 #include "app/signalwatcher.h"
+#include "app/tavrinshortcuts.h"
 #include "app/tavrinapp.h"
 #include "app/updater.h"
 #include "platform/linux/desktopkeychain.h"
@@ -17,6 +18,7 @@
 #include "platform/sim/simdesktopwindow.h"
 #include "platform/sim/simscenario.h"
 #include "windows/windowmanager.h"
+#include "workspaces/workspacehooks.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -123,6 +125,8 @@ int main(int argc, char** argv)
     AppDelegate delegate(tavrin);
     delegate.attach();
 
+    // Saving a workspace refreshes what the intents offer.
+    WorkspaceHooks::shared().refreshShortcutParameters = &TavrinShortcuts::updateAppShortcutParameters;
     IntentService intents(state);
     QString intentProblem;
     if (!intents.publish(QDBusConnection::sessionBus(), &intentProblem))

@@ -14,8 +14,8 @@ QString StartFocusIntent::title()
 QString StartFocusIntent::parameterSummary() const
 {
     return QCoreApplication::translate("StartFocusIntent", "Start %1 for %2 minutes")
-        .arg(routine ? routine->name : QCoreApplication::translate("StartFocusIntent", "Routine"))
-        .arg(minutes);
+        .arg(routine ? routine->name : QCoreApplication::translate("StartFocusIntent", "Routine"),
+             QString::number(minutes));
 }
 
 IntentResult StartFocusIntent::perform() const
@@ -39,8 +39,7 @@ IntentResult StartFocusIntent::perform() const
             QCoreApplication::translate("StartFocusIntent", "Make a Focus routine in Tavrin's Settings first."));
     const QStringList hidden = hooks.focusHiddenApps ? hooks.focusHiddenApps() : QStringList();
     QString dialog = QCoreApplication::translate("StartFocusIntent", "%1 is on for %2 minutes.")
-                         .arg(running->name)
-                         .arg(minutes);
+                         .arg(running->name, QString::number(minutes));
     if (!hidden.isEmpty())
         dialog += QCoreApplication::translate("StartFocusIntent", " Hid %1.").arg(hidden.join(QStringLiteral(", ")));
     return IntentResult::say(dialog);

@@ -5,16 +5,20 @@
 #include "app/intentclient.h"
 #include "app/intentservice.h"
 #include "app/layoutchoice.h"
+#include "app/resumeworkspaceintent.h"
 #include "app/startfocusintent.h"
 #include "app/stopfocusintent.h"
 #include "app/tavrinshortcuts.h"
+#include "app/workspacequery.h"
 #include "privatebus.h"
 #include "windows/windowmanager.h"
+#include "workspaces/savedworkspacestore.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QTimer>
 
 namespace tavrin {
 namespace {
@@ -44,6 +48,32 @@ protected:
             started << QStringLiteral("stop");
             running.reset();
         };
+    }
+
+    // Saves a workspace of these applications, newest first.
+    void save(const QString& name, const QStringList& apps)
+    {
+        SavedWorkspace w;
+        w.name = name;
+        w.request = name;
+        w.layout = LayoutKind::halves;
+        w.apps = apps;
+        w.savedAt = env.clock.nowDate();
+        SavedWorkspaceStore::save(w);
+    }
+
+    // Runs an intent to its end on virtual time.
+    IntentResult finish(QCoro::Task<IntentResult> task)
+    {
+        std::optional<IntentResult> result;
+        auto keep = [](QCoro::Task<IntentResult> t, std::optional<IntentResult>* out) -> QCoro::Task<> {
+            out->emplace(co_await std::move(t));
+        };
+        auto running = keep(std::move(task), &result);
+        for (int i = 0; !result && i < 400; ++i)
+            env.clock.advance(0.05);
+        EXPECT_TRUE(result.has_value());
+        return result.value_or(IntentResult{});
     }
 
     QString usualLayout() const
@@ -94,6 +124,63 @@ TEST_F(IntentsTest, ArrangeWindowsWithoutTrustAnswersNothingAndTheWindowManagerS
     env.desktop.setTrusted(false);
     EXPECT_FALSE(ApplyLayoutIntent{LayoutChoice::halves}.perform().dialog);
     EXPECT_EQ(WindowManager::shared().lastMessage(), WindowManager::kNeedsTrustMessage);
+}
+
+// ---- Saved workspaces ----
+
+TEST_F(IntentsTest, ResumingSaysHowManyWindowsItArrangedWithTheWordAsWritten)
+{
+    save(QStringLiteral("Shell work"), {"Terminal"});
+    const ResumeWorkspaceIntent intent{WorkspaceEntity{QStringLiteral("Shell work")}};
+    EXPECT_EQ(intent.parameterSummary(), "Resume Shell work");
+    EXPECT_EQ(finish(intent.perform()).dialog, "Arranged 1 windows for Shell work.");
+    EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame.x, env.desktop.visibleFrame(0).x + 8);
+
+    save(QStringLiteral("Writing"), {"Terminal", "Safari", "Not Installed Anywhere"});
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Writing")}}.perform()).dialog,
+              "Arranged 2 windows for Writing.");
+}
+
+TEST_F(IntentsTest, ResumingAGoneWorkspaceArrangesNothing)
+{
+    save(QStringLiteral("Deep Work"), {"Terminal"});
+    const Rect before = env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame;
+    // Names match exactly, case included.
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("deep work")}}.perform()).dialog,
+              "Tavrin doesn't have a workspace called deep work any more.");
+    EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame, before);
+}
+
+TEST_F(IntentsTest, ResumingWhenNothingCanBeFoundGivesTheProblemAlone)
+{
+    save(QStringLiteral("Empty"), {});
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Empty")}}.perform()).dialog,
+              "None of the windows in this workspace could be found.");
+    // Whatever the runner says, alone.
+    save(QStringLiteral("Ghosts"), {"Not Installed Anywhere"});
+    const auto dialog = finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Ghosts")}}.perform()).dialog;
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(dialog->startsWith(QStringLiteral("Arranged"))) << dialog->toStdString();
+}
+
+TEST_F(IntentsTest, TheWorkspaceQueryFollowsTheStore)
+{
+    save(QStringLiteral("Deep work"), {"Terminal"});
+    save(QStringLiteral("Writing"), {"Safari"});
+    save(QStringLiteral("deep dive"), {"Mail"});
+    auto names = [](const QList<WorkspaceEntity>& entities) {
+        QStringList out;
+        for (const auto& e : entities)
+            out << e.title();
+        return out;
+    };
+    EXPECT_EQ(names(WorkspaceQuery::suggestedEntities()), (QStringList{"deep dive", "Writing", "Deep work"}));
+    // In the store's order, not the order asked for; exact names only.
+    EXPECT_EQ(names(WorkspaceQuery::entities(QStringList{"Deep work", "Writing", "writing"})),
+              (QStringList{"Writing", "Deep work"}));
+    EXPECT_EQ(names(WorkspaceQuery::entities(QStringLiteral("DEEP"))), (QStringList{"deep dive", "Deep work"}));
+    EXPECT_TRUE(WorkspaceQuery::entities(QStringLiteral("reading")).isEmpty());
+    EXPECT_EQ(WorkspaceEntity::typeDisplayName(), "Workspace");
 }
 
 // ---- Ask ----
@@ -286,6 +373,23 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
     EXPECT_EQ(bar->last(), "ask Plan the launch");
 }
 
+TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    ASSERT_TRUE(service.publish(serviceSide));
+    save(QStringLiteral("Shell work"), {"Terminal"});
+    // The runner waits on virtual time: keep it moving while the client waits.
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [this] { env.clock.advance(0.1); });
+    ticks.start(1);
+    auto outcome = run({"resume", "Shell work"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, "Arranged 1 windows for Shell work.\n");
+    outcome = run({"resume", "Gone"});
+    EXPECT_EQ(outcome.out, "Tavrin doesn't have a workspace called Gone any more.\n");
+}
+
 TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
 {
     auto state = makeState();
@@ -309,6 +413,12 @@ TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
     EXPECT_EQ(reply.errorName(), IntentService::kInvalidArgument);
     reply = call(QStringLiteral("Ask"), {QString()});
     EXPECT_EQ(reply.errorMessage(), "What are you working on?");
+    save(QStringLiteral("Deep work"), {"Terminal"});
+    save(QStringLiteral("Writing"), {"Safari"});
+    reply = call(QStringLiteral("Workspaces"), {QString()});
+    EXPECT_EQ(reply.arguments().value(0).toStringList(), (QStringList{"Writing", "Deep work"}));
+    reply = call(QStringLiteral("Workspaces"), {QStringLiteral("deep")});
+    EXPECT_EQ(reply.arguments().value(0).toStringList(), QStringList{"Deep work"});
     reply = call(QStringLiteral("Routines"), {});
     EXPECT_EQ(reply.arguments().value(0).toStringList(), (QStringList{"Deep work", "Writing"}));
     // A routine's id that no longer exists starts the default routine.
