@@ -52,6 +52,32 @@ struct ShellHooks {
     // The user's stop of the running routine.
     std::function<void()> stopRoutine;
 
+    // ---- The modes, for the menu-bar window. Empty slots: idle, and the
+    // switch writes its setting ("mode.meeting", "mode.shareSafe").
+    std::function<bool()> meetingInCall;
+    std::function<void(bool on)> setMeetingEnabled;
+    std::function<bool()> shareSafeActive;
+    std::function<void(bool on)> setShareSafeEnabled;
+
+    // ---- Suggestions learned from habits and placements (none when empty).
+    struct HabitSuggestion {
+        QString app;
+        int minute = 0; // of the day
+        std::function<void()> accept;
+        std::function<void()> dismiss;
+    };
+    struct PlacementSuggestion {
+        QString app;
+        QString zone;
+        int times = 0;
+        int total = 0;
+        QString sentence; // the zone in words: "in the edge strip", "full screen", …
+        std::function<void()> keep;
+        std::function<void()> dismiss;
+    };
+    std::function<std::optional<HabitSuggestion>()> habitSuggestion;
+    std::function<std::optional<PlacementSuggestion>()> placementSuggestion;
+
     // ---- The Settings window, on a pane ("general", "layouts", …; empty:
     // the pane shown last).
     std::function<void(const QString& pane)> showSettings;
