@@ -3,11 +3,14 @@
 #include "app/commandline.h"
 #include "app/intentclient.h"
 #include "app/intentservice.h"
+#include "app/menubarextra.h"
 #include "app/onboardingview.h"
 #include "app/signalwatcher.h"
 #include "app/tavrinshortcuts.h"
 #include "app/tavrinapp.h"
 #include "app/updater.h"
+#include "app/updatewindow.h"
+#include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
@@ -24,8 +27,6 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
-#include <QIcon>
-#include <QSystemTrayIcon>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -33,6 +34,17 @@
 using namespace tavrin;
 
 namespace {
+QtMessageHandler g_defaultHandler = nullptr;
+
+// On the offscreen platform Qt warns of every window feature it lacks
+// (raising, size hints, grabs): noise for a program with no screen.
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    g_defaultHandler(type, context, message);
+}
+
 void say(std::FILE* stream, const QString& line)
 {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
@@ -63,6 +75,8 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        g_defaultHandler = qInstallMessageHandler(quietOffscreen);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setOrganizationDomain(QStringLiteral("tavrin.app"));
     QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
@@ -101,29 +115,27 @@ int main(int argc, char** argv)
     DesktopKeychain keychain;
     QtHttpClient http(clock);
     UnavailableLanguageModel languageModel;
+    DesktopAppearance appearance;
 
     SimDesktop desktop(clock);
     scenario.applyTo(desktop);
     Platform services = desktop.services(&defaults, &keychain);
     services.http = &http;
     services.languageModel = &languageModel;
+    services.appearance = &appearance;
     Platform::install(services);
 
     SimDesktopWindow window(desktop);
     window.show();
-
-    QSystemTrayIcon tray;
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray.setIcon(QApplication::windowIcon());
-        tray.setToolTip(QStringLiteral("Tavrin"));
-        tray.show();
-    }
 
     // The application: its state, and the start-up once the main loop runs.
     AppState& state = AppState::shared();
     TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
     AppDelegate delegate(tavrin);
     delegate.attach();
+    UpdateWindow::attach(*Updater::shared().controller());
+    // The icon in the tray, if there is one, and in the simulated menu bar.
+    MenuBarExtra menuBar(state, WindowManager::shared(), &window);
 
     // Saving a workspace refreshes what the intents offer.
     WorkspaceHooks::shared().refreshShortcutParameters = &TavrinShortcuts::updateAppShortcutParameters;

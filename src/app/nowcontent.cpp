@@ -319,14 +319,26 @@ QString NowContent::shortcutText(const ShortcutAction& action)
     return combo ? combo->modifierSymbols() + combo->key : QString();
 }
 
+namespace {
+// A time of day in the locale's short style; hours and minutes where the
+// locale says nothing (the C locale's short style has seconds).
+QString shortTime(const QTime& time)
+{
+    const QLocale locale;
+    if (locale.language() == QLocale::C)
+        return time.toString(QStringLiteral("HH:mm"));
+    return locale.toString(time, QLocale::ShortFormat);
+}
+} // namespace
+
 QString NowContent::timeText(const QDateTime& when)
 {
-    return QLocale().toString(when.toLocalTime().time(), QLocale::ShortFormat);
+    return shortTime(when.toLocalTime().time());
 }
 
 QString NowContent::minuteText(int minute)
 {
-    return QLocale().toString(QTime(minute / 60 % 24, minute % 60), QLocale::ShortFormat);
+    return shortTime(QTime(minute / 60 % 24, minute % 60));
 }
 
 QString NowContent::savedTime(const QDateTime& savedAt, const QDateTime& now)

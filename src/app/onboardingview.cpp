@@ -2,13 +2,19 @@
 
 #include "app/appstate.h"
 #include "app/steprow.h"
+#include "design/designfont.h"
+#include "design/designwidget.h"
+#include "design/tavrinmark.h"
+#include "design/tbutton.h"
+#include "design/themed.h"
+#include "design/themedlabel.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -17,16 +23,35 @@ namespace tavrin {
 namespace {
 QPointer<OnboardingView> g_window;
 
-QLabel* label(const QString& text, qreal points, QFont::Weight weight, QWidget* parent)
+using Colour = TTheme::Colour;
+
+// A background of one theme colour, with a hairline of `line` along the top
+// when asked for.
+class Backdrop : public DesignWidget {
+public:
+    Backdrop(Colour colour, bool topLine, QWidget* parent = nullptr)
+        : DesignWidget(parent), colour_(colour), topLine_(topLine)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const TTheme theme = t();
+        p.fillRect(rect(), theme.colour(colour_));
+        if (topLine_)
+            p.fillRect(QRectF(0, 0, width(), 0.5), theme.line);
+    }
+
+private:
+    Colour colour_;
+    bool topLine_;
+};
+
+TButtonStyle::Kind kindOf(OnboardingContent::ButtonKind kind)
 {
-    auto* l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setWordWrap(true);
-    QFont f = l->font();
-    f.setPointSizeF(points);
-    f.setWeight(weight);
-    l->setFont(f);
-    return l;
+    return kind == OnboardingContent::ButtonKind::primary ? TButtonStyle::Kind::primary : TButtonStyle::Kind::normal;
 }
 } // namespace
 
@@ -34,42 +59,49 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     : QWidget(parent), content_(state), close_(std::move(close))
 {
     setFixedWidth(kWidth);
-    auto* column = new QVBoxLayout(this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* body = new Backdrop(Colour::winBG, false);
+    outer->addWidget(new Themed(body, this));
+
+    auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
     auto* header = new QVBoxLayout;
     header->setContentsMargins(26, 34, 26, 16);
     header->setSpacing(8);
-    auto* heading = label(tr("Let Tavrin arrange your windows"), 22, QFont::Bold, this);
+    header->addWidget(new TavrinMark(40, body), 0, Qt::AlignLeft);
     header->addSpacing(6);
-    header->addWidget(heading);
-    header->addWidget(label(tr("Three quick steps. You can change any of these later in Settings."), 13.5,
-                            QFont::Normal, this));
+    QFont headingFont = DesignFont::system(22, QFont::Bold);
+    headingFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.44);
+    header->addWidget(new ThemedLabel(tr("Let Tavrin arrange your windows"), Colour::ink, headingFont, body));
+    auto* lead = new ThemedLabel(tr("Three quick steps. You can change any of these later in Settings."),
+                                 Colour::muted, DesignFont::system(13.5), body);
+    lead->setWordWrap(true);
+    header->addWidget(lead);
     column->addLayout(header);
 
     auto* steps = new QVBoxLayout;
     steps->setContentsMargins(14, 0, 14, 8);
     steps->setSpacing(0);
     for (const OnboardingContent::Step& step : content_.steps()) {
-        auto* row = new StepRow(step, this);
+        auto* row = new StepRow(step, body);
         connect(row, &StepRow::actionRequested, &content_, &OnboardingContent::perform);
         steps->addWidget(row);
         rows_ << row;
     }
     column->addLayout(steps);
 
-    auto* footer = new QWidget(this);
-    footer->setAutoFillBackground(true);
-    footer->setBackgroundRole(QPalette::AlternateBase);
+    auto* footer = new Backdrop(Colour::fill, true, body);
     auto* footerRow = new QHBoxLayout(footer);
     footerRow->setContentsMargins(22, 14, 22, 14);
-    footerRow->addWidget(label(tr("Tavrin never asks for Screen Recording."), 12, QFont::Normal, footer));
+    footerRow->addWidget(new ThemedLabel(tr("Tavrin never asks for Screen Recording."), Colour::muted,
+                                         DesignFont::system(12), footer));
     footerRow->addStretch();
-    footerButton_ = new QPushButton(footer);
-    footerButton_->setDefault(true); // Return
+    footerButton_ = new TButton(QString(), TButtonStyle::Kind::normal, footer);
     footerRow->addWidget(footerButton_);
-    connect(footerButton_, &QPushButton::clicked, this, [this] {
+    connect(footerButton_, &QAbstractButton::clicked, this, [this] {
         if (close_)
             close_();
     });
@@ -79,6 +111,16 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     refresh();
 }
 
+void OnboardingView::keyPressEvent(QKeyEvent* event)
+{
+    // The footer button is the default action.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        footerButton_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void OnboardingView::refresh()
 {
     const QList<OnboardingContent::Step> steps = content_.steps();
@@ -86,7 +128,20 @@ void OnboardingView::refresh()
         rows_[i]->setStep(steps[i]);
     const OnboardingContent::Footer footer = content_.footer();
     footerButton_->setText(footer.buttonTitle);
-    footerButton_->setProperty("primary", footer.buttonKind == OnboardingContent::ButtonKind::primary);
+    footerButton_->setKind(kindOf(footer.buttonKind));
+    footerButton_->updateGeometry();
+    // The window fits its content once the new labels are laid out: no
+    // detail is cut, whatever the labels.
+    QMetaObject::invokeMethod(this, &OnboardingView::fitHeight, Qt::QueuedConnection);
+}
+
+void OnboardingView::fitHeight()
+{
+    if (!isWindow())
+        return;
+    const int height = hasHeightForWidth() ? heightForWidth(kWidth) : sizeHint().height();
+    if (height > 0)
+        setFixedHeight(height);
 }
 
 QWidget* OnboardingView::window()
@@ -101,8 +156,7 @@ void OnboardingView::showWindow()
         g_window->setWindowTitle(tr("Welcome to Tavrin"));
         g_window->setWindowFlag(Qt::WindowMinimizeButtonHint, false);
         g_window->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
-        g_window->adjustSize();
-        g_window->setFixedSize(g_window->sizeHint());
+        g_window->refresh();
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame = g_window->frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());

@@ -6,17 +6,16 @@
 #include <QWidget>
 #include <functional>
 
-class QLabel;
-class QPushButton;
-
 namespace tavrin {
 
 class AppState;
 class StepRow;
+class TButton;
 
-// The first-run window's content: the header, the three steps and the
-// footer with its one button, which runs `close`. It follows the state as
-// it changes.
+// The first-run window's root: the product mark and header, the three
+// steps and the footer with its one button (Return), which runs `close`, in
+// the theme of the desktop's colour scheme. It follows the state as it
+// changes.
 class OnboardingView : public QWidget {
     Q_OBJECT
 public:
@@ -35,15 +34,19 @@ public:
 
     OnboardingContent& content() { return content_; }
     const QList<StepRow*>& rows() const { return rows_; }
-    QPushButton* footerButton() const { return footerButton_; }
+    TButton* footerButton() const { return footerButton_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refresh();
+    void fitHeight();
 
     OnboardingContent content_;
     std::function<void()> close_;
     QList<StepRow*> rows_;
-    QPushButton* footerButton_ = nullptr;
+    TButton* footerButton_ = nullptr;
 };
 
 } // namespace tavrin

@@ -1,19 +1,17 @@
 #pragma once
 
 #include "app/onboardingcontent.h"
-
-#include <QWidget>
-#include <functional>
-
-class QLabel;
-class QPushButton;
+#include "design/designwidget.h"
 
 namespace tavrin {
+
+class TButton;
+class ThemedLabel;
 
 // One numbered step of the first-run window: the number disc (a tick once
 // done), the title with its badge, the detail, and the step's button, or
 // the done text once the step is done. A current step is highlighted.
-class StepRow : public QWidget {
+class StepRow : public DesignWidget {
     Q_OBJECT
 public:
     explicit StepRow(const OnboardingContent::Step& step, QWidget* parent = nullptr);
@@ -22,8 +20,8 @@ public:
     void setStep(const OnboardingContent::Step& step);
 
     // The button (hidden once the step is done), for tests.
-    QPushButton* button() const { return button_; }
-    QLabel* doneLabel() const { return done_; }
+    TButton* button() const { return button_; }
+    ThemedLabel* doneLabel() const { return done_; }
 
 signals:
     void actionRequested(tavrin::OnboardingContent::Action action);
@@ -33,11 +31,11 @@ protected:
 
 private:
     OnboardingContent::Step step_;
-    QLabel* title_;
-    QLabel* badge_;
-    QLabel* detail_;
-    QLabel* done_;
-    QPushButton* button_;
+    ThemedLabel* title_;
+    ThemedLabel* badge_;
+    ThemedLabel* detail_;
+    ThemedLabel* done_;
+    TButton* button_;
 };
 
 } // namespace tavrin
