@@ -1,6 +1,6 @@
 #include "planning/planvalidator.h"
 
-#include "workspaces/planaddress.h"
+#include "workspaces/webaddress.h"
 #include "workspaces/textcut.h"
 
 #include <QSet>

@@ -8,24 +8,6 @@
 
 namespace tavrin {
 
-namespace {
-QUrl parse(const QString& address) { return QUrl(address.trimmed(), QUrl::StrictMode); }
-} // namespace
-
-bool isWebAddress(const QString& address)
-{
-    const QUrl url = parse(address);
-    if (!url.isValid() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("https") || scheme == QLatin1String("http");
-}
-
-bool isFileAddress(const QString& address)
-{
-    const QUrl url = parse(address);
-    return url.isValid() && url.isLocalFile() && !url.toLocalFile().isEmpty();
-}
 
 std::optional<QString> openableAddress(const QString& address, AddressTrust trust)
 {
@@ -52,7 +34,7 @@ QString addressDetail(const std::optional<QString>& address)
     const QString newWindow = QStringLiteral("New window");
     if (!address || address->trimmed().isEmpty())
         return newWindow;
-    const QUrl url = parse(*address);
+    const QUrl url = parseAddress(*address);
     if (!url.isValid())
         return newWindow;
     if (url.isLocalFile()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workspaces/webaddress.h"
+
 #include <QString>
 #include <optional>
 
@@ -11,8 +13,6 @@ namespace tavrin {
 // documents and folders (file addresses) open as well. Nothing else does.
 enum class AddressTrust { planner, saved };
 
-bool isWebAddress(const QString& address);
-bool isFileAddress(const QString& address);
 
 // The address in the form to open, or none when it may not be opened.
 std::optional<QString> openableAddress(const QString& address, AddressTrust trust);

@@ -3,8 +3,10 @@
 #include "platform/clock.h"
 #include "platform/eventmonitors.h"
 #include "platform/sim/simaccessibility.h"
+#include "platform/sim/simappearance.h"
 #include "platform/sim/simeventmonitors.h"
 #include "platform/sim/simhotkeys.h"
+#include "platform/sim/simlanguagemodel.h"
 #include "platform/sim/simscreens.h"
 #include "platform/sim/simwindowserver.h"
 #include "platform/sim/simworkspace.h"
@@ -23,6 +25,8 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
     , workspace_(std::make_unique<SimWorkspace>(*this))
     , hotKeys_(std::make_unique<SimHotKeys>(*this))
     , eventMonitors_(std::make_unique<SimEventMonitors>(*this))
+    , appearance_(std::make_unique<SimAppearance>())
+    , languageModel_(std::make_unique<SimLanguageModel>(clock))
 {
 }
 
@@ -40,6 +44,8 @@ Platform SimDesktop::services(Defaults* defaults, Keychain* keychain)
     p.defaults = defaults;
     p.keychain = keychain;
     p.clock = &clock_;
+    p.appearance = appearance_.get();
+    p.languageModel = languageModel_.get();
     return p;
 }
 

@@ -26,6 +26,8 @@ class SimScreens;
 class SimWorkspace;
 class SimHotKeys;
 class SimEventMonitors;
+class SimAppearance;
+class SimLanguageModel;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -60,6 +62,8 @@ public:
     SimWorkspace& workspace() const { return *workspace_; }
     SimHotKeys& hotKeys() const { return *hotKeys_; }
     SimEventMonitors& eventMonitors() const { return *eventMonitors_; }
+    SimAppearance& appearance() const { return *appearance_; }
+    SimLanguageModel& languageModel() const { return *languageModel_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
     // numbers and pids where missing, drops pending launches. Announces
@@ -232,6 +236,8 @@ private:
     std::unique_ptr<SimWorkspace> workspace_;
     std::unique_ptr<SimHotKeys> hotKeys_;
     std::unique_ptr<SimEventMonitors> eventMonitors_;
+    std::unique_ptr<SimAppearance> appearance_;
+    std::unique_ptr<SimLanguageModel> languageModel_;
 };
 
 } // namespace tavrin

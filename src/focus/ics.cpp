@@ -1,0 +1,532 @@
+#include "focus/ics.h"
+
+#include "focus/wallclock.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <memory>
+
+namespace tavrin {
+
+namespace {
+constexpr double kDefaultDuration = 3600.0;
+
+// A date or date-time value as written.
+struct Stamp {
+    QDate date;
+    int secondOfDay = 0;
+    bool hasTime = false;
+    bool utc = false;
+};
+
+std::optional<int> digits(QStringView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// yyyyMMdd, yyyyMMdd'T'HHmmss or yyyyMMdd'T'HHmmss'Z', matched whole.
+std::optional<Stamp> readStamp(QStringView value)
+{
+    Stamp stamp;
+    stamp.utc = value.endsWith(u'Z');
+    if (stamp.utc)
+        value.chop(1);
+    stamp.hasTime = stamp.utc || value.contains(u'T');
+    if (value.size() != (stamp.hasTime ? 15 : 8))
+        return std::nullopt;
+    const auto year = digits(value, 0, 4), month = digits(value, 4, 2), day = digits(value, 6, 2);
+    if (!year || !month || !day || *year < 1)
+        return std::nullopt;
+    stamp.date = QDate(*year, *month, *day);
+    if (!stamp.date.isValid())
+        return std::nullopt;
+    if (stamp.hasTime) {
+        if (value[8] != u'T')
+            return std::nullopt;
+        const auto hour = digits(value, 9, 2), minute = digits(value, 11, 2), second = digits(value, 13, 2);
+        if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59)
+            return std::nullopt;
+        stamp.secondOfDay = *hour * 3600 + *minute * 60 + *second;
+    }
+    return stamp;
+}
+
+// Where `needle` first occurs outside double quotes; -1 when it does not.
+qsizetype indexOutsideQuotes(QStringView text, QStringView needle)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'"')
+            quoted = !quoted;
+        else if (!quoted && text.mid(i).startsWith(needle))
+            return i;
+    }
+    return -1;
+}
+
+// The colon that ends a property's name and parameters. Parameter values may
+// be quoted and hold colons; with unbalanced quotes the first colon counts.
+qsizetype valueColon(QStringView line)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'"')
+            quoted = !quoted;
+        else if (line[i] == u':' && !quoted)
+            return i;
+    }
+    return quoted ? line.indexOf(u':') : -1;
+}
+
+// Something the zone database could hold: letters, digits and _+-.:/ in
+// non-empty segments that do not climb out of it.
+bool plausibleZoneId(QStringView id)
+{
+    if (id.isEmpty() || id.size() > 64)
+        return false;
+    for (QChar c : id) {
+        const char16_t u = c.unicode();
+        const bool allowed = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
+            || u == u'_' || u == u'+' || u == u'-' || u == u'.' || u == u':' || u == u'/';
+        if (!allowed)
+            return false;
+    }
+    for (QStringView segment : id.split(u'/'))
+        if (segment.isEmpty() || segment == u"." || segment == u"..")
+            return false;
+    return true;
+}
+
+std::optional<QTimeZone> knownZone(QStringView id)
+{
+    if (plausibleZoneId(id)) {
+        QTimeZone zone(id.toUtf8());
+        if (zone.isValid())
+            return zone;
+    }
+    const QString name = id.toString();
+    if (const auto row = ICS::windowsZones().constFind(name); row != ICS::windowsZones().cend()) {
+        QTimeZone zone(*row);
+        if (zone.isValid())
+            return zone;
+    }
+    const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(name.toUtf8());
+    if (!iana.isEmpty()) {
+        QTimeZone zone(iana);
+        if (zone.isValid())
+            return zone;
+    }
+    return std::nullopt;
+}
+
+QStringView stripQuotes(QStringView text)
+{
+    while (text.startsWith(u'"'))
+        text = text.mid(1);
+    while (text.endsWith(u'"'))
+        text.chop(1);
+    return text;
+}
+
+// The properties a block is read for; others are not kept.
+bool isReadProperty(QStringView name)
+{
+    static const QStringView kRead[] = {u"DTSTART", u"DTEND", u"DURATION", u"SUMMARY",
+                                        u"UID",     u"STATUS", u"RRULE",   u"RECURRENCE-ID"};
+    return std::find(std::begin(kRead), std::end(kRead), name) != std::end(kRead);
+}
+
+// Removes every `first` that is followed by `second` (and `second` too unless
+// `keepSecond`), scanning left to right once, as a text replacement would.
+void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
+{
+    const qsizetype size = text.size();
+    QChar* data = text.data();
+    qsizetype out = 0;
+    for (qsizetype in = 0; in < size; ++in) {
+        if (data[in] == first && in + 1 < size && data[in + 1] == second) {
+            if (keepSecond)
+                data[out++] = data[in + 1];
+            ++in;
+            continue;
+        }
+        data[out++] = data[in];
+    }
+    text.truncate(out);
+}
+} // namespace
+
+class ICS::Context {
+public:
+    explicit Context(const QTimeZone& localZone)
+        : local(localZone.isValid() ? localZone : QTimeZone::utc())
+    {
+    }
+
+    // The resolver of the zone that a parameter text names, else the local one.
+    const WallClock& clockFor(QStringView params)
+    {
+        if (params.isEmpty())
+            return local;
+        auto found = clocks.find(params.toString());
+        if (found == clocks.end()) {
+            const std::optional<QTimeZone> zone = tzidZone(params);
+            found = clocks.insert(params.toString(), zone ? std::make_shared<WallClock>(*zone) : nullptr);
+        }
+        return *found ? **found : local;
+    }
+
+    const WallClock local;
+    const WallClock utc{QTimeZone::utc()};
+
+private:
+    QHash<QString, std::shared_ptr<WallClock>> clocks;
+};
+
+QTimeZone ICS::systemZone()
+{
+    QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone.isValid() ? zone : QTimeZone::utc();
+}
+
+const QHash<QString, int>& ICS::weekdayCodes()
+{
+    static const QHash<QString, int> codes{
+        {QStringLiteral("SU"), 1}, {QStringLiteral("MO"), 2}, {QStringLiteral("TU"), 3}, {QStringLiteral("WE"), 4},
+        {QStringLiteral("TH"), 5}, {QStringLiteral("FR"), 6}, {QStringLiteral("SA"), 7},
+    };
+    return codes;
+}
+
+const QHash<QString, QByteArray>& ICS::windowsZones()
+{
+    static const QHash<QString, QByteArray> zones{
+        {QStringLiteral("GMT Standard Time"), "Europe/London"},
+        {QStringLiteral("W. Europe Standard Time"), "Europe/Berlin"},
+        {QStringLiteral("Romance Standard Time"), "Europe/Paris"},
+        {QStringLiteral("Central Europe Standard Time"), "Europe/Budapest"},
+        {QStringLiteral("Eastern Standard Time"), "America/New_York"},
+        {QStringLiteral("Central Standard Time"), "America/Chicago"},
+        {QStringLiteral("Mountain Standard Time"), "America/Denver"},
+        {QStringLiteral("Pacific Standard Time"), "America/Los_Angeles"},
+        {QStringLiteral("India Standard Time"), "Asia/Kolkata"},
+        {QStringLiteral("AUS Eastern Standard Time"), "Australia/Sydney"},
+        {QStringLiteral("Tokyo Standard Time"), "Asia/Tokyo"},
+        {QStringLiteral("China Standard Time"), "Asia/Shanghai"},
+        {QStringLiteral("Singapore Standard Time"), "Asia/Singapore"},
+        {QStringLiteral("UTC"), "UTC"},
+    };
+    return zones;
+}
+
+const QString& ICS::cancellationMarker()
+{
+    static const QString marker = QChar(u'\0') + QStringLiteral("cancelled");
+    return marker;
+}
+
+std::optional<qint64> ICS::parseInteger(QStringView text)
+{
+    bool negative = false;
+    if (text.startsWith(u'+') || text.startsWith(u'-')) {
+        negative = text.front() == u'-';
+        text = text.mid(1);
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+    constexpr quint64 kLimit = quint64(std::numeric_limits<qint64>::max()) + 1;
+    quint64 magnitude = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < u'0' || u > u'9')
+            return std::nullopt;
+        magnitude = magnitude * 10 + (u - u'0');
+        if (magnitude > kLimit)
+            return std::nullopt;
+    }
+    if (negative)
+        return qint64(0 - magnitude); // two's complement: 2^63 becomes the minimum
+    if (magnitude == kLimit)
+        return std::nullopt;
+    return qint64(magnitude);
+}
+
+std::optional<QTimeZone> ICS::tzidZone(QStringView params)
+{
+    const qsizetype at = indexOutsideQuotes(params, u"TZID=");
+    if (at < 0)
+        return std::nullopt;
+    // A quoted name runs to its closing quote; any other to the next ";".
+    QStringView id = params.mid(at + 5);
+    const qsizetype close = id.startsWith(u'"') ? id.indexOf(u'"', 1) : -1;
+    const qsizetype end = close > 0 ? close + 1 : id.indexOf(u';');
+    if (end >= 0)
+        id = id.left(end);
+    return knownZone(stripQuotes(id));
+}
+
+QTimeZone ICS::zoneForTzid(QStringView value, QStringView params, const QTimeZone& localZone)
+{
+    if (value.endsWith(u'Z'))
+        return QTimeZone::utc();
+    return tzidZone(params).value_or(localZone);
+}
+
+std::optional<double> ICS::parseDate(QStringView value, QStringView params, const QTimeZone& localZone)
+{
+    Context context(localZone);
+    return parseDate(value, params, context);
+}
+
+std::optional<double> ICS::parseDate(QStringView value, QStringView params, Context& context)
+{
+    const std::optional<Stamp> stamp = readStamp(value);
+    if (!stamp)
+        return std::nullopt;
+    const WallClock& clock = stamp->utc ? context.utc : context.clockFor(params);
+    return clock.instant(stamp->date, stamp->secondOfDay);
+}
+
+double ICS::parseDuration(QStringView value)
+{
+    double sum = 0;
+    double number = 0;
+    for (QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9') {
+            number = number * 10 + (u - u'0');
+            continue;
+        }
+        switch (u) {
+        case u'W': sum += number * 604800; break;
+        case u'D': sum += number * 86400; break;
+        case u'H': sum += number * 3600; break;
+        case u'M': sum += number * 60; break;
+        case u'S': sum += number; break;
+        default: break;
+        }
+        number = 0;
+    }
+    return sum > 0 ? sum : kDefaultDuration;
+}
+
+QList<qint64> ICS::intList(const QString& part, const RuleTable& rule)
+{
+    QList<qint64> values;
+    const QString text = rule.value(part);
+    for (QStringView piece : QStringView(text).split(u',', Qt::SkipEmptyParts))
+        if (const auto n = parseInteger(piece))
+            values.append(*n);
+    return values;
+}
+
+void ICS::readRule(ICSEvent& event, const QString& rrule, Context& context)
+{
+    RuleTable rule;
+    for (QStringView piece : QStringView(rrule).split(u';')) {
+        const QList<QStringView> parts = piece.split(u'=');
+        if (parts.size() == 2 && !rule.contains(parts[0].toString()))
+            rule.insert(parts[0].toString(), parts[1].toString());
+    }
+    if (const auto freq = rule.constFind(QStringLiteral("FREQ")); freq != rule.cend())
+        event.freq = *freq;
+    event.interval = parseInteger(rule.value(QStringLiteral("INTERVAL"), QStringLiteral("1"))).value_or(1);
+    event.count = parseInteger(rule.value(QStringLiteral("COUNT")));
+
+    // UNTIL is read in the local zone. A date without a time means the whole
+    // of that day, as the calendar that wrote it shows it.
+    if (const auto stamp = readStamp(rule.value(QStringLiteral("UNTIL")))) {
+        if (stamp->utc) {
+            event.until = context.utc.instant(stamp->date, stamp->secondOfDay);
+        } else if (stamp->hasTime) {
+            event.until = context.local.instant(stamp->date, stamp->secondOfDay);
+        } else if (const auto nextDay = context.local.instant(stamp->date.addDays(1), 0)) {
+            event.until = *nextDay - 1;
+        } else {
+            event.until = context.local.instant(stamp->date, 86399);
+        }
+    }
+
+    const QString byDay = rule.value(QStringLiteral("BYDAY"));
+    for (QStringView piece : QStringView(byDay).split(u',')) {
+        if (piece.size() < 2)
+            continue;
+        const auto code = weekdayCodes().constFind(piece.right(2).toString());
+        if (code == weekdayCodes().cend())
+            continue;
+        const QStringView ordinal = piece.chopped(2);
+        event.byDay.append({ordinal.isEmpty() ? 0 : parseInteger(ordinal).value_or(0), *code});
+    }
+    event.byMonthDay = intList(QStringLiteral("BYMONTHDAY"), rule);
+    event.byMonth = intList(QStringLiteral("BYMONTH"), rule);
+    event.bySetPos = intList(QStringLiteral("BYSETPOS"), rule);
+}
+
+std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList<Property>& exdates,
+                                       const QTimeZone& localZone)
+{
+    Context context(localZone);
+    return makeEvent(properties, exdates, context);
+}
+
+std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList<Property>& exdates, Context& context)
+{
+    const auto dtstart = properties.constFind(QStringLiteral("DTSTART"));
+    if (dtstart == properties.cend())
+        return std::nullopt;
+    const QString& startParams = dtstart->params;
+    if (startParams.contains(u"VALUE=DATE") && !startParams.contains(u"VALUE=DATE-TIME"))
+        return std::nullopt; // all-day
+    if (dtstart->value.size() < 9)
+        return std::nullopt; // a bare date: all-day
+    const std::optional<double> start = parseDate(dtstart->value, startParams, context);
+    if (!start)
+        return std::nullopt;
+
+    ICSEvent event;
+    event.start = *start;
+    if (const auto rid = properties.constFind(QStringLiteral("RECURRENCE-ID")); rid != properties.cend())
+        event.recurrenceID = parseDate(rid->value, rid->params, context);
+    event.uid = properties.value(QStringLiteral("UID")).value;
+
+    if (properties.value(QStringLiteral("STATUS")).value == u"CANCELLED") {
+        if (!event.recurrenceID)
+            return std::nullopt;
+        event.title = cancellationMarker();
+        event.duration = 0;
+        event.zone = context.local.zone();
+        return event;
+    }
+
+    std::optional<double> end;
+    if (const auto dtend = properties.constFind(QStringLiteral("DTEND")); dtend != properties.cend())
+        end = parseDate(dtend->value, dtend->params, context);
+    if (end)
+        event.duration = *end - *start;
+    else if (const auto duration = properties.constFind(QStringLiteral("DURATION")); duration != properties.cend())
+        event.duration = parseDuration(duration->value);
+
+    event.title = properties.value(QStringLiteral("SUMMARY")).value;
+    if (event.title.contains(u'\\'))
+        event.title.replace(QStringLiteral("\\,"), QStringLiteral(","))
+            .replace(QStringLiteral("\\;"), QStringLiteral(";"))
+            .replace(QStringLiteral("\\n"), QStringLiteral(" "));
+    event.zone = dtstart->value.endsWith(u'Z') ? QTimeZone::utc() : context.clockFor(startParams).zone();
+
+    // An override replaces one occurrence and never repeats itself.
+    if (!event.recurrenceID)
+        if (const auto rrule = properties.constFind(QStringLiteral("RRULE")); rrule != properties.cend())
+            readRule(event, rrule->value, context);
+
+    for (const Property& ex : exdates)
+        if (const auto instant = parseDate(ex.value, ex.params, context))
+            event.exdates.append(*instant);
+    return event;
+}
+
+void ICS::joinOverrides(QList<ICSEvent>& events)
+{
+    QHash<QString, QList<qsizetype>> masters;
+    for (qsizetype i = 0; i < events.size(); ++i)
+        if (events[i].freq && !events[i].recurrenceID)
+            masters[events[i].uid].append(i);
+    if (!masters.isEmpty()) {
+        for (qsizetype i = 0; i < events.size(); ++i) {
+            if (!events[i].recurrenceID)
+                continue;
+            for (qsizetype master : masters.value(events[i].uid))
+                events[master].exdates.append(*events[i].recurrenceID);
+        }
+    }
+    events.removeIf([](const ICSEvent& e) { return e.recurrenceID && e.title == cancellationMarker(); });
+}
+
+QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
+{
+    QString unfolded = text;
+    squeeze(unfolded, u'\r', u'\n', true);
+    squeeze(unfolded, u'\n', u' ', false);
+    squeeze(unfolded, u'\n', u'\t', false);
+    Context context(localZone);
+
+    QList<ICSEvent> events;
+    bool inEvent = false;
+    Properties properties;
+    QList<Property> exdates;
+    // Components inside the event (alarms), skipped from BEGIN to matching
+    // END: their names, innermost last, and how often each is open.
+    QList<QStringView> nested;
+    QHash<QStringView, int> openCount;
+
+    const QStringView all(unfolded);
+    qsizetype position = 0;
+    while (position <= all.size()) {
+        qsizetype newline = all.indexOf(u'\n', position);
+        if (newline < 0)
+            newline = all.size();
+        const QStringView line = all.mid(position, newline - position);
+        position = newline + 1;
+
+        if (line == u"BEGIN:VEVENT") {
+            inEvent = true; // an unfinished block before it is dropped
+            properties.clear();
+            exdates.clear();
+            nested.clear();
+            openCount.clear();
+            continue;
+        }
+        if (!inEvent)
+            continue;
+        if (line == u"END:VEVENT") {
+            if (auto event = makeEvent(properties, exdates, context))
+                events.append(std::move(*event));
+            inEvent = false;
+            continue;
+        }
+        if (line.startsWith(u"BEGIN:")) {
+            nested.append(line.mid(6));
+            ++openCount[nested.last()];
+            continue;
+        }
+        if (!nested.isEmpty()) {
+            // An end line closes its component and any left open inside it.
+            if (line.startsWith(u"END:") && openCount.value(line.mid(4)) > 0) {
+                const QStringView name = line.mid(4);
+                QStringView closed;
+                do {
+                    closed = nested.takeLast();
+                    --openCount[closed];
+                } while (closed != name);
+            }
+            continue;
+        }
+
+        const qsizetype colon = valueColon(line);
+        if (colon < 0)
+            continue;
+        const QStringView head = line.left(colon);
+        const QStringView value = line.mid(colon + 1);
+        const qsizetype semicolon = head.indexOf(u';');
+        const QStringView name = semicolon < 0 ? head : head.left(semicolon);
+        const QStringView params = semicolon < 0 ? QStringView() : head.mid(semicolon);
+        if (name == u"EXDATE") {
+            for (QStringView piece : value.split(u','))
+                exdates.append({params.toString(), piece.toString()});
+        } else if (isReadProperty(name)) {
+            properties.insert(name.toString(), {params.toString(), value.toString()});
+        }
+    }
+
+    joinOverrides(events);
+    return events;
+}
+
+} // namespace tavrin

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTimeZone>
+#include <optional>
+
+namespace tavrin {
+
+// One timed event of a calendar link, with its recurrence rule, as ICS::parse
+// reads it. Instants are seconds since 1 January 2001 (UTC).
+//
+// The expansion is a pure function of the record and the window: it may run
+// on any thread.
+struct ICSEvent {
+    // One BYDAY entry: 2MO is (2, Monday), -1FR is (-1, Friday), MO is (0, Monday).
+    struct Weekday {
+        qint64 ordinal = 0;
+        int weekday = 1; // 1 Sunday, 2 Monday, ... 7 Saturday
+        bool operator==(const Weekday&) const = default;
+    };
+
+    enum class Unit { day, week, month, year };
+
+    QString title;
+    double start = 0;
+    double duration = 3600; // seconds; may be zero or negative
+    QTimeZone zone;         // the zone in which the rule is expanded
+    QString uid;
+    std::optional<double> recurrenceID; // set on a record that replaces one occurrence
+    std::optional<QString> freq;        // as written; none: the event does not repeat
+    qint64 interval = 1;
+    QList<Weekday> byDay;
+    QList<qint64> byMonthDay;
+    QList<qint64> byMonth;
+    QList<qint64> bySetPos;
+    std::optional<double> until;
+    std::optional<qint64> count;
+    QList<double> exdates;
+
+    bool operator==(const ICSEvent&) const = default;
+
+    // Start instants of the occurrences with from <= start <= to, in time
+    // order, leaving out those within a minute of an exclusion. A repeating
+    // event keeps its wall-clock time in its own zone.
+    QList<double> occurrences(double from, double to) const;
+
+    // Whether an exclusion lies less than 60 seconds from the instant.
+    bool isExcluded(double instant) const;
+
+    // The first day of the period of `unit` that holds `day` (weeks start on Monday).
+    static QDate periodStart(QDate day, Unit unit);
+
+    // The days the rule picks in the period that starts on `periodStart`, in
+    // time order; `startDay` is the day of the first occurrence.
+    QList<QDate> candidateDays(QDate periodStart, Unit unit, QDate startDay) const;
+
+    // The days the rule picks in the month that starts on `monthStart`.
+    QList<QDate> monthDays(QDate monthStart, QDate startDay) const;
+
+    // The period unit of a frequency ("DAILY", "WEEKLY", "MONTHLY", "YEARLY").
+    static std::optional<Unit> unit(const QString& freq);
+
+    // At most this many periods are examined by one expansion.
+    static constexpr int kPeriodLimit = 20000;
+};
+
+} // namespace tavrin
