@@ -10,12 +10,10 @@
 #include "app/tavrinapp.h"
 #include "app/updater.h"
 #include "app/updatewindow.h"
-#include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
-#include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simdesktopwindow.h"
@@ -114,15 +112,11 @@ int main(int argc, char** argv)
         say(stderr, QStringLiteral("tavrin: ") + defaults.problem());
     DesktopKeychain keychain;
     QtHttpClient http(clock);
-    UnavailableLanguageModel languageModel;
-    DesktopAppearance appearance;
 
     SimDesktop desktop(clock);
     scenario.applyTo(desktop);
     Platform services = desktop.services(&defaults, &keychain);
     services.http = &http;
-    services.languageModel = &languageModel;
-    services.appearance = &appearance;
     Platform::install(services);
 
     SimDesktopWindow window(desktop);
