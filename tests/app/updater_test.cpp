@@ -2,8 +2,12 @@
 #include "app/updater.h"
 #include "support/simfixture.h"
 
+#include "platform/linux/qthttpclient.h"
+
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace tavrin {
 namespace {
@@ -261,6 +265,47 @@ TEST_F(UpdaterTest, TheNextAutomaticCheckCountsFromTheLastOne)
     EXPECT_TRUE(asked.isEmpty());
     env.clock.advance(1);
     EXPECT_EQ(asked.size(), 1);
+}
+
+// A feed served on the loopback interface, read through the real HTTP client.
+TEST_F(UpdaterTest, ReadsATestFeedServedOnThisMachine)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QByteArray asked;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+            asked += socket->readAll();
+            if (!asked.contains("\r\n\r\n"))
+                return;
+            const QByteArray body = feed({{"2.0", "2.0"}});
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n"
+                          "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+    });
+    QtHttpClient http(env.clock);
+    Platform::current().http = &http;
+    env.defaults.setValue(Updater::kTestFeedKey,
+                          QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(server.serverPort()));
+    Updater updater;
+    QSignalSpy found(updater.controller(), &UpdateController::updateFound);
+    updater.checkForUpdates();
+    EXPECT_TRUE(found.wait(10000));
+    EXPECT_TRUE(asked.startsWith("GET /appcast.xml HTTP/1.1")) << asked.toStdString();
+    ASSERT_EQ(found.count(), 1);
+    EXPECT_EQ(found[0][0].value<AppcastItem>().displayVersion, "2.0");
+    Platform::current().http = nullptr;
+}
+
+TEST_F(UpdaterTest, WithoutANetworkTheUserIsTold)
+{
+    Updater updater;
+    QSignalSpy failed(updater.controller(), &UpdateController::checkFailed);
+    updater.checkForUpdates();
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed[0][0].toString(), "There is no network here.");
 }
 
 } // namespace
