@@ -208,44 +208,48 @@ void NowContent::apply(LayoutKind kind)
         clock->singleShot(kRefreshDelay, this, [this] { refresh(); });
 }
 
+namespace {
+NowContent::ModeRow modeRow(const QString& title, const std::function<bool()>& active, const QString& activeStatus,
+                            const QString& idleStatus, const QString& key)
+{
+    NowContent::ModeRow row;
+    row.title = title;
+    row.active = active && active();
+    row.status = row.active ? activeStatus : idleStatus;
+    row.enabled = modeSwitch(key);
+    row.accessibilityLabel = title + NowContent::tr(" mode");
+    return row;
+}
+
+void setMode(const std::function<void(bool)>& set, const QString& key, bool on)
+{
+    if (set)
+        set(on);
+    else
+        writeSwitch(key, on);
+}
+} // namespace
+
 NowContent::ModeRow NowContent::meetingRow() const
 {
-    const ShellHooks& hooks = ShellHooks::shared();
-    ModeRow row;
-    row.title = tr("Meeting");
-    row.active = hooks.meetingInCall && hooks.meetingInCall();
-    row.status = row.active ? tr("on this call") : tr("when a call starts");
-    row.enabled = modeSwitch(kMeetingKey);
-    row.accessibilityLabel = row.title + tr(" mode");
-    return row;
+    return modeRow(tr("Meeting"), ShellHooks::shared().meetingInCall, tr("on this call"), tr("when a call starts"),
+                   kMeetingKey);
 }
 
 NowContent::ModeRow NowContent::shareSafeRow() const
 {
-    const ShellHooks& hooks = ShellHooks::shared();
-    ModeRow row;
-    row.title = tr("Share-safe");
-    row.active = hooks.shareSafeActive && hooks.shareSafeActive();
-    row.status = row.active ? tr("hiding private apps") : tr("when you share");
-    row.enabled = modeSwitch(kShareSafeKey);
-    row.accessibilityLabel = row.title + tr(" mode");
-    return row;
+    return modeRow(tr("Share-safe"), ShellHooks::shared().shareSafeActive, tr("hiding private apps"),
+                   tr("when you share"), kShareSafeKey);
 }
 
 void NowContent::setMeetingEnabled(bool on)
 {
-    if (const auto& set = ShellHooks::shared().setMeetingEnabled)
-        set(on);
-    else
-        writeSwitch(kMeetingKey, on);
+    setMode(ShellHooks::shared().setMeetingEnabled, kMeetingKey, on);
 }
 
 void NowContent::setShareSafeEnabled(bool on)
 {
-    if (const auto& set = ShellHooks::shared().setShareSafeEnabled)
-        set(on);
-    else
-        writeSwitch(kShareSafeKey, on);
+    setMode(ShellHooks::shared().setShareSafeEnabled, kShareSafeKey, on);
 }
 
 QString NowContent::askShortcut() const
