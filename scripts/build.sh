@@ -7,4 +7,12 @@ if [ "${CI:-}" = "true" ]; then werror=ON; fi
 if [ ! -f build/build.ninja ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_WERROR=$werror >/dev/null
 fi
+# Qt's automatic moc misses headers added since the last build in an existing
+# build folder (CMake 3.25 with Ninja): when the set of headers changes, make
+# it scan again.
+headers=$(find src tests -name '*.h' | sort | md5sum | cut -d' ' -f1)
+if [ "$(cat build/.headers 2>/dev/null)" != "$headers" ]; then
+  find build -path '*_autogen/timestamp' -delete 2>/dev/null || true
+  echo "$headers" > build/.headers
+fi
 cmake --build build "$@"

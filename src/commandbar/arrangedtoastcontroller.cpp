@@ -1,0 +1,148 @@
+#include "commandbar/arrangedtoastcontroller.h"
+
+#include "commandbar/commandbarrunner.h"
+#include "commandbar/toastview.h"
+#include "design/themed.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+#include "platform/timer.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+Rect identity(const Rect& area) { return area; }
+} // namespace
+
+ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(identity) {}
+
+ArrangedToastController::~ArrangedToastController()
+{
+    hideTask_.cancel();
+    delete fade_.data();
+    delete panel_.data();
+}
+
+QString ArrangedToastController::message(const WorkspaceRunner::Outcome& outcome, const std::optional<QString>& saved)
+{
+    QStringList parts;
+    if (outcome.arranged > 0)
+        parts << QStringLiteral("Arranged %1 window%2")
+                     .arg(outcome.arranged)
+                     .arg(outcome.arranged == 1 ? QString() : QStringLiteral("s"));
+    if (!outcome.quit.empty()) {
+        QStringList names;
+        for (const auto& [name, location] : outcome.quit)
+            names << name;
+        parts << QStringLiteral("quit ") + names.join(QStringLiteral(", "));
+    }
+    QStringList hidden;
+    for (const RunningApp& app : outcome.hidden)
+        if (!app.localizedName.isEmpty())
+            hidden << app.localizedName;
+    if (!hidden.isEmpty())
+        parts << QStringLiteral("hid ") + hidden.join(QStringLiteral(", "));
+
+    QString text = parts.isEmpty() ? QStringLiteral("Nothing to do") : parts.join(QStringLiteral(" · "));
+    text[0] = text[0].toUpper();
+    if (saved)
+        text += QStringLiteral(" · saved as “") + *saved + QStringLiteral("”");
+    if (outcome.problem)
+        text += QStringLiteral(" · ") + *outcome.problem;
+    return text;
+}
+
+void ArrangedToastController::makePanel()
+{
+    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                           | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
+    panel->setObjectName(QStringLiteral("arrangedToastPanel"));
+    panel->setAttribute(Qt::WA_TranslucentBackground);
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    panel_ = panel;
+}
+
+void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, const std::optional<QString>& saved,
+                                   const Display& display)
+{
+    hideTask_.cancel();
+    const QString text = message(outcome, saved);
+
+    if (!panel_)
+        makePanel();
+    // The undo keeps its own copy of the outcome. The view lives in the
+    // panel, which goes with this controller.
+    auto* view = new ToastView(text, [this, outcome] {
+        runner_.undo(outcome);
+        hide();
+    });
+    auto* themed = new Themed(view);
+
+    QLayout* layout = panel_->layout();
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    layout->addWidget(themed);
+
+    const Rect area = placement_(display.area);
+    const QSize size = view->sizeThatFits(QSize(int(std::max(area.width - 40, 0.0)), 200));
+    const double x = area.midX() - size.width() / 2.0;
+    const double y = area.maxY() - kBottomInset + kMargin - size.height();
+    panel_->setGeometry(qRound(x), qRound(y), size.width(), size.height());
+    // The fade is drawn by the view: window opacity needs a compositor.
+    opacity_ = new QGraphicsOpacityEffect(themed);
+    opacity_->setOpacity(0);
+    themed->setGraphicsEffect(opacity_);
+    panel_->show();
+    panel_->raise();
+    fadeIn();
+
+    QPointer<QWidget> panel = panel_;
+    hideTask_.start([this, panel](CancelToken token) -> QCoro::Task<> {
+        co_await Platform::current().clock->sleep(kVisibleSeconds);
+        if (!panel || token.isCancelled())
+            co_return;
+        hide();
+    });
+}
+
+void ArrangedToastController::fadeIn()
+{
+    Clock& clock = *Platform::current().clock;
+    if (!fade_) {
+        fade_ = new Timer(clock);
+        QObject::connect(fade_, &Timer::timeout, fade_, [this] {
+            const double now = Platform::current().clock->monotonic();
+            const double progress = std::clamp((now - fadeStart_) / kFadeInSeconds, 0.0, 1.0);
+            if (opacity_)
+                opacity_->setOpacity(progress);
+            if (progress >= 1.0 || !opacity_)
+                fade_->stop();
+        });
+    }
+    fadeStart_ = clock.monotonic();
+    fade_->startRepeating(1.0 / 60);
+}
+
+void ArrangedToastController::hide()
+{
+    hideTask_.cancel();
+    if (fade_)
+        fade_->stop();
+    if (panel_)
+        panel_->hide();
+}
+
+qreal ArrangedToastController::opacity() const { return opacity_ ? opacity_->opacity() : 0; }
+
+bool ArrangedToastController::isShowing() const { return panel_ && panel_->isVisible(); }
+
+} // namespace tavrin

@@ -1,0 +1,180 @@
+#include "commandbar/commandbarcontroller.h"
+
+#include "commandbar/commandbarview.h"
+#include "design/themed.h"
+#include "planning/aiengine.h"
+#include "planning/keychainstore.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+
+#include <QLayout>
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+Rect identity(const Rect& area) { return area; }
+} // namespace
+
+CommandBarController::CommandBarController(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
+    : QObject(parent)
+    , model_(std::make_unique<CommandBarModel>(planner, runner))
+    , toast_(model_->runner())
+    , placement_(identity)
+{
+}
+
+CommandBarController::~CommandBarController()
+{
+    delete panel_.data();
+}
+
+void CommandBarController::setPlacement(PanelPlacement placement)
+{
+    placement_ = placement ? std::move(placement) : PanelPlacement(identity);
+    adjust_.setPlacement(placement_);
+    toast_.setPlacement(placement_);
+}
+
+double CommandBarController::panelWidth(const Rect& visible)
+{
+    return std::min(visible.width - kSideRoom, kCardWidth) + 2 * kMargin;
+}
+
+Point CommandBarController::panelOrigin(const Rect& visible)
+{
+    const double width = panelWidth(visible);
+    return {visible.midX() - width / 2, visible.minY() + kTopFraction * visible.height - kMargin};
+}
+
+std::optional<Display> CommandBarController::targetDisplay() const
+{
+    const std::vector<Display> all = Display::all();
+    if (all.empty())
+        return std::nullopt;
+    if (const auto& capture = model_->capture()) {
+        for (const Display& d : all)
+            if (d.id == capture->display.id)
+                return d;
+    }
+    return all.front();
+}
+
+void CommandBarController::show()
+{
+    toast_.hide();
+    if (adjust_.panel())
+        adjust_.panel()->orderOut();
+    model_->prepare();
+    installCallbacks();
+    refreshClaudeKey();
+    present();
+}
+
+void CommandBarController::installCallbacks()
+{
+    QPointer self(this);
+    model_->onClose = [self] {
+        if (!self)
+            return;
+        self->hide();
+    };
+    model_->onAdjust = [self] {
+        if (!self || !self->model_->capture())
+            return;
+        self->ignoreResign = true;
+        if (self->panel_)
+            self->panel_->orderOut();
+        self->adjust_.show(*self->model_, self->model_->capture()->display.area);
+        self->ignoreResign = false;
+    };
+    model_->onBackFromAdjust = [self] {
+        if (!self)
+            return;
+        if (self->adjust_.panel())
+            self->adjust_.panel()->orderOut();
+        self->present();
+    };
+    model_->onArranged = [self](const CommandBarModel::Outcome& outcome, const std::optional<QString>& saved,
+                                const Display& display) {
+        if (!self)
+            return;
+        self->toast_.show(outcome, saved, display);
+    };
+}
+
+void CommandBarController::refreshClaudeKey()
+{
+    // The bar's setup card asks whether a key is stored; the Keychain answers
+    // asynchronously, and the view follows the store's announcement.
+    if (currentAIEngine() == AIEngine::claude)
+        [[maybe_unused]] auto read = KeychainStore::shared().claudeKey();
+}
+
+void CommandBarController::hide()
+{
+    if (adjust_.panel())
+        adjust_.panel()->orderOut();
+    if (panel_)
+        panel_->orderOut();
+}
+
+bool CommandBarController::isShowing() const { return panel_ && panel_->isVisible(); }
+
+void CommandBarController::toggle()
+{
+    if (isShowing())
+        hide();
+    else
+        show();
+}
+
+void CommandBarController::makePanel()
+{
+    panel_ = new CommandPanel();
+    panel_->setObjectName(QStringLiteral("commandBarPanel"));
+    panel_->setWindowTitle(QStringLiteral("Tavrin"));
+    panel_->setMovableByBackground(true);
+    // The panel's height follows its content.
+    panel_->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    connect(panel_, &CommandPanel::resignedKey, this, &CommandBarController::windowDidResignKey);
+}
+
+void CommandBarController::present()
+{
+    const auto display = targetDisplay();
+    if (!display)
+        return;
+    if (!panel_)
+        makePanel();
+    const Rect visible = placement_(display->area);
+    const double width = panelWidth(visible);
+    auto* view = new CommandBarView(*model_, width - 2 * kMargin);
+    panel_->setContent(new Themed(view));
+    const Point origin = panelOrigin(visible);
+    panel_->move(qRound(origin.x), qRound(origin.y));
+    panel_->adjustSize();
+    panel_->makeKeyAndOrderFront();
+
+    QPointer self(this);
+    QPointer panel(panel_);
+    Platform::current().clock->schedule(0, [self, panel] {
+        if (panel)
+            panel->makeKey();
+        if (self)
+            self->model_->raiseFocusTick();
+    });
+}
+
+void CommandBarController::windowDidResignKey()
+{
+    if (ignoreResign)
+        return;
+    const auto kind = model_->phase().kind;
+    if (kind == CommandBarPhase::Kind::adjusting || kind == CommandBarPhase::Kind::arranging
+        || kind == CommandBarPhase::Kind::thinking)
+        return;
+    hide();
+}
+
+} // namespace tavrin

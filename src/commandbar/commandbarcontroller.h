@@ -1,0 +1,89 @@
+#pragma once
+
+#include "commandbar/adjustoverlaycontroller.h"
+#include "commandbar/arrangedtoastcontroller.h"
+#include "commandbar/commandbarmodel.h"
+#include "commandbar/commandpanel.h"
+#include "commandbar/panelplacement.h"
+#include "windows/display.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <optional>
+
+namespace tavrin {
+
+class CommandBarPlanner;
+class CommandBarRunner;
+
+// Owns the command bar's panel, its model, the adjust overlay and the
+// arranged toast. Shows the bar centred near the top of the display the
+// model captures, wires the model's callbacks to the panels, and closes the
+// bar when its panel loses the keyboard at a moment when that interrupts
+// nothing. Created once by the application state. Main thread only.
+class CommandBarController : public QObject {
+    Q_OBJECT
+public:
+    // The bar's view: an 820-point card inside a 48-point margin for the glow.
+    static constexpr double kCardWidth = 820;
+    static constexpr double kMargin = 48;
+    static constexpr double kSideRoom = 36;
+    // The card's top edge sits this far down the visible area.
+    static constexpr double kTopFraction = 0.22;
+
+    // Null: the shared planner router and workspace runner.
+    explicit CommandBarController(CommandBarPlanner* planner = nullptr, CommandBarRunner* runner = nullptr,
+                                  QObject* parent = nullptr);
+    ~CommandBarController() override;
+
+    CommandBarModel& model() { return *model_; }
+    CommandPanel* panel() const { return panel_; }
+    AdjustOverlayController& adjust() { return adjust_; }
+    ArrangedToastController& toast() { return toast_; }
+
+    // Resets the model and presents the bar. With no screen at all the model
+    // is prepared and nothing is shown.
+    void show();
+    // Orders the bar and the adjust overlay out; the model is left as it is.
+    void hide();
+    // The command-bar shortcut: hides a visible bar, else shows it afresh.
+    void toggle();
+    bool isShowing() const;
+
+    // Creates the panel if needed, sizes and places it, and gives it the
+    // keyboard; raises `focusTick` on the next turn of the main loop.
+    void present();
+    // The panel lost the keyboard: closes the bar unless that would
+    // interrupt planning, adjusting or arranging.
+    void windowDidResignKey();
+
+    // While true, losing the keyboard closes nothing.
+    bool ignoreResign = false;
+
+    // Where the displays show (for the simulated desktop); identity by default.
+    void setPlacement(PanelPlacement placement);
+    const PanelPlacement& placement() const { return placement_; }
+
+    // The display the bar goes on: the capture's display when it is among the
+    // screens, else the first screen; none without a screen.
+    std::optional<Display> targetDisplay() const;
+    // The panel's width for a visible area: the card, at most 820 points and
+    // 36 narrower than the area, plus the margins.
+    static double panelWidth(const Rect& visible);
+    // The panel's top-left corner for a visible area (placed coordinates).
+    static Point panelOrigin(const Rect& visible);
+
+private:
+    void makePanel();
+    void installCallbacks();
+    void refreshClaudeKey();
+
+    std::unique_ptr<CommandBarModel> model_;
+    QPointer<CommandPanel> panel_;
+    AdjustOverlayController adjust_;
+    ArrangedToastController toast_;
+    PanelPlacement placement_;
+};
+
+} // namespace tavrin

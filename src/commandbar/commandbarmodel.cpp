@@ -1,0 +1,423 @@
+#include "commandbar/commandbarmodel.h"
+
+#include "commandbar/commandbarhooks.h"
+#include "commandbar/commandbarplanner.h"
+#include "commandbar/commandbarrunner.h"
+#include "platform/accessibility.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+#include "windows/axactionscope.h"
+#include "windows/layoutkind.h"
+#include "windows/windowmanager.h"
+#include "workspaces/activeworkspace.h"
+#include "workspaces/activeworkspaceholder.h"
+#include "workspaces/savedworkspacestore.h"
+#include "workspaces/workspacehooks.h"
+
+#include <QPointer>
+#include <QUuid>
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+
+bool trusted() { return Platform::current().accessibility->isTrusted(); }
+
+// Tasks take everything by value: the model may be gone when they resume.
+
+QCoro::Task<> planTask(QPointer<CommandBarModel> self, CommandBarPlanner* planner, ScreenCapture capture,
+                       QString text, CancelToken token)
+{
+    PlanRequest request = co_await capture.planRequest(text);
+    PlannerResult<WorkspacePlan> result = co_await planner->plan(std::move(request));
+    if (!self || token.isCancelled())
+        co_return;
+    if (result.ok())
+        self->show(result.value());
+    else
+        self->setPhase(CommandBarPhase::failed(result.error().localizedDescription(), true));
+}
+
+QCoro::Task<> openTask(QPointer<CommandBarModel> self, SavedWorkspace workspace, ScreenCapture capture,
+                       CancelToken token)
+{
+    const bool hasAddress = workspace.items && std::any_of(workspace.items->begin(), workspace.items->end(),
+                                                           [](const SavedItem& item) { return item.url.has_value(); });
+    // Not a conditional expression: GCC 12 frees a co_await result inside
+    // one too early.
+    PlanRequest request;
+    if (hasAddress)
+        request = co_await capture.planRequest(workspace.request);
+    else
+        request = capture.planRequest(workspace.request, BrowserTabMap());
+    if (!self || token.isCancelled())
+        co_return;
+    self->show(workspace.plan(request.windows));
+}
+
+QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
+{
+    if (const auto& hook = CommandBarHooks::shared().captureItems)
+        co_return co_await hook(std::move(windows));
+    QList<SavedItem> items;
+    for (const AXWindow& w : windows)
+        items.append(SavedItem{ScreenCapture::appName(w.app), std::nullopt, std::nullopt});
+    co_return items;
+}
+
+} // namespace
+
+CommandBarModel::CommandBarModel(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
+    : QObject(parent)
+    , planner_(planner ? planner : &CommandBarPlanner::router())
+    , runner_(runner ? runner : &CommandBarRunner::workspaceRunner())
+{
+}
+
+CommandBarModel::~CommandBarModel() = default;
+
+// ---- Published state ----
+
+void CommandBarModel::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    text_ = text;
+    emit textUpdated();
+}
+
+void CommandBarModel::setPhase(const Phase& phase)
+{
+    const bool same = phase == phase_ && phase.fromPlanner == phase_.fromPlanner;
+    phase_ = phase;
+    if (!same)
+        emit phaseChanged();
+}
+
+void CommandBarModel::raiseFocusTick()
+{
+    ++focusTick_;
+    emit focusTickChanged();
+}
+
+void CommandBarModel::setRevealed(int revealed)
+{
+    if (revealed == revealed_)
+        return;
+    revealed_ = revealed;
+    emit revealedChanged();
+}
+
+void CommandBarModel::setCapture(std::optional<ScreenCapture> capture)
+{
+    capture_ = std::move(capture);
+    emit captureChanged();
+}
+
+// ---- Capture and snapshots ----
+
+std::optional<ScreenCapture> CommandBarModel::buildCapture()
+{
+    const auto display = WindowManager::shared().focusedContext();
+    if (!display)
+        return std::nullopt;
+    return ScreenCapture::of(*display);
+}
+
+CommandBarModel::Snapshots CommandBarModel::readSnapshots(const std::vector<Display>& displays)
+{
+    Snapshots out;
+    if (displays.empty())
+        return out;
+    if (!trusted()) {
+        for (const Display& d : displays)
+            out.insert(d.id, {});
+        return out;
+    }
+    AXActionScope scope;
+    const std::vector<Display> all = Display::all();
+    const auto focused = AXWindow::focused();
+    const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
+    struct Placed {
+        AXWindow window;
+        Rect frame;
+        std::uint32_t displayId;
+    };
+    // Back-most first, as the miniatures draw them.
+    std::vector<Placed> placed;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        const auto frame = it->frame();
+        if (!frame)
+            continue;
+        const auto on = Display::containing(*frame, all);
+        if (!on)
+            continue;
+        placed.push_back({*it, *frame, on->id});
+    }
+    for (const Display& d : displays) {
+        std::vector<WindowSnapshot> list;
+        for (const Placed& p : placed) {
+            if (p.displayId != d.id)
+                continue;
+            list.push_back({QUuid::createUuid(), ScreenCapture::appName(p.window.app),
+                            p.window.string(ax::Title).value_or(QString()), UnitRect::fromFrame(p.frame, d.area),
+                            focused && *focused == p.window, p.window.id()});
+        }
+        out.insert(d.id, std::move(list));
+    }
+    return out;
+}
+
+// ---- Operations ----
+
+void CommandBarModel::prepare()
+{
+    ++generation_;
+    task_.cancel();
+    setText(QString());
+    plannedText_.clear();
+    setPhase(Phase::asking());
+    plan_.reset();
+    emit planChanged();
+    rows_.clear();
+    emit rowsChanged();
+    setRevealed(0);
+
+    setCapture(buildCapture());
+
+    displays_ = Display::all();
+    if (capture_) {
+        const auto it = std::find_if(displays_.begin(), displays_.end(),
+                                     [&](const Display& d) { return d.id == capture_->display.id; });
+        if (it != displays_.end())
+            std::rotate(displays_.begin(), it, it + 1);
+    }
+    emit displaysChanged();
+
+    snapshots_ = readSnapshots(displays_);
+    emit snapshotsChanged();
+
+    saved_ = SavedWorkspaceStore::load();
+    emit savedChanged();
+}
+
+void CommandBarModel::submit()
+{
+    switch (phase_.kind) {
+    case Phase::Kind::thinking:
+    case Phase::Kind::adjusting:
+    case Phase::Kind::arranging:
+        return;
+    case Phase::Kind::preview:
+        if (text_ == plannedText_)
+            arrange(false);
+        else
+            startPlanning();
+        return;
+    case Phase::Kind::asking:
+    case Phase::Kind::failed:
+        startPlanning();
+        return;
+    }
+}
+
+void CommandBarModel::startPlanning()
+{
+    const QString trimmed = text_.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    if (!trusted()) {
+        setPhase(Phase::failed(kNeedsTrustMessage));
+        return;
+    }
+    std::optional<ScreenCapture> capture = capture_ ? capture_ : buildCapture();
+    if (!capture) {
+        setPhase(Phase::failed(kNoDisplayMessage));
+        return;
+    }
+    setCapture(std::move(capture));
+    plannedText_ = text_;
+    setPhase(Phase::thinking());
+    task_.start([self = QPointer(this), planner = planner_, capture = *capture_, trimmed](CancelToken token) {
+        return planTask(self, planner, capture, trimmed, token);
+    });
+}
+
+void CommandBarModel::show(const WorkspacePlan& plan)
+{
+    if (!capture_)
+        return;
+    Rows rows = WorkspaceRunner::rows(plan, *capture_);
+    Clears clears = WorkspaceRunner::clears(plan, *capture_);
+    if (rows.empty() && clears.empty()) {
+        setPhase(Phase::failed(kNoMatchMessage));
+        return;
+    }
+    plan_ = plan;
+    emit planChanged();
+    rows_ = std::move(rows);
+    emit rowsChanged();
+    clears_ = std::move(clears);
+    emit clearsChanged();
+    setRevealed(0);
+    setPhase(Phase::preview());
+    startReveal();
+}
+
+QCoro::Task<> CommandBarModel::revealRows(QPointer<CommandBarModel> self, int count, CancelToken token)
+{
+    Clock& clock = *Platform::current().clock;
+    for (int k = 1; k <= count; ++k) {
+        co_await clock.sleep(k == 1 ? kFirstRevealDelay : kRevealInterval);
+        if (!self || token.isCancelled())
+            co_return;
+        self->setRevealed(k);
+    }
+}
+
+void CommandBarModel::startReveal()
+{
+    const int count = std::max<int>(int(rows_.size()), 1);
+    task_.replace([self = QPointer(this), count](CancelToken token) { return revealRows(self, count, token); });
+}
+
+void CommandBarModel::open(const SavedWorkspace& workspace)
+{
+    std::optional<ScreenCapture> capture = capture_ ? capture_ : buildCapture();
+    if (!capture)
+        return;
+    setCapture(std::move(capture));
+    setText(workspace.name);
+    plannedText_ = text_;
+    setPhase(Phase::thinking());
+    task_.start([self = QPointer(this), workspace, capture = *capture_](CancelToken token) {
+        return openTask(self, workspace, capture, token);
+    });
+}
+
+void CommandBarModel::textChanged()
+{
+    if (phase_.is(Phase::Kind::failed))
+        setPhase(Phase::asking());
+    if (phase_.is(Phase::Kind::preview) && text_ != plannedText_)
+        setPhase(Phase::asking());
+}
+
+void CommandBarModel::adjust()
+{
+    if (!phase_.is(Phase::Kind::preview))
+        return;
+    setRevealed(int(rows_.size()));
+    setPhase(Phase::adjusting());
+    onAdjust();
+}
+
+void CommandBarModel::swap(int i, int j)
+{
+    const int n = int(rows_.size());
+    if (i < 0 || j < 0 || i >= n || j >= n || i == j)
+        return;
+    swapRows(i, j);
+    emit rowsSwapped(i, j);
+}
+
+void CommandBarModel::swapRows(int i, int j)
+{
+    const int n = int(rows_.size());
+    if (i == j || i < 0 || j < 0 || i >= n || j >= n)
+        return;
+    std::swap(rows_[std::size_t(i)], rows_[std::size_t(j)]);
+    emit rowsChanged();
+}
+
+std::vector<UnitRect> CommandBarModel::adjustRects() const
+{
+    if (!plan_ || !capture_)
+        return {};
+    return rects(plan_->layout, int(rows_.size()), aspectOf(capture_->display.area));
+}
+
+namespace {
+QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarRunner* runner, CommandBarModel::Rows rows,
+                          CommandBarModel::Clears clears, WorkspacePlan plan, Display display,
+                          std::optional<QString> saveName, QString plannedText,
+                          std::function<void(const WorkspaceRunner::Outcome&, std::optional<QString>)> finish)
+{
+    // Never checks for cancellation: an arrangement always finishes.
+    WorkspaceRunner::Outcome outcome = co_await runner->arrange(std::move(rows), std::move(clears), plan.layout, display);
+    if (!self)
+        co_return;
+    std::optional<QString> savedName;
+    if (saveName && outcome.arranged >= 1) {
+        const QList<SavedItem> items = co_await captureItems(outcome.windows);
+        SavedWorkspace workspace;
+        workspace.name = *saveName;
+        workspace.request = plannedText;
+        workspace.layout = plan.layout;
+        for (const SavedItem& item : items)
+            workspace.apps.append(item.app);
+        workspace.savedAt = Platform::current().clock->nowDate();
+        workspace.items = items;
+        SavedWorkspaceStore::save(workspace);
+        savedName = saveName;
+        if (!self)
+            co_return;
+    }
+    finish(outcome, savedName);
+}
+} // namespace
+
+void CommandBarModel::arrange(bool save)
+{
+    if (!plan_ || !capture_)
+        return;
+    if (!phase_.is(Phase::Kind::preview) && !phase_.is(Phase::Kind::adjusting))
+        return;
+    setPhase(Phase::arranging());
+    std::optional<QString> saveName;
+    if (save && !rows_.empty())
+        saveName = plan_->workspaceName;
+    if (const auto& pause = WorkspaceHooks::shared().pauseAutoArrange)
+        pause(kAutoArrangePause);
+
+    const WorkspacePlan plan = *plan_;
+    const Display display = capture_->display;
+    const QString plannedText = plannedText_;
+    const std::uint64_t generation = generation_;
+    QPointer self(this);
+    auto finish = [self, plan, display, generation](const Outcome& outcome, std::optional<QString> savedName) {
+        if (self)
+            self->finishArrange(outcome, savedName, plan, display, generation);
+    };
+    task_.replace([self, runner = runner_, rows = rows_, clears = clears_, plan, display, saveName, plannedText,
+                   finish](CancelToken) {
+        return arrangeTask(self, runner, rows, clears, plan, display, saveName, plannedText, finish);
+    });
+}
+
+void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<QString>& savedName,
+                                    const WorkspacePlan& plan, const Display& display, std::uint64_t generation)
+{
+    // Opened again meanwhile: the new bar is left alone; what was arranged is
+    // still recorded and reported.
+    const bool current = generation == generation_;
+    if (outcome.arranged == 0) {
+        if (outcome.problem) {
+            if (current)
+                setPhase(Phase::failed(*outcome.problem));
+            return;
+        }
+        if (current)
+            onClose();
+        onArranged(outcome, std::nullopt, display);
+        return;
+    }
+    ActiveWorkspace::current().set(ActiveWorkspace{plan.workspaceName, outcome.arranged,
+                                                   Platform::current().clock->nowDate(), display.id});
+    if (current)
+        onClose();
+    onArranged(outcome, savedName, display);
+}
+
+} // namespace tavrin

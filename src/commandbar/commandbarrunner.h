@@ -1,0 +1,32 @@
+#pragma once
+
+#include "windows/display.h"
+#include "windows/layoutkind.h"
+#include "workspaces/plannedclear.h"
+#include "workspaces/plannedwindow.h"
+#include "workspaces/workspacerunner.h"
+
+#include <qcoro/qcorotask.h>
+#include <vector>
+
+namespace tavrin {
+
+// Where the command bar carries plans out and undoes them: the shared
+// workspace runner in the product, a scripted runner in tests.
+class CommandBarRunner {
+public:
+    virtual ~CommandBarRunner() = default;
+
+    // Carries the rows and clears out on the display; does not fail (problems
+    // travel in the outcome).
+    virtual QCoro::Task<WorkspaceRunner::Outcome> arrange(std::vector<PlannedWindow> rows,
+                                                          std::vector<PlannedClear> clears, LayoutKind layout,
+                                                          Display display) = 0;
+    // Reverses what the outcome records, at once.
+    virtual void undo(const WorkspaceRunner::Outcome& outcome) = 0;
+
+    // The shared workspace runner.
+    static CommandBarRunner& workspaceRunner();
+};
+
+} // namespace tavrin

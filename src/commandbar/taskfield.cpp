@@ -1,0 +1,75 @@
+#include "commandbar/taskfield.h"
+
+#include "design/designfont.h"
+#include "design/environment.h"
+
+#include <QKeyEvent>
+
+namespace tavrin {
+
+TaskField::TaskField(QWidget* parent) : QLineEdit(parent)
+{
+    setObjectName(QStringLiteral("taskField"));
+    setFrame(false);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    QFont font = DesignFont::system(kFontSize);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.17);
+    setFont(font);
+    setPlaceholderText(tr("Describe what you're working on…"));
+    setTextMargins(0, 0, 0, 0);
+    new EnvironmentWatcher(this, [this] { refresh(); });
+    refresh();
+}
+
+void TaskField::refresh()
+{
+    const TTheme t = Environment::theme(this);
+    QPalette p = palette();
+    p.setColor(QPalette::Base, Qt::transparent);
+    p.setColor(QPalette::Window, Qt::transparent);
+    p.setColor(QPalette::Text, t.ink);
+    p.setColor(QPalette::PlaceholderText, t.muted);
+    p.setColor(QPalette::Highlight, t.accent);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    setPalette(p);
+    update();
+}
+
+bool TaskField::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            emit tabPressed();
+            return true;
+        }
+    }
+    // Keep Escape from being taken as a shortcut before it reaches the field.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+void TaskField::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit returnPressed(event->modifiers(), event->isAutoRepeat());
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        emit escapePressed();
+        event->accept();
+        return;
+    default:
+        QLineEdit::keyPressEvent(event);
+    }
+}
+
+} // namespace tavrin

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace tavrin {
+
+class EnvironmentWatcher;
+
+// The command bar's input line: a plain one-line field in the theme's ink
+// with the accent as its tint. Return, Tab and Escape are reported, not
+// acted on; Tab never moves the focus out of the field.
+class TaskField : public QLineEdit {
+    Q_OBJECT
+public:
+    static constexpr qreal kFontSize = 17;
+
+    explicit TaskField(QWidget* parent = nullptr);
+
+signals:
+    void returnPressed(Qt::KeyboardModifiers modifiers, bool autoRepeat);
+    void tabPressed();
+    void escapePressed();
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void refresh();
+};
+
+} // namespace tavrin

@@ -1,0 +1,534 @@
+#include "barfixture.h"
+#include "commandbar/adjustview.h"
+#include "commandbar/clearrow.h"
+#include "commandbar/elidedlabel.h"
+#include "commandbar/keybutton.h"
+#include "commandbar/notetext.h"
+#include "commandbar/planrow.h"
+#include "commandbar/rowbutton.h"
+#include "commandbar/rowlabel.h"
+#include "commandbar/spinner.h"
+#include "design/layoutglyph.h"
+#include "planning/keychainstore.h"
+
+namespace tavrin {
+namespace {
+
+using namespace testing;
+
+// ---- Placing the panel ----
+
+TEST(CommandBarPlacement, WidthAndTopLeftCornerForAVisibleArea)
+{
+    const Rect wide(0, 0, 1920, 1055);
+    EXPECT_EQ(CommandBarController::panelWidth(wide), 916);
+    const Point origin = CommandBarController::panelOrigin(wide);
+    EXPECT_DOUBLE_EQ(origin.x, 502);
+    EXPECT_NEAR(origin.y, 1055 * 0.22 - 48, 1e-9); // 870.9 from the bottom
+    EXPECT_EQ(CommandBarController::panelWidth(Rect(0, 0, 600, 900)), 660);
+    // Another display: relative to its own area.
+    const Point second = CommandBarController::panelOrigin(Rect(3440, 323, 1728, 1117));
+    EXPECT_DOUBLE_EQ(second.x, 3440 + 864 - 458);
+    EXPECT_NEAR(second.y, 323 + 0.22 * 1117 - 48, 1e-9);
+}
+
+TEST_F(BarTest, TheBarOpensNearTheTopOfTheFocusedDisplayAndTakesTheKeyboard)
+{
+    open();
+    ASSERT_TRUE(bar.panel());
+    EXPECT_TRUE(bar.isShowing());
+    const Rect area = Display::all().front().area;
+    const Point origin = CommandBarController::panelOrigin(area);
+    EXPECT_EQ(bar.panel()->pos(), QPoint(qRound(origin.x), qRound(origin.y)));
+    EXPECT_EQ(bar.panel()->width(), 916);
+    EXPECT_EQ(view()->cardWidth(), 820);
+    EXPECT_TRUE(bar.panel()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(bar.panel()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(bar.panel()->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_EQ(model().focusTick(), 1);
+    EXPECT_TRUE(field()->hasFocus());
+
+    // With Slack in front the bar follows it to the built-in display.
+    env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
+    open();
+    const Point there = CommandBarController::panelOrigin(Display::all()[1].area);
+    EXPECT_EQ(bar.panel()->pos(), QPoint(qRound(there.x), qRound(there.y)));
+}
+
+TEST_F(BarTest, ThePlacementMapsTheDisplaysWhereTheyAreDrawn)
+{
+    // The simulated desktop drawn at half size, 100 points in.
+    bar.setPlacement([](const Rect& a) { return Rect(100 + a.x / 2, 100 + a.y / 2, a.width / 2, a.height / 2); });
+    open();
+    const Rect drawn(100, 100 + 12, 1720, 676);
+    EXPECT_EQ(bar.panel()->width(), 916);
+    const Point origin = CommandBarController::panelOrigin(drawn);
+    EXPECT_EQ(bar.panel()->pos(), QPoint(qRound(origin.x), qRound(origin.y)));
+}
+
+TEST_F(BarTest, OnANarrowDisplayTheCardNarrowsToFit)
+{
+    env.desktop.setDisplays({{QStringLiteral("Small"), Rect(0, 0, 700, 500), 1, 1, 0, 0}});
+    open();
+    ASSERT_TRUE(view());
+    EXPECT_EQ(bar.panel()->width(), 700 - 36 + 96);
+    EXPECT_EQ(view()->cardWidth(), 700 - 36);
+}
+
+TEST_F(BarTest, WithoutAScreenShowPreparesTheModelAndPresentsNothing)
+{
+    env.desktop.setDisplays({});
+    open();
+    EXPECT_FALSE(bar.panel());
+    EXPECT_FALSE(bar.isShowing());
+    EXPECT_EQ(model().phase(), CommandBarPhase::asking());
+    EXPECT_FALSE(model().capture());
+}
+
+// ---- Keys ----
+
+TEST_F(BarTest, TypingAndReturnPlanAndShowThePreview)
+{
+    open();
+    planner.answerWith(planFor(*model().capture(), {kEditor, kBrowser}));
+    typeTask();
+    EXPECT_EQ(model().text(), kTask);
+    pressInField(Qt::Key_Return);
+    EXPECT_EQ(model().phase(), CommandBarPhase::thinking());
+    EXPECT_TRUE(view()->findChild<Spinner*>()->isVisible());
+    EXPECT_EQ(view()->findChildren<QWidget*>(QStringLiteral("planHeader")).size(), 1);
+
+    advance(planner.delay);
+    EXPECT_EQ(model().phase(), CommandBarPhase::preview());
+    EXPECT_FALSE(view()->findChild<Spinner*>()->isVisible());
+    const auto rows = view()->findChildren<PlanRow*>();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0]->row().app, kEditor);
+    EXPECT_TRUE(rows[0]->isMain());
+    EXPECT_FALSE(rows[1]->isMain());
+    EXPECT_EQ(rows[0]->zoneText(), QStringLiteral("Focus, left"));
+    EXPECT_EQ(rows[1]->zoneText(), QStringLiteral("Right"));
+    EXPECT_EQ(CommandBarView::previewSummary(model()), QStringLiteral("2 windows · Halves on UltraWide 34"));
+    EXPECT_EQ(view()->findChild<KeyButton*>(QStringLiteral("saveButton"))->caption(),
+              QStringLiteral("Save as “Side by side”"));
+
+    // Rows appear one by one; so does the plan on the first miniature.
+    EXPECT_EQ(rows[0]->presence(), 0);
+    EXPECT_TRUE(view()->firstPreviewItems().isEmpty());
+    advance(0.13);
+    EXPECT_TRUE(rows[0]->isRevealed());
+    EXPECT_FALSE(rows[1]->isRevealed());
+    ASSERT_EQ(view()->firstPreviewItems().size(), 1);
+    EXPECT_EQ(view()->firstPreviewItems()[0].app, kEditor);
+    advance(1);
+    EXPECT_EQ(rows[1]->presence(), 1);
+    EXPECT_EQ(view()->firstPreviewItems().size(), 2);
+
+    pressInField(Qt::Key_Return);
+    EXPECT_EQ(model().phase(), CommandBarPhase::arranging());
+    ASSERT_EQ(runner.calls.size(), 1u);
+    advance(runner.delay);
+    EXPECT_FALSE(bar.isShowing());
+    EXPECT_TRUE(bar.toast().isShowing());
+}
+
+TEST_F(BarTest, HeldReturnNeverArrangesAPlanNotYetSeen)
+{
+    open();
+    planner.answerWith(planFor(*model().capture(), {kEditor, kBrowser}));
+    typeTask();
+    // Held from the asking state: the first press plans, the repeats are
+    // ignored while thinking, and go on being ignored in the preview.
+    pressInField(Qt::Key_Return);
+    pressInField(Qt::Key_Return, Qt::NoModifier, true);
+    advance(planner.delay);
+    ASSERT_EQ(model().phase(), CommandBarPhase::preview());
+    for (int i = 0; i < 5; ++i)
+        pressInField(Qt::Key_Return, Qt::NoModifier, true);
+    pressInField(Qt::Key_Return, Qt::ControlModifier, true);
+    EXPECT_EQ(model().phase(), CommandBarPhase::preview());
+    EXPECT_TRUE(runner.calls.empty());
+    // A fresh press arranges.
+    pressInField(Qt::Key_Return);
+    EXPECT_EQ(runner.calls.size(), 1u);
+
+    // Elsewhere a repeat is a press: in the asking state it plans.
+    open();
+    typeTask();
+    pressInField(Qt::Key_Return, Qt::NoModifier, true);
+    EXPECT_EQ(model().phase(), CommandBarPhase::thinking());
+}
+
+TEST_F(BarTest, CommandReturnPlansWhileAskingAndSavesInThePreview)
+{
+    open();
+    planner.answerWith(planFor(*model().capture(), {kEditor, kBrowser}));
+    typeTask();
+    pressInField(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(model().phase(), CommandBarPhase::thinking());
+    advance(planner.delay);
+    pressInField(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(model().phase(), CommandBarPhase::arranging());
+    runner.outcome.windows = {model().rows()[0].existing.value()};
+    advance(runner.delay);
+    ASSERT_EQ(SavedWorkspaceStore::load().size(), 1);
+    EXPECT_EQ(SavedWorkspaceStore::load()[0].name, QStringLiteral("Side by side"));
+}
+
+TEST_F(BarTest, TabOpensTheOverlayAndTabOrEscapeThereComesBack)
+{
+    open();
+    typeTask(QStringLiteral("abc"));
+    pressInField(Qt::Key_Tab);
+    EXPECT_EQ(model().phase(), CommandBarPhase::asking()); // swallowed while asking
+    EXPECT_TRUE(field()->hasFocus());
+    EXPECT_FALSE(bar.adjust().panel());
+
+    previewOf();
+    pressInField(Qt::Key_Tab);
+    EXPECT_EQ(model().phase(), CommandBarPhase::adjusting());
+    EXPECT_FALSE(bar.isShowing());
+    ASSERT_TRUE(bar.adjust().panel());
+    EXPECT_TRUE(bar.adjust().panel()->isVisible());
+    EXPECT_EQ(model().revealed(), 2);
+    const QRect covered = bar.adjust().panel()->geometry();
+    const Rect area = model().capture()->display.area;
+    EXPECT_EQ(covered, QRect(int(area.x), int(area.y), int(area.width), int(area.height)));
+
+    press(bar.adjust().view(), Qt::Key_Tab);
+    EXPECT_EQ(model().phase(), CommandBarPhase::preview());
+    EXPECT_TRUE(bar.isShowing());
+    EXPECT_FALSE(bar.adjust().panel()->isVisible());
+
+    pressInField(Qt::Key_Tab);
+    press(bar.adjust().view(), Qt::Key_Escape);
+    EXPECT_EQ(model().phase(), CommandBarPhase::preview());
+    EXPECT_TRUE(bar.isShowing());
+}
+
+TEST_F(BarTest, TheOverlaysKeysActOnlyWhileAdjusting)
+{
+    previewOf();
+    runner.delay = 3;
+    pressInField(Qt::Key_Tab);
+    AdjustView* overlay = bar.adjust().view();
+    press(overlay, Qt::Key_Return);
+    EXPECT_EQ(model().phase(), CommandBarPhase::arranging());
+    // Going back now would let a second Return arrange the same plan again.
+    press(overlay, Qt::Key_Escape);
+    press(overlay, Qt::Key_Tab);
+    overlay->back();
+    EXPECT_EQ(model().phase(), CommandBarPhase::arranging());
+    EXPECT_FALSE(bar.isShowing());
+    press(overlay, Qt::Key_Return);
+    EXPECT_EQ(runner.calls.size(), 1u);
+    advance(runner.delay);
+    EXPECT_FALSE(bar.adjust().panel()->isVisible());
+    EXPECT_TRUE(bar.toast().isShowing());
+}
+
+TEST_F(BarTest, EscapeClosesTheBarAndCancelsPlanning)
+{
+    open();
+    planner.answerWith(planFor(*model().capture(), {kEditor, kBrowser}));
+    typeTask();
+    pressInField(Qt::Key_Return);
+    pressInField(Qt::Key_Escape);
+    EXPECT_FALSE(bar.isShowing());
+    advance(planner.delay);
+    EXPECT_EQ(planner.answered, 1);
+    EXPECT_FALSE(model().plan());
+    open();
+    EXPECT_EQ(model().phase(), CommandBarPhase::asking());
+    EXPECT_TRUE(field()->text().isEmpty());
+}
+
+TEST_F(BarTest, AnotherWindowTakingTheKeyboardClosesTheBar)
+{
+    open();
+    ASSERT_EQ(QApplication::activeWindow(), bar.panel());
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    settle();
+    ASSERT_EQ(QApplication::activeWindow(), &other);
+    EXPECT_FALSE(bar.isShowing());
+}
+
+TEST_F(BarTest, LosingTheKeyboardClosesTheBarOnlyWhenNothingIsUnderWay)
+{
+    open();
+    bar.windowDidResignKey();
+    EXPECT_FALSE(bar.isShowing());
+
+    open();
+    planner.answerWith(planFor(*model().capture(), {kEditor, kBrowser}));
+    typeTask();
+    pressInField(Qt::Key_Return);
+    bar.windowDidResignKey(); // thinking
+    EXPECT_TRUE(bar.isShowing());
+    advance(planner.delay);
+    bar.ignoreResign = true;
+    bar.windowDidResignKey();
+    EXPECT_TRUE(bar.isShowing());
+    bar.ignoreResign = false;
+    bar.windowDidResignKey(); // preview
+    EXPECT_FALSE(bar.isShowing());
+    EXPECT_EQ(model().phase(), CommandBarPhase::preview());
+
+    // Arranging: stays until the arrangement closes it.
+    previewOf();
+    runner.delay = 2;
+    pressInField(Qt::Key_Return);
+    bar.windowDidResignKey();
+    EXPECT_TRUE(bar.isShowing());
+}
+
+TEST_F(BarTest, ToggleHidesAVisibleBarAndShowsAHiddenOneAfresh)
+{
+    open();
+    typeTask(QStringLiteral("half typed"));
+    bar.toggle();
+    EXPECT_FALSE(bar.isShowing());
+    EXPECT_EQ(model().text(), QStringLiteral("half typed"));
+    bar.toggle();
+    settle();
+    EXPECT_TRUE(bar.isShowing());
+    EXPECT_TRUE(model().text().isEmpty());
+    EXPECT_TRUE(field()->text().isEmpty());
+}
+
+TEST_F(BarTest, ShowingTheBarRemovesTheToast)
+{
+    previewOf();
+    pressInField(Qt::Key_Return);
+    advance(runner.delay);
+    ASSERT_TRUE(bar.toast().isShowing());
+    open();
+    EXPECT_FALSE(bar.toast().isShowing());
+    EXPECT_FALSE(bar.toast().hidePending());
+}
+
+// ---- The asking state's blocks ----
+
+struct Blocks {
+    bool card, saved, tryList;
+};
+
+Blocks blocksOf(const CommandBarView* v)
+{
+    return {v->findChild<QWidget*>(QStringLiteral("aiSetupCard")) != nullptr,
+            v->findChild<QWidget*>(QStringLiteral("savedHeader")) != nullptr,
+            v->findChild<QWidget*>(QStringLiteral("tryHeader")) != nullptr};
+}
+
+TEST_F(BarTest, EngineOffWithNothingSavedShowsOnlyTheSetupCardAndTheFooter)
+{
+    setEngine(QStringLiteral("off"));
+    open();
+    const Blocks b = blocksOf(view());
+    EXPECT_TRUE(b.card);
+    EXPECT_FALSE(b.saved);
+    EXPECT_FALSE(b.tryList);
+    EXPECT_TRUE(view()->findChildren<RowButton*>().isEmpty());
+    EXPECT_EQ(view()->findChild<ElidedLabel*>(QStringLiteral("engineLabel"))->text(), QStringLiteral("AI is off"));
+    typeTask();
+    EXPECT_FALSE(view()->findChild<KeyButton*>(QStringLiteral("planButton"))->isEnabled());
+}
+
+TEST_F(BarTest, TheSetupCardFollowsTheEngineAndTheClaudeKey)
+{
+    struct Case {
+        const char* engine;
+        bool card, tryList;
+    };
+    for (const Case c : {Case{"onDevice", false, true}, Case{"tavrinAI", false, true}, Case{"claude", true, true},
+                         Case{"bogus", true, false}}) {
+        SCOPED_TRACE(c.engine);
+        setEngine(QString::fromLatin1(c.engine));
+        open();
+        const Blocks b = blocksOf(view());
+        EXPECT_EQ(b.card, c.card);
+        EXPECT_EQ(b.tryList, c.tryList);
+    }
+    // With a key stored the card goes once the Keychain has answered.
+    env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-test");
+    setEngine(QStringLiteral("claude"));
+    open();
+    advance(0);
+    EXPECT_FALSE(blocksOf(view()).card);
+    EXPECT_TRUE(blocksOf(view()).tryList);
+    env.keychain.remove(KeychainStore::kService, KeychainStore::kClaudeKeyAccount);
+    open();
+    advance(0);
+    EXPECT_TRUE(blocksOf(view()).card);
+}
+
+TEST_F(BarTest, AtMostFourSavedWorkspacesAreListedInStoredOrder)
+{
+    for (int i = 1; i <= 6; ++i)
+        SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Workspace %1").arg(i), {kEditor, kBrowser}));
+    SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Empty"), {}));
+    open();
+    EXPECT_TRUE(blocksOf(view()).saved);
+    const auto rows = view()->findChildren<RowButton*>(QStringLiteral("savedRow"));
+    ASSERT_EQ(rows.size(), 4);
+    const auto label = [&](int i) { return static_cast<RowLabel*>(rows[i]->label()); };
+    EXPECT_EQ(label(0)->title(), QStringLiteral("Empty"));
+    EXPECT_TRUE(label(0)->subtitle().isEmpty());
+    EXPECT_EQ(rows[0]->findChild<LayoutGlyph*>()->windows(), 1);
+    EXPECT_EQ(label(1)->title(), QStringLiteral("Workspace 6"));
+    EXPECT_EQ(label(1)->subtitle(), QStringLiteral("Visual Studio Code, Safari"));
+    EXPECT_EQ(label(3)->title(), QStringLiteral("Workspace 4"));
+
+    // A click opens the workspace as a plan.
+    QTest::mouseClick(rows[1], Qt::LeftButton);
+    settle();
+    EXPECT_EQ(model().text(), QStringLiteral("Workspace 6"));
+    EXPECT_EQ(model().phase(), CommandBarPhase::preview());
+}
+
+TEST_F(BarTest, AnExamplePromptReplacesTheTextAndPlansAtOnce)
+{
+    open();
+    typeTask(QStringLiteral("something else"));
+    const auto examples = view()->findChildren<RowButton*>(QStringLiteral("exampleRow"));
+    ASSERT_EQ(examples.size(), 3);
+    QTest::mouseClick(examples[1], Qt::LeftButton);
+    settle();
+    EXPECT_EQ(model().text(), QStringLiteral("Put these side by side"));
+    EXPECT_EQ(field()->text(), QStringLiteral("Put these side by side"));
+    EXPECT_EQ(model().phase(), CommandBarPhase::thinking());
+    ASSERT_EQ(planner.requests.size(), 1);
+    EXPECT_EQ(planner.requests[0].request, QStringLiteral("Put these side by side"));
+}
+
+TEST_F(BarTest, PlanIsEnabledOnlyWithTextAndAnEngine)
+{
+    open();
+    auto plan = [&] { return view()->findChild<KeyButton*>(QStringLiteral("planButton")); };
+    EXPECT_FALSE(plan()->isEnabled());
+    typeTask(QStringLiteral(" \t "));
+    EXPECT_FALSE(plan()->isEnabled());
+    typeTask(QStringLiteral("x"));
+    EXPECT_TRUE(plan()->isEnabled());
+}
+
+// ---- Failures ----
+
+TEST_F(BarTest, APlannerFailureWithNoPlannerSetUpShowsTheSetupCard)
+{
+    setEngine(QStringLiteral("off"));
+    open();
+    planner.failWith(PlannerError::notSetUp(PlannerError::aiOffMessage()));
+    typeTask();
+    pressInField(Qt::Key_Return);
+    advance(planner.delay);
+    ASSERT_TRUE(model().phase().is(CommandBarPhase::Kind::failed));
+    EXPECT_TRUE(view()->findChild<QWidget*>(QStringLiteral("aiSetupCard")));
+    EXPECT_FALSE(view()->findChild<QWidget*>(QStringLiteral("noteBox")));
+    EXPECT_TRUE(view()->findChild<QWidget*>(QStringLiteral("openSettingsButton")));
+    EXPECT_TRUE(view()->findChild<QWidget*>(QStringLiteral("tryAgainButton")));
+}
+
+TEST_F(BarTest, OtherFailuresShowTheirOwnMessageEvenWithNoPlannerSetUp)
+{
+    setEngine(QStringLiteral("off"));
+    env.desktop.setTrusted(false);
+    open();
+    typeTask();
+    pressInField(Qt::Key_Return);
+    ASSERT_EQ(model().phase(), CommandBarPhase::failed(CommandBarModel::kNeedsTrustMessage));
+    EXPECT_FALSE(view()->findChild<QWidget*>(QStringLiteral("aiSetupCard")));
+    const auto* note = view()->findChild<NoteText*>();
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->label(), QStringLiteral("Couldn't plan that."));
+    EXPECT_EQ(note->note(), CommandBarModel::kNeedsTrustMessage);
+    EXPECT_TRUE(note->isAlert());
+}
+
+TEST_F(BarTest, OpenSettingsIsOfferedWhenTheMessageMentionsSettingsOrTheEngineIsOff)
+{
+    QStringList opened;
+    CommandBarHooks::shared().openSettings = [&](const QString& pane) { opened << pane; };
+    open();
+    planner.failWith(PlannerError::unavailable(QStringLiteral("The service is busy.")));
+    typeTask();
+    pressInField(Qt::Key_Return);
+    advance(planner.delay);
+    EXPECT_FALSE(view()->findChild<QWidget*>(QStringLiteral("openSettingsButton")));
+    EXPECT_TRUE(view()->findChild<NoteText*>());
+
+    planner.failWith(PlannerError::rejected(PlannerError::claudeRejectedMessage()));
+    QTest::mouseClick(view()->findChild<KeyButton*>(QStringLiteral("tryAgainButton")), Qt::LeftButton);
+    advance(planner.delay);
+    auto* settings = view()->findChild<QAbstractButton*>(QStringLiteral("openSettingsButton"));
+    ASSERT_TRUE(settings);
+    QTest::mouseClick(settings, Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(bar.isShowing());
+    EXPECT_EQ(opened, QStringList{QStringLiteral("ai")});
+}
+
+TEST_F(BarTest, UseMyClaudeKeyPicksClaudeClosesTheBarAndOpensTheAIPane)
+{
+    QStringList opened;
+    CommandBarHooks::shared().openSettings = [&](const QString& pane) { opened << pane; };
+    setEngine(QStringLiteral("off"));
+    open();
+    QTest::mouseClick(view()->findChild<QAbstractButton*>(QStringLiteral("useClaudeKeyButton")), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(env.defaults.string(QStringLiteral("aiEngine")), QStringLiteral("claude"));
+    EXPECT_FALSE(bar.isShowing());
+    EXPECT_EQ(opened, QStringList{QStringLiteral("ai")});
+}
+
+// ---- The preview's pieces ----
+
+TEST_F(BarTest, PreviewSummaryAndRowTexts)
+{
+    previewOf([this] {
+        WorkspacePlan plan = planFor(*model().capture(), {kEditor}, LayoutKind::focusCentre);
+        plan.windows.append({kBrowser, std::nullopt, QStringLiteral("https://docs.example.com/guide"),
+                             QStringLiteral("docs"), std::nullopt, std::nullopt});
+        return plan;
+    });
+    EXPECT_EQ(CommandBarView::previewSummary(model()), QStringLiteral("2 windows · Focus centre on UltraWide 34"));
+    const auto rows = view()->findChildren<PlanRow*>();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0]->detailText(), QStringLiteral("main.cpp — tavrin"));
+    EXPECT_EQ(rows[1]->detailText(), QStringLiteral("Opens · docs.example.com"));
+
+    previewOf([this] {
+        WorkspacePlan plan = planFor(*model().capture(), {});
+        plan.clear = QList<WorkspacePlan::Clear>{{windowIndex(*model().capture(), QStringLiteral("Slack")),
+                                                  ClearAction::quit}};
+        return plan;
+    });
+    EXPECT_EQ(CommandBarView::previewSummary(model()), QStringLiteral("1 app"));
+    // Clear rows show at once; the miniature shows the snapshots' windows
+    // only outside the plan phases.
+    EXPECT_EQ(view()->findChildren<ClearRow*>().size(), 1);
+    EXPECT_TRUE(view()->firstPreviewItems().isEmpty());
+}
+
+TEST_F(BarTest, TheDisplayColumnShowsEveryDisplayTheCapturedOneFirst)
+{
+    env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
+    open();
+    const auto previews = view()->previews();
+    ASSERT_EQ(previews.size(), 2);
+    const auto names = view()->findChildren<ElidedLabel*>(QStringLiteral("displayName"));
+    const auto sizes = view()->findChildren<ElidedLabel*>(QStringLiteral("displaySize"));
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_EQ(names[0]->text(), QStringLiteral("Built-in Display"));
+    EXPECT_EQ(sizes[0]->text(), QStringLiteral("built-in"));
+    EXPECT_EQ(sizes[1]->text(), QStringLiteral("3440 × 1440"));
+    const double inner = view()->columnWidth() - 32;
+    EXPECT_EQ(previews[0]->width(), qRound(inner));
+    EXPECT_EQ(previews[1]->width(), qRound(inner * 0.44));
+    EXPECT_EQ(previews[0]->items().size(), qsizetype(model().snapshots().value(2).size()));
+}
+
+} // namespace
+} // namespace tavrin

@@ -1,0 +1,157 @@
+// Pictures of every state of the bar, the adjust overlay and the toast, in
+// both colour schemes, written to artifacts/commandbar/ for a person to look
+// at. The test checks only that each picture was made.
+
+#include "barfixture.h"
+#include "commandbar/adjustview.h"
+#include "design/environment.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace tavrin {
+namespace {
+
+using namespace testing;
+
+QString artifactsDir()
+{
+    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
+    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/commandbar"));
+    QDir().mkpath(dir);
+    return QDir(dir).canonicalPath();
+}
+
+QString schemeName(ColorScheme scheme) { return scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"); }
+
+class Screenshots : public BarTest, public ::testing::WithParamInterface<ColorScheme> {
+protected:
+    void SetUp() override
+    {
+        BarTest::SetUp();
+        env.desktop.appearance().setColorScheme(GetParam());
+    }
+
+    // The picture of a panel over a plain desktop backdrop, `scale` times its size.
+    bool save(QWidget* panel, const QString& name, qreal scale = 1.0)
+    {
+        settle();
+        if (!panel)
+            return false;
+        const QPixmap shot = panel->grab();
+        QImage image(shot.size() * scale, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&image);
+        QLinearGradient backdrop(0, 0, image.width(), image.height());
+        const bool dark = GetParam() == ColorScheme::dark;
+        backdrop.setColorAt(0, dark ? QColor(0x27, 0x2f, 0x3f) : QColor(0xd9, 0xe3, 0xee));
+        backdrop.setColorAt(1, dark ? QColor(0x12, 0x16, 0x1f) : QColor(0xb9, 0xc6, 0xd6));
+        p.fillRect(image.rect(), backdrop);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawPixmap(QRectF(QPointF(0, 0), QSizeF(shot.size()) * scale), shot, QRectF(shot.rect()));
+        p.end();
+        const QString path = QDir(artifactsDir()).filePath(name + QLatin1Char('-') + schemeName(GetParam()) + ".png");
+        return image.save(path);
+    }
+
+    WorkspacePlan bigPlan()
+    {
+        WorkspacePlan plan = planFor(*model().capture(), {kEditor, kBrowser, QStringLiteral("Terminal")},
+                                     LayoutKind::focusCentre, QStringLiteral("Code review"));
+        plan.why = QStringLiteral("The editor takes the middle, the pull request sits beside it and the terminal "
+                                  "runs the tests; chat goes out of the way.");
+        plan.windows.append({QStringLiteral("Safari"), std::nullopt, QStringLiteral("https://code.example.com/pr/42"),
+                             QStringLiteral("review"), std::nullopt, std::nullopt});
+        plan.clear = QList<WorkspacePlan::Clear>{
+            {windowIndex(*model().capture(), QStringLiteral("Slack")), ClearAction::hide},
+            {windowIndex(*model().capture(), QStringLiteral("Mail")), ClearAction::quit}};
+        return plan;
+    }
+};
+
+TEST_P(Screenshots, EveryStateOfTheBar)
+{
+    setEngine(QStringLiteral("off"));
+    open();
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("1-asking-setup")));
+
+    setEngine(QStringLiteral("tavrinAI"));
+    SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Writing"), {QStringLiteral("Notes"), kBrowser},
+                                             LayoutKind::halves));
+    SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Deep work"), {kEditor, QStringLiteral("Terminal"), kBrowser},
+                                             LayoutKind::focusCentre));
+    open();
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("2-asking")));
+
+    planner.answerWith(bigPlan());
+    typeTask(QStringLiteral("Review the open pull request"));
+    pressInField(Qt::Key_Return);
+    advance(0.4);
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("3-thinking")));
+
+    advance(planner.delay);
+    advance(0.33); // two rows revealed, the others still to come
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("4-preview-revealing")));
+    advance(2);
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("5-preview")));
+
+    runner.delay = 5;
+    pressInField(Qt::Key_Return);
+    advance(0.1);
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("6-arranging")));
+    advance(5);
+
+    open();
+    planner.failWith(PlannerError::rejected(PlannerError::claudeRejectedMessage()));
+    typeTask();
+    pressInField(Qt::Key_Return);
+    advance(planner.delay);
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("7-failed")));
+}
+
+TEST_P(Screenshots, TheAdjustOverlay)
+{
+    previewOf([this] { return bigPlan(); });
+    advance(2);
+    pressInField(Qt::Key_Tab);
+    ASSERT_TRUE(bar.adjust().panel());
+    // Lift the second outline over the main zone.
+    AdjustView* overlay = bar.adjust().view();
+    ASSERT_TRUE(overlay);
+    const auto frames = overlay->zoneFrames();
+    const QPoint from(int(frames[1].midX()), int(frames[1].midY()));
+    const QPoint to(int(frames[0].midX()) + 40, int(frames[0].midY()) + 30);
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), overlay->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(overlay, &move);
+    advance(0.7);
+    EXPECT_TRUE(save(bar.adjust().panel(), QStringLiteral("8-adjust-dragging"), 0.5));
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
+    advance(1);
+    EXPECT_TRUE(save(bar.adjust().panel(), QStringLiteral("9-adjust-swapped"), 0.5));
+}
+
+TEST_P(Screenshots, TheArrangedToast)
+{
+    WorkspaceRunner::Outcome outcome;
+    outcome.arranged = 3;
+    outcome.quit = {{QStringLiteral("Mail"), std::nullopt}};
+    RunningApp slack;
+    slack.pid = env.pid(QStringLiteral("Slack"));
+    slack.localizedName = QStringLiteral("Slack");
+    RunningApp music = slack;
+    music.localizedName = QStringLiteral("Music");
+    outcome.hidden = {slack, music};
+    bar.toast().show(outcome, QStringLiteral("Deep work"), Display::all().front());
+    advance(0.4);
+    EXPECT_TRUE(save(bar.toast().panel(), QStringLiteral("10-toast")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, Screenshots, ::testing::Values(ColorScheme::light, ColorScheme::dark),
+                         [](const auto& info) { return schemeName(info.param).toStdString(); });
+
+} // namespace
+} // namespace tavrin
