@@ -2,7 +2,7 @@
 
 #include "app/onboardingcontent.h"
 #include "app/shellhooks.h"
-#include "app/standincommandbar.h"
+#include "app/commandbaradapter.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
@@ -52,7 +52,7 @@ AppState::AppState(QObject* parent) : QObject(parent)
         hud_ = std::make_unique<SnapHUD>();
     commandBar_ = hooks.makeCommandBar ? hooks.makeCommandBar() : nullptr;
     if (!commandBar_)
-        commandBar_ = std::make_unique<StandInCommandBar>();
+        commandBar_ = std::make_unique<CommandBarAdapter>();
 }
 
 AppState::~AppState() = default;

@@ -23,7 +23,6 @@ QString AskTavrinIntent::requestPrompt()
 
 IntentResult AskTavrinIntent::perform(AppState& state) const
 {
-    // Showing clears the text, so the request goes in afterwards.
     state.commandBar().ask(request);
     return IntentResult::nothing();
 }

@@ -1,15 +1,18 @@
 #include "app/appdelegate.h"
 #include "app/appstate.h"
+#include "app/commandbaradapter.h"
 #include "app/commandline.h"
 #include "app/intentclient.h"
 #include "app/intentservice.h"
 #include "app/menubarextra.h"
 #include "app/onboardingview.h"
+#include "app/shellhooks.h"
 #include "app/signalwatcher.h"
 #include "app/tavrinshortcuts.h"
 #include "app/tavrinapp.h"
 #include "app/updater.h"
 #include "app/updatewindow.h"
+#include "commandbar/settingsplaceholder.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
@@ -41,6 +44,15 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
         return;
     g_defaultHandler(type, context, message);
+}
+
+// Where a desktop area shows: over its drawing in the simulated desktop's
+// window, in global coordinates.
+Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
+{
+    const QRectF drawn = window.toWidget(area);
+    const QPointF origin = window.mapToGlobal(drawn.topLeft());
+    return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
 }
 
 void say(std::FILE* stream, const QString& line)
@@ -121,6 +133,16 @@ int main(int argc, char** argv)
 
     SimDesktopWindow window(desktop);
     window.show();
+
+    // The command bar's panels show over the simulated displays; Settings is
+    // a stand-in until it exists.
+    ShellHooks& hooks = ShellHooks::shared();
+    hooks.makeCommandBar = [&window] {
+        auto bar = std::make_unique<CommandBarAdapter>();
+        bar->controller().setPlacement([&window](const Rect& area) { return overDrawing(window, area); });
+        return bar;
+    };
+    hooks.showSettings = [](const QString& pane) { SettingsPlaceholder::show(pane); };
 
     // The application: its state, and the start-up once the main loop runs.
     AppState& state = AppState::shared();

@@ -31,7 +31,7 @@ struct ShellHooks {
     std::function<void()> startSessions;
 
     // ---- Made once, by AppState's constructor. Empty: a snap overlay that
-    // shows nothing, and a command bar that only remembers whether it shows.
+    // shows nothing, and the command-bar controller.
     std::function<std::unique_ptr<SnapHUD>()> makeSnapHUD;
     std::function<std::unique_ptr<CommandBarControl>()> makeCommandBar;
 

@@ -1,6 +1,7 @@
 #include "shellfixture.h"
 
 #include "app/applylayoutintent.h"
+#include "app/commandbaradapter.h"
 #include "app/asktavrinintent.h"
 #include "app/intentclient.h"
 #include "app/intentservice.h"
@@ -193,6 +194,34 @@ TEST_F(IntentsTest, AskHandsTheRequestToTheCommandBar)
     EXPECT_EQ(AskTavrinIntent::requestPrompt(), "What are you working on?");
     EXPECT_FALSE(intent.perform(*state).dialog);
     EXPECT_EQ(*bar, (QStringList{"show", "ask Write the report"}));
+}
+
+TEST_F(IntentsTest, AskingPlansTheRequestInTheRealCommandBar)
+{
+    ShellHooks::shared().makeCommandBar = nullptr;
+    AppState state;
+    auto* adapter = dynamic_cast<CommandBarAdapter*>(&state.commandBar());
+    ASSERT_NE(adapter, nullptr);
+    CommandBarModel& model = adapter->controller().model();
+    adapter->controller().show();
+    model.setText(QStringLiteral("something half typed"));
+
+    AskTavrinIntent{QStringLiteral("Write the report")}.perform(state);
+    EXPECT_TRUE(state.commandBar().isShowing());
+    EXPECT_EQ(model.text(), "Write the report");
+    // Planning started: with AI off it fails at once with the planner's message.
+    env.clock.runDue();
+    EXPECT_EQ(model.phase().kind, CommandBarPhase::Kind::failed);
+    EXPECT_EQ(model.phase().message, "Turn on AI in Settings › AI to describe tasks in plain English.");
+
+    // The shortcut hides the bar and leaves the model as it is.
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+    EXPECT_FALSE(state.commandBar().isShowing());
+    EXPECT_EQ(model.text(), "Write the report");
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+    EXPECT_TRUE(state.commandBar().isShowing());
+    EXPECT_TRUE(model.text().isEmpty()); // shown afresh
+    adapter->controller().hide();
 }
 
 // ---- Focus ----
