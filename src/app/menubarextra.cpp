@@ -2,9 +2,12 @@
 
 #include "app/nowview.h"
 #include "design/menubaricon.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
 #include "platform/sim/simdesktopwindow.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -19,7 +22,9 @@ MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, SimDesktopWi
     : QObject(parent)
 {
     popup_ = new QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint);
-    popup_->setAttribute(Qt::WA_TranslucentBackground, false);
+    // The click that closes the popup is not passed on to the icon.
+    popup_->setAttribute(Qt::WA_NoMouseReplay);
+    popup_->installEventFilter(this);
     popup_->setWindowTitle(QStringLiteral("Tavrin"));
     auto* layout = new QVBoxLayout(popup_);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -56,8 +61,21 @@ void MenuBarExtra::toggle(const QRect& anchor)
 {
     if (isOpen())
         close();
-    else
+    else if (now() - closedAt_ >= kReopenGuard)
         open(anchor);
+}
+
+double MenuBarExtra::now() const
+{
+    const Clock* clock = Platform::current().clock;
+    return clock ? clock->monotonic() : 0;
+}
+
+bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == popup_ && event->type() == QEvent::Hide)
+        closedAt_ = now();
+    return QObject::eventFilter(watched, event);
 }
 
 void MenuBarExtra::open(const QRect& anchor)

@@ -28,7 +28,8 @@ public:
     bool inTray() const { return tray_ != nullptr; }
     bool isOpen() const;
     // Opens the window beside an icon at `anchor` (global coordinates), or
-    // closes it when it is open.
+    // closes it when it is open. A click on the icon that has just closed
+    // the window (a click outside a popup closes it first) leaves it closed.
     void toggle(const QRect& anchor);
     void open(const QRect& anchor);
     void close();
@@ -41,10 +42,18 @@ public:
     // icon's, kept on the screen; above the icon when there is no room below.
     static QPoint placement(const QRect& anchor, const QSize& size, const QRect& screen);
 
+    static constexpr double kReopenGuard = 0.3;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    double now() const;
+
     std::unique_ptr<QSystemTrayIcon> tray_;
     QPointer<QWidget> popup_;
     QPointer<NowView> view_;
+    double closedAt_ = -1e9; // on the monotonic clock
 };
 
 } // namespace tavrin

@@ -206,6 +206,19 @@ TEST_F(ViewsTest, TheMenuBarIconOpensAndClosesTheWindow)
     EXPECT_EQ(extra.view()->content().title(), "UltraWide 34");
     extra.toggle(icon);
     EXPECT_FALSE(extra.isOpen());
+
+    // A click outside closes the popup; when that click is on the icon, the
+    // icon's own toggle right after leaves it closed.
+    env.clock.advance(1);
+    extra.toggle(icon);
+    ASSERT_TRUE(extra.isOpen());
+    extra.popup()->hide();
+    extra.toggle(icon);
+    EXPECT_FALSE(extra.isOpen());
+    env.clock.advance(1);
+    extra.toggle(icon);
+    EXPECT_TRUE(extra.isOpen());
+    extra.close();
 }
 
 TEST(MenuBarPlacement, BesideTheIconAndOnTheScreen)
