@@ -45,10 +45,13 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: tavrin [--scenario FILE] [--desktop sim|x11]\n"
+        "       tavrin intent COMMAND [ARGUMENTS]   (see tavrin intent --help)\n"
         "  --scenario FILE   run the simulated desktop described by FILE\n"
         "                    (default: scenarios/default.json)\n"
         "  --desktop sim     the simulated desktop (the default)\n"
-        "  --desktop x11     manage the windows of the running X11 desktop\n");
+        "  --desktop x11     manage the windows of the running X11 desktop\n"
+        "  intent COMMAND    run an intent in the running Tavrin: apply-layout,\n"
+        "                    resume, ask, start-focus or stop-focus\n");
 }
 
 } // namespace tavrin

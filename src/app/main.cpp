@@ -1,24 +1,60 @@
+#include "app/appdelegate.h"
+#include "app/appstate.h"
+#include "app/commandbaradapter.h"
 #include "app/commandline.h"
+#include "app/intentclient.h"
+#include "app/intentservice.h"
+#include "app/menubarextra.h"
+#include "app/onboardingview.h"
+#include "app/shellhooks.h"
 #include "app/signalwatcher.h"
+#include "app/tavrinshortcuts.h"
+#include "app/tavrinapp.h"
+#include "app/updater.h"
+#include "app/updatewindow.h"
+#include "commandbar/settingsplaceholder.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
+#include "platform/linux/qthttpclient.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "platform/sim/simscenario.h"
+#include "windows/windowmanager.h"
+#include "workspaces/workspacehooks.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
-#include <QIcon>
-#include <QSystemTrayIcon>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 using namespace tavrin;
 
 namespace {
+QtMessageHandler g_defaultHandler = nullptr;
+
+// On the offscreen platform Qt warns of every window feature it lacks
+// (raising, size hints, grabs): noise for a program with no screen.
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    g_defaultHandler(type, context, message);
+}
+
+// Where a desktop area shows: over its drawing in the simulated desktop's
+// window, in global coordinates.
+Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
+{
+    const QRectF drawn = window.toWidget(area);
+    const QPointF origin = window.mapToGlobal(drawn.topLeft());
+    return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
+}
+
 void say(std::FILE* stream, const QString& line)
 {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
@@ -28,6 +64,10 @@ void say(std::FILE* stream, const QString& line)
 
 int main(int argc, char** argv)
 {
+    // `tavrin intent …` talks to the running instance and needs no display.
+    if (argc >= 2 && std::strcmp(argv[1], "intent") == 0)
+        return IntentClient::main(argc, argv);
+
     // Without any display the program still runs, on Qt's offscreen platform.
     const bool headless = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -45,8 +85,11 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        g_defaultHandler = qInstallMessageHandler(quietOffscreen);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setOrganizationDomain(QStringLiteral("tavrin.app"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
     const CommandLine command = CommandLine::parse(QApplication::arguments());
@@ -80,20 +123,42 @@ int main(int argc, char** argv)
     if (!defaults.problem().isEmpty())
         say(stderr, QStringLiteral("tavrin: ") + defaults.problem());
     DesktopKeychain keychain;
+    QtHttpClient http(clock);
 
     SimDesktop desktop(clock);
     scenario.applyTo(desktop);
-    Platform::install(desktop.services(&defaults, &keychain));
+    Platform services = desktop.services(&defaults, &keychain);
+    services.http = &http;
+    Platform::install(services);
 
     SimDesktopWindow window(desktop);
     window.show();
 
-    QSystemTrayIcon tray;
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray.setIcon(QApplication::windowIcon());
-        tray.setToolTip(QStringLiteral("Tavrin"));
-        tray.show();
-    }
+    // The command bar's panels show over the simulated displays; Settings is
+    // a stand-in until it exists.
+    ShellHooks& hooks = ShellHooks::shared();
+    hooks.makeCommandBar = [&window] {
+        auto bar = std::make_unique<CommandBarAdapter>();
+        bar->controller().setPlacement([&window](const Rect& area) { return overDrawing(window, area); });
+        return bar;
+    };
+    hooks.showSettings = [](const QString& pane) { SettingsPlaceholder::show(pane); };
+
+    // The application: its state, and the start-up once the main loop runs.
+    AppState& state = AppState::shared();
+    TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
+    AppDelegate delegate(tavrin);
+    delegate.attach();
+    UpdateWindow::attach(*Updater::shared().controller());
+    // The icon in the tray, if there is one, and in the simulated menu bar.
+    MenuBarExtra menuBar(state, WindowManager::shared(), &window);
+
+    // Saving a workspace refreshes what the intents offer.
+    WorkspaceHooks::shared().refreshShortcutParameters = &TavrinShortcuts::updateAppShortcutParameters;
+    IntentService intents(state);
+    QString intentProblem;
+    if (!intents.publish(QDBusConnection::sessionBus(), &intentProblem))
+        say(stdout, QStringLiteral("tavrin: ") + intentProblem);
 
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &app, [] { QApplication::quit(); });

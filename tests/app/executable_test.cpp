@@ -1,9 +1,14 @@
+#include "privatebus.h"
+
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <csignal>
 
 namespace {
+
+using tavrin::PrivateBus;
 
 struct Finished {
     int exitCode = -1;
@@ -25,6 +30,7 @@ protected:
     Finished run(const QStringList& args)
     {
         QProcess p;
+        p.setProcessChannelMode(QProcess::SeparateChannels);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(TAVRIN_BINARY), args);
         EXPECT_TRUE(p.waitForFinished(20000));
@@ -89,6 +95,68 @@ TEST_F(Executable, RunsUntilTerminatedAndQuitsCleanly)
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_EQ(p.readAllStandardError(), QByteArray());
+}
+
+// Starts the program and waits until it says it runs.
+bool startAndWait(QProcess& p, const QProcessEnvironment& env, const QStringList& args = {})
+{
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TAVRIN_BINARY), args);
+    if (!p.waitForStarted(10000))
+        return false;
+    QByteArray out;
+    while (!out.contains("Tavrin is running") && p.waitForReadyRead(20000))
+        out += p.readAllStandardOutput();
+    return out.contains("Tavrin is running");
+}
+
+void stop(QProcess& p)
+{
+    ::kill(pid_t(p.processId()), SIGTERM);
+    EXPECT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 0);
+}
+
+TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
+{
+    PrivateBus bus;
+    if (bus.address().isEmpty())
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    env.insert(QStringLiteral("TAVRIN_DEMO"), QString());
+
+    const Finished none = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "tavrin: Tavrin isn't running. Start it, then try again.\n");
+
+    QProcess tavrin;
+    ASSERT_TRUE(startAndWait(tavrin, env));
+    const Finished arranged = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
+    EXPECT_EQ(arranged.exitCode, 0) << arranged.err.toStdString();
+    EXPECT_EQ(arranged.out, QString());
+    const Finished wrong = run({QStringLiteral("intent"), QStringLiteral("start-focus"), QStringLiteral("500")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "tavrin: Minutes must be a whole number from 5 to 480.\n");
+    const Finished focus = run({QStringLiteral("intent"), QStringLiteral("start-focus")});
+    EXPECT_EQ(focus.out, "Make a Focus routine in Tavrin's Settings first.\n");
+    stop(tavrin);
+    EXPECT_EQ(tavrin.readAllStandardError(), QByteArray());
+
+    // The layout went to the focused window's display, which remembers it.
+    QFile settings(config.filePath(QStringLiteral("tavrin/defaults.plist")));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray text = settings.readAll();
+    EXPECT_TRUE(text.contains("<key>layout.UltraWide 34</key>\n\t<string>thirds</string>")) << text.toStdString();
+}
+
+TEST_F(Executable, IntentHelpListsThePhrases)
+{
+    const Finished r = run({QStringLiteral("intent"), QStringLiteral("--help")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains("apply-layout LAYOUT")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("\"Arrange windows in <layout> with Tavrin\"")) << r.out.toStdString();
+    const Finished bad = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("grid")});
+    EXPECT_EQ(bad.exitCode, 2);
 }
 
 } // namespace

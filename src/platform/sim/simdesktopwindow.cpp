@@ -176,6 +176,8 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
             p.drawText(bar.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
                        front ? front->name : QString());
             p.setFont(small);
+            if (!extraIcon_.isNull())
+                extraIcon_.paint(&p, menuBarExtraRect());
         }
         if (d.dockHeight > 0) {
             const double h = d.dockHeight * m.scale;
@@ -242,8 +244,31 @@ void SimDesktopWindow::keyReleaseEvent(QKeyEvent* event)
     desktop_.setModifierFlags(QtKeyTranslator::modifierFlags(heldModifiers(event, false)));
 }
 
+void SimDesktopWindow::setMenuBarExtra(const QIcon& icon, std::function<void(const QRect&)> clicked)
+{
+    extraIcon_ = icon;
+    extraClicked_ = std::move(clicked);
+    update();
+}
+
+QRect SimDesktopWindow::menuBarExtraRect() const
+{
+    const auto& displays = desktop_.displays();
+    if (extraIcon_.isNull() || displays.empty())
+        return {};
+    const QRectF frame = toWidget(displays.front().frame);
+    const double barHeight = std::max(SimDesktop::kMenuBarHeight * mapping().scale, 14.0);
+    const int side = int(std::max(barHeight - 4, 10.0));
+    return QRect(int(frame.right() - 10 - side), int(frame.top() + (barHeight - side) / 2), side, side);
+}
+
 void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && extraClicked_ && menuBarExtraRect().contains(event->position().toPoint())) {
+        const QRect r = menuBarExtraRect();
+        extraClicked_(QRect(mapToGlobal(r.topLeft()), r.size()));
+        return;
+    }
     if (event->button() == Qt::LeftButton)
         desktop_.mouseDown(toScreen(event->position()));
 }

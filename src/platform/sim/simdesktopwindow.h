@@ -2,9 +2,11 @@
 
 #include "platform/geometry.h"
 
+#include <QIcon>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 namespace tavrin {
 
@@ -26,6 +28,13 @@ public:
 
     QString lastKey() const { return lastKey_; }
 
+    // An application's icon in the first display's menu bar, at its right
+    // end: a click on it calls `clicked` with the icon's rectangle in global
+    // coordinates instead of reaching the desktop. A null icon removes it.
+    void setMenuBarExtra(const QIcon& icon, std::function<void(const QRect& globalRect)> clicked);
+    // Where the icon is drawn, in this widget's coordinates; empty without one.
+    QRect menuBarExtraRect() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -46,6 +55,8 @@ private:
 
     SimDesktop& desktop_;
     QString lastKey_;
+    QIcon extraIcon_;
+    std::function<void(const QRect&)> extraClicked_;
 };
 
 } // namespace tavrin

@@ -1,0 +1,11 @@
+#include "app/engineevents.h"
+
+namespace tavrin {
+
+EngineEvents& EngineEvents::shared()
+{
+    static EngineEvents* events = new EngineEvents;
+    return *events;
+}
+
+} // namespace tavrin

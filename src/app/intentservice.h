@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/taskhandle.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+namespace tavrin {
+
+class AppState;
+
+// The intents on the session bus: one method per intent, each answering
+// with the intent's dialog (empty when it has nothing to show), the
+// workspace and routine queries, and the "Changed" signal that tells clients
+// the values the shortcut phrases can take have changed. Wrong arguments are
+// answered with the error kInvalidArgument and a sentence for the user.
+class IntentService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.tavrin.Intents")
+public:
+    static inline const QString kServiceName = QStringLiteral("app.tavrin.Tavrin");
+    static inline const QString kObjectPath = QStringLiteral("/app/tavrin/Tavrin");
+    static inline const QString kInterface = QStringLiteral("app.tavrin.Intents");
+    static inline const QString kInvalidArgument = QStringLiteral("app.tavrin.Intents.Error.InvalidArgument");
+
+    explicit IntentService(AppState& state, QObject* parent = nullptr);
+
+    // Puts the object and the service name on the bus; false, with a
+    // sentence in `problem`, when the bus is not there or refuses.
+    bool publish(QDBusConnection connection, QString* problem = nullptr);
+
+    // "Unknown layout "x": use focusCentre, halves, …"
+    static QString unknownLayoutMessage(const QString& layout);
+    static QString minutesMessage();
+    static QString unknownRoutineMessage(const QString& routine);
+
+public slots:
+    Q_SCRIPTABLE QString ApplyLayout(const QString& layout);
+    // Answers once the workspace is arranged.
+    Q_SCRIPTABLE QString ResumeWorkspace(const QString& workspace);
+    Q_SCRIPTABLE QString Ask(const QString& request);
+    Q_SCRIPTABLE QString StartFocus(const QString& routine, int minutes);
+    Q_SCRIPTABLE QString StopFocus();
+    // The saved workspaces' names, newest first: all of them, or those
+    // containing `matching` (ignoring case).
+    Q_SCRIPTABLE QStringList Workspaces(const QString& matching);
+    // The routines' names, in their order.
+    Q_SCRIPTABLE QStringList Routines();
+
+signals:
+    Q_SCRIPTABLE void Changed();
+
+private:
+    // Answers a D-Bus call with a wrong-argument error; returns an empty text.
+    QString refuse(const QString& message);
+
+    QPointer<AppState> state_;
+    TaskHandle resumes_; // each resume runs to its end
+};
+
+} // namespace tavrin

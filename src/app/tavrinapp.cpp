@@ -1,0 +1,41 @@
+#include "app/tavrinapp.h"
+
+#include "app/appstate.h"
+#include "app/updater.h"
+#include "platform/accessibility.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+
+namespace tavrin {
+
+TavrinApp::TavrinApp(AppState& state, WindowManager& windows, Updater& updater, std::function<void()> showOnboarding)
+    : state_(state), windows_(windows), updater_(updater), showOnboarding_(std::move(showOnboarding))
+{
+}
+
+bool TavrinApp::wantsOnboarding()
+{
+    const Platform& platform = Platform::current();
+    // Asked afresh, not taken from the state's last poll.
+    const bool trusted = platform.accessibility && platform.accessibility->isTrusted(false);
+    const bool done = platform.defaults && platform.defaults->boolValue(QStringLiteral("onboardingDone"));
+    if (done && trusted)
+        return false;
+    return !qEnvironmentVariableIsSet(kDemoVariable);
+}
+
+bool TavrinApp::startUp()
+{
+    if (startedUp_)
+        return false;
+    startedUp_ = true;
+    state_.startEngines();
+    updater_.start();
+    if (!wantsOnboarding())
+        return false;
+    if (showOnboarding_)
+        showOnboarding_();
+    return true;
+}
+
+} // namespace tavrin

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+
+namespace tavrin {
+
+class AppState;
+class Updater;
+class WindowManager;
+
+// The application: the shared state its windows observe, and the start-up
+// that runs once launching has finished.
+class TavrinApp {
+public:
+    static inline const char* kDemoVariable = "TAVRIN_DEMO";
+
+    // `showOnboarding` opens the first-run window.
+    TavrinApp(AppState& state, WindowManager& windows, Updater& updater, std::function<void()> showOnboarding);
+
+    AppState& state() const { return state_; }
+    WindowManager& windows() const { return windows_; }
+
+    // Starts the engines, then the updater, then opens the first-run window
+    // unless the first run is done and Accessibility is trusted, or
+    // TAVRIN_DEMO is set (to anything, even nothing). Runs once; true when
+    // it opened the first-run window.
+    bool startUp();
+    // Whether the first-run window is wanted at launch now.
+    static bool wantsOnboarding();
+
+private:
+    AppState& state_;
+    WindowManager& windows_;
+    Updater& updater_;
+    std::function<void()> showOnboarding_;
+    bool startedUp_ = false;
+};
+
+} // namespace tavrin

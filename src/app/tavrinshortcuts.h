@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace tavrin {
+
+// One ready-made shortcut: the intent it runs, its phrases, short title and
+// image. In a phrase, "${applicationName}" stands for the application's name
+// and "${name}" for the intent's parameter of that name.
+struct AppShortcut {
+    QString intent;      // "ApplyLayoutIntent", …
+    QString command;     // the `tavrin intent` command that runs it
+    QString usage;       // that command's arguments
+    QStringList phrases;
+    QString shortTitle;
+    QString systemImageName;
+};
+
+// The shortcuts the application offers for its intents, in order, and the
+// refresh of the values their phrases can take (saved workspaces, routines),
+// which the intent service passes on as its "changed" signal.
+class TavrinShortcuts : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString kApplicationName = QStringLiteral("${applicationName}");
+
+    static TavrinShortcuts& shared();
+    static const QList<AppShortcut>& appShortcuts();
+
+    // A phrase with the application's name put in and each parameter shown
+    // as <name>.
+    static QString spoken(const QString& phrase, const QString& applicationName = QStringLiteral("Tavrin"));
+
+    // The values the phrases can take have changed.
+    static void updateAppShortcutParameters();
+
+signals:
+    void parametersChanged();
+
+private:
+    using QObject::QObject;
+};
+
+} // namespace tavrin

@@ -1,0 +1,488 @@
+#include "shellfixture.h"
+
+#include "app/applylayoutintent.h"
+#include "app/commandbaradapter.h"
+#include "app/asktavrinintent.h"
+#include "app/intentclient.h"
+#include "app/intentservice.h"
+#include "app/layoutchoice.h"
+#include "app/resumeworkspaceintent.h"
+#include "app/startfocusintent.h"
+#include "app/stopfocusintent.h"
+#include "app/tavrinshortcuts.h"
+#include "app/workspacequery.h"
+#include "privatebus.h"
+#include "windows/windowmanager.h"
+#include "workspaces/savedworkspacestore.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+
+namespace tavrin {
+namespace {
+
+// A Focus engine in the hooks: starting picks the given routine, else the
+// first one; a routine named "Deep work" hides two applications.
+class IntentsTest : public ShellTest {
+protected:
+    IntentsTest()
+    {
+        ShellHooks& hooks = ShellHooks::shared();
+        hooks.routines = [this] { return routines; };
+        hooks.startRoutine = [this](std::optional<QUuid> id, int minutes) {
+            started << QStringLiteral("%1 %2").arg(id ? id->toString(QUuid::WithoutBraces) : QStringLiteral("none")).arg(minutes);
+            running.reset();
+            for (const RoutineEntity& r : routines)
+                if (!id || r.id == *id) {
+                    running = r;
+                    break;
+                }
+        };
+        hooks.runningRoutine = [this] { return running; };
+        hooks.focusHiddenApps = [this] {
+            return running && running->name == QLatin1String("Deep work") ? QStringList{"Slack", "Mail"} : QStringList();
+        };
+        hooks.stopRoutine = [this] {
+            started << QStringLiteral("stop");
+            running.reset();
+        };
+    }
+
+    // Saves a workspace of these applications, newest first.
+    void save(const QString& name, const QStringList& apps)
+    {
+        SavedWorkspace w;
+        w.name = name;
+        w.request = name;
+        w.layout = LayoutKind::halves;
+        w.apps = apps;
+        w.savedAt = env.clock.nowDate();
+        SavedWorkspaceStore::save(w);
+    }
+
+    // Runs an intent to its end on virtual time.
+    IntentResult finish(QCoro::Task<IntentResult> task)
+    {
+        std::optional<IntentResult> result;
+        auto keep = [](QCoro::Task<IntentResult> t, std::optional<IntentResult>* out) -> QCoro::Task<> {
+            out->emplace(co_await std::move(t));
+        };
+        auto running = keep(std::move(task), &result);
+        for (int i = 0; !result && i < 400; ++i)
+            env.clock.advance(0.05);
+        EXPECT_TRUE(result.has_value());
+        return result.value_or(IntentResult{});
+    }
+
+    QString usualLayout() const
+    {
+        const auto display = WindowManager::shared().focusedContext();
+        return env.defaults.string(WindowManager::usualLayoutKey(*display)).value_or(QString());
+    }
+
+    RoutineEntity deepWork{QUuid::createUuid(), QStringLiteral("Deep work")};
+    RoutineEntity writing{QUuid::createUuid(), QStringLiteral("Writing")};
+    QList<RoutineEntity> routines{deepWork, writing};
+    std::optional<RoutineEntity> running;
+    QStringList started;
+};
+
+// ---- Layouts ----
+
+TEST(LayoutChoiceTest, NamesAndKinds)
+{
+    EXPECT_EQ(layoutChoiceTypeName(), "Layout");
+    QStringList shown;
+    for (const LayoutChoice c : kAllLayoutChoices) {
+        shown << displayName(c);
+        EXPECT_EQ(name(layoutKind(c)), name(c));
+        EXPECT_EQ(layoutChoiceFromText(name(c)), c);
+    }
+    EXPECT_EQ(shown, (QStringList{"Focus centre", "Halves", "Thirds", "Studio", "Stack", "Columns"}));
+    EXPECT_EQ(layoutChoiceFromText("focus centre"), LayoutChoice::focusCentre);
+    EXPECT_EQ(layoutChoiceFromText("THIRDS"), LayoutChoice::thirds);
+    EXPECT_FALSE(layoutChoiceFromText("quarters"));
+    EXPECT_FALSE(layoutChoiceFromText(""));
+}
+
+TEST_F(IntentsTest, ArrangeWindowsArrangesTheFocusedDisplayAndRemembersIt)
+{
+    const ApplyLayoutIntent intent{LayoutChoice::thirds};
+    EXPECT_EQ(intent.parameterSummary(), "Arrange windows in Thirds");
+    EXPECT_EQ(ApplyLayoutIntent{}.parameterSummary(), "Arrange windows in Focus centre");
+    EXPECT_EQ(ApplyLayoutIntent::title(), "Arrange Windows");
+    const Rect before = focused().frame;
+    EXPECT_FALSE(intent.perform().dialog);
+    EXPECT_NE(focused().frame, before);
+    EXPECT_EQ(usualLayout(), "thirds");
+}
+
+TEST_F(IntentsTest, ArrangeWindowsWithoutTrustAnswersNothingAndTheWindowManagerSaysWhy)
+{
+    env.desktop.setTrusted(false);
+    EXPECT_FALSE(ApplyLayoutIntent{LayoutChoice::halves}.perform().dialog);
+    EXPECT_EQ(WindowManager::shared().lastMessage(), WindowManager::kNeedsTrustMessage);
+}
+
+// ---- Saved workspaces ----
+
+TEST_F(IntentsTest, ResumingSaysHowManyWindowsItArrangedWithTheWordAsWritten)
+{
+    save(QStringLiteral("Shell work"), {"Terminal"});
+    const ResumeWorkspaceIntent intent{WorkspaceEntity{QStringLiteral("Shell work")}};
+    EXPECT_EQ(intent.parameterSummary(), "Resume Shell work");
+    EXPECT_EQ(finish(intent.perform()).dialog, "Arranged 1 windows for Shell work.");
+    EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame.x, env.desktop.visibleFrame(0).x + 8);
+
+    save(QStringLiteral("Writing"), {"Terminal", "Safari", "Not Installed Anywhere"});
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Writing")}}.perform()).dialog,
+              "Arranged 2 windows for Writing.");
+}
+
+TEST_F(IntentsTest, ResumingAGoneWorkspaceArrangesNothing)
+{
+    save(QStringLiteral("Deep Work"), {"Terminal"});
+    const Rect before = env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame;
+    // Names match exactly, case included.
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("deep work")}}.perform()).dialog,
+              "Tavrin doesn't have a workspace called deep work any more.");
+    EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame, before);
+}
+
+TEST_F(IntentsTest, ResumingWhenNothingCanBeFoundGivesTheProblemAlone)
+{
+    save(QStringLiteral("Empty"), {});
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Empty")}}.perform()).dialog,
+              "None of the windows in this workspace could be found.");
+    // Whatever the runner says, alone.
+    save(QStringLiteral("Ghosts"), {"Not Installed Anywhere"});
+    const auto dialog = finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Ghosts")}}.perform()).dialog;
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(dialog->startsWith(QStringLiteral("Arranged"))) << dialog->toStdString();
+}
+
+TEST_F(IntentsTest, TheWorkspaceQueryFollowsTheStore)
+{
+    save(QStringLiteral("Deep work"), {"Terminal"});
+    save(QStringLiteral("Writing"), {"Safari"});
+    save(QStringLiteral("deep dive"), {"Mail"});
+    auto names = [](const QList<WorkspaceEntity>& entities) {
+        QStringList out;
+        for (const auto& e : entities)
+            out << e.title();
+        return out;
+    };
+    EXPECT_EQ(names(WorkspaceQuery::suggestedEntities()), (QStringList{"deep dive", "Writing", "Deep work"}));
+    // In the store's order, not the order asked for; exact names only.
+    EXPECT_EQ(names(WorkspaceQuery::entities(QStringList{"Deep work", "Writing", "writing"})),
+              (QStringList{"Writing", "Deep work"}));
+    EXPECT_EQ(names(WorkspaceQuery::entities(QStringLiteral("DEEP"))), (QStringList{"deep dive", "Deep work"}));
+    EXPECT_TRUE(WorkspaceQuery::entities(QStringLiteral("reading")).isEmpty());
+    EXPECT_EQ(WorkspaceEntity::typeDisplayName(), "Workspace");
+}
+
+// ---- Ask ----
+
+TEST_F(IntentsTest, AskHandsTheRequestToTheCommandBar)
+{
+    auto state = makeState();
+    const AskTavrinIntent intent{QStringLiteral("Write the report")};
+    EXPECT_EQ(intent.parameterSummary(), "Ask Tavrin to Write the report");
+    EXPECT_EQ(AskTavrinIntent::requestPrompt(), "What are you working on?");
+    EXPECT_FALSE(intent.perform(*state).dialog);
+    EXPECT_EQ(*bar, (QStringList{"show", "ask Write the report"}));
+}
+
+TEST_F(IntentsTest, AskingPlansTheRequestInTheRealCommandBar)
+{
+    ShellHooks::shared().makeCommandBar = nullptr;
+    AppState state;
+    auto* adapter = dynamic_cast<CommandBarAdapter*>(&state.commandBar());
+    ASSERT_NE(adapter, nullptr);
+    CommandBarModel& model = adapter->controller().model();
+    adapter->controller().show();
+    model.setText(QStringLiteral("something half typed"));
+
+    AskTavrinIntent{QStringLiteral("Write the report")}.perform(state);
+    EXPECT_TRUE(state.commandBar().isShowing());
+    EXPECT_EQ(model.text(), "Write the report");
+    // Planning started: with AI off it fails at once with the planner's message.
+    env.clock.runDue();
+    EXPECT_EQ(model.phase().kind, CommandBarPhase::Kind::failed);
+    EXPECT_EQ(model.phase().message, "Turn on AI in Settings › AI to describe tasks in plain English.");
+
+    // The shortcut hides the bar and leaves the model as it is.
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+    EXPECT_FALSE(state.commandBar().isShowing());
+    EXPECT_EQ(model.text(), "Write the report");
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+    EXPECT_TRUE(state.commandBar().isShowing());
+    EXPECT_TRUE(model.text().isEmpty()); // shown afresh
+    adapter->controller().hide();
+}
+
+// ---- Focus ----
+
+TEST_F(IntentsTest, StartFocusSaysWhatRunsAndWhatItHid)
+{
+    StartFocusIntent intent;
+    EXPECT_EQ(intent.minutes, 60);
+    EXPECT_EQ(intent.perform().dialog, "Deep work is on for 60 minutes. Hid Slack, Mail.");
+    EXPECT_EQ(started, QStringList{"none 60"});
+
+    intent.routine = writing;
+    intent.minutes = 25;
+    EXPECT_EQ(intent.parameterSummary(), "Start Writing for 25 minutes");
+    EXPECT_EQ(intent.perform().dialog, "Writing is on for 25 minutes.");
+}
+
+TEST_F(IntentsTest, ADeletedRoutineCountsAsNone)
+{
+    StartFocusIntent intent;
+    intent.routine = RoutineEntity{QUuid::createUuid(), QStringLiteral("Gone")};
+    EXPECT_EQ(intent.perform().dialog, "Deep work is on for 60 minutes. Hid Slack, Mail.");
+    EXPECT_EQ(started, QStringList{"none 60"});
+}
+
+TEST_F(IntentsTest, WithoutRoutinesThereIsNothingToStart)
+{
+    routines.clear();
+    EXPECT_EQ(StartFocusIntent{}.perform().dialog, "Make a Focus routine in Tavrin's Settings first.");
+    ShellHooks::shared() = ShellHooks{};
+    EXPECT_EQ(StartFocusIntent{}.perform().dialog, "Make a Focus routine in Tavrin's Settings first.");
+    EXPECT_FALSE(StopFocusIntent{}.perform().dialog);
+}
+
+TEST_F(IntentsTest, StopFocusStopsTheRoutine)
+{
+    StartFocusIntent{}.perform();
+    EXPECT_FALSE(StopFocusIntent{}.perform().dialog);
+    EXPECT_EQ(started.last(), "stop");
+    EXPECT_FALSE(running);
+    EXPECT_EQ(StopFocusIntent::title(), "Stop Focus");
+}
+
+// ---- The shortcuts ----
+
+TEST(TavrinShortcutsTest, PhrasesTitlesAndImagesInOrder)
+{
+    const auto& all = TavrinShortcuts::appShortcuts();
+    ASSERT_EQ(all.size(), 5);
+    QStringList titles, images, intents;
+    for (const AppShortcut& s : all) {
+        titles << s.shortTitle;
+        images << s.systemImageName;
+        intents << s.intent;
+        for (const QString& phrase : s.phrases)
+            EXPECT_TRUE(phrase.contains(TavrinShortcuts::kApplicationName)) << phrase.toStdString();
+    }
+    EXPECT_EQ(intents, (QStringList{"ApplyLayoutIntent", "ResumeWorkspaceIntent", "AskTavrinIntent", "StartFocusIntent",
+                                    "StopFocusIntent"}));
+    EXPECT_EQ(titles, (QStringList{"Arrange Windows", "Resume Workspace", "Ask Tavrin", "Start Focus", "Stop Focus"}));
+    EXPECT_EQ(images, (QStringList{"rectangle.3.group", "clock.arrow.circlepath", "sparkles", "scope", "scope"}));
+    EXPECT_EQ(TavrinShortcuts::spoken(all[0].phrases[0]), "Arrange windows in <layout> with Tavrin");
+    EXPECT_EQ(TavrinShortcuts::spoken(all[0].phrases[1]), "Tavrin <layout>");
+    EXPECT_EQ(all[3].phrases.size(), 3);
+    EXPECT_EQ(TavrinShortcuts::spoken(all[4].phrases[0]), "Stop focus with Tavrin");
+
+    const QString help = IntentClient::help();
+    for (const AppShortcut& s : all) {
+        EXPECT_TRUE(help.contains(s.shortTitle + QStringLiteral("  [") + s.systemImageName + QLatin1Char(']')));
+        for (const QString& phrase : s.phrases)
+            EXPECT_TRUE(help.contains(TavrinShortcuts::spoken(phrase)));
+    }
+}
+
+// ---- The command line ----
+
+TEST(IntentCommandLine, ReadsEachIntent)
+{
+    QString error;
+    auto call = IntentClient::parse({"apply-layout", "thirds"}, &error);
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->method, "ApplyLayout");
+    EXPECT_EQ(call->arguments, QVariantList{"thirds"});
+    EXPECT_EQ(IntentClient::parse({"apply-layout", "Focus centre"}, &error)->arguments, QVariantList{"focusCentre"});
+    EXPECT_EQ(IntentClient::parse({"resume", "Deep work"}, &error)->arguments, QVariantList{"Deep work"});
+    EXPECT_EQ(IntentClient::parse({"ask", "Plan", "the", "launch"}, &error)->arguments, QVariantList{"Plan the launch"});
+    EXPECT_EQ(IntentClient::parse({"start-focus"}, &error)->arguments, (QVariantList{"", 60}));
+    EXPECT_EQ(IntentClient::parse({"start-focus", "45"}, &error)->arguments, (QVariantList{"", 45}));
+    EXPECT_EQ(IntentClient::parse({"start-focus", "Writing"}, &error)->arguments, (QVariantList{"Writing", 60}));
+    EXPECT_EQ(IntentClient::parse({"start-focus", "Writing", "480"}, &error)->arguments,
+              (QVariantList{"Writing", 480}));
+    EXPECT_EQ(IntentClient::parse({"stop-focus"}, &error)->method, "StopFocus");
+    bool help = false;
+    EXPECT_FALSE(IntentClient::parse({"--help"}, &error, &help));
+    EXPECT_TRUE(help);
+}
+
+TEST(IntentCommandLine, WrongArgumentsGiveOneClearLine)
+{
+    auto errorOf = [](const QStringList& words) {
+        QString error;
+        EXPECT_FALSE(IntentClient::parse(words, &error));
+        return error;
+    };
+    EXPECT_EQ(errorOf({"apply-layout", "quarters"}),
+              "Unknown layout \"quarters\": use focusCentre, halves, thirds, studio, stack or columns.");
+    EXPECT_EQ(errorOf({"apply-layout"}), "apply-layout needs a layout.");
+    EXPECT_EQ(errorOf({"apply-layout", "thirds", "now"}), "Unexpected argument \"now\".");
+    const QString minutes = "Minutes must be a whole number from 5 to 480.";
+    EXPECT_EQ(errorOf({"start-focus", "4"}), minutes);
+    EXPECT_EQ(errorOf({"start-focus", "481"}), minutes);
+    EXPECT_EQ(errorOf({"start-focus", "Writing", "ten"}), minutes);
+    EXPECT_EQ(errorOf({"start-focus", "Writing", "99999999999"}), minutes);
+    EXPECT_EQ(errorOf({"start-focus", "-5"}), minutes);
+    EXPECT_EQ(errorOf({"ask"}), "ask needs a request: What are you working on?");
+    EXPECT_EQ(errorOf({"ask", "  "}), "ask needs a request: What are you working on?");
+    EXPECT_EQ(errorOf({"stop-focus", "now"}), "Unexpected argument \"now\".");
+    EXPECT_EQ(errorOf({"dance"}), "Unknown intent \"dance\"; see tavrin intent --help.");
+    EXPECT_EQ(errorOf({}), "intent needs a command; see tavrin intent --help.");
+}
+
+// ---- Over the bus ----
+
+class IntentBusTest : public IntentsTest {
+protected:
+    void SetUp() override
+    {
+        if (bus.address().isEmpty())
+            GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+        serviceSide = bus.connect(QStringLiteral("intents-service"));
+        clientSide = bus.connect(QStringLiteral("intents-client"));
+    }
+
+    IntentClient::Outcome run(const QStringList& words) { return IntentClient::run(words, clientSide, 10000); }
+
+    PrivateBus bus;
+    QDBusConnection serviceSide{QString()};
+    QDBusConnection clientSide{QString()};
+};
+
+TEST_F(IntentBusTest, NoRunningTavrinIsOneClearLine)
+{
+    const auto outcome = run({"apply-layout", "thirds"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, "tavrin: Tavrin isn't running. Start it, then try again.");
+    // Wrong arguments are told before the bus is asked.
+    EXPECT_EQ(run({"apply-layout", "quarters"}).exitCode, 2);
+    EXPECT_EQ(IntentClient::run({"stop-focus"}, QDBusConnection(QString()), 1000).exitCode, 1);
+}
+
+TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    QString problem;
+    ASSERT_TRUE(service.publish(serviceSide, &problem)) << problem.toStdString();
+
+    const Rect before = focused().frame;
+    auto outcome = run({"apply-layout", "thirds"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_NE(focused().frame, before);
+    EXPECT_EQ(usualLayout(), "thirds");
+
+    outcome = run({"start-focus", "writing", "25"});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "Writing is on for 25 minutes.\n");
+    outcome = run({"start-focus"});
+    EXPECT_EQ(outcome.out, "Deep work is on for 60 minutes. Hid Slack, Mail.\n");
+    outcome = run({"start-focus", "Reading"});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.err, "tavrin: Tavrin has no routine called \"Reading\".");
+
+    EXPECT_EQ(run({"stop-focus"}).exitCode, 0);
+    EXPECT_EQ(started.last(), "stop");
+
+    EXPECT_EQ(run({"ask", "Plan", "the", "launch"}).exitCode, 0);
+    EXPECT_EQ(bar->last(), "ask Plan the launch");
+}
+
+TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    ASSERT_TRUE(service.publish(serviceSide));
+    save(QStringLiteral("Shell work"), {"Terminal"});
+    // The runner waits on virtual time: keep it moving while the client waits.
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [this] { env.clock.advance(0.1); });
+    ticks.start(1);
+    auto outcome = run({"resume", "Shell work"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, "Arranged 1 windows for Shell work.\n");
+    outcome = run({"resume", "Gone"});
+    EXPECT_EQ(outcome.out, "Tavrin doesn't have a workspace called Gone any more.\n");
+}
+
+TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    ASSERT_TRUE(service.publish(serviceSide));
+    auto call = [&](const QString& method, const QVariantList& args) {
+        QDBusMessage m = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
+                                                        IntentService::kInterface, method);
+        m.setArguments(args);
+        QDBusPendingCallWatcher watcher(clientSide.asyncCall(m, 10000));
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        if (!watcher.isFinished())
+            loop.exec();
+        return watcher.reply();
+    };
+    auto reply = call(QStringLiteral("StartFocus"), {QString(), 3});
+    EXPECT_EQ(reply.errorName(), IntentService::kInvalidArgument);
+    EXPECT_EQ(reply.errorMessage(), "Minutes must be a whole number from 5 to 480.");
+    reply = call(QStringLiteral("ApplyLayout"), {QStringLiteral("grid")});
+    EXPECT_EQ(reply.errorName(), IntentService::kInvalidArgument);
+    reply = call(QStringLiteral("Ask"), {QString()});
+    EXPECT_EQ(reply.errorMessage(), "What are you working on?");
+    save(QStringLiteral("Deep work"), {"Terminal"});
+    save(QStringLiteral("Writing"), {"Safari"});
+    reply = call(QStringLiteral("Workspaces"), {QString()});
+    EXPECT_EQ(reply.arguments().value(0).toStringList(), (QStringList{"Writing", "Deep work"}));
+    reply = call(QStringLiteral("Workspaces"), {QStringLiteral("deep")});
+    EXPECT_EQ(reply.arguments().value(0).toStringList(), QStringList{"Deep work"});
+    reply = call(QStringLiteral("Routines"), {});
+    EXPECT_EQ(reply.arguments().value(0).toStringList(), (QStringList{"Deep work", "Writing"}));
+    // A routine's id that no longer exists starts the default routine.
+    reply = call(QStringLiteral("StartFocus"), {QUuid::createUuid().toString(), 30});
+    EXPECT_EQ(reply.arguments().value(0).toString(), "Deep work is on for 30 minutes. Hid Slack, Mail.");
+    EXPECT_TRUE(bar->isEmpty());
+}
+
+TEST_F(IntentBusTest, ARefreshOfTheParametersIsSignalled)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    ASSERT_TRUE(service.publish(serviceSide));
+    // Any slot does: the receiver deletes itself when the signal comes.
+    auto* receiver = new QObject;
+    ASSERT_TRUE(clientSide.connect(IntentService::kServiceName, IntentService::kObjectPath, IntentService::kInterface,
+                                   QStringLiteral("Changed"), receiver, SLOT(deleteLater())));
+    QSignalSpy gone(receiver, &QObject::destroyed);
+    TavrinShortcuts::updateAppShortcutParameters();
+    EXPECT_TRUE(gone.wait(5000));
+}
+
+TEST_F(IntentBusTest, OnlyOneInstanceAnswers)
+{
+    auto state = makeState();
+    IntentService first(*state);
+    ASSERT_TRUE(first.publish(serviceSide));
+    IntentService second(*state);
+    QString problem;
+    EXPECT_FALSE(second.publish(bus.connect(QStringLiteral("intents-second")), &problem));
+    EXPECT_EQ(problem, "Another Tavrin is answering intents already; this one doesn't.");
+    QString none;
+    EXPECT_FALSE(second.publish(QDBusConnection(QString()), &none));
+    EXPECT_EQ(none, "There is no session bus, so intents can't reach Tavrin.");
+}
+
+} // namespace
+} // namespace tavrin

@@ -1,0 +1,316 @@
+#include "shellfixture.h"
+
+#include "app/menubarextra.h"
+#include "app/nowview.h"
+#include "app/onboardingview.h"
+#include "app/steprow.h"
+#include "app/updatecontroller.h"
+#include "app/updatewindow.h"
+#include "design/displaypreview.h"
+#include "design/tbutton.h"
+#include "design/themedlabel.h"
+#include "design/tswitch.h"
+#include "platform/sim/simappearance.h"
+#include "platform/sim/simdesktopwindow.h"
+#include "windows/windowmanager.h"
+#include "workspaces/activeworkspaceholder.h"
+#include "workspaces/savedworkspacestore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+namespace tavrin {
+namespace {
+
+// Views on the simulated desktop, in the scheme of a simulated appearance.
+// With TAVRIN_SCREENSHOTS set to a folder, `shoot` writes PNGs there.
+class ViewsTest : public ShellTest {
+protected:
+    ViewsTest()
+    {
+        previousAppearance = Platform::current().appearance;
+        Platform::current().appearance = &appearance;
+        ActiveWorkspace::current().clear();
+    }
+    ~ViewsTest() override { Platform::current().appearance = previousAppearance; }
+
+    void settle() { QCoreApplication::processEvents(); }
+    QString textOf(QWidget& root, const QString& name)
+    {
+        auto* label = root.findChild<QLabel*>(name);
+        return label ? label->text() : QStringLiteral("<none>");
+    }
+    void shoot(QWidget& widget, const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("TAVRIN_SCREENSHOTS");
+        if (dir.isEmpty())
+            return;
+        QDir().mkpath(dir);
+        settle();
+        const QPixmap shot = widget.grab();
+        EXPECT_TRUE(shot.save(QDir(dir).filePath(name + QStringLiteral(".png")))) << name.toStdString() << " " << shot.width() << "x" << shot.height();
+    }
+    void save(const QString& name, const QStringList& apps)
+    {
+        SavedWorkspace w;
+        w.name = name;
+        w.apps = apps;
+        w.savedAt = env.clock.nowDate();
+        SavedWorkspaceStore::save(w);
+    }
+
+    SimAppearance appearance;
+    Appearance* previousAppearance = nullptr;
+    std::unique_ptr<AppState> state = makeState();
+};
+
+// ---- The menu-bar window ----
+
+TEST_F(ViewsTest, TheMenuBarWindowShowsTheFocusedDisplayAndItsWindows)
+{
+    save(QStringLiteral("Launch"), {"Visual Studio Code", "Safari", "Terminal"});
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+    EXPECT_EQ(textOf(view, QStringLiteral("displayTitle")), "UltraWide 34");
+    const auto count = view.content().snapshot().size();
+    EXPECT_EQ(textOf(view, QStringLiteral("displaySubtitle")), QStringLiteral("%1 windows").arg(count));
+    auto* preview = view.part<DisplayPreview>(QStringLiteral("preview"));
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->items().size(), qsizetype(count));
+    EXPECT_EQ(preview->width(), 302);
+    EXPECT_EQ(preview->height(), int(std::round(view.content().previewHeight())));
+    EXPECT_FALSE(view.part(QStringLiteral("permissionBanner")));
+    EXPECT_FALSE(view.part(QStringLiteral("previewOverlay")));
+    EXPECT_EQ(textOf(view, QStringLiteral("savedName1")), "Launch");
+    EXPECT_FALSE(view.part(QStringLiteral("savedEmpty")));
+    EXPECT_EQ(textOf(view, QStringLiteral("captionName")), "Focus centre");
+    EXPECT_EQ(view.width(), 330);
+    shoot(view, QStringLiteral("menubar-window-dark"));
+    appearance.setColorScheme(ColorScheme::light);
+    settle();
+    shoot(view, QStringLiteral("menubar-window-light"));
+}
+
+TEST_F(ViewsTest, WithoutTrustTheBannerComesFirstAndLayoutsAreOff)
+{
+    env.desktop.setTrusted(false);
+    state = makeState();
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+    ASSERT_TRUE(view.part(QStringLiteral("permissionBanner")));
+    EXPECT_EQ(textOf(view, QStringLiteral("displaySubtitle")), "3440 × 1440");
+    EXPECT_EQ(textOf(view, QStringLiteral("previewOverlay")), "Allow Accessibility to see your windows");
+    auto* halves = view.part<QAbstractButton>(QStringLiteral("layout.halves"));
+    ASSERT_TRUE(halves);
+    EXPECT_FALSE(halves->isEnabled());
+    EXPECT_EQ(halves->toolTip(), "Halves · ⌃⌥2");
+    EXPECT_TRUE(view.part<QWidget>(QStringLiteral("ask"))->isEnabled());
+    EXPECT_EQ(textOf(view, QStringLiteral("savedEmpty")), NowContent::emptySavedText());
+    shoot(view, QStringLiteral("menubar-window-untrusted"));
+}
+
+TEST_F(ViewsTest, ALayoutButtonArrangesTheDisplayAndTheCaptionFollowsThePointer)
+{
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+    auto* thirds = view.part<QAbstractButton>(QStringLiteral("layout.thirds"));
+    ASSERT_TRUE(thirds);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(thirds, &enter);
+    EXPECT_EQ(textOf(view, QStringLiteral("captionName")), "Thirds");
+    EXPECT_EQ(textOf(view, QStringLiteral("captionShortcut")), "⌃⌥3");
+    thirds->click();
+    const auto display = WindowManager::shared().focusedContext();
+    EXPECT_EQ(env.defaults.string(WindowManager::usualLayoutKey(*display)), QStringLiteral("thirds"));
+    env.clock.advance(0.2);
+    settle();
+    QEvent leave(QEvent::Leave);
+    if (auto* again = view.part<QAbstractButton>(QStringLiteral("layout.thirds")))
+        QApplication::sendEvent(again, &leave);
+    EXPECT_EQ(textOf(view, QStringLiteral("captionName")), "Thirds"); // now the usual layout
+}
+
+TEST_F(ViewsTest, RowsOpenTheCommandBarAndTheWindowCloses)
+{
+    save(QStringLiteral("One"), {"Mail"});
+    save(QStringLiteral("Two"), {"Safari"});
+    NowView view(*state, WindowManager::shared());
+    int dismissed = 0;
+    QObject::connect(&view, &NowView::dismissed, [&] { ++dismissed; });
+    view.show();
+    settle();
+    view.part<QAbstractButton>(QStringLiteral("ask"))->click();
+    EXPECT_EQ(*bar, QStringList{QStringLiteral("show")});
+    view.part<QAbstractButton>(QStringLiteral("saved2"))->click();
+    EXPECT_EQ(bar->last(), "open");
+    EXPECT_EQ(dismissed, 2);
+    // ⌘2 in the window does the same.
+    QTest::keyClick(&view, Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(bar->size(), 5);
+}
+
+TEST_F(ViewsTest, ModeSwitchesWriteTheirSettings)
+{
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+    auto* meeting = view.part<TSwitch>(QStringLiteral("meetingSwitch"));
+    ASSERT_TRUE(meeting);
+    EXPECT_TRUE(meeting->isChecked());
+    EXPECT_EQ(meeting->accessibleName(), "Meeting mode");
+    meeting->click();
+    EXPECT_EQ(env.defaults.value(QStringLiteral("mode.meeting")), QVariant(false));
+    settle();
+    EXPECT_FALSE(view.part<TSwitch>(QStringLiteral("meetingSwitch"))->isChecked());
+    EXPECT_EQ(textOf(view, QStringLiteral("shareSafeStatus")), "when you share");
+}
+
+TEST_F(ViewsTest, TheSuggestionCardActsOnWhatItShows)
+{
+    int kept = 0;
+    ShellHooks::shared().placementSuggestion = [&]() -> std::optional<ShellHooks::PlacementSuggestion> {
+        return ShellHooks::PlacementSuggestion{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
+                                               QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
+    };
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+    auto* card = view.part(QStringLiteral("suggestion"));
+    ASSERT_TRUE(card);
+    const QString words = textOf(view, QStringLiteral("suggestionText"));
+    EXPECT_TRUE(words.contains("You usually put Terminal in the edge strip")) << words.toStdString();
+    EXPECT_TRUE(words.contains(" (5 of 6 times). Make it a rule?")) << words.toStdString();
+    for (auto* b : card->findChildren<TButton*>())
+        if (b->text() == "Add")
+            b->click();
+    EXPECT_EQ(kept, 1);
+    shoot(view, QStringLiteral("menubar-window-suggestion"));
+}
+
+TEST_F(ViewsTest, TheMenuBarIconOpensAndClosesTheWindow)
+{
+    SimDesktopWindow desktop(env.desktop);
+    desktop.resize(1280, 560);
+    desktop.show();
+    MenuBarExtra extra(*state, WindowManager::shared(), &desktop);
+    EXPECT_FALSE(extra.inTray()); // no tray on the offscreen platform
+    const QRect icon = desktop.menuBarExtraRect();
+    ASSERT_FALSE(icon.isEmpty());
+    QTest::mouseClick(&desktop, Qt::LeftButton, {}, icon.center());
+    EXPECT_TRUE(extra.isOpen());
+    settle();
+    EXPECT_EQ(extra.view()->content().title(), "UltraWide 34");
+    extra.toggle(icon);
+    EXPECT_FALSE(extra.isOpen());
+
+    // A click outside closes the popup; when that click is on the icon, the
+    // icon's own toggle right after leaves it closed.
+    env.clock.advance(1);
+    extra.toggle(icon);
+    ASSERT_TRUE(extra.isOpen());
+    extra.popup()->hide();
+    extra.toggle(icon);
+    EXPECT_FALSE(extra.isOpen());
+    env.clock.advance(1);
+    extra.toggle(icon);
+    EXPECT_TRUE(extra.isOpen());
+    extra.close();
+}
+
+TEST(MenuBarPlacement, BesideTheIconAndOnTheScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(330, 600);
+    // Below a top-bar icon, right edges lined up.
+    EXPECT_EQ(MenuBarExtra::placement(QRect(1500, 0, 24, 24), size, screen), QPoint(1194, 28));
+    // Kept on the screen at the left edge.
+    EXPECT_EQ(MenuBarExtra::placement(QRect(10, 0, 24, 24), size, screen), QPoint(0, 28));
+    // Above a bottom-panel icon.
+    EXPECT_EQ(MenuBarExtra::placement(QRect(1800, 1050, 24, 30), size, screen), QPoint(1494, 446));
+}
+
+// ---- The first-run window ----
+
+TEST_F(ViewsTest, TheFirstRunWindowFollowsTheState)
+{
+    env.desktop.setTrusted(false);
+    state = makeState();
+    state->startEngines();
+    int closed = 0;
+    OnboardingView view(*state, [&] { ++closed; });
+    view.show();
+    ASSERT_EQ(view.rows().size(), 3);
+    EXPECT_TRUE(view.rows()[0]->step().current);
+    EXPECT_EQ(view.footerButton()->text(), "Finish later");
+    EXPECT_EQ(view.footerButton()->kind(), TButtonStyle::Kind::normal);
+    shoot(view, QStringLiteral("first-run-untrusted"));
+
+    env.desktop.setTrusted(true);
+    env.clock.advance(1);
+    EXPECT_TRUE(view.rows()[0]->step().done);
+    EXPECT_FALSE(view.rows()[0]->button()->isVisibleTo(&view));
+    EXPECT_EQ(view.rows()[0]->doneLabel()->text(), "Allowed");
+    EXPECT_TRUE(view.rows()[1]->step().current);
+    EXPECT_EQ(view.rows()[1]->button()->kind(), TButtonStyle::Kind::primary);
+    EXPECT_EQ(view.footerButton()->text(), "Start using Tavrin");
+    EXPECT_EQ(view.footerButton()->kind(), TButtonStyle::Kind::primary);
+    shoot(view, QStringLiteral("first-run-trusted"));
+
+    view.rows()[2]->button()->click(); // "Got it"
+    EXPECT_TRUE(env.defaults.boolValue(OnboardingContent::kIntegrationsSeenKey));
+    EXPECT_TRUE(view.rows()[2]->step().done);
+
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(closed, 1);
+}
+
+TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)
+{
+    OnboardingView::showWindow();
+    QWidget* first = OnboardingView::window();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), "Welcome to Tavrin");
+    OnboardingView::showWindow();
+    EXPECT_EQ(OnboardingView::window(), first);
+    OnboardingView::finish();
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_TRUE(env.defaults.boolValue(OnboardingView::kDoneKey));
+    OnboardingView::showWindow();
+    EXPECT_TRUE(first->isVisible());
+    first->close(); // the close button does not finish the first run
+    env.defaults.remove(OnboardingView::kDoneKey);
+    first->close();
+    EXPECT_FALSE(env.defaults.contains(OnboardingView::kDoneKey));
+}
+
+// ---- Updates ----
+
+TEST_F(ViewsTest, TheUpdateWindowSaysWhatWasFound)
+{
+    UpdateWindow window;
+    AppcastItem item;
+    item.displayVersion = QStringLiteral("1.3");
+    item.version = QStringLiteral("13");
+    item.downloadURL = QUrl(QStringLiteral("https://tavrin.app/Tavrin-1.3.tar.gz"));
+    window.showFound(item, QStringLiteral("1.2"), true);
+    EXPECT_EQ(window.heading(), "A new version of Tavrin is available");
+    EXPECT_EQ(window.message(), "Tavrin 1.3 is available; you have 1.2.");
+    EXPECT_EQ(window.address(), item.downloadURL);
+    EXPECT_EQ(window.primaryButton()->text(), "Download");
+    EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
+    shoot(window, QStringLiteral("update-found"));
+
+    window.showUpToDate(QStringLiteral("1.2"));
+    EXPECT_EQ(window.heading(), "You're up to date");
+    EXPECT_TRUE(window.address().isEmpty());
+    window.showFailed(QStringLiteral("The update server answered with status 404."));
+    EXPECT_EQ(window.message(), "The update server answered with status 404.");
+}
+
+} // namespace
+} // namespace tavrin
