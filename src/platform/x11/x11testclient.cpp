@@ -1,6 +1,7 @@
 #include "platform/x11/x11testclient.h"
 
 #include "platform/x11/x11connection.h"
+#include "platform/x11/xvfbsession.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -200,7 +201,7 @@ std::unique_ptr<X11TestClient> X11TestClient::start(const QProcessEnvironment& e
 {
     (void)kClientMode;
     std::unique_ptr<X11TestClient> client(new X11TestClient);
-    client->process_ = std::make_unique<QProcess>();
+    client->process_ = XvfbSession::childProcess();
     QProcessEnvironment e = env;
     e.insert(modeVariable(), modeValue(options));
     client->process_->setProcessEnvironment(e);

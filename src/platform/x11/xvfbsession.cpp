@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 #include <xcb/randr.h>
 
 namespace tavrin {
@@ -93,6 +95,13 @@ XvfbSession::~XvfbSession()
     stop(server_);
 }
 
+std::unique_ptr<QProcess> XvfbSession::childProcess()
+{
+    auto p = std::make_unique<QProcess>();
+    p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    return p;
+}
+
 qint64 XvfbSession::windowManagerPid() const { return windowManager_ ? windowManager_->processId() : 0; }
 
 QProcessEnvironment XvfbSession::environment() const
@@ -112,7 +121,7 @@ bool XvfbSession::startServer(QString* error)
         if (displayTaken(n))
             continue;
         const QString display = QStringLiteral(":%1").arg(n);
-        auto server = std::make_unique<QProcess>();
+        auto server = childProcess();
         server->setStandardOutputFile(QProcess::nullDevice());
         server->setStandardErrorFile(QProcess::nullDevice());
         server->start(xvfb, {display, QStringLiteral("-screen"), QStringLiteral("0"),
@@ -225,7 +234,7 @@ bool XvfbSession::startWindowManager(QString* error)
         return false;
     }
     f.close();
-    windowManager_ = std::make_unique<QProcess>();
+    windowManager_ = childProcess();
     QProcessEnvironment env = environment();
     env.insert(QStringLiteral("HOME"), dir_.path()); // openbox keeps its session files there
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));

@@ -44,6 +44,10 @@ public:
     // The environment for programs on this display.
     QProcessEnvironment environment() const;
 
+    // A process that ends when this one does, however this one ends, so that
+    // no server or client outlives an interrupted test.
+    static std::unique_ptr<QProcess> childProcess();
+
     // Replaces the monitors (the RandR 1.5 monitor list).
     bool setMonitors(const std::vector<Monitor>& monitors, QString* error = nullptr);
 
