@@ -103,9 +103,9 @@ AXResult X11Accessibility::applicationAttribute(const AXElement& e, const QStrin
         return {AXError::attributeUnsupported, {}};
 
     const double timeout = timeoutFor(e.pid);
-    auto ids = windows_.frontToBack(timeout);
-    std::optional<xcb_window_t> active = ids ? windows_.activeWindow(timeout) : std::nullopt;
-    auto infos = active ? windows_.read(*ids, X11Windows::needState | X11Windows::needClass, timeout) : std::nullopt;
+    const auto root = windows_.rootState(timeout);
+    auto infos = root ? windows_.read(root->frontToBack, X11Windows::needState | X11Windows::needClass, timeout)
+                      : std::nullopt;
     if (!infos)
         return {AXError::cannotComplete, {}};
     std::vector<const X11WindowInfo*> own;
@@ -127,7 +127,7 @@ AXResult X11Accessibility::applicationAttribute(const AXElement& e, const QStrin
     // The focused window: the active one when it is this application's, else
     // its frontmost window that is not minimised.
     for (const X11WindowInfo* w : own)
-        if (w->id == *active)
+        if (w->id == root->active)
             return {AXError::success, AXElement{e.pid, w->id}};
     for (const X11WindowInfo* w : own)
         if (!w->hidden)
@@ -406,10 +406,11 @@ AXError X11Accessibility::raise(const AXElement& e)
                     return AXError::cannotComplete;
                 return *nowActive == id ? std::optional(AXError::success) : std::nullopt;
             }
-            const auto order = windows_.frontToBack(timeout);
-            if (!order)
+            const auto now = windows_.rootState(timeout);
+            if (!now)
                 return AXError::cannotComplete;
-            return !order->empty() && order->front() == id ? std::optional(AXError::success) : std::nullopt;
+            return !now->frontToBack.empty() && now->frontToBack.front() == id ? std::optional(AXError::success)
+                                                                                  : std::nullopt;
         });
 }
 
@@ -418,13 +419,13 @@ AXResult X11Accessibility::elementAtPosition(const AXElement& root, Point point)
     if (!root.isValid() || (!root.isSystemWide() && !root.isApplication()))
         return {AXError::illegalArgument, {}};
     const double timeout = root.isSystemWide() ? defaultTimeout_ : timeoutFor(root.pid);
-    const std::uint32_t desktop = windows_.currentDesktop(timeout);
-    auto ids = windows_.frontToBack(timeout);
-    auto infos = ids ? windows_.read(*ids, X11Windows::needFrame | X11Windows::needState, timeout) : std::nullopt;
+    const auto state = windows_.rootState(timeout);
+    auto infos = state ? windows_.read(state->frontToBack, X11Windows::needFrame | X11Windows::needState, timeout)
+                       : std::nullopt;
     if (!infos)
         return {AXError::cannotComplete, {}};
     for (const X11WindowInfo& w : *infos) {
-        if (!w.exists || w.hidden || (w.desktop != desktop && w.desktop != 0xFFFFFFFF))
+        if (!w.exists || w.hidden || (w.desktop != state->desktop && w.desktop != 0xFFFFFFFF))
             continue;
         if (!w.frame.contains(point))
             continue;

@@ -124,29 +124,29 @@ void X11Windows::watch(xcb_window_t id)
     conn_.selectInput(id, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE);
 }
 
-std::optional<std::vector<xcb_window_t>> X11Windows::windowList(xcb_atom_t property, double timeout)
+std::optional<X11Windows::RootState> X11Windows::rootState(double timeout)
 {
-    auto cookie = conn_.requestProperty(conn_.root(), property, XCB_ATOM_WINDOW, 16384);
+    const auto& e = *conn_.ewmh();
+    const xcb_window_t root = conn_.root();
+    const xcb_get_property_cookie_t cookies[] = {
+        conn_.requestProperty(root, e._NET_CLIENT_LIST, XCB_ATOM_WINDOW, 16384),
+        conn_.requestProperty(root, e._NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 16384),
+        conn_.requestProperty(root, e._NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1),
+        conn_.requestProperty(root, e._NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1)};
     if (!conn_.sync(timeout)) {
-        xcb_discard_reply(conn_.xcb(), cookie.sequence);
+        for (const auto& c : cookies)
+            xcb_discard_reply(conn_.xcb(), c.sequence);
         return std::nullopt;
     }
-    const auto ids = X11Connection::cardinals(conn_.takeProperty(cookie).get());
-    return std::vector<xcb_window_t>(ids.begin(), ids.end());
-}
-
-std::optional<std::vector<xcb_window_t>> X11Windows::frontToBack(double timeout)
-{
-    // The stacking list runs bottom to top.
-    auto ids = windowList(conn_.ewmh()->_NET_CLIENT_LIST_STACKING, timeout);
-    if (ids)
-        std::reverse(ids->begin(), ids->end());
-    return ids;
-}
-
-std::optional<std::vector<xcb_window_t>> X11Windows::clientList(double timeout)
-{
-    return windowList(conn_.ewmh()->_NET_CLIENT_LIST, timeout);
+    std::vector<std::uint32_t> v[4];
+    for (int i = 0; i < 4; ++i)
+        v[i] = X11Connection::cardinals(conn_.takeProperty(cookies[i]).get());
+    RootState s;
+    s.mapped.assign(v[0].begin(), v[0].end());
+    s.frontToBack.assign(v[1].rbegin(), v[1].rend()); // the stacking list runs bottom to top
+    s.active = v[2].empty() ? 0 : v[2][0];
+    s.desktop = v[3].empty() ? 0 : v[3][0];
+    return s;
 }
 
 std::optional<xcb_window_t> X11Windows::activeWindow(double timeout)
@@ -158,17 +158,6 @@ std::optional<xcb_window_t> X11Windows::activeWindow(double timeout)
     }
     auto v = X11Connection::cardinals(conn_.takeProperty(cookie).get());
     return v.empty() ? xcb_window_t(0) : xcb_window_t(v[0]);
-}
-
-std::uint32_t X11Windows::currentDesktop(double timeout)
-{
-    auto cookie = conn_.requestProperty(conn_.root(), conn_.ewmh()->_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
-    if (!conn_.sync(timeout)) {
-        xcb_discard_reply(conn_.xcb(), cookie.sequence);
-        return 0;
-    }
-    auto v = X11Connection::cardinals(conn_.takeProperty(cookie).get());
-    return v.empty() ? 0 : v[0];
 }
 
 std::optional<X11WindowInfo> X11Windows::readOne(xcb_window_t id, unsigned needs, double timeout)

@@ -74,13 +74,17 @@ public:
 
     X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr);
 
-    // The managed windows, front to back; none when the server timed out.
-    std::optional<std::vector<xcb_window_t>> frontToBack(double timeout = X11Connection::kDefaultTimeout);
-    // The managed windows in the order they were first mapped.
-    std::optional<std::vector<xcb_window_t>> clientList(double timeout = X11Connection::kDefaultTimeout);
-    // The window of _NET_ACTIVE_WINDOW, 0 for none; none on time-out.
+    // What the root window says of the managed windows, read in one round
+    // trip; none when the server timed out.
+    struct RootState {
+        std::vector<xcb_window_t> mapped;      // in the order they were first mapped
+        std::vector<xcb_window_t> frontToBack; // the stacking order, top first
+        xcb_window_t active = 0;               // _NET_ACTIVE_WINDOW, 0 for none
+        std::uint32_t desktop = 0;             // the current desktop
+    };
+    std::optional<RootState> rootState(double timeout = X11Connection::kDefaultTimeout);
+    // The active window alone; none on time-out.
     std::optional<xcb_window_t> activeWindow(double timeout = X11Connection::kDefaultTimeout);
-    std::uint32_t currentDesktop(double timeout = X11Connection::kDefaultTimeout);
 
     // Reads windows (the pid always); none on time-out. Windows that are gone
     // come back with `exists` false.
@@ -118,7 +122,6 @@ signals:
 
 private:
     void handleEvent(const xcb_generic_event_t& event);
-    std::optional<std::vector<xcb_window_t>> windowList(xcb_atom_t property, double timeout);
     void watch(xcb_window_t id);
     void forget(xcb_window_t id);
 

@@ -7,14 +7,14 @@ X11WindowServer::X11WindowServer(X11Windows& windows, QObject* parent) : WindowS
 std::vector<WindowInfo> X11WindowServer::onScreenWindows()
 {
     const auto& ewmh = *windows_.connection().ewmh();
-    const std::uint32_t desktop = windows_.currentDesktop();
-    const auto ids = windows_.frontToBack();
-    const auto infos = ids ? windows_.read(*ids, X11Windows::needAll & ~X11Windows::needHints) : std::nullopt;
+    const auto root = windows_.rootState();
+    const auto infos = root ? windows_.read(root->frontToBack, X11Windows::needAll & ~X11Windows::needHints)
+                            : std::nullopt;
     std::vector<WindowInfo> out;
     if (!infos)
         return out;
     for (const X11WindowInfo& w : *infos) {
-        if (!w.exists || w.hidden || (w.desktop != desktop && w.desktop != 0xFFFFFFFF))
+        if (!w.exists || w.hidden || (w.desktop != root->desktop && w.desktop != 0xFFFFFFFF))
             continue;
         WindowInfo info;
         info.number = w.id;

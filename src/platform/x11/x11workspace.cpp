@@ -41,11 +41,10 @@ X11Workspace::Snapshot X11Workspace::snapshot()
 {
     Snapshot s;
     const auto& ewmh = *windows_.connection().ewmh();
-    const auto mapped = windows_.clientList();
-    const auto active = mapped ? windows_.activeWindow() : std::nullopt;
-    auto ids = active ? windows_.frontToBack() : std::nullopt;
-    auto infos = ids ? windows_.read(*ids, X11Windows::needState | X11Windows::needClass | X11Windows::needKind)
-                     : std::nullopt;
+    const auto root = windows_.rootState();
+    auto infos = root ? windows_.read(root->frontToBack,
+                                      X11Windows::needState | X11Windows::needClass | X11Windows::needKind)
+                      : std::nullopt;
     if (!infos)
         return s;
     s.ok = true;
@@ -53,12 +52,12 @@ X11Workspace::Snapshot X11Workspace::snapshot()
         if (w.exists && w.pid > 0)
             s.windows.push_back(std::move(w));
     for (const X11WindowInfo& w : s.windows)
-        if (w.id == *active)
+        if (w.id == root->active)
             s.activePid = w.pid;
 
     // Applications in the order their first window was mapped.
     QSet<int> seen;
-    for (xcb_window_t id : *mapped) {
+    for (xcb_window_t id : root->mapped) {
         auto it = std::find_if(s.windows.begin(), s.windows.end(), [&](const X11WindowInfo& w) { return w.id == id; });
         if (it == s.windows.end() || seen.contains(it->pid))
             continue;
