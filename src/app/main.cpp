@@ -13,14 +13,18 @@
 #include "app/updater.h"
 #include "app/updatewindow.h"
 #include "commandbar/settingsplaceholder.h"
+#include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
+#include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "platform/sim/simscenario.h"
+#include "platform/x11/x11connection.h"
+#include "platform/x11/x11desktop.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacehooks.h"
 
@@ -105,19 +109,6 @@ int main(int argc, char** argv)
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 
-    if (command.desktop == CommandLine::Desktop::x11) {
-        say(stderr, QStringLiteral("tavrin: the X11 desktop is not available in this build."));
-        return 2;
-    }
-
-    const QString scenarioPath =
-        command.scenarioPath.isEmpty() ? QStringLiteral(":/scenarios/default.json") : command.scenarioPath;
-    const SimScenario scenario = SimScenario::fromFile(scenarioPath);
-    if (!scenario.ok()) {
-        say(stderr, QStringLiteral("tavrin: ") + scenario.error());
-        return 1;
-    }
-
     QtClock clock;
     PlistDefaults defaults(PlistDefaults::defaultPath());
     if (!defaults.problem().isEmpty())
@@ -125,21 +116,57 @@ int main(int argc, char** argv)
     DesktopKeychain keychain;
     QtHttpClient http(clock);
 
-    SimDesktop desktop(clock);
-    scenario.applyTo(desktop);
-    Platform services = desktop.services(&defaults, &keychain);
+    // A real desktop has the desktop's own appearance and, on Linux, no
+    // on-device language model; the simulated one brings both of its own.
+    std::unique_ptr<DesktopAppearance> appearance;
+    UnavailableLanguageModel noLanguageModel;
+
+    // The desktop: the real one (X11), or the simulated one in its window.
+    std::unique_ptr<X11Desktop> x11;
+    std::unique_ptr<SimDesktop> desktop;
+    std::unique_ptr<SimDesktopWindow> window;
+    Platform services;
+    if (command.desktop == CommandLine::Desktop::x11) {
+        QString error;
+        x11 = X11Desktop::connect(&error);
+        if (!x11) {
+            say(stderr, QStringLiteral("tavrin: ") + error);
+            return 1;
+        }
+        services = x11->platform(&defaults, &keychain, &clock);
+        appearance = std::make_unique<DesktopAppearance>();
+        services.appearance = appearance.get();
+        services.languageModel = &noLanguageModel;
+        QObject::connect(&x11->connection(), &X11Connection::lost, &app, [] {
+            say(stderr, QStringLiteral("tavrin: the X display has gone away."));
+            QApplication::exit(1);
+        });
+    } else {
+        const QString scenarioPath =
+            command.scenarioPath.isEmpty() ? QStringLiteral(":/scenarios/default.json") : command.scenarioPath;
+        const SimScenario scenario = SimScenario::fromFile(scenarioPath);
+        if (!scenario.ok()) {
+            say(stderr, QStringLiteral("tavrin: ") + scenario.error());
+            return 1;
+        }
+        desktop = std::make_unique<SimDesktop>(clock);
+        scenario.applyTo(*desktop);
+        services = desktop->services(&defaults, &keychain);
+    }
     services.http = &http;
     Platform::install(services);
-
-    SimDesktopWindow window(desktop);
-    window.show();
+    if (desktop) {
+        window = std::make_unique<SimDesktopWindow>(*desktop);
+        window->show();
+    }
 
     // The command bar's panels show over the simulated displays; Settings is
     // a stand-in until it exists.
     ShellHooks& hooks = ShellHooks::shared();
-    hooks.makeCommandBar = [&window] {
+    hooks.makeCommandBar = [w = window.get()] {
         auto bar = std::make_unique<CommandBarAdapter>();
-        bar->controller().setPlacement([&window](const Rect& area) { return overDrawing(window, area); });
+        if (w)
+            bar->controller().setPlacement([w](const Rect& area) { return overDrawing(*w, area); });
         return bar;
     };
     hooks.showSettings = [](const QString& pane) { SettingsPlaceholder::show(pane); };
@@ -151,7 +178,7 @@ int main(int argc, char** argv)
     delegate.attach();
     UpdateWindow::attach(*Updater::shared().controller());
     // The icon in the tray, if there is one, and in the simulated menu bar.
-    MenuBarExtra menuBar(state, WindowManager::shared(), &window);
+    MenuBarExtra menuBar(state, WindowManager::shared(), window.get());
 
     // Saving a workspace refreshes what the intents offer.
     WorkspaceHooks::shared().refreshShortcutParameters = &TavrinShortcuts::updateAppShortcutParameters;
@@ -163,9 +190,12 @@ int main(int argc, char** argv)
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &app, [] { QApplication::quit(); });
 
-    say(stdout, QStringLiteral("Tavrin is running on the simulated desktop (%1).")
-                    .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
-                                                        : command.scenarioPath));
+    if (x11)
+        say(stdout, QStringLiteral("Tavrin is running on the X11 desktop (%1).").arg(x11->connection().displayName()));
+    else
+        say(stdout, QStringLiteral("Tavrin is running on the simulated desktop (%1).")
+                        .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
+                                                            : command.scenarioPath));
     const int status = QApplication::exec();
     Platform::uninstall();
     return status;
