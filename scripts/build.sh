@@ -2,6 +2,8 @@
 # Configures (once) and builds Tavrin into build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache hits across clones in other folders (CI builds a fresh clone each time).
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
 if [ ! -f build/build.ninja ]; then
