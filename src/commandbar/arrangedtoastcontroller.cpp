@@ -1,5 +1,7 @@
 #include "commandbar/arrangedtoastcontroller.h"
 
+#include "design/windowtranslucency.h"
+
 #include "commandbar/commandbarrunner.h"
 #include "commandbar/toastview.h"
 #include "design/themed.h"
@@ -64,6 +66,7 @@ void ArrangedToastController::makePanel()
     panel->setObjectName(QStringLiteral("arrangedToastPanel"));
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    WindowTranslucency::install(panel);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     panel_ = panel;

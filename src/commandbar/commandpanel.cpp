@@ -1,5 +1,7 @@
 #include "commandbar/commandpanel.h"
 
+#include "design/windowtranslucency.h"
+
 #include <QEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -13,6 +15,7 @@ CommandPanel::CommandPanel(QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);
+    WindowTranslucency::install(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
