@@ -1,5 +1,6 @@
 #include "commandbar/arrangedtoastcontroller.h"
 
+#include "design/stickywindow.h"
 #include "design/windowtranslucency.h"
 
 #include "commandbar/commandbarrunner.h"
@@ -67,6 +68,7 @@ void ArrangedToastController::makePanel()
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     WindowTranslucency::install(panel);
+    StickyWindow::install(panel);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     panel_ = panel;

@@ -1,5 +1,6 @@
 #include "commandbar/commandpanel.h"
 
+#include "design/stickywindow.h"
 #include "design/windowtranslucency.h"
 
 #include <QEvent>
@@ -16,6 +17,7 @@ CommandPanel::CommandPanel(QWidget* parent)
     setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);
     WindowTranslucency::install(this);
+    StickyWindow::install(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
