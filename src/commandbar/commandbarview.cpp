@@ -102,6 +102,24 @@ bool trimmedOfSpacesIsEmpty(const QString& text)
     return true;
 }
 
+// A vertical stack filling `content`, without margins or spacing.
+QVBoxLayout* stackIn(QWidget* content)
+{
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+// The rows of a list, inset 8 points at the sides.
+QVBoxLayout* rowList(int top, int bottom)
+{
+    auto* list = new QVBoxLayout;
+    list->setContentsMargins(8, top, 8, bottom);
+    list->setSpacing(0);
+    return list;
+}
+
 } // namespace
 
 CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget* parent)
@@ -354,26 +372,20 @@ QWidget* CommandBarView::exampleRow(const QString& prompt)
 QWidget* CommandBarView::askingContent()
 {
     auto* content = new QWidget;
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout* layout = stackIn(content);
     if (aiNeedsSetup())
         layout->addWidget(aiSetupCard());
     const auto& saved = model_->saved();
     if (!saved.isEmpty()) {
         layout->addWidget(sectionHeader(tr("Saved workspaces"), QString(), "savedHeader"));
-        auto* list = new QVBoxLayout;
-        list->setContentsMargins(8, 0, 8, 4);
-        list->setSpacing(0);
+        QVBoxLayout* list = rowList(0, 4);
         for (qsizetype i = 0; i < std::min<qsizetype>(saved.size(), 4); ++i)
             list->addWidget(savedRow(saved[i]));
         layout->addLayout(list);
     }
     if (currentAIEngine() != AIEngine::off) {
         layout->addWidget(sectionHeader(tr("Try"), QString(), "tryHeader"));
-        auto* list = new QVBoxLayout;
-        list->setContentsMargins(8, 0, 8, 8);
-        list->setSpacing(0);
+        QVBoxLayout* list = rowList(0, 8);
         for (const QString& prompt : examplePrompts())
             list->addWidget(exampleRow(prompt));
         layout->addLayout(list);
@@ -398,14 +410,10 @@ QWidget* CommandBarView::askingContent()
 QWidget* CommandBarView::thinkingContent()
 {
     auto* content = new QWidget;
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout* layout = stackIn(content);
     layout->addWidget(sectionHeader(tr("Plan"), QStringLiteral("Planning with ") + engineLabel() + QStringLiteral("…"),
                                     "planHeader"));
-    auto* list = new QVBoxLayout;
-    list->setContentsMargins(8, 0, 8, 8);
-    list->setSpacing(0);
+    QVBoxLayout* list = rowList(0, 8);
     for (int i = 0; i < 3; ++i)
         list->addWidget(new SkeletonRow(i));
     layout->addLayout(list);
@@ -422,17 +430,13 @@ QWidget* CommandBarView::thinkingContent()
 QWidget* CommandBarView::previewContent()
 {
     auto* content = new QWidget;
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout* layout = stackIn(content);
     planRows_.clear();
     if (!model_->plan() || !model_->capture())
         return content;
     layout->addWidget(sectionHeader(tr("Plan"), previewSummary(*model_), "planHeader"));
 
-    auto* list = new QVBoxLayout;
-    list->setContentsMargins(8, 2, 8, 8);
-    list->setSpacing(0);
+    QVBoxLayout* list = rowList(2, 8);
     const auto zones = model_->adjustRects();
     const auto& rows = model_->rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -483,9 +487,7 @@ QWidget* CommandBarView::previewContent()
 QWidget* CommandBarView::failedContent(const CommandBarPhase& phase)
 {
     auto* content = new QWidget;
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout* layout = stackIn(content);
     // The setup card stands in only for a planner's failure; any other
     // failure has something else to say.
     if (phase.fromPlanner && aiNeedsSetup()) {
