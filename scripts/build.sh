@@ -4,6 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # ccache hits across clones in other folders (CI builds a fresh clone each time).
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+# Precompiled headers are cacheable only when ccache may ignore their time
+# stamps and the macros they define.
+export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
 if [ ! -f build/build.ninja ]; then

@@ -178,7 +178,12 @@ int main(int argc, char** argv)
     delegate.attach();
     UpdateWindow::attach(*Updater::shared().controller());
     // The icon in the tray, if there is one, and in the simulated menu bar.
-    MenuBarExtra menuBar(state, WindowManager::shared(), window.get());
+    MenuBarExtra::IconPlace simulatedMenuBar;
+    if (window)
+        simulatedMenuBar = [w = window.get()](const QIcon& icon, std::function<void(const QRect&)> clicked) {
+            w->setMenuBarExtra(icon, std::move(clicked));
+        };
+    MenuBarExtra menuBar(state, WindowManager::shared(), simulatedMenuBar);
 
     // Saving a workspace refreshes what the intents offer.
     WorkspaceHooks::shared().refreshShortcutParameters = &TavrinShortcuts::updateAppShortcutParameters;

@@ -4,7 +4,6 @@
 #include "design/menubaricon.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
-#include "platform/sim/simdesktopwindow.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -18,7 +17,7 @@ namespace {
 constexpr int kGap = 4;
 } // namespace
 
-MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, SimDesktopWindow* simulated, QObject* parent)
+MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place, QObject* parent)
     : QObject(parent)
 {
     popup_ = new QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint);
@@ -43,8 +42,8 @@ MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, SimDesktopWi
         });
         tray_->show();
     }
-    if (simulated)
-        simulated->setMenuBarExtra(MenuBarIcon::icon(), [this](const QRect& anchor) { toggle(anchor); });
+    if (place)
+        place(MenuBarIcon::icon(), [this](const QRect& anchor) { toggle(anchor); });
 }
 
 MenuBarExtra::~MenuBarExtra()

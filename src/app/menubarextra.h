@@ -6,12 +6,12 @@
 #include <QPointer>
 #include <QRect>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
 
 namespace tavrin {
 
 class AppState;
-class SimDesktopWindow;
 class WindowManager;
 
 // The application's icon in the menu bar: a tray icon when the desktop has a
@@ -21,8 +21,12 @@ class WindowManager;
 class MenuBarExtra : public QObject {
     Q_OBJECT
 public:
-    MenuBarExtra(AppState& state, WindowManager& windows, SimDesktopWindow* simulated = nullptr,
-                 QObject* parent = nullptr);
+    // Another place that shows the icon besides the tray (the simulated
+    // desktop's menu bar): given the icon and what a click on it does, with
+    // the icon's rectangle in global coordinates.
+    using IconPlace = std::function<void(const QIcon& icon, std::function<void(const QRect& anchor)> clicked)>;
+
+    MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place = {}, QObject* parent = nullptr);
     ~MenuBarExtra() override;
 
     bool inTray() const { return tray_ != nullptr; }

@@ -196,7 +196,9 @@ TEST_F(ViewsTest, TheMenuBarIconOpensAndClosesTheWindow)
     SimDesktopWindow desktop(env.desktop);
     desktop.resize(1280, 560);
     desktop.show();
-    MenuBarExtra extra(*state, WindowManager::shared(), &desktop);
+    MenuBarExtra extra(*state, WindowManager::shared(), [&](const QIcon& icon, auto clicked) {
+        desktop.setMenuBarExtra(icon, std::move(clicked));
+    });
     EXPECT_FALSE(extra.inTray()); // no tray on the offscreen platform
     const QRect icon = desktop.menuBarExtraRect();
     ASSERT_FALSE(icon.isEmpty());
