@@ -1,12 +1,12 @@
 #include "app/appstate.h"
 
-#include "app/onboardingcontent.h"
 #include "app/shellhooks.h"
 #include "app/commandbaradapter.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
 #include "windows/axwindow.h"
+#include "windows/edgetiling.h"
 #include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
@@ -45,7 +45,7 @@ AppState& AppState::shared()
 AppState::AppState(QObject* parent) : QObject(parent)
 {
     isTrusted_ = trustedNow();
-    edgeTilingOn_ = OnboardingContent::macTilingEnabled();
+    edgeTilingOn_ = EdgeTiling::isOn();
     const ShellHooks& hooks = ShellHooks::shared();
     hud_ = hooks.makeSnapHUD ? hooks.makeSnapHUD() : nullptr;
     if (!hud_)
@@ -125,7 +125,7 @@ void AppState::poll()
         else
             hud_->removeMonitors();
     }
-    setEdgeTiling(OnboardingContent::macTilingEnabled());
+    setEdgeTiling(EdgeTiling::isOn());
 }
 
 void AppState::perform(const ShortcutAction& action)

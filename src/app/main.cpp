@@ -1,17 +1,16 @@
-#include "app/appdelegate.h"
 #include "app/appstate.h"
 #include "app/commandbaradapter.h"
 #include "app/commandline.h"
-#include "app/intentclient.h"
-#include "app/intentservice.h"
-#include "app/menubarextra.h"
-#include "app/onboardingview.h"
+#include "app/intents/intentclient.h"
+#include "app/intents/intentservice.h"
+#include "app/menubar/menubarextra.h"
+#include "app/onboarding/onboardingview.h"
 #include "app/shellhooks.h"
 #include "app/signalwatcher.h"
-#include "app/tavrinshortcuts.h"
+#include "app/intents/tavrinshortcuts.h"
 #include "app/tavrinapp.h"
-#include "app/updater.h"
-#include "app/updatewindow.h"
+#include "app/updates/updater.h"
+#include "app/updates/updatewindow.h"
 #include "commandbar/settingsplaceholder.h"
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
@@ -174,8 +173,7 @@ int main(int argc, char** argv)
     // The application: its state, and the start-up once the main loop runs.
     AppState& state = AppState::shared();
     TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
-    AppDelegate delegate(tavrin);
-    delegate.attach();
+    tavrin.launch();
     UpdateWindow::attach(*Updater::shared().controller());
     // The icon in the tray, if there is one, and in the simulated menu bar.
     MenuBarExtra::IconPlace simulatedMenuBar;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/commandbarcontrol.h"
-#include "app/routineentity.h"
+#include "app/intents/routineentity.h"
 #include "app/snaphud.h"
 
 #include <QList>

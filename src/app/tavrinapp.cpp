@@ -1,8 +1,9 @@
 #include "app/tavrinapp.h"
 
 #include "app/appstate.h"
-#include "app/updater.h"
+#include "app/updates/updater.h"
 #include "platform/accessibility.h"
+#include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
 
@@ -11,6 +12,11 @@ namespace tavrin {
 TavrinApp::TavrinApp(AppState& state, WindowManager& windows, Updater& updater, std::function<void()> showOnboarding)
     : state_(state), windows_(windows), updater_(updater), showOnboarding_(std::move(showOnboarding))
 {
+}
+
+void TavrinApp::launch()
+{
+    Platform::current().clock->schedule(0, [this] { startUp(); });
 }
 
 bool TavrinApp::wantsOnboarding()

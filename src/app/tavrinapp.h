@@ -9,7 +9,7 @@ class Updater;
 class WindowManager;
 
 // The application: the shared state its windows observe, and the start-up
-// that runs once launching has finished.
+// that runs once launching has finished (as soon as the main loop runs).
 class TavrinApp {
 public:
     static inline const char* kDemoVariable = "TAVRIN_DEMO";
@@ -20,6 +20,8 @@ public:
     AppState& state() const { return state_; }
     WindowManager& windows() const { return windows_; }
 
+    // Asks for startUp() as soon as the main loop runs.
+    void launch();
     // Starts the engines, then the updater, then opens the first-run window
     // unless the first run is done and Accessibility is trusted, or
     // TAVRIN_DEMO is set (to anything, even nothing). Runs once; true when

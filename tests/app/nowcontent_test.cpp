@@ -1,7 +1,7 @@
 #include "shellfixture.h"
 
 #include "app/engineevents.h"
-#include "app/nowcontent.h"
+#include "app/menubar/nowcontent.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"

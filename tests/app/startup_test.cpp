@@ -1,9 +1,9 @@
 #include "shellfixture.h"
 
-#include "app/appdelegate.h"
-#include "app/onboardingcontent.h"
+#include "app/onboarding/onboardingcontent.h"
 #include "app/tavrinapp.h"
-#include "app/updater.h"
+#include "app/updates/updater.h"
+#include "windows/edgetiling.h"
 #include "windows/windowmanager.h"
 
 #include <QSignalSpy>
@@ -49,8 +49,7 @@ TEST_F(StartUpTest, EnginesAndUpdaterStartBeforeTheFirstRunWindowOnce)
         EXPECT_TRUE(updater.isStarted());
         ++shown;
     });
-    AppDelegate delegate(app);
-    delegate.attach();
+    app.launch();
     EXPECT_FALSE(state.enginesStarted()); // not before the main loop runs
     env.clock.runDue();
     EXPECT_EQ(shown, 1);
@@ -181,8 +180,8 @@ TEST_F(StartUpTest, TheContentFollowsTheStateAndGotItIsRemembered)
     env.clock.advance(1);
     EXPECT_EQ(currents(content.steps()), (QList<bool>{false, true, false}));
 
-    env.defaults.setForeignValue(OnboardingContent::kTilingDomain, QStringLiteral("EnableTilingByEdgeDrag"), false);
-    env.defaults.setForeignValue(OnboardingContent::kTilingDomain, QStringLiteral("EnableTopTilingByEdgeDrag"), false);
+    env.defaults.setForeignValue(EdgeTiling::kDomain, EdgeTiling::kEdgeKey, false);
+    env.defaults.setForeignValue(EdgeTiling::kDomain, EdgeTiling::kTopEdgeKey, false);
     env.clock.advance(1);
     EXPECT_EQ(currents(content.steps()), (QList<bool>{false, false, true}));
 

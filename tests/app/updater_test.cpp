@@ -1,5 +1,5 @@
-#include "app/appcast.h"
-#include "app/updater.h"
+#include "app/updates/appcast.h"
+#include "app/updates/updater.h"
 #include "support/simfixture.h"
 
 #include "platform/linux/qthttpclient.h"

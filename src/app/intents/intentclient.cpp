@@ -1,0 +1,199 @@
+#include "app/intents/intentclient.h"
+
+#include "app/intents/asktavrinintent.h"
+#include "app/intents/intentservice.h"
+#include "app/intents/layoutchoice.h"
+#include "app/intents/startfocusintent.h"
+#include "app/intents/tavrinshortcuts.h"
+
+#include <QCoreApplication>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cstdio>
+#include <limits>
+#include <unistd.h>
+
+namespace tavrin {
+
+namespace {
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("IntentClient", text);
+}
+
+std::optional<int> wholeNumber(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral(R"(^[+-]?\d+$)"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    // Too large for a number is out of every range.
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? value : std::numeric_limits<int>::max();
+}
+
+IntentClient::Outcome failure(int code, const QString& line)
+{
+    return {code, {}, QStringLiteral("tavrin: ") + line};
+}
+} // namespace
+
+QString IntentClient::help()
+{
+    QString text;
+    QTextStream out(&text);
+    out << "Usage: tavrin intent COMMAND [ARGUMENTS]\n"
+           "Runs an intent in the running Tavrin and prints its answer.\n\n"
+           "Commands:\n";
+    for (const AppShortcut& s : TavrinShortcuts::appShortcuts()) {
+        const QString command = (s.command + QLatin1Char(' ') + s.usage).trimmed();
+        out << "  " << command.leftJustified(34) << s.shortTitle << "\n";
+    }
+    out << "\n  LAYOUT is one of " << layoutChoiceNames().join(QStringLiteral(", ")) << ".\n"
+        << "  MINUTES is a whole number from " << StartFocusIntent::kMinMinutes << " to "
+        << StartFocusIntent::kMaxMinutes << " (default " << StartFocusIntent::kDefaultMinutes << ").\n"
+        << "\nShortcut phrases:\n";
+    for (const AppShortcut& s : TavrinShortcuts::appShortcuts()) {
+        out << "  " << s.shortTitle << "  [" << s.systemImageName << "]\n";
+        for (const QString& phrase : s.phrases)
+            out << "    \"" << TavrinShortcuts::spoken(phrase) << "\"\n";
+    }
+    out << "\nExit status: 0 when the intent ran, 1 when Tavrin can't be reached, 2 for wrong arguments.\n";
+    return text;
+}
+
+std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, QString* error, bool* help)
+{
+    auto fail = [error](const QString& why) -> std::optional<Call> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (help)
+        *help = false;
+    if (words.isEmpty())
+        return fail(tr("intent needs a command; see tavrin intent --help."));
+    const QString& command = words.first();
+    const QStringList rest = words.mid(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        if (help)
+            *help = true;
+        return std::nullopt;
+    }
+    auto exactly = [&](qsizetype count, const QString& what) -> bool {
+        if (rest.size() == count)
+            return true;
+        fail(rest.size() < count ? tr("%1 needs %2.").arg(command, what)
+                                 : tr("Unexpected argument \"%1\".").arg(rest.at(count)));
+        return false;
+    };
+    if (command == QLatin1String("apply-layout")) {
+        if (!exactly(1, tr("a layout")))
+            return std::nullopt;
+        const auto choice = layoutChoiceFromText(rest.first());
+        if (!choice)
+            return fail(IntentService::unknownLayoutMessage(rest.first()));
+        return Call{QStringLiteral("ApplyLayout"), {name(*choice)}};
+    }
+    if (command == QLatin1String("resume")) {
+        if (!exactly(1, tr("the name of a saved workspace")))
+            return std::nullopt;
+        return Call{QStringLiteral("ResumeWorkspace"), {rest.first()}};
+    }
+    if (command == QLatin1String("ask")) {
+        if (rest.isEmpty() || rest.join(QLatin1Char(' ')).trimmed().isEmpty())
+            return fail(tr("ask needs a request: %1").arg(AskTavrinIntent::requestPrompt()));
+        return Call{QStringLiteral("Ask"), {rest.join(QLatin1Char(' '))}};
+    }
+    if (command == QLatin1String("start-focus")) {
+        if (rest.size() > 2)
+            return fail(tr("Unexpected argument \"%1\".").arg(rest.at(2)));
+        QString routine;
+        QString minutesText;
+        if (rest.size() == 2) {
+            routine = rest.at(0);
+            minutesText = rest.at(1);
+        } else if (rest.size() == 1) {
+            (wholeNumber(rest.first()) ? minutesText : routine) = rest.first();
+        }
+        int minutes = StartFocusIntent::kDefaultMinutes;
+        if (!minutesText.isEmpty()) {
+            const auto n = wholeNumber(minutesText);
+            if (!n || !StartFocusIntent::isValidMinutes(*n))
+                return fail(IntentService::minutesMessage());
+            minutes = *n;
+        }
+        return Call{QStringLiteral("StartFocus"), {routine, minutes}};
+    }
+    if (command == QLatin1String("stop-focus")) {
+        if (!exactly(0, {}))
+            return std::nullopt;
+        return Call{QStringLiteral("StopFocus"), {}};
+    }
+    return fail(tr("Unknown intent \"%1\"; see tavrin intent --help.").arg(command));
+}
+
+IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnection connection, int timeoutMs)
+{
+    QString error;
+    bool wantsHelp = false;
+    const auto call = parse(words, &error, &wantsHelp);
+    if (wantsHelp)
+        return {0, help(), {}};
+    if (!call)
+        return failure(2, error);
+    if (!connection.isConnected())
+        return failure(1, tr("There is no session bus, so no running Tavrin can be reached."));
+
+    QDBusMessage message = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
+                                                          IntentService::kInterface, call->method);
+    message.setArguments(call->arguments);
+    // Waits in an event loop: the service may live in this very process.
+    QDBusPendingCallWatcher watcher(connection.asyncCall(message, timeoutMs));
+    if (!watcher.isFinished()) {
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    const QDBusMessage reply = watcher.reply();
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        const QString name = reply.errorName();
+        if (name == IntentService::kInvalidArgument)
+            return failure(2, reply.errorMessage());
+        if (name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+            || name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+            return failure(1, tr("Tavrin isn't running. Start it, then try again."));
+        if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+            || name == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
+            return failure(1, tr("Tavrin didn't answer in time."));
+        return failure(1, reply.errorMessage().isEmpty() ? name : reply.errorMessage());
+    }
+    const QString dialog = reply.arguments().value(0).toString();
+    return {0, dialog.isEmpty() ? QString() : dialog + QLatin1Char('\n'), {}};
+}
+
+int IntentClient::main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrin"));
+    QStringList words = QCoreApplication::arguments().mid(2);
+    // Asked without a request at a terminal, the question is put to the user.
+    if (words == QStringList{QStringLiteral("ask")} && ::isatty(STDIN_FILENO)) {
+        std::fputs(qPrintable(AskTavrinIntent::requestPrompt() + QLatin1Char(' ')), stdout);
+        std::fflush(stdout);
+        QTextStream in(stdin);
+        words << in.readLine();
+    }
+    const Outcome outcome = run(words, QDBusConnection::sessionBus());
+    if (!outcome.out.isEmpty())
+        std::fputs(qPrintable(outcome.out), stdout);
+    if (!outcome.err.isEmpty())
+        std::fputs(qPrintable(outcome.err + QLatin1Char('\n')), stderr);
+    return outcome.exitCode;
+}
+
+} // namespace tavrin

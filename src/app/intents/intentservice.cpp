@@ -1,0 +1,165 @@
+#include "app/intents/intentservice.h"
+
+#include "app/appstate.h"
+#include "app/intents/applylayoutintent.h"
+#include "app/intents/asktavrinintent.h"
+#include "app/intents/resumeworkspaceintent.h"
+#include "app/shellhooks.h"
+#include "app/intents/startfocusintent.h"
+#include "app/intents/stopfocusintent.h"
+#include "app/intents/tavrinshortcuts.h"
+#include "app/intents/workspacequery.h"
+
+#include <QDBusConnectionInterface>
+
+namespace tavrin {
+
+namespace {
+QString answer(const IntentResult& result)
+{
+    return result.dialog.value_or(QString());
+}
+} // namespace
+
+IntentService::IntentService(AppState& state, QObject* parent) : QObject(parent), state_(&state)
+{
+    connect(&TavrinShortcuts::shared(), &TavrinShortcuts::parametersChanged, this, &IntentService::Changed);
+}
+
+bool IntentService::publish(QDBusConnection connection, QString* problem)
+{
+    auto fail = [problem](const QString& why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    if (!connection.isConnected())
+        return fail(tr("There is no session bus, so intents can't reach Tavrin."));
+    if (!connection.registerObject(kObjectPath, this,
+                                   QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals))
+        return fail(tr("The intents couldn't be put on the session bus."));
+    if (!connection.registerService(kServiceName)) {
+        connection.unregisterObject(kObjectPath);
+        return fail(tr("Another Tavrin is answering intents already; this one doesn't."));
+    }
+    return true;
+}
+
+QString IntentService::unknownLayoutMessage(const QString& layout)
+{
+    return tr("Unknown layout \"%1\": use %2.")
+        .arg(layout, layoutChoiceNames().mid(0, 5).join(QStringLiteral(", ")) + tr(" or ") + layoutChoiceNames().last());
+}
+
+QString IntentService::minutesMessage()
+{
+    return tr("Minutes must be a whole number from %1 to %2.")
+        .arg(StartFocusIntent::kMinMinutes)
+        .arg(StartFocusIntent::kMaxMinutes);
+}
+
+QString IntentService::unknownRoutineMessage(const QString& routine)
+{
+    return tr("Tavrin has no routine called \"%1\".").arg(routine);
+}
+
+QString IntentService::refuse(const QString& message)
+{
+    if (calledFromDBus())
+        sendErrorReply(kInvalidArgument, message);
+    return {};
+}
+
+QString IntentService::ApplyLayout(const QString& layout)
+{
+    const auto choice = layoutChoiceFromText(layout);
+    if (!choice)
+        return refuse(unknownLayoutMessage(layout));
+    return answer(ApplyLayoutIntent{*choice}.perform());
+}
+
+QString IntentService::ResumeWorkspace(const QString& workspace)
+{
+    ResumeWorkspaceIntent intent{WorkspaceEntity{workspace}};
+    if (!calledFromDBus()) {
+        resumes_.replace([intent](CancelToken) -> QCoro::Task<> { co_await intent.perform(); });
+        return {};
+    }
+    // The answer goes out when the runner is done.
+    setDelayedReply(true);
+    QDBusMessage reply = message().createReply();
+    QDBusConnection bus = connection();
+    resumes_.replace([intent, reply, bus](CancelToken) mutable -> QCoro::Task<> {
+        const IntentResult result = co_await intent.perform();
+        reply << answer(result);
+        bus.send(reply);
+    });
+    return {};
+}
+
+QString IntentService::Ask(const QString& request)
+{
+    if (request.trimmed().isEmpty())
+        return refuse(AskTavrinIntent::requestPrompt());
+    if (!state_)
+        return {};
+    return answer(AskTavrinIntent{request}.perform(*state_));
+}
+
+QString IntentService::StartFocus(const QString& routine, int minutes)
+{
+    if (!StartFocusIntent::isValidMinutes(minutes))
+        return refuse(minutesMessage());
+    StartFocusIntent intent;
+    intent.minutes = minutes;
+    if (!routine.isEmpty()) {
+        const QList<RoutineEntity> routines =
+            ShellHooks::shared().routines ? ShellHooks::shared().routines() : QList<RoutineEntity>();
+        const QUuid id = QUuid::fromString(routine);
+        if (!id.isNull()) {
+            // An entity's id: one deleted since counts as none.
+            intent.routine = RoutineEntity{id, {}};
+        } else {
+            // A name: exactly, else ignoring case.
+            for (const RoutineEntity& r : routines)
+                if (r.name == routine) {
+                    intent.routine = r;
+                    break;
+                }
+            if (!intent.routine)
+                for (const RoutineEntity& r : routines)
+                    if (r.name.compare(routine, Qt::CaseInsensitive) == 0) {
+                        intent.routine = r;
+                        break;
+                    }
+            if (!intent.routine)
+                return refuse(unknownRoutineMessage(routine));
+        }
+    }
+    return answer(intent.perform());
+}
+
+QString IntentService::StopFocus()
+{
+    return answer(StopFocusIntent{}.perform());
+}
+
+QStringList IntentService::Workspaces(const QString& matching)
+{
+    QStringList names;
+    const auto entities = matching.isEmpty() ? WorkspaceQuery::suggestedEntities() : WorkspaceQuery::entities(matching);
+    for (const WorkspaceEntity& e : entities)
+        names << e.id;
+    return names;
+}
+
+QStringList IntentService::Routines()
+{
+    QStringList names;
+    if (const auto& routines = ShellHooks::shared().routines)
+        for (const RoutineEntity& r : routines())
+            names << r.name;
+    return names;
+}
+
+} // namespace tavrin

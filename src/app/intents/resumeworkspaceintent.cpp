@@ -1,0 +1,46 @@
+#include "app/intents/resumeworkspaceintent.h"
+
+#include "workspaces/savedworkspacestore.h"
+#include "workspaces/workspacerunner.h"
+
+#include <QCoreApplication>
+
+namespace tavrin {
+
+namespace {
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ResumeWorkspaceIntent", text);
+}
+} // namespace
+
+QString ResumeWorkspaceIntent::title()
+{
+    return tr("Resume Workspace");
+}
+
+QString ResumeWorkspaceIntent::parameterSummary() const
+{
+    return tr("Resume %1").arg(workspace.id);
+}
+
+QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
+{
+    // Copied first: the intent may be gone while the runner works.
+    const QString name = workspace.id;
+    std::optional<SavedWorkspace> saved;
+    for (const SavedWorkspace& w : SavedWorkspaceStore::load())
+        if (w.name == name) {
+            saved = w;
+            break;
+        }
+    if (!saved)
+        co_return IntentResult::say(tr("Tavrin doesn't have a workspace called %1 any more.").arg(name));
+
+    const WorkspaceRunner::Outcome outcome = co_await WorkspaceRunner::shared().arrangeSaved(*saved);
+    if (outcome.problem && outcome.arranged == 0)
+        co_return IntentResult::say(*outcome.problem);
+    co_return IntentResult::say(tr("Arranged %1 windows for %2.").arg(QString::number(outcome.arranged), saved->name));
+}
+
+} // namespace tavrin

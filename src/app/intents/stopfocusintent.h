@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/intents/intentresult.h"
+
+#include <QString>
+
+namespace tavrin {
+
+// "Stop Focus": the user's own stop of the running routine.
+struct StopFocusIntent {
+    static QString title();
+    IntentResult perform() const;
+};
+
+} // namespace tavrin

@@ -1,0 +1,110 @@
+#include "app/menubar/menubarextra.h"
+
+#include "app/menubar/nowview.h"
+#include "design/menubaricon.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace tavrin {
+
+namespace {
+constexpr int kGap = 4;
+} // namespace
+
+MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place, QObject* parent)
+    : QObject(parent)
+{
+    popup_ = new QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint);
+    // The click that closes the popup is not passed on to the icon.
+    popup_->setAttribute(Qt::WA_NoMouseReplay);
+    popup_->installEventFilter(this);
+    popup_->setWindowTitle(QStringLiteral("Tavrin"));
+    auto* layout = new QVBoxLayout(popup_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    view_ = new NowView(state, windows, popup_);
+    layout->addWidget(view_);
+    connect(view_, &NowView::dismissed, this, &MenuBarExtra::close);
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_ = std::make_unique<QSystemTrayIcon>(MenuBarIcon::icon());
+        tray_->setToolTip(QStringLiteral("Tavrin"));
+        connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+            if (why != QSystemTrayIcon::Trigger)
+                return;
+            const QRect icon = tray_->geometry();
+            toggle(icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1)));
+        });
+        tray_->show();
+    }
+    if (place)
+        place(MenuBarIcon::icon(), [this](const QRect& anchor) { toggle(anchor); });
+}
+
+MenuBarExtra::~MenuBarExtra()
+{
+    delete popup_;
+}
+
+bool MenuBarExtra::isOpen() const
+{
+    return popup_ && popup_->isVisible();
+}
+
+void MenuBarExtra::toggle(const QRect& anchor)
+{
+    if (isOpen())
+        close();
+    else if (now() - closedAt_ >= kReopenGuard)
+        open(anchor);
+}
+
+double MenuBarExtra::now() const
+{
+    const Clock* clock = Platform::current().clock;
+    return clock ? clock->monotonic() : 0;
+}
+
+bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == popup_ && event->type() == QEvent::Hide)
+        closedAt_ = now();
+    return QObject::eventFilter(watched, event);
+}
+
+void MenuBarExtra::open(const QRect& anchor)
+{
+    if (!popup_)
+        return;
+    popup_->adjustSize();
+    const QScreen* screen = QGuiApplication::screenAt(anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), popup_->size());
+    popup_->move(placement(anchor, popup_->sizeHint(), area));
+    popup_->show();
+}
+
+void MenuBarExtra::close()
+{
+    if (popup_)
+        popup_->hide();
+}
+
+QPoint MenuBarExtra::placement(const QRect& anchor, const QSize& size, const QRect& screen)
+{
+    int x = anchor.right() + 1 - size.width();
+    int y = anchor.bottom() + 1 + kGap;
+    if (y + size.height() > screen.bottom() + 1 && anchor.top() - kGap - size.height() >= screen.top())
+        y = anchor.top() - kGap - size.height();
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+} // namespace tavrin

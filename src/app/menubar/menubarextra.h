@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/menubar/nowview.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+
+namespace tavrin {
+
+class AppState;
+class WindowManager;
+
+// The application's icon in the menu bar: a tray icon when the desktop has a
+// tray, and the icon in the simulated desktop's menu bar when there is one.
+// A click on either opens the menu-bar window as a frameless popup beside
+// the icon, or closes it.
+class MenuBarExtra : public QObject {
+    Q_OBJECT
+public:
+    // Another place that shows the icon besides the tray (the simulated
+    // desktop's menu bar): given the icon and what a click on it does, with
+    // the icon's rectangle in global coordinates.
+    using IconPlace = std::function<void(const QIcon& icon, std::function<void(const QRect& anchor)> clicked)>;
+
+    MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place = {}, QObject* parent = nullptr);
+    ~MenuBarExtra() override;
+
+    bool inTray() const { return tray_ != nullptr; }
+    bool isOpen() const;
+    // Opens the window beside an icon at `anchor` (global coordinates), or
+    // closes it when it is open. A click on the icon that has just closed
+    // the window (a click outside a popup closes it first) leaves it closed.
+    void toggle(const QRect& anchor);
+    void open(const QRect& anchor);
+    void close();
+
+    QWidget* popup() const { return popup_; }
+    NowView* view() const { return view_; }
+
+    // Where a popup of `size` goes for an icon at `anchor` on a screen whose
+    // usable area is `screen`: below the icon, its right edge under the
+    // icon's, kept on the screen; above the icon when there is no room below.
+    static QPoint placement(const QRect& anchor, const QSize& size, const QRect& screen);
+
+    static constexpr double kReopenGuard = 0.3;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    double now() const;
+
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    QPointer<QWidget> popup_;
+    QPointer<NowView> view_;
+    double closedAt_ = -1e9; // on the monotonic clock
+};
+
+} // namespace tavrin

@@ -1,0 +1,357 @@
+#include "app/menubar/nowcontent.h"
+
+#include "app/appstate.h"
+#include "app/engineevents.h"
+#include "app/shellhooks.h"
+#include "app/updates/updater.h"
+#include "platform/clock.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "windows/shortcutstore.h"
+#include "windows/windowmanager.h"
+#include "workspaces/activeworkspaceholder.h"
+#include "workspaces/savedworkspacestore.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTime>
+
+namespace tavrin {
+
+namespace {
+const QString kMeetingKey = QStringLiteral("mode.meeting");
+const QString kShareSafeKey = QStringLiteral("mode.shareSafe");
+
+QString count(qsizetype n, const QString& one, const QString& many)
+{
+    return QString::number(n) + (n == 1 ? one : many);
+}
+
+bool modeSwitch(const QString& key)
+{
+    const Defaults* defaults = Platform::current().defaults;
+    return !defaults || defaults->boolValue(key, true);
+}
+
+void writeSwitch(const QString& key, bool on)
+{
+    if (Defaults* defaults = Platform::current().defaults)
+        defaults->setValue(key, on);
+}
+} // namespace
+
+NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
+    : QObject(parent), state_(&state), windows_(windows)
+{
+    connect(&state, &AppState::isTrustedChanged, this, &NowContent::refresh);
+    connect(&windows_, &WindowManager::lastMessageChanged, this, &NowContent::changed);
+    connect(&EngineEvents::shared(), &EngineEvents::changed, this, [this] {
+        computeSuggestion();
+        emit changed();
+    });
+    if (Defaults* defaults = Platform::current().defaults)
+        connect(defaults, &Defaults::changed, this, [this](const QString& key) {
+            if (key == kMeetingKey || key == kShareSafeKey || key.startsWith(QLatin1String("shortcut.")))
+                emit changed();
+        });
+}
+
+QDateTime NowContent::now() const
+{
+    const Clock* clock = Platform::current().clock;
+    return clock ? clock->nowDate() : QDateTime::currentDateTime();
+}
+
+void NowContent::refresh()
+{
+    display_ = windows_.focusedContext();
+    snapshot_ = display_ ? windows_.snapshot(*display_) : std::vector<WindowSnapshot>{};
+    saved_ = SavedWorkspaceStore::load();
+    computeSuggestion();
+    emit changed();
+}
+
+void NowContent::computeSuggestion()
+{
+    const ShellHooks& hooks = ShellHooks::shared();
+    suggestion_.reset();
+    // Habits come first.
+    if (const auto habit = hooks.habitSuggestion ? hooks.habitSuggestion() : std::nullopt) {
+        Suggestion s;
+        s.kind = Suggestion::Kind::habit;
+        s.bold = tr("You usually open %1 around %2").arg(habit->app, minuteText(habit->minute));
+        const auto here = activeHere();
+        s.rest = (here ? tr(" during %1.").arg(here->name) : QStringLiteral(".")) + tr(" Add it to your layout?");
+        s.add = habit->accept;
+        s.notNow = habit->dismiss;
+        suggestion_ = s;
+    } else if (const auto rule = hooks.placementSuggestion ? hooks.placementSuggestion() : std::nullopt) {
+        Suggestion s;
+        s.kind = Suggestion::Kind::placement;
+        s.bold = tr("You usually put %1 %2").arg(rule->app, rule->sentence);
+        s.rest = tr(" (%1 of %2 times). Make it a rule?").arg(QString::number(rule->times), QString::number(rule->total));
+        s.add = rule->keep;
+        s.notNow = rule->dismiss;
+        suggestion_ = s;
+    }
+}
+
+std::optional<ActiveWorkspace> NowContent::activeHere() const
+{
+    const auto& active = ActiveWorkspace::current().get();
+    if (!active || !display_ || active->displayID != display_->id)
+        return std::nullopt;
+    return active;
+}
+
+QString NowContent::title() const
+{
+    if (const auto here = activeHere())
+        return here->name;
+    if (display_)
+        return display_->name;
+    return tr("No display");
+}
+
+QString NowContent::subtitle() const
+{
+    if (const auto here = activeHere())
+        return count(here->windows, tr(" window"), tr(" windows")) + tr(" · since ") + timeText(here->since);
+    if (!layoutsEnabled())
+        return display_ ? QStringLiteral("%1 × %2").arg(display_->pixelWidth).arg(display_->pixelHeight) : QString();
+    return count(qsizetype(snapshot_.size()), tr(" window"), tr(" windows"));
+}
+
+double NowContent::previewAspect() const
+{
+    if (!display_ || display_->area.height <= 0)
+        return 1.6;
+    return std::max(display_->area.width / display_->area.height, 1.2);
+}
+
+double NowContent::previewHeight(double aspect)
+{
+    return std::min(190.0, std::max(70.0, kPreviewWidth / aspect));
+}
+
+QString NowContent::previewOverlay() const
+{
+    if (!snapshot_.empty())
+        return {};
+    return layoutsEnabled() ? tr("No windows on this display") : tr("Allow Accessibility to see your windows");
+}
+
+QString NowContent::previewAccessibilityLabel() const
+{
+    return tr("%1 windows on %2")
+        .arg(QString::number(snapshot_.size()), display_ ? display_->name : tr("this display"));
+}
+
+bool NowContent::layoutsEnabled() const
+{
+    return state_ && state_->isTrusted();
+}
+
+LayoutKind NowContent::usualKind() const
+{
+    return display_ ? windows_.usualLayout(*display_) : LayoutKind::focusCentre;
+}
+
+double NowContent::glyphAspect() const
+{
+    if (!display_)
+        return 3.2;
+    return display_->area.height > 0 ? display_->area.width / display_->area.height : 1.6;
+}
+
+void NowContent::enterLayout(LayoutKind kind)
+{
+    if (hovered_ == kind)
+        return;
+    hovered_ = kind;
+    emit hoverChanged();
+}
+
+void NowContent::leaveLayout(LayoutKind kind)
+{
+    if (hovered_ != kind)
+        return;
+    hovered_.reset();
+    emit hoverChanged();
+}
+
+LayoutKind NowContent::captionKind() const
+{
+    return hovered_.value_or(usualKind());
+}
+
+QString NowContent::layoutHelp(LayoutKind kind) const
+{
+    return tavrin::title(kind) + QStringLiteral(" · ") + shortcutText(ShortcutAction::layout(kind));
+}
+
+QString NowContent::layoutAccessibilityLabel(LayoutKind kind) const
+{
+    return tavrin::title(kind) + QStringLiteral(", ") + shortcutText(ShortcutAction::layout(kind));
+}
+
+QString NowContent::message() const
+{
+    return windows_.lastMessage();
+}
+
+void NowContent::apply(LayoutKind kind)
+{
+    windows_.applyLayout(kind, true);
+    // The preview shows the new arrangement a moment later.
+    if (Clock* clock = Platform::current().clock)
+        clock->singleShot(kRefreshDelay, this, [this] { refresh(); });
+}
+
+namespace {
+NowContent::ModeRow modeRow(const QString& title, const std::function<bool()>& active, const QString& activeStatus,
+                            const QString& idleStatus, const QString& key)
+{
+    NowContent::ModeRow row;
+    row.title = title;
+    row.active = active && active();
+    row.status = row.active ? activeStatus : idleStatus;
+    row.enabled = modeSwitch(key);
+    row.accessibilityLabel = title + NowContent::tr(" mode");
+    return row;
+}
+
+void setMode(const std::function<void(bool)>& set, const QString& key, bool on)
+{
+    if (set)
+        set(on);
+    else
+        writeSwitch(key, on);
+}
+} // namespace
+
+NowContent::ModeRow NowContent::meetingRow() const
+{
+    return modeRow(tr("Meeting"), ShellHooks::shared().meetingInCall, tr("on this call"), tr("when a call starts"),
+                   kMeetingKey);
+}
+
+NowContent::ModeRow NowContent::shareSafeRow() const
+{
+    return modeRow(tr("Share-safe"), ShellHooks::shared().shareSafeActive, tr("hiding private apps"),
+                   tr("when you share"), kShareSafeKey);
+}
+
+void NowContent::setMeetingEnabled(bool on)
+{
+    setMode(ShellHooks::shared().setMeetingEnabled, kMeetingKey, on);
+}
+
+void NowContent::setShareSafeEnabled(bool on)
+{
+    setMode(ShellHooks::shared().setShareSafeEnabled, kShareSafeKey, on);
+}
+
+QString NowContent::askShortcut() const
+{
+    return shortcutText(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+}
+
+void NowContent::ask()
+{
+    if (state_)
+        state_->commandBar().show();
+}
+
+QList<NowContent::SavedRow> NowContent::savedRows() const
+{
+    QList<SavedRow> rows;
+    const QDateTime current = now();
+    for (int i = 0; i < saved_.size() && i < kSavedShown; ++i) {
+        const SavedWorkspace& w = saved_[i];
+        SavedRow row;
+        row.position = i + 1;
+        row.name = w.name;
+        row.detail = savedTime(w.savedAt, current) + QStringLiteral(" · ")
+            + count(w.apps.size(), tr(" window"), tr(" windows"));
+        row.tiles = w.apps.mid(0, 3);
+        row.key = QStringLiteral("⌘") + QString::number(i + 1);
+        row.workspace = w;
+        rows << row;
+    }
+    return rows;
+}
+
+QString NowContent::emptySavedText()
+{
+    return tr("Tavrin saves your windows when your Mac sleeps, and you can press ⌘↵ in the command bar to save "
+              "one. They show up here.");
+}
+
+void NowContent::openSaved(int position)
+{
+    if (!state_ || position < 1 || position > std::min<int>(kSavedShown, int(saved_.size())))
+        return;
+    state_->commandBar().open(saved_[position - 1]);
+}
+
+void NowContent::editLayouts()
+{
+    if (const auto& show = ShellHooks::shared().showSettings)
+        show(QStringLiteral("layouts"));
+}
+
+void NowContent::checkForUpdates()
+{
+    Updater::shared().checkForUpdates();
+}
+
+void NowContent::openSettings()
+{
+    if (const auto& show = ShellHooks::shared().showSettings)
+        show(QStringLiteral("general"));
+}
+
+void NowContent::quit()
+{
+    QCoreApplication::quit();
+}
+
+QString NowContent::shortcutText(const ShortcutAction& action)
+{
+    const auto combo = ShortcutStore::shared().combo(action);
+    return combo ? combo->modifierSymbols() + combo->key : QString();
+}
+
+namespace {
+// A time of day in the locale's short style; hours and minutes where the
+// locale says nothing (the C locale's short style has seconds).
+QString shortTime(const QTime& time)
+{
+    const QLocale locale;
+    if (locale.language() == QLocale::C)
+        return time.toString(QStringLiteral("HH:mm"));
+    return locale.toString(time, QLocale::ShortFormat);
+}
+} // namespace
+
+QString NowContent::timeText(const QDateTime& when)
+{
+    return shortTime(when.toLocalTime().time());
+}
+
+QString NowContent::minuteText(int minute)
+{
+    return shortTime(QTime(minute / 60 % 24, minute % 60));
+}
+
+QString NowContent::savedTime(const QDateTime& savedAt, const QDateTime& now)
+{
+    const QDateTime local = savedAt.toLocalTime();
+    const QString day = local.date() == now.toLocalTime().date()
+        ? tr("Today")
+        : QLocale().dayName(local.date().dayOfWeek(), QLocale::ShortFormat);
+    return day + QLatin1Char(' ') + timeText(local);
+}
+
+} // namespace tavrin

@@ -1,0 +1,552 @@
+#include "app/menubar/nowview.h"
+
+#include "app/appstate.h"
+#include "app/onboarding/onboardingview.h"
+#include "design/aiglow.h"
+#include "design/apptile.h"
+#include "design/designfont.h"
+#include "design/designwidget.h"
+#include "design/displaypreview.h"
+#include "design/kbd.h"
+#include "design/layoutglyph.h"
+#include "design/spark.h"
+#include "design/squircle.h"
+#include "design/tbutton.h"
+#include "design/themed.h"
+#include "design/themedlabel.h"
+#include "design/tswitch.h"
+#include "windows/windowmanager.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace tavrin {
+
+namespace {
+// The one colour outside the theme: warnings.
+const QColor kAmber(240, 168, 58);
+
+using Colour = TTheme::Colour;
+
+QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal, qreal kerning = 0)
+{
+    QFont f = DesignFont::system(size, weight);
+    if (kerning != 0)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, kerning);
+    return f;
+}
+
+ThemedLabel* text(const QString& s, Colour colour, const QFont& f, QWidget* parent, bool wrap = false)
+{
+    auto* label = new ThemedLabel(s, colour, f, parent);
+    label->setWordWrap(wrap);
+    return label;
+}
+
+QHBoxLayout* row(int spacing, const QMargins& padding = {})
+{
+    auto* r = new QHBoxLayout;
+    r->setSpacing(spacing);
+    r->setContentsMargins(padding);
+    return r;
+}
+
+QPainterPath rounded(const QRectF& r, qreal radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(r, radius, radius);
+    return path;
+}
+
+// The window's background and its hairlines.
+class Body : public DesignWidget {
+public:
+    using DesignWidget::DesignWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), t().glassStrong); }
+};
+
+// The suggestion card's face: `glassStrong` in a rounded rectangle.
+class CardBackground : public DesignWidget {
+public:
+    using DesignWidget::DesignWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillPath(Squircle::path(QRectF(rect()), 10.5), t().glassStrong);
+    }
+};
+
+// A 0.5-point line of `line`, padded 4 points above and below.
+class Hairline : public DesignWidget {
+public:
+    explicit Hairline(QWidget* parent) : DesignWidget(parent) { setFixedHeight(9); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(QRectF(0, 4, width(), 0.5), t().line);
+    }
+};
+
+// A list row that runs its action on a click and fills its rounded
+// rectangle while the pointer is on it.
+class HoverRow : public QAbstractButton {
+public:
+    HoverRow(QLayout* label, std::function<void()> action, QWidget* parent) : QAbstractButton(parent)
+    {
+        setLayout(label);
+        setCursor(Qt::PointingHandCursor);
+        connect(this, &QAbstractButton::clicked, this, [action] { action(); });
+        new EnvironmentWatcher(this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!hover_)
+            return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillPath(rounded(rect(), 8), Environment::theme(this).fill);
+    }
+    void enterEvent(QEnterEvent*) override { setHover(true); }
+    void leaveEvent(QEvent*) override { setHover(false); }
+
+private:
+    void setHover(bool on)
+    {
+        hover_ = on;
+        update();
+    }
+    bool hover_ = false;
+};
+
+// A footer link: `ink` under the pointer, else `muted`.
+class FootLink : public QAbstractButton {
+public:
+    FootLink(const QString& label, std::function<void()> action, QWidget* parent) : QAbstractButton(parent)
+    {
+        setText(label);
+        setFont(systemFont(12));
+        setCursor(Qt::PointingHandCursor);
+        connect(this, &QAbstractButton::clicked, this, [action] { action(); });
+        new EnvironmentWatcher(this);
+    }
+    QSize sizeHint() const override { return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(2, 4); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const TTheme t = Environment::theme(this);
+        p.setPen(hover_ ? t.ink : t.muted);
+        p.drawText(rect(), Qt::AlignCenter, text());
+    }
+    void enterEvent(QEnterEvent*) override
+    {
+        hover_ = true;
+        update();
+    }
+    void leaveEvent(QEvent*) override
+    {
+        hover_ = false;
+        update();
+    }
+
+private:
+    bool hover_ = false;
+};
+
+// One layout button: the layout's glyph on a rounded rectangle, tinted for
+// the usual layout and filled under the pointer.
+class LayoutButton : public QAbstractButton {
+public:
+    LayoutButton(LayoutKind kind, NowContent& content, QWidget* parent)
+        : QAbstractButton(parent), kind_(kind), content_(content)
+    {
+        const bool usual = content.usualKind() == kind;
+        glyph_ = new LayoutGlyph(kind, content.glyphAspect(), 4, usual, this);
+        glyph_->setFixedSize(40, 14);
+        auto* l = new QHBoxLayout(this);
+        l->setContentsMargins(2, 6, 2, 6);
+        l->addWidget(glyph_, 0, Qt::AlignCenter);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        setEnabled(content.layoutsEnabled());
+        setToolTip(content.layoutHelp(kind));
+        setAccessibleName(content.layoutAccessibilityLabel(kind));
+        connect(this, &QAbstractButton::clicked, this, [this] { content_.apply(kind_); });
+        new EnvironmentWatcher(this, [this] { recolour(); });
+        recolour();
+    }
+    void recolour()
+    {
+        const TTheme t = Environment::theme(this);
+        glyph_->setForeground(content_.usualKind() == kind_ ? t.ink : t.muted);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const TTheme t = Environment::theme(this);
+        QColor fill = Qt::transparent;
+        if (content_.usualKind() == kind_) {
+            fill = t.accent;
+            fill.setAlphaF(0.13);
+        } else if (content_.hovered() == kind_) {
+            fill = t.fill;
+        }
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillPath(rounded(rect(), 8), fill);
+    }
+    void enterEvent(QEnterEvent*) override { content_.enterLayout(kind_); }
+    void leaveEvent(QEvent*) override { content_.leaveLayout(kind_); }
+
+private:
+    LayoutKind kind_;
+    NowContent& content_;
+    LayoutGlyph* glyph_;
+};
+
+// Up to three application tiles overlapping by 5 points, each on a ring of
+// `glassStrong` that sets it off from its neighbour.
+class TileRow : public DesignWidget {
+public:
+    static constexpr int kTile = 18;
+    static constexpr int kOverlap = 5;
+    static constexpr int kRing = 2; // room for the ring's outer half
+
+    TileRow(const QStringList& apps, QWidget* parent) : DesignWidget(parent)
+    {
+        const int n = int(apps.size());
+        for (int i = 0; i < n; ++i) {
+            auto* tile = new AppTile(apps[i], kTile, this);
+            tile->setGeometry(kRing + i * (kTile - kOverlap), kRing, kTile, kTile);
+        }
+        setFixedSize(n == 0 ? 0 : 2 * kRing + kTile + (n - 1) * (kTile - kOverlap), kTile + 2 * kRing);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(t().glassStrong, 3));
+        for (const QObject* child : children())
+            if (const auto* tile = qobject_cast<const AppTile*>(child))
+                p.drawPath(rounded(QRectF(tile->geometry()), 5));
+    }
+};
+} // namespace
+
+NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent)
+    : QWidget(parent), content_(state, windows)
+{
+    setFixedWidth(int(NowContent::kWidth));
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    themed_ = new Themed(nullptr, this);
+    l->addWidget(themed_);
+    connect(&content_, &NowContent::changed, this, &NowView::scheduleRebuild);
+    connect(&content_, &NowContent::hoverChanged, this, &NowView::updateHover);
+
+    // The window's own keys: ⌘1 to ⌘3, Settings and Quit.
+    for (int p = 1; p <= NowContent::kSavedShown; ++p) {
+        auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + p)), this);
+        connect(key, &QShortcut::activated, this, [this, p] {
+            if (p <= content_.savedRows().size()) {
+                content_.openSaved(p);
+                emit dismissed();
+            }
+        });
+    }
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this), &QShortcut::activated, this, [this] {
+        content_.openSettings();
+        emit dismissed();
+    });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
+            [this] { content_.quit(); });
+    rebuild();
+}
+
+void NowView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    content_.refresh();
+}
+
+void NowView::scheduleRebuild()
+{
+    // Rebuilt from the main loop: a click that changed the content may come
+    // from a widget about to be replaced.
+    if (rebuildPending_)
+        return;
+    rebuildPending_ = true;
+    QMetaObject::invokeMethod(this, &NowView::rebuild, Qt::QueuedConnection);
+}
+
+void NowView::rebuild()
+{
+    rebuildPending_ = false;
+    // Never inside a handler of the old body's widgets: gone at once.
+    QWidget* old = themed_->content();
+    QWidget* body = buildBody();
+    themed_->setContent(body);
+    body->show(); // now, so that the window takes its size at once
+    delete old;
+    adjustSize();
+    if (QWidget* w = window(); w != this)
+        w->adjustSize();
+}
+
+void NowView::updateHover()
+{
+    const LayoutKind kind = content_.captionKind();
+    if (auto* name = part<QLabel>(QStringLiteral("captionName")))
+        name->setText(tavrin::title(kind));
+    if (auto* key = part<QLabel>(QStringLiteral("captionShortcut")))
+        key->setText(NowContent::shortcutText(ShortcutAction::layout(kind)));
+    for (auto* b : findChildren<LayoutButton*>())
+        b->update();
+}
+
+QWidget* NowView::buildBody()
+{
+    auto* body = new Body;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // 1. Permission banner.
+    if (!content_.layoutsEnabled()) {
+        auto* banner = new QVBoxLayout;
+        banner->setContentsMargins(14, 14, 14, 14);
+        banner->setSpacing(8);
+        banner->addWidget(text(tr("Tavrin needs Accessibility permission"), Colour::ink, systemFont(13, QFont::DemiBold), body));
+        banner->addWidget(text(tr("This lets Tavrin move and resize your windows. Nothing else is read or sent."),
+                               Colour::muted, systemFont(12), body, true));
+        auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
+        setUp->setObjectName(QStringLiteral("setUp"));
+        connect(setUp, &QAbstractButton::clicked, body, [this] {
+            OnboardingView::showWindow();
+            emit dismissed();
+        });
+        banner->addWidget(setUp, 0, Qt::AlignLeft);
+        auto* bannerWidget = new QWidget(body);
+        bannerWidget->setObjectName(QStringLiteral("permissionBanner"));
+        bannerWidget->setLayout(banner);
+        column->addWidget(bannerWidget);
+        column->addWidget(new Hairline(body));
+    }
+
+    // 2. The display: header and preview.
+    auto* display = new QVBoxLayout;
+    display->setContentsMargins(14, 12, 14, 6);
+    display->setSpacing(8);
+    auto* header = row(8);
+    auto* title = text(content_.title(), Colour::ink, systemFont(16, QFont::Bold, -0.16), body);
+    title->setObjectName(QStringLiteral("displayTitle"));
+    auto* subtitle = text(content_.subtitle(), Colour::muted, systemFont(11.5), body);
+    subtitle->setObjectName(QStringLiteral("displaySubtitle"));
+    header->addWidget(title, 0, Qt::AlignBaseline);
+    header->addStretch();
+    header->addWidget(subtitle, 0, Qt::AlignBaseline);
+    display->addLayout(header);
+    QList<DisplayPreview::Item> items;
+    for (const WindowSnapshot& s : content_.snapshot())
+        items.append({s.id.toString(QUuid::WithoutBraces), s.appName, s.unit});
+    auto* preview = new DisplayPreview(content_.previewAspect(), items, 1.5, 6, body);
+    preview->setObjectName(QStringLiteral("preview"));
+    preview->setFixedSize(int(NowContent::kPreviewWidth), int(std::round(content_.previewHeight())));
+    preview->setAccessibleName(content_.previewAccessibilityLabel());
+    if (const QString overlay = content_.previewOverlay(); !overlay.isEmpty()) {
+        auto* on = new QVBoxLayout(preview);
+        auto* label = text(overlay, Colour::muted, systemFont(11), preview);
+        label->setObjectName(QStringLiteral("previewOverlay"));
+        label->setAlignment(Qt::AlignCenter);
+        on->addWidget(label, 0, Qt::AlignCenter);
+    }
+    display->addWidget(preview);
+    column->addLayout(display);
+
+    // 3. Layout buttons; 4. caption; 5. the window manager's message.
+    auto* layouts = row(4, {10, 2, 10, 8});
+    for (const LayoutKind kind : kAllLayoutKinds) {
+        auto* b = new LayoutButton(kind, content_, body);
+        b->setObjectName(QStringLiteral("layout.") + name(kind));
+        layouts->addWidget(b);
+    }
+    column->addLayout(layouts);
+    auto* caption = row(0, {14, 0, 14, 8});
+    auto* captionName = text(tavrin::title(content_.captionKind()), Colour::muted, systemFont(11.5), body);
+    captionName->setObjectName(QStringLiteral("captionName"));
+    auto* captionKey = text(NowContent::shortcutText(ShortcutAction::layout(content_.captionKind())), Colour::muted,
+                            systemFont(11.5), body);
+    captionKey->setObjectName(QStringLiteral("captionShortcut"));
+    caption->addWidget(captionName);
+    caption->addStretch();
+    caption->addWidget(captionKey);
+    column->addLayout(caption);
+    if (const QString message = content_.message(); !message.isEmpty()) {
+        auto* m = new QLabel(message, body);
+        m->setObjectName(QStringLiteral("message"));
+        m->setTextFormat(Qt::PlainText);
+        m->setWordWrap(true);
+        m->setFont(systemFont(12));
+        QPalette pal = m->palette();
+        pal.setColor(QPalette::WindowText, kAmber);
+        m->setPalette(pal);
+        m->setContentsMargins(14, 0, 14, 8);
+        column->addWidget(m);
+    }
+
+    // 6. Hairline; 7, 8. the modes.
+    column->addWidget(new Hairline(body));
+    auto addMode = [&](const NowContent::ModeRow& mode, const QString& id, void (NowContent::*set)(bool)) {
+        auto* r = row(10, {14, 7, 14, 7});
+        r->addWidget(text(mode.title, Colour::ink, systemFont(13), body));
+        auto* status = text(mode.status, mode.active ? Colour::good : Colour::muted, systemFont(12), body);
+        status->setObjectName(id + QStringLiteral("Status"));
+        r->addWidget(status);
+        r->addStretch();
+        auto* toggle = new TSwitch(QString(), mode.enabled, body);
+        toggle->setObjectName(id + QStringLiteral("Switch"));
+        toggle->setAccessibleName(mode.accessibilityLabel);
+        connect(toggle, &QAbstractButton::toggled, this, [this, set](bool on) { (content_.*set)(on); });
+        r->addWidget(toggle);
+        column->addLayout(r);
+    };
+    addMode(content_.meetingRow(), QStringLiteral("meeting"), &NowContent::setMeetingEnabled);
+    addMode(content_.shareSafeRow(), QStringLiteral("shareSafe"), &NowContent::setShareSafeEnabled);
+
+    // 9. The suggestion, as it was read at the last refresh.
+    if (const auto& s = content_.suggestion()) {
+        auto* card = new CardBackground;
+        card->setObjectName(QStringLiteral("suggestion"));
+        auto* cardColumn = new QVBoxLayout(card);
+        cardColumn->setContentsMargins(12, 10, 12, 10);
+        cardColumn->setSpacing(7);
+        const TTheme t = Environment::theme(themed_);
+        auto* words = new QLabel(card);
+        words->setObjectName(QStringLiteral("suggestionText"));
+        words->setTextFormat(Qt::RichText);
+        words->setWordWrap(true);
+        words->setFont(systemFont(12.5));
+        words->setText(QStringLiteral("<span style=\"color:%1; font-weight:bold\">%2</span>"
+                                      "<span style=\"color:%3\">%4</span>")
+                           .arg(t.ink.name(), s->bold.toHtmlEscaped(), t.muted.name(), s->rest.toHtmlEscaped()));
+        cardColumn->addWidget(words);
+        auto* buttons = row(6);
+        auto* add = new TButton(tr("Add"), TButtonStyle::Kind::primary, card);
+        auto* notNow = new TButton(tr("Not now"), TButtonStyle::Kind::normal, card);
+        // Both act on what this card was made for.
+        connect(add, &QAbstractButton::clicked, this, [action = s->add] {
+            if (action)
+                action();
+        });
+        connect(notNow, &QAbstractButton::clicked, this, [action = s->notNow] {
+            if (action)
+                action();
+        });
+        buttons->addWidget(add);
+        buttons->addWidget(notNow);
+        buttons->addStretch();
+        cardColumn->addLayout(buttons);
+        // The glow draws into the card's padding around it.
+        auto* glow = new AIGlow(AIGlow::Intensity::idle, 12, card, body);
+        glow->setObjectName(QStringLiteral("suggestionGlow"));
+        glow->setOutsets(QMargins(10, 4, 10, 8));
+        column->addWidget(glow);
+    }
+
+    // 10. Ask.
+    auto* askLabel = row(10, {8, 7, 8, 7});
+    askLabel->addWidget(new Spark(15, body));
+    askLabel->addWidget(text(tr("Ask Tavrin…"), Colour::ink, systemFont(13), body));
+    askLabel->addStretch();
+    askLabel->addWidget(new Kbd(content_.askShortcut(), false, body));
+    auto* ask = new HoverRow(askLabel, [this] {
+        content_.ask();
+        emit dismissed();
+    }, body);
+    ask->setObjectName(QStringLiteral("ask"));
+    auto* askRow = row(0, {6, 0, 6, 0});
+    askRow->addWidget(ask);
+    column->addLayout(askRow);
+
+    // 11. Heading; 12. saved workspaces.
+    auto* heading = text(tr("Pick up where you left off"), Colour::muted, systemFont(11, QFont::DemiBold, 0.22), body);
+    heading->setContentsMargins(14, 6, 14, 4);
+    column->addWidget(heading);
+    const QList<NowContent::SavedRow> saved = content_.savedRows();
+    if (saved.isEmpty()) {
+        auto* none = text(NowContent::emptySavedText(), Colour::muted, systemFont(12), body, true);
+        none->setObjectName(QStringLiteral("savedEmpty"));
+        none->setContentsMargins(14, 0, 14, 8);
+        column->addWidget(none);
+    }
+    for (const NowContent::SavedRow& s : saved) {
+        auto* label = row(10, {8, 7, 8, 7});
+        label->addWidget(new TileRow(s.tiles, body));
+        auto* words = new QVBoxLayout;
+        words->setSpacing(1);
+        auto* name = text(s.name, Colour::ink, systemFont(12.5), body);
+        name->setObjectName(QStringLiteral("savedName%1").arg(s.position));
+        auto* detail = text(s.detail, Colour::muted, systemFont(12.5), body);
+        detail->setObjectName(QStringLiteral("savedDetail%1").arg(s.position));
+        words->addWidget(name);
+        words->addWidget(detail);
+        label->addLayout(words);
+        label->addStretch();
+        label->addSpacing(6);
+        label->addWidget(new Kbd(s.key, false, body));
+        auto* r = new HoverRow(label, [this, p = s.position] {
+            content_.openSaved(p);
+            emit dismissed();
+        }, body);
+        r->setObjectName(QStringLiteral("saved%1").arg(s.position));
+        auto* holder = row(0, {6, 0, 6, 0});
+        holder->addWidget(r);
+        column->addLayout(holder);
+    }
+
+    // 13. Footer.
+    column->addSpacing(4);
+    column->addWidget(new Hairline(body));
+    auto* footer = row(14, {14, 0, 14, 9});
+    auto link = [&](const QString& label, const QString& id, std::function<void()> action) {
+        auto* l = new FootLink(label, std::move(action), body);
+        l->setObjectName(id);
+        footer->addWidget(l);
+    };
+    link(tr("Edit layouts…"), QStringLiteral("editLayouts"), [this] {
+        content_.editLayouts();
+        emit dismissed();
+    });
+    footer->addStretch();
+    link(tr("Updates"), QStringLiteral("updates"), [this] {
+        content_.checkForUpdates();
+        emit dismissed();
+    });
+    link(tr("Settings ⌘,"), QStringLiteral("settings"), [this] {
+        content_.openSettings();
+        emit dismissed();
+    });
+    link(tr("Quit"), QStringLiteral("quit"), [this] { content_.quit(); });
+    column->addLayout(footer);
+    return body;
+}
+
+} // namespace tavrin

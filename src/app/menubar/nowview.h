@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/menubar/nowcontent.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tavrin {
+
+class AppState;
+class Themed;
+class WindowManager;
+
+// The menu-bar window: the content of the menu-bar icon's popup, in the
+// theme of the desktop's colour scheme. It reads what it shows from its
+// NowContent, refreshes that when it is shown, and rebuilds itself when the
+// content changes.
+class NowView : public QWidget {
+    Q_OBJECT
+public:
+    NowView(AppState& state, WindowManager& windows, QWidget* parent = nullptr);
+
+    NowContent& content() { return content_; }
+    // Rebuilt sections, for tests: the widget with this object name.
+    template <class T = QWidget> T* part(const QString& name) const { return findChild<T*>(name); }
+
+signals:
+    // An action that leaves the window (the command bar, Settings, Quit):
+    // the popup closes.
+    void dismissed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void scheduleRebuild();
+    void rebuild();
+    void updateHover();
+    QWidget* buildBody();
+
+    NowContent content_;
+    Themed* themed_ = nullptr;
+    bool rebuildPending_ = false;
+};
+
+} // namespace tavrin

@@ -1,0 +1,123 @@
+#include "app/onboarding/onboardingcontent.h"
+
+#include "app/appstate.h"
+#include "platform/accessibility.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "platform/workspace.h"
+
+#include <QUrl>
+
+namespace tavrin {
+
+QList<OnboardingContent::Step> OnboardingContent::steps(bool trusted, bool tiling, bool seen)
+{
+    Step accessibility;
+    accessibility.number = 1;
+    accessibility.title = tr("Allow Accessibility");
+    accessibility.badge = tr("Required");
+    accessibility.detail = tr("Lets Tavrin move and resize windows. This is the only required permission.");
+    accessibility.done = trusted;
+    accessibility.doneText = tr("Allowed");
+    accessibility.current = !trusted;
+    accessibility.buttonTitle = tr("Open System Settings");
+    accessibility.buttonKind = ButtonKind::primary;
+    accessibility.action = Action::requestAccessibility;
+
+    Step edgeTiling;
+    edgeTiling.number = 2;
+    edgeTiling.title = tr("Turn off macOS edge tiling");
+    edgeTiling.detail = tr("macOS has its own tiling, which would fight Tavrin when you drag windows to the edge. "
+                           "Turn off “Drag windows to screen edges to tile”.");
+    edgeTiling.done = !tiling;
+    edgeTiling.doneText = tr("Turned off");
+    edgeTiling.current = trusted && tiling;
+    edgeTiling.buttonTitle = tr("Open Desktop & Dock");
+    edgeTiling.buttonKind = trusted ? ButtonKind::primary : ButtonKind::normal;
+    edgeTiling.action = Action::openDesktopSettings;
+
+    Step integrations;
+    integrations.number = 3;
+    integrations.title = tr("App integrations");
+    integrations.detail = tr("Asked the first time a workspace opens Arc, Cursor or Warp, never all at once.");
+    integrations.done = seen;
+    integrations.doneText = tr("Later, when needed");
+    integrations.current = trusted && !tiling && !seen;
+    integrations.buttonTitle = tr("Got it");
+    integrations.buttonKind = trusted && !tiling ? ButtonKind::primary : ButtonKind::normal;
+    integrations.action = Action::gotIt;
+
+    return {accessibility, edgeTiling, integrations};
+}
+
+OnboardingContent::Footer OnboardingContent::footer(bool trusted)
+{
+    if (trusted)
+        return {tr("Start using Tavrin"), ButtonKind::primary};
+    return {tr("Finish later"), ButtonKind::normal};
+}
+
+OnboardingContent::OnboardingContent(AppState& state, QObject* parent) : QObject(parent), state_(&state)
+{
+    connect(&state, &AppState::isTrustedChanged, this, &OnboardingContent::changed);
+    connect(&state, &AppState::edgeTilingOnChanged, this, &OnboardingContent::changed);
+    if (Defaults* defaults = Platform::current().defaults)
+        connect(defaults, &Defaults::changed, this, [this](const QString& key) {
+            if (key == kIntegrationsSeenKey)
+                emit changed();
+        });
+}
+
+QList<OnboardingContent::Step> OnboardingContent::steps() const
+{
+    return steps(state_ && state_->isTrusted(), !state_ || state_->edgeTilingOn(), integrationsSeen());
+}
+
+OnboardingContent::Footer OnboardingContent::footer() const
+{
+    return footer(state_ && state_->isTrusted());
+}
+
+bool OnboardingContent::integrationsSeen() const
+{
+    const Defaults* defaults = Platform::current().defaults;
+    return defaults && defaults->boolValue(kIntegrationsSeenKey);
+}
+
+void OnboardingContent::perform(Action action)
+{
+    switch (action) {
+    case Action::requestAccessibility: requestAccessibility(); break;
+    case Action::openDesktopSettings: openDesktopSettings(); break;
+    case Action::gotIt: gotIt(); break;
+    }
+}
+
+void OnboardingContent::requestAccessibility()
+{
+    if (Accessibility* ax = Platform::current().accessibility)
+        ax->isTrusted(true);
+    open(kAccessibilityAddress);
+}
+
+void OnboardingContent::openDesktopSettings()
+{
+    open(kDesktopSettingsAddress);
+}
+
+void OnboardingContent::gotIt()
+{
+    if (Defaults* defaults = Platform::current().defaults)
+        defaults->setValue(kIntegrationsSeenKey, true);
+}
+
+bool OnboardingContent::open(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    Workspace* workspace = Platform::current().workspace;
+    if (!url.isValid() || url.scheme().isEmpty() || !workspace)
+        return false;
+    return workspace->openUrl(url);
+}
+
+} // namespace tavrin

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/onboarding/onboardingcontent.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+namespace tavrin {
+
+class AppState;
+class StepRow;
+class TButton;
+
+// The first-run window's root: the product mark and header, the three
+// steps and the footer with its one button (Return), which runs `close`, in
+// the theme of the desktop's colour scheme. It follows the state as it
+// changes.
+class OnboardingView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 560;
+    static inline const QString kDoneKey = QStringLiteral("onboardingDone");
+
+    OnboardingView(AppState& state, std::function<void()> close, QWidget* parent = nullptr);
+
+    // Opens the one welcome window (made on first use, kept after closing)
+    // on the shared state, or brings it forward.
+    static void showWindow();
+    // Ends the first run: "onboardingDone" is written and the window closed.
+    static void finish();
+    // The window, once made.
+    static QWidget* window();
+
+    OnboardingContent& content() { return content_; }
+    const QList<StepRow*>& rows() const { return rows_; }
+    TButton* footerButton() const { return footerButton_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void refresh();
+    void fitHeight();
+
+    OnboardingContent content_;
+    std::function<void()> close_;
+    QList<StepRow*> rows_;
+    TButton* footerButton_ = nullptr;
+};
+
+} // namespace tavrin

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/onboarding/onboardingcontent.h"
+#include "design/designwidget.h"
+
+namespace tavrin {
+
+class TButton;
+class ThemedLabel;
+
+// One numbered step of the first-run window: the number disc (a tick once
+// done), the title with its badge, the detail, and the step's button, or
+// the done text once the step is done. A current step is highlighted.
+class StepRow : public DesignWidget {
+    Q_OBJECT
+public:
+    explicit StepRow(const OnboardingContent::Step& step, QWidget* parent = nullptr);
+
+    const OnboardingContent::Step& step() const { return step_; }
+    void setStep(const OnboardingContent::Step& step);
+
+    // The button (hidden once the step is done), for tests.
+    TButton* button() const { return button_; }
+    ThemedLabel* doneLabel() const { return done_; }
+
+signals:
+    void actionRequested(tavrin::OnboardingContent::Action action);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    OnboardingContent::Step step_;
+    ThemedLabel* title_;
+    ThemedLabel* badge_;
+    ThemedLabel* detail_;
+    ThemedLabel* done_;
+    TButton* button_;
+};
+
+} // namespace tavrin

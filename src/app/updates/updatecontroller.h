@@ -1,0 +1,118 @@
+#pragma once
+
+#include "app/updates/appcast.h"
+#include "platform/taskhandle.h"
+#include "platform/timer.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <optional>
+#include <qcoro/qcorotask.h>
+
+namespace tavrin {
+
+// The updater: reads the update feed, compares the newest release with the
+// running version and tells the user through its signals (a small window
+// listens). Created without starting; started once; checks on demand, and
+// once a day on its own while automatic checks are on. Every wait is on the
+// platform clock. Main thread only.
+class UpdateController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
+    Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE
+                   setAutomaticallyChecksForUpdates NOTIFY automaticallyChecksForUpdatesChanged)
+public:
+    // What reading the feed gave: the body of a 200 answer, or why not.
+    struct FeedAnswer {
+        bool ok = false;
+        QByteArray body;
+        QString error;
+    };
+    using Fetch = std::function<QCoro::Task<FeedAnswer>(QUrl url)>;
+
+    // The questions the updater asks its owner.
+    struct Delegate {
+        // The feed to read instead of the declared one, or none.
+        std::function<std::optional<QString>()> feedURLString;
+        // Whether a release found by a scheduled check may be shown without
+        // taking the focus.
+        std::function<bool()> supportsGentleScheduledUpdateReminders;
+    };
+
+    static inline const QString kDeclaredFeed = QStringLiteral("https://tavrin.app/appcast.xml");
+    static inline const QString kAutomaticChecksKey = QStringLiteral("updates.automaticChecks");
+    static inline const QString kLastCheckKey = QStringLiteral("updates.lastCheck");
+    static constexpr double kCheckInterval = 24 * 60 * 60;
+    static constexpr double kFeedTimeout = 30;
+    static constexpr qint64 kMaxFeedBytes = 4 * 1024 * 1024;
+
+    explicit UpdateController(Delegate delegate, QObject* parent = nullptr);
+    ~UpdateController() override;
+
+    bool isStarted() const { return started_; }
+    // Starts the updater (once): from now on checks can run, and scheduled
+    // ones are planned while automatic checks are on.
+    void startUpdater();
+
+    // A check the user asked for: its result is always reported. Does
+    // nothing before the updater has started.
+    void checkForUpdates();
+    // A scheduled check: only a newer release is reported, gently when the
+    // delegate allows it.
+    void checkInBackground();
+
+    // The updater has started and no check is running.
+    bool canCheckForUpdates() const { return started_ && !checking_; }
+
+    bool automaticallyChecksForUpdates() const;
+    void setAutomaticallyChecksForUpdates(bool on);
+    // When the feed was last read, whatever the result.
+    std::optional<QDateTime> lastCheck() const;
+    // When the next scheduled check runs, in seconds from now; none when
+    // none is planned.
+    std::optional<double> nextCheckIn() const;
+
+    // The feed address in use: the delegate's, else the declared one.
+    QUrl feedURL() const;
+    // The running version (the application's version), "0" when unknown.
+    static QString currentVersion();
+
+    // Replaces how the feed is read (tests).
+    void setFetch(Fetch fetch) { fetch_ = std::move(fetch); }
+
+signals:
+    void canCheckForUpdatesChanged(bool canCheck);
+    void automaticallyChecksForUpdatesChanged(bool on);
+    // A release newer than the running one. `gentle`: show it without
+    // taking the focus from what the user is doing.
+    void updateFound(const tavrin::AppcastItem& item, bool userInitiated, bool gentle);
+    // A check the user asked for found nothing newer.
+    void noUpdateFound(const QString& version);
+    // A check the user asked for failed; the message is for the user.
+    void checkFailed(const QString& message);
+
+private:
+    void check(bool userInitiated);
+    QCoro::Task<> run(bool userInitiated, CancelToken cancel);
+    void finishCheck();
+    void scheduleNext();
+    void setCanCheck();
+
+    Delegate delegate_;
+    Fetch fetch_;
+    bool started_ = false;
+    bool checking_ = false;
+    bool canCheck_ = false;
+    TaskHandle task_;
+    QPointer<Timer> schedule_;
+    double nextDue_ = 0; // on the monotonic clock
+};
+
+} // namespace tavrin
+
+Q_DECLARE_METATYPE(tavrin::AppcastItem)

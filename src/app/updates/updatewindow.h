@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/updates/appcast.h"
+
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+namespace tavrin {
+
+class UpdateController;
+class TButton;
+class ThemedLabel;
+
+// The small window in which the updater tells the user what it found: a
+// newer version (with a button that opens its download page), that Tavrin
+// is up to date, or that the check failed. One window, reused.
+class UpdateWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Shows the updater's findings in the one window from now on.
+    static void attach(UpdateController& controller);
+    static UpdateWindow* shared();
+
+    explicit UpdateWindow(QWidget* parent = nullptr);
+
+    // `gentle`: shown without taking the focus.
+    void showFound(const AppcastItem& item, const QString& current, bool gentle);
+    void showUpToDate(const QString& version);
+    void showFailed(const QString& message);
+
+    QString heading() const;
+    QString message() const;
+    // The address the primary button opens; empty when it only closes.
+    QUrl address() const { return address_; }
+    TButton* primaryButton() const { return primary_; }
+
+private:
+    void present(const QString& heading, const QString& message, const QString& primary, bool gentle);
+
+    ThemedLabel* heading_;
+    ThemedLabel* message_;
+    TButton* primary_;
+    TButton* later_;
+    QUrl address_;
+};
+
+} // namespace tavrin
