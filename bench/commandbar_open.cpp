@@ -53,7 +53,7 @@ struct Desk {
     Desk()
     {
         desktop.load(twoDisplays());
-        Platform::install(desktop.services(&defaults, &keychain));
+        Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
         defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("tavrinAI"));
     }
     ~Desk() { Platform::uninstall(); }

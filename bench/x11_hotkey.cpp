@@ -68,7 +68,7 @@ struct Desk {
         watcher = desktop ? X11Connection::open(session->display(), &error) : nullptr;
         if (!watcher)
             return false;
-        Platform::install(desktop->platform(&defaults, nullptr, &clock));
+        Platform::install(desktop->services({.defaults = &defaults, .clock = &clock}));
         X11TestClient::Options o;
         o.title = QStringLiteral("Bench");
         o.qt = qtClient;

@@ -1,6 +1,5 @@
 #include "app/appstate.h"
 
-#include "app/shellhooks.h"
 #include "app/commandbaradapter.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
@@ -29,30 +28,48 @@ void assertMainThread()
     Q_ASSERT(!QCoreApplication::instance() || QThread::currentThread() == QCoreApplication::instance()->thread());
 }
 
-void run(const std::function<void()>& engine)
+AppState*& sharedState()
 {
-    if (engine)
-        engine();
+    static AppState* state = nullptr;
+    return state;
 }
 } // namespace
 
 AppState& AppState::shared()
 {
-    static AppState* state = new AppState;
-    return *state;
+    if (!sharedState())
+        sharedState() = new AppState;
+    return *sharedState();
 }
 
-AppState::AppState(QObject* parent) : QObject(parent)
+AppState& AppState::makeShared(Parts parts)
+{
+    Q_ASSERT_X(!sharedState(), "AppState::makeShared", "the shared state exists already");
+    sharedState() = new AppState(std::move(parts));
+    return *sharedState();
+}
+
+AppState::AppState(Parts parts, QObject* parent)
+    : QObject(parent), hud_(std::move(parts.hud)), commandBar_(std::move(parts.commandBar))
 {
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
-    const ShellHooks& hooks = ShellHooks::shared();
-    hud_ = hooks.makeSnapHUD ? hooks.makeSnapHUD() : nullptr;
     if (!hud_)
         hud_ = std::make_unique<SnapHUD>();
-    commandBar_ = hooks.makeCommandBar ? hooks.makeCommandBar() : nullptr;
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>();
+    commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
+}
+
+Registration AppState::setEngine(EngineSlot slot, Engine& engine)
+{
+    return engines_[std::size_t(slot)].set(engine);
+}
+
+void AppState::showSettings(std::optional<SettingsPane> pane)
+{
+    if (SettingsOpener* opener = settings_.get())
+        opener->show(pane);
 }
 
 AppState::~AppState() = default;
@@ -68,14 +85,9 @@ void AppState::startEngines()
     if (isTrusted_)
         hud_->installMonitors();
 
-    const ShellHooks& hooks = ShellHooks::shared();
-    run(hooks.startAutoArrange);
-    run(hooks.startShareSafe);
-    run(hooks.startMeetingMode);
-    run(hooks.startFocus);
-    run(hooks.startHabits);
-    run(hooks.startHandPlacement);
-    run(hooks.startSessions);
+    for (const Collaborator<Engine>& engine : engines_)
+        if (engine)
+            engine->start();
 
     // The first tick comes a second from now; the timer dies with this state.
     delete pollTimer_;
@@ -131,7 +143,6 @@ void AppState::poll()
 void AppState::perform(const ShortcutAction& action)
 {
     WindowManager& windows = WindowManager::shared();
-    const ShellHooks& hooks = ShellHooks::shared();
     switch (action.kind) {
     case ShortcutAction::Kind::layout:
         windows.applyLayout(action.layoutKind, true);
@@ -160,10 +171,12 @@ void AppState::perform(const ShortcutAction& action)
             hud_->flashArrow(std::nullopt, *frame);
         break;
     case ShortcutAction::Kind::shareSafe:
-        run(hooks.toggleShareSafe);
+        if (shareSafe_)
+            shareSafe_->toggleNow();
         break;
     case ShortcutAction::Kind::hideApp:
-        run(hooks.hideFrontApp);
+        if (shareSafe_)
+            shareSafe_->hideFrontApp();
         break;
     }
 }

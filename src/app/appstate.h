@@ -1,12 +1,20 @@
 #pragma once
 
 #include "app/commandbarcontrol.h"
+#include "app/engine.h"
+#include "app/meetingcontrol.h"
+#include "app/routinecontrol.h"
+#include "app/settingsopener.h"
+#include "app/sharesafecontrol.h"
 #include "app/snaphud.h"
+#include "app/suggestionsource.h"
+#include "platform/registration.h"
 #include "platform/timer.h"
 #include "windows/shortcutaction.h"
 
 #include <QObject>
 #include <QPointer>
+#include <array>
 #include <memory>
 
 namespace tavrin {
@@ -15,7 +23,13 @@ namespace tavrin {
 // Accessibility and whether the desktop's own edge tiling is on (both
 // re-read once a second once the engines run, and published only when they
 // change), the snap overlay and the command bar it owns, the global hot keys
-// and what each shortcut action does. Main thread only.
+// and what each shortcut action does.
+//
+// The subsystems built beside the shell (the engines, the modes, Focus
+// routines, learned suggestions, the Settings window) register themselves
+// here at start-up; each registration lasts as long as its handle. What is
+// not registered is left out: an engine is not started, a mode shows idle
+// and its switch only stores its setting. Main thread only.
 class AppState : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isTrusted READ isTrusted NOTIFY isTrustedChanged)
@@ -23,12 +37,22 @@ class AppState : public QObject {
 public:
     static constexpr double kPollInterval = 1.0;
 
-    // Made on first use and kept.
-    static AppState& shared();
+    // What AppState owns; none: a snap overlay that shows nothing, and the
+    // command bar as it places itself.
+    struct Parts {
+        std::unique_ptr<SnapHUD> hud;
+        std::unique_ptr<CommandBarControl> commandBar;
+    };
 
-    // Reads trust and edge tiling, makes the snap overlay and the command bar
-    // (from ShellHooks, else their stand-ins). Tests make their own.
-    explicit AppState(QObject* parent = nullptr);
+    // The shared state: the one makeShared() made, else one with the
+    // default parts, made on first use and kept.
+    static AppState& shared();
+    // Makes the shared state with these parts; once, before anything asks
+    // for it.
+    static AppState& makeShared(Parts parts);
+
+    // Reads trust and edge tiling. Tests make their own.
+    explicit AppState(Parts parts = {}, QObject* parent = nullptr);
     ~AppState() override;
 
     bool isTrusted() const { return isTrusted_; }
@@ -38,6 +62,20 @@ public:
     bool enginesStarted() const { return enginesStarted_; }
     // The 1-second poll runs (from the first startEngines() on).
     bool isPolling() const { return pollTimer_ != nullptr; }
+
+    [[nodiscard]] Registration setEngine(EngineSlot slot, Engine& engine);
+    [[nodiscard]] Registration setMeeting(MeetingControl& meeting) { return meeting_.set(meeting); }
+    [[nodiscard]] Registration setShareSafe(ShareSafeControl& shareSafe) { return shareSafe_.set(shareSafe); }
+    [[nodiscard]] Registration setRoutines(RoutineControl& routines) { return routines_.set(routines); }
+    [[nodiscard]] Registration setSuggestions(SuggestionSource& source) { return suggestions_.set(source); }
+    [[nodiscard]] Registration setSettingsOpener(SettingsOpener& opener) { return settings_.set(opener); }
+    MeetingControl* meeting() const { return meeting_.get(); }
+    ShareSafeControl* shareSafe() const { return shareSafe_.get(); }
+    RoutineControl* routines() const { return routines_.get(); }
+    SuggestionSource* suggestions() const { return suggestions_.get(); }
+
+    // Opens the Settings window on `pane` (none: the pane shown last).
+    void showSettings(std::optional<SettingsPane> pane);
 
     // Starts every background component once, in a fixed order; a second
     // call does nothing.
@@ -64,6 +102,12 @@ private:
     bool edgeTilingOn_ = true;
     std::unique_ptr<SnapHUD> hud_;
     std::unique_ptr<CommandBarControl> commandBar_;
+    std::array<Collaborator<Engine>, 7> engines_;
+    Collaborator<MeetingControl> meeting_;
+    Collaborator<ShareSafeControl> shareSafe_;
+    Collaborator<RoutineControl> routines_;
+    Collaborator<SuggestionSource> suggestions_;
+    Collaborator<SettingsOpener> settings_;
     QPointer<Timer> pollTimer_;
     bool enginesStarted_ = false;
 };

@@ -20,4 +20,10 @@ void CommandBarAdapter::ask(const QString& request)
     controller_->model().submit();
 }
 
+void CommandBarAdapter::onSettingsRequested(std::function<void()> open)
+{
+    QObject::connect(controller_.get(), &CommandBarController::settingsRequested, controller_.get(),
+                     [open = std::move(open)] { open(); });
+}
+
 } // namespace tavrin

@@ -21,6 +21,7 @@ public:
     void show() override { controller_->show(); }
     void open(const SavedWorkspace& workspace) override;
     void ask(const QString& request) override;
+    void onSettingsRequested(std::function<void()> open) override;
 
 private:
     std::unique_ptr<CommandBarController> controller_;

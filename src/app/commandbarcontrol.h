@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace tavrin {
 
@@ -8,7 +9,8 @@ struct SavedWorkspace;
 
 // What the shell asks of the command bar: whether its panel is showing, to
 // put it (and the adjust overlay) away, to show it afresh, to open a saved
-// workspace in it, and to plan a typed request.
+// workspace in it, and to plan a typed request; and where the bar's way to
+// the Settings window leads.
 class CommandBarControl {
 public:
     virtual ~CommandBarControl() = default;
@@ -25,6 +27,8 @@ public:
     virtual void open(const SavedWorkspace& workspace) = 0;
     // show(), then the model's text is the request and it is submitted.
     virtual void ask(const QString& request) = 0;
+    // `open` runs whenever the user asks the bar for the AI settings.
+    virtual void onSettingsRequested(std::function<void()> open) = 0;
 };
 
 } // namespace tavrin

@@ -1,13 +1,16 @@
+// The composition root: makes the desktop the program runs on (the simulated
+// one, or the real X11 desktop), then wires the shell to it.
+
 #include "app/appstate.h"
 #include "app/commandbaradapter.h"
 #include "app/commandline.h"
 #include "app/intents/intentclient.h"
 #include "app/intents/intentservice.h"
+#include "app/intents/tavrinshortcuts.h"
 #include "app/menubar/menubarextra.h"
 #include "app/onboarding/onboardingview.h"
-#include "app/shellhooks.h"
+#include "app/settingsopener.h"
 #include "app/signalwatcher.h"
-#include "app/intents/tavrinshortcuts.h"
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
@@ -25,7 +28,6 @@
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "windows/windowmanager.h"
-#include "workspaces/workspacehooks.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -49,6 +51,72 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     g_defaultHandler(type, context, message);
 }
 
+void say(std::FILE* stream, const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
+    std::fflush(stream);
+}
+
+// The services every desktop runs on: the clock, the settings file, the
+// keyring, the network; and, for a real desktop, its appearance and (none on
+// Linux) an on-device language model.
+struct CommonServices {
+    QtClock clock;
+    PlistDefaults defaults{PlistDefaults::defaultPath()};
+    DesktopKeychain keychain;
+    QtHttpClient http{clock};
+    UnavailableLanguageModel noLanguageModel;
+    std::unique_ptr<DesktopAppearance> appearance;
+
+    Platform platform()
+    {
+        return Platform{.defaults = &defaults,
+                        .keychain = &keychain,
+                        .clock = &clock,
+                        .http = &http,
+                        .languageModel = &noLanguageModel,
+                        .appearance = appearance.get()};
+    }
+};
+
+// The desktop the program runs on, and the window that shows the simulated one.
+struct RunningDesktop {
+    std::unique_ptr<X11Desktop> x11;
+    std::unique_ptr<SimDesktop> simulated;
+    std::unique_ptr<SimDesktopWindow> window;
+    QString description; // "the X11 desktop (:0)", "the simulated desktop (…)"
+
+    Desktop& desktop() const { return x11 ? static_cast<Desktop&>(*x11) : *simulated; }
+};
+
+// Makes the desktop the command line asks for; none, with the reason, when
+// it cannot be had.
+std::optional<RunningDesktop> makeDesktop(const CommandLine& command, CommonServices& common, QString* error)
+{
+    RunningDesktop running;
+    if (command.desktop == CommandLine::Desktop::x11) {
+        running.x11 = X11Desktop::connect(error);
+        if (!running.x11)
+            return std::nullopt;
+        common.appearance = std::make_unique<DesktopAppearance>();
+        running.description = QStringLiteral("the X11 desktop (%1)").arg(running.x11->connection().displayName());
+        return running;
+    }
+    const QString path =
+        command.scenarioPath.isEmpty() ? QStringLiteral(":/scenarios/default.json") : command.scenarioPath;
+    const SimScenario scenario = SimScenario::fromFile(path);
+    if (!scenario.ok()) {
+        *error = scenario.error();
+        return std::nullopt;
+    }
+    running.simulated = std::make_unique<SimDesktop>(common.clock);
+    scenario.applyTo(*running.simulated);
+    running.description = QStringLiteral("the simulated desktop (%1)")
+                              .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
+                                                                  : command.scenarioPath);
+    return running;
+}
+
 // Where a desktop area shows: over its drawing in the simulated desktop's
 // window, in global coordinates.
 Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
@@ -58,10 +126,74 @@ Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
     return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
 }
 
-void say(std::FILE* stream, const QString& line)
+// Stands in for the Settings window until it is part of the program.
+class PlaceholderSettings final : public SettingsOpener {
+public:
+    void show(std::optional<SettingsPane> pane) override
+    {
+        SettingsPlaceholder::show(settingsPaneName(pane.value_or(SettingsPane::general)));
+    }
+};
+
+// The shell wired to the desktop: the application state and its parts, the
+// icon in the menu bar, the intents on the session bus, and what each
+// subsystem registered, all kept for the run.
+struct Shell {
+    PlaceholderSettings settings;
+    std::vector<Registration> registrations;
+    std::unique_ptr<TavrinApp> app;
+    std::unique_ptr<MenuBarExtra> menuBar;
+    std::unique_ptr<IntentService> intents;
+    SignalWatcher signalWatcher;
+};
+
+std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
 {
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
-    std::fflush(stream);
+    auto shell = std::make_unique<Shell>();
+    SimDesktopWindow* window = running.window.get();
+
+    // The command bar's panels show over the simulated displays.
+    auto bar = std::make_unique<CommandBarAdapter>();
+    if (window)
+        bar->controller().setPlacement([window](const Rect& area) { return overDrawing(*window, area); });
+    AppState& state = AppState::makeShared({.hud = nullptr, .commandBar = std::move(bar)});
+    shell->registrations.push_back(state.setSettingsOpener(shell->settings));
+    // Saving a workspace or a routine refreshes what the intents offer.
+    shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
+
+    shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
+                                             [] { OnboardingView::showWindow(); });
+    shell->app->launch();
+    UpdateWindow::attach(*Updater::shared().controller());
+
+    // The icon in the tray, if there is one, and in the simulated menu bar.
+    MenuBarExtra::IconPlace simulatedMenuBar;
+    if (window)
+        simulatedMenuBar = [window](const QIcon& icon, std::function<void(const QRect&)> clicked) {
+            window->setMenuBarExtra(icon, std::move(clicked));
+        };
+    shell->menuBar = std::make_unique<MenuBarExtra>(state, WindowManager::shared(), simulatedMenuBar);
+
+    shell->intents = std::make_unique<IntentService>(state);
+    QString problem;
+    if (!shell->intents->publish(QDBusConnection::sessionBus(), &problem))
+        say(stdout, QStringLiteral("tavrin: ") + problem);
+
+    QObject::connect(&shell->signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
+    return shell;
+}
+
+// Qt falls back to a folder of its own, with a warning, when the session has
+// no runtime folder (a plain ssh login, a container): make that folder
+// ourselves and say nothing.
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/runtime-tavrin-" + QByteArray::number(::getuid());
+    QDir().mkpath(QString::fromLocal8Bit(runtime));
+    QFile::setPermissions(QString::fromLocal8Bit(runtime), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime);
 }
 } // namespace
 
@@ -76,16 +208,7 @@ int main(int argc, char** argv)
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    // Qt falls back to a folder of its own, with a warning, when the session
-    // has no runtime folder (a plain ssh login, a container): make that folder
-    // ourselves and say nothing.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/runtime-tavrin-" + QByteArray::number(::getuid());
-        QDir().mkpath(QString::fromLocal8Bit(runtime));
-        QFile::setPermissions(QString::fromLocal8Bit(runtime), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime);
-    }
+    ensureRuntimeFolder();
 
     QApplication app(argc, argv);
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
@@ -108,97 +231,28 @@ int main(int argc, char** argv)
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 
-    QtClock clock;
-    PlistDefaults defaults(PlistDefaults::defaultPath());
-    if (!defaults.problem().isEmpty())
-        say(stderr, QStringLiteral("tavrin: ") + defaults.problem());
-    DesktopKeychain keychain;
-    QtHttpClient http(clock);
-
-    // A real desktop has the desktop's own appearance and, on Linux, no
-    // on-device language model; the simulated one brings both of its own.
-    std::unique_ptr<DesktopAppearance> appearance;
-    UnavailableLanguageModel noLanguageModel;
-
-    // The desktop: the real one (X11), or the simulated one in its window.
-    std::unique_ptr<X11Desktop> x11;
-    std::unique_ptr<SimDesktop> desktop;
-    std::unique_ptr<SimDesktopWindow> window;
-    Platform services;
-    if (command.desktop == CommandLine::Desktop::x11) {
-        QString error;
-        x11 = X11Desktop::connect(&error);
-        if (!x11) {
-            say(stderr, QStringLiteral("tavrin: ") + error);
-            return 1;
-        }
-        services = x11->platform(&defaults, &keychain, &clock);
-        appearance = std::make_unique<DesktopAppearance>();
-        services.appearance = appearance.get();
-        services.languageModel = &noLanguageModel;
-        QObject::connect(&x11->connection(), &X11Connection::lost, &app, [] {
+    CommonServices common;
+    if (!common.defaults.problem().isEmpty())
+        say(stderr, QStringLiteral("tavrin: ") + common.defaults.problem());
+    QString error;
+    std::optional<RunningDesktop> running = makeDesktop(command, common, &error);
+    if (!running) {
+        say(stderr, QStringLiteral("tavrin: ") + error);
+        return 1;
+    }
+    Platform::install(running->desktop().services(common.platform()));
+    if (running->x11)
+        QObject::connect(&running->x11->connection(), &X11Connection::lost, &app, [] {
             say(stderr, QStringLiteral("tavrin: the X display has gone away."));
             QApplication::exit(1);
         });
-    } else {
-        const QString scenarioPath =
-            command.scenarioPath.isEmpty() ? QStringLiteral(":/scenarios/default.json") : command.scenarioPath;
-        const SimScenario scenario = SimScenario::fromFile(scenarioPath);
-        if (!scenario.ok()) {
-            say(stderr, QStringLiteral("tavrin: ") + scenario.error());
-            return 1;
-        }
-        desktop = std::make_unique<SimDesktop>(clock);
-        scenario.applyTo(*desktop);
-        services = desktop->services(&defaults, &keychain);
-    }
-    services.http = &http;
-    Platform::install(services);
-    if (desktop) {
-        window = std::make_unique<SimDesktopWindow>(*desktop);
-        window->show();
+    if (running->simulated) {
+        running->window = std::make_unique<SimDesktopWindow>(*running->simulated);
+        running->window->show();
     }
 
-    // The command bar's panels show over the simulated displays; Settings is
-    // a stand-in until it exists.
-    ShellHooks& hooks = ShellHooks::shared();
-    hooks.makeCommandBar = [w = window.get()] {
-        auto bar = std::make_unique<CommandBarAdapter>();
-        if (w)
-            bar->controller().setPlacement([w](const Rect& area) { return overDrawing(*w, area); });
-        return bar;
-    };
-    hooks.showSettings = [](const QString& pane) { SettingsPlaceholder::show(pane); };
-
-    // The application: its state, and the start-up once the main loop runs.
-    AppState& state = AppState::shared();
-    TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
-    tavrin.launch();
-    UpdateWindow::attach(*Updater::shared().controller());
-    // The icon in the tray, if there is one, and in the simulated menu bar.
-    MenuBarExtra::IconPlace simulatedMenuBar;
-    if (window)
-        simulatedMenuBar = [w = window.get()](const QIcon& icon, std::function<void(const QRect&)> clicked) {
-            w->setMenuBarExtra(icon, std::move(clicked));
-        };
-    MenuBarExtra menuBar(state, WindowManager::shared(), simulatedMenuBar);
-
-    // Saving a workspace refreshes what the intents offer.
-    WorkspaceHooks::shared().refreshShortcutParameters = &TavrinShortcuts::updateAppShortcutParameters;
-    IntentService intents(state);
-    QString intentProblem;
-    if (!intents.publish(QDBusConnection::sessionBus(), &intentProblem))
-        say(stdout, QStringLiteral("tavrin: ") + intentProblem);
-
-    SignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &app, [] { QApplication::quit(); });
-
-    if (x11)
-        say(stdout, QStringLiteral("Tavrin is running on the X11 desktop (%1).").arg(x11->connection().displayName()));
-    else
-        say(stdout, QStringLiteral("Tavrin is running on the simulated desktop (%1).")
-                        .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
-                                                            : command.scenarioPath));
+    const std::unique_ptr<Shell> shell = wireShell(*running);
+    say(stdout, QStringLiteral("Tavrin is running on %1.").arg(running->description));
     const int status = QApplication::exec();
     Platform::uninstall();
     return status;

@@ -150,6 +150,7 @@ void CommandBarController::present()
     const Rect visible = placement_(display->area);
     const double width = panelWidth(visible);
     auto* view = new CommandBarView(*model_, width - 2 * kMargin);
+    connect(view, &CommandBarView::settingsRequested, this, &CommandBarController::settingsRequested);
     panel_->setContent(new Themed(view));
     const Point origin = panelOrigin(visible);
     panel_->move(qRound(origin.x), qRound(origin.y));

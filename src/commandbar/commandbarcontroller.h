@@ -74,6 +74,10 @@ public:
     // The panel's top-left corner for a visible area (placed coordinates).
     static Point panelOrigin(const Rect& visible);
 
+signals:
+    // The user asked for the AI settings from the bar.
+    void settingsRequested();
+
 private:
     void makePanel();
     void installCallbacks();

@@ -1,6 +1,5 @@
 #include "commandbar/commandbarmodel.h"
 
-#include "commandbar/commandbarhooks.h"
 #include "commandbar/commandbarplanner.h"
 #include "commandbar/commandbarrunner.h"
 #include "platform/accessibility.h"
@@ -12,7 +11,7 @@
 #include "workspaces/activeworkspace.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
-#include "workspaces/workspacehooks.h"
+#include "workspaces/windowcontent.h"
 
 #include <QPointer>
 #include <QUuid>
@@ -58,8 +57,8 @@ QCoro::Task<> openTask(QPointer<CommandBarModel> self, SavedWorkspace workspace,
 
 QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
 {
-    if (const auto& hook = CommandBarHooks::shared().captureItems)
-        co_return co_await hook(std::move(windows));
+    if (WindowContent* content = WindowContent::installed())
+        co_return co_await content->capture(std::move(windows));
     QList<SavedItem> items;
     for (const AXWindow& w : windows)
         items.append(SavedItem{ScreenCapture::appName(w.app), std::nullopt, std::nullopt});
@@ -378,8 +377,7 @@ void CommandBarModel::arrange(bool save)
     std::optional<QString> saveName;
     if (save && !rows_.empty())
         saveName = plan_->workspaceName;
-    if (const auto& pause = WorkspaceHooks::shared().pauseAutoArrange)
-        pause(kAutoArrangePause);
+    runner_->pauseAutoArrange(kAutoArrangePause);
 
     const WorkspacePlan plan = *plan_;
     const Display display = capture_->display;

@@ -12,6 +12,7 @@ public:
                                                              std::move(display));
     }
     void undo(const WorkspaceRunner::Outcome& outcome) override { WorkspaceRunner::shared().undo(outcome); }
+    void pauseAutoArrange(double seconds) override { WorkspaceRunner::shared().pauseAutoArrange(seconds); }
 };
 } // namespace
 

@@ -24,6 +24,8 @@ public:
                                                           Display display) = 0;
     // Reverses what the outcome records, at once.
     virtual void undo(const WorkspaceRunner::Outcome& outcome) = 0;
+    // Keeps automatic arrangement out of the way for this many seconds.
+    virtual void pauseAutoArrange(double seconds) = 0;
 
     // The shared workspace runner.
     static CommandBarRunner& workspaceRunner();

@@ -1,7 +1,6 @@
 #include "commandbar/commandbarview.h"
 
 #include "commandbar/clearrow.h"
-#include "commandbar/commandbarhooks.h"
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/elidedlabel.h"
 #include "commandbar/hairline.h"
@@ -10,7 +9,6 @@
 #include "commandbar/planrow.h"
 #include "commandbar/rowbutton.h"
 #include "commandbar/rowlabel.h"
-#include "commandbar/settingsplaceholder.h"
 #include "commandbar/skeletonrow.h"
 #include "commandbar/spinner.h"
 #include "commandbar/taskfield.h"
@@ -706,10 +704,7 @@ void CommandBarView::openSettings()
         model_->cancelTask();
         model_->onClose();
     }
-    if (const auto& open = CommandBarHooks::shared().openSettings)
-        open(QStringLiteral("ai"));
-    else
-        SettingsPlaceholder::show(QStringLiteral("ai"));
+    emit settingsRequested();
 }
 
 void CommandBarView::focusField()

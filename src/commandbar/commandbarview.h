@@ -73,10 +73,15 @@ public:
     void tab();
     void escape();
     void useClaudeKey();
+    // Cancels and closes the bar and asks for the Settings window's AI pane.
     void openSettings();
     // Takes the focus away and gives it back on the next turn of the main
     // loop, so the field takes the keyboard again.
     void refocus();
+
+signals:
+    // The user asked for the AI settings.
+    void settingsRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

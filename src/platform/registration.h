@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace tavrin {
@@ -38,26 +39,31 @@ private:
 };
 
 // The one registered implementation of interface T, if any: what a lower layer
-// holds for a subsystem built above it. A second registration stands in for
-// the first until its handle goes; then the first is back.
+// holds for a subsystem built above it. A new registration replaces the one
+// before; a handle takes back only its own registration. Handles may outlive
+// the holder (they then do nothing).
 template <class T>
 class Collaborator {
 public:
-    T* get() const { return current_; }
-    T* operator->() const { return current_; }
-    explicit operator bool() const { return current_ != nullptr; }
+    Collaborator() = default;
+    Collaborator(const Collaborator&) = delete;
+    Collaborator& operator=(const Collaborator&) = delete;
+
+    T* get() const { return *current_; }
+    T* operator->() const { return *current_; }
+    explicit operator bool() const { return *current_ != nullptr; }
 
     [[nodiscard]] Registration set(T& implementation)
     {
-        T* previous = std::exchange(current_, &implementation);
-        return Registration([this, previous, added = &implementation] {
-            if (current_ == added)
-                current_ = previous;
+        *current_ = &implementation;
+        return Registration([slot = std::weak_ptr<T*>(current_), added = &implementation] {
+            if (const auto current = slot.lock(); current && *current == added)
+                *current = nullptr;
         });
     }
 
 private:
-    T* current_ = nullptr;
+    std::shared_ptr<T*> current_ = std::make_shared<T*>(nullptr);
 };
 
 } // namespace tavrin

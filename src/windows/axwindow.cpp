@@ -5,7 +5,6 @@
 #include "platform/windowserver.h"
 #include "platform/workspace.h"
 #include "windows/axactionscope.h"
-#include "windows/windowhooks.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -128,11 +127,25 @@ std::optional<QUrl> AXWindow::documentURL() const
     return url;
 }
 
+namespace {
+Collaborator<MoveObserver>& moveObserver()
+{
+    static Collaborator<MoveObserver> observer;
+    return observer;
+}
+} // namespace
+
+Registration AXWindow::observeMoves(MoveObserver& observer)
+{
+    return moveObserver().set(observer);
+}
+
 bool AXWindow::setFrame(const Rect& target) const
 {
     AXActionScope scope;
-    if (const auto current = frame(); current && WindowHooks::shared().willMove)
-        WindowHooks::shared().willMove(app.pid, *current, target);
+    if (MoveObserver* observer = moveObserver().get())
+        if (const auto current = frame())
+            observer->willMove(app.pid, *current, target);
     if (AXActionScope::isUnresponsive(app.pid))
         return false;
 

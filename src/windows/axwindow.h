@@ -2,7 +2,9 @@
 
 #include "platform/axelement.h"
 #include "platform/geometry.h"
+#include "platform/registration.h"
 #include "platform/runningapp.h"
+#include "windows/moveobserver.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,11 +37,14 @@ struct AXWindow {
     // "AXDocument" when it is a file address; none otherwise.
     std::optional<QUrl> documentURL() const;
 
-    // Moves and resizes the window: tells Share-safe first (when the current
-    // frame can be read), then sets size, position and size again with the
+    // Moves and resizes the window: tells the move observer first (when the
+    // current frame can be read), then sets size, position and size again with the
     // application's "AXEnhancedUserInterface" off meanwhile. True when the
     // position was set.
     bool setFrame(const Rect& frame) const;
+    // Makes `observer` the one told of every move by setFrame() until the
+    // handle goes.
+    [[nodiscard]] static Registration observeMoves(MoveObserver& observer);
 
     // The application's standard windows that are neither minimised nor full
     // screen, in the application's order; empty when none can be read.

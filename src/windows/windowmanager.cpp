@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 #include "platform/workspace.h"
 #include "windows/axactionscope.h"
-#include "windows/windowhooks.h"
 
 #include <QUuid>
 #include <cmath>
@@ -18,18 +17,19 @@ constexpr double kDefaultGap = 8.0;
 // A window still counts as where the program put it within this many points.
 constexpr double kPlacedTolerance = 2.0;
 
-// Which window goes to which slot: the learning hook's choice, checked, with
-// every window it left out given the next free slot.
-std::vector<std::pair<std::size_t, std::size_t>> assignSlots(const std::vector<AXWindow>& windows,
+// Which window goes to which slot: the learner's choice, checked, with every
+// window it left out given the next free slot.
+std::vector<std::pair<std::size_t, std::size_t>> assignSlots(PlacementLearner* learner,
+                                                             const std::vector<AXWindow>& windows,
                                                              const std::vector<UnitRect>& zones, const Display& display)
 {
     std::vector<std::pair<std::size_t, std::size_t>> out;
     std::vector<bool> windowDone(windows.size(), false), zoneDone(zones.size(), false);
-    if (const auto& placements = WindowHooks::shared().placements) {
+    if (learner) {
         QStringList apps;
         for (const AXWindow& w : windows)
             apps << w.app.localizedName;
-        for (const auto& [app, slot] : placements(apps, zones, display)) {
+        for (const auto& [app, slot] : learner->placements(apps, zones, display)) {
             if (app < 0 || slot < 0 || std::size_t(app) >= windows.size() || std::size_t(slot) >= zones.size()
                 || windowDone[app] || zoneDone[slot])
                 continue;
@@ -284,9 +284,8 @@ void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optio
 
     const auto zones = rects(kind, int(windows.size()), target->aspect());
     const double g = gap();
-    const auto& record = WindowHooks::shared().recordPlacement;
     std::vector<std::pair<AXWindow, std::uint64_t>> placed;
-    for (const auto& [w, s] : assignSlots(windows, zones, *target)) {
+    for (const auto& [w, s] : assignSlots(learner(), windows, zones, *target)) {
         const AXWindow& window = windows[w];
         const Rect frame = zones[s].rect(target->area, g);
         if (!window.setFrame(frame))
@@ -294,8 +293,8 @@ void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optio
         const std::uint64_t serial = nextSerial_++;
         placements_.insert(window.id(), {zones[s], frame, target->id, serial});
         placed.emplace_back(window, serial);
-        if (!quiet && record)
-            record(window.app.localizedName, *target, zones[s], s == 0);
+        if (!quiet && learner())
+            learner()->record(window.app.localizedName, *target, zones[s], s == 0);
     }
     recheckLater(std::move(placed));
     if (remember)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/geometry.h"
+#include "platform/registration.h"
 #include "windows/arrow.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
+#include "windows/placementlearner.h"
 #include "windows/snaptarget.h"
 #include "windows/unitrect.h"
 #include "windows/windowsnapshot.h"
@@ -43,6 +45,12 @@ public:
     static constexpr double kRecheckTolerance = 2.0;
 
     QString lastMessage() const { return lastMessage_; }
+
+    // Makes `learner` the one told of placements and asked where applications
+    // go, until the handle goes. None: windows take the slots in order and
+    // nothing is learnt.
+    [[nodiscard]] Registration setLearner(PlacementLearner& learner) { return learner_.set(learner); }
+    PlacementLearner* learner() const { return learner_.get(); }
 
     // The gap between windows in points: "gap" when it is a number, else 8.
     double gap() const;
@@ -119,6 +127,7 @@ private:
     QString lastMessage_;
     QHash<QString, UnitRect> restoreUnits_;
     QHash<QString, Placement> placements_;
+    Collaborator<PlacementLearner> learner_;
     std::optional<LastPress> lastPress_;
     std::uint64_t nextSerial_ = 1;
 };

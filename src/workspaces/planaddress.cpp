@@ -1,13 +1,12 @@
 #include "workspaces/planaddress.h"
 
-#include "workspaces/workspacehooks.h"
+#include "workspaces/windowcontent.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
 namespace tavrin {
-
 
 std::optional<QString> openableAddress(const QString& address, AddressTrust trust)
 {
@@ -20,8 +19,8 @@ std::optional<QString> cleanedWebAddress(const QString& address)
 {
     if (!isWebAddress(address))
         return std::nullopt;
-    if (const auto& clean = WorkspaceHooks::shared().cleanWebAddress) {
-        auto cleaned = clean(address.trimmed());
+    if (WindowContent* content = WindowContent::installed()) {
+        auto cleaned = content->cleanWebAddress(address.trimmed());
         if (cleaned && !isWebAddress(*cleaned))
             return std::nullopt;
         return cleaned;

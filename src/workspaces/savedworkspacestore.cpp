@@ -2,7 +2,7 @@
 
 #include "platform/defaults.h"
 #include "platform/platform.h"
-#include "workspaces/workspacehooks.h"
+#include "workspaces/shortcutparameters.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -62,8 +62,7 @@ void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>
 
 void SavedWorkspaceStore::refreshIntents()
 {
-    if (const auto& refresh = WorkspaceHooks::shared().refreshShortcutParameters)
-        refresh();
+    ShortcutParameters::refresh();
 }
 
 void SavedWorkspaceStore::save(const SavedWorkspace& workspace)

@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "platform/workspace.h"
 #include "windows/axactionscope.h"
-#include "workspaces/workspacehooks.h"
+#include "workspaces/windowcontent.h"
 
 #include <QSet>
 
@@ -21,14 +21,14 @@ const QString kMinimisedSuffix = QStringLiteral(" (minimised)");
 QCoro::Task<PlanRequest> buildRequest(ScreenCapture capture, QString text)
 {
     const Defaults& defaults = *Platform::current().defaults;
-    const auto& readTabs = WorkspaceHooks::shared().readTabs;
+    WindowContent* content = WindowContent::installed();
     BrowserTabMap tabs;
-    if (readTabs && defaults.boolValue(QStringLiteral("sendBrowserURLs"), true)) {
+    if (content && defaults.boolValue(QStringLiteral("sendBrowserURLs"), true)) {
         const bool otherTitles = defaults.boolValue(QStringLiteral("sendBrowserTabTitles"), false);
         QSet<QString> apps;
         for (const AXWindow& w : capture.windows)
             apps.insert(ScreenCapture::appName(w.app));
-        tabs = co_await readTabs(apps, otherTitles, ScreenCapture::kTabReadLimit);
+        tabs = co_await content->readTabs(apps, otherTitles, ScreenCapture::kTabReadLimit);
     }
     co_return capture.planRequest(text, tabs);
 }

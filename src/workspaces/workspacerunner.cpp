@@ -6,11 +6,10 @@
 #include "platform/platform.h"
 #include "platform/workspace.h"
 #include "windows/axactionscope.h"
-#include "windows/windowhooks.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/planaddress.h"
-#include "workspaces/workspacehooks.h"
+#include "workspaces/windowcontent.h"
 
 #include <QSet>
 #include <QUrl>
@@ -23,7 +22,6 @@ namespace {
 
 Accessibility& accessibility() { return *Platform::current().accessibility; }
 Workspace& workspace() { return *Platform::current().workspace; }
-WorkspaceHooks& hooks() { return WorkspaceHooks::shared(); }
 
 bool isMinimised(const AXWindow& window)
 {
@@ -196,8 +194,9 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
             if (isMinimised(window)
                 && accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success)
                 outcome.unminimised.push_back(window);
-            if (rows[i].frontTab && hooks().selectTab
-                && hooks().selectTab(rows[i].app, window.string(ax::Title).value_or(QString()), *rows[i].frontTab))
+            WindowContent* content = WindowContent::installed();
+            if (rows[i].frontTab && content
+                && content->selectTab(rows[i].app, window.string(ax::Title).value_or(QString()), *rows[i].frontTab))
                 outcome.switchedTabs.emplace_back(window, *rows[i].frontTab);
             resolved[i] = window;
         }
@@ -215,11 +214,10 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
         outcome.problem = problems.join(QLatin1Char(' '));
 
     // Auto-arrange leaves the moves alone, then takes them as its own.
-    if (hooks().pauseAutoArrange)
-        hooks().pauseAutoArrange(kPauseAfterArrange);
-    Platform::current().clock->singleShot(kArrangeNowDelay, this, [display, windows = outcome.windows] {
-        if (hooks().arrangeNow)
-            hooks().arrangeNow(display, windows);
+    pauseAutoArrange(kPauseAfterArrange);
+    Platform::current().clock->singleShot(kArrangeNowDelay, this, [this, display, windows = outcome.windows] {
+        if (AutoArrangeControl* control = autoArrange_.get())
+            control->arrangeNow(display, windows);
     });
     co_return outcome;
 }
@@ -262,11 +260,11 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
             o.startedAt = clock.monotonic();
             bool opening = false;
             if (row.openURL) {
-                if (!row.tabs.isEmpty() && hooks().openTabs) {
+                if (WindowContent* content = WindowContent::installed(); !row.tabs.isEmpty() && content) {
                     // Named: GCC 12 cannot keep a braced list alive across co_await.
                     QStringList urls = row.tabs;
                     urls.prepend(*row.openURL);
-                    opening = co_await hooks().openTabs(row.app, urls);
+                    opening = co_await content->restoreTabs(row.app, urls);
                 }
                 if (!opening)
                     opening = workspace().openUrl(QUrl(*row.openURL), o.location);
@@ -340,7 +338,7 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
 
     const auto zones = rects(layout, int(windows.size()), display.aspect());
     const double gap = WindowManager::shared().gap();
-    const auto& record = WindowHooks::shared().recordPlacement;
+    PlacementLearner* learner = WindowManager::shared().learner();
     const std::uint64_t generation = nextGeneration_++;
     for (std::size_t slot = 0; slot < windows.size(); ++slot) {
         const AXWindow& window = windows[slot];
@@ -353,9 +351,9 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
         outcome.windows.push_back(window);
         ++outcome.arranged;
         guards_.insert(window.id(), Guard{window, frame, generation});
-        if (record) {
+        if (learner) {
             const Placement placement{ScreenCapture::appName(window.app), display, zones[slot], slot == 0};
-            record(placement.app, placement.display, placement.unit, placement.focus);
+            learner->record(placement.app, placement.display, placement.unit, placement.focus);
             outcome.learned.push_back(placement);
         }
     }
@@ -404,8 +402,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
         co_return outcome;
     }
     // Windows open and move for a while: keep auto-arrange out of the way.
-    if (hooks().pauseAutoArrange)
-        hooks().pauseAutoArrange(kPauseBeforeSaved);
+    pauseAutoArrange(kPauseBeforeSaved);
 
     const ScreenCapture capture = ScreenCapture::of(*display);
     const auto& items = workspace.items;
@@ -430,8 +427,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
 
 void WorkspaceRunner::undo(const Outcome& outcome)
 {
-    if (hooks().pauseAutoArrange)
-        hooks().pauseAutoArrange(kPauseOnUndo);
+    pauseAutoArrange(kPauseOnUndo);
     AXActionScope scope;
     for (const AXWindow& window : outcome.windows)
         guards_.remove(window.id());
@@ -460,9 +456,9 @@ void WorkspaceRunner::undo(const Outcome& outcome)
     for (const RunningApp& app : outcome.unhidden)
         workspace().hide(app.pid);
 
-    if (const auto& unrecord = hooks().unrecordPlacement)
+    if (PlacementLearner* learner = WindowManager::shared().learner())
         for (const Placement& p : outcome.learned)
-            unrecord(p.app, p.display, p.unit, p.focus);
+            learner->unrecord(p.app, p.display, p.unit, p.focus);
     if (outcome.previousLayout) {
         Defaults& defaults = *Platform::current().defaults;
         if (outcome.previousLayout->stored)
@@ -472,10 +468,16 @@ void WorkspaceRunner::undo(const Outcome& outcome)
     }
     ActiveWorkspace::current().set(outcome.previousActive);
 
-    Platform::current().clock->singleShot(kArrangeAllDelay, this, [] {
-        if (hooks().arrangeAll)
-            hooks().arrangeAll();
+    Platform::current().clock->singleShot(kArrangeAllDelay, this, [this] {
+        if (AutoArrangeControl* control = autoArrange_.get())
+            control->arrangeAll();
     });
+}
+
+void WorkspaceRunner::pauseAutoArrange(double seconds)
+{
+    if (AutoArrangeControl* control = autoArrange_.get())
+        control->pause(seconds);
 }
 
 } // namespace tavrin

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/geometry.h"
+#include "platform/registration.h"
 #include "platform/runningapp.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
 #include "windows/unitrect.h"
 #include "workspaces/activeworkspace.h"
+#include "workspaces/autoarrangecontrol.h"
 #include "workspaces/plannedclear.h"
 #include "workspaces/plannedwindow.h"
 #include "workspaces/savedworkspace.h"
@@ -103,6 +105,13 @@ public:
     // Reverses what the outcome records, at once.
     void undo(const Outcome& outcome);
 
+    // Makes `control` the automatic arrangement this runner keeps out of its
+    // way, until the handle goes.
+    [[nodiscard]] Registration setAutoArrange(AutoArrangeControl& control) { return autoArrange_.set(control); }
+    // Suspends automatic arrangement for this many seconds (only ever
+    // extends); nothing without one.
+    void pauseAutoArrange(double seconds);
+
 private:
     using QObject::QObject;
 
@@ -121,6 +130,7 @@ private:
     void guardFrames(std::uint64_t generation, int check);
 
     QHash<QString, Guard> guards_;
+    Collaborator<AutoArrangeControl> autoArrange_;
     std::uint64_t nextGeneration_ = 1;
 };
 

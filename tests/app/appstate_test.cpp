@@ -36,10 +36,7 @@ TEST_F(AppStateTest, StartsEveryEngineOnceInOrderAfterTheHotKeysAndTheOverlay)
 {
     auto state = makeState();
     bool keysBeforeEngines = false;
-    ShellHooks::shared().startAutoArrange = [&] {
-        keysBeforeEngines = !env.desktop.hotKeys().registrations().empty();
-        *log << QStringLiteral("autoArrange");
-    };
+    engines[0]->onStart = [&] { keysBeforeEngines = !env.desktop.hotKeys().registrations().empty(); };
     state->startEngines();
     EXPECT_TRUE(keysBeforeEngines);
     EXPECT_EQ(hud->lines, QStringList{QStringLiteral("install")});
@@ -72,10 +69,17 @@ TEST_F(AppStateTest, WithoutTrustTheOverlayWaitsAndTheEnginesStillStart)
 
 TEST_F(AppStateTest, EmptyEngineSlotsAreSkipped)
 {
-    ShellHooks::shared() = ShellHooks{};
     AppState state;
+    {
+        RecordingEngine gone(QStringLiteral("gone"), log);
+        const Registration registered = state.setEngine(EngineSlot::focus, gone);
+    }
     state.startEngines();
     EXPECT_TRUE(state.enginesStarted());
+    EXPECT_TRUE(log->isEmpty());
+    // Share-safe's shortcuts do nothing without it.
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::shareSafe));
+    EXPECT_TRUE(log->isEmpty());
     // The stand-in command bar still toggles.
     state.perform(ShortcutAction::of(ShortcutAction::Kind::commandBar));
     EXPECT_TRUE(state.commandBar().isShowing());
@@ -302,6 +306,18 @@ TEST_F(AppStateTest, ShareSafeActionsGoToShareSafe)
     state->perform(ShortcutAction::of(ShortcutAction::Kind::shareSafe));
     state->perform(ShortcutAction::of(ShortcutAction::Kind::hideApp));
     EXPECT_EQ(*log, (QStringList{"toggleShareSafe", "hideFrontApp"}));
+}
+
+TEST_F(AppStateTest, TheCommandBarsWayToSettingsOpensTheAIPane)
+{
+    auto state = makeState();
+    RecordingSettings settings;
+    const Registration opening = state->setSettingsOpener(settings);
+    auto& recording = static_cast<RecordingCommandBar&>(state->commandBar());
+    ASSERT_TRUE(recording.settingsRoute);
+    recording.settingsRoute();
+    state->showSettings(std::nullopt);
+    EXPECT_EQ(settings.panes, (QStringList{"ai", "(last)"}));
 }
 
 TEST_F(AppStateTest, TheCommandBarKeyTogglesTheBar)

@@ -24,31 +24,45 @@
 namespace tavrin {
 namespace {
 
-// A Focus engine in the hooks: starting picks the given routine, else the
-// first one; a routine named "Deep work" hides two applications.
+// Focus routines as the intents see them: starting picks the given routine,
+// else the first one; a routine named "Deep work" hides two applications.
 class IntentsTest : public ShellTest {
 protected:
-    IntentsTest()
-    {
-        ShellHooks& hooks = ShellHooks::shared();
-        hooks.routines = [this] { return routines; };
-        hooks.startRoutine = [this](std::optional<QUuid> id, int minutes) {
-            started << QStringLiteral("%1 %2").arg(id ? id->toString(QUuid::WithoutBraces) : QStringLiteral("none")).arg(minutes);
-            running.reset();
-            for (const RoutineEntity& r : routines)
+    struct Routines : RoutineControl {
+        IntentsTest& test;
+        explicit Routines(IntentsTest& t) : test(t) {}
+        QList<RoutineEntity> routines() const override { return test.routines; }
+        void start(std::optional<QUuid> id, int minutes) override
+        {
+            test.started << QStringLiteral("%1 %2")
+                                .arg(id ? id->toString(QUuid::WithoutBraces) : QStringLiteral("none"))
+                                .arg(minutes);
+            test.running.reset();
+            for (const RoutineEntity& r : test.routines)
                 if (!id || r.id == *id) {
-                    running = r;
+                    test.running = r;
                     break;
                 }
-        };
-        hooks.runningRoutine = [this] { return running; };
-        hooks.focusHiddenApps = [this] {
-            return running && running->name == QLatin1String("Deep work") ? QStringList{"Slack", "Mail"} : QStringList();
-        };
-        hooks.stopRoutine = [this] {
-            started << QStringLiteral("stop");
-            running.reset();
-        };
+        }
+        std::optional<RoutineEntity> running() const override { return test.running; }
+        QStringList hiddenApps() const override
+        {
+            return test.running && test.running->name == QLatin1String("Deep work") ? QStringList{"Slack", "Mail"}
+                                                                                      : QStringList();
+        }
+        void stop() override
+        {
+            test.started << QStringLiteral("stop");
+            test.running.reset();
+        }
+    };
+
+    // The shell's state with these routines registered.
+    std::unique_ptr<AppState> makeState()
+    {
+        auto state = ShellTest::makeState();
+        registrations.push_back(state->setRoutines(focus));
+        return state;
     }
 
     // Saves a workspace of these applications, newest first.
@@ -88,6 +102,7 @@ protected:
     QList<RoutineEntity> routines{deepWork, writing};
     std::optional<RoutineEntity> running;
     QStringList started;
+    Routines focus{*this};
 };
 
 // ---- Layouts ----
@@ -198,7 +213,6 @@ TEST_F(IntentsTest, AskHandsTheRequestToTheCommandBar)
 
 TEST_F(IntentsTest, AskingPlansTheRequestInTheRealCommandBar)
 {
-    ShellHooks::shared().makeCommandBar = nullptr;
     AppState state;
     auto* adapter = dynamic_cast<CommandBarAdapter*>(&state.commandBar());
     ASSERT_NE(adapter, nullptr);
@@ -230,36 +244,35 @@ TEST_F(IntentsTest, StartFocusSaysWhatRunsAndWhatItHid)
 {
     StartFocusIntent intent;
     EXPECT_EQ(intent.minutes, 60);
-    EXPECT_EQ(intent.perform().dialog, "Deep work is on for 60 minutes. Hid Slack, Mail.");
+    EXPECT_EQ(intent.perform(&focus).dialog, "Deep work is on for 60 minutes. Hid Slack, Mail.");
     EXPECT_EQ(started, QStringList{"none 60"});
 
     intent.routine = writing;
     intent.minutes = 25;
     EXPECT_EQ(intent.parameterSummary(), "Start Writing for 25 minutes");
-    EXPECT_EQ(intent.perform().dialog, "Writing is on for 25 minutes.");
+    EXPECT_EQ(intent.perform(&focus).dialog, "Writing is on for 25 minutes.");
 }
 
 TEST_F(IntentsTest, ADeletedRoutineCountsAsNone)
 {
     StartFocusIntent intent;
     intent.routine = RoutineEntity{QUuid::createUuid(), QStringLiteral("Gone")};
-    EXPECT_EQ(intent.perform().dialog, "Deep work is on for 60 minutes. Hid Slack, Mail.");
+    EXPECT_EQ(intent.perform(&focus).dialog, "Deep work is on for 60 minutes. Hid Slack, Mail.");
     EXPECT_EQ(started, QStringList{"none 60"});
 }
 
 TEST_F(IntentsTest, WithoutRoutinesThereIsNothingToStart)
 {
     routines.clear();
-    EXPECT_EQ(StartFocusIntent{}.perform().dialog, "Make a Focus routine in Tavrin's Settings first.");
-    ShellHooks::shared() = ShellHooks{};
-    EXPECT_EQ(StartFocusIntent{}.perform().dialog, "Make a Focus routine in Tavrin's Settings first.");
-    EXPECT_FALSE(StopFocusIntent{}.perform().dialog);
+    EXPECT_EQ(StartFocusIntent{}.perform(&focus).dialog, "Make a Focus routine in Tavrin's Settings first.");
+    EXPECT_EQ(StartFocusIntent{}.perform(nullptr).dialog, "Make a Focus routine in Tavrin's Settings first.");
+    EXPECT_FALSE(StopFocusIntent{}.perform(nullptr).dialog);
 }
 
 TEST_F(IntentsTest, StopFocusStopsTheRoutine)
 {
-    StartFocusIntent{}.perform();
-    EXPECT_FALSE(StopFocusIntent{}.perform().dialog);
+    StartFocusIntent{}.perform(&focus);
+    EXPECT_FALSE(StopFocusIntent{}.perform(&focus).dialog);
     EXPECT_EQ(started.last(), "stop");
     EXPECT_FALSE(running);
     EXPECT_EQ(StopFocusIntent::title(), "Stop Focus");

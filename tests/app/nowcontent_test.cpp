@@ -181,35 +181,38 @@ TEST_F(NowContentTest, GrantingTrustFillsThePreviewWithoutReopening)
 TEST_F(NowContentTest, ModeRowsFollowTheActiveFlagNotTheSwitch)
 {
     auto content = open();
-    auto meeting = content->meetingRow();
-    EXPECT_EQ(meeting.title, "Meeting");
-    EXPECT_EQ(meeting.status, "when a call starts");
-    EXPECT_TRUE(meeting.enabled); // on when missing
-    EXPECT_FALSE(meeting.active);
-    EXPECT_EQ(meeting.accessibilityLabel, "Meeting mode");
-    auto share = content->shareSafeRow();
+    const auto meetingRow = content->meetingRow();
+    EXPECT_EQ(meetingRow.title, "Meeting");
+    EXPECT_EQ(meetingRow.status, "when a call starts");
+    EXPECT_TRUE(meetingRow.enabled); // on when missing
+    EXPECT_FALSE(meetingRow.active);
+    EXPECT_EQ(meetingRow.accessibilityLabel, "Meeting mode");
+    const auto share = content->shareSafeRow();
     EXPECT_EQ(share.title, "Share-safe");
     EXPECT_EQ(share.status, "when you share");
     EXPECT_EQ(share.accessibilityLabel, "Share-safe mode");
 
-    bool inCall = true;
-    ShellHooks::shared().meetingInCall = [&] { return inCall; };
-    ShellHooks::shared().shareSafeActive = [] { return true; };
-    EXPECT_EQ(content->meetingRow().status, "on this call");
-    EXPECT_TRUE(content->meetingRow().active);
-    EXPECT_EQ(content->shareSafeRow().status, "hiding private apps");
-
+    // Without meeting mode its switch only stores the setting.
     QSignalSpy changed(content.get(), &NowContent::changed);
     content->setMeetingEnabled(false);
     EXPECT_EQ(env.defaults.value(QStringLiteral("mode.meeting")), QVariant(false));
     EXPECT_FALSE(content->meetingRow().enabled);
-    EXPECT_EQ(content->meetingRow().status, "on this call"); // still in the call
     EXPECT_EQ(changed.count(), 1);
 
-    bool handed = true;
-    ShellHooks::shared().setShareSafeEnabled = [&](bool on) { handed = on; };
+    FakeMeeting meeting;
+    meeting.call = true;
+    shareSafe.isActive = true;
+    const Registration meetingMode = state->setMeeting(meeting);
+    EXPECT_EQ(content->meetingRow().status, "on this call"); // in the call, though switched off
+    EXPECT_TRUE(content->meetingRow().active);
+    EXPECT_FALSE(content->meetingRow().enabled);
+    EXPECT_EQ(content->shareSafeRow().status, "hiding private apps");
+
+    // With the modes there, the switches go to them.
+    content->setMeetingEnabled(true);
+    EXPECT_EQ(meeting.enabled, true);
     content->setShareSafeEnabled(false);
-    EXPECT_FALSE(handed);
+    EXPECT_EQ(shareSafe.enabled, false);
 }
 
 // ---- Suggestions ----
@@ -219,15 +222,17 @@ TEST_F(NowContentTest, SuggestionsAreReadAtRefreshAndOnEngineNewsNeverWhileDrawi
     int habitReads = 0;
     bool habitDue = false;
     int kept = 0;
-    ShellHooks::shared().habitSuggestion = [&]() -> std::optional<ShellHooks::HabitSuggestion> {
+    FakeSuggestions suggestions;
+    const Registration suggesting = state->setSuggestions(suggestions);
+    suggestions.onHabit = [&]() -> std::optional<SuggestionSource::Habit> {
         ++habitReads;
         if (!habitDue)
             return std::nullopt;
-        return ShellHooks::HabitSuggestion{QStringLiteral("Slack"), 9 * 60 + 30, [] {}, [&] { habitDue = false; }};
+        return SuggestionSource::Habit{QStringLiteral("Slack"), 9 * 60 + 30, [] {}, [&] { habitDue = false; }};
     };
-    ShellHooks::shared().placementSuggestion = [&]() -> std::optional<ShellHooks::PlacementSuggestion> {
-        return ShellHooks::PlacementSuggestion{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
-                                               QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
+    suggestions.onPlacement = [&]() -> std::optional<SuggestionSource::Placement> {
+        return SuggestionSource::Placement{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
+                                           QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
     };
     auto content = open();
     const int reads = habitReads;
@@ -309,12 +314,12 @@ TEST_F(NowContentTest, NoSavedWorkspacesYet)
 
 TEST_F(NowContentTest, TheFooterOpensSettingsPanes)
 {
-    QStringList panes;
-    ShellHooks::shared().showSettings = [&](const QString& pane) { panes << pane; };
+    RecordingSettings settings;
+    const Registration opening = state->setSettingsOpener(settings);
     auto content = open();
     content->editLayouts();
     content->openSettings();
-    EXPECT_EQ(panes, (QStringList{"layouts", "general"}));
+    EXPECT_EQ(settings.panes, (QStringList{"layouts", "general"}));
 }
 
 } // namespace

@@ -43,23 +43,12 @@ void RecordingCommandBar::ask(const QString& request)
     *log_ << QStringLiteral("ask ") + request;
 }
 
-ShellTest::ShellTest() : saved_(ShellHooks::shared())
+ShellTest::ShellTest()
 {
     // Whatever an earlier test pressed is long past.
     env.clock.advance(100);
-    ShellHooks& hooks = ShellHooks::shared();
-    auto engine = [this](const char* name) { return [this, name] { *log << QString::fromLatin1(name); }; };
-    hooks.startAutoArrange = engine("autoArrange");
-    hooks.startShareSafe = engine("shareSafe");
-    hooks.startMeetingMode = engine("meetingMode");
-    hooks.startFocus = engine("focus");
-    hooks.startHabits = engine("habits");
-    hooks.startHandPlacement = engine("handPlacement");
-    hooks.startSessions = engine("sessions");
-    hooks.toggleShareSafe = engine("toggleShareSafe");
-    hooks.hideFrontApp = engine("hideFrontApp");
-    hooks.makeSnapHUD = [this] { return std::make_unique<RecordingHUD>(hud); };
-    hooks.makeCommandBar = [this] { return std::make_unique<RecordingCommandBar>(bar); };
+    for (const char* name : {"autoArrange", "shareSafe", "meetingMode", "focus", "habits", "handPlacement", "sessions"})
+        engines.push_back(std::make_unique<RecordingEngine>(QString::fromLatin1(name), log));
     ShortcutStore::shared().setRecording(false);
     ShortcutStore::shared().setUnavailable({});
 }
@@ -70,12 +59,21 @@ ShellTest::~ShellTest()
     ShortcutStore::shared().onChange = nullptr;
     ShortcutStore::shared().setRecording(false);
     ShortcutStore::shared().setUnavailable({});
-    ShellHooks::shared() = saved_;
 }
 
 std::unique_ptr<AppState> ShellTest::makeState()
 {
-    return std::make_unique<AppState>();
+    auto state = std::make_unique<AppState>(
+        AppState::Parts{std::make_unique<RecordingHUD>(hud), std::make_unique<RecordingCommandBar>(bar)});
+    attach(*state);
+    return state;
+}
+
+void ShellTest::attach(AppState& state)
+{
+    for (std::size_t slot = 0; slot < engines.size(); ++slot)
+        registrations.push_back(state.setEngine(EngineSlot(slot), *engines[slot]));
+    registrations.push_back(state.setShareSafe(shareSafe));
 }
 
 const SimWindow& ShellTest::focused() const

@@ -2,7 +2,6 @@
 
 #include "app/appstate.h"
 #include "app/commandbarcontrol.h"
-#include "app/shellhooks.h"
 #include "app/snaphud.h"
 #include "support/simfixture.h"
 #include "windows/shortcutstore.h"
@@ -41,34 +40,96 @@ public:
     void show() override;
     void open(const SavedWorkspace& workspace) override;
     void ask(const QString& request) override;
+    void onSettingsRequested(std::function<void()> open) override { settingsRoute = std::move(open); }
 
     bool showing = false;
+    std::function<void()> settingsRoute;
 
 private:
     std::shared_ptr<QStringList> log_;
 };
 
+// An engine that writes its name to the log when started.
+class RecordingEngine : public Engine {
+public:
+    RecordingEngine(QString name, std::shared_ptr<QStringList> log) : name_(std::move(name)), log_(std::move(log)) {}
+    void start() override
+    {
+        if (onStart)
+            onStart();
+        *log_ << name_;
+    }
+    std::function<void()> onStart;
+
+private:
+    QString name_;
+    std::shared_ptr<QStringList> log_;
+};
+
+// Share-safe's shell side: its shortcuts write "toggleShareSafe" and
+// "hideFrontApp" to the log; the switch and the state are the test's.
+class RecordingShareSafe : public ShareSafeControl {
+public:
+    explicit RecordingShareSafe(std::shared_ptr<QStringList> log) : log_(std::move(log)) {}
+    bool active() const override { return isActive; }
+    void setEnabled(bool on) override { enabled = on; }
+    void toggleNow() override { *log_ << QStringLiteral("toggleShareSafe"); }
+    void hideFrontApp() override { *log_ << QStringLiteral("hideFrontApp"); }
+
+    bool isActive = false;
+    std::optional<bool> enabled;
+
+private:
+    std::shared_ptr<QStringList> log_;
+};
+
+struct FakeMeeting : MeetingControl {
+    bool call = false;
+    std::optional<bool> enabled;
+    bool inCall() const override { return call; }
+    void setEnabled(bool on) override { enabled = on; }
+};
+
+struct FakeSuggestions : SuggestionSource {
+    std::function<std::optional<Habit>()> onHabit;
+    std::function<std::optional<Placement>()> onPlacement;
+    std::optional<Habit> habit() const override { return onHabit ? onHabit() : std::nullopt; }
+    std::optional<Placement> placement() const override { return onPlacement ? onPlacement() : std::nullopt; }
+};
+
+struct RecordingSettings : SettingsOpener {
+    QStringList panes; // "(last)" for none
+    void show(std::optional<SettingsPane> pane) override
+    {
+        panes << (pane ? settingsPaneName(*pane) : QStringLiteral("(last)"));
+    }
+};
+
 QString describe(const Rect& frame);
 
-// A simulated desktop with the shell's hooks recorded: `log` gets the
+// A simulated desktop with the shell's collaborators recorded: `log` gets the
 // engines' names as they start and Share-safe's actions, `hud` the snap
-// overlay's calls, `bar` the command bar's. The hooks, the shortcut store's
-// state and the registered hot keys are put back afterwards.
+// overlay's calls, `bar` the command bar's. The shortcut store's state and
+// the registered hot keys are put back afterwards.
 class ShellTest : public ::testing::Test {
 protected:
     ShellTest();
     ~ShellTest() override;
 
+    // A state with the recording overlay and command bar, the engines and
+    // Share-safe registered.
     std::unique_ptr<AppState> makeState();
+    // Registers the recording engines and Share-safe with `state` for the test.
+    void attach(AppState& state);
     const SimWindow& focused() const;
 
     SimEnvironment env;
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     std::shared_ptr<HudLog> hud = std::make_shared<HudLog>();
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();
-
-private:
-    ShellHooks saved_;
+    std::vector<std::unique_ptr<RecordingEngine>> engines;
+    RecordingShareSafe shareSafe{log};
+    std::vector<Registration> registrations;
 };
 
 } // namespace tavrin

@@ -27,7 +27,8 @@ TEST_F(StartUpTest, TheFirstRunWindowOpensUnlessDoneAndTrustedOrInDemo)
                     qputenv(TavrinApp::kDemoVariable, ""); // set, even empty
                 else
                     qunsetenv(TavrinApp::kDemoVariable);
-                AppState state;
+                const auto owned = makeState();
+                AppState& state = *owned;
                 Updater updater;
                 int shown = 0;
                 TavrinApp app(state, WindowManager::shared(), updater, [&] { ++shown; });
@@ -41,7 +42,8 @@ TEST_F(StartUpTest, TheFirstRunWindowOpensUnlessDoneAndTrustedOrInDemo)
 
 TEST_F(StartUpTest, EnginesAndUpdaterStartBeforeTheFirstRunWindowOnce)
 {
-    AppState state;
+    const auto owned = makeState();
+    AppState& state = *owned;
     Updater updater;
     int shown = 0;
     TavrinApp app(state, WindowManager::shared(), updater, [&] {
@@ -62,7 +64,8 @@ TEST_F(StartUpTest, TrustIsAskedAfreshAtStartUp)
 {
     env.defaults.setValue(QStringLiteral("onboardingDone"), true);
     env.desktop.setTrusted(false);
-    AppState state; // read while untrusted
+    const auto owned = makeState(); // read while untrusted
+    AppState& state = *owned;
     env.desktop.setTrusted(true);
     Updater updater;
     int shown = 0;
@@ -169,7 +172,8 @@ TEST(OnboardingSteps, AtMostOneStepIsCurrent)
 TEST_F(StartUpTest, TheContentFollowsTheStateAndGotItIsRemembered)
 {
     env.desktop.setTrusted(false);
-    AppState state;
+    const auto owned = makeState();
+    AppState& state = *owned;
     state.startEngines();
     OnboardingContent content(state);
     QSignalSpy changed(&content, &OnboardingContent::changed);
@@ -194,7 +198,8 @@ TEST_F(StartUpTest, TheContentFollowsTheStateAndGotItIsRemembered)
 TEST_F(StartUpTest, AskingForAccessibilityPromptsOnce)
 {
     env.desktop.setTrusted(false);
-    AppState state;
+    const auto owned = makeState();
+    AppState& state = *owned;
     OnboardingContent content(state);
     content.perform(OnboardingContent::Action::requestAccessibility);
     EXPECT_EQ(env.desktop.trustPrompts(), 1);

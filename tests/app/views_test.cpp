@@ -172,9 +172,11 @@ TEST_F(ViewsTest, ModeSwitchesWriteTheirSettings)
 TEST_F(ViewsTest, TheSuggestionCardActsOnWhatItShows)
 {
     int kept = 0;
-    ShellHooks::shared().placementSuggestion = [&]() -> std::optional<ShellHooks::PlacementSuggestion> {
-        return ShellHooks::PlacementSuggestion{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
-                                               QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
+    FakeSuggestions suggestions;
+    const Registration suggesting = state->setSuggestions(suggestions);
+    suggestions.onPlacement = [&]() -> std::optional<SuggestionSource::Placement> {
+        return SuggestionSource::Placement{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
+                                           QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
     };
     NowView view(*state, WindowManager::shared());
     view.show();

@@ -449,8 +449,8 @@ TEST_F(BarTest, OtherFailuresShowTheirOwnMessageEvenWithNoPlannerSetUp)
 
 TEST_F(BarTest, OpenSettingsIsOfferedWhenTheMessageMentionsSettingsOrTheEngineIsOff)
 {
-    QStringList opened;
-    CommandBarHooks::shared().openSettings = [&](const QString& pane) { opened << pane; };
+    int opened = 0;
+    QObject::connect(&bar, &CommandBarController::settingsRequested, [&] { ++opened; });
     open();
     planner.failWith(PlannerError::unavailable(QStringLiteral("The service is busy.")));
     typeTask();
@@ -467,20 +467,20 @@ TEST_F(BarTest, OpenSettingsIsOfferedWhenTheMessageMentionsSettingsOrTheEngineIs
     QTest::mouseClick(settings, Qt::LeftButton);
     settle();
     EXPECT_FALSE(bar.isShowing());
-    EXPECT_EQ(opened, QStringList{QStringLiteral("ai")});
+    EXPECT_EQ(opened, 1);
 }
 
 TEST_F(BarTest, UseMyClaudeKeyPicksClaudeClosesTheBarAndOpensTheAIPane)
 {
-    QStringList opened;
-    CommandBarHooks::shared().openSettings = [&](const QString& pane) { opened << pane; };
+    int opened = 0;
+    QObject::connect(&bar, &CommandBarController::settingsRequested, [&] { ++opened; });
     setEngine(QStringLiteral("off"));
     open();
     QTest::mouseClick(view()->findChild<QAbstractButton*>(QStringLiteral("useClaudeKeyButton")), Qt::LeftButton);
     settle();
     EXPECT_EQ(env.defaults.string(QStringLiteral("aiEngine")), QStringLiteral("claude"));
     EXPECT_FALSE(bar.isShowing());
-    EXPECT_EQ(opened, QStringList{QStringLiteral("ai")});
+    EXPECT_EQ(opened, 1);
 }
 
 // ---- The preview's pieces ----

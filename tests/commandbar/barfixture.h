@@ -2,14 +2,12 @@
 
 #include "commandbarfakes.h"
 #include "commandbar/commandbarcontroller.h"
-#include "commandbar/commandbarhooks.h"
 #include "commandbar/commandbarview.h"
 #include "commandbar/taskfield.h"
 #include "platform/sim/simappearance.h"
 #include "support/simfixture.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
-#include "workspaces/workspacehooks.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -38,8 +36,6 @@ protected:
     void SetUp() override
     {
         qInstallMessageHandler(quietOffscreen);
-        WorkspaceHooks::shared() = WorkspaceHooks{};
-        CommandBarHooks::shared() = CommandBarHooks{};
         ActiveWorkspace::current().clear();
         setEngine(QStringLiteral("tavrinAI"));
         runner.outcome.arranged = 2;
@@ -47,8 +43,6 @@ protected:
     void TearDown() override
     {
         qInstallMessageHandler(nullptr);
-        WorkspaceHooks::shared() = WorkspaceHooks{};
-        CommandBarHooks::shared() = CommandBarHooks{};
         ActiveWorkspace::current().clear();
     }
 

@@ -62,6 +62,7 @@ public:
     bool real = false;
     std::vector<Call> calls;
     std::vector<WorkspaceRunner::Outcome> undone;
+    std::vector<std::pair<double, double>> pauses; // seconds, when
 
     QCoro::Task<WorkspaceRunner::Outcome> arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears,
                                                   LayoutKind layout, Display display) override
@@ -79,6 +80,10 @@ public:
         undone.push_back(o);
         if (real)
             CommandBarRunner::workspaceRunner().undo(o);
+    }
+    void pauseAutoArrange(double seconds) override
+    {
+        pauses.emplace_back(seconds, Platform::current().clock->monotonic());
     }
 };
 

@@ -1,9 +1,8 @@
 #include "commandbarfakes.h"
-#include "commandbar/commandbarhooks.h"
+#include "support/workspacefakes.h"
 #include "support/simfixture.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
-#include "workspaces/workspacehooks.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +23,6 @@ protected:
     void SetUp() override
     {
         ActiveWorkspace::current().clear();
-        WorkspaceHooks::shared() = WorkspaceHooks{};
-        CommandBarHooks::shared() = CommandBarHooks{};
         model.onClose = [this] { ++closed; };
         model.onAdjust = [this] { ++adjusted; };
         model.onBackFromAdjust = [this] { ++backs; };
@@ -33,12 +30,7 @@ protected:
                                   const Display& display) { arranged.push_back({o, name, display}); };
         runner.outcome.arranged = 2;
     }
-    void TearDown() override
-    {
-        WorkspaceHooks::shared() = WorkspaceHooks{};
-        CommandBarHooks::shared() = CommandBarHooks{};
-        ActiveWorkspace::current().clear();
-    }
+    void TearDown() override { ActiveWorkspace::current().clear(); }
 
     void type(const QString& text)
     {
@@ -419,8 +411,7 @@ TEST_F(CommandBarModelTest, SwapTradesTwoRowsAndIgnoresBadIndices)
 
 TEST_F(CommandBarModelTest, ReturnInAnUnchangedPreviewArrangesWithoutSaving)
 {
-    std::vector<std::pair<double, double>> pauses;
-    WorkspaceHooks::shared().pauseAutoArrange = [&](double s) { pauses.push_back({s, env.clock.monotonic()}); };
+    const auto& pauses = runner.pauses;
     preview();
     model.submit();
     EXPECT_EQ(model.phase(), CommandBarPhase::arranging());
@@ -453,7 +444,9 @@ TEST_F(CommandBarModelTest, ReturnInAnUnchangedPreviewArrangesWithoutSaving)
 
 TEST_F(CommandBarModelTest, CommandReturnSavesUnderThePlansName)
 {
-    CommandBarHooks::shared().captureItems = [](std::vector<AXWindow> windows) -> QCoro::Task<QList<SavedItem>> {
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onCapture = [](std::vector<AXWindow> windows) -> QCoro::Task<QList<SavedItem>> {
         QList<SavedItem> items;
         for (const AXWindow& w : windows)
             items.append({ScreenCapture::appName(w.app), QStringLiteral("https://example.com/"), std::nullopt});

@@ -2,7 +2,7 @@
 #include "support/simfixture.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
-#include "windows/windowhooks.h"
+#include "support/windowfakes.h"
 
 #include "printers.h"
 
@@ -21,7 +21,6 @@ QStringList titlesOf(const std::vector<AXWindow>& windows)
 }
 
 struct Windows : SimTest {
-    ~Windows() override { WindowHooks::shared() = {}; }
     RunningApp app(const QString& name) const { return *env.desktop.workspace().application(env.pid(name)); }
     AXWindow window(const QString& title) const
     {
@@ -66,9 +65,11 @@ TEST_F(Windows, SetFrameTellsShareSafeAndSwitchesEnhancedInterfaceOffMeanwhile)
     const AXWindow notes = window("Meeting notes");
     env.desktop.setEnhancedUserInterface(notes.app.pid, true);
     QStringList told;
-    WindowHooks::shared().willMove = [&](int pid, const Rect& from, const Rect& to) {
+    FakeMoveObserver observer;
+    observer.onMove = [&](int pid, const Rect& from, const Rect& to) {
         told << QStringLiteral("%1 %2→%3").arg(pid).arg(from.x).arg(to.x);
     };
+    const Registration observing = AXWindow::observeMoves(observer);
     bool movedWithEnhancedOn = false;
     Rect last = env.window("Meeting notes")->frame;
     QObject::connect(&env.desktop, &SimDesktop::changed, [&] {

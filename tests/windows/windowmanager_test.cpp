@@ -1,5 +1,5 @@
 #include "support/simfixture.h"
-#include "windows/windowhooks.h"
+#include "support/windowfakes.h"
 #include "windows/windowmanager.h"
 
 #include "printers.h"
@@ -14,8 +14,6 @@ namespace {
 // right, "Built-in Display" (3440,323 1728×1117).
 struct Desk : SimTest {
     WindowManager manager;
-
-    ~Desk() override { WindowHooks::shared() = {}; }
 
     Display display(int index) const { return Display::fromScreens(env.desktop.screens())[std::size_t(index)]; }
     Rect frame(const QString& title) const { return env.window(title)->frame; }
@@ -106,7 +104,9 @@ TEST_F(Desk, LayoutPutsTheFocusedWindowFirstAndRemembersOnRequest)
 TEST_F(Desk, LayoutAsksLearningForSlotsAndReportsPlacements)
 {
     QStringList recorded;
-    WindowHooks::shared().placements = [](const QStringList& apps, const std::vector<UnitRect>&, const Display&) {
+    FakeLearner learner;
+    const Registration learning = manager.setLearner(learner);
+    learner.onPlacements = [](const QStringList& apps, const std::vector<UnitRect>&, const Display&) {
         // Notes to the main slot; a pair out of range and a repeat are ignored.
         std::vector<std::pair<int, int>> out;
         out.emplace_back(int(apps.indexOf("Notes")), 0);
@@ -114,7 +114,7 @@ TEST_F(Desk, LayoutAsksLearningForSlotsAndReportsPlacements)
         out.emplace_back(int(apps.indexOf("Notes")), 1);
         return out;
     };
-    WindowHooks::shared().recordPlacement = [&](const QString& app, const Display& d, const UnitRect& u, bool focus) {
+    learner.onRecord = [&](const QString& app, const Display& d, const UnitRect& u, bool focus) {
         recorded << QStringLiteral("%1 %2 %3").arg(app, d.name, u.zoneName(focus));
     };
     manager.applyLayout(LayoutKind::thirds, false, display(1), QStringList{"Notes", "Slack", "Microsoft Teams"});
@@ -131,7 +131,9 @@ TEST_F(Desk, WindowsThatRefuseTheirSizeEndWhereTheyStopAndAreSetOnlyOnceMore)
 {
     // Mail will not shrink below 600×400; Calculator does not resize at all.
     std::map<int, int> moves;
-    WindowHooks::shared().willMove = [&](int pid, const Rect&, const Rect&) { ++moves[pid]; };
+    FakeMoveObserver observer;
+    observer.onMove = [&](int pid, const Rect&, const Rect&) { ++moves[pid]; };
+    const Registration observing = AXWindow::observeMoves(observer);
     env.desktop.activate(env.pid("Mail"));
     manager.applyLayout(LayoutKind::stack, false, display(0), QStringList{"Mail", "Calculator", "Terminal", "Finder"});
     const Rect mailZone = zone({0, 0, 1, 0.25}, 0);

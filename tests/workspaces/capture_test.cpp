@@ -1,6 +1,6 @@
 #include "workspacedesk.h"
 
-#include "workspaces/workspacehooks.h"
+#include "support/workspacefakes.h"
 
 using namespace tavrin;
 
@@ -81,7 +81,9 @@ TEST_F(Capture, ReadsTabsAsTheSettingsAllowAndAtOnceWithoutAReader)
     QSet<QString> asked;
     bool askedTitles = false;
     double limit = 0;
-    WorkspaceHooks::shared().readTabs = [&](QSet<QString> apps, bool otherTitles, double timeout) -> QCoro::Task<BrowserTabMap> {
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onReadTabs = [&](QSet<QString> apps, bool otherTitles, double timeout) -> QCoro::Task<BrowserTabMap> {
         ++reads;
         asked = apps;
         askedTitles = otherTitles;

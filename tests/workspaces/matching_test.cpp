@@ -2,7 +2,7 @@
 
 #include "workspaces/plannedwindow.h"
 #include "workspaces/savedworkspace.h"
-#include "workspaces/workspacehooks.h"
+#include "support/workspacefakes.h"
 #include "workspaces/workspacerunner.h"
 
 #include <QSet>
@@ -223,7 +223,9 @@ TEST_F(Matching, ASavedWorkspaceMatchesItsItemsToOpenWindowsPreferringTheirAddre
 
 TEST_F(Matching, ASavedWorkspaceWithoutItemsMatchesItsApplicationsAndCleansAddressesThroughTheHook)
 {
-    WorkspaceHooks::shared().cleanWebAddress = [](const QString& address) -> std::optional<QString> {
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onCleanWebAddress = [](const QString& address) -> std::optional<QString> {
         return address.section('?', 0, 0);
     };
     SavedWorkspace saved;

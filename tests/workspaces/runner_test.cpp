@@ -2,11 +2,11 @@
 
 #include "platform/accessibility.h"
 #include "platform/sim/simworkspace.h"
-#include "windows/windowhooks.h"
+#include "support/windowfakes.h"
+#include "support/workspacefakes.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
-#include "workspaces/workspacehooks.h"
 #include "workspaces/workspacerunner.h"
 
 #include <QMap>
@@ -54,19 +54,23 @@ class Runner : public WorkspaceDesk {
 protected:
     Runner()
     {
-        WorkspaceHooks& hooks = WorkspaceHooks::shared();
-        hooks.pauseAutoArrange = [this](double s) { calls.push_back({clock.monotonic(), "pause", s}); };
-        hooks.arrangeNow = [this](const Display&, const std::vector<AXWindow>& w) {
+        autoArrange.onPause = [this](double s) { calls.push_back({clock.monotonic(), "pause", s}); };
+        autoArrange.onArrangeNow = [this](const Display&, const std::vector<AXWindow>& w) {
             calls.push_back({clock.monotonic(), "arrangeNow", 0, int(w.size())});
         };
-        hooks.arrangeAll = [this] { calls.push_back({clock.monotonic(), "arrangeAll"}); };
-        WindowHooks::shared().recordPlacement = [this](const QString& app, const Display&, const UnitRect&, bool focus) {
+        autoArrange.onArrangeAll = [this] { calls.push_back({clock.monotonic(), "arrangeAll"}); };
+        learner.onRecord = [this](const QString& app, const Display&, const UnitRect&, bool focus) {
             learned << app + (focus ? "*" : "");
         };
-        hooks.unrecordPlacement = [this](const QString& app, const Display&, const UnitRect&, bool focus) {
+        learner.onUnrecord = [this](const QString& app, const Display&, const UnitRect&, bool focus) {
             learned.removeOne(app + (focus ? "*" : ""));
         };
     }
+
+    FakeAutoArrange autoArrange;
+    FakeLearner learner;
+    Registration arranging = WorkspaceRunner::shared().setAutoArrange(autoArrange);
+    Registration learning = WindowManager::shared().setLearner(learner);
 
     PlannedWindow existing(const QString& title) const
     {
@@ -340,10 +344,12 @@ TEST_F(Runner, ArrangesASavedWorkspaceOnTheFocusedDisplay)
 TEST_F(Runner, SwitchesTabsAndOpensTabsThroughTheIntegrations)
 {
     QStringList opened;
-    WorkspaceHooks::shared().selectTab = [](const QString& app, const QString& title, const QString& tab) {
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onSelectTab = [](const QString& app, const QString& title, const QString& tab) {
         return app == "Safari" && title == "Docs" && tab == "API";
     };
-    WorkspaceHooks::shared().openTabs = [&](QString app, QStringList urls) -> QCoro::Task<bool> {
+    content.onRestoreTabs = [&](QString app, QStringList urls) -> QCoro::Task<bool> {
         opened = urls;
         co_return Platform::current().workspace->openUrl(QUrl(urls.front()), desktop.locationOf(app));
     };

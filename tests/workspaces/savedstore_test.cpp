@@ -2,7 +2,7 @@
 #include "platform/platform.h"
 #include "platform/sim/memorydefaults.h"
 #include "workspaces/savedworkspacestore.h"
-#include "workspaces/workspacehooks.h"
+#include "support/workspacefakes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,7 @@ protected:
         Platform p;
         p.defaults = &defaults;
         Platform::install(p);
-        WorkspaceHooks::shared() = WorkspaceHooks();
-        WorkspaceHooks::shared().refreshShortcutParameters = [this] { ++refreshes; };
     }
-    ~SavedStore() override { WorkspaceHooks::shared() = WorkspaceHooks(); }
 
     static SavedWorkspace workspace(const QString& name, QStringList apps = {QStringLiteral("Safari")},
                                     std::optional<bool> automatic = std::nullopt)
@@ -46,7 +43,9 @@ protected:
     }
 
     MemoryDefaults defaults;
-    int refreshes = 0;
+    CountingShortcutParameters parameters;
+    Registration refreshing = ShortcutParameters::install(parameters);
+    int& refreshes = parameters.updates;
 };
 
 } // namespace

@@ -1,9 +1,7 @@
 #include "workspacedesk.h"
 
-#include "windows/windowhooks.h"
 #include "workspaces/activeworkspace.h"
 #include "workspaces/activeworkspaceholder.h"
-#include "workspaces/workspacehooks.h"
 
 namespace tavrin {
 
@@ -39,8 +37,6 @@ const QByteArray kScenario = R"({
 
 void resetShared()
 {
-    WorkspaceHooks::shared() = WorkspaceHooks();
-    WindowHooks::shared() = WindowHooks();
     ActiveWorkspace::current().clear();
 }
 } // namespace
@@ -51,7 +47,8 @@ WorkspaceDesk::WorkspaceDesk() : env(kScenario) { resetShared(); }
 
 void WorkspaceDesk::TearDown()
 {
-    // What is still scheduled runs now, while the test's hooks still stand.
+    // What is still scheduled runs now, while the test's collaborators are
+    // still registered.
     clock.advance(10);
     resetShared();
 }

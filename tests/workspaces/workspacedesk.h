@@ -13,8 +13,7 @@
 namespace tavrin {
 
 // A small desktop (the scenario in workspacedesk.cpp) installed as the
-// platform, with the workspace and window hooks emptied and no active
-// workspace:
+// platform, with no active workspace:
 //
 //   one 2560 × 1440 display "Studio" (visible area 0, 24, 2560, 1416);
 //   Tavrin (this process, pid 100), Safari ("Docs" and "News", one tab

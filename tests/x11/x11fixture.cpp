@@ -16,7 +16,7 @@ void X11Test::SetUp()
     ASSERT_TRUE(session_) << error.toStdString();
     desktop_ = X11Desktop::connect(&error, session_->display());
     ASSERT_TRUE(desktop_) << error.toStdString();
-    platform_ = desktop_->platform(&defaults_, nullptr, &clock_);
+    platform_ = desktop_->services({.defaults = &defaults_, .clock = &clock_});
     probe_ = X11Connection::open(session_->display(), &error);
     ASSERT_TRUE(probe_) << error.toStdString();
 }

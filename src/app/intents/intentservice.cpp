@@ -4,7 +4,6 @@
 #include "app/intents/applylayoutintent.h"
 #include "app/intents/asktavrinintent.h"
 #include "app/intents/resumeworkspaceintent.h"
-#include "app/shellhooks.h"
 #include "app/intents/startfocusintent.h"
 #include "app/intents/stopfocusintent.h"
 #include "app/intents/tavrinshortcuts.h"
@@ -113,8 +112,8 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
     StartFocusIntent intent;
     intent.minutes = minutes;
     if (!routine.isEmpty()) {
-        const QList<RoutineEntity> routines =
-            ShellHooks::shared().routines ? ShellHooks::shared().routines() : QList<RoutineEntity>();
+        const RoutineControl* control = state_ ? state_->routines() : nullptr;
+        const QList<RoutineEntity> routines = control ? control->routines() : QList<RoutineEntity>();
         const QUuid id = QUuid::fromString(routine);
         if (!id.isNull()) {
             // An entity's id: one deleted since counts as none.
@@ -136,12 +135,12 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
                 return refuse(unknownRoutineMessage(routine));
         }
     }
-    return answer(intent.perform());
+    return answer(intent.perform(state_ ? state_->routines() : nullptr));
 }
 
 QString IntentService::StopFocus()
 {
-    return answer(StopFocusIntent{}.perform());
+    return answer(StopFocusIntent{}.perform(state_ ? state_->routines() : nullptr));
 }
 
 QStringList IntentService::Workspaces(const QString& matching)
@@ -156,8 +155,8 @@ QStringList IntentService::Workspaces(const QString& matching)
 QStringList IntentService::Routines()
 {
     QStringList names;
-    if (const auto& routines = ShellHooks::shared().routines)
-        for (const RoutineEntity& r : routines())
+    if (const RoutineControl* routines = state_ ? state_->routines() : nullptr)
+        for (const RoutineEntity& r : routines->routines())
             names << r.name;
     return names;
 }

@@ -1,6 +1,5 @@
 #include "app/intents/startfocusintent.h"
 
-#include "app/shellhooks.h"
 
 #include <QCoreApplication>
 
@@ -18,26 +17,28 @@ QString StartFocusIntent::parameterSummary() const
              QString::number(minutes));
 }
 
-IntentResult StartFocusIntent::perform() const
+std::optional<RoutineEntity> StartFocusIntent::startIn(RoutineControl& routines) const
 {
-    const ShellHooks& hooks = ShellHooks::shared();
     std::optional<QUuid> chosen;
-    if (routine && hooks.routines) {
+    if (routine) {
         // A routine deleted since the shortcut was made counts as none.
-        for (const RoutineEntity& r : hooks.routines())
+        for (const RoutineEntity& r : routines.routines())
             if (r.id == routine->id) {
                 chosen = r.id;
                 break;
             }
     }
-    if (hooks.startRoutine)
-        hooks.startRoutine(chosen, minutes);
+    routines.start(chosen, minutes);
+    return routines.running();
+}
 
-    const auto running = hooks.runningRoutine ? hooks.runningRoutine() : std::nullopt;
+IntentResult StartFocusIntent::perform(RoutineControl* routines) const
+{
+    const auto running = routines ? startIn(*routines) : std::nullopt;
     if (!running)
         return IntentResult::say(
             QCoreApplication::translate("StartFocusIntent", "Make a Focus routine in Tavrin's Settings first."));
-    const QStringList hidden = hooks.focusHiddenApps ? hooks.focusHiddenApps() : QStringList();
+    const QStringList hidden = routines->hiddenApps();
     QString dialog = QCoreApplication::translate("StartFocusIntent", "%1 is on for %2 minutes.")
                          .arg(running->name, QString::number(minutes));
     if (!hidden.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "app/intents/intentresult.h"
 #include "app/intents/routineentity.h"
+#include "app/routinecontrol.h"
 
 #include <optional>
 
@@ -21,7 +22,12 @@ struct StartFocusIntent {
     // "Start " routine " for " minutes " minutes".
     QString parameterSummary() const;
     static bool isValidMinutes(int minutes) { return minutes >= kMinMinutes && minutes <= kMaxMinutes; }
-    IntentResult perform() const;
+    // `routines` none: there is no Focus routine to start.
+    IntentResult perform(RoutineControl* routines) const;
+
+private:
+    // Starts the routine; the one running after.
+    std::optional<RoutineEntity> startIn(RoutineControl& routines) const;
 };
 
 } // namespace tavrin

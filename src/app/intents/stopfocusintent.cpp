@@ -1,6 +1,5 @@
 #include "app/intents/stopfocusintent.h"
 
-#include "app/shellhooks.h"
 
 #include <QCoreApplication>
 
@@ -11,10 +10,10 @@ QString StopFocusIntent::title()
     return QCoreApplication::translate("StopFocusIntent", "Stop Focus");
 }
 
-IntentResult StopFocusIntent::perform() const
+IntentResult StopFocusIntent::perform(RoutineControl* routines) const
 {
-    if (const auto& stop = ShellHooks::shared().stopRoutine)
-        stop();
+    if (routines)
+        routines->stop();
     return IntentResult::nothing();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/intents/intentresult.h"
+#include "app/routinecontrol.h"
 
 #include <QString>
 
@@ -9,7 +10,7 @@ namespace tavrin {
 // "Stop Focus": the user's own stop of the running routine.
 struct StopFocusIntent {
     static QString title();
-    IntentResult perform() const;
+    IntentResult perform(RoutineControl* routines) const;
 };
 
 } // namespace tavrin

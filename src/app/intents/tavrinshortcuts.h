@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workspaces/shortcutparameters.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -21,8 +23,9 @@ struct AppShortcut {
 
 // The shortcuts the application offers for its intents, in order, and the
 // refresh of the values their phrases can take (saved workspaces, routines),
-// which the intent service passes on as its "changed" signal.
-class TavrinShortcuts : public QObject {
+// which the intent service passes on as its "changed" signal. The shared one
+// is installed as the program's shortcut parameters at start-up.
+class TavrinShortcuts : public QObject, public ShortcutParameters {
     Q_OBJECT
 public:
     static inline const QString kApplicationName = QStringLiteral("${applicationName}");
@@ -36,6 +39,7 @@ public:
 
     // The values the phrases can take have changed.
     static void updateAppShortcutParameters();
+    void update() override { updateAppShortcutParameters(); }
 
 signals:
     void parametersChanged();

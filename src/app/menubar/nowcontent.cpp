@@ -2,7 +2,6 @@
 
 #include "app/appstate.h"
 #include "app/engineevents.h"
-#include "app/shellhooks.h"
 #include "app/updates/updater.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
@@ -73,10 +72,12 @@ void NowContent::refresh()
 
 void NowContent::computeSuggestion()
 {
-    const ShellHooks& hooks = ShellHooks::shared();
     suggestion_.reset();
+    const SuggestionSource* source = state_ ? state_->suggestions() : nullptr;
+    if (!source)
+        return;
     // Habits come first.
-    if (const auto habit = hooks.habitSuggestion ? hooks.habitSuggestion() : std::nullopt) {
+    if (const auto habit = source->habit()) {
         Suggestion s;
         s.kind = Suggestion::Kind::habit;
         s.bold = tr("You usually open %1 around %2").arg(habit->app, minuteText(habit->minute));
@@ -85,7 +86,7 @@ void NowContent::computeSuggestion()
         s.add = habit->accept;
         s.notNow = habit->dismiss;
         suggestion_ = s;
-    } else if (const auto rule = hooks.placementSuggestion ? hooks.placementSuggestion() : std::nullopt) {
+    } else if (const auto rule = source->placement()) {
         Suggestion s;
         s.kind = Suggestion::Kind::placement;
         s.bold = tr("You usually put %1 %2").arg(rule->app, rule->sentence);
@@ -209,47 +210,48 @@ void NowContent::apply(LayoutKind kind)
 }
 
 namespace {
-NowContent::ModeRow modeRow(const QString& title, const std::function<bool()>& active, const QString& activeStatus,
-                            const QString& idleStatus, const QString& key)
+NowContent::ModeRow modeRow(const QString& title, bool active, const QString& activeStatus, const QString& idleStatus,
+                            const QString& key)
 {
     NowContent::ModeRow row;
     row.title = title;
-    row.active = active && active();
+    row.active = active;
     row.status = row.active ? activeStatus : idleStatus;
     row.enabled = modeSwitch(key);
     row.accessibilityLabel = title + NowContent::tr(" mode");
     return row;
 }
 
-void setMode(const std::function<void(bool)>& set, const QString& key, bool on)
-{
-    if (set)
-        set(on);
-    else
-        writeSwitch(key, on);
-}
 } // namespace
 
 NowContent::ModeRow NowContent::meetingRow() const
 {
-    return modeRow(tr("Meeting"), ShellHooks::shared().meetingInCall, tr("on this call"), tr("when a call starts"),
+    const MeetingControl* meeting = state_ ? state_->meeting() : nullptr;
+    return modeRow(tr("Meeting"), meeting && meeting->inCall(), tr("on this call"), tr("when a call starts"),
                    kMeetingKey);
 }
 
 NowContent::ModeRow NowContent::shareSafeRow() const
 {
-    return modeRow(tr("Share-safe"), ShellHooks::shared().shareSafeActive, tr("hiding private apps"),
+    const ShareSafeControl* shareSafe = state_ ? state_->shareSafe() : nullptr;
+    return modeRow(tr("Share-safe"), shareSafe && shareSafe->active(), tr("hiding private apps"),
                    tr("when you share"), kShareSafeKey);
 }
 
 void NowContent::setMeetingEnabled(bool on)
 {
-    setMode(ShellHooks::shared().setMeetingEnabled, kMeetingKey, on);
+    if (MeetingControl* meeting = state_ ? state_->meeting() : nullptr)
+        meeting->setEnabled(on);
+    else
+        writeSwitch(kMeetingKey, on);
 }
 
 void NowContent::setShareSafeEnabled(bool on)
 {
-    setMode(ShellHooks::shared().setShareSafeEnabled, kShareSafeKey, on);
+    if (ShareSafeControl* shareSafe = state_ ? state_->shareSafe() : nullptr)
+        shareSafe->setEnabled(on);
+    else
+        writeSwitch(kShareSafeKey, on);
 }
 
 QString NowContent::askShortcut() const
@@ -297,8 +299,8 @@ void NowContent::openSaved(int position)
 
 void NowContent::editLayouts()
 {
-    if (const auto& show = ShellHooks::shared().showSettings)
-        show(QStringLiteral("layouts"));
+    if (state_)
+        state_->showSettings(SettingsPane::layouts);
 }
 
 void NowContent::checkForUpdates()
@@ -308,8 +310,8 @@ void NowContent::checkForUpdates()
 
 void NowContent::openSettings()
 {
-    if (const auto& show = ShellHooks::shared().showSettings)
-        show(QStringLiteral("general"));
+    if (state_)
+        state_->showSettings(SettingsPane::general);
 }
 
 void NowContent::quit()

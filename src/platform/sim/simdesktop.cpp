@@ -32,17 +32,15 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
 
 SimDesktop::~SimDesktop() { workspace_->cancelPending(); }
 
-Platform SimDesktop::services(Defaults* defaults, Keychain* keychain)
+Platform SimDesktop::services(const Platform& common)
 {
-    Platform p;
+    Platform p = common;
     p.accessibility = accessibility_.get();
     p.windowServer = windowServer_.get();
     p.screens = screens_.get();
     p.workspace = workspace_.get();
     p.hotKeys = hotKeys_.get();
     p.eventMonitors = eventMonitors_.get();
-    p.defaults = defaults;
-    p.keychain = keychain;
     p.clock = &clock_;
     p.appearance = appearance_.get();
     p.languageModel = languageModel_.get();

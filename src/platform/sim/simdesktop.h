@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/desktop.h"
 #include "platform/platform.h"
 #include "platform/screens.h"
 #include "platform/sim/simstate.h"
@@ -38,7 +39,7 @@ class SimLanguageModel;
 // Reads that return references, and every driving call, belong to the main
 // thread. The services may also be called from background work: they and
 // the driving calls hold the desktop's lock.
-class SimDesktop : public QObject {
+class SimDesktop : public QObject, public Desktop {
     Q_OBJECT
 public:
     static constexpr double kMenuBarHeight = 24;
@@ -53,9 +54,10 @@ public:
 
     Clock& clock() const { return clock_; }
 
-    // The services over this desktop, with the given settings and keychain,
-    // ready for `Platform::install`. The desktop owns its services.
-    Platform services(Defaults* defaults, Keychain* keychain);
+    // The services over this desktop, ready for `Platform::install`: its
+    // own, with its clock, appearance and language model; settings, key
+    // store and network from `common`.
+    Platform services(const Platform& common) override;
     SimAccessibility& accessibility() const { return *accessibility_; }
     SimWindowServer& windowServer() const { return *windowServer_; }
     SimScreens& screenList() const { return *screens_; }

@@ -84,22 +84,21 @@ X11Desktop::~X11Desktop()
     windows_.reset();
 }
 
-Platform X11Desktop::platform(Defaults* defaults, Keychain* keychain, Clock* clock)
+Platform X11Desktop::services(const Platform& common)
 {
-    if (!workspace_ && clock)
-        workspace_ = std::make_unique<X11Workspace>(*windows_, *clock);
-    if (!defaults_ && defaults && clock)
-        defaults_ = std::make_unique<X11Defaults>(*defaults, *clock);
-    Platform p;
+    if (!workspace_ && common.clock)
+        workspace_ = std::make_unique<X11Workspace>(*windows_, *common.clock);
+    if (!defaults_ && common.defaults && common.clock)
+        defaults_ = std::make_unique<X11Defaults>(*common.defaults, *common.clock);
+    Platform p = common;
     p.accessibility = accessibility_.get();
     p.windowServer = windowServer_.get();
     p.screens = screens_.get();
     p.workspace = workspace_.get();
     p.hotKeys = hotKeys_.get();
     p.eventMonitors = eventMonitors_.get();
-    p.defaults = defaults_ ? static_cast<Defaults*>(defaults_.get()) : defaults;
-    p.keychain = keychain;
-    p.clock = clock;
+    if (defaults_)
+        p.defaults = defaults_.get();
     return p;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
 
 #include <QString>
 #include <memory>
@@ -20,20 +20,19 @@ class X11Windows;
 class X11Workspace;
 
 // The real desktop: an X server with an EWMH window manager. Owns every
-// service of the X11 backend; `platform` hands them out with the settings,
-// key store and clock the caller runs on.
-class X11Desktop {
+// service of the X11 backend and hands them out with the common ones; its
+// settings are the common settings with the desktop's own domains read
+// through them.
+class X11Desktop : public Desktop {
 public:
     // Connects to `display` (empty: $DISPLAY) and checks that a window
     // manager that follows EWMH runs there. Null with a one-line reason in
     // `error` otherwise.
     static std::unique_ptr<X11Desktop> connect(QString* error, const QString& display = {});
-    ~X11Desktop();
+    ~X11Desktop() override;
 
-    // The services, the workspace and settings made on the first call (later
-    // calls answer the same ones). Defaults, key store and clock stay the
-    // caller's and must outlive this desktop.
-    Platform platform(Defaults* defaults, Keychain* keychain, Clock* clock);
+    // The workspace and the settings need the common clock.
+    Platform services(const Platform& common) override;
 
     X11Connection& connection() { return *conn_; }
     X11Windows& windows() { return *windows_; }

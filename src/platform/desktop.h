@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tavrin {
+
+// A desktop the program runs on: the simulated one or a real one. It owns
+// the services that depend on it and hands them out together with the
+// common ones the caller runs on.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // The services over this desktop: those it makes itself (made on the
+    // first call; later calls answer the same ones), the rest taken from
+    // `common` (settings, key store, clock, network, appearance, language
+    // model). What `common` lends must outlive the desktop.
+    virtual Platform services(const Platform& common) = 0;
+};
+
+} // namespace tavrin

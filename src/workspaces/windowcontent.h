@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/registration.h"
+#include "windows/axwindow.h"
+#include "workspaces/browsertabs.h"
+#include "workspaces/saveditem.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <qcoro/qcorotask.h>
+#include <vector>
+
+namespace tavrin {
+
+// What the application integrations read from and bring back to windows:
+// browser tabs, what each window shows, cleaned web addresses. Plan requests,
+// the runner and the command bar use the installed one; without one, windows
+// carry their application's name only and addresses stay as they are. Main
+// thread.
+class WindowContent {
+public:
+    virtual ~WindowContent() = default;
+
+    // The front tabs (and, with `otherTitles`, the other tab titles) of the
+    // browsers among `apps`; empty when nothing was read within `timeout`
+    // seconds.
+    virtual QCoro::Task<BrowserTabMap> readTabs(QSet<QString> apps, bool otherTitles, double timeout) = 0;
+    // Opens a new window of browser `app` holding `urls`, the first in
+    // front; true when it did (false: the caller opens the first address on
+    // its own).
+    virtual QCoro::Task<bool> restoreTabs(QString app, QStringList urls) = 0;
+    // Brings the tab titled `tab` to the front of the open window of `app`
+    // titled `windowTitle`; true when it did.
+    virtual bool selectTab(const QString& app, const QString& windowTitle, const QString& tab) = 0;
+    // The cleaned form of a web address; none when it is not one.
+    virtual std::optional<QString> cleanWebAddress(const QString& address) = 0;
+    // What each window shows, one item per window in order.
+    virtual QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) = 0;
+
+    // The one in use until the handle goes.
+    [[nodiscard]] static Registration install(WindowContent& content);
+    // The one in use; null when none is.
+    static WindowContent* installed();
+};
+
+} // namespace tavrin
