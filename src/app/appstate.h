@@ -76,6 +76,10 @@ public:
 
     // Opens the Settings window on `pane` (none: the pane shown last).
     void showSettings(std::optional<SettingsPane> pane);
+    // What a registered mode or suggestion source calls when what the
+    // menu-bar window shows of it changed (a call began, covering turned
+    // on, a suggestion came or went).
+    void announceEngineChange() { emit enginesChanged(); }
 
     // Starts every background component once, in a fixed order; a second
     // call does nothing.
@@ -92,6 +96,7 @@ public:
 signals:
     void isTrustedChanged(bool trusted);
     void edgeTilingOnChanged(bool on);
+    void enginesChanged();
 
 private:
     void setTrusted(bool trusted);

@@ -1,6 +1,5 @@
 #include "shellfixture.h"
 
-#include "app/engineevents.h"
 #include "app/menubar/nowcontent.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -249,7 +248,7 @@ TEST_F(NowContentTest, SuggestionsAreReadAtRefreshAndOnEngineNewsNeverWhileDrawi
 
     // A habit comes first.
     habitDue = true;
-    EngineEvents::announce();
+    state->announceEngineChange();
     ASSERT_TRUE(content->suggestion());
     EXPECT_EQ(content->suggestion()->kind, NowContent::Suggestion::Kind::habit);
     EXPECT_EQ(content->suggestion()->bold, "You usually open Slack around " + NowContent::minuteText(570));
@@ -262,7 +261,7 @@ TEST_F(NowContentTest, SuggestionsAreReadAtRefreshAndOnEngineNewsNeverWhileDrawi
 
     // "Not now" on the habit: the placement card can come back.
     content->suggestion()->notNow();
-    EngineEvents::announce();
+    state->announceEngineChange();
     EXPECT_EQ(content->suggestion()->kind, NowContent::Suggestion::Kind::placement);
 }
 

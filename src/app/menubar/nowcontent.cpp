@@ -1,7 +1,6 @@
 #include "app/menubar/nowcontent.h"
 
 #include "app/appstate.h"
-#include "app/engineevents.h"
 #include "app/updates/updater.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
@@ -44,7 +43,7 @@ NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
 {
     connect(&state, &AppState::isTrustedChanged, this, &NowContent::refresh);
     connect(&windows_, &WindowManager::lastMessageChanged, this, &NowContent::changed);
-    connect(&EngineEvents::shared(), &EngineEvents::changed, this, [this] {
+    connect(&state, &AppState::enginesChanged, this, [this] {
         computeSuggestion();
         emit changed();
     });
