@@ -22,6 +22,7 @@ void AdjustOverlayController::show(CommandBarModel& model, const Rect& area)
         panel_->setWindowTitle(QStringLiteral("Tavrin"));
     }
     auto* view = new AdjustView(model, area.size());
+    connect(view, &AdjustView::backToPreview, this, &AdjustOverlayController::backToPreview);
     panel_->setContent(new Themed(view));
     const Rect placed = placement_(area);
     panel_->setGeometry(qRound(placed.x), qRound(placed.y), qRound(placed.width), qRound(placed.height));

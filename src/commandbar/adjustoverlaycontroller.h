@@ -4,6 +4,7 @@
 #include "commandbar/panelplacement.h"
 #include "platform/geometry.h"
 
+#include <QObject>
 #include <QPointer>
 
 namespace tavrin {
@@ -11,13 +12,15 @@ namespace tavrin {
 class AdjustView;
 class CommandBarModel;
 
-// Shows the adjust overlay over a display's visible area. It answers only
-// through the model; the command-bar controller orders its panel out. The
-// panel is made once and reused, the view afresh on every show.
-class AdjustOverlayController {
+// Shows the adjust overlay over a display's visible area. It answers through
+// the model, and says when the user went back to the preview; the command-bar
+// controller orders its panel out. The panel is made once and reused, the
+// view afresh on every show.
+class AdjustOverlayController : public QObject {
+    Q_OBJECT
 public:
     AdjustOverlayController();
-    ~AdjustOverlayController();
+    ~AdjustOverlayController() override;
     AdjustOverlayController(const AdjustOverlayController&) = delete;
     AdjustOverlayController& operator=(const AdjustOverlayController&) = delete;
 
@@ -29,6 +32,10 @@ public:
     AdjustView* view() const;
 
     void setPlacement(PanelPlacement placement) { placement_ = std::move(placement); }
+
+signals:
+    // The overlay's view went back to the preview (Tab or Escape).
+    void backToPreview();
 
 private:
     QPointer<CommandPanel> panel_;

@@ -187,7 +187,7 @@ void AdjustView::back()
     if (!model_ || !model_->phase().is(CommandBarPhase::Kind::adjusting))
         return;
     model_->setPhase(CommandBarPhase::preview());
-    model_->onBackFromAdjust();
+    emit backToPreview();
 }
 
 void AdjustView::place()

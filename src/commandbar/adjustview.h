@@ -41,6 +41,11 @@ public:
     AdjustView(CommandBarModel& model, Size area, QWidget* parent = nullptr);
     ~AdjustView() override;
 
+signals:
+    // Tab or Escape took the model back to its preview: the bar shows again.
+    void backToPreview();
+
+public:
     // ---- Geometry, in the area's points ----
     // The zone frames: each unit rectangle placed in (0, 0, width, height)
     // with the gap, as the window manager places windows.

@@ -100,7 +100,7 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
     const Rect area = placement_(display.area);
     const QSize size = view->sizeThatFits(QSize(int(std::max(area.width - 40, 0.0)), 200));
     const double x = area.midX() - size.width() / 2.0;
-    const double y = area.maxY() - kBottomInset + kMargin - size.height();
+    const double y = area.maxY() - kBottomInset + ToastView::kMargin - size.height();
     panel_->setGeometry(qRound(x), qRound(y), size.width(), size.height());
     // The fade is drawn by the view: window opacity needs a compositor.
     opacity_ = new QGraphicsOpacityEffect(themed);

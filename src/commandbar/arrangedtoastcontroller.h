@@ -25,10 +25,9 @@ class ArrangedToastController {
 public:
     static constexpr double kVisibleSeconds = 6.0;
     static constexpr double kFadeInSeconds = 0.3;
-    // The capsule's distance from the bottom of the visible area, and the
-    // transparent margin around it inside the panel.
+    // The capsule's distance from the bottom of the visible area (the panel
+    // has ToastView's transparent margin around it).
     static constexpr double kBottomInset = 16;
-    static constexpr double kMargin = 20;
 
     explicit ArrangedToastController(CommandBarRunner& runner);
     ~ArrangedToastController();

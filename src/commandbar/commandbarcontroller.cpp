@@ -38,13 +38,13 @@ void CommandBarController::setPlacement(PanelPlacement placement)
 
 double CommandBarController::panelWidth(const Rect& visible)
 {
-    return std::min(visible.width - kSideRoom, kCardWidth) + 2 * kMargin;
+    return std::min(visible.width - kSideRoom, CommandBarView::kCardWidth) + 2 * CommandBarView::kMargin;
 }
 
 Point CommandBarController::panelOrigin(const Rect& visible)
 {
     const double width = panelWidth(visible);
-    return {visible.midX() - width / 2, visible.minY() + kTopFraction * visible.height - kMargin};
+    return {visible.midX() - width / 2, visible.minY() + kTopFraction * visible.height - CommandBarView::kMargin};
 }
 
 std::optional<Display> CommandBarController::targetDisplay() const
@@ -88,13 +88,11 @@ void CommandBarController::installCallbacks()
         self->adjust_.show(*self->model_, self->model_->capture()->display.area);
         self->ignoreResign = false;
     };
-    model_->onBackFromAdjust = [self] {
-        if (!self)
-            return;
-        if (self->adjust_.panel())
-            self->adjust_.panel()->orderOut();
-        self->present();
-    };
+    connect(&adjust_, &AdjustOverlayController::backToPreview, this, [this] {
+        if (adjust_.panel())
+            adjust_.panel()->orderOut();
+        present();
+    });
     model_->onArranged = [self](const CommandBarModel::Outcome& outcome, const std::optional<QString>& saved,
                                 const Display& display) {
         if (!self)
@@ -149,7 +147,7 @@ void CommandBarController::present()
         makePanel();
     const Rect visible = placement_(display->area);
     const double width = panelWidth(visible);
-    auto* view = new CommandBarView(*model_, width - 2 * kMargin);
+    auto* view = new CommandBarView(*model_, width - 2 * CommandBarView::kMargin);
     connect(view, &CommandBarView::settingsRequested, this, &CommandBarController::settingsRequested);
     panel_->setContent(new Themed(view));
     const Point origin = panelOrigin(visible);

@@ -25,9 +25,8 @@ class CommandBarRunner;
 class CommandBarController : public QObject {
     Q_OBJECT
 public:
-    // The bar's view: an 820-point card inside a 48-point margin for the glow.
-    static constexpr double kCardWidth = 820;
-    static constexpr double kMargin = 48;
+    // The bar's view is a card inside a margin for the glow (CommandBarView's
+    // kCardWidth and kMargin); on a narrow display it keeps this much room.
     static constexpr double kSideRoom = 36;
     // The card's top edge sits this far down the visible area.
     static constexpr double kTopFraction = 0.22;

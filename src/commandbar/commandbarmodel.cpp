@@ -126,46 +126,7 @@ std::optional<ScreenCapture> CommandBarModel::buildCapture()
 
 CommandBarModel::Snapshots CommandBarModel::readSnapshots(const std::vector<Display>& displays)
 {
-    Snapshots out;
-    if (displays.empty())
-        return out;
-    if (!trusted()) {
-        for (const Display& d : displays)
-            out.insert(d.id, {});
-        return out;
-    }
-    AXActionScope scope;
-    const std::vector<Display> all = Display::all();
-    const auto focused = AXWindow::focused();
-    const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
-    struct Placed {
-        AXWindow window;
-        Rect frame;
-        std::uint32_t displayId;
-    };
-    // Back-most first, as the miniatures draw them.
-    std::vector<Placed> placed;
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        const auto frame = it->frame();
-        if (!frame)
-            continue;
-        const auto on = Display::containing(*frame, all);
-        if (!on)
-            continue;
-        placed.push_back({*it, *frame, on->id});
-    }
-    for (const Display& d : displays) {
-        std::vector<WindowSnapshot> list;
-        for (const Placed& p : placed) {
-            if (p.displayId != d.id)
-                continue;
-            list.push_back({QUuid::createUuid(), ScreenCapture::appName(p.window.app),
-                            p.window.string(ax::Title).value_or(QString()), UnitRect::fromFrame(p.frame, d.area),
-                            focused && *focused == p.window, p.window.id()});
-        }
-        out.insert(d.id, std::move(list));
-    }
-    return out;
+    return WindowManager::shared().snapshots(displays);
 }
 
 // ---- Operations ----

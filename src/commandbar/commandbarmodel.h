@@ -105,7 +105,6 @@ public:
     // ---- The owner's callbacks (replaced on every show) ----
     std::function<void()> onClose = [] {};
     std::function<void()> onAdjust = [] {};
-    std::function<void()> onBackFromAdjust = [] {};
     // An arrangement finished: its outcome, the name it was saved under, and
     // the display it was arranged on.
     std::function<void(const Outcome&, const std::optional<QString>& savedName, const Display& display)> onArranged =

@@ -3,7 +3,7 @@
 #include "commandbar/clearrow.h"
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/elidedlabel.h"
-#include "commandbar/hairline.h"
+#include "design/hairline.h"
 #include "commandbar/keybutton.h"
 #include "commandbar/notetext.h"
 #include "commandbar/planrow.h"

@@ -1,5 +1,7 @@
 #include "focus/wallclock.h"
 
+#include "platform/clock.h"
+
 #include <QDateTime>
 #include <cmath>
 #include <limits>
@@ -11,7 +13,7 @@ constexpr qint64 kDay = 86400;
 constexpr qint64 kUnixEpochJulianDay = 2440588; // 1970-01-01
 constexpr qint64 kFirstJulianDay = 1721426;     // 0001-01-01
 constexpr qint64 kLastJulianDay = 5373484;      // 9999-12-31
-constexpr qint64 kReferenceOffset = 978307200;   // 1970-01-01 to 2001-01-01, the epoch of dates
+constexpr qint64 kReferenceOffset = Clock::kReferenceEpochSeconds;
 // Offsets stay within a day, so instants two days beyond the supported dates
 // cannot read as a supported date.
 constexpr double kLowest = double((kFirstJulianDay - kUnixEpochJulianDay - 2) * kDay - kReferenceOffset);

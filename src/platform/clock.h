@@ -19,8 +19,10 @@ class Clock : public QObject {
 public:
     using TimerId = std::uint64_t;
 
-    // Seconds between 1970-01-01 and 2001-01-01, the epoch of stored dates.
-    static constexpr double kReferenceEpochOffset = 978307200.0;
+    // Seconds between 1970-01-01 and 2001-01-01, the epoch of stored dates:
+    // the one definition every date conversion uses.
+    static constexpr qint64 kReferenceEpochSeconds = 978307200;
+    static constexpr double kReferenceEpochOffset = double(kReferenceEpochSeconds);
 
     using QObject::QObject;
 

@@ -322,28 +322,38 @@ void WindowManager::recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>>
     });
 }
 
-std::vector<WindowSnapshot> WindowManager::snapshot(const Display& display) const
+QHash<std::uint32_t, std::vector<WindowSnapshot>> WindowManager::snapshots(const std::vector<Display>& displays) const
 {
-    std::vector<WindowSnapshot> out;
-    if (!trusted())
+    QHash<std::uint32_t, std::vector<WindowSnapshot>> out;
+    for (const Display& d : displays)
+        out.insert(d.id, {});
+    if (displays.empty() || !trusted())
         return out;
     AXActionScope scope;
-    const auto displays = Display::all();
+    const std::vector<Display> all = Display::all();
     const auto focused = AXWindow::focused();
-    for (const AXWindow& w : AXWindow::onScreenInZOrder()) {
-        const auto frame = w.frame();
+    const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w) {
+        const auto frame = w->frame();
         if (!frame)
             continue;
-        const auto on = Display::containing(*frame, displays);
-        if (!on || on->id != display.id)
+        const auto on = Display::containing(*frame, all);
+        if (!on)
             continue;
-        QString title = w.string(ax::Title).value_or(QString());
-        if (title.isEmpty())
-            title = QStringLiteral("Window");
-        out.push_back({QUuid::createUuid(), w.app.localizedName, title, UnitRect::fromFrame(*frame, display.area),
-                       focused && *focused == w, w.id()});
+        const auto list = out.find(on->id);
+        if (list == out.end())
+            continue;
+        const QString app = w->app.localizedName.isEmpty() ? QStringLiteral("Window") : w->app.localizedName;
+        const auto display = std::find_if(displays.begin(), displays.end(), [&](const Display& d) { return d.id == on->id; });
+        list->push_back({QUuid::createUuid(), app, w->string(ax::Title).value_or(QString()),
+                         UnitRect::fromFrame(*frame, display->area), focused && *focused == *w, w->id()});
     }
     return out;
+}
+
+std::vector<WindowSnapshot> WindowManager::snapshot(const Display& display) const
+{
+    return snapshots({display}).value(display.id);
 }
 
 } // namespace tavrin

@@ -81,8 +81,12 @@ public:
     std::optional<Rect> snap(SnapTarget target);
     std::optional<Rect> moveToDisplay(bool right);
 
-    // The windows lying on a display, as previews show them; empty without
-    // Accessibility permission.
+    // The windows lying on each display (by display id), as previews show
+    // them: back-most first, the order they are drawn in; a window without
+    // an application name is called "Window". Every display has an entry,
+    // empty without Accessibility permission.
+    QHash<std::uint32_t, std::vector<WindowSnapshot>> snapshots(const std::vector<Display>& displays) const;
+    // The same for one display.
     std::vector<WindowSnapshot> snapshot(const Display& display) const;
 
     // What an arrow press would start from.

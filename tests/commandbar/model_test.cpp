@@ -25,7 +25,6 @@ protected:
         ActiveWorkspace::current().clear();
         model.onClose = [this] { ++closed; };
         model.onAdjust = [this] { ++adjusted; };
-        model.onBackFromAdjust = [this] { ++backs; };
         model.onArranged = [this](const CommandBarModel::Outcome& o, const std::optional<QString>& name,
                                   const Display& display) { arranged.push_back({o, name, display}); };
         runner.outcome.arranged = 2;
@@ -60,7 +59,6 @@ protected:
     CommandBarModel model{&planner, &runner};
     int closed = 0;
     int adjusted = 0;
-    int backs = 0;
     std::vector<Arranged> arranged;
 };
 

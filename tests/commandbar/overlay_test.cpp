@@ -175,16 +175,16 @@ TEST_F(OverlayTest, BackAndPlaceButtons)
     EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty()); // placing never saves
 }
 
-TEST_F(OverlayTest, BackCallsTheModelOnceAndLeavesThePanelToItsOwner)
+TEST_F(OverlayTest, BackSaysSoOnceAndLeavesThePanelToItsOwner)
 {
     // Without the command-bar controller's handlers: the overlay alone.
     previewOf();
     CommandBarModel& m = model();
     int backs = 0;
-    m.onBackFromAdjust = [&] { ++backs; };
     m.onAdjust = [] {};
     m.adjust();
     AdjustOverlayController overlayController;
+    QObject::connect(&overlayController, &AdjustOverlayController::backToPreview, [&] { ++backs; });
     overlayController.show(m, m.capture()->display.area);
     settle();
     press(overlayController.view(), Qt::Key_Escape);

@@ -10,9 +10,37 @@
 using namespace tavrin;
 
 namespace {
-// The default desktop: "UltraWide 34" (visible 0,24 3440×1352) and, to its
-// right, "Built-in Display" (3440,323 1728×1117).
-struct Desk : SimTest {
+// Two displays: "UltraWide 34" (visible 0,24 3440×1352) with an editor, a
+// terminal, mail (at least 600×400), a calculator that does not resize and a
+// folder; and, to its right, "Built-in Display" (3440,323 1728×1117) with
+// chat, a call, notes and a browser window. The editor is focused.
+const char* const kDesk = R"({
+  "trusted": true,
+  "frontmost": "Visual Studio Code",
+  "displays": [
+    { "name": "UltraWide 34", "frame": [0, 0, 3440, 1440], "number": 1, "serial": 40213, "dock": 64 },
+    { "name": "Built-in Display", "frame": [3440, 323, 1728, 1117], "scale": 2, "number": 2 }
+  ],
+  "apps": [
+    { "name": "Tavrin", "policy": "accessory", "self": true },
+    { "name": "Finder" }, { "name": "Visual Studio Code" }, { "name": "Safari" }, { "name": "Terminal" },
+    { "name": "Mail" }, { "name": "Slack" }, { "name": "Microsoft Teams" }, { "name": "Notes" }, { "name": "Calculator" }
+  ],
+  "windows": [
+    { "app": "Visual Studio Code", "title": "main.cpp — tavrin", "frame": [1100, 60, 1500, 1200], "minSize": [400, 270] },
+    { "app": "Terminal", "title": "tavrin — zsh — 120×36", "frame": [2620, 60, 800, 620], "minSize": [300, 150] },
+    { "app": "Mail", "title": "Inbox – 3 messages", "frame": [2620, 700, 800, 660], "minSize": [600, 400] },
+    { "app": "Slack", "title": "general (Channel) - Acme - Slack", "frame": [3480, 360, 1100, 760], "minSize": [500, 400] },
+    { "app": "Microsoft Teams", "title": "Design review | Microsoft Teams", "frame": [3900, 420, 1000, 680] },
+    { "app": "Notes", "title": "Meeting notes", "frame": [4180, 760, 900, 620], "minSize": [400, 300] },
+    { "app": "Safari", "title": "Flight status LH 123", "frame": [3500, 400, 1500, 950], "minSize": [500, 300] },
+    { "app": "Calculator", "title": "Calculator", "frame": [2300, 900, 230, 400], "resizable": false },
+    { "app": "Finder", "title": "Documents", "frame": [300, 300, 920, 560], "minSize": [300, 200] }
+  ]
+})";
+
+struct Desk : ::testing::Test {
+    SimEnvironment env{kDesk};
     WindowManager manager;
 
     Display display(int index) const { return Display::fromScreens(env.desktop.screens())[std::size_t(index)]; }
@@ -249,9 +277,11 @@ TEST_F(Desk, FocusedContextAndSnapshots)
     QStringList titles;
     for (const WindowSnapshot& s : shots)
         titles << s.title + (s.isFocused ? "*" : "");
-    EXPECT_EQ(titles, QStringList({"Meeting notes*", "general (Channel) - Acme - Slack", "Window", "Flight status LH 123"}));
-    EXPECT_EQ(shots[2].appName, "Microsoft Teams");
-    EXPECT_EQ(shots[0].unit, UnitRect::fromFrame({4180, 760, 900, 620}, display(1).area));
+    // Back-most first, as previews draw them.
+    EXPECT_EQ(titles, QStringList({"Flight status LH 123", "", "general (Channel) - Acme - Slack", "Meeting notes*"}));
+    EXPECT_EQ(shots[1].appName, "Microsoft Teams");
+    EXPECT_EQ(shots[3].unit, UnitRect::fromFrame({4180, 760, 900, 620}, display(1).area));
+    EXPECT_EQ(manager.snapshots({display(0), display(1)}).value(display(0).id).size(), 5u);
     env.desktop.setTrusted(false);
     EXPECT_TRUE(manager.snapshot(display(1)).empty());
 }

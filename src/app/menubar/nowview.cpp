@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
+#include "design/hairline.h"
 #include "design/aiglow.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
@@ -86,18 +87,15 @@ protected:
     }
 };
 
-// A 0.5-point line of `line`, padded 4 points above and below.
-class Hairline : public DesignWidget {
-public:
-    explicit Hairline(QWidget* parent) : DesignWidget(parent) { setFixedHeight(9); }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.fillRect(QRectF(0, 4, width(), 0.5), t().line);
-    }
-};
+// A hairline with 4 points of room above and below.
+QWidget* paddedHairline(QWidget* parent)
+{
+    auto* room = new QWidget(parent);
+    auto* layout = new QVBoxLayout(room);
+    layout->setContentsMargins(0, 4, 0, 4);
+    layout->addWidget(new Hairline(Qt::Horizontal, room));
+    return room;
+}
 
 // A list row that runs its action on a click and fills its rounded
 // rectangle while the pointer is on it.
@@ -348,7 +346,7 @@ QWidget* NowView::buildBody()
         bannerWidget->setObjectName(QStringLiteral("permissionBanner"));
         bannerWidget->setLayout(banner);
         column->addWidget(bannerWidget);
-        column->addWidget(new Hairline(body));
+        column->addWidget(paddedHairline(body));
     }
 
     // 2. The display: header and preview.
@@ -413,7 +411,7 @@ QWidget* NowView::buildBody()
     }
 
     // 6. Hairline; 7, 8. the modes.
-    column->addWidget(new Hairline(body));
+    column->addWidget(paddedHairline(body));
     auto addMode = [&](const NowContent::ModeRow& mode, const QString& id, void (NowContent::*set)(bool)) {
         auto* r = row(10, {14, 7, 14, 7});
         r->addWidget(text(mode.title, Colour::ink, systemFont(13), body));
@@ -524,7 +522,7 @@ QWidget* NowView::buildBody()
 
     // 13. Footer.
     column->addSpacing(4);
-    column->addWidget(new Hairline(body));
+    column->addWidget(paddedHairline(body));
     auto* footer = row(14, {14, 0, 14, 9});
     auto link = [&](const QString& label, const QString& id, std::function<void()> action) {
         auto* l = new FootLink(label, std::move(action), body);

@@ -1,5 +1,7 @@
 #include "platform/linux/plistcodec.h"
 
+#include "platform/clock.h"
+
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QStringList>
@@ -16,7 +18,7 @@ namespace tavrin {
 namespace {
 
 // libplist counts dates in seconds from 1 January 2001.
-constexpr qint64 kReferenceMSecs = 978307200000LL;
+constexpr qint64 kReferenceMSecs = Clock::kReferenceEpochSeconds * 1000;
 
 const QByteArray kDateOpen = QByteArrayLiteral("<date>");
 const QByteArray kDateClose = QByteArrayLiteral("</date>");

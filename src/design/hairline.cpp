@@ -1,4 +1,4 @@
-#include "commandbar/hairline.h"
+#include "design/hairline.h"
 
 #include <QPainter>
 
