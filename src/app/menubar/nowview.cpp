@@ -326,30 +326,45 @@ QWidget* NowView::buildBody()
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    if (!content_.layoutsEnabled())
+        addPermissionBanner(column, body);
+    addDisplay(column, body);
+    addLayouts(column, body);
+    addModes(column, body);
+    if (content_.suggestion())
+        addSuggestion(column, body);
+    addAsk(column, body);
+    addSaved(column, body);
+    addFooter(column, body);
+    return body;
+}
 
-    // 1. Permission banner.
-    if (!content_.layoutsEnabled()) {
-        auto* banner = new QVBoxLayout;
-        banner->setContentsMargins(14, 14, 14, 14);
-        banner->setSpacing(8);
-        banner->addWidget(text(tr("Tavrin needs Accessibility permission"), Colour::ink, systemFont(13, QFont::DemiBold), body));
-        banner->addWidget(text(tr("This lets Tavrin move and resize your windows. Nothing else is read or sent."),
-                               Colour::muted, systemFont(12), body, true));
-        auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
-        setUp->setObjectName(QStringLiteral("setUp"));
-        connect(setUp, &QAbstractButton::clicked, body, [this] {
-            OnboardingView::showWindow();
-            emit dismissed();
-        });
-        banner->addWidget(setUp, 0, Qt::AlignLeft);
-        auto* bannerWidget = new QWidget(body);
-        bannerWidget->setObjectName(QStringLiteral("permissionBanner"));
-        bannerWidget->setLayout(banner);
-        column->addWidget(bannerWidget);
-        column->addWidget(paddedHairline(body));
-    }
+// Without Accessibility: what Tavrin needs and "Set up…".
+void NowView::addPermissionBanner(QVBoxLayout* column, QWidget* body)
+{
+    auto* banner = new QVBoxLayout;
+    banner->setContentsMargins(14, 14, 14, 14);
+    banner->setSpacing(8);
+    banner->addWidget(text(tr("Tavrin needs Accessibility permission"), Colour::ink, systemFont(13, QFont::DemiBold), body));
+    banner->addWidget(text(tr("This lets Tavrin move and resize your windows. Nothing else is read or sent."),
+                           Colour::muted, systemFont(12), body, true));
+    auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
+    setUp->setObjectName(QStringLiteral("setUp"));
+    connect(setUp, &QAbstractButton::clicked, body, [this] {
+        OnboardingView::showWindow();
+        emit dismissed();
+    });
+    banner->addWidget(setUp, 0, Qt::AlignLeft);
+    auto* bannerWidget = new QWidget(body);
+    bannerWidget->setObjectName(QStringLiteral("permissionBanner"));
+    bannerWidget->setLayout(banner);
+    column->addWidget(bannerWidget);
+    column->addWidget(paddedHairline(body));
+}
 
-    // 2. The display: header and preview.
+// The display you are working on: its name, how many windows, its preview.
+void NowView::addDisplay(QVBoxLayout* column, QWidget* body)
+{
     auto* display = new QVBoxLayout;
     display->setContentsMargins(14, 12, 14, 6);
     display->setSpacing(8);
@@ -378,8 +393,12 @@ QWidget* NowView::buildBody()
     }
     display->addWidget(preview);
     column->addLayout(display);
+}
 
-    // 3. Layout buttons; 4. caption; 5. the window manager's message.
+// The six layout buttons, the caption of the one under the pointer, and
+// the window manager's last message.
+void NowView::addLayouts(QVBoxLayout* column, QWidget* body)
+{
     auto* layouts = row(4, {10, 2, 10, 8});
     for (const LayoutKind kind : kAllLayoutKinds) {
         auto* b = new LayoutButton(kind, content_, body);
@@ -409,8 +428,11 @@ QWidget* NowView::buildBody()
         m->setContentsMargins(14, 0, 14, 8);
         column->addWidget(m);
     }
+}
 
-    // 6. Hairline; 7, 8. the modes.
+// Meeting mode and Share-safe, each with its status and switch.
+void NowView::addModes(QVBoxLayout* column, QWidget* body)
+{
     column->addWidget(paddedHairline(body));
     auto addMode = [&](const NowContent::ModeRow& mode, const QString& id, void (NowContent::*set)(bool)) {
         auto* r = row(10, {14, 7, 14, 7});
@@ -428,48 +450,53 @@ QWidget* NowView::buildBody()
     };
     addMode(content_.meetingRow(), QStringLiteral("meeting"), &NowContent::setMeetingEnabled);
     addMode(content_.shareSafeRow(), QStringLiteral("shareSafe"), &NowContent::setShareSafeEnabled);
+}
 
-    // 9. The suggestion, as it was read at the last refresh.
-    if (const auto& s = content_.suggestion()) {
-        auto* card = new CardBackground;
-        card->setObjectName(QStringLiteral("suggestion"));
-        auto* cardColumn = new QVBoxLayout(card);
-        cardColumn->setContentsMargins(12, 10, 12, 10);
-        cardColumn->setSpacing(7);
-        const TTheme t = Environment::theme(themed_);
-        auto* words = new QLabel(card);
-        words->setObjectName(QStringLiteral("suggestionText"));
-        words->setTextFormat(Qt::RichText);
-        words->setWordWrap(true);
-        words->setFont(systemFont(12.5));
-        words->setText(QStringLiteral("<span style=\"color:%1; font-weight:bold\">%2</span>"
-                                      "<span style=\"color:%3\">%4</span>")
-                           .arg(t.ink.name(), s->bold.toHtmlEscaped(), t.muted.name(), s->rest.toHtmlEscaped()));
-        cardColumn->addWidget(words);
-        auto* buttons = row(6);
-        auto* add = new TButton(tr("Add"), TButtonStyle::Kind::primary, card);
-        auto* notNow = new TButton(tr("Not now"), TButtonStyle::Kind::normal, card);
-        // Both act on what this card was made for.
-        connect(add, &QAbstractButton::clicked, this, [action = s->add] {
-            if (action)
-                action();
-        });
-        connect(notNow, &QAbstractButton::clicked, this, [action = s->notNow] {
-            if (action)
-                action();
-        });
-        buttons->addWidget(add);
-        buttons->addWidget(notNow);
-        buttons->addStretch();
-        cardColumn->addLayout(buttons);
-        // The glow draws into the card's padding around it.
-        auto* glow = new AIGlow(AIGlow::Intensity::idle, 12, card, body);
-        glow->setObjectName(QStringLiteral("suggestionGlow"));
-        glow->setOutsets(QMargins(10, 4, 10, 8));
-        column->addWidget(glow);
-    }
+// One suggestion, as it was read at the last refresh.
+void NowView::addSuggestion(QVBoxLayout* column, QWidget* body)
+{
+    const auto& s = content_.suggestion();
+    auto* card = new CardBackground;
+    card->setObjectName(QStringLiteral("suggestion"));
+    auto* cardColumn = new QVBoxLayout(card);
+    cardColumn->setContentsMargins(12, 10, 12, 10);
+    cardColumn->setSpacing(7);
+    const TTheme t = Environment::theme(themed_);
+    auto* words = new QLabel(card);
+    words->setObjectName(QStringLiteral("suggestionText"));
+    words->setTextFormat(Qt::RichText);
+    words->setWordWrap(true);
+    words->setFont(systemFont(12.5));
+    words->setText(QStringLiteral("<span style=\"color:%1; font-weight:bold\">%2</span>"
+                                  "<span style=\"color:%3\">%4</span>")
+                       .arg(t.ink.name(), s->bold.toHtmlEscaped(), t.muted.name(), s->rest.toHtmlEscaped()));
+    cardColumn->addWidget(words);
+    auto* buttons = row(6);
+    auto* add = new TButton(tr("Add"), TButtonStyle::Kind::primary, card);
+    auto* notNow = new TButton(tr("Not now"), TButtonStyle::Kind::normal, card);
+    // Both act on what this card was made for.
+    connect(add, &QAbstractButton::clicked, this, [action = s->add] {
+        if (action)
+            action();
+    });
+    connect(notNow, &QAbstractButton::clicked, this, [action = s->notNow] {
+        if (action)
+            action();
+    });
+    buttons->addWidget(add);
+    buttons->addWidget(notNow);
+    buttons->addStretch();
+    cardColumn->addLayout(buttons);
+    // The glow draws into the card's padding around it.
+    auto* glow = new AIGlow(AIGlow::Intensity::idle, 12, card, body);
+    glow->setObjectName(QStringLiteral("suggestionGlow"));
+    glow->setOutsets(QMargins(10, 4, 10, 8));
+    column->addWidget(glow);
+}
 
-    // 10. Ask.
+// "Ask Tavrin…" with its shortcut.
+void NowView::addAsk(QVBoxLayout* column, QWidget* body)
+{
     auto* askLabel = row(10, {8, 7, 8, 7});
     askLabel->addWidget(new Spark(15, body));
     askLabel->addWidget(text(tr("Ask Tavrin…"), Colour::ink, systemFont(13), body));
@@ -483,8 +510,11 @@ QWidget* NowView::buildBody()
     auto* askRow = row(0, {6, 0, 6, 0});
     askRow->addWidget(ask);
     column->addLayout(askRow);
+}
 
-    // 11. Heading; 12. saved workspaces.
+// The three newest saved workspaces, or what saves them.
+void NowView::addSaved(QVBoxLayout* column, QWidget* body)
+{
     auto* heading = text(tr("Pick up where you left off"), Colour::muted, systemFont(11, QFont::DemiBold, 0.22), body);
     heading->setContentsMargins(14, 6, 14, 4);
     column->addWidget(heading);
@@ -519,8 +549,11 @@ QWidget* NowView::buildBody()
         holder->addWidget(r);
         column->addLayout(holder);
     }
+}
 
-    // 13. Footer.
+// Edit layouts, updates, Settings and Quit.
+void NowView::addFooter(QVBoxLayout* column, QWidget* body)
+{
     column->addSpacing(4);
     column->addWidget(paddedHairline(body));
     auto* footer = row(14, {14, 0, 14, 9});
@@ -544,7 +577,6 @@ QWidget* NowView::buildBody()
     });
     link(tr("Quit"), QStringLiteral("quit"), [this] { content_.quit(); });
     column->addLayout(footer);
-    return body;
 }
 
 } // namespace tavrin

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QVBoxLayout;
+
 namespace tavrin {
 
 class AppState;
@@ -37,6 +39,15 @@ private:
     void rebuild();
     void updateHover();
     QWidget* buildBody();
+    // The body's sections, top to bottom, each added to `column` of `body`.
+    void addPermissionBanner(QVBoxLayout* column, QWidget* body);
+    void addDisplay(QVBoxLayout* column, QWidget* body);
+    void addLayouts(QVBoxLayout* column, QWidget* body);
+    void addModes(QVBoxLayout* column, QWidget* body);
+    void addSuggestion(QVBoxLayout* column, QWidget* body);
+    void addAsk(QVBoxLayout* column, QWidget* body);
+    void addSaved(QVBoxLayout* column, QWidget* body);
+    void addFooter(QVBoxLayout* column, QWidget* body);
 
     NowContent content_;
     Themed* themed_ = nullptr;
