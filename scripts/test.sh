@@ -10,7 +10,16 @@ start=$(date +%s)
 bash scripts/build.sh
 built=$(date +%s)
 echo "Build took $((built - start)) s."
-# Tests that start real programs (the built binary, Xvfb, a bus) are retried
-# once when they fail; a test that fails twice fails the run.
-ctest --test-dir build --output-on-failure -j "$(nproc)" --repeat until-pass:2
+status=0
+ctest --test-dir build --output-on-failure -j "$(nproc)" -LE programs || status=1
+# Tests that start real programs (Xvfb and a window manager, a bus, the built
+# binary) may fail for reasons outside the program under a loaded machine:
+# those alone run a second time, named here so that a flaky one is seen and
+# mended; one that fails twice fails the run.
+if ! ctest --test-dir build --output-on-failure -j "$(nproc)" -L programs; then
+  echo "Retrying once, as they start real programs:"
+  sed 's/^[0-9]*:/  /' build/Testing/Temporary/LastTestsFailed.log
+  ctest --test-dir build --output-on-failure -L programs --rerun-failed || status=1
+fi
 echo "Tests took $(( $(date +%s) - built )) s."
+exit $status
