@@ -7,6 +7,7 @@ namespace tavrin {
 namespace {
 Platform g_platform;
 bool g_installed = false;
+std::uint64_t g_installation = 0;
 } // namespace
 
 Platform& Platform::current()
@@ -19,6 +20,7 @@ void Platform::install(const Platform& services)
 {
     g_platform = services;
     g_installed = true;
+    ++g_installation;
 }
 
 void Platform::uninstall()
@@ -28,5 +30,7 @@ void Platform::uninstall()
 }
 
 bool Platform::isInstalled() { return g_installed; }
+
+std::uint64_t Platform::installation() { return g_installation; }
 
 } // namespace tavrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace tavrin {
 
 class Accessibility;
@@ -34,6 +36,9 @@ struct Platform {
 
     static Platform& current();
     static void install(const Platform& services);
+    // Counts installations: state kept about one desktop (an active
+    // workspace, registered keys) is stale once another is installed.
+    static std::uint64_t installation();
     // Forgets the installed services (tests, when their services go away).
     static void uninstall();
     static bool isInstalled();

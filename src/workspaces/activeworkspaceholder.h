@@ -4,13 +4,16 @@
 
 #include <QObject>
 #include <QVariant>
+#include <cstdint>
 #include <optional>
 
 namespace tavrin {
 
 // Holds the current active workspace (`ActiveWorkspace::current()`): set by
 // the command bar after an arrangement that placed a window, put back by
-// undo, read by the menu-bar window and the sessions. Main thread only.
+// undo, read by the menu-bar window and the sessions. It belongs to the
+// desktop it was arranged on: once another platform is installed there is
+// none. Main thread only.
 class ActiveWorkspaceHolder : public QObject {
     Q_OBJECT
     // An ActiveWorkspace, or an invalid QVariant when there is none.
@@ -18,17 +21,18 @@ class ActiveWorkspaceHolder : public QObject {
 public:
     using QObject::QObject;
 
-    const std::optional<ActiveWorkspace>& get() const { return value_; }
+    const std::optional<ActiveWorkspace>& get() const;
     void set(std::optional<ActiveWorkspace> value);
     void clear() { set(std::nullopt); }
 
-    QVariant variant() const { return value_ ? QVariant::fromValue(*value_) : QVariant(); }
+    QVariant variant() const { return get() ? QVariant::fromValue(*get()) : QVariant(); }
 
 signals:
     void changed();
 
 private:
-    std::optional<ActiveWorkspace> value_;
+    mutable std::optional<ActiveWorkspace> value_;
+    mutable std::uint64_t installation_ = 0; // of the platform the value belongs to
 };
 
 } // namespace tavrin

@@ -12,8 +12,6 @@ namespace {
 
 class NowContentTest : public ShellTest {
 protected:
-    NowContentTest() { ActiveWorkspace::current().clear(); }
-    ~NowContentTest() override { ActiveWorkspace::current().clear(); }
 
     std::unique_ptr<NowContent> open()
     {

@@ -31,7 +31,6 @@ protected:
     {
         previousAppearance = Platform::current().appearance;
         Platform::current().appearance = &appearance;
-        ActiveWorkspace::current().clear();
     }
     ~ViewsTest() override { Platform::current().appearance = previousAppearance; }
 

@@ -36,14 +36,12 @@ protected:
     void SetUp() override
     {
         qInstallMessageHandler(quietOffscreen);
-        ActiveWorkspace::current().clear();
         setEngine(QStringLiteral("tavrinAI"));
         runner.outcome.arranged = 2;
     }
     void TearDown() override
     {
         qInstallMessageHandler(nullptr);
-        ActiveWorkspace::current().clear();
     }
 
     void setEngine(const QString& engine) { env.defaults.setValue(QStringLiteral("aiEngine"), engine); }

@@ -22,14 +22,12 @@ class CommandBarModelTest : public SimTest {
 protected:
     void SetUp() override
     {
-        ActiveWorkspace::current().clear();
         model.onClose = [this] { ++closed; };
         model.onAdjust = [this] { ++adjusted; };
         model.onArranged = [this](const CommandBarModel::Outcome& o, const std::optional<QString>& name,
                                   const Display& display) { arranged.push_back({o, name, display}); };
         runner.outcome.arranged = 2;
     }
-    void TearDown() override { ActiveWorkspace::current().clear(); }
 
     void type(const QString& text)
     {

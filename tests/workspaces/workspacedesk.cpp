@@ -35,25 +35,20 @@ const QByteArray kScenario = R"({
   "defaultApps": { "http": "Safari", "https": "Safari" }
 })";
 
-void resetShared()
-{
-    ActiveWorkspace::current().clear();
-}
 } // namespace
 
 SimState WorkspaceDesk::defaultState() { return SimScenario::fromJson(kScenario, QStringLiteral("workspace desk")).state(); }
 
-WorkspaceDesk::WorkspaceDesk() : env(kScenario) { resetShared(); }
+WorkspaceDesk::WorkspaceDesk() : env(kScenario) {}
 
 void WorkspaceDesk::TearDown()
 {
     // What is still scheduled runs now, while the test's collaborators are
     // still registered.
     clock.advance(10);
-    resetShared();
 }
 
-WorkspaceDesk::~WorkspaceDesk() { resetShared(); }
+WorkspaceDesk::~WorkspaceDesk() = default;
 
 Display WorkspaceDesk::display() const { return Display::all().front(); }
 
