@@ -11,7 +11,7 @@
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
-#include "commandbar/settingsplaceholder.h"
+#include "commandbar/commandbarhooks.h"
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
@@ -24,6 +24,7 @@
 #include "platform/sim/simscenario.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
+#include "settings/settingswindow.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacehooks.h"
 
@@ -159,8 +160,7 @@ int main(int argc, char** argv)
         window->show();
     }
 
-    // The command bar's panels show over the simulated displays; Settings is
-    // a stand-in until it exists.
+    // The command bar's panels show over the simulated displays.
     ShellHooks& hooks = ShellHooks::shared();
     hooks.makeCommandBar = [w = window.get()] {
         auto bar = std::make_unique<CommandBarAdapter>();
@@ -168,10 +168,19 @@ int main(int argc, char** argv)
             bar->controller().setPlacement([w](const Rect& area) { return overDrawing(*w, area); });
         return bar;
     };
-    hooks.showSettings = [](const QString& pane) { SettingsPlaceholder::show(pane); };
+    // The Settings window, made once the shell's state exists (below).
+    std::unique_ptr<SettingsWindow> settings;
+    hooks.showSettings = [&settings](const QString& pane) {
+        if (settings)
+            settings->show(settingsPaneNamed(pane));
+    };
+    CommandBarHooks::shared().openSettings = hooks.showSettings;
 
     // The application: its state, and the start-up once the main loop runs.
     AppState& state = AppState::shared();
+    SettingsServices settingsServices;
+    settingsServices.state = &state;
+    settings = std::make_unique<SettingsWindow>(settingsServices);
     TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
     tavrin.launch();
     UpdateWindow::attach(*Updater::shared().controller());

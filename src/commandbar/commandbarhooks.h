@@ -22,7 +22,7 @@ struct CommandBarHooks {
     std::function<QCoro::Task<QList<SavedItem>>(std::vector<AXWindow> windows)> captureItems;
 
     // Opens the Settings window on a pane ("ai", …; empty: the pane last
-    // shown). Empty slot: a stand-in window that says where the setting lives.
+    // shown). Empty slot: nothing opens.
     std::function<void(const QString& pane)> openSettings;
 
     static CommandBarHooks& shared();

@@ -10,7 +10,6 @@
 #include "commandbar/planrow.h"
 #include "commandbar/rowbutton.h"
 #include "commandbar/rowlabel.h"
-#include "commandbar/settingsplaceholder.h"
 #include "commandbar/skeletonrow.h"
 #include "commandbar/spinner.h"
 #include "commandbar/taskfield.h"
@@ -708,8 +707,6 @@ void CommandBarView::openSettings()
     }
     if (const auto& open = CommandBarHooks::shared().openSettings)
         open(QStringLiteral("ai"));
-    else
-        SettingsPlaceholder::show(QStringLiteral("ai"));
 }
 
 void CommandBarView::focusField()

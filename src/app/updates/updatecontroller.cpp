@@ -145,6 +145,21 @@ void UpdateController::setAutomaticallyChecksForUpdates(bool on)
     emit automaticallyChecksForUpdatesChanged(on);
 }
 
+bool UpdateController::automaticallyDownloadsUpdates() const
+{
+    const Defaults* d = defaults();
+    return d && d->boolValue(kAutomaticDownloadsKey);
+}
+
+void UpdateController::setAutomaticallyDownloadsUpdates(bool on)
+{
+    if (on == automaticallyDownloadsUpdates())
+        return;
+    if (Defaults* d = defaults())
+        d->setValue(kAutomaticDownloadsKey, on);
+    emit automaticallyDownloadsUpdatesChanged(on);
+}
+
 std::optional<QDateTime> UpdateController::lastCheck() const
 {
     const Defaults* d = defaults();

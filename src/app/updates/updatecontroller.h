@@ -26,6 +26,8 @@ class UpdateController : public QObject {
     Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
     Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE
                    setAutomaticallyChecksForUpdates NOTIFY automaticallyChecksForUpdatesChanged)
+    Q_PROPERTY(bool automaticallyDownloadsUpdates READ automaticallyDownloadsUpdates WRITE
+                   setAutomaticallyDownloadsUpdates NOTIFY automaticallyDownloadsUpdatesChanged)
 public:
     // What reading the feed gave: the body of a 200 answer, or why not.
     struct FeedAnswer {
@@ -46,6 +48,7 @@ public:
 
     static inline const QString kDeclaredFeed = QStringLiteral("https://tavrin.app/appcast.xml");
     static inline const QString kAutomaticChecksKey = QStringLiteral("updates.automaticChecks");
+    static inline const QString kAutomaticDownloadsKey = QStringLiteral("updates.automaticDownloads");
     static inline const QString kLastCheckKey = QStringLiteral("updates.lastCheck");
     static constexpr double kCheckInterval = 24 * 60 * 60;
     static constexpr double kFeedTimeout = 30;
@@ -71,6 +74,10 @@ public:
 
     bool automaticallyChecksForUpdates() const;
     void setAutomaticallyChecksForUpdates(bool on);
+    // A newer release found by a scheduled check is downloaded before the
+    // user is told of it.
+    bool automaticallyDownloadsUpdates() const;
+    void setAutomaticallyDownloadsUpdates(bool on);
     // When the feed was last read, whatever the result.
     std::optional<QDateTime> lastCheck() const;
     // When the next scheduled check runs, in seconds from now; none when
@@ -88,6 +95,7 @@ public:
 signals:
     void canCheckForUpdatesChanged(bool canCheck);
     void automaticallyChecksForUpdatesChanged(bool on);
+    void automaticallyDownloadsUpdatesChanged(bool on);
     // A release newer than the running one. `gentle`: show it without
     // taking the focus from what the user is doing.
     void updateFound(const tavrin::AppcastItem& item, bool userInitiated, bool gentle);
