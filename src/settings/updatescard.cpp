@@ -44,7 +44,7 @@ UpdatesCard::UpdatesCard(Updater& updater, QWidget* parent) : TCard(kUsualPaddin
                            {UpdateController::kAutomaticDownloadsKey}});
     automaticDownloads_->setObjectName(QStringLiteral("automaticDownloadsSwitch"));
     addWidget(new SwitchRow(tr("Download updates automatically"),
-                            tr("A new version found by the daily check is downloaded for you."),
+                            tr("When the daily check finds a new version, it goes to your Downloads folder."),
                             automaticDownloads_));
 
     showCanCheck(updater_.canCheck());

@@ -53,6 +53,8 @@ public:
     static constexpr double kCheckInterval = 24 * 60 * 60;
     static constexpr double kFeedTimeout = 30;
     static constexpr qint64 kMaxFeedBytes = 4 * 1024 * 1024;
+    static constexpr double kDownloadTimeout = 10 * 60;
+    static constexpr qint64 kMaxDownloadBytes = 512LL * 1024 * 1024;
 
     explicit UpdateController(Delegate delegate, QObject* parent = nullptr);
     ~UpdateController() override;
@@ -91,6 +93,11 @@ public:
 
     // Replaces how the feed is read (tests).
     void setFetch(Fetch fetch) { fetch_ = std::move(fetch); }
+    // Replaces how a release is downloaded (tests).
+    void setDownload(Fetch download) { download_ = std::move(download); }
+    // Where downloaded releases go: the user's downloads folder unless set.
+    QString downloadsFolder() const;
+    void setDownloadsFolder(const QString& folder) { downloadsFolder_ = folder; }
 
 signals:
     void canCheckForUpdatesChanged(bool canCheck);
@@ -103,16 +110,24 @@ signals:
     void noUpdateFound(const QString& version);
     // A check the user asked for failed; the message is for the user.
     void checkFailed(const QString& message);
+    // A release newer than the running one, found by a scheduled check while
+    // automatic downloads are on, is in the downloads folder at `path`.
+    void updateDownloaded(const tavrin::AppcastItem& item, const QString& path, bool gentle);
 
 private:
     void check(bool userInitiated);
     QCoro::Task<> run(bool userInitiated, CancelToken cancel);
     void finishCheck();
+    // Writes a downloaded release into the downloads folder; its path, or
+    // none when it couldn't be written.
+    std::optional<QString> keepRelease(const AppcastItem& item, const QByteArray& bytes) const;
     void scheduleNext();
     void setCanCheck();
 
     Delegate delegate_;
     Fetch fetch_;
+    Fetch download_;
+    QString downloadsFolder_;
     bool started_ = false;
     bool checking_ = false;
     bool canCheck_ = false;
