@@ -14,7 +14,6 @@
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
-#include "commandbar/settingsplaceholder.h"
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/plistdefaults.h"
@@ -27,6 +26,7 @@
 #include "platform/sim/simscenario.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
+#include "settings/settingswindow.h"
 #include "windows/windowmanager.h"
 
 #include <QApplication>
@@ -126,20 +126,11 @@ Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
     return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
 }
 
-// Stands in for the Settings window until it is part of the program.
-class PlaceholderSettings final : public SettingsOpener {
-public:
-    void show(std::optional<SettingsPane> pane) override
-    {
-        SettingsPlaceholder::show(settingsPaneName(pane.value_or(SettingsPane::general)));
-    }
-};
-
 // The shell wired to the desktop: the application state and its parts, the
 // icon in the menu bar, the intents on the session bus, and what each
 // subsystem registered, all kept for the run.
 struct Shell {
-    PlaceholderSettings settings;
+    std::unique_ptr<SettingsWindow> settings;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
     std::unique_ptr<MenuBarExtra> menuBar;
@@ -157,7 +148,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     if (window)
         bar->controller().setPlacement([window](const Rect& area) { return overDrawing(*window, area); });
     AppState& state = AppState::makeShared({.hud = nullptr, .commandBar = std::move(bar)});
-    shell->registrations.push_back(state.setSettingsOpener(shell->settings));
+    shell->settings = std::make_unique<SettingsWindow>(SettingsServices{.state = &state});
+    shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
 

@@ -20,7 +20,10 @@ FRow::FRow(const QString& label, QWidget* content, QWidget* parent)
     row->addWidget(label_, 0, Qt::AlignVCenter);
     if (content) {
         content->setFont(DesignFont::system(13));
-        row->addWidget(content, 1, Qt::AlignLeft | Qt::AlignVCenter);
+        // Content that wants to grow sideways fills the column; other
+        // content keeps its width at the column's leading edge.
+        const bool grows = content->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag;
+        row->addWidget(content, 1, grows ? Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
     } else {
         row->addStretch(1);
     }

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 namespace tavrin {
 namespace {
@@ -122,7 +123,8 @@ protected:
     {
         updater.controller()->setFetch([this](QUrl url) -> QCoro::Task<UpdateController::FeedAnswer> {
             asked << url;
-            co_return answer;
+            // A copy: GCC 12 moves a member named in co_return.
+            co_return UpdateController::FeedAnswer(answer);
         });
     }
 
@@ -265,6 +267,73 @@ TEST_F(UpdaterTest, TheNextAutomaticCheckCountsFromTheLastOne)
     EXPECT_TRUE(asked.isEmpty());
     env.clock.advance(1);
     EXPECT_EQ(asked.size(), 1);
+}
+
+TEST_F(UpdaterTest, AScheduledFindIsDownloadedWhileAutomaticDownloadsAreOn)
+{
+    QTemporaryDir folder;
+    Updater updater;
+    serve(updater);
+    UpdateController* c = updater.controller();
+    c->setDownloadsFolder(folder.path());
+    QList<QUrl> downloaded;
+    UpdateController::FeedAnswer file{true, QByteArrayLiteral("release bytes"), {}};
+    c->setDownload([&](QUrl url) -> QCoro::Task<UpdateController::FeedAnswer> {
+        downloaded << url;
+        co_return UpdateController::FeedAnswer(file);
+    });
+    QSignalSpy found(c, &UpdateController::updateFound);
+    QSignalSpy ready(c, &UpdateController::updateDownloaded);
+
+    // A check the user asks for only tells; so does one while downloads are off.
+    updater.checkForUpdates();
+    c->setAutomaticallyChecksForUpdates(true);
+    env.clock.advance(UpdateController::kCheckInterval);
+    EXPECT_TRUE(downloaded.isEmpty());
+    EXPECT_EQ(found.count(), 2);
+
+    c->setAutomaticallyDownloadsUpdates(true);
+    EXPECT_EQ(env.defaults.value(UpdateController::kAutomaticDownloadsKey), QVariant(true));
+    env.clock.advance(UpdateController::kCheckInterval);
+    ASSERT_EQ(downloaded, QList<QUrl>{QUrl("https://tavrin.app/Tavrin-1.3.tar.gz")});
+    ASSERT_EQ(ready.count(), 1);
+    const QString path = ready[0][1].toString();
+    EXPECT_EQ(path, folder.filePath("Tavrin-1.3.tar.gz"));
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "release bytes");
+    EXPECT_TRUE(ready[0][2].toBool()); // gently
+    EXPECT_EQ(found.count(), 2);
+
+    // The next one does not replace the first; a failed one tells as usual.
+    env.clock.advance(UpdateController::kCheckInterval);
+    ASSERT_EQ(ready.count(), 2);
+    EXPECT_EQ(ready[1][1].toString(), folder.filePath("Tavrin-1.3-2.tar.gz"));
+    file = {false, {}, QStringLiteral("offline")};
+    env.clock.advance(UpdateController::kCheckInterval);
+    EXPECT_EQ(ready.count(), 2);
+    EXPECT_EQ(found.count(), 3);
+    EXPECT_TRUE(c->canCheckForUpdates());
+}
+
+TEST_F(UpdaterTest, OnlySecureAddressesAreDownloadedWithoutTheUser)
+{
+    answer.body.replace("https://tavrin.app/Tavrin-1.3.tar.gz", "http://mirror.example/Tavrin-1.3.tar.gz");
+    Updater updater;
+    serve(updater);
+    UpdateController* c = updater.controller();
+    int downloads = 0;
+    c->setDownload([&](QUrl) -> QCoro::Task<UpdateController::FeedAnswer> {
+        ++downloads;
+        co_return UpdateController::FeedAnswer{true, "x", {}};
+    });
+    QSignalSpy found(c, &UpdateController::updateFound);
+    c->setAutomaticallyChecksForUpdates(true);
+    c->setAutomaticallyDownloadsUpdates(true);
+    updater.start();
+    env.clock.runDue();
+    EXPECT_EQ(downloads, 0);
+    EXPECT_EQ(found.count(), 1);
 }
 
 // A feed served on the loopback interface, read through the real HTTP client.

@@ -308,6 +308,12 @@ TEST_F(ViewsTest, TheUpdateWindowSaysWhatWasFound)
     EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
     shoot(window, QStringLiteral("update-found"));
 
+    window.showDownloaded(item, QStringLiteral("/home/ann/Downloads/Tavrin-1.3.tar.gz"), QStringLiteral("1.2"), true);
+    EXPECT_EQ(window.heading(), "A new version of Tavrin is downloaded");
+    EXPECT_EQ(window.message(), "Tavrin 1.3 is in /home/ann/Downloads as Tavrin-1.3.tar.gz; you have 1.2.");
+    EXPECT_EQ(window.address(), QUrl::fromLocalFile(QStringLiteral("/home/ann/Downloads")));
+    EXPECT_EQ(window.primaryButton()->text(), "Show in Folder");
+
     window.showUpToDate(QStringLiteral("1.2"));
     EXPECT_EQ(window.heading(), "You're up to date");
     EXPECT_TRUE(window.address().isEmpty());

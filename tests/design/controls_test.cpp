@@ -276,6 +276,25 @@ TEST_F(ControlsTest, FormRowsLineTheirContentUp)
     EXPECT_EQ(field->font().pixelSize(), 13);
 }
 
+TEST_F(ControlsTest, FormRowContentThatGrowsFillsTheColumn)
+{
+    QWidget host;
+    auto* layout = new QVBoxLayout(&host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* grows = new QWidget;
+    grows->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* fixed = new QWidget;
+    fixed->setFixedSize(40, 10);
+    layout->addWidget(new FRow("Grows", grows));
+    layout->addWidget(new FRow("Fixed", fixed));
+    host.resize(500, 100);
+    host.show();
+    EXPECT_EQ(grows->x(), 132);
+    EXPECT_EQ(grows->width(), 500 - 132);
+    EXPECT_EQ(fixed->x(), 132);
+    EXPECT_EQ(fixed->width(), 40);
+}
+
 TEST_F(ControlsTest, MessagesWrapAndToneSetsTheLook)
 {
     EXPECT_EQ(KeyMsg::weight(KeyMsg::Tone::plain), QFont::Normal);

@@ -7,24 +7,23 @@
 #include "platform/timer.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 namespace tavrin {
 
 namespace {
 Defaults* defaults() { return Platform::current().defaults; }
 
-// Reads the feed with the platform's HTTP client.
-QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
+// Reads an address of the update server with the platform's HTTP client.
+QCoro::Task<UpdateController::FeedAnswer> readAddress(HttpRequest request)
 {
     HttpClient* http = Platform::current().http;
     if (!http)
         co_return UpdateController::FeedAnswer{false, {}, QStringLiteral("There is no network here.")};
-    HttpRequest request;
-    request.url = url;
-    request.headers = {{"Accept", "application/rss+xml, application/xml, text/xml"}};
-    request.timeout = UpdateController::kFeedTimeout;
-    request.maxResponseBytes = UpdateController::kMaxFeedBytes;
-    const HttpResponse response = co_await http->send(request);
+    const HttpResponse response = co_await http->send(std::move(request));
     UpdateController::FeedAnswer answer;
     if (response.failure == HttpResponse::Failure::timedOut)
         answer.error = QStringLiteral("The update server didn't answer in time.");
@@ -37,10 +36,38 @@ QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
         answer = {true, response.body, {}};
     co_return answer;
 }
+
+QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
+{
+    HttpRequest request;
+    request.url = url;
+    request.headers = {{"Accept", "application/rss+xml, application/xml, text/xml"}};
+    request.timeout = UpdateController::kFeedTimeout;
+    request.maxResponseBytes = UpdateController::kMaxFeedBytes;
+    return readAddress(std::move(request));
+}
+
+QCoro::Task<UpdateController::FeedAnswer> readRelease(QUrl url)
+{
+    HttpRequest request;
+    request.url = url;
+    request.timeout = UpdateController::kDownloadTimeout;
+    request.maxResponseBytes = UpdateController::kMaxDownloadBytes;
+    return readAddress(std::move(request));
+}
+
+// Only a secure address, or one on this machine (a test feed's), is
+// downloaded from without the user.
+bool mayDownload(const QUrl& url)
+{
+    return url.isValid()
+        && (url.scheme() == QLatin1String("https")
+            || (url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1")));
+}
 } // namespace
 
 UpdateController::UpdateController(Delegate delegate, QObject* parent)
-    : QObject(parent), delegate_(std::move(delegate)), fetch_(readFeed)
+    : QObject(parent), delegate_(std::move(delegate)), fetch_(readFeed), download_(readRelease)
 {
     qRegisterMetaType<AppcastItem>();
 }
@@ -104,6 +131,18 @@ QCoro::Task<> UpdateController::run(bool userInitiated, CancelToken cancel)
         else
             newest = Appcast::newest(*items);
     }
+    const bool newer = problem.isEmpty() && newest && Appcast::compareVersions(newest->version, currentVersion()) > 0;
+    // A release found on schedule is downloaded first, while it is allowed;
+    // the check lasts until the download ends.
+    std::optional<QString> downloaded;
+    if (newer && !userInitiated && automaticallyDownloadsUpdates() && mayDownload(newest->downloadURL)) {
+        auto fetching = download_(newest->downloadURL);
+        const FeedAnswer file = co_await std::move(fetching);
+        if (!self || cancel.isCancelled())
+            co_return;
+        if (file.ok)
+            downloaded = keepRelease(*newest, file.body);
+    }
     finishCheck();
 
     if (!problem.isEmpty()) {
@@ -111,13 +150,53 @@ QCoro::Task<> UpdateController::run(bool userInitiated, CancelToken cancel)
             emit checkFailed(problem);
         co_return;
     }
-    if (newest && Appcast::compareVersions(newest->version, currentVersion()) > 0) {
+    if (newer) {
         const bool gentle = !userInitiated && delegate_.supportsGentleScheduledUpdateReminders
             && delegate_.supportsGentleScheduledUpdateReminders();
-        emit updateFound(*newest, userInitiated, gentle);
+        // When the download failed the user is told of the release as usual.
+        if (downloaded)
+            emit updateDownloaded(*newest, *downloaded, gentle);
+        else
+            emit updateFound(*newest, userInitiated, gentle);
     } else if (userInitiated) {
         emit noUpdateFound(currentVersion());
     }
+}
+
+QString UpdateController::downloadsFolder() const
+{
+    if (!downloadsFolder_.isEmpty())
+        return downloadsFolder_;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return folder.isEmpty() ? QDir::homePath() : folder;
+}
+
+std::optional<QString> UpdateController::keepRelease(const AppcastItem& item, const QByteArray& bytes) const
+{
+    const QDir folder(downloadsFolder());
+    if (!folder.exists() && !QDir().mkpath(folder.path()))
+        return std::nullopt;
+    // The address's file name, never a hidden one; a file that is there
+    // already is not replaced.
+    QString name = item.downloadURL.fileName();
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = QStringLiteral("Tavrin-") + item.displayVersion;
+    // The extension is the last one, or a compressed tar's two; the
+    // version's dots are part of the name.
+    QString extension;
+    for (const char* archive : {".tar.gz", ".tar.xz", ".tar.bz2", ".tar.zst"})
+        if (name.endsWith(QLatin1String(archive)))
+            extension = QLatin1String(archive);
+    if (extension.isEmpty() && !QFileInfo(name).suffix().isEmpty())
+        extension = QLatin1Char('.') + QFileInfo(name).suffix();
+    const QString stem = name.chopped(extension.size());
+    QString path = folder.filePath(name);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(extension));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return std::nullopt;
+    return path;
 }
 
 void UpdateController::finishCheck()
@@ -143,6 +222,21 @@ void UpdateController::setAutomaticallyChecksForUpdates(bool on)
         d->setValue(kAutomaticChecksKey, on);
     scheduleNext();
     emit automaticallyChecksForUpdatesChanged(on);
+}
+
+bool UpdateController::automaticallyDownloadsUpdates() const
+{
+    const Defaults* d = defaults();
+    return d && d->boolValue(kAutomaticDownloadsKey);
+}
+
+void UpdateController::setAutomaticallyDownloadsUpdates(bool on)
+{
+    if (on == automaticallyDownloadsUpdates())
+        return;
+    if (Defaults* d = defaults())
+        d->setValue(kAutomaticDownloadsKey, on);
+    emit automaticallyDownloadsUpdatesChanged(on);
 }
 
 std::optional<QDateTime> UpdateController::lastCheck() const

@@ -26,6 +26,8 @@ class UpdateController : public QObject {
     Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
     Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE
                    setAutomaticallyChecksForUpdates NOTIFY automaticallyChecksForUpdatesChanged)
+    Q_PROPERTY(bool automaticallyDownloadsUpdates READ automaticallyDownloadsUpdates WRITE
+                   setAutomaticallyDownloadsUpdates NOTIFY automaticallyDownloadsUpdatesChanged)
 public:
     // What reading the feed gave: the body of a 200 answer, or why not.
     struct FeedAnswer {
@@ -46,10 +48,13 @@ public:
 
     static inline const QString kDeclaredFeed = QStringLiteral("https://tavrin.app/appcast.xml");
     static inline const QString kAutomaticChecksKey = QStringLiteral("updates.automaticChecks");
+    static inline const QString kAutomaticDownloadsKey = QStringLiteral("updates.automaticDownloads");
     static inline const QString kLastCheckKey = QStringLiteral("updates.lastCheck");
     static constexpr double kCheckInterval = 24 * 60 * 60;
     static constexpr double kFeedTimeout = 30;
     static constexpr qint64 kMaxFeedBytes = 4 * 1024 * 1024;
+    static constexpr double kDownloadTimeout = 10 * 60;
+    static constexpr qint64 kMaxDownloadBytes = 512LL * 1024 * 1024;
 
     explicit UpdateController(Delegate delegate, QObject* parent = nullptr);
     ~UpdateController() override;
@@ -71,6 +76,10 @@ public:
 
     bool automaticallyChecksForUpdates() const;
     void setAutomaticallyChecksForUpdates(bool on);
+    // A newer release found by a scheduled check is downloaded before the
+    // user is told of it.
+    bool automaticallyDownloadsUpdates() const;
+    void setAutomaticallyDownloadsUpdates(bool on);
     // When the feed was last read, whatever the result.
     std::optional<QDateTime> lastCheck() const;
     // When the next scheduled check runs, in seconds from now; none when
@@ -84,10 +93,16 @@ public:
 
     // Replaces how the feed is read (tests).
     void setFetch(Fetch fetch) { fetch_ = std::move(fetch); }
+    // Replaces how a release is downloaded (tests).
+    void setDownload(Fetch download) { download_ = std::move(download); }
+    // Where downloaded releases go: the user's downloads folder unless set.
+    QString downloadsFolder() const;
+    void setDownloadsFolder(const QString& folder) { downloadsFolder_ = folder; }
 
 signals:
     void canCheckForUpdatesChanged(bool canCheck);
     void automaticallyChecksForUpdatesChanged(bool on);
+    void automaticallyDownloadsUpdatesChanged(bool on);
     // A release newer than the running one. `gentle`: show it without
     // taking the focus from what the user is doing.
     void updateFound(const tavrin::AppcastItem& item, bool userInitiated, bool gentle);
@@ -95,16 +110,24 @@ signals:
     void noUpdateFound(const QString& version);
     // A check the user asked for failed; the message is for the user.
     void checkFailed(const QString& message);
+    // A release newer than the running one, found by a scheduled check while
+    // automatic downloads are on, is in the downloads folder at `path`.
+    void updateDownloaded(const tavrin::AppcastItem& item, const QString& path, bool gentle);
 
 private:
     void check(bool userInitiated);
     QCoro::Task<> run(bool userInitiated, CancelToken cancel);
     void finishCheck();
+    // Writes a downloaded release into the downloads folder; its path, or
+    // none when it couldn't be written.
+    std::optional<QString> keepRelease(const AppcastItem& item, const QByteArray& bytes) const;
     void scheduleNext();
     void setCanCheck();
 
     Delegate delegate_;
     Fetch fetch_;
+    Fetch download_;
+    QString downloadsFolder_;
     bool started_ = false;
     bool checking_ = false;
     bool canCheck_ = false;

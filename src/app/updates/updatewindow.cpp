@@ -9,6 +9,8 @@
 #include "design/themedlabel.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -40,6 +42,10 @@ void UpdateWindow::attach(UpdateController& controller)
     connect(&controller, &UpdateController::updateFound, &controller,
             [](const AppcastItem& item, bool, bool gentle) {
                 shared()->showFound(item, UpdateController::currentVersion(), gentle);
+            });
+    connect(&controller, &UpdateController::updateDownloaded, &controller,
+            [](const AppcastItem& item, const QString& path, bool gentle) {
+                shared()->showDownloaded(item, path, UpdateController::currentVersion(), gentle);
             });
     connect(&controller, &UpdateController::noUpdateFound, &controller,
             [](const QString& version) { shared()->showUpToDate(version); });
@@ -104,6 +110,18 @@ void UpdateWindow::showFound(const AppcastItem& item, const QString& current, bo
     present(tr("A new version of Tavrin is available"),
             tr("Tavrin %1 is available; you have %2.").arg(item.displayVersion, current),
             address_.isValid() ? tr("Download") : tr("OK"), gentle);
+    later_->setVisible(true);
+}
+
+void UpdateWindow::showDownloaded(const AppcastItem& item, const QString& path, const QString& current,
+                                  bool gentle)
+{
+    const QFileInfo file(path);
+    address_ = QUrl::fromLocalFile(file.absolutePath());
+    present(tr("A new version of Tavrin is downloaded"),
+            tr("Tavrin %1 is in %2 as %3; you have %4.")
+                .arg(item.displayVersion, QDir::toNativeSeparators(file.absolutePath()), file.fileName(), current),
+            tr("Show in Folder"), gentle);
     later_->setVisible(true);
 }
 

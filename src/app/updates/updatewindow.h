@@ -13,8 +13,9 @@ class TButton;
 class ThemedLabel;
 
 // The small window in which the updater tells the user what it found: a
-// newer version (with a button that opens its download page), that Tavrin
-// is up to date, or that the check failed. One window, reused.
+// newer version (with a button that opens its download page, or, when it was
+// downloaded already, the folder it is in), that Tavrin is up to date, or that
+// the check failed. One window, reused.
 class UpdateWindow : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +27,7 @@ public:
 
     // `gentle`: shown without taking the focus.
     void showFound(const AppcastItem& item, const QString& current, bool gentle);
+    void showDownloaded(const AppcastItem& item, const QString& path, const QString& current, bool gentle);
     void showUpToDate(const QString& version);
     void showFailed(const QString& message);
 

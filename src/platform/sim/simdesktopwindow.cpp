@@ -1,6 +1,6 @@
 #include "platform/sim/simdesktopwindow.h"
 
-#include "platform/sim/qtkeytranslator.h"
+#include "platform/qtkeytranslator.h"
 #include "platform/sim/simdesktop.h"
 
 #include <QKeyEvent>

@@ -1,0 +1,160 @@
+#include "settings/claudekeycard.h"
+
+#include "design/designfont.h"
+#include "design/frow.h"
+#include "design/tbutton.h"
+#include "design/tcardtitle.h"
+#include "design/tfield.h"
+#include "design/keymsg.h"
+#include "design/tseg.h"
+#include "planning/claudekeyplanner.h"
+#include "planning/claudemodel.h"
+#include "planning/keychainstore.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "settings/messageline.h"
+
+#include <QHBoxLayout>
+#include <QPointer>
+
+namespace tavrin {
+
+namespace {
+const QString kModelKey = QStringLiteral("claudeModel");
+}
+
+ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, QWidget* parent)
+    : TCard(kUsualPadding, parent), keychain_(keychain), planner_(planner)
+{
+    setObjectName(QStringLiteral("claudeKeyCard"));
+    addWidget(new TCardTitle(tr("Your Claude key")));
+    state_ = new KeyMsg(QString(), KeyMsg::Tone::plain);
+    state_->setObjectName(QStringLiteral("keyState"));
+    addWidget(state_);
+
+    field_ = new TField(true);
+    field_->setObjectName(QStringLiteral("claudeKeyField"));
+    field_->setEchoMode(QLineEdit::Password);
+    field_->setPlaceholderText(QStringLiteral("sk-ant-…"));
+    field_->setAccessibleName(tr("Claude key"));
+    save_ = new TButton(tr("Save"), TButtonStyle::Kind::primary);
+    save_->setObjectName(QStringLiteral("saveKey"));
+    test_ = new TButton(tr("Test"));
+    test_->setObjectName(QStringLiteral("testKey"));
+    clear_ = new TButton(tr("Clear"), TButtonStyle::Kind::ghost);
+    clear_->setObjectName(QStringLiteral("clearKey"));
+    auto* entry = new QHBoxLayout;
+    entry->setSpacing(8);
+    entry->addWidget(field_, 1);
+    entry->addWidget(save_);
+    entry->addWidget(test_);
+    entry->addWidget(clear_);
+    addLayout(entry);
+    result_ = new MessageLine;
+    result_->setObjectName(QStringLiteral("keyResult"));
+    addWidget(result_);
+
+    connect(save_, &QAbstractButton::clicked, this, [this] {
+        task_.start([this, key = field_->text()](CancelToken cancel) { return saveKey(key, cancel); });
+    });
+    connect(field_, &QLineEdit::returnPressed, save_, &QAbstractButton::click);
+    connect(clear_, &QAbstractButton::clicked, this,
+            [this] { task_.start([this](CancelToken cancel) { return clearKey(cancel); }); });
+    connect(test_, &QAbstractButton::clicked, this, [this] {
+        task_.start([this, typed = field_->text()](CancelToken cancel) { return testKey(typed, cancel); });
+    });
+
+    QList<TSeg::Option> models;
+    for (ClaudeModel m : kAllClaudeModels)
+        models.append({name(m), m == ClaudeModel::haiku ? tr("Haiku (faster)") : tr("Sonnet (smarter)")});
+    model_ = new TSeg(models, name(currentClaudeModel(*Platform::current().defaults)));
+    model_->setObjectName(QStringLiteral("claudeModel"));
+    connect(model_, &TSeg::selectionChanged, this, [](const QVariant& value) {
+        Platform::current().defaults->setValue(kModelKey, value.toString());
+    });
+    addWidget(new FRow(tr("Model"), model_));
+
+    connect(&keychain_, &KeychainStore::hasClaudeKeyChanged, this, &ClaudeKeyCard::showState);
+    showState();
+    stateTask_.start([this](CancelToken cancel) { return readState(cancel); });
+}
+
+void ClaudeKeyCard::showState()
+{
+    state_->setText(keychain_.hasClaudeKey()
+                        ? tr("A key is saved in your keyring. Plans with it are billed to your Anthropic account.")
+                        : tr("Paste a key from your Anthropic account. It's kept in your keyring and sent only to "
+                             "Anthropic."));
+}
+
+QCoro::Task<> ClaudeKeyCard::readState(CancelToken cancel)
+{
+    QPointer<ClaudeKeyCard> self(this);
+    // Only whether there is a key is kept (the store notes it).
+    auto read = keychain_.claudeKey();
+    co_await std::move(read);
+    if (!self || cancel.isCancelled())
+        co_return;
+    showState();
+}
+
+QCoro::Task<> ClaudeKeyCard::saveKey(QString key, CancelToken cancel)
+{
+    QPointer<ClaudeKeyCard> self(this);
+    if (key.trimmed().isEmpty()) {
+        result_->say(tr("Paste your key into the field first."), KeyMsg::Tone::err);
+        co_return;
+    }
+    auto write = keychain_.setClaudeKey(key);
+    const bool saved = co_await std::move(write);
+    if (!self || cancel.isCancelled())
+        co_return;
+    if (saved) {
+        field_->clear();
+        result_->say(tr("Saved in your keyring."), KeyMsg::Tone::ok);
+    } else {
+        result_->say(tr("Your keyring didn't take the key. Check that it's unlocked, then try again."),
+                     KeyMsg::Tone::err);
+    }
+}
+
+QCoro::Task<> ClaudeKeyCard::clearKey(CancelToken cancel)
+{
+    QPointer<ClaudeKeyCard> self(this);
+    field_->clear();
+    auto write = keychain_.setClaudeKey(QString());
+    const bool removed = co_await std::move(write);
+    if (!self || cancel.isCancelled())
+        co_return;
+    if (removed)
+        result_->say(tr("The key is gone from your keyring."), KeyMsg::Tone::ok);
+    else
+        result_->say(tr("Your keyring didn't let Tavrin remove the key."), KeyMsg::Tone::err);
+}
+
+QCoro::Task<> ClaudeKeyCard::testKey(QString typed, CancelToken cancel)
+{
+    QPointer<ClaudeKeyCard> self(this);
+    QString key = typed.trimmed();
+    if (key.isEmpty()) {
+        auto read = keychain_.claudeKey();
+        key = (co_await std::move(read)).value_or(QString());
+        if (!self || cancel.isCancelled())
+            co_return;
+    }
+    if (key.isEmpty()) {
+        result_->say(tr("Paste a key or save one first."), KeyMsg::Tone::err);
+        co_return;
+    }
+    result_->say(tr("Asking Anthropic…"), KeyMsg::Tone::plain);
+    auto test = planner_.testKey(key);
+    const std::optional<PlannerError> error = co_await std::move(test);
+    if (!self || cancel.isCancelled())
+        co_return;
+    if (error)
+        result_->say(error->message, KeyMsg::Tone::err);
+    else
+        result_->say(tr("Anthropic accepted the key."), KeyMsg::Tone::ok);
+}
+
+} // namespace tavrin

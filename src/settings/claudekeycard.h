@@ -1,0 +1,55 @@
+#pragma once
+
+#include "design/tcard.h"
+#include "platform/taskhandle.h"
+
+#include <qcoro/qcorotask.h>
+
+namespace tavrin {
+
+class ClaudeKeyPlanner;
+class KeychainStore;
+class MessageLine;
+class TButton;
+class TField;
+class TSeg;
+class KeyMsg;
+
+// The Claude key card: a field for the key (monospaced, its characters
+// hidden) that is saved to the keyring, never anywhere else; clearing the
+// stored key; a test of a key with Anthropic; and the model to use. The
+// field is emptied once its key is saved.
+class ClaudeKeyCard : public TCard {
+    Q_OBJECT
+public:
+    ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, QWidget* parent = nullptr);
+
+    TField* field() const { return field_; }
+    TButton* saveButton() const { return save_; }
+    TButton* clearButton() const { return clear_; }
+    TButton* testButton() const { return test_; }
+    MessageLine* result() const { return result_; }
+    KeyMsg* keyState() const { return state_; }
+    TSeg* modelChoice() const { return model_; }
+
+private:
+    QCoro::Task<> saveKey(QString key, CancelToken cancel);
+    QCoro::Task<> clearKey(CancelToken cancel);
+    QCoro::Task<> testKey(QString typed, CancelToken cancel);
+    QCoro::Task<> readState(CancelToken cancel);
+    void showState();
+
+    KeychainStore& keychain_;
+    ClaudeKeyPlanner& planner_;
+    TField* field_;
+    TButton* save_;
+    TButton* clear_;
+    TButton* test_;
+    MessageLine* result_;
+    KeyMsg* state_;
+    TSeg* model_;
+    TaskHandle task_;
+    TaskHandle stateTask_;
+};
+
+} // namespace tavrin

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "settings/desktopsettings.h"
+#include "settings/loginitem.h"
+
+#include <functional>
+
+namespace tavrin {
+
+class AppState;
+class KeychainStore;
+class PlannerRouter;
+class RequestLog;
+class SettingsRouter;
+class ShortcutStore;
+class Updater;
+class WindowManager;
+
+// What the Settings window and its panes work with. A collaborator left
+// empty is the program's shared one (`resolved()`); tests give their own.
+struct SettingsServices {
+    AppState* state = nullptr;
+    WindowManager* windows = nullptr;
+    Updater* updater = nullptr;
+    ShortcutStore* shortcuts = nullptr;
+    SettingsRouter* router = nullptr;
+    KeychainStore* keychain = nullptr;
+    RequestLog* log = nullptr;
+    PlannerRouter* planners = nullptr;
+    // Opens the first-run window; empty: the program's own.
+    std::function<void()> openFirstRun;
+    // The autostart entry; none: the session's, starting this program.
+    std::optional<LoginItem> loginItem;
+    DesktopSettings desktopSettings;
+
+    // These services with every empty one filled in.
+    SettingsServices resolved() const;
+};
+
+} // namespace tavrin

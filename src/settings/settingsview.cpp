@@ -1,0 +1,112 @@
+#include "settings/settingsview.h"
+
+#include "design/designwidget.h"
+#include "design/keymsg.h"
+#include "design/tcard.h"
+#include "design/themed.h"
+#include "settings/aipane.h"
+#include "settings/generalpane.h"
+#include "settings/layoutspane.h"
+#include "settings/learningpane.h"
+#include "settings/modespane.h"
+#include "settings/panepage.h"
+#include "settings/settingsrouter.h"
+#include "settings/settingssidebar.h"
+#include "settings/shortcutspane.h"
+#include "settings/workspacespane.h"
+
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QPainter>
+#include <QScrollArea>
+#include <QShortcut>
+
+namespace tavrin {
+
+namespace {
+// The window's background.
+class Body : public DesignWidget {
+public:
+    using DesignWidget::DesignWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), t().winBG); }
+};
+
+// A pane whose subsystem is not part of this version: its header and a line
+// that says so.
+QWidget* absentPane(const QString& title, const QString& sub)
+{
+    auto* page = new PanePage(title, sub);
+    page->addCard()->addWidget(new KeyMsg(
+        QCoreApplication::translate("SettingsView", "This part of Tavrin isn't in this version yet."), KeyMsg::Tone::plain));
+    return page;
+}
+} // namespace
+
+SettingsView::SettingsView(const SettingsServices& services, QWidget* parent)
+    : QWidget(parent), services_(services)
+{
+    setObjectName(QStringLiteral("settingsWindow"));
+    setWindowTitle(tr("Tavrin Settings"));
+    setMinimumSize(kMinimumSize);
+    resize(kSize);
+
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* body = new Body;
+    outer->addWidget(new Themed(body, this));
+
+    auto* row = new QHBoxLayout(body);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    sidebar_ = new SettingsSidebar(*services_.router, body);
+    row->addWidget(sidebar_);
+    scroll_ = new QScrollArea(body);
+    scroll_->setObjectName(QStringLiteral("settingsScroll"));
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The body's colour shows through.
+    scroll_->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    row->addWidget(scroll_, 1);
+
+    connect(services_.router, &SettingsRouter::paneChanged, this, &SettingsView::reload);
+    connect(new QShortcut(QKeySequence::Close, this), &QShortcut::activated, this, &QWidget::close);
+    reload();
+}
+
+void SettingsView::reload()
+{
+    shown_ = services_.router->pane();
+    QWidget* pane = makePane(shown_, services_);
+    pane->setObjectName(QStringLiteral("pane.") + settingsPaneName(shown_));
+    // The old pane goes with setWidget; a widget inside it may be the one
+    // whose click brought us here, so it is deleted from the main loop.
+    if (QWidget* old = scroll_->takeWidget())
+        old->deleteLater();
+    scroll_->setWidget(pane);
+    pane_ = pane;
+}
+
+QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
+{
+    switch (pane) {
+    case SettingsPane::general: return new GeneralPane(s);
+    case SettingsPane::layouts: return new LayoutsPane(*s.windows);
+    case SettingsPane::workspaces: return new WorkspacesPane;
+    case SettingsPane::modes: return new ModesPane;
+    case SettingsPane::learning: return new LearningPane;
+    case SettingsPane::shortcuts: return new ShortcutsPane(*s.shortcuts);
+    case SettingsPane::integrations:
+        return absentPane(tr("App integrations"),
+                          tr("Apps whose tabs, projects and folders Tavrin brings back when you resume a "
+                             "workspace."));
+    case SettingsPane::privacy:
+        return absentPane(tr("Privacy"), tr("Apps Share-safe blurs while you share your screen."));
+    case SettingsPane::ai: return new AIPane(*s.keychain, *s.log, *s.planners);
+    }
+    return new QWidget;
+}
+
+} // namespace tavrin

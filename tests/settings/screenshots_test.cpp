@@ -1,0 +1,102 @@
+// Pictures of every pane of the Settings window, in both colour schemes,
+// written to artifacts/settings/ for a person to look at. Each picture is the
+// whole pane (the window made as tall as the pane) at twice its size.
+#include "settingsfixture.h"
+
+#include "platform/sim/simappearance.h"
+#include "settings/learningpane.h"
+#include "settings/settingsview.h"
+#include "settings/shortcutrecorder.h"
+#include "settings/shortcutspane.h"
+#include "windows/shortcutstore.h"
+#include "workspaces/savedworkspacestore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScrollArea>
+
+namespace tavrin {
+namespace {
+
+QString artifactsDir()
+{
+    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
+    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/settings"));
+    QDir().mkpath(dir);
+    return QDir(dir).canonicalPath();
+}
+
+class Screenshots : public SettingsTest, public ::testing::WithParamInterface<ColorScheme> {
+protected:
+    void SetUp() override
+    {
+        env.desktop.appearance().setColorScheme(GetParam());
+        SavedWorkspace review{QStringLiteral("Code review"), QStringLiteral("review the pull request"),
+                              LayoutKind::studio, {QStringLiteral("Code"), QStringLiteral("Safari"),
+                                                   QStringLiteral("Terminal")},
+                              env.clock.nowDate().addSecs(-3600), std::nullopt, std::nullopt};
+        SavedWorkspace session{QStringLiteral("Session, Tuesday morning"), QString(), LayoutKind::halves,
+                               {QStringLiteral("Mail"), QStringLiteral("Calendar")},
+                               env.clock.nowDate().addDays(-1), std::nullopt, true};
+        SavedWorkspaceStore::save(session);
+        SavedWorkspaceStore::save(review);
+        const QUuid first = log.record(QStringLiteral("Claude · your key"), QStringLiteral("set up for code review"),
+                                       QStringLiteral("api.anthropic.com/v1/messages"),
+                                       QStringLiteral("{\"request\": \"set up for code review\", …}"), 1843);
+        log.setOutcome(first, RequestLog::Outcome::ok());
+        const QUuid second = log.record(QStringLiteral("Tavrin AI"), QStringLiteral("writing time"),
+                                        QStringLiteral("tavrin.app/v1/plan"), QStringLiteral("{…}"), 912);
+        log.setOutcome(second, RequestLog::Outcome::failed(QStringLiteral("Tavrin AI couldn't be reached.")));
+    }
+
+    bool save(const QString& name)
+    {
+        SettingsView* view = window().view();
+        settle();
+        QWidget* pane = view->pane();
+        const int height = std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width()
+                                                                                       - 184)
+                                                                      + 4);
+        view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
+        settle();
+        const QPixmap shot = view->grab();
+        QImage image = shot.toImage();
+        const QString scheme = GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+        return image.save(QDir(artifactsDir()).filePath(name + QLatin1Char('-') + scheme + ".png"));
+    }
+};
+
+TEST_P(Screenshots, EveryPane)
+{
+    env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-ant-test");
+    ShortcutStore::shared().setUnavailable({QStringLiteral("hideApp")});
+    for (SettingsPane pane : kAllSettingsPanes) {
+        window().show(pane);
+        if (pane == SettingsPane::learning) {
+            auto* learning = qobject_cast<LearningPane*>(window().view()->pane());
+            ASSERT_TRUE(learning);
+            learning->setMoves(42);
+            learning->setRules({{QStringLiteral("Safari"), QStringLiteral("right"), QStringLiteral("on the right"), 7,
+                                 9, LearnedRule::State::open},
+                                {QStringLiteral("Code"), QStringLiteral("main"),
+                                 QStringLiteral("in the main spot, centre"), 12, 13, LearnedRule::State::kept}});
+            learning->setHabits({{QStringLiteral("Mail"), 9 * 60}, {QStringLiteral("Calendar"), 8 * 60 + 45}});
+        }
+        EXPECT_TRUE(save(QString::number(int(pane) + 1) + QLatin1Char('-') + settingsPaneName(pane)));
+    }
+    // The shortcuts pane while a key is refused.
+    auto* shortcuts = open<ShortcutsPane>(SettingsPane::shortcuts);
+    ASSERT_TRUE(shortcuts);
+    shortcuts->recorder().start(ShortcutAction::of(ShortcutAction::Kind::fill), window().view());
+    shortcuts->recorder().press(Qt::Key_1, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(save(QStringLiteral("6b-shortcuts-refused")));
+    // The learning pane with nothing learned yet.
+    open<LearningPane>(SettingsPane::learning);
+    EXPECT_TRUE(save(QStringLiteral("5b-learning-empty")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, Screenshots, ::testing::Values(ColorScheme::light, ColorScheme::dark),
+                         [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });
+
+} // namespace
+} // namespace tavrin

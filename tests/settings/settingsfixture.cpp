@@ -1,0 +1,96 @@
+#include "settingsfixture.h"
+
+#include "app/commandbarcontrol.h"
+#include "windows/hotkeycenter.h"
+#include "windows/shortcutstore.h"
+
+#include <QApplication>
+
+namespace tavrin {
+
+namespace {
+class IdleCommandBar : public CommandBarControl {
+public:
+    bool isShowing() const override { return false; }
+    void orderOut() override {}
+    void show() override {}
+    void open(const SavedWorkspace&) override {}
+    void ask(const QString&) override {}
+    void onSettingsRequested(std::function<void()>) override {}
+};
+} // namespace
+
+QCoro::Task<HttpResponse> CannedHttp::send(HttpRequest request)
+{
+    requests << request;
+    co_return answer;
+}
+
+SettingsTest::SettingsTest()
+{
+    Platform services = Platform::current();
+    services.http = &http;
+    Platform::install(services);
+    state = std::make_unique<AppState>(AppState::Parts{nullptr, std::make_unique<IdleCommandBar>()});
+    PlanningServices planning;
+    planning.defaults = &env.defaults;
+    planning.clock = &env.clock;
+    planning.http = &http;
+    planning.keychain = &keychain;
+    planning.log = &log;
+    planners = std::make_unique<PlannerRouter>(planning);
+    ShortcutStore::shared().setRecording(false);
+    ShortcutStore::shared().setUnavailable({});
+}
+
+SettingsTest::~SettingsTest()
+{
+    window_.reset();
+    settle();
+    HotKeyCenter::shared().unregisterAll();
+    ShortcutStore::shared().onChange = nullptr;
+    ShortcutStore::shared().setRecording(false);
+    ShortcutStore::shared().setUnavailable({});
+}
+
+SettingsServices SettingsTest::services()
+{
+    SettingsServices s;
+    s.state = state.get();
+    s.updater = &updater;
+    s.shortcuts = &ShortcutStore::shared();
+    s.router = &router;
+    s.keychain = &keychain;
+    s.log = &log;
+    s.planners = planners.get();
+    s.openFirstRun = [this] { ++firstRunOpened; };
+    s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
+                            {QStringLiteral("/opt/tavrin/bin/tavrin")});
+    s.desktopSettings = DesktopSettings(
+        [this](const QString& program) {
+            return desktopSettingsFound ? QStringLiteral("/usr/bin/") + program : QString();
+        },
+        [this](const QString& path, const QStringList& arguments) {
+            started << (QStringList{path} + arguments).join(QLatin1Char(' '));
+            return true;
+        },
+        QStringLiteral("GNOME"));
+    return s;
+}
+
+SettingsWindow& SettingsTest::window()
+{
+    if (!window_)
+        window_ = std::make_unique<SettingsWindow>(services());
+    return *window_;
+}
+
+void SettingsTest::settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace tavrin
