@@ -88,7 +88,7 @@ struct HotKeyDesk : SimTest {
         case K::moveDisplay:
             for (const Display& other : displays())
                 if (action.right ? other.area.midX() > d.area.midX() : other.area.midX() < d.area.midX())
-                    return UnitRect::fromFrame(start, d.area).rect(other.area, kGap);
+                    return UnitRect::fromFrame(start, d.area).rect(other.area, 0); // a free window: no gap
             return start; // no display on that side
         default: return std::nullopt;
         }
