@@ -53,6 +53,7 @@ AppState::AppState(QObject* parent) : QObject(parent)
     commandBar_ = hooks.makeCommandBar ? hooks.makeCommandBar() : nullptr;
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>();
+    connect(&HotKeyCenter::shared(), &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }
 
 AppState::~AppState() = default;
@@ -113,6 +114,16 @@ void AppState::registerHotKeys()
             failed.insert(action.id());
     }
     store.setUnavailable(failed);
+}
+
+void AppState::keyFreed(const KeyCombo& combo)
+{
+    ShortcutStore& store = ShortcutStore::shared();
+    QSet<QString> unavailable = store.unavailable();
+    for (const ShortcutAction& action : ShortcutAction::allCases())
+        if (const auto bound = store.combo(action); bound && *bound == combo)
+            unavailable.remove(action.id());
+    store.setUnavailable(unavailable);
 }
 
 void AppState::poll()

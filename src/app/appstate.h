@@ -3,6 +3,7 @@
 #include "app/commandbarcontrol.h"
 #include "app/snaphud.h"
 #include "platform/timer.h"
+#include "windows/keycombo.h"
 #include "windows/shortcutaction.h"
 
 #include <QObject>
@@ -44,7 +45,8 @@ public:
     void startEngines();
     // Registers a hot key for every action that has a key combination, after
     // removing all earlier ones; nothing while a shortcut is being recorded.
-    // Actions whose key the system refuses are published as unavailable.
+    // Actions whose key the system refuses are published as unavailable
+    // until the hot-key centre finds the key free after all.
     void registerHotKeys();
     // One tick of the poll.
     void poll();
@@ -56,6 +58,7 @@ signals:
     void edgeTilingOnChanged(bool on);
 
 private:
+    void keyFreed(const KeyCombo& combo);
     void setTrusted(bool trusted);
     void setEdgeTiling(bool on);
     void toggleCommandBar();
