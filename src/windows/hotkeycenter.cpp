@@ -3,12 +3,17 @@
 #include "platform/clock.h"
 #include "platform/hotkeys.h"
 #include "platform/platform.h"
-#include "platform/timer.h"
 #include "platform/workspace.h"
 
 #include <algorithm>
 
 namespace tavrin {
+
+HotKeyCenter::~HotKeyCenter()
+{
+    taken_.clear();
+    updateRetry();
+}
 
 HotKeyCenter& HotKeyCenter::shared()
 {
@@ -28,10 +33,11 @@ void HotKeyCenter::useCurrentService()
     HotKeys* current = Platform::current().hotKeys;
     if (hotKeys_ == current)
         return;
-    // The one handler for every press, installed on first use.
+    // The one handler for every press, installed on first use; keys of a
+    // service that is gone are forgotten.
     handlers_.clear();
     taken_.clear();
-    updateRetryTimer();
+    updateRetry();
     if (hotKeys_)
         disconnect(hotKeys_, nullptr, this, nullptr);
     hotKeys_ = current;
@@ -56,7 +62,7 @@ bool HotKeyCenter::registerKey(const KeyCombo& combo, std::function<void()> hand
         return true;
     Platform::current().workspace->log(refusalLine(combo, status));
     taken_.push_back({combo, std::move(handler)});
-    updateRetryTimer();
+    updateRetry();
     return false;
 }
 
@@ -67,7 +73,7 @@ void HotKeyCenter::unregisterAll()
             hotKeys_->unregisterHotKey(HotKeys::kSignature, id);
     handlers_.clear();
     taken_.clear();
-    updateRetryTimer();
+    updateRetry();
 }
 
 bool HotKeyCenter::isTaken(const KeyCombo& combo) const
@@ -87,23 +93,28 @@ void HotKeyCenter::retryTaken()
         freed.push_back(t.combo);
         return true;
     });
-    updateRetryTimer();
+    updateRetry();
     for (const KeyCombo& combo : freed)
         emit keyFreed(combo);
 }
 
-void HotKeyCenter::updateRetryTimer()
+void HotKeyCenter::updateRetry()
 {
     if (taken_.empty()) {
-        delete retryTimer_;
-        retryTimer_ = nullptr;
+        if (retryId_ && retryClock_)
+            retryClock_->cancel(retryId_);
+        retryId_ = 0;
         return;
     }
-    if (retryTimer_)
+    if (retryId_)
         return;
-    retryTimer_ = new Timer(*Platform::current().clock, this);
-    connect(retryTimer_, &Timer::timeout, this, &HotKeyCenter::retryTaken);
-    retryTimer_->startRepeating(kRetryInterval);
+    retryClock_ = Platform::current().clock;
+    retryId_ = retryClock_->schedule(kRetryInterval, [self = QPointer<HotKeyCenter>(this)] {
+        if (!self)
+            return;
+        self->retryId_ = 0;
+        self->retryTaken();
+    });
 }
 
 void HotKeyCenter::onPressed(std::uint32_t signature, std::uint32_t id)

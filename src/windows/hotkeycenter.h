@@ -11,8 +11,8 @@
 
 namespace tavrin {
 
+class Clock;
 class HotKeys;
-class Timer;
 
 // The shared centre of the global hot keys: registers key combinations with
 // the platform's hot-key service under the signature 'TVRN' and a running
@@ -29,6 +29,7 @@ public:
 
     // The program uses the shared one; tests make their own.
     using QObject::QObject;
+    ~HotKeyCenter() override;
     static HotKeyCenter& shared();
 
     // Registers a key. False when the system refuses it: the refusal is then
@@ -63,14 +64,18 @@ private:
     // Registers with the platform's service; the status it answered.
     int add(const KeyCombo& combo, std::function<void()>& handler);
     void useCurrentService();
-    void updateRetryTimer();
+    // Keeps the next try scheduled while a key is taken, and only then.
+    void updateRetry();
     void onPressed(std::uint32_t signature, std::uint32_t id);
 
     QPointer<HotKeys> hotKeys_; // the service the keys are registered with
     std::uint32_t nextId_ = 1;
     std::map<std::uint32_t, std::function<void()>> handlers_;
     std::vector<Taken> taken_;
-    Timer* retryTimer_ = nullptr;
+    // The next try, on the clock it was scheduled with (which a test may
+    // have replaced, and ended, since).
+    QPointer<Clock> retryClock_;
+    std::uint64_t retryId_ = 0;
 };
 
 } // namespace tavrin
