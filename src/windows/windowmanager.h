@@ -83,11 +83,11 @@ public:
     // Accessibility permission.
     std::vector<WindowSnapshot> snapshot(const Display& display) const;
 
-    // What an arrow press would start from.
-    // A window still stands in the unit the program gave it while its frame
-    // is within 2 points of the frame given, or of where the window came to
-    // rest after that move (a window that sizes in steps, such as a
-    // terminal's character cells, stops within one step of the frame).
+    // What an arrow press would start from. A window still stands in the
+    // unit the program gave it while its frame is within 2 points of the
+    // frame given, or of where the window came to rest after that move (a
+    // window that sizes in steps, such as a terminal's character cells, stops
+    // within one step of the frame).
     struct ArrowContext {
         AXWindow window;
         Rect frame;

@@ -144,7 +144,7 @@ protected:
         X11Test::TearDown();
     }
     // Has openbox let go of the key? The test's own connection can grab it.
-    bool free(xcb_keysym_t keysym, std::uint16_t mods)
+    bool letGo(xcb_keysym_t keysym, std::uint16_t mods)
     {
         X11Keyboard keyboard(*probe_);
         const xcb_keycode_t code = keyboard.keycodeFor(keysym);
@@ -186,7 +186,7 @@ TEST_F(X11TakenKeysTest, AKeyTheWindowManagerLetsGoWorksAtTheNextTry)
 
     // Openbox drops its own bindings; the key works from the next try on.
     ASSERT_TRUE(session_->setWindowManagerKeys(QString()));
-    ASSERT_TRUE(waitUntil([&] { return free(XK_Left, ctrlAlt); }));
+    ASSERT_TRUE(waitUntil([&] { return letGo(XK_Left, ctrlAlt); }));
     simClock_.advance(HotKeyCenter::kRetryInterval - 0.1);
     EXPECT_TRUE(center_.isTaken(left));
     simClock_.advance(0.1);
@@ -208,7 +208,7 @@ TEST_F(X11TakenKeysTest, AKeyboardMappingChangeTriesTakenKeysAtOnce)
     EXPECT_FALSE(center_.registerKey(space, [&] { ++presses; }));
     X11Keyboard keyboard(*probe_);
     ASSERT_TRUE(session_->setWindowManagerKeys(QString()));
-    ASSERT_TRUE(waitUntil([&] { return free(XK_space, keyboard.altMask()); }));
+    ASSERT_TRUE(waitUntil([&] { return letGo(XK_space, keyboard.altMask()); }));
     EXPECT_TRUE(center_.isTaken(space)); // no clock has run
 
     // Another layout is loaded (a spare key code gets a key).
