@@ -59,6 +59,7 @@ AppState::AppState(Parts parts, QObject* parent)
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>();
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
+    connect(&HotKeyCenter::shared(), &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }
 
 Registration AppState::setEngine(EngineSlot slot, Engine& engine)
@@ -125,6 +126,16 @@ void AppState::registerHotKeys()
             failed.insert(action.id());
     }
     store.setUnavailable(failed);
+}
+
+void AppState::keyFreed(const KeyCombo& combo)
+{
+    ShortcutStore& store = ShortcutStore::shared();
+    QSet<QString> unavailable = store.unavailable();
+    for (const ShortcutAction& action : ShortcutAction::allCases())
+        if (const auto bound = store.combo(action); bound && *bound == combo)
+            unavailable.remove(action.id());
+    store.setUnavailable(unavailable);
 }
 
 void AppState::poll()

@@ -10,6 +10,7 @@
 #include "app/suggestionsource.h"
 #include "platform/registration.h"
 #include "platform/timer.h"
+#include "windows/keycombo.h"
 #include "windows/shortcutaction.h"
 
 #include <QObject>
@@ -86,7 +87,8 @@ public:
     void startEngines();
     // Registers a hot key for every action that has a key combination, after
     // removing all earlier ones; nothing while a shortcut is being recorded.
-    // Actions whose key the system refuses are published as unavailable.
+    // Actions whose key the system refuses are published as unavailable
+    // until the hot-key centre finds the key free after all.
     void registerHotKeys();
     // One tick of the poll.
     void poll();
@@ -99,6 +101,7 @@ signals:
     void enginesChanged();
 
 private:
+    void keyFreed(const KeyCombo& combo);
     void setTrusted(bool trusted);
     void setEdgeTiling(bool on);
     void toggleCommandBar();

@@ -2,6 +2,8 @@
 
 #include "design/designwidget.h"
 
+#include <QSizeF>
+
 class QPainter;
 
 namespace tavrin {
@@ -9,7 +11,9 @@ namespace tavrin {
 // A key cap: a key or shortcut label, shown as given, on a small rounded
 // face. On an accent-coloured surface (`onAccent`) it is white on a white
 // veil without an outline; elsewhere muted text on `fillHover` with a
-// hairline.
+// hairline. A key another program holds (`taken`) is drawn in the danger
+// colour on a faint wash of it, behind a warning mark, and says so in its
+// tooltip.
 class Kbd : public DesignWidget {
     Q_OBJECT
 public:
@@ -28,13 +32,21 @@ public:
     void setText(const QString& text);
     bool onAccent() const { return onAccent_; }
     void setOnAccent(bool onAccent);
+    bool taken() const { return taken_; }
+    void setTaken(bool taken);
+    static QString takenToolTip() { return tr("Taken by another app"); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-    static Look look(const TTheme& t, bool onAccent);
-    static QSizeF size(const QString& text);
-    static void paint(QPainter& painter, const QRectF& rect, const QString& text, const TTheme& t, bool onAccent);
+    static Look look(const TTheme& t, bool onAccent, bool taken = false);
+    static QSizeF size(const QString& text, bool taken = false);
+    // The warning mark of a taken key: a triangle in `colour` with an
+    // exclamation mark cut out, filling `box` (kMarkSize).
+    static constexpr QSizeF kMarkSize{10, 9};
+    static void paintTakenMark(QPainter& painter, const QRectF& box, const QColor& colour);
+    static void paint(QPainter& painter, const QRectF& rect, const QString& text, const TTheme& t, bool onAccent,
+                      bool taken = false);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,6 +54,7 @@ protected:
 private:
     QString text_;
     bool onAccent_;
+    bool taken_ = false;
 };
 
 } // namespace tavrin

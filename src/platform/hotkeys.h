@@ -32,6 +32,9 @@ public:
 signals:
     // Emitted on the main thread.
     void pressed(std::uint32_t signature, std::uint32_t id);
+    // The keyboard mapping changed (registered keys already follow it): a key
+    // refused before may be free now.
+    void keyboardChanged();
 };
 
 } // namespace tavrin

@@ -5,7 +5,15 @@
 #include "platform/platform.h"
 #include "platform/workspace.h"
 
+#include <algorithm>
+
 namespace tavrin {
+
+HotKeyCenter::~HotKeyCenter()
+{
+    taken_.clear();
+    updateRetry();
+}
 
 HotKeyCenter& HotKeyCenter::shared()
 {
@@ -16,29 +24,46 @@ HotKeyCenter& HotKeyCenter::shared()
 QString HotKeyCenter::refusalLine(const KeyCombo& combo, int status)
 {
     return QStringLiteral("Tavrin: couldn't register hot key %1 (status %2); another app may be using it.")
-        .arg(combo.keyCode)
+        .arg(combo.modifierSymbols() + combo.key)
         .arg(status);
+}
+
+void HotKeyCenter::useCurrentService()
+{
+    HotKeys* current = Platform::current().hotKeys;
+    if (hotKeys_ == current)
+        return;
+    // The one handler for every press, installed on first use; keys of a
+    // service that is gone are forgotten.
+    handlers_.clear();
+    taken_.clear();
+    updateRetry();
+    if (hotKeys_)
+        disconnect(hotKeys_, nullptr, this, nullptr);
+    hotKeys_ = current;
+    connect(hotKeys_, &HotKeys::pressed, this, &HotKeyCenter::onPressed);
+    connect(hotKeys_, &HotKeys::keyboardChanged, this, &HotKeyCenter::retryTaken);
+}
+
+int HotKeyCenter::add(const KeyCombo& combo, std::function<void()>& handler)
+{
+    const std::uint32_t id = nextId_++;
+    const int status = hotKeys_->registerHotKey(HotKeys::kSignature, id, combo.keyCode, combo.modifiers);
+    if (status == HotKeys::kStatusNoError)
+        handlers_[id] = std::move(handler);
+    return status;
 }
 
 bool HotKeyCenter::registerKey(const KeyCombo& combo, std::function<void()> handler)
 {
-    const Platform& platform = Platform::current();
-    if (hotKeys_ != platform.hotKeys) {
-        // The one handler for every press, installed on first use.
-        handlers_.clear();
-        if (hotKeys_)
-            disconnect(hotKeys_, nullptr, this, nullptr);
-        hotKeys_ = platform.hotKeys;
-        connect(hotKeys_, &HotKeys::pressed, this, &HotKeyCenter::onPressed);
-    }
-    const std::uint32_t id = nextId_++;
-    const int status = hotKeys_->registerHotKey(HotKeys::kSignature, id, combo.keyCode, combo.modifiers);
-    if (status != HotKeys::kStatusNoError) {
-        platform.workspace->log(refusalLine(combo, status));
-        return false;
-    }
-    handlers_[id] = std::move(handler);
-    return true;
+    useCurrentService();
+    const int status = add(combo, handler);
+    if (status == HotKeys::kStatusNoError)
+        return true;
+    Platform::current().workspace->log(refusalLine(combo, status));
+    taken_.push_back({combo, std::move(handler)});
+    updateRetry();
+    return false;
 }
 
 void HotKeyCenter::unregisterAll()
@@ -47,6 +72,49 @@ void HotKeyCenter::unregisterAll()
         for (const auto& [id, handler] : handlers_)
             hotKeys_->unregisterHotKey(HotKeys::kSignature, id);
     handlers_.clear();
+    taken_.clear();
+    updateRetry();
+}
+
+bool HotKeyCenter::isTaken(const KeyCombo& combo) const
+{
+    return std::any_of(taken_.begin(), taken_.end(), [&](const Taken& t) { return t.combo == combo; });
+}
+
+void HotKeyCenter::retryTaken()
+{
+    if (!hotKeys_)
+        return;
+    // Quietly: the refusal is in the log already.
+    std::vector<KeyCombo> freed;
+    std::erase_if(taken_, [&](Taken& t) {
+        if (add(t.combo, t.handler) != HotKeys::kStatusNoError)
+            return false;
+        freed.push_back(t.combo);
+        return true;
+    });
+    updateRetry();
+    for (const KeyCombo& combo : freed)
+        emit keyFreed(combo);
+}
+
+void HotKeyCenter::updateRetry()
+{
+    if (taken_.empty()) {
+        if (retryId_ && retryClock_)
+            retryClock_->cancel(retryId_);
+        retryId_ = 0;
+        return;
+    }
+    if (retryId_)
+        return;
+    retryClock_ = Platform::current().clock;
+    retryId_ = retryClock_->schedule(kRetryInterval, [self = QPointer<HotKeyCenter>(this)] {
+        if (!self)
+            return;
+        self->retryId_ = 0;
+        self->retryTaken();
+    });
 }
 
 void HotKeyCenter::onPressed(std::uint32_t signature, std::uint32_t id)

@@ -14,11 +14,17 @@ constexpr Entry kEntries[] = {
     {"studio", "Studio"},            {"stack", "Stack"},   {"columns", "Columns"},
 };
 
+// Edge i of k equal parts of the unit: every edge is computed once, as i/k,
+// and every size as the difference of two edges, so that where one part
+// ends the next begins exactly (4/6 + 1/6 falls just short of 5/6).
+double edge(int i, int k) { return double(i) / k; }
+double part(int i, int k) { return edge(i + 1, k) - edge(i, k); }
+
 // `k` equal rows, top to bottom, of a full-height column.
 void splitColumn(std::vector<UnitRect>& out, double x, double w, int k)
 {
     for (int i = 0; i < k; ++i)
-        out.push_back({x, double(i) / k, w, 1.0 / k});
+        out.push_back({x, edge(i, k), w, part(i, k)});
 }
 
 // Main slot in the middle; window i ≥ 1 goes to the left column when i is
@@ -67,7 +73,7 @@ std::vector<UnitRect> rects(LayoutKind kind, int count, double aspect)
     switch (kind) {
     case LayoutKind::focusCentre: {
         const double side = isUltrawide(aspect) ? 0.25 : 0.2;
-        return alternate({side, 0, 1 - 2 * side, 1}, side, count);
+        return alternate({side, 0, (1 - side) - side, 1}, side, count);
     }
     case LayoutKind::halves:
         return mainAndStack(0.5, count);
@@ -83,7 +89,7 @@ std::vector<UnitRect> rects(LayoutKind kind, int count, double aspect)
     case LayoutKind::columns: {
         std::vector<UnitRect> out;
         for (int i = 0; i < count; ++i)
-            out.push_back({double(i) / count, 0, 1.0 / count, 1});
+            out.push_back({edge(i, count), 0, part(i, count), 1});
         return out;
     }
     }

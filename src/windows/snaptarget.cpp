@@ -40,12 +40,13 @@ UnitRect rect(SnapTarget target, double aspect)
 {
     const int index = static_cast<int>(target);
     const int row = index / 3, column = index % 3;
-    const double third = 1.0 / 3;
+    // Each third from its two edges, so that neighbouring thirds meet exactly.
+    const double left = column / 3.0, width = (column + 1) / 3.0 - left;
     if (row == 1)
-        return {column * third, 0, third, 1};
+        return {left, 0, width, 1};
     const double y = row == 0 ? 0 : 0.5;
     if (isUltrawide(aspect))
-        return {column * third, y, third, 0.5};
+        return {left, y, width, 0.5};
     if (column == 1)
         return {0, y, 1, 0.5};
     return {column == 0 ? 0 : 0.5, y, 0.5, 0.5};

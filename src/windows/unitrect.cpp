@@ -28,14 +28,24 @@ std::optional<std::size_t> UnitRect::bestScreenIndex(const Rect& rect, const std
     return best;
 }
 
+namespace {
+// Rounds half up, counting a value within a hair below a half as the half:
+// one edge reached along two paths (x + w of a rectangle, x of the
+// neighbour that starts there) may differ in the last bits, and must still
+// land on the same whole point, or the two windows end a point too far apart.
+double roundEdge(double v) { return std::floor(v + 0.5 + 1e-9); }
+} // namespace
+
 Rect UnitRect::rect(const Rect& area, double gap) const
 {
     const double half = std::max(gap, 0.0) * 0.5;
     const Rect r = area.insetBy(half, half);
-    const double minX = std::floor(half + r.minX() + x * r.width + 0.5);
-    const double minY = std::floor(half + r.minY() + y * r.height + 0.5);
-    const double maxX = std::floor(r.minX() + (x + w) * r.width - half + 0.5);
-    const double maxY = std::floor(r.minY() + (y + h) * r.height - half + 0.5);
+    // Each edge is placed once in the inset area, then moved half a gap
+    // inward, so that the windows on either side of it end a full gap apart.
+    const double left = r.minX() + x * r.width, right = r.minX() + (x + w) * r.width;
+    const double top = r.minY() + y * r.height, bottom = r.minY() + (y + h) * r.height;
+    const double minX = roundEdge(left + half), maxX = roundEdge(right - half);
+    const double minY = roundEdge(top + half), maxY = roundEdge(bottom - half);
     return {minX, minY, std::max(maxX - minX, 1.0), std::max(maxY - minY, 1.0)};
 }
 

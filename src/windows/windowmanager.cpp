@@ -17,6 +17,23 @@ constexpr double kDefaultGap = 8.0;
 // A window still counts as where the program put it within this many points.
 constexpr double kPlacedTolerance = 2.0;
 
+// The frame moved, along each axis, to lie inside the area less the gap, or
+// inside the area itself where it is too large for that; a frame larger than
+// the area keeps its top or left edge on the area's.
+Rect keptInside(const Rect& frame, const Rect& area, double gap)
+{
+    const double g = std::max(gap, 0.0);
+    auto axis = [g](double position, double size, double lo, double hi) {
+        if (size <= hi - lo - 2 * g) {
+            lo += g;
+            hi -= g;
+        }
+        return std::max(std::min(position, hi - size), lo);
+    };
+    return {axis(frame.x, frame.width, area.minX(), area.maxX()), axis(frame.y, frame.height, area.minY(), area.maxY()),
+            frame.width, frame.height};
+}
+
 // Which window goes to which slot: the learner's choice, checked, with every
 // window it left out given the next free slot.
 std::vector<std::pair<std::size_t, std::size_t>> assignSlots(PlacementLearner* learner,
@@ -102,14 +119,39 @@ LayoutKind WindowManager::usualLayout(const Display& display) const
     return isUltrawide(display.aspect()) ? LayoutKind::focusCentre : LayoutKind::halves;
 }
 
+const WindowManager::Placement* WindowManager::standing(const QString& identity, const Rect& frame,
+                                                        const Display& display) const
+{
+    const auto it = placements_.constFind(identity);
+    if (it == placements_.constEnd() || it->displayId != display.id)
+        return nullptr;
+    return it->frame.near(frame, kPlacedTolerance) || it->settled.near(frame, kPlacedTolerance) ? &*it : nullptr;
+}
+
 UnitRect WindowManager::currentUnit(const QString& identity, const Rect& frame, const Display& display) const
 {
     // A window still where the program put it sits at the unit it was given;
-    // reading it back from the frame would lose it to the gap and rounding.
-    const auto it = placements_.constFind(identity);
-    if (it != placements_.constEnd() && it->displayId == display.id && it->frame.near(frame, kPlacedTolerance))
-        return it->unit;
+    // reading it back from the frame would lose it to the gap, rounding and
+    // the window's own size steps, a little more on every move.
+    if (const Placement* placed = standing(identity, frame, display))
+        return placed->unit;
     return UnitRect::fromFrame(frame, display.area);
+}
+
+std::optional<WindowManager::Landing> WindowManager::setFrameInside(const AXWindow& window, const Rect& frame,
+                                                                    const Rect& area, double gap)
+{
+    if (!window.setFrame(frame))
+        return std::nullopt;
+    const Rect settled = window.frame().value_or(frame);
+    // A window that would not shrink to the frame (a minimum size) may now
+    // run off the display: move it back inside, at the size it insists on.
+    if (settled.width <= frame.width + kPlacedTolerance && settled.height <= frame.height + kPlacedTolerance)
+        return Landing{frame, settled};
+    const Rect inside = keptInside(settled, area, gap);
+    if (inside.near(settled, 0.5) || !window.setFrame(inside))
+        return Landing{frame, settled};
+    return Landing{inside, window.frame().value_or(inside)};
 }
 
 std::optional<WindowManager::ArrowContext> WindowManager::arrowContext() const
@@ -147,19 +189,21 @@ std::optional<WindowManager::ArrowContext> WindowManager::movableFocusedWindow()
     return context;
 }
 
-std::optional<Rect> WindowManager::place(const ArrowContext& context, const UnitRect& unit, const Display& display)
+std::optional<Rect> WindowManager::place(const ArrowContext& context, const UnitRect& unit, const Display& display,
+                                         bool zoned)
 {
-    const Rect frame = unit.rect(display.area, gap());
-    if (!context.window.setFrame(frame)) {
+    const double g = zoned ? gap() : 0;
+    const auto landing = setFrameInside(context.window, unit.rect(display.area, g), display.area, g);
+    if (!landing) {
         fail(kNotMovedMessage);
         return std::nullopt;
     }
     const QString identity = context.window.id();
     if (!restoreUnits_.contains(identity))
         restoreUnits_.insert(identity, UnitRect::fromFrame(context.frame, context.display.area));
-    placements_.insert(identity, {unit, frame, display.id, nextSerial_++});
+    placements_.insert(identity, {unit, landing->given, landing->settled, zoned, display.id, nextSerial_++});
     publish(QString());
-    return frame;
+    return landing->given;
 }
 
 std::optional<Rect> WindowManager::putBack(const ArrowContext& context)
@@ -236,7 +280,10 @@ std::optional<Rect> WindowManager::moveToDisplay(bool right)
         fail(kNoDisplayMessage);
         return std::nullopt;
     }
-    return place(*context, context->unit, *target);
+    // The unit is the one the window was given while it stands there, so a
+    // window that sizes in steps neither shrinks nor creeps move after move.
+    const Placement* placed = standing(context->window.id(), context->frame, context->display);
+    return place(*context, context->unit, *target, placed && placed->zoned);
 }
 
 void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optional<Display>& display,
@@ -287,11 +334,11 @@ void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optio
     std::vector<std::pair<AXWindow, std::uint64_t>> placed;
     for (const auto& [w, s] : assignSlots(learner(), windows, zones, *target)) {
         const AXWindow& window = windows[w];
-        const Rect frame = zones[s].rect(target->area, g);
-        if (!window.setFrame(frame))
+        const auto landing = setFrameInside(window, zones[s].rect(target->area, g), target->area, g);
+        if (!landing)
             continue;
         const std::uint64_t serial = nextSerial_++;
-        placements_.insert(window.id(), {zones[s], frame, target->id, serial});
+        placements_.insert(window.id(), {zones[s], landing->given, landing->settled, true, target->id, serial});
         placed.emplace_back(window, serial);
         if (!quiet && learner())
             learner()->record(window.app.localizedName, *target, zones[s], s == 0);

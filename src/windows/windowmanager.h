@@ -75,10 +75,16 @@ public:
 
     // Single-window actions on the focused window; each returns the frame it
     // gave the window, or none (after publishing why, or, for ↓ with nothing
-    // to put back, after a bare beep).
+    // to put back, after a bare beep). A window that comes out larger than
+    // its zone (a minimum size) is moved back inside the visible area, and
+    // the frame returned is where it was moved.
     std::optional<Rect> arrow(Arrow arrow);
     std::optional<Rect> fill();
     std::optional<Rect> snap(SnapTarget target);
+    // To the nearest display on that side. A window standing in a zone the
+    // program gave it takes the same zone there (with the gap); any other
+    // window keeps its frame relative to the visible area, without a gap, so
+    // that moving it there and back brings it back where it was.
     std::optional<Rect> moveToDisplay(bool right);
 
     // The windows lying on each display (by display id), as previews show
@@ -89,7 +95,11 @@ public:
     // The same for one display.
     std::vector<WindowSnapshot> snapshot(const Display& display) const;
 
-    // What an arrow press would start from.
+    // What an arrow press would start from. A window still stands in the
+    // unit the program gave it while its frame is within 2 points of the
+    // frame given, or of where the window came to rest after that move (a
+    // window that sizes in steps, such as a terminal's character cells, stops
+    // within one step of the frame).
     struct ArrowContext {
         AXWindow window;
         Rect frame;
@@ -109,9 +119,16 @@ private:
     // The last frame the program gave a window, with the unit it came from.
     struct Placement {
         UnitRect unit;
-        Rect frame;
+        Rect frame;         // the frame given
+        Rect settled;       // where the window stood right after
+        bool zoned = true;  // a zone with the gap, or a free frame without
         std::uint32_t displayId = 0;
         std::uint64_t serial = 0;
+    };
+    // What became of a frame given to a window.
+    struct Landing {
+        Rect given;   // the frame given last: moved inside the area if it had to be
+        Rect settled; // where the window stands
     };
     struct LastPress {
         QString identity;
@@ -123,8 +140,12 @@ private:
     void fail(const QString& message);
     bool trusted() const;
     std::optional<ArrowContext> movableFocusedWindow();
-    std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display);
+    std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display,
+                              bool zoned = true);
     std::optional<Rect> putBack(const ArrowContext& context);
+    std::optional<Landing> setFrameInside(const AXWindow& window, const Rect& frame, const Rect& area, double gap);
+    // The window's placement while it still stands there, else none.
+    const Placement* standing(const QString& identity, const Rect& frame, const Display& display) const;
     UnitRect currentUnit(const QString& identity, const Rect& frame, const Display& display) const;
     void recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows);
 

@@ -42,6 +42,10 @@ SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
         else
             stored.raw = bytes;
     }
+    // Newest first, whatever order another writer (an import, an older
+    // version) left them in; equal times keep their stored order.
+    std::stable_sort(stored.workspaces.begin(), stored.workspaces.end(),
+                     [](const SavedWorkspace& a, const SavedWorkspace& b) { return a.savedAt > b.savedAt; });
     return stored;
 }
 

@@ -26,7 +26,9 @@ public:
     static constexpr int kMaxAutomaticNames = 3;
     static constexpr int kMaxKeptByUpdate = 12;
 
-    // In stored order; empty when the key is missing or holds no JSON array.
+    // Newest `savedAt` first (equal times in stored order); empty when the
+    // key is missing or holds no JSON array. Every change below starts from
+    // this order.
     static QList<SavedWorkspace> load();
 
     // The command bar's save: replaces every workspace of the same name

@@ -177,6 +177,33 @@ TEST_F(AppStateTest, ARefusedKeyIsUnavailableAndTheOthersStillWork)
     EXPECT_TRUE(ShortcutStore::shared().unavailable().isEmpty());
 }
 
+TEST_F(AppStateTest, AKeyLetGoByAnotherAppWorksWithoutARestart)
+{
+    const KeyCombo left = defaultKey(ShortcutAction::arrow(Arrow::left));
+    const KeyCombo space = defaultKey(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+    env.desktop.setRefusedHotKeys({SimKey{left.keyCode, left.modifiers}, SimKey{space.keyCode, space.modifiers}});
+    auto state = makeState();
+    state->startEngines();
+    EXPECT_TRUE(env.desktop.logLines().contains(
+        "Tavrin: couldn't register hot key ⌃⌥← (status -9878); another app may be using it."));
+    EXPECT_TRUE(env.desktop.logLines().contains(
+        "Tavrin: couldn't register hot key ⌥Space (status -9878); another app may be using it."));
+
+    // The window manager lets go of ⌃⌥←: it works from the next try on.
+    env.desktop.setRefusedHotKeys({SimKey{space.keyCode, space.modifiers}});
+    env.clock.advance(HotKeyCenter::kRetryInterval);
+    EXPECT_EQ(ShortcutStore::shared().unavailable(), QSet<QString>{QStringLiteral("commandBar")});
+    const Rect before = focused().frame;
+    EXPECT_TRUE(press(ShortcutAction::arrow(Arrow::left)));
+    EXPECT_NE(focused().frame, before);
+
+    // And ⌥Space as soon as the keyboard mapping changes.
+    env.desktop.setRefusedHotKeys({});
+    env.desktop.hotKeys().changeKeyboard();
+    EXPECT_TRUE(ShortcutStore::shared().unavailable().isEmpty());
+    EXPECT_TRUE(press(ShortcutAction::of(ShortcutAction::Kind::commandBar)));
+}
+
 TEST_F(AppStateTest, NoKeyIsRegisteredWhileAShortcutIsRecorded)
 {
     const KeyCombo left = defaultKey(ShortcutAction::arrow(Arrow::left));

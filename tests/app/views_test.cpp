@@ -7,24 +7,28 @@
 #include "app/updates/updatecontroller.h"
 #include "app/updates/updatewindow.h"
 #include "design/displaypreview.h"
+#include "design/kbd.h"
 #include "design/tbutton.h"
 #include "design/themedlabel.h"
 #include "design/tswitch.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simdesktopwindow.h"
+#include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 namespace tavrin {
 namespace {
 
 // Views on the simulated desktop, in the scheme of a simulated appearance.
-// With TAVRIN_SCREENSHOTS set to a folder, `shoot` writes PNGs there.
+// `shoot` writes PNGs to artifacts/menubar/ under the source tree, or to the
+// folder TAVRIN_SCREENSHOTS names.
 class ViewsTest : public ShellTest {
 protected:
     ViewsTest()
@@ -42,9 +46,9 @@ protected:
     }
     void shoot(QWidget& widget, const QString& name)
     {
-        const QString dir = qEnvironmentVariable("TAVRIN_SCREENSHOTS");
+        QString dir = qEnvironmentVariable("TAVRIN_SCREENSHOTS");
         if (dir.isEmpty())
-            return;
+            dir = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral("../artifacts/menubar"));
         QDir().mkpath(dir);
         settle();
         const QPixmap shot = widget.grab();
@@ -131,6 +135,48 @@ TEST_F(ViewsTest, ALayoutButtonArrangesTheDisplayAndTheCaptionFollowsThePointer)
     if (auto* again = view.part<QAbstractButton>(QStringLiteral("layout.thirds")))
         QApplication::sendEvent(again, &leave);
     EXPECT_EQ(textOf(view, QStringLiteral("captionName")), "Thirds"); // now the usual layout
+}
+
+TEST_F(ViewsTest, AKeyAnotherAppHoldsIsMarkedTakenUntilItIsLetGo)
+{
+    // The window manager holds ⌥Space and ⌃⌥1 (the usual layout's key here).
+    const KeyCombo space = *ShortcutAction::of(ShortcutAction::Kind::commandBar).defaultCombo(false);
+    const KeyCombo one = *ShortcutAction::layout(LayoutKind::focusCentre).defaultCombo(false);
+    env.desktop.setRefusedHotKeys({SimKey{space.keyCode, space.modifiers}, SimKey{one.keyCode, one.modifiers}});
+    state->registerHotKeys();
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+    auto* askKey = view.part<Kbd>(QStringLiteral("askShortcut"));
+    ASSERT_TRUE(askKey);
+    EXPECT_EQ(askKey->text(), "⌥Space");
+    EXPECT_TRUE(askKey->taken());
+    EXPECT_EQ(askKey->toolTip(), "Taken by another app");
+    auto* caption = view.part<QLabel>(QStringLiteral("captionShortcut"));
+    EXPECT_EQ(caption->text(), "⌃⌥1");
+    EXPECT_EQ(caption->toolTip(), "Taken by another app");
+    EXPECT_TRUE(view.part(QStringLiteral("captionTaken"))->isVisible());
+    // A layout whose key works says nothing of the kind.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(view.part<QAbstractButton>(QStringLiteral("layout.halves")), &enter);
+    EXPECT_EQ(caption->text(), "⌃⌥2");
+    EXPECT_TRUE(caption->toolTip().isEmpty());
+    EXPECT_FALSE(view.part(QStringLiteral("captionTaken"))->isVisible());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view.part<QAbstractButton>(QStringLiteral("layout.halves")), &leave);
+    shoot(view, QStringLiteral("menubar-window-taken-key-dark"));
+    appearance.setColorScheme(ColorScheme::light);
+    settle();
+    shoot(view, QStringLiteral("menubar-window-taken-key-light"));
+
+    // Let go: at the next try the key cap is plain again.
+    env.desktop.setRefusedHotKeys({});
+    env.clock.advance(HotKeyCenter::kRetryInterval);
+    settle();
+    askKey = view.part<Kbd>(QStringLiteral("askShortcut"));
+    ASSERT_TRUE(askKey);
+    EXPECT_FALSE(askKey->taken());
+    EXPECT_TRUE(askKey->toolTip().isEmpty());
 }
 
 TEST_F(ViewsTest, RowsOpenTheCommandBarAndTheWindowCloses)

@@ -83,6 +83,21 @@ TEST(Kbd, LookOnAccentAndOff)
     EXPECT_NEAR(s.height(), fm.height() + 2, 1e-6);
 }
 
+TEST(Kbd, ATakenKeyShowsItInColourMarkAndTooltip)
+{
+    const TTheme& t = TTheme::dark();
+    EXPECT_EQ(Kbd::look(t, false, true).foreground, t.danger);
+    EXPECT_EQ(Kbd::look(t, true, true).foreground, t.danger); // on an accent surface too
+    const QString key = QString::fromUtf8("⌥Space");
+    EXPECT_GT(Kbd::size(key, true).width(), Kbd::size(key).width() + Kbd::kMarkSize.width());
+    Kbd cap(key);
+    cap.setTaken(true);
+    EXPECT_EQ(cap.toolTip(), "Taken by another app");
+    EXPECT_EQ(cap.sizeHint().width(), int(std::ceil(Kbd::size(key, true).width())));
+    cap.setTaken(false);
+    EXPECT_TRUE(cap.toolTip().isEmpty());
+}
+
 TEST(Meter, ClampsAndTreatsNotANumberAsNothing)
 {
     EXPECT_EQ(Meter::barWidth(-0.2, 200), 0);

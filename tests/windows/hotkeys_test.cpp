@@ -88,7 +88,7 @@ struct HotKeyDesk : SimTest {
         case K::moveDisplay:
             for (const Display& other : displays())
                 if (action.right ? other.area.midX() > d.area.midX() : other.area.midX() < d.area.midX())
-                    return UnitRect::fromFrame(start, d.area).rect(other.area, kGap);
+                    return UnitRect::fromFrame(start, d.area).rect(other.area, 0); // a free window: no gap
             return start; // no display on that side
         default: return std::nullopt;
         }
@@ -133,10 +133,58 @@ TEST_F(HotKeyDesk, ARefusedKeyIsLoggedAndReportedUnavailable)
     EXPECT_EQ(registerWindowKeys(center, store, manager), QSet<QString>({"arrow.left"}));
     EXPECT_EQ(store.unavailable(), QSet<QString>({"arrow.left"}));
     EXPECT_TRUE(env.desktop.logLines().contains(
-        "Tavrin: couldn't register hot key 123 (status -9878); another app may be using it."));
+        "Tavrin: couldn't register hot key ⌃⌥← (status -9878); another app may be using it."));
     // Registering again replaces every key: nothing is left registered twice.
     registerWindowKeys(center, store, manager);
     EXPECT_EQ(env.desktop.hotKeys().registrations().size(), ShortcutAction::allCases().size() - 1);
+}
+
+TEST_F(HotKeyDesk, ATakenKeyIsTriedEveryTenSecondsAndWorksOnceLetGo)
+{
+    const std::uint32_t ctrlAlt = modifier::control | modifier::option;
+    const KeyCombo left{123, ctrlAlt, QStringLiteral("←")};
+    env.desktop.setRefusedHotKeys({SimKey{123, ctrlAlt}});
+    QList<KeyCombo> freed;
+    QObject::connect(&center, &HotKeyCenter::keyFreed, [&](const KeyCombo& c) { freed << c; });
+    int presses = 0;
+    EXPECT_FALSE(center.registerKey(left, [&] { ++presses; }));
+    EXPECT_TRUE(center.isTaken(left));
+    const qsizetype lines = env.desktop.logLines().size();
+
+    // Still held at the next try: nothing new in the log.
+    env.clock.advance(HotKeyCenter::kRetryInterval);
+    EXPECT_TRUE(center.isTaken(left));
+    EXPECT_EQ(env.desktop.logLines().size(), lines);
+
+    // Let go: it works from the next try on, without registering anew.
+    env.desktop.setRefusedHotKeys({});
+    env.clock.advance(HotKeyCenter::kRetryInterval - 0.1);
+    EXPECT_FALSE(env.pressKey(123, ctrlAlt));
+    env.clock.advance(0.1);
+    EXPECT_FALSE(center.isTaken(left));
+    EXPECT_EQ(freed, QList<KeyCombo>{left});
+    EXPECT_TRUE(env.pressKey(123, ctrlAlt));
+    EXPECT_EQ(presses, 1);
+    // Nothing is tried while no key is taken.
+    EXPECT_EQ(env.clock.pendingTimers(), 0u);
+}
+
+TEST_F(HotKeyDesk, AKeyboardChangeTriesTakenKeysAtOnceAndUnregisteringStopsTrying)
+{
+    const std::uint32_t ctrlAlt = modifier::control | modifier::option;
+    const KeyCombo up{126, ctrlAlt, QStringLiteral("↑")}, down{125, ctrlAlt, QStringLiteral("↓")};
+    env.desktop.setRefusedHotKeys({SimKey{126, ctrlAlt}, SimKey{125, ctrlAlt}});
+    EXPECT_FALSE(center.registerKey(up, [] {}));
+    EXPECT_FALSE(center.registerKey(down, [] {}));
+    env.desktop.setRefusedHotKeys({SimKey{125, ctrlAlt}});
+    env.desktop.hotKeys().changeKeyboard();
+    EXPECT_FALSE(center.isTaken(up));
+    EXPECT_TRUE(center.isTaken(down));
+    EXPECT_TRUE(env.pressKey(126, ctrlAlt));
+
+    center.unregisterAll();
+    EXPECT_FALSE(center.hasTakenKeys());
+    EXPECT_EQ(env.clock.pendingTimers(), 0u);
 }
 
 TEST_F(HotKeyDesk, HandlersRunFromTheMainLoopAndStopWhenUnregistered)

@@ -1,10 +1,13 @@
 #include "windows/arrow.h"
+#include "windows/display.h"
 #include "windows/layoutkind.h"
 #include "windows/snaptarget.h"
 
 #include "printers.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace tavrin;
 
@@ -41,6 +44,76 @@ TEST(LayoutKind, EveryLayoutGivesCountDisjointRectanglesInsideTheArea)
                         EXPECT_FALSE(overlap(rs[i], rs[j])) << i << " and " << j;
                 }
             }
+}
+
+namespace {
+bool meets(double a, double b) { return std::abs(a - b) < kEps; }
+// [a, a + al) and [b, b + bl) share more than a point.
+bool spansOverlap(double a, double al, double b, double bl) { return a < b + bl - kEps && b < a + al - kEps; }
+
+// Every window whose unit rectangle touches the area's edge ends `gap` from
+// it; every two that touch each other end `gap` apart.
+void expectGaps(const std::vector<UnitRect>& units, const Rect& area, double gap)
+{
+    std::vector<Rect> frames;
+    for (const UnitRect& u : units)
+        frames.push_back(u.rect(area, gap));
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const UnitRect& a = units[i];
+        const Rect& fa = frames[i];
+        if (meets(a.x, 0)) {
+            EXPECT_EQ(fa.minX() - area.minX(), gap) << i << " left";
+        }
+        if (meets(a.y, 0)) {
+            EXPECT_EQ(fa.minY() - area.minY(), gap) << i << " top";
+        }
+        if (meets(a.x + a.w, 1)) {
+            EXPECT_EQ(area.maxX() - fa.maxX(), gap) << i << " right";
+        }
+        if (meets(a.y + a.h, 1)) {
+            EXPECT_EQ(area.maxY() - fa.maxY(), gap) << i << " bottom";
+        }
+        for (std::size_t j = 0; j < units.size(); ++j) {
+            const UnitRect& b = units[j];
+            if (meets(a.x + a.w, b.x) && spansOverlap(a.y, a.h, b.y, b.h)) {
+                EXPECT_EQ(frames[j].minX() - fa.maxX(), gap) << i << " left of " << j;
+            }
+            if (meets(a.y + a.h, b.y) && spansOverlap(a.x, a.w, b.x, b.w)) {
+                EXPECT_EQ(frames[j].minY() - fa.maxY(), gap) << i << " above " << j;
+            }
+        }
+    }
+}
+} // namespace
+
+TEST(LayoutKind, NeighbouringWindowsEndExactlyAGapApartAndAGapFromTheEdges)
+{
+    // Visible areas below a menu bar or beside a dock, left of the first
+    // display, portrait; and even, odd and no gaps.
+    const Rect areas[] = {{0, 25, 1920, 1055}, {0, 24, 3440, 1352}, {3440, 323, 1728, 1117}, {0, 0, 2560, 1080},
+                          {-1280, 0, 1280, 1024}, {0, 25, 1366, 743}, {1920, 0, 1080, 1920}, {0, 38, 5120, 2122}};
+    for (const Rect& area : areas)
+        for (double gap : {8.0, 5.0, 12.0, 0.0})
+            for (LayoutKind kind : kAllLayoutKinds)
+                for (int count = 1; count <= 8; ++count) {
+                    SCOPED_TRACE(::testing::Message() << name(kind).toStdString() << " × " << count << " in " << area.x
+                                                      << "," << area.y << " " << area.width << "×" << area.height
+                                                      << " gap " << gap);
+                    expectGaps(rects(kind, count, aspectOf(area)), area, gap);
+                }
+}
+
+TEST(LayoutKind, SixStackedWindowsOnAFullHDDisplay)
+{
+    // 1920 × 1080 below a 25-point menu bar: the sixths fall on half points,
+    // and every one rounds the same way from either side.
+    const Rect area(0, 25, 1920, 1055);
+    const auto units = rects(LayoutKind::stack, 6, aspectOf(area));
+    const Rect expected[] = {{8, 33, 1904, 167},  {8, 208, 1904, 166}, {8, 382, 1904, 167},
+                             {8, 557, 1904, 166}, {8, 731, 1904, 167}, {8, 906, 1904, 166}};
+    ASSERT_EQ(units.size(), 6u);
+    for (std::size_t i = 0; i < units.size(); ++i)
+        EXPECT_EQ(units[i].rect(area, 8), expected[i]) << i;
 }
 
 TEST(LayoutKind, NoRectanglesForNoWindows)

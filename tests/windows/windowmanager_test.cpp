@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace tavrin;
 
 namespace {
@@ -80,6 +82,77 @@ TEST_F(Desk, DownOnTheUltrawidePutsBackOnce)
     EXPECT_EQ(frame("Probe"), start);
 }
 
+TEST_F(Desk, AFreeWindowComesBackFromAnotherDisplayWhereItWas)
+{
+    const Rect start(100, 100, 900, 700);
+    addProbe(env, "Probe", start);
+    const Rect there = UnitRect::fromFrame(start, display(0).area).rect(display(1).area, 0);
+    for (int trip = 0; trip < 3; ++trip) {
+        EXPECT_EQ(manager.moveToDisplay(true), there);
+        EXPECT_EQ(manager.moveToDisplay(false), start);
+    }
+    EXPECT_EQ(frame("Probe"), start);
+    // A window in a zone takes the same zone there, with the gap.
+    manager.snap(SnapTarget::rightThird);
+    EXPECT_EQ(manager.moveToDisplay(true), zone(rect(SnapTarget::rightThird, display(0).aspect()), 1));
+}
+
+TEST_F(Desk, AWindowLargerThanItsZoneIsMovedBackInsideTheDisplay)
+{
+    // The built-in display's bottom-right quarter is 852 points wide: this
+    // window would run 140 points past the right edge.
+    SimWindow wide;
+    wide.title = "Wide";
+    wide.frame = {3600, 400, 1000, 500};
+    wide.minSize = {992, 300};
+    addProbe(env, wide);
+    const Rect area = display(1).area;
+    const Rect bottomRight = zone({0.5, 0.5, 0.5, 0.5}, 1);
+    const Rect inside(area.maxX() - 8 - 992, bottomRight.y, 992, bottomRight.height);
+    EXPECT_EQ(manager.snap(SnapTarget::bottomRight), inside);
+    EXPECT_EQ(frame("Wide"), inside);
+    // Where it was moved, it still counts as in its zone.
+    EXPECT_EQ(manager.arrowContext()->unit, UnitRect(0.5, 0.5, 0.5, 0.5));
+    env.clock.advance(1);
+    EXPECT_EQ(manager.arrow(Arrow::right), Rect(area.maxX() - 8 - 992, area.y + 8, 992, area.height - 16));
+
+    // In a layout too, and the re-check a moment later leaves it there.
+    manager.applyLayout(LayoutKind::columns, false, display(1), QStringList{"Notes", "Slack", "Wide app"});
+    env.clock.advance(1);
+    EXPECT_LE(frame("Wide").maxX(), area.maxX() - 8);
+    EXPECT_EQ(frame("Wide").width, 992);
+}
+
+TEST_F(Desk, AWindowThatSizesInStepsStaysInItsZone)
+{
+    // A terminal: it takes sizes only in whole character cells.
+    SimWindow terminal;
+    terminal.title = "Shell";
+    terminal.frame = {3600, 400, 500, 400};
+    terminal.minSize = {14, 21};
+    terminal.sizeStep = {6, 13};
+    addProbe(env, terminal);
+    auto stepped = [](const Rect& r) {
+        return Rect(r.origin(), {14 + std::floor((r.width - 14) / 6) * 6, 21 + std::floor((r.height - 21) / 13) * 13});
+    };
+    const Rect leftHalf = stepped(zone({0, 0, 0.5, 1}, 1));
+    EXPECT_EQ(manager.arrow(Arrow::left), zone({0, 0, 0.5, 1}, 1));
+    EXPECT_EQ(frame("Shell"), leftHalf);
+    ASSERT_NE(leftHalf, zone({0, 0, 0.5, 1}, 1));
+    // A second ← (not a chord) steps on to the third.
+    env.clock.advance(1);
+    manager.arrow(Arrow::left);
+    const Rect leftThird = stepped(zone({0, 0, 1.0 / 3, 1}, 1));
+    EXPECT_EQ(frame("Shell"), leftThird);
+    // Display moves start from the zone, not from the frame the steps left.
+    for (int trip = 0; trip < 3; ++trip) {
+        manager.moveToDisplay(false);
+        EXPECT_EQ(frame("Shell"), stepped(zone({0, 0, 1.0 / 3, 1}, 0)));
+        manager.moveToDisplay(true);
+        EXPECT_EQ(frame("Shell"), leftThird);
+    }
+}
+
 TEST_F(Desk, ActionsPublishWhyTheyFailAndClearOnSuccess)
 {
     QStringList seen;
@@ -93,8 +166,8 @@ TEST_F(Desk, ActionsPublishWhyTheyFailAndClearOnSuccess)
     addProbe(env, "Probe", {3600, 400, 500, 400});
     EXPECT_EQ(manager.moveToDisplay(true), std::nullopt); // the built-in display is rightmost
     EXPECT_TRUE(manager.moveToDisplay(false));
-    // The same unit, on the ultrawide.
-    EXPECT_EQ(frame("Probe"), UnitRect::fromFrame({3600, 400, 500, 400}, display(1).area).rect(display(0).area, 8));
+    // The same frame relative to the visible area, on the ultrawide.
+    EXPECT_EQ(frame("Probe"), UnitRect::fromFrame({3600, 400, 500, 400}, display(1).area).rect(display(0).area, 0));
 
     SimApp empty;
     empty.name = "Empty";

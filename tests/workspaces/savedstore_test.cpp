@@ -4,6 +4,8 @@
 #include "workspaces/savedworkspacestore.h"
 #include "support/workspacefakes.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <gtest/gtest.h>
 
 using namespace tavrin;
@@ -65,6 +67,24 @@ TEST_F(SavedStore, SaveReplacesTheSameNameRegardlessOfCaseAndPutsTheNewOneFirst)
     EXPECT_EQ(refreshes, 3);
     // Stored as data holding a JSON array.
     EXPECT_EQ(defaults.value("savedWorkspaces")->typeId(), QMetaType::QByteArray);
+}
+
+TEST_F(SavedStore, LoadsNewestFirstWhateverTheStoredOrder)
+{
+    // Stored oldest first (as an import may leave them), two saved at once.
+    const SavedWorkspace old = workspace("Old"), oldSession = session("Old session", {"Mail"});
+    const SavedWorkspace middle = workspace("Middle"), newest = workspace("Newest");
+    SavedWorkspace sameTime = workspace("Same time");
+    sameTime.savedAt = middle.savedAt;
+    QJsonArray array;
+    for (const SavedWorkspace& w : {old, oldSession, middle, sameTime, newest})
+        array.append(w.toJson());
+    defaults.setValue("savedWorkspaces", QJsonDocument(array).toJson(QJsonDocument::Compact));
+    EXPECT_EQ(names(), (QStringList{"Newest", "Middle", "Same time", "Old session", "Old"}));
+
+    // The sessions' merge takes the newest session as the first one.
+    SavedWorkspaceStore::update(session("New session", {"Mail"}));
+    EXPECT_EQ(names(), (QStringList{"New session", "Newest", "Middle", "Same time", "Old"}));
 }
 
 TEST_F(SavedStore, SixteenSavesKeepTheFifteenNewest)
@@ -164,7 +184,7 @@ TEST_F(SavedStore, OneBadElementLosesOnlyItself)
     const QByteArray stored = QJsonDocument(array).toJson(QJsonDocument::Compact);
     defaults.setValue("savedWorkspaces", stored);
 
-    EXPECT_EQ(names(), (QStringList{"First", "Last"}));
+    EXPECT_EQ(names(), (QStringList{"Last", "First"})); // newest first
     SavedWorkspaceStore::remove("First");
     EXPECT_EQ(names(), QStringList{"Last"});
     EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), stored);

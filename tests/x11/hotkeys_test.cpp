@@ -1,7 +1,11 @@
 #include "platform/hotkeys.h"
+#include "platform/sim/simclock.h"
 #include "platform/x11/mackeys.h"
 #include "platform/x11/x11hotkeys.h"
 #include "platform/x11/x11keyboard.h"
+#include "windows/axwindow.h"
+#include "windows/hotkeycenter.h"
+#include "windows/windowmanager.h"
 #include "x11fixture.h"
 
 #include <QSignalSpy>
@@ -110,6 +114,111 @@ TEST_F(X11HotKeysTest, OneKeyOneIdAndUnregistering)
     EXPECT_EQ(press(QStringLiteral("ctrl+alt+shift+p")), Ids{});
     keys().unregisterHotKey(HotKeys::kSignature, 99); // unknown: nothing happens
     EXPECT_EQ(keys().registerHotKey(HotKeys::kSignature, 3, 200, kCtrlAlt), X11HotKeys::kStatusNoSuchKey);
+}
+
+// The hot-key centre on a desktop whose window manager holds ⌃⌥← and ⌥Space
+// (as openbox does by default), with virtual time for its retries.
+class X11TakenKeysTest : public X11Test {
+protected:
+    XvfbSession::Options sessionOptions() const override
+    {
+        XvfbSession::Options o;
+        o.windowManagerKeys = QStringLiteral(
+            R"(<keybind key="C-A-Left"><action name="GoToDesktop"><to>left</to></action></keybind>)"
+            R"(<keybind key="A-space"><action name="ShowMenu"><menu>client-menu</menu></action></keybind>)");
+        return o;
+    }
+    void SetUp() override
+    {
+        X11Test::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        platform_.clock = &simClock_;
+        Platform::install(platform_);
+    }
+    void TearDown() override
+    {
+        center_.unregisterAll();
+        if (Platform::isInstalled())
+            Platform::uninstall();
+        X11Test::TearDown();
+    }
+    // Has openbox let go of the key? The test's own connection can grab it.
+    bool letGo(xcb_keysym_t keysym, std::uint16_t mods)
+    {
+        X11Keyboard keyboard(*probe_);
+        const xcb_keycode_t code = keyboard.keycodeFor(keysym);
+        const auto cookie = xcb_grab_key_checked(probe_->xcb(), 1, probe_->root(), mods, code, XCB_GRAB_MODE_ASYNC,
+                                                 XCB_GRAB_MODE_ASYNC);
+        if (xcb_generic_error_t* err = xcb_request_check(probe_->xcb(), cookie)) {
+            std::free(err);
+            return false;
+        }
+        xcb_ungrab_key(probe_->xcb(), code, probe_->root(), mods);
+        return probe_->sync();
+    }
+    // Runs what the key presses set off meanwhile until `done` holds.
+    bool settle(const std::function<bool()>& done)
+    {
+        return waitUntil([&] {
+            simClock_.runDue();
+            return done();
+        });
+    }
+
+    SimClock simClock_;
+    HotKeyCenter center_;
+};
+
+TEST_F(X11TakenKeysTest, AKeyTheWindowManagerLetsGoWorksAtTheNextTry)
+{
+    const AXElement terminal = startXterm(300, 200);
+    ASSERT_TRUE(terminal.isValid());
+    ASSERT_TRUE(activate(xcb_window_t(terminal.token)));
+    WindowManager manager;
+    const KeyCombo left{123, kCtrlAlt, QStringLiteral("←")}, right{124, kCtrlAlt, QStringLiteral("→")};
+    auto arrow = [&](Arrow a) { return [&manager, a] { manager.arrow(a); }; };
+    EXPECT_FALSE(center_.registerKey(left, arrow(Arrow::left)));
+    EXPECT_TRUE(center_.registerKey(right, arrow(Arrow::right)));
+    EXPECT_TRUE(center_.isTaken(left));
+    X11Keyboard keyboard(*probe_);
+    const std::uint16_t ctrlAlt = XCB_MOD_MASK_CONTROL | keyboard.altMask();
+
+    // Openbox drops its own bindings; the key works from the next try on.
+    ASSERT_TRUE(session_->setWindowManagerKeys(QString()));
+    ASSERT_TRUE(waitUntil([&] { return letGo(XK_Left, ctrlAlt); }));
+    simClock_.advance(HotKeyCenter::kRetryInterval - 0.1);
+    EXPECT_TRUE(center_.isTaken(left));
+    simClock_.advance(0.1);
+    EXPECT_FALSE(center_.isTaken(left));
+    EXPECT_FALSE(center_.hasTakenKeys());
+
+    const AXWindow window{terminal, {}};
+    const Rect before = *window.frame();
+    EXPECT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+Left")}));
+    EXPECT_TRUE(settle([&] { return window.frame() != before; }));
+    const Rect leftHalf = UnitRect(0, 0, 0.5, 1).rect(Display::containing(before)->area, 8);
+    EXPECT_EQ(window.frame()->origin(), leftHalf.origin());
+}
+
+TEST_F(X11TakenKeysTest, AKeyboardMappingChangeTriesTakenKeysAtOnce)
+{
+    const KeyCombo space{49, modifier::option, QStringLiteral("Space")};
+    int presses = 0;
+    EXPECT_FALSE(center_.registerKey(space, [&] { ++presses; }));
+    X11Keyboard keyboard(*probe_);
+    ASSERT_TRUE(session_->setWindowManagerKeys(QString()));
+    ASSERT_TRUE(waitUntil([&] { return letGo(XK_space, keyboard.altMask()); }));
+    EXPECT_TRUE(center_.isTaken(space)); // no clock has run
+
+    // Another layout is loaded (a spare key code gets a key).
+    QProcess xmodmap;
+    xmodmap.setProcessEnvironment(session_->environment());
+    xmodmap.start(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QStringLiteral("keycode 200 = F13")});
+    ASSERT_TRUE(xmodmap.waitForFinished(5000) && xmodmap.exitCode() == 0);
+    EXPECT_TRUE(waitUntil([&] { return !center_.isTaken(space); }));
+    EXPECT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("alt+space")}));
+    EXPECT_TRUE(settle([&] { return presses == 1; }));
 }
 
 TEST(MacKeyCodes, TranslateToKeysyms)

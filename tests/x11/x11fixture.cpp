@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace tavrin {
@@ -23,6 +24,13 @@ void X11Test::SetUp()
 
 void X11Test::TearDown()
 {
+    for (auto& p : programs_) {
+        p->terminate();
+        if (!p->waitForFinished(2000))
+            p->kill();
+        p->waitForFinished(2000);
+    }
+    programs_.clear();
     clients_.clear();
     desktop_.reset();
     probe_.reset();
@@ -46,6 +54,30 @@ X11TestClient* X11Test::startClient(const QString& title, Rect client)
     o.title = title;
     o.client = client;
     return startClient(o);
+}
+
+AXElement X11Test::startXterm(int x, int y)
+{
+    const QString xterm = QStandardPaths::findExecutable(QStringLiteral("xterm"));
+    EXPECT_FALSE(xterm.isEmpty()) << "xterm is not installed (Debian package xterm).";
+    if (xterm.isEmpty())
+        return {};
+    auto p = XvfbSession::childProcess();
+    p->setProcessEnvironment(session_->environment());
+    p->setStandardOutputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
+    p->start(xterm, {QStringLiteral("-geometry"), QStringLiteral("80x24+%1+%2").arg(x).arg(y)});
+    EXPECT_TRUE(p->waitForStarted(5000)) << p->errorString().toStdString();
+    const int pid = int(p->processId());
+    programs_.push_back(std::move(p));
+    std::vector<AXElement> windows;
+    const bool shown = waitUntil([&] {
+        windows = ax().attribute(ax().applicationElement(pid), ax::Windows).as<std::vector<AXElement>>().value_or(
+            std::vector<AXElement>{});
+        return !windows.empty();
+    });
+    EXPECT_TRUE(shown) << "xterm shows no window";
+    return shown ? windows.front() : AXElement{};
 }
 
 bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)

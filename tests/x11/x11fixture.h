@@ -9,6 +9,7 @@
 #include "platform/linux/qtclock.h"
 #include "platform/sim/memorydefaults.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace tavrin {
@@ -26,6 +27,10 @@ protected:
     X11TestClient* startClient(X11TestClient::Options options);
     X11TestClient* startClient(const QString& title, Rect client);
     AXElement element(const X11TestClient* c) const { return {c->pid(), c->window()}; }
+    // Starts xterm (80 × 24 characters, its top-left corner at `x`, `y`) and
+    // returns its window; fails the test when xterm is missing or shows no
+    // window.
+    AXElement startXterm(int x, int y);
 
     // Runs the event loop until `done` holds or `seconds` have passed.
     bool waitUntil(const std::function<bool()>& done, double seconds = 5.0);
@@ -52,6 +57,7 @@ protected:
     MemoryDefaults defaults_;
     Platform platform_;
     std::vector<std::unique_ptr<X11TestClient>> clients_;
+    std::vector<std::unique_ptr<QProcess>> programs_;
 };
 
 } // namespace tavrin

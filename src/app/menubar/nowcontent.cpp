@@ -47,6 +47,7 @@ NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
         computeSuggestion();
         emit changed();
     });
+    connect(&ShortcutStore::shared(), &ShortcutStore::unavailableChanged, this, &NowContent::changed);
     if (Defaults* defaults = Platform::current().defaults)
         connect(defaults, &Defaults::changed, this, [this](const QString& key) {
             if (key == kMeetingKey || key == kShareSafeKey || key.startsWith(QLatin1String("shortcut.")))
@@ -322,6 +323,11 @@ QString NowContent::shortcutText(const ShortcutAction& action)
 {
     const auto combo = ShortcutStore::shared().combo(action);
     return combo ? combo->modifierSymbols() + combo->key : QString();
+}
+
+bool NowContent::shortcutTaken(const ShortcutAction& action)
+{
+    return ShortcutStore::shared().unavailable().contains(action.id());
 }
 
 namespace {

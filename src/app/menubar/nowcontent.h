@@ -128,6 +128,8 @@ public:
     // The text of an action's key combination: its modifier symbols and its
     // key; empty when it has none.
     static QString shortcutText(const ShortcutAction& action);
+    // Whether another program holds the action's key, so that it does nothing.
+    static bool shortcutTaken(const ShortcutAction& action);
     // "Today 18:02" or "Mon 09:15", by the local calendar.
     static QString savedTime(const QDateTime& savedAt, const QDateTime& now);
     // A minute of the day as a time of day.

@@ -57,6 +57,37 @@ QHBoxLayout* row(int spacing, const QMargins& padding = {})
     return r;
 }
 
+// The warning mark beside a taken key in a caption.
+class TakenMark : public DesignWidget {
+public:
+    explicit TakenMark(QWidget* parent) : DesignWidget(parent)
+    {
+        setFixedSize(Kbd::kMarkSize.toSize());
+        setToolTip(Kbd::takenToolTip());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        Kbd::paintTakenMark(p, QRectF(rect()), t().danger);
+    }
+};
+
+// An action's key in a caption: in the danger colour behind its warning mark,
+// and saying why in its tooltip, while another program holds it.
+void showShortcut(QLabel* label, QWidget* mark, const ShortcutAction& action)
+{
+    auto* themed = qobject_cast<ThemedLabel*>(label);
+    if (!themed || !mark)
+        return;
+    const bool taken = NowContent::shortcutTaken(action);
+    themed->setText(NowContent::shortcutText(action));
+    themed->setColour(taken ? Colour::danger : Colour::muted);
+    themed->setToolTip(taken ? Kbd::takenToolTip() : QString());
+    mark->setVisible(taken);
+}
+
 QPainterPath rounded(const QRectF& r, qreal radius)
 {
     QPainterPath path;
@@ -314,8 +345,8 @@ void NowView::updateHover()
     const LayoutKind kind = content_.captionKind();
     if (auto* name = part<QLabel>(QStringLiteral("captionName")))
         name->setText(tavrin::title(kind));
-    if (auto* key = part<QLabel>(QStringLiteral("captionShortcut")))
-        key->setText(NowContent::shortcutText(ShortcutAction::layout(kind)));
+    showShortcut(part<QLabel>(QStringLiteral("captionShortcut")), part(QStringLiteral("captionTaken")),
+                 ShortcutAction::layout(kind));
     for (auto* b : findChildren<LayoutButton*>())
         b->update();
 }
@@ -409,11 +440,15 @@ void NowView::addLayouts(QVBoxLayout* column, QWidget* body)
     auto* caption = row(0, {14, 0, 14, 8});
     auto* captionName = text(tavrin::title(content_.captionKind()), Colour::muted, systemFont(11.5), body);
     captionName->setObjectName(QStringLiteral("captionName"));
-    auto* captionKey = text(NowContent::shortcutText(ShortcutAction::layout(content_.captionKind())), Colour::muted,
-                            systemFont(11.5), body);
+    auto* captionKey = text(QString(), Colour::muted, systemFont(11.5), body);
     captionKey->setObjectName(QStringLiteral("captionShortcut"));
+    auto* captionTaken = new TakenMark(body);
+    captionTaken->setObjectName(QStringLiteral("captionTaken"));
+    showShortcut(captionKey, captionTaken, ShortcutAction::layout(content_.captionKind()));
     caption->addWidget(captionName);
     caption->addStretch();
+    caption->addWidget(captionTaken);
+    caption->addSpacing(4);
     caption->addWidget(captionKey);
     column->addLayout(caption);
     if (const QString message = content_.message(); !message.isEmpty()) {
@@ -501,7 +536,10 @@ void NowView::addAsk(QVBoxLayout* column, QWidget* body)
     askLabel->addWidget(new Spark(15, body));
     askLabel->addWidget(text(tr("Ask Tavrin…"), Colour::ink, systemFont(13), body));
     askLabel->addStretch();
-    askLabel->addWidget(new Kbd(content_.askShortcut(), false, body));
+    auto* askKey = new Kbd(content_.askShortcut(), false, body);
+    askKey->setObjectName(QStringLiteral("askShortcut"));
+    askKey->setTaken(NowContent::shortcutTaken(ShortcutAction::of(ShortcutAction::Kind::commandBar)));
+    askLabel->addWidget(askKey);
     auto* ask = new HoverRow(askLabel, [this] {
         content_.ask();
         emit dismissed();

@@ -1,6 +1,7 @@
 #include "platform/sim/simaccessibility.h"
 
 #include <QThread>
+#include <cmath>
 
 #include "platform/sim/simclock.h"
 #include "platform/sim/simdesktop.h"
@@ -167,8 +168,14 @@ AXError SimAccessibility::setWindowAttribute(const SimWindow& w, const QString& 
             return AXError::illegalArgument;
         if (!w.resizable)
             return AXError::attributeUnsupported;
-        // A window takes no size below its minimum (and never below one point).
-        const Size clamped{std::max({s->width, w.minSize.width, 1.0}), std::max({s->height, w.minSize.height, 1.0})};
+        // A window takes no size below its minimum (and never below one
+        // point); one that sizes in steps takes the largest step that fits.
+        auto fit = [](double wanted, double minimum, double step) {
+            const double v = std::max({wanted, minimum, 1.0});
+            return step > 0 ? minimum + std::floor((v - minimum) / step) * step : v;
+        };
+        const Size clamped{fit(s->width, w.minSize.width, w.sizeStep.width),
+                           fit(s->height, w.minSize.height, w.sizeStep.height)};
         desktop_.setFrame(w.token, Rect(w.frame.origin(), clamped));
         return AXError::success;
     }

@@ -31,6 +31,9 @@ public:
     // delay on the clock; true when one is registered.
     bool press(SimKey key);
 
+    // The keyboard mapping changes (as when the user picks another layout).
+    void changeKeyboard() { emit keyboardChanged(); }
+
     const std::vector<Registration>& registrations() const { return registrations_; }
     bool isRegistered(SimKey key) const;
 

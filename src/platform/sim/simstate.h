@@ -44,6 +44,7 @@ struct SimWindow {
     bool fullScreen = false;       // in a full-screen space of its own: never on screen here
     QString document;              // a file address, or empty
     Size minSize;                  // the smallest size it accepts
+    Size sizeStep;                 // it grows from its minimum in whole steps of this (0: any size)
     bool resizable = true;
     int layer = 0;
     std::vector<SimTab> tabs;      // browsers: the window's tabs

@@ -8,7 +8,10 @@ X11HotKeys::X11HotKeys(X11Connection& conn, X11Keyboard& keyboard, QObject* pare
     : HotKeys(parent), conn_(conn), keyboard_(keyboard)
 {
     conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
-    connect(&keyboard_, &X11Keyboard::mappingChanged, this, &X11HotKeys::regrabAll);
+    connect(&keyboard_, &X11Keyboard::mappingChanged, this, [this] {
+        regrabAll();
+        emit keyboardChanged();
+    });
 }
 
 X11HotKeys::~X11HotKeys()

@@ -17,13 +17,14 @@ constexpr int kFirstDisplay = 97;
 constexpr int kLastDisplay = 160;
 constexpr double kStartTimeout = 10.0;
 
+// %1: the key bindings.
 const char kOpenboxConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
   <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
   <placement><policy>Smart</policy></placement>
   <desktops><number>1</number></desktops>
   <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
-  <keyboard></keyboard>
+  <keyboard>%1</keyboard>
   <mouse></mouse>
 </openbox_config>
 )";
@@ -221,19 +222,39 @@ bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* err
     return true;
 }
 
-bool XvfbSession::startWindowManager(QString* error)
+bool XvfbSession::writeWindowManagerConfig(QString* error)
 {
-    const QString openbox = program(QStringLiteral("openbox"), QStringLiteral("openbox"), error);
-    if (openbox.isEmpty())
-        return false;
     const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
     QFile f(rc);
-    if (!f.open(QIODevice::WriteOnly) || f.write(kOpenboxConfig) < 0) {
+    const QByteArray config = QString::fromLatin1(kOpenboxConfig).arg(options_.windowManagerKeys).toUtf8();
+    if (!f.open(QIODevice::WriteOnly) || f.write(config) != config.size()) {
         if (error)
             *error = QStringLiteral("Cannot write %1.").arg(rc);
         return false;
     }
-    f.close();
+    return true;
+}
+
+bool XvfbSession::setWindowManagerKeys(const QString& keyboard, QString* error)
+{
+    options_.windowManagerKeys = keyboard;
+    if (!windowManager_ || !writeWindowManagerConfig(error))
+        return false;
+    // SIGUSR2 makes openbox read its configuration file again.
+    if (::kill(pid_t(windowManager_->processId()), SIGUSR2) != 0) {
+        if (error)
+            *error = QStringLiteral("openbox is not running.");
+        return false;
+    }
+    return true;
+}
+
+bool XvfbSession::startWindowManager(QString* error)
+{
+    const QString openbox = program(QStringLiteral("openbox"), QStringLiteral("openbox"), error);
+    if (openbox.isEmpty() || !writeWindowManagerConfig(error))
+        return false;
+    const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
     windowManager_ = childProcess();
     QProcessEnvironment env = environment();
     env.insert(QStringLiteral("HOME"), dir_.path()); // openbox keeps its session files there

@@ -13,8 +13,9 @@ class QProcess;
 namespace tavrin {
 
 // A private X server (Xvfb) with monitors and the openbox window manager, for
-// the tests and benchmarks of the X11 desktop. Openbox runs with no key or
-// mouse bindings of its own, so that every key combination can be grabbed.
+// the tests and benchmarks of the X11 desktop. Openbox runs with no mouse
+// bindings and, unless given some, no key bindings of its own, so that every
+// key combination can be grabbed.
 class XvfbSession {
 public:
     struct Monitor {
@@ -28,6 +29,8 @@ public:
         std::vector<Monitor> monitors{{QStringLiteral("LEFT"), Rect(0, 0, 1720, 1440)},
                                       {QStringLiteral("RIGHT"), Rect(1720, 0, 1720, 1440)}};
         bool windowManager = true;
+        // The inside of openbox's <keyboard> section: its own key bindings.
+        QString windowManagerKeys;
     };
 
     // Starts the server on the first free display from :97. Null with the
@@ -50,10 +53,15 @@ public:
 
     // Replaces the monitors (the RandR 1.5 monitor list).
     bool setMonitors(const std::vector<Monitor>& monitors, QString* error = nullptr);
+    // Gives openbox other key bindings of its own and has it read its
+    // configuration again; it lets go of the old keys and grabs the new ones
+    // a moment later.
+    bool setWindowManagerKeys(const QString& keyboard, QString* error = nullptr);
 
 private:
     XvfbSession() = default;
     bool startServer(QString* error);
+    bool writeWindowManagerConfig(QString* error);
     bool startWindowManager(QString* error);
 
     Options options_;
