@@ -47,9 +47,7 @@ AppState::AppState(QObject* parent) : QObject(parent)
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
     const ShellHooks& hooks = ShellHooks::shared();
-    hud_ = hooks.makeSnapHUD ? hooks.makeSnapHUD() : nullptr;
-    if (!hud_)
-        hud_ = std::make_unique<SnapHUD>();
+    hud_ = std::make_unique<SnapHUDController>(WindowManager::shared(), ShortcutStore::shared());
     commandBar_ = hooks.makeCommandBar ? hooks.makeCommandBar() : nullptr;
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>();

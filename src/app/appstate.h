@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/commandbarcontrol.h"
-#include "app/snaphud.h"
 #include "platform/timer.h"
+#include "snapping/snaphudcontroller.h"
 #include "windows/shortcutaction.h"
 
 #include <QObject>
@@ -27,13 +27,14 @@ public:
     static AppState& shared();
 
     // Reads trust and edge tiling, makes the snap overlay and the command bar
-    // (from ShellHooks, else their stand-ins). Tests make their own.
+    // (the command bar from ShellHooks, else its stand-in). Tests make their
+    // own.
     explicit AppState(QObject* parent = nullptr);
     ~AppState() override;
 
     bool isTrusted() const { return isTrusted_; }
     bool edgeTilingOn() const { return edgeTilingOn_; }
-    SnapHUD& hud() const { return *hud_; }
+    SnapHUDController& hud() const { return *hud_; }
     CommandBarControl& commandBar() const { return *commandBar_; }
     bool enginesStarted() const { return enginesStarted_; }
     // The 1-second poll runs (from the first startEngines() on).
@@ -62,7 +63,7 @@ private:
 
     bool isTrusted_ = false;
     bool edgeTilingOn_ = true;
-    std::unique_ptr<SnapHUD> hud_;
+    std::unique_ptr<SnapHUDController> hud_;
     std::unique_ptr<CommandBarControl> commandBar_;
     QPointer<Timer> pollTimer_;
     bool enginesStarted_ = false;

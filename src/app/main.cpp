@@ -24,6 +24,7 @@
 #include "platform/sim/simscenario.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
+#include "snapping/desktophudpanels.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacehooks.h"
 
@@ -172,6 +173,10 @@ int main(int argc, char** argv)
 
     // The application: its state, and the start-up once the main loop runs.
     AppState& state = AppState::shared();
+    // The snap overlay shows over the simulated displays too.
+    if (window)
+        state.hud().setPanels(std::make_unique<DesktopHUDPanels>(
+            [w = window.get()](const Rect& area) { return overDrawing(*w, area); }));
     TavrinApp tavrin(state, WindowManager::shared(), Updater::shared(), [] { OnboardingView::showWindow(); });
     tavrin.launch();
     UpdateWindow::attach(*Updater::shared().controller());

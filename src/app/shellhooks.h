@@ -2,7 +2,6 @@
 
 #include "app/commandbarcontrol.h"
 #include "app/intents/routineentity.h"
-#include "app/snaphud.h"
 
 #include <QList>
 #include <QString>
@@ -30,9 +29,8 @@ struct ShellHooks {
     std::function<void()> startHandPlacement;
     std::function<void()> startSessions;
 
-    // ---- Made once, by AppState's constructor. Empty: a snap overlay that
-    // shows nothing, and the command-bar controller.
-    std::function<std::unique_ptr<SnapHUD>()> makeSnapHUD;
+    // ---- Made once, by AppState's constructor. Empty: the command-bar
+    // controller.
     std::function<std::unique_ptr<CommandBarControl>()> makeCommandBar;
 
     // ---- Share-safe's two shortcuts.

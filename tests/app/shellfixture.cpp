@@ -9,16 +9,6 @@ QString describe(const Rect& frame)
     return QStringLiteral("%1,%2 %3x%4").arg(frame.x).arg(frame.y).arg(frame.width).arg(frame.height);
 }
 
-void RecordingHUD::flashArrow(std::optional<Arrow> arrow, const Rect& frame)
-{
-    log_->lines << QStringLiteral("arrow %1 %2").arg(arrow ? name(*arrow) : QStringLiteral("none"), describe(frame));
-}
-
-void RecordingHUD::flashTarget(SnapTarget target, const Rect& frame)
-{
-    log_->lines << QStringLiteral("target %1 %2").arg(name(target), describe(frame));
-}
-
 void RecordingCommandBar::orderOut()
 {
     showing = false;
@@ -58,7 +48,6 @@ ShellTest::ShellTest() : saved_(ShellHooks::shared())
     hooks.startSessions = engine("sessions");
     hooks.toggleShareSafe = engine("toggleShareSafe");
     hooks.hideFrontApp = engine("hideFrontApp");
-    hooks.makeSnapHUD = [this] { return std::make_unique<RecordingHUD>(hud); };
     hooks.makeCommandBar = [this] { return std::make_unique<RecordingCommandBar>(bar); };
     ShortcutStore::shared().setRecording(false);
     ShortcutStore::shared().setUnavailable({});
@@ -75,7 +64,18 @@ ShellTest::~ShellTest()
 
 std::unique_ptr<AppState> ShellTest::makeState()
 {
-    return std::make_unique<AppState>();
+    auto state = std::make_unique<AppState>();
+    auto fake = std::make_unique<FakeHUDPanels>();
+    panels = fake.get();
+    state->hud().setPanels(std::move(fake));
+    return state;
+}
+
+std::optional<Rect> ShellTest::outline() const
+{
+    if (!panels || !panels->outline || !panels->outline->isVisible())
+        return std::nullopt;
+    return panels->outline->frame().insetBy(2, 2);
 }
 
 const SimWindow& ShellTest::focused() const

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "windows/snaptarget.h"
+
+#include <QWidget>
+#include <array>
+
+namespace tavrin {
+
+class HUDRow;
+class SnapCell;
+class SnapHUDController;
+
+// The snap overlay's face while the letter grid is on: the application's
+// name and the zone the window is in (or "Pick a position"), the nine zones
+// in reading order, each showing its key, and a reminder that releasing ⌃⌥
+// closes it. A click on a zone snaps the focused window there.
+class SnapGridView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SnapGridView(SnapHUDController& hud, QWidget* parent = nullptr);
+
+    HUDRow* header() const { return header_; }
+    SnapCell* cell(SnapTarget target) const { return cells_[static_cast<std::size_t>(target)]; }
+
+private:
+    void fitToAspect();
+    void showState();
+    void snap(SnapTarget target);
+
+    SnapHUDController& hud_;
+    HUDRow* header_;
+    std::array<SnapCell*, 9> cells_{};
+};
+
+} // namespace tavrin
