@@ -29,9 +29,8 @@ inline void PrintTo(const ArrowPreview& p, std::ostream* os)
 //
 // The default desktop: "UltraWide 34" (visible 0,24 3440×1352, aspect 2.54)
 // with Visual Studio Code focused, and "Built-in Display" to its right.
-class HUDTest : public ::testing::Test {
-protected:
-    explicit HUDTest(const QByteArray& scenario = {})
+struct HUDDesk {
+    explicit HUDDesk(const QByteArray& scenario = {})
         : env(scenario.isEmpty() ? SimEnvironment() : SimEnvironment(scenario))
     {
         // Whatever an earlier test pressed is long past.
@@ -66,5 +65,7 @@ protected:
     FakeHUDPanels* panels = new FakeHUDPanels;
     SnapHUDController hud{windows, store, std::unique_ptr<HUDPanels>(panels)};
 };
+
+class HUDTest : public ::testing::Test, public HUDDesk {};
 
 } // namespace tavrin
