@@ -23,7 +23,7 @@ FloatingPanel::FloatingPanel(QWidget* content, Mouse mouse, const QString& name)
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setFocusPolicy(Qt::NoFocus);
     WindowTranslucency::install(window);
-    StickyWindow::install(window);
+    StickyWindow::install(window, true);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
