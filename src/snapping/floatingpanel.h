@@ -34,10 +34,14 @@ public:
     void setFrame(const Rect& frame) override;
     double opacity() const override;
     void setOpacity(double opacity) override;
-    void orderFront() override;
+    void orderFront(const HUDPanel* under = nullptr) override;
     void orderOut() override;
 
 private:
+    // Asks the X11 window manager to put this window right under `above`;
+    // false where the session is not X11.
+    bool stackUnder(QWidget& above);
+
     QPointer<QWidget> window_;
     QPointer<QWidget> content_;
 };

@@ -21,9 +21,9 @@ public:
     // them the panel shows as long as it is ordered in, whatever its opacity.
     virtual double opacity() const = 0;
     virtual void setOpacity(double opacity) = 0;
-    // Shows the panel in front of the other floating panels without
-    // activating the application.
-    virtual void orderFront() = 0;
+    // Shows the panel in front of the other windows without activating the
+    // application; when `under` is given and shown, right under it instead.
+    virtual void orderFront(const HUDPanel* under = nullptr) = 0;
     virtual void orderOut() = 0;
 };
 

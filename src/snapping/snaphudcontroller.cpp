@@ -212,10 +212,8 @@ void SnapHUDController::showOutline(const Rect& frame)
     outlineFade_.stop();
     targetPanel_->setFrame(panels_->place(frame).insetBy(-kOutlineOutset, -kOutlineOutset));
     targetPanel_->setOpacity(1);
-    targetPanel_->orderFront();
     // The overlay stays above the outline; a hidden one stays hidden.
-    if (isShowing())
-        panel_->orderFront();
+    targetPanel_->orderFront(isShowing() ? panel_.get() : nullptr);
 }
 
 // ---- After a shortcut or a click ----

@@ -338,7 +338,7 @@ TEST_F(HUDTest, AnArrowWithTheOverlayShowingMarksTheKeyAndKeepsTheOutline)
     EXPECT_EQ(hud.previews().at(Arrow::right).unit,
               nextUnit(Arrow::right, context->unit, display(0).aspect(), context->previous));
     EXPECT_EQ(outline(), frame);
-    EXPECT_EQ(panels->order->last(), QStringLiteral("front hud")); // the overlay stays above the outline
+    EXPECT_EQ(panels->order->last(), QStringLiteral("front outline under hud"));
 
     env.clock.advance(0.15);
     EXPECT_EQ(hud.pressed(), Arrow::right);

@@ -11,7 +11,7 @@ namespace tavrin {
 
 // Panels that only remember what they were told, for the snap overlay's
 // controller on virtual time. `order` gets "front hud", "front outline",
-// "out hud", … in the order the panels were moved.
+// "front outline under hud", "out hud", … in the order the panels were moved.
 class FakePanel : public HUDPanel {
 public:
     FakePanel(QString name, Size fitting, std::shared_ptr<QStringList> order)
@@ -25,10 +25,12 @@ public:
     void setFrame(const Rect& frame) override { frame_ = frame; }
     double opacity() const override { return opacity_; }
     void setOpacity(double opacity) override { opacity_ = opacity; }
-    void orderFront() override
+    void orderFront(const HUDPanel* under = nullptr) override
     {
         visible_ = true;
-        *order_ << QStringLiteral("front ") + name_;
+        const auto* above = dynamic_cast<const FakePanel*>(under);
+        *order_ << QStringLiteral("front ") + name_
+                       + (above && above->isVisible() ? QStringLiteral(" under ") + above->name_ : QString());
     }
     void orderOut() override
     {

@@ -1,4 +1,5 @@
 #include "programtest.h"
+#include "windows/arrow.h"
 #include "windows/display.h"
 #include "windows/snaptarget.h"
 #include "windows/unitrect.h"
@@ -143,7 +144,7 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
     // The zone is outlined, under the overlay.
     xcb_window_t snapped = 0;
     EXPECT_TRUE(waitUntil([&] { return (snapped = shownPanel(QStringLiteral("snapOutlinePanel"))) != 0; }, 2.0));
-    EXPECT_GT(stackIndex(hud), stackIndex(snapped));
+    EXPECT_TRUE(waitUntil([&] { return stackIndex(hud) > stackIndex(snapped); }, 1.0));
     EXPECT_GT(stackIndex(snapped), stackIndex(xterm));
 
     // Letting go hides it.
@@ -169,6 +170,49 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
     EXPECT_TRUE(waitUntil([&] { return !isViewable(outline); }, 2.0));
     EXPECT_FALSE(shownPanel(QStringLiteral("snapHUDPanel")));
 
+    EXPECT_TRUE(stopTavrin());
+    Platform::uninstall();
+}
+
+TEST_F(X11SnapOverlayTest, ThePointerOnAnArrowKeyOutlinesWhereTheKeyWouldPutTheWindow)
+{
+    Platform::install(platform_);
+    const xcb_window_t xterm = startXterm(QStringLiteral("Shell"), {2250, 450});
+    ASSERT_TRUE(xterm) << "xterm did not come up";
+    ASSERT_TRUE(startTavrin(QStringLiteral("xcb")));
+    ASSERT_TRUE(activate(xterm));
+    const Display right = Display::all().at(1);
+    const auto next = nextUnit(Arrow::left, UnitRect::fromFrame(frameWindowGeometry(xterm), right.area),
+                               right.aspect());
+    ASSERT_TRUE(next);
+    const Rect want = next->rect(right.area, 8);
+
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
+                         QStringLiteral("keydown"), QStringLiteral("ctrl+alt")}));
+    xcb_window_t hud = 0;
+    ASSERT_TRUE(waitUntil([&] { return (hud = shownPanel(QStringLiteral("snapHUDPanel"))) != 0; }, 2.0));
+    EXPECT_FALSE(shownPanel(QStringLiteral("snapOutlinePanel")));
+
+    // The ← key: the first of the pad's lower row, whose keys fill the lower
+    // half of the card (40 points of clear margin around it).
+    const Rect panel = frameWindowGeometry(hud);
+    const Rect card = panel.insetBy(40, 40);
+    const double x = card.x + card.width / 6, y = card.y + card.height * 0.62;
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(int(x)), QString::number(int(y))}));
+    xcb_window_t outline = 0;
+    ASSERT_TRUE(waitUntil([&] { return (outline = shownPanel(QStringLiteral("snapOutlinePanel"))) != 0; }, 2.0));
+    EXPECT_EQ(str(frameWindowGeometry(outline)), str(want.insetBy(-2, -2)));
+    // The window manager takes a moment to stack a window it has just mapped.
+    EXPECT_TRUE(waitUntil([&] { return stackIndex(hud) > stackIndex(outline); }, 1.0))
+        << stackIndex(hud) << " " << stackIndex(outline);
+
+    // Off the key, the outline goes; the window never moved.
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100")}));
+    EXPECT_TRUE(waitUntil([&] { return !isViewable(outline); }, 2.0));
+    EXPECT_TRUE(isViewable(hud));
+    EXPECT_EQ(activeWindow(), xterm);
+    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt")}));
+    EXPECT_TRUE(waitUntil([&] { return !isViewable(hud); }, 2.0));
     EXPECT_TRUE(stopTavrin());
     Platform::uninstall();
 }
