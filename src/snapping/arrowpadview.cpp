@@ -9,24 +9,13 @@
 #include "windows/windowmanager.h"
 
 #include <QGridLayout>
-#include <QVBoxLayout>
 
 namespace tavrin {
 
-ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : QWidget(parent), hud_(hud)
+ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent)
+    : HUDFace(hud, QStringLiteral("arrowPad"), parent)
 {
-    setObjectName(QStringLiteral("arrowPad"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(hud::kFacePadding, hud::kFacePadding, hud::kFacePadding, hud::kFacePadding);
-    layout->setSpacing(hud::kFaceSpacing);
-
-    header_ = new HUDRow({DesignFont::system(13, QFont::DemiBold), TTheme::Colour::ink},
-                         {DesignFont::system(12), TTheme::Colour::muted});
-    layout->addWidget(header_);
-
     // ↑ and fill over ← ↓ →; the first cell stays empty.
-    auto* grid = new QGridLayout;
-    grid->setSpacing(hud::kColumnSpacing);
     const std::pair<Arrow, QPoint> places[] = {
         {Arrow::up, {1, 0}}, {Arrow::left, {0, 1}}, {Arrow::down, {1, 1}}, {Arrow::right, {2, 1}}};
     for (const auto& [arrow, at] : places) {
@@ -34,7 +23,7 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : QWidget(pa
         key->setObjectName(QStringLiteral("key.") + name(arrow));
         connect(key, &QAbstractButton::clicked, this, [this, a = arrow] { press(a); });
         connect(key, &ArrowKey::hoverChanged, this, [this, a = arrow](bool on) { hover(a, on); });
-        grid->addWidget(key, at.y(), at.x());
+        grid()->addWidget(key, at.y(), at.x());
         keys_[static_cast<std::size_t>(arrow)] = key;
     }
     fill_ = new ArrowKey(true);
@@ -43,14 +32,11 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : QWidget(pa
     fill_->setUnit(UnitRect(0, 0, 1, 1));
     fill_->setAccessibleName(QStringLiteral("Fill the screen"));
     connect(fill_, &QAbstractButton::clicked, this, &ArrowPadView::fill);
-    grid->addWidget(fill_, 0, 2);
-    for (int c = 0; c < hud::kColumns; ++c)
-        grid->setColumnStretch(c, 1);
-    layout->addLayout(grid);
+    grid()->addWidget(fill_, 0, 2);
 
     footer_ = new HUDRow({DesignFont::system(11), TTheme::Colour::muted},
                          {DesignFont::system(11), TTheme::Colour::muted});
-    layout->addWidget(footer_);
+    addFooter(footer_);
 
     connect(&hud, &SnapHUDController::aspectChanged, this, &ArrowPadView::fitToAspect);
     for (auto changed : {&SnapHUDController::appNameChanged, &SnapHUDController::currentLabelChanged,
@@ -75,7 +61,7 @@ void ArrowPadView::fitToAspect()
 void ArrowPadView::showState()
 {
     const QString now = hud_.currentLabel();
-    header_->setTexts(hud_.appName(), now.isEmpty() ? QStringLiteral("Click a window first") : QStringLiteral("Now: ") + now);
+    header()->setTexts(hud_.appName(), now.isEmpty() ? QStringLiteral("Click a window first") : QStringLiteral("Now: ") + now);
     const auto& previews = hud_.previews();
     for (Arrow arrow : kAllArrows) {
         ArrowKey* key = keys_[static_cast<std::size_t>(arrow)];

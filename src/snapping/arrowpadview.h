@@ -1,15 +1,13 @@
 #pragma once
 
+#include "snapping/hudface.h"
 #include "windows/arrow.h"
 
-#include <QWidget>
 #include <array>
 
 namespace tavrin {
 
 class ArrowKey;
-class HUDRow;
-class SnapHUDController;
 
 // The snap overlay's face while the letter grid is off: the application's
 // name and where its window is now, the four arrow keys and the fill key,
@@ -17,12 +15,11 @@ class SnapHUDController;
 // for the other display. A key's symbol follows its binding at once. Clicks
 // move the focused window; the pointer on an arrow key outlines where that
 // arrow would put it.
-class ArrowPadView : public QWidget {
+class ArrowPadView : public HUDFace {
     Q_OBJECT
 public:
     explicit ArrowPadView(SnapHUDController& hud, QWidget* parent = nullptr);
 
-    HUDRow* header() const { return header_; }
     HUDRow* footer() const { return footer_; }
     ArrowKey* key(Arrow arrow) const { return keys_[static_cast<std::size_t>(arrow)]; }
     ArrowKey* fillKey() const { return fill_; }
@@ -37,8 +34,6 @@ private:
     void press(Arrow arrow);
     void fill();
 
-    SnapHUDController& hud_;
-    HUDRow* header_;
     HUDRow* footer_;
     std::array<ArrowKey*, 4> keys_{};
     ArrowKey* fill_;

@@ -8,38 +8,23 @@
 #include "windows/windowmanager.h"
 
 #include <QGridLayout>
-#include <QVBoxLayout>
 
 namespace tavrin {
 
-SnapGridView::SnapGridView(SnapHUDController& hud, QWidget* parent) : QWidget(parent), hud_(hud)
+SnapGridView::SnapGridView(SnapHUDController& hud, QWidget* parent)
+    : HUDFace(hud, QStringLiteral("snapGrid"), parent)
 {
-    setObjectName(QStringLiteral("snapGrid"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(hud::kFacePadding, hud::kFacePadding, hud::kFacePadding, hud::kFacePadding);
-    layout->setSpacing(hud::kFaceSpacing);
-
-    header_ = new HUDRow({DesignFont::system(13, QFont::DemiBold), TTheme::Colour::ink},
-                         {DesignFont::system(12), TTheme::Colour::muted});
-    layout->addWidget(header_);
-
-    auto* grid = new QGridLayout;
-    grid->setSpacing(hud::kColumnSpacing);
     for (SnapTarget target : kAllSnapTargets) {
         const int i = static_cast<int>(target);
         auto* cell = new SnapCell(target, hud.shortcuts());
         connect(cell, &QAbstractButton::clicked, this, [this, target] { snap(target); });
-        grid->addWidget(cell, i / hud::kColumns, i % hud::kColumns);
+        grid()->addWidget(cell, i / hud::kColumns, i % hud::kColumns);
         cells_[std::size_t(i)] = cell;
     }
-    for (int c = 0; c < hud::kColumns; ++c)
-        grid->setColumnStretch(c, 1);
-    layout->addLayout(grid);
-
     auto* footer = new HUDRow({DesignFont::system(12), TTheme::Colour::muted},
                               {DesignFont::system(12), TTheme::Colour::muted});
     footer->setTexts(QStringLiteral("⌃⌥ held"), QStringLiteral("Release to close"));
-    layout->addWidget(footer);
+    addFooter(footer);
 
     connect(&hud, &SnapHUDController::aspectChanged, this, [this] {
         fitToAspect();
@@ -66,7 +51,7 @@ void SnapGridView::fitToAspect()
 void SnapGridView::showState()
 {
     const auto highlighted = hud_.highlighted();
-    header_->setTexts(hud_.appName(),
+    header()->setTexts(hud_.appName(),
                       highlighted ? label(*highlighted, hud_.aspect()) : QStringLiteral("Pick a position"));
     for (SnapCell* cell : cells_)
         cell->setOn(highlighted == cell->target());

@@ -1,26 +1,23 @@
 #pragma once
 
+#include "snapping/hudface.h"
 #include "windows/snaptarget.h"
 
-#include <QWidget>
 #include <array>
 
 namespace tavrin {
 
-class HUDRow;
 class SnapCell;
-class SnapHUDController;
 
 // The snap overlay's face while the letter grid is on: the application's
 // name and the zone the window is in (or "Pick a position"), the nine zones
 // in reading order, each showing its key, and a reminder that releasing ⌃⌥
 // closes it. A click on a zone snaps the focused window there.
-class SnapGridView : public QWidget {
+class SnapGridView : public HUDFace {
     Q_OBJECT
 public:
     explicit SnapGridView(SnapHUDController& hud, QWidget* parent = nullptr);
 
-    HUDRow* header() const { return header_; }
     SnapCell* cell(SnapTarget target) const { return cells_[static_cast<std::size_t>(target)]; }
 
 private:
@@ -28,8 +25,6 @@ private:
     void showState();
     void snap(SnapTarget target);
 
-    SnapHUDController& hud_;
-    HUDRow* header_;
     std::array<SnapCell*, 9> cells_{};
 };
 

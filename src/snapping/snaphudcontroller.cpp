@@ -274,60 +274,38 @@ void SnapHUDController::flashTarget(SnapTarget target, const Rect& frame)
 
 // ---- Publishing ----
 
+template <class T> void SnapHUDController::publish(T& field, const T& value, void (SnapHUDController::*changed)())
+{
+    if (field == value)
+        return;
+    field = value;
+    emit(this->*changed)();
+}
+
 void SnapHUDController::setHighlighted(OptionalTarget target)
 {
-    if (target == highlighted_)
-        return;
-    highlighted_ = target;
-    emit highlightedChanged();
+    publish(highlighted_, target, &SnapHUDController::highlightedChanged);
 }
 
-void SnapHUDController::setAppName(const QString& name)
-{
-    if (name == appName_)
-        return;
-    appName_ = name;
-    emit appNameChanged();
-}
+void SnapHUDController::setAppName(const QString& name) { publish(appName_, name, &SnapHUDController::appNameChanged); }
 
-void SnapHUDController::setAspect(double aspect)
-{
-    if (aspect == aspect_)
-        return;
-    aspect_ = aspect;
-    emit aspectChanged();
-}
+void SnapHUDController::setAspect(double aspect) { publish(aspect_, aspect, &SnapHUDController::aspectChanged); }
 
-void SnapHUDController::setLetters(bool letters)
-{
-    if (letters == letters_)
-        return;
-    letters_ = letters;
-    emit lettersChanged();
-}
+void SnapHUDController::setLetters(bool letters) { publish(letters_, letters, &SnapHUDController::lettersChanged); }
 
 void SnapHUDController::setPreviews(const Previews& previews)
 {
-    if (previews == previews_)
-        return;
-    previews_ = previews;
-    emit previewsChanged();
+    publish(previews_, previews, &SnapHUDController::previewsChanged);
 }
 
 void SnapHUDController::setCurrentLabel(const QString& label)
 {
-    if (label == currentLabel_)
-        return;
-    currentLabel_ = label;
-    emit currentLabelChanged();
+    publish(currentLabel_, label, &SnapHUDController::currentLabelChanged);
 }
 
 void SnapHUDController::setPressed(OptionalArrow arrow)
 {
-    if (arrow == pressed_)
-        return;
-    pressed_ = arrow;
-    emit pressedChanged();
+    publish(pressed_, arrow, &SnapHUDController::pressedChanged);
 }
 
 } // namespace tavrin
