@@ -2,6 +2,7 @@
 
 #include "design/frames.h"
 #include "design/squircle.h"
+#include "snapping/hudmetrics.h"
 
 #include <QPainter>
 
@@ -52,11 +53,9 @@ std::optional<QRectF> KeyDisplay::drawnZone() const
     return zoneRect(shownUnit(Frames::now()), QSizeF(size()));
 }
 
-QRectF KeyDisplay::zoneRect(const UnitRect& u, const QSizeF& size)
+QRectF KeyDisplay::zoneRect(const UnitRect& unit, const QSizeF& size)
 {
-    const qreal w = size.width(), h = size.height();
-    return QRectF(u.x * w + kZoneInset, u.y * h + kZoneInset, std::max(u.w * w - 2 * kZoneInset, kMinZoneSide),
-                  std::max(u.h * h - 2 * kZoneInset, kMinZoneSide));
+    return hud::zoneIn(unit, size, kZoneInset);
 }
 
 void KeyDisplay::frame()

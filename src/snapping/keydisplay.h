@@ -23,7 +23,6 @@ public:
     static constexpr qreal kRadius = 4;
     static constexpr qreal kZoneInset = 1.5;
     static constexpr qreal kZoneRadius = 2;
-    static constexpr qreal kMinZoneSide = 2;
     static constexpr double kSpringResponse = 0.3;
     static constexpr double kSpringDamping = 0.85;
 

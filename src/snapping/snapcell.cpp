@@ -5,6 +5,7 @@
 #include "design/environment.h"
 #include "design/frames.h"
 #include "design/squircle.h"
+#include "snapping/hudmetrics.h"
 #include "windows/shortcutstore.h"
 
 #include <QEnterEvent>
@@ -99,10 +100,7 @@ QChar SnapCell::letter(SnapTarget target)
 
 QRectF SnapCell::zoneRect(SnapTarget target, double aspect, const QSizeF& size)
 {
-    const UnitRect u = tavrin::rect(target, aspect);
-    const qreal w = size.width(), h = size.height();
-    return QRectF(u.x * w + kZoneInset, u.y * h + kZoneInset, std::max(u.w * w - 2 * kZoneInset, kMinZoneSide),
-                  std::max(u.h * h - 2 * kZoneInset, kMinZoneSide));
+    return hud::zoneIn(tavrin::rect(target, aspect), size, kZoneInset);
 }
 
 void SnapCell::paintEvent(QPaintEvent*)

@@ -21,7 +21,6 @@ public:
     static constexpr qreal kRadius = 8;
     static constexpr qreal kZoneInset = 4;
     static constexpr qreal kZoneRadius = 2;
-    static constexpr qreal kMinZoneSide = 2;
     static constexpr qreal kChipFontSize = 9;
     static constexpr qreal kChipPadding = 3;
     static constexpr qreal kChipRadius = 4;
