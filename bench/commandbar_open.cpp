@@ -6,57 +6,15 @@
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/commandbarview.h"
 #include "design/themed.h"
-#include "platform/platform.h"
-#include "platform/sim/memorydefaults.h"
-#include "platform/sim/memorykeychain.h"
-#include "platform/sim/simclock.h"
-#include "platform/sim/simdesktop.h"
+#include "simbench.h"
 #include "workspaces/screencapture.h"
-
-#include <QApplication>
-#include <benchmark/benchmark.h>
 
 using namespace tavrin;
 
 namespace {
 
-// Two displays and twelve windows of six applications, most on the wide one.
-SimState twoDisplays()
-{
-    SimState state;
-    state.displays = {{QStringLiteral("Wide"), Rect(0, 0, 3440, 1440), 1, 1, 0, 64},
-                      {QStringLiteral("Built-in Display"), Rect(3440, 323, 1728, 1117), 2, 2, 0, 0}};
-    for (int a = 0; a < 6; ++a) {
-        SimApp app;
-        app.pid = 501 + a;
-        app.name = QStringLiteral("App %1").arg(a);
-        state.apps.push_back(app);
-    }
-    for (int i = 0; i < 12; ++i) {
-        SimWindow w;
-        w.pid = 501 + i % 6;
-        w.title = QStringLiteral("Window %1").arg(i);
-        w.frame = i < 9 ? Rect(40.0 + 300 * i, 60, 1000, 900) : Rect(3480.0 + 100 * (i - 9), 400, 1000, 700);
-        state.windows.push_back(w);
-    }
-    state.frontmostPid = 501;
-    state.trusted = true;
-    return state;
-}
-
-struct Desk {
-    SimClock clock;
-    MemoryDefaults defaults;
-    MemoryKeychain keychain;
-    SimDesktop desktop{clock};
-
-    Desk()
-    {
-        desktop.load(twoDisplays());
-        Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
-        defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("tavrinAI"));
-    }
-    ~Desk() { Platform::uninstall(); }
+struct Desk : bench::SimDesk {
+    Desk() { defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("tavrinAI")); }
 };
 
 // A plan of the first four captured windows in the focus-centre layout.
@@ -111,22 +69,4 @@ BENCHMARK(BM_ShowBar)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-// The offscreen platform says so whenever a panel is raised or sized.
-void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    qt_message_output(type, context, message);
-}
-
-int main(int argc, char** argv)
-{
-    qInstallMessageHandler(quietOffscreen);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runOffscreen(argc, argv); }

@@ -50,12 +50,11 @@ AppState& AppState::makeShared(Parts parts)
 }
 
 AppState::AppState(Parts parts, QObject* parent)
-    : QObject(parent), hud_(std::move(parts.hud)), commandBar_(std::move(parts.commandBar))
+    : QObject(parent), commandBar_(std::move(parts.commandBar))
 {
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
-    if (!hud_)
-        hud_ = std::make_unique<SnapHUD>();
+    hud_ = std::make_unique<SnapHUDController>(WindowManager::shared(), ShortcutStore::shared());
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>();
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });

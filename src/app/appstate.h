@@ -6,10 +6,10 @@
 #include "app/routinecontrol.h"
 #include "app/settingsopener.h"
 #include "app/sharesafecontrol.h"
-#include "app/snaphud.h"
 #include "app/suggestionsource.h"
 #include "platform/registration.h"
 #include "platform/timer.h"
+#include "snapping/snaphudcontroller.h"
 #include "windows/keycombo.h"
 #include "windows/shortcutaction.h"
 
@@ -38,10 +38,10 @@ class AppState : public QObject {
 public:
     static constexpr double kPollInterval = 1.0;
 
-    // What AppState owns; none: a snap overlay that shows nothing, and the
-    // command bar as it places itself.
+    // What AppState is given to own; none: the command bar as it places
+    // itself. (The snap overlay it always makes itself; its panels can be
+    // replaced through hud().)
     struct Parts {
-        std::unique_ptr<SnapHUD> hud;
         std::unique_ptr<CommandBarControl> commandBar;
     };
 
@@ -58,7 +58,7 @@ public:
 
     bool isTrusted() const { return isTrusted_; }
     bool edgeTilingOn() const { return edgeTilingOn_; }
-    SnapHUD& hud() const { return *hud_; }
+    SnapHUDController& hud() const { return *hud_; }
     CommandBarControl& commandBar() const { return *commandBar_; }
     bool enginesStarted() const { return enginesStarted_; }
     // The 1-second poll runs (from the first startEngines() on).
@@ -108,7 +108,7 @@ private:
 
     bool isTrusted_ = false;
     bool edgeTilingOn_ = true;
-    std::unique_ptr<SnapHUD> hud_;
+    std::unique_ptr<SnapHUDController> hud_;
     std::unique_ptr<CommandBarControl> commandBar_;
     std::array<Collaborator<Engine>, 7> engines_;
     Collaborator<MeetingControl> meeting_;

@@ -27,6 +27,7 @@
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "settings/settingswindow.h"
+#include "snapping/desktophudpanels.h"
 #include "windows/windowmanager.h"
 
 #include <QApplication>
@@ -147,7 +148,11 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     auto bar = std::make_unique<CommandBarAdapter>();
     if (window)
         bar->controller().setPlacement([window](const Rect& area) { return overDrawing(*window, area); });
-    AppState& state = AppState::makeShared({.hud = nullptr, .commandBar = std::move(bar)});
+    AppState& state = AppState::makeShared({.commandBar = std::move(bar)});
+    // The snap overlay shows over the simulated displays too.
+    if (window)
+        state.hud().setPanels(std::make_unique<DesktopHUDPanels>(
+            [window](const Rect& area) { return overDrawing(*window, area); }));
     shell->settings = std::make_unique<SettingsWindow>(SettingsServices{.state = &state});
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.

@@ -1,5 +1,6 @@
 #include "design/tswitchstyle.h"
 
+#include "design/colourmix.h"
 #include "design/shadowcache.h"
 #include "design/squircle.h"
 
@@ -8,27 +9,7 @@
 
 namespace tavrin {
 
-QColor TSwitchStyle::trackColour(const TTheme& t, qreal on)
-{
-    on = std::clamp<qreal>(on, 0, 1);
-    if (on <= 0)
-        return t.fillHover;
-    if (on >= 1)
-        return t.good;
-    // Blend with premultiplied channels, so a translucent end fades rather
-    // than darkens.
-    const QColor a = t.fillHover.toRgb();
-    const QColor b = t.good.toRgb();
-    const float f = float(on);
-    const float alpha = a.alphaF() + (b.alphaF() - a.alphaF()) * f;
-    if (alpha <= 0)
-        return QColor(0, 0, 0, 0);
-    auto channel = [&](float x, float y) {
-        return std::clamp((x * a.alphaF() + (y * b.alphaF() - x * a.alphaF()) * f) / alpha, 0.0f, 1.0f);
-    };
-    return QColor::fromRgbF(channel(a.redF(), b.redF()), channel(a.greenF(), b.greenF()),
-                            channel(a.blueF(), b.blueF()), alpha);
-}
+QColor TSwitchStyle::trackColour(const TTheme& t, qreal on) { return mixColours(t.fillHover, t.good, on); }
 
 QRectF TSwitchStyle::knobRect(const QRectF& track, qreal on)
 {

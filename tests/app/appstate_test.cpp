@@ -1,5 +1,6 @@
 #include "shellfixture.h"
 
+#include "platform/eventmonitors.h"
 #include "platform/hotkeys.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
@@ -39,7 +40,7 @@ TEST_F(AppStateTest, StartsEveryEngineOnceInOrderAfterTheHotKeysAndTheOverlay)
     engines[0]->onStart = [&] { keysBeforeEngines = !env.desktop.hotKeys().registrations().empty(); };
     state->startEngines();
     EXPECT_TRUE(keysBeforeEngines);
-    EXPECT_EQ(hud->lines, QStringList{QStringLiteral("install")});
+    EXPECT_TRUE(state->hud().hasMonitors());
     EXPECT_EQ(*log, (QStringList{"autoArrange", "shareSafe", "meetingMode", "focus", "habits", "handPlacement",
                                   "sessions"}));
     EXPECT_TRUE(state->enginesStarted());
@@ -49,7 +50,6 @@ TEST_F(AppStateTest, StartsEveryEngineOnceInOrderAfterTheHotKeysAndTheOverlay)
     const auto registrations = env.desktop.hotKeys().registrations().size();
     state->startEngines();
     EXPECT_EQ(log->size(), 7);
-    EXPECT_EQ(hud->lines.size(), 1);
     EXPECT_EQ(env.clock.pendingTimers(), timers);
     EXPECT_EQ(env.desktop.hotKeys().registrations().size(), registrations);
 }
@@ -60,7 +60,7 @@ TEST_F(AppStateTest, WithoutTrustTheOverlayWaitsAndTheEnginesStillStart)
     auto state = makeState();
     EXPECT_FALSE(state->isTrusted());
     state->startEngines();
-    EXPECT_TRUE(hud->lines.isEmpty());
+    EXPECT_FALSE(state->hud().hasMonitors());
     EXPECT_EQ(log->size(), 7);
     // Hot keys are registered all the same.
     EXPECT_TRUE(env.desktop.hotKeys().isRegistered(SimKey{defaultKey(ShortcutAction::of(ShortcutAction::Kind::fill)).keyCode,
@@ -103,18 +103,17 @@ TEST_F(AppStateTest, ThePollFirstTicksASecondAfterStartAndPublishesOnlyChanges)
     env.clock.advance(0.02);
     EXPECT_TRUE(state->isTrusted());
     EXPECT_EQ(trusted.count(), 1);
-    EXPECT_EQ(hud->lines, QStringList{QStringLiteral("install")});
+    EXPECT_TRUE(state->hud().hasMonitors());
 
     env.clock.advance(5);
     EXPECT_EQ(trusted.count(), 1);
     EXPECT_EQ(tiling.count(), 0);
-    EXPECT_EQ(hud->lines.size(), 1);
 
     env.desktop.setTrusted(false);
     env.clock.advance(1);
     EXPECT_FALSE(state->isTrusted());
     EXPECT_EQ(trusted.count(), 2);
-    EXPECT_EQ(hud->lines, (QStringList{"install", "remove"}));
+    EXPECT_FALSE(state->hud().hasMonitors());
 
     setTiling(false, false);
     env.clock.advance(1);
@@ -131,7 +130,6 @@ TEST_F(AppStateTest, ThePollStopsWithTheState)
     state.reset();
     env.desktop.setTrusted(false);
     env.clock.advance(3); // nothing left to run into
-    EXPECT_TRUE(hud->lines.size() <= 1);
 }
 
 TEST_F(AppStateTest, EdgeTilingIsOffOnlyWhenBothSwitchesAreOff)
@@ -269,7 +267,7 @@ TEST_F(AppStateTest, TheDefaultKeysDriveTheFocusedWindow)
     const Rect after = focused().frame;
     EXPECT_NE(after, before);
     EXPECT_LT(after.x, before.x);
-    EXPECT_EQ(hud->lines.last(), QStringLiteral("arrow left ") + describe(after));
+    EXPECT_EQ(outline(), after);
 }
 
 // ---- Every action ----
@@ -286,7 +284,7 @@ TEST_F(AppStateTest, LayoutsAreRememberedTheUsualLayoutIsNot)
 
     state->perform(ShortcutAction::layout(LayoutKind::thirds));
     EXPECT_EQ(env.defaults.string(key), QStringLiteral("thirds"));
-    EXPECT_TRUE(hud->lines.isEmpty()); // a layout flashes nothing
+    EXPECT_EQ(outline(), std::nullopt); // a layout flashes nothing
 
     const Rect arranged = focused().frame;
     env.desktop.setFrame(focused().token, Rect{10, 40, 500, 400});
@@ -299,15 +297,21 @@ TEST_F(AppStateTest, MovesFlashTheirNewFrame)
 {
     auto state = makeState();
     state->perform(ShortcutAction::of(ShortcutAction::Kind::fill));
-    EXPECT_EQ(hud->lines.last(), QStringLiteral("arrow none ") + describe(focused().frame));
+    EXPECT_EQ(outline(), focused().frame);
 
+    // A snap target is shown only on the overlay, held up by ⌃⌥.
+    state->startEngines();
+    env.desktop.setModifierFlags(modflag::control | modflag::option);
+    env.clock.advance(SnapHUDController::kHoldSeconds);
+    ASSERT_TRUE(state->hud().isShowing());
     state->perform(ShortcutAction::snap(SnapTarget::rightThird));
-    EXPECT_EQ(hud->lines.last(), QStringLiteral("target rightThird ") + describe(focused().frame));
+    EXPECT_EQ(state->hud().highlighted(), SnapTarget::rightThird);
+    EXPECT_EQ(outline(), focused().frame);
 
     state->perform(ShortcutAction::moveDisplay(true));
-    EXPECT_EQ(hud->lines.last(), QStringLiteral("arrow none ") + describe(focused().frame));
     EXPECT_GE(focused().frame.x, 3440);
-    EXPECT_EQ(hud->lines.size(), 3);
+    EXPECT_EQ(outline(), focused().frame);
+    EXPECT_EQ(state->hud().highlighted(), std::nullopt);
 }
 
 TEST_F(AppStateTest, AMoveThatMovesNothingFlashesNothing)
@@ -318,13 +322,13 @@ TEST_F(AppStateTest, AMoveThatMovesNothingFlashesNothing)
     state->perform(ShortcutAction::of(ShortcutAction::Kind::fill));
     state->perform(ShortcutAction::moveDisplay(false));
     state->perform(ShortcutAction::snap(SnapTarget::topLeft));
-    EXPECT_TRUE(hud->lines.isEmpty());
+    EXPECT_EQ(panels->outline, nullptr);
     EXPECT_EQ(WindowManager::shared().lastMessage(), WindowManager::kNeedsTrustMessage);
 
     // Already on the leftmost display: no display on that side.
     env.desktop.setTrusted(true);
     state->perform(ShortcutAction::moveDisplay(false));
-    EXPECT_TRUE(hud->lines.isEmpty());
+    EXPECT_EQ(panels->outline, nullptr);
 }
 
 TEST_F(AppStateTest, ShareSafeActionsGoToShareSafe)
@@ -367,11 +371,11 @@ TEST_F(AppStateTest, EveryActionDoesSomething)
             continue; // the same arrangement again moves nothing
         env.desktop.setFrame(focused().token, Rect{700, 300, 640, 480});
         const Rect before = focused().frame;
-        const auto logged = log->size() + hud->lines.size() + bar->size() + env.desktop.beepCount();
+        const auto logged = log->size() + panels->order->size() + bar->size() + env.desktop.beepCount();
         EXPECT_TRUE(press(action)) << action.id().toStdString();
         const bool moved = focused().frame != before;
         // A display move with no display on that side beeps.
-        const bool told = log->size() + hud->lines.size() + bar->size() + env.desktop.beepCount() > logged;
+        const bool told = log->size() + panels->order->size() + bar->size() + env.desktop.beepCount() > logged;
         EXPECT_TRUE(moved || told) << action.id().toStdString();
         env.clock.advance(1); // no arrow chords between actions
     }

@@ -9,16 +9,6 @@ QString describe(const Rect& frame)
     return QStringLiteral("%1,%2 %3x%4").arg(frame.x).arg(frame.y).arg(frame.width).arg(frame.height);
 }
 
-void RecordingHUD::flashArrow(std::optional<Arrow> arrow, const Rect& frame)
-{
-    log_->lines << QStringLiteral("arrow %1 %2").arg(arrow ? name(*arrow) : QStringLiteral("none"), describe(frame));
-}
-
-void RecordingHUD::flashTarget(SnapTarget target, const Rect& frame)
-{
-    log_->lines << QStringLiteral("target %1 %2").arg(name(target), describe(frame));
-}
-
 void RecordingCommandBar::orderOut()
 {
     showing = false;
@@ -63,8 +53,10 @@ ShellTest::~ShellTest()
 
 std::unique_ptr<AppState> ShellTest::makeState()
 {
-    auto state = std::make_unique<AppState>(
-        AppState::Parts{std::make_unique<RecordingHUD>(hud), std::make_unique<RecordingCommandBar>(bar)});
+    auto state = std::make_unique<AppState>(AppState::Parts{std::make_unique<RecordingCommandBar>(bar)});
+    auto fake = std::make_unique<FakeHUDPanels>();
+    panels = fake.get();
+    state->hud().setPanels(std::move(fake));
     attach(*state);
     return state;
 }
@@ -74,6 +66,13 @@ void ShellTest::attach(AppState& state)
     for (std::size_t slot = 0; slot < engines.size(); ++slot)
         registrations.push_back(state.setEngine(EngineSlot(slot), *engines[slot]));
     registrations.push_back(state.setShareSafe(shareSafe));
+}
+
+std::optional<Rect> ShellTest::outline() const
+{
+    if (!panels || !panels->outline || !panels->outline->isVisible())
+        return std::nullopt;
+    return panels->outline->frame().insetBy(2, 2);
 }
 
 const SimWindow& ShellTest::focused() const

@@ -2,7 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/commandbarcontrol.h"
-#include "app/snaphud.h"
+#include "snapping/fakehudpanels.h"
 #include "support/simfixture.h"
 #include "windows/shortcutstore.h"
 
@@ -12,24 +12,6 @@
 #include <vector>
 
 namespace tavrin {
-
-// What the snap overlay was asked to do, as lines: "install", "remove",
-// "arrow left 10,20 300x400", "arrow none …", "target topLeft …".
-struct HudLog {
-    QStringList lines;
-};
-
-class RecordingHUD : public SnapHUD {
-public:
-    explicit RecordingHUD(std::shared_ptr<HudLog> log) : log_(std::move(log)) {}
-    void installMonitors() override { log_->lines << QStringLiteral("install"); }
-    void removeMonitors() override { log_->lines << QStringLiteral("remove"); }
-    void flashArrow(std::optional<Arrow> arrow, const Rect& frame) override;
-    void flashTarget(SnapTarget target, const Rect& frame) override;
-
-private:
-    std::shared_ptr<HudLog> log_;
-};
 
 // A command bar that records what it was asked.
 class RecordingCommandBar : public CommandBarControl {
@@ -108,24 +90,28 @@ struct RecordingSettings : SettingsOpener {
 QString describe(const Rect& frame);
 
 // A simulated desktop with the shell's collaborators recorded: `log` gets the
-// engines' names as they start and Share-safe's actions, `hud` the snap
-// overlay's calls, `bar` the command bar's. The shortcut store's state and
-// the registered hot keys are put back afterwards.
+// engines' names as they start and Share-safe's actions, `bar` the command
+// bar's calls; the snap overlay of a state made by `makeState()` shows on
+// `panels`. The shortcut store's state and the registered hot keys are put
+// back afterwards.
 class ShellTest : public ::testing::Test {
 protected:
     ShellTest();
     ~ShellTest() override;
 
-    // A state with the recording overlay and command bar, the engines and
-    // Share-safe registered.
+    // A state with the recording command bar, the overlay on fake panels,
+    // the engines and Share-safe registered.
     std::unique_ptr<AppState> makeState();
     // Registers the recording engines and Share-safe with `state` for the test.
     void attach(AppState& state);
     const SimWindow& focused() const;
+    // The outline the snap overlay shows now: a window's frame 2 points
+    // larger on every side; none when it shows none.
+    std::optional<Rect> outline() const;
 
     SimEnvironment env;
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
-    std::shared_ptr<HudLog> hud = std::make_shared<HudLog>();
+    FakeHUDPanels* panels = nullptr;
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();
     std::vector<std::unique_ptr<RecordingEngine>> engines;
     RecordingShareSafe shareSafe{log};

@@ -31,7 +31,7 @@ SettingsTest::SettingsTest()
     Platform services = Platform::current();
     services.http = &http;
     Platform::install(services);
-    state = std::make_unique<AppState>(AppState::Parts{nullptr, std::make_unique<IdleCommandBar>()});
+    state = std::make_unique<AppState>(AppState::Parts{std::make_unique<IdleCommandBar>()});
     PlanningServices planning;
     planning.defaults = &env.defaults;
     planning.clock = &env.clock;

@@ -1,7 +1,9 @@
 #include "platform/eventmonitors.h"
+#include "platform/hotkeys.h"
 #include "platform/x11/x11eventmonitors.h"
 #include "x11fixture.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 
 namespace tavrin {
@@ -60,6 +62,26 @@ TEST_F(X11EventMonitorsTest, LeftButtonPressesAndThePressedButtons)
     ASSERT_TRUE(xdotool({QStringLiteral("mouseup"), QStringLiteral("3")}));
     waitUntil([] { return false; }, 0.1);
     EXPECT_EQ(down.count(), 1);
+}
+
+TEST_F(X11EventMonitorsTest, ModifiersLetGoWhileAHotKeyIsHeldAreSeen)
+{
+    // The hot key's grab takes the keyboard from the moment its key goes
+    // down; the modifiers come up before it does.
+    ASSERT_EQ(platform_.hotKeys->registerHotKey(HotKeys::kSignature, 1, 123, modifier::control | modifier::option),
+              HotKeys::kStatusNoError);
+    QSignalSpy spy(&monitors(), &EventMonitors::globalModifierFlagsChanged);
+    QSignalSpy pressed(platform_.hotKeys, &HotKeys::pressed);
+    // Pressed and let go key by key, with the event loop running between.
+    QProcess keys;
+    keys.setProcessEnvironment(session_->environment());
+    keys.start(QStringLiteral("xdotool"),
+               {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("ctrl+alt+Left")});
+    EXPECT_TRUE(waitUntil([&] { return keys.state() == QProcess::NotRunning; }));
+    EXPECT_TRUE(waitUntil([&] { return !spy.isEmpty() && spy.last().at(0).value<std::uint64_t>() == 0; }));
+    EXPECT_EQ(pressed.count(), 1);
+    EXPECT_EQ(spy.at(std::min<qsizetype>(1, spy.size() - 1)).at(0).value<std::uint64_t>(),
+              modflag::control | modflag::option);
 }
 
 } // namespace

@@ -1,47 +1,16 @@
+#include "programtest.h"
 #include "windows/arrow.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
 #include "windows/unitrect.h"
-#include "x11fixture.h"
-
-#include <QProcess>
-#include <QTemporaryDir>
-#include <csignal>
 
 namespace tavrin {
 namespace {
 
 // The built program managing the real desktop, driven only by key presses
 // through the X server, as a user drives it.
-class X11ExecutableTest : public X11Test {
+class X11ExecutableTest : public X11ProgramTest {
 protected:
-    void TearDown() override
-    {
-        if (tavrin_.state() != QProcess::NotRunning) {
-            ::kill(pid_t(tavrin_.processId()), SIGTERM);
-            tavrin_.waitForFinished(10000);
-        }
-        X11Test::TearDown();
-    }
-
-    bool startTavrin()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), session_->display());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-        env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        tavrin_.setProcessEnvironment(env);
-        tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
-        if (!tavrin_.waitForStarted(10000))
-            return false;
-        return waitUntil([&] {
-            output_ += tavrin_.readAllStandardOutput();
-            return output_.contains("Tavrin is running on the X11 desktop");
-        }, 20.0);
-    }
-
     bool pressAndWait(const QString& keys, xcb_window_t window, const Rect& want)
     {
         EXPECT_TRUE(xdotool({QStringLiteral("key"), keys}));
@@ -52,10 +21,6 @@ protected:
                              << want.height;
         return reached;
     }
-
-    QTemporaryDir config_;
-    QProcess tavrin_;
-    QByteArray output_;
 };
 
 TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
@@ -80,10 +45,7 @@ TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
     EXPECT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+2"), editor->window(), zones[0].rect(left.area, gap)));
     EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(browser->window()) == zones[1].rect(left.area, gap); }));
 
-    ::kill(pid_t(tavrin_.processId()), SIGTERM);
-    ASSERT_TRUE(tavrin_.waitForFinished(10000));
-    EXPECT_EQ(tavrin_.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(tavrin_.exitCode(), 0);
+    EXPECT_TRUE(stopTavrin());
     Platform::uninstall();
 }
 

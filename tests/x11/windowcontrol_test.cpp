@@ -5,10 +5,6 @@
 #include "windows/windowmanager.h"
 #include "x11fixture.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QImage>
-
 namespace tavrin {
 namespace {
 
@@ -104,26 +100,6 @@ protected:
         ASSERT_EQ(ax().setAttribute(element(c), ax::Position, frame.origin()), AXError::success);
         ASSERT_EQ(str(frameWindowGeometry(c->window())), str(frame));
     }
-    // The screen as it is, kept beside the test binary.
-    void saveScreenshot(const QString& name)
-    {
-        auto* c = probe_->xcb();
-        const auto* screen = probe_->screen();
-        const auto cookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), 0, 0, screen->width_in_pixels,
-                                          screen->height_in_pixels, ~0u);
-        ASSERT_TRUE(probe_->sync(5.0));
-        XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, cookie, nullptr));
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->depth, 24);
-        const QImage shot(xcb_get_image_data(image.get()), screen->width_in_pixels, screen->height_in_pixels,
-                          QImage::Format_RGB32);
-        const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/artifacts");
-        QDir().mkpath(dir);
-        const QString path = dir + u'/' + name;
-        ASSERT_TRUE(shot.copy().save(path));
-        RecordProperty("screenshot", path.toStdString());
-    }
-
     HotKeyCenter center_;
     ShortcutStore store_;
     WindowManager manager_;

@@ -1,6 +1,8 @@
 #include "x11fixture.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -150,6 +152,27 @@ bool X11Test::xdotool(const QStringList& args)
     p.setProcessEnvironment(session_->environment());
     p.start(QStringLiteral("xdotool"), args);
     return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void X11Test::saveScreenshot(const QString& name, const Rect& crop)
+{
+    auto* c = probe_->xcb();
+    const auto* screen = probe_->screen();
+    const auto cookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), 0, 0, screen->width_in_pixels,
+                                      screen->height_in_pixels, ~0u);
+    ASSERT_TRUE(probe_->sync(5.0));
+    XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, cookie, nullptr));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->depth, 24);
+    const QImage shot(xcb_get_image_data(image.get()), screen->width_in_pixels, screen->height_in_pixels,
+                      QImage::Format_RGB32);
+    const QRect part = crop.isEmpty() ? shot.rect()
+                                      : QRect(int(crop.x), int(crop.y), int(crop.width), int(crop.height));
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/artifacts");
+    QDir().mkpath(dir);
+    const QString path = dir + u'/' + name;
+    ASSERT_TRUE(shot.copy(part).save(path));
+    RecordProperty("screenshot", path.toStdString());
 }
 
 } // namespace tavrin

@@ -47,6 +47,9 @@ protected:
     bool activate(xcb_window_t window);
     // Runs xdotool on the display; true when it exits with 0.
     bool xdotool(const QStringList& args);
+    // The screen as it is (the part `crop` covers, when given), kept beside
+    // the test binary under artifacts/ as `name`.
+    void saveScreenshot(const QString& name, const Rect& crop = {});
 
     Accessibility& ax() { return *platform_.accessibility; }
 

@@ -68,9 +68,35 @@ std::uint32_t X11EventMonitors::pressedMouseButtons()
 
 Point X11EventMonitors::mouseLocation() { return queryPointer().location; }
 
+void X11EventMonitors::modifierKeyChanged(xcb_keycode_t key)
+{
+    if (!keyboard_.isModifierKey(key))
+        return;
+    // By the time this query is answered the server has applied the key.
+    const Pointer p = queryPointer();
+    if (!p.ok)
+        return;
+    const std::uint64_t flags = keyboard_.modifierFlags(p.mask);
+    if (flags == lastFlags_)
+        return;
+    lastFlags_ = flags;
+    if (ownsActiveWindow_ && ownsActiveWindow_())
+        emit localModifierFlagsChanged(flags);
+    else
+        emit globalModifierFlagsChanged(flags);
+}
+
 void X11EventMonitors::handleEvent(const xcb_generic_event_t& event)
 {
-    if ((event.response_type & 0x7f) != XCB_GE_GENERIC)
+    const std::uint8_t type = event.response_type & 0x7f;
+    // While one of this process's hot keys is held, its grab takes the
+    // keyboard's events: the raw ones pass this client by and the keys come
+    // as plain key events instead (modifiers let go before the hot key).
+    if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+        modifierKeyChanged(reinterpret_cast<const xcb_key_press_event_t&>(event).detail);
+        return;
+    }
+    if (type != XCB_GE_GENERIC)
         return;
     const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
     if (ge.extension != conn_.xinputOpcode())
@@ -78,23 +104,9 @@ void X11EventMonitors::handleEvent(const xcb_generic_event_t& event)
     const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
     switch (ge.event_type) {
     case XCB_INPUT_RAW_KEY_PRESS:
-    case XCB_INPUT_RAW_KEY_RELEASE: {
-        if (!keyboard_.isModifierKey(xcb_keycode_t(raw.detail)))
-            return;
-        // By the time this query is answered the server has applied the key.
-        const Pointer p = queryPointer();
-        if (!p.ok)
-            return;
-        const std::uint64_t flags = keyboard_.modifierFlags(p.mask);
-        if (flags == lastFlags_)
-            return;
-        lastFlags_ = flags;
-        if (ownsActiveWindow_ && ownsActiveWindow_())
-            emit localModifierFlagsChanged(flags);
-        else
-            emit globalModifierFlagsChanged(flags);
+    case XCB_INPUT_RAW_KEY_RELEASE:
+        modifierKeyChanged(xcb_keycode_t(raw.detail));
         return;
-    }
     case XCB_INPUT_RAW_BUTTON_PRESS:
     case XCB_INPUT_RAW_BUTTON_RELEASE: {
         if (raw.detail != 1)

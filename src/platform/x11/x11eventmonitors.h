@@ -32,6 +32,8 @@ private:
     };
     Pointer queryPointer();
     void handleEvent(const xcb_generic_event_t& event);
+    // A modifier key went down or up: announces the flags when they changed.
+    void modifierKeyChanged(xcb_keycode_t key);
 
     X11Connection& conn_;
     X11Keyboard& keyboard_;

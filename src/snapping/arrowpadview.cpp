@@ -1,0 +1,115 @@
+#include "snapping/arrowpadview.h"
+
+#include "design/designfont.h"
+#include "snapping/arrowkey.h"
+#include "snapping/hudmetrics.h"
+#include "snapping/hudrow.h"
+#include "snapping/snaphudcontroller.h"
+#include "windows/shortcutstore.h"
+#include "windows/windowmanager.h"
+
+#include <QGridLayout>
+
+namespace tavrin {
+
+ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent)
+    : HUDFace(hud, QStringLiteral("arrowPad"), parent)
+{
+    // ↑ and fill over ← ↓ →; the first cell stays empty.
+    const std::pair<Arrow, QPoint> places[] = {
+        {Arrow::up, {1, 0}}, {Arrow::left, {0, 1}}, {Arrow::down, {1, 1}}, {Arrow::right, {2, 1}}};
+    for (const auto& [arrow, at] : places) {
+        auto* key = new ArrowKey;
+        key->setObjectName(QStringLiteral("key.") + name(arrow));
+        connect(key, &QAbstractButton::clicked, this, [this, a = arrow] { press(a); });
+        connect(key, &ArrowKey::hoverChanged, this, [this, a = arrow](bool on) { hover(a, on); });
+        grid()->addWidget(key, at.y(), at.x());
+        keys_[static_cast<std::size_t>(arrow)] = key;
+    }
+    fill_ = new ArrowKey(true);
+    fill_->setObjectName(QStringLiteral("key.fill"));
+    fill_->setLabel(QStringLiteral("fill"));
+    fill_->setUnit(UnitRect(0, 0, 1, 1));
+    fill_->setAccessibleName(QStringLiteral("Fill the screen"));
+    connect(fill_, &QAbstractButton::clicked, this, &ArrowPadView::fill);
+    grid()->addWidget(fill_, 0, 2);
+
+    footer_ = new HUDRow({DesignFont::system(11), TTheme::Colour::muted},
+                         {DesignFont::system(11), TTheme::Colour::muted});
+    addFooter(footer_);
+
+    connect(&hud, &SnapHUDController::aspectChanged, this, &ArrowPadView::fitToAspect);
+    for (auto changed : {&SnapHUDController::appNameChanged, &SnapHUDController::currentLabelChanged,
+                         &SnapHUDController::previewsChanged, &SnapHUDController::pressedChanged})
+        connect(&hud, changed, this, &ArrowPadView::showState);
+    connect(&hud.shortcuts(), &ShortcutStore::bindingsChanged, this, &ArrowPadView::showBindings);
+    fitToAspect();
+    showBindings();
+}
+
+void ArrowPadView::fitToAspect()
+{
+    const double aspect = hud_.aspect();
+    const int width = hud::padWidth(aspect);
+    setFixedWidth(width);
+    const int height = hud::fittedHeight(hud::columnWidth(width) - 2 * ArrowKey::kPadding, aspect);
+    for (ArrowKey* key : keys_)
+        key->setDisplayHeight(height);
+    fill_->setDisplayHeight(height);
+}
+
+void ArrowPadView::showState()
+{
+    const QString now = hud_.currentLabel();
+    header()->setTexts(hud_.appName(), now.isEmpty() ? QStringLiteral("Click a window first") : QStringLiteral("Now: ") + now);
+    const auto& previews = hud_.previews();
+    for (Arrow arrow : kAllArrows) {
+        ArrowKey* key = keys_[static_cast<std::size_t>(arrow)];
+        const auto it = previews.find(arrow);
+        const bool known = it != previews.end();
+        key->setLabel(known ? it->second.label : QString());
+        key->setUnit(known ? it->second.unit : std::nullopt);
+        key->setHit(hud_.pressed() == arrow);
+        key->setAccessibleName(key->symbol() + QStringLiteral(": ") + key->label());
+    }
+}
+
+void ArrowPadView::showBindings()
+{
+    ShortcutStore& store = hud_.shortcuts();
+    for (Arrow arrow : kAllArrows) {
+        const auto combo = store.combo(ShortcutAction::arrow(arrow));
+        keys_[static_cast<std::size_t>(arrow)]->setSymbol(combo ? combo->key : QStringLiteral("–"));
+    }
+    const auto fill = store.combo(ShortcutAction::of(ShortcutAction::Kind::fill));
+    fill_->setSymbol(fill ? fill->key : QStringLiteral("↩"));
+    const auto display = store.combo(ShortcutAction::moveDisplay(true));
+    footer_->setTexts(kResizeHint,
+                      display ? display->modifierSymbols() + QStringLiteral(" ← → other display") : QString());
+    showState();
+}
+
+void ArrowPadView::hover(Arrow arrow, bool on)
+{
+    if (on) {
+        hud_.setHovered(arrow);
+        hud_.showPreview(arrow);
+    } else {
+        hud_.setHovered(std::nullopt);
+        hud_.orderOutOutline();
+    }
+}
+
+void ArrowPadView::press(Arrow arrow)
+{
+    if (const auto frame = hud_.windowManager().arrow(arrow))
+        hud_.flashArrow(arrow, *frame);
+}
+
+void ArrowPadView::fill()
+{
+    if (const auto frame = hud_.windowManager().fill())
+        hud_.flashArrow(std::nullopt, *frame);
+}
+
+} // namespace tavrin

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/geometry.h"
+#include "snapping/hudpanel.h"
+
+#include <memory>
+
+namespace tavrin {
+
+class SnapHUDController;
+
+// Makes the snap overlay's two panels and says where a desktop area shows
+// among top-level windows. The controller asks for each panel once.
+class HUDPanels {
+public:
+    virtual ~HUDPanels() = default;
+
+    // The panel hosting the overlay's view of `hud` (it accepts the first
+    // click without activating the application).
+    virtual std::unique_ptr<HUDPanel> makeHUDPanel(SnapHUDController& hud) = 0;
+    // The outline panel: a blue frame that lets every mouse event through.
+    virtual std::unique_ptr<HUDPanel> makeOutlinePanel() = 0;
+    // Where `area` (screen points, origin at the top left of the first
+    // screen) shows in the coordinates panels are placed in.
+    virtual Rect place(const Rect& area) const = 0;
+};
+
+} // namespace tavrin

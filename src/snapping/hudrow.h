@@ -1,0 +1,49 @@
+#pragma once
+
+#include "design/ttheme.h"
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+namespace tavrin {
+
+class ElidedLabel;
+
+// A line of the snap overlay's header or footer: one text at the leading
+// edge, one at the trailing edge, at least `minGap` apart. Both stay on one
+// line; when they do not fit, the shorter keeps up to half the room and the
+// longer is cut to the rest.
+class HUDRow : public QWidget {
+    Q_OBJECT
+public:
+    struct Text {
+        QFont font;
+        TTheme::Colour colour = TTheme::Colour::muted;
+    };
+
+    HUDRow(const Text& leading, const Text& trailing, int minGap = 8, QWidget* parent = nullptr);
+
+    ElidedLabel* leading() const { return leading_; }
+    ElidedLabel* trailing() const { return trailing_; }
+    // An empty trailing text takes no room.
+    void setTexts(const QString& leading, const QString& trailing);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The widths two texts of natural widths `a` and `b` get in `room`.
+    static std::pair<int, int> share(int a, int b, int room);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void place();
+
+    ElidedLabel* leading_;
+    ElidedLabel* trailing_;
+    int minGap_;
+};
+
+} // namespace tavrin
