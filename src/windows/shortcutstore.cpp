@@ -47,9 +47,30 @@ void ShortcutStore::resetAll()
     changed();
 }
 
+void ShortcutStore::forgetEarlierDesktop() const
+{
+    if (installation_ == Platform::installation())
+        return;
+    installation_ = Platform::installation();
+    unavailable_.clear();
+    isRecording_ = false;
+}
+
+QSet<QString> ShortcutStore::unavailable() const
+{
+    forgetEarlierDesktop();
+    return unavailable_;
+}
+
+bool ShortcutStore::isRecording() const
+{
+    forgetEarlierDesktop();
+    return isRecording_;
+}
+
 void ShortcutStore::setUnavailable(const QSet<QString>& ids)
 {
-    if (ids == unavailable_)
+    if (ids == unavailable())
         return;
     unavailable_ = ids;
     emit unavailableChanged();
@@ -57,7 +78,7 @@ void ShortcutStore::setUnavailable(const QSet<QString>& ids)
 
 void ShortcutStore::setRecording(bool recording)
 {
-    if (recording == isRecording_)
+    if (recording == isRecording())
         return;
     isRecording_ = recording;
     emit isRecordingChanged();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -34,13 +35,14 @@ public:
     void resetAll();
 
     // Ids of the actions whose key the system refused at the last
-    // registration.
-    QSet<QString> unavailable() const { return unavailable_; }
+    // registration. Like `isRecording`, it belongs to the desktop the keys
+    // were registered on: once another platform is installed, none.
+    QSet<QString> unavailable() const;
     void setUnavailable(const QSet<QString>& ids);
 
     // True while the shortcut recorder listens for keys; a change calls
     // `onChange`.
-    bool isRecording() const { return isRecording_; }
+    bool isRecording() const;
     void setRecording(bool recording);
 
     // Called after a binding changes, after a reset and when `isRecording`
@@ -55,9 +57,12 @@ signals:
 
 private:
     void changed();
+    // Forgets what belonged to an earlier platform.
+    void forgetEarlierDesktop() const;
 
-    QSet<QString> unavailable_;
-    bool isRecording_ = false;
+    mutable QSet<QString> unavailable_;
+    mutable bool isRecording_ = false;
+    mutable std::uint64_t installation_ = 0;
 };
 
 } // namespace tavrin

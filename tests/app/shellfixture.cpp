@@ -39,17 +39,9 @@ ShellTest::ShellTest()
     env.clock.advance(100);
     for (const char* name : {"autoArrange", "shareSafe", "meetingMode", "focus", "habits", "handPlacement", "sessions"})
         engines.push_back(std::make_unique<RecordingEngine>(QString::fromLatin1(name), log));
-    ShortcutStore::shared().setRecording(false);
-    ShortcutStore::shared().setUnavailable({});
 }
 
-ShellTest::~ShellTest()
-{
-    HotKeyCenter::shared().unregisterAll();
-    ShortcutStore::shared().onChange = nullptr;
-    ShortcutStore::shared().setRecording(false);
-    ShortcutStore::shared().setUnavailable({});
-}
+ShellTest::~ShellTest() = default;
 
 std::unique_ptr<AppState> ShellTest::makeState()
 {

@@ -92,8 +92,7 @@ QString describe(const Rect& frame);
 // A simulated desktop with the shell's collaborators recorded: `log` gets the
 // engines' names as they start and Share-safe's actions, `bar` the command
 // bar's calls; the snap overlay of a state made by `makeState()` shows on
-// `panels`. The shortcut store's state and the registered hot keys are put
-// back afterwards.
+// `panels`.
 class ShellTest : public ::testing::Test {
 protected:
     ShellTest();

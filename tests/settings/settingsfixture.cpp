@@ -39,18 +39,12 @@ SettingsTest::SettingsTest()
     planning.keychain = &keychain;
     planning.log = &log;
     planners = std::make_unique<PlannerRouter>(planning);
-    ShortcutStore::shared().setRecording(false);
-    ShortcutStore::shared().setUnavailable({});
 }
 
 SettingsTest::~SettingsTest()
 {
     window_.reset();
     settle();
-    HotKeyCenter::shared().unregisterAll();
-    ShortcutStore::shared().onChange = nullptr;
-    ShortcutStore::shared().setRecording(false);
-    ShortcutStore::shared().setUnavailable({});
 }
 
 SettingsServices SettingsTest::services()

@@ -32,7 +32,7 @@ public:
 // an updater, a request log, the planners on a canned network, a router,
 // an autostart entry in a temporary folder, and a desktop-settings opener
 // that records what it would start. The shared shortcut store is used (the
-// shell registers the hot keys from it) and put back afterwards.
+// shell registers the hot keys from it).
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest();
