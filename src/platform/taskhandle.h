@@ -1,31 +1,51 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <qcoro/qcorotask.h>
+#include <utility>
+#include <vector>
 
 namespace tavrin {
 
-// What a running task checks at its cancellation points.
+// What a running task checks at its cancellation points, and what its waits
+// listen to so that they end as soon as the task is cancelled.
 class CancelToken {
 public:
-    CancelToken() : cancelled_(std::make_shared<bool>(false)) {}
-    bool isCancelled() const { return *cancelled_; }
+    using WakeId = std::uint64_t;
+
+    // A token that is never cancelled.
+    CancelToken() : state_(std::make_shared<State>()) {}
+
+    bool isCancelled() const { return state_->cancelled; }
+
+    // Runs `wake` once, inside the call that cancels the token; none (and
+    // `wake` is dropped) when the token is cancelled already, so the caller
+    // does not wait at all. `forget` takes it back unrun.
+    std::optional<WakeId> onCancel(std::function<void()> wake) const;
+    void forget(WakeId id) const;
 
 private:
     friend class TaskHandle;
-public:
-    // For tests and adapters: a token observing an existing flag.
-    static CancelToken observing(std::shared_ptr<bool> flag) { return CancelToken(std::move(flag)); }
+    struct State {
+        bool cancelled = false;
+        WakeId nextId = 1;
+        std::vector<std::pair<WakeId, std::function<void()>>> wakers;
+    };
 
-private:
-    explicit CancelToken(std::shared_ptr<bool> flag) : cancelled_(std::move(flag)) {}
-    std::shared_ptr<bool> cancelled_;
+    // Marks the token cancelled and runs what waits on it.
+    void cancel() const;
+
+    std::shared_ptr<State> state_;
 };
 
 // The one asynchronous task a component owns at a time. `start` cancels the
 // current task first; `replace` lets it run on, uncancelled, and forgets it.
-// Cancellation is cooperative: the task sees it at its next check.
+// Cancellation is cooperative: the task sees it at its next check, and its
+// waits on the token (sleeps, requests) end inside the call that cancels, so
+// a cancelled task finishes without waiting for their events.
 class TaskHandle {
 public:
     using Body = std::function<QCoro::Task<>(CancelToken)>;
@@ -44,7 +64,7 @@ public:
 
 private:
     struct State {
-        std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
+        CancelToken token;
         std::shared_ptr<bool> done = std::make_shared<bool>(false);
     };
     std::shared_ptr<State> state_;
