@@ -120,7 +120,7 @@ protected:
     // Answers with `answer`, counting the reads and the addresses asked.
     void serve(Updater& updater)
     {
-        updater.controller()->setFetch([this](QUrl url) -> QCoro::Task<UpdateController::FeedAnswer> {
+        updater.controller()->setFetch([this](QUrl url, CancelToken) -> QCoro::Task<UpdateController::FeedAnswer> {
             asked << url;
             co_return answer;
         });
@@ -210,7 +210,7 @@ TEST_F(UpdaterTest, NoCheckCanStartWhileOneRuns)
     updater.start();
     env.clock.runDue();
     bool released = false;
-    updater.controller()->setFetch([&](QUrl) -> QCoro::Task<UpdateController::FeedAnswer> {
+    updater.controller()->setFetch([&](QUrl, CancelToken) -> QCoro::Task<UpdateController::FeedAnswer> {
         co_await env.clock.sleep(2);
         released = true;
         co_return answer;

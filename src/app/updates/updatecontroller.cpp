@@ -14,7 +14,7 @@ namespace {
 Defaults* defaults() { return Platform::current().defaults; }
 
 // Reads the feed with the platform's HTTP client.
-QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
+QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url, CancelToken cancel)
 {
     HttpClient* http = Platform::current().http;
     if (!http)
@@ -24,6 +24,7 @@ QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
     request.headers = {{"Accept", "application/rss+xml, application/xml, text/xml"}};
     request.timeout = UpdateController::kFeedTimeout;
     request.maxResponseBytes = UpdateController::kMaxFeedBytes;
+    request.cancel = std::move(cancel);
     const HttpResponse response = co_await http->send(request);
     UpdateController::FeedAnswer answer;
     if (response.failure == HttpResponse::Failure::timedOut)
@@ -88,7 +89,7 @@ QCoro::Task<> UpdateController::run(bool userInitiated, CancelToken cancel)
 {
     QPointer<UpdateController> self(this);
     const QUrl url = feedURL();
-    const FeedAnswer answer = co_await fetch_(url);
+    const FeedAnswer answer = co_await fetch_(url, cancel);
     if (!self || cancel.isCancelled())
         co_return;
 
