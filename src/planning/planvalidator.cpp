@@ -10,9 +10,16 @@ namespace tavrin {
 
 namespace {
 
+// A text of the plan as it may be shown and stored: no control or
+// direction characters, trimmed, at most `length` characters.
+QString shownText(const QString& text, int length)
+{
+    return firstCharacters(withoutControls(text).trimmed(), length).trimmed();
+}
+
 QString workspaceName(const QString& proposed)
 {
-    const QString name = firstCharacters(proposed.trimmed(), PlanValidator::kMaxNameLength).trimmed();
+    const QString name = shownText(proposed, PlanValidator::kMaxNameLength);
     return name.isEmpty() ? QStringLiteral("Workspace") : name;
 }
 
@@ -20,7 +27,7 @@ std::optional<QString> webAddress(const std::optional<QString>& address)
 {
     if (!address || !PlanValidator::isWebAddress(*address))
         return std::nullopt;
-    return address->trimmed();
+    return withoutUserInfo(*address);
 }
 
 std::optional<QStringList> webTabs(const std::optional<QStringList>& tabs)
@@ -32,7 +39,7 @@ std::optional<QStringList> webTabs(const std::optional<QStringList>& tabs)
         if (kept.size() == PlanValidator::kMaxTabs)
             break;
         if (PlanValidator::isWebAddress(tab))
-            kept.append(tab.trimmed());
+            kept.append(withoutUserInfo(tab));
     }
     if (kept.isEmpty())
         return std::nullopt;
@@ -51,11 +58,13 @@ WorkspacePlan PlanValidator::sanitize(WorkspacePlan plan, const PlanRequest& req
     for (WorkspacePlan::Window& w : plan.windows) {
         if (kept.size() == WorkspacePlan::kMaxWindows)
             break;
+        w.app = shownText(w.app, kMaxAppLength);
+        w.purpose = shownText(w.purpose, kMaxPurposeLength);
         if (w.existingWindow) {
             const int index = *w.existingWindow;
             if (index < 0 || index >= windowCount || used.contains(index))
                 continue;
-        } else if (w.app.trimmed().isEmpty()) {
+        } else if (w.app.isEmpty()) {
             continue;
         }
         w.openURL = webAddress(w.openURL);
@@ -85,6 +94,7 @@ WorkspacePlan PlanValidator::sanitize(WorkspacePlan plan, const PlanRequest& req
     }
 
     plan.workspaceName = workspaceName(plan.workspaceName);
+    plan.why = shownText(plan.why, kMaxWhyLength);
     return plan;
 }
 
