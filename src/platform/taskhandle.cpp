@@ -40,6 +40,13 @@ QCoro::Task<> runToEnd(TaskHandle::Body body, CancelToken token, std::shared_ptr
 }
 } // namespace
 
+TaskHandle::~TaskHandle()
+{
+    cancel();
+    for (const std::shared_ptr<State>& state : std::exchange(replaced_, {}))
+        state->token.cancel();
+}
+
 void TaskHandle::start(Body body)
 {
     cancel();
@@ -48,6 +55,9 @@ void TaskHandle::start(Body body)
 
 void TaskHandle::replace(Body body)
 {
+    std::erase_if(replaced_, [](const std::shared_ptr<State>& s) { return *s->done; });
+    if (state_ && !*state_->done)
+        replaced_.push_back(state_);
     auto state = std::make_shared<State>();
     state_ = state;
     // The coroutine runs eagerly up to its first suspension; the wrapper is

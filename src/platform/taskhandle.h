@@ -29,6 +29,7 @@ public:
 
 private:
     friend class TaskHandle;
+    friend class CancelSource;
     struct State {
         bool cancelled = false;
         WakeId nextId = 1;
@@ -41,11 +42,29 @@ private:
     std::shared_ptr<State> state_;
 };
 
+// The owning side of a token: cancels it when told, or when it goes, so
+// that whatever waits on the token ends with its owner.
+class CancelSource {
+public:
+    CancelSource() = default;
+    CancelSource(const CancelSource&) = delete;
+    CancelSource& operator=(const CancelSource&) = delete;
+    ~CancelSource() { cancel(); }
+
+    const CancelToken& token() const { return token_; }
+    void cancel() { token_.cancel(); }
+
+private:
+    CancelToken token_;
+};
+
 // The one asynchronous task a component owns at a time. `start` cancels the
-// current task first; `replace` lets it run on, uncancelled, and forgets it.
-// Cancellation is cooperative: the task sees it at its next check, and its
-// waits on the token (sleeps, requests) end inside the call that cancels, so
-// a cancelled task finishes without waiting for their events.
+// current task first; `replace` lets it run on, uncancelled, and forgets it
+// until the handle itself goes: then every task it started that is still
+// running is cancelled. Cancellation is cooperative: the task sees it at its
+// next check, and its waits on the token (sleeps, requests) end inside the
+// call that cancels, so a cancelled task finishes without waiting for their
+// events.
 class TaskHandle {
 public:
     using Body = std::function<QCoro::Task<>(CancelToken)>;
@@ -53,7 +72,7 @@ public:
     TaskHandle() = default;
     TaskHandle(const TaskHandle&) = delete;
     TaskHandle& operator=(const TaskHandle&) = delete;
-    ~TaskHandle() { cancel(); }
+    ~TaskHandle();
 
     void start(Body body);
     void replace(Body body);
@@ -68,6 +87,8 @@ private:
         std::shared_ptr<bool> done = std::make_shared<bool>(false);
     };
     std::shared_ptr<State> state_;
+    // Replaced tasks, which run on until they end or the handle goes.
+    std::vector<std::shared_ptr<State>> replaced_;
 };
 
 } // namespace tavrin

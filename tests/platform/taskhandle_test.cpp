@@ -101,3 +101,23 @@ TEST(TaskHandle, ASleepWithoutATokenIsUnaffectedByCancels)
     clock.advance(5);
     EXPECT_TRUE(woke);
 }
+
+TEST(TaskHandle, AReplacedTaskRunsOnUntilTheHandleGoes)
+{
+    SimClock clock;
+    bool replacedWoke = false, replacedSawCancel = false;
+    {
+        TaskHandle handle;
+        handle.start([&](CancelToken t) -> QCoro::Task<> {
+            co_await clock.sleep(3600, t);
+            replacedWoke = true;
+            replacedSawCancel = t.isCancelled();
+        });
+        handle.replace([&](CancelToken t) -> QCoro::Task<> { co_await clock.sleep(3600, t); });
+        clock.advance(60);
+        EXPECT_FALSE(replacedWoke); // not cancelled by the replace
+    }
+    EXPECT_TRUE(replacedWoke);
+    EXPECT_TRUE(replacedSawCancel);
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+}
