@@ -83,7 +83,7 @@ TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
     ::kill(pid_t(tavrin_.processId()), SIGTERM);
     ASSERT_TRUE(tavrin_.waitForFinished(10000));
     EXPECT_EQ(tavrin_.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(tavrin_.exitCode(), 0);
+    EXPECT_EQ(tavrin_.exitCode(), 0) << tavrin_.readAllStandardError().toStdString();
     Platform::uninstall();
 }
 
