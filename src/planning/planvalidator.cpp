@@ -10,13 +10,6 @@ namespace tavrin {
 
 namespace {
 
-// A text of the plan as it may be shown and stored: no control or
-// direction characters, trimmed, at most `length` characters.
-QString shownText(const QString& text, int length)
-{
-    return firstCharacters(withoutControls(text).trimmed(), length).trimmed();
-}
-
 QString workspaceName(const QString& proposed)
 {
     const QString name = shownText(proposed, PlanValidator::kMaxNameLength);

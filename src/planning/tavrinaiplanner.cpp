@@ -31,8 +31,7 @@ PlannerError errorFrom(const HttpResponse& response)
     const QJsonObject error =
         QJsonDocument::fromJson(response.body).object().value(QStringLiteral("error")).toObject();
     const QString code = error.value(QStringLiteral("code")).toString();
-    const QString message = firstCharacters(
-        withoutControls(error.value(QStringLiteral("message")).toString()).trimmed(), kMaxServiceMessageLength);
+    const QString message = shownText(error.value(QStringLiteral("message")).toString(), kMaxServiceMessageLength);
     PlannerError::Kind kind = PlannerError::Kind::unavailable;
     if (!error.isEmpty())
         kind = code == QLatin1String("unauthorized") ? PlannerError::Kind::rejected

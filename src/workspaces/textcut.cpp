@@ -52,4 +52,9 @@ QString withoutControls(const QString& text)
     return out;
 }
 
+QString shownText(const QString& text, int count)
+{
+    return firstCharacters(withoutControls(text).trimmed(), count).trimmed();
+}
+
 } // namespace tavrin

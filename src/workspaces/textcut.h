@@ -16,4 +16,9 @@ QString firstCharacters(const QString& text, int count);
 // reorder what is shown around it. Tabs and line breaks become spaces.
 QString withoutControls(const QString& text);
 
+// Text from outside as it may be shown and stored: without control and
+// direction characters, trimmed, at most `count` characters (as
+// `firstCharacters` counts them).
+QString shownText(const QString& text, int count);
+
 } // namespace tavrin
