@@ -1,12 +1,16 @@
 // Reading a large calendar link and finding its occurrences in the next 30
 // days: a feed of 5,000 events, 1,000 of them repeating (with exclusions),
 // 250 of the others overriding or cancelling one of their occurrences.
+// Then two hostile or unlucky feeds: 3 MB of series and overrides that share
+// one UID (or have none), and 10,000 daily series whose counts ended years
+// ago, expanded over one hour.
 #include "focus/ics.h"
 
 #include <QDate>
 #include <QStringList>
 #include <QTimeZone>
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 using namespace tavrin;
 
@@ -130,6 +134,84 @@ void BM_Expand30Days(benchmark::State& state)
         benchmark::DoNotOptimize(expandAll(events));
 }
 BENCHMARK(BM_Expand30Days)->Unit(benchmark::kMillisecond);
+// Peak memory of the process so far, in MiB (run one case alone to read it).
+double peakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// About 3 MB: daily series and overrides of their occurrences, all with the
+// UID "shared" (argument 0) or with none (argument 1).
+QString sharedUidFeed(bool withoutUid)
+{
+    const QString uid = withoutUid ? QString() : QStringLiteral("UID:shared\r\n");
+    QString text = QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n");
+    const QDate first(2024, 1, 1);
+    for (int i = 0; text.size() < 3'000'000; ++i) {
+        text += QStringLiteral("BEGIN:VEVENT\r\n") + uid
+            + QStringLiteral("DTSTART:%1\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\n").arg(stamp(first, 9, 0) + u'Z');
+        text += QStringLiteral("BEGIN:VEVENT\r\n") + uid
+            + QStringLiteral("RECURRENCE-ID:%1Z\r\nDTSTART:%2Z\r\nEND:VEVENT\r\n")
+                  .arg(stamp(first.addDays(i % 3000 + 1), 9, 0), stamp(first.addDays(i % 3000 + 1), 10, 0));
+    }
+    return text + QStringLiteral("END:VCALENDAR\r\n");
+}
+
+void BM_ParseSharedUid(benchmark::State& state)
+{
+    const QString text = sharedUidFeed(state.range(0) == 1);
+    const QTimeZone local("Europe/Berlin");
+    qsizetype records = 0;
+    for (auto _ : state) {
+        const QList<ICSEvent> events = ICS::parse(text, local);
+        records = events.size();
+        benchmark::DoNotOptimize(records);
+    }
+    state.counters["records"] = double(records);
+    state.counters["bytes"] = double(text.size());
+    state.counters["peak MiB"] = peakMiB();
+}
+BENCHMARK(BM_ParseSharedUid)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// About 1 MB: 10,000 series in Berlin time that began in 2015 with counts of
+// 1,000 to 1,999 occurrences, every day (argument 0) or every weekday (1).
+QString endedCountsFeed(bool weekdays)
+{
+    const QString rule = weekdays ? QStringLiteral("FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR") : QStringLiteral("FREQ=DAILY");
+    QString text = QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n");
+    for (int i = 0; i < 10'000; ++i)
+        text += QStringLiteral("BEGIN:VEVENT\r\nUID:c%1\r\nDTSTART;TZID=Europe/Berlin:%2\r\nRRULE:%3;COUNT=%4\r\n"
+                               "END:VEVENT\r\n")
+                    .arg(i)
+                    .arg(stamp(QDate(2015, 1, 1).addDays(i % 365), 8 + i % 10, 0), rule)
+                    .arg(1000 + i % 1000);
+    return text + QStringLiteral("END:VCALENDAR\r\n");
+}
+
+void BM_ParseEndedCounts(benchmark::State& state)
+{
+    const QString text = endedCountsFeed(state.range(0) == 1);
+    const QTimeZone local("Europe/Berlin");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ICS::parse(text, local).size());
+    state.counters["bytes"] = double(text.size());
+}
+BENCHMARK(BM_ParseEndedCounts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ExpandEndedCountsOneHour(benchmark::State& state)
+{
+    const QList<ICSEvent> events = ICS::parse(endedCountsFeed(state.range(0) == 1), QTimeZone("Europe/Berlin"));
+    constexpr double kNow = 818326800; // 2026-12-07 09:00 UTC
+    for (auto _ : state) {
+        qsizetype total = 0;
+        for (const ICSEvent& e : events)
+            total += e.occurrences(kNow, kNow + 3600).size();
+        benchmark::DoNotOptimize(total);
+    }
+}
+BENCHMARK(BM_ExpandEndedCountsOneHour)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QTimeZone>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,6 +26,17 @@ void expand(const ICSEvent& event, double from, double to)
         check(!event.isExcluded(start));
     }
 }
+
+// Nothing occurs after the end the reader worked out for a count, whatever
+// the expansion is asked without it.
+void checkCountEnd(const ICSEvent& event)
+{
+    if (!event.countEnd)
+        return;
+    ICSEvent walked = event;
+    walked.countEnd.reset();
+    check(walked.occurrences(*event.countEnd + 1, *event.countEnd + kYear).isEmpty());
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -39,6 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const double year2024 = 725846400; // 2024-01-01T00:00:00Z in seconds since 2001
     for (const ICSEvent& event : ICS::parse(text, local)) {
+        check(std::isfinite(event.duration));
+        checkCountEnd(event);
         expand(event, year2024, year2024 + kYear);
         expand(event, event.start, event.start + kYear);
         // The engine asks for the occurrences that cover "now".

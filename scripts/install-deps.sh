@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tavrin needs to build, run and test.
 # Idempotent and non-interactive: installs only what is missing.
+# `install-deps.sh sanitize` adds what the sanitiser run needs (clang, its
+# runtime libraries and the symboliser for readable reports).
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,9 @@ packages=(
   libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
   xvfb openbox x11-xserver-utils xdotool wmctrl xterm
 )
+if [ "${1:-}" = "sanitize" ]; then
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -112,7 +112,7 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
 
     QPointer<QWidget> panel = panel_;
     hideTask_.start([this, panel](CancelToken token) -> QCoro::Task<> {
-        co_await Platform::current().clock->sleep(kVisibleSeconds);
+        co_await Platform::current().clock->sleep(kVisibleSeconds, token);
         if (!panel || token.isCancelled())
             co_return;
         hide();

@@ -229,7 +229,7 @@ QCoro::Task<> CommandBarModel::revealRows(QPointer<CommandBarModel> self, int co
 {
     Clock& clock = *Platform::current().clock;
     for (int k = 1; k <= count; ++k) {
-        co_await clock.sleep(k == 1 ? kFirstRevealDelay : kRevealInterval);
+        co_await clock.sleep(k == 1 ? kFirstRevealDelay : kRevealInterval, token);
         if (!self || token.isCancelled())
             co_return;
         self->setRevealed(k);

@@ -11,6 +11,11 @@ namespace tavrin {
 
 namespace {
 constexpr double kDefaultDuration = 3600.0;
+// A longer DURATION is taken as this: a year is longer than any real event,
+// and an event must not count as lasting for ever.
+constexpr double kMaxDuration = 365 * 86400.0;
+// A number in a DURATION with more digits than this is unreadable.
+constexpr int kMaxDurationDigits = 15;
 
 // A date or date-time value as written.
 struct Stamp {
@@ -146,6 +151,19 @@ bool isReadProperty(QStringView name)
 
 // Removes every `first` that is followed by `second` (and `second` too unless
 // `keepSecond`), scanning left to right once, as a text replacement would.
+// DTSTART's written time of day when the clocks of its zone skipped it
+// (`start` being where it resolved to); none for a time that exists.
+std::optional<int> skippedTimeOfDay(QStringView value, const WallClock& clock, double start)
+{
+    const std::optional<Stamp> stamp = readStamp(value);
+    if (!stamp || stamp->utc)
+        return std::nullopt;
+    const std::optional<WallClock::Local> shown = clock.local(start);
+    if (!shown || (shown->date == stamp->date && shown->secondOfDay == stamp->secondOfDay))
+        return std::nullopt;
+    return stamp->secondOfDay;
+}
+
 void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
 {
     const qsizetype size = text.size();
@@ -298,24 +316,30 @@ std::optional<double> ICS::parseDate(QStringView value, QStringView params, Cont
 double ICS::parseDuration(QStringView value)
 {
     double sum = 0;
-    double number = 0;
+    qint64 number = 0;
+    int digits = 0;
     for (QChar c : value) {
         const char16_t u = c.unicode();
         if (u >= u'0' && u <= u'9') {
+            if (++digits > kMaxDurationDigits)
+                return kDefaultDuration;
             number = number * 10 + (u - u'0');
             continue;
         }
         switch (u) {
-        case u'W': sum += number * 604800; break;
-        case u'D': sum += number * 86400; break;
-        case u'H': sum += number * 3600; break;
-        case u'M': sum += number * 60; break;
-        case u'S': sum += number; break;
+        case u'W': sum += double(number) * 604800; break;
+        case u'D': sum += double(number) * 86400; break;
+        case u'H': sum += double(number) * 3600; break;
+        case u'M': sum += double(number) * 60; break;
+        case u'S': sum += double(number); break;
         default: break;
         }
         number = 0;
+        digits = 0;
     }
-    return sum > 0 ? sum : kDefaultDuration;
+    if (!(sum > 0))
+        return kDefaultDuration;
+    return std::min(sum, kMaxDuration);
 }
 
 QList<qint64> ICS::intList(const QString& part, const RuleTable& rule)
@@ -420,6 +444,7 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
             .replace(QStringLiteral("\\;"), QStringLiteral(";"))
             .replace(QStringLiteral("\\n"), QStringLiteral(" "));
     event.zone = dtstart->value.endsWith(u'Z') ? QTimeZone::utc() : context.clockFor(startParams).zone();
+    event.writtenTimeOfDay = skippedTimeOfDay(dtstart->value, context.clockFor(startParams), *start);
 
     // An override replaces one occurrence and never repeats itself.
     if (!event.recurrenceID)
@@ -434,18 +459,18 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
 
 void ICS::joinOverrides(QList<ICSEvent>& events)
 {
-    QHash<QString, QList<qsizetype>> masters;
-    for (qsizetype i = 0; i < events.size(); ++i)
-        if (events[i].freq && !events[i].recurrenceID)
-            masters[events[i].uid].append(i);
-    if (!masters.isEmpty()) {
-        for (qsizetype i = 0; i < events.size(); ++i) {
-            if (!events[i].recurrenceID)
-                continue;
-            for (qsizetype master : masters.value(events[i].uid))
-                events[master].exdates.append(*events[i].recurrenceID);
-        }
-    }
+    // The overridden starts of each series, gathered once by UID and shared
+    // by every master of that UID. An event without a UID is in no series.
+    QHash<QString, QList<double>> overridden;
+    for (const ICSEvent& e : std::as_const(events))
+        if (e.recurrenceID && !e.uid.isEmpty())
+            overridden[e.uid].append(*e.recurrenceID);
+    for (QList<double>& starts : overridden)
+        std::sort(starts.begin(), starts.end());
+    if (!overridden.isEmpty())
+        for (ICSEvent& e : events)
+            if (e.freq && !e.recurrenceID && !e.uid.isEmpty())
+                e.overridden = overridden.value(e.uid);
     events.removeIf([](const ICSEvent& e) { return e.recurrenceID && e.title == cancellationMarker(); });
 }
 
@@ -486,8 +511,10 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
         if (!inEvent)
             continue;
         if (line == u"END:VEVENT") {
-            if (auto event = makeEvent(properties, exdates, context))
+            if (auto event = makeEvent(properties, exdates, context)) {
+                event->countEnd = event->lastCountedOccurrence();
                 events.append(std::move(*event));
+            }
             inEvent = false;
             continue;
         }

@@ -163,6 +163,67 @@ QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Bu
     return days;
 }
 
+QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay,
+                             Budget& budget);
+
+// Whether a value of an ascending list lies less than the tolerance from `instant`.
+bool nearAny(const QList<double>& ascending, double instant)
+{
+    const auto it = std::upper_bound(ascending.cbegin(), ascending.cend(), instant - kExclusionTolerance);
+    return it != ascending.cend() && *it < instant + kExclusionTolerance;
+}
+
+// What every walk through a rule's days starts from: the rule's periods in
+// its zone, the first occurrence's day and the wall-clock time they all keep.
+struct Series {
+    const ICSEvent& event;
+    WallClock clock;
+    ICSEvent::Unit unit;
+    QDate startDay;
+    int timeOfDay;
+    qint64 step;
+    QDate base; // the period that holds the start
+
+    static std::optional<Series> of(const ICSEvent& e)
+    {
+        const std::optional<ICSEvent::Unit> unit = ICSEvent::unit(e.freq.value_or(QString()));
+        if (!unit)
+            return std::nullopt;
+        WallClock clock(e.zone);
+        const std::optional<WallClock::Local> first = clock.local(e.start);
+        if (!first)
+            return std::nullopt;
+        const int time = e.writtenTimeOfDay.value_or(first->secondOfDay);
+        return Series{e, std::move(clock), *unit, first->date, time, e.interval > 1 ? e.interval : 1,
+                      ICSEvent::periodStart(first->date, *unit)};
+    }
+
+    // Hands the rule's days, from period `k` on, in time order, to `visit`
+    // until it answers false, a period starts after `lastDay` (unless a
+    // yearly rule's months run into later years) or the work allowed to
+    // one expansion is spent.
+    template <class Visit> void walk(qint64 k, std::optional<QDate> lastDay, Visit visit) const
+    {
+        const bool monthsInYear = unit != ICSEvent::Unit::year
+            || std::all_of(event.byMonth.cbegin(), event.byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; });
+        Budget budget{kWorkLimit};
+        for (int periods = 0; periods < ICSEvent::kPeriodLimit && budget.left >= 0; ++periods, ++k) {
+            qint64 offset = 0;
+            if (__builtin_mul_overflow(k, step, &offset))
+                return;
+            const std::optional<QDate> period = addUnits(base, unit, offset);
+            if (!period || (lastDay && monthsInYear && *period > *lastDay))
+                return;
+            const QList<QDate> days = candidateDaysOf(event, *period, unit, startDay, budget);
+            if (!budget.spend(days.size()))
+                return;
+            for (const QDate& day : days)
+                if (!visit(day))
+                    return;
+        }
+    }
+};
+
 QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay, Budget& budget)
 {
     QList<QDate> days;
@@ -246,8 +307,9 @@ std::optional<ICSEvent::Unit> ICSEvent::unit(const QString& freq)
 
 bool ICSEvent::isExcluded(double instant) const
 {
-    return std::any_of(exdates.cbegin(), exdates.cend(),
-                       [instant](double ex) { return std::abs(ex - instant) < kExclusionTolerance; });
+    QList<double> sorted = exdates;
+    std::sort(sorted.begin(), sorted.end());
+    return nearAny(sorted, instant) || nearAny(overridden, instant);
 }
 
 QDate ICSEvent::periodStart(QDate day, Unit unit)
@@ -289,64 +351,80 @@ QList<double> ICSEvent::occurrences(double from, double to) const
             result.append(start);
         return result;
     }
-    const std::optional<Unit> periodUnit = unit(*freq);
-    if (!periodUnit)
+    // A count that ended before the window: nothing to walk through.
+    if (count && countEnd && from > *countEnd)
         return result;
-
-    const WallClock clock(zone);
-    const std::optional<WallClock::Local> first = clock.local(start);
-    if (!first)
+    const std::optional<Series> series = Series::of(*this);
+    if (!series)
         return result;
-    const QDate startDay = first->date;
-    const int timeOfDay = first->secondOfDay;
-    const qint64 step = interval > 1 ? interval : 1;
-    const QDate base = periodStart(startDay, *periodUnit);
+    const WallClock& clock = series->clock;
 
     // Without a count there is nothing to count from DTSTART: begin one
     // period before the window.
     qint64 k = 0;
     if (!count) {
         if (const auto windowStart = clock.local(from)) {
-            k = std::max<qint64>(unitsBetween(base, windowStart->date, *periodUnit) / step - 1, 0);
+            k = std::max<qint64>(unitsBetween(series->base, windowStart->date, series->unit) / series->step - 1, 0);
         } else if (from > start) {
             return result; // the window lies beyond the supported years
         }
     }
-
     // A period that starts after the last day that can hold an occurrence
-    // ends the expansion (unless a yearly rule's months run into later years).
+    // ends the expansion.
     std::optional<QDate> lastDay;
     if (const auto end = clock.local(until ? std::min(*until, to) : to))
         lastDay = end->date.addDays(1);
-    const bool monthsInYear = *periodUnit != Unit::year
-        || std::all_of(byMonth.cbegin(), byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; });
+
+    QList<double> sortedExdates = exdates; // shared, not copied, when in order already
+    if (!std::is_sorted(sortedExdates.cbegin(), sortedExdates.cend()))
+        std::sort(sortedExdates.begin(), sortedExdates.end());
 
     qint64 emitted = 0;
-    Budget budget{kWorkLimit};
-    for (int periods = 0; periods < kPeriodLimit && budget.left >= 0; ++periods, ++k) {
-        qint64 offset = 0;
-        if (__builtin_mul_overflow(k, step, &offset))
-            break;
-        const std::optional<QDate> period = addUnits(base, *periodUnit, offset);
-        if (!period || (lastDay && monthsInYear && *period > *lastDay))
-            break;
-        const QList<QDate> days = candidateDaysOf(*this, *period, *periodUnit, startDay, budget);
-        if (!budget.spend(days.size()))
-            break;
-        for (const QDate& day : days) {
-            const std::optional<double> occurrence = clock.instant(day, timeOfDay);
-            if (!occurrence || *occurrence < start)
-                continue;
-            if (count && emitted >= *count)
-                return result;
-            ++emitted;
-            if ((until && *occurrence > *until) || *occurrence > to)
-                return result;
-            if (*occurrence >= from && !isExcluded(*occurrence))
-                result.append(*occurrence);
-        }
-    }
+    series->walk(k, lastDay, [&](QDate day) {
+        const std::optional<double> occurrence = clock.instant(day, series->timeOfDay);
+        if (!occurrence || *occurrence < start)
+            return true;
+        if (count && emitted >= *count)
+            return false;
+        ++emitted;
+        if ((until && *occurrence > *until) || *occurrence > to)
+            return false;
+        if (*occurrence >= from && !nearAny(sortedExdates, *occurrence) && !nearAny(overridden, *occurrence))
+            result.append(*occurrence);
+        return true;
+    });
     return result;
+}
+
+std::optional<double> ICSEvent::lastCountedOccurrence() const
+{
+    if (!freq || !count || *count < 1)
+        return std::nullopt;
+    const std::optional<Series> series = Series::of(*this);
+    if (!series)
+        return std::nullopt;
+    // A rule with one day in every period, the start's: its last day is
+    // a multiplication away.
+    const bool oneDayAPeriod = (series->unit == Unit::day && byMonth.isEmpty() && byMonthDay.isEmpty() && byDay.isEmpty())
+        || (series->unit == Unit::week && byDay.isEmpty());
+    if (oneDayAPeriod) {
+        qint64 offset = 0;
+        if (*count > kPeriodLimit || __builtin_mul_overflow(*count - 1, series->step, &offset))
+            return std::nullopt;
+        const std::optional<QDate> last = addUnits(series->startDay, series->unit, offset);
+        return last ? series->clock.instant(*last, series->timeOfDay) : std::nullopt;
+    }
+    // Otherwise the days are counted; the earlier ones of the first period
+    // come before the start and do not count.
+    std::optional<double> last;
+    qint64 counted = 0;
+    series->walk(0, std::nullopt, [&](QDate day) {
+        if (day < series->startDay || ++counted < *count)
+            return true;
+        last = series->clock.instant(day, series->timeOfDay);
+        return false;
+    });
+    return last;
 }
 
 } // namespace tavrin

@@ -27,6 +27,10 @@ struct ICSEvent {
     double start = 0;
     double duration = 3600; // seconds; may be zero or negative
     QTimeZone zone;         // the zone in which the rule is expanded
+    // DTSTART's wall-clock time as written (seconds past midnight) when the
+    // zone's clocks skipped it, so `start` is the moment of the jump: the
+    // occurrences of other days keep the written time.
+    std::optional<int> writtenTimeOfDay;
     QString uid;
     std::optional<double> recurrenceID; // set on a record that replaces one occurrence
     std::optional<QString> freq;        // as written; none: the event does not repeat
@@ -37,16 +41,29 @@ struct ICSEvent {
     QList<qint64> bySetPos;
     std::optional<double> until;
     std::optional<qint64> count;
+    // The start of the last occurrence that COUNT allows, when known (the
+    // parser works it out once): a window after it has no occurrence.
+    std::optional<double> countEnd;
     QList<double> exdates;
+    // The original starts of the occurrences that overrides of this series
+    // replace or cancel, in ascending order. The masters of one UID share
+    // one list.
+    QList<double> overridden;
 
     bool operator==(const ICSEvent&) const = default;
 
     // Start instants of the occurrences with from <= start <= to, in time
-    // order, leaving out those within a minute of an exclusion. A repeating
-    // event keeps its wall-clock time in its own zone.
+    // order, leaving out those within a minute of an exclusion or an
+    // overridden occurrence. A repeating event keeps its wall-clock time in
+    // its own zone.
     QList<double> occurrences(double from, double to) const;
 
-    // Whether an exclusion lies less than 60 seconds from the instant.
+    // The start of the occurrence that COUNT makes the last; none without a
+    // count or when it lies beyond the periods one expansion examines.
+    std::optional<double> lastCountedOccurrence() const;
+
+    // Whether an exclusion or an overridden occurrence lies less than 60
+    // seconds from the instant.
     bool isExcluded(double instant) const;
 
     // The first day of the period of `unit` that holds `day` (weeks start on Monday).

@@ -17,6 +17,8 @@ namespace {
 // The error for an answer's status; none for success.
 std::optional<PlannerError> errorForStatus(const HttpResponse& response)
 {
+    if (response.failure == HttpResponse::Failure::tooLarge)
+        return PlannerError::unavailable(PlannerError::claudeTooLargeMessage());
     if (!response.answered())
         return PlannerError::unavailable(PlannerError::claudeUnreachableMessage());
     const int status = response.status;

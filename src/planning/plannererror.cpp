@@ -29,6 +29,11 @@ QString PlannerError::claudeUnusableMessage()
     return QStringLiteral("Claude's answer couldn't be used. Try again.");
 }
 
+QString PlannerError::claudeTooLargeMessage()
+{
+    return QStringLiteral("Claude's answer was too large to use. Try again.");
+}
+
 QString PlannerError::claudeStatusMessage(int status)
 {
     return QStringLiteral("Claude couldn't take this request (error %1). Try again.").arg(status);
@@ -54,6 +59,11 @@ QString PlannerError::tavrinAIUnreachableMessage()
 QString PlannerError::tavrinAIUnusableMessage()
 {
     return QStringLiteral("Tavrin AI's answer couldn't be used. Try again.");
+}
+
+QString PlannerError::tavrinAITooLargeMessage()
+{
+    return QStringLiteral("Tavrin AI's answer was too large to use. Try again.");
 }
 
 QString PlannerError::onDeviceUnavailableMessage()

@@ -26,12 +26,14 @@ struct PlannerError {
     static QString claudeQuotaMessage();
     static QString claudeUnreachableMessage();
     static QString claudeUnusableMessage();
+    static QString claudeTooLargeMessage();
     static QString claudeStatusMessage(int status);
     static QString tavrinAINotSignedInMessage();
     static QString tavrinAIRejectedMessage();
     static QString tavrinAIQuotaMessage();
     static QString tavrinAIUnreachableMessage();
     static QString tavrinAIUnusableMessage();
+    static QString tavrinAITooLargeMessage();
     static QString onDeviceUnavailableMessage();
     static QString onDeviceTooSlowMessage();
     static QString onDeviceFailedMessage();

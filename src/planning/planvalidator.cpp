@@ -12,7 +12,7 @@ namespace {
 
 QString workspaceName(const QString& proposed)
 {
-    const QString name = firstCharacters(proposed.trimmed(), PlanValidator::kMaxNameLength).trimmed();
+    const QString name = shownText(proposed, PlanValidator::kMaxNameLength);
     return name.isEmpty() ? QStringLiteral("Workspace") : name;
 }
 
@@ -20,7 +20,7 @@ std::optional<QString> webAddress(const std::optional<QString>& address)
 {
     if (!address || !PlanValidator::isWebAddress(*address))
         return std::nullopt;
-    return address->trimmed();
+    return withoutUserInfo(*address);
 }
 
 std::optional<QStringList> webTabs(const std::optional<QStringList>& tabs)
@@ -32,7 +32,7 @@ std::optional<QStringList> webTabs(const std::optional<QStringList>& tabs)
         if (kept.size() == PlanValidator::kMaxTabs)
             break;
         if (PlanValidator::isWebAddress(tab))
-            kept.append(tab.trimmed());
+            kept.append(withoutUserInfo(tab));
     }
     if (kept.isEmpty())
         return std::nullopt;
@@ -51,11 +51,13 @@ WorkspacePlan PlanValidator::sanitize(WorkspacePlan plan, const PlanRequest& req
     for (WorkspacePlan::Window& w : plan.windows) {
         if (kept.size() == WorkspacePlan::kMaxWindows)
             break;
+        w.app = shownText(w.app, kMaxAppLength);
+        w.purpose = shownText(w.purpose, kMaxPurposeLength);
         if (w.existingWindow) {
             const int index = *w.existingWindow;
             if (index < 0 || index >= windowCount || used.contains(index))
                 continue;
-        } else if (w.app.trimmed().isEmpty()) {
+        } else if (w.app.isEmpty()) {
             continue;
         }
         w.openURL = webAddress(w.openURL);
@@ -85,6 +87,7 @@ WorkspacePlan PlanValidator::sanitize(WorkspacePlan plan, const PlanRequest& req
     }
 
     plan.workspaceName = workspaceName(plan.workspaceName);
+    plan.why = shownText(plan.why, kMaxWhyLength);
     return plan;
 }
 

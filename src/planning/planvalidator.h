@@ -14,6 +14,9 @@ class PlanValidator {
 public:
     static constexpr int kMaxTabs = 40;
     static constexpr int kMaxNameLength = 40;
+    static constexpr int kMaxAppLength = 100;
+    static constexpr int kMaxPurposeLength = 200;
+    static constexpr int kMaxWhyLength = 500;
 
     // The plan in `json`, cleaned; none when it does not decode (not JSON,
     // missing fields, an unknown layout).
@@ -21,10 +24,12 @@ public:
 
     // Drops windows whose `existingWindow` is out of range or repeated and
     // windows with neither index nor app; keeps http and https addresses
-    // only (tabs at most 40); keeps `frontTab` only when it is one of that
-    // window's other tabs; keeps at most 6 windows; drops clears out of range,
-    // repeated or on a window the plan uses; trims the name ("Workspace" when
-    // empty, at most 40 characters).
+    // only (tabs at most 40), without user names or passwords; keeps
+    // `frontTab` only when it is one of that window's other tabs; keeps at
+    // most 6 windows; drops clears out of range, repeated or on a window the
+    // plan uses. Its texts lose control and direction characters, are trimmed
+    // and cut to their lengths (`firstCharacters`); an empty name becomes
+    // "Workspace".
     static WorkspacePlan sanitize(WorkspacePlan plan, const PlanRequest& request);
 
     // Whether `address` is an http or https address with a host.

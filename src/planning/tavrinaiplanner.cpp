@@ -4,12 +4,15 @@
 #include "planning/planvalidator.h"
 #include "planning/requestlog.h"
 #include "platform/httpclient.h"
+#include "workspaces/textcut.h"
 
 #include <QJsonDocument>
 
 namespace tavrin {
 
 namespace {
+
+constexpr int kMaxServiceMessageLength = 300;
 
 std::optional<TavrinAIPlanner::Usage> usageFrom(const QJsonValue& value)
 {
@@ -20,13 +23,15 @@ std::optional<TavrinAIPlanner::Usage> usageFrom(const QJsonValue& value)
     return TavrinAIPlanner::Usage{qint64(used.toDouble()), qint64(limit.toDouble())};
 }
 
-// The service's error object, or the status when it sent none.
+// The service's error object, or the status when it sent none. Its message
+// is shown as it came, less control and direction characters, cut to 300
+// characters.
 PlannerError errorFrom(const HttpResponse& response)
 {
     const QJsonObject error =
         QJsonDocument::fromJson(response.body).object().value(QStringLiteral("error")).toObject();
     const QString code = error.value(QStringLiteral("code")).toString();
-    const QString message = error.value(QStringLiteral("message")).toString();
+    const QString message = shownText(error.value(QStringLiteral("message")).toString(), kMaxServiceMessageLength);
     PlannerError::Kind kind = PlannerError::Kind::unavailable;
     if (!error.isEmpty())
         kind = code == QLatin1String("unauthorized") ? PlannerError::Kind::rejected
@@ -37,7 +42,7 @@ PlannerError errorFrom(const HttpResponse& response)
     else if (response.status == 429)
         kind = PlannerError::Kind::quotaReached;
 
-    if (!message.trimmed().isEmpty())
+    if (!message.isEmpty())
         return {kind, message};
     switch (kind) {
     case PlannerError::Kind::rejected:
@@ -53,6 +58,8 @@ PlannerError errorFrom(const HttpResponse& response)
 
 PlannerResult<WorkspacePlan> TavrinAIPlanner::interpret(const HttpResponse& response, const PlanRequest& request)
 {
+    if (response.failure == HttpResponse::Failure::tooLarge)
+        return PlannerError::unavailable(PlannerError::tavrinAITooLargeMessage());
     if (!response.answered())
         return PlannerError::unavailable(PlannerError::tavrinAIUnreachableMessage());
     if (response.status < 200 || response.status >= 300)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/taskhandle.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
@@ -46,8 +48,10 @@ public:
 
     QDateTime nowDate() const { return dateFromReference(now()); }
 
-    // Awaitable: resumes the coroutine on the main thread after `seconds`.
-    QCoro::Task<> sleep(double seconds);
+    // Awaitable: resumes the coroutine on the main thread after `seconds`,
+    // or inside the call that cancels `cancel` (at once when it is cancelled
+    // already), so that a cancelled task is never kept waiting.
+    QCoro::Task<> sleep(double seconds, CancelToken cancel = {});
 
     // Awaitable: runs `work` in the background and returns its result on the
     // main thread.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/taskhandle.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -20,14 +22,17 @@ struct HttpRequest {
     QByteArray body;
     // Seconds until the request is given up, on the platform clock.
     double timeout = 30.0;
-    // An answer larger than this is given up as a network failure.
+    // An answer with a larger body is given up (`Failure::tooLarge`) as soon
+    // as it is seen to be larger; no more than this is ever held of it.
     qint64 maxResponseBytes = 8 * 1024 * 1024;
+    // When this is cancelled the transfer ends at once (`Failure::network`).
+    CancelToken cancel;
 };
 
 // An HTTP answer, or why there is none. Any status (including 4xx and 5xx)
 // counts as an answer; `failure` says when no answer came.
 struct HttpResponse {
-    enum class Failure { none, timedOut, network };
+    enum class Failure { none, timedOut, tooLarge, network };
 
     int status = 0;
     QByteArray body;
@@ -40,6 +45,8 @@ struct HttpResponse {
 
 // HTTPS requests with JSON bodies. Requests never block the main thread;
 // their time-outs run on the platform clock. Redirects are not followed.
+// However a request ends (answer, failure, time-out, cancellation), its
+// transfer is stopped and released by the time its task returns.
 class HttpClient : public QObject {
     Q_OBJECT
 public:

@@ -41,7 +41,7 @@ QString addressDetail(const std::optional<QString>& address)
         const QString name = QFileInfo(path).fileName();
         return name.isEmpty() ? path : name;
     }
-    return url.host().isEmpty() ? address->trimmed() : url.host();
+    return url.host().isEmpty() ? address->trimmed() : displayHost(url);
 }
 
 } // namespace tavrin

@@ -21,8 +21,8 @@ std::optional<QString> openableAddress(const QString& address, AddressTrust trus
 // none when it is not a web address.
 std::optional<QString> cleanedWebAddress(const QString& address);
 
-// How a row names an address it opens: the host, the whole address when it
-// has no host, the file name of a file address, "New window" when there is
+// How a row names an address it opens: the host (shown as `displayHost`
+// shows it), the whole address when it has no host, the file name of a file address, "New window" when there is
 // no address or it does not parse.
 QString addressDetail(const std::optional<QString>& address);
 

@@ -121,7 +121,7 @@ protected:
     // Answers with `answer`, counting the reads and the addresses asked.
     void serve(Updater& updater)
     {
-        updater.controller()->setFetch([this](QUrl url) -> QCoro::Task<UpdateController::FeedAnswer> {
+        updater.controller()->setFetch([this](QUrl url, CancelToken) -> QCoro::Task<UpdateController::FeedAnswer> {
             asked << url;
             // A copy: GCC 12 moves a member named in co_return.
             co_return UpdateController::FeedAnswer(answer);
@@ -212,7 +212,7 @@ TEST_F(UpdaterTest, NoCheckCanStartWhileOneRuns)
     updater.start();
     env.clock.runDue();
     bool released = false;
-    updater.controller()->setFetch([&](QUrl) -> QCoro::Task<UpdateController::FeedAnswer> {
+    updater.controller()->setFetch([&](QUrl, CancelToken) -> QCoro::Task<UpdateController::FeedAnswer> {
         co_await env.clock.sleep(2);
         released = true;
         co_return answer;
@@ -278,7 +278,7 @@ TEST_F(UpdaterTest, AScheduledFindIsDownloadedWhileAutomaticDownloadsAreOn)
     c->setDownloadsFolder(folder.path());
     QList<QUrl> downloaded;
     UpdateController::FeedAnswer file{true, QByteArrayLiteral("release bytes"), {}};
-    c->setDownload([&](QUrl url) -> QCoro::Task<UpdateController::FeedAnswer> {
+    c->setDownload([&](QUrl url, CancelToken) -> QCoro::Task<UpdateController::FeedAnswer> {
         downloaded << url;
         co_return UpdateController::FeedAnswer(file);
     });
@@ -323,7 +323,7 @@ TEST_F(UpdaterTest, OnlySecureAddressesAreDownloadedWithoutTheUser)
     serve(updater);
     UpdateController* c = updater.controller();
     int downloads = 0;
-    c->setDownload([&](QUrl) -> QCoro::Task<UpdateController::FeedAnswer> {
+    c->setDownload([&](QUrl, CancelToken) -> QCoro::Task<UpdateController::FeedAnswer> {
         ++downloads;
         co_return UpdateController::FeedAnswer{true, "x", {}};
     });

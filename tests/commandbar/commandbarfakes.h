@@ -28,7 +28,9 @@ public:
         requests.append(request);
         const double wait = delay;
         auto reply = answer;
-        co_await Platform::current().clock->sleep(wait);
+        co_await Platform::current().clock->sleep(wait, lifetime.token());
+        if (lifetime.token().isCancelled())
+            co_return PlannerError::unavailable(QStringLiteral("the planner went away"));
         ++answered;
         if (!reply)
             co_return PlannerError::unavailable(QStringLiteral("no answer scripted"));
@@ -43,6 +45,10 @@ public:
     {
         answer = [error](const PlanRequest&) { return PlannerResult<WorkspacePlan>(error); };
     }
+
+    // Ends the waits of unfinished answers when the fake goes (last member:
+    // the first to go).
+    CancelSource lifetime;
 };
 
 // A runner that takes `delay` seconds and returns `outcome`, or, with
@@ -72,7 +78,7 @@ public:
         if (real)
             co_return co_await CommandBarRunner::workspaceRunner().arrange(rows, clears, layout, display);
         const WorkspaceRunner::Outcome result = outcome;
-        co_await clock.sleep(delay);
+        co_await clock.sleep(delay, lifetime.token());
         co_return result;
     }
     void undo(const WorkspaceRunner::Outcome& o) override
@@ -85,6 +91,9 @@ public:
     {
         pauses.emplace_back(seconds, Platform::current().clock->monotonic());
     }
+
+    // Ends the waits of unfinished arrangements when the fake goes.
+    CancelSource lifetime;
 };
 
 // The number of the capture's first window of this application, or -1.

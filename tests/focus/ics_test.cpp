@@ -110,6 +110,9 @@ TEST(ICSParse, Durations)
         {"PT45M", 2700}, {"P1DT2H", 93600},   {"P2W", 1209600}, {"-PT15M", 900}, {"PT0S", 3600},
         {"", 3600},      {"P1Y", 3600},       {"PT1H30M", 5400}, {"PT5", 3600}, {"P1M", 60},
         {"PT90S", 90},   {"P1DT1H1M1S", 90061},
+        // Absurd lengths: at most a year; a number too long to read is none.
+        {"P400D", 365 * 86400.0}, {"P999999999999999W", 365 * 86400.0},
+        {"P1000000000000000D", 3600}, {"PT99999999999999999999999999999999S", 3600},
     };
     for (const Row& row : rows)
         EXPECT_EQ(ICS::parseDuration(QString::fromLatin1(row.value)), row.seconds) << row.value;
@@ -205,8 +208,9 @@ TEST(ICSParse, OverridesJoinTheirSeries)
     const QList<ICSEvent> events = ICS::parse(text, kBerlin);
     ASSERT_EQ(events.size(), 4);
     const QStringList joined{"2024-01-03T09:00:00Z", "2024-01-04T09:00:00Z"};
-    EXPECT_EQ(utcTexts(events[0].exdates), joined);
-    EXPECT_EQ(utcTexts(events[1].exdates), joined); // every master with the UID
+    EXPECT_EQ(utcTexts(events[0].overridden), joined);
+    EXPECT_EQ(utcTexts(events[1].overridden), joined); // every master with the UID
+    EXPECT_TRUE(events[0].exdates.isEmpty());
     EXPECT_EQ(events[2].title, QStringLiteral("Moved"));
     EXPECT_FALSE(events[2].freq); // an override never repeats
     EXPECT_EQ(utcText(*events[2].recurrenceID), QStringLiteral("2024-01-03T09:00:00Z"));
@@ -270,4 +274,42 @@ TEST(ICSParse, EveryWindowsNameMapsToAKnownZone)
 {
     for (const QByteArray& id : ICS::windowsZones())
         EXPECT_TRUE(QTimeZone(id).isValid()) << id.constData();
+}
+
+TEST(ICSParse, OverridesWithoutAUidJoinNoSeries)
+{
+    const QString text = QStringLiteral(
+        "BEGIN:VEVENT\nDTSTART:20240101T090000Z\nRRULE:FREQ=DAILY\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:\nRECURRENCE-ID:20240103T090000Z\nDTSTART:20240103T150000Z\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nRECURRENCE-ID:20240104T090000Z\nDTSTART:20240104T090000Z\nSTATUS:CANCELLED\nEND:VEVENT\n");
+    const QList<ICSEvent> events = ICS::parse(text, kBerlin);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_TRUE(events[0].overridden.isEmpty());
+    EXPECT_EQ(events[0].occurrences(at("2024-01-03T00:00:00Z"), at("2024-01-04T23:00:00Z")).size(), 2);
+}
+
+TEST(ICSParse, ManyMastersOfOneUidShareTheirOverrides)
+{
+    // 2,000 masters and 2,000 overrides of one UID: one list, not 4 million entries.
+    QString text;
+    for (int i = 0; i < 2000; ++i)
+        text += QStringLiteral("BEGIN:VEVENT\nUID:same\nDTSTART:20240101T090000Z\nRRULE:FREQ=DAILY\nEND:VEVENT\n");
+    for (int i = 0; i < 2000; ++i)
+        text += QStringLiteral("BEGIN:VEVENT\nUID:same\nRECURRENCE-ID:%1\nDTSTART:20240101T090000Z\nEND:VEVENT\n")
+                    .arg(QDate(2024, 1, 1).addDays(2000 - i).toString(QStringLiteral("yyyyMMdd'T'090000'Z'")));
+    const QList<ICSEvent> events = ICS::parse(text, kBerlin);
+    ASSERT_EQ(events.size(), 4000);
+    EXPECT_EQ(events[0].overridden.size(), 2000);
+    EXPECT_TRUE(std::is_sorted(events[0].overridden.cbegin(), events[0].overridden.cend()));
+    EXPECT_EQ(events[0].overridden.constData(), events[1999].overridden.constData()); // shared
+    // Every occurrence after the first day is overridden.
+    EXPECT_EQ(events[7].occurrences(at("2024-01-01T00:00:00Z"), at("2024-02-01T00:00:00Z")).size(), 1);
+}
+
+TEST(ICSParse, ASkippedStartTimeIsRemembered)
+{
+    EXPECT_EQ(event({"DTSTART;TZID=Europe/Berlin:20240331T023000"}).writtenTimeOfDay, 2 * 3600 + 1800);
+    EXPECT_FALSE(event({"DTSTART;TZID=Europe/Berlin:20240331T033000"}).writtenTimeOfDay);
+    EXPECT_FALSE(event({"DTSTART;TZID=Europe/Berlin:20241027T023000"}).writtenTimeOfDay); // shown twice
+    EXPECT_FALSE(event({"DTSTART:20240331T023000Z"}).writtenTimeOfDay);
 }

@@ -172,6 +172,14 @@ TEST(Recurrence, DaylightSavingChanges)
          {"DTSTART;TZID=Europe/Berlin:20240330T023000", "RRULE:FREQ=DAILY"},
          "2024-03-30T00:00:00Z", "2024-04-01T12:00:00Z",
          "2024-03-30T01:30:00Z 2024-03-31T01:00:00Z 2024-04-01T00:30:00Z"},
+        {"Berlin 02:30 starting on the spring day keeps 02:30 on later days",
+         {"DTSTART;TZID=Europe/Berlin:20240331T023000", "RRULE:FREQ=DAILY;COUNT=3"},
+         "2024-03-01T00:00:00Z", "2024-04-30T00:00:00Z",
+         "2024-03-31T01:00:00Z 2024-04-01T00:30:00Z 2024-04-02T00:30:00Z"},
+        {"New York weekly starting in the spring gap",
+         {"DTSTART;TZID=America/New_York:20240310T021500", "RRULE:FREQ=WEEKLY"},
+         "2024-03-01T00:00:00Z", "2024-03-20T00:00:00Z",
+         "2024-03-10T07:00:00Z 2024-03-17T06:15:00Z"},
         {"Berlin autumn",
          {"DTSTART;TZID=Europe/Berlin:20241026T023000", "RRULE:FREQ=DAILY;COUNT=3"},
          "2024-10-01T00:00:00Z", "2024-11-01T00:00:00Z",
@@ -326,4 +334,43 @@ TEST(Recurrence, PeriodStartsAndDays)
     e.byMonth = {13};
     EXPECT_EQ(e.candidateDays(QDate(2024, 1, 1), ICSEvent::Unit::year, QDate(2024, 1, 5)),
               QList<QDate>{QDate(2025, 1, 5)});
+}
+
+TEST(Recurrence, TheCountsEndIsKnownAfterReading)
+{
+    // Each rule's last counted occurrence, whether worked out by arithmetic
+    // (one day a period) or by counting days, is the last one expanded.
+    const char* const rules[] = {
+        "FREQ=DAILY;COUNT=40",
+        "FREQ=DAILY;INTERVAL=3;COUNT=17",
+        "FREQ=WEEKLY;COUNT=12",
+        "FREQ=WEEKLY;INTERVAL=2;COUNT=9",
+        "FREQ=DAILY;BYDAY=MO,WE;COUNT=11",
+        "FREQ=WEEKLY;BYDAY=MO,TU;COUNT=7",
+        "FREQ=MONTHLY;BYMONTHDAY=31;COUNT=6",
+        "FREQ=MONTHLY;BYDAY=-1FR;COUNT=5",
+        "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29;COUNT=3",
+        "FREQ=DAILY;COUNT=1",
+    };
+    for (const char* rule : rules) {
+        const ICSEvent e = event({"DTSTART;TZID=Europe/Berlin:20240110T093000", QStringLiteral("RRULE:") + rule});
+        const QList<double> all = e.occurrences(e.start, at("2040-01-01T00:00:00Z"));
+        ASSERT_FALSE(all.isEmpty()) << rule;
+        ASSERT_TRUE(e.countEnd) << rule;
+        EXPECT_EQ(utcText(*e.countEnd), utcText(all.last())) << rule;
+        EXPECT_EQ(e.countEnd, e.lastCountedOccurrence()) << rule;
+    }
+    EXPECT_FALSE(event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY"}).countEnd);
+    EXPECT_FALSE(event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY;COUNT=20001"}).countEnd);
+}
+
+TEST(Recurrence, AnEndedCountIsNotWalkedAgain)
+{
+    ICSEvent e = event({"DTSTART:20100101T090000Z", "RRULE:FREQ=DAILY;COUNT=1000"});
+    ASSERT_TRUE(e.countEnd);
+    EXPECT_EQ(utcText(*e.countEnd), QStringLiteral("2012-09-26T09:00:00Z"));
+    EXPECT_EQ(e.occurrences(at("2012-09-26T00:00:00Z"), at("2012-10-01T00:00:00Z")).size(), 1);
+    // What the expansion trusts: a window after the end is empty without a walk.
+    e.countEnd = at("2010-01-05T09:00:00Z");
+    EXPECT_TRUE(e.occurrences(at("2011-01-01T00:00:00Z"), at("2011-02-01T00:00:00Z")).isEmpty());
 }

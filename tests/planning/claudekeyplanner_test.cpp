@@ -189,6 +189,15 @@ TEST_F(ClaudeKeyPlannerTest, ANetworkFailureIsUnavailable)
     EXPECT_EQ(result.error().message, "Couldn't reach Claude. Check your connection and try again.");
 }
 
+TEST_F(ClaudeKeyPlannerTest, AnAnswerOverTheCapIsCalledTooLarge)
+{
+    setClaudeKey(kKey);
+    server.setReply({200, {}, false, true});
+    const auto result = finish(planner.plan(sampleRequest()));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error(), PlannerError::unavailable("Claude's answer was too large to use. Try again."));
+}
+
 TEST_F(ClaudeKeyPlannerTest, TimesOutAfterThirtySecondsOfVirtualTime)
 {
     setClaudeKey(kKey);

@@ -1,4 +1,7 @@
 #include "planningfixture.h"
+#include "platform/taskhandle.h"
+
+#include <QNetworkReply>
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -7,6 +10,13 @@ namespace {
 class QtHttpClientTest : public PlanningTest {
 protected:
     QUrl at(const char* path) const { return server.base().resolved(QUrl(QString::fromLatin1(path))); }
+
+    // Whether every reply of the client has been released.
+    bool noReplyLeft()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return http.findChildren<QNetworkReply*>().isEmpty();
+    }
 };
 } // namespace
 
@@ -35,7 +45,7 @@ TEST_F(QtHttpClientTest, DoesNotFollowRedirects)
     EXPECT_EQ(server.received().size(), 1);
 }
 
-TEST_F(QtHttpClientTest, GivesUpAnOversizedAnswer)
+TEST_F(QtHttpClientTest, GivesUpAnAnswerDeclaredLargerThanTheCap)
 {
     answer(200, QByteArray(4096, 'x'));
     HttpRequest request;
@@ -43,7 +53,50 @@ TEST_F(QtHttpClientTest, GivesUpAnOversizedAnswer)
     request.maxResponseBytes = 1024;
     const HttpResponse response = finish(http.send(request));
     EXPECT_FALSE(response.answered());
-    EXPECT_EQ(response.failure, HttpResponse::Failure::network);
+    EXPECT_EQ(response.failure, HttpResponse::Failure::tooLarge);
+    EXPECT_EQ(response.errorMessage, "The answer was too large.");
+
+    // Exactly the cap is an answer.
+    answer(200, QByteArray(1024, 'x'));
+    EXPECT_EQ(finish(http.send(request)).body.size(), 1024);
+    EXPECT_TRUE(noReplyLeft());
+}
+
+TEST_F(QtHttpClientTest, StopsAnEndlessAnswerAtTheCapAsItArrives)
+{
+    server.setReply({200, {}, false, true});
+    HttpRequest request;
+    request.url = at("endless");
+    request.maxResponseBytes = 1024 * 1024;
+    const HttpResponse response = finish(http.send(request));
+    EXPECT_EQ(response.failure, HttpResponse::Failure::tooLarge);
+    EXPECT_TRUE(response.body.isEmpty());
+    // The connection closes at once: the server wrote little more than the
+    // cap and what the sockets buffer on the way.
+    ASSERT_TRUE(processEventsUntil([&] { return server.openConnections() == 0; }));
+    EXPECT_LT(server.streamed(), 64 * 1024 * 1024);
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+    EXPECT_TRUE(noReplyLeft());
+}
+
+TEST_F(QtHttpClientTest, ACancelledRequestEndsInsideTheCancelAndClosesItsConnection)
+{
+    server.setReply({200, {}, true});
+    TaskHandle task;
+    std::optional<HttpResponse> response;
+    task.start([&](CancelToken cancel) -> QCoro::Task<> {
+        HttpRequest request;
+        request.url = at("slow");
+        request.cancel = std::move(cancel);
+        response = co_await http.send(std::move(request));
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return !server.received().isEmpty(); }));
+    task.cancel();
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->failure, HttpResponse::Failure::network);
+    EXPECT_EQ(clock.pendingTimers(), 0u); // its time-out is gone too
+    EXPECT_TRUE(noReplyLeft());
+    EXPECT_TRUE(processEventsUntil([&] { return server.openConnections() == 0; }));
 }
 
 TEST_F(QtHttpClientTest, TimesOutOnThePlatformClockOnly)

@@ -26,8 +26,10 @@ LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent), server_(new Q
     server_->listen(QHostAddress::LocalHost, 0);
     connect(server_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = server_->nextPendingConnection()) {
+            ++open_;
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
             connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                --open_;
                 buffers_.remove(socket);
                 socket->deleteLater();
             });
@@ -71,10 +73,28 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
     received_.append(request);
     if (reply_.hang)
         return;
+    if (reply_.endless) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n");
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { stream(socket); });
+        stream(socket);
+        return;
+    }
     socket->write("HTTP/1.1 " + QByteArray::number(reply_.status) + " Status\r\n"
                   "Content-Type: application/json\r\nConnection: close\r\nContent-Length: "
                   + QByteArray::number(reply_.body.size()) + "\r\n\r\n" + reply_.body);
     socket->disconnectFromHost();
+}
+
+void LoopbackServer::stream(QTcpSocket* socket)
+{
+    constexpr qint64 kChunk = 256 * 1024, kAhead = 1024 * 1024, kMost = qint64(1) << 30;
+    static const QByteArray chunk(kChunk, ' ');
+    if (socket->state() != QAbstractSocket::ConnectedState || streamed_ >= kMost)
+        return;
+    while (socket->bytesToWrite() < kAhead) {
+        socket->write(chunk);
+        streamed_ += kChunk;
+    }
 }
 
 } // namespace tavrin::testing

@@ -31,7 +31,8 @@ public:
     struct Reply {
         int status = 200;
         QByteArray body;
-        bool hang = false; // never answer
+        bool hang = false;    // never answer
+        bool endless = false; // a body without end, written as fast as it is taken
     };
 
     explicit LoopbackServer(QObject* parent = nullptr);
@@ -41,14 +42,21 @@ public:
     QUrl base() const;
     void setReply(Reply reply) { reply_ = std::move(reply); }
     const QList<Request>& received() const { return received_; }
+    // Bytes of endless bodies written so far (each stops at 1 GiB).
+    qint64 streamed() const { return streamed_; }
+    // Connections the client has not closed yet.
+    int openConnections() const { return open_; }
 
 private:
     void onReadyRead(QTcpSocket* socket);
+    void stream(QTcpSocket* socket);
 
     QTcpServer* server_;
     Reply reply_;
     QList<Request> received_;
     QHash<QTcpSocket*, QByteArray> buffers_;
+    qint64 streamed_ = 0;
+    int open_ = 0;
 };
 
 } // namespace tavrin::testing

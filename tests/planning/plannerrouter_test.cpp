@@ -122,6 +122,10 @@ TEST_F(PlannerRouterTest, TheOnDeviceModelGetsThreeSecondsWhenAnotherPlannerFoll
     EXPECT_EQ(result.value().label, "Claude · your key (after On-device)");
     EXPECT_DOUBLE_EQ(clock.monotonic(), 3.0);
     EXPECT_EQ(log.entries()[1].outcome, RequestLog::Outcome::failed("The on-device model took too long."));
+
+    clock.advance(7); // the model's late answer is dropped
+    EXPECT_EQ(log.entries().size(), 2);
+    EXPECT_EQ(log.entries()[1].outcome, RequestLog::Outcome::failed("The on-device model took too long."));
 }
 
 TEST_F(PlannerRouterTest, TheOnDeviceModelAloneHasNoLimit)

@@ -99,6 +99,38 @@ TEST_F(TavrinAIPlannerTest, ShowsTheServicesOwnMessageForEachErrorCode)
     EXPECT_EQ(unusable.error(), PlannerError::unavailable("Tavrin AI's answer couldn't be used. Try again."));
 }
 
+TEST_F(TavrinAIPlannerTest, TheServicesMessageIsShownSafely)
+{
+    setTavrinToken(kToken);
+    const QString reversed = QString(QChar(0x202E)) + "gnp.exe" + QChar(0x202C);
+    const struct {
+        QString message;
+        QString shown;
+    } cases[] = {
+        {"Line one\nline two" + QString(QChar(7)), "Line one line two"},
+        {"Open " + reversed + " now", "Open gnp.exe now"},
+        {QString(400, QChar(u'm')), QString(300, QChar(u'm'))},
+        // Nothing left: our own words.
+        {" " + QString(QChar(1)) + "\t" + QChar(0x2066) + " ", PlannerError::tavrinAIUnreachableMessage()},
+    };
+    for (const auto& c : cases) {
+        const QJsonObject body{{"error", QJsonObject{{"code", "overloaded"}, {"message", c.message}}}};
+        answer(500, QJsonDocument(body).toJson());
+        const auto result = finish(planner.plan(sampleRequest()));
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error().message, c.shown);
+    }
+}
+
+TEST_F(TavrinAIPlannerTest, AnAnswerOverTheCapIsCalledTooLarge)
+{
+    setTavrinToken(kToken);
+    server.setReply({200, {}, false, true});
+    const auto result = finish(planner.plan(sampleRequest()));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error(), PlannerError::unavailable("Tavrin AI's answer was too large to use. Try again."));
+}
+
 TEST_F(TavrinAIPlannerTest, NeedsASignIn)
 {
     const auto result = finish(planner.plan(sampleRequest()));

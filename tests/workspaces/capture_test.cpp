@@ -30,6 +30,11 @@ TEST(ScreenCaptureText, CutsTheRequestToFiveHundredCharactersAsAPersonCountsThem
     EXPECT_EQ(cut.size(), 504);
     EXPECT_EQ(ScreenCapture::cutRequest(QStringLiteral("short")), "short");
     EXPECT_EQ(ScreenCapture::cutRequest(QString()), "");
+    // One character of 100,001 units is cut to 4,000, whole code points only.
+    const QString stacked = QStringLiteral("a") + QString(100000, QChar(0x0301));
+    EXPECT_EQ(ScreenCapture::cutRequest(stacked), stacked.left(4000));
+    const QString pairs = QStringLiteral("a") + QString::fromUtf8("\U0001D16D").repeated(3000); // combining, two units each
+    EXPECT_EQ(ScreenCapture::cutRequest(pairs), pairs.left(3999));
 }
 
 TEST_F(Capture, HasOneEntryPerWindowWithHiddenAndMinimisedMarked)

@@ -63,6 +63,25 @@ TEST(PlannedWindowDetail, NamesWhatANewWindowOpens)
               "a.example.com + 2 tabs");
 }
 
+TEST(PlannedWindowDetail, ShowsAHostInUnicodeOnlyWhenItIsWrittenInOneScript)
+{
+    const struct {
+        const char* address;
+        const char* shown;
+    } rows[] = {
+        {"https://b\u00fccher.example/", "b\u00fccher.example"},
+        {"https://xn--bcher-kva.example/", "b\u00fccher.example"},
+        {"https://\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444/", "\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444"},
+        {"https://\u6771\u4eac\u30bf\u30ef\u30fc.jp/", "\u6771\u4eac\u30bf\u30ef\u30fc.jp"},
+        // Cyrillic letters among Latin ones: the ASCII form.
+        {"https://p\u0430ypal.com/", "xn--pypal-4ve.com"},
+        {"https://\u0430pple.com/login", "xn--pple-43d.com"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(PlannedWindow::openingDetail(QString::fromUtf8(row.address), {}), QString::fromUtf8(row.shown))
+            << row.address;
+}
+
 TEST(PlannedWindowDetail, NamesTheFrontTabElseTheTitleOfAnExistingWindow)
 {
     EXPECT_EQ(PlannedWindow::existingDetail(QStringLiteral("Pull request"), QStringLiteral("Docs")), "Pull request");

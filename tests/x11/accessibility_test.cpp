@@ -161,7 +161,7 @@ TEST_F(X11AccessibilityTest, WindowsOfAnApplicationFrontToBackAndRaise)
     listed = windowsOf(ax(), c->pid());
     EXPECT_EQ(listed.front().token, ids[0]);
     EXPECT_EQ(ax().attribute(ax().applicationElement(c->pid()), ax::FocusedWindow).as<AXElement>(),
-              AXElement(c->pid(), ids[0]));
+              (AXElement{c->pid(), ids[0]}));
     // The other application's focused window is its front window, active or not.
     EXPECT_EQ(ax().attribute(ax().applicationElement(other->pid()), ax::FocusedWindow).as<AXElement>(),
               element(other));

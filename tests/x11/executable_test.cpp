@@ -45,7 +45,7 @@ TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
     EXPECT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+2"), editor->window(), zones[0].rect(left.area, gap)));
     EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(browser->window()) == zones[1].rect(left.area, gap); }));
 
-    EXPECT_TRUE(stopTavrin());
+    EXPECT_TRUE(stopTavrin()) << tavrin_.readAllStandardError().toStdString();
     Platform::uninstall();
 }
 

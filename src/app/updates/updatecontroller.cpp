@@ -37,22 +37,24 @@ QCoro::Task<UpdateController::FeedAnswer> readAddress(HttpRequest request)
     co_return answer;
 }
 
-QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url)
+QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url, CancelToken cancel)
 {
     HttpRequest request;
     request.url = url;
     request.headers = {{"Accept", "application/rss+xml, application/xml, text/xml"}};
     request.timeout = UpdateController::kFeedTimeout;
     request.maxResponseBytes = UpdateController::kMaxFeedBytes;
+    request.cancel = std::move(cancel);
     return readAddress(std::move(request));
 }
 
-QCoro::Task<UpdateController::FeedAnswer> readRelease(QUrl url)
+QCoro::Task<UpdateController::FeedAnswer> readRelease(QUrl url, CancelToken cancel)
 {
     HttpRequest request;
     request.url = url;
     request.timeout = UpdateController::kDownloadTimeout;
     request.maxResponseBytes = UpdateController::kMaxDownloadBytes;
+    request.cancel = std::move(cancel);
     return readAddress(std::move(request));
 }
 
@@ -115,7 +117,7 @@ QCoro::Task<> UpdateController::run(bool userInitiated, CancelToken cancel)
 {
     QPointer<UpdateController> self(this);
     const QUrl url = feedURL();
-    const FeedAnswer answer = co_await fetch_(url);
+    const FeedAnswer answer = co_await fetch_(url, cancel);
     if (!self || cancel.isCancelled())
         co_return;
 
@@ -136,7 +138,7 @@ QCoro::Task<> UpdateController::run(bool userInitiated, CancelToken cancel)
     // the check lasts until the download ends.
     std::optional<QString> downloaded;
     if (newer && !userInitiated && automaticallyDownloadsUpdates() && mayDownload(newest->downloadURL)) {
-        auto fetching = download_(newest->downloadURL);
+        auto fetching = download_(newest->downloadURL, cancel);
         const FeedAnswer file = co_await std::move(fetching);
         if (!self || cancel.isCancelled())
             co_return;

@@ -35,7 +35,8 @@ public:
         QByteArray body;
         QString error;
     };
-    using Fetch = std::function<QCoro::Task<FeedAnswer>(QUrl url)>;
+    // Reads the feed; a cancelled check's read ends at once.
+    using Fetch = std::function<QCoro::Task<FeedAnswer>(QUrl url, CancelToken cancel)>;
 
     // The questions the updater asks its owner.
     struct Delegate {
