@@ -30,6 +30,7 @@ public:
     bool boolValue(const QString& key, bool fallback = false) const;
     // A number (bool, integer or real), or none when missing or not a number.
     std::optional<double> number(const QString& key) const;
+    // Integers exactly; reals toward zero, clamped to the range of qint64.
     std::optional<qint64> integer(const QString& key) const;
     std::optional<QString> string(const QString& key) const;
     std::optional<QByteArray> data(const QString& key) const;
