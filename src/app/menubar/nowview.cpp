@@ -8,6 +8,7 @@
 #include "design/designwidget.h"
 #include "design/displaypreview.h"
 #include "design/kbd.h"
+#include "design/keymsg.h"
 #include "design/layoutglyph.h"
 #include "design/spark.h"
 #include "design/squircle.h"
@@ -410,6 +411,16 @@ QWidget* NowView::buildBody()
         m->setPalette(pal);
         m->setContentsMargins(14, 0, 14, 8);
         column->addWidget(m);
+    }
+    // Unsaved settings: one line, the whole of it on hover.
+    if (const QString problem = content_.settingsProblem(); !problem.isEmpty()) {
+        auto* p = new KeyMsg(problem, KeyMsg::Tone::err, body);
+        p->setObjectName(QStringLiteral("settingsProblem"));
+        p->setWordWrap(false);
+        p->setToolTip(problem);
+        p->setContentsMargins(14, 0, 14, 8);
+        p->setText(p->fontMetrics().elidedText(problem, Qt::ElideRight, int(NowContent::kWidth) - 28));
+        column->addWidget(p);
     }
 
     // 6. Hairline; 7, 8. the modes.
