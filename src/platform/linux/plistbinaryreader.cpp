@@ -18,6 +18,14 @@ constexpr qsizetype kTrailerSize = 32;
 constexpr double kDateSecondsLimit = 4e11;
 
 QString notAPlist(const QString& what) { return QStringLiteral("it is not a property list: ") + what; }
+
+quint64 bigEndian(QByteArrayView bytes)
+{
+    quint64 n = 0;
+    for (const char b : bytes)
+        n = (n << 8) | quint8(b);
+    return n;
+}
 } // namespace
 
 std::optional<QVariant> PlistBinaryReader::read(QByteArrayView data, int maxDepth, QString* why)
@@ -49,17 +57,11 @@ bool PlistBinaryReader::trailer()
         return false;
     }
     const qsizetype t = data_.size() - kTrailerSize;
-    auto be64 = [&](qsizetype at) {
-        quint64 n = 0;
-        for (int i = 0; i < 8; ++i)
-            n = (n << 8) | quint8(data_[at + i]);
-        return n;
-    };
     offsetSize_ = quint8(data_[t + 6]);
     refSize_ = quint8(data_[t + 7]);
-    objects_ = be64(t + 8);
-    top_ = be64(t + 16);
-    const quint64 table = be64(t + 24);
+    objects_ = bigEndian(data_.sliced(t + 8, 8));
+    top_ = bigEndian(data_.sliced(t + 16, 8));
+    const quint64 table = bigEndian(data_.sliced(t + 24, 8));
     const bool sane = offsetSize_ >= 1 && offsetSize_ <= 8 && refSize_ >= 1 && refSize_ <= 8 && objects_ > 0
         && top_ < objects_ && table > quint64(kHeaderSize) && table <= quint64(t)
         && objects_ <= (quint64(t) - table) / quint64(offsetSize_);
@@ -80,10 +82,7 @@ std::optional<quint64> PlistBinaryReader::number(qsizetype at, int size) const
 {
     if (!fits(at, quint64(size), 1))
         return std::nullopt;
-    quint64 n = 0;
-    for (int i = 0; i < size; ++i)
-        n = (n << 8) | quint8(data_[at + i]);
-    return n;
+    return bigEndian(data_.sliced(at, size));
 }
 
 std::optional<qsizetype> PlistBinaryReader::locate(quint64 ref)
@@ -92,10 +91,7 @@ std::optional<qsizetype> PlistBinaryReader::locate(quint64 ref)
         return fail(notAPlist(QStringLiteral("it refers to its parts so often that it would make more values than "
                                               "it has bytes")));
     // The trailer's check keeps every entry of the table inside the data.
-    const qsizetype at = table_ + qsizetype(ref) * offsetSize_;
-    quint64 n = 0;
-    for (int i = 0; i < offsetSize_; ++i)
-        n = (n << 8) | quint8(data_[at + i]);
+    const quint64 n = bigEndian(data_.sliced(table_ + qsizetype(ref) * offsetSize_, offsetSize_));
     if (n < quint64(kHeaderSize) || n >= quint64(table_))
         return fail(notAPlist(QStringLiteral("an object lies outside the data")));
     return qsizetype(n);

@@ -76,25 +76,6 @@ std::optional<QDateTime> dateText(QByteArrayView text)
     return PlistCodec::canonicalDate(date);
 }
 
-void appendUtf8(QByteArray& out, char32_t codePoint)
-{
-    if (codePoint < 0x80) {
-        out.append(char(codePoint));
-    } else if (codePoint < 0x800) {
-        out.append(char(0xC0 | (codePoint >> 6)));
-        out.append(char(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.append(char(0xE0 | (codePoint >> 12)));
-        out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.append(char(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (codePoint >> 18)));
-        out.append(char(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.append(char(0x80 | (codePoint & 0x3F)));
-    }
-}
-
 } // namespace
 
 std::optional<QVariant> PlistXmlReader::read(QByteArrayView xml, int maxDepth, QString* why)
@@ -312,7 +293,8 @@ bool PlistXmlReader::entity(QByteArray& out)
         fail(QStringLiteral("it is not a property list: \"&%1;\" is no character").arg(QString::fromLatin1(name)));
         return false;
     }
-    appendUtf8(out, codePoint);
+    const char32_t character = codePoint;
+    out.append(QString::fromUcs4(&character, 1).toUtf8());
     return true;
 }
 
