@@ -16,6 +16,7 @@
 #include "app/updates/updatewindow.h"
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
+#include "platform/linux/instancelock.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
@@ -34,6 +35,7 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -225,6 +227,15 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(CommandLine::usage()), stderr);
         return 2;
     }
+    // One Tavrin per settings: a second would write over the first's changes.
+    const InstanceLock instance(PlistDefaults::defaultPath());
+    if (instance.heldElsewhere()) {
+        say(stderr, QStringLiteral("tavrin: Another Tavrin is already running with the settings in %1.")
+                        .arg(QFileInfo(PlistDefaults::defaultPath()).absolutePath()));
+        return 1;
+    }
+    if (!instance.problem().isEmpty())
+        say(stdout, QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.").arg(instance.problem()));
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 

@@ -3,6 +3,8 @@
 #include "platform/clock.h"
 #include "platform/defaults.h"
 
+#include <limits>
+
 namespace tavrin {
 
 QString UsageCounters::key(const QDateTime& when, Kind kind)
@@ -17,7 +19,10 @@ QString UsageCounters::key(const QDateTime& when, Kind kind)
 void UsageCounters::increment(Kind kind)
 {
     const QString k = key(clock_.nowDate(), kind);
-    defaults_.setValue(k, qint64(defaults_.integer(k).value_or(0) + 1));
+    const qint64 count = defaults_.integer(k).value_or(0);
+    // A counter at the top of its range stays there.
+    if (count < std::numeric_limits<qint64>::max())
+        defaults_.setValue(k, count + 1);
 }
 
 qint64 UsageCounters::count(const QDateTime& when, Kind kind) const

@@ -1,6 +1,8 @@
 #include "platform/defaults.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tavrin {
 
@@ -62,9 +64,29 @@ std::optional<double> Defaults::number(const QString& key) const
 
 std::optional<qint64> Defaults::integer(const QString& key) const
 {
-    const auto n = number(key);
+    const auto v = value(key);
+    if (!v)
+        return std::nullopt;
+    // Integers as they are: through a double they would lose their low bits.
+    switch (v->typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return v->toLongLong();
+    case QMetaType::ULongLong:
+        return qint64(std::min(v->toULongLong(), quint64(std::numeric_limits<qint64>::max())));
+    default:
+        break;
+    }
+    const auto n = toNumber(*v);
     if (!n || !std::isfinite(*n))
         return std::nullopt;
+    // 2^63 and beyond do not fit (and converting them is undefined).
+    constexpr double kLimit = 9223372036854775808.0;
+    if (*n >= kLimit)
+        return std::numeric_limits<qint64>::max();
+    if (*n < -kLimit)
+        return std::numeric_limits<qint64>::min();
     return qint64(*n);
 }
 

@@ -23,6 +23,10 @@ public:
     virtual QStringList keys() const = 0;
     // A value of another application's domain, read only.
     virtual std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const = 0;
+    // Why changed settings are not being saved, in a few words ("No space
+    // left on device", "Permission denied"); empty while they are. A change
+    // is announced by `problemChanged`.
+    virtual QString saveProblem() const { return {}; }
 
     bool contains(const QString& key) const { return value(key).has_value(); }
     // A switch: `fallback` when missing; numbers count as on when not zero and
@@ -30,6 +34,7 @@ public:
     bool boolValue(const QString& key, bool fallback = false) const;
     // A number (bool, integer or real), or none when missing or not a number.
     std::optional<double> number(const QString& key) const;
+    // Integers exactly; reals toward zero, clamped to the range of qint64.
     std::optional<qint64> integer(const QString& key) const;
     std::optional<QString> string(const QString& key) const;
     std::optional<QByteArray> data(const QString& key) const;
@@ -40,6 +45,7 @@ public:
 
 signals:
     void changed(const QString& key);
+    void problemChanged();
 };
 
 } // namespace tavrin

@@ -33,7 +33,7 @@ SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (value->typeId() != QMetaType::QByteArray || error.error != QJsonParseError::NoError || !document.isArray()) {
         // Not ours to read: kept as it is for the first write to set aside.
-        stored.raw = value->typeId() == QMetaType::QString ? value->toString().toUtf8() : bytes;
+        stored.raw = value->typeId() == QMetaType::QString ? QVariant(value->toString().toUtf8()) : *value;
         return stored;
     }
     for (const QJsonValue& element : document.array()) {
@@ -49,6 +49,20 @@ SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
     return stored;
 }
 
+void SavedWorkspaceStore::setAside(const QVariant& raw)
+{
+    QString key = kUnreadableKey;
+    for (int n = 2;; ++n) {
+        const auto earlier = defaults().value(key);
+        if (!earlier)
+            break;
+        if (*earlier == raw && earlier->typeId() == raw.typeId())
+            return;
+        key = kUnreadableKey + QLatin1Char('.') + QString::number(n);
+    }
+    defaults().setValue(key, raw);
+}
+
 QList<SavedWorkspace> SavedWorkspaceStore::load() { return read().workspaces; }
 
 void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>&)>& change)
@@ -56,8 +70,8 @@ void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>
     const Stored stored = read();
     QList<SavedWorkspace> list = stored.workspaces;
     change(list);
-    if (stored.raw && !defaults().contains(kUnreadableKey))
-        defaults().setValue(kUnreadableKey, *stored.raw);
+    if (stored.raw)
+        setAside(*stored.raw);
     QJsonArray array;
     for (const SavedWorkspace& w : list)
         array.append(w.toJson());

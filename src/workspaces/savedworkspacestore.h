@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <optional>
 
@@ -15,9 +16,11 @@ namespace tavrin {
 // export and import.
 //
 // Nothing the user saved is lost to a value this version cannot read: reading
-// keeps every workspace that decodes and drops only those that do not, and the
-// first write over a stored value that did not decode completely first copies
-// its bytes, unchanged, to "savedWorkspaces.unreadable".
+// keeps every workspace that decodes and drops only those that do not, and a
+// write over a stored value that did not decode completely first copies it,
+// unchanged and of whatever type, to "savedWorkspaces.unreadable" — or, when
+// that holds an earlier, different copy, to "savedWorkspaces.unreadable.2",
+// ".3" and so on (a string is copied as its UTF-8 bytes).
 class SavedWorkspaceStore {
 public:
     static inline const QString kKey = QStringLiteral("savedWorkspaces");
@@ -50,12 +53,15 @@ public:
 private:
     struct Stored {
         QList<SavedWorkspace> workspaces;
-        std::optional<QByteArray> raw; // the stored bytes when they did not decode completely
+        std::optional<QVariant> raw; // the stored value when it did not decode completely
     };
     static Stored read();
     // Reads the list, changes it and writes it back, setting aside first a
-    // stored value that did not decode completely (unless one is already).
+    // stored value that did not decode completely.
     static void rewrite(const std::function<void(QList<SavedWorkspace>&)>& change);
+    // Keeps `raw` under the first set-aside key that is free, unless one
+    // holds it already.
+    static void setAside(const QVariant& raw);
     static QList<SavedWorkspace> mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& session);
     static void refreshIntents();
 };

@@ -149,6 +149,26 @@ TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
     EXPECT_TRUE(text.contains("<key>layout.UltraWide 34</key>\n\t<string>thirds</string>")) << text.toStdString();
 }
 
+TEST_F(Executable, ASecondTavrinOnTheSameSettingsExitsWithOneLine)
+{
+    QProcess first;
+    ASSERT_TRUE(startAndWait(first, env));
+    const Finished second = run({});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_EQ(second.out, QString());
+    EXPECT_EQ(second.err, QStringLiteral("tavrin: Another Tavrin is already running with the settings in %1/tavrin.\n")
+                              .arg(config.path()));
+
+    // Other settings, another Tavrin.
+    QTemporaryDir otherConfig;
+    QProcessEnvironment otherEnv = env;
+    otherEnv.insert(QStringLiteral("XDG_CONFIG_HOME"), otherConfig.path());
+    QProcess other;
+    EXPECT_TRUE(startAndWait(other, otherEnv));
+    stop(other);
+    stop(first);
+}
+
 TEST_F(Executable, IntentHelpListsThePhrases)
 {
     const Finished r = run({QStringLiteral("intent"), QStringLiteral("--help")});

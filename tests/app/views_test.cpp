@@ -11,6 +11,7 @@
 #include "design/tbutton.h"
 #include "design/themedlabel.h"
 #include "design/tswitch.h"
+#include "platform/linux/plistdefaults.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "windows/hotkeycenter.h"
@@ -20,7 +21,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace tavrin {
@@ -212,6 +215,39 @@ TEST_F(ViewsTest, ModeSwitchesWriteTheirSettings)
     settle();
     EXPECT_FALSE(view.part<TSwitch>(QStringLiteral("meetingSwitch"))->isChecked());
     EXPECT_EQ(textOf(view, QStringLiteral("shareSafeStatus")), "when you share");
+}
+
+TEST_F(ViewsTest, ASettingsWriteThatFailsShowsOneLineUntilAWriteSucceeds)
+{
+    // A file where the settings folder should be: every write fails.
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("config")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PlistDefaults settings(dir.filePath(QStringLiteral("config/tavrin/defaults.plist")));
+    Defaults* previous = Platform::current().defaults;
+    Platform::current().defaults = &settings;
+    {
+        NowView view(*state, WindowManager::shared());
+        view.show();
+        settle();
+        EXPECT_FALSE(view.part(QStringLiteral("settingsProblem")));
+        view.part<TSwitch>(QStringLiteral("meetingSwitch"))->click();
+        settle();
+        auto* line = view.part<QLabel>(QStringLiteral("settingsProblem"));
+        ASSERT_TRUE(line);
+        const QString problem = line->toolTip();
+        EXPECT_EQ(problem, QStringLiteral("Settings not saved: Not a directory"));
+        EXPECT_EQ(line->text(), problem);
+        EXPECT_FALSE(line->wordWrap());
+        shoot(view, QStringLiteral("menubar-window-settings-problem"));
+
+        blocker.remove();
+        view.part<TSwitch>(QStringLiteral("meetingSwitch"))->click();
+        settle();
+        EXPECT_FALSE(view.part(QStringLiteral("settingsProblem")));
+    }
+    Platform::current().defaults = previous;
 }
 
 TEST_F(ViewsTest, TheSuggestionCardActsOnWhatItShows)

@@ -1,16 +1,23 @@
 #include "platform/linux/plistcodec.h"
 #include "platform/linux/plistdefaults.h"
+#include "platform/linux/privatefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPoint>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSize>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tavrin;
@@ -59,6 +66,12 @@ void expectIdentical(const QVariant& expected, const QVariant& actual, const QSt
 
 QDateTime utc(const char* iso) { return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs); }
 
+mode_t mode(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 class PlistDefaultsTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -66,7 +79,12 @@ protected:
     QString path() const { return folder() + QStringLiteral("/defaults.plist"); }
     QStringList asideFiles() const
     {
-        return QDir(folder()).entryList({QStringLiteral("defaults.plist.corrupt-*")}, QDir::Files, QDir::Name);
+        return QDir(folder()).entryList({QStringLiteral("defaults.plist.corrupt-*")},
+                                        QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    QStringList temporaries() const
+    {
+        return QDir(folder()).entryList({QStringLiteral("defaults.plist.saving-*")}, QDir::Files);
     }
 
     QTemporaryDir dir;
@@ -94,16 +112,16 @@ TEST_F(PlistDefaultsTest, EveryTypeRoundTripsThroughTheFileWithItsType)
         {QStringLiteral("string.empty"), QString()},
         {QStringLiteral("data"), allBytes},
         {QStringLiteral("data.empty"), QByteArray()},
-        {QStringLiteral("date.ms"), utc("2024-02-29T12:34:56.789Z")},
+        {QStringLiteral("date.leap"), utc("2024-02-29T12:34:56Z")},
         {QStringLiteral("date.whole"), utc("2001-01-01T00:00:00Z")},
-        {QStringLiteral("date.before2001"), utc("1969-07-20T20:17:40.500Z")},
-        {QStringLiteral("date.far"), utc("2150-06-01T08:00:00.001Z")},
-        {QStringLiteral("date.old"), utc("1850-01-01T00:00:00.250Z")},
+        {QStringLiteral("date.before1970"), utc("1969-07-20T20:17:40Z")},
+        {QStringLiteral("date.far"), utc("2150-06-01T08:00:00Z")},
+        {QStringLiteral("date.old"), utc("1850-01-01T00:00:00Z")},
         {QStringLiteral("array.empty"), QVariantList()},
         {QStringLiteral("dict.empty"), QVariantMap()},
         {QStringLiteral("nested"),
          QVariantList{qint64(1), 1.0, true, QStringLiteral("s"),
-                      QVariantMap{{QStringLiteral("when"), utc("2030-01-02T03:04:05.006Z")},
+                      QVariantMap{{QStringLiteral("when"), utc("2030-01-02T03:04:05Z")},
                                   {QStringLiteral("list"), QVariantList{QByteArray("\x00\x01", 2), QVariantList()}},
                                   {QStringLiteral("Ключ <&>"), qint64(-1)}}}},
     };
@@ -138,7 +156,7 @@ TEST_F(PlistDefaultsTest, EquivalentQtTypesAreStoredInTheirPropertyListForm)
     expectIdentical(1.5, *reader.value(QStringLiteral("float")));
     expectIdentical(QVariantList{QStringLiteral("a"), QStringLiteral("b")}, *reader.value(QStringLiteral("strings")));
     expectIdentical(QVariantMap{{QStringLiteral("k"), qint64(2)}}, *reader.value(QStringLiteral("hash")));
-    expectIdentical(local.toUTC(), *reader.value(QStringLiteral("local")));
+    expectIdentical(utc("2025-03-01T08:30:00Z"), *reader.value(QStringLiteral("local")));
 }
 
 TEST_F(PlistDefaultsTest, MissingKeyIsDistinctFromFalseAndIntegerFromReal)
@@ -245,12 +263,14 @@ TEST_F(PlistDefaultsTest, FailedWriteKeepsThePreviousFileAndIsReported)
     EXPECT_EQ(fileBytes(path()), before);
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.plist")});
     EXPECT_TRUE(store.problem().contains(path())) << store.problem().toStdString();
+    EXPECT_EQ(store.saveProblem(), QStringLiteral("File too large")); // what the menu-bar window shows
     EXPECT_EQ(problems.count(), 1);
     EXPECT_TRUE(store.contains(QStringLiteral("big")));
 
     // The next write that succeeds carries everything and clears the problem.
     store.setValue(QStringLiteral("after"), true);
     EXPECT_TRUE(store.problem().isEmpty());
+    EXPECT_TRUE(store.saveProblem().isEmpty());
     EXPECT_EQ(problems.count(), 2);
     PlistDefaults reader(path());
     EXPECT_EQ(reader.data(QStringLiteral("big"))->size(), 64 * 1024);
@@ -374,6 +394,220 @@ TEST_F(PlistDefaultsTest, ReadsForeignDomainsWhenAsked)
     EXPECT_TRUE(store.keys().isEmpty());
 }
 
+TEST_F(PlistDefaultsTest, AForeignDomainIsReadAgainOnlyWhenItChanges)
+{
+    const QString file = folder() + QStringLiteral("/domains/com.example.Poll.plist");
+    const QString domain = QStringLiteral("com.example.Poll");
+    writeBytes(file, PlistCodec::toXml(QVariantMap{{QStringLiteral("n"), qint64(1)}}));
+    PlistDefaults store(path());
+    EXPECT_EQ(store.foreignValue(domain, QStringLiteral("n")), QVariant(qint64(1)));
+
+    // The same size and time as the version read: taken for it, unread.
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
+    writeBytes(file, PlistCodec::toXml(QVariantMap{{QStringLiteral("n"), qint64(2)}}));
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    EXPECT_EQ(store.foreignValue(domain, QStringLiteral("n")), QVariant(qint64(1)));
+
+    // Modified: read again.
+    times[1].tv_sec += 1;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    EXPECT_EQ(store.foreignValue(domain, QStringLiteral("n")), QVariant(qint64(2)));
+    QFile::remove(file);
+    EXPECT_FALSE(store.foreignValue(domain, QStringLiteral("n")).has_value());
+}
+
+// A file the reader once crashed or hung on, at every start.
+TEST_F(PlistDefaultsTest, AFileThatIsNoSettingsFileIsSetAsideUnreadAtStart)
+{
+    const QByteArray deep = "<plist>" + QByteArray("<array>").repeated(35000) + QByteArray("</array>").repeated(35000)
+        + "</plist>";
+    const QByteArray nulKey("<plist><dict><key>a\0b</key><true/></dict></plist>", 49);
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* reason;
+    } cases[] = {
+        {"35000 arrays deep", [&] { writeBytes(path(), deep); }, "nest more than 512 deep"},
+        {"a key with a NUL", [&] { writeBytes(path(), nulKey); }, "NUL character"},
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0); }, "not a regular file"},
+        {"a link to /dev/zero", [&] { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path())); }, "not a regular file"},
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkpath(path())); }, "not a regular file"},
+        {"64 MiB and one byte",
+         [&] {
+             QFile f(path());
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             ASSERT_TRUE(f.resize(PlistDefaults::kMaxFileSize + 1)); // sparse: nothing is written
+         },
+         "larger than 64 MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+        c.make();
+
+        PlistDefaults store(path());
+        EXPECT_TRUE(store.problem().contains(QLatin1String(c.reason))) << store.problem().toStdString();
+        EXPECT_TRUE(store.keys().isEmpty());
+        ASSERT_EQ(asideFiles().size(), 1);
+        EXPECT_TRUE(store.saveProblem().isEmpty());
+        store.setValue(QStringLiteral("fresh"), true);
+        EXPECT_TRUE(QFileInfo(path()).isFile() && !QFileInfo(path()).isSymLink());
+        EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("fresh")));
+    }
+}
+
+TEST_F(PlistDefaultsTest, AFileThatCannotBeOpenedIsNeitherSetAsideNorWrittenOver)
+{
+    // A loop of links can't be opened by anyone, root included.
+    const QString other = folder() + QStringLiteral("/elsewhere.plist");
+    QDir().mkpath(folder());
+    ASSERT_TRUE(QFile::link(other, path()));
+    ASSERT_TRUE(QFile::link(path(), other));
+    {
+        PlistDefaults store(path());
+        QSignalSpy problems(&store, &Defaults::problemChanged);
+        EXPECT_EQ(store.saveProblem(), QStringLiteral("Too many levels of symbolic links"));
+        EXPECT_TRUE(store.problem().contains(path()));
+        store.setValue(QStringLiteral("kept"), qint64(3));
+        EXPECT_EQ(store.integer(QStringLiteral("kept")), 3); // in memory
+        EXPECT_EQ(problems.count(), 0);
+    }
+    EXPECT_TRUE(asideFiles().isEmpty());
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), other);
+    EXPECT_EQ(QFileInfo(other).symLinkTarget(), path());
+}
+
+TEST_F(PlistDefaultsTest, AFileWithoutReadPermissionIsNeitherSetAsideNorWrittenOver)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, which reads files without permission";
+    writeBytes(path(), PlistCodec::toXml(QVariantMap{{QStringLiteral("kept"), qint64(1)}}));
+    const QByteArray before = fileBytes(path());
+    QFile::setPermissions(path(), QFileDevice::Permissions());
+    {
+        PlistDefaults store(path());
+        EXPECT_EQ(store.saveProblem(), QStringLiteral("Permission denied"));
+        store.setValue(QStringLiteral("kept"), qint64(2));
+    }
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(fileBytes(path()), before);
+    EXPECT_TRUE(asideFiles().isEmpty());
+}
+
+TEST_F(PlistDefaultsTest, TheFileItsFolderAndSetAsideCopiesArePrivate)
+{
+    const mode_t umaskBefore = ::umask(022);
+    const QString deep = dir.path() + QStringLiteral("/made/for/it/defaults.plist");
+    PlistDefaults(deep).setValue(QStringLiteral("request"), QStringLiteral("my private words"));
+    EXPECT_EQ(mode(dir.path() + QStringLiteral("/made")), 0700u);
+    EXPECT_EQ(mode(dir.path() + QStringLiteral("/made/for/it")), 0700u);
+    EXPECT_EQ(mode(deep), 0600u);
+
+    // A file an earlier version left readable to all is private after a write.
+    writeBytes(path(), PlistCodec::toXml(QVariantMap{}));
+    ::chmod(QFile::encodeName(path()).constData(), 0644);
+    PlistDefaults(path()).setValue(QStringLiteral("k"), true);
+    EXPECT_EQ(mode(path()), 0600u);
+
+    // A damaged one is private once set aside.
+    writeBytes(path(), "damaged");
+    ::chmod(QFile::encodeName(path()).constData(), 0644);
+    PlistDefaults store(path());
+    ASSERT_EQ(asideFiles().size(), 1);
+    EXPECT_EQ(mode(folder() + QLatin1Char('/') + asideFiles()[0]), 0600u);
+    ::umask(umaskBefore);
+}
+
+TEST_F(PlistDefaultsTest, AWriteKilledMidwayLeavesNothingAfterTheNextStart)
+{
+    {
+        PlistDefaults store(path());
+        store.setValue(QStringLiteral("kept"), QStringLiteral("yes"));
+    }
+    const QByteArray before = fileBytes(path());
+    // A child killed mid-write: the file-size limit's signal ends it as
+    // kill -9 would.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit none{0, 0};
+        setrlimit(RLIMIT_CORE, &none);
+        rlimit small{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &small);
+        std::signal(SIGXFSZ, SIG_DFL);
+        PrivateFile::write(path(), QByteArray(64 * 1024, 'x'));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(fileBytes(path()), before);
+    EXPECT_TRUE(temporaries().isEmpty()) << temporaries().join(' ').toStdString();
+
+    // Killed between naming its temporary file and renaming it, a write
+    // leaves that file whole; someone else's files that merely look alike stay.
+    writeBytes(folder() + QStringLiteral("/defaults.plist.saving-Ab12Cd"), PlistCodec::toXml(QVariantMap{}));
+    writeBytes(folder() + QStringLiteral("/defaults.plist.saving-longer-name"), "theirs");
+    writeBytes(folder() + QStringLiteral("/defaults.plist.backup"), "theirs");
+    PlistDefaults store(path());
+    EXPECT_TRUE(store.problem().isEmpty());
+    EXPECT_EQ(store.string(QStringLiteral("kept")), QStringLiteral("yes"));
+    EXPECT_EQ(temporaries(), QStringList{QStringLiteral("defaults.plist.saving-longer-name")});
+    EXPECT_TRUE(QFileInfo::exists(folder() + QStringLiteral("/defaults.plist.backup")));
+}
+
+TEST_F(PlistDefaultsTest, DatesAreKeptToTheWholeSecondAsTheFileHoldsThem)
+{
+    PlistDefaults store(path());
+    store.setValue(QStringLiteral("updates.lastCheck"), utc("2026-12-07T10:29:36.724Z"));
+    store.setValue(QStringLiteral("before1970"), utc("1969-07-20T20:17:40.500Z"));
+    // What is read now is what is read after a restart.
+    expectIdentical(utc("2026-12-07T10:29:36Z"), *store.value(QStringLiteral("updates.lastCheck")));
+    expectIdentical(utc("1969-07-20T20:17:40Z"), *store.value(QStringLiteral("before1970")));
+    const QByteArray text = fileBytes(path());
+    EXPECT_TRUE(text.contains("<date>2026-12-07T10:29:36Z</date>")) << text.toStdString();
+    EXPECT_TRUE(text.contains("<date>1969-07-20T20:17:40Z</date>")) << text.toStdString();
+
+    // A file with fractions, as earlier versions wrote, still reads.
+    writeBytes(path(), "<plist><dict><key>d</key><date>2026-12-07T10:29:36.724Z</date></dict></plist>");
+    expectIdentical(utc("2026-12-07T10:29:36Z"), *PlistDefaults(path()).value(QStringLiteral("d")));
+}
+
+TEST_F(PlistDefaultsTest, AWrittenFileReadsInPythonsPlistlib)
+{
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    {
+        PlistDefaults store(path());
+        store.setValue(QStringLiteral("date"), utc("2026-12-07T10:29:36.724Z"));
+        store.setValue(QStringLiteral("old"), utc("1850-01-01T00:00:00Z"));
+        store.setValue(QStringLiteral("int"), std::numeric_limits<qint64>::min());
+        store.setValue(QStringLiteral("real"), 0.1);
+        store.setValue(QStringLiteral("text"), QStringLiteral("Zoë <&> ✓"));
+        store.setValue(QStringLiteral("data"), QByteArray("\x00\xff", 2));
+        store.setValue(QStringLiteral("nested"), QVariantList{true, QVariantMap{{QStringLiteral("k"), QVariantList{}}}});
+    }
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
+    p.setProcessEnvironment(env);
+    p.start(python, {QStringLiteral("-c"),
+                     QStringLiteral("import plistlib, sys\n"
+                                    "d = plistlib.load(open(sys.argv[1], 'rb'))\n"
+                                    "print(d['date'].isoformat(), d['old'].isoformat(), d['int'], d['real'], d['text'],"
+                                    " d['data'].hex(), d['nested'])"),
+                     path()});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              QStringLiteral("2026-12-07T10:29:36 1850-01-01T00:00:00 -9223372036854775808 0.1 Zoë <&> ✓ 00ff "
+                             "[True, {'k': []}]"));
+}
+
 TEST_F(PlistDefaultsTest, DefaultPathFollowsXdgConfigHome)
 {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
@@ -388,22 +622,6 @@ TEST_F(PlistDefaultsTest, DefaultPathFollowsXdgConfigHome)
 
     EXPECT_EQ(inXdg, dir.path() + QStringLiteral("/tavrin/defaults.plist"));
     EXPECT_EQ(inHome, QDir::homePath() + QStringLiteral("/.config/tavrin/defaults.plist"));
-}
-
-// Files written by other programs: dates carry any fraction, or none.
-TEST(PlistCodecTest, ReadsDateFractionsAndFallsBackToWholeSecondsWhenUnsure)
-{
-    const auto read = [](const char* body) {
-        const QByteArray xml = QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\">") + body + "</plist>";
-        return PlistCodec::fromData(xml).value_or(QVariant());
-    };
-    EXPECT_EQ(read("<date>2001-01-01T00:00:01.5Z</date>").toDateTime(), utc("2001-01-01T00:00:01.500Z"));
-    EXPECT_EQ(read("<date>2020-05-05T10:00:00Z</date>").toDateTime(), utc("2020-05-05T10:00:00Z"));
-    // A date-like text in a comment must not shift the dates that follow.
-    const QVariantList list =
-        read("<array><!-- <date>1999-01-01T00:00:00.999Z</date> --><date>2010-01-01T00:00:00Z</date></array>").toList();
-    ASSERT_EQ(list.size(), 1);
-    EXPECT_EQ(list[0].toDateTime(), utc("2010-01-01T00:00:00Z"));
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "platform/sim/memorydefaults.h"
 #include "platform/sim/memorykeychain.h"
 
-#include <gtest/gtest.h>
 #include <QSignalSpy>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <optional>
 
 using namespace tavrin;
 
@@ -25,6 +28,39 @@ TEST(MemoryDefaults, MissingIsNotFalseAndEveryChangeIsAnnounced)
     EXPECT_TRUE(defaults.keys().isEmpty());
     EXPECT_EQ(changed.count(), 4);
     EXPECT_EQ(changed.at(2).at(0).toString(), QStringLiteral("gap"));
+}
+
+// Converting a double of 2^63 or more to qint64 is undefined: once it made a
+// usage counter of 1e19 read as the lowest integer.
+TEST(MemoryDefaults, IntegersReadExactlyAndRealsClampToTheirRange)
+{
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    const struct {
+        QVariant stored;
+        std::optional<qint64> read;
+    } cases[] = {
+        {QVariant(kMax), kMax}, // through a double it would be 2^63
+        {QVariant(kMax - 1), kMax - 1},
+        {QVariant(kMin), kMin},
+        {QVariant(std::numeric_limits<quint64>::max()), kMax},
+        {QVariant(1e19), kMax},
+        {QVariant(9223372036854775808.0), kMax},
+        {QVariant(-1e19), kMin},
+        {QVariant(-9223372036854775808.0), kMin},
+        {QVariant(3.9), 3},
+        {QVariant(-3.9), -3},
+        {QVariant(true), 1},
+        {QVariant(std::numeric_limits<double>::infinity()), std::nullopt},
+        {QVariant(std::nan("")), std::nullopt},
+        {QVariant(QStringLiteral("12")), std::nullopt},
+    };
+    MemoryDefaults defaults;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.toString().toStdString());
+        defaults.setValue(QStringLiteral("n"), c.stored);
+        EXPECT_EQ(defaults.integer(QStringLiteral("n")), c.read);
+    }
 }
 
 TEST(MemoryDefaults, ForeignDomainsAreSeparateAndReadOnlyToTheSystem)

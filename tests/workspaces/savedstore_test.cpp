@@ -172,6 +172,51 @@ TEST_F(SavedStore, AnUndecodableValueReadsEmptyAndIsKeptAsideOnTheFirstWrite)
     EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), QByteArray("[oops"));
 }
 
+TEST_F(SavedStore, AnUndecodableValueOfAnyTypeIsSetAsideWhole)
+{
+    const QVariant values[] = {
+        QVariant(QVariantMap{{"name", "Deep work"}, {"apps", QVariantList{"Safari"}}}),
+        QVariant(QVariantList{QByteArray("[]"), qint64(3)}),
+        QVariant(qint64(42)),
+        QVariant(true),
+    };
+    for (const QVariant& value : values) {
+        SCOPED_TRACE(value.typeName());
+        defaults.clear();
+        defaults.setValue("savedWorkspaces", value);
+        SavedWorkspaceStore::save(workspace("Email"));
+        const auto aside = defaults.value("savedWorkspaces.unreadable");
+        ASSERT_TRUE(aside.has_value());
+        EXPECT_EQ(aside->typeId(), value.typeId());
+        EXPECT_EQ(*aside, value);
+        EXPECT_EQ(names(), QStringList{"Email"});
+    }
+}
+
+TEST_F(SavedStore, EachUndecodableValueIsKeptBesideTheEarlierOnes)
+{
+    const QByteArray first("{\"not\": \"an array\"");
+    defaults.setValue("savedWorkspaces", first);
+    SavedWorkspaceStore::save(workspace("A"));
+
+    // Another version writes a workspace this one can't read.
+    QJsonArray array;
+    QJsonObject grid = workspace("Grid").toJson();
+    grid["layout"] = "grid";
+    array.append(grid);
+    const QByteArray second = QJsonDocument(array).toJson(QJsonDocument::Compact);
+    defaults.setValue("savedWorkspaces", second);
+    SavedWorkspaceStore::save(workspace("B"));
+    // The same bytes again are not kept twice.
+    defaults.setValue("savedWorkspaces", second);
+    SavedWorkspaceStore::save(workspace("C"));
+
+    EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), first);
+    EXPECT_EQ(defaults.data("savedWorkspaces.unreadable.2"), second);
+    EXPECT_FALSE(defaults.contains("savedWorkspaces.unreadable.3"));
+    EXPECT_EQ(names(), QStringList{"C"});
+}
+
 TEST_F(SavedStore, OneBadElementLosesOnlyItself)
 {
     QJsonArray array;

@@ -48,11 +48,13 @@ NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
         emit changed();
     });
     connect(&ShortcutStore::shared(), &ShortcutStore::unavailableChanged, this, &NowContent::changed);
-    if (Defaults* defaults = Platform::current().defaults)
+    if (Defaults* defaults = Platform::current().defaults) {
         connect(defaults, &Defaults::changed, this, [this](const QString& key) {
             if (key == kMeetingKey || key == kShareSafeKey || key.startsWith(QLatin1String("shortcut.")))
                 emit changed();
         });
+        connect(defaults, &Defaults::problemChanged, this, &NowContent::changed);
+    }
 }
 
 QDateTime NowContent::now() const
@@ -199,6 +201,13 @@ QString NowContent::layoutAccessibilityLabel(LayoutKind kind) const
 QString NowContent::message() const
 {
     return windows_.lastMessage();
+}
+
+QString NowContent::settingsProblem() const
+{
+    const Defaults* defaults = Platform::current().defaults;
+    const QString reason = defaults ? defaults->saveProblem() : QString();
+    return reason.isEmpty() ? QString() : tr("Settings not saved: %1").arg(reason);
 }
 
 void NowContent::apply(LayoutKind kind)

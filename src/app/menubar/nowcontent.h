@@ -104,6 +104,9 @@ public:
     QString layoutAccessibilityLabel(LayoutKind kind) const;
     // The window manager's message, or empty.
     QString message() const;
+    // "Settings not saved: " and the reason, while changed settings are not
+    // being saved; else empty.
+    QString settingsProblem() const;
     // Applies the layout on the target display, remembers it, and refreshes
     // a moment later.
     void apply(LayoutKind kind);

@@ -9,6 +9,7 @@
 #include "design/designwidget.h"
 #include "design/displaypreview.h"
 #include "design/kbd.h"
+#include "design/keymsg.h"
 #include "design/layoutglyph.h"
 #include "design/spark.h"
 #include "design/squircle.h"
@@ -426,8 +427,8 @@ void NowView::addDisplay(QVBoxLayout* column, QWidget* body)
     column->addLayout(display);
 }
 
-// The six layout buttons, the caption of the one under the pointer, and
-// the window manager's last message.
+// The six layout buttons, the caption of the one under the pointer, the
+// window manager's last message, and why settings could not be saved.
 void NowView::addLayouts(QVBoxLayout* column, QWidget* body)
 {
     auto* layouts = row(4, {10, 2, 10, 8});
@@ -462,6 +463,16 @@ void NowView::addLayouts(QVBoxLayout* column, QWidget* body)
         m->setPalette(pal);
         m->setContentsMargins(14, 0, 14, 8);
         column->addWidget(m);
+    }
+    // Unsaved settings: one line, the whole of it on hover.
+    if (const QString problem = content_.settingsProblem(); !problem.isEmpty()) {
+        auto* p = new KeyMsg(problem, KeyMsg::Tone::err, body);
+        p->setObjectName(QStringLiteral("settingsProblem"));
+        p->setWordWrap(false);
+        p->setToolTip(problem);
+        p->setContentsMargins(14, 0, 14, 8);
+        p->setText(p->fontMetrics().elidedText(problem, Qt::ElideRight, int(NowContent::kWidth) - 28));
+        column->addWidget(p);
     }
 }
 

@@ -1,10 +1,11 @@
 #include "platform/linux/plistcodec.h"
 
-#include "platform/clock.h"
+#include "platform/linux/plistbinaryreader.h"
+#include "platform/linux/plistxmlreader.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
-#include <QStringList>
+#include <QStringDecoder>
 #include <QVariantHash>
 #include <QVariantList>
 #include <QVariantMap>
@@ -16,9 +17,6 @@
 namespace tavrin {
 
 namespace {
-
-// libplist counts dates in seconds from 1 January 2001.
-constexpr qint64 kReferenceMSecs = Clock::kReferenceEpochSeconds * 1000;
 
 const QByteArray kDateOpen = QByteArrayLiteral("<date>");
 const QByteArray kDateClose = QByteArrayLiteral("</date>");
@@ -42,7 +40,7 @@ std::optional<QVariant> refuse(QString* why, const QString& what, const QString&
     return std::nullopt;
 }
 
-std::optional<QVariant> normalise(const QVariant& v, const QString& where, QString* why)
+std::optional<QVariant> normalise(const QVariant& v, const QString& where, int depthLeft, QString* why)
 {
     switch (v.typeId()) {
     case QMetaType::Bool:
@@ -79,18 +77,20 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, QStri
         const QDateTime d = v.toDateTime();
         if (!d.isValid())
             return refuse(why, QStringLiteral("an invalid date"), where);
-        const QDateTime utc = d.toUTC();
-        if (utc.date().year() < 1 || utc.date().year() > 9999)
+        const auto date = PlistCodec::canonicalDate(d);
+        if (!date)
             return refuse(why, QStringLiteral("a date outside the years 1 to 9999"), where);
-        return QVariant(utc);
+        return QVariant(*date);
     }
     case QMetaType::QStringList:
     case QMetaType::QVariantList: {
+        if (depthLeft < 1)
+            return refuse(why, QStringLiteral("arrays and dictionaries nested too deep"), where);
         const QVariantList in = v.toList();
         QVariantList out;
         out.reserve(in.size());
         for (qsizetype i = 0; i < in.size(); ++i) {
-            auto item = normalise(in[i], QStringLiteral("%1[%2]").arg(where).arg(i), why);
+            auto item = normalise(in[i], QStringLiteral("%1[%2]").arg(where).arg(i), depthLeft - 1, why);
             if (!item)
                 return std::nullopt;
             out.append(std::move(*item));
@@ -99,13 +99,15 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, QStri
     }
     case QMetaType::QVariantMap:
     case QMetaType::QVariantHash: {
+        if (depthLeft < 1)
+            return refuse(why, QStringLiteral("arrays and dictionaries nested too deep"), where);
         const QVariantMap in = v.toMap();
         QVariantMap out;
         for (auto it = in.cbegin(); it != in.cend(); ++it) {
             const QString at = where.isEmpty() ? it.key() : where + QLatin1Char('.') + it.key();
             if (it.key().contains(QChar(0)))
                 return refuse(why, QStringLiteral("a key with a NUL character"), at);
-            auto item = normalise(it.value(), at, why);
+            auto item = normalise(it.value(), at, depthLeft - 1, why);
             if (!item)
                 return std::nullopt;
             out.insert(it.key(), std::move(*item));
@@ -120,26 +122,15 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, QStri
     }
 }
 
-qint64 floorDiv(qint64 a, qint64 b)
-{
-    const qint64 q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
 // Whole seconds since 2001 of `date`, and whether they fit libplist's 32 bits.
 std::pair<qint64, bool> referenceSeconds(const QDateTime& date)
 {
-    const qint64 secs = floorDiv(date.toMSecsSinceEpoch() - kReferenceMSecs, 1000);
+    const qint64 secs = date.toSecsSinceEpoch() - PlistCodec::kReferenceDate;
     const bool fits = secs >= std::numeric_limits<int32_t>::min() && secs <= std::numeric_limits<int32_t>::max();
     return {secs, fits};
 }
 
-QByteArray dateText(const QDateTime& utc)
-{
-    const QString format = utc.time().msec() != 0 ? QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz'Z'")
-                                                    : QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'");
-    return utc.toString(format).toLatin1();
-}
+QByteArray dateText(const QDateTime& utc) { return utc.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1(); }
 
 class Writer {
 public:
@@ -189,8 +180,9 @@ public:
         }
     }
 
-    // libplist writes every date as whole seconds, in the order the nodes were
-    // built; put back each date's own text.
+    // libplist writes dates in 32 bits from 2001 (the years 1933 to 2069), in
+    // the order the nodes were built; put back each date's own text, which
+    // also holds the years beyond.
     QByteArray withDates(const QByteArray& xml) const
     {
         QByteArray out;
@@ -214,118 +206,29 @@ private:
     QList<QByteArray> dates_;
 };
 
-class Reader {
-public:
-    explicit Reader(const QByteArray& xml)
-    {
-        qsizetype from = 0;
-        while (true) {
-            const qsizetype open = xml.indexOf(kDateOpen, from);
-            const qsizetype close = open < 0 ? -1 : xml.indexOf(kDateClose, open);
-            if (close < 0)
-                break;
-            const qsizetype start = open + kDateOpen.size();
-            dates_.append(QString::fromLatin1(xml.mid(start, close - start)).trimmed());
-            from = close;
-        }
-    }
-
-    std::optional<QVariant> read(plist_t node)
-    {
-        switch (plist_get_node_type(node)) {
-        case PLIST_BOOLEAN: {
-            uint8_t b = 0;
-            plist_get_bool_val(node, &b);
-            return QVariant(b != 0);
-        }
-        case PLIST_UINT: {
-            uint64_t u = 0;
-            plist_get_uint_val(node, &u);
-            return QVariant(qint64(u));
-        }
-        case PLIST_REAL: {
-            double d = 0;
-            plist_get_real_val(node, &d);
-            return QVariant(d);
-        }
-        case PLIST_STRING: {
-            char* raw = nullptr;
-            plist_get_string_val(node, &raw);
-            const CString s(raw);
-            return QVariant(QString::fromUtf8(s.get()));
-        }
-        case PLIST_DATA: {
-            char* raw = nullptr;
-            uint64_t length = 0;
-            plist_get_data_val(node, &raw, &length);
-            const CString bytes(raw);
-            return QVariant(QByteArray(bytes.get(), qsizetype(length)));
-        }
-        case PLIST_DATE:
-            return QVariant(date(node));
-        case PLIST_ARRAY: {
-            QVariantList list;
-            const uint32_t n = plist_array_get_size(node);
-            list.reserve(n);
-            for (uint32_t i = 0; i < n; ++i) {
-                if (auto item = read(plist_array_get_item(node, i)))
-                    list.append(std::move(*item));
-            }
-            return QVariant(list);
-        }
-        case PLIST_DICT: {
-            QVariantMap map;
-            plist_dict_iter iter = nullptr;
-            plist_dict_new_iter(node, &iter);
-            while (iter) {
-                char* rawKey = nullptr;
-                plist_t value = nullptr;
-                plist_dict_next_item(node, iter, &rawKey, &value);
-                const CString key(rawKey);
-                if (!value)
-                    break;
-                if (auto item = read(value))
-                    map.insert(QString::fromUtf8(key.get()), std::move(*item));
-            }
-            std::free(iter);
-            return QVariant(map);
-        }
-        default:
-            return std::nullopt;
-        }
-    }
-
-private:
-    // libplist reads dates to the whole second; take the fraction from the
-    // date's text when that text agrees with libplist's reading of it.
-    QDateTime date(plist_t node)
-    {
-        int32_t secs = 0;
-        int32_t usecs = 0;
-        plist_get_date_val(node, &secs, &usecs);
-        const QDateTime whole = QDateTime::fromMSecsSinceEpoch(
-            kReferenceMSecs + qint64(secs) * 1000 + usecs / 1000, Qt::UTC);
-        if (next_ >= dates_.size())
-            return whole;
-        const QDateTime precise = QDateTime::fromString(dates_[next_++], Qt::ISODateWithMs).toUTC();
-        if (!precise.isValid())
-            return whole;
-        const auto [preciseSecs, fits] = referenceSeconds(precise);
-        const bool agrees = fits ? preciseSecs == secs
-                                 : (secs == std::numeric_limits<int32_t>::min()
-                                    || secs == std::numeric_limits<int32_t>::max());
-        return agrees ? precise : whole;
-    }
-
-    QStringList dates_;
-    qsizetype next_ = 0;
-};
-
 } // namespace
 
-std::optional<QVariant> PlistCodec::normalised(const QVariant& value, QString* why)
+std::optional<QVariant> PlistCodec::normalised(const QVariant& value, QString* why, int maxDepth)
 {
-    return normalise(value, QString(), why);
+    return normalise(value, QString(), maxDepth, why);
+}
+
+std::optional<QDateTime> PlistCodec::canonicalDate(const QDateTime& date)
+{
+    if (!date.isValid())
+        return std::nullopt;
+    const qint64 msecs = date.toMSecsSinceEpoch();
+    const qint64 secs = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
+    const QDateTime whole = QDateTime::fromSecsSinceEpoch(secs, Qt::UTC);
+    if (whole.date().year() < 1 || whole.date().year() > 9999)
+        return std::nullopt;
+    return whole;
+}
+
+QString PlistCodec::text(QByteArrayView utf8)
+{
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decode(utf8);
 }
 
 QByteArray PlistCodec::toXml(const QVariant& value)
@@ -345,19 +248,9 @@ std::optional<QVariant> PlistCodec::fromData(const QByteArray& bytes, QString* w
 {
     if (bytes.isEmpty())
         return refuse(why, QStringLiteral("it is empty"), QString());
-    if (quint64(bytes.size()) > std::numeric_limits<uint32_t>::max())
-        return refuse(why, QStringLiteral("it is too large"), QString());
-    plist_t raw = nullptr;
-    plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &raw);
-    const PlistPtr root(raw);
-    if (!root)
-        return refuse(why, QStringLiteral("it is not a property list"), QString());
-    const bool binary = plist_is_binary(bytes.constData(), uint32_t(bytes.size())) != 0;
-    Reader reader(binary ? QByteArray() : bytes);
-    auto value = reader.read(root.get());
-    if (!value)
-        return refuse(why, QStringLiteral("its top level is not a property-list value"), QString());
-    return value;
+    if (bytes.startsWith("bplist"))
+        return PlistBinaryReader::read(bytes, kMaxDepth, why);
+    return PlistXmlReader::read(bytes, kMaxDepth, why);
 }
 
 } // namespace tavrin

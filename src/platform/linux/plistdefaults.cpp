@@ -7,25 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace tavrin {
 
 namespace {
 
-std::optional<QVariantMap> readDictionary(QFile& file, QString* why)
+// The dictionary at the top of property-list data.
+std::optional<QVariantMap> dictionary(const QByteArray& bytes, QString* why)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *why = file.errorString();
-        return std::nullopt;
-    }
-    file.close();
     const auto root = PlistCodec::fromData(bytes, why);
     if (!root)
         return std::nullopt;
@@ -36,31 +27,11 @@ std::optional<QVariantMap> readDictionary(QFile& file, QString* why)
     return root->toMap();
 }
 
-// QSaveFile writes a temporary file beside `path` and renames it over the old
-// file only once everything is written and flushed. The error, or empty.
-QString writeAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    // A short write is no error to QSaveFile, which would commit the cut file:
-    // write on until all is written or the system names the failure.
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return file.errorString();
-        done += n;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
-}
-
 } // namespace
 
 PlistDefaults::PlistDefaults(QString path, QObject* parent) : Defaults(parent), path_(std::move(path))
 {
+    PrivateFile::removeStaleTemporaries(path_);
     load();
 }
 
@@ -74,17 +45,38 @@ QString PlistDefaults::defaultPath()
 
 void PlistDefaults::load()
 {
-    QFile file(path_);
-    if (!file.exists())
+    const PrivateFile::Read file = PrivateFile::read(path_, kMaxFileSize);
+    switch (file.outcome) {
+    case PrivateFile::Read::Outcome::missing:
         return;
-    QString why;
-    if (auto map = readDictionary(file, &why)) {
-        values_ = std::move(*map);
+    case PrivateFile::Read::Outcome::unreadable:
+        // Not damaged: left where it is, and never written over.
+        writable_ = false;
+        saveProblem_ = file.why;
+        loadProblem_ = QStringLiteral("The settings file %1 can't be read (%2). The settings start empty and "
+                                      "changes are kept until Tavrin quits, not saved.")
+                           .arg(path_, file.why);
+        qWarning().noquote() << loadProblem_;
         return;
+    case PrivateFile::Read::Outcome::refused:
+        setAside(file.why);
+        return;
+    case PrivateFile::Read::Outcome::ok:
+        break;
     }
+    QString why;
+    if (auto map = dictionary(file.bytes, &why))
+        values_ = std::move(*map);
+    else
+        setAside(why);
+}
+
+void PlistDefaults::setAside(const QString& why)
+{
     const QString aside = moveAside();
     if (aside.isEmpty()) {
         writable_ = false;
+        saveProblem_ = QStringLiteral("damaged file left in place");
         loadProblem_ = QStringLiteral("The settings file %1 could not be read (%2). It could not be moved aside "
                                       "either, so changed settings will not be saved.")
                            .arg(path_, why);
@@ -103,8 +95,12 @@ QString PlistDefaults::moveAside()
         path_ + QStringLiteral(".corrupt-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = base;
     for (int n = 2; n <= 100; ++n) {
-        if (!QFileInfo::exists(target))
-            return QFile::rename(path_, target) ? target : QString();
+        if (PrivateFile::renameToNew(path_, target)) {
+            PrivateFile::makePrivate(target);
+            return target;
+        }
+        if (errno != EEXIST)
+            return {};
         target = base + QLatin1Char('-') + QString::number(n);
     }
     return {};
@@ -114,25 +110,29 @@ void PlistDefaults::save()
 {
     if (!writable_)
         return;
+    QString why;
     const QString folder = QFileInfo(path_).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        setWriteProblem(QStringLiteral("Couldn't save the settings: the folder %1 can't be made.").arg(folder));
+    if (!PrivateFile::makeFolder(folder, &why)) {
+        setWriteProblem(QStringLiteral("Couldn't save the settings: the folder %1 can't be made (%2).").arg(folder, why),
+                        why);
         return;
     }
-    const QString error = writeAtomically(path_, PlistCodec::toXml(values_));
+    const QString error = PrivateFile::write(path_, PlistCodec::toXml(values_));
     if (!error.isEmpty()) {
         setWriteProblem(
-            QStringLiteral("Couldn't save the settings to %1 (%2). The previous file was kept.").arg(path_, error));
+            QStringLiteral("Couldn't save the settings to %1 (%2). The previous file was kept.").arg(path_, error),
+            error);
         return;
     }
-    setWriteProblem(QString());
+    setWriteProblem(QString(), QString());
 }
 
-void PlistDefaults::setWriteProblem(const QString& problem)
+void PlistDefaults::setWriteProblem(const QString& problem, const QString& reason)
 {
     if (problem == writeProblem_)
         return;
     writeProblem_ = problem;
+    saveProblem_ = reason;
     if (!problem.isEmpty())
         qWarning().noquote() << problem;
     emit problemChanged();
@@ -154,7 +154,8 @@ void PlistDefaults::setValue(const QString& key, const QVariant& value)
         return;
     }
     QString why;
-    auto stored = PlistCodec::normalised(value, &why);
+    // The settings dictionary is one level of nesting itself.
+    auto stored = PlistCodec::normalised(value, &why, PlistCodec::kMaxDepth - 1);
     if (!stored) {
         qWarning().noquote()
             << QStringLiteral("Setting \"%1\" not stored: it holds %2, which a property list cannot hold.").arg(key, why);
@@ -185,15 +186,30 @@ std::optional<QVariant> PlistDefaults::foreignValue(const QString& domain, const
     if (domain.isEmpty() || domain.startsWith(QLatin1Char('.')) || domain.contains(QLatin1Char('/'))
         || domain.contains(QChar(0)))
         return std::nullopt;
-    QFile file(QFileInfo(path_).absolutePath() + QStringLiteral("/domains/") + domain + QStringLiteral(".plist"));
-    if (!file.exists())
+    const QString path = QFileInfo(path_).absolutePath() + QStringLiteral("/domains/") + domain + QStringLiteral(".plist");
+    // Asked for often (a poll a second): read again only once the file changed.
+    const auto stamp = PrivateFile::stamp(path);
+    if (!stamp) {
+        foreign_.remove(domain);
         return std::nullopt;
-    QString why;
-    const auto map = readDictionary(file, &why);
-    if (!map)
-        return std::nullopt;
-    const auto it = map->constFind(key);
-    if (it == map->cend())
+    }
+    auto cached = foreign_.find(domain);
+    if (cached == foreign_.end() || cached->stamp != *stamp) {
+        foreign_.remove(domain);
+        const PrivateFile::Read file = PrivateFile::read(path, kMaxFileSize);
+        // A file that can't be read now is tried again at the next ask.
+        if (file.outcome == PrivateFile::Read::Outcome::missing || file.outcome == PrivateFile::Read::Outcome::unreadable)
+            return std::nullopt;
+        Foreign entry{*stamp, {}};
+        QString why;
+        if (file.outcome == PrivateFile::Read::Outcome::ok) {
+            entry.stamp = file.stamp;
+            entry.values = dictionary(file.bytes, &why).value_or(QVariantMap());
+        }
+        cached = foreign_.insert(domain, std::move(entry));
+    }
+    const auto it = cached->values.constFind(key);
+    if (it == cached->values.cend())
         return std::nullopt;
     return *it;
 }

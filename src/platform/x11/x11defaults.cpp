@@ -13,6 +13,7 @@ X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QObject* parent)
                QStringLiteral("edge-tiling")}
 {
     connect(&inner_, &Defaults::changed, this, &Defaults::changed);
+    connect(&inner_, &Defaults::problemChanged, this, &Defaults::problemChanged);
     refreshEdgeTiling();
 }
 
@@ -40,6 +41,7 @@ std::optional<QVariant> X11Defaults::value(const QString& key) const { return in
 void X11Defaults::setValue(const QString& key, const QVariant& value) { inner_.setValue(key, value); }
 void X11Defaults::remove(const QString& key) { inner_.remove(key); }
 QStringList X11Defaults::keys() const { return inner_.keys(); }
+QString X11Defaults::saveProblem() const { return inner_.saveProblem(); }
 
 std::optional<QVariant> X11Defaults::foreignValue(const QString& domain, const QString& key) const
 {

@@ -28,6 +28,7 @@ public:
     void remove(const QString& key) override;
     QStringList keys() const override;
     std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const override;
+    QString saveProblem() const override;
 
     // The command that prints GNOME's setting (for tests); read at once.
     void setEdgeTilingCommand(const QStringList& command);
