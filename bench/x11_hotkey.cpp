@@ -13,8 +13,8 @@
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "platform/x11/x11keyboard.h"
-#include "platform/x11/x11testclient.h"
-#include "platform/x11/xvfbsession.h"
+#include "support/x11/x11testclient.h"
+#include "support/x11/xvfbsession.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 

@@ -1,5 +1,5 @@
 #include "platform/x11/x11accessibility.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <csignal>
 
@@ -42,11 +42,7 @@ std::string str(const Rect& r)
 TEST_F(X11AccessibilityTest, FramesAreTheWindowManagersOuterFrames)
 {
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 120, 400, 300});
-    X11TestClient::Options qt;
-    qt.title = QStringLiteral("Qt");
-    qt.qt = true;
-    qt.client = {600, 200, 500, 350};
-    X11TestClient* qtClient = startClient(qt);
+    X11TestClient* qtClient = startClient(X11Test::qtClient(QStringLiteral("Qt"), {600, 200, 500, 350}));
     ASSERT_TRUE(plain && qtClient);
     for (X11TestClient* c : {plain, qtClient}) {
         const Rect frame = frameOf(ax(), element(c));
@@ -58,20 +54,12 @@ TEST_F(X11AccessibilityTest, FramesAreTheWindowManagersOuterFrames)
 TEST_F(X11AccessibilityTest, SetFramesLandExactlyForEveryKindOfClient)
 {
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 120, 400, 300});
-    X11TestClient::Options qt;
-    qt.title = QStringLiteral("Qt");
-    qt.qt = true;
-    X11TestClient* qtClient = startClient(qt);
-    X11TestClient::Options old;
-    old.title = QStringLiteral("Old");
-    old.legacyTitleOnly = true;
-    old.setPid = false;
-    old.acceptsFocus = false;
-    X11TestClient* oldClient = startClient(old);
-    ASSERT_TRUE(plain && qtClient && oldClient);
+    X11TestClient* qtClient = startClient(X11Test::qtClient(QStringLiteral("Qt")));
+    X11TestClient* old = startClient(oldClient(QStringLiteral("Old")));
+    ASSERT_TRUE(plain && qtClient && old);
 
     const std::vector<Rect> targets{{8, 8, 852, 1424}, {1728, 8, 1704, 712}, {1000, 300, 640, 480}, {8, 8, 300, 200}};
-    for (X11TestClient* c : {plain, qtClient, oldClient}) {
+    for (X11TestClient* c : {plain, qtClient, old}) {
         for (const Rect& target : targets) {
             ASSERT_EQ(setFrame(ax(), element(c), target), AXError::success) << str(target);
             // Read back at once, and independently.
@@ -83,12 +71,7 @@ TEST_F(X11AccessibilityTest, SetFramesLandExactlyForEveryKindOfClient)
 
 TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Wide");
-    o.minWidth = 500;
-    o.minHeight = 400;
-    o.client = {100, 100, 600, 500};
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(limitedClient(QStringLiteral("Wide"), {100, 100, 600, 500}, {500, 400}));
     ASSERT_TRUE(c);
     const Rect before = frameOf(ax(), element(c));
     const double decoW = before.width - 600, decoH = before.height - 500;
@@ -105,12 +88,7 @@ TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
 
 TEST_F(X11AccessibilityTest, FixedSizeWindowMovesButKeepsItsSize)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Fixed");
-    o.minWidth = o.maxWidth = 320;
-    o.minHeight = o.maxHeight = 240;
-    o.client = {100, 100, 320, 240};
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(limitedClient(QStringLiteral("Fixed"), {100, 100, 320, 240}, {320, 240}, {320, 240}));
     ASSERT_TRUE(c);
     const Rect before = frameOf(ax(), element(c));
     const double start = X11Connection::steadyNow();
@@ -138,10 +116,7 @@ TEST_F(X11AccessibilityTest, MaximisedWindowIsReleasedBeforeItMoves)
 
 TEST_F(X11AccessibilityTest, WindowsOfAnApplicationFrontToBackAndRaise)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Doc");
-    o.windows = 3;
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(manyWindows(QStringLiteral("Doc"), 3));
     X11TestClient* other = startClient(QStringLiteral("Other"), {900, 100, 300, 200});
     ASSERT_TRUE(c && other);
     const auto ids = c->windows();
@@ -169,10 +144,9 @@ TEST_F(X11AccessibilityTest, WindowsOfAnApplicationFrontToBackAndRaise)
 
 TEST_F(X11AccessibilityTest, ClientThatTakesNoFocusIsStillRaised)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Clock");
-    o.acceptsFocus = false;
-    X11TestClient* shy = startClient(o);
+    X11TestClient::Options clock = plainClient(QStringLiteral("Clock"));
+    clock.acceptsFocus = false;
+    X11TestClient* shy = startClient(clock);
     X11TestClient* front = startClient(QStringLiteral("Front"), {100, 100, 400, 300});
     ASSERT_TRUE(shy && front);
     ASSERT_TRUE(activate(front->window()));
@@ -186,21 +160,15 @@ TEST_F(X11AccessibilityTest, ClientThatTakesNoFocusIsStillRaised)
 
 TEST_F(X11AccessibilityTest, TitlesRolesAndSubroles)
 {
-    X11TestClient::Options normal;
-    normal.title = QStringLiteral("Café ✓");
-    X11TestClient::Options legacy;
-    legacy.title = QStringLiteral("Old title");
+    X11TestClient::Options legacy = plainClient(QStringLiteral("Old title"));
     legacy.legacyTitleOnly = true;
-    X11TestClient::Options dialog;
-    dialog.title = QStringLiteral("Dialog");
+    X11TestClient::Options dialog = plainClient(QStringLiteral("Dialog"));
     dialog.type = QStringLiteral("dialog");
-    X11TestClient::Options transient;
-    transient.title = QStringLiteral("Transient");
+    X11TestClient::Options transient = plainClient(QStringLiteral("Transient"));
     transient.transient = true;
-    X11TestClient::Options typedNormal;
-    typedNormal.title = QStringLiteral("Typed");
+    X11TestClient::Options typedNormal = plainClient(QStringLiteral("Typed"));
     typedNormal.type = QStringLiteral("normal");
-    X11TestClient* a = startClient(normal);
+    X11TestClient* a = startClient(plainClient(QStringLiteral("Café ✓")));
     X11TestClient* b = startClient(legacy);
     X11TestClient* d = startClient(dialog);
     X11TestClient* t = startClient(transient);
@@ -220,10 +188,9 @@ TEST_F(X11AccessibilityTest, TitlesRolesAndSubroles)
 
 TEST_F(X11AccessibilityTest, PidComesFromTheServerWhenTheClientDoesNotSetIt)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Anonymous");
-    o.setPid = false;
-    X11TestClient* c = startClient(o);
+    X11TestClient::Options anonymous = plainClient(QStringLiteral("Anonymous"));
+    anonymous.setPid = false;
+    X11TestClient* c = startClient(anonymous);
     ASSERT_TRUE(c);
     const auto listed = windowsOf(ax(), c->pid());
     ASSERT_EQ(listed.size(), 1u);

@@ -1,6 +1,6 @@
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11desktop.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "platform/eventmonitors.h"
 #include "platform/x11/x11eventmonitors.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QSignalSpy>
 

@@ -2,7 +2,7 @@
 #include "windows/display.h"
 #include "windows/layoutkind.h"
 #include "windows/unitrect.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

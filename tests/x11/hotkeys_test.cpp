@@ -2,7 +2,7 @@
 #include "platform/x11/mackeys.h"
 #include "platform/x11/x11hotkeys.h"
 #include "platform/x11/x11keyboard.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QSignalSpy>
 #include <X11/keysym.h>

@@ -4,10 +4,10 @@
 #include "platform/platform.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
-#include "platform/x11/x11testclient.h"
-#include "platform/x11/xvfbsession.h"
 #include "platform/linux/qtclock.h"
 #include "platform/sim/memorydefaults.h"
+#include "support/x11/x11testclient.h"
+#include "support/x11/xvfbsession.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,25 @@ protected:
     // A client window in its own process; fails the test when it does not map.
     X11TestClient* startClient(X11TestClient::Options options);
     X11TestClient* startClient(const QString& title, Rect client);
+
+    // The kinds of client the tests start, by name. Each is an ordinary plain
+    // X client (at 100, 100, 400 × 300 unless told) but for what its name says.
+    static X11TestClient::Options plainClient(const QString& title, Rect client = X11TestClient::Options{}.client);
+    // An ordinary Qt window.
+    static X11TestClient::Options qtClient(const QString& title, Rect client = X11TestClient::Options{}.client);
+    // A client of an old toolkit: WM_NAME only, no _NET_WM_PID, refuses the
+    // focus (as xclock does).
+    static X11TestClient::Options oldClient(const QString& title);
+    // A client that allows no size below `min` (nor above `max` when given).
+    static X11TestClient::Options limitedClient(const QString& title, Rect client, Size min, Size max = {});
+    // A dock (a panel) covering `area`, reserving `strut` (the twelve values
+    // of _NET_WM_STRUT_PARTIAL) when given.
+    static X11TestClient::Options dock(const QString& title, Rect area, std::vector<std::uint32_t> strut = {});
+    // One process with `count` windows: "<title>", "<title> 2", … 40 points apart.
+    static X11TestClient::Options manyWindows(const QString& title, int count);
+    // A client of the application class `wmClass`.
+    static X11TestClient::Options ofClass(const QString& title, const QString& wmClass);
+
     AXElement element(const X11TestClient* c) const { return {c->pid(), c->window()}; }
 
     // Runs the event loop until `done` holds or `seconds` have passed.

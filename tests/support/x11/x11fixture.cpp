@@ -1,4 +1,4 @@
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -42,10 +42,63 @@ X11TestClient* X11Test::startClient(X11TestClient::Options options)
 
 X11TestClient* X11Test::startClient(const QString& title, Rect client)
 {
+    return startClient(plainClient(title, client));
+}
+
+X11TestClient::Options X11Test::plainClient(const QString& title, Rect client)
+{
     X11TestClient::Options o;
     o.title = title;
     o.client = client;
-    return startClient(o);
+    return o;
+}
+
+X11TestClient::Options X11Test::qtClient(const QString& title, Rect client)
+{
+    X11TestClient::Options o = plainClient(title, client);
+    o.qt = true;
+    return o;
+}
+
+X11TestClient::Options X11Test::oldClient(const QString& title)
+{
+    X11TestClient::Options o = plainClient(title);
+    o.legacyTitleOnly = true;
+    o.setPid = false;
+    o.acceptsFocus = false;
+    return o;
+}
+
+X11TestClient::Options X11Test::limitedClient(const QString& title, Rect client, Size min, Size max)
+{
+    X11TestClient::Options o = plainClient(title, client);
+    o.minWidth = int(min.width);
+    o.minHeight = int(min.height);
+    o.maxWidth = int(max.width);
+    o.maxHeight = int(max.height);
+    return o;
+}
+
+X11TestClient::Options X11Test::dock(const QString& title, Rect area, std::vector<std::uint32_t> strut)
+{
+    X11TestClient::Options o = plainClient(title, area);
+    o.type = QStringLiteral("dock");
+    o.strut = std::move(strut);
+    return o;
+}
+
+X11TestClient::Options X11Test::manyWindows(const QString& title, int count)
+{
+    X11TestClient::Options o = plainClient(title);
+    o.windows = count;
+    return o;
+}
+
+X11TestClient::Options X11Test::ofClass(const QString& title, const QString& wmClass)
+{
+    X11TestClient::Options o = plainClient(title);
+    o.wmClass = wmClass;
+    return o;
 }
 
 bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)
