@@ -270,8 +270,8 @@ BENCHMARK(BM_HotKeyToFrameAgainstWmctrl)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-// The backend alone: a window's size, position and size set through
-// Accessibility (as the window mover does), each awaited until it stands.
+// The backend alone: a window's frame set through Accessibility (as the
+// window mover does), awaited until it stands.
 void BM_BackendMoveWithReadBack(benchmark::State& state)
 {
     Desk desk;
@@ -285,9 +285,7 @@ void BM_BackendMoveWithReadBack(benchmark::State& state)
     int i = 0;
     for (auto _ : state) {
         const Rect& r = frames[i++ & 1];
-        ax.setAttribute(window, ax::Size, r.size());
-        ax.setAttribute(window, ax::Position, r.origin());
-        ax.setAttribute(window, ax::Size, r.size());
+        ax.setFrame(window, r);
         benchmark::DoNotOptimize(ax.attribute(window, ax::Position));
     }
     if (desk.frameGeometry() != frames[(i - 1) & 1])

@@ -36,9 +36,9 @@ struct AXWindow {
     std::optional<QUrl> documentURL() const;
 
     // Moves and resizes the window: tells Share-safe first (when the current
-    // frame can be read), then sets size, position and size again with the
-    // application's "AXEnhancedUserInterface" off meanwhile. True when the
-    // position was set.
+    // frame can be read), then sets the frame (Accessibility's `setFrame`)
+    // with the application's "AXEnhancedUserInterface" off meanwhile. True
+    // when the position was set.
     bool setFrame(const Rect& frame) const;
 
     // The application's standard windows that are neither minimised nor full

@@ -114,16 +114,23 @@ bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)
     }
 }
 
+xcb_window_t X11Test::frameWindow(xcb_window_t client)
+{
+    const auto cookie = xcb_query_tree(probe_->xcb(), client);
+    if (!probe_->sync())
+        return 0;
+    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
+    if (!tree)
+        return 0;
+    return tree->parent == tree->root ? client : tree->parent;
+}
+
 Rect X11Test::frameWindowGeometry(xcb_window_t client)
 {
     auto* c = probe_->xcb();
-    const auto treeCookie = xcb_query_tree(c, client);
-    if (!probe_->sync())
+    const xcb_window_t frame = frameWindow(client);
+    if (!frame)
         return {};
-    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, treeCookie, nullptr));
-    if (!tree)
-        return {};
-    const xcb_window_t frame = tree->parent == tree->root ? client : tree->parent;
     const auto geometryCookie = xcb_get_geometry(c, frame);
     if (!probe_->sync())
         return {};

@@ -50,7 +50,9 @@ protected:
     bool waitUntil(const std::function<bool()>& done, double seconds = 5.0);
 
     // Ground truth from the test's own connection: the window manager's
-    // frame window that holds a client, and the server's active window.
+    // frame window that holds a client (the client itself when unframed, 0
+    // when it cannot be read) and its geometry, and the server's active window.
+    xcb_window_t frameWindow(xcb_window_t client);
     Rect frameWindowGeometry(xcb_window_t client);
     xcb_window_t activeWindow();
     std::vector<xcb_atom_t> wmState(xcb_window_t client);
