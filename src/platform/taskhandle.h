@@ -15,7 +15,8 @@ public:
 private:
     friend class TaskHandle;
 public:
-    // For tests and adapters: a token observing an existing flag.
+    // A token observing an existing flag (for runners that keep the flag
+    // themselves, as TaskHandle does).
     static CancelToken observing(std::shared_ptr<bool> flag) { return CancelToken(std::move(flag)); }
 
 private:
