@@ -63,8 +63,6 @@ public:
     QSizeF dragOffset() const { return dragOffset_; }
     // Whether outline `index` is highlighted as the drop target.
     bool isTarget(int index) const;
-    // The bar at the top (for placing and tests).
-    QWidget* bar() const { return bar_; }
 
     // ---- Actions ----
     // Tab, Escape and "Back": back to the preview, only while adjusting.

@@ -45,6 +45,15 @@ public:
     virtual AXError setAttribute(const AXElement& element, const QString& name, const AXValue& value) = 0;
     virtual AXError performAction(const AXElement& element, const QString& action) = 0;
 
+    // Moves and resizes a window to `frame` (its outer frame, top-left
+    // screen points). Here through the attributes: the size first so that the
+    // position fits, then the position, then the size again in case the old
+    // position clipped it. The answer is the position's: a size the window
+    // does not take is no failure (it keeps one it allows), and a write that
+    // times out ends it with `cannotComplete`. A desktop that can move a
+    // window in one request does so instead, with the same answers.
+    virtual AXError setFrame(const AXElement& window, const Rect& frame);
+
     // The deepest element at a screen point, asked of an application element
     // or of the system-wide element.
     virtual AXResult elementAtPosition(const AXElement& root, Point point) = 0;

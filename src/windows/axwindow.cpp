@@ -20,8 +20,8 @@ constexpr double kOnScreenTolerance = 2.0;
 
 Accessibility& accessibility() { return *Platform::current().accessibility; }
 
-// Every Accessibility call of this file goes through these two, which skip
-// an application that already timed out in the current action.
+// Every Accessibility call of this file goes through these, which skip an
+// application that already timed out in the current action.
 AXResult read(const AXElement& element, const QString& name)
 {
     if (AXActionScope::isUnresponsive(element.pid))
@@ -37,6 +37,16 @@ AXError write(const AXElement& element, const QString& name, const AXValue& valu
     if (AXActionScope::isUnresponsive(element.pid))
         return AXError::cannotComplete;
     const AXError e = accessibility().setAttribute(element, name, value);
+    if (e == AXError::cannotComplete)
+        AXActionScope::markUnresponsive(element.pid);
+    return e;
+}
+
+AXError place(const AXElement& element, const Rect& frame)
+{
+    if (AXActionScope::isUnresponsive(element.pid))
+        return AXError::cannotComplete;
+    const AXError e = accessibility().setFrame(element, frame);
     if (e == AXError::cannotComplete)
         AXActionScope::markUnresponsive(element.pid);
     return e;
@@ -155,11 +165,7 @@ bool AXWindow::setFrame(const Rect& target) const
     const bool enhanced = flag(appElement, ax::EnhancedUserInterface);
     if (enhanced)
         write(appElement, ax::EnhancedUserInterface, false);
-    // Size first so that the position fits, then the size again in case the
-    // old position clipped it.
-    write(element, ax::Size, target.size());
-    const bool moved = write(element, ax::Position, target.origin()) == AXError::success;
-    write(element, ax::Size, target.size());
+    const bool moved = place(element, target) == AXError::success;
     if (enhanced)
         write(appElement, ax::EnhancedUserInterface, true);
     return moved;

@@ -38,9 +38,9 @@ struct AXWindow {
     std::optional<QUrl> documentURL() const;
 
     // Moves and resizes the window: tells the move observer first (when the
-    // current frame can be read), then sets size, position and size again with the
-    // application's "AXEnhancedUserInterface" off meanwhile. True when the
-    // position was set.
+    // current frame can be read), then sets the frame (Accessibility's
+    // `setFrame`) with the application's "AXEnhancedUserInterface" off
+    // meanwhile. True when the position was set.
     bool setFrame(const Rect& frame) const;
     // Makes `observer` the one told of every move by setFrame() until the
     // handle goes.

@@ -320,6 +320,9 @@ TEST(MenuBarPlacement, BesideTheIconAndOnTheScreen)
 
 // ---- The first-run window ----
 
+TButton* stepButton(const StepRow* row) { return row->findChild<TButton*>(QStringLiteral("stepButton")); }
+ThemedLabel* stepDone(const StepRow* row) { return row->findChild<ThemedLabel*>(QStringLiteral("stepDone")); }
+
 TEST_F(ViewsTest, TheFirstRunWindowFollowsTheState)
 {
     env.desktop.setTrusted(false);
@@ -337,15 +340,15 @@ TEST_F(ViewsTest, TheFirstRunWindowFollowsTheState)
     env.desktop.setTrusted(true);
     env.clock.advance(1);
     EXPECT_TRUE(view.rows()[0]->step().done);
-    EXPECT_FALSE(view.rows()[0]->button()->isVisibleTo(&view));
-    EXPECT_EQ(view.rows()[0]->doneLabel()->text(), "Allowed");
+    EXPECT_FALSE(stepButton(view.rows()[0])->isVisibleTo(&view));
+    EXPECT_EQ(stepDone(view.rows()[0])->text(), "Allowed");
     EXPECT_TRUE(view.rows()[1]->step().current);
-    EXPECT_EQ(view.rows()[1]->button()->kind(), TButtonStyle::Kind::primary);
+    EXPECT_EQ(stepButton(view.rows()[1])->kind(), TButtonStyle::Kind::primary);
     EXPECT_EQ(view.footerButton()->text(), "Start using Tavrin");
     EXPECT_EQ(view.footerButton()->kind(), TButtonStyle::Kind::primary);
     shoot(view, QStringLiteral("first-run-trusted"));
 
-    view.rows()[2]->button()->click(); // "Got it"
+    stepButton(view.rows()[2])->click(); // "Got it"
     EXPECT_TRUE(env.defaults.boolValue(OnboardingContent::kIntegrationsSeenKey));
     EXPECT_TRUE(view.rows()[2]->step().done);
 

@@ -143,13 +143,13 @@ TEST_F(OverlayTest, APressThatMovesLessThanTenPointsLiftsNothing)
 TEST_F(OverlayTest, TheBarRepeatsTheTaskAndIsAtMost440Wide)
 {
     adjustThirds();
-    auto* glass = overlay->bar()->findChild<QWidget*>();
-    ASSERT_TRUE(glass);
+    auto* bar = overlay->findChild<QWidget*>(QStringLiteral("adjustBar"));
+    ASSERT_TRUE(bar && bar->findChild<QWidget*>());
     // The glow and glass reach 48 beyond the bar on each side.
-    EXPECT_EQ(overlay->bar()->width() - 96, 440);
+    EXPECT_EQ(bar->width() - 96, 440);
     overlay->resize(500, 600);
     settle();
-    EXPECT_EQ(overlay->bar()->width() - 96, 430);
+    EXPECT_EQ(bar->width() - 96, 430);
     EXPECT_EQ(overlay->findChild<ElidedLabel*>(QStringLiteral("adjustTask"))->text(), kTask);
 }
 

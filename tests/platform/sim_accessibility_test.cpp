@@ -78,6 +78,39 @@ TEST_F(SimAccessibilityTest, SizeIsClampedToTheMinimumAndRefusedWhenNotResizable
     EXPECT_EQ(env.window(QStringLiteral("V1"))->frame, Rect(0, 30, 600, 400));
 }
 
+TEST_F(SimAccessibilityTest, SetFrameSizesThenMovesThenSizesAgainAndAnswersForThePosition)
+{
+    struct Case {
+        const char* window;
+        Rect target;
+        AXError answer;
+        std::vector<Rect> frames; // each change the desktop shows, in order
+    };
+    const std::vector<Case> cases{
+        {"E1", {40, 60, 900, 700}, AXError::success, {{100, 100, 900, 700}, {40, 60, 900, 700}}},
+        // Below its minimum: the size it allows.
+        {"E1", {0, 0, 100, 100}, AXError::success, {{40, 60, 400, 300}, {0, 0, 400, 300}}},
+        // Not resizable: it moves, and that is what counts.
+        {"V1", {0, 30, 300, 300}, AXError::success, {{0, 30, 600, 400}}},
+    };
+    for (const Case& c : cases) {
+        const AXElement e = env.element(QString::fromLatin1(c.window));
+        std::vector<Rect> frames;
+        const auto watch = QObject::connect(&env.desktop, &SimDesktop::changed,
+                                            [&] { frames.push_back(env.desktop.window(e.token)->frame); });
+        EXPECT_EQ(ax.setFrame(e, c.target), c.answer) << c.window;
+        QObject::disconnect(watch);
+        EXPECT_EQ(frames, c.frames) << c.window;
+    }
+
+    // An application that does not answer costs one time-out, not three.
+    env.desktop.setTimesOut(300, true);
+    const AXElement s1 = env.element(QStringLiteral("S1"));
+    EXPECT_EQ(ax.setFrame(s1, {0, 0, 500, 500}), AXError::cannotComplete);
+    EXPECT_EQ(env.desktop.timeoutCount(300), 1);
+    EXPECT_EQ(env.desktop.window(s1.token)->frame, Rect(1500, 700, 400, 400));
+}
+
 TEST_F(SimAccessibilityTest, RaiseBringsTheWindowToTheFrontAndMakesItItsAppsFocusedWindow)
 {
     const AXElement app = ax.applicationElement(100);

@@ -1,5 +1,5 @@
 #include "platform/x11/x11accessibility.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <csignal>
 
@@ -17,9 +17,9 @@ Rect frameOf(Accessibility& ax, const AXElement& w)
     return {*p, *s};
 }
 
-AXError setFrame(Accessibility& ax, const AXElement& w, const Rect& r)
+AXError setFrameByAttributes(Accessibility& ax, const AXElement& w, const Rect& r)
 {
-    // As the window mover does it: size, position, size again.
+    // As a caller without setFrame does it: size, position, size again.
     AXError e = ax.setAttribute(w, ax::Size, r.size());
     if (e == AXError::success)
         e = ax.setAttribute(w, ax::Position, r.origin());
@@ -42,11 +42,7 @@ std::string str(const Rect& r)
 TEST_F(X11AccessibilityTest, FramesAreTheWindowManagersOuterFrames)
 {
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 120, 400, 300});
-    X11TestClient::Options qt;
-    qt.title = QStringLiteral("Qt");
-    qt.qt = true;
-    qt.client = {600, 200, 500, 350};
-    X11TestClient* qtClient = startClient(qt);
+    X11TestClient* qtClient = startClient(X11Test::qtClient(QStringLiteral("Qt"), {600, 200, 500, 350}));
     ASSERT_TRUE(plain && qtClient);
     for (X11TestClient* c : {plain, qtClient}) {
         const Rect frame = frameOf(ax(), element(c));
@@ -58,37 +54,63 @@ TEST_F(X11AccessibilityTest, FramesAreTheWindowManagersOuterFrames)
 TEST_F(X11AccessibilityTest, SetFramesLandExactlyForEveryKindOfClient)
 {
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 120, 400, 300});
-    X11TestClient::Options qt;
-    qt.title = QStringLiteral("Qt");
-    qt.qt = true;
-    X11TestClient* qtClient = startClient(qt);
-    X11TestClient::Options old;
-    old.title = QStringLiteral("Old");
-    old.legacyTitleOnly = true;
-    old.setPid = false;
-    old.acceptsFocus = false;
-    X11TestClient* oldClient = startClient(old);
-    ASSERT_TRUE(plain && qtClient && oldClient);
+    X11TestClient* qtClient = startClient(X11Test::qtClient(QStringLiteral("Qt")));
+    X11TestClient* old = startClient(oldClient(QStringLiteral("Old")));
+    ASSERT_TRUE(plain && qtClient && old);
 
     const std::vector<Rect> targets{{8, 8, 852, 1424}, {1728, 8, 1704, 712}, {1000, 300, 640, 480}, {8, 8, 300, 200}};
-    for (X11TestClient* c : {plain, qtClient, oldClient}) {
+    for (X11TestClient* c : {plain, qtClient, old}) {
         for (const Rect& target : targets) {
-            ASSERT_EQ(setFrame(ax(), element(c), target), AXError::success) << str(target);
+            ASSERT_EQ(ax().setFrame(element(c), target), AXError::success) << str(target);
             // Read back at once, and independently.
+            EXPECT_EQ(str(frameOf(ax(), element(c))), str(target));
+            EXPECT_EQ(str(frameWindowGeometry(c->window())), str(target));
+        }
+        // The attribute writes one at a time land the same way.
+        for (const Rect& target : {targets[2], targets[0]}) {
+            ASSERT_EQ(setFrameByAttributes(ax(), element(c), target), AXError::success) << str(target);
             EXPECT_EQ(str(frameOf(ax(), element(c))), str(target));
             EXPECT_EQ(str(frameWindowGeometry(c->window())), str(target));
         }
     }
 }
 
+// One request: the window manager's frame goes straight to the new frame,
+// with no stop at the new size in the old place (which shows as a jump).
+TEST_F(X11AccessibilityTest, AMoveIsOneRequestStraightToTheNewFrame)
+{
+    X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 120, 400, 300});
+    X11TestClient* qtClient = startClient(X11Test::qtClient(QStringLiteral("Qt"), {600, 200, 500, 350}));
+    ASSERT_TRUE(plain && qtClient);
+    for (X11TestClient* c : {plain, qtClient}) {
+        const xcb_window_t frame = frameWindow(c->window());
+        ASSERT_TRUE(frame);
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(probe_->xcb(), frame, XCB_CW_EVENT_MASK, &mask);
+        ASSERT_TRUE(probe_->sync());
+        while (xcb_generic_event_t* ev = xcb_poll_for_event(probe_->xcb()))
+            std::free(ev);
+
+        for (const Rect& target : {Rect(1728, 8, 1704, 712), Rect(8, 8, 852, 1424)}) {
+            ASSERT_EQ(ax().setFrame(element(c), target), AXError::success) << str(target);
+            ASSERT_TRUE(probe_->sync());
+            std::vector<std::string> seen;
+            while (xcb_generic_event_t* ev = xcb_poll_for_event(probe_->xcb())) {
+                XcbReply<xcb_generic_event_t> owned(ev);
+                if ((ev->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY)
+                    continue;
+                const auto* n = reinterpret_cast<const xcb_configure_notify_event_t*>(ev);
+                if (n->window == frame)
+                    seen.push_back(str(Rect(n->x, n->y, n->width + 2 * n->border_width, n->height + 2 * n->border_width)));
+            }
+            EXPECT_EQ(seen, std::vector<std::string>{str(target)});
+        }
+    }
+}
+
 TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Wide");
-    o.minWidth = 500;
-    o.minHeight = 400;
-    o.client = {100, 100, 600, 500};
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(limitedClient(QStringLiteral("Wide"), {100, 100, 600, 500}, {500, 400}));
     ASSERT_TRUE(c);
     const Rect before = frameOf(ax(), element(c));
     const double decoW = before.width - 600, decoH = before.height - 500;
@@ -96,7 +118,7 @@ TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
     // Openbox keeps the client at its minimum: the frame is the minimum plus
     // the decoration, at once and without waiting out the time-out.
     const double start = X11Connection::steadyNow();
-    EXPECT_EQ(setFrame(ax(), element(c), {50, 60, 200, 150}), AXError::success);
+    EXPECT_EQ(ax().setFrame(element(c), {50, 60, 200, 150}), AXError::success);
     EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
     const Rect expected(50, 60, 500 + decoW, 400 + decoH);
     EXPECT_EQ(str(frameOf(ax(), element(c))), str(expected));
@@ -105,16 +127,11 @@ TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
 
 TEST_F(X11AccessibilityTest, FixedSizeWindowMovesButKeepsItsSize)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Fixed");
-    o.minWidth = o.maxWidth = 320;
-    o.minHeight = o.maxHeight = 240;
-    o.client = {100, 100, 320, 240};
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(limitedClient(QStringLiteral("Fixed"), {100, 100, 320, 240}, {320, 240}, {320, 240}));
     ASSERT_TRUE(c);
     const Rect before = frameOf(ax(), element(c));
     const double start = X11Connection::steadyNow();
-    EXPECT_EQ(setFrame(ax(), element(c), {900, 500, 800, 600}), AXError::success);
+    EXPECT_EQ(ax().setFrame(element(c), {900, 500, 800, 600}), AXError::success);
     EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
     EXPECT_EQ(str(frameWindowGeometry(c->window())), str(Rect(900, 500, before.width, before.height)));
 }
@@ -130,7 +147,7 @@ TEST_F(X11AccessibilityTest, MaximisedWindowIsReleasedBeforeItMoves)
     ASSERT_TRUE(waitUntil([&] { return hasState(c->window(), e._NET_WM_STATE_MAXIMIZED_HORZ); }));
 
     const Rect target(1728, 8, 800, 600);
-    EXPECT_EQ(setFrame(ax(), element(c), target), AXError::success);
+    EXPECT_EQ(ax().setFrame(element(c), target), AXError::success);
     EXPECT_EQ(str(frameWindowGeometry(c->window())), str(target));
     EXPECT_FALSE(hasState(c->window(), e._NET_WM_STATE_MAXIMIZED_HORZ));
     EXPECT_FALSE(hasState(c->window(), e._NET_WM_STATE_MAXIMIZED_VERT));
@@ -138,10 +155,7 @@ TEST_F(X11AccessibilityTest, MaximisedWindowIsReleasedBeforeItMoves)
 
 TEST_F(X11AccessibilityTest, WindowsOfAnApplicationFrontToBackAndRaise)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Doc");
-    o.windows = 3;
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(manyWindows(QStringLiteral("Doc"), 3));
     X11TestClient* other = startClient(QStringLiteral("Other"), {900, 100, 300, 200});
     ASSERT_TRUE(c && other);
     const auto ids = c->windows();
@@ -169,10 +183,9 @@ TEST_F(X11AccessibilityTest, WindowsOfAnApplicationFrontToBackAndRaise)
 
 TEST_F(X11AccessibilityTest, ClientThatTakesNoFocusIsStillRaised)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Clock");
-    o.acceptsFocus = false;
-    X11TestClient* shy = startClient(o);
+    X11TestClient::Options clock = plainClient(QStringLiteral("Clock"));
+    clock.acceptsFocus = false;
+    X11TestClient* shy = startClient(clock);
     X11TestClient* front = startClient(QStringLiteral("Front"), {100, 100, 400, 300});
     ASSERT_TRUE(shy && front);
     ASSERT_TRUE(activate(front->window()));
@@ -186,21 +199,15 @@ TEST_F(X11AccessibilityTest, ClientThatTakesNoFocusIsStillRaised)
 
 TEST_F(X11AccessibilityTest, TitlesRolesAndSubroles)
 {
-    X11TestClient::Options normal;
-    normal.title = QStringLiteral("Café ✓");
-    X11TestClient::Options legacy;
-    legacy.title = QStringLiteral("Old title");
+    X11TestClient::Options legacy = plainClient(QStringLiteral("Old title"));
     legacy.legacyTitleOnly = true;
-    X11TestClient::Options dialog;
-    dialog.title = QStringLiteral("Dialog");
+    X11TestClient::Options dialog = plainClient(QStringLiteral("Dialog"));
     dialog.type = QStringLiteral("dialog");
-    X11TestClient::Options transient;
-    transient.title = QStringLiteral("Transient");
+    X11TestClient::Options transient = plainClient(QStringLiteral("Transient"));
     transient.transient = true;
-    X11TestClient::Options typedNormal;
-    typedNormal.title = QStringLiteral("Typed");
+    X11TestClient::Options typedNormal = plainClient(QStringLiteral("Typed"));
     typedNormal.type = QStringLiteral("normal");
-    X11TestClient* a = startClient(normal);
+    X11TestClient* a = startClient(plainClient(QStringLiteral("Café ✓")));
     X11TestClient* b = startClient(legacy);
     X11TestClient* d = startClient(dialog);
     X11TestClient* t = startClient(transient);
@@ -220,10 +227,9 @@ TEST_F(X11AccessibilityTest, TitlesRolesAndSubroles)
 
 TEST_F(X11AccessibilityTest, PidComesFromTheServerWhenTheClientDoesNotSetIt)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Anonymous");
-    o.setPid = false;
-    X11TestClient* c = startClient(o);
+    X11TestClient::Options anonymous = plainClient(QStringLiteral("Anonymous"));
+    anonymous.setPid = false;
+    X11TestClient* c = startClient(anonymous);
     ASSERT_TRUE(c);
     const auto listed = windowsOf(ax(), c->pid());
     ASSERT_EQ(listed.size(), 1u);
@@ -325,8 +331,8 @@ TEST_F(X11AccessibilityTest, HungClientIsMovedAndDoesNotHoldUpOthers)
     ASSERT_TRUE(hung && fine);
     hung->freeze();
     const double start = X11Connection::steadyNow();
-    EXPECT_EQ(setFrame(ax(), element(hung), {1728, 8, 700, 500}), AXError::success);
-    EXPECT_EQ(setFrame(ax(), element(fine), {8, 8, 700, 500}), AXError::success);
+    EXPECT_EQ(ax().setFrame(element(hung), {1728, 8, 700, 500}), AXError::success);
+    EXPECT_EQ(ax().setFrame(element(fine), {8, 8, 700, 500}), AXError::success);
     EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
     EXPECT_EQ(str(frameWindowGeometry(hung->window())), str(Rect(1728, 8, 700, 500)));
     EXPECT_EQ(ax().attribute(element(hung), ax::Title).as<QString>(), QStringLiteral("Hung"));

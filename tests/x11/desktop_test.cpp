@@ -1,6 +1,6 @@
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11desktop.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,14 +35,11 @@ protected:
 
 TEST_F(X11DefaultsTest, EdgeTilingIsTheDesktopsOwnSetting)
 {
-    X11Defaults on(inner_, clock_);
-    on.setEdgeTilingCommand({QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true")});
-    X11Defaults off(inner_, clock_);
-    off.setEdgeTilingCommand({QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo false")});
-    X11Defaults noSchema(inner_, clock_);
-    noSchema.setEdgeTilingCommand({QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true; exit 1")});
-    X11Defaults missing(inner_, clock_);
-    missing.setEdgeTilingCommand({QStringLiteral("no-such-settings-tool")});
+    X11Defaults on(inner_, clock_, {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true")});
+    X11Defaults off(inner_, clock_, {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo false")});
+    X11Defaults noSchema(inner_, clock_,
+                         {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true; exit 1")});
+    X11Defaults missing(inner_, clock_, {QStringLiteral("no-such-settings-tool")});
     // Reads never wait: the first answer is "off" until the desktop's has come.
     for (X11Defaults* d : {&on, &off, &noSchema, &missing})
         EXPECT_EQ(d->foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(false));

@@ -1,7 +1,7 @@
 #include "platform/eventmonitors.h"
 #include "platform/hotkeys.h"
 #include "platform/x11/x11eventmonitors.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QProcess>
 #include <QSignalSpy>

@@ -6,7 +6,7 @@
 #include "windows/axwindow.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QSignalSpy>
 #include <X11/keysym.h>

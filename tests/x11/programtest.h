@@ -1,6 +1,6 @@
 #pragma once
 
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QByteArray>
 #include <QProcess>

@@ -1,5 +1,5 @@
 #include "platform/x11/x11screens.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QSignalSpy>
 
@@ -28,17 +28,9 @@ TEST_F(X11ScreensTest, PanelsTakeTheirEdgeOfTheirMonitorOnly)
     QSignalSpy changed(platform_.screens, &Screens::screensChanged);
     ASSERT_EQ(platform_.screens->screens().size(), 2u);
     // A top panel across the left monitor, and a bottom panel on the right one.
-    X11TestClient::Options top;
-    top.title = QStringLiteral("Top panel");
-    top.type = QStringLiteral("dock");
-    top.client = {0, 0, 1720, 30};
-    top.strut = {0, 0, 30, 0, 0, 0, 0, 0, 0, 1719, 0, 0};
-    X11TestClient::Options bottom;
-    bottom.title = QStringLiteral("Bottom panel");
-    bottom.type = QStringLiteral("dock");
-    bottom.client = {1720, 1400, 1720, 40};
-    bottom.strut = {0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 1720, 3439};
-    ASSERT_TRUE(startClient(top) && startClient(bottom));
+    ASSERT_TRUE(startClient(dock(QStringLiteral("Top panel"), {0, 0, 1720, 30}, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1719, 0, 0}))
+                && startClient(dock(QStringLiteral("Bottom panel"), {1720, 1400, 1720, 40},
+                                    {0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 1720, 3439})));
     ASSERT_TRUE(waitUntil([&] { return changed.count() > 0 && platform_.screens->screens()[1].visibleFrame.height < 1440; }));
     const auto screens = platform_.screens->screens();
     EXPECT_EQ(screens[0].visibleFrame, Rect(0, 30, 1720, 1410));

@@ -3,7 +3,7 @@
 #include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 namespace tavrin {
 namespace {
@@ -200,12 +200,7 @@ TEST_F(X11WindowControlTest, HalvesArrangeThreeWindowsFocusedFirst)
 
 TEST_F(X11WindowControlTest, ARefusedSizeAndAHungClientDoNotHoldUpTheOthers)
 {
-    X11TestClient::Options stubborn;
-    stubborn.title = QStringLiteral("Stubborn");
-    stubborn.minWidth = 1600;
-    stubborn.minHeight = 900;
-    stubborn.client = {100, 100, 1600, 900};
-    X11TestClient* big = startClient(stubborn);
+    X11TestClient* big = startClient(limitedClient(QStringLiteral("Stubborn"), {100, 100, 1600, 900}, {1600, 900}));
     X11TestClient* hung = startClient(QStringLiteral("Hung"), {700, 150, 500, 400});
     X11TestClient* fine = startClient(QStringLiteral("Fine"), {1300, 200, 500, 400});
     ASSERT_TRUE(big && hung && fine);

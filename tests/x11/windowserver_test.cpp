@@ -1,6 +1,6 @@
 #include "platform/windowserver.h"
 #include "platform/x11/x11windowserver.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 namespace tavrin {
 namespace {
@@ -35,11 +35,7 @@ TEST_F(X11WindowServerTest, OnScreenListIsFrontToBackWithoutMinimisedWindows)
 
 TEST_F(X11WindowServerTest, PanelsListedAboveNormalWindows)
 {
-    X11TestClient::Options dock;
-    dock.title = QStringLiteral("Panel");
-    dock.type = QStringLiteral("dock");
-    dock.client = {0, 0, 1720, 30};
-    X11TestClient* panel = startClient(dock);
+    X11TestClient* panel = startClient(dock(QStringLiteral("Panel"), {0, 0, 1720, 30}));
     ASSERT_TRUE(panel);
     const auto list = platform_.windowServer->onScreenWindows();
     ASSERT_EQ(list.size(), 1u);

@@ -1,6 +1,6 @@
 #include "platform/workspace.h"
 #include "platform/x11/x11workspace.h"
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -25,14 +25,10 @@ protected:
         write(apps + QStringLiteral("/tavrin-notes.desktop"),
               "[Desktop Entry]\nType=Application\nName=Notes\nExec=notes %F\nStartupWMClass=NotesClass\n");
 
-        X11TestClient::Options launched;
-        launched.title = QStringLiteral("Launched");
-        launched.wmClass = QStringLiteral("LaunchedClass");
+        const QStringList launched =
+            X11TestClient::command(ofClass(QStringLiteral("Launched"), QStringLiteral("LaunchedClass")));
         const QString script = dir_.filePath(QStringLiteral("launch.sh"));
-        write(script, QStringLiteral("#!/bin/sh\nexport %1='%2'\nexec '%3' > /dev/null\n")
-                          .arg(X11TestClient::modeVariable(), X11TestClient::modeValue(launched),
-                               QCoreApplication::applicationFilePath())
-                          .toUtf8());
+        write(script, QStringLiteral("#!/bin/sh\nexec '%1' '%2' > /dev/null\n").arg(launched[0], launched[1]).toUtf8());
         QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         write(apps + QStringLiteral("/tavrin-launched.desktop"),
               ("[Desktop Entry]\nType=Application\nName=Launched App\nStartupWMClass=LaunchedClass\nExec=" + script
@@ -79,10 +75,7 @@ protected:
 
 TEST_F(X11WorkspaceTest, RunningApplicationsAreTheOwnersOfWindows)
 {
-    X11TestClient::Options notes;
-    notes.title = QStringLiteral("Shopping list");
-    notes.wmClass = QStringLiteral("NotesClass");
-    X11TestClient* a = startClient(notes);
+    X11TestClient* a = startClient(ofClass(QStringLiteral("Shopping list"), QStringLiteral("NotesClass")));
     X11TestClient* b = startClient(QStringLiteral("Plain"), {800, 100, 400, 300});
     ASSERT_TRUE(a && b);
     ASSERT_TRUE(activate(b->window()));
@@ -131,10 +124,7 @@ TEST_F(X11WorkspaceTest, LaunchesActivationsAndTerminationsAreAnnounced)
 
 TEST_F(X11WorkspaceTest, HideAndUnhideLeaveTheUsersOwnMinimisedWindowAlone)
 {
-    X11TestClient::Options o;
-    o.title = QStringLiteral("Doc");
-    o.windows = 3;
-    X11TestClient* c = startClient(o);
+    X11TestClient* c = startClient(manyWindows(QStringLiteral("Doc"), 3));
     X11TestClient* other = startClient(QStringLiteral("Other"), {1800, 100, 400, 300});
     ASSERT_TRUE(c && other);
     const auto ids = c->windows();

@@ -23,7 +23,8 @@ public:
     NowView(AppState& state, WindowManager& windows, QWidget* parent = nullptr);
 
     NowContent& content() { return content_; }
-    // Rebuilt sections, for tests: the widget with this object name.
+    // A part of the content by its object name (sections are rebuilt, so
+    // look parts up each time rather than keep them); null when absent.
     template <class T = QWidget> T* part(const QString& name) const { return findChild<T*>(name); }
 
 signals:

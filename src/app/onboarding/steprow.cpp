@@ -67,7 +67,9 @@ StepRow::StepRow(const OnboardingContent::Step& step, QWidget* parent) : DesignW
     row->addLayout(text, 1);
 
     done_ = new ThemedLabel(QString(), Colour::good, DesignFont::system(12, QFont::DemiBold), this);
+    done_->setObjectName(QStringLiteral("stepDone"));
     button_ = new TButton(QString(), TButtonStyle::Kind::normal, this);
+    button_->setObjectName(QStringLiteral("stepButton"));
     row->addWidget(done_);
     row->addWidget(button_);
     connect(button_, &QAbstractButton::clicked, this, [this] { emit actionRequested(step_.action); });

@@ -19,10 +19,6 @@ public:
     const OnboardingContent::Step& step() const { return step_; }
     void setStep(const OnboardingContent::Step& step);
 
-    // The button (hidden once the step is done), for tests.
-    TButton* button() const { return button_; }
-    ThemedLabel* doneLabel() const { return done_; }
-
 signals:
     void actionRequested(tavrin::OnboardingContent::Action action);
 

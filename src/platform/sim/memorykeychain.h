@@ -23,7 +23,8 @@ public:
     void setFailure(const QString& message) { failure_ = message; }
     void clearFailure() { failure_.reset(); }
 
-    // Direct access for tests, bypassing failures.
+    // The store's contents, read and written directly whatever failure is
+    // set, and how many calls came through the Keychain interface.
     std::optional<QByteArray> item(const QString& service, const QString& account) const;
     void setItem(const QString& service, const QString& account, const QByteArray& secret);
     int callCount() const { return calls_; }

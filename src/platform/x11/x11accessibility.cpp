@@ -191,11 +191,11 @@ AXError X11Accessibility::setAttribute(const AXElement& element, const QString& 
         return AXError::attributeUnsupported;
     if (name == ax::Position) {
         const Point* p = std::get_if<Point>(&value);
-        return p ? setFrame(element, *p, std::nullopt) : AXError::illegalArgument;
+        return p ? moveResize(element, *p, std::nullopt) : AXError::illegalArgument;
     }
     if (name == ax::Size) {
         const Size* s = std::get_if<Size>(&value);
-        return s ? setFrame(element, std::nullopt, *s) : AXError::illegalArgument;
+        return s ? moveResize(element, std::nullopt, *s) : AXError::illegalArgument;
     }
     if (name == ax::Minimized || name == ax::FullScreen) {
         const bool* on = std::get_if<bool>(&value);
@@ -204,6 +204,15 @@ AXError X11Accessibility::setAttribute(const AXElement& element, const QString& 
         return name == ax::Minimized ? setMinimized(element, *on) : setFullScreen(element, *on);
     }
     return AXError::attributeUnsupported;
+}
+
+AXError X11Accessibility::setFrame(const AXElement& window, const Rect& frame)
+{
+    if (!window.isValid())
+        return AXError::invalidElement;
+    if (!isWindow(window))
+        return AXError::attributeUnsupported;
+    return moveResize(window, frame.origin(), frame.size());
 }
 
 AXError X11Accessibility::performAction(const AXElement& element, const QString& action)
@@ -242,31 +251,52 @@ AXError X11Accessibility::await(int pid, const std::function<bool(const xcb_gene
     return AXError::cannotComplete;
 }
 
-AXError X11Accessibility::setFrame(const AXElement& e, std::optional<Point> origin, std::optional<Size> size)
+AXError X11Accessibility::releaseMaximised(const AXElement& e, WindowRead& w, unsigned needs)
+{
+    // The manager gives back the old frame and its own decoration for it in
+    // steps, after the state: done once the state is clear and the frame has
+    // stood still for a moment, since the size asked for next depends on
+    // that decoration.
+    const xcb_window_t id = windowOf(e);
+    const auto& ewmh = *conn_.ewmh();
+    windows_.changeState(id, false, ewmh._NET_WM_STATE_MAXIMIZED_VERT, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
+    const xcb_window_t frame = windows_.frameOf(id);
+    Rect frameSeen = w.info.frame, clientSeen = w.info.client;
+    double stillSince = X11Connection::steadyNow();
+    return await(
+        e.pid,
+        [&](const xcb_generic_event_t& ev) {
+            return isPropertyOf(ev, id, {ewmh._NET_WM_STATE, ewmh._NET_FRAME_EXTENTS}) || isConfigureOf(ev, id, frame);
+        },
+        [&]() -> std::optional<AXError> {
+            w = readWindow(e, needs);
+            if (w.error != AXError::success)
+                return w.error;
+            const double now = X11Connection::steadyNow();
+            if (!w.info.frame.near(frameSeen, kFrameTolerance) || !w.info.client.near(clientSeen, kFrameTolerance)) {
+                frameSeen = w.info.frame;
+                clientSeen = w.info.client;
+                stillSince = now;
+            }
+            if (w.info.maximizedVert || w.info.maximizedHorz || now - stillSince < kSettleTime)
+                return std::nullopt;
+            return AXError::success;
+        });
+}
+
+AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> origin, std::optional<Size> size)
 {
     const unsigned needs = X11Windows::needFrame | X11Windows::needState | X11Windows::needHints;
     WindowRead w = readWindow(e, needs);
     if (w.error != AXError::success)
         return w.error;
     const xcb_window_t id = windowOf(e);
-    const auto& ewmh = *conn_.ewmh();
     if (w.info.fullScreen)
         return AXError::cannotComplete;
     if (w.info.maximizedVert || w.info.maximizedHorz) {
-        // A maximised window keeps its maximised frame: let go of it first.
-        windows_.changeState(id, false, ewmh._NET_WM_STATE_MAXIMIZED_VERT, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
-        const AXError cleared = await(
-            e.pid, [&](const xcb_generic_event_t& ev) { return isPropertyOf(ev, id, {ewmh._NET_WM_STATE}); },
-            [&]() -> std::optional<AXError> {
-                w = readWindow(e, needs);
-                if (w.error != AXError::success)
-                    return w.error;
-                if (!w.info.maximizedVert && !w.info.maximizedHorz)
-                    return AXError::success;
-                return std::nullopt;
-            });
-        if (cleared != AXError::success)
-            return cleared;
+        const AXError released = releaseMaximised(e, w, needs);
+        if (released != AXError::success)
+            return released;
     }
 
     const X11WindowInfo& before = w.info;

@@ -36,6 +36,9 @@ public:
     AXResult attribute(const AXElement& element, const QString& name) override;
     AXError setAttribute(const AXElement& element, const QString& name, const AXValue& value) override;
     AXError performAction(const AXElement& element, const QString& action) override;
+    // One _NET_MOVERESIZE_WINDOW and one wait, where the attributes would
+    // take three.
+    AXError setFrame(const AXElement& window, const Rect& frame) override;
     AXResult elementAtPosition(const AXElement& root, Point point) override;
     void setMessagingTimeout(const AXElement& element, double seconds) override;
 
@@ -53,7 +56,10 @@ private:
     WindowRead readWindow(const AXElement& e, unsigned needs);
     AXResult applicationAttribute(const AXElement& e, const QString& name);
     AXResult windowAttribute(const AXElement& e, const QString& name);
-    AXError setFrame(const AXElement& e, std::optional<Point> origin, std::optional<Size> size);
+    AXError moveResize(const AXElement& e, std::optional<Point> origin, std::optional<Size> size);
+    // Takes the maximised state off the window `w` reads, and reads it again
+    // once the manager has given it its own frame back.
+    AXError releaseMaximised(const AXElement& e, WindowRead& w, unsigned needs);
     AXError setMinimized(const AXElement& e, bool minimized);
     AXError setFullScreen(const AXElement& e, bool fullScreen);
     AXError raise(const AXElement& e);

@@ -7,10 +7,14 @@
 
 namespace tavrin {
 
-X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QObject* parent)
-    : Defaults(parent), inner_(inner), clock_(clock),
-      command_{QStringLiteral("gsettings"), QStringLiteral("get"), QStringLiteral("org.gnome.mutter"),
-               QStringLiteral("edge-tiling")}
+QStringList X11Defaults::gnomeEdgeTilingCommand()
+{
+    return {QStringLiteral("gsettings"), QStringLiteral("get"), QStringLiteral("org.gnome.mutter"),
+            QStringLiteral("edge-tiling")};
+}
+
+X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QStringList edgeTilingCommand, QObject* parent)
+    : Defaults(parent), inner_(inner), clock_(clock), command_(std::move(edgeTilingCommand))
 {
     connect(&inner_, &Defaults::changed, this, &Defaults::changed);
     connect(&inner_, &Defaults::problemChanged, this, &Defaults::problemChanged);
@@ -27,14 +31,6 @@ void X11Defaults::stopRefresh()
     running_->kill();
     running_->waitForFinished(1000);
     delete running_.data();
-}
-
-void X11Defaults::setEdgeTilingCommand(const QStringList& command)
-{
-    stopRefresh();
-    command_ = command;
-    lastRefresh_ = -1e9;
-    refreshEdgeTiling();
 }
 
 std::optional<QVariant> X11Defaults::value(const QString& key) const { return inner_.value(key); }

@@ -3,6 +3,7 @@
 #include "platform/defaults.h"
 
 #include <QPointer>
+#include <QStringList>
 
 class QProcess;
 
@@ -12,15 +13,20 @@ class Clock;
 
 // The settings store of the X11 desktop: the user's settings as the given
 // store keeps them, and as the read-only "com.apple.WindowManager" domain the
-// desktop's own edge tiling — GNOME's "edge-tiling" where GNOME's settings
-// exist, else off. GNOME's value is read in the background and refreshed at
-// most every kRefreshInterval seconds, so reads never wait.
+// desktop's own edge tiling, as a command prints it ("true" or "false"; off
+// when the command is missing or fails). The command runs in the background,
+// from construction on and at most every kRefreshInterval seconds after, so
+// reads never wait.
 class X11Defaults : public Defaults {
     Q_OBJECT
 public:
     static constexpr double kRefreshInterval = 10.0;
 
-    X11Defaults(Defaults& inner, Clock& clock, QObject* parent = nullptr);
+    // GNOME's "edge-tiling" setting (fails where GNOME's settings do not exist).
+    static QStringList gnomeEdgeTilingCommand();
+
+    X11Defaults(Defaults& inner, Clock& clock, QStringList edgeTilingCommand = gnomeEdgeTilingCommand(),
+                QObject* parent = nullptr);
     ~X11Defaults() override;
 
     std::optional<QVariant> value(const QString& key) const override;
@@ -30,8 +36,7 @@ public:
     std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const override;
     QString saveProblem() const override;
 
-    // The command that prints GNOME's setting (for tests); read at once.
-    void setEdgeTilingCommand(const QStringList& command);
+    // The desktop's edge tiling as last read.
     bool edgeTiling() const { return edgeTiling_; }
 
 private:

@@ -4,10 +4,10 @@
 #include "platform/platform.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
-#include "platform/x11/x11testclient.h"
-#include "platform/x11/xvfbsession.h"
 #include "platform/linux/qtclock.h"
 #include "platform/sim/memorydefaults.h"
+#include "support/x11/x11testclient.h"
+#include "support/x11/xvfbsession.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -26,6 +26,25 @@ protected:
     // A client window in its own process; fails the test when it does not map.
     X11TestClient* startClient(X11TestClient::Options options);
     X11TestClient* startClient(const QString& title, Rect client);
+
+    // The kinds of client the tests start, by name. Each is an ordinary plain
+    // X client (at 100, 100, 400 × 300 unless told) but for what its name says.
+    static X11TestClient::Options plainClient(const QString& title, Rect client = X11TestClient::Options{}.client);
+    // An ordinary Qt window.
+    static X11TestClient::Options qtClient(const QString& title, Rect client = X11TestClient::Options{}.client);
+    // A client of an old toolkit: WM_NAME only, no _NET_WM_PID, refuses the
+    // focus (as xclock does).
+    static X11TestClient::Options oldClient(const QString& title);
+    // A client that allows no size below `min` (nor above `max` when given).
+    static X11TestClient::Options limitedClient(const QString& title, Rect client, Size min, Size max = {});
+    // A dock (a panel) covering `area`, reserving `strut` (the twelve values
+    // of _NET_WM_STRUT_PARTIAL) when given.
+    static X11TestClient::Options dock(const QString& title, Rect area, std::vector<std::uint32_t> strut = {});
+    // One process with `count` windows: "<title>", "<title> 2", … 40 points apart.
+    static X11TestClient::Options manyWindows(const QString& title, int count);
+    // A client of the application class `wmClass`.
+    static X11TestClient::Options ofClass(const QString& title, const QString& wmClass);
+
     AXElement element(const X11TestClient* c) const { return {c->pid(), c->window()}; }
     // Starts xterm (80 × 24 characters, its top-left corner at `x`, `y`) and
     // returns its window; fails the test when xterm is missing or shows no
@@ -36,7 +55,9 @@ protected:
     bool waitUntil(const std::function<bool()>& done, double seconds = 5.0);
 
     // Ground truth from the test's own connection: the window manager's
-    // frame window that holds a client, and the server's active window.
+    // frame window that holds a client (the client itself when unframed, 0
+    // when it cannot be read) and its geometry, and the server's active window.
+    xcb_window_t frameWindow(xcb_window_t client);
     Rect frameWindowGeometry(xcb_window_t client);
     xcb_window_t activeWindow();
     std::vector<xcb_atom_t> wmState(xcb_window_t client);

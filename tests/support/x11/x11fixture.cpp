@@ -1,4 +1,4 @@
-#include "x11fixture.h"
+#include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,10 +52,63 @@ X11TestClient* X11Test::startClient(X11TestClient::Options options)
 
 X11TestClient* X11Test::startClient(const QString& title, Rect client)
 {
+    return startClient(plainClient(title, client));
+}
+
+X11TestClient::Options X11Test::plainClient(const QString& title, Rect client)
+{
     X11TestClient::Options o;
     o.title = title;
     o.client = client;
-    return startClient(o);
+    return o;
+}
+
+X11TestClient::Options X11Test::qtClient(const QString& title, Rect client)
+{
+    X11TestClient::Options o = plainClient(title, client);
+    o.qt = true;
+    return o;
+}
+
+X11TestClient::Options X11Test::oldClient(const QString& title)
+{
+    X11TestClient::Options o = plainClient(title);
+    o.legacyTitleOnly = true;
+    o.setPid = false;
+    o.acceptsFocus = false;
+    return o;
+}
+
+X11TestClient::Options X11Test::limitedClient(const QString& title, Rect client, Size min, Size max)
+{
+    X11TestClient::Options o = plainClient(title, client);
+    o.minWidth = int(min.width);
+    o.minHeight = int(min.height);
+    o.maxWidth = int(max.width);
+    o.maxHeight = int(max.height);
+    return o;
+}
+
+X11TestClient::Options X11Test::dock(const QString& title, Rect area, std::vector<std::uint32_t> strut)
+{
+    X11TestClient::Options o = plainClient(title, area);
+    o.type = QStringLiteral("dock");
+    o.strut = std::move(strut);
+    return o;
+}
+
+X11TestClient::Options X11Test::manyWindows(const QString& title, int count)
+{
+    X11TestClient::Options o = plainClient(title);
+    o.windows = count;
+    return o;
+}
+
+X11TestClient::Options X11Test::ofClass(const QString& title, const QString& wmClass)
+{
+    X11TestClient::Options o = plainClient(title);
+    o.wmClass = wmClass;
+    return o;
 }
 
 AXElement X11Test::startXterm(int x, int y)
@@ -95,16 +148,23 @@ bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)
     }
 }
 
+xcb_window_t X11Test::frameWindow(xcb_window_t client)
+{
+    const auto cookie = xcb_query_tree(probe_->xcb(), client);
+    if (!probe_->sync())
+        return 0;
+    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
+    if (!tree)
+        return 0;
+    return tree->parent == tree->root ? client : tree->parent;
+}
+
 Rect X11Test::frameWindowGeometry(xcb_window_t client)
 {
     auto* c = probe_->xcb();
-    const auto treeCookie = xcb_query_tree(c, client);
-    if (!probe_->sync())
+    const xcb_window_t frame = frameWindow(client);
+    if (!frame)
         return {};
-    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, treeCookie, nullptr));
-    if (!tree)
-        return {};
-    const xcb_window_t frame = tree->parent == tree->root ? client : tree->parent;
     const auto geometryCookie = xcb_get_geometry(c, frame);
     if (!probe_->sync())
         return {};

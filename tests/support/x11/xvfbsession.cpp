@@ -1,4 +1,4 @@
-#include "platform/x11/xvfbsession.h"
+#include "support/x11/xvfbsession.h"
 
 #include "platform/x11/x11connection.h"
 

@@ -4,6 +4,7 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 #include <xcb/xcb.h>
@@ -13,7 +14,7 @@ class QProcess;
 namespace tavrin {
 
 // A client window in a process of its own, for the tests and benchmarks of
-// the X11 desktop: the running program started again in client mode, so
+// the X11 desktop: the test-client program (tests/support/x11client), so
 // that each window has its own pid and can be stopped like a hung program.
 // The plain client speaks X directly and can leave out _NET_WM_PID, refuse
 // focus, limit its size or reserve a screen edge; the Qt client is an
@@ -53,12 +54,9 @@ public:
     void freeze();
     void thaw();
 
-    // In a process started in client mode, runs the client and never returns.
-    static void runIfClientProcess();
-    // What starts this program in client mode: the environment variable and
-    // its value (for starting clients by other means, as a launcher would).
-    static QString modeVariable();
-    static QString modeValue(const Options& options);
+    // The program and its arguments that start such a client, for starting
+    // it by other means (as a desktop entry would).
+    static QStringList command(const Options& options);
 
 private:
     X11TestClient() = default;

@@ -1,0 +1,183 @@
+// A client window in a process of its own, for the tests and benchmarks of
+// the X11 desktop, so that each window has its own pid and can be stopped
+// like a hung program. Its options come as one JSON object in the first
+// argument (X11TestClient::Options writes it). It prints "ready" and its
+// window ids once its windows are mapped, and runs until they have closed or
+// the X server has gone away.
+//
+// The plain client speaks X directly and can leave out _NET_WM_PID, refuse
+// focus, limit its size or reserve a screen edge; the Qt client is an
+// ordinary Qt window.
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRasterWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* r =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return a;
+}
+
+void setCardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
+                  const std::vector<std::uint32_t>& v)
+{
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 32, std::uint32_t(v.size()), v.data());
+}
+
+void setString(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const QByteArray& text)
+{
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8, std::uint32_t(text.size()), text.constData());
+}
+
+// WM_NORMAL_HINTS: user position and size, then the limits asked for.
+std::vector<std::uint32_t> sizeHints(const QJsonObject& o, int x, int y)
+{
+    std::vector<std::uint32_t> hints(18, 0);
+    hints[0] = 1 | 2; // USPosition | USSize
+    hints[1] = std::uint32_t(x);
+    hints[2] = std::uint32_t(y);
+    hints[3] = std::uint32_t(o["w"].toInt());
+    hints[4] = std::uint32_t(o["h"].toInt());
+    if (o["minWidth"].toInt() || o["minHeight"].toInt()) {
+        hints[0] |= 16;
+        hints[5] = std::uint32_t(o["minWidth"].toInt());
+        hints[6] = std::uint32_t(o["minHeight"].toInt());
+    }
+    if (o["maxWidth"].toInt() || o["maxHeight"].toInt()) {
+        hints[0] |= 32;
+        hints[7] = std::uint32_t(o["maxWidth"].toInt());
+        hints[8] = std::uint32_t(o["maxHeight"].toInt());
+    }
+    return hints;
+}
+
+// The plain client's window number `i` (0 for the first), with its
+// properties set and mapped.
+xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const QJsonObject& o, int i)
+{
+    const xcb_window_t w = xcb_generate_id(c);
+    const int x = o["x"].toInt() + 40 * i, y = o["y"].toInt() + 40 * i;
+    const std::uint32_t values[] = {screen.white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen.root, std::int16_t(x), std::int16_t(y),
+                      std::uint16_t(o["w"].toInt()), std::uint16_t(o["h"].toInt()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+
+    const QString text = i == 0 ? o["title"].toString() : o["title"].toString() + QStringLiteral(" %1").arg(i + 1);
+    setString(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, text.toLatin1());
+    if (!o["legacyTitleOnly"].toBool())
+        setString(c, w, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING"), text.toUtf8());
+    setString(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+              o["instance"].toString().toLatin1() + '\0' + o["wmClass"].toString().toLatin1() + '\0');
+    if (o["setPid"].toBool())
+        setCardinals(c, w, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, {std::uint32_t(::getpid())});
+    setCardinals(c, w, atom(c, "WM_PROTOCOLS"), XCB_ATOM_ATOM, {atom(c, "WM_DELETE_WINDOW")});
+    setCardinals(c, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, sizeHints(o, x, y));
+    setCardinals(c, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
+                 {1, o["acceptsFocus"].toBool() ? 1u : 0u, 0, 0, 0, 0, 0, 0, 0}); // InputHint
+
+    const QString type = o["type"].toString();
+    if (!type.isEmpty()) {
+        const QByteArray name = "_NET_WM_WINDOW_TYPE_" + type.toUpper().toLatin1();
+        setCardinals(c, w, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, {atom(c, name.constData())});
+    }
+    if (o["transient"].toBool())
+        setCardinals(c, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {screen.root});
+    std::vector<std::uint32_t> strut;
+    for (const QJsonValue v : o["strut"].toArray())
+        strut.push_back(std::uint32_t(v.toInteger()));
+    if (!strut.empty())
+        setCardinals(c, w, atom(c, "_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut);
+    xcb_map_window(c, w);
+    return w;
+}
+
+void announce(const std::vector<unsigned long long>& windows)
+{
+    std::printf("ready");
+    for (unsigned long long w : windows)
+        std::printf(" %llu", w);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+int runPlainClient(const QJsonObject& o)
+{
+    int screenNumber = 0;
+    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(c))
+        return 2;
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber; ++i)
+        xcb_screen_next(&it);
+    const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS"), deleteWindow = atom(c, "WM_DELETE_WINDOW");
+    std::vector<unsigned long long> windows;
+    for (int i = 0; i < std::max(1, o["windows"].toInt(1)); ++i)
+        windows.push_back(createWindow(c, *it.data, o, i));
+    xcb_flush(c);
+
+    std::size_t mapped = 0;
+    std::size_t open = windows.size();
+    while (xcb_generic_event_t* ev = xcb_wait_for_event(c)) {
+        const int t = ev->response_type & 0x7f;
+        if (t == XCB_MAP_NOTIFY && mapped < windows.size() && ++mapped == windows.size()) {
+            announce(windows);
+        } else if (t == XCB_CLIENT_MESSAGE) {
+            const auto* m = reinterpret_cast<xcb_client_message_event_t*>(ev);
+            if (m->type == protocols && m->data.data32[0] == deleteWindow && o["closes"].toBool()) {
+                xcb_destroy_window(c, m->window);
+                xcb_flush(c);
+                if (--open == 0 && !o["lingers"].toBool()) {
+                    std::free(ev);
+                    xcb_disconnect(c);
+                    return 0;
+                }
+            }
+        }
+        std::free(ev);
+    }
+    return 0; // the server went away
+}
+
+int runQtClient(int argc, char** argv, const QJsonObject& o)
+{
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    QRasterWindow window;
+    window.setTitle(o["title"].toString());
+    if (o["minWidth"].toInt() || o["minHeight"].toInt())
+        window.setMinimumSize({o["minWidth"].toInt(), o["minHeight"].toInt()});
+    window.setGeometry(o["x"].toInt(), o["y"].toInt(), o["w"].toInt(), o["h"].toInt());
+    window.show();
+    while (!window.isExposed())
+        app.processEvents(QEventLoop::WaitForMoreEvents);
+    announce({static_cast<unsigned long long>(window.winId())});
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QJsonParseError error;
+    const QJsonDocument options = QJsonDocument::fromJson(argc > 1 ? QByteArray(argv[1]) : QByteArray(), &error);
+    if (!options.isObject()) {
+        std::fprintf(stderr, "usage: %s '<options as a JSON object>' (%s)\n", argv[0],
+                     qPrintable(error.errorString()));
+        return 64;
+    }
+    const QJsonObject o = options.object();
+    return o["qt"].toBool() ? runQtClient(argc, argv, o) : runPlainClient(o);
+}
