@@ -2,8 +2,10 @@
 
 #include "design/shadowcache.h"
 #include "design/squircle.h"
+#include "design/stripdraw.h"
 
 #include <QLinearGradient>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tavrin {
@@ -66,7 +68,7 @@ void TGlass::paint(QPainter& painter, const QRectF& shape, qreal radius, ColorSc
     painter.restore();
 }
 
-void TGlass::paintEvent(QPaintEvent*)
+void TGlass::paintEvent(QPaintEvent* event)
 {
     const QRectF shape = shapeRect();
     if (shape.isEmpty())
@@ -93,7 +95,7 @@ void TGlass::paintEvent(QPaintEvent*)
         p.translate(-area.topLeft());
         paint(p, QRectF(QPointF(), shape.size()), radius_, s, blur);
     }
-    painter.drawImage(shape.topLeft() + c.origin, c.image);
+    StripDraw::image(painter, shape.topLeft() + c.origin, c.image, event->region());
 }
 
 } // namespace tavrin
