@@ -46,7 +46,8 @@ qreal AIGlow::angle(double date, Intensity intensity, bool reduceMotion)
     return phase / p * 360.0 * 0.017453292519943295;
 }
 
-bool AIGlow::canAnimate() const { return Environment::clock() && isVisible() && !Environment::reduceMotion(); }
+// Fades run with reduce motion too: only the turning stops.
+bool AIGlow::canAnimate() const { return Environment::clock() && isVisible(); }
 
 void AIGlow::setIntensity(Intensity intensity)
 {

@@ -272,3 +272,38 @@ TEST_F(AIGlowTest, AFrameRepaintsOnlyTheBandAroundOpaqueGlass)
     EXPECT_FALSE(band.contains(QPoint(1, 1)));
     EXPECT_TRUE(band.boundingRect().contains(shape.adjusted(-20, -20, 20, 20).toRect()));
 }
+
+TEST_F(AIGlowTest, ReduceMotionStopsTheTurningButKeepsTheFade)
+{
+    appearance.setReduceMotion(true);
+    AIGlow glow(Intensity::off, 18, new QWidget);
+    glow.setOutset(48);
+    glow.resize(300, 200);
+    glow.show();
+    EXPECT_FALSE(glow.isAnimating());
+
+    // Turning on fades in over 0.35 s, and then no frames run.
+    glow.setIntensity(Intensity::idle);
+    EXPECT_TRUE(glow.isAnimating());
+    auto haloAt = [&] {
+        QImage image(glow.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        glow.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image.pixelColor(40, 100).alpha();
+    };
+    clock.advance(0.17);
+    const int halfway = haloAt();
+    clock.advance(0.3);
+    EXPECT_FALSE(glow.isAnimating());
+    EXPECT_EQ(clock.pending(), 0u);
+    const int full = haloAt();
+    EXPECT_GT(halfway, 0);
+    EXPECT_LT(halfway, full);
+
+    // Going to working cross-fades the halo too.
+    glow.setIntensity(Intensity::working);
+    EXPECT_TRUE(glow.isAnimating());
+    clock.advance(0.5);
+    EXPECT_FALSE(glow.isAnimating());
+    EXPECT_GT(haloAt(), full);
+}
