@@ -2,6 +2,7 @@
 
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/elidedlabel.h"
+#include "commandbar/hintlabel.h"
 #include "design/aiglow.h"
 #include "design/appicons.h"
 #include "design/apptile.h"
@@ -19,7 +20,6 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -94,14 +94,8 @@ AdjustView::AdjustView(CommandBarModel& model, Size area, QWidget* parent)
     bar_ = new AIGlow(AIGlow::Intensity::idle, 13, glass, this);
     bar_->setObjectName(QStringLiteral("adjustBar"));
 
-    auto* hint = new QLabel(tr("Drag an outline onto another to swap them."), this);
-    hint->setObjectName(QStringLiteral("adjustHint"));
-    hint->setTextFormat(Qt::PlainText);
-    hint->setFont(DesignFont::system(11.5));
-    QPalette palette = hint->palette();
-    palette.setColor(QPalette::WindowText, withAlpha(Qt::white, 0.85));
-    hint->setPalette(palette);
-    hint->setAlignment(Qt::AlignHCenter);
+    hint_ = new HintLabel(tr("Drag an outline onto another to swap them."), DesignFont::system(11.5), this);
+    hint_->setObjectName(QStringLiteral("adjustHint"));
 
     connect(&model, &CommandBarModel::rowsSwapped, this, &AdjustView::rowsSwapped);
     for (auto signal : {&CommandBarModel::rowsChanged, &CommandBarModel::planChanged, &CommandBarModel::captureChanged})
@@ -158,6 +152,33 @@ std::optional<int> AdjustView::dropTarget(const std::vector<Rect>& frames, int d
     if (!j || *j == dragged)
         return std::nullopt;
     return j;
+}
+
+qreal AdjustView::targetEmphasis(int index) const
+{
+    if (!model_ || index < 0 || index >= int(model_->rows().size()))
+        return 0;
+    const auto it = emphasis_.constFind(model_->rows()[std::size_t(index)].id);
+    return it == emphasis_.constEnd() ? 0 : std::clamp<qreal>(it->value(now()), 0, 1);
+}
+
+void AdjustView::retarget()
+{
+    // Each outline heads for its highlight (or away from it) on its spring.
+    if (!model_)
+        return;
+    const double t = now();
+    const auto& rows = model_->rows();
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const qreal want = isTarget(i) ? 1 : 0;
+        auto it = emphasis_.find(rows[std::size_t(i)].id);
+        if (it == emphasis_.end()) {
+            if (want == 0)
+                continue;
+            it = emphasis_.insert(rows[std::size_t(i)].id, Spring(kTargetResponse));
+        }
+        it->animate(want, t);
+    }
 }
 
 bool AdjustView::isTarget(int index) const
@@ -265,6 +286,7 @@ void AdjustView::mouseMoveEvent(QMouseEvent* event)
         return;
     dragging_ = pressed_;
     dragOffset_ = QSizeF(delta.x(), delta.y());
+    retarget();
     update();
 }
 
@@ -290,6 +312,7 @@ void AdjustView::drop(int index, QSizeF translation)
     const auto target = dropTarget(frames, index, translation);
     dragging_.reset();
     dragOffset_ = QSizeF();
+    retarget();
     if (target && model_)
         model_->swap(index, *target);
     else if (dropFrom_ && model_ && index < int(model_->rows().size()))
@@ -374,16 +397,17 @@ void AdjustView::layoutBar()
     const int rowHeight = glass->content()->sizeHint().height();
     bar_->setGeometry(qRound(width() / 2.0 - barWidth / 2 - kBarOutset), qRound(kBarTop - kBarOutset),
                       qRound(barWidth) + 2 * kBarOutset, rowHeight + 2 * kBarOutset);
-    auto* hint = findChild<QLabel*>(QStringLiteral("adjustHint"));
     const int hintTop = qRound(kBarTop + rowHeight + kHintGap);
-    hint->setGeometry(0, hintTop, width(), hint->sizeHint().height());
-    hint->raise();
+    const QSize hint = hint_->sizeHint();
+    hint_->setGeometry(qRound(width() / 2.0 - hint.width() / 2.0), hintTop - HintLabel::kPadding, hint.width(),
+                       hint.height());
+    hint_->raise();
     bar_->raise();
 }
 
 // ---- Drawing ----
 
-void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, bool target) const
+void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, qreal emphasis) const
 {
     const TTheme theme = t();
     const auto& rows = model_->rows();
@@ -406,10 +430,12 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
         ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
         painter.restore();
     }
-    const qreal fillAlpha = target ? 0.28 : 0.09 + 0.06 * breath();
+    // `emphasis` runs from 0 to 1 as the outline becomes the drop target.
+    const qreal restingAlpha = 0.09 + 0.06 * breath();
+    const qreal fillAlpha = restingAlpha + (0.28 - restingAlpha) * emphasis;
     Squircle::fill(painter, r, 9, withAlpha(theme.accent, fillAlpha));
 
-    QPen pen(withAlpha(theme.accent, 0.7), target ? 2.5 : 1.5);
+    QPen pen(withAlpha(theme.accent, 0.7), 1.5 + emphasis);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setMiterLimit(10);
@@ -466,9 +492,9 @@ void AdjustView::paintEvent(QPaintEvent*)
     };
     for (int i = 0; i < count; ++i)
         if (dragging_ != i)
-            paintOutline(painter, i, boxOf(i), false, isTarget(i));
+            paintOutline(painter, i, boxOf(i), false, targetEmphasis(i));
     if (dragging_ && *dragging_ < count)
-        paintOutline(painter, *dragging_, boxOf(*dragging_), true, false);
+        paintOutline(painter, *dragging_, boxOf(*dragging_), true, targetEmphasis(*dragging_));
 }
 
 } // namespace tavrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/designwidget.h"
+#include "design/spring.h"
 #include "platform/geometry.h"
 #include "windows/unitrect.h"
 
@@ -16,6 +17,7 @@ namespace tavrin {
 
 class CommandBarModel;
 class ElidedLabel;
+class HintLabel;
 class Timer;
 
 // The adjust overlay's view: over a dimmed display, one dashed outline per
@@ -37,6 +39,8 @@ public:
     static constexpr double kDragThreshold = 10;
     static constexpr double kBreathSeconds = 1.3;
     static constexpr double kSwapSeconds = 0.35;
+    // The drop-target highlight comes and goes on a spring of this response.
+    static constexpr double kTargetResponse = 0.25;
 
     AdjustView(CommandBarModel& model, Size area, QWidget* parent = nullptr);
     ~AdjustView() override;
@@ -58,6 +62,8 @@ public:
     QSizeF dragOffset() const { return dragOffset_; }
     // Whether outline `index` is highlighted as the drop target.
     bool isTarget(int index) const;
+    // How far its highlight has come now, 0 to 1 (it springs in and out).
+    qreal targetEmphasis(int index) const;
     // The bar at the top (for placing and tests).
     QWidget* bar() const { return bar_; }
 
@@ -94,7 +100,8 @@ private:
     double now() const;
     qreal breath() const;
     Rect drawnFrame(int index, const Rect& zone) const;
-    void paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, bool target) const;
+    void paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, qreal emphasis) const;
+    void retarget();
 
     QPointer<CommandBarModel> model_;
     Size area_;
@@ -103,11 +110,13 @@ private:
     std::optional<int> pressed_;
     QPointF pressPoint_;
     QHash<QUuid, Moving> moving_;
+    QHash<QUuid, Spring> emphasis_;
     std::optional<Rect> dropFrom_;
     double shownAt_ = 0;
     QPointer<Timer> frames_;
     QWidget* bar_ = nullptr;
     ElidedLabel* task_ = nullptr;
+    HintLabel* hint_ = nullptr;
 };
 
 } // namespace tavrin
