@@ -9,7 +9,7 @@ packages=(
   qcoro-qt6-dev qtkeychain-qt6-dev libplist++-dev libplist-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libgl-dev fonts-dejavu-core
-  libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
+  libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
   xvfb openbox x11-xserver-utils xdotool wmctrl
 )
 

@@ -49,6 +49,19 @@ Rect lerp(const Rect& a, const Rect& b, double t)
 
 QRectF toQt(const Rect& r) { return {r.x, r.y, r.width, r.height}; }
 
+// Where the window is cut to what it draws (no compositor), nothing behind
+// shows through the zones: they are tinted over this deep grey instead,
+// which keeps their white labels readable on any desktop.
+const QColor kCutBase(24, 26, 31);
+
+// `top` laid over the opaque `base`.
+QColor over(const QColor& top, const QColor& base)
+{
+    const float a = top.alphaF();
+    return QColor::fromRgbF(top.redF() * a + base.redF() * (1 - a), top.greenF() * a + base.greenF() * (1 - a),
+                            top.blueF() * a + base.blueF() * (1 - a));
+}
+
 // Text with the soft dark shadow the outlines' labels carry.
 void shadowedText(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font, const QColor& colour)
 {
@@ -416,6 +429,7 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
     const QString zone = units[std::size_t(index)].zoneName(index == 0);
 
     QRectF r = toQt(box);
+    const bool cut = !Environment::translucentWindow(this);
     painter.save();
     if (lifted) {
         const QPointF c = r.center();
@@ -425,17 +439,21 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
         // Only around the outline: its fill is see-through.
         QPainterPath outside;
         outside.addRect(r.adjusted(-60, -60, 60, 80));
-        painter.save();
-        painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
-        ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
-        painter.restore();
+        if (!cut) {
+            painter.save();
+            painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
+            ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
+            painter.restore();
+        }
     }
     // `emphasis` runs from 0 to 1 as the outline becomes the drop target.
     const qreal restingAlpha = 0.09 + 0.06 * breath();
     const qreal fillAlpha = restingAlpha + (0.28 - restingAlpha) * emphasis;
-    Squircle::fill(painter, r, 9, withAlpha(theme.accent, fillAlpha));
+    const QColor fill = withAlpha(theme.accent, fillAlpha);
+    Squircle::fill(painter, r, 9, cut ? over(fill, kCutBase) : fill);
 
-    QPen pen(withAlpha(theme.accent, 0.7), 1.5 + emphasis);
+    const QColor border = withAlpha(theme.accent, 0.7);
+    QPen pen(cut ? over(border, over(fill, kCutBase)) : border, 1.5 + emphasis);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setMiterLimit(10);
@@ -469,7 +487,9 @@ void AdjustView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), withAlpha(Qt::black, 0.12));
+    // The dim layer only where it can dim: a cut window would drop it.
+    if (Environment::translucentWindow(this))
+        painter.fillRect(rect(), withAlpha(Qt::black, 0.12));
     if (!model_)
         return;
     const double s = scale();

@@ -5,6 +5,7 @@
 
 #include "commandbar/commandbarrunner.h"
 #include "commandbar/toastview.h"
+#include "design/environment.h"
 #include "design/themed.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -102,13 +103,17 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
     const double x = area.midX() - size.width() / 2.0;
     const double y = area.maxY() - kBottomInset + kMargin - size.height();
     panel_->setGeometry(qRound(x), qRound(y), size.width(), size.height());
-    // The fade is drawn by the view: window opacity needs a compositor.
-    opacity_ = new QGraphicsOpacityEffect(themed);
-    opacity_->setOpacity(0);
-    themed->setGraphicsEffect(opacity_);
     panel_->show();
     panel_->raise();
-    fadeIn();
+    // The fade is drawn by the view (window opacity needs a compositor);
+    // a window cut to its shape shows at once, as a fade there would only
+    // darken it.
+    if (Environment::translucentWindow(panel_)) {
+        opacity_ = new QGraphicsOpacityEffect(themed);
+        opacity_->setOpacity(0);
+        themed->setGraphicsEffect(opacity_);
+        fadeIn();
+    }
 
     QPointer<QWidget> panel = panel_;
     hideTask_.start([this, panel](CancelToken token) -> QCoro::Task<> {
@@ -146,7 +151,12 @@ void ArrangedToastController::hide()
         panel_->hide();
 }
 
-qreal ArrangedToastController::opacity() const { return opacity_ ? opacity_->opacity() : 0; }
+qreal ArrangedToastController::opacity() const
+{
+    if (opacity_)
+        return opacity_->opacity();
+    return isShowing() ? 1 : 0;
+}
 
 bool ArrangedToastController::isShowing() const { return panel_ && panel_->isVisible(); }
 

@@ -30,7 +30,7 @@ void TGlass::setRadius(qreal radius)
     update();
 }
 
-bool TGlass::coversShapeOpaquely() const { return !Environment::blurAvailable(); }
+bool TGlass::coversShapeOpaquely() const { return !Environment::blurBehind(this); }
 
 TGlass::Look TGlass::look(ColorScheme scheme, bool blur)
 {
@@ -75,7 +75,7 @@ void TGlass::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     const ColorScheme s = scheme();
-    const bool blur = Environment::blurAvailable();
+    const bool blur = Environment::blurBehind(this);
     const qreal scale = ShadowCache::deviceScale(painter);
     Cache& c = cache_;
     if (c.image.isNull() || c.shape != shape.size() || c.radius != radius_ || c.scheme != s || c.blur != blur
