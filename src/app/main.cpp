@@ -49,15 +49,6 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     g_defaultHandler(type, context, message);
 }
 
-// Where a desktop area shows: over its drawing in the simulated desktop's
-// window, in global coordinates.
-Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
-{
-    const QRectF drawn = window.toWidget(area);
-    const QPointF origin = window.mapToGlobal(drawn.topLeft());
-    return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
-}
-
 void say(std::FILE* stream, const QString& line)
 {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
@@ -165,7 +156,8 @@ int main(int argc, char** argv)
     hooks.makeCommandBar = [w = window.get()] {
         auto bar = std::make_unique<CommandBarAdapter>();
         if (w)
-            bar->controller().setPlacement([w](const Rect& area) { return overDrawing(*w, area); });
+            bar->controller().setPlacement(
+                [w](const Rect& area) { return PanelRoom{w->shownAt(area), w->screenArea()}; });
         return bar;
     };
     hooks.showSettings = [](const QString& pane) { SettingsPlaceholder::show(pane); };

@@ -32,7 +32,6 @@ namespace {
 constexpr double kBarTop = 10;
 constexpr double kBarMaxWidth = 440;
 constexpr double kBarWidthFraction = 0.86;
-constexpr int kBarOutset = 48;
 constexpr double kHintGap = 6;
 
 QColor withAlpha(QColor c, qreal alpha)
@@ -204,10 +203,22 @@ bool AdjustView::isTarget(int index) const
     return frames[std::size_t(index)].contains(movedCentre(frames, *dragging_, dragOffset_));
 }
 
-double AdjustView::scale() const { return area_.width > 0 ? width() / area_.width : 1.0; }
+QRectF AdjustView::drawnArea() const { return drawn_ ? *drawn_ : QRectF(rect()); }
+
+void AdjustView::setDrawnArea(const QRectF& drawn)
+{
+    drawn_ = drawn;
+    layoutBar();
+    update();
+}
+
+double AdjustView::barWidth(double areaWidth) { return std::min(areaWidth * kBarWidthFraction, kBarMaxWidth); }
+
+double AdjustView::scale() const { return area_.width > 0 ? drawnArea().width() / area_.width : 1.0; }
 
 Point AdjustView::toArea(QPointF p) const
 {
+    p -= drawnArea().topLeft();
     const double s = scale() > 0 ? scale() : 1.0;
     return {p.x() / s, p.y() / s};
 }
@@ -405,14 +416,17 @@ void AdjustView::resizeEvent(QResizeEvent* event)
 
 void AdjustView::layoutBar()
 {
-    const double barWidth = std::min(width() * kBarWidthFraction, kBarMaxWidth);
+    // The bar keeps its own size (in the display's points) however small the
+    // display is drawn, centred on the drawing, near its top.
+    const QRectF drawn = drawnArea();
+    const double width = barWidth(area_.width);
     auto* glass = static_cast<TGlass*>(static_cast<AIGlow*>(bar_)->content());
     const int rowHeight = glass->content()->sizeHint().height();
-    bar_->setGeometry(qRound(width() / 2.0 - barWidth / 2 - kBarOutset), qRound(kBarTop - kBarOutset),
-                      qRound(barWidth) + 2 * kBarOutset, rowHeight + 2 * kBarOutset);
-    const int hintTop = qRound(kBarTop + rowHeight + kHintGap);
+    bar_->setGeometry(qRound(drawn.center().x() - width / 2 - kBarOutset), qRound(drawn.top() + kBarTop - kBarOutset),
+                      qRound(width) + 2 * kBarOutset, rowHeight + 2 * kBarOutset);
+    const int hintTop = qRound(drawn.top() + kBarTop + rowHeight + kHintGap);
     const QSize hint = hint_->sizeHint();
-    hint_->setGeometry(qRound(width() / 2.0 - hint.width() / 2.0), hintTop - HintLabel::kPadding, hint.width(),
+    hint_->setGeometry(qRound(drawn.center().x() - hint.width() / 2.0), hintTop - HintLabel::kPadding, hint.width(),
                        hint.height());
     hint_->raise();
     bar_->raise();
@@ -488,11 +502,13 @@ void AdjustView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     // The dim layer only where it can dim: a cut window would drop it.
+    const QRectF drawn = drawnArea();
     if (Environment::translucentWindow(this))
-        painter.fillRect(rect(), withAlpha(Qt::black, 0.12));
+        painter.fillRect(drawn, withAlpha(Qt::black, 0.12));
     if (!model_)
         return;
     const double s = scale();
+    painter.translate(drawn.topLeft());
     painter.scale(s, s);
 
     const std::vector<Rect> frames = zoneFrames();

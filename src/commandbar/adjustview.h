@@ -29,7 +29,7 @@ class Timer;
 //
 // The view is laid out in the display's own points (`area`); when it is
 // shown at another size (the simulated desktop) the outlines are scaled to
-// fit, and the bar keeps its natural size.
+// the drawing, and the bar keeps its own size.
 class AdjustView : public DesignWidget {
     Q_OBJECT
 public:
@@ -41,6 +41,11 @@ public:
     static constexpr double kSwapSeconds = 0.35;
     // The drop-target highlight comes and goes on a spring of this response.
     static constexpr double kTargetResponse = 0.25;
+    // The bar: its glass and glow reach this far beyond it.
+    static constexpr int kBarOutset = 48;
+    // The bar's width for an area this many points wide: 0.86 of it, at
+    // most 440.
+    static double barWidth(double areaWidth);
 
     AdjustView(CommandBarModel& model, Size area, QWidget* parent = nullptr);
     ~AdjustView() override;
@@ -66,6 +71,11 @@ public:
     qreal targetEmphasis(int index) const;
     // The bar at the top (for placing and tests).
     QWidget* bar() const { return bar_; }
+
+    // Where the display's area is drawn inside the view: all of it unless
+    // set (a view wider than a small drawing, so that the bar fits).
+    QRectF drawnArea() const;
+    void setDrawnArea(const QRectF& drawn);
 
     // ---- Actions ----
     // Tab, Escape and "Back": back to the preview, only while adjusting.
@@ -105,6 +115,7 @@ private:
 
     QPointer<CommandBarModel> model_;
     Size area_;
+    std::optional<QRectF> drawn_;
     std::optional<int> dragging_;
     QSizeF dragOffset_;
     std::optional<int> pressed_;

@@ -19,11 +19,7 @@
 
 namespace tavrin {
 
-namespace {
-Rect identity(const Rect& area) { return area; }
-} // namespace
-
-ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(identity) {}
+ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(&PanelRoom::of) {}
 
 ArrangedToastController::~ArrangedToastController()
 {
@@ -98,10 +94,10 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
     }
     layout->addWidget(themed);
 
-    const Rect area = placement_(display.area);
-    const QSize size = view->sizeThatFits(QSize(int(std::max(area.width - 40, 0.0)), 200));
-    const double x = area.midX() - size.width() / 2.0;
-    const double y = area.maxY() - kBottomInset + kMargin - size.height();
+    const PanelRoom place = placement_(display.area);
+    const QSize size = view->sizeThatFits(QSize(int(std::max(place.room.width - 40, 0.0)), 200));
+    const double x = place.keptAcross(place.over.midX() - size.width() / 2.0, size.width());
+    const double y = place.over.maxY() - kBottomInset + kMargin - size.height();
     panel_->setGeometry(qRound(x), qRound(y), size.width(), size.height());
     panel_->show();
     panel_->raise();

@@ -201,7 +201,7 @@ CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget
     connect(&model, &CommandBarModel::focusTickChanged, this, &CommandBarView::refocus);
     connect(&model, &CommandBarModel::textUpdated, this, [this] {
         if (field_->text() != model_->text())
-            field_->setText(model_->text());
+            field_->showRequest(model_->text());
         refreshPlanEnabled();
     });
     // The Keychain answers late: the setup card follows whether a key is there.
@@ -273,7 +273,7 @@ QWidget* CommandBarView::inputRow()
     layout->setSpacing(10);
     layout->addWidget(new Spark(18));
     field_ = new TaskField;
-    field_->setText(model_->text());
+    field_->showRequest(model_->text());
     layout->addWidget(field_, 1);
     spinner_ = new Spinner;
     spinner_->setObjectName(QStringLiteral("spinner"));

@@ -21,6 +21,14 @@ TaskField::TaskField(QWidget* parent) : QLineEdit(parent)
     refresh();
 }
 
+void TaskField::showRequest(const QString& text)
+{
+    setText(text);
+    // From its first letter: a long request would otherwise show its end,
+    // its beginning cut off at the field's edge.
+    home(false);
+}
+
 void TaskField::refresh()
 {
     const TTheme t = Environment::theme(this);

@@ -16,6 +16,10 @@ public:
 
     explicit TaskField(QWidget* parent = nullptr);
 
+    // Puts a request that was not typed here (the model's) into the field,
+    // showing it from its first letter.
+    void showRequest(const QString& text);
+
 signals:
     void returnPressed(Qt::KeyboardModifiers modifiers, bool autoRepeat);
     void tabPressed();

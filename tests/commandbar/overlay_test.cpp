@@ -204,9 +204,14 @@ TEST_F(OverlayTest, TheBarRepeatsTheTaskAndIsAtMost440Wide)
     ASSERT_TRUE(glass);
     // The glow and glass reach 48 beyond the bar on each side.
     EXPECT_EQ(overlay->bar()->width() - 96, 440);
+    // The width comes from the display's points, not from how large the
+    // display is drawn.
     overlay->resize(500, 600);
     settle();
-    EXPECT_EQ(overlay->bar()->width() - 96, 430);
+    EXPECT_EQ(overlay->bar()->width() - 96, 440);
+    AdjustView narrow(model(), Size{500, 600});
+    narrow.setDrawnArea(QRectF(0, 0, 250, 300));
+    EXPECT_EQ(narrow.bar()->width() - 96, 430);
     EXPECT_EQ(overlay->findChild<ElidedLabel*>(QStringLiteral("adjustTask"))->text(), kTask);
 }
 

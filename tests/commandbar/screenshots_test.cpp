@@ -104,6 +104,11 @@ TEST_P(Screenshots, EveryStateOfTheBar)
     advance(5);
 
     open();
+    typeTask(QStringLiteral("Jot down notes from the design review next to the call, with the spec open and the "
+                            "build logs in a terminal underneath"));
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("6b-long-request")));
+
+    open();
     planner.failWith(PlannerError::rejected(PlannerError::claudeRejectedMessage()));
     typeTask();
     pressInField(Qt::Key_Return);

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace tavrin {
 
@@ -118,6 +119,20 @@ QRectF SimDesktopWindow::toWidget(const Rect& r) const
 {
     const Mapping m = mapping();
     return {m.offsetX + r.x * m.scale, m.offsetY + r.y * m.scale, r.width * m.scale, r.height * m.scale};
+}
+
+Rect SimDesktopWindow::shownAt(const Rect& area) const
+{
+    const QRectF drawn = toWidget(area);
+    const QPointF origin = mapToGlobal(drawn.topLeft());
+    return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
+}
+
+Rect SimDesktopWindow::screenArea() const
+{
+    const QScreen* s = screen();
+    const QRect r = s ? s->availableGeometry() : QRect(mapToGlobal(QPoint()), size());
+    return Rect{double(r.x()), double(r.y()), double(r.width()), double(r.height())};
 }
 
 QString SimDesktopWindow::statusLine() const

@@ -26,6 +26,13 @@ public:
     Point toScreen(QPointF p) const;
     QRectF toWidget(const Rect& r) const;
 
+    // Where an area of the simulated desktop shows on the real screen:
+    // its drawing in this window, in global coordinates.
+    Rect shownAt(const Rect& area) const;
+    // The real screen area this window is shown on (less the real desktop's
+    // own panels), in global coordinates.
+    Rect screenArea() const;
+
     QString lastKey() const { return lastKey_; }
 
     // An application's icon in the first display's menu bar, at its right
