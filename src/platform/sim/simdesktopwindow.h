@@ -41,6 +41,10 @@ public:
     void setMenuBarExtra(const QIcon& icon, std::function<void(const QRect& globalRect)> clicked);
     // Where the icon is drawn, in this widget's coordinates; empty without one.
     QRect menuBarExtraRect() const;
+    // The first display's menu bar, in this widget's coordinates: as tall as
+    // its label, ending where the display's visible area begins.
+    QRectF menuBarRect() const;
+    QFont menuBarFont() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,6 +63,7 @@ private:
     Mapping mapping() const;
     QRect desktopArea() const;
     QString statusLine() const;
+    void paintMenuBar(QPainter& p) const;
 
     SimDesktop& desktop_;
     QString lastKey_;
