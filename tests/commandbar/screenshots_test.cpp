@@ -17,14 +17,6 @@ namespace {
 
 using namespace testing;
 
-QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/commandbar"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
-
 QString schemeName(ColorScheme scheme) { return scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"); }
 
 class Screenshots : public BarTest, public ::testing::WithParamInterface<ColorScheme> {
