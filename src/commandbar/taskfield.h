@@ -13,6 +13,8 @@ class TaskField : public QLineEdit {
     Q_OBJECT
 public:
     static constexpr qreal kFontSize = 17;
+    // Room the line edit keeps beside the text for its cursor, points.
+    static constexpr qreal kEdge = 4;
 
     explicit TaskField(QWidget* parent = nullptr);
 
@@ -28,9 +30,11 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void refresh();
+    void alignStart();
 };
 
 } // namespace tavrin

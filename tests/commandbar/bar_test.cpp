@@ -126,6 +126,35 @@ TEST_F(BarTest, ALongRequestPutInTheFieldShowsFromItsFirstLetter)
     EXPECT_LE(field()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 4);
 }
 
+TEST_F(BarTest, TypingALongRequestNeverCutsALetterAtTheFieldsEdge)
+{
+    open();
+    for (const QString& request : {QStringLiteral("Jot down notes from the design review next to the call, with the "
+                                                  "spec open and the build logs underneath"),
+                                   QStringLiteral("Put the editor and the browser side by side with the terminal "
+                                                  "below them and chat out of the way")}) {
+        field()->clear();
+        typeTask(request);
+        // Light text on black: no ink where the field's text area begins.
+        QImage image(field()->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        field()->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        int firstInk = image.width();
+        for (int x = 0; x < image.width() && firstInk == image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (qGray(image.pixel(x, y)) > 60) {
+                    firstInk = x;
+                    break;
+                }
+        EXPECT_GT(field()->textMargins().left(), 0);
+        EXPECT_GT(firstInk, field()->textMargins().left()) << request.toStdString();
+    }
+    // A short request starts at the edge as before.
+    field()->clear();
+    typeTask(QStringLiteral("Review"));
+    EXPECT_EQ(field()->textMargins().left(), 0);
+}
+
 TEST_F(BarTest, OnANarrowDisplayTheCardNarrowsToFit)
 {
     env.desktop.setDisplays({{QStringLiteral("Small"), Rect(0, 0, 700, 500), 1, 1, 0, 0}});
