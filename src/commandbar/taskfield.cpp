@@ -44,10 +44,12 @@ void TaskField::alignStart()
         const qreal room = contentsRect().width() - kEdge;
         const qreal width = fm.horizontalAdvance(shown);
         if (width > room) {
+            // A little more than is scrolled out: the line edit's own
+            // scrolling rounds by a pixel or two.
             const qreal hidden = width - room;
             for (int k = 1; k <= shown.size(); ++k) {
                 const qreal boundary = fm.horizontalAdvance(shown.left(k));
-                if (boundary >= hidden) {
+                if (boundary >= hidden + 2) {
                     inset = int(std::ceil(boundary - hidden));
                     break;
                 }
