@@ -7,6 +7,8 @@
 
 #include "barfixture.h"
 #include "commandbar/adjustview.h"
+#include "design/environment.h"
+#include "design/tglass.h"
 #include "platform/x11/xvfbsession.h"
 
 #include <QProcess>
@@ -25,10 +27,11 @@ constexpr char kOnTheServer[] = "TAVRIN_PANELS_ON_X11";
 // The desktop behind the panels: a light grey that the server paints itself.
 const QColor kDesktop(0xd8, 0xde, 0xe6);
 
-TEST(X11Panels, WithoutACompositorTheToastAndTheOverlayAreCutToTheirShape)
+// Runs the tests named by `filter` again on a private X server with
+// openbox, with a compositor when `compositor` is set, and the compositor's
+// blur announced on the root window when `blur` is also set.
+void runOnTheServer(const QString& filter, bool compositor, bool blur)
 {
-    if (qEnvironmentVariableIsSet(kOnTheServer))
-        GTEST_SKIP() << "this is the run on the X server";
     XvfbSession::Options options;
     options.width = 1280;
     options.height = 800;
@@ -40,17 +43,52 @@ TEST(X11Panels, WithoutACompositorTheToastAndTheOverlayAreCutToTheirShape)
         GTEST_SKIP() << "No X server for this test: " << error.toStdString();
     ASSERT_TRUE(session) << error.toStdString();
 
+    std::unique_ptr<QProcess> manager;
+    if (compositor) {
+        manager = XvfbSession::childProcess();
+        manager->setProcessEnvironment(session->environment());
+        manager->start(QStringLiteral("xcompmgr"), {});
+        if (!manager->waitForStarted(5000))
+            GTEST_SKIP() << "xcompmgr is not installed";
+        QThread::msleep(300);
+    }
+    if (blur) {
+        // What a compositor that blurs puts on the root window.
+        QProcess xprop;
+        xprop.setProcessEnvironment(session->environment());
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-f"),
+                                              QStringLiteral("_KDE_NET_WM_BLUR_BEHIND_REGION"), QStringLiteral("32c"),
+                                              QStringLiteral("-set"), QStringLiteral("_KDE_NET_WM_BLUR_BEHIND_REGION"),
+                                              QStringLiteral("0")});
+        ASSERT_TRUE(xprop.waitForFinished(5000) && xprop.exitCode() == 0) << "xprop";
+    }
+
     QProcess run;
     QProcessEnvironment environment = session->environment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QString::fromLatin1(kOnTheServer), QStringLiteral("1"));
     run.setProcessEnvironment(environment);
     run.setProcessChannelMode(QProcess::MergedChannels);
-    run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=X11PanelsOnTheServer.*")});
+    run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});
     ASSERT_TRUE(run.waitForFinished(60000));
     const QByteArray output = run.readAll();
     EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+}
+
+TEST(X11Panels, WithoutACompositorTheToastAndTheOverlayAreCutToTheirShape)
+{
+    if (qEnvironmentVariableIsSet(kOnTheServer))
+        GTEST_SKIP() << "this is the run on the X server";
+    runOnTheServer(QStringLiteral("X11PanelsOnTheServer.ToastAndOverlayShowOnlyWhatTheyDraw"), false, false);
+}
+
+TEST(X11Panels, APanelAsksForABlurBehindItsGlassOnlyWhereTheCompositorOffersOne)
+{
+    if (qEnvironmentVariableIsSet(kOnTheServer))
+        GTEST_SKIP() << "this is the run on the X server";
+    runOnTheServer(QStringLiteral("X11PanelsOnTheServer.TheToastGetsABlurBehindItsGlass"), true, true);
+    runOnTheServer(QStringLiteral("X11PanelsOnTheServer.TheToastIsOpaqueWithoutAnOfferedBlur"), true, false);
 }
 
 class X11PanelsOnTheServer : public BarTest {
@@ -120,6 +158,38 @@ protected:
         return image;
     }
 
+    // The toast on a compositing desktop that may blur.
+    QWidget* showToast()
+    {
+        env.desktop.appearance().setBlurAvailable(true);
+        WorkspaceRunner::Outcome outcome;
+        outcome.arranged = 2;
+        bar.toast().show(outcome, std::nullopt, Display::all().front());
+        wait(0.8);
+        return bar.toast().panel();
+    }
+
+    // The rectangles of the window's request for a blur behind it.
+    QRegion blurRequest(QWidget* window)
+    {
+        const char name[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+        auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof(name) - 1, name), nullptr);
+        QRegion region;
+        if (!atom)
+            return region;
+        auto* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, xcb_window_t(window->winId()), atom->atom, XCB_ATOM_CARDINAL, 0, 4096), nullptr);
+        std::free(atom);
+        if (reply) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            const int n = xcb_get_property_value_length(reply) / 4;
+            for (int i = 0; i + 3 < n; i += 4)
+                region += QRect(int(v[i]), int(v[i + 1]), int(v[i + 2]), int(v[i + 3]));
+            std::free(reply);
+        }
+        return region;
+    }
+
     xcb_connection_t* c = nullptr;
 };
 
@@ -180,6 +250,32 @@ TEST_F(X11PanelsOnTheServer, ToastAndOverlayShowOnlyWhatTheyDraw)
         }
     EXPECT_GT(light, 50);
     EXPECT_GT(dark, 100);
+}
+
+TEST_F(X11PanelsOnTheServer, TheToastGetsABlurBehindItsGlass)
+{
+    QWidget* toast = showToast();
+    ASSERT_TRUE(toast && toast->isVisible());
+    const QRegion asked = blurRequest(toast);
+    EXPECT_TRUE(asked.contains(toast->rect().center()));
+    EXPECT_FALSE(asked.contains(QPoint(3, 3))); // not behind the clear margin
+    auto* glass = toast->findChild<TGlass*>();
+    ASSERT_TRUE(glass);
+    EXPECT_TRUE(Environment::blurBehind(glass));
+    EXPECT_FALSE(glass->coversShapeOpaquely());
+    EXPECT_TRUE(toast->mask().isEmpty()); // the compositor blends it: no cut
+}
+
+TEST_F(X11PanelsOnTheServer, TheToastIsOpaqueWithoutAnOfferedBlur)
+{
+    QWidget* toast = showToast();
+    ASSERT_TRUE(toast && toast->isVisible());
+    EXPECT_TRUE(blurRequest(toast).isEmpty());
+    auto* glass = toast->findChild<TGlass*>();
+    ASSERT_TRUE(glass);
+    EXPECT_FALSE(Environment::blurBehind(glass));
+    EXPECT_TRUE(glass->coversShapeOpaquely());
+    EXPECT_TRUE(toast->mask().isEmpty());
 }
 
 } // namespace
