@@ -1,5 +1,6 @@
 #include "barfixture.h"
 #include "commandbar/adjustview.h"
+#include "design/windowtranslucency.h"
 #include "commandbar/clearrow.h"
 #include "commandbar/elidedlabel.h"
 #include "commandbar/keybutton.h"
@@ -153,6 +154,26 @@ TEST_F(BarTest, TypingALongRequestNeverCutsALetterAtTheFieldsEdge)
     field()->clear();
     typeTask(QStringLiteral("Review"));
     EXPECT_EQ(field()->textMargins().left(), 0);
+}
+
+TEST_F(BarTest, TheGlowsMarginTakesNoClicks)
+{
+    open();
+    CommandPanel* panel = bar.panel();
+    const QPoint start = panel->pos();
+    auto dragFrom = [&](QPoint at) {
+        QTest::mousePress(panel, Qt::LeftButton, {}, at);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(30, 20)), panel->mapToGlobal(QPointF(at + QPoint(30, 20))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel, &move);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, at + QPoint(30, 20));
+    };
+    // In the margin around the card, where the glow is drawn: nothing.
+    dragFrom(QPoint(10, panel->height() / 2));
+    EXPECT_EQ(panel->pos(), start);
+    EXPECT_EQ(WindowTranslucency::clickRegion(panel).boundingRect(),
+              QRect(CommandBarView::kMargin, CommandBarView::kMargin, panel->width() - 2 * CommandBarView::kMargin,
+                    panel->height() - 2 * CommandBarView::kMargin));
 }
 
 TEST_F(BarTest, OnANarrowDisplayTheCardNarrowsToFit)
