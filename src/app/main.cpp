@@ -120,13 +120,11 @@ std::optional<RunningDesktop> makeDesktop(const CommandLine& command, CommonServ
     return running;
 }
 
-// Where a desktop area shows: over its drawing in the simulated desktop's
-// window, in global coordinates.
-Rect overDrawing(const SimDesktopWindow& window, const Rect& area)
+// Where the panels for a display's area go on the simulated desktop: over the
+// drawing of that display, with the room of the real screen showing it.
+PanelPlacement overDrawing(const SimDesktopWindow* window)
 {
-    const QRectF drawn = window.toWidget(area);
-    const QPointF origin = window.mapToGlobal(drawn.topLeft());
-    return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
+    return [window](const Rect& area) { return PanelRoom{window->shownAt(area), window->screenArea()}; };
 }
 
 // The shell wired to the desktop: the application state and its parts, the
@@ -149,12 +147,11 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     // The command bar's panels show over the simulated displays.
     auto bar = std::make_unique<CommandBarAdapter>();
     if (window)
-        bar->controller().setPlacement([window](const Rect& area) { return overDrawing(*window, area); });
+        bar->controller().setPlacement(overDrawing(window));
     AppState& state = AppState::makeShared({.commandBar = std::move(bar)});
     // The snap overlay shows over the simulated displays too.
     if (window)
-        state.hud().setPanels(std::make_unique<DesktopHUDPanels>(
-            [window](const Rect& area) { return overDrawing(*window, area); }));
+        state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
     shell->settings = std::make_unique<SettingsWindow>(SettingsServices{.state = &state});
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.

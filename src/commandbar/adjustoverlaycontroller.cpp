@@ -5,7 +5,7 @@
 
 namespace tavrin {
 
-AdjustOverlayController::AdjustOverlayController() : placement_([](const Rect& area) { return area; }) {}
+AdjustOverlayController::AdjustOverlayController() : placement_(&PanelRoom::of) {}
 
 AdjustOverlayController::~AdjustOverlayController() { delete panel_.data(); }
 
@@ -24,8 +24,20 @@ void AdjustOverlayController::show(CommandBarModel& model, const Rect& area)
     auto* view = new AdjustView(model, area.size());
     connect(view, &AdjustView::backToPreview, this, &AdjustOverlayController::backToPreview);
     panel_->setContent(new Themed(view));
-    const Rect placed = placement_(area);
-    panel_->setGeometry(qRound(placed.x), qRound(placed.y), qRound(placed.width), qRound(placed.height));
+    // Over the display as it shows; wider where it shows too small for the
+    // bar, which keeps its size.
+    const PanelRoom place = placement_(area);
+    Rect frame = place.over;
+    const double need = AdjustView::barWidth(area.width) + 2 * AdjustView::kBarOutset;
+    if (frame.width < need) {
+        frame.x = place.over.midX() - need / 2;
+        frame.width = need;
+        frame.x = place.keptAcross(frame.x, frame.width);
+    }
+    const QRect placed = QRectF(frame.x, frame.y, frame.width, frame.height).toAlignedRect();
+    view->setDrawnArea(QRectF(place.over.x - placed.x(), place.over.y - placed.y(), place.over.width,
+                              place.over.height));
+    panel_->setGeometry(placed);
     panel_->makeKeyAndOrderFront();
     view->setFocus(Qt::OtherFocusReason);
 }

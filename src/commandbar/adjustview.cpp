@@ -2,6 +2,7 @@
 
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/elidedlabel.h"
+#include "commandbar/hintlabel.h"
 #include "design/aiglow.h"
 #include "design/appicons.h"
 #include "design/apptile.h"
@@ -19,7 +20,6 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -32,7 +32,6 @@ namespace {
 constexpr double kBarTop = 10;
 constexpr double kBarMaxWidth = 440;
 constexpr double kBarWidthFraction = 0.86;
-constexpr int kBarOutset = 48;
 constexpr double kHintGap = 6;
 
 QColor withAlpha(QColor c, qreal alpha)
@@ -48,6 +47,19 @@ Rect lerp(const Rect& a, const Rect& b, double t)
 }
 
 QRectF toQt(const Rect& r) { return {r.x, r.y, r.width, r.height}; }
+
+// Where the window is cut to what it draws (no compositor), nothing behind
+// shows through the zones: they are tinted over this deep grey instead,
+// which keeps their white labels readable on any desktop.
+const QColor kCutBase(24, 26, 31);
+
+// `top` laid over the opaque `base`.
+QColor over(const QColor& top, const QColor& base)
+{
+    const float a = top.alphaF();
+    return QColor::fromRgbF(top.redF() * a + base.redF() * (1 - a), top.greenF() * a + base.greenF() * (1 - a),
+                            top.blueF() * a + base.blueF() * (1 - a));
+}
 
 // Text with the soft dark shadow the outlines' labels carry.
 void shadowedText(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font, const QColor& colour)
@@ -94,14 +106,8 @@ AdjustView::AdjustView(CommandBarModel& model, Size area, QWidget* parent)
     bar_ = new AIGlow(AIGlow::Intensity::idle, 13, glass, this);
     bar_->setObjectName(QStringLiteral("adjustBar"));
 
-    auto* hint = new QLabel(tr("Drag an outline onto another to swap them."), this);
-    hint->setObjectName(QStringLiteral("adjustHint"));
-    hint->setTextFormat(Qt::PlainText);
-    hint->setFont(DesignFont::system(11.5));
-    QPalette palette = hint->palette();
-    palette.setColor(QPalette::WindowText, withAlpha(Qt::white, 0.85));
-    hint->setPalette(palette);
-    hint->setAlignment(Qt::AlignHCenter);
+    hint_ = new HintLabel(tr("Drag an outline onto another to swap them."), DesignFont::system(11.5), this);
+    hint_->setObjectName(QStringLiteral("adjustHint"));
 
     connect(&model, &CommandBarModel::rowsSwapped, this, &AdjustView::rowsSwapped);
     for (auto signal : {&CommandBarModel::rowsChanged, &CommandBarModel::planChanged, &CommandBarModel::captureChanged})
@@ -160,6 +166,33 @@ std::optional<int> AdjustView::dropTarget(const std::vector<Rect>& frames, int d
     return j;
 }
 
+qreal AdjustView::targetEmphasis(int index) const
+{
+    if (!model_ || index < 0 || index >= int(model_->rows().size()))
+        return 0;
+    const auto it = emphasis_.constFind(model_->rows()[std::size_t(index)].id);
+    return it == emphasis_.constEnd() ? 0 : std::clamp<qreal>(it->value(now()), 0, 1);
+}
+
+void AdjustView::retarget()
+{
+    // Each outline heads for its highlight (or away from it) on its spring.
+    if (!model_)
+        return;
+    const double t = now();
+    const auto& rows = model_->rows();
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const qreal want = isTarget(i) ? 1 : 0;
+        auto it = emphasis_.find(rows[std::size_t(i)].id);
+        if (it == emphasis_.end()) {
+            if (want == 0)
+                continue;
+            it = emphasis_.insert(rows[std::size_t(i)].id, Spring(kTargetResponse, 1.0));
+        }
+        it->animate(want, t);
+    }
+}
+
 bool AdjustView::isTarget(int index) const
 {
     if (!dragging_ || *dragging_ == index)
@@ -170,10 +203,22 @@ bool AdjustView::isTarget(int index) const
     return frames[std::size_t(index)].contains(movedCentre(frames, *dragging_, dragOffset_));
 }
 
-double AdjustView::scale() const { return area_.width > 0 ? width() / area_.width : 1.0; }
+QRectF AdjustView::drawnArea() const { return drawn_ ? *drawn_ : QRectF(rect()); }
+
+void AdjustView::setDrawnArea(const QRectF& drawn)
+{
+    drawn_ = drawn;
+    layoutBar();
+    update();
+}
+
+double AdjustView::barWidth(double areaWidth) { return std::min(areaWidth * kBarWidthFraction, kBarMaxWidth); }
+
+double AdjustView::scale() const { return area_.width > 0 ? drawnArea().width() / area_.width : 1.0; }
 
 Point AdjustView::toArea(QPointF p) const
 {
+    p -= drawnArea().topLeft();
     const double s = scale() > 0 ? scale() : 1.0;
     return {p.x() / s, p.y() / s};
 }
@@ -265,6 +310,7 @@ void AdjustView::mouseMoveEvent(QMouseEvent* event)
         return;
     dragging_ = pressed_;
     dragOffset_ = QSizeF(delta.x(), delta.y());
+    retarget();
     update();
 }
 
@@ -290,6 +336,7 @@ void AdjustView::drop(int index, QSizeF translation)
     const auto target = dropTarget(frames, index, translation);
     dragging_.reset();
     dragOffset_ = QSizeF();
+    retarget();
     if (target && model_)
         model_->swap(index, *target);
     else if (dropFrom_ && model_ && index < int(model_->rows().size()))
@@ -369,21 +416,25 @@ void AdjustView::resizeEvent(QResizeEvent* event)
 
 void AdjustView::layoutBar()
 {
-    const double barWidth = std::min(width() * kBarWidthFraction, kBarMaxWidth);
+    // The bar keeps its own size (in the display's points) however small the
+    // display is drawn, centred on the drawing, near its top.
+    const QRectF drawn = drawnArea();
+    const double width = barWidth(area_.width);
     auto* glass = static_cast<TGlass*>(static_cast<AIGlow*>(bar_)->content());
     const int rowHeight = glass->content()->sizeHint().height();
-    bar_->setGeometry(qRound(width() / 2.0 - barWidth / 2 - kBarOutset), qRound(kBarTop - kBarOutset),
-                      qRound(barWidth) + 2 * kBarOutset, rowHeight + 2 * kBarOutset);
-    auto* hint = findChild<QLabel*>(QStringLiteral("adjustHint"));
-    const int hintTop = qRound(kBarTop + rowHeight + kHintGap);
-    hint->setGeometry(0, hintTop, width(), hint->sizeHint().height());
-    hint->raise();
+    bar_->setGeometry(qRound(drawn.center().x() - width / 2 - kBarOutset), qRound(drawn.top() + kBarTop - kBarOutset),
+                      qRound(width) + 2 * kBarOutset, rowHeight + 2 * kBarOutset);
+    const int hintTop = qRound(drawn.top() + kBarTop + rowHeight + kHintGap);
+    const QSize hint = hint_->sizeHint();
+    hint_->setGeometry(qRound(drawn.center().x() - hint.width() / 2.0), hintTop - HintLabel::kPadding, hint.width(),
+                       hint.height());
+    hint_->raise();
     bar_->raise();
 }
 
 // ---- Drawing ----
 
-void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, bool target) const
+void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, qreal emphasis) const
 {
     const TTheme theme = t();
     const auto& rows = model_->rows();
@@ -392,6 +443,7 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
     const QString zone = units[std::size_t(index)].zoneName(index == 0);
 
     QRectF r = toQt(box);
+    const bool cut = !Environment::translucentWindow(this);
     painter.save();
     if (lifted) {
         const QPointF c = r.center();
@@ -401,15 +453,21 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
         // Only around the outline: its fill is see-through.
         QPainterPath outside;
         outside.addRect(r.adjusted(-60, -60, 60, 80));
-        painter.save();
-        painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
-        ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
-        painter.restore();
+        if (!cut) {
+            painter.save();
+            painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
+            ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
+            painter.restore();
+        }
     }
-    const qreal fillAlpha = target ? 0.28 : 0.09 + 0.06 * breath();
-    Squircle::fill(painter, r, 9, withAlpha(theme.accent, fillAlpha));
+    // `emphasis` runs from 0 to 1 as the outline becomes the drop target.
+    const qreal restingAlpha = 0.09 + 0.06 * breath();
+    const qreal fillAlpha = restingAlpha + (0.28 - restingAlpha) * emphasis;
+    const QColor fill = withAlpha(theme.accent, fillAlpha);
+    Squircle::fill(painter, r, 9, cut ? over(fill, kCutBase) : fill);
 
-    QPen pen(withAlpha(theme.accent, 0.7), target ? 2.5 : 1.5);
+    const QColor border = withAlpha(theme.accent, 0.7);
+    QPen pen(cut ? over(border, over(fill, kCutBase)) : border, 1.5 + emphasis);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setMiterLimit(10);
@@ -443,10 +501,14 @@ void AdjustView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), withAlpha(Qt::black, 0.12));
+    // The dim layer only where it can dim: a cut window would drop it.
+    const QRectF drawn = drawnArea();
+    if (Environment::translucentWindow(this))
+        painter.fillRect(drawn, withAlpha(Qt::black, 0.12));
     if (!model_)
         return;
     const double s = scale();
+    painter.translate(drawn.topLeft());
     painter.scale(s, s);
 
     const std::vector<Rect> frames = zoneFrames();
@@ -466,9 +528,9 @@ void AdjustView::paintEvent(QPaintEvent*)
     };
     for (int i = 0; i < count; ++i)
         if (dragging_ != i)
-            paintOutline(painter, i, boxOf(i), false, isTarget(i));
+            paintOutline(painter, i, boxOf(i), false, targetEmphasis(i));
     if (dragging_ && *dragging_ < count)
-        paintOutline(painter, *dragging_, boxOf(*dragging_), true, false);
+        paintOutline(painter, *dragging_, boxOf(*dragging_), true, targetEmphasis(*dragging_));
 }
 
 } // namespace tavrin

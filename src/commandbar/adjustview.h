@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/designwidget.h"
+#include "design/spring.h"
 #include "platform/geometry.h"
 #include "windows/unitrect.h"
 
@@ -16,6 +17,7 @@ namespace tavrin {
 
 class CommandBarModel;
 class ElidedLabel;
+class HintLabel;
 class Timer;
 
 // The adjust overlay's view: over a dimmed display, one dashed outline per
@@ -27,7 +29,7 @@ class Timer;
 //
 // The view is laid out in the display's own points (`area`); when it is
 // shown at another size (the simulated desktop) the outlines are scaled to
-// fit, and the bar keeps its natural size.
+// the drawing, and the bar keeps its own size.
 class AdjustView : public DesignWidget {
     Q_OBJECT
 public:
@@ -37,6 +39,13 @@ public:
     static constexpr double kDragThreshold = 10;
     static constexpr double kBreathSeconds = 1.3;
     static constexpr double kSwapSeconds = 0.35;
+    // The drop-target highlight comes and goes on a spring of this response.
+    static constexpr double kTargetResponse = 0.25;
+    // The bar: its glass and glow reach this far beyond it.
+    static constexpr int kBarOutset = 48;
+    // The bar's width for an area this many points wide: 0.86 of it, at
+    // most 440.
+    static double barWidth(double areaWidth);
 
     AdjustView(CommandBarModel& model, Size area, QWidget* parent = nullptr);
     ~AdjustView() override;
@@ -63,6 +72,13 @@ public:
     QSizeF dragOffset() const { return dragOffset_; }
     // Whether outline `index` is highlighted as the drop target.
     bool isTarget(int index) const;
+    // How far its highlight has come now, 0 to 1 (it springs in and out).
+    qreal targetEmphasis(int index) const;
+
+    // Where the display's area is drawn inside the view: all of it unless
+    // set (a view wider than a small drawing, so that the bar fits).
+    QRectF drawnArea() const;
+    void setDrawnArea(const QRectF& drawn);
 
     // ---- Actions ----
     // Tab, Escape and "Back": back to the preview, only while adjusting.
@@ -97,20 +113,24 @@ private:
     double now() const;
     qreal breath() const;
     Rect drawnFrame(int index, const Rect& zone) const;
-    void paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, bool target) const;
+    void paintOutline(QPainter& painter, int index, const Rect& box, bool lifted, qreal emphasis) const;
+    void retarget();
 
     QPointer<CommandBarModel> model_;
     Size area_;
+    std::optional<QRectF> drawn_;
     std::optional<int> dragging_;
     QSizeF dragOffset_;
     std::optional<int> pressed_;
     QPointF pressPoint_;
     QHash<QUuid, Moving> moving_;
+    QHash<QUuid, Spring> emphasis_;
     std::optional<Rect> dropFrom_;
     double shownAt_ = 0;
     QPointer<Timer> frames_;
     QWidget* bar_ = nullptr;
     ElidedLabel* task_ = nullptr;
+    HintLabel* hint_ = nullptr;
 };
 
 } // namespace tavrin

@@ -5,6 +5,7 @@
 
 #include "commandbar/commandbarrunner.h"
 #include "commandbar/toastview.h"
+#include "design/environment.h"
 #include "design/themed.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -18,11 +19,7 @@
 
 namespace tavrin {
 
-namespace {
-Rect identity(const Rect& area) { return area; }
-} // namespace
-
-ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(identity) {}
+ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(&PanelRoom::of) {}
 
 ArrangedToastController::~ArrangedToastController()
 {
@@ -97,18 +94,22 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
     }
     layout->addWidget(themed);
 
-    const Rect area = placement_(display.area);
-    const QSize size = view->sizeThatFits(QSize(int(std::max(area.width - 40, 0.0)), 200));
-    const double x = area.midX() - size.width() / 2.0;
-    const double y = area.maxY() - kBottomInset + ToastView::kMargin - size.height();
+    const PanelRoom place = placement_(display.area);
+    const QSize size = view->sizeThatFits(QSize(int(std::max(place.room.width - 40, 0.0)), 200));
+    const double x = place.keptAcross(place.over.midX() - size.width() / 2.0, size.width());
+    const double y = place.over.maxY() - kBottomInset + ToastView::kMargin - size.height();
     panel_->setGeometry(qRound(x), qRound(y), size.width(), size.height());
-    // The fade is drawn by the view: window opacity needs a compositor.
-    opacity_ = new QGraphicsOpacityEffect(themed);
-    opacity_->setOpacity(0);
-    themed->setGraphicsEffect(opacity_);
     panel_->show();
     panel_->raise();
-    fadeIn();
+    // The fade is drawn by the view (window opacity needs a compositor);
+    // a window cut to its shape shows at once, as a fade there would only
+    // darken it.
+    if (Environment::translucentWindow(panel_)) {
+        opacity_ = new QGraphicsOpacityEffect(themed);
+        opacity_->setOpacity(0);
+        themed->setGraphicsEffect(opacity_);
+        fadeIn();
+    }
 
     QPointer<QWidget> panel = panel_;
     hideTask_.start([this, panel](CancelToken token) -> QCoro::Task<> {
@@ -146,7 +147,12 @@ void ArrangedToastController::hide()
         panel_->hide();
 }
 
-qreal ArrangedToastController::opacity() const { return opacity_ ? opacity_->opacity() : 0; }
+qreal ArrangedToastController::opacity() const
+{
+    if (opacity_)
+        return opacity_->opacity();
+    return isShowing() ? 1 : 0;
+}
 
 bool ArrangedToastController::isShowing() const { return panel_ && panel_->isVisible(); }
 

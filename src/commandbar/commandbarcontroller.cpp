@@ -12,15 +12,11 @@
 
 namespace tavrin {
 
-namespace {
-Rect identity(const Rect& area) { return area; }
-} // namespace
-
 CommandBarController::CommandBarController(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
     : QObject(parent)
     , model_(std::make_unique<CommandBarModel>(planner, runner))
     , toast_(model_->runner())
-    , placement_(identity)
+    , placement_(&PanelRoom::of)
 {
 }
 
@@ -31,7 +27,7 @@ CommandBarController::~CommandBarController()
 
 void CommandBarController::setPlacement(PanelPlacement placement)
 {
-    placement_ = placement ? std::move(placement) : PanelPlacement(identity);
+    placement_ = placement ? std::move(placement) : PanelPlacement(&PanelRoom::of);
     adjust_.setPlacement(placement_);
     toast_.setPlacement(placement_);
 }
@@ -41,10 +37,13 @@ double CommandBarController::panelWidth(const Rect& visible)
     return std::min(visible.width - kSideRoom, CommandBarView::kCardWidth) + 2 * CommandBarView::kMargin;
 }
 
-Point CommandBarController::panelOrigin(const Rect& visible)
+Point CommandBarController::panelOrigin(const Rect& visible) { return panelOrigin(PanelRoom::of(visible)); }
+
+Point CommandBarController::panelOrigin(const PanelRoom& place)
 {
-    const double width = panelWidth(visible);
-    return {visible.midX() - width / 2, visible.minY() + kTopFraction * visible.height - CommandBarView::kMargin};
+    const double width = panelWidth(place.room);
+    const Rect& over = place.over;
+    return {over.midX() - width / 2, over.minY() + kTopFraction * over.height - CommandBarView::kMargin};
 }
 
 std::optional<Display> CommandBarController::targetDisplay() const
@@ -145,14 +144,16 @@ void CommandBarController::present()
         return;
     if (!panel_)
         makePanel();
-    const Rect visible = placement_(display->area);
-    const double width = panelWidth(visible);
+    const PanelRoom place = placement_(display->area);
+    const double width = panelWidth(place.room);
     auto* view = new CommandBarView(*model_, width - 2 * CommandBarView::kMargin);
     connect(view, &CommandBarView::settingsRequested, this, &CommandBarController::settingsRequested);
     panel_->setContent(new Themed(view));
-    const Point origin = panelOrigin(visible);
-    panel_->move(qRound(origin.x), qRound(origin.y));
     panel_->adjustSize();
+    // The card stays on the screen even where the display is drawn near
+    // its edge.
+    const Point origin = panelOrigin(place);
+    panel_->move(qRound(place.keptAcross(origin.x, panel_->width())), qRound(origin.y));
     panel_->makeKeyAndOrderFront();
 
     QPointer self(this);

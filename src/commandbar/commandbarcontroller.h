@@ -60,17 +60,20 @@ public:
     // While true, losing the keyboard closes nothing.
     bool ignoreResign = false;
 
-    // Where the displays show (for the simulated desktop); identity by default.
+    // Where the displays' panels go (the simulated desktop draws its
+    // displays in a window); each display's own area by default.
     void setPlacement(PanelPlacement placement);
     const PanelPlacement& placement() const { return placement_; }
 
     // The display the bar goes on: the capture's display when it is among the
     // screens, else the first screen; none without a screen.
     std::optional<Display> targetDisplay() const;
-    // The panel's width for a visible area: the card, at most 820 points and
-    // 36 narrower than the area, plus the margins.
-    static double panelWidth(const Rect& visible);
-    // The panel's top-left corner for a visible area (placed coordinates).
+    // The panel's width for the room it has: the card, at most 820 points
+    // and 36 narrower than the room, plus the margins.
+    static double panelWidth(const Rect& room);
+    // The panel's top-left corner (placed coordinates): centred on the
+    // display's area as shown, its card 22 % of that area's height down.
+    static Point panelOrigin(const PanelRoom& place);
     static Point panelOrigin(const Rect& visible);
 
 signals:

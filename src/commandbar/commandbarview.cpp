@@ -18,6 +18,7 @@
 #include "design/layoutglyph.h"
 #include "design/spark.h"
 #include "design/squircle.h"
+#include "design/stripdraw.h"
 #include "design/tbutton.h"
 #include "design/tglass.h"
 #include "planning/aiengine.h"
@@ -29,6 +30,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -51,20 +53,36 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    // Drawn once per size and theme: the glow around the card repaints the
+    // card's rim on every frame.
+    void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF bounds(rect());
-        const QRectF column(bounds.right() - columnWidth_, bounds.top(), columnWidth_, bounds.height());
-        QPainterPath clip;
-        clip.addRect(column);
-        painter.fillPath(Squircle::path(bounds, kRadius).intersected(clip), t().fill);
-        painter.fillRect(QRectF(column.left(), column.top(), 0.5, column.height()), t().line);
+        const TTheme theme = t();
+        const qreal scale = devicePixelRatioF();
+        if (cache_.isNull() || cache_.size() != size() * scale || fill_ != theme.fill || line_ != theme.line) {
+            fill_ = theme.fill;
+            line_ = theme.line;
+            cache_ = QImage(size() * scale, QImage::Format_ARGB32_Premultiplied);
+            cache_.setDevicePixelRatio(scale);
+            cache_.fill(Qt::transparent);
+            QPainter p(&cache_);
+            p.setRenderHint(QPainter::Antialiasing);
+            const QRectF bounds(rect());
+            const QRectF column(bounds.right() - columnWidth_, bounds.top(), columnWidth_, bounds.height());
+            QPainterPath clip;
+            clip.addRect(column);
+            p.fillPath(Squircle::path(bounds, kRadius).intersected(clip), fill_);
+            p.fillRect(QRectF(column.left(), column.top(), 0.5, column.height()), line_);
+        }
+        StripDraw::image(painter, QPointF(), cache_, event->region());
     }
 
 private:
     double columnWidth_;
+    QImage cache_;
+    QColor fill_;
+    QColor line_;
 };
 
 // A rounded `fill` box around its content (note boxes, the AI setup card).
@@ -181,7 +199,7 @@ CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget
     connect(&model, &CommandBarModel::focusTickChanged, this, &CommandBarView::refocus);
     connect(&model, &CommandBarModel::textUpdated, this, [this] {
         if (field_->text() != model_->text())
-            field_->setText(model_->text());
+            field_->showRequest(model_->text());
         refreshPlanEnabled();
     });
     // The Keychain answers late: the setup card follows whether a key is there.
@@ -253,7 +271,7 @@ QWidget* CommandBarView::inputRow()
     layout->setSpacing(10);
     layout->addWidget(new Spark(18));
     field_ = new TaskField;
-    field_->setText(model_->text());
+    field_->showRequest(model_->text());
     layout->addWidget(field_, 1);
     spinner_ = new Spinner;
     spinner_->setObjectName(QStringLiteral("spinner"));

@@ -72,6 +72,11 @@ bool CommandPanel::event(QEvent* event)
 
 void CommandPanel::mousePressEvent(QMouseEvent* event)
 {
+    if (!WindowTranslucency::clickRegion(this).contains(event->position().toPoint())) {
+        // The margin around the card (its glow, its shadow) is not the panel.
+        event->ignore();
+        return;
+    }
     if (movable_ && event->button() == Qt::LeftButton) {
         dragging_ = true;
         dragOffset_ = event->globalPosition().toPoint() - pos();

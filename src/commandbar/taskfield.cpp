@@ -3,7 +3,9 @@
 #include "design/designfont.h"
 #include "design/environment.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
+#include <cmath>
 
 namespace tavrin {
 
@@ -19,6 +21,51 @@ TaskField::TaskField(QWidget* parent) : QLineEdit(parent)
     setTextMargins(0, 0, 0, 0);
     new EnvironmentWatcher(this, [this] { refresh(); });
     refresh();
+    connect(this, &QLineEdit::textChanged, this, &TaskField::alignStart);
+    connect(this, &QLineEdit::cursorPositionChanged, this, &TaskField::alignStart);
+}
+
+void TaskField::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    alignStart();
+}
+
+void TaskField::alignStart()
+{
+    // Typing at the end of a request longer than the field scrolls its
+    // beginning out of view, and the field's edge would cut through a
+    // letter: the text starts a little further in instead, at the first
+    // letter that shows whole.
+    int inset = 0;
+    const QString shown = text();
+    if (cursorPosition() == shown.size() && !shown.isEmpty()) {
+        const QFontMetricsF fm(font());
+        const qreal room = contentsRect().width() - kEdge;
+        const qreal width = fm.horizontalAdvance(shown);
+        if (width > room) {
+            // A little more than is scrolled out: the line edit's own
+            // scrolling rounds by a pixel or two.
+            const qreal hidden = width - room;
+            for (int k = 1; k <= shown.size(); ++k) {
+                const qreal boundary = fm.horizontalAdvance(shown.left(k));
+                if (boundary >= hidden + 2) {
+                    inset = int(std::ceil(boundary - hidden));
+                    break;
+                }
+            }
+        }
+    }
+    if (textMargins().left() != inset)
+        setTextMargins(inset, 0, 0, 0);
+}
+
+void TaskField::showRequest(const QString& text)
+{
+    setText(text);
+    // From its first letter: a long request would otherwise show its end,
+    // its beginning cut off at the field's edge.
+    home(false);
 }
 
 void TaskField::refresh()

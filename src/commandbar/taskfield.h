@@ -13,8 +13,14 @@ class TaskField : public QLineEdit {
     Q_OBJECT
 public:
     static constexpr qreal kFontSize = 17;
+    // Room the line edit keeps beside the text for its cursor, points.
+    static constexpr qreal kEdge = 4;
 
     explicit TaskField(QWidget* parent = nullptr);
+
+    // Puts a request that was not typed here (the model's) into the field,
+    // showing it from its first letter.
+    void showRequest(const QString& text);
 
 signals:
     void returnPressed(Qt::KeyboardModifiers modifiers, bool autoRepeat);
@@ -24,9 +30,11 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void refresh();
+    void alignStart();
 };
 
 } // namespace tavrin

@@ -3,6 +3,7 @@
 #include "design/squircle.h"
 #include "platform/clock.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <cmath>
@@ -45,7 +46,8 @@ qreal AIGlow::angle(double date, Intensity intensity, bool reduceMotion)
     return phase / p * 360.0 * 0.017453292519943295;
 }
 
-bool AIGlow::canAnimate() const { return Environment::clock() && isVisible() && !Environment::reduceMotion(); }
+// Fades run with reduce motion too: only the turning stops.
+bool AIGlow::canAnimate() const { return Environment::clock() && isVisible(); }
 
 void AIGlow::setIntensity(Intensity intensity)
 {
@@ -107,16 +109,25 @@ QList<QRectF> AIGlow::coveredRects() const
 
 QRegion AIGlow::frameRegion() const
 {
-    // Everything but what the content covers: the band with halo and ring,
-    // and the shape's corners.
-    QRegion region(rect());
-    for (const QRectF& r : coveredRects())
-        if (!r.isEmpty())
-            region -= QRegion(r.toAlignedRect().adjusted(1, 1, -1, -1));
-    return region;
+    // Everything but what the content covers: the band with halo and ring.
+    // The covered middle is the rounded shape less a pixel at its edge,
+    // where the shape's antialiased rim lets the glow show through.
+    const QRectF drawn = renderer_.drawnBounds(shapeRect());
+    const QRegion glow = drawn.isEmpty() ? QRegion(rect()) : QRegion(drawn.toAlignedRect()) & rect();
+    if (!coversShapeOpaquely())
+        return glow;
+    const QRectF inner = shapeRect().adjusted(1, 1, -1, -1);
+    if (inner.isEmpty())
+        return glow;
+    if (interior_.shape != inner || interior_.radius != cornerRadius_) {
+        const qreal radius = std::max<qreal>(0, cornerRadius_ - 1);
+        interior_ = {inner, cornerRadius_,
+                     QRegion(Squircle::path(inner, radius).toFillPolygon().toPolygon()).intersected(inner.toRect())};
+    }
+    return glow - interior_.region;
 }
 
-void AIGlow::paintEvent(QPaintEvent*)
+void AIGlow::paintEvent(QPaintEvent* event)
 {
     const double now = Frames::now();
     const qreal presence = presence_.value(now);
@@ -126,7 +137,7 @@ void AIGlow::paintEvent(QPaintEvent*)
     const qreal turn = angle(clock ? clock->now() : 0, turning_, Environment::reduceMotion());
     const QList<QRectF> covered = coveredRects();
     QPainter painter(this);
-    renderer_.paint(painter, shapeRect(), cornerRadius_, turn, halo_.value(now), presence, covered);
+    renderer_.paint(painter, shapeRect(), cornerRadius_, turn, halo_.value(now), presence, covered, event->region());
 }
 
 void AIGlow::showEvent(QShowEvent* event)

@@ -38,7 +38,8 @@ public:
     // Whether frames are running (the glow turns or fades).
     bool isAnimating() const;
     // The part each frame repaints: all of the view, or only the band
-    // around the shape when the content covers the shape's middle.
+    // around the shape when the content covers the shape's middle (so that
+    // nothing of the content is drawn again for a frame).
     QRegion frameRegion() const;
 
     // Seconds per turn: 2.4 working, 6 otherwise.
@@ -72,6 +73,13 @@ private:
     Tween halo_;
     Frames* frames_;
     GlowRenderer renderer_;
+    // The covered middle of the shape as pixels, for the frames' region.
+    struct Interior {
+        QRectF shape;
+        qreal radius = -1;
+        QRegion region;
+    };
+    mutable Interior interior_;
 };
 
 } // namespace tavrin

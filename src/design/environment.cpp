@@ -10,6 +10,8 @@ namespace tavrin {
 namespace {
 const char* const kThemeProperty = "_tavrin_theme";
 const char* const kSchemeProperty = "_tavrin_colorScheme";
+const char* const kCutProperty = "_tavrin_cutToShape";
+const char* const kBlurProperty = "_tavrin_blurBehind";
 } // namespace
 
 QEvent::Type Environment::changeEvent()
@@ -56,6 +58,25 @@ ColorScheme Environment::colorScheme(const QWidget* widget)
     }
     const Appearance* a = appearance();
     return a ? a->colorScheme() : ColorScheme::dark;
+}
+
+bool Environment::translucentWindow(const QWidget* widget)
+{
+    return !(widget && widget->window()->property(kCutProperty).toBool());
+}
+
+bool Environment::blurBehind(const QWidget* widget)
+{
+    return widget && widget->window()->property(kBlurProperty).toBool();
+}
+
+void Environment::setWindowBackdrop(QWidget* window, bool translucent, bool blur)
+{
+    if (translucentWindow(window) == translucent && blurBehind(window) == blur)
+        return;
+    window->setProperty(kCutProperty, !translucent);
+    window->setProperty(kBlurProperty, blur);
+    notify(window);
 }
 
 TTheme Environment::theme(const QWidget* widget)

@@ -28,6 +28,16 @@ public:
     static TTheme theme(const QWidget* widget);
     static ColorScheme colorScheme(const QWidget* widget);
 
+    // What a widget's window does with what lies behind it. Translucent:
+    // what the widget draws translucent blends with it (false where the
+    // window is cut to what it draws, as on X11 without a compositor).
+    // Blur behind: the window system blurs it live (only where the window
+    // asked for that and got it). A window that says nothing is translucent
+    // and unblurred; `WindowTranslucency` says what each panel gets.
+    static bool translucentWindow(const QWidget* widget);
+    static bool blurBehind(const QWidget* widget);
+    static void setWindowBackdrop(QWidget* window, bool translucent, bool blur);
+
     // A host writes the theme (or the colour scheme) for everything inside
     // it; none removes what it wrote.
     static void setTheme(QWidget* host, const std::optional<TTheme>& theme);

@@ -11,7 +11,7 @@ public:
     // `response`: the period of the undamped oscillation in seconds;
     // `damping`: the fraction of critical damping (1 settles without
     // overshoot, less overshoots a little).
-    Spring(double response, double damping, double value = 0);
+    Spring(double response = 0.25, double damping = 1.0, double value = 0);
 
     void animate(double to, double now);
     void jump(double to);

@@ -2,8 +2,10 @@
 
 #include "design/shadowcache.h"
 #include "design/squircle.h"
+#include "design/stripdraw.h"
 
 #include <QLinearGradient>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tavrin {
@@ -28,7 +30,7 @@ void TGlass::setRadius(qreal radius)
     update();
 }
 
-bool TGlass::coversShapeOpaquely() const { return !Environment::blurAvailable(); }
+bool TGlass::coversShapeOpaquely() const { return !Environment::blurBehind(this); }
 
 TGlass::Look TGlass::look(ColorScheme scheme, bool blur)
 {
@@ -66,14 +68,14 @@ void TGlass::paint(QPainter& painter, const QRectF& shape, qreal radius, ColorSc
     painter.restore();
 }
 
-void TGlass::paintEvent(QPaintEvent*)
+void TGlass::paintEvent(QPaintEvent* event)
 {
     const QRectF shape = shapeRect();
     if (shape.isEmpty())
         return;
     QPainter painter(this);
     const ColorScheme s = scheme();
-    const bool blur = Environment::blurAvailable();
+    const bool blur = Environment::blurBehind(this);
     const qreal scale = ShadowCache::deviceScale(painter);
     Cache& c = cache_;
     if (c.image.isNull() || c.shape != shape.size() || c.radius != radius_ || c.scheme != s || c.blur != blur
@@ -93,7 +95,7 @@ void TGlass::paintEvent(QPaintEvent*)
         p.translate(-area.topLeft());
         paint(p, QRectF(QPointF(), shape.size()), radius_, s, blur);
     }
-    painter.drawImage(shape.topLeft() + c.origin, c.image);
+    StripDraw::image(painter, shape.topLeft() + c.origin, c.image, event->region());
 }
 
 } // namespace tavrin

@@ -3,7 +3,9 @@
 #include "design/designfont.h"
 #include "design/shadowcache.h"
 #include "design/squircle.h"
+#include "design/tsegaccessible.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,6 +17,7 @@ TSeg::TSeg(const QList<Option>& options, const QVariant& selection, QWidget* par
     : DesignWidget(parent), options_(options), selection_(selection)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    TSegAccessible::install();
 }
 
 void TSeg::setOptions(const QList<Option>& options)
@@ -31,6 +34,12 @@ void TSeg::setSelection(const QVariant& selection)
         return;
     selection_ = selection;
     update();
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.selected = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
     emit selectionChanged(selection);
 }
 
@@ -115,7 +124,14 @@ void TSeg::mouseReleaseEvent(QMouseEvent* event)
     // A click is a press and a release on the same segment.
     if (released < 0 || released != pressed)
         return;
-    const QVariant value = options_[released].value;
+    choose(released);
+}
+
+void TSeg::choose(int index)
+{
+    if (index < 0 || index >= options_.size())
+        return;
+    const QVariant value = options_[index].value;
     emit activated(value);
     setSelection(value);
 }

@@ -37,6 +37,9 @@ public:
     void setSelection(const QVariant& selection);
     // The index of the selected option, or -1.
     int selectedIndex() const;
+    // What a click on segment `index` does: writes its value (`activated`)
+    // and selects it.
+    void choose(int index);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -2,6 +2,7 @@
 
 #include "design/designfont.h"
 #include "design/environment.h"
+#include "design/tswitchaccessible.h"
 #include "design/tswitchstyle.h"
 
 #include <QFontMetricsF>
@@ -17,6 +18,8 @@ TSwitch::TSwitch(const QString& label, bool on, QWidget* parent)
           update();
       }))
 {
+    // Before the first change announces itself and makes an interface.
+    TSwitchAccessible::install();
     setCheckable(true);
     setChecked(on);
     setText(label);

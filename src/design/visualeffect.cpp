@@ -29,7 +29,7 @@ void VisualEffect::paint(QPainter& painter, const QRectF& rect, Material materia
 void VisualEffect::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    paint(painter, rect(), material_, scheme(), Environment::blurAvailable());
+    paint(painter, rect(), material_, scheme(), Environment::blurBehind(this));
 }
 
 } // namespace tavrin

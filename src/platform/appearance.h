@@ -20,8 +20,10 @@ public:
     virtual bool reduceMotion() const = 0;
     // The desktop's accent colour, opaque sRGB.
     virtual QColor accentColor() const = 0;
-    // Whether a translucent window gets a live blur of what lies behind it.
-    // Without it, surfaces that would be frosted glass must be drawn opaque.
+    // Whether the desktop may blur what lies behind a translucent window.
+    // A window has that blur only once it has asked the window system for
+    // it and the window system offers it; without it, surfaces that would
+    // be frosted glass must be drawn opaque.
     virtual bool blurAvailable() const = 0;
 
 signals:

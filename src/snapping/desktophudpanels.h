@@ -18,7 +18,7 @@ public:
 
     std::unique_ptr<HUDPanel> makeHUDPanel(SnapHUDController& hud) override;
     std::unique_ptr<HUDPanel> makeOutlinePanel() override;
-    Rect place(const Rect& area) const override { return placement_ ? placement_(area) : area; }
+    Rect place(const Rect& area) const override { return placement_ ? placement_(area).over : area; }
 
 private:
     PanelPlacement placement_;

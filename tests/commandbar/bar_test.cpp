@@ -1,5 +1,6 @@
 #include "barfixture.h"
 #include "commandbar/adjustview.h"
+#include "design/windowtranslucency.h"
 #include "commandbar/clearrow.h"
 #include "commandbar/elidedlabel.h"
 #include "commandbar/keybutton.h"
@@ -55,15 +56,126 @@ TEST_F(BarTest, TheBarOpensNearTheTopOfTheFocusedDisplayAndTakesTheKeyboard)
     EXPECT_EQ(bar.panel()->pos(), QPoint(qRound(there.x), qRound(there.y)));
 }
 
-TEST_F(BarTest, ThePlacementMapsTheDisplaysWhereTheyAreDrawn)
+TEST_F(BarTest, OnASmallDrawingOfADisplayPanelsKeepTheirSizeAndCentreOnIt)
 {
-    // The simulated desktop drawn at half size, 100 points in.
-    bar.setPlacement([](const Rect& a) { return Rect(100 + a.x / 2, 100 + a.y / 2, a.width / 2, a.height / 2); });
+    // The simulated desktop draws its displays at a quarter size in a window
+    // on a 1920 × 1080 screen: the built-in display becomes 432 × 279.
+    const Rect screen(0, 0, 1920, 1080);
+    auto drawn = [](const Rect& a) { return Rect(100 + a.x / 4, 200 + a.y / 4, a.width / 4, a.height / 4); };
+    bar.setPlacement([&](const Rect& a) { return PanelRoom{drawn(a), screen}; });
+    env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
     open();
-    const Rect drawn(100, 100 + 12, 1720, 676);
+    const Display builtIn = Display::all()[1];
+    const Rect over = drawn(builtIn.area);
+    ASSERT_LT(over.width, 500);
+    // The bar as wide as the screen allows, centred on the drawing, its card
+    // 22 % down it.
     EXPECT_EQ(bar.panel()->width(), 916);
-    const Point origin = CommandBarController::panelOrigin(drawn);
-    EXPECT_EQ(bar.panel()->pos(), QPoint(qRound(origin.x), qRound(origin.y)));
+    EXPECT_EQ(view()->cardWidth(), 820);
+    const QRect placed = bar.panel()->geometry();
+    EXPECT_NEAR(placed.center().x(), over.midX(), 1);
+    EXPECT_NEAR(placed.y(), over.minY() + 0.22 * over.height - 48, 1);
+    // Kept on the screen where the drawing is near its edge.
+    bar.setPlacement([&](const Rect& a) { return PanelRoom{drawn(a), Rect(0, 0, 1500, 1080)}; });
+    open();
+    EXPECT_EQ(bar.panel()->geometry().right(), 1499);
+    bar.setPlacement([&](const Rect& a) { return PanelRoom{drawn(a), screen}; });
+    open();
+
+    // The overlay covers the drawing, wide enough for its bar at full width.
+    planner.answerWith(planFor(*model().capture(), {kEditor, kBrowser}));
+    typeTask();
+    pressInField(Qt::Key_Return);
+    advance(planner.delay + 2);
+    pressInField(Qt::Key_Tab);
+    AdjustView* overlay = bar.adjust().view();
+    ASSERT_TRUE(overlay);
+    const QWidget* overlayBar = overlay->findChild<QWidget*>(QStringLiteral("adjustBar"));
+    ASSERT_TRUE(overlayBar);
+    EXPECT_EQ(overlayBar->width() - 2 * AdjustView::kBarOutset, 440);
+    EXPECT_GE(bar.adjust().panel()->width(), 440 + 2 * AdjustView::kBarOutset);
+    const QRectF area = overlay->drawnArea().translated(bar.adjust().panel()->pos());
+    EXPECT_NEAR(area.left(), over.x, 1);
+    EXPECT_NEAR(area.width(), over.width, 1);
+    EXPECT_NEAR(overlayBar->geometry().center().x() + bar.adjust().panel()->x(), over.midX(), 1);
+
+    // The toast: at the drawing's bottom centre, as wide as its message.
+    WorkspaceRunner::Outcome outcome;
+    outcome.arranged = 3;
+    outcome.quit = {{QStringLiteral("Mail"), std::nullopt}};
+    bar.toast().show(outcome, QStringLiteral("Deep work"), builtIn);
+    settle();
+    const QRect toast = bar.toast().panel()->geometry();
+    EXPECT_GT(toast.width(), over.width);
+    EXPECT_NEAR(toast.center().x(), over.midX(), 1);
+    EXPECT_NEAR(toast.bottom() + 1, over.maxY() - 16 + 20, 1);
+}
+
+TEST_F(BarTest, ALongRequestPutInTheFieldShowsFromItsFirstLetter)
+{
+    const QString request = QStringLiteral("Jot down notes from the design review next to the call, with the spec "
+                                           "open and the build logs in a terminal underneath it all");
+    previewOf();
+    model().setText(request);
+    settle();
+    ASSERT_EQ(field()->text(), request);
+    EXPECT_EQ(field()->cursorPosition(), 0);
+    EXPECT_LE(field()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 4);
+
+    // Back from the overlay the fresh view shows it the same way.
+    pressInField(Qt::Key_Tab);
+    press(bar.adjust().view(), Qt::Key_Tab);
+    EXPECT_EQ(field()->text(), request);
+    EXPECT_LE(field()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 4);
+}
+
+TEST_F(BarTest, TypingALongRequestNeverCutsALetterAtTheFieldsEdge)
+{
+    open();
+    for (const QString& request : {QStringLiteral("Jot down notes from the design review next to the call, with the "
+                                                  "spec open and the build logs underneath"),
+                                   QStringLiteral("Put the editor and the browser side by side with the terminal "
+                                                  "below them and chat out of the way")}) {
+        field()->clear();
+        typeTask(request);
+        // Light text on black: no ink where the field's text area begins.
+        QImage image(field()->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        field()->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        int firstInk = image.width();
+        for (int x = 0; x < image.width() && firstInk == image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (qGray(image.pixel(x, y)) > 60) {
+                    firstInk = x;
+                    break;
+                }
+        EXPECT_GT(field()->textMargins().left(), 0);
+        EXPECT_GE(firstInk, field()->textMargins().left()) << request.toStdString();
+    }
+    // A short request starts at the edge as before.
+    field()->clear();
+    typeTask(QStringLiteral("Review"));
+    EXPECT_EQ(field()->textMargins().left(), 0);
+}
+
+TEST_F(BarTest, TheGlowsMarginTakesNoClicks)
+{
+    open();
+    CommandPanel* panel = bar.panel();
+    const QPoint start = panel->pos();
+    auto dragFrom = [&](QPoint at) {
+        QTest::mousePress(panel, Qt::LeftButton, {}, at);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(30, 20)), panel->mapToGlobal(QPointF(at + QPoint(30, 20))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel, &move);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, at + QPoint(30, 20));
+    };
+    // In the margin around the card, where the glow is drawn: nothing.
+    dragFrom(QPoint(10, panel->height() / 2));
+    EXPECT_EQ(panel->pos(), start);
+    EXPECT_EQ(WindowTranslucency::clickRegion(panel).boundingRect(),
+              QRect(CommandBarView::kMargin, CommandBarView::kMargin, panel->width() - 2 * CommandBarView::kMargin,
+                    panel->height() - 2 * CommandBarView::kMargin));
 }
 
 TEST_F(BarTest, OnANarrowDisplayTheCardNarrowsToFit)

@@ -2,6 +2,7 @@
 #include "commandbar/adjustview.h"
 #include "commandbar/adjustoverlaycontroller.h"
 #include "commandbar/elidedlabel.h"
+#include "commandbar/hintlabel.h"
 #include "commandbar/planrow.h"
 #include "design/tbutton.h"
 
@@ -123,6 +124,62 @@ TEST_F(OverlayTest, DroppingOutlineTwoOnTheMainZoneSwapsThem)
     EXPECT_EQ(view()->findChildren<PlanRow*>()[0]->row().app, QStringLiteral("Terminal"));
 }
 
+TEST_F(OverlayTest, TheDropTargetHighlightSpringsInAndOut)
+{
+    adjustThirds();
+    drag(centreOf(2), centreOf(0) + QPoint(20, 40), false);
+    ASSERT_TRUE(overlay->isTarget(0));
+    // It is on its way, not there at once; a quarter second later it is.
+    EXPECT_LT(overlay->targetEmphasis(0), 0.5);
+    advance(0.1);
+    const qreal partway = overlay->targetEmphasis(0);
+    EXPECT_GT(partway, 0.3);
+    EXPECT_LT(partway, 0.98);
+    advance(0.2);
+    EXPECT_GT(overlay->targetEmphasis(0), 0.97);
+    EXPECT_EQ(overlay->targetEmphasis(1), 0);
+
+    // Moving off the zone lets it go again the same way.
+    QMouseEvent away(QEvent::MouseMove, QPointF(centreOf(2)), overlay->mapToGlobal(QPointF(centreOf(2))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(overlay, &away);
+    EXPECT_FALSE(overlay->isTarget(0));
+    EXPECT_GT(overlay->targetEmphasis(0), 0.5);
+    advance(0.3);
+    EXPECT_LT(overlay->targetEmphasis(0), 0.03);
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, centreOf(2));
+}
+
+TEST_F(OverlayTest, TheHintCarriesASoftShadow)
+{
+    adjustThirds();
+    auto* hint = overlay->findChild<HintLabel*>(QStringLiteral("adjustHint"));
+    ASSERT_TRUE(hint);
+    EXPECT_EQ(hint->text(), QStringLiteral("Drag an outline onto another to swap them."));
+    // Black at half opacity at most, spreading a few points beyond the glyphs.
+    const QImage shadow = hint->shadow();
+    int darkest = 0;
+    for (int y = 0; y < shadow.height(); ++y)
+        for (int x = 0; x < shadow.width(); ++x)
+            darkest = std::max(darkest, qAlpha(shadow.pixel(x, y)));
+    EXPECT_GT(darkest, 60);
+    EXPECT_LE(darkest, 128);
+    int aboveText = 0; // a row above the line's box
+    for (int x = 0; x < shadow.width(); ++x)
+        aboveText = std::max(aboveText, qAlpha(shadow.pixel(x, HintLabel::kPadding - 2)));
+    EXPECT_GT(aboveText, 0);
+
+    // Over a white desktop the text stands out from its shadow.
+    QImage onWhite(hint->size(), QImage::Format_ARGB32_Premultiplied);
+    onWhite.fill(Qt::white);
+    hint->render(&onWhite);
+    int darkPixels = 0;
+    for (int y = 0; y < onWhite.height(); ++y)
+        for (int x = 0; x < onWhite.width(); ++x)
+            darkPixels += qGray(onWhite.pixel(x, y)) < 200;
+    EXPECT_GT(darkPixels, 100);
+}
+
 TEST_F(OverlayTest, APressThatMovesLessThanTenPointsLiftsNothing)
 {
     adjustThirds();
@@ -147,9 +204,14 @@ TEST_F(OverlayTest, TheBarRepeatsTheTaskAndIsAtMost440Wide)
     ASSERT_TRUE(bar && bar->findChild<QWidget*>());
     // The glow and glass reach 48 beyond the bar on each side.
     EXPECT_EQ(bar->width() - 96, 440);
+    // The width comes from the display's points, not from how large the
+    // display is drawn.
     overlay->resize(500, 600);
     settle();
-    EXPECT_EQ(bar->width() - 96, 430);
+    EXPECT_EQ(bar->width() - 96, 440);
+    AdjustView narrow(model(), Size{500, 600});
+    narrow.setDrawnArea(QRectF(0, 0, 250, 300));
+    EXPECT_EQ(narrow.findChild<QWidget*>(QStringLiteral("adjustBar"))->width() - 96, 430);
     EXPECT_EQ(overlay->findChild<ElidedLabel*>(QStringLiteral("adjustTask"))->text(), kTask);
 }
 

@@ -5,6 +5,7 @@
 #include "barfixture.h"
 #include "commandbar/adjustview.h"
 #include "design/environment.h"
+#include "platform/sim/simdesktopwindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,14 +17,6 @@ namespace tavrin {
 namespace {
 
 using namespace testing;
-
-QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/commandbar"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
 
 QString schemeName(ColorScheme scheme) { return scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"); }
 
@@ -104,6 +97,11 @@ TEST_P(Screenshots, EveryStateOfTheBar)
     advance(5);
 
     open();
+    typeTask(QStringLiteral("Jot down notes from the design review next to the call, with the spec open and the "
+                            "build logs in a terminal underneath"));
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("6b-long-request")));
+
+    open();
     planner.failWith(PlannerError::rejected(PlannerError::claudeRejectedMessage()));
     typeTask();
     pressInField(Qt::Key_Return);
@@ -148,6 +146,35 @@ TEST_P(Screenshots, TheArrangedToast)
     bar.toast().show(outcome, QStringLiteral("Deep work"), Display::all().front());
     advance(0.4);
     EXPECT_TRUE(save(bar.toast().panel(), QStringLiteral("10-toast")));
+}
+
+TEST_P(Screenshots, TheBarOverTheSmallDisplayOfTheSimulatedDesktop)
+{
+    // The simulated desktop's window on a 1920 × 1080 screen, the bar opened
+    // on its built-in display, drawn a quarter of its size.
+    SimDesktopWindow desktop(env.desktop);
+    desktop.setGeometry(300, 200, 1280, 560);
+    desktop.show();
+    const Rect screen(0, 0, 1920, 1080);
+    bar.setPlacement([&](const Rect& area) { return PanelRoom{desktop.shownAt(area), screen}; });
+    env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
+    open();
+    typeTask(QStringLiteral("Jot down notes from the design review next to the call"));
+    settle();
+    QWidget* panel = bar.panel();
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->width(), 916);
+
+    const QRect all = desktop.geometry() | panel->geometry();
+    QImage image(all.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0x20, 0x22, 0x26));
+    QPainter p(&image);
+    p.drawPixmap(desktop.geometry().topLeft() - all.topLeft(), desktop.grab());
+    p.drawPixmap(panel->geometry().topLeft() - all.topLeft(), panel->grab());
+    p.end();
+    const QString path =
+        QDir(artifactsDir()).filePath(QStringLiteral("11-bar-over-small-display-") + schemeName(GetParam()) + ".png");
+    EXPECT_TRUE(image.save(path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, Screenshots, ::testing::Values(ColorScheme::light, ColorScheme::dark),

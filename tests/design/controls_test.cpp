@@ -14,6 +14,7 @@
 #include "design/tswitch.h"
 #include "design/tswitchstyle.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QSignalSpy>
 #include <QTest>
@@ -206,6 +207,65 @@ TEST_F(ControlsTest, SegmentedControlWritesThroughItsSelection)
 
     TSeg empty({}, QVariant());
     EXPECT_EQ(empty.sizeHint().width(), 4);
+}
+
+TEST_F(ControlsTest, SwitchReadsOnOrOffToAssistiveTechnology)
+{
+    TSwitch sw("Launch at login");
+    sw.adjustSize();
+    sw.show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&sw);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->role(), QAccessible::CheckBox);
+    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("Launch at login"));
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("Off"));
+    EXPECT_TRUE(a->state().checkable);
+    EXPECT_FALSE(a->state().checked);
+
+    // Its action flips it as a click does.
+    QAccessibleActionInterface* action = a->actionInterface();
+    ASSERT_TRUE(action);
+    action->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(sw.isChecked());
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("On"));
+    EXPECT_TRUE(a->state().checked);
+
+    // A switch without a visible label is named by its accessible name.
+    TSwitch unlabelled;
+    unlabelled.setAccessibleName("Focus mode");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&unlabelled)->text(QAccessible::Name), QStringLiteral("Focus mode"));
+}
+
+TEST_F(ControlsTest, OnlyTheSelectedSegmentIsSelectedToAssistiveTechnology)
+{
+    TSeg seg({{1, "Off"}, {2, "Automatic"}, {3, "Always"}}, 2);
+    seg.adjustSize();
+    seg.show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&seg);
+    ASSERT_TRUE(a);
+    ASSERT_EQ(a->childCount(), 3);
+    auto selected = [&] {
+        QList<bool> list;
+        for (int i = 0; i < a->childCount(); ++i)
+            list.append(a->child(i)->state().selected);
+        return list;
+    };
+    EXPECT_EQ(a->child(1)->text(QAccessible::Name), QStringLiteral("Automatic"));
+    EXPECT_EQ(a->child(1)->role(), QAccessible::Button);
+    EXPECT_EQ(a->indexOfChild(a->child(2)), 2);
+    EXPECT_EQ(selected(), (QList<bool>{false, true, false}));
+
+    // Pressing a segment selects it, as a click does.
+    QSignalSpy activated(&seg, &TSeg::activated);
+    a->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(seg.selection(), 3);
+    EXPECT_EQ(activated.count(), 1);
+    EXPECT_EQ(selected(), (QList<bool>{false, false, true}));
+    EXPECT_TRUE(QRect(seg.mapToGlobal(QPoint()), seg.size()).contains(a->child(2)->rect()));
+
+    // A value no option has: no segment is selected.
+    seg.setSelection(99);
+    EXPECT_EQ(selected(), (QList<bool>{false, false, false}));
 }
 
 TEST_F(ControlsTest, ButtonTakesClicksOnItsWholeFace)

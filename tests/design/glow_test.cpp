@@ -235,3 +235,75 @@ TEST_F(AIGlowTest, OffDrawsNothingAndGlowShowsAroundTheContent)
     EXPECT_EQ(idle.pixelColor(1, 1).alpha(), 0);
     EXPECT_EQ(glow.shapeRect(), QRectF(48, 48, 204, 104));
 }
+
+TEST_F(AIGlowTest, AFrameRepaintsOnlyTheBandAroundOpaqueGlass)
+{
+    // A card inside opaque glass (no blur): each frame of the turning glow
+    // repaints the band around the glass, never what lies inside the card.
+    class Counting : public QWidget {
+    public:
+        int paints = 0;
+
+    protected:
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    };
+    auto* card = new QWidget;
+    card->setFixedSize(400, 160);
+    auto* inner = new Counting;
+    inner->setParent(card);
+    inner->setGeometry(30, 30, 340, 100);
+    auto* glass = new TGlass(18, card);
+    glass->setOutset(48);
+    AIGlow glow(Intensity::idle, 18, glass);
+    glow.setAttribute(Qt::WA_TranslucentBackground);
+    glow.show();
+    clock.advance(0.1);
+    const int before = inner->paints;
+    clock.advance(1.0);
+    EXPECT_TRUE(glow.isAnimating());
+    EXPECT_EQ(inner->paints, before);
+
+    const QRegion band = glow.frameRegion();
+    const QRectF shape = glow.shapeRect();
+    EXPECT_FALSE(band.contains(shape.center().toPoint()));
+    EXPECT_FALSE(band.contains(QPoint(int(shape.left()) + 2, int(shape.center().y()))));
+    EXPECT_TRUE(band.contains(QPoint(int(shape.left()) - 3, int(shape.center().y()))));
+    // The band reaches no further than the glow is drawn.
+    EXPECT_FALSE(band.contains(QPoint(1, 1)));
+    EXPECT_TRUE(band.boundingRect().contains(shape.adjusted(-20, -20, 20, 20).toRect()));
+}
+
+TEST_F(AIGlowTest, ReduceMotionStopsTheTurningButKeepsTheFade)
+{
+    appearance.setReduceMotion(true);
+    AIGlow glow(Intensity::off, 18, new QWidget);
+    glow.setOutset(48);
+    glow.resize(300, 200);
+    glow.show();
+    EXPECT_FALSE(glow.isAnimating());
+
+    // Turning on fades in over 0.35 s, and then no frames run.
+    glow.setIntensity(Intensity::idle);
+    EXPECT_TRUE(glow.isAnimating());
+    auto haloAt = [&] {
+        QImage image(glow.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        glow.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image.pixelColor(40, 100).alpha();
+    };
+    clock.advance(0.17);
+    const int halfway = haloAt();
+    clock.advance(0.3);
+    EXPECT_FALSE(glow.isAnimating());
+    EXPECT_EQ(clock.pending(), 0u);
+    const int full = haloAt();
+    EXPECT_GT(halfway, 0);
+    EXPECT_LT(halfway, full);
+
+    // Going to working cross-fades the halo too.
+    glow.setIntensity(Intensity::working);
+    EXPECT_TRUE(glow.isAnimating());
+    clock.advance(0.5);
+    EXPECT_FALSE(glow.isAnimating());
+    EXPECT_GT(haloAt(), full);
+}

@@ -3,6 +3,7 @@
 #include "support/simfixture.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -110,3 +111,29 @@ TEST_F(DesktopWindowTest, WritesAScreenshotArtefact)
     EXPECT_TRUE(window.grab().save(QStringLiteral("artifacts/simulated-desktop.png")));
 }
 } // namespace
+
+TEST_F(DesktopWindowTest, TheMenuBarIsAsTallAsItsLabelAndNothingCoversIt)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    window.setMenuBarExtra(QIcon(pixmap), [](const QRect&) {});
+    for (const QSize size : {QSize(1400, 600), QSize(720, 360), QSize(1920, 1000)}) {
+        window.resize(size);
+        const QRectF bar = window.menuBarRect();
+        ASSERT_FALSE(bar.isEmpty());
+        // The label fits, and the icon lies wholly inside the bar.
+        EXPECT_GE(bar.height(), QFontMetricsF(window.menuBarFont()).height());
+        EXPECT_TRUE(bar.contains(QRectF(window.menuBarExtraRect())));
+        EXPECT_GE(bar.top(), 0);
+        // It ends where the display's visible area begins: no window reaches
+        // into it.
+        const Rect visible = env.desktop.visibleFrame(0);
+        EXPECT_NEAR(bar.bottom(), window.toWidget(Point{visible.x, visible.y}).y(), 0.01);
+        for (const SimWindow* w : env.desktop.onScreenWindows())
+            EXPECT_GE(window.toWidget(w->frame).top(), bar.bottom() - 0.01) << w->title.toStdString();
+    }
+    // Its icon shows: red where the icon is drawn.
+    const QImage shot = window.grab().toImage();
+    const QPoint centre = window.menuBarExtraRect().center();
+    EXPECT_EQ(shot.pixelColor(centre), QColor(Qt::red));
+}

@@ -15,9 +15,11 @@ namespace tavrin {
 // answers, else from the application palette (a dark window colour means a
 // dark scheme; the highlight colour is the accent). Reduce motion follows the
 // desktop's animation switch when one is readable (GNOME's enable-animations,
-// KDE's animation speed), else it is off. Behind-window blur is reported only
+// KDE's animation speed), else it is off. Behind-window blur may exist only
 // on X11 with KWin compositing, the one window manager here known to blur
-// behind translucent windows; on X11 without a compositor there is none.
+// behind translucent windows that ask for it; on X11 without a compositor
+// there is none. Each window still asks for it, where the compositor
+// announces it, before its glass is drawn see-through.
 //
 // Every D-Bus read is asynchronous: the palette answers at once and the
 // portal's answer, when it comes, replaces it.

@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QFontMetricsF>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace tavrin {
 
@@ -76,7 +78,10 @@ SimDesktopWindow::SimDesktopWindow(SimDesktop& desktop, QWidget* parent) : QWidg
 
 QRect SimDesktopWindow::desktopArea() const
 {
-    return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin - kStatusHeight);
+    // Room above the displays for the menu bar, which is taller than its
+    // share of a display drawn small.
+    const int barRoom = QFontMetrics(menuBarFont()).height() + 6;
+    return rect().adjusted(kMargin, kMargin + barRoom, -kMargin, -kMargin - kStatusHeight);
 }
 
 SimDesktopWindow::Mapping SimDesktopWindow::mapping() const
@@ -118,6 +123,20 @@ QRectF SimDesktopWindow::toWidget(const Rect& r) const
 {
     const Mapping m = mapping();
     return {m.offsetX + r.x * m.scale, m.offsetY + r.y * m.scale, r.width * m.scale, r.height * m.scale};
+}
+
+Rect SimDesktopWindow::shownAt(const Rect& area) const
+{
+    const QRectF drawn = toWidget(area);
+    const QPointF origin = mapToGlobal(drawn.topLeft());
+    return Rect{origin.x(), origin.y(), drawn.width(), drawn.height()};
+}
+
+Rect SimDesktopWindow::screenArea() const
+{
+    const QScreen* s = screen();
+    const QRect r = s ? s->availableGeometry() : QRect(mapToGlobal(QPoint()), size());
+    return Rect{double(r.x()), double(r.y()), double(r.width()), double(r.height())};
 }
 
 QString SimDesktopWindow::statusLine() const
@@ -165,20 +184,6 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.fillRect(frame, wallpaper);
         p.setPen(QColor(90, 96, 110));
         p.drawRect(frame);
-        if (i == 0) {
-            const QRectF bar(frame.left(), frame.top(), frame.width(), std::max(SimDesktop::kMenuBarHeight * m.scale, 14.0));
-            p.fillRect(bar, QColor(240, 240, 244, 220));
-            p.setPen(Qt::black);
-            const SimApp* front = desktop_.frontmostApp();
-            QFont bold = small;
-            bold.setBold(true);
-            p.setFont(bold);
-            p.drawText(bar.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                       front ? front->name : QString());
-            p.setFont(small);
-            if (!extraIcon_.isNull())
-                extraIcon_.paint(&p, menuBarExtraRect());
-        }
         if (d.dockHeight > 0) {
             const double h = d.dockHeight * m.scale;
             p.fillRect(QRectF(frame.left() + frame.width() * 0.25, frame.bottom() - h, frame.width() * 0.5, h),
@@ -222,10 +227,53 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         }
     }
 
+    paintMenuBar(p);
+
     p.setPen(QColor(210, 214, 222));
     p.drawText(QRectF(kMargin, height() - kStatusHeight - 4, width() - 2 * kMargin, kStatusHeight),
                Qt::AlignVCenter | Qt::AlignLeft,
                p.fontMetrics().elidedText(statusLine(), Qt::ElideRight, width() - 2 * kMargin));
+}
+
+QFont SimDesktopWindow::menuBarFont() const
+{
+    QFont bold = font();
+    bold.setPixelSize(11);
+    bold.setBold(true);
+    return bold;
+}
+
+QRectF SimDesktopWindow::menuBarRect() const
+{
+    const auto& displays = desktop_.displays();
+    if (displays.empty())
+        return {};
+    // As tall as its label needs, however small the display is drawn; its
+    // bottom edge where the display's visible area begins, so that the
+    // windows below it never cover it.
+    const QRectF frame = toWidget(displays.front().frame);
+    const double bottom = frame.top() + SimDesktop::kMenuBarHeight * mapping().scale;
+    const double height = std::max(bottom - frame.top(), QFontMetricsF(menuBarFont()).height() + 6);
+    return QRectF(frame.left(), bottom - height, frame.width(), height);
+}
+
+void SimDesktopWindow::paintMenuBar(QPainter& p) const
+{
+    const QRectF bar = menuBarRect();
+    if (bar.isEmpty())
+        return;
+    p.save();
+    p.fillRect(bar, QColor(240, 240, 244));
+    p.setPen(Qt::black);
+    p.setFont(menuBarFont());
+    const SimApp* front = desktop_.frontmostApp();
+    const QRect icon = menuBarExtraRect();
+    const QRectF label = bar.adjusted(8, 0, icon.isEmpty() ? -8 : icon.left() - bar.right() - 8, 0);
+    p.drawText(label, Qt::AlignVCenter | Qt::AlignLeft,
+               p.fontMetrics().elidedText(front ? front->name : QString(), Qt::ElideRight, int(label.width())));
+    if (!extraIcon_.isNull())
+        extraIcon_.paint(&p, icon);
+    p.restore();
 }
 
 void SimDesktopWindow::keyPressEvent(QKeyEvent* event)
@@ -253,13 +301,11 @@ void SimDesktopWindow::setMenuBarExtra(const QIcon& icon, std::function<void(con
 
 QRect SimDesktopWindow::menuBarExtraRect() const
 {
-    const auto& displays = desktop_.displays();
-    if (extraIcon_.isNull() || displays.empty())
+    const QRectF bar = menuBarRect();
+    if (extraIcon_.isNull() || bar.isEmpty())
         return {};
-    const QRectF frame = toWidget(displays.front().frame);
-    const double barHeight = std::max(SimDesktop::kMenuBarHeight * mapping().scale, 14.0);
-    const int side = int(std::max(barHeight - 4, 10.0));
-    return QRect(int(frame.right() - 10 - side), int(frame.top() + (barHeight - side) / 2), side, side);
+    const int side = int(bar.height()) - 4;
+    return QRect(int(bar.right() - 10 - side), int(bar.top() + (bar.height() - side) / 2), side, side);
 }
 
 void SimDesktopWindow::mousePressEvent(QMouseEvent* event)

@@ -26,6 +26,13 @@ public:
     Point toScreen(QPointF p) const;
     QRectF toWidget(const Rect& r) const;
 
+    // Where an area of the simulated desktop shows on the real screen:
+    // its drawing in this window, in global coordinates.
+    Rect shownAt(const Rect& area) const;
+    // The real screen area this window is shown on (less the real desktop's
+    // own panels), in global coordinates.
+    Rect screenArea() const;
+
     QString lastKey() const { return lastKey_; }
 
     // An application's icon in the first display's menu bar, at its right
@@ -34,6 +41,10 @@ public:
     void setMenuBarExtra(const QIcon& icon, std::function<void(const QRect& globalRect)> clicked);
     // Where the icon is drawn, in this widget's coordinates; empty without one.
     QRect menuBarExtraRect() const;
+    // The first display's menu bar, in this widget's coordinates: as tall as
+    // its label, ending where the display's visible area begins.
+    QRectF menuBarRect() const;
+    QFont menuBarFont() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,6 +63,7 @@ private:
     Mapping mapping() const;
     QRect desktopArea() const;
     QString statusLine() const;
+    void paintMenuBar(QPainter& p) const;
 
     SimDesktop& desktop_;
     QString lastKey_;
