@@ -7,9 +7,11 @@
 #include "app/intents/intentclient.h"
 #include "app/intents/intentservice.h"
 #include "app/intents/tavrinshortcuts.h"
+#include "app/meetingadapter.h"
 #include "app/menubar/menubarextra.h"
 #include "app/onboarding/onboardingview.h"
 #include "app/settingsopener.h"
+#include "app/sharesafeadapter.h"
 #include "app/signalwatcher.h"
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
@@ -17,7 +19,11 @@
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
+#include "modes/meetingmode.h"
+#include "modes/privacyprompt.h"
+#include "modes/sharesafe.h"
 #include "platform/linux/plistdefaults.h"
+#include "platform/linux/pulsemicrophone.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
 #include "platform/linux/unavailablelanguagemodel.h"
@@ -61,8 +67,8 @@ void say(std::FILE* stream, const QString& line)
 }
 
 // The services every desktop runs on: the clock, the settings file, the
-// keyring, the network; and, for a real desktop, its appearance and (none on
-// Linux) an on-device language model.
+// keyring, the network; and, for a real desktop, its appearance, the sound
+// server's microphone and (none on Linux) an on-device language model.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
@@ -70,6 +76,7 @@ struct CommonServices {
     QtHttpClient http{clock};
     UnavailableLanguageModel noLanguageModel;
     std::unique_ptr<DesktopAppearance> appearance;
+    std::unique_ptr<PulseMicrophone> microphone;
 
     Platform platform()
     {
@@ -78,7 +85,8 @@ struct CommonServices {
                         .clock = &clock,
                         .http = &http,
                         .languageModel = &noLanguageModel,
-                        .appearance = appearance.get()};
+                        .appearance = appearance.get(),
+                        .microphone = microphone.get()};
     }
 };
 
@@ -102,6 +110,7 @@ std::optional<RunningDesktop> makeDesktop(const CommandLine& command, CommonServ
         if (!running.x11)
             return std::nullopt;
         common.appearance = std::make_unique<DesktopAppearance>();
+        common.microphone = std::make_unique<PulseMicrophone>();
         running.description = QStringLiteral("the X11 desktop (%1)").arg(running.x11->connection().displayName());
         return running;
     }
@@ -132,6 +141,8 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // subsystem registered, all kept for the run.
 struct Shell {
     std::unique_ptr<SettingsWindow> settings;
+    std::unique_ptr<MeetingAdapter> meeting;
+    std::unique_ptr<ShareSafeAdapter> shareSafe;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
     std::unique_ptr<MenuBarExtra> menuBar;
@@ -152,6 +163,17 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
+    // Meeting mode and Share-safe: started in their slots, switched from the
+    // menu-bar window and Settings, driven by the two shortcuts; the blur
+    // prompt shows over the simulated displays.
+    if (window)
+        PrivacyPrompt::shared().setPlacement(overDrawing(window));
+    shell->meeting = std::make_unique<MeetingAdapter>(MeetingMode::shared(), state);
+    shell->shareSafe = std::make_unique<ShareSafeAdapter>(ShareSafe::shared(), state);
+    shell->registrations.push_back(state.setMeeting(*shell->meeting));
+    shell->registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell->meeting));
+    shell->registrations.push_back(state.setShareSafe(*shell->shareSafe));
+    shell->registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell->shareSafe));
     shell->settings = std::make_unique<SettingsWindow>(SettingsServices{.state = &state});
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.

@@ -16,6 +16,7 @@ class Clock;
 class HttpClient;
 class LanguageModel;
 class Appearance;
+class Microphone;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -33,6 +34,7 @@ struct Platform {
     HttpClient* http = nullptr;
     LanguageModel* languageModel = nullptr;
     Appearance* appearance = nullptr;
+    Microphone* microphone = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 #include <vector>
@@ -32,6 +33,11 @@ public:
     virtual QString applicationForUrl(const QUrl& url) = 0;
     // Where an application with this name is installed, or empty.
     virtual QString applicationLocation(const QString& name) = 0;
+    // The names of the applications installed on this desktop, as a listing
+    // of its application folders finds them: unsorted, possibly repeated,
+    // running applications installed elsewhere not among them. Reads the
+    // disk on the calling thread. None on a desktop without such folders.
+    virtual QStringList installedApplicationNames() { return {}; }
 
     virtual bool hide(int pid) = 0;
     virtual bool unhide(int pid) = 0;

@@ -1,6 +1,9 @@
 #include "settings/modespane.h"
 
+#include "app/appstate.h"
+#include "design/designfont.h"
 #include "design/tcard.h"
+#include "design/themedlabel.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
 #include "settings/settingswitch.h"
@@ -13,18 +16,48 @@ namespace tavrin {
 namespace {
 const QString kFocusKey = QStringLiteral("mode.focus");
 const QString kDeepWorkKey = QStringLiteral("mode.deepWork");
+
+// A mode's switch: read from its setting, written through the mode when one
+// is registered (it stores the setting itself), else straight to the setting.
+SettingSwitch::Binding modeSwitch(const QString& key, std::function<bool(bool on)> drive)
+{
+    SettingSwitch::Binding binding = SettingSwitch::key(key, true);
+    binding.write = [key, drive = std::move(drive), store = binding.write](bool on) {
+        if (!drive(on))
+            store(on);
+    };
+    return binding;
+}
 } // namespace
 
-ModesPane::ModesPane(QWidget* parent)
-    : PanePage(tr("Modes"), tr("Let Tavrin step in when you're on a call, sharing your screen or focusing."), parent)
+ModesPane::ModesPane(AppState* state, QWidget* parent)
+    : PanePage(tr("Modes"), tr("Let Tavrin step in when you're on a call, sharing your screen or focusing."), parent),
+      state_(state)
 {
-    meeting_ = new SettingSwitch(SettingSwitch::key(QStringLiteral("mode.meeting"), true));
-    addCard()->addWidget(new SwitchRow(tr("Meeting mode"),
-                                       tr("While your microphone is in use, the call moves to the top middle of its "
-                                          "display, with your notes below it. Both go back afterwards."),
-                                       meeting_));
+    meeting_ = new SettingSwitch(modeSwitch(QStringLiteral("mode.meeting"), [state](bool on) {
+        MeetingControl* meeting = state ? state->meeting() : nullptr;
+        if (meeting)
+            meeting->setEnabled(on);
+        return meeting != nullptr;
+    }));
+    TCard* meetingCard = addCard();
+    meetingCard->addWidget(new SwitchRow(tr("Meeting mode"),
+                                         tr("While your microphone is in use, the call moves to the top middle of its "
+                                            "display, with your notes below it. Both go back afterwards."),
+                                         meeting_));
+    inCall_ = new ThemedLabel(tr("On this call now"), TTheme::Colour::good, DesignFont::system(12, QFont::DemiBold));
+    inCall_->setObjectName(QStringLiteral("onThisCall"));
+    meetingCard->addWidget(inCall_);
+    refreshCall();
+    if (state)
+        connect(state, &AppState::enginesChanged, this, &ModesPane::refreshCall);
 
-    shareSafe_ = new SettingSwitch(SettingSwitch::key(QStringLiteral("mode.shareSafe"), true));
+    shareSafe_ = new SettingSwitch(modeSwitch(QStringLiteral("mode.shareSafe"), [state](bool on) {
+        ShareSafeControl* shareSafe = state ? state->shareSafe() : nullptr;
+        if (shareSafe)
+            shareSafe->setEnabled(on);
+        return shareSafe != nullptr;
+    }));
     addCard()->addWidget(new SwitchRow(tr("Share-safe"),
                                        tr("While you share your screen, the apps you marked private are blurred."),
                                        shareSafe_));
@@ -48,6 +81,12 @@ ModesPane::ModesPane(QWidget* parent)
     slotLayout->setContentsMargins(0, 0, 0, 0);
     slotLayout->setSpacing(kCardSpacing);
     addBlock(routinesSlot_);
+}
+
+void ModesPane::refreshCall()
+{
+    const MeetingControl* meeting = state_ ? state_->meeting() : nullptr;
+    inCall_->setVisible(meeting && meeting->inCall());
 }
 
 bool ModesPane::focusOn()

@@ -4,15 +4,20 @@
 
 namespace tavrin {
 
+class AppState;
 class SettingSwitch;
+class ThemedLabel;
 
 // The modes pane: the switches of meeting mode ("mode.meeting"), Share-safe
 // ("mode.shareSafe") and Focus routines as a whole ("mode.focus"), and below
-// them the place where the Focus routines are listed.
+// them the place where the Focus routines are listed. The meeting and
+// Share-safe switches drive the modes `state` has registered (which store
+// their settings themselves), else only store the settings; while a call is
+// placed the meeting card says so.
 class ModesPane : public PanePage {
     Q_OBJECT
 public:
-    explicit ModesPane(QWidget* parent = nullptr);
+    explicit ModesPane(AppState* state = nullptr, QWidget* parent = nullptr);
 
     SettingSwitch* meetingSwitch() const { return meeting_; }
     SettingSwitch* shareSafeSwitch() const { return shareSafe_; }
@@ -20,13 +25,19 @@ public:
     // Where the Focus routines section goes, under the Focus card; empty
     // until there is one.
     QWidget* routinesSlot() const { return routinesSlot_; }
+    // "On this call now", shown while meeting mode has placed a call.
+    ThemedLabel* inCallLabel() const { return inCall_; }
 
     // Whether Focus routines are on: "mode.focus", or the older
     // "mode.deepWork" when that is missing; off when both are.
     static bool focusOn();
 
 private:
+    void refreshCall();
+
+    AppState* state_;
     SettingSwitch* meeting_;
+    ThemedLabel* inCall_;
     SettingSwitch* shareSafe_;
     SettingSwitch* focus_;
     QWidget* routinesSlot_;

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
 #include "app/updates/updater.h"
+#include "modes/sharesafe.h"
 #include "planning/keychainstore.h"
 #include "planning/plannerrouter.h"
 #include "planning/requestlog.h"
@@ -31,6 +32,8 @@ SettingsServices SettingsServices::resolved() const
         s.log = &RequestLog::shared();
     if (!s.planners)
         s.planners = &PlannerRouter::shared();
+    if (!s.shareSafe)
+        s.shareSafe = &ShareSafe::shared();
     if (!s.openFirstRun)
         s.openFirstRun = &OnboardingView::showWindow;
     if (!s.loginItem)

@@ -12,6 +12,7 @@ class KeychainStore;
 class PlannerRouter;
 class RequestLog;
 class SettingsRouter;
+class ShareSafe;
 class ShortcutStore;
 class Updater;
 class WindowManager;
@@ -27,6 +28,7 @@ struct SettingsServices {
     KeychainStore* keychain = nullptr;
     RequestLog* log = nullptr;
     PlannerRouter* planners = nullptr;
+    ShareSafe* shareSafe = nullptr;
     // Opens the first-run window; empty: the program's own.
     std::function<void()> openFirstRun;
     // The autostart entry; none: the session's, starting this program.

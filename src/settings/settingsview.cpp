@@ -4,6 +4,7 @@
 #include "design/keymsg.h"
 #include "design/tcard.h"
 #include "design/themed.h"
+#include "modes/privacypane.h"
 #include "settings/aipane.h"
 #include "settings/generalpane.h"
 #include "settings/layoutspane.h"
@@ -95,15 +96,18 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
     case SettingsPane::general: return new GeneralPane(s);
     case SettingsPane::layouts: return new LayoutsPane(*s.windows);
     case SettingsPane::workspaces: return new WorkspacesPane;
-    case SettingsPane::modes: return new ModesPane;
+    case SettingsPane::modes: return new ModesPane(s.state);
     case SettingsPane::learning: return new LearningPane;
     case SettingsPane::shortcuts: return new ShortcutsPane(*s.shortcuts);
     case SettingsPane::integrations:
         return absentPane(tr("App integrations"),
                           tr("Apps whose tabs, projects and folders Tavrin brings back when you resume a "
                              "workspace."));
-    case SettingsPane::privacy:
-        return absentPane(tr("Privacy"), tr("Apps Share-safe blurs while you share your screen."));
+    case SettingsPane::privacy: {
+        auto* page = new PanePage(tr("Privacy"), tr("Apps Share-safe blurs while you share your screen."));
+        page->addBlock(new PrivacyPane(*s.shareSafe));
+        return page;
+    }
     case SettingsPane::ai: return new AIPane(*s.keychain, *s.log, *s.planners);
     }
     return new QWidget;

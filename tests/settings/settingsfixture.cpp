@@ -57,6 +57,7 @@ SettingsServices SettingsTest::services()
     s.keychain = &keychain;
     s.log = &log;
     s.planners = planners.get();
+    s.shareSafe = &shareSafe;
     s.openFirstRun = [this] { ++firstRunOpened; };
     s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
                             {QStringLiteral("/opt/tavrin/bin/tavrin")});

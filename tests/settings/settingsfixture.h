@@ -2,6 +2,8 @@
 
 #include "app/appstate.h"
 #include "app/updates/updater.h"
+#include "modes/privacyprompt.h"
+#include "modes/sharesafe.h"
 #include "planning/keychainstore.h"
 #include "planning/plannerrouter.h"
 #include "planning/requestlog.h"
@@ -30,9 +32,9 @@ public:
 // A simulated desktop with everything the Settings window works with made
 // for the test: the shell's state (with a command bar that does nothing),
 // an updater, a request log, the planners on a canned network, a router,
-// an autostart entry in a temporary folder, and a desktop-settings opener
-// that records what it would start. The shared shortcut store is used (the
-// shell registers the hot keys from it).
+// Share-safe with its prompt, an autostart entry in a temporary folder, and
+// a desktop-settings opener that records what it would start. The shared
+// shortcut store is used (the shell registers the hot keys from it).
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest();
@@ -61,6 +63,8 @@ protected:
     KeychainStore keychain{&env.keychain};
     std::unique_ptr<PlannerRouter> planners;
     SettingsRouter router;
+    PrivacyPrompt prompt;
+    ShareSafe shareSafe{prompt};
     int firstRunOpened = 0;
     QStringList started; // desktop settings programs started
     bool desktopSettingsFound = true;

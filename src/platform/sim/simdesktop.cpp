@@ -7,6 +7,7 @@
 #include "platform/sim/simeventmonitors.h"
 #include "platform/sim/simhotkeys.h"
 #include "platform/sim/simlanguagemodel.h"
+#include "platform/sim/simmicrophone.h"
 #include "platform/sim/simscreens.h"
 #include "platform/sim/simwindowserver.h"
 #include "platform/sim/simworkspace.h"
@@ -27,6 +28,7 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
     , eventMonitors_(std::make_unique<SimEventMonitors>(*this))
     , appearance_(std::make_unique<SimAppearance>())
     , languageModel_(std::make_unique<SimLanguageModel>(clock))
+    , microphone_(std::make_unique<SimMicrophone>(*this))
 {
 }
 
@@ -44,6 +46,7 @@ Platform SimDesktop::services(const Platform& common)
     p.clock = &clock_;
     p.appearance = appearance_.get();
     p.languageModel = languageModel_.get();
+    p.microphone = microphone_.get();
     return p;
 }
 
@@ -308,6 +311,15 @@ void SimDesktop::setTrusted(bool trusted)
         return;
     state_.trusted = trusted;
     emit accessibility_->trustChanged(trusted);
+    emit changed();
+}
+
+void SimDesktop::setMicrophoneInUse(bool inUse)
+{
+    auto guard = lock();
+    if (state_.microphoneInUse == inUse)
+        return;
+    state_.microphoneInUse = inUse;
     emit changed();
 }
 

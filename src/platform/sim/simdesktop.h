@@ -29,6 +29,7 @@ class SimHotKeys;
 class SimEventMonitors;
 class SimAppearance;
 class SimLanguageModel;
+class SimMicrophone;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -66,6 +67,7 @@ public:
     SimEventMonitors& eventMonitors() const { return *eventMonitors_; }
     SimAppearance& appearance() const { return *appearance_; }
     SimLanguageModel& languageModel() const { return *languageModel_; }
+    SimMicrophone& microphone() const { return *microphone_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
     // numbers and pids where missing, drops pending launches. Announces
@@ -119,6 +121,8 @@ public:
     const std::vector<SimKey>& refusedHotKeys() const { return state_.refusedHotKeys; }
 
     bool isTrusted() const { return state_.trusted; }
+    bool microphoneInUse() const { return state_.microphoneInUse; }
+    const QStringList& applicationFiles() const { return state_.applicationFiles; }
     std::uint64_t modifierFlags() const { return modifierFlags_; }
     std::uint32_t pressedMouseButtons() const { return mouseButtons_; }
     Point mouseLocation() const { return mouseLocation_; }
@@ -132,6 +136,8 @@ public:
 
     // ---- Driving ----
     void setTrusted(bool trusted);
+    // Some program starts or stops recording from the default input.
+    void setMicrophoneInUse(bool inUse);
     void setDisplays(std::vector<SimDisplay> displays);
 
     // Starts an application with these windows (in front of all others) and
@@ -240,6 +246,7 @@ private:
     std::unique_ptr<SimEventMonitors> eventMonitors_;
     std::unique_ptr<SimAppearance> appearance_;
     std::unique_ptr<SimLanguageModel> languageModel_;
+    std::unique_ptr<SimMicrophone> microphone_;
 };
 
 } // namespace tavrin

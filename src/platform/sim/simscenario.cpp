@@ -212,8 +212,9 @@ public:
     QString read(const QJsonObject& root)
     {
         r_.onlyKnown(root, {}, {"trusted", "launchDelay", "frontmost", "displays", "apps", "windows", "installed",
-                                "defaultApps", "refusedHotKeys"});
+                                "defaultApps", "refusedHotKeys", "microphoneInUse", "applicationFiles"});
         state_.trusted = r_.boolean(root, {}, "trusted").value_or(true);
+        state_.microphoneInUse = r_.boolean(root, {}, "microphoneInUse").value_or(false);
         state_.launchDelay = r_.number(root, {}, "launchDelay", 0).value_or(state_.launchDelay);
         readDisplays(root);
         readApps(root);
@@ -221,6 +222,7 @@ public:
         readInstalled(root);
         readDefaultApps(root);
         readRefusedKeys(root);
+        readApplicationFiles(root);
         readFrontmost(root);
         return r_.problem;
     }
@@ -433,6 +435,20 @@ private:
                 key.modifiers |= *mask;
             }
             state_.refusedHotKeys.push_back(key);
+        }
+    }
+
+    void readApplicationFiles(const QJsonObject& root)
+    {
+        const auto list = r_.array(root, {}, "applicationFiles");
+        if (!list)
+            return;
+        for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
+            const QJsonValue& v = list->at(i);
+            if (!v.isString() || !(v.toString().startsWith(QLatin1Char('/')) || v.toString().startsWith(QLatin1String("~/"))))
+                return r_.fail(FieldReader::item(QStringLiteral("applicationFiles"), i),
+                               QStringLiteral("expected a path beginning with \"/\" or \"~/\""));
+            state_.applicationFiles << v.toString();
         }
     }
 

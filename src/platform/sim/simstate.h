@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -103,6 +104,12 @@ struct SimState {
     int frontmostPid = 0;                  // 0: none
     bool trusted = true;
     double launchDelay = 1.0;              // seconds from a launch to its windows
+    bool microphoneInUse = false;          // some program records from the default input
+    // Further entries of the application folders beside the locations of the
+    // installed and running applications ("/Applications/Tools/A.app",
+    // "/Applications/Readme.txt", "~/Applications/B.app"): what a listing of
+    // those folders finds.
+    QStringList applicationFiles;
 };
 
 } // namespace tavrin

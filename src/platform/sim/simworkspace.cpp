@@ -3,6 +3,7 @@
 #include "platform/sim/simdesktop.h"
 
 #include <QFileInfo>
+#include <QMap>
 #include <QUrl>
 
 namespace tavrin {
@@ -165,6 +166,51 @@ QString SimWorkspace::applicationForUrl(const QUrl& url)
 }
 
 QString SimWorkspace::applicationLocation(const QString& name) { return desktop_.locationOf(name); }
+
+QStringList SimWorkspace::installedApplicationNames()
+{
+    QStringList files;
+    {
+        auto guard = desktop_.lock();
+        for (const SimInstalledApp& app : desktop_.installedApps())
+            files << app.location;
+        for (const SimApp& app : desktop_.apps())
+            files << app.location;
+        files << desktop_.applicationFiles();
+    }
+    // What listing `folder` finds: each entry's name with the names inside
+    // it (a file lists nothing).
+    const auto listing = [&files](const QString& folder) {
+        QMap<QString, QStringList> entries;
+        const QString prefix = folder + QLatin1Char('/');
+        for (const QString& file : std::as_const(files)) {
+            if (!file.startsWith(prefix))
+                continue;
+            const QStringList parts = file.mid(prefix.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+            if (parts.isEmpty())
+                continue;
+            QStringList& inside = entries[parts[0]];
+            if (parts.size() > 1 && !inside.contains(parts[1]))
+                inside << parts[1];
+        }
+        return entries;
+    };
+    const QString app = QStringLiteral(".app");
+    QStringList names;
+    for (const char* folder : {"/Applications", "/Applications/Utilities", "/System/Applications",
+                               "/System/Applications/Utilities", "~/Applications"}) {
+        const auto entries = listing(QString::fromLatin1(folder));
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
+            if (it.key().endsWith(app))
+                names << it.key().chopped(app.size());
+            else if (!it.key().startsWith(QLatin1Char('.')))
+                for (const QString& inner : it.value())
+                    if (inner.endsWith(app))
+                        names << inner.chopped(app.size());
+        }
+    }
+    return names;
+}
 
 bool SimWorkspace::hide(int pid) { return desktop_.setHidden(pid, true); }
 

@@ -32,6 +32,13 @@ public:
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
+    // The folders "/Applications", "/Applications/Utilities",
+    // "/System/Applications", "/System/Applications/Utilities" and
+    // "~/Applications" as the locations of the desktop's applications and
+    // its further application files fill them: an entry ending in ".app"
+    // names an application; one beginning with "." is skipped; any other is
+    // a folder whose own ".app" entries name applications (one level only).
+    QStringList installedApplicationNames() override;
 
     bool hide(int pid) override;
     bool unhide(int pid) override;

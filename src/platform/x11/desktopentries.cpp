@@ -133,6 +133,7 @@ std::optional<DesktopEntry> DesktopEntries::parse(const QString& path, const QSt
     e.name = unescapeValue(keys.value(QStringLiteral("Name")));
     e.exec = unescapeValue(keys.value(QStringLiteral("Exec")));
     e.icon = unescapeValue(keys.value(QStringLiteral("Icon")));
+    e.noDisplay = keys.value(QStringLiteral("NoDisplay")) == QLatin1String("true");
     e.startupWMClass = unescapeValue(keys.value(QStringLiteral("StartupWMClass")));
     e.mimeTypes = keys.value(QStringLiteral("MimeType")).split(u';', Qt::SkipEmptyParts);
     if (e.name.isEmpty())
@@ -144,6 +145,12 @@ void DesktopEntries::reload()
 {
     loaded_ = false;
     ensureLoaded();
+}
+
+const std::vector<DesktopEntry>& DesktopEntries::all() const
+{
+    ensureLoaded();
+    return entries_;
 }
 
 void DesktopEntries::ensureLoaded() const

@@ -214,6 +214,15 @@ QString X11Workspace::applicationForUrl(const QUrl& url)
     return {};
 }
 
+QStringList X11Workspace::installedApplicationNames()
+{
+    QStringList names;
+    for (const DesktopEntry& entry : windows_.entries().all())
+        if (!entry.noDisplay && !entry.name.isEmpty())
+            names << entry.name;
+    return names;
+}
+
 QString X11Workspace::applicationLocation(const QString& name)
 {
     const DesktopEntry* e = windows_.entries().forName(name);

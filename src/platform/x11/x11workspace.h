@@ -40,6 +40,8 @@ public:
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
+    // The names of the desktop entries of applications shown in menus.
+    QStringList installedApplicationNames() override;
 
     bool hide(int pid) override;
     bool unhide(int pid) override;

@@ -1,0 +1,226 @@
+#include "modes/meetingmode.h"
+
+#include "platform/accessibility.h"
+#include "platform/clock.h"
+#include "platform/defaults.h"
+#include "platform/microphone.h"
+#include "platform/platform.h"
+#include "platform/timer.h"
+#include "windows/axactionscope.h"
+#include "windows/display.h"
+#include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
+
+namespace tavrin {
+
+namespace {
+const QString kSwitchKey = QStringLiteral("mode.meeting");
+
+bool trusted()
+{
+    Accessibility* accessibility = Platform::current().accessibility;
+    return accessibility && accessibility->isTrusted();
+}
+
+double now() { return Platform::current().clock->monotonic(); }
+
+void pauseAutoArrange() { WorkspaceRunner::shared().pauseAutoArrange(MeetingMode::kAutoArrangePause); }
+
+void raise(const AXWindow& window)
+{
+    if (Accessibility* accessibility = Platform::current().accessibility)
+        accessibility->performAction(window.element, ax::Raise);
+}
+} // namespace
+
+const QString MeetingMode::kCallClient = QStringLiteral("zoom.us");
+const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
+
+MeetingMode& MeetingMode::shared()
+{
+    static MeetingMode* mode = new MeetingMode;
+    return *mode;
+}
+
+MeetingMode::MeetingMode(QObject* parent) : QObject(parent)
+{
+    const Defaults* defaults = Platform::current().defaults;
+    const auto stored = defaults ? defaults->value(kSwitchKey) : std::nullopt;
+    enabled_ = stored && stored->typeId() == QMetaType::Bool ? stored->toBool() : true;
+}
+
+MeetingMode::~MeetingMode() { delete timer_.data(); }
+
+const QSet<QString>& MeetingMode::meetingApps()
+{
+    static const QSet<QString> apps{kCallClient,         QStringLiteral("Microsoft Teams"),
+                                    QStringLiteral("FaceTime"), QStringLiteral("Webex"),
+                                    QStringLiteral("Cisco Webex Meetings"), QStringLiteral("Around")};
+    return apps;
+}
+
+const QSet<QString>& MeetingMode::browserApps()
+{
+    static const QSet<QString> apps{QStringLiteral("Google Chrome"), QStringLiteral("Arc"),
+                                    QStringLiteral("Safari"),        QStringLiteral("Brave Browser"),
+                                    QStringLiteral("Microsoft Edge"), QStringLiteral("Dia"),
+                                    QStringLiteral("Vivaldi")};
+    return apps;
+}
+
+const QStringList& MeetingMode::notesApps()
+{
+    static const QStringList apps{QStringLiteral("Notes"), QStringLiteral("Obsidian"), QStringLiteral("Notion"),
+                                  QStringLiteral("Bear"),  QStringLiteral("Craft"),    QStringLiteral("Logseq"),
+                                  QStringLiteral("Apple Notes")};
+    return apps;
+}
+
+void MeetingMode::setEnabled(bool on)
+{
+    const bool changed = enabled_ != on;
+    enabled_ = on;
+    if (Defaults* defaults = Platform::current().defaults)
+        defaults->setValue(kSwitchKey, on);
+    if (changed)
+        emit enabledChanged(on);
+    if (!on)
+        endCall();
+}
+
+void MeetingMode::setInCall(bool inCall)
+{
+    if (inCall_ == inCall)
+        return;
+    inCall_ = inCall;
+    emit inCallChanged(inCall);
+}
+
+void MeetingMode::start()
+{
+    if (timer_)
+        return;
+    timer_ = new Timer(*Platform::current().clock);
+    connect(timer_, &Timer::timeout, this, &MeetingMode::tick);
+    timer_->startRepeating(kCheckInterval);
+}
+
+bool MeetingMode::micInUse()
+{
+    const Microphone* microphone = Platform::current().microphone;
+    return microphone && microphone->inUse();
+}
+
+void MeetingMode::tick()
+{
+    if (!enabled_ || !trusted())
+        return;
+    if (!micInUse()) {
+        micOnSince_.reset();
+        if (inCall_)
+            endCall();
+        return;
+    }
+    if (!micOnSince_)
+        micOnSince_ = now();
+    if (!inCall_ && now() - *micOnSince_ > kMicrophoneSeconds)
+        enterCall();
+}
+
+bool MeetingMode::isCallWindow(const AXWindow& window)
+{
+    return isCallWindow(window.app.localizedName, window.string(ax::Title).value_or(QString()));
+}
+
+bool MeetingMode::isCallWindow(const QString& app, const QString& title)
+{
+    if (app.isEmpty())
+        return false;
+    const QString t = title.toLower();
+    if (meetingApps().contains(app)) {
+        if (app == kCallClient)
+            return t.contains(QLatin1String("meeting")) || t.contains(QLatin1String("webinar"));
+        if (app == QLatin1String("Microsoft Teams"))
+            return t.contains(QLatin1String("meeting")) || t.contains(QLatin1String("call")) || t.contains(u'|');
+        return true;
+    }
+    if (browserApps().contains(app))
+        return t.startsWith(QLatin1String("meet -")) || t.contains(QLatin1String("google meet"))
+            || t.contains(kWebMeetingHost);
+    return false;
+}
+
+MeetingMode::Placement MeetingMode::placement(const Rect& area, bool withNotes)
+{
+    const double w = area.height > 0 && isUltrawide(area.width / area.height) ? kUltrawideWidth : kWidth;
+    const double x = (1 - w) / 2;
+    Placement p;
+    p.call = UnitRect(x, 0, w, withNotes ? kHeightOverNotes : kHeightAlone);
+    if (withNotes)
+        p.notes = UnitRect(x, kHeightOverNotes, w, kNotesHeight);
+    return p;
+}
+
+std::optional<AXWindow> MeetingMode::notesWindow(const std::vector<AXWindow>& windows, std::uint32_t displayId)
+{
+    std::optional<AXWindow> anywhere;
+    for (const AXWindow& w : windows) {
+        if (!notesApps().contains(w.app.localizedName) || w.app.localizedName.isEmpty())
+            continue;
+        if (!anywhere)
+            anywhere = w;
+        const auto display = Display::containing(w.frame().value_or(Rect()));
+        if (display && display->id == displayId)
+            return w;
+    }
+    return anywhere;
+}
+
+void MeetingMode::enterCall()
+{
+    AXActionScope scope;
+    const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
+    const auto call = std::find_if(windows.begin(), windows.end(),
+                                   [](const AXWindow& w) { return isCallWindow(w); });
+    if (call == windows.end())
+        return;
+    const auto callFrame = call->frame();
+    if (!callFrame)
+        return;
+    const auto display = Display::containing(*callFrame);
+    if (!display)
+        return;
+    setInCall(true);
+
+    const std::optional<AXWindow> notes = notesWindow(windows, display->id);
+    const Placement place = placement(display->area, notes.has_value());
+    const double gap = WindowManager::shared().gap();
+
+    restore_.clear();
+    for (const AXWindow* w : {&*call, notes ? &*notes : nullptr})
+        if (w)
+            if (const auto frame = w->frame())
+                restore_.emplace_back(*w, *frame);
+
+    pauseAutoArrange();
+    call->setFrame(place.call.rect(display->area, gap));
+    if (notes) {
+        notes->setFrame(place.notes->rect(display->area, gap));
+        raise(*notes);
+    }
+    raise(*call);
+}
+
+void MeetingMode::endCall()
+{
+    if (!inCall_)
+        return;
+    setInCall(false);
+    pauseAutoArrange();
+    AXActionScope scope;
+    for (const auto& [window, frame] : restore_)
+        window.setFrame(frame);
+    restore_.clear();
+}
+
+} // namespace tavrin

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "modes/apppicker.h"
+
+#include <QPointer>
+#include <QSet>
+#include <QWidget>
+
+class QVBoxLayout;
+
+namespace tavrin {
+
+class Kbd;
+class ShareSafe;
+class TCard;
+class ThemedLabel;
+
+// The list of private applications, the ones Share-safe blurs while the
+// screen is shared: each with where it came from and a way to remove it,
+// "Add app…" to pick one, and a card that explains the hide shortcut and
+// names the applications blurred by hand now. It changes the list only
+// through Share-safe and redraws whenever Share-safe announces a change (or
+// the hide shortcut's key changes). The Settings window shows it under the
+// Privacy pane's header.
+class PrivacyPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit PrivacyPane(ShareSafe& share, QWidget* parent = nullptr);
+
+    // The line under a name: "Built in", "Added with ⌃⌥P" (or "Added with "
+    // when the hide action has no key), or "Added by you".
+    static QString origin(const QString& name);
+    // "Blurred now: Arc, Zoom" for applications blurred by hand; empty when
+    // there are none.
+    static QString blurredNow(const QSet<QString>& names);
+    // The hide action's key as it shows ("⌃⌥P"), empty when it has none.
+    static QString hideShortcut();
+
+    void add(const QString& name);
+    void remove(const QString& name);
+    // "Add app…": opens the picker as a sheet over this pane; the one shown,
+    // while it is.
+    void openPicker();
+    AppPicker* picker() const { return picker_; }
+
+    // The names listed, in their order.
+    QStringList listed() const;
+    // The blurred-now line as shown; empty when it is absent.
+    QString blurredNowShown() const;
+
+private:
+    void fillList();
+    void refreshShortcut();
+    QWidget* makeRow(const QString& name);
+
+    ShareSafe& share_;
+    TCard* listCard_;
+    QVBoxLayout* rows_;
+    Kbd* kbd_;
+    ThemedLabel* blurred_;
+    QPointer<AppPicker> picker_;
+};
+
+} // namespace tavrin

@@ -1,0 +1,396 @@
+#include "modes/sharesafe.h"
+
+#include "modes/meetingmode.h"
+#include "modes/privacyprompt.h"
+#include "platform/accessibility.h"
+#include "platform/clock.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "platform/timer.h"
+#include "platform/workspace.h"
+#include "windows/axwindow.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tavrin {
+
+namespace {
+const QString kSwitchKey = QStringLiteral("mode.shareSafe");
+const QString kPrivateAppsKey = QStringLiteral("privacy.apps");
+const QString kAskedKey = QStringLiteral("privacy.asked");
+
+bool trusted()
+{
+    Accessibility* accessibility = Platform::current().accessibility;
+    return accessibility && accessibility->isTrusted();
+}
+
+Defaults* defaults() { return Platform::current().defaults; }
+
+void store(const QString& key, const QStringList& names)
+{
+    if (Defaults* d = defaults())
+        d->setValue(key, QVariant(names).toList());
+}
+} // namespace
+
+const QString ShareSafe::kAddedByHideKey = QStringLiteral("privacy.addedByHide");
+
+ShareSafe& ShareSafe::shared()
+{
+    static ShareSafe* shareSafe = new ShareSafe(PrivacyPrompt::shared());
+    return *shareSafe;
+}
+
+ShareSafe::ShareSafe(PrivacyPrompt& prompt, QObject* parent) : QObject(parent), prompt_(prompt)
+{
+    const Defaults* d = defaults();
+    const auto stored = d ? d->value(kSwitchKey) : std::nullopt;
+    enabled_ = stored && stored->typeId() == QMetaType::Bool ? stored->toBool() : true;
+}
+
+ShareSafe::~ShareSafe()
+{
+    delete detectTimer_.data();
+    disconnect(quitObserver_);
+}
+
+std::optional<QStringList> ShareSafe::storedNames(const QString& key)
+{
+    const Defaults* d = defaults();
+    const auto value = d ? d->value(key) : std::nullopt;
+    if (!value || value->typeId() != QMetaType::QVariantList)
+        return std::nullopt;
+    QStringList names;
+    for (const QVariant& item : value->toList()) {
+        if (item.typeId() != QMetaType::QString)
+            return std::nullopt;
+        names << item.toString();
+    }
+    return names;
+}
+
+void ShareSafe::appendName(const QString& key, const QString& name)
+{
+    QStringList names = storedNames(key).value_or(QStringList());
+    names << name;
+    store(key, names);
+}
+
+const QStringList& ShareSafe::defaultPrivateApps()
+{
+    static const QStringList apps{QStringLiteral("Messages"),        QStringLiteral("Mail"),
+                                  QStringLiteral("Passwords"),       QStringLiteral("1Password"),
+                                  QStringLiteral("1Password 7"),     QStringLiteral("Bitwarden"),
+                                  QStringLiteral("Keychain Access"), QStringLiteral("WhatsApp"),
+                                  QStringLiteral("Signal"),          QStringLiteral("Telegram"),
+                                  QStringLiteral("Banking")};
+    return apps;
+}
+
+const QHash<QString, QStringList>& ShareSafe::shareKeywords()
+{
+    static const QHash<QString, QStringList> keywords{
+        {MeetingMode::kCallClient, {"share toolbar", "sharing", "stop share"}},
+        {"Microsoft Teams", {"sharing control bar", "you're presenting", "presenting"}},
+        {"Slack", {"screen share", "sharing your screen"}},
+        {"Webex", {"sharing", "share control"}},
+        {"Google Chrome", {"is sharing your screen", "is sharing a window", "is sharing this tab"}},
+        {"Arc", {"is sharing your screen", "is sharing a window"}},
+        {"Brave Browser", {"is sharing your screen", "is sharing a window"}},
+        {"Microsoft Edge", {"is sharing your screen", "is sharing a window"}},
+        {"Safari", {"sharing your screen"}},
+        {"FaceTime", {"sharing my screen", "screen sharing"}},
+        {"Discord", {"screen share", "you are streaming"}},
+    };
+    return keywords;
+}
+
+const QSet<QString>& ShareSafe::callApps()
+{
+    static const QSet<QString> apps{MeetingMode::kCallClient, "Microsoft Teams", "Slack", "Webex", "FaceTime",
+                                    "Discord"};
+    return apps;
+}
+
+const QStringList& ShareSafe::holdWords()
+{
+    static const QStringList words{"meeting", "webinar", "huddle", "call"};
+    return words;
+}
+
+Veils& ShareSafe::veils()
+{
+    if (Veils* registered = veils_.get())
+        return *registered;
+    return idle_;
+}
+
+// ---- Switches ----
+
+void ShareSafe::setActive(bool on)
+{
+    if (active_ == on)
+        return;
+    active_ = on;
+    coveringNow_.store(on, std::memory_order_release);
+    emit activeChanged(on);
+    veils().refresh();
+    if (veils().isRunning())
+        veils().update();
+}
+
+void ShareSafe::setSharingDetected(bool on)
+{
+    if (sharingDetected_ == on)
+        return;
+    sharingDetected_ = on;
+    emit sharingDetectedChanged(on);
+}
+
+void ShareSafe::setEnabled(bool on)
+{
+    const bool changed = enabled_ != on;
+    enabled_ = on;
+    if (changed)
+        emit enabledChanged(on);
+    if (Defaults* d = defaults())
+        d->setValue(kSwitchKey, on);
+    if (!enabled_ && !manual_ && active_)
+        setActive(false);
+}
+
+void ShareSafe::toggleNow()
+{
+    if (!active_ && handPids_.isEmpty()) {
+        manual_ = true;
+        setActive(true);
+        return;
+    }
+    handNames_.clear();
+    handPids_.clear();
+    publishHandNames();
+    manual_ = false;
+    if (active_)
+        setActive(false);
+    else
+        veils().refresh();
+    if (veils().isRunning())
+        veils().update();
+}
+
+void ShareSafe::setManual(bool on)
+{
+    manual_ = on;
+    setActive(on);
+}
+
+// ---- Private applications ----
+
+const QSet<QString>& ShareSafe::privateNames() const
+{
+    if (!privateNames_) {
+        const auto stored = storedNames(kPrivateAppsKey);
+        const QStringList names = stored ? *stored : defaultPrivateApps();
+        privateNames_ = QSet<QString>(names.begin(), names.end());
+    }
+    return *privateNames_;
+}
+
+void ShareSafe::setPrivateApps(const QSet<QString>& names)
+{
+    privateNames_ = names;
+    QStringList sorted(names.begin(), names.end());
+    std::sort(sorted.begin(), sorted.end());
+    store(kPrivateAppsKey, sorted);
+    emit privateAppsChanged();
+}
+
+// ---- Sharing checks ----
+
+void ShareSafe::startDetecting()
+{
+    if (detectTimer_)
+        return;
+    detectTimer_ = new Timer(*Platform::current().clock);
+    connect(detectTimer_, &Timer::timeout, this, &ShareSafe::tick);
+    detectTimer_->startRepeating(kCheckInterval);
+    if (Workspace* workspace = Platform::current().workspace)
+        quitObserver_ = connect(workspace, &Workspace::applicationTerminated, this,
+                                [this](const RunningApp& app) { appTerminated(app.pid, app.localizedName); });
+}
+
+void ShareSafe::tick()
+{
+    if (!handPids_.isEmpty())
+        pruneQuitHandApps();
+    if (!trusted() || detecting_)
+        return;
+    startCheck();
+}
+
+void ShareSafe::pruneQuitHandApps()
+{
+    Workspace* workspace = Platform::current().workspace;
+    if (!workspace)
+        return;
+    QSet<int> running;
+    for (const RunningApp& app : workspace->runningApplications())
+        running.insert(app.pid);
+    const QSet<int> gone = QSet<int>(handPids_).subtract(running);
+    if (gone.isEmpty())
+        return;
+    handPids_.subtract(gone);
+    // A process whose name cannot be had stays veiled but names nothing.
+    handNames_.clear();
+    for (const QString& name : veils().appNames(handPids_))
+        if (!name.isEmpty())
+            handNames_.insert(name);
+    publishHandNames();
+    veils().refresh();
+}
+
+void ShareSafe::startCheck()
+{
+    detecting_ = true;
+    std::vector<RunningApp> apps;
+    if (Workspace* workspace = Platform::current().workspace)
+        for (const RunningApp& app : workspace->runningApplications())
+            if (!app.localizedName.isEmpty() && shareKeywords().contains(app.localizedName))
+                apps.push_back(app);
+    auto reads = std::make_shared<std::vector<TitleRead>>();
+    Platform::current().clock->runInBackground([apps = std::move(apps), reads] { *reads = readTitles(apps); }, this,
+                                               [this, reads] {
+                                                   detecting_ = false;
+                                                   applyCheck(*reads);
+                                               });
+}
+
+std::vector<ShareSafe::TitleRead> ShareSafe::readTitles(const std::vector<RunningApp>& apps)
+{
+    std::vector<TitleRead> reads;
+    reads.reserve(apps.size());
+    for (const RunningApp& app : apps)
+        reads.push_back({app, AXWindow::titles(app)});
+    return reads;
+}
+
+void ShareSafe::applyCheck(const std::vector<TitleRead>& reads)
+{
+    bool unread = false, hit = false;
+    QStringList callTitles;
+    for (const TitleRead& read : reads) {
+        const QString& name = read.app.localizedName;
+        const auto keywords = shareKeywords().constFind(name);
+        if (name.isEmpty() || keywords == shareKeywords().cend())
+            continue;
+        if (!read.titles) {
+            unread = true;
+            continue;
+        }
+        if (callApps().contains(name))
+            callTitles << *read.titles;
+        for (const QString& title : *read.titles) {
+            const QString lower = title.toLower();
+            if (std::any_of(keywords->begin(), keywords->end(), [&](const QString& k) { return lower.contains(k); })) {
+                hit = true;
+                break;
+            }
+        }
+    }
+
+    if (hit) {
+        clearChecks_ = 0;
+        if (sharingDetected_)
+            return;
+        setSharingDetected(true);
+        if (!enabled_)
+            return;
+        manual_ = false;
+        setActive(true);
+        return;
+    }
+    if (unread || !sharingDetected_)
+        return;
+    if (MeetingMode::micInUse() || callGoesOn(callTitles)) {
+        clearChecks_ = 0;
+        return;
+    }
+    if (++clearChecks_ < kClearChecksToEnd)
+        return;
+    clearChecks_ = 0;
+    setSharingDetected(false);
+    if (enabled_ && !manual_)
+        setActive(false);
+}
+
+bool ShareSafe::callGoesOn(const QStringList& callTitles) const
+{
+    return std::any_of(callTitles.begin(), callTitles.end(), [](const QString& title) {
+        const QString lower = title.toLower();
+        return std::any_of(holdWords().begin(), holdWords().end(), [&](const QString& w) { return lower.contains(w); });
+    });
+}
+
+void ShareSafe::appTerminated(int pid, const QString& name)
+{
+    if (!handPids_.remove(pid))
+        return;
+    if (!name.isEmpty()) {
+        bool stillHidden = false;
+        if (Workspace* workspace = Platform::current().workspace)
+            for (const RunningApp& app : workspace->runningApplications())
+                stillHidden |= handPids_.contains(app.pid) && app.localizedName == name;
+        if (!stillHidden)
+            handNames_.remove(name);
+    }
+    publishHandNames();
+    veils().refresh();
+}
+
+// ---- Hiding by hand ----
+
+void ShareSafe::publishHandNames()
+{
+    if (hiddenByHand_ == handNames_)
+        return;
+    hiddenByHand_ = handNames_;
+    emit hiddenByHandChanged(hiddenByHand_);
+}
+
+void ShareSafe::hideFrontApp()
+{
+    const auto app = AXWindow::frontmostApp();
+    if (!app || app->localizedName.isEmpty())
+        return;
+    const QString name = app->localizedName;
+    if (handPids_.contains(app->pid)) {
+        handNames_.remove(name);
+        handPids_.remove(app->pid);
+    } else {
+        handNames_.insert(name);
+        handPids_.insert(app->pid);
+        if (!privateNames().contains(name) && !storedNames(kAskedKey).value_or(QStringList()).contains(name)) {
+            appendName(kAskedKey, name);
+            prompt_.show(name, [self = QPointer<ShareSafe>(this), name](bool yes) {
+                if (self)
+                    self->answer(yes, name);
+            });
+        }
+    }
+    publishHandNames();
+    veils().refresh();
+    if (active_ || veils().isRunning())
+        veils().update();
+}
+
+void ShareSafe::answer(bool yes, const QString& app)
+{
+    if (!yes)
+        return;
+    setPrivateApps(QSet<QString>(privateNames()).unite({app}));
+    appendName(kAddedByHideKey, app);
+}
+
+} // namespace tavrin
