@@ -1,0 +1,131 @@
+#include "modes/privacypane.h"
+
+#include "design/kbd.h"
+#include "design/tbutton.h"
+#include "modes/apppicker.h"
+#include "modes/apppickerrow.h"
+#include "modes/privacyprompt.h"
+#include "modes/promptview.h"
+#include "modes/sharesafe.h"
+#include "support/simfixture.h"
+#include "windows/shortcutstore.h"
+
+#include <QApplication>
+#include <QLabel>
+
+namespace tavrin {
+namespace {
+
+const QByteArray kScenario = R"({
+  "displays": [ { "name": "Main", "frame": [0, 0, 2560, 1440] } ],
+  "frontmost": "Zoom",
+  "apps": [ { "name": "Zoom" }, { "name": "Arc" }, { "name": "Slack" } ],
+  "windows": [
+    { "app": "Zoom", "title": "Zoom", "frame": [100, 100, 800, 600] },
+    { "app": "Arc", "title": "Docs", "frame": [200, 100, 800, 600] },
+    { "app": "Slack", "title": "general", "frame": [300, 100, 800, 600] }
+  ]
+})";
+
+class PrivacyPaneTest : public ::testing::Test {
+protected:
+    QString originShown(const QString& name) const
+    {
+        QWidget* row = pane.findChild<QWidget*>(QStringLiteral("private.") + name);
+        QLabel* origin = row ? row->findChild<QLabel*>(QStringLiteral("origin")) : nullptr;
+        return origin ? origin->text() : QStringLiteral("(no row)");
+    }
+    void hideAndAnswer(const QString& app, bool yes)
+    {
+        env.desktop.setFrontmost(env.pid(app));
+        share.hideFrontApp();
+        ASSERT_TRUE(prompt.view());
+        (yes ? prompt.view()->yesButton() : prompt.view()->noButton())->click();
+    }
+    // Lets the rows of an earlier fill go.
+    static void settle()
+    {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    SimEnvironment env{kScenario};
+    PrivacyPrompt prompt;
+    ShareSafe share{prompt};
+    PrivacyPane pane{share};
+};
+
+TEST_F(PrivacyPaneTest, OnFirstUseTheDefaultAppsAreListedInOrderAsBuiltIn)
+{
+    const QStringList listed = pane.listed();
+    EXPECT_EQ(listed.size(), 11);
+    EXPECT_EQ(listed.front(), "1Password");
+    EXPECT_EQ(listed.back(), "WhatsApp");
+    for (const QString& name : listed)
+        EXPECT_EQ(originShown(name), "Built in") << name.toStdString();
+}
+
+TEST_F(PrivacyPaneTest, AnAppMadePrivateFromThePromptSaysWithWhichKey)
+{
+    hideAndAnswer(QStringLiteral("Zoom"), true);
+    settle();
+    EXPECT_EQ(originShown(QStringLiteral("Zoom")), "Added with ⌃⌥P");
+    EXPECT_EQ(pane.findChild<Kbd*>()->text(), "⌃⌥P");
+    // Without a key for the hide action nothing follows.
+    ShortcutStore::shared().set(std::nullopt, ShortcutAction::of(ShortcutAction::Kind::hideApp));
+    settle();
+    EXPECT_EQ(originShown(QStringLiteral("Zoom")), "Added with ");
+    EXPECT_EQ(pane.findChild<Kbd*>()->text(), "");
+    // Removed and added again, it keeps its origin.
+    pane.remove(QStringLiteral("Zoom"));
+    pane.add(QStringLiteral("Zoom"));
+    settle();
+    EXPECT_EQ(PrivacyPane::origin(QStringLiteral("Zoom")), "Added with ");
+}
+
+TEST_F(PrivacyPaneTest, AddingThroughThePickerOffersOnlyAppsNotPrivate)
+{
+    pane.openPicker();
+    ASSERT_TRUE(pane.picker());
+    EXPECT_FALSE(pane.picker()->apps().contains(QStringLiteral("Mail")));
+    ASSERT_TRUE(pane.picker()->row(QStringLiteral("Slack")));
+    pane.picker()->row(QStringLiteral("Slack"))->click();
+    settle();
+    EXPECT_FALSE(pane.picker());
+    EXPECT_TRUE(share.privateNames().contains(QStringLiteral("Slack")));
+    EXPECT_EQ(originShown(QStringLiteral("Slack")), "Added by you");
+
+    pane.remove(QStringLiteral("Slack"));
+    pane.openPicker();
+    ASSERT_TRUE(pane.picker());
+    EXPECT_TRUE(pane.picker()->apps().contains(QStringLiteral("Slack")));
+    pane.picker()->cancel();
+}
+
+TEST_F(PrivacyPaneTest, RemovingTheLastAppLeavesTheListEmptyForGood)
+{
+    for (const QString& name : pane.listed())
+        pane.findChild<QWidget*>(QStringLiteral("private.") + name)->findChild<TButton*>(QStringLiteral("remove"))->click();
+    settle();
+    EXPECT_TRUE(share.privateNames().isEmpty());
+    ASSERT_TRUE(pane.findChild<QLabel*>(QStringLiteral("noPrivateApps")));
+    EXPECT_EQ(pane.findChild<QLabel*>(QStringLiteral("noPrivateApps"))->text(),
+              "No private apps. Share-safe won't blur anything when you share.");
+    EXPECT_EQ(env.defaults.value(QStringLiteral("privacy.apps")), QVariant(QVariantList{}));
+    EXPECT_TRUE(ShareSafe(prompt).privateNames().isEmpty());
+}
+
+TEST_F(PrivacyPaneTest, TheBlurredNowLineNamesTheAppsBlurredByHand)
+{
+    EXPECT_EQ(pane.blurredNowShown(), "");
+    hideAndAnswer(QStringLiteral("Zoom"), false);
+    hideAndAnswer(QStringLiteral("Arc"), false);
+    settle();
+    EXPECT_EQ(pane.blurredNowShown(), "Blurred now: Arc, Zoom");
+    share.toggleNow();
+    EXPECT_EQ(pane.blurredNowShown(), "");
+    EXPECT_EQ(PrivacyPane::blurredNow({"b", "B", "a"}), "Blurred now: B, a, b");
+}
+
+} // namespace
+} // namespace tavrin
