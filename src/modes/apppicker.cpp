@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
@@ -89,7 +90,15 @@ AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool mu
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    // The sheet's colour shows through; the scroll indicator is a thin
+    // translucent bar that reads on either scheme.
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 110); border-radius: 3px; min-height: 24px;"
+        " margin: 0 1px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     auto* listBody = new QWidget;
     list_ = new QVBoxLayout(listBody);
     list_->setContentsMargins(0, 0, 0, 0);
@@ -110,6 +119,7 @@ AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool mu
     list_->addWidget(noMatch_);
     list_->addStretch(1);
     scroll->setWidget(listBody);
+    listBody->setAutoFillBackground(false); // setWidget() turned it on
     column->addWidget(scroll);
 
     auto* buttons = new QHBoxLayout;

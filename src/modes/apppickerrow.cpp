@@ -15,6 +15,9 @@ AppPickerRow::AppPickerRow(const QString& app, QWidget* parent) : QAbstractButto
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Its labels draw in their own colours, not a button's (they take the
+    // roles of the row's background).
+    setBackgroundRole(QPalette::Window);
     auto* line = new QHBoxLayout(this);
     line->setContentsMargins(8, 5, 8, 5);
     line->setSpacing(10);
