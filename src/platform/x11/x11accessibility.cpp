@@ -31,12 +31,33 @@ bool isPropertyOf(const xcb_generic_event_t& ev, xcb_window_t window, std::initi
 }
 } // namespace
 
+struct X11Accessibility::Reader {
+    std::unique_ptr<X11Connection> conn;
+    DesktopEntries entries;
+    std::unique_ptr<X11Windows> windows;
+};
+
 X11Accessibility::X11Accessibility(X11Windows& windows, QObject* parent)
     : Accessibility(parent), windows_(windows), conn_(windows.connection())
 {
     // A window that changes shows that its application answers again.
     connect(&windows_, &X11Windows::windowChanged, this,
             [this](xcb_window_t id) { slow_.remove(windows_.knownPid(id)); });
+    // Made here, on this object's thread; without it reads from other
+    // threads fail.
+    QString error;
+    if (auto conn = X11Connection::open(conn_.displayName(), &error, X11Connection::Events::dropped)) {
+        reader_ = std::make_unique<Reader>();
+        reader_->conn = std::move(conn);
+        reader_->windows = std::make_unique<X11Windows>(*reader_->conn, reader_->entries, nullptr,
+                                                        X11Windows::Mode::readingOnly);
+    }
+}
+
+X11Accessibility::~X11Accessibility()
+{
+    if (reader_)
+        reader_->windows.reset(); // before its connection
 }
 
 bool X11Accessibility::isTrusted(bool) { return true; }
@@ -45,10 +66,21 @@ AXElement X11Accessibility::applicationElement(int pid) { return {pid, 0}; }
 
 AXElement X11Accessibility::systemWideElement() { return {AXElement::kSystemWidePid, 0}; }
 
-double X11Accessibility::timeoutFor(int pid) const { return timeouts_.value(pid, defaultTimeout_); }
+double X11Accessibility::timeoutFor(int pid) const
+{
+    const std::lock_guard lock(stateMutex_);
+    return timeouts_.value(pid, defaultTimeout_);
+}
+
+bool X11Accessibility::enhancedUserInterface(int pid) const
+{
+    const std::lock_guard lock(stateMutex_);
+    return enhancedUserInterface_.value(pid, false);
+}
 
 void X11Accessibility::setMessagingTimeout(const AXElement& element, double seconds)
 {
+    const std::lock_guard lock(stateMutex_);
     if (element.isSystemWide())
         defaultTimeout_ = seconds > 0 ? seconds : kDefaultTimeout;
     else if (element.pid > 0 && seconds > 0)
@@ -59,10 +91,10 @@ void X11Accessibility::setMessagingTimeout(const AXElement& element, double seco
 
 bool X11Accessibility::processExists(int pid) const { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
 
-X11Accessibility::WindowRead X11Accessibility::readWindow(const AXElement& e, unsigned needs)
+X11Accessibility::WindowRead X11Accessibility::readWindow(X11Windows& windows, const AXElement& e, unsigned needs)
 {
     WindowRead r;
-    auto info = windows_.readOne(windowOf(e), needs, timeoutFor(e.pid));
+    auto info = windows.readOne(windowOf(e), needs, timeoutFor(e.pid));
     if (!info)
         r.error = AXError::cannotComplete;
     else if (!info->exists || info->pid != e.pid)
@@ -74,37 +106,47 @@ X11Accessibility::WindowRead X11Accessibility::readWindow(const AXElement& e, un
 
 AXResult X11Accessibility::attribute(const AXElement& element, const QString& name)
 {
+    if (onOwnThread())
+        return read(windows_, element, name);
+    const std::lock_guard lock(readerMutex_);
+    if (!reader_ || !reader_->conn->isAlive())
+        return {AXError::cannotComplete, {}};
+    return read(*reader_->windows, element, name);
+}
+
+AXResult X11Accessibility::read(X11Windows& windows, const AXElement& element, const QString& name)
+{
     if (!element.isValid())
         return {AXError::invalidElement, {}};
     if (element.isSystemWide())
         return name == ax::Role ? AXResult{AXError::success, QStringLiteral("AXSystemWide")}
                                 : AXResult{AXError::attributeUnsupported, {}};
     if (element.isApplication())
-        return applicationAttribute(element, name);
+        return applicationAttribute(windows, element, name);
     if (isCloseButton(element)) {
-        const WindowRead w = readWindow(element, 0);
+        const WindowRead w = readWindow(windows, element, 0);
         if (w.error != AXError::success)
             return {w.error, {}};
         return name == ax::Role ? AXResult{AXError::success, QStringLiteral("AXButton")}
                                 : AXResult{AXError::attributeUnsupported, {}};
     }
-    return windowAttribute(element, name);
+    return windowAttribute(windows, element, name);
 }
 
-AXResult X11Accessibility::applicationAttribute(const AXElement& e, const QString& name)
+AXResult X11Accessibility::applicationAttribute(X11Windows& windows, const AXElement& e, const QString& name)
 {
     if (!processExists(e.pid))
         return {AXError::invalidElement, {}};
     if (name == ax::Role)
         return {AXError::success, QStringLiteral("AXApplication")};
     if (name == ax::EnhancedUserInterface)
-        return {AXError::success, enhancedUserInterface_.value(e.pid, false)};
+        return {AXError::success, enhancedUserInterface(e.pid)};
     if (name != ax::Windows && name != ax::FocusedWindow && name != ax::Title)
         return {AXError::attributeUnsupported, {}};
 
     const double timeout = timeoutFor(e.pid);
-    const auto root = windows_.rootState(timeout);
-    auto infos = root ? windows_.read(root->frontToBack, X11Windows::needState | X11Windows::needClass, timeout)
+    const auto root = windows.rootState(timeout);
+    auto infos = root ? windows.read(root->frontToBack, X11Windows::needState | X11Windows::needClass, timeout)
                       : std::nullopt;
     if (!infos)
         return {AXError::cannotComplete, {}};
@@ -116,7 +158,7 @@ AXResult X11Accessibility::applicationAttribute(const AXElement& e, const QStrin
     if (name == ax::Title) {
         if (own.empty())
             return {AXError::noValue, {}};
-        return {AXError::success, windows_.application(*own.front()).name};
+        return {AXError::success, windows.application(*own.front()).name};
     }
     if (name == ax::Windows) {
         std::vector<AXElement> out;
@@ -135,7 +177,7 @@ AXResult X11Accessibility::applicationAttribute(const AXElement& e, const QStrin
     return {AXError::noValue, {}};
 }
 
-AXResult X11Accessibility::windowAttribute(const AXElement& e, const QString& name)
+AXResult X11Accessibility::windowAttribute(X11Windows& windows, const AXElement& e, const QString& name)
 {
     unsigned needs = 0;
     if (name == ax::Position || name == ax::Size)
@@ -146,7 +188,7 @@ AXResult X11Accessibility::windowAttribute(const AXElement& e, const QString& na
         needs = X11Windows::needKind;
     else if (name == ax::Minimized || name == ax::FullScreen)
         needs = X11Windows::needState;
-    const WindowRead w = readWindow(e, needs);
+    const WindowRead w = readWindow(windows, e, needs);
     if (w.error != AXError::success)
         return {w.error, {}};
     const X11WindowInfo& i = w.info;
@@ -159,7 +201,8 @@ AXResult X11Accessibility::windowAttribute(const AXElement& e, const QString& na
     if (name == ax::Role)
         return {AXError::success, ax::WindowRole};
     if (name == ax::Subrole)
-        return {AXError::success, X11Windows::isStandard(i, *conn_.ewmh()) ? ax::StandardWindow : ax::DialogSubrole};
+        return {AXError::success,
+                X11Windows::isStandard(i, *windows.connection().ewmh()) ? ax::StandardWindow : ax::DialogSubrole};
     if (name == ax::Minimized)
         return {AXError::success, i.hidden};
     if (name == ax::FullScreen)
@@ -173,6 +216,8 @@ AXResult X11Accessibility::windowAttribute(const AXElement& e, const QString& na
 
 AXError X11Accessibility::setAttribute(const AXElement& element, const QString& name, const AXValue& value)
 {
+    if (!onOwnThread())
+        return AXError::cannotComplete;
     if (!element.isValid())
         return AXError::invalidElement;
     if (element.isApplication()) {
@@ -184,6 +229,7 @@ AXError X11Accessibility::setAttribute(const AXElement& element, const QString& 
         if (!on)
             return AXError::illegalArgument;
         // Nothing on this desktop corresponds: kept so that it reads back.
+        const std::lock_guard lock(stateMutex_);
         enhancedUserInterface_.insert(element.pid, *on);
         return AXError::success;
     }
@@ -208,6 +254,8 @@ AXError X11Accessibility::setAttribute(const AXElement& element, const QString& 
 
 AXError X11Accessibility::setFrame(const AXElement& window, const Rect& frame)
 {
+    if (!onOwnThread())
+        return AXError::cannotComplete;
     if (!window.isValid())
         return AXError::invalidElement;
     if (!isWindow(window))
@@ -217,6 +265,8 @@ AXError X11Accessibility::setFrame(const AXElement& window, const Rect& frame)
 
 AXError X11Accessibility::performAction(const AXElement& element, const QString& action)
 {
+    if (!onOwnThread())
+        return AXError::cannotComplete;
     if (!element.isValid())
         return AXError::invalidElement;
     if (isCloseButton(element) && action == ax::Press) {
@@ -446,9 +496,11 @@ AXError X11Accessibility::raise(const AXElement& e)
 
 AXResult X11Accessibility::elementAtPosition(const AXElement& root, Point point)
 {
+    if (!onOwnThread())
+        return {AXError::cannotComplete, {}};
     if (!root.isValid() || (!root.isSystemWide() && !root.isApplication()))
         return {AXError::illegalArgument, {}};
-    const double timeout = root.isSystemWide() ? defaultTimeout_ : timeoutFor(root.pid);
+    const double timeout = root.isSystemWide() ? timeoutFor(0) : timeoutFor(root.pid);
     const auto state = windows_.rootState(timeout);
     auto infos = state ? windows_.read(state->frontToBack, X11Windows::needFrame | X11Windows::needState, timeout)
                        : std::nullopt;

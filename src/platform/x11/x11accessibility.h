@@ -6,6 +6,9 @@
 #include <QHash>
 #include <QSet>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace tavrin {
 
@@ -19,6 +22,13 @@ namespace tavrin {
 // time-out. An application whose window did not answer in time is not waited
 // for again — its calls fail at once with `cannotComplete` — until one of its
 // windows shows a change.
+//
+// Reads (`attribute`, `setMessagingTimeout`) may come from any thread: those
+// of other threads than the one that made this object go, one at a time,
+// through a connection of their own that only reads, so they never touch
+// the main connection, its events or what it keeps of the windows. Changes,
+// actions and hit tests belong to that thread; elsewhere they fail with
+// `cannotComplete`.
 class X11Accessibility : public Accessibility {
     Q_OBJECT
 public:
@@ -29,6 +39,7 @@ public:
     static constexpr double kSettleTime = 0.05;
 
     explicit X11Accessibility(X11Windows& windows, QObject* parent = nullptr);
+    ~X11Accessibility() override;
 
     bool isTrusted(bool prompt = false) override;
     AXElement applicationElement(int pid) override;
@@ -53,9 +64,17 @@ private:
     static bool isWindow(const AXElement& e) { return e.pid > 0 && e.token && !(e.token & kCloseButtonBit); }
     static bool isCloseButton(const AXElement& e) { return e.pid > 0 && (e.token & kCloseButtonBit); }
 
-    WindowRead readWindow(const AXElement& e, unsigned needs);
-    AXResult applicationAttribute(const AXElement& e, const QString& name);
-    AXResult windowAttribute(const AXElement& e, const QString& name);
+    // What other threads read through: a connection that only reads, with
+    // windows and desktop entries of its own.
+    struct Reader;
+
+    bool onOwnThread() const { return std::this_thread::get_id() == owner_; }
+    AXResult read(X11Windows& windows, const AXElement& element, const QString& name);
+    WindowRead readWindow(const AXElement& e, unsigned needs) { return readWindow(windows_, e, needs); }
+    WindowRead readWindow(X11Windows& windows, const AXElement& e, unsigned needs);
+    AXResult applicationAttribute(X11Windows& windows, const AXElement& e, const QString& name);
+    AXResult windowAttribute(X11Windows& windows, const AXElement& e, const QString& name);
+    bool enhancedUserInterface(int pid) const;
     AXError moveResize(const AXElement& e, std::optional<Point> origin, std::optional<Size> size);
     // Takes the maximised state off the window `w` reads, and reads it again
     // once the manager has given it its own frame back.
@@ -71,10 +90,15 @@ private:
 
     X11Windows& windows_;
     X11Connection& conn_;
+    const std::thread::id owner_ = std::this_thread::get_id();
+    // Time-outs and the enhanced-interface flags are read from any thread.
+    mutable std::mutex stateMutex_;
     double defaultTimeout_ = kDefaultTimeout;
     QHash<int, double> timeouts_;
-    QSet<int> slow_;
     QHash<int, bool> enhancedUserInterface_;
+    QSet<int> slow_; // the owner thread's
+    std::mutex readerMutex_;
+    std::unique_ptr<Reader> reader_;
 };
 
 } // namespace tavrin

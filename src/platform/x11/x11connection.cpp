@@ -19,16 +19,17 @@ double X11Connection::steadyNow()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::unique_ptr<X11Connection> X11Connection::open(const QString& display, QString* error)
+std::unique_ptr<X11Connection> X11Connection::open(const QString& display, QString* error, Events events)
 {
     std::unique_ptr<X11Connection> c(new X11Connection);
-    if (!c->init(display, error))
+    if (!c->init(display, error, events))
         return nullptr;
     return c;
 }
 
-bool X11Connection::init(const QString& display, QString* error)
+bool X11Connection::init(const QString& display, QString* error, Events events)
 {
+    events_ = events;
     const QByteArray name = display.toLocal8Bit();
     conn_ = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &screenNumber_);
     const QString shown = name.isEmpty() ? qEnvironmentVariable("DISPLAY") : display;
@@ -89,8 +90,10 @@ bool X11Connection::init(const QString& display, QString* error)
     if (const auto* xi = xcb_get_extension_data(conn_, &xcb_input_id); xi && xi->present)
         xinputOpcode_ = xi->major_opcode;
 
-    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::dispatch);
+    if (events_ == Events::dispatched) {
+        notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::dispatch);
+    }
     return true;
 }
 
@@ -195,6 +198,12 @@ void X11Connection::selectInput(xcb_window_t window, std::uint32_t mask)
 
 void X11Connection::scheduleDispatch()
 {
+    if (events_ == Events::dropped) {
+        // Nothing reads them on a loop: they would pile up.
+        while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_event(conn_) : nullptr)
+            std::free(e);
+        return;
+    }
     if (dispatchScheduled_)
         return;
     dispatchScheduled_ = true;

@@ -38,9 +38,15 @@ public:
     // How long a request to the server may take when no caller says otherwise.
     static constexpr double kDefaultTimeout = 1.0;
 
+    // What becomes of the events the server sends: handed to the handlers
+    // on the main loop, or (a connection that only asks and reads, used by
+    // one thread at a time, whichever it is) dropped.
+    enum class Events { dispatched, dropped };
+
     // Opens the display named by `display` (empty: $DISPLAY). On failure
     // answers null and says why in `error`.
-    static std::unique_ptr<X11Connection> open(const QString& display, QString* error);
+    static std::unique_ptr<X11Connection> open(const QString& display, QString* error,
+                                               Events events = Events::dispatched);
     ~X11Connection() override;
 
     xcb_connection_t* xcb() const { return conn_; }
@@ -110,7 +116,7 @@ signals:
 
 private:
     X11Connection() = default;
-    bool init(const QString& display, QString* error);
+    bool init(const QString& display, QString* error, Events events);
     bool waitReadable(double seconds);
     void readEvents();
     void scheduleDispatch();
@@ -126,6 +132,7 @@ private:
     int randrEventBase_ = -1;
     int xinputOpcode_ = -1;
     QSocketNotifier* notifier_ = nullptr;
+    Events events_ = Events::dispatched;
 
     struct Handler {
         QPointer<QObject> owner;

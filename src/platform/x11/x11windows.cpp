@@ -55,13 +55,15 @@ Size X11SizeHints::constrain(Size requested) const
             one(requested.height, minHeight, maxHeight, baseHeight, incHeight)};
 }
 
-X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent)
-    : QObject(parent), conn_(conn), entries_(entries)
+X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent, Mode mode)
+    : QObject(parent), conn_(conn), entries_(entries), mode_(mode)
 {
     const auto& e = *conn_.ewmh();
     knownTypes_ = {e._NET_WM_WINDOW_TYPE_NORMAL, e._NET_WM_WINDOW_TYPE_DIALOG,  e._NET_WM_WINDOW_TYPE_UTILITY,
                    e._NET_WM_WINDOW_TYPE_TOOLBAR, e._NET_WM_WINDOW_TYPE_SPLASH, e._NET_WM_WINDOW_TYPE_MENU,
                    e._NET_WM_WINDOW_TYPE_DOCK,   e._NET_WM_WINDOW_TYPE_DESKTOP};
+    if (mode_ == Mode::readingOnly)
+        return;
     conn_.selectInput(conn_.root(), XCB_EVENT_MASK_PROPERTY_CHANGE);
     conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
 }
@@ -118,7 +120,7 @@ void X11Windows::forget(xcb_window_t id)
 
 void X11Windows::watch(xcb_window_t id)
 {
-    if (watched_.contains(id))
+    if (mode_ == Mode::readingOnly || watched_.contains(id))
         return;
     watched_.insert(id);
     conn_.selectInput(id, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE);
@@ -173,6 +175,14 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
 {
     auto* c = conn_.xcb();
     const auto& e = *conn_.ewmh();
+    if (mode_ == Mode::readingOnly) {
+        // Nothing says when a window changes or goes (and its id may be
+        // given to another): what an earlier read learnt may be stale.
+        pids_.clear();
+        classes_.clear();
+        frames_.clear();
+        clients_.clear();
+    }
     struct Cookies {
         xcb_get_geometry_cookie_t geometry{};
         xcb_translate_coordinates_cookie_t origin{};
@@ -247,7 +257,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
             if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
                 frames_.insert(info.id, tree->parent);
                 clients_.insert(tree->parent, info.id);
-                conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+                if (mode_ == Mode::watching)
+                    conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
             }
         }
         auto take = [&](std::optional<xcb_get_property_cookie_t>& p) {

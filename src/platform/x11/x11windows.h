@@ -72,7 +72,13 @@ public:
         needAll = 63,
     };
 
-    X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr);
+    // Watching: follows the windows it reads (their changes are announced,
+    // what it learnt of them is kept until they change). Reading only: a
+    // connection whose events nobody handles; every read asks afresh.
+    enum class Mode { watching, readingOnly };
+
+    X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr,
+               Mode mode = Mode::watching);
 
     // What the root window says of the managed windows, read in one round
     // trip; none when the server timed out.
@@ -127,6 +133,7 @@ private:
 
     X11Connection& conn_;
     DesktopEntries& entries_;
+    Mode mode_;
     QHash<xcb_window_t, int> pids_;
     QHash<xcb_window_t, QStringList> classes_;
     QHash<QString, X11AppIdentity> apps_; // by "instance\nclass"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the tests of work shared between threads with clang's
+# ThreadSanitizer into build-tsan/ and runs them: window titles read on a
+# background thread while the main thread moves and closes windows. Any
+# report fails the run. Arguments go on to ctest (`bash scripts/tsan.sh -V`).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh sanitize
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/tavrin-runtime-$(id -u)}"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+# Qt and the X libraries are not instrumented: only what this project's code
+# does is seen, which is what the tests are about.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0"
+
+flags="-fsanitize=thread -fno-omit-frame-pointer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++-14 -DTAVRIN_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+headers=$(find src tests -name '*.h' | sort | md5sum | cut -d' ' -f1)
+if [ "$(cat build-tsan/.headers 2>/dev/null)" != "$headers" ]; then
+  find build-tsan -path '*_autogen/timestamp' -delete 2>/dev/null || true
+  echo "$headers" > build-tsan/.headers
+fi
+cmake --build build-tsan -j "${JOBS:-$(nproc)}" --target tests_x11
+ctest --test-dir build-tsan --output-on-failure --timeout 600 -R 'OffTheMainThread' "$@"
