@@ -105,6 +105,9 @@ TEST(SimScenario, WrongOrMissingFieldsNameTheFieldAndTheProblem)
         {scenario(R"(, "installed": [{"name": "B", "windows": [{"app": "B", "frame": [0, 0, 5, 5]}]}])"),
          "x.json: installed[0].windows[0]: unknown field \"app\""},
         {scenario(R"(, "trsted": true)"), "x.json: trsted: unknown field"},
+        {scenario(R"(, "microphoneInUse": 1)"), "x.json: microphoneInUse: expected true or false"},
+        {scenario(R"(, "applicationFiles": ["Applications/A.app"])"),
+         "x.json: applicationFiles[0]: expected a path beginning with \"/\" or \"~/\""},
     };
     for (const auto& [json, expected] : cases)
         EXPECT_EQ(errorOf(json), expected) << json.toStdString();

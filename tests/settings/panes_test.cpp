@@ -1,8 +1,11 @@
 #include "settingsfixture.h"
 
+#include "design/themedlabel.h"
+
 #include "design/displaypreview.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"
+#include "design/themedlabel.h"
 #include "design/tseg.h"
 #include "settings/aipane.h"
 #include "settings/gapslider.h"
@@ -108,6 +111,26 @@ TEST_F(PanesTest, FocusRoutinesReadTheOlderKeyOnlyWhenTheirOwnIsMissing)
     EXPECT_EQ(env.defaults.value(QStringLiteral("mode.focus")), QVariant(true));
     EXPECT_EQ(env.defaults.value(QStringLiteral("mode.deepWork")), QVariant(true)); // left as it was
     EXPECT_TRUE(modes->routinesSlot());
+}
+
+TEST_F(PanesTest, TheModeSwitchesDriveTheRegisteredModesAndACallShows)
+{
+    struct Meeting : MeetingControl {
+        bool call = false;
+        std::optional<bool> enabled;
+        bool inCall() const override { return call; }
+        void setEnabled(bool on) override { enabled = on; }
+    } meeting;
+    const Registration registration = state->setMeeting(meeting);
+    auto* modes = open<ModesPane>(SettingsPane::modes);
+    EXPECT_TRUE(modes->inCallLabel()->isHidden());
+    flip(modes->meetingSwitch());
+    EXPECT_EQ(meeting.enabled, false);
+    EXPECT_FALSE(env.defaults.contains(QStringLiteral("mode.meeting"))); // the mode stores it itself
+    meeting.call = true;
+    state->announceEngineChange();
+    EXPECT_FALSE(modes->inCallLabel()->isHidden());
+    EXPECT_EQ(modes->inCallLabel()->text(), "On this call now");
 }
 
 TEST_F(PanesTest, TabTitlesWaitForBrowserAddresses)

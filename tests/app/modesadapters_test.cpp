@@ -1,0 +1,78 @@
+#include "app/meetingadapter.h"
+#include "app/menubar/nowcontent.h"
+#include "app/sharesafeadapter.h"
+#include "modes/meetingmode.h"
+#include "modes/privacyprompt.h"
+#include "modes/sharesafe.h"
+#include "shellfixture.h"
+#include "windows/windowmanager.h"
+
+#include <QSignalSpy>
+
+namespace tavrin {
+namespace {
+
+// Meeting mode and Share-safe registered with the shell as the program
+// registers them.
+class ModesInTheShell : public ShellTest {
+protected:
+    ModesInTheShell()
+    {
+        registrations.push_back(state.setMeeting(meetingAdapter));
+        registrations.push_back(state.setEngine(EngineSlot::meetingMode, meetingAdapter));
+        registrations.push_back(state.setShareSafe(shareSafeAdapter));
+        registrations.push_back(state.setEngine(EngineSlot::shareSafe, shareSafeAdapter));
+    }
+
+    AppState state{{std::make_unique<RecordingCommandBar>(bar)}};
+    PrivacyPrompt prompt;
+    ShareSafe share{prompt};
+    MeetingMode meeting;
+    MeetingAdapter meetingAdapter{meeting, state};
+    ShareSafeAdapter shareSafeAdapter{share, state};
+};
+
+TEST_F(ModesInTheShell, TheEnginesStartAndTheShortcutsReachShareSafe)
+{
+    state.startEngines();
+    EXPECT_TRUE(share.isDetecting());
+    EXPECT_TRUE(meeting.isStarted());
+
+    QSignalSpy changed(&state, &AppState::enginesChanged);
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::shareSafe));
+    EXPECT_TRUE(share.active());
+    EXPECT_TRUE(state.shareSafe()->active());
+    EXPECT_EQ(changed.count(), 1);
+    NowContent content(state, WindowManager::shared());
+    EXPECT_EQ(content.shareSafeRow().status, "hiding private apps");
+
+    env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
+    state.perform(ShortcutAction::of(ShortcutAction::Kind::hideApp));
+    EXPECT_EQ(share.hiddenByHand(), QSet<QString>{"Slack"});
+    EXPECT_TRUE(prompt.isShowing());
+    prompt.hide(false);
+}
+
+TEST_F(ModesInTheShell, TheMenuBarSwitchesDriveTheModes)
+{
+    NowContent content(state, WindowManager::shared());
+    content.setMeetingEnabled(false);
+    EXPECT_FALSE(meeting.enabled());
+    EXPECT_EQ(env.defaults.value(QStringLiteral("mode.meeting")), QVariant(false));
+    content.setShareSafeEnabled(false);
+    EXPECT_FALSE(share.enabled());
+    EXPECT_FALSE(content.shareSafeRow().enabled);
+
+    // A call placed shows in the menu-bar window.
+    meeting.setEnabled(true);
+    state.startEngines();
+    QSignalSpy changed(&state, &AppState::enginesChanged);
+    env.desktop.setMicrophoneInUse(true);
+    env.clock.advance(4.0);
+    ASSERT_TRUE(meeting.inCall());
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(content.meetingRow().status, "on this call");
+}
+
+} // namespace
+} // namespace tavrin
