@@ -1,7 +1,5 @@
 #include "settingsfixture.h"
 
-#include "design/themedlabel.h"
-
 #include "design/displaypreview.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"

@@ -92,7 +92,7 @@ TEST_F(X11TitlesOffTheMainThread, ChangesFromAnotherThreadFailAsValues)
     EXPECT_EQ(moved, AXError::cannotComplete);
     EXPECT_EQ(raised, AXError::cannotComplete);
     EXPECT_EQ(title, QStringLiteral("Still"));
-    EXPECT_NE(frameWindowGeometry(c->window()).origin(), Point(300, 300));
+    EXPECT_NE(frameWindowGeometry(c->window()).origin(), (Point{300, 300}));
 }
 
 } // namespace
