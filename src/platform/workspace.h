@@ -38,6 +38,10 @@ public:
     virtual bool terminate(int pid) = 0;
     virtual bool activate(int pid) = 0;
 
+    // The names of the mounted disk-image volumes (a file manager's window
+    // titled so shows one).
+    virtual QStringList mountedDiskImageNames() = 0;
+
     virtual void beep() = 0;
     // One line in the system log.
     virtual void log(const QString& line) = 0;

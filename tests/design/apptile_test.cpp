@@ -29,6 +29,7 @@ public:
     bool unhide(int) override { return false; }
     bool terminate(int) override { return false; }
     bool activate(int) override { return false; }
+    QStringList mountedDiskImageNames() override { return {}; }
     void beep() override {}
     void log(const QString&) override {}
 };

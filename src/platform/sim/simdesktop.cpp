@@ -311,6 +311,18 @@ void SimDesktop::setTrusted(bool trusted)
     emit changed();
 }
 
+void SimDesktop::setDiskImages(QStringList names)
+{
+    auto guard = lock();
+    state_.diskImages = std::move(names);
+}
+
+QStringList SimDesktop::diskImages() const
+{
+    auto guard = lock();
+    return state_.diskImages;
+}
+
 void SimDesktop::setDisplays(std::vector<SimDisplay> displays)
 {
     auto guard = lock();

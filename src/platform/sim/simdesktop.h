@@ -117,6 +117,7 @@ public:
     QString defaultAppFor(const QString& scheme) const { return state_.defaultApps.value(scheme.toLower()); }
     double launchDelay() const { return state_.launchDelay; }
     const std::vector<SimKey>& refusedHotKeys() const { return state_.refusedHotKeys; }
+    QStringList diskImages() const;
 
     bool isTrusted() const { return state_.trusted; }
     std::uint64_t modifierFlags() const { return modifierFlags_; }
@@ -132,6 +133,7 @@ public:
 
     // ---- Driving ----
     void setTrusted(bool trusted);
+    void setDiskImages(QStringList names);
     void setDisplays(std::vector<SimDisplay> displays);
 
     // Starts an application with these windows (in front of all others) and

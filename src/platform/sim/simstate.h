@@ -100,6 +100,7 @@ struct SimState {
     std::vector<SimInstalledApp> installed;
     QHash<QString, QString> defaultApps;   // address scheme → application location
     std::vector<SimKey> refusedHotKeys;    // held by other programs
+    QStringList diskImages;                // names of mounted disk-image volumes
     int frontmostPid = 0;                  // 0: none
     bool trusted = true;
     double launchDelay = 1.0;              // seconds from a launch to its windows

@@ -181,6 +181,8 @@ bool SimWorkspace::terminate(int pid)
 
 bool SimWorkspace::activate(int pid) { return desktop_.activate(pid); }
 
+QStringList SimWorkspace::mountedDiskImageNames() { return desktop_.diskImages(); }
+
 void SimWorkspace::beep() { desktop_.beep(); }
 
 void SimWorkspace::log(const QString& line) { desktop_.log(line); }

@@ -39,6 +39,7 @@ public:
     bool terminate(int pid) override;
     bool activate(int pid) override;
 
+    QStringList mountedDiskImageNames() override;
     void beep() override;
     void log(const QString& line) override;
 

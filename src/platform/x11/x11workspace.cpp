@@ -3,6 +3,8 @@
 #include "platform/clock.h"
 #include "platform/x11/logindmonitor.h"
 
+#include <QFileInfo>
+#include <QStorageInfo>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
@@ -336,6 +338,17 @@ bool X11Workspace::terminate(int pid)
         ::kill(pid, SIGTERM);
     });
     return true;
+}
+
+QStringList X11Workspace::mountedDiskImageNames()
+{
+    QStringList names;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.device().startsWith("/dev/loop"))
+            continue;
+        names << (volume.name().isEmpty() ? QFileInfo(volume.rootPath()).fileName() : volume.name());
+    }
+    return names;
 }
 
 void X11Workspace::beep()

@@ -46,6 +46,8 @@ public:
     bool terminate(int pid) override;
     bool activate(int pid) override;
 
+    // Disk images are mounted from loop devices here.
+    QStringList mountedDiskImageNames() override;
     void beep() override;
     void log(const QString& line) override;
 
