@@ -11,6 +11,7 @@ packages=(
   libgl-dev fonts-dejavu-core
   libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
   xvfb openbox x11-xserver-utils xdotool wmctrl xterm
+  procps lsof
 )
 
 missing=()

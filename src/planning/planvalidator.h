@@ -21,8 +21,9 @@ public:
 
     // Drops windows whose `existingWindow` is out of range or repeated and
     // windows with neither index nor app; keeps http and https addresses
-    // only (tabs at most 40); keeps `frontTab` only when it is one of that
-    // window's other tabs; keeps at most 6 windows; drops clears out of range,
+    // only (tabs at most 40); replaces `frontTab` by the one title of that
+    // window's other tabs it designates (cleanTabTitle), dropping it when
+    // there is none; keeps at most 6 windows; drops clears out of range,
     // repeated or on a window the plan uses; trims the name ("Workspace" when
     // empty, at most 40 characters).
     static WorkspacePlan sanitize(WorkspacePlan plan, const PlanRequest& request);

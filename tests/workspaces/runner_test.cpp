@@ -355,8 +355,10 @@ TEST_F(Runner, SwitchesTabsAndOpensTabsThroughTheIntegrations)
     };
     PlannedWindow docs = existing("Docs");
     docs.frontTab = QStringLiteral("API");
+    content.onRestoresTabs = [](const QString& app) { return app == "Safari"; };
     PlannedWindow tabs = opening("Safari", "https://a.example.com/");
     tabs.tabs = QStringList{"https://b.example.com/"};
+    tabs.saved = true;
     const auto outcome = arrange({docs, tabs});
     ASSERT_EQ(outcome.switchedTabs.size(), 1u);
     EXPECT_EQ(outcome.switchedTabs[0].second, "API");
