@@ -416,6 +416,16 @@ QString trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
+// A script that gathers, window by window, what `body` adds to "out";
+// windows where it fails are passed over.
+QString windowLoopScript(const QString& app, const QString& windows, const QStringList& body)
+{
+    QString script = QStringLiteral("tell application \"%1\"\n  set out to {}\n  repeat with w in %2\n    try\n").arg(app, windows);
+    for (const QString& line : body)
+        script += QStringLiteral("      ") + line + QLatin1Char('\n');
+    return script + QStringLiteral("    end try\n  end repeat\n  return out\nend tell");
+}
+
 QString fileAddress(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
 
 std::optional<QString> readText(const QString& path)
@@ -491,16 +501,8 @@ QList<Integrations::Read> Integrations::readBrowser(const QString& app)
     const bool safari = app == QLatin1String("Safari");
     const QString front = safari ? QStringLiteral("name of current tab of w, URL of current tab of w")
                                  : QStringLiteral("title of active tab of w, URL of active tab of w");
-    const QString script = QStringLiteral("tell application \"%1\"\n"
-                                          "  set out to {}\n"
-                                          "  repeat with w in windows\n"
-                                          "    try\n"
-                                          "      set end of out to {%2, URL of tabs of w}\n"
-                                          "    end try\n"
-                                          "  end repeat\n"
-                                          "  return out\n"
-                                          "end tell")
-                               .arg(app, front);
+    const QString script = windowLoopScript(app, QStringLiteral("windows"),
+                                            {QStringLiteral("set end of out to {%1, URL of tabs of w}").arg(front)});
     QList<Read> out;
     for (const ScriptValue& window : listItems(runAppleScript(script))) {
         if (!window.isList() || window.items.size() != 3)
@@ -572,15 +574,8 @@ QList<Integrations::Read> Integrations::matchFolders(const QSet<QString>& folder
 
 QList<Integrations::Read> Integrations::readTerminal()
 {
-    const QString script = QStringLiteral("tell application \"Terminal\"\n"
-                                          "  set out to {}\n"
-                                          "  repeat with w in windows\n"
-                                          "    try\n"
-                                          "      set end of out to {name of w, tty of selected tab of w}\n"
-                                          "    end try\n"
-                                          "  end repeat\n"
-                                          "  return out\n"
-                                          "end tell");
+    const QString script = windowLoopScript(QStringLiteral("Terminal"), QStringLiteral("windows"),
+                                            {QStringLiteral("set end of out to {name of w, tty of selected tab of w}")});
     return folderReads(runAppleScript(script), [](const QString& device) { return folderForTTY(device); });
 }
 
@@ -623,16 +618,10 @@ std::optional<QString> Integrations::folderForTTY(const QString& device)
 
 QList<Integrations::Read> Integrations::readITerm()
 {
-    const QString script = QStringLiteral("tell application \"iTerm\"\n"
-                                          "  set out to {}\n"
-                                          "  repeat with w in windows\n"
-                                          "    try\n"
-                                          "      tell current session of w to set p to variable named \"session.path\"\n"
-                                          "      set end of out to {name of w, p}\n"
-                                          "    end try\n"
-                                          "  end repeat\n"
-                                          "  return out\n"
-                                          "end tell");
+    const QString script = windowLoopScript(
+        QStringLiteral("iTerm"), QStringLiteral("windows"),
+        {QStringLiteral("tell current session of w to set p to variable named \"session.path\""),
+         QStringLiteral("set end of out to {name of w, p}")});
     return folderReads(runAppleScript(script), [](const QString& path) {
         return path.startsWith(QLatin1Char('/')) ? std::optional(path) : std::nullopt;
     });
@@ -640,15 +629,9 @@ QList<Integrations::Read> Integrations::readITerm()
 
 QList<Integrations::Read> Integrations::readFinder()
 {
-    const QString script = QStringLiteral("tell application \"Finder\"\n"
-                                          "  set out to {}\n"
-                                          "  repeat with w in Finder windows\n"
-                                          "    try\n"
-                                          "      set end of out to {name of w, POSIX path of (target of w as alias)}\n"
-                                          "    end try\n"
-                                          "  end repeat\n"
-                                          "  return out\n"
-                                          "end tell");
+    const QString script =
+        windowLoopScript(QStringLiteral("Finder"), QStringLiteral("Finder windows"),
+                         {QStringLiteral("set end of out to {name of w, POSIX path of (target of w as alias)}")});
     return folderReads(runAppleScript(script), [](const QString& path) { return std::optional(path); });
 }
 
