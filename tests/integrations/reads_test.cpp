@@ -163,6 +163,15 @@ TEST_F(Reads, EditorWindowsMatchRecentFoldersByName)
               (QList<Integrations::Read>{{"index.ts — my-app", "file:///b/my-app", std::nullopt}}));
     EXPECT_EQ(Integrations::matchFolders(folders, {"[my app] notes"}).value(0).url, "file:///c/my%20app");
     EXPECT_TRUE(Integrations::matchFolders(folders, {"nothing here"}).isEmpty());
+
+    // Only the table's own editor names become folder names: a name from
+    // elsewhere (a plan's) never reaches a path.
+    EXPECT_EQ(Integrations::editorFolder("Visual Studio Code"), "Code");
+    EXPECT_EQ(Integrations::editorFolder("VSCodium"), "VSCodium");
+    EXPECT_EQ(Integrations::editorFolder("Cursor"), "Cursor");
+    for (const char* name : {"Code", "../Code", "Code/../..", "Xcode", ""})
+        EXPECT_TRUE(Integrations::editorFolder(name).isEmpty()) << name;
+    EXPECT_TRUE(Integrations::readEditor("../.config/Code", {"main.c — app"}).isEmpty());
 }
 
 TEST_F(Reads, JetBrainsProjectsComeFromEveryProductsRecentProjects)
