@@ -15,8 +15,10 @@
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
 #include "platform/linux/desktopappearance.h"
+#include "integrations/integratedwindowcontent.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
+#include "platform/linux/linuxprocesses.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
@@ -61,14 +63,16 @@ void say(std::FILE* stream, const QString& line)
 }
 
 // The services every desktop runs on: the clock, the settings file, the
-// keyring, the network; and, for a real desktop, its appearance and (none on
-// Linux) an on-device language model.
+// keyring, the network, helper programs and the user's folders; and, for a
+// real desktop, its appearance and (none on Linux) an on-device language
+// model.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
     DesktopKeychain keychain;
     QtHttpClient http{clock};
     UnavailableLanguageModel noLanguageModel;
+    LinuxProcesses processes;
     std::unique_ptr<DesktopAppearance> appearance;
 
     Platform platform()
@@ -78,7 +82,9 @@ struct CommonServices {
                         .clock = &clock,
                         .http = &http,
                         .languageModel = &noLanguageModel,
-                        .appearance = appearance.get()};
+                        .appearance = appearance.get(),
+                        .processes = &processes,
+                        .folders = UserFolders::ofThisUser()};
     }
 };
 
@@ -131,6 +137,7 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // icon in the menu bar, the intents on the session bus, and what each
 // subsystem registered, all kept for the run.
 struct Shell {
+    IntegratedWindowContent windowContent;
     std::unique_ptr<SettingsWindow> settings;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
@@ -156,6 +163,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
+    // Windows carry what they show: tabs, folders, documents.
+    shell->registrations.push_back(WindowContent::install(shell->windowContent));
 
     shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
                                              [] { OnboardingView::showWindow(); });

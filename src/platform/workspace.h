@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 #include <vector>
@@ -32,6 +33,9 @@ public:
     virtual QString applicationForUrl(const QUrl& url) = 0;
     // Where an application with this name is installed, or empty.
     virtual QString applicationLocation(const QString& name) = 0;
+    // The names of the applications installed here (launchable ones, shown
+    // to the user), running or not; no particular order.
+    virtual QStringList installedApplicationNames() = 0;
 
     virtual bool hide(int pid) = 0;
     virtual bool unhide(int pid) = 0;

@@ -105,6 +105,12 @@ TEST(SimScenario, WrongOrMissingFieldsNameTheFieldAndTheProblem)
         {scenario(R"(, "installed": [{"name": "B", "windows": [{"app": "B", "frame": [0, 0, 5, 5]}]}])"),
          "x.json: installed[0].windows[0]: unknown field \"app\""},
         {scenario(R"(, "trsted": true)"), "x.json: trsted: unknown field"},
+        {scenario(R"(, "apps": [{"name": "A", "automation": "maybe"}])"),
+         "x.json: apps[0].automation: expected \"allowed\", \"denied\" or \"notAsked\""},
+        {scenario(R"(, "apps": [{"name": "A", "scriptDelay": -2}])"),
+         "x.json: apps[0].scriptDelay: expected a number of at least 0"},
+        {scenario(R"(, "processes": [{"tty": "ttys001", "command": "zsh"}])"), "x.json: processes[0].pid: missing"},
+        {scenario(R"(, "processes": [{"pid": 5, "tty": "ttys001"}])"), "x.json: processes[0].command: missing"},
     };
     for (const auto& [json, expected] : cases)
         EXPECT_EQ(errorOf(json), expected) << json.toStdString();

@@ -29,6 +29,8 @@ class SimHotKeys;
 class SimEventMonitors;
 class SimAppearance;
 class SimLanguageModel;
+class SimAutomation;
+class SimProcesses;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -66,6 +68,8 @@ public:
     SimEventMonitors& eventMonitors() const { return *eventMonitors_; }
     SimAppearance& appearance() const { return *appearance_; }
     SimLanguageModel& languageModel() const { return *languageModel_; }
+    SimAutomation& automation() const { return *automation_; }
+    SimProcesses& processes() const { return *processes_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
     // numbers and pids where missing, drops pending launches. Announces
@@ -118,6 +122,8 @@ public:
     double launchDelay() const { return state_.launchDelay; }
     const std::vector<SimKey>& refusedHotKeys() const { return state_.refusedHotKeys; }
     QStringList diskImages() const;
+    // Terminals' processes, in listing order.
+    const std::vector<SimProcess>& terminalProcesses() const { return state_.processes; }
 
     bool isTrusted() const { return state_.trusted; }
     std::uint64_t modifierFlags() const { return modifierFlags_; }
@@ -153,6 +159,8 @@ public:
     bool removeWindow(std::uint64_t token);
     bool setFrame(std::uint64_t token, Rect frame);
     bool setTitle(std::uint64_t token, const QString& title);
+    // Brings a browser window's tab to the front; the window takes its title.
+    bool setActiveTab(std::uint64_t token, int index);
     // Minimising sends a window behind all others; restoring brings it in front.
     bool setMinimised(std::uint64_t token, bool minimised);
     bool setFullScreen(std::uint64_t token, bool fullScreen);
@@ -169,6 +177,12 @@ public:
     void setMessagingTimeout(int pid, double seconds);
     void setDefaultMessagingTimeout(double seconds);
     void setEnhancedUserInterface(int pid, bool on);
+    // How an application answers scripts: whether it lets this process
+    // script it, how long a script takes on the clock, whether it fails.
+    void setAutomation(int pid, SimAutomationAccess access);
+    void setScriptDelay(int pid, double seconds);
+    void setScriptsFail(int pid, bool fail);
+    void setTerminalProcesses(std::vector<SimProcess> processes);
 
     void setRefusedHotKeys(std::vector<SimKey> keys);
     // A key pressed with these Carbon modifiers: the hot key registered for it
@@ -242,6 +256,8 @@ private:
     std::unique_ptr<SimEventMonitors> eventMonitors_;
     std::unique_ptr<SimAppearance> appearance_;
     std::unique_ptr<SimLanguageModel> languageModel_;
+    std::unique_ptr<SimAutomation> automation_;
+    std::unique_ptr<SimProcesses> processes_;
 };
 
 } // namespace tavrin

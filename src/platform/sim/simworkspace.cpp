@@ -166,6 +166,15 @@ QString SimWorkspace::applicationForUrl(const QUrl& url)
 
 QString SimWorkspace::applicationLocation(const QString& name) { return desktop_.locationOf(name); }
 
+QStringList SimWorkspace::installedApplicationNames()
+{
+    auto guard = desktop_.lock();
+    QStringList names;
+    for (const SimInstalledApp& app : desktop_.installedApps())
+        names.append(app.name);
+    return names;
+}
+
 bool SimWorkspace::hide(int pid) { return desktop_.setHidden(pid, true); }
 
 bool SimWorkspace::unhide(int pid) { return desktop_.setHidden(pid, false); }

@@ -32,6 +32,8 @@ public:
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
+    // The scenario's installed applications.
+    QStringList installedApplicationNames() override;
 
     bool hide(int pid) override;
     bool unhide(int pid) override;
@@ -49,6 +51,9 @@ public:
 
     // The title a window opened for this address carries.
     static QString titleFor(const QUrl& url);
+    // A window of the application at `location` (pid 0: not running yet)
+    // showing this address, set off from its front window.
+    SimWindow windowFor(const QUrl& url, int pid, const QString& location) const;
 
 private:
     bool knows(const QString& location) const;
@@ -56,7 +61,6 @@ private:
     // Starts the application at `location` (or finds it running), opens a
     // window for `address` in it when given, and activates it.
     void open(const QString& location, const std::optional<QUrl>& address);
-    SimWindow windowFor(const QUrl& url, int pid, const QString& location) const;
 
     SimDesktop& desktop_;
     std::vector<Clock::TimerId> pending_;

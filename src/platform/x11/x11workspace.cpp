@@ -222,6 +222,15 @@ QString X11Workspace::applicationLocation(const QString& name)
     return e ? e->path : QString();
 }
 
+QStringList X11Workspace::installedApplicationNames()
+{
+    QStringList names;
+    for (const DesktopEntry& entry : windows_.entries().all())
+        if (!entry.noDisplay)
+            names.append(entry.name);
+    return names;
+}
+
 bool X11Workspace::hide(int pid)
 {
     const Snapshot s = snapshot();

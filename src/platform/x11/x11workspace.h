@@ -40,6 +40,8 @@ public:
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
+    // The names of the desktop entries, those not to be shown excepted.
+    QStringList installedApplicationNames() override;
 
     bool hide(int pid) override;
     bool unhide(int pid) override;
@@ -50,6 +52,9 @@ public:
     QStringList mountedDiskImageNames() override;
     void beep() override;
     void log(const QString& line) override;
+
+    // Starts a program on this display, detached from this process.
+    bool startDetached(const QStringList& command) const;
 
 private:
     struct Snapshot {
@@ -63,8 +68,6 @@ private:
     void refresh();
     void scheduleRefresh();
     static QString processStartTime(int pid);
-    // Starts a program on this display, detached from this process.
-    bool startDetached(const QStringList& command) const;
 
     X11Windows& windows_;
     Clock& clock_;
