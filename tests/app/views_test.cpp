@@ -14,6 +14,7 @@
 #include "design/tswitch.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simdesktopwindow.h"
+#include "platform/workspace.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -365,6 +366,39 @@ TEST_F(ViewsTest, TheFirstRunWindowFollowsTheState)
 
     QTest::keyClick(&view, Qt::Key_Return);
     EXPECT_EQ(closed, 1);
+}
+
+TEST_F(ViewsTest, TheFirstRunButtonsOpenTheDesktopsSettings)
+{
+    env.desktop.setTrusted(false);
+    state = makeState();
+    state->startEngines();
+    OnboardingView view(*state, [] {});
+    view.show();
+    settle();
+    // On the simulated desktop, its Accessibility page is where the user
+    // allows Tavrin: the step is done at the next poll.
+    view.rows()[0]->button()->click();
+    EXPECT_EQ(env.desktop.settingsOpened(),
+              QStringList{QStringLiteral("com.apple.preference.security?Privacy_Accessibility")});
+    env.clock.advance(1);
+    EXPECT_TRUE(view.rows()[0]->step().done);
+
+    view.rows()[1]->button()->click(); // "Open Desktop & Dock"
+    EXPECT_EQ(env.desktop.settingsOpened().last(), Workspace::kDesktopSettingsPage);
+    EXPECT_FALSE(view.rows()[1]->noteLabel()->isVisibleTo(&view));
+
+    // A desktop without a settings app: the window says so instead of doing nothing.
+    env.desktop.setHasSettings(false);
+    view.rows()[1]->button()->click();
+    settle();
+    EXPECT_TRUE(view.rows()[1]->noteLabel()->isVisibleTo(&view));
+    EXPECT_EQ(view.rows()[1]->noteLabel()->text(),
+              "Tavrin couldn't find your desktop's settings app. Look there for edge tiling.");
+    shoot(view, QStringLiteral("first-run-no-settings"));
+    env.desktop.setHasSettings(true);
+    view.rows()[1]->button()->click();
+    EXPECT_FALSE(view.rows()[1]->noteLabel()->isVisibleTo(&view));
 }
 
 TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)

@@ -9,8 +9,9 @@ class TButton;
 class ThemedLabel;
 
 // One numbered step of the first-run window: the number disc (a tick once
-// done), the title with its badge, the detail, and the step's button, or
-// the done text once the step is done. A current step is highlighted.
+// done), the title with its badge, the detail (and below it the note, when
+// the button opened nothing), and the step's button, or the done text once
+// the step is done. A current step is highlighted.
 class StepRow : public DesignWidget {
     Q_OBJECT
 public:
@@ -22,6 +23,7 @@ public:
     // The button (hidden once the step is done), for tests.
     TButton* button() const { return button_; }
     ThemedLabel* doneLabel() const { return done_; }
+    ThemedLabel* noteLabel() const { return note_; }
 
 signals:
     void actionRequested(tavrin::OnboardingContent::Action action);
@@ -34,6 +36,7 @@ private:
     ThemedLabel* title_;
     ThemedLabel* badge_;
     ThemedLabel* detail_;
+    ThemedLabel* note_;
     ThemedLabel* done_;
     TButton* button_;
 };
