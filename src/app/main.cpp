@@ -228,6 +228,10 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
     }
+    if (command.showVersion) {
+        say(stdout, QStringLiteral("Tavrin ") + QApplication::applicationVersion());
+        return 0;
+    }
     if (!command.error.isEmpty()) {
         say(stderr, QStringLiteral("tavrin: ") + command.error);
         std::fputs(qPrintable(CommandLine::usage()), stderr);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "settings/desktopsettings.h"
 #include "settings/loginitem.h"
 
 #include <functional>
@@ -31,7 +30,6 @@ struct SettingsServices {
     std::function<void()> openFirstRun;
     // The autostart entry; none: the session's, starting this program.
     std::optional<LoginItem> loginItem;
-    DesktopSettings desktopSettings;
 
     // These services with every empty one filled in.
     SettingsServices resolved() const;

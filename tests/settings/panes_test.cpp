@@ -175,9 +175,9 @@ TEST_F(PanesTest, TheGeneralPaneFollowsTrustAndEdgeTilingAndOpensWhatItNames)
     general->setUpButton()->click();
     EXPECT_EQ(firstRunOpened, 1);
     general->desktopSettingsButton()->click();
-    EXPECT_EQ(started, QStringList{"/usr/bin/gnome-control-center multitasking"});
+    EXPECT_EQ(env.desktop.settingsOpened(), QStringList{Workspace::kDesktopSettingsPage});
     EXPECT_TRUE(general->desktopNote()->isHidden());
-    desktopSettingsFound = false;
+    env.desktop.setHasSettings(false);
     general->desktopSettingsButton()->click();
     EXPECT_FALSE(general->desktopNote()->isHidden());
     EXPECT_EQ(general->desktopNote()->tone(), KeyMsg::Tone::plain);

@@ -60,15 +60,6 @@ SettingsServices SettingsTest::services()
     s.openFirstRun = [this] { ++firstRunOpened; };
     s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
                             {QStringLiteral("/opt/tavrin/bin/tavrin")});
-    s.desktopSettings = DesktopSettings(
-        [this](const QString& program) {
-            return desktopSettingsFound ? QStringLiteral("/usr/bin/") + program : QString();
-        },
-        [this](const QString& path, const QStringList& arguments) {
-            started << (QStringList{path} + arguments).join(QLatin1Char(' '));
-            return true;
-        },
-        QStringLiteral("GNOME"));
     return s;
 }
 

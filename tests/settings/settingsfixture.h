@@ -62,8 +62,6 @@ protected:
     std::unique_ptr<PlannerRouter> planners;
     SettingsRouter router;
     int firstRunOpened = 0;
-    QStringList started; // desktop settings programs started
-    bool desktopSettingsFound = true;
 
 private:
     std::unique_ptr<SettingsWindow> window_;

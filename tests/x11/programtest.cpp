@@ -16,7 +16,7 @@ void X11ProgramTest::TearDown()
     X11Test::TearDown();
 }
 
-bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings)
+bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings, bool firstRun)
 {
     if (!settings.isEmpty()) {
         PlistDefaults defaults(QDir(config_.path()).filePath(QStringLiteral("tavrin/defaults.plist")));
@@ -27,7 +27,10 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
     env.insert(QStringLiteral("DISPLAY"), session_->display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), qpa);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-    env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
+    if (firstRun)
+        env.remove(QStringLiteral("TAVRIN_DEMO"));
+    else
+        env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     tavrin_.setProcessEnvironment(env);
     tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});

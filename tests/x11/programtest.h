@@ -18,8 +18,10 @@ protected:
 
     // Starts the program on the desktop with these settings, its windows on
     // Qt's platform `qpa` ("offscreen": none on the desktop; "xcb": real
-    // ones), and waits until it says it runs.
-    bool startTavrin(const QString& qpa = QStringLiteral("offscreen"), const QVariantMap& settings = {});
+    // ones), and waits until it says it runs. Unless `firstRun`, the
+    // first-run window stays closed.
+    bool startTavrin(const QString& qpa = QStringLiteral("offscreen"), const QVariantMap& settings = {},
+                     bool firstRun = false);
     // Ends it with SIGTERM; true when it exits cleanly.
     bool stopTavrin();
 

@@ -307,6 +307,22 @@ SimWindow* SimDesktop::mutableWindow(std::uint64_t token) { return const_cast<Si
 
 SimApp* SimDesktop::mutableApp(int pid) { return const_cast<SimApp*>(app(pid)); }
 
+void SimDesktop::setHasSettings(bool has)
+{
+    auto guard = lock();
+    hasSettings_ = has;
+}
+
+bool SimDesktop::openSettings(const QString& page)
+{
+    auto guard = lock();
+    if (!hasSettings_)
+        return false;
+    settingsOpened_ << page;
+    emit changed();
+    return true;
+}
+
 void SimDesktop::setTrusted(bool trusted)
 {
     auto guard = lock();

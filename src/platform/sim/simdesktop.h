@@ -135,11 +135,18 @@ public:
     int timeoutCount(int pid) const { return timeouts_.value(pid); }
     int totalTimeouts() const;
     int trustPrompts() const { return trustPrompts_; }
+    // The pages of the desktop's settings opened so far, in order.
+    const QStringList& settingsOpened() const { return settingsOpened_; }
     double messagingTimeout(int pid) const;
 
     // ---- Driving ----
     void setTrusted(bool trusted);
     void setDiskImages(QStringList names);
+    // Without a settings application no settings page opens.
+    void setHasSettings(bool has);
+    // Opens a page of the desktop's settings (recorded); false without a
+    // settings application.
+    bool openSettings(const QString& page);
     void setDisplays(std::vector<SimDisplay> displays);
 
     // Starts an application with these windows (in front of all others) and
@@ -247,6 +254,8 @@ private:
     QStringList log_;
     QHash<int, int> timeouts_;
     int trustPrompts_ = 0;
+    bool hasSettings_ = true;
+    QStringList settingsOpened_;
 
     std::unique_ptr<SimAccessibility> accessibility_;
     std::unique_ptr<SimWindowServer> windowServer_;

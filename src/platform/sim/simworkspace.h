@@ -28,7 +28,9 @@ public:
     bool launchApplication(const QString& location) override;
     // An address opens in a new window of its application: titled by its
     // host (web addresses, as the only tab) or its file name (file addresses,
-    // as the window's document).
+    // as the window's document). A settings address opens that page of the
+    // desktop's settings; there, the Accessibility page stands for the user
+    // allowing this program: it grants the trust.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;

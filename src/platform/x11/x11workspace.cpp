@@ -19,7 +19,12 @@
 namespace tavrin {
 
 X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
-    : Workspace(parent), windows_(windows), clock_(clock)
+    : Workspace(parent)
+    , windows_(windows)
+    , clock_(clock)
+    , settings_({}, [this](const QString& path, const QStringList& arguments) {
+        return startDetached(QStringList{path} + arguments);
+    })
 {
     ::openlog("tavrin", LOG_PID, LOG_USER);
     const Snapshot s = snapshot();
@@ -190,6 +195,8 @@ bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)
 {
     if (!url.isValid() || url.isEmpty())
         return false;
+    if (url.scheme() == kSettingsScheme)
+        return settings_.open(url);
     if (!applicationLocation.isEmpty()) {
         const DesktopEntry* entry = windows_.entries().forLocation(applicationLocation);
         return entry && startDetached(DesktopEntries::commandLine(*entry, {url}));

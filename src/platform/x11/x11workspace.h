@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/workspace.h"
+#include "platform/x11/desktopsettings.h"
 #include "platform/x11/x11windows.h"
 
 #include <QHash>
@@ -29,6 +30,7 @@ public:
 
     // How long terminate() gives a process after asking its windows to close.
     void setTerminateGrace(double seconds) { terminateGrace_ = seconds; }
+
     ~X11Workspace() override;
 
     std::vector<RunningApp> runningApplications() override;
@@ -76,6 +78,7 @@ private:
     int lastActivePid_ = 0;
     bool refreshScheduled_ = false;
     double terminateGrace_ = kTerminateGrace;
+    DesktopSettings settings_;
     struct HiddenWindow {
         xcb_window_t id = 0;
         bool seenMinimised = false; // the window manager has carried it out
