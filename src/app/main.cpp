@@ -159,7 +159,9 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
-    shell->settings = std::make_unique<SettingsWindow>(SettingsServices{.state = &state});
+    SettingsServices settings;
+    settings.state = &state;
+    shell->settings = std::make_unique<SettingsWindow>(settings);
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
