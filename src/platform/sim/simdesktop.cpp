@@ -481,6 +481,17 @@ bool SimDesktop::setTitle(std::uint64_t token, const QString& title)
     return true;
 }
 
+bool SimDesktop::setAccessible(std::uint64_t token, bool accessible)
+{
+    auto guard = lock();
+    SimWindow* w = mutableWindow(token);
+    if (!w)
+        return false;
+    w->accessible = accessible;
+    emit changed();
+    return true;
+}
+
 bool SimDesktop::setMinimised(std::uint64_t token, bool minimised)
 {
     auto guard = lock();

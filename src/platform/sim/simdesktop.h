@@ -151,6 +151,8 @@ public:
     bool removeWindow(std::uint64_t token);
     bool setFrame(std::uint64_t token, Rect frame);
     bool setTitle(std::uint64_t token, const QString& title);
+    // Whether Accessibility lists the window yet.
+    bool setAccessible(std::uint64_t token, bool accessible);
     // Minimising sends a window behind all others; restoring brings it in front.
     bool setMinimised(std::uint64_t token, bool minimised);
     bool setFullScreen(std::uint64_t token, bool fullScreen);
