@@ -135,6 +135,7 @@ std::optional<DesktopEntry> DesktopEntries::parse(const QString& path, const QSt
     e.icon = unescapeValue(keys.value(QStringLiteral("Icon")));
     e.startupWMClass = unescapeValue(keys.value(QStringLiteral("StartupWMClass")));
     e.mimeTypes = keys.value(QStringLiteral("MimeType")).split(u';', Qt::SkipEmptyParts);
+    e.noDisplay = keys.value(QStringLiteral("NoDisplay")) == QLatin1String("true");
     if (e.name.isEmpty())
         e.name = id;
     return e;

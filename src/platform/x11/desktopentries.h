@@ -18,6 +18,7 @@ struct DesktopEntry {
     QString icon;
     QString startupWMClass;
     QStringList mimeTypes;
+    bool noDisplay = false; // NoDisplay=true: installed, but not shown in application menus
 };
 
 // The desktop entries installed under the XDG data folders, and the default
