@@ -71,6 +71,8 @@ void AutoArrange::start()
     timer_ = new Timer(*Platform::current().clock, this);
     connect(timer_, &Timer::timeout, this, &AutoArrange::tick);
     timer_->startRepeating(kTickInterval);
+    settleTimer_ = new Timer(*Platform::current().clock, this);
+    connect(settleTimer_, &Timer::timeout, this, &AutoArrange::tick);
 }
 
 std::optional<std::vector<std::uint32_t>> AutoArrange::arranged(std::uint32_t displayId) const
@@ -108,8 +110,13 @@ void AutoArrange::tick()
         const Numbers known = firstSight ? Numbers{} : sortedCopy(*entry);
         const Numbers current = windowNumbers(*display, known, list, displays);
         const auto seen = lastSeen_.constFind(display->id);
-        if (seen == lastSeen_.cend() || seen->set != current)
+        const bool changed = seen == lastSeen_.cend() || seen->set != current;
+        if (changed)
             lastSeen_.insert(display->id, {current, t});
+        // A new set is looked at again as soon as it has settled, not only
+        // at the next tick after that.
+        if (changed && !firstSight && current != known && settleTimer_)
+            settleTimer_->start(kSettleSeconds);
         if (firstSight) {
             // What stands when the display is first seen stays where it is.
             arranged_.insert(display->id, current);

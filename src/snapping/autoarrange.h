@@ -22,7 +22,8 @@ class WindowManager;
 // Makes new windows join a display's usual layout by themselves. On every
 // display where it is switched on ("autoArrange." + the display's key) it
 // compares the set of windows four times a second; once the set has changed
-// and then stayed the same for 0.6 s, it orders the windows (the focused new
+// and then stayed the same for 0.6 s (looked at again the moment that has
+// passed, between the ticks), it orders the windows (the focused new
 // one first, the ones arranged before in the slots they now stand in, the
 // other new ones front to back) and has the window manager lay them out.
 //
@@ -115,6 +116,7 @@ private:
 
     WindowManager& windows_;
     QPointer<Timer> timer_;
+    QPointer<Timer> settleTimer_; // one look when a changed set has settled
     QHash<std::uint32_t, std::vector<std::uint32_t>> arranged_;
     QHash<std::uint32_t, Seen> lastSeen_;
     double pausedUntil_;
