@@ -125,7 +125,8 @@ void AutoArrange::tick()
         if (current == known)
             continue;
         const bool settled = t - lastSeen_.value(display->id).since >= kSettleSeconds - kTimeSlack;
-        if (settled && t > pausedUntil_ && platform.eventMonitors->pressedMouseButtons() == 0)
+        const auto buttonDown = [&] { return platform.eventMonitors && platform.eventMonitors->pressedMouseButtons(); };
+        if (settled && t > pausedUntil_ && !buttonDown())
             arrange(*display, current);
     }
 }

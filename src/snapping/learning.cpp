@@ -146,15 +146,15 @@ void Learning::reload()
         return a.key() < b.key();
     });
 
-    if (moves != totalMoves_) {
-        totalMoves_ = moves;
+    const bool movesChanged = moves != totalMoves_, rulesDiffer = rules != rules_;
+    totalMoves_ = moves;
+    rules_ = rules;
+    if (movesChanged)
         emit totalMovesChanged();
-    }
-    if (rules != rules_) {
-        rules_ = rules;
+    if (rulesDiffer)
         emit rulesChanged();
-    }
-    emit changed();
+    if (movesChanged || rulesDiffer)
+        emit changed();
 }
 
 void Learning::keep(const Rule& rule)

@@ -111,7 +111,7 @@ public:
 signals:
     void rulesChanged();
     void totalMovesChanged();
-    // Anything stored changed, dismissals included: the suggestion may differ.
+    // The rules, the move total or the dismissals changed: the suggestion may differ.
     void changed();
 
 private:
