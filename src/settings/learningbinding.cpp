@@ -36,7 +36,8 @@ LearningBinding::LearningBinding(LearningPane& pane, Learning& learning, Habits&
     connect(&pane_, &LearningPane::forgetRequested, this,
             [this](const LearnedRule& r) { learning_.forget(learned(r)); });
     // Undo takes back a forget, and a keep with it.
-    connect(&pane_, &LearningPane::undoRequested, this, [this](const LearnedRule& r) { learning_.unforget(learned(r)); });
+    connect(&pane_, &LearningPane::undoRequested, this,
+            [this](const LearnedRule& r) { learning_.unforget(learned(r)); });
     connect(&pane_, &LearningPane::forgetEverythingRequested, this, [this] {
         learning_.resetAll();
         habits_.reset();

@@ -37,7 +37,9 @@ protected:
     // let go.
     bool drag(xcb_window_t window, Point from, double dx, double dy)
     {
-        const auto at = [](double x, double y) { return QStringList{QString::number(int(x)), QString::number(int(y))}; };
+        const auto at = [](double x, double y) {
+            return QStringList{QString::number(int(x)), QString::number(int(y))};
+        };
         if (!xdotool(QStringList{QStringLiteral("mousemove")} + at(from.x, from.y)
                      + QStringList{QStringLiteral("mousedown"), QStringLiteral("1")}))
             return false;
@@ -108,7 +110,8 @@ TEST_F(X11AutoArrangeTest, MovingAnXtermIntoTheLeftHalfThreeTimesLearnsARule)
         at = frameWindowGeometry(xterm);
         ASSERT_GT(at.x, 400) << str(at);
         ASSERT_TRUE(drag(xterm, {at.x + 100, at.y + 10}, -at.x, -at.y));
-        EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(xterm).x == 0; }, 2.0)) << str(frameWindowGeometry(xterm));
+        EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(xterm).x == 0; }, 2.0))
+            << str(frameWindowGeometry(xterm));
         pause(1.8); // read 0.7 s after the release; and a record quiets the next for 1.5 s
     }
 

@@ -57,7 +57,8 @@ TEST_F(X11WindowServerTest, NotificationsAreAboveAndOpacityIsTheAlpha)
     ASSERT_TRUE(note && plain);
     const xcb_atom_t opacity = probe_->intern("_NET_WM_WINDOW_OPACITY");
     const std::uint32_t half = 0x7FFFFFFF;
-    xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, plain->window(), opacity, XCB_ATOM_CARDINAL, 32, 1, &half);
+    xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, plain->window(), opacity, XCB_ATOM_CARDINAL, 32, 1,
+                        &half);
     probe_->sync();
 
     auto find = [&](xcb_window_t w) -> std::optional<WindowInfo> {
