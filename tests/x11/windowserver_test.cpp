@@ -67,7 +67,8 @@ TEST_F(X11WindowServerTest, NotificationsAreAboveAndOpacityIsTheAlpha)
                 return info;
         return std::nullopt;
     };
-    ASSERT_TRUE(waitUntil([&] { return find(plain->window()) && find(plain->window())->alpha < 0.51; }, 2.0));
+    ASSERT_TRUE(waitUntil(
+        [&] { return find(note->window()) && find(plain->window()) && find(plain->window())->alpha < 0.51; }, 2.0));
     EXPECT_NEAR(find(plain->window())->alpha, 0.5, 0.01);
     EXPECT_EQ(find(plain->window())->layer, 0);
     ASSERT_TRUE(find(note->window()));

@@ -136,8 +136,9 @@ TEST_F(X11WorkspaceTest, ApplicationsAreRegularWithAnOrdinaryWindowOrAnEntryInTh
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(c.client);
-        const auto running = app(c.client->pid());
-        ASSERT_TRUE(running);
+        // Listed once the window manager manages the window.
+        std::optional<RunningApp> running;
+        ASSERT_TRUE(waitUntil([&] { return (running = app(c.client->pid())).has_value(); }, 2.0));
         EXPECT_EQ(running->activationPolicy, c.policy);
     }
 }
