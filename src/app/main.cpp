@@ -7,10 +7,12 @@
 #include "app/intents/intentclient.h"
 #include "app/intents/intentservice.h"
 #include "app/intents/tavrinshortcuts.h"
+#include "app/learnedsuggestions.h"
 #include "app/menubar/menubarextra.h"
 #include "app/onboarding/onboardingview.h"
 #include "app/settingsopener.h"
 #include "app/signalwatcher.h"
+#include "app/startingengine.h"
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
@@ -30,8 +32,13 @@
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "settings/settingswindow.h"
+#include "snapping/autoarrange.h"
 #include "snapping/desktophudpanels.h"
+#include "snapping/habits.h"
+#include "snapping/handplacement.h"
+#include "snapping/learning.h"
 #include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -139,12 +146,32 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 struct Shell {
     IntegratedWindowContent windowContent;
     std::unique_ptr<SettingsWindow> settings;
+    std::vector<std::unique_ptr<Engine>> engines;
+    std::unique_ptr<LearnedSuggestions> suggestions;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
     std::unique_ptr<MenuBarExtra> menuBar;
     std::unique_ptr<IntentService> intents;
     SignalWatcher signalWatcher;
 };
+
+// Automatic arrangement and learning: the engines start with the others,
+// placements are learnt and advised on, moves of several windows pause the
+// arrangement, and the menu-bar window offers what was learnt.
+void wireLearning(Shell& shell, AppState& state)
+{
+    shell.registrations.push_back(WindowManager::shared().setLearner(Learning::shared()));
+    shell.registrations.push_back(WorkspaceRunner::shared().setAutoArrange(AutoArrange::shared()));
+    const auto engine = [&](EngineSlot slot, std::function<void()> start) {
+        shell.engines.push_back(std::make_unique<StartingEngine>(std::move(start)));
+        shell.registrations.push_back(state.setEngine(slot, *shell.engines.back()));
+    };
+    engine(EngineSlot::autoArrange, [] { AutoArrange::shared().start(); });
+    engine(EngineSlot::habits, [] { Habits::shared().start(); });
+    engine(EngineSlot::handPlacement, [] { HandPlacement::shared().start(); });
+    shell.suggestions = std::make_unique<LearnedSuggestions>(state, Learning::shared(), Habits::shared());
+    shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
+}
 
 std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
 {
@@ -167,6 +194,7 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
     // Windows carry what they show: tabs, folders, documents.
     shell->registrations.push_back(WindowContent::install(shell->windowContent));
+    wireLearning(*shell, state);
 
     shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
                                              [] { OnboardingView::showWindow(); });

@@ -7,6 +7,9 @@
 #include "planning/plannerrouter.h"
 #include "planning/requestlog.h"
 #include "settings/settingsrouter.h"
+#include "snapping/autoarrange.h"
+#include "snapping/habits.h"
+#include "snapping/learning.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
@@ -31,6 +34,12 @@ SettingsServices SettingsServices::resolved() const
         s.log = &RequestLog::shared();
     if (!s.planners)
         s.planners = &PlannerRouter::shared();
+    if (!s.autoArrange)
+        s.autoArrange = &AutoArrange::shared();
+    if (!s.learning)
+        s.learning = &Learning::shared();
+    if (!s.habits)
+        s.habits = &Habits::shared();
     if (!s.openFirstRun)
         s.openFirstRun = &OnboardingView::showWindow;
     if (!s.loginItem)

@@ -7,7 +7,10 @@
 namespace tavrin {
 
 class AppState;
+class AutoArrange;
+class Habits;
 class KeychainStore;
+class Learning;
 class PlannerRouter;
 class RequestLog;
 class SettingsRouter;
@@ -26,6 +29,9 @@ struct SettingsServices {
     KeychainStore* keychain = nullptr;
     RequestLog* log = nullptr;
     PlannerRouter* planners = nullptr;
+    AutoArrange* autoArrange = nullptr;
+    Learning* learning = nullptr;
+    Habits* habits = nullptr;
     // Opens the first-run window; empty: the program's own.
     std::function<void()> openFirstRun;
     // The autostart entry; none: the session's, starting this program.

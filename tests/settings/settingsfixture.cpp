@@ -57,6 +57,9 @@ SettingsServices SettingsTest::services()
     s.keychain = &keychain;
     s.log = &log;
     s.planners = planners.get();
+    s.autoArrange = &autoArrange;
+    s.learning = &learning;
+    s.habits = &habits;
     s.openFirstRun = [this] { ++firstRunOpened; };
     s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
                             {QStringLiteral("/opt/tavrin/bin/tavrin")});

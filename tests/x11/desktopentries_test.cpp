@@ -45,12 +45,17 @@ TEST_F(DesktopEntriesTest, ParsesApplicationsOnly)
     write(QStringLiteral("link.desktop"), "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.com\n");
     write(QStringLiteral("hidden.desktop"), "[Desktop Entry]\nType=Application\nName=Gone\nExec=gone\nHidden=true\n");
     write(QStringLiteral("noexec.desktop"), "[Desktop Entry]\nType=Application\nName=Nothing\n");
+    write(QStringLiteral("tray.desktop"), "[Desktop Entry]\nType=Application\nName=Tray\nExec=tray\nNoDisplay=true\n");
     const auto a = DesktopEntries::parse(path(QStringLiteral("a.desktop")), QStringLiteral("a"));
     ASSERT_TRUE(a);
     EXPECT_EQ(a->name, QStringLiteral("Café"));
     EXPECT_EQ(a->exec, QStringLiteral("cafe --title=A B %u"));
     EXPECT_EQ(a->startupWMClass, QStringLiteral("Cafe"));
     EXPECT_EQ(a->mimeTypes, (QStringList{QStringLiteral("text/plain"), QStringLiteral("image/png")}));
+    EXPECT_FALSE(a->noDisplay);
+    const auto tray = DesktopEntries::parse(path(QStringLiteral("tray.desktop")), QStringLiteral("tray"));
+    ASSERT_TRUE(tray); // installed, only kept out of the menus
+    EXPECT_TRUE(tray->noDisplay);
     EXPECT_FALSE(DesktopEntries::parse(path(QStringLiteral("link.desktop")), QStringLiteral("link")));
     EXPECT_FALSE(DesktopEntries::parse(path(QStringLiteral("hidden.desktop")), QStringLiteral("hidden")));
     EXPECT_FALSE(DesktopEntries::parse(path(QStringLiteral("noexec.desktop")), QStringLiteral("noexec")));

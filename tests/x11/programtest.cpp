@@ -48,4 +48,56 @@ bool X11ProgramTest::stopTavrin()
     return tavrin_.waitForFinished(10000) && tavrin_.exitStatus() == QProcess::NormalExit && tavrin_.exitCode() == 0;
 }
 
+xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells)
+{
+    auto xterm = XvfbSession::childProcess();
+    xterm->setProcessEnvironment(session_->environment());
+    xterm->setStandardOutputFile(QProcess::nullDevice());
+    xterm->setStandardErrorFile(QProcess::nullDevice());
+    xterm->start(QStringLiteral("xterm"),
+                 {QStringLiteral("-title"), title, QStringLiteral("-geometry"),
+                  QStringLiteral("%1x%2+%3+%4").arg(cells.width()).arg(cells.height()).arg(at.x).arg(at.y)});
+    programs_.push_back(std::move(xterm));
+    xcb_window_t found = 0;
+    waitUntil([&] { return (found = clientTitled(title)) != 0 && isViewable(found); }, 10.0);
+    return found;
+}
+
+std::vector<xcb_window_t> X11ProgramTest::clients()
+{
+    auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW);
+    if (!probe_->sync())
+        return {};
+    const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
+    return {v.begin(), v.end()};
+}
+
+xcb_window_t X11ProgramTest::clientTitled(const QString& title)
+{
+    for (xcb_window_t w : clients())
+        if (titleOf(w) == title)
+            return w;
+    return 0;
+}
+
+QString X11ProgramTest::titleOf(xcb_window_t window)
+{
+    auto name = probe_->requestProperty(window, probe_->ewmh()->_NET_WM_NAME);
+    auto legacy = probe_->requestProperty(window, probe_->atoms().wmName);
+    if (!probe_->sync())
+        return {};
+    const QString text = probe_->text(probe_->takeProperty(name).get());
+    const QString old = probe_->text(probe_->takeProperty(legacy).get());
+    return text.isEmpty() ? old : text;
+}
+
+bool X11ProgramTest::isViewable(xcb_window_t window)
+{
+    auto cookie = xcb_get_window_attributes(probe_->xcb(), window);
+    if (!probe_->sync())
+        return false;
+    XcbReply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(probe_->xcb(), cookie, nullptr));
+    return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
 } // namespace tavrin

@@ -25,6 +25,8 @@ protected:
         QDir().mkpath(dir_.filePath(QStringLiteral("config")));
         write(apps + QStringLiteral("/tavrin-notes.desktop"),
               "[Desktop Entry]\nType=Application\nName=Notes\nExec=notes %F\nStartupWMClass=NotesClass\n");
+        write(apps + QStringLiteral("/tavrin-tray.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Tray\nExec=tray\nStartupWMClass=TrayClass\nNoDisplay=true\n");
 
         const QStringList launched =
             X11TestClient::command(ofClass(QStringLiteral("Launched"), QStringLiteral("LaunchedClass")));
@@ -118,6 +120,41 @@ TEST_F(X11WorkspaceTest, RunningApplicationsAreTheOwnersOfWindows)
     EXPECT_EQ(ws().currentPid(), int(::getpid()));
     EXPECT_EQ(ws().applicationLocation(QStringLiteral("notes")), apps[0].bundleLocation);
     EXPECT_TRUE(ws().applicationLocation(QStringLiteral("No such app")).isEmpty());
+}
+
+TEST_F(X11WorkspaceTest, ApplicationsAreRegularWithAnOrdinaryWindowOrAnEntryInTheMenus)
+{
+    auto start = [&](const QString& wmClass, const QString& type, double x) {
+        X11TestClient::Options o;
+        o.title = wmClass;
+        o.wmClass = wmClass;
+        o.type = type;
+        o.client = {x, 200, 300, 40};
+        return startClient(o);
+    };
+    const struct {
+        const char* what;
+        X11TestClient* client;
+        ActivationPolicy policy;
+    } cases[] = {
+        {"a panel of no listed application", start(QStringLiteral("PanelClass"), QStringLiteral("dock"), 100),
+         ActivationPolicy::accessory},
+        {"a notification", start(QStringLiteral("ToastClass"), QStringLiteral("notification"), 500),
+         ActivationPolicy::accessory},
+        {"a panel of an entry kept out of the menus", start(QStringLiteral("TrayClass"), QStringLiteral("dock"), 900),
+         ActivationPolicy::accessory},
+        {"a panel of a listed application", start(QStringLiteral("NotesClass"), QStringLiteral("dock"), 1300),
+         ActivationPolicy::regular},
+        {"a dialog", start(QStringLiteral("AskClass"), QStringLiteral("dialog"), 1700), ActivationPolicy::regular},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.client);
+        // Listed once the window manager manages the window.
+        std::optional<RunningApp> running;
+        ASSERT_TRUE(waitUntil([&] { return (running = app(c.client->pid())).has_value(); }, 2.0));
+        EXPECT_EQ(running->activationPolicy, c.policy);
+    }
 }
 
 TEST_F(X11WorkspaceTest, LaunchesActivationsAndTerminationsAreAnnounced)

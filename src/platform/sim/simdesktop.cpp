@@ -527,6 +527,17 @@ bool SimDesktop::setActiveTab(std::uint64_t token, int index)
     return true;
 }
 
+bool SimDesktop::setAccessible(std::uint64_t token, bool accessible)
+{
+    auto guard = lock();
+    SimWindow* w = mutableWindow(token);
+    if (!w)
+        return false;
+    w->accessible = accessible;
+    emit changed();
+    return true;
+}
+
 void SimDesktop::setAutomation(int pid, SimAutomationAccess access)
 {
     auto guard = lock();

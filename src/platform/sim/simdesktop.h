@@ -168,6 +168,8 @@ public:
     bool setTitle(std::uint64_t token, const QString& title);
     // Brings a browser window's tab to the front; the window takes its title.
     bool setActiveTab(std::uint64_t token, int index);
+    // Whether Accessibility lists the window yet.
+    bool setAccessible(std::uint64_t token, bool accessible);
     // Minimising sends a window behind all others; restoring brings it in front.
     bool setMinimised(std::uint64_t token, bool minimised);
     bool setFullScreen(std::uint64_t token, bool fullScreen);

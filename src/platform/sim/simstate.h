@@ -47,6 +47,9 @@ struct SimWindow {
     Size sizeStep;                 // it grows from its minimum in whole steps of this (0: any size)
     bool resizable = true;
     int layer = 0;
+    // False while Accessibility does not list it yet: a new window may reach
+    // the window server a moment before it.
+    bool accessible = true;
     std::vector<SimTab> tabs;      // browsers: the window's tabs
     int activeTab = 0;
     QString tty;                   // terminals: the device of the tab in front ("/dev/ttys003")

@@ -76,11 +76,13 @@ X11Workspace::Snapshot X11Workspace::snapshot()
         app.localizedName = identity.name;
         app.bundleIdentifier = identity.desktopId;
         app.bundleLocation = identity.location;
-        bool onlyPanels = true;
+        // A regular application shows an ordinary window, or is listed in
+        // the application menus.
+        bool regular = identity.listed;
         for (const X11WindowInfo& w : s.windows)
-            if (w.pid == pid && !X11Windows::isDockOrDesktop(w, ewmh))
-                onlyPanels = false;
-        app.activationPolicy = onlyPanels ? ActivationPolicy::accessory : ActivationPolicy::regular;
+            if (w.pid == pid && X11Windows::isNormalLayer(w, ewmh))
+                regular = true;
+        app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
         // Hidden until the user brings back a window that hide() minimised.
         if (auto hidden = hiddenWindows_.find(pid); hidden != hiddenWindows_.end()) {
             bool restored = false;
