@@ -13,6 +13,8 @@
 #include "platform/sim/simclock.h"
 #include "platform/sim/simdesktop.h"
 #include "simbench.h"
+#include "snapping/autoarrange.h"
+#include "windows/windowmanager.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -68,7 +70,8 @@ struct Desk {
 void BM_MeetingCheckMicrophoneFree(benchmark::State& state)
 {
     Desk desk;
-    MeetingMode mode;
+    AutoArrange autoArrange(WindowManager::shared());
+    MeetingMode mode(autoArrange);
     for (auto _ : state)
         mode.tick();
 }
@@ -77,7 +80,8 @@ BENCHMARK(BM_MeetingCheckMicrophoneFree);
 void BM_MeetingCheckSearchingForTheCall(benchmark::State& state)
 {
     Desk desk;
-    MeetingMode mode;
+    AutoArrange autoArrange(WindowManager::shared());
+    MeetingMode mode(autoArrange);
     desk.desktop.setMicrophoneInUse(true);
     mode.tick();
     desk.clock.advance(3.0); // past the 2 seconds: every check searches

@@ -18,6 +18,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         };
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             result.showHelp = true;
+        } else if (arg == QLatin1String("--version")) {
+            result.showVersion = true;
         } else if (arg == QLatin1String("--scenario") || arg.startsWith(QLatin1String("--scenario="))) {
             result.scenarioPath = takeValue(QStringLiteral("--scenario"));
         } else if (arg == QLatin1String("--desktop") || arg.startsWith(QLatin1String("--desktop="))) {
@@ -45,6 +47,7 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: tavrin [--scenario FILE] [--desktop sim|x11]\n"
+        "       tavrin --version\n"
         "       tavrin intent COMMAND [ARGUMENTS]   (see tavrin intent --help)\n"
         "  --scenario FILE   run the simulated desktop described by FILE\n"
         "                    (default: scenarios/default.json)\n"

@@ -12,6 +12,7 @@ struct CommandLine {
     Desktop desktop = Desktop::simulated;
     QString scenarioPath;     // empty: the default scenario
     bool showHelp = false;
+    bool showVersion = false;
     QString error;            // one line for the user when the arguments are wrong
 
     static CommandLine parse(const QStringList& arguments);

@@ -7,21 +7,25 @@
 #include "app/intents/intentclient.h"
 #include "app/intents/intentservice.h"
 #include "app/intents/tavrinshortcuts.h"
+#include "app/learnedsuggestions.h"
 #include "app/meetingadapter.h"
 #include "app/menubar/menubarextra.h"
 #include "app/onboarding/onboardingview.h"
 #include "app/settingsopener.h"
 #include "app/sharesafeadapter.h"
 #include "app/signalwatcher.h"
+#include "app/startingengine.h"
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
 #include "platform/linux/desktopappearance.h"
-#include "platform/linux/desktopkeychain.h"
-#include "platform/linux/instancelock.h"
+#include "integrations/integratedwindowcontent.h"
 #include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
+#include "platform/linux/desktopkeychain.h"
+#include "platform/linux/instancelock.h"
+#include "platform/linux/linuxprocesses.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/pulsemicrophone.h"
 #include "platform/linux/qtclock.h"
@@ -34,8 +38,13 @@
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "settings/settingswindow.h"
+#include "snapping/autoarrange.h"
 #include "snapping/desktophudpanels.h"
+#include "snapping/habits.h"
+#include "snapping/handplacement.h"
+#include "snapping/learning.h"
 #include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -67,14 +76,16 @@ void say(std::FILE* stream, const QString& line)
 }
 
 // The services every desktop runs on: the clock, the settings file, the
-// keyring, the network; and, for a real desktop, its appearance, the sound
-// server's microphone and (none on Linux) an on-device language model.
+// keyring, the network, helper programs and the user's folders; and, for a
+// real desktop, its appearance, the sound server's microphone and (none on
+// Linux) an on-device language model.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
     DesktopKeychain keychain;
     QtHttpClient http{clock};
     UnavailableLanguageModel noLanguageModel;
+    LinuxProcesses processes;
     std::unique_ptr<DesktopAppearance> appearance;
     std::unique_ptr<PulseMicrophone> microphone;
 
@@ -86,6 +97,8 @@ struct CommonServices {
                         .http = &http,
                         .languageModel = &noLanguageModel,
                         .appearance = appearance.get(),
+                        .processes = &processes,
+                        .folders = UserFolders::ofThisUser(),
                         .microphone = microphone.get()};
     }
 };
@@ -140,7 +153,10 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // icon in the menu bar, the intents on the session bus, and what each
 // subsystem registered, all kept for the run.
 struct Shell {
+    IntegratedWindowContent windowContent;
     std::unique_ptr<SettingsWindow> settings;
+    std::vector<std::unique_ptr<Engine>> engines;
+    std::unique_ptr<LearnedSuggestions> suggestions;
     std::unique_ptr<MeetingAdapter> meeting;
     std::unique_ptr<ShareSafeAdapter> shareSafe;
     std::vector<Registration> registrations;
@@ -149,6 +165,39 @@ struct Shell {
     std::unique_ptr<IntentService> intents;
     SignalWatcher signalWatcher;
 };
+
+// Automatic arrangement and learning: the engines start with the others,
+// placements are learnt and advised on, moves of several windows pause the
+// arrangement, and the menu-bar window offers what was learnt.
+void wireLearning(Shell& shell, AppState& state)
+{
+    shell.registrations.push_back(WindowManager::shared().setLearner(Learning::shared()));
+    shell.registrations.push_back(WorkspaceRunner::shared().setAutoArrange(AutoArrange::shared()));
+    const auto engine = [&](EngineSlot slot, std::function<void()> start) {
+        shell.engines.push_back(std::make_unique<StartingEngine>(std::move(start)));
+        shell.registrations.push_back(state.setEngine(slot, *shell.engines.back()));
+    };
+    engine(EngineSlot::autoArrange, [] { AutoArrange::shared().start(); });
+    engine(EngineSlot::habits, [] { Habits::shared().start(); });
+    engine(EngineSlot::handPlacement, [] { HandPlacement::shared().start(); });
+    shell.suggestions = std::make_unique<LearnedSuggestions>(state, Learning::shared(), Habits::shared());
+    shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
+}
+
+// Meeting mode and Share-safe: started in their slots, switched from the
+// menu-bar window and Settings, driven by the two shortcuts; the blur prompt
+// shows over the simulated displays.
+void wireModes(Shell& shell, AppState& state, const SimDesktopWindow* window)
+{
+    if (window)
+        PrivacyPrompt::shared().setPlacement(overDrawing(window));
+    shell.meeting = std::make_unique<MeetingAdapter>(MeetingMode::shared(), state);
+    shell.shareSafe = std::make_unique<ShareSafeAdapter>(ShareSafe::shared(), state);
+    shell.registrations.push_back(state.setMeeting(*shell.meeting));
+    shell.registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell.meeting));
+    shell.registrations.push_back(state.setShareSafe(*shell.shareSafe));
+    shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
+}
 
 std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
 {
@@ -163,21 +212,16 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
-    // Meeting mode and Share-safe: started in their slots, switched from the
-    // menu-bar window and Settings, driven by the two shortcuts; the blur
-    // prompt shows over the simulated displays.
-    if (window)
-        PrivacyPrompt::shared().setPlacement(overDrawing(window));
-    shell->meeting = std::make_unique<MeetingAdapter>(MeetingMode::shared(), state);
-    shell->shareSafe = std::make_unique<ShareSafeAdapter>(ShareSafe::shared(), state);
-    shell->registrations.push_back(state.setMeeting(*shell->meeting));
-    shell->registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell->meeting));
-    shell->registrations.push_back(state.setShareSafe(*shell->shareSafe));
-    shell->registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell->shareSafe));
-    shell->settings = std::make_unique<SettingsWindow>(SettingsServices{.state = &state});
+    SettingsServices settings;
+    settings.state = &state;
+    shell->settings = std::make_unique<SettingsWindow>(settings);
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
+    // Windows carry what they show: tabs, folders, documents.
+    shell->registrations.push_back(WindowContent::install(shell->windowContent));
+    wireLearning(*shell, state);
+    wireModes(*shell, state, window);
 
     shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
                                              [] { OnboardingView::showWindow(); });
@@ -239,6 +283,10 @@ int main(int argc, char** argv)
     const CommandLine command = CommandLine::parse(QApplication::arguments());
     if (command.showHelp) {
         std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (command.showVersion) {
+        say(stdout, QStringLiteral("Tavrin ") + QApplication::applicationVersion());
         return 0;
     }
     if (!command.error.isEmpty()) {

@@ -18,6 +18,8 @@ CommandBarController::CommandBarController(CommandBarPlanner* planner, CommandBa
     , toast_(model_->runner())
     , placement_(&PanelRoom::of)
 {
+    // Read at start, so that the bar knows before it first opens.
+    refreshClaudeKey();
 }
 
 CommandBarController::~CommandBarController()
@@ -103,7 +105,8 @@ void CommandBarController::installCallbacks()
 void CommandBarController::refreshClaudeKey()
 {
     // The bar's setup card asks whether a key is stored; the Keychain answers
-    // asynchronously, and the view follows the store's announcement.
+    // asynchronously, and the view follows the store's announcement. Read
+    // afresh on every show: the key may have been changed meanwhile.
     if (currentAIEngine() == AIEngine::claude)
         [[maybe_unused]] auto read = KeychainStore::shared().claudeKey();
 }

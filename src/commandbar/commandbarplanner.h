@@ -22,7 +22,7 @@ public:
 
     // The shared planner router, asked in the configured order.
     static CommandBarPlanner& router();
-    // Another router (one on other services: tests).
+    // One that asks `router`, which must outlive it.
     static std::unique_ptr<CommandBarPlanner> over(PlannerRouter& router);
 };
 

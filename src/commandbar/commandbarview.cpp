@@ -225,7 +225,8 @@ const QStringList& CommandBarView::examplePrompts()
 bool CommandBarView::aiNeedsSetup()
 {
     const AIEngine engine = currentAIEngine();
-    return engine == AIEngine::off || (engine == AIEngine::claude && !KeychainStore::shared().hasClaudeKey());
+    const KeychainStore& keys = KeychainStore::shared();
+    return engine == AIEngine::off || (engine == AIEngine::claude && keys.claudeKeyKnown() && !keys.hasClaudeKey());
 }
 
 QString CommandBarView::engineLabel()

@@ -49,7 +49,8 @@ public:
     // messages".
     static const QStringList& examplePrompts();
     // The AI setup card is wanted: the engine is off, or it is the Claude
-    // engine and no key is stored.
+    // engine and the Keychain has answered that no key is stored (until it
+    // answers, a user who has a key is not asked for one).
     static bool aiNeedsSetup();
     // The first planner in use ("On-device", "Tavrin AI", "Claude · your
     // key"), or "AI is off".

@@ -38,8 +38,10 @@ public:
     // Pixels per point of what the painter paints on.
     static qreal deviceScale(const QPainter& painter);
 
-    // Forgets every template (tests; a memory warning).
+    // Forgets every template; they are blurred again as they are drawn.
     static void clear();
+    // How many templates are kept: one for each shape, blur, colour and
+    // scale drawn since the last clear().
     static int templateCount();
 };
 

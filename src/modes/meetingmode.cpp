@@ -9,7 +9,7 @@
 #include "windows/axactionscope.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"
-#include "workspaces/workspacerunner.h"
+#include "snapping/autoarrange.h"
 
 namespace tavrin {
 
@@ -24,8 +24,6 @@ bool trusted()
 
 double now() { return Platform::current().clock->monotonic(); }
 
-void pauseAutoArrange() { WorkspaceRunner::shared().pauseAutoArrange(MeetingMode::kAutoArrangePause); }
-
 void raise(const AXWindow& window)
 {
     if (Accessibility* accessibility = Platform::current().accessibility)
@@ -38,11 +36,11 @@ const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
 
 MeetingMode& MeetingMode::shared()
 {
-    static MeetingMode* mode = new MeetingMode;
+    static MeetingMode* mode = new MeetingMode(AutoArrange::shared());
     return *mode;
 }
 
-MeetingMode::MeetingMode(QObject* parent) : QObject(parent)
+MeetingMode::MeetingMode(AutoArrangeControl& autoArrange, QObject* parent) : QObject(parent), autoArrange_(autoArrange)
 {
     const Defaults* defaults = Platform::current().defaults;
     const auto stored = defaults ? defaults->value(kSwitchKey) : std::nullopt;
@@ -202,7 +200,7 @@ void MeetingMode::enterCall()
             if (const auto frame = w->frame())
                 restore_.emplace_back(*w, *frame);
 
-    pauseAutoArrange();
+    autoArrange_.pause(kAutoArrangePause);
     call->setFrame(place.call.rect(display->area, gap));
     if (notes) {
         notes->setFrame(place.notes->rect(display->area, gap));
@@ -216,7 +214,7 @@ void MeetingMode::endCall()
     if (!inCall_)
         return;
     setInCall(false);
-    pauseAutoArrange();
+    autoArrange_.pause(kAutoArrangePause);
     AXActionScope scope;
     for (const auto& [window, frame] : restore_)
         window.setFrame(frame);

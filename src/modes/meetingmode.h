@@ -2,6 +2,7 @@
 
 #include "platform/geometry.h"
 #include "platform/timer.h"
+#include "workspaces/autoarrangecontrol.h"
 #include "windows/axwindow.h"
 #include "windows/unitrect.h"
 
@@ -48,13 +49,15 @@ public:
     // The web meeting service whose address a browser tab's title may show.
     static const QString kWebMeetingHost;
 
-    // The program's one meeting mode, made on first use (after the platform
-    // is installed) and kept.
+    // The program's one meeting mode, over the program's automatic
+    // arrangement, made on first use (after the platform is installed) and
+    // kept.
     static MeetingMode& shared();
 
     // Reads the switch, "mode.meeting": the stored value when it is a Bool,
-    // else on. Tests make their own.
-    explicit MeetingMode(QObject* parent = nullptr);
+    // else on. `autoArrange` is paused whenever a call is placed or put back;
+    // it must outlive this object. Tests make their own.
+    explicit MeetingMode(AutoArrangeControl& autoArrange, QObject* parent = nullptr);
     ~MeetingMode() override;
 
     bool enabled() const { return enabled_; }
@@ -114,6 +117,7 @@ private:
     // on that display, else the first anywhere.
     static std::optional<AXWindow> notesWindow(const std::vector<AXWindow>& windows, std::uint32_t displayId);
 
+    AutoArrangeControl& autoArrange_;
     bool enabled_ = true;
     bool inCall_ = false;
     QPointer<Timer> timer_;

@@ -39,11 +39,19 @@ QCoro::Task<bool> KeychainStore::writeSecret(QString account, QString secret)
     co_return result.status != KeychainStatus::failed;
 }
 
+std::optional<bool> KeychainStore::claudeKeyPresence() const
+{
+    if (!keychain_ && keyInstallation_ != Platform::installation())
+        return std::nullopt;
+    return hasClaudeKey_;
+}
+
 void KeychainStore::noteClaudeKey(bool present)
 {
-    if (present == hasClaudeKey_)
+    if (claudeKeyPresence() == present)
         return;
     hasClaudeKey_ = present;
+    keyInstallation_ = Platform::installation();
     emit hasClaudeKeyChanged();
 }
 

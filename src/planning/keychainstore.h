@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <qcoro/qcorotask.h>
 
@@ -17,6 +18,9 @@ class KeychainStore : public QObject {
     // Whether a Claude key was there when last read or written (false
     // until then); for views that can't wait for the Keychain.
     Q_PROPERTY(bool hasClaudeKey READ hasClaudeKey NOTIFY hasClaudeKeyChanged)
+    // Whether a read or write has answered yet, so that `hasClaudeKey` says
+    // what the Keychain holds.
+    Q_PROPERTY(bool claudeKeyKnown READ claudeKeyKnown NOTIFY hasClaudeKeyChanged)
 public:
     static inline const QString kService = QStringLiteral("app.tavrin");
     static inline const QString kClaudeKeyAccount = QStringLiteral("anthropic-api-key");
@@ -42,19 +46,25 @@ public:
     // and kept. When the Keychain can't be read, an id for this run only.
     QCoro::Task<QString> instanceId();
 
-    bool hasClaudeKey() const { return hasClaudeKey_; }
+    bool hasClaudeKey() const { return claudeKeyPresence().value_or(false); }
+    bool claudeKeyKnown() const { return claudeKeyPresence().has_value(); }
 
 signals:
+    // `hasClaudeKey` or `claudeKeyKnown` changed.
     void hasClaudeKeyChanged();
 
 private:
     QCoro::Task<std::optional<QString>> readSecret(QString account);
     QCoro::Task<bool> writeSecret(QString account, QString secret);
     void noteClaudeKey(bool present);
+    // What the last answer said, unless it came from another desktop's
+    // Keychain than the one installed now.
+    std::optional<bool> claudeKeyPresence() const;
     Keychain& keychain() const;
 
     Keychain* keychain_;
-    bool hasClaudeKey_ = false;
+    std::optional<bool> hasClaudeKey_;
+    std::uint64_t keyInstallation_ = 0;
     std::optional<QString> instanceId_;
 };
 

@@ -1,5 +1,6 @@
 #include "planning/planvalidator.h"
 
+#include "workspaces/browsertabs.h"
 #include "workspaces/webaddress.h"
 #include "workspaces/textcut.h"
 
@@ -63,9 +64,10 @@ WorkspacePlan PlanValidator::sanitize(WorkspacePlan plan, const PlanRequest& req
         w.openURL = webAddress(w.openURL);
         w.tabs = webTabs(w.tabs);
         if (w.frontTab) {
+            // A planner may drop an unread count or shorten a title: the
+            // tab is the one title it designates.
             const auto& otherTabs = w.existingWindow ? request.windows[*w.existingWindow].otherTabs : std::nullopt;
-            if (!otherTabs || !otherTabs->contains(*w.frontTab))
-                w.frontTab.reset();
+            w.frontTab = otherTabs ? cleanTabTitle(*w.frontTab, *otherTabs) : std::nullopt;
         }
         if (w.existingWindow)
             used.insert(*w.existingWindow);

@@ -24,11 +24,12 @@ public:
 
     // Drops windows whose `existingWindow` is out of range or repeated and
     // windows with neither index nor app; keeps http and https addresses
-    // only (tabs at most 40), without user names or passwords; keeps
-    // `frontTab` only when it is one of that window's other tabs; keeps at
-    // most 6 windows; drops clears out of range, repeated or on a window the
-    // plan uses. Its texts lose control and direction characters, are trimmed
-    // and cut to their lengths (`firstCharacters`); an empty name becomes
+    // only (tabs at most 40), without user names or passwords; replaces
+    // `frontTab` by the one title of that window's other tabs it designates
+    // (cleanTabTitle), dropping it when there is none; keeps at most 6
+    // windows; drops clears out of range, repeated or on a window the plan
+    // uses. Its texts lose control and direction characters, are trimmed and
+    // cut to their lengths (`firstCharacters`); an empty name becomes
     // "Workspace".
     static WorkspacePlan sanitize(WorkspacePlan plan, const PlanRequest& request);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/userfolders.h"
+
 #include <cstdint>
 
 namespace tavrin {
@@ -16,6 +18,8 @@ class Clock;
 class HttpClient;
 class LanguageModel;
 class Appearance;
+class Automation;
+class Processes;
 class Microphone;
 
 // The services the system runs on. One set is installed at start-up (the
@@ -34,6 +38,9 @@ struct Platform {
     HttpClient* http = nullptr;
     LanguageModel* languageModel = nullptr;
     Appearance* appearance = nullptr;
+    Automation* automation = nullptr;
+    Processes* processes = nullptr;
+    UserFolders folders = {};
     Microphone* microphone = nullptr;
 
     static Platform& current();

@@ -16,6 +16,16 @@ namespace tavrin {
 class Workspace : public QObject {
     Q_OBJECT
 public:
+    // Addresses with this scheme name a page of the desktop's settings;
+    // `openUrl` opens the desktop's own settings there, or at their start
+    // page where the desktop has no such page.
+    static inline const QString kSettingsScheme = QStringLiteral("x-apple.systempreferences");
+    // The settings pages known by name: where windows and edge tiling are
+    // set, and the query of the page where programs are allowed to control
+    // the desktop.
+    static inline const QString kDesktopSettingsPage = QStringLiteral("com.apple.Desktop-Settings.extension");
+    static inline const QString kAccessibilitySettingsQuery = QStringLiteral("Privacy_Accessibility");
+
     using QObject::QObject;
 
     virtual std::vector<RunningApp> runningApplications() = 0;
@@ -27,22 +37,26 @@ public:
     // asynchronously and is announced by `applicationLaunched`. False when the
     // location names no application.
     virtual bool launchApplication(const QString& location) = 0;
-    // Opens an address, with the given application or the default one.
+    // Opens an address, with the given application or the default one; a
+    // settings address opens the desktop's settings. False when nothing opened.
     virtual bool openUrl(const QUrl& url, const QString& applicationLocation = {}) = 0;
     // The location of the application that opens this address, or empty.
     virtual QString applicationForUrl(const QUrl& url) = 0;
     // Where an application with this name is installed, or empty.
     virtual QString applicationLocation(const QString& name) = 0;
-    // The names of the applications installed on this desktop, as a listing
-    // of its application folders finds them: unsorted, possibly repeated,
-    // running applications installed elsewhere not among them. Reads the
-    // disk on the calling thread. None on a desktop without such folders.
-    virtual QStringList installedApplicationNames() { return {}; }
+    // The names of the applications installed here (launchable ones, shown
+    // to the user), running or not; no particular order, possibly repeated.
+    // Reads the disk on the calling thread.
+    virtual QStringList installedApplicationNames() = 0;
 
     virtual bool hide(int pid) = 0;
     virtual bool unhide(int pid) = 0;
     virtual bool terminate(int pid) = 0;
     virtual bool activate(int pid) = 0;
+
+    // The names of the mounted disk-image volumes (a file manager's window
+    // titled so shows one).
+    virtual QStringList mountedDiskImageNames() = 0;
 
     virtual void beep() = 0;
     // One line in the system log.

@@ -1,6 +1,7 @@
 #include "settings/generalpane.h"
 
 #include "app/appstate.h"
+#include "app/onboarding/onboardingcontent.h"
 #include "design/frow.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"
@@ -58,10 +59,11 @@ void GeneralPane::addPermissionsCard()
     desktopNote_ = new MessageLine;
     desktopNote_->setObjectName(QStringLiteral("desktopNote"));
     connect(desktopButton_, &QAbstractButton::clicked, this, [this] {
-        if (services_.desktopSettings.openWindowSettings())
+        if (OnboardingContent::open(OnboardingContent::kDesktopSettingsAddress))
             desktopNote_->clear();
         else
-            desktopNote_->say(DesktopSettings::noSettingsNote(), KeyMsg::Tone::plain);
+            desktopNote_->say(OnboardingContent::noSettingsNote(OnboardingContent::Action::openDesktopSettings),
+                              KeyMsg::Tone::plain);
     });
     card->addWidget(new FRow(tr("Edge tiling"), statusWithButton(edgeStatus_, desktopButton_)));
     card->addWidget(desktopNote_);

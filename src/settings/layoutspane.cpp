@@ -13,6 +13,7 @@
 #include "settings/gapslider.h"
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
+#include "snapping/autoarrange.h"
 #include "windows/windowmanager.h"
 
 #include <QHBoxLayout>
@@ -44,10 +45,11 @@ QWidget* displayTitle(const Display& display)
 }
 } // namespace
 
-LayoutsPane::LayoutsPane(WindowManager& windows, QWidget* parent)
+LayoutsPane::LayoutsPane(WindowManager& windows, AutoArrange& autoArrange, QWidget* parent)
     : PanePage(tr("Layouts"), tr("Pick the layout each display usually gets, and how your windows sit together."),
                parent),
-      windows_(windows)
+      windows_(windows),
+      autoArrange_(autoArrange)
 {
     const std::vector<Display> displays = Display::all();
     if (displays.empty())
@@ -85,7 +87,9 @@ void LayoutsPane::addDisplayCard(const Display& display)
 
     entry.preview = new DisplayPreview(display.aspect(), {}, 2, 6);
     entry.preview->setFixedSize(kPreviewWidth, int(std::round(kPreviewWidth / display.aspect())));
-    entry.autoArrange = new SettingSwitch(SettingSwitch::key(autoArrangeKey(display), false));
+    entry.autoArrange = new SettingSwitch(
+        {[display] { return AutoArrange::isEnabled(display); },
+         [this, display](bool on) { autoArrange_.setEnabled(on, display); }, {AutoArrange::enabledKey(display)}});
     auto* row = new QHBoxLayout;
     row->setSpacing(16);
     row->addWidget(entry.preview, 0, Qt::AlignTop);

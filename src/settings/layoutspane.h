@@ -8,6 +8,7 @@
 
 namespace tavrin {
 
+class AutoArrange;
 class DisplayPreview;
 class GapSlider;
 class SettingSwitch;
@@ -17,14 +18,15 @@ class WindowManager;
 
 // The layouts pane: for each display its usual layout (stored under
 // "layout." + the display's key), whether new windows on it are arranged
-// automatically ("autoArrange." + the display's key) and a preview of the
-// usual layout; then the gap between windows and the snap overlay switch.
+// automatically (switched through automatic arrangement, which arranges the
+// display at once) and a preview of the usual layout; then the gap between
+// windows and the snap overlay switch.
 class LayoutsPane : public PanePage {
     Q_OBJECT
 public:
     static constexpr int kMaxGap = 24;
 
-    explicit LayoutsPane(WindowManager& windows, QWidget* parent = nullptr);
+    LayoutsPane(WindowManager& windows, AutoArrange& autoArrange, QWidget* parent = nullptr);
 
     struct DisplayCard {
         Display display;
@@ -37,7 +39,6 @@ public:
     GapSlider* gapSlider() const { return gap_; }
     SettingSwitch* overlaySwitch() const { return overlay_; }
 
-    static QString autoArrangeKey(const Display& display) { return QStringLiteral("autoArrange.") + display.settingsKey(); }
     // How many windows a layout is previewed with.
     static int previewCount(LayoutKind kind);
 
@@ -48,6 +49,7 @@ private:
     void showGap(int gap);
 
     WindowManager& windows_;
+    AutoArrange& autoArrange_;
     QList<DisplayCard> cards_;
     GapSlider* gap_ = nullptr;
     ThemedLabel* gapValue_ = nullptr;

@@ -22,6 +22,7 @@ struct LearnedRule {
     int times = 0;    // moves into the zone
     int total = 0;    // moves of the application
     State state = State::open;
+    QString display; // the display's settings key
     friend bool operator==(const LearnedRule&, const LearnedRule&) = default;
 };
 

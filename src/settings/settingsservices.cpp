@@ -8,6 +8,9 @@
 #include "planning/plannerrouter.h"
 #include "planning/requestlog.h"
 #include "settings/settingsrouter.h"
+#include "snapping/autoarrange.h"
+#include "snapping/habits.h"
+#include "snapping/learning.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
@@ -32,6 +35,12 @@ SettingsServices SettingsServices::resolved() const
         s.log = &RequestLog::shared();
     if (!s.planners)
         s.planners = &PlannerRouter::shared();
+    if (!s.autoArrange)
+        s.autoArrange = &AutoArrange::shared();
+    if (!s.learning)
+        s.learning = &Learning::shared();
+    if (!s.habits)
+        s.habits = &Habits::shared();
     if (!s.shareSafe)
         s.shareSafe = &ShareSafe::shared();
     if (!s.openFirstRun)

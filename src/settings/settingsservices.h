@@ -1,6 +1,5 @@
 #pragma once
 
-#include "settings/desktopsettings.h"
 #include "settings/loginitem.h"
 
 #include <functional>
@@ -8,7 +7,10 @@
 namespace tavrin {
 
 class AppState;
+class AutoArrange;
+class Habits;
 class KeychainStore;
+class Learning;
 class PlannerRouter;
 class RequestLog;
 class SettingsRouter;
@@ -28,12 +30,14 @@ struct SettingsServices {
     KeychainStore* keychain = nullptr;
     RequestLog* log = nullptr;
     PlannerRouter* planners = nullptr;
+    AutoArrange* autoArrange = nullptr;
+    Learning* learning = nullptr;
+    Habits* habits = nullptr;
     ShareSafe* shareSafe = nullptr;
     // Opens the first-run window; empty: the program's own.
     std::function<void()> openFirstRun;
     // The autostart entry; none: the session's, starting this program.
     std::optional<LoginItem> loginItem;
-    DesktopSettings desktopSettings;
 
     // These services with every empty one filled in.
     SettingsServices resolved() const;

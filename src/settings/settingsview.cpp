@@ -8,6 +8,7 @@
 #include "settings/aipane.h"
 #include "settings/generalpane.h"
 #include "settings/layoutspane.h"
+#include "settings/learningbinding.h"
 #include "settings/learningpane.h"
 #include "settings/modespane.h"
 #include "settings/panepage.h"
@@ -94,10 +95,14 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
 {
     switch (pane) {
     case SettingsPane::general: return new GeneralPane(s);
-    case SettingsPane::layouts: return new LayoutsPane(*s.windows);
+    case SettingsPane::layouts: return new LayoutsPane(*s.windows, *s.autoArrange);
     case SettingsPane::workspaces: return new WorkspacesPane;
     case SettingsPane::modes: return new ModesPane(s.state);
-    case SettingsPane::learning: return new LearningPane;
+    case SettingsPane::learning: {
+        auto* learning = new LearningPane;
+        new LearningBinding(*learning, *s.learning, *s.habits);
+        return learning;
+    }
     case SettingsPane::shortcuts: return new ShortcutsPane(*s.shortcuts);
     case SettingsPane::integrations:
         return absentPane(tr("App integrations"),

@@ -1,10 +1,9 @@
 #include "settings/settingswindow.h"
 
+#include "design/centredwindow.h"
 #include "settings/settingsrouter.h"
 #include "settings/settingsview.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace tavrin {
 
@@ -27,11 +26,7 @@ void SettingsWindow::show(std::optional<SettingsPane> pane)
         services_.router->setPane(*pane);
     if (!view_) {
         view_ = new SettingsView(services_);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = view_->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            view_->move(frame.topLeft());
-        }
+        CentredWindow::place(*view_);
     } else if (!wasShowing && view_->shownPane() == services_.router->pane()) {
         // The pane was built when the window last showed; what it shows may
         // have changed since.

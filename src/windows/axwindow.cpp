@@ -6,9 +6,7 @@
 #include "platform/workspace.h"
 #include "windows/axactionscope.h"
 
-#include <QFileInfo>
 #include <QPointer>
-#include <QStorageInfo>
 #include <algorithm>
 #include <set>
 
@@ -96,19 +94,6 @@ bool isOtherRegularApp(const RunningApp& app, int self)
 std::optional<RunningApp> g_lastOther;
 QPointer<Workspace> g_tracked;
 
-std::function<QStringList()> g_diskImageNames;
-
-QStringList systemDiskImageNames()
-{
-    // Disk images are mounted from loop devices here.
-    QStringList names;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.device().startsWith("/dev/loop"))
-            continue;
-        names << (volume.name().isEmpty() ? QFileInfo(volume.rootPath()).fileName() : volume.name());
-    }
-    return names;
-}
 } // namespace
 
 QString AXWindow::id() const { return QString::number(app.pid) + QLatin1Char(':') + QString::number(element.hash()); }
@@ -309,9 +294,7 @@ bool isDiskImageWindow(const AXWindow& window)
     const auto title = window.string(ax::Title);
     if (!title || title->isEmpty())
         return false;
-    return (g_diskImageNames ? g_diskImageNames() : systemDiskImageNames()).contains(*title);
+    return Platform::current().workspace->mountedDiskImageNames().contains(*title);
 }
-
-void setDiskImageNamesSource(std::function<QStringList()> source) { g_diskImageNames = std::move(source); }
 
 } // namespace tavrin

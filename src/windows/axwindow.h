@@ -80,8 +80,5 @@ struct AXWindow {
 // Whether a Finder window shows a mounted disk image (its title is the name
 // of a mounted disk-image volume).
 bool isDiskImageWindow(const AXWindow& window);
-// Replaces where the names of mounted disk-image volumes come from (tests);
-// an empty function restores the system's list.
-void setDiskImageNamesSource(std::function<QStringList()> source);
 
 } // namespace tavrin

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tavrin {
 
@@ -26,5 +27,18 @@ using BrowserTabMap = QHash<QString, QList<BrowserWindowTabs>>;
 // the first with a non-empty title that the window title begins with; null
 // when there is none (or the title is empty).
 const BrowserWindowTabs* tabsMatching(const QString& windowTitle, const QList<BrowserWindowTabs>& windows);
+
+// A tab title's form for comparison: trimmed, lower-cased, without a leading
+// unread count such as "(3) " or "(99+) ", every run of white space one
+// space.
+QString normaliseTabTitle(const QString& title);
+
+// The one title of `titles` that `wanted` designates: itself when listed;
+// else (unless its normal form is shorter than 3 characters) the first title
+// with the same normal form; else the only title whose normal form begins
+// with its normal form or (being at least 3 characters long) begins it; else
+// the only title whose normal form contains its normal form. None when no
+// title or several titles qualify at the step that decides.
+std::optional<QString> cleanTabTitle(const QString& wanted, const QStringList& titles);
 
 } // namespace tavrin

@@ -21,6 +21,7 @@ struct PlannedWindow {
     std::optional<QString> openURL;  // only addresses that may be opened
     QStringList tabs;                // further addresses to open beside `openURL`
     std::optional<QString> frontTab; // for an existing browser window: the tab to bring forward
+    bool saved = false;              // opens a saved workspace's window: a browser may restore its tabs
 
     // The second line of a row that opens a window: where it goes (see
     // addressDetail), then " + N tabs" when further tabs open with it.

@@ -28,13 +28,16 @@ public:
     // browsers among `apps`; empty when nothing was read within `timeout`
     // seconds.
     virtual QCoro::Task<BrowserTabMap> readTabs(QSet<QString> apps, bool otherTitles, double timeout) = 0;
-    // Opens a new window of browser `app` holding `urls`, the first in
-    // front; true when it did (false: the caller opens the first address on
-    // its own).
+    // Whether a saved window of `app` comes back with its tabs: `app` is a
+    // browser whose integration is switched on.
+    virtual bool restoresTabs(const QString& app) = 0;
+    // Opens a new window of the running browser `app` holding `urls`, the
+    // first in front; true when it did (false: the caller opens the first
+    // address on its own).
     virtual QCoro::Task<bool> restoreTabs(QString app, QStringList urls) = 0;
-    // Brings the tab titled `tab` to the front of the open window of `app`
-    // titled `windowTitle`; true when it did.
-    virtual bool selectTab(const QString& app, const QString& windowTitle, const QString& tab) = 0;
+    // Brings the tab that `tab` designates to the front of the open window of
+    // `app` titled `windowTitle`; true when it did.
+    virtual QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) = 0;
     // The cleaned form of a web address; none when it is not one.
     virtual std::optional<QString> cleanWebAddress(const QString& address) = 0;
     // What each window shows, one item per window in order.

@@ -67,9 +67,93 @@ struct Opening {
     bool started = false;
     bool done = false;
     bool wasRunning = false;
+    bool awaitingLaunch = false; // the browser starts first, then gets the tabs
     double startedAt = 0;
     std::vector<AXElement> known; // the application's windows before
 };
+
+// An open browser window to bring to the tab the plan names.
+struct TabSwitch {
+    std::size_t row = 0;
+    QString windowTitle;
+};
+
+// A saved browser window whose tabs come back through the browser itself.
+bool restoresTabs(const PlannedWindow& row)
+{
+    WindowContent* content = WindowContent::installed();
+    return row.saved && row.openURL && !row.tabs.isEmpty() && content && content->restoresTabs(row.app);
+}
+
+// Opens the row's tabs in a new window of its running browser, else its
+// first address on its own.
+QCoro::Task<bool> openTabs(const PlannedWindow& row, const QString& location)
+{
+    bool opened = false;
+    if (WindowContent* content = WindowContent::installed()) {
+        QStringList urls = row.tabs;
+        urls.prepend(*row.openURL);
+        opened = co_await content->restoreTabs(row.app, urls);
+    }
+    co_return opened || workspace().openUrl(QUrl(*row.openURL), location);
+}
+
+// Starts opening the row's window: launches its application, opens its
+// address, or (a saved browser window with tabs) has the browser open them.
+QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
+{
+    const auto running = findRunning(o.location, row.app);
+    o.wasRunning = running.has_value();
+    if (running)
+        o.known = windowElements(running->pid);
+    o.started = true;
+    o.startedAt = Platform::current().clock->monotonic();
+    if (!row.openURL)
+        co_return !o.location.isEmpty() && workspace().launchApplication(o.location);
+    if (!restoresTabs(row))
+        co_return workspace().openUrl(QUrl(*row.openURL), o.location);
+    // The tabs go into a new window of the browser, which must run first.
+    if (running)
+        co_return co_await openTabs(row, o.location);
+    if (!o.location.isEmpty() && workspace().launchApplication(o.location)) {
+        o.awaitingLaunch = true;
+        co_return true;
+    }
+    co_return workspace().openUrl(QUrl(*row.openURL), o.location);
+}
+
+// Takes the first new window of the row's application as the row's. True
+// when a browser that was started has become ready for its tabs.
+bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<AXWindow>>& resolved,
+                WorkspaceRunner::Outcome& outcome, std::vector<AXElement>& taken)
+{
+    const auto running = findRunning(o.location, row.app);
+    if (!running)
+        return false;
+    if (!o.wasRunning && !containsApp(outcome.launched, running->pid))
+        outcome.launched.push_back(*running);
+    const std::vector<AXWindow> windows = AXWindow::windows(*running);
+    if (o.awaitingLaunch) {
+        // Once the browser shows the windows it starts with (or has taken
+        // half its time), those are known and it is ready for the tabs.
+        const double waited = Platform::current().clock->monotonic() - o.startedAt;
+        if (windows.empty() && waited < WorkspaceRunner::kOpenTimeout / 2)
+            return false;
+        o.known = windowElements(running->pid);
+        o.awaitingLaunch = false;
+        return true;
+    }
+    for (const AXWindow& w : windows) {
+        if (contains(o.known, w.element) || contains(taken, w.element))
+            continue;
+        taken.push_back(w.element);
+        resolved[o.row] = w;
+        outcome.openedWindows.push_back(w);
+        o.done = true;
+        break;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -120,6 +204,7 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
                 continue; // nothing to open
             row.app = w.app;
             row.openURL = address;
+            row.saved = plan.fromSavedWorkspace;
             if (address)
                 row.tabs = tabs;
             row.detail = PlannedWindow::openingDetail(row.openURL, row.tabs);
@@ -175,6 +260,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
     std::vector<std::optional<AXWindow>> resolved(rows.size());
     std::vector<bool> failed(rows.size(), false);
+    std::vector<TabSwitch> tabSwitches;
     {
         // The open windows the plan reuses: shown, restored, on their tab.
         AXActionScope scope;
@@ -194,12 +280,18 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
             if (isMinimised(window)
                 && accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success)
                 outcome.unminimised.push_back(window);
-            WindowContent* content = WindowContent::installed();
-            if (rows[i].frontTab && content
-                && content->selectTab(rows[i].app, window.string(ax::Title).value_or(QString()), *rows[i].frontTab))
-                outcome.switchedTabs.emplace_back(window, *rows[i].frontTab);
+            if (rows[i].frontTab)
+                tabSwitches.push_back(TabSwitch{i, window.string(ax::Title).value_or(QString())});
             resolved[i] = window;
         }
+    }
+    for (const TabSwitch& s : tabSwitches) {
+        WindowContent* content = WindowContent::installed();
+        if (!content)
+            break;
+        const QString tab = *rows[s.row].frontTab;
+        if (co_await content->selectTab(rows[s.row].app, s.windowTitle, tab))
+            outcome.switchedTabs.emplace_back(*resolved[s.row], tab);
     }
 
     co_await openMissing(rows, resolved, outcome, failed);
@@ -251,26 +343,7 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
         for (Opening& o : openings) {
             if (o.started || o.done || busy(o))
                 continue;
-            const PlannedWindow& row = rows[o.row];
-            const auto running = findRunning(o.location, row.app);
-            o.wasRunning = running.has_value();
-            if (running)
-                o.known = windowElements(running->pid);
-            o.started = true;
-            o.startedAt = clock.monotonic();
-            bool opening = false;
-            if (row.openURL) {
-                if (WindowContent* content = WindowContent::installed(); !row.tabs.isEmpty() && content) {
-                    // Named: GCC 12 cannot keep a braced list alive across co_await.
-                    QStringList urls = row.tabs;
-                    urls.prepend(*row.openURL);
-                    opening = co_await content->restoreTabs(row.app, urls);
-                }
-                if (!opening)
-                    opening = workspace().openUrl(QUrl(*row.openURL), o.location);
-            } else {
-                opening = !o.location.isEmpty() && workspace().launchApplication(o.location);
-            }
+            const bool opening = co_await startOpening(rows[o.row], o);
             if (!opening)
                 o.done = failed[o.row] = true;
         }
@@ -279,25 +352,23 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
 
         co_await clock.sleep(kOpenPollInterval);
 
-        AXActionScope scope;
-        for (Opening& o : openings) {
-            if (!o.started || o.done)
+        std::vector<Opening*> launched;
+        {
+            AXActionScope scope;
+            for (Opening& o : openings)
+                if (o.started && !o.done && findOpened(rows[o.row], o, resolved, outcome, taken))
+                    launched.push_back(&o);
+            for (Opening& o : openings)
+                if (o.started && !o.done && clock.monotonic() - o.startedAt >= kOpenTimeout)
+                    o.done = failed[o.row] = true;
+        }
+        // Browsers that have started get their tabs now.
+        for (Opening* o : launched) {
+            if (o->done)
                 continue;
-            if (const auto running = findRunning(o.location, rows[o.row].app)) {
-                if (!o.wasRunning && !containsApp(outcome.launched, running->pid))
-                    outcome.launched.push_back(*running);
-                for (const AXWindow& w : AXWindow::windows(*running)) {
-                    if (contains(o.known, w.element) || contains(taken, w.element))
-                        continue;
-                    taken.push_back(w.element);
-                    resolved[o.row] = w;
-                    outcome.openedWindows.push_back(w);
-                    o.done = true;
-                    break;
-                }
-            }
-            if (!o.done && clock.monotonic() - o.startedAt >= kOpenTimeout)
-                o.done = failed[o.row] = true;
+            o->startedAt = clock.monotonic();
+            if (!co_await openTabs(rows[o->row], o->location))
+                o->done = failed[o->row] = true;
         }
     }
 }

@@ -27,6 +27,8 @@ TEST(CommandLine, ReadsOptionsInBothSpellings)
     EXPECT_EQ(parse({"--desktop", "x11"}).desktop, CommandLine::Desktop::x11);
     EXPECT_EQ(parse({"--desktop=sim"}).desktop, CommandLine::Desktop::simulated);
     EXPECT_TRUE(parse({"-h"}).showHelp);
+    EXPECT_TRUE(parse({"--version"}).showVersion);
+    EXPECT_TRUE(parse({"--version"}).error.isEmpty());
 }
 
 TEST(CommandLine, WrongArgumentsGiveOneClearLine)

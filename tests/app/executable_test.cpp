@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <csignal>
@@ -77,6 +78,15 @@ TEST_F(Executable, WrongArgumentsExitWithUsage)
     const Finished r = run({QStringLiteral("--desktop"), QStringLiteral("wayland")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("tavrin: Unknown desktop"))) << r.err.toStdString();
+}
+
+TEST_F(Executable, VersionPrintsTheVersion)
+{
+    const Finished r = run({QStringLiteral("--version")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^Tavrin \d+\.\d+\.\d+\n$)")).match(r.out).hasMatch())
+        << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 }
 
 TEST_F(Executable, RunsUntilTerminatedAndQuitsCleanly)

@@ -404,15 +404,34 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
     EXPECT_EQ(outcome.out, "Writing is on for 25 minutes.\n");
     outcome = run({"start-focus"});
     EXPECT_EQ(outcome.out, "Deep work is on for 60 minutes. Hid Slack, Mail.\n");
-    outcome = run({"start-focus", "Reading"});
-    EXPECT_EQ(outcome.exitCode, 2);
-    EXPECT_EQ(outcome.err, "tavrin: Tavrin has no routine called \"Reading\".");
 
     EXPECT_EQ(run({"stop-focus"}).exitCode, 0);
     EXPECT_EQ(started.last(), "stop");
 
     EXPECT_EQ(run({"ask", "Plan", "the", "launch"}).exitCode, 0);
     EXPECT_EQ(bar->last(), "ask Plan the launch");
+}
+
+TEST_F(IntentBusTest, AnIntentThatRanExitsZeroWhateverItsDialogSays)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    ASSERT_TRUE(service.publish(serviceSide));
+    struct Case {
+        QStringList words;
+        QString dialog;
+    };
+    for (const Case& c : {Case{{"start-focus", "Reading"}, "Tavrin has no routine called \"Reading\".\n"},
+                          Case{{"resume", "Gone"}, "Tavrin doesn't have a workspace called Gone any more.\n"}}) {
+        SCOPED_TRACE(c.words.join(' ').toStdString());
+        const auto outcome = run(c.words);
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(outcome.out, c.dialog);
+        EXPECT_TRUE(outcome.err.isEmpty());
+    }
+    EXPECT_TRUE(started.isEmpty()); // an unknown routine starts none
+    // Only wrong arguments exit 2.
+    EXPECT_EQ(run({"start-focus", "Reading", "3"}).exitCode, 2);
 }
 
 TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
@@ -453,6 +472,13 @@ TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
     EXPECT_EQ(reply.errorMessage(), "Minutes must be a whole number from 5 to 480.");
     reply = call(QStringLiteral("ApplyLayout"), {QStringLiteral("grid")});
     EXPECT_EQ(reply.errorName(), IntentService::kInvalidArgument);
+    // A huge argument is repeated in part only.
+    const QString huge = QString(199, u'a') + QStringLiteral("😀") + QString(10000, u'b');
+    reply = call(QStringLiteral("ApplyLayout"), {huge});
+    EXPECT_EQ(reply.errorName(), IntentService::kInvalidArgument);
+    EXPECT_TRUE(reply.errorMessage().startsWith("Unknown layout \"" + QString(199, u'a') + QChar(0x2026) + "\""))
+        << reply.errorMessage().left(300).toStdString();
+    EXPECT_LT(reply.errorMessage().size(), 300);
     reply = call(QStringLiteral("Ask"), {QString()});
     EXPECT_EQ(reply.errorMessage(), "What are you working on?");
     save(QStringLiteral("Deep work"), {"Terminal"});

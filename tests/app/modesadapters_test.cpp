@@ -5,6 +5,7 @@
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
 #include "shellfixture.h"
+#include "support/workspacefakes.h"
 #include "windows/windowmanager.h"
 
 #include <QSignalSpy>
@@ -27,7 +28,8 @@ protected:
     AppState state{{std::make_unique<RecordingCommandBar>(bar)}};
     PrivacyPrompt prompt;
     ShareSafe share{prompt};
-    MeetingMode meeting;
+    FakeAutoArrange autoArrange;
+    MeetingMode meeting{autoArrange};
     MeetingAdapter meetingAdapter{meeting, state};
     ShareSafeAdapter shareSafeAdapter{share, state};
 };

@@ -6,6 +6,7 @@
 #include "app/onboarding/steprow.h"
 #include "app/updates/updatecontroller.h"
 #include "app/updates/updatewindow.h"
+#include "commandbar/elidedlabel.h"
 #include "design/displaypreview.h"
 #include "design/kbd.h"
 #include "design/tbutton.h"
@@ -14,6 +15,7 @@
 #include "platform/linux/plistdefaults.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simdesktopwindow.h"
+#include "platform/workspace.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLayout>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,8 +47,11 @@ protected:
     void settle() { QCoreApplication::processEvents(); }
     QString textOf(QWidget& root, const QString& name)
     {
-        auto* label = root.findChild<QLabel*>(name);
-        return label ? label->text() : QStringLiteral("<none>");
+        if (auto* label = root.findChild<QLabel*>(name))
+            return label->text();
+        if (auto* line = root.findChild<ElidedLabel*>(name))
+            return line->text();
+        return QStringLiteral("<none>");
     }
     void shoot(QWidget& widget, const QString& name)
     {
@@ -116,6 +122,51 @@ TEST_F(ViewsTest, WithoutTrustTheBannerComesFirstAndLayoutsAreOff)
     EXPECT_TRUE(view.part<QWidget>(QStringLiteral("ask"))->isEnabled());
     EXPECT_EQ(textOf(view, QStringLiteral("savedEmpty")), NowContent::emptySavedText());
     shoot(view, QStringLiteral("menubar-window-untrusted"));
+}
+
+TEST_F(ViewsTest, LongNamesEndInAnEllipsisAndNoSectionIsSqueezed)
+{
+    env.desktop.setTrusted(false); // the banner's wrapped text makes the window tallest
+    env.desktop.setDisplays({SimDisplay{QStringLiteral("Studio Display of the third floor meeting room, left"),
+                                        Rect{0, 0, 3440, 1440}}});
+    const QString longName = QStringLiteral("Quarterly planning with the whole design team");
+    save(longName, {"Figma", "Slack", "Safari", "Notes"});
+    state = makeState();
+    FakeSuggestions suggestions;
+    const Registration suggesting = state->setSuggestions(suggestions);
+    suggestions.onPlacement = [&]() -> std::optional<SuggestionSource::Placement> {
+        return SuggestionSource::Placement{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
+                                           QStringLiteral("in the edge strip"), [] {}, [] {}};
+    };
+    NowView view(*state, WindowManager::shared());
+    view.show();
+    settle();
+
+    // Cut with an ellipsis, never mid-letter at the window's edge.
+    for (const QString& id : {QStringLiteral("displayTitle"), QStringLiteral("savedName1")}) {
+        auto* line = view.findChild<ElidedLabel*>(id);
+        ASSERT_TRUE(line) << id.toStdString();
+        EXPECT_TRUE(line->shownText().endsWith(QChar(0x2026))) << line->shownText().toStdString();
+        EXPECT_LE(line->mapTo(&view, QPoint(line->width(), 0)).x(), view.width() - 14) << id.toStdString();
+    }
+    EXPECT_EQ(view.findChild<ElidedLabel*>(QStringLiteral("savedName1"))->text(), longName);
+
+    // Every section gets the height it asks for, the banner's wrapped text
+    // included: the preview ends above the layout buttons.
+    auto* preview = view.part(QStringLiteral("preview"));
+    auto* halves = view.part(QStringLiteral("layout.halves"));
+    EXPECT_LE(preview->mapTo(&view, QPoint(0, preview->height())).y(), halves->mapTo(&view, QPoint(0, 0)).y());
+    EXPECT_EQ(view.height(), view.layout()->totalHeightForWidth(view.width()));
+
+    // The footer's links sit 9 points below its rule, as from the bottom.
+    auto* rule = view.part(QStringLiteral("footerRule"));
+    auto* quit = view.part(QStringLiteral("quit"));
+    ASSERT_TRUE(rule && quit);
+    const int ruleBottom = rule->mapTo(&view, QPoint(0, rule->height())).y();
+    const int quitTop = quit->mapTo(&view, QPoint(0, 0)).y();
+    EXPECT_GE(quitTop - ruleBottom, 9);
+    EXPECT_EQ(quitTop - ruleBottom, view.height() - (quitTop + quit->height()));
+    shoot(view, QStringLiteral("menubar-window-long-names"));
 }
 
 TEST_F(ViewsTest, ALayoutButtonArrangesTheDisplayAndTheCaptionFollowsThePointer)
@@ -354,6 +405,41 @@ TEST_F(ViewsTest, TheFirstRunWindowFollowsTheState)
 
     QTest::keyClick(&view, Qt::Key_Return);
     EXPECT_EQ(closed, 1);
+}
+
+TEST_F(ViewsTest, TheFirstRunButtonsOpenTheDesktopsSettings)
+{
+    env.desktop.setTrusted(false);
+    state = makeState();
+    state->startEngines();
+    OnboardingView view(*state, [] {});
+    view.show();
+    settle();
+    auto part = [&](int row, const char* name) { return view.rows()[row]->findChild<QWidget*>(QString::fromLatin1(name)); };
+    auto click = [&](int row) { static_cast<QAbstractButton*>(part(row, "stepButton"))->click(); };
+    // On the simulated desktop, its Accessibility page is where the user
+    // allows Tavrin: the step is done at the next poll.
+    click(0);
+    EXPECT_EQ(env.desktop.settingsOpened(),
+              QStringList{QStringLiteral("com.apple.preference.security?Privacy_Accessibility")});
+    env.clock.advance(1);
+    EXPECT_TRUE(view.rows()[0]->step().done);
+
+    click(1); // "Open Desktop & Dock"
+    EXPECT_EQ(env.desktop.settingsOpened().last(), Workspace::kDesktopSettingsPage);
+    EXPECT_FALSE(part(1, "stepNote")->isVisibleTo(&view));
+
+    // A desktop without a settings app: the window says so instead of doing nothing.
+    env.desktop.setHasSettings(false);
+    click(1);
+    settle();
+    EXPECT_TRUE(part(1, "stepNote")->isVisibleTo(&view));
+    EXPECT_EQ(static_cast<QLabel*>(part(1, "stepNote"))->text(),
+              "Tavrin couldn't find your desktop's settings app. Look there for edge tiling.");
+    shoot(view, QStringLiteral("first-run-no-settings"));
+    env.desktop.setHasSettings(true);
+    click(1);
+    EXPECT_FALSE(part(1, "stepNote")->isVisibleTo(&view));
 }
 
 TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)

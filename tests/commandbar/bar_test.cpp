@@ -10,6 +10,7 @@
 #include "commandbar/rowlabel.h"
 #include "commandbar/spinner.h"
 #include "design/layoutglyph.h"
+#include "heldkeychain.h"
 #include "planning/keychainstore.h"
 
 namespace tavrin {
@@ -474,6 +475,34 @@ TEST_F(BarTest, TheSetupCardFollowsTheEngineAndTheClaudeKey)
     open();
     advance(0);
     EXPECT_TRUE(blocksOf(view()).card);
+}
+
+TEST_F(BarTest, TheSetupCardWaitsForTheKeychainsFirstAnswer)
+{
+    HeldKeychain held(env.keychain);
+    Platform services = Platform::current();
+    services.keychain = &held;
+    Platform::install(services);
+    setEngine(QStringLiteral("claude"));
+    for (const bool stored : {true, false}) {
+        SCOPED_TRACE(stored ? "a key stored" : "no key");
+        if (stored)
+            env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-test");
+        else
+            env.keychain.remove(KeychainStore::kService, KeychainStore::kClaudeKeyAccount);
+        Platform::install(services); // another start: nothing known yet
+        CommandBarController started(&planner, &runner);
+        EXPECT_EQ(held.waiting(), 1); // read at start, not at the first show
+        started.show();
+        settle();
+        auto* v = started.panel()->findChild<CommandBarView*>();
+        EXPECT_FALSE(blocksOf(v).card);
+        EXPECT_TRUE(blocksOf(v).tryList);
+        held.answerAll();
+        settle();
+        EXPECT_EQ(blocksOf(v).card, !stored);
+        started.hide();
+    }
 }
 
 TEST_F(BarTest, AtMostFourSavedWorkspacesAreListedInStoredOrder)

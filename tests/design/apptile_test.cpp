@@ -25,10 +25,12 @@ public:
     bool openUrl(const QUrl&, const QString&) override { return false; }
     QString applicationForUrl(const QUrl&) override { return {}; }
     QString applicationLocation(const QString&) override { return {}; }
+    QStringList installedApplicationNames() override { return {}; }
     bool hide(int) override { return false; }
     bool unhide(int) override { return false; }
     bool terminate(int) override { return false; }
     bool activate(int) override { return false; }
+    QStringList mountedDiskImageNames() override { return {}; }
     void beep() override {}
     void log(const QString&) override {}
 };

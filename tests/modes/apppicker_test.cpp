@@ -53,7 +53,9 @@ TEST_F(AppPickerTest, TheScanFindsAppsInTheFoldersOneLevelDownAndThoseRunning)
                                "Slack", "Terminal", "Visual Studio Code", "Xcode", "Zoom"};
     EXPECT_EQ(AppPicker::installedApps(), expected);
     // Read once per desktop: applications started since are not added.
-    env.desktop.addApp(SimApp{0, QStringLiteral("Later")});
+    SimApp later;
+    later.name = QStringLiteral("Later");
+    env.desktop.addApp(later);
     EXPECT_EQ(AppPicker::installedApps(), expected);
 }
 

@@ -4,6 +4,7 @@
 
 #include "design/tbutton.h"
 #include "fakeveils.h"
+#include "secondprocess.h"
 #include "support/simfixture.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
@@ -174,8 +175,7 @@ TEST_F(HideByHandTest, WithTavrinInFrontTheShortcutActsOnTheLastOtherApp)
 TEST_F(HideByHandTest, LiftingOneOfTwoProcessesOfAnAppDropsItsName)
 {
     const int first = env.pid("Arc");
-    const int second = env.desktop.addApp(SimApp{0, QStringLiteral("Arc")},
-                                          {SimWindow{.title = QStringLiteral("Arc 2"), .frame = Rect(0, 0, 500, 500)}});
+    const int second = startSecondProcess(env, QStringLiteral("Arc"), QStringLiteral("Arc 2"));
     for (int pid : {first, second}) {
         env.desktop.setFrontmost(pid);
         share.hideFrontApp();

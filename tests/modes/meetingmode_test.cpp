@@ -3,7 +3,6 @@
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
 #include "windows/display.h"
-#include "workspaces/workspacerunner.h"
 
 #include <QSignalSpy>
 
@@ -47,9 +46,8 @@ protected:
 
     SimEnvironment env{kScenario};
     FakeAutoArrange autoArrange;
-    Registration autoArrangeRegistration = WorkspaceRunner::shared().setAutoArrange(autoArrange);
     std::vector<double> pauses;
-    MeetingMode mode;
+    MeetingMode mode{autoArrange};
 };
 
 TEST_F(MeetingModeTest, ACallIsPlacedAtTheFirstCheckMoreThanTwoSecondsAfterTheMicrophoneWasSeen)
@@ -106,8 +104,9 @@ TEST_F(MeetingModeTest, PlacementsOnOrdinaryAndUltrawideDisplays)
         const MeetingMode::Placement p = MeetingMode::placement(c.area, c.notes);
         EXPECT_TRUE(p.call.near(c.call, 1e-9)) << c.area.width << "x" << c.area.height << " notes " << c.notes;
         EXPECT_EQ(p.notes.has_value(), c.below.has_value());
-        if (p.notes && c.below)
+        if (p.notes && c.below) {
             EXPECT_TRUE(p.notes->near(*c.below, 1e-9));
+        }
     }
 }
 
@@ -244,7 +243,7 @@ TEST_F(MeetingModeTest, TheSwitchIsReadFromTheSettingsAndOnUnlessABoolSaysOff)
         env.defaults.remove(QStringLiteral("mode.meeting"));
         if (c.stored)
             env.defaults.setValue(QStringLiteral("mode.meeting"), *c.stored);
-        EXPECT_EQ(MeetingMode().enabled(), c.enabled) << (c.stored ? c.stored->toString().toStdString() : "missing");
+        EXPECT_EQ(MeetingMode(autoArrange).enabled(), c.enabled) << (c.stored ? c.stored->toString().toStdString() : "missing");
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "fakeveils.h"
 #include "modes/privacyprompt.h"
+#include "secondprocess.h"
 #include "support/simfixture.h"
 
 #include <QSignalSpy>
@@ -224,8 +225,7 @@ TEST_F(ShareSafeTest, TheShortcutFirstLiftsBlursByHandThenCoversByHand)
 TEST_F(ShareSafeTest, AQuitAppStopsBeingHiddenByHandButItsNameStaysWhileAnotherProcessHasIt)
 {
     const int first = env.pid("Signal");
-    const int second = env.desktop.addApp(SimApp{0, QStringLiteral("Signal")},
-                                          {SimWindow{.title = QStringLiteral("Signal 2"), .frame = Rect(0, 0, 500, 500)}});
+    const int second = startSecondProcess(env, QStringLiteral("Signal"), QStringLiteral("Signal 2"));
     share.startDetecting();
     for (int pid : {first, second}) {
         env.desktop.setFrontmost(pid);

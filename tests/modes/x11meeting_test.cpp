@@ -3,6 +3,7 @@
 
 #include "modes/meetingmode.h"
 #include "platform/microphone.h"
+#include "support/workspacefakes.h"
 #include "support/x11/x11fixture.h"
 #include "windows/display.h"
 #include "windows/unitrect.h"
@@ -43,7 +44,8 @@ TEST_F(X11MeetingMode, TheCallMovesUnderTheTopMiddleOfItsMonitorAndBack)
     const Display left = Display::all().at(0);
     const Rect placed = UnitRect(0.25, 0, 0.5, 0.62).rect(left.area, 8);
 
-    MeetingMode mode;
+    FakeAutoArrange autoArrange;
+    MeetingMode mode(autoArrange);
     mode.start();
     microphone.on = true;
     // Placed at the first check more than 2 seconds on: the fourth.

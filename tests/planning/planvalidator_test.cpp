@@ -110,20 +110,28 @@ TEST(PlanValidator, KeepsAtMostFortyTabs)
     EXPECT_EQ(kept->first(), QStringLiteral("https://example.com/0"));
 }
 
-TEST(PlanValidator, KeepsAFrontTabOnlyWhenItIsOneOfThatWindowsOtherTabs)
+TEST(PlanValidator, ResolvesAFrontTabAmongThatWindowsOtherTabs)
 {
     WorkspacePlan p = planWith({existing(0, "Safari"), existing(1, "Code"), opening("https://example.com")});
     p.windows[0].frontTab = QStringLiteral("Design doc");
     p.windows[1].frontTab = QStringLiteral("CI run");    // not a tab of the editor
     p.windows[2].frontTab = QStringLiteral("CI run");    // a new window has no other tabs
-    WorkspacePlan q = planWith({existing(0, "Safari")});
-    q.windows[0].frontTab = QStringLiteral("ci run"); // not exactly one of them
     const auto request = sampleRequest();
     const WorkspacePlan clean = PlanValidator::sanitize(p, request);
     EXPECT_EQ(clean.windows[0].frontTab, QStringLiteral("Design doc"));
     EXPECT_FALSE(clean.windows[1].frontTab);
     EXPECT_FALSE(clean.windows[2].frontTab);
-    EXPECT_FALSE(PlanValidator::sanitize(q, request).windows[0].frontTab);
+
+    // A planner's spelling stands for the tab it designates, or for none.
+    const auto resolved = [&](const QString& wanted) {
+        WorkspacePlan q = planWith({existing(0, "Safari")});
+        q.windows[0].frontTab = wanted;
+        return PlanValidator::sanitize(q, request).windows[0].frontTab;
+    };
+    EXPECT_EQ(resolved("ci run"), QStringLiteral("CI run"));
+    EXPECT_EQ(resolved("(2) Design  doc"), QStringLiteral("Design doc"));
+    EXPECT_EQ(resolved("Design"), QStringLiteral("Design doc"));
+    EXPECT_FALSE(resolved("Budget"));
 }
 
 TEST(PlanValidator, KeepsTheFirstSixGoodWindows)

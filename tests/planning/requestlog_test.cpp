@@ -42,7 +42,9 @@ TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
     MemoryKeychain keychain;
     KeychainStore store(&keychain);
     QSignalSpy changed(&store, &KeychainStore::hasClaudeKeyChanged);
+    EXPECT_FALSE(store.claudeKeyKnown());
     EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
+    EXPECT_TRUE(store.claudeKeyKnown()); // known: there is none
     EXPECT_FALSE(store.hasClaudeKey());
 
     EXPECT_TRUE(finish(store.setClaudeKey("  sk-ant-1 \n")));
@@ -53,7 +55,7 @@ TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
     EXPECT_TRUE(finish(store.setClaudeKey("")));
     EXPECT_FALSE(keychain.item("app.tavrin", "anthropic-api-key"));
     EXPECT_FALSE(store.hasClaudeKey());
-    EXPECT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed.size(), 3);
 
     EXPECT_TRUE(finish(store.setTavrinAIToken("tok")));
     EXPECT_EQ(keychain.item("app.tavrin", "tavrin-ai-token"), "tok");

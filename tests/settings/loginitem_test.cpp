@@ -1,4 +1,3 @@
-#include "settings/desktopsettings.h"
 #include "settings/loginitem.h"
 
 #include <QDir>
@@ -78,30 +77,6 @@ TEST(LoginItem, TheEntryLivesInTheSessionsAutostartFolder)
     qputenv("XDG_CONFIG_HOME", "relative");
     EXPECT_EQ(LoginItem::defaultEntryPath(), QDir::homePath() + "/.config/autostart/tavrin.desktop");
     qputenv("XDG_CONFIG_HOME", saved);
-}
-
-TEST(DesktopSettings, TheRunningDesktopsSettingsComeFirst)
-{
-    QStringList started;
-    const auto start = [&](const QString& path, const QStringList& arguments) {
-        started << (QStringList{path} + arguments).join(' ');
-        return true;
-    };
-    const auto everything = [](const QString& program) { return "/usr/bin/" + program; };
-    EXPECT_TRUE(DesktopSettings(everything, start, "KDE").openWindowSettings());
-    EXPECT_TRUE(DesktopSettings(everything, start, "ubuntu:GNOME").openWindowSettings());
-    EXPECT_EQ(started, (QStringList{"/usr/bin/systemsettings kwinscreenedges",
-                                    "/usr/bin/gnome-control-center multitasking"}));
-
-    const auto onlyXfce = [](const QString& program) {
-        return program == "xfwm4-tweaks-settings" ? "/usr/bin/" + program : QString();
-    };
-    started.clear();
-    EXPECT_TRUE(DesktopSettings(onlyXfce, start, "GNOME").openWindowSettings());
-    EXPECT_EQ(started, QStringList{"/usr/bin/xfwm4-tweaks-settings"});
-    EXPECT_FALSE(DesktopSettings([](const QString&) { return QString(); }, start, "GNOME").openWindowSettings());
-    EXPECT_FALSE(DesktopSettings(everything, [](const QString&, const QStringList&) { return false; }, "GNOME")
-                     .openWindowSettings());
 }
 
 } // namespace

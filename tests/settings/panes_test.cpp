@@ -17,6 +17,7 @@
 #include "settings/switchrow.h"
 #include "settings/updatescard.h"
 #include "settings/workspacespane.h"
+#include "app/menubar/nowcontent.h"
 #include "workspaces/savedworkspacestore.h"
 #include "windows/windowmanager.h"
 #include "support/workspacefakes.h"
@@ -163,6 +164,19 @@ TEST_F(PanesTest, LayoutsWriteEachDisplaysUsualLayoutAndTheGap)
     EXPECT_EQ(layouts->gapSlider()->value(), LayoutsPane::kMaxGap);
 }
 
+TEST_F(PanesTest, TheAutoArrangeSwitchArrangesItsDisplayAtOnce)
+{
+    auto* layouts = open<LayoutsPane>(SettingsPane::layouts);
+    const LayoutsPane::DisplayCard& card = layouts->displayCards().front();
+    EXPECT_FALSE(autoArrange.arranged(card.display.id));
+    flip(card.autoArrange);
+    EXPECT_TRUE(AutoArrange::isEnabled(card.display));
+    ASSERT_TRUE(autoArrange.arranged(card.display.id));
+    EXPECT_FALSE(autoArrange.arranged(card.display.id)->empty());
+    flip(card.autoArrange);
+    EXPECT_FALSE(autoArrange.arranged(card.display.id));
+}
+
 TEST_F(PanesTest, DeletingAWorkspaceWritesTheListWithoutRefreshingTheIntents)
 {
     for (const char* name : {"Writing", "Code review"})
@@ -196,9 +210,9 @@ TEST_F(PanesTest, TheGeneralPaneFollowsTrustAndEdgeTilingAndOpensWhatItNames)
     general->setUpButton()->click();
     EXPECT_EQ(firstRunOpened, 1);
     general->desktopSettingsButton()->click();
-    EXPECT_EQ(started, QStringList{"/usr/bin/gnome-control-center multitasking"});
+    EXPECT_EQ(env.desktop.settingsOpened(), QStringList{Workspace::kDesktopSettingsPage});
     EXPECT_TRUE(general->desktopNote()->isHidden());
-    desktopSettingsFound = false;
+    env.desktop.setHasSettings(false);
     general->desktopSettingsButton()->click();
     EXPECT_FALSE(general->desktopNote()->isHidden());
     EXPECT_EQ(general->desktopNote()->tone(), KeyMsg::Tone::plain);
@@ -266,12 +280,13 @@ TEST_F(PanesTest, TheEngineAndModelAreStoredByName)
 
 TEST_F(PanesTest, LearningShowsWhatItIsGivenAndAsksForEachChange)
 {
-    auto* learning = open<LearningPane>(SettingsPane::learning);
+    LearningPane pane;
+    auto* learning = &pane;
     EXPECT_TRUE(learning->forgetEverythingButton()->isHidden());
     EXPECT_EQ(learning->moveResult()->isHidden(), true);
 
-    const LearnedRule open{"Safari", "right", "on the right", 7, 9, LearnedRule::State::open};
-    const LearnedRule kept{"Code", "main", "in the main spot", 5, 5, LearnedRule::State::kept};
+    const LearnedRule open{"Safari", "right", "on the right", 7, 9, LearnedRule::State::open, {}};
+    const LearnedRule kept{"Code", "main", "in the main spot", 5, 5, LearnedRule::State::kept, {}};
     learning->setRules({open, kept});
     learning->setMoves(14);
     QSignalSpy keep(learning, &LearningPane::keepRequested);
@@ -299,6 +314,57 @@ TEST_F(PanesTest, LearningShowsWhatItIsGivenAndAsksForEachChange)
     learning->showImportFailed();
     EXPECT_EQ(learning->moveResult()->text(), "That file isn't a Tavrin export.");
     EXPECT_EQ(learning->moveResult()->tone(), KeyMsg::Tone::err);
+}
+
+} // namespace
+} // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST_F(PanesTest, TheLearningPaneShowsWhatWasLearntAndChangesIt)
+{
+    const Display wide = Display::all().front();
+    for (int i = 0; i < 4; ++i)
+        learning.record("Safari", wide, {0.6, 0, 0.4, 1}, false);
+    QVariantMap days;
+    for (int d = 1; d <= 4; ++d)
+        days.insert(QStringLiteral("2026-12-0%1").arg(d), qint64(9 * 60));
+    env.defaults.setValue(Habits::kOpensKey, QVariantMap{{"Calendar", days}});
+
+    auto* pane = open<LearningPane>(SettingsPane::learning);
+    ASSERT_EQ(pane->rules().size(), 1);
+    EXPECT_EQ(pane->rules().front(),
+              (LearnedRule{"Safari", "Right", "on the right", 4, 4, LearnedRule::State::open, wide.settingsKey()}));
+    const auto labels = pane->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) {
+        return l->text() == "Calendar, around " + NowContent::minuteText(540);
+    }));
+
+    auto press = [&](const char* button) {
+        settle();
+        TButton* b = pane->findChild<QWidget*>("rule.Safari")->findChild<TButton*>(button);
+        ASSERT_TRUE(b) << button;
+        b->click();
+    };
+    press("keep");
+    EXPECT_TRUE(learning.rules().front().kept);
+    EXPECT_EQ(pane->rules().front().state, LearnedRule::State::kept);
+    press("undo");
+    EXPECT_FALSE(learning.rules().front().kept);
+    press("forget");
+    EXPECT_TRUE(learning.rules().front().forgotten);
+    EXPECT_EQ(pane->rules().front().state, LearnedRule::State::forgotten);
+    press("undo");
+    EXPECT_EQ(pane->rules().front().state, LearnedRule::State::open);
+
+    settle();
+    pane->forgetEverythingButton()->click();
+    settle();
+    pane->findChild<TButton*>("confirmForget")->click();
+    EXPECT_FALSE(env.defaults.contains(Learning::kCountsKey));
+    EXPECT_FALSE(env.defaults.contains(Habits::kOpensKey));
+    EXPECT_TRUE(pane->rules().isEmpty());
 }
 
 } // namespace

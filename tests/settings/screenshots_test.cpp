@@ -77,9 +77,9 @@ TEST_P(Screenshots, EveryPane)
             ASSERT_TRUE(learning);
             learning->setMoves(42);
             learning->setRules({{QStringLiteral("Safari"), QStringLiteral("right"), QStringLiteral("on the right"), 7,
-                                 9, LearnedRule::State::open},
+                                 9, LearnedRule::State::open, {}},
                                 {QStringLiteral("Code"), QStringLiteral("main"),
-                                 QStringLiteral("in the main spot, centre"), 12, 13, LearnedRule::State::kept}});
+                                 QStringLiteral("in the main spot, centre"), 12, 13, LearnedRule::State::kept, {}}});
             learning->setHabits({{QStringLiteral("Mail"), 9 * 60}, {QStringLiteral("Calendar"), 8 * 60 + 45}});
         }
         EXPECT_TRUE(save(QString::number(int(pane) + 1) + QLatin1Char('-') + settingsPaneName(pane)));

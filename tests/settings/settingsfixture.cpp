@@ -57,19 +57,13 @@ SettingsServices SettingsTest::services()
     s.keychain = &keychain;
     s.log = &log;
     s.planners = planners.get();
+    s.autoArrange = &autoArrange;
+    s.learning = &learning;
+    s.habits = &habits;
     s.shareSafe = &shareSafe;
     s.openFirstRun = [this] { ++firstRunOpened; };
     s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
                             {QStringLiteral("/opt/tavrin/bin/tavrin")});
-    s.desktopSettings = DesktopSettings(
-        [this](const QString& program) {
-            return desktopSettingsFound ? QStringLiteral("/usr/bin/") + program : QString();
-        },
-        [this](const QString& path, const QStringList& arguments) {
-            started << (QStringList{path} + arguments).join(QLatin1Char(' '));
-            return true;
-        },
-        QStringLiteral("GNOME"));
     return s;
 }
 

@@ -12,7 +12,11 @@
 #include "settings/settingsservices.h"
 #include "settings/settingsview.h"
 #include "settings/settingswindow.h"
+#include "snapping/autoarrange.h"
+#include "snapping/habits.h"
+#include "snapping/learning.h"
 #include "support/simfixture.h"
+#include "windows/windowmanager.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -32,8 +36,9 @@ public:
 // A simulated desktop with everything the Settings window works with made
 // for the test: the shell's state (with a command bar that does nothing),
 // an updater, a request log, the planners on a canned network, a router,
-// Share-safe with its prompt, an autostart entry in a temporary folder, and
-// a desktop-settings opener that records what it would start. The shared
+// learning, habits and automatic arrangement (over the shared window manager),
+// Share-safe with its prompt, an autostart entry in a temporary folder, and a
+// desktop-settings opener that records what it would start. The shared
 // shortcut store is used (the shell registers the hot keys from it).
 class SettingsTest : public ::testing::Test {
 protected:
@@ -63,11 +68,12 @@ protected:
     KeychainStore keychain{&env.keychain};
     std::unique_ptr<PlannerRouter> planners;
     SettingsRouter router;
+    Learning learning;
+    Habits habits{WindowManager::shared()};
+    AutoArrange autoArrange{WindowManager::shared()};
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
     int firstRunOpened = 0;
-    QStringList started; // desktop settings programs started
-    bool desktopSettingsFound = true;
 
 private:
     std::unique_ptr<SettingsWindow> window_;

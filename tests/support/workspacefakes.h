@@ -38,6 +38,7 @@ struct FakeAutoArrange final : AutoArrangeControl {
 // nothing restored or switched, addresses as they are, application names.
 struct FakeWindowContent final : WindowContent {
     std::function<QCoro::Task<BrowserTabMap>(QSet<QString>, bool, double)> onReadTabs;
+    std::function<bool(const QString&)> onRestoresTabs;
     std::function<QCoro::Task<bool>(QString, QStringList)> onRestoreTabs;
     std::function<bool(const QString&, const QString&, const QString&)> onSelectTab;
     std::function<std::optional<QString>(const QString&)> onCleanWebAddress;
@@ -49,15 +50,16 @@ struct FakeWindowContent final : WindowContent {
             co_return co_await onReadTabs(std::move(apps), otherTitles, timeout);
         co_return BrowserTabMap{};
     }
+    bool restoresTabs(const QString& app) override { return onRestoresTabs && onRestoresTabs(app); }
     QCoro::Task<bool> restoreTabs(QString app, QStringList urls) override
     {
         if (onRestoreTabs)
             co_return co_await onRestoreTabs(std::move(app), std::move(urls));
         co_return false;
     }
-    bool selectTab(const QString& app, const QString& windowTitle, const QString& tab) override
+    QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override
     {
-        return onSelectTab && onSelectTab(app, windowTitle, tab);
+        co_return onSelectTab && onSelectTab(app, windowTitle, tab);
     }
     std::optional<QString> cleanWebAddress(const QString& address) override
     {

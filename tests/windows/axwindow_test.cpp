@@ -118,12 +118,11 @@ TEST_F(Windows, FrontmostOtherApplicationIsRemembered)
 
 TEST_F(Windows, DiskImageWindowsAreFinderWindowsOfMountedImages)
 {
-    setDiskImageNamesSource([] { return QStringList{"Documents"}; });
+    env.desktop.setDiskImages({"Documents"});
     EXPECT_TRUE(isDiskImageWindow(window("Documents")));
     EXPECT_FALSE(isDiskImageWindow(window("Meeting notes")));
-    setDiskImageNamesSource([] { return QStringList{"Installer"}; });
+    env.desktop.setDiskImages({"Installer"});
     EXPECT_FALSE(isDiskImageWindow(window("Documents")));
-    setDiskImageNamesSource({});
 }
 
 TEST(Display, KeySuffixesTellSameNamedDisplaysApart)

@@ -355,11 +355,50 @@ TEST_F(Runner, SwitchesTabsAndOpensTabsThroughTheIntegrations)
     };
     PlannedWindow docs = existing("Docs");
     docs.frontTab = QStringLiteral("API");
+    content.onRestoresTabs = [](const QString& app) { return app == "Safari"; };
     PlannedWindow tabs = opening("Safari", "https://a.example.com/");
     tabs.tabs = QStringList{"https://b.example.com/"};
+    tabs.saved = true;
     const auto outcome = arrange({docs, tabs});
     ASSERT_EQ(outcome.switchedTabs.size(), 1u);
     EXPECT_EQ(outcome.switchedTabs[0].second, "API");
     EXPECT_EQ(opened, (QStringList{"https://a.example.com/", "https://b.example.com/"}));
     EXPECT_EQ(outcome.arranged, 2);
+}
+
+TEST_F(Runner, RestoresTabsOnlyOfSavedBrowserWindowsOnceTheBrowserRuns)
+{
+    SimInstalledApp chrome;
+    chrome.name = "Chrome";
+    chrome.location = "/Applications/Chrome.app";
+    SimWindow start;
+    start.title = "New Tab";
+    start.frame = Rect(100, 100, 900, 700);
+    chrome.windows = {start};
+    desktop.addInstalledApp(chrome);
+
+    QStringList asked;
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onRestoresTabs = [](const QString& app) { return app == "Chrome" || app == "Safari"; };
+    content.onRestoreTabs = [&](QString app, QStringList urls) -> QCoro::Task<bool> {
+        const SimApp* running = desktop.appNamed(app);
+        asked << app + (running ? " running" : " not running") + QStringLiteral(" %1").arg(urls.size());
+        co_return Platform::current().workspace->openUrl(QUrl(urls.front()), desktop.locationOf(app));
+    };
+    PlannedWindow planned = opening("Safari", "https://a.example.com/"); // a planner's tabs
+    planned.tabs = QStringList{"https://b.example.com/"};
+    PlannedWindow saved = opening("Chrome", "https://c.example.com/");
+    saved.tabs = QStringList{"https://d.example.com/", "https://e.example.com/"};
+    saved.saved = true;
+    PlannedWindow off = opening("Mail", "https://f.example.com/"); // not a browser whose tabs come back
+    off.tabs = QStringList{"https://g.example.com/"};
+    off.saved = true;
+
+    const auto outcome = arrange({planned, saved, off});
+    EXPECT_EQ(asked, QStringList{"Chrome running 3"});
+    EXPECT_EQ(outcome.arranged, 3);
+    // The window the tabs opened in is the one placed, not the one the launch brought.
+    ASSERT_EQ(outcome.windows.size(), 3u);
+    EXPECT_EQ(outcome.windows[1].string(ax::Title), "c.example.com");
 }

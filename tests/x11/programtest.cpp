@@ -16,7 +16,7 @@ void X11ProgramTest::TearDown()
     X11Test::TearDown();
 }
 
-bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings)
+bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings, bool firstRun)
 {
     if (!settings.isEmpty()) {
         PlistDefaults defaults(QDir(config_.path()).filePath(QStringLiteral("tavrin/defaults.plist")));
@@ -27,7 +27,10 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
     env.insert(QStringLiteral("DISPLAY"), session_->display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), qpa);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-    env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
+    if (firstRun)
+        env.remove(QStringLiteral("TAVRIN_DEMO"));
+    else
+        env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     tavrin_.setProcessEnvironment(env);
     tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
@@ -43,6 +46,58 @@ bool X11ProgramTest::stopTavrin()
 {
     ::kill(pid_t(tavrin_.processId()), SIGTERM);
     return tavrin_.waitForFinished(10000) && tavrin_.exitStatus() == QProcess::NormalExit && tavrin_.exitCode() == 0;
+}
+
+xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells)
+{
+    auto xterm = XvfbSession::childProcess();
+    xterm->setProcessEnvironment(session_->environment());
+    xterm->setStandardOutputFile(QProcess::nullDevice());
+    xterm->setStandardErrorFile(QProcess::nullDevice());
+    xterm->start(QStringLiteral("xterm"),
+                 {QStringLiteral("-title"), title, QStringLiteral("-geometry"),
+                  QStringLiteral("%1x%2+%3+%4").arg(cells.width()).arg(cells.height()).arg(at.x).arg(at.y)});
+    programs_.push_back(std::move(xterm));
+    xcb_window_t found = 0;
+    waitUntil([&] { return (found = clientTitled(title)) != 0 && isViewable(found); }, 10.0);
+    return found;
+}
+
+std::vector<xcb_window_t> X11ProgramTest::clients()
+{
+    auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW);
+    if (!probe_->sync())
+        return {};
+    const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
+    return {v.begin(), v.end()};
+}
+
+xcb_window_t X11ProgramTest::clientTitled(const QString& title)
+{
+    for (xcb_window_t w : clients())
+        if (titleOf(w) == title)
+            return w;
+    return 0;
+}
+
+QString X11ProgramTest::titleOf(xcb_window_t window)
+{
+    auto name = probe_->requestProperty(window, probe_->ewmh()->_NET_WM_NAME);
+    auto legacy = probe_->requestProperty(window, probe_->atoms().wmName);
+    if (!probe_->sync())
+        return {};
+    const QString text = probe_->text(probe_->takeProperty(name).get());
+    const QString old = probe_->text(probe_->takeProperty(legacy).get());
+    return text.isEmpty() ? old : text;
+}
+
+bool X11ProgramTest::isViewable(xcb_window_t window)
+{
+    auto cookie = xcb_get_window_attributes(probe_->xcb(), window);
+    if (!probe_->sync())
+        return false;
+    XcbReply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(probe_->xcb(), cookie, nullptr));
+    return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 } // namespace tavrin

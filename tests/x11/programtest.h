@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QSize>
 #include <QTemporaryDir>
 #include <QVariantMap>
 
@@ -18,10 +19,25 @@ protected:
 
     // Starts the program on the desktop with these settings, its windows on
     // Qt's platform `qpa` ("offscreen": none on the desktop; "xcb": real
-    // ones), and waits until it says it runs.
-    bool startTavrin(const QString& qpa = QStringLiteral("offscreen"), const QVariantMap& settings = {});
+    // ones), and waits until it says it runs. Unless `firstRun`, the
+    // first-run window stays closed.
+    bool startTavrin(const QString& qpa = QStringLiteral("offscreen"), const QVariantMap& settings = {},
+                     bool firstRun = false);
     // Ends it with SIGTERM; true when it exits cleanly.
     bool stopTavrin();
+
+    // Starts an xterm titled `title`, `cells` characters wide and high, with
+    // its top left corner at `at`, and answers its client window (0 when it
+    // does not come up). It is stopped at the end of the test.
+    xcb_window_t startTitledXterm(const QString& title, Point at, QSize cells = {90, 30});
+    // Managed client windows, bottom to top.
+    std::vector<xcb_window_t> clients();
+    // The managed client window with this title, or 0.
+    xcb_window_t clientTitled(const QString& title);
+    QString titleOf(xcb_window_t window);
+    bool isViewable(xcb_window_t window);
+    // Lets the event loop run for this long.
+    void pause(double seconds) { waitUntil([] { return false; }, seconds); }
 
     QTemporaryDir config_;
     QProcess tavrin_;

@@ -17,63 +17,7 @@ protected:
     void TearDown() override
     {
         xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt")});
-        if (xterm_)
-            xterm_->kill();
         X11ProgramTest::TearDown();
-    }
-
-    // Starts an xterm titled `title` with its top left corner at `at` and
-    // answers its client window (0 when it does not come up).
-    xcb_window_t startXterm(const QString& title, Point at)
-    {
-        xterm_ = XvfbSession::childProcess();
-        xterm_->setProcessEnvironment(session_->environment());
-        xterm_->start(QStringLiteral("xterm"), {QStringLiteral("-title"), title, QStringLiteral("-geometry"),
-                                                QStringLiteral("90x30+%1+%2").arg(at.x).arg(at.y)});
-        xcb_window_t found = 0;
-        waitUntil([&] { return (found = clientTitled(title)) != 0; }, 10.0);
-        return found;
-    }
-
-    // The managed client window with this title, or 0.
-    xcb_window_t clientTitled(const QString& title)
-    {
-        for (xcb_window_t w : clients())
-            if (titleOf(w) == title)
-                return w;
-        return 0;
-    }
-
-    // Managed client windows, bottom to top.
-    std::vector<xcb_window_t> clients()
-    {
-        auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST_STACKING,
-                                              XCB_ATOM_WINDOW);
-        if (!probe_->sync())
-            return {};
-        const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
-        return {v.begin(), v.end()};
-    }
-
-    QString titleOf(xcb_window_t window)
-    {
-        auto name = probe_->requestProperty(window, probe_->ewmh()->_NET_WM_NAME);
-        auto legacy = probe_->requestProperty(window, probe_->atoms().wmName);
-        if (!probe_->sync())
-            return {};
-        const QString text = probe_->text(probe_->takeProperty(name).get());
-        const QString old = probe_->text(probe_->takeProperty(legacy).get());
-        return text.isEmpty() ? old : text;
-    }
-
-    bool isViewable(xcb_window_t window)
-    {
-        auto cookie = xcb_get_window_attributes(probe_->xcb(), window);
-        if (!probe_->sync())
-            return false;
-        XcbReply<xcb_get_window_attributes_reply_t> a(
-            xcb_get_window_attributes_reply(probe_->xcb(), cookie, nullptr));
-        return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
     }
 
     // The program's panel of this name while it shows, else 0.
@@ -90,10 +34,6 @@ protected:
         const auto it = std::find(list.begin(), list.end(), window);
         return it == list.end() ? -1 : int(it - list.begin());
     }
-
-    void pause(double seconds) { waitUntil([] { return false; }, seconds); }
-
-    std::unique_ptr<QProcess> xterm_;
 };
 
 std::string str(const Rect& r)
@@ -104,7 +44,7 @@ std::string str(const Rect& r)
 TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindow)
 {
     Platform::install(platform_);
-    const xcb_window_t xterm = startXterm(QStringLiteral("Shell"), {2250, 450});
+    const xcb_window_t xterm = startTitledXterm(QStringLiteral("Shell"), {2250, 450});
     ASSERT_TRUE(xterm) << "xterm did not come up";
     ASSERT_TRUE(startTavrin(QStringLiteral("xcb"), {{QStringLiteral("snap.letterGrid"), true}}))
         << output_.toStdString() << tavrin_.readAllStandardError().toStdString();
@@ -177,7 +117,7 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
 TEST_F(X11SnapOverlayTest, ThePointerOnAnArrowKeyOutlinesWhereTheKeyWouldPutTheWindow)
 {
     Platform::install(platform_);
-    const xcb_window_t xterm = startXterm(QStringLiteral("Shell"), {2250, 450});
+    const xcb_window_t xterm = startTitledXterm(QStringLiteral("Shell"), {2250, 450});
     ASSERT_TRUE(xterm) << "xterm did not come up";
     ASSERT_TRUE(startTavrin(QStringLiteral("xcb")));
     ASSERT_TRUE(activate(xterm));

@@ -42,5 +42,60 @@ TEST_F(X11WindowServerTest, PanelsListedAboveNormalWindows)
     EXPECT_EQ(list[0].layer, X11WindowServer::kDockLayer);
 }
 
+TEST_F(X11WindowServerTest, NotificationsAreAboveAndOpacityIsTheAlpha)
+{
+    X11TestClient::Options toast;
+    toast.title = QStringLiteral("Toast");
+    toast.type = QStringLiteral("notification");
+    toast.client = {1300, 40, 360, 80};
+    X11TestClient* note = startClient(toast);
+    X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 100, 400, 300});
+    ASSERT_TRUE(note && plain);
+    const xcb_atom_t opacity = probe_->intern("_NET_WM_WINDOW_OPACITY");
+    const std::uint32_t half = 0x7FFFFFFF;
+    xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, plain->window(), opacity, XCB_ATOM_CARDINAL, 32, 1,
+                        &half);
+    probe_->sync();
+
+    auto find = [&](xcb_window_t w) -> std::optional<WindowInfo> {
+        for (const WindowInfo& info : platform_.windowServer->onScreenWindows())
+            if (info.number == w)
+                return info;
+        return std::nullopt;
+    };
+    ASSERT_TRUE(waitUntil(
+        [&] { return find(note->window()) && find(plain->window()) && find(plain->window())->alpha < 0.51; }, 2.0));
+    EXPECT_NEAR(find(plain->window())->alpha, 0.5, 0.01);
+    EXPECT_EQ(find(plain->window())->layer, 0);
+    ASSERT_TRUE(find(note->window()));
+    EXPECT_EQ(find(note->window())->layer, X11WindowServer::kNotificationLayer);
+}
+
+TEST_F(X11WindowServerTest, TheListFollowsWhatOtherProgramsChange)
+{
+    X11TestClient* a = startClient(QStringLiteral("A"), {100, 100, 400, 300});
+    ASSERT_TRUE(a);
+    auto bounds = [&](xcb_window_t w) -> std::optional<Rect> {
+        for (const WindowInfo& info : platform_.windowServer->onScreenWindows())
+            if (info.number == w)
+                return info.bounds;
+        return std::nullopt;
+    };
+    ASSERT_TRUE(waitUntil([&] { return bounds(a->window()) == frameWindowGeometry(a->window()); }, 2.0));
+
+    // Moved by another program (as a pager asks the window manager).
+    probe_->sendRootMessage(a->window(), probe_->ewmh()->_NET_MOVERESIZE_WINDOW,
+                            XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 900, 500, 0, 0);
+    probe_->flush();
+    EXPECT_TRUE(waitUntil([&] { return bounds(a->window())->x == 900 && bounds(a->window())->y == 500; }, 2.0))
+        << bounds(a->window())->x;
+    // A window that comes, and one that is minimised.
+    X11TestClient* b = startClient(QStringLiteral("B"), {700, 100, 400, 300});
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(waitUntil([&] { return bounds(b->window()).has_value(); }, 2.0));
+    ASSERT_EQ(ax().setAttribute(element(a), ax::Minimized, true), AXError::success);
+    EXPECT_FALSE(bounds(a->window()));
+}
+
 } // namespace
 } // namespace tavrin

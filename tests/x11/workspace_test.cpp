@@ -13,7 +13,8 @@ namespace {
 
 // The workspace with desktop entries of its own: "Notes" for windows of
 // class NotesClass, a launcher that starts a test client, and a handler of
-// "tavrintest:" addresses that writes down what it was given.
+// "tavrintest:" addresses that writes down what it was given; on a GNOME
+// desktop whose settings program writes down where it was started.
 class X11WorkspaceTest : public X11Test {
 protected:
     void SetUp() override
@@ -24,6 +25,8 @@ protected:
         QDir().mkpath(dir_.filePath(QStringLiteral("config")));
         write(apps + QStringLiteral("/tavrin-notes.desktop"),
               "[Desktop Entry]\nType=Application\nName=Notes\nExec=notes %F\nStartupWMClass=NotesClass\n");
+        write(apps + QStringLiteral("/tavrin-tray.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Tray\nExec=tray\nStartupWMClass=TrayClass\nNoDisplay=true\n");
 
         const QStringList launched =
             X11TestClient::command(ofClass(QStringLiteral("Launched"), QStringLiteral("LaunchedClass")));
@@ -43,8 +46,18 @@ protected:
         write(dir_.filePath(QStringLiteral("config/mimeapps.list")),
               "[Default Applications]\nx-scheme-handler/tavrintest=tavrin-recorder.desktop\n");
 
-        for (int i = 0; i < 4; ++i)
+        const QString bin = dir_.filePath(QStringLiteral("bin"));
+        QDir().mkpath(bin);
+        const QString settings = bin + QStringLiteral("/gnome-control-center");
+        write(settings, QStringLiteral("#!/bin/sh\nprintf '%s %s' \"$DISPLAY\" \"$*\" > '%1'\n")
+                            .arg(recordedSettings())
+                            .toUtf8());
+        QFile::setPermissions(settings, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        for (int i = 0; i < kVariableCount; ++i)
             saved_[i] = qgetenv(kVariables[i]);
+        qputenv("PATH", (bin + u':').toUtf8() + saved_[4]);
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
         qputenv("XDG_DATA_HOME", dir_.filePath(QStringLiteral("data")).toUtf8());
         qputenv("XDG_DATA_DIRS", dir_.filePath(QStringLiteral("none")).toUtf8());
         qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toUtf8());
@@ -54,7 +67,7 @@ protected:
     void TearDown() override
     {
         X11Test::TearDown();
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < kVariableCount; ++i)
             saved_[i].isEmpty() ? qunsetenv(kVariables[i]) : qputenv(kVariables[i], saved_[i]);
     }
     static void write(const QString& path, const QByteArray& text)
@@ -64,13 +77,23 @@ protected:
         f.write(text);
     }
     QString recorded() const { return dir_.filePath(QStringLiteral("recorded.txt")); }
+    QString recordedSettings() const { return dir_.filePath(QStringLiteral("settings.txt")); }
+    QByteArray readWhenWritten(const QString& path)
+    {
+        QFile f(path);
+        if (!waitUntil([&] { return f.open(QIODevice::ReadOnly) && f.size() > 0; }))
+            return {};
+        return f.readAll();
+    }
     Workspace& ws() { return *platform_.workspace; }
     X11Workspace& x11ws() { return *desktop_->workspace(); }
     std::optional<RunningApp> app(int pid) { return ws().application(pid); }
 
-    static constexpr const char* kVariables[] = {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"};
+    static constexpr int kVariableCount = 6;
+    static constexpr const char* kVariables[kVariableCount] = {"XDG_DATA_HOME",   "XDG_DATA_DIRS", "XDG_CONFIG_HOME",
+                                                               "XDG_CONFIG_DIRS", "PATH",          "XDG_CURRENT_DESKTOP"};
     QTemporaryDir dir_;
-    QByteArray saved_[4];
+    QByteArray saved_[kVariableCount];
 };
 
 TEST_F(X11WorkspaceTest, RunningApplicationsAreTheOwnersOfWindows)
@@ -97,6 +120,41 @@ TEST_F(X11WorkspaceTest, RunningApplicationsAreTheOwnersOfWindows)
     EXPECT_EQ(ws().currentPid(), int(::getpid()));
     EXPECT_EQ(ws().applicationLocation(QStringLiteral("notes")), apps[0].bundleLocation);
     EXPECT_TRUE(ws().applicationLocation(QStringLiteral("No such app")).isEmpty());
+}
+
+TEST_F(X11WorkspaceTest, ApplicationsAreRegularWithAnOrdinaryWindowOrAnEntryInTheMenus)
+{
+    auto start = [&](const QString& wmClass, const QString& type, double x) {
+        X11TestClient::Options o;
+        o.title = wmClass;
+        o.wmClass = wmClass;
+        o.type = type;
+        o.client = {x, 200, 300, 40};
+        return startClient(o);
+    };
+    const struct {
+        const char* what;
+        X11TestClient* client;
+        ActivationPolicy policy;
+    } cases[] = {
+        {"a panel of no listed application", start(QStringLiteral("PanelClass"), QStringLiteral("dock"), 100),
+         ActivationPolicy::accessory},
+        {"a notification", start(QStringLiteral("ToastClass"), QStringLiteral("notification"), 500),
+         ActivationPolicy::accessory},
+        {"a panel of an entry kept out of the menus", start(QStringLiteral("TrayClass"), QStringLiteral("dock"), 900),
+         ActivationPolicy::accessory},
+        {"a panel of a listed application", start(QStringLiteral("NotesClass"), QStringLiteral("dock"), 1300),
+         ActivationPolicy::regular},
+        {"a dialog", start(QStringLiteral("AskClass"), QStringLiteral("dialog"), 1700), ActivationPolicy::regular},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.client);
+        // Listed once the window manager manages the window.
+        std::optional<RunningApp> running;
+        ASSERT_TRUE(waitUntil([&] { return (running = app(c.client->pid())).has_value(); }, 2.0));
+        EXPECT_EQ(running->activationPolicy, c.policy);
+    }
 }
 
 TEST_F(X11WorkspaceTest, LaunchesActivationsAndTerminationsAreAnnounced)
@@ -213,11 +271,27 @@ TEST_F(X11WorkspaceTest, AddressesOpenWithTheirHandler)
     EXPECT_TRUE(ws().applicationForUrl(QUrl(QStringLiteral("nosuchscheme://x"))).isEmpty());
     EXPECT_TRUE(ws().openUrl(url, handler));
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(recorded()); }));
-    QFile f(recorded());
-    ASSERT_TRUE(waitUntil([&] { return f.open(QIODevice::ReadOnly) && f.size() > 0; }));
-    EXPECT_EQ(f.readAll(), url.toString().toUtf8());
+    EXPECT_EQ(readWhenWritten(recorded()), url.toString().toUtf8());
     EXPECT_FALSE(ws().openUrl(QUrl(), handler));
     EXPECT_FALSE(ws().openUrl(url, dir_.filePath(QStringLiteral("missing.desktop"))));
+}
+
+TEST_F(X11WorkspaceTest, SettingsAddressesOpenTheDesktopsOwnSettingsOnThisDisplay)
+{
+    struct Case {
+        const char* address;
+        QByteArray started; // after the display
+    };
+    for (const Case& c : {Case{"x-apple.systempreferences:com.apple.Desktop-Settings.extension", "multitasking"},
+                          Case{"x-apple.systempreferences:com.apple.preference.security?Privacy_Automation", ""}}) {
+        SCOPED_TRACE(c.address);
+        QFile::remove(recordedSettings());
+        EXPECT_TRUE(ws().openUrl(QUrl(QString::fromLatin1(c.address))));
+        EXPECT_EQ(readWhenWritten(recordedSettings()), session_->display().toUtf8() + ' ' + c.started);
+    }
+    // Without a settings program nothing opens, and the caller hears so.
+    qputenv("PATH", dir_.filePath(QStringLiteral("none")).toUtf8());
+    EXPECT_FALSE(ws().openUrl(QUrl(QStringLiteral("x-apple.systempreferences:com.apple.Desktop-Settings.extension"))));
 }
 
 } // namespace

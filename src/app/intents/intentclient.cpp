@@ -62,7 +62,8 @@ QString IntentClient::help()
         for (const QString& phrase : s.phrases)
             out << "    \"" << TavrinShortcuts::spoken(phrase) << "\"\n";
     }
-    out << "\nExit status: 0 when the intent ran, 1 when Tavrin can't be reached, 2 for wrong arguments.\n";
+    out << "\nExit status: 0 when the intent ran (whatever it answered), 1 when Tavrin can't be reached,\n"
+           "2 for wrong arguments.\n";
     return text;
 }
 

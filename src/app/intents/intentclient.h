@@ -9,8 +9,9 @@
 namespace tavrin {
 
 // `tavrin intent …`: runs one intent in the running Tavrin over the session
-// bus and prints its answer. Exit status 0 when the intent ran, 1 when no
-// Tavrin could be reached (or it failed to answer), 2 for wrong arguments.
+// bus and prints its answer. Exit status 0 when the intent ran, whatever its
+// answer says; 1 when no Tavrin could be reached (or it failed to answer); 2
+// for wrong arguments only.
 class IntentClient {
 public:
     static constexpr int kTimeoutMs = 60000;

@@ -47,7 +47,7 @@ bool IntentService::publish(QDBusConnection connection, QString* problem)
 QString IntentService::unknownLayoutMessage(const QString& layout)
 {
     return tr("Unknown layout \"%1\": use %2.")
-        .arg(layout, layoutChoiceNames().mid(0, 5).join(QStringLiteral(", ")) + tr(" or ") + layoutChoiceNames().last());
+        .arg(echoed(layout), layoutChoiceNames().mid(0, 5).join(QStringLiteral(", ")) + tr(" or ") + layoutChoiceNames().last());
 }
 
 QString IntentService::minutesMessage()
@@ -59,7 +59,17 @@ QString IntentService::minutesMessage()
 
 QString IntentService::unknownRoutineMessage(const QString& routine)
 {
-    return tr("Tavrin has no routine called \"%1\".").arg(routine);
+    return tr("Tavrin has no routine called \"%1\".").arg(echoed(routine));
+}
+
+QString IntentService::echoed(const QString& argument)
+{
+    if (argument.size() <= kMaxEcho)
+        return argument;
+    qsizetype n = kMaxEcho;
+    if (argument.at(n - 1).isHighSurrogate())
+        --n; // never half a character
+    return argument.left(n) + QChar(0x2026);
 }
 
 QString IntentService::refuse(const QString& message)
@@ -131,8 +141,9 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
                         intent.routine = r;
                         break;
                     }
+            // Like a workspace it doesn't have: said, and nothing started.
             if (!intent.routine)
-                return refuse(unknownRoutineMessage(routine));
+                return unknownRoutineMessage(routine);
         }
     }
     return answer(intent.perform(state_ ? state_->routines() : nullptr));

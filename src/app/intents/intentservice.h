@@ -17,7 +17,9 @@ class AppState;
 // with the intent's dialog (empty when it has nothing to show), the
 // workspace and routine queries, and the "Changed" signal that tells clients
 // the values the shortcut phrases can take have changed. Wrong arguments are
-// answered with the error kInvalidArgument and a sentence for the user.
+// answered with the error kInvalidArgument and a sentence for the user; what
+// an intent that ran has to say (a workspace or routine it doesn't know
+// included) is its dialog, never an error.
 class IntentService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.tavrin.Intents")
@@ -26,6 +28,8 @@ public:
     static inline const QString kObjectPath = QStringLiteral("/app/tavrin/Tavrin");
     static inline const QString kInterface = QStringLiteral("app.tavrin.Intents");
     static inline const QString kInvalidArgument = QStringLiteral("app.tavrin.Intents.Error.InvalidArgument");
+    // The most of a caller's argument a message repeats.
+    static constexpr qsizetype kMaxEcho = 200;
 
     explicit IntentService(AppState& state, QObject* parent = nullptr);
 
@@ -37,6 +41,9 @@ public:
     static QString unknownLayoutMessage(const QString& layout);
     static QString minutesMessage();
     static QString unknownRoutineMessage(const QString& routine);
+    // An argument as a message repeats it: at most kMaxEcho characters, cut
+    // with an ellipsis.
+    static QString echoed(const QString& argument);
 
 public slots:
     Q_SCRIPTABLE QString ApplyLayout(const QString& layout);

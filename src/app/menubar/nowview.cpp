@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
+#include "commandbar/elidedlabel.h"
 #include "design/hairline.h"
 #include "design/aiglow.h"
 #include "design/apptile.h"
@@ -336,7 +337,10 @@ void NowView::rebuild()
     themed_->setContent(body);
     body->show(); // now, so that the window takes its size at once
     delete old;
-    adjustSize();
+    // As tall as the wrapped texts need at the window's width: sizing by
+    // hints alone caps a window at part of the screen and squeezes the
+    // sections into each other.
+    setFixedHeight(layout()->totalHeightForWidth(int(NowContent::kWidth)));
     if (QWidget* w = window(); w != this)
         w->adjustSize();
 }
@@ -401,7 +405,8 @@ void NowView::addDisplay(QVBoxLayout* column, QWidget* body)
     display->setContentsMargins(14, 12, 14, 6);
     display->setSpacing(8);
     auto* header = row(8);
-    auto* title = text(content_.title(), Colour::ink, systemFont(16, QFont::Bold, -0.16), body);
+    // One line: a long workspace or display name ends in an ellipsis.
+    auto* title = new ElidedLabel(content_.title(), Colour::ink, systemFont(16, QFont::Bold, -0.16), body);
     title->setObjectName(QStringLiteral("displayTitle"));
     auto* subtitle = text(content_.subtitle(), Colour::muted, systemFont(11.5), body);
     subtitle->setObjectName(QStringLiteral("displaySubtitle"));
@@ -579,9 +584,9 @@ void NowView::addSaved(QVBoxLayout* column, QWidget* body)
         label->addWidget(new TileRow(s.tiles, body));
         auto* words = new QVBoxLayout;
         words->setSpacing(1);
-        auto* name = text(s.name, Colour::ink, systemFont(12.5), body);
+        auto* name = new ElidedLabel(s.name, Colour::ink, systemFont(12.5), body);
         name->setObjectName(QStringLiteral("savedName%1").arg(s.position));
-        auto* detail = text(s.detail, Colour::muted, systemFont(12.5), body);
+        auto* detail = new ElidedLabel(s.detail, Colour::muted, systemFont(12.5), body);
         detail->setObjectName(QStringLiteral("savedDetail%1").arg(s.position));
         words->addWidget(name);
         words->addWidget(detail);
@@ -603,9 +608,13 @@ void NowView::addSaved(QVBoxLayout* column, QWidget* body)
 // Edit layouts, updates, Settings and Quit.
 void NowView::addFooter(QVBoxLayout* column, QWidget* body)
 {
+    // The rule runs along the footer's top edge; the links sit 9 points
+    // below it, as far as from the window's bottom.
     column->addSpacing(4);
-    column->addWidget(paddedHairline(body));
-    auto* footer = row(14, {14, 0, 14, 9});
+    auto* rule = new Hairline(Qt::Horizontal, body);
+    rule->setObjectName(QStringLiteral("footerRule"));
+    column->addWidget(rule);
+    auto* footer = row(14, {14, 9, 14, 9});
     auto link = [&](const QString& label, const QString& id, std::function<void()> action) {
         auto* l = new FootLink(label, std::move(action), body);
         l->setObjectName(id);

@@ -70,7 +70,11 @@ OnboardingContent::OnboardingContent(AppState& state, QObject* parent) : QObject
 
 QList<OnboardingContent::Step> OnboardingContent::steps() const
 {
-    return steps(state_ && state_->isTrusted(), !state_ || state_->edgeTilingOn(), integrationsSeen());
+    QList<Step> all = steps(state_ && state_->isTrusted(), !state_ || state_->edgeTilingOn(), integrationsSeen());
+    for (Step& step : all)
+        if (unopened_ == step.action)
+            step.note = noSettingsNote(step.action);
+    return all;
 }
 
 OnboardingContent::Footer OnboardingContent::footer() const
@@ -97,12 +101,28 @@ void OnboardingContent::requestAccessibility()
 {
     if (Accessibility* ax = Platform::current().accessibility)
         ax->isTrusted(true);
-    open(kAccessibilityAddress);
+    openSettings(kAccessibilityAddress, Action::requestAccessibility);
 }
 
 void OnboardingContent::openDesktopSettings()
 {
-    open(kDesktopSettingsAddress);
+    openSettings(kDesktopSettingsAddress, Action::openDesktopSettings);
+}
+
+void OnboardingContent::openSettings(const QString& address, Action action)
+{
+    const std::optional<Action> unopened = open(address) ? std::nullopt : std::optional(action);
+    if (unopened == unopened_)
+        return;
+    unopened_ = unopened;
+    emit changed();
+}
+
+QString OnboardingContent::noSettingsNote(Action action)
+{
+    if (action == Action::requestAccessibility)
+        return tr("Tavrin couldn't find your desktop's settings app. Look there for Accessibility.");
+    return tr("Tavrin couldn't find your desktop's settings app. Look there for edge tiling.");
 }
 
 void OnboardingContent::gotIt()

@@ -32,6 +32,8 @@ public:
         QString buttonTitle;
         ButtonKind buttonKind = ButtonKind::normal;
         Action action = Action::requestAccessibility;
+        // Why the button opened nothing when last pressed; empty when it did.
+        QString note;
         friend bool operator==(const Step&, const Step&) = default;
     };
 
@@ -65,15 +67,22 @@ public:
     void gotIt();
 
     // Opens an address with the desktop; false, opening nothing, when it does
-    // not parse.
+    // not parse or nothing opens it.
     static bool open(const QString& address);
+    // What to say when the desktop's settings could not be opened for the
+    // step of this action.
+    static QString noSettingsNote(Action action);
 
 signals:
     // Anything the window shows may have changed.
     void changed();
 
 private:
+    void openSettings(const QString& address, Action action);
+
     QPointer<AppState> state_;
+    // The step whose button last found no settings to open.
+    std::optional<Action> unopened_;
 };
 
 } // namespace tavrin

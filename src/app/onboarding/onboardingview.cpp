@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/onboarding/steprow.h"
+#include "design/centredwindow.h"
 #include "design/designfont.h"
 #include "design/designwidget.h"
 #include "design/tavrinmark.h"
@@ -15,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tavrin {
@@ -157,11 +157,11 @@ void OnboardingView::showWindow()
         g_window->setWindowFlag(Qt::WindowMinimizeButtonHint, false);
         g_window->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
         g_window->refresh();
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = g_window->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            g_window->move(frame.topLeft());
-        }
+        // At its final height before it shows: a later resize would reach
+        // the window manager with a stale position.
+        g_window->ensurePolished();
+        g_window->fitHeight();
+        CentredWindow::place(*g_window);
     }
     g_window->show();
     // Brought forward over other applications' windows (a screen-less

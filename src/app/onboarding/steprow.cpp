@@ -62,8 +62,15 @@ StepRow::StepRow(const OnboardingContent::Step& step, QWidget* parent) : DesignW
     // The row's width decides where the detail wraps, never the other way.
     detail_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     detail_->setMinimumWidth(0);
+    note_ = new ThemedLabel(QString(), Colour::ink, DesignFont::system(12), this);
+    note_->setObjectName(QStringLiteral("stepNote"));
+    note_->setWordWrap(true);
+    note_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    note_->setMinimumWidth(0);
+    note_->setContentsMargins(0, 4, 0, 0);
     text->addLayout(titleLine);
     text->addWidget(detail_);
+    text->addWidget(note_);
     row->addLayout(text, 1);
 
     done_ = new ThemedLabel(QString(), Colour::good, DesignFont::system(12, QFont::DemiBold), this);
@@ -83,6 +90,8 @@ void StepRow::setStep(const OnboardingContent::Step& step)
     badge_->setText(step.badge.value_or(QString()));
     badge_->setVisible(step.badge.has_value());
     detail_->setText(step.detail);
+    note_->setText(step.note);
+    note_->setVisible(!step.note.isEmpty());
     done_->setText(step.doneText);
     done_->setVisible(step.done);
     button_->setText(step.buttonTitle);

@@ -9,8 +9,9 @@ class TButton;
 class ThemedLabel;
 
 // One numbered step of the first-run window: the number disc (a tick once
-// done), the title with its badge, the detail, and the step's button, or
-// the done text once the step is done. A current step is highlighted.
+// done), the title with its badge, the detail (and below it the note, when
+// the button opened nothing), and the step's button, or the done text once
+// the step is done. A current step is highlighted.
 class StepRow : public DesignWidget {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ private:
     ThemedLabel* title_;
     ThemedLabel* badge_;
     ThemedLabel* detail_;
+    ThemedLabel* note_;
     ThemedLabel* done_;
     TButton* button_;
 };

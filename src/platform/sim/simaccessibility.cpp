@@ -99,12 +99,13 @@ AXResult SimAccessibility::applicationAttribute(const SimApp& app, const QString
     if (name == ax::Windows) {
         std::vector<AXElement> windows;
         for (const SimWindow* w : desktop_.windowsOf(app.pid))
-            windows.push_back(elementOf(*w));
+            if (w->accessible)
+                windows.push_back(elementOf(*w));
         return value(std::move(windows));
     }
     if (name == ax::FocusedWindow) {
         const SimWindow* focused = desktop_.focusedWindow(app.pid);
-        return focused ? value(elementOf(*focused)) : failure(AXError::noValue);
+        return focused && focused->accessible ? value(elementOf(*focused)) : failure(AXError::noValue);
     }
     if (name == ax::EnhancedUserInterface)
         return value(app.enhancedUserInterface);

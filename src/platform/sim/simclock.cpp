@@ -1,6 +1,7 @@
 #include "platform/sim/simclock.h"
 
 #include <QDebug>
+#include <QThread>
 
 namespace tavrin {
 
@@ -68,6 +69,16 @@ void SimClock::advance(double seconds)
 void SimClock::elapse(double seconds)
 {
     monotonic_ += std::max(seconds, 0.0);
+}
+
+void SimClock::block(Clock& clock, double seconds)
+{
+    if (seconds <= 0)
+        return;
+    if (auto* simulated = qobject_cast<SimClock*>(&clock))
+        simulated->elapse(seconds);
+    else
+        QThread::usleep(static_cast<unsigned long>(seconds * 1e6));
 }
 
 std::optional<double> SimClock::nextDueIn() const

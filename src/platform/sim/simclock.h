@@ -42,6 +42,9 @@ public:
     // Moves time forward without running anything, as a call that blocks
     // does; timers that fell due run at the next `advance`.
     void elapse(double seconds);
+    // What a call that blocks for `seconds` does to `clock`: on virtual
+    // time it elapses, on real time the calling thread sleeps.
+    static void block(Clock& clock, double seconds);
 
     std::size_t pendingTimers() const { return timers_.size(); }
     // Seconds until the next timer is due (0 when one is overdue), or none.

@@ -3,6 +3,8 @@
 #include "platform/clock.h"
 #include "platform/eventmonitors.h"
 #include "platform/sim/simaccessibility.h"
+#include "platform/sim/simautomation.h"
+#include "platform/sim/simprocesses.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simeventmonitors.h"
 #include "platform/sim/simhotkeys.h"
@@ -28,6 +30,8 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
     , eventMonitors_(std::make_unique<SimEventMonitors>(*this))
     , appearance_(std::make_unique<SimAppearance>())
     , languageModel_(std::make_unique<SimLanguageModel>(clock))
+    , automation_(std::make_unique<SimAutomation>(*this))
+    , processes_(std::make_unique<SimProcesses>(*this))
     , microphone_(std::make_unique<SimMicrophone>(*this))
 {
 }
@@ -46,6 +50,8 @@ Platform SimDesktop::services(const Platform& common)
     p.clock = &clock_;
     p.appearance = appearance_.get();
     p.languageModel = languageModel_.get();
+    p.automation = automation_.get();
+    p.processes = processes_.get();
     p.microphone = microphone_.get();
     return p;
 }
@@ -304,6 +310,22 @@ SimWindow* SimDesktop::mutableWindow(std::uint64_t token) { return const_cast<Si
 
 SimApp* SimDesktop::mutableApp(int pid) { return const_cast<SimApp*>(app(pid)); }
 
+void SimDesktop::setHasSettings(bool has)
+{
+    auto guard = lock();
+    hasSettings_ = has;
+}
+
+bool SimDesktop::openSettings(const QString& page)
+{
+    auto guard = lock();
+    if (!hasSettings_)
+        return false;
+    settingsOpened_ << page;
+    emit changed();
+    return true;
+}
+
 void SimDesktop::setTrusted(bool trusted)
 {
     auto guard = lock();
@@ -312,6 +334,18 @@ void SimDesktop::setTrusted(bool trusted)
     state_.trusted = trusted;
     emit accessibility_->trustChanged(trusted);
     emit changed();
+}
+
+void SimDesktop::setDiskImages(QStringList names)
+{
+    auto guard = lock();
+    state_.diskImages = std::move(names);
+}
+
+QStringList SimDesktop::diskImages() const
+{
+    auto guard = lock();
+    return state_.diskImages;
 }
 
 void SimDesktop::setMicrophoneInUse(bool inUse)
@@ -491,6 +525,56 @@ bool SimDesktop::setTitle(std::uint64_t token, const QString& title)
     w->title = title;
     emit changed();
     return true;
+}
+
+bool SimDesktop::setActiveTab(std::uint64_t token, int index)
+{
+    auto guard = lock();
+    SimWindow* w = mutableWindow(token);
+    if (!w || index < 0 || index >= int(w->tabs.size()))
+        return false;
+    w->activeTab = index;
+    w->title = w->tabs[std::size_t(index)].title;
+    emit changed();
+    return true;
+}
+
+bool SimDesktop::setAccessible(std::uint64_t token, bool accessible)
+{
+    auto guard = lock();
+    SimWindow* w = mutableWindow(token);
+    if (!w)
+        return false;
+    w->accessible = accessible;
+    emit changed();
+    return true;
+}
+
+void SimDesktop::setAutomation(int pid, SimAutomationAccess access)
+{
+    auto guard = lock();
+    if (SimApp* a = mutableApp(pid))
+        a->automation = access;
+}
+
+void SimDesktop::setScriptDelay(int pid, double seconds)
+{
+    auto guard = lock();
+    if (SimApp* a = mutableApp(pid))
+        a->scriptDelay = std::max(seconds, 0.0);
+}
+
+void SimDesktop::setScriptsFail(int pid, bool fail)
+{
+    auto guard = lock();
+    if (SimApp* a = mutableApp(pid))
+        a->scriptsFail = fail;
+}
+
+void SimDesktop::setTerminalProcesses(std::vector<SimProcess> processes)
+{
+    auto guard = lock();
+    state_.processes = std::move(processes);
 }
 
 bool SimDesktop::setMinimised(std::uint64_t token, bool minimised)

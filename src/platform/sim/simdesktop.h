@@ -29,6 +29,8 @@ class SimHotKeys;
 class SimEventMonitors;
 class SimAppearance;
 class SimLanguageModel;
+class SimAutomation;
+class SimProcesses;
 class SimMicrophone;
 
 // A whole desktop in memory: displays, running and installed applications,
@@ -67,6 +69,8 @@ public:
     SimEventMonitors& eventMonitors() const { return *eventMonitors_; }
     SimAppearance& appearance() const { return *appearance_; }
     SimLanguageModel& languageModel() const { return *languageModel_; }
+    SimAutomation& automation() const { return *automation_; }
+    SimProcesses& processes() const { return *processes_; }
     SimMicrophone& microphone() const { return *microphone_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
@@ -119,6 +123,9 @@ public:
     QString defaultAppFor(const QString& scheme) const { return state_.defaultApps.value(scheme.toLower()); }
     double launchDelay() const { return state_.launchDelay; }
     const std::vector<SimKey>& refusedHotKeys() const { return state_.refusedHotKeys; }
+    QStringList diskImages() const;
+    // Terminals' processes, in listing order.
+    const std::vector<SimProcess>& terminalProcesses() const { return state_.processes; }
 
     bool isTrusted() const { return state_.trusted; }
     bool microphoneInUse() const { return state_.microphoneInUse; }
@@ -132,10 +139,18 @@ public:
     int timeoutCount(int pid) const { return timeouts_.value(pid); }
     int totalTimeouts() const;
     int trustPrompts() const { return trustPrompts_; }
+    // The pages of the desktop's settings opened so far, in order.
+    const QStringList& settingsOpened() const { return settingsOpened_; }
     double messagingTimeout(int pid) const;
 
     // ---- Driving ----
     void setTrusted(bool trusted);
+    void setDiskImages(QStringList names);
+    // Without a settings application no settings page opens.
+    void setHasSettings(bool has);
+    // Opens a page of the desktop's settings (recorded); false without a
+    // settings application.
+    bool openSettings(const QString& page);
     // Some program starts or stops recording from the default input.
     void setMicrophoneInUse(bool inUse);
     void setDisplays(std::vector<SimDisplay> displays);
@@ -157,6 +172,10 @@ public:
     bool removeWindow(std::uint64_t token);
     bool setFrame(std::uint64_t token, Rect frame);
     bool setTitle(std::uint64_t token, const QString& title);
+    // Brings a browser window's tab to the front; the window takes its title.
+    bool setActiveTab(std::uint64_t token, int index);
+    // Whether Accessibility lists the window yet.
+    bool setAccessible(std::uint64_t token, bool accessible);
     // Minimising sends a window behind all others; restoring brings it in front.
     bool setMinimised(std::uint64_t token, bool minimised);
     bool setFullScreen(std::uint64_t token, bool fullScreen);
@@ -173,6 +192,12 @@ public:
     void setMessagingTimeout(int pid, double seconds);
     void setDefaultMessagingTimeout(double seconds);
     void setEnhancedUserInterface(int pid, bool on);
+    // How an application answers scripts: whether it lets this process
+    // script it, how long a script takes on the clock, whether it fails.
+    void setAutomation(int pid, SimAutomationAccess access);
+    void setScriptDelay(int pid, double seconds);
+    void setScriptsFail(int pid, bool fail);
+    void setTerminalProcesses(std::vector<SimProcess> processes);
 
     void setRefusedHotKeys(std::vector<SimKey> keys);
     // A key pressed with these Carbon modifiers: the hot key registered for it
@@ -237,6 +262,8 @@ private:
     QStringList log_;
     QHash<int, int> timeouts_;
     int trustPrompts_ = 0;
+    bool hasSettings_ = true;
+    QStringList settingsOpened_;
 
     std::unique_ptr<SimAccessibility> accessibility_;
     std::unique_ptr<SimWindowServer> windowServer_;
@@ -246,6 +273,8 @@ private:
     std::unique_ptr<SimEventMonitors> eventMonitors_;
     std::unique_ptr<SimAppearance> appearance_;
     std::unique_ptr<SimLanguageModel> languageModel_;
+    std::unique_ptr<SimAutomation> automation_;
+    std::unique_ptr<SimProcesses> processes_;
     std::unique_ptr<SimMicrophone> microphone_;
 };
 

@@ -159,6 +159,9 @@ QString SimDesktopWindow::statusLine() const
         parts << QStringLiteral("Minimised: %1").arg(minimised.join(QStringLiteral(", ")));
     if (!lastKey_.isEmpty())
         parts << QStringLiteral("Last key: %1").arg(lastKey_);
+    // The simulated desktop has no settings window: say which page opened.
+    if (!desktop_.settingsOpened().isEmpty())
+        parts << QStringLiteral("Settings opened: %1").arg(desktop_.settingsOpened().last());
     return parts.join(QStringLiteral("   ·   "));
 }
 

@@ -191,6 +191,17 @@ std::optional<ActivationPolicy> policyNamed(const QString& name)
     return std::nullopt;
 }
 
+std::optional<SimAutomationAccess> automationNamed(const QString& name)
+{
+    if (name == QLatin1String("allowed"))
+        return SimAutomationAccess::allowed;
+    if (name == QLatin1String("denied"))
+        return SimAutomationAccess::denied;
+    if (name == QLatin1String("notAsked"))
+        return SimAutomationAccess::notAsked;
+    return std::nullopt;
+}
+
 std::optional<std::uint32_t> modifierNamed(const QString& name)
 {
     if (name == QLatin1String("command"))
@@ -212,7 +223,8 @@ public:
     QString read(const QJsonObject& root)
     {
         r_.onlyKnown(root, {}, {"trusted", "launchDelay", "frontmost", "displays", "apps", "windows", "installed",
-                                "defaultApps", "refusedHotKeys", "microphoneInUse", "applicationFiles"});
+                                "defaultApps", "refusedHotKeys", "processes", "microphoneInUse",
+                                "applicationFiles"});
         state_.trusted = r_.boolean(root, {}, "trusted").value_or(true);
         state_.microphoneInUse = r_.boolean(root, {}, "microphoneInUse").value_or(false);
         state_.launchDelay = r_.number(root, {}, "launchDelay", 0).value_or(state_.launchDelay);
@@ -222,6 +234,7 @@ public:
         readInstalled(root);
         readDefaultApps(root);
         readRefusedKeys(root);
+        readProcesses(root);
         readApplicationFiles(root);
         readFrontmost(root);
         return r_.problem;
@@ -264,13 +277,15 @@ private:
         for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
             const QString path = FieldReader::item(QStringLiteral("apps"), i);
             const QJsonObject o = r_.object(list->at(i), path);
-            r_.onlyKnown(o, path, {"name", "bundleId", "location", "pid", "policy", "hidden", "timesOut", "self"});
+            r_.onlyKnown(o, path, {"name", "bundleId", "location", "pid", "policy", "hidden", "timesOut", "self",
+                                   "automation", "scriptDelay", "scriptsFail"});
             SimApp a;
             readIdentity(o, path, a.name, a.bundleId, a.location, a.policy);
             a.pid = int(r_.whole(o, path, "pid", 1, 0x7fffffff).value_or(0));
             a.hidden = r_.boolean(o, path, "hidden").value_or(false);
             a.timesOut = r_.boolean(o, path, "timesOut").value_or(false);
             a.isSelf = r_.boolean(o, path, "self").value_or(false);
+            readScripting(o, path, a);
             if (r_.failed())
                 return;
             if (names.contains(a.name))
@@ -293,6 +308,18 @@ private:
             a.pid = next;
             pids.insert(next);
         }
+    }
+
+    void readScripting(const QJsonObject& o, const QString& path, SimApp& a)
+    {
+        if (const auto access = r_.string(o, path, "automation")) {
+            const auto named = automationNamed(*access);
+            if (!named)
+                r_.fail(path + QStringLiteral(".automation"), QStringLiteral("expected \"allowed\", \"denied\" or \"notAsked\""));
+            a.automation = named.value_or(SimAutomationAccess::allowed);
+        }
+        a.scriptDelay = r_.number(o, path, "scriptDelay", 0).value_or(0);
+        a.scriptsFail = r_.boolean(o, path, "scriptsFail").value_or(false);
     }
 
     void readIdentity(const QJsonObject& o, const QString& path, QString& name, QString& bundleId, QString& location,
@@ -336,7 +363,8 @@ private:
     SimWindow readWindow(const QJsonObject& o, const QString& path, bool withApp)
     {
         std::vector<const char*> fields = {"title", "frame", "subrole", "minimised", "fullScreen", "document",
-                                           "minSize", "resizable", "number", "layer", "tabs", "activeTab"};
+                                           "minSize", "resizable", "number", "layer", "tabs", "activeTab", "tty",
+                                           "folder"};
         // Windows that a launch opens belong to the application around them.
         if (withApp)
             fields.push_back("app");
@@ -347,6 +375,8 @@ private:
         w.minimised = r_.boolean(o, path, "minimised").value_or(false);
         w.fullScreen = r_.boolean(o, path, "fullScreen").value_or(false);
         w.document = r_.string(o, path, "document").value_or(QString());
+        w.tty = r_.string(o, path, "tty").value_or(QString());
+        w.folder = r_.string(o, path, "folder").value_or(QString());
         w.minSize = r_.size(o, path, "minSize").value_or(Size());
         w.resizable = r_.boolean(o, path, "resizable").value_or(true);
         w.number = std::uint32_t(r_.whole(o, path, "number", 1, 0xffffffffLL).value_or(0));
@@ -435,6 +465,27 @@ private:
                 key.modifiers |= *mask;
             }
             state_.refusedHotKeys.push_back(key);
+        }
+    }
+
+    void readProcesses(const QJsonObject& root)
+    {
+        const auto list = r_.array(root, {}, "processes");
+        if (!list)
+            return;
+        for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
+            const QString path = FieldReader::item(QStringLiteral("processes"), i);
+            const QJsonObject o = r_.object(list->at(i), path);
+            r_.onlyKnown(o, path, {"pid", "tty", "command", "cwd", "hangs"});
+            if (!r_.field(o, path, "pid", true))
+                return;
+            SimProcess p;
+            p.pid = int(r_.whole(o, path, "pid", 1, 0x7fffffff).value_or(0));
+            p.tty = r_.string(o, path, "tty", true).value_or(QString()).remove(QStringLiteral("/dev/"));
+            p.command = r_.string(o, path, "command", true).value_or(QString());
+            p.cwd = r_.string(o, path, "cwd").value_or(QString());
+            p.hangs = r_.boolean(o, path, "hangs").value_or(false);
+            state_.processes.push_back(p);
         }
     }
 

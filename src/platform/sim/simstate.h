@@ -48,8 +48,13 @@ struct SimWindow {
     Size sizeStep;                 // it grows from its minimum in whole steps of this (0: any size)
     bool resizable = true;
     int layer = 0;
+    // False while Accessibility does not list it yet: a new window may reach
+    // the window server a moment before it.
+    bool accessible = true;
     std::vector<SimTab> tabs;      // browsers: the window's tabs
     int activeTab = 0;
+    QString tty;                   // terminals: the device of the tab in front ("/dev/ttys003")
+    QString folder;                // file managers: the folder shown; terminals: the session's folder
 
     // The address the window shows: its active tab's, or empty.
     QString url() const
@@ -57,6 +62,9 @@ struct SimWindow {
         return activeTab >= 0 && activeTab < int(tabs.size()) ? tabs[std::size_t(activeTab)].url : QString();
     }
 };
+
+// Whether an application lets this process script it.
+enum class SimAutomationAccess { allowed, denied, notAsked };
 
 // One running application.
 struct SimApp {
@@ -70,6 +78,9 @@ struct SimApp {
     bool isSelf = false;            // this process
     bool enhancedUserInterface = false;
     double messagingTimeout = 0;    // 0: the desktop's default
+    SimAutomationAccess automation = SimAutomationAccess::allowed;
+    double scriptDelay = 0;         // seconds a script takes to answer
+    bool scriptsFail = false;       // every script reports an error
 
     RunningApp snapshot(bool active) const
     {
@@ -87,6 +98,16 @@ struct SimInstalledApp {
     std::vector<SimWindow> windows;
 };
 
+// A process of a terminal: what a process listing of its terminal device
+// shows, and the folder it works in.
+struct SimProcess {
+    int pid = 0;
+    QString tty;       // the device without "/dev/" ("ttys003")
+    QString command;   // as listed: "-zsh", "/bin/bash", "vim"
+    QString cwd;
+    bool hangs = false; // asking for its folder never ends (a stale network mount)
+};
+
 // A key combination: Mac virtual key code and Carbon modifier mask.
 struct SimKey {
     std::uint32_t keyCode = 0;
@@ -101,6 +122,8 @@ struct SimState {
     std::vector<SimInstalledApp> installed;
     QHash<QString, QString> defaultApps;   // address scheme → application location
     std::vector<SimKey> refusedHotKeys;    // held by other programs
+    QStringList diskImages;                // names of mounted disk-image volumes
+    std::vector<SimProcess> processes;     // terminals' processes, in listing order
     int frontmostPid = 0;                  // 0: none
     bool trusted = true;
     double launchDelay = 1.0;              // seconds from a launch to its windows

@@ -83,6 +83,14 @@ bool SimWorkspace::openUrl(const QUrl& url, const QString& applicationLocation)
     auto guard = desktop_.lock();
     if (!url.isValid())
         return false;
+    if (url.scheme() == kSettingsScheme) {
+        const QString page = url.path() + (url.hasQuery() ? u'?' + url.query() : QString());
+        if (!desktop_.openSettings(page))
+            return false;
+        if (url.query() == kAccessibilitySettingsQuery)
+            desktop_.setTrusted(true);
+        return true;
+    }
     const QString location = applicationLocation.isEmpty() ? applicationForUrl(url) : applicationLocation;
     if (!knows(location))
         return false;
@@ -226,6 +234,8 @@ bool SimWorkspace::terminate(int pid)
 }
 
 bool SimWorkspace::activate(int pid) { return desktop_.activate(pid); }
+
+QStringList SimWorkspace::mountedDiskImageNames() { return desktop_.diskImages(); }
 
 void SimWorkspace::beep() { desktop_.beep(); }
 

@@ -28,7 +28,9 @@ public:
     bool launchApplication(const QString& location) override;
     // An address opens in a new window of its application: titled by its
     // host (web addresses, as the only tab) or its file name (file addresses,
-    // as the window's document).
+    // as the window's document). A settings address opens that page of the
+    // desktop's settings; there, the Accessibility page stands for the user
+    // allowing this program: it grants the trust.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
@@ -46,6 +48,7 @@ public:
     bool terminate(int pid) override;
     bool activate(int pid) override;
 
+    QStringList mountedDiskImageNames() override;
     void beep() override;
     void log(const QString& line) override;
 
@@ -55,6 +58,9 @@ public:
 
     // The title a window opened for this address carries.
     static QString titleFor(const QUrl& url);
+    // A window of the application at `location` (pid 0: not running yet)
+    // showing this address, set off from its front window.
+    SimWindow windowFor(const QUrl& url, int pid, const QString& location) const;
 
 private:
     bool knows(const QString& location) const;
@@ -62,7 +68,6 @@ private:
     // Starts the application at `location` (or finds it running), opens a
     // window for `address` in it when given, and activates it.
     void open(const QString& location, const std::optional<QUrl>& address);
-    SimWindow windowFor(const QUrl& url, int pid, const QString& location) const;
 
     SimDesktop& desktop_;
     std::vector<Clock::TimerId> pending_;

@@ -133,24 +133,24 @@ std::optional<DesktopEntry> DesktopEntries::parse(const QString& path, const QSt
     e.name = unescapeValue(keys.value(QStringLiteral("Name")));
     e.exec = unescapeValue(keys.value(QStringLiteral("Exec")));
     e.icon = unescapeValue(keys.value(QStringLiteral("Icon")));
-    e.noDisplay = keys.value(QStringLiteral("NoDisplay")) == QLatin1String("true");
     e.startupWMClass = unescapeValue(keys.value(QStringLiteral("StartupWMClass")));
     e.mimeTypes = keys.value(QStringLiteral("MimeType")).split(u';', Qt::SkipEmptyParts);
+    e.noDisplay = keys.value(QStringLiteral("NoDisplay")) == QLatin1String("true");
     if (e.name.isEmpty())
         e.name = id;
     return e;
-}
-
-void DesktopEntries::reload()
-{
-    loaded_ = false;
-    ensureLoaded();
 }
 
 const std::vector<DesktopEntry>& DesktopEntries::all() const
 {
     ensureLoaded();
     return entries_;
+}
+
+void DesktopEntries::reload()
+{
+    loaded_ = false;
+    ensureLoaded();
 }
 
 void DesktopEntries::ensureLoaded() const

@@ -18,7 +18,7 @@ struct DesktopEntry {
     QString icon;
     QString startupWMClass;
     QStringList mimeTypes;
-    bool noDisplay = false; // kept out of menus and application lists
+    bool noDisplay = false; // installed, but not to be shown among applications
 };
 
 // The desktop entries installed under the XDG data folders, and the default
@@ -32,7 +32,7 @@ public:
     // Reads the folders again (applications installed since).
     void reload();
 
-    // Every entry, in the order the folders were read.
+    // Every entry, in folder precedence order.
     const std::vector<DesktopEntry>& all() const;
     // The entry of a window with this WM_CLASS (its instance and class).
     const DesktopEntry* forWindowClass(const QString& instance, const QString& wmClass) const;

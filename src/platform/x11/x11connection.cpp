@@ -216,6 +216,15 @@ void X11Connection::readEvents()
         pending_.emplace_back(e);
 }
 
+bool X11Connection::hasUndispatchedEvents()
+{
+    readEvents();
+    if (pending_.empty())
+        return false;
+    scheduleDispatch();
+    return true;
+}
+
 void X11Connection::dispatch()
 {
     dispatchScheduled_ = false;

@@ -84,6 +84,10 @@ public:
     // `owner` ends the registration when destroyed.
     using EventHandler = std::function<void(const xcb_generic_event_t&)>;
     void addEventHandler(QObject* owner, EventHandler handler);
+    // Whether events have come that the handlers have not seen yet (the
+    // socket is read for them, nothing is dispatched): what a reader of state
+    // kept from earlier events checks before trusting it.
+    bool hasUndispatchedEvents();
 
     // Adds to the events this connection selects on a window (the masks of
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window

@@ -2,6 +2,7 @@
 
 #include "platform/x11/desktopentries.h"
 #include "platform/x11/x11accessibility.h"
+#include "platform/x11/x11automation.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11eventmonitors.h"
@@ -73,6 +74,7 @@ std::unique_ptr<X11Desktop> X11Desktop::connect(QString* error, const QString& d
 X11Desktop::~X11Desktop()
 {
     // Services before the connection they use.
+    automation_.reset();
     defaults_.reset();
     workspace_.reset();
     eventMonitors_.reset();
@@ -88,6 +90,8 @@ Platform X11Desktop::services(const Platform& common)
 {
     if (!workspace_ && common.clock)
         workspace_ = std::make_unique<X11Workspace>(*windows_, *common.clock);
+    if (!automation_ && workspace_)
+        automation_ = std::make_unique<X11Automation>(windows_->entries(), *workspace_);
     if (!defaults_ && common.defaults && common.clock)
         defaults_ = std::make_unique<X11Defaults>(*common.defaults, *common.clock);
     Platform p = common;
@@ -97,6 +101,7 @@ Platform X11Desktop::services(const Platform& common)
     p.workspace = workspace_.get();
     p.hotKeys = hotKeys_.get();
     p.eventMonitors = eventMonitors_.get();
+    p.automation = automation_.get();
     if (defaults_)
         p.defaults = defaults_.get();
     return p;

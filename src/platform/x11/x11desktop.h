@@ -8,6 +8,7 @@
 namespace tavrin {
 
 class DesktopEntries;
+class X11Automation;
 class X11Accessibility;
 class X11Connection;
 class X11Defaults;
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<X11EventMonitors> eventMonitors_;
     std::unique_ptr<X11Workspace> workspace_;
     std::unique_ptr<X11Defaults> defaults_;
+    std::unique_ptr<X11Automation> automation_;
 };
 
 } // namespace tavrin

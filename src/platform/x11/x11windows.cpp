@@ -61,7 +61,8 @@ X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* pa
     const auto& e = *conn_.ewmh();
     knownTypes_ = {e._NET_WM_WINDOW_TYPE_NORMAL, e._NET_WM_WINDOW_TYPE_DIALOG,  e._NET_WM_WINDOW_TYPE_UTILITY,
                    e._NET_WM_WINDOW_TYPE_TOOLBAR, e._NET_WM_WINDOW_TYPE_SPLASH, e._NET_WM_WINDOW_TYPE_MENU,
-                   e._NET_WM_WINDOW_TYPE_DOCK,   e._NET_WM_WINDOW_TYPE_DESKTOP};
+                   e._NET_WM_WINDOW_TYPE_DOCK,   e._NET_WM_WINDOW_TYPE_DESKTOP, e._NET_WM_WINDOW_TYPE_NOTIFICATION};
+    opacityAtom_ = conn_.intern("_NET_WM_WINDOW_OPACITY");
     if (mode_ == Mode::readingOnly)
         return;
     conn_.selectInput(conn_.root(), XCB_EVENT_MASK_PROPERTY_CHANGE);
@@ -188,7 +189,7 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         xcb_translate_coordinates_cookie_t origin{};
         std::optional<xcb_query_tree_cookie_t> tree;
         std::optional<xcb_get_property_cookie_t> pid, name, wmName, wmClass, type, transient, wmHints, protocols, state,
-            desktop, extents, hints;
+            desktop, extents, hints, opacity;
     };
     std::vector<Cookies> cookies(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -210,8 +211,9 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         }
         if ((needs & needClass) && !classes_.contains(w))
             k.wmClass = conn_.requestProperty(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-        if (needs & needKind) {
+        if (needs & (needKind | needType))
             k.type = conn_.requestProperty(w, e._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32);
+        if (needs & needKind) {
             k.transient = conn_.requestProperty(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
             k.wmHints = conn_.requestProperty(w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
             k.protocols = conn_.requestProperty(w, e.WM_PROTOCOLS, XCB_ATOM_ATOM, 16);
@@ -222,6 +224,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         }
         if (needs & needHints)
             k.hints = conn_.requestProperty(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18);
+        if ((needs & needOpacity) && opacityAtom_ != XCB_ATOM_NONE)
+            k.opacity = conn_.requestProperty(w, opacityAtom_, XCB_ATOM_CARDINAL, 1);
     }
     auto discardAll = [&] {
         for (const Cookies& k : cookies) {
@@ -231,7 +235,7 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
             if (k.tree)
                 xcb_discard_reply(c, k.tree->sequence);
             for (const auto& p : {k.pid, k.name, k.wmName, k.wmClass, k.type, k.transient, k.wmHints, k.protocols,
-                                  k.state, k.desktop, k.extents, k.hints})
+                                  k.state, k.desktop, k.extents, k.hints, k.opacity})
                 if (p)
                     xcb_discard_reply(c, p->sequence);
         }
@@ -267,7 +271,7 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         auto pid = take(k.pid), name = take(k.name), wmName = take(k.wmName), wmClass = take(k.wmClass),
              type = take(k.type), transient = take(k.transient), wmHints = take(k.wmHints),
              protocols = take(k.protocols), state = take(k.state), desktop = take(k.desktop),
-             extents = take(k.extents), hints = take(k.hints);
+             extents = take(k.extents), hints = take(k.hints), opacity = take(k.opacity);
         info.exists = geometry != nullptr;
         if (!info.exists) {
             forget(info.id);
@@ -293,13 +297,15 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
             info.instance = cls.value(0);
             info.wmClass = cls.value(1);
         }
-        if (needs & needKind) {
+        if (needs & (needKind | needType)) {
             for (std::uint32_t a : X11Connection::cardinals(type.get())) {
                 if (std::find(knownTypes_.begin(), knownTypes_.end(), a) != knownTypes_.end()) {
                     info.type = a;
                     break;
                 }
             }
+        }
+        if (needs & needKind) {
             const auto t = X11Connection::cardinals(transient.get());
             info.transient = !t.empty() && t[0] != 0;
             // ICCCM: input focus unless WM_HINTS says no, or the client takes
@@ -334,6 +340,8 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         }
         if (needs & needHints)
             info.hints = parseSizeHints(X11Connection::cardinals(hints.get()));
+        if (const auto o = X11Connection::cardinals(opacity.get()); !o.empty())
+            info.opacity = double(o[0]) / 0xFFFFFFFFu;
     }
 
     // Clients that do not set _NET_WM_PID: the server knows the process of
@@ -376,6 +384,7 @@ X11AppIdentity X11Windows::application(const X11WindowInfo& info)
         app.name = entry->name;
         app.desktopId = entry->id;
         app.location = entry->path;
+        app.listed = !entry->noDisplay;
     } else {
         app.name = !info.wmClass.isEmpty() ? info.wmClass : info.instance;
     }
@@ -394,6 +403,11 @@ bool X11Windows::isStandard(const X11WindowInfo& info, const xcb_ewmh_connection
 bool X11Windows::isDockOrDesktop(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh)
 {
     return info.type == ewmh._NET_WM_WINDOW_TYPE_DOCK || info.type == ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
+}
+
+bool X11Windows::isNormalLayer(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh)
+{
+    return !isDockOrDesktop(info, ewmh) && info.type != ewmh._NET_WM_WINDOW_TYPE_NOTIFICATION;
 }
 
 void X11Windows::moveResize(xcb_window_t id, std::optional<Point> frameOrigin, std::optional<Size> clientSize)

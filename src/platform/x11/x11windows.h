@@ -39,6 +39,7 @@ struct X11WindowInfo {
     QString title;
     QString instance, wmClass;
     xcb_atom_t type = XCB_ATOM_NONE; // the first window type this server knows, or none
+    double opacity = 1.0;            // _NET_WM_WINDOW_OPACITY as a fraction; 1 when unset
     bool transient = false;
     bool acceptsFocus = true; // WM_HINTS input, or WM_TAKE_FOCUS
     bool hidden = false, fullScreen = false, maximizedVert = false, maximizedHorz = false, above = false;
@@ -55,6 +56,7 @@ struct X11AppIdentity {
     QString name;       // the entry's Name, else the WM_CLASS class
     QString desktopId;  // empty when no entry matches
     QString location;   // the entry's file
+    bool listed = false; // it has an entry shown in application menus (not NoDisplay)
 };
 
 // The managed client windows of the window manager and what the system reads
@@ -69,7 +71,9 @@ public:
         needState = 8,  // _NET_WM_STATE and desktop
         needFrame = 16, // geometry and frame extents
         needHints = 32,
-        needAll = 63,
+        needType = 64,     // the window type alone (needKind reads it too)
+        needOpacity = 128,
+        needAll = 255,
     };
 
     // Watching: follows the windows it reads (their changes are announced,
@@ -108,6 +112,9 @@ public:
     static bool isStandard(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
     // Whether a window of this kind belongs on a desktop's window list.
     static bool isDockOrDesktop(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
+    // Whether it is an ordinary managed window: not a dock or panel, the
+    // desktop, or a notification.
+    static bool isNormalLayer(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
 
     // Requests to the window manager; they take effect asynchronously.
     void moveResize(xcb_window_t id, std::optional<Point> frameOrigin, std::optional<Size> clientSize);
@@ -141,6 +148,7 @@ private:
     QHash<xcb_window_t, xcb_window_t> frames_; // client → frame (the top-level window that holds it)
     QHash<xcb_window_t, xcb_window_t> clients_; // frame → client
     std::vector<xcb_atom_t> knownTypes_;
+    xcb_atom_t opacityAtom_ = XCB_ATOM_NONE;
 };
 
 } // namespace tavrin

@@ -3,6 +3,8 @@
 #include "platform/clock.h"
 #include "platform/x11/logindmonitor.h"
 
+#include <QFileInfo>
+#include <QStorageInfo>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
@@ -17,7 +19,12 @@
 namespace tavrin {
 
 X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
-    : Workspace(parent), windows_(windows), clock_(clock)
+    : Workspace(parent)
+    , windows_(windows)
+    , clock_(clock)
+    , settings_({}, [this](const QString& path, const QStringList& arguments) {
+        return startDetached(QStringList{path} + arguments);
+    })
 {
     ::openlog("tavrin", LOG_PID, LOG_USER);
     const Snapshot s = snapshot();
@@ -69,11 +76,13 @@ X11Workspace::Snapshot X11Workspace::snapshot()
         app.localizedName = identity.name;
         app.bundleIdentifier = identity.desktopId;
         app.bundleLocation = identity.location;
-        bool onlyPanels = true;
+        // A regular application shows an ordinary window, or is listed in
+        // the application menus.
+        bool regular = identity.listed;
         for (const X11WindowInfo& w : s.windows)
-            if (w.pid == pid && !X11Windows::isDockOrDesktop(w, ewmh))
-                onlyPanels = false;
-        app.activationPolicy = onlyPanels ? ActivationPolicy::accessory : ActivationPolicy::regular;
+            if (w.pid == pid && X11Windows::isNormalLayer(w, ewmh))
+                regular = true;
+        app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
         // Hidden until the user brings back a window that hide() minimised.
         if (auto hidden = hiddenWindows_.find(pid); hidden != hiddenWindows_.end()) {
             bool restored = false;
@@ -188,6 +197,8 @@ bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)
 {
     if (!url.isValid() || url.isEmpty())
         return false;
+    if (url.scheme() == kSettingsScheme)
+        return settings_.open(url);
     if (!applicationLocation.isEmpty()) {
         const DesktopEntry* entry = windows_.entries().forLocation(applicationLocation);
         return entry && startDetached(DesktopEntries::commandLine(*entry, {url}));
@@ -214,19 +225,19 @@ QString X11Workspace::applicationForUrl(const QUrl& url)
     return {};
 }
 
-QStringList X11Workspace::installedApplicationNames()
-{
-    QStringList names;
-    for (const DesktopEntry& entry : windows_.entries().all())
-        if (!entry.noDisplay && !entry.name.isEmpty())
-            names << entry.name;
-    return names;
-}
-
 QString X11Workspace::applicationLocation(const QString& name)
 {
     const DesktopEntry* e = windows_.entries().forName(name);
     return e ? e->path : QString();
+}
+
+QStringList X11Workspace::installedApplicationNames()
+{
+    QStringList names;
+    for (const DesktopEntry& entry : windows_.entries().all())
+        if (!entry.noDisplay)
+            names.append(entry.name);
+    return names;
 }
 
 bool X11Workspace::hide(int pid)
@@ -345,6 +356,17 @@ bool X11Workspace::terminate(int pid)
         ::kill(pid, SIGTERM);
     });
     return true;
+}
+
+QStringList X11Workspace::mountedDiskImageNames()
+{
+    QStringList names;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.device().startsWith("/dev/loop"))
+            continue;
+        names << (volume.name().isEmpty() ? QFileInfo(volume.rootPath()).fileName() : volume.name());
+    }
+    return names;
 }
 
 void X11Workspace::beep()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/workspace.h"
+#include "platform/x11/desktopsettings.h"
 #include "platform/x11/x11windows.h"
 
 #include <QHash>
@@ -29,6 +30,7 @@ public:
 
     // How long terminate() gives a process after asking its windows to close.
     void setTerminateGrace(double seconds) { terminateGrace_ = seconds; }
+
     ~X11Workspace() override;
 
     std::vector<RunningApp> runningApplications() override;
@@ -40,7 +42,7 @@ public:
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
-    // The names of the desktop entries of applications shown in menus.
+    // The names of the desktop entries, those not to be shown excepted.
     QStringList installedApplicationNames() override;
 
     bool hide(int pid) override;
@@ -48,8 +50,13 @@ public:
     bool terminate(int pid) override;
     bool activate(int pid) override;
 
+    // Disk images are mounted from loop devices here.
+    QStringList mountedDiskImageNames() override;
     void beep() override;
     void log(const QString& line) override;
+
+    // Starts a program on this display, detached from this process.
+    bool startDetached(const QStringList& command) const;
 
 private:
     struct Snapshot {
@@ -63,8 +70,6 @@ private:
     void refresh();
     void scheduleRefresh();
     static QString processStartTime(int pid);
-    // Starts a program on this display, detached from this process.
-    bool startDetached(const QStringList& command) const;
 
     X11Windows& windows_;
     Clock& clock_;
@@ -73,6 +78,7 @@ private:
     int lastActivePid_ = 0;
     bool refreshScheduled_ = false;
     double terminateGrace_ = kTerminateGrace;
+    DesktopSettings settings_;
     struct HiddenWindow {
         xcb_window_t id = 0;
         bool seenMinimised = false; // the window manager has carried it out

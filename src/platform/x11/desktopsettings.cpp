@@ -1,6 +1,7 @@
-#include "settings/desktopsettings.h"
+#include "platform/x11/desktopsettings.h"
 
-#include <QCoreApplication>
+#include "platform/workspace.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
@@ -37,21 +38,15 @@ QList<DesktopSettings::Candidate> DesktopSettings::candidates() const
     return all;
 }
 
-bool DesktopSettings::openWindowSettings() const
+bool DesktopSettings::open(const QUrl& address) const
 {
+    const bool windows = address.path() == Workspace::kDesktopSettingsPage;
     for (const Candidate& candidate : candidates()) {
         const QString path = find_(candidate.program);
-        if (!path.isEmpty() && start_(path, candidate.windowArguments))
+        if (!path.isEmpty() && start_(path, windows ? candidate.windowArguments : QStringList{}))
             return true;
     }
     return false;
-}
-
-QString DesktopSettings::noSettingsNote()
-{
-    return QCoreApplication::translate("DesktopSettings",
-                                       "Tavrin couldn't find your desktop's settings app. Look there for edge "
-                                       "tiling.");
 }
 
 } // namespace tavrin

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 
 namespace tavrin {
 
-// The desktop's own settings application, opened where the panes point the
-// user at a setting of the desktop rather than of Tavrin (its edge tiling).
+// The desktop's own settings application, which settings addresses open.
 // Which application is tried first follows the running desktop.
 class DesktopSettings {
 public:
@@ -22,21 +23,17 @@ public:
         QStringList windowArguments; // the page with window tiling
     };
 
-    // Looks in the search path and starts a detached process.
-    DesktopSettings() : DesktopSettings(Find{}, Start{}, QString{}) {}
     // Empty functions: the search path and a detached process; an empty
     // desktop: XDG_CURRENT_DESKTOP.
     DesktopSettings(Find find, Start start, QString currentDesktop = {});
 
-    // Opens the desktop's settings where windows and tiling are set. False
+    // Opens the settings at the page a settings address names: where windows
+    // and tiling are set for the desktop page, else at their start. False
     // when no settings application was found or none started.
-    bool openWindowSettings() const;
+    bool open(const QUrl& address) const;
 
     // The applications tried, in order: those of the running desktop first.
     QList<Candidate> candidates() const;
-
-    // The line shown when nothing could be opened.
-    static QString noSettingsNote();
 
 private:
     Find find_;

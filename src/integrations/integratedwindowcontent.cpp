@@ -1,0 +1,50 @@
+#include "integrations/integratedwindowcontent.h"
+
+#include "integrations/browserurls.h"
+#include "integrations/integrations.h"
+#include "integrations/urlcleaner.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+
+#include <functional>
+
+namespace tavrin {
+
+QCoro::Task<BrowserTabMap> IntegratedWindowContent::readTabs(QSet<QString> apps, bool otherTitles, double timeout)
+{
+    return BrowserURLs::tabs(std::move(apps), otherTitles, timeout);
+}
+
+bool IntegratedWindowContent::restoresTabs(const QString& app)
+{
+    const Integration* row = Integrations::byName(app);
+    return row && row->how == Integration::How::browser && !Integrations::isOff(app);
+}
+
+QCoro::Task<bool> IntegratedWindowContent::restoreTabs(QString app, QStringList urls)
+{
+    std::function<bool()> work = [app = std::move(app), urls = std::move(urls)] {
+        return Integrations::restoreTabs(app, urls);
+    };
+    co_return co_await Platform::current().clock->background(std::move(work));
+}
+
+QCoro::Task<bool> IntegratedWindowContent::selectTab(QString app, QString windowTitle, QString tab)
+{
+    std::function<bool()> work = [app = std::move(app), windowTitle = std::move(windowTitle), tab = std::move(tab)] {
+        return BrowserURLs::restoreScript(app, windowTitle, tab);
+    };
+    co_return co_await Platform::current().clock->background(std::move(work));
+}
+
+std::optional<QString> IntegratedWindowContent::cleanWebAddress(const QString& address)
+{
+    return URLCleaner::clean(address);
+}
+
+QCoro::Task<QList<SavedItem>> IntegratedWindowContent::capture(std::vector<AXWindow> windows)
+{
+    return Integrations::capture(std::move(windows));
+}
+
+} // namespace tavrin

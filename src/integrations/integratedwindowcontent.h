@@ -1,0 +1,23 @@
+#pragma once
+
+#include "workspaces/windowcontent.h"
+
+namespace tavrin {
+
+// What the integrations read from and bring back to windows, for the
+// workspace layer: browser tabs for plan requests, tab restoring and
+// selection when a plan or saved workspace is arranged, address cleaning and
+// the capture of what each window shows. Scripts run on worker threads; the
+// results come back on the main thread.
+class IntegratedWindowContent : public WindowContent {
+public:
+    QCoro::Task<BrowserTabMap> readTabs(QSet<QString> apps, bool otherTitles, double timeout) override;
+    // A browser row of the table whose integration is on.
+    bool restoresTabs(const QString& app) override;
+    QCoro::Task<bool> restoreTabs(QString app, QStringList urls) override;
+    QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override;
+    std::optional<QString> cleanWebAddress(const QString& address) override;
+    QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) override;
+};
+
+} // namespace tavrin

@@ -1,0 +1,670 @@
+#include "integrations/integrations.h"
+
+#include "platform/accessibility.h"
+#include "platform/clock.h"
+#include "platform/defaults.h"
+#include "platform/platform.h"
+#include "platform/processes.h"
+#include "platform/workspace.h"
+#include "windows/axactionscope.h"
+#include "workspaces/screencapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QUrl>
+#include <functional>
+#include <mutex>
+
+namespace tavrin {
+
+namespace {
+
+using Category = Integration::Category;
+using How = Integration::How;
+
+struct Row {
+    const char* app;
+    const char* bundleID;
+    Category category;
+    How how;
+    const char* bringsBack;
+    const char* processName;
+};
+
+const char* const kEveryTab = "Every tab in every window, and which tab was in front";
+const char* const kProjectFolder = "The project folder each window has open";
+const char* const kProject = "The project each window has open";
+const char* const kFile = "The file each window has open";
+const char* const kFolder = "The folder each window is in";
+const char* const kChat = "Hidden or quit during Focus routines; a Mac Focus silences it";
+
+const Row kRows[] = {
+    {"Safari", "com.apple.Safari", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Google Chrome", "com.google.Chrome", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Arc", "company.thebrowser.Browser", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Brave Browser", "com.brave.Browser", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Microsoft Edge", "com.microsoft.edgemac", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Vivaldi", "com.vivaldi.Vivaldi", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Dia", "company.thebrowser.dia", Category::browsers, How::browser, kEveryTab, nullptr},
+    {"Firefox", nullptr, Category::browsers, How::appOnly,
+     "Reopens Firefox. Firefox doesn't let other apps read its tabs, so it brings them back itself with "
+     "\u201cRestore previous session\u201d.",
+     nullptr},
+    {"Visual Studio Code", nullptr, Category::code, How::vscode, kProjectFolder, "Code"},
+    {"Cursor", nullptr, Category::code, How::vscode, kProjectFolder, nullptr},
+    {"Windsurf", nullptr, Category::code, How::vscode, kProjectFolder, nullptr},
+    {"VSCodium", nullptr, Category::code, How::vscode, kProjectFolder, nullptr},
+    {"IntelliJ IDEA", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"PyCharm", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"WebStorm", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"GoLand", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"Android Studio", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"RustRover", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"PhpStorm", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"Rider", nullptr, Category::code, How::jetbrains, kProject, nullptr},
+    {"Xcode", nullptr, Category::code, How::document, "The project or file each window has open", nullptr},
+    {"Sublime Text", nullptr, Category::code, How::document, kFile, nullptr},
+    {"Zed", nullptr, Category::code, How::document, kFile, nullptr},
+    {"Nova", nullptr, Category::code, How::document, kFile, nullptr},
+    {"BBEdit", nullptr, Category::code, How::document, kFile, nullptr},
+    {"Terminal", "com.apple.Terminal", Category::terminals, How::terminal, kFolder, nullptr},
+    {"iTerm", "com.googlecode.iterm2", Category::terminals, How::iterm, kFolder, "iTerm2"},
+    {"Warp", nullptr, Category::terminals, How::titlePath, kFolder, nullptr},
+    {"Ghostty", nullptr, Category::terminals, How::titlePath, kFolder, nullptr},
+    {"Microsoft Word", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Microsoft Excel", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Microsoft PowerPoint", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Pages", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Numbers", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Keynote", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Preview", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"TextEdit", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Affinity Designer 2", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Pixelmator Pro", nullptr, Category::docs, How::document, kFile, nullptr},
+    {"Finder", "com.apple.finder", Category::docs, How::finder, "The folder each window shows", nullptr},
+    {"Obsidian", nullptr, Category::docs, How::obsidian, "The vault and note each window has open", nullptr},
+    {"Figma", nullptr, Category::docs, How::appOnly,
+     "Reopens Figma. Figma keeps its own open tabs, so they come back with it.", nullptr},
+    {"Notion", nullptr, Category::docs, How::appOnly, "Reopens Notion on the page it was last on.", nullptr},
+    {"Linear", nullptr, Category::docs, How::appOnly, "Reopens Linear on the view it was last on.", nullptr},
+    {"Slack", nullptr, Category::chat, How::chatStatus, kChat, nullptr},
+    {"Microsoft Teams", nullptr, Category::chat, How::chatStatus, kChat, nullptr},
+};
+
+std::optional<QString> optionalText(const char* text)
+{
+    return text ? std::optional(QString::fromUtf8(text)) : std::nullopt;
+}
+
+// Quoted for a script: backslashes and double quotes percent-encoded, as
+// addresses allow.
+QString quotedAddress(const QString& url)
+{
+    QString escaped = url;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("%5C"));
+    escaped.replace(QLatin1Char('"'), QLatin1String("%22"));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+QString restoreScript(const QString& app, const QString& first, const QString& rest)
+{
+    if (app == QLatin1String("Safari"))
+        return QStringLiteral("tell application \"Safari\"\n"
+                              "  make new document with properties {URL:%1}\n"
+                              "  repeat with u in {%2}\n"
+                              "    tell front window to make new tab at end of tabs with properties {URL:u}\n"
+                              "  end repeat\n"
+                              "  tell front window to set current tab to tab 1\n"
+                              "end tell")
+            .arg(first, rest);
+    return QStringLiteral("tell application \"%1\"\n"
+                          "  make new window\n"
+                          "  set URL of active tab of front window to %2\n"
+                          "  repeat with u in {%3}\n"
+                          "    tell front window to make new tab with properties {URL:u}\n"
+                          "  end repeat\n"
+                          "  set active tab index of front window to 1\n"
+                          "end tell")
+        .arg(app, first, rest);
+}
+
+} // namespace
+
+// ---- The table ----
+
+const std::vector<Integration>& Integrations::all()
+{
+    static const std::vector<Integration> rows = [] {
+        std::vector<Integration> out;
+        for (const Row& r : kRows)
+            out.push_back(Integration{QString::fromUtf8(r.app), optionalText(r.bundleID), r.category, r.how,
+                                      QString::fromUtf8(r.bringsBack), optionalText(r.processName)});
+        return out;
+    }();
+    return rows;
+}
+
+const Integration* Integrations::byName(const QString& name)
+{
+    static const QHash<QString, const Integration*> lookup = [] {
+        QHash<QString, const Integration*> out;
+        for (const Integration& row : all()) {
+            // The earlier row keeps a name two rows share.
+            if (!out.contains(row.app))
+                out.insert(row.app, &row);
+            if (row.processName && !out.contains(*row.processName))
+                out.insert(*row.processName, &row);
+        }
+        return out;
+    }();
+    return lookup.value(name, nullptr);
+}
+
+const QStringList& Integrations::shells()
+{
+    static const QStringList names{QStringLiteral("zsh"), QStringLiteral("bash"), QStringLiteral("fish"),
+                                   QStringLiteral("sh"), QStringLiteral("nu")};
+    return names;
+}
+
+QString Integrations::editorFolder(const QString& app)
+{
+    // Only the table's own names become folder names.
+    const Integration* row = byName(app);
+    if (!row || row->how != How::vscode || row->app != app)
+        return {};
+    if (app == QLatin1String("Visual Studio Code"))
+        return QStringLiteral("Code");
+    return app;
+}
+
+// ---- The user's switch ----
+
+QSet<QString> Integrations::offNames()
+{
+    const auto stored = Platform::current().defaults->value(kOffKey);
+    if (!stored || stored->typeId() != QMetaType::QVariantList)
+        return {};
+    QSet<QString> names;
+    for (const QVariant& v : stored->toList()) {
+        if (v.typeId() != QMetaType::QString)
+            return {}; // not a list of names: nothing is off
+        names.insert(v.toString());
+    }
+    return names;
+}
+
+bool Integrations::isOff(const QString& name, const QSet<QString>& offNames)
+{
+    const Integration* row = byName(name);
+    return offNames.contains(row ? row->app : name);
+}
+
+bool Integrations::isOff(const QString& name) { return isOff(name, offNames()); }
+
+void Integrations::setOff(const QString& name, bool off)
+{
+    QSet<QString> names = offNames();
+    if (off)
+        names.insert(name);
+    else
+        names.remove(name);
+    QStringList sorted(names.begin(), names.end());
+    sorted.sort();
+    Platform::current().defaults->setValue(kOffKey, QVariant(QVariantList(sorted.begin(), sorted.end())));
+}
+
+std::vector<Integration> Integrations::installed()
+{
+    Workspace& workspace = *Platform::current().workspace;
+    QSet<QString> names;
+    for (const QString& name : workspace.installedApplicationNames())
+        names.insert(name);
+    for (const RunningApp& app : workspace.runningApplications())
+        names.insert(app.localizedName);
+    std::vector<Integration> out;
+    for (const Integration& row : all())
+        if (names.contains(row.app) || (row.processName && names.contains(*row.processName)))
+            out.push_back(row);
+    return out;
+}
+
+// ---- Consent and runners ----
+
+Integrations::Permission Integrations::permission(const Integration& row, bool ask)
+{
+    if (!row.needsAutomation())
+        return Permission::notNeeded;
+    QString bundleId = row.bundleID.value_or(QString());
+    if (!row.bundleID) {
+        for (const RunningApp& app : Platform::current().workspace->runningApplications())
+            if (app.localizedName == row.app) {
+                bundleId = app.bundleIdentifier;
+                break;
+            }
+    }
+    if (bundleId.isEmpty())
+        return Permission::notRunning;
+    Automation* automation = Platform::current().automation;
+    if (!automation)
+        return Permission::notAsked;
+    switch (automation->permission(bundleId, ask)) {
+    case Automation::kAllowed:
+        return Permission::allowed;
+    case Automation::kNotRunning:
+        return Permission::notRunning;
+    case Automation::kNotPermitted:
+        return Permission::denied;
+    default:
+        return Permission::notAsked;
+    }
+}
+
+std::optional<ScriptValue> Integrations::runAppleScript(const QString& source)
+{
+    static std::mutex oneAtATime;
+    const std::lock_guard guard(oneAtATime);
+    Automation* automation = Platform::current().automation;
+    return automation ? automation->run(source, kScriptTimeLimit) : std::nullopt;
+}
+
+std::optional<QString> Integrations::runProcess(const QString& path, const QStringList& arguments)
+{
+    Processes* processes = Platform::current().processes;
+    const auto output = processes ? processes->run(path, arguments, kProcessTimeLimit) : std::nullopt;
+    if (!output)
+        return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(*output);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// ---- Restoring ----
+
+bool Integrations::restoreTabs(const QString& app, const QStringList& urls)
+{
+    const QStringList kept = urls.mid(0, kMaxTabs);
+    if (kept.isEmpty())
+        return false;
+    QStringList quoted;
+    for (const QString& url : kept)
+        quoted.append(quotedAddress(url));
+    const QString first = quoted.takeFirst();
+    return runAppleScript(restoreScript(app, first, quoted.join(QStringLiteral(", ")))).has_value();
+}
+
+// ---- Reading what windows show ----
+
+QList<Integrations::WindowEntry> Integrations::entries(const std::vector<AXWindow>& windows)
+{
+    AXActionScope scope;
+    QList<WindowEntry> out;
+    for (const AXWindow& w : windows) {
+        WindowEntry entry{ScreenCapture::appName(w.app), w.string(ax::Title).value_or(QString()), std::nullopt};
+        if (const auto document = w.documentURL())
+            entry.document = document->toString(QUrl::FullyEncoded);
+        out.append(std::move(entry));
+    }
+    return out;
+}
+
+QCoro::Task<QList<SavedItem>> Integrations::capture(std::vector<AXWindow> windows)
+{
+    std::function<QList<SavedItem>()> work = [list = entries(windows), off = offNames()] {
+        return readAll(list, true, off);
+    };
+    co_return co_await Platform::current().clock->background(std::move(work));
+}
+
+QList<SavedItem> Integrations::captureWindow(const std::vector<AXWindow>& windows)
+{
+    if (windows.empty())
+        return {};
+    return readAll(entries(windows), false, offNames());
+}
+
+QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames)
+{
+    QStringList apps;
+    QHash<QString, QStringList> titles;
+    for (const WindowEntry& e : entries) {
+        if (!titles.contains(e.app))
+            apps.append(e.app);
+        titles[e.app].append(e.title);
+    }
+    QHash<QString, QList<Read>> reads;
+    for (const QString& app : apps) {
+        const Integration* row = byName(app);
+        if (!row || isOff(app, offNames))
+            continue;
+        // The user is never asked from here.
+        if (row->needsAutomation() && (!automation || permission(*row, false) != Permission::allowed))
+            continue;
+        reads.insert(app, read(*row, titles.value(app)));
+    }
+
+    QList<SavedItem> items;
+    for (const WindowEntry& e : entries) {
+        SavedItem item{e.app, std::nullopt, std::nullopt};
+        const QList<Read> found = reads.value(e.app);
+        auto match = std::find_if(found.begin(), found.end(), [&](const Read& r) { return r.title == e.title; });
+        if (match == found.end())
+            match = std::find_if(found.begin(), found.end(),
+                                 [&](const Read& r) { return !r.title.isEmpty() && e.title.contains(r.title); });
+        if (match != found.end()) {
+            item.url = match->url;
+            item.tabs = match->tabs;
+        } else if (!isOff(e.app, offNames)) {
+            item.url = e.document;
+        }
+        items.append(std::move(item));
+    }
+    return items;
+}
+
+QList<Integrations::Read> Integrations::read(const Integration& row, const QStringList& titles)
+{
+    switch (row.how) {
+    case How::browser:
+        return readBrowser(row.app);
+    case How::vscode:
+        return readEditor(row.app, titles);
+    case How::jetbrains:
+        return readJetBrains(titles);
+    case How::terminal:
+        return readTerminal();
+    case How::iterm:
+        return readITerm();
+    case How::titlePath: {
+        QList<Read> out;
+        for (const QString& title : titles)
+            if (const auto path = pathFromTitle(title))
+                out.append(Read{title, QUrl::fromLocalFile(*path).toString(QUrl::FullyEncoded), std::nullopt});
+        return out;
+    }
+    case How::finder:
+        return readFinder();
+    case How::obsidian:
+        return readObsidian(titles);
+    case How::document:
+    case How::appOnly:
+    case How::chatStatus:
+        return {};
+    }
+    return {};
+}
+
+// ---- The reads ----
+
+namespace {
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// A script that gathers, window by window, what `body` adds to "out";
+// windows where it fails are passed over.
+QString windowLoopScript(const QString& app, const QString& windows, const QStringList& body)
+{
+    QString script = QStringLiteral("tell application \"%1\"\n  set out to {}\n  repeat with w in %2\n    try\n").arg(app, windows);
+    for (const QString& line : body)
+        script += QStringLiteral("      ") + line + QLatin1Char('\n');
+    return script + QStringLiteral("    end try\n  end repeat\n  return out\nend tell");
+}
+
+QString fileAddress(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
+
+std::optional<QString> readText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(file.readAll());
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// Every first group of `pattern` in `text`.
+void collect(const QRegularExpression& pattern, const QString& text, QSet<QString>& into)
+{
+    for (auto it = pattern.globalMatch(text); it.hasNext();)
+        into.insert(it.next().captured(1));
+}
+
+// The items of a script's list answer; empty for no answer or another kind.
+QList<ScriptValue> listItems(const std::optional<ScriptValue>& answer)
+{
+    return answer && answer->isList() ? answer->items : QList<ScriptValue>();
+}
+
+// For each {name, path} pair of a per-window answer whose two texts pass
+// `accept`: the read of that window's folder.
+QList<Integrations::Read> folderReads(const std::optional<ScriptValue>& answer,
+                                      const std::function<std::optional<QString>(const QString&)>& folderOf)
+{
+    QList<Integrations::Read> out;
+    for (const ScriptValue& window : listItems(answer)) {
+        const auto name = window.item(1) ? window.item(1)->textValue() : std::nullopt;
+        const auto value = window.item(2) ? window.item(2)->textValue() : std::nullopt;
+        if (!name || !value)
+            continue;
+        if (const auto folder = folderOf(*value))
+            out.append(Integrations::Read{*name, fileAddress(*folder), std::nullopt});
+    }
+    return out;
+}
+
+// The last path component of a file address with its percent-encoding
+// removed; none when it does not parse or does not decode.
+std::optional<QString> folderName(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid())
+        return std::nullopt;
+    QString path = url.path(QUrl::FullyEncoded);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    const QByteArray encoded = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLatin1();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString name = utf8.decode(QByteArray::fromPercentEncoding(encoded));
+    if (utf8.hasError() || name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+bool showsFolder(const QString& title, const QString& name)
+{
+    return title == name || title.contains(QStringLiteral(" \u2014 ") + name) || title.startsWith(name + QLatin1Char(' '))
+        || title.contains(QLatin1Char('[') + name + QLatin1Char(']')) || title.endsWith(name);
+}
+
+} // namespace
+
+QList<Integrations::Read> Integrations::readBrowser(const QString& app)
+{
+    const bool safari = app == QLatin1String("Safari");
+    const QString front = safari ? QStringLiteral("name of current tab of w, URL of current tab of w")
+                                 : QStringLiteral("title of active tab of w, URL of active tab of w");
+    const QString script = windowLoopScript(app, QStringLiteral("windows"),
+                                            {QStringLiteral("set end of out to {%1, URL of tabs of w}").arg(front)});
+    QList<Read> out;
+    for (const ScriptValue& window : listItems(runAppleScript(script))) {
+        if (!window.isList() || window.items.size() != 3)
+            continue;
+        const auto title = window.item(1)->textValue();
+        const auto url = window.item(2)->textValue();
+        if (!title || !url || !url->startsWith(QLatin1String("http")))
+            continue;
+        QStringList tabs;
+        for (const ScriptValue& tab : window.item(3)->items)
+            if (const auto address = tab.textValue(); address && address->startsWith(QLatin1String("http")))
+                tabs.append(*address);
+        out.append(Read{*title, *url, tabs.size() < 2 ? std::nullopt : std::optional(tabs.mid(0, kMaxTabs))});
+    }
+    return out;
+}
+
+QList<Integrations::Read> Integrations::readEditor(const QString& app, const QStringList& titles)
+{
+    const QString support = Platform::current().folders.applicationSupport;
+    const QString folder = editorFolder(app);
+    if (support.isEmpty() || folder.isEmpty())
+        return {};
+    static const QRegularExpression recent(QStringLiteral(R"re("(?:folderUri|folder)"\s*:\s*"(file://[^"]+)")re"));
+    const QString base = support + QLatin1Char('/') + folder;
+    QSet<QString> folders;
+    for (const char* file : {"/Backups/workspaces.json", "/User/globalStorage/storage.json"})
+        if (const auto text = readText(base + QLatin1String(file)))
+            collect(recent, *text, folders);
+    return matchFolders(folders, titles);
+}
+
+QList<Integrations::Read> Integrations::readJetBrains(const QStringList& titles)
+{
+    const UserFolders& user = Platform::current().folders;
+    if (user.applicationSupport.isEmpty())
+        return {};
+    const QDir products(user.applicationSupport + QStringLiteral("/JetBrains"));
+    if (!products.exists())
+        return {};
+    static const QRegularExpression entry(QStringLiteral(R"re(<entry key="([^"]+)")re"));
+    QSet<QString> paths;
+    for (const QString& name : products.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (const auto text = readText(products.filePath(name) + QStringLiteral("/options/recentProjects.xml")))
+            collect(entry, *text, paths);
+    QSet<QString> folders;
+    for (QString path : paths)
+        folders.insert(fileAddress(path.replace(QStringLiteral("$USER_HOME$"), user.home)));
+    return matchFolders(folders, titles);
+}
+
+QList<Integrations::Read> Integrations::matchFolders(const QSet<QString>& folders, const QStringList& titles)
+{
+    QList<std::pair<QString, QString>> named; // address, name
+    for (const QString& folder : folders)
+        if (const auto name = folderName(folder))
+            named.append({folder, *name});
+    QList<Read> out;
+    for (const QString& title : titles) {
+        const std::pair<QString, QString>* best = nullptr;
+        for (const auto& candidate : named)
+            if (showsFolder(title, candidate.second) && (!best || candidate.second.size() > best->second.size()))
+                best = &candidate;
+        if (best)
+            out.append(Read{title, best->first, std::nullopt});
+    }
+    return out;
+}
+
+QList<Integrations::Read> Integrations::readTerminal()
+{
+    const QString script = windowLoopScript(QStringLiteral("Terminal"), QStringLiteral("windows"),
+                                            {QStringLiteral("set end of out to {name of w, tty of selected tab of w}")});
+    return folderReads(runAppleScript(script), [](const QString& device) { return folderForTTY(device); });
+}
+
+std::optional<QString> Integrations::folderForTTY(const QString& device)
+{
+    const QString name = QString(device).remove(QStringLiteral("/dev/"));
+    const auto listing = runProcess(QStringLiteral("/bin/ps"), {QStringLiteral("-t"), name, QStringLiteral("-o"),
+                                                                 QStringLiteral("pid=,comm=")});
+    if (!listing || listing->isEmpty())
+        return std::nullopt;
+    std::optional<QString> shell;
+    for (const QString& line : listing->split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        // "  812 -zsh": the process id, then the command.
+        const QString rest = line.mid(line.indexOf(QRegularExpression(QStringLiteral("[^ ]"))));
+        const qsizetype space = rest.indexOf(QLatin1Char(' '));
+        if (space < 0 || space + 1 == rest.size())
+            continue;
+        const QString pid = trimSpaces(rest.left(space));
+        const QString command = trimSpaces(rest.mid(space + 1));
+        QString program = command.mid(command.lastIndexOf(QLatin1Char('/')) + 1);
+        while (program.startsWith(QLatin1Char('-')))
+            program.remove(0, 1);
+        while (program.endsWith(QLatin1Char('-')))
+            program.chop(1);
+        if (!pid.isEmpty() && !command.isEmpty() && shells().contains(program))
+            shell = pid;
+    }
+    if (!shell)
+        return std::nullopt;
+    const auto open = runProcess(QStringLiteral("/usr/sbin/lsof"),
+                                 {QStringLiteral("-a"), QStringLiteral("-p"), *shell, QStringLiteral("-d"),
+                                  QStringLiteral("cwd"), QStringLiteral("-Fn")});
+    if (!open)
+        return std::nullopt;
+    for (const QString& line : open->split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (line.startsWith(QLatin1String("n/")))
+            return line.mid(1);
+    return std::nullopt;
+}
+
+QList<Integrations::Read> Integrations::readITerm()
+{
+    const QString script = windowLoopScript(
+        QStringLiteral("iTerm"), QStringLiteral("windows"),
+        {QStringLiteral("tell current session of w to set p to variable named \"session.path\""),
+         QStringLiteral("set end of out to {name of w, p}")});
+    return folderReads(runAppleScript(script), [](const QString& path) {
+        return path.startsWith(QLatin1Char('/')) ? std::optional(path) : std::nullopt;
+    });
+}
+
+QList<Integrations::Read> Integrations::readFinder()
+{
+    const QString script =
+        windowLoopScript(QStringLiteral("Finder"), QStringLiteral("Finder windows"),
+                         {QStringLiteral("set end of out to {name of w, POSIX path of (target of w as alias)}")});
+    return folderReads(runAppleScript(script), [](const QString& path) { return std::optional(path); });
+}
+
+std::optional<QString> Integrations::pathFromTitle(const QString& title)
+{
+    QString path = title.section(QStringLiteral(" \u2014 "), 0, 0);
+    path = trimSpaces(path.section(QStringLiteral(" - "), 0, 0));
+    const QString home = Platform::current().folders.home;
+    if (path.startsWith(QLatin1Char('~')) && !home.isEmpty())
+        path = home + path.mid(1);
+    if (!path.startsWith(QLatin1Char('/')) || !QFileInfo(path).isDir())
+        return std::nullopt;
+    return path;
+}
+
+QList<Integrations::Read> Integrations::readObsidian(const QStringList& titles)
+{
+    // Query values encoded as address components encode them: the
+    // separators of query items ('&', '=', '#') and what a query may not
+    // hold are percent-encoded.
+    const auto encode = [](const QString& value) {
+        return QString::fromLatin1(QUrl::toPercentEncoding(value, "!$'()*+,;:@/?"));
+    };
+    QList<Read> out;
+    for (const QString& title : titles) {
+        const QStringList pieces = title.split(QStringLiteral(" - "));
+        if (pieces.size() < 3)
+            continue;
+        const QString address = QStringLiteral("obsidian://open?vault=%1&file=%2")
+                                    .arg(encode(pieces[pieces.size() - 2]), encode(pieces.front()));
+        out.append(Read{title, address, std::nullopt});
+    }
+    return out;
+}
+
+} // namespace tavrin

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "windows/placementlearner.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+namespace tavrin {
+
+class Defaults;
+
+// Counts where the user puts each application on each display, and turns the
+// counts into rules ("Safari usually goes on the right of the wide display")
+// and into one suggestion at a time. Placements are reported by the window
+// manager, the workspace runner and hand placement as unit rectangles, which
+// it reduces to zone names; a rule can be kept (layouts then put the
+// application in its zone), forgotten, or dismissed as a suggestion.
+//
+// Everything it learns lives in the defaults, as property-list values, and
+// every operation reads them afresh, so replacing the keys (an import) takes
+// effect at the next reload(). Main thread only.
+class Learning : public QObject, public PlacementLearner {
+    Q_OBJECT
+public:
+    // What was learned of one application on one display.
+    struct Rule {
+        QString app;
+        QString display; // the display's settings key
+        QString zone;    // the kept zone, else the most counted one
+        int times = 0;   // placements in `zone` (the top count when `zone` has none)
+        int total = 0;   // placements of the application on the display
+        bool kept = false;
+        bool forgotten = false;
+
+        // "app|display": what the stored keys are indexed by.
+        QString key() const { return ruleKey(app, display); }
+        // times over total; 0 without placements.
+        double share() const { return total > 0 ? double(times) / total : 0.0; }
+        friend bool operator==(const Rule&, const Rule&) = default;
+    };
+    using Rules = QList<Rule>;
+
+private:
+    Q_PROPERTY(Rules rules READ rules NOTIFY rulesChanged)
+    Q_PROPERTY(int totalMoves READ totalMoves NOTIFY totalMovesChanged)
+
+public:
+    static inline const QString kCountsKey = QStringLiteral("learning.counts");
+    static inline const QString kKeptKey = QStringLiteral("learning.kept");
+    static inline const QString kForgotKey = QStringLiteral("learning.forgot");
+    static inline const QString kMovesKey = QStringLiteral("learning.moves");
+    static inline const QString kDismissedKey = QStringLiteral("learning.suggestionDismissed");
+    // A rule is listed from this many placements on (kept rules always).
+    static constexpr int kRuleMinimum = 3;
+    // A rule is suggested from this many placements and this share on.
+    static constexpr int kSuggestionMinimum = 4;
+    static constexpr double kSuggestionShare = 0.75;
+
+    // The program's one; tests make their own. Reads the stored rules.
+    static Learning& shared();
+    explicit Learning(QObject* parent = nullptr);
+
+    static QString ruleKey(const QString& app, const QString& displayKey) { return app + u'|' + displayKey; }
+
+    // Rules in order: kept first, then by share and by total, larger first;
+    // rules equal in all three by key. Rules of fewer than three placements
+    // are left out unless kept; rules forgotten in an earlier run too.
+    const Rules& rules() const { return rules_; }
+    // Placements counted in all, never below 0.
+    int totalMoves() const { return totalMoves_; }
+    // The monotonic clock time of the last record() call, counted or not;
+    // minus infinity before the first.
+    double lastRecord() const { return lastRecord_; }
+
+    // Counts one placement in the rectangle's zone, unless the rule is
+    // forgotten; either way the time of the call is remembered.
+    void record(const QString& app, const Display& display, const UnitRect& unit, bool focus) override;
+    // Takes back one placement counted in that zone; nothing when there is none.
+    void unrecord(const QString& app, const Display& display, const UnitRect& unit, bool focus) override;
+    // Where applications with a kept rule go among a layout's slots (the
+    // first free slot of their zone), then every other application in order
+    // to the free slots left: pairs (index into `apps`, index into `zones`),
+    // the matches first. Applications beyond the slots get none.
+    std::vector<std::pair<int, int>> placements(const QStringList& apps, const std::vector<UnitRect>& zones,
+                                                const Display& display) override;
+
+    // Rebuilds the rules and the move total from the stored keys.
+    void reload();
+    // Keeps the rule at its zone: layouts put the application there.
+    void keep(const Rule& rule);
+    // Stops counting the application there and forgets whether it was kept;
+    // the rule stays listed, marked forgotten, until the program restarts.
+    void forget(const Rule& rule);
+    // Takes back a forget (and a keep): the rule counts again, not kept.
+    void unforget(const Rule& rule);
+    // Suggests the rule no more.
+    void dismiss(const Rule& rule);
+    // Forgets every count, rule, dismissal and the move total.
+    void resetAll();
+
+    // The strongest rule that is neither kept, forgotten nor dismissed, with
+    // at least 4 placements, 75 % of them in its zone; else none.
+    std::optional<Rule> suggestion() const;
+    // A zone name in words: "in the edge strip", "full screen", "in the main
+    // spot, left", "on the right, top".
+    static QString sentence(const QString& zone);
+
+signals:
+    void rulesChanged();
+    void totalMovesChanged();
+    // The rules, the move total or the dismissals changed: the suggestion may differ.
+    void changed();
+
+private:
+    Defaults& defaults() const;
+    void writeMoves(qint64 moves);
+    std::optional<Rule> ruleFor(const QString& key, const QVariantMap& counts, const QVariantMap& kept,
+                                const QSet<QString>& forgot) const;
+
+    Rules rules_;
+    int totalMoves_ = 0;
+    double lastRecord_;
+    QSet<QString> forgottenThisSession_;
+};
+
+} // namespace tavrin

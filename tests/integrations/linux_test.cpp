@@ -1,0 +1,140 @@
+// The integrations on this system's own terms: helper programs run for real
+// under their time limit, the editors' files in their Linux form, and the
+// scripting stand-in of the Linux desktop.
+
+#include "integrationsdesk.h"
+
+#include "integrations/integrations.h"
+#include "platform/linux/linuxprocesses.h"
+#include "platform/platform.h"
+#include "platform/x11/desktopentries.h"
+#include "platform/x11/x11automation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
+using namespace tavrin;
+
+namespace {
+
+TEST(LinuxProcesses, RunsAProgramAndKillsOneThatHangsAtTheLimit)
+{
+    LinuxProcesses processes;
+    EXPECT_EQ(processes.run("/bin/echo", {"hello"}, 5), QByteArray("hello\n"));
+    // A path that is not there is looked for by name on the PATH.
+    EXPECT_EQ(processes.run("/no/such/folder/echo", {"again"}, 5), QByteArray("again\n"));
+    EXPECT_EQ(processes.run("/no/such/program-at-all", {}, 5), std::nullopt);
+    EXPECT_EQ(processes.run("/bin/sh", {"-c", "echo out; echo err >&2"}, 5), QByteArray("out\n"));
+
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("pid");
+    const auto hung = processes.run("/bin/sh", {"-c", "echo $$ > " + pidFile + "; echo partial; exec sleep 30"}, 0.5);
+    EXPECT_EQ(hung, std::nullopt);
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pid_t pid = pid_t(file.readAll().trimmed().toInt());
+    ASSERT_GT(pid, 0);
+    // Killed and reaped: no such process any more.
+    EXPECT_EQ(::kill(pid, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+}
+
+class LinuxReads : public IntegrationsDesk {
+protected:
+    LinuxReads()
+        : IntegrationsDesk(R"json({
+  "displays": [ { "name": "Screen", "frame": [0, 0, 1920, 1080] } ],
+  "apps": [ { "name": "Tavrin", "self": true, "policy": "accessory" },
+            { "name": "Visual Studio Code" }, { "name": "IntelliJ IDEA" } ],
+  "windows": [
+    { "app": "Visual Studio Code", "frame": [0, 30, 900, 700], "title": "app - Visual Studio Code" },
+    { "app": "Visual Studio Code", "frame": [0, 30, 900, 700], "title": "tool - Visual Studio Code" },
+    { "app": "IntelliJ IDEA", "frame": [0, 30, 900, 700], "title": "service – Main.java" }
+  ]
+})json")
+    {
+        Platform::current().processes = &processes;
+    }
+    LinuxProcesses processes;
+};
+
+TEST_F(LinuxReads, EditorWindowsGetTheProjectFolderFromTheEditorsOwnFiles)
+{
+    const QString src = "file://" + home() + "/src/";
+    write(".config/Code/User/globalStorage/storage.json", QStringLiteral(R"json({
+    "telemetry.machineId": "5f2c",
+    "backupWorkspaces": { "workspaces": [], "folders": [ { "folderUri": "%1app" } ], "emptyWindows": [] },
+    "windowsState": {
+        "lastActiveWindow": {
+            "folder": "%1app",
+            "backupPath": "%2/.config/Code/Backups/1700000000000",
+            "uiState": { "mode": 1, "x": 0, "y": 27, "width": 1920, "height": 1053 }
+        },
+        "openedWindows": []
+    },
+    "theme": "vs-dark",
+    "profileAssociations": { "workspaces": { "%1app": "__default__profile__" }, "emptyWindows": {} }
+})json").arg(src, home()).toUtf8());
+    write(".config/Code/Backups/workspaces.json",
+          QStringLiteral(R"json({"rootURIWorkspaces":[],"folders":[{"folderUri":"%1tool"}],"emptyWindows":[{"backupFolder":"1700"}]})json")
+              .arg(src).toUtf8());
+    write(".config/JetBrains/IdeaIC2023.3/options/recentProjects.xml", R"xml(<application>
+  <component name="RecentProjectsManager">
+    <option name="additionalInfo">
+      <map>
+        <entry key="$USER_HOME$/IdeaProjects/service">
+          <value>
+            <RecentProjectMetaInfo frameTitle="service – Main.java" opened="true" projectWorkspaceId="2aXb">
+              <option name="activationTimestamp" value="1700000000000" />
+              <option name="binFolder" value="$APPLICATION_HOME_DIR$/bin" />
+              <option name="build" value="IC-233.11799.241" />
+            </RecentProjectMetaInfo>
+          </value>
+        </entry>
+      </map>
+    </option>
+    <option name="lastProjectLocation" value="$USER_HOME$/IdeaProjects" />
+  </component>
+</application>)xml");
+
+    const auto items = finish(Integrations::capture(windowsTitled({"app - Visual Studio Code", "tool - Visual Studio Code",
+                                                                   "service – Main.java"})));
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].url, src + "app");
+    EXPECT_EQ(items[1].url, src + "tool");
+    EXPECT_EQ(items[2].url, QUrl::fromLocalFile(home() + "/IdeaProjects/service").toString());
+}
+
+TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
+{
+    // This process's own working folder, in the listing's field form.
+    const auto listing = Integrations::runProcess("/usr/sbin/lsof", {"-a", "-p", QString::number(::getpid()), "-d",
+                                                                     "cwd", "-Fn"});
+    ASSERT_TRUE(listing) << "lsof is missing";
+    EXPECT_TRUE(listing->split('\n').contains("n" + QDir::currentPath())) << listing->toStdString();
+    // No terminal device of that name: no folder.
+    EXPECT_EQ(Integrations::folderForTTY("/dev/ttys999"), std::nullopt);
+}
+
+TEST(X11Automation, ABrowserWindowWithTabsOpensThroughItsDesktopEntry)
+{
+    EXPECT_EQ(X11Automation::newWindowCommand({"/usr/bin/google-chrome-stable"}, {"https://a/", "https://b/"}),
+              (QStringList{"/usr/bin/google-chrome-stable", "--new-window", "https://a/", "https://b/"}));
+    EXPECT_TRUE(X11Automation::newWindowCommand({}, {"https://a/"}).isEmpty());
+    EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {}).isEmpty());
+
+    QTemporaryDir dir;
+    QFile hidden(dir.filePath("helper.desktop"));
+    ASSERT_TRUE(hidden.open(QIODevice::WriteOnly));
+    hidden.write("[Desktop Entry]\nType=Application\nName=Helper\nExec=helper\nNoDisplay=true\n");
+    hidden.close();
+    const auto entry = DesktopEntries::parse(hidden.fileName(), "helper");
+    ASSERT_TRUE(entry);
+    EXPECT_TRUE(entry->noDisplay);
+}
+
+} // namespace
