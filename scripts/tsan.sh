@@ -13,7 +13,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 # Qt and the X libraries are not instrumented: only what this project's code
 # does is seen, which is what the tests are about.
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0:die_after_fork=0:suppressions=$PWD/scripts/tsan.supp"
 
 # GCC's: clang 14's ThreadSanitizer breaks in the child of the vfork-style
 # clone that Qt starts programs with (the tests start an X server).

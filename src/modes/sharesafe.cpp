@@ -60,6 +60,8 @@ std::optional<QStringList> ShareSafe::storedNames(const QString& key)
 {
     const Defaults* d = defaults();
     const auto value = d ? d->value(key) : std::nullopt;
+    if (value && value->typeId() == QMetaType::QStringList)
+        return value->toStringList();
     if (!value || value->typeId() != QMetaType::QVariantList)
         return std::nullopt;
     QStringList names;
