@@ -127,7 +127,11 @@ void MeetingMode::tick()
 
 bool MeetingMode::isCallWindow(const AXWindow& window)
 {
-    return isCallWindow(window.app.localizedName, window.string(ax::Title).value_or(QString()));
+    // The title is asked for only where it can decide.
+    const QString& app = window.app.localizedName;
+    if (!meetingApps().contains(app) && !browserApps().contains(app))
+        return false;
+    return isCallWindow(app, window.string(ax::Title).value_or(QString()));
 }
 
 bool MeetingMode::isCallWindow(const QString& app, const QString& title)
