@@ -9,6 +9,7 @@
 #include "app/intents/tavrinshortcuts.h"
 #include "app/menubar/menubarextra.h"
 #include "app/onboarding/onboardingview.h"
+#include "app/sessionsengine.h"
 #include "app/settingsopener.h"
 #include "app/signalwatcher.h"
 #include "app/tavrinapp.h"
@@ -20,6 +21,8 @@
 #include "platform/linux/instancelock.h"
 #include "platform/linux/linuxprocesses.h"
 #include "platform/linux/plistdefaults.h"
+#include "platform/linux/plistfiles.h"
+#include "platform/linux/qtfiledialogs.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
 #include "platform/linux/unavailablelanguagemodel.h"
@@ -73,6 +76,8 @@ struct CommonServices {
     QtHttpClient http{clock};
     UnavailableLanguageModel noLanguageModel;
     LinuxProcesses processes;
+    QtFileDialogs fileDialogs;
+    PlistFiles propertyLists;
     std::unique_ptr<DesktopAppearance> appearance;
 
     Platform platform()
@@ -84,6 +89,8 @@ struct CommonServices {
                         .languageModel = &noLanguageModel,
                         .appearance = appearance.get(),
                         .processes = &processes,
+                        .fileDialogs = &fileDialogs,
+                        .propertyLists = &propertyLists,
                         .folders = UserFolders::ofThisUser()};
     }
 };
@@ -138,6 +145,7 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // subsystem registered, all kept for the run.
 struct Shell {
     IntegratedWindowContent windowContent;
+    SessionsEngine sessions{Sessions::shared()};
     std::unique_ptr<SettingsWindow> settings;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
@@ -165,6 +173,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
     // Windows carry what they show: tabs, folders, documents.
     shell->registrations.push_back(WindowContent::install(shell->windowContent));
+    // Sessions are saved automatically once the engines start.
+    shell->registrations.push_back(state.setEngine(EngineSlot::sessions, shell->sessions));
 
     shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
                                              [] { OnboardingView::showWindow(); });
