@@ -39,14 +39,21 @@ ThemedLabel* text(const QString& content, TTheme::Colour colour = TTheme::Colour
 {
     auto* label = new ThemedLabel(content, colour, DesignFont::system(13, weight));
     label->setWordWrap(true);
+    // As wide as its row gives it, as high as its lines.
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 
 void clear(QLayout* layout)
 {
     while (QLayoutItem* item = layout->takeAt(0)) {
+        // Out of the pane at once (a widget may be the one whose signal
+        // brought us here, so it is deleted from the main loop).
         if (QWidget* w = item->widget()) {
             w->hide();
+            w->setParent(nullptr);
             w->deleteLater();
         }
         delete item;
@@ -133,6 +140,9 @@ public:
         for (QWidget* child :
              {static_cast<QWidget*>(icon), static_cast<QWidget*>(name_), static_cast<QWidget*>(badge_)})
             child->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Inside a button a label would draw in the button-text colour.
+        name_->setForegroundRole(QPalette::WindowText);
+        badge_->setForegroundRole(QPalette::WindowText);
         full_ = row.app;
         new EnvironmentWatcher(this);
     }
@@ -165,18 +175,23 @@ private:
     ThemedLabel* badge_;
 };
 
+// Content of one line that is taller than its text (a button or a switch
+// beside it): its row's label is centred on it, so the two texts line up.
+const char* const kOneLine = "oneLine";
+
 // A label in its 110-point column, and what it labels beside it.
 QWidget* cardRow(const QString& label, QWidget* content)
 {
     auto* row = new QWidget;
+    row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
     auto* name = text(label);
     name->setWordWrap(false);
     name->setFixedWidth(110);
-    layout->addWidget(name, 0, Qt::AlignTop);
-    layout->addWidget(content, 1, Qt::AlignTop);
+    layout->addWidget(name, 0, content->property(kOneLine).toBool() ? Qt::AlignVCenter : Qt::AlignTop);
+    layout->addWidget(content, 1);
     row->setObjectName(QStringLiteral("row.") + label);
     return row;
 }
@@ -185,6 +200,8 @@ QWidget* cardRow(const QString& label, QWidget* content)
 QWidget* withButton(QWidget* line, TButton* button)
 {
     auto* box = new QWidget;
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    box->setProperty(kOneLine, true);
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
@@ -394,6 +411,7 @@ void IntegrationsPane::fillCard()
         rebuild();
     });
     auto* holder = new QWidget;
+    holder->setProperty(kOneLine, true);
     auto* holderLayout = new QHBoxLayout(holder);
     holderLayout->setContentsMargins(0, 0, 0, 0);
     holderLayout->addWidget(use);
