@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/filedialogs.h"
-#include "platform/registration.h"
 #include "platform/taskhandle.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
@@ -10,11 +9,9 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QVariantMap>
-#include <memory>
+#include <QVariant>
 #include <optional>
 #include <vector>
 
