@@ -20,6 +20,8 @@ class LanguageModel;
 class Appearance;
 class Automation;
 class Processes;
+class FileDialogs;
+class PropertyListFiles;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -39,6 +41,8 @@ struct Platform {
     Appearance* appearance = nullptr;
     Automation* automation = nullptr;
     Processes* processes = nullptr;
+    FileDialogs* fileDialogs = nullptr;
+    PropertyListFiles* propertyLists = nullptr;
     UserFolders folders = {};
 
     static Platform& current();

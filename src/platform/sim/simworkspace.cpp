@@ -2,10 +2,17 @@
 
 #include "platform/sim/simdesktop.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
 
 namespace tavrin {
+
+SimWorkspace::SimWorkspace(SimDesktop& desktop) : desktop_(desktop)
+{
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &Workspace::willTerminate);
+}
 
 namespace {
 // How far a new window is set off from the window it opens on top of.
