@@ -20,6 +20,7 @@
 #include "app/updates/updatewindow.h"
 #include "platform/linux/desktopappearance.h"
 #include "integrations/integratedwindowcontent.h"
+#include "integrations/sessions.h"
 #include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
@@ -27,6 +28,8 @@
 #include "platform/linux/instancelock.h"
 #include "platform/linux/linuxprocesses.h"
 #include "platform/linux/plistdefaults.h"
+#include "platform/linux/plistfiles.h"
+#include "platform/linux/qtfiledialogs.h"
 #include "platform/linux/pulsemicrophone.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
@@ -86,6 +89,8 @@ struct CommonServices {
     QtHttpClient http{clock};
     UnavailableLanguageModel noLanguageModel;
     LinuxProcesses processes;
+    QtFileDialogs fileDialogs;
+    PlistFiles propertyLists;
     std::unique_ptr<DesktopAppearance> appearance;
     std::unique_ptr<PulseMicrophone> microphone;
 
@@ -98,6 +103,8 @@ struct CommonServices {
                         .languageModel = &noLanguageModel,
                         .appearance = appearance.get(),
                         .processes = &processes,
+                        .fileDialogs = &fileDialogs,
+                        .propertyLists = &propertyLists,
                         .folders = UserFolders::ofThisUser(),
                         .microphone = microphone.get()};
     }
@@ -180,6 +187,8 @@ void wireLearning(Shell& shell, AppState& state)
     engine(EngineSlot::autoArrange, [] { AutoArrange::shared().start(); });
     engine(EngineSlot::habits, [] { Habits::shared().start(); });
     engine(EngineSlot::handPlacement, [] { HandPlacement::shared().start(); });
+    // Sessions are saved automatically once the engines start.
+    engine(EngineSlot::sessions, [] { Sessions::shared().start(); });
     shell.suggestions = std::make_unique<LearnedSuggestions>(state, Learning::shared(), Habits::shared());
     shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
 }

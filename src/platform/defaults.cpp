@@ -6,6 +6,14 @@
 
 namespace tavrin {
 
+void Defaults::replace(const QStringList& removed, const QVariantMap& values)
+{
+    for (const QString& key : removed)
+        remove(key);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        setValue(it.key(), it.value());
+}
+
 std::optional<bool> Defaults::toBool(const QVariant& v)
 {
     switch (v.typeId()) {

@@ -21,6 +21,10 @@ public:
     virtual void setValue(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
     virtual QStringList keys() const = 0;
+    // Removes the keys of `removed`, then sets `values` (an invalid QVariant
+    // removes its key), as one change: a store kept in a file writes it once,
+    // so the file never holds half of it. `changed` is announced for each key.
+    virtual void replace(const QStringList& removed, const QVariantMap& values);
     // A value of another application's domain, read only.
     virtual std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const = 0;
     // Why changed settings are not being saved, in a few words ("No space

@@ -20,6 +20,8 @@ class LanguageModel;
 class Appearance;
 class Automation;
 class Processes;
+class FileDialogs;
+class PropertyListFiles;
 class Microphone;
 
 // The services the system runs on. One set is installed at start-up (the
@@ -40,6 +42,8 @@ struct Platform {
     Appearance* appearance = nullptr;
     Automation* automation = nullptr;
     Processes* processes = nullptr;
+    FileDialogs* fileDialogs = nullptr;
+    PropertyListFiles* propertyLists = nullptr;
     UserFolders folders = {};
     Microphone* microphone = nullptr;
 

@@ -66,4 +66,14 @@ private:
     std::shared_ptr<T*> current_ = std::make_shared<T*>(nullptr);
 };
 
+// The process's one registration point for interface T, for collaborators
+// reached from values and free functions rather than from an object that
+// could hold them (AXWindow's moves, what windows show).
+template <class T>
+Collaborator<T>& processWide()
+{
+    static Collaborator<T> collaborator;
+    return collaborator;
+}
+
 } // namespace tavrin

@@ -224,4 +224,17 @@ void LearningPane::showMoveResult(const QString& message, bool ok)
     moveResult_->say(message, ok ? KeyMsg::Tone::ok : KeyMsg::Tone::err);
 }
 
+void LearningPane::clearMoveResult() { moveResult_->clear(); }
+
+QString LearningPane::exportFailedText(const QString& reason)
+{
+    QString why = reason.trimmed();
+    if (why.isEmpty())
+        return kExportFailed;
+    why[0] = why[0].toUpper();
+    if (!why.endsWith(QLatin1Char('.')))
+        why += QLatin1Char('.');
+    return kExportFailed + QLatin1Char(' ') + why;
+}
+
 } // namespace tavrin

@@ -43,6 +43,7 @@ class LearningPane : public PanePage {
     Q_OBJECT
 public:
     static inline const QString kImportFailed = QStringLiteral("That file isn't a Tavrin export.");
+    static inline const QString kExportFailed = QStringLiteral("Couldn't save the file.");
 
     explicit LearningPane(QWidget* parent = nullptr);
 
@@ -55,6 +56,13 @@ public:
     void showMoveResult(const QString& message, bool ok);
     // An import that found no export in its file.
     void showImportFailed() { showMoveResult(kImportFailed, false); }
+    // An export whose file could not be written, and why.
+    void showExportFailed(const QString& reason) { showMoveResult(exportFailedText(reason), false); }
+    // Forgets the last outcome (a new export or import begins).
+    void clearMoveResult();
+
+    // "Couldn't save the file. Permission denied."
+    static QString exportFailedText(const QString& reason);
 
     QList<LearnedRule> rules() const { return rules_; }
     SettingSwitch* autoSaveSwitch() const { return autoSave_; }

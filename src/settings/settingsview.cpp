@@ -1,12 +1,13 @@
 #include "settings/settingsview.h"
 
 #include "design/designwidget.h"
-#include "design/keymsg.h"
 #include "design/tcard.h"
 #include "design/themed.h"
+#include "integrations/sessions.h"
 #include "modes/privacypane.h"
 #include "settings/aipane.h"
 #include "settings/generalpane.h"
+#include "settings/integrationspane.h"
 #include "settings/layoutspane.h"
 #include "settings/learningbinding.h"
 #include "settings/learningpane.h"
@@ -35,14 +36,27 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), t().winBG); }
 };
 
-// A pane whose subsystem is not part of this version: its header and a line
-// that says so.
-QWidget* absentPane(const QString& title, const QString& sub)
+// The learning pane, whose last card moves the portable settings to another
+// computer. Each choice of a file runs modally; the pane may be gone after.
+LearningPane* learningPane()
 {
-    auto* page = new PanePage(title, sub);
-    page->addCard()->addWidget(new KeyMsg(
-        QCoreApplication::translate("SettingsView", "This part of Tavrin isn't in this version yet."), KeyMsg::Tone::plain));
-    return page;
+    auto* pane = new LearningPane;
+    pane->setMovingAvailable(true);
+    QObject::connect(pane, &LearningPane::exportRequested, pane, [pane] {
+        const QPointer<LearningPane> alive(pane);
+        pane->clearMoveResult();
+        const QString problem = Sessions::exportLearnings();
+        if (alive && !problem.isEmpty())
+            alive->showExportFailed(problem);
+    });
+    QObject::connect(pane, &LearningPane::importRequested, pane, [pane] {
+        const QPointer<LearningPane> alive(pane);
+        pane->clearMoveResult();
+        const bool imported = Sessions::importLearnings();
+        if (alive && !imported)
+            alive->showImportFailed();
+    });
+    return pane;
 }
 } // namespace
 
@@ -99,15 +113,12 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
     case SettingsPane::workspaces: return new WorkspacesPane;
     case SettingsPane::modes: return new ModesPane(s.state);
     case SettingsPane::learning: {
-        auto* learning = new LearningPane;
+        auto* learning = learningPane();
         new LearningBinding(*learning, *s.learning, *s.habits);
         return learning;
     }
     case SettingsPane::shortcuts: return new ShortcutsPane(*s.shortcuts);
-    case SettingsPane::integrations:
-        return absentPane(tr("App integrations"),
-                          tr("Apps whose tabs, projects and folders Tavrin brings back when you resume a "
-                             "workspace."));
+    case SettingsPane::integrations: return new IntegrationsPane;
     case SettingsPane::privacy: {
         auto* page = new PanePage(tr("Privacy"), tr("Apps Share-safe blurs while you share your screen."));
         page->addBlock(new PrivacyPane(*s.shareSafe));

@@ -122,23 +122,15 @@ std::optional<QUrl> AXWindow::documentURL() const
     return url;
 }
 
-namespace {
-Collaborator<MoveObserver>& moveObserver()
-{
-    static Collaborator<MoveObserver> observer;
-    return observer;
-}
-} // namespace
-
 Registration AXWindow::observeMoves(MoveObserver& observer)
 {
-    return moveObserver().set(observer);
+    return processWide<MoveObserver>().set(observer);
 }
 
 bool AXWindow::setFrame(const Rect& target) const
 {
     AXActionScope scope;
-    if (MoveObserver* observer = moveObserver().get())
+    if (MoveObserver* observer = processWide<MoveObserver>().get())
         if (const auto current = frame())
             observer->willMove(app.pid, *current, target);
     if (AXActionScope::isUnresponsive(app.pid))

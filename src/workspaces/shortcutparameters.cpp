@@ -2,22 +2,14 @@
 
 namespace tavrin {
 
-namespace {
-Collaborator<ShortcutParameters>& current()
-{
-    static Collaborator<ShortcutParameters> parameters;
-    return parameters;
-}
-} // namespace
-
 Registration ShortcutParameters::install(ShortcutParameters& parameters)
 {
-    return current().set(parameters);
+    return processWide<ShortcutParameters>().set(parameters);
 }
 
 void ShortcutParameters::refresh()
 {
-    if (ShortcutParameters* parameters = current().get())
+    if (ShortcutParameters* parameters = processWide<ShortcutParameters>().get())
         parameters->update();
 }
 

@@ -2,22 +2,14 @@
 
 namespace tavrin {
 
-namespace {
-Collaborator<WindowContent>& current()
-{
-    static Collaborator<WindowContent> content;
-    return content;
-}
-} // namespace
-
 Registration WindowContent::install(WindowContent& content)
 {
-    return current().set(content);
+    return processWide<WindowContent>().set(content);
 }
 
 WindowContent* WindowContent::installed()
 {
-    return current().get();
+    return processWide<WindowContent>().get();
 }
 
 } // namespace tavrin

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPoint>
+#include <QPoint>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSize>
@@ -198,6 +199,29 @@ TEST_F(PlistDefaultsTest, WritesEveryChangeBeforeSignallingIt)
     EXPECT_FALSE(seenOnDisk[3].has_value());
     EXPECT_EQ(store.keys(), QStringList{QStringLiteral("a")});
     EXPECT_EQ(PlistDefaults(path()).keys(), QStringList{QStringLiteral("a")});
+}
+
+TEST_F(PlistDefaultsTest, AReplacementIsOneWriteWhoseWholeIsOnDiskBeforeItIsSignalled)
+{
+    PlistDefaults store(path());
+    store.setValue(QStringLiteral("old.a"), qint64(1));
+    store.setValue(QStringLiteral("old.b"), qint64(2));
+    store.setValue(QStringLiteral("kept"), true);
+    QList<QStringList> seenOnDisk;
+    QObject::connect(&store, &Defaults::changed,
+                     [&](const QString&) { seenOnDisk.append(PlistDefaults(path()).keys()); });
+
+    store.replace({QStringLiteral("old.a"), QStringLiteral("old.b"), QStringLiteral("missing")},
+                  {{QStringLiteral("new.a"), qint64(5)},
+                   {QStringLiteral("new.bad"), QVariant::fromValue(QPoint(1, 2))},
+                   {QStringLiteral("kept"), QVariant()}});
+    const QStringList after{QStringLiteral("new.a")};
+    // Every signal sees the whole change already on disk; the value a
+    // property list can't hold is left out.
+    ASSERT_EQ(seenOnDisk.size(), 4);
+    for (const QStringList& keys : seenOnDisk)
+        EXPECT_EQ(keys, after);
+    EXPECT_EQ(store.keys(), after);
 }
 
 TEST_F(PlistDefaultsTest, RefusesValuesAPropertyListCannotHold)

@@ -250,7 +250,9 @@ TEST_F(X11AccessibilityTest, MinimiseAndRestore)
     EXPECT_EQ(windowsOf(ax(), c->pid()).size(), 1u);
     EXPECT_EQ(ax().setAttribute(element(c), ax::Minimized, false), AXError::success);
     EXPECT_FALSE(hasState(c->window(), hidden));
-    EXPECT_EQ(activeWindow(), c->window());
+    // The window manager activates a restored window a moment after it
+    // clears the hidden state.
+    EXPECT_TRUE(waitUntil([&] { return activeWindow() == c->window(); }));
     EXPECT_EQ(ax().setAttribute(element(c), ax::Minimized, QStringLiteral("yes")), AXError::illegalArgument);
 }
 

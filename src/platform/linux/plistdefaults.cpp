@@ -146,6 +146,23 @@ std::optional<QVariant> PlistDefaults::value(const QString& key) const
     return *it;
 }
 
+std::optional<QVariant> PlistDefaults::storable(const QString& key, const QVariant& value)
+{
+    QString why;
+    // The settings dictionary is one level of nesting itself.
+    auto stored = PlistCodec::normalised(value, &why, PlistCodec::kMaxDepth - 1);
+    if (!stored) {
+        qWarning().noquote()
+            << QStringLiteral("Setting \"%1\" not stored: it holds %2, which a property list cannot hold.").arg(key, why);
+        return std::nullopt;
+    }
+    if (key.contains(QChar(0))) {
+        qWarning().noquote() << QStringLiteral("Setting not stored: its name holds a NUL character.");
+        return std::nullopt;
+    }
+    return stored;
+}
+
 void PlistDefaults::setValue(const QString& key, const QVariant& value)
 {
     // No value at all removes the key, as in the in-memory store.
@@ -153,21 +170,37 @@ void PlistDefaults::setValue(const QString& key, const QVariant& value)
         remove(key);
         return;
     }
-    QString why;
-    // The settings dictionary is one level of nesting itself.
-    auto stored = PlistCodec::normalised(value, &why, PlistCodec::kMaxDepth - 1);
-    if (!stored) {
-        qWarning().noquote()
-            << QStringLiteral("Setting \"%1\" not stored: it holds %2, which a property list cannot hold.").arg(key, why);
+    auto stored = storable(key, value);
+    if (!stored)
         return;
-    }
-    if (key.contains(QChar(0))) {
-        qWarning().noquote() << QStringLiteral("Setting not stored: its name holds a NUL character.");
-        return;
-    }
     values_.insert(key, std::move(*stored));
     save();
     emit changed(key);
+}
+
+void PlistDefaults::replace(const QStringList& removed, const QVariantMap& values)
+{
+    QStringList touched;
+    for (const QString& key : removed)
+        if (values_.remove(key) > 0)
+            touched.append(key);
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (!it.value().isValid()) {
+            if (values_.remove(it.key()) > 0)
+                touched.append(it.key());
+            continue;
+        }
+        if (auto stored = storable(it.key(), it.value())) {
+            values_.insert(it.key(), std::move(*stored));
+            touched.append(it.key());
+        }
+    }
+    if (touched.isEmpty())
+        return;
+    save();
+    touched.removeDuplicates();
+    for (const QString& key : touched)
+        emit changed(key);
 }
 
 void PlistDefaults::remove(const QString& key)

@@ -42,6 +42,9 @@ public:
     void setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
+    // One write for the whole change; values that setValue would refuse are
+    // left out the same way.
+    void replace(const QStringList& removed, const QVariantMap& values) override;
     std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const override;
 
 private:
@@ -54,6 +57,8 @@ private:
     void setAside(const QString& why);
     QString moveAside();
     void save();
+    // `value` as stored, or none (with a warning) when it can't be.
+    static std::optional<QVariant> storable(const QString& key, const QVariant& value);
     void setWriteProblem(const QString& problem, const QString& reason);
 
     QString path_;

@@ -2,11 +2,18 @@
 
 #include "platform/sim/simdesktop.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMap>
 #include <QUrl>
 
 namespace tavrin {
+
+SimWorkspace::SimWorkspace(SimDesktop& desktop) : desktop_(desktop)
+{
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &Workspace::willTerminate);
+}
 
 namespace {
 // How far a new window is set off from the window it opens on top of.

@@ -18,7 +18,9 @@ struct SimWindow;
 class SimWorkspace : public Workspace {
     Q_OBJECT
 public:
-    explicit SimWorkspace(SimDesktop& desktop) : desktop_(desktop) {}
+    // The application's quit is announced as `willTerminate`, as on a real
+    // desktop.
+    explicit SimWorkspace(SimDesktop& desktop);
 
     std::vector<RunningApp> runningApplications() override;
     std::optional<RunningApp> frontmostApplication() override;

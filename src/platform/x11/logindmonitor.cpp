@@ -15,10 +15,15 @@ const QString kService = QStringLiteral("org.freedesktop.login1");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
+const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 } // namespace
 
 LogindMonitor::LogindMonitor(QObject* parent) : QObject(parent)
 {
+    // Heard from whichever screen saver takes the name, now or later.
+    if (QDBusConnection session = QDBusConnection::sessionBus(); session.isConnected())
+        session.connect(kScreenSaver, QStringLiteral("/org/freedesktop/ScreenSaver"), kScreenSaver,
+                        QStringLiteral("ActiveChanged"), this, SLOT(onScreenSaver(bool)));
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kService))
         return;
@@ -57,5 +62,11 @@ void LogindMonitor::onSessionProperties(const QString& interface, const QVariant
 }
 
 void LogindMonitor::onLock() { emit sessionLocked(); }
+
+void LogindMonitor::onScreenSaver(bool active)
+{
+    if (active)
+        emit sessionLocked();
+}
 
 } // namespace tavrin

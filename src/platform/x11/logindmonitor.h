@@ -5,8 +5,10 @@
 
 namespace tavrin {
 
-// Sleep and session changes from systemd-logind on the system bus. Where
-// there is no system bus or no logind, it stays silent.
+// Sleep and session changes from systemd-logind on the system bus, and the
+// session's screen saver coming on (its ActiveChanged(true) on the session
+// bus, where one runs), which counts as the session being locked. Where
+// there is no bus, no logind or no screen saver, it stays silent about it.
 class LogindMonitor : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +25,7 @@ private slots:
     void onPrepareForSleep(bool start);
     void onSessionProperties(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
     void onLock();
+    void onScreenSaver(bool active);
 
 private:
     void watchSession(const QString& path);

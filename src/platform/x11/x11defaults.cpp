@@ -37,6 +37,7 @@ std::optional<QVariant> X11Defaults::value(const QString& key) const { return in
 void X11Defaults::setValue(const QString& key, const QVariant& value) { inner_.setValue(key, value); }
 void X11Defaults::remove(const QString& key) { inner_.remove(key); }
 QStringList X11Defaults::keys() const { return inner_.keys(); }
+void X11Defaults::replace(const QStringList& removed, const QVariantMap& values) { inner_.replace(removed, values); }
 QString X11Defaults::saveProblem() const { return inner_.saveProblem(); }
 
 std::optional<QVariant> X11Defaults::foreignValue(const QString& domain, const QString& key) const

@@ -33,6 +33,7 @@ public:
     void setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
+    void replace(const QStringList& removed, const QVariantMap& values) override;
     std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const override;
     QString saveProblem() const override;
 

@@ -1,0 +1,251 @@
+// The integrations pane on simulated desktops: the header's count, the chips,
+// the tiles' check marks, the card's permission line and switch, and
+// pictures of the pane in both colour schemes.
+
+#include "design/environment.h"
+#include "design/themed.h"
+#include "integrations/integrations.h"
+#include "platform/sim/simappearance.h"
+#include "settings/integrationspane.h"
+#include "settings/paneheader.h"
+#include "support/simfixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace tavrin;
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+using Category = Integration::Category;
+
+QByteArray desk(const QString& apps, const QString& installed = {})
+{
+    return QStringLiteral(R"json({
+  "displays": [ { "name": "Studio", "frame": [0, 0, 2560, 1440] } ],
+  "apps": [ { "name": "Tavrin", "self": true, "policy": "accessory" } %1 ],
+  "installed": [ %2 ]
+})json")
+        .arg(apps.isEmpty() ? QString() : QStringLiteral(", ") + apps, installed)
+        .toUtf8();
+}
+
+// Safari never asked, Chrome allowed, Terminal refused, iTerm installed but
+// not running, an editor, a chat application, and one with nothing to read.
+const QByteArray kMixed = desk(
+    R"({ "name": "Safari", "bundleId": "com.apple.Safari", "automation": "notAsked" },
+       { "name": "Google Chrome", "bundleId": "com.google.Chrome", "automation": "allowed" },
+       { "name": "Terminal", "bundleId": "com.apple.Terminal", "automation": "denied" },
+       { "name": "Visual Studio Code" }, { "name": "Slack" }, { "name": "Figma" })",
+    R"({ "name": "iTerm", "bundleId": "com.googlecode.iterm2" })");
+
+class Pane : public ::testing::Test {
+protected:
+    explicit Pane(const QByteArray& scenario = kMixed) : env(scenario) {}
+
+    // Shows the pane and lets its permission read land.
+    IntegrationsPane& shown()
+    {
+        pane = std::make_unique<IntegrationsPane>();
+        pane->resize(600, 700);
+        pane->show();
+        env.clock.advance(0);
+        QApplication::processEvents();
+        return *pane;
+    }
+    QStringList chips() const
+    {
+        QStringList labels;
+        for (auto* chip : pane->findChild<QWidget*>("chips")->findChildren<QAbstractButton*>())
+            if (chip->isVisible())
+                labels.append(chip->text());
+        return labels;
+    }
+    QAbstractButton* tile(const QString& app) const { return pane->findChild<QAbstractButton*>("tile." + app); }
+    bool badge(const QString& app) const
+    {
+        QAbstractButton* t = tile(app);
+        return t && t->findChild<QLabel*>("badge")->isVisibleTo(t);
+    }
+    // The texts of the card's row for `label`.
+    QStringList row(const QString& label) const
+    {
+        QStringList texts;
+        auto* r = pane->findChild<QWidget*>("row." + label);
+        if (!r)
+            return texts;
+        // The content beside the row's own label.
+        for (auto* l : r->findChildren<QLabel*>())
+            if (l->text() != label)
+                texts.append(l->text());
+        for (auto* b : r->findChildren<QAbstractButton*>())
+            texts.append(b->text());
+        return texts;
+    }
+
+    SimEnvironment env;
+    std::unique_ptr<IntegrationsPane> pane;
+};
+
+class EmptyPane : public Pane {
+protected:
+    EmptyPane() : Pane(desk({})) {}
+};
+class OneApp : public Pane {
+protected:
+    OneApp() : Pane(desk(R"({ "name": "Xcode" })")) {}
+};
+
+} // namespace
+
+TEST_F(EmptyPane, NothingInstalledShowsZeroAppsOnlyAllAndNoCard)
+{
+    shown();
+    EXPECT_TRUE(pane->header()->sub().startsWith("0 apps on this computer"));
+    EXPECT_EQ(chips(), QStringList{"All"});
+    EXPECT_TRUE(pane->findChildren<QAbstractButton*>(QRegularExpression("^tile\\.")).isEmpty());
+    EXPECT_FALSE(pane->findChild<QWidget*>("integrationCard")->isVisibleTo(pane.get()));
+}
+
+TEST_F(OneApp, OneInstalledAppIsCountedWithoutAnS)
+{
+    shown();
+    EXPECT_TRUE(pane->header()->sub().startsWith("1 app on this computer work with Tavrin."));
+    EXPECT_EQ(chips(), (QStringList{"All", "Code"}));
+}
+
+TEST_F(Pane, ChipsNameTheInstalledCategoriesAndChoosingOneClearsTheSelection)
+{
+    shown();
+    EXPECT_TRUE(pane->header()->sub().startsWith("7 apps"));
+    EXPECT_EQ(chips(), (QStringList{"All", "Browsers", "Code", "Terminals", "Docs", "Chat"}));
+    pane->select("Slack");
+    EXPECT_EQ(pane->shown()->app, "Slack");
+
+    pane->setFilter(Category::terminals);
+    EXPECT_FALSE(pane->selected());
+    EXPECT_EQ(pane->shown()->app, "Terminal");
+    EXPECT_TRUE(tile("Terminal"));
+    EXPECT_FALSE(tile("Safari"));
+    EXPECT_EQ(row("Brings back").value(0), pane->shown()->bringsBack);
+}
+
+TEST_F(Pane, BadgesMarkWhatWorksNow)
+{
+    shown();
+    // Allowed browser, an editor read without scripting: marked. Never asked,
+    // refused, not running, chat, nothing to read: not.
+    const std::vector<std::pair<const char*, bool>> expected{{"Google Chrome", true}, {"Visual Studio Code", true},
+                                                             {"Safari", false},       {"Terminal", false},
+                                                             {"iTerm", false},        {"Slack", false},
+                                                             {"Figma", false}};
+    for (const auto& [app, marked] : expected)
+        EXPECT_EQ(badge(app), marked) << app;
+
+    // Switching the editor off takes its mark, not its tile; on again brings it back.
+    pane->select("Visual Studio Code");
+    auto* use = pane->findChild<QAbstractButton*>("useIt");
+    ASSERT_TRUE(use);
+    EXPECT_EQ(use->accessibleName(), "Use the Visual Studio Code integration");
+    use->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(Integrations::isOff("Visual Studio Code"));
+    EXPECT_TRUE(tile("Visual Studio Code"));
+    EXPECT_FALSE(badge("Visual Studio Code"));
+    pane->findChild<QAbstractButton*>("useIt")->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(badge("Visual Studio Code"));
+    EXPECT_EQ(row("Permission"), QStringList{"Not needed"});
+}
+
+TEST_F(Pane, ThePermissionLineFollowsWhatTheSystemAnswers)
+{
+    shown();
+    const std::vector<std::pair<const char*, QStringList>> lines{
+        {"Google Chrome", {IntegrationsPane::kAllowedText}},
+        {"Terminal", {"Turned off", "Open System Settings"}},
+        {"iTerm", {"Asks the first time a workspace needs iTerm"}},
+        {"Safari", {"Not asked yet", "Allow now"}},
+        {"Figma", {"Not needed"}},
+    };
+    for (const auto& [app, texts] : lines) {
+        pane->select(app);
+        EXPECT_EQ(row("Permission"), texts) << app;
+        EXPECT_TRUE(pane->findChild<QWidget*>("row.Use it")) << app;
+    }
+    // A chat application: the Focus hint, and no switch.
+    pane->select("Slack");
+    EXPECT_EQ(row("Permission"),
+              QStringList{"Not needed. Add “Turn on a Mac Focus” to a Focus routine to silence it."});
+    EXPECT_FALSE(pane->findChild<QAbstractButton*>("useIt"));
+}
+
+TEST_F(Pane, AllowNowAsksThenReadsAgainAndTheMarkAppears)
+{
+    shown();
+    pane->select("Safari");
+    QSignalSpy read(pane.get(), &IntegrationsPane::permissionsRead);
+    const int before = pane->refreshCount();
+    pane->findChild<QAbstractButton*>("allowNow")->click();
+    env.clock.advance(0);
+    env.clock.advance(0);
+    EXPECT_EQ(read.count(), 1);
+    EXPECT_EQ(pane->refreshCount(), before + 1);
+    EXPECT_TRUE(badge("Safari"));
+    EXPECT_EQ(row("Permission"), QStringList{IntegrationsPane::kAllowedText});
+}
+
+TEST_F(Pane, OpenSystemSettingsGoesToTheAutomationPage)
+{
+    shown();
+    pane->select("Terminal");
+    pane->findChild<QAbstractButton*>("openSystemSettings")->click();
+    EXPECT_EQ(env.desktop.settingsOpened(), QStringList{"com.apple.preference.security?Privacy_Automation"});
+}
+
+namespace {
+class Pictures : public Pane, public ::testing::WithParamInterface<ColorScheme> {};
+} // namespace
+
+TEST_P(Pictures, ThePaneInEachScheme)
+{
+    env.desktop.appearance().setColorScheme(GetParam());
+    auto* host = new Themed(new IntegrationsPane);
+    QWidget frame;
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(host);
+    frame.resize(600, 560);
+    frame.show();
+    env.clock.advance(0);
+    QApplication::processEvents();
+    auto* integrations = host->findChild<IntegrationsPane*>();
+    integrations->select("Terminal");
+    QApplication::processEvents();
+    QImage image(frame.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    // Twice: labels moved into the themed window take its colours as they paint.
+    for (int pass = 0; pass < 2; ++pass) {
+        image.fill(Environment::theme(integrations).winBG);
+        frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        QApplication::processEvents();
+    }
+    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath("../artifacts/settings");
+    QDir().mkpath(root);
+    const QString name = GetParam() == ColorScheme::dark ? "integrations-dark.png" : "integrations-light.png";
+    EXPECT_TRUE(image.save(QDir(root).filePath(name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, Pictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),
+                         [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });
