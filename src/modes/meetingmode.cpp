@@ -6,10 +6,10 @@
 #include "platform/microphone.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "snapping/autoarrange.h"
 #include "windows/axactionscope.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"
-#include "snapping/autoarrange.h"
 
 namespace tavrin {
 
@@ -51,9 +51,12 @@ MeetingMode::~MeetingMode() { delete timer_.data(); }
 
 const QSet<QString>& MeetingMode::meetingApps()
 {
-    static const QSet<QString> apps{kCallClient,         QStringLiteral("Microsoft Teams"),
-                                    QStringLiteral("FaceTime"), QStringLiteral("Webex"),
-                                    QStringLiteral("Cisco Webex Meetings"), QStringLiteral("Around")};
+    static const QSet<QString> apps{kCallClient,
+                                    QStringLiteral("Microsoft Teams"),
+                                    QStringLiteral("FaceTime"),
+                                    QStringLiteral("Webex"),
+                                    QStringLiteral("Cisco Webex Meetings"),
+                                    QStringLiteral("Around")};
     return apps;
 }
 
