@@ -13,7 +13,7 @@ packages=(
   libgl-dev fonts-dejavu-core
   libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
   xvfb openbox x11-xserver-utils x11-utils xdotool wmctrl xcompmgr xterm
-  procps lsof python3
+  procps lsof python3 clang-format
   libpulse-dev pulseaudio pulseaudio-utils
 )
 if [ "${1:-}" = "sanitize" ]; then
