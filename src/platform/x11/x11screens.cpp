@@ -151,13 +151,12 @@ std::vector<ScreenInfo> X11Screens::screens()
     return cache_.value_or(std::vector<ScreenInfo>{});
 }
 
-std::optional<std::vector<ScreenInfo>> X11Screens::read()
+std::optional<X11Screens::Layout> X11Screens::readLayout()
 {
     auto* c = conn_.xcb();
-    const auto& e = *conn_.ewmh();
     const xcb_window_t root = conn_.root();
     const auto geometryCookie = xcb_get_geometry(c, root);
-    const auto clientsCookie = conn_.requestProperty(root, e._NET_CLIENT_LIST, XCB_ATOM_WINDOW, 16384);
+    const auto clientsCookie = conn_.requestProperty(root, conn_.ewmh()->_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 16384);
     std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
     if (hasMonitors_)
         monitorsCookie = xcb_randr_get_monitors(c, root, 1);
@@ -169,36 +168,35 @@ std::optional<std::vector<ScreenInfo>> X11Screens::read()
         return std::nullopt;
     }
     XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, geometryCookie, nullptr));
-    const auto clients = X11Connection::cardinals(conn_.takeProperty(clientsCookie).get());
+    Layout layout;
+    layout.clients = X11Connection::cardinals(conn_.takeProperty(clientsCookie).get());
     XcbReply<xcb_randr_get_monitors_reply_t> monitors;
     if (monitorsCookie)
         monitors.reset(xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr));
     if (!geometry)
         return std::nullopt;
-    const Size rootSize{double(geometry->width), double(geometry->height)};
-
-    struct Monitor {
-        xcb_atom_t name = XCB_ATOM_NONE;
-        Rect frame;
-        std::uint32_t output = 0;
-    };
-    std::vector<Monitor> found;
+    layout.root = Size{double(geometry->width), double(geometry->height)};
     if (monitors) {
         for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem;
              xcb_randr_monitor_info_next(&it)) {
             Monitor m{it.data->name, Rect(it.data->x, it.data->y, it.data->width, it.data->height), 0};
             if (it.data->nOutput > 0)
                 m.output = xcb_randr_monitor_info_outputs(it.data)[0];
-            found.push_back(m);
+            layout.monitors.push_back(m);
         }
     }
-    if (found.empty()) // no RandR 1.5: the screen is one monitor
-        found.push_back({XCB_ATOM_NONE, Rect(0, 0, rootSize.width, rootSize.height), 0});
+    if (layout.monitors.empty()) // no RandR 1.5: the screen is one monitor
+        layout.monitors.push_back({XCB_ATOM_NONE, Rect(0, 0, layout.root.width, layout.root.height), 0});
+    return layout;
+}
 
-    // Second round: names, EDIDs and the panels' struts.
+std::optional<std::vector<X11Strut>> X11Screens::readDetails(const Layout& layout)
+{
+    auto* c = conn_.xcb();
+    const auto& e = *conn_.ewmh();
     std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> nameCookies;
     std::vector<std::pair<std::uint32_t, xcb_randr_get_output_property_cookie_t>> edidCookies;
-    for (const Monitor& m : found) {
+    for (const Monitor& m : layout.monitors) {
         if (m.name && !names_.contains(m.name))
             nameCookies.push_back({m.name, xcb_get_atom_name(c, m.name)});
         if (m.output && !serials_.contains(m.output) && conn_.atoms().edid)
@@ -206,7 +204,7 @@ std::optional<std::vector<ScreenInfo>> X11Screens::read()
                 {m.output, xcb_randr_get_output_property(c, m.output, conn_.atoms().edid, XCB_ATOM_ANY, 0, 32, 0, 0)});
     }
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> strutCookies;
-    for (std::uint32_t w : clients) {
+    for (std::uint32_t w : layout.clients) {
         conn_.selectInput(w, XCB_EVENT_MASK_PROPERTY_CHANGE);
         strutCookies.push_back({conn_.requestProperty(w, e._NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12),
                                 conn_.requestProperty(w, e._NET_WM_STRUT, XCB_ATOM_CARDINAL, 4)});
@@ -243,16 +241,26 @@ std::optional<std::vector<ScreenInfo>> X11Screens::read()
         auto values = X11Connection::cardinals(p.get());
         if (values.size() < 12)
             values = X11Connection::cardinals(w.get());
-        if (auto s = X11Strut::fromValues(values, rootSize))
+        if (auto s = X11Strut::fromValues(values, layout.root))
             struts.push_back(*s);
     }
+    return struts;
+}
 
+std::optional<std::vector<ScreenInfo>> X11Screens::read()
+{
+    const auto layout = readLayout();
+    if (!layout)
+        return std::nullopt;
+    const auto struts = readDetails(*layout);
+    if (!struts)
+        return std::nullopt;
     std::vector<ScreenInfo> out;
     int index = 0;
-    for (const Monitor& m : found) {
+    for (const Monitor& m : layout->monitors) {
         ScreenInfo s;
         s.frame = m.frame;
-        s.visibleFrame = visibleArea(m.frame, struts, rootSize);
+        s.visibleFrame = visibleArea(m.frame, *struts, layout->root);
         s.localizedName = m.name ? names_.value(m.name) : QStringLiteral("Screen %1").arg(conn_.screenNumber());
         // The name's atom is fixed while the server runs and unique per monitor.
         s.displayNumber = m.name ? m.name : std::uint32_t(index + 1);

@@ -33,7 +33,25 @@ public:
     static std::uint32_t edidSerial(const QByteArray& edid);
 
 private:
+    struct Monitor {
+        xcb_atom_t name = XCB_ATOM_NONE;
+        Rect frame;
+        std::uint32_t output = 0;
+    };
+    struct Layout {
+        Size root;
+        std::vector<Monitor> monitors; // at least one
+        std::vector<std::uint32_t> clients;
+    };
+
     std::optional<std::vector<ScreenInfo>> read();
+    // The root's size, the monitors (the screen as one without RandR 1.5)
+    // and the managed windows; none when the server did not answer.
+    std::optional<Layout> readLayout();
+    // Learns the names and serials of monitors not known yet and reads the
+    // panels' struts (watching them for changes); none when the server did
+    // not answer.
+    std::optional<std::vector<X11Strut>> readDetails(const Layout& layout);
     void invalidate();
     void handleEvent(const xcb_generic_event_t& event);
 
