@@ -86,6 +86,7 @@ void AIGlow::refreshFrames()
         halo_.jump(halo_.target());
         return;
     }
+    frames_->setInterval(!fading && intensity_ == Intensity::idle ? kIdleFrameInterval : Frames::kInterval);
     frames_->start();
 }
 

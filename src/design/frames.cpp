@@ -18,8 +18,19 @@ bool Frames::start()
         connect(timer_, &Timer::timeout, this, [this] { onFrame_(); });
     }
     if (!timer_->isActive())
-        timer_->startRepeating(kInterval);
+        timer_->startRepeating(interval_);
     return true;
+}
+
+void Frames::setInterval(double seconds)
+{
+    if (seconds == interval_)
+        return;
+    interval_ = seconds;
+    if (isRunning()) {
+        timer_->stop();
+        timer_->startRepeating(interval_);
+    }
 }
 
 void Frames::stop()

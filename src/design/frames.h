@@ -9,8 +9,8 @@ namespace tavrin {
 class Timer;
 
 // Display frames for views that animate: a callback about sixty times a
-// second on the platform clock while running. Without a platform clock
-// nothing runs (and `start` says so).
+// second (or as often as `setInterval` says) on the platform clock while
+// running. Without a platform clock nothing runs (and `start` says so).
 class Frames : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +21,9 @@ public:
     bool start();
     void stop();
     bool isRunning() const;
+    // Seconds between frames from now on (kInterval until set).
+    void setInterval(double seconds);
+    double interval() const { return interval_; }
 
     // The platform clock's monotonic seconds; 0 without a clock.
     static double now();
@@ -28,6 +31,7 @@ public:
 private:
     QPointer<Timer> timer_;
     std::function<void()> onFrame_;
+    double interval_ = kInterval;
 };
 
 } // namespace tavrin

@@ -49,6 +49,7 @@ public:
             time_ = std::max(time_, it->first.first);
             auto fn = std::move(it->second);
             timers_.erase(it);
+            ++fired_;
             fn();
         }
         time_ = end;
@@ -56,6 +57,8 @@ public:
     }
 
     size_t pending() const { return timers_.size(); }
+    // How many timers have run so far.
+    int fired() const { return fired_; }
 
     // A wall-clock date whose seconds are a whole number of glow turns.
     static constexpr double kStartDate = 800000000.0;
@@ -63,6 +66,7 @@ public:
 private:
     double time_ = 0;
     TimerId next_ = 0;
+    int fired_ = 0;
     std::map<std::pair<double, TimerId>, std::function<void()>> timers_;
 };
 

@@ -189,6 +189,25 @@ TEST_F(AIGlowTest, FramesRunOnlyWhileVisibleAndMoving)
     EXPECT_TRUE(glow.isAnimating());
 }
 
+TEST_F(AIGlowTest, AnIdleTurnDrawsTwentyFourFramesASecondWorkAndFadesSixty)
+{
+    AIGlow glow(Intensity::idle, 18);
+    glow.resize(200, 100);
+    glow.show();
+    auto framesIn = [&](double seconds) {
+        const int before = clock.fired();
+        clock.advance(seconds);
+        return clock.fired() - before;
+    };
+    EXPECT_NEAR(framesIn(1.0), 24, 1);
+    glow.setIntensity(Intensity::working); // fades its halo up
+    EXPECT_NEAR(framesIn(0.3), 18, 1);
+    EXPECT_NEAR(framesIn(1.0), 60, 1);
+    glow.setIntensity(Intensity::idle);
+    clock.advance(0.5); // the fade ends
+    EXPECT_NEAR(framesIn(1.0), 24, 1);
+}
+
 TEST_F(AIGlowTest, OffFadesOutThenStops)
 {
     AIGlow glow(Intensity::idle, 18);
