@@ -55,6 +55,12 @@ protected:
             test.started << QStringLiteral("stop");
             test.running.reset();
         }
+        void setEnabled(bool on) override { test.started << QStringLiteral("enabled %1").arg(on); }
+        void setFocusFilter(std::optional<QUuid> id) override
+        {
+            test.started << QStringLiteral("filter %1").arg(id ? id->toString(QUuid::WithoutBraces)
+                                                               : QStringLiteral("none"));
+        }
     };
 
     // The shell's state with these routines registered.

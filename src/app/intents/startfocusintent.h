@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/intents/intentresult.h"
-#include "app/intents/routineentity.h"
+#include "focus/routineentity.h"
 #include "app/routinecontrol.h"
 
 #include <optional>

@@ -1,9 +1,23 @@
-#include "loopbackserver.h"
+#include "support/loopbackserver.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 namespace tavrin::testing {
+
+bool processEventsUntil(const std::function<bool()>& done, int limitMs)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done()) {
+        if (elapsed.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
 
 QByteArray LoopbackServer::Request::header(const QByteArray& name) const
 {
@@ -71,17 +85,24 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
     request.body = buffer.mid(end + 4, length);
     buffer.clear();
     received_.append(request);
-    if (reply_.hang)
+    const qsizetype query = request.target.indexOf('?');
+    const Route& route = routes_.value(query < 0 ? request.target : request.target.left(query), reply_);
+    const Reply& reply = route.reply;
+    if (reply.hang)
         return;
-    if (reply_.endless) {
+    if (reply.endless) {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n");
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { stream(socket); });
         stream(socket);
         return;
     }
-    socket->write("HTTP/1.1 " + QByteArray::number(reply_.status) + " Status\r\n"
-                  "Content-Type: application/json\r\nConnection: close\r\nContent-Length: "
-                  + QByteArray::number(reply_.body.size()) + "\r\n\r\n" + reply_.body);
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n"
+                      "Content-Type: application/json\r\nConnection: close\r\n";
+    for (const auto& [name, value] : route.headers)
+        head += name + ": " + value + "\r\n";
+    if (!route.withoutLength)
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    socket->write(head + "\r\n" + reply.body);
     socket->disconnectFromHost();
 }
 
