@@ -128,10 +128,12 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelT
     // A redirect is left here only when it led too far or away from the web.
     if (response.status > 399 || isRedirect(response.status))
         co_return Result{{}, kNotACalendar};
-    // Reading a large feed takes a while: away from the main thread.
-    std::optional<QList<ICSEvent>> events =
-        co_await Platform::current().clock->background<std::optional<QList<ICSEvent>>>(
-            [body = response.body] { return readFeed(body); });
+    // Reading a large feed takes a while: away from the main thread. (Named
+    // first: GCC 12 destroys a closure made inside a co_await twice.)
+    std::function<std::optional<QList<ICSEvent>>()> read = [body = response.body] { return readFeed(body); };
+    QCoro::Task<std::optional<QList<ICSEvent>>> reading =
+        Platform::current().clock->background<std::optional<QList<ICSEvent>>>(std::move(read));
+    std::optional<QList<ICSEvent>> events = co_await std::move(reading);
     if (!events)
         co_return Result{{}, kNotACalendar};
     co_return Result{std::move(*events), std::nullopt};

@@ -529,5 +529,35 @@ TEST_F(IntentBusTest, OnlyOneInstanceAnswers)
     EXPECT_EQ(none, "There is no session bus, so intents can't reach Tavrin.");
 }
 
+// ---- The Focus filter ----
+
+TEST_F(IntentsTest, TheFocusFilterNamesARoutineByIdOrNameAndAnswersWithWhatItShows)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    EXPECT_EQ(service.SetFocusFilter("writing"), "Writing\nTavrin Focus routine");
+    EXPECT_EQ(service.SetFocusFilter(deepWork.id.toString()), "Deep work\nTavrin Focus routine");
+    EXPECT_EQ(service.SetFocusFilter(""), "Choose a routine\nTavrin Focus routine");
+    // A name of no routine changes nothing; an id of a deleted one still
+    // reaches the engine, which ends what that Focus started.
+    EXPECT_EQ(service.SetFocusFilter("Reading"), IntentService::unknownRoutineMessage("Reading"));
+    const QUuid gone = QUuid::createUuid();
+    EXPECT_EQ(service.SetFocusFilter(gone.toString()), IntentService::unknownRoutineMessage(gone.toString()));
+    EXPECT_EQ(started, (QStringList{"filter " + writing.id.toString(QUuid::WithoutBraces),
+                                    "filter " + deepWork.id.toString(QUuid::WithoutBraces), "filter none",
+                                    "filter " + gone.toString(QUuid::WithoutBraces)}));
+
+    QString error;
+    const auto call = IntentClient::parse({"focus-filter", "Deep work"}, &error);
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->method, "SetFocusFilter");
+    EXPECT_EQ(call->arguments, QVariantList{"Deep work"});
+    EXPECT_EQ(IntentClient::parse({"focus-filter"}, &error)->arguments, QVariantList{QString()});
+    EXPECT_FALSE(IntentClient::parse({"focus-filter", "a", "b"}, &error));
+    EXPECT_EQ(error, "Unexpected argument \"b\".");
+    EXPECT_TRUE(IntentClient::help({"Deep work", "Writing"}).contains("ROUTINE is one of Deep work, Writing.\n"));
+    EXPECT_FALSE(IntentClient::help().contains("ROUTINE is one of"));
+}
+
 } // namespace
 } // namespace tavrin

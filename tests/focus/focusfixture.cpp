@@ -100,7 +100,7 @@ void FocusTest::startCall()
 
 QString FocusTest::link(const QByteArray& path, const QByteArray& body, int status)
 {
-    server.setRoute(path, {{status, body, false, false}, {}, false});
+    server.setRoute(path, {{status, body, false, false}, {}, false, 0});
     return server.base().resolved(QUrl(QString::fromLatin1(path))).toString();
 }
 

@@ -49,11 +49,11 @@ TEST_F(QtHttpClientTest, FollowsRedirectsOnlyWhenAskedUpToTheLimitAndOnlyToTheWe
 {
     using Route = LoopbackServer::Route;
     const auto redirect = [](const QByteArray& to, int status = 302) {
-        return Route{{status, {}, false, false}, {{"Location", to}}, false};
+        return Route{{status, {}, false, false}, {{"Location", to}}, false, 0};
     };
     server.setRoute("/a", redirect("/b", 301));
     server.setRoute("/b", redirect(at("c").toEncoded(), 307));
-    server.setRoute("/c", Route{{200, "BEGIN:VCALENDAR", false, false}, {}, false});
+    server.setRoute("/c", Route{{200, "BEGIN:VCALENDAR", false, false}, {}, false, 0});
     HttpRequest request;
     request.url = at("a");
     request.headers = {{"X-Token", "t"}};

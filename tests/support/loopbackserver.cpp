@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace tavrin::testing {
 
@@ -62,6 +63,16 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
 {
     QByteArray& buffer = buffers_[socket];
     buffer += socket->readAll();
+    // A client that asks for a secure connection gets none: recorded as a
+    // request of the method "TLS", and the connection closed.
+    if (buffer.startsWith('\x16')) {
+        Request tls;
+        tls.method = "TLS";
+        received_.append(tls);
+        buffer.clear();
+        socket->disconnectFromHost();
+        return;
+    }
     const qsizetype end = buffer.indexOf("\r\n\r\n");
     if (end < 0)
         return;
@@ -87,6 +98,14 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
     received_.append(request);
     const qsizetype query = request.target.indexOf('?');
     const Route& route = routes_.value(query < 0 ? request.target : request.target.left(query), reply_);
+    if (route.delayMs > 0)
+        QTimer::singleShot(route.delayMs, socket, [this, socket, route] { respond(socket, route); });
+    else
+        respond(socket, route);
+}
+
+void LoopbackServer::respond(QTcpSocket* socket, const Route& route)
+{
     const Reply& reply = route.reply;
     if (reply.hang)
         return;

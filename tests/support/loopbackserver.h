@@ -19,7 +19,8 @@ bool processEventsUntil(const std::function<bool()>& done, int limitMs = 1000);
 
 // A tiny HTTP/1.1 server on the loopback interface that records each request
 // exactly as it arrived and answers as the test says: by the request's path
-// when a route is set for it, else with the one reply.
+// when a route is set for it, else with the one reply. A client that opens a
+// secure connection is recorded (method "TLS") and turned away.
 class LoopbackServer : public QObject {
     Q_OBJECT
 public:
@@ -41,12 +42,14 @@ public:
         bool endless = false; // a body without end, written as fast as it is taken
     };
 
-    // A reply with further header lines, and perhaps without a length (the
-    // body then ends with the connection).
+    // A reply with further header lines, perhaps without a length (the body
+    // then ends with the connection), perhaps sent only after `delayMs` of
+    // real time.
     struct Route {
         Reply reply;
         QList<std::pair<QByteArray, QByteArray>> headers;
         bool withoutLength = false;
+        int delayMs = 0;
     };
 
     explicit LoopbackServer(QObject* parent = nullptr);
@@ -54,7 +57,7 @@ public:
 
     // http://127.0.0.1:<port>/
     QUrl base() const;
-    void setReply(Reply reply) { reply_ = Route{std::move(reply), {}, false}; }
+    void setReply(Reply reply) { reply_ = Route{std::move(reply), {}, false, 0}; }
     // The answer to requests for `path` ("/feed.ics").
     void setRoute(const QByteArray& path, Route route) { routes_.insert(path, std::move(route)); }
     const QList<Request>& received() const { return received_; }
@@ -65,6 +68,7 @@ public:
 
 private:
     void onReadyRead(QTcpSocket* socket);
+    void respond(QTcpSocket* socket, const Route& route);
     void stream(QTcpSocket* socket);
 
     QTcpServer* server_;
