@@ -54,7 +54,8 @@ public:
     // Fetches the links one after another, then takes their events and
     // messages (replacing the earlier ones whole) and announces `fetched`;
     // unless a later fetch has started or the links changed meanwhile, when
-    // its results are dropped.
+    // its results are dropped. Without `cancel` (the fetches the refresh
+    // starts have one), this object must outlive the fetch.
     QCoro::Task<> fetch(QStringList links, CancelToken cancel = {});
 
     // The events of the last completed fetch, link by link in order.

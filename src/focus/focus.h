@@ -151,7 +151,8 @@ public:
     void refreshLinksIfDue();
     // Stores the links, tells observers, and evaluates (which fetches them).
     void setLinks(const QStringList& links);
-    // Fetches the links and takes what they bring, then evaluates.
+    // Fetches the links and takes what they bring, then evaluates. The
+    // engine must outlive the fetch.
     QCoro::Task<> fetchLinks(QStringList links);
 
     // The Shortcuts tool: this program run as `tavrin shortcuts …`.

@@ -40,6 +40,17 @@ protected:
                 QString::fromUtf8(p.readAllStandardError())};
     }
 
+    // Points the programs run here at `bus`, with the first-run window kept
+    // closed; false when the bus could not be started.
+    bool useBus(const PrivateBus& bus)
+    {
+        if (bus.address().isEmpty())
+            return false;
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        env.insert(QStringLiteral("TAVRIN_DEMO"), QString());
+        return true;
+    }
+
     QTemporaryDir config;
     QProcessEnvironment env;
 };
@@ -131,10 +142,8 @@ void stop(QProcess& p)
 TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
 {
     PrivateBus bus;
-    if (bus.address().isEmpty())
+    if (!useBus(bus))
         GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-    env.insert(QStringLiteral("TAVRIN_DEMO"), QString());
 
     const Finished none = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
     EXPECT_EQ(none.exitCode, 1);
@@ -161,10 +170,8 @@ TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
 TEST_F(Executable, AFocusRoutineStartedFromASecondShellHidesItsApplicationsUntilItIsStopped)
 {
     PrivateBus bus;
-    if (bus.address().isEmpty())
+    if (!useBus(bus))
         GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-    env.insert(QStringLiteral("TAVRIN_DEMO"), QString());
     QProcess tavrin;
     ASSERT_TRUE(startAndWait(tavrin, env));
 
