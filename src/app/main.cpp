@@ -11,6 +11,7 @@
 #include "app/meetingadapter.h"
 #include "app/menubar/menubarextra.h"
 #include "app/onboarding/onboardingview.h"
+#include "app/routineadapter.h"
 #include "app/settingsopener.h"
 #include "app/sharesafeadapter.h"
 #include "app/signalwatcher.h"
@@ -19,6 +20,8 @@
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
 #include "platform/linux/desktopappearance.h"
+#include "focus/evolutioncalendars.h"
+#include "focus/focus.h"
 #include "integrations/integratedwindowcontent.h"
 #include "integrations/sessions.h"
 #include "modes/meetingmode.h"
@@ -33,6 +36,7 @@
 #include "platform/linux/pulsemicrophone.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qthttpclient.h"
+#include "platform/linux/shortcutsfolder.h"
 #include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
@@ -80,8 +84,8 @@ void say(std::FILE* stream, const QString& line)
 
 // The services every desktop runs on: the clock, the settings file, the
 // keyring, the network, helper programs and the user's folders; and, for a
-// real desktop, its appearance, the sound server's microphone and (none on
-// Linux) an on-device language model.
+// real desktop, its appearance, the sound server's microphone, the local
+// calendars and (none on Linux) an on-device language model.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
@@ -93,6 +97,7 @@ struct CommonServices {
     PlistFiles propertyLists;
     std::unique_ptr<DesktopAppearance> appearance;
     std::unique_ptr<PulseMicrophone> microphone;
+    std::unique_ptr<EvolutionCalendars> calendars;
 
     Platform platform()
     {
@@ -106,7 +111,8 @@ struct CommonServices {
                         .fileDialogs = &fileDialogs,
                         .propertyLists = &propertyLists,
                         .folders = UserFolders::ofThisUser(),
-                        .microphone = microphone.get()};
+                        .microphone = microphone.get(),
+                        .calendars = calendars.get()};
     }
 };
 
@@ -131,6 +137,7 @@ std::optional<RunningDesktop> makeDesktop(const CommandLine& command, CommonServ
             return std::nullopt;
         common.appearance = std::make_unique<DesktopAppearance>();
         common.microphone = std::make_unique<PulseMicrophone>();
+        common.calendars = std::make_unique<EvolutionCalendars>(EvolutionCalendars::ofThisUser());
         running.description = QStringLiteral("the X11 desktop (%1)").arg(running.x11->connection().displayName());
         return running;
     }
@@ -166,6 +173,7 @@ struct Shell {
     std::unique_ptr<LearnedSuggestions> suggestions;
     std::unique_ptr<MeetingAdapter> meeting;
     std::unique_ptr<ShareSafeAdapter> shareSafe;
+    std::unique_ptr<RoutineAdapter> routines;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
     std::unique_ptr<MenuBarExtra> menuBar;
@@ -208,6 +216,15 @@ void wireModes(Shell& shell, AppState& state, const SimDesktopWindow* window)
     shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
 }
 
+// Focus routines: started in their slot after the modes, driven by the
+// intents, the Focus filter and the routines switch.
+void wireFocus(Shell& shell, AppState& state)
+{
+    shell.routines = std::make_unique<RoutineAdapter>(Focus::shared());
+    shell.registrations.push_back(state.setRoutines(*shell.routines));
+    shell.registrations.push_back(state.setEngine(EngineSlot::focus, *shell.routines));
+}
+
 std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
 {
     auto shell = std::make_unique<Shell>();
@@ -231,6 +248,7 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
     shell->registrations.push_back(WindowContent::install(shell->windowContent));
     wireLearning(*shell, state);
     wireModes(*shell, state, window);
+    wireFocus(*shell, state);
 
     shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
                                              [] { OnboardingView::showWindow(); });
@@ -273,6 +291,9 @@ int main(int argc, char** argv)
     // `tavrin intent …` talks to the running instance and needs no display.
     if (argc >= 2 && std::strcmp(argv[1], "intent") == 0)
         return IntentClient::main(argc, argv);
+    // `tavrin shortcuts …` is the Shortcuts tool that routines run.
+    if (argc >= 2 && std::strcmp(argv[1], "shortcuts") == 0)
+        return ShortcutsFolder::main(argc, argv);
 
     // Without any display the program still runs, on Qt's offscreen platform.
     const bool headless = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/intents/routineentity.h"
+#include "focus/routineentity.h"
 
 #include <QList>
 #include <QStringList>
@@ -9,7 +9,8 @@
 
 namespace tavrin {
 
-// Focus routines as the intents see them.
+// Focus routines as the shell sees them: the intents, the Focus filter and
+// the routines switch.
 class RoutineControl {
 public:
     virtual ~RoutineControl() = default;
@@ -24,6 +25,10 @@ public:
     virtual QStringList hiddenApps() const = 0;
     // The user's stop of the running routine.
     virtual void stop() = 0;
+    // Switches Focus routines as a whole on or off (stored as "mode.focus").
+    virtual void setEnabled(bool on) = 0;
+    // The desktop's Focus now names this routine (none: no routine).
+    virtual void setFocusFilter(std::optional<QUuid> routine) = 0;
 };
 
 } // namespace tavrin

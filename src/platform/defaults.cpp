@@ -14,6 +14,20 @@ void Defaults::replace(const QStringList& removed, const QVariantMap& values)
         setValue(it.key(), it.value());
 }
 
+void Defaults::keepAside(const QString& key, const QVariant& raw)
+{
+    QString slot = key;
+    for (int n = 2;; ++n) {
+        const auto earlier = value(slot);
+        if (!earlier)
+            break;
+        if (*earlier == raw && earlier->typeId() == raw.typeId())
+            return;
+        slot = key + QLatin1Char('.') + QString::number(n);
+    }
+    setValue(slot, raw);
+}
+
 std::optional<bool> Defaults::toBool(const QVariant& v)
 {
     switch (v.typeId()) {

@@ -33,6 +33,11 @@ public:
     virtual QString saveProblem() const { return {}; }
 
     bool contains(const QString& key) const { return value(key).has_value(); }
+    // Sets aside `raw`, a stored value that could not be read, before it is
+    // written over: under `key`, or, when that holds an earlier, different
+    // value, under `key` + ".2", ".3" and so on; nothing when one of them
+    // holds it already. No earlier copy is ever replaced.
+    void keepAside(const QString& key, const QVariant& raw);
     // A switch: `fallback` when missing; numbers count as on when not zero and
     // the strings "YES", "true" and "1" as on.
     bool boolValue(const QString& key, bool fallback = false) const;

@@ -27,6 +27,12 @@ struct HttpRequest {
     qint64 maxResponseBytes = 8 * 1024 * 1024;
     // When this is cancelled the transfer ends at once (`Failure::network`).
     CancelToken cancel;
+    // Redirects followed, at most this many and only to http or https
+    // addresses; a redirect beyond them is the answer. `timeout` covers them
+    // all, `maxResponseBytes` each. A followed redirect asks again with a GET
+    // and no body (the same method and body for 307 and 308), and without
+    // the headers when it leads to another scheme, host or port.
+    int maxRedirects = 0;
 };
 
 // An HTTP answer, or why there is none. Any status (including 4xx and 5xx)
@@ -44,7 +50,8 @@ struct HttpResponse {
 };
 
 // HTTPS requests with JSON bodies. Requests never block the main thread;
-// their time-outs run on the platform clock. Redirects are not followed.
+// their time-outs run on the platform clock. Redirects are not followed
+// unless a request asks for it (`maxRedirects`).
 // However a request ends (answer, failure, time-out, cancellation), its
 // transfer is stopped and released by the time its task returns.
 class HttpClient : public QObject {

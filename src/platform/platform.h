@@ -23,6 +23,7 @@ class Processes;
 class FileDialogs;
 class PropertyListFiles;
 class Microphone;
+class CalendarStore;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -46,6 +47,7 @@ struct Platform {
     PropertyListFiles* propertyLists = nullptr;
     UserFolders folders = {};
     Microphone* microphone = nullptr;
+    CalendarStore* calendars = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

@@ -37,6 +37,9 @@ public:
     // asynchronously and is announced by `applicationLaunched`. False when the
     // location names no application.
     virtual bool launchApplication(const QString& location) = 0;
+    // The same, leaving the application in front where it is, where the
+    // desktop allows that (by default it launches as above).
+    virtual bool launchApplicationInBackground(const QString& location) { return launchApplication(location); }
     // Opens an address, with the given application or the default one; a
     // settings address opens the desktop's settings. False when nothing opened.
     virtual bool openUrl(const QUrl& url, const QString& applicationLocation = {}) = 0;

@@ -4,8 +4,7 @@
 #include "design/designfont.h"
 #include "design/tcard.h"
 #include "design/themedlabel.h"
-#include "platform/defaults.h"
-#include "platform/platform.h"
+#include "focus/focus.h"
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
 
@@ -14,8 +13,6 @@
 namespace tavrin {
 
 namespace {
-const QString kFocusKey = QStringLiteral("mode.focus");
-const QString kDeepWorkKey = QStringLiteral("mode.deepWork");
 
 // A mode's switch: read from its setting, written through the mode when one
 // is registered (it stores the setting itself), else straight to the setting.
@@ -62,12 +59,15 @@ ModesPane::ModesPane(AppState* state, QWidget* parent)
                                        tr("While you share your screen, the apps you marked private are blurred."),
                                        shareSafe_));
 
-    focus_ = new SettingSwitch({&ModesPane::focusOn,
-                                [](bool on) {
-                                    if (Defaults* defaults = Platform::current().defaults)
-                                        defaults->setValue(kFocusKey, on);
-                                },
-                                {kFocusKey, kDeepWorkKey}});
+    SettingSwitch::Binding focusBinding = modeSwitch(Focus::kSwitchKey, [state](bool on) {
+        RoutineControl* routines = state ? state->routines() : nullptr;
+        if (routines)
+            routines->setEnabled(on);
+        return routines != nullptr;
+    });
+    focusBinding.read = &ModesPane::focusOn;
+    focusBinding.keys = {Focus::kSwitchKey, Focus::kOlderSwitchKey};
+    focus_ = new SettingSwitch(focusBinding);
     addCard()->addWidget(new SwitchRow(tr("Focus routines"),
                                        tr("Routines hide, quit and arrange apps when a calendar event, a time of day or "
                                           "an app starts them, and put everything back when they end."),
@@ -89,14 +89,6 @@ void ModesPane::refreshCall()
     inCall_->setVisible(meeting && meeting->inCall());
 }
 
-bool ModesPane::focusOn()
-{
-    const Defaults* defaults = Platform::current().defaults;
-    if (!defaults)
-        return false;
-    if (defaults->contains(kFocusKey))
-        return defaults->boolValue(kFocusKey);
-    return defaults->boolValue(kDeepWorkKey);
-}
+bool ModesPane::focusOn() { return Focus::storedSwitch(); }
 
 } // namespace tavrin

@@ -49,20 +49,6 @@ SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
     return stored;
 }
 
-void SavedWorkspaceStore::setAside(const QVariant& raw)
-{
-    QString key = kUnreadableKey;
-    for (int n = 2;; ++n) {
-        const auto earlier = defaults().value(key);
-        if (!earlier)
-            break;
-        if (*earlier == raw && earlier->typeId() == raw.typeId())
-            return;
-        key = kUnreadableKey + QLatin1Char('.') + QString::number(n);
-    }
-    defaults().setValue(key, raw);
-}
-
 QList<SavedWorkspace> SavedWorkspaceStore::load() { return read().workspaces; }
 
 void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>&)>& change)
@@ -71,7 +57,7 @@ void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>
     QList<SavedWorkspace> list = stored.workspaces;
     change(list);
     if (stored.raw)
-        setAside(*stored.raw);
+        defaults().keepAside(kUnreadableKey, *stored.raw);
     QJsonArray array;
     for (const SavedWorkspace& w : list)
         array.append(w.toJson());

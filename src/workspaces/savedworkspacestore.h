@@ -59,9 +59,6 @@ private:
     // Reads the list, changes it and writes it back, setting aside first a
     // stored value that did not decode completely.
     static void rewrite(const std::function<void(QList<SavedWorkspace>&)>& change);
-    // Keeps `raw` under the first set-aside key that is free, unless one
-    // holds it already.
-    static void setAside(const QVariant& raw);
     static QList<SavedWorkspace> mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& session);
     static void refreshIntents();
 };

@@ -247,7 +247,7 @@ std::vector<PlannedClear> WorkspaceRunner::clears(const WorkspacePlan& plan, con
 
 QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<PlannedWindow> rows,
                                                                std::vector<PlannedClear> clears, LayoutKind layout,
-                                                               Display display)
+                                                               Display display, CancelToken cancel)
 {
     Outcome outcome;
     if (!accessibility().isTrusted(false)) {
@@ -294,9 +294,11 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
             outcome.switchedTabs.emplace_back(*resolved[s.row], tab);
     }
 
-    co_await openMissing(rows, resolved, outcome, failed);
+    co_await openMissing(rows, resolved, outcome, failed, cancel);
+    if (cancel.isCancelled())
+        co_return outcome;
     clearAway(clears, resolved, outcome);
-    place(resolved, layout, display, outcome);
+    place(resolved, layout, display, outcome, cancel);
 
     QStringList problems;
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -307,8 +309,8 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
     // Auto-arrange leaves the moves alone, then takes them as its own.
     pauseAutoArrange(kPauseAfterArrange);
-    Platform::current().clock->singleShot(kArrangeNowDelay, this, [this, display, windows = outcome.windows] {
-        if (AutoArrangeControl* control = autoArrange_.get())
+    Platform::current().clock->singleShot(kArrangeNowDelay, this, [this, display, windows = outcome.windows, cancel] {
+        if (AutoArrangeControl* control = autoArrange_.get(); control && !cancel.isCancelled())
             control->arrangeNow(display, windows);
     });
     co_return outcome;
@@ -316,7 +318,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
 QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& rows,
                                            std::vector<std::optional<AXWindow>>& resolved, Outcome& outcome,
-                                           std::vector<bool>& failed)
+                                           std::vector<bool>& failed, const CancelToken& cancel)
 {
     Clock& clock = *Platform::current().clock;
     std::vector<Opening> openings;
@@ -339,7 +341,8 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
         });
     };
     std::vector<AXElement> taken;
-    while (std::any_of(openings.begin(), openings.end(), [](const Opening& o) { return !o.done; })) {
+    while (!cancel.isCancelled()
+           && std::any_of(openings.begin(), openings.end(), [](const Opening& o) { return !o.done; })) {
         for (Opening& o : openings) {
             if (o.started || o.done || busy(o))
                 continue;
@@ -350,7 +353,9 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
         if (std::all_of(openings.begin(), openings.end(), [](const Opening& o) { return o.done; }))
             break;
 
-        co_await clock.sleep(kOpenPollInterval);
+        co_await clock.sleep(kOpenPollInterval, cancel);
+        if (cancel.isCancelled())
+            break;
 
         std::vector<Opening*> launched;
         {
@@ -397,7 +402,7 @@ void WorkspaceRunner::clearAway(const std::vector<PlannedClear>& clears,
 }
 
 void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved, LayoutKind layout,
-                            const Display& display, Outcome& outcome)
+                            const Display& display, Outcome& outcome, const CancelToken& cancel)
 {
     AXActionScope scope;
     std::vector<AXWindow> windows;
@@ -442,29 +447,30 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
 
     Clock& clock = *Platform::current().clock;
     for (std::size_t i = 0; i < kGuardChecks.size(); ++i)
-        clock.singleShot(kGuardChecks[i], this, [this, generation, i] { guardFrames(generation, int(i)); });
+        clock.singleShot(kGuardChecks[i], this,
+                         [this, generation, i, cancel] { guardFrames(generation, int(i), cancel); });
 }
 
-void WorkspaceRunner::guardFrames(std::uint64_t generation, int check)
+void WorkspaceRunner::guardFrames(std::uint64_t generation, int check, const CancelToken& cancel)
 {
     // Some applications settle a moment after a move, or undo part of it:
     // a window that drifted is set once more, unless it was placed again or
-    // put back meanwhile.
+    // put back meanwhile, or the arrangement was called off.
     AXActionScope scope;
-    const bool last = check + 1 == int(kGuardChecks.size());
+    const bool last = check + 1 == int(kGuardChecks.size()) || cancel.isCancelled();
     for (auto it = guards_.begin(); it != guards_.end();) {
         if (it->generation != generation) {
             ++it;
             continue;
         }
-        const auto frame = it->window.frame();
+        const auto frame = cancel.isCancelled() ? std::nullopt : it->window.frame();
         if (frame && !frame->near(it->frame, kGuardTolerance))
             it->window.setFrame(it->frame);
         it = last ? guards_.erase(it) : std::next(it);
     }
 }
 
-QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace)
+QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace, CancelToken cancel)
 {
     const auto display = WindowManager::shared().focusedContext();
     if (!display) {
@@ -484,13 +490,15 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
     else
         request = capture.planRequest(workspace.request, BrowserTabMap());
 
+    if (cancel.isCancelled())
+        co_return Outcome{};
     std::vector<PlannedWindow> planned = rows(workspace.plan(request.windows), capture);
     if (planned.empty()) {
         Outcome outcome;
         outcome.problem = kNothingFoundProblem;
         co_return outcome;
     }
-    Outcome outcome = co_await arrange(std::move(planned), {}, workspace.layout, *display);
+    Outcome outcome = co_await arrange(std::move(planned), {}, workspace.layout, *display, cancel);
     if (outcome.arranged == 0 && !outcome.problem)
         outcome.problem = kNothingFoundProblem;
     co_return outcome;

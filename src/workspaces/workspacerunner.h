@@ -3,6 +3,7 @@
 #include "platform/geometry.h"
 #include "platform/registration.h"
 #include "platform/runningapp.h"
+#include "platform/taskhandle.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
@@ -98,10 +99,12 @@ public:
     // slot i of the layout (rows that could not be opened give up their
     // slot); records the placements; makes the layout the display's usual
     // one; raises the main window; guards the frames for 1.5 s. Does not fail.
+    // Once `cancel` is cancelled nothing more is moved, hidden or quit: what
+    // is under way ends at its next step, and guarded frames are let go.
     QCoro::Task<Outcome> arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears, LayoutKind layout,
-                                 Display display);
-    // A saved workspace brought back on the focused display.
-    QCoro::Task<Outcome> arrangeSaved(SavedWorkspace workspace);
+                                 Display display, CancelToken cancel = {});
+    // A saved workspace brought back on the focused display; `cancel` as above.
+    QCoro::Task<Outcome> arrangeSaved(SavedWorkspace workspace, CancelToken cancel = {});
     // Reverses what the outcome records, at once.
     void undo(const Outcome& outcome);
 
@@ -122,12 +125,12 @@ private:
     };
 
     QCoro::Task<> openMissing(const std::vector<PlannedWindow>& rows, std::vector<std::optional<AXWindow>>& resolved,
-                              Outcome& outcome, std::vector<bool>& failed);
+                              Outcome& outcome, std::vector<bool>& failed, const CancelToken& cancel);
     void clearAway(const std::vector<PlannedClear>& clears, const std::vector<std::optional<AXWindow>>& resolved,
                    Outcome& outcome);
     void place(const std::vector<std::optional<AXWindow>>& resolved, LayoutKind layout, const Display& display,
-               Outcome& outcome);
-    void guardFrames(std::uint64_t generation, int check);
+               Outcome& outcome, const CancelToken& cancel);
+    void guardFrames(std::uint64_t generation, int check, const CancelToken& cancel);
 
     QHash<QString, Guard> guards_;
     Collaborator<AutoArrangeControl> autoArrange_;

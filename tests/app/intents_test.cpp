@@ -55,6 +55,12 @@ protected:
             test.started << QStringLiteral("stop");
             test.running.reset();
         }
+        void setEnabled(bool on) override { test.started << QStringLiteral("enabled %1").arg(on); }
+        void setFocusFilter(std::optional<QUuid> id) override
+        {
+            test.started << QStringLiteral("filter %1").arg(id ? id->toString(QUuid::WithoutBraces)
+                                                               : QStringLiteral("none"));
+        }
     };
 
     // The shell's state with these routines registered.
@@ -521,6 +527,36 @@ TEST_F(IntentBusTest, OnlyOneInstanceAnswers)
     QString none;
     EXPECT_FALSE(second.publish(QDBusConnection(QString()), &none));
     EXPECT_EQ(none, "There is no session bus, so intents can't reach Tavrin.");
+}
+
+// ---- The Focus filter ----
+
+TEST_F(IntentsTest, TheFocusFilterNamesARoutineByIdOrNameAndAnswersWithWhatItShows)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    EXPECT_EQ(service.SetFocusFilter("writing"), "Writing\nTavrin Focus routine");
+    EXPECT_EQ(service.SetFocusFilter(deepWork.id.toString()), "Deep work\nTavrin Focus routine");
+    EXPECT_EQ(service.SetFocusFilter(""), "Choose a routine\nTavrin Focus routine");
+    // A name of no routine changes nothing; an id of a deleted one still
+    // reaches the engine, which ends what that Focus started.
+    EXPECT_EQ(service.SetFocusFilter("Reading"), IntentService::unknownRoutineMessage("Reading"));
+    const QUuid gone = QUuid::createUuid();
+    EXPECT_EQ(service.SetFocusFilter(gone.toString()), IntentService::unknownRoutineMessage(gone.toString()));
+    EXPECT_EQ(started, (QStringList{"filter " + writing.id.toString(QUuid::WithoutBraces),
+                                    "filter " + deepWork.id.toString(QUuid::WithoutBraces), "filter none",
+                                    "filter " + gone.toString(QUuid::WithoutBraces)}));
+
+    QString error;
+    const auto call = IntentClient::parse({"focus-filter", "Deep work"}, &error);
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->method, "SetFocusFilter");
+    EXPECT_EQ(call->arguments, QVariantList{"Deep work"});
+    EXPECT_EQ(IntentClient::parse({"focus-filter"}, &error)->arguments, QVariantList{QString()});
+    EXPECT_FALSE(IntentClient::parse({"focus-filter", "a", "b"}, &error));
+    EXPECT_EQ(error, "Unexpected argument \"b\".");
+    EXPECT_TRUE(IntentClient::help({"Deep work", "Writing"}).contains("ROUTINE is one of Deep work, Writing.\n"));
+    EXPECT_FALSE(IntentClient::help().contains("ROUTINE is one of"));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
+#include "app/intents/intentservice.h"
 #include "app/meetingadapter.h"
 #include "app/menubar/nowcontent.h"
+#include "app/routineadapter.h"
 #include "app/sharesafeadapter.h"
+#include "focus/focus.h"
 #include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
@@ -74,6 +77,45 @@ TEST_F(ModesInTheShell, TheMenuBarSwitchesDriveTheModes)
     ASSERT_TRUE(meeting.inCall());
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(content.meetingRow().status, "on this call");
+}
+
+// Focus routines registered as the program registers them, over the real engine.
+class RoutinesInTheShell : public ModesInTheShell {
+protected:
+    RoutinesInTheShell()
+    {
+        FocusRoutine reading;
+        reading.name = QStringLiteral("Reading");
+        reading.enabled = false;
+        reading.actions.hideApps = {QStringLiteral("Slack"), QStringLiteral("Mail")};
+        focus.setRoutines({reading});
+        registrations.push_back(state.setRoutines(routines));
+        registrations.push_back(state.setEngine(EngineSlot::focus, routines));
+    }
+
+    Focus focus{meeting, share, QTimeZone::utc()};
+    RoutineAdapter routines{focus};
+};
+
+TEST_F(RoutinesInTheShell, TheIntentsStartAndStopTheEngine)
+{
+    state.startEngines();
+    EXPECT_TRUE(focus.isStarted());
+    IntentService service(state);
+    EXPECT_EQ(service.Routines(), QStringList{"Reading"});
+    EXPECT_EQ(service.StartFocus(QStringLiteral("reading"), 30), "Reading is on for 30 minutes. Hid Mail, Slack.");
+    EXPECT_TRUE(env.desktop.appNamed(QStringLiteral("Slack"))->hidden);
+    EXPECT_EQ(focus.until(), env.clock.now() + 30 * 60);
+    service.StopFocus();
+    EXPECT_FALSE(focus.running());
+    EXPECT_FALSE(env.desktop.appNamed(QStringLiteral("Slack"))->hidden);
+
+    // The switch and the Focus filter reach it too.
+    routines.setEnabled(true);
+    EXPECT_EQ(env.defaults.value(Focus::kSwitchKey), QVariant(true));
+    EXPECT_EQ(service.SetFocusFilter(QStringLiteral("Reading")), "Reading\nTavrin Focus routine");
+    EXPECT_EQ(focus.macFocusRoutine(), focus.routines().front().id);
+    EXPECT_FALSE(focus.running()); // the routine's own switch is off
 }
 
 } // namespace

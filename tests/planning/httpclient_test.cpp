@@ -45,6 +45,46 @@ TEST_F(QtHttpClientTest, DoesNotFollowRedirects)
     EXPECT_EQ(server.received().size(), 1);
 }
 
+TEST_F(QtHttpClientTest, FollowsRedirectsOnlyWhenAskedUpToTheLimitAndOnlyToTheWeb)
+{
+    using Route = LoopbackServer::Route;
+    const auto redirect = [](const QByteArray& to, int status = 302) {
+        return Route{{status, {}, false, false}, {{"Location", to}}, false, 0};
+    };
+    server.setRoute("/a", redirect("/b", 301));
+    server.setRoute("/b", redirect(at("c").toEncoded(), 307));
+    server.setRoute("/c", Route{{200, "BEGIN:VCALENDAR", false, false}, {}, false, 0});
+    HttpRequest request;
+    request.url = at("a");
+    request.headers = {{"X-Token", "t"}};
+    request.maxRedirects = 2;
+    const HttpResponse followed = finish(http.send(request));
+    EXPECT_EQ(followed.status, 200);
+    EXPECT_EQ(followed.body, "BEGIN:VCALENDAR");
+    ASSERT_EQ(server.received().size(), 3);
+    // The same origin keeps the headers.
+    EXPECT_EQ(server.received()[2].header("x-token"), "t");
+
+    // One hop too many: the last redirect is the answer.
+    request.maxRedirects = 1;
+    EXPECT_EQ(finish(http.send(request)).status, 307);
+    EXPECT_EQ(server.received().size(), 5);
+
+    // Never to anything but http or https.
+    server.setRoute("/file", redirect("file:///etc/passwd"));
+    request.url = at("file");
+    request.maxRedirects = 5;
+    EXPECT_EQ(finish(http.send(request)).status, 302);
+
+    // A loop ends at the limit.
+    server.setRoute("/loop", redirect("/loop"));
+    request.url = at("loop");
+    const qsizetype before = server.received().size();
+    EXPECT_EQ(finish(http.send(request)).status, 302);
+    EXPECT_EQ(server.received().size() - before, 6);
+    EXPECT_TRUE(noReplyLeft());
+}
+
 TEST_F(QtHttpClientTest, GivesUpAnAnswerDeclaredLargerThanTheCap)
 {
     answer(200, QByteArray(4096, 'x'));

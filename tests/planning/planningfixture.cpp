@@ -2,18 +2,6 @@
 
 namespace tavrin::testing {
 
-bool processEventsUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > 1000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
-
 PlanRequest sampleRequest()
 {
     PlanRequest r;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "loopbackserver.h"
+#include "support/loopbackserver.h"
 #include "planning/keychainstore.h"
 #include "planning/planningservices.h"
 #include "planning/requestlog.h"
@@ -18,10 +18,6 @@
 #include <memory>
 
 namespace tavrin::testing {
-
-// Processes events until `done` holds or a second of real time has passed
-// (loopback I/O only; no timer of the system runs on real time).
-bool processEventsUntil(const std::function<bool()>& done);
 
 // A task started now whose result is collected later.
 template <class T> class Pending {

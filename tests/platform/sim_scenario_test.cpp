@@ -1,3 +1,5 @@
+#include "platform/calendarstore.h"
+#include "platform/processes.h"
 #include "platform/sim/simscenario.h"
 #include "platform/sim/simwindowserver.h"
 #include "platform/sim/simworkspace.h"
@@ -147,4 +149,55 @@ TEST(SimScenario, FillsInPidsNumbersAndTitlesAndReloadingRetiresOldElements)
         "windows": [{"app": "A", "title": "Two", "frame": [0, 0, 9, 9]}])"), QStringLiteral("y.json")).applyTo(env.desktop));
     EXPECT_NE(env.element(QStringLiteral("Two")), before);
     EXPECT_EQ(env.desktop.accessibility().attribute(before, ax::Title).error, AXError::invalidElement);
+}
+
+TEST(SimScenario, CalendarsAndShortcutsAreReadWithEventsOnTheDesktopsClock)
+{
+    SimEnvironment env(scenario(R"(, "calendarAccess": "notDetermined", "shortcuts": ["Focus on", "A\r"],
+        "calendars": [{"id": "work", "title": "Work", "colour": "#ff0000", "account": "iCloud",
+                       "events": [{"title": "Standup", "start": -60, "end": 840}, {"start": 0, "end": 0, "allDay": true}]}])"));
+    CalendarStore& store = *Platform::current().calendars;
+    EXPECT_EQ(store.access(), CalendarAccess::notDetermined);
+    EXPECT_TRUE(store.calendars().isEmpty()); // nothing without access
+    bool answered = false;
+    store.requestFullAccess([&] { answered = true; });
+    EXPECT_FALSE(answered);
+    env.clock.runDue();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(store.access(), CalendarAccess::fullAccess);
+    EXPECT_EQ(store.calendars(), (QList<CalendarInfo>{{"work", "Work", QColor(255, 0, 0), "iCloud"}}));
+
+    const double now = env.clock.now();
+    EXPECT_EQ(store.events({"work"}, now, now),
+              (QList<CalendarEvent>{{"Standup", now - 60, now + 840, false}, {"", now, now, true}}));
+    EXPECT_TRUE(store.events({"work"}, now + 841, now + 900).isEmpty());
+    EXPECT_TRUE(store.events({"home"}, now, now).isEmpty());
+    // Denied stays denied when asked again.
+    env.desktop.setCalendarAccess(CalendarAccess::denied);
+    store.requestFullAccess({});
+    env.clock.runDue();
+    EXPECT_EQ(store.access(), CalendarAccess::denied);
+    EXPECT_TRUE(store.events({"work"}, now, now).isEmpty());
+
+    Processes& processes = *Platform::current().processes;
+    EXPECT_EQ(processes.run("/opt/tavrin", {"shortcuts", "list"}, 10), QByteArray("Focus on\nA\r\n"));
+    EXPECT_TRUE(processes.runWithoutOutput("/opt/tavrin", {"shortcuts", "run", "Focus on"}, 10));
+    EXPECT_FALSE(processes.runWithoutOutput("/opt/tavrin", {"shortcuts", "run", "Nope"}, 10));
+
+    EXPECT_TRUE(errorOf(scenario(R"(, "calendarAccess": "maybe")")).startsWith("x.json: calendarAccess: expected"));
+    EXPECT_EQ(errorOf(scenario(R"(, "calendars": [{"id": "a"}])")), "x.json: calendars[0].title: missing");
+    EXPECT_EQ(errorOf(scenario(R"(, "calendars": [{"id": "a", "title": "A", "events": [{"start": 5, "end": 1}]}])")),
+              "x.json: calendars[0].events[0].end: expected a number of at least 5");
+    EXPECT_EQ(errorOf(scenario(R"(, "shortcuts": [1])")), "x.json: shortcuts[0]: expected a name");
+}
+
+TEST(SimScenario, ALaunchInTheBackgroundLeavesTheFrontApplicationInFront)
+{
+    SimEnvironment env;
+    const int front = env.desktop.frontmostPid();
+    ASSERT_TRUE(env.desktop.workspace().launchApplicationInBackground(QStringLiteral("/Applications/Obsidian.app")));
+    env.clock.advance(env.desktop.launchDelay());
+    EXPECT_TRUE(env.desktop.appNamed(QStringLiteral("Obsidian")));
+    EXPECT_EQ(env.desktop.frontmostPid(), front);
+    EXPECT_FALSE(env.desktop.workspace().launchApplicationInBackground(QStringLiteral("/Applications/None.app")));
 }

@@ -132,6 +132,26 @@ TEST_F(PanesTest, TheModeSwitchesDriveTheRegisteredModesAndACallShows)
     EXPECT_EQ(modes->inCallLabel()->text(), "On this call now");
 }
 
+TEST_F(PanesTest, TheFocusSwitchDrivesTheRegisteredRoutines)
+{
+    struct Routines : RoutineControl {
+        std::optional<bool> enabled;
+        QList<RoutineEntity> routines() const override { return {}; }
+        void start(std::optional<QUuid>, int) override {}
+        std::optional<RoutineEntity> running() const override { return std::nullopt; }
+        QStringList hiddenApps() const override { return {}; }
+        void stop() override {}
+        void setEnabled(bool on) override { enabled = on; }
+        void setFocusFilter(std::optional<QUuid>) override {}
+    } routines;
+    const Registration registration = state->setRoutines(routines);
+    auto* modes = open<ModesPane>(SettingsPane::modes);
+    ASSERT_FALSE(modes->focusSwitch()->isChecked());
+    flip(modes->focusSwitch());
+    EXPECT_EQ(routines.enabled, true);
+    EXPECT_FALSE(env.defaults.contains(QStringLiteral("mode.focus"))); // the engine stores it itself
+}
+
 TEST_F(PanesTest, TabTitlesWaitForBrowserAddresses)
 {
     auto* ai = open<AIPane>(SettingsPane::ai);

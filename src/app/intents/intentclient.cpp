@@ -40,9 +40,22 @@ IntentClient::Outcome failure(int code, const QString& line)
 {
     return {code, {}, QStringLiteral("tavrin: ") + line};
 }
+
+// Sends the call and waits for its reply in an event loop: the service may
+// live in this very process.
+QDBusMessage callAndWait(QDBusConnection connection, const QDBusMessage& message, int timeoutMs)
+{
+    QDBusPendingCallWatcher watcher(connection.asyncCall(message, timeoutMs));
+    if (!watcher.isFinished()) {
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return watcher.reply();
+}
 } // namespace
 
-QString IntentClient::help()
+QString IntentClient::help(const QStringList& routines)
 {
     QString text;
     QTextStream out(&text);
@@ -53,10 +66,14 @@ QString IntentClient::help()
         const QString command = (s.command + QLatin1Char(' ') + s.usage).trimmed();
         out << "  " << command.leftJustified(34) << s.shortTitle << "\n";
     }
+    out << "  " << QStringLiteral("focus-filter [ROUTINE]").leftJustified(34)
+        << "Focus filter: your Focus now names ROUTINE (none: no routine)\n";
     out << "\n  LAYOUT is one of " << layoutChoiceNames().join(QStringLiteral(", ")) << ".\n"
         << "  MINUTES is a whole number from " << StartFocusIntent::kMinMinutes << " to "
-        << StartFocusIntent::kMaxMinutes << " (default " << StartFocusIntent::kDefaultMinutes << ").\n"
-        << "\nShortcut phrases:\n";
+        << StartFocusIntent::kMaxMinutes << " (default " << StartFocusIntent::kDefaultMinutes << ").\n";
+    if (!routines.isEmpty())
+        out << "  ROUTINE is one of " << routines.join(QStringLiteral(", ")) << ".\n";
+    out << "\nShortcut phrases:\n";
     for (const AppShortcut& s : TavrinShortcuts::appShortcuts()) {
         out << "  " << s.shortTitle << "  [" << s.systemImageName << "]\n";
         for (const QString& phrase : s.phrases)
@@ -130,6 +147,11 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
         }
         return Call{QStringLiteral("StartFocus"), {routine, minutes}};
     }
+    if (command == QLatin1String("focus-filter")) {
+        if (rest.size() > 1)
+            return fail(tr("Unexpected argument \"%1\".").arg(rest.at(1)));
+        return Call{QStringLiteral("SetFocusFilter"), {rest.value(0)}};
+    }
     if (command == QLatin1String("stop-focus")) {
         if (!exactly(0, {}))
             return std::nullopt;
@@ -144,7 +166,7 @@ IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnectio
     bool wantsHelp = false;
     const auto call = parse(words, &error, &wantsHelp);
     if (wantsHelp)
-        return {0, help(), {}};
+        return {0, help(routineNames(connection)), {}};
     if (!call)
         return failure(2, error);
     if (!connection.isConnected())
@@ -153,14 +175,7 @@ IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnectio
     QDBusMessage message = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
                                                           IntentService::kInterface, call->method);
     message.setArguments(call->arguments);
-    // Waits in an event loop: the service may live in this very process.
-    QDBusPendingCallWatcher watcher(connection.asyncCall(message, timeoutMs));
-    if (!watcher.isFinished()) {
-        QEventLoop loop;
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    const QDBusMessage reply = watcher.reply();
+    const QDBusMessage reply = callAndWait(connection, message, timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         const QString name = reply.errorName();
         if (name == IntentService::kInvalidArgument)
@@ -175,6 +190,16 @@ IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnectio
     }
     const QString dialog = reply.arguments().value(0).toString();
     return {0, dialog.isEmpty() ? QString() : dialog + QLatin1Char('\n'), {}};
+}
+
+QStringList IntentClient::routineNames(QDBusConnection connection)
+{
+    if (!connection.isConnected())
+        return {};
+    const QDBusMessage message = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
+                                                                IntentService::kInterface, QStringLiteral("Routines"));
+    const QDBusMessage reply = callAndWait(connection, message, kHelpTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toStringList() : QStringList();
 }
 
 int IntentClient::main(int argc, char** argv)

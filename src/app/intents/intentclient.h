@@ -15,6 +15,8 @@ namespace tavrin {
 class IntentClient {
 public:
     static constexpr int kTimeoutMs = 60000;
+    // How long the help waits for the running Tavrin's routines.
+    static constexpr int kHelpTimeoutMs = 2000;
 
     struct Outcome {
         int exitCode = 0;
@@ -31,7 +33,10 @@ public:
     // Reads the words after "intent": a call, or none with `error` set (or
     // `help` set when help was asked for).
     static std::optional<Call> parse(const QStringList& words, QString* error, bool* help = nullptr);
-    static QString help();
+    // The usage, with the names a routine can be given when they are known.
+    static QString help(const QStringList& routines = {});
+    // The running Tavrin's routines; empty when it cannot be asked.
+    static QStringList routineNames(QDBusConnection connection);
 
     // Parses and runs; waits for the answer while running the event loop.
     static Outcome run(const QStringList& words, QDBusConnection connection, int timeoutMs = kTimeoutMs);

@@ -8,6 +8,7 @@
 #include "app/intents/stopfocusintent.h"
 #include "app/intents/tavrinshortcuts.h"
 #include "app/intents/workspacequery.h"
+#include "focus/tavrinfocusfilter.h"
 
 #include <QDBusConnectionInterface>
 
@@ -115,6 +116,26 @@ QString IntentService::Ask(const QString& request)
     return answer(AskTavrinIntent{request}.perform(*state_));
 }
 
+std::optional<RoutineEntity> IntentService::findRoutine(const QString& text) const
+{
+    const RoutineControl* control = state_ ? state_->routines() : nullptr;
+    const QList<RoutineEntity> routines = control ? control->routines() : QList<RoutineEntity>();
+    const QUuid id = QUuid::fromString(text);
+    if (!id.isNull()) {
+        for (const RoutineEntity& r : routines)
+            if (r.id == id)
+                return r;
+        return RoutineEntity{id, {}};
+    }
+    for (const RoutineEntity& r : routines)
+        if (r.name == text)
+            return r;
+    for (const RoutineEntity& r : routines)
+        if (r.name.compare(text, Qt::CaseInsensitive) == 0)
+            return r;
+    return std::nullopt;
+}
+
 QString IntentService::StartFocus(const QString& routine, int minutes)
 {
     if (!StartFocusIntent::isValidMinutes(minutes))
@@ -122,31 +143,30 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
     StartFocusIntent intent;
     intent.minutes = minutes;
     if (!routine.isEmpty()) {
-        const RoutineControl* control = state_ ? state_->routines() : nullptr;
-        const QList<RoutineEntity> routines = control ? control->routines() : QList<RoutineEntity>();
-        const QUuid id = QUuid::fromString(routine);
-        if (!id.isNull()) {
-            // An entity's id: one deleted since counts as none.
-            intent.routine = RoutineEntity{id, {}};
-        } else {
-            // A name: exactly, else ignoring case.
-            for (const RoutineEntity& r : routines)
-                if (r.name == routine) {
-                    intent.routine = r;
-                    break;
-                }
-            if (!intent.routine)
-                for (const RoutineEntity& r : routines)
-                    if (r.name.compare(routine, Qt::CaseInsensitive) == 0) {
-                        intent.routine = r;
-                        break;
-                    }
-            // Like a workspace it doesn't have: said, and nothing started.
-            if (!intent.routine)
-                return unknownRoutineMessage(routine);
-        }
+        // An entity's id that names no routine (deleted since) counts as none.
+        intent.routine = findRoutine(routine);
+        // Like a workspace it doesn't have: said, and nothing started.
+        if (!intent.routine)
+            return unknownRoutineMessage(routine);
     }
     return answer(intent.perform(state_ ? state_->routines() : nullptr));
+}
+
+QString IntentService::SetFocusFilter(const QString& routine)
+{
+    TavrinFocusFilter filter;
+    if (!routine.isEmpty()) {
+        filter.routine = findRoutine(routine);
+        if (!filter.routine)
+            return unknownRoutineMessage(routine);
+    }
+    if (RoutineControl* control = state_ ? state_->routines() : nullptr)
+        control->setFocusFilter(filter.routine ? std::optional(filter.routine->id) : std::nullopt);
+    // An id of a deleted routine still reaches the engine, which ends the
+    // routine the Focus started.
+    if (filter.routine && filter.routine->name.isEmpty())
+        return unknownRoutineMessage(routine);
+    return filter.displayTitle() + QLatin1Char('\n') + TavrinFocusFilter::displaySubtitle();
 }
 
 QString IntentService::StopFocus()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "focus/routineentity.h"
 #include "platform/taskhandle.h"
 
 #include <QDBusConnection>
@@ -52,6 +53,11 @@ public slots:
     Q_SCRIPTABLE QString Ask(const QString& request);
     Q_SCRIPTABLE QString StartFocus(const QString& routine, int minutes);
     Q_SCRIPTABLE QString StopFocus();
+    // The Focus filter: the desktop's Focus names this routine (an id or a
+    // name; empty: none). Answers with what the filter shows: the routine's
+    // name (or "Choose a routine") and, on a second line, "Tavrin Focus
+    // routine".
+    Q_SCRIPTABLE QString SetFocusFilter(const QString& routine);
     // The saved workspaces' names, newest first: all of them, or those
     // containing `matching` (ignoring case).
     Q_SCRIPTABLE QStringList Workspaces(const QString& matching);
@@ -62,6 +68,10 @@ signals:
     Q_SCRIPTABLE void Changed();
 
 private:
+    // A routine named by a caller: an id (with no name when it names no
+    // routine), else a name, exactly or else ignoring case; none for a name
+    // of no routine.
+    std::optional<RoutineEntity> findRoutine(const QString& text) const;
     // Answers a D-Bus call with a wrong-argument error; returns an empty text.
     QString refuse(const QString& message);
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/intents/intentresult.h"
-#include "app/intents/routineentity.h"
 #include "app/routinecontrol.h"
+#include "focus/routineentity.h"
 
 #include <optional>
 

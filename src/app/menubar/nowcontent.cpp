@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/updates/updater.h"
+#include "focus/focusroutine.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
@@ -339,27 +340,9 @@ bool NowContent::shortcutTaken(const ShortcutAction& action)
     return ShortcutStore::shared().unavailable().contains(action.id());
 }
 
-namespace {
-// A time of day in the locale's short style; hours and minutes where the
-// locale says nothing (the C locale's short style has seconds).
-QString shortTime(const QTime& time)
-{
-    const QLocale locale;
-    if (locale.language() == QLocale::C)
-        return time.toString(QStringLiteral("HH:mm"));
-    return locale.toString(time, QLocale::ShortFormat);
-}
-} // namespace
+QString NowContent::timeText(const QDateTime& when) { return tavrin::timeText(when.toLocalTime().time()); }
 
-QString NowContent::timeText(const QDateTime& when)
-{
-    return shortTime(when.toLocalTime().time());
-}
-
-QString NowContent::minuteText(int minute)
-{
-    return shortTime(QTime(minute / 60 % 24, minute % 60));
-}
+QString NowContent::minuteText(int minute) { return tavrin::timeText(minute); }
 
 QString NowContent::savedTime(const QDateTime& savedAt, const QDateTime& now)
 {

@@ -47,4 +47,26 @@ std::optional<QByteArray> LinuxProcesses::run(const QString& program, const QStr
     return out;
 }
 
+bool LinuxProcesses::runWithoutOutput(const QString& program, const QStringList& arguments, double timeLimit)
+{
+    const QString path = locate(program);
+    if (path.isEmpty())
+        return false;
+    QProcess process;
+    process.setProgram(path);
+    process.setArguments(arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QIODevice::NotOpen);
+    const QDeadlineTimer deadline(qint64(std::max(timeLimit, 0.0) * 1000));
+    const bool ended = process.waitForStarted(int(std::max<qint64>(deadline.remainingTime(), 0)))
+        && process.waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1)));
+    if (!ended && process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(-1);
+    }
+    return ended;
+}
+
 } // namespace tavrin

@@ -12,6 +12,7 @@ namespace tavrin {
 class LinuxProcesses : public Processes {
 public:
     std::optional<QByteArray> run(const QString& program, const QStringList& arguments, double timeLimit) override;
+    bool runWithoutOutput(const QString& program, const QStringList& arguments, double timeLimit) override;
 
     // Where `program` is found: the path itself when it is an executable
     // file, else its file name on the PATH; empty when neither.

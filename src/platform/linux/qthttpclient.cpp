@@ -97,6 +97,21 @@ private:
     std::optional<CancelToken::WakeId> wake_;
 };
 
+bool isRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+// Redirects are followed to web addresses only.
+bool isFollowable(const QUrl& url)
+{
+    return url.isValid() && !url.host().isEmpty()
+        && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    return a.scheme() == b.scheme() && a.host() == b.host() && a.port(a.scheme() == QLatin1String("https") ? 443 : 80)
+        == b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
 // Resumes when the reply has finished, or when it is destroyed unfinished
 // (its manager went away), whichever comes first.
 struct FinishedAwaiter {
@@ -129,6 +144,25 @@ QCoro::Task<HttpResponse> QtHttpClient::send(HttpRequest request)
 {
     if (request.cancel.isCancelled())
         co_return HttpResponse::failed(HttpResponse::Failure::network, QStringLiteral("The request was cancelled."));
+    const double deadline = clock_.monotonic() + request.timeout;
+    for (int hop = 0;; ++hop) {
+        QUrl location;
+        HttpResponse response =
+            co_await transfer(request, std::max(deadline - clock_.monotonic(), 0.0), &location);
+        if (hop >= request.maxRedirects || !response.answered() || !isFollowable(location))
+            co_return response;
+        if (!sameOrigin(location, request.url))
+            request.headers.clear();
+        if (response.status != 307 && response.status != 308) {
+            request.method = HttpRequest::Method::get;
+            request.body.clear();
+        }
+        request.url = location;
+    }
+}
+
+QCoro::Task<HttpResponse> QtHttpClient::transfer(HttpRequest request, double timeout, QUrl* location)
+{
     QNetworkRequest net(request.url);
     for (const auto& [name, value] : request.headers)
         net.setRawHeader(name, value);
@@ -136,7 +170,7 @@ QCoro::Task<HttpResponse> QtHttpClient::send(HttpRequest request)
     Transfer transfer(clock_, request.method == HttpRequest::Method::post ? manager_->post(net, request.body)
                                                                           : manager_->get(net),
                       request.maxResponseBytes);
-    transfer.watch(request.timeout, request.cancel);
+    transfer.watch(timeout, request.cancel);
     co_await FinishedAwaiter{transfer.reply()};
 
     if (!transfer.reply())
@@ -156,6 +190,9 @@ QCoro::Task<HttpResponse> QtHttpClient::send(HttpRequest request)
     const QVariant status = transfer.reply()->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
         co_return HttpResponse::failed(HttpResponse::Failure::network, transfer.reply()->errorString());
+    if (isRedirect(status.toInt()) && transfer.reply()->hasRawHeader("Location"))
+        *location = request.url.resolved(
+            QUrl::fromEncoded(transfer.reply()->rawHeader("Location").trimmed(), QUrl::StrictMode));
     co_return HttpResponse{status.toInt(), std::move(transfer.body()), HttpResponse::Failure::none, {}};
 }
 

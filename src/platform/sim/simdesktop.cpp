@@ -4,6 +4,7 @@
 #include "platform/eventmonitors.h"
 #include "platform/sim/simaccessibility.h"
 #include "platform/sim/simautomation.h"
+#include "platform/sim/simcalendarstore.h"
 #include "platform/sim/simprocesses.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simeventmonitors.h"
@@ -33,6 +34,7 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
     , automation_(std::make_unique<SimAutomation>(*this))
     , processes_(std::make_unique<SimProcesses>(*this))
     , microphone_(std::make_unique<SimMicrophone>(*this))
+    , calendarStore_(std::make_unique<SimCalendarStore>(*this))
 {
 }
 
@@ -53,6 +55,7 @@ Platform SimDesktop::services(const Platform& common)
     p.automation = automation_.get();
     p.processes = processes_.get();
     p.microphone = microphone_.get();
+    p.calendars = calendarStore_.get();
     return p;
 }
 
@@ -88,6 +91,7 @@ void SimDesktop::load(SimState state)
     if (trustChanged)
         emit accessibility_->trustChanged(state_.trusted);
     emit screens_->screensChanged();
+    emit calendarStore_->changed();
     emit changed();
 }
 
@@ -354,6 +358,37 @@ void SimDesktop::setMicrophoneInUse(bool inUse)
     if (state_.microphoneInUse == inUse)
         return;
     state_.microphoneInUse = inUse;
+    emit changed();
+}
+
+CalendarAccess SimDesktop::calendarAccess() const
+{
+    auto guard = lock();
+    return state_.calendarAccess;
+}
+
+void SimDesktop::setCalendarAccess(CalendarAccess access)
+{
+    auto guard = lock();
+    if (state_.calendarAccess == access)
+        return;
+    state_.calendarAccess = access;
+    emit calendarStore_->changed();
+    emit changed();
+}
+
+void SimDesktop::setCalendars(std::vector<SimCalendar> calendars)
+{
+    auto guard = lock();
+    state_.calendars = std::move(calendars);
+    emit calendarStore_->changed();
+    emit changed();
+}
+
+void SimDesktop::setShortcuts(QStringList names)
+{
+    auto guard = lock();
+    state_.shortcuts = std::move(names);
     emit changed();
 }
 

@@ -32,6 +32,7 @@ class SimLanguageModel;
 class SimAutomation;
 class SimProcesses;
 class SimMicrophone;
+class SimCalendarStore;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -72,6 +73,7 @@ public:
     SimAutomation& automation() const { return *automation_; }
     SimProcesses& processes() const { return *processes_; }
     SimMicrophone& microphone() const { return *microphone_; }
+    SimCalendarStore& calendarStore() const { return *calendarStore_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
     // numbers and pids where missing, drops pending launches. Announces
@@ -130,6 +132,9 @@ public:
     bool isTrusted() const { return state_.trusted; }
     bool microphoneInUse() const { return state_.microphoneInUse; }
     const QStringList& applicationFiles() const { return state_.applicationFiles; }
+    CalendarAccess calendarAccess() const;
+    const std::vector<SimCalendar>& calendars() const { return state_.calendars; }
+    const QStringList& shortcuts() const { return state_.shortcuts; }
     std::uint64_t modifierFlags() const { return modifierFlags_; }
     std::uint32_t pressedMouseButtons() const { return mouseButtons_; }
     Point mouseLocation() const { return mouseLocation_; }
@@ -153,6 +158,11 @@ public:
     bool openSettings(const QString& page);
     // Some program starts or stops recording from the default input.
     void setMicrophoneInUse(bool inUse);
+    // The calendars, their events and the access to them; each change is
+    // announced by the calendar store too.
+    void setCalendarAccess(CalendarAccess access);
+    void setCalendars(std::vector<SimCalendar> calendars);
+    void setShortcuts(QStringList names);
     void setDisplays(std::vector<SimDisplay> displays);
 
     // Starts an application with these windows (in front of all others) and
@@ -276,6 +286,7 @@ private:
     std::unique_ptr<SimAutomation> automation_;
     std::unique_ptr<SimProcesses> processes_;
     std::unique_ptr<SimMicrophone> microphone_;
+    std::unique_ptr<SimCalendarStore> calendarStore_;
 };
 
 } // namespace tavrin

@@ -10,10 +10,9 @@ namespace tavrin {
 std::optional<QByteArray> SimProcesses::run(const QString& program, const QStringList& arguments, double timeLimit)
 {
     const QString name = QFileInfo(program).fileName();
-    {
-        const std::lock_guard guard(mutex_);
-        runs_.append((QStringList{name} + arguments).join(QLatin1Char(' ')));
-    }
+    record(name, arguments);
+    if (arguments.value(0) == QLatin1String("shortcuts"))
+        return shortcuts(arguments.mid(1));
     if (name == QLatin1String("ps"))
         return listing(arguments);
     if (name != QLatin1String("lsof"))
@@ -22,6 +21,33 @@ std::optional<QByteArray> SimProcesses::run(const QString& program, const QStrin
     if (!folder)
         SimClock::block(desktop_.clock(), timeLimit); // killed at the limit
     return folder;
+}
+
+bool SimProcesses::runWithoutOutput(const QString& program, const QStringList& arguments, double)
+{
+    record(QFileInfo(program).fileName(), arguments);
+    return arguments.value(0) == QLatin1String("shortcuts") && shortcuts(arguments.mid(1)).has_value();
+}
+
+void SimProcesses::record(const QString& name, const QStringList& arguments)
+{
+    const std::lock_guard guard(mutex_);
+    runs_.append((QStringList{name} + arguments).join(QLatin1Char(' ')));
+}
+
+std::optional<QByteArray> SimProcesses::shortcuts(const QStringList& arguments) const
+{
+    auto guard = desktop_.lock();
+    const QStringList& names = desktop_.shortcuts();
+    if (arguments == QStringList{QStringLiteral("list")}) {
+        QByteArray out;
+        for (const QString& name : names)
+            out += name.toUtf8() + '\n';
+        return out;
+    }
+    if (arguments.size() == 2 && arguments[0] == QLatin1String("run") && names.contains(arguments[1]))
+        return QByteArray();
+    return std::nullopt;
 }
 
 std::optional<QByteArray> SimProcesses::listing(const QStringList& arguments) const

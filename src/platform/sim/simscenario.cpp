@@ -1,5 +1,6 @@
 #include "platform/sim/simscenario.h"
 
+#include "platform/clock.h"
 #include "platform/hotkeys.h"
 #include "platform/sim/simdesktop.h"
 
@@ -224,7 +225,7 @@ public:
     {
         r_.onlyKnown(root, {}, {"trusted", "launchDelay", "frontmost", "displays", "apps", "windows", "installed",
                                 "defaultApps", "refusedHotKeys", "processes", "microphoneInUse",
-                                "applicationFiles"});
+                                "applicationFiles", "calendarAccess", "calendars", "shortcuts"});
         state_.trusted = r_.boolean(root, {}, "trusted").value_or(true);
         state_.microphoneInUse = r_.boolean(root, {}, "microphoneInUse").value_or(false);
         state_.launchDelay = r_.number(root, {}, "launchDelay", 0).value_or(state_.launchDelay);
@@ -236,6 +237,8 @@ public:
         readRefusedKeys(root);
         readProcesses(root);
         readApplicationFiles(root);
+        readCalendars(root);
+        readShortcuts(root);
         readFrontmost(root);
         return r_.problem;
     }
@@ -503,6 +506,72 @@ private:
         }
     }
 
+    void readCalendars(const QJsonObject& root)
+    {
+        if (const auto access = r_.string(root, {}, "calendarAccess")) {
+            const auto named = calendarAccessFromName(*access);
+            if (!named)
+                return r_.fail(QStringLiteral("calendarAccess"),
+                               QStringLiteral("expected \"notDetermined\", \"restricted\", \"denied\", "
+                                              "\"fullAccess\" or \"writeOnly\""));
+            state_.calendarAccess = *named;
+        }
+        const auto list = r_.array(root, {}, "calendars");
+        if (!list)
+            return;
+        QSet<QString> ids;
+        for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
+            const QString path = FieldReader::item(QStringLiteral("calendars"), i);
+            const QJsonObject o = r_.object(list->at(i), path);
+            r_.onlyKnown(o, path, {"id", "title", "colour", "account", "events"});
+            SimCalendar c;
+            c.info.id = r_.string(o, path, "id", true).value_or(QString());
+            c.info.title = r_.string(o, path, "title", true).value_or(QString());
+            c.info.accountTitle = r_.string(o, path, "account").value_or(QString());
+            const QString colour = r_.string(o, path, "colour").value_or(QStringLiteral("#1badf8"));
+            c.info.colour = QColor::fromString(colour);
+            if (!r_.failed() && !c.info.colour.isValid())
+                return r_.fail(path + QStringLiteral(".colour"), QStringLiteral("expected a colour such as \"#1badf8\""));
+            if (!r_.failed() && ids.contains(c.info.id))
+                return r_.fail(path + QStringLiteral(".id"), QStringLiteral("\"%1\" is listed twice").arg(c.info.id));
+            ids.insert(c.info.id);
+            readEvents(o, path, c);
+            state_.calendars.push_back(std::move(c));
+        }
+    }
+
+    void readEvents(const QJsonObject& calendar, const QString& path, SimCalendar& c)
+    {
+        const auto events = r_.array(calendar, path, "events");
+        if (!events)
+            return;
+        for (qsizetype e = 0; e < events->size() && !r_.failed(); ++e) {
+            const QString eventPath = FieldReader::item(path + QStringLiteral(".events"), e);
+            const QJsonObject o = r_.object(events->at(e), eventPath);
+            r_.onlyKnown(o, eventPath, {"title", "start", "end", "allDay"});
+            CalendarEvent event;
+            event.title = r_.string(o, eventPath, "title").value_or(QString());
+            if (!r_.field(o, eventPath, "start", true) || !r_.field(o, eventPath, "end", true))
+                return;
+            event.start = r_.number(o, eventPath, "start", -1e9).value_or(0);
+            event.end = r_.number(o, eventPath, "end", event.start).value_or(0);
+            event.allDay = r_.boolean(o, eventPath, "allDay").value_or(false);
+            c.events.push_back(event);
+        }
+    }
+
+    void readShortcuts(const QJsonObject& root)
+    {
+        const auto list = r_.array(root, {}, "shortcuts");
+        if (!list)
+            return;
+        for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
+            if (!list->at(i).isString())
+                return r_.fail(FieldReader::item(QStringLiteral("shortcuts"), i), QStringLiteral("expected a name"));
+            state_.shortcuts << list->at(i).toString();
+        }
+    }
+
     void readFrontmost(const QJsonObject& root)
     {
         const auto name = r_.string(root, {}, "frontmost");
@@ -593,7 +662,15 @@ bool SimScenario::applyTo(SimDesktop& desktop) const
 {
     if (!ok())
         return false;
-    desktop.load(state_);
+    // Events are written relative to the moment the scenario is loaded.
+    SimState state = state_;
+    const double now = desktop.clock().now();
+    for (SimCalendar& c : state.calendars)
+        for (CalendarEvent& e : c.events) {
+            e.start += now;
+            e.end += now;
+        }
+    desktop.load(std::move(state));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/calendarstore.h"
 #include "platform/geometry.h"
 #include "platform/runningapp.h"
 
@@ -115,6 +116,13 @@ struct SimKey {
     friend bool operator==(const SimKey&, const SimKey&) = default;
 };
 
+// One of the user's calendars with its events (instants on the desktop's
+// clock; a repeating event is one entry per occurrence).
+struct SimCalendar {
+    CalendarInfo info;
+    std::vector<CalendarEvent> events;
+};
+
 struct SimState {
     std::vector<SimDisplay> displays;
     std::vector<SimApp> apps;              // in launch order
@@ -133,6 +141,12 @@ struct SimState {
     // "/Applications/Readme.txt", "~/Applications/B.app"): what a listing of
     // those folders finds.
     QStringList applicationFiles;
+    // Whether this program may read the calendars; asking, while the user
+    // has not answered, grants full access.
+    CalendarAccess calendarAccess = CalendarAccess::notDetermined;
+    std::vector<SimCalendar> calendars;
+    // The names of the user's shortcuts, as the Shortcuts tool lists them.
+    QStringList shortcuts;
 };
 
 } // namespace tavrin

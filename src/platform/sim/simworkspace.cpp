@@ -85,6 +85,16 @@ bool SimWorkspace::launchApplication(const QString& location)
     return true;
 }
 
+bool SimWorkspace::launchApplicationInBackground(const QString& location)
+{
+    auto guard = desktop_.lock();
+    if (!knows(location))
+        return false;
+    const double delay = desktop_.appAt(location) ? 0 : desktop_.launchDelay();
+    later(delay, [this, location] { open(location, std::nullopt, false); });
+    return true;
+}
+
 bool SimWorkspace::openUrl(const QUrl& url, const QString& applicationLocation)
 {
     auto guard = desktop_.lock();
@@ -105,7 +115,7 @@ bool SimWorkspace::openUrl(const QUrl& url, const QString& applicationLocation)
     return true;
 }
 
-void SimWorkspace::open(const QString& location, const std::optional<QUrl>& address)
+void SimWorkspace::open(const QString& location, const std::optional<QUrl>& address, bool activate)
 {
     auto guard = desktop_.lock();
     const SimApp* running = desktop_.appAt(location);
@@ -132,7 +142,7 @@ void SimWorkspace::open(const QString& location, const std::optional<QUrl>& addr
             windows = {windowFor(*address, 0, location)};
         pid = desktop_.addApp(std::move(app), std::move(windows));
     }
-    if (policy == ActivationPolicy::regular)
+    if (activate && policy == ActivationPolicy::regular)
         desktop_.activate(pid);
 }
 

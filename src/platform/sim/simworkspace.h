@@ -28,6 +28,8 @@ public:
     int currentPid() override;
 
     bool launchApplication(const QString& location) override;
+    // Launches without making the application frontmost.
+    bool launchApplicationInBackground(const QString& location) override;
     // An address opens in a new window of its application: titled by its
     // host (web addresses, as the only tab) or its file name (file addresses,
     // as the window's document). A settings address opens that page of the
@@ -69,7 +71,7 @@ private:
     void later(double delay, std::function<void()> fn);
     // Starts the application at `location` (or finds it running), opens a
     // window for `address` in it when given, and activates it.
-    void open(const QString& location, const std::optional<QUrl>& address);
+    void open(const QString& location, const std::optional<QUrl>& address, bool activate = true);
 
     SimDesktop& desktop_;
     std::vector<Clock::TimerId> pending_;

@@ -1,9 +1,24 @@
-#include "loopbackserver.h"
+#include "support/loopbackserver.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace tavrin::testing {
+
+bool processEventsUntil(const std::function<bool()>& done, int limitMs)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done()) {
+        if (elapsed.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
 
 QByteArray LoopbackServer::Request::header(const QByteArray& name) const
 {
@@ -48,6 +63,16 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
 {
     QByteArray& buffer = buffers_[socket];
     buffer += socket->readAll();
+    // A client that asks for a secure connection gets none: recorded as a
+    // request of the method "TLS", and the connection closed.
+    if (buffer.startsWith('\x16')) {
+        Request tls;
+        tls.method = "TLS";
+        received_.append(tls);
+        buffer.clear();
+        socket->disconnectFromHost();
+        return;
+    }
     const qsizetype end = buffer.indexOf("\r\n\r\n");
     if (end < 0)
         return;
@@ -71,17 +96,32 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
     request.body = buffer.mid(end + 4, length);
     buffer.clear();
     received_.append(request);
-    if (reply_.hang)
+    const qsizetype query = request.target.indexOf('?');
+    const Route& route = routes_.value(query < 0 ? request.target : request.target.left(query), reply_);
+    if (route.delayMs > 0)
+        QTimer::singleShot(route.delayMs, socket, [this, socket, route] { respond(socket, route); });
+    else
+        respond(socket, route);
+}
+
+void LoopbackServer::respond(QTcpSocket* socket, const Route& route)
+{
+    const Reply& reply = route.reply;
+    if (reply.hang)
         return;
-    if (reply_.endless) {
+    if (reply.endless) {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n");
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { stream(socket); });
         stream(socket);
         return;
     }
-    socket->write("HTTP/1.1 " + QByteArray::number(reply_.status) + " Status\r\n"
-                  "Content-Type: application/json\r\nConnection: close\r\nContent-Length: "
-                  + QByteArray::number(reply_.body.size()) + "\r\n\r\n" + reply_.body);
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n"
+                      "Content-Type: application/json\r\nConnection: close\r\n";
+    for (const auto& [name, value] : route.headers)
+        head += name + ": " + value + "\r\n";
+    if (!route.withoutLength)
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    socket->write(head + "\r\n" + reply.body);
     socket->disconnectFromHost();
 }
 

@@ -1,0 +1,73 @@
+#include "platform/linux/shortcutsfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace tavrin {
+
+namespace {
+void fail(const QString& line)
+{
+    std::fputs(qPrintable(QStringLiteral("tavrin: ") + line + QLatin1Char('\n')), stderr);
+}
+} // namespace
+
+QString ShortcutsFolder::path(const UserFolders& folders)
+{
+    return folders.applicationSupport.isEmpty() ? QString()
+                                                : folders.applicationSupport + QStringLiteral("/tavrin/shortcuts");
+}
+
+QStringList ShortcutsFolder::names(const QString& folder)
+{
+    QStringList out;
+    if (folder.isEmpty())
+        return out;
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Executable, QDir::Name);
+    for (const QFileInfo& entry : entries)
+        if (!entry.fileName().contains(QLatin1Char('\n')) && !entry.fileName().contains(QLatin1Char('\r')))
+            out << entry.fileName();
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QString ShortcutsFolder::file(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".")
+        || name == QLatin1String(".."))
+        return {};
+    const QFileInfo info(QDir(folder).filePath(name));
+    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+}
+
+int ShortcutsFolder::main(int argc, char** argv)
+{
+    QStringList words;
+    for (int i = 2; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const QString folder = path(UserFolders::ofThisUser());
+    if (words == QStringList{QStringLiteral("list")}) {
+        for (const QString& name : names(folder))
+            std::fputs(qPrintable(name + QLatin1Char('\n')), stdout);
+        return 0;
+    }
+    if (words.size() != 2 || words[0] != QLatin1String("run")) {
+        fail(QStringLiteral("Usage: tavrin shortcuts list | tavrin shortcuts run NAME"));
+        return 2;
+    }
+    const QString shortcut = file(folder, words[1]);
+    if (shortcut.isEmpty()) {
+        fail(QStringLiteral("There is no shortcut called \"%1\" in %2.").arg(words[1], folder));
+        return 1;
+    }
+    const QByteArray program = QFile::encodeName(shortcut);
+    char* const arguments[] = {const_cast<char*>(program.constData()), nullptr};
+    ::execv(program.constData(), arguments);
+    fail(QStringLiteral("Couldn't run %1.").arg(shortcut));
+    return 1;
+}
+
+} // namespace tavrin

@@ -1,0 +1,234 @@
+#include "focusfixture.h"
+
+#include <QSignalSpy>
+
+namespace tavrin {
+namespace {
+
+class CalendarTriggersTest : public FocusTest {
+protected:
+    // The current events as "title until +seconds".
+    QStringList current()
+    {
+        QStringList out;
+        for (const Focus::Now& e : focus().currentEvents())
+            out << QStringLiteral("%1 until +%2").arg(e.title).arg(e.end - env.clock.now());
+        return out;
+    }
+    // One VEVENT's lines, `from` and `to` seconds from now.
+    QStringList vevent(const QString& title, double from, double to, const QStringList& more = {}) const
+    {
+        return QStringList{QStringLiteral("UID:") + title, QStringLiteral("SUMMARY:") + title,
+                           QStringLiteral("DTSTART:") + icsTime(env.clock.now() + from),
+                           QStringLiteral("DTEND:") + icsTime(env.clock.now() + to)}
+               + more;
+    }
+    // Sets the links and waits for their fetch to be taken.
+    void fetch(const QStringList& links)
+    {
+        QSignalSpy fetched(&focus().links(), &CalendarLinks::fetched);
+        focus().setLinks(links);
+        ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }, 5000));
+    }
+    QString errorOf(const QString& link) { return focus().linkErrors().value(link); }
+};
+
+TEST_F(CalendarTriggersTest, TheCalendarsEventsHappeningNow)
+{
+    addEvent("Started", -600, 1200);
+    addEvent("Soon", 30, 1200); // inside the search window, not begun
+    addEvent("All day", -3600, 80000, true);
+    addEvent("Just ended", -1200, 0);
+    addEvent("At home", -60, 60, false, "home");
+    EXPECT_EQ(current(), (QStringList{"Started until +1200", "At home until +60"}));
+
+    // Chosen calendars only; chosen ones that have all gone give nothing.
+    env.defaults.setValue(Focus::kCalendarsKey, QVariantList{"home"});
+    EXPECT_EQ(current(), QStringList{"At home until +60"});
+    env.defaults.setValue(Focus::kCalendarsKey, QVariantList{"gone"});
+    EXPECT_TRUE(current().isEmpty());
+    env.defaults.setValue(Focus::kCalendarsKey, QVariantList{});
+    EXPECT_EQ(current().size(), 2);
+
+    // Without access nothing is read.
+    env.desktop.setCalendarAccess(CalendarAccess::denied);
+    Focus other(meeting, shareSafe, QTimeZone::utc());
+    EXPECT_TRUE(other.currentEvents().isEmpty());
+}
+
+TEST_F(CalendarTriggersTest, AnEventCountsFromTheFirstEvaluationAtOrAfterItsStart)
+{
+    env.defaults.setValue(Focus::kSwitchKey, true);
+    FocusRoutine standup = routine("Standup");
+    standup.eventWords = {"standup"};
+    setRoutines({standup});
+    addEvent("Daily standup", 30, 900);
+    focus().start();
+    EXPECT_FALSE(focus().running());
+    env.clock.advance(30);
+    ASSERT_TRUE(focus().running());
+    EXPECT_EQ(focus().until(), env.clock.now() + 870);
+}
+
+TEST_F(CalendarTriggersTest, LinkEventsHappeningNowEachOccurrenceWithItsOwnEnd)
+{
+    const double t = env.clock.now();
+    const QString feed =
+        link("/feed.ics", calendarFeed({
+                              vevent("Now", -600, 600),
+                              vevent("Instant", 0, 0),
+                              vevent("Later", 120, 600),
+                              vevent("Over", -600, 0),
+                              // Weekly from four weeks ago, an hour from ten minutes before now.
+                              vevent("Weekly", -28 * 86400 - 600, -28 * 86400 + 3000, {"RRULE:FREQ=WEEKLY"}),
+                          }));
+    fetch({feed});
+    EXPECT_TRUE(focus().linkErrors().isEmpty());
+    EXPECT_EQ(focus().links().events().size(), 5);
+    EXPECT_EQ(current(), (QStringList{"Now until +600", "Weekly until +3000"}));
+
+    // A week on, the next occurrence counts with its own end, without a fetch.
+    env.clock.setNow(t + 7 * 86400 + 60);
+    EXPECT_EQ(current(), QStringList{"Weekly until +2940"});
+    EXPECT_EQ(server.received().size(), 1);
+}
+
+TEST_F(CalendarTriggersTest, WebcalIsFetchedOverHttpsAndFailuresAreKeptUnderTheLinkAsTyped)
+{
+    const QString ok = link("/ok.ics", calendarFeed({vevent("Now", -60, 60)}));
+    const QString missing = link("/missing.ics", "Not found", 404);
+    const QString page = link("/page.html", "<html><body>Hello</body></html>");
+    QUrl webcal = server.base().resolved(QUrl("/ok.ics"));
+    webcal.setScheme("webcal");
+    const QString upper = QStringLiteral("WEBCAL://") + webcal.toString().mid(9);
+    const QString bad = QStringLiteral("not a link");
+    const QString local = QStringLiteral("file:///etc/hosts");
+    QUrl closed = server.base();
+    closed.setPort(1);
+    fetch({webcal.toString(), ok, missing, page, upper, bad, local, closed.toString()});
+
+    // The webcal link went as https to a server that speaks plain http: a
+    // failure of the secure connection, under the link as it was typed.
+    EXPECT_EQ(server.received().value(0).method, "TLS");
+    EXPECT_TRUE(errorOf(webcal.toString()).startsWith(CalendarLinks::kCouldNotLoad))
+        << errorOf(webcal.toString()).toStdString();
+    EXPECT_FALSE(errorOf(ok).size());
+    EXPECT_EQ(errorOf(missing), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(errorOf(page), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(errorOf(upper), CalendarLinks::kNotALink);
+    EXPECT_EQ(errorOf(bad), CalendarLinks::kNotALink);
+    EXPECT_EQ(errorOf(local), CalendarLinks::kNotALink);
+    EXPECT_TRUE(errorOf(closed.toString()).startsWith("Couldn't load it: "))
+        << errorOf(closed.toString()).toStdString();
+    EXPECT_EQ(focus().linkErrors().size(), 7);
+    // The links that worked still give their events.
+    EXPECT_EQ(current(), QStringList{"Now until +60"});
+    EXPECT_EQ(server.received().size(), 4); // the webcal link's, then ok, missing and page
+}
+
+TEST_F(CalendarTriggersTest, LinksAreFetchedAtMostEveryTenMinutesAndForgottenWhenRemoved)
+{
+    const QString feed = link("/feed.ics", calendarFeed({vevent("Now", -60, 3600)}));
+    const QString gone = link("/gone.ics", "", 500);
+    fetch({feed, gone});
+    EXPECT_EQ(server.received().size(), 2);
+    focus().start(); // evaluations every 30 s
+    env.clock.advance(CalendarLinks::kFetchInterval);
+    EXPECT_EQ(server.received().size(), 2);
+    env.clock.advance(Focus::kEvaluateInterval);
+    ASSERT_TRUE(settle([&] { return server.received().size() == 4 && !focus().links().isFetching(); }));
+
+    // Removing the last link clears its events at once; the messages stay
+    // until a later fetch.
+    focus().setLinks({});
+    EXPECT_TRUE(current().isEmpty());
+    EXPECT_EQ(errorOf(gone), CalendarLinks::kNotACalendar);
+}
+
+TEST_F(CalendarTriggersTest, AFetchSupersededByAChangeOfTheLinksIsDropped)
+{
+    // The stale feed answers only after the fresh one.
+    const QString fresh = link("/fresh.ics", calendarFeed({vevent("Fresh", -60, 600)}));
+    server.setRoute("/stale.ics", {{200, calendarFeed({vevent("Stale", -60, 600)}), false, false}, {}, false, 300});
+    const QString stale = server.base().resolved(QUrl("/stale.ics")).toString();
+    Focus& engine = focus();
+    const auto fetchDirectly = [&](QString link) -> QCoro::Task<> {
+        const QStringList links{link};
+        co_await engine.fetchLinks(links);
+    };
+
+    // A fetch under way when the links change.
+    auto before = fetchDirectly(stale);
+    fetch({fresh});
+    ASSERT_TRUE(settle([&] { return before.isReady(); }, 5000));
+    EXPECT_EQ(current(), QStringList{"Fresh until +600"});
+
+    // Of two fetches under way, the newer one's results stand.
+    auto older = fetchDirectly(stale);
+    auto newer = fetchDirectly(fresh);
+    ASSERT_TRUE(settle([&] { return older.isReady() && newer.isReady(); }, 5000));
+    EXPECT_EQ(current(), QStringList{"Fresh until +600"});
+    EXPECT_EQ(server.received().size(), 4);
+}
+
+TEST_F(CalendarTriggersTest, ALinkMayNotRunLongFollowFarOrSendTooMuch)
+{
+    using Route = testing::LoopbackServer::Route;
+    const auto to = [&](const QByteArray& where) {
+        return Route{{302, {}, false, false}, {{"Location", where}}, false, 0};
+    };
+    const QByteArray calendar = calendarFeed({vevent("Moved", -60, 600)});
+    for (int i = 0; i < 6; ++i)
+        server.setRoute("/hop" + QByteArray::number(i), to("/hop" + QByteArray::number(i + 1)));
+    server.setRoute("/hop6", {{200, calendar, false, false}, {}, false, 0});
+    server.setRoute("/away", to("file:///etc/hosts"));
+    // 30 MiB, once with its length declared and once without.
+    const QByteArray huge = "BEGIN:VCALENDAR\r\n" + QByteArray(30 * 1024 * 1024, 'x');
+    server.setRoute("/huge", {{200, huge, false, false}, {}, false, 0});
+    server.setRoute("/streamed", {{200, huge, false, false}, {}, true, 0});
+    const QString base = server.base().toString();
+    const QString fiveHops = base + "hop1", sixHops = base + "hop0", away = base + "away";
+    fetch({fiveHops, sixHops, away, base + "huge", base + "streamed"});
+    EXPECT_EQ(errorOf(fiveHops), QString());
+    EXPECT_EQ(errorOf(sixHops), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(errorOf(away), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(errorOf(base + "huge"), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(errorOf(base + "streamed"), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(current(), QStringList{"Moved until +600"});
+
+    // A server that never answers holds the fetch no longer than a minute.
+    server.setRoute("/stall", {{200, {}, true, false}, {}, false, 0});
+    QSignalSpy fetched(&focus().links(), &CalendarLinks::fetched);
+    focus().setLinks({base + "stall"});
+    ASSERT_TRUE(settle([&] { return server.received().last().target == "/stall"; }));
+    env.clock.advance(CalendarLinks::kTimeout - 1);
+    EXPECT_TRUE(fetched.isEmpty());
+    env.clock.advance(10);
+    ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }));
+    EXPECT_EQ(errorOf(base + "stall"), CalendarLinks::kNotACalendar);
+}
+
+TEST_F(CalendarTriggersTest, ARoutineOnACalendarLinksEventStartsWithinOneEvaluationOfItsStart)
+{
+    env.defaults.setValue(Focus::kSwitchKey, true);
+    FocusRoutine review = routine("Review");
+    review.eventWords = {"review"};
+    review.actions.hideApps = {"Slack"};
+    setRoutines({review});
+    const QString feed = link("/team.ics", calendarFeed({vevent("Design review", 45, 1845)}));
+    env.defaults.setValue(CalendarLinks::kLinksKey, QVariantList{feed});
+    focus().start();
+    ASSERT_TRUE(settle([&] { return !focus().links().isFetching() && focus().links().events().size() == 1; }));
+    EXPECT_FALSE(focus().running());
+
+    env.clock.advance(30);
+    EXPECT_FALSE(focus().running());
+    env.clock.advance(30); // the first evaluation after the start, 15 s late
+    ASSERT_TRUE(focus().running());
+    EXPECT_EQ(focus().running()->name, "Review");
+    EXPECT_TRUE(isHidden("Slack"));
+    EXPECT_EQ(focus().until(), env.clock.now() + 1785);
+}
+
+} // namespace
+} // namespace tavrin
