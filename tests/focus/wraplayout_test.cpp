@@ -36,8 +36,7 @@ TEST(WrapLayout, FillsLinesGreedilyAndWrapsAtTheWidth)
 TEST(WrapLayout, OnlyTheItemItselfIsTestedAgainstTheEdge)
 {
     // 60 + 6 + 60 + 6 + 60 = 192: the third ends exactly at a width of 192.
-    EXPECT_EQ(origins(WrapLayout::arrange(sizes(3, {60, 20}), 192, 6)),
-              (QList<QPointF>{{0, 0}, {66, 0}, {132, 0}}));
+    EXPECT_EQ(origins(WrapLayout::arrange(sizes(3, {60, 20}), 192, 6)), (QList<QPointF>{{0, 0}, {66, 0}, {132, 0}}));
     // One point less and it wraps.
     EXPECT_EQ(origins(WrapLayout::arrange(sizes(3, {60, 20}), 191, 6)).last(), QPointF(0, 26));
 }

@@ -12,9 +12,9 @@
 
 namespace tavrin {
 
-AppListEditor::AppListEditor(Binding<QStringList> apps, std::function<void()> add, const QString& hint,
-                             QWidget* parent)
-    : QWidget(parent), apps_(std::move(apps))
+AppListEditor::AppListEditor(Binding<QStringList> apps, std::function<void()> add, const QString& hint, QWidget* parent)
+    : QWidget(parent),
+      apps_(std::move(apps))
 {
     QVBoxLayout* column = EditorParts::column(this, 260, 6);
     rows_ = new QVBoxLayout;

@@ -18,8 +18,7 @@ class TButton;
 class AppListEditor : public QWidget {
     Q_OBJECT
 public:
-    AppListEditor(Binding<QStringList> apps, std::function<void()> add, const QString& hint,
-                  QWidget* parent = nullptr);
+    AppListEditor(Binding<QStringList> apps, std::function<void()> add, const QString& hint, QWidget* parent = nullptr);
 
     // Shows the list as it is now.
     void refresh();

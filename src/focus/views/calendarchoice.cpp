@@ -51,8 +51,8 @@ bool CalendarChoice::isOn(const QStringList& chosen, const QString& id)
     return chosen.isEmpty() || chosen.contains(id);
 }
 
-QStringList CalendarChoice::toggled(const QList<CalendarInfo>& calendars, const QStringList& chosen,
-                                    const QString& id, bool on)
+QStringList CalendarChoice::toggled(const QList<CalendarInfo>& calendars, const QStringList& chosen, const QString& id,
+                                    bool on)
 {
     QStringList ids = chosen;
     // While every calendar is in use, switching one off leaves the others on.

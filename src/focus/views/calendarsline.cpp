@@ -9,8 +9,10 @@
 #include "focus/views/calendarchoice.h"
 #include "focus/views/calendartoggle.h"
 #include "focus/views/editorparts.h"
+#include "focus/views/linkglyph.h"
 #include "focus/views/plainbutton.h"
 #include "focus/views/popover.h"
+#include "focus/views/wraplayout.h"
 #include "platform/platform.h"
 #include "platform/workspace.h"
 
@@ -24,6 +26,7 @@ namespace tavrin {
 
 namespace {
 constexpr qreal kFontSize = 12.5;
+constexpr int kChooserHeight = 260;
 
 ThemedLabel* muted(const QString& text)
 {
@@ -95,10 +98,12 @@ QWidget* CalendarsLine::buildAccessRow()
 
 QWidget* CalendarsLine::buildSummaryRow()
 {
+    // One line where there is room; the links move to the next otherwise.
     auto* widget = new QWidget;
-    auto* row = new QHBoxLayout(widget);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
+    auto* row = new WrapLayout(6, widget);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    widget->setSizePolicy(policy);
     summary_ = muted(QString());
     summary_->setObjectName(QStringLiteral("calendarsSummary"));
     row->addWidget(summary_);
@@ -112,7 +117,6 @@ QWidget* CalendarsLine::buildSummaryRow()
     row->addWidget(muted(QStringLiteral("·")));
     addLink_ = link(tr("Add a calendar link"));
     row->addWidget(addLink_);
-    row->addStretch();
 
     chooser_ = new Popover(buildChooser(), choose_);
     linkEntry_ = new Popover(buildLinkEntry(), addLink_);
@@ -135,11 +139,10 @@ QWidget* CalendarsLine::buildChooser()
     column->addWidget(EditorParts::title(tr("Use events from")));
     column->addWidget(EditorParts::hint(tr("Every calendar added in System Settings › Internet Accounts shows here: "
                                            "iCloud, Google, Outlook, Exchange, Yahoo.")));
-    auto* scroll = new QScrollArea;
+    auto* scroll = scroll_ = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMaximumHeight(260);
     scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     auto* list = new QWidget;
     toggleList_ = new QVBoxLayout(list);
@@ -226,11 +229,13 @@ void CalendarsLine::fillChooser()
     for (const CalendarInfo& calendar : calendars()) {
         auto* toggle = new CalendarToggle(calendar);
         toggle->setChecked(CalendarChoice::isOn(chosen, calendar.id));
-        connect(toggle, &QAbstractButton::clicked, this,
-                [this, id = calendar.id](bool on) { setCalendarOn(id, on); });
+        connect(toggle, &QAbstractButton::clicked, this, [this, id = calendar.id](bool on) { setCalendarOn(id, on); });
         toggleList_->addWidget(toggle);
         toggles_ << toggle;
     }
+    // As tall as the list, up to 260 points; it scrolls beyond.
+    toggleList_->activate();
+    scroll_->setFixedHeight(std::min(kChooserHeight, toggleList_->sizeHint().height()));
 }
 
 void CalendarsLine::fillLinks()
@@ -243,7 +248,7 @@ void CalendarsLine::fillLinks()
         auto* row = new QHBoxLayout(widget);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(6);
-        row->addWidget(new ThemedLabel(QStringLiteral("🔗"), TTheme::Colour::muted, DesignFont::system(11)));
+        row->addWidget(new LinkGlyph(11));
         LinkRow entry{stored, CalendarChoice::shownName(stored), errors.value(stored), nullptr};
         row->addWidget(new ThemedLabel(entry.name, TTheme::Colour::ink, DesignFont::system(12)));
         if (!entry.error.isEmpty()) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QHBoxLayout;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace tavrin {
@@ -87,6 +88,7 @@ private:
     PlainButton* accounts_;
     PlainButton* addLink_;
     Popover* chooser_;
+    QScrollArea* scroll_;
     QVBoxLayout* toggleList_;
     QList<CalendarToggle*> toggles_;
     Popover* linkEntry_;

@@ -26,7 +26,8 @@ const QFont& accountFont()
 } // namespace
 
 CalendarToggle::CalendarToggle(const CalendarInfo& calendar, QWidget* parent)
-    : QAbstractButton(parent), calendar_(calendar)
+    : QAbstractButton(parent),
+      calendar_(calendar)
 {
     setCheckable(true);
     setText(calendar.title);
@@ -37,8 +38,8 @@ CalendarToggle::CalendarToggle(const CalendarInfo& calendar, QWidget* parent)
 
 QSize CalendarToggle::sizeHint() const
 {
-    const qreal width = kBox + kGap + kDot + kGap + QFontMetricsF(titleFont()).horizontalAdvance(calendar_.title)
-                        + kGap + QFontMetricsF(accountFont()).horizontalAdvance(calendar_.accountTitle);
+    const qreal width = kBox + kGap + kDot + kGap + QFontMetricsF(titleFont()).horizontalAdvance(calendar_.title) + kGap
+                        + QFontMetricsF(accountFont()).horizontalAdvance(calendar_.accountTitle);
     return {int(std::ceil(width)), int(std::ceil(std::max(kBox, QFontMetricsF(titleFont()).height())))};
 }
 

@@ -9,7 +9,6 @@ class QWidget;
 
 namespace tavrin {
 
-
 // The pieces every popover editor of the routine views is made of: a column
 // at the leading edge inset by 12 points, of a fixed width, a semibold
 // 12.5-point title, plain texts, and 11.5-point secondary hints that wrap.

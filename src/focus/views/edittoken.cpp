@@ -8,8 +8,7 @@
 namespace tavrin {
 
 EditToken::EditToken(const QString& text, std::function<void()> remove, QWidget* editor, QWidget* parent)
-    : Token(new PlainButton(text, TTheme::Colour::ink, DesignFont::system(kFontSize)), text, std::move(remove),
-            parent),
+    : Token(new PlainButton(text, TTheme::Colour::ink, DesignFont::system(kFontSize)), text, std::move(remove), parent),
       editor_(editor)
 {
     button_ = findChild<PlainButton*>();

@@ -6,6 +6,8 @@
 #include "focus/views/wraplayout.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace tavrin {
 
@@ -16,7 +18,7 @@ FlowRow::FlowRow(const QString& label, QWidget* parent) : QWidget(parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(kSpacing);
     label_ = new ThemedLabel(label, TTheme::Colour::muted, DesignFont::system(kFontSize, QFont::DemiBold));
-    label_->setFixedWidth(kLabelWidth);
+    setLabelWidth(labelWidth());
     // A chip's text sits below its top padding: the label starts as low, so
     // that both share a baseline.
     label_->setContentsMargins(0, Token::kPadding.top(), 0, 0);
@@ -28,5 +30,12 @@ FlowRow::FlowRow(const QString& label, QWidget* parent) : QWidget(parent)
     content_->setSizePolicy(policy);
     row->addWidget(content_, 1);
 }
+
+int FlowRow::labelWidth() const
+{
+    return std::max(kLabelWidth, int(std::ceil(QFontMetricsF(label_->font()).horizontalAdvance(label_->text()))));
+}
+
+void FlowRow::setLabelWidth(int width) { label_->setFixedWidth(std::max(width, labelWidth())); }
 
 } // namespace tavrin

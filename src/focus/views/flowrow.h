@@ -21,6 +21,10 @@ public:
     explicit FlowRow(const QString& label, QWidget* parent = nullptr);
 
     ThemedLabel* label() const { return label_; }
+    // The label's column: at least 38 points, and as wide as the label's
+    // text; rows shown together pass the widest of theirs to line up.
+    int labelWidth() const;
+    void setLabelWidth(int width);
     // Where the owner puts the items, in order.
     WrapLayout* items() const { return items_; }
     QWidget* content() const { return content_; }

@@ -12,7 +12,8 @@ class TButton;
 class FocusFilterHelp : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString kFocusSettings = QStringLiteral("x-apple.systempreferences:com.apple.Focus-Settings.extension");
+    static inline const QString kFocusSettings =
+        QStringLiteral("x-apple.systempreferences:com.apple.Focus-Settings.extension");
 
     explicit FocusFilterHelp(const QString& routineName, QWidget* parent = nullptr);
 

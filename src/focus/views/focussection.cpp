@@ -20,7 +20,8 @@ FocusSection::FocusSection(Focus& focus, QWidget* parent) : QWidget(parent), foc
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(kSpacing);
     auto* header = new QHBoxLayout;
-    header->addWidget(new ThemedLabel(tr("Focus routines"), TTheme::Colour::ink, DesignFont::system(15, QFont::DemiBold)));
+    header->addWidget(
+        new ThemedLabel(tr("Focus routines"), TTheme::Colour::ink, DesignFont::system(15, QFont::DemiBold)));
     header->addStretch();
     new_ = new TButton(tr("New routine"));
     header->addWidget(new_);

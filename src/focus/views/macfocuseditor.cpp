@@ -17,7 +17,10 @@
 namespace tavrin {
 
 MacFocusEditor::MacFocusEditor(OptionalText on, OptionalText off, Lister lister, QWidget* parent)
-    : QWidget(parent), on_(std::move(on)), off_(std::move(off)), lister_(std::move(lister))
+    : QWidget(parent),
+      on_(std::move(on)),
+      off_(std::move(off)),
+      lister_(std::move(lister))
 {
     if (!lister_)
         lister_ = &Focus::shortcutNames;
@@ -57,13 +60,14 @@ void MacFocusEditor::reload()
         return;
     const std::uint64_t load = ++loads_;
     auto result = std::make_shared<QStringList>();
-    clock->runInBackground([lister = lister_, result] { *result = lister(); }, this, [this, load, result] {
-        // An earlier load that ends after a later one is dropped.
-        if (load != loads_)
-            return;
-        names_ = *result;
-        fill();
-    });
+    clock->runInBackground([lister = lister_, result] { *result = lister(); }, this,
+                           [this, load, result] {
+                               // An earlier load that ends after a later one is dropped.
+                               if (load != loads_)
+                                   return;
+                               names_ = *result;
+                               fill();
+                           });
 }
 
 void MacFocusEditor::fill()

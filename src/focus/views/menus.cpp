@@ -30,9 +30,6 @@ QMenu* Menus::make(QWidget* owner)
     return menu;
 }
 
-void Menus::popUnder(QMenu* menu, QWidget* under)
-{
-    menu->popup(under->mapToGlobal(QPoint(0, under->height() + 2)));
-}
+void Menus::popUnder(QMenu* menu, QWidget* under) { menu->popup(under->mapToGlobal(QPoint(0, under->height() + 2))); }
 
 } // namespace tavrin

@@ -8,7 +8,8 @@
 namespace tavrin {
 
 PlainButton::PlainButton(const QString& text, TTheme::Colour colour, const QFont& font, QWidget* parent)
-    : QAbstractButton(parent), colour_(colour)
+    : QAbstractButton(parent),
+      colour_(colour)
 {
     setText(text);
     setFont(font);
@@ -27,7 +28,8 @@ QSize PlainButton::sizeHint() const
 {
     const QFontMetricsF metrics(font());
     const int w = width_ > 0 ? width_ : int(std::ceil(metrics.horizontalAdvance(text())));
-    return {w, int(std::ceil(metrics.height()))};
+    const QMargins m = contentsMargins();
+    return {w + m.left() + m.right(), int(std::ceil(metrics.height())) + m.top() + m.bottom()};
 }
 
 void PlainButton::paintEvent(QPaintEvent*)
@@ -38,8 +40,8 @@ void PlainButton::paintEvent(QPaintEvent*)
         c.setAlphaF(c.alphaF() * (isEnabled() ? 0.6f : 0.4f));
     painter.setPen(c);
     painter.setFont(font());
-    painter.drawText(rect(), int(width_ > 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextSingleLine,
-                     text());
+    painter.drawText(contentsRect(),
+                     int(width_ > 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextSingleLine, text());
 }
 
 } // namespace tavrin

@@ -14,9 +14,16 @@
 namespace tavrin {
 
 Popover::Popover(QWidget* content, QWidget* anchor)
-    : QWidget(anchor, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint), content_(content),
+    : QWidget(anchor->window(), Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
+      content_(content),
       anchor_(anchor)
 {
+    // Owned by the anchor's window, not the anchor: style sheets set on the
+    // widgets between them would restyle the editor's fields. It takes the
+    // anchor's theme instead, and goes with the anchor.
+    connect(anchor, &QObject::destroyed, this, &QObject::deleteLater);
+    new EnvironmentWatcher(anchor, [this] { followAnchor(); });
+    followAnchor();
     setAttribute(Qt::WA_TranslucentBackground);
     // The click that closes the popover is not handed on to what it hit.
     setAttribute(Qt::WA_NoMouseReplay);
@@ -36,8 +43,8 @@ QPainterPath Popover::bubble(const QSizeF& window, Edge edge, qreal arrowX)
         body.setTop(body.top() + arrow);
     QPainterPath path;
     path.addRoundedRect(body, kRadius, kRadius);
-    const qreal x = std::clamp(arrowX, body.left() + kRadius + kArrowWidth / 2,
-                               body.right() - kRadius - kArrowWidth / 2);
+    const qreal x =
+        std::clamp(arrowX, body.left() + kRadius + kArrowWidth / 2, body.right() - kRadius - kArrowWidth / 2);
     QPainterPath tip;
     if (edge == Edge::bottom) {
         tip.moveTo(x - kArrowWidth / 2, body.bottom() - 1);
@@ -52,8 +59,21 @@ QPainterPath Popover::bubble(const QSizeF& window, Edge edge, qreal arrowX)
     return path.united(tip);
 }
 
+void Popover::followAnchor()
+{
+    if (!anchor_)
+        return;
+    Environment::setTheme(this, Environment::theme(anchor_));
+    Environment::setColorScheme(this, Environment::colorScheme(anchor_));
+}
+
 void Popover::open()
 {
+    // The anchor may have moved into another window since the popover was
+    // made (a view is built before it is placed).
+    if (anchor_ && parentWidget() != anchor_->window())
+        setParent(anchor_->window(), windowFlags());
+    followAnchor();
     place();
     show();
     raise();

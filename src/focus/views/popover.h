@@ -23,7 +23,7 @@ public:
     // Room around the bubble for its shadow.
     static constexpr int kMargin = 10;
 
-    // `anchor` owns the popover; `content` becomes the popover's.
+    // The popover goes when `anchor` goes; `content` becomes the popover's.
     Popover(QWidget* content, QWidget* anchor);
 
     QWidget* content() const { return content_; }
@@ -48,6 +48,8 @@ protected:
 
 private:
     void place();
+    // Takes the anchor's theme and colour scheme.
+    void followAnchor();
 
     QWidget* content_;
     QPointer<QWidget> anchor_;

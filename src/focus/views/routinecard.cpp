@@ -8,8 +8,8 @@
 #include "design/tswitch.h"
 #include "focus/focus.h"
 #include "focus/views/applisteditor.h"
-#include "focus/views/edittoken.h"
 #include "focus/views/editorparts.h"
+#include "focus/views/edittoken.h"
 #include "focus/views/flowrow.h"
 #include "focus/views/focusfilterhelp.h"
 #include "focus/views/macfocuseditor.h"
@@ -49,7 +49,8 @@ QString hintFor(RoutineCardModel::PickTarget target)
     case RoutineCardModel::PickTarget::hide:
         return QObject::tr("Hidden when the routine starts and shown again when it ends. Apps you open yourself "
                            "meanwhile are left alone.");
-    case RoutineCardModel::PickTarget::quit: return QObject::tr("Quit when the routine starts and opened again when it ends.");
+    case RoutineCardModel::PickTarget::quit:
+        return QObject::tr("Quit when the routine starts and opened again when it ends.");
     case RoutineCardModel::PickTarget::whileApps:
         return QObject::tr("Runs while any of these apps is open, and ends when they've all quit.");
     }
@@ -83,8 +84,7 @@ QWidget* pickerEditor(MenuPicker* picker, int width)
 }
 } // namespace
 
-RoutineCard::RoutineCard(Focus& focus, const QUuid& id, QWidget* parent)
-    : DesignWidget(parent), binding_(focus, id)
+RoutineCard::RoutineCard(Focus& focus, const QUuid& id, QWidget* parent) : DesignWidget(parent), binding_(focus, id)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(kPadding);
@@ -102,6 +102,9 @@ RoutineCard::RoutineCard(Focus& focus, const QUuid& id, QWidget* parent)
     do_->items()->addWidget(doAdd_);
     column->addWidget(when_);
     column->addWidget(do_);
+    const int labels = std::max(when_->labelWidth(), do_->labelWidth());
+    when_->setLabelWidth(labels);
+    do_->setLabelWidth(labels);
     dim_ = new QGraphicsOpacityEffect(this);
     dim_->setOpacity(kDimmed);
     setGraphicsEffect(dim_);
@@ -195,8 +198,8 @@ QString RoutineCard::runningText(std::optional<double> until)
     return tr("On until ") + timeText(Clock::dateFromReference(*until).toLocalTime().time());
 }
 
-void RoutineCard::refreshRow(FlowRow* row, Items& items, const QList<RoutineCardModel::Entry>& entries,
-                             QWidget* add, const FocusRoutine& routine)
+void RoutineCard::refreshRow(FlowRow* row, Items& items, const QList<RoutineCardModel::Entry>& entries, QWidget* add,
+                             const FocusRoutine& routine)
 {
     // Items are kept by key across edits, so that an open editor stays open
     // while its chip's text changes; a separator is keyed by what follows it.
@@ -243,7 +246,9 @@ RoutineCard::Item RoutineCard::makeItem(const RoutineCardModel::Entry& entry, co
         item.widget = rowText(entry.text);
         return item;
     }
-    const auto remove = [this, entry] { binding_.update([&](FocusRoutine& r) { RoutineCardModel::remove(r, entry); }); };
+    const auto remove = [this, entry] {
+        binding_.update([&](FocusRoutine& r) { RoutineCardModel::remove(r, entry); });
+    };
     if (entry.kind == Kind::shareSafe) {
         item.widget = new Token(entry.text, remove);
         return item;
@@ -344,13 +349,14 @@ QWidget* RoutineCard::makeEditor(const RoutineCardModel::Entry& entry, const Foc
         return pickerEditor(picker, 280);
     }
     case Kind::shortcuts: {
-        auto* editor = new MacFocusEditor(
-            {[b] { return b.get().value_or(FocusRoutine()).actions.focusOnShortcut; },
-             [b](const std::optional<QString>& on) { b.update([&](FocusRoutine& r) { r.actions.focusOnShortcut = on; }); }},
-            {[b] { return b.get().value_or(FocusRoutine()).actions.focusOffShortcut; },
-             [b](const std::optional<QString>& off) {
-                 b.update([&](FocusRoutine& r) { r.actions.focusOffShortcut = off; });
-             }});
+        auto* editor = new MacFocusEditor({[b] { return b.get().value_or(FocusRoutine()).actions.focusOnShortcut; },
+                                           [b](const std::optional<QString>& on) {
+                                               b.update([&](FocusRoutine& r) { r.actions.focusOnShortcut = on; });
+                                           }},
+                                          {[b] { return b.get().value_or(FocusRoutine()).actions.focusOffShortcut; },
+                                           [b](const std::optional<QString>& off) {
+                                               b.update([&](FocusRoutine& r) { r.actions.focusOffShortcut = off; });
+                                           }});
         refresh = [editor](const FocusRoutine&) { editor->refresh(); };
         return editor;
     }
@@ -401,10 +407,7 @@ QMenu* RoutineCard::menuOf(const QList<RoutineCardModel::MenuItem>& items)
     return menu;
 }
 
-QMenu* RoutineCard::whenMenu()
-{
-    return menuOf(RoutineCardModel::whenMenu(binding_.get().value_or(FocusRoutine())));
-}
+QMenu* RoutineCard::whenMenu() { return menuOf(RoutineCardModel::whenMenu(binding_.get().value_or(FocusRoutine()))); }
 
 QMenu* RoutineCard::doMenu()
 {
@@ -438,8 +441,8 @@ void RoutineCard::pick(PickTarget target)
         return;
     const QStringList& current = RoutineCardModel::list(*routine, target);
     picking_ = target;
-    picker_ = new AppPicker(RoutineCardModel::pickerTitle(target), QSet<QString>(current.begin(), current.end()),
-                            true, [this, target](const QString& name) {
+    picker_ = new AppPicker(RoutineCardModel::pickerTitle(target), QSet<QString>(current.begin(), current.end()), true,
+                            [this, target](const QString& name) {
                                 binding_.update([&](FocusRoutine& r) { RoutineCardModel::list(r, target) << name; });
                             });
     connect(picker_, &AppPicker::dismissed, this, [this] { picking_.reset(); });

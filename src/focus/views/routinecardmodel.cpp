@@ -195,7 +195,7 @@ QList<RoutineCardModel::MenuItem> RoutineCardModel::actionsMenu(const FocusRouti
 }
 
 std::optional<RoutineCardModel::PickTarget> RoutineCardModel::add(FocusRoutine& routine, Kind item,
-                                                                   const QStringList& workspaces)
+                                                                  const QStringList& workspaces)
 {
     FocusRoutine::Actions& a = routine.actions;
     switch (item) {

@@ -17,16 +17,16 @@ class RoutineCardModel {
 public:
     // What a chip or a menu item is about.
     enum class Kind {
-        word,       // a calendar-event word (When)
-        macFocus,   // the desktop's Focus names the routine (When)
-        schedule,   // a weekly time window (When)
-        whileApps,  // applications that are open (When)
-        hide,       // applications hidden (Do)
-        quit,       // applications quit (Do)
-        layout,     // arranged in a layout (Do)
-        workspace,  // a saved workspace opened (Do)
-        shortcuts,  // the shortcuts that turn a desktop Focus on and off (Do)
-        shareSafe,  // Share-safe's covering (Do)
+        word,      // a calendar-event word (When)
+        macFocus,  // the desktop's Focus names the routine (When)
+        schedule,  // a weekly time window (When)
+        whileApps, // applications that are open (When)
+        hide,      // applications hidden (Do)
+        quit,      // applications quit (Do)
+        layout,    // arranged in a layout (Do)
+        workspace, // a saved workspace opened (Do)
+        shortcuts, // the shortcuts that turn a desktop Focus on and off (Do)
+        shareSafe, // Share-safe's covering (Do)
     };
 
     // One item of a row: a chip, the separator "or", or the note shown
@@ -35,8 +35,8 @@ public:
         enum class Type { chip, separator, note };
         Type type = Type::chip;
         Kind kind = Kind::word;
-        int index = -1;    // a word's place in the list
-        QUuid schedule;    // a schedule's id
+        int index = -1; // a word's place in the list
+        QUuid schedule; // a schedule's id
         QString text;
         // Stable while the item exists (a word by its place, a schedule by
         // its id), so that a view can keep the item's chip across edits.

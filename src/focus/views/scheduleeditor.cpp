@@ -12,7 +12,8 @@
 namespace tavrin {
 
 ScheduleEditor::ScheduleEditor(Binding<FocusRoutine::Schedule> schedule, const QStringList& letters, QWidget* parent)
-    : QWidget(parent), schedule_(std::move(schedule))
+    : QWidget(parent),
+      schedule_(std::move(schedule))
 {
     QVBoxLayout* column = EditorParts::column(this, 300, 10);
     column->addWidget(EditorParts::title(tr("Runs at these times")));

@@ -78,10 +78,7 @@ QList<QSizeF> WrapLayout::sizes() const
     return out;
 }
 
-int WrapLayout::heightForWidth(int width) const
-{
-    return int(std::ceil(arrange(sizes(), width, gap_).size.height()));
-}
+int WrapLayout::heightForWidth(int width) const { return int(std::ceil(arrange(sizes(), width, gap_).size.height())); }
 
 QSize WrapLayout::sizeHint() const
 {

@@ -19,8 +19,8 @@ public:
     static constexpr qreal kOpenWidth = 500;
 
     struct Arrangement {
-        QSizeF size;           // the available width, and the height used
-        QList<QRectF> frames;  // each item's frame, from the top-left corner
+        QSizeF size;          // the available width, and the height used
+        QList<QRectF> frames; // each item's frame, from the top-left corner
     };
 
     // Where items of these ideal sizes go in `width` (none: kOpenWidth).
