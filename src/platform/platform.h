@@ -23,6 +23,8 @@ class Processes;
 class FileDialogs;
 class PropertyListFiles;
 class Microphone;
+class VeilSurfaces;
+class InputTaps;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -46,6 +48,8 @@ struct Platform {
     PropertyListFiles* propertyLists = nullptr;
     UserFolders folders = {};
     Microphone* microphone = nullptr;
+    VeilSurfaces* veilSurfaces = nullptr;
+    InputTaps* inputTaps = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/screens.h"
 #include "platform/sim/simstate.h"
+#include "platform/sim/simsurfacestack.h"
 
 #include <QHash>
 #include <QObject>
@@ -32,6 +33,8 @@ class SimLanguageModel;
 class SimAutomation;
 class SimProcesses;
 class SimMicrophone;
+class SimInputTaps;
+class SimVeilSurfaces;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -72,6 +75,8 @@ public:
     SimAutomation& automation() const { return *automation_; }
     SimProcesses& processes() const { return *processes_; }
     SimMicrophone& microphone() const { return *microphone_; }
+    SimInputTaps& inputTaps() const { return *inputTaps_; }
+    SimVeilSurfaces& veilSurfaces() const { return *veilSurfaces_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
     // numbers and pids where missing, drops pending launches. Announces
@@ -115,6 +120,12 @@ public:
     std::vector<const SimWindow*> onScreenWindows() const;
     // The front-most on-screen window at a point (of one application, when given).
     const SimWindow* windowAt(Point point, int pid = 0) const;
+
+    // This process's surfaces (veils) and where they stand among the windows.
+    const std::vector<SimSurface>& surfaces() const { return surfaces_.all(); }
+    const SimSurface* surface(std::uint32_t number) const;
+    // The on-screen windows and the visible surfaces, front to back.
+    std::vector<SimStackEntry> stack() const;
 
     const std::vector<SimInstalledApp>& installedApps() const { return state_.installed; }
     const SimInstalledApp* installedApp(const QString& location) const;
@@ -209,6 +220,7 @@ public:
 
     // The left mouse button. A press on a window brings it and its
     // application to the front; a press on its title bar lets moves drag it.
+    // The input taps see each press, drag and release first.
     void mouseDown(Point location);
     void mouseMove(Point location);
     void mouseUp(Point location);
@@ -228,6 +240,13 @@ public:
     // Runs `fn` on the clock at zero delay, unless the desktop is gone by then.
     void post(std::function<void()> fn);
 
+    // A new surface of this process showing `content`, hidden; its number.
+    std::uint32_t addSurface(QWidget* content);
+    void removeSurface(std::uint32_t number);
+    // Changes a surface through the stack (under the lock), then announces
+    // the change; false for an unknown number.
+    bool changeSurface(std::uint32_t number, const std::function<void(SimSurface&, SimSurfaceStack&)>& change);
+
 signals:
     // After every change of the state, records of beeps, log lines and
     // time-outs included; possibly from a background thread when a service
@@ -243,6 +262,8 @@ private:
     void makeFrontmost(int pid);
     void announceActivated(int pid);
     void forget(int pid);
+    // Before these windows leave their place in the order.
+    void leaving(std::vector<std::uint64_t> tokens) { surfaces_.windowsLeaving(tokens, state_.windows); }
 
     Clock& clock_;
     mutable std::recursive_mutex mutex_;
@@ -276,6 +297,9 @@ private:
     std::unique_ptr<SimAutomation> automation_;
     std::unique_ptr<SimProcesses> processes_;
     std::unique_ptr<SimMicrophone> microphone_;
+    std::unique_ptr<SimInputTaps> inputTaps_;
+    std::unique_ptr<SimVeilSurfaces> veilSurfaces_;
+    SimSurfaceStack surfaces_;
 };
 
 } // namespace tavrin

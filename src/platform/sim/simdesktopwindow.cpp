@@ -197,37 +197,14 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
                    QStringLiteral("%1  %2×%3").arg(d.name).arg(d.frame.width).arg(d.frame.height));
     }
 
-    // Windows, back to front.
-    const auto onScreen = desktop_.onScreenWindows();
+    // Windows and this process's surfaces, back to front.
+    const auto stack = desktop_.stack();
     const SimWindow* focused = desktop_.focusedWindow();
-    for (auto it = onScreen.rbegin(); it != onScreen.rend(); ++it) {
-        const SimWindow& w = **it;
-        const SimApp* app = desktop_.app(w.pid);
-        const QString appName = app ? app->name : QString();
-        const QRectF r = toWidget(w.frame);
-        const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
-        QPainterPath shape;
-        shape.addRoundedRect(r, 4, 4);
-        p.fillPath(shape, QColor(248, 248, 250));
-        p.save();
-        p.setClipPath(shape);
-        p.fillRect(QRectF(r.left(), r.top(), r.width(), titleHeight), appColour(appName));
-        p.restore();
-        const bool isFocused = focused && focused->token == w.token;
-        p.setPen(isFocused ? QPen(QColor(10, 132, 255), 2.5) : QPen(QColor(0, 0, 0, 90), 1));
-        p.drawPath(shape);
-        p.setPen(Qt::black);
-        const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
-        p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
-                   Qt::AlignVCenter | Qt::AlignLeft,
-                   p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
-        if (r.height() > titleHeight + 14) {
-            p.setPen(QColor(110, 110, 120));
-            p.drawText(QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       QStringLiteral("%1, %2  %3×%4")
-                           .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
-        }
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        if (it->window)
+            paintWindow(p, *it->window, focused && focused->token == it->window->token);
+        else
+            paintSurface(p, *it->surface);
     }
 
     paintMenuBar(p);
@@ -236,6 +213,49 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
     p.drawText(QRectF(kMargin, height() - kStatusHeight - 4, width() - 2 * kMargin, kStatusHeight),
                Qt::AlignVCenter | Qt::AlignLeft,
                p.fontMetrics().elidedText(statusLine(), Qt::ElideRight, width() - 2 * kMargin));
+}
+
+void SimDesktopWindow::paintWindow(QPainter& p, const SimWindow& w, bool isFocused) const
+{
+    const Mapping m = mapping();
+    const SimApp* app = desktop_.app(w.pid);
+    const QString appName = app ? app->name : QString();
+    const QRectF r = toWidget(w.frame);
+    const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
+    QPainterPath shape;
+    shape.addRoundedRect(r, 4, 4);
+    p.fillPath(shape, QColor(248, 248, 250));
+    p.save();
+    p.setClipPath(shape);
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), titleHeight), appColour(appName));
+    p.restore();
+    p.setPen(isFocused ? QPen(QColor(10, 132, 255), 2.5) : QPen(QColor(0, 0, 0, 90), 1));
+    p.drawPath(shape);
+    p.setPen(Qt::black);
+    const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
+    p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
+               Qt::AlignVCenter | Qt::AlignLeft,
+               p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
+    if (r.height() > titleHeight + 14) {
+        p.setPen(QColor(110, 110, 120));
+        p.drawText(QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("%1, %2  %3×%4")
+                       .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
+    }
+}
+
+void SimDesktopWindow::paintSurface(QPainter& p, const SimSurface& s) const
+{
+    if (!s.content || s.frame.isEmpty())
+        return;
+    // The content at the surface's size, scaled as the desktop is drawn.
+    const QRectF r = toWidget(s.frame);
+    p.save();
+    p.translate(r.topLeft());
+    p.scale(r.width() / s.frame.width, r.height() / s.frame.height);
+    s.content->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+    p.restore();
 }
 
 QFont SimDesktopWindow::menuBarFont() const

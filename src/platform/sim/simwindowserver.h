@@ -7,7 +7,8 @@ namespace tavrin {
 class SimDesktop;
 
 // The window server's list over the simulated desktop: the on-screen windows
-// front to back, at layer 0 unless a window says otherwise, fully opaque.
+// front to back, at layer 0 unless a window says otherwise, fully opaque,
+// with this process's visible surfaces (veils) among them at their levels.
 class SimWindowServer : public WindowServer {
     Q_OBJECT
 public:
