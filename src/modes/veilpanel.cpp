@@ -11,6 +11,14 @@
 namespace tavrin {
 
 namespace {
+// The glass colour, opaque whatever the theme's alpha.
+QColor glass(const QWidget* widget)
+{
+    QColor colour = TTheme::forScheme(Environment::colorScheme(widget)).glassStrong;
+    colour.setAlpha(255);
+    return colour;
+}
+
 QPainterPath rounded(const QRectF& rect)
 {
     QPainterPath path;
@@ -31,6 +39,10 @@ VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& s
     }
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    // What the window system fills the veil with before it has drawn.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, glass(this));
+    setPalette(colours);
     Environment::setWindowBackdrop(this, translucent_, blur_);
     label_ = new VeilLabel(app, share, this);
     surface_ = surfaces.make(*this);
@@ -54,17 +66,14 @@ void VeilPanel::paintEvent(QPaintEvent*)
     QPainter p(this);
     if (blur_)
         return; // the window system's blur shows through
-    // The glass colour, opaque whatever the theme's alpha.
-    QColor glass = TTheme::forScheme(Environment::colorScheme(this)).glassStrong;
-    glass.setAlpha(255);
     if (!translucent_) {
-        p.fillRect(rect(), glass);
+        p.fillRect(rect(), glass(this));
         return;
     }
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rect(), Qt::transparent);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillPath(rounded(QRectF(rect())), glass);
+    p.fillPath(rounded(QRectF(rect())), glass(this));
 }
 
 } // namespace tavrin
