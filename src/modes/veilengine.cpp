@@ -122,6 +122,8 @@ void VeilEngine::stop()
 void VeilEngine::update()
 {
     ++updates_;
+    veiledThisPass_.clear();
+    inPass_ = true;
     WindowServer* server = Platform::current().windowServer;
     lastList_ = server ? server->onScreenWindows() : std::vector<WindowInfo>();
     const double t = now();
@@ -161,6 +163,7 @@ void VeilEngine::update()
         place(number);
         order(number, lastList_);
     }
+    inPass_ = false;
 }
 
 void VeilEngine::endFloats(double t)
@@ -187,12 +190,7 @@ bool VeilEngine::isCovered(const WindowInfo& w)
     if (w.layer != 0 || w.ownerPid == me_ || !(w.alpha > 0) || w.bounds.width < kMinimumSide
         || w.bounds.height < kMinimumSide)
         return false;
-    if (share_.handPids().contains(w.ownerPid))
-        return true;
-    if (!share_.coveringNow())
-        return false;
-    const QSet<QString>& names = share_.privateNames();
-    return names.contains(w.ownerName) || names.contains(appName(w.ownerPid));
+    return ofVeiledApp(w);
 }
 
 bool VeilEngine::isPrivate(const QString& name, int pid)
@@ -329,17 +327,25 @@ bool VeilEngine::isOnTop(std::uint32_t number, const std::vector<WindowInfo>& li
     if (self == list.end())
         return false;
     for (auto it = list.begin(); it != self; ++it) {
-        if (it->layer != 0 || it->ownerPid == me_ || !(it->alpha > 0))
-            continue;
-        if (share_.handPids().contains(it->ownerPid))
-            continue;
-        if (share_.coveringNow()
-            && (share_.privateNames().contains(it->ownerName) || share_.privateNames().contains(appName(it->ownerPid))))
+        if (it->layer != 0 || it->ownerPid == me_ || !(it->alpha > 0) || ofVeiledApp(*it))
             continue;
         if (it->bounds.intersects(self->bounds))
             return false;
     }
     return true;
+}
+
+bool VeilEngine::ofVeiledApp(const WindowInfo& w)
+{
+    const auto known = inPass_ ? veiledThisPass_.constFind(w.ownerPid) : veiledThisPass_.cend();
+    if (known != veiledThisPass_.cend() && known->owner == w.ownerName)
+        return known->veiled;
+    const bool veiled = share_.handPids().contains(w.ownerPid)
+        || (share_.coveringNow()
+            && (share_.privateNames().contains(w.ownerName) || share_.privateNames().contains(appName(w.ownerPid))));
+    if (inPass_)
+        veiledThisPass_.insert(w.ownerPid, {w.ownerName, veiled});
+    return veiled;
 }
 
 // ---- Holds and floats ----

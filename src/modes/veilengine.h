@@ -152,6 +152,10 @@ private:
     void endFloats(double now);
     void floatFor(double seconds);
     Rect frameFor(const Tracked& entry, double now) const;
+    // Whether a window of the list belongs to an application whose windows
+    // are veiled; remembered for one pass (it is asked for every window in
+    // front of every veiled one).
+    bool ofVeiledApp(const WindowInfo& window);
 
     ShareSafe& share_;
     VeilInput input_;
@@ -165,6 +169,12 @@ private:
     std::vector<WindowInfo> lastList_;
     std::map<std::uint32_t, Rect> revealed_;
     QHash<int, QString> nameCache_;
+    struct Veiled {
+        QString owner;
+        bool veiled = false;
+    };
+    QHash<int, Veiled> veiledThisPass_;
+    bool inPass_ = false;
     int updates_ = 0;
 };
 

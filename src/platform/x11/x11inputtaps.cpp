@@ -27,6 +27,8 @@ std::uint64_t monotonicNs()
 
 // A key with no place on the Mac layout: matches no shortcut.
 constexpr std::uint32_t kNoMacKey = 0xFFFF;
+// How often the pointer is read while the left button is down.
+constexpr int kDragPollMs = 2;
 } // namespace
 
 // One run of the taps' thread: what it was given and how it is doing.
@@ -180,6 +182,18 @@ void X11InputTaps::runTaps(std::shared_ptr<Run> run)
             },
             Qt::QueuedConnection);
     };
+    // A drag seen by where the pointer now is.
+    const auto followPointer = [&] {
+        const auto p = queryPointer(r);
+        if (!p || p->at == r.last || !(p->mask & XCB_BUTTON_MASK_1))
+            return;
+        r.last = p->at;
+        TapEvent e;
+        e.type = TapEvent::Type::leftMouseDragged;
+        e.location = p->at;
+        e.flags = flagsOf(p->mask);
+        handOn(e);
+    };
     const auto handle = [&](const xcb_generic_event_t& ev) {
         const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(ev);
         if ((ev.response_type & 0x7f) != XCB_GE_GENERIC || ge.extension != r.opcode)
@@ -241,7 +255,10 @@ void X11InputTaps::runTaps(std::shared_ptr<Run> run)
         xcb_flush(r.conn);
         if (run->stopping.load())
             break;
-        ::poll(fds, 2, -1);
+        // Not every device sends raw motion (synthetic input sends none):
+        // while the button is down the pointer is also read every 2 ms.
+        if (::poll(fds, 2, r.leftDown ? kDragPollMs : -1) == 0 && r.leftDown)
+            followPointer();
     }
     xcb_disconnect(r.conn);
 }
