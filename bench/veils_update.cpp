@@ -37,8 +37,8 @@ SimState sixtyWindows()
     SimState state = bench::twoDisplays();
     state.apps.clear();
     state.windows.clear();
-    const QStringList names{"Mail",  "Messages", "Signal",  "Telegram", "Notes", "Safari",
-                            "Xcode", "Slack",    "Finder",  "Music",    "Maps",  "Preview"};
+    const QStringList names{"Mail",  "Messages", "Signal", "Telegram", "Notes", "Safari",
+                            "Xcode", "Slack",    "Finder", "Music",    "Maps",  "Preview"};
     for (int a = 0; a < kApps; ++a) {
         SimApp app;
         app.pid = 701 + a;

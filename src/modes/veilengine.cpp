@@ -340,7 +340,8 @@ bool VeilEngine::ofVeiledApp(const WindowInfo& w)
     const auto known = inPass_ ? veiledThisPass_.constFind(w.ownerPid) : veiledThisPass_.cend();
     if (known != veiledThisPass_.cend() && known->owner == w.ownerName)
         return known->veiled;
-    const bool veiled = share_.handPids().contains(w.ownerPid)
+    const bool veiled =
+        share_.handPids().contains(w.ownerPid)
         || (share_.coveringNow()
             && (share_.privateNames().contains(w.ownerName) || share_.privateNames().contains(appName(w.ownerPid))));
     if (inPass_)

@@ -76,7 +76,8 @@ protected:
     {
         std::vector<std::uint32_t> out;
         for (const WindowInfo& w : env.desktop.windowServer().onScreenWindows())
-            out.push_back(w.number);
+            if (w.ownerPid != SimDesktop::kDockPid)
+                out.push_back(w.number);
         return out;
     }
 
@@ -497,6 +498,23 @@ TEST_F(VeilsTest, APressOnTheBareDesktopRevealsItAndASecondRestores)
     down(1000, 1200);
     EXPECT_TRUE(engine.revealed().empty());
     EXPECT_FALSE(engine.holdOf(inbox));
+}
+
+TEST_F(VeilsTest, AClickOnAPrivateAppsDockItemFloatsTheVeilsOnRelease)
+{
+    share.setManual(true);
+    // The dock holds Slack, Mail and Notes in thirds of its 1280 points.
+    down(800, 1410); // Slack
+    up(800, 1410);
+    EXPECT_FALSE(engine.floatUntil());
+    env.clock.advance(1);
+    down(1280, 1410); // Mail
+    EXPECT_EQ(env.desktop.frontmostPid(), env.pid("Mail"));
+    EXPECT_TRUE(engine.input().dockIsPrivate());
+    EXPECT_FALSE(engine.floatUntil());
+    up(1280, 1410);
+    ASSERT_TRUE(engine.floatUntil());
+    EXPECT_DOUBLE_EQ(*engine.floatUntil(), VeilEngine::now() + 0.6);
 }
 
 // ---- Mended faults ----

@@ -67,12 +67,12 @@ TEST_F(SimSurfacesTest, SurfacesStayWhereTheyStandWhenTheWindowBelowThemMoves)
     auto s = make(first), t = make(second);
     s->orderAbove(number("two"));
     t->orderAbove(number("two")); // directly above "two", below s
-    ASSERT_EQ(listed(), (std::vector<std::uint32_t>{number("one"), s->number(), t->number(), number("two"),
-                                                    number("three")}));
+    ASSERT_EQ(listed(),
+              (std::vector<std::uint32_t>{number("one"), s->number(), t->number(), number("two"), number("three")}));
     // Raised, sent back or closed: the surfaces stay above "three".
     env.desktop.raiseWindow(token("two"));
-    EXPECT_EQ(listed(), (std::vector<std::uint32_t>{number("two"), number("one"), s->number(), t->number(),
-                                                    number("three")}));
+    EXPECT_EQ(listed(),
+              (std::vector<std::uint32_t>{number("two"), number("one"), s->number(), t->number(), number("three")}));
     env.desktop.setMinimised(token("three"), true);
     EXPECT_EQ(listed(), (std::vector<std::uint32_t>{number("two"), number("one"), s->number(), t->number()}))
         << "behind every window now";
@@ -81,8 +81,8 @@ TEST_F(SimSurfacesTest, SurfacesStayWhereTheyStandWhenTheWindowBelowThemMoves)
     EXPECT_EQ(listed().back(), t->number());
     // Ordered above a window again: directly above it.
     s->orderAbove(number("one"));
-    EXPECT_EQ(listed(), (std::vector<std::uint32_t>{number("three"), number("two"), s->number(), number("one"),
-                                                    t->number()}));
+    EXPECT_EQ(listed(),
+              (std::vector<std::uint32_t>{number("three"), number("two"), s->number(), number("one"), t->number()}));
     env.desktop.removeWindow(token("one"));
     EXPECT_EQ(listed(), (std::vector<std::uint32_t>{number("three"), number("two"), s->number(), t->number()}));
 }
@@ -102,10 +102,10 @@ TEST_F(SimSurfacesTest, ADoubleClickIsTwoPressesCloseInTimeAndPlace)
         env.desktop.mouseUp({x, 300});
     };
     click(1000, 1);
-    click(1003, 0.3);   // within 4 points and the interval
-    click(1003, 0.3);   // a third
-    click(1010, 0.1);   // too far
-    click(1010, 0.6);   // too late
+    click(1003, 0.3); // within 4 points and the interval
+    click(1003, 0.3); // a third
+    click(1010, 0.1); // too far
+    click(1010, 0.6); // too late
     env.clock.runDue();
     EXPECT_EQ(counts, (std::vector<int>{1, 2, 3, 1, 1}));
     taps.stop();

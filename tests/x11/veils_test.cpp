@@ -155,7 +155,8 @@ TEST_F(X11Veils, APrivateXtermNeverShowsStandingStillDraggedOrClicked)
     const Rect start = frameWindowGeometry(xterm);
     const Point grip{start.x + 120, start.y + 10};
     QStringList steps{QStringLiteral("mousemove"), QString::number(grip.x), QString::number(grip.y),
-                      QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.2")};
+                      QStringLiteral("mousedown"), QStringLiteral("1"),     QStringLiteral("sleep"),
+                      QStringLiteral("0.2")};
     for (int i = 1; i <= 150; ++i)
         steps << QStringLiteral("mousemove") << QString::number(grip.x + 8 * i) << QString::number(grip.y + 2 * i)
               << QStringLiteral("sleep") << QStringLiteral("0.004");

@@ -117,6 +117,39 @@ Rect SimDesktop::visibleFrame(std::size_t displayIndex) const
     return r;
 }
 
+std::optional<Rect> SimDesktop::dockFrame(std::size_t displayIndex) const
+{
+    auto guard = lock();
+    if (displayIndex >= state_.displays.size() || !(state_.displays[displayIndex].dockHeight > 0))
+        return std::nullopt;
+    const SimDisplay& d = state_.displays[displayIndex];
+    return Rect(d.frame.x + d.frame.width / 4, d.frame.maxY() - d.dockHeight, d.frame.width / 2, d.dockHeight);
+}
+
+QStringList SimDesktop::dockItems() const
+{
+    auto guard = lock();
+    QStringList names;
+    for (const SimApp& a : state_.apps)
+        if (a.policy == ActivationPolicy::regular && !a.isSelf)
+            names << a.name;
+    return names;
+}
+
+QString SimDesktop::dockItemAt(Point point) const
+{
+    auto guard = lock();
+    const QStringList items = dockItems();
+    for (std::size_t i = 0; i < state_.displays.size(); ++i) {
+        const auto dock = dockFrame(i);
+        if (!dock || !dock->contains(point) || items.isEmpty())
+            continue;
+        const auto slot = qsizetype((point.x - dock->x) / (dock->width / double(items.size())));
+        return items.value(std::min(slot, items.size() - 1));
+    }
+    return {};
+}
+
 std::vector<ScreenInfo> SimDesktop::screens() const
 {
     auto guard = lock();
@@ -804,7 +837,9 @@ void SimDesktop::mouseDown(Point location)
     inputTaps_->deliver(TapEvent::Type::leftMouseDown, location);
     mouseLocation_ = location;
     mouseButtons_ |= 1u;
-    if (const SimWindow* w = windowAt(location)) {
+    if (const SimApp* item = appNamed(dockItemAt(location))) {
+        activate(item->pid);
+    } else if (const SimWindow* w = windowAt(location)) {
         const std::uint64_t token = w->token;
         const int pid = w->pid;
         if (location.y < w->frame.y + kTitleBarHeight) {

@@ -53,6 +53,9 @@ public:
     static constexpr double kDefaultMessagingTimeout = 1.0;
     // This process's pid while no application of the state is this process.
     static constexpr int kDetachedSelfPid = 99999;
+    // The dock's process (no application of the state) and its layer.
+    static constexpr int kDockPid = 99998;
+    static constexpr int kDockLayer = 20;
 
     // The clock must outlive the desktop.
     explicit SimDesktop(Clock& clock, QObject* parent = nullptr);
@@ -89,6 +92,13 @@ public:
     const std::vector<SimDisplay>& displays() const { return state_.displays; }
     // A display's area without the menu bar (first display) and its dock.
     Rect visibleFrame(std::size_t displayIndex) const;
+    // The dock of a display that has one: a strip along its bottom edge,
+    // half the display wide and centred, holding the regular applications
+    // in launch order, each in an equal slot. None without a dock.
+    std::optional<Rect> dockFrame(std::size_t displayIndex) const;
+    QStringList dockItems() const;
+    // The name of the dock item at a point, or empty.
+    QString dockItemAt(Point point) const;
     std::vector<ScreenInfo> screens() const;
 
     const std::vector<SimApp>& apps() const { return state_.apps; }

@@ -171,7 +171,6 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(30, 32, 36));
 
-    const Mapping m = mapping();
     QFont small = font();
     small.setPixelSize(11);
     p.setFont(small);
@@ -187,11 +186,8 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.fillRect(frame, wallpaper);
         p.setPen(QColor(90, 96, 110));
         p.drawRect(frame);
-        if (d.dockHeight > 0) {
-            const double h = d.dockHeight * m.scale;
-            p.fillRect(QRectF(frame.left() + frame.width() * 0.25, frame.bottom() - h, frame.width() * 0.5, h),
-                       QColor(255, 255, 255, 60));
-        }
+        if (const auto dock = desktop_.dockFrame(i))
+            paintDock(p, toWidget(*dock));
         p.setPen(QColor(200, 205, 215));
         p.drawText(QRectF(frame.left(), frame.bottom() - 18, frame.width() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("%1  %2×%3").arg(d.name).arg(d.frame.width).arg(d.frame.height));
@@ -242,6 +238,20 @@ void SimDesktopWindow::paintWindow(QPainter& p, const SimWindow& w, bool isFocus
                    Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("%1, %2  %3×%4")
                        .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
+    }
+}
+
+void SimDesktopWindow::paintDock(QPainter& p, const QRectF& dock) const
+{
+    p.fillRect(dock, QColor(255, 255, 255, 60));
+    // Each application in its slot, by name.
+    const QStringList items = desktop_.dockItems();
+    const double slot = items.isEmpty() ? 0 : dock.width() / double(items.size());
+    p.setPen(QColor(235, 238, 245));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QRectF cell(dock.left() + slot * double(i), dock.top(), slot, dock.height());
+        p.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignCenter,
+                   p.fontMetrics().elidedText(items[i], Qt::ElideRight, int(std::max(0.0, slot - 4))));
     }
 }
 

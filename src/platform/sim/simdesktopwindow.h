@@ -68,6 +68,7 @@ private:
     void paintMenuBar(QPainter& p) const;
     void paintWindow(QPainter& p, const SimWindow& w, bool isFocused) const;
     void paintSurface(QPainter& p, const SimSurface& s) const;
+    void paintDock(QPainter& p, const QRectF& dock) const;
 
     SimDesktop& desktop_;
     QString lastKey_;

@@ -8,6 +8,11 @@ std::vector<WindowInfo> SimWindowServer::onScreenWindows()
 {
     auto guard = desktop_.lock();
     std::vector<WindowInfo> out;
+    // The docks, above every window.
+    for (std::size_t i = 0; i < desktop_.displays().size(); ++i)
+        if (const auto dock = desktop_.dockFrame(i))
+            out.push_back(WindowInfo{kDockNumber + std::uint32_t(i), SimDesktop::kDockPid, QStringLiteral("Dock"),
+                                     SimDesktop::kDockLayer, *dock, 1.0});
     if (desktop_.surfaces().empty()) {
         out.reserve(desktop_.windows().size());
         for (const SimWindow& w : desktop_.windows())
