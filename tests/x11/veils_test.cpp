@@ -48,21 +48,12 @@ protected:
     // An xterm full of text in the colours above, its top left corner at `at`.
     xcb_window_t startSecret(const QString& title, Point at)
     {
-        auto xterm = XvfbSession::childProcess();
-        xterm->setProcessEnvironment(session_->environment());
-        xterm->setStandardOutputFile(QProcess::nullDevice());
-        xterm->setStandardErrorFile(QProcess::nullDevice());
-        xterm->start(QStringLiteral("xterm"),
-                     {QStringLiteral("-title"), title, QStringLiteral("-geometry"),
-                      QStringLiteral("70x20+%1+%2").arg(at.x).arg(at.y), QStringLiteral("-fg"), kText.name(),
-                      QStringLiteral("-bg"), kBackground.name(), QStringLiteral("-cr"), kText.name(),
-                      QStringLiteral("-e"), QStringLiteral("sh"), QStringLiteral("-c"),
-                      QStringLiteral("for i in $(seq 18); do echo 'SECRET 0123456789 PASSWORD 0123456789 SECRET'; "
-                                     "done; exec sleep 600")});
-        programs_.push_back(std::move(xterm));
-        xcb_window_t found = 0;
-        waitUntil([&] { return (found = clientTitled(title)) != 0 && isViewable(found); }, 10.0);
-        return found;
+        return startTitledXterm(
+            title, at, {70, 20},
+            {QStringLiteral("-fg"), kText.name(), QStringLiteral("-bg"), kBackground.name(), QStringLiteral("-cr"),
+             kText.name(), QStringLiteral("-e"), QStringLiteral("sh"), QStringLiteral("-c"),
+             QStringLiteral("for i in $(seq 18); do echo 'SECRET 0123456789 PASSWORD 0123456789 SECRET'; done; "
+                            "exec sleep 600")});
     }
 
     // The program's veils on the screen now, front to back.

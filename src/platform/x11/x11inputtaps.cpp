@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 #include <xcb/xinput.h>
 
@@ -130,6 +131,7 @@ void X11InputTaps::join()
 
 void X11InputTaps::runTaps(std::shared_ptr<Run> run)
 {
+    pthread_setname_np(pthread_self(), "share-safe tap");
     Reader r;
     r.conn = xcb_connect(run->display.isEmpty() ? nullptr : run->display.constData(), nullptr);
     const xcb_query_extension_reply_t* xi =
