@@ -57,11 +57,7 @@ VeilEngine::VeilEngine(ShareSafe& share, QObject* parent) : QObject(parent), sha
                 [this](const RunningApp& app) { nameCache_.remove(app.pid); });
 }
 
-VeilEngine::~VeilEngine()
-{
-    delete ticker_.data();
-    input_.stopTaps();
-}
+VeilEngine::~VeilEngine() { delete ticker_.data(); }
 
 double VeilEngine::now() { return Platform::current().clock->monotonic(); }
 

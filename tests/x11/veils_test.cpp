@@ -227,6 +227,16 @@ TEST_F(X11Veils, AVeilPastTheScreensEdgeKeepsItsFrame)
     const xcb_window_t xterm = startSecret(QStringLiteral("Secret"), {300, 300});
     ASSERT_TRUE(xterm);
     ASSERT_TRUE(coverSecret(xterm)) << output_.toStdString() << tavrin_.readAllStandardError().toStdString();
+    // A utility window, out of task bars and pagers.
+    const xcb_window_t veil = veilOver(frameWindowGeometry(xterm))->window;
+    const auto& ewmh = *probe_->ewmh();
+    EXPECT_EQ(wmState(veil), (std::vector<xcb_atom_t>{ewmh._NET_WM_STATE_SKIP_TASKBAR, ewmh._NET_WM_STATE_SKIP_PAGER}));
+    auto type = probe_->requestProperty(veil, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM);
+    ASSERT_TRUE(probe_->sync());
+    const auto types = X11Connection::cardinals(probe_->takeProperty(type).get());
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.front(), ewmh._NET_WM_WINDOW_TYPE_UTILITY);
+
     // Moved half off the left edge, as a pager asks the window manager.
     probe_->sendRootMessage(xterm, probe_->ewmh()->_NET_MOVERESIZE_WINDOW,
                             XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), std::uint32_t(-200), 400, 0,

@@ -123,6 +123,7 @@ void X11Screens::handleEvent(const xcb_generic_event_t& event)
 
 void X11Screens::invalidate()
 {
+    refreshRate_.reset();
     if (refreshScheduled_)
         return;
     refreshScheduled_ = true;
