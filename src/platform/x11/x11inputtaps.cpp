@@ -64,34 +64,176 @@ struct X11InputTaps::Run {
 };
 
 namespace {
-// What the thread knows between events.
-struct Reader {
-    xcb_connection_t* conn = nullptr;
-    xcb_window_t root = 0;
-    std::uint8_t opcode = 0;
-    bool leftDown = false;
-    std::uint64_t flags = 0;
-    Point last;
-    int clicks = 1;
-};
-
 struct Pointer {
     Point at;
     std::uint16_t mask = 0;
 };
+} // namespace
 
-// Where the pointer is and which modifiers are held, once the server has
-// applied the event just read.
-std::optional<Pointer> queryPointer(Reader& r)
+// The taps' thread at work: its connection, and what it knows between events.
+class X11InputTaps::Reader {
+public:
+    Reader(xcb_connection_t* conn, std::uint8_t opcode, Run& run)
+        : conn_(conn),
+          root_(xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root),
+          opcode_(opcode),
+          run_(run),
+          clicks_(run.doubleClick)
+    {}
+
+    // Asks for the raw events and learns where the pointer is.
+    void select();
+    // Hands on events until told to stop or the connection breaks.
+    void readUntilStopped();
+
+private:
+    // Where the pointer is and which modifiers are held, once the server has
+    // applied the event just read.
+    std::optional<Pointer> queryPointer();
+    std::uint64_t flagsOf(std::uint16_t mask) const;
+    void handle(const xcb_generic_event_t& event);
+    // The event a raw event is, filled in but for its type; false for none.
+    bool judge(std::uint16_t type, std::uint32_t detail, const Pointer& pointer, TapEvent& e);
+    // A drag seen by where the pointer now is.
+    void followPointer();
+    void handOn(TapEvent e);
+
+    xcb_connection_t* conn_;
+    xcb_window_t root_;
+    std::uint8_t opcode_;
+    Run& run_;
+    ClickCounter clicks_;
+    bool leftDown_ = false;
+    std::uint64_t flags_ = 0;
+    Point last_;
+    int clickCount_ = 1;
+};
+
+void X11InputTaps::Reader::select()
 {
-    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(r.conn, xcb_query_pointer(r.conn, r.root), nullptr);
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+           XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
+               | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE
+               | XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
+    xcb_input_xi_select_events(conn_, root_, 1, &mask.head);
+    if (const auto p = queryPointer()) {
+        last_ = p->at;
+        leftDown_ = p->mask & XCB_BUTTON_MASK_1;
+    }
+}
+
+std::optional<Pointer> X11InputTaps::Reader::queryPointer()
+{
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr);
     if (!reply)
         return std::nullopt;
     const Pointer p{Point{double(reply->root_x), double(reply->root_y)}, reply->mask};
     std::free(reply);
     return p;
 }
-} // namespace
+
+std::uint64_t X11InputTaps::Reader::flagsOf(std::uint16_t m) const
+{
+    return ((m & XCB_MOD_MASK_SHIFT) ? modflag::shift : 0) | ((m & XCB_MOD_MASK_CONTROL) ? modflag::control : 0)
+           | ((m & run_.keys.alt) ? modflag::option : 0) | ((m & run_.keys.super) ? modflag::command : 0);
+}
+
+void X11InputTaps::Reader::readUntilStopped()
+{
+    pollfd fds[2] = {{xcb_get_file_descriptor(conn_), POLLIN, 0}, {run_.wake[0], POLLIN, 0}};
+    while (!run_.stopping.load() && !xcb_connection_has_error(conn_)) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(conn_)) {
+            handle(*event);
+            std::free(event);
+        }
+        xcb_flush(conn_);
+        if (run_.stopping.load())
+            break;
+        // Not every device sends raw motion (synthetic input sends none):
+        // while the button is down the pointer is also read every 2 ms.
+        if (::poll(fds, 2, leftDown_ ? kDragPollMs : -1) == 0 && leftDown_)
+            followPointer();
+    }
+}
+
+void X11InputTaps::Reader::handle(const xcb_generic_event_t& event)
+{
+    const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+    if ((event.response_type & 0x7f) != XCB_GE_GENERIC || ge.extension != opcode_)
+        return;
+    const std::uint32_t detail = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event).detail;
+    const bool button = ge.event_type == XCB_INPUT_RAW_BUTTON_PRESS || ge.event_type == XCB_INPUT_RAW_BUTTON_RELEASE;
+    if ((button && detail != 1) || (ge.event_type == XCB_INPUT_RAW_MOTION && !leftDown_))
+        return; // not the left button; a move without it
+    const auto p = queryPointer();
+    TapEvent e;
+    if (!p || !judge(ge.event_type, detail, *p, e))
+        return;
+    last_ = p->at;
+    handOn(e);
+}
+
+bool X11InputTaps::Reader::judge(std::uint16_t type, std::uint32_t detail, const Pointer& p, TapEvent& e)
+{
+    e.location = p.at;
+    e.flags = flagsOf(p.mask);
+    switch (type) {
+    case XCB_INPUT_RAW_BUTTON_PRESS:
+        leftDown_ = true;
+        e.type = TapEvent::Type::leftMouseDown;
+        e.clickCount = clickCount_ = clicks_.press(p.at, double(monotonicNs()) / 1e9);
+        return true;
+    case XCB_INPUT_RAW_BUTTON_RELEASE:
+        leftDown_ = false;
+        e.type = TapEvent::Type::leftMouseUp;
+        e.clickCount = clickCount_;
+        return true;
+    case XCB_INPUT_RAW_MOTION: e.type = TapEvent::Type::leftMouseDragged; return p.at != last_;
+    case XCB_INPUT_RAW_KEY_PRESS:
+    case XCB_INPUT_RAW_KEY_RELEASE:
+        if (run_.keys.modifiers.contains(xcb_keycode_t(detail))) {
+            e.type = TapEvent::Type::flagsChanged;
+            const bool changed = e.flags != flags_;
+            flags_ = e.flags;
+            return changed;
+        }
+        e.type = TapEvent::Type::keyDown;
+        e.keyCode = run_.keys.macCodes.value(xcb_keycode_t(detail), kNoMacKey);
+        return type == XCB_INPUT_RAW_KEY_PRESS;
+    default: return false;
+    }
+}
+
+void X11InputTaps::Reader::followPointer()
+{
+    const auto p = queryPointer();
+    if (!p || p->at == last_ || !(p->mask & XCB_BUTTON_MASK_1))
+        return;
+    last_ = p->at;
+    TapEvent e;
+    e.type = TapEvent::Type::leftMouseDragged;
+    e.location = p->at;
+    e.flags = flagsOf(p->mask);
+    handOn(e);
+}
+
+void X11InputTaps::Reader::handOn(TapEvent e)
+{
+    e.timestamp = monotonicNs();
+    if (!run_.filter(e))
+        return;
+    // To the main thread, in order; dropped once the taps stop.
+    QMetaObject::invokeMethod(
+        run_.owner,
+        [owner = run_.owner, generation = run_.generation, e] {
+            if (owner->running_ && owner->generation_ == generation)
+                emit owner->event(e);
+        },
+        Qt::QueuedConnection);
+}
 
 X11InputTaps::X11InputTaps(QString display, X11Keyboard& keyboard, QObject* parent)
     : InputTaps(parent),
@@ -132,137 +274,28 @@ void X11InputTaps::join()
 void X11InputTaps::runTaps(std::shared_ptr<Run> run)
 {
     pthread_setname_np(pthread_self(), "share-safe tap");
-    Reader r;
-    r.conn = xcb_connect(run->display.isEmpty() ? nullptr : run->display.constData(), nullptr);
+    xcb_connection_t* conn = xcb_connect(run->display.isEmpty() ? nullptr : run->display.constData(), nullptr);
     const xcb_query_extension_reply_t* xi =
-        xcb_connection_has_error(r.conn) ? nullptr : xcb_get_extension_data(r.conn, &xcb_input_id);
+        xcb_connection_has_error(conn) ? nullptr : xcb_get_extension_data(conn, &xcb_input_id);
     bool raw = false;
     if (xi && xi->present) {
         // From 2.1 raw events come during grabs too (a drag, a held key).
-        auto* v = xcb_input_xi_query_version_reply(r.conn, xcb_input_xi_query_version(r.conn, 2, 2), nullptr);
+        auto* v = xcb_input_xi_query_version_reply(conn, xcb_input_xi_query_version(conn, 2, 2), nullptr);
         raw = v && (v->major_version > 2 || (v->major_version == 2 && v->minor_version >= 1));
         std::free(v);
     }
     if (!raw) {
-        run->settle(Run::State::failed, xcb_connection_has_error(r.conn)
+        run->settle(Run::State::failed, xcb_connection_has_error(conn)
                                             ? QStringLiteral("cannot connect to the X display")
                                             : QStringLiteral("the X server has no XInput 2.1"));
-        xcb_disconnect(r.conn);
+        xcb_disconnect(conn);
         return;
     }
-    r.opcode = xi->major_opcode;
-    r.root = xcb_setup_roots_iterator(xcb_get_setup(r.conn)).data->root;
-    struct {
-        xcb_input_event_mask_t head;
-        std::uint32_t bits;
-    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
-           XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
-               | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE
-               | XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
-    xcb_input_xi_select_events(r.conn, r.root, 1, &mask.head);
-    if (const auto p = queryPointer(r)) {
-        r.last = p->at;
-        r.leftDown = p->mask & XCB_BUTTON_MASK_1;
-    }
+    Reader reader(conn, xi->major_opcode, *run);
+    reader.select();
     run->settle(Run::State::ready);
-
-    ClickCounter counter(run->doubleClick);
-    const auto flagsOf = [&](std::uint16_t m) {
-        return ((m & XCB_MOD_MASK_SHIFT) ? modflag::shift : 0) | ((m & XCB_MOD_MASK_CONTROL) ? modflag::control : 0)
-               | ((m & run->keys.alt) ? modflag::option : 0) | ((m & run->keys.super) ? modflag::command : 0);
-    };
-    const auto handOn = [&](TapEvent e) {
-        e.timestamp = monotonicNs();
-        if (!run->filter(e))
-            return;
-        // To the main thread, in order; dropped once the taps stop.
-        QMetaObject::invokeMethod(
-            run->owner,
-            [owner = run->owner, generation = run->generation, e] {
-                if (owner->running_ && owner->generation_ == generation)
-                    emit owner->event(e);
-            },
-            Qt::QueuedConnection);
-    };
-    // A drag seen by where the pointer now is.
-    const auto followPointer = [&] {
-        const auto p = queryPointer(r);
-        if (!p || p->at == r.last || !(p->mask & XCB_BUTTON_MASK_1))
-            return;
-        r.last = p->at;
-        TapEvent e;
-        e.type = TapEvent::Type::leftMouseDragged;
-        e.location = p->at;
-        e.flags = flagsOf(p->mask);
-        handOn(e);
-    };
-    const auto handle = [&](const xcb_generic_event_t& ev) {
-        const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(ev);
-        if ((ev.response_type & 0x7f) != XCB_GE_GENERIC || ge.extension != r.opcode)
-            return;
-        const auto& rawEvent = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ev);
-        const std::uint32_t detail = rawEvent.detail;
-        const bool button =
-            ge.event_type == XCB_INPUT_RAW_BUTTON_PRESS || ge.event_type == XCB_INPUT_RAW_BUTTON_RELEASE;
-        if ((button && detail != 1) || (ge.event_type == XCB_INPUT_RAW_MOTION && !r.leftDown))
-            return; // not the left button; a move without it
-        const auto p = queryPointer(r);
-        if (!p)
-            return;
-        TapEvent e;
-        e.location = p->at;
-        e.flags = flagsOf(p->mask);
-        switch (ge.event_type) {
-        case XCB_INPUT_RAW_BUTTON_PRESS:
-            r.leftDown = true;
-            e.type = TapEvent::Type::leftMouseDown;
-            e.clickCount = r.clicks = counter.press(p->at, double(monotonicNs()) / 1e9);
-            break;
-        case XCB_INPUT_RAW_BUTTON_RELEASE:
-            r.leftDown = false;
-            e.type = TapEvent::Type::leftMouseUp;
-            e.clickCount = r.clicks;
-            break;
-        case XCB_INPUT_RAW_MOTION:
-            if (p->at == r.last)
-                return;
-            e.type = TapEvent::Type::leftMouseDragged;
-            break;
-        case XCB_INPUT_RAW_KEY_PRESS:
-        case XCB_INPUT_RAW_KEY_RELEASE:
-            if (run->keys.modifiers.contains(xcb_keycode_t(detail))) {
-                if (e.flags == r.flags)
-                    return;
-                r.flags = e.flags;
-                e.type = TapEvent::Type::flagsChanged;
-            } else if (ge.event_type == XCB_INPUT_RAW_KEY_PRESS) {
-                e.type = TapEvent::Type::keyDown;
-                e.keyCode = run->keys.macCodes.value(xcb_keycode_t(detail), kNoMacKey);
-            } else {
-                return;
-            }
-            break;
-        default: return;
-        }
-        r.last = p->at;
-        handOn(e);
-    };
-
-    pollfd fds[2] = {{xcb_get_file_descriptor(r.conn), POLLIN, 0}, {run->wake[0], POLLIN, 0}};
-    while (!run->stopping.load() && !xcb_connection_has_error(r.conn)) {
-        while (xcb_generic_event_t* ev = xcb_poll_for_event(r.conn)) {
-            handle(*ev);
-            std::free(ev);
-        }
-        xcb_flush(r.conn);
-        if (run->stopping.load())
-            break;
-        // Not every device sends raw motion (synthetic input sends none):
-        // while the button is down the pointer is also read every 2 ms.
-        if (::poll(fds, 2, r.leftDown ? kDragPollMs : -1) == 0 && r.leftDown)
-            followPointer();
-    }
-    xcb_disconnect(r.conn);
+    reader.readUntilStopped();
+    xcb_disconnect(conn);
 }
 
 bool X11InputTaps::start(Filter filter, double timeout, QString* problem)

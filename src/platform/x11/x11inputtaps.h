@@ -45,6 +45,7 @@ private:
         std::uint16_t alt = 0, super = 0;
     };
     struct Run;
+    class Reader;
 
     Keys readKeys() const;
     void join();
