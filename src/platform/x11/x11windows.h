@@ -108,6 +108,8 @@ public:
     int knownPid(xcb_window_t id) const { return pids_.value(id); }
     // The window manager's frame around a window read with `needFrame`, else 0.
     xcb_window_t frameOf(xcb_window_t id) const { return frames_.value(id); }
+    // The client a frame holds, else 0.
+    xcb_window_t clientOf(xcb_window_t frame) const { return clients_.value(frame); }
 
     static bool isStandard(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
     // Whether a window of this kind belongs on a desktop's window list.
