@@ -27,6 +27,7 @@
 #include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
+#include "modes/veilengine.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
 #include "platform/linux/linuxprocesses.h"
@@ -50,6 +51,7 @@
 #include "snapping/habits.h"
 #include "snapping/handplacement.h"
 #include "snapping/learning.h"
+#include "windows/axwindow.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacerunner.h"
 
@@ -174,6 +176,7 @@ struct Shell {
     std::unique_ptr<MeetingAdapter> meeting;
     std::unique_ptr<ShareSafeAdapter> shareSafe;
     std::unique_ptr<RoutineAdapter> routines;
+    std::unique_ptr<VeilEngine> veils;
     std::vector<Registration> registrations;
     std::unique_ptr<TavrinApp> app;
     std::unique_ptr<MenuBarExtra> menuBar;
@@ -214,6 +217,10 @@ void wireModes(Shell& shell, AppState& state, const SimDesktopWindow* window)
     shell.registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell.meeting));
     shell.registrations.push_back(state.setShareSafe(*shell.shareSafe));
     shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
+    // The veils over private windows, told of the program's own moves first.
+    shell.veils = std::make_unique<VeilEngine>(ShareSafe::shared());
+    shell.registrations.push_back(ShareSafe::shared().setVeils(*shell.veils));
+    shell.registrations.push_back(AXWindow::observeMoves(*shell.veils));
 }
 
 // Focus routines: started in their slot after the modes, driven by the

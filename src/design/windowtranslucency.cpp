@@ -179,6 +179,8 @@ QRegion WindowTranslucency::glassRegion(const QWidget* window)
     return region;
 }
 
+bool WindowTranslucency::blurBehind(QWidget* window, const QRegion& region) { return requestBlur(window, region); }
+
 void WindowTranslucency::fit(QWidget* window, bool compositing)
 {
     const bool blur = compositing && blurOffered() && requestBlur(window, glassRegion(window));

@@ -39,6 +39,10 @@ public:
 
     // Fits `window` now for a desktop that does or does not composite.
     static void fit(QWidget* window, bool compositing);
+    // Asks the window system to blur what lies behind `region` of `window`
+    // (window coordinates), or withdraws the request for an empty region;
+    // for windows that fit themselves. True when the window has the blur.
+    static bool blurBehind(QWidget* window, const QRegion& region);
 
     // The part of a rendered window that stays: pixels at least half opaque.
     static QBitmap visibleShape(const QImage& rendered);

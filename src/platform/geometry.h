@@ -54,6 +54,13 @@ struct Rect {
     double area() const { return isEmpty() ? 0 : width * height; }
 
     Rect insetBy(double dx, double dy) const { return {x + dx, y + dy, width - 2 * dx, height - 2 * dy}; }
+    Rect translated(double dx, double dy) const { return {x + dx, y + dy, width, height}; }
+    // The smallest rectangle holding both.
+    Rect united(const Rect& o) const
+    {
+        const double l = std::min(x, o.x), t = std::min(y, o.y);
+        return {l, t, std::max(maxX(), o.maxX()) - l, std::max(maxY(), o.maxY()) - t};
+    }
 
     // Equal within a tolerance in each of x, y, width and height.
     bool near(const Rect& o, double tolerance) const

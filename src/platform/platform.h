@@ -24,6 +24,8 @@ class FileDialogs;
 class PropertyListFiles;
 class Microphone;
 class CalendarStore;
+class VeilSurfaces;
+class InputTaps;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -48,6 +50,8 @@ struct Platform {
     UserFolders folders = {};
     Microphone* microphone = nullptr;
     CalendarStore* calendars = nullptr;
+    VeilSurfaces* veilSurfaces = nullptr;
+    InputTaps* inputTaps = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

@@ -26,6 +26,8 @@ public:
 
     // In the system's order; the first holds the menu bar.
     virtual std::vector<ScreenInfo> screens() = 0;
+    // How many times a second the first screen is drawn.
+    virtual double refreshRate() { return 60; }
 
 signals:
     void screensChanged();

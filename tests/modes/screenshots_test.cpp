@@ -1,5 +1,5 @@
-// Pictures of the blur prompt, the private-applications pane and the
-// application picker, in both colour schemes, written to artifacts/modes/ for
+// Pictures of the blur prompt, the veils, the private-applications pane and
+// the application picker, in both colour schemes, written to artifacts/modes/ for
 // a person to look at. The test checks only that each picture was made.
 
 #include "design/designwidget.h"
@@ -10,6 +10,8 @@
 #include "modes/privacyprompt.h"
 #include "modes/promptview.h"
 #include "modes/sharesafe.h"
+#include "modes/veilpanel.h"
+#include "platform/sim/simveilsurfaces.h"
 #include "design/tbutton.h"
 #include "platform/sim/simappearance.h"
 #include "support/simfixture.h"
@@ -89,6 +91,18 @@ TEST_P(Screenshots, ThePrompt)
     share.hideFrontApp();
     env.clock.advance(1.0);
     EXPECT_TRUE(save(prompt.window(), QStringLiteral("1-prompt"), true));
+}
+
+TEST_P(Screenshots, TheVeils)
+{
+    VeilPanel covered(QStringLiteral("Mail"), share, env.desktop.veilSurfaces());
+    covered.surface().setFrame(Rect(0, 0, 480, 300));
+    EXPECT_TRUE(save(&covered, QStringLiteral("4-veil-private")));
+    env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
+    share.hideFrontApp();
+    VeilPanel byHand(QStringLiteral("Slack"), share, env.desktop.veilSurfaces());
+    byHand.surface().setFrame(Rect(0, 0, 360, 200));
+    EXPECT_TRUE(save(&byHand, QStringLiteral("5-veil-by-hand")));
 }
 
 TEST_P(Screenshots, ThePrivacyPane)

@@ -1,8 +1,10 @@
 #include "platform/hotkeys.h"
 #include "platform/sim/simdesktopwindow.h"
+#include "platform/sim/simveilsurfaces.h"
 #include "support/simfixture.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QFontMetricsF>
 #include <QSignalSpy>
 #include <QTest>
@@ -111,6 +113,24 @@ TEST_F(DesktopWindowTest, WritesAScreenshotArtefact)
     EXPECT_TRUE(window.grab().save(QStringLiteral("artifacts/simulated-desktop.png")));
 }
 } // namespace
+
+TEST_F(DesktopWindowTest, ASurfaceIsDrawnWhereItStandsAmongTheWindows)
+{
+    // A surface whose content is plain red, over the front-most window.
+    struct Red : QWidget {
+        void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::red); }
+    } content;
+    const SimWindow& front = *env.desktop.onScreenWindows().front();
+    auto surface = env.desktop.veilSurfaces().make(content);
+    surface->setFrame(front.frame);
+    surface->orderFront();
+    const QPoint middle = window.toWidget(Point{front.frame.midX(), front.frame.midY()}).toPoint();
+    EXPECT_EQ(window.grab().toImage().pixelColor(middle), QColor(Qt::red));
+    QDir().mkpath(QStringLiteral("artifacts"));
+    window.grab().save(QStringLiteral("artifacts/simulated-desktop-surface.png"));
+    surface->orderOut();
+    EXPECT_NE(window.grab().toImage().pixelColor(middle), QColor(Qt::red));
+}
 
 TEST_F(DesktopWindowTest, TheMenuBarIsAsTallAsItsLabelAndNothingCoversIt)
 {

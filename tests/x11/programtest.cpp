@@ -48,15 +48,17 @@ bool X11ProgramTest::stopTavrin()
     return tavrin_.waitForFinished(10000) && tavrin_.exitStatus() == QProcess::NormalExit && tavrin_.exitCode() == 0;
 }
 
-xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells)
+xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells,
+                                              const QStringList& arguments)
 {
     auto xterm = XvfbSession::childProcess();
     xterm->setProcessEnvironment(session_->environment());
     xterm->setStandardOutputFile(QProcess::nullDevice());
     xterm->setStandardErrorFile(QProcess::nullDevice());
     xterm->start(QStringLiteral("xterm"),
-                 {QStringLiteral("-title"), title, QStringLiteral("-geometry"),
-                  QStringLiteral("%1x%2+%3+%4").arg(cells.width()).arg(cells.height()).arg(at.x).arg(at.y)});
+                 QStringList{QStringLiteral("-title"), title, QStringLiteral("-geometry"),
+                             QStringLiteral("%1x%2+%3+%4").arg(cells.width()).arg(cells.height()).arg(at.x).arg(at.y)}
+                     + arguments);
     programs_.push_back(std::move(xterm));
     xcb_window_t found = 0;
     waitUntil([&] { return (found = clientTitled(title)) != 0 && isViewable(found); }, 10.0);

@@ -27,9 +27,11 @@ protected:
     bool stopTavrin();
 
     // Starts an xterm titled `title`, `cells` characters wide and high, with
-    // its top left corner at `at`, and answers its client window (0 when it
-    // does not come up). It is stopped at the end of the test.
-    xcb_window_t startTitledXterm(const QString& title, Point at, QSize cells = {90, 30});
+    // its top left corner at `at` and any further arguments, and answers its
+    // client window (0 when it does not come up). It is stopped at the end
+    // of the test.
+    xcb_window_t startTitledXterm(const QString& title, Point at, QSize cells = {90, 30},
+                                  const QStringList& arguments = {});
     // Managed client windows, bottom to top.
     std::vector<xcb_window_t> clients();
     // The managed client window with this title, or 0.

@@ -97,5 +97,11 @@ TEST(X11ScreensArea, SerialNumberFromEdid)
     EXPECT_EQ(X11Screens::edidSerial(edid), 0u);
 }
 
+TEST_F(X11ScreensTest, TheRefreshRateIsThatOfTheModeShown)
+{
+    // Xvfb shows one mode at 60 Hz or so.
+    EXPECT_NEAR(platform_.screens->refreshRate(), 60, 5);
+}
+
 } // namespace
 } // namespace tavrin

@@ -97,5 +97,35 @@ TEST_F(X11WindowServerTest, TheListFollowsWhatOtherProgramsChange)
     EXPECT_FALSE(bounds(a->window()));
 }
 
+TEST_F(X11WindowServerTest, MovesAreListedFromTheServersEventsWithoutReadingTheWindowsAgain)
+{
+    X11TestClient* a = startClient(QStringLiteral("A"), {100, 100, 400, 300});
+    X11TestClient* b = startClient(QStringLiteral("B"), {700, 100, 400, 300});
+    ASSERT_TRUE(a && b);
+    X11WindowServer& server = desktop_->windowServer();
+    auto bounds = [&](xcb_window_t w) -> std::optional<Rect> {
+        for (const WindowInfo& info : server.onScreenWindows())
+            if (info.number == w)
+                return info.bounds;
+        return std::nullopt;
+    };
+    ASSERT_TRUE(waitUntil([&] { return bounds(a->window()) == frameWindowGeometry(a->window()); }, 2.0));
+    waitUntil([] { return false; }, 0.3); // what the window manager does after mapping has settled
+    server.onScreenWindows();
+    const int reads = server.reads();
+
+    for (int step = 1; step <= 5; ++step) {
+        probe_->sendRootMessage(a->window(), probe_->ewmh()->_NET_MOVERESIZE_WINDOW,
+                                XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 100 + 50 * step, 400, 0, 0);
+        probe_->flush();
+        EXPECT_TRUE(waitUntil([&] { return bounds(a->window())->x == 100 + 50 * step; }, 2.0)) << step;
+        EXPECT_EQ(bounds(a->window()), frameWindowGeometry(a->window()));
+        EXPECT_EQ(server.windowBounds(a->window()), frameWindowGeometry(a->window()));
+    }
+    EXPECT_EQ(server.reads(), reads);
+    EXPECT_EQ(server.onScreenWindows().size(), 2u);
+    EXPECT_EQ(bounds(b->window()), frameWindowGeometry(b->window()));
+}
+
 } // namespace
 } // namespace tavrin

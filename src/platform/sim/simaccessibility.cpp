@@ -75,6 +75,13 @@ AXResult SimAccessibility::attribute(const AXElement& element, const QString& na
             return failure(AXError::apiDisabled);
         return name == ax::Role ? value(kSystemWideRole) : failure(AXError::attributeUnsupported);
     }
+    if (element.pid == SimDesktop::kDockPid) {
+        // A dock item: its application's name.
+        const QString item = desktop_.dockItems().value(qsizetype(element.token) - 1);
+        if (item.isEmpty())
+            return failure(AXError::invalidElement);
+        return name == ax::Title ? value(item) : failure(AXError::attributeUnsupported);
+    }
     const Target t = resolve(element);
     if (t.error != AXError::success)
         return failure(t.error);
@@ -222,6 +229,12 @@ AXResult SimAccessibility::elementAtPosition(const AXElement& root, Point point)
         if (!root.isApplication())
             return failure(AXError::attributeUnsupported);
         pid = root.pid;
+    }
+    // The system-wide element finds the dock's items above every window.
+    if (pid == 0) {
+        const QStringList items = desktop_.dockItems();
+        if (const qsizetype item = items.indexOf(desktop_.dockItemAt(point)); item >= 0)
+            return value(AXElement{SimDesktop::kDockPid, std::uint64_t(item) + 1});
     }
     const SimWindow* w = desktop_.windowAt(point, pid);
     if (!w)

@@ -9,9 +9,11 @@
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simeventmonitors.h"
 #include "platform/sim/simhotkeys.h"
+#include "platform/sim/siminputtaps.h"
 #include "platform/sim/simlanguagemodel.h"
 #include "platform/sim/simmicrophone.h"
 #include "platform/sim/simscreens.h"
+#include "platform/sim/simveilsurfaces.h"
 #include "platform/sim/simwindowserver.h"
 #include "platform/sim/simworkspace.h"
 
@@ -35,6 +37,8 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
     , processes_(std::make_unique<SimProcesses>(*this))
     , microphone_(std::make_unique<SimMicrophone>(*this))
     , calendarStore_(std::make_unique<SimCalendarStore>(*this))
+    , inputTaps_(std::make_unique<SimInputTaps>(*this))
+    , veilSurfaces_(std::make_unique<SimVeilSurfaces>(*this))
 {
 }
 
@@ -56,6 +60,8 @@ Platform SimDesktop::services(const Platform& common)
     p.processes = processes_.get();
     p.microphone = microphone_.get();
     p.calendars = calendarStore_.get();
+    p.inputTaps = inputTaps_.get();
+    p.veilSurfaces = veilSurfaces_.get();
     return p;
 }
 
@@ -75,6 +81,8 @@ void SimDesktop::load(SimState state)
         nextPid_ = std::max(nextPid_, a.pid + 1);
     for (const SimWindow& w : state.windows)
         nextNumber_ = std::max(nextNumber_, w.number + 1);
+    for (const SimSurface& s : surfaces_.all())
+        nextNumber_ = std::max(nextNumber_, s.number + 1);
     for (SimWindow& w : state.windows) {
         w.token = nextToken_++;
         w.closeButton = nextToken_++;
@@ -111,6 +119,39 @@ Rect SimDesktop::visibleFrame(std::size_t displayIndex) const
     r.height -= std::max(d.dockHeight, 0.0);
     r.height = std::max(r.height, 0.0);
     return r;
+}
+
+std::optional<Rect> SimDesktop::dockFrame(std::size_t displayIndex) const
+{
+    auto guard = lock();
+    if (displayIndex >= state_.displays.size() || !(state_.displays[displayIndex].dockHeight > 0))
+        return std::nullopt;
+    const SimDisplay& d = state_.displays[displayIndex];
+    return Rect(d.frame.x + d.frame.width / 4, d.frame.maxY() - d.dockHeight, d.frame.width / 2, d.dockHeight);
+}
+
+QStringList SimDesktop::dockItems() const
+{
+    auto guard = lock();
+    QStringList names;
+    for (const SimApp& a : state_.apps)
+        if (a.policy == ActivationPolicy::regular && !a.isSelf)
+            names << a.name;
+    return names;
+}
+
+QString SimDesktop::dockItemAt(Point point) const
+{
+    auto guard = lock();
+    const QStringList items = dockItems();
+    for (std::size_t i = 0; i < state_.displays.size(); ++i) {
+        const auto dock = dockFrame(i);
+        if (!dock || !dock->contains(point) || items.isEmpty())
+            continue;
+        const auto slot = qsizetype((point.x - dock->x) / (dock->width / double(items.size())));
+        return items.value(std::min(slot, items.size() - 1));
+    }
+    return {};
 }
 
 std::vector<ScreenInfo> SimDesktop::screens() const
@@ -264,6 +305,23 @@ const SimWindow* SimDesktop::windowAt(Point point, int pid) const
             return &w;
     }
     return nullptr;
+}
+
+const SimSurface* SimDesktop::surface(std::uint32_t number) const
+{
+    auto guard = lock();
+    for (const SimSurface& s : surfaces_.all())
+        if (s.number == number)
+            return &s;
+    return nullptr;
+}
+
+std::vector<SimStackEntry> SimDesktop::stack() const
+{
+    auto guard = lock();
+    std::vector<SimStackEntry> out = surfaces_.merged(state_.windows);
+    std::erase_if(out, [this](const SimStackEntry& e) { return e.window && !isOnScreen(*e.window); });
+    return out;
 }
 
 const SimInstalledApp* SimDesktop::installedApp(const QString& location) const
@@ -469,6 +527,10 @@ bool SimDesktop::removeApp(int pid)
     }
 
     forget(pid);
+    std::vector<std::uint64_t> closing;
+    for (const SimWindow* w : windowsOf(pid))
+        closing.push_back(w->token);
+    leaving(std::move(closing));
     std::erase_if(state_.windows, [pid](const SimWindow& w) { return w.pid == pid; });
     std::erase_if(state_.apps, [pid](const SimApp& a) { return a.pid == pid; });
     post([this, announced] { emit workspace_->applicationTerminated(announced); });
@@ -529,6 +591,7 @@ bool SimDesktop::removeWindow(std::uint64_t token)
 {
     auto guard = lock();
     const auto before = state_.windows.size();
+    leaving({token});
     std::erase_if(state_.windows, [token](const SimWindow& w) { return w.token == token; });
     if (state_.windows.size() == before)
         return false;
@@ -622,6 +685,7 @@ bool SimDesktop::setMinimised(std::uint64_t token, bool minimised)
     if (it->minimised == minimised)
         return true;
     it->minimised = minimised;
+    leaving({token});
     if (minimised) {
         std::rotate(it, it + 1, state_.windows.end());
         if (dragging_ == token)
@@ -652,6 +716,7 @@ bool SimDesktop::raiseWindow(std::uint64_t token)
     if (it == state_.windows.end())
         return false;
     if (it != state_.windows.begin()) {
+        leaving({token});
         std::rotate(state_.windows.begin(), it, it + 1);
         emit changed();
     }
@@ -726,6 +791,11 @@ bool SimDesktop::activate(int pid)
     if (!a)
         return false;
     a->hidden = false;
+    std::vector<std::uint64_t> rising;
+    for (const SimWindow& w : state_.windows)
+        if (w.pid == pid && !w.minimised)
+            rising.push_back(w.token);
+    leaving(std::move(rising));
     std::stable_partition(state_.windows.begin(), state_.windows.end(),
                           [pid](const SimWindow& w) { return w.pid == pid && !w.minimised; });
     makeFrontmost(pid);
@@ -776,6 +846,7 @@ void SimDesktop::setRefusedHotKeys(std::vector<SimKey> keys)
 
 bool SimDesktop::pressKey(std::uint32_t keyCode, std::uint32_t modifiers)
 {
+    inputTaps_->deliverKey(keyCode, modifiers);
     return hotKeys_->press(SimKey{keyCode, modifiers});
 }
 
@@ -786,6 +857,7 @@ void SimDesktop::setModifierFlags(std::uint64_t flags)
     if (flags == modifierFlags_)
         return;
     modifierFlags_ = flags;
+    inputTaps_->deliver(TapEvent::Type::flagsChanged, mouseLocation_);
     const SimApp* front = frontmostApp();
     if (front && front->isSelf)
         emit eventMonitors_->localModifierFlagsChanged(flags);
@@ -797,9 +869,12 @@ void SimDesktop::setModifierFlags(std::uint64_t flags)
 void SimDesktop::mouseDown(Point location)
 {
     auto guard = lock();
+    inputTaps_->deliver(TapEvent::Type::leftMouseDown, location);
     mouseLocation_ = location;
     mouseButtons_ |= 1u;
-    if (const SimWindow* w = windowAt(location)) {
+    if (const SimApp* item = appNamed(dockItemAt(location))) {
+        activate(item->pid);
+    } else if (const SimWindow* w = windowAt(location)) {
         const std::uint64_t token = w->token;
         const int pid = w->pid;
         if (location.y < w->frame.y + kTitleBarHeight) {
@@ -818,6 +893,8 @@ void SimDesktop::mouseDown(Point location)
 void SimDesktop::mouseMove(Point location)
 {
     auto guard = lock();
+    if ((mouseButtons_ & 1u) && location != mouseLocation_)
+        inputTaps_->deliver(TapEvent::Type::leftMouseDragged, location);
     if (const SimWindow* held = window(dragging_); held && (mouseButtons_ & 1u)) {
         Rect moved = held->frame;
         moved.x += location.x - dragFrom_.x;
@@ -833,6 +910,7 @@ void SimDesktop::mouseUp(Point location)
 {
     auto guard = lock();
     mouseMove(location);
+    inputTaps_->deliver(TapEvent::Type::leftMouseUp, location);
     mouseButtons_ &= ~1u;
     dragging_ = 0;
     const SimApp* front = frontmostApp();
@@ -875,5 +953,34 @@ void SimDesktop::countTrustPrompt()
 }
 
 void SimDesktop::post(std::function<void()> fn) { clock_.singleShot(0, this, std::move(fn)); }
+
+std::uint32_t SimDesktop::addSurface(QWidget* content)
+{
+    auto guard = lock();
+    const std::uint32_t number = nextNumber_++;
+    surfaces_.add(number, content);
+    return number;
+}
+
+void SimDesktop::removeSurface(std::uint32_t number)
+{
+    auto guard = lock();
+    const SimSurface* s = surface(number);
+    const bool shown = s && s->visible;
+    surfaces_.remove(number);
+    if (shown)
+        emit changed();
+}
+
+bool SimDesktop::changeSurface(std::uint32_t number, const std::function<void(SimSurface&, SimSurfaceStack&)>& change)
+{
+    auto guard = lock();
+    SimSurface* s = surfaces_.find(number);
+    if (!s)
+        return false;
+    change(*s, surfaces_);
+    emit changed();
+    return true;
+}
 
 } // namespace tavrin

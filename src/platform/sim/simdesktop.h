@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/screens.h"
 #include "platform/sim/simstate.h"
+#include "platform/sim/simsurfacestack.h"
 
 #include <QHash>
 #include <QObject>
@@ -33,6 +34,8 @@ class SimAutomation;
 class SimProcesses;
 class SimMicrophone;
 class SimCalendarStore;
+class SimInputTaps;
+class SimVeilSurfaces;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -51,6 +54,9 @@ public:
     static constexpr double kDefaultMessagingTimeout = 1.0;
     // This process's pid while no application of the state is this process.
     static constexpr int kDetachedSelfPid = 99999;
+    // The dock's process (no application of the state) and its layer.
+    static constexpr int kDockPid = 99998;
+    static constexpr int kDockLayer = 20;
 
     // The clock must outlive the desktop.
     explicit SimDesktop(Clock& clock, QObject* parent = nullptr);
@@ -74,6 +80,8 @@ public:
     SimProcesses& processes() const { return *processes_; }
     SimMicrophone& microphone() const { return *microphone_; }
     SimCalendarStore& calendarStore() const { return *calendarStore_; }
+    SimInputTaps& inputTaps() const { return *inputTaps_; }
+    SimVeilSurfaces& veilSurfaces() const { return *veilSurfaces_; }
 
     // Replaces the whole state (a scenario): gives windows fresh elements,
     // numbers and pids where missing, drops pending launches. Announces
@@ -86,6 +94,13 @@ public:
     const std::vector<SimDisplay>& displays() const { return state_.displays; }
     // A display's area without the menu bar (first display) and its dock.
     Rect visibleFrame(std::size_t displayIndex) const;
+    // The dock of a display that has one: a strip along its bottom edge,
+    // half the display wide and centred, holding the regular applications
+    // in launch order, each in an equal slot. None without a dock.
+    std::optional<Rect> dockFrame(std::size_t displayIndex) const;
+    QStringList dockItems() const;
+    // The name of the dock item at a point, or empty.
+    QString dockItemAt(Point point) const;
     std::vector<ScreenInfo> screens() const;
 
     const std::vector<SimApp>& apps() const { return state_.apps; }
@@ -117,6 +132,12 @@ public:
     std::vector<const SimWindow*> onScreenWindows() const;
     // The front-most on-screen window at a point (of one application, when given).
     const SimWindow* windowAt(Point point, int pid = 0) const;
+
+    // This process's surfaces (veils) and where they stand among the windows.
+    const std::vector<SimSurface>& surfaces() const { return surfaces_.all(); }
+    const SimSurface* surface(std::uint32_t number) const;
+    // The on-screen windows and the visible surfaces, front to back.
+    std::vector<SimStackEntry> stack() const;
 
     const std::vector<SimInstalledApp>& installedApps() const { return state_.installed; }
     const SimInstalledApp* installedApp(const QString& location) const;
@@ -219,6 +240,7 @@ public:
 
     // The left mouse button. A press on a window brings it and its
     // application to the front; a press on its title bar lets moves drag it.
+    // The input taps see each press, drag and release first.
     void mouseDown(Point location);
     void mouseMove(Point location);
     void mouseUp(Point location);
@@ -238,6 +260,13 @@ public:
     // Runs `fn` on the clock at zero delay, unless the desktop is gone by then.
     void post(std::function<void()> fn);
 
+    // A new surface of this process showing `content`, hidden; its number.
+    std::uint32_t addSurface(QWidget* content);
+    void removeSurface(std::uint32_t number);
+    // Changes a surface through the stack (under the lock), then announces
+    // the change; false for an unknown number.
+    bool changeSurface(std::uint32_t number, const std::function<void(SimSurface&, SimSurfaceStack&)>& change);
+
 signals:
     // After every change of the state, records of beeps, log lines and
     // time-outs included; possibly from a background thread when a service
@@ -253,6 +282,8 @@ private:
     void makeFrontmost(int pid);
     void announceActivated(int pid);
     void forget(int pid);
+    // Before these windows leave their place in the order.
+    void leaving(std::vector<std::uint64_t> tokens) { surfaces_.windowsLeaving(tokens, state_.windows); }
 
     Clock& clock_;
     mutable std::recursive_mutex mutex_;
@@ -287,6 +318,9 @@ private:
     std::unique_ptr<SimProcesses> processes_;
     std::unique_ptr<SimMicrophone> microphone_;
     std::unique_ptr<SimCalendarStore> calendarStore_;
+    std::unique_ptr<SimInputTaps> inputTaps_;
+    std::unique_ptr<SimVeilSurfaces> veilSurfaces_;
+    SimSurfaceStack surfaces_;
 };
 
 } // namespace tavrin

@@ -171,7 +171,6 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(30, 32, 36));
 
-    const Mapping m = mapping();
     QFont small = font();
     small.setPixelSize(11);
     p.setFont(small);
@@ -187,47 +186,21 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         p.fillRect(frame, wallpaper);
         p.setPen(QColor(90, 96, 110));
         p.drawRect(frame);
-        if (d.dockHeight > 0) {
-            const double h = d.dockHeight * m.scale;
-            p.fillRect(QRectF(frame.left() + frame.width() * 0.25, frame.bottom() - h, frame.width() * 0.5, h),
-                       QColor(255, 255, 255, 60));
-        }
+        if (const auto dock = desktop_.dockFrame(i))
+            paintDock(p, toWidget(*dock));
         p.setPen(QColor(200, 205, 215));
         p.drawText(QRectF(frame.left(), frame.bottom() - 18, frame.width() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("%1  %2×%3").arg(d.name).arg(d.frame.width).arg(d.frame.height));
     }
 
-    // Windows, back to front.
-    const auto onScreen = desktop_.onScreenWindows();
+    // Windows and this process's surfaces, back to front.
+    const auto stack = desktop_.stack();
     const SimWindow* focused = desktop_.focusedWindow();
-    for (auto it = onScreen.rbegin(); it != onScreen.rend(); ++it) {
-        const SimWindow& w = **it;
-        const SimApp* app = desktop_.app(w.pid);
-        const QString appName = app ? app->name : QString();
-        const QRectF r = toWidget(w.frame);
-        const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
-        QPainterPath shape;
-        shape.addRoundedRect(r, 4, 4);
-        p.fillPath(shape, QColor(248, 248, 250));
-        p.save();
-        p.setClipPath(shape);
-        p.fillRect(QRectF(r.left(), r.top(), r.width(), titleHeight), appColour(appName));
-        p.restore();
-        const bool isFocused = focused && focused->token == w.token;
-        p.setPen(isFocused ? QPen(QColor(10, 132, 255), 2.5) : QPen(QColor(0, 0, 0, 90), 1));
-        p.drawPath(shape);
-        p.setPen(Qt::black);
-        const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
-        p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
-                   Qt::AlignVCenter | Qt::AlignLeft,
-                   p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
-        if (r.height() > titleHeight + 14) {
-            p.setPen(QColor(110, 110, 120));
-            p.drawText(QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       QStringLiteral("%1, %2  %3×%4")
-                           .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
-        }
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        if (it->window)
+            paintWindow(p, *it->window, focused && focused->token == it->window->token);
+        else
+            paintSurface(p, *it->surface);
     }
 
     paintMenuBar(p);
@@ -236,6 +209,63 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
     p.drawText(QRectF(kMargin, height() - kStatusHeight - 4, width() - 2 * kMargin, kStatusHeight),
                Qt::AlignVCenter | Qt::AlignLeft,
                p.fontMetrics().elidedText(statusLine(), Qt::ElideRight, width() - 2 * kMargin));
+}
+
+void SimDesktopWindow::paintWindow(QPainter& p, const SimWindow& w, bool isFocused) const
+{
+    const Mapping m = mapping();
+    const SimApp* app = desktop_.app(w.pid);
+    const QString appName = app ? app->name : QString();
+    const QRectF r = toWidget(w.frame);
+    const double titleHeight = std::min(std::max(SimDesktop::kTitleBarHeight * m.scale, 16.0), r.height());
+    QPainterPath shape;
+    shape.addRoundedRect(r, 4, 4);
+    p.fillPath(shape, QColor(248, 248, 250));
+    p.save();
+    p.setClipPath(shape);
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), titleHeight), appColour(appName));
+    p.restore();
+    p.setPen(isFocused ? QPen(QColor(10, 132, 255), 2.5) : QPen(QColor(0, 0, 0, 90), 1));
+    p.drawPath(shape);
+    p.setPen(Qt::black);
+    const QString title = w.title.isEmpty() ? appName : appName + QStringLiteral(" — ") + w.title;
+    p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
+               Qt::AlignVCenter | Qt::AlignLeft,
+               p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
+    if (r.height() > titleHeight + 14) {
+        p.setPen(QColor(110, 110, 120));
+        p.drawText(QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("%1, %2  %3×%4")
+                       .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
+    }
+}
+
+void SimDesktopWindow::paintDock(QPainter& p, const QRectF& dock) const
+{
+    p.fillRect(dock, QColor(255, 255, 255, 60));
+    // Each application in its slot, by name.
+    const QStringList items = desktop_.dockItems();
+    const double slot = items.isEmpty() ? 0 : dock.width() / double(items.size());
+    p.setPen(QColor(235, 238, 245));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QRectF cell(dock.left() + slot * double(i), dock.top(), slot, dock.height());
+        p.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignCenter,
+                   p.fontMetrics().elidedText(items[i], Qt::ElideRight, int(std::max(0.0, slot - 4))));
+    }
+}
+
+void SimDesktopWindow::paintSurface(QPainter& p, const SimSurface& s) const
+{
+    if (!s.content || s.frame.isEmpty())
+        return;
+    // The content at the surface's size, scaled as the desktop is drawn.
+    const QRectF r = toWidget(s.frame);
+    p.save();
+    p.translate(r.topLeft());
+    p.scale(r.width() / s.frame.width, r.height() / s.frame.height);
+    s.content->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+    p.restore();
 }
 
 QFont SimDesktopWindow::menuBarFont() const

@@ -11,6 +11,8 @@
 namespace tavrin {
 
 class SimDesktop;
+struct SimSurface;
+struct SimWindow;
 
 // The "Simulated desktop" window: draws the simulated displays and the
 // windows on them live, and turns what a person does in it into the
@@ -64,6 +66,9 @@ private:
     QRect desktopArea() const;
     QString statusLine() const;
     void paintMenuBar(QPainter& p) const;
+    void paintWindow(QPainter& p, const SimWindow& w, bool isFocused) const;
+    void paintSurface(QPainter& p, const SimSurface& s) const;
+    void paintDock(QPainter& p, const QRectF& dock) const;
 
     SimDesktop& desktop_;
     QString lastKey_;

@@ -14,6 +14,8 @@ public:
     explicit SimScreens(SimDesktop& desktop) : desktop_(desktop) {}
 
     std::vector<ScreenInfo> screens() override;
+    // The simulated displays are drawn 120 times a second.
+    double refreshRate() override { return 120; }
 
 private:
     SimDesktop& desktop_;

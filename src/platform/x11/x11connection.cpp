@@ -225,6 +225,12 @@ bool X11Connection::hasUndispatchedEvents()
     return true;
 }
 
+void X11Connection::dispatchPending()
+{
+    if (!dispatching_ && events_ == Events::dispatched)
+        dispatch();
+}
+
 void X11Connection::dispatch()
 {
     dispatchScheduled_ = false;

@@ -88,6 +88,9 @@ public:
     // socket is read for them, nothing is dispatched): what a reader of state
     // kept from earlier events checks before trusting it.
     bool hasUndispatchedEvents();
+    // Hands every event that has come to the handlers now, unless handlers
+    // are running already (then they are handed out after those return).
+    void dispatchPending();
 
     // Adds to the events this connection selects on a window (the masks of
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window

@@ -44,6 +44,9 @@ std::optional<QVariant> X11Defaults::foreignValue(const QString& domain, const Q
 {
     if (domain != QLatin1String("com.apple.WindowManager"))
         return inner_.foreignValue(domain, key);
+    // A click on the wallpaper never reveals the desktop here.
+    if (key == QLatin1String("EnableStandardClickToShowDesktop"))
+        return QVariant(false);
     if (key != QLatin1String("EnableTilingByEdgeDrag") && key != QLatin1String("EnableTopTilingByEdgeDrag"))
         return std::nullopt;
     refreshEdgeTiling();

@@ -14,7 +14,8 @@ class Clock;
 // The settings store of the X11 desktop: the user's settings as the given
 // store keeps them, and as the read-only "com.apple.WindowManager" domain the
 // desktop's own edge tiling, as a command prints it ("true" or "false"; off
-// when the command is missing or fails). The command runs in the background,
+// when the command is missing or fails), and a click on the wallpaper that
+// never reveals the desktop. The command runs in the background,
 // from construction on and at most every kRefreshInterval seconds after, so
 // reads never wait.
 class X11Defaults : public Defaults {

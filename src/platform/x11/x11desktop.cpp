@@ -7,8 +7,10 @@
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11eventmonitors.h"
 #include "platform/x11/x11hotkeys.h"
+#include "platform/x11/x11inputtaps.h"
 #include "platform/x11/x11keyboard.h"
 #include "platform/x11/x11screens.h"
+#include "platform/x11/x11veilsurfaces.h"
 #include "platform/x11/x11windows.h"
 #include "platform/x11/x11windowserver.h"
 #include "platform/x11/x11workspace.h"
@@ -68,6 +70,8 @@ std::unique_ptr<X11Desktop> X11Desktop::connect(QString* error, const QString& d
         const auto info = windows->readOne(*active, 0);
         return info && info->exists && info->pid == int(::getpid());
     });
+    d->inputTaps_ = std::make_unique<X11InputTaps>(d->conn_->displayName(), *d->keyboard_);
+    d->veilSurfaces_ = std::make_unique<X11VeilSurfaces>(*d->windowServer_);
     return d;
 }
 
@@ -77,6 +81,8 @@ X11Desktop::~X11Desktop()
     automation_.reset();
     defaults_.reset();
     workspace_.reset();
+    veilSurfaces_.reset();
+    inputTaps_.reset();
     eventMonitors_.reset();
     hotKeys_.reset();
     screens_.reset();
@@ -101,6 +107,8 @@ Platform X11Desktop::services(const Platform& common)
     p.workspace = workspace_.get();
     p.hotKeys = hotKeys_.get();
     p.eventMonitors = eventMonitors_.get();
+    p.inputTaps = inputTaps_.get();
+    p.veilSurfaces = veilSurfaces_.get();
     p.automation = automation_.get();
     if (defaults_)
         p.defaults = defaults_.get();

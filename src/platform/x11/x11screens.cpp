@@ -123,6 +123,7 @@ void X11Screens::handleEvent(const xcb_generic_event_t& event)
 
 void X11Screens::invalidate()
 {
+    refreshRate_.reset();
     if (refreshScheduled_)
         return;
     refreshScheduled_ = true;
@@ -271,6 +272,47 @@ std::optional<std::vector<ScreenInfo>> X11Screens::read()
         ++index;
     }
     return out;
+}
+
+double X11Screens::refreshRate()
+{
+    if (refreshRate_)
+        return *refreshRate_;
+    refreshRate_ = 60.0;
+    if (conn_.randrEventBase() < 0)
+        return *refreshRate_;
+    auto* c = conn_.xcb();
+    const auto cookie = xcb_randr_get_screen_resources_current(c, conn_.root());
+    if (!conn_.sync()) {
+        xcb_discard_reply(c, cookie.sequence);
+        return *refreshRate_;
+    }
+    XcbReply<xcb_randr_get_screen_resources_current_reply_t> r(
+        xcb_randr_get_screen_resources_current_reply(c, cookie, nullptr));
+    if (!r)
+        return *refreshRate_;
+    // The mode of the first CRTC that shows something: its dot clock over
+    // the pixels of a whole frame.
+    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(r.get());
+    std::vector<xcb_randr_get_crtc_info_cookie_t> cookies;
+    for (int i = 0; i < xcb_randr_get_screen_resources_current_crtcs_length(r.get()); ++i)
+        cookies.push_back(xcb_randr_get_crtc_info(c, crtcs[i], r->config_timestamp));
+    const bool answered = conn_.sync();
+    xcb_randr_mode_t mode = 0;
+    for (const auto& k : cookies) {
+        if (!answered) {
+            xcb_discard_reply(c, k.sequence);
+            continue;
+        }
+        XcbReply<xcb_randr_get_crtc_info_reply_t> info(xcb_randr_get_crtc_info_reply(c, k, nullptr));
+        if (info && info->mode && !mode)
+            mode = info->mode;
+    }
+    const xcb_randr_mode_info_t* modes = xcb_randr_get_screen_resources_current_modes(r.get());
+    for (int i = 0; i < xcb_randr_get_screen_resources_current_modes_length(r.get()); ++i)
+        if (modes[i].id == mode && modes[i].htotal && modes[i].vtotal && modes[i].dot_clock)
+            refreshRate_ = double(modes[i].dot_clock) / (double(modes[i].htotal) * double(modes[i].vtotal));
+    return *refreshRate_;
 }
 
 } // namespace tavrin

@@ -26,6 +26,9 @@ public:
     explicit X11Screens(X11Connection& conn, QObject* parent = nullptr);
 
     std::vector<ScreenInfo> screens() override;
+    // The refresh rate of the first active mode of the screen's outputs
+    // (RandR); 60 when it cannot be read.
+    double refreshRate() override;
 
     // A monitor's area less the struts whose inner edge lies on it.
     static Rect visibleArea(const Rect& monitor, const std::vector<X11Strut>& struts, Size root);
@@ -61,6 +64,7 @@ private:
     bool refreshScheduled_ = false;
     QHash<xcb_atom_t, QString> names_;
     QHash<std::uint32_t, std::uint32_t> serials_; // output → serial
+    std::optional<double> refreshRate_;
 };
 
 } // namespace tavrin

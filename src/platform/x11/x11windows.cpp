@@ -171,11 +171,64 @@ std::optional<X11WindowInfo> X11Windows::readOne(xcb_window_t id, unsigned needs
     return all->front();
 }
 
-std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb_window_t>& ids, unsigned needs,
-                                                           double timeout)
+X11Windows::Cookies X11Windows::request(xcb_window_t w, unsigned needs)
 {
     auto* c = conn_.xcb();
     const auto& e = *conn_.ewmh();
+    Cookies k;
+    watch(w);
+    k.geometry = xcb_get_geometry(c, w);
+    if (needs & needFrame) {
+        k.origin = xcb_translate_coordinates(c, w, conn_.root(), 0, 0);
+        k.extents = conn_.requestProperty(w, e._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
+        if (!frames_.contains(w))
+            k.tree = xcb_query_tree(c, w);
+    }
+    if (!pids_.contains(w))
+        k.pid = conn_.requestProperty(w, e._NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+    if (needs & needTitle) {
+        k.name = conn_.requestProperty(w, e._NET_WM_NAME, e.UTF8_STRING);
+        k.wmName = conn_.requestProperty(w, XCB_ATOM_WM_NAME);
+    }
+    if ((needs & needClass) && !classes_.contains(w))
+        k.wmClass = conn_.requestProperty(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+    if (needs & (needKind | needType))
+        k.type = conn_.requestProperty(w, e._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32);
+    if (needs & needKind) {
+        k.transient = conn_.requestProperty(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
+        k.wmHints = conn_.requestProperty(w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
+        k.protocols = conn_.requestProperty(w, e.WM_PROTOCOLS, XCB_ATOM_ATOM, 16);
+    }
+    if (needs & needState) {
+        k.state = conn_.requestProperty(w, e._NET_WM_STATE, XCB_ATOM_ATOM, 64);
+        k.desktop = conn_.requestProperty(w, e._NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
+    }
+    if (needs & needHints)
+        k.hints = conn_.requestProperty(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18);
+    if ((needs & needOpacity) && opacityAtom_ != XCB_ATOM_NONE)
+        k.opacity = conn_.requestProperty(w, opacityAtom_, XCB_ATOM_CARDINAL, 1);
+    return k;
+}
+
+void X11Windows::discard(const std::vector<Cookies>& cookies, unsigned needs)
+{
+    auto* c = conn_.xcb();
+    for (const Cookies& k : cookies) {
+        xcb_discard_reply(c, k.geometry.sequence);
+        if (needs & needFrame)
+            xcb_discard_reply(c, k.origin.sequence);
+        if (k.tree)
+            xcb_discard_reply(c, k.tree->sequence);
+        for (const auto& p : {k.pid, k.name, k.wmName, k.wmClass, k.type, k.transient, k.wmHints, k.protocols, k.state,
+                              k.desktop, k.extents, k.hints, k.opacity})
+            if (p)
+                xcb_discard_reply(c, p->sequence);
+    }
+}
+
+std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb_window_t>& ids, unsigned needs,
+                                                           double timeout)
+{
     if (mode_ == Mode::readingOnly) {
         // Nothing says when a window changes or goes (and its id may be
         // given to another): what an earlier read learnt may be stale.
@@ -184,194 +237,153 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         frames_.clear();
         clients_.clear();
     }
-    struct Cookies {
-        xcb_get_geometry_cookie_t geometry{};
-        xcb_translate_coordinates_cookie_t origin{};
-        std::optional<xcb_query_tree_cookie_t> tree;
-        std::optional<xcb_get_property_cookie_t> pid, name, wmName, wmClass, type, transient, wmHints, protocols, state,
-            desktop, extents, hints, opacity;
-    };
-    std::vector<Cookies> cookies(ids.size());
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        const xcb_window_t w = ids[i];
-        Cookies& k = cookies[i];
-        watch(w);
-        k.geometry = xcb_get_geometry(c, w);
-        if (needs & needFrame) {
-            k.origin = xcb_translate_coordinates(c, w, conn_.root(), 0, 0);
-            k.extents = conn_.requestProperty(w, e._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
-            if (!frames_.contains(w))
-                k.tree = xcb_query_tree(c, w);
-        }
-        if (!pids_.contains(w))
-            k.pid = conn_.requestProperty(w, e._NET_WM_PID, XCB_ATOM_CARDINAL, 1);
-        if (needs & needTitle) {
-            k.name = conn_.requestProperty(w, e._NET_WM_NAME, e.UTF8_STRING);
-            k.wmName = conn_.requestProperty(w, XCB_ATOM_WM_NAME);
-        }
-        if ((needs & needClass) && !classes_.contains(w))
-            k.wmClass = conn_.requestProperty(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-        if (needs & (needKind | needType))
-            k.type = conn_.requestProperty(w, e._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32);
-        if (needs & needKind) {
-            k.transient = conn_.requestProperty(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
-            k.wmHints = conn_.requestProperty(w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
-            k.protocols = conn_.requestProperty(w, e.WM_PROTOCOLS, XCB_ATOM_ATOM, 16);
-        }
-        if (needs & needState) {
-            k.state = conn_.requestProperty(w, e._NET_WM_STATE, XCB_ATOM_ATOM, 64);
-            k.desktop = conn_.requestProperty(w, e._NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
-        }
-        if (needs & needHints)
-            k.hints = conn_.requestProperty(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18);
-        if ((needs & needOpacity) && opacityAtom_ != XCB_ATOM_NONE)
-            k.opacity = conn_.requestProperty(w, opacityAtom_, XCB_ATOM_CARDINAL, 1);
-    }
-    auto discardAll = [&] {
-        for (const Cookies& k : cookies) {
-            xcb_discard_reply(c, k.geometry.sequence);
-            if (needs & needFrame)
-                xcb_discard_reply(c, k.origin.sequence);
-            if (k.tree)
-                xcb_discard_reply(c, k.tree->sequence);
-            for (const auto& p : {k.pid, k.name, k.wmName, k.wmClass, k.type, k.transient, k.wmHints, k.protocols,
-                                  k.state, k.desktop, k.extents, k.hints, k.opacity})
-                if (p)
-                    xcb_discard_reply(c, p->sequence);
-        }
-    };
+    std::vector<Cookies> cookies;
+    cookies.reserve(ids.size());
+    for (xcb_window_t w : ids)
+        cookies.push_back(request(w, needs));
     if (!conn_.sync(timeout)) {
-        discardAll();
+        discard(cookies, needs);
         return std::nullopt;
     }
-
     std::vector<X11WindowInfo> out(ids.size());
     std::vector<std::size_t> missingPid;
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        X11WindowInfo& info = out[i];
-        Cookies& k = cookies[i];
-        info.id = ids[i];
-        XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
-        XcbReply<xcb_translate_coordinates_reply_t> origin;
-        if (needs & needFrame)
-            origin.reset(xcb_translate_coordinates_reply(c, k.origin, nullptr));
-        if (k.tree) {
-            // Moves change the frame, not the client inside it: watch both.
-            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, *k.tree, nullptr));
-            if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
-                frames_.insert(info.id, tree->parent);
-                clients_.insert(tree->parent, info.id);
-                if (mode_ == Mode::watching)
-                    conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-            }
-        }
-        auto take = [&](std::optional<xcb_get_property_cookie_t>& p) {
-            return p ? conn_.takeProperty(*p) : XcbReply<xcb_get_property_reply_t>();
-        };
-        auto pid = take(k.pid), name = take(k.name), wmName = take(k.wmName), wmClass = take(k.wmClass),
-             type = take(k.type), transient = take(k.transient), wmHints = take(k.wmHints),
-             protocols = take(k.protocols), state = take(k.state), desktop = take(k.desktop),
-             extents = take(k.extents), hints = take(k.hints), opacity = take(k.opacity);
-        info.exists = geometry != nullptr;
-        if (!info.exists) {
-            forget(info.id);
-            continue;
-        }
-        if (k.pid) {
-            const auto v = X11Connection::cardinals(pid.get());
-            if (!v.empty() && v[0] > 0)
-                pids_.insert(info.id, int(v[0]));
-            else
-                missingPid.push_back(i);
-        }
-        info.pid = pids_.value(info.id);
-        if (needs & needTitle) {
-            info.title = conn_.text(name.get());
-            if (info.title.isEmpty())
-                info.title = conn_.text(wmName.get());
-        }
-        if (needs & needClass) {
-            if (k.wmClass)
-                classes_.insert(info.id, X11Connection::strings(wmClass.get()));
-            const QStringList cls = classes_.value(info.id);
-            info.instance = cls.value(0);
-            info.wmClass = cls.value(1);
-        }
-        if (needs & (needKind | needType)) {
-            for (std::uint32_t a : X11Connection::cardinals(type.get())) {
-                if (std::find(knownTypes_.begin(), knownTypes_.end(), a) != knownTypes_.end()) {
-                    info.type = a;
-                    break;
-                }
-            }
-        }
-        if (needs & needKind) {
-            const auto t = X11Connection::cardinals(transient.get());
-            info.transient = !t.empty() && t[0] != 0;
-            // ICCCM: input focus unless WM_HINTS says no, or the client takes
-            // it itself (WM_TAKE_FOCUS).
-            const auto h = X11Connection::cardinals(wmHints.get());
-            const bool input = h.size() < 2 || !(h[0] & 1) || h[1] != 0;
-            const auto p = X11Connection::cardinals(protocols.get());
-            info.acceptsFocus = input || std::find(p.begin(), p.end(), conn_.atoms().wmTakeFocus) != p.end();
-        }
-        if (needs & needState) {
-            for (std::uint32_t a : X11Connection::cardinals(state.get())) {
-                info.hidden |= a == e._NET_WM_STATE_HIDDEN;
-                info.fullScreen |= a == e._NET_WM_STATE_FULLSCREEN;
-                info.maximizedVert |= a == e._NET_WM_STATE_MAXIMIZED_VERT;
-                info.maximizedHorz |= a == e._NET_WM_STATE_MAXIMIZED_HORZ;
-                info.above |= a == e._NET_WM_STATE_ABOVE;
-            }
-            const auto d = X11Connection::cardinals(desktop.get());
-            info.desktop = d.empty() ? 0xFFFFFFFF : d[0];
-        }
-        if (needs & needFrame) {
-            const auto x = X11Connection::cardinals(extents.get());
-            if (x.size() == 4)
-                info.extents = {int(x[0]), int(x[1]), int(x[2]), int(x[3])};
-            info.borderWidth = geometry->border_width;
-            const double bw = geometry->border_width;
-            const double cx = origin ? origin->dst_x : geometry->x, cy = origin ? origin->dst_y : geometry->y;
-            info.client = {cx, cy, double(geometry->width), double(geometry->height)};
-            info.frame = {cx - bw - info.extents.left, cy - bw - info.extents.top,
-                          geometry->width + 2 * bw + info.extents.left + info.extents.right,
-                          geometry->height + 2 * bw + info.extents.top + info.extents.bottom};
-        }
-        if (needs & needHints)
-            info.hints = parseSizeHints(X11Connection::cardinals(hints.get()));
-        if (const auto o = X11Connection::cardinals(opacity.get()); !o.empty())
-            info.opacity = double(o[0]) / 0xFFFFFFFFu;
+        out[i].id = ids[i];
+        bool pidMissing = false;
+        if (decode(out[i], cookies[i], needs, &pidMissing) && pidMissing)
+            missingPid.push_back(i);
     }
-
-    // Clients that do not set _NET_WM_PID: the server knows the process of
-    // every local client (X-Resource).
-    if (!missingPid.empty()) {
-        std::vector<xcb_res_query_client_ids_cookie_t> res;
-        for (std::size_t i : missingPid) {
-            xcb_res_client_id_spec_t spec{ids[i], XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            res.push_back(xcb_res_query_client_ids(c, 1, &spec));
-        }
-        if (!conn_.sync(timeout)) {
-            for (auto& r : res)
-                xcb_discard_reply(c, r.sequence);
-            return out;
-        }
-        for (std::size_t j = 0; j < missingPid.size(); ++j) {
-            XcbReply<xcb_res_query_client_ids_reply_t> r(xcb_res_query_client_ids_reply(c, res[j], nullptr));
-            if (!r)
-                continue;
-            for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem; xcb_res_client_id_value_next(&it)) {
-                if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
-                    && xcb_res_client_id_value_value_length(it.data) >= 1) {
-                    const int pid = int(*xcb_res_client_id_value_value(it.data));
-                    pids_.insert(ids[missingPid[j]], pid);
-                    out[missingPid[j]].pid = pid;
-                }
-            }
-        }
-    }
+    if (!missingPid.empty())
+        resolvePids(out, missingPid, timeout);
     return out;
+}
+
+bool X11Windows::decode(X11WindowInfo& info, Cookies& k, unsigned needs, bool* pidMissing)
+{
+    auto* c = conn_.xcb();
+    const auto& e = *conn_.ewmh();
+    XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
+    XcbReply<xcb_translate_coordinates_reply_t> origin;
+    if (needs & needFrame)
+        origin.reset(xcb_translate_coordinates_reply(c, k.origin, nullptr));
+    if (k.tree) {
+        // Moves change the frame, not the client inside it: watch both.
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, *k.tree, nullptr));
+        if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
+            frames_.insert(info.id, tree->parent);
+            clients_.insert(tree->parent, info.id);
+            if (mode_ == Mode::watching)
+                conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        }
+    }
+    auto take = [&](std::optional<xcb_get_property_cookie_t>& p) {
+        return p ? conn_.takeProperty(*p) : XcbReply<xcb_get_property_reply_t>();
+    };
+    auto pid = take(k.pid), name = take(k.name), wmName = take(k.wmName), wmClass = take(k.wmClass),
+         type = take(k.type), transient = take(k.transient), wmHints = take(k.wmHints), protocols = take(k.protocols),
+         state = take(k.state), desktop = take(k.desktop), extents = take(k.extents), hints = take(k.hints),
+         opacity = take(k.opacity);
+    info.exists = geometry != nullptr;
+    if (!info.exists) {
+        forget(info.id);
+        return false;
+    }
+    if (k.pid) {
+        const auto v = X11Connection::cardinals(pid.get());
+        if (!v.empty() && v[0] > 0)
+            pids_.insert(info.id, int(v[0]));
+        else
+            *pidMissing = true;
+    }
+    info.pid = pids_.value(info.id);
+    if (needs & needTitle) {
+        info.title = conn_.text(name.get());
+        if (info.title.isEmpty())
+            info.title = conn_.text(wmName.get());
+    }
+    if (needs & needClass) {
+        if (k.wmClass)
+            classes_.insert(info.id, X11Connection::strings(wmClass.get()));
+        const QStringList cls = classes_.value(info.id);
+        info.instance = cls.value(0);
+        info.wmClass = cls.value(1);
+    }
+    if (needs & (needKind | needType)) {
+        for (std::uint32_t a : X11Connection::cardinals(type.get())) {
+            if (std::find(knownTypes_.begin(), knownTypes_.end(), a) != knownTypes_.end()) {
+                info.type = a;
+                break;
+            }
+        }
+    }
+    if (needs & needKind) {
+        const auto t = X11Connection::cardinals(transient.get());
+        info.transient = !t.empty() && t[0] != 0;
+        // ICCCM: input focus unless WM_HINTS says no, or the client takes
+        // it itself (WM_TAKE_FOCUS).
+        const auto h = X11Connection::cardinals(wmHints.get());
+        const bool input = h.size() < 2 || !(h[0] & 1) || h[1] != 0;
+        const auto p = X11Connection::cardinals(protocols.get());
+        info.acceptsFocus = input || std::find(p.begin(), p.end(), conn_.atoms().wmTakeFocus) != p.end();
+    }
+    if (needs & needState) {
+        for (std::uint32_t a : X11Connection::cardinals(state.get())) {
+            info.hidden |= a == e._NET_WM_STATE_HIDDEN;
+            info.fullScreen |= a == e._NET_WM_STATE_FULLSCREEN;
+            info.maximizedVert |= a == e._NET_WM_STATE_MAXIMIZED_VERT;
+            info.maximizedHorz |= a == e._NET_WM_STATE_MAXIMIZED_HORZ;
+            info.above |= a == e._NET_WM_STATE_ABOVE;
+        }
+        const auto d = X11Connection::cardinals(desktop.get());
+        info.desktop = d.empty() ? 0xFFFFFFFF : d[0];
+    }
+    if (needs & needFrame) {
+        const auto x = X11Connection::cardinals(extents.get());
+        if (x.size() == 4)
+            info.extents = {int(x[0]), int(x[1]), int(x[2]), int(x[3])};
+        info.borderWidth = geometry->border_width;
+        const double bw = geometry->border_width;
+        const double cx = origin ? origin->dst_x : geometry->x, cy = origin ? origin->dst_y : geometry->y;
+        info.client = {cx, cy, double(geometry->width), double(geometry->height)};
+        info.frame = {cx - bw - info.extents.left, cy - bw - info.extents.top,
+                      geometry->width + 2 * bw + info.extents.left + info.extents.right,
+                      geometry->height + 2 * bw + info.extents.top + info.extents.bottom};
+    }
+    if (needs & needHints)
+        info.hints = parseSizeHints(X11Connection::cardinals(hints.get()));
+    if (const auto o = X11Connection::cardinals(opacity.get()); !o.empty())
+        info.opacity = double(o[0]) / 0xFFFFFFFFu;
+    return true;
+}
+
+void X11Windows::resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing,
+                             double timeout)
+{
+    // The server knows the process of every local client.
+    auto* c = conn_.xcb();
+    std::vector<xcb_res_query_client_ids_cookie_t> res;
+    for (std::size_t i : missing) {
+        xcb_res_client_id_spec_t spec{infos[i].id, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        res.push_back(xcb_res_query_client_ids(c, 1, &spec));
+    }
+    if (!conn_.sync(timeout)) {
+        for (auto& r : res)
+            xcb_discard_reply(c, r.sequence);
+        return;
+    }
+    for (std::size_t j = 0; j < missing.size(); ++j) {
+        XcbReply<xcb_res_query_client_ids_reply_t> r(xcb_res_query_client_ids_reply(c, res[j], nullptr));
+        if (!r)
+            continue;
+        for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem; xcb_res_client_id_value_next(&it)) {
+            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
+                && xcb_res_client_id_value_value_length(it.data) >= 1) {
+                const int pid = int(*xcb_res_client_id_value_value(it.data));
+                pids_.insert(infos[missing[j]].id, pid);
+                infos[missing[j]].pid = pid;
+            }
+        }
+    }
 }
 
 X11AppIdentity X11Windows::application(const X11WindowInfo& info)

@@ -108,6 +108,8 @@ public:
     int knownPid(xcb_window_t id) const { return pids_.value(id); }
     // The window manager's frame around a window read with `needFrame`, else 0.
     xcb_window_t frameOf(xcb_window_t id) const { return frames_.value(id); }
+    // The client a frame holds, else 0.
+    xcb_window_t clientOf(xcb_window_t frame) const { return clients_.value(frame); }
 
     static bool isStandard(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
     // Whether a window of this kind belongs on a desktop's window list.
@@ -134,6 +136,21 @@ signals:
     void windowChanged(xcb_window_t id);
 
 private:
+    // The replies one read waits for, per window.
+    struct Cookies {
+        xcb_get_geometry_cookie_t geometry{};
+        xcb_translate_coordinates_cookie_t origin{};
+        std::optional<xcb_query_tree_cookie_t> tree;
+        std::optional<xcb_get_property_cookie_t> pid, name, wmName, wmClass, type, transient, wmHints, protocols, state,
+            desktop, extents, hints, opacity;
+    };
+    Cookies request(xcb_window_t w, unsigned needs);
+    void discard(const std::vector<Cookies>& cookies, unsigned needs);
+    // Fills `info` (its id set) from the replies; false when the window has
+    // gone. `pidMissing`: the window sets no _NET_WM_PID that is not known.
+    bool decode(X11WindowInfo& info, Cookies& cookies, unsigned needs, bool* pidMissing);
+    // The pids of windows that set none, from the server (X-Resource).
+    void resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout);
     void handleEvent(const xcb_generic_event_t& event);
     void watch(xcb_window_t id);
     void forget(xcb_window_t id);

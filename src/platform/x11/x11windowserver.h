@@ -3,6 +3,11 @@
 #include "platform/windowserver.h"
 #include "platform/x11/x11windows.h"
 
+#include <QHash>
+#include <QSet>
+#include <optional>
+#include <vector>
+
 namespace tavrin {
 
 // The window manager's client windows as the on-screen list: those on the
@@ -10,10 +15,16 @@ namespace tavrin {
 // A window's number is its client window's id; the normal layer (0) holds
 // every managed window but docks and panels, the desktop, notifications and
 // windows kept above the others; alpha is _NET_WM_WINDOW_OPACITY (1 unset).
+// This process's veil surfaces (override-redirect windows the window manager
+// does not manage) are listed among them where they stand, with this
+// process's id.
 //
-// The list changes only with events from the server (the client list, a
-// window's state, properties or frame): while none has come since it was
-// read, the list read last is answered again, without a round trip.
+// The list is kept from the server's events, so that reading it costs no
+// round trip: the stacking of the root window's children and their frames
+// follow ConfigureNotify, MapNotify, UnmapNotify, DestroyNotify and their
+// kin; what the windows are (which are listed, their kind, state, desktop,
+// opacity and owner) is read again, in one round trip, only after the client
+// list or such a property of a window has changed.
 class X11WindowServer : public WindowServer {
     Q_OBJECT
 public:
@@ -27,14 +38,50 @@ public:
     explicit X11WindowServer(X11Windows& windows, QObject* parent = nullptr);
 
     std::vector<WindowInfo> onScreenWindows() override;
+    // From the kept list while it is current; else asked of the server.
     std::optional<Rect> windowBounds(std::uint32_t number) override;
+    // Openbox's title bar in its default theme: 20 points high, buttons on
+    // the right (minimise, maximise, close), a 1-point border.
+    TitleBar titleBar() const override;
+
+    // A window of this process listed as a veil at `level`, while mapped.
+    void setSurface(xcb_window_t window, int level);
+    void removeSurface(xcb_window_t window);
+    bool isSurface(xcb_window_t window) const { return surfaces_.contains(window); }
+    // The child of the root window that holds a client (its frame, or the
+    // client itself), as last seen; 0 when there is none.
+    xcb_window_t topLevelOf(xcb_window_t client) const;
+
+    // How many times the windows were read from the server (tests).
+    int reads() const { return reads_; }
+
+signals:
+    // A window of the root window changed its place in the stacking order.
+    void restacked(xcb_window_t window);
 
 private:
-    std::vector<WindowInfo> read();
+    void handleEvent(const xcb_generic_event_t& event);
+    void handleRootChild(const xcb_generic_event_t& event);
+    void restack(xcb_window_t window, xcb_window_t below);
+    void forgetChild(xcb_window_t window);
+    bool current();
+    void read();
+    std::vector<WindowInfo> listed() const;
 
     X11Windows& windows_;
-    std::optional<std::vector<WindowInfo>> last_;
+    // What was read of the listed managed windows, by client, front to back.
+    std::vector<WindowInfo> read_;
+    QHash<xcb_window_t, std::size_t> readIndex_;
+    // The root window's children, bottom to top, with their outer geometry
+    // and whether they are mapped.
+    std::vector<xcb_window_t> stack_;
+    QHash<xcb_window_t, Rect> geometry_;
+    QSet<xcb_window_t> mapped_;
+    bool stackKnown_ = false;
+    QHash<xcb_window_t, int> surfaces_;
     bool stale_ = true;
+    int reads_ = 0;
+    std::vector<xcb_atom_t> listedAtoms_;
 };
 
 } // namespace tavrin

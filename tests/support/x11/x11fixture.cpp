@@ -214,25 +214,37 @@ bool X11Test::xdotool(const QStringList& args)
     return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-void X11Test::saveScreenshot(const QString& name, const Rect& crop)
+QImage X11Test::screenshot(const Rect& crop)
 {
     auto* c = probe_->xcb();
     const auto* screen = probe_->screen();
-    const auto cookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), 0, 0, screen->width_in_pixels,
-                                      screen->height_in_pixels, ~0u);
-    ASSERT_TRUE(probe_->sync(5.0));
-    XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, cookie, nullptr));
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->depth, 24);
-    const QImage shot(xcb_get_image_data(image.get()), screen->width_in_pixels, screen->height_in_pixels,
-                      QImage::Format_RGB32);
-    const QRect part = crop.isEmpty() ? shot.rect()
+    const QRect part = crop.isEmpty() ? QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels)
                                       : QRect(int(crop.x), int(crop.y), int(crop.width), int(crop.height));
+    const auto cookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), std::int16_t(part.x()),
+                                      std::int16_t(part.y()), std::uint16_t(part.width()),
+                                      std::uint16_t(part.height()), ~0u);
+    if (!probe_->sync(5.0))
+        return {};
+    XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, cookie, nullptr));
+    if (!image || image->depth != 24)
+        return {};
+    return QImage(xcb_get_image_data(image.get()), part.width(), part.height(), QImage::Format_RGB32).copy();
+}
+
+void X11Test::saveImage(const QImage& image, const QString& name)
+{
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/artifacts");
     QDir().mkpath(dir);
     const QString path = dir + u'/' + name;
-    ASSERT_TRUE(shot.copy(part).save(path));
+    ASSERT_TRUE(image.save(path)) << path.toStdString();
     RecordProperty("screenshot", path.toStdString());
+}
+
+void X11Test::saveScreenshot(const QString& name, const Rect& crop)
+{
+    const QImage shot = screenshot(crop);
+    ASSERT_FALSE(shot.isNull());
+    saveImage(shot, name);
 }
 
 } // namespace tavrin

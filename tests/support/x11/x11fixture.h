@@ -71,6 +71,11 @@ protected:
     // The screen as it is (the part `crop` covers, when given), kept beside
     // the test binary under artifacts/ as `name`.
     void saveScreenshot(const QString& name, const Rect& crop = {});
+    // The screen as it is (the part `crop` covers, when given); a null image
+    // when the server does not answer.
+    QImage screenshot(const Rect& crop = {});
+    // Keeps a picture beside the test binary under artifacts/ as `name`.
+    void saveImage(const QImage& image, const QString& name);
 
     Accessibility& ax() { return *platform_.accessibility; }
 

@@ -17,7 +17,7 @@ constexpr int kFirstDisplay = 97;
 constexpr int kLastDisplay = 160;
 constexpr double kStartTimeout = 10.0;
 
-// %1: the key bindings.
+// %1: the key bindings; %2: the mouse bindings.
 const char kOpenboxConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
   <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
@@ -25,7 +25,7 @@ const char kOpenboxConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
   <desktops><number>1</number></desktops>
   <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
   <keyboard>%1</keyboard>
-  <mouse></mouse>
+  <mouse>%2</mouse>
 </openbox_config>
 )";
 
@@ -226,7 +226,7 @@ bool XvfbSession::writeWindowManagerConfig(QString* error)
 {
     const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
     QFile f(rc);
-    const QByteArray config = QString::fromLatin1(kOpenboxConfig).arg(options_.windowManagerKeys).toUtf8();
+    const QByteArray config = QString::fromLatin1(kOpenboxConfig).arg(options_.windowManagerKeys, options_.windowManagerMouse).toUtf8();
     if (!f.open(QIODevice::WriteOnly) || f.write(config) != config.size()) {
         if (error)
             *error = QStringLiteral("Cannot write %1.").arg(rc);

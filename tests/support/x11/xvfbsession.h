@@ -31,6 +31,8 @@ public:
         bool windowManager = true;
         // The inside of openbox's <keyboard> section: its own key bindings.
         QString windowManagerKeys;
+        // The inside of its <mouse> section: none unless given.
+        QString windowManagerMouse;
     };
 
     // Starts the server on the first free display from :97. Null with the

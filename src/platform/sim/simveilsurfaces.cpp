@@ -1,0 +1,12 @@
+#include "platform/sim/simveilsurfaces.h"
+
+#include "platform/sim/simveilsurface.h"
+
+namespace tavrin {
+
+std::unique_ptr<VeilSurface> SimVeilSurfaces::make(QWidget& content)
+{
+    return std::make_unique<SimVeilSurface>(desktop_, content);
+}
+
+} // namespace tavrin
