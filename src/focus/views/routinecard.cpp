@@ -129,7 +129,9 @@ QWidget* RoutineCard::buildHeader()
     renameField_->setFixedWidth(220);
     EditorParts::column(renameBox, 0, 0)->addWidget(renameField_);
     rename_ = new Popover(renameBox, name_);
-    connect(renameField_, &QLineEdit::textEdited, this,
+    renameField_->setAccessibleName(tr("Name"));
+    // Every change is written, also one made by assistive technology.
+    connect(renameField_, &QLineEdit::textChanged, this,
             [this](const QString& text) { binding_.update([&](FocusRoutine& r) { r.name = text; }); });
     connect(renameField_, &QLineEdit::returnPressed, rename_, &QWidget::hide);
     row->addStretch();

@@ -15,7 +15,9 @@ WordEditor::WordEditor(Binding<QString> word, QWidget* parent) : QWidget(parent)
     field_->setPlaceholderText(tr("Focus"));
     field_->setFixedWidth(220);
     column->addWidget(field_);
-    connect(field_, &QLineEdit::textEdited, this, [this](const QString& text) { word_.set(text); });
+    // Every change is written, also one made by assistive technology; the
+    // word shown again after a write is the same text and writes nothing.
+    connect(field_, &QLineEdit::textChanged, this, [this](const QString& text) { word_.set(text); });
     refresh();
 }
 
