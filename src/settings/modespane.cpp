@@ -5,6 +5,7 @@
 #include "design/tcard.h"
 #include "design/themedlabel.h"
 #include "focus/focus.h"
+#include "focus/views/focussection.h"
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
 
@@ -27,7 +28,7 @@ SettingSwitch::Binding modeSwitch(const QString& key, std::function<bool(bool on
 }
 } // namespace
 
-ModesPane::ModesPane(AppState* state, QWidget* parent)
+ModesPane::ModesPane(AppState* state, Focus* focus, QWidget* parent)
     : PanePage(tr("Modes"), tr("Let Tavrin step in when you're on a call, sharing your screen or focusing."), parent),
       state_(state)
 {
@@ -59,11 +60,13 @@ ModesPane::ModesPane(AppState* state, QWidget* parent)
                                        tr("While you share your screen, the apps you marked private are blurred."),
                                        shareSafe_));
 
-    SettingSwitch::Binding focusBinding = modeSwitch(Focus::kSwitchKey, [state](bool on) {
+    SettingSwitch::Binding focusBinding = modeSwitch(Focus::kSwitchKey, [state, focus](bool on) {
         RoutineControl* routines = state ? state->routines() : nullptr;
         if (routines)
             routines->setEnabled(on);
-        return routines != nullptr;
+        else if (focus)
+            focus->setEnabled(on);
+        return routines != nullptr || focus != nullptr;
     });
     focusBinding.read = &ModesPane::focusOn;
     focusBinding.keys = {Focus::kSwitchKey, Focus::kOlderSwitchKey};
@@ -81,6 +84,10 @@ ModesPane::ModesPane(AppState* state, QWidget* parent)
     slotLayout->setContentsMargins(0, 0, 0, 0);
     slotLayout->setSpacing(kCardSpacing);
     addBlock(routinesSlot_);
+    if (focus) {
+        section_ = new FocusSection(*focus);
+        slotLayout->addWidget(section_);
+    }
 }
 
 void ModesPane::refreshCall()

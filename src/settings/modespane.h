@@ -5,6 +5,8 @@
 namespace tavrin {
 
 class AppState;
+class Focus;
+class FocusSection;
 class SettingSwitch;
 class ThemedLabel;
 
@@ -13,11 +15,13 @@ class ThemedLabel;
 // them the place where the Focus routines are listed. The meeting and
 // Share-safe switches drive the modes `state` has registered (which store
 // their settings themselves), else only store the settings; while a call is
-// placed the meeting card says so.
+// placed the meeting card says so. Given the Focus engine, the routines
+// switch drives it when `state` has no routines registered, and the
+// routines section shows its routines.
 class ModesPane : public PanePage {
     Q_OBJECT
 public:
-    explicit ModesPane(AppState* state = nullptr, QWidget* parent = nullptr);
+    explicit ModesPane(AppState* state = nullptr, Focus* focus = nullptr, QWidget* parent = nullptr);
 
     SettingSwitch* meetingSwitch() const { return meeting_; }
     SettingSwitch* shareSafeSwitch() const { return shareSafe_; }
@@ -25,6 +29,8 @@ public:
     // Where the Focus routines section goes, under the Focus card; empty
     // until there is one.
     QWidget* routinesSlot() const { return routinesSlot_; }
+    // The Focus routines section; none without an engine.
+    FocusSection* focusSection() const { return section_; }
     // "On this call now", shown while meeting mode has placed a call.
     ThemedLabel* inCallLabel() const { return inCall_; }
 
@@ -41,6 +47,7 @@ private:
     SettingSwitch* shareSafe_;
     SettingSwitch* focus_;
     QWidget* routinesSlot_;
+    FocusSection* section_ = nullptr;
 };
 
 } // namespace tavrin

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
 #include "app/updates/updater.h"
+#include "focus/focus.h"
 #include "modes/sharesafe.h"
 #include "planning/keychainstore.h"
 #include "planning/plannerrouter.h"
@@ -43,6 +44,8 @@ SettingsServices SettingsServices::resolved() const
         s.habits = &Habits::shared();
     if (!s.shareSafe)
         s.shareSafe = &ShareSafe::shared();
+    if (!s.focus)
+        s.focus = &Focus::shared();
     if (!s.openFirstRun)
         s.openFirstRun = &OnboardingView::showWindow;
     if (!s.loginItem)

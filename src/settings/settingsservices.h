@@ -8,6 +8,7 @@ namespace tavrin {
 
 class AppState;
 class AutoArrange;
+class Focus;
 class Habits;
 class KeychainStore;
 class Learning;
@@ -34,6 +35,7 @@ struct SettingsServices {
     Learning* learning = nullptr;
     Habits* habits = nullptr;
     ShareSafe* shareSafe = nullptr;
+    Focus* focus = nullptr;
     // Opens the first-run window; empty: the program's own.
     std::function<void()> openFirstRun;
     // The autostart entry; none: the session's, starting this program.

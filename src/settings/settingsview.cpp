@@ -111,7 +111,7 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
     case SettingsPane::general: return new GeneralPane(s);
     case SettingsPane::layouts: return new LayoutsPane(*s.windows, *s.autoArrange);
     case SettingsPane::workspaces: return new WorkspacesPane;
-    case SettingsPane::modes: return new ModesPane(s.state);
+    case SettingsPane::modes: return new ModesPane(s.state, s.focus);
     case SettingsPane::learning: {
         auto* learning = learningPane();
         new LearningBinding(*learning, *s.learning, *s.habits);

@@ -11,7 +11,7 @@
 #include "app/intents/stopfocusintent.h"
 #include "app/intents/tavrinshortcuts.h"
 #include "app/intents/workspacequery.h"
-#include "privatebus.h"
+#include "support/privatebus.h"
 #include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
 

@@ -61,6 +61,7 @@ SettingsServices SettingsTest::services()
     s.learning = &learning;
     s.habits = &habits;
     s.shareSafe = &shareSafe;
+    s.focus = &focus;
     s.openFirstRun = [this] { ++firstRunOpened; };
     s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
                             {QStringLiteral("/opt/tavrin/bin/tavrin")});

@@ -2,6 +2,8 @@
 
 #include "app/appstate.h"
 #include "app/updates/updater.h"
+#include "focus/focus.h"
+#include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
 #include "planning/keychainstore.h"
@@ -37,9 +39,9 @@ public:
 // for the test: the shell's state (with a command bar that does nothing),
 // an updater, a request log, the planners on a canned network, a router,
 // learning, habits and automatic arrangement (over the shared window manager),
-// Share-safe with its prompt, an autostart entry in a temporary folder, and a
-// desktop-settings opener that records what it would start. The shared
-// shortcut store is used (the shell registers the hot keys from it).
+// Share-safe with its prompt, meeting mode, the Focus engine, an autostart
+// entry in a temporary folder, and a desktop-settings opener that records
+// what it would start. The shared shortcut store is used (the shell registers the hot keys from it).
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest();
@@ -73,6 +75,8 @@ protected:
     AutoArrange autoArrange{WindowManager::shared()};
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
+    MeetingMode meeting{autoArrange};
+    Focus focus{meeting, shareSafe};
     int firstRunOpened = 0;
 
 private:

@@ -32,6 +32,7 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
     else
         env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.insert(programEnvironment_);
     tavrin_.setProcessEnvironment(env);
     tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
     if (!tavrin_.waitForStarted(10000))

@@ -42,6 +42,8 @@ protected:
     void pause(double seconds) { waitUntil([] { return false; }, seconds); }
 
     QTemporaryDir config_;
+    // Set for the program on top of the test's own environment.
+    QProcessEnvironment programEnvironment_;
     QProcess tavrin_;
     QByteArray output_;
 };
