@@ -57,9 +57,12 @@ TEST_F(X11FocusRoutinesTest, TheModesPaneEditsRoutinesThatAreStoredAndOfferedAtO
     ASSERT_TRUE(startTavrin(QStringLiteral("xcb"))) << output_.toStdString();
     const AtspiClient ui(a11y.connect(QStringLiteral("focus-routines-test")));
 
+    // The program is on the accessibility bus once it has been told where it is.
+    ASSERT_TRUE(waitUntil([&] { return !ui.applications().isEmpty(); }, 30.0));
+
     // The command bar, without AI, offers the way to Settings.
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("alt+space")}));
-    ASSERT_TRUE(press(ui, QStringLiteral("Use my Claude key")));
+    ASSERT_TRUE(press(ui, QStringLiteral("Use my Claude key"))) << tavrin_.readAllStandardError().toStdString();
     ASSERT_TRUE(press(ui, QStringLiteral("Modes")));
 
     ASSERT_TRUE(press(ui, QStringLiteral("New routine")));
