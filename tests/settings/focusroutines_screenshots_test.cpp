@@ -3,6 +3,7 @@
 // schemes, written to artifacts/focus/ for a person to look at.
 #include "settingsfixture.h"
 
+#include "design/environment.h"
 #include "design/themed.h"
 #include "focus/views/calendarsline.h"
 #include "focus/views/edittoken.h"
@@ -10,6 +11,7 @@
 #include "focus/views/plainbutton.h"
 #include "focus/views/popover.h"
 #include "focus/views/routinecard.h"
+#include "focus/views/timefield.h"
 #include "platform/sim/simappearance.h"
 #include "settings/modespane.h"
 #include "settings/settingswitch.h"
@@ -106,8 +108,26 @@ protected:
         token->open();
         env.clock.advance(0); // the shortcut list
         const bool saved = saveWidget(token->popover(), name);
+        for (TimeField* field : token->popover()->findChildren<TimeField*>())
+            EXPECT_GT(inkedPixels(token->popover(), field), 20) << "a time is not written in the scheme's ink";
         token->popover()->hide();
         return saved;
+    }
+
+    // How many pixels of a widget, as its window draws it, are in its theme's ink.
+    static int inkedPixels(QWidget* window, QWidget* widget)
+    {
+        const QColor ink = Environment::theme(widget).ink;
+        const QImage shot = window->grab(QRect(widget->mapTo(window, QPoint(0, 0)), widget->size())).toImage();
+        int inked = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                inked +=
+                    std::abs(c.red() - ink.red()) + std::abs(c.green() - ink.green()) + std::abs(c.blue() - ink.blue())
+                    < 60;
+            }
+        return inked;
     }
 };
 

@@ -3,6 +3,7 @@
 #include "design/designfont.h"
 #include "design/environment.h"
 
+#include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
@@ -62,6 +63,9 @@ void TimeField::refresh()
     p.setColor(QPalette::Highlight, t.accent);
     p.setColor(QPalette::HighlightedText, Qt::white);
     setPalette(p);
+    // The editor inside keeps the palette it was first given: a change of
+    // scheme is handed to it too, or its text keeps the other scheme's ink.
+    lineEdit()->setPalette(p);
 }
 
 } // namespace tavrin
