@@ -10,9 +10,9 @@
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
 #include "platform/x11/x11desktop.h"
+#include "snapping/autoarrange.h"
 #include "support/x11/x11testclient.h"
 #include "support/x11/xvfbsession.h"
-#include "snapping/autoarrange.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"
 
@@ -186,8 +186,13 @@ void BM_ProgramIdleCpuX11(benchmark::State& state)
     ::kill(pid_t(tavrin.processId()), SIGTERM);
     tavrin.waitForFinished(10000);
 }
-BENCHMARK(BM_ProgramIdleCpuX11)->ArgName("arranging")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kSecond);
+BENCHMARK(BM_ProgramIdleCpuX11)
+    ->ArgName("arranging")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -17,8 +17,9 @@ constexpr int kKeys = 200;
 void fill(PlistDefaults& store)
 {
     const QDateTime date = QDateTime::fromString(QStringLiteral("2026-03-01T10:20:30.400Z"), Qt::ISODateWithMs);
-    const QByteArray json = QByteArray("{\"windows\":[") + QByteArray("{\"app\":\"Editor\",\"title\":\"notes.md\"},").repeated(12)
-                          + QByteArray("{}]}");
+    const QByteArray json = QByteArray("{\"windows\":[")
+                            + QByteArray("{\"app\":\"Editor\",\"title\":\"notes.md\"},").repeated(12)
+                            + QByteArray("{}]}");
     for (int i = 0; i < kKeys; ++i) {
         const QString key = QStringLiteral("feature%1.setting%2").arg(i % 10).arg(i);
         QVariant value;
@@ -31,8 +32,10 @@ void fill(PlistDefaults& store)
         case 5: value = date.addSecs(i); break;
         case 6: value = QVariantList{QStringLiteral("alpha"), QStringLiteral("beta"), qint64(i), true}; break;
         default:
-            value = QVariantMap{{QStringLiteral("x"), qint64(i)}, {QStringLiteral("y"), 0.5},
-                                {QStringLiteral("name"), QStringLiteral("item")}, {QStringLiteral("on"), false}};
+            value = QVariantMap{{QStringLiteral("x"), qint64(i)},
+                                {QStringLiteral("y"), 0.5},
+                                {QStringLiteral("name"), QStringLiteral("item")},
+                                {QStringLiteral("on"), false}};
         }
         store.setValue(key, value);
     }

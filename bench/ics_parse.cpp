@@ -23,22 +23,18 @@ constexpr double kWindow = 30 * 86400.0;
 
 const char* const kZones[] = {"Europe/Berlin", "America/New_York", "W. Europe Standard Time", "Asia/Tokyo"};
 const char* const kRules[] = {
-    "FREQ=WEEKLY;BYDAY=MO,WE,FR",
-    "FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR",
-    "FREQ=WEEKLY;INTERVAL=2;BYDAY=TU",
-    "FREQ=MONTHLY;BYDAY=2TU",
-    "FREQ=MONTHLY;BYMONTHDAY=15,-1",
-    "FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1",
-    "FREQ=YEARLY;BYMONTH=4;BYDAY=1MO",
-    "FREQ=WEEKLY;COUNT=60",
-    "FREQ=DAILY;UNTIL=20240630T000000Z",
-    "FREQ=WEEKLY;BYDAY=TH;UNTIL=20241231",
+    "FREQ=WEEKLY;BYDAY=MO,WE,FR",        "FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR",
+    "FREQ=WEEKLY;INTERVAL=2;BYDAY=TU",   "FREQ=MONTHLY;BYDAY=2TU",
+    "FREQ=MONTHLY;BYMONTHDAY=15,-1",     "FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1",
+    "FREQ=YEARLY;BYMONTH=4;BYDAY=1MO",   "FREQ=WEEKLY;COUNT=60",
+    "FREQ=DAILY;UNTIL=20240630T000000Z", "FREQ=WEEKLY;BYDAY=TH;UNTIL=20241231",
 };
 
 QString stamp(QDate day, int hour, int minute)
 {
     return day.toString(QStringLiteral("yyyyMMdd"))
-        + QStringLiteral("T%1%2").arg(hour, 2, 10, QChar(u'0')).arg(minute, 2, 10, QChar(u'0')) + QStringLiteral("00");
+           + QStringLiteral("T%1%2").arg(hour, 2, 10, QChar(u'0')).arg(minute, 2, 10, QChar(u'0'))
+           + QStringLiteral("00");
 }
 
 QString generateFeed()
@@ -50,8 +46,7 @@ QString generateFeed()
         const QString zone = QString::fromLatin1(kZones[i % 4]);
         const QDate day = repeating ? first.addDays(i % 300) : first.addDays(i % 700);
         const int hour = 8 + i % 10;
-        lines << "BEGIN:VEVENT" << QStringLiteral("UID:event-%1@bench").arg(i)
-              << "DTSTAMP:20240101T000000Z"
+        lines << "BEGIN:VEVENT" << QStringLiteral("UID:event-%1@bench").arg(i) << "DTSTAMP:20240101T000000Z"
               << QStringLiteral("DTSTART;TZID=\"%1\":%2").arg(zone, stamp(day, hour, 0))
               << QStringLiteral("DTEND;TZID=\"%1\":%2").arg(zone, stamp(day, hour, 45))
               << QStringLiteral("SUMMARY:Meeting %1\\, room %2").arg(i).arg(i % 40)
@@ -64,8 +59,9 @@ QString generateFeed()
                          .arg(zone, stamp(day.addDays(14), hour, 0), stamp(day.addDays(28), hour, 0));
         }
         if (i % 3 == 0)
-            lines << "BEGIN:VALARM" << "ACTION:DISPLAY" << "TRIGGER:-PT10M" << QStringLiteral("UID:alarm-%1").arg(i)
-                  << "END:VALARM";
+            lines << "BEGIN:VALARM"
+                  << "ACTION:DISPLAY"
+                  << "TRIGGER:-PT10M" << QStringLiteral("UID:alarm-%1").arg(i) << "END:VALARM";
         lines << "END:VEVENT";
     }
     for (int i = 0; i < kOverrides; ++i) {
@@ -151,10 +147,10 @@ QString sharedUidFeed(bool withoutUid)
     const QDate first(2024, 1, 1);
     for (int i = 0; text.size() < 3'000'000; ++i) {
         text += QStringLiteral("BEGIN:VEVENT\r\n") + uid
-            + QStringLiteral("DTSTART:%1\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\n").arg(stamp(first, 9, 0) + u'Z');
+                + QStringLiteral("DTSTART:%1\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\n").arg(stamp(first, 9, 0) + u'Z');
         text += QStringLiteral("BEGIN:VEVENT\r\n") + uid
-            + QStringLiteral("RECURRENCE-ID:%1Z\r\nDTSTART:%2Z\r\nEND:VEVENT\r\n")
-                  .arg(stamp(first.addDays(i % 3000 + 1), 9, 0), stamp(first.addDays(i % 3000 + 1), 10, 0));
+                + QStringLiteral("RECURRENCE-ID:%1Z\r\nDTSTART:%2Z\r\nEND:VEVENT\r\n")
+                      .arg(stamp(first.addDays(i % 3000 + 1), 9, 0), stamp(first.addDays(i % 3000 + 1), 10, 0));
     }
     return text + QStringLiteral("END:VCALENDAR\r\n");
 }

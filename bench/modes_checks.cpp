@@ -34,8 +34,8 @@ SimState fortyWindows()
     SimState state = bench::twoDisplays();
     state.apps.clear();
     state.windows.clear();
-    const QStringList names{"Google Chrome", "Slack", "Microsoft Teams", "Arc", "Discord", "Safari",
-                            "Mail",          "Notes", "Terminal",        "Xcode"};
+    const QStringList names{"Google Chrome", "Slack", "Microsoft Teams", "Arc",      "Discord",
+                            "Safari",        "Mail",  "Notes",           "Terminal", "Xcode"};
     for (int a = 0; a < names.size(); ++a) {
         SimApp app;
         app.pid = 601 + a;

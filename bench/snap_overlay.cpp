@@ -9,7 +9,6 @@
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
-
 using namespace tavrin;
 
 namespace {

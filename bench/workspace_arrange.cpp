@@ -52,8 +52,10 @@ struct Desk {
         SimWindow calendar;
         calendar.title = QStringLiteral("Calendar");
         calendar.frame = Rect(400, 150, 1300, 900);
-        s.installed = {SimInstalledApp{QStringLiteral("Calendar"), QStringLiteral("com.example.calendar"),
-                                       QStringLiteral("/Applications/Calendar.app"), ActivationPolicy::regular,
+        s.installed = {SimInstalledApp{QStringLiteral("Calendar"),
+                                       QStringLiteral("com.example.calendar"),
+                                       QStringLiteral("/Applications/Calendar.app"),
+                                       ActivationPolicy::regular,
                                        {calendar}}};
         s.defaultApps = {{QStringLiteral("https"), QStringLiteral("/Applications/Safari.app")}};
         s.launchDelay = 0;
@@ -103,12 +105,14 @@ void arrangeSix(benchmark::State& state, bool opening)
         state.ResumeTiming();
 
         std::optional<WorkspaceRunner::Outcome> outcome;
-        auto running = keep(WorkspaceRunner::shared().arrange(WorkspaceRunner::rows(plan, capture), {}, plan.layout, display),
-                            &outcome);
+        auto running =
+            keep(WorkspaceRunner::shared().arrange(WorkspaceRunner::rows(plan, capture), {}, plan.layout, display),
+                 &outcome);
         while (!outcome)
             desk.clock.advance(WorkspaceRunner::kOpenPollInterval); // virtual time: the polls cost no waiting
         if (outcome->arranged != 6) {
-            state.SkipWithError(("not every window was arranged: " + outcome->problem.value_or(QString())).toStdString().c_str());
+            state.SkipWithError(
+                ("not every window was arranged: " + outcome->problem.value_or(QString())).toStdString().c_str());
             break;
         }
 

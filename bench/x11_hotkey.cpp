@@ -105,7 +105,8 @@ struct Desk {
             Platform::uninstall();
     }
 
-    template <class F> bool waitFor(F done, double seconds = kWait)
+    template <class F>
+    bool waitFor(F done, double seconds = kWait)
     {
         const double deadline = X11Connection::steadyNow() + seconds;
         while (X11Connection::steadyNow() < deadline) {
@@ -118,7 +119,8 @@ struct Desk {
     }
     xcb_window_t activeWindow()
     {
-        auto cookie = watcher->requestProperty(watcher->root(), watcher->ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
+        auto cookie =
+            watcher->requestProperty(watcher->root(), watcher->ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
         watcher->sync();
         const auto v = X11Connection::cardinals(watcher->takeProperty(cookie).get());
         return v.empty() ? 0 : v[0];
@@ -184,8 +186,10 @@ void BM_HotKeyToFrameAgainstWmctrl(benchmark::State& state)
     }
     HotKeyCenter center;
     WindowManager manager;
-    center.registerKey({123, modifier::control | modifier::option, QStringLiteral("←")}, [&] { manager.arrow(Arrow::left); });
-    center.registerKey({124, modifier::control | modifier::option, QStringLiteral("→")}, [&] { manager.arrow(Arrow::right); });
+    center.registerKey({123, modifier::control | modifier::option, QStringLiteral("←")},
+                       [&] { manager.arrow(Arrow::left); });
+    center.registerKey({124, modifier::control | modifier::option, QStringLiteral("→")},
+                       [&] { manager.arrow(Arrow::right); });
 
     // Where each key puts the window (after a first press of each).
     Rect target[2];
@@ -230,8 +234,9 @@ void BM_HotKeyToFrameAgainstWmctrl(benchmark::State& state)
     auto runWmctrl = [&](const Rect& r) {
         auto p = std::make_unique<QProcess>();
         p->setProcessEnvironment(desk.session->environment());
-        p->start(wmctrl, {QStringLiteral("-r"), QStringLiteral(":ACTIVE:"), QStringLiteral("-e"),
-                          QStringLiteral("1,%1,%2,%3,%4").arg(r.x).arg(r.y).arg(r.width - decoW).arg(r.height - decoH)});
+        p->start(wmctrl,
+                 {QStringLiteral("-r"), QStringLiteral(":ACTIVE:"), QStringLiteral("-e"),
+                  QStringLiteral("1,%1,%2,%3,%4").arg(r.x).arg(r.y).arg(r.width - decoW).arg(r.height - decoH)});
         return p->waitForStarted(2000) ? std::move(p) : nullptr;
     };
     for (int k = 0; k < 2; ++k) {

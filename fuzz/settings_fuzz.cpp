@@ -47,8 +47,7 @@ bool same(const QVariant& a, const QVariant& b)
     }
     case QMetaType::Double:
         return a.toDouble() == b.toDouble() || (std::isnan(a.toDouble()) && std::isnan(b.toDouble()));
-    default:
-        return a == b;
+    default: return a == b;
     }
 }
 

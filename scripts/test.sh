@@ -11,6 +11,8 @@ bash scripts/build.sh
 built=$(date +%s)
 echo "Build took $((built - start)) s."
 status=0
+# Sources keep the house style; a file out of it fails the run, after the tests.
+bash scripts/check-format.sh || status=1
 ctest --test-dir build --output-on-failure -j "$(nproc)" -LE programs || status=1
 # Tests that start real programs (Xvfb and a window manager, a bus, the built
 # binary) may fail for reasons outside the program under a loaded machine:

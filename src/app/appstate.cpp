@@ -49,8 +49,7 @@ AppState& AppState::makeShared(Parts parts)
     return *sharedState();
 }
 
-AppState::AppState(Parts parts, QObject* parent)
-    : QObject(parent), commandBar_(std::move(parts.commandBar))
+AppState::AppState(Parts parts, QObject* parent) : QObject(parent), commandBar_(std::move(parts.commandBar))
 {
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
@@ -61,10 +60,7 @@ AppState::AppState(Parts parts, QObject* parent)
     connect(&HotKeyCenter::shared(), &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }
 
-Registration AppState::setEngine(EngineSlot slot, Engine& engine)
-{
-    return engines_[std::size_t(slot)].set(engine);
-}
+Registration AppState::setEngine(EngineSlot slot, Engine& engine) { return engines_[std::size_t(slot)].set(engine); }
 
 void AppState::showSettings(std::optional<SettingsPane> pane)
 {
@@ -154,9 +150,7 @@ void AppState::perform(const ShortcutAction& action)
 {
     WindowManager& windows = WindowManager::shared();
     switch (action.kind) {
-    case ShortcutAction::Kind::layout:
-        windows.applyLayout(action.layoutKind, true);
-        break;
+    case ShortcutAction::Kind::layout: windows.applyLayout(action.layoutKind, true); break;
     case ShortcutAction::Kind::arrow:
         if (const auto frame = windows.arrow(action.direction))
             hud_->flashArrow(action.direction, *frame);
@@ -169,9 +163,7 @@ void AppState::perform(const ShortcutAction& action)
         if (const auto frame = windows.snap(action.target))
             hud_->flashTarget(action.target, *frame);
         break;
-    case ShortcutAction::Kind::commandBar:
-        toggleCommandBar();
-        break;
+    case ShortcutAction::Kind::commandBar: toggleCommandBar(); break;
     case ShortcutAction::Kind::usualLayout:
         if (const auto display = windows.focusedContext())
             windows.applyLayout(windows.usualLayout(*display), false);

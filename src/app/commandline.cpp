@@ -45,19 +45,18 @@ CommandLine CommandLine::parse(const QStringList& arguments)
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
-        "Usage: tavrin [--scenario FILE] [--desktop sim|x11]\n"
-        "       tavrin --version\n"
-        "       tavrin intent COMMAND [ARGUMENTS]   (see tavrin intent --help)\n"
-        "       tavrin shortcuts list | run NAME\n"
-        "  --scenario FILE   run the simulated desktop described by FILE\n"
-        "                    (default: scenarios/default.json)\n"
-        "  --desktop sim     the simulated desktop (the default)\n"
-        "  --desktop x11     manage the windows of the running X11 desktop\n"
-        "  intent COMMAND    run an intent in the running Tavrin: apply-layout,\n"
-        "                    resume, ask, start-focus, stop-focus or focus-filter\n"
-        "  shortcuts         list your shortcuts, or run one: the executable files\n"
-        "                    in $XDG_CONFIG_HOME/tavrin/shortcuts\n");
+    return QStringLiteral("Usage: tavrin [--scenario FILE] [--desktop sim|x11]\n"
+                          "       tavrin --version\n"
+                          "       tavrin intent COMMAND [ARGUMENTS]   (see tavrin intent --help)\n"
+                          "       tavrin shortcuts list | run NAME\n"
+                          "  --scenario FILE   run the simulated desktop described by FILE\n"
+                          "                    (default: scenarios/default.json)\n"
+                          "  --desktop sim     the simulated desktop (the default)\n"
+                          "  --desktop x11     manage the windows of the running X11 desktop\n"
+                          "  intent COMMAND    run an intent in the running Tavrin: apply-layout,\n"
+                          "                    resume, ask, start-focus, stop-focus or focus-filter\n"
+                          "  shortcuts         list your shortcuts, or run one: the executable files\n"
+                          "                    in $XDG_CONFIG_HOME/tavrin/shortcuts\n");
 }
 
 } // namespace tavrin

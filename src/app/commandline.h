@@ -10,10 +10,10 @@ struct CommandLine {
     enum class Desktop { simulated, x11 };
 
     Desktop desktop = Desktop::simulated;
-    QString scenarioPath;     // empty: the default scenario
+    QString scenarioPath; // empty: the default scenario
     bool showHelp = false;
     bool showVersion = false;
-    QString error;            // one line for the user when the arguments are wrong
+    QString error; // one line for the user when the arguments are wrong
 
     static CommandLine parse(const QStringList& arguments);
     static QString usage();

@@ -9,7 +9,9 @@
 namespace tavrin {
 
 LearnedSuggestions::LearnedSuggestions(AppState& state, Learning& learning, Habits& habits, QObject* parent)
-    : QObject(parent), learning_(learning), habits_(habits)
+    : QObject(parent),
+      learning_(learning),
+      habits_(habits)
 {
     connect(&learning_, &Learning::changed, &state, &AppState::announceEngineChange);
     connect(&habits_, &Habits::tickChanged, &state, &AppState::announceEngineChange);

@@ -19,7 +19,6 @@
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
-#include "platform/linux/desktopappearance.h"
 #include "focus/evolutioncalendars.h"
 #include "focus/focus.h"
 #include "integrations/integratedwindowcontent.h"
@@ -28,14 +27,15 @@
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
 #include "modes/veilengine.h"
+#include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
 #include "platform/linux/linuxprocesses.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
-#include "platform/linux/qtfiledialogs.h"
 #include "platform/linux/pulsemicrophone.h"
 #include "platform/linux/qtclock.h"
+#include "platform/linux/qtfiledialogs.h"
 #include "platform/linux/qthttpclient.h"
 #include "platform/linux/shortcutsfolder.h"
 #include "platform/linux/unavailablelanguagemodel.h"
@@ -152,9 +152,9 @@ std::optional<RunningDesktop> makeDesktop(const CommandLine& command, CommonServ
     }
     running.simulated = std::make_unique<SimDesktop>(common.clock);
     scenario.applyTo(*running.simulated);
-    running.description = QStringLiteral("the simulated desktop (%1)")
-                              .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json")
-                                                                  : command.scenarioPath);
+    running.description =
+        QStringLiteral("the simulated desktop (%1)")
+            .arg(command.scenarioPath.isEmpty() ? QStringLiteral("scenarios/default.json") : command.scenarioPath);
     return running;
 }
 
@@ -304,7 +304,7 @@ int main(int argc, char** argv)
 
     // Without any display the program still runs, on Qt's offscreen platform.
     const bool headless = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+                          && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ensureRuntimeFolder();
@@ -339,7 +339,8 @@ int main(int argc, char** argv)
         return 1;
     }
     if (!instance.problem().isEmpty())
-        say(stdout, QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.").arg(instance.problem()));
+        say(stdout,
+            QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.").arg(instance.problem()));
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 

@@ -10,9 +10,9 @@ namespace tavrin {
 enum class SettingsPane { general, layouts, workspaces, modes, learning, shortcuts, integrations, privacy, ai };
 
 inline constexpr std::array<SettingsPane, 9> kAllSettingsPanes = {
-    SettingsPane::general,  SettingsPane::layouts,   SettingsPane::workspaces,
-    SettingsPane::modes,    SettingsPane::learning,  SettingsPane::shortcuts,
-    SettingsPane::integrations, SettingsPane::privacy, SettingsPane::ai,
+    SettingsPane::general,      SettingsPane::layouts,  SettingsPane::workspaces,
+    SettingsPane::modes,        SettingsPane::learning, SettingsPane::shortcuts,
+    SettingsPane::integrations, SettingsPane::privacy,  SettingsPane::ai,
 };
 
 // The pane's case name ("general", "ai", …).

@@ -6,7 +6,8 @@
 namespace tavrin {
 
 ShareSafeAdapter::ShareSafeAdapter(ShareSafe& shareSafe, AppState& state, QObject* parent)
-    : QObject(parent), shareSafe_(shareSafe)
+    : QObject(parent),
+      shareSafe_(shareSafe)
 {
     connect(&shareSafe_, &ShareSafe::activeChanged, &state, &AppState::announceEngineChange);
 }

@@ -10,9 +10,11 @@
 namespace tavrin {
 
 TavrinApp::TavrinApp(AppState& state, WindowManager& windows, Updater& updater, std::function<void()> showOnboarding)
-    : state_(state), windows_(windows), updater_(updater), showOnboarding_(std::move(showOnboarding))
-{
-}
+    : state_(state),
+      windows_(windows),
+      updater_(updater),
+      showOnboarding_(std::move(showOnboarding))
+{}
 
 void TavrinApp::launch()
 {

@@ -9,10 +9,7 @@ AdjustOverlayController::AdjustOverlayController() : placement_(&PanelRoom::of) 
 
 AdjustOverlayController::~AdjustOverlayController() { delete panel_.data(); }
 
-AdjustView* AdjustOverlayController::view() const
-{
-    return panel_ ? panel_->findChild<AdjustView*>() : nullptr;
-}
+AdjustView* AdjustOverlayController::view() const { return panel_ ? panel_->findChild<AdjustView*>() : nullptr; }
 
 void AdjustOverlayController::show(CommandBarModel& model, const Rect& area)
 {
@@ -35,8 +32,8 @@ void AdjustOverlayController::show(CommandBarModel& model, const Rect& area)
         frame.x = place.keptAcross(frame.x, frame.width);
     }
     const QRect placed = QRectF(frame.x, frame.y, frame.width, frame.height).toAlignedRect();
-    view->setDrawnArea(QRectF(place.over.x - placed.x(), place.over.y - placed.y(), place.over.width,
-                              place.over.height));
+    view->setDrawnArea(
+        QRectF(place.over.x - placed.x(), place.over.y - placed.y(), place.over.width, place.over.height));
     panel_->setGeometry(placed);
     panel_->makeKeyAndOrderFront();
     view->setFocus(Qt::OtherFocusReason);

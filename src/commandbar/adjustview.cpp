@@ -74,7 +74,9 @@ void shadowedText(QPainter& painter, const QRectF& rect, const QString& text, co
 } // namespace
 
 AdjustView::AdjustView(CommandBarModel& model, Size area, QWidget* parent)
-    : DesignWidget(parent), model_(&model), area_(area)
+    : DesignWidget(parent),
+      model_(&model),
+      area_(area)
 {
     setObjectName(QStringLiteral("adjustView"));
     setFocusPolicy(Qt::StrongFocus);
@@ -268,8 +270,7 @@ void AdjustView::keyPressEvent(QKeyEvent* event)
         back();
         event->accept();
         return;
-    default:
-        DesignWidget::keyPressEvent(event);
+    default: DesignWidget::keyPressEvent(event);
     }
 }
 
@@ -492,8 +493,8 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
     shadowedText(painter, textBox, name, nameFont, Qt::white);
     y += nameHeight + 2;
     const QRectF zoneBox(r.left() + 4, y, r.width() - 8, zoneHeight);
-    shadowedText(painter, zoneBox, QFontMetricsF(zoneFont).elidedText(zone, Qt::ElideRight, zoneBox.width()),
-                 zoneFont, withAlpha(Qt::white, 0.75));
+    shadowedText(painter, zoneBox, QFontMetricsF(zoneFont).elidedText(zone, Qt::ElideRight, zoneBox.width()), zoneFont,
+                 withAlpha(Qt::white, 0.75));
     painter.restore();
 }
 

@@ -19,7 +19,8 @@
 
 namespace tavrin {
 
-ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(&PanelRoom::of) {}
+ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(&PanelRoom::of)
+{}
 
 ArrangedToastController::~ArrangedToastController()
 {

@@ -21,8 +21,8 @@ ClearRow::ClearRow(const PlannedClear& clear, QWidget* parent) : ListRow(parent)
 QString ClearRow::explanation(ClearAction action)
 {
     return action == ClearAction::quit
-        ? QCoreApplication::translate("ClearRow", "Quits · it asks about anything unsaved · Undo reopens it")
-        : QCoreApplication::translate("ClearRow", "Hides · Undo shows it again");
+               ? QCoreApplication::translate("ClearRow", "Quits · it asks about anything unsaved · Undo reopens it")
+               : QCoreApplication::translate("ClearRow", "Hides · Undo shows it again");
 }
 
 QSize ClearRow::sizeHint() const { return naturalSize(clear_.app, explanation(clear_.action), kSymbol); }

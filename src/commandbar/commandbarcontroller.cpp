@@ -13,19 +13,16 @@
 namespace tavrin {
 
 CommandBarController::CommandBarController(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
-    : QObject(parent)
-    , model_(std::make_unique<CommandBarModel>(planner, runner))
-    , toast_(model_->runner())
-    , placement_(&PanelRoom::of)
+    : QObject(parent),
+      model_(std::make_unique<CommandBarModel>(planner, runner)),
+      toast_(model_->runner()),
+      placement_(&PanelRoom::of)
 {
     // Read at start, so that the bar knows before it first opens.
     refreshClaudeKey();
 }
 
-CommandBarController::~CommandBarController()
-{
-    delete panel_.data();
-}
+CommandBarController::~CommandBarController() { delete panel_.data(); }
 
 void CommandBarController::setPlacement(PanelPlacement placement)
 {
@@ -107,8 +104,8 @@ void CommandBarController::refreshClaudeKey()
     // The bar's setup card asks whether a key is stored; the Keychain answers
     // asynchronously, and the view follows the store's announcement. Read
     // afresh on every show: the key may have been changed meanwhile.
-    if (currentAIEngine() == AIEngine::claude)
-        [[maybe_unused]] auto read = KeychainStore::shared().claudeKey();
+    if (currentAIEngine() == AIEngine::claude) [[maybe_unused]]
+        auto read = KeychainStore::shared().claudeKey();
 }
 
 void CommandBarController::hide()

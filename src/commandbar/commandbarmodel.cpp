@@ -25,8 +25,8 @@ bool trusted() { return Platform::current().accessibility->isTrusted(); }
 
 // Tasks take everything by value: the model may be gone when they resume.
 
-QCoro::Task<> planTask(QPointer<CommandBarModel> self, CommandBarPlanner* planner, ScreenCapture capture,
-                       QString text, CancelToken token)
+QCoro::Task<> planTask(QPointer<CommandBarModel> self, CommandBarPlanner* planner, ScreenCapture capture, QString text,
+                       CancelToken token)
 {
     PlanRequest request = co_await capture.planRequest(text);
     PlannerResult<WorkspacePlan> result = co_await planner->plan(std::move(request));
@@ -41,8 +41,9 @@ QCoro::Task<> planTask(QPointer<CommandBarModel> self, CommandBarPlanner* planne
 QCoro::Task<> openTask(QPointer<CommandBarModel> self, SavedWorkspace workspace, ScreenCapture capture,
                        CancelToken token)
 {
-    const bool hasAddress = workspace.items && std::any_of(workspace.items->begin(), workspace.items->end(),
-                                                           [](const SavedItem& item) { return item.url.has_value(); });
+    const bool hasAddress = workspace.items
+                            && std::any_of(workspace.items->begin(), workspace.items->end(),
+                                           [](const SavedItem& item) { return item.url.has_value(); });
     // Not a conditional expression: GCC 12 frees a co_await result inside
     // one too early.
     PlanRequest request;
@@ -68,11 +69,10 @@ QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
 } // namespace
 
 CommandBarModel::CommandBarModel(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
-    : QObject(parent)
-    , planner_(planner ? planner : &CommandBarPlanner::router())
-    , runner_(runner ? runner : &CommandBarRunner::workspaceRunner())
-{
-}
+    : QObject(parent),
+      planner_(planner ? planner : &CommandBarPlanner::router()),
+      runner_(runner ? runner : &CommandBarRunner::workspaceRunner())
+{}
 
 CommandBarModel::~CommandBarModel() = default;
 
@@ -167,8 +167,7 @@ void CommandBarModel::submit()
     switch (phase_.kind) {
     case Phase::Kind::thinking:
     case Phase::Kind::adjusting:
-    case Phase::Kind::arranging:
-        return;
+    case Phase::Kind::arranging: return;
     case Phase::Kind::preview:
         if (text_ == plannedText_)
             arrange(false);
@@ -176,9 +175,7 @@ void CommandBarModel::submit()
             startPlanning();
         return;
     case Phase::Kind::asking:
-    case Phase::Kind::failed:
-        startPlanning();
-        return;
+    case Phase::Kind::failed: startPlanning(); return;
     }
 }
 
@@ -305,7 +302,8 @@ QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarRunner* runn
                           std::function<void(const WorkspaceRunner::Outcome&, std::optional<QString>)> finish)
 {
     // Never checks for cancellation: an arrangement always finishes.
-    WorkspaceRunner::Outcome outcome = co_await runner->arrange(std::move(rows), std::move(clears), plan.layout, display);
+    WorkspaceRunner::Outcome outcome =
+        co_await runner->arrange(std::move(rows), std::move(clears), plan.layout, display);
     if (!self)
         co_return;
     std::optional<QString> savedName;
@@ -372,8 +370,8 @@ void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<
         onArranged(outcome, std::nullopt, display);
         return;
     }
-    ActiveWorkspace::current().set(ActiveWorkspace{plan.workspaceName, outcome.arranged,
-                                                   Platform::current().clock->nowDate(), display.id});
+    ActiveWorkspace::current().set(
+        ActiveWorkspace{plan.workspaceName, outcome.arranged, Platform::current().clock->nowDate(), display.id});
     if (current)
         onClose();
     onArranged(outcome, savedName, display);

@@ -19,9 +19,8 @@ public:
 
     // Carries the rows and clears out on the display; does not fail (problems
     // travel in the outcome).
-    virtual QCoro::Task<WorkspaceRunner::Outcome> arrange(std::vector<PlannedWindow> rows,
-                                                          std::vector<PlannedClear> clears, LayoutKind layout,
-                                                          Display display) = 0;
+    virtual QCoro::Task<WorkspaceRunner::Outcome>
+    arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears, LayoutKind layout, Display display) = 0;
     // Reverses what the outcome records, at once.
     virtual void undo(const WorkspaceRunner::Outcome& outcome) = 0;
     // Keeps automatic arrangement out of the way for this many seconds.

@@ -3,7 +3,6 @@
 #include "commandbar/clearrow.h"
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/elidedlabel.h"
-#include "design/hairline.h"
 #include "commandbar/keybutton.h"
 #include "commandbar/notetext.h"
 #include "commandbar/planrow.h"
@@ -14,6 +13,7 @@
 #include "commandbar/taskfield.h"
 #include "design/aiglow.h"
 #include "design/designfont.h"
+#include "design/hairline.h"
 #include "design/kbd.h"
 #include "design/layoutglyph.h"
 #include "design/spark.h"
@@ -139,7 +139,10 @@ QVBoxLayout* rowList(int top, int bottom)
 } // namespace
 
 CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget* parent)
-    : QWidget(parent), model_(&model), cardWidth_(std::max(cardWidth, 200.0)), shownPhase_(model.phase())
+    : QWidget(parent),
+      model_(&model),
+      cardWidth_(std::max(cardWidth, 200.0)),
+      shownPhase_(model.phase())
 {
     setObjectName(QStringLiteral("commandBarView"));
 
@@ -485,10 +488,10 @@ QWidget* CommandBarView::previewContent()
         if (model_)
             model_->adjust();
     });
-    auto* save = new KeyButton(QStringLiteral("⌘ ↵"),
-                               tr("Save as ") + QStringLiteral("“") + model_->plan()->workspaceName
-                                   + QStringLiteral("”"),
-                               KeyButton::Face::plain);
+    auto* save =
+        new KeyButton(QStringLiteral("⌘ ↵"),
+                      tr("Save as ") + QStringLiteral("“") + model_->plan()->workspaceName + QStringLiteral("”"),
+                      KeyButton::Face::plain);
     save->setObjectName(QStringLiteral("saveButton"));
     connect(save, &QAbstractButton::clicked, this, [this] {
         if (model_)
@@ -547,20 +550,12 @@ void CommandBarView::rebuildContent()
     }
     const CommandBarPhase& phase = model_->phase();
     switch (phase.kind) {
-    case CommandBarPhase::Kind::asking:
-        content_ = askingContent();
-        break;
-    case CommandBarPhase::Kind::thinking:
-        content_ = thinkingContent();
-        break;
+    case CommandBarPhase::Kind::asking: content_ = askingContent(); break;
+    case CommandBarPhase::Kind::thinking: content_ = thinkingContent(); break;
     case CommandBarPhase::Kind::preview:
     case CommandBarPhase::Kind::adjusting:
-    case CommandBarPhase::Kind::arranging:
-        content_ = previewContent();
-        break;
-    case CommandBarPhase::Kind::failed:
-        content_ = failedContent(phase);
-        break;
+    case CommandBarPhase::Kind::arranging: content_ = previewContent(); break;
+    case CommandBarPhase::Kind::failed: content_ = failedContent(phase); break;
     }
     content_->setObjectName(QStringLiteral("phaseContent"));
     contentLayout_->addWidget(content_);
@@ -660,8 +655,7 @@ QList<DisplayPreview::Item> CommandBarView::firstPreviewItems() const
         const auto& rows = model_->rows();
         const std::size_t pairs = std::min(zones.size(), rows.size());
         for (std::size_t i = 0; i < pairs && int(i) < model_->revealed(); ++i)
-            items.append({rows[i].id.toString(QUuid::WithoutBraces), rows[i].app,
-                          zones[i]});
+            items.append({rows[i].id.toString(QUuid::WithoutBraces), rows[i].app, zones[i]});
         return items;
     }
     const auto it = model_->snapshots().constFind(model_->displays().front().id);
@@ -726,10 +720,7 @@ void CommandBarView::openSettings()
     emit settingsRequested();
 }
 
-void CommandBarView::focusField()
-{
-    field_->setFocus(Qt::OtherFocusReason);
-}
+void CommandBarView::focusField() { field_->setFocus(Qt::OtherFocusReason); }
 
 void CommandBarView::refocus()
 {

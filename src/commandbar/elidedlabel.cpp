@@ -9,7 +9,10 @@
 namespace tavrin {
 
 ElidedLabel::ElidedLabel(const QString& text, TTheme::Colour colour, const QFont& font, QWidget* parent)
-    : DesignWidget(parent), text_(text), colour_(colour), font_(font)
+    : DesignWidget(parent),
+      text_(text),
+      colour_(colour),
+      font_(font)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }

@@ -17,7 +17,8 @@ HintLabel::HintLabel(const QString& text, const QFont& font, QWidget* parent) : 
 QSize HintLabel::sizeHint() const
 {
     const QFontMetricsF fm(font());
-    return QSize(int(std::ceil(fm.horizontalAdvance(text_))) + 2 * kPadding, int(std::ceil(fm.height())) + 2 * kPadding);
+    return QSize(int(std::ceil(fm.horizontalAdvance(text_))) + 2 * kPadding,
+                 int(std::ceil(fm.height())) + 2 * kPadding);
 }
 
 QRectF HintLabel::textRect() const { return QRectF(rect()).adjusted(0, kPadding, 0, -kPadding); }

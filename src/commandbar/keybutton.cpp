@@ -17,7 +17,10 @@ constexpr qreal kMinimumScale = 0.85;
 } // namespace
 
 KeyButton::KeyButton(const QString& key, const QString& caption, Face face, QWidget* parent)
-    : QAbstractButton(parent), key_(key), caption_(caption), face_(face)
+    : QAbstractButton(parent),
+      key_(key),
+      caption_(caption),
+      face_(face)
 {
     setText(caption);
     setFocusPolicy(Qt::NoFocus);

@@ -6,7 +6,10 @@
 namespace tavrin {
 
 NoteText::NoteText(const QString& label, const QString& text, bool alert, int width, QWidget* parent)
-    : QLabel(parent), label_(label), text_(text), alert_(alert)
+    : QLabel(parent),
+      label_(label),
+      text_(text),
+      alert_(alert)
 {
     setTextFormat(Qt::RichText);
     setWordWrap(true);

@@ -17,14 +17,14 @@ constexpr qreal kZoneSpacing = 7;
 } // namespace
 
 PlanRow::PlanRow(const PlannedWindow& row, const UnitRect& zone, bool isMain, bool revealed, QWidget* parent)
-    : ListRow(parent), row_(row), zone_(zone), isMain_(isMain), shown_(revealed ? 1 : 0)
-{
-}
+    : ListRow(parent),
+      row_(row),
+      zone_(zone),
+      isMain_(isMain),
+      shown_(revealed ? 1 : 0)
+{}
 
-QString PlanRow::detailText() const
-{
-    return row_.existing ? row_.detail : QStringLiteral("Opens · ") + row_.detail;
-}
+QString PlanRow::detailText() const { return row_.existing ? row_.detail : QStringLiteral("Opens · ") + row_.detail; }
 
 double PlanRow::now() const
 {

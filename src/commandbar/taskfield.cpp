@@ -114,8 +114,7 @@ void TaskField::keyPressEvent(QKeyEvent* event)
         emit escapePressed();
         event->accept();
         return;
-    default:
-        QLineEdit::keyPressEvent(event);
+    default: QLineEdit::keyPressEvent(event);
     }
 }
 

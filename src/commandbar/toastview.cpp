@@ -18,7 +18,8 @@ ToastView::ToastView(const QString& text, std::function<void()> onUndo, QWidget*
     auto* rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(14, 7, 8, 7);
     rowLayout->setSpacing(10);
-    auto* check = new ThemedLabel(QStringLiteral("✓"), TTheme::Colour::good, DesignFont::system(kFontSize, QFont::Bold));
+    auto* check =
+        new ThemedLabel(QStringLiteral("✓"), TTheme::Colour::good, DesignFont::system(kFontSize, QFont::Bold));
     rowLayout->addWidget(check);
     message_ = new ElidedLabel(text, TTheme::Colour::ink, DesignFont::system(kFontSize));
     message_->setObjectName(QStringLiteral("toastMessage"));

@@ -16,7 +16,7 @@ namespace {
 bool usableInPath(const QString& name)
 {
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) && name != QLatin1String(".")
-        && name != QLatin1String("..");
+           && name != QLatin1String("..");
 }
 
 } // namespace
@@ -82,7 +82,8 @@ std::optional<QString> AppIcons::runningCandidate(const QString& name) const
     if (!Platform::isInstalled() || !Platform::current().workspace)
         return std::nullopt;
     const auto apps = Platform::current().workspace->runningApplications();
-    const auto it = std::find_if(apps.begin(), apps.end(), [&](const RunningApp& a) { return a.localizedName == name; });
+    const auto it =
+        std::find_if(apps.begin(), apps.end(), [&](const RunningApp& a) { return a.localizedName == name; });
     if (it == apps.end())
         return std::nullopt;
     if (it->bundleLocation.endsWith(QLatin1String(".desktop")) && QFileInfo::exists(it->bundleLocation))

@@ -11,7 +11,9 @@
 namespace tavrin {
 
 AppTile::AppTile(const QString& app, qreal size, QWidget* parent)
-    : DesignWidget(parent), app_(app), size_(std::max<qreal>(0, size))
+    : DesignWidget(parent),
+      app_(app),
+      size_(std::max<qreal>(0, size))
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFixedSize(sizeHint());

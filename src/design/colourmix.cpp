@@ -20,8 +20,8 @@ QColor mixColours(const QColor& from, const QColor& to, qreal f)
     auto channel = [&](float x, float y) {
         return std::clamp((x * a.alphaF() + (y * b.alphaF() - x * a.alphaF()) * t) / alpha, 0.0f, 1.0f);
     };
-    return QColor::fromRgbF(channel(a.redF(), b.redF()), channel(a.greenF(), b.greenF()),
-                            channel(a.blueF(), b.blueF()), alpha);
+    return QColor::fromRgbF(channel(a.redF(), b.redF()), channel(a.greenF(), b.greenF()), channel(a.blueF(), b.blueF()),
+                            alpha);
 }
 
 } // namespace tavrin

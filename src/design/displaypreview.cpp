@@ -14,7 +14,11 @@ qreal validAspect(qreal aspect) { return std::isfinite(aspect) && aspect > 0 ? a
 } // namespace
 
 DisplayPreview::DisplayPreview(qreal aspect, const QList<Item>& items, qreal gap, qreal radius, QWidget* parent)
-    : DesignWidget(parent), aspect_(aspect), gap_(gap), radius_(radius), frames_(new Frames(this, [this] { frame(); }))
+    : DesignWidget(parent),
+      aspect_(aspect),
+      gap_(gap),
+      radius_(radius),
+      frames_(new Frames(this, [this] { frame(); }))
 {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
@@ -60,7 +64,8 @@ void DisplayPreview::setItems(const QList<Item>& items, bool animated)
     if (duration > 0) {
         for (int i = 0; i < shown_.size(); ++i) {
             const Shown& old = shown_[i];
-            const bool stays = std::any_of(items.begin(), items.end(), [&](const Item& it) { return it.id == old.item.id; });
+            const bool stays =
+                std::any_of(items.begin(), items.end(), [&](const Item& it) { return it.id == old.item.id; });
             if (stays)
                 continue;
             Shown leaving = old;
@@ -81,8 +86,9 @@ void DisplayPreview::frame()
     const bool running =
         std::any_of(shown_.begin(), shown_.end(), [&](const Shown& s) { return s.opacity.running(t); });
     if (!running) {
-        shown_.erase(std::remove_if(shown_.begin(), shown_.end(), [&](const Shown& s) { return s.opacity.value(t) <= 0; }),
-                     shown_.end());
+        shown_.erase(
+            std::remove_if(shown_.begin(), shown_.end(), [&](const Shown& s) { return s.opacity.value(t) <= 0; }),
+            shown_.end());
         frames_->stop();
     }
     update();
@@ -93,8 +99,9 @@ void DisplayPreview::hideEvent(QHideEvent* event)
     DesignWidget::hideEvent(event);
     if (frames_->isRunning()) {
         // Nobody sees the fade: finish it.
-        shown_.erase(std::remove_if(shown_.begin(), shown_.end(), [](const Shown& s) { return s.opacity.target() <= 0; }),
-                     shown_.end());
+        shown_.erase(
+            std::remove_if(shown_.begin(), shown_.end(), [](const Shown& s) { return s.opacity.target() <= 0; }),
+            shown_.end());
         for (Shown& s : shown_)
             s.opacity.jump(1);
         frames_->stop();
@@ -122,8 +129,7 @@ QRectF DisplayPreview::fitted(const QRectF& bounds, qreal aspect)
 
 QRectF DisplayPreview::itemFrame(const UnitRect& unit, qreal width, qreal height, qreal gap)
 {
-    return QRectF(unit.x * width + gap, unit.y * height + gap,
-                  std::max(kMinimumSide, unit.w * width - 2 * gap),
+    return QRectF(unit.x * width + gap, unit.y * height + gap, std::max(kMinimumSide, unit.w * width - 2 * gap),
                   std::max(kMinimumSide, unit.h * height - 2 * gap));
 }
 

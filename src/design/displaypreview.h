@@ -19,7 +19,7 @@ class DisplayPreview : public DesignWidget {
     Q_OBJECT
 public:
     struct Item {
-        QString id;   // identity as items come and go
+        QString id; // identity as items come and go
         QString app;
         UnitRect rect; // the window's place as fractions of the display
         friend bool operator==(const Item&, const Item&) = default;

@@ -20,15 +20,9 @@ QEvent::Type Environment::changeEvent()
     return type;
 }
 
-Appearance* Environment::appearance()
-{
-    return Platform::isInstalled() ? Platform::current().appearance : nullptr;
-}
+Appearance* Environment::appearance() { return Platform::isInstalled() ? Platform::current().appearance : nullptr; }
 
-Clock* Environment::clock()
-{
-    return Platform::isInstalled() ? Platform::current().clock : nullptr;
-}
+Clock* Environment::clock() { return Platform::isInstalled() ? Platform::current().clock : nullptr; }
 
 bool Environment::reduceMotion()
 {
@@ -115,7 +109,9 @@ void Environment::notify(QWidget* root)
 }
 
 EnvironmentWatcher::EnvironmentWatcher(QWidget* widget, std::function<void()> onChange)
-    : QObject(widget), widget_(widget), onChange_(std::move(onChange))
+    : QObject(widget),
+      widget_(widget),
+      onChange_(std::move(onChange))
 {
     widget->installEventFilter(this);
     if (Appearance* a = Environment::appearance()) {

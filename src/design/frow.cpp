@@ -8,7 +8,9 @@
 namespace tavrin {
 
 FRow::FRow(const QString& label, QWidget* content, QWidget* parent)
-    : QWidget(parent), label_(new ThemedLabel(label, TTheme::Colour::muted, DesignFont::system(13))), content_(content)
+    : QWidget(parent),
+      label_(new ThemedLabel(label, TTheme::Colour::muted, DesignFont::system(13))),
+      content_(content)
 {
     label_->setFixedWidth(kLabelWidth);
     label_->setWordWrap(true);

@@ -228,8 +228,8 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
                                                    int(rainbow[size_t((d[i + 1] - turn) & (kTurn - 1))]),
                                                    int(rainbow[size_t((d[i + 2] - turn) & (kTurn - 1))]),
                                                    int(rainbow[size_t((d[i + 3] - turn) & (kTurn - 1))]));
-            const __m128i lowAlpha = _mm_setr_epi16(alpha[i], alpha[i], alpha[i], alpha[i], alpha[i + 1],
-                                                    alpha[i + 1], alpha[i + 1], alpha[i + 1]);
+            const __m128i lowAlpha = _mm_setr_epi16(alpha[i], alpha[i], alpha[i], alpha[i], alpha[i + 1], alpha[i + 1],
+                                                    alpha[i + 1], alpha[i + 1]);
             const __m128i highAlpha = _mm_setr_epi16(alpha[i + 2], alpha[i + 2], alpha[i + 2], alpha[i + 2],
                                                      alpha[i + 3], alpha[i + 3], alpha[i + 3], alpha[i + 3]);
             auto scale = [&](__m128i channels, __m128i a) {

@@ -65,8 +65,8 @@ private:
         qreal radius = -1;
         qreal scale = 0;
         QList<QRectF> covered; // relative to the shape's top left
-        QPointF origin; // the image's top left relative to the shape's, points
-        QImage image;   // the frame, ARGB32 premultiplied
+        QPointF origin;        // the image's top left relative to the shape's, points
+        QImage image;          // the frame, ARGB32 premultiplied
         struct Run {
             int y;
             int x;

@@ -5,7 +5,8 @@
 namespace tavrin {
 
 KeyMsg::KeyMsg(const QString& text, Tone tone, QWidget* parent)
-    : ThemedLabel(text, colour(tone), DesignFont::system(kFontSize, weight(tone)), parent), tone_(tone)
+    : ThemedLabel(text, colour(tone), DesignFont::system(kFontSize, weight(tone)), parent),
+      tone_(tone)
 {
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);

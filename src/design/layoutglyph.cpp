@@ -9,9 +9,12 @@
 namespace tavrin {
 
 LayoutGlyph::LayoutGlyph(LayoutKind kind, qreal aspect, int windows, bool highlighted, QWidget* parent)
-    : DesignWidget(parent), kind_(kind), aspect_(aspect), windows_(windows), highlighted_(highlighted)
-{
-}
+    : DesignWidget(parent),
+      kind_(kind),
+      aspect_(aspect),
+      windows_(windows),
+      highlighted_(highlighted)
+{}
 
 void LayoutGlyph::setKind(LayoutKind kind)
 {
@@ -43,10 +46,7 @@ void LayoutGlyph::setForeground(const QColor& colour)
     update();
 }
 
-QRectF LayoutGlyph::displayRect(const QRectF& bounds, qreal aspect)
-{
-    return DisplayPreview::fitted(bounds, aspect);
-}
+QRectF LayoutGlyph::displayRect(const QRectF& bounds, qreal aspect) { return DisplayPreview::fitted(bounds, aspect); }
 
 QList<QRectF> LayoutGlyph::zoneRects(LayoutKind kind, int windows, const QRectF& area, qreal aspect)
 {

@@ -10,9 +10,11 @@
 namespace tavrin {
 
 MiniWindow::MiniWindow(const QString& app, const std::optional<QString>& title, bool large, QWidget* parent)
-    : Surface(parent), app_(app), title_(title), large_(large)
-{
-}
+    : Surface(parent),
+      app_(app),
+      title_(title),
+      large_(large)
+{}
 
 void MiniWindow::paint(QPainter& painter, const QRectF& rect, const QString& app, const std::optional<QString>& title,
                        bool large, const TTheme& t)

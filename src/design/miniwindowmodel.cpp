@@ -8,8 +8,9 @@ namespace {
 
 const QStringList& editors()
 {
-    static const QStringList list = {"cursor", "xcode", "code", "visual studio code", "zed", "nova",
-                                     "sublime text", "intellij idea", "android studio", "webstorm", "pycharm"};
+    static const QStringList list = {"cursor", "xcode",        "code",          "visual studio code", "zed",
+                                     "nova",   "sublime text", "intellij idea", "android studio",     "webstorm",
+                                     "pycharm"};
     return list;
 }
 

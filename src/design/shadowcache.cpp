@@ -5,8 +5,8 @@
 
 #include <QCache>
 #include <QPainter>
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace tavrin {
@@ -15,9 +15,9 @@ namespace {
 
 // One axis of a shadow: how the template maps onto the real size.
 struct Axis {
-    qreal shape = 0;   // the template's shape size, pixels
-    int target = 0;    // the real image size, pixels
-    int image = 0;     // the template image size, pixels
+    qreal shape = 0; // the template's shape size, pixels
+    int target = 0;  // the real image size, pixels
+    int image = 0;   // the template image size, pixels
     bool stretched = false;
 };
 

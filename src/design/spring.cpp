@@ -36,9 +36,10 @@ State evolve(double omega, double zeta, double x0, double v0, double t)
 } // namespace
 
 Spring::Spring(double response, double damping, double value)
-    : omega_(2 * std::numbers::pi / std::max(response, 1e-3)), zeta_(std::clamp(damping, 0.0, 1.0)), to_(value)
-{
-}
+    : omega_(2 * std::numbers::pi / std::max(response, 1e-3)),
+      zeta_(std::clamp(damping, 0.0, 1.0)),
+      to_(value)
+{}
 
 void Spring::animate(double to, double now)
 {

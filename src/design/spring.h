@@ -25,8 +25,8 @@ public:
 
 private:
     // Offset from the target and its speed at `start_`.
-    double omega_;   // undamped angular frequency
-    double zeta_;    // damping fraction
+    double omega_; // undamped angular frequency
+    double zeta_;  // damping fraction
     double to_ = 0;
     double offset_ = 0;
     double speed_ = 0;

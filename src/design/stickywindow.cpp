@@ -50,9 +50,10 @@ void StickyWindow::install(QWidget* window, bool outOfTaskbar)
 }
 
 StickyWindow::StickyWindow(QWidget* window, bool outOfTaskbar)
-    : QObject(window), window_(window), outOfTaskbar_(outOfTaskbar)
-{
-}
+    : QObject(window),
+      window_(window),
+      outOfTaskbar_(outOfTaskbar)
+{}
 
 bool StickyWindow::eventFilter(QObject* watched, QEvent* event)
 {

@@ -7,8 +7,7 @@
 
 namespace tavrin {
 
-TButton::TButton(const QString& text, TButtonStyle::Kind kind, QWidget* parent)
-    : QAbstractButton(parent), style_(kind)
+TButton::TButton(const QString& text, TButtonStyle::Kind kind, QWidget* parent) : QAbstractButton(parent), style_(kind)
 {
     setText(text);
     setFont(style_.font());

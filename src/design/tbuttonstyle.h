@@ -25,9 +25,9 @@ public:
 
     struct Look {
         QColor foreground;
-        QColor fill;     // clear when nothing is drawn
-        QColor outline;  // clear when there is none
-        QColor shadow;   // clear when there is none
+        QColor fill;    // clear when nothing is drawn
+        QColor outline; // clear when there is none
+        QColor shadow;  // clear when there is none
         QMarginsF padding;
     };
 

@@ -87,8 +87,13 @@ void TGlass::paintEvent(QPaintEvent* event)
                                           -reach + std::min<qreal>(0, l.shadowOffset.y()),
                                           reach + std::max<qreal>(0, l.shadowOffset.x()),
                                           reach + std::max<qreal>(0, l.shadowOffset.y()));
-        c = Cache{QImage((area.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied), area.topLeft(),
-                  shape.size(), radius_, s, blur, scale};
+        c = Cache{QImage((area.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied),
+                  area.topLeft(),
+                  shape.size(),
+                  radius_,
+                  s,
+                  blur,
+                  scale};
         c.image.setDevicePixelRatio(scale);
         c.image.fill(Qt::transparent);
         QPainter p(&c.image);

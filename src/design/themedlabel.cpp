@@ -5,7 +5,8 @@
 namespace tavrin {
 
 ThemedLabel::ThemedLabel(const QString& text, TTheme::Colour colour, const QFont& font, QWidget* parent)
-    : QLabel(parent), colour_(colour)
+    : QLabel(parent),
+      colour_(colour)
 {
     setTextFormat(Qt::PlainText);
     setFont(font);

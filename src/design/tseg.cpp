@@ -14,7 +14,9 @@
 namespace tavrin {
 
 TSeg::TSeg(const QList<Option>& options, const QVariant& selection, QWidget* parent)
-    : DesignWidget(parent), options_(options), selection_(selection)
+    : DesignWidget(parent),
+      options_(options),
+      selection_(selection)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     TSegAccessible::install();

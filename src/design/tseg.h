@@ -22,8 +22,8 @@ public:
         QString label;
     };
 
-    static constexpr qreal kPadding = 2;      // around the row
-    static constexpr qreal kRadius = 9;       // of the track
+    static constexpr qreal kPadding = 2; // around the row
+    static constexpr qreal kRadius = 9;  // of the track
     static constexpr qreal kSegmentRadius = 7;
     static constexpr qreal kSegmentPadX = 14;
     static constexpr qreal kSegmentPadY = 6;

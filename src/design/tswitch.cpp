@@ -12,7 +12,9 @@
 namespace tavrin {
 
 TSwitch::TSwitch(const QString& label, bool on, QWidget* parent)
-    : QAbstractButton(parent), position_(on ? 1 : 0), frames_(new Frames(this, [this] {
+    : QAbstractButton(parent),
+      position_(on ? 1 : 0),
+      frames_(new Frames(this, [this] {
           if (!position_.running(Frames::now()))
               frames_->stop();
           update();

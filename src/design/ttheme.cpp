@@ -60,10 +60,7 @@ const TTheme& TTheme::dark()
     return theme;
 }
 
-const TTheme& TTheme::forScheme(ColorScheme scheme)
-{
-    return scheme == ColorScheme::dark ? dark() : light();
-}
+const TTheme& TTheme::forScheme(ColorScheme scheme) { return scheme == ColorScheme::dark ? dark() : light(); }
 
 const QColor& TTheme::colour(Colour which) const
 {

@@ -13,8 +13,20 @@ struct TTheme {
     // The fields by name, in field order, for views that are told which
     // colour to take (a text's colour, for instance).
     enum class Colour {
-        ink, muted, line, accent, fill, fillHover, glassStrong,
-        winBG, winTB, winLine, skel, good, winSide, danger
+        ink,
+        muted,
+        line,
+        accent,
+        fill,
+        fillHover,
+        glassStrong,
+        winBG,
+        winTB,
+        winLine,
+        skel,
+        good,
+        winSide,
+        danger
     };
 
     QColor ink;         // primary text, the label of normal buttons

@@ -47,8 +47,8 @@ std::vector<xcb_rectangle_t> pixelRects(const QRegion& region, qreal ratio)
     std::vector<xcb_rectangle_t> rects;
     for (const QRect& r : region) {
         const QRect p = QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
-        rects.push_back({std::int16_t(p.x()), std::int16_t(p.y()), std::uint16_t(p.width()),
-                         std::uint16_t(p.height())});
+        rects.push_back(
+            {std::int16_t(p.x()), std::int16_t(p.y()), std::uint16_t(p.width()), std::uint16_t(p.height())});
     }
     return rects;
 }
@@ -213,10 +213,7 @@ void WindowTranslucency::fit(QWidget* window, bool compositing)
     }
 }
 
-void WindowTranslucency::install(QWidget* window)
-{
-    window->installEventFilter(new WindowTranslucency(window));
-}
+void WindowTranslucency::install(QWidget* window) { window->installEventFilter(new WindowTranslucency(window)); }
 
 WindowTranslucency::WindowTranslucency(QWidget* window) : QObject(window), window_(window)
 {

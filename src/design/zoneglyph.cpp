@@ -6,10 +6,7 @@
 
 namespace tavrin {
 
-ZoneGlyph::ZoneGlyph(const UnitRect& rect, QWidget* parent) : DesignWidget(parent), rect_(rect)
-{
-    setFixedSize(kSize);
-}
+ZoneGlyph::ZoneGlyph(const UnitRect& rect, QWidget* parent) : DesignWidget(parent), rect_(rect) { setFixedSize(kSize); }
 
 void ZoneGlyph::setUnitRect(const UnitRect& rect)
 {
@@ -21,8 +18,7 @@ QRectF ZoneGlyph::zoneRect(const UnitRect& unit, qreal width, qreal height)
 {
     const qreal w = width - 2;
     const qreal h = height - 2;
-    return QRectF(1 + unit.x * w, 1 + unit.y * h, std::max<qreal>(1.5, unit.w * w),
-                  std::max<qreal>(1.5, unit.h * h));
+    return QRectF(1 + unit.x * w, 1 + unit.y * h, std::max<qreal>(1.5, unit.w * w), std::max<qreal>(1.5, unit.h * h));
 }
 
 void ZoneGlyph::paint(QPainter& painter, const QSizeF& size, const UnitRect& unit, const TTheme& t)

@@ -100,7 +100,7 @@ bool plausibleZoneId(QStringView id)
     for (QChar c : id) {
         const char16_t u = c.unicode();
         const bool allowed = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
-            || u == u'_' || u == u'+' || u == u'-' || u == u'.' || u == u':' || u == u'/';
+                             || u == u'_' || u == u'+' || u == u'-' || u == u'.' || u == u':' || u == u'/';
         if (!allowed)
             return false;
     }
@@ -144,8 +144,8 @@ QStringView stripQuotes(QStringView text)
 // The properties a block is read for; others are not kept.
 bool isReadProperty(QStringView name)
 {
-    static const QStringView kRead[] = {u"DTSTART", u"DTEND", u"DURATION", u"SUMMARY",
-                                        u"UID",     u"STATUS", u"RRULE",   u"RECURRENCE-ID"};
+    static const QStringView kRead[] = {u"DTSTART", u"DTEND",  u"DURATION", u"SUMMARY",
+                                        u"UID",     u"STATUS", u"RRULE",    u"RECURRENCE-ID"};
     return std::find(std::begin(kRead), std::end(kRead), name) != std::end(kRead);
 }
 
@@ -184,10 +184,7 @@ void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
 
 class ICS::Context {
 public:
-    explicit Context(const QTimeZone& localZone)
-        : local(localZone.isValid() ? localZone : QTimeZone::utc())
-    {
-    }
+    explicit Context(const QTimeZone& localZone) : local(localZone.isValid() ? localZone : QTimeZone::utc()) {}
 
     // The resolver of the zone that a parameter text names, else the local one.
     const WallClock& clockFor(QStringView params)

@@ -31,10 +31,7 @@ struct Budget {
 };
 
 // 1 Sunday ... 7 Saturday.
-int weekdayOf(QDate day)
-{
-    return day.dayOfWeek() % 7 + 1;
-}
+int weekdayOf(QDate day) { return day.dayOfWeek() % 7 + 1; }
 
 // A BYMONTHDAY value as a day of a month of `n` days (0 when it names none).
 qint64 dayOfMonth(qint64 value, int n)
@@ -78,14 +75,10 @@ std::optional<QDate> addUnits(QDate base, ICSEvent::Unit unit, qint64 n)
 qint64 unitsBetween(QDate base, QDate day, ICSEvent::Unit unit)
 {
     switch (unit) {
-    case ICSEvent::Unit::day:
-        return base.daysTo(day);
-    case ICSEvent::Unit::week:
-        return base.daysTo(day) / 7;
-    case ICSEvent::Unit::month:
-        return qint64(day.year() - base.year()) * 12 + day.month() - base.month();
-    case ICSEvent::Unit::year:
-        return day.year() - base.year();
+    case ICSEvent::Unit::day: return base.daysTo(day);
+    case ICSEvent::Unit::week: return base.daysTo(day) / 7;
+    case ICSEvent::Unit::month: return qint64(day.year() - base.year()) * 12 + day.month() - base.month();
+    case ICSEvent::Unit::year: return day.year() - base.year();
     }
     return 0;
 }
@@ -163,8 +156,7 @@ QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Bu
     return days;
 }
 
-QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay,
-                             Budget& budget);
+QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay, Budget& budget);
 
 // Whether a value of an ascending list lies less than the tolerance from `instant`.
 bool nearAny(const QList<double>& ascending, double instant)
@@ -194,7 +186,12 @@ struct Series {
         if (!first)
             return std::nullopt;
         const int time = e.writtenTimeOfDay.value_or(first->secondOfDay);
-        return Series{e, std::move(clock), *unit, first->date, time, e.interval > 1 ? e.interval : 1,
+        return Series{e,
+                      std::move(clock),
+                      *unit,
+                      first->date,
+                      time,
+                      e.interval > 1 ? e.interval : 1,
                       ICSEvent::periodStart(first->date, *unit)};
     }
 
@@ -202,9 +199,11 @@ struct Series {
     // until it answers false, a period starts after `lastDay` (unless a
     // yearly rule's months run into later years) or the work allowed to
     // one expansion is spent.
-    template <class Visit> void walk(qint64 k, std::optional<QDate> lastDay, Visit visit) const
+    template <class Visit>
+    void walk(qint64 k, std::optional<QDate> lastDay, Visit visit) const
     {
-        const bool monthsInYear = unit != ICSEvent::Unit::year
+        const bool monthsInYear =
+            unit != ICSEvent::Unit::year
             || std::all_of(event.byMonth.cbegin(), event.byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; });
         Budget budget{kWorkLimit};
         for (int periods = 0; periods < ICSEvent::kPeriodLimit && budget.left >= 0; ++periods, ++k) {
@@ -235,14 +234,14 @@ QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Uni
         if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
             return days;
         const int n = periodStart.daysInMonth();
-        if (!e.byMonthDay.isEmpty()
-            && std::none_of(e.byMonthDay.cbegin(), e.byMonthDay.cend(),
-                            [&](qint64 d) { return dayOfMonth(d, n) == periodStart.day(); }))
+        if (!e.byMonthDay.isEmpty() && std::none_of(e.byMonthDay.cbegin(), e.byMonthDay.cend(), [&](qint64 d) {
+                return dayOfMonth(d, n) == periodStart.day();
+            }))
             return days;
         const int weekday = weekdayOf(periodStart);
-        if (!e.byDay.isEmpty()
-            && std::none_of(e.byDay.cbegin(), e.byDay.cend(),
-                            [&](const ICSEvent::Weekday& w) { return w.weekday == weekday; }))
+        if (!e.byDay.isEmpty() && std::none_of(e.byDay.cbegin(), e.byDay.cend(), [&](const ICSEvent::Weekday& w) {
+                return w.weekday == weekday;
+            }))
             return days;
         days.append(periodStart);
         return days;
@@ -317,14 +316,10 @@ QDate ICSEvent::periodStart(QDate day, Unit unit)
     if (!day.isValid())
         return day;
     switch (unit) {
-    case Unit::day:
-        return day;
-    case Unit::week:
-        return day.addDays(1 - day.dayOfWeek());
-    case Unit::month:
-        return QDate(day.year(), day.month(), 1);
-    case Unit::year:
-        return QDate(day.year(), 1, 1);
+    case Unit::day: return day;
+    case Unit::week: return day.addDays(1 - day.dayOfWeek());
+    case Unit::month: return QDate(day.year(), day.month(), 1);
+    case Unit::year: return QDate(day.year(), 1, 1);
     }
     return day;
 }
@@ -405,7 +400,8 @@ std::optional<double> ICSEvent::lastCountedOccurrence() const
         return std::nullopt;
     // A rule with one day in every period, the start's: its last day is
     // a multiplication away.
-    const bool oneDayAPeriod = (series->unit == Unit::day && byMonth.isEmpty() && byMonthDay.isEmpty() && byDay.isEmpty())
+    const bool oneDayAPeriod =
+        (series->unit == Unit::day && byMonth.isEmpty() && byMonthDay.isEmpty() && byDay.isEmpty())
         || (series->unit == Unit::week && byDay.isEmpty());
     if (oneDayAPeriod) {
         qint64 offset = 0;

@@ -29,8 +29,7 @@ qint64 floorDiv(qint64 a, qint64 b)
 }
 } // namespace
 
-WallClock::WallClock(const QTimeZone& zone)
-    : m_zone(zone.isValid() ? zone : QTimeZone::utc())
+WallClock::WallClock(const QTimeZone& zone) : m_zone(zone.isValid() ? zone : QTimeZone::utc())
 {
     m_fixed = m_zone.id() == "UTC";
 }

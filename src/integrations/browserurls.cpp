@@ -80,16 +80,13 @@ struct TimedRead {
 
 const QSet<QString>& BrowserURLs::chromium()
 {
-    static const QSet<QString> names{QStringLiteral("Arc"), QStringLiteral("Google Chrome"),
+    static const QSet<QString> names{QStringLiteral("Arc"),           QStringLiteral("Google Chrome"),
                                      QStringLiteral("Brave Browser"), QStringLiteral("Microsoft Edge"),
-                                     QStringLiteral("Vivaldi"), QStringLiteral("Dia")};
+                                     QStringLiteral("Vivaldi"),       QStringLiteral("Dia")};
     return names;
 }
 
-bool BrowserURLs::isSupported(const QString& app)
-{
-    return app == QLatin1String("Safari") || chromium().contains(app);
-}
+bool BrowserURLs::isSupported(const QString& app) { return app == QLatin1String("Safari") || chromium().contains(app); }
 
 QCoro::Task<BrowserTabMap> BrowserURLs::tabs(QSet<QString> apps, bool otherTitles, double timeout)
 {
@@ -122,8 +119,9 @@ std::optional<QString> BrowserURLs::readScript(const QString& app, bool otherTit
     const bool safari = app == QLatin1String("Safari");
     const QString title = safari ? QStringLiteral("name") : QStringLiteral("title");
     const QString front = safari ? QStringLiteral("current tab") : QStringLiteral("active tab");
-    QString script = QStringLiteral("tell application \"%1\" to get {%2 of %3 of every window, URL of %3 of every window")
-                         .arg(app, title, front);
+    QString script =
+        QStringLiteral("tell application \"%1\" to get {%2 of %3 of every window, URL of %3 of every window")
+            .arg(app, title, front);
     if (otherTitles)
         script += QStringLiteral(", %1 of every tab of every window").arg(title);
     return script + QLatin1Char('}');
@@ -164,8 +162,9 @@ bool BrowserURLs::restoreScript(const QString& app, const QString& windowTitle, 
     const QString name = quotedName(app);
     const QString title = safari ? QStringLiteral("name") : QStringLiteral("title");
     const QString front = safari ? QStringLiteral("current tab") : QStringLiteral("active tab");
-    const auto answer = runScript(QStringLiteral("tell application %1 to get {%2 of %3 of every window, %2 of every tab of every window}")
-                                      .arg(name, title, front));
+    const auto answer = runScript(
+        QStringLiteral("tell application %1 to get {%2 of %3 of every window, %2 of every tab of every window}")
+            .arg(name, title, front));
     if (!answer || !answer->isList() || answer->items.size() != 2 || !answer->item(1)->isList()
         || answer->item(1)->items.isEmpty())
         return false;
@@ -184,9 +183,8 @@ bool BrowserURLs::restoreScript(const QString& app, const QString& windowTitle, 
         windows.push_back(std::move(w));
     }
     // The windows whose front tab begins the window's title are searched first.
-    std::stable_partition(windows.begin(), windows.end(), [&](const Window& w) {
-        return !w.front.isEmpty() && windowTitle.startsWith(w.front);
-    });
+    std::stable_partition(windows.begin(), windows.end(),
+                          [&](const Window& w) { return !w.front.isEmpty() && windowTitle.startsWith(w.front); });
     for (const Window& w : windows) {
         const auto found = cleanTabTitle(tab, w.tabs);
         if (!found)

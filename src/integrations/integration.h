@@ -12,13 +12,25 @@ struct Integration {
     // raw text.
     enum class Category { browsers, code, terminals, docs, chat };
     // How the application's windows are read.
-    enum class How { browser, vscode, jetbrains, document, terminal, iterm, titlePath, finder, obsidian, appOnly, chatStatus };
+    enum class How {
+        browser,
+        vscode,
+        jetbrains,
+        document,
+        terminal,
+        iterm,
+        titlePath,
+        finder,
+        obsidian,
+        appOnly,
+        chatStatus
+    };
 
-    QString app;                       // compared with its running application's name
-    std::optional<QString> bundleID;   // only for the applications read by scripting
+    QString app;                     // compared with its running application's name
+    std::optional<QString> bundleID; // only for the applications read by scripting
     Category category = Category::docs;
     How how = How::appOnly;
-    QString bringsBack;                // the pane's sentence for it
+    QString bringsBack;                 // the pane's sentence for it
     std::optional<QString> processName; // another name its windows may be reported under
 
     // Whether reading it scripts the application, under the user's consent.

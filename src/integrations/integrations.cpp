@@ -253,14 +253,10 @@ Integrations::Permission Integrations::permission(const Integration& row, bool a
     if (!automation)
         return Permission::notAsked;
     switch (automation->permission(bundleId, ask)) {
-    case Automation::kAllowed:
-        return Permission::allowed;
-    case Automation::kNotRunning:
-        return Permission::notRunning;
-    case Automation::kNotPermitted:
-        return Permission::denied;
-    default:
-        return Permission::notAsked;
+    case Automation::kAllowed: return Permission::allowed;
+    case Automation::kNotRunning: return Permission::notRunning;
+    case Automation::kNotPermitted: return Permission::denied;
+    default: return Permission::notAsked;
     }
 }
 
@@ -329,7 +325,8 @@ QList<SavedItem> Integrations::captureWindow(const std::vector<AXWindow>& window
     return readAll(entries(windows), false, offNames());
 }
 
-QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames)
+QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool automation,
+                                       const QSet<QString>& offNames)
 {
     QStringList apps;
     QHash<QString, QStringList> titles;
@@ -371,16 +368,11 @@ QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool a
 QList<Integrations::Read> Integrations::read(const Integration& row, const QStringList& titles)
 {
     switch (row.how) {
-    case How::browser:
-        return readBrowser(row.app);
-    case How::vscode:
-        return readEditor(row.app, titles);
-    case How::jetbrains:
-        return readJetBrains(titles);
-    case How::terminal:
-        return readTerminal();
-    case How::iterm:
-        return readITerm();
+    case How::browser: return readBrowser(row.app);
+    case How::vscode: return readEditor(row.app, titles);
+    case How::jetbrains: return readJetBrains(titles);
+    case How::terminal: return readTerminal();
+    case How::iterm: return readITerm();
     case How::titlePath: {
         QList<Read> out;
         for (const QString& title : titles)
@@ -388,14 +380,11 @@ QList<Integrations::Read> Integrations::read(const Integration& row, const QStri
                 out.append(Read{title, QUrl::fromLocalFile(*path).toString(QUrl::FullyEncoded), std::nullopt});
         return out;
     }
-    case How::finder:
-        return readFinder();
-    case How::obsidian:
-        return readObsidian(titles);
+    case How::finder: return readFinder();
+    case How::obsidian: return readObsidian(titles);
     case How::document:
     case How::appOnly:
-    case How::chatStatus:
-        return {};
+    case How::chatStatus: return {};
     }
     return {};
 }
@@ -420,7 +409,8 @@ QString trimSpaces(const QString& text)
 // windows where it fails are passed over.
 QString windowLoopScript(const QString& app, const QString& windows, const QStringList& body)
 {
-    QString script = QStringLiteral("tell application \"%1\"\n  set out to {}\n  repeat with w in %2\n    try\n").arg(app, windows);
+    QString script =
+        QStringLiteral("tell application \"%1\"\n  set out to {}\n  repeat with w in %2\n    try\n").arg(app, windows);
     for (const QString& line : body)
         script += QStringLiteral("      ") + line + QLatin1Char('\n');
     return script + QStringLiteral("    end try\n  end repeat\n  return out\nend tell");
@@ -490,8 +480,9 @@ std::optional<QString> folderName(const QString& address)
 
 bool showsFolder(const QString& title, const QString& name)
 {
-    return title == name || title.contains(QStringLiteral(" \u2014 ") + name) || title.startsWith(name + QLatin1Char(' '))
-        || title.contains(QLatin1Char('[') + name + QLatin1Char(']')) || title.endsWith(name);
+    return title == name || title.contains(QStringLiteral(" \u2014 ") + name)
+           || title.startsWith(name + QLatin1Char(' ')) || title.contains(QLatin1Char('[') + name + QLatin1Char(']'))
+           || title.endsWith(name);
 }
 
 } // namespace
@@ -574,16 +565,17 @@ QList<Integrations::Read> Integrations::matchFolders(const QSet<QString>& folder
 
 QList<Integrations::Read> Integrations::readTerminal()
 {
-    const QString script = windowLoopScript(QStringLiteral("Terminal"), QStringLiteral("windows"),
-                                            {QStringLiteral("set end of out to {name of w, tty of selected tab of w}")});
+    const QString script =
+        windowLoopScript(QStringLiteral("Terminal"), QStringLiteral("windows"),
+                         {QStringLiteral("set end of out to {name of w, tty of selected tab of w}")});
     return folderReads(runAppleScript(script), [](const QString& device) { return folderForTTY(device); });
 }
 
 std::optional<QString> Integrations::folderForTTY(const QString& device)
 {
     const QString name = QString(device).remove(QStringLiteral("/dev/"));
-    const auto listing = runProcess(QStringLiteral("/bin/ps"), {QStringLiteral("-t"), name, QStringLiteral("-o"),
-                                                                 QStringLiteral("pid=,comm=")});
+    const auto listing = runProcess(QStringLiteral("/bin/ps"),
+                                    {QStringLiteral("-t"), name, QStringLiteral("-o"), QStringLiteral("pid=,comm=")});
     if (!listing || listing->isEmpty())
         return std::nullopt;
     std::optional<QString> shell;
@@ -618,10 +610,10 @@ std::optional<QString> Integrations::folderForTTY(const QString& device)
 
 QList<Integrations::Read> Integrations::readITerm()
 {
-    const QString script = windowLoopScript(
-        QStringLiteral("iTerm"), QStringLiteral("windows"),
-        {QStringLiteral("tell current session of w to set p to variable named \"session.path\""),
-         QStringLiteral("set end of out to {name of w, p}")});
+    const QString script =
+        windowLoopScript(QStringLiteral("iTerm"), QStringLiteral("windows"),
+                         {QStringLiteral("tell current session of w to set p to variable named \"session.path\""),
+                          QStringLiteral("set end of out to {name of w, p}")});
     return folderReads(runAppleScript(script), [](const QString& path) {
         return path.startsWith(QLatin1Char('/')) ? std::optional(path) : std::nullopt;
     });

@@ -19,7 +19,8 @@ bool isAddressText(const QString& text)
     const QStringView allowed = u"-._~:/?#[]@!$&'()*+,;=";
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || allowed.contains(QChar(c)))
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
+            || allowed.contains(QChar(c)))
             continue;
         if (c == u'%' && i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2])) {
             i += 2;

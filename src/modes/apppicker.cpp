@@ -60,14 +60,18 @@ QStringList AppPicker::installedApps()
     QStringList names(found.begin(), found.end());
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::sort(names.begin(), names.end(),
+              [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     cache = {Platform::installation(), names};
     return names;
 }
 
 AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool multiple,
                      std::function<void(const QString&)> onPick, QWidget* parent)
-    : QWidget(parent), exclude_(exclude), multiple_(multiple), onPick_(std::move(onPick))
+    : QWidget(parent),
+      exclude_(exclude),
+      multiple_(multiple),
+      onPick_(std::move(onPick))
 {
     setObjectName(QStringLiteral("appPicker"));
     setFixedWidth(kWidth);

@@ -62,8 +62,8 @@ const QSet<QString>& MeetingMode::meetingApps()
 
 const QSet<QString>& MeetingMode::browserApps()
 {
-    static const QSet<QString> apps{QStringLiteral("Google Chrome"), QStringLiteral("Arc"),
-                                    QStringLiteral("Safari"),        QStringLiteral("Brave Browser"),
+    static const QSet<QString> apps{QStringLiteral("Google Chrome"),  QStringLiteral("Arc"),
+                                    QStringLiteral("Safari"),         QStringLiteral("Brave Browser"),
                                     QStringLiteral("Microsoft Edge"), QStringLiteral("Dia"),
                                     QStringLiteral("Vivaldi")};
     return apps;
@@ -71,8 +71,8 @@ const QSet<QString>& MeetingMode::browserApps()
 
 const QStringList& MeetingMode::notesApps()
 {
-    static const QStringList apps{QStringLiteral("Notes"), QStringLiteral("Obsidian"), QStringLiteral("Notion"),
-                                  QStringLiteral("Bear"),  QStringLiteral("Craft"),    QStringLiteral("Logseq"),
+    static const QStringList apps{QStringLiteral("Notes"),      QStringLiteral("Obsidian"), QStringLiteral("Notion"),
+                                  QStringLiteral("Bear"),       QStringLiteral("Craft"),    QStringLiteral("Logseq"),
                                   QStringLiteral("Apple Notes")};
     return apps;
 }
@@ -151,7 +151,7 @@ bool MeetingMode::isCallWindow(const QString& app, const QString& title)
     }
     if (browserApps().contains(app))
         return t.startsWith(QLatin1String("meet -")) || t.contains(QLatin1String("google meet"))
-            || t.contains(kWebMeetingHost);
+               || t.contains(kWebMeetingHost);
     return false;
 }
 
@@ -185,8 +185,7 @@ void MeetingMode::enterCall()
 {
     AXActionScope scope;
     const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
-    const auto call = std::find_if(windows.begin(), windows.end(),
-                                   [](const AXWindow& w) { return isCallWindow(w); });
+    const auto call = std::find_if(windows.begin(), windows.end(), [](const AXWindow& w) { return isCallWindow(w); });
     if (call == windows.end())
         return;
     const auto callFrame = call->frame();

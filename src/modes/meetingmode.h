@@ -2,9 +2,9 @@
 
 #include "platform/geometry.h"
 #include "platform/timer.h"
-#include "workspaces/autoarrangecontrol.h"
 #include "windows/axwindow.h"
 #include "windows/unitrect.h"
+#include "workspaces/autoarrangecontrol.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,7 +15,6 @@
 #include <vector>
 
 namespace tavrin {
-
 
 // Meeting mode: while the microphone is in use, the call's window goes to the
 // top middle of its display, under the camera, with a notes window below it;

@@ -49,7 +49,8 @@ PrivacyPane::PrivacyPane(ShareSafe& share, QWidget* parent) : QWidget(parent), s
     header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* headerLine = new QHBoxLayout(header);
     headerLine->setContentsMargins(10, 0, 10, 0);
-    headerLine->addWidget(new ThemedLabel(tr("Private apps"), TTheme::Colour::ink, DesignFont::system(14, QFont::DemiBold)));
+    headerLine->addWidget(
+        new ThemedLabel(tr("Private apps"), TTheme::Colour::ink, DesignFont::system(14, QFont::DemiBold)));
     headerLine->addStretch(1);
     auto* addButton = new TButton(tr("Add app…"), TButtonStyle::Kind::normal);
     addButton->setObjectName(QStringLiteral("addApp"));
@@ -140,11 +141,15 @@ QStringList PrivacyPane::listed() const
     QStringList names(share_.privateNames().begin(), share_.privateNames().end());
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::sort(names.begin(), names.end(),
+              [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     return names;
 }
 
-void PrivacyPane::add(const QString& name) { share_.setPrivateApps(QSet<QString>(share_.privateNames()).unite({name})); }
+void PrivacyPane::add(const QString& name)
+{
+    share_.setPrivateApps(QSet<QString>(share_.privateNames()).unite({name}));
+}
 
 void PrivacyPane::remove(const QString& name)
 {

@@ -65,8 +65,8 @@ Rect PrivacyPrompt::place(Size size) const
     // Where that point shows among the panels for the display.
     const PanelRoom room = placement_(visible);
     const double shownCentre = visible.width > 0
-        ? room.over.minX() + (centre - visible.minX()) * room.over.width / visible.width
-        : room.over.midX();
+                                   ? room.over.minX() + (centre - visible.minX()) * room.over.width / visible.width
+                                   : room.over.midX();
     return frameFor(shownCentre, room.over, size);
 }
 

@@ -11,15 +11,17 @@
 namespace tavrin {
 
 PromptView::PromptView(const QString& app, std::function<void(bool)> onAnswer, QWidget* parent)
-    : QWidget(parent), app_(app)
+    : QWidget(parent),
+      app_(app)
 {
     setObjectName(QStringLiteral("privacyPromptView"));
     auto* row = new QWidget;
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(14, 6, 8, 6);
     line->setSpacing(8);
-    line->addWidget(new ThemedLabel(QStringLiteral("✓"), TTheme::Colour::good, DesignFont::system(kFontSize, QFont::Bold)),
-                    0, Qt::AlignVCenter);
+    line->addWidget(
+        new ThemedLabel(QStringLiteral("✓"), TTheme::Colour::good, DesignFont::system(kFontSize, QFont::Bold)), 0,
+        Qt::AlignVCenter);
     auto* text = new ThemedLabel(message(app), TTheme::Colour::ink, DesignFont::system(kFontSize));
     text->setObjectName(QStringLiteral("privacyPromptMessage"));
     line->addWidget(text, 0, Qt::AlignVCenter);

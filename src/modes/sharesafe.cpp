@@ -82,12 +82,11 @@ void ShareSafe::appendName(const QString& key, const QString& name)
 
 const QStringList& ShareSafe::defaultPrivateApps()
 {
-    static const QStringList apps{QStringLiteral("Messages"),        QStringLiteral("Mail"),
-                                  QStringLiteral("Passwords"),       QStringLiteral("1Password"),
-                                  QStringLiteral("1Password 7"),     QStringLiteral("Bitwarden"),
-                                  QStringLiteral("Keychain Access"), QStringLiteral("WhatsApp"),
-                                  QStringLiteral("Signal"),          QStringLiteral("Telegram"),
-                                  QStringLiteral("Banking")};
+    static const QStringList apps{
+        QStringLiteral("Messages"),        QStringLiteral("Mail"),        QStringLiteral("Passwords"),
+        QStringLiteral("1Password"),       QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"),
+        QStringLiteral("Keychain Access"), QStringLiteral("WhatsApp"),    QStringLiteral("Signal"),
+        QStringLiteral("Telegram"),        QStringLiteral("Banking")};
     return apps;
 }
 
@@ -111,8 +110,8 @@ const QHash<QString, QStringList>& ShareSafe::shareKeywords()
 
 const QSet<QString>& ShareSafe::callApps()
 {
-    static const QSet<QString> apps{MeetingMode::kCallClient, "Microsoft Teams", "Slack", "Webex", "FaceTime",
-                                    "Discord"};
+    static const QSet<QString> apps{
+        MeetingMode::kCallClient, "Microsoft Teams", "Slack", "Webex", "FaceTime", "Discord"};
     return apps;
 }
 

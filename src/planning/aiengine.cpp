@@ -8,14 +8,10 @@ namespace tavrin {
 QString name(AIEngine engine)
 {
     switch (engine) {
-    case AIEngine::onDevice:
-        return QStringLiteral("onDevice");
-    case AIEngine::tavrinAI:
-        return QStringLiteral("tavrinAI");
-    case AIEngine::claude:
-        return QStringLiteral("claude");
-    case AIEngine::off:
-        break;
+    case AIEngine::onDevice: return QStringLiteral("onDevice");
+    case AIEngine::tavrinAI: return QStringLiteral("tavrinAI");
+    case AIEngine::claude: return QStringLiteral("claude");
+    case AIEngine::off: break;
     }
     return QStringLiteral("off");
 }

@@ -99,7 +99,7 @@ QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest req
     const QJsonDocument body(requestBody(request));
     const QByteArray data = body.toJson(QJsonDocument::Compact);
     const QUuid entry = s.log->record(kName, request.request, url.host() + url.path(),
-                                       QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
+                                      QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
 
     const HttpResponse response = co_await s.http->postJson(url, data, authHeaders(*key), kTimeout);
     auto result = interpret(response, request);

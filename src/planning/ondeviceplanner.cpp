@@ -99,8 +99,8 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
         co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
 
     const QString prompt = QString::fromUtf8(QJsonDocument(request.toJson()).toJson(QJsonDocument::Indented));
-    const QUuid entry = s.log->record(kName, request.request, QStringLiteral("On this computer"), prompt,
-                                       prompt.toUtf8().size());
+    const QUuid entry =
+        s.log->record(kName, request.request, QStringLiteral("On this computer"), prompt, prompt.toUtf8().size());
     auto session = s.languageModel->makeSession(PlannerInstructions::onDevice(), guide());
 
     std::optional<GuidedGeneration> generation;

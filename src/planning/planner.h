@@ -17,7 +17,8 @@ public:
     virtual QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) = 0;
 
 protected:
-    template <class T> static RequestLog::Outcome outcomeOf(const PlannerResult<T>& result)
+    template <class T>
+    static RequestLog::Outcome outcomeOf(const PlannerResult<T>& result)
     {
         return result.ok() ? RequestLog::Outcome::ok() : RequestLog::Outcome::failed(result.error().message);
     }

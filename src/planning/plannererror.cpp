@@ -24,10 +24,7 @@ QString PlannerError::claudeUnreachableMessage()
     return QStringLiteral("Couldn't reach Claude. Check your connection and try again.");
 }
 
-QString PlannerError::claudeUnusableMessage()
-{
-    return QStringLiteral("Claude's answer couldn't be used. Try again.");
-}
+QString PlannerError::claudeUnusableMessage() { return QStringLiteral("Claude's answer couldn't be used. Try again."); }
 
 QString PlannerError::claudeTooLargeMessage()
 {
@@ -46,10 +43,7 @@ QString PlannerError::tavrinAIRejectedMessage()
     return QStringLiteral("Tavrin AI didn't accept your sign-in. Sign in again in Settings › AI.");
 }
 
-QString PlannerError::tavrinAIQuotaMessage()
-{
-    return QStringLiteral("You've used this month's Tavrin AI requests.");
-}
+QString PlannerError::tavrinAIQuotaMessage() { return QStringLiteral("You've used this month's Tavrin AI requests."); }
 
 QString PlannerError::tavrinAIUnreachableMessage()
 {

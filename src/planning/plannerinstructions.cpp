@@ -48,12 +48,12 @@ QString common(const QString& windowRule, const QString& clearRule)
 
 QString PlannerInstructions::cloud()
 {
-    return common(QStringLiteral(
-                      "To use an open window, give its number as \"existingWindow\" and its application as \"app\". "
-                      "To open a new web page, give its https address as \"openURL\" and the browser as \"app\", and "
-                      "optionally further https addresses to open beside it as \"tabs\". For an open browser window, "
-                      "\"frontTab\" may name one of that window's \"otherTabs\" to bring to the front."),
-                  QStringLiteral("Name each by its number as \"existingWindow\"."));
+    return common(
+        QStringLiteral("To use an open window, give its number as \"existingWindow\" and its application as \"app\". "
+                       "To open a new web page, give its https address as \"openURL\" and the browser as \"app\", and "
+                       "optionally further https addresses to open beside it as \"tabs\". For an open browser window, "
+                       "\"frontTab\" may name one of that window's \"otherTabs\" to bring to the front."),
+        QStringLiteral("Name each by its number as \"existingWindow\"."));
 }
 
 QString PlannerInstructions::onDevice()
@@ -94,20 +94,19 @@ QJsonObject PlannerInstructions::planSchema()
                                        {QStringLiteral("tabs"), strings},
                                        {QStringLiteral("frontTab"), string}},
                                       {QStringLiteral("app"), QStringLiteral("purpose")});
-    const QJsonObject clear = object(
-        {{QStringLiteral("existingWindow"), integer}, {QStringLiteral("action"), enumOf(actions)}},
-        {QStringLiteral("existingWindow"), QStringLiteral("action")});
-    return object({{QStringLiteral("workspaceName"), string},
-                   {QStringLiteral("layout"), enumOf(layouts)},
-                   {QStringLiteral("why"), string},
-                   {QStringLiteral("windows"),
-                    QJsonObject{{QStringLiteral("type"), QStringLiteral("array")},
-                                {QStringLiteral("items"), window},
-                                {QStringLiteral("maxItems"), WorkspacePlan::kMaxWindows}}},
-                   {QStringLiteral("clear"),
-                    QJsonObject{{QStringLiteral("type"), QStringLiteral("array")}, {QStringLiteral("items"), clear}}}},
-                  {QStringLiteral("workspaceName"), QStringLiteral("layout"), QStringLiteral("why"),
-                   QStringLiteral("windows")});
+    const QJsonObject clear =
+        object({{QStringLiteral("existingWindow"), integer}, {QStringLiteral("action"), enumOf(actions)}},
+               {QStringLiteral("existingWindow"), QStringLiteral("action")});
+    return object(
+        {{QStringLiteral("workspaceName"), string},
+         {QStringLiteral("layout"), enumOf(layouts)},
+         {QStringLiteral("why"), string},
+         {QStringLiteral("windows"), QJsonObject{{QStringLiteral("type"), QStringLiteral("array")},
+                                                 {QStringLiteral("items"), window},
+                                                 {QStringLiteral("maxItems"), WorkspacePlan::kMaxWindows}}},
+         {QStringLiteral("clear"),
+          QJsonObject{{QStringLiteral("type"), QStringLiteral("array")}, {QStringLiteral("items"), clear}}}},
+        {QStringLiteral("workspaceName"), QStringLiteral("layout"), QStringLiteral("why"), QStringLiteral("windows")});
 }
 
 } // namespace tavrin

@@ -8,7 +8,8 @@
 namespace tavrin {
 
 // A planner's value or its error; failures travel as values.
-template <class T> class PlannerResult {
+template <class T>
+class PlannerResult {
 public:
     PlannerResult(T value) : v_(std::move(value)) {}
     PlannerResult(PlannerError error) : v_(std::move(error)) {}

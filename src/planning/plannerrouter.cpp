@@ -6,9 +6,11 @@
 namespace tavrin {
 
 PlannerRouter::PlannerRouter(PlanningServices services)
-    : s_(services), onDevice_(services), claude_(services), tavrinAI_(services)
-{
-}
+    : s_(services),
+      onDevice_(services),
+      claude_(services),
+      tavrinAI_(services)
+{}
 
 PlannerRouter& PlannerRouter::shared()
 {
@@ -47,14 +49,9 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
         case AIEngine::onDevice:
             result = co_await onDevice_.plan(request, another ? std::optional(kOnDeviceLimit) : std::nullopt);
             break;
-        case AIEngine::claude:
-            result = co_await claude_.plan(request);
-            break;
-        case AIEngine::tavrinAI:
-            result = co_await tavrinAI_.plan(request);
-            break;
-        case AIEngine::off:
-            continue;
+        case AIEngine::claude: result = co_await claude_.plan(request); break;
+        case AIEngine::tavrinAI: result = co_await tavrinAI_.plan(request); break;
+        case AIEngine::off: continue;
         }
         if (result->ok()) {
             const PlanningServices s = s_.resolved();

@@ -1,8 +1,8 @@
 #include "planning/planvalidator.h"
 
 #include "workspaces/browsertabs.h"
-#include "workspaces/webaddress.h"
 #include "workspaces/textcut.h"
+#include "workspaces/webaddress.h"
 
 #include <QSet>
 #include <QUrl>

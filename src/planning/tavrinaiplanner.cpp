@@ -28,14 +28,13 @@ std::optional<TavrinAIPlanner::Usage> usageFrom(const QJsonValue& value)
 // characters.
 PlannerError errorFrom(const HttpResponse& response)
 {
-    const QJsonObject error =
-        QJsonDocument::fromJson(response.body).object().value(QStringLiteral("error")).toObject();
+    const QJsonObject error = QJsonDocument::fromJson(response.body).object().value(QStringLiteral("error")).toObject();
     const QString code = error.value(QStringLiteral("code")).toString();
     const QString message = shownText(error.value(QStringLiteral("message")).toString(), kMaxServiceMessageLength);
     PlannerError::Kind kind = PlannerError::Kind::unavailable;
     if (!error.isEmpty())
         kind = code == QLatin1String("unauthorized") ? PlannerError::Kind::rejected
-             : code == QLatin1String("quota")        ? PlannerError::Kind::quotaReached
+               : code == QLatin1String("quota")      ? PlannerError::Kind::quotaReached
                                                      : PlannerError::Kind::unavailable;
     else if (response.status == 401 || response.status == 403)
         kind = PlannerError::Kind::rejected;
@@ -45,12 +44,9 @@ PlannerError errorFrom(const HttpResponse& response)
     if (!message.isEmpty())
         return {kind, message};
     switch (kind) {
-    case PlannerError::Kind::rejected:
-        return PlannerError::rejected(PlannerError::tavrinAIRejectedMessage());
-    case PlannerError::Kind::quotaReached:
-        return PlannerError::quotaReached(PlannerError::tavrinAIQuotaMessage());
-    default:
-        return PlannerError::unavailable(PlannerError::tavrinAIUnreachableMessage());
+    case PlannerError::Kind::rejected: return PlannerError::rejected(PlannerError::tavrinAIRejectedMessage());
+    case PlannerError::Kind::quotaReached: return PlannerError::quotaReached(PlannerError::tavrinAIQuotaMessage());
+    default: return PlannerError::unavailable(PlannerError::tavrinAIUnreachableMessage());
     }
 }
 
@@ -88,7 +84,7 @@ QCoro::Task<PlannerResult<WorkspacePlan>> TavrinAIPlanner::plan(PlanRequest requ
     const QJsonDocument body(request.toJson());
     const QByteArray data = body.toJson(QJsonDocument::Compact);
     const QUuid entry = s.log->record(kName, request.request, url.host() + url.path(),
-                                       QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
+                                      QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
 
     const QList<HttpRequest::Header> headers{{"Authorization", "Bearer " + token->toUtf8()},
                                              {"X-Tavrin-Instance", instance.toUtf8()}};

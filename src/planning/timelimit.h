@@ -11,7 +11,8 @@ namespace tavrin {
 
 namespace timelimit_detail {
 
-template <class T> struct Race {
+template <class T>
+struct Race {
     std::optional<T> result;
     bool settled = false;
     std::coroutine_handle<> waiting;
@@ -34,7 +35,8 @@ template <class T> struct Race {
 };
 
 // Runs `task` to its end; its result counts only if the limit has not passed.
-template <class T> QCoro::Task<> feed(QCoro::Task<T> task, std::shared_ptr<Race<T>> race, Clock* clock)
+template <class T>
+QCoro::Task<> feed(QCoro::Task<T> task, std::shared_ptr<Race<T>> race, Clock* clock)
 {
     T value = co_await std::move(task);
     if (race->settled)
@@ -48,7 +50,8 @@ template <class T> QCoro::Task<> feed(QCoro::Task<T> task, std::shared_ptr<Race<
 
 // The result of `task`, or none when `seconds` pass on `clock` first. A task
 // that loses runs on to its end and its result is dropped.
-template <class T> QCoro::Task<std::optional<T>> withTimeLimit(Clock& clock, double seconds, QCoro::Task<T> task)
+template <class T>
+QCoro::Task<std::optional<T>> withTimeLimit(Clock& clock, double seconds, QCoro::Task<T> task)
 {
     using Race = timelimit_detail::Race<T>;
     auto race = std::make_shared<Race>();

@@ -34,13 +34,13 @@ struct AXElement {
 // How an Accessibility call can fail. `success` carries a value.
 enum class AXError {
     success,
-    noValue,             // the attribute exists but holds nothing
-    attributeUnsupported,// the element has no such attribute (not readable / not settable)
+    noValue,              // the attribute exists but holds nothing
+    attributeUnsupported, // the element has no such attribute (not readable / not settable)
     actionUnsupported,
-    illegalArgument,     // a value of the wrong type for the attribute
-    invalidElement,      // the element is gone
-    cannotComplete,      // the application did not answer within its messaging time-out
-    apiDisabled,         // this process is not trusted for Accessibility
+    illegalArgument, // a value of the wrong type for the attribute
+    invalidElement,  // the element is gone
+    cannotComplete,  // the application did not answer within its messaging time-out
+    apiDisabled,     // this process is not trusted for Accessibility
 };
 
 const char* axErrorName(AXError error);
@@ -54,7 +54,8 @@ struct AXResult {
     AXValue value;
 
     bool ok() const { return error == AXError::success; }
-    template <class T> std::optional<T> as() const
+    template <class T>
+    std::optional<T> as() const
     {
         if (!ok())
             return std::nullopt;
@@ -66,6 +67,7 @@ struct AXResult {
 
 } // namespace tavrin
 
-template <> struct std::hash<tavrin::AXElement> {
+template <>
+struct std::hash<tavrin::AXElement> {
     std::size_t operator()(const tavrin::AXElement& e) const noexcept { return e.hash(); }
 };

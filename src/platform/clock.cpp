@@ -47,10 +47,7 @@ struct SleepAwaiter {
 };
 } // namespace
 
-QCoro::Task<> Clock::sleep(double seconds, CancelToken cancel)
-{
-    co_await SleepAwaiter{this, seconds, &cancel};
-}
+QCoro::Task<> Clock::sleep(double seconds, CancelToken cancel) { co_await SleepAwaiter{this, seconds, &cancel}; }
 
 double Clock::referenceSeconds(const QDateTime& date)
 {
@@ -59,8 +56,7 @@ double Clock::referenceSeconds(const QDateTime& date)
 
 QDateTime Clock::dateFromReference(double seconds)
 {
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround((seconds + kReferenceEpochOffset) * 1000.0)),
-                                          Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround((seconds + kReferenceEpochOffset) * 1000.0)), Qt::UTC);
 }
 
 } // namespace tavrin

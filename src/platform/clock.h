@@ -55,7 +55,8 @@ public:
 
     // Awaitable: runs `work` in the background and returns its result on the
     // main thread.
-    template <class T> QCoro::Task<T> background(std::function<T()> work);
+    template <class T>
+    QCoro::Task<T> background(std::function<T()> work);
 
     static double referenceSeconds(const QDateTime& date);
     static QDateTime dateFromReference(double seconds);
@@ -75,7 +76,8 @@ private:
     };
 };
 
-template <class T> QCoro::Task<T> Clock::background(std::function<T()> work)
+template <class T>
+QCoro::Task<T> Clock::background(std::function<T()> work)
 {
     auto result = std::make_shared<std::optional<T>>();
     // The awaiter is named and holds a pointer: GCC 12 destroys a braced

@@ -31,30 +31,25 @@ void Defaults::keepAside(const QString& key, const QVariant& raw)
 std::optional<bool> Defaults::toBool(const QVariant& v)
 {
     switch (v.typeId()) {
-    case QMetaType::Bool:
-        return v.toBool();
+    case QMetaType::Bool: return v.toBool();
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return v.toLongLong() != 0;
-    case QMetaType::Double:
-        return v.toDouble() != 0.0;
+    case QMetaType::ULongLong: return v.toLongLong() != 0;
+    case QMetaType::Double: return v.toDouble() != 0.0;
     case QMetaType::QString: {
         const QString s = v.toString().trimmed();
         return s.compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0
-            || s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || s == QLatin1String("1");
+               || s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || s == QLatin1String("1");
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
 std::optional<double> Defaults::toNumber(const QVariant& v)
 {
     switch (v.typeId()) {
-    case QMetaType::Bool:
-        return v.toBool() ? 1.0 : 0.0;
+    case QMetaType::Bool: return v.toBool() ? 1.0 : 0.0;
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
@@ -65,8 +60,7 @@ std::optional<double> Defaults::toNumber(const QVariant& v)
             return std::nullopt;
         return d;
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -93,12 +87,9 @@ std::optional<qint64> Defaults::integer(const QString& key) const
     switch (v->typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
-    case QMetaType::LongLong:
-        return v->toLongLong();
-    case QMetaType::ULongLong:
-        return qint64(std::min(v->toULongLong(), quint64(std::numeric_limits<qint64>::max())));
-    default:
-        break;
+    case QMetaType::LongLong: return v->toLongLong();
+    case QMetaType::ULongLong: return qint64(std::min(v->toULongLong(), quint64(std::numeric_limits<qint64>::max())));
+    default: break;
     }
     const auto n = toNumber(*v);
     if (!n || !std::isfinite(*n))

@@ -66,7 +66,7 @@ struct Rect {
     bool near(const Rect& o, double tolerance) const
     {
         return std::abs(x - o.x) <= tolerance && std::abs(y - o.y) <= tolerance
-            && std::abs(width - o.width) <= tolerance && std::abs(height - o.height) <= tolerance;
+               && std::abs(width - o.width) <= tolerance && std::abs(height - o.height) <= tolerance;
     }
 
     friend bool operator==(const Rect&, const Rect&) = default;

@@ -11,8 +11,8 @@ enum class KeychainStatus { ok, notFound, failed };
 
 struct KeychainResult {
     KeychainStatus status = KeychainStatus::failed;
-    QByteArray data;  // the secret, for a successful read
-    QString message;  // what went wrong, for `failed`
+    QByteArray data; // the secret, for a successful read
+    QString message; // what went wrong, for `failed`
     bool ok() const { return status == KeychainStatus::ok; }
 };
 

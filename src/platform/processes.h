@@ -18,8 +18,7 @@ public:
     // and answers what it wrote to its standard output. None when it cannot
     // be started, or when it has not ended within `timeLimit` seconds: it is
     // then killed.
-    virtual std::optional<QByteArray> run(const QString& program, const QStringList& arguments,
-                                          double timeLimit) = 0;
+    virtual std::optional<QByteArray> run(const QString& program, const QStringList& arguments, double timeLimit) = 0;
     // Runs `program` with `arguments`, everything it writes sent to the null
     // device, so that its output can never hold it up. True when it ended
     // within `timeLimit` seconds (whatever its exit status); false when it

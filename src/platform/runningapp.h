@@ -9,9 +9,9 @@ enum class ActivationPolicy { regular, accessory, prohibited };
 // A snapshot of one running application.
 struct RunningApp {
     int pid = 0;
-    QString localizedName;      // may be empty
-    QString bundleIdentifier;   // may be empty
-    QString bundleLocation;     // where it is installed; may be empty
+    QString localizedName;    // may be empty
+    QString bundleIdentifier; // may be empty
+    QString bundleLocation;   // where it is installed; may be empty
     ActivationPolicy activationPolicy = ActivationPolicy::regular;
     bool hidden = false;
     bool active = false;

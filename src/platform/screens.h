@@ -10,8 +10,8 @@
 namespace tavrin {
 
 struct ScreenInfo {
-    Rect frame;           // whole screen, top-left screen points
-    Rect visibleFrame;    // without menu bar, dock and panels
+    Rect frame;        // whole screen, top-left screen points
+    Rect visibleFrame; // without menu bar, dock and panels
     QString localizedName;
     std::uint32_t displayNumber = 0;
     int pixelWidth = 0;

@@ -54,7 +54,8 @@ std::optional<ScriptRequest> oneLine(const QString& source)
         r.otherTitles = f.hasCaptured(3);
     } else if (titles.match(statement).hasMatch()) {
         r.kind = ScriptRequest::Kind::tabTitles;
-    } else if (auto s = safariSelect.match(statement); s.hasMatch() || (s = chromiumSelect.match(statement)).hasMatch()) {
+    } else if (auto s = safariSelect.match(statement);
+               s.hasMatch() || (s = chromiumSelect.match(statement)).hasMatch()) {
         r.kind = ScriptRequest::Kind::selectTab;
         r.window = s.captured(1).toInt();
         r.tab = s.captured(2).toInt();

@@ -15,8 +15,8 @@ struct WindowInfo {
     std::uint32_t number = 0;
     int ownerPid = 0;
     QString ownerName;
-    int layer = 0;      // 0 for normal windows; panels and menus are above
-    Rect bounds;        // top-left screen points
+    int layer = 0; // 0 for normal windows; panels and menus are above
+    Rect bounds;   // top-left screen points
     double alpha = 1.0;
 };
 

@@ -77,8 +77,8 @@ void AIPane::showEngineNote()
         const LanguageModel* model = Platform::current().languageModel;
         const LanguageModel::Availability availability = model ? model->availability() : LanguageModel::Availability{};
         note = availability.available
-            ? tr("Tasks are planned on this computer. Nothing leaves it.")
-            : tr("This computer has no language model Tavrin can use, so the command bar can't plan with it.");
+                   ? tr("Tasks are planned on this computer. Nothing leaves it.")
+                   : tr("This computer has no language model Tavrin can use, so the command bar can't plan with it.");
         if (!availability.available && !availability.reason.isEmpty())
             note += QLatin1Char(' ') + availability.reason;
         break;
@@ -107,9 +107,9 @@ void AIPane::addSendingCard()
     card->addWidget(new SwitchRow(tr("Send browser addresses"),
                                   tr("Planners see the address of the front tab of each browser window."), urls_));
     tabTitles_ = new SettingSwitch(SettingSwitch::key(QStringLiteral("sendBrowserTabTitles"), false));
-    tabTitlesRow_ = new SwitchRow(tr("Send the titles of other tabs"),
-                                  tr("Planners also see the titles of the other tabs. Needs browser addresses."),
-                                  tabTitles_);
+    tabTitlesRow_ =
+        new SwitchRow(tr("Send the titles of other tabs"),
+                      tr("Planners also see the titles of the other tabs. Needs browser addresses."), tabTitles_);
     card->addWidget(tabTitlesRow_);
     const auto follow = [this] { tabTitlesRow_->setActive(urls_->isChecked()); };
     connect(urls_, &QAbstractButton::toggled, this, follow);
@@ -137,9 +137,10 @@ void AIPane::addUsageCard()
     meter_ = new Meter(known ? double(allowance->used) / double(allowance->limit) : 0);
     meter_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     card->addWidget(meter_);
-    allowance_ = new KeyMsg(known ? tr("Tavrin AI: %1 of your %2 plans this month.").arg(allowance->used).arg(allowance->limit)
-                                  : tr("Tavrin AI shows your monthly allowance here after your first plan with it."),
-                            KeyMsg::Tone::plain);
+    allowance_ =
+        new KeyMsg(known ? tr("Tavrin AI: %1 of your %2 plans this month.").arg(allowance->used).arg(allowance->limit)
+                         : tr("Tavrin AI shows your monthly allowance here after your first plan with it."),
+                   KeyMsg::Tone::plain);
     card->addWidget(allowance_);
 }
 

@@ -2,10 +2,10 @@
 
 #include "design/designfont.h"
 #include "design/frow.h"
+#include "design/keymsg.h"
 #include "design/tbutton.h"
 #include "design/tcardtitle.h"
 #include "design/tfield.h"
-#include "design/keymsg.h"
 #include "design/tseg.h"
 #include "planning/claudekeyplanner.h"
 #include "planning/claudemodel.h"
@@ -24,7 +24,9 @@ const QString kModelKey = QStringLiteral("claudeModel");
 }
 
 ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, QWidget* parent)
-    : TCard(kUsualPadding, parent), keychain_(keychain), planner_(planner)
+    : TCard(kUsualPadding, parent),
+      keychain_(keychain),
+      planner_(planner)
 {
     setObjectName(QStringLiteral("claudeKeyCard"));
     addWidget(new TCardTitle(tr("Your Claude key")));
@@ -54,9 +56,8 @@ ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner,
     result_->setObjectName(QStringLiteral("keyResult"));
     addWidget(result_);
 
-    connect(save_, &QAbstractButton::clicked, this, [this] {
-        task_.start([this, key = field_->text()](CancelToken cancel) { return saveKey(key, cancel); });
-    });
+    connect(save_, &QAbstractButton::clicked, this,
+            [this] { task_.start([this, key = field_->text()](CancelToken cancel) { return saveKey(key, cancel); }); });
     connect(field_, &QLineEdit::returnPressed, save_, &QAbstractButton::click);
     connect(clear_, &QAbstractButton::clicked, this,
             [this] { task_.start([this](CancelToken cancel) { return clearKey(cancel); }); });
@@ -69,9 +70,8 @@ ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner,
         models.append({name(m), m == ClaudeModel::haiku ? tr("Haiku (faster)") : tr("Sonnet (smarter)")});
     model_ = new TSeg(models, name(currentClaudeModel(*Platform::current().defaults)));
     model_->setObjectName(QStringLiteral("claudeModel"));
-    connect(model_, &TSeg::selectionChanged, this, [](const QVariant& value) {
-        Platform::current().defaults->setValue(kModelKey, value.toString());
-    });
+    connect(model_, &TSeg::selectionChanged, this,
+            [](const QVariant& value) { Platform::current().defaults->setValue(kModelKey, value.toString()); });
     addWidget(new FRow(tr("Model"), model_));
 
     connect(&keychain_, &KeychainStore::hasClaudeKeyChanged, this, &ClaudeKeyCard::showState);

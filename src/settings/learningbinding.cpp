@@ -27,7 +27,10 @@ Learning::Rule learned(const LearnedRule& rule)
 } // namespace
 
 LearningBinding::LearningBinding(LearningPane& pane, Learning& learning, Habits& habits)
-    : QObject(&pane), pane_(pane), learning_(learning), habits_(habits)
+    : QObject(&pane),
+      pane_(pane),
+      learning_(learning),
+      habits_(habits)
 {
     connect(&learning_, &Learning::rulesChanged, this, &LearningBinding::showRules);
     connect(&learning_, &Learning::totalMovesChanged, this, &LearningBinding::showRules);

@@ -1,8 +1,8 @@
 #include "settings/learningpane.h"
 
 #include "app/menubar/nowcontent.h"
-#include "design/hairline.h"
 #include "design/designfont.h"
+#include "design/hairline.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"
 #include "design/tcard.h"
@@ -104,9 +104,9 @@ void LearningPane::fillLearned()
                                        KeyMsg::Tone::plain));
         return;
     }
-    learned_->addWidget(new KeyMsg(moves_ == 1 ? tr("Learned from 1 window move.")
-                                               : tr("Learned from %1 window moves.").arg(moves_),
-                                   KeyMsg::Tone::plain));
+    learned_->addWidget(
+        new KeyMsg(moves_ == 1 ? tr("Learned from 1 window move.") : tr("Learned from %1 window moves.").arg(moves_),
+                   KeyMsg::Tone::plain));
     for (const LearnedRule& rule : rules_)
         learned_->addWidget(ruleRow(rule));
     if (!habits_.isEmpty()) {

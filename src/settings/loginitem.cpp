@@ -10,7 +10,8 @@
 namespace tavrin {
 
 LoginItem::LoginItem(QString entryPath, QStringList command)
-    : entryPath_(entryPath.isEmpty() ? defaultEntryPath() : std::move(entryPath)), command_(std::move(command))
+    : entryPath_(entryPath.isEmpty() ? defaultEntryPath() : std::move(entryPath)),
+      command_(std::move(command))
 {
     if (command_.isEmpty() && QCoreApplication::instance()) {
         command_ = QCoreApplication::arguments();

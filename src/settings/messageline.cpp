@@ -2,10 +2,7 @@
 
 namespace tavrin {
 
-MessageLine::MessageLine(QWidget* parent) : KeyMsg(QString(), Tone::plain, parent)
-{
-    setVisible(false);
-}
+MessageLine::MessageLine(QWidget* parent) : KeyMsg(QString(), Tone::plain, parent) { setVisible(false); }
 
 void MessageLine::say(const QString& text, Tone tone)
 {
@@ -14,9 +11,6 @@ void MessageLine::say(const QString& text, Tone tone)
     setVisible(!text.isEmpty());
 }
 
-void MessageLine::clear()
-{
-    say(QString(), Tone::plain);
-}
+void MessageLine::clear() { say(QString(), Tone::plain); }
 
 } // namespace tavrin

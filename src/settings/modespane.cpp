@@ -56,9 +56,8 @@ ModesPane::ModesPane(AppState* state, Focus* focus, QWidget* parent)
             shareSafe->setEnabled(on);
         return shareSafe != nullptr;
     }));
-    addCard()->addWidget(new SwitchRow(tr("Share-safe"),
-                                       tr("While you share your screen, the apps you marked private are blurred."),
-                                       shareSafe_));
+    addCard()->addWidget(new SwitchRow(
+        tr("Share-safe"), tr("While you share your screen, the apps you marked private are blurred."), shareSafe_));
 
     SettingSwitch::Binding focusBinding = modeSwitch(Focus::kSwitchKey, [state, focus](bool on) {
         RoutineControl* routines = state ? state->routines() : nullptr;
@@ -71,10 +70,11 @@ ModesPane::ModesPane(AppState* state, Focus* focus, QWidget* parent)
     focusBinding.read = &ModesPane::focusOn;
     focusBinding.keys = {Focus::kSwitchKey, Focus::kOlderSwitchKey};
     focus_ = new SettingSwitch(focusBinding);
-    addCard()->addWidget(new SwitchRow(tr("Focus routines"),
-                                       tr("Routines hide, quit and arrange apps when a calendar event, a time of day or "
-                                          "an app starts them, and put everything back when they end."),
-                                       focus_));
+    addCard()->addWidget(
+        new SwitchRow(tr("Focus routines"),
+                      tr("Routines hide, quit and arrange apps when a calendar event, a time of day or "
+                         "an app starts them, and put everything back when they end."),
+                      focus_));
 
     // The Focus routines section is placed here, under the switch for
     // routines as a whole.

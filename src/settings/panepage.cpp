@@ -8,7 +8,9 @@
 namespace tavrin {
 
 PanePage::PanePage(const QString& title, const QString& sub, QWidget* parent)
-    : QWidget(parent), column_(new QVBoxLayout(this)), header_(new PaneHeader(title, sub, this))
+    : QWidget(parent),
+      column_(new QVBoxLayout(this)),
+      header_(new PaneHeader(title, sub, this))
 {
     column_->setContentsMargins(kMargin, kMargin - 4, kMargin, kMargin);
     column_->setSpacing(kCardSpacing);

@@ -1,8 +1,8 @@
 #include "settings/requestlogcard.h"
 
 #include "app/menubar/nowcontent.h"
-#include "design/hairline.h"
 #include "design/designfont.h"
+#include "design/hairline.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"
 #include "design/tcardtitle.h"
@@ -23,8 +23,7 @@ KeyMsg* outcomeLine(const RequestLog::Outcome& outcome)
         return new KeyMsg(QCoreApplication::translate("RequestLogCard", "Waiting for an answer…"), KeyMsg::Tone::plain);
     case RequestLog::Outcome::Kind::ok:
         return new KeyMsg(QCoreApplication::translate("RequestLogCard", "Answered with a plan."), KeyMsg::Tone::ok);
-    case RequestLog::Outcome::Kind::failed:
-        return new KeyMsg(outcome.message, KeyMsg::Tone::err);
+    case RequestLog::Outcome::Kind::failed: return new KeyMsg(outcome.message, KeyMsg::Tone::err);
     }
     return new KeyMsg(QString());
 }
@@ -44,7 +43,8 @@ QWidget* entryView(const RequestLog::Entry& entry)
                                  TTheme::Colour::muted, DesignFont::system(11.5));
     head->setWordWrap(true);
     top->addWidget(head, 1);
-    auto* toggle = new TButton(QCoreApplication::translate("RequestLogCard", "Show request"), TButtonStyle::Kind::ghost);
+    auto* toggle =
+        new TButton(QCoreApplication::translate("RequestLogCard", "Show request"), TButtonStyle::Kind::ghost);
     top->addWidget(toggle, 0, Qt::AlignTop);
     column->addLayout(top);
     auto* typed = new ThemedLabel(QStringLiteral("“%1”").arg(entry.typed), TTheme::Colour::ink, DesignFont::system(13));
@@ -80,8 +80,7 @@ QString RequestLogCard::sizeText(qint64 bytes)
     return tr("%1 KB").arg(QLocale().toString(bytes / 1000.0, 'f', 1));
 }
 
-QString RequestLogCard::headline(const QDateTime& date, const QString& engine, const QString& destination,
-                                 qint64 bytes)
+QString RequestLogCard::headline(const QDateTime& date, const QString& engine, const QString& destination, qint64 bytes)
 {
     QStringList parts{NowContent::timeText(date), engine};
     if (!destination.isEmpty())

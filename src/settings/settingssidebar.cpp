@@ -19,7 +19,9 @@ namespace {
 class SidebarRow : public QAbstractButton {
 public:
     SidebarRow(SettingsPane pane, SettingsRouter& router, QWidget* parent)
-        : QAbstractButton(parent), pane_(pane), router_(router)
+        : QAbstractButton(parent),
+          pane_(pane),
+          router_(router)
     {
         setObjectName(QStringLiteral("sidebar.") + settingsPaneName(pane));
         setText(SettingsSidebar::title(pane));

@@ -60,8 +60,7 @@ LearningPane* learningPane()
 }
 } // namespace
 
-SettingsView::SettingsView(const SettingsServices& services, QWidget* parent)
-    : QWidget(parent), services_(services)
+SettingsView::SettingsView(const SettingsServices& services, QWidget* parent) : QWidget(parent), services_(services)
 {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(tr("Tavrin Settings"));

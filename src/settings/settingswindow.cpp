@@ -4,20 +4,13 @@
 #include "settings/settingsrouter.h"
 #include "settings/settingsview.h"
 
-
 namespace tavrin {
 
 SettingsWindow::SettingsWindow(SettingsServices services) : services_(services.resolved()) {}
 
-SettingsWindow::~SettingsWindow()
-{
-    delete view_;
-}
+SettingsWindow::~SettingsWindow() { delete view_; }
 
-SettingsView* SettingsWindow::view() const
-{
-    return view_;
-}
+SettingsView* SettingsWindow::view() const { return view_; }
 
 void SettingsWindow::show(std::optional<SettingsPane> pane)
 {

@@ -5,7 +5,9 @@
 
 namespace tavrin {
 
-SettingSwitch::SettingSwitch(Binding binding, QWidget* parent) : TSwitch(QString(), false, parent), binding_(std::move(binding))
+SettingSwitch::SettingSwitch(Binding binding, QWidget* parent)
+    : TSwitch(QString(), false, parent),
+      binding_(std::move(binding))
 {
     refresh();
     connect(this, &QAbstractButton::clicked, this, [this](bool on) {

@@ -16,9 +16,10 @@ constexpr std::uint32_t kCommandKeys = modifier::control | modifier::option | mo
 
 ShortcutRecorder::ShortcutRecorder(ShortcutStore& store, std::function<QString(const ShortcutAction&)> title,
                                    QObject* parent)
-    : QObject(parent), store_(store), title_(std::move(title))
-{
-}
+    : QObject(parent),
+      store_(store),
+      title_(std::move(title))
+{}
 
 ShortcutRecorder::~ShortcutRecorder()
 {
@@ -137,8 +138,7 @@ bool ShortcutRecorder::eventFilter(QObject* watched, QEvent* event)
         if (widget && widget == window_)
             cancel();
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 

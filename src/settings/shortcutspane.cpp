@@ -55,9 +55,8 @@ ShortcutsPane::ShortcutsPane(ShortcutStore& store, QWidget* parent)
                                      [this](bool on) { setLetterGrid(store_, on); },
                                      {kLetterGridKey}});
     letterGrid_->setObjectName(QStringLiteral("letterGridSwitch"));
-    addCard()->addWidget(new SwitchRow(tr("Letter grid"),
-                                       tr("⌃⌥ with Q W E, A S D or Z X C puts the window in one of nine zones."),
-                                       letterGrid_));
+    addCard()->addWidget(new SwitchRow(
+        tr("Letter grid"), tr("⌃⌥ with Q W E, A S D or Z X C puts the window in one of nine zones."), letterGrid_));
     addActionCards();
 
     reset_ = new TButton(tr("Reset all"));
@@ -93,11 +92,10 @@ QString ShortcutsPane::title(const ShortcutAction& action)
         break;
     case Kind::moveDisplay: return action.right ? tr("Display on the right") : tr("Display on the left");
     case Kind::snap: {
-        static const char* const names[] = {QT_TR_NOOP("Top left"),      QT_TR_NOOP("Top half"),
-                                            QT_TR_NOOP("Top right"),     QT_TR_NOOP("Left third"),
-                                            QT_TR_NOOP("Centre third"),  QT_TR_NOOP("Right third"),
-                                            QT_TR_NOOP("Bottom left"),   QT_TR_NOOP("Bottom half"),
-                                            QT_TR_NOOP("Bottom right")};
+        static const char* const names[] = {
+            QT_TR_NOOP("Top left"),    QT_TR_NOOP("Top half"),     QT_TR_NOOP("Top right"),
+            QT_TR_NOOP("Left third"),  QT_TR_NOOP("Centre third"), QT_TR_NOOP("Right third"),
+            QT_TR_NOOP("Bottom left"), QT_TR_NOOP("Bottom half"),  QT_TR_NOOP("Bottom right")};
         return tr(names[int(action.target)]);
     }
     case Kind::commandBar: return tr("Command bar");

@@ -11,7 +11,8 @@
 namespace tavrin {
 
 SwitchRow::SwitchRow(const QString& title, const QString& detail, TSwitch* toggle, QWidget* parent)
-    : QWidget(parent), toggle_(toggle)
+    : QWidget(parent),
+      toggle_(toggle)
 {
     title_ = new ThemedLabel(title, TTheme::Colour::ink, DesignFont::system(13), this);
     title_->setWordWrap(true);

@@ -51,9 +51,6 @@ UpdatesCard::UpdatesCard(Updater& updater, QWidget* parent) : TCard(kUsualPaddin
     connect(&updater_, &Updater::canCheckChanged, this, &UpdatesCard::showCanCheck);
 }
 
-void UpdatesCard::showCanCheck(bool can)
-{
-    check_->setEnabled(can);
-}
+void UpdatesCard::showCanCheck(bool can) { check_->setEnabled(can); }
 
 } // namespace tavrin

@@ -1,7 +1,7 @@
 #include "settings/workspacespane.h"
 
-#include "design/hairline.h"
 #include "design/designfont.h"
+#include "design/hairline.h"
 #include "design/keymsg.h"
 #include "design/layoutglyph.h"
 #include "design/squircle.h"
@@ -102,7 +102,8 @@ void WorkspacesPane::fill()
         words->setSpacing(2);
         auto* nameRow = new QHBoxLayout;
         nameRow->setSpacing(6);
-        nameRow->addWidget(new ThemedLabel(workspace.name, TTheme::Colour::ink, DesignFont::system(13, QFont::DemiBold)));
+        nameRow->addWidget(
+            new ThemedLabel(workspace.name, TTheme::Colour::ink, DesignFont::system(13, QFont::DemiBold)));
         if (workspace.isAutomatic())
             nameRow->addWidget(new AutoMark, 0, Qt::AlignVCenter);
         nameRow->addStretch(1);

@@ -16,7 +16,8 @@
 namespace tavrin {
 
 ArrowKey::ArrowKey(bool dim, QWidget* parent)
-    : QAbstractButton(parent), display_(new KeyDisplay(dim)),
+    : QAbstractButton(parent),
+      display_(new KeyDisplay(dim)),
       symbol_(new ElidedLabel(QString(), TTheme::Colour::ink, DesignFont::system(12, QFont::DemiBold))),
       label_(new ElidedLabel(QString(), TTheme::Colour::muted, DesignFont::system(11))),
       frames_(new Frames(this, [this] { frame(); }))

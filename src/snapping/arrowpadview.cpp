@@ -12,8 +12,7 @@
 
 namespace tavrin {
 
-ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent)
-    : HUDFace(hud, QStringLiteral("arrowPad"), parent)
+ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : HUDFace(hud, QStringLiteral("arrowPad"), parent)
 {
     // ↑ and fill over ← ↓ →; the first cell stays empty.
     const std::pair<Arrow, QPoint> places[] = {
@@ -34,8 +33,8 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent)
     connect(fill_, &QAbstractButton::clicked, this, &ArrowPadView::fill);
     grid()->addWidget(fill_, 0, 2);
 
-    footer_ = new HUDRow({DesignFont::system(11), TTheme::Colour::muted},
-                         {DesignFont::system(11), TTheme::Colour::muted});
+    footer_ =
+        new HUDRow({DesignFont::system(11), TTheme::Colour::muted}, {DesignFont::system(11), TTheme::Colour::muted});
     addFooter(footer_);
 
     connect(&hud, &SnapHUDController::aspectChanged, this, &ArrowPadView::fitToAspect);
@@ -61,7 +60,8 @@ void ArrowPadView::fitToAspect()
 void ArrowPadView::showState()
 {
     const QString now = hud_.currentLabel();
-    header()->setTexts(hud_.appName(), now.isEmpty() ? QStringLiteral("Click a window first") : QStringLiteral("Now: ") + now);
+    header()->setTexts(hud_.appName(),
+                       now.isEmpty() ? QStringLiteral("Click a window first") : QStringLiteral("Now: ") + now);
     const auto& previews = hud_.previews();
     for (Arrow arrow : kAllArrows) {
         ArrowKey* key = keys_[static_cast<std::size_t>(arrow)];

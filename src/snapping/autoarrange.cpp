@@ -38,7 +38,7 @@ bool agrees(const Rect& a, const Rect& b)
 {
     const double t = AutoArrange::kMatchTolerance;
     return std::abs(a.x - b.x) < t && std::abs(a.y - b.y) < t && std::abs(a.width - b.width) < t
-        && std::abs(a.height - b.height) < t;
+           && std::abs(a.height - b.height) < t;
 }
 
 double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
@@ -51,9 +51,10 @@ AutoArrange& AutoArrange::shared()
 }
 
 AutoArrange::AutoArrange(WindowManager& windows, QObject* parent)
-    : QObject(parent), windows_(windows), pausedUntil_(-std::numeric_limits<double>::infinity())
-{
-}
+    : QObject(parent),
+      windows_(windows),
+      pausedUntil_(-std::numeric_limits<double>::infinity())
+{}
 
 AutoArrange::~AutoArrange() = default;
 

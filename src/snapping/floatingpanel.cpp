@@ -12,8 +12,8 @@ namespace tavrin {
 
 FloatingPanel::FloatingPanel(QWidget* content, Mouse mouse, const QString& name) : content_(content)
 {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                          | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+                            | Qt::NoDropShadowWindowHint;
     if (mouse == Mouse::passThrough)
         flags |= Qt::WindowTransparentForInput;
     auto* window = new QWidget(nullptr, flags);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/runningapp.h"
-#include "platform/timer.h"
 #include "platform/taskhandle.h"
+#include "platform/timer.h"
 #include "windows/display.h"
 
 #include <QDateTime>

@@ -76,8 +76,8 @@ void HandPlacement::learn(const AXWindow& window, const Rect& before)
     const auto frame = window.frame();
     if (!frame)
         return;
-    const bool moved = std::abs(frame->minX() - before.minX()) > kMinChange
-        || std::abs(frame->minY() - before.minY()) > kMinChange
+    const bool moved =
+        std::abs(frame->minX() - before.minX()) > kMinChange || std::abs(frame->minY() - before.minY()) > kMinChange
         || std::abs(frame->width - before.width) > kMinChange || std::abs(frame->height - before.height) > kMinChange;
     if (!moved)
         return;

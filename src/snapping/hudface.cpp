@@ -10,7 +10,9 @@
 namespace tavrin {
 
 HUDFace::HUDFace(SnapHUDController& hud, const QString& name, QWidget* parent)
-    : QWidget(parent), hud_(hud), stack_(new QVBoxLayout(this)),
+    : QWidget(parent),
+      hud_(hud),
+      stack_(new QVBoxLayout(this)),
       header_(new HUDRow({DesignFont::system(13, QFont::DemiBold), TTheme::Colour::ink},
                          {DesignFont::system(12), TTheme::Colour::muted})),
       grid_(new QGridLayout)

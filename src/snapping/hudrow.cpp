@@ -7,8 +7,10 @@
 namespace tavrin {
 
 HUDRow::HUDRow(const Text& leading, const Text& trailing, int minGap, QWidget* parent)
-    : QWidget(parent), leading_(new ElidedLabel(QString(), leading.colour, leading.font, this)),
-      trailing_(new ElidedLabel(QString(), trailing.colour, trailing.font, this)), minGap_(minGap)
+    : QWidget(parent),
+      leading_(new ElidedLabel(QString(), leading.colour, leading.font, this)),
+      trailing_(new ElidedLabel(QString(), trailing.colour, trailing.font, this)),
+      minGap_(minGap)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

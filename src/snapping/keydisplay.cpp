@@ -13,7 +13,9 @@ Spring spring() { return Spring(KeyDisplay::kSpringResponse, KeyDisplay::kSpring
 } // namespace
 
 KeyDisplay::KeyDisplay(bool dim, QWidget* parent)
-    : DesignWidget(parent), dim_(dim), springs_{spring(), spring(), spring(), spring()},
+    : DesignWidget(parent),
+      dim_(dim),
+      springs_{spring(), spring(), spring(), spring()},
       frames_(new Frames(this, [this] { frame(); }))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -53,10 +55,7 @@ std::optional<QRectF> KeyDisplay::drawnZone() const
     return zoneRect(shownUnit(Frames::now()), QSizeF(size()));
 }
 
-QRectF KeyDisplay::zoneRect(const UnitRect& unit, const QSizeF& size)
-{
-    return hud::zoneIn(unit, size, kZoneInset);
-}
+QRectF KeyDisplay::zoneRect(const UnitRect& unit, const QSizeF& size) { return hud::zoneIn(unit, size, kZoneInset); }
 
 void KeyDisplay::frame()
 {

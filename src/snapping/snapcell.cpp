@@ -23,7 +23,10 @@ QColor faded(QColor c, qreal alpha)
 } // namespace
 
 SnapCell::SnapCell(SnapTarget target, ShortcutStore& shortcuts, QWidget* parent)
-    : QAbstractButton(parent), target_(target), shortcuts_(shortcuts), frames_(new Frames(this, [this] { frame(); }))
+    : QAbstractButton(parent),
+      target_(target),
+      shortcuts_(shortcuts),
+      frames_(new Frames(this, [this] { frame(); }))
 {
     setObjectName(QStringLiteral("cell.") + name(target));
     setFocusPolicy(Qt::NoFocus);
@@ -122,9 +125,9 @@ void SnapCell::paintEvent(QPaintEvent*)
     const QFontMetricsF metrics(font);
     const QString chip = chipText();
     const QSizeF chipSize(metrics.horizontalAdvance(chip) + 2 * kChipPadding, metrics.height());
-    const QRectF chipRect(QPointF(bounds.right() - kChipRight - chipSize.width(),
-                                  bounds.bottom() - kChipBottom - chipSize.height()),
-                          chipSize);
+    const QRectF chipRect(
+        QPointF(bounds.right() - kChipRight - chipSize.width(), bounds.bottom() - kChipBottom - chipSize.height()),
+        chipSize);
     Squircle::fill(painter, chipRect, kChipRadius, t.fillHover);
     Squircle::hairline(painter, chipRect, kChipRadius, t.line);
     painter.setFont(font);

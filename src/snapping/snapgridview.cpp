@@ -11,8 +11,7 @@
 
 namespace tavrin {
 
-SnapGridView::SnapGridView(SnapHUDController& hud, QWidget* parent)
-    : HUDFace(hud, QStringLiteral("snapGrid"), parent)
+SnapGridView::SnapGridView(SnapHUDController& hud, QWidget* parent) : HUDFace(hud, QStringLiteral("snapGrid"), parent)
 {
     for (SnapTarget target : kAllSnapTargets) {
         const int i = static_cast<int>(target);
@@ -21,8 +20,8 @@ SnapGridView::SnapGridView(SnapHUDController& hud, QWidget* parent)
         grid()->addWidget(cell, i / hud::kColumns, i % hud::kColumns);
         cells_[std::size_t(i)] = cell;
     }
-    auto* footer = new HUDRow({DesignFont::system(12), TTheme::Colour::muted},
-                              {DesignFont::system(12), TTheme::Colour::muted});
+    auto* footer =
+        new HUDRow({DesignFont::system(12), TTheme::Colour::muted}, {DesignFont::system(12), TTheme::Colour::muted});
     footer->setTexts(QStringLiteral("⌃⌥ held"), QStringLiteral("Release to close"));
     addFooter(footer);
 
@@ -52,7 +51,7 @@ void SnapGridView::showState()
 {
     const auto highlighted = hud_.highlighted();
     header()->setTexts(hud_.appName(),
-                      highlighted ? label(*highlighted, hud_.aspect()) : QStringLiteral("Pick a position"));
+                       highlighted ? label(*highlighted, hud_.aspect()) : QStringLiteral("Pick a position"));
     for (SnapCell* cell : cells_)
         cell->setOn(highlighted == cell->target());
 }

@@ -24,10 +24,11 @@ Clock& clock() { return *Platform::current().clock; }
 
 SnapHUDController::SnapHUDController(WindowManager& windows, ShortcutStore& shortcuts,
                                      std::unique_ptr<HUDPanels> panels, QObject* parent)
-    : QObject(parent), windows_(windows), shortcuts_(shortcuts),
+    : QObject(parent),
+      windows_(windows),
+      shortcuts_(shortcuts),
       panels_(panels ? std::move(panels) : std::make_unique<DesktopHUDPanels>())
-{
-}
+{}
 
 SnapHUDController::~SnapHUDController()
 {
@@ -274,7 +275,8 @@ void SnapHUDController::flashTarget(SnapTarget target, const Rect& frame)
 
 // ---- Publishing ----
 
-template <class T> void SnapHUDController::publish(T& field, const T& value, void (SnapHUDController::*changed)())
+template <class T>
+void SnapHUDController::publish(T& field, const T& value, void (SnapHUDController::*changed)())
 {
     if (field == value)
         return;

@@ -157,7 +157,8 @@ private:
     void dropPanels();
 
     // Sets a published field and announces it, when it changed.
-    template <class T> void publish(T& field, const T& value, void (SnapHUDController::*changed)());
+    template <class T>
+    void publish(T& field, const T& value, void (SnapHUDController::*changed)());
     void setHighlighted(OptionalTarget target);
     void setAppName(const QString& name);
     void setAspect(double aspect);

@@ -11,7 +11,9 @@
 namespace tavrin {
 
 SnapHUDView::SnapHUDView(SnapHUDController& hud, int margin, QWidget* parent)
-    : QWidget(parent), hud_(hud), glass_(new TGlass(hud::kFaceRadius))
+    : QWidget(parent),
+      hud_(hud),
+      glass_(new TGlass(hud::kFaceRadius))
 {
     setObjectName(QStringLiteral("snapHUD"));
     glass_->setOutset(margin);

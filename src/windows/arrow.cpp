@@ -48,7 +48,8 @@ std::optional<Arrow> arrowFromName(const QString& n)
     return std::nullopt;
 }
 
-std::optional<UnitRect> nextUnit(Arrow arrow, const UnitRect& from, double aspect, const std::optional<ArrowPress>& previous)
+std::optional<UnitRect> nextUnit(Arrow arrow, const UnitRect& from, double aspect,
+                                 const std::optional<ArrowPress>& previous)
 {
     const bool ultrawide = isUltrawide(aspect);
     // A recent press across this arrow's axis turns this one into a corner.

@@ -109,7 +109,10 @@ std::optional<Rect> AXWindow::frame() const
     return Rect(*position, *size);
 }
 
-std::optional<QString> AXWindow::string(const QString& attribute) const { return read(element, attribute).as<QString>(); }
+std::optional<QString> AXWindow::string(const QString& attribute) const
+{
+    return read(element, attribute).as<QString>();
+}
 
 std::optional<QUrl> AXWindow::documentURL() const
 {
@@ -122,10 +125,7 @@ std::optional<QUrl> AXWindow::documentURL() const
     return url;
 }
 
-Registration AXWindow::observeMoves(MoveObserver& observer)
-{
-    return processWide<MoveObserver>().set(observer);
-}
+Registration AXWindow::observeMoves(MoveObserver& observer) { return processWide<MoveObserver>().set(observer); }
 
 bool AXWindow::setFrame(const Rect& target) const
 {
@@ -281,7 +281,8 @@ std::optional<QStringList> AXWindow::titles(const RunningApp& app)
 
 bool isDiskImageWindow(const AXWindow& window)
 {
-    if (window.app.localizedName != QLatin1String("Finder") && window.app.bundleIdentifier != QLatin1String("com.apple.finder"))
+    if (window.app.localizedName != QLatin1String("Finder")
+        && window.app.bundleIdentifier != QLatin1String("com.apple.finder"))
         return false;
     const auto title = window.string(ax::Title);
     if (!title || title->isEmpty())

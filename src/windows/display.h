@@ -20,9 +20,9 @@ double aspectOf(const Rect& area);
 
 // One screen, as window actions and per-display settings see it.
 struct Display {
-    std::uint32_t id = 0;   // the display number
-    QString name;           // the screen's localized name
-    Rect area;              // visible frame, top-left screen points
+    std::uint32_t id = 0; // the display number
+    QString name;         // the screen's localized name
+    Rect area;            // visible frame, top-left screen points
     int pixelWidth = 0;
     int pixelHeight = 0;
     // " #" and the serial number (or, when the serial is 0, the 1-based

@@ -10,8 +10,12 @@ struct Entry {
     const char* title;
 };
 constexpr Entry kEntries[] = {
-    {"focusCentre", "Focus centre"}, {"halves", "Halves"}, {"thirds", "Thirds"},
-    {"studio", "Studio"},            {"stack", "Stack"},   {"columns", "Columns"},
+    {"focusCentre", "Focus centre"},
+    {"halves", "Halves"},
+    {"thirds", "Thirds"},
+    {"studio", "Studio"},
+    {"stack", "Stack"},
+    {"columns", "Columns"},
 };
 
 // Edge i of k equal parts of the unit: every edge is computed once, as i/k,
@@ -75,12 +79,9 @@ std::vector<UnitRect> rects(LayoutKind kind, int count, double aspect)
         const double side = isUltrawide(aspect) ? 0.25 : 0.2;
         return alternate({side, 0, (1 - side) - side, 1}, side, count);
     }
-    case LayoutKind::halves:
-        return mainAndStack(0.5, count);
-    case LayoutKind::thirds:
-        return alternate({1.0 / 3, 0, 1.0 / 3, 1}, 1.0 / 3, count);
-    case LayoutKind::studio:
-        return mainAndStack(2.0 / 3, count);
+    case LayoutKind::halves: return mainAndStack(0.5, count);
+    case LayoutKind::thirds: return alternate({1.0 / 3, 0, 1.0 / 3, 1}, 1.0 / 3, count);
+    case LayoutKind::studio: return mainAndStack(2.0 / 3, count);
     case LayoutKind::stack: {
         std::vector<UnitRect> out;
         splitColumn(out, 0, 1, count);

@@ -13,8 +13,8 @@ namespace tavrin {
 enum class LayoutKind { focusCentre, halves, thirds, studio, stack, columns };
 
 inline constexpr std::array<LayoutKind, 6> kAllLayoutKinds = {LayoutKind::focusCentre, LayoutKind::halves,
-                                                               LayoutKind::thirds,      LayoutKind::studio,
-                                                               LayoutKind::stack,       LayoutKind::columns};
+                                                              LayoutKind::thirds,      LayoutKind::studio,
+                                                              LayoutKind::stack,       LayoutKind::columns};
 
 QString name(LayoutKind kind);
 // None for any text that names no layout.

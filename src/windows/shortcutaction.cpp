@@ -8,8 +8,8 @@ namespace {
 constexpr std::uint32_t kControlOption = modifier::control | modifier::option;
 
 // Virtual key codes of the default bindings.
-constexpr std::uint32_t kLayoutKeys[] = {18, 19, 20, 21, 23, 22}; // 1 … 6
-constexpr std::uint32_t kArrowKeys[] = {123, 124, 126, 125};      // ← → ↑ ↓
+constexpr std::uint32_t kLayoutKeys[] = {18, 19, 20, 21, 23, 22};     // 1 … 6
+constexpr std::uint32_t kArrowKeys[] = {123, 124, 126, 125};          // ← → ↑ ↓
 constexpr std::uint32_t kSnapKeys[] = {12, 13, 14, 0, 1, 2, 6, 7, 8}; // Q W E A S D Z X C
 const char* const kSnapLetters[] = {"Q", "W", "E", "A", "S", "D", "Z", "X", "C"};
 constexpr std::uint32_t kKeySpace = 49, kKey0 = 29, kKeyReturn = 36, kKeyP = 35;
@@ -123,8 +123,7 @@ std::optional<KeyCombo> ShortcutAction::defaultCombo(bool letterGrid) const
         const int i = static_cast<int>(layoutKind);
         return KeyCombo{kLayoutKeys[i], kControlOption, QString::number(i + 1)};
     }
-    case Kind::arrow:
-        return KeyCombo{kArrowKeys[static_cast<int>(direction)], kControlOption, arrowGlyph(direction)};
+    case Kind::arrow: return KeyCombo{kArrowKeys[static_cast<int>(direction)], kControlOption, arrowGlyph(direction)};
     case Kind::moveDisplay: {
         const Arrow a = right ? Arrow::right : Arrow::left;
         return KeyCombo{kArrowKeys[static_cast<int>(a)], kControlOption | modifier::command, arrowGlyph(a)};

@@ -22,8 +22,8 @@ std::optional<KeyCombo> ShortcutStore::combo(const ShortcutAction& action) const
 {
     if (const auto stored = defaults().value(key(action))) {
         // Text normally; JSON data is read as well.
-        const QString text = stored->typeId() == QMetaType::QByteArray ? QString::fromUtf8(stored->toByteArray())
-                                                                        : stored->toString();
+        const QString text =
+            stored->typeId() == QMetaType::QByteArray ? QString::fromUtf8(stored->toByteArray()) : stored->toString();
         if (text == kNone)
             return std::nullopt;
         if (const auto combo = KeyCombo::fromJsonText(text))

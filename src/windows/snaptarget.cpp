@@ -7,8 +7,8 @@ namespace tavrin {
 namespace {
 struct Entry {
     const char* name;
-    const char* label;           // below aspect 2.0
-    const char* ultrawideLabel;  // from aspect 2.0
+    const char* label;          // below aspect 2.0
+    const char* ultrawideLabel; // from aspect 2.0
 };
 
 constexpr Entry kEntries[] = {

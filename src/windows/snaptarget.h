@@ -10,11 +10,22 @@ namespace tavrin {
 
 // The nine snap zones, in grid order (top row, middle row, bottom row);
 // stored by name.
-enum class SnapTarget { topLeft, topHalf, topRight, leftThird, centreThird, rightThird, bottomLeft, bottomHalf, bottomRight };
+enum class SnapTarget {
+    topLeft,
+    topHalf,
+    topRight,
+    leftThird,
+    centreThird,
+    rightThird,
+    bottomLeft,
+    bottomHalf,
+    bottomRight
+};
 
 inline constexpr std::array<SnapTarget, 9> kAllSnapTargets = {
-    SnapTarget::topLeft,  SnapTarget::topHalf,     SnapTarget::topRight,   SnapTarget::leftThird,  SnapTarget::centreThird,
-    SnapTarget::rightThird, SnapTarget::bottomLeft, SnapTarget::bottomHalf, SnapTarget::bottomRight};
+    SnapTarget::topLeft,    SnapTarget::topHalf,     SnapTarget::topRight,
+    SnapTarget::leftThird,  SnapTarget::centreThird, SnapTarget::rightThird,
+    SnapTarget::bottomLeft, SnapTarget::bottomHalf,  SnapTarget::bottomRight};
 
 QString name(SnapTarget target);
 std::optional<SnapTarget> snapTargetFromName(const QString& name);

@@ -64,17 +64,21 @@ QString UnitRect::zoneName(bool focus) const
     }
     if (h > 0.95 && w <= 0.3 && (x < 0.03 || x + w > 0.97))
         return QStringLiteral("Edge strip");
-    const QString column = cx < 0.36 ? QStringLiteral("Left") : cx > 0.64 ? QStringLiteral("Right") : QStringLiteral("Centre");
+    const QString column = cx < 0.36   ? QStringLiteral("Left")
+                           : cx > 0.64 ? QStringLiteral("Right")
+                                       : QStringLiteral("Centre");
     if (h > 0.95)
         return column;
-    const QString row = cy < 0.4 ? QStringLiteral("top") : cy > 0.6 ? QStringLiteral("bottom") : QStringLiteral("middle");
+    const QString row = cy < 0.4   ? QStringLiteral("top")
+                        : cy > 0.6 ? QStringLiteral("bottom")
+                                   : QStringLiteral("middle");
     return column + QStringLiteral(", ") + row;
 }
 
 bool UnitRect::near(const UnitRect& o, double tolerance) const
 {
     return std::abs(x - o.x) <= tolerance && std::abs(y - o.y) <= tolerance && std::abs(w - o.w) <= tolerance
-        && std::abs(h - o.h) <= tolerance;
+           && std::abs(h - o.h) <= tolerance;
 }
 
 QJsonObject UnitRect::toJson() const

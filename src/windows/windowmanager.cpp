@@ -391,7 +391,8 @@ QHash<std::uint32_t, std::vector<WindowSnapshot>> WindowManager::snapshots(const
         if (list == out.end())
             continue;
         const QString app = w->app.localizedName.isEmpty() ? QStringLiteral("Window") : w->app.localizedName;
-        const auto display = std::find_if(displays.begin(), displays.end(), [&](const Display& d) { return d.id == on->id; });
+        const auto display =
+            std::find_if(displays.begin(), displays.end(), [&](const Display& d) { return d.id == on->id; });
         list->push_back({QUuid::createUuid(), app, w->string(ax::Title).value_or(QString()),
                          UnitRect::fromFrame(*frame, display->area), focused && *focused == *w, w->id()});
     }

@@ -33,7 +33,8 @@ public:
     using QObject::QObject;
     static WindowManager& shared();
 
-    static inline const QString kNeedsTrustMessage = QStringLiteral("Tavrin needs Accessibility permission to move windows.");
+    static inline const QString kNeedsTrustMessage =
+        QStringLiteral("Tavrin needs Accessibility permission to move windows.");
     static inline const QString kNoWindowMessage = QStringLiteral("Click a window first.");
     static inline const QString kNoDisplayMessage = QStringLiteral("There's no display on that side.");
     static inline const QString kNotMovedMessage = QStringLiteral("That window didn't move.");
@@ -104,8 +105,8 @@ public:
         AXWindow window;
         Rect frame;
         Display display;
-        UnitRect unit;                        // where the window sits on the display
-        std::optional<ArrowPress> previous;   // an arrow on the same window less than 0.8 s ago
+        UnitRect unit;                      // where the window sits on the display
+        std::optional<ArrowPress> previous; // an arrow on the same window less than 0.8 s ago
         // Where ↓ on an ultrawide display puts it back: the window's frame
         // before the program first moved it, as a unit of its display then.
         std::optional<UnitRect> restoreUnit;
@@ -119,9 +120,9 @@ private:
     // The last frame the program gave a window, with the unit it came from.
     struct Placement {
         UnitRect unit;
-        Rect frame;         // the frame given
-        Rect settled;       // where the window stood right after
-        bool zoned = true;  // a zone with the gap, or a free frame without
+        Rect frame;        // the frame given
+        Rect settled;      // where the window stood right after
+        bool zoned = true; // a zone with the gap, or a free frame without
         std::uint32_t displayId = 0;
         std::uint64_t serial = 0;
     };

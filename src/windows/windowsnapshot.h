@@ -11,8 +11,8 @@ namespace tavrin {
 struct WindowSnapshot {
     QUuid id;
     QString appName;
-    QString title;   // "Window" when the window has none
-    UnitRect unit;   // on its display
+    QString title; // "Window" when the window has none
+    UnitRect unit; // on its display
     bool isFocused = false;
     QString identity; // AXWindow::id()
 };

@@ -43,7 +43,8 @@ std::optional<QString> cleanTabTitle(const QString& wanted, const QStringList& t
         if (forms[i] == norm)
             return titles[i];
 
-    const auto only = [&](const std::function<bool(const QString&)>& qualifies) -> std::optional<std::optional<QString>> {
+    const auto only =
+        [&](const std::function<bool(const QString&)>& qualifies) -> std::optional<std::optional<QString>> {
         std::optional<QString> found;
         int count = 0;
         for (qsizetype i = 0; i < titles.size(); ++i)
@@ -53,9 +54,8 @@ std::optional<QString> cleanTabTitle(const QString& wanted, const QStringList& t
             return std::nullopt; // undecided: the next step decides
         return count == 1 ? found : std::optional<QString>();
     };
-    if (auto prefix = only([&](const QString& form) {
-            return form.startsWith(norm) || (form.size() >= 3 && norm.startsWith(form));
-        }))
+    if (auto prefix = only(
+            [&](const QString& form) { return form.startsWith(norm) || (form.size() >= 3 && norm.startsWith(form)); }))
         return *prefix;
     return only([&](const QString& form) { return form.contains(norm); }).value_or(std::nullopt);
 }

@@ -13,7 +13,6 @@ namespace tavrin {
 // documents and folders (file addresses) open as well. Nothing else does.
 enum class AddressTrust { planner, saved };
 
-
 // The address in the form to open, or none when it may not be opened.
 std::optional<QString> openableAddress(const QString& address, AddressTrust trust);
 

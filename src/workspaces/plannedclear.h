@@ -10,8 +10,8 @@ namespace tavrin {
 
 // One running application that a plan hides or quits.
 struct PlannedClear {
-    QUuid id;       // the row's identity
-    QString app;    // the application's name
+    QUuid id;    // the row's identity
+    QString app; // the application's name
     ClearAction action = ClearAction::hide;
     RunningApp running;
 };

@@ -13,9 +13,9 @@ namespace tavrin {
 // (`existing`), or a window it opens (`openURL` with its further `tabs`, or,
 // without an address, a launch of `app`). Row i takes slot i of the layout.
 struct PlannedWindow {
-    QUuid id;             // the row's identity, kept across swaps
-    QString app;          // the owner's name for an existing window ("Window" when it has none), else the plan's
-    QString detail;       // the row's second line, ready to show
+    QUuid id;       // the row's identity, kept across swaps
+    QString app;    // the owner's name for an existing window ("Window" when it has none), else the plan's
+    QString detail; // the row's second line, ready to show
     QString purpose;
     std::optional<AXWindow> existing;
     std::optional<QString> openURL;  // only addresses that may be opened

@@ -81,7 +81,8 @@ std::optional<QList<T>> readList(const QJsonValue& value, Decode decode)
     return list;
 }
 
-template <class T> QJsonArray writeList(const QList<T>& list)
+template <class T>
+QJsonArray writeList(const QList<T>& list)
 {
     QJsonArray array;
     for (const T& item : list)

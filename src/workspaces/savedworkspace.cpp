@@ -46,8 +46,7 @@ WorkspacePlan SavedWorkspace::plan(const QList<PlanRequest::Window>& windows) co
     WorkspacePlan p;
     p.workspaceName = name;
     p.layout = layout;
-    p.why = QStringLiteral("Your saved workspace from ")
-        + relativeDate(savedAt, Platform::current().clock->nowDate());
+    p.why = QStringLiteral("Your saved workspace from ") + relativeDate(savedAt, Platform::current().clock->nowDate());
     p.fromSavedWorkspace = true;
 
     QList<SavedItem> wanted;
@@ -136,9 +135,9 @@ std::optional<SavedWorkspace> SavedWorkspace::fromJson(const QJsonValue& json)
     double savedAt = 0;
     std::optional<QStringList> apps;
     if (!json.isObject() || !readString(o, QStringLiteral("name"), w.name)
-        || !readString(o, QStringLiteral("request"), w.request)
-        || !readString(o, QStringLiteral("layout"), layoutName) || !readDouble(o, QStringLiteral("savedAt"), savedAt)
-        || !(std::abs(savedAt) <= kLatestDate) || !readOptional(o, QStringLiteral("apps"), apps) || !apps)
+        || !readString(o, QStringLiteral("request"), w.request) || !readString(o, QStringLiteral("layout"), layoutName)
+        || !readDouble(o, QStringLiteral("savedAt"), savedAt) || !(std::abs(savedAt) <= kLatestDate)
+        || !readOptional(o, QStringLiteral("apps"), apps) || !apps)
         return std::nullopt;
     const auto layout = layoutKindFromName(layoutName);
     if (!layout)

@@ -24,7 +24,7 @@ struct SavedWorkspace {
     QString name;
     QString request;
     LayoutKind layout = LayoutKind::focusCentre;
-    QStringList apps;                      // one application name per window
+    QStringList apps; // one application name per window
     QDateTime savedAt;
     std::optional<QList<SavedItem>> items; // what each window showed
     std::optional<bool> automatic;         // true when saved by a session

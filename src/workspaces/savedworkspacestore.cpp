@@ -64,15 +64,13 @@ void SavedWorkspaceStore::rewrite(const std::function<void(QList<SavedWorkspace>
     defaults().setValue(kKey, QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
-void SavedWorkspaceStore::refreshIntents()
-{
-    ShortcutParameters::refresh();
-}
+void SavedWorkspaceStore::refreshIntents() { ShortcutParameters::refresh(); }
 
 void SavedWorkspaceStore::save(const SavedWorkspace& workspace)
 {
     rewrite([&](QList<SavedWorkspace>& list) {
-        list.removeIf([&](const SavedWorkspace& w) { return w.name.compare(workspace.name, Qt::CaseInsensitive) == 0; });
+        list.removeIf(
+            [&](const SavedWorkspace& w) { return w.name.compare(workspace.name, Qt::CaseInsensitive) == 0; });
         list.prepend(workspace);
         if (list.size() > kMaxSaved)
             list.resize(kMaxSaved);
@@ -89,7 +87,8 @@ void SavedWorkspaceStore::update(const SavedWorkspace& workspace)
 QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& workspace)
 {
     // The newest session with the same applications gives way to this one.
-    const auto newestAutomatic = std::find_if(list.begin(), list.end(), [](const SavedWorkspace& w) { return w.isAutomatic(); });
+    const auto newestAutomatic =
+        std::find_if(list.begin(), list.end(), [](const SavedWorkspace& w) { return w.isAutomatic(); });
     if (newestAutomatic != list.end() && sorted(newestAutomatic->apps) == sorted(workspace.apps))
         list.erase(newestAutomatic);
     list.removeIf([&](const SavedWorkspace& w) { return w.isAutomatic() && w.name == workspace.name; });
@@ -113,7 +112,8 @@ QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> l
 
 void SavedWorkspaceStore::remove(const QString& name)
 {
-    rewrite([&](QList<SavedWorkspace>& list) { list.removeIf([&](const SavedWorkspace& w) { return w.name == name; }); });
+    rewrite(
+        [&](QList<SavedWorkspace>& list) { list.removeIf([&](const SavedWorkspace& w) { return w.name == name; }); });
 }
 
 } // namespace tavrin

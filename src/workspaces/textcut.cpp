@@ -7,10 +7,7 @@ namespace tavrin {
 namespace {
 constexpr qsizetype kUnitsPerCharacter = 8;
 
-bool isDirectionalFormat(char16_t c)
-{
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
+bool isDirectionalFormat(char16_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
 } // namespace
 
 QString firstCharacters(const QString& text, int count)

@@ -2,14 +2,8 @@
 
 namespace tavrin {
 
-Registration WindowContent::install(WindowContent& content)
-{
-    return processWide<WindowContent>().set(content);
-}
+Registration WindowContent::install(WindowContent& content) { return processWide<WindowContent>().set(content); }
 
-WindowContent* WindowContent::installed()
-{
-    return processWide<WindowContent>().get();
-}
+WindowContent* WindowContent::installed() { return processWide<WindowContent>().get(); }
 
 } // namespace tavrin

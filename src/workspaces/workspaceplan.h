@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workspaces/clearaction.h"
 #include "windows/layoutkind.h"
+#include "workspaces/clearaction.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -22,8 +22,8 @@ struct WorkspacePlan {
         std::optional<int> existingWindow;
         std::optional<QString> openURL;
         QString purpose;
-        std::optional<QStringList> tabs;     // addresses to open with `openURL`
-        std::optional<QString> frontTab;     // one of the window's other tabs, to bring forward
+        std::optional<QStringList> tabs; // addresses to open with `openURL`
+        std::optional<QString> frontTab; // one of the window's other tabs, to bring forward
 
         QJsonObject toJson() const;
         static std::optional<Window> fromJson(const QJsonValue& json);

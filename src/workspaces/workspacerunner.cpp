@@ -50,7 +50,8 @@ std::optional<RunningApp> findRunning(const QString& location, const QString& na
     return byName;
 }
 
-template <class List, class T> bool contains(const List& list, const T& value)
+template <class List, class T>
+bool contains(const List& list, const T& value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
@@ -234,7 +235,8 @@ std::vector<PlannedClear> WorkspaceRunner::clears(const WorkspacePlan& plan, con
         const auto app = workspace().application(capture.windows[std::size_t(c.existingWindow)].app.pid);
         if (!app || app->pid == self || rowPids.contains(app->pid) || rowApps.contains(ScreenCapture::appName(*app)))
             continue;
-        const auto same = std::find_if(out.begin(), out.end(), [&](const PlannedClear& p) { return p.running.pid == app->pid; });
+        const auto same =
+            std::find_if(out.begin(), out.end(), [&](const PlannedClear& p) { return p.running.pid == app->pid; });
         if (same != out.end()) {
             if (c.action == ClearAction::quit)
                 same->action = ClearAction::quit;
@@ -337,7 +339,7 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
     const auto busy = [&](const Opening& o) {
         return std::any_of(openings.begin(), openings.end(), [&](const Opening& other) {
             return other.started && !other.done && &other != &o
-                && (o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location);
+                   && (o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location);
         });
     };
     std::vector<AXElement> taken;
@@ -483,7 +485,8 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
 
     const ScreenCapture capture = ScreenCapture::of(*display);
     const auto& items = workspace.items;
-    const bool readsTabs = items && std::any_of(items->begin(), items->end(), [](const SavedItem& i) { return i.url.has_value(); });
+    const bool readsTabs =
+        items && std::any_of(items->begin(), items->end(), [](const SavedItem& i) { return i.url.has_value(); });
     PlanRequest request;
     if (readsTabs)
         request = co_await capture.planRequest(workspace.request);

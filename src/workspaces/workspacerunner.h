@@ -50,18 +50,18 @@ public:
 
     // What an arrangement did, kept for undo. Failures travel in `problem`.
     struct Outcome {
-        std::optional<QString> problem;                                   // a sentence for the user
-        int arranged = 0;                                                 // windows moved into place
-        std::vector<std::pair<AXWindow, Rect>> undo;                      // placed windows with their earlier frames
-        std::vector<AXWindow> windows;                                    // the placed windows, in slot order
-        std::vector<RunningApp> hidden;                                   // cleared by hiding
-        std::vector<std::pair<QString, std::optional<QString>>> quit;     // cleared by quitting: name, location
+        std::optional<QString> problem;                               // a sentence for the user
+        int arranged = 0;                                             // windows moved into place
+        std::vector<std::pair<AXWindow, Rect>> undo;                  // placed windows with their earlier frames
+        std::vector<AXWindow> windows;                                // the placed windows, in slot order
+        std::vector<RunningApp> hidden;                               // cleared by hiding
+        std::vector<std::pair<QString, std::optional<QString>>> quit; // cleared by quitting: name, location
         std::vector<AXWindow> unminimised;
-        std::vector<RunningApp> unhidden;                                 // hidden applications of planned windows
-        std::vector<RunningApp> launched;                                 // started here, not running before
-        std::vector<AXWindow> openedWindows;                              // windows that opening or launching brought
-        std::vector<std::pair<AXWindow, QString>> switchedTabs;           // browser windows brought to a tab
-        std::vector<Placement> learned;                                   // placements reported to learning
+        std::vector<RunningApp> unhidden;                       // hidden applications of planned windows
+        std::vector<RunningApp> launched;                       // started here, not running before
+        std::vector<AXWindow> openedWindows;                    // windows that opening or launching brought
+        std::vector<std::pair<AXWindow, QString>> switchedTabs; // browser windows brought to a tab
+        std::vector<Placement> learned;                         // placements reported to learning
         std::optional<PreviousLayout> previousLayout;
         std::optional<ActiveWorkspace> previousActive;
     };

@@ -10,10 +10,7 @@
 namespace tavrin {
 namespace {
 
-KeyCombo defaultKey(const ShortcutAction& action)
-{
-    return *action.defaultCombo(true);
-}
+KeyCombo defaultKey(const ShortcutAction& action) { return *action.defaultCombo(true); }
 
 class AppStateTest : public ShellTest {
 protected:
@@ -24,8 +21,8 @@ protected:
     }
     void setTiling(const QVariant& edge, const QVariant& top)
     {
-        env.defaults.setForeignValue(QStringLiteral("com.apple.WindowManager"), QStringLiteral("EnableTilingByEdgeDrag"),
-                                     edge);
+        env.defaults.setForeignValue(QStringLiteral("com.apple.WindowManager"),
+                                     QStringLiteral("EnableTilingByEdgeDrag"), edge);
         env.defaults.setForeignValue(QStringLiteral("com.apple.WindowManager"),
                                      QStringLiteral("EnableTopTilingByEdgeDrag"), top);
     }
@@ -41,8 +38,8 @@ TEST_F(AppStateTest, StartsEveryEngineOnceInOrderAfterTheHotKeysAndTheOverlay)
     state->startEngines();
     EXPECT_TRUE(keysBeforeEngines);
     EXPECT_TRUE(state->hud().hasMonitors());
-    EXPECT_EQ(*log, (QStringList{"autoArrange", "shareSafe", "meetingMode", "focus", "habits", "handPlacement",
-                                  "sessions"}));
+    EXPECT_EQ(*log,
+              (QStringList{"autoArrange", "shareSafe", "meetingMode", "focus", "habits", "handPlacement", "sessions"}));
     EXPECT_TRUE(state->enginesStarted());
     EXPECT_TRUE(state->isPolling());
 
@@ -63,8 +60,9 @@ TEST_F(AppStateTest, WithoutTrustTheOverlayWaitsAndTheEnginesStillStart)
     EXPECT_FALSE(state->hud().hasMonitors());
     EXPECT_EQ(log->size(), 7);
     // Hot keys are registered all the same.
-    EXPECT_TRUE(env.desktop.hotKeys().isRegistered(SimKey{defaultKey(ShortcutAction::of(ShortcutAction::Kind::fill)).keyCode,
-                                                           defaultKey(ShortcutAction::of(ShortcutAction::Kind::fill)).modifiers}));
+    EXPECT_TRUE(env.desktop.hotKeys().isRegistered(
+        SimKey{defaultKey(ShortcutAction::of(ShortcutAction::Kind::fill)).keyCode,
+               defaultKey(ShortcutAction::of(ShortcutAction::Kind::fill)).modifiers}));
 }
 
 TEST_F(AppStateTest, EmptyEngineSlotsAreSkipped)
@@ -139,18 +137,15 @@ TEST_F(AppStateTest, EdgeTilingIsOffOnlyWhenBothSwitchesAreOff)
         bool on;
     };
     const std::vector<Case> cases = {
-        {QVariant(), QVariant(), true},
-        {false, QVariant(), true},
-        {QVariant(), false, true},
-        {false, true, true},
-        {false, false, false},
-        {QStringLiteral("NO"), false, true},
+        {QVariant(), QVariant(), true}, {false, QVariant(), true},
+        {QVariant(), false, true},      {false, true, true},
+        {false, false, false},          {QStringLiteral("NO"), false, true},
         {qint64(0), false, true},
     };
     for (const Case& c : cases) {
         setTiling(c.edge, c.top);
-        EXPECT_EQ(AppState().edgeTilingOn(), c.on) << c.edge.toString().toStdString() << " / "
-                                                   << c.top.toString().toStdString();
+        EXPECT_EQ(AppState().edgeTilingOn(), c.on)
+            << c.edge.toString().toStdString() << " / " << c.top.toString().toStdString();
     }
 }
 

@@ -5,8 +5,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -185,7 +185,8 @@ TEST_F(Executable, AFocusRoutineStartedFromASecondShellHidesItsApplicationsUntil
     EXPECT_EQ(started.out.toStdString(), hid.toStdString());
     const Finished help = run({QStringLiteral("intent"), QStringLiteral("--help")});
     EXPECT_TRUE(help.out.contains("ROUTINE is one of Deep work.")) << help.out.toStdString();
-    const Finished filter = run({QStringLiteral("intent"), QStringLiteral("focus-filter"), QStringLiteral("deep work")});
+    const Finished filter =
+        run({QStringLiteral("intent"), QStringLiteral("focus-filter"), QStringLiteral("deep work")});
     EXPECT_EQ(filter.out, "Deep work\nTavrin Focus routine\n");
 
     // Stopped, they are shown again: a new start has all three to hide.

@@ -1,7 +1,7 @@
 #include "shellfixture.h"
 
-#include "app/intents/applylayoutintent.h"
 #include "app/commandbaradapter.h"
+#include "app/intents/applylayoutintent.h"
 #include "app/intents/asktavrinintent.h"
 #include "app/intents/intentclient.h"
 #include "app/intents/intentservice.h"
@@ -48,7 +48,7 @@ protected:
         QStringList hiddenApps() const override
         {
             return test.running && test.running->name == QLatin1String("Deep work") ? QStringList{"Slack", "Mail"}
-                                                                                      : QStringList();
+                                                                                    : QStringList();
         }
         void stop() override
         {
@@ -58,8 +58,8 @@ protected:
         void setEnabled(bool on) override { test.started << QStringLiteral("enabled %1").arg(on); }
         void setFocusFilter(std::optional<QUuid> id) override
         {
-            test.started << QStringLiteral("filter %1").arg(id ? id->toString(QUuid::WithoutBraces)
-                                                               : QStringLiteral("none"));
+            test.started
+                << QStringLiteral("filter %1").arg(id ? id->toString(QUuid::WithoutBraces) : QStringLiteral("none"));
         }
     };
 
@@ -326,7 +326,8 @@ TEST(IntentCommandLine, ReadsEachIntent)
     EXPECT_EQ(call->arguments, QVariantList{"thirds"});
     EXPECT_EQ(IntentClient::parse({"apply-layout", "Focus centre"}, &error)->arguments, QVariantList{"focusCentre"});
     EXPECT_EQ(IntentClient::parse({"resume", "Deep work"}, &error)->arguments, QVariantList{"Deep work"});
-    EXPECT_EQ(IntentClient::parse({"ask", "Plan", "the", "launch"}, &error)->arguments, QVariantList{"Plan the launch"});
+    EXPECT_EQ(IntentClient::parse({"ask", "Plan", "the", "launch"}, &error)->arguments,
+              QVariantList{"Plan the launch"});
     EXPECT_EQ(IntentClient::parse({"start-focus"}, &error)->arguments, (QVariantList{"", 60}));
     EXPECT_EQ(IntentClient::parse({"start-focus", "45"}, &error)->arguments, (QVariantList{"", 45}));
     EXPECT_EQ(IntentClient::parse({"start-focus", "Writing"}, &error)->arguments, (QVariantList{"Writing", 60}));

@@ -12,7 +12,6 @@ namespace {
 
 class NowContentTest : public ShellTest {
 protected:
-
     std::unique_ptr<NowContent> open()
     {
         auto content = std::make_unique<NowContent>(*state, WindowManager::shared());
@@ -228,8 +227,13 @@ TEST_F(NowContentTest, SuggestionsAreReadAtRefreshAndOnEngineNewsNeverWhileDrawi
         return SuggestionSource::Habit{QStringLiteral("Slack"), 9 * 60 + 30, [] {}, [&] { habitDue = false; }};
     };
     suggestions.onPlacement = [&]() -> std::optional<SuggestionSource::Placement> {
-        return SuggestionSource::Placement{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
-                                           QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
+        return SuggestionSource::Placement{QStringLiteral("Terminal"),
+                                           QStringLiteral("Edge strip"),
+                                           5,
+                                           6,
+                                           QStringLiteral("in the edge strip"),
+                                           [&] { ++kept; },
+                                           [] {}};
     };
     auto content = open();
     const int reads = habitReads;
@@ -289,8 +293,8 @@ TEST_F(NowContentTest, TheThreeNewestSavedWorkspaces)
     EXPECT_TRUE(rows[1].tiles.isEmpty());
     EXPECT_EQ(rows[2].key, "⌘3");
     const QDateTime yesterday = now.addDays(-1);
-    EXPECT_EQ(rows[2].detail, QLocale().dayName(yesterday.toLocalTime().date().dayOfWeek(), QLocale::ShortFormat)
-                                  + " " + NowContent::timeText(yesterday) + " · 1 window");
+    EXPECT_EQ(rows[2].detail, QLocale().dayName(yesterday.toLocalTime().date().dayOfWeek(), QLocale::ShortFormat) + " "
+                                  + NowContent::timeText(yesterday) + " · 1 window");
 
     content->openSaved(2);
     EXPECT_EQ(*bar, (QStringList{"show", "open"}));

@@ -39,9 +39,17 @@ TEST(Appcast, VersionsCompareByTheirParts)
         int order;
     };
     const Case cases[] = {
-        {"1.0", "1.0", 0},       {"1.10", "1.9", 1},    {"2", "10", -1},      {"1.0", "1.0.1", -1},
-        {"1.0b2", "1.0", -1},    {"1.0b2", "1.0b10", -1}, {"1.0rc1", "1.0b1", 1}, {"1.0.1", "1.0b1", 1},
-        {"0.1.0", "0.1.0", 0},   {"007", "7", 0},        {"99999999999999999999", "99999999999999999998", 1},
+        {"1.0", "1.0", 0},
+        {"1.10", "1.9", 1},
+        {"2", "10", -1},
+        {"1.0", "1.0.1", -1},
+        {"1.0b2", "1.0", -1},
+        {"1.0b2", "1.0b10", -1},
+        {"1.0rc1", "1.0b1", 1},
+        {"1.0.1", "1.0b1", 1},
+        {"0.1.0", "0.1.0", 0},
+        {"007", "7", 0},
+        {"99999999999999999999", "99999999999999999998", 1},
         {"1.2.3", "1.2.3 ", 0},
     };
     for (const Case& c : cases) {
@@ -350,7 +358,8 @@ TEST_F(UpdaterTest, ReadsATestFeedServedOnThisMachine)
                 return;
             const QByteArray body = feed({{"2.0", "2.0"}});
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n"
-                          "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                          "Content-Length: "
+                          + QByteArray::number(body.size()) + "\r\n\r\n" + body);
             socket->disconnectFromHost();
         });
     });

@@ -57,11 +57,13 @@ protected:
     {
         QString dir = qEnvironmentVariable("TAVRIN_SCREENSHOTS");
         if (dir.isEmpty())
-            dir = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral("../artifacts/menubar"));
+            dir =
+                QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral("../artifacts/menubar"));
         QDir().mkpath(dir);
         settle();
         const QPixmap shot = widget.grab();
-        EXPECT_TRUE(shot.save(QDir(dir).filePath(name + QStringLiteral(".png")))) << name.toStdString() << " " << shot.width() << "x" << shot.height();
+        EXPECT_TRUE(shot.save(QDir(dir).filePath(name + QStringLiteral(".png"))))
+            << name.toStdString() << " " << shot.width() << "x" << shot.height();
     }
     void save(const QString& name, const QStringList& apps)
     {
@@ -127,16 +129,21 @@ TEST_F(ViewsTest, WithoutTrustTheBannerComesFirstAndLayoutsAreOff)
 TEST_F(ViewsTest, LongNamesEndInAnEllipsisAndNoSectionIsSqueezed)
 {
     env.desktop.setTrusted(false); // the banner's wrapped text makes the window tallest
-    env.desktop.setDisplays({SimDisplay{QStringLiteral("Studio Display of the third floor meeting room, left"),
-                                        Rect{0, 0, 3440, 1440}}});
+    env.desktop.setDisplays(
+        {SimDisplay{QStringLiteral("Studio Display of the third floor meeting room, left"), Rect{0, 0, 3440, 1440}}});
     const QString longName = QStringLiteral("Quarterly planning with the whole design team");
     save(longName, {"Figma", "Slack", "Safari", "Notes"});
     state = makeState();
     FakeSuggestions suggestions;
     const Registration suggesting = state->setSuggestions(suggestions);
     suggestions.onPlacement = [&]() -> std::optional<SuggestionSource::Placement> {
-        return SuggestionSource::Placement{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
-                                           QStringLiteral("in the edge strip"), [] {}, [] {}};
+        return SuggestionSource::Placement{QStringLiteral("Terminal"),
+                                           QStringLiteral("Edge strip"),
+                                           5,
+                                           6,
+                                           QStringLiteral("in the edge strip"),
+                                           [] {},
+                                           [] {}};
     };
     NowView view(*state, WindowManager::shared());
     view.show();
@@ -307,8 +314,13 @@ TEST_F(ViewsTest, TheSuggestionCardActsOnWhatItShows)
     FakeSuggestions suggestions;
     const Registration suggesting = state->setSuggestions(suggestions);
     suggestions.onPlacement = [&]() -> std::optional<SuggestionSource::Placement> {
-        return SuggestionSource::Placement{QStringLiteral("Terminal"), QStringLiteral("Edge strip"), 5, 6,
-                                           QStringLiteral("in the edge strip"), [&] { ++kept; }, [] {}};
+        return SuggestionSource::Placement{QStringLiteral("Terminal"),
+                                           QStringLiteral("Edge strip"),
+                                           5,
+                                           6,
+                                           QStringLiteral("in the edge strip"),
+                                           [&] { ++kept; },
+                                           [] {}};
     };
     NowView view(*state, WindowManager::shared());
     view.show();
@@ -330,9 +342,8 @@ TEST_F(ViewsTest, TheMenuBarIconOpensAndClosesTheWindow)
     SimDesktopWindow desktop(env.desktop);
     desktop.resize(1280, 560);
     desktop.show();
-    MenuBarExtra extra(*state, WindowManager::shared(), [&](const QIcon& icon, auto clicked) {
-        desktop.setMenuBarExtra(icon, std::move(clicked));
-    });
+    MenuBarExtra extra(*state, WindowManager::shared(),
+                       [&](const QIcon& icon, auto clicked) { desktop.setMenuBarExtra(icon, std::move(clicked)); });
     EXPECT_FALSE(extra.inTray()); // no tray on the offscreen platform
     const QRect icon = desktop.menuBarExtraRect();
     ASSERT_FALSE(icon.isEmpty());
@@ -415,7 +426,9 @@ TEST_F(ViewsTest, TheFirstRunButtonsOpenTheDesktopsSettings)
     OnboardingView view(*state, [] {});
     view.show();
     settle();
-    auto part = [&](int row, const char* name) { return view.rows()[row]->findChild<QWidget*>(QString::fromLatin1(name)); };
+    auto part = [&](int row, const char* name) {
+        return view.rows()[row]->findChild<QWidget*>(QString::fromLatin1(name));
+    };
     auto click = [&](int row) { static_cast<QAbstractButton*>(part(row, "stepButton"))->click(); };
     // On the simulated desktop, its Accessibility page is where the user
     // allows Tavrin: the step is done at the next poll.

@@ -1,6 +1,5 @@
 #include "barfixture.h"
 #include "commandbar/adjustview.h"
-#include "design/windowtranslucency.h"
 #include "commandbar/clearrow.h"
 #include "commandbar/elidedlabel.h"
 #include "commandbar/keybutton.h"
@@ -10,6 +9,7 @@
 #include "commandbar/rowlabel.h"
 #include "commandbar/spinner.h"
 #include "design/layoutglyph.h"
+#include "design/windowtranslucency.h"
 #include "heldkeychain.h"
 #include "planning/keychainstore.h"
 
@@ -166,8 +166,9 @@ TEST_F(BarTest, TheGlowsMarginTakesNoClicks)
     const QPoint start = panel->pos();
     auto dragFrom = [&](QPoint at) {
         QTest::mousePress(panel, Qt::LeftButton, {}, at);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(30, 20)), panel->mapToGlobal(QPointF(at + QPoint(30, 20))),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(30, 20)),
+                         panel->mapToGlobal(QPointF(at + QPoint(30, 20))), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(panel, &move);
         QTest::mouseRelease(panel, Qt::LeftButton, {}, at + QPoint(30, 20));
     };
@@ -642,8 +643,8 @@ TEST_F(BarTest, PreviewSummaryAndRowTexts)
 
     previewOf([this] {
         WorkspacePlan plan = planFor(*model().capture(), {});
-        plan.clear = QList<WorkspacePlan::Clear>{{windowIndex(*model().capture(), QStringLiteral("Slack")),
-                                                  ClearAction::quit}};
+        plan.clear =
+            QList<WorkspacePlan::Clear>{{windowIndex(*model().capture(), QStringLiteral("Slack")), ClearAction::quit}};
         return plan;
     });
     EXPECT_EQ(CommandBarView::previewSummary(model()), QStringLiteral("1 app"));

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "commandbarfakes.h"
 #include "commandbar/commandbarcontroller.h"
 #include "commandbar/commandbarview.h"
 #include "commandbar/taskfield.h"
+#include "commandbarfakes.h"
 #include "platform/sim/simappearance.h"
 #include "support/simfixture.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -51,10 +51,7 @@ protected:
         setEngine(QStringLiteral("tavrinAI"));
         runner.outcome.arranged = 2;
     }
-    void TearDown() override
-    {
-        qInstallMessageHandler(nullptr);
-    }
+    void TearDown() override { qInstallMessageHandler(nullptr); }
 
     void setEngine(const QString& engine) { env.defaults.setValue(QStringLiteral("aiEngine"), engine); }
 

@@ -106,7 +106,8 @@ inline int windowIndex(const ScreenCapture& capture, const QString& app)
 }
 
 // A plan reusing the capture's first window of each application, in order.
-inline WorkspacePlan planFor(const ScreenCapture& capture, const QStringList& apps, LayoutKind layout = LayoutKind::halves,
+inline WorkspacePlan planFor(const ScreenCapture& capture, const QStringList& apps,
+                             LayoutKind layout = LayoutKind::halves,
                              const QString& name = QStringLiteral("Side by side"))
 {
     WorkspacePlan plan;

@@ -41,12 +41,13 @@ QByteArray messagesAnswer(const QByteArray& requestBody)
         {"workspaceName", "Editor and browser"},
         {"layout", "halves"},
         {"why", "The editor on the left, the browser beside it."},
-        {"windows", QJsonArray{QJsonObject{{"app", kEditor}, {"existingWindow", indexOf(kEditor)}, {"purpose", "code"}},
-                               QJsonObject{{"app", kBrowser}, {"existingWindow", indexOf(kBrowser)},
-                                           {"purpose", "docs"}}}}};
+        {"windows",
+         QJsonArray{QJsonObject{{"app", kEditor}, {"existingWindow", indexOf(kEditor)}, {"purpose", "code"}},
+                    QJsonObject{{"app", kBrowser}, {"existingWindow", indexOf(kBrowser)}, {"purpose", "docs"}}}}};
     const QJsonObject answer{
-        {"content", QJsonArray{QJsonObject{{"type", "text"},
-                                           {"text", QString::fromUtf8(QJsonDocument(plan).toJson(QJsonDocument::Compact))}}}},
+        {"content",
+         QJsonArray{QJsonObject{{"type", "text"},
+                                {"text", QString::fromUtf8(QJsonDocument(plan).toJson(QJsonDocument::Compact))}}}},
         {"stop_reason", "end_turn"}};
     return QJsonDocument(answer).toJson(QJsonDocument::Compact);
 }

@@ -1,6 +1,6 @@
 #include "commandbarfakes.h"
-#include "support/workspacefakes.h"
 #include "support/simfixture.h"
+#include "support/workspacefakes.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
 
@@ -25,7 +25,9 @@ protected:
         model.onClose = [this] { ++closed; };
         model.onAdjust = [this] { ++adjusted; };
         model.onArranged = [this](const CommandBarModel::Outcome& o, const std::optional<QString>& name,
-                                  const Display& display) { arranged.push_back({o, name, display}); };
+                                  const Display& display) {
+            arranged.push_back({o, name, display});
+        };
         runner.outcome.arranged = 2;
     }
 
@@ -44,7 +46,10 @@ protected:
         model.submit();
         env.clock.advance(planner.delay);
     }
-    void preview() { previewOf([this] { return editorAndBrowser(); }); }
+    void preview()
+    {
+        previewOf([this] { return editorAndBrowser(); });
+    }
 
     struct Arranged {
         CommandBarModel::Outcome outcome;

@@ -1,6 +1,6 @@
 #include "barfixture.h"
-#include "commandbar/adjustview.h"
 #include "commandbar/adjustoverlaycontroller.h"
+#include "commandbar/adjustview.h"
 #include "commandbar/elidedlabel.h"
 #include "commandbar/hintlabel.h"
 #include "commandbar/planrow.h"
@@ -39,9 +39,9 @@ TEST(AdjustZones, OnlyTheMovedCentreDecidesTheDrop)
     auto dropAtX = [&](double x) { return AdjustView::dropTarget(frames, 0, QSizeF(x - 252, 0)); };
     EXPECT_FALSE(dropAtX(496)); // in the gap
     EXPECT_FALSE(dropAtX(503));
-    EXPECT_EQ(dropAtX(504), 1); // the left edge belongs to the zone
-    EXPECT_FALSE(dropAtX(992)); // the right edge does not
-    EXPECT_FALSE(dropAtX(400)); // its own zone
+    EXPECT_EQ(dropAtX(504), 1);                                       // the left edge belongs to the zone
+    EXPECT_FALSE(dropAtX(992));                                       // the right edge does not
+    EXPECT_FALSE(dropAtX(400));                                       // its own zone
     EXPECT_FALSE(AdjustView::dropTarget(frames, 1, QSizeF(0, -292))); // y = 8: own zone's top edge
     EXPECT_EQ(AdjustView::dropTarget(frames, 1, QSizeF(-500, -292)), 0);
     EXPECT_FALSE(AdjustView::dropTarget(frames, 1, QSizeF(-500, 292))); // y = 592: the bottom edge

@@ -18,7 +18,10 @@ namespace {
 
 using namespace testing;
 
-QString schemeName(ColorScheme scheme) { return scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"); }
+QString schemeName(ColorScheme scheme)
+{
+    return scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+}
 
 class Screenshots : public BarTest, public ::testing::WithParamInterface<ColorScheme> {
 protected:
@@ -57,9 +60,9 @@ protected:
                                   "runs the tests; chat goes out of the way.");
         plan.windows.append({QStringLiteral("Safari"), std::nullopt, QStringLiteral("https://code.example.com/pr/42"),
                              QStringLiteral("review"), std::nullopt, std::nullopt});
-        plan.clear = QList<WorkspacePlan::Clear>{
-            {windowIndex(*model().capture(), QStringLiteral("Slack")), ClearAction::hide},
-            {windowIndex(*model().capture(), QStringLiteral("Mail")), ClearAction::quit}};
+        plan.clear =
+            QList<WorkspacePlan::Clear>{{windowIndex(*model().capture(), QStringLiteral("Slack")), ClearAction::hide},
+                                        {windowIndex(*model().capture(), QStringLiteral("Mail")), ClearAction::quit}};
         return plan;
     }
 };
@@ -71,10 +74,10 @@ TEST_P(Screenshots, EveryStateOfTheBar)
     EXPECT_TRUE(save(bar.panel(), QStringLiteral("1-asking-setup")));
 
     setEngine(QStringLiteral("tavrinAI"));
-    SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Writing"), {QStringLiteral("Notes"), kBrowser},
-                                             LayoutKind::halves));
-    SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Deep work"), {kEditor, QStringLiteral("Terminal"), kBrowser},
-                                             LayoutKind::focusCentre));
+    SavedWorkspaceStore::save(
+        savedWorkspace(QStringLiteral("Writing"), {QStringLiteral("Notes"), kBrowser}, LayoutKind::halves));
+    SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Deep work"),
+                                             {kEditor, QStringLiteral("Terminal"), kBrowser}, LayoutKind::focusCentre));
     open();
     EXPECT_TRUE(save(bar.panel(), QStringLiteral("2-asking")));
 

@@ -92,7 +92,8 @@ TEST_F(ToastTest, HidesAfterSixSecondsCountedFromTheLastShow)
     toast().show(threeArranged(), std::nullopt, d);
     advance(4);
     toast().show(threeArranged(), QStringLiteral("Again"), d);
-    EXPECT_EQ(toast().panel()->findChild<ToastView*>()->text(), QStringLiteral("Arranged 3 windows · saved as “Again”"));
+    EXPECT_EQ(toast().panel()->findChild<ToastView*>()->text(),
+              QStringLiteral("Arranged 3 windows · saved as “Again”"));
     advance(5.9);
     EXPECT_TRUE(toast().isShowing());
     advance(0.2);

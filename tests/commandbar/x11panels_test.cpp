@@ -56,10 +56,10 @@ void runOnTheServer(const QString& filter, bool compositor, bool blur)
         // What a compositor that blurs puts on the root window.
         QProcess xprop;
         xprop.setProcessEnvironment(session->environment());
-        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-f"),
-                                              QStringLiteral("_KDE_NET_WM_BLUR_BEHIND_REGION"), QStringLiteral("32c"),
-                                              QStringLiteral("-set"), QStringLiteral("_KDE_NET_WM_BLUR_BEHIND_REGION"),
-                                              QStringLiteral("0")});
+        xprop.start(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("_KDE_NET_WM_BLUR_BEHIND_REGION"),
+                     QStringLiteral("32c"), QStringLiteral("-set"), QStringLiteral("_KDE_NET_WM_BLUR_BEHIND_REGION"),
+                     QStringLiteral("0")});
         ASSERT_TRUE(xprop.waitForFinished(5000) && xprop.exitCode() == 0) << "xprop";
     }
 
@@ -152,8 +152,8 @@ protected:
     // The screen as it shows under `area`, saved for a person to look at.
     QImage shoot(const QRect& area, const QString& name)
     {
-        const QImage image = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(),
-                                                                            area.height()).toImage();
+        const QImage image =
+            QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
         EXPECT_TRUE(image.save(QDir(artifactsDir()).filePath(name + QStringLiteral(".png"))));
         return image;
     }

@@ -233,7 +233,8 @@ TEST_F(ControlsTest, SwitchReadsOnOrOffToAssistiveTechnology)
     // A switch without a visible label is named by its accessible name.
     TSwitch unlabelled;
     unlabelled.setAccessibleName("Focus mode");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(&unlabelled)->text(QAccessible::Name), QStringLiteral("Focus mode"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&unlabelled)->text(QAccessible::Name),
+              QStringLiteral("Focus mode"));
 }
 
 TEST_F(ControlsTest, OnlyTheSelectedSegmentIsSelectedToAssistiveTechnology)
@@ -299,7 +300,9 @@ TEST_F(ControlsTest, PressedButtonsChangeTheirFace)
     themed.setContent(host);
     themed.resize(200, 80);
 
-    auto face = [&](TButton* b) { return themed.grab().toImage().pixelColor(b->geometry().topLeft() + QPoint(3, b->height() / 2)); };
+    auto face = [&](TButton* b) {
+        return themed.grab().toImage().pixelColor(b->geometry().topLeft() + QPoint(3, b->height() / 2));
+    };
     EXPECT_EQ(face(ghost), QColor(Qt::white));
     ghost->setDown(true);
     const QColor ghostDown = face(ghost);

@@ -10,8 +10,8 @@
 #include "design/displaypreview.h"
 #include "design/frow.h"
 #include "design/kbd.h"
-#include "design/layoutglyph.h"
 #include "design/keymsg.h"
+#include "design/layoutglyph.h"
 #include "design/menubaricon.h"
 #include "design/meter.h"
 #include "design/miniwindow.h"
@@ -84,8 +84,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        static const char* names[] = {"ink", "muted", "line", "accent", "fill", "fillHover", "glassStrong",
-                                      "winBG", "winTB", "winLine", "skel", "good", "winSide", "danger"};
+        static const char* names[] = {"ink",   "muted", "line",    "accent", "fill", "fillHover", "glassStrong",
+                                      "winBG", "winTB", "winLine", "skel",   "good", "winSide",   "danger"};
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setFont(DesignFont::system(12));
@@ -203,9 +203,12 @@ protected:
 
 void expectNear(const QColor& actual, const QColor& expected, int tolerance = 2)
 {
-    EXPECT_NEAR(actual.red(), expected.red(), tolerance) << actual.name().toStdString() << " vs " << expected.name().toStdString();
-    EXPECT_NEAR(actual.green(), expected.green(), tolerance) << actual.name().toStdString() << " vs " << expected.name().toStdString();
-    EXPECT_NEAR(actual.blue(), expected.blue(), tolerance) << actual.name().toStdString() << " vs " << expected.name().toStdString();
+    EXPECT_NEAR(actual.red(), expected.red(), tolerance)
+        << actual.name().toStdString() << " vs " << expected.name().toStdString();
+    EXPECT_NEAR(actual.green(), expected.green(), tolerance)
+        << actual.name().toStdString() << " vs " << expected.name().toStdString();
+    EXPECT_NEAR(actual.blue(), expected.blue(), tolerance)
+        << actual.name().toStdString() << " vs " << expected.name().toStdString();
 }
 
 // `over` composited on the opaque `under`.
@@ -281,12 +284,14 @@ TEST_F(Gallery, ButtonsKeysAndGlyphs)
     ZoneGlyph* fullZone = new ZoneGlyph(UnitRect(0, 0, 1, 1));
     zones->addWidget(fullZone);
     for (UnitRect r : {UnitRect(0, 0, 0.5, 1), UnitRect(1.0 / 3, 0, 1.0 / 3, 1), UnitRect(0, 0, 1.0 / 3, 0.5),
-                   UnitRect(0.25, 0.1, 0.5, 0.8), UnitRect(0.5, 0.5, 0, 0)})
+                       UnitRect(0.25, 0.1, 0.5, 0.8), UnitRect(0.5, 0.5, 0, 0)})
         zones->addWidget(new ZoneGlyph(r));
     zones->addStretch(1);
     grid->addLayout(zones, row++, 0, 1, 6);
 
-    grid->addWidget(caption("LAYOUT GLYPHS: SIX LAYOUTS AT 26×17 (1.6, 3 WINDOWS) AND 40×14 (3.2, 4 WINDOWS, FOCUS HIGHLIGHTED)"), row++, 0, 1, 6);
+    grid->addWidget(
+        caption("LAYOUT GLYPHS: SIX LAYOUTS AT 26×17 (1.6, 3 WINDOWS) AND 40×14 (3.2, 4 WINDOWS, FOCUS HIGHLIGHTED)"),
+        row++, 0, 1, 6);
     auto* layouts = new QHBoxLayout;
     layouts->setSpacing(10);
     LayoutGlyph* highlighted = nullptr;
@@ -345,8 +350,9 @@ TEST_F(Gallery, SmallPiecesMagnified)
     auto* row = new QHBoxLayout(root);
     row->setContentsMargins(8, 8, 8, 8);
     row->setSpacing(8);
-    const QList<QWidget*> pieces = {new TavrinMark(24), new Spark(18), new ZoneGlyph(UnitRect(0, 0, 0.5, 1)), new Kbd("esc"),
-                                    new TButton("Go"), new TSwitch({}, true), new Meter(0.5)};
+    const QList<QWidget*> pieces = {new TavrinMark(24), new Spark(18),     new ZoneGlyph(UnitRect(0, 0, 0.5, 1)),
+                                    new Kbd("esc"),     new TButton("Go"), new TSwitch({}, true),
+                                    new Meter(0.5)};
     for (QWidget* w : pieces)
         row->addWidget(w);
     Themed page(root);
@@ -487,10 +493,8 @@ TEST_F(Gallery, PreviewsAndMiniWindows)
 
     grid->addWidget(caption("DISPLAY PREVIEW 3.2: FIVE WINDOWS, ONE OVERLAPPING; GAP 1.5, RADIUS 6"), 0, 0, 1, 2);
     const QList<DisplayPreview::Item> items = {
-        {"1", "Xcode", UnitRect(0, 0, 0.5, 1)},
-        {"2", "Terminal", UnitRect(0.5, 0, 0.25, 0.5)},
-        {"3", "Safari", UnitRect(0.5, 0.5, 0.25, 0.5)},
-        {"4", "Notes", UnitRect(0.75, 0, 0.25, 1)},
+        {"1", "Xcode", UnitRect(0, 0, 0.5, 1)},          {"2", "Terminal", UnitRect(0.5, 0, 0.25, 0.5)},
+        {"3", "Safari", UnitRect(0.5, 0.5, 0.25, 0.5)},  {"4", "Notes", UnitRect(0.75, 0, 0.25, 1)},
         {"5", "Messages", UnitRect(0.6, 0.3, 0.3, 0.5)},
     };
     auto* preview = new DisplayPreview(3.2, items, 1.5, 6);
@@ -502,16 +506,20 @@ TEST_F(Gallery, PreviewsAndMiniWindows)
     empty->setFixedSize(200, 125);
     grid->addWidget(empty, 3, 0);
     grid->addWidget(caption("TINY ITEMS STILL 4 POINTS"), 2, 1);
-    auto* tiny = new DisplayPreview(1.6, {{"a", "Zed", UnitRect(0.1, 0.1, 0.01, 0.01)}, {"b", "Kitty", UnitRect(0.5, 0.5, 0.5, 0.02)}}, 1.5, 6);
+    auto* tiny = new DisplayPreview(
+        1.6, {{"a", "Zed", UnitRect(0.1, 0.1, 0.01, 0.01)}, {"b", "Kitty", UnitRect(0.5, 0.5, 0.5, 0.02)}}, 1.5, 6);
     tiny->setFixedSize(200, 125);
     grid->addWidget(tiny, 3, 1);
 
-    grid->addWidget(caption("LARGE MINI WINDOWS: EDITOR WITH TITLE, TERMINAL, GENERIC WITH AND WITHOUT TITLE"), 4, 0, 1, 2);
+    grid->addWidget(caption("LARGE MINI WINDOWS: EDITOR WITH TITLE, TERMINAL, GENERIC WITH AND WITHOUT TITLE"), 4, 0, 1,
+                    2);
     auto* minis = new QHBoxLayout;
     minis->setSpacing(8);
     MiniWindow* generic = nullptr;
-    const std::pair<const char*, std::optional<QString>> windows[] = {
-        {"Xcode", QString("Tavrin — design")}, {"Ghostty", std::nullopt}, {"Notes", QString("Groceries")}, {"Mail", std::nullopt}};
+    const std::pair<const char*, std::optional<QString>> windows[] = {{"Xcode", QString("Tavrin — design")},
+                                                                      {"Ghostty", std::nullopt},
+                                                                      {"Notes", QString("Groceries")},
+                                                                      {"Mail", std::nullopt}};
     for (const auto& [app, title] : windows) {
         auto* w = new MiniWindow(app, title, true);
         w->setOutsets(QMargins(12, 6, 12, 24));
@@ -567,7 +575,7 @@ TEST_F(Gallery, GlassAndGlow)
     auto* capsules = new QHBoxLayout;
     capsules->setContentsMargins(48, 0, 48, 0);
     auto* pill = new TGlass(999, new ThemedLabel("  Arranged 3 windows — capsule glass (radius 999)  ",
-                                                TTheme::Colour::ink, DesignFont::system(13)));
+                                                 TTheme::Colour::ink, DesignFont::system(13)));
     pill->content()->setFixedHeight(36);
     pill->setOutsets(QMargins(32, 20, 32, 60));
     capsules->addWidget(pill);

@@ -1,10 +1,10 @@
 #include "designfixture.h"
 
+#include "design/designfont.h"
 #include "design/designwidget.h"
 #include "design/environment.h"
 #include "design/themed.h"
 #include "design/themedlabel.h"
-#include "design/designfont.h"
 #include "platform/linux/desktopappearance.h"
 
 #include <QDBusArgument>

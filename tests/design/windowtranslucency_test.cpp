@@ -21,7 +21,7 @@ TEST(WindowTranslucency, KeepsTheCardAndDropsTheClearMarginAndFaintHalo)
     QImage rendered(100, 60, QImage::Format_ARGB32_Premultiplied);
     rendered.fill(Qt::transparent);
     QPainter p(&rendered);
-    p.fillRect(QRect(10, 10, 80, 40), QColor(0, 0, 0, 60)); // a faint halo
+    p.fillRect(QRect(10, 10, 80, 40), QColor(0, 0, 0, 60));     // a faint halo
     p.fillRect(QRect(20, 20, 60, 20), QColor(30, 30, 30, 250)); // the card
     p.end();
 

@@ -14,8 +14,9 @@ const QTimeZone kTokyo("Asia/Tokyo");
 
 TEST(ICSParse, UnfoldsCrLfAndFoldedLines)
 {
-    const QString text = QStringLiteral("BEGIN:VEVENT\r\nDTSTART:20240105T090000Z\r\nSUMMARY:Weekly\r\n  plan\r\n\tning\r\n"
-                                        "END:VEVENT\r\n");
+    const QString text =
+        QStringLiteral("BEGIN:VEVENT\r\nDTSTART:20240105T090000Z\r\nSUMMARY:Weekly\r\n  plan\r\n\tning\r\n"
+                       "END:VEVENT\r\n");
     const QList<ICSEvent> events = ICS::parse(text, kBerlin);
     ASSERT_EQ(events.size(), 1);
     EXPECT_EQ(events[0].title, QStringLiteral("Weekly planning"));
@@ -89,9 +90,9 @@ TEST(ICSParse, FloatingTimesDefaultToTheSystemZone)
 TEST(ICSParse, DatesAreStrict)
 {
     const char* unreadable[] = {
-        "20240105T090000.5Z", "2024-01-05T09:00:00Z", "20240105T090000z", "20240231T250000", "20240230",
-        "20240105T240000", "20240105T236000", "00000105T090000", "20240105X090000", "20240105T09000Z",
-        "２０２４0105T090000", "",
+        "20240105T090000.5Z", "2024-01-05T09:00:00Z", "20240105T090000z",    "20240231T250000",
+        "20240230",           "20240105T240000",      "20240105T236000",     "00000105T090000",
+        "20240105X090000",    "20240105T09000Z",      "２０２４0105T090000", "",
     };
     for (const char* value : unreadable)
         EXPECT_FALSE(ICS::parseDate(QString::fromUtf8(value), {}, kBerlin)) << value;
@@ -107,12 +108,23 @@ TEST(ICSParse, Durations)
         double seconds;
     };
     const Row rows[] = {
-        {"PT45M", 2700}, {"P1DT2H", 93600},   {"P2W", 1209600}, {"-PT15M", 900}, {"PT0S", 3600},
-        {"", 3600},      {"P1Y", 3600},       {"PT1H30M", 5400}, {"PT5", 3600}, {"P1M", 60},
-        {"PT90S", 90},   {"P1DT1H1M1S", 90061},
+        {"PT45M", 2700},
+        {"P1DT2H", 93600},
+        {"P2W", 1209600},
+        {"-PT15M", 900},
+        {"PT0S", 3600},
+        {"", 3600},
+        {"P1Y", 3600},
+        {"PT1H30M", 5400},
+        {"PT5", 3600},
+        {"P1M", 60},
+        {"PT90S", 90},
+        {"P1DT1H1M1S", 90061},
         // Absurd lengths: at most a year; a number too long to read is none.
-        {"P400D", 365 * 86400.0}, {"P999999999999999W", 365 * 86400.0},
-        {"P1000000000000000D", 3600}, {"PT99999999999999999999999999999999S", 3600},
+        {"P400D", 365 * 86400.0},
+        {"P999999999999999W", 365 * 86400.0},
+        {"P1000000000000000D", 3600},
+        {"PT99999999999999999999999999999999S", 3600},
     };
     for (const Row& row : rows)
         EXPECT_EQ(ICS::parseDuration(QString::fromLatin1(row.value)), row.seconds) << row.value;
@@ -121,9 +133,9 @@ TEST(ICSParse, Durations)
     EXPECT_EQ(event({"DTSTART:20240105T090000Z", "DURATION:PT45M"}).duration, 2700);
     EXPECT_EQ(event({"DTSTART:20240105T090000Z", "DTEND:garbage", "DURATION:PT45M"}).duration, 2700);
     EXPECT_EQ(event({"DTSTART:20240105T090000Z"}).duration, 3600);
-    EXPECT_EQ(event({"DTSTART;TZID=Europe/Berlin:20240105T090000", "DTEND;TZID=America/New_York:20240105T090000"})
-                  .duration,
-              6 * 3600);
+    EXPECT_EQ(
+        event({"DTSTART;TZID=Europe/Berlin:20240105T090000", "DTEND;TZID=America/New_York:20240105T090000"}).duration,
+        6 * 3600);
 }
 
 TEST(ICSParse, Integers)
@@ -134,8 +146,8 @@ TEST(ICSParse, Integers)
     EXPECT_EQ(ICS::parseInteger(u"-3"), -3);
     EXPECT_EQ(ICS::parseInteger(u"9223372036854775807"), kMax);
     EXPECT_EQ(ICS::parseInteger(u"-9223372036854775808"), kMin);
-    for (const char16_t* bad : {u"9223372036854775808", u"-9223372036854775809", u" 1", u"", u"+", u"1a", u"--1",
-                                u"99999999999999999999999"})
+    for (const char16_t* bad :
+         {u"9223372036854775808", u"-9223372036854775809", u" 1", u"", u"+", u"1a", u"--1", u"99999999999999999999999"})
         EXPECT_FALSE(ICS::parseInteger(bad)) << QString::fromUtf16(bad).toStdString();
 }
 
@@ -191,8 +203,8 @@ TEST(ICSParse, ExclusionsAccumulate)
     const ICSEvent e = event({"DTSTART:20240105T090000Z", "RRULE:FREQ=WEEKLY",
                               "EXDATE;TZID=Europe/London:20240105T090000,20240112T090000",
                               "EXDATE:20240119T090000Z,nonsense", "EXDATE;TZID=\"Europe/Paris\":20240126T100000"});
-    EXPECT_EQ(utcTexts(e.exdates), (QStringList{"2024-01-05T09:00:00Z", "2024-01-12T09:00:00Z",
-                                                "2024-01-19T09:00:00Z", "2024-01-26T09:00:00Z"}));
+    EXPECT_EQ(utcTexts(e.exdates), (QStringList{"2024-01-05T09:00:00Z", "2024-01-12T09:00:00Z", "2024-01-19T09:00:00Z",
+                                                "2024-01-26T09:00:00Z"}));
 }
 
 TEST(ICSParse, OverridesJoinTheirSeries)
@@ -221,8 +233,7 @@ TEST(ICSParse, OverridesJoinTheirSeries)
     for (const ICSEvent& e : events.mid(0, 1) + events.mid(2, 1))
         starts += e.occurrences(at("2024-01-02T00:00:00Z"), at("2024-01-05T23:00:00Z"));
     std::sort(starts.begin(), starts.end());
-    EXPECT_EQ(utcTexts(starts),
-              (QStringList{"2024-01-02T09:00:00Z", "2024-01-03T15:00:00Z", "2024-01-05T09:00:00Z"}));
+    EXPECT_EQ(utcTexts(starts), (QStringList{"2024-01-02T09:00:00Z", "2024-01-03T15:00:00Z", "2024-01-05T09:00:00Z"}));
 }
 
 TEST(ICSParse, Cancellations)
@@ -230,8 +241,9 @@ TEST(ICSParse, Cancellations)
     // Without RECURRENCE-ID a cancelled block is dropped, series and all.
     EXPECT_TRUE(ICS::parse(feed({"UID:u", "DTSTART:20240101T090000Z", "RRULE:FREQ=DAILY", "STATUS:CANCELLED"}), kBerlin)
                     .isEmpty());
-    EXPECT_TRUE(ICS::parse(feed({"UID:u", "DTSTART:20240101T090000Z", "RECURRENCE-ID:bad", "STATUS:CANCELLED"}), kBerlin)
-                    .isEmpty());
+    EXPECT_TRUE(
+        ICS::parse(feed({"UID:u", "DTSTART:20240101T090000Z", "RECURRENCE-ID:bad", "STATUS:CANCELLED"}), kBerlin)
+            .isEmpty());
     // An unreadable RECURRENCE-ID makes an ordinary event that keeps its rule.
     const ICSEvent e = event({"UID:u", "DTSTART:20240101T090000Z", "RECURRENCE-ID:bad", "RRULE:FREQ=DAILY"});
     EXPECT_FALSE(e.recurrenceID);
@@ -240,9 +252,9 @@ TEST(ICSParse, Cancellations)
 
 TEST(ICSParse, AlarmsInsideAnEventAreSkipped)
 {
-    const ICSEvent e = event({"UID:event-uid", "DTSTART:20240105T090000Z", "SUMMARY:Stand-up",
-                              "BEGIN:VALARM", "UID:alarm-uid", "ACTION:DISPLAY", "SUMMARY:Reminder",
-                              "DURATION:PT15M", "TRIGGER:-PT10M", "END:VALARM", "DTEND:20240105T091500Z"});
+    const ICSEvent e = event({"UID:event-uid", "DTSTART:20240105T090000Z", "SUMMARY:Stand-up", "BEGIN:VALARM",
+                              "UID:alarm-uid", "ACTION:DISPLAY", "SUMMARY:Reminder", "DURATION:PT15M", "TRIGGER:-PT10M",
+                              "END:VALARM", "DTEND:20240105T091500Z"});
     EXPECT_EQ(e.uid, QStringLiteral("event-uid"));
     EXPECT_EQ(e.title, QStringLiteral("Stand-up"));
     EXPECT_EQ(e.duration, 900);

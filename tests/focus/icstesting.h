@@ -38,7 +38,8 @@ inline QStringList localTexts(const QList<double>& instants, const QTimeZone& zo
 {
     QStringList texts;
     for (double i : instants)
-        texts << QDateTime::fromSecsSinceEpoch(qint64(i + kReference), zone).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        texts
+            << QDateTime::fromSecsSinceEpoch(qint64(i + kReference), zone).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     return texts;
 }
 
@@ -46,7 +47,7 @@ inline QStringList localTexts(const QList<double>& instants, const QTimeZone& zo
 inline QString feed(const QStringList& lines)
 {
     return QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n") + lines.join(QStringLiteral("\r\n"))
-        + QStringLiteral("\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+           + QStringLiteral("\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
 }
 
 // The one event of a feed made of `lines`, read with `local` as the system zone.

@@ -64,7 +64,8 @@ TEST(ICSRobustness, HugeInput)
     const QString megabyte(1 << 20, QChar(u'x'));
     EXPECT_EQ(readAndExpand(feed({"DTSTART:20240105T090000Z", QStringLiteral("SUMMARY:") + megabyte})), 1);
     EXPECT_EQ(readAndExpand(feed({"DTSTART:20240105T090000Z", megabyte})), 1);
-    EXPECT_EQ(readAndExpand(feed({QStringLiteral("DTSTART;TZID=") + megabyte + QStringLiteral(":20240105T090000")})), 1);
+    EXPECT_EQ(readAndExpand(feed({QStringLiteral("DTSTART;TZID=") + megabyte + QStringLiteral(":20240105T090000")})),
+              1);
     EXPECT_GT(ICS::parseDuration(QStringLiteral("P") + QString(400, QChar(u'9')) + QStringLiteral("D")), 0);
 
     // A megabyte of rule lists: the expansion gives up rather than hang.

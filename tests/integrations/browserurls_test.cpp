@@ -49,8 +49,9 @@ protected:
 
 TEST_F(Browsers, ReadScriptsInEachBrowsersWords)
 {
-    EXPECT_EQ(BrowserURLs::readScript("Safari", false),
-              "tell application \"Safari\" to get {name of current tab of every window, URL of current tab of every window}");
+    EXPECT_EQ(
+        BrowserURLs::readScript("Safari", false),
+        "tell application \"Safari\" to get {name of current tab of every window, URL of current tab of every window}");
     EXPECT_EQ(BrowserURLs::readScript("Safari", true),
               "tell application \"Safari\" to get {name of current tab of every window, URL of current tab of every "
               "window, name of every tab of every window}");
@@ -72,7 +73,8 @@ TEST_F(Browsers, FrontTabsWithCleanedAddressesAndTheOtherTitles)
     // The local page's window is left out; the address loses what does not
     // identify the page; the front tab's title is left out of the others
     // once (the pinned duplicate stays), blank titles go.
-    EXPECT_EQ(tabs["Safari"], (QList<BrowserWindowTabs>{{"Budget", "https://sheets.example.com/b", {"(2) Inbox", "Budget"}}}));
+    EXPECT_EQ(tabs["Safari"],
+              (QList<BrowserWindowTabs>{{"Budget", "https://sheets.example.com/b", {"(2) Inbox", "Budget"}}}));
     EXPECT_EQ(tabs["Google Chrome"],
               (QList<BrowserWindowTabs>{{"One", "https://one.example.com/", {}},
                                         {"Docs", "https://docs.example.com/", {"Plan", "Notes", "(3) Review queue"}}}));
@@ -117,7 +119,8 @@ TEST_F(Browsers, ALateAnswerIsDroppedButAwaited)
 
 TEST_F(Browsers, TabsMatchingAWindowTitle)
 {
-    const QList<BrowserWindowTabs> read{{"Inbox", "https://a/", {}}, {"", "https://b/", {}}, {"Inbox - Google Chrome", "https://c/", {}}};
+    const QList<BrowserWindowTabs> read{
+        {"Inbox", "https://a/", {}}, {"", "https://b/", {}}, {"Inbox - Google Chrome", "https://c/", {}}};
     EXPECT_EQ(tabsMatching("Inbox - Google Chrome", read)->url, "https://c/");
     EXPECT_EQ(tabsMatching("Inbox - Google Chrome", read.mid(0, 2))->url, "https://a/");
     EXPECT_EQ(tabsMatching("", read), nullptr);
@@ -130,10 +133,10 @@ TEST_F(Browsers, TheTitleATabTitleDesignates)
     EXPECT_EQ(cleanTabTitle("Inbox", tabs), "Inbox");
     EXPECT_EQ(cleanTabTitle("(2) inbox", tabs), "Inbox");
     EXPECT_EQ(cleanTabTitle("(99+)   INBOX ", tabs), "Inbox");
-    EXPECT_EQ(cleanTabTitle("Do", tabs), std::nullopt);          // too short
-    EXPECT_EQ(cleanTabTitle("Docs", tabs), std::nullopt);        // two begin with it
+    EXPECT_EQ(cleanTabTitle("Do", tabs), std::nullopt);                  // too short
+    EXPECT_EQ(cleanTabTitle("Docs", tabs), std::nullopt);                // two begin with it
     EXPECT_EQ(cleanTabTitle("Docs – Plan for Q3", tabs), "Docs – Plan"); // begins it
-    EXPECT_EQ(cleanTabTitle("notes", tabs), "Release notes");    // contained once
+    EXPECT_EQ(cleanTabTitle("notes", tabs), "Release notes");            // contained once
     EXPECT_EQ(cleanTabTitle("Calendar", tabs), std::nullopt);
     EXPECT_EQ(normaliseTabTitle(" (3)  Review\tqueue\n"), "review queue");
 }
@@ -168,10 +171,11 @@ TEST_F(Browsers, RestoringOpensOneWindowWithTheFirstFortyAddresses)
     const auto windowsBefore = env.desktop.windowsOf(env.pid("Google Chrome")).size();
     EXPECT_TRUE(Integrations::restoreTabs("Google Chrome", urls));
     const QString script = scripts().last();
-    EXPECT_TRUE(script.startsWith("tell application \"Google Chrome\"\n"
-                                  "  make new window\n"
-                                  "  set URL of active tab of front window to \"https://example.com/0\"\n"
-                                  "  repeat with u in {\"https://example.com/a%22b%5Cc\", \"https://example.com/2\", "));
+    EXPECT_TRUE(
+        script.startsWith("tell application \"Google Chrome\"\n"
+                          "  make new window\n"
+                          "  set URL of active tab of front window to \"https://example.com/0\"\n"
+                          "  repeat with u in {\"https://example.com/a%22b%5Cc\", \"https://example.com/2\", "));
     EXPECT_TRUE(script.endsWith(", \"https://example.com/39\"}\n"
                                 "    tell front window to make new tab with properties {URL:u}\n"
                                 "  end repeat\n"

@@ -57,14 +57,17 @@ QByteArray messagesAnswer(const QByteArray& body)
         {"workspaceName", "Docs and browser"},
         {"layout", "halves"},
         {"why", "The docs beside the browser."},
-        {"windows", QJsonArray{QJsonObject{{"app", "Safari"}, {"existingWindow", indexOf(windows, "Safari", "Release")},
-                                           {"purpose", "docs"}, {"frontTab", "(1) issue 214 · TAVRIN"}},
+        {"windows", QJsonArray{QJsonObject{{"app", "Safari"},
+                                           {"existingWindow", indexOf(windows, "Safari", "Release")},
+                                           {"purpose", "docs"},
+                                           {"frontTab", "(1) issue 214 · TAVRIN"}},
                                QJsonObject{{"app", "Visual Studio Code"},
                                            {"existingWindow", indexOf(windows, "Visual Studio Code")},
                                            {"purpose", "code"}}}}};
     const QJsonObject answer{
-        {"content", QJsonArray{QJsonObject{{"type", "text"},
-                                           {"text", QString::fromUtf8(QJsonDocument(plan).toJson(QJsonDocument::Compact))}}}},
+        {"content",
+         QJsonArray{QJsonObject{{"type", "text"},
+                                {"text", QString::fromUtf8(QJsonDocument(plan).toJson(QJsonDocument::Compact))}}}},
         {"stop_reason", "end_turn"}};
     return QJsonDocument(answer).toJson(QJsonDocument::Compact);
 }
@@ -140,12 +143,12 @@ TEST_F(EndToEnd, APlanRequestCarriesTheBrowsersTabsAndTheSavedWorkspaceWhatEachW
     ASSERT_TRUE(saved.items);
     ASSERT_EQ(saved.items->size(), 2);
     // Brought to the tab the plan named, the browser window was saved on it.
-    EXPECT_EQ((*saved.items)[0],
-              (SavedItem{"Safari", "https://code.example.com/tavrin/issues/214",
-                         QStringList{"https://docs.example.com/release-checklist",
-                                     "https://code.example.com/tavrin/issues/214", "https://weather.example.org/berlin"}}));
-    EXPECT_EQ((*saved.items)[1], (SavedItem{"Visual Studio Code", "file:///Users/sam/Projects/tavrin/src/app/main.cpp",
-                                            std::nullopt}));
+    EXPECT_EQ((*saved.items)[0], (SavedItem{"Safari", "https://code.example.com/tavrin/issues/214",
+                                            QStringList{"https://docs.example.com/release-checklist",
+                                                        "https://code.example.com/tavrin/issues/214",
+                                                        "https://weather.example.org/berlin"}}));
+    EXPECT_EQ((*saved.items)[1],
+              (SavedItem{"Visual Studio Code", "file:///Users/sam/Projects/tavrin/src/app/main.cpp", std::nullopt}));
 }
 
 TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
@@ -155,10 +158,11 @@ TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
     saved.layout = LayoutKind::halves;
     saved.apps = {"Safari", "Google Chrome"};
     saved.savedAt = env.clock.nowDate();
-    saved.items = QList<SavedItem>{
-        {"Safari", "https://papers.example.com/a",
-         QStringList{"https://papers.example.com/a", "https://papers.example.com/b?utm_source=x#s"}},
-        {"Google Chrome", "https://board.example.com/", QStringList{"https://board.example.com/", "https://chat.example.com/"}}};
+    saved.items =
+        QList<SavedItem>{{"Safari", "https://papers.example.com/a",
+                          QStringList{"https://papers.example.com/a", "https://papers.example.com/b?utm_source=x#s"}},
+                         {"Google Chrome", "https://board.example.com/",
+                          QStringList{"https://board.example.com/", "https://chat.example.com/"}}};
     // Safari runs without a window to reuse; Chrome is only installed.
     std::vector<std::uint64_t> open;
     for (const SimWindow* w : env.desktop.windowsOf(env.pid("Safari")))

@@ -3,11 +3,11 @@
 // failure never loses the file or the settings already there.
 
 #include "integrations/sessions.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
 #include "platform/platform.h"
+#include "snapping/habits.h"
+#include "snapping/learning.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"

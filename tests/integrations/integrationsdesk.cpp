@@ -9,8 +9,8 @@
 namespace tavrin {
 
 IntegrationsDesk::IntegrationsDesk(const QByteArray& scenario)
-    : envHolder(scenario.isEmpty() ? std::make_unique<SimEnvironment>() : std::make_unique<SimEnvironment>(scenario))
-    , env(*envHolder)
+    : envHolder(scenario.isEmpty() ? std::make_unique<SimEnvironment>() : std::make_unique<SimEnvironment>(scenario)),
+      env(*envHolder)
 {
     Platform::current().folders = UserFolders{home(), support()};
 }

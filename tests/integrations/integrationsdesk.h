@@ -36,7 +36,8 @@ protected:
     QStringList processRuns() const { return env.desktop.processes().runs(); }
 
     // Runs a task to its end, moving virtual time on in small steps.
-    template <class T> T finish(QCoro::Task<T> task, double limit = 30);
+    template <class T>
+    T finish(QCoro::Task<T> task, double limit = 30);
 
     std::unique_ptr<SimEnvironment> envHolder;
     SimEnvironment& env;
@@ -46,10 +47,15 @@ private:
 };
 
 namespace detail {
-template <class T> QCoro::Task<> keep(QCoro::Task<T> task, std::optional<T>* out) { out->emplace(co_await std::move(task)); }
+template <class T>
+QCoro::Task<> keep(QCoro::Task<T> task, std::optional<T>* out)
+{
+    out->emplace(co_await std::move(task));
+}
 } // namespace detail
 
-template <class T> T IntegrationsDesk::finish(QCoro::Task<T> task, double limit)
+template <class T>
+T IntegrationsDesk::finish(QCoro::Task<T> task, double limit)
 {
     std::optional<T> result;
     auto waiting = detail::keep(std::move(task), &result);

@@ -78,10 +78,15 @@ TEST_F(LinuxReads, EditorWindowsGetTheProjectFolderFromTheEditorsOwnFiles)
     },
     "theme": "vs-dark",
     "profileAssociations": { "workspaces": { "%1app": "__default__profile__" }, "emptyWindows": {} }
-})json").arg(src, home()).toUtf8());
-    write(".config/Code/Backups/workspaces.json",
-          QStringLiteral(R"json({"rootURIWorkspaces":[],"folders":[{"folderUri":"%1tool"}],"emptyWindows":[{"backupFolder":"1700"}]})json")
-              .arg(src).toUtf8());
+})json")
+                                                              .arg(src, home())
+                                                              .toUtf8());
+    write(
+        ".config/Code/Backups/workspaces.json",
+        QStringLiteral(
+            R"json({"rootURIWorkspaces":[],"folders":[{"folderUri":"%1tool"}],"emptyWindows":[{"backupFolder":"1700"}]})json")
+            .arg(src)
+            .toUtf8());
     write(".config/JetBrains/IdeaIC2023.3/options/recentProjects.xml", R"xml(<application>
   <component name="RecentProjectsManager">
     <option name="additionalInfo">
@@ -101,8 +106,8 @@ TEST_F(LinuxReads, EditorWindowsGetTheProjectFolderFromTheEditorsOwnFiles)
   </component>
 </application>)xml");
 
-    const auto items = finish(Integrations::capture(windowsTitled({"app - Visual Studio Code", "tool - Visual Studio Code",
-                                                                   "service – Main.java"})));
+    const auto items = finish(Integrations::capture(
+        windowsTitled({"app - Visual Studio Code", "tool - Visual Studio Code", "service – Main.java"})));
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0].url, src + "app");
     EXPECT_EQ(items[1].url, src + "tool");
@@ -112,8 +117,8 @@ TEST_F(LinuxReads, EditorWindowsGetTheProjectFolderFromTheEditorsOwnFiles)
 TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
 {
     // This process's own working folder, in the listing's field form.
-    const auto listing = Integrations::runProcess("/usr/sbin/lsof", {"-a", "-p", QString::number(::getpid()), "-d",
-                                                                     "cwd", "-Fn"});
+    const auto listing =
+        Integrations::runProcess("/usr/sbin/lsof", {"-a", "-p", QString::number(::getpid()), "-d", "cwd", "-Fn"});
     ASSERT_TRUE(listing) << "lsof is missing";
     EXPECT_TRUE(listing->split('\n').contains("n" + QDir::currentPath())) << listing->toStdString();
     // No terminal device of that name: no folder.

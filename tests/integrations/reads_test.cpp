@@ -90,16 +90,17 @@ TEST_F(Reads, BrowserWindowsGetTheirFrontTabAndTabsByTitle)
     // A front tab that is not a web page gives no read: the document is kept.
     EXPECT_EQ(items[3], (SavedItem{"Google Chrome", "file:///tmp/x.html", std::nullopt}));
     // One script for all the browser's windows, in the browser's own form.
-    EXPECT_EQ(scripts().filter("Google Chrome"),
-              QStringList{"tell application \"Google Chrome\"\n"
-                          "  set out to {}\n"
-                          "  repeat with w in windows\n"
-                          "    try\n"
-                          "      set end of out to {title of active tab of w, URL of active tab of w, URL of tabs of w}\n"
-                          "    end try\n"
-                          "  end repeat\n"
-                          "  return out\n"
-                          "end tell"});
+    EXPECT_EQ(
+        scripts().filter("Google Chrome"),
+        QStringList{"tell application \"Google Chrome\"\n"
+                    "  set out to {}\n"
+                    "  repeat with w in windows\n"
+                    "    try\n"
+                    "      set end of out to {title of active tab of w, URL of active tab of w, URL of tabs of w}\n"
+                    "    end try\n"
+                    "  end repeat\n"
+                    "  return out\n"
+                    "end tell"});
 }
 
 TEST_F(Reads, ABrowserWindowKeepsAtMostFortyTabs)
@@ -125,7 +126,7 @@ TEST_F(Reads, WithoutScriptingOrConsentOnlyDocumentsAreKept)
     const auto windows = windowsTitled({"Report", "Docs"});
     const QList<SavedItem> items = Integrations::captureWindow(windows);
     EXPECT_EQ(items, (QList<SavedItem>{{"Safari", "file:///Users/sam/report.html", std::nullopt},
-                                        {"Google Chrome", std::nullopt, std::nullopt}}));
+                                       {"Google Chrome", std::nullopt, std::nullopt}}));
     EXPECT_TRUE(scripts().isEmpty());
     EXPECT_TRUE(Integrations::captureWindow({}).isEmpty());
 
@@ -149,12 +150,13 @@ TEST_F(Reads, EditorWindowsMatchRecentFoldersByName)
 {
     write(".config/Code/Backups/workspaces.json",
           R"({"folders":[{"folderUri":"file:///Users/sam/app"},{"folderUri":"file:///Users/sam/my%20app2"}]})");
-    write(".config/Code/User/globalStorage/storage.json",
-          R"({"windowsState":{"lastActiveWindow":{"folder" : "file:///Users/sam/app2"}},"x":"file:///Users/sam/ignored"})");
+    write(
+        ".config/Code/User/globalStorage/storage.json",
+        R"({"windowsState":{"lastActiveWindow":{"folder" : "file:///Users/sam/app2"}},"x":"file:///Users/sam/ignored"})");
     const auto items = finish(Integrations::capture(windowsOf("Visual Studio Code")));
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0].url, "file:///Users/sam/app");  // " — app"
-    EXPECT_EQ(items[1].url, "file:///Users/sam/app2"); // equal
+    EXPECT_EQ(items[0].url, "file:///Users/sam/app");      // " — app"
+    EXPECT_EQ(items[1].url, "file:///Users/sam/app2");     // equal
     EXPECT_EQ(items[2].url, "file:///Users/sam/notes.md"); // no folder: the document
 
     // When several folders fit a title, the longer name wins.

@@ -50,8 +50,9 @@ TEST_F(Table, HoldsTheSupportedApplicationsInOrderAndFindsThemByEitherName)
         EXPECT_EQ(i.bundleID.has_value(), i.needsAutomation()) << i.app.toStdString();
     }
     EXPECT_EQ(browsers, 7);
-    EXPECT_EQ(all[7].bringsBack, QString::fromUtf8("Reopens Firefox. Firefox doesn't let other apps read its tabs, so it "
-                                                   "brings them back itself with \u201cRestore previous session\u201d."));
+    EXPECT_EQ(all[7].bringsBack,
+              QString::fromUtf8("Reopens Firefox. Firefox doesn't let other apps read its tabs, so it "
+                                "brings them back itself with \u201cRestore previous session\u201d."));
 
     EXPECT_EQ(row("iTerm2").app, "iTerm");
     EXPECT_EQ(row("Code").app, "Visual Studio Code");
@@ -148,7 +149,8 @@ TEST_F(Table, ScriptsRunOneAtATimeAndAFailureReleasesTheLock)
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 5; ++i)
-                answered += Integrations::runAppleScript(t % 2 ? QStringLiteral("fail") : QStringLiteral("ok")).has_value();
+                answered +=
+                    Integrations::runAppleScript(t % 2 ? QStringLiteral("fail") : QStringLiteral("ok")).has_value();
         });
     for (std::thread& t : threads)
         t.join();

@@ -12,10 +12,10 @@ TEST(URLCleaner, OnlyWebAddressesWithAHostPass)
 {
     EXPECT_EQ(clean("HTTPS://Example.com/Path"), "HTTPS://Example.com/Path");
     EXPECT_EQ(clean("http://example.com"), "http://example.com");
-    for (const char* other : {"ftp://example.com/file", "file:///Users/sam/x.html", "mailto:sam@example.com",
-                              "http:///path", "https://", "http:example.com", "example.com/page", "",
-                              "https://exa mple.com/", "https://example.com/%zz", "https://example.com:80a/",
-                              "javascript:alert(1)"})
+    for (const char* other :
+         {"ftp://example.com/file", "file:///Users/sam/x.html", "mailto:sam@example.com", "http:///path", "https://",
+          "http:example.com", "example.com/page", "", "https://exa mple.com/", "https://example.com/%zz",
+          "https://example.com:80a/", "javascript:alert(1)"})
         EXPECT_EQ(clean(other), std::nullopt) << other;
 }
 
@@ -34,7 +34,8 @@ TEST(URLCleaner, KnownSitesKeepTheItemsThatPickTheirContentAsWritten)
     EXPECT_EQ(clean("https://youtu.be/dQw4?si=track&t=10"), "https://youtu.be/dQw4?t=10");
     EXPECT_EQ(clean("https://www.figma.com/design/abc/File?node-id=1-2&t=xyz"),
               "https://www.figma.com/design/abc/File?node-id=1-2");
-    EXPECT_EQ(clean("https://github.com/o/r?tab=readme-ov-file&tab=x"), "https://github.com/o/r?tab=readme-ov-file&tab=x");
+    EXPECT_EQ(clean("https://github.com/o/r?tab=readme-ov-file&tab=x"),
+              "https://github.com/o/r?tab=readme-ov-file&tab=x");
     EXPECT_EQ(clean("https://www.notion.so/Page-123?p=abc&pm=s"), "https://www.notion.so/Page-123?p=abc");
     EXPECT_EQ(clean("https://acme.atlassian.net/jira/board?selectedIssue=ABC-1&quickFilter=2"),
               "https://acme.atlassian.net/jira/board?selectedIssue=ABC-1");

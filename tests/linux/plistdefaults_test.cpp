@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPoint>
-#include <QPoint>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSize>
@@ -182,9 +181,8 @@ TEST_F(PlistDefaultsTest, WritesEveryChangeBeforeSignallingIt)
     PlistDefaults store(path());
     QSignalSpy spy(&store, &Defaults::changed);
     QList<std::optional<QVariant>> seenOnDisk;
-    QObject::connect(&store, &Defaults::changed, [&](const QString& key) {
-        seenOnDisk.append(PlistDefaults(path()).value(key));
-    });
+    QObject::connect(&store, &Defaults::changed,
+                     [&](const QString& key) { seenOnDisk.append(PlistDefaults(path()).value(key)); });
 
     store.setValue(QStringLiteral("a"), qint64(1));
     store.setValue(QStringLiteral("b"), QStringLiteral("two"));
@@ -237,7 +235,8 @@ TEST_F(PlistDefaultsTest, RefusesValuesAPropertyListCannotHold)
         QVariant(std::numeric_limits<quint64>::max()),
         QVariant(QStringLiteral("nul\u0000inside")),
         QVariant(QVariantList{qint64(1), QSize(3, 4)}),
-        QVariant(QVariantMap{{QStringLiteral("deep"), QVariantMap{{QStringLiteral("x"), QVariant(QDate(2020, 1, 1))}}}}),
+        QVariant(
+            QVariantMap{{QStringLiteral("deep"), QVariantMap{{QStringLiteral("x"), QVariant(QDate(2020, 1, 1))}}}}),
     };
     for (const QVariant& v : refused) {
         store.setValue(QStringLiteral("k"), v);
@@ -256,7 +255,8 @@ TEST_F(PlistDefaultsTest, LeftoverTemporaryFileFromACrashedWriteIsHarmless)
         store.setValue(QStringLiteral("kept"), QStringLiteral("yes"));
     }
     // What a write cut short leaves: a partial temporary file beside the real one.
-    writeBytes(folder() + QStringLiteral("/defaults.plist.aB3xYz"), QByteArray("<?xml version=\"1.0\"?><plist><dict><ke"));
+    writeBytes(folder() + QStringLiteral("/defaults.plist.aB3xYz"),
+               QByteArray("<?xml version=\"1.0\"?><plist><dict><ke"));
 
     PlistDefaults store(path());
     EXPECT_TRUE(store.problem().isEmpty());
@@ -334,8 +334,8 @@ TEST_F(PlistDefaultsTest, DamagedFileThatCannotBeMovedAsideIsNeverReplaced)
 
 TEST_F(PlistDefaultsTest, DamagedFileIsReportedAndMovedAsideThenTheStoreWorks)
 {
-    const QByteArray valid = PlistCodec::toXml(QVariantMap{{QStringLiteral("a"), qint64(1)},
-                                                           {QStringLiteral("b"), QStringLiteral("text")}});
+    const QByteArray valid =
+        PlistCodec::toXml(QVariantMap{{QStringLiteral("a"), qint64(1)}, {QStringLiteral("b"), QStringLiteral("text")}});
     const struct {
         const char* name;
         QByteArray bytes;
@@ -371,7 +371,8 @@ TEST_F(PlistDefaultsTest, MovingAsideNeverOverwritesAnEarlierDamagedFile)
     const QDateTime now = QDateTime::currentDateTime();
     QStringList earlier;
     for (int s = 0; s < 3; ++s) {
-        const QString name = QStringLiteral("defaults.plist.corrupt-") + now.addSecs(s).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        const QString name =
+            QStringLiteral("defaults.plist.corrupt-") + now.addSecs(s).toString(QStringLiteral("yyyyMMdd-HHmmss"));
         writeBytes(folder() + QLatin1Char('/') + name, QByteArray("earlier ") + QByteArray::number(s));
         earlier << name;
     }
@@ -409,12 +410,15 @@ TEST_F(PlistDefaultsTest, ReadsForeignDomainsWhenAsked)
     EXPECT_FALSE(store.foreignValue(QStringLiteral("com.example.Broken"), QStringLiteral("flag")).has_value());
     EXPECT_FALSE(store.foreignValue(QStringLiteral("com.example.Array"), QStringLiteral("flag")).has_value());
     // A domain names a file in the domains folder, nothing else.
-    EXPECT_FALSE(store.foreignValue(QStringLiteral("../domains/com.example.Other"), QStringLiteral("flag")).has_value());
+    EXPECT_FALSE(
+        store.foreignValue(QStringLiteral("../domains/com.example.Other"), QStringLiteral("flag")).has_value());
     EXPECT_FALSE(store.foreignValue(QStringLiteral(".."), QStringLiteral("flag")).has_value());
 
     // Read afresh each time: another program's change is seen at once.
-    writeBytes(domains + QStringLiteral("/com.example.Other.plist"), PlistCodec::toXml(QVariantMap{{QStringLiteral("flag"), true}}));
-    EXPECT_TRUE(Defaults::toBool(*store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("flag"))).value());
+    writeBytes(domains + QStringLiteral("/com.example.Other.plist"),
+               PlistCodec::toXml(QVariantMap{{QStringLiteral("flag"), true}}));
+    EXPECT_TRUE(
+        Defaults::toBool(*store.foreignValue(QStringLiteral("com.example.Other"), QStringLiteral("flag"))).value());
     EXPECT_TRUE(store.keys().isEmpty());
 }
 
@@ -445,8 +449,8 @@ TEST_F(PlistDefaultsTest, AForeignDomainIsReadAgainOnlyWhenItChanges)
 // A file the reader once crashed or hung on, at every start.
 TEST_F(PlistDefaultsTest, AFileThatIsNoSettingsFileIsSetAsideUnreadAtStart)
 {
-    const QByteArray deep = "<plist>" + QByteArray("<array>").repeated(35000) + QByteArray("</array>").repeated(35000)
-        + "</plist>";
+    const QByteArray deep =
+        "<plist>" + QByteArray("<array>").repeated(35000) + QByteArray("</array>").repeated(35000) + "</plist>";
     const QByteArray nulKey("<plist><dict><key>a\0b</key><true/></dict></plist>", 49);
     const struct {
         const char* name;
@@ -456,7 +460,8 @@ TEST_F(PlistDefaultsTest, AFileThatIsNoSettingsFileIsSetAsideUnreadAtStart)
         {"35000 arrays deep", [&] { writeBytes(path(), deep); }, "nest more than 512 deep"},
         {"a key with a NUL", [&] { writeBytes(path(), nulKey); }, "NUL character"},
         {"a pipe", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0); }, "not a regular file"},
-        {"a link to /dev/zero", [&] { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path())); }, "not a regular file"},
+        {"a link to /dev/zero", [&] { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path())); },
+         "not a regular file"},
         {"a folder", [&] { ASSERT_TRUE(QDir().mkpath(path())); }, "not a regular file"},
         {"64 MiB and one byte",
          [&] {
@@ -613,7 +618,8 @@ TEST_F(PlistDefaultsTest, AWrittenFileReadsInPythonsPlistlib)
         store.setValue(QStringLiteral("real"), 0.1);
         store.setValue(QStringLiteral("text"), QStringLiteral("Zoë <&> ✓"));
         store.setValue(QStringLiteral("data"), QByteArray("\x00\xff", 2));
-        store.setValue(QStringLiteral("nested"), QVariantList{true, QVariantMap{{QStringLiteral("k"), QVariantList{}}}});
+        store.setValue(QStringLiteral("nested"),
+                       QVariantList{true, QVariantMap{{QStringLiteral("k"), QVariantList{}}}});
     }
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -110,15 +110,18 @@ TEST(PlistReaderTest, ReadsTheXmlOfOtherWriters)
          "<plist version='1.0' note=\"a>b\"><string>a<!-- c --><![CDATA[<b>&amp;]]>&lt;&#x1F680;&#65;</string></plist>",
          QStringLiteral("a<b>&amp;<🚀A")},
         {"no plist element", "<array><true></true><false/></array>", QVariantList{true, false}},
-        {"integers", "<array><integer> -12 </integer><integer>0x1F</integer><integer>+7</integer>"
-                     "<integer>18446744073709551615</integer><integer>-99999999999999999999</integer></array>",
+        {"integers",
+         "<array><integer> -12 </integer><integer>0x1F</integer><integer>+7</integer>"
+         "<integer>18446744073709551615</integer><integer>-99999999999999999999</integer></array>",
          QVariantList{qint64(-12), qint64(31), qint64(7), std::numeric_limits<qint64>::max(),
                       std::numeric_limits<qint64>::min()}},
         {"reals", "<array><real>3</real><real>-Infinity</real><real>+inf</real><real>1e-3</real></array>",
          QVariantList{3.0, -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(), 0.001}},
-        {"dates drop their fraction", "<array><date>2026-12-07T10:29:36.724Z</date><date>1969-07-20T20:17:40.5Z</date></array>",
+        {"dates drop their fraction",
+         "<array><date>2026-12-07T10:29:36.724Z</date><date>1969-07-20T20:17:40.5Z</date></array>",
          QVariantList{utc("2026-12-07T10:29:36Z"), utc("1969-07-20T20:17:40Z")}},
-        {"control characters and a carriage return stay", "<string>a\r\n\x01\tb</string>", QStringLiteral("a\r\n\x01\tb")},
+        {"control characters and a carriage return stay", "<string>a\r\n\x01\tb</string>",
+         QStringLiteral("a\r\n\x01\tb")},
         {"a leading byte-order mark in text stays", "<string>\xEF\xBB\xBFx</string>", QStringLiteral("\uFEFFx")},
         {"data with line breaks", "<data>\n\tAAH/\n\t</data>", QByteArray("\x00\x01\xff", 3)},
         {"the last of equal keys", "<dict><key>k</key><integer>1</integer><key>k</key><integer>2</integer></dict>",
@@ -150,7 +153,8 @@ TEST(PlistReaderTest, RefusesHostileOrDamagedDataWithAReason)
         {"NUL in a binary string", handmade({raw("\x52\x61\x00")}), "NUL"},
         {"NUL in a binary key", handmade({"\xD1\x01\x02", wideNul, "\x09"}), "NUL"},
         {"35000 arrays deep", plist(nested("<array>", "</array>", 35000)), "nest more than 512"},
-        {"35000 dictionaries deep, never closed", plist(QByteArray("<dict><key>k</key>").repeated(35000)), "nest more than 512"},
+        {"35000 dictionaries deep, never closed", plist(QByteArray("<dict><key>k</key>").repeated(35000)),
+         "nest more than 512"},
         {"513 arrays deep", plist(nested("<array>", "</array>", 513)), "nest more than 512"},
         {"a binary array holding itself", handmade({raw("\xA1\x00")}), "refers to its parts"},
         {"binary parts shared over and over",
@@ -201,9 +205,9 @@ TEST(PlistReaderTest, BinaryKeepsWhatItCanHoldAndLeavesOutTheRest)
 {
     // An array of: an identifier, true, a null, a 128-bit integer beyond 64
     // bits, a lone surrogate.
-    const QByteArray bytes = handmade({"\xA5\x01\x02\x03\x04\x05", "\x80\x07", "\x09", raw("\x00"),
-                                       raw("\x14\x00\x00\x00\x00\x00\x00\x00\x01") + QByteArray(8, '\0'),
-                                       raw("\x61\xD8\x00")});
+    const QByteArray bytes =
+        handmade({"\xA5\x01\x02\x03\x04\x05", "\x80\x07", "\x09", raw("\x00"),
+                  raw("\x14\x00\x00\x00\x00\x00\x00\x00\x01") + QByteArray(8, '\0'), raw("\x61\xD8\x00")});
     QString why;
     const auto value = PlistCodec::fromData(bytes, &why);
     ASSERT_TRUE(value.has_value()) << why.toStdString();

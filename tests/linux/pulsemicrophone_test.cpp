@@ -46,11 +46,11 @@ protected:
         server_.setProcessEnvironment(env);
         server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         server_.setStandardOutputFile(QProcess::nullDevice());
-        server_.start(server, {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                               QStringLiteral("--log-level=error"),
-                               QStringLiteral("-L"),
-                               QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket_),
-                               QStringLiteral("-L"), QStringLiteral("module-null-source source_name=mic")});
+        server_.start(server,
+                      {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                       QStringLiteral("--log-level=error"), QStringLiteral("-L"),
+                       QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket_),
+                       QStringLiteral("-L"), QStringLiteral("module-null-source source_name=mic")});
         if (!server_.waitForStarted(5000))
             GTEST_SKIP() << "the sound server did not start: " << server_.errorString().toStdString();
         if (!waitUntil([&] { return QFileInfo::exists(socket_); }))

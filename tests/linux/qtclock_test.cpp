@@ -108,7 +108,8 @@ TEST(QtClockTest, ScheduleFromAnotherThreadRunsOnTheClocksThread)
 {
     QtClock clock;
     QThread* ranOn = nullptr;
-    std::unique_ptr<QThread> worker(QThread::create([&] { clock.schedule(0, [&] { ranOn = QThread::currentThread(); }); }));
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { clock.schedule(0, [&] { ranOn = QThread::currentThread(); }); }));
     worker->start();
     worker->wait();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ranOn != nullptr; }, kPatienceMs));

@@ -49,8 +49,8 @@ protected:
 
 TEST_F(AppPickerTest, TheScanFindsAppsInTheFoldersOneLevelDownAndThoseRunning)
 {
-    const QStringList expected{"A",     "Arc",      "B",     "Downloaded Tool", "iTerm",
-                               "Slack", "Terminal", "Visual Studio Code", "Xcode", "Zoom"};
+    const QStringList expected{
+        "A", "Arc", "B", "Downloaded Tool", "iTerm", "Slack", "Terminal", "Visual Studio Code", "Xcode", "Zoom"};
     EXPECT_EQ(AppPicker::installedApps(), expected);
     // Read once per desktop: applications started since are not added.
     SimApp later;

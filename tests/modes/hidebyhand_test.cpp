@@ -148,11 +148,11 @@ TEST_F(HideByHandTest, ThePromptStaysInsideTheVisibleArea)
         double x;
     };
     const Case cases[] = {
-        {150, {0, 24, 2560, 1356}, {600, 80}, 0},        // near the left edge
-        {2500, {0, 24, 2560, 1356}, {600, 80}, 1960},    // near the right edge
-        {1280, {0, 24, 2560, 1356}, {600, 80}, 980},     // centred
-        {500, {100, 0, 400, 1000}, {600, 80}, -100},     // wider: out on the left
-        {3000, {2560, 0, 1920, 1080}, {600, 80}, 2700},  // a second display
+        {150, {0, 24, 2560, 1356}, {600, 80}, 0},       // near the left edge
+        {2500, {0, 24, 2560, 1356}, {600, 80}, 1960},   // near the right edge
+        {1280, {0, 24, 2560, 1356}, {600, 80}, 980},    // centred
+        {500, {100, 0, 400, 1000}, {600, 80}, -100},    // wider: out on the left
+        {3000, {2560, 0, 1920, 1080}, {600, 80}, 2700}, // a second display
     };
     for (const Case& c : cases) {
         const Rect frame = PrivacyPrompt::frameFor(c.centre, c.visible, c.size);

@@ -243,7 +243,8 @@ TEST_F(MeetingModeTest, TheSwitchIsReadFromTheSettingsAndOnUnlessABoolSaysOff)
         env.defaults.remove(QStringLiteral("mode.meeting"));
         if (c.stored)
             env.defaults.setValue(QStringLiteral("mode.meeting"), *c.stored);
-        EXPECT_EQ(MeetingMode(autoArrange).enabled(), c.enabled) << (c.stored ? c.stored->toString().toStdString() : "missing");
+        EXPECT_EQ(MeetingMode(autoArrange).enabled(), c.enabled)
+            << (c.stored ? c.stored->toString().toStdString() : "missing");
     }
 }
 
@@ -273,7 +274,8 @@ TEST(CallWindows, ByApplicationAndTitle)
         {"microsoft teams", "Meeting", false}, // names are compared exactly
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MeetingMode::isCallWindow(c.app, c.title), c.call) << c.app.toStdString() << ": " << c.title.toStdString();
+        EXPECT_EQ(MeetingMode::isCallWindow(c.app, c.title), c.call)
+            << c.app.toStdString() << ": " << c.title.toStdString();
 }
 
 } // namespace

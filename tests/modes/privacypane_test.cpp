@@ -105,7 +105,9 @@ TEST_F(PrivacyPaneTest, AddingThroughThePickerOffersOnlyAppsNotPrivate)
 TEST_F(PrivacyPaneTest, RemovingTheLastAppLeavesTheListEmptyForGood)
 {
     for (const QString& name : pane.listed())
-        pane.findChild<QWidget*>(QStringLiteral("private.") + name)->findChild<TButton*>(QStringLiteral("remove"))->click();
+        pane.findChild<QWidget*>(QStringLiteral("private.") + name)
+            ->findChild<TButton*>(QStringLiteral("remove"))
+            ->click();
     settle();
     EXPECT_TRUE(share.privateNames().isEmpty());
     ASSERT_TRUE(pane.findChild<QLabel*>(QStringLiteral("noPrivateApps")));

@@ -3,6 +3,7 @@
 // a person to look at. The test checks only that each picture was made.
 
 #include "design/designwidget.h"
+#include "design/tbutton.h"
 #include "design/themed.h"
 #include "modes/apppicker.h"
 #include "modes/apppickerrow.h"
@@ -11,9 +12,8 @@
 #include "modes/promptview.h"
 #include "modes/sharesafe.h"
 #include "modes/veilpanel.h"
-#include "platform/sim/simveilsurfaces.h"
-#include "design/tbutton.h"
 #include "platform/sim/simappearance.h"
+#include "platform/sim/simveilsurfaces.h"
 #include "support/simfixture.h"
 
 #include <QApplication>
@@ -48,7 +48,10 @@ class Screenshots : public ::testing::TestWithParam<ColorScheme> {
 protected:
     void SetUp() override { env.desktop.appearance().setColorScheme(GetParam()); }
 
-    QString scheme() const { return GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"); }
+    QString scheme() const
+    {
+        return GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+    }
 
     static void settle()
     {

@@ -1,6 +1,6 @@
-#include "planningfixture.h"
 #include "planning/claudekeyplanner.h"
 #include "planning/plannerinstructions.h"
+#include "planningfixture.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,8 +31,8 @@ const QByteArray kPlan = R"json({"workspaceName":"  PR review ","layout":"studio
     "clear":[{"existingWindow":3,"action":"hide"}]})json";
 
 // Headers that Qt's transport adds on its own.
-const QList<QByteArray> kTransportHeaders{"host", "content-length", "connection", "accept-encoding",
-                                          "accept-language", "user-agent"};
+const QList<QByteArray> kTransportHeaders{
+    "host", "content-length", "connection", "accept-encoding", "accept-language", "user-agent"};
 
 QList<QByteArray> ownHeaders(const LoopbackServer::Request& r)
 {
@@ -147,16 +147,19 @@ TEST_F(ClaudeKeyPlannerTest, WithoutAKeyNothingIsSent)
 TEST_F(ClaudeKeyPlannerTest, MapsEachErrorStatusToItsMessage)
 {
     setClaudeKey(kKey);
-    const PlannerError rejected =
-        PlannerError::rejected("Anthropic rejected your API key. Check it in Settings › AI.");
+    const PlannerError rejected = PlannerError::rejected("Anthropic rejected your API key. Check it in Settings › AI.");
     const PlannerError quota =
         PlannerError::quotaReached("Claude is busy or your key's limit was reached. Try again soon.");
     const PlannerError unreachable =
         PlannerError::unavailable("Couldn't reach Claude. Check your connection and try again.");
     const PlannerError unusable = PlannerError::unavailable("Claude's answer couldn't be used. Try again.");
     const std::pair<int, PlannerError> cases[] = {
-        {401, rejected},    {403, rejected},    {429, quota},
-        {500, unreachable}, {503, unreachable}, {529, unreachable},
+        {401, rejected},
+        {403, rejected},
+        {429, quota},
+        {500, unreachable},
+        {503, unreachable},
+        {529, unreachable},
         {400, PlannerError::unavailable("Claude couldn't take this request (error 400). Try again.")},
     };
     for (const auto& [status, expected] : cases) {

@@ -1,6 +1,6 @@
-#include "planningfixture.h"
 #include "planning/aiengine.h"
 #include "planning/claudemodel.h"
+#include "planningfixture.h"
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -9,12 +9,9 @@ TEST(AIEngine, ReadsTheStoredNameAndTreatsAnythingElseAsOff)
 {
     MemoryDefaults defaults;
     EXPECT_EQ(currentAIEngine(defaults), AIEngine::off);
-    const std::pair<const char*, AIEngine> stored[] = {{"off", AIEngine::off},
-                                                       {"onDevice", AIEngine::onDevice},
-                                                       {"tavrinAI", AIEngine::tavrinAI},
-                                                       {"claude", AIEngine::claude},
-                                                       {"Claude", AIEngine::off},
-                                                       {"", AIEngine::off}};
+    const std::pair<const char*, AIEngine> stored[] = {
+        {"off", AIEngine::off},       {"onDevice", AIEngine::onDevice}, {"tavrinAI", AIEngine::tavrinAI},
+        {"claude", AIEngine::claude}, {"Claude", AIEngine::off},        {"", AIEngine::off}};
     for (const auto& [text, engine] : stored) {
         defaults.setValue("aiEngine", QString::fromLatin1(text));
         EXPECT_EQ(currentAIEngine(defaults), engine) << text;

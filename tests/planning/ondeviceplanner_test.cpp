@@ -1,6 +1,6 @@
-#include "planningfixture.h"
 #include "planning/ondeviceplanner.h"
 #include "planning/plannerinstructions.h"
+#include "planningfixture.h"
 
 #include <QJsonDocument>
 
@@ -26,14 +26,14 @@ TEST(OnDeviceMatch, MatchesWindowsByApplicationName)
 {
     PlanRequest request = sampleRequest();
     request.windows.append({QStringLiteral("Safari"), QStringLiteral("Second"), std::nullopt, std::nullopt});
-    const auto plan = OnDevicePlanner::match(
-        guided({{"safari", "First browser", ""},
-                {"Safari", "Second browser", ""},
-                {"Safari", "A third needs a new window", ""},
-                {"Notes", "Not open: launched", ""},
-                {"Safari", "A web page", "https://example.com/docs"}},
-               {{"Messages", "quit"}, {"Safari", "hide"}, {"Mail", "hide"}, {"Code", "close"}}),
-        request);
+    const auto plan =
+        OnDevicePlanner::match(guided({{"safari", "First browser", ""},
+                                       {"Safari", "Second browser", ""},
+                                       {"Safari", "A third needs a new window", ""},
+                                       {"Notes", "Not open: launched", ""},
+                                       {"Safari", "A web page", "https://example.com/docs"}},
+                                      {{"Messages", "quit"}, {"Safari", "hide"}, {"Mail", "hide"}, {"Code", "close"}}),
+                               request);
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->layout, LayoutKind::thirds);
     ASSERT_EQ(plan->windows.size(), 5);

@@ -1,6 +1,6 @@
-#include "planningfixture.h"
 #include "planning/plannerrouter.h"
 #include "planning/usagecounters.h"
+#include "planningfixture.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,12 +10,12 @@ using namespace tavrin::testing;
 
 namespace {
 
-const QByteArray kClaudeAnswer = QJsonDocument(QJsonObject{
-    {"content", QJsonArray{QJsonObject{
-                    {"type", "text"},
-                    {"text", R"({"workspaceName":"From Claude","layout":"halves","why":"w",
+const QByteArray kClaudeAnswer =
+    QJsonDocument(QJsonObject{{"content", QJsonArray{QJsonObject{
+                                              {"type", "text"},
+                                              {"text", R"({"workspaceName":"From Claude","layout":"halves","why":"w",
                                  "windows":[{"app":"Code","existingWindow":1,"purpose":"p"}]})"}}}}})
-                                     .toJson();
+        .toJson();
 
 class PlannerRouterTest : public PlanningTest {
 protected:

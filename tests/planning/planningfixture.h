@@ -1,6 +1,5 @@
 #pragma once
 
-#include "support/loopbackserver.h"
 #include "planning/keychainstore.h"
 #include "planning/planningservices.h"
 #include "planning/requestlog.h"
@@ -10,6 +9,7 @@
 #include "platform/sim/memorykeychain.h"
 #include "platform/sim/simclock.h"
 #include "platform/sim/simlanguagemodel.h"
+#include "support/loopbackserver.h"
 #include "workspaces/planrequest.h"
 
 #include <QCoreApplication>
@@ -20,7 +20,8 @@
 namespace tavrin::testing {
 
 // A task started now whose result is collected later.
-template <class T> class Pending {
+template <class T>
+class Pending {
 public:
     explicit Pending(QCoro::Task<T> task) : state_(std::make_shared<State>()) { run(std::move(task), state_); }
     bool done() const { return state_->value.has_value(); }
@@ -42,7 +43,11 @@ private:
     std::shared_ptr<State> state_;
 };
 
-template <class T> T finish(QCoro::Task<T> task) { return Pending<T>(std::move(task)).result(); }
+template <class T>
+T finish(QCoro::Task<T> task)
+{
+    return Pending<T>(std::move(task)).result();
+}
 
 // A request with four windows: a browser with two other tabs, an editor, a
 // terminal and a chat application.

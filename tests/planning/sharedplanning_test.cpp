@@ -1,6 +1,6 @@
-#include "planningfixture.h"
 #include "planning/plannerrouter.h"
 #include "planning/usagecounters.h"
+#include "planningfixture.h"
 #include "support/simfixture.h"
 
 using namespace tavrin;

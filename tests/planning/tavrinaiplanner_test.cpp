@@ -1,5 +1,5 @@
-#include "planningfixture.h"
 #include "planning/tavrinaiplanner.h"
+#include "planningfixture.h"
 
 #include <QJsonDocument>
 #include <QUuid>

@@ -4,8 +4,8 @@
 #include "support/simfixture.h"
 
 #include <QDir>
-#include <QPainter>
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -2,8 +2,8 @@
 #include "platform/sim/simwindowserver.h"
 #include "support/simfixture.h"
 
-#include <gtest/gtest.h>
 #include <QSignalSpy>
+#include <gtest/gtest.h>
 
 using namespace tavrin;
 

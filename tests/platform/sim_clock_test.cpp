@@ -1,8 +1,8 @@
 #include "platform/sim/simclock.h"
 #include "platform/timer.h"
 
-#include <gtest/gtest.h>
 #include <QObject>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 

@@ -3,8 +3,8 @@
 #include "platform/sim/simscenario.h"
 #include "support/simfixture.h"
 
-#include <gtest/gtest.h>
 #include <QSignalSpy>
+#include <gtest/gtest.h>
 
 using namespace tavrin;
 

@@ -5,8 +5,8 @@
 #include "platform/sim/simworkspace.h"
 #include "support/simfixture.h"
 
-#include <gtest/gtest.h>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 using namespace tavrin;
 
@@ -29,7 +29,7 @@ TEST(SimScenario, DefaultScenarioDescribesTheDesktopItPromises)
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(screens[0].frame, Rect(0, 0, 3440, 1440));
     EXPECT_EQ(screens[0].visibleFrame, Rect(0, 24, 3440, 1440 - 24 - 64)); // menu bar and dock
-    EXPECT_EQ(screens[1].frame.x, 3440);                                     // beside it, to its right
+    EXPECT_EQ(screens[1].frame.x, 3440);                                   // beside it, to its right
     EXPECT_EQ(screens[1].frame.size(), (Size{1728, 1117}));
     EXPECT_EQ(screens[1].visibleFrame, screens[1].frame);
     EXPECT_EQ(screens[1].pixelWidth, 3456);
@@ -59,7 +59,8 @@ TEST(SimScenario, MissingFileIsOneLineNamingTheFile)
 {
     const SimScenario s = SimScenario::fromFile(QStringLiteral("scenarios/no-such.json"));
     EXPECT_FALSE(s.ok());
-    EXPECT_TRUE(s.error().startsWith(QStringLiteral("scenarios/no-such.json: cannot read the file"))) << s.error().toStdString();
+    EXPECT_TRUE(s.error().startsWith(QStringLiteral("scenarios/no-such.json: cannot read the file")))
+        << s.error().toStdString();
     EXPECT_FALSE(s.error().contains(QLatin1Char('\n')));
 }
 
@@ -98,7 +99,8 @@ TEST(SimScenario, WrongOrMissingFieldsNameTheFieldAndTheProblem)
         {scenario(R"(, "apps": [{"name": "A", "pid": 7}, {"name": "B", "pid": 7}])"),
          "x.json: apps[1].pid: 7 is used twice"},
         {scenario(R"(, "apps": [{"name": "A", "hidden": "yes"}])"), "x.json: apps[0].hidden: expected true or false"},
-        {scenario(R"(, "apps": [{"name": "A", "hidden": true}], "frontmost": "A")"), "x.json: frontmost: \"A\" is hidden"},
+        {scenario(R"(, "apps": [{"name": "A", "hidden": true}], "frontmost": "A")"),
+         "x.json: frontmost: \"A\" is hidden"},
         {scenario(R"(, "launchDelay": -1)"), "x.json: launchDelay: expected a number of at least 0"},
         {scenario(R"(, "defaultApps": {"https": "Nowhere"})"),
          "x.json: defaultApps.https: no application named \"Nowhere\" in apps or installed"},
@@ -146,7 +148,9 @@ TEST(SimScenario, FillsInPidsNumbersAndTitlesAndReloadingRetiresOldElements)
 
     const AXElement before = env.element(QStringLiteral("Two"));
     ASSERT_TRUE(SimScenario::fromJson(scenario(R"(, "apps": [{"name": "A", "pid": 501}],
-        "windows": [{"app": "A", "title": "Two", "frame": [0, 0, 9, 9]}])"), QStringLiteral("y.json")).applyTo(env.desktop));
+        "windows": [{"app": "A", "title": "Two", "frame": [0, 0, 9, 9]}])"),
+                                      QStringLiteral("y.json"))
+                    .applyTo(env.desktop));
     EXPECT_NE(env.element(QStringLiteral("Two")), before);
     EXPECT_EQ(env.desktop.accessibility().attribute(before, ax::Title).error, AXError::invalidElement);
 }

@@ -23,7 +23,7 @@ TEST(MemoryDefaults, MissingIsNotFalseAndEveryChangeIsAnnounced)
     EXPECT_EQ(defaults.keys(), (QStringList{"gap", "showSnapOverlay"}));
 
     defaults.remove(QStringLiteral("gap"));
-    defaults.remove(QStringLiteral("gap"));                     // already gone: nothing to announce
+    defaults.remove(QStringLiteral("gap"));                           // already gone: nothing to announce
     defaults.setValue(QStringLiteral("showSnapOverlay"), QVariant()); // an invalid value removes
     EXPECT_TRUE(defaults.keys().isEmpty());
     EXPECT_EQ(changed.count(), 4);

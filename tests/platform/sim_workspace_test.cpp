@@ -1,10 +1,10 @@
-#include "platform/sim/simworkspace.h"
 #include "platform/sim/simwindowserver.h"
+#include "platform/sim/simworkspace.h"
 #include "support/simfixture.h"
 
-#include <gtest/gtest.h>
 #include <QObject>
 #include <QUrl>
+#include <gtest/gtest.h>
 
 using namespace tavrin;
 
@@ -21,7 +21,10 @@ public:
     QStringList seen;
 
 private:
-    void add(const char* kind, const RunningApp& a) { seen << QStringLiteral("%1 %2").arg(QLatin1String(kind), a.localizedName); }
+    void add(const char* kind, const RunningApp& a)
+    {
+        seen << QStringLiteral("%1 %2").arg(QLatin1String(kind), a.localizedName);
+    }
 };
 
 class SimWorkspaceTest : public SimTest {

@@ -1,8 +1,8 @@
 #include "platform/sim/simclock.h"
 #include "platform/taskhandle.h"
 
-#include <gtest/gtest.h>
 #include <coroutine>
+#include <gtest/gtest.h>
 
 using namespace tavrin;
 
@@ -33,9 +33,18 @@ TEST(TaskHandle, StartCancelsThePreviousTaskReplaceDoesNot)
     Gate first, second, third;
     bool firstSawCancel = false, secondSawCancel = true, thirdSawCancel = true;
 
-    handle.start([&](CancelToken t) -> QCoro::Task<> { co_await first.wait(); firstSawCancel = t.isCancelled(); });
-    handle.start([&](CancelToken t) -> QCoro::Task<> { co_await second.wait(); secondSawCancel = t.isCancelled(); });
-    handle.replace([&](CancelToken t) -> QCoro::Task<> { co_await third.wait(); thirdSawCancel = t.isCancelled(); });
+    handle.start([&](CancelToken t) -> QCoro::Task<> {
+        co_await first.wait();
+        firstSawCancel = t.isCancelled();
+    });
+    handle.start([&](CancelToken t) -> QCoro::Task<> {
+        co_await second.wait();
+        secondSawCancel = t.isCancelled();
+    });
+    handle.replace([&](CancelToken t) -> QCoro::Task<> {
+        co_await third.wait();
+        thirdSawCancel = t.isCancelled();
+    });
     EXPECT_TRUE(handle.isRunning());
 
     first.open();
@@ -54,7 +63,10 @@ TEST(TaskHandle, CancelReachesTheRunningTaskAndForgetsIt)
     TaskHandle handle;
     Gate gate;
     bool sawCancel = false;
-    handle.start([&](CancelToken t) -> QCoro::Task<> { co_await gate.wait(); sawCancel = t.isCancelled(); });
+    handle.start([&](CancelToken t) -> QCoro::Task<> {
+        co_await gate.wait();
+        sawCancel = t.isCancelled();
+    });
     handle.cancel();
     EXPECT_FALSE(handle.isRunning());
     gate.open();

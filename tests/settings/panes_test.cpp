@@ -1,5 +1,6 @@
 #include "settingsfixture.h"
 
+#include "app/menubar/nowcontent.h"
 #include "design/displaypreview.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"
@@ -17,10 +18,9 @@
 #include "settings/switchrow.h"
 #include "settings/updatescard.h"
 #include "settings/workspacespane.h"
-#include "app/menubar/nowcontent.h"
-#include "workspaces/savedworkspacestore.h"
-#include "windows/windowmanager.h"
 #include "support/workspacefakes.h"
+#include "windows/windowmanager.h"
+#include "workspaces/savedworkspacestore.h"
 
 #include <QMap>
 #include <QSignalSpy>
@@ -41,10 +41,7 @@ QMap<QString, QVariant> everything(const Defaults& defaults)
     return all;
 }
 
-void flip(TSwitch* toggle)
-{
-    QTest::mouseClick(toggle, Qt::LeftButton, {}, toggle->switchRect().center().toPoint());
-}
+void flip(TSwitch* toggle) { QTest::mouseClick(toggle, Qt::LeftButton, {}, toggle->switchRect().center().toPoint()); }
 
 TEST_F(PanesTest, EachSwitchReadsItsDefaultAndWritesOnlyItsKey)
 {
@@ -55,9 +52,7 @@ TEST_F(PanesTest, EachSwitchReadsItsDefaultAndWritesOnlyItsKey)
         QString key;
         bool fallback;
     };
-    const auto pane = [](auto get) {
-        return [get](QWidget* w) { return get(w); };
-    };
+    const auto pane = [](auto get) { return [get](QWidget* w) { return get(w); }; };
     const Case cases[] = {
         {SettingsPane::layouts, pane([](QWidget* w) { return qobject_cast<LayoutsPane*>(w)->overlaySwitch(); }),
          "showSnapOverlay", true},
@@ -200,8 +195,13 @@ TEST_F(PanesTest, TheAutoArrangeSwitchArrangesItsDisplayAtOnce)
 TEST_F(PanesTest, DeletingAWorkspaceWritesTheListWithoutRefreshingTheIntents)
 {
     for (const char* name : {"Writing", "Code review"})
-        SavedWorkspaceStore::save({QString::fromLatin1(name), QString(), LayoutKind::halves, {QStringLiteral("Notes")},
-                                   env.clock.nowDate(), std::nullopt, std::nullopt});
+        SavedWorkspaceStore::save({QString::fromLatin1(name),
+                                   QString(),
+                                   LayoutKind::halves,
+                                   {QStringLiteral("Notes")},
+                                   env.clock.nowDate(),
+                                   std::nullopt,
+                                   std::nullopt});
     CountingShortcutParameters parameters;
     const Registration refreshing = ShortcutParameters::install(parameters);
     auto* pane = open<WorkspacesPane>(SettingsPane::workspaces);
@@ -357,9 +357,8 @@ TEST_F(PanesTest, TheLearningPaneShowsWhatWasLearntAndChangesIt)
     EXPECT_EQ(pane->rules().front(),
               (LearnedRule{"Safari", "Right", "on the right", 4, 4, LearnedRule::State::open, wide.settingsKey()}));
     const auto labels = pane->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) {
-        return l->text() == "Calendar, around " + NowContent::minuteText(540);
-    }));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                            [](QLabel* l) { return l->text() == "Calendar, around " + NowContent::minuteText(540); }));
 
     auto press = [&](const char* button) {
         settle();

@@ -31,13 +31,20 @@ protected:
     void SetUp() override
     {
         env.desktop.appearance().setColorScheme(GetParam());
-        SavedWorkspace review{QStringLiteral("Code review"), QStringLiteral("review the pull request"),
-                              LayoutKind::studio, {QStringLiteral("Code"), QStringLiteral("Safari"),
-                                                   QStringLiteral("Terminal")},
-                              env.clock.nowDate().addSecs(-3600), std::nullopt, std::nullopt};
-        SavedWorkspace session{QStringLiteral("Session, Tuesday morning"), QString(), LayoutKind::halves,
+        SavedWorkspace review{QStringLiteral("Code review"),
+                              QStringLiteral("review the pull request"),
+                              LayoutKind::studio,
+                              {QStringLiteral("Code"), QStringLiteral("Safari"), QStringLiteral("Terminal")},
+                              env.clock.nowDate().addSecs(-3600),
+                              std::nullopt,
+                              std::nullopt};
+        SavedWorkspace session{QStringLiteral("Session, Tuesday morning"),
+                               QString(),
+                               LayoutKind::halves,
                                {QStringLiteral("Mail"), QStringLiteral("Calendar")},
-                               env.clock.nowDate().addDays(-1), std::nullopt, true};
+                               env.clock.nowDate().addDays(-1),
+                               std::nullopt,
+                               true};
         SavedWorkspaceStore::save(session);
         SavedWorkspaceStore::save(review);
         const QUuid first = log.record(QStringLiteral("Claude · your key"), QStringLiteral("set up for code review"),
@@ -54,9 +61,8 @@ protected:
         SettingsView* view = window().view();
         settle();
         QWidget* pane = view->pane();
-        const int height = std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width()
-                                                                                       - 184)
-                                                                      + 4);
+        const int height =
+            std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width() - 184) + 4);
         view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
         settle();
         const QPixmap shot = view->grab();
@@ -76,10 +82,20 @@ TEST_P(Screenshots, EveryPane)
             auto* learning = qobject_cast<LearningPane*>(window().view()->pane());
             ASSERT_TRUE(learning);
             learning->setMoves(42);
-            learning->setRules({{QStringLiteral("Safari"), QStringLiteral("right"), QStringLiteral("on the right"), 7,
-                                 9, LearnedRule::State::open, {}},
-                                {QStringLiteral("Code"), QStringLiteral("main"),
-                                 QStringLiteral("in the main spot, centre"), 12, 13, LearnedRule::State::kept, {}}});
+            learning->setRules({{QStringLiteral("Safari"),
+                                 QStringLiteral("right"),
+                                 QStringLiteral("on the right"),
+                                 7,
+                                 9,
+                                 LearnedRule::State::open,
+                                 {}},
+                                {QStringLiteral("Code"),
+                                 QStringLiteral("main"),
+                                 QStringLiteral("in the main spot, centre"),
+                                 12,
+                                 13,
+                                 LearnedRule::State::kept,
+                                 {}}});
             learning->setHabits({{QStringLiteral("Mail"), 9 * 60}, {QStringLiteral("Calendar"), 8 * 60 + 45}});
         }
         EXPECT_TRUE(save(QString::number(int(pane) + 1) + QLatin1Char('-') + settingsPaneName(pane)));

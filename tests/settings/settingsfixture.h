@@ -52,7 +52,8 @@ protected:
     // The Settings window, made on first use.
     SettingsWindow& window();
     // Shows the window on a pane and returns that pane's widget.
-    template <class Pane> Pane* open(SettingsPane pane)
+    template <class Pane>
+    Pane* open(SettingsPane pane)
     {
         window().show(pane);
         settle();

@@ -30,7 +30,10 @@ protected:
     ShortcutStore& store() { return ShortcutStore::shared(); }
     ShortcutRecorder& recorder() { return pane->recorder(); }
     bool registered(std::uint32_t code, std::uint32_t mods) { return env.desktop.hotKeys().isRegistered({code, mods}); }
-    std::optional<QVariant> stored(const ShortcutAction& action) { return env.defaults.value(ShortcutStore::key(action)); }
+    std::optional<QVariant> stored(const ShortcutAction& action)
+    {
+        return env.defaults.value(ShortcutStore::key(action));
+    }
 
     const ShortcutAction fill = ShortcutAction::of(ShortcutAction::Kind::fill);
     const ShortcutAction halves = ShortcutAction::layout(LayoutKind::halves);
@@ -71,8 +74,7 @@ TEST_F(ShortcutsTest, KeysWhileRecording)
         {"Escape cancels", Qt::Key_Escape, Qt::NoModifier, ShortcutRecorder::Outcome::cancelled, std::nullopt},
         {"Escape with modifiers cancels too", Qt::Key_Escape, kCtrlAlt, ShortcutRecorder::Outcome::cancelled,
          std::nullopt},
-        {"Backspace leaves no shortcut", Qt::Key_Backspace, Qt::NoModifier, ShortcutRecorder::Outcome::cleared,
-         "none"},
+        {"Backspace leaves no shortcut", Qt::Key_Backspace, Qt::NoModifier, ShortcutRecorder::Outcome::cleared, "none"},
         {"Delete leaves no shortcut", Qt::Key_Delete, Qt::ShiftModifier, ShortcutRecorder::Outcome::cleared, "none"},
         {"⌃⌥⌫ is a combination", Qt::Key_Backspace, kCtrlAlt, ShortcutRecorder::Outcome::recorded,
          R"({"key":"⌫","keyCode":51,"modifiers":6144})"},
@@ -86,8 +88,8 @@ TEST_F(ShortcutsTest, KeysWhileRecording)
          ShortcutRecorder::Outcome::recorded, R"({"key":"1","keyCode":18,"modifiers":4608})"},
         {"a key without a Mac key code is refused", Qt::Key_Launch0, kCtrlAlt, ShortcutRecorder::Outcome::refused,
          std::nullopt},
-        {"a modifier alone keeps listening", Qt::Key_Control, Qt::ControlModifier,
-         ShortcutRecorder::Outcome::listening, std::nullopt},
+        {"a modifier alone keeps listening", Qt::Key_Control, Qt::ControlModifier, ShortcutRecorder::Outcome::listening,
+         std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -96,8 +98,8 @@ TEST_F(ShortcutsTest, KeysWhileRecording)
         EXPECT_EQ(recorder().press(c.key, c.mods), c.outcome);
         const auto value = stored(fill);
         EXPECT_EQ(value ? std::optional<QString>(value->toString()) : std::nullopt, c.stored);
-        const bool listens = c.outcome == ShortcutRecorder::Outcome::refused
-            || c.outcome == ShortcutRecorder::Outcome::listening;
+        const bool listens =
+            c.outcome == ShortcutRecorder::Outcome::refused || c.outcome == ShortcutRecorder::Outcome::listening;
         EXPECT_EQ(recorder().isListening(), listens);
         EXPECT_EQ(store().isRecording(), listens);
         EXPECT_EQ(!pane->messageLine(fill)->isHidden(), c.outcome == ShortcutRecorder::Outcome::refused);
@@ -163,7 +165,8 @@ TEST_F(ShortcutsTest, TheLetterGridSwitchStoresAnnouncesThenTellsTheOwner)
     };
     EXPECT_FALSE(pane->letterGridSwitch()->isChecked());
     EXPECT_FALSE(registered(12, kCtrlOpt));
-    QTest::mouseClick(pane->letterGridSwitch(), Qt::LeftButton, {}, pane->letterGridSwitch()->switchRect().center().toPoint());
+    QTest::mouseClick(pane->letterGridSwitch(), Qt::LeftButton, {},
+                      pane->letterGridSwitch()->switchRect().center().toPoint());
     EXPECT_EQ(events, (QStringList{"announce 1", "onChange 1"}));
     EXPECT_EQ(env.defaults.value(ShortcutsPane::kLetterGridKey), QVariant(true));
     // The grid's keys are registered and shown.

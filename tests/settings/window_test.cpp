@@ -1,7 +1,7 @@
 #include "settingsfixture.h"
 
-#include "settings/integrationspane.h"
 #include "modes/privacypane.h"
+#include "settings/integrationspane.h"
 #include "settings/paneheader.h"
 #include "settings/panepage.h"
 #include "settings/settingssidebar.h"
@@ -68,7 +68,7 @@ TEST_F(WindowTest, TheSidebarListsTheNinePanesInOrderAndSelectsByClick)
 {
     window().show(SettingsPane::general);
     SettingsSidebar* sidebar = window().view()->sidebar();
-    const QStringList titles = {"General",  "Layouts",      "Workspaces", "Modes", "Learning",
+    const QStringList titles = {"General",   "Layouts",      "Workspaces", "Modes", "Learning",
                                 "Shortcuts", "Integrations", "Privacy",    "AI"};
     QStringList shown;
     for (SettingsPane pane : kAllSettingsPanes)
@@ -87,8 +87,13 @@ TEST_F(WindowTest, AWindowShownAgainShowsItsPaneAsItIsNow)
     ASSERT_TRUE(pane);
     EXPECT_FALSE(pane->findChild<QWidget*>("workspace.Writing"));
     window().view()->close();
-    SavedWorkspaceStore::save({QStringLiteral("Writing"), QString(), LayoutKind::halves, {QStringLiteral("Notes")},
-                               env.clock.nowDate(), std::nullopt, std::nullopt});
+    SavedWorkspaceStore::save({QStringLiteral("Writing"),
+                               QString(),
+                               LayoutKind::halves,
+                               {QStringLiteral("Notes")},
+                               env.clock.nowDate(),
+                               std::nullopt,
+                               std::nullopt});
     window().show(std::nullopt);
     settle();
     EXPECT_TRUE(window().view()->pane()->findChild<QWidget*>("workspace.Writing"));

@@ -126,10 +126,8 @@ TEST_F(HUDTest, TheOverlaySwitchIsReadWhenTheKeysGoDown)
         std::optional<QVariant> stored;
         bool shows;
     } cases[] = {
-        {std::nullopt, true},
-        {QVariant(true), true},
-        {QVariant(false), false},
-        {QVariant(QStringLiteral("NO")), true}, // only a stored switch counts
+        {std::nullopt, true},        {QVariant(true), true},
+        {QVariant(false), false},    {QVariant(QStringLiteral("NO")), true}, // only a stored switch counts
         {QVariant(qint64(0)), true},
     };
     for (const auto& c : cases) {

@@ -15,9 +15,10 @@ namespace tavrin {
 class FakePanel : public HUDPanel {
 public:
     FakePanel(QString name, Size fitting, std::shared_ptr<QStringList> order)
-        : name_(std::move(name)), fitting_(fitting), order_(std::move(order))
-    {
-    }
+        : name_(std::move(name)),
+          fitting_(fitting),
+          order_(std::move(order))
+    {}
 
     bool isVisible() const override { return visible_; }
     Size fittingSize() override { return fitting_; }

@@ -26,10 +26,7 @@ class HabitsTest : public SimTest {
 protected:
     HabitsTest() { setTime(local(7, 9, 0)); }
 
-    void setTime(const QDateTime& when)
-    {
-        env.clock.setNow(Clock::referenceSeconds(when));
-    }
+    void setTime(const QDateTime& when) { env.clock.setNow(Clock::referenceSeconds(when)); }
     void setTime(int hour, int minute) { setTime(local(7, hour, minute)); }
     // Stores first openings of `app`: one (day of December, hour, minute) each.
     using Days = std::vector<std::tuple<int, int, int>>;
@@ -124,7 +121,8 @@ TEST_F(HabitsTest, AHabitIsTheRoundedMeanOfMostDaysNearTheMiddleOne)
          Habits::Habit{"Mail", 9 * 60 + 15, 4}},
         {"a mean of 557", {{1, 9, 15}, {2, 9, 17}, {3, 9, 17}, {4, 9, 19}}, Habits::Habit{"Mail", 555, 4}},
         {"a mean of 558", {{1, 9, 16}, {2, 9, 18}, {3, 9, 18}, {4, 9, 20}}, Habits::Habit{"Mail", 560, 4}},
-        {"four of seven near", {{1, 9, 0}, {2, 9, 0}, {3, 9, 0}, {4, 9, 0}, {5, 14, 0}, {6, 15, 0}, {7, 16, 0}},
+        {"four of seven near",
+         {{1, 9, 0}, {2, 9, 0}, {3, 9, 0}, {4, 9, 0}, {5, 14, 0}, {6, 15, 0}, {7, 16, 0}},
          std::nullopt},
     };
     for (const auto& c : cases) {
@@ -156,7 +154,10 @@ TEST_F(HabitsTest, AHabitIsOfferedFromAQuarterHourBeforeToThreeQuartersAfterWith
     // Calendar is installed, not running, and shows no window.
     opened("Calendar", {{1, 9, 0}, {2, 9, 0}, {3, 9, 0}, {4, 9, 0}});
     const std::pair<QTime, bool> times[] = {
-        {{8, 44}, false}, {{8, 45}, true}, {{9, 45}, true}, {{9, 46}, false},
+        {{8, 44}, false},
+        {{8, 45}, true},
+        {{9, 45}, true},
+        {{9, 46}, false},
     };
     for (const auto& [time, offered] : times) {
         setTime(QDateTime(QDate(2026, 12, 7), time));
@@ -171,10 +172,10 @@ TEST_F(HabitsTest, AHabitIsOfferedFromAQuarterHourBeforeToThreeQuartersAfterWith
 TEST_F(HabitsTest, TheFirstHabitThatIsNotOpenDismissedOrMissingIsOffered)
 {
     setTime(9, 20);
-    opened("Slack", {{1, 9, 0}, {2, 9, 0}, {3, 9, 0}, {4, 9, 0}});             // a window on screen
-    opened("Mail", {{1, 9, 5}, {2, 9, 5}, {3, 9, 5}, {4, 9, 5}, {7, 8, 0}});      // opened today
-    opened("Obsidian", {{1, 9, 10}, {2, 9, 10}, {3, 9, 10}, {4, 9, 10}});       // dismissed today
-    opened("Nowhere", {{1, 9, 15}, {2, 9, 15}, {3, 9, 15}, {4, 9, 15}});        // not installed
+    opened("Slack", {{1, 9, 0}, {2, 9, 0}, {3, 9, 0}, {4, 9, 0}});           // a window on screen
+    opened("Mail", {{1, 9, 5}, {2, 9, 5}, {3, 9, 5}, {4, 9, 5}, {7, 8, 0}}); // opened today
+    opened("Obsidian", {{1, 9, 10}, {2, 9, 10}, {3, 9, 10}, {4, 9, 10}});    // dismissed today
+    opened("Nowhere", {{1, 9, 15}, {2, 9, 15}, {3, 9, 15}, {4, 9, 15}});     // not installed
     opened("Calendar", {{1, 9, 20}, {2, 9, 20}, {3, 9, 20}, {4, 9, 20}});
     opened("Google Chrome", {{1, 9, 25}, {2, 9, 25}, {3, 9, 25}, {4, 9, 25}});
     habits.dismiss({"Obsidian", 9 * 60 + 10, 4});

@@ -68,7 +68,9 @@ TEST_F(HandPlacementTest, OnlyClearMovesIntoPlacesAgainstTwoEdgesAreLearnt)
         Rect from, to;
         const char* zone; // none: nothing learnt
     } cases[] = {
-        {"moved 15 across and 18 down", quarter, {quarter.x + 15, quarter.y + 18, quarter.width, quarter.height},
+        {"moved 15 across and 18 down",
+         quarter,
+         {quarter.x + 15, quarter.y + 18, quarter.width, quarter.height},
          nullptr},
         {"widened by 21", quarter, {quarter.x, quarter.y, quarter.width + 21, quarter.height}, "Left, top"},
         {"into the top-left quarter", kMiddle, quarter, "Left, top"},

@@ -120,8 +120,7 @@ TEST_F(LearningTest, IllShapedStoredValuesReadAsEmptyAndAreReplacedByTheNextWrit
     env.defaults.setValue(Learning::kCountsKey, QVariantMap{{key("Safari"), "Right"}});
     env.defaults.setValue(Learning::kMovesKey, "many");
     record("Mail", kLeft);
-    EXPECT_EQ(stored(Learning::kCountsKey),
-              QVariant(QVariantMap{{key("Mail"), QVariantMap{{"Left", qint64(1)}}}}));
+    EXPECT_EQ(stored(Learning::kCountsKey), QVariant(QVariantMap{{key("Mail"), QVariantMap{{"Left", qint64(1)}}}}));
     EXPECT_EQ(stored(Learning::kMovesKey), QVariant(qint64(1)));
 }
 
@@ -153,10 +152,10 @@ TEST_F(LearningTest, AKeptRuleStaysAtItsZoneAndIsListedFirstWhateverItsTotal)
 
 TEST_F(LearningTest, RulesAreOrderedBySharesAndTotalsAndTiesAreBrokenByName)
 {
-    record("Mail", kRight, 3);                                    // 3 of 3
-    record("Notes", kRight, 3), record("Notes", kLeft, 1);        // 3 of 4
-    record("Safari", kRight, 6), record("Safari", kLeft, 2);      // 6 of 8
-    record("Books", kLeft, 3);                                     // 3 of 3
+    record("Mail", kRight, 3);                               // 3 of 3
+    record("Notes", kRight, 3), record("Notes", kLeft, 1);   // 3 of 4
+    record("Safari", kRight, 6), record("Safari", kLeft, 2); // 6 of 8
+    record("Books", kLeft, 3);                               // 3 of 3
     // Equal counts: the zone whose name sorts first.
     record("Terminal", kRight, 2), record("Terminal", kLeft, 2);
     QStringList order;
@@ -221,8 +220,8 @@ TEST_F(LearningTest, ForgettingEverythingRemovesEveryStoredKey)
     learning.dismiss(*rule("Mail"));
     learning.forget(*rule("Mail"));
     learning.resetAll();
-    for (const QString& k : {Learning::kCountsKey, Learning::kKeptKey, Learning::kForgotKey, Learning::kMovesKey,
-                             Learning::kDismissedKey})
+    for (const QString& k :
+         {Learning::kCountsKey, Learning::kKeptKey, Learning::kForgotKey, Learning::kMovesKey, Learning::kDismissedKey})
         EXPECT_FALSE(env.defaults.contains(k)) << k.toStdString();
     EXPECT_TRUE(learning.rules().isEmpty());
     EXPECT_EQ(learning.totalMoves(), 0);

@@ -86,10 +86,8 @@ TEST_P(Screenshots, Face) { EXPECT_TRUE(save(shotName(GetParam(), QLatin1Char('-
 INSTANTIATE_TEST_SUITE_P(Faces, Screenshots,
                          ::testing::Values(Shot{1600, true, ColorScheme::light}, Shot{1600, true, ColorScheme::dark},
                                            Shot{2400, true, ColorScheme::light}, Shot{2400, true, ColorScheme::dark},
-                                           Shot{1600, false, ColorScheme::light},
-                                           Shot{1600, false, ColorScheme::dark},
-                                           Shot{2400, false, ColorScheme::light},
-                                           Shot{2400, false, ColorScheme::dark}),
+                                           Shot{1600, false, ColorScheme::light}, Shot{1600, false, ColorScheme::dark},
+                                           Shot{2400, false, ColorScheme::light}, Shot{2400, false, ColorScheme::dark}),
                          [](const ::testing::TestParamInfo<Shot>& info) {
                              return shotName(info.param, QLatin1Char('_'), QLatin1Char('_')).toStdString();
                          });

@@ -36,8 +36,7 @@ inline QByteArray oneDisplay(double width, const Rect& window = {100, 100, 800, 
 struct ViewDesk : HUDDesk {
     explicit ViewDesk(double displayWidth = 1600, const Rect& window = {100, 100, 800, 600})
         : HUDDesk(oneDisplay(displayWidth, window))
-    {
-    }
+    {}
 
     // Shows the overlay (the letter grid as asked) and its view, laid out.
     SnapHUDView& open(bool letters = false)

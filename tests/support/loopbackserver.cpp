@@ -54,10 +54,7 @@ LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent), server_(new Q
 
 LoopbackServer::~LoopbackServer() = default;
 
-QUrl LoopbackServer::base() const
-{
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server_->serverPort()));
-}
+QUrl LoopbackServer::base() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server_->serverPort())); }
 
 void LoopbackServer::onReadyRead(QTcpSocket* socket)
 {
@@ -115,8 +112,9 @@ void LoopbackServer::respond(QTcpSocket* socket, const Route& route)
         stream(socket);
         return;
     }
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n"
-                      "Content-Type: application/json\r\nConnection: close\r\n";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status)
+                      + " Status\r\n"
+                        "Content-Type: application/json\r\nConnection: close\r\n";
     for (const auto& [name, value] : route.headers)
         head += name + ": " + value + "\r\n";
     if (!route.withoutLength)

@@ -25,7 +25,8 @@ PrivateBus::PrivateBus()
         out += daemon_.readAllStandardOutput();
     address_ = QString::fromUtf8(out).section(QLatin1Char('\n'), 0, 0).trimmed();
     if (address_.isEmpty())
-        problem_ = QStringLiteral("dbus-daemon printed no address: ") + QString::fromUtf8(daemon_.readAllStandardError());
+        problem_ =
+            QStringLiteral("dbus-daemon printed no address: ") + QString::fromUtf8(daemon_.readAllStandardError());
 }
 
 PrivateBus::~PrivateBus()

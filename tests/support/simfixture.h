@@ -14,9 +14,9 @@
 #include "platform/sim/simwindowserver.h"
 #include "platform/sim/simworkspace.h"
 
-#include <gtest/gtest.h>
 #include <QByteArray>
 #include <QString>
+#include <gtest/gtest.h>
 #include <optional>
 
 namespace tavrin {

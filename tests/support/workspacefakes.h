@@ -59,7 +59,7 @@ struct FakeWindowContent final : WindowContent {
     }
     QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override
     {
-        co_return onSelectTab && onSelectTab(app, windowTitle, tab);
+        co_return onSelectTab&& onSelectTab(app, windowTitle, tab);
     }
     std::optional<QString> cleanWebAddress(const QString& address) override
     {

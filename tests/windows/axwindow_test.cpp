@@ -1,8 +1,8 @@
 #include "platform/screens.h"
 #include "support/simfixture.h"
+#include "support/windowfakes.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
-#include "support/windowfakes.h"
 
 #include "printers.h"
 
@@ -32,9 +32,9 @@ struct Windows : SimTest {
 TEST_F(Windows, OnScreenWindowsFrontToBackWithoutHiddenOrMinimisedOnes)
 {
     EXPECT_EQ(titlesOf(AXWindow::onScreenInZOrder()),
-              QStringList({"main.cpp — tavrin", "Release checklist – Docs", "tavrin — zsh — 120×36", "Inbox – 3 messages",
-                           "general (Channel) - Acme - Slack", "Design review | Microsoft Teams", "Meeting notes",
-                           "Flight status LH 123", "Calculator", "Documents"}));
+              QStringList({"main.cpp — tavrin", "Release checklist – Docs", "tavrin — zsh — 120×36",
+                           "Inbox – 3 messages", "general (Channel) - Acme - Slack", "Design review | Microsoft Teams",
+                           "Meeting notes", "Flight status LH 123", "Calculator", "Documents"}));
     // Then the hidden application's titled window and the minimised one.
     const auto all = AXWindow::all(40);
     ASSERT_EQ(all.size(), 12u);
@@ -135,8 +135,8 @@ TEST(Display, KeySuffixesTellSameNamedDisplaysApart)
         s.visibleFrame = Rect(0, 0, 100, 100);
         return s;
     };
-    const auto displays = Display::fromScreens({screen("DELL", 1, 0), screen("Built-in", 2, 0), screen("DELL", 3, 771),
-                                                screen("DELL", 4, 0)});
+    const auto displays = Display::fromScreens(
+        {screen("DELL", 1, 0), screen("Built-in", 2, 0), screen("DELL", 3, 771), screen("DELL", 4, 0)});
     QStringList keys;
     for (const Display& d : displays)
         keys << d.settingsKey();

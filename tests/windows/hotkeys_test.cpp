@@ -89,7 +89,7 @@ struct HotKeyDesk : SimTest {
             for (const Display& other : displays())
                 if (action.right ? other.area.midX() > d.area.midX() : other.area.midX() < d.area.midX())
                     return UnitRect::fromFrame(start, d.area).rect(other.area, 0); // a free window: no gap
-            return start; // no display on that side
+            return start;                                                          // no display on that side
         default: return std::nullopt;
         }
     }
@@ -102,7 +102,8 @@ TEST_F(HotKeyDesk, EveryDefaultKeyMovesTheFocusedWindowOnBothDisplays)
     ASSERT_EQ(displays().size(), 2u);
     int moves = 0;
     for (const Display& d : displays()) {
-        const Rect start(std::round(d.area.x + d.area.width * 0.3), std::round(d.area.y + d.area.height * 0.3), 400, 300);
+        const Rect start(std::round(d.area.x + d.area.width * 0.3), std::round(d.area.y + d.area.height * 0.3), 400,
+                         300);
         for (const ShortcutAction& action : ShortcutAction::allCases()) {
             const auto want = expected(action, d, start);
             if (!want)

@@ -35,7 +35,8 @@ TEST(LayoutKind, EveryLayoutGivesCountDisjointRectanglesInsideTheArea)
     for (LayoutKind kind : kAllLayoutKinds)
         for (double aspect : {1.6, 2.4})
             for (int count = 1; count <= 8; ++count) {
-                SCOPED_TRACE(::testing::Message() << name(kind).toStdString() << " aspect " << aspect << " count " << count);
+                SCOPED_TRACE(::testing::Message()
+                             << name(kind).toStdString() << " aspect " << aspect << " count " << count);
                 const auto rs = rects(kind, count, aspect);
                 ASSERT_EQ(int(rs.size()), count);
                 for (std::size_t i = 0; i < rs.size(); ++i) {
@@ -90,15 +91,15 @@ TEST(LayoutKind, NeighbouringWindowsEndExactlyAGapApartAndAGapFromTheEdges)
 {
     // Visible areas below a menu bar or beside a dock, left of the first
     // display, portrait; and even, odd and no gaps.
-    const Rect areas[] = {{0, 25, 1920, 1055}, {0, 24, 3440, 1352}, {3440, 323, 1728, 1117}, {0, 0, 2560, 1080},
-                          {-1280, 0, 1280, 1024}, {0, 25, 1366, 743}, {1920, 0, 1080, 1920}, {0, 38, 5120, 2122}};
+    const Rect areas[] = {{0, 25, 1920, 1055},    {0, 24, 3440, 1352}, {3440, 323, 1728, 1117}, {0, 0, 2560, 1080},
+                          {-1280, 0, 1280, 1024}, {0, 25, 1366, 743},  {1920, 0, 1080, 1920},   {0, 38, 5120, 2122}};
     for (const Rect& area : areas)
         for (double gap : {8.0, 5.0, 12.0, 0.0})
             for (LayoutKind kind : kAllLayoutKinds)
                 for (int count = 1; count <= 8; ++count) {
-                    SCOPED_TRACE(::testing::Message() << name(kind).toStdString() << " × " << count << " in " << area.x
-                                                      << "," << area.y << " " << area.width << "×" << area.height
-                                                      << " gap " << gap);
+                    SCOPED_TRACE(::testing::Message()
+                                 << name(kind).toStdString() << " × " << count << " in " << area.x << "," << area.y
+                                 << " " << area.width << "×" << area.height << " gap " << gap);
                     expectGaps(rects(kind, count, aspectOf(area)), area, gap);
                 }
 }
@@ -128,8 +129,8 @@ TEST(LayoutKind, FocusCentreKeepsTheMainSlotAndAlternatesTheSides)
     expectNear(rects(LayoutKind::focusCentre, 1, 2.4)[0], {0.25, 0, 0.5, 1});
     expectNear(rects(LayoutKind::focusCentre, 1, 1.6)[0], {0.2, 0, 0.6, 1});
     const auto r = rects(LayoutKind::focusCentre, 5, 2.4);
-    expectNear(r[1], {0, 0, 0.25, 0.5});     // odd: left, top row
-    expectNear(r[2], {0.75, 0, 0.25, 0.5});  // even: right
+    expectNear(r[1], {0, 0, 0.25, 0.5});    // odd: left, top row
+    expectNear(r[2], {0.75, 0, 0.25, 0.5}); // even: right
     expectNear(r[3], {0, 0.5, 0.25, 0.5});
     expectNear(r[4], {0.75, 0.5, 0.25, 0.5});
     // An odd number of others: the left side holds one more.
@@ -199,7 +200,11 @@ TEST(SnapTarget, ZonesBelowAndFromUltrawide)
         {SnapTarget::rightThird, {2.0 / 3, 0, 1.0 / 3, 1}, "Right third", {2.0 / 3, 0, 1.0 / 3, 1}, "Right third"},
         {SnapTarget::bottomLeft, {0, 0.5, 0.5, 0.5}, "Bottom left", {0, 0.5, 1.0 / 3, 0.5}, "Bottom left third"},
         {SnapTarget::bottomHalf, {0, 0.5, 1, 0.5}, "Bottom half", {1.0 / 3, 0.5, 1.0 / 3, 0.5}, "Bottom centre third"},
-        {SnapTarget::bottomRight, {0.5, 0.5, 0.5, 0.5}, "Bottom right", {2.0 / 3, 0.5, 1.0 / 3, 0.5}, "Bottom right third"},
+        {SnapTarget::bottomRight,
+         {0.5, 0.5, 0.5, 0.5},
+         "Bottom right",
+         {2.0 / 3, 0.5, 1.0 / 3, 0.5},
+         "Bottom right third"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(name(c.target).toStdString());
@@ -243,14 +248,14 @@ TEST(Arrow, RepeatedPressesStepTheSizeAndWrap)
         {{A::left, A::left, A::left}, 1.6, {0, 0, 2.0 / 3, 1}},
         {{A::left, A::left, A::left, A::left}, 1.6, {0, 0, 0.5, 1}},
         {{A::right, A::right}, 1.6, {2.0 / 3, 0, 1.0 / 3, 1}},
-        {{A::left, A::right}, 1.6, {0.5, 0, 0.5, 1}},          // the other side starts over
+        {{A::left, A::right}, 1.6, {0.5, 0, 0.5, 1}}, // the other side starts over
         {{A::left}, 2.4, {0, 0, 1.0 / 3, 1}},
         {{A::right, A::right}, 2.4, {0.75, 0, 0.25, 1}},
         {{A::right, A::right, A::right}, 2.4, {0.5, 0, 0.5, 1}},
         {{A::up}, 1.6, {0, 0, 1, 0.5}},
         {{A::up, A::up}, 1.6, {0, 0, 1, 1.0 / 3}},
         {{A::down, A::down, A::down}, 1.6, {0, 1.0 / 3, 1, 2.0 / 3}},
-        {{A::up}, 2.4, {0.25, 0, 0.5, 1}},                      // centred column
+        {{A::up}, 2.4, {0.25, 0, 0.5, 1}}, // centred column
         {{A::up, A::up}, 2.4, {1.0 / 3, 0, 1.0 / 3, 1}},
         {{A::up, A::up, A::up, A::up}, 2.4, {0.25, 0, 0.5, 1}},
     };
@@ -278,7 +283,7 @@ TEST(Arrow, TwoQuickArrowsMakeACorner)
         {{A::up, A::right}, 1.6, {0.5, 0, 0.5, 0.5}},
         {{A::down, A::down, A::left}, 1.6, {0, 2.0 / 3, 0.5, 1.0 / 3}}, // keeps the stepped height
         {{A::left, A::up}, 2.4, {0, 0, 1.0 / 3, 0.5}},                  // top half of the column
-        {{A::up, A::right}, 2.4, {2.0 / 3, 0, 1.0 / 3, 1}},              // ↑ is full height there
+        {{A::up, A::right}, 2.4, {2.0 / 3, 0, 1.0 / 3, 1}},             // ↑ is full height there
     };
     for (const auto& c : cases) {
         const auto at = press(c.arrows, c.aspect, true);
@@ -292,7 +297,8 @@ TEST(Arrow, TwoQuickArrowsMakeACorner)
 TEST(Arrow, DownOnAnUltrawideDisplayPutsBack)
 {
     EXPECT_EQ(nextUnit(Arrow::down, UnitRect(0, 0, 0.5, 1), 2.4), std::nullopt);
-    EXPECT_EQ(nextUnit(Arrow::down, UnitRect(0, 0, 0.5, 1), 2.4, ArrowPress{Arrow::left, {0, 0, 0.5, 1}}), std::nullopt);
+    EXPECT_EQ(nextUnit(Arrow::down, UnitRect(0, 0, 0.5, 1), 2.4, ArrowPress{Arrow::left, {0, 0, 0.5, 1}}),
+              std::nullopt);
     EXPECT_TRUE(nextUnit(Arrow::down, UnitRect(0, 0, 0.5, 1), 1.99));
 }
 

@@ -33,8 +33,9 @@ TEST(KeyCombo, JsonKeepsEveryFieldAndRejectsBadValues)
     EXPECT_EQ(combo.toJson().keys(), QStringList({"key", "keyCode", "modifiers"}));
     EXPECT_EQ(KeyCombo::fromJsonText(R"({"keyCode":49,"modifiers":2048,"key":"Space"})"),
               KeyCombo({49, 2048, "Space"}));
-    for (const char* bad : {"", "none", "[]", R"({"keyCode":49,"modifiers":2048})", R"({"keyCode":-1,"modifiers":0,"key":"A"})",
-                            R"({"keyCode":1.5,"modifiers":0,"key":"A"})", R"({"keyCode":"1","modifiers":0,"key":"A"})"})
+    for (const char* bad :
+         {"", "none", "[]", R"({"keyCode":49,"modifiers":2048})", R"({"keyCode":-1,"modifiers":0,"key":"A"})",
+          R"({"keyCode":1.5,"modifiers":0,"key":"A"})", R"({"keyCode":"1","modifiers":0,"key":"A"})"})
         EXPECT_EQ(KeyCombo::fromJsonText(bad), std::nullopt) << bad;
 }
 
@@ -43,11 +44,13 @@ TEST(ShortcutAction, MenuOrderAndIds)
     QStringList ids;
     for (const ShortcutAction& a : ShortcutAction::allCases())
         ids << a.id();
-    EXPECT_EQ(ids, QStringList({"layout.focusCentre", "layout.halves", "layout.thirds", "layout.studio", "layout.stack",
-                                "layout.columns", "arrow.left", "arrow.right", "arrow.up", "arrow.down", "display.left",
-                                "display.right", "snap.topLeft", "snap.topHalf", "snap.topRight", "snap.leftThird",
-                                "snap.centreThird", "snap.rightThird", "snap.bottomLeft", "snap.bottomHalf",
-                                "snap.bottomRight", "commandBar", "usualLayout", "fill", "shareSafe", "hideApp"}));
+    EXPECT_EQ(ids, QStringList({"layout.focusCentre", "layout.halves",   "layout.thirds",   "layout.studio",
+                                "layout.stack",       "layout.columns",  "arrow.left",      "arrow.right",
+                                "arrow.up",           "arrow.down",      "display.left",    "display.right",
+                                "snap.topLeft",       "snap.topHalf",    "snap.topRight",   "snap.leftThird",
+                                "snap.centreThird",   "snap.rightThird", "snap.bottomLeft", "snap.bottomHalf",
+                                "snap.bottomRight",   "commandBar",      "usualLayout",     "fill",
+                                "shareSafe",          "hideApp"}));
     for (const QString& id : ids)
         EXPECT_EQ(ShortcutAction::fromId(id)->id(), id);
     EXPECT_EQ(ShortcutAction::fromId("layout.bogus"), std::nullopt);

@@ -23,12 +23,13 @@ TEST(UnitRect, RectPlacesEdgesAFullGapApart)
         {{0, 0, 1, 1}, 8, {8, 8, 984, 584}},
         {{0, 0, 0.5, 1}, 0, {0, 0, 500, 600}},
         {{0.5, 0.5, 0.5, 0.5}, 0, {500, 300, 500, 300}},
-        {{0, 0, 0.5, 1}, -20, {0, 0, 500, 600}},   // a negative gap counts as none
+        {{0, 0, 0.5, 1}, -20, {0, 0, 500, 600}}, // a negative gap counts as none
         {{1.0 / 3, 0, 1.0 / 3, 1}, 0, {333, 0, 334, 600}},
-        {{0, 0, 0.001, 0.001}, 8, {8, 8, 1, 1}},   // never smaller than a point
+        {{0, 0, 0.001, 0.001}, 8, {8, 8, 1, 1}}, // never smaller than a point
     };
     for (const RectCase& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.unit.x << "," << c.unit.y << "," << c.unit.w << "," << c.unit.h << " gap " << c.gap);
+        SCOPED_TRACE(::testing::Message()
+                     << c.unit.x << "," << c.unit.y << "," << c.unit.w << "," << c.unit.h << " gap " << c.gap);
         EXPECT_EQ(c.unit.rect(area, c.gap), c.expected);
     }
 }
@@ -68,21 +69,15 @@ TEST(UnitRect, ZoneNames)
         bool focus;
         const char* name;
     } cases[] = {
-        {{0, 0, 1, 1}, true, "Focus, full"},
-        {{0, 0, 0.5, 1}, true, "Focus, left"},
-        {{0.5, 0, 0.5, 1}, true, "Focus, right"},
-        {{0.2, 0, 0.6, 1}, true, "Focus, centre"},
-        {{0, 0, 0.2, 1}, false, "Edge strip"},
-        {{0.8, 0, 0.2, 1}, false, "Edge strip"},
-        {{0, 0, 1.0 / 3, 1}, false, "Left"},        // wider than a strip
-        {{2.0 / 3, 0, 1.0 / 3, 1}, false, "Right"},
-        {{1.0 / 3, 0, 1.0 / 3, 1}, false, "Centre"},
-        {{0.4, 0, 0.2, 1}, false, "Centre"},        // narrow but away from the edges
-        {{0, 0, 0.5, 0.5}, false, "Left, top"},
-        {{0.5, 0.5, 0.5, 0.5}, false, "Right, bottom"},
-        {{0, 0.25, 1, 0.5}, false, "Centre, middle"},
-        {{0.5, 0, 0.5, 0.25}, false, "Right, top"},
-        {{0, 0, 0.2, 0.9}, false, "Left, middle"},  // not full height: no strip
+        {{0, 0, 1, 1}, true, "Focus, full"},          {{0, 0, 0.5, 1}, true, "Focus, left"},
+        {{0.5, 0, 0.5, 1}, true, "Focus, right"},     {{0.2, 0, 0.6, 1}, true, "Focus, centre"},
+        {{0, 0, 0.2, 1}, false, "Edge strip"},        {{0.8, 0, 0.2, 1}, false, "Edge strip"},
+        {{0, 0, 1.0 / 3, 1}, false, "Left"}, // wider than a strip
+        {{2.0 / 3, 0, 1.0 / 3, 1}, false, "Right"},   {{1.0 / 3, 0, 1.0 / 3, 1}, false, "Centre"},
+        {{0.4, 0, 0.2, 1}, false, "Centre"}, // narrow but away from the edges
+        {{0, 0, 0.5, 0.5}, false, "Left, top"},       {{0.5, 0.5, 0.5, 0.5}, false, "Right, bottom"},
+        {{0, 0.25, 1, 0.5}, false, "Centre, middle"}, {{0.5, 0, 0.5, 0.25}, false, "Right, top"},
+        {{0, 0, 0.2, 0.9}, false, "Left, middle"}, // not full height: no strip
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.unit.zoneName(c.focus), QString::fromUtf8(c.name)) << c.name;
@@ -102,12 +97,12 @@ TEST(UnitRect, Labels)
         {UnitRect(1.0 / 3, 0, 1.0 / 3, 1), "centre ⅓"},
         {UnitRect(0.125, 0, 0.75, 1), "centre ¾"},
         {UnitRect(0, 0, 0.25, 1), "left ¼"},
-        {UnitRect(0.1, 0, 0.4, 1), "custom"},       // full height, no known width
+        {UnitRect(0.1, 0, 0.4, 1), "custom"}, // full height, no known width
         {UnitRect(0, 0, 1, 1.0 / 3), "top ⅓"},
         {UnitRect(0, 1.0 / 3, 1, 2.0 / 3), "bottom ⅔"},
         {UnitRect(0, 0.25, 1, 0.5), "middle ½"},
         {UnitRect(0, 0.1, 1, 0.4), "full width"},
-        {UnitRect(0, 0, 0.5, 0.5), "custom"},       // a corner
+        {UnitRect(0, 0, 0.5, 0.5), "custom"}, // a corner
     };
     for (const auto& c : cases)
         EXPECT_EQ(label(c.unit), QString::fromUtf8(c.label)) << c.label;

@@ -175,9 +175,9 @@ TEST_F(Desk, ActionsPublishWhyTheyFailAndClearOnSuccess)
     EXPECT_EQ(manager.snap(SnapTarget::topLeft), std::nullopt);
     manager.applyLayout(LayoutKind::halves, false, display(1), QStringList{"Empty"});
 
-    EXPECT_EQ(seen, QStringList({WindowManager::kNeedsTrustMessage, WindowManager::kNoDisplayMessage, QString(),
-                                 WindowManager::kNoWindowMessage,
-                                 "There are no windows on Built-in Display to arrange."}));
+    EXPECT_EQ(seen,
+              QStringList({WindowManager::kNeedsTrustMessage, WindowManager::kNoDisplayMessage, QString(),
+                           WindowManager::kNoWindowMessage, "There are no windows on Built-in Display to arrange."}));
     EXPECT_EQ(env.desktop.beepCount(), 4); // the quiet layout did not beep
 }
 

@@ -23,7 +23,7 @@ protected:
 TEST(ScreenCaptureText, CutsTheRequestToFiveHundredCharactersAsAPersonCountsThem)
 {
     const QString thumb = QString::fromUtf8("\U0001F44D\U0001F3FD"); // one character, four UTF-16 units
-    const QString accented = QStringLiteral("e\u0301");               // one character, two units
+    const QString accented = QStringLiteral("e\u0301");              // one character, two units
     const QString text = QString(498, 'a') + accented + thumb + QStringLiteral("tail");
     const QString cut = ScreenCapture::cutRequest(text);
     EXPECT_EQ(cut, QString(498, 'a') + accented + thumb);
@@ -33,7 +33,8 @@ TEST(ScreenCaptureText, CutsTheRequestToFiveHundredCharactersAsAPersonCountsThem
     // One character of 100,001 units is cut to 4,000, whole code points only.
     const QString stacked = QStringLiteral("a") + QString(100000, QChar(0x0301));
     EXPECT_EQ(ScreenCapture::cutRequest(stacked), stacked.left(4000));
-    const QString pairs = QStringLiteral("a") + QString::fromUtf8("\U0001D16D").repeated(3000); // combining, two units each
+    const QString pairs =
+        QStringLiteral("a") + QString::fromUtf8("\U0001D16D").repeated(3000); // combining, two units each
     EXPECT_EQ(ScreenCapture::cutRequest(pairs), pairs.left(3999));
 }
 

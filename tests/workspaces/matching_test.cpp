@@ -1,8 +1,8 @@
 #include "workspacedesk.h"
 
+#include "support/workspacefakes.h"
 #include "workspaces/plannedwindow.h"
 #include "workspaces/savedworkspace.h"
-#include "support/workspacefakes.h"
 #include "workspaces/workspacerunner.h"
 
 #include <QSet>
@@ -19,7 +19,8 @@ WorkspacePlan::Window reuse(const QString& app, int index)
     return w;
 }
 
-WorkspacePlan::Window open(const QString& app, std::optional<QString> url = std::nullopt, std::optional<QStringList> tabs = std::nullopt)
+WorkspacePlan::Window open(const QString& app, std::optional<QString> url = std::nullopt,
+                           std::optional<QStringList> tabs = std::nullopt)
 {
     WorkspacePlan::Window w;
     w.app = app;
@@ -28,7 +29,8 @@ WorkspacePlan::Window open(const QString& app, std::optional<QString> url = std:
     return w;
 }
 
-WorkspacePlan planOf(QList<WorkspacePlan::Window> windows, std::optional<QList<WorkspacePlan::Clear>> clear = std::nullopt)
+WorkspacePlan planOf(QList<WorkspacePlan::Window> windows,
+                     std::optional<QList<WorkspacePlan::Clear>> clear = std::nullopt)
 {
     WorkspacePlan p;
     p.workspaceName = QStringLiteral("Plan");
@@ -53,13 +55,15 @@ class Matching : public WorkspaceDesk {};
 TEST(PlannedWindowDetail, NamesWhatANewWindowOpens)
 {
     EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("https://docs.example.com/a?b=1"), {}), "docs.example.com");
-    EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("file:///Users/sam/Budget%202027.xlsx"), {}), "Budget 2027.xlsx");
+    EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("file:///Users/sam/Budget%202027.xlsx"), {}),
+              "Budget 2027.xlsx");
     EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("file:///Users/sam/Projects/"), {}), "Projects");
     EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("urn:isbn:0451450523"), {}), "urn:isbn:0451450523");
     EXPECT_EQ(PlannedWindow::openingDetail(std::nullopt, {}), "New window");
     EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("http://[::1"), {}), "New window");
-    EXPECT_EQ(PlannedWindow::openingDetail(QStringLiteral("https://a.example.com/"),
-                                           {QStringLiteral("https://b.example.com/"), QStringLiteral("https://c.example.com/")}),
+    EXPECT_EQ(PlannedWindow::openingDetail(
+                  QStringLiteral("https://a.example.com/"),
+                  {QStringLiteral("https://b.example.com/"), QStringLiteral("https://c.example.com/")}),
               "a.example.com + 2 tabs");
 }
 
@@ -71,7 +75,8 @@ TEST(PlannedWindowDetail, ShowsAHostInUnicodeOnlyWhenItIsWrittenInOneScript)
     } rows[] = {
         {"https://b\u00fccher.example/", "b\u00fccher.example"},
         {"https://xn--bcher-kva.example/", "b\u00fccher.example"},
-        {"https://\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444/", "\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444"},
+        {"https://\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444/",
+         "\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444"},
         {"https://\u6771\u4eac\u30bf\u30ef\u30fc.jp/", "\u6771\u4eac\u30bf\u30ef\u30fc.jp"},
         // Cyrillic letters among Latin ones: the ASCII form.
         {"https://p\u0430ypal.com/", "xn--pypal-4ve.com"},
@@ -95,12 +100,10 @@ TEST_F(Matching, RowsReuseTheNamedWindowElseOneOfTheSameApplicationElseOpenOne)
     const int docs = indexOf(c, "Docs"), news = indexOf(c, "News"), inbox = indexOf(c, "Inbox");
     WorkspacePlan::Window front = reuse("Safari", docs);
     front.frontTab = QStringLiteral("Docs tab");
-    const auto rows = WorkspaceRunner::rows(planOf({front,
-                                                    reuse("Safari", docs),     // taken: another Safari window
-                                                    reuse("Mail", 99),         // out of range: Mail's window
-                                                    open("Safari"),            // no Safari window left: a new one
-                                                    open("Safari", "https://x.example.com/"),
-                                                    open("Calendar")}),
+    const auto rows = WorkspaceRunner::rows(planOf({front, reuse("Safari", docs), // taken: another Safari window
+                                                    reuse("Mail", 99),            // out of range: Mail's window
+                                                    open("Safari"),               // no Safari window left: a new one
+                                                    open("Safari", "https://x.example.com/"), open("Calendar")}),
                                             c);
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0].existing, c.windows[std::size_t(docs)]);
@@ -118,9 +121,10 @@ TEST_F(Matching, RowsReuseTheNamedWindowElseOneOfTheSameApplicationElseOpenOne)
 
 TEST_F(Matching, AnAddressOpensANewWindowEvenWhenTheApplicationHasOne)
 {
-    const auto rows = WorkspaceRunner::rows(
-        planOf({open("Safari", "https://a.example.com/", QStringList{"https://b.example.com/", "ftp://c.example.com/"})}),
-        capture());
+    const auto rows =
+        WorkspaceRunner::rows(planOf({open("Safari", "https://a.example.com/",
+                                           QStringList{"https://b.example.com/", "ftp://c.example.com/"})}),
+                              capture());
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_FALSE(rows[0].existing);
     EXPECT_EQ(rows[0].tabs, QStringList{"https://b.example.com/"});
@@ -129,11 +133,11 @@ TEST_F(Matching, AnAddressOpensANewWindowEvenWhenTheApplicationHasOne)
 
 TEST_F(Matching, APlannersNonWebAddressesAreDropped)
 {
-    const auto rows = WorkspaceRunner::rows(planOf({open("Calendar", "file:///etc/passwd"),
-                                                    open("Calendar", "javascript:alert(1)"),
-                                                    open("Calendar", "tavrin-x://run?all"),
-                                                    open("Calendar", std::nullopt, QStringList{"file:///a", "https://b.example.com/"})}),
-                                            capture());
+    const auto rows = WorkspaceRunner::rows(
+        planOf({open("Calendar", "file:///etc/passwd"), open("Calendar", "javascript:alert(1)"),
+                open("Calendar", "tavrin-x://run?all"),
+                open("Calendar", std::nullopt, QStringList{"file:///a", "https://b.example.com/"})}),
+        capture());
     ASSERT_EQ(rows.size(), 4u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(rows[std::size_t(i)].openURL) << i;
@@ -203,17 +207,18 @@ TEST_F(Matching, ASavedWorkspaceMatchesItsItemsToOpenWindowsPreferringTheirAddre
     saved.layout = LayoutKind::thirds;
     saved.savedAt = QDateTime(QDate(2026, 12, 7), QTime(18, 2));
     saved.apps = {"Safari", "Safari", "Safari", "Pages", "Notes", "Calendar"};
-    saved.items = QList<SavedItem>{
-        {"Safari", QStringLiteral("https://news.example.com/"), std::nullopt},
-        {"Safari", QStringLiteral("https://docs.example.com/guide"), std::nullopt},
-        {"Safari", QStringLiteral("https://c.example.com/"),
-         QStringList{"https://b.example.com/", "https://c.example.com/", "https://d.example.com/"}},
-        {"Pages", QStringLiteral("file:///Users/sam/Report.pages"), std::nullopt},
-        {"Notes", QStringLiteral("javascript:alert(1)"), std::nullopt},
-        {"Calendar", std::nullopt, std::nullopt}};
-    QList<PlanRequest::Window> windows{{"Safari", "Docs", QStringLiteral("https://docs.example.com/guide"), std::nullopt},
-                                       {"Safari", "News", QStringLiteral("https://news.example.com/"), std::nullopt},
-                                       {"Mail", "Inbox", std::nullopt, std::nullopt}};
+    saved.items =
+        QList<SavedItem>{{"Safari", QStringLiteral("https://news.example.com/"), std::nullopt},
+                         {"Safari", QStringLiteral("https://docs.example.com/guide"), std::nullopt},
+                         {"Safari", QStringLiteral("https://c.example.com/"),
+                          QStringList{"https://b.example.com/", "https://c.example.com/", "https://d.example.com/"}},
+                         {"Pages", QStringLiteral("file:///Users/sam/Report.pages"), std::nullopt},
+                         {"Notes", QStringLiteral("javascript:alert(1)"), std::nullopt},
+                         {"Calendar", std::nullopt, std::nullopt}};
+    QList<PlanRequest::Window> windows{
+        {"Safari", "Docs", QStringLiteral("https://docs.example.com/guide"), std::nullopt},
+        {"Safari", "News", QStringLiteral("https://news.example.com/"), std::nullopt},
+        {"Mail", "Inbox", std::nullopt, std::nullopt}};
     const WorkspacePlan plan = saved.plan(windows);
 
     EXPECT_EQ(plan.workspaceName, "Research");
@@ -255,7 +260,8 @@ TEST_F(Matching, ASavedWorkspaceWithoutItemsMatchesItsApplicationsAndCleansAddre
     EXPECT_FALSE(plan.windows[1].existingWindow);
 
     saved.items = QList<SavedItem>{{"Safari", QStringLiteral("https://news.example.com/?utm=x"), std::nullopt}};
-    const WorkspacePlan cleaned = saved.plan({{"Safari", "Docs", QStringLiteral("https://docs.example.com/"), std::nullopt},
-                                              {"Safari", "News", QStringLiteral("https://news.example.com/"), std::nullopt}});
+    const WorkspacePlan cleaned =
+        saved.plan({{"Safari", "Docs", QStringLiteral("https://docs.example.com/"), std::nullopt},
+                    {"Safari", "News", QStringLiteral("https://news.example.com/"), std::nullopt}});
     EXPECT_EQ(cleaned.windows[0].existingWindow, 1);
 }

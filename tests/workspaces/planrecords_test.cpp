@@ -75,10 +75,11 @@ TEST(PlanRequestJson, RejectsMissingOrMistypedFields)
 {
     EXPECT_FALSE(PlanRequest::fromJson(parse(R"({"display":{"name":"A","aspect":1},"windows":[]})")));
     EXPECT_FALSE(PlanRequest::fromJson(parse(R"({"request":"x","display":{"name":"A"},"windows":[]})")));
-    EXPECT_FALSE(PlanRequest::fromJson(parse(R"({"request":"x","display":{"name":"A","aspect":"wide"},"windows":[]})")));
+    EXPECT_FALSE(
+        PlanRequest::fromJson(parse(R"({"request":"x","display":{"name":"A","aspect":"wide"},"windows":[]})")));
     EXPECT_FALSE(PlanRequest::fromJson(parse(R"({"request":"x","display":{"name":"A","aspect":1},"windows":{}})")));
-    EXPECT_FALSE(PlanRequest::fromJson(
-        parse(R"({"request":"x","display":{"name":"A","aspect":1},"windows":[{"app":"A","title":"t","otherTabs":["a",2]}]})")));
+    EXPECT_FALSE(PlanRequest::fromJson(parse(
+        R"({"request":"x","display":{"name":"A","aspect":1},"windows":[{"app":"A","title":"t","otherTabs":["a",2]}]})")));
     EXPECT_FALSE(PlanRequest::fromJson(QJsonValue(QStringLiteral("not an object"))));
 }
 
@@ -140,8 +141,9 @@ TEST(WorkspacePlanJson, UnknownNamesAndBadValuesAreDecodeErrors)
     EXPECT_FALSE(with("windows", QJsonArray{QJsonObject{{"app", "A"}, {"purpose", "p"}, {"tabs", "https://a"}}}));
 
     // Unknown keys are ignored; a null optional is read as absent.
-    const auto p = with("windows", QJsonArray{QJsonObject{
-                                       {"app", "A"}, {"purpose", "p"}, {"openURL", QJsonValue::Null}, {"extra", 1}}});
+    const auto p =
+        with("windows",
+             QJsonArray{QJsonObject{{"app", "A"}, {"purpose", "p"}, {"openURL", QJsonValue::Null}, {"extra", 1}}});
     ASSERT_TRUE(p);
     EXPECT_FALSE(p->windows[0].openURL);
     EXPECT_FALSE(WorkspacePlan::fromJsonData("{\"workspaceName\": "));

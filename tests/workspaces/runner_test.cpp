@@ -19,7 +19,7 @@ namespace {
 // which applications run, hidden or not.
 struct DesktopState {
     QMap<QString, std::pair<Rect, bool>> windows; // by title
-    QMap<QString, bool> apps;                    // name → hidden
+    QMap<QString, bool> apps;                     // name → hidden
 
     static DesktopState of(const SimDesktop& desktop)
     {
@@ -259,8 +259,8 @@ TEST_F(Runner, AWindowThatNeverAppearsIsReportedAfterFiveSeconds)
 
 TEST_F(Runner, OpensWindowsOfOneApplicationOneAfterAnother)
 {
-    const auto outcome = arrange({opening("Safari", "https://a.example.com/"), opening("Safari", "https://b.example.com/"),
-                                  opening("Calendar")});
+    const auto outcome = arrange({opening("Safari", "https://a.example.com/"),
+                                  opening("Safari", "https://b.example.com/"), opening("Calendar")});
     EXPECT_FALSE(outcome.problem);
     ASSERT_EQ(outcome.windows.size(), 3u);
     EXPECT_EQ(outcome.windows[0].string("AXTitle"), "a.example.com");

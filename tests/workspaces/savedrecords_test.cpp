@@ -4,10 +4,10 @@
 #include "workspaces/saveditem.h"
 #include "workspaces/savedworkspace.h"
 
+#include "windows/printers.h"
 #include <QJsonArray>
 #include <QSignalSpy>
 #include <QTimeZone>
-#include "windows/printers.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +117,8 @@ TEST(SavedWorkspaceDate, ReadsTodayYesterdayOrTheDate)
     const QDateTime now(QDate(2026, 12, 7), QTime(20, 0));
     EXPECT_EQ(SavedWorkspace::relativeDate(QDateTime(QDate(2026, 12, 7), QTime(18, 2)), now, gb), "today at 18:02");
     EXPECT_EQ(SavedWorkspace::relativeDate(QDateTime(QDate(2026, 12, 6), QTime(9, 15)), now, gb), "yesterday at 09:15");
-    EXPECT_EQ(SavedWorkspace::relativeDate(QDateTime(QDate(2026, 11, 30), QTime(9, 15)), now, gb), "30 Nov 2026 at 09:15");
+    EXPECT_EQ(SavedWorkspace::relativeDate(QDateTime(QDate(2026, 11, 30), QTime(9, 15)), now, gb),
+              "30 Nov 2026 at 09:15");
     const QLocale us(QLocale::English, QLocale::UnitedStates);
     EXPECT_EQ(SavedWorkspace::relativeDate(QDateTime(QDate(2026, 11, 30), QTime(18, 2)), now, us),
               "Nov 30, 2026 at 6:02 PM");

@@ -1,8 +1,8 @@
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "platform/sim/memorydefaults.h"
-#include "workspaces/savedworkspacestore.h"
 #include "support/workspacefakes.h"
+#include "workspaces/savedworkspacestore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,7 +34,10 @@ protected:
         w.automatic = automatic;
         return w;
     }
-    static SavedWorkspace session(const QString& name, QStringList apps) { return workspace(name, std::move(apps), true); }
+    static SavedWorkspace session(const QString& name, QStringList apps)
+    {
+        return workspace(name, std::move(apps), true);
+    }
 
     static QStringList names()
     {
@@ -52,10 +55,7 @@ protected:
 
 } // namespace
 
-TEST_F(SavedStore, LoadsNothingFromAMissingKey)
-{
-    EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty());
-}
+TEST_F(SavedStore, LoadsNothingFromAMissingKey) { EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty()); }
 
 TEST_F(SavedStore, SaveReplacesTheSameNameRegardlessOfCaseAndPutsTheNewOneFirst)
 {

@@ -37,7 +37,10 @@ const QByteArray kScenario = R"({
 
 } // namespace
 
-SimState WorkspaceDesk::defaultState() { return SimScenario::fromJson(kScenario, QStringLiteral("workspace desk")).state(); }
+SimState WorkspaceDesk::defaultState()
+{
+    return SimScenario::fromJson(kScenario, QStringLiteral("workspace desk")).state();
+}
 
 WorkspaceDesk::WorkspaceDesk() : env(kScenario) {}
 

@@ -41,7 +41,8 @@ protected:
 
     // Runs a task to its end, moving virtual time on in small steps (at most
     // `limit` seconds).
-    template <class T> T finish(QCoro::Task<T> task, double limit = 30);
+    template <class T>
+    T finish(QCoro::Task<T> task, double limit = 30);
 
     SimEnvironment env;
     SimClock& clock = env.clock;
@@ -50,10 +51,15 @@ protected:
 };
 
 namespace detail {
-template <class T> QCoro::Task<> keep(QCoro::Task<T> task, std::optional<T>* out) { out->emplace(co_await std::move(task)); }
+template <class T>
+QCoro::Task<> keep(QCoro::Task<T> task, std::optional<T>* out)
+{
+    out->emplace(co_await std::move(task));
+}
 } // namespace detail
 
-template <class T> T WorkspaceDesk::finish(QCoro::Task<T> task, double limit)
+template <class T>
+T WorkspaceDesk::finish(QCoro::Task<T> task, double limit)
 {
     std::optional<T> result;
     auto waiting = detail::keep(std::move(task), &result);

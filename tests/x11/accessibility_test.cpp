@@ -30,8 +30,9 @@ AXError setFrameByAttributes(Accessibility& ax, const AXElement& w, const Rect& 
 
 std::vector<AXElement> windowsOf(Accessibility& ax, int pid)
 {
-    return ax.attribute(ax.applicationElement(pid), ax::Windows).as<std::vector<AXElement>>().value_or(
-        std::vector<AXElement>{});
+    return ax.attribute(ax.applicationElement(pid), ax::Windows)
+        .as<std::vector<AXElement>>()
+        .value_or(std::vector<AXElement>{});
 }
 
 std::string str(const Rect& r)
@@ -101,7 +102,8 @@ TEST_F(X11AccessibilityTest, AMoveIsOneRequestStraightToTheNewFrame)
                     continue;
                 const auto* n = reinterpret_cast<const xcb_configure_notify_event_t*>(ev);
                 if (n->window == frame)
-                    seen.push_back(str(Rect(n->x, n->y, n->width + 2 * n->border_width, n->height + 2 * n->border_width)));
+                    seen.push_back(
+                        str(Rect(n->x, n->y, n->width + 2 * n->border_width, n->height + 2 * n->border_width)));
             }
             EXPECT_EQ(seen, std::vector<std::string>{str(target)});
         }
@@ -127,7 +129,8 @@ TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
 
 TEST_F(X11AccessibilityTest, FixedSizeWindowMovesButKeepsItsSize)
 {
-    X11TestClient* c = startClient(limitedClient(QStringLiteral("Fixed"), {100, 100, 320, 240}, {320, 240}, {320, 240}));
+    X11TestClient* c =
+        startClient(limitedClient(QStringLiteral("Fixed"), {100, 100, 320, 240}, {320, 240}, {320, 240}));
     ASSERT_TRUE(c);
     const Rect before = frameOf(ax(), element(c));
     const double start = X11Connection::steadyNow();
@@ -177,8 +180,7 @@ TEST_F(X11AccessibilityTest, WindowsOfAnApplicationFrontToBackAndRaise)
     EXPECT_EQ(ax().attribute(ax().applicationElement(c->pid()), ax::FocusedWindow).as<AXElement>(),
               (AXElement{c->pid(), ids[0]}));
     // The other application's focused window is its front window, active or not.
-    EXPECT_EQ(ax().attribute(ax().applicationElement(other->pid()), ax::FocusedWindow).as<AXElement>(),
-              element(other));
+    EXPECT_EQ(ax().attribute(ax().applicationElement(other->pid()), ax::FocusedWindow).as<AXElement>(), element(other));
 }
 
 TEST_F(X11AccessibilityTest, ClientThatTakesNoFocusIsStillRaised)
@@ -222,7 +224,8 @@ TEST_F(X11AccessibilityTest, TitlesRolesAndSubroles)
     EXPECT_EQ(ax().attribute(element(t), ax::Subrole).as<QString>(), ax::DialogSubrole);
     EXPECT_EQ(ax().attribute(element(a), ax::Document).error, AXError::noValue);
     EXPECT_EQ(ax().attribute(ax().applicationElement(a->pid()), ax::Title).as<QString>(), QStringLiteral("TavrinTest"));
-    EXPECT_EQ(ax().attribute(ax().applicationElement(a->pid()), ax::Role).as<QString>(), QStringLiteral("AXApplication"));
+    EXPECT_EQ(ax().attribute(ax().applicationElement(a->pid()), ax::Role).as<QString>(),
+              QStringLiteral("AXApplication"));
 }
 
 TEST_F(X11AccessibilityTest, PidComesFromTheServerWhenTheClientDoesNotSetIt)
@@ -368,7 +371,10 @@ TEST_F(X11AccessibilityTest, UnansweredApplicationCostsItsTimeOutOnce)
     // answers again and is waited for as before.
     EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(c->window()).origin() == Point{600, 400}; }));
     EXPECT_TRUE(waitUntil(
-        [&] { return ax().setAttribute(element(c), ax::Position, Point{700, 300}) == AXError::success; }, 2.0));
+        [&] {
+            return ax().setAttribute(element(c), ax::Position, Point{700, 300}) == AXError::success;
+        },
+        2.0));
     EXPECT_EQ(frameWindowGeometry(c->window()).origin(), (Point{700, 300}));
 }
 

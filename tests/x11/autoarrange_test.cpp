@@ -23,7 +23,7 @@ protected:
     {
         const Rect got = frameWindowGeometry(window);
         return got.x == zone.x && got.y == zone.y && got.width <= zone.width && got.width > zone.width - 20
-            && got.height <= zone.height && got.height > zone.height - 30;
+               && got.height <= zone.height && got.height > zone.height - 30;
     }
     // What the program has stored.
     QVariant stored(const QString& key) const

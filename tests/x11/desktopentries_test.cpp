@@ -39,9 +39,10 @@ protected:
 
 TEST_F(DesktopEntriesTest, ParsesApplicationsOnly)
 {
-    write(QStringLiteral("a.desktop"), "# comment\n[Desktop Entry]\nType=Application\nName=Café\nName[de]=Kaffee\n"
-                                       "Exec=cafe --title=A\\sB %u\nStartupWMClass=Cafe\nMimeType=text/plain;image/png;\n"
-                                       "[Desktop Action New]\nName=Other\nExec=other\n");
+    write(QStringLiteral("a.desktop"),
+          "# comment\n[Desktop Entry]\nType=Application\nName=Café\nName[de]=Kaffee\n"
+          "Exec=cafe --title=A\\sB %u\nStartupWMClass=Cafe\nMimeType=text/plain;image/png;\n"
+          "[Desktop Action New]\nName=Other\nExec=other\n");
     write(QStringLiteral("link.desktop"), "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.com\n");
     write(QStringLiteral("hidden.desktop"), "[Desktop Entry]\nType=Application\nName=Gone\nExec=gone\nHidden=true\n");
     write(QStringLiteral("noexec.desktop"), "[Desktop Entry]\nType=Application\nName=Nothing\n");
@@ -101,13 +102,15 @@ TEST_F(DesktopEntriesTest, FindsEntriesByWindowClassNameAndLocation)
     const DesktopEntry* editor = e.forWindowClass(QStringLiteral("editor"), QStringLiteral("org.example.editor"));
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->name, QStringLiteral("My Editor"));
-    EXPECT_EQ(e.forWindowClass(QStringLiteral("xterm-like"), QStringLiteral("Whatever"))->name, QStringLiteral("Terminal"));
+    EXPECT_EQ(e.forWindowClass(QStringLiteral("xterm-like"), QStringLiteral("Whatever"))->name,
+              QStringLiteral("Terminal"));
     EXPECT_FALSE(e.forWindowClass(QStringLiteral("term"), QStringLiteral("Term"))); // has its own WM class
     EXPECT_EQ(e.forWindowClass(QString(), QStringLiteral("kde-viewer"))->name, QStringLiteral("Viewer"));
     EXPECT_FALSE(e.forWindowClass(QString(), QString()));
     EXPECT_EQ(e.forName(QStringLiteral("terminal"))->id, QStringLiteral("term"));
     EXPECT_EQ(e.forName(QStringLiteral("kde-viewer"))->name, QStringLiteral("Viewer"));
-    EXPECT_EQ(e.forLocation(path(QStringLiteral("system/applications/term.desktop")))->name, QStringLiteral("Terminal"));
+    EXPECT_EQ(e.forLocation(path(QStringLiteral("system/applications/term.desktop")))->name,
+              QStringLiteral("Terminal"));
     EXPECT_EQ(e.forLocation(QStringLiteral("term.desktop"))->name, QStringLiteral("Terminal"));
 
     // Installed later, and a desktop file of the user's own outside the folders.
@@ -121,7 +124,8 @@ TEST_F(DesktopEntriesTest, FindsEntriesByWindowClassNameAndLocation)
 TEST_F(DesktopEntriesTest, DefaultApplicationsFromMimeappsList)
 {
     write(QStringLiteral("system/applications/browser.desktop"),
-          "[Desktop Entry]\nType=Application\nName=Browser\nExec=browser %u\nMimeType=x-scheme-handler/https;text/html;\n");
+          "[Desktop Entry]\nType=Application\nName=Browser\nExec=browser "
+          "%u\nMimeType=x-scheme-handler/https;text/html;\n");
     write(QStringLiteral("system/applications/other.desktop"),
           "[Desktop Entry]\nType=Application\nName=Other\nExec=other %u\nMimeType=x-scheme-handler/https;\n");
     write(QStringLiteral("config/mimeapps.list"),

@@ -28,7 +28,8 @@ TEST(DesktopSettings, TheRunningDesktopsSettingsComeFirstAtThePageTheAddressName
     EXPECT_TRUE(DesktopSettings(onlyXfce, start, "GNOME").open(desktop));
     EXPECT_EQ(started, QStringList{"/usr/bin/xfwm4-tweaks-settings"});
     EXPECT_FALSE(DesktopSettings([](const QString&) { return QString(); }, start, "GNOME").open(desktop));
-    EXPECT_FALSE(DesktopSettings(everything, [](const QString&, const QStringList&) { return false; }, "GNOME")
+    EXPECT_FALSE(DesktopSettings(
+                     everything, [](const QString&, const QStringList&) { return false; }, "GNOME")
                      .open(desktop));
 }
 

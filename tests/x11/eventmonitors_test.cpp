@@ -23,14 +23,13 @@ TEST_F(X11EventMonitorsTest, ModifierChangesOfTheWholeDesktop)
     ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("alt")}));
     EXPECT_TRUE(waitUntil([&] { return last() == (modflag::control | modflag::option); }));
     EXPECT_EQ(monitors().currentModifierFlags(), modflag::control | modflag::option);
-    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("shift"), QStringLiteral("keydown"),
-                         QStringLiteral("super")}));
-    EXPECT_TRUE(waitUntil([&] {
-        return last() == (modflag::control | modflag::option | modflag::shift | modflag::command);
-    }));
-    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("shift"), QStringLiteral("keyup"),
-                         QStringLiteral("super"), QStringLiteral("keyup"), QStringLiteral("ctrl"),
-                         QStringLiteral("keyup"), QStringLiteral("alt")}));
+    ASSERT_TRUE(xdotool(
+        {QStringLiteral("keydown"), QStringLiteral("shift"), QStringLiteral("keydown"), QStringLiteral("super")}));
+    EXPECT_TRUE(
+        waitUntil([&] { return last() == (modflag::control | modflag::option | modflag::shift | modflag::command); }));
+    ASSERT_TRUE(
+        xdotool({QStringLiteral("keyup"), QStringLiteral("shift"), QStringLiteral("keyup"), QStringLiteral("super"),
+                 QStringLiteral("keyup"), QStringLiteral("ctrl"), QStringLiteral("keyup"), QStringLiteral("alt")}));
     EXPECT_TRUE(waitUntil([&] { return last() == 0; }));
     EXPECT_EQ(monitors().currentModifierFlags(), 0u);
     // Other keys do not count as modifier changes.
@@ -75,8 +74,8 @@ TEST_F(X11EventMonitorsTest, ModifiersLetGoWhileAHotKeyIsHeldAreSeen)
     // Pressed and let go key by key, with the event loop running between.
     QProcess keys;
     keys.setProcessEnvironment(session_->environment());
-    keys.start(QStringLiteral("xdotool"),
-               {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("ctrl+alt+Left")});
+    keys.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"),
+                                           QStringLiteral("ctrl+alt+Left")});
     EXPECT_TRUE(waitUntil([&] { return keys.state() == QProcess::NotRunning; }));
     EXPECT_TRUE(waitUntil([&] { return !spy.isEmpty() && spy.last().at(0).value<std::uint64_t>() == 0; }));
     EXPECT_EQ(pressed.count(), 1);

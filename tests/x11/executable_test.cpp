@@ -34,8 +34,8 @@ TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
 
     const Display left = Display::all().at(0);
     const double gap = 8;
-    const auto step = nextUnit(Arrow::left, UnitRect::fromFrame(frameWindowGeometry(editor->window()), left.area),
-                               left.aspect());
+    const auto step =
+        nextUnit(Arrow::left, UnitRect::fromFrame(frameWindowGeometry(editor->window()), left.area), left.aspect());
     ASSERT_TRUE(step);
     EXPECT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+Left"), editor->window(), step->rect(left.area, gap)));
 

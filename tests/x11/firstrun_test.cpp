@@ -1,5 +1,5 @@
-#include "programtest.h"
 #include "platform/accessibility.h"
+#include "programtest.h"
 
 namespace tavrin {
 namespace {
@@ -22,29 +22,33 @@ protected:
         }
         const int pid = int(tavrin_.processId());
         AXElement welcome;
-        waitUntil([&] {
-            const auto windows = ax().attribute(ax().applicationElement(pid), ax::Windows)
-                                     .as<std::vector<AXElement>>()
-                                     .value_or(std::vector<AXElement>{});
-            for (const AXElement& w : windows)
-                if (ax().attribute(w, ax::Title).as<QString>() == QStringLiteral("Welcome to Tavrin"))
-                    welcome = w;
-            return welcome.isValid();
-        }, 10.0);
+        waitUntil(
+            [&] {
+                const auto windows = ax().attribute(ax().applicationElement(pid), ax::Windows)
+                                         .as<std::vector<AXElement>>()
+                                         .value_or(std::vector<AXElement>{});
+                for (const AXElement& w : windows)
+                    if (ax().attribute(w, ax::Title).as<QString>() == QStringLiteral("Welcome to Tavrin"))
+                        welcome = w;
+                return welcome.isValid();
+            },
+            10.0);
         if (!welcome.isValid()) {
             ADD_FAILURE() << "the first-run window did not show";
             return {};
         }
         Rect frame;
         double since = X11Connection::steadyNow();
-        waitUntil([&] {
-            const Rect now = frameWindowGeometry(xcb_window_t(welcome.token));
-            if (now != frame) {
-                frame = now;
-                since = X11Connection::steadyNow();
-            }
-            return X11Connection::steadyNow() - since >= 1.5;
-        }, 5.0);
+        waitUntil(
+            [&] {
+                const Rect now = frameWindowGeometry(xcb_window_t(welcome.token));
+                if (now != frame) {
+                    frame = now;
+                    since = X11Connection::steadyNow();
+                }
+                return X11Connection::steadyNow() - since >= 1.5;
+            },
+            5.0);
         EXPECT_TRUE(stopTavrin());
         Platform::uninstall();
         return frame;

@@ -3,10 +3,10 @@
 #include "platform/x11/mackeys.h"
 #include "platform/x11/x11hotkeys.h"
 #include "platform/x11/x11keyboard.h"
+#include "support/x11/x11fixture.h"
 #include "windows/axwindow.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
-#include "support/x11/x11fixture.h"
 
 #include <QSignalSpy>
 #include <X11/keysym.h>

@@ -37,10 +37,12 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
     tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
     if (!tavrin_.waitForStarted(10000))
         return false;
-    return waitUntil([&] {
-        output_ += tavrin_.readAllStandardOutput();
-        return output_.contains("Tavrin is running on the X11 desktop");
-    }, 20.0);
+    return waitUntil(
+        [&] {
+            output_ += tavrin_.readAllStandardOutput();
+            return output_.contains("Tavrin is running on the X11 desktop");
+        },
+        20.0);
 }
 
 bool X11ProgramTest::stopTavrin()
@@ -49,8 +51,7 @@ bool X11ProgramTest::stopTavrin()
     return tavrin_.waitForFinished(10000) && tavrin_.exitStatus() == QProcess::NormalExit && tavrin_.exitCode() == 0;
 }
 
-xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells,
-                                              const QStringList& arguments)
+xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells, const QStringList& arguments)
 {
     auto xterm = XvfbSession::childProcess();
     xterm->setProcessEnvironment(session_->environment());

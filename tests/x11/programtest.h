@@ -39,7 +39,10 @@ protected:
     QString titleOf(xcb_window_t window);
     bool isViewable(xcb_window_t window);
     // Lets the event loop run for this long.
-    void pause(double seconds) { waitUntil([] { return false; }, seconds); }
+    void pause(double seconds)
+    {
+        waitUntil([] { return false; }, seconds);
+    }
 
     QTemporaryDir config_;
     // Set for the program on top of the test's own environment.

@@ -28,10 +28,12 @@ TEST_F(X11ScreensTest, PanelsTakeTheirEdgeOfTheirMonitorOnly)
     QSignalSpy changed(platform_.screens, &Screens::screensChanged);
     ASSERT_EQ(platform_.screens->screens().size(), 2u);
     // A top panel across the left monitor, and a bottom panel on the right one.
-    ASSERT_TRUE(startClient(dock(QStringLiteral("Top panel"), {0, 0, 1720, 30}, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1719, 0, 0}))
-                && startClient(dock(QStringLiteral("Bottom panel"), {1720, 1400, 1720, 40},
-                                    {0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 1720, 3439})));
-    ASSERT_TRUE(waitUntil([&] { return changed.count() > 0 && platform_.screens->screens()[1].visibleFrame.height < 1440; }));
+    ASSERT_TRUE(
+        startClient(dock(QStringLiteral("Top panel"), {0, 0, 1720, 30}, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1719, 0, 0}))
+        && startClient(
+            dock(QStringLiteral("Bottom panel"), {1720, 1400, 1720, 40}, {0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 1720, 3439})));
+    ASSERT_TRUE(
+        waitUntil([&] { return changed.count() > 0 && platform_.screens->screens()[1].visibleFrame.height < 1440; }));
     const auto screens = platform_.screens->screens();
     EXPECT_EQ(screens[0].visibleFrame, Rect(0, 30, 1720, 1410));
     EXPECT_EQ(screens[1].visibleFrame, Rect(1720, 0, 1720, 1400));

@@ -76,7 +76,7 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
     auto placed = [&] {
         const Rect got = frameWindowGeometry(xterm);
         return got.x == want.x && got.y == want.y && got.width <= want.width && got.width > want.width - 20
-            && got.height <= want.height && got.height > want.height - 30;
+               && got.height <= want.height && got.height > want.height - 30;
     };
     EXPECT_TRUE(waitUntil(placed, 5.0)) << str(frameWindowGeometry(xterm)) << " wanted " << str(want);
     EXPECT_EQ(activeWindow(), xterm);
@@ -94,8 +94,8 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
     // ⌃⌥←: while the keys are held the outline marks where the xterm went
     // (the overlay not up yet); letting go takes it away.
     pause(1.0); // no chord with an earlier press
-    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt"), QStringLiteral("key"),
-                         QStringLiteral("Left")}));
+    ASSERT_TRUE(xdotool(
+        {QStringLiteral("keydown"), QStringLiteral("ctrl+alt"), QStringLiteral("key"), QStringLiteral("Left")}));
     xcb_window_t outline = 0;
     ASSERT_TRUE(waitUntil([&] { return (outline = shownPanel(QStringLiteral("snapOutlinePanel"))) != 0; }, 2.0));
     waitUntil([&] { return frameWindowGeometry(xterm).x < want.x; }, 2.0);
@@ -122,8 +122,8 @@ TEST_F(X11SnapOverlayTest, ThePointerOnAnArrowKeyOutlinesWhereTheKeyWouldPutTheW
     ASSERT_TRUE(startTavrin(QStringLiteral("xcb")));
     ASSERT_TRUE(activate(xterm));
     const Display right = Display::all().at(1);
-    const auto next = nextUnit(Arrow::left, UnitRect::fromFrame(frameWindowGeometry(xterm), right.area),
-                               right.aspect());
+    const auto next =
+        nextUnit(Arrow::left, UnitRect::fromFrame(frameWindowGeometry(xterm), right.area), right.aspect());
     ASSERT_TRUE(next);
     const Rect want = next->rect(right.area, 8);
 

@@ -2,8 +2,8 @@
 // the main thread moves and closes windows. Run under ThreadSanitizer by
 // scripts/tsan.sh.
 
-#include "support/x11/x11fixture.h"
 #include "platform/workspace.h"
+#include "support/x11/x11fixture.h"
 #include "windows/axwindow.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "platform/screens.h"
+#include "support/x11/x11fixture.h"
 #include "windows/display.h"
 #include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
-#include "support/x11/x11fixture.h"
 
 namespace tavrin {
 namespace {
@@ -20,7 +20,8 @@ protected:
         XvfbSession::Options o;
         o.width = 3840;
         o.height = 1200;
-        o.monitors = {{QStringLiteral("WIDE"), Rect(0, 0, 2560, 1080)}, {QStringLiteral("SQUARE"), Rect(2560, 0, 1280, 1200)}};
+        o.monitors = {{QStringLiteral("WIDE"), Rect(0, 0, 2560, 1080)},
+                      {QStringLiteral("SQUARE"), Rect(2560, 0, 1280, 1200)}};
         return o;
     }
     void SetUp() override
@@ -85,7 +86,7 @@ protected:
         auto within = [&] {
             const Rect r = frameWindowGeometry(window);
             return r.origin() == zone.origin() && r.width <= zone.width && r.width > zone.width - step.width
-                && r.height <= zone.height && r.height > zone.height - step.height;
+                   && r.height <= zone.height && r.height > zone.height - step.height;
         };
         const bool reached = waitUntil(within, 3.0);
         EXPECT_TRUE(reached) << combo.toStdString() << ": " << str(frameWindowGeometry(window)) << " for the zone "
@@ -136,8 +137,10 @@ TEST_F(X11WindowControlTest, LetterGridSnapFillAndDisplayMove)
     ASSERT_TRUE(c);
     ASSERT_TRUE(activate(c->window()));
     const Display wide = display(0), square = display(1);
-    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+q"), c->window(), rect(SnapTarget::topLeft, wide.aspect()).rect(wide.area, kGap)));
-    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+x"), c->window(), rect(SnapTarget::bottomHalf, wide.aspect()).rect(wide.area, kGap)));
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+q"), c->window(),
+                             rect(SnapTarget::topLeft, wide.aspect()).rect(wide.area, kGap)));
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+x"), c->window(),
+                             rect(SnapTarget::bottomHalf, wide.aspect()).rect(wide.area, kGap)));
     // The display move keeps the window's zone, as a part of the other display.
     const UnitRect zone = rect(SnapTarget::bottomHalf, wide.aspect());
     ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+super+Right"), c->window(), zone.rect(square.area, kGap)));
@@ -171,8 +174,10 @@ TEST_F(X11WindowControlTest, ATerminalStaysInItsZoneThroughArrowStepsAndDisplayM
     // nor a gap further in.
     for (int trip = 0; trip < 2; ++trip) {
         SCOPED_TRACE(trip);
-        ASSERT_TRUE(pressAndWaitWithin(QStringLiteral("ctrl+alt+super+Left"), window, third.rect(wide.area, kGap), cell));
-        ASSERT_TRUE(pressAndWaitWithin(QStringLiteral("ctrl+alt+super+Right"), window, third.rect(square.area, kGap), cell));
+        ASSERT_TRUE(
+            pressAndWaitWithin(QStringLiteral("ctrl+alt+super+Left"), window, third.rect(wide.area, kGap), cell));
+        ASSERT_TRUE(
+            pressAndWaitWithin(QStringLiteral("ctrl+alt+super+Right"), window, third.rect(square.area, kGap), cell));
         EXPECT_EQ(str(frameWindowGeometry(window)), str(before));
     }
 }
@@ -219,10 +224,12 @@ TEST_F(X11WindowControlTest, ARefusedSizeAndAHungClientDoNotHoldUpTheOthers)
         const Rect r = frameWindowGeometry(big->window());
         return r.y == bigWant.y && r.maxX() == wide.area.maxX() - kGap;
     };
-    EXPECT_TRUE(waitUntil([&] {
-        return frameWindowGeometry(fine->window()) == fineWant && frameWindowGeometry(hung->window()) == hungWant
-            && bigInside();
-    }, 3.0));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return frameWindowGeometry(fine->window()) == fineWant && frameWindowGeometry(hung->window()) == hungWant
+                   && bigInside();
+        },
+        3.0));
     EXPECT_LT(X11Connection::steadyNow() - start, 2.0);
     EXPECT_EQ(str(frameWindowGeometry(fine->window())), str(fineWant));
     EXPECT_EQ(str(frameWindowGeometry(hung->window())), str(hungWant));

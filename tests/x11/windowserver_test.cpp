@@ -116,7 +116,8 @@ TEST_F(X11WindowServerTest, MovesAreListedFromTheServersEventsWithoutReadingTheW
 
     for (int step = 1; step <= 5; ++step) {
         probe_->sendRootMessage(a->window(), probe_->ewmh()->_NET_MOVERESIZE_WINDOW,
-                                XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 100 + 50 * step, 400, 0, 0);
+                                XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 100 + 50 * step, 400, 0,
+                                0);
         probe_->flush();
         EXPECT_TRUE(waitUntil([&] { return bounds(a->window())->x == 100 + 50 * step; }, 2.0)) << step;
         EXPECT_EQ(bounds(a->window()), frameWindowGeometry(a->window()));

@@ -49,9 +49,9 @@ protected:
         const QString bin = dir_.filePath(QStringLiteral("bin"));
         QDir().mkpath(bin);
         const QString settings = bin + QStringLiteral("/gnome-control-center");
-        write(settings, QStringLiteral("#!/bin/sh\nprintf '%s %s' \"$DISPLAY\" \"$*\" > '%1'\n")
-                            .arg(recordedSettings())
-                            .toUtf8());
+        write(
+            settings,
+            QStringLiteral("#!/bin/sh\nprintf '%s %s' \"$DISPLAY\" \"$*\" > '%1'\n").arg(recordedSettings()).toUtf8());
         QFile::setPermissions(settings, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         for (int i = 0; i < kVariableCount; ++i)
@@ -90,8 +90,8 @@ protected:
     std::optional<RunningApp> app(int pid) { return ws().application(pid); }
 
     static constexpr int kVariableCount = 6;
-    static constexpr const char* kVariables[kVariableCount] = {"XDG_DATA_HOME",   "XDG_DATA_DIRS", "XDG_CONFIG_HOME",
-                                                               "XDG_CONFIG_DIRS", "PATH",          "XDG_CURRENT_DESKTOP"};
+    static constexpr const char* kVariables[kVariableCount] = {
+        "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "PATH", "XDG_CURRENT_DESKTOP"};
     QTemporaryDir dir_;
     QByteArray saved_[kVariableCount];
 };
@@ -170,9 +170,8 @@ TEST_F(X11WorkspaceTest, LaunchesActivationsAndTerminationsAreAnnounced)
     EXPECT_EQ(launched[1].at(0).value<RunningApp>().pid, b->pid());
 
     ASSERT_TRUE(activate(a->window()));
-    ASSERT_TRUE(waitUntil([&] {
-        return !activated.isEmpty() && activated.last().at(0).value<RunningApp>().pid == a->pid();
-    }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !activated.isEmpty() && activated.last().at(0).value<RunningApp>().pid == a->pid(); }));
     const int pid = b->pid();
     clients_.pop_back(); // b ends
     ASSERT_TRUE(waitUntil([&] { return terminated.count() == 1; }));

@@ -6,10 +6,7 @@
 
 namespace tavrin {
 
-QString ApplyLayoutIntent::title()
-{
-    return QCoreApplication::translate("ApplyLayoutIntent", "Arrange Windows");
-}
+QString ApplyLayoutIntent::title() { return QCoreApplication::translate("ApplyLayoutIntent", "Arrange Windows"); }
 
 QString ApplyLayoutIntent::parameterSummary() const
 {

@@ -6,10 +6,7 @@
 
 namespace tavrin {
 
-QString AskTavrinIntent::title()
-{
-    return QCoreApplication::translate("AskTavrinIntent", "Ask Tavrin");
-}
+QString AskTavrinIntent::title() { return QCoreApplication::translate("AskTavrinIntent", "Ask Tavrin"); }
 
 QString AskTavrinIntent::parameterSummary() const
 {

@@ -20,10 +20,7 @@
 namespace tavrin {
 
 namespace {
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("IntentClient", text);
-}
+QString tr(const char* text) { return QCoreApplication::translate("IntentClient", text); }
 
 std::optional<int> wholeNumber(const QString& text)
 {
@@ -36,10 +33,7 @@ std::optional<int> wholeNumber(const QString& text)
     return ok ? value : std::numeric_limits<int>::max();
 }
 
-IntentClient::Outcome failure(int code, const QString& line)
-{
-    return {code, {}, QStringLiteral("tavrin: ") + line};
-}
+IntentClient::Outcome failure(int code, const QString& line) { return {code, {}, QStringLiteral("tavrin: ") + line}; }
 
 // Sends the call and waits for its reply in an event loop: the service may
 // live in this very process.

@@ -15,10 +15,7 @@
 namespace tavrin {
 
 namespace {
-QString answer(const IntentResult& result)
-{
-    return result.dialog.value_or(QString());
-}
+QString answer(const IntentResult& result) { return result.dialog.value_or(QString()); }
 } // namespace
 
 IntentService::IntentService(AppState& state, QObject* parent) : QObject(parent), state_(&state)
@@ -48,7 +45,8 @@ bool IntentService::publish(QDBusConnection connection, QString* problem)
 QString IntentService::unknownLayoutMessage(const QString& layout)
 {
     return tr("Unknown layout \"%1\": use %2.")
-        .arg(echoed(layout), layoutChoiceNames().mid(0, 5).join(QStringLiteral(", ")) + tr(" or ") + layoutChoiceNames().last());
+        .arg(echoed(layout),
+             layoutChoiceNames().mid(0, 5).join(QStringLiteral(", ")) + tr(" or ") + layoutChoiceNames().last());
 }
 
 QString IntentService::minutesMessage()
@@ -169,10 +167,7 @@ QString IntentService::SetFocusFilter(const QString& routine)
     return filter.displayTitle() + QLatin1Char('\n') + TavrinFocusFilter::displaySubtitle();
 }
 
-QString IntentService::StopFocus()
-{
-    return answer(StopFocusIntent{}.perform(state_ ? state_->routines() : nullptr));
-}
+QString IntentService::StopFocus() { return answer(StopFocusIntent{}.perform(state_ ? state_->routines() : nullptr)); }
 
 QStringList IntentService::Workspaces(const QString& matching)
 {

@@ -2,10 +2,7 @@
 
 namespace tavrin {
 
-QString layoutChoiceTypeName()
-{
-    return QStringLiteral("Layout");
-}
+QString layoutChoiceTypeName() { return QStringLiteral("Layout"); }
 
 LayoutKind layoutKind(LayoutChoice choice)
 {

@@ -12,9 +12,9 @@ namespace tavrin {
 // The six layouts as the intents offer them; the same names as LayoutKind.
 enum class LayoutChoice { focusCentre, halves, thirds, studio, stack, columns };
 
-inline constexpr std::array<LayoutChoice, 6> kAllLayoutChoices = {
-    LayoutChoice::focusCentre, LayoutChoice::halves, LayoutChoice::thirds,
-    LayoutChoice::studio,      LayoutChoice::stack,  LayoutChoice::columns};
+inline constexpr std::array<LayoutChoice, 6> kAllLayoutChoices = {LayoutChoice::focusCentre, LayoutChoice::halves,
+                                                                  LayoutChoice::thirds,      LayoutChoice::studio,
+                                                                  LayoutChoice::stack,       LayoutChoice::columns};
 
 // "Layout".
 QString layoutChoiceTypeName();

@@ -8,21 +8,12 @@
 namespace tavrin {
 
 namespace {
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("ResumeWorkspaceIntent", text);
-}
+QString tr(const char* text) { return QCoreApplication::translate("ResumeWorkspaceIntent", text); }
 } // namespace
 
-QString ResumeWorkspaceIntent::title()
-{
-    return tr("Resume Workspace");
-}
+QString ResumeWorkspaceIntent::title() { return tr("Resume Workspace"); }
 
-QString ResumeWorkspaceIntent::parameterSummary() const
-{
-    return tr("Resume %1").arg(workspace.id);
-}
+QString ResumeWorkspaceIntent::parameterSummary() const { return tr("Resume %1").arg(workspace.id); }
 
 QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
 {

@@ -1,14 +1,10 @@
 #include "app/intents/startfocusintent.h"
 
-
 #include <QCoreApplication>
 
 namespace tavrin {
 
-QString StartFocusIntent::title()
-{
-    return QCoreApplication::translate("StartFocusIntent", "Start Focus");
-}
+QString StartFocusIntent::title() { return QCoreApplication::translate("StartFocusIntent", "Start Focus"); }
 
 QString StartFocusIntent::parameterSummary() const
 {

@@ -1,14 +1,10 @@
 #include "app/intents/stopfocusintent.h"
 
-
 #include <QCoreApplication>
 
 namespace tavrin {
 
-QString StopFocusIntent::title()
-{
-    return QCoreApplication::translate("StopFocusIntent", "Stop Focus");
-}
+QString StopFocusIntent::title() { return QCoreApplication::translate("StopFocusIntent", "Stop Focus"); }
 
 IntentResult StopFocusIntent::perform(RoutineControl* routines) const
 {

@@ -13,23 +13,39 @@ TavrinShortcuts& TavrinShortcuts::shared()
 const QList<AppShortcut>& TavrinShortcuts::appShortcuts()
 {
     static const QList<AppShortcut> shortcuts = {
-        {QStringLiteral("ApplyLayoutIntent"), QStringLiteral("apply-layout"), QStringLiteral("LAYOUT"),
+        {QStringLiteral("ApplyLayoutIntent"),
+         QStringLiteral("apply-layout"),
+         QStringLiteral("LAYOUT"),
          {QStringLiteral("Arrange windows in ${layout} with ${applicationName}"),
           QStringLiteral("${applicationName} ${layout}")},
-         QStringLiteral("Arrange Windows"), QStringLiteral("rectangle.3.group")},
-        {QStringLiteral("ResumeWorkspaceIntent"), QStringLiteral("resume"), QStringLiteral("WORKSPACE"),
+         QStringLiteral("Arrange Windows"),
+         QStringLiteral("rectangle.3.group")},
+        {QStringLiteral("ResumeWorkspaceIntent"),
+         QStringLiteral("resume"),
+         QStringLiteral("WORKSPACE"),
          {QStringLiteral("Resume ${workspace} with ${applicationName}"),
           QStringLiteral("Resume my workspace with ${applicationName}")},
-         QStringLiteral("Resume Workspace"), QStringLiteral("clock.arrow.circlepath")},
-        {QStringLiteral("AskTavrinIntent"), QStringLiteral("ask"), QStringLiteral("REQUEST"),
+         QStringLiteral("Resume Workspace"),
+         QStringLiteral("clock.arrow.circlepath")},
+        {QStringLiteral("AskTavrinIntent"),
+         QStringLiteral("ask"),
+         QStringLiteral("REQUEST"),
          {QStringLiteral("Ask ${applicationName}"), QStringLiteral("Arrange my windows with ${applicationName}")},
-         QStringLiteral("Ask Tavrin"), QStringLiteral("sparkles")},
-        {QStringLiteral("StartFocusIntent"), QStringLiteral("start-focus"), QStringLiteral("[ROUTINE] [MINUTES]"),
+         QStringLiteral("Ask Tavrin"),
+         QStringLiteral("sparkles")},
+        {QStringLiteral("StartFocusIntent"),
+         QStringLiteral("start-focus"),
+         QStringLiteral("[ROUTINE] [MINUTES]"),
          {QStringLiteral("Start ${routine} with ${applicationName}"),
           QStringLiteral("Start focus with ${applicationName}"), QStringLiteral("Focus with ${applicationName}")},
-         QStringLiteral("Start Focus"), QStringLiteral("scope")},
-        {QStringLiteral("StopFocusIntent"), QStringLiteral("stop-focus"), QString(),
-         {QStringLiteral("Stop focus with ${applicationName}")}, QStringLiteral("Stop Focus"), QStringLiteral("scope")},
+         QStringLiteral("Start Focus"),
+         QStringLiteral("scope")},
+        {QStringLiteral("StopFocusIntent"),
+         QStringLiteral("stop-focus"),
+         QString(),
+         {QStringLiteral("Stop focus with ${applicationName}")},
+         QStringLiteral("Stop Focus"),
+         QStringLiteral("scope")},
     };
     return shortcuts;
 }
@@ -43,9 +59,6 @@ QString TavrinShortcuts::spoken(const QString& phrase, const QString& applicatio
     return out;
 }
 
-void TavrinShortcuts::updateAppShortcutParameters()
-{
-    emit shared().parametersChanged();
-}
+void TavrinShortcuts::updateAppShortcutParameters() { emit shared().parametersChanged(); }
 
 } // namespace tavrin

@@ -13,9 +13,9 @@ namespace tavrin {
 // image. In a phrase, "${applicationName}" stands for the application's name
 // and "${name}" for the intent's parameter of that name.
 struct AppShortcut {
-    QString intent;      // "ApplyLayoutIntent", …
-    QString command;     // the `tavrin intent` command that runs it
-    QString usage;       // that command's arguments
+    QString intent;  // "ApplyLayoutIntent", …
+    QString command; // the `tavrin intent` command that runs it
+    QString usage;   // that command's arguments
     QStringList phrases;
     QString shortTitle;
     QString systemImageName;

@@ -6,13 +6,11 @@
 
 namespace tavrin {
 
-QString WorkspaceEntity::typeDisplayName()
-{
-    return QCoreApplication::translate("WorkspaceEntity", "Workspace");
-}
+QString WorkspaceEntity::typeDisplayName() { return QCoreApplication::translate("WorkspaceEntity", "Workspace"); }
 
 namespace {
-template <class Keep> QList<WorkspaceEntity> saved(Keep keep)
+template <class Keep>
+QList<WorkspaceEntity> saved(Keep keep)
 {
     QList<WorkspaceEntity> out;
     for (const SavedWorkspace& w : SavedWorkspaceStore::load())

@@ -17,8 +17,7 @@ namespace {
 constexpr int kGap = 4;
 } // namespace
 
-MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place, QObject* parent)
-    : QObject(parent)
+MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place, QObject* parent) : QObject(parent)
 {
     popup_ = new QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint);
     // The click that closes the popup is not passed on to the icon.
@@ -46,15 +45,9 @@ MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace pl
         place(MenuBarIcon::icon(), [this](const QRect& anchor) { toggle(anchor); });
 }
 
-MenuBarExtra::~MenuBarExtra()
-{
-    delete popup_;
-}
+MenuBarExtra::~MenuBarExtra() { delete popup_; }
 
-bool MenuBarExtra::isOpen() const
-{
-    return popup_ && popup_->isVisible();
-}
+bool MenuBarExtra::isOpen() const { return popup_ && popup_->isVisible(); }
 
 void MenuBarExtra::toggle(const QRect& anchor)
 {

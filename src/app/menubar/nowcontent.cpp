@@ -40,7 +40,9 @@ void writeSwitch(const QString& key, bool on)
 } // namespace
 
 NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
-    : QObject(parent), state_(&state), windows_(windows)
+    : QObject(parent),
+      state_(&state),
+      windows_(windows)
 {
     connect(&state, &AppState::isTrustedChanged, this, &NowContent::refresh);
     connect(&windows_, &WindowManager::lastMessageChanged, this, &NowContent::changed);
@@ -93,7 +95,8 @@ void NowContent::computeSuggestion()
         Suggestion s;
         s.kind = Suggestion::Kind::placement;
         s.bold = tr("You usually put %1 %2").arg(rule->app, rule->sentence);
-        s.rest = tr(" (%1 of %2 times). Make it a rule?").arg(QString::number(rule->times), QString::number(rule->total));
+        s.rest =
+            tr(" (%1 of %2 times). Make it a rule?").arg(QString::number(rule->times), QString::number(rule->total));
         s.add = rule->keep;
         s.notNow = rule->dismiss;
         suggestion_ = s;
@@ -133,10 +136,7 @@ double NowContent::previewAspect() const
     return std::max(display_->area.width / display_->area.height, 1.2);
 }
 
-double NowContent::previewHeight(double aspect)
-{
-    return std::min(190.0, std::max(70.0, kPreviewWidth / aspect));
-}
+double NowContent::previewHeight(double aspect) { return std::min(190.0, std::max(70.0, kPreviewWidth / aspect)); }
 
 QString NowContent::previewOverlay() const
 {
@@ -151,10 +151,7 @@ QString NowContent::previewAccessibilityLabel() const
         .arg(QString::number(snapshot_.size()), display_ ? display_->name : tr("this display"));
 }
 
-bool NowContent::layoutsEnabled() const
-{
-    return state_ && state_->isTrusted();
-}
+bool NowContent::layoutsEnabled() const { return state_ && state_->isTrusted(); }
 
 LayoutKind NowContent::usualKind() const
 {
@@ -184,10 +181,7 @@ void NowContent::leaveLayout(LayoutKind kind)
     emit hoverChanged();
 }
 
-LayoutKind NowContent::captionKind() const
-{
-    return hovered_.value_or(usualKind());
-}
+LayoutKind NowContent::captionKind() const { return hovered_.value_or(usualKind()); }
 
 QString NowContent::layoutHelp(LayoutKind kind) const
 {
@@ -199,10 +193,7 @@ QString NowContent::layoutAccessibilityLabel(LayoutKind kind) const
     return tavrin::title(kind) + QStringLiteral(", ") + shortcutText(ShortcutAction::layout(kind));
 }
 
-QString NowContent::message() const
-{
-    return windows_.lastMessage();
-}
+QString NowContent::message() const { return windows_.lastMessage(); }
 
 QString NowContent::settingsProblem() const
 {
@@ -244,8 +235,8 @@ NowContent::ModeRow NowContent::meetingRow() const
 NowContent::ModeRow NowContent::shareSafeRow() const
 {
     const ShareSafeControl* shareSafe = state_ ? state_->shareSafe() : nullptr;
-    return modeRow(tr("Share-safe"), shareSafe && shareSafe->active(), tr("hiding private apps"),
-                   tr("when you share"), kShareSafeKey);
+    return modeRow(tr("Share-safe"), shareSafe && shareSafe->active(), tr("hiding private apps"), tr("when you share"),
+                   kShareSafeKey);
 }
 
 void NowContent::setMeetingEnabled(bool on)
@@ -264,10 +255,7 @@ void NowContent::setShareSafeEnabled(bool on)
         writeSwitch(kShareSafeKey, on);
 }
 
-QString NowContent::askShortcut() const
-{
-    return shortcutText(ShortcutAction::of(ShortcutAction::Kind::commandBar));
-}
+QString NowContent::askShortcut() const { return shortcutText(ShortcutAction::of(ShortcutAction::Kind::commandBar)); }
 
 void NowContent::ask()
 {
@@ -284,8 +272,8 @@ QList<NowContent::SavedRow> NowContent::savedRows() const
         SavedRow row;
         row.position = i + 1;
         row.name = w.name;
-        row.detail = savedTime(w.savedAt, current) + QStringLiteral(" · ")
-            + count(w.apps.size(), tr(" window"), tr(" windows"));
+        row.detail =
+            savedTime(w.savedAt, current) + QStringLiteral(" · ") + count(w.apps.size(), tr(" window"), tr(" windows"));
         row.tiles = w.apps.mid(0, 3);
         row.key = QStringLiteral("⌘") + QString::number(i + 1);
         row.workspace = w;
@@ -313,10 +301,7 @@ void NowContent::editLayouts()
         state_->showSettings(SettingsPane::layouts);
 }
 
-void NowContent::checkForUpdates()
-{
-    Updater::shared().checkForUpdates();
-}
+void NowContent::checkForUpdates() { Updater::shared().checkForUpdates(); }
 
 void NowContent::openSettings()
 {
@@ -324,10 +309,7 @@ void NowContent::openSettings()
         state_->showSettings(SettingsPane::general);
 }
 
-void NowContent::quit()
-{
-    QCoreApplication::quit();
-}
+void NowContent::quit() { QCoreApplication::quit(); }
 
 QString NowContent::shortcutText(const ShortcutAction& action)
 {
@@ -348,8 +330,8 @@ QString NowContent::savedTime(const QDateTime& savedAt, const QDateTime& now)
 {
     const QDateTime local = savedAt.toLocalTime();
     const QString day = local.date() == now.toLocalTime().date()
-        ? tr("Today")
-        : QLocale().dayName(local.date().dayOfWeek(), QLocale::ShortFormat);
+                            ? tr("Today")
+                            : QLocale().dayName(local.date().dayOfWeek(), QLocale::ShortFormat);
     return day + QLatin1Char(' ') + timeText(local);
 }
 

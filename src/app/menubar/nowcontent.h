@@ -56,11 +56,11 @@ public:
     };
 
     struct SavedRow {
-        int position = 0;   // 1 to 3: the row's ⌘ digit
+        int position = 0; // 1 to 3: the row's ⌘ digit
         QString name;
-        QString detail;     // "Today 18:02 · 3 windows"
-        QStringList tiles;  // the first three applications
-        QString key;        // "⌘1"
+        QString detail;    // "Today 18:02 · 3 windows"
+        QStringList tiles; // the first three applications
+        QString key;       // "⌘1"
         SavedWorkspace workspace;
     };
 

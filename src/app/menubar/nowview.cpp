@@ -3,12 +3,12 @@
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
 #include "commandbar/elidedlabel.h"
-#include "design/hairline.h"
 #include "design/aiglow.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
 #include "design/designwidget.h"
 #include "design/displaypreview.h"
+#include "design/hairline.h"
 #include "design/kbd.h"
 #include "design/keymsg.h"
 #include "design/layoutglyph.h"
@@ -204,7 +204,9 @@ private:
 class LayoutButton : public QAbstractButton {
 public:
     LayoutButton(LayoutKind kind, NowContent& content, QWidget* parent)
-        : QAbstractButton(parent), kind_(kind), content_(content)
+        : QAbstractButton(parent),
+          kind_(kind),
+          content_(content)
     {
         const bool usual = content.usualKind() == kind;
         glyph_ = new LayoutGlyph(kind, content.glyphAspect(), 4, usual, this);
@@ -282,8 +284,7 @@ protected:
 };
 } // namespace
 
-NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent)
-    : QWidget(parent), content_(state, windows)
+NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent) : QWidget(parent), content_(state, windows)
 {
     setFixedWidth(int(NowContent::kWidth));
     auto* l = new QVBoxLayout(this);
@@ -381,7 +382,8 @@ void NowView::addPermissionBanner(QVBoxLayout* column, QWidget* body)
     auto* banner = new QVBoxLayout;
     banner->setContentsMargins(14, 14, 14, 14);
     banner->setSpacing(8);
-    banner->addWidget(text(tr("Tavrin needs Accessibility permission"), Colour::ink, systemFont(13, QFont::DemiBold), body));
+    banner->addWidget(
+        text(tr("Tavrin needs Accessibility permission"), Colour::ink, systemFont(13, QFont::DemiBold), body));
     banner->addWidget(text(tr("This lets Tavrin move and resize your windows. Nothing else is read or sent."),
                            Colour::muted, systemFont(12), body, true));
     auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
@@ -556,10 +558,13 @@ void NowView::addAsk(QVBoxLayout* column, QWidget* body)
     askKey->setObjectName(QStringLiteral("askShortcut"));
     askKey->setTaken(NowContent::shortcutTaken(ShortcutAction::of(ShortcutAction::Kind::commandBar)));
     askLabel->addWidget(askKey);
-    auto* ask = new HoverRow(askLabel, [this] {
-        content_.ask();
-        emit dismissed();
-    }, body);
+    auto* ask = new HoverRow(
+        askLabel,
+        [this] {
+            content_.ask();
+            emit dismissed();
+        },
+        body);
     ask->setObjectName(QStringLiteral("ask"));
     auto* askRow = row(0, {6, 0, 6, 0});
     askRow->addWidget(ask);
@@ -594,10 +599,13 @@ void NowView::addSaved(QVBoxLayout* column, QWidget* body)
         label->addStretch();
         label->addSpacing(6);
         label->addWidget(new Kbd(s.key, false, body));
-        auto* r = new HoverRow(label, [this, p = s.position] {
-            content_.openSaved(p);
-            emit dismissed();
-        }, body);
+        auto* r = new HoverRow(
+            label,
+            [this, p = s.position] {
+                content_.openSaved(p);
+                emit dismissed();
+            },
+            body);
         r->setObjectName(QStringLiteral("saved%1").arg(s.position));
         auto* holder = row(0, {6, 0, 6, 0});
         holder->addWidget(r);

@@ -25,7 +25,11 @@ public:
     NowContent& content() { return content_; }
     // A part of the content by its object name (sections are rebuilt, so
     // look parts up each time rather than keep them); null when absent.
-    template <class T = QWidget> T* part(const QString& name) const { return findChild<T*>(name); }
+    template <class T = QWidget>
+    T* part(const QString& name) const
+    {
+        return findChild<T*>(name);
+    }
 
 signals:
     // An action that leaves the window (the command bar, Settings, Quit):

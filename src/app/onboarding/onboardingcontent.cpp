@@ -77,10 +77,7 @@ QList<OnboardingContent::Step> OnboardingContent::steps() const
     return all;
 }
 
-OnboardingContent::Footer OnboardingContent::footer() const
-{
-    return footer(state_ && state_->isTrusted());
-}
+OnboardingContent::Footer OnboardingContent::footer() const { return footer(state_ && state_->isTrusted()); }
 
 bool OnboardingContent::integrationsSeen() const
 {
@@ -104,10 +101,7 @@ void OnboardingContent::requestAccessibility()
     openSettings(kAccessibilityAddress, Action::requestAccessibility);
 }
 
-void OnboardingContent::openDesktopSettings()
-{
-    openSettings(kDesktopSettingsAddress, Action::openDesktopSettings);
-}
+void OnboardingContent::openDesktopSettings() { openSettings(kDesktopSettingsAddress, Action::openDesktopSettings); }
 
 void OnboardingContent::openSettings(const QString& address, Action action)
 {

@@ -30,9 +30,10 @@ using Colour = TTheme::Colour;
 class Backdrop : public DesignWidget {
 public:
     Backdrop(Colour colour, bool topLine, QWidget* parent = nullptr)
-        : DesignWidget(parent), colour_(colour), topLine_(topLine)
-    {
-    }
+        : DesignWidget(parent),
+          colour_(colour),
+          topLine_(topLine)
+    {}
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -56,7 +57,9 @@ TButtonStyle::Kind kindOf(OnboardingContent::ButtonKind kind)
 } // namespace
 
 OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWidget* parent)
-    : QWidget(parent), content_(state), close_(std::move(close))
+    : QWidget(parent),
+      content_(state),
+      close_(std::move(close))
 {
     setFixedWidth(kWidth);
     auto* outer = new QVBoxLayout(this);
@@ -76,8 +79,8 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     QFont headingFont = DesignFont::system(22, QFont::Bold);
     headingFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.44);
     header->addWidget(new ThemedLabel(tr("Let Tavrin arrange your windows"), Colour::ink, headingFont, body));
-    auto* lead = new ThemedLabel(tr("Three quick steps. You can change any of these later in Settings."),
-                                 Colour::muted, DesignFont::system(13.5), body);
+    auto* lead = new ThemedLabel(tr("Three quick steps. You can change any of these later in Settings."), Colour::muted,
+                                 DesignFont::system(13.5), body);
     lead->setWordWrap(true);
     header->addWidget(lead);
     column->addLayout(header);
@@ -96,8 +99,8 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     auto* footer = new Backdrop(Colour::fill, true, body);
     auto* footerRow = new QHBoxLayout(footer);
     footerRow->setContentsMargins(22, 14, 22, 14);
-    footerRow->addWidget(new ThemedLabel(tr("Tavrin never asks for Screen Recording."), Colour::muted,
-                                         DesignFont::system(12), footer));
+    footerRow->addWidget(
+        new ThemedLabel(tr("Tavrin never asks for Screen Recording."), Colour::muted, DesignFont::system(12), footer));
     footerRow->addStretch();
     footerButton_ = new TButton(QString(), TButtonStyle::Kind::normal, footer);
     footerRow->addWidget(footerButton_);
@@ -144,10 +147,7 @@ void OnboardingView::fitHeight()
         setFixedHeight(height);
 }
 
-QWidget* OnboardingView::window()
-{
-    return g_window;
-}
+QWidget* OnboardingView::window() { return g_window; }
 
 void OnboardingView::showWindow()
 {

@@ -16,8 +16,7 @@ PartKind kindOf(QChar c)
 {
     if (c.isDigit())
         return PartKind::number;
-    if (c == QLatin1Char('.') || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('+')
-        || c.isSpace())
+    if (c == QLatin1Char('.') || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('+') || c.isSpace())
         return PartKind::separator;
     return PartKind::word;
 }

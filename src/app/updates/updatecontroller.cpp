@@ -63,13 +63,16 @@ QCoro::Task<UpdateController::FeedAnswer> readRelease(QUrl url, CancelToken canc
 bool mayDownload(const QUrl& url)
 {
     return url.isValid()
-        && (url.scheme() == QLatin1String("https")
-            || (url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1")));
+           && (url.scheme() == QLatin1String("https")
+               || (url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1")));
 }
 } // namespace
 
 UpdateController::UpdateController(Delegate delegate, QObject* parent)
-    : QObject(parent), delegate_(std::move(delegate)), fetch_(readFeed), download_(readRelease)
+    : QObject(parent),
+      delegate_(std::move(delegate)),
+      fetch_(readFeed),
+      download_(readRelease)
 {
     qRegisterMetaType<AppcastItem>();
 }
@@ -91,10 +94,7 @@ void UpdateController::startUpdater()
     scheduleNext();
 }
 
-void UpdateController::checkForUpdates()
-{
-    check(true);
-}
+void UpdateController::checkForUpdates() { check(true); }
 
 void UpdateController::checkInBackground()
 {
@@ -154,7 +154,7 @@ QCoro::Task<> UpdateController::run(bool userInitiated, CancelToken cancel)
     }
     if (newer) {
         const bool gentle = !userInitiated && delegate_.supportsGentleScheduledUpdateReminders
-            && delegate_.supportsGentleScheduledUpdateReminders();
+                            && delegate_.supportsGentleScheduledUpdateReminders();
         // When the download failed the user is told of the release as usual.
         if (downloaded)
             emit updateDownloaded(*newest, *downloaded, gentle);

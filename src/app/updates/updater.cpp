@@ -60,7 +60,7 @@ bool Updater::isLoopbackFeed(const QString& address)
         return false;
     const QUrl url(address, QUrl::StrictMode);
     return url.isValid() && url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1")
-        && url.port() != -1 && url.userInfo().isEmpty();
+           && url.port() != -1 && url.userInfo().isEmpty();
 }
 
 std::optional<QString> Updater::feedURLString()

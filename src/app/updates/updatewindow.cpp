@@ -39,10 +39,9 @@ UpdateWindow* UpdateWindow::shared()
 
 void UpdateWindow::attach(UpdateController& controller)
 {
-    connect(&controller, &UpdateController::updateFound, &controller,
-            [](const AppcastItem& item, bool, bool gentle) {
-                shared()->showFound(item, UpdateController::currentVersion(), gentle);
-            });
+    connect(&controller, &UpdateController::updateFound, &controller, [](const AppcastItem& item, bool, bool gentle) {
+        shared()->showFound(item, UpdateController::currentVersion(), gentle);
+    });
     connect(&controller, &UpdateController::updateDownloaded, &controller,
             [](const AppcastItem& item, const QString& path, bool gentle) {
                 shared()->showDownloaded(item, path, UpdateController::currentVersion(), gentle);
@@ -93,15 +92,9 @@ UpdateWindow::UpdateWindow(QWidget* parent) : QWidget(parent)
     });
 }
 
-QString UpdateWindow::heading() const
-{
-    return heading_->text();
-}
+QString UpdateWindow::heading() const { return heading_->text(); }
 
-QString UpdateWindow::message() const
-{
-    return message_->text();
-}
+QString UpdateWindow::message() const { return message_->text(); }
 
 void UpdateWindow::showFound(const AppcastItem& item, const QString& current, bool gentle)
 {
@@ -113,8 +106,7 @@ void UpdateWindow::showFound(const AppcastItem& item, const QString& current, bo
     later_->setVisible(true);
 }
 
-void UpdateWindow::showDownloaded(const AppcastItem& item, const QString& path, const QString& current,
-                                  bool gentle)
+void UpdateWindow::showDownloaded(const AppcastItem& item, const QString& path, const QString& current, bool gentle)
 {
     const QFileInfo file(path);
     address_ = QUrl::fromLocalFile(file.absolutePath());

@@ -143,8 +143,8 @@ bool DesktopAppearance::eventFilter(QObject* watched, QEvent* event)
 
 void DesktopAppearance::readPortal(const QString& nameSpace, const QString& key)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kPortalSettings,
-                                                       QStringLiteral("Read"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kPortalService, kPortalPath, kPortalSettings, QStringLiteral("Read"));
     call << nameSpace << key;
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, nameSpace, key] {
@@ -159,9 +159,8 @@ void DesktopAppearance::readPortal(const QString& nameSpace, const QString& key)
 
 void DesktopAppearance::readCompositing()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(kKWinService, kKWinCompositor,
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("Get"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kKWinService, kKWinCompositor, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << kKWinCompositing << QStringLiteral("active");
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {

@@ -25,9 +25,7 @@ QCoro::Task<KeychainResult> DesktopKeychain::run(QKeychain::Job* job)
         if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(job))
             result.data = read->binaryData();
         break;
-    case QKeychain::EntryNotFound:
-        result.status = KeychainStatus::notFound;
-        break;
+    case QKeychain::EntryNotFound: result.status = KeychainStatus::notFound; break;
     default:
         result.status = KeychainStatus::failed;
         result.message = job->errorString();

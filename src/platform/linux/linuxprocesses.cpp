@@ -61,7 +61,7 @@ bool LinuxProcesses::runWithoutOutput(const QString& program, const QStringList&
     process.start(QIODevice::NotOpen);
     const QDeadlineTimer deadline(qint64(std::max(timeLimit, 0.0) * 1000));
     const bool ended = process.waitForStarted(int(std::max<qint64>(deadline.remainingTime(), 0)))
-        && process.waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1)));
+                       && process.waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1)));
     if (!ended && process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(-1);

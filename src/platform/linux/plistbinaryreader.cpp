@@ -63,8 +63,8 @@ bool PlistBinaryReader::trailer()
     top_ = bigEndian(data_.sliced(t + 16, 8));
     const quint64 table = bigEndian(data_.sliced(t + 24, 8));
     const bool sane = offsetSize_ >= 1 && offsetSize_ <= 8 && refSize_ >= 1 && refSize_ <= 8 && objects_ > 0
-        && top_ < objects_ && table > quint64(kHeaderSize) && table <= quint64(t)
-        && objects_ <= (quint64(t) - table) / quint64(offsetSize_);
+                      && top_ < objects_ && table > quint64(kHeaderSize) && table <= quint64(t)
+                      && objects_ <= (quint64(t) - table) / quint64(offsetSize_);
     if (!sane) {
         fail(notAPlist(QStringLiteral("its trailer is damaged")));
         return false;
@@ -89,7 +89,7 @@ std::optional<qsizetype> PlistBinaryReader::locate(quint64 ref)
 {
     if (--budget_ < 0)
         return fail(notAPlist(QStringLiteral("it refers to its parts so often that it would make more values than "
-                                              "it has bytes")));
+                                             "it has bytes")));
     // The trailer's check keeps every entry of the table inside the data.
     const quint64 n = bigEndian(data_.sliced(table_ + qsizetype(ref) * offsetSize_, offsetSize_));
     if (n < quint64(kHeaderSize) || n >= quint64(table_))
@@ -230,7 +230,8 @@ std::optional<QVariant> PlistBinaryReader::scalar(quint8 marker, qsizetype at)
             if (!high || !bits)
                 break;
             const bool negative = (*high >> 63) != 0;
-            const bool fits64 = negative ? (*high == ~quint64(0) && (*bits >> 63) != 0) : (*high == 0 && (*bits >> 63) == 0);
+            const bool fits64 =
+                negative ? (*high == ~quint64(0) && (*bits >> 63) != 0) : (*high == 0 && (*bits >> 63) == 0);
             if (!fits64)
                 return QVariant(negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max());
             return QVariant(qint64(*bits));
@@ -265,8 +266,8 @@ std::optional<QVariant> PlistBinaryReader::scalar(quint8 marker, qsizetype at)
         std::memcpy(&secs, &*bits, sizeof secs);
         if (!std::isfinite(secs) || std::fabs(secs) > kDateSecondsLimit)
             return fail(QStringLiteral("a date lies outside the years 1 to 9999"));
-        const auto date = PlistCodec::canonicalDate(QDateTime::fromSecsSinceEpoch(
-            PlistCodec::kReferenceDate + qint64(std::floor(secs)), Qt::UTC));
+        const auto date = PlistCodec::canonicalDate(
+            QDateTime::fromSecsSinceEpoch(PlistCodec::kReferenceDate + qint64(std::floor(secs)), Qt::UTC));
         if (!date)
             return fail(QStringLiteral("a date lies outside the years 1 to 9999"));
         return QVariant(*date);
@@ -288,11 +289,10 @@ std::optional<QVariant> PlistBinaryReader::scalar(quint8 marker, qsizetype at)
     }
     case 0x8: // an identifier, of keyed archives
         return QVariant();
-    default:
-        break;
+    default: break;
     }
-    return fail(notAPlist(QStringLiteral("an object is damaged or of an unknown kind (0x%1)")
-                              .arg(marker, 2, 16, QLatin1Char('0'))));
+    return fail(notAPlist(
+        QStringLiteral("an object is damaged or of an unknown kind (0x%1)").arg(marker, 2, 16, QLatin1Char('0'))));
 }
 
 } // namespace tavrin

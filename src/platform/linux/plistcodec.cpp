@@ -43,8 +43,7 @@ std::optional<QVariant> refuse(QString* why, const QString& what, const QString&
 std::optional<QVariant> normalise(const QVariant& v, const QString& where, int depthLeft, QString* why)
 {
     switch (v.typeId()) {
-    case QMetaType::Bool:
-        return QVariant(v.toBool());
+    case QMetaType::Bool: return QVariant(v.toBool());
     case QMetaType::Char:
     case QMetaType::SChar:
     case QMetaType::UChar:
@@ -53,8 +52,7 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, int d
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
-    case QMetaType::LongLong:
-        return QVariant(qint64(v.toLongLong()));
+    case QMetaType::LongLong: return QVariant(qint64(v.toLongLong()));
     case QMetaType::ULong:
     case QMetaType::ULongLong: {
         const quint64 u = v.toULongLong();
@@ -63,16 +61,14 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, int d
         return QVariant(qint64(u));
     }
     case QMetaType::Float:
-    case QMetaType::Double:
-        return QVariant(v.toDouble());
+    case QMetaType::Double: return QVariant(v.toDouble());
     case QMetaType::QString: {
         QString s = v.toString();
         if (s.contains(QChar(0)))
             return refuse(why, QStringLiteral("a string with a NUL character"), where);
         return QVariant(s);
     }
-    case QMetaType::QByteArray:
-        return QVariant(v.toByteArray());
+    case QMetaType::QByteArray: return QVariant(v.toByteArray());
     case QMetaType::QDateTime: {
         const QDateTime d = v.toDateTime();
         if (!d.isValid())
@@ -130,7 +126,10 @@ std::pair<qint64, bool> referenceSeconds(const QDateTime& date)
     return {secs, fits};
 }
 
-QByteArray dateText(const QDateTime& utc) { return utc.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1(); }
+QByteArray dateText(const QDateTime& utc)
+{
+    return utc.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1();
+}
 
 class Writer {
 public:
@@ -138,15 +137,12 @@ public:
     plist_t build(const QVariant& v)
     {
         switch (v.typeId()) {
-        case QMetaType::Bool:
-            return plist_new_bool(v.toBool() ? 1 : 0);
+        case QMetaType::Bool: return plist_new_bool(v.toBool() ? 1 : 0);
         case QMetaType::LongLong:
             // Stored as the same 64 bits; libplist writes them as a signed number.
             return plist_new_uint(quint64(v.toLongLong()));
-        case QMetaType::Double:
-            return plist_new_real(v.toDouble());
-        case QMetaType::QString:
-            return plist_new_string(v.toString().toUtf8().constData());
+        case QMetaType::Double: return plist_new_real(v.toDouble());
+        case QMetaType::QString: return plist_new_string(v.toString().toUtf8().constData());
         case QMetaType::QByteArray: {
             const QByteArray bytes = v.toByteArray();
             return plist_new_data(bytes.constData(), quint64(bytes.size()));
@@ -174,9 +170,7 @@ public:
             }
             return dict;
         }
-        default:
-            Q_ASSERT_X(false, "PlistCodec::toXml", "value not in canonical form");
-            return nullptr;
+        default: Q_ASSERT_X(false, "PlistCodec::toXml", "value not in canonical form"); return nullptr;
         }
     }
 

@@ -47,8 +47,7 @@ void PlistDefaults::load()
 {
     const PrivateFile::Read file = PrivateFile::read(path_, kMaxFileSize);
     switch (file.outcome) {
-    case PrivateFile::Read::Outcome::missing:
-        return;
+    case PrivateFile::Read::Outcome::missing: return;
     case PrivateFile::Read::Outcome::unreadable:
         // Not damaged: left where it is, and never written over.
         writable_ = false;
@@ -58,11 +57,8 @@ void PlistDefaults::load()
                            .arg(path_, file.why);
         qWarning().noquote() << loadProblem_;
         return;
-    case PrivateFile::Read::Outcome::refused:
-        setAside(file.why);
-        return;
-    case PrivateFile::Read::Outcome::ok:
-        break;
+    case PrivateFile::Read::Outcome::refused: setAside(file.why); return;
+    case PrivateFile::Read::Outcome::ok: break;
     }
     QString why;
     if (auto map = dictionary(file.bytes, &why))
@@ -113,8 +109,8 @@ void PlistDefaults::save()
     QString why;
     const QString folder = QFileInfo(path_).absolutePath();
     if (!PrivateFile::makeFolder(folder, &why)) {
-        setWriteProblem(QStringLiteral("Couldn't save the settings: the folder %1 can't be made (%2).").arg(folder, why),
-                        why);
+        setWriteProblem(
+            QStringLiteral("Couldn't save the settings: the folder %1 can't be made (%2).").arg(folder, why), why);
         return;
     }
     const QString error = PrivateFile::write(path_, PlistCodec::toXml(values_));
@@ -152,8 +148,9 @@ std::optional<QVariant> PlistDefaults::storable(const QString& key, const QVaria
     // The settings dictionary is one level of nesting itself.
     auto stored = PlistCodec::normalised(value, &why, PlistCodec::kMaxDepth - 1);
     if (!stored) {
-        qWarning().noquote()
-            << QStringLiteral("Setting \"%1\" not stored: it holds %2, which a property list cannot hold.").arg(key, why);
+        qWarning().noquote() << QStringLiteral(
+                                    "Setting \"%1\" not stored: it holds %2, which a property list cannot hold.")
+                                    .arg(key, why);
         return std::nullopt;
     }
     if (key.contains(QChar(0))) {
@@ -219,7 +216,8 @@ std::optional<QVariant> PlistDefaults::foreignValue(const QString& domain, const
     if (domain.isEmpty() || domain.startsWith(QLatin1Char('.')) || domain.contains(QLatin1Char('/'))
         || domain.contains(QChar(0)))
         return std::nullopt;
-    const QString path = QFileInfo(path_).absolutePath() + QStringLiteral("/domains/") + domain + QStringLiteral(".plist");
+    const QString path =
+        QFileInfo(path_).absolutePath() + QStringLiteral("/domains/") + domain + QStringLiteral(".plist");
     // Asked for often (a poll a second): read again only once the file changed.
     const auto stamp = PrivateFile::stamp(path);
     if (!stamp) {
@@ -231,7 +229,8 @@ std::optional<QVariant> PlistDefaults::foreignValue(const QString& domain, const
         foreign_.remove(domain);
         const PrivateFile::Read file = PrivateFile::read(path, kMaxFileSize);
         // A file that can't be read now is tried again at the next ask.
-        if (file.outcome == PrivateFile::Read::Outcome::missing || file.outcome == PrivateFile::Read::Outcome::unreadable)
+        if (file.outcome == PrivateFile::Read::Outcome::missing
+            || file.outcome == PrivateFile::Read::Outcome::unreadable)
             return std::nullopt;
         Foreign entry{*stamp, {}};
         QString why;

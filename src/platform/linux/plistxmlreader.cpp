@@ -105,7 +105,7 @@ std::optional<QVariant> PlistXmlReader::document()
     if (!skipMarkup())
         return std::nullopt;
     const bool wrapped = at("<plist") && pos_ + 6 < xml_.size()
-        && (isSpace(xml_[pos_ + 6]) || xml_[pos_ + 6] == '>' || xml_[pos_ + 6] == '/');
+                         && (isSpace(xml_[pos_ + 6]) || xml_[pos_ + 6] == '>' || xml_[pos_ + 6] == '/');
     if (wrapped) {
         const auto plist = tag();
         if (!plist)
@@ -137,8 +137,8 @@ std::optional<QVariant> PlistXmlReader::value(int depth)
     if (!t)
         return std::nullopt;
     if (t->closing)
-        return fail(QStringLiteral("it is not a property list: </%1> where a value should be")
-                        .arg(QString::fromUtf8(t->name)));
+        return fail(
+            QStringLiteral("it is not a property list: </%1> where a value should be").arg(QString::fromUtf8(t->name)));
     if (t->name == "dict" || t->name == "array")
         return container(*t, depth + 1);
     return scalar(*t);
@@ -192,8 +192,8 @@ std::optional<QVariant> PlistXmlReader::scalar(const Tag& t)
     }
     const bool isString = t.name == "string";
     if (!isString && t.name != "integer" && t.name != "real" && t.name != "date" && t.name != "data")
-        return fail(QStringLiteral("it is not a property list: <%1> is no property-list value")
-                        .arg(QString::fromUtf8(t.name)));
+        return fail(
+            QStringLiteral("it is not a property list: <%1> is no property-list value").arg(QString::fromUtf8(t.name)));
     const auto content = text(t);
     if (!content)
         return std::nullopt;
@@ -236,7 +236,8 @@ std::optional<QByteArray> PlistXmlReader::text(const Tag& t)
         out.append(xml_.sliced(pos_, next - pos_));
         pos_ = next;
         if (atEnd())
-            return fail(QStringLiteral("it is not a property list: <%1> is never closed").arg(QString::fromUtf8(t.name)));
+            return fail(
+                QStringLiteral("it is not a property list: <%1> is never closed").arg(QString::fromUtf8(t.name)));
         if (xml_[pos_] == '\0')
             return fail(QStringLiteral("a string or key holds a NUL character"));
         if (xml_[pos_] == '&') {
@@ -310,8 +311,7 @@ std::optional<PlistXmlReader::Tag> PlistXmlReader::tag()
         ++pos_;
     }
     const qsizetype start = pos_;
-    while (pos_ < xml_.size() && !isSpace(xml_[pos_]) && xml_[pos_] != '/' && xml_[pos_] != '>'
-           && xml_[pos_] != '<')
+    while (pos_ < xml_.size() && !isSpace(xml_[pos_]) && xml_[pos_] != '/' && xml_[pos_] != '>' && xml_[pos_] != '<')
         ++pos_;
     t.name = xml_.sliced(start, pos_ - start).toByteArray();
     if (t.name.isEmpty())
@@ -341,7 +341,8 @@ bool PlistXmlReader::closingTag(const QByteArray& name)
         return false;
     if (!t->closing || t->name != name) {
         fail(QStringLiteral("it is not a property list: <%1%2> where </%3> should be")
-                 .arg(t->closing ? QStringLiteral("/") : QString(), QString::fromUtf8(t->name), QString::fromUtf8(name)));
+                 .arg(t->closing ? QStringLiteral("/") : QString(), QString::fromUtf8(t->name),
+                      QString::fromUtf8(name)));
         return false;
     }
     return true;

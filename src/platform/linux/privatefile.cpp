@@ -164,8 +164,8 @@ QString PrivateFile::write(const QString& path, const QByteArray& bytes)
     if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
         return systemError(errno);
     file.setAutoRemove(false);
-    Descriptor folder{::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    Descriptor folder{
+        ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (folder.fd >= 0)
         ::fsync(folder.fd); // the rename itself; a failure here loses nothing written
     return {};

@@ -50,7 +50,8 @@ Clock::TimerId QtClock::schedule(double seconds, std::function<void()> fn)
 void QtClock::cancel(TimerId id)
 {
     if (QThread::currentThread() != thread())
-        QMetaObject::invokeMethod(this, [this, id] { remove(id); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, id] { remove(id); }, Qt::QueuedConnection);
     else
         remove(id);
 }
@@ -115,18 +116,18 @@ void QtClock::runInBackground(std::function<void()> work, QObject* context, std:
 {
     // Without a context, `done` always runs; with one, only while it lives.
     const bool guarded = context != nullptr;
-    pool_.start([this, work = std::move(work), guarded, guard = QPointer<QObject>(context),
-                 done = std::move(done)]() mutable {
-        if (work)
-            work();
-        QMetaObject::invokeMethod(
-            this,
-            [guarded, guard, done = std::move(done)] {
-                if (done && (!guarded || guard))
-                    done();
-            },
-            Qt::QueuedConnection);
-    });
+    pool_.start(
+        [this, work = std::move(work), guarded, guard = QPointer<QObject>(context), done = std::move(done)]() mutable {
+            if (work)
+                work();
+            QMetaObject::invokeMethod(
+                this,
+                [guarded, guard, done = std::move(done)] {
+                    if (done && (!guarded || guard))
+                        done();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 } // namespace tavrin

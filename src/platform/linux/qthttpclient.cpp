@@ -97,19 +97,23 @@ private:
     std::optional<CancelToken::WakeId> wake_;
 };
 
-bool isRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 // Redirects are followed to web addresses only.
 bool isFollowable(const QUrl& url)
 {
     return url.isValid() && !url.host().isEmpty()
-        && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+           && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
 bool sameOrigin(const QUrl& a, const QUrl& b)
 {
-    return a.scheme() == b.scheme() && a.host() == b.host() && a.port(a.scheme() == QLatin1String("https") ? 443 : 80)
-        == b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+    return a.scheme() == b.scheme() && a.host() == b.host()
+           && a.port(a.scheme() == QLatin1String("https") ? 443 : 80)
+                  == b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
 }
 
 // Resumes when the reply has finished, or when it is destroyed unfinished
@@ -133,7 +137,9 @@ struct FinishedAwaiter {
 } // namespace
 
 QtHttpClient::QtHttpClient(Clock& clock, QObject* parent)
-    : HttpClient(parent), clock_(clock), manager_(new QNetworkAccessManager(this))
+    : HttpClient(parent),
+      clock_(clock),
+      manager_(new QNetworkAccessManager(this))
 {
     manager_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
@@ -147,8 +153,7 @@ QCoro::Task<HttpResponse> QtHttpClient::send(HttpRequest request)
     const double deadline = clock_.monotonic() + request.timeout;
     for (int hop = 0;; ++hop) {
         QUrl location;
-        HttpResponse response =
-            co_await transfer(request, std::max(deadline - clock_.monotonic(), 0.0), &location);
+        HttpResponse response = co_await transfer(request, std::max(deadline - clock_.monotonic(), 0.0), &location);
         if (hop >= request.maxRedirects || !response.answered() || !isFollowable(location))
             co_return response;
         if (!sameOrigin(location, request.url))
@@ -167,9 +172,9 @@ QCoro::Task<HttpResponse> QtHttpClient::transfer(HttpRequest request, double tim
     for (const auto& [name, value] : request.headers)
         net.setRawHeader(name, value);
 
-    Transfer transfer(clock_, request.method == HttpRequest::Method::post ? manager_->post(net, request.body)
-                                                                          : manager_->get(net),
-                      request.maxResponseBytes);
+    Transfer transfer(
+        clock_, request.method == HttpRequest::Method::post ? manager_->post(net, request.body) : manager_->get(net),
+        request.maxResponseBytes);
     transfer.watch(timeout, request.cancel);
     co_await FinishedAwaiter{transfer.reply()};
 
@@ -183,8 +188,7 @@ QCoro::Task<HttpResponse> QtHttpClient::transfer(HttpRequest request, double tim
         co_return HttpResponse::failed(HttpResponse::Failure::tooLarge, QStringLiteral("The answer was too large."));
     case HttpResponse::Failure::network:
         co_return HttpResponse::failed(HttpResponse::Failure::network, QStringLiteral("The request was cancelled."));
-    case HttpResponse::Failure::none:
-        break;
+    case HttpResponse::Failure::none: break;
     }
 
     const QVariant status = transfer.reply()->attribute(QNetworkRequest::HttpStatusCodeAttribute);

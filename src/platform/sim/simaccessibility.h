@@ -36,7 +36,7 @@ private:
     struct Target {
         AXError error = AXError::success;
         const SimApp* app = nullptr;
-        const SimWindow* window = nullptr;      // a window element
+        const SimWindow* window = nullptr;        // a window element
         const SimWindow* closeButtonOf = nullptr; // a close button element
     };
     Target resolve(const AXElement& element);

@@ -61,21 +61,15 @@ std::optional<ScriptValue> SimAutomation::answer(const ScriptRequest& request, c
 {
     using Kind = ScriptRequest::Kind;
     switch (request.kind) {
-    case Kind::windowTabs:
-        return windowTabs(app.pid);
+    case Kind::windowTabs: return windowTabs(app.pid);
     case Kind::terminalTTYs:
     case Kind::sessionPaths:
-    case Kind::finderFolders:
-        return perWindow(app.pid, request.kind);
-    case Kind::frontTabs:
-        return frontTabs(app.pid, request.otherTitles, true);
-    case Kind::tabTitles:
-        return frontTabs(app.pid, true, false);
-    case Kind::openTabs:
-        return openTabs(app, request.urls) ? std::optional(ScriptValue::makeOther()) : std::nullopt;
+    case Kind::finderFolders: return perWindow(app.pid, request.kind);
+    case Kind::frontTabs: return frontTabs(app.pid, request.otherTitles, true);
+    case Kind::tabTitles: return frontTabs(app.pid, true, false);
+    case Kind::openTabs: return openTabs(app, request.urls) ? std::optional(ScriptValue::makeOther()) : std::nullopt;
     case Kind::selectTab:
-        return selectTab(app.pid, request.window, request.tab) ? std::optional(ScriptValue::makeOther())
-                                                                : std::nullopt;
+        return selectTab(app.pid, request.window, request.tab) ? std::optional(ScriptValue::makeOther()) : std::nullopt;
     }
     return std::nullopt;
 }
@@ -90,7 +84,8 @@ ScriptValue SimAutomation::windowTabs(int pid) const
         QStringList urls;
         for (const SimTab& tab : w->tabs)
             urls.append(tab.url);
-        out.append(ScriptValue::makeList({ScriptValue::makeText(front.title), ScriptValue::makeText(front.url), texts(urls)}));
+        out.append(
+            ScriptValue::makeList({ScriptValue::makeText(front.title), ScriptValue::makeText(front.url), texts(urls)}));
     }
     return ScriptValue::makeList(std::move(out));
 }
@@ -164,10 +159,8 @@ int SimAutomation::permission(const QString& bundleId, bool ask)
         if (bundleId.isEmpty() || app.bundleId != bundleId)
             continue;
         switch (app.automation) {
-        case SimAutomationAccess::allowed:
-            return kAllowed;
-        case SimAutomationAccess::denied:
-            return kNotPermitted;
+        case SimAutomationAccess::allowed: return kAllowed;
+        case SimAutomationAccess::denied: return kNotPermitted;
         case SimAutomationAccess::notAsked:
             if (!ask)
                 return kWouldRequireConsent;

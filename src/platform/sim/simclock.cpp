@@ -66,10 +66,7 @@ void SimClock::advance(double seconds)
     monotonic_ = std::max(monotonic_, target);
 }
 
-void SimClock::elapse(double seconds)
-{
-    monotonic_ += std::max(seconds, 0.0);
-}
+void SimClock::elapse(double seconds) { monotonic_ += std::max(seconds, 0.0); }
 
 void SimClock::block(Clock& clock, double seconds)
 {

@@ -3,15 +3,15 @@
 #include "platform/clock.h"
 #include "platform/eventmonitors.h"
 #include "platform/sim/simaccessibility.h"
+#include "platform/sim/simappearance.h"
 #include "platform/sim/simautomation.h"
 #include "platform/sim/simcalendarstore.h"
-#include "platform/sim/simprocesses.h"
-#include "platform/sim/simappearance.h"
 #include "platform/sim/simeventmonitors.h"
 #include "platform/sim/simhotkeys.h"
 #include "platform/sim/siminputtaps.h"
 #include "platform/sim/simlanguagemodel.h"
 #include "platform/sim/simmicrophone.h"
+#include "platform/sim/simprocesses.h"
 #include "platform/sim/simscreens.h"
 #include "platform/sim/simveilsurfaces.h"
 #include "platform/sim/simwindowserver.h"
@@ -23,24 +23,23 @@
 namespace tavrin {
 
 SimDesktop::SimDesktop(Clock& clock, QObject* parent)
-    : QObject(parent)
-    , clock_(clock)
-    , accessibility_(std::make_unique<SimAccessibility>(*this))
-    , windowServer_(std::make_unique<SimWindowServer>(*this))
-    , screens_(std::make_unique<SimScreens>(*this))
-    , workspace_(std::make_unique<SimWorkspace>(*this))
-    , hotKeys_(std::make_unique<SimHotKeys>(*this))
-    , eventMonitors_(std::make_unique<SimEventMonitors>(*this))
-    , appearance_(std::make_unique<SimAppearance>())
-    , languageModel_(std::make_unique<SimLanguageModel>(clock))
-    , automation_(std::make_unique<SimAutomation>(*this))
-    , processes_(std::make_unique<SimProcesses>(*this))
-    , microphone_(std::make_unique<SimMicrophone>(*this))
-    , calendarStore_(std::make_unique<SimCalendarStore>(*this))
-    , inputTaps_(std::make_unique<SimInputTaps>(*this))
-    , veilSurfaces_(std::make_unique<SimVeilSurfaces>(*this))
-{
-}
+    : QObject(parent),
+      clock_(clock),
+      accessibility_(std::make_unique<SimAccessibility>(*this)),
+      windowServer_(std::make_unique<SimWindowServer>(*this)),
+      screens_(std::make_unique<SimScreens>(*this)),
+      workspace_(std::make_unique<SimWorkspace>(*this)),
+      hotKeys_(std::make_unique<SimHotKeys>(*this)),
+      eventMonitors_(std::make_unique<SimEventMonitors>(*this)),
+      appearance_(std::make_unique<SimAppearance>()),
+      languageModel_(std::make_unique<SimLanguageModel>(clock)),
+      automation_(std::make_unique<SimAutomation>(*this)),
+      processes_(std::make_unique<SimProcesses>(*this)),
+      microphone_(std::make_unique<SimMicrophone>(*this)),
+      calendarStore_(std::make_unique<SimCalendarStore>(*this)),
+      inputTaps_(std::make_unique<SimInputTaps>(*this)),
+      veilSurfaces_(std::make_unique<SimVeilSurfaces>(*this))
+{}
 
 SimDesktop::~SimDesktop() { workspace_->cancelPending(); }
 
@@ -89,7 +88,8 @@ void SimDesktop::load(SimState state)
         if (w.number == 0)
             w.number = nextNumber_++;
     }
-    if (!std::any_of(state.apps.begin(), state.apps.end(), [&](const SimApp& a) { return a.pid == state.frontmostPid; }))
+    if (!std::any_of(state.apps.begin(), state.apps.end(),
+                     [&](const SimApp& a) { return a.pid == state.frontmostPid; }))
         state.frontmostPid = 0;
 
     const bool trustChanged = state.trusted != state_.trusted;
@@ -161,8 +161,7 @@ std::vector<ScreenInfo> SimDesktop::screens() const
     out.reserve(state_.displays.size());
     for (std::size_t i = 0; i < state_.displays.size(); ++i) {
         const SimDisplay& d = state_.displays[i];
-        out.push_back(ScreenInfo{d.frame, visibleFrame(i), d.name, d.number,
-                                 int(std::lround(d.frame.width * d.scale)),
+        out.push_back(ScreenInfo{d.frame, visibleFrame(i), d.name, d.number, int(std::lround(d.frame.width * d.scale)),
                                  int(std::lround(d.frame.height * d.scale)), d.serial});
     }
     return out;

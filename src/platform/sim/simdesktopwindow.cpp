@@ -3,10 +3,10 @@
 #include "platform/qtkeytranslator.h"
 #include "platform/sim/simdesktop.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QFontMetricsF>
 #include <QPainterPath>
 #include <QScreen>
 
@@ -234,10 +234,9 @@ void SimDesktopWindow::paintWindow(QPainter& p, const SimWindow& w, bool isFocus
                p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
     if (r.height() > titleHeight + 14) {
         p.setPen(QColor(110, 110, 120));
-        p.drawText(QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14),
-                   Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("%1, %2  %3×%4")
-                       .arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
+        p.drawText(
+            QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14), Qt::AlignLeft | Qt::AlignVCenter,
+            QStringLiteral("%1, %2  %3×%4").arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
     }
 }
 
@@ -343,7 +342,8 @@ QRect SimDesktopWindow::menuBarExtraRect() const
 
 void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && extraClicked_ && menuBarExtraRect().contains(event->position().toPoint())) {
+    if (event->button() == Qt::LeftButton && extraClicked_
+        && menuBarExtraRect().contains(event->position().toPoint())) {
         const QRect r = menuBarExtraRect();
         extraClicked_(QRect(mapToGlobal(r.topLeft()), r.size()));
         return;

@@ -25,8 +25,7 @@ int SimHotKeys::registerHotKey(std::uint32_t signature, std::uint32_t id, std::u
 
 void SimHotKeys::unregisterHotKey(std::uint32_t signature, std::uint32_t id)
 {
-    std::erase_if(registrations_,
-                  [&](const Registration& r) { return r.signature == signature && r.id == id; });
+    std::erase_if(registrations_, [&](const Registration& r) { return r.signature == signature && r.id == id; });
 }
 
 bool SimHotKeys::isRegistered(SimKey key) const

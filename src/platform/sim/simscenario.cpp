@@ -32,11 +32,12 @@ public:
     void onlyKnown(const QJsonObject& o, const QString& path, const std::vector<const char*>& known)
     {
         for (auto it = o.begin(); it != o.end(); ++it) {
-            const bool isKnown = std::any_of(known.begin(), known.end(),
-                                             [&](const char* k) { return it.key() == QLatin1String(k); });
+            const bool isKnown =
+                std::any_of(known.begin(), known.end(), [&](const char* k) { return it.key() == QLatin1String(k); });
             if (!isKnown) {
-                fail(path.isEmpty() ? it.key() : path, path.isEmpty() ? QStringLiteral("unknown field")
-                                                     : QStringLiteral("unknown field \"%1\"").arg(it.key()));
+                fail(path.isEmpty() ? it.key() : path, path.isEmpty()
+                                                           ? QStringLiteral("unknown field")
+                                                           : QStringLiteral("unknown field \"%1\"").arg(it.key()));
                 return;
             }
         }
@@ -223,9 +224,10 @@ public:
 
     QString read(const QJsonObject& root)
     {
-        r_.onlyKnown(root, {}, {"trusted", "launchDelay", "frontmost", "displays", "apps", "windows", "installed",
-                                "defaultApps", "refusedHotKeys", "processes", "microphoneInUse",
-                                "applicationFiles", "calendarAccess", "calendars", "shortcuts"});
+        r_.onlyKnown(root, {},
+                     {"trusted", "launchDelay", "frontmost", "displays", "apps", "windows", "installed", "defaultApps",
+                      "refusedHotKeys", "processes", "microphoneInUse", "applicationFiles", "calendarAccess",
+                      "calendars", "shortcuts"});
         state_.trusted = r_.boolean(root, {}, "trusted").value_or(true);
         state_.microphoneInUse = r_.boolean(root, {}, "microphoneInUse").value_or(false);
         state_.launchDelay = r_.number(root, {}, "launchDelay", 0).value_or(state_.launchDelay);
@@ -280,8 +282,9 @@ private:
         for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
             const QString path = FieldReader::item(QStringLiteral("apps"), i);
             const QJsonObject o = r_.object(list->at(i), path);
-            r_.onlyKnown(o, path, {"name", "bundleId", "location", "pid", "policy", "hidden", "timesOut", "self",
-                                   "automation", "scriptDelay", "scriptsFail"});
+            r_.onlyKnown(o, path,
+                         {"name", "bundleId", "location", "pid", "policy", "hidden", "timesOut", "self", "automation",
+                          "scriptDelay", "scriptsFail"});
             SimApp a;
             readIdentity(o, path, a.name, a.bundleId, a.location, a.policy);
             a.pid = int(r_.whole(o, path, "pid", 1, 0x7fffffff).value_or(0));
@@ -297,7 +300,8 @@ private:
             if (a.pid != 0 && !unique(pids, a.pid, path + QStringLiteral(".pid")))
                 return;
             if (a.isSelf && self)
-                return r_.fail(path + QStringLiteral(".self"), QStringLiteral("only one application can be this process"));
+                return r_.fail(path + QStringLiteral(".self"),
+                               QStringLiteral("only one application can be this process"));
             self = self || a.isSelf;
             state_.apps.push_back(a);
         }
@@ -318,7 +322,8 @@ private:
         if (const auto access = r_.string(o, path, "automation")) {
             const auto named = automationNamed(*access);
             if (!named)
-                r_.fail(path + QStringLiteral(".automation"), QStringLiteral("expected \"allowed\", \"denied\" or \"notAsked\""));
+                r_.fail(path + QStringLiteral(".automation"),
+                        QStringLiteral("expected \"allowed\", \"denied\" or \"notAsked\""));
             a.automation = named.value_or(SimAutomationAccess::allowed);
         }
         a.scriptDelay = r_.number(o, path, "scriptDelay", 0).value_or(0);
@@ -337,7 +342,8 @@ private:
         if (policyName) {
             const auto p = policyNamed(*policyName);
             if (!p)
-                r_.fail(path + QStringLiteral(".policy"), QStringLiteral("expected \"regular\", \"accessory\" or \"prohibited\""));
+                r_.fail(path + QStringLiteral(".policy"),
+                        QStringLiteral("expected \"regular\", \"accessory\" or \"prohibited\""));
             policy = p.value_or(ActivationPolicy::regular);
         }
     }
@@ -357,7 +363,8 @@ private:
             const auto owner = std::find_if(state_.apps.begin(), state_.apps.end(),
                                             [&](const SimApp& a) { return a.name == appName; });
             if (owner == state_.apps.end())
-                return r_.fail(path + QStringLiteral(".app"), QStringLiteral("no application named \"%1\" in apps").arg(appName));
+                return r_.fail(path + QStringLiteral(".app"),
+                               QStringLiteral("no application named \"%1\" in apps").arg(appName));
             w.pid = owner->pid;
             state_.windows.push_back(w);
         }
@@ -365,9 +372,9 @@ private:
 
     SimWindow readWindow(const QJsonObject& o, const QString& path, bool withApp)
     {
-        std::vector<const char*> fields = {"title", "frame", "subrole", "minimised", "fullScreen", "document",
-                                           "minSize", "resizable", "number", "layer", "tabs", "activeTab", "tty",
-                                           "folder"};
+        std::vector<const char*> fields = {"title",    "frame",     "subrole",   "minimised", "fullScreen",
+                                           "document", "minSize",   "resizable", "number",    "layer",
+                                           "tabs",     "activeTab", "tty",       "folder"};
         // Windows that a launch opens belong to the application around them.
         if (withApp)
             fields.push_back("app");
@@ -395,8 +402,8 @@ private:
                                         r_.string(tab, tabPath, "url", true).value_or(QString())});
             }
         }
-        w.activeTab = int(r_.whole(o, path, "activeTab", 0, std::max<qsizetype>(qsizetype(w.tabs.size()) - 1, 0))
-                              .value_or(0));
+        w.activeTab =
+            int(r_.whole(o, path, "activeTab", 0, std::max<qsizetype>(qsizetype(w.tabs.size()) - 1, 0)).value_or(0));
         // A browser window is titled by its active tab unless it says otherwise.
         const QString tabTitle = w.tabs.empty() ? QString() : w.tabs[std::size_t(w.activeTab)].title;
         w.title = r_.string(o, path, "title").value_or(tabTitle);
@@ -424,7 +431,8 @@ private:
             if (r_.failed())
                 return;
             if (locations.contains(a.location))
-                return r_.fail(path + QStringLiteral(".location"), QStringLiteral("\"%1\" is listed twice").arg(a.location));
+                return r_.fail(path + QStringLiteral(".location"),
+                               QStringLiteral("\"%1\" is listed twice").arg(a.location));
             locations.insert(a.location);
             state_.installed.push_back(std::move(a));
         }
@@ -442,7 +450,8 @@ private:
                 return r_.fail(path, QStringLiteral("expected the name of an application"));
             const QString location = locationOf(it->toString());
             if (location.isEmpty())
-                return r_.fail(path, QStringLiteral("no application named \"%1\" in apps or installed").arg(it->toString()));
+                return r_.fail(path,
+                               QStringLiteral("no application named \"%1\" in apps or installed").arg(it->toString()));
             state_.defaultApps.insert(it.key().toLower(), location);
         }
     }
@@ -463,8 +472,9 @@ private:
             for (const QJsonValue& m : r_.array(o, path, "modifiers").value_or(QJsonArray())) {
                 const auto mask = modifierNamed(m.toString());
                 if (!mask)
-                    return r_.fail(path + QStringLiteral(".modifiers"),
-                                   QStringLiteral("expected names from \"command\", \"shift\", \"option\", \"control\""));
+                    return r_.fail(
+                        path + QStringLiteral(".modifiers"),
+                        QStringLiteral("expected names from \"command\", \"shift\", \"option\", \"control\""));
                 key.modifiers |= *mask;
             }
             state_.refusedHotKeys.push_back(key);
@@ -499,7 +509,8 @@ private:
             return;
         for (qsizetype i = 0; i < list->size() && !r_.failed(); ++i) {
             const QJsonValue& v = list->at(i);
-            if (!v.isString() || !(v.toString().startsWith(QLatin1Char('/')) || v.toString().startsWith(QLatin1String("~/"))))
+            if (!v.isString()
+                || !(v.toString().startsWith(QLatin1Char('/')) || v.toString().startsWith(QLatin1String("~/"))))
                 return r_.fail(FieldReader::item(QStringLiteral("applicationFiles"), i),
                                QStringLiteral("expected a path beginning with \"/\" or \"~/\""));
             state_.applicationFiles << v.toString();
@@ -531,7 +542,8 @@ private:
             const QString colour = r_.string(o, path, "colour").value_or(QStringLiteral("#1badf8"));
             c.info.colour = QColor::fromString(colour);
             if (!r_.failed() && !c.info.colour.isValid())
-                return r_.fail(path + QStringLiteral(".colour"), QStringLiteral("expected a colour such as \"#1badf8\""));
+                return r_.fail(path + QStringLiteral(".colour"),
+                               QStringLiteral("expected a colour such as \"#1badf8\""));
             if (!r_.failed() && ids.contains(c.info.id))
                 return r_.fail(path + QStringLiteral(".id"), QStringLiteral("\"%1\" is listed twice").arg(c.info.id));
             ids.insert(c.info.id);
@@ -577,10 +589,11 @@ private:
         const auto name = r_.string(root, {}, "frontmost");
         if (!name)
             return;
-        const auto app = std::find_if(state_.apps.begin(), state_.apps.end(),
-                                      [&](const SimApp& a) { return a.name == *name; });
+        const auto app =
+            std::find_if(state_.apps.begin(), state_.apps.end(), [&](const SimApp& a) { return a.name == *name; });
         if (app == state_.apps.end())
-            return r_.fail(QStringLiteral("frontmost"), QStringLiteral("no application named \"%1\" in apps").arg(*name));
+            return r_.fail(QStringLiteral("frontmost"),
+                           QStringLiteral("no application named \"%1\" in apps").arg(*name));
         if (app->hidden)
             return r_.fail(QStringLiteral("frontmost"), QStringLiteral("\"%1\" is hidden").arg(*name));
         state_.frontmostPid = app->pid;

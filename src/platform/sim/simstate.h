@@ -21,10 +21,10 @@ namespace tavrin {
 struct SimDisplay {
     QString name;
     Rect frame;
-    double scale = 1;           // pixels per point
-    std::uint32_t number = 0;   // the display number; 0 gets one assigned
-    std::uint32_t serial = 0;   // 0 when the display reports none
-    double dockHeight = 0;      // a dock along the bottom edge, or 0
+    double scale = 1;         // pixels per point
+    std::uint32_t number = 0; // the display number; 0 gets one assigned
+    std::uint32_t serial = 0; // 0 when the display reports none
+    double dockHeight = 0;    // a dock along the bottom edge, or 0
 };
 
 // One tab of a browser window.
@@ -43,19 +43,19 @@ struct SimWindow {
     Rect frame;
     QString subrole = QStringLiteral("AXStandardWindow");
     bool minimised = false;
-    bool fullScreen = false;       // in a full-screen space of its own: never on screen here
-    QString document;              // a file address, or empty
-    Size minSize;                  // the smallest size it accepts
-    Size sizeStep;                 // it grows from its minimum in whole steps of this (0: any size)
+    bool fullScreen = false; // in a full-screen space of its own: never on screen here
+    QString document;        // a file address, or empty
+    Size minSize;            // the smallest size it accepts
+    Size sizeStep;           // it grows from its minimum in whole steps of this (0: any size)
     bool resizable = true;
     int layer = 0;
     // False while Accessibility does not list it yet: a new window may reach
     // the window server a moment before it.
     bool accessible = true;
-    std::vector<SimTab> tabs;      // browsers: the window's tabs
+    std::vector<SimTab> tabs; // browsers: the window's tabs
     int activeTab = 0;
-    QString tty;                   // terminals: the device of the tab in front ("/dev/ttys003")
-    QString folder;                // file managers: the folder shown; terminals: the session's folder
+    QString tty;    // terminals: the device of the tab in front ("/dev/ttys003")
+    QString folder; // file managers: the folder shown; terminals: the session's folder
 
     // The address the window shows: its active tab's, or empty.
     QString url() const
@@ -75,18 +75,15 @@ struct SimApp {
     QString location;
     ActivationPolicy policy = ActivationPolicy::regular;
     bool hidden = false;
-    bool timesOut = false;          // every Accessibility call runs into its time-out
-    bool isSelf = false;            // this process
+    bool timesOut = false; // every Accessibility call runs into its time-out
+    bool isSelf = false;   // this process
     bool enhancedUserInterface = false;
-    double messagingTimeout = 0;    // 0: the desktop's default
+    double messagingTimeout = 0; // 0: the desktop's default
     SimAutomationAccess automation = SimAutomationAccess::allowed;
-    double scriptDelay = 0;         // seconds a script takes to answer
-    bool scriptsFail = false;       // every script reports an error
+    double scriptDelay = 0;   // seconds a script takes to answer
+    bool scriptsFail = false; // every script reports an error
 
-    RunningApp snapshot(bool active) const
-    {
-        return RunningApp{pid, name, bundleId, location, policy, hidden, active};
-    }
+    RunningApp snapshot(bool active) const { return RunningApp{pid, name, bundleId, location, policy, hidden, active}; }
 };
 
 // An installed application, running or not, with the windows a launch opens
@@ -103,8 +100,8 @@ struct SimInstalledApp {
 // shows, and the folder it works in.
 struct SimProcess {
     int pid = 0;
-    QString tty;       // the device without "/dev/" ("ttys003")
-    QString command;   // as listed: "-zsh", "/bin/bash", "vim"
+    QString tty;     // the device without "/dev/" ("ttys003")
+    QString command; // as listed: "-zsh", "/bin/bash", "vim"
     QString cwd;
     bool hangs = false; // asking for its folder never ends (a stale network mount)
 };
@@ -125,17 +122,17 @@ struct SimCalendar {
 
 struct SimState {
     std::vector<SimDisplay> displays;
-    std::vector<SimApp> apps;              // in launch order
-    std::vector<SimWindow> windows;        // every window, front to back
+    std::vector<SimApp> apps;       // in launch order
+    std::vector<SimWindow> windows; // every window, front to back
     std::vector<SimInstalledApp> installed;
-    QHash<QString, QString> defaultApps;   // address scheme → application location
-    std::vector<SimKey> refusedHotKeys;    // held by other programs
-    QStringList diskImages;                // names of mounted disk-image volumes
-    std::vector<SimProcess> processes;     // terminals' processes, in listing order
-    int frontmostPid = 0;                  // 0: none
+    QHash<QString, QString> defaultApps; // address scheme → application location
+    std::vector<SimKey> refusedHotKeys;  // held by other programs
+    QStringList diskImages;              // names of mounted disk-image volumes
+    std::vector<SimProcess> processes;   // terminals' processes, in listing order
+    int frontmostPid = 0;                // 0: none
     bool trusted = true;
-    double launchDelay = 1.0;              // seconds from a launch to its windows
-    bool microphoneInUse = false;          // some program records from the default input
+    double launchDelay = 1.0;     // seconds from a launch to its windows
+    bool microphoneInUse = false; // some program records from the default input
     // Further entries of the application folders beside the locations of the
     // installed and running applications ("/Applications/Tools/A.app",
     // "/Applications/Readme.txt", "~/Applications/B.app"): what a listing of

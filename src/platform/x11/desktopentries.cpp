@@ -33,8 +33,11 @@ QString unescapeValue(const QString& v)
     for (int i = 0; i < v.size(); ++i) {
         if (v[i] == u'\\' && i + 1 < v.size()) {
             const QChar c = v[++i];
-            out += c == u's' ? QChar(u' ') : c == u'n' ? QChar(u'\n') : c == u't' ? QChar(u'\t')
-                 : c == u'r' ? QChar(u'\r') : c;
+            out += c == u's'   ? QChar(u' ')
+                   : c == u'n' ? QChar(u'\n')
+                   : c == u't' ? QChar(u'\t')
+                   : c == u'r' ? QChar(u'\r')
+                               : c;
         } else {
             out += v[i];
         }
@@ -110,14 +113,15 @@ QString fileArgument(const QUrl& url) { return url.isLocalFile() ? url.toLocalFi
 } // namespace
 
 DesktopEntries::DesktopEntries(QStringList dataDirs, QStringList configDirs)
-    : dataDirs_(std::move(dataDirs)), configDirs_(std::move(configDirs))
+    : dataDirs_(std::move(dataDirs)),
+      configDirs_(std::move(configDirs))
 {
     if (dataDirs_.isEmpty())
         dataDirs_ = xdgDirs("XDG_DATA_HOME", QStringLiteral("/.local/share"), "XDG_DATA_DIRS",
                             QStringLiteral("/usr/local/share:/usr/share"));
     if (configDirs_.isEmpty())
-        configDirs_ = xdgDirs("XDG_CONFIG_HOME", QStringLiteral("/.config"), "XDG_CONFIG_DIRS",
-                              QStringLiteral("/etc/xdg"));
+        configDirs_ =
+            xdgDirs("XDG_CONFIG_HOME", QStringLiteral("/.config"), "XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"));
 }
 
 std::optional<DesktopEntry> DesktopEntries::parse(const QString& path, const QString& id)
@@ -207,7 +211,9 @@ const DesktopEntry* DesktopEntries::forWindowClass(const QString& instance, cons
     ensureLoaded();
     if (instance.isEmpty() && wmClass.isEmpty())
         return nullptr;
-    auto same = [](const QString& a, const QString& b) { return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0; };
+    auto same = [](const QString& a, const QString& b) {
+        return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+    };
     for (const DesktopEntry& e : entries_)
         if (same(e.startupWMClass, wmClass) || same(e.startupWMClass, instance))
             return &e;

@@ -11,8 +11,8 @@ namespace tavrin {
 
 // One installed application: a desktop entry of type Application.
 struct DesktopEntry {
-    QString id;        // "org.example.Editor" for org.example.Editor.desktop
-    QString path;      // the file
+    QString id;   // "org.example.Editor" for org.example.Editor.desktop
+    QString path; // the file
     QString name;
     QString exec;
     QString icon;
@@ -58,7 +58,7 @@ private:
     QStringList configDirs_;
     mutable bool loaded_ = false;
     mutable std::vector<DesktopEntry> entries_;
-    mutable QHash<QString, int> index_; // id → entry
+    mutable QHash<QString, int> index_;            // id → entry
     mutable QHash<QString, QStringList> defaults_; // MIME type → ids, in precedence order
 };
 

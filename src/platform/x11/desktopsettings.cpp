@@ -9,7 +9,9 @@
 namespace tavrin {
 
 DesktopSettings::DesktopSettings(Find find, Start start, QString currentDesktop)
-    : find_(std::move(find)), start_(std::move(start)), currentDesktop_(std::move(currentDesktop))
+    : find_(std::move(find)),
+      start_(std::move(start)),
+      currentDesktop_(std::move(currentDesktop))
 {
     if (!find_)
         find_ = [](const QString& program) { return QStandardPaths::findExecutable(program); };
@@ -32,9 +34,8 @@ QList<DesktopSettings::Candidate> DesktopSettings::candidates() const
         {QStringLiteral("LXQt"), QStringLiteral("lxqt-config"), {}},
     };
     const QStringList running = currentDesktop_.split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    std::stable_partition(all.begin(), all.end(), [&running](const Candidate& c) {
-        return running.contains(c.desktop, Qt::CaseInsensitive);
-    });
+    std::stable_partition(all.begin(), all.end(),
+                          [&running](const Candidate& c) { return running.contains(c.desktop, Qt::CaseInsensitive); });
     return all;
 }
 

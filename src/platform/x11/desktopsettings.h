@@ -18,7 +18,7 @@ public:
     using Start = std::function<bool(const QString& path, const QStringList& arguments)>;
 
     struct Candidate {
-        QString desktop;   // as XDG_CURRENT_DESKTOP names it
+        QString desktop; // as XDG_CURRENT_DESKTOP names it
         QString program;
         QStringList windowArguments; // the page with window tiling
     };

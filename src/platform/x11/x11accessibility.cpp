@@ -38,7 +38,9 @@ struct X11Accessibility::Reader {
 };
 
 X11Accessibility::X11Accessibility(X11Windows& windows, QObject* parent)
-    : Accessibility(parent), windows_(windows), conn_(windows.connection())
+    : Accessibility(parent),
+      windows_(windows),
+      conn_(windows.connection())
 {
     // A window that changes shows that its application answers again.
     connect(&windows_, &X11Windows::windowChanged, this,
@@ -49,8 +51,8 @@ X11Accessibility::X11Accessibility(X11Windows& windows, QObject* parent)
     if (auto conn = X11Connection::open(conn_.displayName(), &error, X11Connection::Events::dropped)) {
         reader_ = std::make_unique<Reader>();
         reader_->conn = std::move(conn);
-        reader_->windows = std::make_unique<X11Windows>(*reader_->conn, reader_->entries, nullptr,
-                                                        X11Windows::Mode::readingOnly);
+        reader_->windows =
+            std::make_unique<X11Windows>(*reader_->conn, reader_->entries, nullptr, X11Windows::Mode::readingOnly);
     }
 }
 
@@ -146,8 +148,8 @@ AXResult X11Accessibility::applicationAttribute(X11Windows& windows, const AXEle
 
     const double timeout = timeoutFor(e.pid);
     const auto root = windows.rootState(timeout);
-    auto infos = root ? windows.read(root->frontToBack, X11Windows::needState | X11Windows::needClass, timeout)
-                      : std::nullopt;
+    auto infos =
+        root ? windows.read(root->frontToBack, X11Windows::needState | X11Windows::needClass, timeout) : std::nullopt;
     if (!infos)
         return {AXError::cannotComplete, {}};
     std::vector<const X11WindowInfo*> own;
@@ -373,8 +375,9 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
     for (;;) {
         const double now = X11Connection::steadyNow();
         const double until = settleBy ? std::min(settleBy, deadline) : deadline;
-        if (now >= until || !conn_.waitForEvent([&](const xcb_generic_event_t& ev) { return isConfigureOf(ev, id, frame); },
-                                                until - now))
+        if (now >= until
+            || !conn_.waitForEvent([&](const xcb_generic_event_t& ev) { return isConfigureOf(ev, id, frame); },
+                                   until - now))
             break;
         const WindowRead after = readWindow(e, X11Windows::needFrame);
         if (after.error != AXError::success)
@@ -410,7 +413,7 @@ AXError X11Accessibility::setMinimized(const AXElement& e, bool minimized)
         e.pid,
         [&](const xcb_generic_event_t& ev) {
             return isPropertyOf(ev, id, {ewmh._NET_WM_STATE, conn_.atoms().wmState})
-                || (focuses && isPropertyOf(ev, conn_.root(), {ewmh._NET_ACTIVE_WINDOW}));
+                   || (focuses && isPropertyOf(ev, conn_.root(), {ewmh._NET_ACTIVE_WINDOW}));
         },
         [&]() -> std::optional<AXError> {
             const WindowRead now = readWindow(e, X11Windows::needState);
@@ -490,7 +493,7 @@ AXError X11Accessibility::raise(const AXElement& e)
             if (!now)
                 return AXError::cannotComplete;
             return !now->frontToBack.empty() && now->frontToBack.front() == id ? std::optional(AXError::success)
-                                                                                  : std::nullopt;
+                                                                               : std::nullopt;
         });
 }
 

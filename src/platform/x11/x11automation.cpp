@@ -6,8 +6,8 @@
 
 #include <QSemaphore>
 #include <QThread>
-#include <memory>
 #include <functional>
+#include <memory>
 
 namespace tavrin {
 
@@ -18,7 +18,8 @@ constexpr int kMainThreadWaitMs = 2000;
 // The desktop entries and the window list belong to the main thread; scripts
 // run on worker threads, which wait a bounded time for the main thread to
 // answer (`fallback` when it does not).
-template <class T> T onThreadOf(QObject& owner, T fallback, std::function<T()> fn)
+template <class T>
+T onThreadOf(QObject& owner, T fallback, std::function<T()> fn)
 {
     if (QThread::currentThread() == owner.thread())
         return fn();
@@ -28,10 +29,13 @@ template <class T> T onThreadOf(QObject& owner, T fallback, std::function<T()> f
     };
     auto shared = std::make_shared<Shared>();
     shared->result = fallback;
-    QMetaObject::invokeMethod(&owner, [shared, fn = std::move(fn)] {
-        shared->result = fn();
-        shared->done.release();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &owner,
+        [shared, fn = std::move(fn)] {
+            shared->result = fn();
+            shared->done.release();
+        },
+        Qt::QueuedConnection);
     if (!shared->done.tryAcquire(1, kMainThreadWaitMs))
         return fallback;
     return shared->result;

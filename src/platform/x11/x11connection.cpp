@@ -54,8 +54,8 @@ bool X11Connection::init(const QString& display, QString* error, Events events)
     }
 
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(conn_, &ewmh_);
-    const char* names[] = {"WM_STATE", "WM_CHANGE_STATE", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "UTF8_STRING", "COMPOUND_TEXT",
-                           "EDID"};
+    const char* names[] = {
+        "WM_STATE", "WM_CHANGE_STATE", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "UTF8_STRING", "COMPOUND_TEXT", "EDID"};
     xcb_intern_atom_cookie_t cookies[std::size(names)];
     for (std::size_t i = 0; i < std::size(names); ++i)
         cookies[i] = xcb_intern_atom(conn_, 0, std::uint16_t(std::strlen(names[i])), names[i]);
@@ -68,8 +68,9 @@ bool X11Connection::init(const QString& display, QString* error, Events events)
         return false;
     }
     ewmhReady_ = xcb_ewmh_init_atoms_replies(&ewmh_, ewmhCookies, nullptr);
-    xcb_atom_t* targets[] = {&atoms_.wmState,     &atoms_.wmChangeState, &atoms_.wmDeleteWindow, &atoms_.wmTakeFocus,
-                             &atoms_.utf8String, &atoms_.compoundText,  &atoms_.edid};
+    xcb_atom_t* targets[] = {&atoms_.wmState,     &atoms_.wmChangeState, &atoms_.wmDeleteWindow,
+                             &atoms_.wmTakeFocus, &atoms_.utf8String,    &atoms_.compoundText,
+                             &atoms_.edid};
     for (std::size_t i = 0; i < std::size(names); ++i) {
         XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conn_, cookies[i], nullptr));
         *targets[i] = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
@@ -325,8 +326,7 @@ void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, std::u
     ev.data.data32[2] = d2;
     ev.data.data32[3] = d3;
     ev.data.data32[4] = d4;
-    xcb_send_event(conn_, 0, root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+    xcb_send_event(conn_, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&ev));
 }
 

@@ -22,7 +22,8 @@ namespace tavrin {
 struct XcbFree {
     void operator()(void* p) const { std::free(p); }
 };
-template <class T> using XcbReply = std::unique_ptr<T, XcbFree>;
+template <class T>
+using XcbReply = std::unique_ptr<T, XcbFree>;
 
 // One connection to the X server, shared by every service of the X11 desktop.
 //
@@ -104,8 +105,8 @@ public:
     int xinputOpcode() const { return xinputOpcode_; }
 
     // Reading properties: send, sync, then take.
-    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
-                                              xcb_atom_t type = XCB_ATOM_ANY, std::uint32_t longs = 1024);
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type = XCB_ATOM_ANY,
+                                              std::uint32_t longs = 1024);
     XcbReply<xcb_get_property_reply_t> takeProperty(xcb_get_property_cookie_t cookie);
     static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply);
     // A text property: UTF8_STRING as UTF-8, anything else as Latin-1.

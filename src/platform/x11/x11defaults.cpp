@@ -14,7 +14,10 @@ QStringList X11Defaults::gnomeEdgeTilingCommand()
 }
 
 X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QStringList edgeTilingCommand, QObject* parent)
-    : Defaults(parent), inner_(inner), clock_(clock), command_(std::move(edgeTilingCommand))
+    : Defaults(parent),
+      inner_(inner),
+      clock_(clock),
+      command_(std::move(edgeTilingCommand))
 {
     connect(&inner_, &Defaults::changed, this, &Defaults::changed);
     connect(&inner_, &Defaults::problemChanged, this, &Defaults::problemChanged);

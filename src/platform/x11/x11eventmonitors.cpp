@@ -6,7 +6,10 @@ namespace tavrin {
 
 X11EventMonitors::X11EventMonitors(X11Connection& conn, X11Keyboard& keyboard, std::function<bool()> ownsActiveWindow,
                                    QObject* parent)
-    : EventMonitors(parent), conn_(conn), keyboard_(keyboard), ownsActiveWindow_(std::move(ownsActiveWindow))
+    : EventMonitors(parent),
+      conn_(conn),
+      keyboard_(keyboard),
+      ownsActiveWindow_(std::move(ownsActiveWindow))
 {
     if (conn_.xinputOpcode() >= 0) {
         auto* c = conn_.xcb();
@@ -104,9 +107,7 @@ void X11EventMonitors::handleEvent(const xcb_generic_event_t& event)
     const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
     switch (ge.event_type) {
     case XCB_INPUT_RAW_KEY_PRESS:
-    case XCB_INPUT_RAW_KEY_RELEASE:
-        modifierKeyChanged(xcb_keycode_t(raw.detail));
-        return;
+    case XCB_INPUT_RAW_KEY_RELEASE: modifierKeyChanged(xcb_keycode_t(raw.detail)); return;
     case XCB_INPUT_RAW_BUTTON_PRESS:
     case XCB_INPUT_RAW_BUTTON_RELEASE: {
         if (raw.detail != 1)
@@ -118,8 +119,7 @@ void X11EventMonitors::handleEvent(const xcb_generic_event_t& event)
             emit globalLeftMouseUp(at);
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 

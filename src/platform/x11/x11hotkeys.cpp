@@ -5,7 +5,9 @@
 namespace tavrin {
 
 X11HotKeys::X11HotKeys(X11Connection& conn, X11Keyboard& keyboard, QObject* parent)
-    : HotKeys(parent), conn_(conn), keyboard_(keyboard)
+    : HotKeys(parent),
+      conn_(conn),
+      keyboard_(keyboard)
 {
     conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
     connect(&keyboard_, &X11Keyboard::mappingChanged, this, [this] {
@@ -37,8 +39,8 @@ bool X11HotKeys::grab(xcb_keycode_t keycode, std::uint16_t mods)
     auto* c = conn_.xcb();
     std::vector<xcb_void_cookie_t> cookies;
     for (std::uint16_t lock : lockVariants())
-        cookies.push_back(xcb_grab_key_checked(c, 1, conn_.root(), mods | lock, keycode, XCB_GRAB_MODE_ASYNC,
-                                               XCB_GRAB_MODE_ASYNC));
+        cookies.push_back(
+            xcb_grab_key_checked(c, 1, conn_.root(), mods | lock, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     const bool answered = conn_.sync();
     bool refused = !answered;
     for (const auto& cookie : cookies) {

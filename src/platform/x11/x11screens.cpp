@@ -10,8 +10,8 @@ bool sameScreens(const std::vector<ScreenInfo>& a, const std::vector<ScreenInfo>
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ScreenInfo& x, const ScreenInfo& y) {
         return x.frame == y.frame && x.visibleFrame == y.visibleFrame && x.localizedName == y.localizedName
-            && x.displayNumber == y.displayNumber && x.pixelWidth == y.pixelWidth && x.pixelHeight == y.pixelHeight
-            && x.serialNumber == y.serialNumber;
+               && x.displayNumber == y.displayNumber && x.pixelWidth == y.pixelWidth && x.pixelHeight == y.pixelHeight
+               && x.serialNumber == y.serialNumber;
     });
 }
 } // namespace
@@ -224,8 +224,8 @@ std::optional<std::vector<X11Strut>> X11Screens::readDetails(const Layout& layou
     for (auto& [atom, k] : nameCookies) {
         XcbReply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(c, k, nullptr));
         if (r)
-            names_.insert(atom, QString::fromLatin1(xcb_get_atom_name_name(r.get()),
-                                                    xcb_get_atom_name_name_length(r.get())));
+            names_.insert(atom,
+                          QString::fromLatin1(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get())));
     }
     for (auto& [output, k] : edidCookies) {
         XcbReply<xcb_randr_get_output_property_reply_t> r(xcb_randr_get_output_property_reply(c, k, nullptr));

@@ -56,12 +56,15 @@ Size X11SizeHints::constrain(Size requested) const
 }
 
 X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent, Mode mode)
-    : QObject(parent), conn_(conn), entries_(entries), mode_(mode)
+    : QObject(parent),
+      conn_(conn),
+      entries_(entries),
+      mode_(mode)
 {
     const auto& e = *conn_.ewmh();
-    knownTypes_ = {e._NET_WM_WINDOW_TYPE_NORMAL, e._NET_WM_WINDOW_TYPE_DIALOG,  e._NET_WM_WINDOW_TYPE_UTILITY,
-                   e._NET_WM_WINDOW_TYPE_TOOLBAR, e._NET_WM_WINDOW_TYPE_SPLASH, e._NET_WM_WINDOW_TYPE_MENU,
-                   e._NET_WM_WINDOW_TYPE_DOCK,   e._NET_WM_WINDOW_TYPE_DESKTOP, e._NET_WM_WINDOW_TYPE_NOTIFICATION};
+    knownTypes_ = {e._NET_WM_WINDOW_TYPE_NORMAL,  e._NET_WM_WINDOW_TYPE_DIALOG,  e._NET_WM_WINDOW_TYPE_UTILITY,
+                   e._NET_WM_WINDOW_TYPE_TOOLBAR, e._NET_WM_WINDOW_TYPE_SPLASH,  e._NET_WM_WINDOW_TYPE_MENU,
+                   e._NET_WM_WINDOW_TYPE_DOCK,    e._NET_WM_WINDOW_TYPE_DESKTOP, e._NET_WM_WINDOW_TYPE_NOTIFICATION};
     opacityAtom_ = conn_.intern("_NET_WM_WINDOW_OPACITY");
     if (mode_ == Mode::readingOnly)
         return;
@@ -101,11 +104,8 @@ void X11Windows::handleEvent(const xcb_generic_event_t& event)
             clients_.remove(frames_.take(r.window));
         break;
     }
-    case XCB_DESTROY_NOTIFY:
-        forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
-        break;
-    default:
-        break;
+    case XCB_DESTROY_NOTIFY: forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window); break;
+    default: break;
     }
 }
 
@@ -356,8 +356,7 @@ bool X11Windows::decode(X11WindowInfo& info, Cookies& k, unsigned needs, bool* p
     return true;
 }
 
-void X11Windows::resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing,
-                             double timeout)
+void X11Windows::resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout)
 {
     // The server knows the process of every local client.
     auto* c = conn_.xcb();

@@ -53,9 +53,9 @@ struct X11WindowInfo {
 
 // The application a window belongs to, by its desktop entry.
 struct X11AppIdentity {
-    QString name;       // the entry's Name, else the WM_CLASS class
-    QString desktopId;  // empty when no entry matches
-    QString location;   // the entry's file
+    QString name;        // the entry's Name, else the WM_CLASS class
+    QString desktopId;   // empty when no entry matches
+    QString location;    // the entry's file
     bool listed = false; // it has an entry shown in application menus (not NoDisplay)
 };
 
@@ -71,7 +71,7 @@ public:
         needState = 8,  // _NET_WM_STATE and desktop
         needFrame = 16, // geometry and frame extents
         needHints = 32,
-        needType = 64,     // the window type alone (needKind reads it too)
+        needType = 64, // the window type alone (needKind reads it too)
         needOpacity = 128,
         needAll = 255,
     };
@@ -81,8 +81,7 @@ public:
     // connection whose events nobody handles; every read asks afresh.
     enum class Mode { watching, readingOnly };
 
-    X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr,
-               Mode mode = Mode::watching);
+    X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr, Mode mode = Mode::watching);
 
     // What the root window says of the managed windows, read in one round
     // trip; none when the server timed out.
@@ -162,7 +161,7 @@ private:
     QHash<xcb_window_t, QStringList> classes_;
     QHash<QString, X11AppIdentity> apps_; // by "instance\nclass"
     QSet<xcb_window_t> watched_;
-    QHash<xcb_window_t, xcb_window_t> frames_; // client → frame (the top-level window that holds it)
+    QHash<xcb_window_t, xcb_window_t> frames_;  // client → frame (the top-level window that holds it)
     QHash<xcb_window_t, xcb_window_t> clients_; // frame → client
     std::vector<xcb_atom_t> knownTypes_;
     xcb_atom_t opacityAtom_ = XCB_ATOM_NONE;

@@ -3,14 +3,14 @@
 #include "platform/clock.h"
 #include "platform/x11/logindmonitor.h"
 
-#include <QFileInfo>
-#include <QStorageInfo>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <csignal>
 #include <cstdio>
 #include <syslog.h>
@@ -19,12 +19,12 @@
 namespace tavrin {
 
 X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
-    : Workspace(parent)
-    , windows_(windows)
-    , clock_(clock)
-    , settings_({}, [this](const QString& path, const QStringList& arguments) {
-        return startDetached(QStringList{path} + arguments);
-    })
+    : Workspace(parent),
+      windows_(windows),
+      clock_(clock),
+      settings_({}, [this](const QString& path, const QStringList& arguments) {
+          return startDetached(QStringList{path} + arguments);
+      })
 {
     ::openlog("tavrin", LOG_PID, LOG_USER);
     const Snapshot s = snapshot();
@@ -49,9 +49,9 @@ X11Workspace::Snapshot X11Workspace::snapshot()
     Snapshot s;
     const auto& ewmh = *windows_.connection().ewmh();
     const auto root = windows_.rootState();
-    auto infos = root ? windows_.read(root->frontToBack,
-                                      X11Windows::needState | X11Windows::needClass | X11Windows::needKind)
-                      : std::nullopt;
+    auto infos =
+        root ? windows_.read(root->frontToBack, X11Windows::needState | X11Windows::needClass | X11Windows::needKind)
+             : std::nullopt;
     if (!infos)
         return s;
     s.ok = true;

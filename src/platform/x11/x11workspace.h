@@ -60,7 +60,7 @@ public:
 
 private:
     struct Snapshot {
-        std::vector<RunningApp> apps; // in the order of the client list
+        std::vector<RunningApp> apps;       // in the order of the client list
         std::vector<X11WindowInfo> windows; // front to back
         int activePid = 0;
         bool ok = false;

@@ -127,8 +127,9 @@ AXElement X11Test::startXterm(int x, int y)
     programs_.push_back(std::move(p));
     std::vector<AXElement> windows;
     const bool shown = waitUntil([&] {
-        windows = ax().attribute(ax().applicationElement(pid), ax::Windows).as<std::vector<AXElement>>().value_or(
-            std::vector<AXElement>{});
+        windows = ax().attribute(ax().applicationElement(pid), ax::Windows)
+                      .as<std::vector<AXElement>>()
+                      .value_or(std::vector<AXElement>{});
         return !windows.empty();
     });
     EXPECT_TRUE(shown) << "xterm shows no window";
@@ -220,9 +221,9 @@ QImage X11Test::screenshot(const Rect& crop)
     const auto* screen = probe_->screen();
     const QRect part = crop.isEmpty() ? QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels)
                                       : QRect(int(crop.x), int(crop.y), int(crop.width), int(crop.height));
-    const auto cookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), std::int16_t(part.x()),
-                                      std::int16_t(part.y()), std::uint16_t(part.width()),
-                                      std::uint16_t(part.height()), ~0u);
+    const auto cookie =
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, probe_->root(), std::int16_t(part.x()), std::int16_t(part.y()),
+                      std::uint16_t(part.width()), std::uint16_t(part.height()), ~0u);
     if (!probe_->sync(5.0))
         return {};
     XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, cookie, nullptr));

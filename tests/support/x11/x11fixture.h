@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/accessibility.h"
+#include "platform/linux/qtclock.h"
 #include "platform/platform.h"
+#include "platform/sim/memorydefaults.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
-#include "platform/linux/qtclock.h"
-#include "platform/sim/memorydefaults.h"
 #include "support/x11/x11testclient.h"
 #include "support/x11/xvfbsession.h"
 

@@ -19,16 +19,26 @@ QJsonObject toJson(const X11TestClient::Options& o)
     QJsonArray strut;
     for (std::uint32_t v : o.strut)
         strut.append(qint64(v));
-    return {{"title", o.title},       {"legacyTitleOnly", o.legacyTitleOnly},
-            {"instance", o.instance}, {"wmClass", o.wmClass},
-            {"x", o.client.x},        {"y", o.client.y},
-            {"w", o.client.width},    {"h", o.client.height},
-            {"setPid", o.setPid},     {"acceptsFocus", o.acceptsFocus},
-            {"closes", o.closes},     {"minWidth", o.minWidth},
-            {"minHeight", o.minHeight}, {"maxWidth", o.maxWidth},
-            {"maxHeight", o.maxHeight}, {"type", o.type},
-            {"transient", o.transient}, {"strut", strut},
-            {"qt", o.qt},             {"windows", o.windows},
+    return {{"title", o.title},
+            {"legacyTitleOnly", o.legacyTitleOnly},
+            {"instance", o.instance},
+            {"wmClass", o.wmClass},
+            {"x", o.client.x},
+            {"y", o.client.y},
+            {"w", o.client.width},
+            {"h", o.client.height},
+            {"setPid", o.setPid},
+            {"acceptsFocus", o.acceptsFocus},
+            {"closes", o.closes},
+            {"minWidth", o.minWidth},
+            {"minHeight", o.minHeight},
+            {"maxWidth", o.maxWidth},
+            {"maxHeight", o.maxHeight},
+            {"type", o.type},
+            {"transient", o.transient},
+            {"strut", strut},
+            {"qt", o.qt},
+            {"windows", o.windows},
             {"lingers", o.lingers}};
 }
 } // namespace

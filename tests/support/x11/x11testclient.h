@@ -29,11 +29,11 @@ public:
         Rect client{100, 100, 400, 300}; // the client area asked for
         bool setPid = true;
         bool acceptsFocus = true;
-        bool closes = true; // closes on WM_DELETE_WINDOW
+        bool closes = true;   // closes on WM_DELETE_WINDOW
         bool lingers = false; // keeps running once its last window has closed
         int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
-        QString type;             // "", "normal", "dialog" or "dock"
-        bool transient = false;   // WM_TRANSIENT_FOR the root window
+        QString type;                     // "", "normal", "dialog" or "dock"
+        bool transient = false;           // WM_TRANSIENT_FOR the root window
         std::vector<std::uint32_t> strut; // _NET_WM_STRUT_PARTIAL
         bool qt = false;
         int windows = 1; // more windows: titled "<title> 2", … and placed 40 points apart

@@ -31,7 +31,8 @@ const char kOpenboxConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 bool displayTaken(int n)
 {
-    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n));
+    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))
+           || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n));
 }
 
 // The pid in an X server's lock file, 0 when there is none.
@@ -152,7 +153,8 @@ bool XvfbSession::startServer(QString* error)
         stop(server);
     }
     if (error)
-        *error = QStringLiteral("Xvfb did not start on any display from :%1 to :%2.").arg(kFirstDisplay).arg(kLastDisplay);
+        *error =
+            QStringLiteral("Xvfb did not start on any display from :%1 to :%2.").arg(kFirstDisplay).arg(kLastDisplay);
     return false;
 }
 
@@ -172,7 +174,7 @@ bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* err
         p.setStandardOutputFile(QProcess::nullDevice());
         p.start(xrandr, args);
         return p.waitForFinished(int(kStartTimeout * 1000)) && p.exitStatus() == QProcess::NormalExit
-            && p.exitCode() == 0;
+               && p.exitCode() == 0;
     };
     auto conn = X11Connection::open(display_, error);
     if (!conn)
@@ -190,9 +192,10 @@ bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* err
             const auto nameCookie = xcb_get_atom_name(c, it.data->name);
             conn->sync(kStartTimeout);
             XcbReply<xcb_get_atom_name_reply_t> n(xcb_get_atom_name_reply(c, nameCookie, nullptr));
-            names.push_back({n ? QString::fromLatin1(xcb_get_atom_name_name(n.get()), xcb_get_atom_name_name_length(n.get()))
-                               : QString(),
-                             bool(it.data->automatic)});
+            names.push_back(
+                {n ? QString::fromLatin1(xcb_get_atom_name_name(n.get()), xcb_get_atom_name_name_length(n.get()))
+                   : QString(),
+                 bool(it.data->automatic)});
         }
         return names;
     };
@@ -226,7 +229,8 @@ bool XvfbSession::writeWindowManagerConfig(QString* error)
 {
     const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
     QFile f(rc);
-    const QByteArray config = QString::fromLatin1(kOpenboxConfig).arg(options_.windowManagerKeys, options_.windowManagerMouse).toUtf8();
+    const QByteArray config =
+        QString::fromLatin1(kOpenboxConfig).arg(options_.windowManagerKeys, options_.windowManagerMouse).toUtf8();
     if (!f.open(QIODevice::WriteOnly) || f.write(config) != config.size()) {
         if (error)
             *error = QStringLiteral("Cannot write %1.").arg(rc);

@@ -174,8 +174,7 @@ int main(int argc, char** argv)
     QJsonParseError error;
     const QJsonDocument options = QJsonDocument::fromJson(argc > 1 ? QByteArray(argv[1]) : QByteArray(), &error);
     if (!options.isObject()) {
-        std::fprintf(stderr, "usage: %s '<options as a JSON object>' (%s)\n", argv[0],
-                     qPrintable(error.errorString()));
+        std::fprintf(stderr, "usage: %s '<options as a JSON object>' (%s)\n", argv[0], qPrintable(error.errorString()));
         return 64;
     }
     const QJsonObject o = options.object();
