@@ -9,7 +9,7 @@ UserFolders UserFolders::ofThisUser()
     UserFolders folders;
     folders.home = QDir::homePath();
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The specification ignores a relative value.
+    // The XDG base-directory rules ignore a relative value.
     folders.applicationSupport =
         !config.isEmpty() && QDir::isAbsolutePath(config) ? config : folders.home + QStringLiteral("/.config");
     return folders;

@@ -114,8 +114,9 @@ TEST_F(BarTest, OnASmallDrawingOfADisplayPanelsKeepTheirSizeAndCentreOnIt)
 
 TEST_F(BarTest, ALongRequestPutInTheFieldShowsFromItsFirstLetter)
 {
-    const QString request = QStringLiteral("Jot down notes from the design review next to the call, with the spec "
-                                           "open and the build logs in a terminal underneath it all");
+    const QString request =
+        QStringLiteral("Jot down notes from the design review next to the call, with the design doc "
+                       "open and the build logs in a terminal underneath it all");
     previewOf();
     model().setText(request);
     settle();

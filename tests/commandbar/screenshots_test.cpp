@@ -100,7 +100,7 @@ TEST_P(Screenshots, EveryStateOfTheBar)
     advance(5);
 
     open();
-    typeTask(QStringLiteral("Jot down notes from the design review next to the call, with the spec open and the "
+    typeTask(QStringLiteral("Jot down notes from the design review next to the call, with the design doc open and the "
                             "build logs in a terminal underneath"));
     EXPECT_TRUE(save(bar.panel(), QStringLiteral("6b-long-request")));
 
