@@ -43,17 +43,6 @@ QSet<QString> runningRegularNames()
     return names;
 }
 
-QStringList chosenCalendars()
-{
-    const Defaults* defaults = Platform::current().defaults;
-    const auto value = defaults ? defaults->value(Focus::kCalendarsKey) : std::nullopt;
-    QStringList ids;
-    if (value && value->canConvert<QVariantList>())
-        for (const QVariant& v : value->toList())
-            if (v.typeId() == QMetaType::QString)
-                ids << v.toString();
-    return ids;
-}
 } // namespace
 
 Focus& Focus::shared()
@@ -319,6 +308,18 @@ void Focus::end()
 }
 
 // ---- Calendars ----
+
+QStringList Focus::chosenCalendars()
+{
+    const Defaults* defaults = Platform::current().defaults;
+    const auto value = defaults ? defaults->value(kCalendarsKey) : std::nullopt;
+    QStringList ids;
+    if (value && value->canConvert<QVariantList>())
+        for (const QVariant& v : value->toList())
+            if (v.typeId() == QMetaType::QString)
+                ids << v.toString();
+    return ids;
+}
 
 QList<Focus::Now> Focus::currentEvents() const { return currentEvents(now()); }
 

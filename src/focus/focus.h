@@ -50,6 +50,8 @@ public:
     static inline const QString kSwitchKey = QStringLiteral("mode.focus");
     static inline const QString kOlderSwitchKey = QStringLiteral("mode.deepWork");
     static inline const QString kCalendarsKey = QStringLiteral("focus.calendars");
+    // The calendar ids stored under kCalendarsKey; empty means every calendar.
+    static QStringList chosenCalendars();
 
     // Why the running routine runs: a calendar event or a schedule window
     // (until its end), a start by hand (until it expires), the desktop's

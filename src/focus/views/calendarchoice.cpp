@@ -9,17 +9,7 @@
 
 namespace tavrin {
 
-QStringList CalendarChoice::chosen()
-{
-    const Defaults* defaults = Platform::current().defaults;
-    const auto value = defaults ? defaults->value(Focus::kCalendarsKey) : std::nullopt;
-    QStringList ids;
-    if (value && value->canConvert<QVariantList>())
-        for (const QVariant& v : value->toList())
-            if (v.typeId() == QMetaType::QString)
-                ids << v.toString();
-    return ids;
-}
+QStringList CalendarChoice::chosen() { return Focus::chosenCalendars(); }
 
 void CalendarChoice::setChosen(const QStringList& ids)
 {
