@@ -77,6 +77,9 @@ void LearningPane::addLearnedCard()
     learned_ = addCard();
     learned_->setObjectName(QStringLiteral("learnedCard"));
     forgetAll_ = new TButton(tr("Forget everything…"));
+    // Kept across refills and out of the layout while there is nothing to
+    // forget: the card owns it, so it goes with the pane.
+    forgetAll_->setParent(learned_);
     forgetAll_->setObjectName(QStringLiteral("forgetEverything"));
     connect(forgetAll_, &QAbstractButton::clicked, this, [this] {
         confirming_ = true;

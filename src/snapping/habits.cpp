@@ -184,7 +184,7 @@ void Habits::open(const Habit& habit)
             co_return;
         Clock& clock = *Platform::current().clock;
         for (int wait = 0; wait < kWindowWaits; ++wait) {
-            co_await clock.sleep(kWindowWait);
+            co_await clock.sleep(kWindowWait, token);
             if (!self || token.isCancelled())
                 co_return;
             if (const auto app = runningAt(at); app && !AXWindow::windows(*app).empty())

@@ -53,7 +53,7 @@ void HandPlacement::pressed()
     if (!Platform::current().accessibility->isTrusted(false))
         return;
     pressTask_.start([self = QPointer<HandPlacement>(this)](CancelToken token) -> QCoro::Task<> {
-        co_await clock().sleep(kPressDelay);
+        co_await clock().sleep(kPressDelay, token);
         if (!self || token.isCancelled())
             co_return;
         if (const auto window = AXWindow::focused())

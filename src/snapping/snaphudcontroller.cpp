@@ -226,11 +226,11 @@ void SnapHUDController::markPressed(OptionalArrow arrow)
     setPressed(arrow);
     refreshPreviews();
     refreshTask_.start([self = QPointer<SnapHUDController>(this)](CancelToken token) -> QCoro::Task<> {
-        co_await clock().sleep(kPressedSeconds);
+        co_await clock().sleep(kPressedSeconds, token);
         if (!self || token.isCancelled())
             co_return;
         self->setPressed(std::nullopt);
-        co_await clock().sleep(kRefreshAgainSeconds);
+        co_await clock().sleep(kRefreshAgainSeconds, token);
         if (!self || token.isCancelled())
             co_return;
         if (self->isShowing())
@@ -253,7 +253,7 @@ void SnapHUDController::flashArrow(OptionalArrow arrow, const Rect& frame)
 void SnapHUDController::fadeOutlineLater()
 {
     flashTask_.start([self = QPointer<SnapHUDController>(this)](CancelToken token) -> QCoro::Task<> {
-        co_await clock().sleep(kFlashSeconds);
+        co_await clock().sleep(kFlashSeconds, token);
         if (!self || token.isCancelled() || self->isShowing() || !self->targetPanel_)
             co_return;
         // Showing the outline again (a newer flash, a hover) stops the fade

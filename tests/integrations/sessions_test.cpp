@@ -292,6 +292,6 @@ TEST_F(SessionsOfFourWindows, AnAutomaticSaveKeepsTwelveOfTheUsersWorkspaces)
     sessionsUnderTest.save(false);
     EXPECT_EQ(saved().size(), 13);
     EXPECT_EQ(sessions().size(), 1);
-    EXPECT_FALSE(
-        std::any_of(saved().cbegin(), saved().cend(), [](const SavedWorkspace& w) { return w.name == "Mine 2"; }));
+    const QList<SavedWorkspace> kept = saved();
+    EXPECT_FALSE(std::any_of(kept.cbegin(), kept.cend(), [](const SavedWorkspace& w) { return w.name == "Mine 2"; }));
 }
