@@ -6,6 +6,7 @@
 #include "design/tfield.h"
 #include "design/themed.h"
 #include "design/themedlabel.h"
+#include "design/thinscrollbar.h"
 #include "modes/apppickerrow.h"
 #include "platform/platform.h"
 #include "platform/workspace.h"
@@ -97,12 +98,7 @@ AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool mu
     // The sheet's colour shows through; the scroll indicator is a thin
     // translucent bar that reads on either scheme.
     scroll->viewport()->setAutoFillBackground(false);
-    scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 110); border-radius: 3px; min-height: 24px;"
-        " margin: 0 1px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
+    ThinScrollBar::apply(scroll->verticalScrollBar());
     auto* listBody = new QWidget;
     list_ = new QVBoxLayout(listBody);
     list_->setContentsMargins(0, 0, 0, 0);

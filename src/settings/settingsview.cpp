@@ -3,6 +3,7 @@
 #include "design/designwidget.h"
 #include "design/tcard.h"
 #include "design/themed.h"
+#include "design/thinscrollbar.h"
 #include "integrations/sessions.h"
 #include "modes/privacypane.h"
 #include "settings/aipane.h"
@@ -84,6 +85,7 @@ SettingsView::SettingsView(const SettingsServices& services, QWidget* parent) : 
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The body's colour shows through.
     scroll_->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    ThinScrollBar::apply(scroll_->verticalScrollBar());
     row->addWidget(scroll_, 1);
 
     connect(services_.router, &SettingsRouter::paneChanged, this, &SettingsView::reload);

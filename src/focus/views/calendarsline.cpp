@@ -4,6 +4,7 @@
 #include "design/tbutton.h"
 #include "design/tfield.h"
 #include "design/themedlabel.h"
+#include "design/thinscrollbar.h"
 #include "focus/calendarlinks.h"
 #include "focus/focus.h"
 #include "focus/views/calendarchoice.h"
@@ -144,6 +145,7 @@ QWidget* CalendarsLine::buildChooser()
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    ThinScrollBar::apply(scroll->verticalScrollBar());
     auto* list = new QWidget;
     toggleList_ = new QVBoxLayout(list);
     toggleList_->setContentsMargins(0, 0, 0, 0);
