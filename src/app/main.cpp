@@ -291,9 +291,10 @@ void ensureRuntimeFolder()
     QFile::setPermissions(QString::fromLocal8Bit(runtime), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime);
 }
-} // namespace
 
-int main(int argc, char** argv)
+// `tavrin intent …` and `tavrin shortcuts …`, the sub-commands that need no
+// display: their exit status; none for any other command line.
+std::optional<int> runSubCommand(int argc, char** argv)
 {
     // `tavrin intent …` talks to the running instance and needs no display.
     if (argc >= 2 && std::strcmp(argv[1], "intent") == 0)
@@ -301,23 +302,37 @@ int main(int argc, char** argv)
     // `tavrin shortcuts …` is the Shortcuts tool that routines run.
     if (argc >= 2 && std::strcmp(argv[1], "shortcuts") == 0)
         return ShortcutsFolder::main(argc, argv);
+    return std::nullopt;
+}
 
-    // Without any display the program still runs, on Qt's offscreen platform.
+// Without any display the program still runs, on Qt's offscreen platform:
+// chooses it (before the application starts) when there is none, and says
+// whether it did.
+bool chooseOffscreenWithoutDisplay()
+{
     const bool headless = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
                           && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    ensureRuntimeFolder();
+    return headless;
+}
 
-    QApplication app(argc, argv);
+// Names the application, keeps it running with no window open, and quiets
+// the offscreen platform's warnings.
+void describeApplication()
+{
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         g_defaultHandler = qInstallMessageHandler(quietOffscreen);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setOrganizationDomain(QStringLiteral("tavrin.app"));
     QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+}
 
-    const CommandLine command = CommandLine::parse(QApplication::arguments());
+// The help, the version and a wrong command line are answered without
+// running: the exit status; none when the program is to run.
+std::optional<int> answerWithoutRunning(const CommandLine& command)
+{
     if (command.showHelp) {
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
@@ -331,16 +346,59 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(CommandLine::usage()), stderr);
         return 2;
     }
-    // One Tavrin per settings: a second would write over the first's changes.
-    const InstanceLock instance(PlistDefaults::defaultPath());
+    return std::nullopt;
+}
+
+// One Tavrin per settings: a second would write over the first's changes.
+// False, said on stderr, when another Tavrin holds the settings; a lock that
+// could not be taken is said, and the program runs on.
+bool settingsAreOurs(const InstanceLock& instance)
+{
     if (instance.heldElsewhere()) {
         say(stderr, QStringLiteral("tavrin: Another Tavrin is already running with the settings in %1.")
                         .arg(QFileInfo(PlistDefaults::defaultPath()).absolutePath()));
-        return 1;
+        return false;
     }
     if (!instance.problem().isEmpty())
         say(stdout,
             QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.").arg(instance.problem()));
+    return true;
+}
+
+// Installs the desktop's services for the run; losing the X display ends the
+// program, and the simulated desktop shows in a window of its own.
+void startDesktop(RunningDesktop& running, CommonServices& common, QApplication& app)
+{
+    Platform::install(running.desktop().services(common.platform()));
+    if (running.x11)
+        QObject::connect(&running.x11->connection(), &X11Connection::lost, &app, [] {
+            say(stderr, QStringLiteral("tavrin: the X display has gone away."));
+            QApplication::exit(1);
+        });
+    if (running.simulated) {
+        running.window = std::make_unique<SimDesktopWindow>(*running.simulated);
+        running.window->show();
+    }
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const std::optional<int> status = runSubCommand(argc, argv))
+        return *status;
+
+    const bool headless = chooseOffscreenWithoutDisplay();
+    ensureRuntimeFolder();
+    QApplication app(argc, argv);
+    describeApplication();
+
+    const CommandLine command = CommandLine::parse(QApplication::arguments());
+    if (const std::optional<int> status = answerWithoutRunning(command))
+        return *status;
+    // Held for the whole run.
+    const InstanceLock instance(PlistDefaults::defaultPath());
+    if (!settingsAreOurs(instance))
+        return 1;
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 
@@ -353,16 +411,7 @@ int main(int argc, char** argv)
         say(stderr, QStringLiteral("tavrin: ") + error);
         return 1;
     }
-    Platform::install(running->desktop().services(common.platform()));
-    if (running->x11)
-        QObject::connect(&running->x11->connection(), &X11Connection::lost, &app, [] {
-            say(stderr, QStringLiteral("tavrin: the X display has gone away."));
-            QApplication::exit(1);
-        });
-    if (running->simulated) {
-        running->window = std::make_unique<SimDesktopWindow>(*running->simulated);
-        running->window->show();
-    }
+    startDesktop(*running, common, app);
 
     const std::unique_ptr<Shell> shell = wireShell(*running);
     say(stdout, QStringLiteral("Tavrin is running on %1.").arg(running->description));

@@ -71,6 +71,61 @@ void shadowedText(QPainter& painter, const QRectF& rect, const QString& text, co
     painter.setPen(colour);
     painter.drawText(rect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
 }
+
+// Lifts the outline being dragged: shrinks it a little about its centre
+// (until the painter is restored) and, where the window is see-through,
+// casts its shadow.
+void lift(QPainter& painter, const QRectF& r, bool cut)
+{
+    const QPointF c = r.center();
+    painter.translate(c);
+    painter.scale(0.97, 0.97);
+    painter.translate(-c);
+    // Only around the outline: its fill is see-through.
+    QPainterPath outside;
+    outside.addRect(r.adjusted(-60, -60, 60, 80));
+    if (!cut) {
+        painter.save();
+        painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
+        ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
+        painter.restore();
+    }
+}
+
+// The outline's dashed border, `width` wide, drawn inside its edge.
+void dashedBorder(QPainter& painter, const QRectF& r, const QColor& colour, qreal width)
+{
+    QPen pen(colour, width);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    pen.setDashPattern({6 / pen.widthF(), 4 / pen.widthF()});
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(Squircle::inset(r, 9, pen.widthF() / 2));
+}
+
+// The outline's icon, name and zone, centred.
+void paintLabel(QPainter& painter, const QRectF& r, const QString& app, const QString& zone)
+{
+    const QFont nameFont = DesignFont::system(13, QFont::DemiBold);
+    const QFont zoneFont = DesignFont::system(11);
+    const qreal nameHeight = QFontMetricsF(nameFont).height();
+    const qreal zoneHeight = QFontMetricsF(zoneFont).height();
+    const qreal total = 28 + 2 + nameHeight + 2 + zoneHeight;
+    qreal y = r.center().y() - total / 2;
+    const QRectF tile(r.center().x() - 14, y, 28, 28);
+    ShadowCache::draw(painter, tile, 6, 4, withAlpha(Qt::black, 0.5));
+    AppTile::paint(painter, tile, app, AppIcons::shared().lookup(app));
+    y += 28 + 2;
+    const QRectF textBox(r.left() + 4, y, r.width() - 8, nameHeight);
+    const QString name = QFontMetricsF(nameFont).elidedText(app, Qt::ElideRight, textBox.width());
+    shadowedText(painter, textBox, name, nameFont, Qt::white);
+    y += nameHeight + 2;
+    const QRectF zoneBox(r.left() + 4, y, r.width() - 8, zoneHeight);
+    shadowedText(painter, zoneBox, QFontMetricsF(zoneFont).elidedText(zone, Qt::ElideRight, zoneBox.width()), zoneFont,
+                 withAlpha(Qt::white, 0.75));
+}
 } // namespace
 
 AdjustView::AdjustView(CommandBarModel& model, Size area, QWidget* parent)
@@ -446,21 +501,8 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
     QRectF r = toQt(box);
     const bool cut = !Environment::translucentWindow(this);
     painter.save();
-    if (lifted) {
-        const QPointF c = r.center();
-        painter.translate(c);
-        painter.scale(0.97, 0.97);
-        painter.translate(-c);
-        // Only around the outline: its fill is see-through.
-        QPainterPath outside;
-        outside.addRect(r.adjusted(-60, -60, 60, 80));
-        if (!cut) {
-            painter.save();
-            painter.setClipPath(outside.subtracted(Squircle::path(r, 9)));
-            ShadowCache::draw(painter, r, 9, 18, withAlpha(Qt::black, 0.35), QPointF(0, 8));
-            painter.restore();
-        }
-    }
+    if (lifted)
+        lift(painter, r, cut);
     // `emphasis` runs from 0 to 1 as the outline becomes the drop target.
     const qreal restingAlpha = 0.09 + 0.06 * breath();
     const qreal fillAlpha = restingAlpha + (0.28 - restingAlpha) * emphasis;
@@ -468,33 +510,9 @@ void AdjustView::paintOutline(QPainter& painter, int index, const Rect& box, boo
     Squircle::fill(painter, r, 9, cut ? over(fill, kCutBase) : fill);
 
     const QColor border = withAlpha(theme.accent, 0.7);
-    QPen pen(cut ? over(border, over(fill, kCutBase)) : border, 1.5 + emphasis);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    pen.setMiterLimit(10);
-    pen.setDashPattern({6 / pen.widthF(), 4 / pen.widthF()});
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(Squircle::inset(r, 9, pen.widthF() / 2));
+    dashedBorder(painter, r, cut ? over(border, over(fill, kCutBase)) : border, 1.5 + emphasis);
 
-    // Icon, name and zone, centred.
-    const QFont nameFont = DesignFont::system(13, QFont::DemiBold);
-    const QFont zoneFont = DesignFont::system(11);
-    const qreal nameHeight = QFontMetricsF(nameFont).height();
-    const qreal zoneHeight = QFontMetricsF(zoneFont).height();
-    const qreal total = 28 + 2 + nameHeight + 2 + zoneHeight;
-    qreal y = r.center().y() - total / 2;
-    const QRectF tile(r.center().x() - 14, y, 28, 28);
-    ShadowCache::draw(painter, tile, 6, 4, withAlpha(Qt::black, 0.5));
-    AppTile::paint(painter, tile, app, AppIcons::shared().lookup(app));
-    y += 28 + 2;
-    const QRectF textBox(r.left() + 4, y, r.width() - 8, nameHeight);
-    const QString name = QFontMetricsF(nameFont).elidedText(app, Qt::ElideRight, textBox.width());
-    shadowedText(painter, textBox, name, nameFont, Qt::white);
-    y += nameHeight + 2;
-    const QRectF zoneBox(r.left() + 4, y, r.width() - 8, zoneHeight);
-    shadowedText(painter, zoneBox, QFontMetricsF(zoneFont).elidedText(zone, Qt::ElideRight, zoneBox.width()), zoneFont,
-                 withAlpha(Qt::white, 0.75));
+    paintLabel(painter, r, app, zone);
     painter.restore();
 }
 

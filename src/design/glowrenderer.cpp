@@ -42,6 +42,38 @@ inline float direction(float y, float x)
     return y < 0 ? -r : r;
 }
 
+// The ring's coverage, in the pixels of the glow's image: `size` pixels whose
+// top left lies at `origin` from the shape's (points).
+QImage ringCoverage(QSize size, QSizeF shape, qreal cornerRadius, qreal scale, QPointF origin)
+{
+    QImage ring(size, QImage::Format_Alpha8);
+    ring.fill(0);
+    {
+        QPainter p(&ring);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(scale, scale);
+        p.translate(-origin);
+        constexpr qreal ringWidth = GlowRenderer::kRingWidth;
+        const QRectF outer = QRectF(QPointF(), shape).adjusted(-ringWidth, -ringWidth, ringWidth, ringWidth);
+        Squircle::strokeInside(p, outer, cornerRadius, ringWidth, Qt::black);
+    }
+    return ring;
+}
+
+// Sets `line`, row `y` of the image, to 1 inside a skipped rectangle and to
+// 0 elsewhere.
+void markSkipped(std::vector<uchar>& line, const QList<QRect>& skip, int y)
+{
+    const int width = int(line.size());
+    std::fill(line.begin(), line.end(), 0);
+    for (const QRect& r : skip)
+        if (y >= r.top() && y <= r.bottom()) {
+            const int from = std::clamp(r.left(), 0, width);
+            const int to = std::clamp(r.right() + 1, 0, width);
+            std::fill(line.begin() + from, line.begin() + to, 1);
+        }
+}
+
 } // namespace
 
 const QList<QColor>& GlowRenderer::colours()
@@ -106,24 +138,21 @@ void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale,
     f.image.fill(Qt::transparent);
     f.image.setDevicePixelRatio(scale);
 
-    // The ring's coverage, in the same pixels.
-    QImage ring(mask.size(), QImage::Format_Alpha8);
-    ring.fill(0);
-    {
-        QPainter p(&ring);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(scale, scale);
-        p.translate(-f.origin);
-        const QRectF outer = QRectF(QPointF(), shape.size()).adjusted(-kRingWidth, -kRingWidth, kRingWidth, kRingWidth);
-        Squircle::strokeInside(p, outer, cornerRadius, kRingWidth, Qt::black);
-    }
-
+    const QImage ring = ringCoverage(mask.size(), shape.size(), cornerRadius, scale, f.origin);
     // In pixels of the image: the shape's centre, and the covered parts
     // (shrunk to whole pixels that lie inside).
     const QPointF centre = (QPointF(shape.width() / 2, shape.height() / 2) - f.origin) * scale;
     QList<QRect> skip;
     for (const QRectF& r : relativeCover)
         skip.append(QRectF((r.topLeft() - f.origin) * scale, r.size() * scale).toAlignedRect().adjusted(1, 1, -1, -1));
+    collectRuns(f, mask, ring, skip, centre);
+    f.drawnPoints = QRectF(QPointF(f.drawn.topLeft()) / scale + f.origin, QSizeF(f.drawn.size()) / scale);
+    field_ = std::move(f);
+}
+
+void GlowRenderer::collectRuns(Field& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip,
+                               QPointF centre)
+{
     const int width = mask.width();
     const int height = mask.height();
     const size_t most = size_t(width) * size_t(height);
@@ -135,11 +164,7 @@ void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale,
     for (int y = 0; y < height; ++y) {
         const auto* haloLine = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
         const uchar* ringLine = ring.constScanLine(y);
-        std::fill(skipLine.begin(), skipLine.end(), 0);
-        for (const QRect& r : skip)
-            if (y >= r.top() && y <= r.bottom())
-                std::fill(skipLine.begin() + std::clamp(r.left(), 0, width),
-                          skipLine.begin() + std::clamp(r.right() + 1, 0, width), 1);
+        markSkipped(skipLine, skip, y);
         auto wanted = [&](int x) {
             return (qAlpha(haloLine[x]) >= kHaloFloor || ringLine[x] != 0) && !skipLine[size_t(x)];
         };
@@ -165,8 +190,6 @@ void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale,
             }
         }
     }
-    f.drawnPoints = QRectF(QPointF(f.drawn.topLeft()) / scale + f.origin, QSizeF(f.drawn.size()) / scale);
-    field_ = std::move(f);
 }
 
 QRectF GlowRenderer::drawnBounds(const QRectF& shape) const

@@ -88,6 +88,8 @@ private:
     static constexpr int kTurn = 1024;
 
     void prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered);
+    // Fills `f`'s runs, alphas and directions: the pixels where the halo `mask` or the `ring` shows, outside `skip`.
+    static void collectRuns(Field& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip, QPointF centre);
     void fill(qreal angle, qreal haloOpacity, qreal ringOpacity);
     void combine(qreal haloOpacity, qreal ringOpacity);
 

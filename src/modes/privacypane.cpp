@@ -41,7 +41,19 @@ PrivacyPane::PrivacyPane(ShareSafe& share, QWidget* parent) : QWidget(parent), s
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(kCardSpacing);
+    column->addWidget(makeListCard());
+    column->addWidget(makeShortcutCard());
+    column->addStretch(1);
 
+    followChanges();
+    fillList();
+    refreshShortcut();
+    blurred_->setText(blurredNow(share_.hiddenByHand()));
+    blurred_->setVisible(!share_.hiddenByHand().isEmpty());
+}
+
+TCard* PrivacyPane::makeListCard()
+{
     listCard_ = new TCard(QMargins(6, 10, 6, 10));
     listCard_->setObjectName(QStringLiteral("privateApps"));
     listCard_->contentLayout()->setSpacing(0);
@@ -63,8 +75,11 @@ PrivacyPane::PrivacyPane(ShareSafe& share, QWidget* parent) : QWidget(parent), s
     rows_->setContentsMargins(0, 0, 0, 0);
     rows_->setSpacing(0);
     listCard_->addWidget(rowsBody);
-    column->addWidget(listCard_);
+    return listCard_;
+}
 
+TCard* PrivacyPane::makeShortcutCard()
+{
     auto* shortcutCard = new TCard(TCard::kUsualPadding);
     shortcutCard->setObjectName(QStringLiteral("hideShortcut"));
     auto* shortcutRow = new QWidget;
@@ -86,9 +101,11 @@ PrivacyPane::PrivacyPane(ShareSafe& share, QWidget* parent) : QWidget(parent), s
     blurred_->setObjectName(QStringLiteral("blurredNow"));
     blurred_->setWordWrap(true);
     shortcutCard->addWidget(blurred_);
-    column->addWidget(shortcutCard);
-    column->addStretch(1);
+    return shortcutCard;
+}
 
+void PrivacyPane::followChanges()
+{
     connect(&share_, &ShareSafe::privateAppsChanged, this, &PrivacyPane::fillList);
     connect(&share_, &ShareSafe::hiddenByHandChanged, this, [this](const QSet<QString>& names) {
         blurred_->setText(blurredNow(names));
@@ -103,11 +120,6 @@ PrivacyPane::PrivacyPane(ShareSafe& share, QWidget* parent) : QWidget(parent), s
                 fillList();
             }
         });
-
-    fillList();
-    refreshShortcut();
-    blurred_->setText(blurredNow(share_.hiddenByHand()));
-    blurred_->setVisible(!share_.hiddenByHand().isEmpty());
 }
 
 QString PrivacyPane::hideShortcut()

@@ -49,6 +49,12 @@ public:
     QString blurredNowShown() const;
 
 private:
+    // The card of private apps, headed by "Add app…"; sets `listCard_` and `rows_`.
+    TCard* makeListCard();
+    // The card that explains the hide shortcut; sets `kbd_` and `blurred_`.
+    TCard* makeShortcutCard();
+    // Redraws on Share-safe's changes and when the hide key or the apps it added change.
+    void followChanges();
     void fillList();
     void refreshShortcut();
     QWidget* makeRow(const QString& name);

@@ -33,6 +33,38 @@ std::optional<int> wholeNumber(const QString& text)
     return ok ? value : std::numeric_limits<int>::max();
 }
 
+// No call: `error`, when given, says why.
+std::optional<IntentClient::Call> refuse(QString* error, const QString& why)
+{
+    if (error)
+        *error = why;
+    return std::nullopt;
+}
+
+// `start-focus [ROUTINE] [MINUTES]`, the words after the command: a lone
+// word that is a whole number is the minutes, any other the routine.
+std::optional<IntentClient::Call> startFocusCall(const QStringList& rest, QString* error)
+{
+    if (rest.size() > 2)
+        return refuse(error, tr("Unexpected argument \"%1\".").arg(rest.at(2)));
+    QString routine;
+    QString minutesText;
+    if (rest.size() == 2) {
+        routine = rest.at(0);
+        minutesText = rest.at(1);
+    } else if (rest.size() == 1) {
+        (wholeNumber(rest.first()) ? minutesText : routine) = rest.first();
+    }
+    int minutes = StartFocusIntent::kDefaultMinutes;
+    if (!minutesText.isEmpty()) {
+        const auto n = wholeNumber(minutesText);
+        if (!n || !StartFocusIntent::isValidMinutes(*n))
+            return refuse(error, IntentService::minutesMessage());
+        minutes = *n;
+    }
+    return IntentClient::Call{QStringLiteral("StartFocus"), {routine, minutes}};
+}
+
 IntentClient::Outcome failure(int code, const QString& line) { return {code, {}, QStringLiteral("tavrin: ") + line}; }
 
 // Sends the call and waits for its reply in an event loop: the service may
@@ -80,15 +112,10 @@ QString IntentClient::help(const QStringList& routines)
 
 std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, QString* error, bool* help)
 {
-    auto fail = [error](const QString& why) -> std::optional<Call> {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
     if (help)
         *help = false;
     if (words.isEmpty())
-        return fail(tr("intent needs a command; see tavrin intent --help."));
+        return refuse(error, tr("intent needs a command; see tavrin intent --help."));
     const QString& command = words.first();
     const QStringList rest = words.mid(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
@@ -99,8 +126,8 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
     auto exactly = [&](qsizetype count, const QString& what) -> bool {
         if (rest.size() == count)
             return true;
-        fail(rest.size() < count ? tr("%1 needs %2.").arg(command, what)
-                                 : tr("Unexpected argument \"%1\".").arg(rest.at(count)));
+        refuse(error, rest.size() < count ? tr("%1 needs %2.").arg(command, what)
+                                          : tr("Unexpected argument \"%1\".").arg(rest.at(count)));
         return false;
     };
     if (command == QLatin1String("apply-layout")) {
@@ -108,7 +135,7 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
             return std::nullopt;
         const auto choice = layoutChoiceFromText(rest.first());
         if (!choice)
-            return fail(IntentService::unknownLayoutMessage(rest.first()));
+            return refuse(error, IntentService::unknownLayoutMessage(rest.first()));
         return Call{QStringLiteral("ApplyLayout"), {name(*choice)}};
     }
     if (command == QLatin1String("resume")) {
@@ -118,32 +145,14 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
     }
     if (command == QLatin1String("ask")) {
         if (rest.isEmpty() || rest.join(QLatin1Char(' ')).trimmed().isEmpty())
-            return fail(tr("ask needs a request: %1").arg(AskTavrinIntent::requestPrompt()));
+            return refuse(error, tr("ask needs a request: %1").arg(AskTavrinIntent::requestPrompt()));
         return Call{QStringLiteral("Ask"), {rest.join(QLatin1Char(' '))}};
     }
-    if (command == QLatin1String("start-focus")) {
-        if (rest.size() > 2)
-            return fail(tr("Unexpected argument \"%1\".").arg(rest.at(2)));
-        QString routine;
-        QString minutesText;
-        if (rest.size() == 2) {
-            routine = rest.at(0);
-            minutesText = rest.at(1);
-        } else if (rest.size() == 1) {
-            (wholeNumber(rest.first()) ? minutesText : routine) = rest.first();
-        }
-        int minutes = StartFocusIntent::kDefaultMinutes;
-        if (!minutesText.isEmpty()) {
-            const auto n = wholeNumber(minutesText);
-            if (!n || !StartFocusIntent::isValidMinutes(*n))
-                return fail(IntentService::minutesMessage());
-            minutes = *n;
-        }
-        return Call{QStringLiteral("StartFocus"), {routine, minutes}};
-    }
+    if (command == QLatin1String("start-focus"))
+        return startFocusCall(rest, error);
     if (command == QLatin1String("focus-filter")) {
         if (rest.size() > 1)
-            return fail(tr("Unexpected argument \"%1\".").arg(rest.at(1)));
+            return refuse(error, tr("Unexpected argument \"%1\".").arg(rest.at(1)));
         return Call{QStringLiteral("SetFocusFilter"), {rest.value(0)}};
     }
     if (command == QLatin1String("stop-focus")) {
@@ -151,7 +160,7 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
             return std::nullopt;
         return Call{QStringLiteral("StopFocus"), {}};
     }
-    return fail(tr("Unknown intent \"%1\"; see tavrin intent --help.").arg(command));
+    return refuse(error, tr("Unknown intent \"%1\"; see tavrin intent --help.").arg(command));
 }
 
 IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnection connection, int timeoutMs)
