@@ -30,6 +30,22 @@ std::unique_ptr<X11Connection> X11Connection::open(const QString& display, QStri
 bool X11Connection::init(const QString& display, QString* error, Events events)
 {
     events_ = events;
+    if (!connectToDisplay(display, error) || !internAtoms(error))
+        return false;
+    if (const auto* randr = xcb_get_extension_data(conn_, &xcb_randr_id); randr && randr->present)
+        randrEventBase_ = randr->first_event;
+    if (const auto* xi = xcb_get_extension_data(conn_, &xcb_input_id); xi && xi->present)
+        xinputOpcode_ = xi->major_opcode;
+
+    if (events_ == Events::dispatched) {
+        notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::dispatch);
+    }
+    return true;
+}
+
+bool X11Connection::connectToDisplay(const QString& display, QString* error)
+{
     const QByteArray name = display.toLocal8Bit();
     conn_ = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &screenNumber_);
     const QString shown = name.isEmpty() ? qEnvironmentVariable("DISPLAY") : display;
@@ -52,7 +68,11 @@ bool X11Connection::init(const QString& display, QString* error, Events events)
             *error = QStringLiteral("The X display \"%1\" has no screen %2.").arg(shown).arg(screenNumber_);
         return false;
     }
+    return true;
+}
 
+bool X11Connection::internAtoms(QString* error)
+{
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(conn_, &ewmh_);
     const char* names[] = {
         "WM_STATE", "WM_CHANGE_STATE", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "UTF8_STRING", "COMPOUND_TEXT", "EDID"};
@@ -64,7 +84,7 @@ bool X11Connection::init(const QString& display, QString* error, Events events)
     if (!sync(5.0)) {
         std::free(ewmhCookies); // the replies go with the connection
         if (error)
-            *error = QStringLiteral("The X display \"%1\" does not answer.").arg(shown);
+            *error = QStringLiteral("The X display \"%1\" does not answer.").arg(displayName_);
         return false;
     }
     ewmhReady_ = xcb_ewmh_init_atoms_replies(&ewmh_, ewmhCookies, nullptr);
@@ -83,17 +103,8 @@ bool X11Connection::init(const QString& display, QString* error, Events events)
     atoms_.string = XCB_ATOM_STRING;
     if (!ewmhReady_) {
         if (error)
-            *error = QStringLiteral("The X display \"%1\" did not answer the window-manager atoms.").arg(shown);
+            *error = QStringLiteral("The X display \"%1\" did not answer the window-manager atoms.").arg(displayName_);
         return false;
-    }
-    if (const auto* randr = xcb_get_extension_data(conn_, &xcb_randr_id); randr && randr->present)
-        randrEventBase_ = randr->first_event;
-    if (const auto* xi = xcb_get_extension_data(conn_, &xcb_input_id); xi && xi->present)
-        xinputOpcode_ = xi->major_opcode;
-
-    if (events_ == Events::dispatched) {
-        notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::dispatch);
     }
     return true;
 }

@@ -125,6 +125,10 @@ signals:
 private:
     X11Connection() = default;
     bool init(const QString& display, QString* error, Events events);
+    // Connects to the display and finds its screen; false, saying why in `error`, when either fails.
+    bool connectToDisplay(const QString& display, QString* error);
+    // Interns the atoms and fetches the extensions' data in one round trip of at most 5 s; false, saying why, if not.
+    bool internAtoms(QString* error);
     bool waitReadable(double seconds);
     void readEvents();
     void scheduleDispatch();

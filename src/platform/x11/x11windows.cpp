@@ -35,6 +35,62 @@ X11SizeHints parseSizeHints(const std::vector<std::uint32_t>& v)
     }
     return h;
 }
+
+// The first of the window types this server knows that a _NET_WM_WINDOW_TYPE
+// lists, else none.
+xcb_atom_t firstKnownType(const std::vector<xcb_atom_t>& known, const xcb_get_property_reply_t* type)
+{
+    for (std::uint32_t a : X11Connection::cardinals(type))
+        if (std::find(known.begin(), known.end(), a) != known.end())
+            return a;
+    return XCB_ATOM_NONE;
+}
+
+// Fills whether the window is transient and whether it takes the focus.
+void decodeKind(X11WindowInfo& info, const xcb_get_property_reply_t* transient, const xcb_get_property_reply_t* wmHints,
+                const xcb_get_property_reply_t* protocols, xcb_atom_t takeFocus)
+{
+    const auto t = X11Connection::cardinals(transient);
+    info.transient = !t.empty() && t[0] != 0;
+    // ICCCM: input focus unless WM_HINTS says no, or the client takes
+    // it itself (WM_TAKE_FOCUS).
+    const auto h = X11Connection::cardinals(wmHints);
+    const bool input = h.size() < 2 || !(h[0] & 1) || h[1] != 0;
+    const auto p = X11Connection::cardinals(protocols);
+    info.acceptsFocus = input || std::find(p.begin(), p.end(), takeFocus) != p.end();
+}
+
+// Fills the _NET_WM_STATE flags and the desktop (all desktops when unset).
+void decodeState(X11WindowInfo& info, const xcb_get_property_reply_t* state, const xcb_get_property_reply_t* desktop,
+                 const xcb_ewmh_connection_t& e)
+{
+    for (std::uint32_t a : X11Connection::cardinals(state)) {
+        info.hidden |= a == e._NET_WM_STATE_HIDDEN;
+        info.fullScreen |= a == e._NET_WM_STATE_FULLSCREEN;
+        info.maximizedVert |= a == e._NET_WM_STATE_MAXIMIZED_VERT;
+        info.maximizedHorz |= a == e._NET_WM_STATE_MAXIMIZED_HORZ;
+        info.above |= a == e._NET_WM_STATE_ABOVE;
+    }
+    const auto d = X11Connection::cardinals(desktop);
+    info.desktop = d.empty() ? 0xFFFFFFFF : d[0];
+}
+
+// Fills the client area, border, frame extents and outer frame in root
+// coordinates; `origin` (the client's corner on the root) may be missing.
+void decodeFrame(X11WindowInfo& info, const xcb_get_geometry_reply_t& geometry,
+                 const xcb_translate_coordinates_reply_t* origin, const xcb_get_property_reply_t* extents)
+{
+    const auto x = X11Connection::cardinals(extents);
+    if (x.size() == 4)
+        info.extents = {int(x[0]), int(x[1]), int(x[2]), int(x[3])};
+    info.borderWidth = geometry.border_width;
+    const double bw = geometry.border_width;
+    const double cx = origin ? origin->dst_x : geometry.x, cy = origin ? origin->dst_y : geometry.y;
+    info.client = {cx, cy, double(geometry.width), double(geometry.height)};
+    info.frame = {cx - bw - info.extents.left, cy - bw - info.extents.top,
+                  geometry.width + 2 * bw + info.extents.left + info.extents.right,
+                  geometry.height + 2 * bw + info.extents.top + info.extents.bottom};
+}
 } // namespace
 
 Size X11SizeHints::constrain(Size requested) const
@@ -261,21 +317,12 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
 bool X11Windows::decode(X11WindowInfo& info, Cookies& k, unsigned needs, bool* pidMissing)
 {
     auto* c = conn_.xcb();
-    const auto& e = *conn_.ewmh();
     XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
     XcbReply<xcb_translate_coordinates_reply_t> origin;
     if (needs & needFrame)
         origin.reset(xcb_translate_coordinates_reply(c, k.origin, nullptr));
-    if (k.tree) {
-        // Moves change the frame, not the client inside it: watch both.
-        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, *k.tree, nullptr));
-        if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
-            frames_.insert(info.id, tree->parent);
-            clients_.insert(tree->parent, info.id);
-            if (mode_ == Mode::watching)
-                conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-        }
-    }
+    if (k.tree)
+        noteFrame(info.id, *k.tree);
     auto take = [&](std::optional<xcb_get_property_cookie_t>& p) {
         return p ? conn_.takeProperty(*p) : XcbReply<xcb_get_property_reply_t>();
     };
@@ -308,52 +355,31 @@ bool X11Windows::decode(X11WindowInfo& info, Cookies& k, unsigned needs, bool* p
         info.instance = cls.value(0);
         info.wmClass = cls.value(1);
     }
-    if (needs & (needKind | needType)) {
-        for (std::uint32_t a : X11Connection::cardinals(type.get())) {
-            if (std::find(knownTypes_.begin(), knownTypes_.end(), a) != knownTypes_.end()) {
-                info.type = a;
-                break;
-            }
-        }
-    }
-    if (needs & needKind) {
-        const auto t = X11Connection::cardinals(transient.get());
-        info.transient = !t.empty() && t[0] != 0;
-        // ICCCM: input focus unless WM_HINTS says no, or the client takes
-        // it itself (WM_TAKE_FOCUS).
-        const auto h = X11Connection::cardinals(wmHints.get());
-        const bool input = h.size() < 2 || !(h[0] & 1) || h[1] != 0;
-        const auto p = X11Connection::cardinals(protocols.get());
-        info.acceptsFocus = input || std::find(p.begin(), p.end(), conn_.atoms().wmTakeFocus) != p.end();
-    }
-    if (needs & needState) {
-        for (std::uint32_t a : X11Connection::cardinals(state.get())) {
-            info.hidden |= a == e._NET_WM_STATE_HIDDEN;
-            info.fullScreen |= a == e._NET_WM_STATE_FULLSCREEN;
-            info.maximizedVert |= a == e._NET_WM_STATE_MAXIMIZED_VERT;
-            info.maximizedHorz |= a == e._NET_WM_STATE_MAXIMIZED_HORZ;
-            info.above |= a == e._NET_WM_STATE_ABOVE;
-        }
-        const auto d = X11Connection::cardinals(desktop.get());
-        info.desktop = d.empty() ? 0xFFFFFFFF : d[0];
-    }
-    if (needs & needFrame) {
-        const auto x = X11Connection::cardinals(extents.get());
-        if (x.size() == 4)
-            info.extents = {int(x[0]), int(x[1]), int(x[2]), int(x[3])};
-        info.borderWidth = geometry->border_width;
-        const double bw = geometry->border_width;
-        const double cx = origin ? origin->dst_x : geometry->x, cy = origin ? origin->dst_y : geometry->y;
-        info.client = {cx, cy, double(geometry->width), double(geometry->height)};
-        info.frame = {cx - bw - info.extents.left, cy - bw - info.extents.top,
-                      geometry->width + 2 * bw + info.extents.left + info.extents.right,
-                      geometry->height + 2 * bw + info.extents.top + info.extents.bottom};
-    }
+    if (needs & (needKind | needType))
+        info.type = firstKnownType(knownTypes_, type.get());
+    if (needs & needKind)
+        decodeKind(info, transient.get(), wmHints.get(), protocols.get(), conn_.atoms().wmTakeFocus);
+    if (needs & needState)
+        decodeState(info, state.get(), desktop.get(), *conn_.ewmh());
+    if (needs & needFrame)
+        decodeFrame(info, *geometry, origin.get(), extents.get());
     if (needs & needHints)
         info.hints = parseSizeHints(X11Connection::cardinals(hints.get()));
     if (const auto o = X11Connection::cardinals(opacity.get()); !o.empty())
         info.opacity = double(o[0]) / 0xFFFFFFFFu;
     return true;
+}
+
+void X11Windows::noteFrame(xcb_window_t client, xcb_query_tree_cookie_t cookie)
+{
+    // Moves change the frame, not the client inside it: watch both.
+    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(conn_.xcb(), cookie, nullptr));
+    if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
+        frames_.insert(client, tree->parent);
+        clients_.insert(tree->parent, client);
+        if (mode_ == Mode::watching)
+            conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    }
 }
 
 void X11Windows::resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout)

@@ -148,6 +148,8 @@ private:
     // Fills `info` (its id set) from the replies; false when the window has
     // gone. `pidMissing`: the window sets no _NET_WM_PID that is not known.
     bool decode(X11WindowInfo& info, Cookies& cookies, unsigned needs, bool* pidMissing);
+    // Keeps the parent the query found for `client` as its frame (watched too), unless it is the root.
+    void noteFrame(xcb_window_t client, xcb_query_tree_cookie_t cookie);
     // The pids of windows that set none, from the server (X-Resource).
     void resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout);
     void handleEvent(const xcb_generic_event_t& event);

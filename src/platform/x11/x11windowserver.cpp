@@ -72,16 +72,16 @@ void X11WindowServer::handleEvent(const xcb_generic_event_t& event)
     }
     case XCB_CREATE_NOTIFY:
     case XCB_DESTROY_NOTIFY:
+    case XCB_REPARENT_NOTIFY: handleChildComingOrGoing(event); return;
     case XCB_MAP_NOTIFY:
     case XCB_UNMAP_NOTIFY:
     case XCB_CONFIGURE_NOTIFY:
-    case XCB_REPARENT_NOTIFY:
-    case XCB_CIRCULATE_NOTIFY: handleRootChild(event); return;
+    case XCB_CIRCULATE_NOTIFY: handleChildChange(event); return;
     default: return;
     }
 }
 
-void X11WindowServer::handleRootChild(const xcb_generic_event_t& event)
+void X11WindowServer::handleChildComingOrGoing(const xcb_generic_event_t& event)
 {
     const xcb_window_t root = windows_.connection().root();
     switch (event.response_type & 0x7f) {
@@ -102,6 +102,24 @@ void X11WindowServer::handleRootChild(const xcb_generic_event_t& event)
         stale_ |= !surfaces_.contains(d.window);
         return;
     }
+    case XCB_REPARENT_NOTIFY: {
+        const auto& r = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+        if (r.event != root)
+            return;
+        forgetChild(r.window);
+        if (r.parent == root)
+            stack_.push_back(r.window);
+        stale_ = true;
+        return;
+    }
+    default: return;
+    }
+}
+
+void X11WindowServer::handleChildChange(const xcb_generic_event_t& event)
+{
+    const xcb_window_t root = windows_.connection().root();
+    switch (event.response_type & 0x7f) {
     case XCB_MAP_NOTIFY: {
         const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         if (m.event != root)
@@ -124,16 +142,6 @@ void X11WindowServer::handleRootChild(const xcb_generic_event_t& event)
             return;
         geometry_.insert(c.window, outer(c.x, c.y, c.width, c.height, c.border_width));
         restack(c.window, c.above_sibling);
-        return;
-    }
-    case XCB_REPARENT_NOTIFY: {
-        const auto& r = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
-        if (r.event != root)
-            return;
-        forgetChild(r.window);
-        if (r.parent == root)
-            stack_.push_back(r.window);
-        stale_ = true;
         return;
     }
     case XCB_CIRCULATE_NOTIFY: {

@@ -61,7 +61,10 @@ signals:
 
 private:
     void handleEvent(const xcb_generic_event_t& event);
-    void handleRootChild(const xcb_generic_event_t& event);
+    // A child of the root window is created, destroyed or reparented: the stack and what is kept of it.
+    void handleChildComingOrGoing(const xcb_generic_event_t& event);
+    // A child of the root window is mapped, unmapped, configured or circulated: its mapping, geometry and place.
+    void handleChildChange(const xcb_generic_event_t& event);
     void restack(xcb_window_t window, xcb_window_t below);
     void forgetChild(xcb_window_t window);
     bool current();

@@ -47,7 +47,6 @@ X11Workspace::~X11Workspace() { ::closelog(); }
 X11Workspace::Snapshot X11Workspace::snapshot()
 {
     Snapshot s;
-    const auto& ewmh = *windows_.connection().ewmh();
     const auto root = windows_.rootState();
     auto infos =
         root ? windows_.read(root->frontToBack, X11Windows::needState | X11Windows::needClass | X11Windows::needKind)
@@ -70,42 +69,55 @@ X11Workspace::Snapshot X11Workspace::snapshot()
             continue;
         const int pid = it->pid;
         seen.insert(pid);
-        RunningApp app;
-        app.pid = pid;
-        const X11AppIdentity identity = windows_.application(*it);
-        app.localizedName = identity.name;
-        app.bundleIdentifier = identity.desktopId;
-        app.bundleLocation = identity.location;
-        // A regular application shows an ordinary window, or is listed in
-        // the application menus.
-        bool regular = identity.listed;
-        for (const X11WindowInfo& w : s.windows)
-            if (w.pid == pid && X11Windows::isNormalLayer(w, ewmh))
-                regular = true;
-        app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
+        RunningApp app = describe(*it, s);
         // Hidden until the user brings back a window that hide() minimised.
-        if (auto hidden = hiddenWindows_.find(pid); hidden != hiddenWindows_.end()) {
-            bool restored = false;
-            for (HiddenWindow& h : *hidden) {
-                auto w = std::find_if(s.windows.begin(), s.windows.end(),
-                                      [&](const X11WindowInfo& x) { return x.id == h.id; });
-                if (w == s.windows.end())
-                    continue;
-                if (w->hidden)
-                    h.seenMinimised = true;
-                else if (h.seenMinimised)
-                    restored = true;
-            }
-            if (restored)
-                hiddenWindows_.erase(hidden);
-        }
+        noteRestored(pid, s.windows);
         app.hidden = hiddenWindows_.contains(pid);
-        app.active = pid == s.activePid;
         s.apps.push_back(app);
     }
     for (auto it = hiddenWindows_.begin(); it != hiddenWindows_.end();)
         it = seen.contains(it.key()) ? std::next(it) : hiddenWindows_.erase(it);
     return s;
+}
+
+RunningApp X11Workspace::describe(const X11WindowInfo& first, const Snapshot& s)
+{
+    const auto& ewmh = *windows_.connection().ewmh();
+    const int pid = first.pid;
+    RunningApp app;
+    app.pid = pid;
+    const X11AppIdentity identity = windows_.application(first);
+    app.localizedName = identity.name;
+    app.bundleIdentifier = identity.desktopId;
+    app.bundleLocation = identity.location;
+    // A regular application shows an ordinary window, or is listed in
+    // the application menus.
+    bool regular = identity.listed;
+    for (const X11WindowInfo& w : s.windows)
+        if (w.pid == pid && X11Windows::isNormalLayer(w, ewmh))
+            regular = true;
+    app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
+    app.active = pid == s.activePid;
+    return app;
+}
+
+void X11Workspace::noteRestored(int pid, const std::vector<X11WindowInfo>& windows)
+{
+    auto hidden = hiddenWindows_.find(pid);
+    if (hidden == hiddenWindows_.end())
+        return;
+    bool restored = false;
+    for (HiddenWindow& h : *hidden) {
+        auto w = std::find_if(windows.begin(), windows.end(), [&](const X11WindowInfo& x) { return x.id == h.id; });
+        if (w == windows.end())
+            continue;
+        if (w->hidden)
+            h.seenMinimised = true;
+        else if (h.seenMinimised)
+            restored = true;
+    }
+    if (restored)
+        hiddenWindows_.erase(hidden);
 }
 
 std::vector<xcb_window_t> X11Workspace::windowsOf(const Snapshot& s, int pid) const

@@ -66,6 +66,10 @@ private:
         bool ok = false;
     };
     Snapshot snapshot();
+    // The application whose first mapped window is `first`, as `s` shows it (not its hiding).
+    RunningApp describe(const X11WindowInfo& first, const Snapshot& s);
+    // Notes which windows hide() minimised for `pid` are minimised now; forgets them once one is back.
+    void noteRestored(int pid, const std::vector<X11WindowInfo>& windows);
     std::vector<xcb_window_t> windowsOf(const Snapshot& s, int pid) const;
     void refresh();
     void scheduleRefresh();
