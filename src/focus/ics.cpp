@@ -149,8 +149,6 @@ bool isReadProperty(QStringView name)
     return std::find(std::begin(kRead), std::end(kRead), name) != std::end(kRead);
 }
 
-// Removes every `first` that is followed by `second` (and `second` too unless
-// `keepSecond`), scanning left to right once, as a text replacement would.
 // DTSTART's written time of day when the clocks of its zone skipped it
 // (`start` being where it resolved to); none for a time that exists.
 std::optional<int> skippedTimeOfDay(QStringView value, const WallClock& clock, double start)
@@ -164,6 +162,8 @@ std::optional<int> skippedTimeOfDay(QStringView value, const WallClock& clock, d
     return stamp->secondOfDay;
 }
 
+// Removes every `first` that is followed by `second` (and `second` too unless
+// `keepSecond`), scanning left to right once, as a text replacement would.
 void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
 {
     const qsizetype size = text.size();
@@ -179,6 +179,62 @@ void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
         data[out++] = data[in];
     }
     text.truncate(out);
+}
+
+// The text with every CRLF made LF and folded lines joined: a line break
+// followed by a space or a tab continues the line before it.
+QString unfoldedLines(const QString& text)
+{
+    QString unfolded = text;
+    squeeze(unfolded, u'\r', u'\n', true);
+    squeeze(unfolded, u'\n', u' ', false);
+    squeeze(unfolded, u'\n', u'\t', false);
+    return unfolded;
+}
+
+// Whether `line` of an event belongs to a component nested in it, opening or
+// closing one as it says. `nested` holds the open components' names,
+// innermost last, and `openCount` how often each is open.
+bool skipsNested(QStringView line, QList<QStringView>& nested, QHash<QStringView, int>& openCount)
+{
+    if (line.startsWith(u"BEGIN:")) {
+        nested.append(line.mid(6));
+        ++openCount[nested.last()];
+        return true;
+    }
+    if (nested.isEmpty())
+        return false;
+    // An end line closes its component and any left open inside it.
+    if (line.startsWith(u"END:") && openCount.value(line.mid(4)) > 0) {
+        const QStringView name = line.mid(4);
+        QStringView closed;
+        do {
+            closed = nested.takeLast();
+            --openCount[closed];
+        } while (closed != name);
+    }
+    return true;
+}
+
+// Keeps what a property line of an event holds: each EXDATE value with the
+// line's parameters, or a read property's parameters and value by name (a
+// later line replacing an earlier one). Other lines are ignored.
+void readPropertyLine(QStringView line, ICS::Properties& properties, QList<ICS::Property>& exdates)
+{
+    const qsizetype colon = valueColon(line);
+    if (colon < 0)
+        return;
+    const QStringView head = line.left(colon);
+    const QStringView value = line.mid(colon + 1);
+    const qsizetype semicolon = head.indexOf(u';');
+    const QStringView name = semicolon < 0 ? head : head.left(semicolon);
+    const QStringView params = semicolon < 0 ? QStringView() : head.mid(semicolon);
+    if (name == u"EXDATE") {
+        for (QStringView piece : value.split(u','))
+            exdates.append({params.toString(), piece.toString()});
+    } else if (isReadProperty(name)) {
+        properties.insert(name.toString(), {params.toString(), value.toString()});
+    }
 }
 } // namespace
 
@@ -473,10 +529,7 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
-    QString unfolded = text;
-    squeeze(unfolded, u'\r', u'\n', true);
-    squeeze(unfolded, u'\n', u' ', false);
-    squeeze(unfolded, u'\n', u'\t', false);
+    const QString unfolded = unfoldedLines(text);
     Context context(localZone);
 
     QList<ICSEvent> events;
@@ -515,38 +568,8 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
             inEvent = false;
             continue;
         }
-        if (line.startsWith(u"BEGIN:")) {
-            nested.append(line.mid(6));
-            ++openCount[nested.last()];
-            continue;
-        }
-        if (!nested.isEmpty()) {
-            // An end line closes its component and any left open inside it.
-            if (line.startsWith(u"END:") && openCount.value(line.mid(4)) > 0) {
-                const QStringView name = line.mid(4);
-                QStringView closed;
-                do {
-                    closed = nested.takeLast();
-                    --openCount[closed];
-                } while (closed != name);
-            }
-            continue;
-        }
-
-        const qsizetype colon = valueColon(line);
-        if (colon < 0)
-            continue;
-        const QStringView head = line.left(colon);
-        const QStringView value = line.mid(colon + 1);
-        const qsizetype semicolon = head.indexOf(u';');
-        const QStringView name = semicolon < 0 ? head : head.left(semicolon);
-        const QStringView params = semicolon < 0 ? QStringView() : head.mid(semicolon);
-        if (name == u"EXDATE") {
-            for (QStringView piece : value.split(u','))
-                exdates.append({params.toString(), piece.toString()});
-        } else if (isReadProperty(name)) {
-            properties.insert(name.toString(), {params.toString(), value.toString()});
-        }
+        if (!skipsNested(line, nested, openCount))
+            readPropertyLine(line, properties, exdates);
     }
 
     joinOverrides(events);

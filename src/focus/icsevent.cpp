@@ -83,32 +83,33 @@ qint64 unitsBetween(QDate base, QDate day, ICSEvent::Unit unit)
     return 0;
 }
 
-QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Budget& budget)
+// The days of BYDAY in a month of `n` days that starts on `monthStart`,
+// ordinals counted within the month.
+std::array<bool, 32> byDayNumbers(const ICSEvent& e, QDate monthStart, int n)
 {
-    if (!budget.spend(32 + e.byDay.size() + e.byMonthDay.size() + e.bySetPos.size()))
-        return {};
-    const int n = monthStart.isValid() ? monthStart.daysInMonth() : 30;
-    // The days of BYDAY in this month, ordinals counted within the month.
-    auto byDayNumbers = [&] {
-        std::array<bool, 32> picked{};
-        const int firstWeekday = weekdayOf(monthStart);
-        for (const ICSEvent::Weekday& w : e.byDay) {
-            if (w.weekday < 1 || w.weekday > 7)
-                continue;
-            const int first = 1 + (w.weekday - firstWeekday + 7) % 7;
-            const qint64 matches = first <= n ? (n - first) / 7 + 1 : 0;
-            if (w.ordinal == 0) {
-                for (int d = first; d <= n; d += 7)
-                    picked[d] = true;
-            } else if (w.ordinal > 0 && w.ordinal <= matches) {
-                picked[first + 7 * (w.ordinal - 1)] = true;
-            } else if (w.ordinal < 0 && w.ordinal >= -matches) {
-                picked[first + 7 * (matches + w.ordinal)] = true;
-            }
+    std::array<bool, 32> picked{};
+    const int firstWeekday = weekdayOf(monthStart);
+    for (const ICSEvent::Weekday& w : e.byDay) {
+        if (w.weekday < 1 || w.weekday > 7)
+            continue;
+        const int first = 1 + (w.weekday - firstWeekday + 7) % 7;
+        const qint64 matches = first <= n ? (n - first) / 7 + 1 : 0;
+        if (w.ordinal == 0) {
+            for (int d = first; d <= n; d += 7)
+                picked[d] = true;
+        } else if (w.ordinal > 0 && w.ordinal <= matches) {
+            picked[first + 7 * (w.ordinal - 1)] = true;
+        } else if (w.ordinal < 0 && w.ordinal >= -matches) {
+            picked[first + 7 * (matches + w.ordinal)] = true;
         }
-        return picked;
-    };
+    }
+    return picked;
+}
 
+// The days of a month of `n` days that BYMONTHDAY and BYDAY pick, or the
+// start's day of the month without either.
+std::array<bool, 32> pickedMonthDays(const ICSEvent& e, QDate monthStart, int n, QDate startDay)
+{
     std::array<bool, 32> present{};
     if (!e.byMonthDay.isEmpty()) {
         // With BYDAY as well, a day must satisfy both.
@@ -116,35 +117,49 @@ QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Bu
         if (e.byDay.isEmpty())
             allowed.fill(true);
         else
-            allowed = byDayNumbers();
+            allowed = byDayNumbers(e, monthStart, n);
         for (qint64 value : e.byMonthDay) {
             const qint64 d = dayOfMonth(value, n);
             if (d >= 1 && d <= n && allowed[d])
                 present[d] = true;
         }
     } else if (!e.byDay.isEmpty()) {
-        present = byDayNumbers();
+        present = byDayNumbers(e, monthStart, n);
     } else if (startDay.day() <= n) {
         present[startDay.day()] = true;
     }
+    return present;
+}
+
+// The entries of an ascending list at the positions BYSETPOS names, in
+// ascending order.
+QList<int> atSetPositions(const QList<int>& numbers, const QList<qint64>& bySetPos)
+{
+    const qint64 size = numbers.size();
+    QList<int> picked;
+    for (qint64 p : bySetPos) {
+        if (p > 0 && p <= size)
+            picked.append(numbers[p - 1]);
+        else if (p < 0 && p >= -size)
+            picked.append(numbers[size + p]);
+    }
+    std::sort(picked.begin(), picked.end());
+    return picked;
+}
+
+QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Budget& budget)
+{
+    if (!budget.spend(32 + e.byDay.size() + e.byMonthDay.size() + e.bySetPos.size()))
+        return {};
+    const int n = monthStart.isValid() ? monthStart.daysInMonth() : 30;
+    const std::array<bool, 32> present = pickedMonthDays(e, monthStart, n, startDay);
 
     QList<int> numbers;
     for (int d = 1; d <= n; ++d)
         if (present[d])
             numbers.append(d);
-
-    if (!e.bySetPos.isEmpty()) {
-        const qint64 size = numbers.size();
-        QList<int> picked;
-        for (qint64 p : e.bySetPos) {
-            if (p > 0 && p <= size)
-                picked.append(numbers[p - 1]);
-            else if (p < 0 && p >= -size)
-                picked.append(numbers[size + p]);
-        }
-        std::sort(picked.begin(), picked.end());
-        numbers = picked;
-    }
+    if (!e.bySetPos.isEmpty())
+        numbers = atSetPositions(numbers, e.bySetPos);
 
     QList<QDate> days;
     days.reserve(numbers.size());
@@ -223,71 +238,86 @@ struct Series {
     }
 };
 
-QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay, Budget& budget)
+// The day of a daily rule's period, unless BYMONTH, BYMONTHDAY or BYDAY
+// leaves it out: each of them narrows a daily rule.
+QList<QDate> dailyDays(const ICSEvent& e, QDate periodStart, Budget& budget)
 {
     QList<QDate> days;
-    switch (unit) {
-    case ICSEvent::Unit::day: {
-        // BYMONTH, BYMONTHDAY and BYDAY each narrow a daily rule.
-        if (!budget.spend(1 + e.byMonth.size() + e.byMonthDay.size() + e.byDay.size()))
-            return days;
-        if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
-            return days;
-        const int n = periodStart.daysInMonth();
-        if (!e.byMonthDay.isEmpty() && std::none_of(e.byMonthDay.cbegin(), e.byMonthDay.cend(), [&](qint64 d) {
-                return dayOfMonth(d, n) == periodStart.day();
-            }))
-            return days;
-        const int weekday = weekdayOf(periodStart);
-        if (!e.byDay.isEmpty() && std::none_of(e.byDay.cbegin(), e.byDay.cend(), [&](const ICSEvent::Weekday& w) {
-                return w.weekday == weekday;
-            }))
-            return days;
-        days.append(periodStart);
+    if (!budget.spend(1 + e.byMonth.size() + e.byMonthDay.size() + e.byDay.size()))
         return days;
-    }
-    case ICSEvent::Unit::week: {
-        if (!budget.spend(8 + e.byDay.size()))
-            return days;
-        std::array<bool, 8> wanted{};
-        if (e.byDay.isEmpty())
-            wanted[weekdayOf(startDay)] = true;
-        for (const ICSEvent::Weekday& w : e.byDay)
-            if (w.weekday >= 1 && w.weekday <= 7)
-                wanted[w.weekday] = true;
-        for (int i = 0; i < 7; ++i) {
-            const QDate day = periodStart.addDays(i);
-            if (wanted[weekdayOf(day)] && WallClock::supports(day))
-                days.append(day);
-        }
+    if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
         return days;
-    }
-    case ICSEvent::Unit::month:
-        if (!budget.spend(1 + e.byMonth.size()))
-            return days;
-        if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
-            return days;
-        return monthDaysOf(e, periodStart, startDay, budget);
-    case ICSEvent::Unit::year: {
-        if (!budget.spend(1 + e.byMonth.size()))
-            return days;
-        QList<qint64> months = e.byMonth;
-        if (months.isEmpty())
-            months.append(startDay.month());
-        std::sort(months.begin(), months.end());
-        for (qint64 m : months) {
-            // Out-of-range months run on into the neighbouring years.
-            if (m < -kMaxMonths || m > kMaxMonths)
-                continue;
-            if (const auto monthStart = addUnits(periodStart, ICSEvent::Unit::month, m - 1))
-                days.append(monthDaysOf(e, *monthStart, startDay, budget));
-            if (budget.left < 0)
-                break;
-        }
+    const int n = periodStart.daysInMonth();
+    if (!e.byMonthDay.isEmpty() && std::none_of(e.byMonthDay.cbegin(), e.byMonthDay.cend(), [&](qint64 d) {
+            return dayOfMonth(d, n) == periodStart.day();
+        }))
         return days;
-    }
+    const int weekday = weekdayOf(periodStart);
+    if (!e.byDay.isEmpty() && std::none_of(e.byDay.cbegin(), e.byDay.cend(), [&](const ICSEvent::Weekday& w) {
+            return w.weekday == weekday;
+        }))
+        return days;
+    days.append(periodStart);
+    return days;
+}
+
+// The days of a weekly rule's week: those of BYDAY, else the start's weekday.
+QList<QDate> weeklyDays(const ICSEvent& e, QDate periodStart, QDate startDay, Budget& budget)
+{
+    QList<QDate> days;
+    if (!budget.spend(8 + e.byDay.size()))
+        return days;
+    std::array<bool, 8> wanted{};
+    if (e.byDay.isEmpty())
+        wanted[weekdayOf(startDay)] = true;
+    for (const ICSEvent::Weekday& w : e.byDay)
+        if (w.weekday >= 1 && w.weekday <= 7)
+            wanted[w.weekday] = true;
+    for (int i = 0; i < 7; ++i) {
+        const QDate day = periodStart.addDays(i);
+        if (wanted[weekdayOf(day)] && WallClock::supports(day))
+            days.append(day);
     }
     return days;
+}
+
+// The days of a yearly rule's year: those of each month of BYMONTH (else the
+// start's month), months in ascending order.
+QList<QDate> yearlyDays(const ICSEvent& e, QDate periodStart, QDate startDay, Budget& budget)
+{
+    QList<QDate> days;
+    if (!budget.spend(1 + e.byMonth.size()))
+        return days;
+    QList<qint64> months = e.byMonth;
+    if (months.isEmpty())
+        months.append(startDay.month());
+    std::sort(months.begin(), months.end());
+    for (qint64 m : months) {
+        // Out-of-range months run on into the neighbouring years.
+        if (m < -kMaxMonths || m > kMaxMonths)
+            continue;
+        if (const auto monthStart = addUnits(periodStart, ICSEvent::Unit::month, m - 1))
+            days.append(monthDaysOf(e, *monthStart, startDay, budget));
+        if (budget.left < 0)
+            break;
+    }
+    return days;
+}
+
+QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Unit unit, QDate startDay, Budget& budget)
+{
+    switch (unit) {
+    case ICSEvent::Unit::day: return dailyDays(e, periodStart, budget);
+    case ICSEvent::Unit::week: return weeklyDays(e, periodStart, startDay, budget);
+    case ICSEvent::Unit::month:
+        if (!budget.spend(1 + e.byMonth.size()))
+            return {};
+        if (!e.byMonth.isEmpty() && !e.byMonth.contains(periodStart.month()))
+            return {};
+        return monthDaysOf(e, periodStart, startDay, budget);
+    case ICSEvent::Unit::year: return yearlyDays(e, periodStart, startDay, budget);
+    }
+    return {};
 }
 } // namespace
 

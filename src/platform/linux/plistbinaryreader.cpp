@@ -26,6 +26,18 @@ quint64 bigEndian(QByteArrayView bytes)
         n = (n << 8) | quint8(b);
     return n;
 }
+
+// The canonical date of a date object's bits (a double of seconds from
+// 2001); none outside the years 1 to 9999.
+std::optional<QDateTime> dateOfBits(quint64 bits)
+{
+    double secs = 0;
+    std::memcpy(&secs, &bits, sizeof secs);
+    if (!std::isfinite(secs) || std::fabs(secs) > kDateSecondsLimit)
+        return std::nullopt;
+    return PlistCodec::canonicalDate(
+        QDateTime::fromSecsSinceEpoch(PlistCodec::kReferenceDate + qint64(std::floor(secs)), Qt::UTC));
+}
 } // namespace
 
 std::optional<QVariant> PlistBinaryReader::read(QByteArrayView data, int maxDepth, QString* why)
@@ -220,66 +232,24 @@ std::optional<QVariant> PlistBinaryReader::scalar(quint8 marker, qsizetype at)
         if (low == 0x0 || low == 0xF) // null and fill
             return QVariant();
         break;
-    case 0x1: {
-        if (low > 4)
-            break;
-        if (low == 4) {
-            // 128 bits, signed: clamped to 64.
-            const auto high = number(at + 1, 8);
-            const auto bits = number(at + 9, 8);
-            if (!high || !bits)
-                break;
-            const bool negative = (*high >> 63) != 0;
-            const bool fits64 =
-                negative ? (*high == ~quint64(0) && (*bits >> 63) != 0) : (*high == 0 && (*bits >> 63) == 0);
-            if (!fits64)
-                return QVariant(negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max());
-            return QVariant(qint64(*bits));
-        }
-        // One, two and four bytes are unsigned; eight are signed.
-        const auto n = number(at + 1, 1 << low);
-        if (!n)
-            break;
-        return QVariant(qint64(*n));
-    }
-    case 0x2: {
-        if (low != 2 && low != 3)
-            break;
-        const auto bits = number(at + 1, 1 << low);
-        if (!bits)
-            break;
-        if (low == 2) {
-            float f = 0;
-            const quint32 b = quint32(*bits);
-            std::memcpy(&f, &b, sizeof f);
-            return QVariant(double(f));
-        }
-        double d = 0;
-        std::memcpy(&d, &*bits, sizeof d);
-        return QVariant(d);
-    }
+    case 0x1:
+        if (const auto n = integerAt(low, at))
+            return QVariant(*n);
+        break;
+    case 0x2:
+        if (const auto r = realAt(low, at))
+            return QVariant(*r);
+        break;
     case 0x3: {
         const auto bits = low == 3 ? number(at + 1, 8) : std::nullopt;
         if (!bits)
             break;
-        double secs = 0;
-        std::memcpy(&secs, &*bits, sizeof secs);
-        if (!std::isfinite(secs) || std::fabs(secs) > kDateSecondsLimit)
-            return fail(QStringLiteral("a date lies outside the years 1 to 9999"));
-        const auto date = PlistCodec::canonicalDate(
-            QDateTime::fromSecsSinceEpoch(PlistCodec::kReferenceDate + qint64(std::floor(secs)), Qt::UTC));
+        const auto date = dateOfBits(*bits);
         if (!date)
             return fail(QStringLiteral("a date lies outside the years 1 to 9999"));
         return QVariant(*date);
     }
-    case 0x4: {
-        const auto count = length(marker, at);
-        if (!count)
-            return std::nullopt;
-        if (!fits(at, *count, 1))
-            return fail(notAPlist(QStringLiteral("a data object is cut short")));
-        return QVariant(data_.sliced(at, qsizetype(*count)).toByteArray());
-    }
+    case 0x4: return dataAt(marker, at);
     case 0x5:
     case 0x6: {
         auto text = stringAt(marker, at);
@@ -293,6 +263,58 @@ std::optional<QVariant> PlistBinaryReader::scalar(quint8 marker, qsizetype at)
     }
     return fail(notAPlist(
         QStringLiteral("an object is damaged or of an unknown kind (0x%1)").arg(marker, 2, 16, QLatin1Char('0'))));
+}
+
+std::optional<qint64> PlistBinaryReader::integerAt(int low, qsizetype at) const
+{
+    if (low > 4)
+        return std::nullopt;
+    if (low == 4) {
+        // 128 bits, signed: clamped to 64.
+        const auto high = number(at + 1, 8);
+        const auto bits = number(at + 9, 8);
+        if (!high || !bits)
+            return std::nullopt;
+        const bool negative = (*high >> 63) != 0;
+        const bool fits64 =
+            negative ? (*high == ~quint64(0) && (*bits >> 63) != 0) : (*high == 0 && (*bits >> 63) == 0);
+        if (!fits64)
+            return negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
+        return qint64(*bits);
+    }
+    // One, two and four bytes are unsigned; eight are signed.
+    const auto n = number(at + 1, 1 << low);
+    if (!n)
+        return std::nullopt;
+    return qint64(*n);
+}
+
+std::optional<double> PlistBinaryReader::realAt(int low, qsizetype at) const
+{
+    if (low != 2 && low != 3)
+        return std::nullopt;
+    const auto bits = number(at + 1, 1 << low);
+    if (!bits)
+        return std::nullopt;
+    if (low == 2) {
+        float f = 0;
+        const quint32 b = quint32(*bits);
+        std::memcpy(&f, &b, sizeof f);
+        return double(f);
+    }
+    double d = 0;
+    std::memcpy(&d, &*bits, sizeof d);
+    return d;
+}
+
+std::optional<QVariant> PlistBinaryReader::dataAt(quint8 marker, qsizetype at)
+{
+    const auto count = length(marker, at);
+    if (!count)
+        return std::nullopt;
+    if (!fits(at, *count, 1))
+        return fail(notAPlist(QStringLiteral("a data object is cut short")));
+    return QVariant(data_.sliced(at, qsizetype(*count)).toByteArray());
 }
 
 } // namespace tavrin

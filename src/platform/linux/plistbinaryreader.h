@@ -32,6 +32,12 @@ private:
     std::optional<QVariant> container(quint8 marker, qsizetype at, int depth);
     std::optional<QString> string(quint64 ref);
     std::optional<QString> stringAt(quint8 marker, qsizetype at);
+    // The bytes of the data object marked at `at`; none, with the reason, when it is cut short.
+    std::optional<QVariant> dataAt(quint8 marker, qsizetype at);
+    // The integer object at `at` (`low`: its marker's size bits), clamped to 64 signed bits; none if damaged.
+    std::optional<qint64> integerAt(int low, qsizetype at) const;
+    // The real object at `at` (`low`: its marker's size bits); none if damaged.
+    std::optional<double> realAt(int low, qsizetype at) const;
     // The length of an object whose marker is at `at`, moving `at` to its
     // first byte after the length.
     std::optional<quint64> length(quint8 marker, qsizetype& at);

@@ -40,6 +40,60 @@ std::optional<QVariant> refuse(QString* why, const QString& what, const QString&
     return std::nullopt;
 }
 
+// `v` in canonical form, with `depthLeft` levels of arrays and dictionaries
+// allowed; none, with the reason and where (a path of keys and indexes), when
+// it holds what a property list cannot.
+std::optional<QVariant> normalise(const QVariant& v, const QString& where, int depthLeft, QString* why);
+
+// A date in canonical form (UTC, whole seconds); refused when invalid or outside
+// the years 1 to 9999.
+std::optional<QVariant> normaliseDate(const QVariant& v, const QString& where, QString* why)
+{
+    const QDateTime d = v.toDateTime();
+    if (!d.isValid())
+        return refuse(why, QStringLiteral("an invalid date"), where);
+    const auto date = PlistCodec::canonicalDate(d);
+    if (!date)
+        return refuse(why, QStringLiteral("a date outside the years 1 to 9999"), where);
+    return QVariant(*date);
+}
+
+// An array's items each in canonical form, named "where[i]" in a refusal.
+std::optional<QVariant> normaliseList(const QVariant& v, const QString& where, int depthLeft, QString* why)
+{
+    if (depthLeft < 1)
+        return refuse(why, QStringLiteral("arrays and dictionaries nested too deep"), where);
+    const QVariantList in = v.toList();
+    QVariantList out;
+    out.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        auto item = normalise(in[i], QStringLiteral("%1[%2]").arg(where).arg(i), depthLeft - 1, why);
+        if (!item)
+            return std::nullopt;
+        out.append(std::move(*item));
+    }
+    return QVariant(out);
+}
+
+// A dictionary's values each in canonical form, named "where.key" in a refusal.
+std::optional<QVariant> normaliseMap(const QVariant& v, const QString& where, int depthLeft, QString* why)
+{
+    if (depthLeft < 1)
+        return refuse(why, QStringLiteral("arrays and dictionaries nested too deep"), where);
+    const QVariantMap in = v.toMap();
+    QVariantMap out;
+    for (auto it = in.cbegin(); it != in.cend(); ++it) {
+        const QString at = where.isEmpty() ? it.key() : where + QLatin1Char('.') + it.key();
+        if (it.key().contains(QChar(0)))
+            return refuse(why, QStringLiteral("a key with a NUL character"), at);
+        auto item = normalise(it.value(), at, depthLeft - 1, why);
+        if (!item)
+            return std::nullopt;
+        out.insert(it.key(), std::move(*item));
+    }
+    return QVariant(out);
+}
+
 std::optional<QVariant> normalise(const QVariant& v, const QString& where, int depthLeft, QString* why)
 {
     switch (v.typeId()) {
@@ -69,47 +123,11 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, int d
         return QVariant(s);
     }
     case QMetaType::QByteArray: return QVariant(v.toByteArray());
-    case QMetaType::QDateTime: {
-        const QDateTime d = v.toDateTime();
-        if (!d.isValid())
-            return refuse(why, QStringLiteral("an invalid date"), where);
-        const auto date = PlistCodec::canonicalDate(d);
-        if (!date)
-            return refuse(why, QStringLiteral("a date outside the years 1 to 9999"), where);
-        return QVariant(*date);
-    }
+    case QMetaType::QDateTime: return normaliseDate(v, where, why);
     case QMetaType::QStringList:
-    case QMetaType::QVariantList: {
-        if (depthLeft < 1)
-            return refuse(why, QStringLiteral("arrays and dictionaries nested too deep"), where);
-        const QVariantList in = v.toList();
-        QVariantList out;
-        out.reserve(in.size());
-        for (qsizetype i = 0; i < in.size(); ++i) {
-            auto item = normalise(in[i], QStringLiteral("%1[%2]").arg(where).arg(i), depthLeft - 1, why);
-            if (!item)
-                return std::nullopt;
-            out.append(std::move(*item));
-        }
-        return QVariant(out);
-    }
+    case QMetaType::QVariantList: return normaliseList(v, where, depthLeft, why);
     case QMetaType::QVariantMap:
-    case QMetaType::QVariantHash: {
-        if (depthLeft < 1)
-            return refuse(why, QStringLiteral("arrays and dictionaries nested too deep"), where);
-        const QVariantMap in = v.toMap();
-        QVariantMap out;
-        for (auto it = in.cbegin(); it != in.cend(); ++it) {
-            const QString at = where.isEmpty() ? it.key() : where + QLatin1Char('.') + it.key();
-            if (it.key().contains(QChar(0)))
-                return refuse(why, QStringLiteral("a key with a NUL character"), at);
-            auto item = normalise(it.value(), at, depthLeft - 1, why);
-            if (!item)
-                return std::nullopt;
-            out.insert(it.key(), std::move(*item));
-        }
-        return QVariant(out);
-    }
+    case QMetaType::QVariantHash: return normaliseMap(v, where, depthLeft, why);
     default:
         return refuse(why,
                       v.isValid() ? QStringLiteral("a value of type %1").arg(QLatin1String(v.typeName()))
