@@ -259,7 +259,6 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
 
     shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
                                              [] { OnboardingView::showWindow(); });
-    shell->app->launch();
     UpdateWindow::attach(*Updater::shared().controller());
 
     // The icon in the tray, if there is one, and in the simulated menu bar.
@@ -414,7 +413,11 @@ int main(int argc, char** argv)
     startDesktop(*running, common, app);
 
     const std::unique_ptr<Shell> shell = wireShell(*running);
-    say(stdout, QStringLiteral("Tavrin is running on %1.").arg(running->description));
+    // Said once the engines run and the hot keys are held: whoever waits for
+    // it (a script, a test) can use them at once.
+    shell->app->launch([description = running->description] {
+        say(stdout, QStringLiteral("Tavrin is running on %1.").arg(description));
+    });
     const int status = QApplication::exec();
     Platform::uninstall();
     return status;

@@ -16,9 +16,13 @@ TavrinApp::TavrinApp(AppState& state, WindowManager& windows, Updater& updater, 
       showOnboarding_(std::move(showOnboarding))
 {}
 
-void TavrinApp::launch()
+void TavrinApp::launch(std::function<void()> started)
 {
-    Platform::current().clock->schedule(0, [this] { startUp(); });
+    Platform::current().clock->schedule(0, [this, started = std::move(started)] {
+        startUp();
+        if (started)
+            started();
+    });
 }
 
 bool TavrinApp::wantsOnboarding()

@@ -20,8 +20,9 @@ public:
     AppState& state() const { return state_; }
     WindowManager& windows() const { return windows_; }
 
-    // Asks for startUp() as soon as the main loop runs.
-    void launch();
+    // Asks for startUp() as soon as the main loop runs, and then for
+    // `started` (the engines run and the hot keys are held by then).
+    void launch(std::function<void()> started = {});
     // Starts the engines, then the updater, then opens the first-run window
     // unless the first run is done and Accessibility is trusted, or
     // TAVRIN_DEMO is set (to anything, even nothing). Runs once; true when

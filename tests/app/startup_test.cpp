@@ -51,10 +51,17 @@ TEST_F(StartUpTest, EnginesAndUpdaterStartBeforeTheFirstRunWindowOnce)
         EXPECT_TRUE(updater.isStarted());
         ++shown;
     });
-    app.launch();
+    int announced = 0;
+    app.launch([&] {
+        // Whoever is told the program runs can use its hot keys at once.
+        EXPECT_TRUE(state.enginesStarted());
+        EXPECT_EQ(shown, 1);
+        ++announced;
+    });
     EXPECT_FALSE(state.enginesStarted()); // not before the main loop runs
     env.clock.runDue();
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(announced, 1);
     EXPECT_FALSE(app.startUp());
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(log->size(), 7);

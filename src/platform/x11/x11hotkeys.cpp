@@ -7,7 +7,8 @@ namespace tavrin {
 X11HotKeys::X11HotKeys(X11Connection& conn, X11Keyboard& keyboard, QObject* parent)
     : HotKeys(parent),
       conn_(conn),
-      keyboard_(keyboard)
+      keyboard_(keyboard),
+      numLock_(keyboard.numLockMask())
 {
     conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
     connect(&keyboard_, &X11Keyboard::mappingChanged, this, [this] {
@@ -27,10 +28,9 @@ X11HotKeys::~X11HotKeys()
 
 std::vector<std::uint16_t> X11HotKeys::lockVariants() const
 {
-    const std::uint16_t num = keyboard_.numLockMask();
     std::vector<std::uint16_t> v{0, XCB_MOD_MASK_LOCK};
-    if (num)
-        v.insert(v.end(), {num, std::uint16_t(num | XCB_MOD_MASK_LOCK)});
+    if (numLock_)
+        v.insert(v.end(), {numLock_, std::uint16_t(numLock_ | XCB_MOD_MASK_LOCK)});
     return v;
 }
 
@@ -79,7 +79,7 @@ int X11HotKeys::registerHotKey(std::uint32_t signature, std::uint32_t id, std::u
             return kStatusKeyInUse;
     if (!grab(keycode, mods))
         return kStatusKeyInUse;
-    grabs_.push_back({signature, id, keyCode, modifiers, keycode, mods});
+    grabs_.push_back({signature, id, keyCode, modifiers, keycode, mods, true});
     return kStatusNoError;
 }
 
@@ -97,16 +97,29 @@ void X11HotKeys::unregisterHotKey(std::uint32_t signature, std::uint32_t id)
 void X11HotKeys::regrabAll()
 {
     // Key codes may have moved: grab each key where it is now. A key that
-    // can no longer be grabbed stays registered and silent, as it would be
-    // if another client took it later.
-    for (Grab& g : grabs_)
-        ungrab(g.keycode, g.mods);
+    // stays where it was is not let go of, not even for a moment: the server
+    // announces a new mapping whenever another keyboard (or a typing tool)
+    // is used, and a press arriving between the let-go and the new grab
+    // would be lost. Those that moved are all let go of before any is
+    // grabbed again, as one key's new place may be another's old one. A key
+    // that can no longer be grabbed stays registered and silent, as it
+    // would be if another client took it later.
+    const std::uint16_t numLock = keyboard_.numLockMask();
+    std::vector<Grab*> moved;
     for (Grab& g : grabs_) {
-        g.keycode = keyboard_.keycodeFor(keysymForMacKeyCode(g.macKeyCode));
-        g.mods = keyboard_.fromCarbon(g.carbon);
-        if (g.keycode)
-            grab(g.keycode, g.mods);
+        const xcb_keycode_t keycode = keyboard_.keycodeFor(keysymForMacKeyCode(g.macKeyCode));
+        const std::uint16_t mods = keyboard_.fromCarbon(g.carbon);
+        if (g.held && numLock == numLock_ && keycode == g.keycode && mods == g.mods)
+            continue;
+        if (g.held && g.keycode)
+            ungrab(g.keycode, g.mods);
+        g.keycode = keycode;
+        g.mods = mods;
+        moved.push_back(&g);
     }
+    numLock_ = numLock;
+    for (Grab* g : moved)
+        g->held = g->keycode && grab(g->keycode, g->mods);
 }
 
 void X11HotKeys::handleEvent(const xcb_generic_event_t& event)

@@ -30,17 +30,22 @@ private:
         std::uint32_t macKeyCode = 0, carbon = 0;
         xcb_keycode_t keycode = 0;
         std::uint16_t mods = 0;
+        bool held = true; // false while another client holds its new place
     };
+    // The lock modifiers a grab also holds, with the Num Lock the grabs were
+    // made with.
     std::vector<std::uint16_t> lockVariants() const;
     // Grabs every variant; false (and nothing left grabbed) when refused.
     bool grab(xcb_keycode_t keycode, std::uint16_t mods);
     void ungrab(xcb_keycode_t keycode, std::uint16_t mods);
+    // Moves the grabs whose keys moved with a new keyboard mapping.
     void regrabAll();
     void handleEvent(const xcb_generic_event_t& event);
 
     X11Connection& conn_;
     X11Keyboard& keyboard_;
     std::vector<Grab> grabs_;
+    std::uint16_t numLock_ = 0;
 };
 
 } // namespace tavrin
