@@ -1,4 +1,3 @@
-#include "platform/linux/plistdefaults.h"
 #include "programtest.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
@@ -24,12 +23,6 @@ protected:
         const Rect got = frameWindowGeometry(window);
         return got.x == zone.x && got.y == zone.y && got.width <= zone.width && got.width > zone.width - 20
                && got.height <= zone.height && got.height > zone.height - 30;
-    }
-    // What the program has stored.
-    QVariant stored(const QString& key) const
-    {
-        PlistDefaults defaults(QDir(config_.path()).filePath(QStringLiteral("tavrin/defaults.plist")));
-        return defaults.value(key).value_or(QVariant());
     }
     // Drags a window with the left button from `from` by (dx, dy): pressed
     // through XTEST, the move started from the window as applications with

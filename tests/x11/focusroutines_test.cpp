@@ -3,8 +3,6 @@
 #include "programtest.h"
 #include "support/privatebus.h"
 
-#include "platform/linux/plistdefaults.h"
-
 #include <QDir>
 
 namespace tavrin {
@@ -17,11 +15,7 @@ namespace {
 class X11FocusRoutinesTest : public X11ProgramTest {
 protected:
     // What "focus.routines" holds in the program's settings file now.
-    QByteArray storedRoutines()
-    {
-        const PlistDefaults defaults(QDir(config_.path()).filePath(QStringLiteral("tavrin/defaults.plist")));
-        return defaults.value(QStringLiteral("focus.routines")).value_or(QVariant()).toByteArray();
-    }
+    QByteArray storedRoutines() const { return stored(QStringLiteral("focus.routines")).toByteArray(); }
 
     // `tavrin intent --help` as a second shell runs it.
     QString intentHelp(const PrivateBus& bus)

@@ -1,8 +1,10 @@
 #include "programtest.h"
 
+#include "platform/linux/plistcodec.h"
 #include "platform/linux/plistdefaults.h"
 
 #include <QDir>
+#include <QFile>
 #include <csignal>
 
 namespace tavrin {
@@ -43,6 +45,15 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
             return output_.contains("Tavrin is running on the X11 desktop");
         },
         20.0);
+}
+
+QVariant X11ProgramTest::stored(const QString& key) const
+{
+    QFile file(QDir(config_.path()).filePath(QStringLiteral("tavrin/defaults.plist")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const std::optional<QVariant> values = PlistCodec::fromData(file.readAll());
+    return values ? values->toMap().value(key) : QVariant();
 }
 
 bool X11ProgramTest::stopTavrin()

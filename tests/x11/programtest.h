@@ -25,6 +25,10 @@ protected:
                      bool firstRun = false);
     // Ends it with SIGTERM; true when it exits cleanly.
     bool stopTavrin();
+    // What the program has stored under `key` (null when nothing). Read
+    // from its settings file without opening it as a settings store, which
+    // would clear away the temporary file of a write in progress.
+    QVariant stored(const QString& key) const;
 
     // Starts an xterm titled `title`, `cells` characters wide and high, with
     // its top left corner at `at` and any further arguments, and answers its
