@@ -351,18 +351,21 @@ TEST_F(X11AccessibilityTest, UnansweredApplicationCostsItsTimeOutOnce)
 {
     X11TestClient* c = startClient(QStringLiteral("Waiting"), {100, 100, 400, 300});
     ASSERT_TRUE(c);
-    ax().setMessagingTimeout(ax().applicationElement(c->pid()), 0.3);
+    // The waits are on the X server's real time: the bounds leave room for
+    // a loaded machine, which only makes waits longer. The second call is
+    // held to half the time-out, so it cannot have waited it out again.
+    ax().setMessagingTimeout(ax().applicationElement(c->pid()), 1.0);
     const qint64 wm = session_->windowManagerPid();
     ASSERT_GT(wm, 0);
     ::kill(pid_t(wm), SIGSTOP);
     double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setAttribute(element(c), ax::Position, Point{500, 400}), AXError::cannotComplete);
     const double first = X11Connection::steadyNow() - start;
-    EXPECT_GE(first, 0.25);
-    EXPECT_LT(first, 0.6);
+    EXPECT_GE(first, 0.95);
+    EXPECT_LT(first, 5.0);
     start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setAttribute(element(c), ax::Position, Point{600, 400}), AXError::cannotComplete);
-    EXPECT_LT(X11Connection::steadyNow() - start, 0.05);
+    EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
     // Reads do not depend on the window manager.
     EXPECT_TRUE(ax().attribute(element(c), ax::Title).ok());
 
