@@ -237,8 +237,12 @@ Rect VeilEngine::frameFor(const Tracked& t, double at) const
         const double leadX = clamped(p->velocity.x * kLead, kMostLead),
                      leadY = clamped(p->velocity.y * kLead, kMostLead);
         const double lagX = clamped(p->velocity.x * kLag, kMostLag), lagY = clamped(p->velocity.y * kLag, kMostLag);
+        // Until the pointer's speed is known (the press, the first drag
+        // event) the window manager may move the window a step before the
+        // veil follows: the margin then covers a whole step.
+        const double margin = p->speed > 0 ? kDragMargin : kStepMargin;
         r = grown(moved.united(moved.translated(leadX, leadY)).united(moved.translated(-lagX, -lagY)).united(t.bounds),
-                  kDragMargin);
+                  margin);
     } else {
         r = t.bounds;
         double margin = kMargin;
