@@ -1,4 +1,5 @@
 #include "shellfixture.h"
+#include "support/artifacts.h"
 
 #include "app/menubar/menubarextra.h"
 #include "app/menubar/nowview.h"
@@ -57,8 +58,7 @@ protected:
     {
         QString dir = qEnvironmentVariable("TAVRIN_SCREENSHOTS");
         if (dir.isEmpty())
-            dir =
-                QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral("../artifacts/menubar"));
+            dir = Artifacts::folder(QStringLiteral("menubar"));
         QDir().mkpath(dir);
         settle();
         const QPixmap shot = widget.grab();

@@ -5,6 +5,7 @@
 #include "commandbar/taskfield.h"
 #include "commandbarfakes.h"
 #include "platform/sim/simappearance.h"
+#include "support/artifacts.h"
 #include "support/simfixture.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
@@ -22,16 +23,6 @@ namespace tavrin::testing {
 inline const QString kTask = QStringLiteral("Put the editor and the browser side by side");
 inline const QString kEditor = QStringLiteral("Visual Studio Code");
 inline const QString kBrowser = QStringLiteral("Safari");
-
-// Where pictures of the panels go for a person to look at:
-// artifacts/commandbar/ in the source tree.
-inline QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/commandbar"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
 
 // The offscreen platform says so whenever a panel is raised or sized.
 inline void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message)

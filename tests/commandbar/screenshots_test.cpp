@@ -6,6 +6,7 @@
 #include "commandbar/adjustview.h"
 #include "design/environment.h"
 #include "platform/sim/simdesktopwindow.h"
+#include "support/artifacts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +49,8 @@ protected:
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawPixmap(QRectF(QPointF(0, 0), QSizeF(shot.size()) * scale), shot, QRectF(shot.rect()));
         p.end();
-        const QString path = QDir(artifactsDir()).filePath(name + QLatin1Char('-') + schemeName(GetParam()) + ".png");
+        const QString path = QDir(Artifacts::folder(QStringLiteral("commandbar")))
+                                 .filePath(name + QLatin1Char('-') + schemeName(GetParam()) + ".png");
         return image.save(path);
     }
 
@@ -175,8 +177,8 @@ TEST_P(Screenshots, TheBarOverTheSmallDisplayOfTheSimulatedDesktop)
     p.drawPixmap(desktop.geometry().topLeft() - all.topLeft(), desktop.grab());
     p.drawPixmap(panel->geometry().topLeft() - all.topLeft(), panel->grab());
     p.end();
-    const QString path =
-        QDir(artifactsDir()).filePath(QStringLiteral("11-bar-over-small-display-") + schemeName(GetParam()) + ".png");
+    const QString path = QDir(Artifacts::folder(QStringLiteral("commandbar")))
+                             .filePath(QStringLiteral("11-bar-over-small-display-") + schemeName(GetParam()) + ".png");
     EXPECT_TRUE(image.save(path));
 }
 

@@ -9,6 +9,7 @@
 #include "commandbar/adjustview.h"
 #include "design/environment.h"
 #include "design/tglass.h"
+#include "support/artifacts.h"
 #include "support/x11/xvfbsession.h"
 
 #include <QProcess>
@@ -154,7 +155,8 @@ protected:
     {
         const QImage image =
             QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-        EXPECT_TRUE(image.save(QDir(artifactsDir()).filePath(name + QStringLiteral(".png"))));
+        EXPECT_TRUE(
+            image.save(QDir(Artifacts::folder(QStringLiteral("commandbar"))).filePath(name + QStringLiteral(".png"))));
         return image;
     }
 

@@ -14,6 +14,7 @@
 #include "modes/veilpanel.h"
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simveilsurfaces.h"
+#include "support/artifacts.h"
 #include "support/simfixture.h"
 
 #include <QApplication>
@@ -26,14 +27,6 @@
 
 namespace tavrin {
 namespace {
-
-QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/modes"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
 
 // A Settings pane's body: the window colour behind it.
 class PaneBody : public DesignWidget {
@@ -80,7 +73,8 @@ protected:
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawPixmap(QRectF(QPointF(0, 0), QSizeF(shot.size()) * 2), shot, QRectF(shot.rect()));
         p.end();
-        return image.save(QDir(artifactsDir()).filePath(name + QLatin1Char('-') + scheme() + ".png"));
+        return image.save(
+            QDir(Artifacts::folder(QStringLiteral("modes"))).filePath(name + QLatin1Char('-') + scheme() + ".png"));
     }
 
     SimEnvironment env;

@@ -2,6 +2,7 @@
 // routine card and the calendars line in its states, in both colour
 // schemes, written to artifacts/focus/ for a person to look at.
 #include "settingsfixture.h"
+#include "support/artifacts.h"
 
 #include "design/environment.h"
 #include "design/themed.h"
@@ -22,14 +23,6 @@
 
 namespace tavrin {
 namespace {
-
-QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/focus"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
 
 FocusRoutine everyChip()
 {
@@ -90,13 +83,15 @@ protected:
             std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width() - 184) + 4);
         view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
         settle();
-        return view->grab().toImage().save(QDir(artifactsDir()).filePath(name + '-' + scheme() + ".png"));
+        return view->grab().toImage().save(
+            QDir(Artifacts::folder(QStringLiteral("focus"))).filePath(name + '-' + scheme() + ".png"));
     }
 
     bool saveWidget(QWidget* widget, const QString& name)
     {
         settle();
-        return widget->grab().toImage().save(QDir(artifactsDir()).filePath(name + '-' + scheme() + ".png"));
+        return widget->grab().toImage().save(
+            QDir(Artifacts::folder(QStringLiteral("focus"))).filePath(name + '-' + scheme() + ".png"));
     }
 
     // Opens a chip's editor and pictures it.

@@ -8,6 +8,7 @@
 #include "platform/sim/simappearance.h"
 #include "settings/integrationspane.h"
 #include "settings/paneheader.h"
+#include "support/artifacts.h"
 #include "support/simfixture.h"
 
 #include <QAbstractButton>
@@ -241,8 +242,7 @@ TEST_P(Pictures, ThePaneInEachScheme)
         frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         QApplication::processEvents();
     }
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath("../artifacts/settings");
-    QDir().mkpath(root);
+    const QString root = Artifacts::folder(QStringLiteral("settings"));
     const QString name = GetParam() == ColorScheme::dark ? "integrations-dark.png" : "integrations-light.png";
     EXPECT_TRUE(image.save(QDir(root).filePath(name)));
 }

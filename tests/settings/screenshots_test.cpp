@@ -2,6 +2,7 @@
 // written to artifacts/settings/ for a person to look at. Each picture is the
 // whole pane (the window made as tall as the pane) at twice its size.
 #include "settingsfixture.h"
+#include "support/artifacts.h"
 
 #include "platform/sim/simappearance.h"
 #include "settings/learningpane.h"
@@ -17,14 +18,6 @@
 
 namespace tavrin {
 namespace {
-
-QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/settings"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
 
 class Screenshots : public SettingsTest, public ::testing::WithParamInterface<ColorScheme> {
 protected:
@@ -68,7 +61,8 @@ protected:
         const QPixmap shot = view->grab();
         QImage image = shot.toImage();
         const QString scheme = GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
-        return image.save(QDir(artifactsDir()).filePath(name + QLatin1Char('-') + scheme + ".png"));
+        return image.save(
+            QDir(Artifacts::folder(QStringLiteral("settings"))).filePath(name + QLatin1Char('-') + scheme + ".png"));
     }
 };
 

@@ -2,6 +2,7 @@
 // colour schemes, written to artifacts/snapping/ for a person to look at. The
 // test checks only that each picture was made.
 
+#include "support/artifacts.h"
 #include "viewfixture.h"
 
 #include "design/themed.h"
@@ -16,14 +17,6 @@
 
 namespace tavrin {
 namespace {
-
-QString artifactsDir()
-{
-    const QString root = QFileInfo(SimEnvironment::defaultScenarioPath()).dir().filePath(QStringLiteral(".."));
-    const QString dir = QDir(root).filePath(QStringLiteral("artifacts/snapping"));
-    QDir().mkpath(dir);
-    return QDir(dir).canonicalPath();
-}
 
 struct Shot {
     double displayWidth; // × 1000 visible
@@ -68,7 +61,7 @@ protected:
         p.fillRect(image.rect(), backdrop);
         p.drawPixmap(0, 0, picture);
         p.end();
-        return image.save(QDir(artifactsDir()).filePath(name + QStringLiteral(".png")));
+        return image.save(QDir(Artifacts::folder(QStringLiteral("snapping"))).filePath(name + QStringLiteral(".png")));
     }
 };
 
