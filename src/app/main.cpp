@@ -45,6 +45,7 @@
 #include "platform/sim/simscenario.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
+#include "platform/x11/x11panelwindows.h"
 #include "settings/settingswindow.h"
 #include "snapping/autoarrange.h"
 #include "snapping/desktophudpanels.h"
@@ -87,7 +88,9 @@ void say(std::FILE* stream, const QString& line)
 // The services every desktop runs on: the clock, the settings file, the
 // keyring, the network, helper programs and the user's folders; and, for a
 // real desktop, its appearance, the sound server's microphone, the local
-// calendars and (none on Linux) an on-device language model.
+// calendars and (none on Linux) an on-device language model. Where Qt
+// draws on X11, on either desktop, the program's own panels ask the X server
+// and the window manager for what they need.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
@@ -100,6 +103,7 @@ struct CommonServices {
     std::unique_ptr<DesktopAppearance> appearance;
     std::unique_ptr<PulseMicrophone> microphone;
     std::unique_ptr<EvolutionCalendars> calendars;
+    std::unique_ptr<X11PanelWindows> panelWindows = X11PanelWindows::ofThisApplication();
 
     Platform platform()
     {
@@ -114,7 +118,8 @@ struct CommonServices {
                         .propertyLists = &propertyLists,
                         .folders = UserFolders::ofThisUser(),
                         .microphone = microphone.get(),
-                        .calendars = calendars.get()};
+                        .calendars = calendars.get(),
+                        .panelWindows = panelWindows.get()};
     }
 };
 
