@@ -121,8 +121,8 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelT
         co_return Result{};
     switch (response.failure) {
     case HttpResponse::Failure::none: break;
+    case HttpResponse::Failure::tooLarge: co_return Result{{}, kTooLarge};
     case HttpResponse::Failure::timedOut:
-    case HttpResponse::Failure::tooLarge: co_return Result{{}, kNotACalendar};
     case HttpResponse::Failure::network: co_return Result{{}, kCouldNotLoad + response.errorMessage};
     }
     // A redirect is left here only when it led too far or away from the web.

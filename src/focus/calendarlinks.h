@@ -34,6 +34,7 @@ public:
     static inline const QString kNotALink = QStringLiteral("That isn't a link.");
     static inline const QString kNotACalendar = QStringLiteral("That link didn't return a calendar.");
     static inline const QString kCouldNotLoad = QStringLiteral("Couldn't load it: ");
+    static inline const QString kTooLarge = QStringLiteral("Couldn't load it: the calendar is larger than 20 MB.");
 
     using QObject::QObject;
 
