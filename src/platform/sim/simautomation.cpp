@@ -61,12 +61,18 @@ std::optional<QList<BrowserWindow>> SimAutomation::browserWindows(const Automati
 bool SimAutomation::openWindow(const AutomationTarget& target, const QStringList& urls, const QString& script,
                                double timeLimit)
 {
+    // The script carries the addresses with quotes and backslashes
+    // percent-encoded; the browser opens them as the script has them.
+    QStringList quoted;
+    for (QString url : urls)
+        quoted.append(
+            url.replace(QLatin1Char('\\'), QLatin1String("%5C")).replace(QLatin1Char('"'), QLatin1String("%22")));
     const auto request = accepted(target, script, timeLimit, {SimScriptRequest::Kind::openTabs});
-    if (!request || request->urls != urls)
+    if (!request || request->urls != quoted)
         return false;
     auto guard = desktop_.lock();
     const SimApp* app = desktop_.appNamed(target.app);
-    return app && openTabs(*app, urls);
+    return app && openTabs(*app, quoted);
 }
 
 bool SimAutomation::selectTab(const AutomationTarget& target, int window, int tab, const QString& script,
