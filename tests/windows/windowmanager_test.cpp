@@ -228,6 +228,26 @@ TEST_F(Desk, LayoutAsksLearningForSlotsAndReportsPlacements)
     EXPECT_TRUE(recorded.isEmpty());
 }
 
+TEST_F(Desk, ArrowsFillAndSnapsReportWhereTheyPutTheWindowAndDisplayMovesDoNot)
+{
+    QStringList recorded;
+    FakeLearner learner;
+    const Registration learning = manager.setLearner(learner);
+    learner.onRecord = [&](const QString& app, const Display& d, const UnitRect& u, bool focus) {
+        recorded << QStringLiteral("%1 %2 %3").arg(app, d.name, u.zoneName(focus));
+    };
+    addProbe(env, "Probe", {3600, 400, 500, 400});
+    manager.snap(SnapTarget::topLeft);
+    manager.fill();
+    env.clock.advance(1);
+    manager.arrow(Arrow::right);
+    EXPECT_EQ(recorded, (QStringList{"Probe app Built-in Display Left, top", "Probe app Built-in Display Centre",
+                                     "Probe app Built-in Display Right"}));
+    recorded.clear();
+    manager.moveToDisplay(false);
+    EXPECT_TRUE(recorded.isEmpty());
+}
+
 TEST_F(Desk, WindowsThatRefuseTheirSizeEndWhereTheyStopAndAreSetOnlyOnceMore)
 {
     // Mail will not shrink below 600×400; Calculator does not resize at all.
