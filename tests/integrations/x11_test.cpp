@@ -105,14 +105,14 @@ TEST_F(X11Integrations, ABrowsersTabsAreCapturedFromItsSessionAndComeBackInANewW
               (QList<BrowserWindowTabs>{{"Inbox", "https://mail.example/", {"Docs", "Settings"}}}));
 
     // Restoring starts the browser's desktop entry with only web addresses,
-    // after "--".
+    // after "--", the front one last.
     EXPECT_TRUE(Integrations::restoreTabs(
         "Chromium", {"https://mail.example/", "--gpu-launcher=/bin/sh", "https://docs.example/"}));
     QFile arguments(dir_.filePath("arguments"));
     ASSERT_TRUE(waitUntil([&] { return arguments.exists(); }, 10));
     ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split('\n', Qt::SkipEmptyParts),
-              (QStringList{"--new-window", "--", "https://mail.example/", "https://docs.example/"}));
+              (QStringList{"--new-window", "--", "https://docs.example/", "https://mail.example/"}));
 }
 
 TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)
