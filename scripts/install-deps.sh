@@ -16,6 +16,7 @@ packages=(
   procps lsof python3 clang-format
   libpulse-dev pulseaudio pulseaudio-utils
   gnome-keyring libsecret-tools
+  liblz4-dev
 )
 if [ "${1:-}" = "sanitize" ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
