@@ -9,6 +9,7 @@
 #include "settings/integrationspane.h"
 #include "settings/paneheader.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 #include "support/simfixture.h"
 
 #include <QAbstractButton>
@@ -244,6 +245,7 @@ TEST_P(Pictures, ThePaneInEachScheme)
     }
     const QString root = Artifacts::folder(QStringLiteral("settings"));
     const QString name = GetParam() == ColorScheme::dark ? "integrations-dark.png" : "integrations-light.png";
+    LayoutCheck::expectTidy(&frame, name);
     EXPECT_TRUE(image.save(QDir(root).filePath(name)));
 }
 
