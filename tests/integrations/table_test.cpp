@@ -124,23 +124,31 @@ TEST_F(Table, ConsentOfScriptedApplications)
     EXPECT_EQ(Integrations::permission(row("Safari"), false), Permission::notRunning);
 }
 
-// Counts the scripts that run at the same time.
+// Counts the requests that run at the same time.
 struct CountingAutomation final : Automation {
     std::atomic<int> running{0};
     std::atomic<int> most{0};
-    std::optional<ScriptValue> run(const QString& source, double) override
+    bool scriptsApplications() const override { return true; }
+    bool openWindow(const AutomationTarget&, const QStringList& urls, const QString&, double) override
     {
         most = std::max(most.load(), ++running);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         --running;
-        if (source == QLatin1String("fail"))
-            return std::nullopt;
-        return ScriptValue::makeText(source);
+        return urls.first() != QLatin1String("https://fail/");
+    }
+    std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
+    }
+    bool selectTab(const AutomationTarget&, int, int, const QString&, double) override { return false; }
+    std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
     }
     int permission(const QString&, bool) override { return kAllowed; }
 };
 
-TEST_F(Table, ScriptsRunOneAtATimeAndAFailureReleasesTheLock)
+TEST_F(Table, RequestsRunOneAtATimeAndAFailureReleasesTheTurn)
 {
     CountingAutomation counting;
     Platform::current().automation = &counting;
@@ -149,14 +157,14 @@ TEST_F(Table, ScriptsRunOneAtATimeAndAFailureReleasesTheLock)
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 5; ++i)
-                answered +=
-                    Integrations::runAppleScript(t % 2 ? QStringLiteral("fail") : QStringLiteral("ok")).has_value();
+                answered += Integrations::restoreTabs(
+                    "Safari", {t % 2 ? QStringLiteral("https://fail/") : QStringLiteral("https://ok/")});
         });
     for (std::thread& t : threads)
         t.join();
     EXPECT_EQ(counting.most.load(), 1);
     EXPECT_EQ(answered.load(), 10);
-    EXPECT_EQ(Integrations::runAppleScript("ok"), ScriptValue::makeText("ok"));
+    EXPECT_TRUE(Integrations::restoreTabs("Safari", {"https://ok/"}));
 }
 
 } // namespace
