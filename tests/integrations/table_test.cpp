@@ -4,6 +4,7 @@
 
 #include "integrationsdesk.h"
 
+#include "integrations/browserurls.h"
 #include "integrations/integrations.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
@@ -125,7 +126,7 @@ TEST_F(Table, ConsentOfScriptedApplications)
 }
 
 // Counts the requests that run at the same time.
-struct CountingAutomation final : Automation {
+struct CountingAutomation : Automation {
     std::atomic<int> running{0};
     std::atomic<int> most{0};
     bool scriptsApplications() const override { return true; }
@@ -147,6 +148,27 @@ struct CountingAutomation final : Automation {
     }
     int permission(const QString&, bool) override { return kAllowed; }
 };
+
+TEST_F(Table, OnLinuxRowsGoByTheNamesTheDesktopGivesAndNeedNoConsent)
+{
+    struct Unscripted final : CountingAutomation {
+        bool scriptsApplications() const override { return false; }
+    } unscripted;
+    Platform::current().automation = &unscripted;
+    // GNOME Terminal is "Terminal" there; Safari has no Linux version.
+    EXPECT_EQ(row("Terminal").app, "GNOME Terminal");
+    EXPECT_EQ(row("Firefox ESR").how, How::browser);
+    EXPECT_EQ(row("Chromium").profiles, ".config/chromium");
+    EXPECT_EQ(row("jetbrains-idea-ce").app, "IntelliJ IDEA");
+    EXPECT_EQ(Integrations::byName("Safari"), nullptr);
+    EXPECT_EQ(row("Sublime Text").how, How::appOnly); // its windows never tell their file
+    for (const Integration& i : Integrations::all()) {
+        EXPECT_FALSE(i.bundleID) << i.app.toStdString();
+        EXPECT_EQ(Integrations::permission(i, true), Permission::notNeeded) << i.app.toStdString();
+    }
+    EXPECT_TRUE(BrowserURLs::isSupported("Firefox ESR"));
+    EXPECT_FALSE(BrowserURLs::isSupported("Safari"));
+}
 
 TEST_F(Table, RequestsRunOneAtATimeAndAFailureReleasesTheTurn)
 {
