@@ -154,7 +154,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     desk.defaults.setValue(Focus::kSwitchKey, true);
 
     AutoArrange autoArrange(WindowManager::shared());
-    MeetingMode meeting(autoArrange);
+    MeetingMode meeting(WindowManager::shared(), autoArrange);
     PrivacyPrompt prompt;
     ShareSafe share(prompt);
     Focus focus(meeting, share, QTimeZone::utc());

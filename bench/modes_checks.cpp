@@ -71,7 +71,7 @@ void BM_MeetingCheckMicrophoneFree(benchmark::State& state)
 {
     Desk desk;
     AutoArrange autoArrange(WindowManager::shared());
-    MeetingMode mode(autoArrange);
+    MeetingMode mode(WindowManager::shared(), autoArrange);
     for (auto _ : state)
         mode.tick();
 }
@@ -81,7 +81,7 @@ void BM_MeetingCheckSearchingForTheCall(benchmark::State& state)
 {
     Desk desk;
     AutoArrange autoArrange(WindowManager::shared());
-    MeetingMode mode(autoArrange);
+    MeetingMode mode(WindowManager::shared(), autoArrange);
     desk.desktop.setMicrophoneInUse(true);
     mode.tick();
     desk.clock.advance(3.0); // past the 2 seconds: every check searches

@@ -196,18 +196,22 @@ struct Shell {
 // arrangement, and the menu-bar window offers what was learnt.
 void wireLearning(Shell& shell, AppState& state)
 {
-    shell.registrations.push_back(WindowManager::shared().setLearner(Learning::shared()));
-    shell.registrations.push_back(WorkspaceRunner::shared().setAutoArrange(AutoArrange::shared()));
+    Learning& learning = Learning::shared();
+    AutoArrange& autoArrange = AutoArrange::shared();
+    Habits& habits = Habits::shared();
+    HandPlacement& handPlacement = HandPlacement::shared();
+    shell.registrations.push_back(WindowManager::shared().setLearner(learning));
+    shell.registrations.push_back(WorkspaceRunner::shared().setAutoArrange(autoArrange));
     const auto engine = [&](EngineSlot slot, std::function<void()> start) {
         shell.engines.push_back(std::make_unique<StartingEngine>(std::move(start)));
         shell.registrations.push_back(state.setEngine(slot, *shell.engines.back()));
     };
-    engine(EngineSlot::autoArrange, [] { AutoArrange::shared().start(); });
-    engine(EngineSlot::habits, [] { Habits::shared().start(); });
-    engine(EngineSlot::handPlacement, [] { HandPlacement::shared().start(); });
+    engine(EngineSlot::autoArrange, [&autoArrange] { autoArrange.start(); });
+    engine(EngineSlot::habits, [&habits] { habits.start(); });
+    engine(EngineSlot::handPlacement, [&handPlacement] { handPlacement.start(); });
     // Sessions are saved automatically once the engines start.
     engine(EngineSlot::sessions, [] { Sessions::shared().start(); });
-    shell.suggestions = std::make_unique<LearnedSuggestions>(state, Learning::shared(), Habits::shared());
+    shell.suggestions = std::make_unique<LearnedSuggestions>(state, learning, habits);
     shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
 }
 

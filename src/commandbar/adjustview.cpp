@@ -194,7 +194,7 @@ std::vector<Rect> AdjustView::zoneFrames() const
 {
     if (!model_)
         return {};
-    return zoneFrames(model_->adjustRects(), area_, WindowManager::shared().gap());
+    return zoneFrames(model_->adjustRects(), area_, model_->windows().gap());
 }
 
 Point AdjustView::movedCentre(const std::vector<Rect>& frames, int dragged, QSizeF translation)

@@ -68,10 +68,12 @@ QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
 
 } // namespace
 
-CommandBarModel::CommandBarModel(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
+CommandBarModel::CommandBarModel(CommandBarPlanner* planner, CommandBarRunner* runner, WindowManager* windows,
+                                 QObject* parent)
     : QObject(parent),
       planner_(planner ? planner : &CommandBarPlanner::router()),
-      runner_(runner ? runner : &CommandBarRunner::workspaceRunner())
+      runner_(runner ? runner : &CommandBarRunner::workspaceRunner()),
+      windows_(windows ? windows : &WindowManager::shared())
 {}
 
 CommandBarModel::~CommandBarModel() = default;
@@ -116,17 +118,17 @@ void CommandBarModel::setCapture(std::optional<ScreenCapture> capture)
 
 // ---- Capture and snapshots ----
 
-std::optional<ScreenCapture> CommandBarModel::buildCapture()
+std::optional<ScreenCapture> CommandBarModel::buildCapture() const
 {
-    const auto display = WindowManager::shared().focusedContext();
+    const auto display = windows_->focusedContext();
     if (!display)
         return std::nullopt;
     return ScreenCapture::of(*display);
 }
 
-CommandBarModel::Snapshots CommandBarModel::readSnapshots(const std::vector<Display>& displays)
+CommandBarModel::Snapshots CommandBarModel::readSnapshots(const std::vector<Display>& displays) const
 {
-    return WindowManager::shared().snapshots(displays);
+    return windows_->snapshots(displays);
 }
 
 // ---- Operations ----

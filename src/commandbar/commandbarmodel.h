@@ -26,6 +26,7 @@ namespace tavrin {
 
 class CommandBarPlanner;
 class CommandBarRunner;
+class WindowManager;
 
 // The command bar's state and logic. It resets itself each time the bar
 // opens and prepares a capture of the target display, the displays with
@@ -79,9 +80,10 @@ public:
     // Auto-arrange keeps still this long while the runner moves windows.
     static constexpr double kAutoArrangePause = 8.0;
 
-    // Null: the shared planner router and the shared workspace runner.
+    // Null: the shared planner router, the shared workspace runner and the
+    // shared window manager.
     explicit CommandBarModel(CommandBarPlanner* planner = nullptr, CommandBarRunner* runner = nullptr,
-                             QObject* parent = nullptr);
+                             WindowManager* windows = nullptr, QObject* parent = nullptr);
     ~CommandBarModel() override;
 
     // ---- Published state ----
@@ -141,10 +143,12 @@ public:
     bool taskRunning() const { return task_.isRunning(); }
 
     CommandBarRunner& runner() const { return *runner_; }
+    // Where captures and previews are read, and the gap zones keep.
+    WindowManager& windows() const { return *windows_; }
 
     // The target display's capture: the focused window's display, else the
     // first; none without a screen.
-    static std::optional<ScreenCapture> buildCapture();
+    std::optional<ScreenCapture> buildCapture() const;
 
 signals:
     void textUpdated();
@@ -168,10 +172,11 @@ private:
     static QCoro::Task<> revealRows(QPointer<CommandBarModel> self, int count, CancelToken token);
     void finishArrange(const Outcome& outcome, const std::optional<QString>& savedName, const WorkspacePlan& plan,
                        const Display& display, std::uint64_t generation);
-    static Snapshots readSnapshots(const std::vector<Display>& displays);
+    Snapshots readSnapshots(const std::vector<Display>& displays) const;
 
     CommandBarPlanner* planner_;
     CommandBarRunner* runner_;
+    WindowManager* windows_;
 
     QString text_;
     Phase phase_;

@@ -36,11 +36,14 @@ const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
 
 MeetingMode& MeetingMode::shared()
 {
-    static MeetingMode* mode = new MeetingMode(AutoArrange::shared());
+    static MeetingMode* mode = new MeetingMode(WindowManager::shared(), AutoArrange::shared());
     return *mode;
 }
 
-MeetingMode::MeetingMode(AutoArrangeControl& autoArrange, QObject* parent) : QObject(parent), autoArrange_(autoArrange)
+MeetingMode::MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent)
+    : QObject(parent),
+      windows_(windows),
+      autoArrange_(autoArrange)
 {
     const Defaults* defaults = Platform::current().defaults;
     const auto stored = defaults ? defaults->value(kSwitchKey) : std::nullopt;
@@ -198,7 +201,7 @@ void MeetingMode::enterCall()
 
     const std::optional<AXWindow> notes = notesWindow(windows, display->id);
     const Placement place = placement(display->area, notes.has_value());
-    const double gap = WindowManager::shared().gap();
+    const double gap = windows_.gap();
 
     restore_.clear();
     for (const AXWindow* w : {&*call, notes ? &*notes : nullptr})

@@ -16,6 +16,8 @@
 
 namespace tavrin {
 
+class WindowManager;
+
 // Meeting mode: while the microphone is in use, the call's window goes to the
 // top middle of its display, under the camera, with a notes window below it;
 // when the microphone is free again both go back where they were.
@@ -48,15 +50,16 @@ public:
     // The web meeting service whose address a browser tab's title may show.
     static const QString kWebMeetingHost;
 
-    // The program's one meeting mode, over the program's automatic
-    // arrangement, made on first use (after the platform is installed) and
+    // The program's one meeting mode, over the program's window manager and
+    // automatic arrangement, made on first use (after the platform is installed) and
     // kept.
     static MeetingMode& shared();
 
     // Reads the switch, "mode.meeting": the stored value when it is a Bool,
-    // else on. `autoArrange` is paused whenever a call is placed or put back;
-    // it must outlive this object. Tests make their own.
-    explicit MeetingMode(AutoArrangeControl& autoArrange, QObject* parent = nullptr);
+    // else on. Calls are placed with the gap of `windows`; `autoArrange` is
+    // paused whenever a call is placed or put back. Both must outlive this
+    // object. Tests make their own.
+    MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent = nullptr);
     ~MeetingMode() override;
 
     bool enabled() const { return enabled_; }
@@ -116,6 +119,7 @@ private:
     // on that display, else the first anywhere.
     static std::optional<AXWindow> notesWindow(const std::vector<AXWindow>& windows, std::uint32_t displayId);
 
+    WindowManager& windows_;
     AutoArrangeControl& autoArrange_;
     bool enabled_ = true;
     bool inCall_ = false;

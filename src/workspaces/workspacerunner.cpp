@@ -156,11 +156,49 @@ bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<
     return false;
 }
 
+// The open windows the plan reuses: shown, restored, resolved to their rows;
+// a row whose window has gone fails. Returns the tabs still to be brought to
+// the front.
+std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
+                                     std::vector<std::optional<AXWindow>>& resolved, WorkspaceRunner::Outcome& outcome,
+                                     std::vector<bool>& failed)
+{
+    AXActionScope scope;
+    std::vector<TabSwitch> tabSwitches;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].existing)
+            continue;
+        const AXWindow& window = *rows[i].existing;
+        const auto app = workspace().application(window.app.pid);
+        const bool taken = std::any_of(resolved.begin(), resolved.end(),
+                                       [&](const std::optional<AXWindow>& r) { return r && *r == window; });
+        if (!app || !window.frame() || taken) {
+            failed[i] = !taken;
+            continue;
+        }
+        if (app->hidden && !containsApp(outcome.unhidden, app->pid) && workspace().unhide(app->pid))
+            outcome.unhidden.push_back(*app);
+        if (isMinimised(window)) {
+            // Undo gives it back this frame, not the one it comes back
+            // from the dock with, before minimising it again.
+            const auto before = window.frame();
+            if (accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success) {
+                outcome.unminimised.push_back(window);
+                if (before)
+                    outcome.undo.emplace_back(window, *before);
+            }
+        }
+        if (rows[i].frontTab)
+            tabSwitches.push_back(TabSwitch{i, window.string(ax::Title).value_or(QString())});
+        resolved[i] = window;
+    }
+    return tabSwitches;
+}
 } // namespace
 
 WorkspaceRunner& WorkspaceRunner::shared()
 {
-    static WorkspaceRunner* runner = new WorkspaceRunner;
+    static WorkspaceRunner* runner = new WorkspaceRunner(WindowManager::shared());
     return *runner;
 }
 
@@ -262,38 +300,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
     std::vector<std::optional<AXWindow>> resolved(rows.size());
     std::vector<bool> failed(rows.size(), false);
-    std::vector<TabSwitch> tabSwitches;
-    {
-        // The open windows the plan reuses: shown, restored, on their tab.
-        AXActionScope scope;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (!rows[i].existing)
-                continue;
-            const AXWindow& window = *rows[i].existing;
-            const auto app = workspace().application(window.app.pid);
-            const bool taken = std::any_of(resolved.begin(), resolved.end(),
-                                           [&](const std::optional<AXWindow>& r) { return r && *r == window; });
-            if (!app || !window.frame() || taken) {
-                failed[i] = !taken;
-                continue;
-            }
-            if (app->hidden && !containsApp(outcome.unhidden, app->pid) && workspace().unhide(app->pid))
-                outcome.unhidden.push_back(*app);
-            if (isMinimised(window)) {
-                // Undo gives it back this frame, not the one it comes back
-                // from the dock with, before minimising it again.
-                const auto before = window.frame();
-                if (accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success) {
-                    outcome.unminimised.push_back(window);
-                    if (before)
-                        outcome.undo.emplace_back(window, *before);
-                }
-            }
-            if (rows[i].frontTab)
-                tabSwitches.push_back(TabSwitch{i, window.string(ax::Title).value_or(QString())});
-            resolved[i] = window;
-        }
-    }
+    const std::vector<TabSwitch> tabSwitches = bringBackOpen(rows, resolved, outcome, failed);
     for (const TabSwitch& s : tabSwitches) {
         WindowContent* content = WindowContent::installed();
         if (!content)
@@ -422,8 +429,8 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
         return;
 
     const auto zones = rects(layout, int(windows.size()), display.aspect());
-    const double gap = WindowManager::shared().gap();
-    PlacementLearner* learner = WindowManager::shared().learner();
+    const double gap = windows_.gap();
+    PlacementLearner* learner = windows_.learner();
     const std::uint64_t generation = nextGeneration_++;
     for (std::size_t slot = 0; slot < windows.size(); ++slot) {
         const AXWindow& window = windows[slot];
@@ -483,7 +490,7 @@ void WorkspaceRunner::guardFrames(std::uint64_t generation, int check, const Can
 
 QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace, CancelToken cancel)
 {
-    const auto display = WindowManager::shared().focusedContext();
+    const auto display = windows_.focusedContext();
     if (!display) {
         Outcome outcome;
         outcome.problem = kNoDisplayProblem;
@@ -547,7 +554,7 @@ void WorkspaceRunner::undo(const Outcome& outcome)
     for (const RunningApp& app : outcome.unhidden)
         workspace().hide(app.pid);
 
-    if (PlacementLearner* learner = WindowManager::shared().learner())
+    if (PlacementLearner* learner = windows_.learner())
         for (const Placement& p : outcome.learned)
             learner->unrecord(p.app, p.display, p.unit, p.focus);
     if (outcome.previousLayout) {

@@ -29,8 +29,12 @@
 
 namespace tavrin {
 
+class WindowManager;
+
 // Carries a plan or a saved workspace out on a display, and undoes it. One
 // shared object on the main thread; every wait is on the platform clock.
+// Placement, the gap and the focused display come from the window manager it
+// is built with.
 class WorkspaceRunner : public QObject {
     Q_OBJECT
 public:
@@ -116,7 +120,7 @@ public:
     void pauseAutoArrange(double seconds);
 
 private:
-    using QObject::QObject;
+    explicit WorkspaceRunner(WindowManager& windows) : windows_(windows) {}
 
     struct Guard {
         AXWindow window;
@@ -132,6 +136,7 @@ private:
                Outcome& outcome, const CancelToken& cancel);
     void guardFrames(std::uint64_t generation, int check, const CancelToken& cancel);
 
+    WindowManager& windows_;
     QHash<QString, Guard> guards_;
     Collaborator<AutoArrangeControl> autoArrange_;
     std::uint64_t nextGeneration_ = 1;

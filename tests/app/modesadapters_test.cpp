@@ -32,7 +32,7 @@ protected:
     PrivacyPrompt prompt;
     ShareSafe share{prompt};
     FakeAutoArrange autoArrange;
-    MeetingMode meeting{autoArrange};
+    MeetingMode meeting{WindowManager::shared(), autoArrange};
     MeetingAdapter meetingAdapter{meeting, state};
     ShareSafeAdapter shareSafeAdapter{share, state};
 };

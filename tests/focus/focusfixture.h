@@ -8,6 +8,7 @@
 #include "support/loopbackserver.h"
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
+#include "windows/windowmanager.h"
 
 #include <QStringList>
 #include <memory>
@@ -50,8 +51,9 @@ protected:
     bool settle(const std::function<bool()>& done, int limitMs = 2000);
 
     SimEnvironment env;
+    WindowManager windows;
     FakeAutoArrange autoArrange;
-    MeetingMode meeting{autoArrange};
+    MeetingMode meeting{windows, autoArrange};
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
     CountingShortcutParameters parameters;

@@ -3,6 +3,7 @@
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
 #include "windows/display.h"
+#include "windows/windowmanager.h"
 
 #include <QSignalSpy>
 
@@ -45,9 +46,10 @@ protected:
     }
 
     SimEnvironment env{kScenario};
+    WindowManager windows;
     FakeAutoArrange autoArrange;
     std::vector<double> pauses;
-    MeetingMode mode{autoArrange};
+    MeetingMode mode{windows, autoArrange};
 };
 
 TEST_F(MeetingModeTest, ACallIsPlacedAtTheFirstCheckMoreThanTwoSecondsAfterTheMicrophoneWasSeen)
@@ -243,7 +245,7 @@ TEST_F(MeetingModeTest, TheSwitchIsReadFromTheSettingsAndOnUnlessABoolSaysOff)
         env.defaults.remove(QStringLiteral("mode.meeting"));
         if (c.stored)
             env.defaults.setValue(QStringLiteral("mode.meeting"), *c.stored);
-        EXPECT_EQ(MeetingMode(autoArrange).enabled(), c.enabled)
+        EXPECT_EQ(MeetingMode(windows, autoArrange).enabled(), c.enabled)
             << (c.stored ? c.stored->toString().toStdString() : "missing");
     }
 }

@@ -7,6 +7,7 @@
 #include "support/x11/x11fixture.h"
 #include "windows/display.h"
 #include "windows/unitrect.h"
+#include "windows/windowmanager.h"
 
 #include <atomic>
 
@@ -44,8 +45,9 @@ TEST_F(X11MeetingMode, TheCallMovesUnderTheTopMiddleOfItsMonitorAndBack)
     const Display left = Display::all().at(0);
     const Rect placed = UnitRect(0.25, 0, 0.5, 0.62).rect(left.area, 8);
 
+    WindowManager windows;
     FakeAutoArrange autoArrange;
-    MeetingMode mode(autoArrange);
+    MeetingMode mode(windows, autoArrange);
     mode.start();
     microphone.on = true;
     // Placed at the first check more than 2 seconds on: the fourth.

@@ -76,7 +76,7 @@ protected:
     AutoArrange autoArrange{WindowManager::shared()};
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
-    MeetingMode meeting{autoArrange};
+    MeetingMode meeting{WindowManager::shared(), autoArrange};
     Focus focus{meeting, shareSafe};
     int firstRunOpened = 0;
 

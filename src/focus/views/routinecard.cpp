@@ -82,6 +82,54 @@ QWidget* pickerEditor(MenuPicker* picker, int width)
     EditorParts::column(editor, width, 0)->addWidget(picker);
     return editor;
 }
+
+// The editors that need only the routine they change.
+QWidget* wordEditor(const RoutineBinding& b, int index, std::function<void(const FocusRoutine&)>& refresh)
+{
+    auto* editor =
+        new WordEditor({[b, index] { return RoutineCardModel::word(b.get().value_or(FocusRoutine()), index); },
+                        [b, index](const QString& word) {
+                            b.update([&](FocusRoutine& r) { RoutineCardModel::setWord(r, index, word); });
+                        }});
+    refresh = [editor](const FocusRoutine&) { editor->refresh(); };
+    return editor;
+}
+
+QWidget* scheduleEditor(const RoutineBinding& b, const QUuid& id, std::function<void(const FocusRoutine&)>& refresh)
+{
+    const auto find = [b, id] {
+        const FocusRoutine r = b.get().value_or(FocusRoutine());
+        for (const FocusRoutine::Schedule& s : r.schedules)
+            if (s.id == id)
+                return s;
+        return FocusRoutine::Schedule{id, {}, 0, 0};
+    };
+    const auto store = [b, id](const FocusRoutine::Schedule& s) {
+        b.update([&](FocusRoutine& r) {
+            for (FocusRoutine::Schedule& mine : r.schedules)
+                if (mine.id == id) {
+                    mine = s;
+                    break;
+                }
+        });
+    };
+    auto* editor = new ScheduleEditor({find, store}, RoutineCard::kDayLetters);
+    refresh = [editor](const FocusRoutine&) { editor->refresh(); };
+    return editor;
+}
+
+QWidget* shortcutsEditor(const RoutineBinding& b, std::function<void(const FocusRoutine&)>& refresh)
+{
+    auto* editor = new MacFocusEditor(
+        {[b] { return b.get().value_or(FocusRoutine()).actions.focusOnShortcut; },
+         [b](const std::optional<QString>& on) { b.update([&](FocusRoutine& r) { r.actions.focusOnShortcut = on; }); }},
+        {[b] { return b.get().value_or(FocusRoutine()).actions.focusOffShortcut; },
+         [b](const std::optional<QString>& off) {
+             b.update([&](FocusRoutine& r) { r.actions.focusOffShortcut = off; });
+         }});
+    refresh = [editor](const FocusRoutine&) { editor->refresh(); };
+    return editor;
+}
 } // namespace
 
 RoutineCard::RoutineCard(Focus& focus, const QUuid& id, QWidget* parent) : DesignWidget(parent), binding_(focus, id)
@@ -270,100 +318,69 @@ RoutineCard::Item RoutineCard::makeItem(const RoutineCardModel::Entry& entry, co
     return item;
 }
 
-QWidget* RoutineCard::makeEditor(const RoutineCardModel::Entry& entry, const FocusRoutine& routine,
-                                 std::function<void(const FocusRoutine&)>& refresh)
+QWidget* RoutineCard::makeEditor(const RoutineCardModel::Entry& entry, const FocusRoutine& routine, Refresh& refresh)
 {
-    const RoutineBinding b = binding_;
-    if (const auto target = listOf(entry.kind)) {
-        auto* editor = new AppListEditor(
-            {[b, t = *target] { return RoutineCardModel::list(b.get().value_or(FocusRoutine()), t); },
-             [b, t = *target](const QStringList& apps) {
-                 b.update([&](FocusRoutine& r) { RoutineCardModel::list(r, t) = apps; });
-             }},
-            [this, t = *target] { pick(t); }, hintFor(*target));
-        refresh = [editor](const FocusRoutine&) { editor->refresh(); };
-        return editor;
-    }
+    if (const auto target = listOf(entry.kind))
+        return makeListEditor(*target, refresh);
     switch (entry.kind) {
-    case Kind::word: {
-        auto* editor = new WordEditor(
-            {[b, i = entry.index] { return RoutineCardModel::word(b.get().value_or(FocusRoutine()), i); },
-             [b, i = entry.index](const QString& word) {
-                 b.update([&](FocusRoutine& r) { RoutineCardModel::setWord(r, i, word); });
-             }});
-        refresh = [editor](const FocusRoutine&) { editor->refresh(); };
-        return editor;
-    }
+    case Kind::word: return wordEditor(binding_, entry.index, refresh);
     case Kind::macFocus: {
         auto* editor = new FocusFilterHelp(routine.name);
         refresh = [editor](const FocusRoutine& r) { editor->setRoutineName(r.name); };
         return editor;
     }
-    case Kind::schedule: {
-        const QUuid id = entry.schedule;
-        const auto find = [b, id] {
-            const FocusRoutine r = b.get().value_or(FocusRoutine());
-            for (const FocusRoutine::Schedule& s : r.schedules)
-                if (s.id == id)
-                    return s;
-            return FocusRoutine::Schedule{id, {}, 0, 0};
-        };
-        auto* editor = new ScheduleEditor({find,
-                                           [b, id](const FocusRoutine::Schedule& s) {
-                                               b.update([&](FocusRoutine& r) {
-                                                   for (FocusRoutine::Schedule& mine : r.schedules)
-                                                       if (mine.id == id) {
-                                                           mine = s;
-                                                           break;
-                                                       }
-                                               });
-                                           }},
-                                          kDayLetters);
-        refresh = [editor](const FocusRoutine&) { editor->refresh(); };
-        return editor;
-    }
-    case Kind::layout: {
-        auto* picker = new MenuPicker(tr("Arrange in"));
-        QList<MenuPicker::Item> layouts;
-        for (LayoutKind kind : kAllLayoutKinds)
-            layouts << MenuPicker::Item{title(kind), name(kind)};
-        picker->setItems(layouts);
-        connect(picker, &MenuPicker::chosen, this, [b](const QVariant& value) {
-            b.update([&](FocusRoutine& r) { r.actions.layout = layoutKindFromName(value.toString()); });
-        });
-        refresh = [picker](const FocusRoutine& r) {
-            picker->setSelection(name(r.actions.layout.value_or(LayoutKind::focusCentre)));
-        };
-        return pickerEditor(picker, 240);
-    }
-    case Kind::workspace: {
-        auto* picker = new MenuPicker(tr("Workspace"));
-        connect(picker, &MenuPicker::chosen, this, [b](const QVariant& value) {
-            b.update([&](FocusRoutine& r) { r.actions.workspace = value.toString(); });
-        });
-        refresh = [picker](const FocusRoutine& r) {
-            QList<MenuPicker::Item> names;
-            for (const QString& n : savedWorkspaceNames())
-                names << MenuPicker::Item{n, n};
-            picker->setItems(names);
-            picker->setSelection(r.actions.workspace.value_or(QString()));
-        };
-        return pickerEditor(picker, 280);
-    }
-    case Kind::shortcuts: {
-        auto* editor = new MacFocusEditor({[b] { return b.get().value_or(FocusRoutine()).actions.focusOnShortcut; },
-                                           [b](const std::optional<QString>& on) {
-                                               b.update([&](FocusRoutine& r) { r.actions.focusOnShortcut = on; });
-                                           }},
-                                          {[b] { return b.get().value_or(FocusRoutine()).actions.focusOffShortcut; },
-                                           [b](const std::optional<QString>& off) {
-                                               b.update([&](FocusRoutine& r) { r.actions.focusOffShortcut = off; });
-                                           }});
-        refresh = [editor](const FocusRoutine&) { editor->refresh(); };
-        return editor;
-    }
+    case Kind::schedule: return scheduleEditor(binding_, entry.schedule, refresh);
+    case Kind::layout: return makeLayoutPicker(refresh);
+    case Kind::workspace: return makeWorkspacePicker(refresh);
+    case Kind::shortcuts: return shortcutsEditor(binding_, refresh);
     default: return new QWidget;
     }
+}
+
+QWidget* RoutineCard::makeListEditor(RoutineCardModel::PickTarget target, Refresh& refresh)
+{
+    const RoutineBinding b = binding_;
+    auto* editor = new AppListEditor(
+        {[b, target] { return RoutineCardModel::list(b.get().value_or(FocusRoutine()), target); },
+         [b, target](const QStringList& apps) {
+             b.update([&](FocusRoutine& r) { RoutineCardModel::list(r, target) = apps; });
+         }},
+        [this, target] { pick(target); }, hintFor(target));
+    refresh = [editor](const FocusRoutine&) { editor->refresh(); };
+    return editor;
+}
+
+QWidget* RoutineCard::makeLayoutPicker(Refresh& refresh)
+{
+    const RoutineBinding b = binding_;
+    auto* picker = new MenuPicker(tr("Arrange in"));
+    QList<MenuPicker::Item> layouts;
+    for (LayoutKind kind : kAllLayoutKinds)
+        layouts << MenuPicker::Item{title(kind), name(kind)};
+    picker->setItems(layouts);
+    connect(picker, &MenuPicker::chosen, this, [b](const QVariant& value) {
+        b.update([&](FocusRoutine& r) { r.actions.layout = layoutKindFromName(value.toString()); });
+    });
+    refresh = [picker](const FocusRoutine& r) {
+        picker->setSelection(name(r.actions.layout.value_or(LayoutKind::focusCentre)));
+    };
+    return pickerEditor(picker, 240);
+}
+
+QWidget* RoutineCard::makeWorkspacePicker(Refresh& refresh)
+{
+    const RoutineBinding b = binding_;
+    auto* picker = new MenuPicker(tr("Workspace"));
+    connect(picker, &MenuPicker::chosen, this,
+            [b](const QVariant& value) { b.update([&](FocusRoutine& r) { r.actions.workspace = value.toString(); }); });
+    refresh = [picker](const FocusRoutine& r) {
+        QList<MenuPicker::Item> names;
+        for (const QString& n : savedWorkspaceNames())
+            names << MenuPicker::Item{n, n};
+        picker->setItems(names);
+        picker->setSelection(r.actions.workspace.value_or(QString()));
+    };
+    return pickerEditor(picker, 280);
 }
 
 Token* RoutineCard::chip(const QString& key) const

@@ -104,8 +104,12 @@ private:
     void refreshRow(FlowRow* row, Items& items, const QList<RoutineCardModel::Entry>& entries, QWidget* add,
                     const FocusRoutine& routine);
     Item makeItem(const RoutineCardModel::Entry& entry, const FocusRoutine& routine);
-    QWidget* makeEditor(const RoutineCardModel::Entry& entry, const FocusRoutine& routine,
-                        std::function<void(const FocusRoutine&)>& refresh);
+    using Refresh = std::function<void(const FocusRoutine&)>;
+    // The editor a chip opens, with how it follows the routine.
+    QWidget* makeEditor(const RoutineCardModel::Entry& entry, const FocusRoutine& routine, Refresh& refresh);
+    QWidget* makeListEditor(RoutineCardModel::PickTarget target, Refresh& refresh);
+    QWidget* makeLayoutPicker(Refresh& refresh);
+    QWidget* makeWorkspacePicker(Refresh& refresh);
     QMenu* menuOf(const QList<RoutineCardModel::MenuItem>& items);
     static QStringList texts(const Items& items);
 
