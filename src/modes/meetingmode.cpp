@@ -184,9 +184,13 @@ std::optional<AXWindow> MeetingMode::notesWindow(const std::vector<AXWindow>& wi
 void MeetingMode::enterCall()
 {
     AXActionScope scope;
-    const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
-    const auto call = std::find_if(windows.begin(), windows.end(), [](const AXWindow& w) { return isCallWindow(w); });
-    if (call == windows.end())
+    // While the microphone is on and no call is placed this runs every
+    // second: only the applications that can hold a call are asked.
+    const std::vector<AXWindow> calls = AXWindow::onScreenInZOrder([](const RunningApp& app) {
+        return meetingApps().contains(app.localizedName) || browserApps().contains(app.localizedName);
+    });
+    const auto call = std::find_if(calls.begin(), calls.end(), [](const AXWindow& w) { return isCallWindow(w); });
+    if (call == calls.end())
         return;
     const auto callFrame = call->frame();
     if (!callFrame)
@@ -196,7 +200,9 @@ void MeetingMode::enterCall()
         return;
     setInCall(true);
 
-    const std::optional<AXWindow> notes = notesWindow(windows, display->id);
+    const std::optional<AXWindow> notes = notesWindow(
+        AXWindow::onScreenInZOrder([](const RunningApp& app) { return notesApps().contains(app.localizedName); }),
+        display->id);
     const Placement place = placement(display->area, notes.has_value());
     const double gap = WindowManager::shared().gap();
 
