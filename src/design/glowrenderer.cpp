@@ -27,6 +27,47 @@ inline QRgb multiply(QRgb opaque, uint alpha)
     return ag | rb;
 }
 
+#ifdef __SSE2__
+// Each colour channel of four premultiplied pixels times its pixel's alpha
+// (0..255, one per pixel), rounded as `multiply` rounds.
+inline __m128i multiply4(__m128i pixels, const uchar* alpha)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(0x80);
+    const __m128i lowAlpha =
+        _mm_setr_epi16(alpha[0], alpha[0], alpha[0], alpha[0], alpha[1], alpha[1], alpha[1], alpha[1]);
+    const __m128i highAlpha =
+        _mm_setr_epi16(alpha[2], alpha[2], alpha[2], alpha[2], alpha[3], alpha[3], alpha[3], alpha[3]);
+    auto scale = [&](__m128i channels, __m128i a) {
+        __m128i t = _mm_add_epi16(_mm_mullo_epi16(channels, a), half);
+        return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    };
+    return _mm_packus_epi16(scale(_mm_unpacklo_epi8(pixels, zero), lowAlpha),
+                            scale(_mm_unpackhi_epi8(pixels, zero), highAlpha));
+}
+#endif
+
+// One run of glow pixels with a cover laid over them, as a painter lays one
+// premultiplied image over another: the cover, plus the glow (the rainbow
+// at its alpha) times what the cover lets through.
+void fillCovered(QRgb* out, int length, const uchar* alpha, const quint16* d, const QRgb* cover, const uchar* through,
+                 const QRgb* rainbow, int turn, int mask)
+{
+    int i = 0;
+#ifdef __SSE2__
+    for (; i + 4 <= length; i += 4) {
+        const __m128i colours =
+            _mm_setr_epi32(int(rainbow[(d[i] - turn) & mask]), int(rainbow[(d[i + 1] - turn) & mask]),
+                           int(rainbow[(d[i + 2] - turn) & mask]), int(rainbow[(d[i + 3] - turn) & mask]));
+        const __m128i glow = multiply4(multiply4(colours, alpha + i), through + i);
+        const __m128i over = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cover + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_add_epi8(over, glow));
+    }
+#endif
+    for (; i < length; ++i)
+        out[i] = cover[i] + multiply(multiply(rainbow[(d[i] - turn) & mask], alpha[i]), through[i]);
+}
+
 // atan2 to within 0.0001 radians, several times faster than the library's:
 // the glow needs a direction for every pixel each time its size changes.
 inline float direction(float y, float x)
@@ -116,13 +157,25 @@ qreal GlowRenderer::reach() { return kHaloGrowth + ShadowCache::reach(kHaloBlur)
 
 void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered)
 {
+    // Asked on every frame: the same field is recognised without a copy.
+    auto sameCover = [&] {
+        qsizetype i = 0;
+        for (const QRectF& r : covered) {
+            if (r.isEmpty())
+                continue;
+            if (i >= field_.covered.size() || field_.covered[i] != r.translated(-shape.topLeft()))
+                return false;
+            ++i;
+        }
+        return i == field_.covered.size();
+    };
+    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale && !field_.image.isNull()
+        && sameCover())
+        return;
     QList<QRectF> relativeCover;
     for (const QRectF& r : covered)
         if (!r.isEmpty())
             relativeCover.append(r.translated(-shape.topLeft()));
-    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale
-        && field_.covered == relativeCover && !field_.image.isNull())
-        return;
 
     Field f;
     f.shape = shape.size();
@@ -192,6 +245,47 @@ void GlowRenderer::collectRuns(Field& f, const QImage& mask, const QImage& ring,
     }
 }
 
+QRectF GlowRenderer::imageRect(const QRectF& shape) const
+{
+    if (field_.image.isNull())
+        return {};
+    return QRectF(shape.topLeft() + field_.origin, QSizeF(field_.image.size()) / field_.scale);
+}
+
+bool GlowRenderer::hasCover(quint64 key) const { return key != 0 && field_.coverKey == key; }
+
+void GlowRenderer::setCover(const QImage& cover, quint64 key)
+{
+    QImage& image = field_.image;
+    if (image.isNull())
+        return;
+    const bool had = field_.covering;
+    field_.cover.clear();
+    field_.through.clear();
+    field_.coverKey = 0;
+    field_.covering = false;
+    if (cover.size() != image.size() || cover.format() != QImage::Format_ARGB32_Premultiplied) {
+        if (had)
+            image.fill(Qt::transparent);
+        return;
+    }
+    field_.covering = true;
+    // Outside the runs the cover stands alone; inside them a frame lays it
+    // over the turning glow.
+    for (int y = 0; y < image.height(); ++y)
+        std::copy_n(cover.constScanLine(y), image.width() * 4, image.scanLine(y));
+    field_.cover.reserve(field_.halo.size());
+    field_.through.reserve(field_.halo.size());
+    for (const Field::Run& run : field_.runs) {
+        const auto* line = reinterpret_cast<const QRgb*>(cover.constScanLine(run.y)) + run.x;
+        for (int i = 0; i < run.length; ++i) {
+            field_.cover.push_back(line[i]);
+            field_.through.push_back(uchar(255 - qAlpha(line[i])));
+        }
+    }
+    field_.coverKey = key;
+}
+
 QRectF GlowRenderer::drawnBounds(const QRectF& shape) const
 {
     if (field_.image.isNull() || field_.shape != shape.size())
@@ -236,32 +330,25 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
     QImage& image = field_.image;
     const int bpl = int(image.bytesPerLine());
     uchar* bits = image.bits();
+    const bool covered = field_.covering;
     for (const Field::Run& run : field_.runs) {
         auto* out = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
         const uchar* alpha = field_.alpha.data() + run.offset;
         const quint16* d = field_.direction.data() + run.offset;
+        if (covered) {
+            fillCovered(out, run.length, alpha, d, field_.cover.data() + run.offset, field_.through.data() + run.offset,
+                        rainbow.data(), turn, kTurn - 1);
+            continue;
+        }
         int i = 0;
 #ifdef __SSE2__
-        // Four pixels at a time: each colour channel times its pixel's
-        // alpha, rounded as `multiply` rounds.
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i half = _mm_set1_epi16(0x80);
+        // Four pixels at a time.
         for (; i + 4 <= run.length; i += 4) {
             const __m128i colours = _mm_setr_epi32(int(rainbow[size_t((d[i] - turn) & (kTurn - 1))]),
                                                    int(rainbow[size_t((d[i + 1] - turn) & (kTurn - 1))]),
                                                    int(rainbow[size_t((d[i + 2] - turn) & (kTurn - 1))]),
                                                    int(rainbow[size_t((d[i + 3] - turn) & (kTurn - 1))]));
-            const __m128i lowAlpha = _mm_setr_epi16(alpha[i], alpha[i], alpha[i], alpha[i], alpha[i + 1], alpha[i + 1],
-                                                    alpha[i + 1], alpha[i + 1]);
-            const __m128i highAlpha = _mm_setr_epi16(alpha[i + 2], alpha[i + 2], alpha[i + 2], alpha[i + 2],
-                                                     alpha[i + 3], alpha[i + 3], alpha[i + 3], alpha[i + 3]);
-            auto scale = [&](__m128i channels, __m128i a) {
-                __m128i t = _mm_add_epi16(_mm_mullo_epi16(channels, a), half);
-                return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
-            };
-            const __m128i low = scale(_mm_unpacklo_epi8(colours, zero), lowAlpha);
-            const __m128i high = scale(_mm_unpackhi_epi8(colours, zero), highAlpha);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), multiply4(colours, alpha + i));
         }
 #endif
         for (; i < run.length; ++i) {
@@ -274,15 +361,25 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
 void GlowRenderer::paint(QPainter& painter, const QRectF& shape, qreal cornerRadius, qreal angle, qreal haloOpacity,
                          qreal opacity, const QList<QRectF>& covered, const QRegion& region)
 {
-    if (shape.isEmpty() || !(opacity > 0))
+    if (shape.isEmpty())
         return;
     prepare(shape, cornerRadius, ShadowCache::deviceScale(painter), covered);
+    // A covered glow owns its pixels: the cover shows even where the glow
+    // has faded out.
+    const bool owned = field_.covering;
+    if (!owned && !(opacity > 0))
+        return;
+    opacity = std::max<qreal>(0, opacity);
     fill(angle, haloOpacity * opacity, opacity);
     const QPointF at = shape.topLeft() + field_.origin;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    if (owned)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (region.isEmpty())
         painter.drawImage(at, field_.image);
     else
         StripDraw::image(painter, at, field_.image, region);
+    painter.setCompositionMode(mode);
 }
 
 } // namespace tavrin
