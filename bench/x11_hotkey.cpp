@@ -197,12 +197,19 @@ struct Desk {
         const auto tree = xcb_query_tree(presser->xcb(), client->window());
         XcbReply<xcb_query_tree_reply_t> t(xcb_query_tree_reply(presser->xcb(), tree, nullptr));
         frame = t ? t->parent : 0;
+        return frame != 0 && activate();
+    }
+
+    // Brings the client to the front (a program started after it may have
+    // taken the front).
+    bool activate()
+    {
         presser->sendRootMessage(client->window(), presser->ewmh()->_NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
         presser->sync();
         const double deadline = X11Connection::steadyNow() + kWait;
         while (X11Connection::steadyNow() < deadline && activeWindow() != client->window())
             QThread::msleep(5);
-        if (frame == 0 || activeWindow() != client->window()) {
+        if (activeWindow() != client->window()) {
             error = QStringLiteral("The window did not come to the front.");
             return false;
         }
@@ -380,8 +387,8 @@ void BM_HotKeyMethodsToFrame(benchmark::State& state)
     }
     QString error;
     auto program = startTavrin(desk, config, &error);
-    if (!program) {
-        state.SkipWithError(error.toStdString().c_str());
+    if (!program || !desk.activate()) {
+        state.SkipWithError((error + desk.error).toStdString().c_str());
         return;
     }
     // Tavrin's two frames: the halves of the monitor.
@@ -389,7 +396,11 @@ void BM_HotKeyMethodsToFrame(benchmark::State& state)
     for (int side = 0; side < 2; ++side)
         target[side] = firstMove(desk, watcher, tavrin, side);
     std::array<Numbers, kMethods> numbers{};
-    if (target[0] == target[1] || !calibrate(desk, watcher, target, numbers)) {
+    if (target[0] == target[1]) {
+        state.SkipWithError("Tavrin's hot keys did not move the window.");
+        return;
+    }
+    if (!calibrate(desk, watcher, target, numbers)) {
         state.SkipWithError(("The methods did not reach the same frames. " + desk.error).toStdString().c_str());
         return;
     }

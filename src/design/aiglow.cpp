@@ -76,6 +76,12 @@ void AIGlow::setCornerRadius(qreal radius)
 
 bool AIGlow::isAnimating() const { return frames_->isRunning(); }
 
+void AIGlow::setClearBehind(bool clear)
+{
+    clearBehind_ = clear;
+    refreshBand();
+}
+
 void AIGlow::contentChanged()
 {
     ++coverKey_;
@@ -121,7 +127,8 @@ void AIGlow::refreshBand()
 {
     if (!band_)
         return;
-    const bool wanted = frames_->isRunning() && isVisible() && content() && coversShapeOpaquely();
+    // The band draws its pixels whole: only where nothing lies behind them.
+    const bool wanted = clearBehind_ && frames_->isRunning() && isVisible() && content() && coversShapeOpaquely();
     if (!wanted) {
         if (!band_->isHidden())
             band_->hide();

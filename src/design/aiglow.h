@@ -23,10 +23,12 @@ namespace tavrin {
 // It reaches about 43 points beyond the shape (`GlowRenderer::reach`): give
 // the view outsets, or put it in a host with that margin.
 //
-// Around a content that covers the shape opaquely (glass without a blur
-// behind it), the frames repaint only the band around the shape, and that as
-// a widget of its own (`GlowBand`) that lays what the content draws there
-// over the glow, so that nothing of the content is drawn again for a frame.
+// Where nothing is drawn behind the glow (`setClearBehind`: it is all a
+// translucent window holds) and its content covers the shape opaquely (glass
+// without a blur behind it), the frames repaint only the band around the
+// shape, and that as a widget of its own (`GlowBand`) that lays what the
+// content draws there over the glow, so that nothing of the content is drawn
+// again for a frame.
 // What the content draws in the band (its edge, a shadow) is taken once for
 // each size and look of the glow and its content; a content that changes
 // there by itself calls `contentChanged()`.
@@ -52,6 +54,9 @@ public:
     bool isAnimating() const;
     // What the content draws in the band has changed.
     void contentChanged();
+    // Whether nothing is drawn behind the glow (false until set).
+    bool clearBehind() const { return clearBehind_; }
+    void setClearBehind(bool clear);
     // The part each frame repaints: all of the view, or only the band
     // around the shape when the content covers the shape's middle (so that
     // nothing of the content is drawn again for a frame).
@@ -111,6 +116,7 @@ private:
     QRectF bandShape_;
     QList<QRectF> bandCovered_;
     quint64 coverKey_ = 1;
+    bool clearBehind_ = false;
 };
 
 } // namespace tavrin

@@ -8,9 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace tavrin {
 
@@ -25,47 +22,6 @@ inline QRgb multiply(QRgb opaque, uint alpha)
     uint ag = ((opaque >> 8) & 0xff00ff) * alpha;
     ag = (ag + ((ag >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
     return ag | rb;
-}
-
-#ifdef __SSE2__
-// Each colour channel of four premultiplied pixels times its pixel's alpha
-// (0..255, one per pixel), rounded as `multiply` rounds.
-inline __m128i multiply4(__m128i pixels, const uchar* alpha)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i half = _mm_set1_epi16(0x80);
-    const __m128i lowAlpha =
-        _mm_setr_epi16(alpha[0], alpha[0], alpha[0], alpha[0], alpha[1], alpha[1], alpha[1], alpha[1]);
-    const __m128i highAlpha =
-        _mm_setr_epi16(alpha[2], alpha[2], alpha[2], alpha[2], alpha[3], alpha[3], alpha[3], alpha[3]);
-    auto scale = [&](__m128i channels, __m128i a) {
-        __m128i t = _mm_add_epi16(_mm_mullo_epi16(channels, a), half);
-        return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
-    };
-    return _mm_packus_epi16(scale(_mm_unpacklo_epi8(pixels, zero), lowAlpha),
-                            scale(_mm_unpackhi_epi8(pixels, zero), highAlpha));
-}
-#endif
-
-// One run of glow pixels with a cover laid over them, as a painter lays one
-// premultiplied image over another: the cover, plus the glow (the rainbow
-// at its alpha) times what the cover lets through.
-void fillCovered(QRgb* out, int length, const uchar* alpha, const quint16* d, const QRgb* cover, const uchar* through,
-                 const QRgb* rainbow, int turn, int mask)
-{
-    int i = 0;
-#ifdef __SSE2__
-    for (; i + 4 <= length; i += 4) {
-        const __m128i colours =
-            _mm_setr_epi32(int(rainbow[(d[i] - turn) & mask]), int(rainbow[(d[i + 1] - turn) & mask]),
-                           int(rainbow[(d[i + 2] - turn) & mask]), int(rainbow[(d[i + 3] - turn) & mask]));
-        const __m128i glow = multiply4(multiply4(colours, alpha + i), through + i);
-        const __m128i over = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cover + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_add_epi8(over, glow));
-    }
-#endif
-    for (; i < length; ++i)
-        out[i] = cover[i] + multiply(multiply(rainbow[(d[i] - turn) & mask], alpha[i]), through[i]);
 }
 
 // atan2 to within 0.0001 radians, several times faster than the library's:
@@ -265,8 +221,10 @@ void GlowRenderer::setCover(const QImage& cover, quint64 key)
     field_.coverKey = 0;
     field_.covering = false;
     if (cover.size() != image.size() || cover.format() != QImage::Format_ARGB32_Premultiplied) {
-        if (had)
+        if (had) {
             image.fill(Qt::transparent);
+            field_.haloOpacity = -1;
+        }
         return;
     }
     field_.covering = true;
@@ -284,6 +242,7 @@ void GlowRenderer::setCover(const QImage& cover, quint64 key)
         }
     }
     field_.coverKey = key;
+    field_.haloOpacity = -1; // the alphas take in what the cover lets through
 }
 
 QRectF GlowRenderer::drawnBounds(const QRectF& shape) const
@@ -306,27 +265,45 @@ void GlowRenderer::combine(qreal haloOpacity, qreal ringOpacity)
         ringScale[i] = uint(std::lround(i * r));
     }
     field_.alpha.resize(field_.halo.size());
+    const bool covered = field_.covering;
     for (size_t i = 0; i < field_.halo.size(); ++i) {
         // The ring over the halo, both of the same colour.
         const uint ra = ringScale[field_.ring[i]];
         const uint ha = haloScale[field_.halo[i]];
         const uint t = ha * (255 - ra) + 128;
-        field_.alpha[i] = uchar(ra + ((t + (t >> 8)) >> 8));
+        uint a = ra + ((t + (t >> 8)) >> 8);
+        // Under a cover only what it lets through shows.
+        if (covered) {
+            const uint u = a * field_.through[i];
+            a = (u + (u >> 8) + 0x80) >> 8;
+        }
+        field_.alpha[i] = uchar(a);
     }
     field_.haloOpacity = h;
     field_.ringOpacity = r;
 }
 
+const std::vector<QRgb>& GlowRenderer::shades()
+{
+    // The rainbow's colours in its kTurn directions, premultiplied at each
+    // of 256 alphas: a frame only looks each pixel's colour up.
+    static const std::vector<QRgb> table = [] {
+        std::vector<QRgb> t(size_t(256) * kTurn);
+        for (int k = 0; k < kTurn; ++k) {
+            const QRgb colour = colourAt(qreal(k) / kTurn);
+            for (uint a = 0; a < 256; ++a)
+                t[size_t(a) * kTurn + size_t(k)] = multiply(colour, a);
+        }
+        return t;
+    }();
+    return table;
+}
+
 void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
 {
-    static const std::array<QRgb, kTurn> rainbow = [] {
-        std::array<QRgb, kTurn> table{};
-        for (int i = 0; i < kTurn; ++i)
-            table[size_t(i)] = colourAt(qreal(i) / kTurn);
-        return table;
-    }();
+    const QRgb* shade = shades().data();
     combine(haloOpacity, ringOpacity);
-    const int turn = int(std::lround(angle / (2 * M_PI) * kTurn));
+    const uint turn = uint(int(std::lround(angle / (2 * M_PI) * kTurn)) & (kTurn - 1));
     QImage& image = field_.image;
     const int bpl = int(image.bytesPerLine());
     uchar* bits = image.bits();
@@ -335,25 +312,16 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
         auto* out = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
         const uchar* alpha = field_.alpha.data() + run.offset;
         const quint16* d = field_.direction.data() + run.offset;
+        auto at = [&](int i) { return shade[(uint(alpha[i]) << kTurnBits) | ((d[i] - turn) & (kTurn - 1))]; };
         if (covered) {
-            fillCovered(out, run.length, alpha, d, field_.cover.data() + run.offset, field_.through.data() + run.offset,
-                        rainbow.data(), turn, kTurn - 1);
-            continue;
-        }
-        int i = 0;
-#ifdef __SSE2__
-        // Four pixels at a time.
-        for (; i + 4 <= run.length; i += 4) {
-            const __m128i colours = _mm_setr_epi32(int(rainbow[size_t((d[i] - turn) & (kTurn - 1))]),
-                                                   int(rainbow[size_t((d[i + 1] - turn) & (kTurn - 1))]),
-                                                   int(rainbow[size_t((d[i + 2] - turn) & (kTurn - 1))]),
-                                                   int(rainbow[size_t((d[i + 3] - turn) & (kTurn - 1))]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), multiply4(colours, alpha + i));
-        }
-#endif
-        for (; i < run.length; ++i) {
-            const QRgb colour = rainbow[size_t((d[i] - turn) & (kTurn - 1))];
-            out[i] = alpha[i] == 255 ? colour : multiply(colour, alpha[i]);
+            // The cover, plus the glow as much as it lets through (a
+            // premultiplied pixel over another: the channels never carry).
+            const QRgb* over = field_.cover.data() + run.offset;
+            for (int i = 0; i < run.length; ++i)
+                out[i] = over[i] + at(i);
+        } else {
+            for (int i = 0; i < run.length; ++i)
+                out[i] = at(i);
         }
     }
 }

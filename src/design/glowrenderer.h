@@ -22,9 +22,9 @@ namespace tavrin {
 // rainbow masked by the blurred shape. Halo and ring share the rainbow, so
 // each pixel of the glow is the rainbow's colour in its direction from the
 // centre, at the halo's and the ring's alpha combined. Alphas and directions
-// are worked out once per size; a frame only looks the turned rainbow up for
-// each pixel and draws the result in one go. Pixels that the caller covers
-// opaquely are skipped.
+// are worked out once per size, and the rainbow once at every alpha; a frame
+// only looks each pixel's colour up in its turned direction and draws the
+// result in one go. Pixels that the caller covers opaquely are skipped.
 class GlowRenderer {
 public:
     static constexpr qreal kHaloGrowth = 10;
@@ -106,7 +106,9 @@ private:
         quint64 coverKey = 0;
         bool covering = false; // the image holds a cover
     };
-    static constexpr int kTurn = 1024;
+    static constexpr int kTurnBits = 10;
+    static constexpr int kTurn = 1 << kTurnBits;
+    static const std::vector<QRgb>& shades();
 
     // Fills `f`'s runs, alphas and directions: the pixels where the halo `mask` or the `ring` shows, outside `skip`.
     static void collectRuns(Field& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip, QPointF centre);

@@ -307,6 +307,7 @@ TEST_F(AIGlowTest, TheBandAFrameRepaintsLooksAsAWholePaintDoes)
     glass->setOutset(48);
     AIGlow glow(Intensity::idle, 18, glass);
     glow.setAttribute(Qt::WA_TranslucentBackground);
+    glow.setClearBehind(true);
     glow.show();
     // To a moment when the turn is at its start, as it always is without motion.
     clock.advance(1.0);
@@ -330,8 +331,9 @@ TEST_F(AIGlowTest, TheBandAFrameRepaintsLooksAsAWholePaintDoes)
             worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
                               std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
         }
-    // Layers laid over each other in another grouping round differently.
-    EXPECT_LE(worst, 2);
+    // Layers laid over each other in another grouping round differently,
+    // by a few levels of 255 at most.
+    EXPECT_LE(worst, 3);
     // The band did draw: the card's edge and the glow beside it.
     EXPECT_GT(qAlpha(banded.pixel(47, 100)), 200);
     EXPECT_EQ(banded.pixel(48, 108), whole.pixel(48, 108));
