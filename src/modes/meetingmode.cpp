@@ -185,13 +185,16 @@ void MeetingMode::enterCall()
 {
     AXActionScope scope;
     // While the microphone is on and no call is placed this runs every
-    // second: only the applications that can hold a call are asked.
-    const std::vector<AXWindow> calls = AXWindow::onScreenInZOrder([](const RunningApp& app) {
-        return meetingApps().contains(app.localizedName) || browserApps().contains(app.localizedName);
-    });
-    const auto call = std::find_if(calls.begin(), calls.end(), [](const AXWindow& w) { return isCallWindow(w); });
-    if (call == calls.end())
+    // second: only the windows of applications that can hold a call are
+    // asked, and only calls are matched to the stacking order.
+    const std::vector<AXWindow> calls = AXWindow::onScreenInZOrder(
+        [](const RunningApp& app) {
+            return meetingApps().contains(app.localizedName) || browserApps().contains(app.localizedName);
+        },
+        [](const AXWindow& w) { return isCallWindow(w); });
+    if (calls.empty())
         return;
+    const auto call = calls.begin();
     const auto callFrame = call->frame();
     if (!callFrame)
         return;

@@ -172,7 +172,8 @@ std::optional<AXWindow> AXWindow::focused()
     return list.front();
 }
 
-std::vector<AXWindow> AXWindow::onScreenInZOrder(const std::function<bool(const RunningApp&)>& only)
+std::vector<AXWindow> AXWindow::onScreenInZOrder(const std::function<bool(const RunningApp&)>& only,
+                                                 const std::function<bool(const AXWindow&)>& keep)
 {
     AXActionScope scope;
     const Platform& platform = Platform::current();
@@ -189,6 +190,8 @@ std::vector<AXWindow> AXWindow::onScreenInZOrder(const std::function<bool(const 
         if (!isOtherRegularApp(app, self) || app.hidden || !listedPids.count(app.pid) || (only && !only(app)))
             continue;
         for (Candidate& c : standardWindows(app, false)) {
+            if (keep && !keep(c.window))
+                continue;
             const auto frame = c.window.frame();
             if (!frame)
                 continue;
