@@ -217,11 +217,12 @@ TEST_F(Pane, OpenSystemSettingsGoesToTheAutomationPage)
 
 namespace {
 class Pictures : public Pane, public ::testing::WithParamInterface<ColorScheme> {};
-} // namespace
 
-TEST_P(Pictures, ThePaneInEachScheme)
+// The pane in a themed window, with `select`'s card, kept under the test
+// artifacts as `name`.
+void savePicture(SimEnvironment& env, ColorScheme scheme, const QString& select, const QString& name)
 {
-    env.desktop.appearance().setColorScheme(GetParam());
+    env.desktop.appearance().setColorScheme(scheme);
     auto* host = new Themed(new IntegrationsPane);
     QWidget frame;
     auto* layout = new QVBoxLayout(&frame);
@@ -232,7 +233,7 @@ TEST_P(Pictures, ThePaneInEachScheme)
     env.clock.advance(0);
     QApplication::processEvents();
     auto* integrations = host->findChild<IntegrationsPane*>();
-    integrations->select("Terminal");
+    integrations->select(select);
     QApplication::processEvents();
     QImage image(frame.size() * 2, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2);
@@ -242,10 +243,89 @@ TEST_P(Pictures, ThePaneInEachScheme)
         frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         QApplication::processEvents();
     }
-    const QString root = Artifacts::folder(QStringLiteral("settings"));
+    EXPECT_TRUE(image.save(QDir(Artifacts::folder(QStringLiteral("settings"))).filePath(name)));
+}
+} // namespace
+
+TEST_P(Pictures, ThePaneInEachScheme)
+{
     const QString name = GetParam() == ColorScheme::dark ? "integrations-dark.png" : "integrations-light.png";
-    EXPECT_TRUE(image.save(QDir(root).filePath(name)));
+    savePicture(env, GetParam(), "Terminal", name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, Pictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),
+                         [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });
+
+namespace {
+
+// Stands in for the Linux desktop's Automation: nothing is scripted, and so
+// nothing is asked for consent.
+struct UnscriptedDesktop final : Automation {
+    bool scriptsApplications() const override { return false; }
+    std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
+    }
+    bool openWindow(const AutomationTarget&, const QStringList&, const QString&, double) override { return false; }
+    bool selectTab(const AutomationTarget&, int, int, const QString&, double) override { return false; }
+    std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
+    }
+    int permission(const QString&, bool) override { return kNotPermitted; }
+};
+
+// The applications as a Linux desktop names them: GNOME Terminal is called
+// "Terminal" there.
+class LinuxPane : public Pane {
+protected:
+    LinuxPane()
+        : Pane(desk(R"({ "name": "Firefox ESR" }, { "name": "Terminal" }, { "name": "Slack" })",
+                    R"({ "name": "Chromium" }, { "name": "Visual Studio Code" }, { "name": "XTerm" },
+                       { "name": "Sublime Text" }, { "name": "Safari" })"))
+    {
+        Platform::current().automation = &unscripted;
+    }
+    UnscriptedDesktop unscripted;
+};
+
+} // namespace
+
+TEST_F(LinuxPane, RowsSayWhatLinuxBringsBackAndAskNoPermission)
+{
+    shown();
+    EXPECT_FALSE(tile("Safari")); // no Linux version
+    EXPECT_TRUE(tile("GNOME Terminal"));
+    EXPECT_EQ(chips(), (QStringList{"All", "Browsers", "Code", "Terminals", "Chat"}));
+    // Browsers and terminals are read without consent; an editor whose
+    // windows never tell their file, and a chat, bring nothing back.
+    const std::vector<std::pair<const char*, bool>> expected{
+        {"Firefox", true}, {"Chromium", true}, {"Visual Studio Code", true}, {"GNOME Terminal", true},
+        {"XTerm", true},   {"Slack", false},   {"Sublime Text", false}};
+    for (const auto& [app, marked] : expected)
+        EXPECT_EQ(badge(app), marked) << app;
+
+    pane->select("Firefox");
+    QApplication::processEvents();
+    EXPECT_EQ(row("Brings back"), QStringList{"Every tab in every window, and which tab was in front"});
+    EXPECT_EQ(row("Permission"), QStringList{"Not needed"});
+    pane->select("Sublime Text");
+    QApplication::processEvents();
+    EXPECT_EQ(row("Brings back").value(0),
+              "Reopens Sublime Text. Its windows don't tell other apps which file they show on Linux.");
+    EXPECT_EQ(row("Permission"), QStringList{"Not needed"});
+}
+
+namespace {
+class LinuxPictures : public LinuxPane, public ::testing::WithParamInterface<ColorScheme> {};
+} // namespace
+
+TEST_P(LinuxPictures, ThePaneOnLinuxInEachScheme)
+{
+    const QString name =
+        GetParam() == ColorScheme::dark ? "integrations-linux-dark.png" : "integrations-linux-light.png";
+    savePicture(env, GetParam(), "Sublime Text", name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, LinuxPictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),
                          [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });
