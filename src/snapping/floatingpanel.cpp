@@ -52,6 +52,8 @@ void FloatingPanel::prepare()
     if (!window_)
         return;
     fittingSize();
+    window_->resize(window_->sizeHint());
+    window_->winId();
     // Drawn once into an image of its own: fonts, glyphs and cached pictures
     // are ready for the first frame on screen.
     window_->grab();
