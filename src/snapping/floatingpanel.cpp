@@ -5,7 +5,6 @@
 #include "design/x11windowrequests.h"
 
 #include <QLayout>
-#include <QPixmap>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -45,18 +44,6 @@ Size FloatingPanel::fittingSize()
     window_->layout()->activate();
     const QSize size = window_->sizeHint();
     return {double(size.width()), double(size.height())};
-}
-
-void FloatingPanel::prepare()
-{
-    if (!window_)
-        return;
-    fittingSize();
-    window_->resize(window_->sizeHint());
-    window_->winId();
-    // Drawn once into an image of its own: fonts, glyphs and cached pictures
-    // are ready for the first frame on screen.
-    window_->grab();
 }
 
 Rect FloatingPanel::frame() const

@@ -36,7 +36,6 @@ public:
     void setOpacity(double opacity) override;
     void orderFront(const HUDPanel* under = nullptr) override;
     void orderOut() override;
-    void prepare() override;
 
 private:
     // Asks the X11 window manager to put this window right under `above`;

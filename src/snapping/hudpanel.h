@@ -25,10 +25,6 @@ public:
     // application; when `under` is given and shown, right under it instead.
     virtual void orderFront(const HUDPanel* under = nullptr) = 0;
     virtual void orderOut() = 0;
-    // Does ahead what the first showing would otherwise do (the window made,
-    // the view laid out and drawn once, its fonts loaded), so that it shows
-    // at once when asked; by default nothing.
-    virtual void prepare() {}
 };
 
 } // namespace tavrin

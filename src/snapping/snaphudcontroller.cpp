@@ -44,8 +44,6 @@ void SnapHUDController::setPanels(std::unique_ptr<HUDPanels> panels)
         return;
     dropPanels();
     panels_ = std::move(panels);
-    if (hasMonitors())
-        preparePanel();
 }
 
 void SnapHUDController::dropPanels()
@@ -68,16 +66,6 @@ void SnapHUDController::installMonitors()
                          &SnapHUDController::modifiersChanged)
               << connect(monitors, &EventMonitors::localModifierFlagsChanged, this,
                          &SnapHUDController::modifiersChanged);
-    preparePanel();
-}
-
-void SnapHUDController::preparePanel()
-{
-    if (panel_)
-        return;
-    setLetters(Platform::current().defaults->boolValue(kLettersKey));
-    panel_ = panels_->makeHUDPanel(*this);
-    panel_->prepare();
 }
 
 void SnapHUDController::removeMonitors()

@@ -100,9 +100,8 @@ public:
     void setHovered(OptionalArrow arrow) { hovered_ = arrow; }
 
     // ---- The application state's calls ----
-    // Starts watching the modifier keys (global and local changes) and
-    // prepares the overlay's panel, so that its first showing costs no more
-    // than any other; twice does nothing more.
+    // Starts watching the modifier keys (global and local changes); twice
+    // does nothing more.
     void installMonitors();
     // Stops watching them, forgets a pending hold (so the overlay cannot
     // appear afterwards), orders both panels out and forgets the hover.
@@ -156,9 +155,6 @@ private:
     void markPressed(OptionalArrow arrow);
     void fadeOutlineLater();
     void dropPanels();
-    // Makes the overlay's panel, with the face it will most likely show,
-    // and has it prepare itself.
-    void preparePanel();
 
     // Sets a published field and announces it, when it changed.
     template <class T>

@@ -14,9 +14,7 @@ TEST_F(HUDTest, HoldingControlOptionShowsTheOverlayCentredOnTheFocusedDisplayAnd
     hold();
     env.clock.advance(0.34);
     EXPECT_FALSE(hud.isShowing());
-    // Made ahead, when the keys began to be watched, and not shown.
-    ASSERT_NE(panels->hud, nullptr);
-    EXPECT_FALSE(panels->hud->isVisible());
+    EXPECT_EQ(panels->hud, nullptr); // not even made yet
     env.clock.advance(0.02);
     ASSERT_TRUE(hud.isShowing());
 
