@@ -1,37 +1,62 @@
-// The real desktop: from a hot key pressed through the X server (XTEST) to
-// the window standing at its new frame, ⌃⌥← and ⌃⌥→ in turn, through the X11
-// backend and the window manager; against moving the same window with
-// `wmctrl -r :ACTIVE: -e …`, one process per press, as a Linux user binds it
-// to keys today. Also the backend's own move with read-back. Runs its own
-// Xvfb with openbox; skips where there is none.
+// The real desktop: from a key pressed through the X server (XTEST) to the
+// window in front standing at its new frame, for four ways of moving it
+// between the two halves of its monitor, each started by a key press:
+//
+//   tavrin   Tavrin's own hot keys (⌃⌥← and ⌃⌥→), the built program running;
+//   wmctrl   a key binding of the window manager running
+//            `wmctrl -r :ACTIVE: -e …`, as Linux users bind such keys;
+//   xdotool  the same binding running `xdotool getactivewindow windowmove …`;
+//   wm_move  the window manager's own move-and-resize action on a key: the
+//            floor, with no process of anyone's between key and move.
+//
+// The method of each press is drawn at random, so that all four meet the same
+// load. The benchmark's main thread only presses keys and waits; a thread of
+// its own, on a connection of its own, watches the window manager's frame
+// around the window and stamps the moment it stands at the press's target.
+// Reports the median and 90th percentile of each method, and Tavrin's median
+// against the others'. Also the backend's own move with read-back. Runs its
+// own Xvfb with openbox; skips where there is none.
 #include "platform/accessibility.h"
-#include "platform/hotkeys.h"
 #include "platform/linux/qtclock.h"
 #include "platform/platform.h"
 #include "platform/sim/memorydefaults.h"
-#include "platform/workspace.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "platform/x11/x11keyboard.h"
 #include "support/x11/x11testclient.h"
 #include "support/x11/xvfbsession.h"
-#include "windows/hotkeycenter.h"
-#include "windows/windowmanager.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <X11/keysym.h>
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <random>
+#include <thread>
 #include <xcb/xtest.h>
 
 using namespace tavrin;
 
 namespace {
 
-constexpr int kPresses = 200;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int kPressesPerMethod = 60;
 constexpr double kWait = 2.0;
+
+enum Method { tavrin, wmctrl, xdotool, wmMove, kMethods };
+const char* const kMethodNames[kMethods] = {"tavrin", "wmctrl", "xdotool", "wm_move"};
 
 double median(std::vector<double> v)
 {
@@ -45,35 +70,122 @@ double percentile(std::vector<double> v, double p)
     return v.empty() ? 0 : v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
 }
 
-// One desktop: Xvfb with openbox, the backend on it, one client window and a
-// connection of the benchmark's own that presses keys and watches the frame.
+double seconds(SteadyClock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Watches one window's geometry from a thread and a connection of its own,
+// blocked in the kernel between events, and stamps every change as it
+// arrives.
+class FrameWatcher {
+public:
+    ~FrameWatcher()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (c_)
+            xcb_disconnect(c_);
+    }
+
+    bool start(const QString& display, xcb_window_t window)
+    {
+        c_ = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+        if (xcb_connection_has_error(c_))
+            return false;
+        window_ = window;
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+        // The geometry read after selecting, so that no change falls between.
+        XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+        if (!g)
+            return false;
+        current_ = {double(g->x), double(g->y), double(g->width + 2 * g->border_width),
+                    double(g->height + 2 * g->border_width)};
+        since_ = SteadyClock::now();
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+
+    Rect current()
+    {
+        std::lock_guard lock(mutex_);
+        return current_;
+    }
+
+    // The moment the window came to stand at `want`, once it has done so
+    // after `after`; none when it has not within `seconds`.
+    std::optional<SteadyClock::time_point> waitFor(const Rect& want, SteadyClock::time_point after, double seconds)
+    {
+        std::unique_lock lock(mutex_);
+        const auto deadline =
+            SteadyClock::now()
+            + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+        if (!changed_.wait_until(lock, deadline, [&] { return current_ == want && since_ >= after; }))
+            return std::nullopt;
+        return since_;
+    }
+
+    // Waits until the window has kept still for `still` seconds; where it stands.
+    Rect settled(double still = 0.2)
+    {
+        std::unique_lock lock(mutex_);
+        while (SteadyClock::now() - since_ < std::chrono::duration<double>(still))
+            changed_.wait_for(lock, std::chrono::duration<double>(still));
+        return current_;
+    }
+
+private:
+    void run()
+    {
+        pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
+        while (!stop_ && !xcb_connection_has_error(c_)) {
+            ::poll(&fd, 1, 50);
+            while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+                const auto at = SteadyClock::now();
+                if ((ev->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY) {
+                    const auto* c = reinterpret_cast<const xcb_configure_notify_event_t*>(ev);
+                    if (c->window == window_) {
+                        const Rect r(c->x, c->y, c->width + 2 * c->border_width, c->height + 2 * c->border_width);
+                        std::lock_guard lock(mutex_);
+                        if (r != current_) {
+                            current_ = r;
+                            since_ = at;
+                        }
+                        changed_.notify_all();
+                    }
+                }
+                std::free(ev);
+            }
+        }
+    }
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t window_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Rect current_;
+    SteadyClock::time_point since_;
+};
+
+// One desktop: Xvfb with openbox, one client window in front, and a
+// connection of the benchmark's own that presses keys.
 struct Desk {
     std::unique_ptr<XvfbSession> session;
-    std::unique_ptr<X11Desktop> desktop;
-    std::unique_ptr<X11Connection> watcher;
-    std::unique_ptr<X11TestClient> client;
+    std::unique_ptr<X11Connection> presser;
     std::unique_ptr<X11Keyboard> keyboard;
-    QtClock clock;
-    MemoryDefaults defaults;
+    std::unique_ptr<X11TestClient> client;
     xcb_window_t frame = 0;
-    // The frame window's geometries as the server announced them since the
-    // last press. The watcher reads its own events on the main loop, so they
-    // are taken through a handler there, never polled off its connection.
-    std::vector<Rect> frameEvents;
-    QObject handlerOwner;
     QString error;
 
     bool start(bool qtClient)
     {
         bool noServer = false;
         session = XvfbSession::start(&error, XvfbSession::Options{}, &noServer);
-        if (!session)
+        presser = session ? X11Connection::open(session->display(), &error) : nullptr;
+        if (!presser)
             return false;
-        desktop = X11Desktop::connect(&error, session->display());
-        watcher = desktop ? X11Connection::open(session->display(), &error) : nullptr;
-        if (!watcher)
-            return false;
-        Platform::install(desktop->services({.defaults = &defaults, .clock = &clock}));
+        keyboard = std::make_unique<X11Keyboard>(*presser);
         X11TestClient::Options o;
         o.title = QStringLiteral("Bench");
         o.qt = qtClient;
@@ -81,201 +193,256 @@ struct Desk {
         client = X11TestClient::start(session->environment(), o, &error);
         if (!client)
             return false;
-        keyboard = std::make_unique<X11Keyboard>(*watcher);
-        // Watch the window manager's frame around the client.
-        const auto tree = xcb_query_tree(watcher->xcb(), client->window());
-        watcher->sync();
-        XcbReply<xcb_query_tree_reply_t> t(xcb_query_tree_reply(watcher->xcb(), tree, nullptr));
+        // The window manager's frame around the client.
+        const auto tree = xcb_query_tree(presser->xcb(), client->window());
+        XcbReply<xcb_query_tree_reply_t> t(xcb_query_tree_reply(presser->xcb(), tree, nullptr));
         frame = t ? t->parent : 0;
-        watcher->selectInput(frame, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-        watcher->addEventHandler(&handlerOwner, [this](const xcb_generic_event_t& ev) {
-            if ((ev.response_type & 0x7f) != XCB_CONFIGURE_NOTIFY)
-                return;
-            const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(ev);
-            if (c.window == frame)
-                frameEvents.push_back(Rect(c.x, c.y, c.width + 2 * c.border_width, c.height + 2 * c.border_width));
-        });
-        watcher->sendRootMessage(client->window(), watcher->ewmh()->_NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
-        watcher->sync();
-        return frame != 0 && waitFor([&] { return activeWindow() == client->window(); });
-    }
-    ~Desk()
-    {
-        if (Platform::isInstalled())
-            Platform::uninstall();
+        return frame != 0 && activate();
     }
 
-    template <class F>
-    bool waitFor(F done, double seconds = kWait)
+    // Brings the client to the front (a program started after it may have
+    // taken the front).
+    bool activate()
     {
-        const double deadline = X11Connection::steadyNow() + seconds;
-        while (X11Connection::steadyNow() < deadline) {
-            QCoreApplication::processEvents();
-            if (done())
-                return true;
-            QThread::usleep(200);
+        presser->sendRootMessage(client->window(), presser->ewmh()->_NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
+        presser->sync();
+        const double deadline = X11Connection::steadyNow() + kWait;
+        while (X11Connection::steadyNow() < deadline && activeWindow() != client->window())
+            QThread::msleep(5);
+        if (activeWindow() != client->window()) {
+            error = QStringLiteral("The window did not come to the front.");
+            return false;
         }
-        return false;
+        return true;
     }
+
     xcb_window_t activeWindow()
     {
         auto cookie =
-            watcher->requestProperty(watcher->root(), watcher->ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
-        watcher->sync();
-        const auto v = X11Connection::cardinals(watcher->takeProperty(cookie).get());
+            presser->requestProperty(presser->root(), presser->ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
+        presser->sync();
+        const auto v = X11Connection::cardinals(presser->takeProperty(cookie).get());
         return v.empty() ? 0 : v[0];
     }
-    Rect frameGeometry()
+
+    Rect geometry(xcb_window_t window)
     {
-        const auto cookie = xcb_get_geometry(watcher->xcb(), frame);
-        watcher->sync();
-        XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(watcher->xcb(), cookie, nullptr));
-        if (!g)
-            return {};
-        return {double(g->x), double(g->y), double(g->width + 2 * g->border_width),
-                double(g->height + 2 * g->border_width)};
+        XcbReply<xcb_get_geometry_reply_t> g(
+            xcb_get_geometry_reply(presser->xcb(), xcb_get_geometry(presser->xcb(), window), nullptr));
+        return g ? Rect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width) : Rect();
     }
-    // Waits, turning the main loop meanwhile, for the frame window to be
-    // configured to `want` (since the last `frameEvents.clear()`).
-    bool waitForFrame(const Rect& want, double seconds = kWait)
+
+    // Presses the modifiers and the key, then lets all go, through XTEST.
+    void press(const std::vector<std::uint32_t>& keysyms)
     {
-        const double deadline = X11Connection::steadyNow() + seconds;
-        while (X11Connection::steadyNow() < deadline) {
-            QCoreApplication::processEvents();
-            if (std::find(frameEvents.begin(), frameEvents.end(), want) != frameEvents.end())
-                return true;
-        }
-        return false;
-    }
-    // Waits until the frame has stopped changing and answers where it stands.
-    Rect settledFrame()
-    {
-        Rect last = frameGeometry();
-        double since = X11Connection::steadyNow();
-        while (X11Connection::steadyNow() - since < 0.15) {
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-            const Rect now = frameGeometry();
-            if (now != last) {
-                last = now;
-                since = X11Connection::steadyNow();
-            }
-        }
-        return last;
-    }
-    void pressCtrlAlt(std::uint32_t keysym)
-    {
-        const xcb_keycode_t keys[] = {keyboard->keycodeFor(XK_Control_L), keyboard->keycodeFor(XK_Alt_L),
-                                      keyboard->keycodeFor(keysym)};
+        std::vector<xcb_keycode_t> keys;
+        for (std::uint32_t k : keysyms)
+            keys.push_back(keyboard->keycodeFor(k));
         for (xcb_keycode_t k : keys)
-            xcb_test_fake_input(watcher->xcb(), XCB_KEY_PRESS, k, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
-        for (int i = 2; i >= 0; --i)
-            xcb_test_fake_input(watcher->xcb(), XCB_KEY_RELEASE, keys[i], XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
-        watcher->flush();
+            xcb_test_fake_input(presser->xcb(), XCB_KEY_PRESS, k, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+        for (auto k = keys.rbegin(); k != keys.rend(); ++k)
+            xcb_test_fake_input(presser->xcb(), XCB_KEY_RELEASE, *k, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+        xcb_flush(presser->xcb());
     }
 };
 
-// Presses ⌃⌥← and ⌃⌥→ in turn; each press's time runs from sending it to
-// the frame standing where that key puts the window.
-void BM_HotKeyToFrameAgainstWmctrl(benchmark::State& state)
+// The keys of each method, for the left half and the right half.
+std::vector<std::uint32_t> keysFor(Method m, int side)
+{
+    if (m == tavrin)
+        return {XK_Control_L, XK_Alt_L, side == 0 ? std::uint32_t(XK_Left) : std::uint32_t(XK_Right)};
+    return {XK_Super_L, std::uint32_t(XK_1 + 2 * (int(m) - 1) + side)};
+}
+
+// How each of the window manager's bindings is told a frame: the numbers it
+// is given for the left half and the right half (x, y, width, height).
+using Numbers = std::array<std::array<int, 4>, 2>;
+
+// Openbox's key bindings: Super with 1 to 6, two keys for each method
+// other than Tavrin's.
+QString bindings(const std::array<Numbers, kMethods>& n)
+{
+    QString out;
+    for (int side = 0; side < 2; ++side) {
+        const auto& c = n[wmctrl][side];
+        const auto& d = n[xdotool][side];
+        const auto& w = n[wmMove][side];
+        out += QStringLiteral("<keybind key=\"W-%1\"><action name=\"Execute\"><command>wmctrl -r :ACTIVE: -e "
+                              "1,%2,%3,%4,%5</command></action></keybind>")
+                   .arg(1 + side)
+                   .arg(c[0])
+                   .arg(c[1])
+                   .arg(c[2])
+                   .arg(c[3]);
+        out += QStringLiteral("<keybind key=\"W-%1\"><action name=\"Execute\"><command>xdotool getactivewindow "
+                              "windowsize %4 %5 windowmove %2 %3</command></action></keybind>")
+                   .arg(3 + side)
+                   .arg(d[0])
+                   .arg(d[1])
+                   .arg(d[2])
+                   .arg(d[3]);
+        out += QStringLiteral("<keybind key=\"W-%1\"><action name=\"MoveResizeTo\"><x>%2</x><y>%3</y>"
+                              "<width>%4</width><height>%5</height></action></keybind>")
+                   .arg(5 + side)
+                   .arg(w[0])
+                   .arg(w[1])
+                   .arg(w[2])
+                   .arg(w[3]);
+    }
+    return out;
+}
+
+// The built program on the desk's display, started and running.
+std::unique_ptr<QProcess> startTavrin(const Desk& desk, QTemporaryDir& config, QString* error)
+{
+    auto tavrinProcess = XvfbSession::childProcess();
+    QProcessEnvironment env = desk.session->environment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    tavrinProcess->setProcessEnvironment(env);
+    tavrinProcess->setProcessChannelMode(QProcess::MergedChannels);
+    tavrinProcess->start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
+    QByteArray said;
+    for (int i = 0; i < 300 && !said.contains("Tavrin is running"); ++i) {
+        tavrinProcess->waitForReadyRead(100);
+        said += tavrinProcess->readAll();
+    }
+    if (!said.contains("Tavrin is running")) {
+        *error = QStringLiteral("The program did not start: ") + QString::fromLocal8Bit(said.right(300));
+        return nullptr;
+    }
+    return tavrinProcess;
+}
+
+// Presses a method's key for `side` until the window stands somewhere new
+// (a program's keys are grabbed a moment after it starts); where it stands.
+Rect firstMove(Desk& desk, FrameWatcher& watcher, Method m, int side)
+{
+    const Rect before = watcher.settled();
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        desk.press(keysFor(m, side));
+        const Rect now = watcher.settled();
+        if (now != before)
+            return now;
+    }
+    return before;
+}
+
+// Finds the numbers each binding must be given to reach Tavrin's two frames:
+// first the frames themselves with the client's size, then corrected by
+// what the window manager made of them.
+bool calibrate(Desk& desk, FrameWatcher& watcher, const Rect target[2], std::array<Numbers, kMethods>& n)
+{
+    const Rect client = desk.geometry(desk.client->window());
+    const Rect outer = watcher.current();
+    const int decoW = int(outer.width - client.width), decoH = int(outer.height - client.height);
+    for (Method m : {wmctrl, xdotool, wmMove})
+        for (int side = 0; side < 2; ++side)
+            n[m][side] = {int(target[side].x), int(target[side].y), int(target[side].width) - decoW,
+                          int(target[side].height) - decoH};
+    for (int round = 0; round < 3; ++round) {
+        if (!desk.session->setWindowManagerKeys(bindings(n), &desk.error))
+            return false;
+        QThread::msleep(400); // openbox grabs its new keys a moment later
+        bool all = true;
+        for (Method m : {wmctrl, xdotool, wmMove})
+            for (int side = 0; side < 2; ++side) {
+                // From the other half, by Tavrin's key.
+                desk.press(keysFor(tavrin, 1 - side));
+                watcher.settled();
+                const Rect got = firstMove(desk, watcher, m, side);
+                const Rect& want = target[side];
+                if (got == want)
+                    continue;
+                all = false;
+                auto& v = n[m][side];
+                v = {v[0] + int(want.x - got.x), v[1] + int(want.y - got.y), v[2] + int(want.width - got.width),
+                     v[3] + int(want.height - got.height)};
+            }
+        if (all)
+            return true;
+    }
+    desk.error = QStringLiteral("A window-manager binding did not reach Tavrin's frames.");
+    return false;
+}
+
+void BM_HotKeyMethodsToFrame(benchmark::State& state)
 {
     Desk desk;
+    QTemporaryDir config;
     if (!desk.start(state.range(0) != 0)) {
         state.SkipWithError(("No desktop to measure on: " + desk.error).toStdString().c_str());
         return;
     }
-    HotKeyCenter center;
-    WindowManager manager;
-    center.registerKey({123, modifier::control | modifier::option, QStringLiteral("←")},
-                       [&] { manager.arrow(Arrow::left); });
-    center.registerKey({124, modifier::control | modifier::option, QStringLiteral("→")},
-                       [&] { manager.arrow(Arrow::right); });
-
-    // Where each key puts the window (after a first press of each).
-    Rect target[2];
-    const std::uint32_t keysyms[2] = {XK_Left, XK_Right};
-    for (int k = 0; k < 2; ++k) {
-        desk.pressCtrlAlt(keysyms[k]);
-        target[k] = desk.settledFrame();
+    if (desk.keyboard->keycodeFor(XK_Super_L) == 0) {
+        state.SkipWithError("The X server's keyboard has no Super key.");
+        return;
     }
-    if (target[0] == target[1] || target[0].isEmpty()) {
-        state.SkipWithError("The hot keys did not move the window.");
+    FrameWatcher watcher;
+    if (!watcher.start(desk.session->display(), desk.frame)) {
+        state.SkipWithError("The frame could not be watched.");
+        return;
+    }
+    QString error;
+    auto program = startTavrin(desk, config, &error);
+    if (!program || !desk.activate()) {
+        state.SkipWithError((error + desk.error).toStdString().c_str());
+        return;
+    }
+    // Tavrin's two frames: the halves of the monitor.
+    Rect target[2];
+    for (int side = 0; side < 2; ++side)
+        target[side] = firstMove(desk, watcher, tavrin, side);
+    std::array<Numbers, kMethods> numbers{};
+    if (target[0] == target[1]) {
+        state.SkipWithError("Tavrin's hot keys did not move the window.");
+        return;
+    }
+    if (!calibrate(desk, watcher, target, numbers)) {
+        state.SkipWithError(("The methods did not reach the same frames. " + desk.error).toStdString().c_str());
         return;
     }
 
-    std::vector<double> ours;
-    int i = 0;
+    std::array<std::vector<double>, kMethods> times;
+    int misses = 0;
+    std::mt19937 random(33);
+    std::uniform_int_distribution<int> method(0, kMethods - 1);
+    std::uniform_int_distribution<int> pause(20, 80);
     for (auto _ : state) {
-        const int k = i++ & 1;
-        desk.frameEvents.clear();
-        const double t0 = X11Connection::steadyNow();
-        desk.pressCtrlAlt(keysyms[k]);
-        if (!desk.waitForFrame(target[k])) {
-            state.SkipWithError("A press did not reach its frame.");
-            return;
+        for (int n = 0; n < kPressesPerMethod * kMethods; ++n) {
+            const auto m = Method(method(random));
+            const int side = watcher.current() == target[0] ? 1 : 0;
+            const auto t0 = SteadyClock::now();
+            desk.press(keysFor(m, side));
+            if (const auto reached = watcher.waitFor(target[side], t0, kWait))
+                times[m].push_back(seconds(*reached - t0));
+            else
+                ++misses;
+            // Whatever the press started (a process, a flash) comes to rest.
+            QThread::msleep(unsigned(pause(random)));
+            watcher.settled(0.02);
         }
-        const double t = X11Connection::steadyNow() - t0;
-        ours.push_back(t);
-        state.SetIterationTime(t);
+        state.SetIterationTime(median(times[tavrin]));
     }
-    center.unregisterAll();
-
-    // The same two frames by wmctrl, one process per press.
-    const QString wmctrl = QStringLiteral("wmctrl");
-    // wmctrl is given the same frames: NorthWest gravity places the outer
-    // corner, and the size is the client's (the frame less its decoration).
-    const auto clientCookie = xcb_get_geometry(desk.watcher->xcb(), desk.client->window());
-    desk.watcher->sync();
-    XcbReply<xcb_get_geometry_reply_t> clientGeometry(
-        xcb_get_geometry_reply(desk.watcher->xcb(), clientCookie, nullptr));
-    const Rect now = desk.frameGeometry();
-    const double decoW = now.width - clientGeometry->width, decoH = now.height - clientGeometry->height;
-    // Starts wmctrl; the caller waits for the process to end.
-    auto runWmctrl = [&](const Rect& r) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessEnvironment(desk.session->environment());
-        p->start(wmctrl,
-                 {QStringLiteral("-r"), QStringLiteral(":ACTIVE:"), QStringLiteral("-e"),
-                  QStringLiteral("1,%1,%2,%3,%4").arg(r.x).arg(r.y).arg(r.width - decoW).arg(r.height - decoH)});
-        return p->waitForStarted(2000) ? std::move(p) : nullptr;
-    };
-    for (int k = 0; k < 2; ++k) {
-        auto p = runWmctrl(target[k]);
-        if (!p) {
-            state.SkipWithError("wmctrl is not installed.");
-            return;
-        }
-        p->waitForFinished(2000);
-        if (desk.settledFrame() != target[k]) {
-            state.SkipWithError("wmctrl did not move the window where the hot key does.");
-            return;
-        }
+    for (int m = 0; m < kMethods; ++m) {
+        const std::string name = kMethodNames[m];
+        state.counters[name + "_median_ms"] = median(times[m]) * 1000;
+        state.counters[name + "_p90_ms"] = percentile(times[m], 0.9) * 1000;
+        state.counters[name + "_presses"] = double(times[m].size());
     }
-    std::vector<double> theirs;
-    for (int n = 0; n < kPresses; ++n) {
-        const int k = n & 1;
-        desk.frameEvents.clear();
-        const double t0 = X11Connection::steadyNow();
-        auto p = runWmctrl(target[k]);
-        const bool reached = p && desk.waitForFrame(target[k], 0.5);
-        const double t = X11Connection::steadyNow() - t0;
-        if (p)
-            p->waitForFinished(2000);
-        if (reached)
-            theirs.push_back(t);
-    }
-
-    state.counters["median_ms"] = median(ours) * 1000;
-    state.counters["p90_ms"] = percentile(ours, 0.9) * 1000;
-    state.counters["wmctrl_median_ms"] = median(theirs) * 1000;
-    state.counters["wmctrl_moves"] = double(theirs.size());
-    state.counters["ratio_to_wmctrl"] = median(theirs) > 0 ? median(ours) / median(theirs) : 0;
+    const double ours = median(times[tavrin]);
+    state.counters["ratio_to_wmctrl"] = median(times[wmctrl]) > 0 ? ours / median(times[wmctrl]) : 0;
+    state.counters["ratio_to_xdotool"] = median(times[xdotool]) > 0 ? ours / median(times[xdotool]) : 0;
+    state.counters["over_wm_move_ms"] = (ours - median(times[wmMove])) * 1000;
+    state.counters["misses"] = misses;
 }
-BENCHMARK(BM_HotKeyToFrameAgainstWmctrl)
+BENCHMARK(BM_HotKeyMethodsToFrame)
     ->ArgName("qt_client")
     ->Arg(0)
     ->Arg(1)
-    ->Iterations(kPresses)
+    ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -288,6 +455,14 @@ void BM_BackendMoveWithReadBack(benchmark::State& state)
         state.SkipWithError(("No desktop to measure on: " + desk.error).toStdString().c_str());
         return;
     }
+    auto desktop = X11Desktop::connect(&desk.error, desk.session->display());
+    if (!desktop) {
+        state.SkipWithError(desk.error.toStdString().c_str());
+        return;
+    }
+    QtClock clock;
+    MemoryDefaults defaults;
+    Platform::install(desktop->services({.defaults = &defaults, .clock = &clock}));
     Accessibility& ax = *Platform::current().accessibility;
     const AXElement window{desk.client->pid(), desk.client->window()};
     const Rect frames[2] = {{8, 8, 852, 1424}, {868, 8, 844, 1424}};
@@ -297,7 +472,8 @@ void BM_BackendMoveWithReadBack(benchmark::State& state)
         ax.setFrame(window, r);
         benchmark::DoNotOptimize(ax.attribute(window, ax::Position));
     }
-    if (desk.frameGeometry() != frames[(i - 1) & 1])
+    Platform::uninstall();
+    if (desk.geometry(desk.frame) != frames[(i - 1) & 1])
         state.SkipWithError("The window did not stand at its frame.");
 }
 BENCHMARK(BM_BackendMoveWithReadBack)->ArgName("qt_client")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

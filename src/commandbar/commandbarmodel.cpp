@@ -11,6 +11,7 @@
 #include "workspaces/activeworkspace.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
+#include "workspaces/textcut.h"
 #include "workspaces/windowcontent.h"
 
 #include <QPointer>
@@ -82,9 +83,10 @@ CommandBarModel::~CommandBarModel() = default;
 
 void CommandBarModel::setText(const QString& text)
 {
-    if (text == text_)
+    const QString cut = firstCharacters(text, kMaxTextLength);
+    if (cut == text_)
         return;
-    text_ = text;
+    text_ = cut;
     emit textUpdated();
 }
 

@@ -7,6 +7,7 @@
 #include "windows/windowsnapshot.h"
 #include "workspaces/plannedclear.h"
 #include "workspaces/plannedwindow.h"
+#include "workspaces/planrequest.h"
 #include "workspaces/savedworkspace.h"
 #include "workspaces/screencapture.h"
 #include "workspaces/workspaceplan.h"
@@ -74,6 +75,8 @@ public:
         QStringLiteral("Tavrin couldn't match that to any open windows. Try naming the apps.");
 
     static constexpr int kCaptureLimit = 40;
+    // What a planner is sent of the task, in characters as a person counts them.
+    static constexpr int kMaxTextLength = PlanRequest::kMaxRequestLength;
     // The rows appear 0.12 s after the preview shows, then every 0.2 s.
     static constexpr double kFirstRevealDelay = 0.12;
     static constexpr double kRevealInterval = 0.2;
@@ -88,6 +91,9 @@ public:
 
     // ---- Published state ----
     const QString& text() const { return text_; }
+    // Keeps at most the characters a request may have (`kMaxTextLength`):
+    // a longer text (a paste, an intent's request) is cut before anything
+    // shows or measures it.
     void setText(const QString& text);
     const Phase& phase() const { return phase_; }
     void setPhase(const Phase& phase);

@@ -175,6 +175,8 @@ CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget
     auto* glass = new TGlass(kRadius, card);
     glass->setOutset(kMargin);
     glow_ = new AIGlow(AIGlow::Intensity::idle, kRadius, glass);
+    // The bar is all its clear panel holds.
+    glow_->setClearBehind(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(glow_);
@@ -568,6 +570,8 @@ void CommandBarView::rebuildContent()
     // What was built before it joined the view reads the theme again.
     Environment::notify(content_);
     shownPhase_ = phase;
+    // The glow's band shows the card's edge as it now is.
+    glow_->contentChanged();
 }
 
 void CommandBarView::phaseChanged()
@@ -649,6 +653,7 @@ void CommandBarView::rebuildDisplays()
     }
     columnLayout_->addStretch(1);
     refreshFirstPreview();
+    glow_->contentChanged();
 }
 
 QList<DisplayPreview::Item> CommandBarView::firstPreviewItems() const

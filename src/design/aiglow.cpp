@@ -1,5 +1,6 @@
 #include "design/aiglow.h"
 
+#include "design/shadowcache.h"
 #include "design/squircle.h"
 #include "platform/clock.h"
 
@@ -21,6 +22,8 @@ AIGlow::AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content, QWidge
 {
     if (content)
         setContent(content);
+    band_ = new GlowBand([this](QPainter& painter, const QRegion& region) { paintBand(painter, region); }, this);
+    band_->hide();
 }
 
 double AIGlow::period(Intensity intensity) { return intensity == Intensity::working ? 2.4 : 6.0; }
@@ -68,10 +71,23 @@ void AIGlow::setIntensity(Intensity intensity)
 void AIGlow::setCornerRadius(qreal radius)
 {
     cornerRadius_ = radius;
-    update();
+    contentChanged();
 }
 
 bool AIGlow::isAnimating() const { return frames_->isRunning(); }
+
+void AIGlow::setClearBehind(bool clear)
+{
+    clearBehind_ = clear;
+    refreshBand();
+}
+
+void AIGlow::contentChanged()
+{
+    ++coverKey_;
+    refreshBand();
+    update();
+}
 
 void AIGlow::refreshFrames()
 {
@@ -84,18 +100,83 @@ void AIGlow::refreshFrames()
         // Whatever was fading ends where it was going.
         presence_.jump(presence_.target());
         halo_.jump(halo_.target());
+        refreshBand();
         return;
     }
     frames_->setInterval(!fading && intensity_ == Intensity::idle ? kIdleFrameInterval : Frames::kInterval);
     frames_->start();
+    refreshBand();
 }
 
 void AIGlow::frame()
 {
-    update(frameRegion());
+    if (band_->isVisible() && shapeRect() == bandShape_) {
+        // Outside the paint: the content draws into an image of its own.
+        takeCover(devicePixelRatioF());
+        band_->update(bandRegion_);
+    } else if (band_->isVisible())
+        refreshBand(); // the shape moved: the band follows, and shows anew
+    else
+        update(frameRegion());
     const double now = Frames::now();
     if (!presence_.running(now) && !halo_.running(now))
         refreshFrames();
+}
+
+void AIGlow::refreshBand()
+{
+    if (!band_)
+        return;
+    // The band draws its pixels whole: only where nothing lies behind them.
+    const bool wanted = clearBehind_ && frames_->isRunning() && isVisible() && content() && coversShapeOpaquely();
+    if (!wanted) {
+        if (!band_->isHidden())
+            band_->hide();
+        return;
+    }
+    const QRectF shape = shapeRect();
+    const QList<QRectF> covered = coveredRects();
+    renderer_.prepare(shape, cornerRadius_, devicePixelRatioF(), covered);
+    if (shape != bandShape_ || covered != bandCovered_ || band_->geometry() != rect() || band_->isHidden()) {
+        bandShape_ = shape;
+        bandCovered_ = covered;
+        bandRegion_ = frameRegion();
+        band_->setGeometry(rect());
+        band_->setMask(bandRegion_);
+    }
+    band_->raise();
+    if (band_->isHidden())
+        band_->show();
+}
+
+void AIGlow::paintBand(QPainter& painter, const QRegion& region)
+{
+    const double now = Frames::now();
+    const Clock* clock = Environment::clock();
+    const qreal turn = angle(clock ? clock->now() : 0, turning_, Environment::reduceMotion());
+    takeCover(ShadowCache::deviceScale(painter));
+    renderer_.paint(painter, bandShape_, cornerRadius_, turn, halo_.value(now), presence_.value(now), bandCovered_,
+                    region);
+}
+
+void AIGlow::takeCover(qreal scale)
+{
+    renderer_.prepare(bandShape_, cornerRadius_, scale, bandCovered_);
+    if (!renderer_.hasCover(coverKey_))
+        renderer_.setCover(contentOver(renderer_.imageRect(bandShape_), scale), coverKey_);
+}
+
+QImage AIGlow::contentOver(const QRectF& imageRect, qreal scale) const
+{
+    QImage image((imageRect.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QWidget* over = content();
+    const QRect source = imageRect.toAlignedRect().translated(-over->pos());
+    const QRect drawn = source & over->rect();
+    if (!drawn.isEmpty())
+        over->render(&image, drawn.topLeft() - source.topLeft(), QRegion(drawn), QWidget::DrawChildren);
+    return image;
 }
 
 QList<QRectF> AIGlow::coveredRects() const
@@ -130,6 +211,13 @@ QRegion AIGlow::frameRegion() const
 
 void AIGlow::paintEvent(QPaintEvent* event)
 {
+    // The band draws every pixel of the glow that shows; the rest lies
+    // under the opaque content.
+    if (band_ && band_->isVisible())
+        return;
+    // Drawn here the glow is drawn alone: what the content draws over it
+    // follows as the content paints.
+    renderer_.setCover({}, 0);
     const double now = Frames::now();
     const qreal presence = presence_.value(now);
     if (presence <= 0)
@@ -153,8 +241,15 @@ void AIGlow::hideEvent(QHideEvent* event)
     refreshFrames();
 }
 
+void AIGlow::resizeEvent(QResizeEvent* event)
+{
+    Surface::resizeEvent(event);
+    contentChanged();
+}
+
 void AIGlow::environmentChanged()
 {
+    ++coverKey_;
     refreshFrames();
     update();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/frames.h"
+#include "design/glowband.h"
 #include "design/glowrenderer.h"
 #include "design/surface.h"
 #include "design/tween.h"
@@ -21,6 +22,16 @@ namespace tavrin {
 //
 // It reaches about 43 points beyond the shape (`GlowRenderer::reach`): give
 // the view outsets, or put it in a host with that margin.
+//
+// Where nothing is drawn behind the glow (`setClearBehind`: it is all a
+// translucent window holds) and its content covers the shape opaquely (glass
+// without a blur behind it), the frames repaint only the band around the
+// shape, and that as a widget of its own (`GlowBand`) that lays what the
+// content draws there over the glow, so that nothing of the content is drawn
+// again for a frame.
+// What the content draws in the band (its edge, a shadow) is taken once for
+// each size and look of the glow and its content; a content that changes
+// there by itself calls `contentChanged()`.
 class AIGlow : public Surface {
     Q_OBJECT
     Q_PROPERTY(Intensity intensity READ intensity WRITE setIntensity NOTIFY intensityChanged)
@@ -41,6 +52,11 @@ public:
 
     // Whether frames are running (the glow turns or fades).
     bool isAnimating() const;
+    // What the content draws in the band has changed.
+    void contentChanged();
+    // Whether nothing is drawn behind the glow (false until set).
+    bool clearBehind() const { return clearBehind_; }
+    void setClearBehind(bool clear);
     // The part each frame repaints: all of the view, or only the band
     // around the shape when the content covers the shape's middle (so that
     // nothing of the content is drawn again for a frame).
@@ -61,6 +77,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void environmentChanged() override;
 
 private:
@@ -69,6 +86,14 @@ private:
     void frame();
     // Parts of the shape that the content covers opaquely, if it does.
     QList<QRectF> coveredRects() const;
+    // Shows the band over the content while frames run around an opaque
+    // content, with its region worked out for the current shape.
+    void refreshBand();
+    void paintBand(QPainter& painter, const QRegion& region);
+    // Takes what the content draws over the glow at this scale, unless taken.
+    void takeCover(qreal scale);
+    // What the content draws over the glow's pixels (`GlowRenderer::imageRect`).
+    QImage contentOver(const QRectF& imageRect, qreal scale) const;
 
     Intensity intensity_;
     Intensity turning_; // the last intensity that was not off, for fading out
@@ -84,6 +109,14 @@ private:
         QRegion region;
     };
     mutable Interior interior_;
+    GlowBand* band_ = nullptr;
+    // The band's region and the shape and covered parts it was worked out
+    // for; `coverKey_` names the content's drawing taken for the band.
+    QRegion bandRegion_;
+    QRectF bandShape_;
+    QList<QRectF> bandCovered_;
+    quint64 coverKey_ = 1;
+    bool clearBehind_ = false;
 };
 
 } // namespace tavrin

@@ -8,9 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace tavrin {
 
@@ -116,13 +113,25 @@ qreal GlowRenderer::reach() { return kHaloGrowth + ShadowCache::reach(kHaloBlur)
 
 void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered)
 {
+    // Asked on every frame: the same field is recognised without a copy.
+    auto sameCover = [&] {
+        qsizetype i = 0;
+        for (const QRectF& r : covered) {
+            if (r.isEmpty())
+                continue;
+            if (i >= field_.covered.size() || field_.covered[i] != r.translated(-shape.topLeft()))
+                return false;
+            ++i;
+        }
+        return i == field_.covered.size();
+    };
+    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale && !field_.image.isNull()
+        && sameCover())
+        return;
     QList<QRectF> relativeCover;
     for (const QRectF& r : covered)
         if (!r.isEmpty())
             relativeCover.append(r.translated(-shape.topLeft()));
-    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale
-        && field_.covered == relativeCover && !field_.image.isNull())
-        return;
 
     Field f;
     f.shape = shape.size();
@@ -192,6 +201,50 @@ void GlowRenderer::collectRuns(Field& f, const QImage& mask, const QImage& ring,
     }
 }
 
+QRectF GlowRenderer::imageRect(const QRectF& shape) const
+{
+    if (field_.image.isNull())
+        return {};
+    return QRectF(shape.topLeft() + field_.origin, QSizeF(field_.image.size()) / field_.scale);
+}
+
+bool GlowRenderer::hasCover(quint64 key) const { return key != 0 && field_.coverKey == key; }
+
+void GlowRenderer::setCover(const QImage& cover, quint64 key)
+{
+    QImage& image = field_.image;
+    if (image.isNull())
+        return;
+    const bool had = field_.covering;
+    field_.cover.clear();
+    field_.through.clear();
+    field_.coverKey = 0;
+    field_.covering = false;
+    if (cover.size() != image.size() || cover.format() != QImage::Format_ARGB32_Premultiplied) {
+        if (had) {
+            image.fill(Qt::transparent);
+            field_.haloOpacity = -1;
+        }
+        return;
+    }
+    field_.covering = true;
+    // Outside the runs the cover stands alone; inside them a frame lays it
+    // over the turning glow.
+    for (int y = 0; y < image.height(); ++y)
+        std::copy_n(cover.constScanLine(y), image.width() * 4, image.scanLine(y));
+    field_.cover.reserve(field_.halo.size());
+    field_.through.reserve(field_.halo.size());
+    for (const Field::Run& run : field_.runs) {
+        const auto* line = reinterpret_cast<const QRgb*>(cover.constScanLine(run.y)) + run.x;
+        for (int i = 0; i < run.length; ++i) {
+            field_.cover.push_back(line[i]);
+            field_.through.push_back(uchar(255 - qAlpha(line[i])));
+        }
+    }
+    field_.coverKey = key;
+    field_.haloOpacity = -1; // the alphas take in what the cover lets through
+}
+
 QRectF GlowRenderer::drawnBounds(const QRectF& shape) const
 {
     if (field_.image.isNull() || field_.shape != shape.size())
@@ -212,61 +265,63 @@ void GlowRenderer::combine(qreal haloOpacity, qreal ringOpacity)
         ringScale[i] = uint(std::lround(i * r));
     }
     field_.alpha.resize(field_.halo.size());
+    const bool covered = field_.covering;
     for (size_t i = 0; i < field_.halo.size(); ++i) {
         // The ring over the halo, both of the same colour.
         const uint ra = ringScale[field_.ring[i]];
         const uint ha = haloScale[field_.halo[i]];
         const uint t = ha * (255 - ra) + 128;
-        field_.alpha[i] = uchar(ra + ((t + (t >> 8)) >> 8));
+        uint a = ra + ((t + (t >> 8)) >> 8);
+        // Under a cover only what it lets through shows.
+        if (covered) {
+            const uint u = a * field_.through[i];
+            a = (u + (u >> 8) + 0x80) >> 8;
+        }
+        field_.alpha[i] = uchar(a);
     }
     field_.haloOpacity = h;
     field_.ringOpacity = r;
 }
 
+const std::vector<QRgb>& GlowRenderer::shades()
+{
+    // The rainbow's colours in its kTurn directions, premultiplied at each
+    // of 256 alphas: a frame only looks each pixel's colour up.
+    static const std::vector<QRgb> table = [] {
+        std::vector<QRgb> t(size_t(256) * kTurn);
+        for (int k = 0; k < kTurn; ++k) {
+            const QRgb colour = colourAt(qreal(k) / kTurn);
+            for (uint a = 0; a < 256; ++a)
+                t[size_t(a) * kTurn + size_t(k)] = multiply(colour, a);
+        }
+        return t;
+    }();
+    return table;
+}
+
 void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
 {
-    static const std::array<QRgb, kTurn> rainbow = [] {
-        std::array<QRgb, kTurn> table{};
-        for (int i = 0; i < kTurn; ++i)
-            table[size_t(i)] = colourAt(qreal(i) / kTurn);
-        return table;
-    }();
+    const QRgb* shade = shades().data();
     combine(haloOpacity, ringOpacity);
-    const int turn = int(std::lround(angle / (2 * M_PI) * kTurn));
+    const uint turn = uint(int(std::lround(angle / (2 * M_PI) * kTurn)) & (kTurn - 1));
     QImage& image = field_.image;
     const int bpl = int(image.bytesPerLine());
     uchar* bits = image.bits();
+    const bool covered = field_.covering;
     for (const Field::Run& run : field_.runs) {
         auto* out = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
         const uchar* alpha = field_.alpha.data() + run.offset;
         const quint16* d = field_.direction.data() + run.offset;
-        int i = 0;
-#ifdef __SSE2__
-        // Four pixels at a time: each colour channel times its pixel's
-        // alpha, rounded as `multiply` rounds.
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i half = _mm_set1_epi16(0x80);
-        for (; i + 4 <= run.length; i += 4) {
-            const __m128i colours = _mm_setr_epi32(int(rainbow[size_t((d[i] - turn) & (kTurn - 1))]),
-                                                   int(rainbow[size_t((d[i + 1] - turn) & (kTurn - 1))]),
-                                                   int(rainbow[size_t((d[i + 2] - turn) & (kTurn - 1))]),
-                                                   int(rainbow[size_t((d[i + 3] - turn) & (kTurn - 1))]));
-            const __m128i lowAlpha = _mm_setr_epi16(alpha[i], alpha[i], alpha[i], alpha[i], alpha[i + 1], alpha[i + 1],
-                                                    alpha[i + 1], alpha[i + 1]);
-            const __m128i highAlpha = _mm_setr_epi16(alpha[i + 2], alpha[i + 2], alpha[i + 2], alpha[i + 2],
-                                                     alpha[i + 3], alpha[i + 3], alpha[i + 3], alpha[i + 3]);
-            auto scale = [&](__m128i channels, __m128i a) {
-                __m128i t = _mm_add_epi16(_mm_mullo_epi16(channels, a), half);
-                return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
-            };
-            const __m128i low = scale(_mm_unpacklo_epi8(colours, zero), lowAlpha);
-            const __m128i high = scale(_mm_unpackhi_epi8(colours, zero), highAlpha);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
-        }
-#endif
-        for (; i < run.length; ++i) {
-            const QRgb colour = rainbow[size_t((d[i] - turn) & (kTurn - 1))];
-            out[i] = alpha[i] == 255 ? colour : multiply(colour, alpha[i]);
+        auto at = [&](int i) { return shade[(uint(alpha[i]) << kTurnBits) | ((d[i] - turn) & (kTurn - 1))]; };
+        if (covered) {
+            // The cover, plus the glow as much as it lets through (a
+            // premultiplied pixel over another: the channels never carry).
+            const QRgb* over = field_.cover.data() + run.offset;
+            for (int i = 0; i < run.length; ++i)
+                out[i] = over[i] + at(i);
+        } else {
+            for (int i = 0; i < run.length; ++i)
+                out[i] = at(i);
         }
     }
 }
@@ -274,15 +329,25 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
 void GlowRenderer::paint(QPainter& painter, const QRectF& shape, qreal cornerRadius, qreal angle, qreal haloOpacity,
                          qreal opacity, const QList<QRectF>& covered, const QRegion& region)
 {
-    if (shape.isEmpty() || !(opacity > 0))
+    if (shape.isEmpty())
         return;
     prepare(shape, cornerRadius, ShadowCache::deviceScale(painter), covered);
+    // A covered glow owns its pixels: the cover shows even where the glow
+    // has faded out.
+    const bool owned = field_.covering;
+    if (!owned && !(opacity > 0))
+        return;
+    opacity = std::max<qreal>(0, opacity);
     fill(angle, haloOpacity * opacity, opacity);
     const QPointF at = shape.topLeft() + field_.origin;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    if (owned)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (region.isEmpty())
         painter.drawImage(at, field_.image);
     else
         StripDraw::image(painter, at, field_.image, region);
+    painter.setCompositionMode(mode);
 }
 
 } // namespace tavrin

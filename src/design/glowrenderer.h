@@ -22,9 +22,9 @@ namespace tavrin {
 // rainbow masked by the blurred shape. Halo and ring share the rainbow, so
 // each pixel of the glow is the rainbow's colour in its direction from the
 // centre, at the halo's and the ring's alpha combined. Alphas and directions
-// are worked out once per size; a frame only looks the turned rainbow up for
-// each pixel and draws the result in one go. Pixels that the caller covers
-// opaquely are skipped.
+// are worked out once per size, and the rainbow once at every alpha; a frame
+// only looks each pixel's colour up in its turned direction and draws the
+// result in one go. Pixels that the caller covers opaquely are skipped.
 class GlowRenderer {
 public:
     static constexpr qreal kHaloGrowth = 10;
@@ -54,8 +54,23 @@ public:
     // `haloOpacity` the halo alone. The halo is left out inside `covered`
     // (parts of the shape the caller covers opaquely). With a region, only
     // what lies in it is drawn (whole points, the painter's coordinates).
+    // With a cover (`setCover`) every pixel of the region is drawn: the glow
+    // with the cover over it, replacing what was there.
     void paint(QPainter& painter, const QRectF& shape, qreal cornerRadius, qreal angle, qreal haloOpacity,
                qreal opacity = 1, const QList<QRectF>& covered = {}, const QRegion& region = {});
+
+    // Works out the glow's pixels for a shape of this size (`paint` does it
+    // when they are not ready).
+    void prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered);
+    // Where the glow's pixels lie around `shape` once prepared (the
+    // painter's coordinates, whole pixels at the scale prepared).
+    QRectF imageRect(const QRectF& shape) const;
+    // What lies over the glow (what a content draws over it): an image of
+    // `imageRect`'s pixels, premultiplied, kept under `key` until the glow
+    // is prepared for another size or another cover is set; a null image
+    // takes the cover away.
+    bool hasCover(quint64 key) const;
+    void setCover(const QImage& cover, quint64 key);
 
 private:
     // The glow's pixels for one size: where it has any alpha, the halo's and
@@ -84,10 +99,17 @@ private:
         std::vector<uchar> alpha;
         qreal haloOpacity = -1;
         qreal ringOpacity = -1;
+        // The cover's pixels in the runs, and how much of the glow shows
+        // through each (255 less its alpha); empty without a cover.
+        std::vector<QRgb> cover;
+        std::vector<uchar> through;
+        quint64 coverKey = 0;
+        bool covering = false; // the image holds a cover
     };
-    static constexpr int kTurn = 1024;
+    static constexpr int kTurnBits = 10;
+    static constexpr int kTurn = 1 << kTurnBits;
+    static const std::vector<QRgb>& shades();
 
-    void prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered);
     // Fills `f`'s runs, alphas and directions: the pixels where the halo `mask` or the `ring` shows, outside `skip`.
     static void collectRuns(Field& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip, QPointF centre);
     void fill(qreal angle, qreal haloOpacity, qreal ringOpacity);

@@ -187,10 +187,17 @@ std::optional<AXWindow> MeetingMode::notesWindow(const std::vector<AXWindow>& wi
 void MeetingMode::enterCall()
 {
     AXActionScope scope;
-    const std::vector<AXWindow> windows = AXWindow::onScreenInZOrder();
-    const auto call = std::find_if(windows.begin(), windows.end(), [](const AXWindow& w) { return isCallWindow(w); });
-    if (call == windows.end())
+    // While the microphone is on and no call is placed this runs every
+    // second: only the windows of applications that can hold a call are
+    // asked, and only calls are matched to the stacking order.
+    const std::vector<AXWindow> calls = AXWindow::onScreenInZOrder(
+        [](const RunningApp& app) {
+            return meetingApps().contains(app.localizedName) || browserApps().contains(app.localizedName);
+        },
+        [](const AXWindow& w) { return isCallWindow(w); });
+    if (calls.empty())
         return;
+    const auto call = calls.begin();
     const auto callFrame = call->frame();
     if (!callFrame)
         return;
@@ -199,7 +206,9 @@ void MeetingMode::enterCall()
         return;
     setInCall(true);
 
-    const std::optional<AXWindow> notes = notesWindow(windows, display->id);
+    const std::optional<AXWindow> notes = notesWindow(
+        AXWindow::onScreenInZOrder([](const RunningApp& app) { return notesApps().contains(app.localizedName); }),
+        display->id);
     const Placement place = placement(display->area, notes.has_value());
     const double gap = windows_.gap();
 

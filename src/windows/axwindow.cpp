@@ -172,7 +172,8 @@ std::optional<AXWindow> AXWindow::focused()
     return list.front();
 }
 
-std::vector<AXWindow> AXWindow::onScreenInZOrder()
+std::vector<AXWindow> AXWindow::onScreenInZOrder(const std::function<bool(const RunningApp&)>& only,
+                                                 const std::function<bool(const AXWindow&)>& keep)
 {
     AXActionScope scope;
     const Platform& platform = Platform::current();
@@ -186,9 +187,11 @@ std::vector<AXWindow> AXWindow::onScreenInZOrder()
     std::vector<std::pair<std::size_t, AXWindow>> matched;
     for (const RunningApp& app : platform.workspace->runningApplications()) {
         // Only applications with a window on screen are asked.
-        if (!isOtherRegularApp(app, self) || app.hidden || !listedPids.count(app.pid))
+        if (!isOtherRegularApp(app, self) || app.hidden || !listedPids.count(app.pid) || (only && !only(app)))
             continue;
         for (Candidate& c : standardWindows(app, false)) {
+            if (keep && !keep(c.window))
+                continue;
             const auto frame = c.window.frame();
             if (!frame)
                 continue;

@@ -1,12 +1,11 @@
 #include "workspaces/textcut.h"
 
 #include <QTextBoundaryFinder>
+#include <algorithm>
 
 namespace tavrin {
 
 namespace {
-constexpr qsizetype kUnitsPerCharacter = 8;
-
 bool isDirectionalFormat(char16_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
 } // namespace
 
@@ -14,8 +13,12 @@ QString firstCharacters(const QString& text, int count)
 {
     if (count <= 0)
         return {};
-    const qsizetype maxUnits = qsizetype(count) * kUnitsPerCharacter;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    const qsizetype maxUnits = mostUnits(count);
+    // Only the beginning is looked at, so a huge text costs no more than a
+    // short one: a boundary at or before `maxUnits` depends on nothing
+    // beyond the code point that follows it.
+    const QString head = text.size() > maxUnits + 2 ? text.left(maxUnits + 2) : text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, head);
     qsizetype end = 0;
     for (int i = 0; i < count; ++i) {
         const qsizetype next = finder.toNextBoundary();
@@ -33,6 +36,15 @@ QString firstCharacters(const QString& text, int count)
         end = next;
     }
     return end == text.size() ? text : text.left(end);
+}
+
+int characterCount(const QString& text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype graphemes = 0;
+    while (finder.toNextBoundary() > 0)
+        ++graphemes;
+    return int(std::max(graphemes, (text.size() + mostUnits(1) - 1) / mostUnits(1)));
 }
 
 QString withoutControls(const QString& text)

@@ -10,6 +10,11 @@ namespace tavrin {
 // units than are left (a letter under thousands of combining marks) is cut
 // at a code point, so no text outgrows its place however it is composed.
 QString firstCharacters(const QString& text, int count);
+// How many characters a text holds, as `firstCharacters` counts them: the
+// least count for which it keeps the whole text.
+int characterCount(const QString& text);
+// The most UTF-16 code units `firstCharacters` keeps of a text.
+constexpr qsizetype mostUnits(int count) { return qsizetype(count) * 8; }
 
 // The text without control characters and without bidirectional embeddings,
 // overrides and isolates, so that text from outside can neither hide nor

@@ -13,6 +13,8 @@
 #include "heldkeychain.h"
 #include "planning/keychainstore.h"
 
+#include <QClipboard>
+
 namespace tavrin {
 namespace {
 
@@ -129,6 +131,39 @@ TEST_F(BarTest, ALongRequestPutInTheFieldShowsFromItsFirstLetter)
     press(bar.adjust().view(), Qt::Key_Tab);
     EXPECT_EQ(field()->text(), request);
     EXPECT_LE(field()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 4);
+}
+
+TEST_F(BarTest, ALongRequestIsCutToItsLimitBeforeTheFieldHoldsIt)
+{
+    const int limit = TaskField::kMaxCharacters;
+    const QString accented = QStringLiteral("e\u0301"); // two code units, one character
+    const QString typed = QStringLiteral("Review the request");
+    open();
+    auto paste = [&](const QString& before, int at, const QString& clip) {
+        field()->setText(before);
+        field()->setCursorPosition(at);
+        QApplication::clipboard()->setText(clip);
+        field()->paste();
+        settle();
+    };
+    // An intent's request.
+    model().setText(QString(1'000'000, u'a'));
+    settle();
+    EXPECT_EQ(field()->text(), QString(limit, u'a'));
+    // A paste into an empty field, counted in characters.
+    paste({}, 0, accented.repeated(limit + 300));
+    EXPECT_EQ(field()->text(), accented.repeated(limit));
+    // A paste into the middle keeps what stood around it.
+    paste(typed, 6, QString(1'000'000, u'z'));
+    EXPECT_EQ(field()->text(), "Review" + QString(limit - typed.size(), u'z') + " the request");
+    EXPECT_EQ(field()->cursorPosition(), 6 + limit - typed.size());
+    EXPECT_EQ(model().text(), field()->text());
+    // At the limit a typed letter changes nothing.
+    field()->setCursorPosition(3);
+    const QString full = field()->text();
+    typeTask(QStringLiteral("x"));
+    EXPECT_EQ(field()->text(), full);
+    EXPECT_EQ(model().text(), full);
 }
 
 TEST_F(BarTest, TypingALongRequestNeverCutsALetterAtTheFieldsEdge)

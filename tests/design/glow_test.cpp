@@ -292,6 +292,53 @@ TEST_F(AIGlowTest, AFrameRepaintsOnlyTheBandAroundOpaqueGlass)
     EXPECT_TRUE(band.boundingRect().contains(shape.adjusted(-20, -20, 20, 20).toRect()));
 }
 
+TEST_F(AIGlowTest, TheBandAFrameRepaintsLooksAsAWholePaintDoes)
+{
+    // Glass around a card with something of its own along its edge: the band
+    // drawn on its own (glow, glass shadow and rim, the card's edge) against
+    // the same glow at the same turn drawn whole, as without frames.
+    auto* card = new QWidget;
+    card->setFixedSize(400, 160);
+    auto* edge = new QWidget(card);
+    edge->setAutoFillBackground(true);
+    edge->setPalette(QPalette(QColor(200, 40, 40)));
+    edge->setGeometry(0, 60, 400, 2);
+    auto* glass = new TGlass(18, card);
+    glass->setOutset(48);
+    AIGlow glow(Intensity::idle, 18, glass);
+    glow.setAttribute(Qt::WA_TranslucentBackground);
+    glow.setClearBehind(true);
+    glow.show();
+    // To a moment when the turn is at its start, as it always is without motion.
+    clock.advance(1.0);
+    clock.advance(AIGlow::period(Intensity::idle) - std::fmod(clock.now(), AIGlow::period(Intensity::idle)));
+    ASSERT_NEAR(AIGlow::angle(clock.now(), Intensity::idle, false), 0, 1e-9);
+    auto render = [&] {
+        QImage image(glow.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        glow.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    ASSERT_TRUE(glow.isAnimating());
+    const QImage banded = render();
+    appearance.setReduceMotion(true);
+    ASSERT_FALSE(glow.isAnimating());
+    const QImage whole = render();
+    int worst = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x) {
+            const QRgb a = banded.pixel(x, y), b = whole.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+        }
+    // Layers laid over each other in another grouping round differently,
+    // by a few levels of 255 at most.
+    EXPECT_LE(worst, 3);
+    // The band did draw: the card's edge and the glow beside it.
+    EXPECT_GT(qAlpha(banded.pixel(47, 100)), 200);
+    EXPECT_EQ(banded.pixel(48, 108), whole.pixel(48, 108));
+}
+
 TEST_F(AIGlowTest, ReduceMotionStopsTheTurningButKeepsTheFade)
 {
     appearance.setReduceMotion(true);

@@ -1,10 +1,14 @@
+#include "platform/sim/simclock.h"
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11desktop.h"
 #include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 namespace tavrin {
 namespace {
@@ -54,6 +58,45 @@ TEST_F(X11DefaultsTest, EdgeTilingIsTheDesktopsOwnSetting)
     EXPECT_FALSE(off.edgeTiling());
     EXPECT_FALSE(noSchema.edgeTiling());
     EXPECT_FALSE(missing.edgeTiling());
+}
+
+TEST_F(X11DefaultsTest, TheCommandRunsAgainOnlyOnceTheSettingsFileHasChanged)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("user"));
+    const QString runs = dir.filePath(QStringLiteral("runs"));
+    SimClock clock;
+    X11Defaults defaults(
+        inner_, clock,
+        {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo ran >> '%1'; echo true").arg(runs)},
+        settings);
+    // Asks as the once-a-second poll does, a refresh interval on, and lets a
+    // command it started finish; how many times the command has run.
+    auto askAndCount = [&] {
+        clock.advance(X11Defaults::kRefreshInterval + 1);
+        defaults.foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag"));
+        QElapsedTimer t;
+        t.start();
+        while (!defaults.findChildren<QProcess*>().isEmpty() && t.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QFile file(runs);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') : 0;
+    };
+    auto write = [&](const QByteArray& bytes) {
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write(bytes);
+    };
+    EXPECT_EQ(askAndCount(), 1); // at construction
+    EXPECT_EQ(askAndCount(), 1);
+    write("a");
+    EXPECT_EQ(askAndCount(), 2);
+    EXPECT_EQ(askAndCount(), 2);
+    write("b");
+    EXPECT_EQ(askAndCount(), 3);
+    EXPECT_TRUE(defaults.edgeTiling());
 }
 
 } // namespace

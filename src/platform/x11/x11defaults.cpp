@@ -2,6 +2,8 @@
 
 #include "platform/clock.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -13,11 +15,18 @@ QStringList X11Defaults::gnomeEdgeTilingCommand()
             QStringLiteral("edge-tiling")};
 }
 
-X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QStringList edgeTilingCommand, QObject* parent)
+QString X11Defaults::gnomeSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/dconf/user");
+}
+
+X11Defaults::X11Defaults(Defaults& inner, Clock& clock, QStringList edgeTilingCommand, QString settingsFile,
+                         QObject* parent)
     : Defaults(parent),
       inner_(inner),
       clock_(clock),
-      command_(std::move(edgeTilingCommand))
+      command_(std::move(edgeTilingCommand)),
+      settingsFile_(std::move(settingsFile))
 {
     connect(&inner_, &Defaults::changed, this, &Defaults::changed);
     connect(&inner_, &Defaults::problemChanged, this, &Defaults::problemChanged);
@@ -56,12 +65,24 @@ std::optional<QVariant> X11Defaults::foreignValue(const QString& domain, const Q
     return QVariant(edgeTiling_);
 }
 
+QString X11Defaults::settingsStamp() const
+{
+    const QFileInfo file(settingsFile_);
+    if (settingsFile_.isEmpty() || !file.exists())
+        return {};
+    return QStringLiteral("%1 %2").arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
+}
+
 void X11Defaults::refreshEdgeTiling() const
 {
     const double now = clock_.monotonic();
     if (running_ || now - lastRefresh_ < kRefreshInterval)
         return;
+    const QString stamp = settingsStamp();
+    if (refreshedStamp_ == stamp)
+        return;
     lastRefresh_ = now;
+    refreshedStamp_ = stamp;
     if (command_.isEmpty() || QStandardPaths::findExecutable(command_.first()).isEmpty()) {
         edgeTiling_ = false;
         return;

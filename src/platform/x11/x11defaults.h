@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QStringList>
+#include <optional>
 
 class QProcess;
 
@@ -15,9 +16,11 @@ class Clock;
 // store keeps them, and as the read-only "com.apple.WindowManager" domain the
 // desktop's own edge tiling, as a command prints it ("true" or "false"; off
 // when the command is missing or fails), and a click on the wallpaper that
-// never reveals the desktop. The command runs in the background,
-// from construction on and at most every kRefreshInterval seconds after, so
-// reads never wait.
+// never reveals the desktop. The command runs in the background, so reads
+// never wait: once at construction, and after that only when the file the
+// desktop keeps its settings in has changed, at most every kRefreshInterval
+// seconds (a read asks it once a second; a process started that often would
+// cost more than all else the idle program does).
 class X11Defaults : public Defaults {
     Q_OBJECT
 public:
@@ -25,9 +28,11 @@ public:
 
     // GNOME's "edge-tiling" setting (fails where GNOME's settings do not exist).
     static QStringList gnomeEdgeTilingCommand();
+    // The file GNOME's settings are written to (dconf's user database).
+    static QString gnomeSettingsFile();
 
     X11Defaults(Defaults& inner, Clock& clock, QStringList edgeTilingCommand = gnomeEdgeTilingCommand(),
-                QObject* parent = nullptr);
+                QString settingsFile = gnomeSettingsFile(), QObject* parent = nullptr);
     ~X11Defaults() override;
 
     std::optional<QVariant> value(const QString& key) const override;
@@ -45,11 +50,16 @@ private:
     void refreshEdgeTiling() const;
     void stopRefresh();
 
+    // The settings file's size and time of change; empty when it is missing.
+    QString settingsStamp() const;
+
     Defaults& inner_;
     Clock& clock_;
     QStringList command_;
+    QString settingsFile_;
     mutable bool edgeTiling_ = false;
     mutable double lastRefresh_ = -1e9;
+    mutable std::optional<QString> refreshedStamp_; // the file as it was when the command last ran
     mutable QPointer<QProcess> running_;
 };
 

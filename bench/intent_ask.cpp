@@ -1,0 +1,151 @@
+// A request asked of the running program over D-Bus, as `tavrin intent ask`
+// (or a shortcut) asks it: from the call to its answer, for a request of 8,000
+// characters and one of a megabyte, and then how long the program takes to
+// answer the next call, which shows whether it stayed responsive while it
+// put the request in the command bar. The built program on its simulated
+// desktop (Qt's offscreen platform), on a session bus of the benchmark's own.
+#include "app/intents/intentservice.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+using namespace tavrin;
+
+namespace {
+
+constexpr int kCallTimeoutMs = 60000;
+
+double since(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// A session bus and the program on it, for as long as this lives.
+struct Program {
+    QProcess bus;
+    QProcess tavrin;
+    QTemporaryDir home;
+    QString address;
+    QString error;
+
+    bool start()
+    {
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        for (int i = 0; i < 100 && !address.contains('\n'); ++i) {
+            bus.waitForReadyRead(100);
+            address += QString::fromLocal8Bit(bus.readAllStandardOutput());
+        }
+        address = address.trimmed();
+        if (address.isEmpty()) {
+            error = QStringLiteral("No dbus-daemon could be started.");
+            return false;
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
+        // A run folder of its own: no other running program is in the way.
+        QDir(home.path()).mkdir(QStringLiteral("run"));
+        QFile::setPermissions(home.filePath(QStringLiteral("run")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
+        env.remove(QStringLiteral("DISPLAY"));
+        tavrin.setProcessEnvironment(env);
+        tavrin.setProcessChannelMode(QProcess::MergedChannels);
+        // Another build of the program may be measured in its place.
+        const QString binary = qEnvironmentVariable("TAVRIN_UNDER_TEST", QStringLiteral(TAVRIN_BINARY));
+        tavrin.start(binary, {});
+        QByteArray said;
+        for (int i = 0; i < 300 && !said.contains("Tavrin is running"); ++i) {
+            tavrin.waitForReadyRead(100);
+            said += tavrin.readAll();
+        }
+        if (!said.contains("Tavrin is running")) {
+            error = QStringLiteral("The program did not start: ") + QString::fromLocal8Bit(said.right(300));
+            return false;
+        }
+        return true;
+    }
+
+    ~Program()
+    {
+        for (QProcess* p : {&tavrin, &bus})
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(10000))
+                    p->kill();
+            }
+    }
+};
+
+QDBusMessage call(QDBusConnection& bus, const QString& method, const QString& argument)
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
+                                                    IntentService::kInterface, method);
+    m.setArguments({argument});
+    return bus.call(m, QDBus::Block, kCallTimeoutMs);
+}
+
+void BM_AskOverTheBus(benchmark::State& state)
+{
+    Program program;
+    if (!program.start()) {
+        state.SkipWithError(program.error.toStdString().c_str());
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::connectToBus(program.address, QStringLiteral("bench"));
+    // The program publishes its service a moment after it says it runs.
+    for (int i = 0; i < 100 && call(bus, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage; ++i)
+        QThread::msleep(50);
+    const QString request = QStringLiteral("Put the editor beside the browser ")
+                                .repeated(int(state.range(0)) / 34 + 1)
+                                .left(int(state.range(0)));
+    double ask = 0, next = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const QDBusMessage answer = call(bus, QStringLiteral("Ask"), request);
+        ask = since(t0);
+        if (answer.type() == QDBusMessage::ErrorMessage) {
+            state.SkipWithError(("The request was not answered: " + answer.errorMessage()).toStdString().c_str());
+            break;
+        }
+        // The next call waits for whatever the request left the program doing.
+        const auto t1 = std::chrono::steady_clock::now();
+        call(bus, QStringLiteral("Workspaces"), {});
+        next = since(t1);
+        state.SetIterationTime(ask);
+    }
+    state.counters["ask_ms"] = ask * 1000;
+    state.counters["next_call_ms"] = next * 1000;
+    QDBusConnection::disconnectFromBus(QStringLiteral("bench"));
+}
+BENCHMARK(BM_AskOverTheBus)
+    ->ArgName("characters")
+    ->Arg(8000)
+    ->Arg(1 << 20)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
