@@ -40,7 +40,7 @@ const char* const kProjectFolder = "The project folder each window has open";
 const char* const kProject = "The project each window has open";
 const char* const kFile = "The file each window has open";
 const char* const kFolder = "The folder each window is in";
-const char* const kChat = "Hidden or quit during Focus routines; a Mac Focus silences it";
+const char* const kChat = "Hidden or quit during Focus routines; Do Not Disturb silences it";
 
 const Row kRows[] = {
     {"Safari", "com.apple.Safari", Category::browsers, How::browser, kEveryTab, nullptr},
