@@ -12,16 +12,13 @@ FocusFilterHelp::FocusFilterHelp(const QString& routineName, QWidget* parent) : 
     QVBoxLayout* column = EditorParts::column(this, 300, 8);
     column->addWidget(EditorParts::text(tr("Runs while the Focus filter names it:")));
     steps_ = EditorParts::text(QString(), 12, TTheme::Colour::muted);
-    steps_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(steps_);
     setRoutineName(routineName);
 }
 
 void FocusFilterHelp::setRoutineName(const QString& name)
 {
-    steps_->setText(tr("When your Focus starts, run tavrin intent focus-filter \"%1\"; when it ends, run "
-                       "tavrin intent focus-filter alone.")
-                        .arg(name));
+    steps_->setText(tr("tavrin intent focus-filter \"%1\" as your Focus starts; without a name as it ends.").arg(name));
 }
 
 } // namespace tavrin
