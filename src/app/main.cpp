@@ -35,6 +35,7 @@
 #include "platform/linux/localmodelserver.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
+#include "platform/linux/portalfiledialogs.h"
 #include "platform/linux/pulsemicrophone.h"
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qtfiledialogs.h"
@@ -99,7 +100,9 @@ struct CommonServices {
     QtHttpClient http{clock};
     LocalModelServer localModel{http, clock, qEnvironmentVariable(LocalModelServer::kVariable)};
     LinuxProcesses processes;
-    QtFileDialogs fileDialogs;
+    QtFileDialogs qtFileDialogs;
+    // The desktop's own dialogs through its portal, else Qt's.
+    PortalFileDialogs fileDialogs{QDBusConnection::sessionBus(), qtFileDialogs};
     PlistFiles propertyLists;
     std::unique_ptr<DesktopAppearance> appearance;
     std::unique_ptr<PulseMicrophone> microphone;

@@ -26,6 +26,7 @@
 #include "planning/plannerrouter.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
+#include "platform/linuxwords.h"
 #include "platform/platform.h"
 
 #include <QHBoxLayout>
@@ -497,7 +498,7 @@ QWidget* CommandBarView::previewContent()
             model_->adjust();
     });
     auto* save =
-        new KeyButton(QStringLiteral("⌘ ↵"),
+        new KeyButton(QStringList{LinuxWords::commandInWindow(), QStringLiteral("↵")},
                       tr("Save as ") + QStringLiteral("“") + model_->plan()->workspaceName + QStringLiteral("”"),
                       KeyButton::Face::plain);
     save->setObjectName(QStringLiteral("saveButton"));

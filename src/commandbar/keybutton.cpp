@@ -17,8 +17,12 @@ constexpr qreal kMinimumScale = 0.85;
 } // namespace
 
 KeyButton::KeyButton(const QString& key, const QString& caption, Face face, QWidget* parent)
+    : KeyButton(QStringList{key}, caption, face, parent)
+{}
+
+KeyButton::KeyButton(const QStringList& keys, const QString& caption, Face face, QWidget* parent)
     : QAbstractButton(parent),
-      key_(key),
+      key_(keys),
       caption_(caption),
       face_(face)
 {

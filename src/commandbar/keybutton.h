@@ -6,8 +6,8 @@
 
 namespace tavrin {
 
-// A button whose label shows the key cap of the key that does the same
-// thing, then its caption: "↵ Plan", "⇥ Adjust on desktop", "⌘ ↵ Save as …".
+// A button whose label shows the key caps of the keys that do the same
+// thing, then its caption: "↵ Plan", "⇥ Adjust on desktop", "Ctrl ↵ Save as …".
 // `primary` and `normal` faces are the design system's; `plain` draws no
 // face, and its caption gives way first when room runs short (shrinking to
 // 85 % of its size, then cut). A disabled button is drawn at half opacity.
@@ -17,8 +17,9 @@ public:
     enum class Face { primary, normal, plain };
 
     KeyButton(const QString& key, const QString& caption, Face face, QWidget* parent = nullptr);
+    KeyButton(const QStringList& keys, const QString& caption, Face face, QWidget* parent = nullptr);
 
-    QString key() const { return key_; }
+    QStringList keys() const { return key_; }
     QString caption() const { return caption_; }
     Face face() const { return face_; }
     // The caption as drawn at the current width.
@@ -34,7 +35,7 @@ private:
     QFont captionFont(qreal availableWidth) const;
     QMarginsF padding() const;
 
-    QString key_;
+    QStringList key_;
     QString caption_;
     Face face_;
 };

@@ -44,6 +44,12 @@ bool Environment::blurAvailable()
     return a && a->blurAvailable();
 }
 
+bool Environment::titleBarButtons()
+{
+    const Appearance* a = appearance();
+    return a && a->titleBarButtons();
+}
+
 QColor Environment::systemAccent()
 {
     const Appearance* a = appearance();

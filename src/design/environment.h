@@ -49,6 +49,8 @@ public:
     static Appearance* appearance();
     static bool reduceMotion();
     static bool blurAvailable();
+    // Whether miniature windows show the desktop's three title-bar buttons.
+    static bool titleBarButtons();
     static QColor systemAccent();
     // The platform clock, or none when no platform is installed.
     static Clock* clock();

@@ -2,6 +2,7 @@
 
 #include "design/designfont.h"
 #include "design/squircle.h"
+#include "platform/linuxwords.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -16,14 +17,21 @@ constexpr qreal kPadY = 1;
 constexpr qreal kMarkGap = 4; // between a taken key's mark and its text
 } // namespace
 
-Kbd::Kbd(const QString& text, bool onAccent, QWidget* parent) : DesignWidget(parent), text_(text), onAccent_(onAccent)
+Kbd::Kbd(const QString& key, bool onAccent, QWidget* parent) : Kbd(QStringList{key}, onAccent, parent) {}
+
+Kbd::Kbd(const QStringList& keys, bool onAccent, QWidget* parent)
+    : DesignWidget(parent),
+      keys_(keys),
+      onAccent_(onAccent)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void Kbd::setText(const QString& text)
+QString Kbd::text() const { return LinuxWords::runningText(keys_); }
+
+void Kbd::setKeys(const QStringList& keys)
 {
-    text_ = text;
+    keys_ = keys;
     updateGeometry();
     update();
 }
@@ -58,35 +66,57 @@ Kbd::Look Kbd::look(const TTheme& t, bool onAccent, bool taken)
     return {t.muted, t.fillHover, t.line};
 }
 
-QSizeF Kbd::size(const QString& text, bool taken)
+QSizeF Kbd::capSize(const QString& key, bool taken)
 {
     const QFontMetricsF fm(DesignFont::system(kFontSize));
     const qreal mark = taken ? kMarkSize.width() + kMarkGap : 0;
-    return {fm.horizontalAdvance(text) + mark + 2 * kPadX, fm.height() + 2 * kPadY};
+    return {fm.horizontalAdvance(key) + mark + 2 * kPadX, fm.height() + 2 * kPadY};
+}
+
+QSizeF Kbd::size(const QStringList& keys, bool taken)
+{
+    if (keys.isEmpty())
+        return capSize(QString(), taken);
+    QSizeF total(0, 0);
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QSizeF cap = capSize(keys[i], taken && i == 0);
+        total.rwidth() += cap.width() + (i > 0 ? kCapGap : 0);
+        total.setHeight(std::max(total.height(), cap.height()));
+    }
+    return total;
 }
 
 QSize Kbd::sizeHint() const
 {
-    const QSizeF s = size(text_, taken_);
+    const QSizeF s = size(keys_, taken_);
     return {int(std::ceil(s.width())), int(std::ceil(s.height()))};
 }
 
-void Kbd::paint(QPainter& painter, const QRectF& rect, const QString& text, const TTheme& t, bool onAccent, bool taken)
+void Kbd::paint(QPainter& painter, const QRectF& rect, const QStringList& keys, const TTheme& t, bool onAccent,
+                bool taken)
 {
     const Look l = look(t, onAccent, taken);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    Squircle::fill(painter, rect, kRadius, l.fill);
-    Squircle::hairline(painter, rect, kRadius, l.outline);
-    QRectF textRect = rect.adjusted(kPadX, kPadY, -kPadX, -kPadY);
-    if (taken) {
-        const QRectF box(QPointF(textRect.left(), rect.center().y() - kMarkSize.height() / 2), kMarkSize);
-        paintTakenMark(painter, box, l.foreground);
-        textRect.setLeft(box.right() + kMarkGap);
-    }
     painter.setFont(DesignFont::system(kFontSize));
-    painter.setPen(l.foreground);
-    painter.drawText(textRect, Qt::AlignCenter, text);
+    qreal x = rect.left();
+    const QStringList caps = keys.isEmpty() ? QStringList{QString()} : keys;
+    for (qsizetype i = 0; i < caps.size(); ++i) {
+        const bool marked = taken && i == 0;
+        const QSizeF size = capSize(caps[i], marked);
+        const QRectF cap(x, rect.center().y() - size.height() / 2, size.width(), size.height());
+        Squircle::fill(painter, cap, kRadius, l.fill);
+        Squircle::hairline(painter, cap, kRadius, l.outline);
+        QRectF textRect = cap.adjusted(kPadX, kPadY, -kPadX, -kPadY);
+        if (marked) {
+            const QRectF box(QPointF(textRect.left(), cap.center().y() - kMarkSize.height() / 2), kMarkSize);
+            paintTakenMark(painter, box, l.foreground);
+            textRect.setLeft(box.right() + kMarkGap);
+        }
+        painter.setPen(l.foreground);
+        painter.drawText(textRect, Qt::AlignCenter, caps[i]);
+        x = cap.right() + kCapGap;
+    }
     painter.restore();
 }
 
@@ -111,7 +141,7 @@ void Kbd::paintTakenMark(QPainter& painter, const QRectF& box, const QColor& col
 void Kbd::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    paint(painter, rect(), text_, t(), onAccent_, taken_);
+    paint(painter, rect(), keys_, t(), onAccent_, taken_);
 }
 
 } // namespace tavrin

@@ -1,6 +1,7 @@
 #include "design/miniwindow.h"
 
 #include "design/designfont.h"
+#include "design/environment.h"
 #include "design/shadowcache.h"
 #include "design/squircle.h"
 
@@ -41,11 +42,12 @@ void MiniWindow::paint(QPainter& painter, const QRectF& rect, const QString& app
     painter.fillRect(bar, Model::titleBarColour(kind, t));
     qreal x = rect.left() + m.sideMargin;
     painter.setPen(Qt::NoPen);
-    for (const QColor& c : Model::buttonColours()) {
-        painter.setBrush(c);
-        painter.drawEllipse(QRectF(x, bar.center().y() - m.buttonDiameter / 2, m.buttonDiameter, m.buttonDiameter));
-        x += m.buttonDiameter + m.titleSpacing;
-    }
+    if (Environment::titleBarButtons())
+        for (const QColor& c : Model::buttonColours()) {
+            painter.setBrush(c);
+            painter.drawEllipse(QRectF(x, bar.center().y() - m.buttonDiameter / 2, m.buttonDiameter, m.buttonDiameter));
+            x += m.buttonDiameter + m.titleSpacing;
+        }
     if (m.showsTitle && title) {
         const qreal left = x + 6;
         const qreal right = rect.right() - m.sideMargin;

@@ -9,8 +9,9 @@ class QPainter;
 
 namespace tavrin {
 
-// One window in miniature: a title bar with the three window buttons (and,
-// in the large form, the title) over abstract content chosen by the
+// One window in miniature: a title bar with the three window buttons where
+// the desktop's windows have them (and, in the large form, the title) over
+// abstract content chosen by the
 // application's name. It fills its shape; its shadow falls into the view's
 // outsets.
 class MiniWindow : public Surface {

@@ -42,7 +42,7 @@ const char* const kProjectFolder = "The project folder each window has open";
 const char* const kProject = "The project each window has open";
 const char* const kFile = "The file each window has open";
 const char* const kFolder = "The folder each window is in";
-const char* const kChat = "Hidden or quit during Focus routines; a Mac Focus silences it";
+const char* const kChat = "Hidden or quit during Focus routines; Do Not Disturb silences it";
 // Windows on Linux do not tell other programs which file they show.
 const char* const kNoFile = "Reopens %1. Its windows don't tell other apps which file they show on Linux.";
 const char* const kTitleFolder = "The folder each window's title shows";

@@ -267,7 +267,7 @@ QVariantMap Sessions::exportContent()
     return content;
 }
 
-QString Sessions::exportLearnings()
+QString Sessions::exportLearnings(QString* savedTo)
 {
     const Platform& platform = Platform::current();
     if (!platform.fileDialogs || !platform.propertyLists)
@@ -275,7 +275,10 @@ QString Sessions::exportLearnings()
     const std::optional<QString> path = platform.fileDialogs->chooseSaveFile(kExportFileName, kExportFileType);
     if (!path)
         return {};
-    return platform.propertyLists->writeXml(*path, exportContent());
+    const QString problem = platform.propertyLists->writeXml(*path, exportContent());
+    if (problem.isEmpty() && savedTo)
+        *savedTo = *path;
+    return problem;
 }
 
 QString Sessions::exportProblem(const QVariant& value)
@@ -304,8 +307,10 @@ void Sessions::applyImport(const QVariantMap& content)
     ShortcutParameters::refresh();
 }
 
-bool Sessions::importLearnings()
+bool Sessions::importLearnings(bool* imported)
 {
+    if (imported)
+        *imported = false;
     const Platform& platform = Platform::current();
     if (!platform.fileDialogs || !platform.propertyLists || !platform.defaults)
         return true;
@@ -321,6 +326,8 @@ bool Sessions::importLearnings()
         return false;
     }
     applyImport(file.value->toMap());
+    if (imported)
+        *imported = true;
     return true;
 }
 

@@ -104,8 +104,9 @@ public:
     static QVariantMap exportContent();
     // Asks where to save, offering "Tavrin learnings.plist", and writes the
     // export there, replacing a file at that path all at once. Why the file
-    // could not be written; empty when it was, or when the user cancelled.
-    static QString exportLearnings();
+    // could not be written; empty when it was (its path in `savedTo`, when
+    // given), or when the user cancelled.
+    static QString exportLearnings(QString* savedTo = nullptr);
 
     // Why `value` (a file's content) is not an export: not a dictionary, empty,
     // or without the marker; empty when it is one.
@@ -116,9 +117,9 @@ public:
     static void applyImport(const QVariantMap& content);
     // Asks for a file and imports it. False when the chosen file can't be
     // read, isn't a property-list dictionary, is empty or lacks the marker:
-    // nothing has changed then. True when it was imported, and when the user
-    // cancelled.
-    static bool importLearnings();
+    // nothing has changed then. True when it was imported (`imported` set,
+    // when given), and when the user cancelled.
+    static bool importLearnings(bool* imported = nullptr);
 
 private:
     struct Capture;

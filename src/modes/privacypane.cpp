@@ -125,7 +125,7 @@ void PrivacyPane::followChanges()
 QString PrivacyPane::hideShortcut()
 {
     const auto combo = ShortcutStore::shared().combo(ShortcutAction::of(ShortcutAction::Kind::hideApp));
-    return combo ? combo->modifierSymbols() + combo->key : QString();
+    return combo ? combo->text() : QString();
 }
 
 QString PrivacyPane::origin(const QString& name)
@@ -179,7 +179,11 @@ void PrivacyPane::openPicker()
     AppPicker::present(picker_, this);
 }
 
-void PrivacyPane::refreshShortcut() { kbd_->setText(hideShortcut()); }
+void PrivacyPane::refreshShortcut()
+{
+    const auto combo = ShortcutStore::shared().combo(ShortcutAction::of(ShortcutAction::Kind::hideApp));
+    kbd_->setKeys(combo ? combo->keyNames() : QStringList());
+}
 
 void PrivacyPane::fillList()
 {

@@ -27,13 +27,13 @@ class PrivacyPane : public QWidget {
 public:
     explicit PrivacyPane(ShareSafe& share, QWidget* parent = nullptr);
 
-    // The line under a name: "Built in", "Added with ⌃⌥P" (or "Added with "
+    // The line under a name: "Built in", "Added with Ctrl+Alt+P" (or "Added with "
     // when the hide action has no key), or "Added by you".
     static QString origin(const QString& name);
     // "Blurred now: Arc, Zoom" for applications blurred by hand; empty when
     // there are none.
     static QString blurredNow(const QSet<QString>& names);
-    // The hide action's key as it shows ("⌃⌥P"), empty when it has none.
+    // The hide action's key as it shows ("Ctrl+Alt+P"), empty when it has none.
     static QString hideShortcut();
 
     void add(const QString& name);

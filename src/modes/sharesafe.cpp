@@ -83,10 +83,15 @@ void ShareSafe::appendName(const QString& key, const QString& name)
 const QStringList& ShareSafe::defaultPrivateApps()
 {
     static const QStringList apps{
-        QStringLiteral("Messages"),        QStringLiteral("Mail"),        QStringLiteral("Passwords"),
-        QStringLiteral("1Password"),       QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"),
-        QStringLiteral("Keychain Access"), QStringLiteral("WhatsApp"),    QStringLiteral("Signal"),
-        QStringLiteral("Telegram"),        QStringLiteral("Banking")};
+        QStringLiteral("Messages"), QStringLiteral("Mail"), QStringLiteral("Passwords"), QStringLiteral("1Password"),
+        QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"), QStringLiteral("Keychain Access"),
+        QStringLiteral("WhatsApp"), QStringLiteral("Signal"), QStringLiteral("Telegram"), QStringLiteral("Banking"),
+        // The same kinds of program as Linux desktop entries name them:
+        // password managers, mail and the Telegram client.
+        QStringLiteral("KeePassXC"), QStringLiteral("KeePass2"), QStringLiteral("Passwords and Keys"),
+        QStringLiteral("Seahorse"), QStringLiteral("KWalletManager"), QStringLiteral("Secrets"),
+        QStringLiteral("Thunderbird"), QStringLiteral("Evolution"), QStringLiteral("Geary"), QStringLiteral("KMail"),
+        QStringLiteral("Telegram Desktop")};
     return apps;
 }
 

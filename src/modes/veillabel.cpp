@@ -60,7 +60,7 @@ bool VeilLabel::byHand() const { return share_.handNames().contains(app_); }
 QString VeilLabel::shortcutText(const ShortcutAction& action)
 {
     const auto combo = ShortcutStore::shared().combo(action);
-    return combo ? combo->modifierSymbols() + combo->key : QString();
+    return combo ? combo->text() : QString();
 }
 
 QString VeilLabel::title() const

@@ -24,12 +24,12 @@ public:
     const QString& app() const { return app_; }
     // "Mail is hidden while you share", or "Mail is hidden" by hand.
     QString title() const;
-    // "Press ⌃⌥⇧P to show it", or "Press ⌃⌥P in Mail to show it" by hand.
+    // "Press Ctrl+Alt+Shift+P to show it", or "Press Ctrl+Alt+P in Mail to show it" by hand.
     QString hint() const;
     // The lock and both lines with their margins.
     QSize sizeHint() const override;
 
-    // An action's bound keys as shown ("⌃⌥⇧P"); empty when it has none.
+    // An action's bound keys as shown ("Ctrl+Alt+Shift+P"); empty when it has none.
     static QString shortcutText(const ShortcutAction& action);
 
 protected:

@@ -25,6 +25,10 @@ public:
     // it and the window system offers it; without it, surfaces that would
     // be frosted glass must be drawn opaque.
     virtual bool blurAvailable() const = 0;
+    // Whether the desktop's windows carry three round buttons at the leading
+    // end of their title bars (the simulated desktop's do); miniature windows
+    // draw them only then. Fixed for the life of a desktop.
+    virtual bool titleBarButtons() const { return false; }
 
 signals:
     void colorSchemeChanged(tavrin::ColorScheme scheme);

@@ -423,7 +423,7 @@ void IntegrationsPane::fillCard()
 QWidget* IntegrationsPane::permissionContent(const Integration& row)
 {
     if (row.how == How::chatStatus)
-        return text(tr("Not needed. Add “Turn on a Mac Focus” to a Focus routine to silence it."));
+        return text(tr("Not needed. Add “Turn on Do Not Disturb” to a Focus routine to silence it."));
     if (!readsByScript(row))
         return text(tr("Not needed"));
     const auto read = permissions_.constFind(row.app);
@@ -438,7 +438,7 @@ QWidget* IntegrationsPane::permissionContent(const Integration& row)
         QPalette palette = line->palette();
         palette.setColor(QPalette::WindowText, kTurnedOff);
         line->setPalette(palette);
-        auto* open = new TButton(tr("Open System Settings"));
+        auto* open = new TButton(tr("Open Desktop Settings"));
         open->setObjectName(QStringLiteral("openSystemSettings"));
         connect(open, &QAbstractButton::clicked, this, [] {
             if (Workspace* workspace = Platform::current().workspace)

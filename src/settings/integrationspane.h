@@ -30,8 +30,7 @@ public:
     static constexpr int kColumns = 5;
     static inline const QString kAutomationSettings =
         QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation");
-    static inline const QString kAllowedText =
-        QStringLiteral("✓ Allowed (System Settings › Privacy & Security › Automation)");
+    static inline const QString kAllowedText = QStringLiteral("✓ Allowed");
 
     explicit IntegrationsPane(QWidget* parent = nullptr);
 

@@ -136,7 +136,8 @@ void LayoutsPane::addWindowsCard()
 
     overlay_ = new SettingSwitch(SettingSwitch::key(QStringLiteral("showSnapOverlay"), true));
     card->addWidget(new SwitchRow(tr("Show the snap overlay"),
-                                  tr("Hold ⌃⌥ to see where the arrow keys and letters will put a window."), overlay_));
+                                  tr("Hold Ctrl+Alt to see where the arrow keys and letters will put a window."),
+                                  overlay_));
 }
 
 void LayoutsPane::showPreview(DisplayCard& card)

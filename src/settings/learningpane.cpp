@@ -12,6 +12,7 @@
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLayoutItem>
 
@@ -228,6 +229,15 @@ void LearningPane::showMoveResult(const QString& message, bool ok)
 }
 
 void LearningPane::clearMoveResult() { moveResult_->clear(); }
+
+QString LearningPane::exportedText(const QString& path)
+{
+    QString shown = QDir::toNativeSeparators(QDir::cleanPath(path));
+    const QString home = QDir::toNativeSeparators(QDir::homePath());
+    if (shown.startsWith(home + QDir::separator()))
+        shown = QStringLiteral("~") + shown.mid(home.size());
+    return tr("Saved to %1.").arg(shown);
+}
 
 QString LearningPane::exportFailedText(const QString& reason)
 {

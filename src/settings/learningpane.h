@@ -56,6 +56,11 @@ public:
     void showMoveResult(const QString& message, bool ok);
     // An import that found no export in its file.
     void showImportFailed() { showMoveResult(kImportFailed, false); }
+    // An export written to `path`: "Saved to ~/Documents/Tavrin learnings.plist."
+    void showExported(const QString& path) { showMoveResult(exportedText(path), true); }
+    // "Imported."
+    void showImported() { showMoveResult(tr("Imported."), true); }
+    static QString exportedText(const QString& path);
     // An export whose file could not be written, and why.
     void showExportFailed(const QString& reason) { showMoveResult(exportFailedText(reason), false); }
     // Forgets the last outcome (a new export or import begins).

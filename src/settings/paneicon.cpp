@@ -117,11 +117,12 @@ void PaneIcon::paint(QPainter& painter, const QPointF& origin, SettingsPane pane
     case SettingsPane::modes: painter.drawPath(modes()); break;
     case SettingsPane::learning: painter.drawPath(learning()); break;
     case SettingsPane::shortcuts: {
-        painter.drawPath(Squircle::path(QRectF(1.5, 1.5, 13, 13), 3.5));
-        QFont f = painter.font();
-        f.setPixelSize(10);
-        painter.setFont(f);
-        painter.drawText(QRectF(1.5, 1.5, 13, 13), Qt::AlignCenter, QStringLiteral("⌘"));
+        // A keyboard: two rows of keys over a space bar.
+        painter.drawPath(Squircle::path(QRectF(0.75, 3.25, 14.5, 9.5), 2.5));
+        for (int row = 0; row < 2; ++row)
+            for (int key = 0; key < 4; ++key)
+                painter.drawPoint(QPointF(4 + key * 2.7, 5.9 + row * 2.3));
+        painter.drawLine(QPointF(5.5, 10.3), QPointF(10.5, 10.3));
         break;
     }
     case SettingsPane::integrations: painter.drawPath(integrations()); break;

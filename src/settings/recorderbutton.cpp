@@ -5,25 +5,38 @@
 #include "design/kbd.h"
 #include "design/squircle.h"
 #include "design/tfieldstyle.h"
+#include "platform/linuxwords.h"
 
 #include <QPainter>
+#include <cmath>
 
 namespace tavrin {
 
 RecorderButton::RecorderButton(QWidget* parent) : QAbstractButton(parent)
 {
-    setFixedSize(kSize);
+    setFixedHeight(kSize.height());
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setFont(DesignFont::system(12));
     new EnvironmentWatcher(this);
 }
 
-void RecorderButton::setCombo(const QString& combo)
+void RecorderButton::setCombo(const QStringList& keys)
 {
-    combo_ = combo;
-    setAccessibleDescription(combo.isEmpty() ? tr("None") : combo);
+    combo_ = keys;
+    setAccessibleDescription(keys.isEmpty() ? tr("None") : combo());
+    updateGeometry();
     update();
+}
+
+QString RecorderButton::combo() const { return LinuxWords::runningText(combo_); }
+
+QSize RecorderButton::sizeHint() const
+{
+    constexpr int kPad = 10; // around the caps
+    const int caps = int(std::ceil(Kbd::size(combo_).width())) + 2 * kPad;
+    return {std::max(kSize.width(), caps), kSize.height()};
 }
 
 void RecorderButton::setListening(bool listening)

@@ -4,8 +4,8 @@
 
 namespace tavrin {
 
-// The field that shows an action's key combination as a key cap ("None"
-// when it has none) and that is clicked to record a new one; while it
+// The field that shows an action's key combination as key caps ("None"
+// when it has none), growing wider than kSize where the caps need it, and that is clicked to record a new one; while it
 // listens it says so in the accent colour.
 class RecorderButton : public QAbstractButton {
     Q_OBJECT
@@ -14,20 +14,21 @@ public:
 
     explicit RecorderButton(QWidget* parent = nullptr);
 
-    // The combination as symbols and key ("⌃⌥1"); empty for none.
-    void setCombo(const QString& combo);
-    QString combo() const { return combo_; }
+    // The combination's keys ({"Ctrl", "Alt", "1"}); empty for none.
+    void setCombo(const QStringList& keys);
+    // In running text ("Ctrl+Alt+1").
+    QString combo() const;
     void setListening(bool listening);
     bool isListening() const { return listening_; }
 
-    QSize sizeHint() const override { return kSize; }
-    QSize minimumSizeHint() const override { return kSize; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString combo_;
+    QStringList combo_;
     bool listening_ = false;
 };
 

@@ -46,16 +46,22 @@ LearningPane* learningPane()
     QObject::connect(pane, &LearningPane::exportRequested, pane, [pane] {
         const QPointer<LearningPane> alive(pane);
         pane->clearMoveResult();
-        const QString problem = Sessions::exportLearnings();
+        QString savedTo;
+        const QString problem = Sessions::exportLearnings(&savedTo);
         if (alive && !problem.isEmpty())
             alive->showExportFailed(problem);
+        else if (alive && !savedTo.isEmpty())
+            alive->showExported(savedTo);
     });
     QObject::connect(pane, &LearningPane::importRequested, pane, [pane] {
         const QPointer<LearningPane> alive(pane);
         pane->clearMoveResult();
-        const bool imported = Sessions::importLearnings();
-        if (alive && !imported)
+        bool imported = false;
+        const bool fine = Sessions::importLearnings(&imported);
+        if (alive && !fine)
             alive->showImportFailed();
+        else if (alive && imported)
+            alive->showImported();
     });
     return pane;
 }

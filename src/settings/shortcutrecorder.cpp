@@ -106,10 +106,10 @@ ShortcutRecorder::Outcome ShortcutRecorder::press(int qtKey, Qt::KeyboardModifie
     if (!combo)
         return refuse(tr("That key can't be part of a shortcut."));
     if (!commandKey && !QtKeyTranslator::isFunctionKey(qtKey))
-        return refuse(tr("Press ⌃, ⌥ or ⌘ with the key."));
+        return refuse(tr("Press Ctrl, Alt or Super with the key."));
     if (const auto holder = holderOf(*combo))
-        return refuse(tr("%1 is already the shortcut for %2.")
-                          .arg(combo->modifierSymbols() + combo->key, title_ ? title_(*holder) : holder->id()));
+        return refuse(
+            tr("%1 is already the shortcut for %2.").arg(combo->text(), title_ ? title_(*holder) : holder->id()));
     store_.set(*combo, *action_);
     stop();
     return Outcome::recorded;

@@ -19,8 +19,8 @@ class ShortcutStore;
 // reach this window) and every key pressed in the given window comes here
 // first. A press then:
 // - Escape: stops, changing nothing;
-// - Delete or Backspace without ⌃, ⌥ or ⌘: stores "none" (no shortcut);
-// - a key with ⌃, ⌥ or ⌘, or a function key: stores it, unless another
+// - Delete or Backspace without Ctrl, Alt or Super: stores "none" (no shortcut);
+// - a key with Ctrl, Alt or Super, or a function key: stores it, unless another
 //   action has it already (refused, naming that action);
 // - any other key: refused; the recorder keeps listening after a refusal.
 // It stops when the window hides or loses the keyboard, and when it goes.

@@ -55,8 +55,9 @@ ShortcutsPane::ShortcutsPane(ShortcutStore& store, QWidget* parent)
                                      [this](bool on) { setLetterGrid(store_, on); },
                                      {kLetterGridKey}});
     letterGrid_->setObjectName(QStringLiteral("letterGridSwitch"));
-    addCard()->addWidget(new SwitchRow(
-        tr("Letter grid"), tr("⌃⌥ with Q W E, A S D or Z X C puts the window in one of nine zones."), letterGrid_));
+    addCard()->addWidget(new SwitchRow(tr("Letter grid"),
+                                       tr("Ctrl+Alt with Q W E, A S D or Z X C puts the window in one of nine zones."),
+                                       letterGrid_));
     addActionCards();
 
     reset_ = new TButton(tr("Reset all"));
@@ -163,7 +164,7 @@ void ShortcutsPane::showBindings()
     const QSet<QString> unavailable = store_.unavailable();
     for (const Row& row : rows_) {
         const auto combo = store_.combo(row.action);
-        row.button->setCombo(combo ? combo->modifierSymbols() + combo->key : QString());
+        row.button->setCombo(combo ? combo->keyNames() : QStringList());
         row.taken->setVisible(combo && unavailable.contains(row.action.id()));
     }
 }

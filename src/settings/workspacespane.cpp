@@ -77,9 +77,10 @@ void WorkspacesPane::fill()
 
     const QList<SavedWorkspace> saved = SavedWorkspaceStore::load();
     if (saved.isEmpty()) {
-        list_->addWidget(new KeyMsg(tr("No saved workspaces yet. In the command bar, press ⌘↵ to arrange a plan and "
-                                       "save it."),
-                                    KeyMsg::Tone::plain));
+        list_->addWidget(
+            new KeyMsg(tr("No saved workspaces yet. In the command bar, press Ctrl+↵ to arrange a plan and "
+                          "save it."),
+                       KeyMsg::Tone::plain));
         return;
     }
     const Clock* clock = Platform::current().clock;

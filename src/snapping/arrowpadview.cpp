@@ -1,6 +1,7 @@
 #include "snapping/arrowpadview.h"
 
 #include "design/designfont.h"
+#include "platform/linuxwords.h"
 #include "snapping/arrowkey.h"
 #include "snapping/hudmetrics.h"
 #include "snapping/hudrow.h"
@@ -84,8 +85,9 @@ void ArrowPadView::showBindings()
     const auto fill = store.combo(ShortcutAction::of(ShortcutAction::Kind::fill));
     fill_->setSymbol(fill ? fill->key : QStringLiteral("↩"));
     const auto display = store.combo(ShortcutAction::moveDisplay(true));
-    footer_->setTexts(kResizeHint,
-                      display ? display->modifierSymbols() + QStringLiteral(" ← → other display") : QString());
+    footer_->setTexts(kResizeHint, display ? LinuxWords::runningText(LinuxWords::modifierNames(display->modifiers))
+                                                 + QStringLiteral(" ← → other display")
+                                           : QString());
     showState();
 }
 

@@ -1,6 +1,8 @@
 #include "snapping/snapgridview.h"
 
 #include "design/designfont.h"
+#include "platform/hotkeys.h"
+#include "platform/linuxwords.h"
 #include "snapping/hudmetrics.h"
 #include "snapping/hudrow.h"
 #include "snapping/snapcell.h"
@@ -22,7 +24,8 @@ SnapGridView::SnapGridView(SnapHUDController& hud, QWidget* parent) : HUDFace(hu
     }
     auto* footer =
         new HUDRow({DesignFont::system(12), TTheme::Colour::muted}, {DesignFont::system(12), TTheme::Colour::muted});
-    footer->setTexts(QStringLiteral("⌃⌥ held"), QStringLiteral("Release to close"));
+    const QStringList held = LinuxWords::modifierNames(modifier::control | modifier::option);
+    footer->setTexts(LinuxWords::runningText(held) + QStringLiteral(" held"), QStringLiteral("Release to close"));
     addFooter(footer);
 
     connect(&hud, &SnapHUDController::aspectChanged, this, [this] {

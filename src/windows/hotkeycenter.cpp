@@ -24,7 +24,7 @@ HotKeyCenter& HotKeyCenter::shared()
 QString HotKeyCenter::refusalLine(const KeyCombo& combo, int status)
 {
     return QStringLiteral("Tavrin: couldn't register hot key %1 (status %2); another app may be using it.")
-        .arg(combo.modifierSymbols() + combo.key)
+        .arg(combo.text())
         .arg(status);
 }
 

@@ -1,25 +1,15 @@
 #include "windows/keycombo.h"
 
-#include "platform/hotkeys.h"
+#include "platform/linuxwords.h"
 
 #include <QJsonDocument>
 #include <cmath>
 
 namespace tavrin {
 
-QString KeyCombo::modifierSymbols() const
-{
-    QString s;
-    if (modifiers & modifier::control)
-        s += QChar(0x2303);
-    if (modifiers & modifier::option)
-        s += QChar(0x2325);
-    if (modifiers & modifier::shift)
-        s += QChar(0x21E7);
-    if (modifiers & modifier::command)
-        s += QChar(0x2318);
-    return s;
-}
+QStringList KeyCombo::keyNames() const { return LinuxWords::modifierNames(modifiers) << key; }
+
+QString KeyCombo::text() const { return LinuxWords::runningText(keyNames()); }
 
 QJsonObject KeyCombo::toJson() const
 {

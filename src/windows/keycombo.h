@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
@@ -14,8 +15,11 @@ struct KeyCombo {
     std::uint32_t modifiers = 0;
     QString key; // "A", "1", "←", "↩", "Space"
 
-    // The modifiers as symbols, in the order ⌃ ⌥ ⇧ ⌘, only those present.
-    QString modifierSymbols() const;
+    // One name per key, modifiers first in the order Ctrl Alt Shift Super:
+    // {"Ctrl", "Alt", "←"}; a key cap each.
+    QStringList keyNames() const;
+    // The keys in running text: "Ctrl+Alt+←".
+    QString text() const;
 
     QJsonObject toJson() const;
     static std::optional<KeyCombo> fromJson(const QJsonObject& json);

@@ -178,9 +178,9 @@ TEST_F(AppStateTest, AKeyLetGoByAnotherAppWorksWithoutARestart)
     auto state = makeState();
     state->startEngines();
     EXPECT_TRUE(env.desktop.logLines().contains(
-        "Tavrin: couldn't register hot key ⌃⌥← (status -9878); another app may be using it."));
+        "Tavrin: couldn't register hot key Ctrl+Alt+← (status -9878); another app may be using it."));
     EXPECT_TRUE(env.desktop.logLines().contains(
-        "Tavrin: couldn't register hot key ⌥Space (status -9878); another app may be using it."));
+        "Tavrin: couldn't register hot key Alt+Space (status -9878); another app may be using it."));
 
     // The window manager lets go of ⌃⌥←: it works from the next try on.
     env.desktop.setRefusedHotKeys({SimKey{space.keyCode, space.modifiers}});

@@ -187,7 +187,7 @@ TEST_F(Executable, AFocusRoutineStartedFromASecondShellHidesItsApplicationsUntil
     EXPECT_TRUE(help.out.contains("ROUTINE is one of Deep work.")) << help.out.toStdString();
     const Finished filter =
         run({QStringLiteral("intent"), QStringLiteral("focus-filter"), QStringLiteral("deep work")});
-    EXPECT_EQ(filter.out, "Deep work\nTavrin Focus routine\n");
+    EXPECT_EQ(filter.out, "The Focus filter now names Deep work.\n");
 
     // Stopped, they are shown again: a new start has all three to hide.
     EXPECT_EQ(run({QStringLiteral("intent"), QStringLiteral("stop-focus")}).exitCode, 0);

@@ -309,7 +309,8 @@ TEST(TavrinShortcutsTest, PhrasesTitlesAndImagesInOrder)
 
     const QString help = IntentClient::help();
     for (const AppShortcut& s : all) {
-        EXPECT_TRUE(help.contains(s.shortTitle + QStringLiteral("  [") + s.systemImageName + QLatin1Char(']')));
+        EXPECT_TRUE(help.contains(QStringLiteral("  ") + s.shortTitle + QStringLiteral(":\n")));
+        EXPECT_FALSE(help.contains(s.systemImageName)) << s.systemImageName.toStdString();
         for (const QString& phrase : s.phrases)
             EXPECT_TRUE(help.contains(TavrinShortcuts::spoken(phrase)));
     }
@@ -358,6 +359,8 @@ TEST(IntentCommandLine, WrongArgumentsGiveOneClearLine)
     EXPECT_EQ(errorOf({"start-focus", "-5"}), minutes);
     EXPECT_EQ(errorOf({"ask"}), "ask needs a request: What are you working on?");
     EXPECT_EQ(errorOf({"ask", "  "}), "ask needs a request: What are you working on?");
+    EXPECT_EQ(errorOf({"resume", ""}), "resume needs the name of a saved workspace.");
+    EXPECT_EQ(errorOf({"resume", " "}), "resume needs the name of a saved workspace.");
     EXPECT_EQ(errorOf({"stop-focus", "now"}), "Unexpected argument \"now\".");
     EXPECT_EQ(errorOf({"dance"}), "Unknown intent \"dance\"; see tavrin intent --help.");
     EXPECT_EQ(errorOf({}), "intent needs a command; see tavrin intent --help.");
@@ -506,6 +509,8 @@ TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
     EXPECT_LT(reply.errorMessage().size(), 300);
     reply = call(QStringLiteral("Ask"), {QString()});
     EXPECT_EQ(reply.errorMessage(), "What are you working on?");
+    reply = call(QStringLiteral("ResumeWorkspace"), {QString()});
+    EXPECT_EQ(reply.errorName(), IntentService::kInvalidArgument);
     save(QStringLiteral("Deep work"), {"Terminal"});
     save(QStringLiteral("Writing"), {"Safari"});
     reply = call(QStringLiteral("Workspaces"), {QString()});
@@ -554,9 +559,9 @@ TEST_F(IntentsTest, TheFocusFilterNamesARoutineByIdOrNameAndAnswersWithWhatItSho
 {
     auto state = makeState();
     IntentService service(*state);
-    EXPECT_EQ(service.SetFocusFilter("writing"), "Writing\nTavrin Focus routine");
-    EXPECT_EQ(service.SetFocusFilter(deepWork.id.toString()), "Deep work\nTavrin Focus routine");
-    EXPECT_EQ(service.SetFocusFilter(""), "Choose a routine\nTavrin Focus routine");
+    EXPECT_EQ(service.SetFocusFilter("writing"), "The Focus filter now names Writing.");
+    EXPECT_EQ(service.SetFocusFilter(deepWork.id.toString()), "The Focus filter now names Deep work.");
+    EXPECT_EQ(service.SetFocusFilter(""), "The Focus filter now names no routine.");
     // A name of no routine changes nothing; an id of a deleted one still
     // reaches the engine, which ends what that Focus started.
     EXPECT_EQ(service.SetFocusFilter("Reading"), IntentService::unknownRoutineMessage("Reading"));

@@ -113,7 +113,7 @@ TEST_F(RoutinesInTheShell, TheIntentsStartAndStopTheEngine)
     // The switch and the Focus filter reach it too.
     routines.setEnabled(true);
     EXPECT_EQ(env.defaults.value(Focus::kSwitchKey), QVariant(true));
-    EXPECT_EQ(service.SetFocusFilter(QStringLiteral("Reading")), "Reading\nTavrin Focus routine");
+    EXPECT_EQ(service.SetFocusFilter(QStringLiteral("Reading")), "The Focus filter now names Reading.");
     EXPECT_EQ(focus.macFocusRoutine(), focus.routines().front().id);
     EXPECT_FALSE(focus.running()); // the routine's own switch is off
 }

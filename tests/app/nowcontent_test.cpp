@@ -127,11 +127,11 @@ TEST_F(NowContentTest, TheCaptionFollowsThePointerElseTheUsualLayout)
     content->leaveLayout(LayoutKind::thirds);
     EXPECT_EQ(content->captionKind(), LayoutKind::focusCentre);
 
-    EXPECT_EQ(content->layoutHelp(LayoutKind::halves), "Halves · ⌃⌥2");
-    EXPECT_EQ(content->layoutAccessibilityLabel(LayoutKind::halves), "Halves, ⌃⌥2");
+    EXPECT_EQ(content->layoutHelp(LayoutKind::halves), "Halves · Ctrl+Alt+2");
+    EXPECT_EQ(content->layoutAccessibilityLabel(LayoutKind::halves), "Halves, Ctrl+Alt+2");
     ShortcutStore::shared().set(std::nullopt, ShortcutAction::layout(LayoutKind::halves));
     EXPECT_EQ(content->layoutHelp(LayoutKind::halves), "Halves · ");
-    EXPECT_EQ(content->askShortcut(), "⌥Space");
+    EXPECT_EQ(content->askShortcut(), QStringList({"Alt", "Space"}));
 }
 
 TEST_F(NowContentTest, ApplyingALayoutRemembersItAndRefreshesAMomentLater)
@@ -286,12 +286,12 @@ TEST_F(NowContentTest, TheThreeNewestSavedWorkspaces)
     const auto rows = content->savedRows();
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].name, "Launch");
-    EXPECT_EQ(rows[0].key, "⌘1");
+    EXPECT_EQ(rows[0].keys, QStringList({"Ctrl", "1"}));
     EXPECT_EQ(rows[0].tiles, (QStringList{"Visual Studio Code", "Safari", "Terminal"}));
     EXPECT_EQ(rows[0].detail, "Today " + NowContent::timeText(now) + " · 4 windows");
     EXPECT_EQ(rows[1].detail, "Today " + NowContent::timeText(now) + " · 0 windows");
     EXPECT_TRUE(rows[1].tiles.isEmpty());
-    EXPECT_EQ(rows[2].key, "⌘3");
+    EXPECT_EQ(rows[2].keys, QStringList({"Ctrl", "3"}));
     const QDateTime yesterday = now.addDays(-1);
     EXPECT_EQ(rows[2].detail, QLocale().dayName(yesterday.toLocalTime().date().dayOfWeek(), QLocale::ShortFormat) + " "
                                   + NowContent::timeText(yesterday) + " · 1 window");
@@ -309,8 +309,8 @@ TEST_F(NowContentTest, NoSavedWorkspacesYet)
 {
     auto content = open();
     EXPECT_TRUE(content->savedRows().isEmpty());
-    EXPECT_EQ(NowContent::emptySavedText(), "Tavrin saves your windows when your Mac sleeps, and you can press ⌘↵ in "
-                                            "the command bar to save one. They show up here.");
+    EXPECT_EQ(NowContent::emptySavedText(), "Tavrin saves your windows when your computer sleeps, and you can press "
+                                            "Ctrl+↵ in the command bar to save one. They show up here.");
 }
 
 TEST_F(NowContentTest, TheFooterOpensSettingsPanes)

@@ -111,13 +111,13 @@ TEST(OnboardingSteps, TheStepsAndTheirWords)
     EXPECT_EQ(steps[0].badge, QStringLiteral("Required"));
     EXPECT_EQ(steps[0].detail, "Lets Tavrin move and resize windows. This is the only required permission.");
     EXPECT_EQ(steps[0].doneText, "Allowed");
-    EXPECT_EQ(steps[0].buttonTitle, "Open System Settings");
-    EXPECT_EQ(steps[1].title, "Turn off macOS edge tiling");
+    EXPECT_EQ(steps[0].buttonTitle, "Open Desktop Settings");
+    EXPECT_EQ(steps[1].title, "Turn off the desktop's edge tiling");
     EXPECT_FALSE(steps[1].badge);
-    EXPECT_EQ(steps[1].detail, "macOS has its own tiling, which would fight Tavrin when you drag windows to the "
-                               "edge. Turn off “Drag windows to screen edges to tile”.");
-    EXPECT_EQ(steps[1].doneText, "Turned off");
-    EXPECT_EQ(steps[1].buttonTitle, "Open Desktop & Dock");
+    EXPECT_EQ(steps[1].detail, "Your desktop may tile windows you drag to a screen edge, which would fight Tavrin. "
+                               "Turn that off in its window settings.");
+    EXPECT_EQ(steps[1].doneText, "Off");
+    EXPECT_EQ(steps[1].buttonTitle, "Open Desktop Settings");
     EXPECT_EQ(steps[2].title, "App integrations");
     EXPECT_EQ(steps[2].detail, "Asked the first time a workspace opens Arc, Cursor or Warp, never all at once.");
     EXPECT_EQ(steps[2].doneText, "Later, when needed");

@@ -79,9 +79,13 @@ TEST(Kbd, LookOnAccentAndOff)
     EXPECT_EQ(accent.outline.alpha(), 0);
 
     const QFontMetricsF fm(DesignFont::system(11));
-    const QSizeF s = Kbd::size(QString::fromUtf8("⌘K"));
-    EXPECT_NEAR(s.width(), fm.horizontalAdvance(QString::fromUtf8("⌘K")) + 12, 1e-6);
+    const QSizeF s = Kbd::size({QStringLiteral("K")});
+    EXPECT_NEAR(s.width(), fm.horizontalAdvance(QStringLiteral("K")) + 12, 1e-6);
     EXPECT_NEAR(s.height(), fm.height() + 2, 1e-6);
+    // A combination is a cap per key, a gap apart.
+    const QSizeF two = Kbd::size({QStringLiteral("Ctrl"), QStringLiteral("K")});
+    EXPECT_NEAR(two.width(), s.width() + fm.horizontalAdvance(QStringLiteral("Ctrl")) + 12 + Kbd::kCapGap, 1e-6);
+    EXPECT_NEAR(two.height(), s.height(), 1e-6);
 }
 
 TEST(Kbd, ATakenKeyShowsItInColourMarkAndTooltip)
@@ -89,7 +93,7 @@ TEST(Kbd, ATakenKeyShowsItInColourMarkAndTooltip)
     const TTheme& t = TTheme::dark();
     EXPECT_EQ(Kbd::look(t, false, true).foreground, t.danger);
     EXPECT_EQ(Kbd::look(t, true, true).foreground, t.danger); // on an accent surface too
-    const QString key = QString::fromUtf8("⌥Space");
+    const QStringList key{QStringLiteral("Alt"), QStringLiteral("Space")};
     EXPECT_GT(Kbd::size(key, true).width(), Kbd::size(key).width() + Kbd::kMarkSize.width());
     Kbd cap(key);
     cap.setTaken(true);

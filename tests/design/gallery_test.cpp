@@ -260,9 +260,9 @@ TEST_F(Gallery, ButtonsKeysAndGlyphs)
     grid->addWidget(caption("KEY CAPS"), row++, 0, 1, 6);
     auto* keys = new QHBoxLayout;
     keys->setSpacing(8);
-    for (const char* k : {"esc", "⌘↩", "⌃⌥←", "Tab"})
-        keys->addWidget(new Kbd(QString::fromUtf8(k)));
-    auto* onAccent = new Kbd(QString::fromUtf8("⌘↩"), true);
+    for (const char* k : {"esc", "Ctrl+↩", "Ctrl+Alt+←", "Tab"})
+        keys->addWidget(new Kbd(QString::fromUtf8(k).split(QLatin1Char('+'))));
+    auto* onAccent = new Kbd(QStringList{"Ctrl", "↩"}, true);
     keys->addWidget(new AccentChip("Arrange", onAccent));
     keys->addStretch(1);
     grid->addLayout(keys, row++, 0, 1, 6);

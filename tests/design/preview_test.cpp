@@ -1,9 +1,12 @@
 #include "designfixture.h"
 
 #include "design/displaypreview.h"
+#include "design/miniwindow.h"
 #include "design/miniwindowmodel.h"
 #include "design/wallpaper.h"
 
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace tavrin;
@@ -164,4 +167,29 @@ TEST(Wallpaper, SchemeChoosesTheColours)
     EXPECT_EQ(Wallpaper::colours(ColorScheme::light).to, QColor(214, 219, 225));
     EXPECT_EQ(Wallpaper::colours(ColorScheme::light).glows[1].radius, 240);
     EXPECT_EQ(Wallpaper::colours(ColorScheme::dark).glows[2].centre, QPointF(0.72, 0.96));
+}
+
+// The three round title-bar buttons are drawn only where the desktop's own
+// windows have them (the simulated desktop), never on X11.
+class MiniWindowButtons : public DesignTest {};
+
+TEST_F(MiniWindowButtons, OnlyWhereTheDesktopsWindowsHaveThem)
+{
+    auto buttonPixels = [&](bool buttons) {
+        appearance.setTitleBarButtons(buttons);
+        QImage image(160, 100, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        MiniWindow::paint(painter, QRectF(10, 10, 140, 80), QStringLiteral("Safari"), QStringLiteral("Start"), true,
+                          TTheme::light());
+        painter.end();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                for (const QColor& c : Model::buttonColours())
+                    count += image.pixelColor(x, y) == c;
+        return count;
+    };
+    EXPECT_GT(buttonPixels(true), 10);
+    EXPECT_EQ(buttonPixels(false), 0);
 }

@@ -1,5 +1,5 @@
 // The routine editor's model and widgets: the chips and menus of a card,
-// the section's cards, the Mac Focus and schedule editors.
+// the section's cards, the Do Not Disturb and schedule editors.
 #include "focusfixture.h"
 
 #include "design/tbutton.h"
@@ -26,6 +26,8 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <memory>
 
 namespace tavrin {
 namespace {
@@ -92,7 +94,7 @@ TEST(RoutineCardModel, WhenRowReadsAsAlternatives)
     r.eventWords.clear();
     r.macFocus = true;
     r.whileApps = {"Zoom", "Slack", "Mail", "Notes", "Arc"};
-    EXPECT_EQ(texts(Model::when(r)), (QStringList{"Mac Focus", "or", "while Zoom, Slack + 3 open"}));
+    EXPECT_EQ(texts(Model::when(r)), (QStringList{"Focus filter", "or", "while Zoom, Slack + 3 open"}));
 }
 
 TEST(RoutineCardModel, AddMenusOfferWhatIsMissing)
@@ -100,7 +102,7 @@ TEST(RoutineCardModel, AddMenusOfferWhatIsMissing)
     FocusRoutine r;
     r.eventWords.clear();
     EXPECT_EQ(texts(Model::whenMenu(r)),
-              (QStringList{"A calendar event", "A Mac Focus", "A time of day", "While an app is open…"}));
+              (QStringList{"A calendar event", "The Focus filter", "A time of day", "While an app is open…"}));
     Model::add(r, Kind::word, {});
     EXPECT_EQ(r.eventWords, QStringList{"Focus"});
     EXPECT_EQ(Model::whenMenu(r).first().text, "Another calendar word");
@@ -135,13 +137,13 @@ TEST(RoutineCardModel, ChipsOfTheDoRowAndWhatRemovingThemTakes)
 
     Model::add(r, Kind::shortcuts, {});
     EXPECT_EQ(r.actions.focusOnShortcut, QString());
-    EXPECT_EQ(texts(Model::actions(r)), QStringList{"Turn on a Mac Focus: choose a shortcut"});
+    EXPECT_EQ(texts(Model::actions(r)), QStringList{"Turn on Do Not Disturb: choose a shortcut"});
     r.actions.focusOnShortcut = "Focus on";
     r.actions.focusOffShortcut = "Focus off";
     r.actions.hideApps = {"Slack", "Mail"};
     r.actions.shareSafe = true;
     EXPECT_EQ(texts(Model::actions(r)),
-              (QStringList{"Hide Slack, Mail", "Mac Focus: run “Focus on”", "Turn on Share-safe"}));
+              (QStringList{"Hide Slack, Mail", "Do Not Disturb: run “Focus on”", "Turn on Share-safe"}));
     Model::remove(r, Model::actions(r).at(1));
     EXPECT_FALSE(r.actions.focusOnShortcut);
     EXPECT_FALSE(r.actions.focusOffShortcut);
@@ -243,6 +245,40 @@ TEST_F(RoutineViews, AddingFromTheMenusChangesTheChipsAndTheMenus)
     EXPECT_TRUE(actionTexts(c->doMenu()).contains("Open a workspace"));
     c->add(Kind::workspace);
     EXPECT_EQ(c->doTexts(), QStringList{"Open workspace Writing"});
+}
+
+// Mends a fault: the menu style etched disabled items, drawing their text a
+// second time in a light colour, which showed as a double text on the dark
+// menu.
+TEST_F(RoutineViews, ADisabledMenuItemIsDrawnOnceInTheDisabledInk)
+{
+    setRoutines({routine("Deep work")});
+    std::unique_ptr<QMenu> menu(card(0)->doMenu());
+    QAction* workspace = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == "Open a workspace")
+            workspace = a;
+    ASSERT_TRUE(workspace);
+    ASSERT_FALSE(workspace->isEnabled()); // nothing is saved yet
+    menu->resize(menu->sizeHint());
+    const QImage image = menu->grab().toImage();
+    const QPalette& palette = menu->palette();
+    const QColor ground = palette.color(QPalette::Window);
+    const QColor ink = palette.color(QPalette::Disabled, QPalette::Text);
+    auto lightness = [](const QColor& c) { return std::max({c.red(), c.green(), c.blue()}); };
+    // The ink blended over the menu's ground is the brightest a pixel of the
+    // item's text may be.
+    const double a = ink.alphaF();
+    const int brightest =
+        int(std::max({ink.red() * a + ground.red() * (1 - a), ink.green() * a + ground.green() * (1 - a),
+                      ink.blue() * a + ground.blue() * (1 - a)}));
+    const QRect item = menu->actionGeometry(workspace);
+    int found = 0;
+    for (int y = item.top(); y <= item.bottom(); ++y)
+        for (int x = item.left(); x <= item.right(); ++x)
+            found = std::max(found, lightness(image.pixelColor(x, y)));
+    EXPECT_GT(found, lightness(ground)); // the text is there
+    EXPECT_LE(found, brightest + 2);
 }
 
 TEST_F(RoutineViews, ChipEditorsWriteThroughAndStayOpenWhileTheirChipChanges)

@@ -35,10 +35,10 @@ TEST_F(VeilPanelTest, TheLabelSaysWhyTheWindowIsHiddenAndHowToShowIt)
 {
     VeilLabel label(QStringLiteral("Mail"), share);
     EXPECT_EQ(label.title(), "Mail is hidden while you share");
-    EXPECT_EQ(label.hint(), "Press ⌃⌥⇧P to show it");
+    EXPECT_EQ(label.hint(), "Press Ctrl+Alt+Shift+P to show it");
 
     ShortcutStore::shared().set(KeyCombo{1, modifier::control | modifier::option, QStringLiteral("S")}, shareSafe);
-    EXPECT_EQ(label.hint(), "Press ⌃⌥S to show it");
+    EXPECT_EQ(label.hint(), "Press Ctrl+Alt+S to show it");
     ShortcutStore::shared().set(std::nullopt, shareSafe);
     EXPECT_EQ(label.hint(), "Press  to show it") << "nothing between the words";
 
@@ -46,7 +46,7 @@ TEST_F(VeilPanelTest, TheLabelSaysWhyTheWindowIsHiddenAndHowToShowIt)
     share.hideFrontApp();
     ASSERT_TRUE(share.handNames().contains("Mail"));
     EXPECT_EQ(label.title(), "Mail is hidden");
-    EXPECT_EQ(label.hint(), "Press ⌃⌥P in Mail to show it");
+    EXPECT_EQ(label.hint(), "Press Ctrl+Alt+P in Mail to show it");
     ShortcutStore::shared().resetAll();
 }
 

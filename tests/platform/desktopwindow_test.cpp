@@ -33,7 +33,7 @@ TEST_F(DesktopWindowTest, KeysTypedIntoTheWindowArePressedOnTheDesktop)
     env.clock.advance(0);
     ASSERT_EQ(pressed.size(), 1);
     EXPECT_EQ(pressed[0][1].toUInt(), 7u);
-    EXPECT_EQ(window.lastKey(), QStringLiteral("⌃⌥←"));
+    EXPECT_EQ(window.lastKey(), QStringLiteral("Ctrl+Alt+←"));
 
     // Without the modifiers it is another key, and nobody's.
     QTest::keyClick(&window, Qt::Key_Left);
@@ -156,4 +156,36 @@ TEST_F(DesktopWindowTest, TheMenuBarIsAsTallAsItsLabelAndNothingCoversIt)
     const QImage shot = window.grab().toImage();
     const QPoint centre = window.menuBarExtraRect().center();
     EXPECT_EQ(shot.pixelColor(centre), QColor(Qt::red));
+}
+
+// On a 3440 × 1440 screen the window opened at 1280 × 560, its labels 9
+// pixels high and the Dock's names cut: it opens on most of the screen, in
+// the displays' proportions, and its labels grow with the drawing.
+TEST_F(DesktopWindowTest, OpensOnMostOfTheScreenInTheDisplaysProportions)
+{
+    const QSize available(3440, 1400);
+    const QSize size = window.openingSize(available);
+    EXPECT_LE(size.width(), available.width());
+    EXPECT_LE(size.height(), available.height());
+    EXPECT_GE(std::max(size.width() / 3440.0, size.height() / 1400.0), 0.85);
+    window.resize(size);
+    // The displays fill the room between the menu bar and the status line.
+    const QRectF drawn = window.toWidget(Rect{0, 0, 5168, 1440});
+    EXPECT_GE(drawn.width(), size.width() - 40);
+    EXPECT_GE(window.labelPixels(), 11);
+    QFont label = window.font();
+    label.setPixelSize(window.labelPixels());
+    // Each name of the Dock fits its slot, on two lines at most.
+    const QStringList dock = env.desktop.dockItems();
+    const QRectF drawnDock = window.toWidget(*env.desktop.dockFrame(0));
+    const QRectF slot(0, 0, drawnDock.width() / double(dock.size()) - 4, drawnDock.height());
+    for (const QString& name : dock) {
+        const QRectF needed = QFontMetricsF(label).boundingRect(slot, Qt::AlignCenter | Qt::TextWordWrap, name);
+        EXPECT_LE(needed.width(), slot.width()) << name.toStdString();
+        EXPECT_LE(needed.height(), std::min(slot.height(), 2.5 * QFontMetricsF(label).height())) << name.toStdString();
+    }
+    // A small screen: never below the minimum.
+    const QSize small = window.openingSize(QSize(640, 400));
+    EXPECT_GE(small.width(), 720);
+    EXPECT_GE(small.height(), 360);
 }

@@ -176,7 +176,7 @@ TEST_F(Pane, ThePermissionLineFollowsWhatTheSystemAnswers)
     shown();
     const std::vector<std::pair<const char*, QStringList>> lines{
         {"Google Chrome", {IntegrationsPane::kAllowedText}},
-        {"Terminal", {"Turned off", "Open System Settings"}},
+        {"Terminal", {"Turned off", "Open Desktop Settings"}},
         {"iTerm", {"Asks the first time a workspace needs iTerm"}},
         {"Safari", {"Not asked yet", "Allow now"}},
         {"Figma", {"Not needed"}},
@@ -189,7 +189,7 @@ TEST_F(Pane, ThePermissionLineFollowsWhatTheSystemAnswers)
     // A chat application: the Focus hint, and no switch.
     pane->select("Slack");
     EXPECT_EQ(row("Permission"),
-              QStringList{"Not needed. Add “Turn on a Mac Focus” to a Focus routine to silence it."});
+              QStringList{"Not needed. Add “Turn on Do Not Disturb” to a Focus routine to silence it."});
     EXPECT_FALSE(pane->findChild<QAbstractButton*>("useIt"));
 }
 

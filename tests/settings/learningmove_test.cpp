@@ -1,5 +1,5 @@
 // The learning pane's card that moves the settings to another computer: the
-// line under its buttons says exactly what went wrong, and nothing else.
+// line under its buttons says what was done, or exactly what went wrong.
 
 #include "settingsfixture.h"
 
@@ -9,6 +9,7 @@
 #include "settings/messageline.h"
 #include "support/scriptedfiledialogs.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace tavrin {
@@ -28,7 +29,7 @@ protected:
     PlistFiles files;
 };
 
-TEST_F(LearningMove, ImportSaysSoOnlyWhenTheFileIsNoExport)
+TEST_F(LearningMove, ImportSaysWhatItDidOrThatTheFileIsNoExport)
 {
     LearningPane* learning = pane();
     EXPECT_TRUE(learning->findChild<TButton*>("import")->isVisibleTo(learning));
@@ -49,10 +50,11 @@ TEST_F(LearningMove, ImportSaysSoOnlyWhenTheFileIsNoExport)
     ASSERT_EQ(files.writeXml(real, QVariantMap{{"tavrinExport", qint64(1)}}), QString());
     dialogs.answer = real;
     click(learning, "import");
-    EXPECT_TRUE(learning->moveResult()->isHidden());
+    EXPECT_EQ(learning->moveResult()->text(), "Imported.");
+    EXPECT_EQ(learning->moveResult()->tone(), KeyMsg::Tone::ok);
 }
 
-TEST_F(LearningMove, AnExportThatCannotBeWrittenSaysWhy)
+TEST_F(LearningMove, AnExportSaysWhereItSavedOrWhyItCouldNot)
 {
     LearningPane* learning = pane();
     dialogs.answer = folder.filePath("missing/Tavrin learnings.plist");
@@ -64,8 +66,16 @@ TEST_F(LearningMove, AnExportThatCannotBeWrittenSaysWhy)
 
     dialogs.answer = folder.filePath("Tavrin learnings.plist");
     click(learning, "export");
-    EXPECT_TRUE(learning->moveResult()->isHidden());
+    EXPECT_EQ(learning->moveResult()->text(), LearningPane::exportedText(*dialogs.answer));
+    EXPECT_EQ(learning->moveResult()->tone(), KeyMsg::Tone::ok);
     EXPECT_TRUE(QFile::exists(*dialogs.answer));
+    EXPECT_EQ(LearningPane::exportedText(QDir::homePath() + "/Documents/Tavrin learnings.plist"),
+              "Saved to ~/Documents/Tavrin learnings.plist.");
+    EXPECT_EQ(LearningPane::exportedText("/tmp/x.plist"), "Saved to /tmp/x.plist.");
+    // Cancelled, it says nothing.
+    dialogs.answer.reset();
+    click(learning, "export");
+    EXPECT_TRUE(learning->moveResult()->isHidden());
     EXPECT_EQ(LearningPane::exportFailedText("permission denied"), "Couldn't save the file. Permission denied.");
 }
 

@@ -55,7 +55,7 @@ TEST_F(ShortcutsTest, RecordingTurnsTheHotKeysOffUntilItEnds)
     EXPECT_FALSE(recorder().isListening());
     EXPECT_FALSE(store().isRecording());
     EXPECT_EQ(store().combo(fill), (KeyCombo{25, kCtrlOpt, "9"}));
-    EXPECT_EQ(pane->recorderButton(fill)->combo(), "⌃⌥9");
+    EXPECT_EQ(pane->recorderButton(fill)->combo(), "Ctrl+Alt+9");
     EXPECT_TRUE(registered(25, kCtrlOpt));
     EXPECT_FALSE(registered(36, kCtrlOpt));
     EXPECT_TRUE(registered(18, kCtrlOpt)); // the others are back
@@ -111,7 +111,7 @@ TEST_F(ShortcutsTest, ACombinationOfAnotherActionIsRefusedByName)
 {
     recorder().start(fill, pane);
     EXPECT_EQ(recorder().press(Qt::Key_2, kCtrlAlt), ShortcutRecorder::Outcome::refused);
-    EXPECT_EQ(pane->messageLine(fill)->text(), "⌃⌥2 is already the shortcut for Halves.");
+    EXPECT_EQ(pane->messageLine(fill)->text(), "Ctrl+Alt+2 is already the shortcut for Halves.");
     EXPECT_FALSE(stored(fill));
     EXPECT_TRUE(recorder().isListening());
     // The action's own combination is no clash; the refusal goes.
@@ -125,7 +125,7 @@ TEST_F(ShortcutsTest, ACombinationOfAnotherActionIsRefusedByName)
     env.defaults.setValue(ShortcutsPane::kLetterGridKey, true);
     recorder().start(fill, pane);
     EXPECT_EQ(recorder().press(Qt::Key_Q, kCtrlAlt), ShortcutRecorder::Outcome::refused);
-    EXPECT_EQ(recorder().refusal(), "⌃⌥Q is already the shortcut for Top left.");
+    EXPECT_EQ(recorder().refusal(), "Ctrl+Alt+Q is already the shortcut for Top left.");
 }
 
 TEST_F(ShortcutsTest, RecordingStopsWhenTheWindowHidesOrThePaneGoes)
@@ -171,7 +171,7 @@ TEST_F(ShortcutsTest, TheLetterGridSwitchStoresAnnouncesThenTellsTheOwner)
     EXPECT_EQ(env.defaults.value(ShortcutsPane::kLetterGridKey), QVariant(true));
     // The grid's keys are registered and shown.
     EXPECT_TRUE(registered(12, kCtrlOpt));
-    EXPECT_EQ(pane->recorderButton(ShortcutAction::snap(SnapTarget::topLeft))->combo(), "⌃⌥Q");
+    EXPECT_EQ(pane->recorderButton(ShortcutAction::snap(SnapTarget::topLeft))->combo(), "Ctrl+Alt+Q");
 }
 
 TEST_F(ShortcutsTest, ResetAllAndTakenKeys)
@@ -181,7 +181,7 @@ TEST_F(ShortcutsTest, ResetAllAndTakenKeys)
     pane->resetButton()->click();
     EXPECT_FALSE(recorder().isListening());
     EXPECT_FALSE(stored(halves));
-    EXPECT_EQ(pane->recorderButton(halves)->combo(), "⌃⌥2");
+    EXPECT_EQ(pane->recorderButton(halves)->combo(), "Ctrl+Alt+2");
 
     const ShortcutAction hide = ShortcutAction::of(ShortcutAction::Kind::hideApp);
     EXPECT_TRUE(pane->takenNote(hide)->isHidden());

@@ -173,7 +173,7 @@ TEST_F(PadTest, KeysShowTheirSymbolsPreviewsAndLabels)
 
     EXPECT_EQ(pad().header()->trailing()->text(), QStringLiteral("Now: ") + hud.currentLabel());
     EXPECT_EQ(pad().footer()->leading()->text(), ArrowPadView::kResizeHint);
-    EXPECT_EQ(pad().footer()->trailing()->text(), QStringLiteral("⌃⌥⌘ ← → other display"));
+    EXPECT_EQ(pad().footer()->trailing()->text(), QStringLiteral("Ctrl+Alt+Super ← → other display"));
 }
 
 TEST_F(PadTest, RebindingAKeyShowsAtOnce)

@@ -134,7 +134,7 @@ TEST_F(HotKeyDesk, ARefusedKeyIsLoggedAndReportedUnavailable)
     EXPECT_EQ(registerWindowKeys(center, store, manager), QSet<QString>({"arrow.left"}));
     EXPECT_EQ(store.unavailable(), QSet<QString>({"arrow.left"}));
     EXPECT_TRUE(env.desktop.logLines().contains(
-        "Tavrin: couldn't register hot key ⌃⌥← (status -9878); another app may be using it."));
+        "Tavrin: couldn't register hot key Ctrl+Alt+← (status -9878); another app may be using it."));
     // Registering again replaces every key: nothing is left registered twice.
     registerWindowKeys(center, store, manager);
     EXPECT_EQ(env.desktop.hotKeys().registrations().size(), ShortcutAction::allCases().size() - 1);

@@ -9,21 +9,24 @@
 
 using namespace tavrin;
 
-TEST(KeyCombo, ModifierSymbolsInFixedOrder)
+TEST(KeyCombo, KeysAreNamedInFixedOrderAsCapsAndRunningText)
 {
     using namespace modifier;
     const struct {
         std::uint32_t mask;
-        const char* symbols;
+        const char* text;
     } cases[] = {
-        {0, ""},
-        {command | shift | option | control, "⌃⌥⇧⌘"},
-        {command | control, "⌃⌘"},
-        {shift, "⇧"},
-        {option | 0x1, "⌥"}, // bits that are no modifier are ignored
+        {0, "A"},
+        {command | shift | option | control, "Ctrl+Alt+Shift+Super+A"},
+        {command | control, "Ctrl+Super+A"},
+        {shift, "Shift+A"},
+        {option | 0x1, "Alt+A"}, // bits that are no modifier are ignored
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(KeyCombo({0, c.mask, "A"}).modifierSymbols(), QString::fromUtf8(c.symbols));
+    for (const auto& c : cases) {
+        const KeyCombo combo{0, c.mask, "A"};
+        EXPECT_EQ(combo.text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(combo.keyNames(), combo.text().split(QLatin1Char('+')));
+    }
 }
 
 TEST(KeyCombo, JsonKeepsEveryFieldAndRejectsBadValues)

@@ -101,7 +101,7 @@ QString IntentClient::help(const QStringList& routines)
         out << "  ROUTINE is one of " << routines.join(QStringLiteral(", ")) << ".\n";
     out << "\nShortcut phrases:\n";
     for (const AppShortcut& s : TavrinShortcuts::appShortcuts()) {
-        out << "  " << s.shortTitle << "  [" << s.systemImageName << "]\n";
+        out << "  " << s.shortTitle << ":\n";
         for (const QString& phrase : s.phrases)
             out << "    \"" << TavrinShortcuts::spoken(phrase) << "\"\n";
     }
@@ -142,6 +142,8 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
     if (command == QLatin1String("resume")) {
         if (!exactly(1, tr("the name of a saved workspace")))
             return std::nullopt;
+        if (rest.first().trimmed().isEmpty())
+            return refuse(error, IntentService::noWorkspaceNameMessage());
         return Call{QStringLiteral("ResumeWorkspace"), {rest.first()}};
     }
     if (command == QLatin1String("ask")) {

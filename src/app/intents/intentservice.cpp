@@ -57,6 +57,8 @@ QString IntentService::minutesMessage()
         .arg(StartFocusIntent::kMaxMinutes);
 }
 
+QString IntentService::noWorkspaceNameMessage() { return tr("resume needs the name of a saved workspace."); }
+
 QString IntentService::unknownRoutineMessage(const QString& routine)
 {
     return tr("Tavrin has no routine called \"%1\".").arg(echoed(routine));
@@ -81,6 +83,8 @@ QString IntentService::ApplyLayout(const QString& layout)
 
 QString IntentService::ResumeWorkspace(const QString& workspace)
 {
+    if (workspace.trimmed().isEmpty())
+        return refuse(noWorkspaceNameMessage());
     ResumeWorkspaceIntent intent{WorkspaceEntity{workspace}};
     if (!calledFromDBus()) {
         resumes_.replace([intent](CancelToken) -> QCoro::Task<> { co_await intent.perform(); });
@@ -157,7 +161,8 @@ QString IntentService::SetFocusFilter(const QString& routine)
     // routine the Focus started.
     if (filter.routine && filter.routine->name.isEmpty())
         return unknownRoutineMessage(routine);
-    return filter.displayTitle() + QLatin1Char('\n') + TavrinFocusFilter::displaySubtitle();
+    return filter.routine ? tr("The Focus filter now names %1.").arg(filter.routine->name)
+                          : tr("The Focus filter now names no routine.");
 }
 
 QString IntentService::StopFocus() { return answer(StopFocusIntent{}.perform(state_ ? state_->routines() : nullptr)); }

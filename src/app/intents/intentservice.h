@@ -41,6 +41,8 @@ public:
     // "Unknown layout "x": use focusCentre, halves, …"
     static QString unknownLayoutMessage(const QString& layout);
     static QString minutesMessage();
+    // An empty or blank workspace name given to resume.
+    static QString noWorkspaceNameMessage();
     static QString unknownRoutineMessage(const QString& routine);
     // An argument as a message repeats it: at most kMaxEcho characters, cut
     // with an ellipsis, control and direction characters replaced by U+FFFD.

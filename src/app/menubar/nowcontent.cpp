@@ -5,6 +5,7 @@
 #include "focus/focusroutine.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
+#include "platform/linuxwords.h"
 #include "platform/platform.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
@@ -255,7 +256,10 @@ void NowContent::setShareSafeEnabled(bool on)
         writeSwitch(kShareSafeKey, on);
 }
 
-QString NowContent::askShortcut() const { return shortcutText(ShortcutAction::of(ShortcutAction::Kind::commandBar)); }
+QStringList NowContent::askShortcut() const
+{
+    return shortcutKeys(ShortcutAction::of(ShortcutAction::Kind::commandBar));
+}
 
 void NowContent::ask()
 {
@@ -275,7 +279,7 @@ QList<NowContent::SavedRow> NowContent::savedRows() const
         row.detail =
             savedTime(w.savedAt, current) + QStringLiteral(" · ") + count(w.apps.size(), tr(" window"), tr(" windows"));
         row.tiles = w.apps.mid(0, 3);
-        row.key = QStringLiteral("⌘") + QString::number(i + 1);
+        row.keys = QStringList{LinuxWords::commandInWindow(), QString::number(i + 1)};
         row.workspace = w;
         rows << row;
     }
@@ -284,8 +288,9 @@ QList<NowContent::SavedRow> NowContent::savedRows() const
 
 QString NowContent::emptySavedText()
 {
-    return tr("Tavrin saves your windows when your Mac sleeps, and you can press ⌘↵ in the command bar to save "
-              "one. They show up here.");
+    return tr("Tavrin saves your windows when your computer sleeps, and you can press %1 in the command bar to save "
+              "one. They show up here.")
+        .arg(LinuxWords::runningText({LinuxWords::commandInWindow(), QStringLiteral("↵")}));
 }
 
 void NowContent::openSaved(int position)
@@ -314,7 +319,13 @@ void NowContent::quit() { QCoreApplication::quit(); }
 QString NowContent::shortcutText(const ShortcutAction& action)
 {
     const auto combo = ShortcutStore::shared().combo(action);
-    return combo ? combo->modifierSymbols() + combo->key : QString();
+    return combo ? combo->text() : QString();
+}
+
+QStringList NowContent::shortcutKeys(const ShortcutAction& action)
+{
+    const auto combo = ShortcutStore::shared().combo(action);
+    return combo ? combo->keyNames() : QStringList();
 }
 
 bool NowContent::shortcutTaken(const ShortcutAction& action)

@@ -60,7 +60,7 @@ public:
         QString name;
         QString detail;    // "Today 18:02 · 3 windows"
         QStringList tiles; // the first three applications
-        QString key;       // "⌘1"
+        QStringList keys;  // {"Ctrl", "1"}
         SavedWorkspace workspace;
     };
 
@@ -116,7 +116,8 @@ public:
     ModeRow shareSafeRow() const;
     void setMeetingEnabled(bool on);
     void setShareSafeEnabled(bool on);
-    QString askShortcut() const;
+    // The command bar's key caps.
+    QStringList askShortcut() const;
     void ask();
     QList<SavedRow> savedRows() const;
     static QString emptySavedText();
@@ -128,9 +129,10 @@ public:
     void openSettings();
     void quit();
 
-    // The text of an action's key combination: its modifier symbols and its
-    // key; empty when it has none.
+    // An action's key combination in running text ("Ctrl+Alt+2"), and as
+    // the names of its keys; empty when it has none.
     static QString shortcutText(const ShortcutAction& action);
+    static QStringList shortcutKeys(const ShortcutAction& action);
     // Whether another program holds the action's key, so that it does nothing.
     static bool shortcutTaken(const ShortcutAction& action);
     // "Today 18:02" or "Mon 09:15", by the local calendar.

@@ -18,6 +18,7 @@
 #include "design/themed.h"
 #include "design/themedlabel.h"
 #include "design/tswitch.h"
+#include "platform/linuxwords.h"
 #include "windows/windowmanager.h"
 
 #include <QAbstractButton>
@@ -294,7 +295,7 @@ NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent) : QWi
     connect(&content_, &NowContent::changed, this, &NowView::scheduleRebuild);
     connect(&content_, &NowContent::hoverChanged, this, &NowView::updateHover);
 
-    // The window's own keys: ⌘1 to ⌘3, Settings and Quit.
+    // The window's own keys: Ctrl+1 to Ctrl+3, Settings and Quit.
     for (int p = 1; p <= NowContent::kSavedShown; ++p) {
         auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + p)), this);
         connect(key, &QShortcut::activated, this, [this, p] {
@@ -598,7 +599,7 @@ void NowView::addSaved(QVBoxLayout* column, QWidget* body)
         label->addLayout(words);
         label->addStretch();
         label->addSpacing(6);
-        label->addWidget(new Kbd(s.key, false, body));
+        label->addWidget(new Kbd(s.keys, false, body));
         auto* r = new HoverRow(
             label,
             [this, p = s.position] {
@@ -637,10 +638,11 @@ void NowView::addFooter(QVBoxLayout* column, QWidget* body)
         content_.checkForUpdates();
         emit dismissed();
     });
-    link(tr("Settings ⌘,"), QStringLiteral("settings"), [this] {
-        content_.openSettings();
-        emit dismissed();
-    });
+    link(tr("Settings ") + LinuxWords::runningText({LinuxWords::commandInWindow(), QStringLiteral(",")}),
+         QStringLiteral("settings"), [this] {
+             content_.openSettings();
+             emit dismissed();
+         });
     link(tr("Quit"), QStringLiteral("quit"), [this] { content_.quit(); });
     column->addLayout(footer);
 }

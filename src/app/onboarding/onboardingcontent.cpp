@@ -20,19 +20,20 @@ QList<OnboardingContent::Step> OnboardingContent::steps(bool trusted, bool tilin
     accessibility.done = trusted;
     accessibility.doneText = tr("Allowed");
     accessibility.current = !trusted;
-    accessibility.buttonTitle = tr("Open System Settings");
+    accessibility.buttonTitle = tr("Open Desktop Settings");
     accessibility.buttonKind = ButtonKind::primary;
     accessibility.action = Action::requestAccessibility;
 
     Step edgeTiling;
     edgeTiling.number = 2;
-    edgeTiling.title = tr("Turn off macOS edge tiling");
-    edgeTiling.detail = tr("macOS has its own tiling, which would fight Tavrin when you drag windows to the edge. "
-                           "Turn off “Drag windows to screen edges to tile”.");
+    edgeTiling.title = tr("Turn off the desktop's edge tiling");
+    edgeTiling.detail = tr("Your desktop may tile windows you drag to a screen edge, which would fight Tavrin. "
+                           "Turn that off in its window settings.");
+    // What the desktop says now, whoever turned it off.
     edgeTiling.done = !tiling;
-    edgeTiling.doneText = tr("Turned off");
+    edgeTiling.doneText = tr("Off");
     edgeTiling.current = trusted && tiling;
-    edgeTiling.buttonTitle = tr("Open Desktop & Dock");
+    edgeTiling.buttonTitle = tr("Open Desktop Settings");
     edgeTiling.buttonKind = trusted ? ButtonKind::primary : ButtonKind::normal;
     edgeTiling.action = Action::openDesktopSettings;
 

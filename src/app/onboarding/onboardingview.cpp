@@ -100,7 +100,7 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     auto* footerRow = new QHBoxLayout(footer);
     footerRow->setContentsMargins(22, 14, 22, 14);
     footerRow->addWidget(
-        new ThemedLabel(tr("Tavrin never asks for Screen Recording."), Colour::muted, DesignFont::system(12), footer));
+        new ThemedLabel(tr("Tavrin never records your screen."), Colour::muted, DesignFont::system(12), footer));
     footerRow->addStretch();
     footerButton_ = new TButton(QString(), TButtonStyle::Kind::normal, footer);
     footerRow->addWidget(footerButton_);

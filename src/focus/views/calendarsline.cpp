@@ -113,7 +113,7 @@ QWidget* CalendarsLine::buildSummaryRow()
     // Shown also while "Choose calendars" is not (without calendar access).
     row->addWidget(muted(QStringLiteral("·")));
     accounts_ = link(tr("Add Google, Outlook or Teams…"));
-    accounts_->setToolTip(tr("Opens System Settings › Internet Accounts. Calendars you add there show up here."));
+    accounts_->setToolTip(tr("Opens your desktop's online accounts. Calendars you add there show up here."));
     row->addWidget(accounts_);
     row->addWidget(muted(QStringLiteral("·")));
     addLink_ = link(tr("Add a calendar link"));
@@ -138,8 +138,8 @@ QWidget* CalendarsLine::buildChooser()
     auto* chooser = new QWidget;
     QVBoxLayout* column = EditorParts::column(chooser, 300, 6);
     column->addWidget(EditorParts::title(tr("Use events from")));
-    column->addWidget(EditorParts::hint(tr("Every calendar added in System Settings › Internet Accounts shows here: "
-                                           "iCloud, Google, Outlook, Exchange, Yahoo.")));
+    column->addWidget(EditorParts::hint(tr("Every calendar added in your desktop's online accounts shows here: "
+                                           "Google, Outlook, Exchange, Nextcloud.")));
     auto* scroll = scroll_ = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
@@ -161,9 +161,10 @@ QWidget* CalendarsLine::buildLinkEntry()
     auto* entry = new QWidget;
     QVBoxLayout* column = EditorParts::column(entry, 340, 8);
     column->addWidget(EditorParts::title(tr("Paste a calendar's private link")));
-    column->addWidget(EditorParts::hint(tr("For calendars not added to this Mac. Google: Settings › your calendar › "
-                                           "Secret address in iCal format. Outlook: Settings › Shared calendars › "
-                                           "Publish › ICS.")));
+    column->addWidget(
+        EditorParts::hint(tr("For calendars not added to this computer. Google: Settings › your calendar › "
+                             "Secret address in iCal format. Outlook: Settings › Shared calendars › "
+                             "Publish › ICS.")));
     linkField_ = new TField;
     linkField_->setPlaceholderText(tr("https://… .ics or webcal://…"));
     column->addWidget(linkField_);
@@ -204,9 +205,8 @@ void CalendarsLine::refresh()
     const bool full = status == CalendarAccess::fullAccess;
     accessRow_->setHidden(full);
     if (status == CalendarAccess::denied) {
-        accessText_->setText(tr("Tavrin can't see your calendars. Allow it in System Settings › Privacy & Security › "
-                                "Calendars."));
-        accessButton_->setText(tr("Open System Settings"));
+        accessText_->setText(tr("Tavrin can't see your calendars."));
+        accessButton_->setText(tr("Open Desktop Settings"));
     } else {
         accessText_->setText(tr("Calendar triggers need access to your calendars."));
         accessButton_->setText(tr("Allow"));

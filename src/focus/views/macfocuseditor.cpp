@@ -25,13 +25,14 @@ MacFocusEditor::MacFocusEditor(OptionalText on, OptionalText off, Lister lister,
     if (!lister_)
         lister_ = &Focus::shortcutNames;
     QVBoxLayout* column = EditorParts::column(this, 330, 10);
-    column->addWidget(EditorParts::text(tr("Turns on a Mac Focus, which silences Slack, Teams and every other app.")));
+    column->addWidget(
+        EditorParts::text(tr("Turns on Do Not Disturb, which silences Slack, Teams and every other app.")));
     start_ = new MenuPicker(tr("At the start, run"));
     column->addWidget(start_);
     end_ = new MenuPicker(tr("At the end, run"));
     column->addWidget(end_);
-    column->addWidget(EditorParts::hint(tr("Make them in Shortcuts with the Set Focus action: one that turns your "
-                                           "Focus on, one that turns it off.")));
+    column->addWidget(EditorParts::hint(tr("Put them in Tavrin's shortcuts folder: one that turns Do Not Disturb on, "
+                                           "one that turns it off.")));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     open_ = new TButton(tr("Open Shortcuts"));

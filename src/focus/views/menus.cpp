@@ -25,6 +25,9 @@ QMenu* Menus::make(QWidget* owner)
     p.setColor(QPalette::Disabled, QPalette::Text, disabled);
     p.setColor(QPalette::Disabled, QPalette::WindowText, disabled);
     p.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
+    // The style etches disabled text with the light colour, a second copy
+    // set off by a pixel: nothing is drawn for it here.
+    p.setColor(QPalette::Disabled, QPalette::Light, Qt::transparent);
     menu->setPalette(p);
     menu->setFont(DesignFont::system(13));
     return menu;

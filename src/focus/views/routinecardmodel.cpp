@@ -107,7 +107,7 @@ QList<RoutineCardModel::Entry> RoutineCardModel::when(const FocusRoutine& routin
         add(word);
     }
     if (routine.macFocus)
-        add(chip(Kind::macFocus, tr("Mac Focus")));
+        add(chip(Kind::macFocus, tr("Focus filter")));
     for (const FocusRoutine::Schedule& schedule : routine.schedules) {
         Entry window = chip(Kind::schedule, schedule.summary());
         window.schedule = schedule.id;
@@ -134,8 +134,8 @@ QList<RoutineCardModel::Entry> RoutineCardModel::actions(const FocusRoutine& rou
         out << chip(Kind::workspace, tr("Open workspace ") + *a.workspace);
     if (a.focusOnShortcut)
         out << chip(Kind::shortcuts, a.focusOnShortcut->isEmpty()
-                                         ? tr("Turn on a Mac Focus: choose a shortcut")
-                                         : tr("Mac Focus: run “") + *a.focusOnShortcut + tr("”"));
+                                         ? tr("Turn on Do Not Disturb: choose a shortcut")
+                                         : tr("Do Not Disturb: run “") + *a.focusOnShortcut + tr("”"));
     if (a.shareSafe)
         out << chip(Kind::shareSafe, tr("Turn on Share-safe"));
     return out;
@@ -172,7 +172,7 @@ QList<RoutineCardModel::MenuItem> RoutineCardModel::whenMenu(const FocusRoutine&
     items << MenuItem{routine.eventWords.isEmpty() ? tr("A calendar event") : tr("Another calendar word"), Kind::word,
                       true};
     if (!routine.macFocus)
-        items << MenuItem{tr("A Mac Focus"), Kind::macFocus, true};
+        items << MenuItem{tr("The Focus filter"), Kind::macFocus, true};
     items << MenuItem{tr("A time of day"), Kind::schedule, true};
     items << MenuItem{routine.whileApps.isEmpty() ? tr("While an app is open…") : tr("More apps…"), Kind::whileApps,
                       true};
@@ -188,7 +188,7 @@ QList<RoutineCardModel::MenuItem> RoutineCardModel::actionsMenu(const FocusRouti
     if (!a.workspace)
         items << MenuItem{tr("Open a workspace"), Kind::workspace, workspaceSaved};
     if (!a.focusOnShortcut)
-        items << MenuItem{tr("Turn on a Mac Focus (silences Slack, Teams…)"), Kind::shortcuts, true};
+        items << MenuItem{tr("Turn on Do Not Disturb (silences Slack, Teams…)"), Kind::shortcuts, true};
     if (!a.shareSafe)
         items << MenuItem{tr("Turn on Share-safe"), Kind::shareSafe, true};
     return items;

@@ -18,17 +18,21 @@ public:
     bool reduceMotion() const override { return reduceMotion_; }
     QColor accentColor() const override { return accent_; }
     bool blurAvailable() const override { return blur_; }
+    bool titleBarButtons() const override { return titleBarButtons_; }
 
     void setColorScheme(ColorScheme scheme);
     void setReduceMotion(bool reduce);
     void setAccentColor(const QColor& color);
     void setBlurAvailable(bool available);
+    // Announced to nobody: views read it when they paint.
+    void setTitleBarButtons(bool buttons) { titleBarButtons_ = buttons; }
 
 private:
     ColorScheme scheme_ = ColorScheme::dark;
     bool reduceMotion_ = false;
     QColor accent_ = defaultAccent();
     bool blur_ = false;
+    bool titleBarButtons_ = true;
 };
 
 } // namespace tavrin

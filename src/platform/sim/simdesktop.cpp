@@ -13,6 +13,7 @@
 #include "platform/sim/simmicrophone.h"
 #include "platform/sim/simprocesses.h"
 #include "platform/sim/simscreens.h"
+#include "platform/sim/simtilingdefaults.h"
 #include "platform/sim/simveilsurfaces.h"
 #include "platform/sim/simwindowserver.h"
 #include "platform/sim/simworkspace.h"
@@ -46,6 +47,12 @@ SimDesktop::~SimDesktop() { workspace_->cancelPending(); }
 Platform SimDesktop::services(const Platform& common)
 {
     Platform p = common;
+    if (common.defaults && common.defaults != wrappedDefaults_) {
+        defaults_ = std::make_unique<SimTilingDefaults>(*common.defaults, *this);
+        wrappedDefaults_ = common.defaults;
+    }
+    if (common.defaults)
+        p.defaults = defaults_.get();
     p.accessibility = accessibility_.get();
     p.windowServer = windowServer_.get();
     p.screens = screens_.get();
@@ -385,6 +392,21 @@ bool SimDesktop::openSettings(const QString& page)
     settingsOpened_ << page;
     emit changed();
     return true;
+}
+
+std::optional<bool> SimDesktop::edgeTiling() const
+{
+    auto guard = lock();
+    return edgeTiling_;
+}
+
+void SimDesktop::setEdgeTiling(bool on)
+{
+    auto guard = lock();
+    if (edgeTiling_ == on)
+        return;
+    edgeTiling_ = on;
+    emit changed();
 }
 
 void SimDesktop::setTrusted(bool trusted)

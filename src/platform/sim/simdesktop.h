@@ -36,6 +36,7 @@ class SimMicrophone;
 class SimCalendarStore;
 class SimInputTaps;
 class SimVeilSurfaces;
+class SimTilingDefaults;
 
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
@@ -65,8 +66,9 @@ public:
     Clock& clock() const { return clock_; }
 
     // The services over this desktop, ready for `Platform::install`: its
-    // own, with its clock, appearance and language model; settings, key
-    // store and network from `common`.
+    // own, with its clock, appearance and language model; key store and
+    // network from `common`, and `common`'s settings with this desktop's
+    // edge tiling.
     Platform services(const Platform& common) override;
     SimAccessibility& accessibility() const { return *accessibility_; }
     SimWindowServer& windowServer() const { return *windowServer_; }
@@ -167,6 +169,9 @@ public:
     int trustPrompts() const { return trustPrompts_; }
     // The pages of the desktop's settings opened so far, in order.
     const QStringList& settingsOpened() const { return settingsOpened_; }
+    // The desktop's own edge tiling; none until it is set (the settings
+    // store's domain answers until then).
+    std::optional<bool> edgeTiling() const;
     double messagingTimeout(int pid) const;
 
     // ---- Driving ----
@@ -177,6 +182,7 @@ public:
     // Opens a page of the desktop's settings (recorded); false without a
     // settings application.
     bool openSettings(const QString& page);
+    void setEdgeTiling(bool on);
     // Some program starts or stops recording from the default input.
     void setMicrophoneInUse(bool inUse);
     // The calendars, their events and the access to them; each change is
@@ -305,6 +311,10 @@ private:
     int trustPrompts_ = 0;
     bool hasSettings_ = true;
     QStringList settingsOpened_;
+    std::optional<bool> edgeTiling_;
+    // The settings store handed out over the one given, and that one.
+    std::unique_ptr<SimTilingDefaults> defaults_;
+    Defaults* wrappedDefaults_ = nullptr;
 
     std::unique_ptr<SimAccessibility> accessibility_;
     std::unique_ptr<SimWindowServer> windowServer_;

@@ -1,5 +1,6 @@
 #include "platform/sim/simdesktopwindow.h"
 
+#include "platform/linuxwords.h"
 #include "platform/qtkeytranslator.h"
 #include "platform/sim/simdesktop.h"
 
@@ -15,6 +16,9 @@ namespace tavrin {
 namespace {
 constexpr int kMargin = 16;
 constexpr int kStatusHeight = 28;
+constexpr QSize kMinimumSize(720, 360);
+// How much of the screen's available area the window opens on.
+constexpr double kScreenShare = 0.9;
 
 QColor appColour(const QString& name)
 {
@@ -23,29 +27,21 @@ QColor appColour(const QString& name)
     return QColor::fromHsl(int(hue), 120, 150);
 }
 
+// The keys of an event in running text: "Ctrl+Alt+←".
 QString keyLabel(const QKeyEvent* event)
 {
-    QString label;
-    const auto m = event->modifiers();
-    if (m & Qt::ControlModifier)
-        label += QStringLiteral("⌃");
-    if (m & Qt::AltModifier)
-        label += QStringLiteral("⌥");
-    if (m & Qt::ShiftModifier)
-        label += QStringLiteral("⇧");
-    if (m & Qt::MetaModifier)
-        label += QStringLiteral("⌘");
+    QStringList keys = LinuxWords::modifierNames(QtKeyTranslator::carbonModifiers(event->modifiers()));
     switch (event->key()) {
-    case Qt::Key_Left: return label + QStringLiteral("←");
-    case Qt::Key_Right: return label + QStringLiteral("→");
-    case Qt::Key_Up: return label + QStringLiteral("↑");
-    case Qt::Key_Down: return label + QStringLiteral("↓");
+    case Qt::Key_Left: keys << QStringLiteral("←"); break;
+    case Qt::Key_Right: keys << QStringLiteral("→"); break;
+    case Qt::Key_Up: keys << QStringLiteral("↑"); break;
+    case Qt::Key_Down: keys << QStringLiteral("↓"); break;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return label + QStringLiteral("↩");
-    case Qt::Key_Space: return label + QStringLiteral("Space");
-    default: break;
+    case Qt::Key_Enter: keys << QStringLiteral("↩"); break;
+    case Qt::Key_Space: keys << QStringLiteral("Space"); break;
+    default: keys << QKeySequence(event->key()).toString(); break;
     }
-    return label + QKeySequence(event->key()).toString();
+    return LinuxWords::runningText(keys);
 }
 // The modifiers held once this event has happened: a modifier key's own
 // event may report the state from before it.
@@ -71,20 +67,47 @@ SimDesktopWindow::SimDesktopWindow(SimDesktop& desktop, QWidget* parent) : QWidg
     setWindowTitle(QStringLiteral("Simulated desktop"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
-    setMinimumSize(720, 360);
-    resize(1280, 560);
+    setMinimumSize(kMinimumSize);
+    const QScreen* shownOn = screen();
+    const QRect available = shownOn ? shownOn->availableGeometry() : QRect(0, 0, 1280, 560);
+    resize(openingSize(available.size()));
+    move(available.center() - rect().center());
     connect(&desktop_, &SimDesktop::changed, this, qOverload<>(&QWidget::update));
 }
 
-QRect SimDesktopWindow::desktopArea() const
+QMargins SimDesktopWindow::desktopMargins() const
 {
     // Room above the displays for the menu bar, which is taller than its
     // share of a display drawn small.
     const int barRoom = QFontMetrics(menuBarFont()).height() + 6;
-    return rect().adjusted(kMargin, kMargin + barRoom, -kMargin, -kMargin - kStatusHeight);
+    return {kMargin, kMargin + barRoom, kMargin, kMargin + kStatusHeight};
 }
 
-SimDesktopWindow::Mapping SimDesktopWindow::mapping() const
+QRect SimDesktopWindow::desktopArea() const { return rect().marginsRemoved(desktopMargins()); }
+
+QSize SimDesktopWindow::openingSize(const QSize& available) const
+{
+    const QSize room(int(available.width() * kScreenShare), int(available.height() * kScreenShare));
+    const QMargins m = desktopMargins();
+    const Rect bounds = displaysBounds();
+    const double aspect = std::max(bounds.width, 1.0) / std::max(bounds.height, 1.0);
+    const int chromeX = m.left() + m.right(), chromeY = m.top() + m.bottom();
+    int width = room.width();
+    int height = int(std::lround((width - chromeX) / aspect)) + chromeY;
+    if (height > room.height()) {
+        height = room.height();
+        width = int(std::lround((height - chromeY) * aspect)) + chromeX;
+    }
+    return QSize(width, height).expandedTo(kMinimumSize);
+}
+
+int SimDesktopWindow::labelPixels() const
+{
+    const double titleBar = SimDesktop::kTitleBarHeight * mapping().scale;
+    return int(std::clamp(titleBar * 0.6, 11.0, 16.0));
+}
+
+Rect SimDesktopWindow::displaysBounds() const
 {
     const auto& displays = desktop_.displays();
     if (displays.empty())
@@ -97,8 +120,17 @@ SimDesktopWindow::Mapping SimDesktopWindow::mapping() const
         r = std::max(r, d.frame.maxX());
         b = std::max(b, d.frame.maxY());
     }
+    return Rect{l, t, r - l, b - t};
+}
+
+SimDesktopWindow::Mapping SimDesktopWindow::mapping() const
+{
+    if (desktop_.displays().empty())
+        return {};
+    const Rect bounds = displaysBounds();
+    const double l = bounds.x, t = bounds.y;
     const QRect area = desktopArea();
-    const double w = std::max(r - l, 1.0), h = std::max(b - t, 1.0);
+    const double w = std::max(bounds.width, 1.0), h = std::max(bounds.height, 1.0);
     const double scale = std::min(area.width() / w, area.height() / h);
     Mapping m;
     m.scale = scale;
@@ -162,6 +194,8 @@ QString SimDesktopWindow::statusLine() const
     // The simulated desktop has no settings window: say which page opened.
     if (!desktop_.settingsOpened().isEmpty())
         parts << QStringLiteral("Settings opened: %1").arg(desktop_.settingsOpened().last());
+    if (const auto tiling = desktop_.edgeTiling())
+        parts << (*tiling ? QStringLiteral("Edge tiling: on") : QStringLiteral("Edge tiling: off"));
     return parts.join(QStringLiteral("   ·   "));
 }
 
@@ -172,7 +206,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
     p.fillRect(rect(), QColor(30, 32, 36));
 
     QFont small = font();
-    small.setPixelSize(11);
+    small.setPixelSize(labelPixels());
     p.setFont(small);
 
     // Displays, with the menu bar on the first and a dock where there is one.
@@ -189,7 +223,9 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         if (const auto dock = desktop_.dockFrame(i))
             paintDock(p, toWidget(*dock));
         p.setPen(QColor(200, 205, 215));
-        p.drawText(QRectF(frame.left(), frame.bottom() - 18, frame.width() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
+        const double line = p.fontMetrics().height();
+        p.drawText(QRectF(frame.left(), frame.bottom() - line - 2, frame.width() - 6, line),
+                   Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("%1  %2×%3").arg(d.name).arg(d.frame.width).arg(d.frame.height));
     }
 
@@ -232,10 +268,11 @@ void SimDesktopWindow::paintWindow(QPainter& p, const SimWindow& w, bool isFocus
     p.drawText(QRectF(r.left() + 6, r.top(), std::max(0.0, r.width() - 12), titleHeight),
                Qt::AlignVCenter | Qt::AlignLeft,
                p.fontMetrics().elidedText(title, Qt::ElideRight, int(std::max(0.0, r.width() - 12))));
-    if (r.height() > titleHeight + 14) {
+    const double line = p.fontMetrics().height();
+    if (r.height() > titleHeight + line) {
         p.setPen(QColor(110, 110, 120));
         p.drawText(
-            QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, 14), Qt::AlignLeft | Qt::AlignVCenter,
+            QRectF(r.left() + 6, r.top() + titleHeight + 2, r.width() - 12, line), Qt::AlignLeft | Qt::AlignVCenter,
             QStringLiteral("%1, %2  %3×%4").arg(w.frame.x).arg(w.frame.y).arg(w.frame.width).arg(w.frame.height));
     }
 }
@@ -249,8 +286,8 @@ void SimDesktopWindow::paintDock(QPainter& p, const QRectF& dock) const
     p.setPen(QColor(235, 238, 245));
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QRectF cell(dock.left() + slot * double(i), dock.top(), slot, dock.height());
-        p.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignCenter,
-                   p.fontMetrics().elidedText(items[i], Qt::ElideRight, int(std::max(0.0, slot - 4))));
+        // A long name takes two lines rather than being cut.
+        p.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignCenter | Qt::TextWordWrap, items[i]);
     }
 }
 

@@ -21,7 +21,16 @@ struct SimWindow;
 class SimDesktopWindow : public QWidget {
     Q_OBJECT
 public:
+    // Opens at `openingSize` of its screen, centred there.
     explicit SimDesktopWindow(SimDesktop& desktop, QWidget* parent = nullptr);
+
+    // The size to open at on a screen with this available area: most of it,
+    // in the proportions of the simulated displays with the menu bar above
+    // them and the status line below, never below the minimum size.
+    QSize openingSize(const QSize& available) const;
+    // The pixel size of the labels drawn on the displays: larger as the
+    // displays are drawn larger, 11 at the least.
+    int labelPixels() const;
 
     // Screen points ↔ this widget's coordinates, for the current size.
     QPointF toWidget(Point p) const;
@@ -63,7 +72,10 @@ private:
         double offsetY = 0;
     };
     Mapping mapping() const;
+    // The simulated displays' bounding box, in screen points.
+    Rect displaysBounds() const;
     QRect desktopArea() const;
+    QMargins desktopMargins() const;
     QString statusLine() const;
     void paintMenuBar(QPainter& p) const;
     void paintWindow(QPainter& p, const SimWindow& w, bool isFocused) const;

@@ -104,8 +104,11 @@ bool SimWorkspace::openUrl(const QUrl& url, const QString& applicationLocation)
         const QString page = url.path() + (url.hasQuery() ? u'?' + url.query() : QString());
         if (!desktop_.openSettings(page))
             return false;
+        // The user does there what the page is for.
         if (url.query() == kAccessibilitySettingsQuery)
             desktop_.setTrusted(true);
+        if (url.path() == kDesktopSettingsPage)
+            desktop_.setEdgeTiling(false);
         return true;
     }
     const QString location = applicationLocation.isEmpty() ? applicationForUrl(url) : applicationLocation;

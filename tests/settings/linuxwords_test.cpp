@@ -1,0 +1,127 @@
+// The windows a new user meets first say what a Linux desktop has: no Mac,
+// no settings program of a Mac, no key symbols of a Mac keyboard. Pictures of
+// them, in both colour schemes, go to artifacts/linuxwords/.
+#include "settingsfixture.h"
+#include "support/artifacts.h"
+#include "support/drawntext.h"
+
+#include "app/menubar/nowview.h"
+#include "app/onboarding/onboardingview.h"
+#include "design/kbd.h"
+#include "platform/hotkeys.h"
+#include "platform/linuxwords.h"
+#include "platform/sim/simappearance.h"
+#include "settings/integrationspane.h"
+#include "settings/recorderbutton.h"
+#include "settings/settingsview.h"
+#include "settings/shortcutspane.h"
+#include "snapping/snaphudcontroller.h"
+#include "snapping/snaphudview.h"
+#include "windows/shortcutstore.h"
+
+#include <QDir>
+
+namespace tavrin {
+namespace {
+
+TEST(LinuxWordsTable, EverySubstitutionReplacesAMacWordWithLinuxOnes)
+{
+    for (const LinuxWords::Substitution& row : LinuxWords::table()) {
+        SCOPED_TRACE(row.mac.toStdString());
+        EXPECT_FALSE(row.where.isEmpty());
+        EXPECT_NE(row.said, row.mac);
+        EXPECT_EQ(LinuxWords::macWordIn(row.said), QString());
+    }
+    // "Mac" counts as a word; the stored key's spelling shows nowhere.
+    EXPECT_EQ(LinuxWords::macWordIn(QStringLiteral("when your Mac sleeps")), "Mac");
+    EXPECT_EQ(LinuxWords::macWordIn(QStringLiteral("Machines and macFocus")), QString());
+    EXPECT_EQ(LinuxWords::macWordIn(QStringLiteral("Open System Settings")), "System Settings");
+}
+
+TEST(LinuxWordsTable, KeysAreNamedAsALinuxKeyboardNamesThem)
+{
+    using namespace modifier;
+    EXPECT_EQ(LinuxWords::modifierNames(command | shift | option | control),
+              (QStringList{"Ctrl", "Alt", "Shift", "Super"}));
+    EXPECT_EQ(LinuxWords::modifierNames(0), QStringList());
+    EXPECT_EQ(LinuxWords::commandInWindow(), "Ctrl");
+    EXPECT_EQ(LinuxWords::runningText({"Ctrl", "Alt", "←"}), "Ctrl+Alt+←");
+}
+
+class LinuxWordsWindows : public SettingsTest, public ::testing::WithParamInterface<ColorScheme> {
+protected:
+    void SetUp() override { env.desktop.appearance().setColorScheme(GetParam()); }
+
+    // Fails for every text of `widget` that names a Mac thing; writes its
+    // picture. All its texts, one line.
+    QString check(QWidget& widget, const QString& name)
+    {
+        settle();
+        const QStringList texts = DrawnText::of(widget);
+        for (const QString& text : texts)
+            EXPECT_EQ(LinuxWords::macWordIn(text), QString()) << name.toStdString() << ": " << text.toStdString();
+        const QString scheme = GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+        const QString file = name + QLatin1Char('-') + scheme + QStringLiteral(".png");
+        EXPECT_TRUE(widget.grab().save(QDir(Artifacts::folder(QStringLiteral("linuxwords"))).filePath(file)));
+        return texts.join(QLatin1Char(' '));
+    }
+    // Every key cap inside `widget` is as wide as its caps.
+    static void capsFit(QWidget& widget)
+    {
+        for (const Kbd* kbd : widget.findChildren<Kbd*>())
+            EXPECT_GE(kbd->width(), std::ceil(Kbd::size(kbd->keys(), kbd->taken()).width()))
+                << kbd->text().toStdString();
+        for (const RecorderButton* b : widget.findChildren<RecorderButton*>())
+            EXPECT_GE(b->width(), b->sizeHint().width()) << b->combo().toStdString();
+    }
+};
+
+TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
+{
+    env.desktop.setTrusted(false);
+    OnboardingView firstRun(*state, [] {});
+    firstRun.show();
+    const QString firstRunTexts = check(firstRun, QStringLiteral("first-run"));
+    EXPECT_TRUE(firstRunTexts.contains("Turn off the desktop's edge tiling")) << firstRunTexts.toStdString();
+    EXPECT_TRUE(firstRunTexts.contains("Tavrin never records your screen."));
+
+    // The menu-bar window with a key that takes all four modifiers.
+    env.desktop.setTrusted(true);
+    const ShortcutAction halves = ShortcutAction::layout(LayoutKind::halves);
+    ShortcutStore::shared().set(
+        KeyCombo{19, modifier::control | modifier::option | modifier::shift | modifier::command, QStringLiteral("2")},
+        halves);
+    NowView menuBar(*state, WindowManager::shared());
+    menuBar.show();
+    EXPECT_TRUE(check(menuBar, QStringLiteral("menu-bar")).contains("Super"));
+    capsFit(menuBar);
+
+    for (const bool letters : {false, true}) {
+        env.defaults.setValue(SnapHUDController::kLettersKey, letters);
+        SnapHUDController hud(WindowManager::shared(), ShortcutStore::shared());
+        hud.show();
+        SnapHUDView overlay(hud, 40);
+        overlay.show();
+        overlay.adjustSize();
+        check(overlay, letters ? QStringLiteral("snap-grid") : QStringLiteral("snap-pad"));
+    }
+
+    auto* shortcuts = open<ShortcutsPane>(SettingsPane::shortcuts);
+    ASSERT_TRUE(shortcuts);
+    check(*window().view(), QStringLiteral("shortcuts"));
+    capsFit(*shortcuts);
+    auto* integrations = open<IntegrationsPane>(SettingsPane::integrations);
+    ASSERT_TRUE(integrations);
+    for (const QString& app : {QStringLiteral("Slack"), QStringLiteral("Safari")}) {
+        integrations->select(app);
+        check(*window().view(), QStringLiteral("integrations-") + app.toLower());
+    }
+    window().show(SettingsPane::privacy);
+    check(*window().view(), QStringLiteral("privacy"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, LinuxWordsWindows, ::testing::Values(ColorScheme::light, ColorScheme::dark),
+                         [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });
+
+} // namespace
+} // namespace tavrin
