@@ -10,6 +10,9 @@ namespace tavrin {
 FocusFilterHelp::FocusFilterHelp(const QString& routineName, QWidget* parent) : QWidget(parent)
 {
     QVBoxLayout* column = EditorParts::column(this, 300, 8);
+    // The column fills the popover: aligned, it would take its size hint,
+    // which gives the wrapped instructions fewer lines than they need.
+    column->setAlignment(Qt::Alignment());
     column->addWidget(EditorParts::text(tr("Runs while the Focus filter names it:")));
     steps_ = EditorParts::text(QString(), 12, TTheme::Colour::muted);
     column->addWidget(steps_);
