@@ -23,5 +23,7 @@ if ! ctest --test-dir build --output-on-failure -j "$(nproc)" -L programs; then
   sed 's/^[0-9]*:/  /' build/Testing/Temporary/LastTestsFailed.log
   ctest --test-dir build --output-on-failure -L programs --rerun-failed || status=1
 fi
+# The fuzz targets are built and run briefly, so that none of them rots.
+bash scripts/fuzz.sh || status=1
 echo "Tests took $(( $(date +%s) - built )) s."
 exit $status

@@ -173,7 +173,12 @@ std::optional<double> FocusRoutine::Schedule::activeEnd(double at, const WallClo
     const int minute = local->secondOfDay / 60;
     const int weekday = local->date.dayOfWeek() % 7 + 1; // 1 Sunday … 7 Saturday
     const int yesterday = weekday == 1 ? 7 : weekday - 1;
-    const auto endOn = [&](QDate day) { return clock.instant(day, end * 60); };
+    // An end at or before `at` is no end: in the hour the clocks repeat, a
+    // window that closed at its first pass reads open again on the second.
+    const auto endOn = [&](QDate day) -> std::optional<double> {
+        const auto instant = clock.instant(day, end * 60);
+        return instant && *instant > at ? instant : std::nullopt;
+    };
     if (start < end) {
         if (days.contains(weekday) && start <= minute && minute < end)
             return endOn(local->date);

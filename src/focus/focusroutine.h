@@ -46,8 +46,9 @@ struct FocusRoutine {
         // and the end, the times in the locale's short style.
         QString summary() const;
         // The end of the window that holds the instant `at` (seconds since
-        // 1 January 2001), or none. Ends are the wall-clock times of `clock`'s
-        // zone, on days when the clocks change too.
+        // 1 January 2001), or none; always after `at`. Ends are the
+        // wall-clock times of `clock`'s zone, on days when the clocks change
+        // too.
         std::optional<double> activeEnd(double at, const WallClock& clock) const;
 
         QJsonObject toJson() const;

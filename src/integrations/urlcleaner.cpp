@@ -2,6 +2,9 @@
 
 #include "workspaces/textcut.h"
 
+#include <QUrl>
+#include <algorithm>
+
 namespace tavrin {
 
 namespace {
@@ -51,6 +54,57 @@ QString itemName(QStringView item)
     return QString::fromUtf8(QByteArray::fromPercentEncoding(raw.toUtf8()));
 }
 
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Every character outside ASCII as its UTF-8 bytes in percent-encoding.
+QString percentEncoded(QStringView text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() < 0x80) {
+            out += text[i];
+            continue;
+        }
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        out += QString::fromLatin1(text.mid(i, n).toUtf8().toPercentEncoding());
+        i += n - 1;
+    }
+    return out;
+}
+
+// The address as a browser sends it: a host outside ASCII in its IDNA
+// (punycode) form, any other character outside ASCII percent-encoded; none
+// when the host has no such form. ASCII text is left as it is.
+std::optional<QString> asciiAddress(const QString& address)
+{
+    if (isAscii(address))
+        return address;
+    const qsizetype slashes = address.indexOf(QStringLiteral("://"));
+    if (slashes < 0)
+        return percentEncoded(address);
+    const qsizetype start = slashes + 3;
+    qsizetype end = start;
+    while (end < address.size() && address[end] != u'/' && address[end] != u'?' && address[end] != u'#')
+        ++end;
+    const QStringView authority = QStringView(address).mid(start, end - start);
+    const qsizetype at = authority.lastIndexOf(u'@');
+    const QStringView hostPort = authority.mid(at + 1);
+    const qsizetype colon = hostPort.startsWith(u'[') ? -1 : hostPort.lastIndexOf(u':');
+    const QStringView host = colon < 0 ? hostPort : hostPort.left(colon);
+    QString ace = host.toString();
+    if (!isAscii(host)) {
+        ace = QString::fromLatin1(QUrl::toAce(host.toString()));
+        if (ace.isEmpty())
+            return std::nullopt;
+    }
+    return percentEncoded(QStringView(address).left(start)) + percentEncoded(authority.left(at + 1)) + ace
+           + (colon < 0 ? QString() : percentEncoded(hostPort.mid(colon)))
+           + percentEncoded(QStringView(address).mid(end));
+}
+
 // The query names kept for host `host` (lower case): its site's, or none.
 const QStringList* keptNames(const QString& host)
 {
@@ -78,10 +132,12 @@ const std::vector<URLCleaner::KeptQuery>& URLCleaner::keptQueryNames()
     return sites;
 }
 
-std::optional<QString> URLCleaner::clean(const QString& address)
+std::optional<QString> URLCleaner::clean(const QString& written)
 {
-    if (!isAddressText(address))
+    const std::optional<QString> ascii = asciiAddress(written);
+    if (!ascii || !isAddressText(*ascii))
         return std::nullopt;
+    const QString& address = *ascii;
     const qsizetype colon = address.indexOf(u':');
     const QStringView text(address);
     const QStringView scheme = text.left(std::max<qsizetype>(colon, 0));

@@ -11,7 +11,9 @@ namespace tavrin {
 // planner or kept: only http and https addresses with a host pass; the user,
 // password and fragment go; of the query only the few items that pick the
 // content on a handful of well-known sites stay, exactly as they were
-// written; the text is at most 300 characters. Pure; any thread.
+// written; the text is at most 300 characters. An address as typed, with
+// letters outside ASCII, is first written as a browser sends it: the host in
+// its IDNA form, anything else percent-encoded. Pure; any thread.
 class URLCleaner {
 public:
     static constexpr int kMaxLength = 300;
@@ -27,8 +29,8 @@ public:
     // under the other.
     static const std::vector<KeptQuery>& keptQueryNames();
 
-    // The cleaned address; none when `address` is not a web address.
-    static std::optional<QString> clean(const QString& address);
+    // The cleaned address; none when `written` is not a web address.
+    static std::optional<QString> clean(const QString& written);
 };
 
 } // namespace tavrin

@@ -222,7 +222,14 @@ void AutoArrange::arrange(const Display& display, const Numbers& set)
         else
             order.push_back(n);
     }
-    arranged_.insert(display.id, order);
+    // Windows passed over (not standard, disk images, never shown by
+    // Accessibility) count as seen, so that they do not set off another
+    // arrangement, also when no window is left to arrange.
+    std::vector<std::uint32_t> seen = order;
+    for (std::uint32_t n : set)
+        if (std::find(seen.begin(), seen.end(), n) == seen.end())
+            seen.push_back(n);
+    arranged_.insert(display.id, seen);
     lastSeen_.insert(display.id, {set, now()});
     if (order.empty())
         return;
@@ -233,14 +240,6 @@ void AutoArrange::arrange(const Display& display, const Numbers& set)
         if (const auto it = matched.find(n); it != matched.end())
             identities << it->second.id();
     windows_.applyLayout(kind, false, display, std::nullopt, identities, true);
-
-    // Windows passed over (not standard, disk images, never shown by
-    // Accessibility) count as seen, so that they do not set off another
-    // arrangement.
-    for (std::uint32_t n : set)
-        if (std::find(order.begin(), order.end(), n) == order.end())
-            order.push_back(n);
-    arranged_.insert(display.id, order);
 }
 
 std::vector<std::uint32_t> AutoArrange::keptInPlace(const Display& display, LayoutKind kind,

@@ -18,6 +18,7 @@ namespace {
 Defaults& defaults() { return *Platform::current().defaults; }
 Workspace& workspace() { return *Platform::current().workspace; }
 
+bool isOpens(const QVariant& value) { return stored::isDictionaryOf(value, stored::isIntegerDictionary); }
 QVariantMap opens() { return stored::dictionary(defaults(), Habits::kOpensKey, stored::isIntegerDictionary); }
 QVariantMap dismissals() { return stored::dictionary(defaults(), Habits::kDismissedKey, stored::isString); }
 
@@ -91,7 +92,7 @@ void Habits::record(const RunningApp& app)
     for (auto it = days.begin(); it != days.end();)
         it = it.key() < oldest ? days.erase(it) : std::next(it);
     all.insert(app.localizedName, days);
-    defaults().setValue(kOpensKey, all);
+    stored::write(defaults(), kOpensKey, all, isOpens);
     raiseTick();
 }
 
@@ -179,7 +180,9 @@ void Habits::open(const Habit& habit)
         return;
     // The display the user was on, before the launch changes the focus.
     const std::optional<Display> display = windows_.focusedContext();
-    opening_.start([self = QPointer<Habits>(this), at, display](CancelToken token) -> QCoro::Task<> {
+    // An earlier opening still waiting for its window keeps its own display
+    // to lay out: the new one runs beside it.
+    opening_.replace([self = QPointer<Habits>(this), at, display](CancelToken token) -> QCoro::Task<> {
         if (!workspace().launchApplication(at))
             co_return;
         Clock& clock = *Platform::current().clock;

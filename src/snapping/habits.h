@@ -82,7 +82,8 @@ public:
     // Offers the habit no more today.
     void dismiss(const Habit& habit);
     // Launches the habit's application and then lays out the display that was
-    // focused when asked; nothing when the application cannot be found.
+    // focused when asked; nothing when the application cannot be found. An
+    // opening made meanwhile does not cancel an earlier one's layout.
     void open(const Habit& habit);
     // Forgets every habit and dismissal.
     void reset();

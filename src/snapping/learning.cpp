@@ -12,6 +12,8 @@ namespace tavrin {
 
 namespace {
 bool isIntegerDictionary(const QVariant& v) { return stored::isIntegerDictionary(v); }
+bool isCounts(const QVariant& v) { return stored::isDictionaryOf(v, stored::isIntegerDictionary); }
+bool isKept(const QVariant& v) { return stored::isDictionaryOf(v, stored::isString); }
 
 QVariantList toList(const QStringList& strings)
 {
@@ -55,7 +57,10 @@ Learning::Learning(QObject* parent) : QObject(parent), lastRecord_(-std::numeric
 
 Defaults& Learning::defaults() const { return *Platform::current().defaults; }
 
-void Learning::writeMoves(qint64 moves) { defaults().setValue(kMovesKey, std::max<qint64>(0, moves)); }
+void Learning::writeMoves(qint64 moves)
+{
+    stored::write(defaults(), kMovesKey, std::max<qint64>(0, moves), stored::isInteger);
+}
 
 void Learning::record(const QString& app, const Display& display, const UnitRect& unit, bool focus)
 {
@@ -68,7 +73,7 @@ void Learning::record(const QString& app, const Display& display, const UnitRect
     const QString zone = unit.zoneName(focus);
     zones.insert(zone, zones.value(zone).toLongLong() + 1);
     counts.insert(key, zones);
-    defaults().setValue(kCountsKey, counts);
+    stored::write(defaults(), kCountsKey, counts, isCounts);
     writeMoves(stored::integer(defaults(), kMovesKey).value_or(0) + 1);
     reload();
 }
@@ -92,7 +97,7 @@ void Learning::unrecord(const QString& app, const Display& display, const UnitRe
         counts.remove(key);
     else
         counts.insert(key, zones);
-    defaults().setValue(kCountsKey, counts);
+    stored::write(defaults(), kCountsKey, counts, isCounts);
     writeMoves(stored::integer(defaults(), kMovesKey).value_or(0) - 1);
     reload();
 }
@@ -161,7 +166,7 @@ void Learning::keep(const Rule& rule)
 {
     QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
     kept.insert(rule.key(), rule.zone);
-    defaults().setValue(kKeptKey, kept);
+    stored::write(defaults(), kKeptKey, kept, isKept);
     reload();
 }
 
@@ -171,11 +176,11 @@ void Learning::forget(const Rule& rule)
     forgottenThisSession_.insert(key);
     QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
     kept.remove(key);
-    defaults().setValue(kKeptKey, kept);
+    stored::write(defaults(), kKeptKey, kept, isKept);
     QStringList forgot = stored::strings(defaults(), kForgotKey);
     if (!forgot.contains(key))
         forgot << key;
-    defaults().setValue(kForgotKey, toList(forgot));
+    stored::write(defaults(), kForgotKey, toList(forgot), stored::isStringArray);
     reload();
 }
 
@@ -184,10 +189,10 @@ void Learning::unforget(const Rule& rule)
     const QString key = rule.key();
     QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
     kept.remove(key);
-    defaults().setValue(kKeptKey, kept);
+    stored::write(defaults(), kKeptKey, kept, isKept);
     QStringList forgot = stored::strings(defaults(), kForgotKey);
     forgot.removeAll(key);
-    defaults().setValue(kForgotKey, toList(forgot));
+    stored::write(defaults(), kForgotKey, toList(forgot), stored::isStringArray);
     forgottenThisSession_.remove(key);
     reload();
 }
@@ -196,7 +201,7 @@ void Learning::dismiss(const Rule& rule)
 {
     QStringList dismissed = stored::strings(defaults(), kDismissedKey);
     dismissed << rule.key();
-    defaults().setValue(kDismissedKey, toList(dismissed));
+    stored::write(defaults(), kDismissedKey, toList(dismissed), stored::isStringArray);
     emit changed();
 }
 

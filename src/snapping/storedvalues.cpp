@@ -2,6 +2,8 @@
 
 #include "platform/defaults.h"
 
+#include <algorithm>
+
 namespace tavrin::stored {
 
 bool isInteger(const QVariant& value)
@@ -17,37 +19,45 @@ bool isInteger(const QVariant& value)
 
 bool isString(const QVariant& value) { return value.typeId() == QMetaType::QString; }
 
-bool isIntegerDictionary(const QVariant& value)
+bool isIntegerDictionary(const QVariant& value) { return isDictionaryOf(value, isInteger); }
+
+bool isDictionaryOf(const QVariant& value, bool (*valid)(const QVariant&))
 {
     if (value.typeId() != QMetaType::QVariantMap)
         return false;
     const QVariantMap map = value.toMap();
-    return std::all_of(map.cbegin(), map.cend(), isInteger);
+    return std::all_of(map.cbegin(), map.cend(), valid);
+}
+
+bool isStringArray(const QVariant& value)
+{
+    if (value.typeId() != QMetaType::QVariantList)
+        return false;
+    const QVariantList list = value.toList();
+    return std::all_of(list.cbegin(), list.cend(), isString);
+}
+
+void write(Defaults& defaults, const QString& key, const QVariant& value, bool (*readable)(const QVariant&))
+{
+    if (const auto old = defaults.value(key); old && !readable(*old))
+        defaults.keepAside(key + QStringLiteral(".unreadable"), *old);
+    defaults.setValue(key, value);
 }
 
 QVariantMap dictionary(const Defaults& defaults, const QString& key, bool (*valid)(const QVariant&))
 {
     const auto value = defaults.value(key);
-    if (!value || value->typeId() != QMetaType::QVariantMap)
+    if (!value || !isDictionaryOf(*value, valid))
         return {};
-    QVariantMap map = value->toMap();
-    if (!std::all_of(map.cbegin(), map.cend(), valid))
-        return {};
-    return map;
+    return value->toMap();
 }
 
 QStringList strings(const Defaults& defaults, const QString& key)
 {
     const auto value = defaults.value(key);
-    if (!value || value->typeId() != QMetaType::QVariantList)
+    if (!value || !isStringArray(*value))
         return {};
-    QStringList out;
-    for (const QVariant& item : value->toList()) {
-        if (!isString(item))
-            return {};
-        out << item.toString();
-    }
-    return out;
+    return value->toStringList();
 }
 
 std::optional<qint64> integer(const Defaults& defaults, const QString& key)

@@ -190,8 +190,9 @@ std::optional<WindowManager::ArrowContext> WindowManager::movableFocusedWindow()
 }
 
 std::optional<Rect> WindowManager::place(const ArrowContext& context, const UnitRect& unit, const Display& display,
-                                         bool zoned)
+                                         Placing placing)
 {
+    const bool zoned = placing != Placing::free;
     const double g = zoned ? gap() : 0;
     const auto landing = setFrameInside(context.window, unit.rect(display.area, g), display.area, g);
     if (!landing) {
@@ -202,6 +203,8 @@ std::optional<Rect> WindowManager::place(const ArrowContext& context, const Unit
     if (!restoreUnits_.contains(identity))
         restoreUnits_.insert(identity, UnitRect::fromFrame(context.frame, context.display.area));
     placements_.insert(identity, {unit, landing->given, landing->settled, zoned, display.id, nextSerial_++});
+    if (placing == Placing::learnt && learner())
+        learner()->record(context.window.app.localizedName, display, unit, false);
     publish(QString());
     return landing->given;
 }
@@ -283,7 +286,7 @@ std::optional<Rect> WindowManager::moveToDisplay(bool right)
     // The unit is the one the window was given while it stands there, so a
     // window that sizes in steps neither shrinks nor creeps move after move.
     const Placement* placed = standing(context->window.id(), context->frame, context->display);
-    return place(*context, context->unit, *target, placed && placed->zoned);
+    return place(*context, context->unit, *target, placed && placed->zoned ? Placing::zone : Placing::free);
 }
 
 void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optional<Display>& display,

@@ -78,14 +78,16 @@ public:
     // gave the window, or none (after publishing why, or, for ↓ with nothing
     // to put back, after a bare beep). A window that comes out larger than
     // its zone (a minimum size) is moved back inside the visible area, and
-    // the frame returned is where it was moved.
+    // the frame returned is where it was moved. Arrows, fill and snaps tell
+    // the learner where they put the window (not as a layout's main slot).
     std::optional<Rect> arrow(Arrow arrow);
     std::optional<Rect> fill();
     std::optional<Rect> snap(SnapTarget target);
     // To the nearest display on that side. A window standing in a zone the
     // program gave it takes the same zone there (with the gap); any other
     // window keeps its frame relative to the visible area, without a gap, so
-    // that moving it there and back brings it back where it was.
+    // that moving it there and back brings it back where it was. The learner
+    // hears nothing of it.
     std::optional<Rect> moveToDisplay(bool right);
 
     // The windows lying on each display (by display id), as previews show
@@ -141,8 +143,12 @@ private:
     void fail(const QString& message);
     bool trusted() const;
     std::optional<ArrowContext> movableFocusedWindow();
+    // How a window is placed: in a zone with the gap, reported to the
+    // learner (arrows, fill, snaps); in a zone without a report (a move to
+    // another display, which places nothing anew); or as a free frame.
+    enum class Placing { learnt, zone, free };
     std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display,
-                              bool zoned = true);
+                              Placing placing = Placing::learnt);
     std::optional<Rect> putBack(const ArrowContext& context);
     std::optional<Landing> setFrameInside(const AXWindow& window, const Rect& frame, const Rect& area, double gap);
     // The window's placement while it still stands there, else none.

@@ -279,9 +279,16 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
             }
             if (app->hidden && !containsApp(outcome.unhidden, app->pid) && workspace().unhide(app->pid))
                 outcome.unhidden.push_back(*app);
-            if (isMinimised(window)
-                && accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success)
-                outcome.unminimised.push_back(window);
+            if (isMinimised(window)) {
+                // Undo gives it back this frame, not the one it comes back
+                // from the dock with, before minimising it again.
+                const auto before = window.frame();
+                if (accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success) {
+                    outcome.unminimised.push_back(window);
+                    if (before)
+                        outcome.undo.emplace_back(window, *before);
+                }
+            }
             if (rows[i].frontTab)
                 tabSwitches.push_back(TabSwitch{i, window.string(ax::Title).value_or(QString())});
             resolved[i] = window;
@@ -424,7 +431,9 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
         const auto before = window.frame();
         if (!window.setFrame(frame))
             continue;
-        if (before)
+        const bool known = std::any_of(outcome.undo.begin(), outcome.undo.end(),
+                                       [&](const std::pair<AXWindow, Rect>& u) { return u.first == window; });
+        if (before && !known)
             outcome.undo.emplace_back(window, *before);
         outcome.windows.push_back(window);
         ++outcome.arranged;

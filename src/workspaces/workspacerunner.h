@@ -52,7 +52,7 @@ public:
     struct Outcome {
         std::optional<QString> problem;                               // a sentence for the user
         int arranged = 0;                                             // windows moved into place
-        std::vector<std::pair<AXWindow, Rect>> undo;                  // placed windows with their earlier frames
+        std::vector<std::pair<AXWindow, Rect>> undo;                  // placed windows with their frames before
         std::vector<AXWindow> windows;                                // the placed windows, in slot order
         std::vector<RunningApp> hidden;                               // cleared by hiding
         std::vector<std::pair<QString, std::optional<QString>>> quit; // cleared by quitting: name, location

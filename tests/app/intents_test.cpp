@@ -363,6 +363,24 @@ TEST(IntentCommandLine, WrongArgumentsGiveOneClearLine)
     EXPECT_EQ(errorOf({}), "intent needs a command; see tavrin intent --help.");
 }
 
+TEST_F(IntentsTest, ErrorLinesRepeatAtMost200CharactersWithControlAndDirectionCharactersReplaced)
+{
+    auto errorOf = [](const QStringList& words) {
+        QString error;
+        EXPECT_FALSE(IntentClient::parse(words, &error));
+        return error;
+    };
+    const QString bad = QStringLiteral("x\x1b[2J\a\u202Ey\u2066");
+    const QString shown = QStringLiteral("x\uFFFD[2J\uFFFD\uFFFDy\uFFFD");
+    EXPECT_EQ(errorOf({bad}), "Unknown intent \"" + shown + "\"; see tavrin intent --help.");
+    EXPECT_EQ(errorOf({"stop-focus", bad}), "Unexpected argument \"" + shown + "\".");
+    EXPECT_EQ(errorOf({"apply-layout", bad}).left(20), "Unknown layout \"" + shown.left(4));
+    const QString cut = errorOf({"stop-focus", QString(131072, u'a')});
+    EXPECT_EQ(cut, "Unexpected argument \"" + QString(200, u'a') + QChar(0x2026) + "\".");
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{bad}}.perform()).dialog,
+              "Tavrin doesn't have a workspace called " + shown + " any more.");
+}
+
 // ---- Over the bus ----
 
 class IntentBusTest : public IntentsTest {

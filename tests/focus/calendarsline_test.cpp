@@ -12,6 +12,8 @@
 #include "focus/views/popover.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
 
 namespace tavrin {
 namespace {
@@ -73,6 +75,22 @@ protected:
         for (const CalendarInfo& c : calendars)
             all.push_back(SimCalendar{c, {}});
         env.desktop.setCalendars(std::move(all));
+    }
+    // The summary row as it reads: its shown texts and links, in order.
+    static QStringList summaryRow(const CalendarsLine& line)
+    {
+        QStringList out;
+        const QLayout* row = line.findChild<QLabel*>("calendarsSummary")->parentWidget()->layout();
+        for (int i = 0; i < row->count(); ++i) {
+            const QWidget* w = row->itemAt(i)->widget();
+            if (!w || !w->isVisibleTo(&line))
+                continue;
+            if (const auto* label = qobject_cast<const QLabel*>(w))
+                out << label->text();
+            else if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+                out << button->text();
+        }
+        return out;
     }
     static void flush()
     {
@@ -158,6 +176,14 @@ TEST_F(CalendarsLineTest, TheAccessRowAsksOrSendsToTheSettings)
     EXPECT_EQ(env.desktop.settingsOpened(), QStringList{"com.apple.preference.security?Privacy_Calendars"});
     line.accountsButton()->click();
     EXPECT_EQ(env.desktop.settingsOpened().last(), "com.apple.Internet-Accounts-Settings.extension");
+}
+
+TEST_F(CalendarsLineTest, WithoutAccessTheSummaryStillSeparatesItsLinks)
+{
+    env.desktop.setCalendarAccess(CalendarAccess::denied);
+    CalendarsLine line(focus());
+    EXPECT_EQ(summaryRow(line),
+              (QStringList{"Calendars: none yet", "·", "Add Google, Outlook or Teams…", "·", "Add a calendar link"}));
 }
 
 TEST_F(CalendarsLineTest, AllowingAccessBringsTheChooser)

@@ -1,4 +1,5 @@
 #include "focusfixture.h"
+#include "icstesting.h"
 
 #include "focus/routinestore.h"
 
@@ -173,6 +174,44 @@ TEST_F(FocusEngineTest, AStopRemembersTheTriggerItRanFrom)
     env.clock.advance(20 * 60);
     EXPECT_FALSE(focus().skipUntil());
     EXPECT_EQ(runningName(), "Other");
+}
+
+TEST_F(FocusEngineTest, ANightEndingInTheRepeatedHourEndsOnceAndItsStopLastsUntilThatEnd)
+{
+    // London, Saturday 24 October 2026 22:00 to 01:30; at 02:00 on Sunday
+    // the clocks go back to 01:00, so 01:00–02:00 is read twice: first from
+    // 00:00 to 01:00 UTC, then from 01:00 to 02:00 UTC.
+    switchOn();
+    FocusRoutine night = routine("Night");
+    FocusRoutine::Schedule saturday;
+    saturday.days = {7};
+    saturday.start = 22 * 60;
+    saturday.end = 90;
+    night.schedules = {saturday};
+    setRoutines({night});
+    env.clock.setNow(testing::at("2026-10-24T21:00:00Z"));
+    Focus london(meeting, shareSafe, QTimeZone("Europe/London"));
+    london.start();
+    ASSERT_TRUE(london.running());
+    const double end = testing::at("2026-10-25T00:30:00Z"); // the first 01:30
+    EXPECT_EQ(london.until(), end);
+    env.clock.setNow(testing::at("2026-10-25T00:29:00Z"));
+    env.clock.advance(60);
+    EXPECT_FALSE(london.running());
+    env.clock.setNow(testing::at("2026-10-25T01:00:00Z")); // 01:00 again
+    env.clock.advance(35 * 60);
+    EXPECT_FALSE(london.running());
+
+    // Stopped on that night, it stays off until that end and after it.
+    env.clock.setNow(testing::at("2026-10-24T21:00:00Z"));
+    env.clock.advance(30);
+    ASSERT_TRUE(london.running());
+    london.stop();
+    EXPECT_EQ(london.skipUntil(), end);
+    env.clock.setNow(testing::at("2026-10-25T01:00:00Z"));
+    env.clock.advance(35 * 60);
+    EXPECT_FALSE(london.running());
+    EXPECT_FALSE(london.skipUntil());
 }
 
 TEST_F(FocusEngineTest, AStopOfAnApplicationsRoutineLastsUntilTheyAllClose)

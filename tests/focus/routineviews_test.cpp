@@ -300,6 +300,29 @@ TEST_F(RoutineViews, ApplicationListsArePickedAndEdited)
     EXPECT_EQ(c->doTexts(), QStringList{"Hide Slack"});
 }
 
+TEST_F(RoutineViews, TheHideEditorsHintFitsBelowAddApps)
+{
+    FocusRoutine r = routine("Calls");
+    r.actions.hideApps = {"Slack", "Mail"};
+    setRoutines({r});
+    RoutineCard* c = card(0);
+    auto* token = qobject_cast<EditToken*>(c->chip("hide"));
+    ASSERT_TRUE(token);
+    token->open();
+    flush();
+    auto* editor = qobject_cast<AppListEditor*>(c->editor("hide"));
+    ASSERT_TRUE(editor);
+    const ThemedLabel* hint = nullptr;
+    for (const ThemedLabel* label : editor->findChildren<ThemedLabel*>())
+        if (label->text().startsWith("Hidden when the routine starts"))
+            hint = label;
+    ASSERT_TRUE(hint);
+    EXPECT_GE(hint->height(), hint->heightForWidth(hint->width()));
+    EXPECT_GT(hint->y(), editor->addButton()->geometry().bottom());
+    EXPECT_LE(hint->geometry().bottom(), editor->contentsRect().bottom());
+    token->popover()->hide();
+}
+
 TEST_F(RoutineViews, StartNowStopAndTheRunningLine)
 {
     qputenv("TZ", "UTC");

@@ -48,6 +48,17 @@ TEST(URLCleaner, KnownSitesKeepTheItemsThatPickTheirContentAsWritten)
     EXPECT_EQ(clean("https://example.com/search?q=private"), "https://example.com/search");
 }
 
+TEST(URLCleaner, AddressesWithLettersOutsideAsciiAreEncodedAndCleaned)
+{
+    EXPECT_EQ(clean("https://münchen.de/Straße?q=1#x"), "https://xn--mnchen-3ya.de/Stra%C3%9Fe");
+    EXPECT_EQ(clean("https://jo:pässwort@MÜNCHEN.de:8080/a"), "https://xn--mnchen-3ya.de:8080/a");
+    EXPECT_EQ(clean("https://youtube.com/watch?v=ü&x=é"), "https://youtube.com/watch?v=%C3%BC");
+    EXPECT_EQ(clean("https://example.com/😀"), "https://example.com/%F0%9F%98%80");
+    // Still no address: another scheme, or a host IDNA has no form for.
+    for (const char* other : {"ftp://münchen.de/", "ｈttps://example.com/", "https://a\u202Eb.com/"})
+        EXPECT_EQ(clean(other), std::nullopt) << other;
+}
+
 TEST(URLCleaner, LongAddressesAreCutAt300)
 {
     const QString value(400, u'a');

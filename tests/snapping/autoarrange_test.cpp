@@ -258,6 +258,65 @@ TEST_F(AutoArrangeTest, DialogsAndDiskImagesAreLeftWhereTheyAreAndCountedAsSeen)
     EXPECT_NE(std::find(known.begin(), known.end(), number("Installer")), known.end());
 }
 
+// Counts what is read of Accessibility, passing every call on.
+struct CountingAccessibility final : Accessibility {
+    explicit CountingAccessibility(Accessibility& inner) : inner(inner) {}
+    bool isTrusted(bool prompt) override { return inner.isTrusted(prompt); }
+    AXElement applicationElement(int pid) override { return inner.applicationElement(pid); }
+    AXElement systemWideElement() override { return inner.systemWideElement(); }
+    AXResult attribute(const AXElement& element, const QString& name) override
+    {
+        ++reads;
+        return inner.attribute(element, name);
+    }
+    AXError setAttribute(const AXElement& element, const QString& name, const AXValue& value) override
+    {
+        return inner.setAttribute(element, name, value);
+    }
+    AXError performAction(const AXElement& element, const QString& action) override
+    {
+        return inner.performAction(element, action);
+    }
+    AXResult elementAtPosition(const AXElement& root, Point point) override
+    {
+        return inner.elementAtPosition(root, point);
+    }
+    void setMessagingTimeout(const AXElement& element, double seconds) override
+    {
+        inner.setMessagingTimeout(element, seconds);
+    }
+    Accessibility& inner;
+    int reads = 0;
+};
+
+TEST_F(AutoArrangeTest, WindowsThatCannotBeArrangedAreSeenOnceAndNotReadAgainWhileNothingChanges)
+{
+    // The side display's only windows: a dialog and one Accessibility never shows.
+    const Display side = Display::all().at(1);
+    env.defaults.setValue(AutoArrange::enabledKey(side), true);
+    arrange.start();
+    env.clock.advance(AutoArrange::kTickInterval);
+    SimWindow dialog;
+    dialog.pid = env.pid("Editor");
+    dialog.title = "Save changes?";
+    dialog.frame = {2300, 200, 500, 300};
+    dialog.subrole = ax::DialogSubrole;
+    env.desktop.addWindow(dialog);
+    open("Notes", "Ghost", {2400, 300, 700, 500}, false);
+    env.clock.advance(3); // waited for the ghost, then passed both over
+    EXPECT_EQ(arrange.arranged(side.id)->size(), 2u);
+
+    Platform services = Platform::current();
+    CountingAccessibility counting(*services.accessibility);
+    services.accessibility = &counting;
+    Platform::install(services);
+    env.clock.advance(30);
+    services.accessibility = &counting.inner;
+    Platform::install(services);
+    EXPECT_EQ(counting.reads, 0);
+    EXPECT_EQ(arrangements(), 0);
+}
+
 TEST_F(AutoArrangeTest, WindowsLeavingTheScreenCountAsGoneAndAsNewWhenTheyComeBack)
 {
     startOn();

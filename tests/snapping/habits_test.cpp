@@ -147,6 +147,16 @@ TEST_F(HabitsTest, IllShapedStoredValuesReadAsEmpty)
     EXPECT_EQ(daysOf("Mail"), (QVariantMap{{"2026-12-07", qint64(540)}}));
 }
 
+TEST_F(HabitsTest, UnreadableOpeningsAreSetAsideBeforeTheFirstWrite)
+{
+    const QVariantMap damaged{{"Mail", QVariantMap{{"2026-12-01", qint64(540)}}}, {"Notes", "09:00"}};
+    env.defaults.setValue(Habits::kOpensKey, damaged);
+    habits.start();
+    activate("Mail");
+    EXPECT_EQ(env.defaults.value(Habits::kOpensKey + ".unreadable"), QVariant(damaged));
+    EXPECT_EQ(daysOf("Mail"), (QVariantMap{{"2026-12-07", qint64(540)}}));
+}
+
 // ---- The suggestion ----
 
 TEST_F(HabitsTest, AHabitIsOfferedFromAQuarterHourBeforeToThreeQuartersAfterWithinTheDay)
@@ -225,6 +235,23 @@ TEST_F(HabitsTest, AnApplicationThatNeverShowsAWindowIsArrangedForAfterFiveSecon
     const int ticks = habits.tick();
     habits.open({"Nowhere", 9 * 60, 4});
     EXPECT_EQ(habits.tick(), ticks);
+}
+
+TEST_F(HabitsTest, ASecondOpeningSoonAfterKeepsTheFirstOnesLayout)
+{
+    SimInstalledApp silent;
+    silent.name = "Silent";
+    silent.location = "/Applications/Silent.app";
+    env.desktop.addInstalledApp(silent);
+    const Rect editor = env.window("main.cpp — tavrin")->frame;
+    habits.open({"Silent", 9 * 60, 4}); // the wide display, laid out after 5 s
+    env.clock.advance(1);
+    activate("Slack");
+    const Rect slack = env.window("general (Channel) - Acme - Slack")->frame;
+    habits.open({"Calendar", 9 * 60, 4}); // the built-in display
+    env.clock.advance(5);
+    EXPECT_NE(env.window("main.cpp — tavrin")->frame, editor);
+    EXPECT_NE(env.window("general (Channel) - Acme - Slack")->frame, slack);
 }
 
 TEST_F(HabitsTest, ResetForgetsEveryHabitAndDismissal)

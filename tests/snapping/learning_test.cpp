@@ -124,6 +124,35 @@ TEST_F(LearningTest, IllShapedStoredValuesReadAsEmptyAndAreReplacedByTheNextWrit
     EXPECT_EQ(stored(Learning::kMovesKey), QVariant(qint64(1)));
 }
 
+TEST_F(LearningTest, UnreadableValuesAreSetAsideBeforeTheWriteThatReplacesThem)
+{
+    const QVariant counts = QVariantMap{{key("Safari"), QVariantMap{{"Right", qint64(3)}}}, {key("Mail"), "Left"}};
+    env.defaults.setValue(Learning::kCountsKey, counts);
+    env.defaults.setValue(Learning::kMovesKey, "many");
+    env.defaults.setValue(Learning::kKeptKey, QStringList{"not a dictionary"});
+    env.defaults.setValue(Learning::kForgotKey, QVariantList{key("Notes"), qint64(1)});
+    env.defaults.setValue(Learning::kDismissedKey, qint64(7));
+    learning.reload();
+    EXPECT_TRUE(learning.rules().isEmpty()); // learning starts empty
+    record("Mail", kLeft);
+    learning.keep(*rule("Mail"));
+    learning.forget(*rule("Mail"));
+    record("Safari", kLeft, 4);
+    learning.dismiss(*rule("Safari"));
+    EXPECT_EQ(stored(Learning::kCountsKey + ".unreadable"), counts);
+    EXPECT_EQ(stored(Learning::kMovesKey + ".unreadable"), QVariant("many"));
+    EXPECT_EQ(stored(Learning::kKeptKey + ".unreadable"), QVariant(QStringList{"not a dictionary"}));
+    EXPECT_EQ(stored(Learning::kForgotKey + ".unreadable"), QVariant(QVariantList{key("Notes"), qint64(1)}));
+    EXPECT_EQ(stored(Learning::kDismissedKey + ".unreadable"), QVariant(qint64(7)));
+    EXPECT_EQ(stored(Learning::kMovesKey), QVariant(qint64(5)));
+
+    // Damaged again later: the earlier copy stays, the new one goes beside it.
+    env.defaults.setValue(Learning::kMovesKey, 2.5);
+    record("Mail", kRight);
+    EXPECT_EQ(stored(Learning::kMovesKey + ".unreadable"), QVariant("many"));
+    EXPECT_EQ(stored(Learning::kMovesKey + ".unreadable.2"), QVariant(2.5));
+}
+
 // ---- Rules ----
 
 TEST_F(LearningTest, AKeptRuleStaysAtItsZoneAndIsListedFirstWhateverItsTotal)

@@ -97,6 +97,36 @@ TEST_F(Desk, AFreeWindowComesBackFromAnotherDisplayWhereItWas)
     EXPECT_EQ(manager.moveToDisplay(true), zone(rect(SnapTarget::rightThird, display(0).aspect()), 1));
 }
 
+TEST(WindowManagerRoundTrip, AFreeWindowComesBackExactlyWhateverTheVisibleAreasParity)
+{
+    // The first display has the 24-point menu bar; docks of even and odd
+    // heights give visible areas of both parities, on both displays.
+    struct Case {
+        int dock, otherDock, otherHeight;
+    };
+    for (const Case& c :
+         {Case{64, 0, 1117}, Case{63, 0, 1117}, Case{0, 0, 1080}, Case{63, 37, 1081}, Case{64, 1, 1000}}) {
+        SCOPED_TRACE(c.dock);
+        const QByteArray desk = QStringLiteral(R"({"trusted": true, "frontmost": "Finder",
+          "displays": [{"name": "A", "frame": [0, 0, 3440, 1440], "number": 1, "dock": %1},
+                       {"name": "B", "frame": [3440, 323, 1728, %3], "number": 2, "dock": %2}],
+          "apps": [{"name": "Tavrin", "policy": "accessory", "self": true}, {"name": "Finder"}]})")
+                                    .arg(c.dock)
+                                    .arg(c.otherDock)
+                                    .arg(c.otherHeight)
+                                    .toUtf8();
+        SimEnvironment env{desk};
+        WindowManager manager;
+        const Rect start(100, 100, 900, 700);
+        addProbe(env, "Probe", start);
+        for (int trip = 0; trip < 3; ++trip) {
+            ASSERT_TRUE(manager.moveToDisplay(true));
+            EXPECT_EQ(manager.moveToDisplay(false), start);
+        }
+        EXPECT_EQ(env.window("Probe")->frame, start);
+    }
+}
+
 TEST_F(Desk, AWindowLargerThanItsZoneIsMovedBackInsideTheDisplay)
 {
     // The built-in display's bottom-right quarter is 852 points wide: this
@@ -225,6 +255,26 @@ TEST_F(Desk, LayoutAsksLearningForSlotsAndReportsPlacements)
 
     recorded.clear();
     manager.applyLayout(LayoutKind::thirds, false, display(1), std::nullopt, std::nullopt, /*quiet*/ true);
+    EXPECT_TRUE(recorded.isEmpty());
+}
+
+TEST_F(Desk, ArrowsFillAndSnapsReportWhereTheyPutTheWindowAndDisplayMovesDoNot)
+{
+    QStringList recorded;
+    FakeLearner learner;
+    const Registration learning = manager.setLearner(learner);
+    learner.onRecord = [&](const QString& app, const Display& d, const UnitRect& u, bool focus) {
+        recorded << QStringLiteral("%1 %2 %3").arg(app, d.name, u.zoneName(focus));
+    };
+    addProbe(env, "Probe", {3600, 400, 500, 400});
+    manager.snap(SnapTarget::topLeft);
+    manager.fill();
+    env.clock.advance(1);
+    manager.arrow(Arrow::right);
+    EXPECT_EQ(recorded, (QStringList{"Probe app Built-in Display Left, top", "Probe app Built-in Display Centre",
+                                     "Probe app Built-in Display Right"}));
+    recorded.clear();
+    manager.moveToDisplay(false);
     EXPECT_TRUE(recorded.isEmpty());
 }
 

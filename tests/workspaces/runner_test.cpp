@@ -155,6 +155,26 @@ TEST_F(Runner, ArrangeThenUndoPutsEverythingBackAsItWas)
     EXPECT_TRUE(learned.isEmpty());
 }
 
+TEST_F(Runner, UndoGivesAWindowBroughtBackFromTheDockItsFrameFromBeforeThenMinimisesIt)
+{
+    // This desktop brings a minimised window back at the bottom edge first.
+    const Rect before = simWindow("zsh")->frame;
+    const std::uint64_t zsh = simWindow("zsh")->token;
+    bool broughtBack = false;
+    QObject watching;
+    QObject::connect(&desktop, &SimDesktop::changed, &watching, [&] {
+        if (!broughtBack && !simWindow("zsh")->minimised) {
+            broughtBack = true;
+            desktop.setFrame(zsh, Rect(937, 1419, 700, 450));
+        }
+    });
+    const auto outcome = arrange({existing("Docs"), existing("zsh")});
+    EXPECT_EQ(simWindow("zsh")->frame, slot(LayoutKind::thirds, 2, 1));
+    WorkspaceRunner::shared().undo(outcome);
+    EXPECT_EQ(simWindow("zsh")->frame, before);
+    EXPECT_TRUE(simWindow("zsh")->minimised);
+}
+
 TEST_F(Runner, AnApplicationStartedHereIsQuitWithItsWindowsAsTheyWere)
 {
     const auto outcome = arrange({opening("Calendar")});

@@ -46,7 +46,7 @@ std::optional<IntentClient::Call> refuse(QString* error, const QString& why)
 std::optional<IntentClient::Call> startFocusCall(const QStringList& rest, QString* error)
 {
     if (rest.size() > 2)
-        return refuse(error, tr("Unexpected argument \"%1\".").arg(rest.at(2)));
+        return refuse(error, tr("Unexpected argument \"%1\".").arg(IntentService::echoed(rest.at(2))));
     QString routine;
     QString minutesText;
     if (rest.size() == 2) {
@@ -126,8 +126,9 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
     auto exactly = [&](qsizetype count, const QString& what) -> bool {
         if (rest.size() == count)
             return true;
-        refuse(error, rest.size() < count ? tr("%1 needs %2.").arg(command, what)
-                                          : tr("Unexpected argument \"%1\".").arg(rest.at(count)));
+        refuse(error, rest.size() < count
+                          ? tr("%1 needs %2.").arg(command, what)
+                          : tr("Unexpected argument \"%1\".").arg(IntentService::echoed(rest.at(count))));
         return false;
     };
     if (command == QLatin1String("apply-layout")) {
@@ -152,7 +153,7 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
         return startFocusCall(rest, error);
     if (command == QLatin1String("focus-filter")) {
         if (rest.size() > 1)
-            return refuse(error, tr("Unexpected argument \"%1\".").arg(rest.at(1)));
+            return refuse(error, tr("Unexpected argument \"%1\".").arg(IntentService::echoed(rest.at(1))));
         return Call{QStringLiteral("SetFocusFilter"), {rest.value(0)}};
     }
     if (command == QLatin1String("stop-focus")) {
@@ -160,7 +161,7 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
             return std::nullopt;
         return Call{QStringLiteral("StopFocus"), {}};
     }
-    return refuse(error, tr("Unknown intent \"%1\"; see tavrin intent --help.").arg(command));
+    return refuse(error, tr("Unknown intent \"%1\"; see tavrin intent --help.").arg(IntentService::echoed(command)));
 }
 
 IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnection connection, int timeoutMs)

@@ -9,6 +9,7 @@
 #include "app/intents/tavrinshortcuts.h"
 #include "app/intents/workspacequery.h"
 #include "focus/tavrinfocusfilter.h"
+#include "workspaces/textcut.h"
 
 #include <QDBusConnectionInterface>
 
@@ -61,15 +62,7 @@ QString IntentService::unknownRoutineMessage(const QString& routine)
     return tr("Tavrin has no routine called \"%1\".").arg(echoed(routine));
 }
 
-QString IntentService::echoed(const QString& argument)
-{
-    if (argument.size() <= kMaxEcho)
-        return argument;
-    qsizetype n = kMaxEcho;
-    if (argument.at(n - 1).isHighSurrogate())
-        --n; // never half a character
-    return argument.left(n) + QChar(0x2026);
-}
+QString IntentService::echoed(const QString& argument) { return tavrin::echoed(argument, kMaxEcho); }
 
 QString IntentService::refuse(const QString& message)
 {

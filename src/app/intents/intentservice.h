@@ -43,7 +43,8 @@ public:
     static QString minutesMessage();
     static QString unknownRoutineMessage(const QString& routine);
     // An argument as a message repeats it: at most kMaxEcho characters, cut
-    // with an ellipsis.
+    // with an ellipsis, control and direction characters replaced by U+FFFD.
+    // The command line's own error lines repeat arguments the same way.
     static QString echoed(const QString& argument);
 
 public slots:

@@ -1,5 +1,6 @@
 #include "app/intents/resumeworkspaceintent.h"
 
+#include "app/intents/intentservice.h"
 #include "workspaces/savedworkspacestore.h"
 #include "workspaces/workspacerunner.h"
 
@@ -26,7 +27,8 @@ QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
             break;
         }
     if (!saved)
-        co_return IntentResult::say(tr("Tavrin doesn't have a workspace called %1 any more.").arg(name));
+        co_return IntentResult::say(
+            tr("Tavrin doesn't have a workspace called %1 any more.").arg(IntentService::echoed(name)));
 
     const WorkspaceRunner::Outcome outcome = co_await WorkspaceRunner::shared().arrangeSaved(*saved);
     if (outcome.problem && outcome.arranged == 0)

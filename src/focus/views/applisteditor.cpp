@@ -17,6 +17,10 @@ AppListEditor::AppListEditor(Binding<QStringList> apps, std::function<void()> ad
       apps_(std::move(apps))
 {
     QVBoxLayout* column = EditorParts::column(this, 260, 6);
+    // The column fills the editor: aligned, it would take its size hint,
+    // which gives the wrapped hint fewer lines than it needs at this width,
+    // and the hint would be cut and drawn over "Add apps…".
+    column->setAlignment(Qt::Alignment());
     rows_ = new QVBoxLayout;
     rows_->setContentsMargins(0, 0, 0, 0);
     rows_->setSpacing(6);

@@ -110,8 +110,8 @@ QWidget* CalendarsLine::buildSummaryRow()
     row->addWidget(summary_);
     choose_ = link(tr("Choose calendars"));
     row->addWidget(choose_);
-    chooseDot_ = muted(QStringLiteral("·"));
-    row->addWidget(chooseDot_);
+    // Shown also while "Choose calendars" is not (without calendar access).
+    row->addWidget(muted(QStringLiteral("·")));
     accounts_ = link(tr("Add Google, Outlook or Teams…"));
     accounts_->setToolTip(tr("Opens System Settings › Internet Accounts. Calendars you add there show up here."));
     row->addWidget(accounts_);
@@ -215,7 +215,6 @@ void CalendarsLine::refresh()
     summary_->setText(tr("Calendars: ")
                       + CalendarChoice::summary(calendars(), CalendarChoice::chosen(), CalendarLinks::stored()));
     choose_->setVisible(full);
-    chooseDot_->setVisible(full);
     if (!full)
         chooser_->hide();
     if (chooser_->isVisible())

@@ -84,7 +84,6 @@ private:
     TButton* accessButton_;
     ThemedLabel* summary_;
     PlainButton* choose_;
-    ThemedLabel* chooseDot_;
     PlainButton* accounts_;
     PlainButton* addLink_;
     Popover* chooser_;
