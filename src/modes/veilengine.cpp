@@ -90,7 +90,6 @@ void VeilEngine::refresh()
 
 void VeilEngine::start()
 {
-    input_.startTaps();
     // Where the server tells of every change, a pass runs after each one
     // (at most one a refresh) instead of on every refresh.
     WindowServer* server = Platform::current().windowServer;
@@ -119,10 +118,23 @@ void VeilEngine::changed()
 void VeilEngine::adjustTicker()
 {
     // Followed by refreshes while a veil has to be kept over its window by
-    // hand, or a missing window is being counted out.
-    bool wanted = !announced();
-    for (const auto& [number, entry] : tracked_)
-        wanted = wanted || !entry.veil->surface().followsWindow() || entry.missing > 0;
+    // hand, or a missing window is being counted out; the user's drags and
+    // keys matter only to veils kept over their windows by hand.
+    bool byHand = !announced(), counting = false;
+    for (const auto& [number, entry] : tracked_) {
+        byHand = byHand || !entry.veil->surface().followsWindow();
+        counting = counting || entry.missing > 0;
+    }
+    if (byHand != tapsWanted_) {
+        tapsWanted_ = byHand;
+        if (byHand) {
+            input_.startTaps();
+        } else {
+            input_.stopTaps();
+            input_.reset();
+        }
+    }
+    const bool wanted = byHand || counting;
     if (wanted && !ticker_)
         startTicker();
     else if (!wanted && ticker_)
@@ -145,6 +157,7 @@ void VeilEngine::stop()
 {
     delete ticker_.data();
     delete soon_.data();
+    tapsWanted_ = false;
     if (WindowServer* server = Platform::current().windowServer)
         disconnect(server, &WindowServer::changed, this, &VeilEngine::changed);
     // Nothing is covered any more: covers go with their surfaces.

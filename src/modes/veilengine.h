@@ -157,7 +157,8 @@ private:
     void start();
     void stop();
     void startTicker();
-    // Ticks on every refresh only while something must be followed by hand.
+    // Ticks on every refresh, and watches the user's input, only while
+    // something must be followed by hand.
     void adjustTicker();
     bool announced() const;
     // The window server told of a change: a pass soon.
@@ -180,6 +181,7 @@ private:
     std::optional<int> floatFront_;
     QPointer<Timer> ticker_;
     QPointer<Timer> soon_;
+    bool tapsWanted_ = false;
     int me_ = 0;
     bool running_ = false;
     std::vector<WindowInfo> lastList_;

@@ -435,7 +435,7 @@ TEST_F(X11Veils, APrivateXtermNeverShowsStandingStillDraggedOrClicked) { dragged
 
 TEST_F(X11VeilsXfwm, APrivateXtermNeverShowsStandingStillDraggedOrClicked) { draggedAndClicked(); }
 
-TEST_F(X11Veils, AVeilPastTheScreensEdgeKeepsCoveringIt)
+TEST_F(X11Veils, AVeilPastTheScreensEdgeKeepsCoveringItAndGoesWithCovering)
 {
     const xcb_window_t xterm = startSecret(QStringLiteral("Secret"), {300, 300});
     ASSERT_TRUE(xterm);
@@ -445,6 +445,12 @@ TEST_F(X11Veils, AVeilPastTheScreensEdgeKeepsCoveringIt)
     ASSERT_TRUE(waitUntil([&] { return frameWindowGeometry(xterm).x == -200; }, 3.0));
     EXPECT_TRUE(covered(xterm));
     EXPECT_EQ(leaks(screenshot(Rect(0, 0, 1720, 1440))), 0);
+
+    // Covering off: the xterm shows again, its veil gone from its frame.
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+p")}));
+    EXPECT_TRUE(waitUntil([&] { return !covered(xterm); }, 3.0));
+    pause(0.3);
+    EXPECT_GT(leaks(screenshot(Rect(0, 0, 1720, 1440))), 1000);
 }
 
 // (g) With the window manager gone, windows are no longer framed: the one

@@ -342,8 +342,8 @@ void X11VeilSurfaces::handleStructure(const xcb_generic_event_t& event)
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        if (watched_.remove(d.window) || covers_.count(d.window))
-            windows_.connection().forgetWindow(d.window);
+        watched_.remove(d.window);
+        windows_.connection().forgetWindow(d.window); // what was selected on it, by anyone
         forget(d.window);
         for (const auto& [client, cover] : covers_)
             if (cover->frame() == d.window)
