@@ -57,12 +57,13 @@ public:
     // that was not (the server did not answer in time, or what was kept of
     // it did not agree with itself) may lack windows that are there.
     virtual bool listComplete() const { return true; }
-    // Whether `changed` is told of every change of the list; otherwise
-    // readers must ask again to see changes.
+    // Whether `changed` is told of every window that comes, goes or is
+    // restacked (moves and resizes alone may pass untold); otherwise readers
+    // must ask again to see changes.
     virtual bool announcesChanges() const { return false; }
 
 signals:
-    // The list may have changed: a window came, went, moved or was restacked.
+    // The list may have changed: a window came, went or was restacked.
     void changed();
 };
 

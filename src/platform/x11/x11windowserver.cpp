@@ -80,9 +80,15 @@ bool X11WindowServer::handleEvent(const xcb_generic_event_t& event)
     case XCB_CREATE_NOTIFY:
     case XCB_DESTROY_NOTIFY:
     case XCB_REPARENT_NOTIFY: handleChildComingOrGoing(event); break;
+    case XCB_CONFIGURE_NOTIFY: {
+        // A move or resize alone is not told of: readers that follow
+        // windows by hand ask again on every refresh anyway.
+        const int before = restacks_;
+        handleChildChange(event);
+        return restacks_ != before;
+    }
     case XCB_MAP_NOTIFY:
     case XCB_UNMAP_NOTIFY:
-    case XCB_CONFIGURE_NOTIFY:
     case XCB_CIRCULATE_NOTIFY: handleChildChange(event); break;
     default: return false;
     }
@@ -187,6 +193,7 @@ void X11WindowServer::restack(xcb_window_t window, xcb_window_t below)
         stack_.push_back(window);
     else
         stack_.insert(under + 1, window);
+    ++restacks_;
     emit restacked(window);
 }
 

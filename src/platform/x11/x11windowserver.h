@@ -93,6 +93,7 @@ private:
     bool stale_ = true;
     bool complete_ = true;
     int titleHeight_ = 0;
+    int restacks_ = 0;
     int reads_ = 0;
     std::vector<xcb_atom_t> listedAtoms_;
 };
