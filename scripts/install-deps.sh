@@ -15,6 +15,7 @@ packages=(
   xvfb openbox x11-xserver-utils x11-utils xdotool wmctrl xcompmgr xterm
   procps lsof python3 clang-format
   libpulse-dev pulseaudio pulseaudio-utils
+  liblz4-dev
 )
 if [ "${1:-}" = "sanitize" ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)

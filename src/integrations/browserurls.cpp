@@ -21,12 +21,22 @@ std::mutex& readQueue()
     return queue;
 }
 
-// Runs a script directly: neither the integrations' lock nor the queue.
-std::optional<ScriptValue> runScript(const QString& source)
+// Asks a browser directly: neither the integrations' turn nor the queue.
+std::optional<QList<BrowserWindow>> askWindows(const Integration& row, const QString& script)
 {
     Automation* automation = Platform::current().automation;
-    return automation ? automation->run(source, Integrations::kScriptTimeLimit) : std::nullopt;
+    return automation ? automation->browserWindows(Integrations::target(row), script, Integrations::kScriptTimeLimit)
+                      : std::nullopt;
 }
+
+// The browser row named `app`, or null.
+const Integration* browserRow(const QString& app)
+{
+    const Integration* row = Integrations::byName(app);
+    return row && row->how == Integration::How::browser ? row : nullptr;
+}
+
+bool isSafari(const Integration& row) { return row.app == QLatin1String("Safari"); }
 
 QString trimSpaces(QString text)
 {
@@ -36,8 +46,6 @@ QString trimSpaces(QString text)
         text.chop(1);
     return text;
 }
-
-QString textOf(const ScriptValue* value) { return value ? value->textValue().value_or(QString()) : QString(); }
 
 // A browser's name for a script: backslashes and double quotes escaped.
 QString quotedName(const QString& app)
@@ -50,14 +58,12 @@ QString quotedName(const QString& app)
 
 // The other tabs' titles: trimmed, blanks skipped, the front tab's title
 // skipped once, each cut to 120 characters, at most 30.
-QStringList otherTitles(const ScriptValue* titles, const QString& front)
+QStringList otherTitles(const BrowserWindow& window, const QString& front)
 {
     QStringList out;
-    if (!titles)
-        return out;
     bool frontSkipped = false;
-    for (const ScriptValue& value : titles->items) {
-        const QString title = trimSpaces(value.textValue().value_or(QString()));
+    for (const BrowserTab& tab : window.tabs) {
+        const QString title = trimSpaces(tab.title);
         if (title.isEmpty())
             continue;
         if (!frontSkipped && title == front) {
@@ -86,7 +92,12 @@ const QSet<QString>& BrowserURLs::chromium()
     return names;
 }
 
-bool BrowserURLs::isSupported(const QString& app) { return app == QLatin1String("Safari") || chromium().contains(app); }
+bool BrowserURLs::isSupported(const QString& app)
+{
+    if (!Integrations::scriptsApplications())
+        return browserRow(app) != nullptr;
+    return app == QLatin1String("Safari") || chromium().contains(app);
+}
 
 QCoro::Task<BrowserTabMap> BrowserURLs::tabs(QSet<QString> apps, bool otherTitles, double timeout)
 {
@@ -104,7 +115,7 @@ QCoro::Task<BrowserTabMap> BrowserURLs::tabs(QSet<QString> apps, bool otherTitle
         const std::lock_guard queue(readQueue());
         TimedRead out;
         for (const QString& app : browsers)
-            out.map.insert(app, run(*readScript(app, otherTitles), otherTitles));
+            out.map.insert(app, run(app, otherTitles));
         out.finishedAt = clock.monotonic();
         return out;
     };
@@ -127,46 +138,41 @@ std::optional<QString> BrowserURLs::readScript(const QString& app, bool otherTit
     return script + QLatin1Char('}');
 }
 
-QList<BrowserWindowTabs> BrowserURLs::run(const QString& script, bool otherTitles)
+QList<BrowserWindowTabs> BrowserURLs::run(const QString& app, bool otherTitles)
 {
-    const auto answer = runScript(script);
-    if (!answer || !answer->isList() || answer->items.size() != (otherTitles ? 3 : 2))
-        return {};
-    const ScriptValue* titles = answer->item(1);
-    const ScriptValue* urls = answer->item(2);
-    if (!titles->isList() || !urls->isList())
+    const auto script = readScript(app, otherTitles);
+    const Integration* row = browserRow(app);
+    if (!script || !row)
         return {};
     QList<BrowserWindowTabs> out;
-    const qsizetype windows = std::min(titles->items.size(), urls->items.size());
-    for (qsizetype i = 1; i <= windows; ++i) {
-        const auto title = titles->item(i)->textValue();
-        const auto url = urls->item(i)->textValue();
-        if (!title || !url)
+    for (const BrowserWindow& window : askWindows(*row, *script).value_or(QList<BrowserWindow>())) {
+        const BrowserTab* front = window.frontTab();
+        if (!front)
             continue;
-        const auto cleaned = URLCleaner::clean(*url);
+        const auto cleaned = URLCleaner::clean(front->url);
         if (!cleaned)
             continue;
-        BrowserWindowTabs window{*title, *cleaned, {}};
+        BrowserWindowTabs tabs{front->title, *cleaned, {}};
         if (otherTitles)
-            window.others = ::tavrin::otherTitles(answer->item(3)->item(i), *title);
-        out.append(std::move(window));
+            tabs.others = ::tavrin::otherTitles(window, front->title);
+        out.append(std::move(tabs));
     }
     return out;
 }
 
 bool BrowserURLs::restoreScript(const QString& app, const QString& windowTitle, const QString& tab)
 {
-    const bool safari = app == QLatin1String("Safari");
-    if (!safari && !chromium().contains(app))
+    const Integration* row = browserRow(app);
+    if (!row || !isSupported(app))
         return false;
-    const QString name = quotedName(app);
+    const bool safari = isSafari(*row);
+    const QString name = quotedName(row->app);
     const QString title = safari ? QStringLiteral("name") : QStringLiteral("title");
     const QString front = safari ? QStringLiteral("current tab") : QStringLiteral("active tab");
-    const auto answer = runScript(
-        QStringLiteral("tell application %1 to get {%2 of %3 of every window, %2 of every tab of every window}")
-            .arg(name, title, front));
-    if (!answer || !answer->isList() || answer->items.size() != 2 || !answer->item(1)->isList()
-        || answer->item(1)->items.isEmpty())
+    const auto answer = askWindows(
+        *row, QStringLiteral("tell application %1 to get {%2 of %3 of every window, %2 of every tab of every window}")
+                  .arg(name, title, front));
+    if (!answer || answer->isEmpty())
         return false;
 
     struct Window {
@@ -175,11 +181,11 @@ bool BrowserURLs::restoreScript(const QString& app, const QString& windowTitle, 
         QStringList tabs;
     };
     std::vector<Window> windows;
-    for (qsizetype i = 1; i <= answer->item(1)->items.size(); ++i) {
-        Window w{int(i), textOf(answer->item(1)->item(i)), {}};
-        if (const ScriptValue* tabs = answer->item(2)->item(i))
-            for (const ScriptValue& t : tabs->items)
-                w.tabs.append(t.textValue().value_or(QString()));
+    for (qsizetype i = 0; i < answer->size(); ++i) {
+        const BrowserWindow& read = answer->at(i);
+        Window w{int(i + 1), read.frontTab() ? read.frontTab()->title : QString(), {}};
+        for (const BrowserTab& t : read.tabs)
+            w.tabs.append(t.title);
         windows.push_back(std::move(w));
     }
     // The windows whose front tab begins the window's title are searched first.
@@ -193,7 +199,11 @@ bool BrowserURLs::restoreScript(const QString& app, const QString& windowTitle, 
         const QString window = QStringLiteral("window %1").arg(w.number);
         const QString statement = safari ? QStringLiteral("set current tab of %1 to tab %2 of %1").arg(window).arg(m)
                                          : QStringLiteral("set active tab index of %1 to %2").arg(window).arg(m);
-        return runScript(QStringLiteral("tell application %1 to %2").arg(name, statement)).has_value();
+        Automation* automation = Platform::current().automation;
+        return automation
+               && automation->selectTab(Integrations::target(*row), w.number, m,
+                                        QStringLiteral("tell application %1 to %2").arg(name, statement),
+                                        Integrations::kScriptTimeLimit);
     }
     return false;
 }

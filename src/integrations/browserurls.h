@@ -21,7 +21,8 @@ public:
     // The Chromium family: "Arc", "Google Chrome", "Brave Browser",
     // "Microsoft Edge", "Vivaldi", "Dia".
     static const QSet<QString>& chromium();
-    // Safari and the Chromium family, by exact name.
+    // Safari and the Chromium family, by exact name; on Linux, the browsers
+    // of the integrations table by any of their names.
     static bool isSupported(const QString& app);
 
     // The windows of the supported browsers among `apps` (with their other
@@ -33,9 +34,9 @@ public:
     // The one-line script that reads a browser's windows; none for an
     // application that is not supported.
     static std::optional<QString> readScript(const QString& app, bool otherTitles);
-    // Runs such a script: the windows it reports with a web address in
+    // Asks the browser with that script: its windows with a web address in
     // front (addresses cleaned), in the browser's order. Blocks the caller.
-    static QList<BrowserWindowTabs> run(const QString& script, bool otherTitles);
+    static QList<BrowserWindowTabs> run(const QString& app, bool otherTitles);
 
     // Brings the open window of browser `app` titled `windowTitle` (as
     // Accessibility reports it) to the tab that `tab` designates; true when

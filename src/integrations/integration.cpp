@@ -41,7 +41,8 @@ std::optional<Integration::Category> Integration::categoryFromRaw(const QString&
 size_t qHash(const Integration& i, size_t seed)
 {
     return qHashMulti(seed, i.app, i.bundleID.value_or(QString()), i.bundleID.has_value(), int(i.category), int(i.how),
-                      i.bringsBack, i.processName.value_or(QString()), i.processName.has_value());
+                      i.bringsBack, i.processName.value_or(QString()), i.processName.has_value(), i.otherNames,
+                      i.desktopIds, i.executables, i.profiles);
 }
 
 } // namespace tavrin

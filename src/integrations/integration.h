@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace tavrin {
@@ -33,6 +34,12 @@ struct Integration {
     QString bringsBack;                 // the pane's sentence for it
     std::optional<QString> processName; // another name its windows may be reported under
 
+    // How the application is known on Linux (empty elsewhere).
+    QStringList otherNames;  // its desktop entries' names and its windows' classes
+    QStringList desktopIds;  // its desktop entries, in preference order
+    QStringList executables; // its programs, by file name
+    QString profiles;        // a browser's folder of profiles, under the home folder
+
     // Whether reading it scripts the application, under the user's consent.
     bool needsAutomation() const;
 
@@ -44,7 +51,7 @@ struct Integration {
     bool operator==(const Integration&) const = default;
 };
 
-// Hashing over all six fields.
+// Hashing over all fields.
 size_t qHash(const Integration& integration, size_t seed = 0);
 
 } // namespace tavrin

@@ -19,86 +19,11 @@
 #include <functional>
 #include <mutex>
 
-namespace tavrin {
+namespace tavrin::Integrations {
 
 namespace {
 
-using Category = Integration::Category;
 using How = Integration::How;
-
-struct Row {
-    const char* app;
-    const char* bundleID;
-    Category category;
-    How how;
-    const char* bringsBack;
-    const char* processName;
-};
-
-const char* const kEveryTab = "Every tab in every window, and which tab was in front";
-const char* const kProjectFolder = "The project folder each window has open";
-const char* const kProject = "The project each window has open";
-const char* const kFile = "The file each window has open";
-const char* const kFolder = "The folder each window is in";
-const char* const kChat = "Hidden or quit during Focus routines; a Mac Focus silences it";
-
-const Row kRows[] = {
-    {"Safari", "com.apple.Safari", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Google Chrome", "com.google.Chrome", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Arc", "company.thebrowser.Browser", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Brave Browser", "com.brave.Browser", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Microsoft Edge", "com.microsoft.edgemac", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Vivaldi", "com.vivaldi.Vivaldi", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Dia", "company.thebrowser.dia", Category::browsers, How::browser, kEveryTab, nullptr},
-    {"Firefox", nullptr, Category::browsers, How::appOnly,
-     "Reopens Firefox. Firefox doesn't let other apps read its tabs, so it brings them back itself with "
-     "\u201cRestore previous session\u201d.",
-     nullptr},
-    {"Visual Studio Code", nullptr, Category::code, How::vscode, kProjectFolder, "Code"},
-    {"Cursor", nullptr, Category::code, How::vscode, kProjectFolder, nullptr},
-    {"Windsurf", nullptr, Category::code, How::vscode, kProjectFolder, nullptr},
-    {"VSCodium", nullptr, Category::code, How::vscode, kProjectFolder, nullptr},
-    {"IntelliJ IDEA", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"PyCharm", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"WebStorm", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"GoLand", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"Android Studio", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"RustRover", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"PhpStorm", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"Rider", nullptr, Category::code, How::jetbrains, kProject, nullptr},
-    {"Xcode", nullptr, Category::code, How::document, "The project or file each window has open", nullptr},
-    {"Sublime Text", nullptr, Category::code, How::document, kFile, nullptr},
-    {"Zed", nullptr, Category::code, How::document, kFile, nullptr},
-    {"Nova", nullptr, Category::code, How::document, kFile, nullptr},
-    {"BBEdit", nullptr, Category::code, How::document, kFile, nullptr},
-    {"Terminal", "com.apple.Terminal", Category::terminals, How::terminal, kFolder, nullptr},
-    {"iTerm", "com.googlecode.iterm2", Category::terminals, How::iterm, kFolder, "iTerm2"},
-    {"Warp", nullptr, Category::terminals, How::titlePath, kFolder, nullptr},
-    {"Ghostty", nullptr, Category::terminals, How::titlePath, kFolder, nullptr},
-    {"Microsoft Word", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Microsoft Excel", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Microsoft PowerPoint", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Pages", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Numbers", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Keynote", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Preview", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"TextEdit", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Affinity Designer 2", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Pixelmator Pro", nullptr, Category::docs, How::document, kFile, nullptr},
-    {"Finder", "com.apple.finder", Category::docs, How::finder, "The folder each window shows", nullptr},
-    {"Obsidian", nullptr, Category::docs, How::obsidian, "The vault and note each window has open", nullptr},
-    {"Figma", nullptr, Category::docs, How::appOnly,
-     "Reopens Figma. Figma keeps its own open tabs, so they come back with it.", nullptr},
-    {"Notion", nullptr, Category::docs, How::appOnly, "Reopens Notion on the page it was last on.", nullptr},
-    {"Linear", nullptr, Category::docs, How::appOnly, "Reopens Linear on the view it was last on.", nullptr},
-    {"Slack", nullptr, Category::chat, How::chatStatus, kChat, nullptr},
-    {"Microsoft Teams", nullptr, Category::chat, How::chatStatus, kChat, nullptr},
-};
-
-std::optional<QString> optionalText(const char* text)
-{
-    return text ? std::optional(QString::fromUtf8(text)) : std::nullopt;
-}
 
 // Quoted for a script: backslashes and double quotes percent-encoded, as
 // addresses allow.
@@ -110,68 +35,18 @@ QString quotedAddress(const QString& url)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
-QString restoreScript(const QString& app, const QString& first, const QString& rest)
-{
-    if (app == QLatin1String("Safari"))
-        return QStringLiteral("tell application \"Safari\"\n"
-                              "  make new document with properties {URL:%1}\n"
-                              "  repeat with u in {%2}\n"
-                              "    tell front window to make new tab at end of tabs with properties {URL:u}\n"
-                              "  end repeat\n"
-                              "  tell front window to set current tab to tab 1\n"
-                              "end tell")
-            .arg(first, rest);
-    return QStringLiteral("tell application \"%1\"\n"
-                          "  make new window\n"
-                          "  set URL of active tab of front window to %2\n"
-                          "  repeat with u in {%3}\n"
-                          "    tell front window to make new tab with properties {URL:u}\n"
-                          "  end repeat\n"
-                          "  set active tab index of front window to 1\n"
-                          "end tell")
-        .arg(app, first, rest);
-}
-
 } // namespace
 
 // ---- The table ----
 
-const std::vector<Integration>& Integrations::all()
-{
-    static const std::vector<Integration> rows = [] {
-        std::vector<Integration> out;
-        for (const Row& r : kRows)
-            out.push_back(Integration{QString::fromUtf8(r.app), optionalText(r.bundleID), r.category, r.how,
-                                      QString::fromUtf8(r.bringsBack), optionalText(r.processName)});
-        return out;
-    }();
-    return rows;
-}
-
-const Integration* Integrations::byName(const QString& name)
-{
-    static const QHash<QString, const Integration*> lookup = [] {
-        QHash<QString, const Integration*> out;
-        for (const Integration& row : all()) {
-            // The earlier row keeps a name two rows share.
-            if (!out.contains(row.app))
-                out.insert(row.app, &row);
-            if (row.processName && !out.contains(*row.processName))
-                out.insert(*row.processName, &row);
-        }
-        return out;
-    }();
-    return lookup.value(name, nullptr);
-}
-
-const QStringList& Integrations::shells()
+const QStringList& shells()
 {
     static const QStringList names{QStringLiteral("zsh"), QStringLiteral("bash"), QStringLiteral("fish"),
                                    QStringLiteral("sh"), QStringLiteral("nu")};
     return names;
 }
 
-QString Integrations::editorFolder(const QString& app)
+QString editorFolder(const QString& app)
 {
     // Only the table's own names become folder names.
     const Integration* row = byName(app);
@@ -184,7 +59,7 @@ QString Integrations::editorFolder(const QString& app)
 
 // ---- The user's switch ----
 
-QSet<QString> Integrations::offNames()
+QSet<QString> offNames()
 {
     const auto stored = Platform::current().defaults->value(kOffKey);
     if (!stored || stored->typeId() != QMetaType::QVariantList)
@@ -198,15 +73,15 @@ QSet<QString> Integrations::offNames()
     return names;
 }
 
-bool Integrations::isOff(const QString& name, const QSet<QString>& offNames)
+bool isOff(const QString& name, const QSet<QString>& offNames)
 {
     const Integration* row = byName(name);
     return offNames.contains(row ? row->app : name);
 }
 
-bool Integrations::isOff(const QString& name) { return isOff(name, offNames()); }
+bool isOff(const QString& name) { return isOff(name, offNames()); }
 
-void Integrations::setOff(const QString& name, bool off)
+void setOff(const QString& name, bool off)
 {
     QSet<QString> names = offNames();
     if (off)
@@ -218,7 +93,7 @@ void Integrations::setOff(const QString& name, bool off)
     Platform::current().defaults->setValue(kOffKey, QVariant(QVariantList(sorted.begin(), sorted.end())));
 }
 
-std::vector<Integration> Integrations::installed()
+std::vector<Integration> installed()
 {
     Workspace& workspace = *Platform::current().workspace;
     QSet<QString> names;
@@ -227,17 +102,23 @@ std::vector<Integration> Integrations::installed()
     for (const RunningApp& app : workspace.runningApplications())
         names.insert(app.localizedName);
     std::vector<Integration> out;
-    for (const Integration& row : all())
-        if (names.contains(row.app) || (row.processName && names.contains(*row.processName)))
+    for (const Integration& row : all()) {
+        // On Linux the desktop's names count, not the scripted desktop's.
+        const bool named = scriptsApplications()
+                               ? names.contains(row.app) || (row.processName && names.contains(*row.processName))
+                               : std::any_of(row.otherNames.begin(), row.otherNames.end(),
+                                             [&](const QString& n) { return names.contains(n); });
+        if (named)
             out.push_back(row);
+    }
     return out;
 }
 
 // ---- Consent and runners ----
 
-Integrations::Permission Integrations::permission(const Integration& row, bool ask)
+Permission permission(const Integration& row, bool ask)
 {
-    if (!row.needsAutomation())
+    if (!row.needsAutomation() || !scriptsApplications())
         return Permission::notNeeded;
     QString bundleId = row.bundleID.value_or(QString());
     if (!row.bundleID) {
@@ -260,15 +141,19 @@ Integrations::Permission Integrations::permission(const Integration& row, bool a
     }
 }
 
-std::optional<ScriptValue> Integrations::runAppleScript(const QString& source)
+AutomationTarget target(const Integration& row)
 {
-    static std::mutex oneAtATime;
-    const std::lock_guard guard(oneAtATime);
-    Automation* automation = Platform::current().automation;
-    return automation ? automation->run(source, kScriptTimeLimit) : std::nullopt;
+    return AutomationTarget{
+        row.app, row.bundleID.value_or(QString()), row.otherNames, row.desktopIds, row.executables, row.profiles};
 }
 
-std::optional<QString> Integrations::runProcess(const QString& path, const QStringList& arguments)
+std::unique_lock<std::mutex> requestTurn()
+{
+    static std::mutex oneAtATime;
+    return std::unique_lock(oneAtATime);
+}
+
+std::optional<QString> runProcess(const QString& path, const QStringList& arguments)
 {
     Processes* processes = Platform::current().processes;
     const auto output = processes ? processes->run(path, arguments, kProcessTimeLimit) : std::nullopt;
@@ -283,21 +168,47 @@ std::optional<QString> Integrations::runProcess(const QString& path, const QStri
 
 // ---- Restoring ----
 
-bool Integrations::restoreTabs(const QString& app, const QStringList& urls)
+QString restoreScript(const QString& app, const QStringList& urls)
+{
+    QStringList quoted;
+    for (const QString& url : urls)
+        quoted.append(quotedAddress(url));
+    const QString first = quoted.isEmpty() ? QString() : quoted.takeFirst();
+    const QString rest = quoted.join(QStringLiteral(", "));
+    if (app == QLatin1String("Safari"))
+        return QStringLiteral("tell application \"Safari\"\n"
+                              "  make new document with properties {URL:%1}\n"
+                              "  repeat with u in {%2}\n"
+                              "    tell front window to make new tab at end of tabs with properties {URL:u}\n"
+                              "  end repeat\n"
+                              "  tell front window to set current tab to tab 1\n"
+                              "end tell")
+            .arg(first, rest);
+    return QStringLiteral("tell application \"%1\"\n"
+                          "  make new window\n"
+                          "  set URL of active tab of front window to %2\n"
+                          "  repeat with u in {%3}\n"
+                          "    tell front window to make new tab with properties {URL:u}\n"
+                          "  end repeat\n"
+                          "  set active tab index of front window to 1\n"
+                          "end tell")
+        .arg(app, first, rest);
+}
+
+bool restoreTabs(const QString& app, const QStringList& urls)
 {
     const QStringList kept = urls.mid(0, kMaxTabs);
-    if (kept.isEmpty())
+    const Integration* row = byName(app);
+    Automation* automation = Platform::current().automation;
+    if (kept.isEmpty() || !row || !automation)
         return false;
-    QStringList quoted;
-    for (const QString& url : kept)
-        quoted.append(quotedAddress(url));
-    const QString first = quoted.takeFirst();
-    return runAppleScript(restoreScript(app, first, quoted.join(QStringLiteral(", ")))).has_value();
+    const auto turn = requestTurn();
+    return automation->openWindow(target(*row), kept, restoreScript(row->app, kept), kScriptTimeLimit);
 }
 
 // ---- Reading what windows show ----
 
-QList<Integrations::WindowEntry> Integrations::entries(const std::vector<AXWindow>& windows)
+QList<WindowEntry> entries(const std::vector<AXWindow>& windows)
 {
     AXActionScope scope;
     QList<WindowEntry> out;
@@ -310,7 +221,7 @@ QList<Integrations::WindowEntry> Integrations::entries(const std::vector<AXWindo
     return out;
 }
 
-QCoro::Task<QList<SavedItem>> Integrations::capture(std::vector<AXWindow> windows)
+QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows)
 {
     std::function<QList<SavedItem>()> work = [list = entries(windows), off = offNames()] {
         return readAll(list, true, off);
@@ -318,15 +229,14 @@ QCoro::Task<QList<SavedItem>> Integrations::capture(std::vector<AXWindow> window
     co_return co_await Platform::current().clock->background(std::move(work));
 }
 
-QList<SavedItem> Integrations::captureWindow(const std::vector<AXWindow>& windows)
+QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows)
 {
     if (windows.empty())
         return {};
     return readAll(entries(windows), false, offNames());
 }
 
-QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool automation,
-                                       const QSet<QString>& offNames)
+QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames)
 {
     QStringList apps;
     QHash<QString, QStringList> titles;
@@ -341,8 +251,11 @@ QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool a
         if (!row || isOff(app, offNames))
             continue;
         // The user is never asked from here.
-        if (row->needsAutomation() && (!automation || permission(*row, false) != Permission::allowed))
-            continue;
+        if (row->needsAutomation()) {
+            const Permission p = automation ? permission(*row, false) : Permission::denied;
+            if (p != Permission::allowed && p != Permission::notNeeded)
+                continue;
+        }
         reads.insert(app, read(*row, titles.value(app)));
     }
 
@@ -365,14 +278,14 @@ QList<SavedItem> Integrations::readAll(const QList<WindowEntry>& entries, bool a
     return items;
 }
 
-QList<Integrations::Read> Integrations::read(const Integration& row, const QStringList& titles)
+QList<Read> read(const Integration& row, const QStringList& titles)
 {
     switch (row.how) {
-    case How::browser: return readBrowser(row.app);
+    case How::browser: return readBrowser(row);
     case How::vscode: return readEditor(row.app, titles);
     case How::jetbrains: return readJetBrains(titles);
-    case How::terminal: return readTerminal();
-    case How::iterm: return readITerm();
+    case How::terminal: return readTerminal(row);
+    case How::iterm: return readITerm(row);
     case How::titlePath: {
         QList<Read> out;
         for (const QString& title : titles)
@@ -380,7 +293,7 @@ QList<Integrations::Read> Integrations::read(const Integration& row, const QStri
                 out.append(Read{title, QUrl::fromLocalFile(*path).toString(QUrl::FullyEncoded), std::nullopt});
         return out;
     }
-    case How::finder: return readFinder();
+    case How::finder: return readFinder(row);
     case How::obsidian: return readObsidian(titles);
     case How::document:
     case How::appOnly:
@@ -437,27 +350,26 @@ void collect(const QRegularExpression& pattern, const QString& text, QSet<QStrin
         into.insert(it.next().captured(1));
 }
 
-// The items of a script's list answer; empty for no answer or another kind.
-QList<ScriptValue> listItems(const std::optional<ScriptValue>& answer)
+// The read of each window whose folder `folderOf` accepts (a folder, or a
+// terminal device turned into one).
+QList<Read> folderReads(const std::optional<QList<FolderWindow>>& windows,
+                        const std::function<std::optional<QString>(const FolderWindow&)>& folderOf)
 {
-    return answer && answer->isList() ? answer->items : QList<ScriptValue>();
+    QList<Read> out;
+    for (const FolderWindow& window : windows.value_or(QList<FolderWindow>()))
+        if (const auto folder = folderOf(window))
+            out.append(Read{window.title, fileAddress(*folder), std::nullopt});
+    return out;
 }
 
-// For each {name, path} pair of a per-window answer whose two texts pass
-// `accept`: the read of that window's folder.
-QList<Integrations::Read> folderReads(const std::optional<ScriptValue>& answer,
-                                      const std::function<std::optional<QString>(const QString&)>& folderOf)
+// The folder of each window of the row's application, asked in its turn.
+std::optional<QList<FolderWindow>> askFolders(const Integration& row, const QString& script)
 {
-    QList<Integrations::Read> out;
-    for (const ScriptValue& window : listItems(answer)) {
-        const auto name = window.item(1) ? window.item(1)->textValue() : std::nullopt;
-        const auto value = window.item(2) ? window.item(2)->textValue() : std::nullopt;
-        if (!name || !value)
-            continue;
-        if (const auto folder = folderOf(*value))
-            out.append(Integrations::Read{*name, fileAddress(*folder), std::nullopt});
-    }
-    return out;
+    Automation* automation = Platform::current().automation;
+    if (!automation)
+        return std::nullopt;
+    const auto turn = requestTurn();
+    return automation->windowFolders(target(row), script, kScriptTimeLimit);
 }
 
 // The last path component of a file address with its percent-encoding
@@ -482,36 +394,44 @@ bool showsFolder(const QString& title, const QString& name)
 {
     return title == name || title.contains(QStringLiteral(" \u2014 ") + name)
            || title.startsWith(name + QLatin1Char(' ')) || title.contains(QLatin1Char('[') + name + QLatin1Char(']'))
-           || title.endsWith(name);
+           || title.endsWith(name)
+           // On Linux: "main.c - app - Visual Studio Code"
+           || title.contains(QStringLiteral(" - ") + name + QStringLiteral(" - "));
 }
 
 } // namespace
 
-QList<Integrations::Read> Integrations::readBrowser(const QString& app)
+QList<Read> readBrowser(const Integration& row)
 {
-    const bool safari = app == QLatin1String("Safari");
+    const bool safari = row.app == QLatin1String("Safari");
     const QString front = safari ? QStringLiteral("name of current tab of w, URL of current tab of w")
                                  : QStringLiteral("title of active tab of w, URL of active tab of w");
-    const QString script = windowLoopScript(app, QStringLiteral("windows"),
+    const QString script = windowLoopScript(row.app, QStringLiteral("windows"),
                                             {QStringLiteral("set end of out to {%1, URL of tabs of w}").arg(front)});
+    Automation* automation = Platform::current().automation;
+    if (!automation)
+        return {};
+    std::optional<QList<BrowserWindow>> windows;
+    {
+        const auto turn = requestTurn();
+        windows = automation->browserWindows(target(row), script, kScriptTimeLimit);
+    }
     QList<Read> out;
-    for (const ScriptValue& window : listItems(runAppleScript(script))) {
-        if (!window.isList() || window.items.size() != 3)
-            continue;
-        const auto title = window.item(1)->textValue();
-        const auto url = window.item(2)->textValue();
-        if (!title || !url || !url->startsWith(QLatin1String("http")))
+    for (const BrowserWindow& window : windows.value_or(QList<BrowserWindow>())) {
+        const BrowserTab* shown = window.frontTab();
+        if (!shown || !shown->url.startsWith(QLatin1String("http")))
             continue;
         QStringList tabs;
-        for (const ScriptValue& tab : window.item(3)->items)
-            if (const auto address = tab.textValue(); address && address->startsWith(QLatin1String("http")))
-                tabs.append(*address);
-        out.append(Read{*title, *url, tabs.size() < 2 ? std::nullopt : std::optional(tabs.mid(0, kMaxTabs))});
+        for (const BrowserTab& tab : window.tabs)
+            if (tab.url.startsWith(QLatin1String("http")))
+                tabs.append(tab.url);
+        out.append(
+            Read{shown->title, shown->url, tabs.size() < 2 ? std::nullopt : std::optional(tabs.mid(0, kMaxTabs))});
     }
     return out;
 }
 
-QList<Integrations::Read> Integrations::readEditor(const QString& app, const QStringList& titles)
+QList<Read> readEditor(const QString& app, const QStringList& titles)
 {
     const QString support = Platform::current().folders.applicationSupport;
     const QString folder = editorFolder(app);
@@ -526,7 +446,7 @@ QList<Integrations::Read> Integrations::readEditor(const QString& app, const QSt
     return matchFolders(folders, titles);
 }
 
-QList<Integrations::Read> Integrations::readJetBrains(const QStringList& titles)
+QList<Read> readJetBrains(const QStringList& titles)
 {
     const UserFolders& user = Platform::current().folders;
     if (user.applicationSupport.isEmpty())
@@ -545,7 +465,7 @@ QList<Integrations::Read> Integrations::readJetBrains(const QStringList& titles)
     return matchFolders(folders, titles);
 }
 
-QList<Integrations::Read> Integrations::matchFolders(const QSet<QString>& folders, const QStringList& titles)
+QList<Read> matchFolders(const QSet<QString>& folders, const QStringList& titles)
 {
     QList<std::pair<QString, QString>> named; // address, name
     for (const QString& folder : folders)
@@ -563,15 +483,20 @@ QList<Integrations::Read> Integrations::matchFolders(const QSet<QString>& folder
     return out;
 }
 
-QList<Integrations::Read> Integrations::readTerminal()
+QList<Read> readTerminal(const Integration& row)
 {
     const QString script =
-        windowLoopScript(QStringLiteral("Terminal"), QStringLiteral("windows"),
+        windowLoopScript(row.app, QStringLiteral("windows"),
                          {QStringLiteral("set end of out to {name of w, tty of selected tab of w}")});
-    return folderReads(runAppleScript(script), [](const QString& device) { return folderForTTY(device); });
+    // A terminal that names only its device is walked from there.
+    return folderReads(askFolders(row, script), [](const FolderWindow& w) {
+        if (!w.folder.isEmpty())
+            return std::optional(w.folder);
+        return w.device.isEmpty() ? std::nullopt : folderForTTY(w.device);
+    });
 }
 
-std::optional<QString> Integrations::folderForTTY(const QString& device)
+std::optional<QString> folderForTTY(const QString& device)
 {
     const QString name = QString(device).remove(QStringLiteral("/dev/"));
     const auto listing = runProcess(QStringLiteral("/bin/ps"),
@@ -608,29 +533,34 @@ std::optional<QString> Integrations::folderForTTY(const QString& device)
     return std::nullopt;
 }
 
-QList<Integrations::Read> Integrations::readITerm()
+QList<Read> readITerm(const Integration& row)
 {
     const QString script =
-        windowLoopScript(QStringLiteral("iTerm"), QStringLiteral("windows"),
+        windowLoopScript(row.app, QStringLiteral("windows"),
                          {QStringLiteral("tell current session of w to set p to variable named \"session.path\""),
                           QStringLiteral("set end of out to {name of w, p}")});
-    return folderReads(runAppleScript(script), [](const QString& path) {
-        return path.startsWith(QLatin1Char('/')) ? std::optional(path) : std::nullopt;
+    return folderReads(askFolders(row, script), [](const FolderWindow& w) {
+        return w.folder.startsWith(QLatin1Char('/')) ? std::optional(w.folder) : std::nullopt;
     });
 }
 
-QList<Integrations::Read> Integrations::readFinder()
+QList<Read> readFinder(const Integration& row)
 {
     const QString script =
-        windowLoopScript(QStringLiteral("Finder"), QStringLiteral("Finder windows"),
+        windowLoopScript(row.app, QStringLiteral("Finder windows"),
                          {QStringLiteral("set end of out to {name of w, POSIX path of (target of w as alias)}")});
-    return folderReads(runAppleScript(script), [](const QString& path) { return std::optional(path); });
+    return folderReads(askFolders(row, script), [](const FolderWindow& w) {
+        return w.folder.isEmpty() ? std::nullopt : std::optional(w.folder);
+    });
 }
 
-std::optional<QString> Integrations::pathFromTitle(const QString& title)
+namespace {
+
+// `text` trimmed, with a leading "~" made the home folder, when it is an
+// existing folder.
+std::optional<QString> existingFolder(const QString& text)
 {
-    QString path = title.section(QStringLiteral(" \u2014 "), 0, 0);
-    path = trimSpaces(path.section(QStringLiteral(" - "), 0, 0));
+    QString path = trimSpaces(text);
     const QString home = Platform::current().folders.home;
     if (path.startsWith(QLatin1Char('~')) && !home.isEmpty())
         path = home + path.mid(1);
@@ -639,7 +569,26 @@ std::optional<QString> Integrations::pathFromTitle(const QString& title)
     return path;
 }
 
-QList<Integrations::Read> Integrations::readObsidian(const QStringList& titles)
+} // namespace
+
+std::optional<QString> pathFromTitle(const QString& title)
+{
+    // "~/src/app — zsh", "~/src/app - fish"
+    const QString start = title.section(QStringLiteral(" \u2014 "), 0, 0).section(QStringLiteral(" - "), 0, 0);
+    if (auto path = existingFolder(start))
+        return path;
+    // A shell prompt's title, "sam@box: ~/src/app"
+    static const QRegularExpression prompt(QStringLiteral(R"(^[^\s:@]+@[^\s:]+:\s*(.+)$)"));
+    if (const auto m = prompt.match(title); m.hasMatch())
+        if (auto path = existingFolder(m.captured(1)))
+            return path;
+    // "~/src/app : bash"
+    if (title.contains(QStringLiteral(" : ")))
+        return existingFolder(title.section(QStringLiteral(" : "), 0, 0));
+    return std::nullopt;
+}
+
+QList<Read> readObsidian(const QStringList& titles)
 {
     // Query values encoded as address components encode them: the
     // separators of query items ('&', '=', '#') and what a query may not
@@ -659,4 +608,4 @@ QList<Integrations::Read> Integrations::readObsidian(const QStringList& titles)
     return out;
 }
 
-} // namespace tavrin
+} // namespace tavrin::Integrations

@@ -2,42 +2,54 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace tavrin {
 
-// What a script answers: a list of values, a text, or anything else (a
-// number, a reference, "missing value"), which callers treat as no text.
-struct ScriptValue {
-    enum class Kind { list, text, other };
-
-    Kind kind = Kind::other;
-    QString text;             // for a text
-    QList<ScriptValue> items; // for a list
-
-    static ScriptValue makeText(const QString& text) { return ScriptValue{Kind::text, text, {}}; }
-    static ScriptValue makeList(QList<ScriptValue> items) { return ScriptValue{Kind::list, {}, std::move(items)}; }
-    static ScriptValue makeOther() { return ScriptValue{}; }
-
-    bool isList() const { return kind == Kind::list; }
-    // The text, when this is one.
-    std::optional<QString> textValue() const
-    {
-        return kind == Kind::text ? std::optional<QString>(text) : std::nullopt;
-    }
-    // Item `number` of a list, counted from 1; none when out of range or not
-    // a list.
-    const ScriptValue* item(qsizetype number) const
-    {
-        return isList() && number >= 1 && number <= items.size() ? &items[number - 1] : nullptr;
-    }
-
-    bool operator==(const ScriptValue&) const = default;
+// The application an integration asks about, by every name the desktop may
+// know it by.
+struct AutomationTarget {
+    QString app;             // the name its windows are reported under (and scripts use)
+    QString bundleId;        // the identifier consent is asked for; may be empty
+    QStringList names;       // other names its windows may be reported under here
+    QStringList desktopIds;  // the desktop entries it is installed as, in preference order
+    QStringList executables; // the programs it runs as, by file name
+    QString profiles;        // a browser's folder of profiles, under the home folder; empty for others
 };
 
-// Scripting other applications: running a script that tells them what to
-// report or do, and the user's consent for it per application. May be called
-// from any thread; a call blocks until the script has answered.
+// One tab of a browser window.
+struct BrowserTab {
+    QString title;
+    QString url;
+    bool operator==(const BrowserTab&) const = default;
+};
+
+// One window of a browser: its tabs in order and which is in front.
+struct BrowserWindow {
+    QList<BrowserTab> tabs;
+    int front = 0; // an index into tabs
+
+    const BrowserTab* frontTab() const { return front >= 0 && front < tabs.size() ? &tabs[front] : nullptr; }
+    bool operator==(const BrowserWindow&) const = default;
+};
+
+// One window of a terminal or a file manager: its title, and the folder it
+// is in or, where the application tells only that, its terminal device.
+struct FolderWindow {
+    QString title;
+    QString folder;
+    QString device;
+    bool operator==(const FolderWindow&) const = default;
+};
+
+// Asking other applications what their windows show and having them open or
+// bring back pages. Each call says what is wanted; `script` is the text that
+// asks for it where applications are scripted (a desktop that does not
+// script them answers from the applications' own files and processes and
+// leaves it unread). May be called from any thread; a call blocks until the
+// application has answered, at most `timeLimit` seconds (past it the call
+// counts as unanswered).
 class Automation {
 public:
     // The statuses of a consent check.
@@ -48,10 +60,27 @@ public:
 
     virtual ~Automation() = default;
 
-    // Runs a script's source. Its answer; none when the script cannot be
-    // compiled, its run reports an error, or it has not answered within
-    // `timeLimit` seconds (the run is then abandoned).
-    virtual std::optional<ScriptValue> run(const QString& source, double timeLimit) = 0;
+    // Whether applications are scripted here, under the user's consent per
+    // application. False: no consent exists and none is needed.
+    virtual bool scriptsApplications() const = 0;
+
+    // The windows of a browser with their tabs, in the browser's order; none
+    // when it did not answer.
+    virtual std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
+                                                               double timeLimit) = 0;
+    // Opens a new window of a browser holding `urls`, the first in front;
+    // whether it was done.
+    virtual bool openWindow(const AutomationTarget& app, const QStringList& urls, const QString& script,
+                            double timeLimit) = 0;
+    // Brings tab `tab` of window `window` (both counted from 1, windows in
+    // the order browserWindows gives them) to the front; whether it was done.
+    virtual bool selectTab(const AutomationTarget& app, int window, int tab, const QString& script,
+                           double timeLimit) = 0;
+    // The folder of each window of a terminal or a file manager; none when it
+    // did not answer.
+    virtual std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget& app, const QString& script,
+                                                             double timeLimit) = 0;
+
     // Whether this process may script the application with this bundle
     // identifier: one of the statuses above, or another error status. With
     // `ask`, the system may ask the user first.

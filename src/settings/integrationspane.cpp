@@ -253,7 +253,8 @@ QString IntegrationsPane::headerLine(int installedCount)
 
 bool IntegrationsPane::readsByScript(const Integration& row)
 {
-    return row.how == How::browser || row.how == How::terminal || row.how == How::iterm || row.how == How::finder;
+    // Where applications are not scripted, no consent is asked for.
+    return row.needsAutomation() && Integrations::scriptsApplications();
 }
 
 bool IntegrationsPane::showsBadge(const Integration& row, bool off, const Permissions& permissions)

@@ -62,7 +62,8 @@ public:
 
     // "3 apps on this computer work with Tavrin. …"
     static QString headerLine(int installedCount);
-    // Whether the row is read by scripting the application.
+    // Whether the row is read by scripting the application under the
+    // user's consent (never where applications are not scripted).
     static bool readsByScript(const Integration& row);
     // Whether its tile carries the check mark: switched on, bringing
     // something back, and (when scripted) allowed.

@@ -127,8 +127,12 @@ TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
 
 TEST(X11Automation, ABrowserWindowWithTabsOpensThroughItsDesktopEntry)
 {
-    EXPECT_EQ(X11Automation::newWindowCommand({"/usr/bin/google-chrome-stable"}, {"https://a/", "https://b/"}),
-              (QStringList{"/usr/bin/google-chrome-stable", "--new-window", "https://a/", "https://b/"}));
+    // Only web addresses, after "--": none can pass for a switch of the browser's.
+    EXPECT_EQ(
+        X11Automation::newWindowCommand({"/usr/bin/google-chrome-stable"},
+                                        {"https://a/", "--gpu-launcher=/bin/sh", "file:///etc/passwd", "http://b/"}),
+        (QStringList{"/usr/bin/google-chrome-stable", "--new-window", "--", "https://a/", "http://b/"}));
+    EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {"javascript:alert(1)"}).isEmpty());
     EXPECT_TRUE(X11Automation::newWindowCommand({}, {"https://a/"}).isEmpty());
     EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {}).isEmpty());
 

@@ -165,6 +165,9 @@ TEST_F(Reads, EditorWindowsMatchRecentFoldersByName)
               (QList<Integrations::Read>{{"index.ts — my-app", "file:///b/my-app", std::nullopt}}));
     EXPECT_EQ(Integrations::matchFolders(folders, {"[my app] notes"}).value(0).url, "file:///c/my%20app");
     EXPECT_TRUE(Integrations::matchFolders(folders, {"nothing here"}).isEmpty());
+    // The Linux form: "file - folder - Visual Studio Code".
+    EXPECT_EQ(Integrations::matchFolders(folders, {"main.c - my-app - Visual Studio Code"}).value(0).url,
+              "file:///b/my-app");
 
     // Only the table's own editor names become folder names: a name from
     // elsewhere (a plan's) never reaches a path.
@@ -255,6 +258,11 @@ TEST_F(Reads, TitlePathsAndNotes)
     EXPECT_EQ(Integrations::pathFromTitle("/no/such/folder - fish"), std::nullopt);
     EXPECT_EQ(Integrations::pathFromTitle(home() + "/src/file.txt"), std::nullopt);
     EXPECT_EQ(Integrations::pathFromTitle("\t" + app + " - vim — 80×24"), app);
+    // Linux terminals' titles: a shell prompt's, and a folder before " : ".
+    EXPECT_EQ(Integrations::pathFromTitle("sam@box: ~/src/app"), app);
+    EXPECT_EQ(Integrations::pathFromTitle("~/src/app : bash"), app);
+    EXPECT_EQ(Integrations::pathFromTitle("sam@box: ~/src/missing"), std::nullopt);
+    EXPECT_EQ(Integrations::pathFromTitle("app : bash"), std::nullopt); // a name, not a path: no guess
 
     EXPECT_EQ(item("Ideas - Work - Obsidian 1.6.7").url, "obsidian://open?vault=Work&file=Ideas");
     EXPECT_FALSE(item("Ideas - Obsidian").url);

@@ -4,6 +4,7 @@
 
 #include "integrationsdesk.h"
 
+#include "integrations/browserurls.h"
 #include "integrations/integrations.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
@@ -124,23 +125,52 @@ TEST_F(Table, ConsentOfScriptedApplications)
     EXPECT_EQ(Integrations::permission(row("Safari"), false), Permission::notRunning);
 }
 
-// Counts the scripts that run at the same time.
-struct CountingAutomation final : Automation {
+// Counts the requests that run at the same time.
+struct CountingAutomation : Automation {
     std::atomic<int> running{0};
     std::atomic<int> most{0};
-    std::optional<ScriptValue> run(const QString& source, double) override
+    bool scriptsApplications() const override { return true; }
+    bool openWindow(const AutomationTarget&, const QStringList& urls, const QString&, double) override
     {
         most = std::max(most.load(), ++running);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         --running;
-        if (source == QLatin1String("fail"))
-            return std::nullopt;
-        return ScriptValue::makeText(source);
+        return urls.first() != QLatin1String("https://fail/");
+    }
+    std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
+    }
+    bool selectTab(const AutomationTarget&, int, int, const QString&, double) override { return false; }
+    std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
     }
     int permission(const QString&, bool) override { return kAllowed; }
 };
 
-TEST_F(Table, ScriptsRunOneAtATimeAndAFailureReleasesTheLock)
+TEST_F(Table, OnLinuxRowsGoByTheNamesTheDesktopGivesAndNeedNoConsent)
+{
+    struct Unscripted final : CountingAutomation {
+        bool scriptsApplications() const override { return false; }
+    } unscripted;
+    Platform::current().automation = &unscripted;
+    // GNOME Terminal is "Terminal" there; Safari has no Linux version.
+    EXPECT_EQ(row("Terminal").app, "GNOME Terminal");
+    EXPECT_EQ(row("Firefox ESR").how, How::browser);
+    EXPECT_EQ(row("Chromium").profiles, ".config/chromium");
+    EXPECT_EQ(row("jetbrains-idea-ce").app, "IntelliJ IDEA");
+    EXPECT_EQ(Integrations::byName("Safari"), nullptr);
+    EXPECT_EQ(row("Sublime Text").how, How::appOnly); // its windows never tell their file
+    for (const Integration& i : Integrations::all()) {
+        EXPECT_FALSE(i.bundleID) << i.app.toStdString();
+        EXPECT_EQ(Integrations::permission(i, true), Permission::notNeeded) << i.app.toStdString();
+    }
+    EXPECT_TRUE(BrowserURLs::isSupported("Firefox ESR"));
+    EXPECT_FALSE(BrowserURLs::isSupported("Safari"));
+}
+
+TEST_F(Table, RequestsRunOneAtATimeAndAFailureReleasesTheTurn)
 {
     CountingAutomation counting;
     Platform::current().automation = &counting;
@@ -149,14 +179,14 @@ TEST_F(Table, ScriptsRunOneAtATimeAndAFailureReleasesTheLock)
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 5; ++i)
-                answered +=
-                    Integrations::runAppleScript(t % 2 ? QStringLiteral("fail") : QStringLiteral("ok")).has_value();
+                answered += Integrations::restoreTabs(
+                    "Safari", {t % 2 ? QStringLiteral("https://fail/") : QStringLiteral("https://ok/")});
         });
     for (std::thread& t : threads)
         t.join();
     EXPECT_EQ(counting.most.load(), 1);
     EXPECT_EQ(answered.load(), 10);
-    EXPECT_EQ(Integrations::runAppleScript("ok"), ScriptValue::makeText("ok"));
+    EXPECT_TRUE(Integrations::restoreTabs("Safari", {"https://ok/"}));
 }
 
 } // namespace

@@ -249,3 +249,98 @@ TEST_P(Pictures, ThePaneInEachScheme)
 
 INSTANTIATE_TEST_SUITE_P(Schemes, Pictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),
                          [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });
+
+namespace {
+
+// Stands in for the Linux desktop's Automation: nothing is scripted, and so
+// nothing is asked for consent.
+struct UnscriptedDesktop final : Automation {
+    bool scriptsApplications() const override { return false; }
+    std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
+    }
+    bool openWindow(const AutomationTarget&, const QStringList&, const QString&, double) override { return false; }
+    bool selectTab(const AutomationTarget&, int, int, const QString&, double) override { return false; }
+    std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget&, const QString&, double) override
+    {
+        return std::nullopt;
+    }
+    int permission(const QString&, bool) override { return kNotPermitted; }
+};
+
+// The applications as a Linux desktop names them: GNOME Terminal is called
+// "Terminal" there.
+class LinuxPane : public Pane {
+protected:
+    LinuxPane()
+        : Pane(desk(R"({ "name": "Firefox ESR" }, { "name": "Terminal" }, { "name": "Slack" })",
+                    R"({ "name": "Chromium" }, { "name": "Visual Studio Code" }, { "name": "XTerm" },
+                       { "name": "Sublime Text" }, { "name": "Safari" })"))
+    {
+        Platform::current().automation = &unscripted;
+    }
+    UnscriptedDesktop unscripted;
+};
+
+} // namespace
+
+TEST_F(LinuxPane, RowsSayWhatLinuxBringsBackAndAskNoPermission)
+{
+    shown();
+    EXPECT_FALSE(tile("Safari")); // no Linux version
+    EXPECT_TRUE(tile("GNOME Terminal"));
+    EXPECT_EQ(chips(), (QStringList{"All", "Browsers", "Code", "Terminals", "Chat"}));
+    // Browsers and terminals are read without consent; an editor whose
+    // windows never tell their file, and a chat, bring nothing back.
+    const std::vector<std::pair<const char*, bool>> expected{
+        {"Firefox", true}, {"Chromium", true}, {"Visual Studio Code", true}, {"GNOME Terminal", true},
+        {"XTerm", true},   {"Slack", false},   {"Sublime Text", false}};
+    for (const auto& [app, marked] : expected)
+        EXPECT_EQ(badge(app), marked) << app;
+
+    pane->select("Firefox");
+    QApplication::processEvents();
+    EXPECT_EQ(row("Brings back"), QStringList{"Every tab in every window, and which tab was in front"});
+    EXPECT_EQ(row("Permission"), QStringList{"Not needed"});
+    pane->select("Sublime Text");
+    QApplication::processEvents();
+    EXPECT_EQ(row("Brings back").value(0),
+              "Reopens Sublime Text. Its windows don't tell other apps which file they show on Linux.");
+    EXPECT_EQ(row("Permission"), QStringList{"Not needed"});
+}
+
+namespace {
+class LinuxPictures : public LinuxPane, public ::testing::WithParamInterface<ColorScheme> {};
+} // namespace
+
+TEST_P(LinuxPictures, ThePaneOnLinuxInEachScheme)
+{
+    env.desktop.appearance().setColorScheme(GetParam());
+    auto* host = new Themed(new IntegrationsPane);
+    QWidget frame;
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(host);
+    frame.resize(600, 560);
+    frame.show();
+    env.clock.advance(0);
+    QApplication::processEvents();
+    auto* integrations = host->findChild<IntegrationsPane*>();
+    integrations->select("Sublime Text");
+    QApplication::processEvents();
+    QImage image(frame.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    for (int pass = 0; pass < 2; ++pass) {
+        image.fill(Environment::theme(integrations).winBG);
+        frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        QApplication::processEvents();
+    }
+    const QString root = Artifacts::folder(QStringLiteral("settings"));
+    const QString name =
+        GetParam() == ColorScheme::dark ? "integrations-linux-dark.png" : "integrations-linux-light.png";
+    EXPECT_TRUE(image.save(QDir(root).filePath(name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, LinuxPictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),
+                         [](const auto& info) { return info.param == ColorScheme::dark ? "dark" : "light"; });

@@ -10,14 +10,6 @@ namespace tavrin {
 
 namespace {
 
-ScriptValue texts(const QStringList& values)
-{
-    QList<ScriptValue> items;
-    for (const QString& v : values)
-        items.append(ScriptValue::makeText(v));
-    return ScriptValue::makeList(std::move(items));
-}
-
 // The folder a file manager's window shows: its own, else its document's.
 QString folderOf(const SimWindow& w)
 {
@@ -29,14 +21,16 @@ QString folderOf(const SimWindow& w)
 
 } // namespace
 
-std::optional<ScriptValue> SimAutomation::run(const QString& source, double timeLimit)
+std::optional<SimScriptRequest> SimAutomation::accepted(const AutomationTarget& target, const QString& script,
+                                                        double timeLimit,
+                                                        std::initializer_list<SimScriptRequest::Kind> kinds)
 {
     {
         const std::lock_guard guard(mutex_);
-        scripts_.append(source);
+        scripts_.append(script);
     }
-    const auto request = ScriptRequest::parse(source);
-    if (!request)
+    const auto request = SimScriptRequest::parse(script);
+    if (!request || request->app != target.app || std::find(kinds.begin(), kinds.end(), request->kind) == kinds.end())
         return std::nullopt;
     double delay = 0;
     {
@@ -50,85 +44,100 @@ std::optional<ScriptValue> SimAutomation::run(const QString& source, double time
     SimClock::block(desktop_.clock(), std::min(delay, timeLimit));
     if (delay >= timeLimit)
         return std::nullopt;
-    auto guard = desktop_.lock();
-    const SimApp* app = desktop_.appNamed(request->app);
-    if (!app)
+    return request;
+}
+
+std::optional<QList<BrowserWindow>> SimAutomation::browserWindows(const AutomationTarget& target, const QString& script,
+                                                                  double timeLimit)
+{
+    using Kind = SimScriptRequest::Kind;
+    if (!accepted(target, script, timeLimit, {Kind::windowTabs, Kind::frontTabs, Kind::tabTitles}))
         return std::nullopt;
-    return answer(*request, *app);
+    auto guard = desktop_.lock();
+    const SimApp* app = desktop_.appNamed(target.app);
+    return app ? std::optional(windowsOf(app->pid)) : std::nullopt;
 }
 
-std::optional<ScriptValue> SimAutomation::answer(const ScriptRequest& request, const SimApp& app)
+bool SimAutomation::openWindow(const AutomationTarget& target, const QStringList& urls, const QString& script,
+                               double timeLimit)
 {
-    using Kind = ScriptRequest::Kind;
-    switch (request.kind) {
-    case Kind::windowTabs: return windowTabs(app.pid);
-    case Kind::terminalTTYs:
-    case Kind::sessionPaths:
-    case Kind::finderFolders: return perWindow(app.pid, request.kind);
-    case Kind::frontTabs: return frontTabs(app.pid, request.otherTitles, true);
-    case Kind::tabTitles: return frontTabs(app.pid, true, false);
-    case Kind::openTabs: return openTabs(app, request.urls) ? std::optional(ScriptValue::makeOther()) : std::nullopt;
-    case Kind::selectTab:
-        return selectTab(app.pid, request.window, request.tab) ? std::optional(ScriptValue::makeOther()) : std::nullopt;
-    }
-    return std::nullopt;
+    // The script carries the addresses with quotes and backslashes
+    // percent-encoded; the browser opens them as the script has them.
+    QStringList quoted;
+    for (QString url : urls)
+        quoted.append(
+            url.replace(QLatin1Char('\\'), QLatin1String("%5C")).replace(QLatin1Char('"'), QLatin1String("%22")));
+    const auto request = accepted(target, script, timeLimit, {SimScriptRequest::Kind::openTabs});
+    if (!request || request->urls != quoted)
+        return false;
+    auto guard = desktop_.lock();
+    const SimApp* app = desktop_.appNamed(target.app);
+    return app && openTabs(*app, quoted);
 }
 
-ScriptValue SimAutomation::windowTabs(int pid) const
+bool SimAutomation::selectTab(const AutomationTarget& target, int window, int tab, const QString& script,
+                              double timeLimit)
 {
-    QList<ScriptValue> out;
+    const auto request = accepted(target, script, timeLimit, {SimScriptRequest::Kind::selectTab});
+    if (!request || request->window != window || request->tab != tab)
+        return false;
+    auto guard = desktop_.lock();
+    const SimApp* app = desktop_.appNamed(target.app);
+    if (!app)
+        return false;
+    // Windows are counted as browserWindows lists them: those with tabs.
+    std::vector<const SimWindow*> tabbed;
+    for (const SimWindow* w : desktop_.windowsOf(app->pid))
+        if (!w->tabs.empty())
+            tabbed.push_back(w);
+    if (window < 1 || window > int(tabbed.size()))
+        return false;
+    return desktop_.setActiveTab(tabbed[std::size_t(window - 1)]->token, tab - 1);
+}
+
+std::optional<QList<FolderWindow>> SimAutomation::windowFolders(const AutomationTarget& target, const QString& script,
+                                                                double timeLimit)
+{
+    using Kind = SimScriptRequest::Kind;
+    const auto request =
+        accepted(target, script, timeLimit, {Kind::terminalTTYs, Kind::sessionPaths, Kind::finderFolders});
+    if (!request)
+        return std::nullopt;
+    auto guard = desktop_.lock();
+    const SimApp* app = desktop_.appNamed(target.app);
+    return app ? std::optional(foldersOf(app->pid, request->kind)) : std::nullopt;
+}
+
+QList<BrowserWindow> SimAutomation::windowsOf(int pid) const
+{
+    QList<BrowserWindow> out;
     for (const SimWindow* w : desktop_.windowsOf(pid)) {
         if (w->tabs.empty())
-            continue; // a window without a tab in front fails its "try"
-        const SimTab& front = w->tabs[std::size_t(w->activeTab)];
-        QStringList urls;
+            continue; // a window without a tab in front has nothing to tell
+        BrowserWindow window;
         for (const SimTab& tab : w->tabs)
-            urls.append(tab.url);
-        out.append(
-            ScriptValue::makeList({ScriptValue::makeText(front.title), ScriptValue::makeText(front.url), texts(urls)}));
+            window.tabs.append(BrowserTab{tab.title, tab.url});
+        window.front = w->activeTab;
+        out.append(std::move(window));
     }
-    return ScriptValue::makeList(std::move(out));
+    return out;
 }
 
-ScriptValue SimAutomation::perWindow(int pid, ScriptRequest::Kind kind) const
+QList<FolderWindow> SimAutomation::foldersOf(int pid, SimScriptRequest::Kind kind) const
 {
-    QList<ScriptValue> out;
+    QList<FolderWindow> out;
     for (const SimWindow* w : desktop_.windowsOf(pid)) {
-        QString value;
-        if (kind == ScriptRequest::Kind::terminalTTYs)
-            value = w->tty;
-        else if (kind == ScriptRequest::Kind::sessionPaths)
-            value = w->folder;
+        FolderWindow window{w->title, {}, {}};
+        if (kind == SimScriptRequest::Kind::terminalTTYs)
+            window.device = w->tty;
+        else if (kind == SimScriptRequest::Kind::sessionPaths)
+            window.folder = w->folder;
         else
-            value = folderOf(*w);
-        if (!value.isEmpty())
-            out.append(texts({w->title, value}));
+            window.folder = folderOf(*w);
+        if (!window.folder.isEmpty() || !window.device.isEmpty())
+            out.append(std::move(window));
     }
-    return ScriptValue::makeList(std::move(out));
-}
-
-ScriptValue SimAutomation::frontTabs(int pid, bool otherTitles, bool withAddresses) const
-{
-    QStringList titles;
-    QStringList urls;
-    QList<ScriptValue> everyTab;
-    for (const SimWindow* w : desktop_.windowsOf(pid)) {
-        if (w->tabs.empty())
-            continue;
-        const SimTab& front = w->tabs[std::size_t(w->activeTab)];
-        titles.append(front.title);
-        urls.append(front.url);
-        QStringList all;
-        for (const SimTab& tab : w->tabs)
-            all.append(tab.title);
-        everyTab.append(texts(all));
-    }
-    QList<ScriptValue> answer{texts(titles)};
-    if (withAddresses)
-        answer.append(texts(urls));
-    if (otherTitles)
-        answer.append(ScriptValue::makeList(std::move(everyTab)));
-    return ScriptValue::makeList(std::move(answer));
+    return out;
 }
 
 bool SimAutomation::openTabs(const SimApp& app, const QStringList& urls)
@@ -142,14 +151,6 @@ bool SimAutomation::openTabs(const SimApp& app, const QStringList& urls)
     window.activeTab = 0;
     window.title = window.tabs.front().title;
     return desktop_.addWindow(std::move(window)) != 0;
-}
-
-bool SimAutomation::selectTab(int pid, int window, int tab)
-{
-    const auto windows = desktop_.windowsOf(pid);
-    if (window < 1 || window > int(windows.size()))
-        return false;
-    return desktop_.setActiveTab(windows[std::size_t(window - 1)]->token, tab - 1);
 }
 
 int SimAutomation::permission(const QString& bundleId, bool ask)

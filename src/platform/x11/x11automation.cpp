@@ -1,11 +1,18 @@
 #include "platform/x11/x11automation.h"
 
-#include "platform/scriptrequest.h"
+#include "platform/linux/browserwindowmatch.h"
+#include "platform/linux/chromiumsession.h"
+#include "platform/linux/firefoxsession.h"
+#include "platform/linux/terminalfolder.h"
 #include "platform/x11/desktopentries.h"
+#include "platform/x11/x11windows.h"
 #include "platform/x11/x11workspace.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSemaphore>
 #include <QThread>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -41,42 +48,108 @@ T onThreadOf(QObject& owner, T fallback, std::function<T()> fn)
     return shared->result;
 }
 
-// The Chromium family opens a window of its own for "--new-window"; Safari
-// does not run here.
-bool isChromiumForm(const QString& source) { return source.contains(QLatin1String("\n  make new window\n")); }
 } // namespace
 
 QStringList X11Automation::newWindowCommand(const QStringList& entryCommand, const QStringList& urls)
 {
-    if (entryCommand.isEmpty() || urls.isEmpty())
+    QStringList web;
+    for (const QString& url : urls) {
+        const QUrl address(url, QUrl::StrictMode);
+        if (address.isValid()
+            && (address.scheme() == QLatin1String("http") || address.scheme() == QLatin1String("https")))
+            web.append(url);
+    }
+    if (entryCommand.isEmpty() || web.isEmpty())
         return {};
-    return entryCommand + QStringList{QStringLiteral("--new-window")} + urls;
+    // After "--" nothing can be taken for a switch of the browser's.
+    return entryCommand + QStringList{QStringLiteral("--new-window"), QStringLiteral("--")} + web;
 }
 
-std::optional<ScriptValue> X11Automation::run(const QString& source, double)
+bool X11Automation::belongs(const X11WindowInfo& window, const AutomationTarget& app)
 {
-    const auto request = ScriptRequest::parse(source);
-    if (!request || request->kind != ScriptRequest::Kind::openTabs || !isChromiumForm(source))
+    const X11AppIdentity identity = windows_.application(window);
+    if (!identity.desktopId.isEmpty() && app.desktopIds.contains(identity.desktopId))
+        return true;
+    for (const QString& name : {identity.name, window.wmClass, window.instance})
+        if (!name.isEmpty() && (name == app.app || app.names.contains(name)))
+            return true;
+    const QString program = QFileInfo(QStringLiteral("/proc/%1/exe").arg(window.pid)).symLinkTarget();
+    return !program.isEmpty() && app.executables.contains(QFileInfo(program).fileName());
+}
+
+QList<X11Automation::Shown> X11Automation::windowsOf(const AutomationTarget& app)
+{
+    QList<Shown> out;
+    const auto root = windows_.rootState();
+    const auto infos =
+        root ? windows_.read(root->frontToBack, X11Windows::needTitle | X11Windows::needClass | X11Windows::needKind)
+             : std::nullopt;
+    for (const X11WindowInfo& w : infos.value_or(std::vector<X11WindowInfo>()))
+        if (w.exists && w.pid > 0 && X11Windows::isStandard(w, *windows_.connection().ewmh()) && belongs(w, app))
+            out.append(Shown{w.pid, w.title});
+    return out;
+}
+
+std::optional<QList<BrowserWindow>> X11Automation::browserWindows(const AutomationTarget& app, const QString&, double)
+{
+    if (app.profiles.isEmpty())
         return std::nullopt;
-    const bool started = onThreadOf<bool>(workspace_, false, [this, request] {
-        const DesktopEntry* entry = entries_.forName(request->app);
-        const QStringList command =
-            entry ? newWindowCommand(DesktopEntries::commandLine(*entry), request->urls) : QStringList();
+    const auto shown = onThreadOf<std::optional<QList<Shown>>>(workspace_, std::nullopt,
+                                                               [this, app] { return std::optional(windowsOf(app)); });
+    if (!shown)
+        return std::nullopt;
+    const QString profiles = QDir::home().filePath(app.profiles);
+    const auto session = QFileInfo::exists(profiles + QStringLiteral("/profiles.ini"))
+                             ? FirefoxSession::read(profiles)
+                             : ChromiumSession::read(profiles);
+    if (!session)
+        return std::nullopt;
+    QStringList titles;
+    for (const Shown& w : *shown)
+        titles.append(w.title);
+    return BrowserWindowMatch::match(titles, *session);
+}
+
+bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, const QString&, double)
+{
+    return onThreadOf<bool>(workspace_, false, [this, app, urls] {
+        const DesktopEntry* entry = nullptr;
+        for (const QString& id : app.desktopIds)
+            if ((entry = entries_.forLocation(id)))
+                break;
+        if (!entry)
+            entry = entries_.forName(app.app);
+        QStringList program = entry ? DesktopEntries::commandLine(*entry) : QStringList();
+        if (program.isEmpty() && !app.executables.isEmpty())
+            program = QStringList{app.executables.first()};
+        const QStringList command = newWindowCommand(program, urls);
         return !command.isEmpty() && workspace_.startDetached(command);
     });
-    return started ? std::optional(ScriptValue::makeOther()) : std::nullopt;
 }
 
-int X11Automation::permission(const QString& bundleId, bool)
+bool X11Automation::selectTab(const AutomationTarget&, int, int, const QString&, double) { return false; }
+
+std::optional<QList<FolderWindow>> X11Automation::windowFolders(const AutomationTarget& app, const QString&, double)
 {
-    if (bundleId.isEmpty())
-        return kNotRunning;
-    return onThreadOf<int>(workspace_, kNotRunning, [this, bundleId] {
-        for (const RunningApp& app : workspace_.runningApplications())
-            if (app.bundleIdentifier == bundleId)
-                return kAllowed;
-        return kNotRunning;
-    });
+    const auto shown = onThreadOf<std::optional<QList<Shown>>>(workspace_, std::nullopt,
+                                                               [this, app] { return std::optional(windowsOf(app)); });
+    if (!shown)
+        return std::nullopt;
+    QHash<int, int> windowsPerProcess;
+    for (const Shown& w : *shown)
+        ++windowsPerProcess[w.pid];
+    QList<FolderWindow> out;
+    for (const Shown& w : *shown) {
+        // A process with several windows has one shell for each: which is
+        // whose cannot be told, so none is guessed.
+        if (windowsPerProcess.value(w.pid) != 1)
+            continue;
+        if (const auto folder = TerminalFolder::of(w.pid))
+            out.append(FolderWindow{w.title, *folder, {}});
+    }
+    return out;
 }
+
+int X11Automation::permission(const QString&, bool) { return kAllowed; }
 
 } // namespace tavrin

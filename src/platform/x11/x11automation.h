@@ -5,28 +5,58 @@
 namespace tavrin {
 
 class DesktopEntries;
+class X11Windows;
 class X11Workspace;
+struct X11WindowInfo;
 
-// Scripting on the Linux desktop, which has no scripting of other
-// applications and no consent for it. A running application answers
-// allowed (by its desktop id), any other not running. Of the system's
-// scripts only the one that opens a window of a Chromium-family browser with
-// tabs is carried out: the browser's desktop entry is started with
-// "--new-window" followed by the addresses. Every other script answers
-// nothing, as an application that does not answer would.
+// Asking applications on the Linux desktop, which has no scripting of other
+// applications and no consent for it: each request is answered from the
+// application's own files and processes, and script texts are never read.
+// An application's windows are the managed windows whose desktop entry,
+// name, window class or program is one of the target's.
+// - A browser's windows are its session file's windows (the Firefox family
+//   when its profiles folder holds "profiles.ini", else the Chromium
+//   family), matched to its windows on screen by their titles.
+// - A browser's new window is started through its desktop entry (else its
+//   program) with "--new-window", "--" and the web addresses.
+// - A terminal's window is in the folder of its foreground shell, for a
+//   terminal process that shows one window.
 class X11Automation : public Automation {
 public:
-    X11Automation(DesktopEntries& entries, X11Workspace& workspace) : entries_(entries), workspace_(workspace) {}
+    X11Automation(DesktopEntries& entries, X11Windows& windows, X11Workspace& workspace)
+        : entries_(entries),
+          windows_(windows),
+          workspace_(workspace)
+    {}
 
-    std::optional<ScriptValue> run(const QString& source, double timeLimit) override;
+    bool scriptsApplications() const override { return false; }
+    std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
+                                                       double timeLimit) override;
+    bool openWindow(const AutomationTarget& app, const QStringList& urls, const QString& script,
+                    double timeLimit) override;
+    // Browsers offer no way to pick a tab from outside: never done.
+    bool selectTab(const AutomationTarget& app, int window, int tab, const QString& script, double timeLimit) override;
+    std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget& app, const QString& script,
+                                                     double timeLimit) override;
+    // Nothing asks for consent here.
     int permission(const QString& bundleId, bool ask) override;
 
-    // The command that opens a new window of the browser whose desktop entry
-    // starts with `entryCommand` (program and arguments), holding `urls`.
+    // The command that opens a new window of the browser started by
+    // `entryCommand` (program and arguments) holding the web (http and https)
+    // addresses of `urls`; empty when there is none.
     static QStringList newWindowCommand(const QStringList& entryCommand, const QStringList& urls);
 
 private:
+    struct Shown {
+        int pid = 0;
+        QString title;
+    };
+    // The target's windows on screen, front to back. Main thread.
+    QList<Shown> windowsOf(const AutomationTarget& app);
+    bool belongs(const X11WindowInfo& window, const AutomationTarget& app);
+
     DesktopEntries& entries_;
+    X11Windows& windows_;
     X11Workspace& workspace_;
 };
 

@@ -97,7 +97,7 @@ Platform X11Desktop::services(const Platform& common)
     if (!workspace_ && common.clock)
         workspace_ = std::make_unique<X11Workspace>(*windows_, *common.clock);
     if (!automation_ && workspace_)
-        automation_ = std::make_unique<X11Automation>(windows_->entries(), *workspace_);
+        automation_ = std::make_unique<X11Automation>(windows_->entries(), *windows_, *workspace_);
     if (!defaults_ && common.defaults && common.clock)
         defaults_ = std::make_unique<X11Defaults>(*common.defaults, *common.clock);
     Platform p = common;

@@ -7,16 +7,16 @@
 namespace tavrin {
 
 // What one of the system's scripts asks of another application, recognised
-// by its form. The stand-ins for a scripting runtime (the simulated desktop,
-// the Linux desktop) answer these and nothing else.
-struct ScriptRequest {
+// by its form: the simulated desktop checks that a call's script asks what
+// the call says, and answers nothing for any other script.
+struct SimScriptRequest {
     enum class Kind {
-        windowTabs,    // per window: {front tab's title, its address, every tab's address}
-        terminalTTYs,  // per window: {name, the front tab's terminal device}
-        sessionPaths,  // per window: {name, the current session's folder}
-        finderFolders, // per window: {name, the POSIX path of the folder shown}
-        frontTabs,     // {front tabs' titles, their addresses[, every window's tab titles]}
-        tabTitles,     // {front tabs' titles, every window's tab titles}
+        windowTabs,    // each window's front tab and every tab's address
+        terminalTTYs,  // each window's front tab's terminal device
+        sessionPaths,  // each window's current session's folder
+        finderFolders, // the folder each window shows
+        frontTabs,     // the front tabs[, with every window's tab titles]
+        tabTitles,     // the front tabs' titles and every window's tab titles
         openTabs,      // a new window with `urls`, the first in front
         selectTab,     // tab `tab` of window `window` to the front
     };
@@ -29,7 +29,7 @@ struct ScriptRequest {
     int tab = 0;              // selectTab: counted from 1
 
     // The request a script's source makes; none for any other script.
-    static std::optional<ScriptRequest> parse(const QString& source);
+    static std::optional<SimScriptRequest> parse(const QString& source);
 };
 
 } // namespace tavrin

@@ -1,4 +1,4 @@
-#include "platform/scriptrequest.h"
+#include "platform/sim/simscriptrequest.h"
 
 #include <QRegularExpression>
 
@@ -31,13 +31,13 @@ QStringList quotedTexts(const QString& list)
 }
 
 // The one-line forms: "tell application NAME to STATEMENT".
-std::optional<ScriptRequest> oneLine(const QString& source)
+std::optional<SimScriptRequest> oneLine(const QString& source)
 {
     static const QRegularExpression tell(QStringLiteral("^tell application %1 to (.*)$").arg(kQuotedName));
     const auto m = tell.match(source);
     if (!m.hasMatch())
         return std::nullopt;
-    ScriptRequest r;
+    SimScriptRequest r;
     r.app = unescape(m.captured(1));
     const QString statement = m.captured(2);
 
@@ -50,13 +50,13 @@ std::optional<ScriptRequest> oneLine(const QString& source)
     static const QRegularExpression chromiumSelect(
         QStringLiteral(R"(^set active tab index of window (\d+) to (\d+)$)"));
     if (const auto f = front.match(statement); f.hasMatch()) {
-        r.kind = ScriptRequest::Kind::frontTabs;
+        r.kind = SimScriptRequest::Kind::frontTabs;
         r.otherTitles = f.hasCaptured(3);
     } else if (titles.match(statement).hasMatch()) {
-        r.kind = ScriptRequest::Kind::tabTitles;
+        r.kind = SimScriptRequest::Kind::tabTitles;
     } else if (auto s = safariSelect.match(statement);
                s.hasMatch() || (s = chromiumSelect.match(statement)).hasMatch()) {
-        r.kind = ScriptRequest::Kind::selectTab;
+        r.kind = SimScriptRequest::Kind::selectTab;
         r.window = s.captured(1).toInt();
         r.tab = s.captured(2).toInt();
     } else {
@@ -66,24 +66,24 @@ std::optional<ScriptRequest> oneLine(const QString& source)
 }
 
 // The block forms: "tell application NAME" on the first line.
-std::optional<ScriptRequest> block(const QString& source)
+std::optional<SimScriptRequest> block(const QString& source)
 {
     static const QRegularExpression tell(QStringLiteral("^tell application %1\\n").arg(kQuotedName));
     const auto m = tell.match(source);
     if (!m.hasMatch())
         return std::nullopt;
-    ScriptRequest r;
+    SimScriptRequest r;
     r.app = unescape(m.captured(1));
     const auto has = [&](const char* phrase) { return source.contains(QLatin1String(phrase)); };
     if (has("set end of out to {title of active tab of w, URL of active tab of w, URL of tabs of w}")
         || has("set end of out to {name of current tab of w, URL of current tab of w, URL of tabs of w}")) {
-        r.kind = ScriptRequest::Kind::windowTabs;
+        r.kind = SimScriptRequest::Kind::windowTabs;
     } else if (has("set end of out to {name of w, tty of selected tab of w}")) {
-        r.kind = ScriptRequest::Kind::terminalTTYs;
+        r.kind = SimScriptRequest::Kind::terminalTTYs;
     } else if (has("to set p to variable named \"session.path\"")) {
-        r.kind = ScriptRequest::Kind::sessionPaths;
+        r.kind = SimScriptRequest::Kind::sessionPaths;
     } else if (has("set end of out to {name of w, POSIX path of (target of w as alias)}")) {
-        r.kind = ScriptRequest::Kind::finderFolders;
+        r.kind = SimScriptRequest::Kind::finderFolders;
     } else {
         static const QRegularExpression safariFirst(
             QStringLiteral(R"re(\n  make new document with properties \{URL:("[^"]*")\}\n)re"));
@@ -96,7 +96,7 @@ std::optional<ScriptRequest> block(const QString& source)
         const auto others = rest.match(source);
         if (!first.hasMatch() || !others.hasMatch())
             return std::nullopt;
-        r.kind = ScriptRequest::Kind::openTabs;
+        r.kind = SimScriptRequest::Kind::openTabs;
         r.urls = quotedTexts(first.captured(1)) + quotedTexts(others.captured(1));
     }
     return r;
@@ -104,7 +104,7 @@ std::optional<ScriptRequest> block(const QString& source)
 
 } // namespace
 
-std::optional<ScriptRequest> ScriptRequest::parse(const QString& source)
+std::optional<SimScriptRequest> SimScriptRequest::parse(const QString& source)
 {
     if (auto r = oneLine(source))
         return r;

@@ -1,0 +1,247 @@
+#include "platform/linux/chromiumsession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QMap>
+#include <QtEndian>
+#include <algorithm>
+
+namespace tavrin::ChromiumSession {
+
+namespace {
+
+constexpr qint64 kMaxFile = 64 * 1024 * 1024;
+
+// Reads little-endian values from a byte range; a read past the end fails
+// every later read.
+class Reader {
+public:
+    Reader(const char* data, qsizetype size) : data_(data), size_(size) {}
+
+    bool ok() const { return ok_; }
+    qsizetype left() const { return size_ - at_; }
+
+    template <class T>
+    T number()
+    {
+        if (!take(sizeof(T)))
+            return T();
+        return qFromLittleEndian<T>(data_ + at_ - qsizetype(sizeof(T)));
+    }
+    // A pickled string: its length, its bytes, padding to 4 bytes.
+    QString string8()
+    {
+        const qint32 length = number<qint32>();
+        if (length < 0 || !take(length) || !pad(length))
+            return fail();
+        return QString::fromUtf8(data_ + at_ - padded(length), length);
+    }
+    // A pickled UTF-16 string: its length in units, the units, padding.
+    QString string16()
+    {
+        const qint32 length = number<qint32>();
+        if (length < 0 || length > left() / 2 || !take(qsizetype(length) * 2) || !pad(qsizetype(length) * 2))
+            return fail();
+        const char* units = data_ + at_ - padded(qsizetype(length) * 2);
+        QString out(length, Qt::Uninitialized);
+        for (qint32 i = 0; i < length; ++i)
+            out[i] = QChar(qFromLittleEndian<quint16>(units + 2 * i));
+        return out;
+    }
+
+private:
+    static qsizetype padded(qsizetype n) { return (n + 3) & ~qsizetype(3); }
+    bool take(qsizetype n)
+    {
+        if (!ok_ || n < 0 || n > left())
+            return ok_ = false;
+        at_ += n;
+        return true;
+    }
+    bool pad(qsizetype n) { return take(padded(n) - n); }
+    QString fail()
+    {
+        ok_ = false;
+        return {};
+    }
+
+    const char* data_;
+    qsizetype size_;
+    qsizetype at_ = 0;
+    bool ok_ = true;
+};
+
+struct Tab {
+    qint32 window = 0;
+    qint32 index = 0;
+    qint32 selected = -1;           // navigation index; -1: the last recorded
+    QMap<qint32, BrowserTab> pages; // by navigation index
+};
+
+struct Replay {
+    QHash<qint32, Tab> tabs;
+    QHash<qint32, qint32> selectedTab; // window → index
+    QList<qint32> windowOrder;         // by first appearance
+
+    void seeWindow(qint32 window)
+    {
+        if (!windowOrder.contains(window))
+            windowOrder.append(window);
+    }
+    void apply(quint8 command, Reader r);
+    QList<BrowserWindow> windows() const;
+};
+
+void Replay::apply(quint8 command, Reader r)
+{
+    switch (command) {
+    case setTabWindow: {
+        const auto window = r.number<qint32>();
+        const auto tab = r.number<qint32>();
+        if (r.ok()) {
+            tabs[tab].window = window;
+            seeWindow(window);
+        }
+        break;
+    }
+    case setTabIndexInWindow:
+    case setSelectedNavigationIndex: {
+        const auto tab = r.number<qint32>();
+        const auto index = r.number<qint32>();
+        if (r.ok())
+            (command == setTabIndexInWindow ? tabs[tab].index : tabs[tab].selected) = index;
+        break;
+    }
+    case setSelectedTabInIndex: {
+        const auto window = r.number<qint32>();
+        const auto index = r.number<qint32>();
+        if (r.ok())
+            selectedTab[window] = index;
+        break;
+    }
+    case updateTabNavigation: {
+        r.number<quint32>(); // the pickle's own size
+        const auto tab = r.number<qint32>();
+        const auto index = r.number<qint32>();
+        const QString url = r.string8();
+        const QString title = r.string16();
+        if (r.ok())
+            tabs[tab].pages.insert(index, BrowserTab{title, url});
+        break;
+    }
+    case tabClosed: {
+        const auto tab = r.number<qint32>();
+        if (r.ok())
+            tabs.remove(tab);
+        break;
+    }
+    case windowClosed: {
+        const auto window = r.number<qint32>();
+        if (!r.ok())
+            break;
+        windowOrder.removeAll(window);
+        for (auto it = tabs.begin(); it != tabs.end();)
+            it = it->window == window ? tabs.erase(it) : std::next(it);
+        break;
+    }
+    default: break;
+    }
+}
+
+QList<BrowserWindow> Replay::windows() const
+{
+    QList<BrowserWindow> out;
+    for (qint32 window : windowOrder) {
+        QList<const Tab*> inWindow;
+        for (const Tab& tab : tabs)
+            if (tab.window == window && !tab.pages.isEmpty())
+                inWindow.append(&tab);
+        std::stable_sort(inWindow.begin(), inWindow.end(),
+                         [](const Tab* a, const Tab* b) { return a->index < b->index; });
+        BrowserWindow read;
+        const qint32 selected = selectedTab.value(window, 0);
+        for (const Tab* tab : inWindow) {
+            const auto page = tab->pages.constFind(tab->selected);
+            read.tabs.append(page != tab->pages.cend() ? *page : tab->pages.last());
+            if (tab->index <= selected)
+                read.front = int(read.tabs.size() - 1);
+        }
+        if (!read.tabs.isEmpty())
+            out.append(std::move(read));
+    }
+    return out;
+}
+
+// The current session file of a profile: the largest number.
+QString currentSessionFile(const QDir& sessions)
+{
+    QString best;
+    qulonglong bestNumber = 0;
+    for (const QString& name : sessions.entryList({QStringLiteral("Session_*")}, QDir::Files)) {
+        bool ok = false;
+        const qulonglong number = name.mid(8).toULongLong(&ok);
+        if (ok && (best.isEmpty() || number > bestNumber)) {
+            best = sessions.filePath(name);
+            bestNumber = number;
+        }
+    }
+    return best;
+}
+
+std::optional<QList<BrowserWindow>> readFile(const QString& path)
+{
+    // Records are appended while the browser runs: one cut short is read once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        if (auto windows = parse(file.read(kMaxFile)))
+            return windows;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
+{
+    Reader header(file.constData(), file.size());
+    if (!file.startsWith("SNSS"))
+        return std::nullopt;
+    header.number<quint32>();
+    const auto version = header.number<qint32>();
+    if (!header.ok() || (version != 1 && version != 3))
+        return std::nullopt;
+    Replay replay;
+    qsizetype at = 8;
+    while (at < file.size()) {
+        Reader record(file.constData() + at, file.size() - at);
+        const auto size = record.number<quint16>();
+        if (!record.ok() || size == 0 || size > record.left())
+            return std::nullopt; // ends inside a record
+        const auto command = record.number<quint8>();
+        replay.apply(command, Reader(file.constData() + at + 3, size - 1));
+        at += 2 + size;
+    }
+    return replay.windows();
+}
+
+std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)
+{
+    std::optional<QList<BrowserWindow>> out;
+    const QDir root(profilesFolder);
+    for (const QString& profile : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString file = currentSessionFile(QDir(root.filePath(profile) + QStringLiteral("/Sessions")));
+        if (file.isEmpty())
+            continue;
+        if (const auto windows = readFile(file)) {
+            if (!out)
+                out.emplace();
+            out->append(*windows);
+        }
+    }
+    return out;
+}
+
+} // namespace tavrin::ChromiumSession

@@ -1,0 +1,141 @@
+#include "platform/linux/firefoxsession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QtEndian>
+#include <lz4.h>
+
+namespace tavrin::FirefoxSession {
+
+namespace {
+
+const QByteArray kMagic("mozLz40\0", 8);
+// Far above any real session; a larger size is not believed.
+constexpr qint64 kMaxUnpacked = 256 * 1024 * 1024;
+
+std::optional<QByteArray> unpack(const QByteArray& file)
+{
+    if (file.size() < kMagic.size() + 4 || !file.startsWith(kMagic))
+        return std::nullopt;
+    const auto size = qFromLittleEndian<quint32>(file.constData() + kMagic.size());
+    if (size == 0 || qint64(size) > kMaxUnpacked)
+        return std::nullopt;
+    const qsizetype header = kMagic.size() + 4;
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    const int written =
+        LZ4_decompress_safe(file.constData() + header, out.data(), int(file.size() - header), int(size));
+    if (written != int(size))
+        return std::nullopt;
+    return out;
+}
+
+// A tab's current page: entry `index` (counted from 1) of its history.
+std::optional<BrowserTab> currentPage(const QJsonObject& tab)
+{
+    const QJsonArray entries = tab.value(QLatin1String("entries")).toArray();
+    if (entries.isEmpty())
+        return std::nullopt;
+    const qsizetype index =
+        std::clamp<qsizetype>(tab.value(QLatin1String("index")).toInt(int(entries.size())), 1, entries.size());
+    const QJsonObject entry = entries.at(index - 1).toObject();
+    const QString url = entry.value(QLatin1String("url")).toString();
+    if (url.isEmpty())
+        return std::nullopt;
+    return BrowserTab{entry.value(QLatin1String("title")).toString(), url};
+}
+
+BrowserWindow windowOf(const QJsonObject& window)
+{
+    BrowserWindow out;
+    const QJsonArray tabs = window.value(QLatin1String("tabs")).toArray();
+    // "selected" counts from 1 (it can be written counting from 0: the
+    // front tab is checked against the window's title by whoever matches).
+    int selected = window.value(QLatin1String("selected")).toInt(1) - 1;
+    for (qsizetype i = 0; i < tabs.size(); ++i) {
+        const auto page = currentPage(tabs.at(i).toObject());
+        if (!page) {
+            if (i < selected)
+                --selected;
+            continue;
+        }
+        out.tabs.append(*page);
+    }
+    out.front = int(std::clamp<qsizetype>(selected, 0, std::max<qsizetype>(out.tabs.size() - 1, 0)));
+    return out;
+}
+
+// The profile folders "profiles.ini" names: each installation's default
+// first, then every profile.
+QStringList profileFolders(const QString& profilesFolder)
+{
+    const QDir root(profilesFolder);
+    QSettings ini(root.filePath(QStringLiteral("profiles.ini")), QSettings::IniFormat);
+    QStringList first, rest;
+    for (const QString& group : ini.childGroups()) {
+        ini.beginGroup(group);
+        if (group.startsWith(QLatin1String("Install")) && ini.contains(QStringLiteral("Default"))) {
+            first.append(root.filePath(ini.value(QStringLiteral("Default")).toString()));
+        } else if (group.startsWith(QLatin1String("Profile")) && ini.contains(QStringLiteral("Path"))) {
+            const QString path = ini.value(QStringLiteral("Path")).toString();
+            rest.append(ini.value(QStringLiteral("IsRelative"), 1).toInt() ? root.filePath(path) : path);
+        }
+        ini.endGroup();
+    }
+    QStringList out;
+    for (const QString& folder : first + rest)
+        if (!out.contains(QDir::cleanPath(folder)))
+            out.append(QDir::cleanPath(folder));
+    return out;
+}
+
+std::optional<QList<BrowserWindow>> readFile(const QString& path)
+{
+    // The file is replaced whole; one that changes while read is read once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        if (auto windows = parse(file.read(kMaxUnpacked)))
+            return windows;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
+{
+    const auto json = unpack(file);
+    if (!json)
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(*json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    QList<BrowserWindow> out;
+    for (const QJsonValue& window : document.object().value(QLatin1String("windows")).toArray()) {
+        BrowserWindow read = windowOf(window.toObject());
+        if (!read.tabs.isEmpty()) // the first write can hold a window without tabs
+            out.append(std::move(read));
+    }
+    return out;
+}
+
+std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)
+{
+    std::optional<QList<BrowserWindow>> out;
+    for (const QString& profile : profileFolders(profilesFolder)) {
+        if (const auto windows = readFile(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"))) {
+            if (!out)
+                out.emplace();
+            out->append(*windows);
+        }
+    }
+    return out;
+}
+
+} // namespace tavrin::FirefoxSession
