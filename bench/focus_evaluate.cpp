@@ -5,6 +5,8 @@
 // server), 50 events in the calendars and 40 running applications. The
 // counter idle_cpu_percent is that evaluation's share of one core with an
 // evaluation every 30 seconds, the engine's whole work while nothing changes.
+// The second case has one link of 10,000 old daily series (1 MB) whose
+// counts outlast the periods one expansion examines.
 #include "focus/focus.h"
 #include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
@@ -50,13 +52,22 @@ QByteArray feed(int link, double now)
     return out + "END:VCALENDAR\r\n";
 }
 
-// Answers every request with the feed its path names ("/0" … "/2").
+// 10,000 series from 1970 that repeat every day with a count of 999,999,999.
+QByteArray longCountsFeed()
+{
+    QByteArray out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    for (int i = 0; i < 10'000; ++i)
+        out += "BEGIN:VEVENT\r\nUID:long-" + QByteArray::number(i) + "\r\nSUMMARY:Standup " + QByteArray::number(i)
+               + "\r\nDTSTART:19700105T0" + QByteArray::number(i % 10) + "0000Z\r\nDTEND:19700105T0"
+               + QByteArray::number(i % 10) + "3000Z\r\nRRULE:FREQ=DAILY;COUNT=999999999\r\nEND:VEVENT\r\n";
+    return out + "END:VCALENDAR\r\n";
+}
+
+// Answers every request with the feed its path names ("/0", "/1" …).
 class FeedServer {
 public:
-    explicit FeedServer(double now)
+    explicit FeedServer(QList<QByteArray> feeds) : feeds_(std::move(feeds))
     {
-        for (int l = 0; l < kLinks; ++l)
-            feeds_.append(feed(l, now));
         server_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection())
@@ -133,7 +144,13 @@ void BM_FocusEvaluate(benchmark::State& state)
     Platform services = Platform::current();
     services.http = &http;
     Platform::install(services);
-    FeedServer server(now);
+    QList<QByteArray> feeds;
+    if (state.range(0) == 0)
+        for (int l = 0; l < kLinks; ++l)
+            feeds.append(feed(l, now));
+    else
+        feeds.append(longCountsFeed());
+    FeedServer server(feeds);
     desk.defaults.setValue(Focus::kSwitchKey, true);
 
     AutoArrange autoArrange(WindowManager::shared());
@@ -143,7 +160,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     Focus focus(meeting, share, QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;
-    for (int l = 0; l < kLinks; ++l)
+    for (int l = 0; l < feeds.size(); ++l)
         links << server.link(l);
     focus.setLinks(links);
     QElapsedTimer waited;
@@ -152,7 +169,8 @@ void BM_FocusEvaluate(benchmark::State& state)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         desk.clock.runDue();
     }
-    if (focus.links().events().size() != kLinks * kEventsPerLink || !focus.linkErrors().isEmpty()) {
+    if (focus.links().events().size() != (state.range(0) == 0 ? kLinks * kEventsPerLink : 10'000)
+        || !focus.linkErrors().isEmpty()) {
         state.SkipWithError("the calendar links did not load");
         return;
     }
@@ -169,7 +187,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     if (focus.running())
         state.SkipWithError("a routine started");
 }
-BENCHMARK(BM_FocusEvaluate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FocusEvaluate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -5,6 +5,7 @@
 // one UID (or have none), and 10,000 daily series whose counts ended years
 // ago, expanded over one hour.
 #include "focus/ics.h"
+#include "focus/linkoccurrences.h"
 
 #include <QDate>
 #include <QStringList>
@@ -208,6 +209,37 @@ void BM_ExpandEndedCountsOneHour(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ExpandEndedCountsOneHour)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// About 1 MB: 10,000 series from 1970 whose counts (999,999,999) outlast the
+// periods one expansion examines: every day (argument 0), every weekday (1),
+// the last weekday of each year (2).
+QString longCountsFeed(int variant)
+{
+    const QString rules[] = {QStringLiteral("FREQ=DAILY"), QStringLiteral("FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR"),
+                             QStringLiteral("FREQ=YEARLY;BYMONTH=12;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1")};
+    QString text = QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n");
+    for (int i = 0; i < 10'000; ++i)
+        text += QStringLiteral("BEGIN:VEVENT\r\nUID:long-%1\r\nSUMMARY:Standup %1\r\nDTSTART:%2Z\r\n"
+                               "RRULE:%3;COUNT=999999999\r\nEND:VEVENT\r\n")
+                    .arg(i)
+                    .arg(stamp(QDate(1970, 1, 5).addDays(i % 365), 8 + i % 10, 0), rules[variant]);
+    return text + QStringLiteral("END:VCALENDAR\r\n");
+}
+
+// What a link's fetch does with such a feed away from the main thread: it
+// reads the events and works out their occurrences over the hour ahead.
+void BM_ReadLongCounts(benchmark::State& state)
+{
+    const QString text = longCountsFeed(int(state.range(0)));
+    const QTimeZone local("Europe/Berlin");
+    constexpr double kNow = 818326800; // 2026-12-07 09:00 UTC
+    for (auto _ : state) {
+        const QList<ICSEvent> events = ICS::parse(text, local);
+        benchmark::DoNotOptimize(LinkOccurrences::Table::of(events, kNow, kNow + LinkOccurrences::kSpan).starts.size());
+    }
+    state.counters["bytes"] = double(text.size());
+}
+BENCHMARK(BM_ReadLongCounts)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -15,6 +15,7 @@ packages=(
   xvfb openbox x11-xserver-utils x11-utils xdotool wmctrl xcompmgr xterm
   procps lsof python3 clang-format
   libpulse-dev pulseaudio pulseaudio-utils
+  gnome-keyring libsecret-tools
   liblz4-dev
 )
 if [ "${1:-}" = "sanitize" ]; then

@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include <QFileInfo>
+
 namespace tavrin {
 
 CommandLine CommandLine::parse(const QStringList& arguments)
@@ -41,6 +43,14 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     if (result.desktop == Desktop::x11 && !result.scenarioPath.isEmpty() && result.error.isEmpty())
         result.error = QStringLiteral("--scenario applies to the simulated desktop only.");
     return result;
+}
+
+QString CommandLine::instanceOptions() const
+{
+    if (desktop == Desktop::x11)
+        return QStringLiteral("x11");
+    return QStringLiteral("simulated:")
+           + (scenarioPath.isEmpty() ? QString() : QFileInfo(scenarioPath).absoluteFilePath());
 }
 
 QString CommandLine::usage()

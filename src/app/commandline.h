@@ -16,6 +16,9 @@ struct CommandLine {
     QString error; // one line for the user when the arguments are wrong
 
     static CommandLine parse(const QStringList& arguments);
+    // The options that make one running Tavrin differ from another on the
+    // same settings: the desktop, and the scenario's absolute path.
+    QString instanceOptions() const;
     static QString usage();
 };
 

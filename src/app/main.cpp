@@ -4,6 +4,7 @@
 #include "app/appstate.h"
 #include "app/commandbaradapter.h"
 #include "app/commandline.h"
+#include "app/instanceservice.h"
 #include "app/intents/intentclient.h"
 #include "app/intents/intentservice.h"
 #include "app/intents/tavrinshortcuts.h"
@@ -31,6 +32,7 @@
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
 #include "platform/linux/linuxprocesses.h"
+#include "platform/linux/localmodelserver.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
 #include "platform/linux/pulsemicrophone.h"
@@ -38,7 +40,6 @@
 #include "platform/linux/qtfiledialogs.h"
 #include "platform/linux/qthttpclient.h"
 #include "platform/linux/shortcutsfolder.h"
-#include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simdesktopwindow.h"
@@ -87,13 +88,14 @@ void say(std::FILE* stream, const QString& line)
 // The services every desktop runs on: the clock, the settings file, the
 // keyring, the network, helper programs and the user's folders; and, for a
 // real desktop, its appearance, the sound server's microphone, the local
-// calendars and (none on Linux) an on-device language model.
+// calendars and a model server on this computer as the on-device language
+// model.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
     DesktopKeychain keychain;
     QtHttpClient http{clock};
-    UnavailableLanguageModel noLanguageModel;
+    LocalModelServer localModel{http, clock, qEnvironmentVariable(LocalModelServer::kVariable)};
     LinuxProcesses processes;
     QtFileDialogs fileDialogs;
     PlistFiles propertyLists;
@@ -107,7 +109,7 @@ struct CommonServices {
                         .keychain = &keychain,
                         .clock = &clock,
                         .http = &http,
-                        .languageModel = &noLanguageModel,
+                        .languageModel = &localModel,
                         .appearance = appearance.get(),
                         .processes = &processes,
                         .fileDialogs = &fileDialogs,
@@ -181,6 +183,7 @@ struct Shell {
     std::unique_ptr<TavrinApp> app;
     std::unique_ptr<MenuBarExtra> menuBar;
     std::unique_ptr<IntentService> intents;
+    std::unique_ptr<InstanceService> instance;
     SignalWatcher signalWatcher;
 };
 
@@ -232,7 +235,23 @@ void wireFocus(Shell& shell, AppState& state)
     shell.registrations.push_back(state.setEngine(EngineSlot::focus, *shell.routines));
 }
 
-std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
+// The intents, and the answer to a second start on these settings, on the
+// session bus.
+void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, const QString& runningOn)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    shell.intents = std::make_unique<IntentService>(state);
+    QString problem;
+    if (!shell.intents->publish(bus, &problem))
+        say(stdout, QStringLiteral("tavrin: ") + problem);
+    MenuBarExtra* menuBar = shell.menuBar.get();
+    shell.instance = std::make_unique<InstanceService>([menuBar] { menuBar->openBesideIcon(); },
+                                                       command.instanceOptions(), runningOn);
+    if (bus.isConnected() && !shell.instance->publish(bus, PlistDefaults::defaultPath(), &problem))
+        say(stdout, QStringLiteral("tavrin: ") + problem);
+}
+
+std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLine& command)
 {
     auto shell = std::make_unique<Shell>();
     SimDesktopWindow* window = running.window.get();
@@ -269,10 +288,7 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running)
         };
     shell->menuBar = std::make_unique<MenuBarExtra>(state, WindowManager::shared(), simulatedMenuBar);
 
-    shell->intents = std::make_unique<IntentService>(state);
-    QString problem;
-    if (!shell->intents->publish(QDBusConnection::sessionBus(), &problem))
-        say(stdout, QStringLiteral("tavrin: ") + problem);
+    publishOnBus(*shell, state, command, running.description);
 
     QObject::connect(&shell->signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
     return shell;
@@ -349,19 +365,31 @@ std::optional<int> answerWithoutRunning(const CommandLine& command)
 }
 
 // One Tavrin per settings: a second would write over the first's changes.
-// False, said on stderr, when another Tavrin holds the settings; a lock that
-// could not be taken is said, and the program runs on.
-bool settingsAreOurs(const InstanceLock& instance)
+// A second start asks the running Tavrin to open its menu-bar window and
+// ends (0); when that one runs on another desktop or scenario, or can't be
+// reached, it says so on stderr and ends (1). None when these settings are
+// this run's; a lock that could not be taken is said, and the program runs
+// on.
+std::optional<int> answerForRunning(const InstanceLock& instance, const CommandLine& command)
 {
     if (instance.heldElsewhere()) {
-        say(stderr, QStringLiteral("tavrin: Another Tavrin is already running with the settings in %1.")
-                        .arg(QFileInfo(PlistDefaults::defaultPath()).absolutePath()));
-        return false;
+        const QString folder = QFileInfo(PlistDefaults::defaultPath()).absolutePath();
+        const InstanceService::Answer answer = InstanceService::askRunning(
+            QDBusConnection::sessionBus(), PlistDefaults::defaultPath(), command.instanceOptions());
+        if (answer.opened) {
+            say(stdout, QStringLiteral("Tavrin is already running on %1: its menu-bar window is open now.")
+                            .arg(answer.runningOn));
+            return 0;
+        }
+        const QString where = answer.reached ? QStringLiteral(" on ") + answer.runningOn : QString();
+        say(stderr,
+            QStringLiteral("tavrin: Another Tavrin is already running%1 with the settings in %2.").arg(where, folder));
+        return 1;
     }
     if (!instance.problem().isEmpty())
         say(stdout,
             QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.").arg(instance.problem()));
-    return true;
+    return std::nullopt;
 }
 
 // Installs the desktop's services for the run; losing the X display ends the
@@ -396,8 +424,8 @@ int main(int argc, char** argv)
         return *status;
     // Held for the whole run.
     const InstanceLock instance(PlistDefaults::defaultPath());
-    if (!settingsAreOurs(instance))
-        return 1;
+    if (const std::optional<int> status = answerForRunning(instance, command))
+        return *status;
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 
@@ -412,7 +440,7 @@ int main(int argc, char** argv)
     }
     startDesktop(*running, common, app);
 
-    const std::unique_ptr<Shell> shell = wireShell(*running);
+    const std::unique_ptr<Shell> shell = wireShell(*running, command);
     // Said once the engines run and the hot keys are held: whoever waits for
     // it (a script, a test) can use them at once.
     shell->app->launch([description = running->description] {

@@ -395,6 +395,12 @@ QWidget* CommandBarView::askingContent()
     QVBoxLayout* layout = stackIn(content);
     if (aiNeedsSetup())
         layout->addWidget(aiSetupCard());
+    // A keyring that is locked or missing is not "no key": say so instead.
+    if (const QString problem = KeychainStore::shared().claudeKeyProblem();
+        currentAIEngine() == AIEngine::claude && !problem.isEmpty()) {
+        layout->addSpacing(12);
+        layout->addWidget(noteBox(tr("Your Claude key can't be read."), problem, true));
+    }
     const auto& saved = model_->saved();
     if (!saved.isEmpty()) {
         layout->addWidget(sectionHeader(tr("Saved workspaces"), QString(), "savedHeader"));

@@ -23,6 +23,10 @@ TField::TField(bool mono, QWidget* parent) : QLineEdit(parent), style_(mono)
     const QMarginsF& p = TFieldStyle::kPadding;
     setTextMargins(int(p.left()) - kOwnX, int(p.top()) - kOwnY, int(p.right()) - kOwnX, int(p.bottom()) - kOwnY);
     setAttribute(Qt::WA_MacShowFocusRect, false);
+    // The background is painted in paintEvent. A style sheet on a window
+    // around the field (the Settings window has one) would otherwise have
+    // the line edit fill its panel with the application's white base.
+    setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
     new EnvironmentWatcher(this, [this] { refresh(); });
     refresh();
 }

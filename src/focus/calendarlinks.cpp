@@ -60,8 +60,10 @@ void CalendarLinks::refreshIfDue(double now)
     const QStringList links = stored();
     if (links.isEmpty()) {
         events_.clear();
+        occurrences_.clear();
         return;
     }
+    occurrences_.refreshIfDue(events_, now);
     if (lastFetch_ && now - *lastFetch_ <= kFetchInterval)
         return;
     lastFetch_ = now;
@@ -91,10 +93,19 @@ QCoro::Task<> CalendarLinks::fetch(QStringList links, CancelToken cancel)
         else
             events.append(result.events);
     }
+    // Which events are under way is then a look-up (see LinkOccurrences).
+    const double now = Platform::current().clock->now();
+    std::function<LinkOccurrences::Table()> work = [events, now] {
+        return LinkOccurrences::Table::of(events, now, now + LinkOccurrences::kSpan);
+    };
+    QCoro::Task<LinkOccurrences::Table> working =
+        Platform::current().clock->background<LinkOccurrences::Table>(std::move(work));
+    LinkOccurrences::Table table = co_await std::move(working);
     // A newer fetch, or a change of the links, has made these results stale.
-    if (generation != generation_)
+    if (cancel.isCancelled() || generation != generation_)
         co_return;
     events_ = std::move(events);
+    occurrences_.take(std::move(table));
     const bool errorsChanged = errors != errors_;
     errors_ = std::move(errors);
     if (errorsChanged)
@@ -121,8 +132,8 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelT
         co_return Result{};
     switch (response.failure) {
     case HttpResponse::Failure::none: break;
+    case HttpResponse::Failure::tooLarge: co_return Result{{}, kTooLarge};
     case HttpResponse::Failure::timedOut:
-    case HttpResponse::Failure::tooLarge: co_return Result{{}, kNotACalendar};
     case HttpResponse::Failure::network: co_return Result{{}, kCouldNotLoad + response.errorMessage};
     }
     // A redirect is left here only when it led too far or away from the web.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "focus/icsevent.h"
+#include "focus/linkoccurrences.h"
 #include "platform/taskhandle.h"
 
 #include <QHash>
@@ -34,6 +35,7 @@ public:
     static inline const QString kNotALink = QStringLiteral("That isn't a link.");
     static inline const QString kNotACalendar = QStringLiteral("That link didn't return a calendar.");
     static inline const QString kCouldNotLoad = QStringLiteral("Couldn't load it: ");
+    static inline const QString kTooLarge = QStringLiteral("Couldn't load it: the calendar is larger than 20 MB.");
 
     using QObject::QObject;
 
@@ -45,7 +47,8 @@ public:
 
     // Starts a fetch of the stored links when there are some and none was
     // started for kFetchInterval seconds before `now`; forgets the events of
-    // the last fetch when there are no links (their messages stay).
+    // the last fetch when there are no links (their messages stay). Works out
+    // the events' occurrences ahead of time as `now` moves on.
     void refreshIfDue(double now);
     // Stores the links as given; the next refresh fetches them at once. A
     // fetch under way is called off and its results dropped.
@@ -60,6 +63,10 @@ public:
 
     // The events of the last completed fetch, link by link in order.
     const QList<ICSEvent>& events() const { return events_; }
+    // Those of them with an occurrence under way at `now`, in order, each
+    // with the end of that occurrence.
+    QList<LinkOccurrences::Happening> happening(double now) const { return occurrences_.at(events_, now); }
+    const LinkOccurrences& occurrences() const { return occurrences_; }
     // Link (as stored) to the message of its failure in the last completed fetch.
     const QHash<QString, QString>& errors() const { return errors_; }
     bool isFetching() const { return task_.isRunning(); }
@@ -81,6 +88,7 @@ private:
     static QCoro::Task<Result> fetchOne(QString link, CancelToken cancel);
 
     QList<ICSEvent> events_;
+    LinkOccurrences occurrences_;
     QHash<QString, QString> errors_;
     std::optional<double> lastFetch_;
     std::uint64_t generation_ = 0;

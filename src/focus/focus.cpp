@@ -339,17 +339,9 @@ QList<Focus::Now> Focus::currentEvents(double now) const
                 if (!e.allDay && e.start <= now && e.end > now)
                     out.append(Now{e.title, e.end});
     }
-    for (const ICSEvent& e : links_.events()) {
-        const double d = e.duration;
-        // No occurrence can hold `now`: none of no length, none begun after it.
-        if (!(d > 0) || e.start > now)
-            continue;
-        for (const double start : e.occurrences(now - d, now))
-            if (start + d > now) {
-                out.append(Now{e.title, start + d});
-                break;
-            }
-    }
+    const QList<ICSEvent>& linked = links_.events();
+    for (const LinkOccurrences::Happening& h : links_.happening(now))
+        out.append(Now{linked[h.index].title, h.end});
     return out;
 }
 

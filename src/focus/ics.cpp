@@ -513,16 +513,17 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
 void ICS::joinOverrides(QList<ICSEvent>& events)
 {
     // The overridden starts of each series, gathered once by UID and shared
-    // by every master of that UID. An event without a UID is in no series.
+    // by every master of that UID. Events without a UID share the empty one:
+    // a feed that gives none still moves and cancels its occurrences.
     QHash<QString, QList<double>> overridden;
     for (const ICSEvent& e : std::as_const(events))
-        if (e.recurrenceID && !e.uid.isEmpty())
+        if (e.recurrenceID)
             overridden[e.uid].append(*e.recurrenceID);
     for (QList<double>& starts : overridden)
         std::sort(starts.begin(), starts.end());
     if (!overridden.isEmpty())
         for (ICSEvent& e : events)
-            if (e.freq && !e.recurrenceID && !e.uid.isEmpty())
+            if (e.freq && !e.recurrenceID)
                 e.overridden = overridden.value(e.uid);
     events.removeIf([](const ICSEvent& e) { return e.recurrenceID && e.title == cancellationMarker(); });
 }

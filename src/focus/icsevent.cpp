@@ -180,6 +180,8 @@ bool nearAny(const QList<double>& ascending, double instant)
     return it != ascending.cend() && *it < instant + kExclusionTolerance;
 }
 
+struct Pattern;
+
 // What every walk through a rule's days starts from: the rule's periods in
 // its zone, the first occurrence's day and the wall-clock time they all keep.
 struct Series {
@@ -210,25 +212,46 @@ struct Series {
                       ICSEvent::periodStart(first->date, *unit)};
     }
 
+    // The period `k` periods of the rule after the first; none beyond the
+    // supported years.
+    std::optional<QDate> period(qint64 k) const
+    {
+        qint64 offset = 0;
+        if (__builtin_mul_overflow(k, step, &offset))
+            return std::nullopt;
+        return addUnits(base, unit, offset);
+    }
+
+    // The last period that an expansion from the first reaches: the period
+    // limit's, or the last within the supported years; none when not even
+    // the first is.
+    std::optional<qint64> lastPeriod() const;
+    // Whether the periods up to `last` can never spend the work allowed to
+    // one expansion.
+    bool withinWork(qint64 last) const;
+    // Whether a count is more than the periods up to `last` can ever give,
+    // so that the expansion ends at the limit whatever came before.
+    bool outlasts(qint64 count, qint64 last) const;
+    // The rule's pattern, when its days can be counted by arithmetic all the
+    // way to the period limit.
+    std::optional<Pattern> pattern() const;
+
     // Hands the rule's days, from period `k` on, in time order, to `visit`
-    // until it answers false, a period starts after `lastDay` (unless a
-    // yearly rule's months run into later years) or the work allowed to
-    // one expansion is spent.
+    // until it answers false, `periodsLeft` periods are done, a period
+    // starts after `lastDay` (unless a yearly rule's months run into later
+    // years) or the work allowed to one expansion is spent.
     template <class Visit>
-    void walk(qint64 k, std::optional<QDate> lastDay, Visit visit) const
+    void walk(qint64 k, std::optional<QDate> lastDay, Visit visit, qint64 periodsLeft = ICSEvent::kPeriodLimit) const
     {
         const bool monthsInYear =
             unit != ICSEvent::Unit::year
             || std::all_of(event.byMonth.cbegin(), event.byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; });
         Budget budget{kWorkLimit};
-        for (int periods = 0; periods < ICSEvent::kPeriodLimit && budget.left >= 0; ++periods, ++k) {
-            qint64 offset = 0;
-            if (__builtin_mul_overflow(k, step, &offset))
+        for (qint64 periods = 0; periods < periodsLeft && budget.left >= 0; ++periods, ++k) {
+            const std::optional<QDate> start = period(k);
+            if (!start || (lastDay && monthsInYear && *start > *lastDay))
                 return;
-            const std::optional<QDate> period = addUnits(base, unit, offset);
-            if (!period || (lastDay && monthsInYear && *period > *lastDay))
-                return;
-            const QList<QDate> days = candidateDaysOf(event, *period, unit, startDay, budget);
+            const QList<QDate> days = candidateDaysOf(event, *start, unit, startDay, budget);
             if (!budget.spend(days.size()))
                 return;
             for (const QDate& day : days)
@@ -319,6 +342,128 @@ QList<QDate> candidateDaysOf(const ICSEvent& e, QDate periodStart, ICSEvent::Uni
     }
     return {};
 }
+// The most work one period of a rule can cost an expansion (as Budget
+// counts it), and the most days it can give.
+qint64 workPerPeriod(const ICSEvent& e, ICSEvent::Unit unit)
+{
+    const qint64 d = e.byDay.size(), md = e.byMonthDay.size(), m = e.byMonth.size(), sp = e.bySetPos.size();
+    const qint64 month = 32 + d + md + sp + std::max<qint64>(31, sp);
+    switch (unit) {
+    case ICSEvent::Unit::day: return 2 + m + md + d;
+    case ICSEvent::Unit::week: return 15 + d;
+    case ICSEvent::Unit::month: return 1 + m + month;
+    case ICSEvent::Unit::year: return 1 + m + std::max<qint64>(m, 1) * month;
+    }
+    return kWorkLimit;
+}
+
+qint64 daysPerPeriod(const ICSEvent& e, ICSEvent::Unit unit)
+{
+    const qint64 month = std::max<qint64>(31, e.bySetPos.size());
+    switch (unit) {
+    case ICSEvent::Unit::day: return 1;
+    case ICSEvent::Unit::week: return 7;
+    case ICSEvent::Unit::month: return month;
+    case ICSEvent::Unit::year: return std::max<qint64>(e.byMonth.size(), 1) * month;
+    }
+    return month;
+}
+
+// A rule whose days repeat in a fixed cycle of periods: a weekly rule has the
+// same weekdays every week, and a daily rule narrowed by weekdays alone
+// repeats every seven periods. Its occurrences are counted, and the n-th one
+// found, by arithmetic instead of a walk.
+struct Pattern {
+    struct Hit {
+        qint64 period; // within the cycle
+        qint64 day;    // days after that period's start
+    };
+    qint64 cycle = 1;
+    QList<Hit> hits;    // the days of one cycle, in time order
+    qint64 skipped = 0; // days of the first cycle before the start
+
+    static std::optional<Pattern> of(const Series& s)
+    {
+        const ICSEvent& e = s.event;
+        std::array<bool, 8> wanted{};
+        for (const ICSEvent::Weekday& w : e.byDay)
+            if (w.weekday >= 1 && w.weekday <= 7)
+                wanted[w.weekday] = true;
+        Pattern p;
+        if (s.unit == ICSEvent::Unit::week) {
+            if (e.byDay.isEmpty())
+                wanted[weekdayOf(s.startDay)] = true;
+            for (qint64 i = 0; i < 7; ++i)
+                if (wanted[weekdayOf(s.base.addDays(i))]) {
+                    p.hits.append({0, i});
+                    p.skipped += s.base.addDays(i) < s.startDay;
+                }
+            return p;
+        }
+        if (s.unit != ICSEvent::Unit::day || !e.byMonth.isEmpty() || !e.byMonthDay.isEmpty())
+            return std::nullopt;
+        p.cycle = 7;
+        for (qint64 j = 0; j < 7; ++j)
+            if (e.byDay.isEmpty() || wanted[weekdayOf(s.startDay.addDays(j * (s.step % 7) % 7))])
+                p.hits.append({j, 0});
+        return p;
+    }
+
+    // The occurrences in the periods before period `k`.
+    qint64 before(qint64 k) const
+    {
+        qint64 n = k / cycle * hits.size();
+        for (const Hit& h : hits)
+            n += h.period < k % cycle;
+        return std::max<qint64>(n - skipped, 0);
+    }
+
+    // The day of occurrence `index` (0 the first).
+    std::optional<QDate> day(const Series& s, qint64 index) const
+    {
+        const qint64 g = index + skipped;
+        const Hit& hit = hits[g % hits.size()];
+        const std::optional<QDate> start = s.period(g / hits.size() * cycle + hit.period);
+        return start ? std::optional(start->addDays(hit.day)) : std::nullopt;
+    }
+};
+
+std::optional<qint64> Series::lastPeriod() const
+{
+    qint64 hi = ICSEvent::kPeriodLimit - 1;
+    if (period(hi))
+        return hi;
+    if (!period(0))
+        return std::nullopt;
+    qint64 lo = 0; // a period that exists; `hi` one that does not
+    while (hi - lo > 1) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        (period(mid) ? lo : hi) = mid;
+    }
+    return lo;
+}
+
+bool Series::withinWork(qint64 last) const
+{
+    qint64 work = 0;
+    return !__builtin_mul_overflow(workPerPeriod(event, unit), last + 1, &work) && work <= kWorkLimit;
+}
+
+bool Series::outlasts(qint64 count, qint64 last) const
+{
+    qint64 most = 0;
+    return withinWork(last) && !__builtin_mul_overflow(daysPerPeriod(event, unit), last + 1, &most) && count > most;
+}
+
+std::optional<Pattern> Series::pattern() const
+{
+    // Every day of every period up to the limit exists and nothing else
+    // cuts an expansion short.
+    constexpr qint64 last = ICSEvent::kPeriodLimit - 1;
+    if (!period(last + 1) || !withinWork(last))
+        return std::nullopt;
+    return Pattern::of(*this);
+}
 } // namespace
 
 std::optional<ICSEvent::Unit> ICSEvent::unit(const QString& freq)
@@ -385,14 +530,29 @@ QList<double> ICSEvent::occurrences(double from, double to) const
     const WallClock& clock = series->clock;
 
     // Without a count there is nothing to count from DTSTART: begin one
-    // period before the window.
+    // period before the window. With one, so does a rule whose count of
+    // earlier occurrences is a matter of arithmetic, or does not matter
+    // since the count outlasts the period limit.
     qint64 k = 0;
-    if (!count) {
+    qint64 emitted = 0;
+    qint64 periodsLeft = kPeriodLimit;
+    std::optional<Pattern> pattern;
+    bool skipAhead = !count;
+    if (count)
+        if (const std::optional<qint64> last = series->lastPeriod()) {
+            pattern = series->pattern();
+            skipAhead = pattern || series->outlasts(*count, *last);
+        }
+    if (skipAhead) {
         if (const auto windowStart = clock.local(from)) {
             k = std::max<qint64>(unitsBetween(series->base, windowStart->date, series->unit) / series->step - 1, 0);
         } else if (from > start) {
             return result; // the window lies beyond the supported years
         }
+    }
+    if (count && skipAhead) {
+        emitted = pattern ? pattern->before(k) : 0;
+        periodsLeft -= k; // the limit counts from the first period
     }
     // A period that starts after the last day that can hold an occurrence
     // ends the expansion.
@@ -404,20 +564,22 @@ QList<double> ICSEvent::occurrences(double from, double to) const
     if (!std::is_sorted(sortedExdates.cbegin(), sortedExdates.cend()))
         std::sort(sortedExdates.begin(), sortedExdates.end());
 
-    qint64 emitted = 0;
-    series->walk(k, lastDay, [&](QDate day) {
-        const std::optional<double> occurrence = clock.instant(day, series->timeOfDay);
-        if (!occurrence || *occurrence < start)
+    series->walk(
+        k, lastDay,
+        [&](QDate day) {
+            const std::optional<double> occurrence = clock.instant(day, series->timeOfDay);
+            if (!occurrence || *occurrence < start)
+                return true;
+            if (count && emitted >= *count)
+                return false;
+            ++emitted;
+            if ((until && *occurrence > *until) || *occurrence > to)
+                return false;
+            if (*occurrence >= from && !nearAny(sortedExdates, *occurrence) && !nearAny(overridden, *occurrence))
+                result.append(*occurrence);
             return true;
-        if (count && emitted >= *count)
-            return false;
-        ++emitted;
-        if ((until && *occurrence > *until) || *occurrence > to)
-            return false;
-        if (*occurrence >= from && !nearAny(sortedExdates, *occurrence) && !nearAny(overridden, *occurrence))
-            result.append(*occurrence);
-        return true;
-    });
+        },
+        periodsLeft);
     return result;
 }
 
@@ -428,29 +590,41 @@ std::optional<double> ICSEvent::lastCountedOccurrence() const
     const std::optional<Series> series = Series::of(*this);
     if (!series)
         return std::nullopt;
-    // A rule with one day in every period, the start's: its last day is
-    // a multiplication away.
-    const bool oneDayAPeriod =
-        (series->unit == Unit::day && byMonth.isEmpty() && byMonthDay.isEmpty() && byDay.isEmpty())
-        || (series->unit == Unit::week && byDay.isEmpty());
-    if (oneDayAPeriod) {
-        qint64 offset = 0;
-        if (*count > kPeriodLimit || __builtin_mul_overflow(*count - 1, series->step, &offset))
-            return std::nullopt;
-        const std::optional<QDate> last = addUnits(series->startDay, series->unit, offset);
-        return last ? series->clock.instant(*last, series->timeOfDay) : std::nullopt;
+    const std::optional<qint64> last = series->lastPeriod();
+    if (!last)
+        return kNoOccurrence;
+    const auto at = [&](QDate day) { return series->clock.instant(day, series->timeOfDay); };
+
+    if (const std::optional<Pattern> pattern = series->pattern()) {
+        const qint64 within = pattern->before(*last + 1);
+        if (within < 1)
+            return kNoOccurrence;
+        const std::optional<QDate> day = pattern->day(*series, std::min(*count, within) - 1);
+        return day ? at(*day) : std::nullopt;
     }
-    // Otherwise the days are counted; the earlier ones of the first period
-    // come before the start and do not count.
-    std::optional<double> last;
+    // A count that the periods up to the limit cannot hold: the last of
+    // their occurrences, looked for from the end.
+    if (series->outlasts(*count, *last)) {
+        for (qint64 k = *last; k >= 0; --k) {
+            const QList<QDate> days = candidateDays(*series->period(k), series->unit, series->startDay);
+            for (auto day = days.crbegin(); day != days.crend(); ++day)
+                if (const auto instant = at(*day); instant && *instant >= start)
+                    return instant;
+        }
+        return kNoOccurrence;
+    }
+    // Otherwise the days are counted as an expansion counts them, up to the
+    // count or wherever the expansion would stop.
+    std::optional<double> lastSeen;
     qint64 counted = 0;
     series->walk(0, std::nullopt, [&](QDate day) {
-        if (day < series->startDay || ++counted < *count)
+        const std::optional<double> instant = at(day);
+        if (!instant || *instant < start)
             return true;
-        last = series->clock.instant(day, series->timeOfDay);
-        return false;
+        lastSeen = instant;
+        return ++counted < *count;
     });
-    return last;
+    return lastSeen.value_or(kNoOccurrence);
 }
 
 } // namespace tavrin

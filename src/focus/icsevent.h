@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QTimeZone>
+#include <limits>
 #include <optional>
 
 namespace tavrin {
@@ -41,8 +42,10 @@ struct ICSEvent {
     QList<qint64> bySetPos;
     std::optional<double> until;
     std::optional<qint64> count;
-    // The start of the last occurrence that COUNT allows, when known (the
-    // parser works it out once): a window after it has no occurrence.
+    // The start of the last occurrence that a rule with a count can give,
+    // when known (the parser works it out once): the count's last, or the
+    // last before the period limit; kNoOccurrence when it gives none. A
+    // window after it has no occurrence.
     std::optional<double> countEnd;
     QList<double> exdates;
     // The original starts of the occurrences that overrides of this series
@@ -58,8 +61,11 @@ struct ICSEvent {
     // its own zone.
     QList<double> occurrences(double from, double to) const;
 
-    // The start of the occurrence that COUNT makes the last; none without a
-    // count or when it lies beyond the periods one expansion examines.
+    // The start of the last occurrence of a rule with a count: the one the
+    // count makes the last, or the last in the periods one expansion
+    // examines when the count runs on beyond them; kNoOccurrence when there
+    // is none, none without a count. Arithmetic for weekly rules and for
+    // daily rules narrowed by weekdays alone, else one bounded walk.
     std::optional<double> lastCountedOccurrence() const;
 
     // Whether an exclusion or an overridden occurrence lies less than 60
@@ -81,6 +87,8 @@ struct ICSEvent {
 
     // At most this many periods are examined by one expansion.
     static constexpr int kPeriodLimit = 20000;
+    // A countEnd before every window: the rule gives no occurrence at all.
+    static constexpr double kNoOccurrence = -std::numeric_limits<double>::infinity();
 };
 
 } // namespace tavrin

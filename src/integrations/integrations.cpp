@@ -103,11 +103,11 @@ std::vector<Integration> installed()
         names.insert(app.localizedName);
     std::vector<Integration> out;
     for (const Integration& row : all()) {
-        // On Linux the desktop's names count, not the scripted desktop's.
-        const bool named = scriptsApplications()
-                               ? names.contains(row.app) || (row.processName && names.contains(*row.processName))
-                               : std::any_of(row.otherNames.begin(), row.otherNames.end(),
-                                             [&](const QString& n) { return names.contains(n); });
+        // On Linux its Linux names count too ("Firefox ESR", "IntelliJ IDEA
+        // Community Edition").
+        const bool named = names.contains(row.app) || (row.processName && names.contains(*row.processName))
+                           || std::any_of(row.otherNames.begin(), row.otherNames.end(),
+                                          [&](const QString& n) { return names.contains(n); });
         if (named)
             out.push_back(row);
     }

@@ -90,6 +90,10 @@ QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest req
 {
     const PlanningServices s = s_.resolved();
     const auto key = co_await s.keychain->claudeKey();
+    // A keyring that couldn't be read is not a missing key: say why, and
+    // read again on the next try.
+    if (!key && !s.keychain->claudeKeyProblem().isEmpty())
+        co_return PlannerError::unavailable(s.keychain->claudeKeyProblem());
     if (!key)
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
     if (!s.http)

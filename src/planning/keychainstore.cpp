@@ -1,6 +1,5 @@
 #include "planning/keychainstore.h"
 
-#include "platform/keychain.h"
 #include "platform/platform.h"
 
 #include <QUuid>
@@ -17,18 +16,19 @@ KeychainStore& KeychainStore::shared()
     return *store;
 }
 
-QCoro::Task<std::optional<QString>> KeychainStore::readSecret(QString account)
+QCoro::Task<std::optional<QString>> KeychainStore::readSecret(QString account, KeychainResult* answer)
 {
-    const KeychainResult result = co_await keychain().read(kService, account);
-    if (!result.ok())
-        co_return std::nullopt;
+    KeychainResult result = co_await keychain().read(kService, account);
     const QString secret = QString::fromUtf8(result.data).trimmed();
-    if (secret.isEmpty())
+    result.data.clear();
+    if (answer)
+        *answer = result;
+    if (!result.ok() || secret.isEmpty())
         co_return std::nullopt;
     co_return secret;
 }
 
-QCoro::Task<bool> KeychainStore::writeSecret(QString account, QString secret)
+QCoro::Task<KeychainResult> KeychainStore::writeSecret(QString account, QString secret)
 {
     secret = secret.trimmed();
     KeychainResult result;
@@ -36,38 +36,70 @@ QCoro::Task<bool> KeychainStore::writeSecret(QString account, QString secret)
         result = co_await keychain().remove(kService, account);
     else
         result = co_await keychain().write(kService, account, secret.toUtf8());
-    co_return result.status != KeychainStatus::failed;
+    // Removing a key that isn't there leaves what was asked for.
+    if (result.status == KeychainStatus::notFound)
+        result.status = KeychainStatus::ok;
+    co_return result;
 }
+
+QString KeychainStore::lockedMessage() { return tr("Your keyring is locked. Unlock it, then try again."); }
+
+QString KeychainStore::noKeyringMessage()
+{
+    return tr("No keyring is running on this desktop. Tavrin keeps the Claude key in GNOME Keyring or KWallet: "
+              "install or start one, then try again.");
+}
+
+QString KeychainStore::problemOf(const KeychainResult& read)
+{
+    switch (read.status) {
+    case KeychainStatus::ok:
+    case KeychainStatus::notFound: return {};
+    case KeychainStatus::locked: return lockedMessage();
+    case KeychainStatus::noService: return noKeyringMessage();
+    case KeychainStatus::failed: break;
+    }
+    return tr("Your keyring couldn't be read: %1").arg(read.message);
+}
+
+bool KeychainStore::installedHere() const { return keychain_ || keyInstallation_ == Platform::installation(); }
 
 std::optional<bool> KeychainStore::claudeKeyPresence() const
 {
-    if (!keychain_ && keyInstallation_ != Platform::installation())
+    if (!installedHere())
         return std::nullopt;
     return hasClaudeKey_;
 }
 
-void KeychainStore::noteClaudeKey(bool present)
+QString KeychainStore::claudeKeyProblem() const { return installedHere() ? problem_ : QString(); }
+
+void KeychainStore::noteClaudeKey(std::optional<bool> present, const QString& problem)
 {
-    if (claudeKeyPresence() == present)
+    if (claudeKeyPresence() == present && claudeKeyProblem() == problem)
         return;
     hasClaudeKey_ = present;
+    problem_ = problem;
     keyInstallation_ = Platform::installation();
     emit hasClaudeKeyChanged();
 }
 
 QCoro::Task<std::optional<QString>> KeychainStore::claudeKey()
 {
-    auto key = co_await readSecret(kClaudeKeyAccount);
-    noteClaudeKey(key.has_value());
+    KeychainResult answer;
+    auto key = co_await readSecret(kClaudeKeyAccount, &answer);
+    if (answer.answered())
+        noteClaudeKey(key.has_value(), QString());
+    else
+        noteClaudeKey(std::nullopt, problemOf(answer));
     co_return key;
 }
 
-QCoro::Task<bool> KeychainStore::setClaudeKey(QString key)
+QCoro::Task<KeychainResult> KeychainStore::setClaudeKey(QString key)
 {
     const bool present = !key.trimmed().isEmpty();
-    const bool stored = co_await writeSecret(kClaudeKeyAccount, std::move(key));
-    if (stored)
-        noteClaudeKey(present);
+    KeychainResult stored = co_await writeSecret(kClaudeKeyAccount, std::move(key));
+    if (stored.answered())
+        noteClaudeKey(present, QString());
     co_return stored;
 }
 
@@ -78,7 +110,8 @@ QCoro::Task<std::optional<QString>> KeychainStore::tavrinAIToken()
 
 QCoro::Task<bool> KeychainStore::setTavrinAIToken(QString token)
 {
-    co_return co_await writeSecret(kTavrinAITokenAccount, std::move(token));
+    const KeychainResult stored = co_await writeSecret(kTavrinAITokenAccount, std::move(token));
+    co_return stored.answered();
 }
 
 QCoro::Task<QString> KeychainStore::instanceId()
@@ -98,7 +131,7 @@ QCoro::Task<QString> KeychainStore::instanceId()
     instanceId_ = fresh;
     // Only a missing item is replaced: an unreadable Keychain may still hold
     // the real id, so this run's id is kept in memory alone.
-    if (stored.status != KeychainStatus::failed)
+    if (stored.status == KeychainStatus::notFound)
         co_await keychain().write(kService, kInstanceAccount, fresh.toUtf8());
     co_return fresh;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/keychain.h"
+
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -7,8 +9,6 @@
 #include <qcoro/qcorotask.h>
 
 namespace tavrin {
-
-class Keychain;
 
 // The planners' secrets: generic-password items whose service is the
 // application's identifier and whose account names the item. One shared
@@ -21,6 +21,10 @@ class KeychainStore : public QObject {
     // Whether a read or write has answered yet, so that `hasClaudeKey` says
     // what the Keychain holds.
     Q_PROPERTY(bool claudeKeyKnown READ claudeKeyKnown NOTIFY hasClaudeKeyChanged)
+    // Why the last read of the Claude key got no answer (a locked keyring,
+    // none running, another failure), as a sentence for the user; empty
+    // when the keyring answered. Not "no key": the next read asks again.
+    Q_PROPERTY(QString claudeKeyProblem READ claudeKeyProblem NOTIFY hasClaudeKeyChanged)
 public:
     static inline const QString kService = QStringLiteral("app.tavrin");
     static inline const QString kClaudeKeyAccount = QStringLiteral("anthropic-api-key");
@@ -33,11 +37,12 @@ public:
     static KeychainStore& shared();
 
     // The stored Claude key without surrounding white space; none when no key
-    // is stored (or the Keychain can't be read).
+    // is stored or the Keychain can't be read (`claudeKeyProblem` says
+    // which). Every call asks the Keychain.
     QCoro::Task<std::optional<QString>> claudeKey();
-    // Stores the key (trimmed); an empty key removes it. False when the
-    // Keychain refused.
-    QCoro::Task<bool> setClaudeKey(QString key);
+    // Stores the key (trimmed); an empty key removes it. `answered()` when
+    // it was stored or removed; otherwise the status says why not.
+    QCoro::Task<KeychainResult> setClaudeKey(QString key);
 
     QCoro::Task<std::optional<QString>> tavrinAIToken();
     QCoro::Task<bool> setTavrinAIToken(QString token);
@@ -48,15 +53,26 @@ public:
 
     bool hasClaudeKey() const { return claudeKeyPresence().value_or(false); }
     bool claudeKeyKnown() const { return claudeKeyPresence().has_value(); }
+    QString claudeKeyProblem() const;
+
+    // The sentence for a read that got no answer; empty for one that did.
+    static QString problemOf(const KeychainResult& read);
+    static QString lockedMessage();
+    static QString noKeyringMessage();
 
 signals:
     // `hasClaudeKey` or `claudeKeyKnown` changed.
     void hasClaudeKeyChanged();
 
 private:
-    QCoro::Task<std::optional<QString>> readSecret(QString account);
-    QCoro::Task<bool> writeSecret(QString account, QString secret);
-    void noteClaudeKey(bool present);
+    // The secret, trimmed; none when missing, empty or unreadable (with the
+    // read's status in `answer`).
+    QCoro::Task<std::optional<QString>> readSecret(QString account, KeychainResult* answer = nullptr);
+    QCoro::Task<KeychainResult> writeSecret(QString account, QString secret);
+    // Notes what the keyring said of the Claude key: whether one is there,
+    // or why it couldn't say.
+    void noteClaudeKey(std::optional<bool> present, const QString& problem);
+    bool installedHere() const;
     // What the last answer said, unless it came from another desktop's
     // Keychain than the one installed now.
     std::optional<bool> claudeKeyPresence() const;
@@ -64,6 +80,7 @@ private:
 
     Keychain* keychain_;
     std::optional<bool> hasClaudeKey_;
+    QString problem_;
     std::uint64_t keyInstallation_ = 0;
     std::optional<QString> instanceId_;
 };

@@ -6,6 +6,7 @@
 #include "platform/languagemodel.h"
 
 #include <QJsonDocument>
+#include <QPointer>
 #include <QSet>
 
 namespace tavrin {
@@ -95,13 +96,17 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
 QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest request, std::optional<double> limit)
 {
     const PlanningServices s = s_.resolved();
-    if (!s.languageModel || !s.languageModel->availability().available)
+    if (!s.languageModel)
+        co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
+    QPointer<LanguageModel> model = s.languageModel;
+    const LanguageModel::Availability availability = co_await model->checkAvailability();
+    if (!model || !availability.available)
         co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
 
     const QString prompt = QString::fromUtf8(QJsonDocument(request.toJson()).toJson(QJsonDocument::Indented));
     const QUuid entry =
         s.log->record(kName, request.request, QStringLiteral("On this computer"), prompt, prompt.toUtf8().size());
-    auto session = s.languageModel->makeSession(PlannerInstructions::onDevice(), guide());
+    auto session = model->makeSession(PlannerInstructions::onDevice(), guide());
 
     std::optional<GuidedGeneration> generation;
     if (limit)

@@ -7,13 +7,18 @@
 
 namespace tavrin {
 
-enum class KeychainStatus { ok, notFound, failed };
+// How the keyring answered. `locked`: the item (or the keyring it would go
+// in) is locked and was not unlocked, so whether it holds a secret is
+// unknown. `noService`: no keyring runs in this session at all.
+enum class KeychainStatus { ok, notFound, locked, noService, failed };
 
 struct KeychainResult {
     KeychainStatus status = KeychainStatus::failed;
     QByteArray data; // the secret, for a successful read
-    QString message; // what went wrong, for `failed`
+    QString message; // the keyring's own words, for `failed`
     bool ok() const { return status == KeychainStatus::ok; }
+    // The keyring answered (with a secret or without one).
+    bool answered() const { return status == KeychainStatus::ok || status == KeychainStatus::notFound; }
 };
 
 // Generic-password items, by service and account. Calls never block the

@@ -54,7 +54,8 @@ public:
     virtual QCoro::Task<GuidedGeneration> generatePlan(QString prompt) = 0;
 };
 
-// The operating system's on-device language model.
+// The on-device language model: the operating system's, or a model server
+// on this computer.
 class LanguageModel : public QObject {
     Q_OBJECT
 public:
@@ -65,10 +66,17 @@ public:
 
     using QObject::QObject;
 
+    // Whether the model can be used, as last known; answers at once.
     virtual Availability availability() const = 0;
+    // Asks afresh where that takes a moment (a server on this computer);
+    // `availabilityChanged` follows a change.
+    virtual QCoro::Task<Availability> checkAvailability() { co_return availability(); }
     // A session with fixed instructions and no tools. Sessions may outlive
     // the call that made them; they answer even when the model went away.
     virtual std::shared_ptr<LanguageModelSession> makeSession(QString instructions, PlanGuide guide) = 0;
+
+signals:
+    void availabilityChanged();
 };
 
 } // namespace tavrin

@@ -64,6 +64,11 @@ void AIPane::addEngineCard()
         Platform::current().defaults->setValue(kEngineKey, value.toString());
         showEngineNote();
     });
+    // A model server may start or stop while the pane is open.
+    if (LanguageModel* model = Platform::current().languageModel) {
+        connect(model, &LanguageModel::availabilityChanged, this, &AIPane::showEngineNote);
+        [[maybe_unused]] auto check = model->checkAvailability();
+    }
     showEngineNote();
 }
 

@@ -81,10 +81,25 @@ ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner,
 
 void ClaudeKeyCard::showState()
 {
-    state_->setText(keychain_.hasClaudeKey()
-                        ? tr("A key is saved in your keyring. Plans with it are billed to your Anthropic account.")
-                        : tr("Paste a key from your Anthropic account. It's kept in your keyring and sent only to "
-                             "Anthropic."));
+    // A keyring that couldn't be read is said as such, not as "no key".
+    const QString problem = keychain_.claudeKeyProblem();
+    state_->setTone(problem.isEmpty() ? KeyMsg::Tone::plain : KeyMsg::Tone::err);
+    if (!problem.isEmpty())
+        state_->setText(problem);
+    else if (keychain_.hasClaudeKey())
+        state_->setText(tr("A key is saved in your keyring. Plans with it are billed to your Anthropic account."));
+    else
+        state_->setText(
+            tr("Paste a key from your Anthropic account. It's kept in your keyring and sent only to Anthropic."));
+}
+
+QString ClaudeKeyCard::refusal(const KeychainResult& answer, const QString& refused)
+{
+    switch (answer.status) {
+    case KeychainStatus::noService: return KeychainStore::noKeyringMessage();
+    case KeychainStatus::failed: return tr("%1: %2").arg(refused, answer.message);
+    default: return tr("%1. Check that it's unlocked, then try again.").arg(refused);
+    }
 }
 
 QCoro::Task<> ClaudeKeyCard::readState(CancelToken cancel)
@@ -106,15 +121,14 @@ QCoro::Task<> ClaudeKeyCard::saveKey(QString key, CancelToken cancel)
         co_return;
     }
     auto write = keychain_.setClaudeKey(key);
-    const bool saved = co_await std::move(write);
+    const KeychainResult saved = co_await std::move(write);
     if (!self || cancel.isCancelled())
         co_return;
-    if (saved) {
+    if (saved.answered()) {
         field_->clear();
         result_->say(tr("Saved in your keyring."), KeyMsg::Tone::ok);
     } else {
-        result_->say(tr("Your keyring didn't take the key. Check that it's unlocked, then try again."),
-                     KeyMsg::Tone::err);
+        result_->say(refusal(saved, tr("Your keyring didn't take the key")), KeyMsg::Tone::err);
     }
 }
 
@@ -123,13 +137,13 @@ QCoro::Task<> ClaudeKeyCard::clearKey(CancelToken cancel)
     QPointer<ClaudeKeyCard> self(this);
     field_->clear();
     auto write = keychain_.setClaudeKey(QString());
-    const bool removed = co_await std::move(write);
+    const KeychainResult removed = co_await std::move(write);
     if (!self || cancel.isCancelled())
         co_return;
-    if (removed)
+    if (removed.answered())
         result_->say(tr("The key is gone from your keyring."), KeyMsg::Tone::ok);
     else
-        result_->say(tr("Your keyring didn't let Tavrin remove the key."), KeyMsg::Tone::err);
+        result_->say(refusal(removed, tr("Your keyring didn't let Tavrin remove the key")), KeyMsg::Tone::err);
 }
 
 QCoro::Task<> ClaudeKeyCard::testKey(QString typed, CancelToken cancel)
@@ -143,7 +157,8 @@ QCoro::Task<> ClaudeKeyCard::testKey(QString typed, CancelToken cancel)
             co_return;
     }
     if (key.isEmpty()) {
-        result_->say(tr("Paste a key or save one first."), KeyMsg::Tone::err);
+        const QString problem = keychain_.claudeKeyProblem();
+        result_->say(problem.isEmpty() ? tr("Paste a key or save one first.") : problem, KeyMsg::Tone::err);
         co_return;
     }
     result_->say(tr("Asking Anthropic…"), KeyMsg::Tone::plain);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/tcard.h"
+#include "platform/keychain.h"
 #include "platform/taskhandle.h"
 
 #include <qcoro/qcorotask.h>
@@ -18,7 +19,8 @@ class KeyMsg;
 // The Claude key card: a field for the key (monospaced, its characters
 // hidden) that is saved to the keyring, never anywhere else; clearing the
 // stored key; a test of a key with Anthropic; and the model to use. The
-// field is emptied once its key is saved.
+// field is emptied once its key is saved. A keyring that is locked, or none
+// at all, is said as such.
 class ClaudeKeyCard : public TCard {
     Q_OBJECT
 public:
@@ -38,6 +40,9 @@ private:
     QCoro::Task<> testKey(QString typed, CancelToken cancel);
     QCoro::Task<> readState(CancelToken cancel);
     void showState();
+    // What to say when the keyring refused a write: `refused` ("Your
+    // keyring didn't take the key") and why.
+    static QString refusal(const KeychainResult& answer, const QString& refused);
 
     KeychainStore& keychain_;
     ClaudeKeyPlanner& planner_;

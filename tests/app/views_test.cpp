@@ -291,6 +291,7 @@ TEST_F(ViewsTest, ASettingsWriteThatFailsShowsOneLineUntilAWriteSucceeds)
         settle();
         EXPECT_FALSE(view.part(QStringLiteral("settingsProblem")));
         view.part<TSwitch>(QStringLiteral("meetingSwitch"))->click();
+        settings.flush(); // the write runs on a thread of its own
         settle();
         auto* line = view.part<QLabel>(QStringLiteral("settingsProblem"));
         ASSERT_TRUE(line);
@@ -302,6 +303,7 @@ TEST_F(ViewsTest, ASettingsWriteThatFailsShowsOneLineUntilAWriteSucceeds)
 
         blocker.remove();
         view.part<TSwitch>(QStringLiteral("meetingSwitch"))->click();
+        settings.flush();
         settle();
         EXPECT_FALSE(view.part(QStringLiteral("settingsProblem")));
     }

@@ -557,6 +557,27 @@ TEST_F(BarTest, PlanIsEnabledOnlyWithTextAndAnEngine)
     EXPECT_TRUE(plan()->isEnabled());
 }
 
+// A locked keyring is not a missing key: the bar says so, not "AI needs a
+// key", and reads the key again when it opens again.
+TEST_F(BarTest, ALockedKeyringIsSaidInsteadOfTheSetupCard)
+{
+    setEngine(QStringLiteral("claude"));
+    env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-test");
+    env.keychain.setFailure({}, KeychainStatus::locked);
+    open();
+    settle();
+    EXPECT_FALSE(blocksOf(view()).card);
+    const auto* note = view()->findChild<NoteText*>();
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->note(), KeychainStore::lockedMessage());
+
+    env.keychain.clearFailure(); // unlocked
+    open();
+    settle();
+    EXPECT_FALSE(blocksOf(view()).card);
+    EXPECT_FALSE(view()->findChild<NoteText*>());
+}
+
 // ---- Failures ----
 
 TEST_F(BarTest, APlannerFailureWithNoPlannerSetUpShowsTheSetupCard)

@@ -192,8 +192,8 @@ TEST_F(CalendarTriggersTest, ALinkMayNotRunLongFollowFarOrSendTooMuch)
     EXPECT_EQ(errorOf(fiveHops), QString());
     EXPECT_EQ(errorOf(sixHops), CalendarLinks::kNotACalendar);
     EXPECT_EQ(errorOf(away), CalendarLinks::kNotACalendar);
-    EXPECT_EQ(errorOf(base + "huge"), CalendarLinks::kNotACalendar);
-    EXPECT_EQ(errorOf(base + "streamed"), CalendarLinks::kNotACalendar);
+    EXPECT_EQ(errorOf(base + "huge"), "Couldn't load it: the calendar is larger than 20 MB.");
+    EXPECT_EQ(errorOf(base + "streamed"), "Couldn't load it: the calendar is larger than 20 MB.");
     EXPECT_EQ(current(), QStringList{"Moved until +600"});
 
     // A server that never answers holds the fetch no longer than a minute.
@@ -205,7 +205,8 @@ TEST_F(CalendarTriggersTest, ALinkMayNotRunLongFollowFarOrSendTooMuch)
     EXPECT_TRUE(fetched.isEmpty());
     env.clock.advance(10);
     ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }));
-    EXPECT_EQ(errorOf(base + "stall"), CalendarLinks::kNotACalendar);
+    // A slow server is not a wrong address.
+    EXPECT_EQ(errorOf(base + "stall"), "Couldn't load it: The request timed out.");
 }
 
 TEST_F(CalendarTriggersTest, ARoutineOnACalendarLinksEventStartsWithinOneEvaluationOfItsStart)

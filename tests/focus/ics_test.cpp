@@ -288,16 +288,22 @@ TEST(ICSParse, EveryWindowsNameMapsToAKnownZone)
         EXPECT_TRUE(QTimeZone(id).isValid()) << id.constData();
 }
 
-TEST(ICSParse, OverridesWithoutAUidJoinNoSeries)
+TEST(ICSParse, OverridesWithoutAUidJoinTheMastersWithoutOne)
 {
+    // A feed without UIDs: the moved meeting shows once, the cancelled one
+    // not at all; a series with a UID of its own is left alone.
     const QString text = QStringLiteral(
         "BEGIN:VEVENT\nDTSTART:20240101T090000Z\nRRULE:FREQ=DAILY\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:own\nDTSTART:20240101T090000Z\nRRULE:FREQ=DAILY\nEND:VEVENT\n"
         "BEGIN:VEVENT\nUID:\nRECURRENCE-ID:20240103T090000Z\nDTSTART:20240103T150000Z\nEND:VEVENT\n"
         "BEGIN:VEVENT\nRECURRENCE-ID:20240104T090000Z\nDTSTART:20240104T090000Z\nSTATUS:CANCELLED\nEND:VEVENT\n");
     const QList<ICSEvent> events = ICS::parse(text, kBerlin);
-    ASSERT_EQ(events.size(), 2);
-    EXPECT_TRUE(events[0].overridden.isEmpty());
-    EXPECT_EQ(events[0].occurrences(at("2024-01-03T00:00:00Z"), at("2024-01-04T23:00:00Z")).size(), 2);
+    ASSERT_EQ(events.size(), 3);
+    EXPECT_EQ(utcTexts(events[0].overridden), (QStringList{"2024-01-03T09:00:00Z", "2024-01-04T09:00:00Z"}));
+    EXPECT_TRUE(events[0].occurrences(at("2024-01-03T00:00:00Z"), at("2024-01-04T23:00:00Z")).isEmpty());
+    EXPECT_EQ(utcTexts(events[2].occurrences(at("2024-01-03T00:00:00Z"), at("2024-01-04T23:00:00Z"))),
+              QStringList{"2024-01-03T15:00:00Z"});
+    EXPECT_TRUE(events[1].overridden.isEmpty());
 }
 
 TEST(ICSParse, ManyMastersOfOneUidShareTheirOverrides)

@@ -1,6 +1,11 @@
 #include "focus/icsevent.h"
+#include "focus/linkoccurrences.h"
 
 #include "icstesting.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -375,7 +380,44 @@ TEST(Recurrence, TheCountsEndIsKnownAfterReading)
         EXPECT_EQ(e.countEnd, e.lastCountedOccurrence()) << rule;
     }
     EXPECT_FALSE(event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY"}).countEnd);
-    EXPECT_FALSE(event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY;COUNT=20001"}).countEnd);
+    // A count beyond the period limit ends where the limit is reached.
+    EXPECT_EQ(utcText(*event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY;COUNT=20001"}).countEnd),
+              utcText(at("2024-01-10T09:30:00Z") + (ICSEvent::kPeriodLimit - 1) * 86400.0));
+}
+
+TEST(Recurrence, ACountThatOutlastsThePeriodLimitIsNotWalkedAgain)
+{
+    // Old feeds' series with counts that never end: where the limit stops
+    // them is known after reading, and every window, before or after it,
+    // sees what a walk from the start sees.
+    const char* const rules[] = {
+        "FREQ=DAILY",
+        "FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR",
+        "FREQ=DAILY;INTERVAL=3;BYDAY=SA",
+        "FREQ=WEEKLY;INTERVAL=2;BYDAY=TU,TH",
+        "FREQ=MONTHLY;BYDAY=-1FR",
+        "FREQ=YEARLY;BYMONTH=12;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1",
+        "FREQ=DAILY;BYMONTH=2",
+        "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30",
+    };
+    const double far = std::numeric_limits<double>::infinity();
+    for (const char* rule : rules)
+        for (const char* start : {"19700102T093000", "20240110T093000"}) {
+            SCOPED_TRACE(std::string(rule) + " from " + start);
+            const ICSEvent e = event({QStringLiteral("DTSTART;TZID=Europe/Berlin:") + QLatin1String(start),
+                                      QStringLiteral("RRULE:") + rule + QStringLiteral(";COUNT=999999999")});
+            const QList<double> all = e.occurrences(e.start, far);
+            ASSERT_TRUE(e.countEnd);
+            EXPECT_EQ(*e.countEnd, all.isEmpty() ? ICSEvent::kNoOccurrence : all.last());
+            for (const double from : {e.start + 86400 * 40, at("2026-12-07T00:00:00Z"), e.countEnd.value_or(0) - 86400,
+                                      at("2200-01-01T00:00:00Z")}) {
+                QList<double> expected;
+                std::copy_if(all.cbegin(), all.cend(), std::back_inserter(expected),
+                             [&](double o) { return o >= from && o <= from + 40 * 86400; });
+                EXPECT_EQ(utcTexts(e.occurrences(from, from + 40 * 86400)), utcTexts(expected))
+                    << qPrintable(utcText(from));
+            }
+        }
 }
 
 TEST(Recurrence, AnEndedCountIsNotWalkedAgain)
@@ -387,4 +429,34 @@ TEST(Recurrence, AnEndedCountIsNotWalkedAgain)
     // What the expansion trusts: a window after the end is empty without a walk.
     e.countEnd = at("2010-01-05T09:00:00Z");
     EXPECT_TRUE(e.occurrences(at("2011-01-01T00:00:00Z"), at("2011-02-01T00:00:00Z")).isEmpty());
+}
+
+TEST(Recurrence, TheHourWorkedOutAheadAnswersAsAnExpansionWould)
+{
+    const QString text = QStringLiteral(
+        "BEGIN:VEVENT\nUID:w\nDTSTART:20240101T090000Z\nDURATION:PT45M\nRRULE:FREQ=DAILY\n"
+        "EXDATE:20240305T090000Z\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:w\nRECURRENCE-ID:20240306T090000Z\nDTSTART:20240306T093000Z\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:c\nDTSTART:20240304T083000Z\nDURATION:PT1H\nRRULE:FREQ=HOURLY\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:n\nDTSTART:20240301T090000Z\nDURATION:PT20M\nRRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE;COUNT=7\n"
+        "END:VEVENT\n"
+        "BEGIN:VEVENT\nUID:l\nDTSTART:20240303T000000Z\nDURATION:P3D\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:z\nDTSTART:20240305T093000Z\nDTEND:20240305T093000Z\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:q\nDTSTART:20240101T091500Z\nDURATION:PT10M\nRRULE:FREQ=DAILY;COUNT=999999999\n"
+        "END:VEVENT\n");
+    const QList<ICSEvent> events = ICS::parse(text, kBerlin);
+    ASSERT_EQ(events.size(), 7);
+    for (const char* from : {"2024-03-04T08:50:00Z", "2024-03-05T08:50:00Z", "2024-03-06T08:50:00Z"}) {
+        SCOPED_TRACE(from);
+        LinkOccurrences ahead;
+        ahead.take(LinkOccurrences::Table::of(events, at(from), at(from) + LinkOccurrences::kSpan));
+        for (double now = at(from); now <= at(from) + LinkOccurrences::kSpan; now += 150) {
+            QStringList fromTable, expanded;
+            for (const LinkOccurrences::Happening& h : ahead.at(events, now))
+                fromTable << QStringLiteral("%1 until %2").arg(events[h.index].uid, utcText(h.end));
+            for (const LinkOccurrences::Happening& h : LinkOccurrences::expanded(events, now))
+                expanded << QStringLiteral("%1 until %2").arg(events[h.index].uid, utcText(h.end));
+            EXPECT_EQ(fromTable, expanded) << qPrintable(utcText(now));
+        }
+    }
 }

@@ -127,11 +127,12 @@ TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
 
 TEST(X11Automation, ABrowserWindowWithTabsOpensThroughItsDesktopEntry)
 {
-    // Only web addresses, after "--": none can pass for a switch of the browser's.
+    // Only web addresses, after "--": none can pass for a switch of the
+    // browser's. The one to be in front is opened last.
     EXPECT_EQ(
         X11Automation::newWindowCommand({"/usr/bin/google-chrome-stable"},
                                         {"https://a/", "--gpu-launcher=/bin/sh", "file:///etc/passwd", "http://b/"}),
-        (QStringList{"/usr/bin/google-chrome-stable", "--new-window", "--", "https://a/", "http://b/"}));
+        (QStringList{"/usr/bin/google-chrome-stable", "--new-window", "--", "http://b/", "https://a/"}));
     EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {"javascript:alert(1)"}).isEmpty());
     EXPECT_TRUE(X11Automation::newWindowCommand({}, {"https://a/"}).isEmpty());
     EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {}).isEmpty());

@@ -166,6 +166,10 @@ TEST_F(Table, OnLinuxRowsGoByTheNamesTheDesktopGivesAndNeedNoConsent)
         EXPECT_FALSE(i.bundleID) << i.app.toStdString();
         EXPECT_EQ(Integrations::permission(i, true), Permission::notNeeded) << i.app.toStdString();
     }
+    QStringList installed;
+    for (const Integration& i : Integrations::installed())
+        installed << i.app;
+    EXPECT_EQ(installed, (QStringList{"Visual Studio Code", "GNOME Terminal", "Ghostty", "Slack"}));
     EXPECT_TRUE(BrowserURLs::isSupported("Firefox ESR"));
     EXPECT_FALSE(BrowserURLs::isSupported("Safari"));
 }

@@ -105,14 +105,38 @@ TEST_F(X11Integrations, ABrowsersTabsAreCapturedFromItsSessionAndComeBackInANewW
               (QList<BrowserWindowTabs>{{"Inbox", "https://mail.example/", {"Docs", "Settings"}}}));
 
     // Restoring starts the browser's desktop entry with only web addresses,
-    // after "--".
+    // after "--", the front one last.
     EXPECT_TRUE(Integrations::restoreTabs(
         "Chromium", {"https://mail.example/", "--gpu-launcher=/bin/sh", "https://docs.example/"}));
     QFile arguments(dir_.filePath("arguments"));
     ASSERT_TRUE(waitUntil([&] { return arguments.exists(); }, 10));
     ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split('\n', Qt::SkipEmptyParts),
-              (QStringList{"--new-window", "--", "https://mail.example/", "https://docs.example/"}));
+              (QStringList{"--new-window", "--", "https://docs.example/", "https://mail.example/"}));
+}
+
+TEST_F(X11Integrations, AFirefoxWindowShowsTheTabItsTitleNamesThoughTheFileIsOlder)
+{
+    write("data/applications/firefox-esr.desktop",
+          "[Desktop Entry]\nType=Application\nName=Firefox ESR\nStartupWMClass=Firefox-esr\nExec="
+              + dir_.filePath("browser").toUtf8() + " %u\n");
+    write("home/.mozilla/firefox/profiles.ini",
+          "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abcd.default-esr\nDefault=1\n");
+    // The file still names the first tab: a tab switch alone is not written.
+    write("home/.mozilla/firefox/abcd.default-esr/sessionstore-backups/recovery.jsonlz4",
+          sessionfiles::firefox(R"({"windows":[{"tabs":[
+              {"entries":[{"url":"https://mail.example/","title":"Inbox"}],"index":1},
+              {"entries":[{"url":"https://docs.example/","title":"Docs"}],"index":1}],"selected":1}]})"));
+    X11TestClient* browser = startClient(ofClass("Docs \u2014 Mozilla Firefox", "Firefox-esr"));
+    ASSERT_TRUE(browser);
+    ASSERT_TRUE(waitUntil([&] { return !windowsOf(browser->pid()).empty(); }));
+
+    const auto items = finish(Integrations::capture(windowsOf(browser->pid())));
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 1);
+    EXPECT_EQ(items->front().app, "Firefox ESR");
+    EXPECT_EQ(items->front().url, "https://docs.example/");
+    EXPECT_EQ(items->front().tabs, (QStringList{"https://mail.example/", "https://docs.example/"}));
 }
 
 TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
@@ -150,6 +151,7 @@ TEST_F(PlistDefaultsTest, EquivalentQtTypesAreStoredInTheirPropertyListForm)
     store.setValue(QStringLiteral("strings"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
     store.setValue(QStringLiteral("hash"), QVariantHash{{QStringLiteral("k"), 2u}});
     store.setValue(QStringLiteral("local"), local);
+    store.flush();
 
     PlistDefaults reader(path());
     expectIdentical(qint64(7), *reader.value(QStringLiteral("int")));
@@ -176,56 +178,41 @@ TEST_F(PlistDefaultsTest, MissingKeyIsDistinctFromFalseAndIntegerFromReal)
     EXPECT_EQ(store.value(QStringLiteral("ratio"))->typeId(), QMetaType::Double);
 }
 
-TEST_F(PlistDefaultsTest, WritesEveryChangeBeforeSignallingIt)
-{
-    PlistDefaults store(path());
-    QSignalSpy spy(&store, &Defaults::changed);
-    QList<std::optional<QVariant>> seenOnDisk;
-    QObject::connect(&store, &Defaults::changed,
-                     [&](const QString& key) { seenOnDisk.append(PlistDefaults(path()).value(key)); });
-
-    store.setValue(QStringLiteral("a"), qint64(1));
-    store.setValue(QStringLiteral("b"), QStringLiteral("two"));
-    store.setValue(QStringLiteral("a"), qint64(3));
-    store.setValue(QStringLiteral("b"), QVariant()); // no value: removes it
-    store.remove(QStringLiteral("never set"));
-
-    ASSERT_EQ(spy.count(), 4);
-    EXPECT_EQ(spy.at(3).at(0).toString(), QStringLiteral("b"));
-    ASSERT_EQ(seenOnDisk.size(), 4);
-    EXPECT_EQ(seenOnDisk[2], QVariant(qint64(3)));
-    EXPECT_FALSE(seenOnDisk[3].has_value());
-    EXPECT_EQ(store.keys(), QStringList{QStringLiteral("a")});
-    EXPECT_EQ(PlistDefaults(path()).keys(), QStringList{QStringLiteral("a")});
-}
-
-TEST_F(PlistDefaultsTest, AReplacementIsOneWriteWhoseWholeIsOnDiskBeforeItIsSignalled)
+TEST_F(PlistDefaultsTest, TheChangesOfOneTurnAreAnnouncedAtOnceAndWrittenOnce)
 {
     PlistDefaults store(path());
     store.setValue(QStringLiteral("old.a"), qint64(1));
-    store.setValue(QStringLiteral("old.b"), qint64(2));
     store.setValue(QStringLiteral("kept"), true);
-    QList<QStringList> seenOnDisk;
-    QObject::connect(&store, &Defaults::changed,
-                     [&](const QString&) { seenOnDisk.append(PlistDefaults(path()).keys()); });
+    store.flush();
+    QSignalSpy changes(&store, &Defaults::changed);
+    QSignalSpy writes(&store, &PlistDefaults::saved);
 
-    store.replace({QStringLiteral("old.a"), QStringLiteral("old.b"), QStringLiteral("missing")},
-                  {{QStringLiteral("new.a"), qint64(5)},
-                   {QStringLiteral("new.bad"), QVariant::fromValue(QPoint(1, 2))},
-                   {QStringLiteral("kept"), QVariant()}});
-    const QStringList after{QStringLiteral("new.a")};
-    // Every signal sees the whole change already on disk; the value a
-    // property list can't hold is left out.
-    ASSERT_EQ(seenOnDisk.size(), 4);
-    for (const QStringList& keys : seenOnDisk)
-        EXPECT_EQ(keys, after);
-    EXPECT_EQ(store.keys(), after);
+    // 100 changes in one turn, a replacement and a removal among them.
+    for (int i = 0; i < 100; ++i)
+        store.setValue(QStringLiteral("n%1").arg(i), qint64(i));
+    store.replace(
+        {QStringLiteral("old.a"), QStringLiteral("missing")},
+        {{QStringLiteral("new.bad"), QVariant::fromValue(QPoint(1, 2))}, {QStringLiteral("kept"), QVariant()}});
+    store.setValue(QStringLiteral("n7"), QVariant()); // no value: removes it
+    store.remove(QStringLiteral("never set"));
+    EXPECT_EQ(changes.count(), 103);
+    EXPECT_EQ(store.keys().size(), 99);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writes.count() > 0; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(writes.count(), 1);
+
+    // The whole of it is on disk; the value a property list can't hold is left out.
+    const QStringList onDisk = PlistDefaults(path()).keys();
+    EXPECT_EQ(onDisk, store.keys());
+    EXPECT_FALSE(onDisk.contains(QStringLiteral("n7")));
+    EXPECT_FALSE(onDisk.contains(QStringLiteral("old.a")));
 }
 
 TEST_F(PlistDefaultsTest, RefusesValuesAPropertyListCannotHold)
 {
     PlistDefaults store(path());
     store.setValue(QStringLiteral("k"), qint64(1));
+    store.flush();
     const QByteArray before = fileBytes(path());
     QSignalSpy spy(&store, &Defaults::changed);
 
@@ -245,6 +232,7 @@ TEST_F(PlistDefaultsTest, RefusesValuesAPropertyListCannotHold)
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(store.value(QStringLiteral("k")), QVariant(qint64(1)));
     EXPECT_FALSE(store.contains(QStringLiteral("new")));
+    store.flush();
     EXPECT_EQ(fileBytes(path()), before);
 }
 
@@ -262,6 +250,7 @@ TEST_F(PlistDefaultsTest, LeftoverTemporaryFileFromACrashedWriteIsHarmless)
     EXPECT_TRUE(store.problem().isEmpty());
     EXPECT_EQ(store.string(QStringLiteral("kept")), QStringLiteral("yes"));
     store.setValue(QStringLiteral("more"), true);
+    store.flush();
     EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("more")));
     EXPECT_TRUE(asideFiles().isEmpty());
 }
@@ -270,6 +259,7 @@ TEST_F(PlistDefaultsTest, FailedWriteKeepsThePreviousFileAndIsReported)
 {
     PlistDefaults store(path());
     store.setValue(QStringLiteral("kept"), qint64(42));
+    store.flush();
     const QByteArray before = fileBytes(path());
     QSignalSpy problems(&store, &PlistDefaults::problemChanged);
 
@@ -281,6 +271,7 @@ TEST_F(PlistDefaultsTest, FailedWriteKeepsThePreviousFileAndIsReported)
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     store.setValue(QStringLiteral("big"), QByteArray(64 * 1024, 'x'));
+    store.flush();
     setrlimit(RLIMIT_FSIZE, &original);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -293,6 +284,7 @@ TEST_F(PlistDefaultsTest, FailedWriteKeepsThePreviousFileAndIsReported)
 
     // The next write that succeeds carries everything and clears the problem.
     store.setValue(QStringLiteral("after"), true);
+    store.flush();
     EXPECT_TRUE(store.problem().isEmpty());
     EXPECT_TRUE(store.saveProblem().isEmpty());
     EXPECT_EQ(problems.count(), 2);
@@ -307,9 +299,11 @@ TEST_F(PlistDefaultsTest, ReadOnlyFolderFailsTheWriteWithoutLosingTheFile)
         GTEST_SKIP() << "running as root, which may write into read-only folders";
     PlistDefaults store(path());
     store.setValue(QStringLiteral("kept"), qint64(1));
+    store.flush();
     const QByteArray before = fileBytes(path());
     QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     store.setValue(QStringLiteral("kept"), qint64(2));
+    store.flush();
     QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     EXPECT_EQ(fileBytes(path()), before);
@@ -361,6 +355,7 @@ TEST_F(PlistDefaultsTest, DamagedFileIsReportedAndMovedAsideThenTheStoreWorks)
         EXPECT_EQ(fileBytes(folder() + QLatin1Char('/') + aside[0]), c.bytes);
 
         store.setValue(QStringLiteral("fresh"), true);
+        store.flush();
         EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("fresh")));
         EXPECT_EQ(fileBytes(folder() + QLatin1Char('/') + aside[0]), c.bytes);
     }
@@ -483,6 +478,7 @@ TEST_F(PlistDefaultsTest, AFileThatIsNoSettingsFileIsSetAsideUnreadAtStart)
         ASSERT_EQ(asideFiles().size(), 1);
         EXPECT_TRUE(store.saveProblem().isEmpty());
         store.setValue(QStringLiteral("fresh"), true);
+        store.flush();
         EXPECT_TRUE(QFileInfo(path()).isFile() && !QFileInfo(path()).isSymLink());
         EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("fresh")));
     }
@@ -588,11 +584,113 @@ TEST_F(PlistDefaultsTest, AWriteKilledMidwayLeavesNothingAfterTheNextStart)
     EXPECT_TRUE(QFileInfo::exists(folder() + QStringLiteral("/defaults.plist.backup")));
 }
 
+TEST_F(PlistDefaultsTest, AKillLosesAtMostTheBurstsNotYetWrittenAndNeverHalfOfOne)
+{
+    // A child changes 100 settings a turn and says after every fourth turn
+    // that all of it is written; it is killed as soon as it has said so
+    // three times, most likely in the middle of a write.
+    int reports[2];
+    ASSERT_EQ(::pipe(reports), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(reports[0]);
+        PlistDefaults store(path());
+        const QByteArray bulk(256 * 1024, 'x');
+        for (qint64 burst = 1; burst < 100'000; ++burst) {
+            for (int k = 0; k < 100; ++k)
+                store.setValue(QStringLiteral("burst.%1").arg(k), burst);
+            store.setValue(QStringLiteral("bulk"), bulk + QByteArray::number(burst));
+            QCoreApplication::sendPostedEvents(); // the end of the turn
+            if (burst % 4 == 0) {
+                store.flush();
+                if (::write(reports[1], &burst, sizeof burst) != sizeof burst)
+                    break;
+            }
+        }
+        ::_exit(0);
+    }
+    ::close(reports[1]);
+    qint64 written = 0;
+    for (int n = 0; n < 3; ++n)
+        ASSERT_EQ(::read(reports[0], &written, sizeof written), qint64(sizeof written));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(reports[0]);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    PlistDefaults store(path());
+    EXPECT_TRUE(store.problem().isEmpty()) << store.problem().toStdString();
+    const std::optional<qint64> burst = store.integer(QStringLiteral("burst.0"));
+    ASSERT_TRUE(burst);
+    EXPECT_GE(*burst, written);
+    for (int k = 1; k < 100; ++k)
+        EXPECT_EQ(store.integer(QStringLiteral("burst.%1").arg(k)), burst) << k;
+    EXPECT_TRUE(store.data(QStringLiteral("bulk"))->endsWith(QByteArray::number(*burst)));
+    EXPECT_TRUE(temporaries().isEmpty());
+}
+
+TEST_F(PlistDefaultsTest, TextThatIsNoValidUtf8KeepsTheOriginalFileAside)
+{
+    // A byte that is no UTF-8, and a surrogate written as UTF-8 bytes.
+    const QByteArray original = "<plist><dict><key>name</key><string>caf\xE9</string>"
+                                "<key>emoji</key><string>\xED\xA0\xBD</string><key>n</key><integer>1</integer>"
+                                "</dict></plist>";
+    writeBytes(path(), original);
+    {
+        PlistDefaults store(path());
+        ASSERT_EQ(asideFiles().size(), 1);
+        const QString aside = folder() + QLatin1Char('/') + asideFiles()[0];
+        EXPECT_TRUE(store.problem().contains(QLatin1String("not valid UTF-8"))) << store.problem().toStdString();
+        EXPECT_TRUE(store.problem().contains(aside)) << store.problem().toStdString();
+        EXPECT_EQ(store.string(QStringLiteral("name")), QStringLiteral("caf\uFFFD"));
+        store.setValue(QStringLiteral("n"), qint64(2));
+        store.flush();
+        EXPECT_EQ(fileBytes(aside), original);
+        EXPECT_EQ(PlistDefaults(path()).integer(QStringLiteral("n")), 2);
+    }
+    // Written back as valid text, the file starts quietly.
+    EXPECT_TRUE(PlistDefaults(path()).problem().isEmpty());
+    EXPECT_EQ(asideFiles().size(), 1);
+}
+
+TEST_F(PlistDefaultsTest, ALinkThatLeadsNowhereIsSaidAndNeverReplacedSilently)
+{
+    QDir().mkpath(folder() + QStringLiteral("/synced"));
+    const QString there = folder() + QStringLiteral("/synced/defaults.plist");
+    const QString nowhere = dir.path() + QStringLiteral("/unmounted/defaults.plist");
+    for (const QString& target : {there, nowhere}) {
+        SCOPED_TRACE(target.toStdString());
+        QFile::remove(path());
+        ASSERT_TRUE(QFile::link(target, path()));
+        PlistDefaults store(path());
+        EXPECT_TRUE(store.problem().contains(target)) << store.problem().toStdString();
+        store.setValue(QStringLiteral("k"), true);
+        store.flush();
+        EXPECT_TRUE(store.problem().startsWith(QLatin1String("The settings file"))) << store.problem().toStdString();
+        EXPECT_TRUE(PlistDefaults(path()).boolValue(QStringLiteral("k")));
+        if (target == there) {
+            // Written where the link points, the link kept.
+            EXPECT_EQ(QFileInfo(path()).symLinkTarget(), there);
+            EXPECT_TRUE(QFileInfo(there).isFile());
+        } else {
+            // Written beside it, the link moved aside and said so.
+            EXPECT_FALSE(QFileInfo(path()).isSymLink());
+            const QStringList links = QDir(folder()).entryList({QStringLiteral("defaults.plist.link-*")}, QDir::System);
+            ASSERT_EQ(links.size(), 1);
+            EXPECT_TRUE(store.problem().contains(links[0])) << store.problem().toStdString();
+            EXPECT_EQ(QFileInfo(folder() + QLatin1Char('/') + links[0]).symLinkTarget(), nowhere);
+        }
+    }
+}
+
 TEST_F(PlistDefaultsTest, DatesAreKeptToTheWholeSecondAsTheFileHoldsThem)
 {
     PlistDefaults store(path());
     store.setValue(QStringLiteral("updates.lastCheck"), utc("2026-12-07T10:29:36.724Z"));
     store.setValue(QStringLiteral("before1970"), utc("1969-07-20T20:17:40.500Z"));
+    store.flush();
     // What is read now is what is read after a restart.
     expectIdentical(utc("2026-12-07T10:29:36Z"), *store.value(QStringLiteral("updates.lastCheck")));
     expectIdentical(utc("1969-07-20T20:17:40Z"), *store.value(QStringLiteral("before1970")));

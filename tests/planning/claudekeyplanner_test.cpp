@@ -144,6 +144,23 @@ TEST_F(ClaudeKeyPlannerTest, WithoutAKeyNothingIsSent)
     EXPECT_TRUE(log.entries().isEmpty());
 }
 
+// A locked keyring is not a missing key: the plan fails with the keyring's
+// state, and the next try reads the key again.
+TEST_F(ClaudeKeyPlannerTest, ALockedKeyringIsSaidAndReadAgainOnTheNextTry)
+{
+    setClaudeKey(kKey);
+    keychain.setFailure({}, KeychainStatus::locked);
+    const auto locked = finish(planner.plan(sampleRequest()));
+    ASSERT_FALSE(locked.ok());
+    EXPECT_EQ(locked.error(), PlannerError::unavailable("Your keyring is locked. Unlock it, then try again."));
+    EXPECT_TRUE(server.received().isEmpty());
+
+    keychain.clearFailure();
+    answer(200, messagesAnswer(kPlan));
+    EXPECT_TRUE(finish(planner.plan(sampleRequest())).ok());
+    ASSERT_EQ(server.received().size(), 1);
+}
+
 TEST_F(ClaudeKeyPlannerTest, MapsEachErrorStatusToItsMessage)
 {
     setClaudeKey(kKey);

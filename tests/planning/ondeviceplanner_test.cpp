@@ -1,6 +1,7 @@
 #include "planning/ondeviceplanner.h"
 #include "planning/plannerinstructions.h"
 #include "planningfixture.h"
+#include "platform/linux/localmodelserver.h"
 
 #include <QJsonDocument>
 
@@ -116,11 +117,105 @@ TEST_F(OnDevicePlannerTest, GivesUpAtItsLimitAndIgnoresTheLateAnswer)
     EXPECT_TRUE(unlimited.result().ok());
 }
 
-TEST(UnavailableLanguageModel, IsNeverAvailable)
+// The on-device planner through a model server on this computer: a loopback
+// server answering as Ollama or llama-server do.
+class LocalModelTest : public PlanningTest {
+protected:
+    void listModels(const QByteArray& body, bool hang = false)
+    {
+        server.setRoute("/v1/models", {{200, body, hang}, {}, false, 0});
+    }
+    QString address() const { return server.base().toString(QUrl::StripTrailingSlash); }
+
+    PlanningServices usingLocal()
+    {
+        services.languageModel = &local;
+        return services;
+    }
+
+    LocalModelServer local{http, clock, address()};
+    OnDevicePlanner planner{usingLocal()};
+};
+
+const QByteArray kTwoModels = R"({"object":"list","data":[{"id":"llama3.2:3b"},{"id":"qwen2.5:7b"}]})";
+
+TEST_F(LocalModelTest, PlansThroughTheFirstListedModel)
 {
-    UnavailableLanguageModel model;
-    EXPECT_FALSE(model.availability().available);
-    EXPECT_FALSE(model.availability().reason.isEmpty());
-    const auto generation = finish(model.makeSession("i", {})->generatePlan("p"));
-    EXPECT_FALSE(generation.plan);
+    listModels(kTwoModels);
+    const QByteArray answer = R"({"choices":[{"message":{"role":"assistant","content":
+        "{\"workspaceName\":\"Review\",\"layout\":\"halves\",\"why\":\"Side by side.\",\"windows\":[{\"app\":\"Safari\",\"purpose\":\"PR\"},{\"app\":\"Code\",\"purpose\":\"Edit\"}],\"clear\":[{\"app\":\"Messages\",\"action\":\"hide\"}]}"}}]})";
+    server.setRoute("/v1/chat/completions", {{200, answer, false}, {}, false, 0});
+    const auto result = finish(planner.plan(sampleRequest()));
+    ASSERT_TRUE(result.ok()) << result.error().message.toStdString();
+    EXPECT_EQ(result.value().layout, LayoutKind::halves);
+    ASSERT_EQ(result.value().windows.size(), 2);
+    EXPECT_EQ(result.value().windows[1].existingWindow, 1);
+    EXPECT_TRUE(local.availability().available);
+
+    const auto& sent = server.received().last();
+    EXPECT_EQ(sent.target, "/v1/chat/completions");
+    const QJsonObject body = QJsonDocument::fromJson(sent.body).object();
+    EXPECT_EQ(body["model"].toString(), "llama3.2:3b");
+    EXPECT_EQ(body["temperature"].toInt(), 0);
+    EXPECT_EQ(body["max_tokens"].toInt(), LocalModelServer::kMaxTokens);
+    EXPECT_EQ(body["messages"][1]["content"].toString(),
+              QString::fromUtf8(QJsonDocument(sampleRequest().toJson()).toJson(QJsonDocument::Indented)));
+    EXPECT_EQ(body["response_format"]["json_schema"]["schema"]["properties"]["windows"]["maxItems"].toInt(), 6);
+    EXPECT_EQ(log.entries().size(), 1);
+}
+
+// Each way the server can fail leaves the planner unavailable with a reason
+// the AI pane shows, and nothing asked of a model.
+TEST_F(LocalModelTest, WithoutAServerOrAModelItIsUnavailable)
+{
+    const struct {
+        const char* name;
+        QByteArray models;
+        bool hang;
+        QString variable;
+        QString reason;
+    } cases[] = {
+        {"no model", R"({"object":"list","data":[]})", false, {}, "lists no model"},
+        {"named model missing", kTwoModels, false, "#mistral", "has no model named mistral"},
+        {"not a model server", "<html>", false, {}, "No model server answers at http://127.0.0.1:"},
+        {"slow", kTwoModels, true, {}, "No model server answers"},
+        {"not loopback", kTwoModels, false, "http://192.168.1.2:11434", "must name a server on this computer"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        listModels(c.models, c.hang);
+        const QString variable = c.variable.startsWith('#') ? address() + c.variable
+                                 : c.variable.isEmpty()     ? address()
+                                                            : c.variable;
+        LocalModelServer model(http, clock, variable);
+        services.languageModel = &model;
+        OnDevicePlanner onDevice(services);
+        const qsizetype asked = server.received().size();
+        Pending pending(onDevice.plan(sampleRequest()));
+        if (c.hang) {
+            ASSERT_TRUE(processEventsUntil([&] { return server.received().size() > asked; }));
+            clock.advance(LocalModelServer::kProbeTimeout);
+        }
+        const auto result = pending.result();
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error(), PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage()));
+        EXPECT_FALSE(model.availability().available);
+        EXPECT_TRUE(model.availability().reason.contains(c.reason)) << model.availability().reason.toStdString();
+    }
+    for (const auto& r : server.received())
+        EXPECT_EQ(r.target, "/v1/models");
+    EXPECT_TRUE(log.entries().isEmpty());
+}
+
+TEST_F(LocalModelTest, AnAnswerThatIsNoPlanFails)
+{
+    listModels(kTwoModels);
+    for (const QByteArray& answer :
+         {QByteArray(R"({"choices":[{"message":{"content":"Sure! Put them side by side."}}]})"), QByteArray("not json"),
+          QByteArray(R"({"error":"model crashed"})")}) {
+        server.setRoute("/v1/chat/completions", {{200, answer, false}, {}, false, 0});
+        const auto result = finish(planner.plan(sampleRequest()));
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error(), PlannerError::unavailable(PlannerError::onDeviceFailedMessage()));
+    }
 }

@@ -4,7 +4,6 @@
 #include "planning/planningservices.h"
 #include "planning/requestlog.h"
 #include "platform/linux/qthttpclient.h"
-#include "platform/linux/unavailablelanguagemodel.h"
 #include "platform/sim/memorydefaults.h"
 #include "platform/sim/memorykeychain.h"
 #include "platform/sim/simclock.h"

@@ -47,12 +47,12 @@ TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
     EXPECT_TRUE(store.claudeKeyKnown()); // known: there is none
     EXPECT_FALSE(store.hasClaudeKey());
 
-    EXPECT_TRUE(finish(store.setClaudeKey("  sk-ant-1 \n")));
+    EXPECT_TRUE(finish(store.setClaudeKey("  sk-ant-1 \n")).answered());
     EXPECT_EQ(keychain.item("app.tavrin", "anthropic-api-key"), "sk-ant-1");
     EXPECT_TRUE(store.hasClaudeKey());
     EXPECT_EQ(finish(store.claudeKey()), "sk-ant-1");
 
-    EXPECT_TRUE(finish(store.setClaudeKey("")));
+    EXPECT_TRUE(finish(store.setClaudeKey("")).answered());
     EXPECT_FALSE(keychain.item("app.tavrin", "anthropic-api-key"));
     EXPECT_FALSE(store.hasClaudeKey());
     EXPECT_EQ(changed.size(), 3);
@@ -63,6 +63,36 @@ TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
 
     keychain.setItem("app.tavrin", "anthropic-api-key", " \n");
     EXPECT_EQ(finish(store.claudeKey()), std::nullopt); // white space is no key
+}
+
+// A locked keyring, or none at all, is not "no key": the store says why it
+// couldn't read, and the next read asks again.
+TEST(KeychainStore, AKeyringThatCannotAnswerIsNotNoKey)
+{
+    const struct {
+        KeychainStatus status;
+        QString message;
+        QString problem;
+    } cases[] = {
+        {KeychainStatus::locked, {}, KeychainStore::lockedMessage()},
+        {KeychainStatus::noService, {}, KeychainStore::noKeyringMessage()},
+        {KeychainStatus::failed, "Timed out", "Your keyring couldn't be read: Timed out"},
+    };
+    for (const auto& c : cases) {
+        MemoryKeychain keychain;
+        keychain.setItem("app.tavrin", "anthropic-api-key", "sk-ant-1");
+        KeychainStore store(&keychain);
+        keychain.setFailure(c.message, c.status);
+        EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
+        EXPECT_FALSE(store.claudeKeyKnown());
+        EXPECT_EQ(store.claudeKeyProblem(), c.problem);
+        EXPECT_EQ(finish(store.setClaudeKey("sk-ant-2")).status, c.status);
+
+        keychain.clearFailure(); // unlocked, or started
+        EXPECT_EQ(finish(store.claudeKey()), "sk-ant-1");
+        EXPECT_TRUE(store.hasClaudeKey());
+        EXPECT_TRUE(store.claudeKeyProblem().isEmpty());
+    }
 }
 
 TEST(KeychainStore, MakesTheInstanceIdOnceAndKeepsIt)
@@ -90,5 +120,5 @@ TEST(KeychainStore, AnUnreadableKeychainIsNeverOverwritten)
     EXPECT_EQ(finish(store.instanceId()), id); // the same for this run
     EXPECT_EQ(keychain.item("app.tavrin", "tavrin-instance"), "kept-id");
     EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
-    EXPECT_FALSE(finish(store.setClaudeKey("sk")));
+    EXPECT_FALSE(finish(store.setClaudeKey("sk")).answered());
 }

@@ -64,14 +64,26 @@ TEST_F(AIKeyTest, ASavedKeyGoesToTheKeyringAndNowhereElse)
     EXPECT_EQ(card->result()->tone(), KeyMsg::Tone::ok);
 }
 
-TEST_F(AIKeyTest, AKeyringThatRefusesSaysSo)
+TEST_F(AIKeyTest, AKeyringThatRefusesSaysWhy)
 {
-    env.keychain.setFailure(QStringLiteral("locked"));
-    type(kKey);
-    card->saveButton()->click();
-    settle();
-    EXPECT_EQ(card->result()->tone(), KeyMsg::Tone::err);
-    EXPECT_EQ(card->field()->text(), kKey); // nothing lost
+    const struct {
+        KeychainStatus status;
+        QString message;
+        QString said;
+    } cases[] = {
+        {KeychainStatus::locked, {}, "Your keyring didn't take the key. Check that it's unlocked, then try again."},
+        {KeychainStatus::noService, {}, KeychainStore::noKeyringMessage()},
+        {KeychainStatus::failed, "Timed out", "Your keyring didn't take the key: Timed out"},
+    };
+    for (const auto& c : cases) {
+        env.keychain.setFailure(c.message, c.status);
+        card->field()->setText(kKey);
+        card->saveButton()->click();
+        settle();
+        EXPECT_EQ(card->result()->text(), c.said);
+        EXPECT_EQ(card->result()->tone(), KeyMsg::Tone::err);
+        EXPECT_EQ(card->field()->text(), kKey); // nothing lost
+    }
     env.keychain.clearFailure();
 
     // An empty field saves nothing.
@@ -80,6 +92,26 @@ TEST_F(AIKeyTest, AKeyringThatRefusesSaysSo)
     settle();
     EXPECT_FALSE(storedKey());
     EXPECT_EQ(card->result()->tone(), KeyMsg::Tone::err);
+}
+
+// A locked keyring is said in the pane, not taken for "no key"; once it is
+// unlocked, the next read (opening the pane again) shows the key.
+TEST_F(AIKeyTest, ALockedKeyringIsSaidUntilItIsUnlocked)
+{
+    env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, kKey.toUtf8());
+    env.keychain.setFailure({}, KeychainStatus::locked);
+    window().view()->hide(); // opened again: the pane is made afresh
+    card = open<AIPane>(SettingsPane::ai)->keyCard();
+    settle();
+    EXPECT_EQ(card->keyState()->text(), KeychainStore::lockedMessage());
+    EXPECT_EQ(card->keyState()->tone(), KeyMsg::Tone::err);
+
+    env.keychain.clearFailure();
+    window().view()->hide();
+    card = open<AIPane>(SettingsPane::ai)->keyCard();
+    settle();
+    EXPECT_TRUE(card->keyState()->text().startsWith("A key is saved in your keyring."));
+    EXPECT_EQ(card->keyState()->tone(), KeyMsg::Tone::plain);
 }
 
 TEST_F(AIKeyTest, TheTestAsksAnthropicWithTheTypedOrTheStoredKey)

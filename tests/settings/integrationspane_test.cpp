@@ -217,11 +217,12 @@ TEST_F(Pane, OpenSystemSettingsGoesToTheAutomationPage)
 
 namespace {
 class Pictures : public Pane, public ::testing::WithParamInterface<ColorScheme> {};
-} // namespace
 
-TEST_P(Pictures, ThePaneInEachScheme)
+// The pane in a themed window, with `select`'s card, kept under the test
+// artifacts as `name`.
+void savePicture(SimEnvironment& env, ColorScheme scheme, const QString& select, const QString& name)
 {
-    env.desktop.appearance().setColorScheme(GetParam());
+    env.desktop.appearance().setColorScheme(scheme);
     auto* host = new Themed(new IntegrationsPane);
     QWidget frame;
     auto* layout = new QVBoxLayout(&frame);
@@ -232,7 +233,7 @@ TEST_P(Pictures, ThePaneInEachScheme)
     env.clock.advance(0);
     QApplication::processEvents();
     auto* integrations = host->findChild<IntegrationsPane*>();
-    integrations->select("Terminal");
+    integrations->select(select);
     QApplication::processEvents();
     QImage image(frame.size() * 2, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2);
@@ -242,9 +243,14 @@ TEST_P(Pictures, ThePaneInEachScheme)
         frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         QApplication::processEvents();
     }
-    const QString root = Artifacts::folder(QStringLiteral("settings"));
+    EXPECT_TRUE(image.save(QDir(Artifacts::folder(QStringLiteral("settings"))).filePath(name)));
+}
+} // namespace
+
+TEST_P(Pictures, ThePaneInEachScheme)
+{
     const QString name = GetParam() == ColorScheme::dark ? "integrations-dark.png" : "integrations-light.png";
-    EXPECT_TRUE(image.save(QDir(root).filePath(name)));
+    savePicture(env, GetParam(), "Terminal", name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, Pictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),
@@ -316,30 +322,9 @@ class LinuxPictures : public LinuxPane, public ::testing::WithParamInterface<Col
 
 TEST_P(LinuxPictures, ThePaneOnLinuxInEachScheme)
 {
-    env.desktop.appearance().setColorScheme(GetParam());
-    auto* host = new Themed(new IntegrationsPane);
-    QWidget frame;
-    auto* layout = new QVBoxLayout(&frame);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(host);
-    frame.resize(600, 560);
-    frame.show();
-    env.clock.advance(0);
-    QApplication::processEvents();
-    auto* integrations = host->findChild<IntegrationsPane*>();
-    integrations->select("Sublime Text");
-    QApplication::processEvents();
-    QImage image(frame.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
-    for (int pass = 0; pass < 2; ++pass) {
-        image.fill(Environment::theme(integrations).winBG);
-        frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        QApplication::processEvents();
-    }
-    const QString root = Artifacts::folder(QStringLiteral("settings"));
     const QString name =
         GetParam() == ColorScheme::dark ? "integrations-linux-dark.png" : "integrations-linux-light.png";
-    EXPECT_TRUE(image.save(QDir(root).filePath(name)));
+    savePicture(env, GetParam(), "Sublime Text", name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, LinuxPictures, ::testing::Values(ColorScheme::light, ColorScheme::dark),

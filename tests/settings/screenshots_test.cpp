@@ -4,7 +4,10 @@
 #include "settingsfixture.h"
 #include "support/artifacts.h"
 
+#include "design/tfield.h"
 #include "platform/sim/simappearance.h"
+#include "settings/aipane.h"
+#include "settings/claudekeycard.h"
 #include "settings/learningpane.h"
 #include "settings/settingsview.h"
 #include "settings/shortcutrecorder.h"
@@ -103,6 +106,42 @@ TEST_P(Screenshots, EveryPane)
     // The learning pane with nothing learned yet.
     open<LearningPane>(SettingsPane::learning);
     EXPECT_TRUE(save(QStringLiteral("5b-learning-empty")));
+}
+
+// The AI pane in each state of the Claude key: none (a key being typed),
+// saved, a locked keyring, no keyring at all.
+TEST_P(Screenshots, TheAIPaneInEachKeyState)
+{
+    const struct {
+        const char* name;
+        std::optional<KeychainStatus> failure;
+        QByteArray stored;
+    } states[] = {{"none", std::nullopt, {}},
+                  {"saved", std::nullopt, "sk-ant-test"},
+                  {"locked", KeychainStatus::locked, "sk-ant-test"},
+                  {"no-keyring", KeychainStatus::noService, {}}};
+    for (const auto& state : states) {
+        if (!state.stored.isEmpty())
+            env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, state.stored);
+        if (state.failure)
+            env.keychain.setFailure({}, *state.failure);
+        else
+            env.keychain.clearFailure();
+        env.defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("claude"));
+        if (window().view())
+            window().view()->hide(); // the pane is made afresh
+        auto* pane = open<AIPane>(SettingsPane::ai);
+        ASSERT_TRUE(pane);
+        if (state.stored.isEmpty())
+            pane->keyCard()->field()->setText(QStringLiteral("sk-ant-api03-typed"));
+        settle();
+        EXPECT_TRUE(save(QStringLiteral("7b-ai-key-") + QLatin1String(state.name)));
+        // The key field is drawn in the field style of the scheme: dark in
+        // the dark scheme, its dots light on it.
+        const QImage field = pane->keyCard()->field()->grab().toImage();
+        const QColor inside = field.pixelColor(field.width() - 6, field.height() / 2);
+        EXPECT_EQ(inside.lightness() < 128, GetParam() == ColorScheme::dark) << state.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, Screenshots, ::testing::Values(ColorScheme::light, ColorScheme::dark),

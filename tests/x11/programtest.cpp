@@ -25,6 +25,20 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
         for (auto it = settings.begin(); it != settings.end(); ++it)
             defaults.setValue(it.key(), it.value());
     }
+    tavrin_.setProcessEnvironment(environmentFor(qpa, firstRun));
+    tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
+    if (!tavrin_.waitForStarted(10000))
+        return false;
+    return waitUntil(
+        [&] {
+            output_ += tavrin_.readAllStandardOutput();
+            return output_.contains("Tavrin is running on the X11 desktop");
+        },
+        20.0);
+}
+
+QProcessEnvironment X11ProgramTest::environmentFor(const QString& qpa, bool firstRun) const
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), session_->display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), qpa);
@@ -35,16 +49,7 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
         env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     env.insert(programEnvironment_);
-    tavrin_.setProcessEnvironment(env);
-    tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
-    if (!tavrin_.waitForStarted(10000))
-        return false;
-    return waitUntil(
-        [&] {
-            output_ += tavrin_.readAllStandardOutput();
-            return output_.contains("Tavrin is running on the X11 desktop");
-        },
-        20.0);
+    return env;
 }
 
 QVariant X11ProgramTest::stored(const QString& key) const

@@ -23,6 +23,9 @@ protected:
     // first-run window stays closed.
     bool startTavrin(const QString& qpa = QStringLiteral("offscreen"), const QVariantMap& settings = {},
                      bool firstRun = false);
+    // The environment the program runs in: the test's own, on the test's
+    // display and settings folder, with `programEnvironment_` on top.
+    QProcessEnvironment environmentFor(const QString& qpa, bool firstRun = false) const;
     // Ends it with SIGTERM; true when it exits cleanly.
     bool stopTavrin();
     // What the program has stored under `key` (null when nothing). Read

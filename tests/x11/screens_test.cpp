@@ -84,7 +84,7 @@ TEST(X11ScreensArea, OldStrutsSpanTheWholeEdge)
     EXPECT_FALSE(X11Strut::fromValues({1, 2}, {3440, 1440}));
 }
 
-TEST(X11ScreensArea, SerialNumberFromEdid)
+TEST(X11ScreensArea, SerialNumberAndNameFromEdid)
 {
     QByteArray edid(128, '\0');
     const char header[] = "\x00\xff\xff\xff\xff\xff\xff\x00";
@@ -95,8 +95,16 @@ TEST(X11ScreensArea, SerialNumberFromEdid)
     edid[15] = char(0x12);
     EXPECT_EQ(X11Screens::edidSerial(edid), 0x12345678u);
     EXPECT_EQ(X11Screens::edidSerial(edid.left(10)), 0u);
+
+    // The monitor name: the display descriptor 0xFC, ended by a line feed.
+    EXPECT_EQ(X11Screens::edidName(edid), QString());
+    const char name[] = "\x00\x00\x00\xfc\x00"
+                        "DELL U2720Q\n ";
+    edid.replace(72, 18, QByteArray(name, 18));
+    EXPECT_EQ(X11Screens::edidName(edid), "DELL U2720Q");
     edid[1] = 0;
     EXPECT_EQ(X11Screens::edidSerial(edid), 0u);
+    EXPECT_EQ(X11Screens::edidName(edid), QString());
 }
 
 TEST_F(X11ScreensTest, TheRefreshRateIsThatOfTheModeShown)

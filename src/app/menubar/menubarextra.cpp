@@ -30,7 +30,11 @@ MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace pl
     layout->addWidget(view_);
     connect(view_, &NowView::dismissed, this, &MenuBarExtra::close);
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    // On X11 the icon is made even without a tray: Qt docks it as soon as a
+    // tray appears (a panel started after Tavrin), and again when the tray
+    // restarts.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11 || QSystemTrayIcon::isSystemTrayAvailable()) {
         tray_ = std::make_unique<QSystemTrayIcon>(MenuBarIcon::icon());
         tray_->setToolTip(QStringLiteral("Tavrin"));
         connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
@@ -46,6 +50,24 @@ MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace pl
 }
 
 MenuBarExtra::~MenuBarExtra() { delete popup_; }
+
+bool MenuBarExtra::inTray() const { return tray_ && QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void MenuBarExtra::openBesideIcon()
+{
+    if (isOpen())
+        return;
+    const QRect icon = inTray() ? tray_->geometry() : QRect();
+    if (icon.isValid()) {
+        open(icon);
+        return;
+    }
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    open(QRect(area.right() - kGap, area.top(), 1, 1));
+}
 
 bool MenuBarExtra::isOpen() const { return popup_ && popup_->isVisible(); }
 

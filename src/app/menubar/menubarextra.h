@@ -15,7 +15,8 @@ class AppState;
 class WindowManager;
 
 // The application's icon in the menu bar: a tray icon when the desktop has a
-// tray, and the icon in the simulated desktop's menu bar when there is one.
+// tray (on X11, also once one appears later), and the icon in the simulated
+// desktop's menu bar when there is one.
 // A click on either opens the menu-bar window as a frameless popup beside
 // the icon, or closes it.
 class MenuBarExtra : public QObject {
@@ -29,13 +30,18 @@ public:
     MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place = {}, QObject* parent = nullptr);
     ~MenuBarExtra() override;
 
-    bool inTray() const { return tray_ != nullptr; }
+    // The icon is docked in a tray now.
+    bool inTray() const;
     bool isOpen() const;
     // Opens the window beside an icon at `anchor` (global coordinates), or
     // closes it when it is open. A click on the icon that has just closed
     // the window (a click outside a popup closes it first) leaves it closed.
     void toggle(const QRect& anchor);
     void open(const QRect& anchor);
+    // Opens the window where a click on the icon would: beside the tray
+    // icon, or without one at the top right of the screen with the pointer.
+    // Open already: left as it is.
+    void openBesideIcon();
     void close();
 
     QWidget* popup() const { return popup_; }

@@ -1,15 +1,17 @@
 #include "platform/linux/desktopkeychain.h"
 
+#include "platform/linux/keyringprobe.h"
+
 #include <qcoro/qcorosignal.h>
 #include <qt6keychain/keychain.h>
 
 namespace tavrin {
 
-DesktopKeychain::DesktopKeychain(QObject* parent) : Keychain(parent) {}
+DesktopKeychain::DesktopKeychain(QDBusConnection bus, QObject* parent) : Keychain(parent), bus_(std::move(bus)) {}
 
 quint64 DesktopKeychain::touch(const Item& item) { return ++generation_[item]; }
 
-QCoro::Task<KeychainResult> DesktopKeychain::run(QKeychain::Job* job)
+QCoro::Task<KeychainResult> DesktopKeychain::run(QKeychain::Job* job, Item item)
 {
     // Jobs are children of the keychain: if it goes, they go, and the
     // coroutine waiting on them is never resumed.
@@ -17,24 +19,41 @@ QCoro::Task<KeychainResult> DesktopKeychain::run(QKeychain::Job* job)
     job->setInsecureFallback(false);
     job->start();
     co_await qCoro(job, &QKeychain::Job::finished);
-
+    const QKeychain::Error error = job->error();
     KeychainResult result;
-    switch (job->error()) {
-    case QKeychain::NoError:
+    if (error == QKeychain::NoError) {
         result.status = KeychainStatus::ok;
         if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(job))
             result.data = read->binaryData();
-        break;
-    case QKeychain::EntryNotFound: result.status = KeychainStatus::notFound; break;
-    default:
-        result.status = KeychainStatus::failed;
+    } else {
         result.message = job->errorString();
-        if (result.message.isEmpty())
-            result.message = QStringLiteral("The keyring refused the request (error %1).").arg(int(job->error()));
-        break;
     }
     job->deleteLater();
+    if (error != QKeychain::NoError)
+        result.status = co_await classify(error, item);
+    if (result.status == KeychainStatus::failed && result.message.isEmpty())
+        result.message = QStringLiteral("The keyring refused the request (error %1).").arg(int(error));
     co_return result;
+}
+
+QCoro::Task<KeychainStatus> DesktopKeychain::classify(int error, Item item)
+{
+    // The keyring library unlocks what it can (the keyring shows its
+    // prompt); what is still locked after that reads as missing, so ask.
+    KeyringProbe probe(bus_);
+    switch (QKeychain::Error(error)) {
+    case QKeychain::EntryNotFound:
+        co_return co_await probe.locked(item.first, item.second) ? KeychainStatus::locked : KeychainStatus::notFound;
+    case QKeychain::AccessDenied:
+    case QKeychain::AccessDeniedByUser: co_return KeychainStatus::locked;
+    case QKeychain::NoBackendAvailable: co_return KeychainStatus::noService;
+    default: break;
+    }
+    if (!co_await probe.serviceReachable())
+        co_return KeychainStatus::noService;
+    if (co_await probe.locked(item.first, item.second))
+        co_return KeychainStatus::locked;
+    co_return KeychainStatus::failed;
 }
 
 QCoro::Task<KeychainResult> DesktopKeychain::read(QString service, QString account)
@@ -46,7 +65,7 @@ QCoro::Task<KeychainResult> DesktopKeychain::read(QString service, QString accou
     const quint64 generation = generation_.value(item);
     auto* job = new QKeychain::ReadPasswordJob(service, this);
     job->setKey(account);
-    KeychainResult result = co_await run(job);
+    KeychainResult result = co_await run(job, item);
     if (result.ok() && generation_.value(item) == generation)
         cache_.insert(item, result.data);
     co_return result;
@@ -59,7 +78,7 @@ QCoro::Task<KeychainResult> DesktopKeychain::write(QString service, QString acco
     auto* job = new QKeychain::WritePasswordJob(service, this);
     job->setKey(account);
     job->setBinaryData(secret);
-    KeychainResult result = co_await run(job);
+    KeychainResult result = co_await run(job, item);
     if (generation_.value(item) == generation) {
         // After a failure the keyring's state is unknown: ask it next time.
         if (result.ok())
@@ -76,17 +95,18 @@ QCoro::Task<KeychainResult> DesktopKeychain::remove(QString service, QString acc
     touch(item);
     const bool known = cache_.remove(item);
     // The secret service deletes a missing item without complaint; look first
-    // so that removing a missing item answers `notFound`.
+    // so that removing a missing item answers `notFound`, and one in a locked
+    // keyring (or with no keyring) says so rather than seeming removed.
     if (!known) {
         auto* lookup = new QKeychain::ReadPasswordJob(service, this);
         lookup->setKey(account);
-        const KeychainResult found = co_await run(lookup);
-        if (found.status == KeychainStatus::notFound)
+        const KeychainResult found = co_await run(lookup, item);
+        if (!found.ok())
             co_return found;
     }
     auto* job = new QKeychain::DeletePasswordJob(service, this);
     job->setKey(account);
-    co_return co_await run(job);
+    co_return co_await run(job, item);
 }
 
 } // namespace tavrin

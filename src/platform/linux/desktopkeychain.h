@@ -2,6 +2,7 @@
 
 #include "platform/keychain.h"
 
+#include <QDBusConnection>
 #include <QHash>
 #include <utility>
 
@@ -15,11 +16,14 @@ namespace tavrin {
 // QtKeychain: the service is the keyring item's service, the account its key,
 // the secret binary data. Never falls back to storing secrets in plain text.
 // Values read or written are kept in memory, so a repeated read answers at
-// once.
+// once. A locked keyring (or item) and a session without any keyring are
+// told apart from a missing item and from other failures.
 class DesktopKeychain : public Keychain {
     Q_OBJECT
 public:
-    explicit DesktopKeychain(QObject* parent = nullptr);
+    // `bus` is where the keyring is asked why a request failed: the session
+    // bus, which the keyring library uses too.
+    explicit DesktopKeychain(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
 
     QCoro::Task<KeychainResult> read(QString service, QString account) override;
     QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) override;
@@ -28,10 +32,14 @@ public:
 private:
     using Item = std::pair<QString, QString>; // service, account
 
-    // Starts `job` and waits for it; the job is deleted afterwards.
-    QCoro::Task<KeychainResult> run(QKeychain::Job* job);
+    // Starts `job` on `item` and waits for it; the job is deleted afterwards.
+    QCoro::Task<KeychainResult> run(QKeychain::Job* job, Item item);
+    // What a QtKeychain error on `item` means: missing, locked, no keyring
+    // at all, or another failure.
+    QCoro::Task<KeychainStatus> classify(int error, Item item);
     quint64 touch(const Item& item);
 
+    QDBusConnection bus_;
     QHash<Item, QByteArray> cache_;
     // Counts the writes and removals of each item, so that a read that was
     // overtaken by one does not put a stale value in the cache.

@@ -40,7 +40,7 @@ std::optional<QDateTime> dateOfBits(quint64 bits)
 }
 } // namespace
 
-std::optional<QVariant> PlistBinaryReader::read(QByteArrayView data, int maxDepth, QString* why)
+std::optional<QVariant> PlistBinaryReader::read(QByteArrayView data, int maxDepth, QString* why, bool* lossy)
 {
     PlistBinaryReader reader(data, maxDepth);
     std::optional<QVariant> value;
@@ -50,6 +50,8 @@ std::optional<QVariant> PlistBinaryReader::read(QByteArrayView data, int maxDept
         value = reader.fail(notAPlist(QStringLiteral("its top object is no property-list value")));
     if (!value && why)
         *why = reader.error_;
+    if (lossy && reader.lossy_)
+        *lossy = true;
     return value;
 }
 
@@ -211,11 +213,13 @@ std::optional<QString> PlistBinaryReader::stringAt(quint8 marker, qsizetype at)
         for (qsizetype i = 0; i < text.size(); ++i) {
             if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
                 ++i;
-            else if (text[i].isSurrogate())
+            else if (text[i].isSurrogate()) {
                 text[i] = QChar::ReplacementCharacter;
+                lossy_ = true;
+            }
         }
     } else {
-        text = PlistCodec::text(data_.sliced(at, qsizetype(*count)));
+        text = PlistCodec::text(data_.sliced(at, qsizetype(*count)), &lossy_);
     }
     if (text.contains(QChar(0)))
         return fail(QStringLiteral("a string or key holds a NUL character"));

@@ -20,7 +20,10 @@ namespace tavrin {
 // has bytes.
 class PlistBinaryReader {
 public:
-    static std::optional<QVariant> read(QByteArrayView data, int maxDepth, QString* why = nullptr);
+    // `lossy` (when given) is set when some text was no valid UTF-8 or UTF-16
+    // and was read with replacement characters.
+    static std::optional<QVariant> read(QByteArrayView data, int maxDepth, QString* why = nullptr,
+                                        bool* lossy = nullptr);
 
 private:
     PlistBinaryReader(QByteArrayView data, int maxDepth) : data_(data), maxDepth_(maxDepth), budget_(data.size()) {}
@@ -59,6 +62,7 @@ private:
     quint64 top_ = 0;
     qsizetype table_ = 0;
     QString error_;
+    bool lossy_ = false;
 };
 
 } // namespace tavrin

@@ -237,10 +237,16 @@ std::optional<QDateTime> PlistCodec::canonicalDate(const QDateTime& date)
     return whole;
 }
 
-QString PlistCodec::text(QByteArrayView utf8)
+QString PlistCodec::text(QByteArrayView utf8, bool* lossy)
 {
-    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decode(utf8);
+    // Stateless: a sequence cut short at the end is a replacement character
+    // too, not bytes the decoder waits for and then drops.
+    QStringDecoder decode(QStringDecoder::Utf8,
+                          QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    QString text = decode(utf8);
+    if (lossy && decode.hasError())
+        *lossy = true;
+    return text;
 }
 
 QByteArray PlistCodec::toXml(const QVariant& value)
@@ -256,13 +262,13 @@ QByteArray PlistCodec::toXml(const QVariant& value)
     return writer.withDates(QByteArray(xml.get(), qsizetype(length)));
 }
 
-std::optional<QVariant> PlistCodec::fromData(const QByteArray& bytes, QString* why)
+std::optional<QVariant> PlistCodec::fromData(const QByteArray& bytes, QString* why, bool* lossy)
 {
     if (bytes.isEmpty())
         return refuse(why, QStringLiteral("it is empty"), QString());
     if (bytes.startsWith("bplist"))
-        return PlistBinaryReader::read(bytes, kMaxDepth, why);
-    return PlistXmlReader::read(bytes, kMaxDepth, why);
+        return PlistBinaryReader::read(bytes, kMaxDepth, why, lossy);
+    return PlistXmlReader::read(bytes, kMaxDepth, why, lossy);
 }
 
 } // namespace tavrin

@@ -37,15 +37,18 @@ public:
     static std::optional<QDateTime> canonicalDate(const QDateTime& date);
 
     // Text of UTF-8 bytes, a leading byte-order mark kept as the character it
-    // is (QString::fromUtf8 drops it); invalid sequences become U+FFFD.
-    static QString text(QByteArrayView utf8);
+    // is (QString::fromUtf8 drops it); invalid sequences become U+FFFD, and
+    // then `lossy` (when given) is set.
+    static QString text(QByteArrayView utf8, bool* lossy = nullptr);
 
     // XML property list text of a canonical value.
     static QByteArray toXml(const QVariant& value);
 
     // The canonical value of an XML or binary property list, or none (with
     // the reason in `why`) when `bytes` is not one or breaks the limits above.
-    static std::optional<QVariant> fromData(const QByteArray& bytes, QString* why = nullptr);
+    // `lossy` (when given) is set when some text was no valid UTF-8 or UTF-16
+    // and was read with replacement characters.
+    static std::optional<QVariant> fromData(const QByteArray& bytes, QString* why = nullptr, bool* lossy = nullptr);
 };
 
 } // namespace tavrin

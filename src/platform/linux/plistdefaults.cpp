@@ -8,16 +8,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
+#include <unistd.h>
 
 namespace tavrin {
 
 namespace {
 
 // The dictionary at the top of property-list data.
-std::optional<QVariantMap> dictionary(const QByteArray& bytes, QString* why)
+std::optional<QVariantMap> dictionary(const QByteArray& bytes, QString* why, bool* lossy = nullptr)
 {
-    const auto root = PlistCodec::fromData(bytes, why);
+    const auto root = PlistCodec::fromData(bytes, why, lossy);
     if (!root)
         return std::nullopt;
     if (root->typeId() != QMetaType::QVariantMap) {
@@ -33,6 +35,13 @@ PlistDefaults::PlistDefaults(QString path, QObject* parent) : Defaults(parent), 
 {
     PrivateFile::removeStaleTemporaries(path_);
     load();
+    writer_ = std::make_unique<SettingsWriter>(path_, this, [this] { takeOutcomes(); });
+}
+
+PlistDefaults::~PlistDefaults()
+{
+    flush();
+    writer_.reset();
 }
 
 QString PlistDefaults::defaultPath()
@@ -47,7 +56,10 @@ void PlistDefaults::load()
 {
     const PrivateFile::Read file = PrivateFile::read(path_, kMaxFileSize);
     switch (file.outcome) {
-    case PrivateFile::Read::Outcome::missing: return;
+    case PrivateFile::Read::Outcome::missing:
+        if (QFileInfo(path_).isSymLink())
+            followDanglingLink();
+        return;
     case PrivateFile::Read::Outcome::unreadable:
         // Not damaged: left where it is, and never written over.
         writable_ = false;
@@ -61,15 +73,77 @@ void PlistDefaults::load()
     case PrivateFile::Read::Outcome::ok: break;
     }
     QString why;
-    if (auto map = dictionary(file.bytes, &why))
-        values_ = std::move(*map);
-    else
+    bool lossy = false;
+    if (auto map = dictionary(file.bytes, &why, &lossy)) {
+        for (auto it = map->cbegin(); it != map->cend(); ++it)
+            part(it.key()).insert(it.key(), it.value());
+        if (lossy)
+            keepOriginal(QStringLiteral("holds text that is not valid UTF-8"));
+    } else {
         setAside(why);
+    }
+}
+
+void PlistDefaults::keepOriginal(const QString& what)
+{
+    // A second name for the same file: the first write then replaces the
+    // settings file, and the original stays whole under this one.
+    const QString base =
+        path_ + QStringLiteral(".corrupt-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString original = QFileInfo(path_).canonicalFilePath();
+    QString kept;
+    for (int n = 1; n <= 100; ++n) {
+        const QString target = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        if (::link(QFile::encodeName(original).constData(), QFile::encodeName(target).constData()) == 0) {
+            kept = target;
+            break;
+        }
+        if (errno == EEXIST)
+            continue;
+        // No second name on this file system (or across two): a copy.
+        if (!QFileInfo::exists(target) && QFile::copy(original, target))
+            kept = target;
+        break;
+    }
+    if (kept.isEmpty()) {
+        writable_ = false;
+        saveProblem_ = QStringLiteral("original file left in place");
+        loadProblem_ = QStringLiteral("The settings file %1 %2, which is read as \uFFFD. It could not be kept aside, "
+                                      "so changed settings will not be saved.")
+                           .arg(path_, what);
+    } else {
+        PrivateFile::makePrivate(kept);
+        loadProblem_ = QStringLiteral("The settings file %1 %2, which is read as \uFFFD; the original was kept as %3.")
+                           .arg(path_, what, kept);
+    }
+    qWarning().noquote() << loadProblem_;
+}
+
+void PlistDefaults::followDanglingLink()
+{
+    const QFileInfo link(path_);
+    const QString target = link.symLinkTarget();
+    if (QFileInfo(QFileInfo(target).absolutePath()).isDir()) {
+        loadProblem_ = QStringLiteral("The settings file %1 is a link to %2, which does not exist. The settings start "
+                                      "empty and are saved there.")
+                           .arg(path_, target);
+    } else if (const QString aside = moveAside(QStringLiteral("link")); !aside.isEmpty()) {
+        loadProblem_ = QStringLiteral("The settings file %1 is a link to %2, whose folder does not exist. The link was "
+                                      "moved to %3; the settings start empty and are saved in its place.")
+                           .arg(path_, target, aside);
+    } else {
+        writable_ = false;
+        saveProblem_ = QStringLiteral("link to a missing folder");
+        loadProblem_ = QStringLiteral("The settings file %1 is a link to %2, whose folder does not exist, and the link "
+                                      "could not be moved aside, so changed settings will not be saved.")
+                           .arg(path_, target);
+    }
+    qWarning().noquote() << loadProblem_;
 }
 
 void PlistDefaults::setAside(const QString& why)
 {
-    const QString aside = moveAside();
+    const QString aside = moveAside(QStringLiteral("corrupt"));
     if (aside.isEmpty()) {
         writable_ = false;
         saveProblem_ = QStringLiteral("damaged file left in place");
@@ -84,11 +158,10 @@ void PlistDefaults::setAside(const QString& why)
     qWarning().noquote() << loadProblem_;
 }
 
-// Renames the damaged file to a name of its own, never over another file.
-QString PlistDefaults::moveAside()
+QString PlistDefaults::moveAside(const QString& infix)
 {
-    const QString base =
-        path_ + QStringLiteral(".corrupt-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path_ + QLatin1Char('.') + infix + QLatin1Char('-')
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = base;
     for (int n = 2; n <= 100; ++n) {
         if (PrivateFile::renameToNew(path_, target)) {
@@ -104,23 +177,45 @@ QString PlistDefaults::moveAside()
 
 void PlistDefaults::save()
 {
-    if (!writable_)
+    if (!writable_ || burstPending_)
         return;
-    QString why;
-    const QString folder = QFileInfo(path_).absolutePath();
-    if (!PrivateFile::makeFolder(folder, &why)) {
-        setWriteProblem(
-            QStringLiteral("Couldn't save the settings: the folder %1 can't be made (%2).").arg(folder, why), why);
+    burstPending_ = true;
+    QMetaObject::invokeMethod(this, &PlistDefaults::saveBurst, Qt::QueuedConnection);
+}
+
+void PlistDefaults::saveBurst()
+{
+    if (!burstPending_)
         return;
+    burstPending_ = false;
+    // A copy that shares the values: the writer reads them while changes
+    // here copy the part they change.
+    writer_->write(values_);
+}
+
+void PlistDefaults::flush()
+{
+    saveBurst();
+    writer_->waitUntilIdle();
+    takeOutcomes();
+}
+
+void PlistDefaults::takeOutcomes()
+{
+    for (const SettingsWriter::Outcome& outcome : writer_->takeOutcomes()) {
+        const QString folder = QFileInfo(path_).absolutePath();
+        if (!outcome.folderError.isEmpty())
+            setWriteProblem(QStringLiteral("Couldn't save the settings: the folder %1 can't be made (%2).")
+                                .arg(folder, outcome.folderError),
+                            outcome.folderError);
+        else if (!outcome.writeError.isEmpty())
+            setWriteProblem(QStringLiteral("Couldn't save the settings to %1 (%2). The previous file was kept.")
+                                .arg(path_, outcome.writeError),
+                            outcome.writeError);
+        else
+            setWriteProblem(QString(), QString());
+        emit saved();
     }
-    const QString error = PrivateFile::write(path_, PlistCodec::toXml(values_));
-    if (!error.isEmpty()) {
-        setWriteProblem(
-            QStringLiteral("Couldn't save the settings to %1 (%2). The previous file was kept.").arg(path_, error),
-            error);
-        return;
-    }
-    setWriteProblem(QString(), QString());
 }
 
 void PlistDefaults::setWriteProblem(const QString& problem, const QString& reason)
@@ -136,8 +231,9 @@ void PlistDefaults::setWriteProblem(const QString& problem, const QString& reaso
 
 std::optional<QVariant> PlistDefaults::value(const QString& key) const
 {
-    const auto it = values_.constFind(key);
-    if (it == values_.cend())
+    const QVariantMap& values = part(key);
+    const auto it = values.constFind(key);
+    if (it == values.cend())
         return std::nullopt;
     return *it;
 }
@@ -170,7 +266,7 @@ void PlistDefaults::setValue(const QString& key, const QVariant& value)
     auto stored = storable(key, value);
     if (!stored)
         return;
-    values_.insert(key, std::move(*stored));
+    part(key).insert(key, std::move(*stored));
     save();
     emit changed(key);
 }
@@ -179,16 +275,16 @@ void PlistDefaults::replace(const QStringList& removed, const QVariantMap& value
 {
     QStringList touched;
     for (const QString& key : removed)
-        if (values_.remove(key) > 0)
+        if (part(key).remove(key) > 0)
             touched.append(key);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         if (!it.value().isValid()) {
-            if (values_.remove(it.key()) > 0)
+            if (part(it.key()).remove(it.key()) > 0)
                 touched.append(it.key());
             continue;
         }
         if (auto stored = storable(it.key(), it.value())) {
-            values_.insert(it.key(), std::move(*stored));
+            part(it.key()).insert(it.key(), std::move(*stored));
             touched.append(it.key());
         }
     }
@@ -202,13 +298,20 @@ void PlistDefaults::replace(const QStringList& removed, const QVariantMap& value
 
 void PlistDefaults::remove(const QString& key)
 {
-    if (values_.remove(key) == 0)
+    if (part(key).remove(key) == 0)
         return;
     save();
     emit changed(key);
 }
 
-QStringList PlistDefaults::keys() const { return values_.keys(); }
+QStringList PlistDefaults::keys() const
+{
+    QStringList keys;
+    for (const QVariantMap& values : values_)
+        keys += values.keys();
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
 
 std::optional<QVariant> PlistDefaults::foreignValue(const QString& domain, const QString& key) const
 {

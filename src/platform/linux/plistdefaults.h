@@ -2,15 +2,27 @@
 
 #include "platform/defaults.h"
 #include "platform/linux/privatefile.h"
+#include "platform/linux/settingswriter.h"
 
 #include <QHash>
 #include <QVariantMap>
+#include <memory>
 
 namespace tavrin {
 
 // The settings file: one XML property list, read once at start-up and written
-// whole, atomically and private to the user (see PrivateFile), on every
-// change. Start-up removes what a write cut short left behind.
+// whole, atomically and private to the user (see PrivateFile). The changes
+// of one turn of the event loop make one write, which runs on a thread of
+// its own (see SettingsWriter): a change costs the main thread next to
+// nothing however large the file, and a crash or a kill loses at most the
+// changes whose write had not finished, never the file. Start-up removes
+// what a write cut short left behind.
+//
+// A file with text that is no valid UTF-8 (or UTF-16) reads with
+// replacement characters; since writing would lose the original bytes, the
+// file is first kept beside itself as a damaged one is. A link that leads
+// nowhere is followed when the folder it names exists, and otherwise moved
+// aside for a new file.
 //
 // A damaged file — not a property list, nested too deep, not a regular file,
 // larger than kMaxFileSize — is moved aside (never overwritten) and the
@@ -27,6 +39,8 @@ public:
     static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
     explicit PlistDefaults(QString path, QObject* parent = nullptr);
+    // Writes the changes not yet written and waits for them.
+    ~PlistDefaults() override;
 
     // $XDG_CONFIG_HOME/tavrin/defaults.plist (~/.config when unset).
     static QString defaultPath();
@@ -47,6 +61,14 @@ public:
     void replace(const QStringList& removed, const QVariantMap& values) override;
     std::optional<QVariant> foreignValue(const QString& domain, const QString& key) const override;
 
+    // Writes the changes of this turn now and waits until every change made
+    // so far is on disk (or its write has failed, see problem()).
+    void flush();
+
+signals:
+    // A write finished: the file holds the changes made before it started.
+    void saved();
+
 private:
     struct Foreign {
         PrivateFile::Stamp stamp;
@@ -55,14 +77,27 @@ private:
 
     void load();
     void setAside(const QString& why);
-    QString moveAside();
+    // Renames the file (or link) at the path to `<path>.<infix>-<time>`,
+    // never over another file; the new name, or empty.
+    QString moveAside(const QString& infix);
+    // Keeps the file that was read under a name of its own, beside it.
+    void keepOriginal(const QString& what);
+    void followDanglingLink();
+    // Asks for a write at the end of this turn of the event loop.
     void save();
+    void saveBurst();
+    void takeOutcomes();
     // `value` as stored, or none (with a warning) when it can't be.
     static std::optional<QVariant> storable(const QString& key, const QVariant& value);
     void setWriteProblem(const QString& problem, const QString& reason);
 
     QString path_;
-    QVariantMap values_;
+    // The settings in parts by key: while the writer holds a snapshot of
+    // them, a change copies the one part it touches, not every setting.
+    static constexpr int kParts = 64;
+    QVariantMap& part(const QString& key) { return values_[qsizetype(qHash(key) % kParts)]; }
+    const QVariantMap& part(const QString& key) const { return values_[qsizetype(qHash(key) % kParts)]; }
+    QList<QVariantMap> values_ = QList<QVariantMap>(kParts);
     QString loadProblem_;
     QString writeProblem_;
     QString saveProblem_;
@@ -71,6 +106,8 @@ private:
     bool writable_ = true;
     // The foreign domains as last read, by domain.
     mutable QHash<QString, Foreign> foreign_;
+    bool burstPending_ = false;
+    std::unique_ptr<SettingsWriter> writer_;
 };
 
 } // namespace tavrin

@@ -78,12 +78,14 @@ std::optional<QDateTime> dateText(QByteArrayView text)
 
 } // namespace
 
-std::optional<QVariant> PlistXmlReader::read(QByteArrayView xml, int maxDepth, QString* why)
+std::optional<QVariant> PlistXmlReader::read(QByteArrayView xml, int maxDepth, QString* why, bool* lossy)
 {
     PlistXmlReader reader(xml, maxDepth);
     auto value = reader.document();
     if (!value && why)
         *why = reader.error_;
+    if (lossy && reader.lossy_)
+        *lossy = true;
     return value;
 }
 
@@ -170,7 +172,7 @@ std::optional<QVariant> PlistXmlReader::container(const Tag& open, int depth)
             const auto keyText = text(*k);
             if (!keyText)
                 return std::nullopt;
-            key = PlistCodec::text(*keyText);
+            key = PlistCodec::text(*keyText, &lossy_);
         }
         auto item = value(depth);
         if (!item)
@@ -198,7 +200,7 @@ std::optional<QVariant> PlistXmlReader::scalar(const Tag& t)
     if (!content)
         return std::nullopt;
     if (isString)
-        return QVariant(PlistCodec::text(*content));
+        return QVariant(PlistCodec::text(*content, &lossy_));
     const QByteArray trimmed = content->trimmed();
     const auto bad = [&] {
         return fail(QStringLiteral("\"%1\" is not a valid <%2>")

@@ -20,7 +20,10 @@ namespace tavrin {
 // Never recurses deeper than `maxDepth` and never reads past `xml`.
 class PlistXmlReader {
 public:
-    static std::optional<QVariant> read(QByteArrayView xml, int maxDepth, QString* why = nullptr);
+    // `lossy` (when given) is set when some text was no valid UTF-8 and was
+    // read with replacement characters.
+    static std::optional<QVariant> read(QByteArrayView xml, int maxDepth, QString* why = nullptr,
+                                        bool* lossy = nullptr);
 
 private:
     struct Tag {
@@ -51,6 +54,7 @@ private:
     qsizetype pos_ = 0;
     int maxDepth_;
     QString error_;
+    bool lossy_ = false;
 };
 
 } // namespace tavrin

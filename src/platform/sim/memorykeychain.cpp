@@ -7,7 +7,7 @@ std::optional<KeychainResult> MemoryKeychain::failed()
     ++calls_;
     if (!failure_)
         return std::nullopt;
-    return KeychainResult{KeychainStatus::failed, {}, *failure_};
+    return KeychainResult{failureStatus_, {}, *failure_};
 }
 
 QCoro::Task<KeychainResult> MemoryKeychain::read(QString service, QString account)

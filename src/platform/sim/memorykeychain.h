@@ -19,8 +19,13 @@ public:
     QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) override;
     QCoro::Task<KeychainResult> remove(QString service, QString account) override;
 
-    // While set, every call fails with this message and changes nothing.
-    void setFailure(const QString& message) { failure_ = message; }
+    // While set, every call fails with this status and message and changes
+    // nothing.
+    void setFailure(const QString& message, KeychainStatus status = KeychainStatus::failed)
+    {
+        failure_ = message;
+        failureStatus_ = status;
+    }
     void clearFailure() { failure_.reset(); }
 
     // The store's contents, read and written directly whatever failure is
@@ -34,6 +39,7 @@ private:
 
     QHash<QPair<QString, QString>, QByteArray> items_;
     std::optional<QString> failure_;
+    KeychainStatus failureStatus_ = KeychainStatus::failed;
     int calls_ = 0;
 };
 

@@ -61,7 +61,9 @@ QStringList X11Automation::newWindowCommand(const QStringList& entryCommand, con
     }
     if (entryCommand.isEmpty() || web.isEmpty())
         return {};
-    // After "--" nothing can be taken for a switch of the browser's.
+    // No browser here can be told which tab to show: the one to be in front
+    // is opened last. After "--" nothing can be taken for a switch.
+    web.append(web.takeFirst());
     return entryCommand + QStringList{QStringLiteral("--new-window"), QStringLiteral("--")} + web;
 }
 

@@ -18,7 +18,8 @@ struct X11WindowInfo;
 //   when its profiles folder holds "profiles.ini", else the Chromium
 //   family), matched to its windows on screen by their titles.
 // - A browser's new window is started through its desktop entry (else its
-//   program) with "--new-window", "--" and the web addresses.
+//   program) with "--new-window", "--" and the web addresses, the one to be
+//   in front last: no browser here can be told to bring a tab to the front.
 // - A terminal's window is in the folder of its foreground shell, for a
 //   terminal process that shows one window.
 class X11Automation : public Automation {
@@ -43,7 +44,8 @@ public:
 
     // The command that opens a new window of the browser started by
     // `entryCommand` (program and arguments) holding the web (http and https)
-    // addresses of `urls`; empty when there is none.
+    // addresses of `urls`, the first (the one to be in front) opened last;
+    // empty when there is none.
     static QStringList newWindowCommand(const QStringList& entryCommand, const QStringList& urls);
 
 private:

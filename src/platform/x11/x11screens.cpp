@@ -79,6 +79,24 @@ std::uint32_t X11Screens::edidSerial(const QByteArray& edid)
     return std::uint32_t(b[12]) | std::uint32_t(b[13]) << 8 | std::uint32_t(b[14]) << 16 | std::uint32_t(b[15]) << 24;
 }
 
+QString X11Screens::edidName(const QByteArray& edid)
+{
+    if (edid.size() < 128 || !edid.startsWith(QByteArray("\x00\xff\xff\xff\xff\xff\xff\x00", 8)))
+        return {};
+    // Four 18-byte descriptors from byte 54; a display descriptor starts
+    // with two zero bytes and names its kind in the fourth.
+    for (int at = 54; at + 18 <= 126; at += 18) {
+        const QByteArray d = edid.mid(at, 18);
+        if (d[0] != 0 || d[1] != 0 || quint8(d[3]) != 0xFC)
+            continue;
+        QByteArray text = d.mid(5, 13);
+        if (const int end = text.indexOf('\n'); end >= 0)
+            text.truncate(end);
+        return QString::fromLatin1(text).trimmed();
+    }
+    return {};
+}
+
 X11Screens::X11Screens(X11Connection& conn, QObject* parent) : Screens(parent), conn_(conn)
 {
     if (conn_.randrEventBase() >= 0) {
@@ -104,6 +122,7 @@ void X11Screens::handleEvent(const xcb_generic_event_t& event)
     const int base = conn_.randrEventBase();
     if (base >= 0 && (type == base + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == base + XCB_RANDR_NOTIFY)) {
         serials_.clear();
+        edidNames_.clear();
         invalidate();
         return;
     }
@@ -180,14 +199,15 @@ std::optional<X11Screens::Layout> X11Screens::readLayout()
     if (monitors) {
         for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem;
              xcb_randr_monitor_info_next(&it)) {
-            Monitor m{it.data->name, Rect(it.data->x, it.data->y, it.data->width, it.data->height), 0};
+            Monitor m{it.data->name, Rect(it.data->x, it.data->y, it.data->width, it.data->height), 0,
+                      bool(it.data->automatic)};
             if (it.data->nOutput > 0)
                 m.output = xcb_randr_monitor_info_outputs(it.data)[0];
             layout.monitors.push_back(m);
         }
     }
     if (layout.monitors.empty()) // no RandR 1.5: the screen is one monitor
-        layout.monitors.push_back({XCB_ATOM_NONE, Rect(0, 0, layout.root.width, layout.root.height), 0});
+        layout.monitors.push_back({XCB_ATOM_NONE, Rect(0, 0, layout.root.width, layout.root.height), 0, true});
     return layout;
 }
 
@@ -234,6 +254,7 @@ std::optional<std::vector<X11Strut>> X11Screens::readDetails(const Layout& layou
             edid = QByteArray(reinterpret_cast<const char*>(xcb_randr_get_output_property_data(r.get())),
                               xcb_randr_get_output_property_data_length(r.get()));
         serials_.insert(output, edidSerial(edid));
+        edidNames_.insert(output, edidName(edid));
     }
     std::vector<X11Strut> struts;
     for (auto& [partial, whole] : strutCookies) {
@@ -262,7 +283,12 @@ std::optional<std::vector<ScreenInfo>> X11Screens::read()
         ScreenInfo s;
         s.frame = m.frame;
         s.visibleFrame = visibleArea(m.frame, *struts, layout->root);
-        s.localizedName = m.name ? names_.value(m.name) : QStringLiteral("Screen %1").arg(conn_.screenNumber());
+        // The monitor's own name where it reports one, else the output's (a
+        // monitor the user defined keeps the name given to it).
+        const QString reported = m.automatic && m.output ? edidNames_.value(m.output) : QString();
+        s.localizedName = !reported.isEmpty() ? reported
+                          : m.name            ? names_.value(m.name)
+                                              : QStringLiteral("Screen %1").arg(conn_.screenNumber());
         // The name's atom is fixed while the server runs and unique per monitor.
         s.displayNumber = m.name ? m.name : std::uint32_t(index + 1);
         s.pixelWidth = int(m.frame.width);

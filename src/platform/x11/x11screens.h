@@ -34,12 +34,16 @@ public:
     static Rect visibleArea(const Rect& monitor, const std::vector<X11Strut>& struts, Size root);
     // The serial number of an EDID block, 0 when it is not one.
     static std::uint32_t edidSerial(const QByteArray& edid);
+    // The monitor name an EDID block reports (its display descriptor 0xFC),
+    // empty when it reports none.
+    static QString edidName(const QByteArray& edid);
 
 private:
     struct Monitor {
         xcb_atom_t name = XCB_ATOM_NONE;
         Rect frame;
         std::uint32_t output = 0;
+        bool automatic = true; // made by the server for an output, not by the user
     };
     struct Layout {
         Size root;
@@ -64,6 +68,7 @@ private:
     bool refreshScheduled_ = false;
     QHash<xcb_atom_t, QString> names_;
     QHash<std::uint32_t, std::uint32_t> serials_; // output → serial
+    QHash<std::uint32_t, QString> edidNames_;     // output → monitor name
     std::optional<double> refreshRate_;
 };
 

@@ -1,0 +1,90 @@
+#include "platform/linux/keyringprobe.h"
+
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <qcoro/qcorodbuspendingcall.h>
+
+namespace tavrin {
+
+namespace {
+const QString kSecrets = QStringLiteral("org.freedesktop.secrets");
+const QString kSecretsPath = QStringLiteral("/org/freedesktop/secrets");
+const QString kServiceInterface = QStringLiteral("org.freedesktop.Secret.Service");
+const QStringList kKeyrings = {kSecrets, QStringLiteral("org.kde.kwalletd5"), QStringLiteral("org.kde.kwalletd6"),
+                               QStringLiteral("org.kde.kwalletd")};
+
+QCoro::Task<QDBusMessage> ask(QDBusConnection bus, QDBusMessage call)
+{
+    QDBusPendingCall pending = bus.asyncCall(call, KeyringProbe::kLimitMs);
+    co_return co_await pending;
+}
+} // namespace
+
+QCoro::Task<QStringList> KeyringProbe::names(QString method)
+{
+    const QDBusMessage reply =
+        co_await ask(bus_, QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                          QStringLiteral("/org/freedesktop/DBus"),
+                                                          QStringLiteral("org.freedesktop.DBus"), method));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        co_return QStringList();
+    co_return reply.arguments().constFirst().toStringList();
+}
+
+QCoro::Task<bool> KeyringProbe::serviceReachable()
+{
+    if (!bus_.isConnected())
+        co_return false;
+    const QStringList running = co_await names(QStringLiteral("ListNames"));
+    const QStringList startable = co_await names(QStringLiteral("ListActivatableNames"));
+    for (const QString& name : kKeyrings)
+        if (running.contains(name) || startable.contains(name))
+            co_return true;
+    co_return false;
+}
+
+QCoro::Task<bool> KeyringProbe::locked(QString service, QString account)
+{
+    if (!bus_.isConnected())
+        co_return false;
+    QDBusMessage search =
+        QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("SearchItems"));
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    const QMap<QString, QString> attributes{{QStringLiteral("server"), service}, {QStringLiteral("user"), account}};
+    search << QVariant::fromValue(attributes);
+    const QDBusMessage reply = co_await ask(bus_, search);
+    // The answer: the unlocked items, then the locked ones.
+    if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 2) {
+        const auto lockedItems = qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1));
+        if (!lockedItems.isEmpty())
+            co_return true;
+        if (!qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(0)).isEmpty())
+            co_return false;
+    }
+    co_return co_await defaultKeyringLocked();
+}
+
+QCoro::Task<bool> KeyringProbe::defaultKeyringLocked()
+{
+    QDBusMessage alias =
+        QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("ReadAlias"));
+    alias << QStringLiteral("default");
+    const QDBusMessage found = co_await ask(bus_, alias);
+    if (found.type() != QDBusMessage::ReplyMessage || found.arguments().isEmpty())
+        co_return false;
+    const QString path = qdbus_cast<QDBusObjectPath>(found.arguments().constFirst()).path();
+    if (path.isEmpty() || path == QLatin1String("/"))
+        co_return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(kSecrets, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << QStringLiteral("org.freedesktop.Secret.Collection") << QStringLiteral("Locked");
+    const QDBusMessage reply = co_await ask(bus_, get);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        co_return false;
+    co_return qdbus_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
+
+} // namespace tavrin

@@ -1,0 +1,89 @@
+// The Claude key in a real desktop keyring: gnome-keyring-daemon on a
+// private session bus, locked and unlocked as a user's is; and a session
+// without any keyring.
+#include "planning/claudekeyplanner.h"
+#include "planningfixture.h"
+#include "platform/linux/desktopkeychain.h"
+#include "support/keyringdaemon.h"
+
+using namespace tavrin;
+using namespace tavrin::testing;
+
+namespace {
+
+// The keyring answers over the bus, in its own time on a loaded machine.
+template <class T>
+T wait(QCoro::Task<T> task)
+{
+    Pending<T> pending(std::move(task));
+    EXPECT_TRUE(processEventsUntil([&] { return pending.done(); }, 20000)) << "the keyring did not answer";
+    return pending.result();
+}
+
+class KeyringDaemonTest : public PlanningTest {
+protected:
+    void SetUp() override
+    {
+        if (!daemon.problem().isEmpty())
+            GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
+        services.keychain = &store;
+    }
+
+    KeyringDaemon daemon;
+    DesktopKeychain keychain{daemon.bus()};
+    KeychainStore store{&keychain};
+};
+
+TEST_F(KeyringDaemonTest, SavesReadsUsesAndClearsTheKey)
+{
+    ASSERT_TRUE(wait(store.setClaudeKey(" sk-ant-real-keyring \n")).answered());
+    // Read afresh from the keyring, not from this instance's memory.
+    DesktopKeychain again(daemon.bus());
+    KeychainStore fresh(&again);
+    EXPECT_EQ(wait(fresh.claudeKey()), "sk-ant-real-keyring");
+
+    services.keychain = &fresh;
+    ClaudeKeyPlanner planner(services);
+    answer(401, "{}");
+    EXPECT_FALSE(wait(planner.plan(sampleRequest())).ok());
+    ASSERT_EQ(server.received().size(), 1);
+    EXPECT_EQ(server.received()[0].header("x-api-key"), "sk-ant-real-keyring");
+
+    EXPECT_TRUE(wait(fresh.setClaudeKey({})).answered());
+    EXPECT_EQ(wait(KeychainStore(&again).claudeKey()), std::nullopt);
+    EXPECT_TRUE(fresh.claudeKeyKnown());
+    EXPECT_TRUE(fresh.claudeKeyProblem().isEmpty());
+}
+
+// A locked keyring is not "no key"; once unlocked, the next read finds the
+// key without a restart.
+TEST_F(KeyringDaemonTest, ALockedKeyringIsSaidAndTheKeyReadOnceUnlocked)
+{
+    ASSERT_TRUE(wait(store.setClaudeKey("sk-ant-locked-away")).answered());
+    ASSERT_TRUE(daemon.lock());
+
+    DesktopKeychain later(daemon.bus());
+    KeychainStore reader(&later);
+    EXPECT_EQ(wait(reader.claudeKey()), std::nullopt);
+    EXPECT_FALSE(reader.claudeKeyKnown());
+    EXPECT_EQ(reader.claudeKeyProblem(), KeychainStore::lockedMessage());
+    EXPECT_EQ(wait(reader.setClaudeKey("sk-ant-other")).status, KeychainStatus::locked);
+
+    ASSERT_TRUE(daemon.unlock()) << daemon.problem().toStdString();
+    EXPECT_EQ(wait(reader.claudeKey()), "sk-ant-locked-away");
+    EXPECT_TRUE(reader.claudeKeyProblem().isEmpty());
+}
+
+TEST(KeyringMissing, NoKeyringIsSaidAndNothingIsKept)
+{
+    KeyringDaemon bus(KeyringDaemon::Keyring::none);
+    if (!bus.problem().isEmpty())
+        GTEST_SKIP() << "no private bus: " << bus.problem().toStdString();
+    DesktopKeychain keychain(bus.bus());
+    KeychainStore store(&keychain);
+    EXPECT_EQ(wait(store.setClaudeKey("sk-ant-nowhere")).status, KeychainStatus::noService);
+    EXPECT_EQ(wait(store.claudeKey()), std::nullopt);
+    EXPECT_EQ(store.claudeKeyProblem(), KeychainStore::noKeyringMessage());
+}
+
+} // namespace
