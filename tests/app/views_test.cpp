@@ -1,5 +1,6 @@
 #include "shellfixture.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 
 #include "app/menubar/menubarextra.h"
 #include "app/menubar/nowview.h"
@@ -61,6 +62,9 @@ protected:
             dir = Artifacts::folder(QStringLiteral("menubar"));
         QDir().mkpath(dir);
         settle();
+        LayoutCheck(name)
+            .allowSpread(QStringLiteral("tavrin::AppTile"), "a saved workspace's app tiles overlap, each on its ring")
+            .expectTidy(&widget);
         const QPixmap shot = widget.grab();
         EXPECT_TRUE(shot.save(QDir(dir).filePath(name + QStringLiteral(".png"))))
             << name.toStdString() << " " << shot.width() << "x" << shot.height();

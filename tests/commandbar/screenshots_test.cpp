@@ -1,12 +1,13 @@
 // Pictures of every state of the bar, the adjust overlay and the toast, in
 // both colour schemes, written to artifacts/commandbar/ for a person to look
-// at. The test checks only that each picture was made.
+// at and checked for cut text and widgets on top of each other.
 
 #include "barfixture.h"
 #include "commandbar/adjustview.h"
 #include "design/environment.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,6 +39,9 @@ protected:
         settle();
         if (!panel)
             return false;
+        LayoutCheck(name + QLatin1Char('-') + schemeName(GetParam()))
+            .allowSpread(QStringLiteral("adjustBar"), "the bar's glow spreads under the hint and past the screen's top")
+            .expectTidy(panel);
         const QPixmap shot = panel->grab();
         QImage image(shot.size() * scale, QImage::Format_ARGB32_Premultiplied);
         QPainter p(&image);

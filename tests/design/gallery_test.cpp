@@ -1,8 +1,10 @@
 // Renders every component of the design system in each of its states, in
 // the light and the dark scheme, to PNG files for a person to look at:
 // artifacts/design-gallery/ under the source tree (or $TAVRIN_GALLERY_DIR).
-// Each page is also checked at a few telling pixels.
+// Each page is also checked at a few telling pixels, and for cut text and
+// widgets on top of each other.
 #include "designfixture.h"
+#include "support/layoutcheck.h"
 
 #include "design/aiglow.h"
 #include "design/apptile.h"
@@ -181,6 +183,7 @@ protected:
         for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
             appearance.setColorScheme(scheme);
             clock.advance(1); // fades finish
+            LayoutCheck::expectTidy(&page, name + (scheme == ColorScheme::dark ? "-dark" : "-light"));
             QImage image(page.size() * scale, QImage::Format_ARGB32_Premultiplied);
             image.setDevicePixelRatio(scale);
             image.fill(Qt::transparent);

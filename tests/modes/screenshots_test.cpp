@@ -1,6 +1,6 @@
 // Pictures of the blur prompt, the veils, the private-applications pane and
 // the application picker, in both colour schemes, written to artifacts/modes/ for
-// a person to look at. The test checks only that each picture was made.
+// a person to look at and checked for cut text and widgets on top of each other.
 
 #include "design/designwidget.h"
 #include "design/tbutton.h"
@@ -15,6 +15,7 @@
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simveilsurfaces.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 #include "support/simfixture.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ protected:
         settle();
         if (!widget)
             return false;
+        LayoutCheck::expectTidy(widget, name + QLatin1Char('-') + scheme());
         const QPixmap shot = widget->grab();
         QImage image(shot.size() * 2, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);

@@ -1,8 +1,10 @@
 // Pictures of the modes pane with its Focus routines, every editor of a
 // routine card and the calendars line in its states, in both colour
-// schemes, written to artifacts/focus/ for a person to look at.
+// schemes, written to artifacts/focus/ for a person to look at and checked
+// for cut text and widgets on top of each other.
 #include "settingsfixture.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 
 #include "design/environment.h"
 #include "design/themed.h"
@@ -77,21 +79,25 @@ protected:
     bool savePane(const QString& name)
     {
         SettingsView* view = window().view();
+        env.clock.advance(1); // switches and fades come to rest
         settle();
         QWidget* pane = view->pane();
         const int height =
             std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width() - 184) + 4);
         view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
         settle();
+        LayoutCheck::expectTidy(view, name + '-' + scheme());
         return view->grab().toImage().save(
             QDir(Artifacts::folder(QStringLiteral("focus"))).filePath(name + '-' + scheme() + ".png"));
     }
 
     bool saveWidget(QWidget* widget, const QString& name)
     {
+        env.clock.advance(1);
         settle();
-        return widget->grab().toImage().save(
-            QDir(Artifacts::folder(QStringLiteral("focus"))).filePath(name + '-' + scheme() + ".png"));
+        const QImage picture = widget->grab().toImage(); // lays out a widget not yet shown
+        LayoutCheck::expectTidy(widget, name + '-' + scheme());
+        return picture.save(QDir(Artifacts::folder(QStringLiteral("focus"))).filePath(name + '-' + scheme() + ".png"));
     }
 
     // Opens a chip's editor and pictures it.

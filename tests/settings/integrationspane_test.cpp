@@ -9,6 +9,7 @@
 #include "settings/integrationspane.h"
 #include "settings/paneheader.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 #include "support/simfixture.h"
 
 #include <QAbstractButton>
@@ -243,6 +244,7 @@ void savePicture(SimEnvironment& env, ColorScheme scheme, const QString& select,
         frame.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         QApplication::processEvents();
     }
+    LayoutCheck::expectTidy(&frame, name);
     EXPECT_TRUE(image.save(QDir(Artifacts::folder(QStringLiteral("settings"))).filePath(name)));
 }
 } // namespace

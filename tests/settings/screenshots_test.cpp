@@ -1,8 +1,10 @@
 // Pictures of every pane of the Settings window, in both colour schemes,
-// written to artifacts/settings/ for a person to look at. Each picture is the
-// whole pane (the window made as tall as the pane) at twice its size.
+// written to artifacts/settings/ for a person to look at and checked for
+// cut text and widgets on top of each other. Each picture is the whole pane
+// (the window made as tall as the pane) at twice its size.
 #include "settingsfixture.h"
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 
 #include "design/tfield.h"
 #include "platform/sim/simappearance.h"
@@ -55,16 +57,16 @@ protected:
     bool save(const QString& name)
     {
         SettingsView* view = window().view();
+        env.clock.advance(1); // switches and fades come to rest
         settle();
         QWidget* pane = view->pane();
         const int height =
             std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width() - 184) + 4);
         view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
         settle();
-        const QPixmap shot = view->grab();
-        QImage image = shot.toImage();
         const QString scheme = GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
-        return image.save(
+        LayoutCheck::expectTidy(view, name + QLatin1Char('-') + scheme);
+        return view->grab().toImage().save(
             QDir(Artifacts::folder(QStringLiteral("settings"))).filePath(name + QLatin1Char('-') + scheme + ".png"));
     }
 };

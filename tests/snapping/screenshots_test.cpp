@@ -1,8 +1,9 @@
 // Pictures of the overlay's two faces on a 1.6 and a 2.4 display, in both
-// colour schemes, written to artifacts/snapping/ for a person to look at. The
-// test checks only that each picture was made.
+// colour schemes, written to artifacts/snapping/ for a person to look at and
+// checked for cut text and widgets on top of each other.
 
 #include "support/artifacts.h"
+#include "support/layoutcheck.h"
 #include "viewfixture.h"
 
 #include "design/themed.h"
@@ -51,6 +52,7 @@ protected:
             desk.env.clock.advance(0.05);
         }
         QCoreApplication::processEvents();
+        LayoutCheck::expectTidy(panel->window(), name);
         const QPixmap picture = panel->window()->grab();
         QImage image(picture.size(), QImage::Format_ARGB32_Premultiplied);
         QPainter p(&image);
