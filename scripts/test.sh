@@ -13,6 +13,8 @@ echo "Build took $((built - start)) s."
 status=0
 # Sources keep the house style; a file out of it fails the run, after the tests.
 bash scripts/check-format.sh || status=1
+# Each layer includes only what it uses; only the X11 backend speaks X11.
+python3 scripts/check-layers.py || status=1
 ctest --test-dir build --output-on-failure -j "$(nproc)" -LE programs || status=1
 # Tests that start real programs (Xvfb and a window manager, a bus, the built
 # binary) may fail for reasons outside the program under a loaded machine:

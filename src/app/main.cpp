@@ -46,6 +46,7 @@
 #include "platform/sim/simscenario.h"
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
+#include "platform/x11/x11panelwindows.h"
 #include "settings/settingswindow.h"
 #include "snapping/autoarrange.h"
 #include "snapping/desktophudpanels.h"
@@ -89,7 +90,8 @@ void say(std::FILE* stream, const QString& line)
 // keyring, the network, helper programs and the user's folders; and, for a
 // real desktop, its appearance, the sound server's microphone, the local
 // calendars and a model server on this computer as the on-device language
-// model.
+// model. Where Qt draws on X11, on either desktop, the program's own panels
+// ask the X server and the window manager for what they need.
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
@@ -102,6 +104,7 @@ struct CommonServices {
     std::unique_ptr<DesktopAppearance> appearance;
     std::unique_ptr<PulseMicrophone> microphone;
     std::unique_ptr<EvolutionCalendars> calendars;
+    std::unique_ptr<X11PanelWindows> panelWindows = X11PanelWindows::ofThisApplication();
 
     Platform platform()
     {
@@ -116,7 +119,8 @@ struct CommonServices {
                         .propertyLists = &propertyLists,
                         .folders = UserFolders::ofThisUser(),
                         .microphone = microphone.get(),
-                        .calendars = calendars.get()};
+                        .calendars = calendars.get(),
+                        .panelWindows = panelWindows.get()};
     }
 };
 

@@ -1,6 +1,7 @@
 #include "design/environment.h"
 
 #include "design/themed.h"
+#include "platform/panelwindows.h"
 #include "platform/platform.h"
 
 #include <QWidget>
@@ -23,6 +24,13 @@ QEvent::Type Environment::changeEvent()
 Appearance* Environment::appearance() { return Platform::isInstalled() ? Platform::current().appearance : nullptr; }
 
 Clock* Environment::clock() { return Platform::isInstalled() ? Platform::current().clock : nullptr; }
+
+PanelWindows& Environment::panelWindows()
+{
+    static PanelWindows nothingAsked;
+    PanelWindows* installed = Platform::isInstalled() ? Platform::current().panelWindows : nullptr;
+    return installed ? *installed : nothingAsked;
+}
 
 bool Environment::reduceMotion()
 {

@@ -13,6 +13,7 @@ class QWidget;
 namespace tavrin {
 
 class Clock;
+class PanelWindows;
 
 // The view environment: what a widget of the design system reads from the
 // widgets around it and from the desktop. The theme comes from the nearest
@@ -51,6 +52,9 @@ public:
     static QColor systemAccent();
     // The platform clock, or none when no platform is installed.
     static Clock* clock();
+    // What the program asks of the window system about its own windows: the
+    // installed service, else the answers of one that needs nothing asked.
+    static PanelWindows& panelWindows();
 
     // Sends `changeEvent()` to `root` and everything inside it.
     static void notify(QWidget* root);

@@ -193,7 +193,6 @@ private:
                                   const QSet<QString>& running, double now, const WallClock& clock);
     const FocusRoutine* routine(const QUuid& id) const;
     QList<Now> currentEvents(double now) const;
-    void setRunning(std::optional<FocusRoutine> routine);
     double now() const;
 
     std::optional<QTimeZone> zone_;

@@ -26,6 +26,7 @@ class Microphone;
 class CalendarStore;
 class VeilSurfaces;
 class InputTaps;
+class PanelWindows;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -52,6 +53,9 @@ struct Platform {
     CalendarStore* calendars = nullptr;
     VeilSurfaces* veilSurfaces = nullptr;
     InputTaps* inputTaps = nullptr;
+    // Requests about the program's own windows; none where the window system
+    // needs none (see `PanelWindows`).
+    PanelWindows* panelWindows = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

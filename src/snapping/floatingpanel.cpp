@@ -1,8 +1,9 @@
 #include "snapping/floatingpanel.h"
 
+#include "design/environment.h"
 #include "design/stickywindow.h"
 #include "design/windowtranslucency.h"
-#include "design/x11windowrequests.h"
+#include "platform/panelwindows.h"
 
 #include <QLayout>
 #include <QVBoxLayout>
@@ -86,22 +87,9 @@ void FloatingPanel::orderFront(const HUDPanel* under)
 
 bool FloatingPanel::stackUnder(QWidget& above)
 {
-    xcb_connection_t* c = X11WindowRequests::connection();
-    if (!c)
-        return false;
-    // Raising the other panel afterwards is not enough: the window manager
-    // may stack a window it has only just taken on above everything, or
-    // refuse a raise, and some ignore a plain restack request of a client.
-    // Both requests name the window to go right under.
-    const auto window = xcb_window_t(window_->winId()), sibling = xcb_window_t(above.winId());
-    const std::uint32_t values[] = {sibling, XCB_STACK_MODE_BELOW};
-    xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
-    const xcb_atom_t restack = X11WindowRequests::atom(c, "_NET_RESTACK_WINDOW");
-    // Source 2: on the user's direct behalf, as a pager asks.
-    if (restack != XCB_ATOM_NONE)
-        X11WindowRequests::askWindowManager(c, window, restack, {2, sibling, XCB_STACK_MODE_BELOW, 0});
-    xcb_flush(c);
-    return true;
+    // Raising the other panel afterwards is not enough where the window
+    // manager stacks a window it has only just taken on above everything.
+    return Environment::panelWindows().stackUnder(window_->winId(), above.winId());
 }
 
 void FloatingPanel::orderOut()

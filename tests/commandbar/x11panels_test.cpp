@@ -9,6 +9,7 @@
 #include "commandbar/adjustview.h"
 #include "design/environment.h"
 #include "design/tglass.h"
+#include "platform/x11/x11panelwindows.h"
 #include "support/artifacts.h"
 #include "support/x11/xvfbsession.h"
 
@@ -104,6 +105,8 @@ protected:
         auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         ASSERT_TRUE(x11);
         c = x11->connection();
+        panelWindows = std::make_unique<X11PanelWindows>(c);
+        Platform::current().panelWindows = panelWindows.get();
         showDesktop();
     }
 
@@ -193,6 +196,7 @@ protected:
     }
 
     xcb_connection_t* c = nullptr;
+    std::unique_ptr<X11PanelWindows> panelWindows;
 };
 
 TEST_F(X11PanelsOnTheServer, ToastAndOverlayShowOnlyWhatTheyDraw)
