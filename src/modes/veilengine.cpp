@@ -57,7 +57,13 @@ VeilEngine::VeilEngine(ShareSafe& share, QObject* parent) : QObject(parent), sha
                 [this](const RunningApp& app) { nameCache_.remove(app.pid); });
 }
 
-VeilEngine::~VeilEngine() { delete ticker_.data(); }
+VeilEngine::~VeilEngine()
+{
+    delete ticker_.data();
+    // The surfaces must not ask this engine what is covered any more.
+    if (VeilSurfaces* surfaces = running_ ? Platform::current().veilSurfaces : nullptr)
+        surfaces->coverNewWindows({}, {});
+}
 
 double VeilEngine::now() { return Platform::current().clock->monotonic(); }
 
@@ -84,9 +90,55 @@ void VeilEngine::refresh()
 
 void VeilEngine::start()
 {
-    input_.startTaps();
+    // Where the server tells of every change, a pass runs after each one
+    // (at most one a refresh) instead of on every refresh.
+    WindowServer* server = Platform::current().windowServer;
+    if (server && server->announcesChanges())
+        connect(server, &WindowServer::changed, this, &VeilEngine::changed, Qt::UniqueConnection);
     update();
-    startTicker();
+}
+
+bool VeilEngine::announced() const
+{
+    WindowServer* server = Platform::current().windowServer;
+    return server && server->announcesChanges();
+}
+
+void VeilEngine::changed()
+{
+    if (!running_ || (soon_ && soon_->isActive()))
+        return;
+    if (!soon_) {
+        soon_ = new Timer(*Platform::current().clock, this);
+        connect(soon_, &Timer::timeout, this, &VeilEngine::update);
+    }
+    soon_->start(1.0 / kFastestRate);
+}
+
+void VeilEngine::adjustTicker()
+{
+    // Followed by refreshes while a veil has to be kept over its window by
+    // hand, or a missing window is being counted out; the user's drags and
+    // keys matter only to veils kept over their windows by hand.
+    bool byHand = !announced(), counting = false;
+    for (const auto& [number, entry] : tracked_) {
+        byHand = byHand || !entry.veil->surface().followsWindow();
+        counting = counting || entry.missing > 0;
+    }
+    if (byHand != tapsWanted_) {
+        tapsWanted_ = byHand;
+        if (byHand) {
+            input_.startTaps();
+        } else {
+            input_.stopTaps();
+            input_.reset();
+        }
+    }
+    const bool wanted = byHand || counting;
+    if (wanted && !ticker_)
+        startTicker();
+    else if (!wanted && ticker_)
+        delete ticker_.data();
 }
 
 void VeilEngine::startTicker()
@@ -104,6 +156,13 @@ void VeilEngine::startTicker()
 void VeilEngine::stop()
 {
     delete ticker_.data();
+    delete soon_.data();
+    tapsWanted_ = false;
+    if (WindowServer* server = Platform::current().windowServer)
+        disconnect(server, &WindowServer::changed, this, &VeilEngine::changed);
+    // Nothing is covered any more: covers go with their surfaces.
+    if (VeilSurfaces* surfaces = Platform::current().veilSurfaces)
+        surfaces->coverNewWindows({}, {});
     input_.stopTaps();
     for (auto& [number, entry] : tracked_)
         entry.veil->surface().orderOut();
@@ -122,9 +181,14 @@ void VeilEngine::update()
     inPass_ = true;
     WindowServer* server = Platform::current().windowServer;
     lastList_ = server ? server->onScreenWindows() : std::vector<WindowInfo>();
+    // A list that may lack windows counts none of them missing.
+    const bool complete = !server || server->listComplete();
     const double t = now();
     std::set<std::uint32_t> seen;
     VeilSurfaces* surfaces = Platform::current().veilSurfaces;
+    if (surfaces)
+        surfaces->coverNewWindows([this](const QString& name, int pid) { return pid != me_ && isPrivate(name, pid); },
+                                  VeilPanel::fill());
     for (const WindowInfo& w : lastList_) {
         if (!surfaces || !isCovered(w))
             continue;
@@ -135,7 +199,7 @@ void VeilEngine::update()
             Tracked entry;
             entry.number = w.number;
             entry.pid = w.ownerPid;
-            entry.veil = std::make_unique<VeilPanel>(name.isEmpty() ? w.ownerName : name, share_, *surfaces);
+            entry.veil = std::make_unique<VeilPanel>(name.isEmpty() ? w.ownerName : name, share_, *surfaces, w.number);
             entry.bounds = w.bounds;
             it = tracked_.emplace(w.number, std::move(entry)).first;
         }
@@ -144,7 +208,7 @@ void VeilEngine::update()
         it->second.missing = 0;
     }
     for (auto it = tracked_.begin(); it != tracked_.end();) {
-        if (seen.count(it->first) || ++it->second.missing < kMissingUpdates) {
+        if (seen.count(it->first) || !complete || ++it->second.missing < kMissingUpdates) {
             ++it;
             continue;
         }
@@ -160,6 +224,8 @@ void VeilEngine::update()
         order(number, lastList_);
     }
     inPass_ = false;
+    if (running_)
+        adjustTicker();
 }
 
 void VeilEngine::endFloats(double t)
@@ -327,12 +393,20 @@ bool VeilEngine::isOnTop(std::uint32_t number, const std::vector<WindowInfo>& li
     if (self == list.end())
         return false;
     for (auto it = list.begin(); it != self; ++it) {
-        if (it->layer != 0 || it->ownerPid == me_ || !(it->alpha > 0) || ofVeiledApp(*it))
+        // This process's regular windows (Settings) stand over a window as
+        // any other application's do; only the veils themselves do not.
+        if (it->layer != 0 || !(it->alpha > 0) || (it->ownerPid == me_ && isVeil(it->number)) || ofVeiledApp(*it))
             continue;
         if (it->bounds.intersects(self->bounds))
             return false;
     }
     return true;
+}
+
+bool VeilEngine::isVeil(std::uint32_t number) const
+{
+    return std::any_of(tracked_.begin(), tracked_.end(),
+                       [number](const auto& t) { return t.second.veil->surface().number() == number; });
 }
 
 bool VeilEngine::ofVeiledApp(const WindowInfo& w)

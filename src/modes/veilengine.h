@@ -27,7 +27,13 @@ class VeilPanel;
 // resizes, minimises, zooms, tiles or slides away when the desktop is
 // revealed. Each refresh reads the window server's list; the user's own
 // drags and shortcuts (`VeilInput`) let a veil lead its window, and timed
-// holds and floats keep it over motions the list reports late.
+// holds and floats keep it over motions the list reports late. Where the
+// window server tells of every change and the window system keeps each veil
+// over its window by itself, a pass runs after each change instead and
+// nothing ticks while nothing changes; the surfaces are then also told which
+// new windows to cover before they first show. A veil goes only when its
+// window is missing from lists known to be whole: a list that may lack
+// windows removes none.
 //
 // Coordinates are the window server's: global points, origin at the top left
 // of the first screen, y downward. Main thread.
@@ -70,7 +76,8 @@ public:
     ~VeilEngine() override;
 
     // ---- Veils ----
-    // Starts the machinery (the taps, a first update, the refresh ticker)
+    // Starts the machinery (the taps, a first update, the refresh ticker or
+    // the server's change notices)
     // when covering is on or an application is hidden by hand; stops it and
     // takes every veil away when neither is.
     void refresh() override;
@@ -121,8 +128,9 @@ public:
     // The application's name for a process, "" for none; remembered until
     // the application quits (a process id may be given to another later).
     QString appName(int pid);
-    // Nothing but this process's own windows, windows of veiled
-    // applications and windows on other layers stands over the window.
+    // Nothing but veils, windows of veiled applications and windows on other
+    // layers (this process's floating panels among them) stands over the
+    // window.
     bool isOnTop(std::uint32_t number, const std::vector<WindowInfo>& list);
     // Both are in the list and `upper` comes first.
     static bool isAbove(std::uint32_t upper, std::uint32_t lower, const std::vector<WindowInfo>& list);
@@ -149,6 +157,12 @@ private:
     void start();
     void stop();
     void startTicker();
+    // Ticks on every refresh, and watches the user's input, only while
+    // something must be followed by hand.
+    void adjustTicker();
+    bool announced() const;
+    // The window server told of a change: a pass soon.
+    void changed();
     void endFloats(double now);
     void floatFor(double seconds);
     Rect frameFor(const Tracked& entry, double now) const;
@@ -156,6 +170,8 @@ private:
     // are veiled; remembered for one pass (it is asked for every window in
     // front of every veiled one).
     bool ofVeiledApp(const WindowInfo& window);
+    // One of the veils' own surfaces.
+    bool isVeil(std::uint32_t number) const;
 
     ShareSafe& share_;
     VeilInput input_;
@@ -164,6 +180,8 @@ private:
     std::optional<double> floatUntil_;
     std::optional<int> floatFront_;
     QPointer<Timer> ticker_;
+    QPointer<Timer> soon_;
+    bool tapsWanted_ = false;
     int me_ = 0;
     bool running_ = false;
     std::vector<WindowInfo> lastList_;

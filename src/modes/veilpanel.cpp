@@ -11,13 +11,7 @@
 namespace tavrin {
 
 namespace {
-// The glass colour, opaque whatever the theme's alpha.
-QColor glass(const QWidget* widget)
-{
-    QColor colour = TTheme::forScheme(Environment::colorScheme(widget)).glassStrong;
-    colour.setAlpha(255);
-    return colour;
-}
+QColor glass(const QWidget* widget) { return VeilPanel::fill(widget); }
 
 QPainterPath rounded(const QRectF& rect)
 {
@@ -27,7 +21,15 @@ QPainterPath rounded(const QRectF& rect)
 }
 } // namespace
 
-VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces)
+QColor VeilPanel::fill(const QWidget* widget)
+{
+    // The glass colour, opaque whatever the theme's alpha.
+    QColor colour = TTheme::forScheme(Environment::colorScheme(widget)).glassStrong;
+    colour.setAlpha(255);
+    return colour;
+}
+
+VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces, std::uint32_t covered)
 {
     // Decided before the window exists: a translucent window needs a visual
     // with alpha, and only a compositor shows its translucent parts.
@@ -45,7 +47,7 @@ VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& s
     setPalette(colours);
     Environment::setWindowBackdrop(this, translucent_, blur_);
     label_ = new VeilLabel(app, share, this);
-    surface_ = surfaces.make(*this);
+    surface_ = surfaces.make(*this, covered);
 }
 
 VeilPanel::~VeilPanel()

@@ -23,9 +23,11 @@ class VeilPanel : public QWidget {
 public:
     static constexpr double kCornerRadius = 10;
 
-    // A hidden veil labelled for `app`, on a surface made by `surfaces`;
-    // `share` must outlive it.
-    VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces);
+    // A hidden veil labelled for `app` over the window numbered `covered`,
+    // on a surface made by `surfaces`; `share` must outlive it.
+    VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces, std::uint32_t covered = 0);
+    // The opaque fill of a veil.
+    static QColor fill(const QWidget* widget = nullptr);
     ~VeilPanel() override;
 
     VeilLabel* label() const { return label_; }

@@ -2,7 +2,10 @@
 
 #include "platform/geometry.h"
 
+#include <QColor>
+#include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -44,6 +47,9 @@ public:
     virtual void orderFront() = 0;
     virtual void orderOut() = 0;
     virtual bool isVisible() const = 0;
+    // The window system keeps it over its window by itself, through moves,
+    // resizes and restacking: nothing needs to follow the window for it.
+    virtual bool followsWindow() const { return false; }
 };
 
 // Makes veil surfaces on this desktop.
@@ -52,10 +58,19 @@ public:
     virtual ~VeilSurfaces() = default;
 
     // A surface that shows `content`, a top-level widget that is not shown
-    // yet: the surface takes it as its window (or, where the desktop is
-    // drawn, draws it). Hidden until ordered in. The surface must go before
-    // the widget does.
-    virtual std::unique_ptr<VeilSurface> make(QWidget& content) = 0;
+    // yet, over the window numbered `covered`: the surface takes the widget
+    // as its window (or, where the desktop is drawn, draws it). Hidden until
+    // ordered in. The surface must go before the widget does.
+    virtual std::unique_ptr<VeilSurface> make(QWidget& content, std::uint32_t covered) = 0;
+    // From now on, windows that `covered` accepts (by their application's
+    // name and process) are filled with `fill` from before they first show,
+    // where the window system lets that be done; an empty function ends it.
+    // Asked again whenever what is covered may have changed.
+    virtual void coverNewWindows(std::function<bool(const QString& name, int pid)> covered, const QColor& fill)
+    {
+        (void)covered;
+        (void)fill;
+    }
     // Surfaces are windows of the desktop's window system, so translucency
     // and blur behind them are the window system's to give; otherwise they
     // are drawn into a picture of the desktop, where nothing blurs and a veil

@@ -53,6 +53,18 @@ public:
     virtual std::optional<Rect> windowBounds(std::uint32_t number) = 0;
     // The title bars of this desktop's windows.
     virtual TitleBar titleBar() const { return {}; }
+    // Whether the latest list was read whole from a current state. One
+    // that was not (the server did not answer in time, or what was kept of
+    // it did not agree with itself) may lack windows that are there.
+    virtual bool listComplete() const { return true; }
+    // Whether `changed` is told of every window that comes, goes or is
+    // restacked (moves and resizes alone may pass untold); otherwise readers
+    // must ask again to see changes.
+    virtual bool announcesChanges() const { return false; }
+
+signals:
+    // The list may have changed: a window came, went or was restacked.
+    void changed();
 };
 
 } // namespace tavrin

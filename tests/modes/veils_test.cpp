@@ -158,6 +158,37 @@ TEST_F(VeilsTest, AWindowMissingTwiceKeepsItsVeilAndLosesItTheThirdTime)
     EXPECT_EQ(veil("Inbox")->number, surface);
 }
 
+// The desktop's list as it comes when the server did not answer in time:
+// nothing in it, and said to be partial.
+struct PartialList final : WindowServer {
+    explicit PartialList(WindowServer& real) : real(real) {}
+    std::vector<WindowInfo> onScreenWindows() override
+    {
+        return partial ? std::vector<WindowInfo>() : real.onScreenWindows();
+    }
+    std::optional<Rect> windowBounds(std::uint32_t number) override { return real.windowBounds(number); }
+    bool listComplete() const override { return !partial; }
+    WindowServer& real;
+    bool partial = true;
+};
+
+TEST_F(VeilsTest, ListsThatMayLackWindowsRemoveNoVeil)
+{
+    share.setManual(true);
+    ASSERT_TRUE(veil("Inbox"));
+    PartialList list(env.desktop.windowServer());
+    WindowServer* real = std::exchange(Platform::current().windowServer, &list);
+    frames(10);
+    Platform::current().windowServer = real;
+    ASSERT_TRUE(tracked("Inbox"));
+    EXPECT_EQ(tracked("Inbox")->missing, 0);
+    EXPECT_TRUE(veil("Inbox")->visible);
+    // Gone from whole lists: out on the third.
+    env.desktop.setMinimised(env.window("Inbox")->token, true);
+    frames(3);
+    EXPECT_FALSE(tracked("Inbox"));
+}
+
 TEST_F(VeilsTest, TheMachineryRunsForAHandHiddenAppAloneAndStopsWhenNothingIsWanted)
 {
     env.desktop.setFrontmost(env.pid("Notes"));
@@ -255,6 +286,21 @@ TEST_F(VeilsTest, AVeilFloatsOverAnUncoveredWindowAndStandsDirectlyAboveOneThatI
     EXPECT_EQ(listed().front(), number("Inbox"));
     frames();
     EXPECT_EQ(listed().front(), veil("Inbox")->number);
+}
+
+TEST_F(VeilsTest, ThisProgramsOwnRegularWindowAboveAPrivateOneIsNeverCovered)
+{
+    // Settings opened over Mail: a window of this process, but no veil.
+    SimWindow settings;
+    settings.pid = engine.me();
+    settings.title = QStringLiteral("Settings");
+    settings.frame = Rect(300, 300, 600, 400);
+    env.desktop.addWindow(settings);
+    share.setManual(true);
+    ASSERT_TRUE(veil("Inbox"));
+    EXPECT_EQ(veil("Inbox")->level, 0);
+    EXPECT_EQ(listed(), (std::vector<std::uint32_t>{number("Settings"), number("general"), veil("Inbox")->number,
+                                                    number("Inbox"), number("Notes")}));
 }
 
 TEST_F(VeilsTest, AFramePastTheScreensEdgeIsKeptExactly)

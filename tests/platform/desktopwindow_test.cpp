@@ -121,7 +121,7 @@ TEST_F(DesktopWindowTest, ASurfaceIsDrawnWhereItStandsAmongTheWindows)
         void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::red); }
     } content;
     const SimWindow& front = *env.desktop.onScreenWindows().front();
-    auto surface = env.desktop.veilSurfaces().make(content);
+    auto surface = env.desktop.veilSurfaces().make(content, 0);
     surface->setFrame(front.frame);
     surface->orderFront();
     const QPoint middle = window.toWidget(Point{front.frame.midX(), front.frame.midY()}).toPoint();

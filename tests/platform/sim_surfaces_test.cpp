@@ -23,7 +23,7 @@ const QByteArray kScenario = R"({
 
 class SimSurfacesTest : public ::testing::Test {
 protected:
-    std::unique_ptr<VeilSurface> make(QWidget& content) { return env.desktop.veilSurfaces().make(content); }
+    std::unique_ptr<VeilSurface> make(QWidget& content) { return env.desktop.veilSurfaces().make(content, 0); }
     std::uint32_t number(const QString& title) const { return env.window(title)->number; }
     std::vector<std::uint32_t> listed() const
     {

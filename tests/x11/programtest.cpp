@@ -85,11 +85,14 @@ xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QS
 
 std::vector<xcb_window_t> X11ProgramTest::clients()
 {
-    auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW);
+    // Some window managers keep no stacking list (xfwm4): then the mapping order.
+    auto stacking = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW);
+    auto mapped = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST, XCB_ATOM_WINDOW);
     if (!probe_->sync())
         return {};
-    const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
-    return {v.begin(), v.end()};
+    const auto v = X11Connection::cardinals(probe_->takeProperty(stacking).get());
+    const auto w = X11Connection::cardinals(probe_->takeProperty(mapped).get());
+    return v.empty() ? std::vector<xcb_window_t>(w.begin(), w.end()) : std::vector<xcb_window_t>(v.begin(), v.end());
 }
 
 xcb_window_t X11ProgramTest::clientTitled(const QString& title)

@@ -4,7 +4,7 @@
 
 namespace tavrin {
 
-std::unique_ptr<VeilSurface> SimVeilSurfaces::make(QWidget& content)
+std::unique_ptr<VeilSurface> SimVeilSurfaces::make(QWidget& content, std::uint32_t)
 {
     return std::make_unique<SimVeilSurface>(desktop_, content);
 }

@@ -13,7 +13,7 @@ class SimVeilSurfaces : public VeilSurfaces {
 public:
     explicit SimVeilSurfaces(SimDesktop& desktop) : desktop_(desktop) {}
 
-    std::unique_ptr<VeilSurface> make(QWidget& content) override;
+    std::unique_ptr<VeilSurface> make(QWidget& content, std::uint32_t covered) override;
     bool windowed() const override { return false; }
 
 private:

@@ -71,7 +71,7 @@ std::unique_ptr<X11Desktop> X11Desktop::connect(QString* error, const QString& d
         return info && info->exists && info->pid == int(::getpid());
     });
     d->inputTaps_ = std::make_unique<X11InputTaps>(d->conn_->displayName(), *d->keyboard_);
-    d->veilSurfaces_ = std::make_unique<X11VeilSurfaces>(*d->windowServer_);
+    d->veilSurfaces_ = std::make_unique<X11VeilSurfaces>(*d->windowServer_, *d->windows_);
     return d;
 }
 

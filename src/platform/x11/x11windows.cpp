@@ -202,7 +202,10 @@ std::optional<X11Windows::RootState> X11Windows::rootState(double timeout)
         v[i] = X11Connection::cardinals(conn_.takeProperty(cookies[i]).get());
     RootState s;
     s.mapped.assign(v[0].begin(), v[0].end());
-    s.frontToBack.assign(v[1].rbegin(), v[1].rend()); // the stacking list runs bottom to top
+    // The stacking list runs bottom to top. A window manager that keeps none
+    // (xfwm4 4.16) gives the managed windows in the order they were mapped.
+    const std::vector<std::uint32_t>& stacking = v[1].empty() ? v[0] : v[1];
+    s.frontToBack.assign(stacking.rbegin(), stacking.rend());
     s.active = v[2].empty() ? 0 : v[2][0];
     s.desktop = v[3].empty() ? 0 : v[3][0];
     return s;

@@ -28,15 +28,22 @@ X11WindowServer::X11WindowServer(X11Windows& windows, QObject* parent) : WindowS
                     e._NET_FRAME_EXTENTS,
                     XCB_ATOM_WM_CLASS,
                     conn.intern("_NET_WM_WINDOW_OPACITY")};
-    conn.addEventHandler(this, [this](const xcb_generic_event_t& event) { handleEvent(event); });
+    conn.addEventHandler(this, [this](const xcb_generic_event_t& event) {
+        const bool stale = stale_;
+        const bool child = handleEvent(event);
+        if (child || stale_ != stale)
+            emit changed();
+    });
 }
 
 TitleBar X11WindowServer::titleBar() const
 {
     TitleBar bar;
     bar.resizeEdge = 2;
-    bar.dragHeight = 20;
-    bar.buttonHeight = 20;
+    // As high as the frames the window manager draws say; openbox's default
+    // theme before any was read.
+    bar.dragHeight = titleHeight_ > 0 ? titleHeight_ : 20;
+    bar.buttonHeight = bar.dragHeight;
     bar.buttonsOnRight = true;
     bar.minimise = {36, 52};
     bar.zoom = {20, 36};
@@ -56,7 +63,7 @@ xcb_window_t X11WindowServer::topLevelOf(xcb_window_t client) const
 
 // ---- Events ----
 
-void X11WindowServer::handleEvent(const xcb_generic_event_t& event)
+bool X11WindowServer::handleEvent(const xcb_generic_event_t& event)
 {
     const xcb_window_t root = windows_.connection().root();
     switch (event.response_type & 0x7f) {
@@ -68,17 +75,27 @@ void X11WindowServer::handleEvent(const xcb_generic_event_t& event)
                       || p.atom == e._NET_CURRENT_DESKTOP;
         else
             stale_ |= std::find(listedAtoms_.begin(), listedAtoms_.end(), p.atom) != listedAtoms_.end();
-        return;
+        return false;
     }
     case XCB_CREATE_NOTIFY:
     case XCB_DESTROY_NOTIFY:
-    case XCB_REPARENT_NOTIFY: handleChildComingOrGoing(event); return;
+    case XCB_REPARENT_NOTIFY: handleChildComingOrGoing(event); break;
+    case XCB_CONFIGURE_NOTIFY: {
+        // A move or resize alone is not told of: readers that follow
+        // windows by hand ask again on every refresh anyway.
+        const int before = restacks_;
+        handleChildChange(event);
+        return restacks_ != before;
+    }
     case XCB_MAP_NOTIFY:
     case XCB_UNMAP_NOTIFY:
-    case XCB_CONFIGURE_NOTIFY:
-    case XCB_CIRCULATE_NOTIFY: handleChildChange(event); return;
-    default: return;
+    case XCB_CIRCULATE_NOTIFY: handleChildChange(event); break;
+    default: return false;
     }
+    // Told of the root's children only (the events of other windows selected
+    // on this connection pass by too).
+    const auto* any = reinterpret_cast<const xcb_map_notify_event_t*>(&event);
+    return any->event == root;
 }
 
 void X11WindowServer::handleChildComingOrGoing(const xcb_generic_event_t& event)
@@ -176,6 +193,7 @@ void X11WindowServer::restack(xcb_window_t window, xcb_window_t below)
         stack_.push_back(window);
     else
         stack_.insert(under + 1, window);
+    ++restacks_;
     emit restacked(window);
 }
 
@@ -238,6 +256,8 @@ void X11WindowServer::read()
                                                                        : kNormalLayer;
         info.bounds = w.frame;
         info.alpha = w.opacity;
+        if (info.layer == kNormalLayer && w.extents.top > 0)
+            titleHeight_ = w.extents.top;
         const xcb_window_t frame = windows_.frameOf(w.id);
         geometry_.insert(frame ? frame : w.id, w.frame);
         readIndex_.insert(w.id, read_.size());
@@ -245,8 +265,9 @@ void X11WindowServer::read()
     }
 }
 
-std::vector<WindowInfo> X11WindowServer::listed() const
+std::vector<WindowInfo> X11WindowServer::listed(bool* complete) const
 {
+    std::size_t found = 0;
     std::vector<WindowInfo> out;
     out.reserve(read_.size() + std::size_t(surfaces_.size()));
     const int self = int(::getpid());
@@ -266,15 +287,25 @@ std::vector<WindowInfo> X11WindowServer::listed() const
         if (const auto g = geometry_.constFind(child); g != geometry_.cend())
             info.bounds = *g;
         out.push_back(std::move(info));
+        ++found;
     }
+    *complete = found == read_.size();
     return out;
 }
 
 std::vector<WindowInfo> X11WindowServer::onScreenWindows()
 {
-    if (!current())
-        return stackKnown_ ? listed() : read_;
-    return listed();
+    const bool now = current();
+    if (!stackKnown_) {
+        complete_ = false;
+        return read_;
+    }
+    bool whole = false;
+    std::vector<WindowInfo> out = listed(&whole);
+    complete_ = now && whole;
+    // What was kept disagrees with itself: read afresh next time.
+    stale_ |= !whole;
+    return out;
 }
 
 std::optional<Rect> X11WindowServer::windowBounds(std::uint32_t number)

@@ -40,9 +40,13 @@ public:
     std::vector<WindowInfo> onScreenWindows() override;
     // From the kept list while it is current; else asked of the server.
     std::optional<Rect> windowBounds(std::uint32_t number) override;
-    // Openbox's title bar in its default theme: 20 points high, buttons on
-    // the right (minimise, maximise, close), a 1-point border.
+    // Title bars as high as the top of the frames the window manager draws
+    // (_NET_FRAME_EXTENTS, 20 points before any is read); buttons where
+    // openbox's default theme has them: on the right (minimise, maximise,
+    // close), with a 1-point border.
     TitleBar titleBar() const override;
+    bool listComplete() const override { return complete_; }
+    bool announcesChanges() const override { return true; }
 
     // A window of this process listed as a veil at `level`, while mapped.
     void setSurface(xcb_window_t window, int level);
@@ -51,6 +55,7 @@ public:
     // The child of the root window that holds a client (its frame, or the
     // client itself), as last seen; 0 when there is none.
     xcb_window_t topLevelOf(xcb_window_t client) const;
+    X11Windows& windows() { return windows_; }
 
     // How many times the windows were read from the server (tests).
     int reads() const { return reads_; }
@@ -60,7 +65,8 @@ signals:
     void restacked(xcb_window_t window);
 
 private:
-    void handleEvent(const xcb_generic_event_t& event);
+    // Answers whether a child of the root window changed.
+    bool handleEvent(const xcb_generic_event_t& event);
     // A child of the root window is created, destroyed or reparented: the stack and what is kept of it.
     void handleChildComingOrGoing(const xcb_generic_event_t& event);
     // A child of the root window is mapped, unmapped, configured or circulated: its mapping, geometry and place.
@@ -69,7 +75,9 @@ private:
     void forgetChild(xcb_window_t window);
     bool current();
     void read();
-    std::vector<WindowInfo> listed() const;
+    // The kept stacking with what was read of each window; `complete` says
+    // whether every window read is in it.
+    std::vector<WindowInfo> listed(bool* complete) const;
 
     X11Windows& windows_;
     // What was read of the listed managed windows, by client, front to back.
@@ -83,6 +91,9 @@ private:
     bool stackKnown_ = false;
     QHash<xcb_window_t, int> surfaces_;
     bool stale_ = true;
+    bool complete_ = true;
+    int titleHeight_ = 0;
+    int restacks_ = 0;
     int reads_ = 0;
     std::vector<xcb_atom_t> listedAtoms_;
 };

@@ -94,6 +94,7 @@ std::unique_ptr<XvfbSession> XvfbSession::start(QString* error, const Options& o
 XvfbSession::~XvfbSession()
 {
     stop(windowManager_);
+    stop(bus_);
     stop(server_);
 }
 
@@ -253,10 +254,25 @@ bool XvfbSession::setWindowManagerKeys(const QString& keyboard, QString* error)
     return true;
 }
 
+QString XvfbSession::startBus(QString* error)
+{
+    bus_ = childProcess();
+    bus_->start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+    QByteArray address;
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    while (!address.contains('\n') && X11Connection::steadyNow() < deadline && bus_->waitForReadyRead(500))
+        address += bus_->readAllStandardOutput();
+    if (!address.contains('\n') && error)
+        *error = QStringLiteral("dbus-daemon does not start: %1").arg(bus_->errorString());
+    return QString::fromUtf8(address.trimmed());
+}
+
 bool XvfbSession::startWindowManager(QString* error)
 {
-    const QString openbox = program(QStringLiteral("openbox"), QStringLiteral("openbox"), error);
-    if (openbox.isEmpty() || !writeWindowManagerConfig(error))
+    const bool xfwm = options_.windowManagerProgram == QLatin1String("xfwm4");
+    const QString openbox = program(options_.windowManagerProgram, options_.windowManagerProgram, error);
+    if (openbox.isEmpty() || (!xfwm && !writeWindowManagerConfig(error)))
         return false;
     const QString rc = dir_.filePath(QStringLiteral("rc.xml"));
     windowManager_ = childProcess();
@@ -268,10 +284,20 @@ bool XvfbSession::startWindowManager(QString* error)
     env.remove(QStringLiteral("XDG_DATA_HOME"));
     env.remove(QStringLiteral("XDG_DATA_DIRS"));
     env.remove(QStringLiteral("XDG_CONFIG_DIRS"));
+    if (xfwm) {
+        const QString bus = startBus(error);
+        if (bus.isEmpty())
+            return false;
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+        env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    }
     windowManager_->setProcessEnvironment(env);
     windowManager_->setStandardOutputFile(QProcess::nullDevice());
     windowManager_->setStandardErrorFile(dir_.filePath(QStringLiteral("openbox.log")));
-    windowManager_->start(openbox, {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
+    // Frames built otherwise than openbox's, drawn without a compositor.
+    windowManager_->start(openbox,
+                          xfwm ? QStringList{QStringLiteral("--compositor=off"), QStringLiteral("--sm-client-disable")}
+                               : QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
     if (!windowManager_->waitForStarted(5000)) {
         if (error)
             *error = QStringLiteral("openbox does not start: %1").arg(windowManager_->errorString());

@@ -29,6 +29,8 @@ public:
         std::vector<Monitor> monitors{{QStringLiteral("LEFT"), Rect(0, 0, 1720, 1440)},
                                       {QStringLiteral("RIGHT"), Rect(1720, 0, 1720, 1440)}};
         bool windowManager = true;
+        // "openbox", or "xfwm4" (its compositor off; the two keys below are openbox's).
+        QString windowManagerProgram = QStringLiteral("openbox");
         // The inside of openbox's <keyboard> section: its own key bindings.
         QString windowManagerKeys;
         // The inside of its <mouse> section: none unless given.
@@ -65,12 +67,16 @@ private:
     bool startServer(QString* error);
     bool writeWindowManagerConfig(QString* error);
     bool startWindowManager(QString* error);
+    // A session bus of the window manager's own (xfwm4 keeps its settings
+    // there); answers its address, empty when it does not start.
+    QString startBus(QString* error);
 
     Options options_;
     QString display_;
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> server_;
     std::unique_ptr<QProcess> windowManager_;
+    std::unique_ptr<QProcess> bus_;
 };
 
 } // namespace tavrin

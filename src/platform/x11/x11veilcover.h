@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/geometry.h"
+
+#include <QString>
+#include <xcb/xcb.h>
+
+namespace tavrin {
+
+class X11Connection;
+
+// The windows that cover one client window from inside its own window tree,
+// so that the X server moves, stacks, maps and unmaps them with it and no
+// pixel of the client ever shows, however the window moves or grows and
+// whoever moves it:
+// - one inside the client window itself, made as soon as the client is known
+//   to be covered (for a new window, before it is first mapped);
+// - one inside the window manager's frame around the client (the root's
+//   child that holds it), which covers the title bar too.
+// Each is an override-redirect child (a window manager that redirects maps
+// inside its frames leaves it alone) standing above its siblings at the
+// parent's top left and reaching far past its bottom right (children are
+// clipped to their parent, so a growing window is covered before any event
+// tells of it), filled by the server with one colour, with an empty input
+// shape (clicks reach the client). The outermost carries the label, a child
+// window whose background is a picture drawn once, kept in the middle of the
+// frame. Moves and resizes thus cost no drawing at all. Main thread.
+class X11VeilCover {
+public:
+    // How far a covering window reaches from its parent's top left.
+    static constexpr int kReach = 16384;
+
+    // Covers `client` now (its inner window); `pixel` fills it.
+    X11VeilCover(X11Connection& conn, xcb_window_t client, std::uint32_t pixel);
+    // Takes its windows away (those the server still has).
+    ~X11VeilCover();
+    X11VeilCover(const X11VeilCover&) = delete;
+    X11VeilCover& operator=(const X11VeilCover&) = delete;
+
+    xcb_window_t client() const { return client_; }
+    // The frame it covers too; 0 while the client is not framed.
+    xcb_window_t frame() const { return frame_; }
+    // Whether a window is one of its own.
+    bool owns(xcb_window_t window) const
+    {
+        return window && (window == inner_ || window == outer_ || window == label_);
+    }
+    // The window of it that stands in `parent` (the client or the frame), else 0.
+    xcb_window_t childOf(xcb_window_t parent) const;
+
+    // The client is held by `frame` (a child of the root window) of this
+    // size: covered there too, replacing a cover in an earlier frame.
+    void frameWith(xcb_window_t frame, Size size, std::uint8_t depth);
+    // The frame let the client go, or went.
+    void unframe(bool frameGone);
+    // The client window is gone, and its windows with it.
+    void clientGone() { client_ = inner_ = 0; }
+    // A window of the client's or the frame's own was put above ours there.
+    void raiseIn(xcb_window_t parent);
+    // The frame (or, unframed, the client) took this size: the label keeps to the middle.
+    void resized(Size size);
+    // Shows this picture (a pixmap of the covering window's depth) in the
+    // middle; 0 takes it off. The pixmap stays the caller's.
+    void setLabel(xcb_pixmap_t pixmap, Size size);
+    // The depth of the outermost window, for the label's pixmap.
+    std::uint8_t depth() const { return depth_; }
+    // The unframed client's size and depth.
+    void setClientGeometry(Size size, std::uint8_t depth)
+    {
+        size_ = size;
+        depth_ = depth;
+    }
+
+    // What it knows of the client's application.
+    QString name;
+    int pid = 0;
+
+private:
+    xcb_window_t makeChild(xcb_window_t parent);
+    void placeLabel();
+
+    X11Connection& conn_;
+    xcb_window_t client_ = 0;
+    std::uint32_t pixel_ = 0;
+    xcb_window_t inner_ = 0;
+    xcb_window_t frame_ = 0;
+    xcb_window_t outer_ = 0;
+    xcb_window_t label_ = 0;
+    xcb_pixmap_t pixmap_ = 0;
+    Size labelSize_;
+    Size size_;
+    std::uint8_t depth_ = 0;
+};
+
+} // namespace tavrin
