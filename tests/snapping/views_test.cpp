@@ -1,6 +1,6 @@
 #include "viewfixture.h"
 
-#include "commandbar/elidedlabel.h"
+#include "design/elidedlabel.h"
 
 #include <QEnterEvent>
 #include <QTest>
