@@ -119,8 +119,9 @@ TEST_F(Executable, RunsUntilTerminatedAndQuitsCleanly)
     EXPECT_EQ(p.readAllStandardError(), QByteArray());
 }
 
-// Starts the program and waits until it says it runs.
-bool startAndWait(QProcess& p, const QProcessEnvironment& env, const QStringList& args = {})
+// Starts the program and waits until it says it runs; what it said by then
+// goes to `said`.
+bool startAndWait(QProcess& p, const QProcessEnvironment& env, const QStringList& args = {}, QByteArray* said = nullptr)
 {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(TAVRIN_BINARY), args);
@@ -129,6 +130,8 @@ bool startAndWait(QProcess& p, const QProcessEnvironment& env, const QStringList
     QByteArray out;
     while (!out.contains("Tavrin is running") && p.waitForReadyRead(20000))
         out += p.readAllStandardOutput();
+    if (said)
+        *said = out;
     return out.contains("Tavrin is running");
 }
 
@@ -150,9 +153,11 @@ TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
     EXPECT_EQ(none.err, "tavrin: Tavrin isn't running. Start it, then try again.\n");
 
     QProcess tavrin;
-    ASSERT_TRUE(startAndWait(tavrin, env));
+    QByteArray said;
+    ASSERT_TRUE(startAndWait(tavrin, env, {}, &said));
     const Finished arranged = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
-    EXPECT_EQ(arranged.exitCode, 0) << arranged.err.toStdString();
+    // What the running program said of the bus, should the intent miss it.
+    EXPECT_EQ(arranged.exitCode, 0) << arranged.err.toStdString() << said.toStdString();
     EXPECT_EQ(arranged.out, QString());
     const Finished wrong = run({QStringLiteral("intent"), QStringLiteral("start-focus"), QStringLiteral("500")});
     EXPECT_EQ(wrong.exitCode, 2);
