@@ -51,7 +51,7 @@ TEST_F(X11WindowServerTest, NotificationsAreAboveAndOpacityIsTheAlpha)
     X11TestClient* note = startClient(toast);
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 100, 400, 300});
     ASSERT_TRUE(note && plain);
-    const xcb_atom_t opacity = probe_->intern("_NET_WM_WINDOW_OPACITY");
+    const xcb_atom_t opacity = probe_->atoms().netWmWindowOpacity;
     const std::uint32_t half = 0x7FFFFFFF;
     xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, plain->window(), opacity, XCB_ATOM_CARDINAL, 32, 1,
                         &half);

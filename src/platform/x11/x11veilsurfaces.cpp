@@ -90,6 +90,15 @@ xcb_connection_t* X11VeilSurfaces::qtConnection()
     return x11 ? x11->connection() : nullptr;
 }
 
+const X11Atoms& X11VeilSurfaces::qtAtoms()
+{
+    static const X11Atoms none;
+    if (!qtAtoms_)
+        if (xcb_connection_t* qt = qtConnection())
+            qtAtoms_ = X11Atoms::intern(qt, X11Connection::kDefaultTimeout);
+    return qtAtoms_ ? *qtAtoms_ : none;
+}
+
 std::unique_ptr<VeilSurface> X11VeilSurfaces::make(QWidget& content, std::uint32_t covered)
 {
     if (content.testAttribute(Qt::WA_TranslucentBackground) && qtConnection()) {
