@@ -541,12 +541,6 @@ QList<QDate> ICSEvent::candidateDays(QDate periodStart, Unit unit, QDate startDa
     return candidateDaysOf(*this, periodStart, unit, startDay, unlimited);
 }
 
-QList<QDate> ICSEvent::monthDays(QDate monthStart, QDate startDay) const
-{
-    Budget unlimited;
-    return monthDaysOf(*this, monthStart, startDay, unlimited);
-}
-
 QList<double> ICSEvent::occurrences(double from, double to) const
 {
     QList<double> result;

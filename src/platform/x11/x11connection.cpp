@@ -200,15 +200,6 @@ void X11Connection::readEvents()
         pending_.emplace_back(e);
 }
 
-bool X11Connection::hasUndispatchedEvents()
-{
-    readEvents();
-    if (pending_.empty())
-        return false;
-    scheduleDispatch();
-    return true;
-}
-
 void X11Connection::dispatchPending()
 {
     if (!dispatching_ && events_ == Events::dispatched)

@@ -81,10 +81,6 @@ public:
     // `owner` ends the registration when destroyed.
     using EventHandler = std::function<void(const xcb_generic_event_t&)>;
     void addEventHandler(QObject* owner, EventHandler handler);
-    // Whether events have come that the handlers have not seen yet (the
-    // socket is read for them, nothing is dispatched): what a reader of state
-    // kept from earlier events checks before trusting it.
-    bool hasUndispatchedEvents();
     // Hands every event that has come to the handlers now, unless handlers
     // are running already (then they are handed out after those return).
     void dispatchPending();

@@ -144,12 +144,6 @@ void X11VeilSurfaces::restacked(xcb_window_t window)
         surface->restacked(window);
 }
 
-const X11VeilCover* X11VeilSurfaces::coverOf(xcb_window_t client) const
-{
-    const auto it = covers_.find(client);
-    return it == covers_.end() ? nullptr : it->second.get();
-}
-
 // ---- Covers ----
 
 X11VeilCover* X11VeilSurfaces::ensureCover(xcb_window_t client, const QString& name, int pid)

@@ -64,9 +64,6 @@ public:
     // still to be covered.
     void release(xcb_window_t client);
 
-    // The cover of a client; null when it has none (tests).
-    const X11VeilCover* coverOf(xcb_window_t client) const;
-
 private:
     struct Label {
         xcb_pixmap_t pixmap = 0;
