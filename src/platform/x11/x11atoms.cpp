@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
+#include <xcb/xcbext.h>
 #include <utility>
 
 namespace tavrin {
