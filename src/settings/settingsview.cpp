@@ -104,6 +104,12 @@ void SettingsView::reload()
     shown_ = services_.router->pane();
     QWidget* pane = makePane(shown_, services_);
     pane->setObjectName(QStringLiteral("pane.") + settingsPaneName(shown_));
+    // A pane of wrapping text is as tall as its text is at the width it is
+    // given. Its minimum height is that of the narrowest width, which the
+    // scroll area would otherwise keep at any width, leaving blank space to
+    // scroll to below the content.
+    if (pane->hasHeightForWidth())
+        pane->setSizePolicy(pane->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
     // The old pane goes with setWidget; a widget inside it may be the one
     // whose click brought us here, so it is deleted from the main loop.
     if (QWidget* old = scroll_->takeWidget())

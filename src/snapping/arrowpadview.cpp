@@ -36,6 +36,9 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : HUDFace(hu
 
     footer_ =
         new HUDRow({DesignFont::system(11), TTheme::Colour::muted}, {DesignFont::system(11), TTheme::Colour::muted});
+    // The keys of the other display are spelled out here ("Ctrl+Alt+Super"),
+    // which may leave too little room beside the resize hint for both.
+    footer_->setWrapping(true);
     addFooter(footer_);
 
     connect(&hud, &SnapHUDController::aspectChanged, this, &ArrowPadView::fitToAspect);

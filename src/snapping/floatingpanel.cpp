@@ -7,6 +7,7 @@
 
 #include <QLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace tavrin {
@@ -43,7 +44,10 @@ Size FloatingPanel::fittingSize()
     if (!window_)
         return {};
     window_->layout()->activate();
-    const QSize size = window_->sizeHint();
+    QSize size = window_->sizeHint();
+    // Content of a fixed width whose text wraps is as tall as it is at that width.
+    if (window_->hasHeightForWidth())
+        size.setHeight(std::max(size.height(), window_->heightForWidth(size.width())));
     return {double(size.width()), double(size.height())};
 }
 

@@ -25,6 +25,33 @@ void HUDRow::setTexts(const QString& leading, const QString& trailing)
     place();
 }
 
+void HUDRow::setWrapping(bool wraps)
+{
+    wraps_ = wraps;
+    // A fixed height would hold it to one line.
+    QSizePolicy policy(QSizePolicy::Preferred, wraps ? QSizePolicy::Preferred : QSizePolicy::Fixed);
+    policy.setHeightForWidth(wraps);
+    setSizePolicy(policy);
+    updateGeometry();
+    place();
+}
+
+bool HUDRow::fitsOneLine(int width) const
+{
+    if (trailing_->text().isEmpty())
+        return true;
+    return leading_->sizeHint().width() + minGap_ + trailing_->sizeHint().width() <= width;
+}
+
+int HUDRow::lineHeight() const { return std::max(leading_->sizeHint().height(), trailing_->sizeHint().height()); }
+
+int HUDRow::heightForWidth(int width) const
+{
+    if (!wraps_ || fitsOneLine(width))
+        return lineHeight();
+    return leading_->sizeHint().height() + kLineSpacing + trailing_->sizeHint().height();
+}
+
 QSize HUDRow::sizeHint() const
 {
     const QSize a = leading_->sizeHint(), b = trailing_->sizeHint();
@@ -51,6 +78,14 @@ void HUDRow::resizeEvent(QResizeEvent*) { place(); }
 
 void HUDRow::place()
 {
+    if (wraps_ && !fitsOneLine(width())) {
+        const int a = std::min(leading_->sizeHint().width(), width());
+        const int b = std::min(trailing_->sizeHint().width(), width());
+        const int first = leading_->sizeHint().height();
+        leading_->setGeometry(0, 0, a, first);
+        trailing_->setGeometry(width() - b, first + kLineSpacing, b, trailing_->sizeHint().height());
+        return;
+    }
     const bool hasTrailing = !trailing_->text().isEmpty();
     const int a = leading_->sizeHint().width(), b = hasTrailing ? trailing_->sizeHint().width() : 0;
     const auto [wa, wb] = share(a, b, width() - (hasTrailing ? minGap_ : 0));

@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <functional>
 #include <gtest/gtest.h>
@@ -41,6 +42,16 @@ TEST(LayoutCheck, NamesEachFaultWithTheWidgetAndThePicture)
         {"a child past its parent's edge", [](QWidget& w) { label(&w, {}, QRect(250, 0, 100, 10)); },
          QStringLiteral("pic: QLabel at 250,0 100×10 reaches past its parent QWidget (300×200)")},
         {"a hidden child past the edge", [](QWidget& w) { label(&w, {}, QRect(250, 0, 100, 10))->hide(); }, {}},
+        {"a scroll area's content taller than its text",
+         [](QWidget& w) {
+             auto* area = new QScrollArea(&w);
+             area->setGeometry(w.rect());
+             auto* content = new QWidget;
+             content->resize(280, 600);
+             label(content, QStringLiteral("Title"), QRect(0, 0, 200, 40));
+             area->setWidget(content);
+         },
+         QStringLiteral("pic: QWidget leaves 560 px blank to scroll to below its content")},
         {"a laid-out column",
          [&](QWidget& w) {
              auto* column = new QVBoxLayout(&w);

@@ -1,7 +1,7 @@
 // Pictures of the modes pane with its Focus routines, every editor of a
 // routine card and the calendars line in its states, in both colour
 // schemes, written to artifacts/focus/ for a person to look at and checked
-// for cut text and widgets on top of each other.
+// for cut text, widgets on top of each other and blank space to scroll to.
 #include "settingsfixture.h"
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
@@ -81,10 +81,16 @@ protected:
         SettingsView* view = window().view();
         env.clock.advance(1); // switches and fades come to rest
         settle();
+        // At the usual width and a wide one the pane scrolls as far as its content goes and no further.
+        for (const QSize size : {SettingsView::kSize, QSize(1280, SettingsView::kSize.height())}) {
+            view->resize(size);
+            settle();
+            LayoutCheck::expectTidy(view, QStringLiteral("%1 at %2 wide").arg(name).arg(size.width()));
+        }
         QWidget* pane = view->pane();
-        const int height =
-            std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width() - 184) + 4);
-        view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
+        const int whole = pane->hasHeightForWidth() ? pane->heightForWidth(SettingsView::kSize.width() - 184)
+                                                    : pane->sizeHint().height();
+        view->resize(SettingsView::kSize.width(), std::max(SettingsView::kSize.height(), whole + 4));
         settle();
         LayoutCheck::expectTidy(view, name + '-' + scheme());
         return view->grab().toImage().save(

@@ -1,7 +1,8 @@
 // Pictures of every pane of the Settings window, in both colour schemes,
 // written to artifacts/settings/ for a person to look at and checked for
-// cut text and widgets on top of each other. Each picture is the whole pane
-// (the window made as tall as the pane) at twice its size.
+// cut text, widgets on top of each other and blank space left to scroll to
+// at the usual width and a wide one. Each picture is the whole pane (the
+// window made as tall as the pane) at twice its size.
 #include "settingsfixture.h"
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
@@ -59,10 +60,16 @@ protected:
         SettingsView* view = window().view();
         env.clock.advance(1); // switches and fades come to rest
         settle();
+        // At the usual width and a wide one the pane scrolls as far as its content goes and no further.
+        for (const QSize size : {SettingsView::kSize, QSize(1280, SettingsView::kSize.height())}) {
+            view->resize(size);
+            settle();
+            LayoutCheck::expectTidy(view, QStringLiteral("%1 at %2 wide").arg(name).arg(size.width()));
+        }
         QWidget* pane = view->pane();
-        const int height =
-            std::max(SettingsView::kSize.height(), pane->heightForWidth(SettingsView::kSize.width() - 184) + 4);
-        view->resize(SettingsView::kSize.width(), std::max(height, pane->sizeHint().height() + 4));
+        const int whole = pane->hasHeightForWidth() ? pane->heightForWidth(SettingsView::kSize.width() - 184)
+                                                    : pane->sizeHint().height();
+        view->resize(SettingsView::kSize.width(), std::max(SettingsView::kSize.height(), whole + 4));
         settle();
         const QString scheme = GetParam() == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light");
         LayoutCheck::expectTidy(view, name + QLatin1Char('-') + scheme);

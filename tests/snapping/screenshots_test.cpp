@@ -1,11 +1,13 @@
 // Pictures of the overlay's two faces on a 1.6 and a 2.4 display, in both
 // colour schemes, written to artifacts/snapping/ for a person to look at and
-// checked for cut text and widgets on top of each other.
+// checked for cut text and widgets on top of each other; the arrow pad's
+// hints show whole.
 
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
 #include "viewfixture.h"
 
+#include "commandbar/elidedlabel.h"
 #include "design/themed.h"
 #include "platform/sim/simappearance.h"
 #include "snapping/floatingpanel.h"
@@ -53,6 +55,14 @@ protected:
         }
         QCoreApplication::processEvents();
         LayoutCheck::expectTidy(panel->window(), name);
+        if (const auto* pad = panel->window()->findChild<ArrowPadView*>()) {
+            // Both hints show whole, the keys of the other display spelled out.
+            const HUDRow* footer = pad->footer();
+            EXPECT_TRUE(footer->trailing()->text().startsWith(QStringLiteral("Ctrl+Alt+Super"))) << name.toStdString();
+            for (const ElidedLabel* hint : {footer->leading(), footer->trailing()})
+                EXPECT_EQ(hint->shownText(), hint->text()) << name.toStdString();
+            EXPECT_GE(footer->height(), footer->heightForWidth(footer->width())) << name.toStdString();
+        }
         const QPixmap picture = panel->window()->grab();
         QImage image(picture.size(), QImage::Format_ARGB32_Premultiplied);
         QPainter p(&image);

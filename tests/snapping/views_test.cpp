@@ -1,6 +1,7 @@
 #include "viewfixture.h"
 
 #include "commandbar/elidedlabel.h"
+#include "design/designfont.h"
 
 #include <QEnterEvent>
 #include <QTest>
@@ -60,6 +61,25 @@ TEST(HUDViewSizes, ARowCutsTheLongerTextFirst)
     EXPECT_EQ(HUDRow::share(50, 300, 200), std::make_pair(50, 150));
     EXPECT_EQ(HUDRow::share(300, 300, 200), std::make_pair(100, 100));
     EXPECT_EQ(HUDRow::share(10, 10, -5), std::make_pair(0, 0));
+}
+
+TEST(HUDViewSizes, AWrappingRowTakesASecondLineOnlyWhenBothTextsDoNotFit)
+{
+    HUDRow row({DesignFont::system(11), TTheme::Colour::muted}, {DesignFont::system(11), TTheme::Colour::muted});
+    row.setWrapping(true);
+    row.setTexts(ArrowPadView::kResizeHint, QStringLiteral("Ctrl+Alt+Super ← → other display"));
+    const int line = row.sizeHint().height();
+    const int wide = row.sizeHint().width();
+    EXPECT_EQ(row.heightForWidth(wide), line);
+    EXPECT_GT(row.heightForWidth(wide - 1), line);
+    row.resize(wide - 1, row.heightForWidth(wide - 1));
+    row.show();
+    for (const ElidedLabel* text : {row.leading(), row.trailing()})
+        EXPECT_EQ(text->shownText(), text->text());
+    EXPECT_EQ(row.trailing()->geometry().right(), row.width() - 1);
+    EXPECT_GE(row.trailing()->y(), row.leading()->geometry().bottom());
+    row.setTexts(ArrowPadView::kResizeHint, QString());
+    EXPECT_EQ(row.heightForWidth(100), line);
 }
 
 // ---- The snap grid ----

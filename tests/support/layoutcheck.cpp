@@ -2,7 +2,10 @@
 
 #include <QAbstractScrollArea>
 #include <QLabel>
+#include <QLayout>
+#include <QScrollArea>
 #include <QWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tavrin {
@@ -48,6 +51,20 @@ QSize textNeeds(const QLabel* label)
     return {width, label->QLabel::heightForWidth(label->width())};
 }
 
+// How far below the lowest of its shown children (and its layout's bottom
+// margin) a widget reaches: room that shows nothing. None without children.
+int blankTail(const QWidget* content)
+{
+    int bottom = -1;
+    for (const QWidget* child : shownChildren(content))
+        bottom = std::max(bottom, child->geometry().bottom() + 1);
+    if (bottom < 0)
+        return 0;
+    if (const QLayout* layout = content->layout())
+        bottom += layout->contentsMargins().bottom();
+    return content->height() - bottom;
+}
+
 } // namespace
 
 LayoutCheck::LayoutCheck(QString picture) : picture_(std::move(picture)) {}
@@ -82,6 +99,17 @@ void LayoutCheck::check(const QWidget* widget, QStringList& faults) const
         if (needs.width() > label->width() || needs.height() > label->height())
             fault(QStringLiteral("%1 needs %2 for its text, has %3")
                       .arg(describe(label), sizeText(needs), sizeText(label->size())));
+    }
+    // Content taller than its scroll area ends where what it shows ends:
+    // nothing blank is left to scroll to.
+    if (const auto* area = qobject_cast<const QScrollArea*>(widget); area && area->widget()) {
+        const QWidget* content = area->widget();
+        if (content->isVisible() && content->height() > area->viewport()->height() && blankTail(content) > 1)
+            fault(QStringLiteral("%1 leaves %2 px blank to scroll to below its content (%3 high in a %4 px view)")
+                      .arg(describe(content))
+                      .arg(blankTail(content))
+                      .arg(content->height())
+                      .arg(area->viewport()->height()));
     }
     const QList<const QWidget*> children = shownChildren(widget);
     for (qsizetype i = 0; i < children.size(); ++i) {

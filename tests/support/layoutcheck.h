@@ -11,7 +11,9 @@ namespace tavrin {
 // What a look at a picture would catch, checked on the widgets it shows:
 // a label whose text needs more room than it was given (its height for its
 // width, in its font, wrapped as it wraps), a widget lying over a visible
-// sibling, and a widget reaching past its parent's edge, where it is cut.
+// sibling, a widget reaching past its parent's edge, where it is cut, and
+// a scroll area whose content is taller than what it shows, leaving blank
+// space to scroll to.
 // Widgets in other windows, hidden ones and the scrolled content of a
 // scroll area (cut on purpose) are left out.
 class LayoutCheck {
