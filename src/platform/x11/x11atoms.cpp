@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
-#include <xcb/xcbext.h>
 #include <utility>
+#include <xcb/xcbext.h>
 
 namespace tavrin {
 
