@@ -1,7 +1,7 @@
 #pragma once
 
 #include "commandbar/commandpanel.h"
-#include "commandbar/panelplacement.h"
+#include "design/panelplacement.h"
 #include "platform/geometry.h"
 
 #include <QObject>

@@ -1,12 +1,12 @@
 #include "commandbar/adjustview.h"
 
 #include "commandbar/commandbarmodel.h"
-#include "commandbar/elidedlabel.h"
 #include "commandbar/hintlabel.h"
 #include "design/aiglow.h"
 #include "design/appicons.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
+#include "design/elidedlabel.h"
 #include "design/shadowcache.h"
 #include "design/spark.h"
 #include "design/squircle.h"

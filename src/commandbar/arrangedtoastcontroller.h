@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commandbar/panelplacement.h"
+#include "design/panelplacement.h"
 #include "platform/taskhandle.h"
 #include "windows/display.h"
 #include "workspaces/workspacerunner.h"

@@ -4,7 +4,7 @@
 #include "commandbar/arrangedtoastcontroller.h"
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/commandpanel.h"
-#include "commandbar/panelplacement.h"
+#include "design/panelplacement.h"
 #include "windows/display.h"
 
 #include <QObject>

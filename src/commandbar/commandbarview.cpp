@@ -2,7 +2,6 @@
 
 #include "commandbar/clearrow.h"
 #include "commandbar/commandbarmodel.h"
-#include "commandbar/elidedlabel.h"
 #include "commandbar/keybutton.h"
 #include "commandbar/notetext.h"
 #include "commandbar/planrow.h"
@@ -13,6 +12,7 @@
 #include "commandbar/taskfield.h"
 #include "design/aiglow.h"
 #include "design/designfont.h"
+#include "design/elidedlabel.h"
 #include "design/hairline.h"
 #include "design/kbd.h"
 #include "design/layoutglyph.h"

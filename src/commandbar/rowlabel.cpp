@@ -1,7 +1,7 @@
 #include "commandbar/rowlabel.h"
 
-#include "commandbar/elidedlabel.h"
 #include "design/designfont.h"
+#include "design/elidedlabel.h"
 #include "design/squircle.h"
 
 #include <QHBoxLayout>

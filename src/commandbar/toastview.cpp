@@ -1,7 +1,7 @@
 #include "commandbar/toastview.h"
 
-#include "commandbar/elidedlabel.h"
 #include "design/designfont.h"
+#include "design/elidedlabel.h"
 #include "design/tbutton.h"
 #include "design/tglass.h"
 #include "design/themedlabel.h"

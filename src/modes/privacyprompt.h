@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commandbar/panelplacement.h"
+#include "design/panelplacement.h"
 #include "design/themed.h"
 #include "modes/promptview.h"
 #include "platform/geometry.h"

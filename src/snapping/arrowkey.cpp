@@ -1,8 +1,8 @@
 #include "snapping/arrowkey.h"
 
-#include "commandbar/elidedlabel.h"
 #include "design/colourmix.h"
 #include "design/designfont.h"
+#include "design/elidedlabel.h"
 #include "design/environment.h"
 #include "design/frames.h"
 #include "design/squircle.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commandbar/panelplacement.h"
+#include "design/panelplacement.h"
 #include "snapping/hudpanels.h"
 
 namespace tavrin {

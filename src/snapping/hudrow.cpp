@@ -1,6 +1,6 @@
 #include "snapping/hudrow.h"
 
-#include "commandbar/elidedlabel.h"
+#include "design/elidedlabel.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "barfixture.h"
 #include "commandbar/adjustoverlaycontroller.h"
 #include "commandbar/adjustview.h"
-#include "commandbar/elidedlabel.h"
 #include "commandbar/hintlabel.h"
 #include "commandbar/planrow.h"
+#include "design/elidedlabel.h"
 #include "design/tbutton.h"
 
 #include <QMouseEvent>

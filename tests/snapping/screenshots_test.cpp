@@ -7,7 +7,7 @@
 #include "support/layoutcheck.h"
 #include "viewfixture.h"
 
-#include "commandbar/elidedlabel.h"
+#include "design/elidedlabel.h"
 #include "design/themed.h"
 #include "platform/sim/simappearance.h"
 #include "snapping/floatingpanel.h"

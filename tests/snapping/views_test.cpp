@@ -1,7 +1,7 @@
 #include "viewfixture.h"
 
-#include "commandbar/elidedlabel.h"
 #include "design/designfont.h"
+#include "design/elidedlabel.h"
 
 #include <QEnterEvent>
 #include <QTest>

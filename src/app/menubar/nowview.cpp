@@ -2,12 +2,12 @@
 
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
-#include "commandbar/elidedlabel.h"
 #include "design/aiglow.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
 #include "design/designwidget.h"
 #include "design/displaypreview.h"
+#include "design/elidedlabel.h"
 #include "design/hairline.h"
 #include "design/kbd.h"
 #include "design/keymsg.h"

@@ -1,4 +1,4 @@
-#include "commandbar/panelplacement.h"
+#include "design/panelplacement.h"
 
 #include <algorithm>
 

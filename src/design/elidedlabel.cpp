@@ -1,4 +1,4 @@
-#include "commandbar/elidedlabel.h"
+#include "design/elidedlabel.h"
 
 #include "design/designfont.h"
 
