@@ -1,8 +1,5 @@
 #include "integrations/sessions.h"
 
-#include "snapping/habits.h"
-#include "snapping/learning.h"
-
 #include "integrations/browserurls.h"
 #include "integrations/integrations.h"
 #include "platform/accessibility.h"
@@ -293,7 +290,7 @@ QString Sessions::exportProblem(const QVariant& value)
     return {};
 }
 
-void Sessions::applyImport(const QVariantMap& content)
+void Sessions::applyImport(const QVariantMap& content, LearnedState& learned)
 {
     QVariantMap portable;
     for (auto it = content.cbegin(); it != content.cend(); ++it)
@@ -302,12 +299,11 @@ void Sessions::applyImport(const QVariantMap& content)
     // Removal and writing are one change, so a portable key the file lacks
     // is gone afterwards and the settings never hold half an import.
     defaults()->replace(exportedKeys(), portable);
-    Learning::shared().reload();
-    Habits::shared().raiseTick();
+    learned.readAgain();
     ShortcutParameters::refresh();
 }
 
-bool Sessions::importLearnings(bool* imported)
+bool Sessions::importLearnings(LearnedState& learned, bool* imported)
 {
     if (imported)
         *imported = false;
@@ -325,7 +321,7 @@ bool Sessions::importLearnings(bool* imported)
             platform.workspace->log(QStringLiteral("Tavrin: nothing imported from %1: %2").arg(*path, problem));
         return false;
     }
-    applyImport(file.value->toMap());
+    applyImport(file.value->toMap(), learned);
     if (imported)
         *imported = true;
     return true;

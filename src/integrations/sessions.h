@@ -1,5 +1,6 @@
 #pragma once
 
+#include "integrations/learnedstate.h"
 #include "platform/filedialogs.h"
 #include "platform/taskhandle.h"
 #include "windows/axwindow.h"
@@ -112,14 +113,14 @@ public:
     // or without the marker; empty when it is one.
     static QString exportProblem(const QVariant& value);
     // Replaces every portable key with the portable entries of `content` (a
-    // checked export) in one change, then has learning and habits read their
-    // state again and the intents refreshed.
-    static void applyImport(const QVariantMap& content);
-    // Asks for a file and imports it. False when the chosen file can't be
-    // read, isn't a property-list dictionary, is empty or lacks the marker:
-    // nothing has changed then. True when it was imported (`imported` set,
-    // when given), and when the user cancelled.
-    static bool importLearnings(bool* imported = nullptr);
+    // checked export) in one change, then has `learned` read its state again
+    // and the intents refreshed.
+    static void applyImport(const QVariantMap& content, LearnedState& learned);
+    // Asks for a file and imports it into the settings and `learned`. False
+    // when the chosen file can't be read, isn't a property-list dictionary,
+    // is empty or lacks the marker: nothing has changed then. True when it
+    // was imported (`imported` set, when given), and when the user cancelled.
+    static bool importLearnings(LearnedState& learned, bool* imported = nullptr);
 
 private:
     struct Capture;

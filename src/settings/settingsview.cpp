@@ -18,6 +18,8 @@
 #include "settings/settingssidebar.h"
 #include "settings/shortcutspane.h"
 #include "settings/workspacespane.h"
+#include "snapping/habits.h"
+#include "snapping/learning.h"
 
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -37,9 +39,27 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), t().winBG); }
 };
 
+// Learning and habits, read again after an import replaced the settings
+// they keep.
+class ImportedLearnings : public LearnedState {
+public:
+    ImportedLearnings(Learning& learning, Habits& habits) : learning_(learning), habits_(habits) {}
+
+    void readAgain() override
+    {
+        learning_.reload();
+        habits_.raiseTick();
+    }
+
+private:
+    Learning& learning_;
+    Habits& habits_;
+};
+
 // The learning pane, whose last card moves the portable settings to another
-// computer. Each choice of a file runs modally; the pane may be gone after.
-LearningPane* learningPane()
+// computer. Each choice of a file runs modally; the pane may be gone after,
+// while `learning` and `habits` outlive it.
+LearningPane* learningPane(Learning& learning, Habits& habits)
 {
     auto* pane = new LearningPane;
     pane->setMovingAvailable(true);
@@ -53,11 +73,12 @@ LearningPane* learningPane()
         else if (alive && !savedTo.isEmpty())
             alive->showExported(savedTo);
     });
-    QObject::connect(pane, &LearningPane::importRequested, pane, [pane] {
+    QObject::connect(pane, &LearningPane::importRequested, pane, [pane, learning = &learning, habits = &habits] {
         const QPointer<LearningPane> alive(pane);
         pane->clearMoveResult();
+        ImportedLearnings learned(*learning, *habits);
         bool imported = false;
-        const bool fine = Sessions::importLearnings(&imported);
+        const bool fine = Sessions::importLearnings(learned, &imported);
         if (alive && !fine)
             alive->showImportFailed();
         else if (alive && imported)
@@ -126,7 +147,7 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
     case SettingsPane::workspaces: return new WorkspacesPane;
     case SettingsPane::modes: return new ModesPane(s.state, s.focus);
     case SettingsPane::learning: {
-        auto* learning = learningPane();
+        auto* learning = learningPane(*s.learning, *s.habits);
         new LearningBinding(*learning, *s.learning, *s.habits);
         return learning;
     }

@@ -6,8 +6,6 @@
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
 #include "platform/platform.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
@@ -15,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
@@ -43,6 +40,18 @@ const QVariantMap kOwn{
     {"gap", qint64(12)},
     {"shortcut.commandBar", QStringLiteral("none")},
     {"aiEngine", QStringLiteral("claude")},
+};
+
+// Learned state that counts how often it is read again, and what the
+// settings held then.
+struct CountingLearnedState : LearnedState {
+    void readAgain() override
+    {
+        ++reads;
+        countsThen = Platform::current().defaults->value(QStringLiteral("learning.counts"));
+    }
+    int reads = 0;
+    std::optional<QVariant> countsThen;
 };
 
 class ExportImport : public ::testing::Test {
@@ -76,7 +85,7 @@ protected:
     bool importFrom(const QString& file)
     {
         dialogs.answer = file;
-        return Sessions::importLearnings();
+        return Sessions::importLearnings(learned);
     }
     // What Python's own reader makes of a property list, as JSON-ish text.
     static QString python(const QString& script, const QString& file)
@@ -97,6 +106,7 @@ protected:
     ScriptedFileDialogs dialogs;
     PlistFiles files;
     QTemporaryDir folder;
+    CountingLearnedState learned;
 };
 
 } // namespace
@@ -137,15 +147,11 @@ TEST_F(ExportImport, AFileWithOnlyTheMarkerRemovesEveryPortableKeyAndLearnedStat
 {
     CountingShortcutParameters parameters;
     const Registration refreshing = ShortcutParameters::install(parameters);
-    Platform::current().defaults->setValue(Learning::kMovesKey, qint64(5));
-    Learning::shared().reload();
-    ASSERT_EQ(Learning::shared().totalMoves(), 5);
-    QSignalSpy habitsRead(&Habits::shared(), &Habits::tickChanged);
 
     EXPECT_TRUE(importFrom(writeFile("marker.plist", {{"tavrinExport", qint64(1)}})));
     EXPECT_EQ(stored(), kOwn);
-    EXPECT_EQ(Learning::shared().totalMoves(), 0); // reloaded from what the file holds
-    EXPECT_EQ(habitsRead.count(), 1);
+    EXPECT_EQ(learned.reads, 1);
+    EXPECT_EQ(learned.countsThen, std::nullopt); // read again from what the file holds
     EXPECT_EQ(parameters.updates, 1);
 }
 
@@ -205,6 +211,7 @@ TEST_F(ExportImport, WhatIsNotAnExportIsRefusedAndChangesNothing)
         EXPECT_FALSE(importFrom(file));
         EXPECT_EQ(stored(), before);
     }
+    EXPECT_EQ(learned.reads, 0);
 }
 
 TEST_F(ExportImport, ABinaryPropertyListIsAccepted)
@@ -226,8 +233,9 @@ TEST_F(ExportImport, CancellingEitherDialogChangesNothing)
     dialogs.answer.reset();
     const QVariantMap before = stored();
     EXPECT_EQ(Sessions::exportLearnings(), QString());
-    EXPECT_TRUE(Sessions::importLearnings());
+    EXPECT_TRUE(Sessions::importLearnings(learned));
     EXPECT_EQ(stored(), before);
+    EXPECT_EQ(learned.reads, 0);
     EXPECT_EQ(dialogs.opened, 2);
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
@@ -260,7 +268,8 @@ TEST(ExportImportTypes, EveryValueComesBackWithItsTypeAndContent)
     ASSERT_EQ(Sessions::exportLearnings(), QString());
 
     Platform::current().defaults = &there;
-    ASSERT_TRUE(Sessions::importLearnings());
+    CountingLearnedState learned;
+    ASSERT_TRUE(Sessions::importLearnings(learned));
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         SCOPED_TRACE(it.key().toStdString());
         const QVariant kept = *here.value(it.key());

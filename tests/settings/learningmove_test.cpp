@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 
 namespace tavrin {
 namespace {
@@ -46,12 +47,19 @@ TEST_F(LearningMove, ImportSaysWhatItDidOrThatTheFileIsNoExport)
     click(learning, "import");
     EXPECT_TRUE(learning->moveResult()->isHidden());
 
+    // An import has learning and habits read what it brought.
+    Platform::current().defaults->setValue(Learning::kMovesKey, qint64(5));
+    this->learning.reload();
+    ASSERT_EQ(this->learning.totalMoves(), 5);
+    QSignalSpy habitsRead(&habits, &Habits::tickChanged);
     const QString real = folder.filePath("real.plist");
     ASSERT_EQ(files.writeXml(real, QVariantMap{{"tavrinExport", qint64(1)}}), QString());
     dialogs.answer = real;
     click(learning, "import");
     EXPECT_EQ(learning->moveResult()->text(), "Imported.");
     EXPECT_EQ(learning->moveResult()->tone(), KeyMsg::Tone::ok);
+    EXPECT_EQ(this->learning.totalMoves(), 0);
+    EXPECT_EQ(habitsRead.count(), 1);
 }
 
 TEST_F(LearningMove, AnExportSaysWhereItSavedOrWhyItCouldNot)
