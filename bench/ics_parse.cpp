@@ -4,7 +4,7 @@
 // Then two hostile or unlucky feeds: 3 MB of series and overrides that share
 // one UID (or have none), and 10,000 daily series whose counts ended years
 // ago, expanded over one hour.
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 #include "focus/linkoccurrences.h"
 
 #include <QDate>

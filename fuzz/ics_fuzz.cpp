@@ -1,6 +1,6 @@
 // Feeds arbitrary text to the calendar-link parser, then expands every event
 // over one year, checking what the expansion promises.
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 
 #include <QString>
 #include <QTimeZone>

@@ -30,6 +30,12 @@ def layers():
     return found
 
 
+def core_only():
+    """The folders whose library stands on Qt Core alone (CORE)."""
+    text = (ROOT / "src/CMakeLists.txt").read_text()
+    return {folder for _, folder, rest in LAYER.findall(text) if re.search(r"\bCORE\b", rest.split("DEPS")[0])}
+
+
 def reachable(by_folder):
     """Library -> every library it may use: itself and what it links, transitively."""
     direct = {target: deps for target, deps in by_folder.values()}
@@ -63,7 +69,8 @@ def main():
     if "--graph" in sys.argv:
         for folder, (target, deps) in by_folder.items():
             uses = sorted(target_folder[d] for d in deps)
-            print(f"{folder:<16} uses {', '.join(uses) if uses else 'Qt only'}")
+            alone = "Qt Core only" if folder in core_only() else "Qt only"
+            print(f"{folder:<16} uses {', '.join(uses) if uses else alone}")
         return 0
     problems = []
     for source in sorted(ROOT.glob("src/**/*")):

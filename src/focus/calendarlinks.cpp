@@ -1,6 +1,6 @@
 #include "focus/calendarlinks.h"
 
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/httpclient.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "focus/icsevent.h"
+#include "focus/calendar/icsevent.h"
 #include "focus/linkoccurrences.h"
 #include "platform/taskhandle.h"
 

@@ -1,6 +1,6 @@
 #include "focus/evolutioncalendars.h"
 
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 
 #include <QDir>
 #include <QFile>

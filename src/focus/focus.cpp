@@ -1,8 +1,8 @@
 #include "focus/focus.h"
 
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
+#include "focus/calendar/wallclock.h"
 #include "focus/routinestore.h"
-#include "focus/wallclock.h"
 #include "modes/meetingmode.h"
 #include "modes/sharesafe.h"
 #include "platform/clock.h"
@@ -18,6 +18,9 @@
 #include <algorithm>
 
 namespace tavrin {
+
+// The calendar reader's instants are the platform clock's.
+static_assert(WallClock::kReferenceEpochSeconds == Clock::kReferenceEpochSeconds);
 
 namespace {
 // A word as it is looked for: lower case, without spaces and tabs around it.

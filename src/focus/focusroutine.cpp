@@ -1,6 +1,6 @@
 #include "focus/focusroutine.h"
 
-#include "focus/wallclock.h"
+#include "focus/calendar/wallclock.h"
 #include "platform/platform.h"
 #include "platform/workspace.h"
 

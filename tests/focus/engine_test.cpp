@@ -1,5 +1,5 @@
+#include "focus/calendar/icstesting.h"
 #include "focusfixture.h"
-#include "icstesting.h"
 
 #include "focus/routinestore.h"
 

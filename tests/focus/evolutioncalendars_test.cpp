@@ -1,7 +1,7 @@
 #include "focus/evolutioncalendars.h"
 
+#include "focus/calendar/icstesting.h"
 #include "focusfixture.h"
-#include "icstesting.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "focus/icsevent.h"
+#include "focus/calendar/icsevent.h"
 #include "focus/linkoccurrences.h"
 
-#include "icstesting.h"
+#include "focus/calendar/icstesting.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,8 +1,8 @@
+#include "focus/calendar/wallclock.h"
 #include "focus/focusroutine.h"
 #include "focus/routinestore.h"
-#include "focus/wallclock.h"
 
-#include "icstesting.h"
+#include "focus/calendar/icstesting.h"
 #include "support/simfixture.h"
 
 #include <QJsonArray>

@@ -15,8 +15,8 @@
 #include "settings/recorderbutton.h"
 #include "settings/settingsview.h"
 #include "settings/shortcutspane.h"
+#include "snapping/floatingpanel.h"
 #include "snapping/snaphudcontroller.h"
-#include "snapping/snaphudview.h"
 #include "windows/shortcutstore.h"
 
 #include <QDir>
@@ -100,10 +100,10 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
         env.defaults.setValue(SnapHUDController::kLettersKey, letters);
         SnapHUDController hud(WindowManager::shared(), ShortcutStore::shared());
         hud.show();
-        SnapHUDView overlay(hud, 40);
-        overlay.show();
-        overlay.adjustSize();
-        check(overlay, letters ? QStringLiteral("snap-grid") : QStringLiteral("snap-pad"));
+        env.clock.advance(1); // the overlay has faded in
+        auto* panel = dynamic_cast<FloatingPanel*>(hud.panel());
+        ASSERT_TRUE(panel);
+        check(*panel->window(), letters ? QStringLiteral("snap-grid") : QStringLiteral("snap-pad"));
     }
 
     auto* shortcuts = open<ShortcutsPane>(SettingsPane::shortcuts);

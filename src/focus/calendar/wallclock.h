@@ -24,6 +24,11 @@ namespace tavrin {
 // with one object is cheap; use one object per thread.
 class WallClock {
 public:
+    // Where instants count from, 1 January 2001 (UTC), in seconds after the
+    // Unix epoch: the platform clock's reference too (the Focus engine checks
+    // that the two agree; this reader stands on Qt Core alone).
+    static constexpr qint64 kReferenceEpochSeconds = 978307200;
+
     // An invalid zone counts as UTC.
     explicit WallClock(const QTimeZone& zone);
 

@@ -1,6 +1,6 @@
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 
-#include "focus/wallclock.h"
+#include "focus/calendar/wallclock.h"
 
 #include <algorithm>
 #include <iterator>

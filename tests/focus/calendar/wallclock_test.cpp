@@ -1,6 +1,6 @@
-#include "focus/wallclock.h"
+#include "focus/calendar/wallclock.h"
 
-#include "icstesting.h"
+#include "focus/calendar/icstesting.h"
 
 #include <cmath>
 #include <limits>

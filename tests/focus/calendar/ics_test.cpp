@@ -1,6 +1,6 @@
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 
-#include "icstesting.h"
+#include "focus/calendar/icstesting.h"
 
 #include <limits>
 

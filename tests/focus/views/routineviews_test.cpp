@@ -1,6 +1,6 @@
 // The routine editor's model and widgets: the chips and menus of a card,
 // the section's cards, the Do Not Disturb and schedule editors.
-#include "focusfixture.h"
+#include "focus/focusfixture.h"
 
 #include "design/tbutton.h"
 #include "design/tfield.h"

@@ -1,6 +1,6 @@
-#include "focus/icsevent.h"
+#include "focus/calendar/icsevent.h"
 
-#include "focus/wallclock.h"
+#include "focus/calendar/wallclock.h"
 
 #include <algorithm>
 #include <array>

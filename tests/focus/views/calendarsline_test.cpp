@@ -1,6 +1,6 @@
 // The calendars line: its summary, which calendars it stores as chosen, its
 // calendar links and the access row.
-#include "focusfixture.h"
+#include "focus/focusfixture.h"
 
 #include "design/tbutton.h"
 #include "design/tfield.h"

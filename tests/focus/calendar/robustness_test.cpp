@@ -1,8 +1,8 @@
 // Bad feeds must never crash or hang the reader: each case parses and then
 // expands every event over a year.
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 
-#include "icstesting.h"
+#include "focus/calendar/icstesting.h"
 
 #include <limits>
 #include <thread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "focus/ics.h"
+#include "focus/calendar/ics.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,6 +1,4 @@
-#include "focus/wallclock.h"
-
-#include "platform/clock.h"
+#include "focus/calendar/wallclock.h"
 
 #include <QDateTime>
 #include <cmath>
@@ -13,7 +11,7 @@ constexpr qint64 kDay = 86400;
 constexpr qint64 kUnixEpochJulianDay = 2440588; // 1970-01-01
 constexpr qint64 kFirstJulianDay = 1721426;     // 0001-01-01
 constexpr qint64 kLastJulianDay = 5373484;      // 9999-12-31
-constexpr qint64 kReferenceOffset = Clock::kReferenceEpochSeconds;
+constexpr qint64 kReferenceOffset = WallClock::kReferenceEpochSeconds;
 // Offsets stay within a day, so instants two days beyond the supported dates
 // cannot read as a supported date.
 constexpr double kLowest = double((kFirstJulianDay - kUnixEpochJulianDay - 2) * kDay - kReferenceOffset);
