@@ -1,13 +1,15 @@
 // The snap overlay on a simulated desktop of two displays and twelve windows:
 // showing it (reading the focused window, previews, highlight, placing and
-// painting the panel), the first show of all (the panel and its view made),
-// one refresh of the arrow previews with the view following, and the same
-// for the letter grid.
+// painting the panel), the first show of a new overlay (the panel and its
+// view made), the very first show in a process, one refresh of the arrow
+// previews with the view following, and the same for the letter grid.
 #include "simbench.h"
 #include "snapping/floatingpanel.h"
 #include "snapping/snaphudcontroller.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
+
+#include <chrono>
 
 using namespace tavrin;
 
@@ -30,6 +32,33 @@ void showAndPaint(SnapHUDController& hud)
     if (auto* panel = dynamic_cast<FloatingPanel*>(hud.panel()))
         benchmark::DoNotOptimize(panel->window()->grab());
 }
+
+// The very first show in a process: the fonts loaded, their glyphs drawn and
+// the face's pictures made for the first time, unless the overlay prepared
+// them when it began to watch the keys (prepared:1), as the program has it
+// do at start or when Accessibility is allowed. Only a process's first show
+// is one: run each in a process of its own, e.g.
+// --benchmark_filter='VeryFirstShow/prepared:1', and take the median of runs.
+void BM_VeryFirstShow(benchmark::State& state)
+{
+    Desk desk;
+    SnapHUDController hud(desk.windows, desk.store);
+    if (state.range(0) != 0)
+        hud.installMonitors();
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        showAndPaint(hud);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    desk.clock.advance(1);
+}
+BENCHMARK(BM_VeryFirstShow)
+    ->ArgName("prepared")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ShowToFirstFrame(benchmark::State& state)
 {

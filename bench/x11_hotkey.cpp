@@ -54,6 +54,7 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kPressesPerMethod = 60;
 constexpr double kWait = 2.0;
+constexpr unsigned kModifiersHeldMs = 20;
 
 enum Method { tavrin, wmctrl, xdotool, wmMove, kMethods };
 const char* const kMethodNames[kMethods] = {"tavrin", "wmctrl", "xdotool", "wm_move"};
@@ -122,6 +123,13 @@ public:
         if (!changed_.wait_until(lock, deadline, [&] { return current_ == want && since_ >= after; }))
             return std::nullopt;
         return since_;
+    }
+
+    // Whether the window moved after `after`, within `seconds`.
+    bool movedAfter(SteadyClock::time_point after, double seconds)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return since_ > after; });
     }
 
     // Waits until the window has kept still for `still` seconds; where it stands.
@@ -232,17 +240,26 @@ struct Desk {
         return g ? Rect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width) : Rect();
     }
 
-    // Presses the modifiers and the key, then lets all go, through XTEST.
-    void press(const std::vector<std::uint32_t>& keysyms)
+    // Holds the modifiers down, then presses the last key and lets all go,
+    // through XTEST, as a hand does; the moment the last key went down.
+    // (Sent in one burst, the whole combination reached no one's grab: the
+    // modifiers are held a moment first, and the time runs from the key.)
+    SteadyClock::time_point press(const std::vector<std::uint32_t>& keysyms)
     {
         std::vector<xcb_keycode_t> keys;
         for (std::uint32_t k : keysyms)
             keys.push_back(keyboard->keycodeFor(k));
-        for (xcb_keycode_t k : keys)
-            xcb_test_fake_input(presser->xcb(), XCB_KEY_PRESS, k, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+        auto* c = presser->xcb();
+        for (std::size_t i = 0; i + 1 < keys.size(); ++i)
+            xcb_test_fake_input(c, XCB_KEY_PRESS, keys[i], XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+        presser->sync();
+        QThread::msleep(kModifiersHeldMs);
+        const auto pressed = SteadyClock::now();
+        xcb_test_fake_input(c, XCB_KEY_PRESS, keys.back(), XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
         for (auto k = keys.rbegin(); k != keys.rend(); ++k)
-            xcb_test_fake_input(presser->xcb(), XCB_KEY_RELEASE, *k, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
-        xcb_flush(presser->xcb());
+            xcb_test_fake_input(c, XCB_KEY_RELEASE, *k, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+        xcb_flush(c);
+        return pressed;
     }
 };
 
@@ -316,16 +333,16 @@ std::unique_ptr<QProcess> startTavrin(const Desk& desk, QTemporaryDir& config, Q
     return tavrinProcess;
 }
 
-// Presses a method's key for `side` until the window stands somewhere new
-// (a program's keys are grabbed a moment after it starts); where it stands.
+// Presses a method's key for `side` until the window moves (a program's keys
+// are grabbed a moment after it starts); where it then stands. Each press is
+// awaited: a second press of Tavrin's key would step on to another size.
 Rect firstMove(Desk& desk, FrameWatcher& watcher, Method m, int side)
 {
     const Rect before = watcher.settled();
     for (int attempt = 0; attempt < 20; ++attempt) {
-        desk.press(keysFor(m, side));
-        const Rect now = watcher.settled();
-        if (now != before)
-            return now;
+        const auto pressed = desk.press(keysFor(m, side));
+        if (watcher.movedAfter(pressed, 0.5))
+            return watcher.settled();
     }
     return before;
 }
@@ -350,8 +367,8 @@ bool calibrate(Desk& desk, FrameWatcher& watcher, const Rect target[2], std::arr
         for (Method m : {wmctrl, xdotool, wmMove})
             for (int side = 0; side < 2; ++side) {
                 // From the other half, by Tavrin's key.
-                desk.press(keysFor(tavrin, 1 - side));
-                watcher.settled();
+                if (watcher.settled() != target[1 - side])
+                    firstMove(desk, watcher, tavrin, 1 - side);
                 const Rect got = firstMove(desk, watcher, m, side);
                 const Rect& want = target[side];
                 if (got == want)
@@ -387,6 +404,17 @@ void BM_HotKeyMethodsToFrame(benchmark::State& state)
     }
     QString error;
     auto program = startTavrin(desk, config, &error);
+    // The program ends with the benchmark, as it ends.
+    struct Stop {
+        QProcess* process;
+        ~Stop()
+        {
+            if (process && process->state() != QProcess::NotRunning) {
+                process->terminate();
+                process->waitForFinished(10000);
+            }
+        }
+    } stop{program.get()};
     if (!program || !desk.activate()) {
         state.SkipWithError((error + desk.error).toStdString().c_str());
         return;
@@ -398,6 +426,22 @@ void BM_HotKeyMethodsToFrame(benchmark::State& state)
     std::array<Numbers, kMethods> numbers{};
     if (target[0] == target[1]) {
         state.SkipWithError("Tavrin's hot keys did not move the window.");
+        return;
+    }
+    // The window must stay where the key put it, or no method can be timed
+    // to that frame.
+    if (const Rect after = watcher.settled(1.0); after != target[1]) {
+        const QString moved = QStringLiteral("The window did not stay where Tavrin's key put it: %1,%2 %3x%4, then "
+                                             "%5,%6 %7x%8.")
+                                  .arg(target[1].x)
+                                  .arg(target[1].y)
+                                  .arg(target[1].width)
+                                  .arg(target[1].height)
+                                  .arg(after.x)
+                                  .arg(after.y)
+                                  .arg(after.width)
+                                  .arg(after.height);
+        state.SkipWithError(moved.toStdString().c_str());
         return;
     }
     if (!calibrate(desk, watcher, target, numbers)) {
@@ -414,8 +458,7 @@ void BM_HotKeyMethodsToFrame(benchmark::State& state)
         for (int n = 0; n < kPressesPerMethod * kMethods; ++n) {
             const auto m = Method(method(random));
             const int side = watcher.current() == target[0] ? 1 : 0;
-            const auto t0 = SteadyClock::now();
-            desk.press(keysFor(m, side));
+            const auto t0 = desk.press(keysFor(m, side));
             if (const auto reached = watcher.waitFor(target[side], t0, kWait))
                 times[m].push_back(seconds(*reached - t0));
             else

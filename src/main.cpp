@@ -452,12 +452,23 @@ int main(int argc, char** argv)
     startDesktop(*running, common, app);
 
     const std::unique_ptr<Shell> shell = wireShell(*running, command);
+    // A SIGTERM or SIGINT ends the waits on the X server that hold up the
+    // main loop, so that it is taken at once; the work of the program's last
+    // moments waits for no window manager.
+    if (running->x11) {
+        X11Connection& x11 = running->x11->connection();
+        x11.cutWaitsShortOn(shell->signalWatcher.descriptor());
+        QObject::connect(&shell->signalWatcher, &SignalWatcher::quitRequested, &x11,
+                         [&x11] { x11.stopWaitingForOthers(); });
+    }
     // Said once the engines run and the hot keys are held: whoever waits for
     // it (a script, a test) can use them at once.
     shell->app->launch([description = running->description] {
         say(stdout, QStringLiteral("Tavrin is running on %1.").arg(description));
     });
     const int status = QApplication::exec();
+    if (running->x11)
+        running->x11->connection().cutWaitsShortOn(-1); // the watcher goes with the shell
     Platform::uninstall();
     return status;
 }

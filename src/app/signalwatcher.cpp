@@ -43,6 +43,8 @@ SignalWatcher::~SignalWatcher()
     }
 }
 
+int SignalWatcher::descriptor() const { return notifier_ ? g_fds[1] : -1; }
+
 void SignalWatcher::readSignal()
 {
     notifier_->setEnabled(false);

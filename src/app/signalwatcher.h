@@ -14,6 +14,11 @@ public:
     explicit SignalWatcher(QObject* parent = nullptr);
     ~SignalWatcher() override;
 
+    // Readable from the signal until the main loop has taken it (-1 when
+    // signals could not be watched): what a wait that blocks the main loop
+    // watches to end early.
+    int descriptor() const;
+
 signals:
     void quitRequested(int signal);
 

@@ -24,6 +24,30 @@ bool trusted()
 
 double now() { return Platform::current().clock->monotonic(); }
 
+// Whether `text` holds `word` (lower-case ASCII) at `at`, ignoring case. The
+// words looked for in titles are ASCII, and titles are read every second
+// while the microphone is on: no lowered copy, no case folding of the whole.
+bool wordAt(QStringView text, qsizetype at, QStringView word)
+{
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = text[at + i].unicode();
+        const char16_t lower = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+        if (lower != word[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+bool startsWithWord(QStringView text, QStringView word) { return text.size() >= word.size() && wordAt(text, 0, word); }
+
+bool containsWord(QStringView text, QStringView word)
+{
+    for (qsizetype at = 0; at + word.size() <= text.size(); ++at)
+        if (wordAt(text, at, word))
+            return true;
+    return false;
+}
+
 void raise(const AXWindow& window)
 {
     if (Accessibility* accessibility = Platform::current().accessibility)
@@ -144,17 +168,16 @@ bool MeetingMode::isCallWindow(const QString& app, const QString& title)
 {
     if (app.isEmpty())
         return false;
-    const QString t = title.toLower();
+    const auto has = [&title](QStringView word) { return containsWord(title, word); };
     if (meetingApps().contains(app)) {
         if (app == kCallClient)
-            return t.contains(QLatin1String("meeting")) || t.contains(QLatin1String("webinar"));
+            return has(u"meeting") || has(u"webinar");
         if (app == QLatin1String("Microsoft Teams"))
-            return t.contains(QLatin1String("meeting")) || t.contains(QLatin1String("call")) || t.contains(u'|');
+            return has(u"meeting") || has(u"call") || title.contains(u'|');
         return true;
     }
     if (browserApps().contains(app))
-        return t.startsWith(QLatin1String("meet -")) || t.contains(QLatin1String("google meet"))
-               || t.contains(kWebMeetingHost);
+        return startsWithWord(title, u"meet -") || has(u"google meet") || has(kWebMeetingHost);
     return false;
 }
 

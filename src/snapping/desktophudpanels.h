@@ -18,6 +18,10 @@ public:
 
     std::unique_ptr<HUDPanel> makeHUDPanel(SnapHUDController& hud) override;
     std::unique_ptr<HUDPanel> makeOutlinePanel() override;
+    // Draws the overlay's view, with the face it shows now, once into an
+    // image of its own and throws it away: the panel's window is sized and
+    // placed only when it shows, once what it shows is final.
+    void prepare(SnapHUDController& hud) override;
     Rect place(const Rect& area) const override { return placement_ ? placement_(area).over : area; }
 
 private:

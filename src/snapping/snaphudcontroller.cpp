@@ -66,6 +66,10 @@ void SnapHUDController::installMonitors()
                          &SnapHUDController::modifiersChanged)
               << connect(monitors, &EventMonitors::localModifierFlagsChanged, this,
                          &SnapHUDController::modifiersChanged);
+    // From now on a held key may show the overlay: its first showing should
+    // cost no more than any other.
+    setLetters(Platform::current().defaults->boolValue(kLettersKey));
+    panels_->prepare(*this);
 }
 
 void SnapHUDController::removeMonitors()

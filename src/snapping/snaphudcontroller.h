@@ -100,8 +100,9 @@ public:
     void setHovered(OptionalArrow arrow) { hovered_ = arrow; }
 
     // ---- The application state's calls ----
-    // Starts watching the modifier keys (global and local changes); twice
-    // does nothing more.
+    // Starts watching the modifier keys (global and local changes) and has
+    // the panels prepare the overlay's face, so that its first showing costs
+    // no more than any other; twice does nothing more.
     void installMonitors();
     // Stops watching them, forgets a pending hold (so the overlay cannot
     // appear afterwards), orders both panels out and forgets the hover.

@@ -65,8 +65,11 @@ struct Candidate {
 };
 
 // The application's standard windows that are not full screen, minimised
-// ones marked (and left out unless asked for).
-std::vector<Candidate> standardWindows(const RunningApp& app, bool withMinimised)
+// ones marked (and left out unless asked for). With `keep`, only the windows
+// it keeps, asked first: a caller looking for a few windows by their title
+// reads nothing else of the others.
+std::vector<Candidate> standardWindows(const RunningApp& app, bool withMinimised,
+                                       const std::function<bool(const AXWindow&)>& keep = {})
 {
     std::vector<Candidate> out;
     if (AXActionScope::isUnresponsive(app.pid))
@@ -75,6 +78,8 @@ std::vector<Candidate> standardWindows(const RunningApp& app, bool withMinimised
     if (!list)
         return out;
     for (const AXElement& e : *list) {
+        if (keep && !keep(AXWindow{e, app}))
+            continue;
         if (read(e, ax::Subrole).as<QString>() != ax::StandardWindow)
             continue;
         const bool minimised = flag(e, ax::Minimized);
@@ -189,9 +194,7 @@ std::vector<AXWindow> AXWindow::onScreenInZOrder(const std::function<bool(const 
         // Only applications with a window on screen are asked.
         if (!isOtherRegularApp(app, self) || app.hidden || !listedPids.count(app.pid) || (only && !only(app)))
             continue;
-        for (Candidate& c : standardWindows(app, false)) {
-            if (keep && !keep(c.window))
-                continue;
+        for (Candidate& c : standardWindows(app, false, keep)) {
             const auto frame = c.window.frame();
             if (!frame)
                 continue;

@@ -55,8 +55,9 @@ struct AXWindow {
     // The standard windows of the regular, visible other applications that
     // are on screen (matched to the window server's list within 2 points),
     // front to back. With `only`, of the applications it accepts alone, and
-    // with `keep`, only the windows it keeps (asked before their frames are
-    // read): the same windows in the same order, without asking the others.
+    // with `keep`, only the windows it keeps (asked before anything else of
+    // a window is read): the same windows in the same order, without asking
+    // the others.
     static std::vector<AXWindow> onScreenInZOrder(const std::function<bool(const RunningApp&)>& only = {},
                                                   const std::function<bool(const AXWindow&)>& keep = {});
     // Up to `limit` windows of regular applications, every display: the

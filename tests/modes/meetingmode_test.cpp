@@ -269,6 +269,8 @@ TEST(CallWindows, ByApplicationAndTitle)
         {"Safari", "MEET - abc-defg-hij", true},
         {"Google Chrome", "Standup – Google Meet", true},
         {"Arc", "meet.google.com/abc-defg-hij", true},
+        {"Vivaldi", "Standup – MEET.Google.com", true},
+        {"Safari", "Meet", false}, // shorter than every word looked for
         {"Safari", "Meeting notes – Docs", false},
         {"TextEdit", "Meet - abc-defg-hij", false},
         {"Notes", "Meeting", false},

@@ -297,7 +297,8 @@ AXError X11Accessibility::await(int pid, const std::function<bool(const xcb_gene
         if (left <= 0)
             break;
         // Looked at again after each relevant event, and now and then.
-        conn_.waitForEvent(relevant, std::min(left, kSettleTime));
+        if (!conn_.waitForEvent(relevant, std::min(left, kSettleTime)) && conn_.waitsCutShort())
+            return AXError::cannotComplete;
     }
     slow_.insert(pid);
     return AXError::cannotComplete;
@@ -391,6 +392,8 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
     }
     if (!last.near(before.frame, kFrameTolerance))
         return AXError::success; // the manager placed it its own way
+    if (conn_.waitsCutShort())
+        return AXError::cannotComplete; // the program is ending: the window is not to blame
     slow_.insert(e.pid);
     return AXError::cannotComplete;
 }

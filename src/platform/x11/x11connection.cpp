@@ -111,9 +111,16 @@ void X11Connection::flush()
 
 bool X11Connection::waitReadable(double seconds)
 {
-    pollfd p{xcb_get_file_descriptor(conn_), POLLIN, 0};
+    pollfd p[2] = {{xcb_get_file_descriptor(conn_), POLLIN, 0}, {cutShortOn_, POLLIN, 0}};
     const int ms = std::max(0, int(std::ceil(seconds * 1000.0)));
-    return ::poll(&p, 1, ms) > 0;
+    ::poll(p, cutShortOn_ >= 0 ? 2 : 1, ms);
+    return !(p[1].revents & POLLIN);
+}
+
+bool X11Connection::waitsCutShort() const
+{
+    pollfd p{cutShortOn_, POLLIN, 0};
+    return othersIgnored_ || (cutShortOn_ >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN));
 }
 
 bool X11Connection::sync(double timeout)
@@ -135,13 +142,12 @@ bool X11Connection::sync(double timeout)
             return true;
         }
         const double left = deadline - steadyNow();
-        if (!isAlive() || left <= 0) {
+        if (!isAlive() || left <= 0 || !waitReadable(left)) {
             if (isAlive())
                 xcb_discard_reply(conn_, cookie.sequence);
             scheduleDispatch();
             return false;
         }
-        waitReadable(left);
     }
 }
 
@@ -158,11 +164,10 @@ bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_even
             }
         }
         const double left = deadline - steadyNow();
-        if (!isAlive() || left <= 0) {
+        if (!isAlive() || left <= 0 || othersIgnored_ || !waitReadable(left)) {
             scheduleDispatch();
             return false;
         }
-        waitReadable(left);
     }
 }
 

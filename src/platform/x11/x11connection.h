@@ -77,6 +77,19 @@ public:
 
     void flush();
 
+    // While `descriptor` is readable (the program's notice that it is to
+    // quit, not yet taken by the main loop), every wait on the server ends
+    // at once as a time-out: work that waits window after window for a
+    // window manager that does not answer must not hold up the program's
+    // end. -1: none.
+    void cutWaitsShortOn(int descriptor) { cutShortOn_ = descriptor; }
+    bool waitsCutShort() const;
+    // From now on `waitForEvent` waits for nothing more than what has come
+    // already: the program is ending, and no work of its last moments is to
+    // wait for another client (a window manager that may never answer).
+    // Round trips to the server still wait.
+    void stopWaitingForOthers() { othersIgnored_ = true; }
+
     // Handlers of events, called on the main loop in registration order.
     // `owner` ends the registration when destroyed.
     using EventHandler = std::function<void(const xcb_generic_event_t&)>;
@@ -121,6 +134,8 @@ private:
     bool connectToDisplay(const QString& display, QString* error);
     // Interns the atoms and fetches the extensions' data in one round trip of at most 5 s; false, saying why, if not.
     bool internAtoms(QString* error);
+    // Waits until the server has sent something or `seconds` have passed;
+    // false when the wait was cut short.
     bool waitReadable(double seconds);
     void readEvents();
     void scheduleDispatch();
@@ -148,6 +163,8 @@ private:
     bool dispatching_ = false;
     bool dispatchScheduled_ = false;
     bool lostReported_ = false;
+    int cutShortOn_ = -1;
+    bool othersIgnored_ = false;
 };
 
 } // namespace tavrin
