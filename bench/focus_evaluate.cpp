@@ -13,7 +13,7 @@
 #include "modes/sharesafe.h"
 #include "platform/linux/qthttpclient.h"
 #include "simbench.h"
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "windows/windowmanager.h"
 
 #include <QCoreApplication>

@@ -14,9 +14,9 @@
 #include "settings/settingsservices.h"
 #include "settings/settingsview.h"
 #include "settings/settingswindow.h"
-#include "snapping/autoarrange.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/arranging/autoarrange.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 #include "support/simfixture.h"
 #include "windows/windowmanager.h"
 

@@ -217,8 +217,13 @@ void X11Connection::dispatch()
     if (dispatching_)
         return;
     dispatching_ = true;
+    // The socket is read once, not once for each event: what handlers' round
+    // trips read meanwhile is queued in xcb already, and what comes later
+    // wakes the loop again.
+    readEvents();
     for (;;) {
-        readEvents();
+        while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_queued_event(conn_) : nullptr)
+            pending_.emplace_back(e);
         if (pending_.empty())
             break;
         auto event = std::move(pending_.front());
