@@ -157,7 +157,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     MeetingMode meeting(WindowManager::shared(), autoArrange);
     PrivacyPrompt prompt;
     ShareSafe share(prompt);
-    Focus focus(meeting, share, QTimeZone::utc());
+    Focus focus(meeting, share, WindowManager::shared(), QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;
     for (int l = 0; l < feeds.size(); ++l)

@@ -77,7 +77,7 @@ protected:
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
     MeetingMode meeting{WindowManager::shared(), autoArrange};
-    Focus focus{meeting, shareSafe};
+    Focus focus{meeting, shareSafe, WindowManager::shared()};
     int firstRunOpened = 0;
 
 private:
