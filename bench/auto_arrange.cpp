@@ -10,7 +10,7 @@
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/qtclock.h"
 #include "platform/x11/x11desktop.h"
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "support/x11/x11testclient.h"
 #include "support/x11/xvfbsession.h"
 #include "windows/display.h"

@@ -13,7 +13,7 @@
 #include "modes/sharesafe.h"
 #include "platform/linux/qthttpclient.h"
 #include "simbench.h"
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "windows/windowmanager.h"
 
 #include <QCoreApplication>
@@ -157,7 +157,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     MeetingMode meeting(WindowManager::shared(), autoArrange);
     PrivacyPrompt prompt;
     ShareSafe share(prompt);
-    Focus focus(meeting, share, QTimeZone::utc());
+    Focus focus(meeting, share, WindowManager::shared(), QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;
     for (int l = 0; l < feeds.size(); ++l)

@@ -13,7 +13,7 @@
 #include "platform/sim/simclock.h"
 #include "platform/sim/simdesktop.h"
 #include "simbench.h"
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "windows/windowmanager.h"
 
 #include <QElapsedTimer>

@@ -9,8 +9,8 @@
 #include "platform/filedialogs.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 #include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
 

@@ -67,10 +67,11 @@ def main():
     closure = reachable(by_folder)
     target_folder = {target: folder for folder, (target, _) in by_folder.items()}
     if "--graph" in sys.argv:
+        width = max(len(folder) for folder in by_folder) + 1
         for folder, (target, deps) in by_folder.items():
             uses = sorted(target_folder[d] for d in deps)
             alone = "Qt Core only" if folder in core_only() else "Qt only"
-            print(f"{folder:<16} uses {', '.join(uses) if uses else alone}")
+            print(f"{folder:<{width}} uses {', '.join(uses) if uses else alone}")
         return 0
     problems = []
     for source in sorted(ROOT.glob("src/**/*")):

@@ -49,11 +49,17 @@ AppState& AppState::makeShared(Parts parts)
     return *sharedState();
 }
 
-AppState::AppState(Parts parts, QObject* parent) : QObject(parent), commandBar_(std::move(parts.commandBar))
+AppState::AppState() : AppState(Parts{}) {}
+
+AppState::AppState(Parts parts, QObject* parent)
+    : QObject(parent),
+      windows_(parts.windows ? *parts.windows : WindowManager::shared()),
+      shortcuts_(parts.shortcuts ? *parts.shortcuts : ShortcutStore::shared()),
+      commandBar_(std::move(parts.commandBar))
 {
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
-    hud_ = std::make_unique<SnapHUDController>(WindowManager::shared(), ShortcutStore::shared());
+    hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_);
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>();
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
@@ -98,18 +104,17 @@ void AppState::startEngines()
 void AppState::registerHotKeys()
 {
     HotKeyCenter& center = HotKeyCenter::shared();
-    ShortcutStore& store = ShortcutStore::shared();
     center.unregisterAll();
-    store.onChange = [self = QPointer<AppState>(this)] {
+    shortcuts_.onChange = [self = QPointer<AppState>(this)] {
         if (self)
             self->registerHotKeys();
     };
-    if (store.isRecording())
+    if (shortcuts_.isRecording())
         return;
 
     QSet<QString> failed;
     for (const ShortcutAction& action : ShortcutAction::allCases()) {
-        const auto combo = store.combo(action);
+        const auto combo = shortcuts_.combo(action);
         if (!combo)
             continue;
         const bool registered = center.registerKey(*combo, [self = QPointer<AppState>(this), action] {
@@ -120,17 +125,16 @@ void AppState::registerHotKeys()
         if (!registered)
             failed.insert(action.id());
     }
-    store.setUnavailable(failed);
+    shortcuts_.setUnavailable(failed);
 }
 
 void AppState::keyFreed(const KeyCombo& combo)
 {
-    ShortcutStore& store = ShortcutStore::shared();
-    QSet<QString> unavailable = store.unavailable();
+    QSet<QString> unavailable = shortcuts_.unavailable();
     for (const ShortcutAction& action : ShortcutAction::allCases())
-        if (const auto bound = store.combo(action); bound && *bound == combo)
+        if (const auto bound = shortcuts_.combo(action); bound && *bound == combo)
             unavailable.remove(action.id());
-    store.setUnavailable(unavailable);
+    shortcuts_.setUnavailable(unavailable);
 }
 
 void AppState::poll()
@@ -148,28 +152,27 @@ void AppState::poll()
 
 void AppState::perform(const ShortcutAction& action)
 {
-    WindowManager& windows = WindowManager::shared();
     switch (action.kind) {
-    case ShortcutAction::Kind::layout: windows.applyLayout(action.layoutKind, true); break;
+    case ShortcutAction::Kind::layout: windows_.applyLayout(action.layoutKind, true); break;
     case ShortcutAction::Kind::arrow:
-        if (const auto frame = windows.arrow(action.direction))
+        if (const auto frame = windows_.arrow(action.direction))
             hud_->flashArrow(action.direction, *frame);
         break;
     case ShortcutAction::Kind::moveDisplay:
-        if (const auto frame = windows.moveToDisplay(action.right))
+        if (const auto frame = windows_.moveToDisplay(action.right))
             hud_->flashArrow(std::nullopt, *frame);
         break;
     case ShortcutAction::Kind::snap:
-        if (const auto frame = windows.snap(action.target))
+        if (const auto frame = windows_.snap(action.target))
             hud_->flashTarget(action.target, *frame);
         break;
     case ShortcutAction::Kind::commandBar: toggleCommandBar(); break;
     case ShortcutAction::Kind::usualLayout:
-        if (const auto display = windows.focusedContext())
-            windows.applyLayout(windows.usualLayout(*display), false);
+        if (const auto display = windows_.focusedContext())
+            windows_.applyLayout(windows_.usualLayout(*display), false);
         break;
     case ShortcutAction::Kind::fill:
-        if (const auto frame = windows.fill())
+        if (const auto frame = windows_.fill())
             hud_->flashArrow(std::nullopt, *frame);
         break;
     case ShortcutAction::Kind::shareSafe:

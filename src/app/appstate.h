@@ -38,11 +38,15 @@ class AppState : public QObject {
 public:
     static constexpr double kPollInterval = 1.0;
 
-    // What AppState is given to own; none: the command bar as it places
-    // itself. (The snap overlay it always makes itself; its panels can be
-    // replaced through hud().)
+    // What AppState is given: the command bar to own (none: the command bar
+    // as it places itself), and the window manager and shortcut store that
+    // the shortcut actions and the snap overlay use (none: the shared ones).
+    // (The snap overlay it always makes itself; its panels can be replaced
+    // through hud().)
     struct Parts {
         std::unique_ptr<CommandBarControl> commandBar;
+        WindowManager* windows = nullptr;
+        ShortcutStore* shortcuts = nullptr;
     };
 
     // The shared state: the one makeShared() made, else one with the
@@ -53,7 +57,9 @@ public:
     static AppState& makeShared(Parts parts);
 
     // Reads trust and edge tiling. Tests make their own.
-    explicit AppState(Parts parts = {}, QObject* parent = nullptr);
+    explicit AppState(Parts parts, QObject* parent = nullptr);
+    // With the default parts.
+    AppState();
     ~AppState() override;
 
     bool isTrusted() const { return isTrusted_; }
@@ -106,6 +112,8 @@ private:
     void setEdgeTiling(bool on);
     void toggleCommandBar();
 
+    WindowManager& windows_;
+    ShortcutStore& shortcuts_;
     bool isTrusted_ = false;
     bool edgeTilingOn_ = true;
     std::unique_ptr<SnapHUDController> hud_;

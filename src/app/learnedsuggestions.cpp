@@ -1,8 +1,8 @@
 #include "app/learnedsuggestions.h"
 
 #include "app/appstate.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 
 #include <QPointer>
 

@@ -18,12 +18,4 @@ QString settingsPaneName(SettingsPane pane)
     return {};
 }
 
-std::optional<SettingsPane> settingsPaneNamed(const QString& name)
-{
-    for (SettingsPane pane : kAllSettingsPanes)
-        if (settingsPaneName(pane) == name)
-            return pane;
-    return std::nullopt;
-}
-
 } // namespace tavrin

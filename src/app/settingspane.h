@@ -17,7 +17,5 @@ inline constexpr std::array<SettingsPane, 9> kAllSettingsPanes = {
 
 // The pane's case name ("general", "ai", …).
 QString settingsPaneName(SettingsPane pane);
-// The pane of a case name; none for anything else.
-std::optional<SettingsPane> settingsPaneNamed(const QString& name);
 
 } // namespace tavrin

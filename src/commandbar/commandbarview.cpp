@@ -152,26 +152,8 @@ CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
 
-    auto* left = new QWidget;
-    left->setFixedWidth(int(std::round(leftWidth())));
-    auto* leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->setSpacing(0);
-    leftLayout->addWidget(inputRow());
-    leftLayout->addWidget(new Hairline);
-    contentLayout_ = new QVBoxLayout;
-    contentLayout_->setSpacing(0);
-    leftLayout->addLayout(contentLayout_);
-    leftLayout->addStretch(1);
-    columns->addWidget(left, 0, Qt::AlignTop);
-
-    auto* column = new QWidget;
-    column->setObjectName(QStringLiteral("displayColumn"));
-    column->setFixedWidth(int(std::round(columnWidth())));
-    columnLayout_ = new QVBoxLayout(column);
-    columnLayout_->setContentsMargins(16, 16, 16, 16);
-    columnLayout_->setSpacing(10);
-    columns->addWidget(column);
+    columns->addWidget(leftColumn(), 0, Qt::AlignTop);
+    columns->addWidget(displayColumn());
 
     auto* glass = new TGlass(kRadius, card);
     glass->setOutset(kMargin);
@@ -185,7 +167,43 @@ CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget
     rebuildContent();
     rebuildDisplays();
     refreshBusy();
+    followModel(model);
+}
 
+CommandBarView::~CommandBarView() = default;
+
+// The input row over the phase's content.
+QWidget* CommandBarView::leftColumn()
+{
+    auto* left = new QWidget;
+    left->setFixedWidth(int(std::round(leftWidth())));
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    leftLayout->addWidget(inputRow());
+    leftLayout->addWidget(new Hairline);
+    contentLayout_ = new QVBoxLayout;
+    contentLayout_->setSpacing(0);
+    leftLayout->addLayout(contentLayout_);
+    leftLayout->addStretch(1);
+    return left;
+}
+
+// The displays' previews at the right.
+QWidget* CommandBarView::displayColumn()
+{
+    auto* column = new QWidget;
+    column->setObjectName(QStringLiteral("displayColumn"));
+    column->setFixedWidth(int(std::round(columnWidth())));
+    columnLayout_ = new QVBoxLayout(column);
+    columnLayout_->setContentsMargins(16, 16, 16, 16);
+    columnLayout_->setSpacing(10);
+    return column;
+}
+
+// The view rebuilds what the model's changes touch.
+void CommandBarView::followModel(CommandBarModel& model)
+{
     connect(&model, &CommandBarModel::phaseChanged, this, &CommandBarView::phaseChanged);
     for (auto signal : {&CommandBarModel::planChanged, &CommandBarModel::rowsChanged, &CommandBarModel::clearsChanged,
                         &CommandBarModel::captureChanged}) {
@@ -215,8 +233,6 @@ CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget
             rebuildContent();
     });
 }
-
-CommandBarView::~CommandBarView() = default;
 
 // ---- Settings read when building ----
 

@@ -89,6 +89,8 @@ protected:
 
 private:
     // Builders of the pieces.
+    QWidget* leftColumn();
+    QWidget* displayColumn();
     QWidget* inputRow();
     QWidget* askingContent();
     QWidget* thinkingContent();
@@ -102,6 +104,7 @@ private:
     QWidget* footerBar(QHBoxLayout*& row);
     double leftWidth() const { return cardWidth_ - columnWidth(); }
 
+    void followModel(CommandBarModel& model);
     void phaseChanged();
     void rebuildContent();
     void rebuildDisplays();

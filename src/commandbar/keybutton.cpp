@@ -67,13 +67,6 @@ QFont KeyButton::captionFont(qreal available) const
     return font;
 }
 
-QString KeyButton::shownCaption() const
-{
-    const QMarginsF pad = padding();
-    const qreal available = width() - pad.left() - pad.right() - Kbd::size(key_).width() - kSpacing;
-    return QFontMetricsF(captionFont(available)).elidedText(caption_, Qt::ElideRight, std::max<qreal>(available, 0));
-}
-
 void KeyButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -22,8 +22,6 @@ public:
     QStringList keys() const { return key_; }
     QString caption() const { return caption_; }
     Face face() const { return face_; }
-    // The caption as drawn at the current width.
-    QString shownCaption() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -21,8 +21,6 @@ Spinner::Spinner(QWidget* parent) : DesignWidget(parent)
     }
 }
 
-bool Spinner::isSpinning() const { return frames_ && frames_->isActive(); }
-
 void Spinner::showEvent(QShowEvent* event)
 {
     DesignWidget::showEvent(event);

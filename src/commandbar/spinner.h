@@ -18,7 +18,6 @@ public:
     explicit Spinner(QWidget* parent = nullptr);
 
     QSize sizeHint() const override { return {kSize, kSize}; }
-    bool isSpinning() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -20,20 +20,6 @@ AppTile::AppTile(const QString& app, qreal size, QWidget* parent)
     findIcon();
 }
 
-void AppTile::setApp(const QString& app)
-{
-    app_ = app;
-    findIcon();
-    update();
-}
-
-void AppTile::setTileSize(qreal size)
-{
-    size_ = std::max<qreal>(0, size);
-    setFixedSize(sizeHint());
-    update();
-}
-
 QSize AppTile::sizeHint() const
 {
     const int edge = int(std::ceil(size_));

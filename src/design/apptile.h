@@ -17,9 +17,7 @@ public:
     AppTile(const QString& app, qreal size, QWidget* parent = nullptr);
 
     QString app() const { return app_; }
-    void setApp(const QString& app);
     qreal tileSize() const { return size_; }
-    void setTileSize(qreal size);
 
     QSize sizeHint() const override;
 

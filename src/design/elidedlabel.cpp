@@ -26,12 +26,6 @@ void ElidedLabel::setText(const QString& text)
     update();
 }
 
-void ElidedLabel::setFixedColour(const QColor& colour)
-{
-    fixedColour_ = colour;
-    update();
-}
-
 void ElidedLabel::setMinimumScale(qreal scale)
 {
     minimumScale_ = std::clamp<qreal>(scale, 0.1, 1);
@@ -67,7 +61,7 @@ void ElidedLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setFont(fittedFont());
-    painter.setPen(fixedColour_.isValid() ? fixedColour_ : t().colour(colour_));
+    painter.setPen(t().colour(colour_));
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownText());
 }
 

@@ -15,8 +15,6 @@ public:
 
     QString text() const { return text_; }
     void setText(const QString& text);
-    // A colour outside the theme (the warnings' amber); invalid: the theme's.
-    void setFixedColour(const QColor& colour);
     // Text smaller than this fraction of its size is cut instead.
     void setMinimumScale(qreal scale);
 
@@ -34,7 +32,6 @@ private:
 
     QString text_;
     TTheme::Colour colour_;
-    QColor fixedColour_;
     QFont font_;
     qreal minimumScale_ = 1;
 };

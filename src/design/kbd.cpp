@@ -36,12 +36,6 @@ void Kbd::setKeys(const QStringList& keys)
     update();
 }
 
-void Kbd::setOnAccent(bool onAccent)
-{
-    onAccent_ = onAccent;
-    update();
-}
-
 void Kbd::setTaken(bool taken)
 {
     taken_ = taken;

@@ -35,7 +35,6 @@ public:
     QString text() const;
     void setKeys(const QStringList& keys);
     bool onAccent() const { return onAccent_; }
-    void setOnAccent(bool onAccent);
     bool taken() const { return taken_; }
     void setTaken(bool taken);
     static QString takenToolTip() { return tr("Taken by another app"); }

@@ -28,12 +28,6 @@ void LayoutGlyph::setAspect(qreal aspect)
     update();
 }
 
-void LayoutGlyph::setWindows(int windows)
-{
-    windows_ = windows;
-    update();
-}
-
 void LayoutGlyph::setHighlighted(bool highlighted)
 {
     highlighted_ = highlighted;

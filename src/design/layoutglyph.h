@@ -29,7 +29,6 @@ public:
     qreal aspect() const { return aspect_; }
     void setAspect(qreal aspect);
     int windows() const { return windows_; }
-    void setWindows(int windows);
     bool highlighted() const { return highlighted_; }
     void setHighlighted(bool highlighted);
     QColor foreground() const { return foreground_; }

@@ -10,34 +10,15 @@
 
 namespace tavrin {
 
-MiniWindow::MiniWindow(const QString& app, const std::optional<QString>& title, bool large, QWidget* parent)
-    : Surface(parent),
-      app_(app),
-      title_(title),
-      large_(large)
-{}
+namespace {
+using Model = MiniWindowModel;
 
-void MiniWindow::paint(QPainter& painter, const QRectF& rect, const QString& app, const std::optional<QString>& title,
-                       bool large, const TTheme& t)
+// The title bar: buttons, the title where the size shows one, the hairline
+// under it. Returns its rectangle.
+QRectF paintTitleBar(QPainter& painter, const QRectF& rect, const Model::Metrics& m, Model::Kind kind,
+                     const std::optional<QString>& title, const TTheme& t)
 {
-    if (rect.isEmpty())
-        return;
-    using Model = MiniWindowModel;
-    const Model::Metrics& m = Model::metrics(large);
-    const Model::Kind kind = Model::kind(app);
-    const int seed = Model::seed(app);
     const qreal w = rect.width();
-
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor shadow(Qt::black);
-    shadow.setAlphaF(float(m.shadowOpacity));
-    ShadowCache::draw(painter, rect, m.radius, m.shadowBlur, shadow, QPointF(0, m.shadowOffset));
-
-    painter.save();
-    painter.setClipPath(Squircle::path(rect, m.radius), Qt::IntersectClip);
-
-    // Title bar.
     const QRectF bar(rect.left(), rect.top(), w, std::min(m.titleBarHeight, rect.height()));
     painter.fillRect(bar, Model::titleBarColour(kind, t));
     qreal x = rect.left() + m.sideMargin;
@@ -62,8 +43,14 @@ void MiniWindow::paint(QPainter& painter, const QRectF& rect, const QString& app
     }
     if (m.titleHairline)
         painter.fillRect(QRectF(bar.left(), bar.bottom() - 0.5, bar.width(), 0.5), Model::hairlineColour(kind, t));
+    return bar;
+}
 
-    // Content.
+// The content under the title bar: the kind's lines of bars.
+void paintContent(QPainter& painter, const QRectF& rect, const QRectF& bar, const Model::Metrics& m, Model::Kind kind,
+                  int seed, bool large, const TTheme& t)
+{
+    const qreal w = rect.width();
     const QRectF content(rect.left(), bar.bottom(), w, rect.bottom() - bar.bottom());
     painter.fillRect(content, Model::contentColour(kind, t));
     const int lines = Model::lineCount(rect.height(), large);
@@ -83,6 +70,36 @@ void MiniWindow::paint(QPainter& painter, const QRectF& rect, const QString& app
                 painter.drawPath(Squircle::path(r, m.lineHeight / 2));
         }
     }
+}
+} // namespace
+
+MiniWindow::MiniWindow(const QString& app, const std::optional<QString>& title, bool large, QWidget* parent)
+    : Surface(parent),
+      app_(app),
+      title_(title),
+      large_(large)
+{}
+
+void MiniWindow::paint(QPainter& painter, const QRectF& rect, const QString& app, const std::optional<QString>& title,
+                       bool large, const TTheme& t)
+{
+    if (rect.isEmpty())
+        return;
+    const Model::Metrics& m = Model::metrics(large);
+    const Model::Kind kind = Model::kind(app);
+    const int seed = Model::seed(app);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor shadow(Qt::black);
+    shadow.setAlphaF(float(m.shadowOpacity));
+    ShadowCache::draw(painter, rect, m.radius, m.shadowBlur, shadow, QPointF(0, m.shadowOffset));
+
+    painter.save();
+    painter.setClipPath(Squircle::path(rect, m.radius), Qt::IntersectClip);
+
+    const QRectF bar = paintTitleBar(painter, rect, m, kind, title, t);
+    paintContent(painter, rect, bar, m, kind, seed, large, t);
     painter.restore();
 
     Squircle::hairline(painter, rect, m.radius, t.winLine);

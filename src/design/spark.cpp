@@ -12,13 +12,6 @@ Spark::Spark(qreal size, QWidget* parent) : DesignWidget(parent), size_(std::max
     setFixedSize(sizeHint());
 }
 
-void Spark::setSparkSize(qreal size)
-{
-    size_ = std::max<qreal>(0, size);
-    setFixedSize(sizeHint());
-    update();
-}
-
 QSize Spark::sizeHint() const
 {
     const int edge = int(std::ceil(size_));

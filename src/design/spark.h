@@ -16,7 +16,6 @@ public:
     explicit Spark(qreal size, QWidget* parent = nullptr);
 
     qreal sparkSize() const { return size_; }
-    void setSparkSize(qreal size);
 
     QSize sizeHint() const override;
 

@@ -16,8 +16,6 @@ TCard::TCard(const QMargins& padding, QWidget* parent) : DesignWidget(parent), l
 
 QMargins TCard::padding() const { return layout_->contentsMargins(); }
 
-void TCard::setPadding(const QMargins& padding) { layout_->setContentsMargins(padding); }
-
 void TCard::addWidget(QWidget* item)
 {
     const bool grows = item->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag;

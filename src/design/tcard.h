@@ -23,7 +23,6 @@ public:
     explicit TCard(const QMargins& padding = kUsualPadding, QWidget* parent = nullptr);
 
     QMargins padding() const;
-    void setPadding(const QMargins& padding);
 
     // Adds an item below the others. An item that wants to grow sideways
     // (an expanding width) is stretched; others keep their width at the

@@ -31,13 +31,6 @@ TField::TField(bool mono, QWidget* parent) : QLineEdit(parent), style_(mono)
     refresh();
 }
 
-void TField::setMono(bool mono)
-{
-    style_ = TFieldStyle(mono);
-    setFont(style_.font());
-    updateGeometry();
-}
-
 void TField::refresh()
 {
     const TFieldStyle::Look l = TFieldStyle::look(Environment::theme(this));

@@ -13,7 +13,6 @@ public:
     explicit TField(bool mono = false, QWidget* parent = nullptr);
 
     bool mono() const { return style_.mono(); }
-    void setMono(bool mono);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

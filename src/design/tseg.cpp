@@ -22,14 +22,6 @@ TSeg::TSeg(const QList<Option>& options, const QVariant& selection, QWidget* par
     TSegAccessible::install();
 }
 
-void TSeg::setOptions(const QList<Option>& options)
-{
-    options_ = options;
-    pressed_ = -1;
-    updateGeometry();
-    update();
-}
-
 void TSeg::setSelection(const QVariant& selection)
 {
     if (selection_ == selection)

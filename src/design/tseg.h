@@ -32,7 +32,6 @@ public:
     TSeg(const QList<Option>& options, const QVariant& selection, QWidget* parent = nullptr);
 
     QList<Option> options() const { return options_; }
-    void setOptions(const QList<Option>& options);
     QVariant selection() const { return selection_; }
     void setSelection(const QVariant& selection);
     // The index of the selected option, or -1.

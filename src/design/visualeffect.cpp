@@ -6,12 +6,6 @@ namespace tavrin {
 
 VisualEffect::VisualEffect(Material material, QWidget* parent) : DesignWidget(parent), material_(material) {}
 
-void VisualEffect::setMaterial(Material material)
-{
-    material_ = material;
-    update();
-}
-
 QColor VisualEffect::solidColour(Material, ColorScheme scheme)
 {
     // The heads-up material: a deep grey in the dark scheme, near white in

@@ -19,7 +19,6 @@ public:
     explicit VisualEffect(Material material = Material::hudWindow, QWidget* parent = nullptr);
 
     Material material() const { return material_; }
-    void setMaterial(Material material);
 
     // The solid colour standing in for the material without blur.
     static QColor solidColour(Material material, ColorScheme scheme);

@@ -8,12 +8,6 @@ namespace tavrin {
 
 ZoneGlyph::ZoneGlyph(const UnitRect& rect, QWidget* parent) : DesignWidget(parent), rect_(rect) { setFixedSize(kSize); }
 
-void ZoneGlyph::setUnitRect(const UnitRect& rect)
-{
-    rect_ = rect;
-    update();
-}
-
 QRectF ZoneGlyph::zoneRect(const UnitRect& unit, qreal width, qreal height)
 {
     const qreal w = width - 2;

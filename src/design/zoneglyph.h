@@ -17,7 +17,6 @@ public:
     explicit ZoneGlyph(const UnitRect& rect, QWidget* parent = nullptr);
 
     UnitRect unitRect() const { return rect_; }
-    void setUnitRect(const UnitRect& rect);
 
     QSize sizeHint() const override { return kSize; }
 

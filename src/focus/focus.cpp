@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/processes.h"
 #include "platform/workspace.h"
+#include "windows/windowmanager.h"
 #include "workspaces/shortcutparameters.h"
 
 #include <QCoreApplication>
@@ -50,15 +51,16 @@ QSet<QString> runningRegularNames()
 
 Focus& Focus::shared()
 {
-    static Focus* focus = new Focus(MeetingMode::shared(), ShareSafe::shared());
+    static Focus* focus = new Focus(MeetingMode::shared(), ShareSafe::shared(), WindowManager::shared());
     return *focus;
 }
 
-Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, std::optional<QTimeZone> zone, QObject* parent)
+Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, std::optional<QTimeZone> zone,
+             QObject* parent)
     : QObject(parent),
       zone_(std::move(zone)),
       enabled_(storedSwitch()),
-      actions_(meeting, shareSafe)
+      actions_(meeting, shareSafe, windows)
 {
     RoutineStore::Stored stored = RoutineStore::load();
     routines_ = std::move(stored.routines);

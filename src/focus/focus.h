@@ -20,6 +20,7 @@ namespace tavrin {
 
 class MeetingMode;
 class ShareSafe;
+class WindowManager;
 
 // The Focus routines engine: owns the routine list ("focus.routines") and
 // the master switch ("mode.focus"), and runs at most one routine at a time.
@@ -76,15 +77,17 @@ public:
     };
 
     // The program's one engine, over the program's meeting mode and
-    // Share-safe, made on first use (after the platform is installed) and kept.
+    // Share-safe and window manager, made on first use (after the platform is
+    // installed) and kept.
     static Focus& shared();
 
     // Reads the switch ("mode.focus", else the older "mode.deepWork", else
     // off) and the routines; starts nothing. Schedules are read in `zone`
-    // (none: the system's zone at each evaluation). `meeting` and `shareSafe`
-    // must outlive the engine. Tests make their own.
-    Focus(MeetingMode& meeting, ShareSafe& shareSafe, std::optional<QTimeZone> zone = std::nullopt,
-          QObject* parent = nullptr);
+    // (none: the system's zone at each evaluation). `meeting`, `shareSafe`
+    // and `windows` (which applies routines' layouts) must outlive the
+    // engine. Tests make their own.
+    Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows,
+          std::optional<QTimeZone> zone = std::nullopt, QObject* parent = nullptr);
     ~Focus() override;
 
     // The stored switch: "mode.focus" when it is set, else "mode.deepWork".

@@ -29,10 +29,11 @@ const QStringList& RoutineActions::callApps()
     return apps;
 }
 
-RoutineActions::RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, QObject* parent)
+RoutineActions::RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, QObject* parent)
     : QObject(parent),
       meeting_(meeting),
-      shareSafe_(shareSafe)
+      shareSafe_(shareSafe),
+      windows_(windows)
 {}
 
 void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
@@ -63,7 +64,7 @@ void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
     if (actions.layout || actions.workspace)
         recordFrames();
     if (actions.layout)
-        WindowManager::shared().applyLayout(*actions.layout);
+        windows_.applyLayout(*actions.layout);
     if (actions.workspace)
         openWorkspace(*actions.workspace);
     if (actions.shareSafe && !shareSafe_.active()) {

@@ -17,6 +17,7 @@ namespace tavrin {
 
 class MeetingMode;
 class ShareSafe;
+class WindowManager;
 
 // What a running routine does to the desktop, remembered so that its end
 // undoes exactly that: the applications it hid (and those it hides as they
@@ -35,8 +36,9 @@ public:
     // mode is in a call.
     static const QStringList& callApps();
 
-    // `meeting` and `shareSafe` must outlive this object.
-    RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, QObject* parent = nullptr);
+    // `meeting`, `shareSafe` and `windows` (which applies a routine's layout)
+    // must outlive this object.
+    RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, QObject* parent = nullptr);
 
     // Carries out `routine`'s actions, in order: hides the listed running
     // applications and watches launches for more; quits the listed ones;
@@ -85,6 +87,7 @@ private:
 
     MeetingMode& meeting_;
     ShareSafe& shareSafe_;
+    WindowManager& windows_;
     std::optional<FocusRoutine> routine_;
     QStringList hidden_;
     QStringList quit_;

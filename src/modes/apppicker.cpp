@@ -88,6 +88,16 @@ AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool mu
     connect(field_, &QLineEdit::textChanged, this, &AppPicker::filter);
     column->addWidget(field_);
 
+    column->addWidget(appList());
+    column->addLayout(buttonRow());
+    filter();
+    refreshAdd();
+}
+
+// The scrolling list of the offered applications, with the line shown when
+// none matches.
+QWidget* AppPicker::appList()
+{
     auto* scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("appList"));
     scroll->setFixedHeight(kListHeight);
@@ -120,8 +130,12 @@ AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool mu
     list_->addStretch(1);
     scroll->setWidget(listBody);
     listBody->setAutoFillBackground(false); // setWidget() turned it on
-    column->addWidget(scroll);
+    return scroll;
+}
 
+// Cancel, and Add when picking several.
+QHBoxLayout* AppPicker::buttonRow()
+{
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     buttons->addStretch(1);
@@ -135,9 +149,7 @@ AppPicker::AppPicker(const QString& title, const QSet<QString>& exclude, bool mu
         connect(add_, &QAbstractButton::clicked, this, &AppPicker::addPicked);
         buttons->addWidget(add_);
     }
-    column->addLayout(buttons);
-    filter();
-    refreshAdd();
+    return buttons;
 }
 
 QString AppPicker::noMatchText(const QString& query) { return tr("No apps match “%1”.").arg(query); }

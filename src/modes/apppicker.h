@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 
+class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
 
@@ -72,6 +73,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* appList();
+    QHBoxLayout* buttonRow();
     void filter();
     void refreshAdd();
     void close();

@@ -6,7 +6,7 @@
 #include "platform/microphone.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "windows/axactionscope.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"

@@ -88,12 +88,6 @@ void VeilInput::stopTaps()
     tap_->pressing = false;
 }
 
-bool VeilInput::tapsRunning() const
-{
-    InputTaps* taps = Platform::current().inputTaps;
-    return taps && taps->isRunning();
-}
-
 void VeilInput::reset()
 {
     setPress(std::nullopt);

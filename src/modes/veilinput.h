@@ -47,7 +47,6 @@ public:
     // once.
     void startTaps();
     void stopTaps();
-    bool tapsRunning() const;
     // Forgets the press, the switcher and a pressed Dock item.
     void reset();
 

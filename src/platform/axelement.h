@@ -43,8 +43,6 @@ enum class AXError {
     apiDisabled,     // this process is not trusted for Accessibility
 };
 
-const char* axErrorName(AXError error);
-
 // The values attributes hold. Strings are QString; positions and sizes are
 // points; "AXWindows" is a list of elements; "AXFocusedWindow" an element.
 using AXValue = std::variant<std::monostate, bool, double, QString, Point, Size, AXElement, std::vector<AXElement>>;

@@ -13,7 +13,7 @@
 #include "settings/gapslider.h"
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "windows/windowmanager.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "settings/learningbinding.h"
 
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 
 namespace tavrin {
 

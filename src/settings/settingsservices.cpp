@@ -9,9 +9,9 @@
 #include "planning/plannerrouter.h"
 #include "planning/requestlog.h"
 #include "settings/settingsrouter.h"
-#include "snapping/autoarrange.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/arranging/autoarrange.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 

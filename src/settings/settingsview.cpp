@@ -18,8 +18,8 @@
 #include "settings/settingssidebar.h"
 #include "settings/shortcutspane.h"
 #include "settings/workspacespane.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 
 #include <QHBoxLayout>
 #include <QKeySequence>

@@ -2,8 +2,8 @@
 
 #include "app/learnedsuggestions.h"
 #include "app/menubar/nowcontent.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 #include "windows/windowmanager.h"
 
 namespace tavrin {

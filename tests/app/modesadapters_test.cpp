@@ -93,7 +93,7 @@ protected:
         registrations.push_back(state.setEngine(EngineSlot::focus, routines));
     }
 
-    Focus focus{meeting, share, QTimeZone::utc()};
+    Focus focus{meeting, share, WindowManager::shared(), QTimeZone::utc()};
     RoutineAdapter routines{focus};
 };
 

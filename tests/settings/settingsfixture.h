@@ -14,9 +14,9 @@
 #include "settings/settingsservices.h"
 #include "settings/settingsview.h"
 #include "settings/settingswindow.h"
-#include "snapping/autoarrange.h"
-#include "snapping/habits.h"
-#include "snapping/learning.h"
+#include "snapping/arranging/autoarrange.h"
+#include "snapping/learning/habits.h"
+#include "snapping/learning/learning.h"
 #include "support/simfixture.h"
 #include "windows/windowmanager.h"
 
@@ -77,7 +77,7 @@ protected:
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
     MeetingMode meeting{WindowManager::shared(), autoArrange};
-    Focus focus{meeting, shareSafe};
+    Focus focus{meeting, shareSafe, WindowManager::shared()};
     int firstRunOpened = 0;
 
 private:

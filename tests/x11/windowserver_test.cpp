@@ -2,6 +2,8 @@
 #include "platform/x11/x11windowserver.h"
 #include "support/x11/x11fixture.h"
 
+#include <algorithm>
+
 namespace tavrin {
 namespace {
 
@@ -51,7 +53,7 @@ TEST_F(X11WindowServerTest, NotificationsAreAboveAndOpacityIsTheAlpha)
     X11TestClient* note = startClient(toast);
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 100, 400, 300});
     ASSERT_TRUE(note && plain);
-    const xcb_atom_t opacity = probe_->intern("_NET_WM_WINDOW_OPACITY");
+    const xcb_atom_t opacity = probe_->atoms().netWmWindowOpacity;
     const std::uint32_t half = 0x7FFFFFFF;
     xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, plain->window(), opacity, XCB_ATOM_CARDINAL, 32, 1,
                         &half);
@@ -126,6 +128,51 @@ TEST_F(X11WindowServerTest, MovesAreListedFromTheServersEventsWithoutReadingTheW
     EXPECT_EQ(server.reads(), reads);
     EXPECT_EQ(server.onScreenWindows().size(), 2u);
     EXPECT_EQ(bounds(b->window()), frameWindowGeometry(b->window()));
+}
+
+using X11AtomsTest = X11Test;
+
+// Every name of the table gives its own atom, and a table interned with a
+// bounded wait on another connection is the one the X connection holds.
+TEST_F(X11AtomsTest, EachNameIsItsOwnAtomOnEveryConnection)
+{
+    xcb_connection_t* other = xcb_connect(session_->display().toLocal8Bit().constData(), nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    const std::optional<X11Atoms> interned = X11Atoms::intern(other, 5.0);
+    xcb_disconnect(other);
+    ASSERT_TRUE(interned);
+    const auto named = [](const X11Atoms& a) {
+        return std::vector<xcb_atom_t>{a.wmState,
+                                       a.wmChangeState,
+                                       a.wmDeleteWindow,
+                                       a.wmTakeFocus,
+                                       a.utf8String,
+                                       a.compoundText,
+                                       a.edid,
+                                       a.netWmState,
+                                       a.netWmStateSkipTaskbar,
+                                       a.netWmStateSkipPager,
+                                       a.netWmDesktop,
+                                       a.netWmWindowOpacity,
+                                       a.netRestackWindow,
+                                       a.compositorOfScreen0,
+                                       a.blurBehindRegion};
+    };
+    std::vector<xcb_atom_t> atoms = named(*interned);
+    ASSERT_EQ(atoms.size(), X11Atoms::kNamed);
+    EXPECT_EQ(atoms, named(probe_->atoms()));
+    // The names EWMH's library interns too.
+    const xcb_ewmh_connection_t& e = *probe_->ewmh();
+    EXPECT_EQ(interned->utf8String, e.UTF8_STRING);
+    EXPECT_EQ(interned->netWmState, e._NET_WM_STATE);
+    EXPECT_EQ(interned->netWmStateSkipTaskbar, e._NET_WM_STATE_SKIP_TASKBAR);
+    EXPECT_EQ(interned->netWmStateSkipPager, e._NET_WM_STATE_SKIP_PAGER);
+    EXPECT_EQ(interned->netWmDesktop, e._NET_WM_DESKTOP);
+    EXPECT_EQ(interned->netRestackWindow, e._NET_RESTACK_WINDOW);
+    EXPECT_EQ(interned->compositorOfScreen0, e._NET_WM_CM_Sn[0]);
+    std::sort(atoms.begin(), atoms.end());
+    EXPECT_EQ(std::adjacent_find(atoms.begin(), atoms.end()), atoms.end());
+    EXPECT_NE(atoms.front(), xcb_atom_t(XCB_ATOM_NONE));
 }
 
 } // namespace

@@ -344,13 +344,6 @@ std::optional<QTimeZone> ICS::tzidZone(QStringView params)
     return knownZone(stripQuotes(id));
 }
 
-QTimeZone ICS::zoneForTzid(QStringView value, QStringView params, const QTimeZone& localZone)
-{
-    if (value.endsWith(u'Z'))
-        return QTimeZone::utc();
-    return tzidZone(params).value_or(localZone);
-}
-
 std::optional<double> ICS::parseDate(QStringView value, QStringView params, const QTimeZone& localZone)
 {
     Context context(localZone);

@@ -48,9 +48,6 @@ public:
     static std::optional<double> parseDate(QStringView value, QStringView params,
                                            const QTimeZone& localZone = systemZone());
 
-    // The zone of a DTSTART: UTC for a "Z" value, else its TZID's zone, else `localZone`.
-    static QTimeZone zoneForTzid(QStringView value, QStringView params, const QTimeZone& localZone = systemZone());
-
     // Seconds of a DURATION value (W, D, H, M, S; "M" is minutes); 3600 when
     // it comes to nothing.
     static double parseDuration(QStringView value);

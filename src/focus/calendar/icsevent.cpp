@@ -464,6 +464,42 @@ std::optional<Pattern> Series::pattern() const
         return std::nullopt;
     return Pattern::of(*this);
 }
+
+// Where the expansion of a window that opens at `from` begins: the period to
+// start at, the occurrences counted before it and the periods left to walk.
+struct Resume {
+    qint64 period = 0;
+    qint64 emitted = 0;
+    qint64 periodsLeft = ICSEvent::kPeriodLimit;
+
+    // Without a count there is nothing to count from DTSTART: begin one
+    // period before the window. With one, so does a rule whose count of
+    // earlier occurrences is a matter of arithmetic, or does not matter
+    // since the count outlasts the period limit. None when the window lies
+    // beyond the supported years.
+    static std::optional<Resume> of(const ICSEvent& e, const Series& series, double from)
+    {
+        Resume r;
+        std::optional<Pattern> pattern;
+        bool skipAhead = !e.count;
+        if (e.count)
+            if (const std::optional<qint64> last = series.lastPeriod()) {
+                pattern = series.pattern();
+                skipAhead = pattern || series.outlasts(*e.count, *last);
+            }
+        if (!skipAhead)
+            return r;
+        if (const auto windowStart = series.clock.local(from))
+            r.period = std::max<qint64>(unitsBetween(series.base, windowStart->date, series.unit) / series.step - 1, 0);
+        else if (from > e.start)
+            return std::nullopt;
+        if (e.count) {
+            r.emitted = pattern ? pattern->before(r.period) : 0;
+            r.periodsLeft -= r.period; // the limit counts from the first period
+        }
+        return r;
+    }
+};
 } // namespace
 
 std::optional<ICSEvent::Unit> ICSEvent::unit(const QString& freq)
@@ -505,12 +541,6 @@ QList<QDate> ICSEvent::candidateDays(QDate periodStart, Unit unit, QDate startDa
     return candidateDaysOf(*this, periodStart, unit, startDay, unlimited);
 }
 
-QList<QDate> ICSEvent::monthDays(QDate monthStart, QDate startDay) const
-{
-    Budget unlimited;
-    return monthDaysOf(*this, monthStart, startDay, unlimited);
-}
-
 QList<double> ICSEvent::occurrences(double from, double to) const
 {
     QList<double> result;
@@ -528,32 +558,11 @@ QList<double> ICSEvent::occurrences(double from, double to) const
     if (!series)
         return result;
     const WallClock& clock = series->clock;
+    const std::optional<Resume> resume = Resume::of(*this, *series, from);
+    if (!resume)
+        return result; // the window lies beyond the supported years
+    qint64 emitted = resume->emitted;
 
-    // Without a count there is nothing to count from DTSTART: begin one
-    // period before the window. With one, so does a rule whose count of
-    // earlier occurrences is a matter of arithmetic, or does not matter
-    // since the count outlasts the period limit.
-    qint64 k = 0;
-    qint64 emitted = 0;
-    qint64 periodsLeft = kPeriodLimit;
-    std::optional<Pattern> pattern;
-    bool skipAhead = !count;
-    if (count)
-        if (const std::optional<qint64> last = series->lastPeriod()) {
-            pattern = series->pattern();
-            skipAhead = pattern || series->outlasts(*count, *last);
-        }
-    if (skipAhead) {
-        if (const auto windowStart = clock.local(from)) {
-            k = std::max<qint64>(unitsBetween(series->base, windowStart->date, series->unit) / series->step - 1, 0);
-        } else if (from > start) {
-            return result; // the window lies beyond the supported years
-        }
-    }
-    if (count && skipAhead) {
-        emitted = pattern ? pattern->before(k) : 0;
-        periodsLeft -= k; // the limit counts from the first period
-    }
     // A period that starts after the last day that can hold an occurrence
     // ends the expansion.
     std::optional<QDate> lastDay;
@@ -565,7 +574,7 @@ QList<double> ICSEvent::occurrences(double from, double to) const
         std::sort(sortedExdates.begin(), sortedExdates.end());
 
     series->walk(
-        k, lastDay,
+        resume->period, lastDay,
         [&](QDate day) {
             const std::optional<double> occurrence = clock.instant(day, series->timeOfDay);
             if (!occurrence || *occurrence < start)
@@ -579,7 +588,7 @@ QList<double> ICSEvent::occurrences(double from, double to) const
                 result.append(*occurrence);
             return true;
         },
-        periodsLeft);
+        resume->periodsLeft);
     return result;
 }
 

@@ -79,9 +79,6 @@ struct ICSEvent {
     // time order; `startDay` is the day of the first occurrence.
     QList<QDate> candidateDays(QDate periodStart, Unit unit, QDate startDay) const;
 
-    // The days the rule picks in the month that starts on `monthStart`.
-    QList<QDate> monthDays(QDate monthStart, QDate startDay) const;
-
     // The period unit of a frequency ("DAILY", "WEEKLY", "MONTHLY", "YEARLY").
     static std::optional<Unit> unit(const QString& freq);
 

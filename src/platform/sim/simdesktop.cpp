@@ -356,15 +356,6 @@ QString SimDesktop::locationOf(const QString& name) const
     return {};
 }
 
-int SimDesktop::totalTimeouts() const
-{
-    auto guard = lock();
-    int total = 0;
-    for (int n : timeouts_)
-        total += n;
-    return total;
-}
-
 double SimDesktop::messagingTimeout(int pid) const
 {
     auto guard = lock();
@@ -581,16 +572,6 @@ void SimDesktop::addInstalledApp(SimInstalledApp app)
     emit changed();
 }
 
-void SimDesktop::setDefaultApp(const QString& scheme, const QString& location)
-{
-    auto guard = lock();
-    if (location.isEmpty())
-        state_.defaultApps.remove(scheme.toLower());
-    else
-        state_.defaultApps.insert(scheme.toLower(), location);
-    emit changed();
-}
-
 void SimDesktop::setLaunchDelay(double seconds)
 {
     auto guard = lock();
@@ -688,12 +669,6 @@ void SimDesktop::setScriptsFail(int pid, bool fail)
     auto guard = lock();
     if (SimApp* a = mutableApp(pid))
         a->scriptsFail = fail;
-}
-
-void SimDesktop::setTerminalProcesses(std::vector<SimProcess> processes)
-{
-    auto guard = lock();
-    state_.processes = std::move(processes);
 }
 
 bool SimDesktop::setMinimised(std::uint64_t token, bool minimised)

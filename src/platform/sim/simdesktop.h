@@ -165,7 +165,6 @@ public:
     int beepCount() const { return beeps_; }
     const QStringList& logLines() const { return log_; }
     int timeoutCount(int pid) const { return timeouts_.value(pid); }
-    int totalTimeouts() const;
     int trustPrompts() const { return trustPrompts_; }
     // The pages of the desktop's settings opened so far, in order.
     const QStringList& settingsOpened() const { return settingsOpened_; }
@@ -199,7 +198,6 @@ public:
     // with them, and its termination is announced. False for an unknown pid.
     bool removeApp(int pid);
     void addInstalledApp(SimInstalledApp app);
-    void setDefaultApp(const QString& scheme, const QString& location);
     void setLaunchDelay(double seconds);
 
     // Opens a window of a running application in front of all others.
@@ -234,7 +232,6 @@ public:
     void setAutomation(int pid, SimAutomationAccess access);
     void setScriptDelay(int pid, double seconds);
     void setScriptsFail(int pid, bool fail);
-    void setTerminalProcesses(std::vector<SimProcess> processes);
 
     void setRefusedHotKeys(std::vector<SimKey> keys);
     // A key pressed with these Carbon modifiers: the hot key registered for it

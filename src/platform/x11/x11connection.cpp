@@ -3,7 +3,6 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <chrono>
-#include <cstring>
 #include <poll.h>
 #include <xcb/randr.h>
 #include <xcb/xcbext.h>
@@ -74,11 +73,7 @@ bool X11Connection::connectToDisplay(const QString& display, QString* error)
 bool X11Connection::internAtoms(QString* error)
 {
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(conn_, &ewmh_);
-    const char* names[] = {
-        "WM_STATE", "WM_CHANGE_STATE", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "UTF8_STRING", "COMPOUND_TEXT", "EDID"};
-    xcb_intern_atom_cookie_t cookies[std::size(names)];
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        cookies[i] = xcb_intern_atom(conn_, 0, std::uint16_t(std::strlen(names[i])), names[i]);
+    const X11Atoms::Request atoms = X11Atoms::request(conn_);
     xcb_prefetch_extension_data(conn_, &xcb_randr_id);
     xcb_prefetch_extension_data(conn_, &xcb_input_id);
     if (!sync(5.0)) {
@@ -88,19 +83,7 @@ bool X11Connection::internAtoms(QString* error)
         return false;
     }
     ewmhReady_ = xcb_ewmh_init_atoms_replies(&ewmh_, ewmhCookies, nullptr);
-    xcb_atom_t* targets[] = {&atoms_.wmState,     &atoms_.wmChangeState, &atoms_.wmDeleteWindow,
-                             &atoms_.wmTakeFocus, &atoms_.utf8String,    &atoms_.compoundText,
-                             &atoms_.edid};
-    for (std::size_t i = 0; i < std::size(names); ++i) {
-        XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conn_, cookies[i], nullptr));
-        *targets[i] = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-    }
-    atoms_.wmTransientFor = XCB_ATOM_WM_TRANSIENT_FOR;
-    atoms_.wmName = XCB_ATOM_WM_NAME;
-    atoms_.wmClass = XCB_ATOM_WM_CLASS;
-    atoms_.wmNormalHints = XCB_ATOM_WM_NORMAL_HINTS;
-    atoms_.wmHints = XCB_ATOM_WM_HINTS;
-    atoms_.string = XCB_ATOM_STRING;
+    atoms_ = X11Atoms::take(conn_, atoms);
     if (!ewmhReady_) {
         if (error)
             *error = QStringLiteral("The X display \"%1\" did not answer the window-manager atoms.").arg(displayName_);
@@ -119,17 +102,6 @@ X11Connection::~X11Connection()
 }
 
 bool X11Connection::isAlive() const { return conn_ && !xcb_connection_has_error(conn_); }
-
-xcb_atom_t X11Connection::intern(const char* name)
-{
-    auto cookie = xcb_intern_atom(conn_, 0, std::uint16_t(std::strlen(name)), name);
-    if (!sync()) {
-        xcb_discard_reply(conn_, cookie.sequence);
-        return XCB_ATOM_NONE;
-    }
-    XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conn_, cookie, nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
 
 void X11Connection::flush()
 {
@@ -233,15 +205,6 @@ void X11Connection::readEvents()
         pending_.emplace_back(e);
 }
 
-bool X11Connection::hasUndispatchedEvents()
-{
-    readEvents();
-    if (pending_.empty())
-        return false;
-    scheduleDispatch();
-    return true;
-}
-
 void X11Connection::dispatchPending()
 {
     if (!dispatching_ && events_ == Events::dispatched)
@@ -254,8 +217,13 @@ void X11Connection::dispatch()
     if (dispatching_)
         return;
     dispatching_ = true;
+    // The socket is read once, not once for each event: what handlers' round
+    // trips read meanwhile is queued in xcb already, and what comes later
+    // wakes the loop again.
+    readEvents();
     for (;;) {
-        readEvents();
+        while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_queued_event(conn_) : nullptr)
+            pending_.emplace_back(e);
         if (pending_.empty())
             break;
         auto event = std::move(pending_.front());

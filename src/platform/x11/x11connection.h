@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/x11/x11atoms.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
@@ -61,14 +63,8 @@ public:
     // Seconds of the steady clock: the deadlines of waits on the server.
     static double steadyNow();
 
-    // Atoms that EWMH does not name.
-    struct Atoms {
-        xcb_atom_t wmState = 0, wmChangeState = 0, wmDeleteWindow = 0, wmTakeFocus = 0, wmTransientFor = 0;
-        xcb_atom_t wmName = 0, wmClass = 0, wmNormalHints = 0, wmHints = 0, edid = 0;
-        xcb_atom_t utf8String = 0, string = 0, compoundText = 0;
-    };
-    const Atoms& atoms() const { return atoms_; }
-    xcb_atom_t intern(const char* name);
+    // The program's atoms beyond EWMH's, interned when the connection opened.
+    const X11Atoms& atoms() const { return atoms_; }
 
     // Waits until the server has answered every request sent so far; false
     // on time-out or a lost connection. After it, replies of earlier requests
@@ -98,10 +94,6 @@ public:
     // `owner` ends the registration when destroyed.
     using EventHandler = std::function<void(const xcb_generic_event_t&)>;
     void addEventHandler(QObject* owner, EventHandler handler);
-    // Whether events have come that the handlers have not seen yet (the
-    // socket is read for them, nothing is dispatched): what a reader of state
-    // kept from earlier events checks before trusting it.
-    bool hasUndispatchedEvents();
     // Hands every event that has come to the handlers now, unless handlers
     // are running already (then they are handed out after those return).
     void dispatchPending();
@@ -155,7 +147,7 @@ private:
     QString displayName_;
     xcb_ewmh_connection_t ewmh_{};
     bool ewmhReady_ = false;
-    Atoms atoms_;
+    X11Atoms atoms_;
     int randrEventBase_ = -1;
     int xinputOpcode_ = -1;
     QSocketNotifier* notifier_ = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/x11/x11panelwindows.h"
 
+#include "platform/x11/x11connection.h"
+
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/shape.h>
@@ -13,7 +15,6 @@ namespace tavrin {
 
 namespace {
 
-const char* const kBlurRegion = "_KDE_NET_WM_BLUR_BEHIND_REGION";
 constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
 constexpr std::uint32_t kStateAdd = 1;
 // The source of a request: a normal application (1), or on the user's direct
@@ -41,18 +42,12 @@ std::unique_ptr<X11PanelWindows> X11PanelWindows::ofThisApplication()
 
 X11PanelWindows::X11PanelWindows(xcb_connection_t* connection) : c_(connection) {}
 
-xcb_atom_t X11PanelWindows::atom(const char* name)
+const X11Atoms& X11PanelWindows::atoms()
 {
-    const QByteArray key(name);
-    if (auto it = atoms_.constFind(key); it != atoms_.constEnd())
-        return *it;
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::uint16_t(key.size()), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    if (a != XCB_ATOM_NONE)
-        atoms_.insert(key, a);
-    return a;
+    static const X11Atoms none;
+    if (!atoms_)
+        atoms_ = X11Atoms::intern(c_, X11Connection::kDefaultTimeout);
+    return atoms_ ? *atoms_ : none;
 }
 
 xcb_window_t X11PanelWindows::root() const { return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root; }
@@ -75,7 +70,7 @@ void X11PanelWindows::askWindowManager(xcb_window_t window, xcb_atom_t type, std
 
 bool X11PanelWindows::compositing()
 {
-    const xcb_atom_t selection = atom("_NET_WM_CM_S0");
+    const xcb_atom_t selection = atoms().compositorOfScreen0;
     if (selection == XCB_ATOM_NONE)
         return false;
     xcb_get_selection_owner_reply_t* owner =
@@ -87,7 +82,7 @@ bool X11PanelWindows::compositing()
 
 bool X11PanelWindows::blurOffered()
 {
-    const xcb_atom_t property = atom(kBlurRegion);
+    const xcb_atom_t property = atoms().blurBehindRegion;
     if (property == XCB_ATOM_NONE)
         return false;
     xcb_get_property_reply_t* reply =
@@ -99,7 +94,7 @@ bool X11PanelWindows::blurOffered()
 
 bool X11PanelWindows::setBlurBehind(WId window, const QList<QRect>& rects)
 {
-    const xcb_atom_t property = atom(kBlurRegion);
+    const xcb_atom_t property = atoms().blurBehindRegion;
     const auto id = xcb_window_t(window);
     if (rects.isEmpty() || property == XCB_ATOM_NONE) {
         if (property != XCB_ATOM_NONE)
@@ -130,8 +125,9 @@ void X11PanelWindows::setClickRegion(WId window, const QList<QRect>& rects)
 // for them in case it is mapped already.
 void X11PanelWindows::skipTaskbar(xcb_window_t window)
 {
-    const xcb_atom_t state = atom("_NET_WM_STATE");
-    const std::array<xcb_atom_t, 2> skip = {atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER")};
+    const X11Atoms& a = atoms();
+    const xcb_atom_t state = a.netWmState;
+    const std::array<xcb_atom_t, 2> skip = {a.netWmStateSkipTaskbar, a.netWmStateSkipPager};
     if (state == XCB_ATOM_NONE || skip[0] == XCB_ATOM_NONE || skip[1] == XCB_ATOM_NONE)
         return;
     xcb_get_property_reply_t* reply =
@@ -153,7 +149,7 @@ void X11PanelWindows::skipTaskbar(xcb_window_t window)
 void X11PanelWindows::showOnAllDesktops(WId window, bool outOfTaskbar)
 {
     const auto id = xcb_window_t(window);
-    const xcb_atom_t desktop = atom("_NET_WM_DESKTOP");
+    const xcb_atom_t desktop = atoms().netWmDesktop;
     if (desktop == XCB_ATOM_NONE)
         return;
     // Before the window is mapped the property is enough; once it is, the
@@ -174,7 +170,7 @@ bool X11PanelWindows::stackUnder(WId window, WId sibling)
     const auto id = xcb_window_t(window), other = xcb_window_t(sibling);
     const std::uint32_t values[] = {other, XCB_STACK_MODE_BELOW};
     xcb_configure_window(c_, id, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
-    if (const xcb_atom_t restack = atom("_NET_RESTACK_WINDOW"); restack != XCB_ATOM_NONE)
+    if (const xcb_atom_t restack = atoms().netRestackWindow; restack != XCB_ATOM_NONE)
         askWindowManager(id, restack, kFromPager, other, XCB_STACK_MODE_BELOW, 0);
     xcb_flush(c_);
     return true;

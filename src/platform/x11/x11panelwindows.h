@@ -1,16 +1,16 @@
 #pragma once
 
 #include "platform/panelwindows.h"
+#include "platform/x11/x11atoms.h"
 
-#include <QByteArray>
-#include <QHash>
+#include <optional>
 #include <xcb/xcb.h>
 
 namespace tavrin {
 
 // The program's own windows on X11, asked on Qt's own connection (the one
-// that made them, so a request never overtakes the window's creation). Atoms
-// are interned on first use and kept.
+// that made them, so a request never overtakes the window's creation). The
+// atom table is interned on first use and kept.
 class X11PanelWindows : public PanelWindows {
 public:
     // Over Qt's connection; none when Qt does not run on X11.
@@ -28,7 +28,8 @@ public:
     bool stackUnder(WId window, WId sibling) override;
 
 private:
-    xcb_atom_t atom(const char* name);
+    // The table; one of XCB_ATOM_NONE while the server has not answered.
+    const X11Atoms& atoms();
     xcb_window_t root() const;
     // A 32-bit client message to the root window, as EWMH has clients ask
     // the window manager.
@@ -37,7 +38,7 @@ private:
     void skipTaskbar(xcb_window_t window);
 
     xcb_connection_t* c_;
-    QHash<QByteArray, xcb_atom_t> atoms_;
+    std::optional<X11Atoms> atoms_;
 };
 
 } // namespace tavrin

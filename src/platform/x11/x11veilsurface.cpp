@@ -4,7 +4,6 @@
 #include "platform/x11/x11windowserver.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace tavrin {
 
@@ -13,15 +12,6 @@ QRect pixels(const Rect& r)
 {
     const int x = int(std::lround(r.x)), y = int(std::lround(r.y));
     return QRect(x, y, std::max(1, int(std::lround(r.width))), std::max(1, int(std::lround(r.height))));
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return a;
 }
 } // namespace
 
@@ -40,9 +30,10 @@ X11VeilSurface::X11VeilSurface(QWidget& content, X11VeilSurfaces& owner, X11Wind
         return;
     window_ = xcb_window_t(content.winId());
     // Left out of task bars, pagers and window cycling.
-    const xcb_atom_t state = atom(qt_, "_NET_WM_STATE");
-    const xcb_atom_t skips[] = {atom(qt_, "_NET_WM_STATE_SKIP_TASKBAR"), atom(qt_, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(qt_, XCB_PROP_MODE_REPLACE, window_, state, XCB_ATOM_ATOM, 32, 2, skips);
+    const X11Atoms& atoms = owner.qtAtoms();
+    const xcb_atom_t skips[] = {atoms.netWmStateSkipTaskbar, atoms.netWmStateSkipPager};
+    if (atoms.netWmState != XCB_ATOM_NONE)
+        xcb_change_property(qt_, XCB_PROP_MODE_REPLACE, window_, atoms.netWmState, XCB_ATOM_ATOM, 32, 2, skips);
     fillWithBackground();
     server_.setSurface(window_, level_);
     owner_.enlist(this);

@@ -90,6 +90,15 @@ xcb_connection_t* X11VeilSurfaces::qtConnection()
     return x11 ? x11->connection() : nullptr;
 }
 
+const X11Atoms& X11VeilSurfaces::qtAtoms()
+{
+    static const X11Atoms none;
+    if (!qtAtoms_)
+        if (xcb_connection_t* qt = qtConnection())
+            qtAtoms_ = X11Atoms::intern(qt, X11Connection::kDefaultTimeout);
+    return qtAtoms_ ? *qtAtoms_ : none;
+}
+
 std::unique_ptr<VeilSurface> X11VeilSurfaces::make(QWidget& content, std::uint32_t covered)
 {
     if (content.testAttribute(Qt::WA_TranslucentBackground) && qtConnection()) {
@@ -133,12 +142,6 @@ void X11VeilSurfaces::restacked(xcb_window_t window)
         return; // our own restacking
     for (X11VeilSurface* surface : std::vector<X11VeilSurface*>(surfaces_))
         surface->restacked(window);
-}
-
-const X11VeilCover* X11VeilSurfaces::coverOf(xcb_window_t client) const
-{
-    const auto it = covers_.find(client);
-    return it == covers_.end() ? nullptr : it->second.get();
 }
 
 // ---- Covers ----

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/veilsurfaces.h"
+#include "platform/x11/x11atoms.h"
 
 #include <QColor>
 #include <QHash>
@@ -8,6 +9,7 @@
 #include <QSet>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 #include <xcb/xcb.h>
@@ -47,6 +49,9 @@ public:
 
     // Qt's connection to the X server; null on other platforms.
     static xcb_connection_t* qtConnection();
+    // The atom table on Qt's connection, interned on first use and kept;
+    // one of XCB_ATOM_NONE while the server has not answered.
+    const X11Atoms& qtAtoms();
 
     // Qt's surfaces tell of themselves while they live.
     void enlist(X11VeilSurface* surface);
@@ -58,9 +63,6 @@ public:
     // That surface went: the label goes, and the cover unless the client is
     // still to be covered.
     void release(xcb_window_t client);
-
-    // The cover of a client; null when it has none (tests).
-    const X11VeilCover* coverOf(xcb_window_t client) const;
 
 private:
     struct Label {
@@ -86,6 +88,7 @@ private:
 
     X11WindowServer& server_;
     X11Windows& windows_;
+    std::optional<X11Atoms> qtAtoms_;
     std::vector<X11VeilSurface*> surfaces_;
     std::function<bool(const QString&, int)> covered_;
     std::uint32_t pixel_ = 0;

@@ -124,7 +124,7 @@ X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* pa
     knownTypes_ = {e._NET_WM_WINDOW_TYPE_NORMAL,  e._NET_WM_WINDOW_TYPE_DIALOG,  e._NET_WM_WINDOW_TYPE_UTILITY,
                    e._NET_WM_WINDOW_TYPE_TOOLBAR, e._NET_WM_WINDOW_TYPE_SPLASH,  e._NET_WM_WINDOW_TYPE_MENU,
                    e._NET_WM_WINDOW_TYPE_DOCK,    e._NET_WM_WINDOW_TYPE_DESKTOP, e._NET_WM_WINDOW_TYPE_NOTIFICATION};
-    opacityAtom_ = conn_.intern("_NET_WM_WINDOW_OPACITY");
+    opacityAtom_ = conn_.atoms().netWmWindowOpacity;
     if (mode_ == Mode::readingOnly)
         return;
     conn_.selectInput(conn_.root(), XCB_EVENT_MASK_PROPERTY_CHANGE);

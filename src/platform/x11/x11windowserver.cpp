@@ -21,13 +21,8 @@ X11WindowServer::X11WindowServer(X11Windows& windows, QObject* parent) : WindowS
     conn.flush();
     const auto& e = *conn.ewmh();
     // The properties of a window that decide whether and how it is listed.
-    listedAtoms_ = {e._NET_WM_STATE,
-                    e._NET_WM_DESKTOP,
-                    e._NET_WM_WINDOW_TYPE,
-                    e._NET_WM_PID,
-                    e._NET_FRAME_EXTENTS,
-                    XCB_ATOM_WM_CLASS,
-                    conn.intern("_NET_WM_WINDOW_OPACITY")};
+    listedAtoms_ = {e._NET_WM_STATE,      e._NET_WM_DESKTOP, e._NET_WM_WINDOW_TYPE,          e._NET_WM_PID,
+                    e._NET_FRAME_EXTENTS, XCB_ATOM_WM_CLASS, conn.atoms().netWmWindowOpacity};
     conn.addEventHandler(this, [this](const xcb_generic_event_t& event) {
         const bool stale = stale_;
         const bool child = handleEvent(event);

@@ -1,9 +1,9 @@
-#include "snapping/learning.h"
+#include "snapping/learning/learning.h"
 
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
-#include "snapping/storedvalues.h"
+#include "snapping/learning/storedvalues.h"
 
 #include <cmath>
 #include <limits>

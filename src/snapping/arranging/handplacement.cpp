@@ -1,10 +1,10 @@
-#include "snapping/handplacement.h"
+#include "snapping/arranging/handplacement.h"
 
 #include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/eventmonitors.h"
 #include "platform/platform.h"
-#include "snapping/learning.h"
+#include "snapping/learning/learning.h"
 #include "windows/display.h"
 
 #include <QPointer>

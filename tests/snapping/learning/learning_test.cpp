@@ -1,4 +1,4 @@
-#include "snapping/learning.h"
+#include "snapping/learning/learning.h"
 #include "support/simfixture.h"
 #include "windows/printers.h"
 

@@ -1,11 +1,11 @@
-#include "snapping/habits.h"
+#include "snapping/learning/habits.h"
 
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
 #include "platform/workspace.h"
-#include "snapping/storedvalues.h"
+#include "snapping/learning/storedvalues.h"
 #include "windows/axwindow.h"
 #include "windows/windowmanager.h"
 

@@ -1,5 +1,5 @@
-#include "snapping/handplacement.h"
-#include "snapping/learning.h"
+#include "snapping/arranging/handplacement.h"
+#include "snapping/learning/learning.h"
 #include "support/simfixture.h"
 #include "windows/printers.h"
 #include "windows/probe.h"

@@ -1,4 +1,4 @@
-#include "snapping/habits.h"
+#include "snapping/learning/habits.h"
 #include "support/simfixture.h"
 #include "windows/printers.h"
 #include "windows/windowmanager.h"

@@ -1,4 +1,4 @@
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 #include "support/simfixture.h"
 #include "support/windowfakes.h"
 #include "windows/layoutkind.h"

@@ -1,4 +1,4 @@
-#include "snapping/storedvalues.h"
+#include "snapping/learning/storedvalues.h"
 
 #include "platform/defaults.h"
 

@@ -1,4 +1,4 @@
-#include "snapping/autoarrange.h"
+#include "snapping/arranging/autoarrange.h"
 
 #include "platform/accessibility.h"
 #include "platform/clock.h"
