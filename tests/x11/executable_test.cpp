@@ -29,13 +29,13 @@ protected:
     {
         auto* c = probe_->xcb();
         const auto& e = *probe_->ewmh();
-        const xcb_atom_t visibleName = probe_->intern("_NET_WM_VISIBLE_NAME");
         probe_->selectInput(window, XCB_EVENT_MASK_PROPERTY_CHANGE);
         xcb_change_property(c, XCB_PROP_MODE_APPEND, window, e._NET_WM_NAME, e.UTF8_STRING, 8, 0, nullptr);
         return probe_->waitForEvent(
             [&](const xcb_generic_event_t& ev) {
                 const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
-                return (ev.response_type & 0x7f) == XCB_PROPERTY_NOTIFY && p.window == window && p.atom == visibleName;
+                return (ev.response_type & 0x7f) == XCB_PROPERTY_NOTIFY && p.window == window
+                       && p.atom == e._NET_WM_VISIBLE_NAME;
             },
             5.0);
     }
