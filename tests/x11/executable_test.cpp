@@ -21,6 +21,24 @@ protected:
                              << want.height;
         return reached;
     }
+
+    // Waits until the window manager has handled everything that came
+    // before: it names a title set now (_NET_WM_VISIBLE_NAME) once it has,
+    // as it handles events in order.
+    bool settle(xcb_window_t window)
+    {
+        auto* c = probe_->xcb();
+        const auto& e = *probe_->ewmh();
+        probe_->selectInput(window, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        xcb_change_property(c, XCB_PROP_MODE_APPEND, window, e._NET_WM_NAME, e.UTF8_STRING, 8, 0, nullptr);
+        return probe_->waitForEvent(
+            [&](const xcb_generic_event_t& ev) {
+                const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+                return (ev.response_type & 0x7f) == XCB_PROPERTY_NOTIFY && p.window == window
+                       && p.atom == e._NET_WM_VISIBLE_NAME;
+            },
+            5.0);
+    }
 };
 
 TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
@@ -44,6 +62,64 @@ TEST_F(X11ExecutableTest, HotKeysOfTheRunningProgramMoveRealWindows)
     ASSERT_EQ(zones.size(), 2u);
     EXPECT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+2"), editor->window(), zones[0].rect(left.area, gap)));
     EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(browser->window()) == zones[1].rect(left.area, gap); }));
+
+    EXPECT_TRUE(stopTavrin()) << tavrin_.readAllStandardError().toStdString();
+    Platform::uninstall();
+}
+
+} // namespace
+} // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// A Qt window (Static gravity: what it asks for is its client's corner)
+// moved by the hot key, also after another program placed it its own way:
+// each press acts, and the window stays where the press put it once the
+// client and the window manager have handled all that followed.
+TEST_F(X11ExecutableTest, HotKeysMoveAQtWindowAnotherProgramPlaced)
+{
+    Platform::install(platform_);
+    X11TestClient* editor = startClient(qtClient(QStringLiteral("Editor"), {300, 200, 600, 400}));
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(startTavrin()) << output_.toStdString() << tavrin_.readAllStandardError().toStdString();
+    ASSERT_TRUE(activate(editor->window()));
+    const xcb_window_t w = editor->window();
+    const Display left = Display::all().at(0);
+    const double gap = 8;
+    auto unitNow = [&] { return UnitRect::fromFrame(frameWindowGeometry(w), left.area); };
+    auto next = [&](Arrow arrow, const std::optional<ArrowPress>& previous = std::nullopt) {
+        const auto unit = nextUnit(arrow, unitNow(), left.aspect(), previous);
+        return unit ? unit->rect(left.area, gap) : Rect();
+    };
+
+    const Rect right = next(Arrow::right);
+    ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+Right"), w, right));
+    ASSERT_TRUE(settle(w));
+    EXPECT_EQ(frameWindowGeometry(w), right) << "moved after the press";
+
+    // Another program puts the client's corner where the left half's frame
+    // begins: the frame stands off by the decoration, and the window
+    // manager keeps that corner in the window's gravity.
+    const Rect leftHalf(gap, right.y, right.width, right.height);
+    ASSERT_TRUE(xdotool(
+        {QStringLiteral("windowmove"), QString::number(w), QString::number(leftHalf.x), QString::number(leftHalf.y)}));
+    ASSERT_TRUE(waitUntil([&] { return frameWindowGeometry(w).x < right.x; }));
+    ASSERT_TRUE(settle(w));
+    ASSERT_EQ(next(Arrow::left), leftHalf);
+    EXPECT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+Left"), w, leftHalf));
+    ASSERT_TRUE(settle(w));
+    EXPECT_EQ(frameWindowGeometry(w), leftHalf) << "moved after the press";
+
+    // The next press acts too, whether or not it counts as following the last.
+    const ArrowPress last{Arrow::left, unitNow()};
+    const std::vector<Rect> after{next(Arrow::right), next(Arrow::right, last)};
+    EXPECT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+Right")}));
+    EXPECT_TRUE(waitUntil([&] { return std::find(after.begin(), after.end(), frameWindowGeometry(w)) != after.end(); }))
+        << "the second press did not act";
+    const Rect placed = frameWindowGeometry(w);
+    ASSERT_TRUE(settle(w));
+    EXPECT_EQ(frameWindowGeometry(w), placed) << "moved after the press";
 
     EXPECT_TRUE(stopTavrin()) << tavrin_.readAllStandardError().toStdString();
     Platform::uninstall();

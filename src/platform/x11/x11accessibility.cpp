@@ -363,7 +363,7 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
     if (before.frame.near(wanted, kFrameTolerance))
         return AXError::success;
 
-    windows_.moveResize(id, origin, size ? std::optional<Size>(client) : std::nullopt);
+    windows_.moveResize(before, origin, size ? std::optional<Size>(client) : std::nullopt);
     if (slow_.contains(e.pid))
         return AXError::cannotComplete;
 

@@ -6,7 +6,8 @@ namespace tavrin {
 
 namespace {
 // ICCCM WM_SIZE_HINTS flags and the positions of their fields.
-constexpr std::uint32_t kMinSize = 1u << 4, kMaxSize = 1u << 5, kResizeInc = 1u << 6, kBaseSize = 1u << 8;
+constexpr std::uint32_t kMinSize = 1u << 4, kMaxSize = 1u << 5, kResizeInc = 1u << 6, kBaseSize = 1u << 8,
+                        kWinGravity = 1u << 9;
 constexpr std::uint32_t kIconicState = 3;
 constexpr std::uint32_t kSourcePager = 2; // requests from a pager are obeyed at once
 
@@ -33,6 +34,8 @@ X11SizeHints parseSizeHints(const std::vector<std::uint32_t>& v)
         h.baseWidth = dim(v[15]);
         h.baseHeight = dim(v[16]);
     }
+    if ((flags & kWinGravity) && v.size() >= 18 && v[17] >= XCB_GRAVITY_NORTH_WEST && v[17] <= XCB_GRAVITY_STATIC)
+        h.gravity = v[17];
     return h;
 }
 
@@ -450,23 +453,54 @@ bool X11Windows::isNormalLayer(const X11WindowInfo& info, const xcb_ewmh_connect
     return !isDockOrDesktop(info, ewmh) && info.type != ewmh._NET_WM_WINDOW_TYPE_NOTIFICATION;
 }
 
-void X11Windows::moveResize(xcb_window_t id, std::optional<Point> frameOrigin, std::optional<Size> clientSize)
+Point X11Windows::gravityPoint(std::uint32_t gravity, const X11FrameExtents& e, Point frameOrigin)
 {
-    // NorthWest gravity: the outer corner of the frame lands at x, y whatever
-    // gravity the client asked for; the size is the client area's.
-    std::uint32_t flags = XCB_GRAVITY_NORTH_WEST | (kSourcePager << 12);
+    // ICCCM: the gravity names the point of the window that stays put when
+    // the frame goes around it; Static keeps the client's own corner.
+    double dx = 0, dy = 0;
+    switch (gravity) {
+    case XCB_GRAVITY_NORTH:
+    case XCB_GRAVITY_CENTER:
+    case XCB_GRAVITY_SOUTH: dx = (e.left + e.right) / 2; break;
+    case XCB_GRAVITY_NORTH_EAST:
+    case XCB_GRAVITY_EAST:
+    case XCB_GRAVITY_SOUTH_EAST: dx = e.left + e.right; break;
+    case XCB_GRAVITY_STATIC: dx = e.left; break;
+    default: break;
+    }
+    switch (gravity) {
+    case XCB_GRAVITY_WEST:
+    case XCB_GRAVITY_CENTER:
+    case XCB_GRAVITY_EAST: dy = (e.top + e.bottom) / 2; break;
+    case XCB_GRAVITY_SOUTH_WEST:
+    case XCB_GRAVITY_SOUTH:
+    case XCB_GRAVITY_SOUTH_EAST: dy = e.top + e.bottom; break;
+    case XCB_GRAVITY_STATIC: dy = e.top; break;
+    default: break;
+    }
+    return {frameOrigin.x + dx, frameOrigin.y + dy};
+}
+
+void X11Windows::moveResize(const X11WindowInfo& window, std::optional<Point> frameOrigin,
+                            std::optional<Size> clientSize)
+{
+    // The window's own gravity, named (not 0) so that every window manager
+    // reads the point the same way; the size is the client area's.
+    const std::uint32_t gravity = window.hints.gravity;
+    std::uint32_t flags = gravity | (kSourcePager << 12);
     std::uint32_t x = 0, y = 0, w = 0, h = 0;
     if (frameOrigin) {
         flags |= (1u << 8) | (1u << 9);
-        x = std::uint32_t(std::int32_t(std::lround(frameOrigin->x)));
-        y = std::uint32_t(std::int32_t(std::lround(frameOrigin->y)));
+        const Point at = gravityPoint(gravity, window.extents, *frameOrigin);
+        x = std::uint32_t(std::int32_t(std::lround(at.x)));
+        y = std::uint32_t(std::int32_t(std::lround(at.y)));
     }
     if (clientSize) {
         flags |= (1u << 10) | (1u << 11);
         w = std::uint32_t(std::max(1L, std::lround(clientSize->width)));
         h = std::uint32_t(std::max(1L, std::lround(clientSize->height)));
     }
-    conn_.sendRootMessage(id, conn_.ewmh()->_NET_MOVERESIZE_WINDOW, flags, x, y, w, h);
+    conn_.sendRootMessage(window.id, conn_.ewmh()->_NET_MOVERESIZE_WINDOW, flags, x, y, w, h);
     conn_.flush();
 }
 

@@ -19,6 +19,9 @@ struct X11SizeHints {
     int maxWidth = INT_MAX, maxHeight = INT_MAX;
     int baseWidth = -1, baseHeight = -1; // -1: not given
     int incWidth = 1, incHeight = 1;
+    // win_gravity: the point of the window that the window manager keeps
+    // where a request puts it (NorthWest when not given).
+    std::uint32_t gravity = XCB_GRAVITY_NORTH_WEST;
 
     // The client size an ICCCM window manager gives a window asked to take
     // `width` × `height`: within the minimum and maximum, base size plus a
@@ -118,7 +121,16 @@ public:
     static bool isNormalLayer(const X11WindowInfo& info, const xcb_ewmh_connection_t& ewmh);
 
     // Requests to the window manager; they take effect asynchronously.
-    void moveResize(xcb_window_t id, std::optional<Point> frameOrigin, std::optional<Size> clientSize);
+    // Moves the outer frame of `window` (read with needFrame and needHints)
+    // to `frameOrigin` and sizes its client area, given in the window's own
+    // gravity: a window manager keeps the point it was told in the window's
+    // gravity and places the window from it again later (when the client
+    // changes its size hints), so a position given in another gravity would
+    // move the window by its frame's extents then.
+    void moveResize(const X11WindowInfo& window, std::optional<Point> frameOrigin, std::optional<Size> clientSize);
+    // Where the reference point of `gravity` stands for a frame whose
+    // outer corner is at `frameOrigin` (the x, y of a request in that gravity).
+    static Point gravityPoint(std::uint32_t gravity, const X11FrameExtents& extents, Point frameOrigin);
     void changeState(xcb_window_t id, bool add, xcb_atom_t first, xcb_atom_t second = XCB_ATOM_NONE);
     void minimize(xcb_window_t id);
     void activate(xcb_window_t id);
