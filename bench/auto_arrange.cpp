@@ -5,6 +5,7 @@
 // skipped where there is none). Then the whole program on that desktop,
 // idle, with automatic arrangement off and on: the share of one core it
 // takes while nothing changes.
+#include "processcpu.h"
 #include "simbench.h"
 
 #include "platform/linux/plistdefaults.h"
@@ -125,19 +126,6 @@ void BM_AutoArrangeTickX11(benchmark::State& state)
 }
 BENCHMARK(BM_AutoArrangeTickX11)->Unit(benchmark::kMicrosecond);
 
-// User and system time a process has taken, in seconds.
-double cpuSeconds(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(::sysconf(_SC_CLK_TCK));
-}
-
 void BM_ProgramIdleCpuX11(benchmark::State& state)
 {
     const bool arranging = state.range(0) != 0;
@@ -176,9 +164,9 @@ void BM_ProgramIdleCpuX11(benchmark::State& state)
     QThread::sleep(3); // past start-up
     double used = 0;
     for (auto _ : state) {
-        const double before = cpuSeconds(tavrin.processId());
+        const double before = bench::cpuSeconds(tavrin.processId());
         QThread::usleep(unsigned(kIdleSeconds * 1e6));
-        used = cpuSeconds(tavrin.processId()) - before;
+        used = bench::cpuSeconds(tavrin.processId()) - before;
         state.SetIterationTime(kIdleSeconds);
     }
     state.counters["cpu_percent"] = used / kIdleSeconds * 100;

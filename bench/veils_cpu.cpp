@@ -6,6 +6,7 @@
 // program's user and system time over the wall time measured.
 #include "platform/linux/plistdefaults.h"
 #include "platform/x11/x11connection.h"
+#include "processcpu.h"
 #include "simbench.h"
 #include "support/x11/xvfbsession.h"
 
@@ -31,18 +32,6 @@ const char kMouse[] = R"(<dragThreshold>1</dragThreshold>
     <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
     <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
   </context>)";
-
-double cpuSeconds(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(::sysconf(_SC_CLK_TCK));
-}
 
 bool run(const XvfbSession& session, const QString& program, const QStringList& arguments, int timeoutMs = 30000)
 {
@@ -142,12 +131,12 @@ void BM_ProgramCoveringCpuX11(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
-        const double before = cpuSeconds(tavrin.processId());
+        const double before = bench::cpuSeconds(tavrin.processId());
         if (dragging)
             run(*session, QStringLiteral("xdotool"), dragSteps(grip), 120000);
         else
             QThread::usleep(unsigned(kIdleSeconds * 1e6));
-        used = cpuSeconds(tavrin.processId()) - before;
+        used = bench::cpuSeconds(tavrin.processId()) - before;
         seconds = double(wall.nsecsElapsed()) / 1e9;
         state.SetIterationTime(seconds);
     }
