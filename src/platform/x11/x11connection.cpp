@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <chrono>
 #include <poll.h>
 #include <xcb/randr.h>
@@ -300,17 +301,19 @@ QStringList X11Connection::strings(const xcb_get_property_reply_t* reply)
 void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,
                                     std::uint32_t d2, std::uint32_t d3, std::uint32_t d4)
 {
+    sendRootMessage(conn_, root(), window, type, {d0, d1, d2, d3, d4});
+}
+
+void X11Connection::sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
+                                    const std::array<std::uint32_t, 5>& data)
+{
     xcb_client_message_event_t ev{};
     ev.response_type = XCB_CLIENT_MESSAGE;
     ev.format = 32;
     ev.window = window;
     ev.type = type;
-    ev.data.data32[0] = d0;
-    ev.data.data32[1] = d1;
-    ev.data.data32[2] = d2;
-    ev.data.data32[3] = d3;
-    ev.data.data32[4] = d4;
-    xcb_send_event(conn_, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+    std::copy(data.begin(), data.end(), ev.data.data32);
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&ev));
 }
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -122,6 +123,10 @@ public:
     // Sends a 32-bit client message to the root window, as EWMH asks of pagers.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0,
                          std::uint32_t d2 = 0, std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+    // The same on any connection (Qt's, for the program's own windows), to
+    // the root window `root`; not flushed.
+    static void sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
+                                const std::array<std::uint32_t, 5>& data);
 
 signals:
     // The server closed the connection; every call fails from now on.

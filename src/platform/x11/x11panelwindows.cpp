@@ -55,17 +55,7 @@ xcb_window_t X11PanelWindows::root() const { return xcb_setup_roots_iterator(xcb
 void X11PanelWindows::askWindowManager(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,
                                        std::uint32_t d2, std::uint32_t d3)
 {
-    xcb_client_message_event_t message = {};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = type;
-    message.data.data32[0] = d0;
-    message.data.data32[1] = d1;
-    message.data.data32[2] = d2;
-    message.data.data32[3] = d3;
-    xcb_send_event(c_, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
+    X11Connection::sendRootMessage(c_, root(), window, type, {d0, d1, d2, d3, 0});
 }
 
 bool X11PanelWindows::compositing()
