@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libgl-dev fonts-dejavu-core
   libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
-  xvfb openbox x11-xserver-utils x11-utils xdotool wmctrl xcompmgr xterm
+  xvfb openbox xfwm4 trayer x11-xserver-utils x11-utils xdotool wmctrl xcompmgr xterm
   procps lsof python3 clang-format
   libpulse-dev pulseaudio pulseaudio-utils
   gnome-keyring libsecret-tools
