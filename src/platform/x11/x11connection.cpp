@@ -98,6 +98,7 @@ X11Connection::~X11Connection()
     if (ewmhReady_)
         xcb_ewmh_connection_wipe(&ewmh_);
     pending_.clear();
+    earlySeen_ = 0;
     if (conn_)
         xcb_disconnect(conn_);
 }
@@ -136,7 +137,10 @@ bool X11Connection::sync(double timeout)
     for (;;) {
         void* reply = nullptr;
         xcb_generic_error_t* err = nullptr;
-        if (xcb_poll_for_reply(conn_, cookie.sequence, &reply, &err)) {
+        const bool answered = xcb_poll_for_reply(conn_, cookie.sequence, &reply, &err);
+        takeQueuedEvents();
+        runEarly();
+        if (answered) {
             std::free(reply);
             std::free(err);
             scheduleDispatch();
@@ -157,12 +161,15 @@ bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_even
     xcb_flush(conn_);
     const double deadline = steadyNow() + timeout;
     for (;;) {
-        while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_event(conn_) : nullptr) {
+        bool matched = false;
+        while (xcb_generic_event_t* e = !matched && isAlive() ? xcb_poll_for_event(conn_) : nullptr) {
             pending_.emplace_back(e);
-            if (match(*e)) {
-                scheduleDispatch();
-                return true;
-            }
+            matched = match(*e);
+        }
+        runEarly();
+        if (matched) {
+            scheduleDispatch();
+            return true;
         }
         const double left = deadline - steadyNow();
         if (!isAlive() || left <= 0 || othersIgnored_ || !waitReadable(left)) {
@@ -175,6 +182,42 @@ bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_even
 void X11Connection::addEventHandler(QObject* owner, EventHandler handler)
 {
     handlers_.push_back({owner, std::move(handler)});
+}
+
+void X11Connection::addEarlyHandler(QObject* owner, EventHandler handler)
+{
+    earlyHandlers_.push_back({owner, std::move(handler)});
+}
+
+void X11Connection::takeQueuedEvents()
+{
+    if (events_ == Events::dropped)
+        return; // nothing hands them out
+    while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_queued_event(conn_) : nullptr)
+        pending_.emplace_back(e);
+}
+
+void X11Connection::runEarly()
+{
+    if (earlyRunning_ || events_ == Events::dropped)
+        return;
+    if (earlyHandlers_.empty()) {
+        earlySeen_ = pending_.size();
+        return;
+    }
+    earlyRunning_ = true;
+    // A handler's own round trips add to the back; nothing leaves the front meanwhile.
+    while (earlySeen_ < pending_.size()) {
+        const xcb_generic_event_t* event = pending_[earlySeen_++].get();
+        for (std::size_t i = 0; i < earlyHandlers_.size(); ++i) {
+            if (!earlyHandlers_[i].owner)
+                continue;
+            auto fn = earlyHandlers_[i].fn;
+            fn(*event);
+        }
+    }
+    std::erase_if(earlyHandlers_, [](const Handler& h) { return !h.owner; });
+    earlyRunning_ = false;
 }
 
 void X11Connection::selectInput(xcb_window_t window, std::uint32_t mask)
@@ -223,12 +266,14 @@ void X11Connection::dispatch()
     // wakes the loop again.
     readEvents();
     for (;;) {
-        while (xcb_generic_event_t* e = isAlive() ? xcb_poll_for_queued_event(conn_) : nullptr)
-            pending_.emplace_back(e);
+        takeQueuedEvents();
+        runEarly();
         if (pending_.empty())
             break;
         auto event = std::move(pending_.front());
         pending_.pop_front();
+        if (earlySeen_ > 0)
+            --earlySeen_;
         if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY)
             masks_.remove(reinterpret_cast<const xcb_destroy_notify_event_t*>(event.get())->window);
         for (std::size_t i = 0; i < handlers_.size(); ++i) {

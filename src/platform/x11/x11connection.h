@@ -35,7 +35,10 @@ using XcbReply = std::unique_ptr<T, XcbFree>;
 // trip that the server answers after every earlier request), after which the
 // replies are collected without blocking. Events are read on the main loop
 // and handed to the registered handlers; events read while a call waits are
-// kept and handed out after that call has returned, never in the middle of it.
+// kept and handed out after that call has returned, never in the middle of it
+// — except to the early handlers, which see every event as soon as it is
+// read, also in the middle of a wait (work that must not wait for the main
+// loop, such as covering a new window before it shows).
 class X11Connection : public QObject {
     Q_OBJECT
 public:
@@ -98,6 +101,13 @@ public:
     // Hands every event that has come to the handlers now, unless handlers
     // are running already (then they are handed out after those return).
     void dispatchPending();
+    // Handlers called with each event as soon as it is read, before the
+    // handlers above see it: from the main loop, and from inside `sync` and
+    // `waitForEvent` while those wait (a layout waiting for the window
+    // manager). They may send requests and wait on the server themselves;
+    // events read meanwhile reach them after they return, in order, never
+    // one inside another.
+    void addEarlyHandler(QObject* owner, EventHandler handler);
 
     // Adds to the events this connection selects on a window (the masks of
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window
@@ -143,6 +153,10 @@ private:
     // false when the wait was cut short.
     bool waitReadable(double seconds);
     void readEvents();
+    // Takes the events xcb has read already (replies' reads bring them in).
+    void takeQueuedEvents();
+    // Hands the events no early handler has seen yet to the early handlers.
+    void runEarly();
     void scheduleDispatch();
     void dispatch();
 
@@ -163,8 +177,12 @@ private:
         EventHandler fn;
     };
     std::vector<Handler> handlers_;
+    std::vector<Handler> earlyHandlers_;
     QHash<xcb_window_t, std::uint32_t> masks_;
     std::deque<XcbReply<xcb_generic_event_t>> pending_;
+    // How many events at the front of `pending_` the early handlers have seen.
+    std::size_t earlySeen_ = 0;
+    bool earlyRunning_ = false;
     bool dispatching_ = false;
     bool dispatchScheduled_ = false;
     bool lostReported_ = false;

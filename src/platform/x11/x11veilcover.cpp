@@ -55,21 +55,21 @@ xcb_window_t X11VeilCover::childOf(xcb_window_t parent) const
     return 0;
 }
 
-void X11VeilCover::frameWith(xcb_window_t frame, Size size, std::uint8_t depth)
+void X11VeilCover::frameWith(xcb_window_t frame)
 {
     if (frame == frame_ || frame == client_)
         return;
     const xcb_window_t old = outer_;
     // The new one first: the client is never without a cover in its frame.
     frame_ = frame;
-    depth_ = depth;
+    depth_ = 0;
     outer_ = makeChild(frame);
     if (old)
         xcb_destroy_window(conn_.xcb(), old); // its label goes with it
     else if (label_)
         xcb_destroy_window(conn_.xcb(), label_); // it stood in the client's cover
     label_ = 0;
-    size_ = size;
+    size_ = Size{};
     if (pixmap_)
         setLabel(pixmap_, labelSize_);
     conn_.flush();
@@ -80,6 +80,8 @@ void X11VeilCover::unframe(bool frameGone)
     if (!frameGone && outer_)
         xcb_destroy_window(conn_.xcb(), outer_);
     frame_ = outer_ = label_ = 0;
+    size_ = Size{};
+    depth_ = 0;
     if (pixmap_)
         setLabel(pixmap_, labelSize_);
     conn_.flush();

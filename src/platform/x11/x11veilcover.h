@@ -48,9 +48,10 @@ public:
     // The window of it that stands in `parent` (the client or the frame), else 0.
     xcb_window_t childOf(xcb_window_t parent) const;
 
-    // The client is held by `frame` (a child of the root window) of this
-    // size: covered there too, replacing a cover in an earlier frame.
-    void frameWith(xcb_window_t frame, Size size, std::uint8_t depth);
+    // The client is held by `frame` (the window manager's): covered there
+    // too, replacing a cover in an earlier frame. Its size and depth follow
+    // (`setTopGeometry`).
+    void frameWith(xcb_window_t frame);
     // The frame let the client go, or went.
     void unframe(bool frameGone);
     // The client window is gone, and its windows with it.
@@ -64,11 +65,13 @@ public:
     void setLabel(xcb_pixmap_t pixmap, Size size);
     // The depth of the outermost window, for the label's pixmap.
     std::uint8_t depth() const { return depth_; }
-    // The unframed client's size and depth.
-    void setClientGeometry(Size size, std::uint8_t depth)
+    // The outermost window it stands in: the frame, else the client.
+    xcb_window_t top() const { return frame_ ? frame_ : client_; }
+    // That window's size and depth (unknown, 0, until told).
+    void setTopGeometry(Size size, std::uint8_t depth)
     {
-        size_ = size;
         depth_ = depth;
+        resized(size);
     }
 
     // What it knows of the client's application.

@@ -25,12 +25,26 @@ class X11Windows;
 // its own window tree (X11VeilCover): inside the window manager's frame, or
 // inside the client itself where no window manager frames it, so the server
 // keeps it over the window through every move, resize, restack, minimise and
-// restore with no event round trip. While new windows are to be covered
-// (`coverNewWindows`), every new top-level window is watched from its
-// creation: as soon as its class and process are set, a covered one gets its
-// cover before it is first mapped, and the cover follows it into the frame
-// the window manager makes for it. A client or window manager that raises a
-// window of its own above a cover is noticed and the cover raised again.
+// restore with no event round trip.
+//
+// While windows are to be covered (`coverNewWindows`), every top-level
+// window of a covered application carries its cover whatever its state —
+// mapped or not, minimised, withdrawn, on another workspace, above the
+// others, however small — so that it is covered already when it appears:
+// the windows that exist when covering goes on are all read then, and new
+// ones are followed from their creation. A new top-level is covered at its
+// creation, before anything is read of it (a client may name and map it in
+// the same breath), and uncovered once its class and process show that it
+// is not to be covered; a popup, tooltip or other window that bypasses the
+// window manager is told apart by the client that made it (the X resource
+// id's client part), so that one of a covered client's is covered at once
+// and one of a known uncovered client's never is. The frame a window
+// manager makes around a covered window is covered the moment the window
+// is reparented into it. All of this runs from the connection's early
+// handlers: also while the main thread waits on the server for a window
+// manager (a layout), never after it. A client or window manager that
+// raises a window of its own above a cover is noticed and the cover raised
+// again.
 //
 // A cover stays while its client is to be covered, whatever the veil engine
 // makes of the window list; the engine's surfaces only give it its label.
@@ -69,22 +83,52 @@ private:
         xcb_pixmap_t pixmap = 0;
         Size size;
     };
+    // A top-level client window (or a window that bypasses the window
+    // manager) followed while covering is on.
+    struct Known {
+        QString name;
+        int pid = 0;
+        bool overrideRedirect = false;
+        // Its class, or its process once it showed without one, was read.
+        bool judged = false;
+        // Whether it is to be covered, as last judged.
+        bool verdict = false;
+        // The root's child that holds it, when known without asking (0: ask).
+        xcb_window_t top = 0;
+    };
 
     void restacked(xcb_window_t window);
-    void handleEvent(const xcb_generic_event_t& event);
+    // Structure events, from the early handlers: covers made and kept.
+    void handleEarly(const xcb_generic_event_t& event);
     void handleStructure(const xcb_generic_event_t& event);
-    // A new top-level window: watched until its class and process are known.
-    void watch(xcb_window_t window);
-    // Its class or process may be set now: covered when it is to be.
-    void judge(xcb_window_t window);
-    X11VeilCover* ensureCover(xcb_window_t client, const QString& name, int pid);
-    // Covers the client in the root's child that holds `parent` too.
-    void frame(X11VeilCover& cover, xcb_window_t parent);
+    // Properties and maps, on the main loop: new windows judged.
+    void handleEvent(const xcb_generic_event_t& event);
+    // Covering went on: every top-level window there is, read and judged.
+    void scanAll();
+    // A top-level created now: covered at once unless its client is known not to be.
+    void created(xcb_window_t window, bool overrideRedirect);
+    // Reads its class and process and judges it; unless `anyway`, one
+    // without a class yet is left to be judged when the class comes.
+    void judge(xcb_window_t window, bool anyway);
+    // Covers or uncovers a known window as it is judged (or, not judged
+    // yet, as its client's other windows are).
+    void apply(xcb_window_t window);
+    bool wanted(xcb_window_t window, const Known& known) const;
+    // Whether the client that made `window` has windows judged covered
+    // (true) or only ones judged uncovered (false); none when none are judged.
+    std::optional<bool> clientVerdict(xcb_window_t window) const;
+    std::uint32_t clientOf(xcb_window_t window) const { return window & ~idMask_; }
+    X11VeilCover* ensureCover(xcb_window_t client);
+    // Covers the client in `parent`, its new frame, at once (no round trip).
+    void frame(xcb_window_t client, xcb_window_t parent);
+    // Asks the server where the client's cover stands: covered in the
+    // root's child that holds it too, with that window's size and depth.
+    void locate(xcb_window_t client);
     void forget(xcb_window_t client);
     X11VeilCover* coverIn(xcb_window_t parent) const;
     X11VeilCover* coverWithTopLevel(xcb_window_t window) const;
     Label draw(QWidget& content, std::uint8_t depth, xcb_drawable_t drawable);
-    bool stillCovered(const X11VeilCover& cover) const;
+    bool stillCovered(xcb_window_t client) const;
 
     X11WindowServer& server_;
     X11Windows& windows_;
@@ -92,9 +136,16 @@ private:
     std::vector<X11VeilSurface*> surfaces_;
     std::function<bool(const QString&, int)> covered_;
     std::uint32_t pixel_ = 0;
+    std::uint32_t idMask_ = 0;
+    // Clients whose windows are never covered: the window manager's (its
+    // frames are covered through their clients) and this program's.
+    QSet<std::uint32_t> neverCovered_;
+    // The window manager's check window: when it goes, so does the window
+    // manager, and its client's ids go to the next client that connects.
+    xcb_window_t wmCheck_ = 0;
     std::unordered_map<xcb_window_t, std::unique_ptr<X11VeilCover>> covers_;
     QHash<xcb_window_t, Label> labels_; // by client, while a surface is attached
-    QSet<xcb_window_t> watched_;        // new top-levels of unknown class
+    QHash<xcb_window_t, Known> known_;
 };
 
 } // namespace tavrin

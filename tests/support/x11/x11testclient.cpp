@@ -39,7 +39,10 @@ QJsonObject toJson(const X11TestClient::Options& o)
             {"strut", strut},
             {"qt", o.qt},
             {"windows", o.windows},
-            {"lingers", o.lingers}};
+            {"lingers", o.lingers},
+            {"background", o.background},
+            {"fullScreen", o.fullScreen},
+            {"above", o.above}};
 }
 } // namespace
 
@@ -47,6 +50,12 @@ QStringList X11TestClient::command(const Options& options)
 {
     return {QStringLiteral(TAVRIN_X11_TEST_CLIENT),
             QString::fromUtf8(QJsonDocument(toJson(options)).toJson(QJsonDocument::Compact))};
+}
+
+void X11TestClient::tell(const QByteArray& command)
+{
+    process_->write(command + '\n');
+    process_->waitForBytesWritten(1000);
 }
 
 std::unique_ptr<X11TestClient> X11TestClient::start(const QProcessEnvironment& env, const Options& options,

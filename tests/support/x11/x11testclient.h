@@ -37,6 +37,9 @@ public:
         std::vector<std::uint32_t> strut; // _NET_WM_STRUT_PARTIAL
         bool qt = false;
         int windows = 1; // more windows: titled "<title> 2", … and placed 40 points apart
+        QString background;     // the windows' colour ("#rrggbb"); white when empty
+        bool fullScreen = false; // asks for full screen before it maps
+        bool above = false;      // asks to stay above the others before it maps
     };
 
     // Starts a client and waits until its window is mapped. Null with the
@@ -50,6 +53,10 @@ public:
     const std::vector<xcb_window_t>& windows() const { return windows_; }
     bool isRunning() const;
     bool waitForExit(double seconds);
+    // Tells the Qt client to "hide" its window, "show" it again, open a
+    // "popup" (a window that bypasses the window manager, as menus do, in
+    // the window's colour) or "close" the popup.
+    void tell(const QByteArray& command);
     // Stops and continues the process (a program that hangs).
     void freeze();
     void thaw();

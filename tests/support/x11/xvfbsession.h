@@ -29,8 +29,10 @@ public:
         std::vector<Monitor> monitors{{QStringLiteral("LEFT"), Rect(0, 0, 1720, 1440)},
                                       {QStringLiteral("RIGHT"), Rect(1720, 0, 1720, 1440)}};
         bool windowManager = true;
-        // "openbox", or "xfwm4" (its compositor off; the two keys below are openbox's).
+        // "openbox", or "xfwm4" (its compositor off unless `compositor`; the
+        // two keys below are openbox's).
         QString windowManagerProgram = QStringLiteral("openbox");
+        bool compositor = false;
         // The inside of openbox's <keyboard> section: its own key bindings.
         QString windowManagerKeys;
         // The inside of its <mouse> section: none unless given.

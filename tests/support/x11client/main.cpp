@@ -12,7 +12,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QColor>
+#include <QPainter>
 #include <QRasterWindow>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,7 +73,9 @@ xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const
 {
     const xcb_window_t w = xcb_generate_id(c);
     const int x = o["x"].toInt() + 40 * i, y = o["y"].toInt() + 40 * i;
-    const std::uint32_t values[] = {screen.white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    const QColor background(o["background"].toString());
+    const std::uint32_t pixel = background.isValid() ? (background.rgb() & 0xFFFFFF) : screen.white_pixel;
+    const std::uint32_t values[] = {pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen.root, std::int16_t(x), std::int16_t(y),
                       std::uint16_t(o["w"].toInt()), std::uint16_t(o["h"].toInt()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
@@ -93,6 +98,13 @@ xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const
         const QByteArray name = "_NET_WM_WINDOW_TYPE_" + type.toUpper().toLatin1();
         setCardinals(c, w, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, {atom(c, name.constData())});
     }
+    std::vector<std::uint32_t> state;
+    if (o["fullScreen"].toBool())
+        state.push_back(atom(c, "_NET_WM_STATE_FULLSCREEN"));
+    if (o["above"].toBool())
+        state.push_back(atom(c, "_NET_WM_STATE_ABOVE"));
+    if (!state.empty())
+        setCardinals(c, w, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, state);
     if (o["transient"].toBool())
         setCardinals(c, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {screen.root});
     std::vector<std::uint32_t> strut;
@@ -151,11 +163,48 @@ int runPlainClient(const QJsonObject& o)
     return 0; // the server went away
 }
 
+// A Qt window filled with one colour.
+class Filled : public QRasterWindow {
+public:
+    explicit Filled(const QColor& colour) : colour_(colour) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(QRect(QPoint(), size()), colour_.isValid() ? colour_ : QColor(Qt::white));
+    }
+
+private:
+    QColor colour_;
+};
+
 int runQtClient(int argc, char** argv, const QJsonObject& o)
 {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
-    QRasterWindow window;
+    const QColor colour(o["background"].toString());
+    Filled window(colour);
+    Filled popup(colour);
+    popup.setFlags(Qt::Popup);
+    // Commands on standard input, one a line.
+    QSocketNotifier commands(0, QSocketNotifier::Read);
+    QObject::connect(&commands, &QSocketNotifier::activated, [&] {
+        char line[64] = {};
+        if (!std::fgets(line, sizeof line, stdin)) {
+            commands.setEnabled(false);
+            return;
+        }
+        const QByteArray command = QByteArray(line).trimmed();
+        if (command == "hide")
+            window.hide();
+        else if (command == "show")
+            window.show();
+        else if (command == "popup")
+            popup.setGeometry(window.x() + 40, window.y() + 40, 260, 320), popup.show();
+        else if (command == "close")
+            popup.hide();
+    });
     window.setTitle(o["title"].toString());
     if (o["minWidth"].toInt() || o["minHeight"].toInt())
         window.setMinimumSize({o["minWidth"].toInt(), o["minHeight"].toInt()});
