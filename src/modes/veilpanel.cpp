@@ -32,9 +32,12 @@ QColor VeilPanel::fill(const QWidget* widget)
 VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces, std::uint32_t covered)
 {
     // Decided before the window exists: a translucent window needs a visual
-    // with alpha, and only a compositor shows its translucent parts.
-    translucent_ = surfaces.windowed() && WindowTranslucency::compositing();
-    blur_ = translucent_ && WindowTranslucency::blurOffered();
+    // with alpha, and only a compositor shows its translucent parts. Without
+    // a blur behind it a see-through veil would only cost a window repainted
+    // with its private window: the opaque cover drawn by the server is then
+    // the whole veil.
+    translucent_ = surfaces.windowed() && WindowTranslucency::compositing() && WindowTranslucency::blurOffered();
+    blur_ = translucent_;
     if (translucent_) {
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_NoSystemBackground);
