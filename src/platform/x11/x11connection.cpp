@@ -189,6 +189,17 @@ void X11Connection::addEarlyHandler(QObject* owner, EventHandler handler)
     earlyHandlers_.push_back({owner, std::move(handler)});
 }
 
+void X11Connection::serviceEarly()
+{
+    if (events_ == Events::dropped || earlyHandlers_.empty())
+        return;
+    readEvents();
+    if (earlySeen_ < pending_.size()) {
+        runEarly();
+        scheduleDispatch();
+    }
+}
+
 void X11Connection::takeQueuedEvents()
 {
     if (events_ == Events::dropped)

@@ -108,6 +108,9 @@ public:
     // events read meanwhile reach them after they return, in order, never
     // one inside another.
     void addEarlyHandler(QObject* owner, EventHandler handler);
+    // Reads what the server has sent and hands it to the early handlers now:
+    // for long work on the main loop that would keep them waiting.
+    void serviceEarly();
 
     // Adds to the events this connection selects on a window (the masks of
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window

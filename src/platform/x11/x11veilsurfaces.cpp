@@ -181,6 +181,7 @@ void X11VeilSurfaces::scanAll()
     X11Connection& conn = windows_.connection();
     xcb_connection_t* c = conn.xcb();
     neverCovered_.clear();
+    neverCovered_.insert(clientOf(xcb_generate_id(c)));
     if (xcb_connection_t* qt = qtConnection())
         neverCovered_.insert(clientOf(xcb_generate_id(qt)));
     const auto wmCookie = conn.requestProperty(conn.root(), conn.ewmh()->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
@@ -496,11 +497,20 @@ std::uint32_t X11VeilSurfaces::attach(xcb_window_t client, QWidget& content)
     if (X11VeilCover* cover = ensureCover(client); cover && !cover->depth())
         locate(client);
     xcb_connection_t* c = windows_.connection().xcb();
-    const auto found = covers_.find(client);
+    // Drawing takes a while: new windows made meanwhile are covered first.
+    windows_.connection().serviceEarly();
+    auto found = covers_.find(client);
     if (found == covers_.end())
         return xcb_generate_id(c); // gone meanwhile
+    Label label = draw(content, found->second->depth(), windows_.connection().root());
+    windows_.connection().serviceEarly();
+    found = covers_.find(client);
+    if (found == covers_.end()) {
+        if (label.pixmap)
+            xcb_free_pixmap(c, label.pixmap);
+        return xcb_generate_id(c); // gone meanwhile
+    }
     X11VeilCover* cover = found->second.get();
-    Label label = draw(content, cover->depth(), windows_.connection().root());
     if (const Label old = labels_.take(client); old.pixmap) {
         cover->setLabel(0, {});
         xcb_free_pixmap(c, old.pixmap);
