@@ -280,7 +280,7 @@ protected:
         XcbReply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, attributes, nullptr));
         const auto pids = X11Connection::cardinals(probe_->takeProperty(pid).get());
         const bool ok = a && a->override_redirect && a->map_state != XCB_MAP_STATE_UNMAPPED && !pids.empty()
-               && qint64(pids[0]) == tavrin_.processId();
+                        && qint64(pids[0]) == tavrin_.processId();
         return ok;
     }
 
@@ -424,7 +424,8 @@ protected:
         ASSERT_TRUE(secret && plain);
         // (A compositor may show a new window a moment after it is mapped.)
         int plainBefore = 0;
-        waitUntil([&] { return (plainBefore = count(screenshot(frameWindowGeometry(plain)), kPlainBackground)) > 1000; });
+        waitUntil(
+            [&] { return (plainBefore = count(screenshot(frameWindowGeometry(plain)), kPlainBackground)) > 1000; });
         ASSERT_GT(plainBefore, 1000);
         ASSERT_TRUE(coverSecret(secret, true)) << output_.toStdString();
         // The program's first-run window, a regular window of its own, over the xterm too.
@@ -524,8 +525,14 @@ protected:
             tweak(o);
         return startClient(o);
     }
-    bool unmapped(xcb_window_t w) { return waitUntil([&] { return !isViewable(w); }, 5.0); }
-    bool shown(xcb_window_t w) { return waitUntil([&] { return isViewable(w); }, 5.0); }
+    bool unmapped(xcb_window_t w)
+    {
+        return waitUntil([&] { return !isViewable(w); }, 5.0);
+    }
+    bool shown(xcb_window_t w)
+    {
+        return waitUntil([&] { return isViewable(w); }, 5.0);
+    }
 
     // Every top-level window of a private application is covered, whatever
     // its state when covering goes on (hidden, withdrawn, minimised, on
@@ -550,8 +557,8 @@ protected:
         qt->tell("hide");
         ASSERT_TRUE(xdotool({QStringLiteral("windowunmap"), QString::number(withdrawn->window())}));
         ASSERT_TRUE(xdotool({QStringLiteral("set_num_desktops"), QStringLiteral("2")}));
-        ASSERT_TRUE(xdotool({QStringLiteral("set_desktop_for_window"), QString::number(elsewhere->window()),
-                             QStringLiteral("1")}));
+        ASSERT_TRUE(xdotool(
+            {QStringLiteral("set_desktop_for_window"), QString::number(elsewhere->window()), QStringLiteral("1")}));
         probe_->sendRootMessage(minimised->window(), probe_->atoms().wmChangeState, 3);
         probe_->flush();
         for (X11TestClient* c : {qt, withdrawn, elsewhere, minimised})
@@ -635,8 +642,7 @@ protected:
              true},
             {"flushed", flush(QStringLiteral("Flushed"), [](X11TestClient::Options&) {}), true},
             {"dialogs", flush(QStringLiteral("Dialog"), [](X11TestClient::Options& o) { o.type = "dialog"; }), true},
-            {"fullscreen", flush(QStringLiteral("Full"), [](X11TestClient::Options& o) { o.fullScreen = true; }),
-             true},
+            {"fullscreen", flush(QStringLiteral("Full"), [](X11TestClient::Options& o) { o.fullScreen = true; }), true},
             {"xterms",
              [&] {
                  for (int i = 0; i < 4; ++i)
@@ -646,8 +652,9 @@ protected:
         };
         for (const Case& c : cases) {
             const int leaking = watched(QString::fromLatin1(c.name), c.run);
-            if (!c.newWindows)
+            if (!c.newWindows) {
                 EXPECT_EQ(leaking, 0) << c.name;
+            }
         }
 
         // Forty plain windows opened at once on the right-hand monitor; then a
@@ -659,18 +666,19 @@ protected:
         // Plain windows of a client not seen before are covered from their
         // creation until their class is read: how often that shows is
         // recorded (a count, not a bound).
-        watched(
-            QStringLiteral("plain"), [&] { ASSERT_TRUE(startClient(plain)); }, Rect(1720, 0, 1720, 1440), {fill, fill});
+        watched(QStringLiteral("plain"), [&] { ASSERT_TRUE(startClient(plain)); }, Rect(1720, 0, 1720, 1440),
+                {fill, fill});
         ASSERT_TRUE(activate(clientTitled(QStringLiteral("Plain"))));
         xcb_window_t during = 0;
-        EXPECT_EQ(watched(QStringLiteral("layout"),
-                          [&] {
-                              xdotool({QStringLiteral("mousemove"), QStringLiteral("2500"), QStringLiteral("700")});
-                              xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
-                              during = startSecret(QStringLiteral("During a layout"), {1900, 300});
-                              pause(1.0);
-                          },
-                          Rect(1720, 0, 1720, 1440)),
+        EXPECT_EQ(watched(
+                      QStringLiteral("layout"),
+                      [&] {
+                          xdotool({QStringLiteral("mousemove"), QStringLiteral("2500"), QStringLiteral("700")});
+                          xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
+                          during = startSecret(QStringLiteral("During a layout"), {1900, 300});
+                          pause(1.0);
+                      },
+                      Rect(1720, 0, 1720, 1440)),
                   0);
         EXPECT_TRUE(during && covered(during));
         // Frames of private windows (title bars and borders) mapped before
@@ -678,8 +686,8 @@ protected:
         EXPECT_GT(frames.framed(), 50);
         RecordProperty("framesMapped", frames.framed());
         RecordProperty("framesUncovered", frames.uncovered());
-        std::printf("[ veils ] %s: %d frames of private windows mapped, %d without their cover\n",
-                    qPrintable(setUp()), frames.framed(), frames.uncovered());
+        std::printf("[ veils ] %s: %d frames of private windows mapped, %d without their cover\n", qPrintable(setUp()),
+                    frames.framed(), frames.uncovered());
         for (X11TestClient* c : {qt, withdrawn, elsewhere, minimised, above, tiny})
             EXPECT_TRUE(covered(c->window())) << c->pid();
     }

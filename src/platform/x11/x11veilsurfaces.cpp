@@ -269,8 +269,8 @@ void X11VeilSurfaces::scanAll()
     }
     const bool answered = res.empty() || conn.sync();
     for (const auto& [i, cookie] : res) {
-        XcbReply<xcb_res_query_client_ids_reply_t> r(
-            answered ? xcb_res_query_client_ids_reply(c, cookie, nullptr) : nullptr);
+        XcbReply<xcb_res_query_client_ids_reply_t> r(answered ? xcb_res_query_client_ids_reply(c, cookie, nullptr)
+                                                              : nullptr);
         if (!answered)
             xcb_discard_reply(c, cookie.sequence);
         for (auto it = r ? xcb_res_query_client_ids_ids_iterator(r.get()) : xcb_res_client_id_value_iterator_t{};

@@ -36,8 +36,8 @@ public:
         bool transient = false;           // WM_TRANSIENT_FOR the root window
         std::vector<std::uint32_t> strut; // _NET_WM_STRUT_PARTIAL
         bool qt = false;
-        int windows = 1; // more windows: titled "<title> 2", … and placed 40 points apart
-        QString background;     // the windows' colour ("#rrggbb"); white when empty
+        int windows = 1;         // more windows: titled "<title> 2", … and placed 40 points apart
+        QString background;      // the windows' colour ("#rrggbb"); white when empty
         bool fullScreen = false; // asks for full screen before it maps
         bool above = false;      // asks to stay above the others before it maps
     };

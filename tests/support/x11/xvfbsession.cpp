@@ -295,9 +295,11 @@ bool XvfbSession::startWindowManager(QString* error)
     windowManager_->setStandardOutputFile(QProcess::nullDevice());
     windowManager_->setStandardErrorFile(dir_.filePath(QStringLiteral("openbox.log")));
     // Frames built otherwise than openbox's, drawn with or without its compositor.
-    const QString compositor = options_.compositor ? QStringLiteral("--compositor=on") : QStringLiteral("--compositor=off");
-    windowManager_->start(openbox, xfwm ? QStringList{compositor, QStringLiteral("--sm-client-disable")}
-                                        : QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
+    const QString compositor =
+        options_.compositor ? QStringLiteral("--compositor=on") : QStringLiteral("--compositor=off");
+    windowManager_->start(openbox,
+                          xfwm ? QStringList{compositor, QStringLiteral("--sm-client-disable")}
+                               : QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
     if (!windowManager_->waitForStarted(5000)) {
         if (error)
             *error = QStringLiteral("openbox does not start: %1").arg(windowManager_->errorString());

@@ -8,11 +8,11 @@
 // The plain client speaks X directly and can leave out _NET_WM_PID, refuse
 // focus, limit its size or reserve a screen edge; the Qt client is an
 // ordinary Qt window.
+#include <QColor>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QColor>
 #include <QPainter>
 #include <QRasterWindow>
 #include <QSocketNotifier>
