@@ -17,6 +17,7 @@ packages=(
   libpulse-dev pulseaudio pulseaudio-utils
   gnome-keyring libsecret-tools
   liblz4-dev
+  libical-dev
 )
 if [ "${1:-}" = "sanitize" ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
