@@ -3,6 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# Every program the tests, benchmarks and recipes start is in the package
+# table and installed: else stop here, naming it, rather than after the build.
+python3 scripts/check-programs.py
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/tavrin-runtime-$(id -u)}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
