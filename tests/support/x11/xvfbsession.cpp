@@ -84,6 +84,7 @@ std::unique_ptr<XvfbSession> XvfbSession::start(QString* error, const Options& o
 
 XvfbSession::~XvfbSession()
 {
+    stop(compositor_);
     stop(windowManager_);
     stop(bus_);
     stop(server_);
@@ -147,6 +148,35 @@ bool XvfbSession::startServer(QString* error)
     display_ = QStringLiteral(":%1").arg(QString::fromLatin1(number.trimmed()));
     server_ = std::move(server);
     return true;
+}
+
+bool XvfbSession::startCompositor(QString* error)
+{
+    const QString xcompmgr = program(QStringLiteral("xcompmgr"), QStringLiteral("xcompmgr"), error);
+    if (xcompmgr.isEmpty())
+        return false;
+    auto conn = X11Connection::open(display_, error);
+    if (!conn)
+        return false;
+    compositor_ = childProcess();
+    compositor_->setProcessEnvironment(environment());
+    compositor_->setStandardOutputFile(QProcess::nullDevice());
+    compositor_->setStandardErrorFile(QProcess::nullDevice());
+    compositor_->start(xcompmgr, {});
+    // A compositor announces itself by owning the screen's _NET_WM_CM_S0.
+    const auto atomCookie = xcb_intern_atom(conn->xcb(), 0, 13, "_NET_WM_CM_S0");
+    XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(conn->xcb(), atomCookie, nullptr));
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    while (atom && X11Connection::steadyNow() < deadline && compositor_->state() != QProcess::NotRunning) {
+        const auto cookie = xcb_get_selection_owner(conn->xcb(), atom->atom);
+        XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(conn->xcb(), cookie, nullptr));
+        if (owner && owner->owner != XCB_NONE)
+            return true;
+        compositor_->waitForFinished(20);
+    }
+    if (error)
+        *error = QStringLiteral("xcompmgr did not take the display %1.").arg(display_);
+    return false;
 }
 
 bool XvfbSession::setMonitors(const std::vector<Monitor>& monitors, QString* error)

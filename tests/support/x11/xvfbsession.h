@@ -65,6 +65,10 @@ public:
     // no server or client outlives an interrupted test.
     static std::unique_ptr<QProcess> childProcess();
 
+    // Starts a compositor (xcompmgr) for the rest of the session and waits
+    // until it has taken the screen; false with the reason in `error`.
+    bool startCompositor(QString* error = nullptr);
+
     // Replaces the monitors (the RandR 1.5 monitor list).
     bool setMonitors(const std::vector<Monitor>& monitors, QString* error = nullptr);
     // Gives openbox other key bindings of its own and has it read its
@@ -86,6 +90,7 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> server_;
     std::unique_ptr<QProcess> windowManager_;
+    std::unique_ptr<QProcess> compositor_;
     std::unique_ptr<QProcess> bus_;
 };
 
