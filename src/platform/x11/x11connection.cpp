@@ -138,8 +138,11 @@ bool X11Connection::sync(double timeout)
         void* reply = nullptr;
         xcb_generic_error_t* err = nullptr;
         const bool answered = xcb_poll_for_reply(conn_, cookie.sequence, &reply, &err);
-        takeQueuedEvents();
-        runEarly();
+        if (!earlyHandlers_.empty()) {
+            // (Without early handlers the events stay in xcb's queue until the main loop reads them.)
+            takeQueuedEvents();
+            runEarly();
+        }
         if (answered) {
             std::free(reply);
             std::free(err);
