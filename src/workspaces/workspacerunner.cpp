@@ -113,8 +113,10 @@ QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
         co_return !o.location.isEmpty() && workspace().launchApplication(o.location);
     if (!restoresTabs(row))
         co_return workspace().openUrl(QUrl(*row.openURL), o.location);
-    // The tabs go into a new window of the browser, which must run first.
-    if (running)
+    // The tabs go into a new window of the browser, which must run first,
+    // unless the command that opens them starts it (once, with the tabs).
+    WindowContent* content = WindowContent::installed();
+    if (running || (content && content->restoreStartsBrowser()))
         co_return co_await openTabs(row, o.location);
     if (!o.location.isEmpty() && workspace().launchApplication(o.location)) {
         o.awaitingLaunch = true;
