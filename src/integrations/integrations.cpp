@@ -293,7 +293,7 @@ constexpr qsizetype kTitleCut = 256;
 // Each entry's read, one to one: the read of exactly its title first, then
 // the one with the longest title its title contains (allowing for the cut);
 // an entry whose title another window of its application carries too
-// cannot be told apart and gets none. Entries without a read show their
+// cannot be told apart and gets none, nor does a private browser window. Entries without a read show their
 // document unless their integration is off.
 QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads,
                           const QSet<QString>& offNames)
@@ -313,10 +313,16 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
         titled.removeIf([&](const Read& r) { return r.title != e.title; });
         return titled.size() != same || titled.count(titled.front()) != titled.size();
     };
+    // A private window (Firefox marks its title) is never in a session file:
+    // whatever read its title contains is another window's.
+    const auto privateBrowsing = [](const WindowEntry& e) {
+        const Integration* row = byName(e.app);
+        return row && row->how == How::browser && e.title.endsWith(QLatin1String(" Private Browsing"));
+    };
     const auto pass = [&](const std::function<qsizetype(const WindowEntry&, const Read&)>& fit) {
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const WindowEntry& e = entries[i];
-            if (found[i] || shared(e))
+            if (found[i] || shared(e) || privateBrowsing(e))
                 continue;
             const auto list = reads.constFind(e.app);
             if (list == reads.cend())

@@ -340,8 +340,15 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
 {
     Clock& clock = *Platform::current().clock;
     std::vector<Opening> openings;
+    WindowContent* content = WindowContent::installed();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].existing)
+            continue;
+        // A saved browser window that kept no address (a private one, one
+        // whose tabs could not be told) does not come back as an empty
+        // window where the browser's own command brings windows back.
+        if (rows[i].saved && !rows[i].openURL && content && content->restoreStartsBrowser()
+            && content->restoresTabs(rows[i].app))
             continue;
         Opening o;
         o.row = i;

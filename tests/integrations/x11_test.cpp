@@ -146,6 +146,15 @@ TEST_F(X11Integrations, AFirefoxWindowShowsTheTabItsTitleNamesThoughTheFileIsOld
     EXPECT_EQ(items->front().app, "Firefox ESR");
     EXPECT_EQ(items->front().url, "https://docs.example/");
     EXPECT_EQ(items->front().tabs, (QStringList{"https://mail.example/", "https://docs.example/"}));
+
+    // A private window on the same page is in no file: it keeps no address.
+    X11TestClient* secret = startClient(ofClass("Docs \u2014 Mozilla Firefox Private Browsing", "Firefox-esr"));
+    ASSERT_TRUE(secret);
+    ASSERT_TRUE(waitUntil([&] { return !windowsOf(secret->pid()).empty(); }));
+    const auto hidden = finish(Integrations::capture(windowsOf(secret->pid())));
+    ASSERT_TRUE(hidden);
+    ASSERT_EQ(hidden->size(), 1);
+    EXPECT_EQ(hidden->front(), (SavedItem{"Firefox ESR", std::nullopt, std::nullopt}));
 }
 
 TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)

@@ -441,8 +441,13 @@ TEST_F(Runner, WhereTheRestoreStartsTheBrowserItIsStartedOnceWithTheTabs)
     PlannedWindow saved = opening("Chrome", "https://c.example.com/");
     saved.tabs = QStringList{"https://d.example.com/"};
     saved.saved = true;
-    const auto outcome = arrange({saved});
+    // A private window kept no address: its place stays empty.
+    PlannedWindow secret;
+    secret.app = "Chrome";
+    secret.saved = true;
+    const auto outcome = arrange({saved, secret});
     EXPECT_EQ(asked, QStringList{"Chrome not running 2"});
     ASSERT_EQ(outcome.windows.size(), 1u);
     EXPECT_EQ(outcome.windows[0].string(ax::Title), "c.example.com");
+    EXPECT_FALSE(outcome.problem);
 }
