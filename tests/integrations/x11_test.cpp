@@ -184,7 +184,7 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
         ASSERT_TRUE(QDir().mkpath(folders.back()));
         xterms.push_back(startXterm(500 + 300 * int(xterms.size()), 400, folders.back(), {"-T", name}));
         ASSERT_TRUE(xterms.back().isValid());
-        ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms.back().pid).has_value(); }, 10));
+        ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms.back().pid).has_value(); }));
     }
     const auto saved = [&](const QString& app) {
         QList<SavedItem> out;
@@ -215,7 +215,7 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
     EXPECT_EQ(saved("Chromium").front().url, "https://mail.example/");
 
     sessions.save(true); // the screen locks
-    ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }, 15));
+    ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }));
     ASSERT_EQ(saved("Chromium").size(), 1);
     EXPECT_EQ(saved("Chromium").front().tabs, (QStringList{"https://mail.example/", "https://docs.example/"}));
     EXPECT_EQ(folderUrls(), expected);
@@ -289,18 +289,16 @@ TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersI
         QFile log(dir_.filePath("commands"));
         const qsizetype expected = QString(app) == "Chromium" ? 1 : 3;
         QList<QStringList> commands;
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                commands.clear();
-                if (log.open(QIODevice::ReadOnly)) {
-                    for (const QByteArray& line : log.readAll().split('\n'))
-                        if (!line.isEmpty())
-                            commands.append(QString::fromUtf8(line).split('\x1f', Qt::SkipEmptyParts));
-                    log.close();
-                }
-                return commands.size() == expected;
-            },
-            10));
+        ASSERT_TRUE(waitUntil([&] {
+            commands.clear();
+            if (log.open(QIODevice::ReadOnly)) {
+                for (const QByteArray& line : log.readAll().split('\n'))
+                    if (!line.isEmpty())
+                        commands.append(QString::fromUtf8(line).split('\x1f', Qt::SkipEmptyParts));
+                log.close();
+            }
+            return commands.size() == expected;
+        }));
         const Shown shown = replay(commands, QString(app) != "Chromium");
         ASSERT_EQ(shown.windows.size(), 1);
         EXPECT_EQ(shown.front[0], "https://b.example/");
@@ -324,16 +322,14 @@ TEST_F(X11Integrations, ThreeXtermsComeBackInTheirFolders)
         ASSERT_TRUE(workspace.openUrl(QUrl::fromLocalFile(folder), xterm));
     // Each xterm's folder, as the process it started works in.
     QStringList found;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            found.clear();
-            for (const RunningApp& app : workspace.runningApplications())
-                if (app.localizedName == "XTerm")
-                    found.append(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(app.pid)).symLinkTarget());
-            found.sort();
-            return found.size() == 3;
-        },
-        15));
+    ASSERT_TRUE(waitUntil([&] {
+        found.clear();
+        for (const RunningApp& app : workspace.runningApplications())
+            if (app.localizedName == "XTerm")
+                found.append(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(app.pid)).symLinkTarget());
+        found.sort();
+        return found.size() == 3;
+    }));
     QStringList expected = folders;
     expected.sort();
     EXPECT_EQ(found, expected);

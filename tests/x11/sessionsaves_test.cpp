@@ -104,7 +104,7 @@ TEST_F(X11SessionSavesTest, ALockThenAQuitKeepEveryTabAndFolder)
     saver.send(
         QDBusMessage::createSignal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged")
         << true);
-    ASSERT_TRUE(waitUntil([&] { return !itemOf("Chromium").isEmpty() && folders().size() == 2; }, 20))
+    ASSERT_TRUE(waitUntil([&] { return !itemOf("Chromium").isEmpty() && folders().size() == 2; }))
         << stored("savedWorkspaces").toByteArray().toStdString();
     const QJsonArray tabs{"https://mail.example/", "https://docs.example/"};
     EXPECT_EQ(itemOf("Chromium").value("tabs").toArray(), tabs);
