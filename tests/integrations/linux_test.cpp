@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/x11/desktopentries.h"
 #include "platform/x11/x11automation.h"
+#include "platform/x11/x11workspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,6 +124,22 @@ TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
     EXPECT_TRUE(listing->split('\n').contains("n" + QDir::currentPath())) << listing->toStdString();
     // No terminal device of that name: no folder.
     EXPECT_EQ(Integrations::folderForTTY("/dev/ttys999"), std::nullopt);
+}
+
+TEST(X11Workspace, ATerminalIsToldItsFolderByItsOwnOptionWhereItHasOne)
+{
+    const struct {
+        const char* program;
+        QStringList arguments;
+    } cases[] = {
+        {"gnome-terminal", {"--working-directory=/home/sam/src"}},
+        {"konsole", {"--workdir", "/home/sam/src"}},
+        {"alacritty", {"--working-directory", "/home/sam/src"}},
+        {"kitty", {"--directory", "/home/sam/src"}},
+        {"xterm", {}}, // only the working directory it is started in
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(X11Workspace::folderArguments(c.program, "/home/sam/src"), c.arguments) << c.program;
 }
 
 TEST(X11Automation, ABrowserWindowWithTabsOpensThroughItsDesktopEntry)
