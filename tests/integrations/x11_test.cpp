@@ -182,7 +182,9 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
     for (const char* name : {"alpha", "beta"}) {
         folders.append(dir_.filePath(name));
         ASSERT_TRUE(QDir().mkpath(folders.back()));
-        xterms.push_back(startXterm(500 + 300 * int(xterms.size()), 400, folders.back(), {"-T", name}));
+        // A shell that reads no start-up file: its prompt leaves the title alone.
+        xterms.push_back(
+            startXterm(500 + 300 * int(xterms.size()), 400, folders.back(), {"-T", name, "-e", "bash", "--norc"}));
         ASSERT_TRUE(xterms.back().isValid());
         ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms.back().pid).has_value(); }));
     }

@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace tavrin {
 namespace {
@@ -89,14 +90,15 @@ TEST_F(X11SessionSavesTest, ALockThenAQuitKeepEveryTabAndFolder)
     programEnvironment_.insert("HOME", home_.path());
 
     ASSERT_TRUE(startClient(ofClass("Inbox - Chromium", "Chromium")));
+    // Shells that read no start-up file, whose prompt leaves the titles alone.
     QStringList expected;
     int x = 500;
     for (const char* name : {"alpha", "beta"}) {
         const QString folder = home_.filePath(name);
         ASSERT_TRUE(QDir().mkpath(folder));
         expected.append(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded));
-        ASSERT_TRUE(
-            startTitledXterm(name, {double(x), 400}, {40, 10}, {"-e", "sh", "-c", "cd \"$0\" && exec bash", folder}));
+        ASSERT_TRUE(startTitledXterm(name, {double(x), 400}, {40, 10},
+                                     {"-e", "sh", "-c", "cd \"$0\" && exec bash --norc", folder}));
         x += 400;
     }
     ASSERT_TRUE(startTavrin()) << output_.toStdString();
@@ -120,6 +122,39 @@ TEST_F(X11SessionSavesTest, ALockThenAQuitKeepEveryTabAndFolder)
     EXPECT_EQ(itemOf("Chromium").value("url").toString(), "https://mail.example/");
     EXPECT_EQ(itemOf("Chromium").value("tabs").toArray(), tabs);
     EXPECT_EQ(folders(), expected);
+}
+
+TEST_F(X11SessionSavesTest, ASessionFileThatNeverAnswersNeitherHoldsUpTheSaveNorTheQuit)
+{
+    PrivateBus session;
+    if (session.address().isEmpty())
+        GTEST_SKIP() << "no bus could be started: " << session.problem().toStdString();
+    QDBusConnection saver = session.connect(QStringLiteral("screen-saver"));
+    ASSERT_TRUE(saver.registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
+    const QString data = home_.filePath("data");
+    write(data + "/applications/chromium.desktop",
+          "[Desktop Entry]\nType=Application\nName=Chromium\nStartupWMClass=Chromium\nExec=chromium %U\n");
+    // A FIFO no one writes to, where the session file should be: opening it
+    // the ordinary way waits for a writer for good.
+    const QString sessionFile = config_.filePath("chromium/Default/Sessions/Session_13300000000000001");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(sessionFile).path()));
+    ASSERT_EQ(mkfifo(QFile::encodeName(sessionFile).constData(), 0600), 0);
+    ASSERT_TRUE(sessionfiles::lock(config_.filePath("chromium/SingletonLock")));
+    programEnvironment_.insert("DBUS_SESSION_BUS_ADDRESS", session.address());
+    programEnvironment_.insert("XDG_DATA_HOME", data);
+    programEnvironment_.insert("HOME", home_.path());
+    ASSERT_TRUE(startClient(ofClass("Inbox - Chromium", "Chromium")));
+    ASSERT_TRUE(startClient(ofClass("Plan - Chromium", "Chromium")));
+    ASSERT_TRUE(startTavrin()) << output_.toStdString();
+
+    saver.send(
+        QDBusMessage::createSignal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged")
+        << true);
+    // The save ends without the browser's tabs.
+    ASSERT_TRUE(waitUntil([&] { return !itemOf("Chromium").isEmpty(); }))
+        << stored("savedWorkspaces").toByteArray().toStdString();
+    EXPECT_FALSE(itemOf("Chromium").contains("tabs"));
+    EXPECT_TRUE(stopTavrin()) << tavrin_.readAllStandardError().toStdString();
 }
 
 } // namespace
