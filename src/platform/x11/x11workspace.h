@@ -40,6 +40,7 @@ public:
 
     bool launchApplication(const QString& location) override;
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
+    SettingsOpening openSettings(const QUrl& address) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
     // The names of the desktop entries, those not to be shown excepted.
