@@ -492,7 +492,7 @@ TEST_F(BarTest, TheSetupCardFollowsTheEngineAndTheClaudeKey)
         const char* engine;
         bool card, tryList;
     };
-    for (const Case c : {Case{"onDevice", false, true}, Case{"tavrinAI", false, true}, Case{"claude", true, true},
+    for (const Case c : {Case{"onDevice", false, true}, Case{"tavrinAI", true, false}, Case{"claude", true, true},
                          Case{"bogus", true, false}}) {
         SCOPED_TRACE(c.engine);
         setEngine(QString::fromLatin1(c.engine));
