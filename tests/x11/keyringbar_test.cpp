@@ -62,5 +62,39 @@ TEST_F(X11KeyringBarTest, ALockedKeyringPromptsOnlyWhenAPlanNeedsTheKey)
     EXPECT_TRUE(stopTavrin());
 }
 
+// gnome-keyring without a login keyring (started without --unlock): saving
+// asks it to make the default keyring, whose own prompt asks for the new
+// password; then the key is saved there.
+TEST_F(X11KeyringBarTest, SavingWhereNoKeyringExistsHasTheKeyringMakeOne)
+{
+    KeyringDaemon daemon({KeyringDaemon::Keyring::withoutLogin, session_->display()});
+    if (!daemon.problem().isEmpty())
+        GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
+    ASSERT_FALSE(daemon.defaultKeyringExists());
+    DesktopKeychain keychain(daemon.bus());
+    std::optional<KeychainResult> saved;
+    auto save = [&]() -> QCoro::Task<> {
+        saved = co_await keychain.write(QStringLiteral("app.tavrin"), QStringLiteral("anthropic-api-key"),
+                                        "sk-ant-new-keyring");
+    };
+    [[maybe_unused]] auto running = save();
+    ASSERT_TRUE(waitUntil([&] { return promptShows() || saved.has_value(); }, 20.0)) << "no prompt for a new keyring";
+    ASSERT_FALSE(saved.has_value()) << saved->message.toStdString();
+    pause(1.0);
+    saveScreenshot(QStringLiteral("keyring-new-keyring-prompt.png"));
+    for (const QString& key : {QStringLiteral("type:new-password"), QStringLiteral("key:Tab"),
+                               QStringLiteral("type:new-password"), QStringLiteral("key:Return")}) {
+        const QString action = key.section(QLatin1Char(':'), 0, 0), value = key.section(QLatin1Char(':'), 1);
+        ASSERT_TRUE(xdotool({action, value}));
+        pause(0.3);
+    }
+    ASSERT_TRUE(waitUntil([&] { return saved.has_value(); }, 20.0)) << "the save did not finish";
+    EXPECT_EQ(saved->status, KeychainStatus::ok) << saved->message.toStdString();
+    EXPECT_TRUE(daemon.defaultKeyringExists());
+    DesktopKeychain again(daemon.bus());
+    EXPECT_EQ(QCoro::waitFor(again.read(QStringLiteral("app.tavrin"), QStringLiteral("anthropic-api-key"))).data,
+              QByteArray("sk-ant-new-keyring"));
+}
+
 } // namespace
 } // namespace tavrin
