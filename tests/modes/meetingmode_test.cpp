@@ -331,7 +331,7 @@ TEST(CallWindows, TheListedApplicationsAreKnownByTheirLinuxIdentitiesToo)
         EXPECT_TRUE(MeetingMode::meetingApps().contains(listed) || MeetingMode::notesApps().contains(listed)
                     || callApps.contains(listed))
             << listed.toStdString();
-    for (const QString& macOnly : {"FaceTime", "Apple Notes", "Bear", "Craft", "Around"})
+    for (const char* macOnly : {"FaceTime", "Apple Notes", "Bear", "Craft", "Around"})
         EXPECT_FALSE(AppIdentities::linuxIdentities().contains(macOnly));
 }
 

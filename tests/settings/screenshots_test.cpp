@@ -7,6 +7,7 @@
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
 
+#include "design/keymsg.h"
 #include "design/tfield.h"
 #include "platform/sim/simappearance.h"
 #include "settings/aipane.h"
