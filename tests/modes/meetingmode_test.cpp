@@ -299,7 +299,7 @@ TEST(CallWindows, TheListedApplicationsAreKnownByTheirLinuxIdentitiesToo)
         {"zoom", "", zoom, "", zoom}, // no entry installed: its window class
         {"Zoom", "us.zoom.Zoom", zoom, "", zoom},
         {"teams-for-linux", "", "Microsoft Teams", "", "Microsoft Teams"},
-        {"Webex", "webex.desktop", "Webex", "", ""},
+        {"Webex", "webex.desktop", "Webex", "", "Webex"},
         {"Slack", "slack.desktop", "", "", "Slack"},
         {"discord", "", "", "", "Discord"},
         {"Obsidian", "md.obsidian.Obsidian", "", "Obsidian", ""},

@@ -14,7 +14,8 @@ protected:
     // The keyring's prompt (the desktop's prompter) shows on the display.
     bool promptShows()
     {
-        return xdotool({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("gcr-prompter")});
+        return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                        QStringLiteral("gcr-prompter")});
     }
 };
 
