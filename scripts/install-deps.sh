@@ -5,6 +5,7 @@
 # runtime libraries and the symboliser for readable reports).
 set -euo pipefail
 
+# What the build needs: compilers, tools, libraries and their headers.
 packages=(
   build-essential cmake ninja-build ccache lld pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-httpserver-dev
@@ -12,12 +13,14 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libgl-dev fonts-dejavu-core
   libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
-  xvfb openbox xfwm4 trayer x11-xserver-utils x11-utils xdotool wmctrl xcompmgr xterm
-  procps lsof python3 clang-format
-  libpulse-dev pulseaudio pulseaudio-utils
-  gnome-keyring libsecret-tools
+  libpulse-dev libsecret-tools
   liblz4-dev
 )
+# And the package of every program the tests, benchmarks, scripts and the
+# README's recipes start (scripts/check-programs.py keeps the table whole).
+while read -r program package _; do
+  [[ -z "$program" || "$program" == "#"* || "$package" == "-" ]] || packages+=("$package")
+done < "$(dirname "$0")/programs.txt"
 if [ "${1:-}" = "sanitize" ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
 fi

@@ -45,14 +45,8 @@ void runOnTheServer(const QString& filter, bool compositor, bool blur)
         GTEST_SKIP() << "No X server for this test: " << error.toStdString();
     ASSERT_TRUE(session) << error.toStdString();
 
-    std::unique_ptr<QProcess> manager;
     if (compositor) {
-        manager = XvfbSession::childProcess();
-        manager->setProcessEnvironment(session->environment());
-        manager->start(QStringLiteral("xcompmgr"), {});
-        if (!manager->waitForStarted(5000))
-            GTEST_SKIP() << "xcompmgr is not installed";
-        QThread::msleep(300);
+        ASSERT_TRUE(session->startCompositor(&error)) << error.toStdString();
     }
     if (blur) {
         // What a compositor that blurs puts on the root window.

@@ -40,6 +40,12 @@ std::string str(const Rect& r)
     return QStringLiteral("%1,%2 %3x%4").arg(r.x).arg(r.y).arg(r.width).arg(r.height).toStdString();
 }
 
+// A messaging time-out far longer than any call takes however loaded the
+// machine: a call that must not wait out its time-out is held to half of
+// it, which one that waited it out cannot meet and one that did not always
+// does.
+constexpr double kLongTimeout = 20.0;
+
 TEST_F(X11AccessibilityTest, FramesAreTheWindowManagersOuterFrames)
 {
     X11TestClient* plain = startClient(QStringLiteral("Plain"), {100, 120, 400, 300});
@@ -119,9 +125,10 @@ TEST_F(X11AccessibilityTest, MinimumSizeIsHeldAsOpenboxHoldsIt)
 
     // Openbox keeps the client at its minimum: the frame is the minimum plus
     // the decoration, at once and without waiting out the time-out.
+    ax().setMessagingTimeout(ax().applicationElement(c->pid()), kLongTimeout);
     const double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setFrame(element(c), {50, 60, 200, 150}), AXError::success);
-    EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
+    EXPECT_LT(X11Connection::steadyNow() - start, kLongTimeout / 2);
     const Rect expected(50, 60, 500 + decoW, 400 + decoH);
     EXPECT_EQ(str(frameOf(ax(), element(c))), str(expected));
     EXPECT_EQ(str(frameWindowGeometry(c->window())), str(expected));
@@ -133,9 +140,10 @@ TEST_F(X11AccessibilityTest, FixedSizeWindowMovesButKeepsItsSize)
         startClient(limitedClient(QStringLiteral("Fixed"), {100, 100, 320, 240}, {320, 240}, {320, 240}));
     ASSERT_TRUE(c);
     const Rect before = frameOf(ax(), element(c));
+    ax().setMessagingTimeout(ax().applicationElement(c->pid()), kLongTimeout);
     const double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setFrame(element(c), {900, 500, 800, 600}), AXError::success);
-    EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
+    EXPECT_LT(X11Connection::steadyNow() - start, kLongTimeout / 2);
     EXPECT_EQ(str(frameWindowGeometry(c->window())), str(Rect(900, 500, before.width, before.height)));
 }
 
@@ -191,9 +199,10 @@ TEST_F(X11AccessibilityTest, ClientThatTakesNoFocusIsStillRaised)
     X11TestClient* front = startClient(QStringLiteral("Front"), {100, 100, 400, 300});
     ASSERT_TRUE(shy && front);
     ASSERT_TRUE(activate(front->window()));
+    ax().setMessagingTimeout(ax().applicationElement(shy->pid()), kLongTimeout);
     const double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().performAction(element(shy), ax::Raise), AXError::success);
-    EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
+    EXPECT_LT(X11Connection::steadyNow() - start, kLongTimeout / 2);
     EXPECT_EQ(windowsOf(ax(), shy->pid()).front(), element(shy));
     const auto at = ax().elementAtPosition(ax().systemWideElement(), {200, 200});
     EXPECT_EQ(at.as<AXElement>(), element(shy));
@@ -335,10 +344,12 @@ TEST_F(X11AccessibilityTest, HungClientIsMovedAndDoesNotHoldUpOthers)
     X11TestClient* fine = startClient(QStringLiteral("Fine"), {600, 100, 400, 300});
     ASSERT_TRUE(hung && fine);
     hung->freeze();
+    for (X11TestClient* c : {hung, fine})
+        ax().setMessagingTimeout(ax().applicationElement(c->pid()), kLongTimeout);
     const double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setFrame(element(hung), {1728, 8, 700, 500}), AXError::success);
     EXPECT_EQ(ax().setFrame(element(fine), {8, 8, 700, 500}), AXError::success);
-    EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
+    EXPECT_LT(X11Connection::steadyNow() - start, kLongTimeout / 2);
     EXPECT_EQ(str(frameWindowGeometry(hung->window())), str(Rect(1728, 8, 700, 500)));
     EXPECT_EQ(ax().attribute(element(hung), ax::Title).as<QString>(), QStringLiteral("Hung"));
     hung->thaw();
@@ -351,21 +362,26 @@ TEST_F(X11AccessibilityTest, UnansweredApplicationCostsItsTimeOutOnce)
 {
     X11TestClient* c = startClient(QStringLiteral("Waiting"), {100, 100, 400, 300});
     ASSERT_TRUE(c);
-    // The waits are on the X server's real time: the bounds leave room for
-    // a loaded machine, which only makes waits longer. The second call is
-    // held to half the time-out, so it cannot have waited it out again.
-    ax().setMessagingTimeout(ax().applicationElement(c->pid()), 1.0);
+    // The waits are on the X server's real time, which a loaded machine only
+    // makes longer: the first call costs at least the time-out, and not many
+    // times it. The later calls are counted against it: four cost less than
+    // two time-outs together, where waiting each out would cost four. (A
+    // change of the window from before the stop, read late on a loaded
+    // machine, shows the application answering and may cost one more.)
+    constexpr double kTimeout = 1.0;
+    ax().setMessagingTimeout(ax().applicationElement(c->pid()), kTimeout);
     const qint64 wm = session_->windowManagerPid();
     ASSERT_GT(wm, 0);
     ::kill(pid_t(wm), SIGSTOP);
     double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setAttribute(element(c), ax::Position, Point{500, 400}), AXError::cannotComplete);
     const double first = X11Connection::steadyNow() - start;
-    EXPECT_GE(first, 0.95);
-    EXPECT_LT(first, 5.0);
+    EXPECT_GE(first, kTimeout * 0.95);
+    EXPECT_LT(first, kTimeout * 5);
     start = X11Connection::steadyNow();
-    EXPECT_EQ(ax().setAttribute(element(c), ax::Position, Point{600, 400}), AXError::cannotComplete);
-    EXPECT_LT(X11Connection::steadyNow() - start, 0.5);
+    for (const Point p : {Point{560, 400}, Point{570, 400}, Point{580, 400}, Point{600, 400}})
+        EXPECT_EQ(ax().setAttribute(element(c), ax::Position, p), AXError::cannotComplete);
+    EXPECT_LT(X11Connection::steadyNow() - start, kTimeout * 2);
     // Reads do not depend on the window manager.
     EXPECT_TRUE(ax().attribute(element(c), ax::Title).ok());
 
@@ -373,11 +389,9 @@ TEST_F(X11AccessibilityTest, UnansweredApplicationCostsItsTimeOutOnce)
     // The window manager carries out what it was asked; the application
     // answers again and is waited for as before.
     EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(c->window()).origin() == Point{600, 400}; }));
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return ax().setAttribute(element(c), ax::Position, Point{700, 300}) == AXError::success;
-        },
-        2.0));
+    EXPECT_TRUE(waitUntil([&] {
+        return ax().setAttribute(element(c), ax::Position, Point{700, 300}) == AXError::success;
+    }));
     EXPECT_EQ(frameWindowGeometry(c->window()).origin(), (Point{700, 300}));
 }
 

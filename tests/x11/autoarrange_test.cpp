@@ -63,7 +63,7 @@ TEST_F(X11AutoArrangeTest, TwoXtermsStartedOneAfterTheOtherJoinTheMonitorsUsualL
 
     const xcb_window_t first = startTitledXterm(QStringLiteral("First"), {300, 200});
     ASSERT_TRUE(first) << "xterm did not come up";
-    EXPECT_TRUE(waitUntil([&] { return fills(first, UnitRect{}.rect(left.area, gap)); }, 3.0))
+    EXPECT_TRUE(waitUntil([&] { return fills(first, UnitRect{}.rect(left.area, gap)); }))
         << str(frameWindowGeometry(first));
     pause(1.0); // past the arrangement's own pause
 
@@ -71,12 +71,13 @@ TEST_F(X11AutoArrangeTest, TwoXtermsStartedOneAfterTheOtherJoinTheMonitorsUsualL
     ASSERT_TRUE(second) << "xterm did not come up";
     const double appeared = X11Connection::steadyNow();
     // The new window, focused, takes the main slot; the first moves over.
+    // When is the arrangement's own affair, checked on its virtual clock
+    // (AutoArrangeTest); here the real program on a machine however loaded
+    // only has to do it, and the time it took is kept as a figure.
     const bool arranged = waitUntil(
-        [&] { return fills(second, zones[0].rect(left.area, gap)) && fills(first, zones[1].rect(left.area, gap)); },
-        3.0);
+        [&] { return fills(second, zones[0].rect(left.area, gap)) && fills(first, zones[1].rect(left.area, gap)); });
     const double took = X11Connection::steadyNow() - appeared;
     EXPECT_TRUE(arranged) << str(frameWindowGeometry(first)) << " and " << str(frameWindowGeometry(second));
-    EXPECT_LT(took, 1.0);
     RecordProperty("arranged_after_ms", int(took * 1000));
     saveScreenshot(QStringLiteral("auto-arrange-two-xterms.png"), left.area);
 
@@ -103,8 +104,7 @@ TEST_F(X11AutoArrangeTest, MovingAnXtermIntoTheLeftHalfThreeTimesLearnsARule)
         at = frameWindowGeometry(xterm);
         ASSERT_GT(at.x, 400) << str(at);
         ASSERT_TRUE(drag(xterm, {at.x + 100, at.y + 10}, -at.x, -at.y));
-        EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(xterm).x == 0; }, 2.0))
-            << str(frameWindowGeometry(xterm));
+        EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(xterm).x == 0; })) << str(frameWindowGeometry(xterm));
         pause(1.8); // read 0.7 s after the release; and a record quiets the next for 1.5 s
     }
 

@@ -9,11 +9,15 @@
 
 namespace tavrin {
 
+namespace {
+constexpr int kWaitMs = int(XvfbSession::kWaitSeconds * 1000);
+} // namespace
+
 void X11ProgramTest::TearDown()
 {
     if (tavrin_.state() != QProcess::NotRunning) {
         ::kill(pid_t(tavrin_.processId()), SIGTERM);
-        tavrin_.waitForFinished(10000);
+        tavrin_.waitForFinished(kWaitMs);
     }
     X11Test::TearDown();
 }
@@ -27,14 +31,12 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
     }
     tavrin_.setProcessEnvironment(environmentFor(qpa, firstRun));
     tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
-    if (!tavrin_.waitForStarted(10000))
+    if (!tavrin_.waitForStarted(kWaitMs))
         return false;
-    return waitUntil(
-        [&] {
-            output_ += tavrin_.readAllStandardOutput();
-            return output_.contains("Tavrin is running on the X11 desktop");
-        },
-        20.0);
+    return waitUntil([&] {
+        output_ += tavrin_.readAllStandardOutput();
+        return output_.contains("Tavrin is running on the X11 desktop");
+    });
 }
 
 QProcessEnvironment X11ProgramTest::environmentFor(const QString& qpa, bool firstRun) const
@@ -64,7 +66,7 @@ QVariant X11ProgramTest::stored(const QString& key) const
 bool X11ProgramTest::stopTavrin()
 {
     ::kill(pid_t(tavrin_.processId()), SIGTERM);
-    return tavrin_.waitForFinished(10000) && tavrin_.exitStatus() == QProcess::NormalExit && tavrin_.exitCode() == 0;
+    return tavrin_.waitForFinished(kWaitMs) && tavrin_.exitStatus() == QProcess::NormalExit && tavrin_.exitCode() == 0;
 }
 
 xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QSize cells, const QStringList& arguments)
@@ -79,7 +81,7 @@ xcb_window_t X11ProgramTest::startTitledXterm(const QString& title, Point at, QS
                      + arguments);
     programs_.push_back(std::move(xterm));
     xcb_window_t found = 0;
-    waitUntil([&] { return (found = clientTitled(title)) != 0 && isViewable(found); }, 10.0);
+    waitUntil([&] { return (found = clientTitled(title)) != 0 && isViewable(found); });
     return found;
 }
 
@@ -88,7 +90,7 @@ std::vector<xcb_window_t> X11ProgramTest::clients()
     // Some window managers keep no stacking list (xfwm4): then the mapping order.
     auto stacking = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW);
     auto mapped = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CLIENT_LIST, XCB_ATOM_WINDOW);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return {};
     const auto v = X11Connection::cardinals(probe_->takeProperty(stacking).get());
     const auto w = X11Connection::cardinals(probe_->takeProperty(mapped).get());
@@ -107,7 +109,7 @@ QString X11ProgramTest::titleOf(xcb_window_t window)
 {
     auto name = probe_->requestProperty(window, probe_->ewmh()->_NET_WM_NAME);
     auto legacy = probe_->requestProperty(window, probe_->atoms().wmName);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return {};
     const QString text = probe_->text(probe_->takeProperty(name).get());
     const QString old = probe_->text(probe_->takeProperty(legacy).get());
@@ -117,7 +119,7 @@ QString X11ProgramTest::titleOf(xcb_window_t window)
 bool X11ProgramTest::isViewable(xcb_window_t window)
 {
     auto cookie = xcb_get_window_attributes(probe_->xcb(), window);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return false;
     XcbReply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(probe_->xcb(), cookie, nullptr));
     return a && a->map_state == XCB_MAP_STATE_VIEWABLE;

@@ -122,7 +122,7 @@ AXElement X11Test::startXterm(int x, int y)
     p->setStandardOutputFile(QProcess::nullDevice());
     p->setStandardErrorFile(QProcess::nullDevice());
     p->start(xterm, {QStringLiteral("-geometry"), QStringLiteral("80x24+%1+%2").arg(x).arg(y)});
-    EXPECT_TRUE(p->waitForStarted(5000)) << p->errorString().toStdString();
+    EXPECT_TRUE(p->waitForStarted(int(XvfbSession::kWaitSeconds * 1000))) << p->errorString().toStdString();
     const int pid = int(p->processId());
     programs_.push_back(std::move(p));
     std::vector<AXElement> windows;
@@ -152,7 +152,7 @@ bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)
 xcb_window_t X11Test::frameWindow(xcb_window_t client)
 {
     const auto cookie = xcb_query_tree(probe_->xcb(), client);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return 0;
     XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
     if (!tree)
@@ -167,7 +167,7 @@ Rect X11Test::frameWindowGeometry(xcb_window_t client)
     if (!frame)
         return {};
     const auto geometryCookie = xcb_get_geometry(c, frame);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return {};
     XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, geometryCookie, nullptr));
     if (!g)
@@ -179,7 +179,7 @@ Rect X11Test::frameWindowGeometry(xcb_window_t client)
 xcb_window_t X11Test::activeWindow()
 {
     auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return 0;
     const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
     return v.empty() ? 0 : v[0];
@@ -188,7 +188,7 @@ xcb_window_t X11Test::activeWindow()
 std::vector<xcb_atom_t> X11Test::wmState(xcb_window_t client)
 {
     auto cookie = probe_->requestProperty(client, probe_->ewmh()->_NET_WM_STATE, XCB_ATOM_ATOM, 32);
-    if (!probe_->sync())
+    if (!probe_->sync(XvfbSession::kWaitSeconds))
         return {};
     const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
     return {v.begin(), v.end()};
@@ -212,7 +212,8 @@ bool X11Test::xdotool(const QStringList& args)
     QProcess p;
     p.setProcessEnvironment(session_->environment());
     p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return p.waitForFinished(int(XvfbSession::kWaitSeconds * 1000)) && p.exitStatus() == QProcess::NormalExit
+           && p.exitCode() == 0;
 }
 
 QImage X11Test::screenshot(const Rect& crop)

@@ -51,8 +51,9 @@ protected:
     // window.
     AXElement startXterm(int x, int y);
 
-    // Runs the event loop until `done` holds or `seconds` have passed.
-    bool waitUntil(const std::function<bool()>& done, double seconds = 5.0);
+    // Runs the event loop until `done` holds or `seconds` have passed (by
+    // default the support's bound on waiting for a real program).
+    bool waitUntil(const std::function<bool()>& done, double seconds = XvfbSession::kWaitSeconds);
 
     // Ground truth from the test's own connection: the window manager's
     // frame window that holds a client (the client itself when unframed, 0

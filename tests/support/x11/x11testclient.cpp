@@ -12,7 +12,7 @@
 namespace tavrin {
 
 namespace {
-constexpr double kStartTimeout = 10.0;
+constexpr double kStartTimeout = XvfbSession::kWaitSeconds;
 
 QJsonObject toJson(const X11TestClient::Options& o)
 {

@@ -13,9 +13,9 @@
 namespace tavrin {
 
 namespace {
-constexpr int kFirstDisplay = 97;
-constexpr int kLastDisplay = 160;
-constexpr double kStartTimeout = 10.0;
+// Where a display that no server holds is looked for.
+constexpr int kFirstUnusedDisplay = 200;
+constexpr double kStartTimeout = XvfbSession::kWaitSeconds;
 
 // %1: the key bindings; %2: the mouse bindings.
 const char kOpenboxConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -33,15 +33,6 @@ bool displayTaken(int n)
 {
     return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))
            || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n));
-}
-
-// The pid in an X server's lock file, 0 when there is none.
-qint64 lockOwner(int n)
-{
-    QFile f(QStringLiteral("/tmp/.X%1-lock").arg(n));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    return f.readAll().trimmed().toLongLong();
 }
 
 // The path of a program, or empty after saying which package brings it.
@@ -93,6 +84,7 @@ std::unique_ptr<XvfbSession> XvfbSession::start(QString* error, const Options& o
 
 XvfbSession::~XvfbSession()
 {
+    stop(compositor_);
     stop(windowManager_);
     stop(bus_);
     stop(server_);
@@ -115,47 +107,75 @@ QProcessEnvironment XvfbSession::environment() const
     return env;
 }
 
+QString XvfbSession::unusedDisplay()
+{
+    int n = kFirstUnusedDisplay;
+    while (displayTaken(n))
+        ++n;
+    return QStringLiteral(":%1").arg(n);
+}
+
 bool XvfbSession::startServer(QString* error)
 {
     const QString xvfb = program(QStringLiteral("Xvfb"), QStringLiteral("xvfb"), error);
     if (xvfb.isEmpty())
         return false;
-    for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
-        if (displayTaken(n))
-            continue;
-        const QString display = QStringLiteral(":%1").arg(n);
-        auto server = childProcess();
-        server->setStandardOutputFile(QProcess::nullDevice());
-        server->setStandardErrorFile(QProcess::nullDevice());
-        server->start(xvfb, {display, QStringLiteral("-screen"), QStringLiteral("0"),
-                             QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height),
-                             QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
-        if (!server->waitForStarted(5000)) {
-            if (error)
-                *error = QStringLiteral("Xvfb does not start: %1").arg(server->errorString());
-            return false;
-        }
-        // Ready once it holds the display's lock (which names its pid) and
-        // accepts a connection; another server may have won the display.
-        const double deadline = X11Connection::steadyNow() + kStartTimeout;
-        while (X11Connection::steadyNow() < deadline && server->state() == QProcess::Running) {
-            if (lockOwner(n) == server->processId()) {
-                xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
-                const bool ok = !xcb_connection_has_error(c);
-                xcb_disconnect(c);
-                if (ok) {
-                    display_ = display;
-                    server_ = std::move(server);
-                    return true;
-                }
-            }
-            server->waitForFinished(20);
-        }
+    // Xvfb takes the first display that no server holds, which no test can
+    // know beforehand, and writes its number once it accepts connections.
+    auto server = childProcess();
+    server->setStandardErrorFile(QProcess::nullDevice());
+    server->start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                         QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height),
+                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    if (!server->waitForStarted(int(kStartTimeout * 1000))) {
+        if (error)
+            *error = QStringLiteral("Xvfb does not start: %1").arg(server->errorString());
+        return false;
+    }
+    QByteArray number;
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    while (!number.contains('\n') && X11Connection::steadyNow() < deadline
+           && server->waitForReadyRead(int((deadline - X11Connection::steadyNow()) * 1000) + 1))
+        number += server->readAllStandardOutput();
+    bool ok = false;
+    number.trimmed().toInt(&ok);
+    if (!number.contains('\n') || !ok) {
+        if (error)
+            *error = QStringLiteral("Xvfb named no display within %1 s.").arg(kStartTimeout);
         stop(server);
+        return false;
+    }
+    display_ = QStringLiteral(":%1").arg(QString::fromLatin1(number.trimmed()));
+    server_ = std::move(server);
+    return true;
+}
+
+bool XvfbSession::startCompositor(QString* error)
+{
+    const QString xcompmgr = program(QStringLiteral("xcompmgr"), QStringLiteral("xcompmgr"), error);
+    if (xcompmgr.isEmpty())
+        return false;
+    auto conn = X11Connection::open(display_, error);
+    if (!conn)
+        return false;
+    compositor_ = childProcess();
+    compositor_->setProcessEnvironment(environment());
+    compositor_->setStandardOutputFile(QProcess::nullDevice());
+    compositor_->setStandardErrorFile(QProcess::nullDevice());
+    compositor_->start(xcompmgr, {});
+    // A compositor announces itself by owning the screen's _NET_WM_CM_S0.
+    const auto atomCookie = xcb_intern_atom(conn->xcb(), 0, 13, "_NET_WM_CM_S0");
+    XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(conn->xcb(), atomCookie, nullptr));
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    while (atom && X11Connection::steadyNow() < deadline && compositor_->state() != QProcess::NotRunning) {
+        const auto cookie = xcb_get_selection_owner(conn->xcb(), atom->atom);
+        XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(conn->xcb(), cookie, nullptr));
+        if (owner && owner->owner != XCB_NONE)
+            return true;
+        compositor_->waitForFinished(20);
     }
     if (error)
-        *error =
-            QStringLiteral("Xvfb did not start on any display from :%1 to :%2.").arg(kFirstDisplay).arg(kLastDisplay);
+        *error = QStringLiteral("xcompmgr did not take the display %1.").arg(display_);
     return false;
 }
 
@@ -298,7 +318,7 @@ bool XvfbSession::startWindowManager(QString* error)
     windowManager_->start(openbox,
                           xfwm ? QStringList{QStringLiteral("--compositor=off"), QStringLiteral("--sm-client-disable")}
                                : QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
-    if (!windowManager_->waitForStarted(5000)) {
+    if (!windowManager_->waitForStarted(int(kStartTimeout * 1000))) {
         if (error)
             *error = QStringLiteral("openbox does not start: %1").arg(windowManager_->errorString());
         return false;
@@ -310,7 +330,7 @@ bool XvfbSession::startWindowManager(QString* error)
     const auto& e = *conn->ewmh();
     auto managed = [&](xcb_window_t w) {
         auto cookie = conn->requestProperty(conn->root(), e._NET_CLIENT_LIST, XCB_ATOM_WINDOW, 1024);
-        if (!conn->sync())
+        if (!conn->sync(kStartTimeout))
             return false;
         const auto ids = X11Connection::cardinals(conn->takeProperty(cookie).get());
         return std::find(ids.begin(), ids.end(), w) != ids.end();

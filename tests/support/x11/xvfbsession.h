@@ -18,6 +18,12 @@ namespace tavrin {
 // key combination can be grabbed.
 class XvfbSession {
 public:
+    // How long the X11 test support waits for a program (the X server, the
+    // window manager, a client, the program under test) to start or to do
+    // what it was asked. Generous: a loaded machine makes every step slow,
+    // and only a failure waits it out.
+    static constexpr double kWaitSeconds = 30.0;
+
     struct Monitor {
         QString name;
         Rect frame;
@@ -37,14 +43,18 @@ public:
         QString windowManagerMouse;
     };
 
-    // Starts the server on the first free display from :97. Null with the
-    // reason in `error` when Xvfb or openbox is missing or does not start;
-    // `noServer` tells whether it was the X server that could not start.
+    // Starts the server on a display no other server holds (Xvfb picks it).
+    // Null with the reason in `error` when Xvfb or openbox is missing or does
+    // not start; `noServer` tells whether it was the X server that could not
+    // start.
     static std::unique_ptr<XvfbSession> start(QString* error, const Options& options, bool* noServer = nullptr);
     static std::unique_ptr<XvfbSession> start(QString* error) { return start(error, Options{}); }
     ~XvfbSession();
 
     QString display() const { return display_; }
+    // A display that no X server holds at this moment (neither its socket nor
+    // its lock file exists), for tests of what happens without one.
+    static QString unusedDisplay();
     // The window manager's process (0 without one): tests stop it to play a
     // desktop that does not answer.
     qint64 windowManagerPid() const;
@@ -54,6 +64,10 @@ public:
     // A process that ends when this one does, however this one ends, so that
     // no server or client outlives an interrupted test.
     static std::unique_ptr<QProcess> childProcess();
+
+    // Starts a compositor (xcompmgr) for the rest of the session and waits
+    // until it has taken the screen; false with the reason in `error`.
+    bool startCompositor(QString* error = nullptr);
 
     // Replaces the monitors (the RandR 1.5 monitor list).
     bool setMonitors(const std::vector<Monitor>& monitors, QString* error = nullptr);
@@ -76,6 +90,7 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> server_;
     std::unique_ptr<QProcess> windowManager_;
+    std::unique_ptr<QProcess> compositor_;
     std::unique_ptr<QProcess> bus_;
 };
 
