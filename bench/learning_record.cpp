@@ -30,11 +30,14 @@ void BM_RecordOnePlacement(benchmark::State& state)
     Learning learning;
     const Display display = Display::all().front();
     const UnitRect right{0.6, 0, 0.4, 1}, left{0, 0, 0.4, 1};
+    // Applications of the table (new ones when it is empty), each put on
+    // either side in turn.
+    QStringList apps;
+    for (int i = 0; i < 64; ++i)
+        apps << QStringLiteral("App %1").arg(i);
     int n = 0;
     for (auto _ : state) {
-        // An application of the table (or a new one) put on either side.
-        const QString app = state.range(0) > 0 ? QStringLiteral("App %1").arg(n % 64) : QStringLiteral("Safari");
-        learning.record(app, display, n % 2 ? right : left, false);
+        learning.record(apps[n % 64], display, n % 2 ? right : left, false);
         ++n;
     }
     state.counters["pairs"] = double(state.range(0));

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QFileInfo>
 #include <unistd.h>
 
@@ -14,6 +14,22 @@ QString tr(const char* text) { return QCoreApplication::translate("BusName", tex
 // The executable a process runs, as the system names it; empty when it can't
 // be read (a process of another user, one that has ended).
 QString executableOf(qint64 pid) { return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget(); }
+
+// RequestName's answers.
+constexpr uint kPrimaryOwner = 1, kInQueue = 2, kAlreadyOwner = 4;
+// The bus answers its own questions at once; this only bounds a bus gone bad.
+constexpr int kBusLimitMs = 5000;
+
+// A question to the bus itself, asked directly (not through Qt's interface
+// object, whose signals are set up on another thread as it starts).
+QDBusMessage ask(QDBusConnection& bus, const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), method);
+    message.setArguments(arguments);
+    return bus.call(message, QDBus::Block, kBusLimitMs);
+}
 } // namespace
 
 QString BusName::forSettings(const QString& prefix, const QString& settingsPath)
@@ -25,44 +41,41 @@ QString BusName::forSettings(const QString& prefix, const QString& settingsPath)
 
 BusName::Taken BusName::take(QDBusConnection bus, const QString& name)
 {
-    QDBusConnectionInterface* daemon = bus.interface();
-    if (!daemon)
+    // RequestName without flags: no replacing, and a place in the queue.
+    const QDBusMessage reply = ask(bus, QStringLiteral("RequestName"), {name, 0u});
+    if (reply.type() != QDBusMessage::ReplyMessage)
         return Taken::refused;
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = daemon->registerService(
-        name, QDBusConnectionInterface::QueueService, QDBusConnectionInterface::DontAllowReplacement);
-    if (!reply.isValid())
-        return Taken::refused;
-    switch (reply.value()) {
-    case QDBusConnectionInterface::ServiceRegistered: return Taken::now;
-    case QDBusConnectionInterface::ServiceQueued: return Taken::queued;
-    case QDBusConnectionInterface::ServiceNotRegistered: break;
+    switch (reply.arguments().value(0).toUInt()) {
+    case kPrimaryOwner:
+    case kAlreadyOwner: return Taken::now;
+    case kInQueue: return Taken::queued;
+    default: return Taken::refused;
     }
-    return Taken::refused;
 }
 
 QString BusName::trustedOwner(QDBusConnection bus, const QString& name, QString* why)
 {
     why->clear();
-    QDBusConnectionInterface* daemon = bus.interface();
-    if (!daemon)
+    const QDBusMessage found = ask(bus, QStringLiteral("GetNameOwner"), {name});
+    const QString owner =
+        found.type() == QDBusMessage::ReplyMessage ? found.arguments().value(0).toString() : QString();
+    if (owner.isEmpty())
         return {};
-    const QDBusReply<QString> owner = daemon->serviceOwner(name);
-    if (!owner.isValid() || owner.value().isEmpty())
-        return {};
-    const QDBusReply<uint> uid = daemon->serviceUid(owner.value());
-    const QDBusReply<uint> pid = daemon->servicePid(owner.value());
-    if (!uid.isValid() || !pid.isValid()) {
+    const QDBusMessage uid = ask(bus, QStringLiteral("GetConnectionUnixUser"), {owner});
+    const QDBusMessage pid = ask(bus, QStringLiteral("GetConnectionUnixProcessID"), {owner});
+    if (uid.type() != QDBusMessage::ReplyMessage || pid.type() != QDBusMessage::ReplyMessage) {
         *why = tr("the session bus can't say who answers on %1").arg(name);
         return {};
     }
-    if (uid.value() != ::getuid()) {
+    if (uid.arguments().value(0).toUInt() != ::getuid()) {
         *why = tr("%1 is answered by a process of another user").arg(name);
         return {};
     }
-    const QString exe = executableOf(pid.value());
+    const uint process = pid.arguments().value(0).toUInt();
+    const QString exe = executableOf(process);
     if (!exe.isEmpty() && (exe == executableOf(::getpid()) || QFileInfo(exe).fileName() == QLatin1String("tavrin")))
-        return owner.value();
-    *why = tr("%1 is answered by another program (process %2), not Tavrin").arg(name).arg(pid.value());
+        return owner;
+    *why = tr("%1 is answered by another program (process %2), not Tavrin").arg(name).arg(process);
     return {};
 }
 

@@ -162,7 +162,7 @@ TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
 
     const Finished none = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_EQ(none.err, "tavrin: Tavrin isn't running. Start it, then try again.\n");
+    EXPECT_EQ(none.err, "tavrin: Tavrin isn't running. Start it, then try again.\n") << none.err.toStdString();
 
     QProcess tavrin;
     QByteArray said;
