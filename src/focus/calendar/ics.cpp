@@ -523,6 +523,15 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
+    const std::atomic<bool> never{false};
+    return *parse(text, localZone, never);
+}
+
+std::optional<QList<ICSEvent>> ICS::parse(const QString& text, const QTimeZone& localZone,
+                                          const std::atomic<bool>& stop)
+{
+    if (stop.load(std::memory_order_relaxed))
+        return std::nullopt;
     const QString unfolded = unfoldedLines(text);
     Context context(localZone);
 
@@ -555,6 +564,8 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
         if (!inEvent)
             continue;
         if (line == u"END:VEVENT") {
+            if (stop.load(std::memory_order_relaxed))
+                return std::nullopt;
             if (auto event = makeEvent(properties, exdates, context)) {
                 event->countEnd = event->lastCountedOccurrence();
                 events.append(std::move(*event));
