@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <vector>
@@ -198,11 +199,27 @@ bool nearAny(const QList<double>& ascending, double instant)
 
 struct Pattern;
 
+// The resolver of a zone for this thread, kept with the offsets it has
+// looked up: the events of a feed share a few zones, and a fresh resolver
+// would ask Qt for the same changes of offset again for each of them.
+const WallClock& clockOf(const QTimeZone& zone)
+{
+    static thread_local std::map<QByteArray, std::unique_ptr<WallClock>> clocks;
+    const QByteArray id = zone.isValid() ? zone.id() : QByteArray();
+    auto found = clocks.find(id);
+    if (found == clocks.end()) {
+        if (clocks.size() >= 64)
+            clocks.clear(); // a feed of many zones: start again
+        found = clocks.emplace(id, std::make_unique<WallClock>(zone)).first;
+    }
+    return *found->second;
+}
+
 // What every walk through a rule's days starts from: the rule's periods in
 // its zone, the first occurrence's day and the wall-clock time they all keep.
 struct Series {
     const ICSEvent& event;
-    WallClock clock;
+    const WallClock& clock;
     ICSEvent::Unit unit;
     QDate startDay;
     int timeOfDay;
@@ -214,13 +231,13 @@ struct Series {
         const std::optional<ICSEvent::Unit> unit = ICSEvent::unit(e.freq.value_or(QString()));
         if (!unit)
             return std::nullopt;
-        WallClock clock(e.zone);
+        const WallClock& clock = clockOf(e.zone);
         const std::optional<WallClock::Local> first = clock.local(e.start);
         if (!first)
             return std::nullopt;
         const int time = e.writtenTimeOfDay.value_or(first->secondOfDay);
         return Series{e,
-                      std::move(clock),
+                      clock,
                       *unit,
                       first->date,
                       time,
