@@ -179,9 +179,11 @@ void BM_IdleOpenCommandBar(benchmark::State& state)
         return;
     }
     QDBusConnection bus = QDBusConnection::connectToBus(program.address, QStringLiteral("bench"));
-    for (int i = 0; i < 100 && call(bus, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage; ++i)
+    for (int i = 0;
+         i < 100 && call(bus, program.service, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage;
+         ++i)
         QThread::msleep(50);
-    if (call(bus, QStringLiteral("Ask"), QStringLiteral("Put the editor beside the browser")).type()
+    if (call(bus, program.service, QStringLiteral("Ask"), QStringLiteral("Put the editor beside the browser")).type()
         == QDBusMessage::ErrorMessage) {
         state.SkipWithError("The request that opens the bar was not answered.");
         return;
