@@ -39,6 +39,7 @@ struct Program {
     QTemporaryDir home;
     QString address;
     QString error;
+    QString service; // the intents' name for the program's settings
 
     bool start()
     {
@@ -57,6 +58,7 @@ struct Program {
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        service = IntentService::serviceName(home.filePath(QStringLiteral("config/tavrin/defaults.plist")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
         // A run folder of its own: no other running program is in the way.
@@ -93,10 +95,10 @@ struct Program {
     }
 };
 
-QDBusMessage call(QDBusConnection& bus, const QString& method, const QString& argument)
+QDBusMessage call(QDBusConnection& bus, const QString& service, const QString& method, const QString& argument)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
-                                                    IntentService::kInterface, method);
+    QDBusMessage m =
+        QDBusMessage::createMethodCall(service, IntentService::kObjectPath, IntentService::kInterface, method);
     m.setArguments({argument});
     return bus.call(m, QDBus::Block, kCallTimeoutMs);
 }
@@ -110,14 +112,16 @@ void BM_AskOverTheBus(benchmark::State& state)
     }
     QDBusConnection bus = QDBusConnection::connectToBus(program.address, QStringLiteral("bench"));
     // The program publishes its service a moment after it says it runs.
-    for (int i = 0; i < 100 && call(bus, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage; ++i)
+    for (int i = 0;
+         i < 100 && call(bus, program.service, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage;
+         ++i)
         QThread::msleep(50);
     const QString request = QStringLiteral("Put the editor beside the browser ")
                                 .repeated(int(state.range(0)) / 34 + 1)
                                 .left(int(state.range(0)));
     // A call to the idle program, for what any call costs here.
     const auto t = std::chrono::steady_clock::now();
-    call(bus, QStringLiteral("Workspaces"), {});
+    call(bus, program.service, QStringLiteral("Workspaces"), {});
     const double idle = since(t);
     double ask = 0, busy = 0, mainCpu = 0, next = 0;
     const qint64 pid = program.tavrin.processId();
@@ -125,7 +129,7 @@ void BM_AskOverTheBus(benchmark::State& state)
     for (auto _ : state) {
         const double cpu0 = bench::threadCpuSeconds(pid, mainThread);
         const auto t0 = std::chrono::steady_clock::now();
-        const QDBusMessage answer = call(bus, QStringLiteral("Ask"), request);
+        const QDBusMessage answer = call(bus, program.service, QStringLiteral("Ask"), request);
         ask = since(t0);
         if (answer.type() == QDBusMessage::ErrorMessage) {
             state.SkipWithError(("The request was not answered: " + answer.errorMessage()).toStdString().c_str());
@@ -146,7 +150,7 @@ void BM_AskOverTheBus(benchmark::State& state)
         mainCpu = last - cpu0;
         // The next call waits for whatever the request left the program doing.
         const auto t1 = std::chrono::steady_clock::now();
-        call(bus, QStringLiteral("Workspaces"), {});
+        call(bus, program.service, QStringLiteral("Workspaces"), {});
         next = since(t1);
         state.SetIterationTime(busy);
     }
@@ -175,9 +179,11 @@ void BM_IdleOpenCommandBar(benchmark::State& state)
         return;
     }
     QDBusConnection bus = QDBusConnection::connectToBus(program.address, QStringLiteral("bench"));
-    for (int i = 0; i < 100 && call(bus, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage; ++i)
+    for (int i = 0;
+         i < 100 && call(bus, program.service, QStringLiteral("Workspaces"), {}).type() == QDBusMessage::ErrorMessage;
+         ++i)
         QThread::msleep(50);
-    if (call(bus, QStringLiteral("Ask"), QStringLiteral("Put the editor beside the browser")).type()
+    if (call(bus, program.service, QStringLiteral("Ask"), QStringLiteral("Put the editor beside the browser")).type()
         == QDBusMessage::ErrorMessage) {
         state.SkipWithError("The request that opens the bar was not answered.");
         return;

@@ -40,6 +40,7 @@
 #include "platform/linux/qtclock.h"
 #include "platform/linux/qtfiledialogs.h"
 #include "platform/linux/qthttpclient.h"
+#include "platform/linux/runtimefolder.h"
 #include "platform/linux/shortcutsfolder.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
@@ -191,7 +192,6 @@ struct Shell {
     std::unique_ptr<MenuBarExtra> menuBar;
     std::unique_ptr<IntentService> intents;
     std::unique_ptr<InstanceService> instance;
-    SignalWatcher signalWatcher;
 };
 
 // Automatic arrangement and learning: the engines start with the others,
@@ -253,16 +253,21 @@ void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, con
     QDBusConnection bus = QDBusConnection::sessionBus();
     shell.intents = std::make_unique<IntentService>(state);
     QString problem;
-    if (!shell.intents->publish(bus, &problem))
+    shell.intents->publish(bus, PlistDefaults::defaultPath(), &problem);
+    if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
+    problem.clear();
     MenuBarExtra* menuBar = shell.menuBar.get();
     shell.instance = std::make_unique<InstanceService>([menuBar] { menuBar->openBesideIcon(); },
                                                        command.runningOptions(), runningOn);
-    if (bus.isConnected() && !shell.instance->publish(bus, PlistDefaults::defaultPath(), &problem))
+    if (bus.isConnected())
+        shell.instance->publish(bus, PlistDefaults::defaultPath(), &problem);
+    if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
 }
 
-std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLine& command)
+std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLine& command,
+                                 SignalWatcher& signalWatcher)
 {
     auto shell = std::make_unique<Shell>();
     SimDesktopWindow* window = running.window.get();
@@ -301,21 +306,24 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
 
     publishOnBus(*shell, state, command, running.description);
 
-    QObject::connect(&shell->signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
+    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
     return shell;
 }
 
 // Qt falls back to a folder of its own, with a warning, when the session has
-// no runtime folder (a plain ssh login, a container): make that folder
-// ourselves and say nothing.
+// no runtime folder (a plain ssh login, a container): give it one of the
+// user's own, which the programs Tavrin starts inherit too.
 void ensureRuntimeFolder()
 {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
-    const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/runtime-tavrin-" + QByteArray::number(::getuid());
-    QDir().mkpath(QString::fromLocal8Bit(runtime));
-    QFile::setPermissions(QString::fromLocal8Bit(runtime), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime);
+    QString why;
+    const QString folder = RuntimeFolder::choose(QString(), QDir::tempPath(), ::getuid(), &why);
+    if (folder.isEmpty()) {
+        say(stderr, QStringLiteral("tavrin: no runtime folder of this user's own can be made (%1).").arg(why));
+        return;
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
 }
 
 // `tavrin intent …` and `tavrin shortcuts …`, the sub-commands that need no
@@ -324,7 +332,7 @@ std::optional<int> runSubCommand(int argc, char** argv)
 {
     // `tavrin intent …` talks to the running instance and needs no display.
     if (argc >= 2 && std::strcmp(argv[1], "intent") == 0)
-        return IntentClient::main(argc, argv);
+        return IntentClient::main(argc, argv, PlistDefaults::defaultPath());
     // `tavrin shortcuts …` is the Shortcuts tool that routines run.
     if (argc >= 2 && std::strcmp(argv[1], "shortcuts") == 0)
         return ShortcutsFolder::main(argc, argv);
@@ -387,24 +395,55 @@ std::optional<int> answerForRunning(const InstanceLock& instance, const CommandL
         const QString folder = QFileInfo(PlistDefaults::defaultPath()).absolutePath();
         const InstanceService::Answer answer = InstanceService::askRunning(
             QDBusConnection::sessionBus(), PlistDefaults::defaultPath(), command.instanceOptions());
+        // What the running one says of itself is shown, never obeyed.
+        const QString runningOn = IntentService::echoed(answer.runningOn);
         if (answer.opened) {
-            say(stdout, QStringLiteral("Tavrin is already running on %1: its menu-bar window is open now.")
-                            .arg(answer.runningOn));
+            say(stdout,
+                QStringLiteral("Tavrin is already running on %1: its menu-bar window is open now.").arg(runningOn));
             return 0;
         }
-        const QString where = answer.reached ? QStringLiteral(" on ") + answer.runningOn : QString();
-        say(stderr,
-            QStringLiteral("tavrin: Another Tavrin is already running%1 with the settings in %2.").arg(where, folder));
+        const QString where = answer.reached ? QStringLiteral(" on ") + runningOn : QString();
+        say(stderr, QStringLiteral("tavrin: Another Tavrin is already running%1 with the settings in %2.")
+                        .arg(where, IntentClient::printable(folder)));
+        if (!answer.distrusted.isEmpty())
+            say(stderr, QStringLiteral("tavrin: It was not asked to open its window: %1.")
+                            .arg(IntentService::echoed(answer.distrusted)));
         return 1;
     }
     if (!instance.problem().isEmpty())
-        say(stdout,
-            QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.").arg(instance.problem()));
+        say(stdout, QStringLiteral("tavrin: %1; nothing keeps a second Tavrin off these settings.")
+                        .arg(IntentClient::printable(instance.problem())));
     return std::nullopt;
 }
 
 // Installs the desktop's services for the run; losing the X display ends the
 // program, and the simulated desktop shows in a window of its own.
+// From a quit signal, the program ends within this when the main loop has not
+// taken it (it is stuck in some long work); the settings writes under way are
+// waited for.
+constexpr double kQuitDeadline = 1.5;
+// Once taken, quitting in order gets this long before it is cut short.
+constexpr double kOrderlyQuitDeadline = 10.0;
+// Background work still running at quit gets this long to finish.
+constexpr double kBackgroundBound = 1.0;
+
+// Ends the run in a fixed order: no timer fires and no background work starts
+// from here on, the work under way gets a bounded wait, the settings are
+// written, and only then are the services taken away. Work that outlives the
+// wait may still use the services it was given, so the process ends here,
+// its settings saved, without taking anything away.
+int endRun(int status, CommonServices& common)
+{
+    const bool idle = common.clock.stop(kBackgroundBound);
+    common.defaults.flush();
+    if (!idle) {
+        say(stderr, QStringLiteral("tavrin: background work did not finish in time; ending without it."));
+        ::_exit(status);
+    }
+    Platform::uninstall();
+    return status;
+}
+
 void startDesktop(RunningDesktop& running, CommonServices& common, QApplication& app)
 {
     Platform::install(running.desktop().services(common.platform()));
@@ -440,9 +479,16 @@ int main(int argc, char** argv)
     if (headless)
         say(stdout, QStringLiteral("tavrin: no display found; running on Qt's offscreen platform."));
 
+    // Made before the services, so that it outlives them.
+    SignalWatcher signalWatcher;
     CommonServices common;
+    signalWatcher.endWithin(kQuitDeadline, kOrderlyQuitDeadline,
+                            [&defaults = common.defaults] { defaults.waitForWritesUnderWay(); });
+    // The last words use the settings: forgotten before the settings go.
+    const std::unique_ptr<SignalWatcher, void (*)(SignalWatcher*)> forgetLastWords(
+        &signalWatcher, [](SignalWatcher* watcher) { watcher->endWithin(kQuitDeadline, kOrderlyQuitDeadline, {}); });
     if (!common.defaults.problem().isEmpty())
-        say(stderr, QStringLiteral("tavrin: ") + common.defaults.problem());
+        say(stderr, QStringLiteral("tavrin: ") + IntentClient::printable(common.defaults.problem()));
     QString error;
     std::optional<RunningDesktop> running = makeDesktop(command, common, &error);
     if (!running) {
@@ -451,24 +497,19 @@ int main(int argc, char** argv)
     }
     startDesktop(*running, common, app);
 
-    const std::unique_ptr<Shell> shell = wireShell(*running, command);
+    const std::unique_ptr<Shell> shell = wireShell(*running, command, signalWatcher);
     // A SIGTERM or SIGINT ends the waits on the X server that hold up the
     // main loop, so that it is taken at once; the work of the program's last
     // moments waits for no window manager.
     if (running->x11) {
         X11Connection& x11 = running->x11->connection();
-        x11.cutWaitsShortOn(shell->signalWatcher.descriptor());
-        QObject::connect(&shell->signalWatcher, &SignalWatcher::quitRequested, &x11,
-                         [&x11] { x11.stopWaitingForOthers(); });
+        x11.cutWaitsShortOn(signalWatcher.descriptor());
+        QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &x11, [&x11] { x11.stopWaitingForOthers(); });
     }
     // Said once the engines run and the hot keys are held: whoever waits for
     // it (a script, a test) can use them at once.
     shell->app->launch([description = running->description] {
         say(stdout, QStringLiteral("Tavrin is running on %1.").arg(description));
     });
-    const int status = QApplication::exec();
-    if (running->x11)
-        running->x11->connection().cutWaitsShortOn(-1); // the watcher goes with the shell
-    Platform::uninstall();
-    return status;
+    return endRun(QApplication::exec(), common);
 }

@@ -1,6 +1,7 @@
 #include "app/instanceservice.h"
 
-#include <QCryptographicHash>
+#include "app/busname.h"
+
 #include <QDBusMessage>
 #include <QFileInfo>
 
@@ -8,9 +9,7 @@ namespace tavrin {
 
 QString InstanceService::serviceName(const QString& settingsPath)
 {
-    const QByteArray path = QFileInfo(settingsPath).absoluteFilePath().toUtf8();
-    return QStringLiteral("app.tavrin.Instance.s")
-           + QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(24));
+    return BusName::forSettings(QStringLiteral("app.tavrin.Instance"), settingsPath);
 }
 
 InstanceService::InstanceService(std::function<void()> openWindow, QString options, QString runningOn, QObject* parent)
@@ -31,11 +30,15 @@ bool InstanceService::publish(QDBusConnection bus, const QString& settingsPath, 
         return fail(tr("There is no session bus, so a second start can't reach this Tavrin."));
     if (!bus.registerObject(kObjectPath, this, QDBusConnection::ExportScriptableSlots))
         return fail(tr("This Tavrin couldn't be put on the session bus."));
-    if (!bus.registerService(serviceName(settingsPath))) {
-        bus.unregisterObject(kObjectPath);
-        return fail(tr("Another Tavrin answers for these settings on the session bus."));
+    switch (BusName::take(bus, serviceName(settingsPath))) {
+    case BusName::Taken::now: return true;
+    case BusName::Taken::queued:
+        fail(tr("Another process holds this Tavrin's name on the session bus; this Tavrin takes it once it is free."));
+        return true;
+    case BusName::Taken::refused: break;
     }
-    return true;
+    bus.unregisterObject(kObjectPath);
+    return fail(tr("Another Tavrin answers for these settings on the session bus."));
 }
 
 bool InstanceService::Open(const QString& options)
@@ -55,7 +58,10 @@ InstanceService::Answer InstanceService::askRunning(QDBusConnection bus, const Q
     Answer answer;
     if (!bus.isConnected())
         return answer;
-    const QString service = serviceName(settingsPath);
+    // Asked by its unique name: the name can't change hands after the check.
+    const QString service = BusName::trustedOwner(bus, serviceName(settingsPath), &answer.distrusted);
+    if (service.isEmpty())
+        return answer;
     const QDBusMessage where =
         bus.call(QDBusMessage::createMethodCall(service, kObjectPath, kInterface, QStringLiteral("RunningOn")),
                  QDBus::Block, kLimitMs);

@@ -29,16 +29,20 @@ public:
     InstanceService(std::function<void()> openWindow, QString options, QString runningOn, QObject* parent = nullptr);
 
     // Puts the object and the name on the bus; false, with a sentence in
-    // `problem`, when the bus is not there or refuses.
+    // `problem`, when the bus is not there or refuses. True with a sentence
+    // when another process holds the name: this one takes it when it is
+    // free.
     bool publish(QDBusConnection bus, const QString& settingsPath, QString* problem = nullptr);
 
     struct Answer {
         bool reached = false; // a Tavrin on these settings answered
         bool opened = false;  // it runs with the same options and opened its window
-        QString runningOn;
+        QString runningOn;    // as it says, shown only through echoed()
+        QString distrusted;   // why whoever holds the name was not asked
     };
     // Asks the Tavrin running on `settingsPath` to open its menu-bar window
-    // if it runs with `options`. Waits at most kLimitMs for each answer.
+    // if it runs with `options`; a process that is no Tavrin of this user
+    // is not asked. Waits at most kLimitMs for each answer.
     static Answer askRunning(QDBusConnection bus, const QString& settingsPath, const QString& options);
 
 public slots:

@@ -366,7 +366,7 @@ void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<
     if (outcome.arranged == 0) {
         if (outcome.problem) {
             if (current)
-                setPhase(Phase::failed(*outcome.problem));
+                setPhase(Phase::arrangingFailed(*outcome.problem));
             return;
         }
         if (current)

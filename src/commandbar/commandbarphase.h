@@ -17,11 +17,15 @@ struct CommandBarPhase {
     // display, matching or the runner): only such a failure may give way to
     // the AI setup card. Not part of equality.
     bool fromPlanner = false;
+    // A failure of arranging a plan that was made: the card says the
+    // arranging failed, not the planning. Not part of equality.
+    bool fromArranging = false;
 
     static CommandBarPhase failed(QString message, bool fromPlanner = false)
     {
         return {Kind::failed, std::move(message), fromPlanner};
     }
+    static CommandBarPhase arrangingFailed(QString message) { return {Kind::failed, std::move(message), false, true}; }
     static CommandBarPhase asking() { return {Kind::asking, {}, false}; }
     static CommandBarPhase thinking() { return {Kind::thinking, {}, false}; }
     static CommandBarPhase preview() { return {Kind::preview, {}, false}; }

@@ -555,7 +555,8 @@ QWidget* CommandBarView::failedContent(const CommandBarPhase& phase)
         layout->addWidget(aiSetupCard());
     } else {
         layout->addSpacing(12);
-        layout->addWidget(noteBox(tr("Couldn't plan that."), phase.message, true));
+        layout->addWidget(noteBox(phase.fromArranging ? tr("Couldn't arrange that.") : tr("Couldn't plan that."),
+                                  phase.message, true));
     }
     QHBoxLayout* row = nullptr;
     layout->addWidget(footerBar(row));

@@ -378,7 +378,17 @@ void Focus::runShortcutInBackground(const QString& name)
 {
     if (name.isEmpty())
         return;
-    Platform::current().clock->runInBackground([name] { runShortcut(name); }, nullptr, {});
+    // The service is taken here: the pool never reads the installed services,
+    // which quitting takes away.
+    Processes* processes = Platform::current().processes;
+    if (!processes)
+        return;
+    Platform::current().clock->runInBackground(
+        [processes, name] {
+            processes->runWithoutOutput(shortcutsTool(), {QStringLiteral("shortcuts"), QStringLiteral("run"), name},
+                                        kShortcutsTimeLimit);
+        },
+        nullptr, {});
 }
 
 QStringList Focus::shortcutNames()

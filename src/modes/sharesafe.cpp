@@ -261,6 +261,11 @@ void ShareSafe::pruneQuitHandApps()
 
 void ShareSafe::startCheck()
 {
+    // The service is taken here, on the main thread: the pool task never
+    // reads the installed services, which quitting takes away.
+    Accessibility* accessibility = Platform::current().accessibility;
+    if (!accessibility)
+        return;
     detecting_ = true;
     std::vector<RunningApp> apps;
     if (Workspace* workspace = Platform::current().workspace)
@@ -268,19 +273,21 @@ void ShareSafe::startCheck()
             if (!AppIdentities::listedAs(app, shareKeywords().keys()).isEmpty())
                 apps.push_back(app);
     auto reads = std::make_shared<std::vector<TitleRead>>();
-    Platform::current().clock->runInBackground([apps = std::move(apps), reads] { *reads = readTitles(apps); }, this,
-                                               [this, reads] {
-                                                   detecting_ = false;
-                                                   applyCheck(*reads);
-                                               });
+    Platform::current().clock->runInBackground(
+        [accessibility, apps = std::move(apps), reads] { *reads = readTitles(*accessibility, apps); }, this,
+        [this, reads] {
+            detecting_ = false;
+            applyCheck(*reads);
+        });
 }
 
-std::vector<ShareSafe::TitleRead> ShareSafe::readTitles(const std::vector<RunningApp>& apps)
+std::vector<ShareSafe::TitleRead> ShareSafe::readTitles(Accessibility& accessibility,
+                                                        const std::vector<RunningApp>& apps)
 {
     std::vector<TitleRead> reads;
     reads.reserve(apps.size());
     for (const RunningApp& app : apps)
-        reads.push_back({app, AXWindow::titles(app)});
+        reads.push_back({app, AXWindow::titles(accessibility, app)});
     return reads;
 }
 

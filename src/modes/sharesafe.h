@@ -16,6 +16,8 @@
 
 namespace tavrin {
 
+class Accessibility;
+
 class PrivacyPrompt;
 
 // Share-safe keeps private applications off a shared screen. It decides when
@@ -131,8 +133,13 @@ public:
     static const QSet<QString>& callApps();
     static const QStringList& holdWords();
 
-    // Reads the titles of these applications' windows (any thread).
-    static std::vector<TitleRead> readTitles(const std::vector<RunningApp>& apps);
+    // Starts one sharing check: the titles are read on the clock's pool,
+    // through the Accessibility service taken here, and applied when read.
+    void startCheck();
+
+    // Reads the titles of these applications' windows through `accessibility`
+    // (any thread).
+    static std::vector<TitleRead> readTitles(Accessibility& accessibility, const std::vector<RunningApp>& apps);
 
 signals:
     void hiddenByHandChanged(const QSet<QString>& names);
@@ -151,7 +158,6 @@ private:
     void setSharingDetected(bool on);
     void publishHandNames();
     void pruneQuitHandApps();
-    void startCheck();
     // Whether a check without a hit still shows a call going on.
     bool callGoesOn(const QStringList& callTitles) const;
 

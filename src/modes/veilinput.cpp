@@ -246,11 +246,13 @@ void VeilInput::checkDockItem(Point at)
     // The item's title is asked of the Dock away from the main thread; the
     // private names are read here, where they live.
     auto title = std::make_shared<std::optional<QString>>();
+    // The service is taken here: the pool never reads the installed services,
+    // which quitting takes away.
+    Accessibility* ax = Platform::current().accessibility;
+    if (!ax)
+        return;
     Platform::current().clock->runInBackground(
-        [title, at] {
-            Accessibility* ax = Platform::current().accessibility;
-            if (!ax)
-                return;
+        [title, at, ax] {
             const auto element = ax->elementAtPosition(ax->systemWideElement(), at).as<AXElement>();
             if (element)
                 *title = ax->attribute(*element, ax::Title).as<QString>();

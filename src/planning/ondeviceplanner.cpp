@@ -13,6 +13,9 @@ namespace tavrin {
 
 namespace {
 
+// A plan the model made that names no layout or window it may use.
+const QString kNotAPlan = QStringLiteral("the model's answer isn't a plan");
+
 PlanGuide guide()
 {
     PlanGuide g;
@@ -119,8 +122,10 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
         auto plan = generation->plan ? match(*generation->plan, request) : std::nullopt;
         if (plan)
             result = PlanValidator::sanitize(std::move(*plan), request);
+        else if (generation->plan)
+            result = PlannerError::unavailable(PlannerError::onDeviceFailedMessage(kNotAPlan));
         else
-            result = PlannerError::unavailable(PlannerError::onDeviceFailedMessage());
+            result = PlannerError::unavailable(PlannerError::onDeviceFailedMessage(generation->error));
     }
     s.log->setOutcome(entry, outcomeOf(result));
     co_return result;

@@ -73,9 +73,11 @@ QString PlannerError::onDeviceUnavailableMessage()
 
 QString PlannerError::onDeviceTooSlowMessage() { return QStringLiteral("The on-device model took too long."); }
 
-QString PlannerError::onDeviceFailedMessage()
+QString PlannerError::onDeviceFailedMessage(const QString& reason)
 {
-    return QStringLiteral("The on-device model couldn't make a plan. Try again.");
+    if (reason.isEmpty())
+        return QStringLiteral("The on-device model couldn't make a plan. Try again.");
+    return QStringLiteral("The on-device model couldn't make a plan: %1.").arg(reason);
 }
 
 } // namespace tavrin

@@ -39,7 +39,9 @@ struct PlannerError {
     static QString tavrinAITooLargeMessage();
     static QString onDeviceUnavailableMessage();
     static QString onDeviceTooSlowMessage();
-    static QString onDeviceFailedMessage();
+    // With the model's reason ("the model server answered 500"), one line
+    // that says it; without, that it failed.
+    static QString onDeviceFailedMessage(const QString& reason = {});
 };
 
 } // namespace tavrin

@@ -20,15 +20,17 @@ Accessibility& accessibility() { return *Platform::current().accessibility; }
 
 // Every Accessibility call of this file goes through these, which skip an
 // application that already timed out in the current action.
-AXResult read(const AXElement& element, const QString& name)
+AXResult read(Accessibility& ax, const AXElement& element, const QString& name)
 {
     if (AXActionScope::isUnresponsive(element.pid))
         return {AXError::cannotComplete, {}};
-    AXResult r = accessibility().attribute(element, name);
+    AXResult r = ax.attribute(element, name);
     if (r.error == AXError::cannotComplete)
         AXActionScope::markUnresponsive(element.pid);
     return r;
 }
+
+AXResult read(const AXElement& element, const QString& name) { return read(accessibility(), element, name); }
 
 AXError write(const AXElement& element, const QString& name, const AXValue& value)
 {
@@ -50,12 +52,14 @@ AXError place(const AXElement& element, const Rect& frame)
     return e;
 }
 
-AXElement applicationElement(int pid)
+AXElement applicationElement(Accessibility& ax, int pid)
 {
-    const AXElement app = accessibility().applicationElement(pid);
-    accessibility().setMessagingTimeout(app, kMessagingTimeout);
+    const AXElement app = ax.applicationElement(pid);
+    ax.setMessagingTimeout(app, kMessagingTimeout);
     return app;
 }
+
+AXElement applicationElement(int pid) { return applicationElement(accessibility(), pid); }
 
 bool flag(const AXElement& element, const QString& name) { return read(element, name).as<bool>().value_or(false); }
 
@@ -269,10 +273,12 @@ void AXWindow::trackFrontmostApp()
     });
 }
 
-std::optional<QStringList> AXWindow::titles(const RunningApp& app)
+std::optional<QStringList> AXWindow::titles(const RunningApp& app) { return titles(accessibility(), app); }
+
+std::optional<QStringList> AXWindow::titles(Accessibility& accessibility, const RunningApp& app)
 {
     AXActionScope scope;
-    const AXResult r = read(applicationElement(app.pid), ax::Windows);
+    const AXResult r = read(accessibility, applicationElement(accessibility, app.pid), ax::Windows);
     if (r.error == AXError::noValue)
         return QStringList();
     const auto list = r.as<std::vector<AXElement>>();
@@ -280,7 +286,7 @@ std::optional<QStringList> AXWindow::titles(const RunningApp& app)
         return std::nullopt;
     QStringList out;
     for (const AXElement& e : *list)
-        if (const auto title = read(e, ax::Title).as<QString>())
+        if (const auto title = read(accessibility, e, ax::Title).as<QString>())
             out << *title;
     return out;
 }

@@ -15,6 +15,8 @@
 
 namespace tavrin {
 
+class Accessibility;
+
 // One window of another application: its Accessibility element and the
 // application that owns it. Every component that reads or moves windows goes
 // through here. Main thread, except `titles(of:)`.
@@ -75,7 +77,12 @@ struct AXWindow {
     // The titles of the application's windows ("AXWindows"), in order:
     // empty when the application has no windows, none when the read fails.
     // Safe off the main thread: it only calls the Accessibility service
-    // (which must allow calls from any thread) for this one application.
+    // given (which must allow calls from any thread) for this one
+    // application, never the installed services, which the main thread may
+    // change or take away meanwhile. Take the service on the main thread
+    // before the work starts, and keep it alive until the work is done.
+    static std::optional<QStringList> titles(Accessibility& accessibility, const RunningApp& app);
+    // The same with the installed service, on the main thread.
     static std::optional<QStringList> titles(const RunningApp& app);
 
     friend bool operator==(const AXWindow& a, const AXWindow& b) { return a.element == b.element; }

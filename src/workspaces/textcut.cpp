@@ -5,10 +5,6 @@
 
 namespace tavrin {
 
-namespace {
-bool isDirectionalFormat(char16_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
-} // namespace
-
 QString firstCharacters(const QString& text, int count)
 {
     if (count <= 0)
@@ -59,18 +55,6 @@ QString withoutControls(const QString& text)
             out.append(c);
     }
     return out;
-}
-
-QString echoed(const QString& text, qsizetype count)
-{
-    qsizetype n = std::min(text.size(), std::max<qsizetype>(count, 0));
-    if (n < text.size() && n > 0 && text.at(n - 1).isHighSurrogate())
-        --n;
-    QString out = text.left(n);
-    for (QChar& c : out)
-        if (c.category() == QChar::Other_Control || isDirectionalFormat(c.unicode()))
-            c = QChar::ReplacementCharacter;
-    return n < text.size() ? out + QChar(0x2026) : out;
 }
 
 QString shownText(const QString& text, int count)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/echoed.h"
+
 #include <QString>
 
 namespace tavrin {
@@ -21,11 +23,7 @@ constexpr qsizetype mostUnits(int count) { return qsizetype(count) * 8; }
 // reorder what is shown around it. Tabs and line breaks become spaces.
 QString withoutControls(const QString& text);
 
-// Text from outside as a message repeats it to a terminal or a caller: every
-// control character and bidirectional embedding, override and isolate
-// replaced by U+FFFD, so that none acts on what shows it, and at most
-// `count` UTF-16 units (never half a character) followed by "…" when cut.
-QString echoed(const QString& text, qsizetype count);
+// Text from outside as a message repeats it: echoed() (platform/echoed.h).
 
 // Text from outside as it may be shown and stored: without control and
 // direction characters, trimmed, at most `count` characters (as

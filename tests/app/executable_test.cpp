@@ -1,5 +1,15 @@
+#include "app/busname.h"
+#include "app/instanceservice.h"
+#include "app/intents/intentservice.h"
+#include "platform/linux/plistcodec.h"
 #include "support/loopbackserver.h"
 #include "support/privatebus.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +22,8 @@
 
 namespace {
 
+using tavrin::InstanceService;
+using tavrin::IntentService;
 using tavrin::PrivateBus;
 
 struct Finished {
@@ -152,7 +164,7 @@ TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
 
     const Finished none = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_EQ(none.err, "tavrin: Tavrin isn't running. Start it, then try again.\n");
+    EXPECT_EQ(none.err, "tavrin: Tavrin isn't running. Start it, then try again.\n") << none.err.toStdString();
 
     QProcess tavrin;
     QByteArray said;
@@ -253,6 +265,217 @@ TEST_F(Executable, ASecondTavrinOnTheSameSettingsExitsWithOneLine)
     EXPECT_TRUE(startAndWait(other, otherEnv));
     stop(other);
     stop(first);
+}
+
+// A dotfiles set-up: two config folders whose settings are links to one
+// file. The second start is refused, or each would write over the other.
+TEST_F(Executable, TwoConfigFoldersLinkingOneSettingsFileRunOneTavrin)
+{
+    QTemporaryDir dotfiles, other;
+    for (const QString& config : {config.path(), other.path()}) {
+        ASSERT_TRUE(QDir().mkpath(config + QStringLiteral("/tavrin")));
+        ASSERT_TRUE(QFile::link(dotfiles.filePath(QStringLiteral("defaults.plist")),
+                                config + QStringLiteral("/tavrin/defaults.plist")));
+    }
+    QProcess first;
+    ASSERT_TRUE(startAndWait(first, env));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), other.path());
+    const Finished second = run({});
+    EXPECT_EQ(second.exitCode, 1) << second.out.toStdString();
+    EXPECT_TRUE(second.err.startsWith(QStringLiteral("tavrin: Another Tavrin is already running")))
+        << second.err.toStdString();
+    stop(first);
+}
+
+// The intents reach the Tavrin of the settings the shell would use itself.
+TEST_F(Executable, IntentsFromAShellWithOtherSettingsReachTheTavrinOfThoseSettings)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    QTemporaryDir second;
+    QProcessEnvironment secondEnv = env;
+    secondEnv.insert(QStringLiteral("XDG_CONFIG_HOME"), second.path());
+    QProcess first, other;
+    QByteArray said;
+    ASSERT_TRUE(startAndWait(first, env));
+    ASSERT_TRUE(startAndWait(other, secondEnv, {}, &said));
+    EXPECT_FALSE(said.contains("answering intents already")) << said.toStdString();
+    env = secondEnv;
+    const Finished arranged = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
+    EXPECT_EQ(arranged.exitCode, 0) << arranged.err.toStdString();
+    stop(other);
+    stop(first);
+    QFile secondSettings(second.filePath(QStringLiteral("tavrin/defaults.plist")));
+    ASSERT_TRUE(secondSettings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(secondSettings.readAll().contains("<string>thirds</string>"));
+    QFile firstSettings(config.filePath(QStringLiteral("tavrin/defaults.plist")));
+    ASSERT_TRUE(firstSettings.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(firstSettings.readAll().contains("<string>thirds</string>"));
+}
+
+// Another program of the session took both of Tavrin's names before it
+// started. Nothing is sent to it or taken from it; Tavrin gets each name as
+// soon as it is let go.
+TEST_F(Executable, ASquatterOnTheBusNamesGetsNothingAndGivesThemUpToTavrin)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
+    const QStringList names{IntentService::serviceName(settings), InstanceService::serviceName(settings)};
+    QDBusConnection squatter = bus.connect(QStringLiteral("squatter"));
+    for (const QString& name : names)
+        ASSERT_TRUE(squatter.registerService(name)) << name.toStdString();
+
+    const Finished refused = run({QStringLiteral("intent"), QStringLiteral("stop-focus")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("not Tavrin"))) << refused.err.toStdString();
+    EXPECT_FALSE(refused.err.contains(QChar(0x1b)));
+
+    QProcess tavrin;
+    QByteArray said;
+    ASSERT_TRUE(startAndWait(tavrin, env, {}, &said));
+    EXPECT_EQ(said.count("takes it once it is free"), 2) << said.toStdString();
+    for (const QString& name : names)
+        ASSERT_TRUE(squatter.unregisterService(name));
+    const Finished reached = run({QStringLiteral("intent"), QStringLiteral("stop-focus")});
+    EXPECT_EQ(reached.exitCode, 0) << reached.err.toStdString();
+    const Finished second = run({});
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_TRUE(second.out.contains(QStringLiteral("its menu-bar window is open now"))) << second.out.toStdString();
+    stop(tavrin);
+}
+
+// Sends `count` Ask calls at once to the intents of `settings`; counts the
+// replies (answers or refusals) as they come.
+struct Burst {
+    Burst(QDBusConnection connection, const QString& settings, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            QDBusMessage ask =
+                QDBusMessage::createMethodCall(IntentService::serviceName(settings), IntentService::kObjectPath,
+                                               IntentService::kInterface, QStringLiteral("Ask"));
+            ask << QStringLiteral("Plan the launch, take %1").arg(i);
+            auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(ask, 120000));
+            QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [this, watcher] {
+                ++(watcher->isError() && watcher->error().type() == QDBusError::NoReply ? lost : replied);
+                watcher->deleteLater();
+            });
+        }
+    }
+    int replied = 0;
+    int lost = 0;
+};
+
+// The settings file is whole: a property list with a dictionary at its top.
+void expectWholeSettings(const QString& path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString why;
+    const auto root = tavrin::PlistCodec::fromData(file.readAll(), &why);
+    ASSERT_TRUE(root) << why.toStdString();
+    EXPECT_EQ(root->typeId(), QMetaType::QVariantMap);
+}
+
+// A flood of requests from any program of the session: every one is
+// answered (or refused as busy), the program keeps answering meanwhile, and a
+// SIGTERM in the middle of one ends it with its settings whole. The product
+// promises 5 s for the burst and 2 s for the quit; the bounds here are ones
+// a loaded machine cannot miss, yet far below the minutes the fault took.
+TEST_F(Executable, ABurstOfAsksIsAnsweredWhileTheProgramKeepsAnsweringAndASigtermEndsIt)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
+    ASSERT_TRUE(QDir().mkpath(config.filePath(QStringLiteral("tavrin"))));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        tavrin::PlistCodec::toXml(QVariantMap{{QStringLiteral("layout.UltraWide 34"), QStringLiteral("halves")}}));
+    file.close();
+    QProcess tavrin;
+    ASSERT_TRUE(startAndWait(tavrin, env));
+    QDBusConnection client = bus.connect(QStringLiteral("flood"));
+
+    QElapsedTimer clock;
+    clock.start();
+    Burst burst(client, settings, 300);
+    qint64 slowestPing = 0;
+    QEventLoop loop;
+    QTimer ping;
+    QObject::connect(&ping, &QTimer::timeout, [&] {
+        if (burst.replied + burst.lost == 300) {
+            loop.quit();
+            return;
+        }
+        QElapsedTimer took;
+        took.start();
+        const QDBusMessage asked =
+            client.call(QDBusMessage::createMethodCall(IntentService::serviceName(settings), IntentService::kObjectPath,
+                                                       IntentService::kInterface, QStringLiteral("Routines")),
+                        QDBus::Block, 60000);
+        EXPECT_EQ(asked.type(), QDBusMessage::ReplyMessage) << asked.errorMessage().toStdString();
+        slowestPing = std::max(slowestPing, took.elapsed());
+    });
+    ping.start(100);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(burst.replied, 300) << "after " << clock.elapsed() << " ms";
+    EXPECT_EQ(burst.lost, 0);
+    EXPECT_LT(slowestPing, 20000);
+
+    // The signal comes while the burst is on its way in.
+    Burst another(client, settings, 300);
+    QEventLoop sending;
+    QTimer::singleShot(50, &sending, &QEventLoop::quit);
+    sending.exec();
+    ::kill(pid_t(tavrin.processId()), SIGTERM);
+    QElapsedTimer quitting;
+    quitting.start();
+    ASSERT_TRUE(tavrin.waitForFinished(30000));
+    EXPECT_LT(quitting.elapsed(), 30000);
+    expectWholeSettings(settings);
+}
+
+// A layout with 20,000 learned placements, and a SIGTERM while it runs: the
+// program ends with its settings whole (bounds as above).
+TEST_F(Executable, ASigtermDuringALayoutWithALargeLearnedTableEndsTheProgram)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
+    QVariantMap counts;
+    for (int i = 0; i < 20000; ++i)
+        counts.insert(QStringLiteral("App %1|UltraWide 34").arg(i), QVariantMap{{QStringLiteral("Left"), qint64(3)}});
+    ASSERT_TRUE(QDir().mkpath(config.filePath(QStringLiteral("tavrin"))));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(tavrin::PlistCodec::toXml(QVariantMap{{QStringLiteral("learning.counts"), counts}}));
+    file.close();
+
+    QProcess tavrin;
+    ASSERT_TRUE(startAndWait(tavrin, env));
+    QDBusConnection client = bus.connect(QStringLiteral("layout"));
+    QDBusMessage layout =
+        QDBusMessage::createMethodCall(IntentService::serviceName(settings), IntentService::kObjectPath,
+                                       IntentService::kInterface, QStringLiteral("ApplyLayout"));
+    layout << QStringLiteral("thirds");
+    const QDBusMessage done = client.call(layout, QDBus::Block, 60000);
+    EXPECT_EQ(done.type(), QDBusMessage::ReplyMessage) << done.errorMessage().toStdString();
+    client.asyncCall(layout);
+    ::kill(pid_t(tavrin.processId()), SIGTERM);
+    QElapsedTimer quitting;
+    quitting.start();
+    ASSERT_TRUE(tavrin.waitForFinished(30000));
+    EXPECT_LT(quitting.elapsed(), 30000);
+    expectWholeSettings(settings);
+    QFile written(settings);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().contains("<key>App 19999|UltraWide 34</key>"));
 }
 
 TEST_F(Executable, IntentHelpListsThePhrases)

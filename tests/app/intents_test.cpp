@@ -386,6 +386,9 @@ TEST_F(IntentsTest, ErrorLinesRepeatAtMost200CharactersWithControlAndDirectionCh
 
 // ---- Over the bus ----
 
+// The settings file the service here answers for.
+const QString kSettings = QStringLiteral("/home/someone/.config/tavrin/defaults.plist");
+
 class IntentBusTest : public IntentsTest {
 protected:
     void SetUp() override
@@ -396,7 +399,10 @@ protected:
         clientSide = bus.connect(QStringLiteral("intents-client"));
     }
 
-    IntentClient::Outcome run(const QStringList& words) { return IntentClient::run(words, clientSide, 10000); }
+    IntentClient::Outcome run(const QStringList& words)
+    {
+        return IntentClient::run(words, clientSide, IntentService::serviceName(kSettings), 10000);
+    }
 
     PrivateBus bus;
     QDBusConnection serviceSide{QString()};
@@ -410,7 +416,9 @@ TEST_F(IntentBusTest, NoRunningTavrinIsOneClearLine)
     EXPECT_EQ(outcome.err, "tavrin: Tavrin isn't running. Start it, then try again.");
     // Wrong arguments are told before the bus is asked.
     EXPECT_EQ(run({"apply-layout", "quarters"}).exitCode, 2);
-    EXPECT_EQ(IntentClient::run({"stop-focus"}, QDBusConnection(QString()), 1000).exitCode, 1);
+    EXPECT_EQ(IntentClient::run({"stop-focus"}, QDBusConnection(QString()), IntentService::serviceName(kSettings), 1000)
+                  .exitCode,
+              1);
 }
 
 TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
@@ -418,7 +426,7 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
     auto state = makeState();
     IntentService service(*state);
     QString problem;
-    ASSERT_TRUE(service.publish(serviceSide, &problem)) << problem.toStdString();
+    ASSERT_TRUE(service.publish(serviceSide, kSettings, &problem)) << problem.toStdString();
 
     const Rect before = focused().frame;
     auto outcome = run({"apply-layout", "thirds"});
@@ -436,15 +444,20 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
     EXPECT_EQ(run({"stop-focus"}).exitCode, 0);
     EXPECT_EQ(started.last(), "stop");
 
+    // Asks that come together make one: the newest.
+    const qsizetype asked = bar->size();
+    EXPECT_EQ(run({"ask", "Plan", "the", "demo"}).exitCode, 0);
     EXPECT_EQ(run({"ask", "Plan", "the", "launch"}).exitCode, 0);
-    EXPECT_EQ(bar->last(), "ask Plan the launch");
+    EXPECT_EQ(bar->size(), asked);
+    env.clock.advance(0);
+    EXPECT_EQ(bar->mid(asked), (QStringList{"show", "ask Plan the launch"}));
 }
 
 TEST_F(IntentBusTest, AnIntentThatRanExitsZeroWhateverItsDialogSays)
 {
     auto state = makeState();
     IntentService service(*state);
-    ASSERT_TRUE(service.publish(serviceSide));
+    ASSERT_TRUE(service.publish(serviceSide, kSettings));
     struct Case {
         QStringList words;
         QString dialog;
@@ -466,7 +479,7 @@ TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
 {
     auto state = makeState();
     IntentService service(*state);
-    ASSERT_TRUE(service.publish(serviceSide));
+    ASSERT_TRUE(service.publish(serviceSide, kSettings));
     save(QStringLiteral("Shell work"), {"Terminal"});
     // The runner waits on virtual time: keep it moving while the client waits.
     QTimer ticks;
@@ -483,10 +496,10 @@ TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
 {
     auto state = makeState();
     IntentService service(*state);
-    ASSERT_TRUE(service.publish(serviceSide));
+    ASSERT_TRUE(service.publish(serviceSide, kSettings));
     auto call = [&](const QString& method, const QVariantList& args) {
-        QDBusMessage m = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
-                                                        IntentService::kInterface, method);
+        QDBusMessage m = QDBusMessage::createMethodCall(IntentService::serviceName(kSettings),
+                                                        IntentService::kObjectPath, IntentService::kInterface, method);
         m.setArguments(args);
         QDBusPendingCallWatcher watcher(clientSide.asyncCall(m, 10000));
         QEventLoop loop;
@@ -529,28 +542,57 @@ TEST_F(IntentBusTest, ARefreshOfTheParametersIsSignalled)
 {
     auto state = makeState();
     IntentService service(*state);
-    ASSERT_TRUE(service.publish(serviceSide));
+    ASSERT_TRUE(service.publish(serviceSide, kSettings));
     // Any slot does: the receiver deletes itself when the signal comes.
     auto* receiver = new QObject;
-    ASSERT_TRUE(clientSide.connect(IntentService::kServiceName, IntentService::kObjectPath, IntentService::kInterface,
-                                   QStringLiteral("Changed"), receiver, SLOT(deleteLater())));
+    ASSERT_TRUE(clientSide.connect(IntentService::serviceName(kSettings), IntentService::kObjectPath,
+                                   IntentService::kInterface, QStringLiteral("Changed"), receiver,
+                                   SLOT(deleteLater())));
     QSignalSpy gone(receiver, &QObject::destroyed);
     TavrinShortcuts::updateAppShortcutParameters();
     EXPECT_TRUE(gone.wait(5000));
 }
 
-TEST_F(IntentBusTest, OnlyOneInstanceAnswers)
+// Whoever took the intents' name first keeps it only until it lets go: the
+// service waits in the bus's queue and answers from then on. And what comes
+// back is printed through echoed(), whoever sent it.
+TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafely)
 {
     auto state = makeState();
-    IntentService first(*state);
-    ASSERT_TRUE(first.publish(serviceSide));
-    IntentService second(*state);
+    QDBusConnection squatter = bus.connect(QStringLiteral("intents-squatter"));
+    ASSERT_TRUE(squatter.registerService(IntentService::serviceName(kSettings)));
+    IntentService service(*state);
     QString problem;
-    EXPECT_FALSE(second.publish(bus.connect(QStringLiteral("intents-second")), &problem));
-    EXPECT_EQ(problem, "Another Tavrin is answering intents already; this one doesn't.");
+    EXPECT_TRUE(service.publish(serviceSide, kSettings, &problem));
+    EXPECT_EQ(problem, "Another process holds the intents' name on the session bus; this Tavrin takes it once it is "
+                       "free.");
+    ASSERT_TRUE(squatter.unregisterService(IntentService::serviceName(kSettings)));
+    const auto outcome = run({"apply-layout", "thirds"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(usualLayout(), "thirds");
+
+    EXPECT_EQ(IntentClient::printable(QStringLiteral("Done.\n\x1b]0;owned\a\x1b[2J")),
+              QStringLiteral("Done.\n\uFFFD]0;owned\uFFFD\uFFFD[2J"));
     QString none;
-    EXPECT_FALSE(second.publish(QDBusConnection(QString()), &none));
+    EXPECT_FALSE(IntentService(*state).publish(QDBusConnection(QString()), kSettings, &none));
     EXPECT_EQ(none, "There is no session bus, so intents can't reach Tavrin.");
+}
+
+// A flood of intents that act is cut at its share of a second: the rest are
+// refused as busy at once, and the next second serves again.
+TEST_F(IntentBusTest, ActsBeyondTheirShareOfASecondAreRefusedAsBusy)
+{
+    auto state = makeState();
+    IntentService service(*state);
+    ASSERT_TRUE(service.publish(serviceSide, kSettings));
+    for (int i = 0; i < IntentService::kMaxActsPerSecond; ++i)
+        ASSERT_EQ(run({"stop-focus"}).exitCode, 0) << i;
+    const auto busy = run({"apply-layout", "thirds"});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "tavrin: " + IntentService::busyMessage());
+    EXPECT_EQ(run({"ask", "Plan", "the", "launch"}).exitCode, 0); // asks are coalesced, never refused
+    env.clock.advance(1);
+    EXPECT_EQ(run({"apply-layout", "thirds"}).exitCode, 0);
 }
 
 // ---- The Focus filter ----

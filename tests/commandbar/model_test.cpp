@@ -480,6 +480,8 @@ TEST_F(CommandBarModelTest, NothingArrangedWithAProblemKeepsTheBarOpenWithIt)
     env.clock.advance(runner.delay);
     EXPECT_EQ(model.phase(), CommandBarPhase::failed(QStringLiteral("None of the windows could be moved.")));
     EXPECT_FALSE(model.phase().fromPlanner);
+    // The plan was made: it is the arranging that failed.
+    EXPECT_TRUE(model.phase().fromArranging);
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(arranged.empty());
     EXPECT_FALSE(ActiveWorkspace::current().get());

@@ -1,6 +1,8 @@
 #include "platform/linux/instancelock.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
@@ -36,6 +38,34 @@ TEST(InstanceLockTest, AFolderThatCantBeMadeIsAProblemNotAnotherInstance)
     const InstanceLock lock(dir.path() + QStringLiteral("/file/tavrin/defaults.plist"));
     EXPECT_FALSE(lock.heldElsewhere());
     EXPECT_FALSE(lock.problem().isEmpty());
+}
+
+// A dotfiles set-up: two config folders whose settings files are links to
+// one shared file. The second Tavrin must be refused, or each would write
+// over the other's changes; and a lock file that is itself a link (planted
+// by someone else) is never opened through it.
+TEST(InstanceLockTest, LinkedSettingsShareOneLockAndTheLockIsNeverALink)
+{
+    QTemporaryDir dir;
+    const QString shared = dir.path() + QStringLiteral("/dotfiles/defaults.plist");
+    QDir().mkpath(dir.path() + QStringLiteral("/dotfiles"));
+    for (const char* folder : {"/c/tavrin", "/e/tavrin"}) {
+        QDir().mkpath(dir.path() + QLatin1String(folder));
+        ASSERT_TRUE(QFile::link(shared, dir.path() + QLatin1String(folder) + QStringLiteral("/defaults.plist")));
+    }
+    const InstanceLock first(dir.path() + QStringLiteral("/c/tavrin/defaults.plist"));
+    ASSERT_FALSE(first.heldElsewhere());
+    ASSERT_TRUE(first.problem().isEmpty()) << first.problem().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(shared + QStringLiteral(".lock")));
+    EXPECT_TRUE(InstanceLock(dir.path() + QStringLiteral("/e/tavrin/defaults.plist")).heldElsewhere());
+
+    const QString planted = dir.path() + QStringLiteral("/p/defaults.plist");
+    QDir().mkpath(dir.path() + QStringLiteral("/p"));
+    ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/elsewhere"), planted + QStringLiteral(".lock")));
+    const InstanceLock refused(planted);
+    EXPECT_FALSE(refused.heldElsewhere());
+    EXPECT_FALSE(refused.problem().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/elsewhere")));
 }
 
 } // namespace

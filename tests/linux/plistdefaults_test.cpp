@@ -685,6 +685,51 @@ TEST_F(PlistDefaultsTest, ALinkThatLeadsNowhereIsSaidAndNeverReplacedSilently)
     }
 }
 
+// Where other users can write the settings folder, or made the settings
+// link, they could send the settings anywhere: nothing is followed or
+// written until the folder is safe, and the user's own file is still read.
+TEST_F(PlistDefaultsTest, SettingsOthersCouldRedirectStayInMemoryUntilTheFolderIsSafe)
+{
+    {
+        PlistDefaults store(path());
+        store.setValue(QStringLiteral("kept"), true);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0777), 0);
+    {
+        PlistDefaults store(path());
+        EXPECT_TRUE(store.problem().contains(QLatin1String("can be written by other users")))
+            << store.problem().toStdString();
+        EXPECT_FALSE(store.problem().contains(QLatin1Char('\n')));
+        EXPECT_TRUE(store.boolValue(QStringLiteral("kept")));
+        store.setValue(QStringLiteral("later"), true);
+        store.flush();
+        ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0700), 0);
+        EXPECT_FALSE(fileBytes(path()).contains("later"));
+        // Safe again: the next change saves them all.
+        store.setValue(QStringLiteral("after"), true);
+        store.flush();
+        EXPECT_TRUE(store.problem().isEmpty()) << store.problem().toStdString();
+    }
+    EXPECT_TRUE(fileBytes(path()).contains("later"));
+
+    if (::getuid() != 0)
+        return; // only root can make a link another user owns
+    const QString elsewhere = dir.path() + QStringLiteral("/elsewhere.plist");
+    writeBytes(elsewhere, PlistCodec::toXml(QVariantMap{{QStringLiteral("planted"), true}}));
+    QFile::remove(path());
+    ASSERT_TRUE(QFile::link(elsewhere, path()));
+    ASSERT_EQ(::lchown(QFile::encodeName(path()).constData(), 65534, 65534), 0);
+    const QByteArray before = fileBytes(elsewhere);
+    {
+        PlistDefaults store(path());
+        EXPECT_TRUE(store.problem().contains(QLatin1String("a link another user made")))
+            << store.problem().toStdString();
+        EXPECT_FALSE(store.boolValue(QStringLiteral("planted")));
+        store.setValue(QStringLiteral("secret"), true);
+    }
+    EXPECT_EQ(fileBytes(elsewhere), before);
+}
+
 TEST_F(PlistDefaultsTest, DatesAreKeptToTheWholeSecondAsTheFileHoldsThem)
 {
     PlistDefaults store(path());

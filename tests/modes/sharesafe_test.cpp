@@ -2,10 +2,15 @@
 
 #include "fakeveils.h"
 #include "modes/privacyprompt.h"
+#include "platform/linux/qtclock.h"
 #include "secondprocess.h"
 #include "support/simfixture.h"
 
 #include <QSignalSpy>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
 
 namespace tavrin {
 namespace {
@@ -313,6 +318,65 @@ TEST_F(ShareSafeTest, ThePrivateListIsReadOnceAndStoredSorted)
     EXPECT_TRUE(ShareSafe(prompt).enabled());
     env.defaults.setValue(QStringLiteral("mode.shareSafe"), false);
     EXPECT_FALSE(ShareSafe(prompt).enabled());
+}
+
+// Accessibility whose every title takes a while to read, as a busy
+// application's does; it says when a read has begun.
+class SlowTitles : public Accessibility {
+public:
+    std::atomic<bool> reading{false};
+
+    bool isTrusted(bool) override { return true; }
+    AXElement applicationElement(int pid) override { return AXElement{pid, 0}; }
+    AXElement systemWideElement() override { return AXElement{AXElement::kSystemWidePid, 0}; }
+    AXResult attribute(const AXElement& element, const QString& name) override
+    {
+        reading = true;
+        if (name == ax::Windows)
+            return {AXError::success, std::vector<AXElement>(40, AXElement{element.pid, 1})};
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        return {AXError::success, title_};
+    }
+    AXError setAttribute(const AXElement&, const QString&, const AXValue&) override { return AXError::cannotComplete; }
+    AXError performAction(const AXElement&, const QString&) override { return AXError::cannotComplete; }
+    AXResult elementAtPosition(const AXElement&, Point) override { return {}; }
+    void setMessagingTimeout(const AXElement&, double) override {}
+
+private:
+    QString title_ = QStringLiteral("Inbox");
+};
+
+// Quitting while a sharing check reads titles on the pool, 200 times (and
+// under AddressSanitizer by scripts/sanitize.sh): quitting stops the clock
+// and waits for its pool before the services go, and the check reads only
+// the service it took before it started. Taking the services first, as
+// quitting once did, is a use after free here.
+TEST(ShareSafeQuitTest, QuittingWhileACheckReadsTitlesOnThePool)
+{
+    SimEnvironment env(kScenario);
+    const Platform simulated = Platform::current();
+    PrivacyPrompt prompt;
+    for (int round = 0; round < 200; ++round) {
+        auto clock = std::make_unique<QtClock>();
+        auto accessibility = std::make_unique<SlowTitles>();
+        Platform services = simulated;
+        services.clock = clock.get();
+        services.accessibility = accessibility.get();
+        Platform::install(services);
+        {
+            ShareSafe share(prompt);
+            share.startCheck();
+            while (!accessibility->reading)
+                std::this_thread::yield();
+        }
+        // The quit, in its order: the clock stops and its pool is waited for
+        // (a bound no loaded machine misses: the read takes milliseconds),
+        // then the services go.
+        ASSERT_TRUE(clock->stop(60.0)) << "round " << round;
+        Platform::install(simulated);
+        accessibility.reset();
+        clock.reset();
+    }
 }
 
 } // namespace

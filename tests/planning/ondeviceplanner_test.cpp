@@ -2,8 +2,15 @@
 #include "planning/plannerinstructions.h"
 #include "planningfixture.h"
 #include "platform/linux/localmodelserver.h"
+#include "platform/linux/loopbacklistener.h"
 
 #include <QJsonDocument>
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -85,10 +92,11 @@ TEST_F(OnDevicePlannerTest, ReportsAnUnavailableOrFailingModel)
     EXPECT_TRUE(log.entries().isEmpty());
 
     model.setAvailability(true);
-    model.setFailure("guardrail");
+    model.setFailure("the request was refused by a guardrail");
     result = finish(planner.plan(sampleRequest()));
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error(), PlannerError::unavailable("The on-device model couldn't make a plan. Try again."));
+    EXPECT_EQ(result.error(), PlannerError::unavailable("The on-device model couldn't make a plan: the request was "
+                                                        "refused by a guardrail."));
     EXPECT_EQ(log.entries()[0].outcome.kind, RequestLog::Outcome::Kind::failed);
 }
 
@@ -207,15 +215,106 @@ TEST_F(LocalModelTest, WithoutAServerOrAModelItIsUnavailable)
     EXPECT_TRUE(log.entries().isEmpty());
 }
 
-TEST_F(LocalModelTest, AnAnswerThatIsNoPlanFails)
+// Each way a plan can fail says its own reason, in one line.
+TEST_F(LocalModelTest, EachFailureSaysItsReason)
 {
     listModels(kTwoModels);
-    for (const QByteArray& answer :
-         {QByteArray(R"({"choices":[{"message":{"content":"Sure! Put them side by side."}}]})"), QByteArray("not json"),
-          QByteArray(R"({"error":"model crashed"})")}) {
-        server.setRoute("/v1/chat/completions", {{200, answer, false}, {}, false, 0});
-        const auto result = finish(planner.plan(sampleRequest()));
+    const QByteArray prose = R"({"choices":[{"message":{"content":"Sure! Put them side by side."}}]})";
+    const struct {
+        const char* name;
+        LoopbackServer::Route route;
+        QString reason;
+    } cases[] = {
+        {"prose", {{200, prose, false}, {}, false, 0}, "the model's answer isn't a plan"},
+        {"not json", {{200, "not json", false}, {}, false, 0}, "the model's answer isn't a plan"},
+        {"server error", {{500, R"({"error":"model crashed"})", false}, {}, false, 0}, "the model server answered 500"},
+        {"endless", {{200, {}, false, true}, {}, true, 0}, "the model server's answer was too large"},
+        {"huge length",
+         {{200, "{}", false}, {{"Content-Length", "4294967296"}}, true, 0},
+         "the model server's answer was too large"},
+        {"stalled", {{200, {}, true}, {}, false, 0}, "the model server didn't answer in time"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.setRoute("/v1/chat/completions", c.route);
+        const qsizetype asked = server.received().size();
+        Pending pending(planner.plan(sampleRequest()));
+        if (c.route.reply.hang) {
+            ASSERT_TRUE(processEventsUntil([&] {
+                return server.received().size() > asked && server.received().last().target == "/v1/chat/completions";
+            }));
+            clock.advance(LocalModelServer::kTimeout);
+        }
+        const auto result = pending.result();
         ASSERT_FALSE(result.ok());
-        EXPECT_EQ(result.error(), PlannerError::unavailable(PlannerError::onDeviceFailedMessage()));
+        EXPECT_EQ(result.error(),
+                  PlannerError::unavailable("The on-device model couldn't make a plan: " + c.reason + "."))
+            << result.error().message.toStdString();
+        EXPECT_FALSE(result.error().message.contains(QLatin1Char('\n')));
     }
+}
+
+// A model server another user of this computer runs (as `nobody` here) is
+// never asked anything: its owner could read every window title sent.
+TEST(LocalModelOwner, AServerOfAnotherUserIsNeverAsked)
+{
+    // The tables as the system writes them: a listener of uid 1000 on
+    // 11434 (0x2CAA) over IPv4, and root's on 8080 (0x1F90) over IPv6.
+    const QByteArray tcp =
+        "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode\n"
+        "   0: 0100007F:2CAA 00000000:0000 0A 00000000:00000000 00:00000000 00000000  1000        0 1\n"
+        "   1: 0100007F:2CAA 0100007F:9C40 01 00000000:00000000 00:00000000 00000000     0        0 2\n";
+    const QByteArray tcp6 = "  sl  local_address                         remote_address                        st "
+                            "tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode\n"
+                            "   0: 00000000000000000000000000000000:1F90 00000000000000000000000000000000:0000 0A "
+                            "00000000:00000000 00:00000000 00000000     0        0 3\n";
+    EXPECT_EQ(LoopbackListener::owners(11434, tcp, tcp6), QList<uint>{1000});
+    EXPECT_EQ(LoopbackListener::owners(8080, tcp, tcp6), QList<uint>{0});
+    EXPECT_TRUE(LoopbackListener::owners(40000, tcp, tcp6).isEmpty()); // connected, not listening
+    EXPECT_EQ(LoopbackListener::of({}), LoopbackListener::Owner::nobody);
+    EXPECT_EQ(LoopbackListener::of({0, ::getuid()}), LoopbackListener::Owner::trusted);
+
+    if (::getuid() != 0)
+        GTEST_SKIP() << "only root can listen as another user";
+    constexpr uid_t kNobody = 65534;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A listener owned by `nobody` that reports each connection it takes.
+        // The socket is its maker's: made once the process is `nobody`.
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(1);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 8) != 0)
+            ::_exit(1);
+        socklen_t length = sizeof address;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        const quint16 port = ntohs(address.sin_port);
+        [[maybe_unused]] ssize_t n = ::write(ready[1], &port, sizeof port);
+        while (::accept(listener, nullptr, nullptr) >= 0)
+            n = ::write(ready[1], "c", 1);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    quint16 port = 0;
+    ASSERT_EQ(::read(ready[0], &port, sizeof port), ssize_t(sizeof port));
+    EXPECT_EQ(LoopbackListener::ofPort(port), LoopbackListener::Owner::otherUser);
+
+    SimClock clock;
+    QtHttpClient http{clock};
+    LocalModelServer model(http, clock, QStringLiteral("http://127.0.0.1:%1").arg(port));
+    const auto availability = finish(model.checkAvailability());
+    EXPECT_FALSE(availability.available);
+    EXPECT_TRUE(availability.reason.contains("is run by another user of this computer"))
+        << availability.reason.toStdString();
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    char taken = 0;
+    EXPECT_EQ(::read(ready[0], &taken, 1), 0) << "the server was asked";
+    ::close(ready[0]);
 }

@@ -17,11 +17,13 @@ protected:
     // What "focus.routines" holds in the program's settings file now.
     QByteArray storedRoutines() const { return stored(QStringLiteral("focus.routines")).toByteArray(); }
 
-    // `tavrin intent --help` as a second shell runs it.
+    // `tavrin intent --help` as a second shell of the same user, on the same
+    // settings, runs it.
     QString intentHelp(const PrivateBus& bus)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("intent"), QStringLiteral("--help")});

@@ -1,10 +1,12 @@
 #include "app/intents/intentclient.h"
 
+#include "app/busname.h"
 #include "app/intents/asktavrinintent.h"
 #include "app/intents/intentservice.h"
 #include "app/intents/layoutchoice.h"
 #include "app/intents/startfocusintent.h"
 #include "app/intents/tavrinshortcuts.h"
+#include "workspaces/textcut.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
@@ -166,49 +168,77 @@ std::optional<IntentClient::Call> IntentClient::parse(const QStringList& words, 
     return refuse(error, tr("Unknown intent \"%1\"; see tavrin intent --help.").arg(IntentService::echoed(command)));
 }
 
-IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnection connection, int timeoutMs)
+QString IntentClient::printable(const QString& answer)
+{
+    QStringList lines = answer.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = echoed(line, kMaxLine);
+    return lines.join(QLatin1Char('\n'));
+}
+
+IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnection connection, const QString& service,
+                                        int timeoutMs)
 {
     QString error;
     bool wantsHelp = false;
     const auto call = parse(words, &error, &wantsHelp);
     if (wantsHelp)
-        return {0, help(routineNames(connection)), {}};
+        return {0, help(routineNames(connection, service)), {}};
     if (!call)
         return failure(2, error);
     if (!connection.isConnected())
         return failure(1, tr("There is no session bus, so no running Tavrin can be reached."));
 
-    QDBusMessage message = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
-                                                          IntentService::kInterface, call->method);
+    // Called by its unique name, so that the name can't change hands
+    // between the check and the call.
+    QString distrusted;
+    const QString owner = BusName::trustedOwner(connection, service, &distrusted);
+    if (!distrusted.isEmpty())
+        return failure(1, tr("The intent was not sent: %1.").arg(printable(distrusted)));
+    if (owner.isEmpty())
+        return failure(1, tr("Tavrin isn't running. Start it, then try again."));
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(owner, IntentService::kObjectPath, IntentService::kInterface, call->method);
     message.setArguments(call->arguments);
     const QDBusMessage reply = callAndWait(connection, message, timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         const QString name = reply.errorName();
         if (name == IntentService::kInvalidArgument)
-            return failure(2, reply.errorMessage());
+            return failure(2, printable(reply.errorMessage()));
+        if (name == IntentService::kBusy)
+            return failure(1, printable(reply.errorMessage()));
         if (name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
             || name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
             return failure(1, tr("Tavrin isn't running. Start it, then try again."));
         if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply")
             || name == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
             return failure(1, tr("Tavrin didn't answer in time."));
-        return failure(1, reply.errorMessage().isEmpty() ? name : reply.errorMessage());
+        return failure(1, printable(reply.errorMessage().isEmpty() ? name : reply.errorMessage()));
     }
     const QString dialog = reply.arguments().value(0).toString();
-    return {0, dialog.isEmpty() ? QString() : dialog + QLatin1Char('\n'), {}};
+    return {0, dialog.isEmpty() ? QString() : printable(dialog) + QLatin1Char('\n'), {}};
 }
 
-QStringList IntentClient::routineNames(QDBusConnection connection)
+QStringList IntentClient::routineNames(QDBusConnection connection, const QString& service)
 {
     if (!connection.isConnected())
         return {};
-    const QDBusMessage message = QDBusMessage::createMethodCall(IntentService::kServiceName, IntentService::kObjectPath,
+    QString distrusted;
+    const QString owner = BusName::trustedOwner(connection, service, &distrusted);
+    if (owner.isEmpty())
+        return {};
+    const QDBusMessage message = QDBusMessage::createMethodCall(owner, IntentService::kObjectPath,
                                                                 IntentService::kInterface, QStringLiteral("Routines"));
     const QDBusMessage reply = callAndWait(connection, message, kHelpTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toStringList() : QStringList();
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    QStringList names = reply.arguments().value(0).toStringList();
+    for (QString& name : names)
+        name = IntentService::echoed(name);
+    return names;
 }
 
-int IntentClient::main(int argc, char** argv)
+int IntentClient::main(int argc, char** argv, const QString& settingsPath)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tavrin"));
@@ -220,7 +250,7 @@ int IntentClient::main(int argc, char** argv)
         QTextStream in(stdin);
         words << in.readLine();
     }
-    const Outcome outcome = run(words, QDBusConnection::sessionBus());
+    const Outcome outcome = run(words, QDBusConnection::sessionBus(), IntentService::serviceName(settingsPath));
     if (!outcome.out.isEmpty())
         std::fputs(qPrintable(outcome.out), stdout);
     if (!outcome.err.isEmpty())

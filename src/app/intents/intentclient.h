@@ -12,11 +12,18 @@ namespace tavrin {
 // bus and prints its answer. Exit status 0 when the intent ran, whatever its
 // answer says; 1 when no Tavrin could be reached (or it failed to answer); 2
 // for wrong arguments only.
+//
+// It reaches the Tavrin of the settings it would use itself, and only when
+// that name is held by a Tavrin of this user (see BusName); whatever it
+// prints of an answer goes through echoed(), so no control or direction
+// character from the bus reaches the terminal.
 class IntentClient {
 public:
     static constexpr int kTimeoutMs = 60000;
     // How long the help waits for the running Tavrin's routines.
     static constexpr int kHelpTimeoutMs = 2000;
+    // The most of one line of an answer that is printed.
+    static constexpr qsizetype kMaxLine = 2000;
 
     struct Outcome {
         int exitCode = 0;
@@ -36,13 +43,20 @@ public:
     // The usage, with the names a routine can be given when they are known.
     static QString help(const QStringList& routines = {});
     // The running Tavrin's routines; empty when it cannot be asked.
-    static QStringList routineNames(QDBusConnection connection);
+    static QStringList routineNames(QDBusConnection connection, const QString& service);
 
-    // Parses and runs; waits for the answer while running the event loop.
-    static Outcome run(const QStringList& words, QDBusConnection connection, int timeoutMs = kTimeoutMs);
+    // Parses and runs the intent in the Tavrin answering on `service`
+    // (IntentService::serviceName()); waits for the answer while running the
+    // event loop.
+    static Outcome run(const QStringList& words, QDBusConnection connection, const QString& service,
+                       int timeoutMs = kTimeoutMs);
 
-    // The process entry for `tavrin intent …` (argv[1] is "intent").
-    static int main(int argc, char** argv);
+    // An answer as it is printed: each line through echoed().
+    static QString printable(const QString& answer);
+
+    // The process entry for `tavrin intent …` (argv[1] is "intent"), for the
+    // settings at `settingsPath`.
+    static int main(int argc, char** argv, const QString& settingsPath);
 };
 
 } // namespace tavrin

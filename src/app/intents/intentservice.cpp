@@ -1,6 +1,7 @@
 #include "app/intents/intentservice.h"
 
 #include "app/appstate.h"
+#include "app/busname.h"
 #include "app/intents/applylayoutintent.h"
 #include "app/intents/asktavrinintent.h"
 #include "app/intents/resumeworkspaceintent.h"
@@ -9,9 +10,12 @@
 #include "app/intents/tavrinshortcuts.h"
 #include "app/intents/workspacequery.h"
 #include "focus/tavrinfocusfilter.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
 #include "workspaces/textcut.h"
 
 #include <QDBusConnectionInterface>
+#include <cmath>
 
 namespace tavrin {
 
@@ -24,7 +28,12 @@ IntentService::IntentService(AppState& state, QObject* parent) : QObject(parent)
     connect(&TavrinShortcuts::shared(), &TavrinShortcuts::parametersChanged, this, &IntentService::Changed);
 }
 
-bool IntentService::publish(QDBusConnection connection, QString* problem)
+QString IntentService::serviceName(const QString& settingsPath)
+{
+    return BusName::forSettings(kServicePrefix, settingsPath);
+}
+
+bool IntentService::publish(QDBusConnection connection, const QString& settingsPath, QString* problem)
 {
     auto fail = [problem](const QString& why) {
         if (problem)
@@ -36,11 +45,15 @@ bool IntentService::publish(QDBusConnection connection, QString* problem)
     if (!connection.registerObject(kObjectPath, this,
                                    QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals))
         return fail(tr("The intents couldn't be put on the session bus."));
-    if (!connection.registerService(kServiceName)) {
-        connection.unregisterObject(kObjectPath);
-        return fail(tr("Another Tavrin is answering intents already; this one doesn't."));
+    switch (BusName::take(connection, serviceName(settingsPath))) {
+    case BusName::Taken::now: return true;
+    case BusName::Taken::queued:
+        fail(tr("Another process holds the intents' name on the session bus; this Tavrin takes it once it is free."));
+        return true;
+    case BusName::Taken::refused: break;
     }
-    return true;
+    connection.unregisterObject(kObjectPath);
+    return fail(tr("Another Tavrin is answering intents already; this one doesn't."));
 }
 
 QString IntentService::unknownLayoutMessage(const QString& layout)
@@ -66,6 +79,23 @@ QString IntentService::unknownRoutineMessage(const QString& routine)
 
 QString IntentService::echoed(const QString& argument) { return tavrin::echoed(argument, kMaxEcho); }
 
+QString IntentService::busyMessage() { return tr("Tavrin is busy with many requests; try again in a moment."); }
+
+bool IntentService::tooMany()
+{
+    if (!calledFromDBus())
+        return false;
+    const double second = std::floor(Platform::current().clock->monotonic());
+    if (second != actsSecond_) {
+        actsSecond_ = second;
+        acts_ = 0;
+    }
+    if (++acts_ <= kMaxActsPerSecond)
+        return false;
+    sendErrorReply(kBusy, busyMessage());
+    return true;
+}
+
 QString IntentService::refuse(const QString& message)
 {
     if (calledFromDBus())
@@ -75,6 +105,8 @@ QString IntentService::refuse(const QString& message)
 
 QString IntentService::ApplyLayout(const QString& layout)
 {
+    if (tooMany())
+        return {};
     const auto choice = layoutChoiceFromText(layout);
     if (!choice)
         return refuse(unknownLayoutMessage(layout));
@@ -83,6 +115,8 @@ QString IntentService::ApplyLayout(const QString& layout)
 
 QString IntentService::ResumeWorkspace(const QString& workspace)
 {
+    if (tooMany())
+        return {};
     if (workspace.trimmed().isEmpty())
         return refuse(noWorkspaceNameMessage());
     ResumeWorkspaceIntent intent{WorkspaceEntity{workspace}};
@@ -108,7 +142,21 @@ QString IntentService::Ask(const QString& request)
         return refuse(AskTavrinIntent::requestPrompt());
     if (!state_)
         return {};
-    return answer(AskTavrinIntent{request}.perform(*state_));
+    pendingAsk_ = request;
+    if (!askTimer_) {
+        askTimer_ = std::make_unique<Timer>(*Platform::current().clock);
+        connect(askTimer_.get(), &Timer::timeout, this, &IntentService::passOnAsk);
+    }
+    if (!askTimer_->isActive())
+        askTimer_->start(0);
+    return {};
+}
+
+void IntentService::passOnAsk()
+{
+    const std::optional<QString> request = std::exchange(pendingAsk_, std::nullopt);
+    if (request && state_)
+        AskTavrinIntent{*request}.perform(*state_);
 }
 
 std::optional<RoutineEntity> IntentService::findRoutine(const QString& text) const
@@ -133,6 +181,8 @@ std::optional<RoutineEntity> IntentService::findRoutine(const QString& text) con
 
 QString IntentService::StartFocus(const QString& routine, int minutes)
 {
+    if (tooMany())
+        return {};
     if (!StartFocusIntent::isValidMinutes(minutes))
         return refuse(minutesMessage());
     StartFocusIntent intent;
@@ -149,6 +199,8 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
 
 QString IntentService::SetFocusFilter(const QString& routine)
 {
+    if (tooMany())
+        return {};
     TavrinFocusFilter filter;
     if (!routine.isEmpty()) {
         filter.routine = findRoutine(routine);
@@ -165,7 +217,12 @@ QString IntentService::SetFocusFilter(const QString& routine)
                           : tr("The Focus filter now names no routine.");
 }
 
-QString IntentService::StopFocus() { return answer(StopFocusIntent{}.perform(state_ ? state_->routines() : nullptr)); }
+QString IntentService::StopFocus()
+{
+    if (tooMany())
+        return {};
+    return answer(StopFocusIntent{}.perform(state_ ? state_->routines() : nullptr));
+}
 
 QStringList IntentService::Workspaces(const QString& matching)
 {

@@ -2,6 +2,7 @@
 
 #include "focus/routineentity.h"
 #include "platform/taskhandle.h"
+#include "platform/timer.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -9,6 +10,8 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <optional>
 
 namespace tavrin {
 
@@ -25,18 +28,30 @@ class IntentService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.tavrin.Intents")
 public:
-    static inline const QString kServiceName = QStringLiteral("app.tavrin.Tavrin");
+    static inline const QString kServicePrefix = QStringLiteral("app.tavrin.Tavrin");
     static inline const QString kObjectPath = QStringLiteral("/app/tavrin/Tavrin");
     static inline const QString kInterface = QStringLiteral("app.tavrin.Intents");
     static inline const QString kInvalidArgument = QStringLiteral("app.tavrin.Intents.Error.InvalidArgument");
+    // A call refused because too many came at once.
+    static inline const QString kBusy = QStringLiteral("app.tavrin.Intents.Error.Busy");
+    // Intents that act (all but Ask and the queries) run at most this many
+    // in a second; the rest are refused as busy, so that a flood of calls
+    // never holds up the program.
+    static constexpr int kMaxActsPerSecond = 20;
     // The most of a caller's argument a message repeats.
     static constexpr qsizetype kMaxEcho = 200;
 
     explicit IntentService(AppState& state, QObject* parent = nullptr);
 
+    // The name the intents of the settings at `settingsPath` answer on: a
+    // client reaches the Tavrin of the settings it would use itself.
+    static QString serviceName(const QString& settingsPath);
+
     // Puts the object and the service name on the bus; false, with a
-    // sentence in `problem`, when the bus is not there or refuses.
-    bool publish(QDBusConnection connection, QString* problem = nullptr);
+    // sentence in `problem`, when the bus is not there or refuses. True
+    // with a sentence when another process holds the name: this one takes
+    // it when it is free.
+    bool publish(QDBusConnection connection, const QString& settingsPath, QString* problem = nullptr);
 
     // "Unknown layout "x": use focusCentre, halves, …"
     static QString unknownLayoutMessage(const QString& layout);
@@ -48,11 +63,16 @@ public:
     // with an ellipsis, control and direction characters replaced by U+FFFD.
     // The command line's own error lines repeat arguments the same way.
     static QString echoed(const QString& argument);
+    static QString busyMessage();
 
 public slots:
     Q_SCRIPTABLE QString ApplyLayout(const QString& layout);
     // Answers once the workspace is arranged.
     Q_SCRIPTABLE QString ResumeWorkspace(const QString& workspace);
+    // Answers at once. Requests that arrive together make one: the newest
+    // replaces those not yet passed on, and goes to the command bar once
+    // the calls that came with it are answered, so a burst costs one
+    // showing and one plan.
     Q_SCRIPTABLE QString Ask(const QString& request);
     Q_SCRIPTABLE QString StartFocus(const QString& routine, int minutes);
     Q_SCRIPTABLE QString StopFocus();
@@ -77,9 +97,18 @@ private:
     std::optional<RoutineEntity> findRoutine(const QString& text) const;
     // Answers a D-Bus call with a wrong-argument error; returns an empty text.
     QString refuse(const QString& message);
+    // Whether this call of an intent that acts is one too many for this
+    // second; it is then answered as busy.
+    bool tooMany();
+
+    void passOnAsk();
 
     QPointer<AppState> state_;
     TaskHandle resumes_; // each resume runs to its end
+    std::optional<QString> pendingAsk_;
+    double actsSecond_ = -1; // the monotonic second the count is of
+    int acts_ = 0;
+    std::unique_ptr<Timer> askTimer_; // made at the first request
 };
 
 } // namespace tavrin

@@ -14,14 +14,18 @@ namespace tavrin {
 
 InstanceLock::InstanceLock(const QString& settingsPath)
 {
-    const QString path = settingsPath + QStringLiteral(".lock");
+    // A link someone else made is not followed (the settings are not
+    // written through it either).
+    const QString settings =
+        PrivateFile::othersCanRedirect(settingsPath).isEmpty() ? PrivateFile::writeTarget(settingsPath) : settingsPath;
+    const QString path = settings + QStringLiteral(".lock");
     const QString folder = QFileInfo(path).absolutePath();
     QString why;
     if (!PrivateFile::makeFolder(folder, &why)) {
         problem_ = QStringLiteral("the folder %1 can't be made (%2)").arg(folder, why);
         return;
     }
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
     if (fd_ < 0) {
         problem_ = QStringLiteral("%1 can't be opened (%2)").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return;

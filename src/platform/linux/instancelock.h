@@ -5,7 +5,9 @@
 namespace tavrin {
 
 // One running Tavrin per settings file: an exclusive lock on `<settings>.lock`
-// beside it, held while this object lives. The system drops the lock when the
+// beside the file the settings are written to (a link's target, so that two
+// folders linking one file share one lock), held while this object lives.
+// The lock file is never opened through a link. The system drops the lock when the
 // process ends, however it ends, so a crash leaves nothing to clean up; a
 // Tavrin on other settings (another XDG_CONFIG_HOME) locks another file.
 class InstanceLock {

@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/httpclient.h"
+#include "platform/linux/loopbacklistener.h"
 
 #include <QHostAddress>
 #include <QJsonArray>
@@ -32,6 +33,28 @@ QUrl endpoint(const QUrl& server, const QString& path)
         base += QLatin1Char('/');
     url.setPath(base + path);
     return url;
+}
+
+quint16 portOf(const QUrl& server)
+{
+    return quint16(server.port(server.scheme() == QLatin1String("https") ? 443 : 80));
+}
+
+QString anotherUsersServer(const QUrl& server)
+{
+    return QStringLiteral("the model server at %1 is run by another user of this computer").arg(server.toString());
+}
+
+// Why no answer came, in a few words that follow "couldn't make a plan: ".
+QString failureReason(const HttpResponse& response)
+{
+    switch (response.failure) {
+    case HttpResponse::Failure::timedOut: return QStringLiteral("the model server didn't answer in time");
+    case HttpResponse::Failure::tooLarge: return QStringLiteral("the model server's answer was too large");
+    case HttpResponse::Failure::network:
+    case HttpResponse::Failure::none: break;
+    }
+    return QStringLiteral("the model server couldn't be reached");
 }
 
 QJsonObject stringType() { return {{QStringLiteral("type"), QStringLiteral("string")}}; }
@@ -124,7 +147,7 @@ public:
     QCoro::Task<GuidedGeneration> generatePlan(QString prompt) override
     {
         if (!http_ || server_.isEmpty())
-            co_return GuidedGeneration{std::nullopt, QStringLiteral("No local model server is known.")};
+            co_return GuidedGeneration{std::nullopt, QStringLiteral("no model server is known")};
         const QJsonObject schema = planSchema(guide_);
         const QString system = instructions_
                                + QStringLiteral("\n\nAnswer with one JSON object that follows this JSON schema:\n")
@@ -141,17 +164,21 @@ public:
             {QStringLiteral("model"), model_},  {QStringLiteral("messages"), messages},
             {QStringLiteral("temperature"), 0}, {QStringLiteral("max_tokens"), LocalModelServer::kMaxTokens},
             {QStringLiteral("stream"), false},  {QStringLiteral("response_format"), format}};
+        // Asked again just before the windows are sent: the server may have
+        // been replaced since it was found.
+        if (LoopbackListener::ofPort(portOf(server_)) != LoopbackListener::Owner::trusted)
+            co_return GuidedGeneration{std::nullopt, anotherUsersServer(server_)};
         const HttpResponse response = co_await http_->postJson(endpoint(server_, QStringLiteral("v1/chat/completions")),
                                                                QJsonDocument(body).toJson(QJsonDocument::Compact), {},
                                                                LocalModelServer::kTimeout);
         if (!response.answered())
-            co_return GuidedGeneration{std::nullopt, response.errorMessage};
+            co_return GuidedGeneration{std::nullopt, failureReason(response)};
         if (response.status < 200 || response.status >= 300)
             co_return GuidedGeneration{std::nullopt,
-                                       QStringLiteral("The local model server answered %1.").arg(response.status)};
+                                       QStringLiteral("the model server answered %1").arg(response.status)};
         auto plan = planIn(response.body, guide_);
         if (!plan)
-            co_return GuidedGeneration{std::nullopt, QStringLiteral("The local model's answer isn't a plan.")};
+            co_return GuidedGeneration{std::nullopt, QStringLiteral("the model's answer isn't a plan")};
         co_return GuidedGeneration{std::move(plan), {}};
     }
 
@@ -238,6 +265,16 @@ QCoro::Task<LocalModelServer::Found> LocalModelServer::look()
 {
     QPointer<LocalModelServer> self(this);
     for (const QUrl& server : setting_.servers) {
+        // Nothing is sent to a server another user runs, not even a question.
+        switch (LoopbackListener::ofPort(portOf(server))) {
+        case LoopbackListener::Owner::otherUser:
+            co_return Found{{false, tr("The on-device model isn't used: %1, who could read your windows.")
+                                        .arg(anotherUsersServer(server))},
+                            {},
+                            {}};
+        case LoopbackListener::Owner::nobody: continue;
+        case LoopbackListener::Owner::trusted: break;
+        }
         const std::optional<QStringList> ids = co_await models(server);
         if (!self)
             co_return Found{};

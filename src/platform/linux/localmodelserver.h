@@ -17,7 +17,9 @@ class HttpClient;
 // llama.cpp's llama-server, …). The variable TAVRIN_LOCAL_MODEL names its
 // address, perhaps with a model after "#" ("http://127.0.0.1:11434#llama3.2");
 // without it, Ollama's and llama-server's usual addresses are tried in that
-// order. Only loopback addresses are ever asked. The model is available when
+// order. Only loopback addresses are ever asked, and only while every socket
+// listening on the port is the user's own or root's (see LoopbackListener): another
+// user's server is never sent a thing. The model is available when
 // a server lists a model at GET /v1/models within kProbeTimeout: the one
 // named, else the first listed.
 class LocalModelServer : public LanguageModel {

@@ -33,7 +33,8 @@ std::optional<QVariantMap> dictionary(const QByteArray& bytes, QString* why, boo
 
 PlistDefaults::PlistDefaults(QString path, QObject* parent) : Defaults(parent), path_(std::move(path))
 {
-    PrivateFile::removeStaleTemporaries(path_);
+    if (PrivateFile::othersCanRedirect(path_).isEmpty())
+        PrivateFile::removeStaleTemporaries(path_);
     load();
     writer_ = std::make_unique<SettingsWriter>(path_, this, [this] { takeOutcomes(); });
 }
@@ -54,6 +55,18 @@ QString PlistDefaults::defaultPath()
 
 void PlistDefaults::load()
 {
+    if (const QString why = PrivateFile::othersCanRedirect(path_); !why.isEmpty()) {
+        redirectable_ = true;
+        saveProblem_ = why;
+        loadProblem_ = QStringLiteral("The settings are kept in memory and not saved, as %1; they are saved once only "
+                                      "you can change it.")
+                           .arg(why);
+        qWarning().noquote() << loadProblem_;
+        // A file of the user's own is read; anything else there is not
+        // followed, since someone else may have put it there.
+        if (!PrivateFile::isOwnRegularFile(path_))
+            return;
+    }
     const PrivateFile::Read file = PrivateFile::read(path_, kMaxFileSize);
     switch (file.outcome) {
     case PrivateFile::Read::Outcome::missing:
@@ -175,9 +188,20 @@ QString PlistDefaults::moveAside(const QString& infix)
     return {};
 }
 
+bool PlistDefaults::stillRedirectable()
+{
+    if (!redirectable_ || !PrivateFile::othersCanRedirect(path_).isEmpty())
+        return redirectable_;
+    redirectable_ = false;
+    loadProblem_.clear();
+    saveProblem_.clear();
+    emit problemChanged();
+    return false;
+}
+
 void PlistDefaults::save()
 {
-    if (!writable_ || burstPending_)
+    if (!writable_ || burstPending_ || stillRedirectable())
         return;
     burstPending_ = true;
     QMetaObject::invokeMethod(this, &PlistDefaults::saveBurst, Qt::QueuedConnection);
@@ -199,6 +223,8 @@ void PlistDefaults::flush()
     writer_->waitUntilIdle();
     takeOutcomes();
 }
+
+void PlistDefaults::waitForWritesUnderWay() { writer_->waitUntilIdle(); }
 
 void PlistDefaults::takeOutcomes()
 {

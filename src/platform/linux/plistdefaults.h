@@ -24,6 +24,11 @@ namespace tavrin {
 // nowhere is followed when the folder it names exists, and otherwise moved
 // aside for a new file.
 //
+// Settings in a folder other users can write, or behind a link another user
+// made, could be sent anywhere by them: such a link is never followed, the
+// changes are kept in memory (said in problem()), and they are saved once
+// the folder is safe again.
+//
 // A damaged file — not a property list, nested too deep, not a regular file,
 // larger than kMaxFileSize — is moved aside (never overwritten) and the
 // settings start empty. A file that can't be read (no permission, an I/O
@@ -64,6 +69,11 @@ public:
     // Writes the changes of this turn now and waits until every change made
     // so far is on disk (or its write has failed, see problem()).
     void flush();
+    // Waits until the writes handed to the writer so far are done; changes
+    // of this turn not yet handed over are not written. Safe on any thread
+    // while this object lives: the last thing done before the process is
+    // ended with the main thread stuck.
+    void waitForWritesUnderWay();
 
 signals:
     // A write finished: the file holds the changes made before it started.
@@ -104,6 +114,10 @@ private:
     // False when the file could not be read, or was damaged and could not be
     // moved aside: it is never replaced, so changes are kept in memory only.
     bool writable_ = true;
+    // Someone else could decide where the file goes (see
+    // PrivateFile::othersCanRedirect): nothing is written until that ends.
+    bool redirectable_ = false;
+    bool stillRedirectable();
     // The foreign domains as last read, by domain.
     mutable QHash<QString, Foreign> foreign_;
     bool burstPending_ = false;

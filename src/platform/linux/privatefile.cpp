@@ -184,6 +184,27 @@ void PrivateFile::removeStaleTemporaries(const QString& path)
     }
 }
 
+QString PrivateFile::othersCanRedirect(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) == 0) {
+        if (st.st_uid != ::getuid() && st.st_uid != 0)
+            return QStringLiteral("the folder %1 belongs to another user").arg(folder);
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+            return QStringLiteral("the folder %1 can be written by other users").arg(folder);
+    }
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode) && st.st_uid != ::getuid())
+        return QStringLiteral("%1 is a link another user made").arg(path);
+    return {};
+}
+
+bool PrivateFile::isOwnRegularFile(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid();
+}
+
 void PrivateFile::makePrivate(const QString& path)
 {
     struct stat st {};

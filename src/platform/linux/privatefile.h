@@ -73,7 +73,18 @@ public:
     // errno says why: EEXIST when something is at `to`.
     static bool renameToNew(const QString& from, const QString& to);
 
-private:
+    // Why someone else could decide where the file at `path` is read from
+    // and written to: its folder can be written by other users, or is not
+    // the user's, or `path` is a link another user owns. Empty when none of
+    // these holds (a folder not made yet included).
+    static QString othersCanRedirect(const QString& path);
+
+    // Whether `path` itself (not a link) is a regular file of the user's.
+    static bool isOwnRegularFile(const QString& path);
+
+    // Where write() puts the bytes for `path`: the path itself, or what its
+    // link points to: the file at the end of its links, or the link's own
+    // target when that leads nowhere yet.
     static QString writeTarget(const QString& path);
 };
 

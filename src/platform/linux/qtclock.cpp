@@ -70,6 +70,8 @@ void QtClock::cancel(TimerId id)
 
 void QtClock::insert(TimerId id, qint64 due, std::function<void()> fn)
 {
+    if (stopped_)
+        return;
     pending_.emplace(Due{due, id}, std::move(fn));
     dueOf_.insert(id, due);
     if (!timer_.isActive() || pending_.begin()->first.second == id)
@@ -126,6 +128,8 @@ void QtClock::arm()
 
 void QtClock::runInBackground(std::function<void()> work, QObject* context, std::function<void()> done)
 {
+    if (stopped_)
+        return;
     // Without a context, `done` always runs; with one, only while it lives.
     const bool guarded = context != nullptr;
     pool_->start([owner = owner_, work = std::move(work), guarded, guard = QPointer<QObject>(context),
@@ -143,6 +147,16 @@ void QtClock::runInBackground(std::function<void()> work, QObject* context, std:
             },
             Qt::QueuedConnection);
     });
+}
+
+bool QtClock::stop(double bound)
+{
+    stopped_ = true;
+    pending_.clear();
+    dueOf_.clear();
+    timer_.stop();
+    pool_->clear(); // work queued but not started never starts
+    return pool_->waitForDone(int(std::clamp(bound, 0.0, 3600.0) * 1000));
 }
 
 } // namespace tavrin

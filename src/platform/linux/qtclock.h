@@ -37,6 +37,13 @@ public:
 
     void runInBackground(std::function<void()> work, QObject* context, std::function<void()> done) override;
 
+    // The first step of quitting: drops every pending timer, refuses new
+    // timers and background work from now on (they never run), and waits at
+    // most `bound` seconds for the background work already started. True
+    // when none is left running; otherwise a task still runs and may use
+    // any service it was given, so the caller must not take services away.
+    bool stop(double bound);
+
 private:
     using Due = std::pair<qint64, TimerId>; // monotonic nanoseconds, then scheduling order
 
@@ -51,6 +58,7 @@ private:
     std::map<Due, std::function<void()>> pending_;
     QHash<TimerId, qint64> dueOf_;
     std::atomic<TimerId> nextId_{1};
+    std::atomic<bool> stopped_{false};
     // Left behind, not destroyed, when its work outlasts the drain.
     QThreadPool* pool_ = new QThreadPool;
     // Whom finished work reports to; none once the clock is going.

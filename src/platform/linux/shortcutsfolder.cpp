@@ -1,5 +1,7 @@
 #include "platform/linux/shortcutsfolder.h"
 
+#include "platform/echoed.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -9,6 +11,10 @@
 namespace tavrin {
 
 namespace {
+// The most of a name or a path a message repeats.
+constexpr qsizetype kMaxEcho = 200;
+constexpr qsizetype kMaxPath = 4000;
+
 void fail(const QString& line)
 {
     std::fputs(qPrintable(QStringLiteral("tavrin: ") + line + QLatin1Char('\n')), stderr);
@@ -27,8 +33,10 @@ QStringList ShortcutsFolder::names(const QString& folder)
     if (folder.isEmpty())
         return out;
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Executable, QDir::Name);
+    // A name with control or direction characters (a line break included)
+    // could neither be listed as it is nor shown: it is left out.
     for (const QFileInfo& entry : entries)
-        if (!entry.fileName().contains(QLatin1Char('\n')) && !entry.fileName().contains(QLatin1Char('\r')))
+        if (echoed(entry.fileName(), kMaxPath) == entry.fileName())
             out << entry.fileName();
     std::sort(out.begin(), out.end());
     return out;
@@ -51,7 +59,7 @@ int ShortcutsFolder::main(int argc, char** argv)
     const QString folder = path(UserFolders::ofThisUser());
     if (words == QStringList{QStringLiteral("list")}) {
         for (const QString& name : names(folder))
-            std::fputs(qPrintable(name + QLatin1Char('\n')), stdout);
+            std::fputs(qPrintable(echoed(name, kMaxPath) + QLatin1Char('\n')), stdout);
         return 0;
     }
     if (words.size() != 2 || words[0] != QLatin1String("run")) {
@@ -60,13 +68,14 @@ int ShortcutsFolder::main(int argc, char** argv)
     }
     const QString shortcut = file(folder, words[1]);
     if (shortcut.isEmpty()) {
-        fail(QStringLiteral("There is no shortcut called \"%1\" in %2.").arg(words[1], folder));
+        fail(QStringLiteral("There is no shortcut called \"%1\" in %2.")
+                 .arg(echoed(words[1], kMaxEcho), echoed(folder, kMaxPath)));
         return 1;
     }
     const QByteArray program = QFile::encodeName(shortcut);
     char* const arguments[] = {const_cast<char*>(program.constData()), nullptr};
     ::execv(program.constData(), arguments);
-    fail(QStringLiteral("Couldn't run %1.").arg(shortcut));
+    fail(QStringLiteral("Couldn't run %1.").arg(echoed(shortcut, kMaxPath)));
     return 1;
 }
 

@@ -17,7 +17,8 @@ public:
     // Where the user's shortcuts are.
     static QString path(const UserFolders& folders);
     // The names of the executable files there, sorted: neither hidden files
-    // nor names holding a line break (which a listing could not show).
+    // nor names holding a control or direction character, a line break
+    // included (which a listing could neither show nor keep apart).
     static QStringList names(const QString& folder);
     // The file of the shortcut called `name`, or empty when there is none
     // (never a file outside the folder).

@@ -3,8 +3,10 @@
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
+#include "platform/timer.h"
 #include "snapping/learning/storedvalues.h"
 
+#include <QCoreApplication>
 #include <cmath>
 #include <limits>
 
@@ -53,60 +55,130 @@ Learning& Learning::shared()
 Learning::Learning(QObject* parent) : QObject(parent), lastRecord_(-std::numeric_limits<double>::infinity())
 {
     reload();
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &Learning::save);
 }
+
+Learning::~Learning() = default;
 
 Defaults& Learning::defaults() const { return *Platform::current().defaults; }
 
-void Learning::writeMoves(qint64 moves)
+bool Learning::Order::operator()(const Rule& a, const Rule& b) const
 {
-    stored::write(defaults(), kMovesKey, std::max<qint64>(0, moves), stored::isInteger);
+    if (a.kept != b.kept)
+        return a.kept;
+    if (a.share() != b.share())
+        return a.share() > b.share();
+    if (a.total != b.total)
+        return a.total > b.total;
+    return a.key() < b.key();
+}
+
+const Learning::Rules& Learning::rules() const
+{
+    if (!rules_)
+        rules_ = Rules(ordered_.cbegin(), ordered_.cend());
+    return *rules_;
+}
+
+int Learning::totalMoves() const { return clampedInt(std::max<qint64>(0, moves_)); }
+
+bool Learning::updateRule(const QString& key)
+{
+    std::optional<Rule> before;
+    if (const auto it = listed_.constFind(key); it != listed_.cend()) {
+        before = *it;
+        ordered_.erase(*it);
+        listed_.erase(it);
+    }
+    const std::optional<Rule> after = ruleFor(key, counts_.value(key).toMap());
+    if (after) {
+        ordered_.insert(*after);
+        listed_.insert(key, *after);
+    }
+    if (before == after)
+        return false;
+    rules_.reset();
+    return true;
+}
+
+bool Learning::count(const QString& key, const QString& zone, int by)
+{
+    const auto it = counts_.find(key);
+    QVariantMap zones = it == counts_.end() ? QVariantMap() : it->toMap();
+    const qint64 now = zones.value(zone).toLongLong() + by;
+    if (by < 0 && !zones.contains(zone))
+        return false;
+    if (now > 0)
+        zones.insert(zone, now);
+    else
+        zones.remove(zone);
+    if (zones.isEmpty())
+        counts_.remove(key);
+    else
+        counts_.insert(key, zones);
+    return true;
+}
+
+void Learning::saveSoon()
+{
+    unsaved_ = true;
+    if (!saveTimer_) {
+        saveTimer_ = std::make_unique<Timer>(*Platform::current().clock);
+        connect(saveTimer_.get(), &Timer::timeout, this, &Learning::save);
+    }
+    if (!saveTimer_->isActive())
+        saveTimer_->start(kWriteDelay);
+}
+
+void Learning::save()
+{
+    if (saveTimer_)
+        saveTimer_->stop();
+    if (!unsaved_ || !Platform::isInstalled() || !Platform::current().defaults)
+        return;
+    unsaved_ = false;
+    stored::write(defaults(), kCountsKey, counts_, isCounts);
+    stored::write(defaults(), kMovesKey, std::max<qint64>(0, moves_), stored::isInteger);
+}
+
+void Learning::announce(bool movesChanged, bool rulesChanged)
+{
+    if (movesChanged)
+        emit totalMovesChanged();
+    if (rulesChanged)
+        emit this->rulesChanged();
+    if (movesChanged || rulesChanged)
+        emit changed();
 }
 
 void Learning::record(const QString& app, const Display& display, const UnitRect& unit, bool focus)
 {
     const QString key = ruleKey(app, display.settingsKey());
     lastRecord_ = Platform::current().clock->monotonic();
-    if (stored::strings(defaults(), kForgotKey).contains(key))
+    if (forgot_.contains(key))
         return;
-    QVariantMap counts = stored::dictionary(defaults(), kCountsKey, isIntegerDictionary);
-    QVariantMap zones = counts.value(key).toMap();
-    const QString zone = unit.zoneName(focus);
-    zones.insert(zone, zones.value(zone).toLongLong() + 1);
-    counts.insert(key, zones);
-    stored::write(defaults(), kCountsKey, counts, isCounts);
-    writeMoves(stored::integer(defaults(), kMovesKey).value_or(0) + 1);
-    reload();
+    count(key, unit.zoneName(focus), 1);
+    ++moves_;
+    saveSoon();
+    announce(true, updateRule(key));
 }
 
 void Learning::unrecord(const QString& app, const Display& display, const UnitRect& unit, bool focus)
 {
     const QString key = ruleKey(app, display.settingsKey());
-    QVariantMap counts = stored::dictionary(defaults(), kCountsKey, isIntegerDictionary);
-    if (!counts.contains(key))
+    if (!count(key, unit.zoneName(focus), -1))
         return;
-    QVariantMap zones = counts.value(key).toMap();
-    const QString zone = unit.zoneName(focus);
-    const qint64 count = zones.value(zone).toLongLong();
-    if (!zones.contains(zone) || count < 1)
-        return;
-    if (count == 1)
-        zones.remove(zone);
-    else
-        zones.insert(zone, count - 1);
-    if (zones.isEmpty())
-        counts.remove(key);
-    else
-        counts.insert(key, zones);
-    stored::write(defaults(), kCountsKey, counts, isCounts);
-    writeMoves(stored::integer(defaults(), kMovesKey).value_or(0) - 1);
-    reload();
+    const bool movesChanged = moves_ > 0;
+    moves_ = std::max<qint64>(0, moves_ - 1);
+    saveSoon();
+    announce(movesChanged, updateRule(key));
 }
 
-std::optional<Learning::Rule> Learning::ruleFor(const QString& key, const QVariantMap& zones, const QVariantMap& kept,
-                                                const QSet<QString>& forgot) const
+std::optional<Learning::Rule> Learning::ruleFor(const QString& key, const QVariantMap& zones) const
 {
     // Forgotten in an earlier run: gone from the list, its counts kept.
-    if (forgot.contains(key) && !forgottenThisSession_.contains(key))
+    if (forgot_.contains(key) && !forgottenThisSession_.contains(key))
         return std::nullopt;
     const int bar = int(key.indexOf(u'|'));
     if (bar <= 0 || bar == key.size() - 1)
@@ -120,9 +192,9 @@ std::optional<Learning::Rule> Learning::ruleFor(const QString& key, const QVaria
     qint64 total = 0;
     for (const QVariant& count : zones)
         total += count.toLongLong();
-    rule.kept = kept.contains(key);
-    rule.forgotten = forgot.contains(key);
-    rule.zone = rule.kept ? kept.value(key).toString() : top->first;
+    rule.kept = kept_.contains(key);
+    rule.forgotten = forgot_.contains(key);
+    rule.zone = rule.kept ? kept_.value(key).toString() : top->first;
     rule.times = clampedInt(zones.contains(rule.zone) ? zones.value(rule.zone).toLongLong() : top->second);
     rule.total = clampedInt(total);
     if (rule.total < kRuleMinimum && !rule.kept)
@@ -132,69 +204,58 @@ std::optional<Learning::Rule> Learning::ruleFor(const QString& key, const QVaria
 
 void Learning::reload()
 {
-    const QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
-    const QSet<QString> forgot = toSet(stored::strings(defaults(), kForgotKey));
-    const int moves = clampedInt(std::max<qint64>(0, stored::integer(defaults(), kMovesKey).value_or(0)));
-
-    Rules rules;
-    const QVariantMap counts = stored::dictionary(defaults(), kCountsKey, isIntegerDictionary);
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (auto rule = ruleFor(it.key(), it->toMap(), kept, forgot))
-            rules << *rule;
-    std::stable_sort(rules.begin(), rules.end(), [](const Rule& a, const Rule& b) {
-        if (a.kept != b.kept)
-            return a.kept;
-        if (a.share() != b.share())
-            return a.share() > b.share();
-        if (a.total != b.total)
-            return a.total > b.total;
-        return a.key() < b.key();
-    });
-
-    const bool movesChanged = moves != totalMoves_, rulesDiffer = rules != rules_;
-    totalMoves_ = moves;
-    rules_ = rules;
-    if (movesChanged)
-        emit totalMovesChanged();
-    if (rulesDiffer)
-        emit rulesChanged();
-    if (movesChanged || rulesDiffer)
-        emit changed();
+    if (saveTimer_)
+        saveTimer_->stop();
+    unsaved_ = false;
+    const int movesBefore = totalMoves();
+    const Rules before = rules();
+    kept_ = stored::dictionary(defaults(), kKeptKey, stored::isString);
+    forgot_ = toSet(stored::strings(defaults(), kForgotKey));
+    moves_ = std::max<qint64>(0, stored::integer(defaults(), kMovesKey).value_or(0));
+    counts_ = stored::dictionary(defaults(), kCountsKey, isIntegerDictionary);
+    ordered_.clear();
+    listed_.clear();
+    for (auto it = counts_.cbegin(); it != counts_.cend(); ++it)
+        if (auto rule = ruleFor(it.key(), it->toMap())) {
+            ordered_.insert(*rule);
+            listed_.insert(it.key(), *rule);
+        }
+    rules_.reset();
+    announce(totalMoves() != movesBefore, rules() != before);
 }
 
 void Learning::keep(const Rule& rule)
 {
-    QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
-    kept.insert(rule.key(), rule.zone);
-    stored::write(defaults(), kKeptKey, kept, isKept);
-    reload();
+    kept_.insert(rule.key(), rule.zone);
+    stored::write(defaults(), kKeptKey, kept_, isKept);
+    announce(false, updateRule(rule.key()));
 }
 
 void Learning::forget(const Rule& rule)
 {
     const QString key = rule.key();
     forgottenThisSession_.insert(key);
-    QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
-    kept.remove(key);
-    stored::write(defaults(), kKeptKey, kept, isKept);
+    kept_.remove(key);
+    stored::write(defaults(), kKeptKey, kept_, isKept);
+    forgot_.insert(key);
     QStringList forgot = stored::strings(defaults(), kForgotKey);
     if (!forgot.contains(key))
         forgot << key;
     stored::write(defaults(), kForgotKey, toList(forgot), stored::isStringArray);
-    reload();
+    announce(false, updateRule(key));
 }
 
 void Learning::unforget(const Rule& rule)
 {
     const QString key = rule.key();
-    QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
-    kept.remove(key);
-    stored::write(defaults(), kKeptKey, kept, isKept);
+    kept_.remove(key);
+    stored::write(defaults(), kKeptKey, kept_, isKept);
+    forgot_.remove(key);
     QStringList forgot = stored::strings(defaults(), kForgotKey);
     forgot.removeAll(key);
     stored::write(defaults(), kForgotKey, toList(forgot), stored::isStringArray);
     forgottenThisSession_.remove(key);
-    reload();
+    announce(false, updateRule(key));
 }
 
 void Learning::dismiss(const Rule& rule)
@@ -216,7 +277,7 @@ void Learning::resetAll()
 std::optional<Learning::Rule> Learning::suggestion() const
 {
     const QSet<QString> dismissed = toSet(stored::strings(defaults(), kDismissedKey));
-    for (const Rule& rule : rules_) {
+    for (const Rule& rule : ordered_) {
         if (rule.kept || rule.forgotten || rule.total < kSuggestionMinimum || rule.share() < kSuggestionShare
             || dismissed.contains(rule.key()))
             continue;
@@ -231,7 +292,7 @@ std::vector<std::pair<int, int>> Learning::placements(const QStringList& apps, c
     std::vector<std::pair<int, int>> result;
     if (apps.isEmpty())
         return result;
-    const QVariantMap kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
+    const QVariantMap& kept = kept_;
     std::vector<int> free;
     for (int s = 0; s < int(zones.size()); ++s)
         free.push_back(s);

@@ -2,15 +2,19 @@
 
 #include "windows/placementlearner.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <memory>
 #include <optional>
+#include <set>
 
 namespace tavrin {
 
 class Defaults;
+class Timer;
 
 // Counts where the user puts each application on each display, and turns the
 // counts into rules ("Safari usually goes on the right of the wide display")
@@ -19,9 +23,11 @@ class Defaults;
 // it reduces to zone names; a rule can be kept (layouts then put the
 // application in its zone), forgotten, or dismissed as a suggestion.
 //
-// Everything it learns lives in the defaults, as property-list values, and
-// every operation reads them afresh, so replacing the keys (an import) takes
-// effect at the next reload(). Main thread only.
+// What it learns is kept in memory and in the defaults, as property-list
+// values: read at start and by reload() (after an import replaced the keys),
+// and written through the defaults a moment after each change (kWriteDelay),
+// so that a burst of placements makes one write. A placement updates its one
+// count and its one rule, whatever the number learned. Main thread only.
 class Learning : public QObject, public PlacementLearner {
     Q_OBJECT
 public:
@@ -58,19 +64,23 @@ public:
     // A rule is suggested from this many placements and this share on.
     static constexpr int kSuggestionMinimum = 4;
     static constexpr double kSuggestionShare = 0.75;
+    // How long after a placement its counts are written.
+    static constexpr double kWriteDelay = 1.0;
 
     // The program's one; tests make their own. Reads the stored rules.
     static Learning& shared();
+    // Writes what is not written yet when the application quits.
     explicit Learning(QObject* parent = nullptr);
+    ~Learning() override;
 
     static QString ruleKey(const QString& app, const QString& displayKey) { return app + u'|' + displayKey; }
 
     // Rules in order: kept first, then by share and by total, larger first;
     // rules equal in all three by key. Rules of fewer than three placements
     // are left out unless kept; rules forgotten in an earlier run too.
-    const Rules& rules() const { return rules_; }
+    const Rules& rules() const;
     // Placements counted in all, never below 0.
-    int totalMoves() const { return totalMoves_; }
+    int totalMoves() const;
     // The monotonic clock time of the last record() call, counted or not;
     // minus infinity before the first.
     double lastRecord() const { return lastRecord_; }
@@ -87,8 +97,11 @@ public:
     std::vector<std::pair<int, int>> placements(const QStringList& apps, const std::vector<UnitRect>& zones,
                                                 const Display& display) override;
 
-    // Rebuilds the rules and the move total from the stored keys.
+    // Rebuilds the rules and the move total from the stored keys; counts
+    // not written yet give way to what is stored.
     void reload();
+    // Writes the counts and the move total now, if they changed.
+    void save();
     // Keeps the rule at its zone: layouts put the application there.
     void keep(const Rule& rule);
     // Stops counting the application there and forgets whether it was kept;
@@ -115,13 +128,32 @@ signals:
     void changed();
 
 private:
-    Defaults& defaults() const;
-    void writeMoves(qint64 moves);
-    std::optional<Rule> ruleFor(const QString& key, const QVariantMap& counts, const QVariantMap& kept,
-                                const QSet<QString>& forgot) const;
+    // The order rules are listed in.
+    struct Order {
+        bool operator()(const Rule& a, const Rule& b) const;
+    };
 
-    Rules rules_;
-    int totalMoves_ = 0;
+    Defaults& defaults() const;
+    std::optional<Rule> ruleFor(const QString& key, const QVariantMap& counts) const;
+    // Lists the rule of `key` as its counts now make it; true when that
+    // changed the list.
+    bool updateRule(const QString& key);
+    // Adds `by` to the count of `zone` (removing it at 0); false when there
+    // was no count to take back.
+    bool count(const QString& key, const QString& zone, int by);
+    // Asks for a write of the counts and the move total after kWriteDelay.
+    void saveSoon();
+    void announce(bool movesChanged, bool rulesChanged);
+
+    QVariantMap counts_; // "app|display" -> zone -> count
+    QVariantMap kept_;   // "app|display" -> zone
+    QSet<QString> forgot_;
+    qint64 moves_ = 0;
+    std::set<Rule, Order> ordered_;
+    QHash<QString, Rule> listed_;        // the rules in `ordered_`, by key
+    mutable std::optional<Rules> rules_; // `ordered_` as a list, made when asked for
+    bool unsaved_ = false;
+    std::unique_ptr<Timer> saveTimer_; // made at the first change
     double lastRecord_;
     QSet<QString> forgottenThisSession_;
 };

@@ -46,8 +46,10 @@ protected:
         env.desktop.setFrame(env.window("Mover")->token, frame);
         env.clock.advance(2); // past the quiet time of any earlier record
     }
-    QVariantMap counts() const
+    // The counts learnt, once those waiting to be written are.
+    QVariantMap counts()
     {
+        learning.save();
         return env.defaults.value(Learning::kCountsKey)
             .value_or(QVariant())
             .toMap()
@@ -83,6 +85,7 @@ TEST_F(HandPlacementTest, OnlyClearMovesIntoPlacesAgainstTwoEdgesAreLearnt)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         env.defaults.clear();
+        learning.reload();
         placeAt(c.from);
         drag(c.to);
         if (c.zone)
@@ -104,6 +107,7 @@ TEST_F(HandPlacementTest, NothingIsLearntWithinOneAndAHalfSecondsOfAnyRecord)
 {
     // Even a record that counted nothing (its rule is forgotten) quiets it.
     env.defaults.setValue(Learning::kForgotKey, QVariantList{Learning::ruleKey("Other", wide().settingsKey())});
+    learning.reload();
     learning.record("Other", wide(), {0, 0, 1, 1}, true);
     env.clock.advance(0.4);
     drag(part(0, 0, 0.5, 1));

@@ -36,7 +36,12 @@ protected:
                 return r;
         return std::nullopt;
     }
-    QVariant stored(const QString& key) const { return env.defaults.value(key).value_or(QVariant()); }
+    // What is stored under `key` once the counts waiting to be written are.
+    QVariant stored(const QString& key)
+    {
+        learning.save();
+        return env.defaults.value(key).value_or(QVariant());
+    }
 
     Learning learning;
 };
@@ -64,10 +69,12 @@ TEST_F(LearningTest, ThreePlacementsMakeARuleAndTheyAreStoredAsPropertyListValue
 TEST_F(LearningTest, AForgottenApplicationCountsNothingButStillMovesTheLastRecord)
 {
     env.defaults.setValue(Learning::kForgotKey, QVariantList{key("Safari")});
+    learning.reload();
     env.clock.advance(5);
     EXPECT_LT(learning.lastRecord(), 0 - 1e300); // never
     record("Safari", kRight);
     EXPECT_EQ(learning.lastRecord(), env.clock.monotonic());
+    learning.save();
     EXPECT_FALSE(env.defaults.contains(Learning::kCountsKey));
     EXPECT_EQ(learning.totalMoves(), 0);
 }
@@ -151,6 +158,20 @@ TEST_F(LearningTest, UnreadableValuesAreSetAsideBeforeTheWriteThatReplacesThem)
     record("Mail", kRight);
     EXPECT_EQ(stored(Learning::kMovesKey + ".unreadable"), QVariant("many"));
     EXPECT_EQ(stored(Learning::kMovesKey + ".unreadable.2"), QVariant(2.5));
+}
+
+// A placement changes its one count in memory; the counts reach the
+// defaults a moment later, one write for a burst.
+TEST_F(LearningTest, PlacementsAreWrittenOnceForABurstAMomentLater)
+{
+    int writes = 0;
+    QObject::connect(&env.defaults, &Defaults::changed, [&](const QString& k) { writes += k == Learning::kCountsKey; });
+    record("Safari", kRight, 50);
+    EXPECT_EQ(learning.totalMoves(), 50);
+    EXPECT_EQ(writes, 0);
+    env.clock.advance(Learning::kWriteDelay);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(env.defaults.value(Learning::kMovesKey), QVariant(qint64(50)));
 }
 
 // ---- Rules ----
@@ -265,6 +286,7 @@ TEST_F(LearningTest, KeptRulesTakeTheFirstFreeSlotOfTheirZoneAndTheOthersFillInI
     ASSERT_EQ(zones[1].zoneName(false), "Left");
     ASSERT_EQ(zones[2].zoneName(false), "Right");
     env.defaults.setValue(Learning::kKeptKey, QVariantMap{{key("A"), "Right"}, {key("C"), "Left"}});
+    learning.reload();
     using Pairs = std::vector<std::pair<int, int>>;
     EXPECT_EQ(learning.placements({"A", "B", "C"}, zones, display()), (Pairs{{0, 2}, {2, 1}, {1, 0}}));
     // Two zones for three applications: one goes without.
