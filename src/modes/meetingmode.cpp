@@ -6,7 +6,6 @@
 #include "platform/microphone.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
-#include "snapping/arranging/autoarrange.h"
 #include "windows/axactionscope.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"
@@ -57,12 +56,6 @@ void raise(const AXWindow& window)
 
 const QString MeetingMode::kCallClient = QStringLiteral("zoom.us");
 const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
-
-MeetingMode& MeetingMode::shared()
-{
-    static MeetingMode* mode = new MeetingMode(WindowManager::shared(), AutoArrange::shared());
-    return *mode;
-}
 
 MeetingMode::MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent)
     : QObject(parent),

@@ -50,15 +50,10 @@ public:
     // The web meeting service whose address a browser tab's title may show.
     static const QString kWebMeetingHost;
 
-    // The program's one meeting mode, over the program's window manager and
-    // automatic arrangement, made on first use (after the platform is installed) and
-    // kept.
-    static MeetingMode& shared();
-
     // Reads the switch, "mode.meeting": the stored value when it is a Bool,
     // else on. Calls are placed with the gap of `windows`; `autoArrange` is
     // paused whenever a call is placed or put back. Both must outlive this
-    // object. Tests make their own.
+    // object. The program makes one, at start.
     MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent = nullptr);
     ~MeetingMode() override;
 
