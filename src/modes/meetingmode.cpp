@@ -56,6 +56,8 @@ void raise(const AXWindow& window)
 
 const QString MeetingMode::kCallClient = QStringLiteral("zoom.us");
 const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
+// Under this name the window manager keeps the frames a call puts back.
+const QString MeetingMode::kFramesOwner = QStringLiteral("meeting");
 
 MeetingMode::MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent)
     : QObject(parent),
@@ -226,20 +228,16 @@ void MeetingMode::enterCall()
         AXWindow::onScreenInZOrder([](const RunningApp& app) { return notesApps().contains(app.localizedName); }),
         display->id);
     const Placement place = placement(display->area, notes.has_value());
-    const double gap = windows_.gap();
+    std::vector<std::pair<AXWindow, UnitRect>> zones{{*call, place.call}};
+    if (notes)
+        zones.emplace_back(*notes, *place.notes);
 
-    restore_.clear();
-    for (const AXWindow* w : {&*call, notes ? &*notes : nullptr})
-        if (w)
-            if (const auto frame = w->frame())
-                restore_.emplace_back(*w, *frame);
-
+    windows_.forgetKept(kFramesOwner);
+    windows_.keepFrames(kFramesOwner, notes ? std::vector<AXWindow>{*call, *notes} : std::vector<AXWindow>{*call});
     autoArrange_.pause(kAutoArrangePause);
-    call->setFrame(place.call.rect(display->area, gap));
-    if (notes) {
-        notes->setFrame(place.notes->rect(display->area, gap));
+    windows_.arrange(zones, *display);
+    if (notes)
         raise(*notes);
-    }
     raise(*call);
 }
 
@@ -249,10 +247,9 @@ void MeetingMode::endCall()
         return;
     setInCall(false);
     autoArrange_.pause(kAutoArrangePause);
-    AXActionScope scope;
-    for (const auto& [window, frame] : restore_)
-        window.setFrame(frame);
-    restore_.clear();
+    windows_.putBackKept(kFramesOwner);
 }
+
+std::vector<std::pair<AXWindow, Rect>> MeetingMode::restoreList() const { return windows_.keptFrames(kFramesOwner); }
 
 } // namespace tavrin

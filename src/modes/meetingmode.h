@@ -49,6 +49,7 @@ public:
     static const QString kCallClient;
     // The web meeting service whose address a browser tab's title may show.
     static const QString kWebMeetingHost;
+    static const QString kFramesOwner;
 
     // Reads the switch, "mode.meeting": the stored value when it is a Bool,
     // else on. Calls are placed with the gap of `windows`; `autoArrange` is
@@ -69,7 +70,7 @@ public:
     std::optional<double> microphoneOnSince() const { return micOnSince_; }
     // The windows to put back when the call ends, with their frames: the
     // call first, then the notes.
-    const std::vector<std::pair<AXWindow, Rect>>& restoreList() const { return restore_; }
+    std::vector<std::pair<AXWindow, Rect>> restoreList() const;
 
     // Starts the checks, the first one second from now; a second call does
     // nothing.
@@ -120,7 +121,6 @@ private:
     bool inCall_ = false;
     QPointer<Timer> timer_;
     std::optional<double> micOnSince_;
-    std::vector<std::pair<AXWindow, Rect>> restore_;
 };
 
 } // namespace tavrin
