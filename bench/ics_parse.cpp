@@ -1,6 +1,8 @@
 // Reading a large calendar link and finding its occurrences in the next 30
 // days: a feed of 5,000 events, 1,000 of them repeating (with exclusions),
-// 250 of the others overriding or cancelling one of their occurrences.
+// 250 of the others overriding or cancelling one of their occurrences. The
+// same feeds, of 5,000 to 50,000 events, read and expanded over one hour by
+// libical, turn by turn with this reader: the ratio of their times.
 // Then two hostile or unlucky feeds: 3 MB of series and overrides that share
 // one UID (or have none), and 10,000 daily series whose counts ended years
 // ago, expanded over one hour.
@@ -11,13 +13,14 @@
 #include <QStringList>
 #include <QTimeZone>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <libical/ical.h>
 #include <sys/resource.h>
 
 using namespace tavrin;
 
 namespace {
 constexpr int kEvents = 5000;
-constexpr int kRepeating = kEvents / 5;
 constexpr int kOverrides = 250;
 constexpr double kWindowStart = 733017600; // 2024-03-24T00:00:00Z in seconds since 2001
 constexpr double kWindow = 30 * 86400.0;
@@ -38,12 +41,13 @@ QString stamp(QDate day, int hour, int minute)
            + QStringLiteral("00");
 }
 
-QString generateFeed()
+QString generateFeed(int count = kEvents)
 {
+    const int repeatingCount = count / 5;
     QStringList lines{"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Bench//Feed//EN"};
     const QDate first(2023, 6, 1);
-    for (int i = 0; i < kEvents - kOverrides; ++i) {
-        const bool repeating = i < kRepeating;
+    for (int i = 0; i < count - kOverrides; ++i) {
+        const bool repeating = i < repeatingCount;
         const QString zone = QString::fromLatin1(kZones[i % 4]);
         const QDate day = repeating ? first.addDays(i % 300) : first.addDays(i % 700);
         const int hour = 8 + i % 10;
@@ -88,6 +92,54 @@ const QString& feed()
     static const QString text = generateFeed();
     return text;
 }
+
+// What libical makes of a feed: its components, then the occurrences of
+// each event in the window (its clock: seconds since 1970).
+std::size_t libicalReadAndExpand(const QByteArray& text, double from, double to)
+{
+    icalcomponent* calendar = icalparser_parse_string(text.constData());
+    std::size_t occurrences = 0;
+    const icaltimetype start =
+        icaltime_from_timet_with_zone(time_t(from + 978307200), 0, icaltimezone_get_utc_timezone());
+    const icaltimetype end = icaltime_from_timet_with_zone(time_t(to + 978307200), 0, icaltimezone_get_utc_timezone());
+    for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+        icalcomponent_foreach_recurrence(
+            e, start, end, [](icalcomponent*, icaltime_span*, void* n) { ++*static_cast<std::size_t*>(n); },
+            &occurrences);
+    icalcomponent_free(calendar);
+    return occurrences;
+}
+
+// Reading a link's feed and working out the hour ahead, by this reader and
+// by libical in turn (so that both meet the same load), argument the events.
+void BM_AgainstLibical(benchmark::State& state)
+{
+    const QString text = generateFeed(int(state.range(0)));
+    const QByteArray bytes = text.toUtf8();
+    const QTimeZone local("Europe/Berlin");
+    constexpr double kNow = 733017600 + 9 * 3600.0; // 2024-03-24T09:00:00Z
+    using Clock = std::chrono::steady_clock;
+    Clock::duration ours{}, theirs{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const QList<ICSEvent> events = ICS::parse(QString::fromUtf8(bytes), local);
+        benchmark::DoNotOptimize(LinkOccurrences::Table::of(events, kNow, kNow + 3600).starts.size());
+        const auto t1 = Clock::now();
+        benchmark::DoNotOptimize(libicalReadAndExpand(bytes, kNow, kNow + 3600));
+        const auto t2 = Clock::now();
+        ours += t1 - t0;
+        theirs += t2 - t1;
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    }
+    const auto ms = [&](Clock::duration d) {
+        return std::chrono::duration<double, std::milli>(d).count() / double(state.iterations());
+    };
+    state.counters["ours ms"] = ms(ours);
+    state.counters["libical ms"] = ms(theirs);
+    state.counters["libical/ours"] = ms(theirs) / ms(ours);
+}
+BENCHMARK(BM_AgainstLibical)->Arg(5000)->Arg(20000)->Arg(50000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 qsizetype expandAll(const QList<ICSEvent>& events)
 {
@@ -240,6 +292,36 @@ void BM_ReadLongCounts(benchmark::State& state)
     state.counters["bytes"] = double(text.size());
 }
 BENCHMARK(BM_ReadLongCounts)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// About 1.6 MB: 10,000 series from 1900 on the last weekday of each quarter's first month
+// with a count (999,999) that the periods up to the year 9999 can just hold,
+// so reading them walks every period: written in UTC (argument 0) or in
+// Berlin time (1), whose offsets past its table Qt computes from a rule.
+QString quarterEndsFeed(bool berlin)
+{
+    const QString start = berlin ? QStringLiteral("DTSTART;TZID=Europe/Berlin:") : QStringLiteral("DTSTART:");
+    QString text = QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n");
+    for (int i = 0; i < 10'000; ++i)
+        text += QStringLiteral("BEGIN:VEVENT\r\nUID:quarter-%1@bench\r\nSUMMARY:Quarter close %1\r\n%2%3%4\r\n"
+                               "RRULE:FREQ=YEARLY;BYMONTH=1,4,7,10;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1;COUNT=999999\r\n"
+                               "END:VEVENT\r\n")
+                    .arg(i)
+                    .arg(start, stamp(QDate(1900, 1, 1).addDays(i % 365), 8 + i % 10, 0), berlin ? u"" : u"Z");
+    return text + QStringLiteral("END:VCALENDAR\r\n");
+}
+
+void BM_ReadQuarterEnds(benchmark::State& state)
+{
+    const QString text = quarterEndsFeed(state.range(0) == 1);
+    const QTimeZone local("Europe/Berlin");
+    constexpr double kNow = 818326800; // 2026-12-07 09:00 UTC
+    for (auto _ : state) {
+        const QList<ICSEvent> events = ICS::parse(text, local);
+        benchmark::DoNotOptimize(LinkOccurrences::Table::of(events, kNow, kNow + LinkOccurrences::kSpan).starts.size());
+    }
+    state.counters["bytes"] = double(text.size());
+}
+BENCHMARK(BM_ReadQuarterEnds)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 } // namespace
 
 BENCHMARK_MAIN();

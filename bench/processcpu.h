@@ -1,26 +1,38 @@
 #pragma once
 
-// The CPU time of another process, for benchmarks that run the built program
-// and judge its share of a core.
+// The CPU time of a process, for benchmarks that judge its share of a core:
+// from the scheduler's nanosecond counters of each of its threads, not from
+// the clock ticks of /proc/<pid>/stat, which count in steps of 10 ms and so
+// cannot tell 0.1 % from nothing over a few seconds.
+#include <QDir>
 #include <QFile>
-#include <QList>
-#include <unistd.h>
+#include <QStringList>
 
 namespace tavrin::bench {
 
-// User and system time process `pid` has taken, in seconds; 0 when it cannot
-// be read.
-inline double cpuSeconds(qint64 pid)
+// The time thread `tid` of process `pid` has spent on a CPU, in seconds; 0
+// when it cannot be read (the thread has ended).
+inline double threadCpuSeconds(qint64 pid, const QString& tid)
 {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile f(QStringLiteral("/proc/%1/task/%2/schedstat").arg(pid).arg(tid));
     if (!f.open(QIODevice::ReadOnly))
         return 0;
-    const QByteArray stat = f.readAll();
-    // The fields after the command name, which may hold spaces and brackets.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+    // "<ns on a CPU> <ns waiting for one> <time slices>"
+    return double(f.readAll().split(' ').value(0).toLongLong()) / 1e9;
+}
+
+// The time all threads of process `pid` have spent on a CPU, in seconds; 0
+// when it cannot be read. Threads that have ended no longer count: compare
+// two readings over a time in which the program keeps its threads (Qt's pool
+// threads linger 30 s after their last work).
+inline double cpuSeconds(qint64 pid)
+{
+    const QStringList threads =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    double total = 0;
+    for (const QString& tid : threads)
+        total += threadCpuSeconds(pid, tid);
+    return total;
 }
 
 } // namespace tavrin::bench

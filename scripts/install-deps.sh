@@ -15,6 +15,7 @@ packages=(
   libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
   libpulse-dev libsecret-tools
   liblz4-dev
+  libical-dev
 )
 # And the package of every program the tests, benchmarks, scripts and the
 # README's recipes start (scripts/check-programs.py keeps the table whole).

@@ -6,8 +6,12 @@
 #include "platform/httpclient.h"
 #include "platform/platform.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QUrl>
+#include <atomic>
+#include <memory>
+#include <vector>
 
 namespace tavrin {
 
@@ -21,15 +25,24 @@ bool isRedirect(int status)
 
 // The events of a feed's bytes; none unless they are UTF-8 text holding a
 // calendar.
-std::optional<QList<ICSEvent>> readFeed(const QByteArray& bytes)
+std::optional<QList<ICSEvent>> readFeed(const QByteArray& bytes, const std::atomic<bool>& stop)
 {
     QStringDecoder decoder(QStringConverter::Utf8);
     const QString text = decoder(bytes);
     if (decoder.hasError() || !text.contains(QLatin1String("BEGIN:VCALENDAR")))
         return std::nullopt;
-    return ICS::parse(text);
+    return ICS::parse(text, ICS::systemZone(), stop);
 }
 } // namespace
+
+CalendarLinks::CalendarLinks(QObject* parent) : QObject(parent)
+{
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            tasks_ = std::make_unique<TaskHandle>(); // the old handle calls its fetches off as it goes
+            fetching_.clear();
+        });
+}
 
 QStringList CalendarLinks::stored()
 {
@@ -59,6 +72,8 @@ void CalendarLinks::refreshIfDue(double now)
 {
     const QStringList links = stored();
     if (links.isEmpty()) {
+        results_.clear();
+        assembled_.clear();
         events_.clear();
         occurrences_.clear();
         return;
@@ -67,7 +82,9 @@ void CalendarLinks::refreshIfDue(double now)
     if (lastFetch_ && now - *lastFetch_ <= kFetchInterval)
         return;
     lastFetch_ = now;
-    task_.start([this, links](CancelToken cancel) -> QCoro::Task<> { co_await fetch(links, cancel); });
+    // Runs beside a fetch still under way (whose links it leaves to it);
+    // all of them are called off when this object goes.
+    tasks_->replace([this, links](CancelToken cancel) -> QCoro::Task<> { co_await fetch(links, cancel); });
 }
 
 void CalendarLinks::setLinks(const QStringList& links)
@@ -75,52 +92,98 @@ void CalendarLinks::setLinks(const QStringList& links)
     if (Defaults* defaults = Platform::current().defaults)
         defaults->setValue(kLinksKey, QVariant(links).toList());
     lastFetch_.reset();
-    ++generation_;
-    task_.cancel();
+    if (assembled_ != links) {
+        keepTable();
+        assemble(links);
+    }
 }
 
 QCoro::Task<> CalendarLinks::fetch(QStringList links, CancelToken cancel)
 {
-    const std::uint64_t generation = ++generation_;
-    QList<ICSEvent> events;
-    QHash<QString, QString> errors;
-    for (const QString& link : links) {
-        const Result result = co_await fetchOne(link, cancel);
-        if (cancel.isCancelled())
-            co_return;
+    links.removeDuplicates();
+    std::vector<QCoro::Task<>> fetches;
+    for (const QString& link : links)
+        if (!fetching_.contains(link))
+            fetches.push_back(fetchLink(link, cancel)); // runs up to its first wait at once
+    for (QCoro::Task<>& one : fetches)
+        co_await std::move(one);
+}
+
+QCoro::Task<> CalendarLinks::fetchLink(QString link, CancelToken cancel)
+{
+    fetching_.insert(link);
+    Result result = co_await fetchOne(link, cancel);
+    if (cancel.isCancelled())
+        co_return; // this object may be going
+    fetching_.remove(link);
+    take(link, std::move(result));
+}
+
+void CalendarLinks::take(const QString& link, Result result)
+{
+    keepTable();
+    const QStringList links = stored();
+    // The messages of links removed since go now, with their results.
+    const QHash<QString, QString> before = errors_;
+    for (const QString& old : before.keys())
+        if (!links.contains(old))
+            errors_.remove(old);
+    for (const QString& old : results_.keys())
+        if (!links.contains(old))
+            results_.remove(old);
+    if (links.contains(link)) {
         if (result.error)
-            errors.insert(link, *result.error);
+            errors_.insert(link, *result.error);
         else
-            events.append(result.events);
+            errors_.remove(link);
+        results_.insert(link, std::move(result));
     }
-    // Which events are under way is then a look-up (see LinkOccurrences).
-    const double now = Platform::current().clock->now();
-    std::function<LinkOccurrences::Table()> work = [events, now] {
-        return LinkOccurrences::Table::of(events, now, now + LinkOccurrences::kSpan);
-    };
-    QCoro::Task<LinkOccurrences::Table> working =
-        Platform::current().clock->background<LinkOccurrences::Table>(std::move(work));
-    LinkOccurrences::Table table = co_await std::move(working);
-    // A newer fetch, or a change of the links, has made these results stale.
-    if (cancel.isCancelled() || generation != generation_)
-        co_return;
-    events_ = std::move(events);
-    occurrences_.take(std::move(table));
-    const bool errorsChanged = errors != errors_;
-    errors_ = std::move(errors);
-    if (errorsChanged)
-        emit this->errorsChanged();
+    assemble(links);
+    if (errors_ != before)
+        emit errorsChanged();
     emit fetched();
+}
+
+void CalendarLinks::keepTable()
+{
+    // The current table may be newer than the links' own (it is worked out
+    // again as time moves on): their parts of it replace them.
+    const LinkOccurrences::Table& current = occurrences_.table();
+    if (current.firsts.size() != events_.size() + 1)
+        return;
+    qsizetype first = 0;
+    for (const QString& link : std::as_const(assembled_)) {
+        const auto it = results_.find(link);
+        if (it == results_.end() || it->error)
+            continue;
+        if (current.to > it->table.to)
+            it->table = current.slice(first, it->events.size());
+        first += it->events.size();
+    }
+}
+
+void CalendarLinks::assemble(const QStringList& links)
+{
+    QList<ICSEvent> events;
+    QList<LinkOccurrences::Table> parts;
+    for (const QString& link : links)
+        if (const auto it = results_.constFind(link); it != results_.cend() && !it->error) {
+            events.append(it->events);
+            parts.append(it->table);
+        }
+    assembled_ = links;
+    events_ = std::move(events);
+    occurrences_.take(LinkOccurrences::Table::join(parts));
 }
 
 QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelToken cancel)
 {
     const std::optional<QUrl> url = address(link);
     if (!url)
-        co_return Result{{}, kNotALink};
+        co_return Result{{}, {}, kNotALink};
     HttpClient* http = Platform::current().http;
     if (!http)
-        co_return Result{{}, kCouldNotLoad + QStringLiteral("there is no network here.")};
+        co_return Result{{}, {}, kCouldNotLoad + QStringLiteral("there is no network here.")};
     HttpRequest request;
     request.url = *url;
     request.timeout = kTimeout;
@@ -132,22 +195,66 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelT
         co_return Result{};
     switch (response.failure) {
     case HttpResponse::Failure::none: break;
-    case HttpResponse::Failure::tooLarge: co_return Result{{}, kTooLarge};
+    case HttpResponse::Failure::tooLarge: co_return Result{{}, {}, kTooLarge};
     case HttpResponse::Failure::timedOut:
-    case HttpResponse::Failure::network: co_return Result{{}, kCouldNotLoad + response.errorMessage};
+    case HttpResponse::Failure::network: co_return Result{{}, {}, kCouldNotLoad + response.errorMessage};
     }
     // A redirect is left here only when it led too far or away from the web.
     if (response.status > 399 || isRedirect(response.status))
-        co_return Result{{}, kNotACalendar};
-    // Reading a large feed takes a while: away from the main thread. (Named
-    // first: GCC 12 destroys a closure made inside a co_await twice.)
-    std::function<std::optional<QList<ICSEvent>>()> read = [body = response.body] { return readFeed(body); };
-    QCoro::Task<std::optional<QList<ICSEvent>>> reading =
-        Platform::current().clock->background<std::optional<QList<ICSEvent>>>(std::move(read));
-    std::optional<QList<ICSEvent>> events = co_await std::move(reading);
-    if (!events)
-        co_return Result{{}, kNotACalendar};
-    co_return Result{std::move(*events), std::nullopt};
+        co_return Result{{}, {}, kNotACalendar};
+    co_return co_await read(response.body, cancel);
+}
+
+namespace {
+// One feed's reading in the background, shared with the link's fetch, which
+// may stop waiting for it; then the reading gives up at its next event.
+struct Reading {
+    std::atomic<bool> stop{false};
+    bool done = false; // main thread
+    std::optional<QList<ICSEvent>> events;
+    LinkOccurrences::Table table;
+    CancelSource finished;
+};
+} // namespace
+
+QCoro::Task<CalendarLinks::Result> CalendarLinks::read(QByteArray body, CancelToken cancel)
+{
+    if (cancel.isCancelled())
+        co_return Result{};
+    const auto reading = std::make_shared<Reading>();
+    Clock* clock = Platform::current().clock;
+    const double now = clock->now();
+    clock->runInBackground(
+        [reading, body = std::move(body), now] {
+            reading->events = readFeed(body, reading->stop);
+            // Which of them are under way is then a look-up (see LinkOccurrences).
+            if (reading->events && !reading->stop.load())
+                reading->table = LinkOccurrences::Table::of(*reading->events, now, now + LinkOccurrences::kSpan);
+        },
+        nullptr,
+        [reading] {
+            reading->done = true;
+            reading->finished.cancel();
+        });
+    // The wait ends when the reading is done, the limit is reached or the
+    // fetch is called off, whichever comes first.
+    const std::optional<CancelToken::WakeId> hook = cancel.onCancel([reading] {
+        reading->stop = true;
+        reading->finished.cancel();
+    });
+    const CancelToken finished = reading->finished.token();
+    co_await clock->sleep(kReadLimit, finished);
+    if (hook)
+        cancel.forget(*hook);
+    if (cancel.isCancelled())
+        co_return Result{};
+    if (!reading->done) {
+        reading->stop = true; // it ends at its next event, unawaited
+        co_return Result{{}, {}, kTooSlow};
+    }
+    if (!reading->events)
+        co_return Result{{}, {}, kNotACalendar};
+    co_return Result{std::move(*reading->events), std::move(reading->table), std::nullopt};
 }
 
 } // namespace tavrin

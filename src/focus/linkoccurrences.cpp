@@ -3,6 +3,9 @@
 #include "platform/clock.h"
 #include "platform/platform.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tavrin {
 
 namespace {
@@ -34,6 +37,42 @@ LinkOccurrences::Table LinkOccurrences::Table::of(const QList<ICSEvent>& events,
     }
     table.firsts.append(table.starts.size());
     return table;
+}
+
+LinkOccurrences::Table LinkOccurrences::Table::empty()
+{
+    Table table;
+    table.from = -std::numeric_limits<double>::infinity();
+    table.to = std::numeric_limits<double>::infinity();
+    table.firsts = {0};
+    return table;
+}
+
+LinkOccurrences::Table LinkOccurrences::Table::slice(qsizetype first, qsizetype count) const
+{
+    Table part;
+    part.from = from;
+    part.to = to;
+    const qsizetype base = firsts.value(first);
+    part.starts = starts.mid(base, firsts.value(first + count) - base);
+    part.firsts.reserve(count + 1);
+    for (qsizetype i = first; i <= first + count; ++i)
+        part.firsts.append(firsts.value(i) - base);
+    return part;
+}
+
+LinkOccurrences::Table LinkOccurrences::Table::join(const QList<Table>& parts)
+{
+    Table whole = empty();
+    for (const Table& part : parts) {
+        whole.from = std::max(whole.from, part.from);
+        whole.to = std::min(whole.to, part.to);
+        const qsizetype base = whole.starts.size();
+        whole.starts.append(part.starts);
+        for (qsizetype i = 1; i < part.firsts.size(); ++i)
+            whole.firsts.append(base + part.firsts[i]);
+    }
+    return whole;
 }
 
 QList<LinkOccurrences::Happening> LinkOccurrences::expanded(const QList<ICSEvent>& events, double now)

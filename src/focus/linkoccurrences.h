@@ -30,6 +30,13 @@ public:
         // Pure: may run on any thread.
         static Table of(const QList<ICSEvent>& events, double from, double to);
         bool covers(double t) const { return from <= t && t <= to; }
+        // The table of no events, which covers every moment.
+        static Table empty();
+        // The part of the table for `count` events from event `first`.
+        Table slice(qsizetype first, qsizetype count) const;
+        // The tables of consecutive runs of events, one after the other,
+        // over the moments all of them cover.
+        static Table join(const QList<Table>& parts);
     };
 
     // An event of the list happening at a moment, and when that occurrence ends.
@@ -45,6 +52,8 @@ public:
 
     // Takes the table of a new list of events (calling off a refresh of the old).
     void take(Table table);
+    // The table taken or worked out last (it may be for an older list).
+    const Table& table() const { return table_; }
     // Forgets the table: the events changed.
     void clear();
     // Starts working out the next table of `events` in the background when

@@ -1,6 +1,8 @@
+#include "support/loopbackserver.h"
 #include "support/privatebus.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -261,6 +263,49 @@ TEST_F(Executable, IntentHelpListsThePhrases)
     EXPECT_TRUE(r.out.contains("\"Arrange windows in <layout> with Tavrin\"")) << r.out.toStdString();
     const Finished bad = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("grid")});
     EXPECT_EQ(bad.exitCode, 2);
+}
+
+TEST_F(Executable, ATerminationWhileACalendarLinkIsReadEndsTheProgramAtOnce)
+{
+    // 15 MB of series that each walk as far as one expansion may: reading
+    // them all takes minutes of a core, away from the main thread.
+    QByteArray feed = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    for (int i = 0; feed.size() < 15'000'000; ++i)
+        feed += "BEGIN:VEVENT\r\nUID:s" + QByteArray::number(i)
+                + "\r\nDTSTART:20000101T090000Z\r\nRRULE:FREQ=YEARLY;BYMONTH=1,2,3,4,5,6,7,8,9,10,11,12;"
+                  "BYMONTHDAY=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31;"
+                  "COUNT=2000000\r\nEND:VEVENT\r\n";
+    feed += "END:VCALENDAR\r\n";
+    tavrin::testing::LoopbackServer server;
+    server.setRoute("/slow.ics", {{200, feed, false, false}, {}, false, 0});
+    const QString link = server.base().resolved(QUrl(QStringLiteral("/slow.ics"))).toString();
+    ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("tavrin")));
+    QFile settings(config.filePath(QStringLiteral("tavrin/defaults.plist")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>focus.links</key><array><string>)"
+                   + link.toUtf8() + "</string></array></dict></plist>\n");
+    settings.close();
+
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TAVRIN_BINARY), {});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    // The server answers from this thread's event loop.
+    ASSERT_TRUE(tavrin::testing::processEventsUntil([&] { return !server.received().isEmpty(); }, 30000));
+    tavrin::testing::processEventsUntil([] { return false; }, 2000); // the feed is sent, and read
+    ASSERT_EQ(p.state(), QProcess::Running);
+
+    QElapsedTimer ending;
+    ending.start();
+    ::kill(pid_t(p.processId()), SIGTERM);
+    // Within 2 s on a quiet machine; the bound leaves room for a busy one,
+    // while waiting for the reading would take minutes.
+    ASSERT_TRUE(p.waitForFinished(20000)) << "still running after SIGTERM";
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    RecordProperty("seconds to end", QString::number(double(ending.elapsed()) / 1000.0).toStdString());
 }
 
 } // namespace

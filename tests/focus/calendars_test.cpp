@@ -1,6 +1,7 @@
 #include "focusfixture.h"
 
 #include <QSignalSpy>
+#include <algorithm>
 
 namespace tavrin {
 namespace {
@@ -23,12 +24,12 @@ protected:
                            QStringLiteral("DTEND:") + icsTime(env.clock.now() + to)}
                + more;
     }
-    // Sets the links and waits for their fetch to be taken.
+    // Sets the links and waits for all of them to be taken.
     void fetch(const QStringList& links)
     {
         QSignalSpy fetched(&focus().links(), &CalendarLinks::fetched);
         focus().setLinks(links);
-        ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }, 5000));
+        ASSERT_TRUE(settle([&] { return !fetched.isEmpty() && !focus().links().isFetching(); }, 5000));
     }
     QString errorOf(const QString& link) { return focus().linkErrors().value(link); }
 };
@@ -109,7 +110,8 @@ TEST_F(CalendarTriggersTest, WebcalIsFetchedOverHttpsAndFailuresAreKeptUnderTheL
 
     // The webcal link went as https to a server that speaks plain http: a
     // failure of the secure connection, under the link as it was typed.
-    EXPECT_EQ(server.received().value(0).method, "TLS");
+    EXPECT_TRUE(std::any_of(server.received().cbegin(), server.received().cend(),
+                            [](const auto& r) { return r.method == "TLS"; }));
     EXPECT_TRUE(errorOf(webcal.toString()).startsWith(CalendarLinks::kCouldNotLoad))
         << errorOf(webcal.toString()).toStdString();
     EXPECT_FALSE(errorOf(ok).size());
@@ -169,6 +171,32 @@ TEST_F(CalendarTriggersTest, AFetchSupersededByAChangeOfTheLinksIsDropped)
     ASSERT_TRUE(settle([&] { return older.isReady() && newer.isReady(); }, 5000));
     EXPECT_EQ(current(), QStringList{"Fresh until +600"});
     EXPECT_EQ(server.received().size(), 4);
+}
+
+TEST_F(CalendarTriggersTest, ASlowLinkHoldsNoOtherBackAndIsNotFetchedAgainWhileItRuns)
+{
+    server.setRoute("/slow.ics", {{200, {}, true, false}, {}, false, 0}); // never answers
+    const QString slow = server.base().resolved(QUrl("/slow.ics")).toString();
+    const QString fast = link("/fast.ics", calendarFeed({vevent("Fast", -60, 3600)}));
+    const auto requestsFor = [&](const QByteArray& target) {
+        return std::count_if(server.received().cbegin(), server.received().cend(),
+                             [&](const auto& r) { return r.target == target; });
+    };
+    QSignalSpy fetched(&focus().links(), &CalendarLinks::fetched);
+    focus().setLinks({slow, fast});
+    ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }, 5000));
+    EXPECT_EQ(current(), QStringList{"Fast until +3600"});
+    EXPECT_TRUE(focus().links().isFetching());
+
+    // A fetch that falls due meanwhile leaves the slow link to the one under way.
+    focus().setLinks({slow, fast});
+    ASSERT_TRUE(settle([&] { return fetched.size() == 2; }, 5000));
+    EXPECT_EQ(requestsFor("/fast.ics"), 2);
+    EXPECT_EQ(requestsFor("/slow.ics"), 1);
+    env.clock.advance(CalendarLinks::kTimeout + 1);
+    ASSERT_TRUE(settle([&] { return !focus().links().isFetching(); }, 5000));
+    EXPECT_EQ(errorOf(slow), "Couldn't load it: The request timed out.");
+    EXPECT_EQ(current(), QStringList{"Fast until +3539"});
 }
 
 TEST_F(CalendarTriggersTest, ALinkMayNotRunLongFollowFarOrSendTooMuch)

@@ -4,6 +4,7 @@
 #include "focus/calendar/icstesting.h"
 
 #include <algorithm>
+#include <ctime>
 #include <iterator>
 #include <limits>
 
@@ -370,15 +371,22 @@ TEST(Recurrence, TheCountsEndIsKnownAfterReading)
         "FREQ=MONTHLY;BYDAY=-1FR;COUNT=5",
         "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29;COUNT=3",
         "FREQ=DAILY;COUNT=1",
+        "FREQ=YEARLY;BYMONTH=1,4,7,10;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1;COUNT=9",
+        "FREQ=MONTHLY;BYMONTHDAY=27;COUNT=4",
     };
-    for (const char* rule : rules) {
-        const ICSEvent e = event({"DTSTART;TZID=Europe/Berlin:20240110T093000", QStringLiteral("RRULE:") + rule});
-        const QList<double> all = e.occurrences(e.start, at("2040-01-01T00:00:00Z"));
-        ASSERT_FALSE(all.isEmpty()) << rule;
-        ASSERT_TRUE(e.countEnd) << rule;
-        EXPECT_EQ(utcText(*e.countEnd), utcText(all.last())) << rule;
-        EXPECT_EQ(e.countEnd, e.lastCountedOccurrence()) << rule;
-    }
+    // Starts on an ordinary day, on one whose clocks go back (the start in
+    // the hour shown twice) and on one whose clocks skip the start's time.
+    for (const char* start : {"20240110T093000", "20241027T023000", "20240331T023000"})
+        for (const char* rule : rules) {
+            SCOPED_TRACE(std::string(rule) + " from " + start);
+            const ICSEvent e = event({QStringLiteral("DTSTART;TZID=Europe/Berlin:") + QLatin1String(start),
+                                      QStringLiteral("RRULE:") + rule});
+            const QList<double> all = e.occurrences(e.start, at("2040-01-01T00:00:00Z"));
+            ASSERT_FALSE(all.isEmpty());
+            ASSERT_TRUE(e.countEnd);
+            EXPECT_EQ(utcText(*e.countEnd), utcText(all.last()));
+            EXPECT_EQ(e.countEnd, e.lastCountedOccurrence());
+        }
     EXPECT_FALSE(event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY"}).countEnd);
     // A count beyond the period limit ends where the limit is reached.
     EXPECT_EQ(utcText(*event({"DTSTART:20240110T093000Z", "RRULE:FREQ=DAILY;COUNT=20001"}).countEnd),
@@ -418,6 +426,48 @@ TEST(Recurrence, ACountThatOutlastsThePeriodLimitIsNotWalkedAgain)
                     << qPrintable(utcText(from));
             }
         }
+}
+
+TEST(Recurrence, ALongCountInAZoneWithAHistoryIsReadWithoutResolvingEachOccurrence)
+{
+    // 10,000 series from 1900 on the last weekday of each quarter's first month, whose
+    // count the periods up to the year 9999 can just hold: reading them
+    // walks every period, in Berlin time, whose offsets past its table Qt
+    // works out from a rule at some cost. The benchmark times the reading
+    // (its aim is 2 s); the bound here is 30 times that, in CPU time of this
+    // thread, which a busy machine does not inflate: a reading that resolves
+    // every occurrence takes minutes.
+    QString text = QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n");
+    for (int i = 0; i < 10'000; ++i)
+        text += QStringLiteral("BEGIN:VEVENT\r\nUID:q%1\r\nDTSTART;TZID=Europe/Berlin:%2\r\n"
+                               "RRULE:FREQ=YEARLY;BYMONTH=1,4,7,10;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1;COUNT=999999\r\n"
+                               "END:VEVENT\r\n")
+                    .arg(i)
+                    .arg(QDateTime(QDate(1900, 1, 1).addDays(i % 365), QTime(8 + i % 10, 0))
+                             .toString(QStringLiteral("yyyyMMddTHHmmss")));
+    text += QStringLiteral("END:VCALENDAR\r\n");
+    const auto cpuSeconds = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+    };
+    const double before = cpuSeconds();
+    const QList<ICSEvent> events = ICS::parse(text, kBerlin);
+    const double now = at("2026-12-07T09:00:00Z");
+    const LinkOccurrences::Table table = LinkOccurrences::Table::of(events, now, now + LinkOccurrences::kSpan);
+    EXPECT_LT(cpuSeconds() - before, 60.0);
+
+    ASSERT_EQ(events.size(), 10'000);
+    EXPECT_EQ(table.firsts.size(), 10'001);
+    // The count outlasts the supported years: each series ends on the last
+    // weekday of October 9999, at its own time.
+    for (const int i : {0, 1234, 9999}) {
+        ASSERT_TRUE(events[i].countEnd);
+        EXPECT_EQ(localTexts({*events[i].countEnd}, kBerlin),
+                  QStringList{QStringLiteral("9999-10-29 %1:00").arg(8 + i % 10, 2, 10, QChar(u'0'))});
+    }
+    EXPECT_EQ(localTexts(events[0].occurrences(at("2024-03-01T00:00:00Z"), at("2024-10-01T00:00:00Z")), kBerlin),
+              (QStringList{"2024-04-30 08:00", "2024-07-31 08:00"}));
 }
 
 TEST(Recurrence, AnEndedCountIsNotWalkedAgain)

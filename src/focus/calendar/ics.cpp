@@ -81,6 +81,10 @@ qsizetype indexOutsideQuotes(QStringView text, QStringView needle)
 // be quoted and hold colons; with unbalanced quotes the first colon counts.
 qsizetype valueColon(QStringView line)
 {
+    // Most lines have no quote before their first colon.
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 0 || !line.left(colon).contains(u'"'))
+        return colon;
     bool quoted = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line[i] == u'"')
@@ -141,12 +145,18 @@ QStringView stripQuotes(QStringView text)
     return text;
 }
 
-// The properties a block is read for; others are not kept.
-bool isReadProperty(QStringView name)
+// The name of a property a block is read for, as the key it is kept under
+// (shared, so keeping it copies nothing); none for others, which are not kept.
+const QString* readProperty(QStringView name)
 {
-    static const QStringView kRead[] = {u"DTSTART", u"DTEND",  u"DURATION", u"SUMMARY",
-                                        u"UID",     u"STATUS", u"RRULE",    u"RECURRENCE-ID"};
-    return std::find(std::begin(kRead), std::end(kRead), name) != std::end(kRead);
+    static const QString kRead[] = {QStringLiteral("DTSTART"),  QStringLiteral("DTEND"),
+                                    QStringLiteral("DURATION"), QStringLiteral("SUMMARY"),
+                                    QStringLiteral("UID"),      QStringLiteral("STATUS"),
+                                    QStringLiteral("RRULE"),    QStringLiteral("RECURRENCE-ID")};
+    for (const QString& read : kRead)
+        if (name == read)
+            return &read;
+    return nullptr;
 }
 
 // DTSTART's written time of day when the clocks of its zone skipped it
@@ -162,34 +172,85 @@ std::optional<int> skippedTimeOfDay(QStringView value, const WallClock& clock, d
     return stamp->secondOfDay;
 }
 
-// Removes every `first` that is followed by `second` (and `second` too unless
-// `keepSecond`), scanning left to right once, as a text replacement would.
-void squeeze(QString& text, char16_t first, char16_t second, bool keepSecond)
-{
-    const qsizetype size = text.size();
-    QChar* data = text.data();
-    qsizetype out = 0;
-    for (qsizetype in = 0; in < size; ++in) {
-        if (data[in] == first && in + 1 < size && data[in + 1] == second) {
-            if (keepSecond)
-                data[out++] = data[in + 1];
-            ++in;
-            continue;
-        }
-        data[out++] = data[in];
-    }
-    text.truncate(out);
-}
-
 // The text with every CRLF made LF and folded lines joined: a line break
-// followed by a space or a tab continues the line before it.
+// followed by a space or a tab continues the line before it. One pass that
+// does what three replacements in turn would do (CRLF to LF, then LF space
+// removed, then LF tab removed), each a left-to-right scan that holds back a
+// character until it sees the next: feeds are read by the megabyte, and
+// most characters are none of these.
 QString unfoldedLines(const QString& text)
 {
-    QString unfolded = text;
-    squeeze(unfolded, u'\r', u'\n', true);
-    squeeze(unfolded, u'\n', u' ', false);
-    squeeze(unfolded, u'\n', u'\t', false);
-    return unfolded;
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    qsizetype n = 0;
+    bool heldReturn = false, heldBreak = false, heldBreakBeforeTab = false;
+    const auto third = [&](QChar c) {
+        if (heldBreakBeforeTab) {
+            heldBreakBeforeTab = false;
+            if (c == u'\t')
+                return;
+            o[n++] = u'\n';
+        }
+        if (c == u'\n')
+            heldBreakBeforeTab = true;
+        else
+            o[n++] = c;
+    };
+    const auto second = [&](QChar c) {
+        if (heldBreak) {
+            heldBreak = false;
+            if (c == u' ')
+                return;
+            third(u'\n');
+        }
+        if (c == u'\n')
+            heldBreak = true;
+        else
+            third(c);
+    };
+    const auto first = [&](QChar c) {
+        if (heldReturn) {
+            heldReturn = false;
+            if (c == u'\n') {
+                second(u'\n');
+                return;
+            }
+            second(u'\r');
+        }
+        if (c == u'\r')
+            heldReturn = true;
+        else
+            second(c);
+    };
+    const QChar* in = text.constData();
+    const QChar* const end = in + text.size();
+    while (in < end) {
+        // Runs without a line break go straight through: spaces and tabs
+        // matter only after a held one.
+        if (!heldReturn && !heldBreak && !heldBreakBeforeTab) {
+            const QChar* stop = in;
+            while (stop < end && (stop->unicode() > u'\r' || (*stop != u'\r' && *stop != u'\n')))
+                ++stop;
+            std::copy(in, stop, o + n);
+            n += stop - in;
+            in = stop;
+            if (in == end)
+                break;
+        }
+        first(*in++);
+    }
+    if (heldReturn) {
+        heldReturn = false;
+        second(u'\r');
+    }
+    if (heldBreak) {
+        heldBreak = false;
+        third(u'\n');
+    }
+    if (heldBreakBeforeTab)
+        o[n++] = u'\n';
+    out.truncate(n);
+    return out;
 }
 
 // Whether `line` of an event belongs to a component nested in it, opening or
@@ -232,8 +293,8 @@ void readPropertyLine(QStringView line, ICS::Properties& properties, QList<ICS::
     if (name == u"EXDATE") {
         for (QStringView piece : value.split(u','))
             exdates.append({params.toString(), piece.toString()});
-    } else if (isReadProperty(name)) {
-        properties.insert(name.toString(), {params.toString(), value.toString()});
+    } else if (const QString* key = readProperty(name)) {
+        properties.insert(*key, {params.toString(), value.toString()});
     }
 }
 } // namespace
@@ -247,12 +308,17 @@ public:
     {
         if (params.isEmpty())
             return local;
+        // Most events of a feed name the zone the one before named.
+        if (lastClock && params == lastParams)
+            return *lastClock;
         auto found = clocks.find(params.toString());
         if (found == clocks.end()) {
             const std::optional<QTimeZone> zone = tzidZone(params);
             found = clocks.insert(params.toString(), zone ? std::make_shared<WallClock>(*zone) : nullptr);
         }
-        return *found ? **found : local;
+        lastParams = found.key();
+        lastClock = *found ? found->get() : &local;
+        return *lastClock;
     }
 
     const WallClock local;
@@ -260,6 +326,8 @@ public:
 
 private:
     QHash<QString, std::shared_ptr<WallClock>> clocks;
+    QString lastParams;
+    const WallClock* lastClock = nullptr;
 };
 
 QTimeZone ICS::systemZone()
@@ -523,6 +591,15 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
+    const std::atomic<bool> never{false};
+    return *parse(text, localZone, never);
+}
+
+std::optional<QList<ICSEvent>> ICS::parse(const QString& text, const QTimeZone& localZone,
+                                          const std::atomic<bool>& stop)
+{
+    if (stop.load(std::memory_order_relaxed))
+        return std::nullopt;
     const QString unfolded = unfoldedLines(text);
     Context context(localZone);
 
@@ -546,7 +623,9 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 
         if (line == u"BEGIN:VEVENT") {
             inEvent = true; // an unfinished block before it is dropped
-            properties.clear();
+            // Emptied in place: the next block reuses the table's storage.
+            for (auto it = properties.begin(); it != properties.end();)
+                it = properties.erase(it);
             exdates.clear();
             nested.clear();
             openCount.clear();
@@ -555,6 +634,8 @@ QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
         if (!inEvent)
             continue;
         if (line == u"END:VEVENT") {
+            if (stop.load(std::memory_order_relaxed))
+                return std::nullopt;
             if (auto event = makeEvent(properties, exdates, context)) {
                 event->countEnd = event->lastCountedOccurrence();
                 events.append(std::move(*event));

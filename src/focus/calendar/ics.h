@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 #include <QTimeZone>
+#include <atomic>
 #include <optional>
 
 namespace tavrin {
@@ -33,8 +34,12 @@ public:
     using RuleTable = QHash<QString, QString>;
 
     // The events of a feed in the order their blocks end, overrides joined
-    // to their series and cancelled occurrences removed.
+    // to their series and cancelled occurrences removed. With `stop`, the
+    // reading gives up (none) soon after it is set: a reader that has waited
+    // long enough need not wait for the end.
     static QList<ICSEvent> parse(const QString& text, const QTimeZone& localZone = systemZone());
+    static std::optional<QList<ICSEvent>> parse(const QString& text, const QTimeZone& localZone,
+                                                const std::atomic<bool>& stop);
 
     // The record of one block; none when it has no timed, readable DTSTART
     // (or is a cancellation without a readable RECURRENCE-ID). `exdates`

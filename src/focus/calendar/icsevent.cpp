@@ -6,6 +6,10 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <memory>
+#include <numeric>
+#include <vector>
 
 namespace tavrin {
 
@@ -131,17 +135,24 @@ std::array<bool, 32> pickedMonthDays(const ICSEvent& e, QDate monthStart, int n,
     return present;
 }
 
+// The days of a month, at most 31, in a fixed buffer: months are worked out
+// by the thousand when a feed is read.
+struct MonthDays {
+    std::array<int, 32> day{};
+    int size = 0;
+};
+
 // The entries of an ascending list at the positions BYSETPOS names, in
-// ascending order.
-QList<int> atSetPositions(const QList<int>& numbers, const QList<qint64>& bySetPos)
+// ascending order (a position named twice gives its day twice).
+QList<int> atSetPositions(const MonthDays& numbers, const QList<qint64>& bySetPos)
 {
-    const qint64 size = numbers.size();
+    const qint64 size = numbers.size;
     QList<int> picked;
     for (qint64 p : bySetPos) {
         if (p > 0 && p <= size)
-            picked.append(numbers[p - 1]);
+            picked.append(numbers.day[p - 1]);
         else if (p < 0 && p >= -size)
-            picked.append(numbers[size + p]);
+            picked.append(numbers.day[size + p]);
     }
     std::sort(picked.begin(), picked.end());
     return picked;
@@ -154,19 +165,25 @@ QList<QDate> monthDaysOf(const ICSEvent& e, QDate monthStart, QDate startDay, Bu
     const int n = monthStart.isValid() ? monthStart.daysInMonth() : 30;
     const std::array<bool, 32> present = pickedMonthDays(e, monthStart, n, startDay);
 
-    QList<int> numbers;
+    MonthDays numbers;
     for (int d = 1; d <= n; ++d)
         if (present[d])
-            numbers.append(d);
-    if (!e.bySetPos.isEmpty())
-        numbers = atSetPositions(numbers, e.bySetPos);
-
+            numbers.day[numbers.size++] = d;
     QList<QDate> days;
-    days.reserve(numbers.size());
-    for (int d : numbers) {
+    const auto add = [&](int d) {
         const QDate day = monthStart.addDays(d - 1);
         if (WallClock::supports(day))
             days.append(day);
+    };
+    if (!e.bySetPos.isEmpty()) {
+        const QList<int> picked = atSetPositions(numbers, e.bySetPos);
+        days.reserve(picked.size());
+        for (int d : picked)
+            add(d);
+    } else {
+        days.reserve(numbers.size);
+        for (int i = 0; i < numbers.size; ++i)
+            add(numbers.day[i]);
     }
     return days;
 }
@@ -182,11 +199,27 @@ bool nearAny(const QList<double>& ascending, double instant)
 
 struct Pattern;
 
+// The resolver of a zone for this thread, kept with the offsets it has
+// looked up: the events of a feed share a few zones, and a fresh resolver
+// would ask Qt for the same changes of offset again for each of them.
+const WallClock& clockOf(const QTimeZone& zone)
+{
+    static thread_local std::map<QByteArray, std::unique_ptr<WallClock>> clocks;
+    const QByteArray id = zone.isValid() ? zone.id() : QByteArray();
+    auto found = clocks.find(id);
+    if (found == clocks.end()) {
+        if (clocks.size() >= 64)
+            clocks.clear(); // a feed of many zones: start again
+        found = clocks.emplace(id, std::make_unique<WallClock>(zone)).first;
+    }
+    return *found->second;
+}
+
 // What every walk through a rule's days starts from: the rule's periods in
 // its zone, the first occurrence's day and the wall-clock time they all keep.
 struct Series {
     const ICSEvent& event;
-    WallClock clock;
+    const WallClock& clock;
     ICSEvent::Unit unit;
     QDate startDay;
     int timeOfDay;
@@ -198,18 +231,33 @@ struct Series {
         const std::optional<ICSEvent::Unit> unit = ICSEvent::unit(e.freq.value_or(QString()));
         if (!unit)
             return std::nullopt;
-        WallClock clock(e.zone);
+        const WallClock& clock = clockOf(e.zone);
         const std::optional<WallClock::Local> first = clock.local(e.start);
         if (!first)
             return std::nullopt;
         const int time = e.writtenTimeOfDay.value_or(first->secondOfDay);
         return Series{e,
-                      std::move(clock),
+                      clock,
                       *unit,
                       first->date,
                       time,
                       e.interval > 1 ? e.interval : 1,
                       ICSEvent::periodStart(first->date, *unit)};
+    }
+
+    // Whether an occurrence on `day` (one the rule picks) is one of the
+    // series', that is, not before the start. Resolving instants is what
+    // costs in a zone with a history of changes, and after the first day
+    // the order of wall dates is the order of instants: a change of offset
+    // never reaches a day, and a reading the clocks skip or show twice
+    // still falls between those of the days either side.
+    bool counts(QDate day) const
+    {
+        if (day != startDay)
+            return day > startDay;
+        // The start itself may be the second of a time shown twice.
+        const std::optional<double> instant = clock.instant(day, timeOfDay);
+        return instant && *instant >= event.start;
     }
 
     // The period `k` periods of the rule after the first; none beyond the
@@ -465,6 +513,127 @@ std::optional<Pattern> Series::pattern() const
     return Pattern::of(*this);
 }
 
+// The weekday (1 Monday ... 7 Sunday) of the first day of a month of the
+// Gregorian calendar, year 1 or later.
+int weekdayOfFirst(qint64 year, qint64 month)
+{
+    // Days from 1 January of the year 1 (a Monday) to the 1st of the month.
+    static constexpr std::array<int, 12> kBefore{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const qint64 y = year - 1;
+    qint64 days = y * 365 + y / 4 - y / 100 + y / 400 + kBefore[month - 1];
+    if (month > 2 && QDate::isLeapYear(int(year)))
+        ++days;
+    return int(days % 7) + 1;
+}
+
+// A monthly or yearly rule whose months lie within its years picks the same
+// days again every 400 years, when the weekdays and leap years of the
+// Gregorian calendar repeat; in between, a month's days depend only on its
+// length, weekday of the 1st and place in the year (a year's on its weekday
+// of 1 January and whether it is a leap year). So a walk from the first
+// period, with the work it spends and where that ends it, is a matter of
+// arithmetic over one cycle of periods, each looked up among at most 168
+// kinds of period rather than worked out.
+struct Cycle {
+    // A kind of period: the days it picks (days after its start), and the
+    // work a walk spends on it.
+    struct Kind {
+        QList<qint64> days;
+        qint64 work = 0;
+    };
+    QList<const Kind*> periods; // the kinds of one cycle's periods, from the first
+    QList<qint64> daysBefore;   // days of the cycle's periods before period i (one entry more)
+    QList<qint64> workBefore;   // the same for work
+    qint64 skipped = 0;         // days of the first period before the start
+    qint64 reach = 0;           // the periods a walk from the first goes through
+    std::vector<std::unique_ptr<Kind>> kinds;
+
+    static std::optional<Cycle> of(const Series& s, qint64 lastPeriod)
+    {
+        const ICSEvent& e = s.event;
+        const bool yearly = s.unit == ICSEvent::Unit::year;
+        if ((!yearly && s.unit != ICSEvent::Unit::month)
+            || (yearly
+                && !std::all_of(e.byMonth.cbegin(), e.byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; })))
+            return std::nullopt;
+        const qint64 calendar = yearly ? 400 : 4800; // periods of the unit in 400 years
+        const qint64 length = calendar / std::gcd(calendar, s.step % calendar);
+        Cycle c;
+        std::array<const Kind*, 12 * 7 * 2> byKey{};
+        // Months since the year 0 of the first period; each period's year,
+        // month and weekday of its first day by arithmetic (QDate works out
+        // a date's parts afresh at every question).
+        const qint64 first = qint64(s.base.year()) * 12 + s.base.month() - 1;
+        const qint64 monthsPerPeriod = (yearly ? 12 : 1) * s.step;
+        for (qint64 k = 0; k < length; ++k) {
+            const qint64 months = first + k * monthsPerPeriod;
+            const qint64 year = months / 12, month = months % 12 + 1;
+            if (year > 9999)
+                break; // beyond the supported years: `reach` stops before it
+            const bool leap = QDate::isLeapYear(int(year));
+            const int key = ((month - 1) * 7 + weekdayOfFirst(year, month) - 1) * 2 + leap;
+            const Kind*& kind = byKey[key];
+            if (!kind) {
+                const std::optional<QDate> start = s.period(k);
+                if (!start)
+                    break;
+                auto made = std::make_unique<Kind>();
+                Budget budget;
+                const QList<QDate> days = candidateDaysOf(e, *start, s.unit, s.startDay, budget);
+                made->work = std::numeric_limits<qint64>::max() - budget.left + days.size();
+                for (const QDate& day : days)
+                    made->days.append(start->daysTo(day));
+                kind = made.get();
+                c.kinds.push_back(std::move(made));
+            }
+            c.periods.append(kind);
+        }
+        if (c.periods.isEmpty())
+            return std::nullopt;
+        c.daysBefore.append(0);
+        c.workBefore.append(0);
+        for (const Kind* kind : std::as_const(c.periods)) {
+            c.daysBefore.append(c.daysBefore.last() + kind->days.size());
+            c.workBefore.append(c.workBefore.last() + kind->work);
+        }
+        for (const qint64 offset : c.periods.value(0)->days)
+            c.skipped += !s.counts(s.base.addDays(offset));
+        c.reach = std::min<qint64>(lastPeriod + 1, c.worked(kWorkLimit));
+        return c;
+    }
+
+    // How many periods from the first a walk finishes before it has spent
+    // more than `work`.
+    qint64 worked(qint64 work) const
+    {
+        const qint64 perCycle = workBefore.last();
+        const qint64 cycles = perCycle > 0 ? work / perCycle : ICSEvent::kPeriodLimit;
+        if (cycles * periods.size() >= ICSEvent::kPeriodLimit)
+            return ICSEvent::kPeriodLimit;
+        const qint64 left = work - cycles * perCycle;
+        const qint64 within = std::upper_bound(workBefore.cbegin(), workBefore.cend(), left) - workBefore.cbegin() - 1;
+        return std::min<qint64>(cycles * periods.size() + within, ICSEvent::kPeriodLimit);
+    }
+
+    // The occurrences in the periods before period `k`.
+    qint64 before(qint64 k) const
+    {
+        const qint64 n = k / periods.size() * daysBefore.last() + daysBefore[k % periods.size()];
+        return std::max<qint64>(n - skipped, 0);
+    }
+
+    // The day of occurrence `index` (0 the first).
+    std::optional<QDate> day(const Series& s, qint64 index) const
+    {
+        const qint64 g = index + skipped;
+        const qint64 perCycle = daysBefore.last();
+        const qint64 r = g % perCycle;
+        const qint64 i = std::upper_bound(daysBefore.cbegin(), daysBefore.cend(), r) - daysBefore.cbegin() - 1;
+        const std::optional<QDate> start = s.period(g / perCycle * periods.size() + i);
+        return start ? std::optional(start->addDays(periods[i]->days[r - daysBefore[i]])) : std::nullopt;
+    }
+};
+
 // Where the expansion of a window that opens at `from` begins: the period to
 // start at, the occurrences counted before it and the periods left to walk.
 struct Resume {
@@ -481,11 +650,15 @@ struct Resume {
     {
         Resume r;
         std::optional<Pattern> pattern;
+        std::optional<Cycle> cycle;
         bool skipAhead = !e.count;
         if (e.count)
             if (const std::optional<qint64> last = series.lastPeriod()) {
                 pattern = series.pattern();
-                skipAhead = pattern || series.outlasts(*e.count, *last);
+                const bool outlasts = !pattern && series.outlasts(*e.count, *last);
+                if (!pattern && !outlasts)
+                    cycle = Cycle::of(series, *last);
+                skipAhead = pattern || outlasts || cycle;
             }
         if (!skipAhead)
             return r;
@@ -494,8 +667,12 @@ struct Resume {
         else if (from > e.start)
             return std::nullopt;
         if (e.count) {
-            r.emitted = pattern ? pattern->before(r.period) : 0;
-            r.periodsLeft -= r.period; // the limit counts from the first period
+            r.emitted = pattern ? pattern->before(r.period) : cycle ? cycle->before(r.period) : 0;
+            // The limit, and the work a walk from the first may spend, count
+            // from the first period.
+            r.periodsLeft = (cycle ? cycle->reach : ICSEvent::kPeriodLimit) - r.period;
+            if (r.periodsLeft <= 0)
+                return std::nullopt;
         }
         return r;
     }
@@ -573,9 +750,19 @@ QList<double> ICSEvent::occurrences(double from, double to) const
     if (!std::is_sorted(sortedExdates.cbegin(), sortedExdates.cend()))
         std::sort(sortedExdates.begin(), sortedExdates.end());
 
+    // Days more than a day before the window cannot reach into it (offsets
+    // never reach a day): they are counted by date, not resolved.
+    std::optional<QDate> firstDay;
+    if (const auto windowStart = clock.local(from))
+        firstDay = windowStart->date.addDays(-1);
     series->walk(
         resume->period, lastDay,
         [&](QDate day) {
+            if (firstDay && day < *firstDay) {
+                if (!series->counts(day))
+                    return true;
+                return !count || emitted++ < *count;
+            }
             const std::optional<double> occurrence = clock.instant(day, series->timeOfDay);
             if (!occurrence || *occurrence < start)
                 return true;
@@ -622,18 +809,26 @@ std::optional<double> ICSEvent::lastCountedOccurrence() const
         }
         return kNoOccurrence;
     }
+    // A monthly or yearly rule: counted over its calendar's cycle.
+    if (const std::optional<Cycle> cycle = Cycle::of(*series, *last)) {
+        const qint64 within = cycle->before(cycle->reach);
+        if (within < 1)
+            return kNoOccurrence;
+        const std::optional<QDate> day = cycle->day(*series, std::min(*count, within) - 1);
+        return day ? at(*day) : std::nullopt;
+    }
     // Otherwise the days are counted as an expansion counts them, up to the
-    // count or wherever the expansion would stop.
-    std::optional<double> lastSeen;
+    // count or wherever the expansion would stop. Which days count is a
+    // matter of wall dates alone, so only the last one meets the zone.
+    std::optional<QDate> lastSeen;
     qint64 counted = 0;
     series->walk(0, std::nullopt, [&](QDate day) {
-        const std::optional<double> instant = at(day);
-        if (!instant || *instant < start)
+        if (!series->counts(day))
             return true;
-        lastSeen = instant;
+        lastSeen = day;
         return ++counted < *count;
     });
-    return lastSeen.value_or(kNoOccurrence);
+    return lastSeen ? at(*lastSeen) : kNoOccurrence;
 }
 
 } // namespace tavrin

@@ -64,8 +64,10 @@ struct ICSEvent {
     // The start of the last occurrence of a rule with a count: the one the
     // count makes the last, or the last in the periods one expansion
     // examines when the count runs on beyond them; kNoOccurrence when there
-    // is none, none without a count. Arithmetic for weekly rules and for
-    // daily rules narrowed by weekdays alone, else one bounded walk.
+    // is none, none without a count. Arithmetic for weekly rules, for daily
+    // rules narrowed by weekdays alone and for monthly and yearly rules
+    // (over the 400 years in which the calendar repeats), else one bounded
+    // walk that resolves no instant but the last.
     std::optional<double> lastCountedOccurrence() const;
 
     // Whether an exclusion or an overridden occurrence lies less than 60
