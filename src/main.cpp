@@ -178,9 +178,11 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // icon in the menu bar, the intents on the session bus, and what each
 // subsystem registered, all kept for the run.
 struct Shell {
-    // First, so that they go last: the adapters and Settings below use them.
-    std::unique_ptr<MeetingMode> meetingMode;
-    std::unique_ptr<Focus> focus;
+    // Made at start and kept for the whole run, never destroyed: like the
+    // other engines, their timers and tasks must not run down after the
+    // platform has gone at exit.
+    MeetingMode* meetingMode = nullptr;
+    Focus* focus = nullptr;
     IntegratedWindowContent windowContent;
     std::unique_ptr<SettingsWindow> settings;
     std::vector<std::unique_ptr<Engine>> engines;
@@ -280,11 +282,13 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
     // Meeting mode places calls with the window manager and pauses automatic
     // arrangement meanwhile; Focus routines drive both modes.
-    shell->meetingMode = std::make_unique<MeetingMode>(WindowManager::shared(), AutoArrange::shared());
-    shell->focus = std::make_unique<Focus>(*shell->meetingMode, ShareSafe::shared(), WindowManager::shared());
+    static auto* const meetingMode = new MeetingMode(WindowManager::shared(), AutoArrange::shared());
+    static auto* const focus = new Focus(*meetingMode, ShareSafe::shared(), WindowManager::shared());
+    shell->meetingMode = meetingMode;
+    shell->focus = focus;
     SettingsServices settings;
     settings.state = &state;
-    settings.focus = shell->focus.get();
+    settings.focus = shell->focus;
     shell->settings = std::make_unique<SettingsWindow>(settings);
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
