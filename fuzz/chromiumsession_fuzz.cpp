@@ -23,9 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!windows)
         return 0;
     check(bytes.startsWith("SNSS"));
+    qsizetype tabs = 0;
     for (const BrowserWindow& w : *windows) {
         check(!w.tabs.isEmpty());
         check(w.frontTab() != nullptr);
+        tabs += w.tabs.size();
     }
+    // The tabs kept are bounded, however many records make up new ones.
+    check(tabs <= ChromiumSession::kMaxTabsRead);
     return 0;
 }

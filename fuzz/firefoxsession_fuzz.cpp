@@ -38,8 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto windows = FirefoxSession::parse(bytes);
     if (!windows)
         return 0;
+    // What one read keeps is bounded, whatever the file claims.
+    check(windows->size() <= FirefoxSession::kMaxWindowsRead);
     for (const BrowserWindow& w : *windows) {
         check(!w.tabs.isEmpty());
+        check(w.tabs.size() <= FirefoxSession::kMaxTabsRead);
         check(w.frontTab() != nullptr);
         for (const BrowserTab& tab : w.tabs)
             check(!tab.url.isEmpty());

@@ -21,6 +21,8 @@ bool IntegratedWindowContent::restoresTabs(const QString& app)
     return row && row->how == Integration::How::browser && !Integrations::isOff(app);
 }
 
+bool IntegratedWindowContent::restoreStartsBrowser() { return !Integrations::scriptsApplications(); }
+
 QCoro::Task<bool> IntegratedWindowContent::restoreTabs(QString app, QStringList urls)
 {
     std::function<bool()> work = [app = std::move(app), urls = std::move(urls)] {

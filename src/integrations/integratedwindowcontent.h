@@ -15,6 +15,8 @@ public:
     // A browser row of the table whose integration is on.
     bool restoresTabs(const QString& app) override;
     QCoro::Task<bool> restoreTabs(QString app, QStringList urls) override;
+    // Where applications are not scripted: the browser's own command starts it.
+    bool restoreStartsBrowser() override;
     QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override;
     std::optional<QString> cleanWebAddress(const QString& address) override;
     QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) override;

@@ -16,7 +16,9 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
+#include <coroutine>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace tavrin::Integrations {
@@ -221,22 +223,148 @@ QList<WindowEntry> entries(const std::vector<AXWindow>& windows)
     return out;
 }
 
-QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows)
+namespace {
+
+// The reads of a capture on a worker, raced against the time limit: whichever
+// ends first resumes the capture, on the main thread.
+struct Race {
+    std::optional<QList<SavedItem>> items;
+    std::coroutine_handle<> waiting;
+    bool over = false;
+
+    void finish(std::optional<QList<SavedItem>> result)
+    {
+        if (over)
+            return;
+        over = true;
+        items = std::move(result);
+        waiting.resume();
+    }
+};
+
+// Holds pointers only: the compiler may destroy a co_await operand twice.
+struct RaceAwaiter {
+    std::shared_ptr<Race>* race;
+    std::function<QList<SavedItem>()>* work;
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> h)
+    {
+        (*race)->waiting = h;
+        Clock& clock = *Platform::current().clock;
+        auto result = std::make_shared<std::optional<QList<SavedItem>>>();
+        clock.runInBackground([result, work = std::move(*work)] { result->emplace(work()); }, nullptr,
+                              [race = *race, result] { race->finish(std::move(*result)); });
+        clock.schedule(kCaptureTimeLimit, [race = *race] { race->finish(std::nullopt); });
+    }
+    void await_resume() const noexcept {}
+};
+
+} // namespace
+
+QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browsers)
 {
-    std::function<QList<SavedItem>()> work = [list = entries(windows), off = offNames()] {
-        return readAll(list, true, off);
-    };
-    co_return co_await Platform::current().clock->background(std::move(work));
+    const QList<WindowEntry> list = entries(windows);
+    const QSet<QString> off = offNames();
+    std::function<QList<SavedItem>()> work = [list, off, browsers] { return readAll(list, true, off, browsers); };
+    auto race = std::make_shared<Race>();
+    RaceAwaiter awaiter{&race, &work};
+    co_await awaiter;
+    if (race->items)
+        co_return std::move(*race->items);
+    // Overran: what the windows tell by themselves.
+    QList<SavedItem> items;
+    for (const WindowEntry& e : list)
+        items.append(SavedItem{e.app, isOff(e.app, off) ? std::nullopt : e.document, std::nullopt});
+    co_return items;
 }
 
-QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows)
+QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers)
 {
     if (windows.empty())
         return {};
-    return readAll(entries(windows), false, offNames());
+    return readAll(entries(windows), false, offNames(), browsers);
 }
 
-QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames)
+namespace {
+
+// Windows show a title cut to this many characters (a browser's front tab).
+constexpr qsizetype kTitleCut = 256;
+
+// Each entry's read, one to one: the read of exactly its title first, then
+// the one with the longest title its title contains (allowing for the cut);
+// an entry whose title another window of its application carries too
+// cannot be told apart and gets none, nor does a private browser window. Entries without a read show their
+// document unless their integration is off.
+QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads,
+                          const QSet<QString>& offNames)
+{
+    QHash<QString, QList<bool>> used;
+    for (auto it = reads.cbegin(); it != reads.cend(); ++it)
+        used.insert(it.key(), QList<bool>(it->size(), false));
+    QList<const Read*> found(entries.size(), nullptr);
+    // Windows of one application with the same title are told apart only
+    // when what was read of them is the same anyway.
+    const auto shared = [&](const WindowEntry& e) {
+        const auto same = std::count_if(entries.cbegin(), entries.cend(),
+                                        [&](const WindowEntry& o) { return o.app == e.app && o.title == e.title; });
+        if (same < 2)
+            return false;
+        QList<Read> titled = reads.value(e.app);
+        titled.removeIf([&](const Read& r) { return r.title != e.title; });
+        return titled.size() != same || titled.count(titled.front()) != titled.size();
+    };
+    // A private window (Firefox marks its title) is never in a session file:
+    // whatever read its title contains is another window's.
+    const auto privateBrowsing = [](const WindowEntry& e) {
+        const Integration* row = byName(e.app);
+        return row && row->how == How::browser && e.title.endsWith(QLatin1String(" Private Browsing"));
+    };
+    const auto pass = [&](const std::function<qsizetype(const WindowEntry&, const Read&)>& fit) {
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const WindowEntry& e = entries[i];
+            if (found[i] || shared(e) || privateBrowsing(e))
+                continue;
+            const auto list = reads.constFind(e.app);
+            if (list == reads.cend())
+                continue;
+            const QList<Read>& candidates = *list;
+            QList<bool>& taken = used[e.app];
+            qsizetype best = -1, bestFit = 0;
+            for (qsizetype r = 0; r < candidates.size(); ++r)
+                if (const qsizetype f = taken[r] ? 0 : fit(e, candidates[r]); f > bestFit) {
+                    best = r;
+                    bestFit = f;
+                }
+            if (best >= 0) {
+                taken[best] = true;
+                found[i] = &candidates[best];
+            }
+        }
+    };
+    pass([](const WindowEntry& e, const Read& r) { return qsizetype(r.title == e.title); });
+    pass([](const WindowEntry& e, const Read& r) {
+        const QString shown = r.title.left(kTitleCut);
+        return !shown.isEmpty() && e.title.contains(shown) ? shown.size() : 0;
+    });
+    QList<SavedItem> items;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const WindowEntry& e = entries[i];
+        SavedItem item{e.app, std::nullopt, std::nullopt};
+        if (found[i]) {
+            item.url = found[i]->url;
+            item.tabs = found[i]->tabs;
+        } else if (!isOff(e.app, offNames)) {
+            item.url = e.document;
+        }
+        items.append(std::move(item));
+    }
+    return items;
+}
+
+} // namespace
+
+QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames,
+                         bool browsers)
 {
     QStringList apps;
     QHash<QString, QStringList> titles;
@@ -248,10 +376,11 @@ QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, con
     QHash<QString, QList<Read>> reads;
     for (const QString& app : apps) {
         const Integration* row = byName(app);
-        if (!row || isOff(app, offNames))
+        if (!row || isOff(app, offNames) || (row->how == How::browser && !browsers))
             continue;
-        // The user is never asked from here.
-        if (row->needsAutomation()) {
+        // The user is never asked from here. Where applications are not
+        // scripted, every read is of files and processes: nothing to ask.
+        if (row->needsAutomation() && scriptsApplications()) {
             const Permission p = automation ? permission(*row, false) : Permission::denied;
             if (p != Permission::allowed && p != Permission::notNeeded)
                 continue;
@@ -259,23 +388,7 @@ QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, con
         reads.insert(app, read(*row, titles.value(app)));
     }
 
-    QList<SavedItem> items;
-    for (const WindowEntry& e : entries) {
-        SavedItem item{e.app, std::nullopt, std::nullopt};
-        const QList<Read> found = reads.value(e.app);
-        auto match = std::find_if(found.begin(), found.end(), [&](const Read& r) { return r.title == e.title; });
-        if (match == found.end())
-            match = std::find_if(found.begin(), found.end(),
-                                 [&](const Read& r) { return !r.title.isEmpty() && e.title.contains(r.title); });
-        if (match != found.end()) {
-            item.url = match->url;
-            item.tabs = match->tabs;
-        } else if (!isOff(e.app, offNames)) {
-            item.url = e.document;
-        }
-        items.append(std::move(item));
-    }
-    return items;
+    return itemsFor(entries, reads, offNames);
 }
 
 QList<Read> read(const Integration& row, const QStringList& titles)
@@ -419,14 +532,15 @@ QList<Read> readBrowser(const Integration& row)
     QList<Read> out;
     for (const BrowserWindow& window : windows.value_or(QList<BrowserWindow>())) {
         const BrowserTab* shown = window.frontTab();
-        if (!shown || !shown->url.startsWith(QLatin1String("http")))
+        if (!shown || !isBrowserAddress(shown->url))
             continue;
         QStringList tabs;
         for (const BrowserTab& tab : window.tabs)
-            if (tab.url.startsWith(QLatin1String("http")))
+            if (isBrowserAddress(tab.url))
                 tabs.append(tab.url);
-        out.append(
-            Read{shown->title, shown->url, tabs.size() < 2 ? std::nullopt : std::optional(tabs.mid(0, kMaxTabs))});
+        // Paired with its window on screen by the platform: that window's title.
+        const QString title = window.windowTitle.isEmpty() ? shown->title : window.windowTitle;
+        out.append(Read{title, shown->url, tabs.size() < 2 ? std::nullopt : std::optional(tabs.mid(0, kMaxTabs))});
     }
     return out;
 }

@@ -51,6 +51,8 @@ inline const QString kOffKey = QStringLiteral("integrations.off");
 // A request or helper program that has not answered by then is given up.
 inline constexpr double kScriptTimeLimit = 10;
 inline constexpr double kProcessTimeLimit = 10;
+// A capture whose reads have not ended by then goes on without them.
+inline constexpr double kCaptureTimeLimit = 12;
 // A browser window keeps at most this many tab addresses.
 inline constexpr int kMaxTabs = 40;
 
@@ -118,15 +120,21 @@ QString restoreScript(const QString& app, const QStringList& urls);
 // One item per window, in order: its application and, where its integration
 // is on and (for asked applications) allowed, the address and tabs it shows,
 // else its document. Reads the windows on the main thread, everything else
-// on a worker; finishes on the main thread. Does not fail.
-QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows);
-// The same without asking applications, on the calling thread (main).
-QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows);
+// on a worker; finishes on the main thread. Reads that overrun
+// kCaptureTimeLimit are left to finish alone: the items are then the
+// windows' documents. Browsers are read only with `browsers`. Does not fail.
+QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browsers = true);
+// The same without asking applications, on the calling thread (main). On
+// Linux nothing is asked: what windows show is read from files and /proc,
+// so these reads run here too (browsers only with `browsers`).
+QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers = true);
 // The entries of the windows. Main thread.
 QList<WindowEntry> entries(const std::vector<AXWindow>& windows);
 // The items for the entries; asked applications are read only with
-// `automation`. `offNames` as offNames() gave them.
-QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames);
+// `automation` (where applications are scripted), browsers only with
+// `browsers`. `offNames` as offNames() gave them.
+QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames,
+                         bool browsers = true);
 // The reads of one application whose windows carry `titles`, by its row.
 QList<Read> read(const Integration& row, const QStringList& titles);
 

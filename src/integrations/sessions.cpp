@@ -120,6 +120,16 @@ void Sessions::save(bool withTabs)
     std::optional<Capture> capture = prepare();
     if (!capture)
         return;
+    if (!Integrations::scriptsApplications()) {
+        // Reading files asks no one: the quit save reads them too, at once.
+        const bool browsers = switchOnUnlessFalse(kSendBrowserURLsKey);
+        if (withTabs)
+            saveWithTabs(std::move(*capture), browsers);
+        else
+            makeSession(capture->apps, capture->name, capture->layout,
+                        Integrations::captureWindow(capture->windows, browsers));
+        return;
+    }
     if (withTabs && readsTabs(capture->apps)) {
         saveWithTabs(std::move(*capture));
         return;
@@ -148,13 +158,13 @@ bool Sessions::readsTabs(const QStringList& apps)
            && std::any_of(apps.cbegin(), apps.cend(), [](const QString& app) { return BrowserURLs::isSupported(app); });
 }
 
-void Sessions::saveWithTabs(Capture capture)
+void Sessions::saveWithTabs(Capture capture, bool browsers)
 {
     saving_ = true;
-    // The capture's scripts and helper programs each have a time limit, so
-    // this ends, and with it the block on further saves.
-    task_.start([this, capture = std::move(capture)](CancelToken cancel) -> QCoro::Task<> {
-        auto reading = Integrations::capture(capture.windows);
+    // The capture has a time limit, so this ends, and with it the block on
+    // further saves.
+    task_.start([this, capture = std::move(capture), browsers](CancelToken cancel) -> QCoro::Task<> {
+        auto reading = Integrations::capture(capture.windows, browsers);
         const QList<SavedItem> items = co_await std::move(reading);
         if (cancel.isCancelled())
             co_return;

@@ -65,8 +65,11 @@ public:
     // With `withTabs`, and while "sendBrowserURLs" is on, a save with a browser
     // among its windows reads what the windows show with scripts in the
     // background and finishes later (isSaving() meanwhile); every other save
-    // finishes before it returns. Failures are silent: the next trigger tries
-    // again.
+    // finishes before it returns. Where applications are not scripted
+    // (Linux), what windows show is read from files and /proc and asks no
+    // one: every save reads it (browsers while "sendBrowserURLs" is on), in
+    // the background with `withTabs`, at once without (the quit). Failures
+    // are silent: the next trigger tries again.
     void save(bool withTabs);
     bool isSaving() const { return saving_; }
 
@@ -128,7 +131,7 @@ private:
     // there is nothing to save.
     std::optional<Capture> prepare() const;
     static bool readsTabs(const QStringList& apps);
-    void saveWithTabs(Capture capture);
+    void saveWithTabs(Capture capture, bool browsers = true);
 
     WindowManager& windows_;
     std::vector<QMetaObject::Connection> triggers_;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <optional>
 
 namespace tavrin {
@@ -18,6 +19,20 @@ struct AutomationTarget {
     QString profiles;        // a browser's folder of profiles, under the home folder; empty for others
 };
 
+// Whether `url` may be kept for a browser and given to one: an http or https
+// address with a host, without spaces or control characters (nothing a
+// browser could take for a switch or a local file).
+inline bool isBrowserAddress(const QString& url)
+{
+    for (const QChar c : url)
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
+            return false;
+    const QUrl address(url, QUrl::StrictMode);
+    return address.isValid() && !address.host().isEmpty()
+           && (address.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+               || address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0);
+}
+
 // One tab of a browser window.
 struct BrowserTab {
     QString title;
@@ -29,6 +44,9 @@ struct BrowserTab {
 struct BrowserWindow {
     QList<BrowserTab> tabs;
     int front = 0; // an index into tabs
+    // The title of the window on screen it was paired with, where the
+    // browser's own answer does not say which window it is (empty otherwise).
+    QString windowTitle;
 
     const BrowserTab* frontTab() const { return front >= 0 && front < tabs.size() ? &tabs[front] : nullptr; }
     bool operator==(const BrowserWindow&) const = default;

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "workspaces/shortcutparameters.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -84,8 +85,42 @@ void SavedWorkspaceStore::update(const SavedWorkspace& workspace)
     refreshIntents();
 }
 
-QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& workspace)
+void SavedWorkspaceStore::keepWhatWasRead(SavedWorkspace& session, const SavedWorkspace& earlier)
 {
+    if (!session.items || !earlier.items)
+        return;
+    const auto readNothing = [](const SavedItem& item) { return !item.url && !item.tabs; };
+    QHash<QString, QList<const SavedItem*>> earlierOf; // each application's items, in order
+    for (const SavedItem& item : *earlier.items)
+        earlierOf[item.app].append(&item);
+    QHash<QString, QList<SavedItem*>> nowOf;
+    for (SavedItem& item : *session.items)
+        nowOf[item.app].append(&item);
+    for (auto it = nowOf.begin(); it != nowOf.end(); ++it) {
+        const QList<const SavedItem*>& before = earlierOf.value(it.key());
+        // Only an application none of whose windows was read (its read did
+        // not run or did not end), with as many windows as before: where a
+        // read ran, a window it found nothing for shows nothing (a private
+        // window, one the titles could not tell).
+        if (before.size() != it->size()
+            || !std::all_of(it->cbegin(), it->cend(), [&](const SavedItem* item) { return readNothing(*item); }))
+            continue;
+        for (qsizetype i = 0; i < it->size(); ++i) {
+            (*it)[i]->url = before[i]->url;
+            (*it)[i]->tabs = before[i]->tabs;
+        }
+    }
+}
+
+QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> list, SavedWorkspace workspace)
+{
+    // What the newest session of this name read is kept where this one read
+    // nothing (a read that could not run, a window the read could not tell).
+    const auto sameName = std::find_if(list.cbegin(), list.cend(), [&](const SavedWorkspace& w) {
+        return w.isAutomatic() && w.name == workspace.name;
+    });
+    if (sameName != list.cend())
+        keepWhatWasRead(workspace, *sameName);
     // The newest session with the same applications gives way to this one.
     const auto newestAutomatic =
         std::find_if(list.begin(), list.end(), [](const SavedWorkspace& w) { return w.isAutomatic(); });

@@ -43,7 +43,11 @@ public:
     // automatic one when it holds the same applications, and any automatic
     // one of exactly the same name; keeps automatic workspaces only under the
     // three newest automatic names and at most 12 others; writes, then
-    // refreshes the intents.
+    // refreshes the intents. A save never takes away what the newest
+    // automatic one of the same name knew of a window: when none of an
+    // application's windows got an address or tabs (its read did not run or
+    // did not end) and it has as many windows as in that save, its items take
+    // that save's addresses and tabs, window for window in order.
     static void update(const SavedWorkspace& workspace);
 
     // Removes the workspaces of exactly this name and writes the list; the
@@ -59,7 +63,9 @@ private:
     // Reads the list, changes it and writes it back, setting aside first a
     // stored value that did not decode completely.
     static void rewrite(const std::function<void(QList<SavedWorkspace>&)>& change);
-    static QList<SavedWorkspace> mergedSession(QList<SavedWorkspace> list, const SavedWorkspace& session);
+    static QList<SavedWorkspace> mergedSession(QList<SavedWorkspace> list, SavedWorkspace session);
+    // `session`'s items that read nothing, given what `earlier` read of them.
+    static void keepWhatWasRead(SavedWorkspace& session, const SavedWorkspace& earlier);
     static void refreshIntents();
 };
 

@@ -35,6 +35,9 @@ public:
     // first in front; true when it did (false: the caller opens the first
     // address on its own).
     virtual QCoro::Task<bool> restoreTabs(QString app, QStringList urls) = 0;
+    // Whether restoreTabs also starts a browser that does not run, with the
+    // tabs (else the browser is started first, then given them).
+    virtual bool restoreStartsBrowser() { return false; }
     // Brings the tab that `tab` designates to the front of the open window of
     // `app` titled `windowTitle`; true when it did.
     virtual QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) = 0;

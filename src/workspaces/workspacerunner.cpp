@@ -113,8 +113,10 @@ QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
         co_return !o.location.isEmpty() && workspace().launchApplication(o.location);
     if (!restoresTabs(row))
         co_return workspace().openUrl(QUrl(*row.openURL), o.location);
-    // The tabs go into a new window of the browser, which must run first.
-    if (running)
+    // The tabs go into a new window of the browser, which must run first,
+    // unless the command that opens them starts it (once, with the tabs).
+    WindowContent* content = WindowContent::installed();
+    if (running || (content && content->restoreStartsBrowser()))
         co_return co_await openTabs(row, o.location);
     if (!o.location.isEmpty() && workspace().launchApplication(o.location)) {
         o.awaitingLaunch = true;
@@ -338,8 +340,15 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
 {
     Clock& clock = *Platform::current().clock;
     std::vector<Opening> openings;
+    WindowContent* content = WindowContent::installed();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].existing)
+            continue;
+        // A saved browser window that kept no address (a private one, one
+        // whose tabs could not be told) does not come back as an empty
+        // window where the browser's own command brings windows back.
+        if (rows[i].saved && !rows[i].openURL && content && content->restoreStartsBrowser()
+            && content->restoresTabs(rows[i].app))
             continue;
         Opening o;
         o.row = i;

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/x11/desktopentries.h"
 #include "platform/x11/x11automation.h"
+#include "platform/x11/x11workspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,17 +126,40 @@ TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
     EXPECT_EQ(Integrations::folderForTTY("/dev/ttys999"), std::nullopt);
 }
 
+TEST(X11Workspace, ATerminalIsToldItsFolderByItsOwnOptionWhereItHasOne)
+{
+    const struct {
+        const char* program;
+        QStringList arguments;
+    } cases[] = {
+        {"gnome-terminal", {"--working-directory=/home/sam/src"}},
+        {"konsole", {"--workdir", "/home/sam/src"}},
+        {"alacritty", {"--working-directory", "/home/sam/src"}},
+        {"kitty", {"--directory", "/home/sam/src"}},
+        {"xterm", {}}, // only the working directory it is started in
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(X11Workspace::folderArguments(c.program, "/home/sam/src"), c.arguments) << c.program;
+}
+
 TEST(X11Automation, ABrowserWindowWithTabsOpensThroughItsDesktopEntry)
 {
-    // Only web addresses, after "--": none can pass for a switch of the
-    // browser's. The one to be in front is opened last.
-    EXPECT_EQ(
-        X11Automation::newWindowCommand({"/usr/bin/google-chrome-stable"},
-                                        {"https://a/", "--gpu-launcher=/bin/sh", "file:///etc/passwd", "http://b/"}),
-        (QStringList{"/usr/bin/google-chrome-stable", "--new-window", "--", "http://b/", "https://a/"}));
-    EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {"javascript:alert(1)"}).isEmpty());
-    EXPECT_TRUE(X11Automation::newWindowCommand({}, {"https://a/"}).isEmpty());
-    EXPECT_TRUE(X11Automation::newWindowCommand({"/usr/bin/browser"}, {}).isEmpty());
+    // Only web addresses: none can pass for a switch of the browser's, nor
+    // reach it as a file to open. The first is to be in front.
+    const QStringList urls{"https://a/",   "--gpu-launcher=/bin/sh", "file:///etc/passwd", "http://b/",
+                           "https://c/ d", "https://e/\x01",         "http://f/"};
+    const QStringList chrome{"/usr/bin/google-chrome-stable"}, firefox{"/usr/bin/firefox-esr"};
+    // Chromium shows the first address of one command ("--" ends its switches).
+    EXPECT_EQ(X11Automation::newWindowCommands(chrome, urls, false),
+              (QList<QStringList>{chrome + QStringList{"--new-window", "--", "https://a/", "http://b/", "http://f/"}}));
+    // Firefox shows the tab opened last, and takes "--" for nothing.
+    EXPECT_EQ(X11Automation::newWindowCommands(firefox, urls, true),
+              (QList<QStringList>{firefox + QStringList{"--new-window", "http://b/"},
+                                  firefox + QStringList{"--new-tab", "http://f/"},
+                                  firefox + QStringList{"--new-tab", "https://a/"}}));
+    EXPECT_TRUE(X11Automation::newWindowCommands({"/usr/bin/browser"}, {"javascript:alert(1)"}, false).isEmpty());
+    EXPECT_TRUE(X11Automation::newWindowCommands({}, {"https://a/"}, false).isEmpty());
+    EXPECT_TRUE(X11Automation::newWindowCommands({"/usr/bin/browser"}, {}, true).isEmpty());
 
     QTemporaryDir dir;
     QFile hidden(dir.filePath("helper.desktop"));

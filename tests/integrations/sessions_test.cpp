@@ -206,6 +206,20 @@ TEST_F(SessionsOfFourWindows, ASaveWithABrowserReadsItsTabsAndDropsTriggersMeanw
     EXPECT_EQ(saved()[0].items->front().url, "https://docs.example.com/");
 }
 
+TEST_F(SessionsOfFourWindows, TheQuitSaveAfterALockKeepsTheTabsTheLockRead)
+{
+    sessionsUnderTest.start();
+    env.desktop.fireScreensDidSleep();
+    for (int step = 0; step < 100 && sessionsUnderTest.isSaving(); ++step)
+        env.clock.advance(0.1);
+    ASSERT_EQ(sessions().size(), 1);
+    env.clock.advance(60);
+    env.desktop.fireWillTerminate(); // reads no tabs
+    ASSERT_EQ(sessions().size(), 1);
+    EXPECT_EQ(sessions()[0].savedAt, env.clock.nowDate());
+    EXPECT_EQ(sessions()[0].items->front().url, "https://docs.example.com/");
+}
+
 TEST_F(SessionsOfFourWindows, BrowserTabsAreReadOnlyWhileAddressesMayBeSent)
 {
     env.defaults.setValue(Sessions::kSendBrowserURLsKey, false);

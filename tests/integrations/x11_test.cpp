@@ -5,10 +5,13 @@
 
 #include "integrations/browserurls.h"
 #include "integrations/integrations.h"
+#include "integrations/sessions.h"
 #include "platform/linux/terminalfolder.h"
 #include "platform/workspace.h"
 #include "support/sessionfiles.h"
 #include "support/x11/x11fixture.h"
+#include "windows/windowmanager.h"
+#include "workspaces/savedworkspacestore.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +29,8 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         // The browser and its session are the test's: its own home and data folder.
         qputenv("HOME", dir_.filePath("home").toUtf8());
+        // Browsers keep their profiles under the configuration folder.
+        qputenv("XDG_CONFIG_HOME", dir_.filePath("config").toUtf8());
         qputenv("XDG_DATA_HOME", dir_.filePath("data").toUtf8());
         write("data/applications/chromium.desktop",
               "[Desktop Entry]\nType=Application\nName=Chromium\nStartupWMClass=Chromium\nExec="
@@ -41,7 +46,9 @@ protected:
         session.tabWindow(1, 12).tabIndex(12, 2).navigation(12, 0, "chrome://settings/", "Settings");
         session.tabWindow(2, 20).tabIndex(20, 0).navigation(20, 0, "https://plan.example/", "Plan");
         session.selectedTab(1, 0).selectedTab(2, 0);
-        write("home/.config/chromium/Default/Sessions/Session_13300000000000001", session.bytes());
+        write("config/chromium/Default/Sessions/Session_13300000000000001", session.bytes());
+        // The browser runs.
+        ASSERT_TRUE(sessionfiles::lock(dir_.filePath("config/chromium/SingletonLock")));
 
         X11Test::SetUp();
         if (IsSkipped() || HasFatalFailure())
@@ -105,14 +112,14 @@ TEST_F(X11Integrations, ABrowsersTabsAreCapturedFromItsSessionAndComeBackInANewW
               (QList<BrowserWindowTabs>{{"Inbox", "https://mail.example/", {"Docs", "Settings"}}}));
 
     // Restoring starts the browser's desktop entry with only web addresses,
-    // after "--", the front one last.
+    // after "--", the front one first (where Chromium shows it).
     EXPECT_TRUE(Integrations::restoreTabs(
         "Chromium", {"https://mail.example/", "--gpu-launcher=/bin/sh", "https://docs.example/"}));
     QFile arguments(dir_.filePath("arguments"));
     ASSERT_TRUE(waitUntil([&] { return arguments.exists(); }, 10));
     ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split('\n', Qt::SkipEmptyParts),
-              (QStringList{"--new-window", "--", "https://docs.example/", "https://mail.example/"}));
+              (QStringList{"--new-window", "--", "https://mail.example/", "https://docs.example/"}));
 }
 
 TEST_F(X11Integrations, AFirefoxWindowShowsTheTabItsTitleNamesThoughTheFileIsOlder)
@@ -120,13 +127,15 @@ TEST_F(X11Integrations, AFirefoxWindowShowsTheTabItsTitleNamesThoughTheFileIsOld
     write("data/applications/firefox-esr.desktop",
           "[Desktop Entry]\nType=Application\nName=Firefox ESR\nStartupWMClass=Firefox-esr\nExec="
               + dir_.filePath("browser").toUtf8() + " %u\n");
-    write("home/.mozilla/firefox/profiles.ini",
+    // Where a new account's Firefox keeps its profiles.
+    write("config/mozilla/firefox/profiles.ini",
           "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abcd.default-esr\nDefault=1\n");
     // The file still names the first tab: a tab switch alone is not written.
-    write("home/.mozilla/firefox/abcd.default-esr/sessionstore-backups/recovery.jsonlz4",
+    write("config/mozilla/firefox/abcd.default-esr/sessionstore-backups/recovery.jsonlz4",
           sessionfiles::firefox(R"({"windows":[{"tabs":[
               {"entries":[{"url":"https://mail.example/","title":"Inbox"}],"index":1},
               {"entries":[{"url":"https://docs.example/","title":"Docs"}],"index":1}],"selected":1}]})"));
+    ASSERT_TRUE(sessionfiles::lock(dir_.filePath("config/mozilla/firefox/abcd.default-esr/lock")));
     X11TestClient* browser = startClient(ofClass("Docs \u2014 Mozilla Firefox", "Firefox-esr"));
     ASSERT_TRUE(browser);
     ASSERT_TRUE(waitUntil([&] { return !windowsOf(browser->pid()).empty(); }));
@@ -137,6 +146,15 @@ TEST_F(X11Integrations, AFirefoxWindowShowsTheTabItsTitleNamesThoughTheFileIsOld
     EXPECT_EQ(items->front().app, "Firefox ESR");
     EXPECT_EQ(items->front().url, "https://docs.example/");
     EXPECT_EQ(items->front().tabs, (QStringList{"https://mail.example/", "https://docs.example/"}));
+
+    // A private window on the same page is in no file: it keeps no address.
+    X11TestClient* secret = startClient(ofClass("Docs \u2014 Mozilla Firefox Private Browsing", "Firefox-esr"));
+    ASSERT_TRUE(secret);
+    ASSERT_TRUE(waitUntil([&] { return !windowsOf(secret->pid()).empty(); }));
+    const auto hidden = finish(Integrations::capture(windowsOf(secret->pid())));
+    ASSERT_TRUE(hidden);
+    ASSERT_EQ(hidden->size(), 1);
+    EXPECT_EQ(hidden->front(), (SavedItem{"Firefox ESR", std::nullopt, std::nullopt}));
 }
 
 TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)
@@ -149,6 +167,190 @@ TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)
     ASSERT_TRUE(items);
     ASSERT_EQ(items->size(), 1);
     EXPECT_EQ(items->front().url, QUrl::fromLocalFile(QDir::currentPath()).toString(QUrl::FullyEncoded));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
+{
+    X11TestClient* browser = startClient(ofClass("Inbox - Chromium", "Chromium"));
+    ASSERT_TRUE(browser);
+    QStringList folders;
+    std::vector<AXElement> xterms;
+    for (const char* name : {"alpha", "beta"}) {
+        folders.append(dir_.filePath(name));
+        ASSERT_TRUE(QDir().mkpath(folders.back()));
+        // A shell that reads no start-up file: its prompt leaves the title alone.
+        xterms.push_back(
+            startXterm(500 + 300 * int(xterms.size()), 400, folders.back(), {"-T", name, "-e", "bash", "--norc"}));
+        ASSERT_TRUE(xterms.back().isValid());
+        ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms.back().pid).has_value(); }));
+    }
+    const auto saved = [&](const QString& app) {
+        QList<SavedItem> out;
+        const QList<SavedWorkspace> all = SavedWorkspaceStore::load();
+        if (all.size() == 1 && all.front().items)
+            for (const SavedItem& item : *all.front().items)
+                if (item.app == app)
+                    out.append(item);
+        return out;
+    };
+    const auto folderUrls = [&] {
+        QStringList out;
+        for (const SavedItem& item : saved("XTerm"))
+            out.append(item.url.value_or(QString()));
+        out.sort();
+        return out;
+    };
+    const QStringList expected{QUrl::fromLocalFile(folders[0]).toString(QUrl::FullyEncoded),
+                               QUrl::fromLocalFile(folders[1]).toString(QUrl::FullyEncoded)};
+
+    WindowManager windows;
+    Sessions sessions(windows);
+    // A quit reads the folders and tabs by itself (nothing is asked of the
+    // applications here).
+    sessions.save(false);
+    EXPECT_EQ(folderUrls(), expected);
+    ASSERT_EQ(saved("Chromium").size(), 1);
+    EXPECT_EQ(saved("Chromium").front().url, "https://mail.example/");
+
+    sessions.save(true); // the screen locks
+    ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }));
+    ASSERT_EQ(saved("Chromium").size(), 1);
+    EXPECT_EQ(saved("Chromium").front().tabs, (QStringList{"https://mail.example/", "https://docs.example/"}));
+    EXPECT_EQ(folderUrls(), expected);
+
+    // The quit reads the terminals again; the browser's file is being
+    // rewritten and reads nothing, which takes away nothing.
+    QFile::remove(dir_.filePath("config/chromium/Default/Sessions/Session_13300000000000001"));
+    sessions.save(false);
+    ASSERT_EQ(saved("Chromium").size(), 1);
+    EXPECT_EQ(saved("Chromium").front().url, "https://mail.example/");
+    EXPECT_EQ(saved("Chromium").front().tabs, (QStringList{"https://mail.example/", "https://docs.example/"}));
+    EXPECT_EQ(folderUrls(), expected);
+}
+
+} // namespace
+
+namespace {
+
+// What a browser shows after the commands it was given, as the two families
+// were measured to behave: Chromium opens one window per "--new-window"
+// command with every address after it ("--" ends its switches) and shows the
+// first; Firefox ignores "--", opens a window with the one address after
+// "--new-window" and another with any further ones, adds each "--new-tab"
+// address to the newest window and shows it.
+struct Shown {
+    QList<QStringList> windows;
+    QList<QString> front;
+};
+Shown replay(const QList<QStringList>& commands, bool firefox)
+{
+    Shown out;
+    for (QStringList args : commands) {
+        args.removeAll(firefox ? "--" : "\x01");
+        if (!firefox) {
+            const qsizetype end = args.indexOf("--");
+            if (args.value(0) == "--new-window" && end >= 0) {
+                out.windows.append(args.mid(end + 1));
+                out.front.append(args.value(end + 1));
+            }
+            continue;
+        }
+        if (args.value(0) == "--new-tab" && args.size() == 2 && !out.windows.isEmpty()) {
+            out.windows.back().append(args[1]);
+            out.front.back() = args[1];
+        } else if (args.value(0) == "--new-window" && args.size() >= 2) {
+            out.windows.append({args[1]});
+            out.front.append(args[1]);
+            if (args.size() > 2) {
+                out.windows.append(args.mid(2));
+                out.front.append(args[2]);
+            }
+        }
+    }
+    return out;
+}
+
+TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersInOrder)
+{
+    write("data/applications/firefox-esr.desktop",
+          "[Desktop Entry]\nType=Application\nName=Firefox ESR\nExec=" + dir_.filePath("browser").toUtf8() + " %u\n");
+    // The browser records each command it is given, one a line.
+    write("browser", "#!/bin/sh\nprintf '%s\\037' \"$@\" >> " + dir_.filePath("commands").toUtf8() + "\necho >> "
+                         + dir_.filePath("commands").toUtf8() + "\n");
+    QFile::setPermissions(dir_.filePath("browser"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The front tab first, then the others in their order.
+    const QStringList urls{"https://b.example/", "https://a.example/", "file:///etc/passwd", "https://c.example/"};
+    for (const char* app : {"Chromium", "Firefox ESR"}) {
+        SCOPED_TRACE(app);
+        QFile::remove(dir_.filePath("commands"));
+        ASSERT_TRUE(Integrations::restoreTabs(app, urls));
+        QFile log(dir_.filePath("commands"));
+        const qsizetype expected = QString(app) == "Chromium" ? 1 : 3;
+        QList<QStringList> commands;
+        ASSERT_TRUE(waitUntil([&] {
+            commands.clear();
+            if (log.open(QIODevice::ReadOnly)) {
+                for (const QByteArray& line : log.readAll().split('\n'))
+                    if (!line.isEmpty())
+                        commands.append(QString::fromUtf8(line).split('\x1f', Qt::SkipEmptyParts));
+                log.close();
+            }
+            return commands.size() == expected;
+        }));
+        const Shown shown = replay(commands, QString(app) != "Chromium");
+        ASSERT_EQ(shown.windows.size(), 1);
+        EXPECT_EQ(shown.front[0], "https://b.example/");
+        QStringList others = shown.windows[0];
+        others.removeAll("https://b.example/");
+        EXPECT_EQ(others, (QStringList{"https://a.example/", "https://c.example/"}));
+    }
+}
+
+TEST_F(X11Integrations, ThreeXtermsComeBackInTheirFolders)
+{
+    write("data/applications/xterm.desktop", "[Desktop Entry]\nType=Application\nName=XTerm\nExec=xterm\n");
+    QStringList folders;
+    for (const char* name : {"one", "two", "three"}) {
+        folders.append(dir_.filePath(name));
+        ASSERT_TRUE(QDir().mkpath(folders.back()));
+    }
+    Workspace& workspace = *Platform::current().workspace;
+    const QString xterm = dir_.filePath("data/applications/xterm.desktop");
+    for (const QString& folder : folders)
+        ASSERT_TRUE(workspace.openUrl(QUrl::fromLocalFile(folder), xterm));
+    // Each xterm's folder, as the process it started works in.
+    QStringList found;
+    ASSERT_TRUE(waitUntil([&] {
+        found.clear();
+        for (const RunningApp& app : workspace.runningApplications())
+            if (app.localizedName == "XTerm")
+                found.append(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(app.pid)).symLinkTarget());
+        found.sort();
+        return found.size() == 3;
+    }));
+    QStringList expected = folders;
+    expected.sort();
+    EXPECT_EQ(found, expected);
+    for (const RunningApp& app : workspace.runningApplications())
+        if (app.localizedName == "XTerm")
+            workspace.terminate(app.pid);
+}
+
+TEST_F(X11Integrations, AnXtermsTitleInCompoundTextReadsAsText)
+{
+    qputenv("LC_ALL", "C.UTF-8");
+    const AXElement xterm = startXterm(300, 300, {}, {"-T", "notes \u2014 xterm"});
+    qunsetenv("LC_ALL");
+    ASSERT_TRUE(xterm.isValid());
+    std::optional<QString> title;
+    EXPECT_TRUE(waitUntil([&] {
+        title = ax().attribute(xterm, ax::Title).as<QString>();
+        return title == "notes \u2014 xterm";
+    })) << title.value_or("(none)").toStdString();
 }
 
 } // namespace

@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tavrin;
 
@@ -79,14 +82,25 @@ TEST(FirefoxSession, ReadsTheProfilesThatProfilesIniNames)
     QTemporaryDir root;
     QDir(root.path()).mkpath("abcd.default-esr/sessionstore-backups");
     QDir(root.path()).mkpath("efgh.other/sessionstore-backups");
+    QDir(root.path()).mkpath("ijkl.stale/sessionstore-backups");
     QFile ini(root.filePath("profiles.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[Install3B6073811A6ABF12]\nDefault=abcd.default-esr\nLocked=1\n\n"
               "[Profile1]\nName=other\nIsRelative=1\nPath=efgh.other\n\n"
+              "[Profile2]\nName=stale\nIsRelative=1\nPath=ijkl.stale\n\n"
               "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abcd.default-esr\nDefault=1\n\n"
               "[General]\nStartWithLastProfile=1\nVersion=2\n");
     ini.close();
     EXPECT_FALSE(FirefoxSession::read(root.path())); // no session written yet
+    ASSERT_TRUE(sessionfiles::lock(root.filePath("abcd.default-esr/lock")));
+    ASSERT_TRUE(sessionfiles::lock(root.filePath("efgh.other/lock")));
+    // A profile whose browser does not run (its lock left by a crash, or
+    // none) is not read: its windows are not on screen.
+    ASSERT_TRUE(sessionfiles::lock(root.filePath("ijkl.stale/lock"), true));
+    QFile stale(root.filePath("ijkl.stale/sessionstore-backups/recovery.jsonlz4"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write(sessionfiles::firefox(kFirefoxJson));
+    stale.close();
 
     QFile file(root.filePath("abcd.default-esr/sessionstore-backups/recovery.jsonlz4"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -157,6 +171,8 @@ TEST(ChromiumSession, ReadsTheNewestSessionFileOfEachProfile)
     put("Default/Sessions/Session_13300000000000001", chromiumFile());
     put("Default/Sessions/Tabs_13300000000000002", older.bytes());
     put("Local State", "{}");
+    EXPECT_FALSE(ChromiumSession::read(root.path())); // the browser does not run
+    ASSERT_TRUE(sessionfiles::lock(root.filePath("SingletonLock")));
     const auto windows = ChromiumSession::read(root.path());
     ASSERT_TRUE(windows);
     EXPECT_EQ(windows->size(), 2);
@@ -196,3 +212,161 @@ TEST(BrowserWindowMatch, ALastUntitledWindowTakesItsTitleFromTheScreen)
 }
 
 } // namespace
+
+namespace {
+
+// The peak memory of this process since the last reset, in bytes (none
+// where the kernel does not keep it).
+std::optional<qint64> peakMemory()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLongLong() * 1024;
+    return std::nullopt;
+}
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+// The bytes a window that opens one tab and closes takes in a Chromium file.
+const qsizetype kClosedWindowRecords = [] {
+    sessionfiles::Chromium one;
+    one.tabWindow(1, 1).navigation(1, 0, "https://a.example/", "A").windowClosed(1);
+    return one.bytes().size() - 8;
+}();
+
+bool resetPeakMemory()
+{
+    QFile clear("/proc/self/clear_refs");
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+} // namespace
+
+TEST(SessionFiles, HostileFilesGiveNoAnswerOrABoundedOneWithoutHangingOrBloating)
+{
+    QTemporaryDir root;
+    const QString profile = root.filePath("firefox/p.default");
+    const QString file = profile + "/sessionstore-backups/recovery.jsonlz4";
+    QDir().mkpath(QFileInfo(file).path());
+    QFile ini(root.filePath("firefox/profiles.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Profile0]\nName=p\nIsRelative=1\nPath=p.default\n");
+    ini.close();
+    ASSERT_TRUE(sessionfiles::lock(profile + "/lock"));
+
+    // A session that unpacks to 300 MB of valid JSON: one window of tabs.
+    QByteArray big = R"({"windows":[{"tabs":[)";
+    const QByteArray tab = R"({"entries":[{"url":"https://a.example/","title":"A"}],"index":1},)";
+    big.reserve(300 << 20);
+    while (big.size() < (300 << 20) - tab.size())
+        big += tab;
+    big.chop(1);
+    big += "]}]}";
+    const QByteArray unpacksHuge = sessionfiles::firefox(big);
+    big.clear();
+    big.squeeze();
+    QByteArray claimsHuge = sessionfiles::firefox(kFirefoxJson);
+    qToLittleEndian<quint32>(400u << 20, claimsHuge.data() + 8);
+    // 5000 tabs: the read keeps a bounded number, the one in front among them.
+    QByteArray many = R"({"windows":[{"selected":4000,"tabs":[)";
+    for (int i = 0; i < 5000; ++i)
+        many += QByteArray(R"({"entries":[{"url":"https://a.example/)") + QByteArray::number(i) + R"("}]},)";
+    many.chop(1);
+    many += "]}]}";
+
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::optional<QString> front; // none: no answer
+    } cases[] = {
+        {"a FIFO", [&] { ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0600), 0); }, std::nullopt},
+        {"a link to /dev/zero", [&] { ASSERT_TRUE(QFile::link("/dev/zero", file)); }, std::nullopt},
+        {"a size of 400 MB", [&] { ASSERT_TRUE(writeFile(file, claimsHuge)); }, std::nullopt},
+        {"300 MB unpacked", [&] { ASSERT_TRUE(writeFile(file, unpacksHuge)); }, std::nullopt},
+        {"selected at INT_MIN",
+         [&] {
+             ASSERT_TRUE(writeFile(file, sessionfiles::firefox(R"({"windows":[{"selected":-2147483648,"tabs":[
+                 {"entries":[{"url":"https://a.example/"}]}]}]})")));
+         },
+         "https://a.example/"},
+        {"5000 tabs", [&] { ASSERT_TRUE(writeFile(file, sessionfiles::firefox(many))); }, "https://a.example/3999"},
+    };
+    const bool measured = resetPeakMemory() && peakMemory();
+    const qint64 before = peakMemory().value_or(0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(file);
+        c.make();
+        const auto windows = FirefoxSession::read(root.filePath("firefox"));
+        if (!c.front) {
+            EXPECT_FALSE(windows);
+            continue;
+        }
+        ASSERT_TRUE(windows);
+        ASSERT_EQ(windows->size(), 1);
+        EXPECT_LE(windows->front().tabs.size(), FirefoxSession::kMaxTabsRead);
+        ASSERT_TRUE(windows->front().frontTab());
+        EXPECT_EQ(windows->front().frontTab()->url, *c.front);
+    }
+    if (measured) {
+        EXPECT_LT(*peakMemory() - before, qint64(100) << 20);
+    }
+
+    // A Chromium file of 64 MB of closed windows' records keeps nothing of
+    // them (its speed is measured by a benchmark).
+    sessionfiles::Chromium closed;
+    for (qint32 w = 1; w <= (64 << 20) / kClosedWindowRecords; ++w)
+        closed.tabWindow(w, w).navigation(w, 0, "https://a.example/", "A").windowClosed(w);
+    const QString chromium = root.filePath("chromium/Default/Sessions/Session_1");
+    QDir().mkpath(QFileInfo(chromium).path());
+    ASSERT_TRUE(sessionfiles::lock(root.filePath("chromium/SingletonLock")));
+    ASSERT_TRUE(writeFile(chromium, closed.bytes()));
+    EXPECT_EQ(ChromiumSession::read(root.filePath("chromium")), QList<BrowserWindow>());
+}
+
+TEST(BrowserWindowMatch, PairsOneToOneAndGuessesNone)
+{
+    const BrowserWindow inbox = window({{"Inbox", "https://mail.example/"}, {"Docs", "https://docs.example/"}}, 0);
+    const BrowserWindow inbox2 = window({{"Inbox", "https://mail2.example/"}}, 0);
+    const BrowserWindow plan = window({{"Plan", "https://plan.example/"}}, 0);
+    const BrowserWindow planB = window({{"Plan B", "https://planb.example/"}}, 0);
+    const QString ff = " \u2014 Mozilla Firefox";
+    const struct {
+        const char* what;
+        QStringList titles;
+        QList<BrowserWindow> session;
+        QStringList fronts; // per title: the front address it is given, empty for none
+    } cases[] = {
+        {"equal titles", {"Inbox" + ff, "Inbox" + ff}, {inbox, inbox2}, {"", ""}},
+        {"a title two session windows show as well", {"Inbox" + ff}, {inbox, inbox2}, {""}},
+        {"a name and a longer one",
+         {"Plan B" + ff, "Plan" + ff},
+         {plan, planB},
+         {"https://planb.example/", "https://plan.example/"}},
+        {"a private window on the same page",
+         {"Inbox" + ff + " Private Browsing", "Inbox" + ff},
+         {inbox},
+         {"", "https://mail.example/"}},
+        {"an incognito window titled like a normal one", {"Inbox - Chromium", "Inbox - Chromium"}, {inbox}, {"", ""}},
+        {"an incognito window no session window explains",
+         {"Inbox - Chromium", "Secret - Chromium"},
+         {inbox, plan},
+         {"https://mail.example/", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList fronts;
+        const auto matched = BrowserWindowMatch::match(c.titles, c.session);
+        for (const QString& title : c.titles) {
+            const auto it = std::find_if(matched.begin(), matched.end(),
+                                         [&](const BrowserWindow& w) { return w.windowTitle == title; });
+            fronts.append(it == matched.end() ? QString() : it->frontTab()->url);
+        }
+        EXPECT_EQ(fronts, c.fronts);
+    }
+}

@@ -13,8 +13,13 @@
 namespace tavrin {
 namespace {
 
+// How long the test waits for the sound server or parec to do what it was
+// asked: a loaded machine makes them slow, and only a failure waits it out.
+constexpr double kWaitSeconds = 30.0;
+constexpr int kWaitMs = int(kWaitSeconds * 1000);
+
 // Waits (at most `seconds`) until `done` holds.
-bool waitUntil(const std::function<bool()>& done, double seconds = 5.0)
+bool waitUntil(const std::function<bool()>& done, double seconds = kWaitSeconds)
 {
     QElapsedTimer timer;
     timer.start();
@@ -51,7 +56,7 @@ protected:
                        QStringLiteral("--log-level=error"), QStringLiteral("-L"),
                        QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket_),
                        QStringLiteral("-L"), QStringLiteral("module-null-source source_name=mic")});
-        if (!server_.waitForStarted(5000))
+        if (!server_.waitForStarted(kWaitMs))
             GTEST_SKIP() << "the sound server did not start: " << server_.errorString().toStdString();
         if (!waitUntil([&] { return QFileInfo::exists(socket_); }))
             GTEST_SKIP() << "the sound server did not open its socket";
@@ -65,7 +70,7 @@ protected:
         stopRecording();
         if (server_.state() != QProcess::NotRunning) {
             server_.terminate();
-            server_.waitForFinished(5000);
+            server_.waitForFinished(kWaitMs);
         }
         if (previous_.isNull())
             qunsetenv("PULSE_SERVER");
@@ -78,14 +83,14 @@ protected:
         recorder_ = std::make_unique<QProcess>();
         recorder_->setStandardOutputFile(QProcess::nullDevice());
         recorder_->start(parec_, {QStringLiteral("-d"), QStringLiteral("mic"), QStringLiteral("--raw")});
-        ASSERT_TRUE(recorder_->waitForStarted(5000));
+        ASSERT_TRUE(recorder_->waitForStarted(kWaitMs));
     }
     void stopRecording()
     {
         if (!recorder_)
             return;
         recorder_->terminate();
-        recorder_->waitForFinished(5000);
+        recorder_->waitForFinished(kWaitMs);
         recorder_.reset();
     }
 
@@ -120,7 +125,7 @@ TEST_F(PulseMicrophoneOnAServer, ARecordingUnderWayIsSeenAtOnceAndTheServerGoing
     record();
     EXPECT_TRUE(waitUntil([&] { return microphone().inUse(); }));
     server_.terminate();
-    ASSERT_TRUE(server_.waitForFinished(5000));
+    ASSERT_TRUE(server_.waitForFinished(kWaitMs));
     EXPECT_TRUE(waitUntil([&] { return !microphone().inUse() && microphone().isCurrent(); }));
 }
 

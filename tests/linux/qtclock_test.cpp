@@ -175,3 +175,30 @@ TEST(QtClockTest, DestroyingTheClockWaitsForBackgroundWork)
 }
 
 } // namespace
+
+namespace {
+
+TEST(QtClockTest, DestroyingTheClockLeavesBehindWorkThatDoesNotEnd)
+{
+    // Work stuck in a read that never ends (a FIFO, a hung file system):
+    // quitting must not wait for it.
+    auto release = std::make_shared<QSemaphore>();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    bool delivered = false;
+    {
+        QtClock clock;
+        clock.runInBackground(
+            [release, ended] {
+                release->acquire();
+                *ended = true;
+            },
+            nullptr, [&] { delivered = true; });
+    }
+    EXPECT_FALSE(*ended);
+    release->release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended->load(); }, kPatienceMs));
+    QTest::qWait(10);
+    EXPECT_FALSE(delivered);
+}
+
+} // namespace

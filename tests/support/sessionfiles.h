@@ -3,12 +3,23 @@
 // Browsers' session files in their own formats, written by the tests.
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QtEndian>
 #include <lz4.h>
 
 namespace tavrin::sessionfiles {
+
+// The lock a running browser holds in its profile: a link naming this
+// process (Firefox's "lock", Chromium's "SingletonLock"), or with `stale` a
+// process that does not run.
+inline bool lock(const QString& path, bool stale = false)
+{
+    const qint64 pid = stale ? 2147483000 : QCoreApplication::applicationPid();
+    return QFile::link(QStringLiteral("127.0.1.1:+%1").arg(pid), path);
+}
 
 // A Firefox-family session file holding `json`: the magic, the unpacked
 // size, one LZ4 block.

@@ -51,6 +51,8 @@ struct FakeWindowContent final : WindowContent {
         co_return BrowserTabMap{};
     }
     bool restoresTabs(const QString& app) override { return onRestoresTabs && onRestoresTabs(app); }
+    bool startsBrowser = false; // restoreTabs starts a browser that does not run
+    bool restoreStartsBrowser() override { return startsBrowser; }
     QCoro::Task<bool> restoreTabs(QString app, QStringList urls) override
     {
         if (onRestoreTabs)

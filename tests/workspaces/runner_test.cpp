@@ -422,3 +422,32 @@ TEST_F(Runner, RestoresTabsOnlyOfSavedBrowserWindowsOnceTheBrowserRuns)
     ASSERT_EQ(outcome.windows.size(), 3u);
     EXPECT_EQ(outcome.windows[1].string(ax::Title), "c.example.com");
 }
+
+TEST_F(Runner, WhereTheRestoreStartsTheBrowserItIsStartedOnceWithTheTabs)
+{
+    SimInstalledApp chrome;
+    chrome.name = "Chrome";
+    chrome.location = "/Applications/Chrome.app";
+    desktop.addInstalledApp(chrome);
+    QStringList asked;
+    FakeWindowContent content;
+    content.startsBrowser = true;
+    const Registration integrations = WindowContent::install(content);
+    content.onRestoresTabs = [](const QString& app) { return app == "Chrome"; };
+    content.onRestoreTabs = [&](QString app, QStringList urls) -> QCoro::Task<bool> {
+        asked << app + (desktop.appNamed(app) ? " running" : " not running") + QStringLiteral(" %1").arg(urls.size());
+        co_return Platform::current().workspace->openUrl(QUrl(urls.front()), desktop.locationOf(app));
+    };
+    PlannedWindow saved = opening("Chrome", "https://c.example.com/");
+    saved.tabs = QStringList{"https://d.example.com/"};
+    saved.saved = true;
+    // A private window kept no address: its place stays empty.
+    PlannedWindow secret;
+    secret.app = "Chrome";
+    secret.saved = true;
+    const auto outcome = arrange({saved, secret});
+    EXPECT_EQ(asked, QStringList{"Chrome not running 2"});
+    ASSERT_EQ(outcome.windows.size(), 1u);
+    EXPECT_EQ(outcome.windows[0].string(ax::Title), "c.example.com");
+    EXPECT_FALSE(outcome.problem);
+}

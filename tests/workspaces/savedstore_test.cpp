@@ -234,3 +234,46 @@ TEST_F(SavedStore, OneBadElementLosesOnlyItself)
     EXPECT_EQ(names(), QStringList{"Last"});
     EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), stored);
 }
+
+TEST_F(SavedStore, ASessionThatReadNothingOfAnApplicationKeepsWhatTheSaveBeforeItRead)
+{
+    const auto item = [](const QString& app, const QString& url = {}) {
+        SavedItem out{app, std::nullopt, std::nullopt};
+        if (!url.isEmpty()) {
+            out.url = url;
+            out.tabs = QStringList{url, QStringLiteral("https://b.example/")};
+        }
+        return out;
+    };
+    SavedWorkspace earlier = session(QStringLiteral("Work"), {"Firefox", "Firefox", "XTerm"});
+    earlier.items = QList<SavedItem>{item("Firefox", "https://a.example/"), item("Firefox", "https://c.example/"),
+                                     item("XTerm", "file:///home/sam/src")};
+    const struct {
+        const char* what;
+        QList<SavedItem> now;
+        QList<SavedItem> kept;
+    } cases[] = {
+        {"no window read: each takes the earlier one's in order",
+         {item("Firefox"), item("Firefox"), item("XTerm")},
+         earlier.items.value()},
+        {"a read that ran: a window it found nothing for shows nothing",
+         {item("Firefox", "https://d.example/"), item("Firefox"), item("XTerm")},
+         {item("Firefox", "https://d.example/"), item("Firefox"), item("XTerm", "file:///home/sam/src")}},
+        {"a window more than before: nothing to tell which is which",
+         {item("Firefox"), item("Firefox"), item("Firefox"), item("XTerm")},
+         {item("Firefox"), item("Firefox"), item("Firefox"), item("XTerm", "file:///home/sam/src")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        defaults.remove(SavedWorkspaceStore::kKey);
+        SavedWorkspaceStore::update(earlier);
+        SavedWorkspace now = session("Work", {});
+        for (const SavedItem& i : c.now)
+            now.apps.append(i.app);
+        now.items = c.now;
+        SavedWorkspaceStore::update(now);
+        const QList<SavedWorkspace> stored = SavedWorkspaceStore::load();
+        ASSERT_EQ(stored.size(), 1);
+        EXPECT_EQ(stored.front().items, c.kept);
+    }
+}

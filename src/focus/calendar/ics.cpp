@@ -228,9 +228,13 @@ QString unfoldedLines(const QString& text)
         // Runs without a line break go straight through: spaces and tabs
         // matter only after a held one.
         if (!heldReturn && !heldBreak && !heldBreakBeforeTab) {
-            const QChar* stop = in;
-            while (stop < end && (stop->unicode() > u'\r' || (*stop != u'\r' && *stop != u'\n')))
-                ++stop;
+            // The next line feed, and a carriage return before it.
+            const QStringView rest(in, end - in);
+            qsizetype feed = rest.indexOf(u'\n');
+            if (feed < 0)
+                feed = rest.size();
+            const qsizetype ret = rest.left(feed).indexOf(u'\r');
+            const QChar* stop = in + (ret >= 0 ? ret : feed);
             std::copy(in, stop, o + n);
             n += stop - in;
             in = stop;

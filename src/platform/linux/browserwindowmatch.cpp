@@ -45,44 +45,84 @@ QString tabTitle(const QString& windowTitle)
     return dash < 0 ? windowTitle : windowTitle.left(dash);
 }
 
+bool isPrivate(const QString& windowTitle) { return windowTitle.endsWith(QLatin1String(" Private Browsing")); }
+
+namespace {
+
+struct Best {
+    QList<int> windows; // the session windows that score best, all equally
+    int tab = 0;        // the tab the title shows in the first of them
+};
+
+// The session windows not yet `taken` that `title` shows best.
+Best bestFor(const QString& title, const QList<BrowserWindow>& session, const QList<bool>& taken)
+{
+    Best best;
+    qsizetype bestScore = 0;
+    for (int w = 0; w < session.size(); ++w) {
+        int tab = 0;
+        const qsizetype s = taken[w] ? 0 : score(title, session[w], &tab);
+        if (s == 0 || s < bestScore)
+            continue;
+        if (s > bestScore)
+            best = Best{{}, tab};
+        bestScore = s;
+        best.windows.append(w);
+    }
+    return best;
+}
+
+} // namespace
+
 QList<BrowserWindow> match(const QStringList& windowTitles, QList<BrowserWindow> session)
 {
     QList<int> paired(windowTitles.size(), -1);
-    QList<bool> used(session.size(), false);
+    QList<bool> taken(session.size(), false);
+    // Titles that cannot be told apart: their session windows go to no one.
+    QList<bool> ambiguous(windowTitles.size(), false);
     for (qsizetype t = 0; t < windowTitles.size(); ++t) {
-        qsizetype best = 0;
-        int bestWindow = -1, bestTab = 0;
-        for (int w = 0; w < session.size(); ++w) {
-            int tab = 0;
-            const qsizetype s = used[w] ? 0 : score(windowTitles[t], session[w], &tab);
-            if (s > best) {
-                best = s;
-                bestWindow = w;
-                bestTab = tab;
-            }
-        }
-        if (bestWindow < 0)
+        if (isPrivate(windowTitles[t]))
             continue;
-        used[bestWindow] = true;
-        paired[t] = bestWindow;
-        session[bestWindow].front = bestTab;
+        const Best best = bestFor(windowTitles[t], session, QList<bool>(session.size(), false));
+        ambiguous[t] = windowTitles.count(windowTitles[t]) > 1 || best.windows.size() > 1;
+        if (ambiguous[t])
+            for (int w : best.windows)
+                taken[w] = true;
     }
-    // One window left on each side: the same window, its front tab untitled
-    // in the file or not yet written.
-    if (paired.count(-1) == 1 && used.count(false) == 1) {
-        const qsizetype t = paired.indexOf(-1);
-        const int w = int(used.indexOf(false));
+    for (qsizetype t = 0; t < windowTitles.size(); ++t) {
+        if (ambiguous[t] || isPrivate(windowTitles[t]))
+            continue;
+        const Best best = bestFor(windowTitles[t], session, taken);
+        if (best.windows.size() != 1)
+            continue;
+        const int w = best.windows.front();
+        taken[w] = true;
         paired[t] = w;
+        session[w].front = best.tab;
+    }
+    // One window left on each side, the session's with its front tab
+    // untitled: the same window, its title not yet written.
+    QList<qsizetype> openTitles;
+    for (qsizetype t = 0; t < windowTitles.size(); ++t)
+        if (paired[t] < 0 && !ambiguous[t] && !isPrivate(windowTitles[t]))
+            openTitles.append(t);
+    if (openTitles.size() == 1 && taken.count(false) == 1) {
+        const int w = int(taken.indexOf(false));
         BrowserTab* front = session[w].front >= 0 && session[w].front < session[w].tabs.size()
                                 ? &session[w].tabs[session[w].front]
                                 : nullptr;
-        if (front && front->title.isEmpty())
-            front->title = tabTitle(windowTitles[t]);
+        if (front && front->title.isEmpty()) {
+            front->title = tabTitle(windowTitles[openTitles.front()]);
+            paired[openTitles.front()] = w;
+        }
     }
     QList<BrowserWindow> out;
-    for (int w : paired)
-        if (w >= 0)
-            out.append(session[w]);
+    for (qsizetype t = 0; t < windowTitles.size(); ++t) {
+        if (paired[t] < 0)
+            continue;
+        out.append(session[paired[t]]);
+        out.back().windowTitle = windowTitles[t];
+    }
     return out;
 }
 

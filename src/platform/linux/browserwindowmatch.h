@@ -18,10 +18,17 @@ namespace tavrin {
 namespace BrowserWindowMatch {
 
 // For each window title in order, the session window it shows, with its
-// front tab as the title shows it; titles that show none are left out. A
-// last window on screen and a last session window that no title paired are
-// taken as each other's.
+// front tab as the title shows it and the title as its `windowTitle`; titles
+// that show none are left out. Pairs are one to one, and none is guessed:
+// windows on screen with the same title, or a title that shows two session
+// windows as well, get none. A private window (its title ending in
+// " Private Browsing") is never written to the file and gets none; a window
+// no session window explains (an incognito one) gets none either, except
+// that a last window on screen and a last session window whose front tab is
+// untitled in the file (not yet loaded again) are taken as each other's.
 QList<BrowserWindow> match(const QStringList& windowTitles, QList<BrowserWindow> session);
+// Whether the window title marks a private window.
+bool isPrivate(const QString& windowTitle);
 // The tab's part of a browser window's title: up to its last " — " or " - ".
 QString tabTitle(const QString& windowTitle);
 

@@ -1,9 +1,12 @@
 #include "platform/linux/chromiumsession.h"
 
+#include "platform/linux/profilelock.h"
+#include "platform/linux/regularfile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QtEndian>
 #include <algorithm>
 
@@ -72,6 +75,9 @@ private:
     bool ok_ = true;
 };
 
+// The pages one tab keeps: its history farthest back goes first.
+constexpr int kMaxPagesPerTab = 64;
+
 struct Tab {
     qint32 window = 0;
     qint32 index = 0;
@@ -79,15 +85,27 @@ struct Tab {
     QMap<qint32, BrowserTab> pages; // by navigation index
 };
 
+// Every command is applied in constant time (hash lookups), and the windows
+// are built in one pass over the tabs: a read is linear in the file.
 struct Replay {
     QHash<qint32, Tab> tabs;
-    QHash<qint32, qint32> selectedTab; // window → index
-    QList<qint32> windowOrder;         // by first appearance
+    QHash<qint32, QSet<qint32>> tabsOf; // window → its tabs
+    QHash<qint32, qint32> selectedTab;  // window → index
+    QHash<qint32, qint64> seenAt;       // open window → when it first appeared
+    qint64 seen = 0;
 
     void seeWindow(qint32 window)
     {
-        if (!windowOrder.contains(window))
-            windowOrder.append(window);
+        if (!seenAt.contains(window))
+            seenAt.insert(window, seen++);
+    }
+    // The tab, made when there is room for one more.
+    Tab* tab(qint32 id)
+    {
+        const auto it = tabs.find(id);
+        if (it != tabs.end())
+            return &*it;
+        return tabs.size() < kMaxTabsRead ? &tabs[id] : nullptr;
     }
     void apply(quint8 command, Reader r);
     QList<BrowserWindow> windows() const;
@@ -98,19 +116,23 @@ void Replay::apply(quint8 command, Reader r)
     switch (command) {
     case setTabWindow: {
         const auto window = r.number<qint32>();
-        const auto tab = r.number<qint32>();
-        if (r.ok()) {
-            tabs[tab].window = window;
-            seeWindow(window);
-        }
+        const auto id = r.number<qint32>();
+        Tab* t = r.ok() ? tab(id) : nullptr;
+        if (!t)
+            break;
+        if (auto old = tabsOf.find(t->window); old != tabsOf.end())
+            old->remove(id);
+        t->window = window;
+        tabsOf[window].insert(id);
+        seeWindow(window);
         break;
     }
     case setTabIndexInWindow:
     case setSelectedNavigationIndex: {
-        const auto tab = r.number<qint32>();
+        const auto id = r.number<qint32>();
         const auto index = r.number<qint32>();
-        if (r.ok())
-            (command == setTabIndexInWindow ? tabs[tab].index : tabs[tab].selected) = index;
+        if (Tab* t = r.ok() ? tab(id) : nullptr)
+            (command == setTabIndexInWindow ? t->index : t->selected) = index;
         break;
     }
     case setSelectedTabInIndex: {
@@ -122,27 +144,37 @@ void Replay::apply(quint8 command, Reader r)
     }
     case updateTabNavigation: {
         r.number<quint32>(); // the pickle's own size
-        const auto tab = r.number<qint32>();
+        const auto id = r.number<qint32>();
         const auto index = r.number<qint32>();
         const QString url = r.string8();
         const QString title = r.string16();
-        if (r.ok())
-            tabs[tab].pages.insert(index, BrowserTab{title, url});
+        Tab* t = r.ok() ? tab(id) : nullptr;
+        if (!t)
+            break;
+        t->pages.insert(index, BrowserTab{title, url});
+        // The pages farthest back are the first to go.
+        if (t->pages.size() > kMaxPagesPerTab)
+            t->pages.erase(t->pages.begin() == t->pages.find(t->selected) ? std::next(t->pages.begin())
+                                                                          : t->pages.begin());
         break;
     }
     case tabClosed: {
-        const auto tab = r.number<qint32>();
-        if (r.ok())
-            tabs.remove(tab);
+        const auto id = r.number<qint32>();
+        const auto it = r.ok() ? tabs.find(id) : tabs.end();
+        if (it == tabs.end())
+            break;
+        if (auto of = tabsOf.find(it->window); of != tabsOf.end())
+            of->remove(id);
+        tabs.erase(it);
         break;
     }
     case windowClosed: {
         const auto window = r.number<qint32>();
         if (!r.ok())
             break;
-        windowOrder.removeAll(window);
-        for (auto it = tabs.begin(); it != tabs.end();)
-            it = it->window == window ? tabs.erase(it) : std::next(it);
+        seenAt.remove(window);
+        for (qint32 id : tabsOf.take(window))
+            tabs.remove(id);
         break;
     }
     default: break;
@@ -151,17 +183,25 @@ void Replay::apply(quint8 command, Reader r)
 
 QList<BrowserWindow> Replay::windows() const
 {
+    QList<std::pair<qint64, qint32>> order; // when seen, window
+    for (auto it = seenAt.cbegin(); it != seenAt.cend(); ++it)
+        order.append({it.value(), it.key()});
+    std::sort(order.begin(), order.end());
     QList<BrowserWindow> out;
-    for (qint32 window : windowOrder) {
-        QList<const Tab*> inWindow;
-        for (const Tab& tab : tabs)
-            if (tab.window == window && !tab.pages.isEmpty())
-                inWindow.append(&tab);
-        std::stable_sort(inWindow.begin(), inWindow.end(),
-                         [](const Tab* a, const Tab* b) { return a->index < b->index; });
+    for (const auto& [when, window] : order) {
+        QList<std::pair<qint32, const Tab*>> inWindow; // id, tab
+        for (qint32 id : tabsOf.value(window)) {
+            const auto tab = tabs.constFind(id);
+            if (tab != tabs.cend() && !tab->pages.isEmpty())
+                inWindow.append({id, &*tab});
+        }
+        // Ties go by the tabs' ids, in the order they were opened.
+        std::sort(inWindow.begin(), inWindow.end(), [](const auto& a, const auto& b) {
+            return a.second->index != b.second->index ? a.second->index < b.second->index : a.first < b.first;
+        });
         BrowserWindow read;
         const qint32 selected = selectedTab.value(window, 0);
-        for (const Tab* tab : inWindow) {
+        for (const auto& [id, tab] : inWindow) {
             const auto page = tab->pages.constFind(tab->selected);
             read.tabs.append(page != tab->pages.cend() ? *page : tab->pages.last());
             if (tab->index <= selected)
@@ -193,10 +233,10 @@ std::optional<QList<BrowserWindow>> readFile(const QString& path)
 {
     // Records are appended while the browser runs: one cut short is read once more.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        const auto bytes = RegularFile::read(path, kMaxFile);
+        if (!bytes)
             return std::nullopt;
-        if (auto windows = parse(file.read(kMaxFile)))
+        if (auto windows = parse(*bytes))
             return windows;
     }
     return std::nullopt;
@@ -231,6 +271,9 @@ std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)
 {
     std::optional<QList<BrowserWindow>> out;
     const QDir root(profilesFolder);
+    // A browser that does not run shows no window now.
+    if (!ProfileLock::held(root.filePath(QStringLiteral("SingletonLock"))))
+        return out;
     for (const QString& profile : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString file = currentSessionFile(QDir(root.filePath(profile) + QStringLiteral("/Sessions")));
         if (file.isEmpty())

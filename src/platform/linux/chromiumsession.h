@@ -30,13 +30,18 @@ enum Command : quint8 {
     windowClosed = 17,              // window id, …
 };
 
+// The most tabs one read keeps track of: far above real sessions, so that a
+// file of made-up records cannot make the read grow without end.
+inline constexpr int kMaxTabsRead = 10000;
+
 // The file's windows, each with its tabs in order (their selected pages)
 // and the tab in front; none when it is not such a file or ends inside a
 // record.
 std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // The windows of the current session file of every profile under
-// `profilesFolder` (the browser's folder that holds "Local State"); none when
-// no profile has a readable one.
+// `profilesFolder` (the browser's folder that holds "Local State"), while the
+// browser runs (it holds the folder's "SingletonLock"); none when it does not
+// or no profile has a readable one.
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder);
 
 } // namespace ChromiumSession

@@ -1,12 +1,15 @@
 #include "platform/linux/firefoxsession.h"
 
+#include "platform/linux/profilelock.h"
+#include "platform/linux/regularfile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
 #include <QtEndian>
+#include <cmath>
 #include <lz4.h>
 
 namespace tavrin::FirefoxSession {
@@ -14,8 +17,10 @@ namespace tavrin::FirefoxSession {
 namespace {
 
 const QByteArray kMagic("mozLz40\0", 8);
-// Far above any real session; a larger size is not believed.
-constexpr qint64 kMaxUnpacked = 256 * 1024 * 1024;
+// Real sessions unpack to a few MB; a larger file or size is not believed,
+// which bounds the memory one read takes.
+constexpr qint64 kMaxUnpacked = 24 * 1024 * 1024;
+constexpr qint64 kMaxFile = kMaxUnpacked;
 
 std::optional<QByteArray> unpack(const QByteArray& file)
 {
@@ -54,17 +59,30 @@ BrowserWindow windowOf(const QJsonObject& window)
     const QJsonArray tabs = window.value(QLatin1String("tabs")).toArray();
     // "selected" counts from 1 (it can be written counting from 0: the
     // front tab is checked against the window's title by whoever matches).
-    int selected = window.value(QLatin1String("selected")).toInt(1) - 1;
+    const double written = window.value(QLatin1String("selected")).toDouble(1);
+    const qint64 selected = std::isfinite(written) ? qint64(std::clamp(written, 0.0, 1e9)) - 1 : 0;
+    qint64 pages = 0; // tabs with a page so far
+    qint64 front = -1;
+    std::optional<BrowserTab> frontPage;
     for (qsizetype i = 0; i < tabs.size(); ++i) {
+        if (front < 0 && i >= selected)
+            front = pages;
         const auto page = currentPage(tabs.at(i).toObject());
-        if (!page) {
-            if (i < selected)
-                --selected;
+        if (!page)
             continue;
-        }
-        out.tabs.append(*page);
+        if (pages == front)
+            frontPage = page;
+        if (pages++ < kMaxTabsRead)
+            out.tabs.append(*page);
     }
-    out.front = int(std::clamp<qsizetype>(selected, 0, std::max<qsizetype>(out.tabs.size() - 1, 0)));
+    if (front < 0)
+        front = pages - 1;
+    // Past the tabs kept, the one in front is kept last.
+    if (front >= kMaxTabsRead && frontPage) {
+        out.tabs.back() = *frontPage;
+        front = out.tabs.size() - 1;
+    }
+    out.front = int(std::clamp<qint64>(front, 0, std::max<qint64>(out.tabs.size() - 1, 0)));
     return out;
 }
 
@@ -96,10 +114,10 @@ std::optional<QList<BrowserWindow>> readFile(const QString& path)
 {
     // The file is replaced whole; one that changes while read is read once more.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        const auto bytes = RegularFile::read(path, kMaxFile);
+        if (!bytes)
             return std::nullopt;
-        if (auto windows = parse(file.read(kMaxUnpacked)))
+        if (auto windows = parse(*bytes))
             return windows;
     }
     return std::nullopt;
@@ -118,6 +136,8 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
         return std::nullopt;
     QList<BrowserWindow> out;
     for (const QJsonValue& window : document.object().value(QLatin1String("windows")).toArray()) {
+        if (out.size() == kMaxWindowsRead)
+            break;
         BrowserWindow read = windowOf(window.toObject());
         if (!read.tabs.isEmpty()) // the first write can hold a window without tabs
             out.append(std::move(read));
@@ -129,6 +149,9 @@ std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)
 {
     std::optional<QList<BrowserWindow>> out;
     for (const QString& profile : profileFolders(profilesFolder)) {
+        // A profile whose browser does not run shows no window now.
+        if (!ProfileLock::held(profile + QStringLiteral("/lock")))
+            continue;
         if (const auto windows = readFile(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"))) {
             if (!out)
                 out.emplace();

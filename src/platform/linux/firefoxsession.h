@@ -16,12 +16,18 @@ namespace tavrin {
 // windows are never written.
 namespace FirefoxSession {
 
+// What one read keeps at most: the first windows, and in each the first
+// tabs (and the one in front).
+inline constexpr int kMaxWindowsRead = 64;
+inline constexpr int kMaxTabsRead = 200;
+
 // The file's windows in order, each with its tabs' current pages and the
-// tab in front; none when the file is not such a file or is cut short.
+// tab in front; none when the file is not such a file, is cut short or
+// unpacks to more than a real session holds.
 std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // The windows of every profile under `profilesFolder` (the one that holds
-// "profiles.ini") that has a session file; none when no profile has a
-// readable one.
+// "profiles.ini") whose browser runs (it holds the profile's "lock") and that
+// has a session file; none when no such profile has a readable one.
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder);
 
 } // namespace FirefoxSession

@@ -19,9 +19,21 @@ QtClock::QtClock(QObject* parent) : Clock(parent)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &QtClock::runDue);
+    owner_->clock = this;
 }
 
-QtClock::~QtClock() { pool_.waitForDone(); }
+QtClock::~QtClock()
+{
+    const bool drained = pool_->waitForDone(kDrainMs);
+    {
+        const std::lock_guard hold(owner_->lock);
+        owner_->clock = nullptr;
+    }
+    if (drained)
+        delete pool_;
+    // Otherwise the pool and its threads are left to the process's end:
+    // destroying it would wait for them.
+}
 
 double QtClock::now() const
 {
@@ -116,18 +128,21 @@ void QtClock::runInBackground(std::function<void()> work, QObject* context, std:
 {
     // Without a context, `done` always runs; with one, only while it lives.
     const bool guarded = context != nullptr;
-    pool_.start(
-        [this, work = std::move(work), guarded, guard = QPointer<QObject>(context), done = std::move(done)]() mutable {
-            if (work)
-                work();
-            QMetaObject::invokeMethod(
-                this,
-                [guarded, guard, done = std::move(done)] {
-                    if (done && (!guarded || guard))
-                        done();
-                },
-                Qt::QueuedConnection);
-        });
+    pool_->start([owner = owner_, work = std::move(work), guarded, guard = QPointer<QObject>(context),
+                  done = std::move(done)]() mutable {
+        if (work)
+            work();
+        const std::lock_guard hold(owner->lock);
+        if (!owner->clock)
+            return;
+        QMetaObject::invokeMethod(
+            owner->clock,
+            [guarded, guard, done = std::move(done)] {
+                if (done && (!guarded || guard))
+                    done();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace tavrin

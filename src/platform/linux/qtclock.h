@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <atomic>
 #include <map>
+#include <memory>
+#include <mutex>
 
 namespace tavrin {
 
@@ -20,9 +22,11 @@ class QtClock : public Clock {
     Q_OBJECT
 public:
     explicit QtClock(QObject* parent = nullptr);
-    // Waits for background work still running; results not yet delivered are
-    // dropped.
+    // Waits a bounded time for background work still running (the process is
+    // quitting: a read that hangs must not keep it alive), then leaves it
+    // behind; results not yet delivered are dropped.
     ~QtClock() override;
+    static constexpr int kDrainMs = 1000;
 
     double now() const override;
     double monotonic() const override;
@@ -47,7 +51,14 @@ private:
     std::map<Due, std::function<void()>> pending_;
     QHash<TimerId, qint64> dueOf_;
     std::atomic<TimerId> nextId_{1};
-    QThreadPool pool_;
+    // Left behind, not destroyed, when its work outlasts the drain.
+    QThreadPool* pool_ = new QThreadPool;
+    // Whom finished work reports to; none once the clock is going.
+    struct Owner {
+        std::mutex lock;
+        QtClock* clock = nullptr;
+    };
+    std::shared_ptr<Owner> owner_ = std::make_shared<Owner>();
 };
 
 } // namespace tavrin

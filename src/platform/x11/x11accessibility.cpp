@@ -368,7 +368,14 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
         return AXError::cannotComplete;
 
     // Wait for the window to stand where the manager puts it: where asked,
-    // or — once it has moved elsewhere — where it settles.
+    // or — once it has moved elsewhere — where it settles. A frame at the
+    // asked place in its old size, or in the asked size at its old place, is
+    // half-way (the manager's move and resize reach the server one after the
+    // other, far apart on a loaded machine): the rest is waited for.
+    auto halfWay = [&](const Rect& r) {
+        return (Rect(wanted.origin(), before.frame.size()).near(r, kFrameTolerance)
+                || Rect(before.frame.origin(), wanted.size()).near(r, kFrameTolerance));
+    };
     const xcb_window_t frame = windows_.frameOf(id);
     const double deadline = X11Connection::steadyNow() + timeoutFor(e.pid);
     Rect last = before.frame;
@@ -387,7 +394,7 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
             return AXError::success;
         if (!after.info.frame.near(last, kFrameTolerance)) {
             last = after.info.frame;
-            settleBy = X11Connection::steadyNow() + kSettleTime;
+            settleBy = halfWay(last) ? 0 : X11Connection::steadyNow() + kSettleTime;
         }
     }
     if (!last.near(before.frame, kFrameTolerance))

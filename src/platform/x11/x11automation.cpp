@@ -9,6 +9,8 @@
 #include "platform/x11/x11workspace.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSemaphore>
 #include <QThread>
@@ -48,23 +50,62 @@ T onThreadOf(QObject& owner, T fallback, std::function<T()> fn)
     return shared->result;
 }
 
+// Whether process `pid` still runs (not ended, nor ended and waiting to be
+// reaped).
+bool runs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    const char state = close >= 0 && close + 2 < line.size() ? line[close + 2] : 'X';
+    return state != 'Z' && state != 'X';
+}
+
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path, else ~/.config.
+QString configFolder()
+{
+    const QString set = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return QDir::isAbsolutePath(set) ? set : QDir::home().filePath(QStringLiteral(".config"));
+}
+
 } // namespace
 
-QStringList X11Automation::newWindowCommand(const QStringList& entryCommand, const QStringList& urls)
+QString X11Automation::profilesFolder(const QString& profiles)
+{
+    const QString config = configFolder();
+    // Firefox keeps its profiles under the configuration folder since it
+    // follows the XDG layout (a new account has no ~/.mozilla), else in the
+    // older place.
+    if (profiles == QLatin1String(".mozilla/firefox")) {
+        const QString newer = config + QStringLiteral("/mozilla/firefox");
+        return QFileInfo::exists(newer + QStringLiteral("/profiles.ini")) ? newer : QDir::home().filePath(profiles);
+    }
+    if (profiles.startsWith(QLatin1String(".config/")))
+        return config + profiles.mid(7);
+    return QDir::home().filePath(profiles);
+}
+
+QList<QStringList> X11Automation::newWindowCommands(const QStringList& entryCommand, const QStringList& urls,
+                                                    bool firefox)
 {
     QStringList web;
-    for (const QString& url : urls) {
-        const QUrl address(url, QUrl::StrictMode);
-        if (address.isValid()
-            && (address.scheme() == QLatin1String("http") || address.scheme() == QLatin1String("https")))
+    for (const QString& url : urls)
+        if (isBrowserAddress(url))
             web.append(url);
-    }
     if (entryCommand.isEmpty() || web.isEmpty())
         return {};
-    // No browser here can be told which tab to show: the one to be in front
-    // is opened last. After "--" nothing can be taken for a switch.
+    if (!firefox) // "--": nothing after it is taken for a switch
+        return {entryCommand + QStringList{QStringLiteral("--new-window"), QStringLiteral("--")} + web};
+    // Firefox does not end its switches at "--"; web addresses are never
+    // switches. The tab opened last is shown.
     web.append(web.takeFirst());
-    return entryCommand + QStringList{QStringLiteral("--new-window"), QStringLiteral("--")} + web;
+    QList<QStringList> out{entryCommand + QStringList{QStringLiteral("--new-window"), web.takeFirst()}};
+    for (const QString& url : web)
+        out.append(entryCommand + QStringList{QStringLiteral("--new-tab"), url});
+    return out;
 }
 
 bool X11Automation::belongs(const X11WindowInfo& window, const AutomationTarget& app)
@@ -100,7 +141,7 @@ std::optional<QList<BrowserWindow>> X11Automation::browserWindows(const Automati
                                                                [this, app] { return std::optional(windowsOf(app)); });
     if (!shown)
         return std::nullopt;
-    const QString profiles = QDir::home().filePath(app.profiles);
+    const QString profiles = profilesFolder(app.profiles);
     const auto session = QFileInfo::exists(profiles + QStringLiteral("/profiles.ini"))
                              ? FirefoxSession::read(profiles)
                              : ChromiumSession::read(profiles);
@@ -112,9 +153,9 @@ std::optional<QList<BrowserWindow>> X11Automation::browserWindows(const Automati
     return BrowserWindowMatch::match(titles, *session);
 }
 
-bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, const QString&, double)
+bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, const QString&, double timeLimit)
 {
-    return onThreadOf<bool>(workspace_, false, [this, app, urls] {
+    const auto commands = onThreadOf<QList<QStringList>>(workspace_, {}, [this, app, urls] {
         const DesktopEntry* entry = nullptr;
         for (const QString& id : app.desktopIds)
             if ((entry = entries_.forLocation(id)))
@@ -124,9 +165,25 @@ bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& u
         QStringList program = entry ? DesktopEntries::commandLine(*entry) : QStringList();
         if (program.isEmpty() && !app.executables.isEmpty())
             program = QStringList{app.executables.first()};
-        const QStringList command = newWindowCommand(program, urls);
-        return !command.isEmpty() && workspace_.startDetached(command);
+        return newWindowCommands(program, urls, app.profiles.contains(QLatin1String("mozilla")));
     });
+    if (commands.isEmpty())
+        return false;
+    // Each command hands its address to the running browser and ends (the
+    // first may start the browser, and go on as it); the next waits for it,
+    // so that the tabs open in their order.
+    QElapsedTimer waited;
+    waited.start();
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        const QStringList command = commands[i];
+        const auto pid =
+            onThreadOf<qint64>(workspace_, 0, [this, command] { return workspace_.startProcess(command); });
+        if (pid <= 0)
+            return false;
+        while (i + 1 < commands.size() && runs(pid) && waited.elapsed() < qint64(timeLimit * 1000))
+            QThread::msleep(20);
+    }
+    return true;
 }
 
 bool X11Automation::selectTab(const AutomationTarget&, int, int, const QString&, double) { return false; }

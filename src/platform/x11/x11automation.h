@@ -18,8 +18,13 @@ struct X11WindowInfo;
 //   when its profiles folder holds "profiles.ini", else the Chromium
 //   family), matched to its windows on screen by their titles.
 // - A browser's new window is started through its desktop entry (else its
-//   program) with "--new-window", "--" and the web addresses, the one to be
-//   in front last: no browser here can be told to bring a tab to the front.
+//   program), with web addresses only. No browser here can be told from
+//   outside which tab to show, so the one to be in front is opened where
+//   each shows it: a Chromium-family browser takes "--new-window" and all
+//   the addresses in one command and shows the first; Firefox takes one
+//   address after "--new-window" and one per "--new-tab" command, and
+//   shows the tab opened last. A browser that does not run is started by
+//   the first command.
 // - A terminal's window is in the folder of its foreground shell, for a
 //   terminal process that shows one window.
 class X11Automation : public Automation {
@@ -42,11 +47,17 @@ public:
     // Nothing asks for consent here.
     int permission(const QString& bundleId, bool ask) override;
 
-    // The command that opens a new window of the browser started by
-    // `entryCommand` (program and arguments) holding the web (http and https)
-    // addresses of `urls`, the first (the one to be in front) opened last;
-    // empty when there is none.
-    static QStringList newWindowCommand(const QStringList& entryCommand, const QStringList& urls);
+    // The commands, to run one after the other, that open a new window of
+    // the browser started by `entryCommand` (program and arguments) holding
+    // the web (http and https) addresses of `urls`, the first of them in
+    // front and the others in their order; none when there is no such
+    // address. `firefox`: a browser of the Firefox family.
+    static QList<QStringList> newWindowCommands(const QStringList& entryCommand, const QStringList& urls, bool firefox);
+    // The folder of a browser's profiles the table names under the home
+    // folder (".mozilla/firefox", ".config/chromium"), where it is here: a
+    // ".config" folder under $XDG_CONFIG_HOME, Firefox's under
+    // "$XDG_CONFIG_HOME/mozilla/firefox" where that holds "profiles.ini".
+    static QString profilesFolder(const QString& profiles);
 
 private:
     struct Shown {

@@ -1,5 +1,7 @@
 #include "platform/x11/x11connection.h"
 
+#include "platform/x11/compoundtext.h"
+
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <algorithm>
@@ -277,6 +279,8 @@ QString X11Connection::text(const xcb_get_property_reply_t* reply) const
     int n = xcb_get_property_value_length(reply);
     while (n > 0 && v[n - 1] == '\0')
         --n;
+    if (reply->type == atoms_.compoundText)
+        return CompoundText::decode(QByteArrayView(v, n));
     return reply->type == atoms_.utf8String ? QString::fromUtf8(v, n) : QString::fromLatin1(v, n);
 }
 

@@ -115,7 +115,8 @@ public:
                                               std::uint32_t longs = 1024);
     XcbReply<xcb_get_property_reply_t> takeProperty(xcb_get_property_cookie_t cookie);
     static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply);
-    // A text property: UTF8_STRING as UTF-8, anything else as Latin-1.
+    // A text property: UTF8_STRING as UTF-8, COMPOUND_TEXT decoded (what is
+    // not ASCII, Latin-1 or UTF-8 dropped), anything else as Latin-1.
     QString text(const xcb_get_property_reply_t* reply) const;
     // Strings separated by NUL (WM_CLASS).
     static QStringList strings(const xcb_get_property_reply_t* reply);

@@ -9,6 +9,7 @@
 #include <QMetaObject>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <csignal>
@@ -185,18 +186,39 @@ std::optional<RunningApp> X11Workspace::application(int pid)
 
 int X11Workspace::currentPid() { return int(::getpid()); }
 
-bool X11Workspace::startDetached(const QStringList& command) const
+bool X11Workspace::startDetached(const QStringList& command, const QString& folder) const
+{
+    return startProcess(command, folder) > 0;
+}
+
+qint64 X11Workspace::startProcess(const QStringList& command, const QString& folder) const
 {
     if (command.isEmpty())
-        return false;
+        return 0;
     QProcess p;
+    if (!folder.isEmpty())
+        p.setWorkingDirectory(folder);
     p.setProgram(command.first());
     p.setArguments(command.mid(1));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), windows_.connection().displayName());
     p.setProcessEnvironment(env);
     p.setStandardInputFile(QProcess::nullDevice());
-    return p.startDetached();
+    qint64 pid = 0;
+    return p.startDetached(&pid) ? pid : 0;
+}
+
+QStringList X11Workspace::folderArguments(const QString& program, const QString& folder)
+{
+    if (program == QLatin1String("gnome-terminal"))
+        return {QStringLiteral("--working-directory=") + folder};
+    if (program == QLatin1String("konsole"))
+        return {QStringLiteral("--workdir"), folder};
+    if (program == QLatin1String("alacritty"))
+        return {QStringLiteral("--working-directory"), folder};
+    if (program == QLatin1String("kitty"))
+        return {QStringLiteral("--directory"), folder};
+    return {};
 }
 
 bool X11Workspace::launchApplication(const QString& location)
@@ -213,7 +235,23 @@ bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)
         return settings_.open(url);
     if (!applicationLocation.isEmpty()) {
         const DesktopEntry* entry = windows_.entries().forLocation(applicationLocation);
-        return entry && startDetached(DesktopEntries::commandLine(*entry, {url}));
+        if (!entry)
+            return false;
+        const bool web = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+        const bool browser = entry->mimeTypes.contains(QLatin1String("x-scheme-handler/http"))
+                             || entry->mimeTypes.contains(QLatin1String("x-scheme-handler/https"));
+        if (browser && !web)
+            return false;
+        // A terminal takes a trailing argument for its shell or command, never
+        // for a folder: it starts there instead.
+        static const QRegularExpression takesAddresses(QStringLiteral("%[fFuU]"));
+        const QString folder = url.isLocalFile() ? url.toLocalFile() : QString();
+        if (!folder.isEmpty() && QFileInfo(folder).isDir() && !entry->exec.contains(takesAddresses)) {
+            const QStringList program = DesktopEntries::commandLine(*entry);
+            return !program.isEmpty()
+                   && startDetached(program + folderArguments(QFileInfo(program.first()).fileName(), folder), folder);
+        }
+        return startDetached(DesktopEntries::commandLine(*entry, {url}));
     }
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!opener.isEmpty())

@@ -39,6 +39,10 @@ public:
     int currentPid() override;
 
     bool launchApplication(const QString& location) override;
+    // With an application: a browser (its entry handles web addresses) is
+    // given web addresses only; a folder for a program that takes no
+    // addresses (a terminal) starts it in that folder, with the terminal's
+    // own option for it where it has one.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
@@ -55,8 +59,14 @@ public:
     void beep() override;
     void log(const QString& line) override;
 
-    // Starts a program on this display, detached from this process.
-    bool startDetached(const QStringList& command) const;
+    // Starts a program on this display, detached from this process, in
+    // `folder` when given.
+    bool startDetached(const QStringList& command, const QString& folder = {}) const;
+    // The same, answering its process id (0 when it did not start).
+    qint64 startProcess(const QStringList& command, const QString& folder = {}) const;
+    // The arguments that tell the terminal `program` (a file name) to start
+    // in `folder`; none for one that starts in its own working directory.
+    static QStringList folderArguments(const QString& program, const QString& folder);
 
 private:
     struct Snapshot {

@@ -111,7 +111,7 @@ X11TestClient::Options X11Test::ofClass(const QString& title, const QString& wmC
     return o;
 }
 
-AXElement X11Test::startXterm(int x, int y)
+AXElement X11Test::startXterm(int x, int y, const QString& folder, const QStringList& arguments)
 {
     const QString xterm = QStandardPaths::findExecutable(QStringLiteral("xterm"));
     EXPECT_FALSE(xterm.isEmpty()) << "xterm is not installed (Debian package xterm).";
@@ -121,7 +121,9 @@ AXElement X11Test::startXterm(int x, int y)
     p->setProcessEnvironment(session_->environment());
     p->setStandardOutputFile(QProcess::nullDevice());
     p->setStandardErrorFile(QProcess::nullDevice());
-    p->start(xterm, {QStringLiteral("-geometry"), QStringLiteral("80x24+%1+%2").arg(x).arg(y)});
+    if (!folder.isEmpty())
+        p->setWorkingDirectory(folder);
+    p->start(xterm, QStringList{QStringLiteral("-geometry"), QStringLiteral("80x24+%1+%2").arg(x).arg(y)} + arguments);
     EXPECT_TRUE(p->waitForStarted(int(XvfbSession::kWaitSeconds * 1000))) << p->errorString().toStdString();
     const int pid = int(p->processId());
     programs_.push_back(std::move(p));

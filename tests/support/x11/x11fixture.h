@@ -46,10 +46,10 @@ protected:
     static X11TestClient::Options ofClass(const QString& title, const QString& wmClass);
 
     AXElement element(const X11TestClient* c) const { return {c->pid(), c->window()}; }
-    // Starts xterm (80 × 24 characters, its top-left corner at `x`, `y`) and
-    // returns its window; fails the test when xterm is missing or shows no
-    // window.
-    AXElement startXterm(int x, int y);
+    // Starts xterm (80 × 24 characters, its top-left corner at `x`, `y`, in
+    // `folder` when given, with any further arguments) and returns its
+    // window; fails the test when xterm is missing or shows no window.
+    AXElement startXterm(int x, int y, const QString& folder = {}, const QStringList& arguments = {});
 
     // Runs the event loop until `done` holds or `seconds` have passed (by
     // default the support's bound on waiting for a real program).
