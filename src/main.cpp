@@ -262,7 +262,7 @@ void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, con
         say(stdout, QStringLiteral("tavrin: ") + problem);
     MenuBarExtra* menuBar = shell.menuBar.get();
     shell.instance = std::make_unique<InstanceService>([menuBar] { menuBar->openBesideIcon(); },
-                                                       command.instanceOptions(), runningOn);
+                                                       command.runningOptions(), runningOn);
     if (bus.isConnected() && !shell.instance->publish(bus, PlistDefaults::defaultPath(), &problem))
         say(stdout, QStringLiteral("tavrin: ") + problem);
 }

@@ -26,6 +26,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             result.scenarioPath = takeValue(QStringLiteral("--scenario"));
         } else if (arg == QLatin1String("--desktop") || arg.startsWith(QLatin1String("--desktop="))) {
             const QString value = takeValue(QStringLiteral("--desktop"));
+            result.desktopGiven = true;
             if (value == QLatin1String("sim") || value == QLatin1String("simulated"))
                 result.desktop = Desktop::simulated;
             else if (value == QLatin1String("x11"))
@@ -46,6 +47,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
 }
 
 QString CommandLine::instanceOptions() const
+{
+    return desktopGiven || !scenarioPath.isEmpty() ? runningOptions() : QString();
+}
+
+QString CommandLine::runningOptions() const
 {
     if (desktop == Desktop::x11)
         return QStringLiteral("x11");

@@ -40,7 +40,9 @@ bool InstanceService::publish(QDBusConnection bus, const QString& settingsPath, 
 
 bool InstanceService::Open(const QString& options)
 {
-    if (options != options_)
+    // A plain `tavrin` (no options) is the user opening their Tavrin,
+    // whatever it was started with; only other explicit options differ.
+    if (!options.isEmpty() && options != options_)
         return false;
     if (openWindow_)
         openWindow_();

@@ -105,8 +105,10 @@ void CommandBarController::refreshClaudeKey()
     // The bar's setup card asks whether a key is stored; the Keychain answers
     // asynchronously, and the view follows the store's announcement. Read
     // afresh on every show: the key may have been changed meanwhile.
+    // Only whether one is there: a locked keyring must not raise its
+    // unlock prompt over the bar.
     if (currentAIEngine() == AIEngine::claude) [[maybe_unused]]
-        auto read = KeychainStore::shared().claudeKey();
+        auto look = KeychainStore::shared().lookForClaudeKey();
 }
 
 void CommandBarController::hide()

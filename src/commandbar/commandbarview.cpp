@@ -229,8 +229,15 @@ void CommandBarView::followModel(CommandBarModel& model)
     // The Keychain answers late: the setup card follows whether a key is there.
     connect(&KeychainStore::shared(), &KeychainStore::hasClaudeKeyChanged, this, [this] {
         const auto kind = model_->phase().kind;
-        if (kind == CommandBarPhase::Kind::asking || kind == CommandBarPhase::Kind::failed)
+        if (kind == CommandBarPhase::Kind::asking || kind == CommandBarPhase::Kind::failed
+            || kind == CommandBarPhase::Kind::thinking)
             rebuildContent();
+        // The keyring's unlock prompt, which took the keyboard, has closed:
+        // the bar takes it back.
+        if (kind == CommandBarPhase::Kind::thinking && isVisible()) {
+            window()->raise();
+            window()->activateWindow();
+        }
     });
 }
 
@@ -248,13 +255,17 @@ bool CommandBarView::aiNeedsSetup()
 {
     const AIEngine engine = currentAIEngine();
     const KeychainStore& keys = KeychainStore::shared();
-    return engine == AIEngine::off || (engine == AIEngine::claude && keys.claudeKeyKnown() && !keys.hasClaudeKey());
+    return engine == AIEngine::off || engine == AIEngine::tavrinAI
+           || (engine == AIEngine::claude && keys.claudeKeyKnown() && !keys.hasClaudeKey());
 }
 
 QString CommandBarView::engineLabel()
 {
     const auto choices = PlannerRouter::shared().choices();
-    return choices.isEmpty() ? QStringLiteral("AI is off") : choices.first().name;
+    if (choices.isEmpty())
+        return currentAIEngine() == AIEngine::tavrinAI ? QStringLiteral("Tavrin AI isn't available")
+                                                       : QStringLiteral("AI is off");
+    return choices.first().name;
 }
 
 QString CommandBarView::previewSummary(const CommandBarModel& model)
@@ -366,9 +377,9 @@ QWidget* CommandBarView::aiSetupCard()
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(11, 10, 11, 10);
     layout->setSpacing(9);
-    layout->addWidget(new NoteText(tr("AI needs a key or Tavrin AI."),
-                                   tr("Describe tasks in plain English with Tavrin AI, or your own Claude key. Saved "
-                                      "workspaces work without either."),
+    layout->addWidget(new NoteText(tr("AI needs a key or a model on this computer."),
+                                   tr("Describe tasks in plain English with your own Claude key, or a model server on "
+                                      "this computer. Saved workspaces work without either."),
                                    false, int(leftWidth()) - 32 - 22));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
@@ -428,7 +439,7 @@ QWidget* CommandBarView::askingContent()
             list->addWidget(savedRow(saved[i]));
         layout->addLayout(list);
     }
-    if (currentAIEngine() != AIEngine::off) {
+    if (currentAIEngine() != AIEngine::off && currentAIEngine() != AIEngine::tavrinAI) {
         layout->addWidget(sectionHeader(tr("Try"), QString(), "tryHeader"));
         QVBoxLayout* list = rowList(0, 8);
         for (const QString& prompt : examplePrompts())
@@ -456,7 +467,12 @@ QWidget* CommandBarView::thinkingContent()
 {
     auto* content = new QWidget;
     QVBoxLayout* layout = stackIn(content);
-    layout->addWidget(sectionHeader(tr("Plan"), QStringLiteral("Planning with ") + engineLabel() + QStringLiteral("…"),
+    // Planning with a key in a locked keyring starts with the keyring's
+    // unlock prompt: say why it shows.
+    const bool unlocking = currentAIEngine() == AIEngine::claude && KeychainStore::shared().claudeKeyLocked();
+    layout->addWidget(sectionHeader(tr("Plan"),
+                                    unlocking ? tr("Unlocking your keyring…")
+                                              : QStringLiteral("Planning with ") + engineLabel() + QStringLiteral("…"),
                                     "planHeader"));
     QVBoxLayout* list = rowList(0, 8);
     for (int i = 0; i < 3; ++i)

@@ -1,6 +1,7 @@
 #include "focus/routineactions.h"
 
 #include "focus/focus.h"
+#include "modes/appidentities.h"
 #include "modes/meetingmode.h"
 #include "modes/sharesafe.h"
 #include "platform/platform.h"
@@ -134,7 +135,7 @@ void RoutineActions::hideIfListed(const RunningApp& app)
     if (!routine_ || app.localizedName.isEmpty() || app.hidden
         || !routine_->actions.hideApps.contains(app.localizedName))
         return;
-    if (meeting_.inCall() && callApps().contains(app.localizedName))
+    if (meeting_.inCall() && !AppIdentities::listedAs(app, callApps()).isEmpty())
         return;
     workspace().hide(app.pid);
     if (!hidden_.contains(app.localizedName)) {

@@ -1,5 +1,7 @@
 #include "modes/meetingmode.h"
 
+#include "modes/appidentities.h"
+
 #include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
@@ -150,11 +152,17 @@ void MeetingMode::tick()
         enterCall();
 }
 
+QString MeetingMode::callAppName(const RunningApp& app)
+{
+    const QString meeting = AppIdentities::listedAs(app, meetingApps());
+    return meeting.isEmpty() ? AppIdentities::listedAs(app, browserApps()) : meeting;
+}
+
 bool MeetingMode::isCallWindow(const AXWindow& window)
 {
     // The title is asked for only where it can decide.
-    const QString& app = window.app.localizedName;
-    if (!meetingApps().contains(app) && !browserApps().contains(app))
+    const QString app = callAppName(window.app);
+    if (app.isEmpty())
         return false;
     return isCallWindow(app, window.string(ax::Title).value_or(QString()));
 }
@@ -191,7 +199,7 @@ std::optional<AXWindow> MeetingMode::notesWindow(const std::vector<AXWindow>& wi
 {
     std::optional<AXWindow> anywhere;
     for (const AXWindow& w : windows) {
-        if (!notesApps().contains(w.app.localizedName) || w.app.localizedName.isEmpty())
+        if (AppIdentities::listedAs(w.app, notesApps()).isEmpty())
             continue;
         if (!anywhere)
             anywhere = w;
@@ -208,11 +216,9 @@ void MeetingMode::enterCall()
     // While the microphone is on and no call is placed this runs every
     // second: only the windows of applications that can hold a call are
     // asked, and only calls are matched to the stacking order.
-    const std::vector<AXWindow> calls = AXWindow::onScreenInZOrder(
-        [](const RunningApp& app) {
-            return meetingApps().contains(app.localizedName) || browserApps().contains(app.localizedName);
-        },
-        [](const AXWindow& w) { return isCallWindow(w); });
+    const std::vector<AXWindow> calls =
+        AXWindow::onScreenInZOrder([](const RunningApp& app) { return !callAppName(app).isEmpty(); },
+                                   [](const AXWindow& w) { return isCallWindow(w); });
     if (calls.empty())
         return;
     const auto call = calls.begin();
@@ -224,9 +230,10 @@ void MeetingMode::enterCall()
         return;
     setInCall(true);
 
-    const std::optional<AXWindow> notes = notesWindow(
-        AXWindow::onScreenInZOrder([](const RunningApp& app) { return notesApps().contains(app.localizedName); }),
-        display->id);
+    const std::optional<AXWindow> notes = notesWindow(AXWindow::onScreenInZOrder([](const RunningApp& app) {
+                                                          return !AppIdentities::listedAs(app, notesApps()).isEmpty();
+                                                      }),
+                                                      display->id);
     const Placement place = placement(display->area, notes.has_value());
     std::vector<std::pair<AXWindow, UnitRect>> zones{{*call, place.call}};
     if (notes)

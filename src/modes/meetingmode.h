@@ -104,6 +104,9 @@ public:
     static const QSet<QString>& meetingApps();
     static const QSet<QString>& browserApps();
     static const QStringList& notesApps();
+    // The listed meeting or browser application `app` is (by name, or as
+    // the same application is known on Linux); empty when none.
+    static QString callAppName(const RunningApp& app);
 
 signals:
     void enabledChanged(bool enabled);

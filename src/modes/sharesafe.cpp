@@ -1,5 +1,7 @@
 #include "modes/sharesafe.h"
 
+#include "modes/appidentities.h"
+
 #include "modes/meetingmode.h"
 #include "modes/privacyprompt.h"
 #include "platform/accessibility.h"
@@ -263,7 +265,7 @@ void ShareSafe::startCheck()
     std::vector<RunningApp> apps;
     if (Workspace* workspace = Platform::current().workspace)
         for (const RunningApp& app : workspace->runningApplications())
-            if (!app.localizedName.isEmpty() && shareKeywords().contains(app.localizedName))
+            if (!AppIdentities::listedAs(app, shareKeywords().keys()).isEmpty())
                 apps.push_back(app);
     auto reads = std::make_shared<std::vector<TitleRead>>();
     Platform::current().clock->runInBackground([apps = std::move(apps), reads] { *reads = readTitles(apps); }, this,
@@ -287,7 +289,7 @@ void ShareSafe::applyCheck(const std::vector<TitleRead>& reads)
     bool unread = false, hit = false;
     QStringList callTitles;
     for (const TitleRead& read : reads) {
-        const QString& name = read.app.localizedName;
+        const QString name = AppIdentities::listedAs(read.app, shareKeywords().keys());
         const auto keywords = shareKeywords().constFind(name);
         if (name.isEmpty() || keywords == shareKeywords().cend())
             continue;

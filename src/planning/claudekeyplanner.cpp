@@ -92,6 +92,8 @@ QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest req
     const auto key = co_await s.keychain->claudeKey();
     // A keyring that couldn't be read is not a missing key: say why, and
     // read again on the next try.
+    if (!key && s.keychain->claudeKeyLocked())
+        co_return PlannerError::unavailable(KeychainStore::stayedLockedMessage());
     if (!key && !s.keychain->claudeKeyProblem().isEmpty())
         co_return PlannerError::unavailable(s.keychain->claudeKeyProblem());
     if (!key)

@@ -50,6 +50,17 @@ QString KeychainStore::noKeyringMessage()
               "install or start one, then try again.");
 }
 
+QString KeychainStore::noCollectionMessage()
+{
+    return tr("There is no keyring to keep the key in: make one with your desktop's Passwords and Keys program, "
+              "then save again.");
+}
+
+QString KeychainStore::stayedLockedMessage()
+{
+    return tr("Your keyring stayed locked, so your Claude key couldn't be read. Plan again to unlock it.");
+}
+
 QString KeychainStore::problemOf(const KeychainResult& read)
 {
     switch (read.status) {
@@ -57,6 +68,7 @@ QString KeychainStore::problemOf(const KeychainResult& read)
     case KeychainStatus::notFound: return {};
     case KeychainStatus::locked: return lockedMessage();
     case KeychainStatus::noService: return noKeyringMessage();
+    case KeychainStatus::noCollection: return noCollectionMessage();
     case KeychainStatus::failed: break;
     }
     return tr("Your keyring couldn't be read: %1").arg(read.message);
@@ -73,12 +85,13 @@ std::optional<bool> KeychainStore::claudeKeyPresence() const
 
 QString KeychainStore::claudeKeyProblem() const { return installedHere() ? problem_ : QString(); }
 
-void KeychainStore::noteClaudeKey(std::optional<bool> present, const QString& problem)
+void KeychainStore::noteClaudeKey(std::optional<bool> present, const QString& problem, bool locked)
 {
-    if (claudeKeyPresence() == present && claudeKeyProblem() == problem)
+    if (claudeKeyPresence() == present && claudeKeyProblem() == problem && claudeKeyLocked() == locked)
         return;
     hasClaudeKey_ = present;
     problem_ = problem;
+    locked_ = locked;
     keyInstallation_ = Platform::installation();
     emit hasClaudeKeyChanged();
 }
@@ -90,8 +103,21 @@ QCoro::Task<std::optional<QString>> KeychainStore::claudeKey()
     if (answer.answered())
         noteClaudeKey(key.has_value(), QString());
     else
-        noteClaudeKey(std::nullopt, problemOf(answer));
+        noteClaudeKey(std::nullopt, problemOf(answer), answer.status == KeychainStatus::locked);
     co_return key;
+}
+
+QCoro::Task<> KeychainStore::lookForClaudeKey()
+{
+    const KeychainResult found = co_await keychain().exists(kService, kClaudeKeyAccount);
+    switch (found.status) {
+    case KeychainStatus::ok: noteClaudeKey(true, QString()); break;
+    case KeychainStatus::notFound: noteClaudeKey(false, QString()); break;
+    // There, behind the lock: the key is read (and the keyring unlocked)
+    // only when a plan needs it.
+    case KeychainStatus::locked: noteClaudeKey(true, QString(), true); break;
+    default: noteClaudeKey(std::nullopt, problemOf(found)); break;
+    }
 }
 
 QCoro::Task<KeychainResult> KeychainStore::setClaudeKey(QString key)

@@ -40,6 +40,11 @@ public:
     // is stored or the Keychain can't be read (`claudeKeyProblem` says
     // which). Every call asks the Keychain.
     QCoro::Task<std::optional<QString>> claudeKey();
+    // Asks whether a Claude key is stored without reading it, so that a
+    // locked keyring stays locked and shows no prompt (views that open
+    // often ask this); notes the answer as a read does, and whether the
+    // keyring holding the key is locked.
+    QCoro::Task<> lookForClaudeKey();
     // Stores the key (trimmed); an empty key removes it. `answered()` when
     // it was stored or removed; otherwise the status says why not.
     QCoro::Task<KeychainResult> setClaudeKey(QString key);
@@ -54,11 +59,17 @@ public:
     bool hasClaudeKey() const { return claudeKeyPresence().value_or(false); }
     bool claudeKeyKnown() const { return claudeKeyPresence().has_value(); }
     QString claudeKeyProblem() const;
+    // The keyring that holds the Claude key is locked (as last asked): the
+    // next read shows the keyring's unlock prompt.
+    bool claudeKeyLocked() const { return installedHere() && locked_; }
 
     // The sentence for a read that got no answer; empty for one that did.
     static QString problemOf(const KeychainResult& read);
     static QString lockedMessage();
     static QString noKeyringMessage();
+    static QString noCollectionMessage();
+    // A read that raised the unlock prompt, which the user cancelled.
+    static QString stayedLockedMessage();
 
 signals:
     // `hasClaudeKey` or `claudeKeyKnown` changed.
@@ -71,7 +82,7 @@ private:
     QCoro::Task<KeychainResult> writeSecret(QString account, QString secret);
     // Notes what the keyring said of the Claude key: whether one is there,
     // or why it couldn't say.
-    void noteClaudeKey(std::optional<bool> present, const QString& problem);
+    void noteClaudeKey(std::optional<bool> present, const QString& problem, bool locked = false);
     bool installedHere() const;
     // What the last answer said, unless it came from another desktop's
     // Keychain than the one installed now.
@@ -81,6 +92,7 @@ private:
     Keychain* keychain_;
     std::optional<bool> hasClaudeKey_;
     QString problem_;
+    bool locked_ = false;
     std::uint64_t keyInstallation_ = 0;
     std::optional<QString> instanceId_;
 };

@@ -36,6 +36,12 @@ QString PlannerError::claudeStatusMessage(int status)
     return QStringLiteral("Claude couldn't take this request (error %1). Try again.").arg(status);
 }
 
+QString PlannerError::tavrinAIUnavailableMessage()
+{
+    return QStringLiteral("Tavrin AI isn't available in this version of Tavrin. Choose your Claude key or this "
+                          "computer in Settings › AI.");
+}
+
 QString PlannerError::tavrinAINotSignedInMessage() { return QStringLiteral("Sign in to Tavrin AI in Settings › AI."); }
 
 QString PlannerError::tavrinAIRejectedMessage()

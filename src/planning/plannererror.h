@@ -29,6 +29,9 @@ struct PlannerError {
     static QString claudeTooLargeMessage();
     static QString claudeStatusMessage(int status);
     static QString tavrinAINotSignedInMessage();
+    // Tavrin AI chosen where its service is not offered (this program has
+    // neither the service nor its accounts).
+    static QString tavrinAIUnavailableMessage();
     static QString tavrinAIRejectedMessage();
     static QString tavrinAIQuotaMessage();
     static QString tavrinAIUnreachableMessage();

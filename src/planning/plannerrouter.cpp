@@ -23,21 +23,31 @@ QList<PlannerRouter::Choice> PlannerRouter::choices() const
     const Defaults& defaults = *s_.resolved().defaults;
     const AIEngine engine = currentAIEngine(defaults);
     const Choice onDevice{AIEngine::onDevice, OnDevicePlanner::kName};
-    if (engine == AIEngine::off)
+    // Tavrin AI's service and its accounts are not part of this program: it
+    // is offered as unavailable and never asked.
+    if (engine == AIEngine::off || engine == AIEngine::tavrinAI)
         return {};
     if (engine == AIEngine::onDevice)
         return {onDevice};
-    const Choice cloud{engine, engine == AIEngine::claude ? ClaudeKeyPlanner::kName : TavrinAIPlanner::kName};
+    const Choice cloud{engine, ClaudeKeyPlanner::kName};
     if (defaults.boolValue(QStringLiteral("tryOnDeviceFirst")) && onDevice_.isAvailable())
         return {onDevice, cloud};
     return {cloud};
+}
+
+QString PlannerRouter::tavrinAIReason()
+{
+    return QStringLiteral("Its planning service and accounts are not part of this version of Tavrin: use your "
+                          "Claude key or a model on this computer.");
 }
 
 QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRequest request)
 {
     const QList<Choice> chosen = choices();
     if (chosen.isEmpty())
-        co_return PlannerError::notSetUp(PlannerError::aiOffMessage());
+        co_return PlannerError::notSetUp(currentAIEngine(*s_.resolved().defaults) == AIEngine::tavrinAI
+                                             ? PlannerError::tavrinAIUnavailableMessage()
+                                             : PlannerError::aiOffMessage());
 
     QStringList failed;
     PlannerError lastError;
@@ -50,7 +60,7 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
             result = co_await onDevice_.plan(request, another ? std::optional(kOnDeviceLimit) : std::nullopt);
             break;
         case AIEngine::claude: result = co_await claude_.plan(request); break;
-        case AIEngine::tavrinAI: result = co_await tavrinAI_.plan(request); break;
+        case AIEngine::tavrinAI:
         case AIEngine::off: continue;
         }
         if (result->ok()) {

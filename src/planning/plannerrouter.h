@@ -35,12 +35,16 @@ public:
     static PlannerRouter& shared();
 
     // The planners to ask, in order, for the current "aiEngine" and
-    // "tryOnDeviceFirst" settings; empty when the engine is off.
+    // "tryOnDeviceFirst" settings; empty when the engine is off or Tavrin
+    // AI, which is not offered here (`tavrinAIReason`).
     QList<Choice> choices() const;
 
     // Asks the chosen planners in turn; a success counts towards this
     // month's usage. With no planner, or when all fail, the (last) error.
     QCoro::Task<PlannerResult<RoutedPlan>> plan(PlanRequest request);
+
+    // Why Tavrin AI can't plan here, for the views that offer it.
+    static QString tavrinAIReason();
 
     OnDevicePlanner& onDevice() { return onDevice_; }
     ClaudeKeyPlanner& claude() { return claude_; }

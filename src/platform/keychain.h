@@ -10,7 +10,9 @@ namespace tavrin {
 // How the keyring answered. `locked`: the item (or the keyring it would go
 // in) is locked and was not unlocked, so whether it holds a secret is
 // unknown. `noService`: no keyring runs in this session at all.
-enum class KeychainStatus { ok, notFound, locked, noService, failed };
+// `noCollection`: one runs, but holds no keyring to keep items in, and none
+// was made.
+enum class KeychainStatus { ok, notFound, locked, noService, noCollection, failed };
 
 struct KeychainResult {
     KeychainStatus status = KeychainStatus::failed;
@@ -33,6 +35,16 @@ public:
     virtual QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) = 0;
     // Removing a missing item is not a failure (status `notFound`).
     virtual QCoro::Task<KeychainResult> remove(QString service, QString account) = 0;
+    // Whether the item is there, without reading its secret, so that a
+    // locked keyring is not asked to unlock: `ok` (no data) when it is,
+    // `locked` when it is there in a locked keyring, `notFound` when not.
+    // By default a read.
+    virtual QCoro::Task<KeychainResult> exists(QString service, QString account)
+    {
+        KeychainResult found = co_await read(std::move(service), std::move(account));
+        found.data.clear();
+        co_return found;
+    }
 };
 
 } // namespace tavrin

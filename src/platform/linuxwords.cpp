@@ -46,19 +46,46 @@ const QList<LinuxWords::Substitution>& LinuxWords::table()
          QStringLiteral("calendars line, access refused")},
         {QStringLiteral("System Settings › Internet Accounts"), QStringLiteral("your desktop's online accounts"),
          QStringLiteral("calendars line")},
+        {QStringLiteral("iCloud, Google, Outlook, Exchange, Yahoo."),
+         QStringLiteral("Google, Outlook, Exchange, Nextcloud."),
+         QStringLiteral("calendars line, the chooser's hint (the accounts a Linux desktop adds)")},
         {QStringLiteral("Tavrin never asks for Screen Recording."), QStringLiteral("Tavrin never records your screen."),
          QStringLiteral("first-run window, footer")},
+        // Integrations ask for no permission on Linux, so nothing is asked later.
+        {QStringLiteral("Asked the first time a workspace opens Arc, Cursor or Warp, never all at once."),
+         QStringLiteral("Browsers, editors and terminals open their windows and tabs for Tavrin without asking: "
+                        "this desktop has no permission for them to give."),
+         QStringLiteral("first-run window, step 3")},
+        {QStringLiteral("Later, when needed"), QStringLiteral("Nothing to allow"),
+         QStringLiteral("first-run window, step 3, when done")},
+        // Tavrin AI: its service and accounts are not part of this program.
+        {QStringLiteral("AI needs a key or Tavrin AI."), QStringLiteral("AI needs a key or a model on this computer."),
+         QStringLiteral("command bar, AI setup card (Tavrin AI is not offered)")},
+        {QStringLiteral("Describe tasks in plain English with Tavrin AI, or your own Claude key. Saved workspaces "
+                        "work without either."),
+         QStringLiteral("Describe tasks in plain English with your own Claude key, or a model server on this "
+                        "computer. Saved workspaces work without either."),
+         QStringLiteral("command bar, AI setup card (Tavrin AI is not offered)")},
         // The desktop's Focus: the Focus filter names a routine; Do Not
         // Disturb is what silences other apps.
         {QStringLiteral("Mac Focus"), QStringLiteral("Focus filter"),
          QStringLiteral("routine card, When chip and its editor")},
         {QStringLiteral("A Mac Focus"), QStringLiteral("The Focus filter"), QStringLiteral("routine card, When menu")},
-        {QStringLiteral("System Settings › Focus › (pick a Focus) › Focus filters › Add Filter › Tavrin"),
-         QStringLiteral("tavrin intent focus-filter"), QStringLiteral("routine card, Focus filter editor")},
+        {QStringLiteral("Runs while a Mac Focus is on, once you add Tavrin to it:"),
+         QStringLiteral("Runs while the Focus filter names it:"), QStringLiteral("routine card, Focus filter editor")},
+        {QStringLiteral("System Settings › Focus › (pick a Focus) › Focus filters › Add Filter › Tavrin, then choose "
+                        "“%1”."),
+         QStringLiteral("tavrin intent focus-filter \"%1\" as your Focus starts; without a name as it ends."),
+         QStringLiteral("routine card, Focus filter editor")},
+        {QStringLiteral("Open Focus settings"), QString(),
+         QStringLiteral("routine card, Focus filter editor (the desktop has no Focus settings)")},
         {QStringLiteral("Turn on a Mac Focus"), QStringLiteral("Turn on Do Not Disturb"),
          QStringLiteral("routine card, Do chip and menu; Integrations pane, chat apps")},
         {QStringLiteral("a Mac Focus silences it"), QStringLiteral("Do Not Disturb silences it"),
          QStringLiteral("Integrations pane, chat apps")},
+        {QStringLiteral("Turns on a Mac Focus, which silences Slack, Teams and every other app."),
+         QStringLiteral("Turns on Do Not Disturb, which silences Slack, Teams and every other app."),
+         QStringLiteral("routine card, Do Not Disturb editor")},
         {QStringLiteral("Make them in Shortcuts with the Set Focus action"),
          QStringLiteral("Put them in Tavrin's shortcuts folder"),
          QStringLiteral("routine card, Do Not Disturb editor")},

@@ -24,6 +24,9 @@ public:
     // set, and the query of the page where programs are allowed to control
     // the desktop.
     static inline const QString kDesktopSettingsPage = QStringLiteral("com.apple.Desktop-Settings.extension");
+    // Where the desktop's online accounts (and the calendars they bring)
+    // are added; only some desktops have such a page.
+    static inline const QString kOnlineAccountsPage = QStringLiteral("com.apple.Internet-Accounts-Settings.extension");
     static inline const QString kAccessibilitySettingsQuery = QStringLiteral("Privacy_Accessibility");
 
     using QObject::QObject;
@@ -43,6 +46,16 @@ public:
     // Opens an address, with the given application or the default one; a
     // settings address opens the desktop's settings. False when nothing opened.
     virtual bool openUrl(const QUrl& url, const QString& applicationLocation = {}) = 0;
+    // How opening a settings address went: the page opened; the desktop's
+    // settings have no such page (online accounts on some desktops); or no
+    // settings program of this desktop is installed (or none started).
+    enum class SettingsOpening { opened, noSuchPage, noProgram };
+    // Opens the desktop's own settings at the page a settings address names
+    // (or at their start where the desktop has no page of its own for it).
+    virtual SettingsOpening openSettings(const QUrl& address)
+    {
+        return openUrl(address) ? SettingsOpening::opened : SettingsOpening::noProgram;
+    }
     // The location of the application that opens this address, or empty.
     virtual QString applicationForUrl(const QUrl& url) = 0;
     // Where an application with this name is installed, or empty.

@@ -89,8 +89,9 @@ void AIPane::showEngineNote()
         break;
     }
     case AIEngine::tavrinAI:
-        note = tr("Tavrin's planning service plans your tasks. It gets what you type and the apps and titles of your "
-                  "windows.");
+        // Shown as the on-device planner is without a model: unavailable, and why.
+        note = tr("Tavrin AI isn't available, so the command bar can't plan with it.") + QLatin1Char(' ')
+               + PlannerRouter::tavrinAIReason();
         break;
     case AIEngine::claude:
         note = tr("Anthropic's Claude plans your tasks with your own key. It gets what you type and the apps and "
@@ -147,6 +148,10 @@ void AIPane::addUsageCard()
                          : tr("Tavrin AI shows your monthly allowance here after your first plan with it."),
                    KeyMsg::Tone::plain);
     card->addWidget(allowance_);
+    // Tavrin AI never plans here (its service is not part of this program):
+    // no allowance to wait for.
+    meter_->setVisible(known);
+    allowance_->setVisible(known);
 }
 
 } // namespace tavrin

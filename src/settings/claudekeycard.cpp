@@ -86,6 +86,9 @@ void ClaudeKeyCard::showState()
     state_->setTone(problem.isEmpty() ? KeyMsg::Tone::plain : KeyMsg::Tone::err);
     if (!problem.isEmpty())
         state_->setText(problem);
+    else if (keychain_.hasClaudeKey() && keychain_.claudeKeyLocked())
+        state_->setText(tr("A key is saved in your keyring, which is locked. It asks to be unlocked when you plan "
+                           "with the key."));
     else if (keychain_.hasClaudeKey())
         state_->setText(tr("A key is saved in your keyring. Plans with it are billed to your Anthropic account."));
     else
@@ -97,6 +100,7 @@ QString ClaudeKeyCard::refusal(const KeychainResult& answer, const QString& refu
 {
     switch (answer.status) {
     case KeychainStatus::noService: return KeychainStore::noKeyringMessage();
+    case KeychainStatus::noCollection: return KeychainStore::noCollectionMessage();
     case KeychainStatus::failed: return tr("%1: %2").arg(refused, answer.message);
     default: return tr("%1. Check that it's unlocked, then try again.").arg(refused);
     }
@@ -105,9 +109,10 @@ QString ClaudeKeyCard::refusal(const KeychainResult& answer, const QString& refu
 QCoro::Task<> ClaudeKeyCard::readState(CancelToken cancel)
 {
     QPointer<ClaudeKeyCard> self(this);
-    // Only whether there is a key is kept (the store notes it).
-    auto read = keychain_.claudeKey();
-    co_await std::move(read);
+    // Only whether there is a key is asked: a locked keyring stays locked,
+    // with no prompt, until a plan needs the key.
+    auto look = keychain_.lookForClaudeKey();
+    co_await std::move(look);
     if (!self || cancel.isCancelled())
         co_return;
     showState();

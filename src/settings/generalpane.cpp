@@ -62,8 +62,7 @@ void GeneralPane::addPermissionsCard()
         if (OnboardingContent::open(OnboardingContent::kDesktopSettingsAddress))
             desktopNote_->clear();
         else
-            desktopNote_->say(OnboardingContent::noSettingsNote(OnboardingContent::Action::openDesktopSettings),
-                              KeyMsg::Tone::plain);
+            desktopNote_->say(OnboardingContent::noSettingsNote(), KeyMsg::Tone::plain);
     });
     card->addWidget(new FRow(tr("Edge tiling"), statusWithButton(edgeStatus_, desktopButton_)));
     card->addWidget(desktopNote_);

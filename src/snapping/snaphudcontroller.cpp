@@ -87,7 +87,11 @@ void SnapHUDController::modifiersChanged(std::uint64_t flags)
 {
     if ((flags & kCounted) != kHold) {
         cancelHold();
-        hide();
+        // The keys of a hot key are let go right after it: its flash, with
+        // the overlay hidden, runs its course and fades by itself.
+        const bool flashing = flashTask_.isRunning() || outlineFade_.isRunning();
+        if (!(flashing && !isShowing()))
+            hide();
         return;
     }
     if (isShowing() || holdTimer_ || !overlayEnabled())

@@ -20,6 +20,15 @@ TEST(CommandLine, DefaultsToTheSimulatedDesktop)
     EXPECT_TRUE(c.error.isEmpty());
 }
 
+TEST(CommandLine, APlainStartAsksForWhicheverTavrinRunsAndExplicitOptionsForTheirOwn)
+{
+    EXPECT_EQ(parse({}).instanceOptions(), QString());
+    EXPECT_EQ(parse({}).runningOptions(), "simulated:");
+    EXPECT_EQ(parse({"--desktop", "x11"}).instanceOptions(), "x11");
+    EXPECT_EQ(parse({"--desktop", "sim"}).instanceOptions(), "simulated:");
+    EXPECT_TRUE(parse({"--scenario", "/tmp/a.json"}).instanceOptions().endsWith("/tmp/a.json"));
+}
+
 TEST(CommandLine, ReadsOptionsInBothSpellings)
 {
     EXPECT_EQ(parse({"--scenario", "a.json"}).scenarioPath, "a.json");

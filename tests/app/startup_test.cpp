@@ -119,8 +119,9 @@ TEST(OnboardingSteps, TheStepsAndTheirWords)
     EXPECT_EQ(steps[1].doneText, "Off");
     EXPECT_EQ(steps[1].buttonTitle, "Open Desktop Settings");
     EXPECT_EQ(steps[2].title, "App integrations");
-    EXPECT_EQ(steps[2].detail, "Asked the first time a workspace opens Arc, Cursor or Warp, never all at once.");
-    EXPECT_EQ(steps[2].doneText, "Later, when needed");
+    EXPECT_EQ(steps[2].detail, "Browsers, editors and terminals open their windows and tabs for Tavrin without "
+                               "asking: this desktop has no permission for them to give.");
+    EXPECT_EQ(steps[2].doneText, "Nothing to allow");
     EXPECT_EQ(steps[2].buttonTitle, "Got it");
 }
 

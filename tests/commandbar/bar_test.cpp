@@ -12,6 +12,7 @@
 #include "design/windowtranslucency.h"
 #include "heldkeychain.h"
 #include "planning/keychainstore.h"
+#include "support/drawntext.h"
 
 #include <QClipboard>
 
@@ -507,7 +508,7 @@ TEST_F(BarTest, TheSetupCardFollowsTheEngineAndTheClaudeKey)
         const char* engine;
         bool card, tryList;
     };
-    for (const Case c : {Case{"onDevice", false, true}, Case{"tavrinAI", false, true}, Case{"claude", true, true},
+    for (const Case c : {Case{"onDevice", false, true}, Case{"tavrinAI", true, false}, Case{"claude", true, true},
                          Case{"bogus", true, false}}) {
         SCOPED_TRACE(c.engine);
         setEngine(QString::fromLatin1(c.engine));
@@ -607,9 +608,11 @@ TEST_F(BarTest, PlanIsEnabledOnlyWithTextAndAnEngine)
     EXPECT_TRUE(plan()->isEnabled());
 }
 
-// A locked keyring is not a missing key: the bar says so, not "AI needs a
-// key", and reads the key again when it opens again.
-TEST_F(BarTest, ALockedKeyringIsSaidInsteadOfTheSetupCard)
+// A key in a locked keyring is not a missing key: the bar opens without
+// reading it (no unlock prompt over the bar), offers to plan, and says it is
+// unlocking the keyring once a plan needs the key. A keyring that can't be
+// asked at all is said instead of the setup card.
+TEST_F(BarTest, ALockedKeyringIsNotAskedToUnlockUntilAPlanNeedsTheKey)
 {
     setEngine(QStringLiteral("claude"));
     env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-test");
@@ -617,9 +620,24 @@ TEST_F(BarTest, ALockedKeyringIsSaidInsteadOfTheSetupCard)
     open();
     settle();
     EXPECT_FALSE(blocksOf(view()).card);
+    EXPECT_FALSE(view()->findChild<NoteText*>());
+    EXPECT_TRUE(blocksOf(view()).tryList);
+    typeTask();
+    pressInField(Qt::Key_Return);
+    settle();
+    QWidget* header = view()->findChild<QWidget*>(QStringLiteral("planHeader"));
+    ASSERT_TRUE(header);
+    EXPECT_TRUE(DrawnText::of(*header).join(' ').contains("Unlocking your keyring…"))
+        << DrawnText::of(*header).join(' ').toStdString();
+    advance(planner.delay);
+
+    env.keychain.setFailure({}, KeychainStatus::noService);
+    open();
+    settle();
+    EXPECT_FALSE(blocksOf(view()).card);
     const auto* note = view()->findChild<NoteText*>();
     ASSERT_TRUE(note);
-    EXPECT_EQ(note->note(), KeychainStore::lockedMessage());
+    EXPECT_EQ(note->note(), KeychainStore::noKeyringMessage());
 
     env.keychain.clearFailure(); // unlocked
     open();

@@ -80,7 +80,7 @@ TEST_P(Screenshots, EveryStateOfTheBar)
     open();
     EXPECT_TRUE(save(bar.panel(), QStringLiteral("1-asking-setup")));
 
-    setEngine(QStringLiteral("tavrinAI"));
+    setEngine(QStringLiteral("onDevice"));
     SavedWorkspaceStore::save(
         savedWorkspace(QStringLiteral("Writing"), {QStringLiteral("Notes"), kBrowser}, LayoutKind::halves));
     SavedWorkspaceStore::save(savedWorkspace(QStringLiteral("Deep work"),

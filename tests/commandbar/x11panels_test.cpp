@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QtGui/qguiapplication_platform.h>
+#include <cstring>
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
@@ -189,6 +190,32 @@ protected:
         return region;
     }
 
+    // A window's 32-bit property `name` (cardinals or atoms).
+    std::vector<std::uint32_t> property(QWidget* window, const char* name)
+    {
+        auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+        std::vector<std::uint32_t> values;
+        if (!atom)
+            return values;
+        auto* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, xcb_window_t(window->winId()), atom->atom, XCB_ATOM_ANY, 0, 1024), nullptr);
+        if (reply && reply->format == 32) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            values.assign(v, v + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+        std::free(atom);
+        return values;
+    }
+    // On every workspace, as the window manager has it once the panel shows
+    // (openbox keeps _NET_WM_STATE to the states it knows, without the
+    // sticky one, which the xfwm4 tests see).
+    void expectOnEveryWorkspace(QWidget* panel)
+    {
+        ASSERT_TRUE(panel);
+        EXPECT_EQ(property(panel, "_NET_WM_DESKTOP"), std::vector<std::uint32_t>{0xFFFFFFFF});
+    }
+
     xcb_connection_t* c = nullptr;
     std::unique_ptr<X11PanelWindows> panelWindows;
 };
@@ -203,6 +230,7 @@ TEST_F(X11PanelsOnTheServer, ToastAndOverlayShowOnlyWhatTheyDraw)
     wait(0.8);
     QWidget* toast = bar.toast().panel();
     ASSERT_TRUE(toast && toast->isVisible());
+    expectOnEveryWorkspace(toast);
     EXPECT_EQ(bar.toast().opacity(), 1); // no fade where nothing blends
     const QRegion kept = boundingShape(toast);
     EXPECT_TRUE(kept.contains(toast->rect().center()));
@@ -223,6 +251,7 @@ TEST_F(X11PanelsOnTheServer, ToastAndOverlayShowOnlyWhatTheyDraw)
     AdjustView* overlay = bar.adjust().view();
     ASSERT_TRUE(overlay);
     QWidget* panel = bar.adjust().panel();
+    expectOnEveryWorkspace(panel);
     const QRect screen = panel->geometry();
     const QImage shot = shoot(screen, QStringLiteral("x11-adjust-no-compositor"));
     const auto zones = overlay->zoneFrames();

@@ -1,4 +1,6 @@
+#include "modes/appidentities.h"
 #include "modes/meetingmode.h"
+#include "modes/sharesafe.h"
 
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
@@ -280,6 +282,57 @@ TEST(CallWindows, ByApplicationAndTitle)
     for (const Case& c : cases)
         EXPECT_EQ(MeetingMode::isCallWindow(c.app, c.title), c.call)
             << c.app.toStdString() << ": " << c.title.toStdString();
+}
+
+TEST(CallWindows, TheListedApplicationsAreKnownByTheirLinuxIdentitiesToo)
+{
+    struct Case {
+        QString name;      // the running application's name (entry Name, else window class)
+        QString desktopId; // its desktop entry, when one matched
+        QString meeting;   // the meeting (or browser) app it is, or empty
+        QString notes;     // the notes app it is, or empty
+        QString call;      // the call app Share-safe knows it as, or empty
+    };
+    const QString zoom = MeetingMode::kCallClient;
+    const Case cases[] = {
+        {"Zoom Workplace", "Zoom.desktop", zoom, "", zoom},
+        {"zoom", "", zoom, "", zoom}, // no entry installed: its window class
+        {"Zoom", "us.zoom.Zoom", zoom, "", zoom},
+        {"teams-for-linux", "", "Microsoft Teams", "", "Microsoft Teams"},
+        {"Webex", "webex.desktop", "Webex", "", "Webex"},
+        {"Slack", "slack.desktop", "", "", "Slack"},
+        {"discord", "", "", "", "Discord"},
+        {"Obsidian", "md.obsidian.Obsidian", "", "Obsidian", ""},
+        {"logseq", "", "", "Logseq", ""},
+        {"notion-app", "", "", "Notion", ""},
+        {"Google Chrome", "google-chrome", "Google Chrome", "", ""},
+        // Applications no list names, whatever they are called.
+        {"Zoom Out", "", "", "", ""},
+        {"Firefox", "firefox-esr", "", "", ""},
+        {"GNOME Calls", "org.gnome.Calls", "", "", ""},
+        {"", "Zoom.desktop", "", "", ""},
+    };
+    // The routines' call apps are among Share-safe's.
+    const QSet<QString>& callApps = ShareSafe::callApps();
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.name + " " + c.desktopId).toStdString());
+        RunningApp app;
+        app.pid = 7;
+        app.localizedName = c.name;
+        app.bundleIdentifier = c.desktopId;
+        EXPECT_EQ(MeetingMode::callAppName(app), c.meeting);
+        EXPECT_EQ(AppIdentities::listedAs(app, MeetingMode::notesApps()), c.notes);
+        EXPECT_EQ(AppIdentities::listedAs(app, callApps), c.call);
+    }
+    // Only applications the lists name have Linux identities, and those
+    // only another system has (FaceTime, Apple Notes, Bear, Craft, Around)
+    // have none.
+    for (const QString& listed : AppIdentities::linuxIdentities().keys())
+        EXPECT_TRUE(MeetingMode::meetingApps().contains(listed) || MeetingMode::notesApps().contains(listed)
+                    || callApps.contains(listed))
+            << listed.toStdString();
+    for (const char* macOnly : {"FaceTime", "Apple Notes", "Bear", "Craft", "Around"})
+        EXPECT_FALSE(AppIdentities::linuxIdentities().contains(macOnly));
 }
 
 } // namespace

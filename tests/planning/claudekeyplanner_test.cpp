@@ -152,7 +152,7 @@ TEST_F(ClaudeKeyPlannerTest, ALockedKeyringIsSaidAndReadAgainOnTheNextTry)
     keychain.setFailure({}, KeychainStatus::locked);
     const auto locked = finish(planner.plan(sampleRequest()));
     ASSERT_FALSE(locked.ok());
-    EXPECT_EQ(locked.error(), PlannerError::unavailable("Your keyring is locked. Unlock it, then try again."));
+    EXPECT_EQ(locked.error(), PlannerError::unavailable(KeychainStore::stayedLockedMessage()));
     EXPECT_TRUE(server.received().isEmpty());
 
     keychain.clearFailure();

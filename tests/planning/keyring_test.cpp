@@ -74,6 +74,58 @@ TEST_F(KeyringDaemonTest, ALockedKeyringIsSaidAndTheKeyReadOnceUnlocked)
     EXPECT_TRUE(reader.claudeKeyProblem().isEmpty());
 }
 
+// Views ask whether a key is there without reading it: a locked keyring
+// stays locked (its prompt would take the keyboard), the key counts as there.
+TEST_F(KeyringDaemonTest, WhetherAKeyIsThereIsAskedWithoutUnlocking)
+{
+    ASSERT_TRUE(wait(store.setClaudeKey("sk-ant-behind-the-lock")).answered());
+    ASSERT_TRUE(daemon.lock());
+    DesktopKeychain later(daemon.bus());
+    KeychainStore reader(&later);
+    QCoro::waitFor(reader.lookForClaudeKey());
+    EXPECT_TRUE(reader.hasClaudeKey());
+    EXPECT_TRUE(reader.claudeKeyLocked());
+    EXPECT_TRUE(reader.claudeKeyProblem().isEmpty());
+    EXPECT_TRUE(daemon.defaultKeyringLocked());
+
+    // A plan reads it: here no prompt can show, so it stays locked, and
+    // the planner says so in the bar's words.
+    services.keychain = &reader;
+    ClaudeKeyPlanner planner(services);
+    const auto result = wait(planner.plan(sampleRequest()));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().message, KeychainStore::stayedLockedMessage());
+    EXPECT_TRUE(server.received().isEmpty());
+
+    ASSERT_TRUE(daemon.unlock()) << daemon.problem().toStdString();
+    QCoro::waitFor(reader.lookForClaudeKey());
+    EXPECT_TRUE(reader.hasClaudeKey());
+    EXPECT_FALSE(reader.claudeKeyLocked());
+    KeychainStore nobody(&later);
+    ASSERT_TRUE(wait(nobody.setClaudeKey({})).answered());
+    QCoro::waitFor(nobody.lookForClaudeKey());
+    EXPECT_FALSE(nobody.hasClaudeKey());
+    EXPECT_TRUE(nobody.claudeKeyKnown());
+}
+
+// gnome-keyring started without a login keyring (a plain openbox or xfwm4
+// session): saving asks it to make one; where no prompt can show for its
+// password, one plain sentence says what is missing and how to make it.
+TEST(KeyringWithoutLogin, SavingSaysPlainlyThatAKeyringIsMissingAndHowToMakeOne)
+{
+    KeyringDaemon daemon(KeyringDaemon::Keyring::withoutLogin);
+    if (!daemon.problem().isEmpty())
+        GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
+    ASSERT_FALSE(daemon.defaultKeyringExists());
+    DesktopKeychain keychain(daemon.bus());
+    KeychainStore store(&keychain);
+    const KeychainResult saved = wait(store.setClaudeKey("sk-ant-nowhere-yet"));
+    EXPECT_EQ(saved.status, KeychainStatus::noCollection) << saved.message.toStdString();
+    EXPECT_EQ(KeychainStore::problemOf(saved), KeychainStore::noCollectionMessage());
+    EXPECT_FALSE(KeychainStore::noCollectionMessage().contains("/org/freedesktop"));
+    EXPECT_FALSE(daemon.defaultKeyringExists());
+}
+
 TEST(KeyringMissing, NoKeyringIsSaidAndNothingIsKept)
 {
     KeyringDaemon bus(KeyringDaemon::Keyring::none);

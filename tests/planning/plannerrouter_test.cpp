@@ -58,14 +58,15 @@ TEST_F(PlannerRouterTest, ChoosesPlannersFromTheSettings)
     EXPECT_EQ(choiceNames(), QStringList{"On-device"});
     setEngine("claude");
     EXPECT_EQ(choiceNames(), QStringList{"Claude · your key"});
-    setEngine("tavrinAI");
-    EXPECT_EQ(choiceNames(), QStringList{"Tavrin AI"});
+    setEngine("tavrinAI"); // not offered here: never picked
+    EXPECT_TRUE(router.choices().isEmpty());
     setEngine("claude", true);
     EXPECT_EQ(choiceNames(), (QStringList{"On-device", "Claude · your key"}));
     setEngine("tavrinAI", true);
-    EXPECT_EQ(choiceNames(), (QStringList{"On-device", "Tavrin AI"}));
+    EXPECT_TRUE(router.choices().isEmpty());
+    setEngine("claude", true);
     model.setAvailability(false, "off");
-    EXPECT_EQ(choiceNames(), QStringList{"Tavrin AI"});
+    EXPECT_EQ(choiceNames(), QStringList{"Claude · your key"});
     setEngine("onDevice");
     EXPECT_EQ(choiceNames(), QStringList{"On-device"}); // and it will say why it can't
 }
@@ -76,6 +77,17 @@ TEST_F(PlannerRouterTest, WithNoPlannerAsksTheUserToTurnAIOn)
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error(),
               PlannerError::notSetUp("Turn on AI in Settings › AI to describe tasks in plain English."));
+    EXPECT_TRUE(log.entries().isEmpty());
+}
+
+TEST_F(PlannerRouterTest, TavrinAISaysItIsUnavailableAndAsksNoServer)
+{
+    setEngine("tavrinAI", true);
+    const auto result = finish(router.plan(sampleRequest()));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error(), PlannerError::notSetUp(PlannerError::tavrinAIUnavailableMessage()));
+    EXPECT_FALSE(result.error().message.contains("Sign in"));
+    EXPECT_TRUE(server.received().isEmpty());
     EXPECT_TRUE(log.entries().isEmpty());
 }
 

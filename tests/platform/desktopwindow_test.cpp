@@ -1,6 +1,7 @@
 #include "platform/hotkeys.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "platform/sim/simveilsurfaces.h"
+#include "platform/workspace.h"
 #include "support/simfixture.h"
 
 #include <QDir>
@@ -39,6 +40,23 @@ TEST_F(DesktopWindowTest, KeysTypedIntoTheWindowArePressedOnTheDesktop)
     QTest::keyClick(&window, Qt::Key_Left);
     env.clock.advance(0);
     EXPECT_EQ(pressed.size(), 1);
+}
+
+TEST_F(DesktopWindowTest, TheStatusLineNamesTheSettingsPageOpenedAsALinuxDesktopWould)
+{
+    const struct {
+        QString address;
+        QString said;
+    } pages[] = {
+        {Workspace::kDesktopSettingsPage, "Settings opened: windows and edge tiling"},
+        {Workspace::kOnlineAccountsPage, "Settings opened: online accounts"},
+        {"com.apple.preference.security?" + Workspace::kAccessibilitySettingsQuery, "Settings opened: accessibility"},
+    };
+    for (const auto& page : pages) {
+        ASSERT_TRUE(env.desktop.workspace().openUrl(QUrl(Workspace::kSettingsScheme + ':' + page.address)));
+        EXPECT_TRUE(window.statusLine().contains(page.said)) << window.statusLine().toStdString();
+        EXPECT_FALSE(window.statusLine().contains("com.apple")) << window.statusLine().toStdString();
+    }
 }
 
 TEST_F(DesktopWindowTest, ModifierKeysReachTheGlobalMonitors)

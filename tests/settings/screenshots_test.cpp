@@ -7,6 +7,7 @@
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
 
+#include "design/keymsg.h"
 #include "design/tfield.h"
 #include "platform/sim/simappearance.h"
 #include "settings/aipane.h"
@@ -128,7 +129,8 @@ TEST_P(Screenshots, TheAIPaneInEachKeyState)
     } states[] = {{"none", std::nullopt, {}},
                   {"saved", std::nullopt, "sk-ant-test"},
                   {"locked", KeychainStatus::locked, "sk-ant-test"},
-                  {"no-keyring", KeychainStatus::noService, {}}};
+                  {"no-keyring", KeychainStatus::noService, {}},
+                  {"no-collection", KeychainStatus::noCollection, {}}};
     for (const auto& state : states) {
         if (!state.stored.isEmpty())
             env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, state.stored);
@@ -151,6 +153,20 @@ TEST_P(Screenshots, TheAIPaneInEachKeyState)
         const QColor inside = field.pixelColor(field.width() - 6, field.height() / 2);
         EXPECT_EQ(inside.lightness() < 128, GetParam() == ColorScheme::dark) << state.name;
     }
+}
+
+// Tavrin AI chosen: offered as unavailable, with the reason, as the
+// on-device planner is without a model server.
+TEST_P(Screenshots, TheAIPaneWithTavrinAIUnavailable)
+{
+    env.defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("tavrinAI"));
+    auto* pane = open<AIPane>(SettingsPane::ai);
+    ASSERT_TRUE(pane);
+    settle();
+    EXPECT_EQ(pane->engineNote()->text(), "Tavrin AI isn't available, so the command bar can't plan with it. "
+                                          "Its planning service and accounts are not part of this version of Tavrin: "
+                                          "use your Claude key or a model on this computer.");
+    EXPECT_TRUE(save(QStringLiteral("7c-ai-tavrin-unavailable")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, Screenshots, ::testing::Values(ColorScheme::light, ColorScheme::dark),

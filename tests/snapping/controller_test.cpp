@@ -278,6 +278,27 @@ TEST_F(HUDTest, AnArrowWithTheOverlayHiddenFlashesTheNewFrameAndFadesIt)
     EXPECT_EQ(hud.pressed(), std::nullopt); // no overlay, no pressed key
 }
 
+TEST_F(HUDTest, LettingGoOfTheHotKeyKeepsItsFlashUntilItFadesButTheOverlaysOutlineGoesWithIt)
+{
+    // Ctrl+Alt+← pressed and let go at once: the overlay never showed.
+    hold();
+    const auto frame = windows.arrow(Arrow::left);
+    hud.flashArrow(Arrow::left, *frame);
+    release();
+    EXPECT_EQ(outline(), frame);
+    env.clock.advance(0.44);
+    EXPECT_EQ(panels->outline->opacity(), 1);
+    env.clock.advance(0.3);
+    EXPECT_FALSE(outline());
+
+    // With the overlay up, letting go takes both away at once.
+    showHUD();
+    hud.flashArrow(Arrow::right, *windows.arrow(Arrow::right));
+    release();
+    EXPECT_FALSE(hud.isShowing());
+    EXPECT_FALSE(outline());
+}
+
 TEST_F(HUDTest, AnotherArrowWithinTheWaitRestartsIt)
 {
     const auto first = windows.arrow(Arrow::left);

@@ -43,13 +43,15 @@ namespace {
 const QString kSecrets = QStringLiteral("org.freedesktop.secrets");
 const QByteArray kPassword = "test-password"; // read to the end: no line feed
 
-// A session bus without service files: nothing is started on demand.
+// A session bus without service files: nothing is started on demand (but
+// the keyring's prompter, when %2 names the folder of its service file).
 const char kBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:tmpdir=%1</listen>
+<busconfig><type>session</type><listen>unix:tmpdir=%1</listen>%2
 <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
 <allow own="*"/></policy></busconfig>
 )";
+const QString kPrompter = QStringLiteral("org.gnome.keyring.SystemPrompter.service");
 
 bool waitFor(const std::function<bool()>& done, int ms = 10000)
 {
@@ -73,8 +75,9 @@ void stop(QProcess& p)
 }
 } // namespace
 
-KeyringDaemon::KeyringDaemon(Keyring keyring)
+KeyringDaemon::KeyringDaemon(const Options& options)
 {
+    const Keyring keyring = options.keyring;
     const QString busProgram = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     if (busProgram.isEmpty()) {
         problem_ = QStringLiteral("dbus-daemon is not installed");
@@ -83,13 +86,31 @@ KeyringDaemon::KeyringDaemon(Keyring keyring)
     QDir(home_.path()).mkpath(QStringLiteral("run"));
     QFile::setPermissions(home_.filePath(QStringLiteral("run")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QString services;
+    if (!options.promptDisplay.isEmpty()) {
+        // Only the prompter's service file, from where the system keeps it.
+        QDir(home_.path()).mkpath(QStringLiteral("services"));
+        const QString system = QStringLiteral("/usr/share/dbus-1/services/") + kPrompter;
+        if (!QFile::copy(system, home_.filePath(QStringLiteral("services/")) + kPrompter)) {
+            problem_ = QStringLiteral("the keyring's prompter is not installed (Debian package gcr)");
+            return;
+        }
+        services = QStringLiteral("<servicedir>%1</servicedir>").arg(home_.filePath(QStringLiteral("services")));
+    }
     QFile config(home_.filePath(QStringLiteral("bus.conf")));
     if (!config.open(QIODevice::WriteOnly)
-        || config.write(QString::fromLatin1(kBusConfig).arg(home_.path()).toUtf8()) < 0) {
+        || config.write(QString::fromLatin1(kBusConfig).arg(home_.path(), services).toUtf8()) < 0) {
         problem_ = QStringLiteral("the bus configuration could not be written");
         return;
     }
     config.close();
+    if (!options.promptDisplay.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), options.promptDisplay);
+        env.insert(QStringLiteral("HOME"), home_.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.filePath(QStringLiteral("run")));
+        bus_.setProcessEnvironment(env);
+    }
     bus_.start(busProgram, {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
                             QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
     QByteArray address;
@@ -105,6 +126,8 @@ KeyringDaemon::KeyringDaemon(Keyring keyring)
         && !startDaemon(daemon_, {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
                                   QStringLiteral("--components=secrets")}))
         return;
+    if (keyring == Keyring::withoutLogin)
+        startDaemon(daemon_, {QStringLiteral("--foreground"), QStringLiteral("--components=secrets")}, false);
 }
 
 KeyringDaemon::~KeyringDaemon()
@@ -119,7 +142,7 @@ QDBusConnection KeyringDaemon::bus() const
     return QDBusConnection::connectToBus(address_, QStringLiteral("tavrin-test-keyring"));
 }
 
-bool KeyringDaemon::startDaemon(QProcess& daemon, const QStringList& arguments)
+bool KeyringDaemon::startDaemon(QProcess& daemon, const QStringList& arguments, bool withLogin)
 {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
     if (program.isEmpty()) {
@@ -138,6 +161,17 @@ bool KeyringDaemon::startDaemon(QProcess& daemon, const QStringList& arguments)
     if (!daemon.waitForStarted(5000)) {
         problem_ = QStringLiteral("gnome-keyring-daemon did not start: ") + daemon.errorString();
         return false;
+    }
+    if (!withLogin) {
+        // Ready once it answers on the bus, with no default keyring.
+        daemon.closeWriteChannel();
+        QDBusMessage alias = QDBusMessage::createMethodCall(kSecrets, QStringLiteral("/org/freedesktop/secrets"),
+                                                            QStringLiteral("org.freedesktop.Secret.Service"),
+                                                            QStringLiteral("ReadAlias"));
+        alias << QStringLiteral("default");
+        if (!waitFor([&] { return bus().call(alias, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage; }))
+            problem_ = QStringLiteral("gnome-keyring-daemon did not answer on the bus");
+        return problem_.isEmpty();
     }
     // Written out here: nothing else runs the event loop while it starts.
     daemon.write(kPassword);

@@ -15,9 +15,27 @@ namespace tavrin {
 // could not be made.
 class KeyringDaemon {
 public:
-    enum class Keyring { none, running };
+    // `withoutLogin`: the daemon started without --unlock, as on a desktop
+    // that does not unlock a login keyring at log-in: it has no default
+    // keyring until one is made.
+    enum class Keyring { none, running, withoutLogin };
+    struct Options {
+        Keyring keyring = Keyring::running;
+        // The keyring's prompts show on this X display (the bus starts the
+        // desktop's prompter there on demand); none: no prompt can show.
+        QString promptDisplay;
+    };
 
-    explicit KeyringDaemon(Keyring keyring = Keyring::running);
+    explicit KeyringDaemon(Keyring keyring = Keyring::running) : KeyringDaemon(Options{keyring, {}}) {}
+    explicit KeyringDaemon(const Options& options);
+    // The bus's address, for a program started on it.
+    QString address() const { return address_; }
+    bool defaultKeyringExists() const { return !defaultKeyring().isEmpty(); }
+    bool defaultKeyringLocked() const
+    {
+        bool locked = false;
+        return defaultLocked(&locked) && locked;
+    }
     ~KeyringDaemon();
     KeyringDaemon(const KeyringDaemon&) = delete;
     KeyringDaemon& operator=(const KeyringDaemon&) = delete;
@@ -30,7 +48,7 @@ public:
     bool unlock();
 
 private:
-    bool startDaemon(QProcess& daemon, const QStringList& arguments);
+    bool startDaemon(QProcess& daemon, const QStringList& arguments, bool withLogin = true);
     // The default keyring's object path; empty when none is offered.
     QString defaultKeyring() const;
     bool defaultLocked(bool* locked) const;

@@ -4,6 +4,7 @@
 #include "support/x11/x11fixture.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -38,27 +39,73 @@ protected:
     QtClock clock_;
 };
 
-TEST_F(X11DefaultsTest, EdgeTilingIsTheDesktopsOwnSetting)
+// A fake settings tool on the search path: answers what the file named after
+// its arguments holds, fails when there is none.
+void writeFakeTool(const QString& dir, const QString& name)
 {
-    X11Defaults on(inner_, clock_, {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true")});
-    X11Defaults off(inner_, clock_, {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo false")});
-    X11Defaults noSchema(inner_, clock_,
-                         {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo true; exit 1")});
-    X11Defaults missing(inner_, clock_, {QStringLiteral("no-such-settings-tool")});
-    // Reads never wait: the first answer is "off" until the desktop's has come.
-    for (X11Defaults* d : {&on, &off, &noSchema, &missing})
-        EXPECT_EQ(d->foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(false));
-    QElapsedTimer t;
-    t.start();
-    while (!on.edgeTiling() && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_EQ(on.foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(true));
-    EXPECT_EQ(on.foreignValue(kDomain, QStringLiteral("EnableTopTilingByEdgeDrag")), QVariant(true));
-    EXPECT_FALSE(on.foreignValue(kDomain, QStringLiteral("SomethingElse")));
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
-    EXPECT_FALSE(off.edgeTiling());
-    EXPECT_FALSE(noSchema.edgeTiling());
-    EXPECT_FALSE(missing.edgeTiling());
+    QFile file(QDir(dir).filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nPATH=/usr/bin:/bin\n"
+               "answer=\"$(dirname \"$0\")/answer $(echo \"$*\" | tr '/' '_')\"\n"
+               "[ -f \"$answer\" ] && exec cat \"$answer\"\nexit 1\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(X11DefaultsTest, EdgeTilingIsTheRunningDesktopsOwnSettingAndOnWhenUnreadable)
+{
+    QTemporaryDir tools, config;
+    writeFakeTool(tools.path(), QStringLiteral("gsettings"));
+    writeFakeTool(tools.path(), QStringLiteral("xfconf-query"));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", tools.path().toUtf8());
+    const struct {
+        QString desktop;
+        QString answerFor; // the tool's arguments, '/' as '_'
+        QByteArray answer; // none: the tool fails
+        QByteArray kwinrc; // none: no file
+        bool tiling;
+    } rows[] = {
+        {"GNOME", "get org.gnome.mutter edge-tiling", "false\n", {}, false},
+        {"ubuntu:GNOME", "get org.gnome.mutter edge-tiling", "true\n", {}, true},
+        {"GNOME", {}, {}, {}, true}, // no schema: unreadable
+        {"X-Cinnamon", "get org.cinnamon.muffin edge-tiling", "false\n", {}, false},
+        {"X-Cinnamon", "get org.gnome.mutter edge-tiling", "false\n", {}, true}, // not Cinnamon's own
+        {"XFCE", "-c xfwm4 -p _general_tile_on_move", "false\n", {}, false},
+        {"XFCE", {}, {}, {}, true}, // never set: xfwm4's default
+        {"KDE", {}, {}, {}, true},  // no kwinrc: KDE's defaults
+        {"KDE", {}, {}, "[Windows]\nElectricBorderMaximize=false\nElectricBorderTiling=false\n", false},
+        {"KDE", {}, {}, "[Windows]\nElectricBorderTiling=false\n", true},
+        {"KDE", {}, {}, "[Other]\nElectricBorderMaximize=false\nElectricBorderTiling=false\n", true},
+        {"", {}, {}, {}, false}, // openbox alone
+        {"LXQt", {}, {}, {}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.desktop + ' ' + row.answerFor).toStdString());
+        for (const QString& old : QDir(tools.path()).entryList({QStringLiteral("answer*")}))
+            QFile::remove(QDir(tools.path()).filePath(old));
+        QFile::remove(config.filePath(QStringLiteral("kwinrc")));
+        if (!row.answerFor.isEmpty()) {
+            QFile answer(QDir(tools.path()).filePath(QStringLiteral("answer ") + row.answerFor));
+            ASSERT_TRUE(answer.open(QIODevice::WriteOnly));
+            answer.write(row.answer);
+        }
+        if (!row.kwinrc.isEmpty()) {
+            QFile kwinrc(config.filePath(QStringLiteral("kwinrc")));
+            ASSERT_TRUE(kwinrc.open(QIODevice::WriteOnly));
+            kwinrc.write(row.kwinrc);
+        }
+        X11Defaults defaults(inner_, clock_, X11Defaults::edgeTilingSource(row.desktop, config.path()));
+        QElapsedTimer t;
+        t.start();
+        while (!defaults.findChildren<QProcess*>().isEmpty() && t.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        EXPECT_EQ(defaults.foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(row.tiling));
+        EXPECT_EQ(defaults.foreignValue(kDomain, QStringLiteral("EnableTopTilingByEdgeDrag")), QVariant(row.tiling));
+    }
+    qputenv("PATH", path);
 }
 
 TEST_F(X11DefaultsTest, TheCommandRunsAgainOnlyOnceTheSettingsFileHasChanged)
@@ -69,8 +116,9 @@ TEST_F(X11DefaultsTest, TheCommandRunsAgainOnlyOnceTheSettingsFileHasChanged)
     SimClock clock;
     X11Defaults defaults(
         inner_, clock,
-        {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo ran >> '%1'; echo true").arg(runs)},
-        settings);
+        {true,
+         {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo ran >> '%1'; echo true").arg(runs)},
+         settings});
     // Asks as the once-a-second poll does, a refresh interval on, and lets a
     // command it started finish; how many times the command has run.
     auto askAndCount = [&] {

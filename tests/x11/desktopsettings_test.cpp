@@ -1,36 +1,101 @@
+// The buttons that open the desktop's settings start the running desktop's
+// own program, found on the search path (fake programs here), at the page
+// asked for, and nothing of another desktop.
 #include "platform/x11/desktopsettings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace tavrin {
 namespace {
 
-TEST(DesktopSettings, TheRunningDesktopsSettingsComeFirstAtThePageTheAddressNames)
-{
-    QStringList started;
-    const auto start = [&](const QString& path, const QStringList& arguments) {
-        started << (QStringList{path} + arguments).join(' ');
-        return true;
-    };
-    const QUrl desktop(QStringLiteral("x-apple.systempreferences:com.apple.Desktop-Settings.extension"));
-    const QUrl calendars(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Calendars"));
-    const auto everything = [](const QString& program) { return "/usr/bin/" + program; };
-    EXPECT_TRUE(DesktopSettings(everything, start, "KDE").open(desktop));
-    EXPECT_TRUE(DesktopSettings(everything, start, "ubuntu:GNOME").open(desktop));
-    EXPECT_TRUE(DesktopSettings(everything, start, "GNOME").open(calendars)); // no page of its own: the start
-    EXPECT_EQ(started, (QStringList{"/usr/bin/systemsettings kwinscreenedges",
-                                    "/usr/bin/gnome-control-center multitasking", "/usr/bin/gnome-control-center"}));
+using Opening = Workspace::SettingsOpening;
 
-    const auto onlyXfce = [](const QString& program) {
-        return program == "xfwm4-tweaks-settings" ? "/usr/bin/" + program : QString();
+const QUrl kWindows(Workspace::kSettingsScheme + ':' + Workspace::kDesktopSettingsPage);
+const QUrl kAccounts(Workspace::kSettingsScheme + ':' + Workspace::kOnlineAccountsPage);
+const QUrl kCalendars(Workspace::kSettingsScheme + QStringLiteral(":com.apple.preference.security?Privacy_Calendars"));
+
+// A folder of fake settings programs, first on the search path.
+class FakePrograms {
+public:
+    explicit FakePrograms(const QStringList& programs) : path_(qgetenv("PATH"))
+    {
+        for (const QString& program : programs) {
+            QFile file(dir_.filePath(program));
+            file.open(QIODevice::WriteOnly);
+            file.write("#!/bin/sh\nexit 0\n");
+            file.close();
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", (dir_.path() + QStringLiteral(":/usr/bin:/bin")).toUtf8());
+    }
+    ~FakePrograms() { qputenv("PATH", path_); }
+    QString dir() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray path_;
+};
+
+TEST(DesktopSettings, TheRunningDesktopsOwnProgramAtThePageAskedForOrASaidWhyNot)
+{
+    // Every desktop's program is installed, as on a machine with several.
+    const FakePrograms fakes({"gnome-control-center", "systemsettings", "xfce4-settings-manager",
+                              "xfwm4-tweaks-settings", "cinnamon-settings", "mate-control-center",
+                              "mate-window-preferences", "lxqt-config"});
+    const struct {
+        QString desktop;
+        QUrl address;
+        Opening opening;
+        QString started; // program and arguments
+    } rows[] = {
+        {"GNOME", kWindows, Opening::opened, "gnome-control-center multitasking"},
+        {"ubuntu:GNOME", kAccounts, Opening::opened, "gnome-control-center online-accounts"},
+        {"GNOME", kCalendars, Opening::opened, "gnome-control-center"}, // no page of its own: the start
+        {"KDE", kWindows, Opening::opened, "systemsettings kwinscreenedges"},
+        {"KDE", kAccounts, Opening::opened, "systemsettings kcm_kaccounts"},
+        {"XFCE", kWindows, Opening::opened, "xfwm4-tweaks-settings"},
+        {"XFCE", kCalendars, Opening::opened, "xfce4-settings-manager"},
+        {"XFCE", kAccounts, Opening::noSuchPage, ""},
+        {"X-Cinnamon", kWindows, Opening::opened, "cinnamon-settings windows"},
+        {"X-Cinnamon", kAccounts, Opening::noSuchPage, ""},
+        {"MATE", kWindows, Opening::opened, "mate-window-preferences"},
+        {"LXQt", kWindows, Opening::opened, "lxqt-config"},
+        // Openbox alone, or a desktop not known: no settings program.
+        {"", kWindows, Opening::noProgram, ""},
+        {"openbox", kWindows, Opening::noProgram, ""},
     };
-    started.clear();
-    EXPECT_TRUE(DesktopSettings(onlyXfce, start, "GNOME").open(desktop));
-    EXPECT_EQ(started, QStringList{"/usr/bin/xfwm4-tweaks-settings"});
-    EXPECT_FALSE(DesktopSettings([](const QString&) { return QString(); }, start, "GNOME").open(desktop));
-    EXPECT_FALSE(DesktopSettings(
-                     everything, [](const QString&, const QStringList&) { return false; }, "GNOME")
-                     .open(desktop));
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.desktop + ' ' + row.address.path()).toStdString());
+        QStringList started;
+        const DesktopSettings settings(
+            {},
+            [&](const QString& path, const QStringList& arguments) {
+                started << (QStringList{QDir(fakes.dir()).relativeFilePath(path)} + arguments).join(' ');
+                return true;
+            },
+            row.desktop);
+        EXPECT_EQ(settings.open(row.address), row.opening);
+        EXPECT_EQ(started, row.started.isEmpty() ? QStringList() : QStringList{row.started});
+    }
+}
+
+TEST(DesktopSettings, AnotherDesktopsProgramIsNeverStartedInsteadOfAMissingOne)
+{
+    // Xfce's tweaks installed on GNOME (or openbox): nothing starts.
+    const FakePrograms fakes({"xfwm4-tweaks-settings", "xfce4-settings-manager"});
+    int started = 0;
+    const auto start = [&](const QString&, const QStringList&) { return ++started > 0; };
+    EXPECT_EQ(DesktopSettings({}, start, QStringLiteral("GNOME")).open(kWindows), Opening::noProgram);
+    EXPECT_EQ(DesktopSettings({}, start, QStringLiteral("KDE")).open(kAccounts), Opening::noProgram);
+    EXPECT_EQ(started, 0);
+    // A program that does not start.
+    EXPECT_EQ(DesktopSettings(
+                  {}, [](const QString&, const QStringList&) { return false; }, QStringLiteral("XFCE"))
+                  .open(kWindows),
+              Opening::noProgram);
 }
 
 } // namespace

@@ -49,6 +49,10 @@ protected:
                 return X11Connection::steadyNow() - since >= 1.5;
             },
             5.0);
+        // Its three steps as the X server shows them, for a person to read.
+        saveScreenshot(QStringLiteral("x11-first-run-%1.png")
+                           .arg(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name())),
+                       frame);
         EXPECT_TRUE(stopTavrin());
         Platform::uninstall();
         return frame;

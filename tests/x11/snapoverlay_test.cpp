@@ -92,7 +92,7 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
     EXPECT_TRUE(waitUntil([&] { return !isViewable(hud); }, 2.0));
 
     // ⌃⌥←: while the keys are held the outline marks where the xterm went
-    // (the overlay not up yet); letting go takes it away.
+    // (the overlay not up yet); after letting go it fades.
     pause(1.0); // no chord with an earlier press
     ASSERT_TRUE(xdotool(
         {QStringLiteral("keydown"), QStringLiteral("ctrl+alt"), QStringLiteral("key"), QStringLiteral("Left")}));
@@ -109,6 +109,16 @@ TEST_F(X11SnapOverlayTest, HoldingControlOptionShowsTheOverlayWhichMovesTheWindo
     ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt")}));
     EXPECT_TRUE(waitUntil([&] { return !isViewable(outline); }, 2.0));
     EXPECT_FALSE(shownPanel(QStringLiteral("snapHUDPanel")));
+
+    // Ctrl+Alt+→ pressed and let go at once, as a user types a hot key: the
+    // outline flashes at the new frame, then fades away by itself.
+    pause(1.0);
+    const Rect before = frameWindowGeometry(xterm);
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+Right")}));
+    EXPECT_TRUE(waitUntil([&] { return isViewable(outline); }, 2.0)) << "no flash after the hot key";
+    EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(xterm).x != before.x; }, 2.0));
+    EXPECT_EQ(frameWindowGeometry(outline).x, frameWindowGeometry(xterm).x - 2);
+    EXPECT_TRUE(waitUntil([&] { return !isViewable(outline); }, 3.0));
 
     EXPECT_TRUE(stopTavrin());
     Platform::uninstall();
@@ -153,6 +163,74 @@ TEST_F(X11SnapOverlayTest, ThePointerOnAnArrowKeyOutlinesWhereTheKeyWouldPutTheW
     EXPECT_EQ(activeWindow(), xterm);
     ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt")}));
     EXPECT_TRUE(waitUntil([&] { return !isViewable(hud); }, 2.0));
+    EXPECT_TRUE(stopTavrin());
+    Platform::uninstall();
+}
+
+// xfwm4 keeps a window on the workspace it was first mapped on unless the
+// window asks to be on all of them.
+class X11SnapOverlayXfwmTest : public X11SnapOverlayTest {
+protected:
+    XvfbSession::Options sessionOptions() const override
+    {
+        XvfbSession::Options options;
+        options.windowManagerProgram = QStringLiteral("xfwm4");
+        return options;
+    }
+
+    std::vector<std::uint32_t> desktopOf(xcb_window_t window)
+    {
+        auto cookie = probe_->requestProperty(window, probe_->ewmh()->_NET_WM_DESKTOP, XCB_ATOM_CARDINAL);
+        if (!probe_->sync())
+            return {};
+        return X11Connection::cardinals(probe_->takeProperty(cookie).get());
+    }
+    std::uint32_t currentDesktop()
+    {
+        auto cookie = probe_->requestProperty(probe_->root(), probe_->ewmh()->_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL);
+        if (!probe_->sync())
+            return 0xFFFF;
+        const auto v = X11Connection::cardinals(probe_->takeProperty(cookie).get());
+        return v.empty() ? 0xFFFF : v.front();
+    }
+};
+
+TEST_F(X11SnapOverlayXfwmTest, TheOverlayAndItsOutlineShowOnWhicheverWorkspaceIsCurrent)
+{
+    Platform::install(platform_);
+    ASSERT_TRUE(startTavrin(QStringLiteral("xcb")));
+    // Workspace 3 first, where the panels are made and first mapped; then 1.
+    for (const std::uint32_t workspace : {2u, 0u}) {
+        SCOPED_TRACE(workspace + 1);
+        ASSERT_TRUE(xdotool({QStringLiteral("set_desktop"), QString::number(workspace)}));
+        ASSERT_TRUE(waitUntil([&] { return currentDesktop() == workspace; }, 3.0));
+        const QString title = QStringLiteral("Shell %1").arg(workspace + 1);
+        const xcb_window_t xterm = startTitledXterm(title, {2250, 450});
+        ASSERT_TRUE(xterm) << "xterm did not come up";
+        ASSERT_TRUE(activate(xterm));
+
+        ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
+                             QStringLiteral("keydown"), QStringLiteral("ctrl+alt")}));
+        xcb_window_t hud = 0;
+        ASSERT_TRUE(waitUntil([&] { return (hud = shownPanel(QStringLiteral("snapHUDPanel"))) != 0; }, 3.0));
+        // The ← key under the pointer outlines its move.
+        const Rect card = frameWindowGeometry(hud).insetBy(40, 40);
+        ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(int(card.x + card.width / 6)),
+                             QString::number(int(card.y + card.height * 0.62))}));
+        xcb_window_t outline = 0;
+        EXPECT_TRUE(waitUntil([&] { return (outline = shownPanel(QStringLiteral("snapOutlinePanel"))) != 0; }, 3.0));
+        for (const xcb_window_t panel : {hud, outline}) {
+            if (!panel)
+                continue;
+            EXPECT_EQ(desktopOf(panel), std::vector<std::uint32_t>{0xFFFFFFFF});
+            EXPECT_TRUE(hasState(panel, probe_->atoms().netWmStateSticky));
+        }
+        saveScreenshot(QStringLiteral("xfwm4-snap-overlay-workspace-%1.png").arg(workspace + 1),
+                       Display::all().at(1).area);
+        ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
+                             QStringLiteral("keyup"), QStringLiteral("ctrl+alt")}));
+        EXPECT_TRUE(waitUntil([&] { return !isViewable(hud); }, 2.0));
+    }
     EXPECT_TRUE(stopTavrin());
     Platform::uninstall();
 }

@@ -134,7 +134,12 @@ TEST_F(X11WayInTest, ASecondStartOpensTheMenuBarWindowOrRefusesOtherOptions)
                             .arg(session_->display()));
     EXPECT_TRUE(waitUntil([&] { return topLevelShown(QStringLiteral("Tavrin")); }, 10.0));
 
-    const Run other = runSecond({});
+    // A plain `tavrin`, as a user types it: the running one's window.
+    const Run plain = runSecond({});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_EQ(plain.out, same.out);
+
+    const Run other = runSecond({QStringLiteral("--desktop"), QStringLiteral("sim")});
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_TRUE(other.err.startsWith(QStringLiteral("tavrin: Another Tavrin is already running on the X11 desktop")))
         << other.err.toStdString();

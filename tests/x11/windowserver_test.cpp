@@ -142,21 +142,11 @@ TEST_F(X11AtomsTest, EachNameIsItsOwnAtomOnEveryConnection)
     xcb_disconnect(other);
     ASSERT_TRUE(interned);
     const auto named = [](const X11Atoms& a) {
-        return std::vector<xcb_atom_t>{a.wmState,
-                                       a.wmChangeState,
-                                       a.wmDeleteWindow,
-                                       a.wmTakeFocus,
-                                       a.utf8String,
-                                       a.compoundText,
-                                       a.edid,
-                                       a.netWmState,
-                                       a.netWmStateSkipTaskbar,
-                                       a.netWmStateSkipPager,
-                                       a.netWmDesktop,
-                                       a.netWmWindowOpacity,
-                                       a.netRestackWindow,
-                                       a.compositorOfScreen0,
-                                       a.blurBehindRegion};
+        return std::vector<xcb_atom_t>{
+            a.wmState,          a.wmChangeState, a.wmDeleteWindow,     a.wmTakeFocus,           a.utf8String,
+            a.compoundText,     a.edid,          a.netWmState,         a.netWmStateSkipTaskbar, a.netWmStateSkipPager,
+            a.netWmStateSticky, a.netWmDesktop,  a.netWmWindowOpacity, a.netRestackWindow,      a.compositorOfScreen0,
+            a.blurBehindRegion};
     };
     std::vector<xcb_atom_t> atoms = named(*interned);
     ASSERT_EQ(atoms.size(), X11Atoms::kNamed);
@@ -167,6 +157,7 @@ TEST_F(X11AtomsTest, EachNameIsItsOwnAtomOnEveryConnection)
     EXPECT_EQ(interned->netWmState, e._NET_WM_STATE);
     EXPECT_EQ(interned->netWmStateSkipTaskbar, e._NET_WM_STATE_SKIP_TASKBAR);
     EXPECT_EQ(interned->netWmStateSkipPager, e._NET_WM_STATE_SKIP_PAGER);
+    EXPECT_EQ(interned->netWmStateSticky, e._NET_WM_STATE_STICKY);
     EXPECT_EQ(interned->netWmDesktop, e._NET_WM_DESKTOP);
     EXPECT_EQ(interned->netRestackWindow, e._NET_RESTACK_WINDOW);
     EXPECT_EQ(interned->compositorOfScreen0, e._NET_WM_CM_Sn[0]);

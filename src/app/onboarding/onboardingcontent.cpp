@@ -40,9 +40,10 @@ QList<OnboardingContent::Step> OnboardingContent::steps(bool trusted, bool tilin
     Step integrations;
     integrations.number = 3;
     integrations.title = tr("App integrations");
-    integrations.detail = tr("Asked the first time a workspace opens Arc, Cursor or Warp, never all at once.");
+    integrations.detail = tr("Browsers, editors and terminals open their windows and tabs for Tavrin without "
+                             "asking: this desktop has no permission for them to give.");
     integrations.done = seen;
-    integrations.doneText = tr("Later, when needed");
+    integrations.doneText = tr("Nothing to allow");
     integrations.current = trusted && !tiling && !seen;
     integrations.buttonTitle = tr("Got it");
     integrations.buttonKind = trusted && !tiling ? ButtonKind::primary : ButtonKind::normal;
@@ -74,7 +75,7 @@ QList<OnboardingContent::Step> OnboardingContent::steps() const
     QList<Step> all = steps(state_ && state_->isTrusted(), !state_ || state_->edgeTilingOn(), integrationsSeen());
     for (Step& step : all)
         if (unopened_ == step.action)
-            step.note = noSettingsNote(step.action);
+            step.note = noSettingsNote();
     return all;
 }
 
@@ -113,12 +114,7 @@ void OnboardingContent::openSettings(const QString& address, Action action)
     emit changed();
 }
 
-QString OnboardingContent::noSettingsNote(Action action)
-{
-    if (action == Action::requestAccessibility)
-        return tr("Tavrin couldn't find your desktop's settings app. Look there for Accessibility.");
-    return tr("Tavrin couldn't find your desktop's settings app. Look there for edge tiling.");
-}
+QString OnboardingContent::noSettingsNote() { return tr("No settings program for this desktop is installed."); }
 
 void OnboardingContent::gotIt()
 {

@@ -69,9 +69,8 @@ public:
     // Opens an address with the desktop; false, opening nothing, when it does
     // not parse or nothing opens it.
     static bool open(const QString& address);
-    // What to say when the desktop's settings could not be opened for the
-    // step of this action.
-    static QString noSettingsNote(Action action);
+    // What to say when the desktop's settings could not be opened.
+    static QString noSettingsNote();
 
 signals:
     // Anything the window shows may have changed.

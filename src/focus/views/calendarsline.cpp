@@ -39,10 +39,19 @@ PlainButton* link(const QString& text)
     return new PlainButton(text, TTheme::Colour::accent, DesignFont::system(kFontSize));
 }
 
-void openSettings(const QString& address)
+// Opens the desktop's settings at `address`; what to say when they did not
+// open there, else empty.
+QString openSettings(const QString& address)
 {
-    if (Workspace* workspace = Platform::current().workspace)
-        workspace->openUrl(QUrl(address));
+    Workspace* workspace = Platform::current().workspace;
+    const auto opening = workspace ? workspace->openSettings(QUrl(address)) : Workspace::SettingsOpening::noProgram;
+    switch (opening) {
+    case Workspace::SettingsOpening::opened: return {};
+    case Workspace::SettingsOpening::noSuchPage:
+        return CalendarsLine::tr("This desktop has no online accounts: add a calendar link instead.");
+    case Workspace::SettingsOpening::noProgram: break;
+    }
+    return CalendarsLine::tr("No settings program for this desktop is installed.");
 }
 
 void clear(QLayout* layout)
@@ -64,6 +73,11 @@ CalendarsLine::CalendarsLine(Focus& focus, QWidget* parent) : QWidget(parent), f
     column->setSpacing(6);
     column->addWidget(buildAccessRow());
     column->addWidget(buildSummaryRow());
+    settingsNote_ = muted(QString());
+    settingsNote_->setObjectName(QStringLiteral("calendarsSettingsNote"));
+    settingsNote_->setWordWrap(true);
+    settingsNote_->hide();
+    column->addWidget(settingsNote_);
     links_ = new QVBoxLayout;
     links_->setContentsMargins(0, 0, 0, 0);
     links_->setSpacing(6);
@@ -90,7 +104,7 @@ QWidget* CalendarsLine::buildAccessRow()
     row->addWidget(accessButton_);
     connect(accessButton_, &QAbstractButton::clicked, this, [this] {
         if (focus_.calendarStatus() == CalendarAccess::denied)
-            openSettings(kCalendarSettings);
+            showSettingsNote(openSettings(kCalendarSettings));
         else
             focus_.requestCalendarAccess();
     });
@@ -125,7 +139,7 @@ QWidget* CalendarsLine::buildSummaryRow()
         fillChooser();
         chooser_->open();
     });
-    connect(accounts_, &QAbstractButton::clicked, this, [] { openSettings(kAccountSettings); });
+    connect(accounts_, &QAbstractButton::clicked, this, [this] { showSettingsNote(openSettings(kAccountSettings)); });
     connect(addLink_, &QAbstractButton::clicked, this, [this] {
         linkEntry_->open();
         linkField_->setFocus();
@@ -194,6 +208,14 @@ QList<CalendarInfo> CalendarsLine::calendars() const
 }
 
 QString CalendarsLine::summaryText() const { return summary_->text(); }
+
+QString CalendarsLine::settingsNote() const { return settingsNote_->isHidden() ? QString() : settingsNote_->text(); }
+
+void CalendarsLine::showSettingsNote(const QString& note)
+{
+    settingsNote_->setText(note);
+    settingsNote_->setHidden(note.isEmpty());
+}
 
 bool CalendarsLine::accessRowShown() const { return !accessRow_->isHidden(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/calendarstore.h"
+#include "platform/workspace.h"
 
 #include <QList>
 #include <QWidget>
@@ -31,7 +32,7 @@ public:
     static inline const QString kCalendarSettings =
         QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Calendars");
     static inline const QString kAccountSettings =
-        QStringLiteral("x-apple.systempreferences:com.apple.Internet-Accounts-Settings.extension");
+        QStringLiteral("x-apple.systempreferences:") + Workspace::kOnlineAccountsPage;
     // The colour of a link's error.
     static inline const QColor kErrorColour = QColor(240, 168, 58);
 
@@ -43,6 +44,9 @@ public:
     // The calendars offered: the store's, with full access only.
     QList<CalendarInfo> calendars() const;
     QString summaryText() const;
+    // Why the desktop's settings did not open at the last button's page
+    // (no program, no online accounts); empty when they did.
+    QString settingsNote() const;
     bool accessRowShown() const;
     QString accessText() const;
     TButton* accessButton() const { return accessButton_; }
@@ -77,12 +81,14 @@ private:
     QWidget* buildLinkEntry();
     void fillChooser();
     void fillLinks();
+    void showSettingsNote(const QString& note);
 
     Focus& focus_;
     QWidget* accessRow_;
     ThemedLabel* accessText_;
     TButton* accessButton_;
     ThemedLabel* summary_;
+    ThemedLabel* settingsNote_;
     PlainButton* choose_;
     PlainButton* accounts_;
     PlainButton* addLink_;

@@ -51,6 +51,8 @@ QCoro::Task<KeychainStatus> DesktopKeychain::classify(int error, Item item)
     }
     if (!co_await probe.serviceReachable())
         co_return KeychainStatus::noService;
+    if (co_await probe.lacksDefaultKeyring())
+        co_return KeychainStatus::noCollection;
     if (co_await probe.locked(item.first, item.second))
         co_return KeychainStatus::locked;
     co_return KeychainStatus::failed;
@@ -75,10 +77,15 @@ QCoro::Task<KeychainResult> DesktopKeychain::write(QString service, QString acco
 {
     const Item item{service, account};
     const quint64 generation = touch(item);
-    auto* job = new QKeychain::WritePasswordJob(service, this);
-    job->setKey(account);
-    job->setBinaryData(secret);
-    KeychainResult result = co_await run(job, item);
+    KeychainResult result = co_await writeJob(item, secret);
+    // A keyring service without a keyring to keep items in (gnome-keyring
+    // where no login keyring was made): it is asked to make one, with its own
+    // prompt for the password, and the write is tried once more.
+    if (result.status == KeychainStatus::noCollection) {
+        KeyringProbe probe(bus_);
+        if (co_await probe.createDefaultKeyring())
+            result = co_await writeJob(item, secret);
+    }
     if (generation_.value(item) == generation) {
         // After a failure the keyring's state is unknown: ask it next time.
         if (result.ok())
@@ -86,6 +93,29 @@ QCoro::Task<KeychainResult> DesktopKeychain::write(QString service, QString acco
         else
             cache_.remove(item);
     }
+    co_return result;
+}
+
+QCoro::Task<KeychainResult> DesktopKeychain::writeJob(Item item, QByteArray secret)
+{
+    auto* job = new QKeychain::WritePasswordJob(item.first, this);
+    job->setKey(item.second);
+    job->setBinaryData(secret);
+    co_return co_await run(job, item);
+}
+
+QCoro::Task<KeychainResult> DesktopKeychain::exists(QString service, QString account)
+{
+    const Item item{service, account};
+    if (cache_.contains(item))
+        co_return KeychainResult{KeychainStatus::ok, {}, QString()};
+    // Asked without reading the secret: a locked keyring is not unlocked,
+    // so its prompt never shows here.
+    KeyringProbe probe(bus_);
+    KeychainResult result;
+    result.status = co_await probe.find(service, account);
+    if (result.status == KeychainStatus::failed)
+        result.message = QStringLiteral("The keyring did not answer.");
     co_return result;
 }
 

@@ -17,7 +17,8 @@ namespace tavrin {
 // the secret binary data. Never falls back to storing secrets in plain text.
 // Values read or written are kept in memory, so a repeated read answers at
 // once. A locked keyring (or item) and a session without any keyring are
-// told apart from a missing item and from other failures.
+// told apart from a missing item and from other failures. Where the keyring
+// service has no keyring to keep items in, a write asks it to make one.
 class DesktopKeychain : public Keychain {
     Q_OBJECT
 public:
@@ -28,12 +29,16 @@ public:
     QCoro::Task<KeychainResult> read(QString service, QString account) override;
     QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) override;
     QCoro::Task<KeychainResult> remove(QString service, QString account) override;
+    // Asks the secret service which items it holds (which lists locked ones
+    // without unlocking them); a value in memory answers at once.
+    QCoro::Task<KeychainResult> exists(QString service, QString account) override;
 
 private:
     using Item = std::pair<QString, QString>; // service, account
 
     // Starts `job` on `item` and waits for it; the job is deleted afterwards.
     QCoro::Task<KeychainResult> run(QKeychain::Job* job, Item item);
+    QCoro::Task<KeychainResult> writeJob(Item item, QByteArray secret);
     // What a QtKeychain error on `item` means: missing, locked, no keyring
     // at all, or another failure.
     QCoro::Task<KeychainStatus> classify(int error, Item item);

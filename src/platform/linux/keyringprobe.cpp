@@ -1,5 +1,7 @@
 #include "platform/linux/keyringprobe.h"
 
+#include "platform/linux/secretprompt.h"
+
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -67,15 +69,68 @@ QCoro::Task<bool> KeyringProbe::locked(QString service, QString account)
     co_return co_await defaultKeyringLocked();
 }
 
-QCoro::Task<bool> KeyringProbe::defaultKeyringLocked()
+QCoro::Task<QString> KeyringProbe::defaultKeyring()
 {
+    if (!bus_.isConnected())
+        co_return QString();
     QDBusMessage alias =
         QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("ReadAlias"));
     alias << QStringLiteral("default");
     const QDBusMessage found = co_await ask(bus_, alias);
     if (found.type() != QDBusMessage::ReplyMessage || found.arguments().isEmpty())
+        co_return QString();
+    co_return qdbus_cast<QDBusObjectPath>(found.arguments().constFirst()).path();
+}
+
+QCoro::Task<bool> KeyringProbe::lacksDefaultKeyring() { co_return co_await defaultKeyring() == QLatin1String("/"); }
+
+QCoro::Task<KeychainStatus> KeyringProbe::find(QString service, QString account)
+{
+    if (!bus_.isConnected())
+        co_return KeychainStatus::noService;
+    QDBusMessage search =
+        QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("SearchItems"));
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    const QMap<QString, QString> attributes{{QStringLiteral("server"), service}, {QStringLiteral("user"), account}};
+    search << QVariant::fromValue(attributes);
+    const QDBusMessage reply = co_await ask(bus_, search);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        co_return co_await serviceReachable() ? KeychainStatus::failed : KeychainStatus::noService;
+    // The answer: the unlocked items, then the locked ones.
+    if (!qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(0)).isEmpty())
+        co_return KeychainStatus::ok;
+    if (!qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1)).isEmpty())
+        co_return KeychainStatus::locked;
+    co_return KeychainStatus::notFound;
+}
+
+QCoro::Task<bool> KeyringProbe::createDefaultKeyring()
+{
+    if (!bus_.isConnected())
         co_return false;
-    const QString path = qdbus_cast<QDBusObjectPath>(found.arguments().constFirst()).path();
+    QDBusMessage create =
+        QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("CreateCollection"));
+    const QVariantMap properties{{QStringLiteral("org.freedesktop.Secret.Collection.Label"), QStringLiteral("Login")}};
+    create << properties << QStringLiteral("default");
+    const QDBusMessage reply = co_await ask(bus_, create);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        co_return false;
+    const QString made = qdbus_cast<QDBusObjectPath>(reply.arguments().at(0)).path();
+    const QString prompt = qdbus_cast<QDBusObjectPath>(reply.arguments().at(1)).path();
+    if (made != QLatin1String("/") && !made.isEmpty())
+        co_return true;
+    if (prompt.isEmpty() || prompt == QLatin1String("/"))
+        co_return false;
+    SecretPrompt asking(bus_, prompt);
+    auto answered = asking.run();
+    if (!co_await std::move(answered))
+        co_return false;
+    co_return !co_await lacksDefaultKeyring();
+}
+
+QCoro::Task<bool> KeyringProbe::defaultKeyringLocked()
+{
+    const QString path = co_await defaultKeyring();
     if (path.isEmpty() || path == QLatin1String("/"))
         co_return false;
     QDBusMessage get = QDBusMessage::createMethodCall(kSecrets, path, QStringLiteral("org.freedesktop.DBus.Properties"),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/keychain.h"
+
 #include <QDBusConnection>
 #include <QString>
 #include <qcoro/qcorotask.h>
@@ -24,10 +26,23 @@ public:
     // (as QtKeychain labels its items), or, with no such item, its default
     // keyring is locked.
     QCoro::Task<bool> locked(QString service, QString account);
+    // Whether the secret service holds an item for this service and account,
+    // asked without unlocking anything: `ok` (unlocked), `locked`,
+    // `notFound`, or `noService` when no secret service answers.
+    QCoro::Task<KeychainStatus> find(QString service, QString account);
+    // The secret service runs but has no default keyring (collection) to
+    // keep new items in, as gnome-keyring started without a login keyring.
+    QCoro::Task<bool> lacksDefaultKeyring();
+    // Asks the secret service to make the default keyring; the keyring shows
+    // its own prompt for the new keyring's password. True once it is made.
+    QCoro::Task<bool> createDefaultKeyring();
 
 private:
     QCoro::Task<QStringList> names(QString method);
     QCoro::Task<bool> defaultKeyringLocked();
+    // The default keyring's path: "/" when there is none, empty when the
+    // secret service did not answer.
+    QCoro::Task<QString> defaultKeyring();
 
     QDBusConnection bus_;
 };

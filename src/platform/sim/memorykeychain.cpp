@@ -37,6 +37,17 @@ QCoro::Task<KeychainResult> MemoryKeychain::remove(QString service, QString acco
     co_return KeychainResult{KeychainStatus::ok, {}, {}};
 }
 
+QCoro::Task<KeychainResult> MemoryKeychain::exists(QString service, QString account)
+{
+    const bool there = items_.contains({service, account});
+    const auto failure = failed();
+    if (failure && failure->status != KeychainStatus::locked)
+        co_return *failure;
+    if (!there)
+        co_return KeychainResult{KeychainStatus::notFound, {}, {}};
+    co_return KeychainResult{failure ? KeychainStatus::locked : KeychainStatus::ok, {}, {}};
+}
+
 std::optional<QByteArray> MemoryKeychain::item(const QString& service, const QString& account) const
 {
     const auto it = items_.constFind({service, account});

@@ -18,6 +18,9 @@ public:
     QCoro::Task<KeychainResult> read(QString service, QString account) override;
     QCoro::Task<KeychainResult> write(QString service, QString account, QByteArray secret) override;
     QCoro::Task<KeychainResult> remove(QString service, QString account) override;
+    // As the secret service answers it: a locked item is there (`locked`),
+    // unread; other failures as set.
+    QCoro::Task<KeychainResult> exists(QString service, QString account) override;
 
     // While set, every call fails with this status and message and changes
     // nothing.

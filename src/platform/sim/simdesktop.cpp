@@ -375,6 +375,18 @@ void SimDesktop::setHasSettings(bool has)
     hasSettings_ = has;
 }
 
+void SimDesktop::setSettingsLacking(QStringList pages)
+{
+    auto guard = lock();
+    settingsLacking_ = std::move(pages);
+}
+
+bool SimDesktop::settingsLack(const QString& page) const
+{
+    auto guard = lock();
+    return settingsLacking_.contains(page);
+}
+
 bool SimDesktop::openSettings(const QString& page)
 {
     auto guard = lock();

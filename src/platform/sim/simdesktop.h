@@ -178,6 +178,10 @@ public:
     void setDiskImages(QStringList names);
     // Without a settings application no settings page opens.
     void setHasSettings(bool has);
+    // Pages (an address's path) the settings application does not have, as
+    // a desktop without online accounts has none.
+    void setSettingsLacking(QStringList pages);
+    bool settingsLack(const QString& page) const;
     // Opens a page of the desktop's settings (recorded); false without a
     // settings application.
     bool openSettings(const QString& page);
@@ -307,6 +311,7 @@ private:
     QHash<int, int> timeouts_;
     int trustPrompts_ = 0;
     bool hasSettings_ = true;
+    QStringList settingsLacking_;
     QStringList settingsOpened_;
     std::optional<bool> edgeTiling_;
     // The settings store handed out over the one given, and that one.

@@ -3,6 +3,7 @@
 #include "platform/linuxwords.h"
 #include "platform/qtkeytranslator.h"
 #include "platform/sim/simdesktop.h"
+#include "platform/workspace.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -25,6 +26,23 @@ QColor appColour(const QString& name)
     // A steady hue per application name.
     const uint hue = qHash(name) % 360;
     return QColor::fromHsl(int(hue), 120, 150);
+}
+
+// What a settings page is for, as the status line names it: the addresses
+// keep the names a settings program of another system gives its pages.
+QString settingsPageName(const QString& page)
+{
+    if (page == Workspace::kDesktopSettingsPage)
+        return QStringLiteral("windows and edge tiling");
+    if (page.endsWith(QLatin1Char('?') + Workspace::kAccessibilitySettingsQuery))
+        return QStringLiteral("accessibility");
+    if (page == Workspace::kOnlineAccountsPage)
+        return QStringLiteral("online accounts");
+    if (page.endsWith(QLatin1String("Privacy_Calendars")))
+        return QStringLiteral("calendar access");
+    if (page.endsWith(QLatin1String("Privacy_Automation")))
+        return QStringLiteral("automation");
+    return QStringLiteral("start page");
 }
 
 // The keys of an event in running text: "Ctrl+Alt+←".
@@ -193,7 +211,7 @@ QString SimDesktopWindow::statusLine() const
         parts << QStringLiteral("Last key: %1").arg(lastKey_);
     // The simulated desktop has no settings window: say which page opened.
     if (!desktop_.settingsOpened().isEmpty())
-        parts << QStringLiteral("Settings opened: %1").arg(desktop_.settingsOpened().last());
+        parts << QStringLiteral("Settings opened: %1").arg(settingsPageName(desktop_.settingsOpened().last()));
     if (const auto tiling = desktop_.edgeTiling())
         parts << (*tiling ? QStringLiteral("Edge tiling: on") : QStringLiteral("Edge tiling: off"));
     return parts.join(QStringLiteral("   ·   "));

@@ -45,6 +45,9 @@ public:
     Rect screenArea() const;
 
     QString lastKey() const { return lastKey_; }
+    // The line under the desktop: hidden and minimised windows, the last
+    // key, the settings page opened last, the edge tiling.
+    QString statusLine() const;
 
     // An application's icon in the first display's menu bar, at its right
     // end: a click on it calls `clicked` with the icon's rectangle in global
@@ -76,7 +79,6 @@ private:
     Rect displaysBounds() const;
     QRect desktopArea() const;
     QMargins desktopMargins() const;
-    QString statusLine() const;
     void paintMenuBar(QPainter& p) const;
     void paintWindow(QPainter& p, const SimWindow& w, bool isFocused) const;
     void paintSurface(QPainter& p, const SimSurface& s) const;

@@ -100,22 +100,31 @@ bool SimWorkspace::openUrl(const QUrl& url, const QString& applicationLocation)
     auto guard = desktop_.lock();
     if (!url.isValid())
         return false;
-    if (url.scheme() == kSettingsScheme) {
-        const QString page = url.path() + (url.hasQuery() ? u'?' + url.query() : QString());
-        if (!desktop_.openSettings(page))
-            return false;
-        // The user does there what the page is for.
-        if (url.query() == kAccessibilitySettingsQuery)
-            desktop_.setTrusted(true);
-        if (url.path() == kDesktopSettingsPage)
-            desktop_.setEdgeTiling(false);
-        return true;
-    }
+    if (url.scheme() == kSettingsScheme)
+        return openSettings(url) == SettingsOpening::opened;
     const QString location = applicationLocation.isEmpty() ? applicationForUrl(url) : applicationLocation;
     if (!knows(location))
         return false;
     later(desktop_.launchDelay(), [this, location, url] { open(location, url); });
     return true;
+}
+
+Workspace::SettingsOpening SimWorkspace::openSettings(const QUrl& url)
+{
+    auto guard = desktop_.lock();
+    if (!url.isValid() || url.scheme() != kSettingsScheme)
+        return SettingsOpening::noProgram;
+    if (desktop_.settingsLack(url.path()))
+        return SettingsOpening::noSuchPage;
+    const QString page = url.path() + (url.hasQuery() ? u'?' + url.query() : QString());
+    if (!desktop_.openSettings(page))
+        return SettingsOpening::noProgram;
+    // The user does there what the page is for.
+    if (url.query() == kAccessibilitySettingsQuery)
+        desktop_.setTrusted(true);
+    if (url.path() == kDesktopSettingsPage)
+        desktop_.setEdgeTiling(false);
+    return SettingsOpening::opened;
 }
 
 void SimWorkspace::open(const QString& location, const std::optional<QUrl>& address, bool activate)

@@ -36,6 +36,7 @@ public:
     // desktop's settings; there, the Accessibility page stands for the user
     // allowing this program: it grants the trust.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
+    SettingsOpening openSettings(const QUrl& address) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
     // The folders "/Applications", "/Applications/Utilities",

@@ -1,17 +1,14 @@
 #include "platform/x11/desktopsettings.h"
 
-#include "platform/workspace.h"
-
 #include <QProcess>
 #include <QStandardPaths>
-#include <algorithm>
 
 namespace tavrin {
 
-DesktopSettings::DesktopSettings(Find find, Start start, QString currentDesktop)
+DesktopSettings::DesktopSettings(Find find, Start start, std::optional<QString> currentDesktop)
     : find_(std::move(find)),
       start_(std::move(start)),
-      currentDesktop_(std::move(currentDesktop))
+      currentDesktop_(currentDesktop ? *currentDesktop : qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
 {
     if (!find_)
         find_ = [](const QString& program) { return QStandardPaths::findExecutable(program); };
@@ -19,35 +16,68 @@ DesktopSettings::DesktopSettings(Find find, Start start, QString currentDesktop)
         start_ = [](const QString& path, const QStringList& arguments) {
             return QProcess::startDetached(path, arguments);
         };
-    if (currentDesktop_.isEmpty())
-        currentDesktop_ = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
 }
 
-QList<DesktopSettings::Candidate> DesktopSettings::candidates() const
+const QList<DesktopSettings::Desktop>& DesktopSettings::desktops()
 {
-    QList<Candidate> all = {
-        {QStringLiteral("GNOME"), QStringLiteral("gnome-control-center"), {QStringLiteral("multitasking")}},
-        {QStringLiteral("KDE"), QStringLiteral("systemsettings"), {QStringLiteral("kwinscreenedges")}},
-        {QStringLiteral("X-Cinnamon"), QStringLiteral("cinnamon-settings"), {QStringLiteral("windows")}},
-        {QStringLiteral("XFCE"), QStringLiteral("xfwm4-tweaks-settings"), {}},
-        {QStringLiteral("MATE"), QStringLiteral("mate-control-center"), {}},
-        {QStringLiteral("LXQt"), QStringLiteral("lxqt-config"), {}},
+    using Names = QStringList;
+    static const QList<Desktop> all = {
+        {Names{QStringLiteral("GNOME")},
+         {QStringLiteral("gnome-control-center"), {}},
+         {QStringLiteral("gnome-control-center"), {QStringLiteral("multitasking")}},
+         Opener{QStringLiteral("gnome-control-center"), {QStringLiteral("online-accounts")}}},
+        {Names{QStringLiteral("KDE")},
+         {QStringLiteral("systemsettings"), {}},
+         {QStringLiteral("systemsettings"), {QStringLiteral("kwinscreenedges")}},
+         Opener{QStringLiteral("systemsettings"), {QStringLiteral("kcm_kaccounts")}}},
+        {Names{QStringLiteral("XFCE")},
+         {QStringLiteral("xfce4-settings-manager"), {}},
+         // Window Manager Tweaks, where tiling by dragging to an edge is set.
+         {QStringLiteral("xfwm4-tweaks-settings"), {}},
+         std::nullopt},
+        {Names{QStringLiteral("X-Cinnamon"), QStringLiteral("Cinnamon")},
+         {QStringLiteral("cinnamon-settings"), {}},
+         {QStringLiteral("cinnamon-settings"), {QStringLiteral("windows")}},
+         std::nullopt},
+        {Names{QStringLiteral("MATE")},
+         {QStringLiteral("mate-control-center"), {}},
+         {QStringLiteral("mate-window-preferences"), {}},
+         std::nullopt},
+        {Names{QStringLiteral("LXQt")},
+         {QStringLiteral("lxqt-config"), {}},
+         {QStringLiteral("lxqt-config"), {}},
+         std::nullopt},
     };
-    const QStringList running = currentDesktop_.split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    std::stable_partition(all.begin(), all.end(),
-                          [&running](const Candidate& c) { return running.contains(c.desktop, Qt::CaseInsensitive); });
     return all;
 }
 
-bool DesktopSettings::open(const QUrl& address) const
+std::optional<DesktopSettings::Desktop> DesktopSettings::running() const
 {
-    const bool windows = address.path() == Workspace::kDesktopSettingsPage;
-    for (const Candidate& candidate : candidates()) {
-        const QString path = find_(candidate.program);
-        if (!path.isEmpty() && start_(path, windows ? candidate.windowArguments : QStringList{}))
-            return true;
-    }
-    return false;
+    // Most specific first: "ubuntu:GNOME" is GNOME.
+    for (const QString& name : currentDesktop_.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        for (const Desktop& desktop : desktops())
+            if (desktop.names.contains(name, Qt::CaseInsensitive))
+                return desktop;
+    return std::nullopt;
+}
+
+Workspace::SettingsOpening DesktopSettings::open(const QUrl& address) const
+{
+    using Opening = Workspace::SettingsOpening;
+    const std::optional<Desktop> desktop = running();
+    if (!desktop)
+        return Opening::noProgram;
+    std::optional<Opener> opener = desktop->start;
+    if (address.path() == Workspace::kDesktopSettingsPage)
+        opener = desktop->windows;
+    else if (address.path() == Workspace::kOnlineAccountsPage)
+        opener = desktop->onlineAccounts;
+    if (!opener)
+        return Opening::noSuchPage;
+    const QString path = find_(opener->program);
+    if (path.isEmpty() || !start_(path, opener->arguments))
+        return Opening::noProgram;
+    return Opening::opened;
 }
 
 } // namespace tavrin

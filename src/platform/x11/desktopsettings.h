@@ -1,15 +1,20 @@
 #pragma once
 
+#include "platform/workspace.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <optional>
 
 namespace tavrin {
 
-// The desktop's own settings application, which settings addresses open.
-// Which application is tried first follows the running desktop.
+// The running desktop's own settings program, which settings addresses open.
+// The desktop is the one XDG_CURRENT_DESKTOP names (GNOME, KDE, Xfce,
+// Cinnamon, MATE, LXQt); another desktop's program is never started, as it
+// would set what the running one does not read, or refuse to start.
 class DesktopSettings {
 public:
     // Where a program is installed, or empty.
@@ -17,23 +22,30 @@ public:
     // Starts a program without waiting for it; false when it didn't start.
     using Start = std::function<bool(const QString& path, const QStringList& arguments)>;
 
-    struct Candidate {
-        QString desktop; // as XDG_CURRENT_DESKTOP names it
+    // What opens one page on one desktop: a program and its arguments.
+    struct Opener {
         QString program;
-        QStringList windowArguments; // the page with window tiling
+        QStringList arguments;
+    };
+    struct Desktop {
+        QStringList names;                    // as XDG_CURRENT_DESKTOP names it
+        Opener start;                         // the settings at their start
+        Opener windows;                       // where windows and edge tiling are set
+        std::optional<Opener> onlineAccounts; // none: the desktop has no such page
     };
 
-    // Empty functions: the search path and a detached process; an empty
-    // desktop: XDG_CURRENT_DESKTOP.
-    DesktopSettings(Find find, Start start, QString currentDesktop = {});
+    // Empty functions: the search path and a detached process; no desktop
+    // given: XDG_CURRENT_DESKTOP.
+    DesktopSettings(Find find, Start start, std::optional<QString> currentDesktop = std::nullopt);
 
-    // Opens the settings at the page a settings address names: where windows
-    // and tiling are set for the desktop page, else at their start. False
-    // when no settings application was found or none started.
-    bool open(const QUrl& address) const;
+    // Opens the running desktop's settings at the page a settings address
+    // names: windows and tiling, online accounts, else at their start.
+    Workspace::SettingsOpening open(const QUrl& address) const;
 
-    // The applications tried, in order: those of the running desktop first.
-    QList<Candidate> candidates() const;
+    // The desktops known, in no particular order.
+    static const QList<Desktop>& desktops();
+    // The running desktop, when it is one of them.
+    std::optional<Desktop> running() const;
 
 private:
     Find find_;

@@ -22,6 +22,7 @@ constexpr std::array<Entry, X11Atoms::kNamed> kNames{{
     {"_NET_WM_STATE", &X11Atoms::netWmState},
     {"_NET_WM_STATE_SKIP_TASKBAR", &X11Atoms::netWmStateSkipTaskbar},
     {"_NET_WM_STATE_SKIP_PAGER", &X11Atoms::netWmStateSkipPager},
+    {"_NET_WM_STATE_STICKY", &X11Atoms::netWmStateSticky},
     {"_NET_WM_DESKTOP", &X11Atoms::netWmDesktop},
     {"_NET_WM_WINDOW_OPACITY", &X11Atoms::netWmWindowOpacity},
     {"_NET_RESTACK_WINDOW", &X11Atoms::netRestackWindow},

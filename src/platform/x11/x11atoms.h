@@ -19,6 +19,7 @@ struct X11Atoms {
                wmTakeFocus = XCB_ATOM_NONE;
     xcb_atom_t utf8String = XCB_ATOM_NONE, compoundText = XCB_ATOM_NONE, edid = XCB_ATOM_NONE;
     xcb_atom_t netWmState = XCB_ATOM_NONE, netWmStateSkipTaskbar = XCB_ATOM_NONE, netWmStateSkipPager = XCB_ATOM_NONE;
+    xcb_atom_t netWmStateSticky = XCB_ATOM_NONE;
     xcb_atom_t netWmDesktop = XCB_ATOM_NONE, netWmWindowOpacity = XCB_ATOM_NONE, netRestackWindow = XCB_ATOM_NONE;
     // The selection a compositing manager of screen 0 owns.
     xcb_atom_t compositorOfScreen0 = XCB_ATOM_NONE;
@@ -28,7 +29,7 @@ struct X11Atoms {
     xcb_atom_t wmTransientFor = XCB_ATOM_WM_TRANSIENT_FOR, wmName = XCB_ATOM_WM_NAME, wmClass = XCB_ATOM_WM_CLASS,
                wmNormalHints = XCB_ATOM_WM_NORMAL_HINTS, wmHints = XCB_ATOM_WM_HINTS, string = XCB_ATOM_STRING;
 
-    static constexpr std::size_t kNamed = 15;
+    static constexpr std::size_t kNamed = 16;
     // The intern requests of every named atom, sent (not flushed).
     using Request = std::array<xcb_intern_atom_cookie_t, kNamed>;
     static Request request(xcb_connection_t* c);

@@ -110,15 +110,13 @@ void X11PanelWindows::setClickRegion(WId window, const QList<QRect>& rects)
     xcb_flush(c_);
 }
 
-// Adds the two states to a window's _NET_WM_STATE (read by the window
-// manager when the window is mapped, and merged by Qt with its own), and asks
-// for them in case it is mapped already.
-void X11PanelWindows::skipTaskbar(xcb_window_t window)
+// Adds states to a window's _NET_WM_STATE (read by the window manager when
+// the window is mapped, and merged by Qt with its own), and asks for them in
+// case it is mapped already (two at a time, as the message carries).
+void X11PanelWindows::addStates(xcb_window_t window, std::vector<xcb_atom_t> wanted)
 {
-    const X11Atoms& a = atoms();
-    const xcb_atom_t state = a.netWmState;
-    const std::array<xcb_atom_t, 2> skip = {a.netWmStateSkipTaskbar, a.netWmStateSkipPager};
-    if (state == XCB_ATOM_NONE || skip[0] == XCB_ATOM_NONE || skip[1] == XCB_ATOM_NONE)
+    const xcb_atom_t state = atoms().netWmState;
+    if (state == XCB_ATOM_NONE || std::count(wanted.begin(), wanted.end(), xcb_atom_t(XCB_ATOM_NONE)) > 0)
         return;
     xcb_get_property_reply_t* reply =
         xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, state, XCB_ATOM_ATOM, 0, 1024), nullptr);
@@ -128,26 +126,33 @@ void X11PanelWindows::skipTaskbar(xcb_window_t window)
         atoms.assign(data, data + xcb_get_property_value_length(reply) / 4);
     }
     std::free(reply);
-    for (xcb_atom_t a : skip)
+    for (xcb_atom_t a : wanted)
         if (std::find(atoms.begin(), atoms.end(), a) == atoms.end())
             atoms.push_back(a);
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32, std::uint32_t(atoms.size()),
                         atoms.data());
-    askWindowManager(window, state, kStateAdd, skip[0], skip[1], kFromApplication);
+    for (std::size_t i = 0; i < wanted.size(); i += 2)
+        askWindowManager(window, state, kStateAdd, wanted[i], i + 1 < wanted.size() ? wanted[i + 1] : 0,
+                         kFromApplication);
 }
 
 void X11PanelWindows::showOnAllDesktops(WId window, bool outOfTaskbar)
 {
     const auto id = xcb_window_t(window);
-    const xcb_atom_t desktop = atoms().netWmDesktop;
-    if (desktop == XCB_ATOM_NONE)
+    const X11Atoms& a = atoms();
+    if (a.netWmDesktop == XCB_ATOM_NONE)
         return;
-    // Before the window is mapped the property is enough; once it is, the
-    // window manager takes the request as a message to the root window.
-    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
-    askWindowManager(id, desktop, kAllDesktops, kFromApplication, 0, 0);
+    // Both ways of saying it: some window managers (xfwm4) pin a window to
+    // the desktop it was first mapped on unless it is sticky, others read
+    // only the desktop. Before the window is mapped the properties are
+    // enough; once it is, the window manager takes requests as messages to
+    // the root window.
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id, a.netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
+    askWindowManager(id, a.netWmDesktop, kAllDesktops, kFromApplication, 0, 0);
+    std::vector<xcb_atom_t> states{a.netWmStateSticky};
     if (outOfTaskbar)
-        skipTaskbar(id);
+        states.insert(states.end(), {a.netWmStateSkipTaskbar, a.netWmStateSkipPager});
+    addStates(id, std::move(states));
     xcb_flush(c_);
 }
 

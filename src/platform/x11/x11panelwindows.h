@@ -4,6 +4,7 @@
 #include "platform/x11/x11atoms.h"
 
 #include <optional>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace tavrin {
@@ -35,7 +36,7 @@ private:
     // the window manager.
     void askWindowManager(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1, std::uint32_t d2,
                           std::uint32_t d3);
-    void skipTaskbar(xcb_window_t window);
+    void addStates(xcb_window_t window, std::vector<xcb_atom_t> wanted);
 
     xcb_connection_t* c_;
     std::optional<X11Atoms> atoms_;

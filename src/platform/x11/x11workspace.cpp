@@ -232,7 +232,7 @@ bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)
     if (!url.isValid() || url.isEmpty())
         return false;
     if (url.scheme() == kSettingsScheme)
-        return settings_.open(url);
+        return openSettings(url) == SettingsOpening::opened;
     if (!applicationLocation.isEmpty()) {
         const DesktopEntry* entry = windows_.entries().forLocation(applicationLocation);
         if (!entry)
@@ -259,6 +259,8 @@ bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)
     const DesktopEntry* entry = windows_.entries().forLocation(applicationForUrl(url));
     return entry && startDetached(DesktopEntries::commandLine(*entry, {url}));
 }
+
+Workspace::SettingsOpening X11Workspace::openSettings(const QUrl& address) { return settings_.open(address); }
 
 QString X11Workspace::applicationForUrl(const QUrl& url)
 {

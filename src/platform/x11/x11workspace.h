@@ -44,6 +44,7 @@ public:
     // addresses (a terminal) starts it in that folder, with the terminal's
     // own option for it where it has one.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
+    SettingsOpening openSettings(const QUrl& address) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
     // The names of the desktop entries, those not to be shown excepted.

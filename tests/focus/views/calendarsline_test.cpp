@@ -176,6 +176,16 @@ TEST_F(CalendarsLineTest, TheAccessRowAsksOrSendsToTheSettings)
     EXPECT_EQ(env.desktop.settingsOpened(), QStringList{"com.apple.preference.security?Privacy_Calendars"});
     line.accountsButton()->click();
     EXPECT_EQ(env.desktop.settingsOpened().last(), "com.apple.Internet-Accounts-Settings.extension");
+    EXPECT_EQ(line.settingsNote(), QString());
+
+    // A desktop without online accounts (Xfce), one without a settings
+    // program: the line says so.
+    env.desktop.setSettingsLacking({Workspace::kOnlineAccountsPage});
+    line.accountsButton()->click();
+    EXPECT_EQ(line.settingsNote(), "This desktop has no online accounts: add a calendar link instead.");
+    env.desktop.setHasSettings(false);
+    line.accessButton()->click();
+    EXPECT_EQ(line.settingsNote(), "No settings program for this desktop is installed.");
 }
 
 TEST_F(CalendarsLineTest, WithoutAccessTheSummaryStillSeparatesItsLinks)
