@@ -1,13 +1,18 @@
 // Opening the command bar on a simulated desktop of two displays and twelve
 // windows: the model's prepare step (capture, displays,
 // window snapshots, saved workspaces), building the bar's view in the preview
-// state, and the whole show of the controller (prepare, view, layout, place).
+// state, and the whole show of the controller (prepare, view, layout, place);
+// then a request put in the bar as the Ask intent puts it, timed on the main
+// thread's own CPU clock until that thread has nothing left to do.
 #include "commandbar/commandbarcontroller.h"
 #include "commandbar/commandbarmodel.h"
+#include "commandbar/commandbarplanner.h"
 #include "commandbar/commandbarview.h"
 #include "design/themed.h"
 #include "simbench.h"
 #include "workspaces/screencapture.h"
+
+#include <ctime>
 
 using namespace tavrin;
 
@@ -66,6 +71,58 @@ void BM_ShowBar(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ShowBar)->Unit(benchmark::kMicrosecond);
+
+// A planner that answers only long after the measurement: what is timed is
+// the bar's own work.
+class LatePlanner : public CommandBarPlanner {
+public:
+    QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest) override
+    {
+        co_await Platform::current().clock->sleep(3600);
+        co_return PlannerError::unavailable(QStringLiteral("late"));
+    }
+};
+
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Show, the request's text, Return: then whatever that left queued for the
+// main thread (layout, the next turn's focus, deferred deletions) until none
+// is left.
+void BM_AskUntilIdle(benchmark::State& state)
+{
+    Desk desk;
+    LatePlanner planner;
+    CommandBarController bar(&planner);
+    const QString request = QStringLiteral("Put the editor beside the browser ")
+                                .repeated(int(state.range(0)) / 34 + 1)
+                                .left(int(state.range(0)));
+    for (auto _ : state) {
+        const double t0 = threadSeconds();
+        bar.show();
+        bar.model().setText(request);
+        bar.model().submit();
+        for (int turn = 0; turn < 4; ++turn) {
+            desk.clock.advance(0);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+        state.SetIterationTime(threadSeconds() - t0);
+        bar.hide();
+    }
+}
+BENCHMARK(BM_AskUntilIdle)
+    ->ArgName("characters")
+    ->Arg(8000)
+    ->Arg(32000)
+    ->Iterations(40)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

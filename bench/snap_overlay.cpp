@@ -3,8 +3,8 @@
 // painting the panel), the first show of a new overlay (the panel and its
 // view made), the very first show in a process, one refresh of the arrow
 // previews with the view following, and the same for the letter grid.
+#include "design/floatingpanel.h"
 #include "simbench.h"
-#include "snapping/floatingpanel.h"
 #include "snapping/snaphudcontroller.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"

@@ -179,6 +179,11 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // icon in the menu bar, the intents on the session bus, and what each
 // subsystem registered, all kept for the run.
 struct Shell {
+    // Made at start and kept for the whole run, never destroyed: like the
+    // other engines, their timers and tasks must not run down after the
+    // platform has gone at exit.
+    MeetingMode* meetingMode = nullptr;
+    Focus* focus = nullptr;
     IntegratedWindowContent windowContent;
     std::unique_ptr<SettingsWindow> settings;
     std::vector<std::unique_ptr<Engine>> engines;
@@ -225,7 +230,7 @@ void wireModes(Shell& shell, AppState& state, const SimDesktopWindow* window)
 {
     if (window)
         PrivacyPrompt::shared().setPlacement(overDrawing(window));
-    shell.meeting = std::make_unique<MeetingAdapter>(MeetingMode::shared(), state);
+    shell.meeting = std::make_unique<MeetingAdapter>(*shell.meetingMode, state);
     shell.shareSafe = std::make_unique<ShareSafeAdapter>(ShareSafe::shared(), state);
     shell.registrations.push_back(state.setMeeting(*shell.meeting));
     shell.registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell.meeting));
@@ -241,7 +246,7 @@ void wireModes(Shell& shell, AppState& state, const SimDesktopWindow* window)
 // intents, the Focus filter and the routines switch.
 void wireFocus(Shell& shell, AppState& state)
 {
-    shell.routines = std::make_unique<RoutineAdapter>(Focus::shared());
+    shell.routines = std::make_unique<RoutineAdapter>(*shell.focus);
     shell.registrations.push_back(state.setRoutines(*shell.routines));
     shell.registrations.push_back(state.setEngine(EngineSlot::focus, *shell.routines));
 }
@@ -280,8 +285,15 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
+    // Meeting mode places calls with the window manager and pauses automatic
+    // arrangement meanwhile; Focus routines drive both modes.
+    static auto* const meetingMode = new MeetingMode(WindowManager::shared(), AutoArrange::shared());
+    static auto* const focus = new Focus(*meetingMode, ShareSafe::shared(), WindowManager::shared());
+    shell->meetingMode = meetingMode;
+    shell->focus = focus;
     SettingsServices settings;
     settings.state = &state;
+    settings.focus = shell->focus;
     shell->settings = std::make_unique<SettingsWindow>(settings);
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.

@@ -18,6 +18,12 @@ CommandBarController::CommandBarController(CommandBarPlanner* planner, CommandBa
       toast_(model_->runner()),
       placement_(&PanelRoom::of)
 {
+    // Once for the controller's life: every show reuses the same overlay.
+    connect(&adjust_, &AdjustOverlayController::backToPreview, this, [this] {
+        if (adjust_.panel())
+            adjust_.panel()->orderOut();
+        present();
+    });
     // Read at start, so that the bar knows before it first opens.
     refreshClaudeKey();
 }
@@ -86,11 +92,6 @@ void CommandBarController::installCallbacks()
         self->adjust_.show(*self->model_, self->model_->capture()->display.area);
         self->ignoreResign = false;
     };
-    connect(&adjust_, &AdjustOverlayController::backToPreview, this, [this] {
-        if (adjust_.panel())
-            adjust_.panel()->orderOut();
-        present();
-    });
     model_->onArranged = [self](const CommandBarModel::Outcome& outcome, const std::optional<QString>& saved,
                                 const Display& display) {
         if (!self)

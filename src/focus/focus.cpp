@@ -49,12 +49,6 @@ QSet<QString> runningRegularNames()
 
 } // namespace
 
-Focus& Focus::shared()
-{
-    static Focus* focus = new Focus(MeetingMode::shared(), ShareSafe::shared(), WindowManager::shared());
-    return *focus;
-}
-
 Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, std::optional<QTimeZone> zone,
              QObject* parent)
     : QObject(parent),

@@ -76,16 +76,11 @@ public:
         friend bool operator==(const Now&, const Now&) = default;
     };
 
-    // The program's one engine, over the program's meeting mode and
-    // Share-safe and window manager, made on first use (after the platform is
-    // installed) and kept.
-    static Focus& shared();
-
     // Reads the switch ("mode.focus", else the older "mode.deepWork", else
     // off) and the routines; starts nothing. Schedules are read in `zone`
     // (none: the system's zone at each evaluation). `meeting`, `shareSafe`
     // and `windows` (which applies routines' layouts) must outlive the
-    // engine. Tests make their own.
+    // engine. The program makes one, at start.
     Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows,
           std::optional<QTimeZone> zone = std::nullopt, QObject* parent = nullptr);
     ~Focus() override;

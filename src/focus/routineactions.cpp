@@ -30,6 +30,9 @@ const QStringList& RoutineActions::callApps()
     return apps;
 }
 
+// Under this name the window manager keeps the frames a routine puts back.
+const QString RoutineActions::kFramesOwner = QStringLiteral("routine");
+
 RoutineActions::RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, QObject* parent)
     : QObject(parent),
       meeting_(meeting),
@@ -43,7 +46,7 @@ void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
     const FocusRoutine::Actions& actions = routine.actions;
     hidden_.clear();
     quit_.clear();
-    frames_.clear();
+    windows_.forgetKept(kFramesOwner);
     turnedOnShareSafe_ = false;
     emit hiddenAppsChanged(hidden_);
 
@@ -79,10 +82,10 @@ void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
 void RoutineActions::recordFrames()
 {
     AXActionScope scope;
-    for (const AXWindow& window : AXWindow::onScreenInZOrder())
-        if (const auto frame = window.frame())
-            frames_.emplace_back(window, *frame);
+    windows_.keepFrames(kFramesOwner, AXWindow::onScreenInZOrder());
 }
+
+std::vector<std::pair<AXWindow, Rect>> RoutineActions::frames() const { return windows_.keptFrames(kFramesOwner); }
 
 void RoutineActions::openWorkspace(const QString& name)
 {
@@ -114,11 +117,7 @@ void RoutineActions::end()
         workspace().launchApplicationInBackground(location);
     // An arrangement still under way would move windows after they are put back.
     workspaceTask_.cancel();
-    {
-        AXActionScope scope;
-        for (const auto& [window, frame] : frames_)
-            window.setFrame(frame);
-    }
+    windows_.putBackKept(kFramesOwner);
     // Covering that a sharing detection has made its own since stays on.
     if (turnedOnShareSafe_ && shareSafe_.active() && shareSafe_.manual())
         shareSafe_.setManual(false);
@@ -128,7 +127,6 @@ void RoutineActions::end()
     routine_.reset();
     hidden_.clear();
     quit_.clear();
-    frames_.clear();
     emit hiddenAppsChanged(hidden_);
 }
 

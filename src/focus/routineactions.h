@@ -31,6 +31,7 @@ public:
     // An application launched while the routine runs is hidden this long
     // after its launch, unless the user has brought it to the front by then.
     static constexpr double kHideAfterLaunchDelay = 1.5;
+    static const QString kFramesOwner;
 
     // The call applications, which a routine leaves visible while meeting
     // mode is in a call.
@@ -71,7 +72,7 @@ public:
     // Where the applications it quit are installed, in the order quit.
     const QStringList& quitLocations() const { return quit_; }
     // The windows on screen and their frames before the routine moved any.
-    const std::vector<std::pair<AXWindow, Rect>>& frames() const { return frames_; }
+    std::vector<std::pair<AXWindow, Rect>> frames() const;
     bool turnedOnShareSafe() const { return turnedOnShareSafe_; }
     bool watchesLaunches() const { return static_cast<bool>(launchObserver_); }
     // The routine's workspace is still being arranged.
@@ -91,7 +92,6 @@ private:
     std::optional<FocusRoutine> routine_;
     QStringList hidden_;
     QStringList quit_;
-    std::vector<std::pair<AXWindow, Rect>> frames_;
     bool turnedOnShareSafe_ = false;
     QMetaObject::Connection launchObserver_;
     std::vector<Clock::TimerId> delayedHides_;

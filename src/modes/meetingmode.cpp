@@ -8,7 +8,6 @@
 #include "platform/microphone.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
-#include "snapping/arranging/autoarrange.h"
 #include "windows/axactionscope.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"
@@ -59,12 +58,8 @@ void raise(const AXWindow& window)
 
 const QString MeetingMode::kCallClient = QStringLiteral("zoom.us");
 const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
-
-MeetingMode& MeetingMode::shared()
-{
-    static MeetingMode* mode = new MeetingMode(WindowManager::shared(), AutoArrange::shared());
-    return *mode;
-}
+// Under this name the window manager keeps the frames a call puts back.
+const QString MeetingMode::kFramesOwner = QStringLiteral("meeting");
 
 MeetingMode::MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent)
     : QObject(parent),
@@ -240,20 +235,16 @@ void MeetingMode::enterCall()
                                                       }),
                                                       display->id);
     const Placement place = placement(display->area, notes.has_value());
-    const double gap = windows_.gap();
+    std::vector<std::pair<AXWindow, UnitRect>> zones{{*call, place.call}};
+    if (notes)
+        zones.emplace_back(*notes, *place.notes);
 
-    restore_.clear();
-    for (const AXWindow* w : {&*call, notes ? &*notes : nullptr})
-        if (w)
-            if (const auto frame = w->frame())
-                restore_.emplace_back(*w, *frame);
-
+    windows_.forgetKept(kFramesOwner);
+    windows_.keepFrames(kFramesOwner, notes ? std::vector<AXWindow>{*call, *notes} : std::vector<AXWindow>{*call});
     autoArrange_.pause(kAutoArrangePause);
-    call->setFrame(place.call.rect(display->area, gap));
-    if (notes) {
-        notes->setFrame(place.notes->rect(display->area, gap));
+    windows_.arrange(zones, *display);
+    if (notes)
         raise(*notes);
-    }
     raise(*call);
 }
 
@@ -263,10 +254,9 @@ void MeetingMode::endCall()
         return;
     setInCall(false);
     autoArrange_.pause(kAutoArrangePause);
-    AXActionScope scope;
-    for (const auto& [window, frame] : restore_)
-        window.setFrame(frame);
-    restore_.clear();
+    windows_.putBackKept(kFramesOwner);
 }
+
+std::vector<std::pair<AXWindow, Rect>> MeetingMode::restoreList() const { return windows_.keptFrames(kFramesOwner); }
 
 } // namespace tavrin

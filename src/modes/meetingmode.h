@@ -49,16 +49,12 @@ public:
     static const QString kCallClient;
     // The web meeting service whose address a browser tab's title may show.
     static const QString kWebMeetingHost;
-
-    // The program's one meeting mode, over the program's window manager and
-    // automatic arrangement, made on first use (after the platform is installed) and
-    // kept.
-    static MeetingMode& shared();
+    static const QString kFramesOwner;
 
     // Reads the switch, "mode.meeting": the stored value when it is a Bool,
     // else on. Calls are placed with the gap of `windows`; `autoArrange` is
     // paused whenever a call is placed or put back. Both must outlive this
-    // object. Tests make their own.
+    // object. The program makes one, at start.
     MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent = nullptr);
     ~MeetingMode() override;
 
@@ -74,7 +70,7 @@ public:
     std::optional<double> microphoneOnSince() const { return micOnSince_; }
     // The windows to put back when the call ends, with their frames: the
     // call first, then the notes.
-    const std::vector<std::pair<AXWindow, Rect>>& restoreList() const { return restore_; }
+    std::vector<std::pair<AXWindow, Rect>> restoreList() const;
 
     // Starts the checks, the first one second from now; a second call does
     // nothing.
@@ -128,7 +124,6 @@ private:
     bool inCall_ = false;
     QPointer<Timer> timer_;
     std::optional<double> micOnSince_;
-    std::vector<std::pair<AXWindow, Rect>> restore_;
 };
 
 } // namespace tavrin

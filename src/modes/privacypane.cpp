@@ -1,12 +1,12 @@
 #include "modes/privacypane.h"
 
+#include "design/apppicker.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
 #include "design/kbd.h"
 #include "design/tbutton.h"
 #include "design/tcard.h"
 #include "design/themedlabel.h"
-#include "modes/apppicker.h"
 #include "modes/sharesafe.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modes/apppicker.h"
+#include "design/apppicker.h"
 
 #include <QPointer>
 #include <QSet>

@@ -1,11 +1,11 @@
 #include "modes/privacyprompt.h"
 
+#include "design/floatingpanel.h"
+#include "design/panelfade.h"
 #include "design/themed.h"
 #include "modes/promptview.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
-#include "snapping/floatingpanel.h"
-#include "snapping/panelfade.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"

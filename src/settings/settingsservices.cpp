@@ -3,7 +3,6 @@
 #include "app/appstate.h"
 #include "app/onboarding/onboardingview.h"
 #include "app/updates/updater.h"
-#include "focus/focus.h"
 #include "modes/sharesafe.h"
 #include "planning/keychainstore.h"
 #include "planning/plannerrouter.h"
@@ -44,8 +43,6 @@ SettingsServices SettingsServices::resolved() const
         s.habits = &Habits::shared();
     if (!s.shareSafe)
         s.shareSafe = &ShareSafe::shared();
-    if (!s.focus)
-        s.focus = &Focus::shared();
     if (!s.openFirstRun)
         s.openFirstRun = &OnboardingView::showWindow;
     if (!s.loginItem)

@@ -35,6 +35,7 @@ struct SettingsServices {
     Learning* learning = nullptr;
     Habits* habits = nullptr;
     ShareSafe* shareSafe = nullptr;
+    // The Focus engine: always given (the program makes its own at start).
     Focus* focus = nullptr;
     // Opens the first-run window; empty: the program's own.
     std::function<void()> openFirstRun;

@@ -1,7 +1,7 @@
 #include "snapping/desktophudpanels.h"
 
+#include "design/floatingpanel.h"
 #include "design/themed.h"
-#include "snapping/floatingpanel.h"
 #include "snapping/outlineview.h"
 #include "snapping/snaphudview.h"
 

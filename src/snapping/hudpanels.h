@@ -1,7 +1,7 @@
 #pragma once
 
+#include "design/hudpanel.h"
 #include "platform/geometry.h"
-#include "snapping/hudpanel.h"
 
 #include <memory>
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "design/hudpanel.h"
+#include "design/panelfade.h"
 #include "platform/clock.h"
 #include "platform/geometry.h"
 #include "platform/taskhandle.h"
 #include "snapping/arrowpreview.h"
-#include "snapping/hudpanel.h"
 #include "snapping/hudpanels.h"
-#include "snapping/panelfade.h"
 #include "windows/arrow.h"
 #include "windows/snaptarget.h"
 

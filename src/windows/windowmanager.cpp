@@ -8,7 +8,9 @@
 #include "windows/axactionscope.h"
 
 #include <QUuid>
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace tavrin {
 
@@ -16,6 +18,9 @@ namespace {
 constexpr double kDefaultGap = 8.0;
 // A window still counts as where the program put it within this many points.
 constexpr double kPlacedTolerance = 2.0;
+// The owner of the frames ↓ puts back: each window's before the program first
+// moved it.
+const QString kArrowsOwner = QStringLiteral("arrows");
 
 // The frame moved, along each axis, to lie inside the area less the gap, or
 // inside the area itself where it is too large for that; a frame larger than
@@ -172,8 +177,8 @@ std::optional<WindowManager::ArrowContext> WindowManager::arrowContext() const
     if (lastPress_ && lastPress_->identity == identity
         && Platform::current().clock->monotonic() - lastPress_->at < kArrowChordSeconds)
         context.previous = lastPress_->press;
-    if (const auto it = restoreUnits_.constFind(identity); it != restoreUnits_.constEnd())
-        context.restoreUnit = *it;
+    if (const Kept* before = kept(kArrowsOwner, identity))
+        context.restoreUnit = UnitRect::fromFrame(before->frame, before->area);
     return context;
 }
 
@@ -200,8 +205,7 @@ std::optional<Rect> WindowManager::place(const ArrowContext& context, const Unit
         return std::nullopt;
     }
     const QString identity = context.window.id();
-    if (!restoreUnits_.contains(identity))
-        restoreUnits_.insert(identity, UnitRect::fromFrame(context.frame, context.display.area));
+    keep(kArrowsOwner, context.window, context.frame, context.display.area);
     placements_.insert(identity, {unit, landing->given, landing->settled, zoned, display.id, nextSerial_++});
     if (placing == Placing::learnt && learner())
         learner()->record(context.window.app.localizedName, display, unit, false);
@@ -223,7 +227,7 @@ std::optional<Rect> WindowManager::putBack(const ArrowContext& context)
         return std::nullopt;
     }
     const QString identity = context.window.id();
-    restoreUnits_.remove(identity);
+    forget(kArrowsOwner, identity);
     placements_.remove(identity);
     lastPress_.reset();
     publish(QString());
@@ -333,43 +337,120 @@ void WindowManager::applyLayout(LayoutKind kind, bool remember, const std::optio
     }
 
     const auto zones = rects(kind, int(windows.size()), target->aspect());
-    const double g = gap();
-    std::vector<std::pair<AXWindow, std::uint64_t>> placed;
+    std::vector<std::pair<AXWindow, UnitRect>> inZones;
+    std::vector<std::size_t> slotOf;
     for (const auto& [w, s] : assignSlots(learner(), windows, zones, *target)) {
-        const AXWindow& window = windows[w];
-        const auto landing = setFrameInside(window, zones[s].rect(target->area, g), target->area, g);
-        if (!landing)
-            continue;
-        const std::uint64_t serial = nextSerial_++;
-        placements_.insert(window.id(), {zones[s], landing->given, landing->settled, true, target->id, serial});
-        placed.emplace_back(window, serial);
-        if (!quiet && learner())
-            learner()->record(window.app.localizedName, *target, zones[s], s == 0);
+        inZones.emplace_back(windows[w], zones[s]);
+        slotOf.push_back(s);
     }
-    recheckLater(std::move(placed));
+    const std::vector<Arranged> placed = arrange(inZones, *target);
+    if (!quiet && learner())
+        for (const Arranged& a : placed)
+            learner()->record(a.window.app.localizedName, *target, inZones[a.index].second, slotOf[a.index] == 0);
     if (remember)
         Platform::current().defaults->setValue(usualLayoutKey(*target), name(kind));
     publish(QString());
 }
 
-void WindowManager::recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows)
+std::vector<WindowManager::Arranged> WindowManager::arrange(const std::vector<std::pair<AXWindow, UnitRect>>& zones,
+                                                            const Display& display, const std::vector<double>& checks,
+                                                            const CancelToken& cancel)
+{
+    AXActionScope scope;
+    const double g = gap();
+    std::vector<Arranged> out;
+    std::vector<std::pair<AXWindow, std::uint64_t>> placed;
+    for (std::size_t i = 0; i < zones.size(); ++i) {
+        const auto& [window, unit] = zones[i];
+        const auto before = window.frame();
+        const auto landing = setFrameInside(window, unit.rect(display.area, g), display.area, g);
+        if (!landing)
+            continue;
+        const std::uint64_t serial = nextSerial_++;
+        placements_.insert(window.id(), {unit, landing->given, landing->settled, true, display.id, serial});
+        placed.emplace_back(window, serial);
+        out.push_back({i, window, before, landing->given});
+    }
+    recheckLater(std::move(placed), checks, cancel);
+    return out;
+}
+
+void WindowManager::putBack(const std::vector<std::pair<AXWindow, Rect>>& frames)
+{
+    AXActionScope scope;
+    for (const auto& [window, frame] : frames) {
+        window.setFrame(frame);
+        placements_.remove(window.id());
+    }
+}
+
+const WindowManager::Kept* WindowManager::kept(const QString& owner, const QString& identity) const
+{
+    const auto list = kept_.constFind(owner);
+    if (list == kept_.constEnd())
+        return nullptr;
+    const auto it = std::find_if(list->begin(), list->end(), [&](const Kept& k) { return k.window.id() == identity; });
+    return it == list->end() ? nullptr : &*it;
+}
+
+void WindowManager::forget(const QString& owner, const QString& identity)
+{
+    const auto list = kept_.find(owner);
+    if (list != kept_.end())
+        std::erase_if(*list, [&](const Kept& k) { return k.window.id() == identity; });
+}
+
+void WindowManager::keep(const QString& owner, const AXWindow& window, const Rect& frame, const Rect& area)
+{
+    if (!kept(owner, window.id()))
+        kept_[owner].push_back(Kept{window, frame, area});
+}
+
+void WindowManager::keepFrames(const QString& owner, const std::vector<AXWindow>& windows)
+{
+    AXActionScope scope;
+    for (const AXWindow& window : windows)
+        if (const auto frame = window.frame())
+            keep(owner, window, *frame, {});
+}
+
+std::vector<std::pair<AXWindow, Rect>> WindowManager::keptFrames(const QString& owner) const
+{
+    std::vector<std::pair<AXWindow, Rect>> out;
+    for (const Kept& k : kept_.value(owner))
+        out.emplace_back(k.window, k.frame);
+    return out;
+}
+
+void WindowManager::putBackKept(const QString& owner)
+{
+    putBack(keptFrames(owner));
+    kept_.remove(owner);
+}
+
+void WindowManager::recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows,
+                                 const std::vector<double>& checks, const CancelToken& cancel)
 {
     if (windows.empty())
         return;
     // Some applications settle a moment after a move (or undo part of it);
-    // set a frame that drifted once more, unless the window was moved again
-    // meanwhile.
-    Platform::current().clock->singleShot(kRecheckDelay, this, [this, windows = std::move(windows)] {
-        AXActionScope scope;
-        for (const auto& [window, serial] : windows) {
-            const auto it = placements_.constFind(window.id());
-            if (it == placements_.constEnd() || it->serial != serial)
-                continue;
-            const auto frame = window.frame();
-            if (frame && !frame->near(it->frame, kRecheckTolerance))
-                window.setFrame(it->frame);
-        }
-    });
+    // set a frame that drifted once more, unless the window was moved or put
+    // back meanwhile or the arrangement was called off.
+    auto shared = std::make_shared<const std::vector<std::pair<AXWindow, std::uint64_t>>>(std::move(windows));
+    for (const double delay : checks)
+        Platform::current().clock->singleShot(delay, this, [this, shared, cancel] {
+            if (cancel.isCancelled())
+                return;
+            AXActionScope scope;
+            for (const auto& [window, serial] : *shared) {
+                const auto it = placements_.constFind(window.id());
+                if (it == placements_.constEnd() || it->serial != serial)
+                    continue;
+                const auto frame = window.frame();
+                if (frame && !frame->near(it->frame, kRecheckTolerance))
+                    window.setFrame(it->frame);
+            }
+        });
 }
 
 QHash<std::uint32_t, std::vector<WindowSnapshot>> WindowManager::snapshots(const std::vector<Display>& displays) const

@@ -2,6 +2,7 @@
 
 #include "platform/geometry.h"
 #include "platform/registration.h"
+#include "platform/taskhandle.h"
 #include "windows/arrow.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
@@ -73,6 +74,36 @@ public:
     void applyLayout(LayoutKind kind, bool remember = false, const std::optional<Display>& display = std::nullopt,
                      const std::optional<QStringList>& apps = std::nullopt,
                      const std::optional<QStringList>& identities = std::nullopt, bool quiet = false);
+
+    // One window placed by `arrange`: its place in the list given, where it
+    // stood before (none when that could not be read) and the frame given.
+    struct Arranged {
+        std::size_t index = 0;
+        AXWindow window;
+        std::optional<Rect> before;
+        Rect frame;
+    };
+    // Places each window in its zone of `display` with the gap, as a layout
+    // does: a window that insists on a size larger than its zone is moved
+    // back inside the visible area, and the arrow keys continue from the
+    // zone given. The frames are checked again `checks` seconds later (each
+    // from now) and set again where they drifted, unless the window was
+    // placed or put back meanwhile or `cancel` was cancelled. The windows it
+    // could move, in the order given; tells the learner nothing.
+    std::vector<Arranged> arrange(const std::vector<std::pair<AXWindow, UnitRect>>& zones, const Display& display,
+                                  const std::vector<double>& checks = {kRecheckDelay}, const CancelToken& cancel = {});
+    // Sets each window to its frame as it stands, and forgets what the
+    // program gave it: the arrow keys read it afresh and no re-check moves it.
+    void putBack(const std::vector<std::pair<AXWindow, Rect>>& frames);
+
+    // Frames to put back, kept under an owner's name (a call, a routine) for
+    // as long as its change lasts. `keepFrames` records the windows' frames
+    // as they stand now, a window already kept under that name keeping its
+    // first frame; `putBackKept` puts them back and forgets them.
+    void keepFrames(const QString& owner, const std::vector<AXWindow>& windows);
+    std::vector<std::pair<AXWindow, Rect>> keptFrames(const QString& owner) const;
+    void putBackKept(const QString& owner);
+    void forgetKept(const QString& owner) { kept_.remove(owner); }
 
     // Single-window actions on the focused window; each returns the frame it
     // gave the window, or none (after publishing why, or, for ↓ with nothing
@@ -154,10 +185,22 @@ private:
     // The window's placement while it still stands there, else none.
     const Placement* standing(const QString& identity, const Rect& frame, const Display& display) const;
     UnitRect currentUnit(const QString& identity, const Rect& frame, const Display& display) const;
-    void recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows);
+    void recheckLater(std::vector<std::pair<AXWindow, std::uint64_t>> windows, const std::vector<double>& checks,
+                      const CancelToken& cancel);
+    // A window's frame kept to put back, with the visible area of its
+    // display then (↓ puts it back as a unit of that area).
+    struct Kept {
+        AXWindow window;
+        Rect frame;
+        Rect area;
+    };
+    void keep(const QString& owner, const AXWindow& window, const Rect& frame, const Rect& area);
 
     QString lastMessage_;
-    QHash<QString, UnitRect> restoreUnits_;
+    // Owner → the windows kept, in the order kept; ↓ has its own owner.
+    QHash<QString, std::vector<Kept>> kept_;
+    const Kept* kept(const QString& owner, const QString& identity) const;
+    void forget(const QString& owner, const QString& identity);
     QHash<QString, Placement> placements_;
     Collaborator<PlacementLearner> learner_;
     std::optional<LastPress> lastPress_;

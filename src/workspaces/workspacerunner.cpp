@@ -438,24 +438,23 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
         return;
 
     const auto zones = rects(layout, int(windows.size()), display.aspect());
-    const double gap = windows_.gap();
+    std::vector<std::pair<AXWindow, UnitRect>> inZones;
+    for (std::size_t slot = 0; slot < windows.size(); ++slot)
+        inZones.emplace_back(windows[slot], zones[slot]);
+    // Guarded a while: some applications settle late, or undo part of a move.
+    const std::vector<double> checks(kGuardChecks.begin(), kGuardChecks.end());
     PlacementLearner* learner = windows_.learner();
-    const std::uint64_t generation = nextGeneration_++;
-    for (std::size_t slot = 0; slot < windows.size(); ++slot) {
-        const AXWindow& window = windows[slot];
-        const Rect frame = zones[slot].rect(display.area, gap);
-        const auto before = window.frame();
-        if (!window.setFrame(frame))
-            continue;
+    for (const WindowManager::Arranged& placed : windows_.arrange(inZones, display, checks, cancel)) {
+        const AXWindow& window = placed.window;
         const bool known = std::any_of(outcome.undo.begin(), outcome.undo.end(),
                                        [&](const std::pair<AXWindow, Rect>& u) { return u.first == window; });
-        if (before && !known)
-            outcome.undo.emplace_back(window, *before);
+        if (placed.before && !known)
+            outcome.undo.emplace_back(window, *placed.before);
         outcome.windows.push_back(window);
         ++outcome.arranged;
-        guards_.insert(window.id(), Guard{window, frame, generation});
         if (learner) {
-            const Placement placement{ScreenCapture::appName(window.app), display, zones[slot], slot == 0};
+            const Placement placement{ScreenCapture::appName(window.app), display, zones[placed.index],
+                                      placed.index == 0};
             learner->record(placement.app, placement.display, placement.unit, placement.focus);
             outcome.learned.push_back(placement);
         }
@@ -471,30 +470,6 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
     const AXWindow& main = outcome.windows.front();
     accessibility().performAction(main.element, ax::Raise);
     workspace().activate(main.app.pid);
-
-    Clock& clock = *Platform::current().clock;
-    for (std::size_t i = 0; i < kGuardChecks.size(); ++i)
-        clock.singleShot(kGuardChecks[i], this,
-                         [this, generation, i, cancel] { guardFrames(generation, int(i), cancel); });
-}
-
-void WorkspaceRunner::guardFrames(std::uint64_t generation, int check, const CancelToken& cancel)
-{
-    // Some applications settle a moment after a move, or undo part of it:
-    // a window that drifted is set once more, unless it was placed again or
-    // put back meanwhile, or the arrangement was called off.
-    AXActionScope scope;
-    const bool last = check + 1 == int(kGuardChecks.size()) || cancel.isCancelled();
-    for (auto it = guards_.begin(); it != guards_.end();) {
-        if (it->generation != generation) {
-            ++it;
-            continue;
-        }
-        const auto frame = cancel.isCancelled() ? std::nullopt : it->window.frame();
-        if (frame && !frame->near(it->frame, kGuardTolerance))
-            it->window.setFrame(it->frame);
-        it = last ? guards_.erase(it) : std::next(it);
-    }
 }
 
 QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace, CancelToken cancel)
@@ -536,11 +511,8 @@ void WorkspaceRunner::undo(const Outcome& outcome)
 {
     pauseAutoArrange(kPauseOnUndo);
     AXActionScope scope;
-    for (const AXWindow& window : outcome.windows)
-        guards_.remove(window.id());
-
-    for (const auto& [window, frame] : outcome.undo)
-        window.setFrame(frame);
+    // The window manager lets the put-back windows go: no re-check moves them.
+    windows_.putBack(outcome.undo);
     for (const auto& [name, location] : outcome.quit) {
         const QString where = location.value_or(workspace().applicationLocation(name));
         if (!where.isEmpty())

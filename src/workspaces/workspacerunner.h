@@ -77,9 +77,9 @@ public:
     // Waiting for an opened or launched window.
     static constexpr double kOpenPollInterval = 0.25;
     static constexpr double kOpenTimeout = 5.0;
-    // When placed frames are checked again, and how far they may drift.
+    // When placed frames are checked again (by the window manager, which
+    // sets a drifted one again).
     static constexpr std::array<double, 3> kGuardChecks = {0.3, 0.8, 1.5};
-    static constexpr double kGuardTolerance = 2.0;
     // Auto-arrange around an arrangement and an undo.
     static constexpr double kPauseBeforeSaved = 8.0;
     static constexpr double kPauseAfterArrange = 3.0;
@@ -122,24 +122,15 @@ public:
 private:
     explicit WorkspaceRunner(WindowManager& windows) : windows_(windows) {}
 
-    struct Guard {
-        AXWindow window;
-        Rect frame;
-        std::uint64_t generation = 0;
-    };
-
     QCoro::Task<> openMissing(const std::vector<PlannedWindow>& rows, std::vector<std::optional<AXWindow>>& resolved,
                               Outcome& outcome, std::vector<bool>& failed, const CancelToken& cancel);
     void clearAway(const std::vector<PlannedClear>& clears, const std::vector<std::optional<AXWindow>>& resolved,
                    Outcome& outcome);
     void place(const std::vector<std::optional<AXWindow>>& resolved, LayoutKind layout, const Display& display,
                Outcome& outcome, const CancelToken& cancel);
-    void guardFrames(std::uint64_t generation, int check, const CancelToken& cancel);
 
     WindowManager& windows_;
-    QHash<QString, Guard> guards_;
     Collaborator<AutoArrangeControl> autoArrange_;
-    std::uint64_t nextGeneration_ = 1;
 };
 
 } // namespace tavrin

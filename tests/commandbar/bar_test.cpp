@@ -357,6 +357,21 @@ TEST_F(BarTest, TabOpensTheOverlayAndTabOrEscapeThereComesBack)
     EXPECT_TRUE(bar.isShowing());
 }
 
+TEST_F(BarTest, BackFromTheOverlayPresentsTheBarOnceHoweverOftenItWasOpened)
+{
+    for (int i = 0; i < 3; ++i) {
+        open();
+        bar.hide();
+    }
+    previewOf();
+    pressInField(Qt::Key_Tab);
+    ASSERT_EQ(model().phase(), CommandBarPhase::adjusting());
+    const int ticks = model().focusTick();
+    press(bar.adjust().view(), Qt::Key_Escape);
+    EXPECT_TRUE(bar.isShowing());
+    EXPECT_EQ(model().focusTick(), ticks + 1); // each present() raises it once
+}
+
 TEST_F(BarTest, TheOverlaysKeysActOnlyWhileAdjusting)
 {
     previewOf();

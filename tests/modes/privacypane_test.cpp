@@ -1,9 +1,9 @@
 #include "modes/privacypane.h"
 
+#include "design/apppicker.h"
+#include "design/apppickerrow.h"
 #include "design/kbd.h"
 #include "design/tbutton.h"
-#include "modes/apppicker.h"
-#include "modes/apppickerrow.h"
 #include "modes/privacyprompt.h"
 #include "modes/promptview.h"
 #include "modes/sharesafe.h"

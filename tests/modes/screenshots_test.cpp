@@ -2,11 +2,11 @@
 // the application picker, in both colour schemes, written to artifacts/modes/ for
 // a person to look at and checked for cut text and widgets on top of each other.
 
+#include "design/apppicker.h"
+#include "design/apppickerrow.h"
 #include "design/designwidget.h"
 #include "design/tbutton.h"
 #include "design/themed.h"
-#include "modes/apppicker.h"
-#include "modes/apppickerrow.h"
 #include "modes/privacypane.h"
 #include "modes/privacyprompt.h"
 #include "modes/promptview.h"

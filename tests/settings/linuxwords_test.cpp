@@ -7,6 +7,7 @@
 
 #include "app/menubar/nowview.h"
 #include "app/onboarding/onboardingview.h"
+#include "design/floatingpanel.h"
 #include "design/kbd.h"
 #include "platform/hotkeys.h"
 #include "platform/linuxwords.h"
@@ -15,7 +16,6 @@
 #include "settings/recorderbutton.h"
 #include "settings/settingsview.h"
 #include "settings/shortcutspane.h"
-#include "snapping/floatingpanel.h"
 #include "snapping/snaphudcontroller.h"
 #include "windows/shortcutstore.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "snapping/hudpanel.h"
+#include "design/hudpanel.h"
 #include "snapping/hudpanels.h"
 
 #include <QString>

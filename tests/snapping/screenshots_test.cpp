@@ -8,9 +8,9 @@
 #include "viewfixture.h"
 
 #include "design/elidedlabel.h"
+#include "design/floatingpanel.h"
 #include "design/themed.h"
 #include "platform/sim/simappearance.h"
-#include "snapping/floatingpanel.h"
 
 #include <QDir>
 #include <QFileInfo>

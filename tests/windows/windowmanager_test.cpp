@@ -99,21 +99,25 @@ TEST_F(Desk, AFreeWindowComesBackFromAnotherDisplayWhereItWas)
 
 TEST(WindowManagerRoundTrip, AFreeWindowComesBackExactlyWhateverTheVisibleAreasParity)
 {
-    // The first display has the 24-point menu bar; docks of even and odd
-    // heights give visible areas of both parities, on both displays.
+    // The first display has the 24-point menu bar; its size and docks of
+    // even and odd heights give visible areas of both parities, on both
+    // displays.
     struct Case {
-        int dock, otherDock, otherHeight;
+        int width, height, dock, otherDock, otherHeight;
     };
-    for (const Case& c :
-         {Case{64, 0, 1117}, Case{63, 0, 1117}, Case{0, 0, 1080}, Case{63, 37, 1081}, Case{64, 1, 1000}}) {
-        SCOPED_TRACE(c.dock);
+    for (const Case& c : {Case{3440, 1440, 64, 0, 1117}, Case{3440, 1440, 63, 0, 1117}, Case{3440, 1440, 0, 0, 1080},
+                          Case{3440, 1440, 63, 37, 1081}, Case{3440, 1440, 64, 1, 1000}, Case{1728, 1117, 0, 0, 1440},
+                          Case{1728, 1117, 0, 64, 1440}, Case{1728, 1118, 0, 0, 1117}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " dock " << c.dock);
         const QByteArray desk = QStringLiteral(R"({"trusted": true, "frontmost": "Finder",
-          "displays": [{"name": "A", "frame": [0, 0, 3440, 1440], "number": 1, "dock": %1},
-                       {"name": "B", "frame": [3440, 323, 1728, %3], "number": 2, "dock": %2}],
+          "displays": [{"name": "A", "frame": [0, 0, %4, %5], "number": 1, "dock": %1},
+                       {"name": "B", "frame": [%4, 323, 1728, %3], "number": 2, "dock": %2}],
           "apps": [{"name": "Tavrin", "policy": "accessory", "self": true}, {"name": "Finder"}]})")
                                     .arg(c.dock)
                                     .arg(c.otherDock)
                                     .arg(c.otherHeight)
+                                    .arg(c.width)
+                                    .arg(c.height)
                                     .toUtf8();
         SimEnvironment env{desk};
         WindowManager manager;

@@ -161,6 +161,29 @@ TEST_F(X11WindowControlTest, LetterGridSnapFillAndDisplayMove)
     EXPECT_EQ(frameWindowGeometry(c->window()), UnitRect().rect(square.area, kGap));
 }
 
+TEST_F(X11WindowControlTest, AWindowTheProgramDidNotPlaceComesBackFromTheOtherDisplayWhereItWas)
+{
+    // A panel along the top of the wide display leaves a visible area of
+    // either parity (the second panel, a point taller, stands in front of
+    // the first).
+    for (const std::uint32_t panel : {24u, 25u}) {
+        SCOPED_TRACE(panel);
+        X11TestClient* bar = startClient(dock(QStringLiteral("Panel %1").arg(panel), {0, 0, 2560, double(panel)},
+                                              {0, 0, panel, 0, 0, 0, 0, 0, 0, 2559, 0, 0}));
+        ASSERT_TRUE(bar);
+        ASSERT_TRUE(waitUntil([&] { return display(0).area.y == panel; }));
+        X11TestClient* c = startClient(QStringLiteral("Free %1").arg(panel), {100, 100, 600, 400});
+        ASSERT_TRUE(c);
+        const Rect start(100, 100, 900, 700);
+        place(c, start);
+        ASSERT_TRUE(activate(c->window()));
+        const Display square = display(1);
+        ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+super+Right"), c->window(),
+                                 UnitRect::fromFrame(start, display(0).area).rect(square.area, 0)));
+        ASSERT_TRUE(pressAndWait(QStringLiteral("ctrl+alt+super+Left"), c->window(), start));
+    }
+}
+
 TEST_F(X11WindowControlTest, ATerminalStaysInItsZoneThroughArrowStepsAndDisplayMoves)
 {
     const Display wide = display(0), square = display(1);

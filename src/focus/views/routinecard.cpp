@@ -1,5 +1,6 @@
 #include "focus/views/routinecard.h"
 
+#include "design/apppicker.h"
 #include "design/designfont.h"
 #include "design/squircle.h"
 #include "design/tbutton.h"
@@ -21,7 +22,6 @@
 #include "focus/views/token.h"
 #include "focus/views/wordeditor.h"
 #include "focus/views/wraplayout.h"
-#include "modes/apppicker.h"
 #include "platform/clock.h"
 #include "workspaces/savedworkspacestore.h"
 

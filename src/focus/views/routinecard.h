@@ -1,9 +1,9 @@
 #pragma once
 
+#include "design/apppicker.h"
 #include "design/designwidget.h"
 #include "focus/views/routinebinding.h"
 #include "focus/views/routinecardmodel.h"
-#include "modes/apppicker.h"
 
 #include <QHash>
 #include <QPointer>

@@ -7,8 +7,10 @@
 
 namespace tavrin {
 
-// The program's one table of the atoms it names beyond those of EWMH's
-// library (X11Connection::ewmh()). Atoms belong to the server, not to a
+// The program's one table of the atoms it names, EWMH's among them: the
+// program's own panels and veils set their properties on Qt's connection,
+// where EWMH's library (X11Connection::ewmh()) is not set up, so the table
+// must stand on a bare connection. Atoms belong to the server, not to a
 // connection: a table interned on one connection serves every connection to
 // the same server. An atom the server did not give is XCB_ATOM_NONE.
 struct X11Atoms {

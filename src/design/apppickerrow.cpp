@@ -1,4 +1,4 @@
-#include "modes/apppickerrow.h"
+#include "design/apppickerrow.h"
 
 #include "design/apptile.h"
 #include "design/designfont.h"

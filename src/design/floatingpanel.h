@@ -1,6 +1,6 @@
 #pragma once
 
-#include "snapping/hudpanel.h"
+#include "design/hudpanel.h"
 
 #include <QPointer>
 #include <QString>
@@ -8,7 +8,7 @@
 
 namespace tavrin {
 
-// A snap-overlay panel on the desktop: a frameless, translucent tool window
+// A floating panel on the desktop: a frameless, translucent tool window
 // that stays above normal windows, never takes the keyboard, stays out of
 // the task bar, shows on every virtual desktop and is cut to its visible
 // shape where nothing blends translucent windows. It hosts one view for its

@@ -1,7 +1,7 @@
-#include "snapping/panelfade.h"
+#include "design/panelfade.h"
 
 #include "design/frames.h"
-#include "snapping/hudpanel.h"
+#include "design/hudpanel.h"
 
 namespace tavrin {
 

@@ -4,10 +4,10 @@
 
 namespace tavrin {
 
-// One floating panel of the snap overlay, as its controller drives it: a
-// window above normal windows that never takes the keyboard, shown on every
-// virtual desktop, made once and then only ordered in and out. Frames are in
-// the coordinates top-level windows are placed in (see HUDPanels::place).
+// One floating panel (the snap overlay's, the blur prompt's), as its
+// controller drives it: a window above normal windows that never takes the
+// keyboard, shown on every virtual desktop, made once and then only ordered
+// in and out. Frames are in the coordinates top-level windows are placed in.
 class HUDPanel {
 public:
     virtual ~HUDPanel() = default;

@@ -1,5 +1,6 @@
-#include "modes/apppicker.h"
+#include "design/apppicker.h"
 
+#include "design/apppickerrow.h"
 #include "design/designfont.h"
 #include "design/designwidget.h"
 #include "design/tbutton.h"
@@ -7,7 +8,6 @@
 #include "design/themed.h"
 #include "design/themedlabel.h"
 #include "design/thinscrollbar.h"
-#include "modes/apppickerrow.h"
 #include "platform/platform.h"
 #include "platform/workspace.h"
 

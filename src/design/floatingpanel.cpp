@@ -1,4 +1,4 @@
-#include "snapping/floatingpanel.h"
+#include "design/floatingpanel.h"
 
 #include "design/environment.h"
 #include "design/stickywindow.h"

@@ -1,8 +1,8 @@
-#include "modes/apppicker.h"
+#include "design/apppicker.h"
 
+#include "design/apppickerrow.h"
 #include "design/tbutton.h"
 #include "design/tfield.h"
-#include "modes/apppickerrow.h"
 #include "support/simfixture.h"
 
 #include <QLabel>
