@@ -101,6 +101,7 @@ X11Connection::~X11Connection()
         xcb_ewmh_connection_wipe(&ewmh_);
     pending_.clear();
     earlySeen_ = 0;
+    waitOffered_ = 0;
     if (conn_)
         xcb_disconnect(conn_);
 }
@@ -167,15 +168,21 @@ bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_even
     const double deadline = steadyNow() + timeout;
     for (;;) {
         bool matched = false;
+        // Events a round trip or the early handlers took off xcb's queue are
+        // no longer there to poll: they are offered first, each once.
+        while (!matched && waitOffered_ < pending_.size())
+            matched = match(*pending_[waitOffered_++]);
         while (xcb_generic_event_t* e = !matched && isAlive() ? xcb_poll_for_event(conn_) : nullptr) {
             pending_.emplace_back(e);
-            matched = match(*e);
+            matched = match(*pending_[waitOffered_++]);
         }
         runEarly();
         if (matched) {
             scheduleDispatch();
             return true;
         }
+        if (waitOffered_ < pending_.size())
+            continue; // the early handlers' own round trips brought more
         const double left = deadline - steadyNow();
         if (!isAlive() || left <= 0 || othersIgnored_ || !waitReadable(left)) {
             scheduleDispatch();
@@ -290,6 +297,8 @@ void X11Connection::dispatch()
         pending_.pop_front();
         if (earlySeen_ > 0)
             --earlySeen_;
+        if (waitOffered_ > 0)
+            --waitOffered_;
         if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY)
             masks_.remove(reinterpret_cast<const xcb_destroy_notify_event_t*>(event.get())->window);
         for (std::size_t i = 0; i < handlers_.size(); ++i) {

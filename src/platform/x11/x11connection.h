@@ -186,6 +186,8 @@ private:
     std::deque<XcbReply<xcb_generic_event_t>> pending_;
     // How many events at the front of `pending_` the early handlers have seen.
     std::size_t earlySeen_ = 0;
+    // How many events at the front of `pending_` a `waitForEvent` has been offered.
+    std::size_t waitOffered_ = 0;
     bool earlyRunning_ = false;
     bool dispatching_ = false;
     bool dispatchScheduled_ = false;
