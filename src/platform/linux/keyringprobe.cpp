@@ -48,16 +48,24 @@ QCoro::Task<bool> KeyringProbe::serviceReachable()
     co_return false;
 }
 
-QCoro::Task<bool> KeyringProbe::locked(QString service, QString account)
+namespace {
+// Lists the key's items, locked ones included, without unlocking anything.
+QDBusMessage searchItems(const QString& service, const QString& account)
 {
-    if (!bus_.isConnected())
-        co_return false;
     QDBusMessage search =
         QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("SearchItems"));
     qDBusRegisterMetaType<QMap<QString, QString>>();
     const QMap<QString, QString> attributes{{QStringLiteral("server"), service}, {QStringLiteral("user"), account}};
     search << QVariant::fromValue(attributes);
-    const QDBusMessage reply = co_await ask(bus_, search);
+    return search;
+}
+} // namespace
+
+QCoro::Task<bool> KeyringProbe::locked(QString service, QString account)
+{
+    if (!bus_.isConnected())
+        co_return false;
+    const QDBusMessage reply = co_await ask(bus_, searchItems(service, account));
     // The answer: the unlocked items, then the locked ones.
     if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 2) {
         const auto lockedItems = qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1));
@@ -88,12 +96,7 @@ QCoro::Task<KeychainStatus> KeyringProbe::find(QString service, QString account)
 {
     if (!bus_.isConnected())
         co_return KeychainStatus::noService;
-    QDBusMessage search =
-        QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("SearchItems"));
-    qDBusRegisterMetaType<QMap<QString, QString>>();
-    const QMap<QString, QString> attributes{{QStringLiteral("server"), service}, {QStringLiteral("user"), account}};
-    search << QVariant::fromValue(attributes);
-    const QDBusMessage reply = co_await ask(bus_, search);
+    const QDBusMessage reply = co_await ask(bus_, searchItems(service, account));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
         co_return co_await serviceReachable() ? KeychainStatus::failed : KeychainStatus::noService;
     // The answer: the unlocked items, then the locked ones.
