@@ -55,6 +55,16 @@ X11CoverKeeper::~X11CoverKeeper()
     // The windows made on the own connection go with it.
 }
 
+void X11CoverKeeper::nudge()
+{
+    // A request sent from another thread may have read events off the
+    // socket into xcb's queue, where the thread's wait does not see them.
+    if (thread_.joinable() && std::this_thread::get_id() != thread_.get_id()) {
+        const char byte = 0;
+        [[maybe_unused]] const auto written = ::write(wake_[1], &byte, 1);
+    }
+}
+
 void X11CoverKeeper::setCovering(bool on, std::uint32_t pixel)
 {
     std::lock_guard lock(mutex_);
@@ -78,8 +88,13 @@ std::uint32_t X11CoverKeeper::ownClient() const { return xcb_get_setup(c_)->reso
 
 xcb_window_t X11CoverKeeper::coverIn(xcb_window_t client, xcb_window_t parent)
 {
-    std::lock_guard lock(mutex_);
-    return coverInLocked(covers_[client], client, parent);
+    xcb_window_t cover = 0;
+    {
+        std::lock_guard lock(mutex_);
+        cover = coverInLocked(covers_[client], client, parent);
+    }
+    nudge();
+    return cover;
 }
 
 xcb_window_t X11CoverKeeper::coverInLocked(Covers& covers, xcb_window_t client, xcb_window_t parent)
@@ -106,9 +121,12 @@ xcb_window_t X11CoverKeeper::coverInLocked(Covers& covers, xcb_window_t client, 
 
 void X11CoverKeeper::unframe(xcb_window_t client, xcb_window_t frame, bool frameGone)
 {
-    std::lock_guard lock(mutex_);
-    if (const auto it = covers_.find(client); it != covers_.end())
-        unframeLocked(it->second, frame, frameGone);
+    {
+        std::lock_guard lock(mutex_);
+        if (const auto it = covers_.find(client); it != covers_.end())
+            unframeLocked(it->second, frame, frameGone);
+    }
+    nudge();
 }
 
 void X11CoverKeeper::unframeLocked(Covers& covers, xcb_window_t frame, bool frameGone)
@@ -123,16 +141,19 @@ void X11CoverKeeper::unframeLocked(Covers& covers, xcb_window_t frame, bool fram
 
 void X11CoverKeeper::uncover(xcb_window_t client, bool clientGone)
 {
-    std::lock_guard lock(mutex_);
-    const auto it = covers_.find(client);
-    if (it == covers_.end())
-        return;
-    // Windows already gone with their parent answer BadWindow, which is dropped.
-    for (xcb_window_t w : {it->second.outer, clientGone ? 0 : it->second.inner})
-        if (w)
-            xcb_destroy_window(c_, w);
-    covers_.erase(it);
-    xcb_flush(c_);
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = covers_.find(client);
+        if (it == covers_.end())
+            return;
+        // Windows already gone with their parent answer BadWindow, which is dropped.
+        for (xcb_window_t w : {it->second.outer, clientGone ? 0 : it->second.inner})
+            if (w)
+                xcb_destroy_window(c_, w);
+        covers_.erase(it);
+        xcb_flush(c_);
+    }
+    nudge();
 }
 
 void X11CoverKeeper::retain(const QSet<xcb_window_t>& clients)
@@ -155,6 +176,7 @@ void X11CoverKeeper::raise(xcb_window_t cover)
     const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c_, cover, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
     xcb_flush(c_);
+    nudge();
 }
 
 xcb_window_t X11CoverKeeper::makeLocked(xcb_window_t parent)
@@ -210,6 +232,9 @@ void X11CoverKeeper::run()
     while (!stopping_ && !xcb_connection_has_error(c_)) {
         pollfd p[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
         ::poll(p, 2, -1);
+        char drained[64];
+        while (::read(wake_[0], drained, sizeof drained) > 0) {
+        }
         while (XcbReply<xcb_generic_event_t> e{xcb_poll_for_event(c_)})
             handle(*e);
     }

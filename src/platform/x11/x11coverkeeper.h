@@ -68,6 +68,7 @@ private:
     };
 
     void run();
+    void nudge();
     void handle(const xcb_generic_event_t& event);
     void created(xcb_window_t window, xcb_window_t parent);
     void reparented(xcb_window_t window, xcb_window_t parent);
