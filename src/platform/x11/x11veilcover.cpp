@@ -66,10 +66,7 @@ void X11VeilCover::unframe(bool frameGone)
     conn_.flush();
 }
 
-void X11VeilCover::raiseIn(xcb_window_t parent)
-{
-    keeper_.raise(childOf(parent));
-}
+void X11VeilCover::raiseIn(xcb_window_t parent) { keeper_.raise(childOf(parent)); }
 
 void X11VeilCover::resized(Size size)
 {
