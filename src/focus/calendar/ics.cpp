@@ -380,15 +380,23 @@ QString frequencyOf(std::string_view freq)
 }
 
 // A SUMMARY value as shown: escaped commas and semicolons as themselves,
-// escaped line breaks as spaces.
+// escaped line breaks as spaces; other backslashes stay.
 QString titleOf(std::string_view summary)
 {
-    QString title = decoded(summary);
-    if (title.contains(u'\\'))
-        title.replace(QStringLiteral("\\,"), QStringLiteral(","))
-            .replace(QStringLiteral("\\;"), QStringLiteral(";"))
-            .replace(QStringLiteral("\\n"), QStringLiteral(" "));
-    return title;
+    if (summary.find('\\') == std::string_view::npos)
+        return decoded(summary);
+    std::string shown;
+    shown.reserve(summary.size());
+    for (std::size_t i = 0; i < summary.size(); ++i) {
+        const char next = i + 1 < summary.size() ? summary[i + 1] : '\0';
+        if (summary[i] == '\\' && (next == ',' || next == ';' || next == 'n')) {
+            shown += next == 'n' ? ' ' : next;
+            ++i;
+        } else {
+            shown += summary[i];
+        }
+    }
+    return decoded(shown);
 }
 } // namespace
 
