@@ -49,8 +49,8 @@ void addSavedTabs(const SavedItem& item, const QString& address, WorkspacePlan::
     if (!item.tabs || item.tabs->size() < 2)
         return;
     const QStringList& tabs = *item.tabs;
-    const bool placed = item.front && *item.front >= 0 && *item.front < tabs.size()
-                        && cleanedWebAddress(tabs[*item.front]) == address;
+    const bool placed =
+        item.front && *item.front >= 0 && *item.front < tabs.size() && cleanedWebAddress(tabs[*item.front]) == address;
     QStringList further;
     int before = 0;
     bool frontSkipped = false;

@@ -88,8 +88,8 @@ QString X11Automation::profilesFolder(const QString& profiles)
     return QDir::home().filePath(profiles);
 }
 
-QList<QStringList> X11Automation::newWindowCommands(const QStringList& entryCommand, const QStringList& urls,
-                                                    int front, bool firefox)
+QList<QStringList> X11Automation::newWindowCommands(const QStringList& entryCommand, const QStringList& urls, int front,
+                                                    bool firefox)
 {
     QStringList web;
     qsizetype shown = 0; // the front address's index among the web ones
