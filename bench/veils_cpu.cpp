@@ -7,7 +7,8 @@
 // for comparison, off. The counter cpu_percent is the program's user and
 // system time over the wall time measured, from every thread's scheduler
 // clock; cpu_percent_ticks is the same from the process's clock ticks, which
-// also count threads that ended meanwhile (in steps of 10 ms). `moves`
+// also count threads that ended meanwhile (in steps of 10 ms), and
+// main_thread_percent the main thread's part. `moves`
 // counts the window manager's moves of the frames seen meanwhile: a drag
 // that moved nothing measured nothing. A second benchmark gives the
 // program's peak memory with thirty private windows through twenty layouts,
@@ -249,22 +250,26 @@ void BM_ProgramCoveringCpuX11(benchmark::State& state)
     }
     QThread::sleep(2); // past the switch's animations
     MoveCounter moves(session->display());
-    double used = 0, ticks = 0, seconds = 0;
+    double used = 0, main = 0, ticks = 0, seconds = 0;
+    const QString mainThread = QString::number(tavrin.processId());
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
         const double before = bench::cpuSeconds(tavrin.processId()), ticksBefore = tickSeconds(tavrin.processId());
+        const double mainBefore = bench::threadCpuSeconds(tavrin.processId(), mainThread);
         if (dragging)
             run(*session, QStringLiteral("xdotool"), dragSteps(grip), 120000);
         else
             QThread::usleep(unsigned(kIdleSeconds * 1e6));
         used = bench::cpuSeconds(tavrin.processId()) - before;
+        main = bench::threadCpuSeconds(tavrin.processId(), mainThread) - mainBefore;
         ticks = tickSeconds(tavrin.processId()) - ticksBefore;
         seconds = double(wall.nsecsElapsed()) / 1e9;
         state.SetIterationTime(seconds);
     }
     state.counters["cpu_percent"] = used / seconds * 100;
     state.counters["cpu_percent_ticks"] = ticks / seconds * 100;
+    state.counters["main_thread_percent"] = main / seconds * 100;
     state.counters["moves"] = moves.take();
     state.counters["still_covered"] = coveredAt(*conn, grip);
     endTavrin(tavrin);
