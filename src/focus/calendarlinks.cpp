@@ -7,7 +7,6 @@
 #include "platform/platform.h"
 
 #include <QCoreApplication>
-#include <QStringDecoder>
 #include <QUrl>
 #include <atomic>
 #include <memory>
@@ -23,16 +22,6 @@ bool isRedirect(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// The events of a feed's bytes; none unless they are UTF-8 text holding a
-// calendar.
-std::optional<QList<ICSEvent>> readFeed(const QByteArray& bytes, const std::atomic<bool>& stop)
-{
-    QStringDecoder decoder(QStringConverter::Utf8);
-    const QString text = decoder(bytes);
-    if (decoder.hasError() || !text.contains(QLatin1String("BEGIN:VCALENDAR")))
-        return std::nullopt;
-    return ICS::parse(text, ICS::systemZone(), stop);
-}
 } // namespace
 
 CalendarLinks::CalendarLinks(QObject* parent) : QObject(parent)
@@ -226,7 +215,7 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::read(QByteArray body, CancelTo
     const double now = clock->now();
     clock->runInBackground(
         [reading, body = std::move(body), now] {
-            reading->events = readFeed(body, reading->stop);
+            reading->events = ICS::parseFeed(body, ICS::systemZone(), reading->stop);
             // Which of them are under way is then a look-up (see LinkOccurrences).
             if (reading->events && !reading->stop.load())
                 reading->table = LinkOccurrences::Table::of(*reading->events, now, now + LinkOccurrences::kSpan);

@@ -636,21 +636,30 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
     const std::atomic<bool> never{false};
-    return *read(text.toUtf8(), localZone, never);
+    return *read(unfoldedLines(text.toUtf8()), localZone, never);
 }
 
 std::optional<QList<ICSEvent>> ICS::parse(const QString& text, const QTimeZone& localZone,
                                           const std::atomic<bool>& stop)
 {
-    return read(text.toUtf8(), localZone, stop);
+    return read(unfoldedLines(text.toUtf8()), localZone, stop);
 }
 
-std::optional<QList<ICSEvent>> ICS::read(QByteArrayView utf8, const QTimeZone& localZone, const std::atomic<bool>& stop)
+std::optional<QList<ICSEvent>> ICS::parseFeed(QByteArrayView bytes, const QTimeZone& localZone,
+                                              const std::atomic<bool>& stop)
+{
+    const QByteArray unfolded = unfoldedLines(bytes);
+    if (!QByteArrayView(unfolded).isValidUtf8() || !unfolded.contains("BEGIN:VCALENDAR"))
+        return std::nullopt;
+    return read(unfolded, localZone, stop);
+}
+
+std::optional<QList<ICSEvent>> ICS::read(QByteArrayView unfolded, const QTimeZone& localZone,
+                                         const std::atomic<bool>& stop)
 {
     if (stop.load(std::memory_order_relaxed))
         return std::nullopt;
-    const QByteArray unfolded = unfoldedLines(utf8);
-    const std::string_view all = viewOf(unfolded);
+    const std::string_view all(unfolded.data(), static_cast<std::size_t>(unfolded.size()));
     Context context(localZone);
     QList<ICSEvent> events;
     bool inEvent = false;

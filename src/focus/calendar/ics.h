@@ -44,6 +44,11 @@ public:
     static QList<ICSEvent> parse(const QString& text, const QTimeZone& localZone = systemZone());
     static std::optional<QList<ICSEvent>> parse(const QString& text, const QTimeZone& localZone,
                                                 const std::atomic<bool>& stop);
+    // The same for a feed as it came: none unless its bytes, once unfolded,
+    // are UTF-8 text holding a calendar. Unfolding comes first because a
+    // writer may fold a line inside a character.
+    static std::optional<QList<ICSEvent>> parseFeed(QByteArrayView bytes, const QTimeZone& localZone,
+                                                    const std::atomic<bool>& stop);
 
     // The record of one block; none when it has no timed, readable DTSTART
     // (or is a cancellation without a readable RECURRENCE-ID). `exdates`
@@ -83,9 +88,10 @@ private:
     // parameter texts seen so far, each with its resolver.
     class Context;
 
-    // What parse does, on the feed's UTF-8 bytes: lines and properties are
-    // found without decoding, and only the values an event keeps are decoded.
-    static std::optional<QList<ICSEvent>> read(QByteArrayView utf8, const QTimeZone& localZone,
+    // What parse does, on the feed's unfolded UTF-8 bytes: lines and
+    // properties are found without decoding, and only the values an event
+    // keeps are decoded.
+    static std::optional<QList<ICSEvent>> read(QByteArrayView unfolded, const QTimeZone& localZone,
                                                const std::atomic<bool>& stop);
     static std::optional<QTimeZone> tzidZone(std::string_view params);
     static std::optional<ICSEvent> makeEvent(const ICSBlock& block, Context& context);

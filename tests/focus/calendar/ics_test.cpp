@@ -20,6 +20,17 @@ TEST(ICSParse, UnfoldsCrLfAndFoldedLines)
     const QList<ICSEvent> events = ICS::parse(text, kBerlin);
     ASSERT_EQ(events.size(), 1);
     EXPECT_EQ(events[0].title, QStringLiteral("Weekly planning"));
+
+    // A feed as it comes may be folded inside a character; it is whole once
+    // unfolded. Bytes that are not UTF-8 even then are no calendar.
+    const std::atomic<bool> never{false};
+    const QByteArray feed = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240105T090000Z\r\n"
+                            "SUMMARY:Caf\xC3\r\n \xA9\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const auto fromFeed = ICS::parseFeed(feed, kBerlin, never);
+    ASSERT_TRUE(fromFeed && fromFeed->size() == 1);
+    EXPECT_EQ(fromFeed->at(0).title, QStringLiteral("Caf\u00e9"));
+    EXPECT_FALSE(ICS::parseFeed(QByteArray(feed).replace("\xA9", "\xFF"), kBerlin, never));
+    EXPECT_FALSE(ICS::parseFeed(QByteArray(feed).replace("VCALENDAR", "VCARD"), kBerlin, never));
 }
 
 TEST(ICSParse, KeepsOnlyTimedEvents)
