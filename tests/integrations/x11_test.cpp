@@ -291,10 +291,7 @@ TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersI
 {
     write("data/applications/firefox-esr.desktop",
           "[Desktop Entry]\nType=Application\nName=Firefox ESR\nExec=" + dir_.filePath("browser").toUtf8() + " %u\n");
-    // The browser records each command it is given, one a line.
-    write("browser", "#!/bin/sh\nprintf '%s\\037' \"$@\" >> " + dir_.filePath("commands").toUtf8() + "\necho >> "
-                         + dir_.filePath("commands").toUtf8() + "\n");
-    QFile::setPermissions(dir_.filePath("browser"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray log = dir_.filePath("commands").toUtf8();
     // The tabs in their order, the one in front among them.
     const QStringList urls{"https://a.example/", "file:///etc/passwd", "https://b.example/", "https://c.example/",
                            "https://d.example/"};
@@ -317,6 +314,17 @@ TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersI
     for (const auto& c : cases) {
         SCOPED_TRACE(QString("%1 showing %2").arg(c.app, urls[c.front]).toStdString());
         QFile::remove(dir_.filePath("commands"));
+        // The browser records the title of the active window and the command
+        // it is given, one a line, and "--new-window" shows a window of its
+        // own titled "new". Both browsers put a later command's tabs into the
+        // window used last: an older window is the active one at the start.
+        const QByteArray wmClass = QString(c.app) == "Chromium" ? "Chromium" : "firefox-esr";
+        write("browser", "#!/bin/sh\nprintf '%s\\037' \"$(xdotool getactivewindow getwindowname)\" \"$@\" >> " + log
+                             + "\necho >> " + log + "\n[ \"$1\" = --new-window ] && xterm -T new -class " + wmClass
+                             + " &\n");
+        QFile::setPermissions(dir_.filePath("browser"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const X11TestClient* older = startClient(ofClass("older", QString::fromLatin1(wmClass)));
+        ASSERT_TRUE(older && activate(older->window()));
         ASSERT_TRUE(Integrations::restoreTabs(c.app, urls, c.front));
         QFile log(dir_.filePath("commands"));
         const qsizetype expected = c.commands;
@@ -326,11 +334,15 @@ TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersI
             if (log.open(QIODevice::ReadOnly)) {
                 for (const QByteArray& line : log.readAll().split('\n'))
                     if (!line.isEmpty())
-                        commands.append(QString::fromUtf8(line).split('\x1f', Qt::SkipEmptyParts));
+                        commands.append(QString::fromUtf8(line).chopped(1).split('\x1f'));
                 log.close();
             }
             return commands.size() == expected;
         }));
+        for (qsizetype i = 1; i < commands.size(); ++i)
+            EXPECT_EQ(commands[i].value(0).toStdString(), "new") << "command " << i << " went to another window";
+        for (QStringList& command : commands)
+            command.removeFirst();
         const Shown shown = replay(commands, QString(c.app) != "Chromium");
         ASSERT_EQ(shown.windows.size(), 1);
         EXPECT_EQ(shown.windows[0], c.window);

@@ -143,7 +143,7 @@ QList<X11Automation::Shown> X11Automation::windowsOf(const AutomationTarget& app
              : std::nullopt;
     for (const X11WindowInfo& w : infos.value_or(std::vector<X11WindowInfo>()))
         if (w.exists && w.pid > 0 && X11Windows::isStandard(w, *windows_.connection().ewmh()) && belongs(w, app))
-            out.append(Shown{w.pid, w.title});
+            out.append(Shown{w.id, w.pid, w.title});
     return out;
 }
 
@@ -184,21 +184,52 @@ bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& u
     });
     if (commands.isEmpty())
         return false;
-    // Each command hands its address to the running browser and ends (the
-    // first may start the browser, and go on as it); the next waits for it,
-    // so that the tabs open in their order.
-    QElapsedTimer waited;
-    waited.start();
+    const auto before = onThreadOf<QList<Shown>>(workspace_, {}, [this, app] { return windowsOf(app); });
+    // Each later command hands its addresses to the running browser and
+    // ends; the next waits for it, so that the tabs open in their order. The
+    // first may start the browser and go on as it: what the later ones wait
+    // for is its window. Where that never comes they still run, so that no
+    // tab is lost, wherever the browser puts it.
+    const QDeadlineTimer deadline(qint64(timeLimit * 1000));
     for (qsizetype i = 0; i < commands.size(); ++i) {
         const QStringList command = commands[i];
         const auto pid =
             onThreadOf<qint64>(workspace_, 0, [this, command] { return workspace_.startProcess(command); });
         if (pid <= 0)
             return false;
-        while (i + 1 < commands.size() && runs(pid) && waited.elapsed() < qint64(timeLimit * 1000))
-            QThread::msleep(20);
+        if (i + 1 == commands.size())
+            break;
+        if (i == 0)
+            focusNewWindow(app, before, deadline);
+        else
+            while (runs(pid) && !deadline.hasExpired())
+                QThread::msleep(20);
     }
     return true;
+}
+
+bool X11Automation::focusNewWindow(const AutomationTarget& app, const QList<Shown>& before,
+                                   const QDeadlineTimer& deadline)
+{
+    QSet<xcb_window_t> known;
+    for (const Shown& w : before)
+        known.insert(w.id);
+    xcb_window_t added = 0;
+    bool focused = false;
+    while (!focused && !deadline.hasExpired()) {
+        QThread::msleep(20);
+        focused = onThreadOf<bool>(workspace_, false, [&] {
+            if (!added)
+                for (const Shown& w : windowsOf(app))
+                    if (!known.contains(w.id) && !added) {
+                        added = w.id;
+                        windows_.activate(added);
+                    }
+            const auto root = added ? windows_.rootState() : std::nullopt;
+            return root && root->active == added;
+        });
+    }
+    return focused;
 }
 
 bool X11Automation::selectTab(const AutomationTarget&, int, int, const QString&, double) { return false; }

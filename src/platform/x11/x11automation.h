@@ -2,6 +2,9 @@
 
 #include "platform/automation.h"
 
+#include <QDeadlineTimer>
+#include <xcb/xcb.h>
+
 namespace tavrin {
 
 class DesktopEntries;
@@ -26,7 +29,9 @@ struct X11WindowInfo;
 //   second command; Firefox takes one address after "--new-window" and one
 //   per "--new-tab" command, and shows the tab opened last, so the front
 //   tab comes last. A browser that does not run is started by the first
-//   command.
+//   command. Both add the later commands' tabs to the window the user
+//   used last, which a new window becomes only once it is focused: the
+//   later commands wait for the new window and focus it first.
 // - A terminal's window is in the folder of its foreground shell, for a
 //   terminal process that shows one window.
 class X11Automation : public Automation {
@@ -66,11 +71,15 @@ public:
 
 private:
     struct Shown {
+        xcb_window_t id = 0;
         int pid = 0;
         QString title;
     };
     // The target's windows on screen, front to back. Main thread.
     QList<Shown> windowsOf(const AutomationTarget& app);
+    // Waits, until `deadline`, for a window of the target that is not among
+    // `before`, and focuses it; whether it came and was focused.
+    bool focusNewWindow(const AutomationTarget& app, const QList<Shown>& before, const QDeadlineTimer& deadline);
     bool belongs(const X11WindowInfo& window, const AutomationTarget& app);
 
     DesktopEntries& entries_;
