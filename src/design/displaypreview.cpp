@@ -164,7 +164,7 @@ QString DisplayPreview::pictureKey(const QList<Item>& items, qreal scale, const 
     QString key = QStringLiteral("%1x%2 ").arg(width()).arg(height());
     for (double v : {scale, aspect_, gap_, radius_})
         key += exact(v) + QLatin1Char(' ');
-    key += QString::number(int(scheme()));
+    key += QString::number(int(scheme())) + (Environment::titleBarButtons() ? QStringLiteral(" b") : QString());
     for (int c = 0; c <= int(TTheme::Colour::danger); ++c)
         key += QLatin1Char(' ') + QString::number(theme.colour(TTheme::Colour(c)).rgba64(), 16);
     for (const Item& item : items) {
