@@ -1,11 +1,14 @@
 #include "focus/calendar/ics.h"
 
+#include "focus/calendar/icsblock.h"
 #include "focus/calendar/wallclock.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
+#include <string>
 
 namespace tavrin {
 
@@ -17,6 +20,8 @@ constexpr double kMaxDuration = 365 * 86400.0;
 // A number in a DURATION with more digits than this is unreadable.
 constexpr int kMaxDurationDigits = 15;
 
+using Name = ICSBlock::Name;
+
 // A date or date-time value as written.
 struct Stamp {
     QDate date;
@@ -25,27 +30,31 @@ struct Stamp {
     bool utc = false;
 };
 
-std::optional<int> digits(QStringView text, qsizetype from, qsizetype count)
+std::string_view viewOf(const QByteArray& bytes) { return {bytes.constData(), std::size_t(bytes.size())}; }
+
+QString decoded(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+
+std::optional<int> digits(std::string_view text, std::size_t from, std::size_t count)
 {
     int value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
+    for (std::size_t i = from; i < from + count; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
 
 // yyyyMMdd, yyyyMMdd'T'HHmmss or yyyyMMdd'T'HHmmss'Z', matched whole.
-std::optional<Stamp> readStamp(QStringView value)
+std::optional<Stamp> readStamp(std::string_view value)
 {
     Stamp stamp;
-    stamp.utc = value.endsWith(u'Z');
+    stamp.utc = value.ends_with('Z');
     if (stamp.utc)
-        value.chop(1);
-    stamp.hasTime = stamp.utc || value.contains(u'T');
-    if (value.size() != (stamp.hasTime ? 15 : 8))
+        value.remove_suffix(1);
+    stamp.hasTime = stamp.utc || value.find('T') != std::string_view::npos;
+    if (value.size() != (stamp.hasTime ? 15u : 8u))
         return std::nullopt;
     const auto year = digits(value, 0, 4), month = digits(value, 4, 2), day = digits(value, 6, 2);
     if (!year || !month || !day || *year < 1)
@@ -54,7 +63,7 @@ std::optional<Stamp> readStamp(QStringView value)
     if (!stamp.date.isValid())
         return std::nullopt;
     if (stamp.hasTime) {
-        if (value[8] != u'T')
+        if (value[8] != 'T')
             return std::nullopt;
         const auto hour = digits(value, 9, 2), minute = digits(value, 11, 2), second = digits(value, 13, 2);
         if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59)
@@ -64,70 +73,135 @@ std::optional<Stamp> readStamp(QStringView value)
     return stamp;
 }
 
-// Where `needle` first occurs outside double quotes; -1 when it does not.
-qsizetype indexOutsideQuotes(QStringView text, QStringView needle)
+// A decimal integer with an optional sign, within 64 bits.
+std::optional<qint64> integerOf(std::string_view text)
 {
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'"')
-            quoted = !quoted;
-        else if (!quoted && text.mid(i).startsWith(needle))
-            return i;
+    bool negative = false;
+    if (text.starts_with('+') || text.starts_with('-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
     }
-    return -1;
+    if (text.empty())
+        return std::nullopt;
+    constexpr quint64 kLimit = quint64(std::numeric_limits<qint64>::max()) + 1;
+    quint64 magnitude = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        magnitude = magnitude * 10 + quint64(c - '0');
+        if (magnitude > kLimit)
+            return std::nullopt;
+    }
+    if (negative)
+        return qint64(0 - magnitude); // two's complement: 2^63 becomes the minimum
+    if (magnitude == kLimit)
+        return std::nullopt;
+    return qint64(magnitude);
 }
 
-// The colon that ends a property's name and parameters. Parameter values may
-// be quoted and hold colons; with unbalanced quotes the first colon counts.
-qsizetype valueColon(QStringView line)
+// The integers of a comma-separated list; unreadable items are skipped.
+QList<qint64> integersOf(std::string_view list)
 {
-    // Most lines have no quote before their first colon.
-    const qsizetype colon = line.indexOf(u':');
-    if (colon < 0 || !line.left(colon).contains(u'"'))
-        return colon;
+    QList<qint64> values;
+    for (std::size_t from = 0; from < list.size();) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        if (const auto n = integerOf(list.substr(from, comma - from)))
+            values.append(*n);
+        from = comma + 1;
+    }
+    return values;
+}
+
+// Seconds of a DURATION value; 3600 when it comes to nothing.
+double durationOf(std::string_view value)
+{
+    double sum = 0;
+    qint64 number = 0;
+    int count = 0;
+    for (const char c : value) {
+        if (c >= '0' && c <= '9') {
+            if (++count > kMaxDurationDigits)
+                return kDefaultDuration;
+            number = number * 10 + (c - '0');
+            continue;
+        }
+        switch (c) {
+        case 'W': sum += double(number) * 604800; break;
+        case 'D': sum += double(number) * 86400; break;
+        case 'H': sum += double(number) * 3600; break;
+        case 'M': sum += double(number) * 60; break;
+        case 'S': sum += double(number); break;
+        default: break;
+        }
+        number = 0;
+        count = 0;
+    }
+    if (!(sum > 0))
+        return kDefaultDuration;
+    return std::min(sum, kMaxDuration);
+}
+
+// BYDAY codes, 1 Sunday ... 7 Saturday.
+constexpr std::string_view kWeekdayCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+
+std::optional<int> weekdayOf(std::string_view code)
+{
+    for (std::size_t i = 0; i < std::size(kWeekdayCodes); ++i)
+        if (code == kWeekdayCodes[i])
+            return int(i) + 1;
+    return std::nullopt;
+}
+
+// Where `needle` first occurs outside double quotes; npos when it does not.
+std::size_t indexOutsideQuotes(std::string_view text, std::string_view needle)
+{
     bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line[i] == u'"')
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"')
             quoted = !quoted;
-        else if (line[i] == u':' && !quoted)
+        else if (!quoted && text.substr(i).starts_with(needle))
             return i;
     }
-    return quoted ? line.indexOf(u':') : -1;
+    return std::string_view::npos;
 }
 
 // Something the zone database could hold: letters, digits and _+-.:/ in
 // non-empty segments that do not climb out of it.
-bool plausibleZoneId(QStringView id)
+bool plausibleZoneId(std::string_view id)
 {
-    if (id.isEmpty() || id.size() > 64)
+    if (id.empty() || id.size() > 64)
         return false;
-    for (QChar c : id) {
-        const char16_t u = c.unicode();
-        const bool allowed = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
-                             || u == u'_' || u == u'+' || u == u'-' || u == u'.' || u == u':' || u == u'/';
+    for (const char c : id) {
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+                             || c == '+' || c == '-' || c == '.' || c == ':' || c == '/';
         if (!allowed)
             return false;
     }
-    for (QStringView segment : id.split(u'/'))
-        if (segment.isEmpty() || segment == u"." || segment == u"..")
+    for (std::size_t from = 0;;) {
+        const std::size_t slash = id.find('/', from);
+        const std::string_view segment = id.substr(from, slash - from);
+        if (segment.empty() || segment == "." || segment == "..")
             return false;
-    return true;
+        if (slash == std::string_view::npos)
+            return true;
+        from = slash + 1;
+    }
 }
 
-std::optional<QTimeZone> knownZone(QStringView id)
+std::optional<QTimeZone> knownZone(std::string_view id)
 {
+    const QByteArray bytes(id.data(), qsizetype(id.size()));
     if (plausibleZoneId(id)) {
-        QTimeZone zone(id.toUtf8());
+        QTimeZone zone(bytes);
         if (zone.isValid())
             return zone;
     }
-    const QString name = id.toString();
-    if (const auto row = ICS::windowsZones().constFind(name); row != ICS::windowsZones().cend()) {
+    if (const auto row = ICS::windowsZones().constFind(QString::fromUtf8(bytes)); row != ICS::windowsZones().cend()) {
         QTimeZone zone(*row);
         if (zone.isValid())
             return zone;
     }
-    const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(name.toUtf8());
+    const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(bytes);
     if (!iana.isEmpty()) {
         QTimeZone zone(iana);
         if (zone.isValid())
@@ -136,32 +210,18 @@ std::optional<QTimeZone> knownZone(QStringView id)
     return std::nullopt;
 }
 
-QStringView stripQuotes(QStringView text)
+std::string_view stripQuotes(std::string_view text)
 {
-    while (text.startsWith(u'"'))
-        text = text.mid(1);
-    while (text.endsWith(u'"'))
-        text.chop(1);
+    while (text.starts_with('"'))
+        text.remove_prefix(1);
+    while (text.ends_with('"'))
+        text.remove_suffix(1);
     return text;
-}
-
-// The name of a property a block is read for, as the key it is kept under
-// (shared, so keeping it copies nothing); none for others, which are not kept.
-const QString* readProperty(QStringView name)
-{
-    static const QString kRead[] = {QStringLiteral("DTSTART"),  QStringLiteral("DTEND"),
-                                    QStringLiteral("DURATION"), QStringLiteral("SUMMARY"),
-                                    QStringLiteral("UID"),      QStringLiteral("STATUS"),
-                                    QStringLiteral("RRULE"),    QStringLiteral("RECURRENCE-ID")};
-    for (const QString& read : kRead)
-        if (name == read)
-            return &read;
-    return nullptr;
 }
 
 // DTSTART's written time of day when the clocks of its zone skipped it
 // (`start` being where it resolved to); none for a time that exists.
-std::optional<int> skippedTimeOfDay(QStringView value, const WallClock& clock, double start)
+std::optional<int> skippedTimeOfDay(std::string_view value, const WallClock& clock, double start)
 {
     const std::optional<Stamp> stamp = readStamp(value);
     if (!stamp || stamp->utc)
@@ -177,65 +237,65 @@ std::optional<int> skippedTimeOfDay(QStringView value, const WallClock& clock, d
 // does what three replacements in turn would do (CRLF to LF, then LF space
 // removed, then LF tab removed), each a left-to-right scan that holds back a
 // character until it sees the next: feeds are read by the megabyte, and
-// most characters are none of these.
-QString unfoldedLines(const QString& text)
+// most characters are none of these. Bytes of UTF-8 text stand for
+// themselves: no byte of a longer character is a line break, space or tab.
+QByteArray unfoldedLines(QByteArrayView text)
 {
-    QString out(text.size(), Qt::Uninitialized);
-    QChar* o = out.data();
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* o = out.data();
     qsizetype n = 0;
     bool heldReturn = false, heldBreak = false, heldBreakBeforeTab = false;
-    const auto third = [&](QChar c) {
+    const auto third = [&](char c) {
         if (heldBreakBeforeTab) {
             heldBreakBeforeTab = false;
-            if (c == u'\t')
+            if (c == '\t')
                 return;
-            o[n++] = u'\n';
+            o[n++] = '\n';
         }
-        if (c == u'\n')
+        if (c == '\n')
             heldBreakBeforeTab = true;
         else
             o[n++] = c;
     };
-    const auto second = [&](QChar c) {
+    const auto second = [&](char c) {
         if (heldBreak) {
             heldBreak = false;
-            if (c == u' ')
+            if (c == ' ')
                 return;
-            third(u'\n');
+            third('\n');
         }
-        if (c == u'\n')
+        if (c == '\n')
             heldBreak = true;
         else
             third(c);
     };
-    const auto first = [&](QChar c) {
+    const auto first = [&](char c) {
         if (heldReturn) {
             heldReturn = false;
-            if (c == u'\n') {
-                second(u'\n');
+            if (c == '\n') {
+                second('\n');
                 return;
             }
-            second(u'\r');
+            second('\r');
         }
-        if (c == u'\r')
+        if (c == '\r')
             heldReturn = true;
         else
             second(c);
     };
-    const QChar* in = text.constData();
-    const QChar* const end = in + text.size();
+    const char* in = text.data();
+    const char* const end = in + text.size();
     while (in < end) {
         // Runs without a line break go straight through: spaces and tabs
         // matter only after a held one.
         if (!heldReturn && !heldBreak && !heldBreakBeforeTab) {
             // The next line feed, and a carriage return before it.
-            const QStringView rest(in, end - in);
-            qsizetype feed = rest.indexOf(u'\n');
-            if (feed < 0)
-                feed = rest.size();
-            const qsizetype ret = rest.left(feed).indexOf(u'\r');
-            const QChar* stop = in + (ret >= 0 ? ret : feed);
-            std::copy(in, stop, o + n);
+            const auto* feed = static_cast<const char*>(std::memchr(in, '\n', std::size_t(end - in)));
+            if (!feed)
+                feed = end;
+            const auto* ret = static_cast<const char*>(std::memchr(in, '\r', std::size_t(feed - in)));
+            const char* stop = ret ? ret : feed;
+            std::memcpy(o + n, in, std::size_t(stop - in));
             n += stop - in;
             in = stop;
             if (in == end)
@@ -245,61 +305,98 @@ QString unfoldedLines(const QString& text)
     }
     if (heldReturn) {
         heldReturn = false;
-        second(u'\r');
+        second('\r');
     }
     if (heldBreak) {
         heldBreak = false;
-        third(u'\n');
+        third('\n');
     }
     if (heldBreakBeforeTab)
-        o[n++] = u'\n';
+        o[n++] = '\n';
     out.truncate(n);
     return out;
 }
 
-// Whether `line` of an event belongs to a component nested in it, opening or
-// closing one as it says. `nested` holds the open components' names,
-// innermost last, and `openCount` how often each is open.
-bool skipsNested(QStringView line, QList<QStringView>& nested, QHash<QStringView, int>& openCount)
+// The parts of an RRULE the reader uses, as written: the first of each,
+// among the parts that are one name, "=" and one value.
+struct RuleParts {
+    static constexpr std::string_view kNames[] = {"FREQ",  "INTERVAL",   "COUNT",   "UNTIL",
+                                                  "BYDAY", "BYMONTHDAY", "BYMONTH", "BYSETPOS"};
+    enum Part { freq, interval, count, until, byDay, byMonthDay, byMonth, bySetPos };
+    std::array<std::optional<std::string_view>, std::size(kNames)> parts;
+
+    explicit RuleParts(std::string_view rule)
+    {
+        for (std::size_t from = 0;;) {
+            const std::size_t semicolon = rule.find(';', from);
+            keep(rule.substr(from, semicolon - from));
+            if (semicolon == std::string_view::npos)
+                break;
+            from = semicolon + 1;
+        }
+    }
+    std::string_view operator[](Part part) const { return parts[part].value_or(std::string_view()); }
+
+private:
+    void keep(std::string_view piece)
+    {
+        const std::size_t equals = piece.find('=');
+        if (equals == std::string_view::npos || piece.find('=', equals + 1) != std::string_view::npos)
+            return;
+        const std::string_view name = piece.substr(0, equals);
+        for (std::size_t i = 0; i < std::size(kNames); ++i)
+            if (name == kNames[i] && !parts[i])
+                parts[i] = piece.substr(equals + 1);
+    }
+};
+
+// The BYDAY entries of a rule, unreadable ones skipped.
+QList<ICSEvent::Weekday> weekdaysOf(std::string_view list)
 {
-    if (line.startsWith(u"BEGIN:")) {
-        nested.append(line.mid(6));
-        ++openCount[nested.last()];
-        return true;
+    QList<ICSEvent::Weekday> days;
+    for (std::size_t from = 0;;) {
+        const std::size_t comma = list.find(',', from);
+        const std::string_view piece = list.substr(from, comma - from);
+        if (piece.size() >= 2)
+            if (const std::optional<int> weekday = weekdayOf(piece.substr(piece.size() - 2))) {
+                const std::string_view ordinal = piece.substr(0, piece.size() - 2);
+                days.append({ordinal.empty() ? 0 : integerOf(ordinal).value_or(0), *weekday});
+            }
+        if (comma == std::string_view::npos)
+            return days;
+        from = comma + 1;
     }
-    if (nested.isEmpty())
-        return false;
-    // An end line closes its component and any left open inside it.
-    if (line.startsWith(u"END:") && openCount.value(line.mid(4)) > 0) {
-        const QStringView name = line.mid(4);
-        QStringView closed;
-        do {
-            closed = nested.takeLast();
-            --openCount[closed];
-        } while (closed != name);
-    }
-    return true;
 }
 
-// Keeps what a property line of an event holds: each EXDATE value with the
-// line's parameters, or a read property's parameters and value by name (a
-// later line replacing an earlier one). Other lines are ignored.
-void readPropertyLine(QStringView line, ICS::Properties& properties, QList<ICS::Property>& exdates)
+// The frequency as written; the usual ones share one string each.
+QString frequencyOf(std::string_view freq)
 {
-    const qsizetype colon = valueColon(line);
-    if (colon < 0)
-        return;
-    const QStringView head = line.left(colon);
-    const QStringView value = line.mid(colon + 1);
-    const qsizetype semicolon = head.indexOf(u';');
-    const QStringView name = semicolon < 0 ? head : head.left(semicolon);
-    const QStringView params = semicolon < 0 ? QStringView() : head.mid(semicolon);
-    if (name == u"EXDATE") {
-        for (QStringView piece : value.split(u','))
-            exdates.append({params.toString(), piece.toString()});
-    } else if (const QString* key = readProperty(name)) {
-        properties.insert(*key, {params.toString(), value.toString()});
+    static const QString kUsual[] = {QStringLiteral("DAILY"), QStringLiteral("WEEKLY"), QStringLiteral("MONTHLY"),
+                                     QStringLiteral("YEARLY")};
+    for (const QString& usual : kUsual)
+        if (QLatin1String(freq.data(), qsizetype(freq.size())) == usual)
+            return usual;
+    return decoded(freq);
+}
+
+// A SUMMARY value as shown: escaped commas and semicolons as themselves,
+// escaped line breaks as spaces; other backslashes stay.
+QString titleOf(std::string_view summary)
+{
+    if (summary.find('\\') == std::string_view::npos)
+        return decoded(summary);
+    std::string shown;
+    shown.reserve(summary.size());
+    for (std::size_t i = 0; i < summary.size(); ++i) {
+        const char next = i + 1 < summary.size() ? summary[i + 1] : '\0';
+        if (summary[i] == '\\' && (next == ',' || next == ';' || next == 'n')) {
+            shown += next == 'n' ? ' ' : next;
+            ++i;
+        } else {
+            shown += summary[i];
+        }
     }
+    return decoded(shown);
 }
 } // namespace
 
@@ -308,20 +405,20 @@ public:
     explicit Context(const QTimeZone& localZone) : local(localZone.isValid() ? localZone : QTimeZone::utc()) {}
 
     // The resolver of the zone that a parameter text names, else the local one.
-    const WallClock& clockFor(QStringView params)
+    const WallClock& clockFor(std::string_view params)
     {
-        if (params.isEmpty())
+        if (params.empty())
             return local;
         // Most events of a feed name the zone the one before named.
         if (lastClock && params == lastParams)
             return *lastClock;
-        auto found = clocks.find(params.toString());
+        auto found = clocks.find(params);
         if (found == clocks.end()) {
             const std::optional<QTimeZone> zone = tzidZone(params);
-            found = clocks.insert(params.toString(), zone ? std::make_shared<WallClock>(*zone) : nullptr);
+            found = clocks.emplace(std::string(params), zone ? std::make_unique<WallClock>(*zone) : nullptr).first;
         }
-        lastParams = found.key();
-        lastClock = *found ? found->get() : &local;
+        lastParams = found->first;
+        lastClock = found->second ? found->second.get() : &local;
         return *lastClock;
     }
 
@@ -329,8 +426,8 @@ public:
     const WallClock utc{QTimeZone::utc()};
 
 private:
-    QHash<QString, std::shared_ptr<WallClock>> clocks;
-    QString lastParams;
+    std::map<std::string, std::unique_ptr<WallClock>, std::less<>> clocks;
+    std::string_view lastParams; // a key of `clocks`
     const WallClock* lastClock = nullptr;
 };
 
@@ -342,10 +439,12 @@ QTimeZone ICS::systemZone()
 
 const QHash<QString, int>& ICS::weekdayCodes()
 {
-    static const QHash<QString, int> codes{
-        {QStringLiteral("SU"), 1}, {QStringLiteral("MO"), 2}, {QStringLiteral("TU"), 3}, {QStringLiteral("WE"), 4},
-        {QStringLiteral("TH"), 5}, {QStringLiteral("FR"), 6}, {QStringLiteral("SA"), 7},
-    };
+    static const QHash<QString, int> codes = [] {
+        QHash<QString, int> table;
+        for (std::string_view code : kWeekdayCodes)
+            table.insert(decoded(code), *weekdayOf(code));
+        return table;
+    }();
     return codes;
 }
 
@@ -376,53 +475,34 @@ const QString& ICS::cancellationMarker()
     return marker;
 }
 
-std::optional<qint64> ICS::parseInteger(QStringView text)
+std::optional<qint64> ICS::parseInteger(QStringView text) { return integerOf(viewOf(text.toUtf8())); }
+
+double ICS::parseDuration(QStringView value) { return durationOf(viewOf(value.toUtf8())); }
+
+QList<qint64> ICS::intList(const QString& part, const RuleTable& rule)
 {
-    bool negative = false;
-    if (text.startsWith(u'+') || text.startsWith(u'-')) {
-        negative = text.front() == u'-';
-        text = text.mid(1);
-    }
-    if (text.isEmpty())
-        return std::nullopt;
-    constexpr quint64 kLimit = quint64(std::numeric_limits<qint64>::max()) + 1;
-    quint64 magnitude = 0;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < u'0' || u > u'9')
-            return std::nullopt;
-        magnitude = magnitude * 10 + (u - u'0');
-        if (magnitude > kLimit)
-            return std::nullopt;
-    }
-    if (negative)
-        return qint64(0 - magnitude); // two's complement: 2^63 becomes the minimum
-    if (magnitude == kLimit)
-        return std::nullopt;
-    return qint64(magnitude);
+    return integersOf(viewOf(rule.value(part).toUtf8()));
 }
 
-std::optional<QTimeZone> ICS::tzidZone(QStringView params)
+std::optional<QTimeZone> ICS::tzidZone(std::string_view params)
 {
-    const qsizetype at = indexOutsideQuotes(params, u"TZID=");
-    if (at < 0)
+    const std::size_t at = indexOutsideQuotes(params, "TZID=");
+    if (at == std::string_view::npos)
         return std::nullopt;
     // A quoted name runs to its closing quote; any other to the next ";".
-    QStringView id = params.mid(at + 5);
-    const qsizetype close = id.startsWith(u'"') ? id.indexOf(u'"', 1) : -1;
-    const qsizetype end = close > 0 ? close + 1 : id.indexOf(u';');
-    if (end >= 0)
-        id = id.left(end);
-    return knownZone(stripQuotes(id));
+    std::string_view id = params.substr(at + 5);
+    const std::size_t close = id.starts_with('"') ? id.find('"', 1) : std::string_view::npos;
+    const std::size_t end = close != std::string_view::npos ? close + 1 : id.find(';');
+    return knownZone(stripQuotes(id.substr(0, end)));
 }
 
 std::optional<double> ICS::parseDate(QStringView value, QStringView params, const QTimeZone& localZone)
 {
     Context context(localZone);
-    return parseDate(value, params, context);
+    return parseDate(viewOf(value.toUtf8()), viewOf(params.toUtf8()), context);
 }
 
-std::optional<double> ICS::parseDate(QStringView value, QStringView params, Context& context)
+std::optional<double> ICS::parseDate(std::string_view value, std::string_view params, Context& context)
 {
     const std::optional<Stamp> stamp = readStamp(value);
     if (!stamp)
@@ -431,61 +511,17 @@ std::optional<double> ICS::parseDate(QStringView value, QStringView params, Cont
     return clock.instant(stamp->date, stamp->secondOfDay);
 }
 
-double ICS::parseDuration(QStringView value)
+void ICS::readRule(ICSEvent& event, std::string_view rrule, Context& context)
 {
-    double sum = 0;
-    qint64 number = 0;
-    int digits = 0;
-    for (QChar c : value) {
-        const char16_t u = c.unicode();
-        if (u >= u'0' && u <= u'9') {
-            if (++digits > kMaxDurationDigits)
-                return kDefaultDuration;
-            number = number * 10 + (u - u'0');
-            continue;
-        }
-        switch (u) {
-        case u'W': sum += double(number) * 604800; break;
-        case u'D': sum += double(number) * 86400; break;
-        case u'H': sum += double(number) * 3600; break;
-        case u'M': sum += double(number) * 60; break;
-        case u'S': sum += double(number); break;
-        default: break;
-        }
-        number = 0;
-        digits = 0;
-    }
-    if (!(sum > 0))
-        return kDefaultDuration;
-    return std::min(sum, kMaxDuration);
-}
-
-QList<qint64> ICS::intList(const QString& part, const RuleTable& rule)
-{
-    QList<qint64> values;
-    const QString text = rule.value(part);
-    for (QStringView piece : QStringView(text).split(u',', Qt::SkipEmptyParts))
-        if (const auto n = parseInteger(piece))
-            values.append(*n);
-    return values;
-}
-
-void ICS::readRule(ICSEvent& event, const QString& rrule, Context& context)
-{
-    RuleTable rule;
-    for (QStringView piece : QStringView(rrule).split(u';')) {
-        const QList<QStringView> parts = piece.split(u'=');
-        if (parts.size() == 2 && !rule.contains(parts[0].toString()))
-            rule.insert(parts[0].toString(), parts[1].toString());
-    }
-    if (const auto freq = rule.constFind(QStringLiteral("FREQ")); freq != rule.cend())
-        event.freq = *freq;
-    event.interval = parseInteger(rule.value(QStringLiteral("INTERVAL"), QStringLiteral("1"))).value_or(1);
-    event.count = parseInteger(rule.value(QStringLiteral("COUNT")));
+    const RuleParts rule(rrule);
+    if (rule.parts[RuleParts::freq])
+        event.freq = frequencyOf(rule[RuleParts::freq]);
+    event.interval = rule.parts[RuleParts::interval] ? integerOf(rule[RuleParts::interval]).value_or(1) : 1;
+    event.count = integerOf(rule[RuleParts::count]);
 
     // UNTIL is read in the local zone. A date without a time means the whole
     // of that day, as the calendar that wrote it shows it.
-    if (const auto stamp = readStamp(rule.value(QStringLiteral("UNTIL")))) {
+    if (const auto stamp = readStamp(rule[RuleParts::until])) {
         if (stamp->utc) {
             event.until = context.utc.instant(stamp->date, stamp->secondOfDay);
         } else if (stamp->hasTime) {
@@ -497,35 +533,36 @@ void ICS::readRule(ICSEvent& event, const QString& rrule, Context& context)
         }
     }
 
-    const QString byDay = rule.value(QStringLiteral("BYDAY"));
-    for (QStringView piece : QStringView(byDay).split(u',')) {
-        if (piece.size() < 2)
-            continue;
-        const auto code = weekdayCodes().constFind(piece.right(2).toString());
-        if (code == weekdayCodes().cend())
-            continue;
-        const QStringView ordinal = piece.chopped(2);
-        event.byDay.append({ordinal.isEmpty() ? 0 : parseInteger(ordinal).value_or(0), *code});
-    }
-    event.byMonthDay = intList(QStringLiteral("BYMONTHDAY"), rule);
-    event.byMonth = intList(QStringLiteral("BYMONTH"), rule);
-    event.bySetPos = intList(QStringLiteral("BYSETPOS"), rule);
+    event.byDay = weekdaysOf(rule[RuleParts::byDay]);
+    event.byMonthDay = integersOf(rule[RuleParts::byMonthDay]);
+    event.byMonth = integersOf(rule[RuleParts::byMonth]);
+    event.bySetPos = integersOf(rule[RuleParts::bySetPos]);
 }
 
 std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList<Property>& exdates,
                                        const QTimeZone& localZone)
 {
+    // The block holds views of UTF-8 text: these hold the text.
+    QList<QByteArray> texts;
+    const auto utf8 = [&texts](const QString& text) { return viewOf(texts.emplaceBack(text.toUtf8())); };
+    ICSBlock block;
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it)
+        if (const std::optional<Name> name = ICSBlock::nameOf(viewOf(it.key().toUtf8())))
+            block.set(*name, {utf8(it->params), utf8(it->value)});
+    for (const Property& ex : exdates)
+        block.addExdate({utf8(ex.params), utf8(ex.value)});
     Context context(localZone);
-    return makeEvent(properties, exdates, context);
+    return makeEvent(block, context);
 }
 
-std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList<Property>& exdates, Context& context)
+std::optional<ICSEvent> ICS::makeEvent(const ICSBlock& block, Context& context)
 {
-    const auto dtstart = properties.constFind(QStringLiteral("DTSTART"));
-    if (dtstart == properties.cend())
+    const ICSBlock::Property* dtstart = block.find(Name::dtstart);
+    if (!dtstart)
         return std::nullopt;
-    const QString& startParams = dtstart->params;
-    if (startParams.contains(u"VALUE=DATE") && !startParams.contains(u"VALUE=DATE-TIME"))
+    const std::string_view startParams = dtstart->params;
+    if (startParams.find("VALUE=DATE") != std::string_view::npos
+        && startParams.find("VALUE=DATE-TIME") == std::string_view::npos)
         return std::nullopt; // all-day
     if (dtstart->value.size() < 9)
         return std::nullopt; // a bare date: all-day
@@ -535,11 +572,11 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
 
     ICSEvent event;
     event.start = *start;
-    if (const auto rid = properties.constFind(QStringLiteral("RECURRENCE-ID")); rid != properties.cend())
+    if (const ICSBlock::Property* rid = block.find(Name::recurrenceId))
         event.recurrenceID = parseDate(rid->value, rid->params, context);
-    event.uid = properties.value(QStringLiteral("UID")).value;
+    event.uid = decoded(block.value(Name::uid));
 
-    if (properties.value(QStringLiteral("STATUS")).value == u"CANCELLED") {
+    if (block.value(Name::status) == "CANCELLED") {
         if (!event.recurrenceID)
             return std::nullopt;
         event.title = cancellationMarker();
@@ -547,32 +584,34 @@ std::optional<ICSEvent> ICS::makeEvent(const Properties& properties, const QList
         event.zone = context.local.zone();
         return event;
     }
-
-    std::optional<double> end;
-    if (const auto dtend = properties.constFind(QStringLiteral("DTEND")); dtend != properties.cend())
-        end = parseDate(dtend->value, dtend->params, context);
-    if (end)
-        event.duration = *end - *start;
-    else if (const auto duration = properties.constFind(QStringLiteral("DURATION")); duration != properties.cend())
-        event.duration = parseDuration(duration->value);
-
-    event.title = properties.value(QStringLiteral("SUMMARY")).value;
-    if (event.title.contains(u'\\'))
-        event.title.replace(QStringLiteral("\\,"), QStringLiteral(","))
-            .replace(QStringLiteral("\\;"), QStringLiteral(";"))
-            .replace(QStringLiteral("\\n"), QStringLiteral(" "));
-    event.zone = dtstart->value.endsWith(u'Z') ? QTimeZone::utc() : context.clockFor(startParams).zone();
-    event.writtenTimeOfDay = skippedTimeOfDay(dtstart->value, context.clockFor(startParams), *start);
+    readTimes(event, block, context);
+    event.title = titleOf(block.value(Name::summary));
 
     // An override replaces one occurrence and never repeats itself.
     if (!event.recurrenceID)
-        if (const auto rrule = properties.constFind(QStringLiteral("RRULE")); rrule != properties.cend())
+        if (const ICSBlock::Property* rrule = block.find(Name::rrule))
             readRule(event, rrule->value, context);
 
-    for (const Property& ex : exdates)
+    for (const ICSBlock::Property& ex : block.exdates())
         if (const auto instant = parseDate(ex.value, ex.params, context))
             event.exdates.append(*instant);
     return event;
+}
+
+void ICS::readTimes(ICSEvent& event, const ICSBlock& block, Context& context)
+{
+    std::optional<double> end;
+    if (const ICSBlock::Property* dtend = block.find(Name::dtend))
+        end = parseDate(dtend->value, dtend->params, context);
+    if (end)
+        event.duration = *end - event.start;
+    else if (const ICSBlock::Property* duration = block.find(Name::duration))
+        event.duration = durationOf(duration->value);
+
+    const ICSBlock::Property& dtstart = *block.find(Name::dtstart);
+    const WallClock& clock = context.clockFor(dtstart.params);
+    event.zone = dtstart.value.ends_with('Z') ? context.utc.zone() : clock.zone();
+    event.writtenTimeOfDay = skippedTimeOfDay(dtstart.value, clock, event.start);
 }
 
 void ICS::joinOverrides(QList<ICSEvent>& events)
@@ -596,59 +635,47 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
     const std::atomic<bool> never{false};
-    return *parse(text, localZone, never);
+    return *read(text.toUtf8(), localZone, never);
 }
 
 std::optional<QList<ICSEvent>> ICS::parse(const QString& text, const QTimeZone& localZone,
                                           const std::atomic<bool>& stop)
 {
+    return read(text.toUtf8(), localZone, stop);
+}
+
+std::optional<QList<ICSEvent>> ICS::read(QByteArrayView utf8, const QTimeZone& localZone, const std::atomic<bool>& stop)
+{
     if (stop.load(std::memory_order_relaxed))
         return std::nullopt;
-    const QString unfolded = unfoldedLines(text);
+    const QByteArray unfolded = unfoldedLines(utf8);
+    const std::string_view all = viewOf(unfolded);
     Context context(localZone);
-
     QList<ICSEvent> events;
     bool inEvent = false;
-    Properties properties;
-    QList<Property> exdates;
-    // Components inside the event (alarms), skipped from BEGIN to matching
-    // END: their names, innermost last, and how often each is open.
-    QList<QStringView> nested;
-    QHash<QStringView, int> openCount;
+    ICSBlock block; // emptied for each event: the next reuses its storage
 
-    const QStringView all(unfolded);
-    qsizetype position = 0;
-    while (position <= all.size()) {
-        qsizetype newline = all.indexOf(u'\n', position);
-        if (newline < 0)
-            newline = all.size();
-        const QStringView line = all.mid(position, newline - position);
+    for (std::size_t position = 0; position <= all.size();) {
+        const std::size_t newline = std::min(all.find('\n', position), all.size());
+        const std::string_view line = all.substr(position, newline - position);
         position = newline + 1;
 
-        if (line == u"BEGIN:VEVENT") {
+        if (line == "BEGIN:VEVENT") {
             inEvent = true; // an unfinished block before it is dropped
-            // Emptied in place: the next block reuses the table's storage.
-            for (auto it = properties.begin(); it != properties.end();)
-                it = properties.erase(it);
-            exdates.clear();
-            nested.clear();
-            openCount.clear();
+            block.clear();
+        } else if (!inEvent) {
             continue;
-        }
-        if (!inEvent)
-            continue;
-        if (line == u"END:VEVENT") {
+        } else if (line == "END:VEVENT") {
             if (stop.load(std::memory_order_relaxed))
                 return std::nullopt;
-            if (auto event = makeEvent(properties, exdates, context)) {
+            if (auto event = makeEvent(block, context)) {
                 event->countEnd = event->lastCountedOccurrence();
                 events.append(std::move(*event));
             }
             inEvent = false;
-            continue;
+        } else {
+            block.readLine(line);
         }
-        if (!skipsNested(line, nested, openCount))
-            readPropertyLine(line, properties, exdates);
     }
 
     joinOverrides(events);

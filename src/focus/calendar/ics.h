@@ -3,6 +3,7 @@
 #include "focus/calendar/icsevent.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -10,8 +11,11 @@
 #include <QTimeZone>
 #include <atomic>
 #include <optional>
+#include <string_view>
 
 namespace tavrin {
+
+class ICSBlock;
 
 // Reads the events of an iCalendar feed (a calendar link): VEVENT blocks of
 // timed events with DTSTART, DTEND, DURATION, SUMMARY, UID, RECURRENCE-ID,
@@ -79,11 +83,16 @@ private:
     // parameter texts seen so far, each with its resolver.
     class Context;
 
-    static std::optional<QTimeZone> tzidZone(QStringView params);
-    static std::optional<ICSEvent> makeEvent(const Properties& properties, const QList<Property>& exdates,
-                                             Context& context);
-    static std::optional<double> parseDate(QStringView value, QStringView params, Context& context);
-    static void readRule(ICSEvent& event, const QString& rrule, Context& context);
+    // What parse does, on the feed's UTF-8 bytes: lines and properties are
+    // found without decoding, and only the values an event keeps are decoded.
+    static std::optional<QList<ICSEvent>> read(QByteArrayView utf8, const QTimeZone& localZone,
+                                               const std::atomic<bool>& stop);
+    static std::optional<QTimeZone> tzidZone(std::string_view params);
+    static std::optional<ICSEvent> makeEvent(const ICSBlock& block, Context& context);
+    // DTEND or DURATION, the zone and the written time of DTSTART.
+    static void readTimes(ICSEvent& event, const ICSBlock& block, Context& context);
+    static std::optional<double> parseDate(std::string_view value, std::string_view params, Context& context);
+    static void readRule(ICSEvent& event, std::string_view rrule, Context& context);
     static void joinOverrides(QList<ICSEvent>& events);
 };
 
