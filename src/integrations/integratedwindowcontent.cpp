@@ -23,10 +23,10 @@ bool IntegratedWindowContent::restoresTabs(const QString& app)
 
 bool IntegratedWindowContent::restoreStartsBrowser() { return !Integrations::scriptsApplications(); }
 
-QCoro::Task<bool> IntegratedWindowContent::restoreTabs(QString app, QStringList urls)
+QCoro::Task<bool> IntegratedWindowContent::restoreTabs(QString app, QStringList urls, int front)
 {
-    std::function<bool()> work = [app = std::move(app), urls = std::move(urls)] {
-        return Integrations::restoreTabs(app, urls);
+    std::function<bool()> work = [app = std::move(app), urls = std::move(urls), front] {
+        return Integrations::restoreTabs(app, urls, front);
     };
     co_return co_await Platform::current().clock->background(std::move(work));
 }

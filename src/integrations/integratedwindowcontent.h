@@ -14,7 +14,7 @@ public:
     QCoro::Task<BrowserTabMap> readTabs(QSet<QString> apps, bool otherTitles, double timeout) override;
     // A browser row of the table whose integration is on.
     bool restoresTabs(const QString& app) override;
-    QCoro::Task<bool> restoreTabs(QString app, QStringList urls) override;
+    QCoro::Task<bool> restoreTabs(QString app, QStringList urls, int front) override;
     // Where applications are not scripted: the browser's own command starts it.
     bool restoreStartsBrowser() override;
     QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override;

@@ -170,8 +170,9 @@ std::optional<QString> runProcess(const QString& path, const QStringList& argume
 
 // ---- Restoring ----
 
-QString restoreScript(const QString& app, const QStringList& urls)
+QString restoreScript(const QString& app, const QStringList& urls, int front)
 {
+    const QString shown = QString::number(front + 1);
     QStringList quoted;
     for (const QString& url : urls)
         quoted.append(quotedAddress(url));
@@ -183,29 +184,31 @@ QString restoreScript(const QString& app, const QStringList& urls)
                               "  repeat with u in {%2}\n"
                               "    tell front window to make new tab at end of tabs with properties {URL:u}\n"
                               "  end repeat\n"
-                              "  tell front window to set current tab to tab 1\n"
+                              "  tell front window to set current tab to tab %3\n"
                               "end tell")
-            .arg(first, rest);
+            .arg(first, rest, shown);
     return QStringLiteral("tell application \"%1\"\n"
                           "  make new window\n"
                           "  set URL of active tab of front window to %2\n"
                           "  repeat with u in {%3}\n"
                           "    tell front window to make new tab with properties {URL:u}\n"
                           "  end repeat\n"
-                          "  set active tab index of front window to 1\n"
+                          "  set active tab index of front window to %4\n"
                           "end tell")
-        .arg(app, first, rest);
+        .arg(app, first, rest, shown);
 }
 
-bool restoreTabs(const QString& app, const QStringList& urls)
+bool restoreTabs(const QString& app, const QStringList& urls, int front)
 {
     const QStringList kept = urls.mid(0, kMaxTabs);
+    if (front < 0 || front >= kept.size())
+        front = 0;
     const Integration* row = byName(app);
     Automation* automation = Platform::current().automation;
     if (kept.isEmpty() || !row || !automation)
         return false;
     const auto turn = requestTurn();
-    return automation->openWindow(target(*row), kept, restoreScript(row->app, kept), kScriptTimeLimit);
+    return automation->openWindow(target(*row), kept, front, restoreScript(row->app, kept, front), kScriptTimeLimit);
 }
 
 // ---- Reading what windows show ----
@@ -353,6 +356,7 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
         if (found[i]) {
             item.url = found[i]->url;
             item.tabs = found[i]->tabs;
+            item.front = found[i]->front;
         } else if (!isOff(e.app, offNames)) {
             item.url = e.document;
         }
@@ -535,12 +539,19 @@ QList<Read> readBrowser(const Integration& row)
         if (!shown || !isBrowserAddress(shown->url))
             continue;
         QStringList tabs;
-        for (const BrowserTab& tab : window.tabs)
-            if (isBrowserAddress(tab.url))
-                tabs.append(tab.url);
+        std::optional<int> front;
+        for (qsizetype i = 0; i < window.tabs.size(); ++i)
+            if (isBrowserAddress(window.tabs[i].url)) {
+                if (i == window.front && tabs.size() < kMaxTabs)
+                    front = int(tabs.size());
+                tabs.append(window.tabs[i].url);
+            }
         // Paired with its window on screen by the platform: that window's title.
         const QString title = window.windowTitle.isEmpty() ? shown->title : window.windowTitle;
-        out.append(Read{title, shown->url, tabs.size() < 2 ? std::nullopt : std::optional(tabs.mid(0, kMaxTabs))});
+        if (tabs.size() < 2)
+            out.append(Read{title, shown->url, std::nullopt, std::nullopt});
+        else
+            out.append(Read{title, shown->url, tabs.mid(0, kMaxTabs), front});
     }
     return out;
 }

@@ -35,6 +35,7 @@ struct Read {
     QString title; // the window title it matched or reported
     QString url;   // the address to keep
     std::optional<QStringList> tabs;
+    std::optional<int> front = std::nullopt; // index into `tabs` of `url`, when it is among them
     bool operator==(const Read&) const = default;
 };
 
@@ -108,12 +109,13 @@ std::optional<QString> runProcess(const QString& path, const QStringList& argume
 
 // ---- Restoring ----
 
-// Opens a new window of browser `app` holding the first 40 of `urls`, the
-// first in front. True when the browser did; false for no address, an
+// Opens a new window of browser `app` holding the first 40 of `urls` in
+// their order, `urls[front]` in front (the first when `front` is not among
+// those kept). True when the browser did; false for no address, an
 // application that is not a row, or no answer. Blocks the calling thread.
-bool restoreTabs(const QString& app, const QStringList& urls);
+bool restoreTabs(const QString& app, const QStringList& urls, int front = 0);
 // The text that asks a scripted browser for that window.
-QString restoreScript(const QString& app, const QStringList& urls);
+QString restoreScript(const QString& app, const QStringList& urls, int front = 0);
 
 // ---- Reading what windows show ----
 

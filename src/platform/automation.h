@@ -86,9 +86,9 @@ public:
     // when it did not answer.
     virtual std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
                                                                double timeLimit) = 0;
-    // Opens a new window of a browser holding `urls`, the first in front;
-    // whether it was done.
-    virtual bool openWindow(const AutomationTarget& app, const QStringList& urls, const QString& script,
+    // Opens a new window of a browser holding `urls` in their order, with
+    // `urls[front]` in front; whether it was done.
+    virtual bool openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString& script,
                             double timeLimit) = 0;
     // Brings tab `tab` of window `window` (both counted from 1, windows in
     // the order browserWindows gives them) to the front; whether it was done.

@@ -20,6 +20,7 @@ struct PlannedWindow {
     std::optional<AXWindow> existing;
     std::optional<QString> openURL;  // only addresses that may be opened
     QStringList tabs;                // further addresses to open beside `openURL`
+    int tabsBefore = 0;              // how many of `tabs` stand before `openURL` in the window
     std::optional<QString> frontTab; // for an existing browser window: the tab to bring forward
     bool saved = false;              // opens a saved workspace's window: a browser may restore its tabs
 

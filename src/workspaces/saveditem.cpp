@@ -11,6 +11,7 @@ QJsonObject SavedItem::toJson() const
     QJsonObject o{{QStringLiteral("app"), app}};
     writeOptional(o, QStringLiteral("url"), url);
     writeOptional(o, QStringLiteral("tabs"), tabs);
+    writeOptional(o, QStringLiteral("front"), front);
     return o;
 }
 
@@ -19,7 +20,8 @@ std::optional<SavedItem> SavedItem::fromJson(const QJsonValue& json)
     const QJsonObject o = json.toObject();
     SavedItem item;
     if (!json.isObject() || !readString(o, QStringLiteral("app"), item.app)
-        || !readOptional(o, QStringLiteral("url"), item.url) || !readOptional(o, QStringLiteral("tabs"), item.tabs))
+        || !readOptional(o, QStringLiteral("url"), item.url) || !readOptional(o, QStringLiteral("tabs"), item.tabs)
+        || !readOptional(o, QStringLiteral("front"), item.front))
         return std::nullopt;
     return item;
 }

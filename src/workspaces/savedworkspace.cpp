@@ -39,6 +39,39 @@ std::optional<QString> restorableAddress(const std::optional<QString>& address)
     return cleanedWebAddress(*address);
 }
 
+// Gives `w`, which opens `address`, the item's other tabs, cleaned and in
+// their order, and where `address` stands among them. The item's tabs
+// include the front one: the tab at `front` where the item says (and it is
+// that address), else the first with that address, which then opens first
+// (as items saved without `front` always did).
+void addSavedTabs(const SavedItem& item, const QString& address, WorkspacePlan::Window& w)
+{
+    if (!item.tabs || item.tabs->size() < 2)
+        return;
+    const QStringList& tabs = *item.tabs;
+    const bool placed =
+        item.front && *item.front >= 0 && *item.front < tabs.size() && cleanedWebAddress(tabs[*item.front]) == address;
+    QStringList further;
+    int before = 0;
+    bool frontSkipped = false;
+    for (qsizetype i = 0; i < tabs.size(); ++i) {
+        const auto cleaned = cleanedWebAddress(tabs[i]);
+        if (!cleaned)
+            continue;
+        if (!frontSkipped && (placed ? i == *item.front : cleaned == address)) {
+            frontSkipped = true;
+            before = placed ? int(further.size()) : 0;
+            continue;
+        }
+        further.append(*cleaned);
+    }
+    if (further.isEmpty())
+        return;
+    w.tabs = further;
+    if (before > 0)
+        w.tabsBefore = before;
+}
+
 } // namespace
 
 WorkspacePlan SavedWorkspace::plan(const QList<PlanRequest::Window>& windows) const
@@ -78,23 +111,7 @@ WorkspacePlan SavedWorkspace::plan(const QList<PlanRequest::Window>& windows) co
             w.existingWindow = found;
         } else if (address) {
             w.openURL = address;
-            if (item.tabs && item.tabs->size() >= 2) {
-                // The item's tabs include the front one, which opens first.
-                QStringList further;
-                bool frontSkipped = false;
-                for (const QString& tab : *item.tabs) {
-                    const auto cleaned = cleanedWebAddress(tab);
-                    if (!cleaned)
-                        continue;
-                    if (!frontSkipped && cleaned == address) {
-                        frontSkipped = true;
-                        continue;
-                    }
-                    further.append(*cleaned);
-                }
-                if (!further.isEmpty())
-                    w.tabs = further;
-            }
+            addSavedTabs(item, *address, w);
         }
         p.windows.append(std::move(w));
     }

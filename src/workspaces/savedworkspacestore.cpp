@@ -105,10 +105,8 @@ void SavedWorkspaceStore::keepWhatWasRead(SavedWorkspace& session, const SavedWo
         if (before.size() != it->size()
             || !std::all_of(it->cbegin(), it->cend(), [&](const SavedItem* item) { return readNothing(*item); }))
             continue;
-        for (qsizetype i = 0; i < it->size(); ++i) {
-            (*it)[i]->url = before[i]->url;
-            (*it)[i]->tabs = before[i]->tabs;
-        }
+        for (qsizetype i = 0; i < it->size(); ++i)
+            *(*it)[i] = *before[i];
     }
 }
 

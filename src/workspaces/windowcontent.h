@@ -31,10 +31,10 @@ public:
     // Whether a saved window of `app` comes back with its tabs: `app` is a
     // browser whose integration is switched on.
     virtual bool restoresTabs(const QString& app) = 0;
-    // Opens a new window of the running browser `app` holding `urls`, the
-    // first in front; true when it did (false: the caller opens the first
-    // address on its own).
-    virtual QCoro::Task<bool> restoreTabs(QString app, QStringList urls) = 0;
+    // Opens a new window of the running browser `app` holding `urls` in
+    // their order, `urls[front]` in front; true when it did (false: the
+    // caller opens that address on its own).
+    virtual QCoro::Task<bool> restoreTabs(QString app, QStringList urls, int front) = 0;
     // Whether restoreTabs also starts a browser that does not run, with the
     // tabs (else the browser is started first, then given them).
     virtual bool restoreStartsBrowser() { return false; }

@@ -15,6 +15,7 @@ QJsonObject WorkspacePlan::Window::toJson() const
     writeOptional(o, QStringLiteral("existingWindow"), existingWindow);
     writeOptional(o, QStringLiteral("openURL"), openURL);
     writeOptional(o, QStringLiteral("tabs"), tabs);
+    writeOptional(o, QStringLiteral("tabsBefore"), tabsBefore);
     writeOptional(o, QStringLiteral("frontTab"), frontTab);
     return o;
 }
@@ -27,6 +28,7 @@ std::optional<WorkspacePlan::Window> WorkspacePlan::Window::fromJson(const QJson
         || !readString(o, QStringLiteral("purpose"), w.purpose)
         || !readOptional(o, QStringLiteral("existingWindow"), w.existingWindow)
         || !readOptional(o, QStringLiteral("openURL"), w.openURL) || !readOptional(o, QStringLiteral("tabs"), w.tabs)
+        || !readOptional(o, QStringLiteral("tabsBefore"), w.tabsBefore)
         || !readOptional(o, QStringLiteral("frontTab"), w.frontTab))
         return std::nullopt;
     return w;

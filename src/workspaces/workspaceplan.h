@@ -24,6 +24,9 @@ struct WorkspacePlan {
         QString purpose;
         std::optional<QStringList> tabs; // addresses to open with `openURL`
         std::optional<QString> frontTab; // one of the window's other tabs, to bring forward
+        // A saved window's: how many of `tabs` stand before `openURL` in it
+        // (none: `openURL` is first).
+        std::optional<int> tabsBefore = std::nullopt;
 
         QJsonObject toJson() const;
         static std::optional<Window> fromJson(const QJsonValue& json);

@@ -93,8 +93,9 @@ QCoro::Task<bool> openTabs(const PlannedWindow& row, const QString& location)
     bool opened = false;
     if (WindowContent* content = WindowContent::installed()) {
         QStringList urls = row.tabs;
-        urls.prepend(*row.openURL);
-        opened = co_await content->restoreTabs(row.app, urls);
+        const int front = std::clamp(row.tabsBefore, 0, int(urls.size()));
+        urls.insert(front, *row.openURL);
+        opened = co_await content->restoreTabs(row.app, urls, front);
     }
     co_return opened || workspace().openUrl(QUrl(*row.openURL), location);
 }
@@ -214,10 +215,16 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
         if (out.size() == std::size_t(WorkspacePlan::kMaxWindows))
             break;
         std::optional<QString> address = w.openURL ? openableAddress(*w.openURL, trust) : std::nullopt;
+        // Only a saved window says where its address stands among its tabs.
+        const int givenBefore = plan.fromSavedWorkspace && address ? w.tabsBefore.value_or(0) : 0;
         QStringList tabs;
-        for (const QString& tab : w.tabs.value_or(QStringList()))
-            if (const auto openable = openableAddress(tab, AddressTrust::planner))
+        int tabsBefore = 0;
+        const QStringList given = w.tabs.value_or(QStringList());
+        for (qsizetype i = 0; i < given.size(); ++i)
+            if (const auto openable = openableAddress(given[i], AddressTrust::planner)) {
                 tabs.append(*openable);
+                tabsBefore += i < givenBefore ? 1 : 0;
+            }
         if (!address && !tabs.isEmpty())
             address = tabs.takeFirst();
 
@@ -246,8 +253,10 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
             row.app = w.app;
             row.openURL = address;
             row.saved = plan.fromSavedWorkspace;
-            if (address)
+            if (address) {
                 row.tabs = tabs;
+                row.tabsBefore = tabsBefore;
+            }
             row.detail = PlannedWindow::openingDetail(row.openURL, row.tabs);
         }
         out.push_back(std::move(row));

@@ -146,7 +146,8 @@ TEST_F(EndToEnd, APlanRequestCarriesTheBrowsersTabsAndTheSavedWorkspaceWhatEachW
     EXPECT_EQ((*saved.items)[0], (SavedItem{"Safari", "https://code.example.com/tavrin/issues/214",
                                             QStringList{"https://docs.example.com/release-checklist",
                                                         "https://code.example.com/tavrin/issues/214",
-                                                        "https://weather.example.org/berlin"}}));
+                                                        "https://weather.example.org/berlin"},
+                                            1}));
     EXPECT_EQ((*saved.items)[1],
               (SavedItem{"Visual Studio Code", "file:///Users/sam/Projects/tavrin/src/app/main.cpp", std::nullopt}));
 }

@@ -150,16 +150,16 @@ TEST(X11Automation, ABrowserWindowWithTabsOpensThroughItsDesktopEntry)
                            "https://c/ d", "https://e/\x01",         "http://f/"};
     const QStringList chrome{"/usr/bin/google-chrome-stable"}, firefox{"/usr/bin/firefox-esr"};
     // Chromium shows the first address of one command ("--" ends its switches).
-    EXPECT_EQ(X11Automation::newWindowCommands(chrome, urls, false),
+    EXPECT_EQ(X11Automation::newWindowCommands(chrome, urls, 0, false),
               (QList<QStringList>{chrome + QStringList{"--new-window", "--", "https://a/", "http://b/", "http://f/"}}));
     // Firefox shows the tab opened last, and takes "--" for nothing.
-    EXPECT_EQ(X11Automation::newWindowCommands(firefox, urls, true),
+    EXPECT_EQ(X11Automation::newWindowCommands(firefox, urls, 0, true),
               (QList<QStringList>{firefox + QStringList{"--new-window", "http://b/"},
                                   firefox + QStringList{"--new-tab", "http://f/"},
                                   firefox + QStringList{"--new-tab", "https://a/"}}));
-    EXPECT_TRUE(X11Automation::newWindowCommands({"/usr/bin/browser"}, {"javascript:alert(1)"}, false).isEmpty());
-    EXPECT_TRUE(X11Automation::newWindowCommands({}, {"https://a/"}, false).isEmpty());
-    EXPECT_TRUE(X11Automation::newWindowCommands({"/usr/bin/browser"}, {}, true).isEmpty());
+    EXPECT_TRUE(X11Automation::newWindowCommands({"/usr/bin/browser"}, {"javascript:alert(1)"}, 0, false).isEmpty());
+    EXPECT_TRUE(X11Automation::newWindowCommands({}, {"https://a/"}, 0, false).isEmpty());
+    EXPECT_TRUE(X11Automation::newWindowCommands({"/usr/bin/browser"}, {}, 0, true).isEmpty());
 
     QTemporaryDir dir;
     QFile hidden(dir.filePath("helper.desktop"));

@@ -83,7 +83,7 @@ TEST_F(Reads, BrowserWindowsGetTheirFrontTabAndTabsByTitle)
     ASSERT_EQ(items.size(), 4);
     // By exact title; by a title that begins with the front tab's; by one that holds it.
     EXPECT_EQ(items[0], (SavedItem{"Google Chrome", "https://docs.example.com/",
-                                   QStringList{"https://docs.example.com/", "https://plan.example.com/"}}));
+                                   QStringList{"https://docs.example.com/", "https://plan.example.com/"}, 0}));
     EXPECT_EQ(items[1], (SavedItem{"Google Chrome", "https://mail.example.com/", std::nullopt}));
     // One web tab beside a settings page: no tabs.
     EXPECT_EQ(items[2], (SavedItem{"Google Chrome", "https://calendar.example.com/", std::nullopt}));

@@ -130,7 +130,7 @@ struct CountingAutomation : Automation {
     std::atomic<int> running{0};
     std::atomic<int> most{0};
     bool scriptsApplications() const override { return true; }
-    bool openWindow(const AutomationTarget&, const QStringList& urls, const QString&, double) override
+    bool openWindow(const AutomationTarget&, const QStringList& urls, int, const QString&, double) override
     {
         most = std::max(most.load(), ++running);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -3,18 +3,23 @@
 // file, has its tabs captured and brought back; an xterm's folder is read
 // from its shell.
 
+#include "commandbar/planrow.h"
+#include "design/environment.h"
 #include "integrations/browserurls.h"
 #include "integrations/integrations.h"
 #include "integrations/sessions.h"
 #include "platform/linux/terminalfolder.h"
 #include "platform/workspace.h"
+#include "support/artifacts.h"
 #include "support/sessionfiles.h"
 #include "support/x11/x11fixture.h"
 #include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -237,11 +242,13 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
 namespace {
 
 // What a browser shows after the commands it was given, as the two families
-// were measured to behave: Chromium opens one window per "--new-window"
-// command with every address after it ("--" ends its switches) and shows the
-// first; Firefox ignores "--", opens a window with the one address after
+// were measured (or are documented) to behave: Chromium opens one window per
+// "--new-window" command with every address after it ("--" ends its
+// switches) and shows the first; a command without "--new-window" adds its
+// addresses at the end of the newest window and shows the first of them.
+// Firefox ignores "--", opens a window with the one address after
 // "--new-window" and another with any further ones, adds each "--new-tab"
-// address to the newest window and shows it.
+// address at the end of the newest window and shows it.
 struct Shown {
     QList<QStringList> windows;
     QList<QString> front;
@@ -253,9 +260,15 @@ Shown replay(const QList<QStringList>& commands, bool firefox)
         args.removeAll(firefox ? "--" : "\x01");
         if (!firefox) {
             const qsizetype end = args.indexOf("--");
-            if (args.value(0) == "--new-window" && end >= 0) {
-                out.windows.append(args.mid(end + 1));
-                out.front.append(args.value(end + 1));
+            const QStringList addresses = end >= 0 ? args.mid(end + 1) : QStringList();
+            if (addresses.isEmpty())
+                continue;
+            if (args.value(0) == "--new-window" || out.windows.isEmpty()) {
+                out.windows.append(addresses);
+                out.front.append(addresses[0]);
+            } else {
+                out.windows.back() += addresses;
+                out.front.back() = addresses[0];
             }
             continue;
         }
@@ -282,14 +295,31 @@ TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersI
     write("browser", "#!/bin/sh\nprintf '%s\\037' \"$@\" >> " + dir_.filePath("commands").toUtf8() + "\necho >> "
                          + dir_.filePath("commands").toUtf8() + "\n");
     QFile::setPermissions(dir_.filePath("browser"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // The front tab first, then the others in their order.
-    const QStringList urls{"https://b.example/", "https://a.example/", "file:///etc/passwd", "https://c.example/"};
-    for (const char* app : {"Chromium", "Firefox ESR"}) {
-        SCOPED_TRACE(app);
+    // The tabs in their order, the one in front among them.
+    const QStringList urls{"https://a.example/", "file:///etc/passwd", "https://b.example/", "https://c.example/",
+                           "https://d.example/"};
+    const QStringList web{"https://a.example/", "https://b.example/", "https://c.example/", "https://d.example/"};
+    // Chromium's window is the saved one, whichever tab was in front.
+    // Firefox shows only the tab it opened last, at the end: its front tab
+    // comes last when the saved one had tabs after it, the others in order.
+    const struct {
+        const char* app;
+        int front;
+        QStringList window;
+        qsizetype commands;
+    } cases[] = {
+        {"Chromium", 2, web, 2},
+        {"Chromium", 0, web, 1},
+        {"Chromium", 4, web, 2},
+        {"Firefox ESR", 2, {"https://a.example/", "https://c.example/", "https://d.example/", "https://b.example/"}, 4},
+        {"Firefox ESR", 4, web, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString("%1 showing %2").arg(c.app, urls[c.front]).toStdString());
         QFile::remove(dir_.filePath("commands"));
-        ASSERT_TRUE(Integrations::restoreTabs(app, urls));
+        ASSERT_TRUE(Integrations::restoreTabs(c.app, urls, c.front));
         QFile log(dir_.filePath("commands"));
-        const qsizetype expected = QString(app) == "Chromium" ? 1 : 3;
+        const qsizetype expected = c.commands;
         QList<QStringList> commands;
         ASSERT_TRUE(waitUntil([&] {
             commands.clear();
@@ -301,12 +331,10 @@ TEST_F(X11Integrations, ABrowserComesBackAsOneWindowTheFrontTabInFrontTheOthersI
             }
             return commands.size() == expected;
         }));
-        const Shown shown = replay(commands, QString(app) != "Chromium");
+        const Shown shown = replay(commands, QString(c.app) != "Chromium");
         ASSERT_EQ(shown.windows.size(), 1);
-        EXPECT_EQ(shown.front[0], "https://b.example/");
-        QStringList others = shown.windows[0];
-        others.removeAll("https://b.example/");
-        EXPECT_EQ(others, (QStringList{"https://a.example/", "https://c.example/"}));
+        EXPECT_EQ(shown.windows[0], c.window);
+        EXPECT_EQ(shown.front[0], urls[c.front]);
     }
 }
 
@@ -351,6 +379,27 @@ TEST_F(X11Integrations, AnXtermsTitleInCompoundTextReadsAsText)
         title = ax().attribute(xterm, ax::Title).as<QString>();
         return title == "notes \u2014 xterm";
     })) << title.value_or("(none)").toStdString();
+
+    // The plan preview's row for that window says so.
+    RunningApp app;
+    app.pid = xterm.pid;
+    app.localizedName = "XTerm";
+    ScreenCapture capture;
+    capture.windows = {AXWindow{xterm, app}};
+    WorkspacePlan plan;
+    plan.windows = {WorkspacePlan::Window{"XTerm", 0, std::nullopt, "notes", std::nullopt, std::nullopt}};
+    const std::vector<PlannedWindow> rows = WorkspaceRunner::rows(plan, capture);
+    ASSERT_EQ(rows.size(), 1u);
+    PlanRow row(rows[0], UnitRect{0, 0, 1, 1}, true, true);
+    row.resize(row.sizeHint());
+    EXPECT_EQ(row.detailText(), "notes \u2014 xterm");
+    // On the bar's own surface over a desktop of the scheme's shade, as it shows.
+    const TTheme theme = Environment::theme(&row);
+    QImage picture(row.size(), QImage::Format_ARGB32);
+    picture.fill(theme.ink.lightness() > 128 ? QColor(0x1e, 0x22, 0x2b) : QColor(0xe4, 0xe9, 0xf0));
+    QPainter(&picture).fillRect(picture.rect(), theme.glassStrong);
+    row.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_TRUE(picture.save(QDir(Artifacts::folder("integrations")).filePath("xterm-title-in-plan-row.png")));
 }
 
 } // namespace

@@ -232,13 +232,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-// The bytes a window that opens one tab and closes takes in a Chromium file.
-const qsizetype kClosedWindowRecords = [] {
-    sessionfiles::Chromium one;
-    one.tabWindow(1, 1).navigation(1, 0, "https://a.example/", "A").windowClosed(1);
-    return one.bytes().size() - 8;
-}();
-
 bool resetPeakMemory()
 {
     QFile clear("/proc/self/clear_refs");
@@ -260,18 +253,8 @@ TEST(SessionFiles, HostileFilesGiveNoAnswerOrABoundedOneWithoutHangingOrBloating
     ASSERT_TRUE(sessionfiles::lock(profile + "/lock"));
 
     // A session that unpacks to 300 MB of valid JSON: one window of tabs.
-    QByteArray big = R"({"windows":[{"tabs":[)";
-    const QByteArray tab = R"({"entries":[{"url":"https://a.example/","title":"A"}],"index":1},)";
-    big.reserve(300 << 20);
-    while (big.size() < (300 << 20) - tab.size())
-        big += tab;
-    big.chop(1);
-    big += "]}]}";
-    const QByteArray unpacksHuge = sessionfiles::firefox(big);
-    big.clear();
-    big.squeeze();
-    QByteArray claimsHuge = sessionfiles::firefox(kFirefoxJson);
-    qToLittleEndian<quint32>(400u << 20, claimsHuge.data() + 8);
+    const QByteArray unpacksHuge = sessionfiles::firefoxUnpackingTo(300 << 20);
+    const QByteArray claimsHuge = sessionfiles::firefoxClaiming(400u << 20);
     // 5000 tabs: the read keeps a bounded number, the one in front among them.
     QByteArray many = R"({"windows":[{"selected":4000,"tabs":[)";
     for (int i = 0; i < 5000; ++i)
@@ -319,13 +302,11 @@ TEST(SessionFiles, HostileFilesGiveNoAnswerOrABoundedOneWithoutHangingOrBloating
 
     // A Chromium file of 64 MB of closed windows' records keeps nothing of
     // them (its speed is measured by a benchmark).
-    sessionfiles::Chromium closed;
-    for (qint32 w = 1; w <= (64 << 20) / kClosedWindowRecords; ++w)
-        closed.tabWindow(w, w).navigation(w, 0, "https://a.example/", "A").windowClosed(w);
+    const QByteArray closed = sessionfiles::chromiumClosedWindows(64 << 20);
     const QString chromium = root.filePath("chromium/Default/Sessions/Session_1");
     QDir().mkpath(QFileInfo(chromium).path());
     ASSERT_TRUE(sessionfiles::lock(root.filePath("chromium/SingletonLock")));
-    ASSERT_TRUE(writeFile(chromium, closed.bytes()));
+    ASSERT_TRUE(writeFile(chromium, closed));
     EXPECT_EQ(ChromiumSession::read(root.filePath("chromium")), QList<BrowserWindow>());
 }
 

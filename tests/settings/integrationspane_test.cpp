@@ -268,7 +268,7 @@ struct UnscriptedDesktop final : Automation {
     {
         return std::nullopt;
     }
-    bool openWindow(const AutomationTarget&, const QStringList&, const QString&, double) override { return false; }
+    bool openWindow(const AutomationTarget&, const QStringList&, int, const QString&, double) override { return false; }
     bool selectTab(const AutomationTarget&, int, int, const QString&, double) override { return false; }
     std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget&, const QString&, double) override
     {

@@ -88,4 +88,40 @@ private:
     QByteArray records_;
 };
 
+// Hostile session files: a Firefox file that says it unpacks to `claimed`
+// bytes (its content a small valid session)...
+inline QByteArray firefoxClaiming(quint32 claimed)
+{
+    QByteArray out = firefox(R"({"windows":[{"tabs":[{"entries":[{"url":"https://a.example/"}]}]}]})");
+    qToLittleEndian<quint32>(claimed, out.data() + 8);
+    return out;
+}
+
+// ...one that does unpack to about `bytes` of valid JSON, one window of
+// tabs...
+inline QByteArray firefoxUnpackingTo(qsizetype bytes)
+{
+    QByteArray big = R"({"windows":[{"tabs":[)";
+    const QByteArray tab = R"({"entries":[{"url":"https://a.example/","title":"A"}],"index":1},)";
+    big.reserve(bytes);
+    while (big.size() < bytes - tab.size())
+        big += tab;
+    big.chop(1);
+    big += "]}]}";
+    return firefox(big);
+}
+
+// ...and a Chromium file of about `bytes` of windows that opened one tab
+// each and closed.
+inline QByteArray chromiumClosedWindows(qsizetype bytes)
+{
+    Chromium one;
+    one.tabWindow(1, 1).navigation(1, 0, "https://a.example/", "A").windowClosed(1);
+    const qsizetype perWindow = one.bytes().size() - 8;
+    Chromium closed;
+    for (qint32 w = 1; w <= bytes / perWindow; ++w)
+        closed.tabWindow(w, w).navigation(w, 0, "https://a.example/", "A").windowClosed(w);
+    return closed.bytes();
+}
+
 } // namespace tavrin::sessionfiles

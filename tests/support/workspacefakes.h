@@ -53,8 +53,10 @@ struct FakeWindowContent final : WindowContent {
     bool restoresTabs(const QString& app) override { return onRestoresTabs && onRestoresTabs(app); }
     bool startsBrowser = false; // restoreTabs starts a browser that does not run
     bool restoreStartsBrowser() override { return startsBrowser; }
-    QCoro::Task<bool> restoreTabs(QString app, QStringList urls) override
+    int restoredFront = -1; // the front index of the last restoreTabs
+    QCoro::Task<bool> restoreTabs(QString app, QStringList urls, int front) override
     {
+        restoredFront = front;
         if (onRestoreTabs)
             co_return co_await onRestoreTabs(std::move(app), std::move(urls));
         co_return false;

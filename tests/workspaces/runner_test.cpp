@@ -9,6 +9,8 @@
 #include "workspaces/savedworkspacestore.h"
 #include "workspaces/workspacerunner.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMap>
 
 using namespace tavrin;
@@ -421,6 +423,47 @@ TEST_F(Runner, RestoresTabsOnlyOfSavedBrowserWindowsOnceTheBrowserRuns)
     // The window the tabs opened in is the one placed, not the one the launch brought.
     ASSERT_EQ(outcome.windows.size(), 3u);
     EXPECT_EQ(outcome.windows[1].string(ax::Title), "c.example.com");
+}
+
+TEST_F(Runner, ASavedWindowsTabsComeBackInTheirOrderAndOlderSavesAsTheyDid)
+{
+    SimInstalledApp chrome;
+    chrome.name = "Chrome";
+    chrome.location = "/Applications/Chrome.app";
+    desktop.addInstalledApp(chrome);
+    FakeWindowContent content;
+    content.startsBrowser = true;
+    const Registration integrations = WindowContent::install(content);
+    content.onRestoresTabs = [](const QString& app) { return app == "Chrome"; };
+    QList<std::pair<QStringList, int>> asked;
+    content.onRestoreTabs = [&](QString app, QStringList urls) -> QCoro::Task<bool> {
+        asked.append({urls, content.restoredFront});
+        co_return Platform::current().workspace->openUrl(QUrl(urls[content.restoredFront]), desktop.locationOf(app));
+    };
+    // As saved now: the tabs in their order and the front one's index (the
+    // second of two equal addresses); as saved before the index existed:
+    // the front tab opens first.
+    const QByteArray items = R"([
+        {"app":"Chrome","url":"https://c.example/","front":2,
+         "tabs":["https://a.example/","https://c.example/","https://c.example/","https://d.example/"]},
+        {"app":"Chrome","url":"https://c.example/","tabs":["https://a.example/","https://c.example/","https://d.example/"]}
+    ])";
+    SavedWorkspace saved;
+    saved.name = QStringLiteral("Reading");
+    saved.layout = LayoutKind::halves;
+    saved.apps = {"Chrome", "Chrome"};
+    saved.savedAt = clock.nowDate();
+    saved.items.emplace();
+    for (const QJsonValue& item : QJsonDocument::fromJson(items).array()) {
+        const auto read = SavedItem::fromJson(item);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(SavedItem::fromJson(read->toJson()), read);
+        saved.items->append(*read);
+    }
+    EXPECT_EQ(finish(WorkspaceRunner::shared().arrangeSaved(saved)).arranged, 2);
+    EXPECT_EQ(asked, (QList<std::pair<QStringList, int>>{
+                         {{"https://a.example/", "https://c.example/", "https://c.example/", "https://d.example/"}, 2},
+                         {{"https://c.example/", "https://a.example/", "https://d.example/"}, 0}}));
 }
 
 TEST_F(Runner, WhereTheRestoreStartsTheBrowserItIsStartedOnceWithTheTabs)

@@ -227,6 +227,8 @@ protected:
     QString wm() const { return sessionOptions().windowManagerProgram; }
     // The window manager, and whether it composites.
     QString setUp() const { return wm() + (sessionOptions().compositor ? QStringLiteral("-composited") : QString()); }
+    // Whether the window manager frames and maps a new window inside a grab of the server.
+    bool framesUnderGrab() const { return wm() == QStringLiteral("xfwm4"); }
 
     // An xterm full of text in the colours above, its top left corner at `at`.
     xcb_window_t startSecret(const QString& title, Point at, QSize cells = {70, 20})
@@ -580,15 +582,12 @@ protected:
         const Rect aboveFrame = frameWindowGeometry(above->window());
         const QColor fill = screenshot(Rect(aboveFrame.x + 3, aboveFrame.y + 3, 1, 1)).pixelColor(0, 0);
 
-        // Where a new window's cover is made as the program reads of it, a
-        // program kept busy elsewhere on its main loop (a loaded machine)
-        // may be a moment late: those cases are counted and reported, not
-        // bounded. Windows that exist when covering goes on are covered
-        // before they appear, whatever the load.
+        // Windows that exist when covering goes on are covered before they
+        // appear; new ones as soon as the server tells of them, by a thread
+        // of the program's that waits for nothing else.
         struct Case {
             const char* name;
             std::function<void()> run;
-            bool newWindows = false;
         };
         FrameWatch frames(session_->display(), tavrin_.processId(), {QStringLiteral("XTerm"), qtClass});
         const auto flush = [&](const QString& title, const std::function<void(X11TestClient::Options&)>& tweak) {
@@ -638,24 +637,18 @@ protected:
                  qt->tell("popup");
                  pause(1.0);
                  qt->tell("close");
-             },
-             true},
-            {"flushed", flush(QStringLiteral("Flushed"), [](X11TestClient::Options&) {}), true},
-            {"dialogs", flush(QStringLiteral("Dialog"), [](X11TestClient::Options& o) { o.type = "dialog"; }), true},
-            {"fullscreen", flush(QStringLiteral("Full"), [](X11TestClient::Options& o) { o.fullScreen = true; }), true},
+             }},
+            {"flushed", flush(QStringLiteral("Flushed"), [](X11TestClient::Options&) {})},
+            {"dialogs", flush(QStringLiteral("Dialog"), [](X11TestClient::Options& o) { o.type = "dialog"; })},
+            {"fullscreen", flush(QStringLiteral("Full"), [](X11TestClient::Options& o) { o.fullScreen = true; })},
             {"xterms",
              [&] {
                  for (int i = 0; i < 4; ++i)
                      EXPECT_TRUE(startSecret(QStringLiteral("New %1").arg(i), {double(300 + 200 * i), 400}));
-             },
-             true},
+             }},
         };
-        for (const Case& c : cases) {
-            const int leaking = watched(QString::fromLatin1(c.name), c.run);
-            if (!c.newWindows) {
-                EXPECT_EQ(leaking, 0) << c.name;
-            }
-        }
+        for (const Case& c : cases)
+            EXPECT_EQ(watched(QString::fromLatin1(c.name), c.run), 0) << c.name;
 
         // Forty plain windows opened at once on the right-hand monitor; then a
         // private xterm opened while a layout of them waits for the window
@@ -682,8 +675,18 @@ protected:
                   0);
         EXPECT_TRUE(during && covered(during));
         // Frames of private windows (title bars and borders) mapped before
-        // their cover stood on top in them: counted and reported, as above.
+        // their cover stood on top in them. Where the window manager lets
+        // other clients be heard between framing a window and mapping the
+        // frame (openbox), the covering thread is there first but for a rare
+        // frame on a loaded machine, when the thread waits for a processor
+        // longer than the window manager takes; covers made on the main
+        // loop missed one frame in three to nine. xfwm4 holds the server (a
+        // grab) from making the frame to mapping it, so that no other client
+        // can cover it first: there they are only counted.
         EXPECT_GT(frames.framed(), 50);
+        if (!framesUnderGrab()) {
+            EXPECT_LE(frames.uncovered(), frames.framed() / 10);
+        }
         RecordProperty("framesMapped", frames.framed());
         RecordProperty("framesUncovered", frames.uncovered());
         std::printf("[ veils ] %s: %d frames of private windows mapped, %d without their cover\n", qPrintable(setUp()),

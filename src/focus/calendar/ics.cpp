@@ -4,6 +4,7 @@
 #include "focus/calendar/wallclock.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <map>

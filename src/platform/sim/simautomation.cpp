@@ -58,8 +58,8 @@ std::optional<QList<BrowserWindow>> SimAutomation::browserWindows(const Automati
     return app ? std::optional(windowsOf(app->pid)) : std::nullopt;
 }
 
-bool SimAutomation::openWindow(const AutomationTarget& target, const QStringList& urls, const QString& script,
-                               double timeLimit)
+bool SimAutomation::openWindow(const AutomationTarget& target, const QStringList& urls, int front,
+                               const QString& script, double timeLimit)
 {
     // The script carries the addresses with quotes and backslashes
     // percent-encoded; the browser opens them as the script has them.
@@ -72,7 +72,7 @@ bool SimAutomation::openWindow(const AutomationTarget& target, const QStringList
         return false;
     auto guard = desktop_.lock();
     const SimApp* app = desktop_.appNamed(target.app);
-    return app && openTabs(*app, quoted);
+    return app && openTabs(*app, quoted, front);
 }
 
 bool SimAutomation::selectTab(const AutomationTarget& target, int window, int tab, const QString& script,
@@ -140,16 +140,16 @@ QList<FolderWindow> SimAutomation::foldersOf(int pid, SimScriptRequest::Kind kin
     return out;
 }
 
-bool SimAutomation::openTabs(const SimApp& app, const QStringList& urls)
+bool SimAutomation::openTabs(const SimApp& app, const QStringList& urls, int front)
 {
-    if (urls.isEmpty())
+    if (front < 0 || front >= urls.size())
         return false;
-    SimWindow window = desktop_.workspace().windowFor(QUrl(urls.first()), app.pid, app.location);
+    SimWindow window = desktop_.workspace().windowFor(QUrl(urls[front]), app.pid, app.location);
     window.tabs.clear();
     for (const QString& url : urls)
         window.tabs.push_back(SimTab{SimWorkspace::titleFor(QUrl(url)), url});
-    window.activeTab = 0;
-    window.title = window.tabs.front().title;
+    window.activeTab = front;
+    window.title = window.tabs[std::size_t(front)].title;
     return desktop_.addWindow(std::move(window)) != 0;
 }
 

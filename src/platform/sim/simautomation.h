@@ -26,7 +26,7 @@ public:
     bool scriptsApplications() const override { return true; }
     std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
                                                        double timeLimit) override;
-    bool openWindow(const AutomationTarget& app, const QStringList& urls, const QString& script,
+    bool openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString& script,
                     double timeLimit) override;
     bool selectTab(const AutomationTarget& app, int window, int tab, const QString& script, double timeLimit) override;
     std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget& app, const QString& script,
@@ -47,7 +47,7 @@ private:
                                              std::initializer_list<SimScriptRequest::Kind> kinds);
     QList<BrowserWindow> windowsOf(int pid) const;
     QList<FolderWindow> foldersOf(int pid, SimScriptRequest::Kind kind) const;
-    bool openTabs(const SimApp& app, const QStringList& urls);
+    bool openTabs(const SimApp& app, const QStringList& urls, int front);
 
     SimDesktop& desktop_;
     mutable std::mutex mutex_;

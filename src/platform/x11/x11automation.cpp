@@ -88,20 +88,34 @@ QString X11Automation::profilesFolder(const QString& profiles)
     return QDir::home().filePath(profiles);
 }
 
-QList<QStringList> X11Automation::newWindowCommands(const QStringList& entryCommand, const QStringList& urls,
+QList<QStringList> X11Automation::newWindowCommands(const QStringList& entryCommand, const QStringList& urls, int front,
                                                     bool firefox)
 {
     QStringList web;
-    for (const QString& url : urls)
-        if (isBrowserAddress(url))
-            web.append(url);
+    qsizetype shown = 0; // the front address's index among the web ones
+    for (qsizetype i = 0; i < urls.size(); ++i)
+        if (isBrowserAddress(urls[i])) {
+            shown += i < front ? 1 : 0;
+            web.append(urls[i]);
+        }
     if (entryCommand.isEmpty() || web.isEmpty())
         return {};
-    if (!firefox) // "--": nothing after it is taken for a switch
-        return {entryCommand + QStringList{QStringLiteral("--new-window"), QStringLiteral("--")} + web};
-    // Firefox does not end its switches at "--"; web addresses are never
-    // switches. The tab opened last is shown.
-    web.append(web.takeFirst());
+    shown = std::min(shown, web.size() - 1);
+    const QString end = QStringLiteral("--"); // nothing after it is taken for a switch
+    if (!firefox) {
+        // The new window shows the first address of its command; a command
+        // without "--new-window" adds its addresses after the tabs of the
+        // window opened last and shows the first of them.
+        if (shown == 0)
+            return {entryCommand + QStringList{QStringLiteral("--new-window"), end} + web};
+        return {entryCommand + QStringList{QStringLiteral("--new-window"), end} + web.mid(0, shown),
+                entryCommand + QStringList{end} + web.mid(shown)};
+    }
+    // Firefox does not end its switches at "--" (web addresses are never
+    // switches). Each address it is handed opens in a new tab at the end
+    // and is shown: no command leaves a tab behind the one shown, so the
+    // front tab opens last, after the others in their order.
+    web.append(web.takeAt(shown));
     QList<QStringList> out{entryCommand + QStringList{QStringLiteral("--new-window"), web.takeFirst()}};
     for (const QString& url : web)
         out.append(entryCommand + QStringList{QStringLiteral("--new-tab"), url});
@@ -153,9 +167,10 @@ std::optional<QList<BrowserWindow>> X11Automation::browserWindows(const Automati
     return BrowserWindowMatch::match(titles, *session);
 }
 
-bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, const QString&, double timeLimit)
+bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString&,
+                               double timeLimit)
 {
-    const auto commands = onThreadOf<QList<QStringList>>(workspace_, {}, [this, app, urls] {
+    const auto commands = onThreadOf<QList<QStringList>>(workspace_, {}, [this, app, urls, front] {
         const DesktopEntry* entry = nullptr;
         for (const QString& id : app.desktopIds)
             if ((entry = entries_.forLocation(id)))
@@ -165,7 +180,7 @@ bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& u
         QStringList program = entry ? DesktopEntries::commandLine(*entry) : QStringList();
         if (program.isEmpty() && !app.executables.isEmpty())
             program = QStringList{app.executables.first()};
-        return newWindowCommands(program, urls, app.profiles.contains(QLatin1String("mozilla")));
+        return newWindowCommands(program, urls, front, app.profiles.contains(QLatin1String("mozilla")));
     });
     if (commands.isEmpty())
         return false;

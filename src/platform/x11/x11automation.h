@@ -20,11 +20,13 @@ struct X11WindowInfo;
 // - A browser's new window is started through its desktop entry (else its
 //   program), with web addresses only. No browser here can be told from
 //   outside which tab to show, so the one to be in front is opened where
-//   each shows it: a Chromium-family browser takes "--new-window" and all
-//   the addresses in one command and shows the first; Firefox takes one
-//   address after "--new-window" and one per "--new-tab" command, and
-//   shows the tab opened last. A browser that does not run is started by
-//   the first command.
+//   each shows it: a Chromium-family browser shows the first address of
+//   each command, so the tabs before the front one open with
+//   "--new-window" and the rest (the front one first) are added by a
+//   second command; Firefox takes one address after "--new-window" and one
+//   per "--new-tab" command, and shows the tab opened last, so the front
+//   tab comes last. A browser that does not run is started by the first
+//   command.
 // - A terminal's window is in the folder of its foreground shell, for a
 //   terminal process that shows one window.
 class X11Automation : public Automation {
@@ -38,7 +40,7 @@ public:
     bool scriptsApplications() const override { return false; }
     std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
                                                        double timeLimit) override;
-    bool openWindow(const AutomationTarget& app, const QStringList& urls, const QString& script,
+    bool openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString& script,
                     double timeLimit) override;
     // Browsers offer no way to pick a tab from outside: never done.
     bool selectTab(const AutomationTarget& app, int window, int tab, const QString& script, double timeLimit) override;
@@ -49,10 +51,13 @@ public:
 
     // The commands, to run one after the other, that open a new window of
     // the browser started by `entryCommand` (program and arguments) holding
-    // the web (http and https) addresses of `urls`, the first of them in
-    // front and the others in their order; none when there is no such
-    // address. `firefox`: a browser of the Firefox family.
-    static QList<QStringList> newWindowCommands(const QStringList& entryCommand, const QStringList& urls, bool firefox);
+    // the web (http and https) addresses of `urls` in their order with
+    // `urls[front]` in front (where it is not a web address, the next one
+    // that is, else the last); none when there is no such address.
+    // `firefox`: a browser of the Firefox family, whose front tab moves to
+    // the end.
+    static QList<QStringList> newWindowCommands(const QStringList& entryCommand, const QStringList& urls, int front,
+                                                bool firefox);
     // The folder of a browser's profiles the table names under the home
     // folder (".mozilla/firefox", ".config/chromium"), where it is here: a
     // ".config" folder under $XDG_CONFIG_HOME, Firefox's under

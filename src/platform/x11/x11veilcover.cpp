@@ -1,47 +1,29 @@
 #include "platform/x11/x11veilcover.h"
 
 #include "platform/x11/x11connection.h"
+#include "platform/x11/x11coverkeeper.h"
 
 #include <algorithm>
-#include <unistd.h>
 #include <xcb/shape.h>
 
 namespace tavrin {
 
-X11VeilCover::X11VeilCover(X11Connection& conn, xcb_window_t client, std::uint32_t pixel)
+X11VeilCover::X11VeilCover(X11Connection& conn, X11CoverKeeper& keeper, xcb_window_t client)
     : conn_(conn),
-      client_(client),
-      pixel_(pixel)
+      keeper_(keeper),
+      id_(client),
+      client_(client)
 {
-    inner_ = makeChild(client);
+    inner_ = keeper_.coverIn(client, client);
 }
 
 X11VeilCover::~X11VeilCover()
 {
     // Windows already gone with their parent answer BadWindow, which is dropped.
-    for (xcb_window_t w : {label_, outer_, inner_})
-        if (w)
-            xcb_destroy_window(conn_.xcb(), w);
+    if (label_)
+        xcb_destroy_window(conn_.xcb(), label_);
     conn_.flush();
-}
-
-xcb_window_t X11VeilCover::makeChild(xcb_window_t parent)
-{
-    xcb_connection_t* c = conn_.xcb();
-    const xcb_window_t w = xcb_generate_id(c);
-    // Value order follows the mask bits: background pixel, override-redirect.
-    const std::uint32_t values[] = {pixel_, 1};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 0, 0, kReach, kReach, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
-    // Clicks go through to the client.
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, w, 0, 0, 0, nullptr);
-    // Named as the program's own, for whoever looks at the tree.
-    const std::uint32_t pid = std::uint32_t(::getpid());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, conn_.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
-    // A new child stands above its siblings already.
-    xcb_map_window(c, w);
-    conn_.flush();
-    return w;
+    keeper_.uncover(id_, gone_);
 }
 
 xcb_window_t X11VeilCover::childOf(xcb_window_t parent) const
@@ -60,13 +42,11 @@ void X11VeilCover::frameWith(xcb_window_t frame)
     if (frame == frame_ || frame == client_)
         return;
     const xcb_window_t old = outer_;
-    // The new one first: the client is never without a cover in its frame.
+    // The keeper puts the new one in first and takes the old one away, its label with it.
     frame_ = frame;
     depth_ = 0;
-    outer_ = makeChild(frame);
-    if (old)
-        xcb_destroy_window(conn_.xcb(), old); // its label goes with it
-    else if (label_)
+    outer_ = keeper_.coverIn(id_, frame);
+    if (!old && label_)
         xcb_destroy_window(conn_.xcb(), label_); // it stood in the client's cover
     label_ = 0;
     size_ = Size{};
@@ -77,8 +57,7 @@ void X11VeilCover::frameWith(xcb_window_t frame)
 
 void X11VeilCover::unframe(bool frameGone)
 {
-    if (!frameGone && outer_)
-        xcb_destroy_window(conn_.xcb(), outer_);
+    keeper_.unframe(id_, frame_, frameGone);
     frame_ = outer_ = label_ = 0;
     size_ = Size{};
     depth_ = 0;
@@ -87,15 +66,7 @@ void X11VeilCover::unframe(bool frameGone)
     conn_.flush();
 }
 
-void X11VeilCover::raiseIn(xcb_window_t parent)
-{
-    const xcb_window_t mine = childOf(parent);
-    if (!mine)
-        return;
-    const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(conn_.xcb(), mine, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-    conn_.flush();
-}
+void X11VeilCover::raiseIn(xcb_window_t parent) { keeper_.raise(childOf(parent)); }
 
 void X11VeilCover::resized(Size size)
 {

@@ -8,6 +8,7 @@
 namespace tavrin {
 
 class X11Connection;
+class X11CoverKeeper;
 
 // The windows that cover one client window from inside its own window tree,
 // so that the X server moves, stacks, maps and unmaps them with it and no
@@ -24,14 +25,16 @@ class X11Connection;
 // tells of it), filled by the server with one colour, with an empty input
 // shape (clicks reach the client). The outermost carries the label, a child
 // window whose background is a picture drawn once, kept in the middle of the
-// frame. Moves and resizes thus cost no drawing at all. Main thread.
+// frame. Moves and resizes thus cost no drawing at all. The covering windows
+// themselves are the keeper's (X11CoverKeeper), which may have made them
+// before this is told of the client or its frame. Main thread.
 class X11VeilCover {
 public:
     // How far a covering window reaches from its parent's top left.
     static constexpr int kReach = 16384;
 
-    // Covers `client` now (its inner window); `pixel` fills it.
-    X11VeilCover(X11Connection& conn, xcb_window_t client, std::uint32_t pixel);
+    // Covers `client` now (its inner window), through `keeper`.
+    X11VeilCover(X11Connection& conn, X11CoverKeeper& keeper, xcb_window_t client);
     // Takes its windows away (those the server still has).
     ~X11VeilCover();
     X11VeilCover(const X11VeilCover&) = delete;
@@ -55,7 +58,11 @@ public:
     // The frame let the client go, or went.
     void unframe(bool frameGone);
     // The client window is gone, and its windows with it.
-    void clientGone() { client_ = inner_ = 0; }
+    void clientGone()
+    {
+        client_ = inner_ = 0;
+        gone_ = true;
+    }
     // A window of the client's or the frame's own was put above ours there.
     void raiseIn(xcb_window_t parent);
     // The frame (or, unframed, the client) took this size: the label keeps to the middle.
@@ -79,12 +86,14 @@ public:
     int pid = 0;
 
 private:
-    xcb_window_t makeChild(xcb_window_t parent);
     void placeLabel();
 
     X11Connection& conn_;
+    X11CoverKeeper& keeper_;
+    // The client as it was first told, kept after it went.
+    xcb_window_t id_ = 0;
+    bool gone_ = false;
     xcb_window_t client_ = 0;
-    std::uint32_t pixel_ = 0;
     xcb_window_t inner_ = 0;
     xcb_window_t frame_ = 0;
     xcb_window_t outer_ = 0;

@@ -1,6 +1,7 @@
 #include "platform/x11/x11veilsurfaces.h"
 
 #include "platform/x11/x11connection.h"
+#include "platform/x11/x11coverkeeper.h"
 #include "platform/x11/x11coversurface.h"
 #include "platform/x11/x11veilcover.h"
 #include "platform/x11/x11veilsurface.h"
@@ -68,7 +69,8 @@ bool imagesFit(xcb_connection_t* c, std::uint8_t depth)
 X11VeilSurfaces::X11VeilSurfaces(X11WindowServer& server, X11Windows& windows, QObject* parent)
     : QObject(parent),
       server_(server),
-      windows_(windows)
+      windows_(windows),
+      keeper_(std::make_unique<X11CoverKeeper>(windows.connection()))
 {
     connect(&server_, &X11WindowServer::restacked, this, &X11VeilSurfaces::restacked);
     X11Connection& conn = windows_.connection();
@@ -120,6 +122,9 @@ void X11VeilSurfaces::coverNewWindows(std::function<bool(const QString&, int)> c
     const bool starting = !covered_ && covered;
     covered_ = std::move(covered);
     pixel_ = 0xFF000000u | (fill.rgb() & 0xFFFFFFu);
+    // Starting, the keeper covers nothing new until it knows which clients
+    // never get covers (the window manager's, read below).
+    keeper_->setCovering(covered_ && !starting, pixel_);
     if (!covered_)
         known_.clear();
     else if (starting)
@@ -148,6 +153,14 @@ void X11VeilSurfaces::coverNewWindows(std::function<bool(const QString&, int)> c
     for (xcb_window_t client : clients)
         if (!labels_.contains(client) && !stillCovered(client))
             covers_.erase(client);
+    // Covers the keeper made of windows not followed here (covering went
+    // off before they were seen) go too.
+    QSet<xcb_window_t> kept;
+    for (const auto& [client, cover] : covers_)
+        kept.insert(client);
+    keeper_->retain(kept);
+    publish();
+    keeper_->setCovering(bool(covered_), pixel_);
     windows_.connection().flush();
 }
 
@@ -160,6 +173,19 @@ bool X11VeilSurfaces::stillCovered(xcb_window_t client) const
         return false;
     const QString name = it->second->name;
     return covered_(name, it->second->pid);
+}
+
+void X11VeilSurfaces::publish()
+{
+    // As `clientVerdict` has it: a client with a window judged covered is
+    // covered; one whose judged windows are all uncovered is not.
+    QSet<std::uint32_t> covered, uncovered;
+    for (auto it = known_.cbegin(); it != known_.cend(); ++it)
+        if (it->judged)
+            (it->verdict ? covered : uncovered).insert(clientOf(it.key()));
+    uncovered.subtract(covered);
+    keeper_->setNeverCovered(neverCovered_);
+    keeper_->setUncovered(uncovered);
 }
 
 void X11VeilSurfaces::enlist(X11VeilSurface* surface) { surfaces_.push_back(surface); }
@@ -184,6 +210,7 @@ void X11VeilSurfaces::scanAll()
     neverCovered_.insert(clientOf(xcb_generate_id(c)));
     if (xcb_connection_t* qt = qtConnection())
         neverCovered_.insert(clientOf(xcb_generate_id(qt)));
+    neverCovered_.insert(keeper_->ownClient());
     const auto wmCookie = conn.requestProperty(conn.root(), conn.ewmh()->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
     const auto rootCookie = xcb_query_tree(c, conn.root());
     if (!conn.sync()) {
@@ -299,7 +326,11 @@ void X11VeilSurfaces::scanAll()
 
 void X11VeilSurfaces::created(xcb_window_t window, bool overrideRedirect)
 {
-    if (!covered_ || neverCovered_.contains(clientOf(window)) || known_.contains(window))
+    if (!covered_ || neverCovered_.contains(clientOf(window))) {
+        keeper_->uncover(window, false); // made by the keeper before it knew
+        return;
+    }
+    if (known_.contains(window))
         return;
     Known k;
     k.overrideRedirect = overrideRedirect;
@@ -342,7 +373,9 @@ void X11VeilSurfaces::apply(xcb_window_t window)
         return;
     if (wanted(window, *k)) {
         ensureCover(window);
-    } else if (const auto it = covers_.find(window); it != covers_.end() && !labels_.contains(window)) {
+    } else if (const auto it = covers_.find(window); it == covers_.end()) {
+        keeper_->uncover(window, false); // made by the keeper before it knew
+    } else if (!labels_.contains(window)) {
         covers_.erase(it);
         windows_.connection().flush();
     }
@@ -393,6 +426,7 @@ void X11VeilSurfaces::judge(xcb_window_t window, bool anyway)
     k->pid = pid;
     k->judged = true;
     k->verdict = verdict;
+    publish();
     if (const auto it = covers_.find(window); it != covers_.end()) {
         it->second->name = k->name;
         it->second->pid = pid;
@@ -412,7 +446,7 @@ X11VeilCover* X11VeilSurfaces::ensureCover(xcb_window_t client)
     if (const auto it = covers_.find(client); it != covers_.end())
         return it->second.get();
     X11Connection& conn = windows_.connection();
-    auto made = std::make_unique<X11VeilCover>(conn, client, pixel_);
+    auto made = std::make_unique<X11VeilCover>(conn, *keeper_, client);
     xcb_window_t top = 0;
     if (const auto k = known_.constFind(client); k != known_.cend()) {
         made->name = k->name;
@@ -658,6 +692,7 @@ void X11VeilSurfaces::handleStructure(const xcb_generic_event_t& event)
         if (d.window == wmCheck_ && wmCheck_) {
             neverCovered_.remove(clientOf(wmCheck_));
             wmCheck_ = 0;
+            publish();
         }
         for (const auto& [client, cover] : covers_)
             if (cover->frame() == d.window)

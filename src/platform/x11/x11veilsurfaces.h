@@ -16,6 +16,7 @@
 
 namespace tavrin {
 
+class X11CoverKeeper;
 class X11VeilCover;
 class X11VeilSurface;
 class X11WindowServer;
@@ -40,11 +41,12 @@ class X11Windows;
 // id's client part), so that one of a covered client's is covered at once
 // and one of a known uncovered client's never is. The frame a window
 // manager makes around a covered window is covered the moment the window
-// is reparented into it. All of this runs from the connection's early
-// handlers: also while the main thread waits on the server for a window
-// manager (a layout), never after it. A client or window manager that
-// raises a window of its own above a cover is noticed and the cover raised
-// again.
+// is reparented into it. The covers are made and kept on top by a thread
+// of their own (X11CoverKeeper), whatever the main thread is doing; the
+// connection's early handlers do the same from the main thread (also while
+// it waits on the server for a window manager) and find them made. A client
+// or window manager that raises a window of its own above a cover is
+// noticed and the cover raised again.
 //
 // A cover stays while its client is to be covered, whatever the veil engine
 // makes of the window list; the engine's surfaces only give it its label.
@@ -129,6 +131,8 @@ private:
     X11VeilCover* coverWithTopLevel(xcb_window_t window) const;
     Label draw(QWidget& content, std::uint8_t depth, xcb_drawable_t drawable);
     bool stillCovered(xcb_window_t client) const;
+    // Tells the keeper which clients' new windows it is not to cover.
+    void publish();
 
     X11WindowServer& server_;
     X11Windows& windows_;
@@ -143,6 +147,8 @@ private:
     // The window manager's check window: when it goes, so does the window
     // manager, and its client's ids go to the next client that connects.
     xcb_window_t wmCheck_ = 0;
+    // Declared before the covers, which use it to the end.
+    std::unique_ptr<X11CoverKeeper> keeper_;
     std::unordered_map<xcb_window_t, std::unique_ptr<X11VeilCover>> covers_;
     QHash<xcb_window_t, Label> labels_; // by client, while a surface is attached
     QHash<xcb_window_t, Known> known_;
