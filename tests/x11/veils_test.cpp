@@ -813,6 +813,20 @@ TEST_F(X11Veils, WithoutAWindowManagerPrivateWindowsStayCovered)
     for (xcb_window_t w : secrets())
         EXPECT_TRUE(covered(w));
     EXPECT_TRUE(covered(first));
+
+    // A client that raises its own child above the cover, fifty times: the
+    // cover goes back on top as soon as the server tells of it, but the
+    // server shows the child from the raise until then, and nothing a
+    // third client does can come between (see the count).
+    X11TestClient* raising = startPrivate(QStringLiteral("Raising"), {300, 300, 400, 300},
+                                          [](X11TestClient::Options& o) { o.child = true; });
+    ASSERT_TRUE(raising);
+    ASSERT_TRUE(waitUntil([&] { return covered(raising->window()); }, 5.0));
+    watched(QStringLiteral("child raised"), [&] {
+        raising->tell("raise");
+        pause(1.5);
+    });
+    EXPECT_TRUE(covered(raising->window()));
 }
 
 // (h) Dozens of private and plain windows opening, closing, moving and

@@ -116,6 +116,8 @@ public:
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window
     // that is gone is ignored.
     void selectInput(xcb_window_t window, std::uint32_t mask);
+    // What this connection selects on a window (XCB_EVENT_MASK_*), as selectInput left it.
+    std::uint32_t selectedInput(xcb_window_t window) const { return masks_.value(window); }
     // Forgets what was selected on a window found to be gone.
     void forgetWindow(xcb_window_t window) { masks_.remove(window); }
 

@@ -378,12 +378,16 @@ bool X11Windows::decode(X11WindowInfo& info, Cookies& k, unsigned needs, bool* p
 
 void X11Windows::noteFrame(xcb_window_t client, xcb_query_tree_cookie_t cookie)
 {
-    // Moves change the frame, not the client inside it: watch both.
+    // Moves change the frame, not the client inside it: watch both. Where
+    // the root's children are watched on this connection already, a frame
+    // that is one is told of there, and one nested deeper does not move with
+    // its window; watched again, each move of a window would come twice and
+    // often wake the program twice.
     XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(conn_.xcb(), cookie, nullptr));
     if (tree && tree->parent != tree->root && tree->parent != XCB_WINDOW_NONE) {
         frames_.insert(client, tree->parent);
         clients_.insert(tree->parent, client);
-        if (mode_ == Mode::watching)
+        if (mode_ == Mode::watching && !(conn_.selectedInput(conn_.root()) & XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY))
             conn_.selectInput(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
 }

@@ -42,7 +42,8 @@ QJsonObject toJson(const X11TestClient::Options& o)
             {"lingers", o.lingers},
             {"background", o.background},
             {"fullScreen", o.fullScreen},
-            {"above", o.above}};
+            {"above", o.above},
+            {"child", o.child}};
 }
 } // namespace
 

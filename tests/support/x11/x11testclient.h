@@ -40,6 +40,7 @@ public:
         QString background;      // the windows' colour ("#rrggbb"); white when empty
         bool fullScreen = false; // asks for full screen before it maps
         bool above = false;      // asks to stay above the others before it maps
+        bool child = false;      // the first window holds a child in its colour, made with it
     };
 
     // Starts a client and waits until its window is mapped. Null with the
@@ -55,7 +56,8 @@ public:
     bool waitForExit(double seconds);
     // Tells the Qt client to "hide" its window, "show" it again, open a
     // "popup" (a window that bypasses the window manager, as menus do, in
-    // the window's colour) or "close" the popup.
+    // the window's colour) or "close" the popup; tells the plain client with
+    // a child to "raise" it above its siblings, 50 times 20 ms apart.
     void tell(const QByteArray& command);
     // Stops and continues the process (a program that hangs).
     void freeze();

@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <poll.h>
 #include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
@@ -67,6 +69,8 @@ std::vector<std::uint32_t> sizeHints(const QJsonObject& o, int x, int y)
     return hints;
 }
 
+using XcbTree = std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)>;
+
 // The plain client's window number `i` (0 for the first), with its
 // properties set and mapped.
 xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const QJsonObject& o, int i)
@@ -112,8 +116,30 @@ xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const
         strut.push_back(std::uint32_t(v.toInteger()));
     if (!strut.empty())
         setCardinals(c, w, atom(c, "_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut);
+    if (o["child"].toBool() && i == 0) {
+        const xcb_window_t child = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, child, w, 10, 10, std::uint16_t(o["w"].toInt() - 20),
+                          std::uint16_t(o["h"].toInt() - 20), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual,
+                          XCB_CW_BACK_PIXEL, &pixel);
+        xcb_map_window(c, child);
+    }
     xcb_map_window(c, w);
     return w;
+}
+
+// Raises the first window's child above its siblings, 50 times 20 ms apart.
+void raiseChild(xcb_connection_t* c, xcb_window_t parent)
+{
+    XcbTree tree(xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr), std::free);
+    const int n = tree ? xcb_query_tree_children_length(tree.get()) : 0;
+    const xcb_window_t* children = n ? xcb_query_tree_children(tree.get()) : nullptr;
+    // The client's own child is the one it made first: the bottom one.
+    for (int i = 0; i < 50 && n; ++i) {
+        const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(c, children[0], XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+        xcb_flush(c);
+        ::usleep(20000);
+    }
 }
 
 void announce(const std::vector<unsigned long long>& windows)
@@ -142,23 +168,34 @@ int runPlainClient(const QJsonObject& o)
 
     std::size_t mapped = 0;
     std::size_t open = windows.size();
-    while (xcb_generic_event_t* ev = xcb_wait_for_event(c)) {
-        const int t = ev->response_type & 0x7f;
-        if (t == XCB_MAP_NOTIFY && mapped < windows.size() && ++mapped == windows.size()) {
-            announce(windows);
-        } else if (t == XCB_CLIENT_MESSAGE) {
-            const auto* m = reinterpret_cast<xcb_client_message_event_t*>(ev);
-            if (m->type == protocols && m->data.data32[0] == deleteWindow && o["closes"].toBool()) {
-                xcb_destroy_window(c, m->window);
-                xcb_flush(c);
-                if (--open == 0 && !o["lingers"].toBool()) {
-                    std::free(ev);
-                    xcb_disconnect(c);
-                    return 0;
+    bool commands = true; // until the test's end of stdin
+    while (!xcb_connection_has_error(c)) {
+        pollfd p[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {0, POLLIN, 0}};
+        ::poll(p, commands ? 2 : 1, -1);
+        if (commands && p[1].revents) {
+            char line[64];
+            commands = std::fgets(line, sizeof line, stdin) != nullptr;
+            if (commands && std::strcmp(line, "raise\n") == 0)
+                raiseChild(c, xcb_window_t(windows.front()));
+        }
+        while (xcb_generic_event_t* ev = xcb_poll_for_event(c)) {
+            const int t = ev->response_type & 0x7f;
+            if (t == XCB_MAP_NOTIFY && mapped < windows.size() && ++mapped == windows.size()) {
+                announce(windows);
+            } else if (t == XCB_CLIENT_MESSAGE) {
+                const auto* m = reinterpret_cast<xcb_client_message_event_t*>(ev);
+                if (m->type == protocols && m->data.data32[0] == deleteWindow && o["closes"].toBool()) {
+                    xcb_destroy_window(c, m->window);
+                    xcb_flush(c);
+                    if (--open == 0 && !o["lingers"].toBool()) {
+                        std::free(ev);
+                        xcb_disconnect(c);
+                        return 0;
+                    }
                 }
             }
+            std::free(ev);
         }
-        std::free(ev);
     }
     return 0; // the server went away
 }
