@@ -90,8 +90,9 @@ double threadSeconds()
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// Show, the request's text, Return: then whatever that left queued for the
-// main thread (layout, the next turn's focus, deferred deletions) until none
+// A request put in the bar as the Ask intent puts it (the bar shown with
+// the request entered): then whatever that left queued for the main thread
+// (layout, painting, the next turn's focus, deferred deletions) until none
 // is left.
 void BM_AskUntilIdle(benchmark::State& state)
 {
@@ -103,9 +104,7 @@ void BM_AskUntilIdle(benchmark::State& state)
                                 .left(int(state.range(0)));
     for (auto _ : state) {
         const double t0 = threadSeconds();
-        bar.show();
-        bar.model().setText(request);
-        bar.model().submit();
+        bar.ask(request);
         for (int turn = 0; turn < 4; ++turn) {
             desk.clock.advance(0);
             QCoreApplication::sendPostedEvents();

@@ -6,19 +6,9 @@ CommandBarAdapter::CommandBarAdapter() : controller_(std::make_unique<CommandBar
 
 CommandBarAdapter::~CommandBarAdapter() = default;
 
-void CommandBarAdapter::open(const SavedWorkspace& workspace)
-{
-    controller_->show();
-    controller_->model().open(workspace);
-}
+void CommandBarAdapter::open(const SavedWorkspace& workspace) { controller_->open(workspace); }
 
-void CommandBarAdapter::ask(const QString& request)
-{
-    // Showing resets the model and clears its text: the request goes in after.
-    controller_->show();
-    controller_->model().setText(request);
-    controller_->model().submit();
-}
+void CommandBarAdapter::ask(const QString& request) { controller_->ask(request); }
 
 void CommandBarAdapter::onSettingsRequested(std::function<void()> open)
 {

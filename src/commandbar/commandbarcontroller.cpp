@@ -64,14 +64,35 @@ std::optional<Display> CommandBarController::targetDisplay() const
     return all.front();
 }
 
-void CommandBarController::show()
+void CommandBarController::show() { showAfter({}); }
+
+void CommandBarController::ask(const QString& request)
+{
+    showAfter([this, request] {
+        model_->setText(request);
+        model_->submit();
+    });
+}
+
+void CommandBarController::open(const SavedWorkspace& workspace)
+{
+    showAfter([this, workspace] { model_->open(workspace); });
+}
+
+void CommandBarController::showAfter(const std::function<void()>& start)
 {
     toast_.hide();
     if (adjust_.panel())
         adjust_.panel()->orderOut();
+    // The bar shown last is replaced: it no longer follows the model that
+    // is about to be reset.
+    if (view_)
+        view_->stopFollowing();
     model_->prepare();
     installCallbacks();
     refreshClaudeKey();
+    if (start)
+        start();
     present();
 }
 
@@ -149,7 +170,10 @@ void CommandBarController::present()
         makePanel();
     const PanelRoom place = placement_(display->area);
     const double width = panelWidth(place.room);
+    if (view_)
+        view_->stopFollowing();
     auto* view = new CommandBarView(*model_, width - 2 * CommandBarView::kMargin);
+    view_ = view;
     connect(view, &CommandBarView::settingsRequested, this, &CommandBarController::settingsRequested);
     panel_->setContent(new Themed(view));
     panel_->adjustSize();

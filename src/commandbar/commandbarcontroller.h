@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@ namespace tavrin {
 
 class CommandBarPlanner;
 class CommandBarRunner;
+class CommandBarView;
 
 // Owns the command bar's panel, its model, the adjust overlay and the
 // arranged toast. Shows the bar centred near the top of the display the
@@ -44,6 +46,11 @@ public:
     // Resets the model and presents the bar. With no screen at all the model
     // is prepared and nothing is shown.
     void show();
+    // Shows the bar planning `request`, as if typed and entered: the bar is
+    // built once, already planning.
+    void ask(const QString& request);
+    // Shows the bar opening a saved workspace.
+    void open(const SavedWorkspace& workspace);
     // Orders the bar and the adjust overlay out; the model is left as it is.
     void hide();
     // The command-bar shortcut: hides a visible bar, else shows it afresh.
@@ -81,12 +88,15 @@ signals:
     void settingsRequested();
 
 private:
+    // Resets the model, lets `start` act on it, then presents the bar.
+    void showAfter(const std::function<void()>& start);
     void makePanel();
     void installCallbacks();
     void refreshClaudeKey();
 
     std::unique_ptr<CommandBarModel> model_;
     QPointer<CommandPanel> panel_;
+    QPointer<CommandBarView> view_;
     AdjustOverlayController adjust_;
     ArrangedToastController toast_;
     PanelPlacement placement_;

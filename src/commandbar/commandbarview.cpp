@@ -241,6 +241,13 @@ void CommandBarView::followModel(CommandBarModel& model)
     });
 }
 
+void CommandBarView::stopFollowing()
+{
+    if (model_)
+        disconnect(model_, nullptr, this, nullptr);
+    disconnect(&KeychainStore::shared(), nullptr, this, nullptr);
+}
+
 // ---- Settings read when building ----
 
 const QStringList& CommandBarView::examplePrompts()

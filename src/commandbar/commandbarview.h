@@ -79,6 +79,9 @@ public:
     // Takes the focus away and gives it back on the next turn of the main
     // loop, so the field takes the keyboard again.
     void refocus();
+    // The bar is replaced by a new view: this one, on its way out, no longer
+    // rebuilds itself as the model changes.
+    void stopFollowing();
 
 signals:
     // The user asked for the AI settings.

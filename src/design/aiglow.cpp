@@ -163,19 +163,21 @@ void AIGlow::takeCover(qreal scale)
 {
     renderer_.prepare(bandShape_, cornerRadius_, scale, bandCovered_);
     if (!renderer_.hasCover(coverKey_))
-        renderer_.setCover(contentOver(renderer_.imageRect(bandShape_), scale), coverKey_);
+        renderer_.setCover(contentOver(renderer_.imageRect(bandShape_), bandRegion_, scale), coverKey_);
 }
 
-QImage AIGlow::contentOver(const QRectF& imageRect, qreal scale) const
+QImage AIGlow::contentOver(const QRectF& imageRect, const QRegion& band, qreal scale) const
 {
     QImage image((imageRect.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     QWidget* over = content();
     const QRect source = imageRect.toAlignedRect().translated(-over->pos());
-    const QRect drawn = source & over->rect();
+    // Only the band's pixels are ever drawn from the cover: what lies wholly
+    // inside the shape (most of the content) is not drawn for it.
+    const QRegion drawn = band.translated(-over->pos()) & source & over->rect();
     if (!drawn.isEmpty())
-        over->render(&image, drawn.topLeft() - source.topLeft(), QRegion(drawn), QWidget::DrawChildren);
+        over->render(&image, drawn.boundingRect().topLeft() - source.topLeft(), drawn, QWidget::DrawChildren);
     return image;
 }
 

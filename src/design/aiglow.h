@@ -92,8 +92,9 @@ private:
     void paintBand(QPainter& painter, const QRegion& region);
     // Takes what the content draws over the glow at this scale, unless taken.
     void takeCover(qreal scale);
-    // What the content draws over the glow's pixels (`GlowRenderer::imageRect`).
-    QImage contentOver(const QRectF& imageRect, qreal scale) const;
+    // What the content draws over the glow's pixels (`GlowRenderer::imageRect`)
+    // within the band (this widget's coordinates).
+    QImage contentOver(const QRectF& imageRect, const QRegion& band, qreal scale) const;
 
     Intensity intensity_;
     Intensity turning_; // the last intensity that was not off, for fading out

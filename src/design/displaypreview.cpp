@@ -4,6 +4,7 @@
 #include "design/squircle.h"
 #include "design/wallpaper.h"
 
+#include <QCache>
 #include <QPainter>
 #include <cmath>
 
@@ -157,17 +158,63 @@ void DisplayPreview::paint(QPainter& painter, const QRectF& bounds, qreal aspect
     painter.restore();
 }
 
+QString DisplayPreview::pictureKey(const QList<Item>& items, qreal scale, const TTheme& theme) const
+{
+    auto exact = [](double v) { return QString::number(v, 'g', 17); };
+    QString key = QStringLiteral("%1x%2 ").arg(width()).arg(height());
+    for (double v : {scale, aspect_, gap_, radius_})
+        key += exact(v) + QLatin1Char(' ');
+    key += QString::number(int(scheme())) + (Environment::titleBarButtons() ? QStringLiteral(" b") : QString());
+    for (int c = 0; c <= int(TTheme::Colour::danger); ++c)
+        key += QLatin1Char(' ') + QString::number(theme.colour(TTheme::Colour(c)).rgba64(), 16);
+    for (const Item& item : items) {
+        key += QLatin1Char('|') + QString::number(item.app.size()) + QLatin1Char(':') + item.app;
+        for (double v : {item.rect.x, item.rect.y, item.rect.w, item.rect.h})
+            key += QLatin1Char(' ') + exact(v);
+    }
+    return key;
+}
+
 void DisplayPreview::paintEvent(QPaintEvent*)
 {
     const double at = Frames::now();
     QList<Item> items;
     QList<qreal> opacities;
+    bool settled = true;
     for (const Shown& s : shown_) {
         items.append(s.item);
         opacities.append(s.opacity.value(at));
+        settled = settled && opacities.back() >= 1;
     }
     QPainter painter(this);
-    paint(painter, rect(), aspect_, items, opacities, gap_, radius_, scheme(), t());
+    const TTheme theme = t();
+    // Reused pixels land exactly only on whole pixels, unturned.
+    const QTransform device = painter.deviceTransform();
+    const qreal scale = device.m11();
+    auto isWhole = [](qreal v) { return v == std::round(v); };
+    const bool whole = device.type() <= QTransform::TxScale && device.m22() == scale && scale >= 1 && isWhole(scale)
+                       && isWhole(device.dx()) && isWhole(device.dy());
+    if (!settled || !whole) {
+        paint(painter, rect(), aspect_, items, opacities, gap_, radius_, scheme(), theme);
+        return;
+    }
+    // A settled preview is drawn once for what it shows and reused, also by
+    // a preview built afresh for the same desktop (each time the command
+    // bar opens): a fade draws every frame anew.
+    const QString key = pictureKey(items, scale, theme);
+    static QCache<QString, QImage> drawn(8 * 1024 * 1024);
+    const QImage* image = drawn.object(key);
+    if (!image) {
+        auto* made = new QImage(size() * scale, QImage::Format_ARGB32_Premultiplied);
+        made->setDevicePixelRatio(scale);
+        made->fill(Qt::transparent);
+        QPainter p(made);
+        paint(p, rect(), aspect_, items, opacities, gap_, radius_, scheme(), theme);
+        p.end();
+        image = made;
+        drawn.insert(key, made, int(std::min<qsizetype>(made->sizeInBytes(), 8 * 1024 * 1024)));
+    }
+    painter.drawImage(QPointF(), *image);
 }
 
 } // namespace tavrin

@@ -14,7 +14,9 @@ namespace tavrin {
 // One display in miniature at its aspect ratio: the wallpaper, and a small
 // `MiniWindow` for each window at its unit rectangle, less `gap` on every
 // side, clipped to a rounded rectangle with a hairline. The preview fits the
-// space it is given, centred, keeping its aspect.
+// space it is given, centred, keeping its aspect. A settled picture (no fade
+// running) is kept, shared by previews of the same size and items, and drawn
+// again only when something it shows changes.
 class DisplayPreview : public DesignWidget {
     Q_OBJECT
 public:
@@ -63,6 +65,8 @@ private:
         Tween opacity;
     };
     void frame();
+    // Names everything a settled picture of these items depends on.
+    QString pictureKey(const QList<Item>& items, qreal scale, const TTheme& theme) const;
 
     qreal aspect_;
     QList<Item> items_;

@@ -114,52 +114,75 @@ qreal GlowRenderer::reach() { return kHaloGrowth + ShadowCache::reach(kHaloBlur)
 void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale, const QList<QRectF>& covered)
 {
     // Asked on every frame: the same field is recognised without a copy.
-    auto sameCover = [&] {
+    auto sameCover = [&](const QList<QRectF>& known) {
         qsizetype i = 0;
         for (const QRectF& r : covered) {
             if (r.isEmpty())
                 continue;
-            if (i >= field_.covered.size() || field_.covered[i] != r.translated(-shape.topLeft()))
+            if (i >= known.size() || known[i] != r.translated(-shape.topLeft()))
                 return false;
             ++i;
         }
-        return i == field_.covered.size();
+        return i == known.size();
     };
-    if (field_.shape == shape.size() && field_.radius == cornerRadius && field_.scale == scale && !field_.image.isNull()
-        && sameCover())
+    const Shape* known = field_.shape.get();
+    if (known && known->size == shape.size() && known->radius == cornerRadius && known->scale == scale
+        && sameCover(known->covered))
         return;
     QList<QRectF> relativeCover;
     for (const QRectF& r : covered)
         if (!r.isEmpty())
             relativeCover.append(r.translated(-shape.topLeft()));
-
     Field f;
-    f.shape = shape.size();
-    f.radius = cornerRadius;
-    f.scale = scale;
-    f.covered = relativeCover;
-    const qreal haloRadius = std::max<qreal>(0, cornerRadius) + kHaloGrowth;
-    const QSizeF halo = shape.size() + QSizeF(2 * kHaloGrowth, 2 * kHaloGrowth);
-    const QImage mask = ShadowCache::image(halo, haloRadius, kHaloBlur, Qt::black, scale);
-    const qreal margin = std::ceil(ShadowCache::reach(kHaloBlur) * scale) / scale;
-    f.origin = QPointF(-kHaloGrowth - margin, -kHaloGrowth - margin);
-    f.image = QImage(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    f.shape = shapeFor(shape.size(), cornerRadius, scale, relativeCover);
+    f.image = QImage(f.shape->pixels, QImage::Format_ARGB32_Premultiplied);
     f.image.fill(Qt::transparent);
     f.image.setDevicePixelRatio(scale);
-
-    const QImage ring = ringCoverage(mask.size(), shape.size(), cornerRadius, scale, f.origin);
-    // In pixels of the image: the shape's centre, and the covered parts
-    // (shrunk to whole pixels that lie inside).
-    const QPointF centre = (QPointF(shape.width() / 2, shape.height() / 2) - f.origin) * scale;
-    QList<QRect> skip;
-    for (const QRectF& r : relativeCover)
-        skip.append(QRectF((r.topLeft() - f.origin) * scale, r.size() * scale).toAlignedRect().adjusted(1, 1, -1, -1));
-    collectRuns(f, mask, ring, skip, centre);
-    f.drawnPoints = QRectF(QPointF(f.drawn.topLeft()) / scale + f.origin, QSizeF(f.drawn.size()) / scale);
     field_ = std::move(f);
 }
 
-void GlowRenderer::collectRuns(Field& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip,
+std::shared_ptr<const GlowRenderer::Shape> GlowRenderer::shapeFor(QSizeF size, qreal cornerRadius, qreal scale,
+                                                                  const QList<QRectF>& covered)
+{
+    // The few sizes drawn last, the latest first: glows on screen at once
+    // are few, and a view that comes back comes back at its size.
+    static std::vector<std::shared_ptr<const Shape>> recent;
+    constexpr size_t kKept = 4;
+    for (auto it = recent.begin(); it != recent.end(); ++it) {
+        const Shape& s = **it;
+        if (s.size == size && s.radius == cornerRadius && s.scale == scale && s.covered == covered) {
+            std::rotate(recent.begin(), it, it + 1);
+            return recent.front();
+        }
+    }
+    auto f = std::make_shared<Shape>();
+    f->size = size;
+    f->radius = cornerRadius;
+    f->scale = scale;
+    f->covered = covered;
+    const qreal haloRadius = std::max<qreal>(0, cornerRadius) + kHaloGrowth;
+    const QSizeF halo = size + QSizeF(2 * kHaloGrowth, 2 * kHaloGrowth);
+    const QImage mask = ShadowCache::image(halo, haloRadius, kHaloBlur, Qt::black, scale);
+    const qreal margin = std::ceil(ShadowCache::reach(kHaloBlur) * scale) / scale;
+    f->origin = QPointF(-kHaloGrowth - margin, -kHaloGrowth - margin);
+    f->pixels = mask.size();
+
+    const QImage ring = ringCoverage(mask.size(), size, cornerRadius, scale, f->origin);
+    // In pixels of the image: the shape's centre, and the covered parts
+    // (shrunk to whole pixels that lie inside).
+    const QPointF centre = (QPointF(size.width() / 2, size.height() / 2) - f->origin) * scale;
+    QList<QRect> skip;
+    for (const QRectF& r : covered)
+        skip.append(QRectF((r.topLeft() - f->origin) * scale, r.size() * scale).toAlignedRect().adjusted(1, 1, -1, -1));
+    collectRuns(*f, mask, ring, skip, centre);
+    f->drawnPoints = QRectF(QPointF(f->drawn.topLeft()) / scale + f->origin, QSizeF(f->drawn.size()) / scale);
+    recent.insert(recent.begin(), std::move(f));
+    if (recent.size() > kKept)
+        recent.pop_back();
+    return recent.front();
+}
+
+void GlowRenderer::collectRuns(Shape& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip,
                                QPointF centre)
 {
     const int width = mask.width();
@@ -205,7 +228,7 @@ QRectF GlowRenderer::imageRect(const QRectF& shape) const
 {
     if (field_.image.isNull())
         return {};
-    return QRectF(shape.topLeft() + field_.origin, QSizeF(field_.image.size()) / field_.scale);
+    return QRectF(shape.topLeft() + field_.shape->origin, QSizeF(field_.image.size()) / field_.shape->scale);
 }
 
 bool GlowRenderer::hasCover(quint64 key) const { return key != 0 && field_.coverKey == key; }
@@ -232,9 +255,9 @@ void GlowRenderer::setCover(const QImage& cover, quint64 key)
     // over the turning glow.
     for (int y = 0; y < image.height(); ++y)
         std::copy_n(cover.constScanLine(y), image.width() * 4, image.scanLine(y));
-    field_.cover.reserve(field_.halo.size());
-    field_.through.reserve(field_.halo.size());
-    for (const Field::Run& run : field_.runs) {
+    field_.cover.reserve(field_.shape->halo.size());
+    field_.through.reserve(field_.shape->halo.size());
+    for (const Shape::Run& run : field_.shape->runs) {
         const auto* line = reinterpret_cast<const QRgb*>(cover.constScanLine(run.y)) + run.x;
         for (int i = 0; i < run.length; ++i) {
             field_.cover.push_back(line[i]);
@@ -247,16 +270,16 @@ void GlowRenderer::setCover(const QImage& cover, quint64 key)
 
 QRectF GlowRenderer::drawnBounds(const QRectF& shape) const
 {
-    if (field_.image.isNull() || field_.shape != shape.size())
+    if (field_.image.isNull() || field_.shape->size != shape.size())
         return {};
-    return field_.drawnPoints.translated(shape.topLeft());
+    return field_.shape->drawnPoints.translated(shape.topLeft());
 }
 
 void GlowRenderer::combine(qreal haloOpacity, qreal ringOpacity)
 {
     const qreal h = std::clamp<qreal>(haloOpacity, 0, 1);
     const qreal r = std::clamp<qreal>(ringOpacity, 0, 1);
-    if (field_.haloOpacity == h && field_.ringOpacity == r && field_.alpha.size() == field_.halo.size())
+    if (field_.haloOpacity == h && field_.ringOpacity == r && field_.alpha.size() == field_.shape->halo.size())
         return;
     // Each mask's alpha at its opacity, as tables.
     std::array<uint, 256> haloScale, ringScale;
@@ -264,12 +287,12 @@ void GlowRenderer::combine(qreal haloOpacity, qreal ringOpacity)
         haloScale[i] = uint(std::lround(i * h));
         ringScale[i] = uint(std::lround(i * r));
     }
-    field_.alpha.resize(field_.halo.size());
+    field_.alpha.resize(field_.shape->halo.size());
     const bool covered = field_.covering;
-    for (size_t i = 0; i < field_.halo.size(); ++i) {
+    for (size_t i = 0; i < field_.shape->halo.size(); ++i) {
         // The ring over the halo, both of the same colour.
-        const uint ra = ringScale[field_.ring[i]];
-        const uint ha = haloScale[field_.halo[i]];
+        const uint ra = ringScale[field_.shape->ring[i]];
+        const uint ha = haloScale[field_.shape->halo[i]];
         const uint t = ha * (255 - ra) + 128;
         uint a = ra + ((t + (t >> 8)) >> 8);
         // Under a cover only what it lets through shows.
@@ -308,10 +331,10 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
     const int bpl = int(image.bytesPerLine());
     uchar* bits = image.bits();
     const bool covered = field_.covering;
-    for (const Field::Run& run : field_.runs) {
+    for (const Shape::Run& run : field_.shape->runs) {
         auto* out = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
         const uchar* alpha = field_.alpha.data() + run.offset;
-        const quint16* d = field_.direction.data() + run.offset;
+        const quint16* d = field_.shape->direction.data() + run.offset;
         auto at = [&](int i) { return shade[(uint(alpha[i]) << kTurnBits) | ((d[i] - turn) & (kTurn - 1))]; };
         if (covered) {
             // The cover, plus the glow as much as it lets through (a
@@ -339,7 +362,7 @@ void GlowRenderer::paint(QPainter& painter, const QRectF& shape, qreal cornerRad
         return;
     opacity = std::max<qreal>(0, opacity);
     fill(angle, haloOpacity * opacity, opacity);
-    const QPointF at = shape.topLeft() + field_.origin;
+    const QPointF at = shape.topLeft() + field_.shape->origin;
     const QPainter::CompositionMode mode = painter.compositionMode();
     if (owned)
         painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QRectF>
 #include <QRegion>
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -74,14 +75,17 @@ public:
 
 private:
     // The glow's pixels for one size: where it has any alpha, the halo's and
-    // the ring's alpha and the direction from the centre.
-    struct Field {
-        QSizeF shape;
+    // the ring's alpha and the direction from the centre. Worked out once
+    // for each size and shared by the renderers that draw at it (a view
+    // built afresh for the same size, such as the command bar on each open,
+    // does not work them out again).
+    struct Shape {
+        QSizeF size;
         qreal radius = -1;
         qreal scale = 0;
         QList<QRectF> covered; // relative to the shape's top left
         QPointF origin;        // the image's top left relative to the shape's, points
-        QImage image;          // the frame, ARGB32 premultiplied
+        QSize pixels;          // the image's size
         struct Run {
             int y;
             int x;
@@ -94,6 +98,11 @@ private:
         std::vector<uchar> halo;
         std::vector<uchar> ring;
         std::vector<quint16> direction; // 0..kTurn-1, clockwise from +x
+    };
+    // One renderer's frame over a shape.
+    struct Field {
+        std::shared_ptr<const Shape> shape;
+        QImage image; // the frame, ARGB32 premultiplied
         // Halo and ring combined at the opacities last drawn: only a fade
         // changes them, so a turning frame only looks the colours up.
         std::vector<uchar> alpha;
@@ -110,8 +119,12 @@ private:
     static constexpr int kTurn = 1 << kTurnBits;
     static const std::vector<QRgb>& shades();
 
+    // The shape's pixels for this size, from those recently worked out or
+    // anew (`covered` relative to the shape's top left, none empty).
+    static std::shared_ptr<const Shape> shapeFor(QSizeF size, qreal cornerRadius, qreal scale,
+                                                 const QList<QRectF>& covered);
     // Fills `f`'s runs, alphas and directions: the pixels where the halo `mask` or the `ring` shows, outside `skip`.
-    static void collectRuns(Field& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip, QPointF centre);
+    static void collectRuns(Shape& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip, QPointF centre);
     void fill(qreal angle, qreal haloOpacity, qreal ringOpacity);
     void combine(qreal haloOpacity, qreal ringOpacity);
 

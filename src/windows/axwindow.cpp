@@ -136,11 +136,11 @@ std::optional<QUrl> AXWindow::documentURL() const
 
 Registration AXWindow::observeMoves(MoveObserver& observer) { return processWide<MoveObserver>().set(observer); }
 
-bool AXWindow::setFrame(const Rect& target) const
+bool AXWindow::setFrame(const Rect& target, const std::optional<Rect>& from) const
 {
     AXActionScope scope;
     if (MoveObserver* observer = processWide<MoveObserver>().get())
-        if (const auto current = frame())
+        if (const auto current = from ? from : frame())
             observer->willMove(app.pid, *current, target);
     if (AXActionScope::isUnresponsive(app.pid))
         return false;

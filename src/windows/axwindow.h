@@ -42,8 +42,11 @@ struct AXWindow {
     // Moves and resizes the window: tells the move observer first (when the
     // current frame can be read), then sets the frame (Accessibility's
     // `setFrame`) with the application's "AXEnhancedUserInterface" off
-    // meanwhile. True when the position was set.
-    bool setFrame(const Rect& frame) const;
+    // meanwhile. True when the position was set. `from` is where the window
+    // stands when the caller has just read it: the observer is told that
+    // without asking the window again, which keeps two reads off the way
+    // from a hot key to the move.
+    bool setFrame(const Rect& frame, const std::optional<Rect>& from = std::nullopt) const;
     // Makes `observer` the one told of every move by setFrame() until the
     // handle goes.
     [[nodiscard]] static Registration observeMoves(MoveObserver& observer);

@@ -144,9 +144,10 @@ UnitRect WindowManager::currentUnit(const QString& identity, const Rect& frame, 
 }
 
 std::optional<WindowManager::Landing> WindowManager::setFrameInside(const AXWindow& window, const Rect& frame,
-                                                                    const Rect& area, double gap)
+                                                                    const Rect& area, double gap,
+                                                                    const std::optional<Rect>& from)
 {
-    if (!window.setFrame(frame))
+    if (!window.setFrame(frame, from))
         return std::nullopt;
     const Rect settled = window.frame().value_or(frame);
     // A window that would not shrink to the frame (a minimum size) may now
@@ -154,7 +155,7 @@ std::optional<WindowManager::Landing> WindowManager::setFrameInside(const AXWind
     if (settled.width <= frame.width + kPlacedTolerance && settled.height <= frame.height + kPlacedTolerance)
         return Landing{frame, settled};
     const Rect inside = keptInside(settled, area, gap);
-    if (inside.near(settled, 0.5) || !window.setFrame(inside))
+    if (inside.near(settled, 0.5) || !window.setFrame(inside, settled))
         return Landing{frame, settled};
     return Landing{inside, window.frame().value_or(inside)};
 }
@@ -199,7 +200,7 @@ std::optional<Rect> WindowManager::place(const ArrowContext& context, const Unit
 {
     const bool zoned = placing != Placing::free;
     const double g = zoned ? gap() : 0;
-    const auto landing = setFrameInside(context.window, unit.rect(display.area, g), display.area, g);
+    const auto landing = setFrameInside(context.window, unit.rect(display.area, g), display.area, g, context.frame);
     if (!landing) {
         fail(kNotMovedMessage);
         return std::nullopt;
@@ -363,7 +364,7 @@ std::vector<WindowManager::Arranged> WindowManager::arrange(const std::vector<st
     for (std::size_t i = 0; i < zones.size(); ++i) {
         const auto& [window, unit] = zones[i];
         const auto before = window.frame();
-        const auto landing = setFrameInside(window, unit.rect(display.area, g), display.area, g);
+        const auto landing = setFrameInside(window, unit.rect(display.area, g), display.area, g, before);
         if (!landing)
             continue;
         const std::uint64_t serial = nextSerial_++;

@@ -181,7 +181,9 @@ private:
     std::optional<Rect> place(const ArrowContext& context, const UnitRect& unit, const Display& display,
                               Placing placing = Placing::learnt);
     std::optional<Rect> putBack(const ArrowContext& context);
-    std::optional<Landing> setFrameInside(const AXWindow& window, const Rect& frame, const Rect& area, double gap);
+    // `from`: where the window stands, when just read.
+    std::optional<Landing> setFrameInside(const AXWindow& window, const Rect& frame, const Rect& area, double gap,
+                                          const std::optional<Rect>& from = std::nullopt);
     // The window's placement while it still stands there, else none.
     const Placement* standing(const QString& identity, const Rect& frame, const Display& display) const;
     UnitRect currentUnit(const QString& identity, const Rect& frame, const Display& display) const;

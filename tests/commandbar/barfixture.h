@@ -62,7 +62,11 @@ protected:
     }
 
     CommandBarModel& model() { return bar.model(); }
-    CommandBarView* view() const { return bar.panel() ? bar.panel()->findChild<CommandBarView*>() : nullptr; }
+    // The view shown now (the one it replaced may still await deletion).
+    CommandBarView* view() const
+    {
+        return bar.panel() && bar.panel()->content() ? bar.panel()->content()->findChild<CommandBarView*>() : nullptr;
+    }
     TaskField* field() const { return view() ? view()->field() : nullptr; }
 
     void open()

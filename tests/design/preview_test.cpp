@@ -1,12 +1,15 @@
 #include "designfixture.h"
 
 #include "design/displaypreview.h"
+#include "design/environment.h"
 #include "design/miniwindow.h"
 #include "design/miniwindowmodel.h"
 #include "design/wallpaper.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tavrin;
@@ -159,6 +162,51 @@ TEST_F(DisplayPreviewFade, ItemsThatComeAndGoFadeWhenAnimated)
     appearance.setReduceMotion(true);
     preview.setItems({}, true);
     EXPECT_EQ(clock.pending(), 0u);
+}
+
+// A settled picture is reused between previews and paints: whatever it
+// shows that changes draws it anew, as painting it afresh draws it.
+TEST_F(DisplayPreviewFade, AReusedPictureFollowsEverythingItShows)
+{
+    using Items = QList<DisplayPreview::Item>;
+    const Items two = {{"a", "Safari", UnitRect(0, 0, 0.5, 1)}, {"b", "Xcode", UnitRect(0.5, 0, 0.5, 1)}};
+    auto shown = [](DisplayPreview& preview) {
+        QImage image(preview.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        preview.render(&image, {}, {}, QWidget::DrawChildren);
+        return image;
+    };
+    auto painted = [](const DisplayPreview& preview, const Items& items) {
+        QImage image(preview.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        DisplayPreview::paint(painter, preview.rect(), 1.6, items, {}, 1.5, 6, Environment::colorScheme(&preview),
+                              Environment::theme(&preview));
+        return image;
+    };
+    const Items moved = {two[0], {"b", "Xcode", UnitRect(0.5, 0.5, 0.5, 0.5)}};
+    const Items other = {two[0], {"b", "Notes", two[1].rect}};
+    const struct {
+        const char* change;
+        std::function<void(DisplayPreview&)> apply;
+        Items items;
+    } cases[] = {
+        {"none", [](DisplayPreview&) {}, two},
+        {"a window moved", [&](DisplayPreview& p) { p.setItems(moved); }, moved},
+        {"another application", [&](DisplayPreview& p) { p.setItems(other); }, other},
+        {"the scheme", [&](DisplayPreview&) { appearance.setColorScheme(ColorScheme::light); }, two},
+        {"no title-bar buttons", [&](DisplayPreview&) { appearance.setTitleBarButtons(false); }, two},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        DisplayPreview first(1.6, two, 1.5, 6);
+        first.resize(160, 100);
+        shown(first); // the picture before the change, kept
+        DisplayPreview preview(1.6, two, 1.5, 6);
+        preview.resize(160, 100);
+        c.apply(preview);
+        EXPECT_EQ(shown(preview), painted(preview, c.items));
+    }
 }
 
 TEST(Wallpaper, SchemeChoosesTheColours)

@@ -101,13 +101,16 @@ TEST(WindowManagerRoundTrip, AFreeWindowComesBackExactlyWhateverTheVisibleAreasP
 {
     // The first display has the 24-point menu bar; its size and docks of
     // even and odd heights give visible areas of both parities, on both
-    // displays.
+    // displays. A smaller second display (768 points high) is where a frame
+    // read back there instead of the unit given would land a point off on
+    // the way back ([100,99,900,701] on a visible height of 1093).
     struct Case {
         int width, height, dock, otherDock, otherHeight;
     };
     for (const Case& c : {Case{3440, 1440, 64, 0, 1117}, Case{3440, 1440, 63, 0, 1117}, Case{3440, 1440, 0, 0, 1080},
                           Case{3440, 1440, 63, 37, 1081}, Case{3440, 1440, 64, 1, 1000}, Case{1728, 1117, 0, 0, 1440},
-                          Case{1728, 1117, 0, 64, 1440}, Case{1728, 1118, 0, 0, 1117}}) {
+                          Case{1728, 1117, 0, 64, 1440}, Case{1728, 1118, 0, 0, 1117}, Case{1728, 1117, 0, 0, 768},
+                          Case{1728, 1117, 1, 0, 768}}) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " dock " << c.dock);
         const QByteArray desk = QStringLiteral(R"({"trusted": true, "frontmost": "Finder",
           "displays": [{"name": "A", "frame": [0, 0, %4, %5], "number": 1, "dock": %1},
