@@ -250,6 +250,11 @@ int IntentClient::main(int argc, char** argv, const QString& settingsPath)
         QTextStream in(stdin);
         words << in.readLine();
     }
+    // Qt's bus thread may still dispatch a message while the program's
+    // statics are torn down at exit, and it looks up the types of the bus
+    // then. Registering one before the bus starts makes the table of types
+    // outlive the bus thread (statics end in the reverse of their making).
+    qMetaTypeId<QDBusMessage>();
     const Outcome outcome = run(words, QDBusConnection::sessionBus(), IntentService::serviceName(settingsPath));
     if (!outcome.out.isEmpty())
         std::fputs(qPrintable(outcome.out), stdout);
