@@ -80,8 +80,9 @@ protected:
     QString recordedSettings() const { return dir_.filePath(QStringLiteral("settings.txt")); }
     QByteArray readWhenWritten(const QString& path)
     {
+        // The writer makes the file, then fills it: one opening, read once filled.
         QFile f(path);
-        if (!waitUntil([&] { return f.open(QIODevice::ReadOnly) && f.size() > 0; }))
+        if (!waitUntil([&] { return (f.isOpen() || f.open(QIODevice::ReadOnly)) && f.size() > 0; }))
             return {};
         return f.readAll();
     }
