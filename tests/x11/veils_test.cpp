@@ -10,6 +10,7 @@
 // kept as an artifact.
 
 #include "programtest.h"
+#include "support/sanitised.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,20 +26,7 @@
 namespace tavrin {
 namespace {
 
-// The address sanitiser keeps freed memory aside for a while (its
-// quarantine, up to 256 MB), so a sanitised program's RSS grows with any
-// churn and says nothing of what it keeps.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitised = true;
-#else
-constexpr bool kSanitised = false;
-#endif
-#elif defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitised = true;
-#else
-constexpr bool kSanitised = false;
-#endif
+using testing::kSanitised;
 
 // Openbox as users have it: a press on a title bar raises the window and a
 // drag moves it; a drag by the bottom right corner resizes it; a press
