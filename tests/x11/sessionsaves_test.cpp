@@ -64,6 +64,22 @@ protected:
         return out;
     }
 
+    // The test's own data folder, with Chromium installed in it.
+    QString dataWithChromium()
+    {
+        const QString data = home_.filePath("data");
+        write(data + "/applications/chromium.desktop",
+              "[Desktop Entry]\nType=Application\nName=Chromium\nStartupWMClass=Chromium\nExec=chromium %U\n");
+        return data;
+    }
+    // What the screen saver on `saver` tells the program when the screen locks.
+    static void lockScreen(QDBusConnection& saver)
+    {
+        saver.send(
+            QDBusMessage::createSignal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged")
+            << true);
+    }
+
     static bool writeFile(const QString& path, const QByteArray& bytes)
     {
         QFile f(path);
@@ -84,9 +100,7 @@ TEST_F(X11SessionSavesTest, ALockThenAQuitKeepEveryTabAndFolder)
 
     // A running Chromium with one window of two web tabs, installed in the
     // test's own data folder.
-    const QString data = home_.filePath("data");
-    write(data + "/applications/chromium.desktop",
-          "[Desktop Entry]\nType=Application\nName=Chromium\nStartupWMClass=Chromium\nExec=chromium %U\n");
+    const QString data = dataWithChromium();
     sessionfiles::Chromium file;
     file.tabWindow(1, 10).tabIndex(10, 0).navigation(10, 0, "https://mail.example/", "Inbox");
     file.tabWindow(1, 11).tabIndex(11, 1).navigation(11, 0, "https://docs.example/", "Docs");
@@ -112,9 +126,7 @@ TEST_F(X11SessionSavesTest, ALockThenAQuitKeepEveryTabAndFolder)
     }
     ASSERT_TRUE(startTavrin()) << output_.toStdString();
 
-    saver.send(
-        QDBusMessage::createSignal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged")
-        << true);
+    lockScreen(saver);
     ASSERT_TRUE(waitUntil([&] { return !itemOf("Chromium").isEmpty() && folders().size() == 2; }))
         << stored("savedWorkspaces").toByteArray().toStdString();
     const QJsonArray tabs{"https://mail.example/", "https://docs.example/"};
@@ -140,9 +152,7 @@ TEST_F(X11SessionSavesTest, AHostileSessionFileNeitherHoldsUpTheSaveNorTheQuit)
         GTEST_SKIP() << "no bus could be started: " << session.problem().toStdString();
     QDBusConnection saver = session.connect(QStringLiteral("screen-saver"));
     ASSERT_TRUE(saver.registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
-    const QString data = home_.filePath("data");
-    write(data + "/applications/chromium.desktop",
-          "[Desktop Entry]\nType=Application\nName=Chromium\nStartupWMClass=Chromium\nExec=chromium %U\n");
+    const QString data = dataWithChromium();
     write(data + "/applications/firefox-esr.desktop",
           "[Desktop Entry]\nType=Application\nName=Firefox ESR\nExec=firefox-esr %u\n");
     // Both browsers run, each with a window.
@@ -193,9 +203,7 @@ TEST_F(X11SessionSavesTest, AHostileSessionFileNeitherHoldsUpTheSaveNorTheQuit)
         output_.clear();
         ASSERT_TRUE(startTavrin()) << output_.toStdString();
 
-        saver.send(
-            QDBusMessage::createSignal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged")
-            << true);
+        lockScreen(saver);
         // The save ends, with a bounded answer or none.
         ASSERT_TRUE(waitUntil([&] { return !savedItems().isEmpty(); }))
             << stored("savedWorkspaces").toByteArray().toStdString();
