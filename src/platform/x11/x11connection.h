@@ -111,6 +111,9 @@ public:
     // Reads what the server has sent and hands it to the early handlers now:
     // for long work on the main loop that would keep them waiting.
     void serviceEarly();
+    // Whether an early handler is running: events read meanwhile reach the
+    // early handlers only after it returns.
+    bool earlyHandlersRunning() const { return earlyRunning_; }
 
     // Adds to the events this connection selects on a window (the masks of
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window

@@ -128,7 +128,65 @@ X11Windows::X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* pa
     if (mode_ == Mode::readingOnly)
         return;
     conn_.selectInput(conn_.root(), XCB_EVENT_MASK_PROPERTY_CHANGE);
+    conn_.addEarlyHandler(this, [this](const xcb_generic_event_t& ev) { dropChanged(ev); });
     conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
+}
+
+void X11Windows::dropChanged(const xcb_generic_event_t& event)
+{
+    // Stamped whether or not something was kept: a read under way when the
+    // change came may have been answered before it.
+    auto changed = [this](xcb_window_t id, unsigned needs) {
+        if (!watched_.contains(id))
+            return;
+        changedAt_[id] = ++changes_;
+        if (auto it = kept_.find(id); it != kept_.end() && !(it->needs &= ~needs))
+            kept_.erase(it);
+    };
+    switch (event.response_type & 0x7f) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (p.window != conn_.root()) {
+            changed(p.window, needAll);
+        } else {
+            keptRoot_.reset();
+            rootChangedAt_ = ++changes_;
+        }
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        // A move or a new size changes the frame and nothing else read.
+        const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (watched_.contains(c.window)) {
+            changed(c.window, needFrame);
+        } else if (auto it = clients_.constFind(c.window); it != clients_.cend()) {
+            changed(*it, needFrame);
+        } else if (c.event == conn_.root() || c.window == conn_.root()) {
+            // A top-level that is no known frame may hold a client deeper
+            // down, and a new screen size may move them all.
+            for (xcb_window_t id : kept_.keys())
+                changed(id, needFrame);
+            allChangedAt_ = ++changes_;
+        }
+        break;
+    }
+    case XCB_REPARENT_NOTIFY:
+        changed(reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window, needAll);
+        break;
+    case XCB_MAP_NOTIFY: changed(reinterpret_cast<const xcb_map_notify_event_t&>(event).window, needAll); break;
+    case XCB_UNMAP_NOTIFY: changed(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window, needAll); break;
+    case XCB_DESTROY_NOTIFY: changed(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window, needAll); break;
+    default: break;
+    }
+}
+
+bool X11Windows::keptIsCurrent()
+{
+    // Inside an early handler, events read now reach this one only later.
+    if (mode_ != Mode::watching || !conn_.isAlive() || conn_.earlyHandlersRunning())
+        return false;
+    conn_.serviceEarly();
+    return true;
 }
 
 void X11Windows::handleEvent(const xcb_generic_event_t& event)
@@ -170,6 +228,8 @@ void X11Windows::handleEvent(const xcb_generic_event_t& event)
 
 void X11Windows::forget(xcb_window_t id)
 {
+    kept_.remove(id);
+    changedAt_.remove(id);
     watched_.remove(id);
     pids_.remove(id);
     classes_.remove(id);
@@ -188,6 +248,10 @@ void X11Windows::watch(xcb_window_t id)
 
 std::optional<X11Windows::RootState> X11Windows::rootState(double timeout)
 {
+    if (keptRoot_ && keptIsCurrent() && keptRoot_)
+        return keptRoot_;
+    const bool keep = keptIsCurrent();
+    const std::uint64_t since = changes_;
     const auto& e = *conn_.ewmh();
     const xcb_window_t root = conn_.root();
     const xcb_get_property_cookie_t cookies[] = {
@@ -211,11 +275,15 @@ std::optional<X11Windows::RootState> X11Windows::rootState(double timeout)
     s.frontToBack.assign(stacking.rbegin(), stacking.rend());
     s.active = v[2].empty() ? 0 : v[2][0];
     s.desktop = v[3].empty() ? 0 : v[3][0];
+    if (keep && rootChangedAt_ <= since)
+        keptRoot_ = s;
     return s;
 }
 
 std::optional<xcb_window_t> X11Windows::activeWindow(double timeout)
 {
+    if (keptRoot_ && keptIsCurrent() && keptRoot_)
+        return keptRoot_->active;
     auto cookie = conn_.requestProperty(conn_.root(), conn_.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
     if (!conn_.sync(timeout)) {
         xcb_discard_reply(conn_.xcb(), cookie.sequence);
@@ -238,6 +306,7 @@ X11Windows::Cookies X11Windows::request(xcb_window_t w, unsigned needs)
     auto* c = conn_.xcb();
     const auto& e = *conn_.ewmh();
     Cookies k;
+    k.needs = needs;
     watch(w);
     k.geometry = xcb_get_geometry(c, w);
     if (needs & needFrame) {
@@ -272,12 +341,12 @@ X11Windows::Cookies X11Windows::request(xcb_window_t w, unsigned needs)
     return k;
 }
 
-void X11Windows::discard(const std::vector<Cookies>& cookies, unsigned needs)
+void X11Windows::discard(const std::vector<Cookies>& cookies)
 {
     auto* c = conn_.xcb();
     for (const Cookies& k : cookies) {
         xcb_discard_reply(c, k.geometry.sequence);
-        if (needs & needFrame)
+        if (k.needs & needFrame)
             xcb_discard_reply(c, k.origin.sequence);
         if (k.tree)
             xcb_discard_reply(c, k.tree->sequence);
@@ -299,29 +368,51 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
         frames_.clear();
         clients_.clear();
     }
-    std::vector<Cookies> cookies;
-    cookies.reserve(ids.size());
-    for (xcb_window_t w : ids)
-        cookies.push_back(request(w, needs));
-    if (!conn_.sync(timeout)) {
-        discard(cookies, needs);
-        return std::nullopt;
-    }
     std::vector<X11WindowInfo> out(ids.size());
-    std::vector<std::size_t> missingPid;
+    // Windows kept with all that is needed are answered from there; the
+    // others are read with what was kept of them too, so that a read of
+    // other needs does not lose it.
+    const bool keep = keptIsCurrent();
+    const std::uint64_t since = changes_;
+    std::vector<std::size_t> asked;
+    std::vector<Cookies> cookies;
     for (std::size_t i = 0; i < ids.size(); ++i) {
         out[i].id = ids[i];
+        const auto it = keep ? kept_.constFind(ids[i]) : kept_.cend();
+        if (it != kept_.cend() && (it->needs & needs) == needs) {
+            out[i] = it->info;
+            continue;
+        }
+        asked.push_back(i);
+        cookies.push_back(request(ids[i], needs | (it != kept_.cend() ? it->needs : 0)));
+    }
+    if (asked.empty())
+        return out;
+    if (!conn_.sync(timeout)) {
+        discard(cookies);
+        return std::nullopt;
+    }
+    std::vector<std::size_t> missingPid;
+    for (std::size_t j = 0; j < asked.size(); ++j) {
         bool pidMissing = false;
-        if (decode(out[i], cookies[i], needs, &pidMissing) && pidMissing)
-            missingPid.push_back(i);
+        if (decode(out[asked[j]], cookies[j], &pidMissing) && pidMissing)
+            missingPid.push_back(asked[j]);
     }
     if (!missingPid.empty())
         resolvePids(out, missingPid, timeout);
+    // Not kept: a read that found the frame only now (its moves were not yet
+    // told of when it was read), or one of a window without a known pid
+    // (asked again each time).
+    for (std::size_t j = 0; keep && allChangedAt_ <= since && j < asked.size(); ++j)
+        if (const X11WindowInfo& info = out[asked[j]];
+            info.exists && info.pid > 0 && !cookies[j].tree && changedAt_.value(info.id) <= since)
+            kept_.insert(info.id, {info, cookies[j].needs});
     return out;
 }
 
-bool X11Windows::decode(X11WindowInfo& info, Cookies& k, unsigned needs, bool* pidMissing)
+bool X11Windows::decode(X11WindowInfo& info, Cookies& k, bool* pidMissing)
 {
+    const unsigned needs = k.needs;
     auto* c = conn_.xcb();
     XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
     XcbReply<xcb_translate_coordinates_reply_t> origin;

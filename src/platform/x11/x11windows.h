@@ -64,6 +64,13 @@ struct X11AppIdentity {
 
 // The managed client windows of the window manager and what the system reads
 // of them. Reads are batched into one round trip, bounded by a time-out.
+//
+// Watching, what was read is kept until the server tells of a change to it
+// (an event that reaches this connection after the reply it was read from),
+// and read again only then: a hot key finds the focused window and its frame
+// without a round trip. Before answering from what it keeps, it takes what
+// the server has sent so far, so that it never answers older than a round
+// trip made at that moment would, but for changes still on their way.
 class X11Windows : public QObject {
     Q_OBJECT
 public:
@@ -87,7 +94,7 @@ public:
     X11Windows(X11Connection& conn, DesktopEntries& entries, QObject* parent = nullptr, Mode mode = Mode::watching);
 
     // What the root window says of the managed windows, read in one round
-    // trip; none when the server timed out.
+    // trip (or kept from the last, watching); none when the server timed out.
     struct RootState {
         std::vector<xcb_window_t> mapped;      // in the order they were first mapped
         std::vector<xcb_window_t> frontToBack; // the stacking order, top first
@@ -149,6 +156,7 @@ signals:
 private:
     // The replies one read waits for, per window.
     struct Cookies {
+        unsigned needs = 0;
         xcb_get_geometry_cookie_t geometry{};
         xcb_translate_coordinates_cookie_t origin{};
         std::optional<xcb_query_tree_cookie_t> tree;
@@ -156,15 +164,21 @@ private:
             desktop, extents, hints, opacity;
     };
     Cookies request(xcb_window_t w, unsigned needs);
-    void discard(const std::vector<Cookies>& cookies, unsigned needs);
+    void discard(const std::vector<Cookies>& cookies);
     // Fills `info` (its id set) from the replies; false when the window has
     // gone. `pidMissing`: the window sets no _NET_WM_PID that is not known.
-    bool decode(X11WindowInfo& info, Cookies& cookies, unsigned needs, bool* pidMissing);
+    bool decode(X11WindowInfo& info, Cookies& cookies, bool* pidMissing);
     // Keeps the parent the query found for `client` as its frame (watched too), unless it is the root.
     void noteFrame(xcb_window_t client, xcb_query_tree_cookie_t cookie);
     // The pids of windows that set none, from the server (X-Resource).
     void resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout);
     void handleEvent(const xcb_generic_event_t& event);
+    // Drops what was kept of what `event` says has changed; called as soon
+    // as the event is read, before anyone reads again.
+    void dropChanged(const xcb_generic_event_t& event);
+    // Whether what was kept may be answered now (having first taken in what
+    // the server has sent).
+    bool keptIsCurrent();
     void watch(xcb_window_t id);
     void forget(xcb_window_t id);
 
@@ -177,6 +191,19 @@ private:
     QSet<xcb_window_t> watched_;
     QHash<xcb_window_t, xcb_window_t> frames_;  // client → frame (the top-level window that holds it)
     QHash<xcb_window_t, xcb_window_t> clients_; // frame → client
+    // What was read of each window, and which needs it covers (watching).
+    struct Kept {
+        X11WindowInfo info;
+        unsigned needs = 0;
+    };
+    QHash<xcb_window_t, Kept> kept_;
+    std::optional<RootState> keptRoot_;
+    // The changes told of, counted, and the last that touched each window,
+    // the root's properties and all windows: a read during which one came
+    // may have been answered before it, and is not kept.
+    std::uint64_t changes_ = 0;
+    QHash<xcb_window_t, std::uint64_t> changedAt_;
+    std::uint64_t rootChangedAt_ = 0, allChangedAt_ = 0;
     std::vector<xcb_atom_t> knownTypes_;
     xcb_atom_t opacityAtom_ = XCB_ATOM_NONE;
 };

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <unistd.h>
+#include <xcb/xcbext.h>
 
 namespace tavrin {
 
@@ -223,9 +224,18 @@ void X11WindowServer::read()
     const unsigned needs = X11Windows::needClass | X11Windows::needType | X11Windows::needState | X11Windows::needFrame
                            | X11Windows::needOpacity;
     const auto infos = root ? windows_.read(root->frontToBack, needs) : std::nullopt;
-    XcbReply<xcb_query_tree_reply_t> children(infos ? xcb_query_tree_reply(conn.xcb(), tree, nullptr) : nullptr);
-    if (!infos) {
+    // What the windows kept answer makes no round trip: the tree's reply
+    // may still be on its way.
+    void* answer = nullptr;
+    xcb_generic_error_t* refused = nullptr;
+    const bool here = infos && xcb_poll_for_reply(conn.xcb(), tree.sequence, &answer, &refused);
+    std::free(refused);
+    XcbReply<xcb_query_tree_reply_t> children(static_cast<xcb_query_tree_reply_t*>(answer));
+    if (infos && !here && conn.sync())
+        children.reset(xcb_query_tree_reply(conn.xcb(), tree, nullptr));
+    else if (!here)
         xcb_discard_reply(conn.xcb(), tree.sequence);
+    if (!infos) {
         stale_ = true; // timed out: ask again next time
         return;
     }
