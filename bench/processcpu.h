@@ -21,6 +21,26 @@ inline double threadCpuSeconds(qint64 pid, const QString& tid)
     return double(f.readAll().split(' ').value(0).toLongLong()) / 1e9;
 }
 
+// How many times thread `tid` of process `pid` has been put on a CPU (each
+// wake-up at least once); 0 when it cannot be read.
+inline double threadRuns(qint64 pid, const QString& tid)
+{
+    QFile f(QStringLiteral("/proc/%1/task/%2/schedstat").arg(pid).arg(tid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.readAll().trimmed().split(' ').value(2).toDouble();
+}
+
+// The same summed over all threads of process `pid`.
+inline double runs(qint64 pid)
+{
+    double total = 0;
+    for (const QString& tid :
+         QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        total += threadRuns(pid, tid);
+    return total;
+}
+
 // The time all threads of process `pid` have spent on a CPU, in seconds; 0
 // when it cannot be read. Threads that have ended no longer count: compare
 // two readings over a time in which the program keeps its threads (Qt's pool

@@ -8,13 +8,16 @@
 // system time over the wall time measured, from every thread's scheduler
 // clock; cpu_percent_ticks is the same from the process's clock ticks, which
 // also count threads that ended meanwhile (in steps of 10 ms), and
-// main_thread_percent the main thread's part. `moves`
+// main_thread_percent the main thread's part; wakes_per_s and
+// main_thread_wakes_per_s count how often the program's threads, and its
+// main thread, were put on a CPU, each wake-up at least once. `moves`
 // counts the window manager's moves of the frames seen meanwhile: a drag
 // that moved nothing measured nothing. A second benchmark gives the
 // program's peak memory with thirty private windows through twenty layouts,
 // and its idle share with them covered; a third watches a plain window in
 // front of a covered one, which must never show a cover, while the covered
-// one moves below it and covering goes off and on.
+// one moves below it and covering goes off and on. TAVRIN_BENCH_PROGRAM
+// names another build of the program to measure the same way.
 #include "platform/linux/plistdefaults.h"
 #include "platform/x11/x11connection.h"
 #include "processcpu.h"
@@ -185,7 +188,8 @@ void startTavrin(QProcess& tavrin, const XvfbSession& session, const QTemporaryD
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     tavrin.setProcessEnvironment(env);
     tavrin.setStandardOutputFile(QProcess::nullDevice());
-    tavrin.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
+    const QString program = qEnvironmentVariable("TAVRIN_BENCH_PROGRAM", QStringLiteral(TAVRIN_BINARY));
+    tavrin.start(program, {QStringLiteral("--desktop"), QStringLiteral("x11")});
     QThread::sleep(3); // started, its hot keys held
 }
 
@@ -250,13 +254,15 @@ void BM_ProgramCoveringCpuX11(benchmark::State& state)
     }
     QThread::sleep(2); // past the switch's animations
     MoveCounter moves(session->display());
-    double used = 0, main = 0, ticks = 0, seconds = 0;
+    double used = 0, main = 0, ticks = 0, seconds = 0, mainRuns = 0, allRuns = 0;
     const QString mainThread = QString::number(tavrin.processId());
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
         const double before = bench::cpuSeconds(tavrin.processId()), ticksBefore = tickSeconds(tavrin.processId());
         const double mainBefore = bench::threadCpuSeconds(tavrin.processId(), mainThread);
+        const double mainRunsBefore = bench::threadRuns(tavrin.processId(), mainThread);
+        const double allRunsBefore = bench::runs(tavrin.processId());
         if (dragging)
             run(*session, QStringLiteral("xdotool"), dragSteps(grip), 120000);
         else
@@ -264,12 +270,16 @@ void BM_ProgramCoveringCpuX11(benchmark::State& state)
         used = bench::cpuSeconds(tavrin.processId()) - before;
         main = bench::threadCpuSeconds(tavrin.processId(), mainThread) - mainBefore;
         ticks = tickSeconds(tavrin.processId()) - ticksBefore;
+        mainRuns = bench::threadRuns(tavrin.processId(), mainThread) - mainRunsBefore;
+        allRuns = bench::runs(tavrin.processId()) - allRunsBefore;
         seconds = double(wall.nsecsElapsed()) / 1e9;
         state.SetIterationTime(seconds);
     }
     state.counters["cpu_percent"] = used / seconds * 100;
     state.counters["cpu_percent_ticks"] = ticks / seconds * 100;
     state.counters["main_thread_percent"] = main / seconds * 100;
+    state.counters["main_thread_wakes_per_s"] = mainRuns / seconds;
+    state.counters["wakes_per_s"] = allRuns / seconds;
     state.counters["moves"] = moves.take();
     state.counters["still_covered"] = coveredAt(*conn, grip);
     endTavrin(tavrin);

@@ -1,8 +1,10 @@
+#include "platform/sim/simclock.h"
 #include "platform/windowserver.h"
 #include "platform/x11/x11windowserver.h"
 #include "support/x11/x11fixture.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tavrin {
 namespace {
@@ -128,6 +130,83 @@ TEST_F(X11WindowServerTest, MovesAreListedFromTheServersEventsWithoutReadingTheW
     EXPECT_EQ(server.reads(), reads);
     EXPECT_EQ(server.onScreenWindows().size(), 2u);
     EXPECT_EQ(bounds(b->window()), frameWindowGeometry(b->window()));
+}
+
+// A drag's moves reach the handlers a batch at a time, on the clock; a
+// change of any other kind (here a property; a hot key alike) comes at once,
+// after the moves held back before it, in the order the server sent them.
+TEST_F(X11WindowServerTest, MovesWaitForTheirBatchAndAnythingElseEndsItAtOnce)
+{
+    X11Connection& conn = desktop_->connection();
+    SimClock batches; // moves only when told
+    struct Restore {
+        X11Connection& conn;
+        Clock* clock;
+        ~Restore() { conn.batchMovesOn(clock); }
+    } restore{conn, &clock_};
+    conn.batchMovesOn(&batches);
+
+    // A window of the test's own that no window manager frames, so that
+    // each move is one ConfigureNotify of the root's child.
+    xcb_connection_t* c = probe_->xcb();
+    const xcb_window_t w = xcb_generate_id(c);
+    const std::uint32_t values[] = {1};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, probe_->root(), 0, 0, 50, 50, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
+    std::vector<int> seen; // the window's x at each move; -1 for the property
+    QObject owner;
+    conn.addEventHandler(&owner, [&](const xcb_generic_event_t& e) {
+        const auto& m = reinterpret_cast<const xcb_configure_notify_event_t&>(e);
+        if ((e.response_type & 0x7f) == XCB_CONFIGURE_NOTIFY && m.window == w && m.event == conn.root())
+            seen.push_back(m.x);
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(e);
+        if ((e.response_type & 0x7f) == XCB_PROPERTY_NOTIFY && p.window == conn.root()
+            && p.atom == XCB_ATOM_CUT_BUFFER0)
+            seen.push_back(-1);
+    });
+    auto move = [&](std::int32_t x) {
+        const std::uint32_t to = std::uint32_t(x);
+        xcb_configure_window(c, w, XCB_CONFIG_WINDOW_X, &to);
+        probe_->flush();
+    };
+    auto moved = [&](int x) { return std::find(seen.begin(), seen.end(), x) != seen.end(); };
+    // What was seen of the moves to below 100 and the property, in order.
+    auto watched = [&] {
+        std::vector<int> out;
+        std::copy_if(seen.begin(), seen.end(), std::back_inserter(out), [](int x) { return x < 100; });
+        return out;
+    };
+    // Moves alone (to 100 and on): once one has been handled with nothing
+    // else, the next ones are held back.
+    auto startBatch = [&] {
+        int x = 100;
+        return waitUntil([&] {
+            if (!conn.batching())
+                move(x++);
+            return conn.batching();
+        });
+    };
+
+    ASSERT_TRUE(startBatch());
+    move(11);
+    move(12);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, probe_->root(), XCB_ATOM_CUT_BUFFER0, XCB_ATOM_STRING, 8, 1, "x");
+    probe_->flush();
+    ASSERT_TRUE(waitUntil([&] { return moved(-1); }));
+    EXPECT_EQ(watched(), (std::vector<int>{11, 12, -1}));
+
+    ASSERT_TRUE(startBatch());
+    seen.clear();
+    move(21);
+    move(22);
+    ASSERT_TRUE(probe_->sync());
+    waitUntil([] { return false; }, 0.3);
+    EXPECT_FALSE(moved(21) || moved(22)); // not before the clock says
+    EXPECT_TRUE(waitUntil([&] {
+        batches.advance(X11Connection::kMoveBatch);
+        return moved(22);
+    }));
+    EXPECT_EQ(watched(), (std::vector<int>{21, 22}));
 }
 
 using X11AtomsTest = X11Test;

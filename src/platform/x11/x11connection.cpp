@@ -1,12 +1,15 @@
 #include "platform/x11/x11connection.h"
 
+#include "platform/clock.h"
 #include "platform/x11/compoundtext.h"
 
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <poll.h>
+#include <sys/socket.h>
 #include <xcb/randr.h>
 #include <xcb/xcbext.h>
 #include <xcb/xinput.h>
@@ -282,8 +285,13 @@ void X11Connection::dispatch()
 {
     dispatchScheduled_ = false;
     if (dispatching_)
-        return;
+        return; // the dispatch under way holds moves back or stops at its end
+    // The socket stays unwatched until this dispatch has seen whether only
+    // moves came again: batch after batch, a drag never watches it.
+    cancelBatchTimer();
     dispatching_ = true;
+    int handled = 0;
+    bool onlyMoves = true;
     // The socket is read once, not once for each event: what handlers' round
     // trips read meanwhile is queued in xcb already, and what comes later
     // wakes the loop again.
@@ -299,6 +307,8 @@ void X11Connection::dispatch()
             --earlySeen_;
         if (waitOffered_ > 0)
             --waitOffered_;
+        ++handled;
+        onlyMoves &= (event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY;
         if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY)
             masks_.remove(reinterpret_cast<const xcb_destroy_notify_event_t*>(event.get())->window);
         for (std::size_t i = 0; i < handlers_.size(); ++i) {
@@ -314,7 +324,76 @@ void X11Connection::dispatch()
         lostReported_ = true;
         notifier_->setEnabled(false);
         emit lost();
+        return;
     }
+    holdMoves(handled, onlyMoves);
+}
+
+void X11Connection::batchMovesOn(Clock* clock)
+{
+    endHold();
+    batchClock_ = clock;
+}
+
+void X11Connection::holdMoves(int handled, bool onlyMoves)
+{
+    if (!notifier_ || !batchClock_ || !batchWatched_ || handled == 0 || !onlyMoves || !isAlive()) {
+        endHold();
+        return;
+    }
+    holding_ = true;
+    if (notifier_->isEnabled())
+        notifier_->setEnabled(false);
+    // What came after the last read and before the watching thread could
+    // know of the batch is looked at here.
+    if (!onlyMovesUnread()) {
+        endHold();
+        return;
+    }
+    batchTimer_ = batchClock_->singleShot(kMoveBatch, this, [this] {
+        batchTimer_ = 0;
+        dispatch();
+    });
+}
+
+void X11Connection::cancelBatchTimer()
+{
+    if (batchTimer_) {
+        batchClock_->cancel(batchTimer_);
+        batchTimer_ = 0;
+    }
+}
+
+void X11Connection::endHold()
+{
+    cancelBatchTimer();
+    holding_ = false;
+    if (notifier_ && !lostReported_ && !notifier_->isEnabled())
+        notifier_->setEnabled(true);
+}
+
+void X11Connection::endBatchIfUrgent()
+{
+    if (!holding_ || onlyMovesUnread())
+        return;
+    if (holding_.exchange(false))
+        QMetaObject::invokeMethod(this, &X11Connection::dispatch, Qt::QueuedConnection);
+}
+
+bool X11Connection::onlyMovesUnread() const
+{
+    // Looked at, not taken: xcb reads them on the main thread as ever. Every
+    // event is 32 bytes; a reply or an extension's longer event is not a move.
+    std::array<std::uint8_t, 4096> bytes;
+    const ssize_t n = ::recv(xcb_get_file_descriptor(conn_), bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
+    if (n < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK;
+    if (n == 0 || n == ssize_t(bytes.size()))
+        return false; // the server went, or more came than a batch of moves
+    for (ssize_t at = 0; at < n; at += 32)
+        if ((bytes[std::size_t(at)] & 0x7f) != XCB_CONFIGURE_NOTIFY)
+            return false;
+    return true;
 }
 
 xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,

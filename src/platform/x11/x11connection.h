@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -20,6 +21,8 @@
 class QSocketNotifier;
 
 namespace tavrin {
+
+class Clock;
 
 // A reply of libxcb, freed with free().
 struct XcbFree {
@@ -115,6 +118,25 @@ public:
     // early handlers only after it returns.
     bool earlyHandlersRunning() const { return earlyRunning_; }
 
+    // Window moves in batches. A window manager's drag sends a ConfigureNotify
+    // for each pointer motion (some 240 a second); while nothing but moves
+    // comes, the main loop takes them every `kMoveBatch` seconds of `clock`
+    // instead of waking for each. Anything else (a hot key) ends the batch
+    // at once: a thread that wakes for the server anyway watches the socket
+    // for new data meanwhile and calls `endBatchIfUrgent` (see
+    // X11CoverKeeper). Without both a clock and such a thread, nothing is
+    // batched.
+    static constexpr double kMoveBatch = 0.016;
+    void batchMovesOn(Clock* clock);
+    void setBatchWatched(bool watched) { batchWatched_ = watched; }
+    int descriptor() const { return xcb_get_file_descriptor(conn_); }
+    // From any thread, when new data came on the socket: while moves are
+    // held back, wakes the main loop now unless the socket holds nothing but
+    // moves.
+    void endBatchIfUrgent();
+    // Whether moves are being held back now (for tests).
+    bool batching() const { return batchTimer_ != 0; }
+
     // Adds to the events this connection selects on a window (the masks of
     // XCB_EVENT_MASK_*, kept with those selected before); unchecked, a window
     // that is gone is ignored.
@@ -168,6 +190,14 @@ private:
     void runEarly();
     void scheduleDispatch();
     void dispatch();
+    // After a dispatch that handed out `handled` events, all moves if
+    // `onlyMoves`: holds the next ones back for a batch, or stops holding.
+    void holdMoves(int handled, bool onlyMoves);
+    void endHold();
+    void cancelBatchTimer();
+    // Whether the bytes waiting on the socket, not yet read, are all whole
+    // ConfigureNotify events (or none).
+    bool onlyMovesUnread() const;
 
     xcb_connection_t* conn_ = nullptr;
     xcb_screen_t* screen_ = nullptr;
@@ -199,6 +229,12 @@ private:
     bool lostReported_ = false;
     int cutShortOn_ = -1;
     bool othersIgnored_ = false;
+    Clock* batchClock_ = nullptr;
+    std::atomic<bool> batchWatched_{false};
+    std::uint64_t batchTimer_ = 0;
+    // Set while moves are held back; the watching thread clears it when it
+    // asks the main loop to wake, so that it asks once.
+    std::atomic<bool> holding_{false};
 };
 
 } // namespace tavrin

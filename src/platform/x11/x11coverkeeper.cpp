@@ -5,7 +5,7 @@
 
 #include <QDebug>
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <unistd.h>
 #include <xcb/shape.h>
 
@@ -16,7 +16,7 @@ constexpr std::uint32_t kClientMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVEN
 constexpr std::uint32_t kFrameMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
 } // namespace
 
-X11CoverKeeper::X11CoverKeeper(X11Connection& main)
+X11CoverKeeper::X11CoverKeeper(X11Connection& main) : main_(main)
 {
     QString error;
     own_ = X11Connection::open(main.displayName(), &error, X11Connection::Events::dropped);
@@ -28,7 +28,7 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main)
     // The shape extension's data is asked for now, in a bounded wait, not
     // by the first cover in the middle of a window's appearing.
     xcb_prefetch_extension_data(c_, &xcb_shape_id);
-    if (!own_ || !conn.sync() || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!own_ || !conn.sync() || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0 || !makeEpoll()) {
         if (!own_)
             qWarning("Covers are made on the main thread: %s", qPrintable(error));
         own_.reset();
@@ -39,17 +39,34 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main)
     watch(root_, kFrameMask);
     xcb_flush(c_);
     thread_ = std::thread([this] { run(); });
+    main_.setBatchWatched(true);
+}
+
+bool X11CoverKeeper::makeEpoll()
+{
+    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
+    if (epoll_ < 0)
+        return false;
+    // The main connection's socket edge-triggered: told of each new arrival,
+    // not again and again of what the main thread has not read yet.
+    epoll_event own{EPOLLIN, {.fd = xcb_get_file_descriptor(c_)}};
+    epoll_event wake{EPOLLIN, {.fd = wake_[0]}};
+    epoll_event main{EPOLLIN | EPOLLET, {.fd = main_.descriptor()}};
+    return ::epoll_ctl(epoll_, EPOLL_CTL_ADD, own.data.fd, &own) == 0
+           && ::epoll_ctl(epoll_, EPOLL_CTL_ADD, wake.data.fd, &wake) == 0
+           && ::epoll_ctl(epoll_, EPOLL_CTL_ADD, main.data.fd, &main) == 0;
 }
 
 X11CoverKeeper::~X11CoverKeeper()
 {
     if (thread_.joinable()) {
+        main_.setBatchWatched(false);
         stopping_ = true;
         const char byte = 0;
         [[maybe_unused]] const auto written = ::write(wake_[1], &byte, 1);
         thread_.join();
     }
-    for (int fd : wake_)
+    for (int fd : {wake_[0], wake_[1], epoll_})
         if (fd >= 0)
             ::close(fd);
     // The windows made on the own connection go with it.
@@ -228,14 +245,25 @@ X11CoverKeeper::Covers* X11CoverKeeper::coversIn(xcb_window_t parent, xcb_window
 
 void X11CoverKeeper::run()
 {
-    const int fd = xcb_get_file_descriptor(c_);
+    const int mainFd = main_.descriptor();
     while (!stopping_ && !xcb_connection_has_error(c_)) {
-        pollfd p[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        ::poll(p, 2, -1);
-        char drained[64];
-        while (::read(wake_[0], drained, sizeof drained) > 0) {
+        epoll_event ready[3];
+        const int n = ::epoll_wait(epoll_, ready, 3, -1);
+        bool own = n < 0; // interrupted: look anyway
+        for (int i = 0; i < n; ++i) {
+            if (ready[i].data.fd == mainFd) {
+                main_.endBatchIfUrgent();
+                continue;
+            }
+            own = true;
+            if (ready[i].data.fd == wake_[0]) {
+                char drained[64];
+                while (::read(wake_[0], drained, sizeof drained) > 0) {
+                }
+            }
         }
-        while (XcbReply<xcb_generic_event_t> e{xcb_poll_for_event(c_)})
+        // (Woken for the main connection alone, its own has nothing new.)
+        while (XcbReply<xcb_generic_event_t> e{own ? xcb_poll_for_event(c_) : nullptr})
             handle(*e);
     }
 }

@@ -25,6 +25,10 @@ class X11Connection;
 // judged not to; it asks for, labels and takes away the covers through the
 // calls below, which give it the windows the thread made already.
 //
+// The thread also watches the main connection's socket while that holds
+// window moves back for a batch (see X11Connection::batchMovesOn): the
+// server tells both connections of a move at once, so one wake-up serves both.
+//
 // Where no connection of its own can be opened, the covers are made on the
 // main thread's connection, from its events, as they come there.
 class X11CoverKeeper {
@@ -81,7 +85,10 @@ private:
     void unframeLocked(Covers& covers, xcb_window_t frame, bool frameGone);
     xcb_window_t makeLocked(xcb_window_t parent);
     void watch(xcb_window_t window, std::uint32_t mask);
+    // The thread's wait on both connections and its wake-up pipe; false if it cannot be made.
+    bool makeEpoll();
 
+    X11Connection& main_;
     std::unique_ptr<X11Connection> own_;
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
@@ -96,6 +103,7 @@ private:
     std::unordered_map<xcb_window_t, Covers> covers_; // by client
 
     int wake_[2] = {-1, -1};
+    int epoll_ = -1;
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 };

@@ -77,7 +77,8 @@ std::unique_ptr<X11Desktop> X11Desktop::connect(QString* error, const QString& d
 
 X11Desktop::~X11Desktop()
 {
-    // Services before the connection they use.
+    // Services before the connection they use, and its clock's timers before them.
+    conn_->batchMovesOn(nullptr);
     automation_.reset();
     defaults_.reset();
     workspace_.reset();
@@ -100,6 +101,8 @@ Platform X11Desktop::services(const Platform& common)
         automation_ = std::make_unique<X11Automation>(windows_->entries(), *windows_, *workspace_);
     if (!defaults_ && common.defaults && common.clock)
         defaults_ = std::make_unique<X11Defaults>(*common.defaults, *common.clock);
+    // Moves come in batches on the program's clock.
+    conn_->batchMovesOn(common.clock);
     Platform p = common;
     p.accessibility = accessibility_.get();
     p.windowServer = windowServer_.get();
