@@ -1,8 +1,6 @@
 #include "platform/x11/x11accessibility.h"
 #include "support/x11/x11fixture.h"
 
-#include <csignal>
-
 namespace tavrin {
 namespace {
 
@@ -370,9 +368,7 @@ TEST_F(X11AccessibilityTest, UnansweredApplicationCostsItsTimeOutOnce)
     // machine, shows the application answering and may cost one more.)
     constexpr double kTimeout = 1.0;
     ax().setMessagingTimeout(ax().applicationElement(c->pid()), kTimeout);
-    const qint64 wm = session_->windowManagerPid();
-    ASSERT_GT(wm, 0);
-    ::kill(pid_t(wm), SIGSTOP);
+    ASSERT_TRUE(stopWindowManager());
     double start = X11Connection::steadyNow();
     EXPECT_EQ(ax().setAttribute(element(c), ax::Position, Point{500, 400}), AXError::cannotComplete);
     const double first = X11Connection::steadyNow() - start;
@@ -385,7 +381,7 @@ TEST_F(X11AccessibilityTest, UnansweredApplicationCostsItsTimeOutOnce)
     // Reads do not depend on the window manager.
     EXPECT_TRUE(ax().attribute(element(c), ax::Title).ok());
 
-    ::kill(pid_t(wm), SIGCONT);
+    continueWindowManager();
     // The window manager carries out what it was asked; the application
     // answers again and is waited for as before.
     EXPECT_TRUE(waitUntil([&] { return frameWindowGeometry(c->window()).origin() == Point{600, 400}; }));

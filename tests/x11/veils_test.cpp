@@ -897,12 +897,11 @@ TEST_F(X11Veils, UnderLoadEveryPrivateWindowStaysCoveredAndMemoryStaysPut)
     // A SIGTERM in the middle of a layout whose moves the (frozen) window
     // manager never makes, each of which would be waited for in vain: the
     // program still ends within the harness's bound.
-    const auto windowManager = pid_t(session_->windowManagerPid());
-    ASSERT_EQ(::kill(windowManager, SIGSTOP), 0);
+    ASSERT_TRUE(stopWindowManager());
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
     pause(1.0);
     EXPECT_TRUE(stopTavrin()) << "the program did not end after SIGTERM";
-    ::kill(windowManager, SIGCONT);
+    continueWindowManager();
 }
 
 } // namespace

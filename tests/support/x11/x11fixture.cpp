@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <csignal>
 
 namespace tavrin {
 
@@ -207,6 +208,39 @@ bool X11Test::activate(xcb_window_t window)
     probe_->sendRootMessage(window, probe_->ewmh()->_NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
     probe_->flush();
     return waitUntil([&] { return activeWindow() == window; });
+}
+
+bool X11Test::stopWindowManager()
+{
+    const auto wm = pid_t(session_->windowManagerPid());
+    if (wm <= 0)
+        return false;
+    // A round trip through the window manager: it sets the frame extents of
+    // a window of ours that it was asked about (never mapped) only once it
+    // has handled the events before the request. Openbox, for one, gives a
+    // newly mapped window without an icon a default one and redraws the
+    // frame under a server grab; stopped inside that, it would freeze every
+    // client, the program under test and this test included.
+    auto* c = probe_->xcb();
+    const xcb_window_t asking = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, asking, probe_->root(), 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    probe_->sendRootMessage(asking, probe_->ewmh()->_NET_REQUEST_FRAME_EXTENTS, 0);
+    probe_->flush();
+    const bool answered = waitUntil([&] {
+        const auto cookie = probe_->requestProperty(asking, probe_->ewmh()->_NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
+        return probe_->sync(XvfbSession::kWaitSeconds)
+               && X11Connection::cardinals(probe_->takeProperty(cookie).get()).size() == 4;
+    });
+    xcb_destroy_window(c, asking);
+    probe_->flush();
+    return answered && ::kill(wm, SIGSTOP) == 0;
+}
+
+void X11Test::continueWindowManager()
+{
+    if (const auto wm = pid_t(session_->windowManagerPid()); wm > 0)
+        ::kill(wm, SIGCONT);
 }
 
 bool X11Test::xdotool(const QStringList& args)

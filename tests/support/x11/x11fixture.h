@@ -67,6 +67,12 @@ protected:
     // and waits until it is active: window managers may keep a newly mapped
     // window behind the active one.
     bool activate(xcb_window_t window);
+    // Stops the window manager (SIGSTOP) to play a desktop that does not
+    // answer, once it has caught up with what it was told so far: stopped
+    // in the middle of its work on a new window it may hold a grab of the
+    // whole server. False when there is none or it did not catch up.
+    bool stopWindowManager();
+    void continueWindowManager();
     // Runs xdotool on the display; true when it exits with 0.
     bool xdotool(const QStringList& args);
     // The screen as it is (the part `crop` covers, when given), kept beside
