@@ -57,6 +57,14 @@ TEST_F(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
     read();
     read();
     EXPECT_EQ(requestsDuring([&] { EXPECT_EQ(str(read().frame), str(frameWindowGeometry(a->window()))); }), 0u);
+    // Moved by the window manager, which tells the client where it now
+    // stands: known from that, not asked again.
+    probe_->sendRootMessage(a->window(), ewmh._NET_MOVERESIZE_WINDOW,
+                            XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 250, 350);
+    probe_->flush();
+    ASSERT_TRUE(hold([&] { return frameWindowGeometry(a->window()).origin() == Point{250, 350}; }));
+    ASSERT_TRUE(windowManagerCaughtUp());
+    EXPECT_EQ(requestsDuring([&] { EXPECT_EQ(str(read().frame), str(frameWindowGeometry(a->window()))); }), 0u);
 
     struct Change {
         const char* name;

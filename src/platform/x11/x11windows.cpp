@@ -159,6 +159,10 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
         const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
         if (watched_.contains(c.window)) {
             changed(c.window, needFrame);
+            if (event.response_type & 0x80)
+                takeToldPlace(c);
+            else if (auto it = kept_.find(c.window); it != kept_.end())
+                it->framed = false; // its border, or a size inside a frame, is no longer known
         } else if (auto it = clients_.constFind(c.window); it != clients_.cend()) {
             changed(*it, needFrame);
         } else if (c.event == conn_.root() || c.window == conn_.root()) {
@@ -178,6 +182,23 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
     case XCB_DESTROY_NOTIFY: changed(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window, needAll); break;
     default: break;
     }
+}
+
+void X11Windows::takeToldPlace(const xcb_configure_notify_event_t& told)
+{
+    const auto it = kept_.find(told.window);
+    if (it == kept_.end() || !it->framed)
+        return;
+    // The point told is the border's outer corner; the border is the one
+    // read (the event names the one the client asked for, which managers
+    // keep at 0).
+    X11WindowInfo& info = it->info;
+    const double bw = info.borderWidth;
+    info.client = {told.x + bw, told.y + bw, double(told.width), double(told.height)};
+    info.frame = {double(told.x) - info.extents.left, double(told.y) - info.extents.top,
+                  told.width + 2 * bw + info.extents.left + info.extents.right,
+                  told.height + 2 * bw + info.extents.top + info.extents.bottom};
+    it->needs |= needFrame;
 }
 
 bool X11Windows::keptIsCurrent()
@@ -406,7 +427,7 @@ std::optional<std::vector<X11WindowInfo>> X11Windows::read(const std::vector<xcb
     for (std::size_t j = 0; keep && allChangedAt_ <= since && j < asked.size(); ++j)
         if (const X11WindowInfo& info = out[asked[j]];
             info.exists && info.pid > 0 && !cookies[j].tree && changedAt_.value(info.id) <= since)
-            kept_.insert(info.id, {info, cookies[j].needs});
+            kept_.insert(info.id, {info, cookies[j].needs, (cookies[j].needs & needFrame) != 0});
     return out;
 }
 

@@ -70,7 +70,9 @@ struct X11AppIdentity {
 // and read again only then: a hot key finds the focused window and its frame
 // without a round trip. Before answering from what it keeps, it takes what
 // the server has sent so far, so that it never answers older than a round
-// trip made at that moment would, but for changes still on their way.
+// trip made at that moment would, but for changes still on their way. A
+// window the manager moved is known again from the message it sends the
+// client (see `takeToldPlace`), without reading it again.
 class X11Windows : public QObject {
     Q_OBJECT
 public:
@@ -176,6 +178,11 @@ private:
     // Drops what was kept of what `event` says has changed; called as soon
     // as the event is read, before anyone reads again.
     void dropChanged(const xcb_generic_event_t& event);
+    // A window manager that moves or sizes a client tells it where it now
+    // stands, in root coordinates (ICCCM 4.1.5: a synthetic ConfigureNotify).
+    // With the decoration and border from a read still valid, that is the
+    // whole frame: kept as if read now.
+    void takeToldPlace(const xcb_configure_notify_event_t& told);
     // Whether what was kept may be answered now (having first taken in what
     // the server has sent).
     bool keptIsCurrent();
@@ -195,6 +202,9 @@ private:
     struct Kept {
         X11WindowInfo info;
         unsigned needs = 0;
+        // The decoration and border in `info` were read, and the client has
+        // not been reconfigured by anyone but the window manager since.
+        bool framed = false;
     };
     QHash<xcb_window_t, Kept> kept_;
     std::optional<RootState> keptRoot_;

@@ -210,17 +210,10 @@ bool X11Test::activate(xcb_window_t window)
     return waitUntil([&] { return activeWindow() == window; });
 }
 
-bool X11Test::stopWindowManager()
+bool X11Test::windowManagerCaughtUp()
 {
-    const auto wm = pid_t(session_->windowManagerPid());
-    if (wm <= 0)
-        return false;
-    // A round trip through the window manager: it sets the frame extents of
-    // a window of ours that it was asked about (never mapped) only once it
-    // has handled the events before the request. Openbox, for one, gives a
-    // newly mapped window without an icon a default one and redraws the
-    // frame under a server grab; stopped inside that, it would freeze every
-    // client, the program under test and this test included.
+    // It sets the frame extents of a window of ours that it was asked about
+    // (never mapped) only once it has handled the events before the request.
     auto* c = probe_->xcb();
     const xcb_window_t asking = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, asking, probe_->root(), 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
@@ -234,7 +227,17 @@ bool X11Test::stopWindowManager()
     });
     xcb_destroy_window(c, asking);
     probe_->flush();
-    return answered && ::kill(wm, SIGSTOP) == 0;
+    return answered;
+}
+
+bool X11Test::stopWindowManager()
+{
+    // Openbox, for one, gives a newly mapped window without an icon a
+    // default one and redraws the frame under a server grab; stopped inside
+    // that, it would freeze every client, the program under test and this
+    // test included.
+    const auto wm = pid_t(session_->windowManagerPid());
+    return wm > 0 && windowManagerCaughtUp() && ::kill(wm, SIGSTOP) == 0;
 }
 
 void X11Test::continueWindowManager()

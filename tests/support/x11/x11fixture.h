@@ -67,10 +67,14 @@ protected:
     // and waits until it is active: window managers may keep a newly mapped
     // window behind the active one.
     bool activate(xcb_window_t window);
+    // Waits until the window manager has done what it was asked before now
+    // and sent what that made it send (a round trip through it); false when
+    // it did not answer.
+    bool windowManagerCaughtUp();
     // Stops the window manager (SIGSTOP) to play a desktop that does not
-    // answer, once it has caught up with what it was told so far: stopped
-    // in the middle of its work on a new window it may hold a grab of the
-    // whole server. False when there is none or it did not catch up.
+    // answer, once it has caught up: stopped in the middle of its work on a
+    // new window it may hold a grab of the whole server. False when there is
+    // none or it did not catch up.
     bool stopWindowManager();
     void continueWindowManager();
     // Runs xdotool on the display; true when it exits with 0.
