@@ -6,7 +6,16 @@
 namespace tavrin {
 namespace {
 
-using X11WindowsTest = X11Test;
+// Under each window manager the X11 desktop is used with.
+class X11WindowsTest : public X11Test, public ::testing::WithParamInterface<const char*> {
+protected:
+    XvfbSession::Options sessionOptions() const override
+    {
+        XvfbSession::Options options;
+        options.windowManagerProgram = QString::fromLatin1(GetParam());
+        return options;
+    }
+};
 
 std::string str(const Rect& r)
 {
@@ -18,7 +27,7 @@ std::string str(const Rect& r)
 // by another client and waited for on the test's own connection, then read
 // back at once through the backend, whose events nothing has handled
 // meanwhile (the main loop does not run between).
-TEST_F(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
+TEST_P(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
 {
     X11TestClient* a = startClient(QStringLiteral("First"), {100, 120, 400, 300});
     X11TestClient* b = startClient(QStringLiteral("Second"), {700, 200, 400, 300});
@@ -111,6 +120,8 @@ TEST_F(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
         EXPECT_EQ(windows.rootState().value_or(X11Windows::RootState{}).active, activeWindow()) << change.name;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11WindowsTest, ::testing::Values("openbox", "xfwm4"));
 
 } // namespace
 } // namespace tavrin
