@@ -147,8 +147,12 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
     case XCB_PROPERTY_NOTIFY: {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (p.window != conn_.root()) {
-            changed(p.window, needAll);
-        } else {
+            const unsigned needs = needsOfProperty(p.atom);
+            if (needs)
+                changed(p.window, needs);
+            if ((needs & needFrame) && kept_.contains(p.window))
+                kept_[p.window].framed = false; // its decoration is no longer known
+        } else if (isRootStateProperty(p.atom)) {
             keptRoot_.reset();
             rootChangedAt_ = ++changes_;
         }
@@ -182,6 +186,38 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
     case XCB_DESTROY_NOTIFY: changed(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window, needAll); break;
     default: break;
     }
+}
+
+unsigned X11Windows::needsOfProperty(xcb_atom_t property) const
+{
+    // As `request` reads them.
+    const auto& e = *conn_.ewmh();
+    if (property == e._NET_WM_NAME || property == XCB_ATOM_WM_NAME)
+        return needTitle;
+    if (property == XCB_ATOM_WM_CLASS)
+        return needClass;
+    if (property == e._NET_WM_WINDOW_TYPE)
+        return needKind | needType;
+    if (property == XCB_ATOM_WM_TRANSIENT_FOR || property == XCB_ATOM_WM_HINTS || property == e.WM_PROTOCOLS)
+        return needKind;
+    if (property == e._NET_WM_STATE || property == e._NET_WM_DESKTOP)
+        return needState;
+    if (property == e._NET_FRAME_EXTENTS)
+        return needFrame;
+    if (property == XCB_ATOM_WM_NORMAL_HINTS)
+        return needHints;
+    if (opacityAtom_ != XCB_ATOM_NONE && property == opacityAtom_)
+        return needOpacity;
+    if (property == e._NET_WM_PID)
+        return needAll;
+    return 0;
+}
+
+bool X11Windows::isRootStateProperty(xcb_atom_t property) const
+{
+    const auto& e = *conn_.ewmh();
+    return property == e._NET_CLIENT_LIST || property == e._NET_CLIENT_LIST_STACKING || property == e._NET_ACTIVE_WINDOW
+           || property == e._NET_CURRENT_DESKTOP;
 }
 
 void X11Windows::takeToldPlace(const xcb_configure_notify_event_t& told)

@@ -183,6 +183,12 @@ private:
     // With the decoration and border from a read still valid, that is the
     // whole frame: kept as if read now.
     void takeToldPlace(const xcb_configure_notify_event_t& told);
+    // What a read takes from a window's `property`: none for the many that
+    // say nothing kept here (the time of the user's last input, which
+    // toolkits set at each key and click, an icon, a sync counter).
+    unsigned needsOfProperty(xcb_atom_t property) const;
+    // Whether the root's `property` is one of those RootState is read from.
+    bool isRootStateProperty(xcb_atom_t property) const;
     // Whether what was kept may be answered now (having first taken in what
     // the server has sent).
     bool keptIsCurrent();
