@@ -78,6 +78,17 @@ void decodeState(X11WindowInfo& info, const xcb_get_property_reply_t* state, con
     info.desktop = d.empty() ? 0xFFFFFFFF : d[0];
 }
 
+// The outer frame in root coordinates around the client area, its border
+// and the frame extents.
+void frameAroundClient(X11WindowInfo& info)
+{
+    const double bw = info.borderWidth;
+    const Rect& c = info.client;
+    info.frame = {c.x - bw - info.extents.left, c.y - bw - info.extents.top,
+                  c.width + 2 * bw + info.extents.left + info.extents.right,
+                  c.height + 2 * bw + info.extents.top + info.extents.bottom};
+}
+
 // Fills the client area, border, frame extents and outer frame in root
 // coordinates; `origin` (the client's corner on the root) may be missing.
 void decodeFrame(X11WindowInfo& info, const xcb_get_geometry_reply_t& geometry,
@@ -87,12 +98,9 @@ void decodeFrame(X11WindowInfo& info, const xcb_get_geometry_reply_t& geometry,
     if (x.size() == 4)
         info.extents = {int(x[0]), int(x[1]), int(x[2]), int(x[3])};
     info.borderWidth = geometry.border_width;
-    const double bw = geometry.border_width;
     const double cx = origin ? origin->dst_x : geometry.x, cy = origin ? origin->dst_y : geometry.y;
     info.client = {cx, cy, double(geometry.width), double(geometry.height)};
-    info.frame = {cx - bw - info.extents.left, cy - bw - info.extents.top,
-                  geometry.width + 2 * bw + info.extents.left + info.extents.right,
-                  geometry.height + 2 * bw + info.extents.top + info.extents.bottom};
+    frameAroundClient(info);
 }
 } // namespace
 
@@ -150,8 +158,8 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
             const unsigned needs = needsOfProperty(p.atom);
             if (needs)
                 changed(p.window, needs);
-            if ((needs & needFrame) && kept_.contains(p.window))
-                kept_[p.window].framed = false; // its decoration is no longer known
+            if (auto it = kept_.find(p.window); it != kept_.end() && (needs & needFrame))
+                it->framed = false; // its decoration is no longer known
         } else if (isRootStateProperty(p.atom)) {
             keptRoot_.reset();
             rootChangedAt_ = ++changes_;
@@ -231,9 +239,7 @@ void X11Windows::takeToldPlace(const xcb_configure_notify_event_t& told)
     X11WindowInfo& info = it->info;
     const double bw = info.borderWidth;
     info.client = {told.x + bw, told.y + bw, double(told.width), double(told.height)};
-    info.frame = {double(told.x) - info.extents.left, double(told.y) - info.extents.top,
-                  told.width + 2 * bw + info.extents.left + info.extents.right,
-                  told.height + 2 * bw + info.extents.top + info.extents.bottom};
+    frameAroundClient(info);
     it->needs |= needFrame;
 }
 
