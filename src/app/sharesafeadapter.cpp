@@ -10,9 +10,12 @@ ShareSafeAdapter::ShareSafeAdapter(ShareSafe& shareSafe, AppState& state, QObjec
       shareSafe_(shareSafe)
 {
     connect(&shareSafe_, &ShareSafe::activeChanged, &state, &AppState::announceEngineChange);
+    connect(&shareSafe_, &ShareSafe::noticeChanged, &state, &AppState::announceEngineChange);
 }
 
 bool ShareSafeAdapter::active() const { return shareSafe_.active(); }
+
+QString ShareSafeAdapter::notice() const { return shareSafe_.notice(); }
 
 void ShareSafeAdapter::setEnabled(bool on) { shareSafe_.setEnabled(on); }
 

@@ -19,6 +19,7 @@ public:
     ShareSafeAdapter(ShareSafe& shareSafe, AppState& state, QObject* parent = nullptr);
 
     bool active() const override;
+    QString notice() const override;
     void setEnabled(bool on) override;
     void toggleNow() override;
     void hideFrontApp() override;

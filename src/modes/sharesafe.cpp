@@ -143,6 +143,7 @@ void ShareSafe::setActive(bool on)
         return;
     active_ = on;
     coveringNow_.store(on, std::memory_order_release);
+    setNotice(QString());
     emit activeChanged(on);
     veils().refresh();
     if (veils().isRunning())
@@ -155,6 +156,14 @@ void ShareSafe::setSharingDetected(bool on)
         return;
     sharingDetected_ = on;
     emit sharingDetectedChanged(on);
+}
+
+void ShareSafe::setNotice(const QString& text)
+{
+    if (notice_ == text)
+        return;
+    notice_ = text;
+    emit noticeChanged(text);
 }
 
 void ShareSafe::setEnabled(bool on)

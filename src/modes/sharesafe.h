@@ -37,6 +37,7 @@ class ShareSafe : public QObject {
     Q_PROPERTY(bool enabled READ enabled WRITE setEnabled NOTIFY enabledChanged)
     Q_PROPERTY(bool active READ active NOTIFY activeChanged)
     Q_PROPERTY(bool sharingDetected READ sharingDetected NOTIFY sharingDetectedChanged)
+    Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
 public:
     static constexpr double kCheckInterval = 1.5;
     // Consecutive checks without evidence that end a detection.
@@ -76,6 +77,15 @@ public:
     int clearChecks() const { return clearChecks_; }
     // A check's title read is under way.
     bool isChecking() const { return detecting_; }
+    // What the user must know about covering that the switch and the status
+    // do not say (it came back after Tavrin stopped, it could not be kept
+    // up), one sentence; empty when there is nothing to tell. The menu-bar
+    // window shows it under Share-safe's row.
+    QString notice() const { return notice_; }
+    // Replaces the notice (empty clears it). A notice stands until it is
+    // replaced or covering next goes on or off: set it after the change of
+    // covering that it tells of. Main thread.
+    void setNotice(const QString& text);
     // A copy of `active` for readers on other threads.
     bool coveringNow() const { return coveringNow_.load(std::memory_order_acquire); }
 
@@ -146,6 +156,7 @@ signals:
     void enabledChanged(bool enabled);
     void activeChanged(bool active);
     void sharingDetectedChanged(bool detected);
+    void noticeChanged(const QString& notice);
     // The private applications changed.
     void privateAppsChanged();
 
@@ -170,6 +181,7 @@ private:
     bool active_ = false;
     bool sharingDetected_ = false;
     bool manual_ = false;
+    QString notice_;
     QPointer<Timer> detectTimer_;
     QMetaObject::Connection quitObserver_;
     int clearChecks_ = 0;

@@ -50,6 +50,14 @@ TEST_F(ModesInTheShell, TheEnginesStartAndTheShortcutsReachShareSafe)
     EXPECT_EQ(changed.count(), 1);
     NowContent content(state, WindowManager::shared());
     EXPECT_EQ(content.shareSafeRow().status, "hiding private apps");
+    // A notice reaches the menu-bar window, and goes with the next change of
+    // covering.
+    share.setNotice(QStringLiteral("Covering came back"));
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(content.shareSafeRow().notice, "Covering came back");
+    share.setManual(false);
+    EXPECT_EQ(content.shareSafeRow().notice, "");
+    share.setManual(true);
 
     env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
     state.perform(ShortcutAction::of(ShortcutAction::Kind::hideApp));

@@ -54,11 +54,13 @@ class RecordingShareSafe : public ShareSafeControl {
 public:
     explicit RecordingShareSafe(std::shared_ptr<QStringList> log) : log_(std::move(log)) {}
     bool active() const override { return isActive; }
+    QString notice() const override { return noticeText; }
     void setEnabled(bool on) override { enabled = on; }
     void toggleNow() override { *log_ << QStringLiteral("toggleShareSafe"); }
     void hideFrontApp() override { *log_ << QStringLiteral("hideFrontApp"); }
 
     bool isActive = false;
+    QString noticeText;
     std::optional<bool> enabled;
 
 private:

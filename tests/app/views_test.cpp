@@ -277,6 +277,15 @@ TEST_F(ViewsTest, ModeSwitchesWriteTheirSettings)
     settle();
     EXPECT_FALSE(view.part<TSwitch>(QStringLiteral("meetingSwitch"))->isChecked());
     EXPECT_EQ(textOf(view, QStringLiteral("shareSafeStatus")), "when you share");
+    EXPECT_FALSE(view.part(QStringLiteral("shareSafeNotice")));
+
+    // Share-safe's notice, under its row, wrapped to the window's width.
+    shareSafe.isActive = true;
+    shareSafe.noticeText = QStringLiteral("Share-safe was on when Tavrin stopped; it is on again");
+    state->announceEngineChange();
+    settle();
+    EXPECT_EQ(textOf(view, QStringLiteral("shareSafeNotice")), shareSafe.noticeText);
+    shoot(view, QStringLiteral("menubar-window-sharesafe-notice"));
 }
 
 TEST_F(ViewsTest, ASettingsWriteThatFailsShowsOneLineUntilAWriteSucceeds)

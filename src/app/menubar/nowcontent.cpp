@@ -236,8 +236,11 @@ NowContent::ModeRow NowContent::meetingRow() const
 NowContent::ModeRow NowContent::shareSafeRow() const
 {
     const ShareSafeControl* shareSafe = state_ ? state_->shareSafe() : nullptr;
-    return modeRow(tr("Share-safe"), shareSafe && shareSafe->active(), tr("hiding private apps"), tr("when you share"),
-                   kShareSafeKey);
+    ModeRow row = modeRow(tr("Share-safe"), shareSafe && shareSafe->active(), tr("hiding private apps"),
+                          tr("when you share"), kShareSafeKey);
+    if (shareSafe)
+        row.notice = shareSafe->notice();
+    return row;
 }
 
 void NowContent::setMeetingEnabled(bool on)

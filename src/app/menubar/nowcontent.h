@@ -42,6 +42,7 @@ public:
         bool active = false;  // the status reads as active
         bool enabled = false; // the switch
         QString accessibilityLabel;
+        QString notice; // a sentence under the row, or empty
     };
 
     // The suggestion card: its text in two parts (the first bold), and what

@@ -501,6 +501,18 @@ void NowView::addModes(QVBoxLayout* column, QWidget* body)
         connect(toggle, &QAbstractButton::toggled, this, [this, set](bool on) { (content_.*set)(on); });
         r->addWidget(toggle);
         column->addLayout(r);
+        if (!mode.notice.isEmpty()) {
+            auto* n = new QLabel(mode.notice, body);
+            n->setObjectName(id + QStringLiteral("Notice"));
+            n->setTextFormat(Qt::PlainText);
+            n->setWordWrap(true);
+            n->setFont(systemFont(12));
+            QPalette pal = n->palette();
+            pal.setColor(QPalette::WindowText, kAmber);
+            n->setPalette(pal);
+            n->setContentsMargins(14, 0, 14, 7);
+            column->addWidget(n);
+        }
     };
     addMode(content_.meetingRow(), QStringLiteral("meeting"), &NowContent::setMeetingEnabled);
     addMode(content_.shareSafeRow(), QStringLiteral("shareSafe"), &NowContent::setShareSafeEnabled);
