@@ -5,13 +5,15 @@
 // libical, turn by turn with this reader: the ratio of their times.
 // Then two hostile or unlucky feeds: 3 MB of series and overrides that share
 // one UID (or have none), and 10,000 daily series whose counts ended years
-// ago, expanded over one hour.
+// ago, expanded over one hour. Last, feeds of 4 and 16 MB by the form of
+// their line ends.
 #include "focus/calendar/ics.h"
 #include "focus/linkoccurrences.h"
 
 #include <QDate>
 #include <QStringList>
 #include <QTimeZone>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <libical/ical.h>
@@ -322,6 +324,32 @@ void BM_ReadQuarterEnds(benchmark::State& state)
     state.counters["bytes"] = double(text.size());
 }
 BENCHMARK(BM_ReadQuarterEnds)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A feed as a link brings it, of 4 MB or 16 MB, whose lines end in a bare CR
+// (0), in CRLF (1) or in LF (2): found in one pass whatever their form.
+void BM_ReadLineEnds(benchmark::State& state)
+{
+    const char* const ends[] = {"\r", "\r\n", "\n"};
+    const QByteArray end = ends[state.range(1)];
+    QByteArray feed = "BEGIN:VCALENDAR" + end + "VERSION:2.0" + end;
+    for (int i = 0; feed.size() < state.range(0) << 20; ++i)
+        feed += "BEGIN:VEVENT" + end + "UID:e" + QByteArray::number(i) + end + "DTSTART:20240105T090000Z" + end
+                + "DURATION:PT30M" + end + "SUMMARY:Event " + QByteArray::number(i) + " with a long ti" + end + " tle"
+                + end + "END:VEVENT" + end;
+    feed += "END:VCALENDAR" + end;
+    const QTimeZone local("Europe/Berlin");
+    const std::atomic<bool> never{false};
+    qsizetype events = 0;
+    for (auto _ : state)
+        events = ICS::parseFeed(feed, local, never).value_or(QList<ICSEvent>()).size();
+    state.counters["events"] = double(events);
+    state.counters["bytes"] = double(feed.size());
+}
+BENCHMARK(BM_ReadLineEnds)
+    ->ArgNames({"MB", "ends"})
+    ->ArgsProduct({{4, 16}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 } // namespace
 
 BENCHMARK_MAIN();

@@ -194,14 +194,26 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelT
     co_return co_await read(response.body, cancel);
 }
 
+std::optional<CalendarLinks::Feed> CalendarLinks::readFeed(QByteArrayView body, double now,
+                                                           const std::atomic<bool>& stop)
+{
+    std::optional<QList<ICSEvent>> events = ICS::parseFeed(body, ICS::systemZone(), stop);
+    if (!events || stop.load())
+        return std::nullopt;
+    // Which of them are under way is then a look-up (see LinkOccurrences).
+    LinkOccurrences::Table table = LinkOccurrences::Table::of(*events, now, now + LinkOccurrences::kSpan, &stop);
+    if (stop.load())
+        return std::nullopt;
+    return Feed{std::move(*events), std::move(table)};
+}
+
 namespace {
 // One feed's reading in the background, shared with the link's fetch, which
-// may stop waiting for it; then the reading gives up at its next event.
+// may stop waiting for it; then the reading gives up within moments.
 struct Reading {
     std::atomic<bool> stop{false};
     bool done = false; // main thread
-    std::optional<QList<ICSEvent>> events;
-    LinkOccurrences::Table table;
+    std::optional<CalendarLinks::Feed> feed;
     CancelSource finished;
 };
 } // namespace
@@ -214,13 +226,7 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::read(QByteArray body, CancelTo
     Clock* clock = Platform::current().clock;
     const double now = clock->now();
     clock->runInBackground(
-        [reading, body = std::move(body), now] {
-            reading->events = ICS::parseFeed(body, ICS::systemZone(), reading->stop);
-            // Which of them are under way is then a look-up (see LinkOccurrences).
-            if (reading->events && !reading->stop.load())
-                reading->table = LinkOccurrences::Table::of(*reading->events, now, now + LinkOccurrences::kSpan);
-        },
-        nullptr,
+        [reading, body = std::move(body), now] { reading->feed = readFeed(body, now, reading->stop); }, nullptr,
         [reading] {
             reading->done = true;
             reading->finished.cancel();
@@ -238,12 +244,12 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::read(QByteArray body, CancelTo
     if (cancel.isCancelled())
         co_return Result{};
     if (!reading->done) {
-        reading->stop = true; // it ends at its next event, unawaited
+        reading->stop = true; // it ends within moments, unawaited
         co_return Result{{}, {}, kTooSlow};
     }
-    if (!reading->events)
+    if (!reading->feed)
         co_return Result{{}, {}, kNotACalendar};
-    co_return Result{std::move(*reading->events), std::move(reading->table), std::nullopt};
+    co_return Result{std::move(reading->feed->events), std::move(reading->feed->table), std::nullopt};
 }
 
 } // namespace tavrin

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -71,6 +72,17 @@ public:
     // Without `cancel` (the fetches the refresh starts have one), this
     // object must outlive the fetch.
     QCoro::Task<> fetch(QStringList links, CancelToken cancel = {});
+
+    // What reading one feed brings: its events and when they occur over the
+    // hour from `now`.
+    struct Feed {
+        QList<ICSEvent> events;
+        LinkOccurrences::Table table;
+    };
+    // Reads a feed as it came; none when it holds no calendar, or once
+    // `stop` is set: every long step of the reading looks at it, so a
+    // reading given up ends within moments. Any thread.
+    static std::optional<Feed> readFeed(QByteArrayView body, double now, const std::atomic<bool>& stop);
 
     // The events of each link's last completed fetch, link by link in order.
     const QList<ICSEvent>& events() const { return events_; }

@@ -19,7 +19,8 @@ std::optional<double> underWay(const double* first, const double* last, double d
 }
 } // namespace
 
-LinkOccurrences::Table LinkOccurrences::Table::of(const QList<ICSEvent>& events, double from, double to)
+LinkOccurrences::Table LinkOccurrences::Table::of(const QList<ICSEvent>& events, double from, double to,
+                                                  const std::atomic<bool>* stop)
 {
     Table table;
     table.from = from;
@@ -29,9 +30,9 @@ LinkOccurrences::Table LinkOccurrences::Table::of(const QList<ICSEvent>& events,
         table.firsts.append(table.starts.size());
         const double d = e.duration;
         // An occurrence of no length is never under way, nor one after `to`.
-        if (!(d > 0) || e.start > to)
+        if (!(d > 0) || e.start > to || (stop && stop->load(std::memory_order_relaxed)))
             continue;
-        for (const double start : e.occurrences(from - d, to))
+        for (const double start : e.occurrences(from - d, to, stop))
             if (start + d > from)
                 table.starts.append(start);
     }

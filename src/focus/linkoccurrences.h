@@ -4,6 +4,7 @@
 #include "platform/taskhandle.h"
 
 #include <QList>
+#include <atomic>
 #include <cstdint>
 #include <utility>
 
@@ -27,8 +28,9 @@ public:
         QList<double> starts;
         QList<qsizetype> firsts; // event i's starts begin at firsts[i] and end at firsts[i + 1]
 
-        // Pure: may run on any thread.
-        static Table of(const QList<ICSEvent>& events, double from, double to);
+        // Pure: may run on any thread. Once `stop` is set it gives up, its
+        // answer incomplete.
+        static Table of(const QList<ICSEvent>& events, double from, double to, const std::atomic<bool>* stop = nullptr);
         bool covers(double t) const { return from <= t && t <= to; }
         // The table of no events, which covers every moment.
         static Table empty();

@@ -2,6 +2,12 @@
 
 #include <QSignalSpy>
 #include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <functional>
+#include <future>
+#include <pthread.h>
+#include <thread>
 
 namespace tavrin {
 namespace {
@@ -257,6 +263,72 @@ TEST_F(CalendarTriggersTest, ARoutineOnACalendarLinksEventStartsWithinOneEvaluat
     EXPECT_EQ(focus().running()->name, "Review");
     EXPECT_TRUE(isHidden("Slack"));
     EXPECT_EQ(focus().until(), env.clock.now() + 1785);
+}
+
+// Series that each count thousands of days one by one: seconds of a core
+// to read, and as long again to expand.
+QByteArray walkingSeries(int count)
+{
+    QByteArray feed = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    for (int i = 0; i < count; ++i)
+        feed += "BEGIN:VEVENT\r\nUID:w" + QByteArray::number(i)
+                + "\r\nDTSTART:20000101T090000Z\r\nRRULE:FREQ=DAILY;BYMONTHDAY=1,2,3,4,5,6,7,8,9,10,11,12,13,14,"
+                  "15,16,17,18,19,20,21,22,23,24,25,26,27,28;COUNT=19000\r\nEND:VEVENT\r\n";
+    return feed + "END:VCALENDAR\r\n";
+}
+
+// A reading of a link given up by its bound ends within moments, whether it
+// is reading the events or working out when they occur: a second later its
+// thread is gone (it ran on for minutes when only whole events were checked).
+TEST(CalendarLinksReading, AReadingGivenUpEndsWithinASecond)
+{
+    const double now = Clock::referenceSeconds(QDateTime(QDate(2026, 6, 1), QTime(9, 0), Qt::UTC));
+    const std::atomic<bool> never{false};
+    const std::optional<CalendarLinks::Feed> few = CalendarLinks::readFeed(walkingSeries(10), now, never);
+    ASSERT_TRUE(few);
+    ASSERT_EQ(few->events.size(), 10);
+    QList<ICSEvent> many;
+    for (int i = 0; i < 500; ++i)
+        many += few->events;
+    const QByteArray feed = walkingSeries(2000);
+
+    struct Row {
+        const char* what;
+        std::function<void(const std::atomic<bool>&)> work;
+    } rows[] = {
+        {"reading", [&](const std::atomic<bool>& stop) { EXPECT_FALSE(CalendarLinks::readFeed(feed, now, stop)); }},
+        {"expanding",
+         [&](const std::atomic<bool>& stop) {
+             LinkOccurrences::Table::of(many, now, now + LinkOccurrences::kSpan, &stop);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::atomic<bool> stop{false};
+        std::promise<void> ended;
+        std::future<void> end = ended.get_future();
+        std::thread worker([&] {
+            row.work(stop);
+            ended.set_value();
+        });
+        clockid_t cpu{};
+        ASSERT_EQ(pthread_getcpuclockid(worker.native_handle(), &cpu), 0);
+        // Well into the work (a quarter of a second of its core), then given up.
+        const auto worked = [cpu] {
+            timespec t{};
+            clock_gettime(cpu, &t);
+            return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+        };
+        for (int i = 0;
+             i < 6000 && worked() < 0.25 && end.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready;
+             ++i)
+            ;
+        ASSERT_NE(end.wait_for(std::chrono::seconds(0)), std::future_status::ready) << "the work was too short";
+        stop = true;
+        const bool endedInTime = end.wait_for(std::chrono::seconds(1)) == std::future_status::ready;
+        worker.join();
+        EXPECT_TRUE(endedInTime);
+    }
 }
 
 } // namespace

@@ -233,15 +233,20 @@ std::optional<int> skippedTimeOfDay(std::string_view value, const WallClock& clo
     return stamp->secondOfDay;
 }
 
-// The text with every CRLF made LF and folded lines joined: a line break
-// followed by a space or a tab continues the line before it. One pass that
-// does what three replacements in turn would do (CRLF to LF, then LF space
-// removed, then LF tab removed), each a left-to-right scan that holds back a
-// character until it sees the next: feeds are read by the megabyte, and
-// most characters are none of these. Bytes of UTF-8 text stand for
-// themselves: no byte of a longer character is a line break, space or tab.
-QByteArray unfoldedLines(QByteArrayView text)
+// The text with every line end (CRLF, a bare LF or a bare CR) made LF and
+// folded lines joined: a line end followed by a space or a tab continues the
+// line before it. One pass that does what three replacements in turn would
+// do (line ends to LF, then LF space removed, then LF tab removed), each a
+// left-to-right scan that holds back a character until it sees the next:
+// feeds are read by the megabyte, and most characters are none of these.
+// Runs between line ends are found with memchr, each byte looked at once
+// whatever the form of the line ends. Bytes of UTF-8 text stand for
+// themselves: no byte of a longer character is a line end, space or tab.
+// None once `stop` is set.
+std::optional<QByteArray> unfoldedLines(QByteArrayView text, const std::atomic<bool>& stop)
 {
+    if (text.isEmpty())
+        return QByteArray();
     QByteArray out(text.size(), Qt::Uninitialized);
     char* o = out.data();
     qsizetype n = 0;
@@ -270,14 +275,13 @@ QByteArray unfoldedLines(QByteArrayView text)
         else
             third(c);
     };
+    // A CR ends a line on its own, or with the LF after it.
     const auto first = [&](char c) {
         if (heldReturn) {
             heldReturn = false;
-            if (c == '\n') {
-                second('\n');
+            second('\n');
+            if (c == '\n')
                 return;
-            }
-            second('\r');
         }
         if (c == '\r')
             heldReturn = true;
@@ -286,19 +290,28 @@ QByteArray unfoldedLines(QByteArrayView text)
     };
     const char* in = text.data();
     const char* const end = in + text.size();
+    // The next LF and the next CR at or after `in` (or `end`), each searched
+    // for again only once `in` has passed it.
+    const auto next = [end](const char* from, char c) {
+        const auto* found = static_cast<const char*>(std::memchr(from, c, std::size_t(end - from)));
+        return found ? found : end;
+    };
+    const char* feed = next(in, '\n');
+    const char* ret = next(in, '\r');
     while (in < end) {
-        // Runs without a line break go straight through: spaces and tabs
+        if (stop.load(std::memory_order_relaxed))
+            return std::nullopt;
+        // Runs without a line end go straight through: spaces and tabs
         // matter only after a held one.
         if (!heldReturn && !heldBreak && !heldBreakBeforeTab) {
-            // The next line feed, and a carriage return before it.
-            const auto* feed = static_cast<const char*>(std::memchr(in, '\n', std::size_t(end - in)));
-            if (!feed)
-                feed = end;
-            const auto* ret = static_cast<const char*>(std::memchr(in, '\r', std::size_t(feed - in)));
-            const char* stop = ret ? ret : feed;
-            std::memcpy(o + n, in, std::size_t(stop - in));
-            n += stop - in;
-            in = stop;
+            if (feed < in)
+                feed = next(in, '\n');
+            if (ret < in)
+                ret = next(in, '\r');
+            const char* runEnd = std::min(feed, ret);
+            std::memcpy(o + n, in, std::size_t(runEnd - in));
+            n += runEnd - in;
+            in = runEnd;
             if (in == end)
                 break;
         }
@@ -306,7 +319,7 @@ QByteArray unfoldedLines(QByteArrayView text)
     }
     if (heldReturn) {
         heldReturn = false;
-        second('\r');
+        second('\n');
     }
     if (heldBreak) {
         heldBreak = false;
@@ -636,22 +649,25 @@ void ICS::joinOverrides(QList<ICSEvent>& events)
 QList<ICSEvent> ICS::parse(const QString& text, const QTimeZone& localZone)
 {
     const std::atomic<bool> never{false};
-    return *read(unfoldedLines(text.toUtf8()), localZone, never);
+    return *parse(text, localZone, never);
 }
 
 std::optional<QList<ICSEvent>> ICS::parse(const QString& text, const QTimeZone& localZone,
                                           const std::atomic<bool>& stop)
 {
-    return read(unfoldedLines(text.toUtf8()), localZone, stop);
+    const std::optional<QByteArray> unfolded = unfoldedLines(text.toUtf8(), stop);
+    if (!unfolded)
+        return std::nullopt;
+    return read(*unfolded, localZone, stop);
 }
 
 std::optional<QList<ICSEvent>> ICS::parseFeed(QByteArrayView bytes, const QTimeZone& localZone,
                                               const std::atomic<bool>& stop)
 {
-    const QByteArray unfolded = unfoldedLines(bytes);
-    if (!QByteArrayView(unfolded).isValidUtf8() || !unfolded.contains("BEGIN:VCALENDAR"))
+    const std::optional<QByteArray> unfolded = unfoldedLines(bytes, stop);
+    if (!unfolded || !QByteArrayView(*unfolded).isValidUtf8() || !unfolded->contains("BEGIN:VCALENDAR"))
         return std::nullopt;
-    return read(unfolded, localZone, stop);
+    return read(*unfolded, localZone, stop);
 }
 
 std::optional<QList<ICSEvent>> ICS::read(QByteArrayView unfolded, const QTimeZone& localZone,
@@ -666,6 +682,8 @@ std::optional<QList<ICSEvent>> ICS::read(QByteArrayView unfolded, const QTimeZon
     ICSBlock block; // emptied for each event: the next reuses its storage
 
     for (std::size_t position = 0; position <= all.size();) {
+        if (stop.load(std::memory_order_relaxed))
+            return std::nullopt;
         const std::size_t newline = std::min(all.find('\n', position), all.size());
         const std::string_view line = all.substr(position, newline - position);
         position = newline + 1;
@@ -676,10 +694,8 @@ std::optional<QList<ICSEvent>> ICS::read(QByteArrayView unfolded, const QTimeZon
         } else if (!inEvent) {
             continue;
         } else if (line == "END:VEVENT") {
-            if (stop.load(std::memory_order_relaxed))
-                return std::nullopt;
             if (auto event = makeEvent(block, context)) {
-                event->countEnd = event->lastCountedOccurrence();
+                event->countEnd = event->lastCountedOccurrence(&stop);
                 events.append(std::move(*event));
             }
             inEvent = false;

@@ -21,6 +21,7 @@ class ICSBlock;
 // timed events with DTSTART, DTEND, DURATION, SUMMARY, UID, RECURRENCE-ID,
 // STATUS, RRULE and EXDATE. Everything else is ignored, and nothing fails: a
 // line, value or block that cannot be read is skipped or given a default.
+// Lines end in CRLF, LF or a bare CR, as the writer chose.
 //
 // All functions are pure; `localZone` stands for the system's current zone
 // (floating times and unknown zones are read in it) and defaults to it.

@@ -224,9 +224,10 @@ struct Series {
     QDate startDay;
     int timeOfDay;
     qint64 step;
-    QDate base; // the period that holds the start
+    QDate base;                      // the period that holds the start
+    const std::atomic<bool>* stop{}; // set: give up
 
-    static std::optional<Series> of(const ICSEvent& e)
+    static std::optional<Series> of(const ICSEvent& e, const std::atomic<bool>* stop)
     {
         const std::optional<ICSEvent::Unit> unit = ICSEvent::unit(e.freq.value_or(QString()));
         if (!unit)
@@ -242,8 +243,11 @@ struct Series {
                       first->date,
                       time,
                       e.interval > 1 ? e.interval : 1,
-                      ICSEvent::periodStart(first->date, *unit)};
+                      ICSEvent::periodStart(first->date, *unit),
+                      stop};
     }
+
+    bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 
     // Whether an occurrence on `day` (one the rule picks) is one of the
     // series', that is, not before the start. Resolving instants is what
@@ -296,6 +300,8 @@ struct Series {
             || std::all_of(event.byMonth.cbegin(), event.byMonth.cend(), [](qint64 m) { return m >= 1 && m <= 12; });
         Budget budget{kWorkLimit};
         for (qint64 periods = 0; periods < periodsLeft && budget.left >= 0; ++periods, ++k) {
+            if (stopped())
+                return;
             const std::optional<QDate> start = period(k);
             if (!start || (lastDay && monthsInYear && *start > *lastDay))
                 return;
@@ -566,6 +572,8 @@ struct Cycle {
         const qint64 first = qint64(s.base.year()) * 12 + s.base.month() - 1;
         const qint64 monthsPerPeriod = (yearly ? 12 : 1) * s.step;
         for (qint64 k = 0; k < length; ++k) {
+            if (s.stopped())
+                return std::nullopt;
             const qint64 months = first + k * monthsPerPeriod;
             const qint64 year = months / 12, month = months % 12 + 1;
             if (year > 9999)
@@ -718,7 +726,7 @@ QList<QDate> ICSEvent::candidateDays(QDate periodStart, Unit unit, QDate startDa
     return candidateDaysOf(*this, periodStart, unit, startDay, unlimited);
 }
 
-QList<double> ICSEvent::occurrences(double from, double to) const
+QList<double> ICSEvent::occurrences(double from, double to, const std::atomic<bool>* stop) const
 {
     QList<double> result;
     if (std::isnan(from) || std::isnan(to))
@@ -731,7 +739,7 @@ QList<double> ICSEvent::occurrences(double from, double to) const
     // A count that ended before the window: nothing to walk through.
     if (count && countEnd && from > *countEnd)
         return result;
-    const std::optional<Series> series = Series::of(*this);
+    const std::optional<Series> series = Series::of(*this, stop);
     if (!series)
         return result;
     const WallClock& clock = series->clock;
@@ -779,11 +787,11 @@ QList<double> ICSEvent::occurrences(double from, double to) const
     return result;
 }
 
-std::optional<double> ICSEvent::lastCountedOccurrence() const
+std::optional<double> ICSEvent::lastCountedOccurrence(const std::atomic<bool>* stop) const
 {
     if (!freq || !count || *count < 1)
         return std::nullopt;
-    const std::optional<Series> series = Series::of(*this);
+    const std::optional<Series> series = Series::of(*this, stop);
     if (!series)
         return std::nullopt;
     const std::optional<qint64> last = series->lastPeriod();
@@ -801,7 +809,7 @@ std::optional<double> ICSEvent::lastCountedOccurrence() const
     // A count that the periods up to the limit cannot hold: the last of
     // their occurrences, looked for from the end.
     if (series->outlasts(*count, *last)) {
-        for (qint64 k = *last; k >= 0; --k) {
+        for (qint64 k = *last; k >= 0 && !series->stopped(); --k) {
             const QList<QDate> days = candidateDays(*series->period(k), series->unit, series->startDay);
             for (auto day = days.crbegin(); day != days.crend(); ++day)
                 if (const auto instant = at(*day); instant && *instant >= start)

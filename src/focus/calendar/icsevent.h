@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QTimeZone>
+#include <atomic>
 #include <limits>
 #include <optional>
 
@@ -58,8 +59,9 @@ struct ICSEvent {
     // Start instants of the occurrences with from <= start <= to, in time
     // order, leaving out those within a minute of an exclusion or an
     // overridden occurrence. A repeating event keeps its wall-clock time in
-    // its own zone.
-    QList<double> occurrences(double from, double to) const;
+    // its own zone. Once `stop` is set the expansion gives up, its answer
+    // incomplete: the caller that set it has stopped waiting for it.
+    QList<double> occurrences(double from, double to, const std::atomic<bool>* stop = nullptr) const;
 
     // The start of the last occurrence of a rule with a count: the one the
     // count makes the last, or the last in the periods one expansion
@@ -67,8 +69,9 @@ struct ICSEvent {
     // is none, none without a count. Arithmetic for weekly rules, for daily
     // rules narrowed by weekdays alone and for monthly and yearly rules
     // (over the 400 years in which the calendar repeats), else one bounded
-    // walk that resolves no instant but the last.
-    std::optional<double> lastCountedOccurrence() const;
+    // walk that resolves no instant but the last. Gives up as the expansion
+    // does once `stop` is set.
+    std::optional<double> lastCountedOccurrence(const std::atomic<bool>* stop = nullptr) const;
 
     // Whether an exclusion or an overridden occurrence lies less than 60
     // seconds from the instant.

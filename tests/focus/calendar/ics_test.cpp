@@ -12,14 +12,21 @@ const QTimeZone kBerlin("Europe/Berlin");
 const QTimeZone kTokyo("Asia/Tokyo");
 } // namespace
 
-TEST(ICSParse, UnfoldsCrLfAndFoldedLines)
+TEST(ICSParse, UnfoldsFoldedLinesWhateverTheirLineEnds)
 {
-    const QString text =
-        QStringLiteral("BEGIN:VEVENT\r\nDTSTART:20240105T090000Z\r\nSUMMARY:Weekly\r\n  plan\r\n\tning\r\n"
-                       "END:VEVENT\r\n");
-    const QList<ICSEvent> events = ICS::parse(text, kBerlin);
-    ASSERT_EQ(events.size(), 1);
-    EXPECT_EQ(events[0].title, QStringLiteral("Weekly planning"));
+    // CRLF, LF and a bare CR each end a line, mixed or not; a line end
+    // followed by a blank continues the line.
+    const char* const ends[][3] = {
+        {"\r\n", "\r\n", "\r\n"}, {"\n", "\n", "\n"}, {"\r", "\r", "\r"}, {"\r", "\n", "\r\n"}, {"\r\n", "\r", "\n"}};
+    for (const auto& end : ends) {
+        const QString text = QStringLiteral("BEGIN:VEVENT%1DTSTART:20240105T090000Z%2SUMMARY:Weekly%3  plan%1\tning%2"
+                                            "UID:u%3END:VEVENT%1")
+                                 .arg(QLatin1String(end[0]), QLatin1String(end[1]), QLatin1String(end[2]));
+        const QList<ICSEvent> events = ICS::parse(text, kBerlin);
+        ASSERT_EQ(events.size(), 1) << qPrintable(text.toUtf8().toPercentEncoding());
+        EXPECT_EQ(events[0].title, QStringLiteral("Weekly planning"));
+        EXPECT_EQ(events[0].uid, QStringLiteral("u"));
+    }
 
     // A feed as it comes may be folded inside a character; it is whole once
     // unfolded. Bytes that are not UTF-8 even then are no calendar.
