@@ -16,6 +16,15 @@ const QHash<QString, QStringList>& AppIdentities::linuxIdentities()
         {QStringLiteral("Microsoft Teams"),
          {QStringLiteral("Microsoft Teams - Preview"), QStringLiteral("teams"), QStringLiteral("Teams for Linux"),
           QStringLiteral("teams-for-linux"), QStringLiteral("com.github.IsmaelMartinez.teams_for_linux")}},
+        // The browsers: Debian's Firefox ESR (class "firefox-esr"), Mozilla's
+        // own build and other distributions' entries (class "firefox"),
+        // Chromium (class "Chromium"), and their Flatpaks.
+        {QStringLiteral("Firefox"),
+         {QStringLiteral("Firefox ESR"), QStringLiteral("firefox-esr"), QStringLiteral("firefox"),
+          QStringLiteral("Firefox Web Browser"), QStringLiteral("org.mozilla.firefox")}},
+        {QStringLiteral("Chromium"),
+         {QStringLiteral("chromium"), QStringLiteral("Chromium Web Browser"), QStringLiteral("chromium-browser"),
+          QStringLiteral("org.chromium.Chromium")}},
         {QStringLiteral("Webex"), {QStringLiteral("CiscoCollabHost"), QStringLiteral("webex")}},
         {QStringLiteral("Slack"), {QStringLiteral("slack"), QStringLiteral("com.slack.Slack")}},
         {QStringLiteral("Discord"), {QStringLiteral("discord"), QStringLiteral("com.discordapp.Discord")}},
@@ -34,8 +43,11 @@ bool AppIdentities::isLinuxIdentityOf(const RunningApp& app, const QString& list
     QString desktopId = app.bundleIdentifier;
     if (desktopId.endsWith(QLatin1String(".desktop")))
         desktopId.chop(8);
+    // Some clients pad their window class with a space ("zoom "); a name
+    // read from the class has no entry to tidy it.
+    const QString name = app.localizedName.trimmed();
     for (const QString& identity : *it)
-        if (identity.compare(app.localizedName, Qt::CaseInsensitive) == 0
+        if (identity.compare(name, Qt::CaseInsensitive) == 0
             || (!desktopId.isEmpty() && identity.compare(desktopId, Qt::CaseInsensitive) == 0))
             return true;
     return false;

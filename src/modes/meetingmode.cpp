@@ -86,10 +86,12 @@ const QSet<QString>& MeetingMode::meetingApps()
 
 const QSet<QString>& MeetingMode::browserApps()
 {
+    // Firefox and Chromium are the browsers a Linux desktop ships.
     static const QSet<QString> apps{QStringLiteral("Google Chrome"),  QStringLiteral("Arc"),
                                     QStringLiteral("Safari"),         QStringLiteral("Brave Browser"),
                                     QStringLiteral("Microsoft Edge"), QStringLiteral("Dia"),
-                                    QStringLiteral("Vivaldi")};
+                                    QStringLiteral("Vivaldi"),        QStringLiteral("Firefox"),
+                                    QStringLiteral("Chromium")};
     return apps;
 }
 

@@ -7,6 +7,9 @@
 #include "windows/display.h"
 #include "windows/windowmanager.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 
 namespace tavrin {
@@ -252,6 +255,46 @@ TEST_F(MeetingModeTest, TheSwitchIsReadFromTheSettingsAndOnUnlessABoolSaysOff)
     }
 }
 
+// Debian's browsers and a call client with no desktop entry, named as the
+// desktop names them: each call is placed as it would be in Chrome.
+TEST(CallWindows, CallsInLinuxBrowsersAndUnlistedClientsArePlaced)
+{
+    struct Case {
+        const char* app;      // the entry's name, else the window class
+        const char* bundleId; // the desktop entry; empty when none is installed
+        const char* title;
+    };
+    const Case cases[] = {
+        {"firefox-esr", "", "Meet - abc-defg-hij — Mozilla Firefox"},
+        {"Firefox ESR", "firefox-esr", "Meet - abc-defg-hij — Mozilla Firefox"},
+        {"firefox", "", "Standup – Google Meet — Mozilla Firefox"},
+        {"Chromium", "", "Meet - xyz-abcd-efg - Chromium"},
+        {"zoom", "", "Zoom Meeting"},
+        {"zoom ", "", "Zoom Meeting"}, // a class padded with a space
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.app) + " / " + c.title);
+        const QJsonObject app{{"name", c.app}, {"bundleId", c.bundleId}};
+        const QJsonObject window{{"app", c.app}, {"title", c.title}, {"frame", QJsonArray{100, 100, 800, 600}}};
+        const QJsonObject scenario{
+            {"displays", QJsonArray{QJsonObject{{"name", "Only"}, {"frame", QJsonArray{0, 0, 1920, 1080}}}}},
+            {"apps", QJsonArray{app}},
+            {"windows", QJsonArray{window}}};
+        SimEnvironment env{QJsonDocument(scenario).toJson()};
+        WindowManager windows;
+        FakeAutoArrange autoArrange;
+        MeetingMode mode{windows, autoArrange};
+        mode.start();
+        env.desktop.setMicrophoneInUse(true);
+        env.clock.advance(4.0);
+        EXPECT_TRUE(mode.inCall());
+        const Rect area = Display::all().at(0).area;
+        const UnitRect call = MeetingMode::placement(area, false).call;
+        // Placed with the window gap around it.
+        EXPECT_TRUE(UnitRect::fromFrame(env.window(c.title)->frame, area).near(call, 0.02));
+    }
+}
+
 TEST(CallWindows, ByApplicationAndTitle)
 {
     struct Case {
@@ -308,7 +351,9 @@ TEST(CallWindows, TheListedApplicationsAreKnownByTheirLinuxIdentitiesToo)
         {"Google Chrome", "google-chrome", "Google Chrome", "", ""},
         // Applications no list names, whatever they are called.
         {"Zoom Out", "", "", "", ""},
-        {"Firefox", "firefox-esr", "", "", ""},
+        {"Thunderbird", "org.mozilla.Thunderbird", "", "", ""},
+        {"Firefox ESR", "firefox-esr", "Firefox", "", ""},
+        {"Chromium", "", "Chromium", "", ""},
         {"GNOME Calls", "org.gnome.Calls", "", "", ""},
         {"", "Zoom.desktop", "", "", ""},
     };
@@ -328,8 +373,8 @@ TEST(CallWindows, TheListedApplicationsAreKnownByTheirLinuxIdentitiesToo)
     // only another system has (FaceTime, Apple Notes, Bear, Craft, Around)
     // have none.
     for (const QString& listed : AppIdentities::linuxIdentities().keys())
-        EXPECT_TRUE(MeetingMode::meetingApps().contains(listed) || MeetingMode::notesApps().contains(listed)
-                    || callApps.contains(listed))
+        EXPECT_TRUE(MeetingMode::meetingApps().contains(listed) || MeetingMode::browserApps().contains(listed)
+                    || MeetingMode::notesApps().contains(listed) || callApps.contains(listed))
             << listed.toStdString();
     for (const char* macOnly : {"FaceTime", "Apple Notes", "Bear", "Craft", "Around"})
         EXPECT_FALSE(AppIdentities::linuxIdentities().contains(macOnly));
