@@ -17,6 +17,12 @@ ElidedLabel::ElidedLabel(const QString& text, TTheme::Colour colour, const QFont
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
+void ElidedLabel::setColour(TTheme::Colour colour)
+{
+    colour_ = colour;
+    update();
+}
+
 void ElidedLabel::setText(const QString& text)
 {
     if (text == text_)

@@ -15,6 +15,7 @@ public:
 
     QString text() const { return text_; }
     void setText(const QString& text);
+    void setColour(TTheme::Colour colour);
     // Text smaller than this fraction of its size is cut instead.
     void setMinimumScale(qreal scale);
 

@@ -5,7 +5,9 @@
 #include "design/elidedlabel.h"
 #include "design/environment.h"
 #include "design/frames.h"
+#include "design/kbd.h"
 #include "design/squircle.h"
+#include "design/takenmark.h"
 #include "snapping/keydisplay.h"
 
 #include <QEnterEvent>
@@ -20,6 +22,7 @@ ArrowKey::ArrowKey(bool dim, QWidget* parent)
       display_(new KeyDisplay(dim)),
       symbol_(new ElidedLabel(QString(), TTheme::Colour::ink, DesignFont::system(12, QFont::DemiBold))),
       label_(new ElidedLabel(QString(), TTheme::Colour::muted, DesignFont::system(11))),
+      mark_(new TakenMark),
       frames_(new Frames(this, [this] { frame(); }))
 {
     setFocusPolicy(Qt::NoFocus);
@@ -29,12 +32,14 @@ ArrowKey::ArrowKey(bool dim, QWidget* parent)
     label_->setMinimumScale(kLabelMinimumScale);
     for (QWidget* w : {static_cast<QWidget*>(symbol_), static_cast<QWidget*>(label_)})
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
+    mark_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(kSpacing);
     layout->addWidget(display_);
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
+    row->addWidget(mark_, 0, Qt::AlignVCenter);
     row->addWidget(symbol_);
     row->addSpacerItem(new QSpacerItem(2, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     row->addWidget(label_);
@@ -53,11 +58,27 @@ void ArrowKey::setSymbol(const QString& symbol)
 
 QString ArrowKey::label() const { return label_->text(); }
 
-void ArrowKey::setLabel(const QString& label) { label_->setText(label); }
+void ArrowKey::setLabel(const QString& label) { label_->setText(taken_ ? kTakenLabel : label); }
+
+void ArrowKey::setTaken(bool taken)
+{
+    if (taken == taken_)
+        return;
+    taken_ = taken;
+    mark_->setVisible(taken);
+    symbol_->setColour(taken ? TTheme::Colour::danger : TTheme::Colour::ink);
+    label_->setColour(taken ? TTheme::Colour::danger : TTheme::Colour::muted);
+    setToolTip(taken ? Kbd::takenToolTip() : QString());
+    setEnabled(!taken);
+    if (taken) {
+        label_->setText(kTakenLabel);
+        display_->setUnit(std::nullopt);
+    }
+}
 
 std::optional<UnitRect> ArrowKey::unit() const { return display_->unit(); }
 
-void ArrowKey::setUnit(const std::optional<UnitRect>& unit) { display_->setUnit(unit); }
+void ArrowKey::setUnit(const std::optional<UnitRect>& unit) { display_->setUnit(taken_ ? std::nullopt : unit); }
 
 void ArrowKey::setDisplayHeight(int height) { display_->setFixedHeight(height); }
 

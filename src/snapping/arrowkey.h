@@ -11,11 +11,14 @@ namespace tavrin {
 class ElidedLabel;
 class Frames;
 class KeyDisplay;
+class TakenMark;
 
 // One key of the arrow pad: a small display showing where the key would put
 // the window, and under it the key's symbol with what it does ("left ½").
 // Drawn pressed (accent, 1 point lower) while `hit`; lighter under the
-// pointer. The whole key takes clicks.
+// pointer. The whole key takes clicks, except while its hot key is taken by
+// another program: then its symbol is in the danger colour behind a warning
+// mark, it shows no place and says so instead of what it does.
 class ArrowKey : public QAbstractButton {
     Q_OBJECT
 public:
@@ -27,6 +30,7 @@ public:
     // its face.
     static constexpr int kSink = 1;
     static constexpr qreal kLabelMinimumScale = 0.8;
+    static inline const QString kTakenLabel = QStringLiteral("taken");
 
     explicit ArrowKey(bool dim = false, QWidget* parent = nullptr);
 
@@ -36,6 +40,8 @@ public:
     void setLabel(const QString& label);
     std::optional<UnitRect> unit() const;
     void setUnit(const std::optional<UnitRect>& unit);
+    bool isTaken() const { return taken_; }
+    void setTaken(bool taken);
     bool isHit() const { return hit_; }
     void setHit(bool hit);
     bool isHovered() const { return hover_; }
@@ -61,6 +67,8 @@ private:
     KeyDisplay* display_;
     ElidedLabel* symbol_;
     ElidedLabel* label_;
+    TakenMark* mark_;
+    bool taken_ = false;
     bool hit_ = false;
     bool hover_ = false;
     Tween press_;

@@ -29,7 +29,6 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : HUDFace(hu
     fill_ = new ArrowKey(true);
     fill_->setObjectName(QStringLiteral("key.fill"));
     fill_->setLabel(QStringLiteral("fill"));
-    fill_->setUnit(UnitRect(0, 0, 1, 1));
     fill_->setAccessibleName(QStringLiteral("Fill the screen"));
     connect(fill_, &QAbstractButton::clicked, this, &ArrowPadView::fill);
     grid()->addWidget(fill_, 0, 2);
@@ -46,6 +45,7 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : HUDFace(hu
                          &SnapHUDController::previewsChanged, &SnapHUDController::pressedChanged})
         connect(&hud, changed, this, &ArrowPadView::showState);
     connect(&hud.shortcuts(), &ShortcutStore::bindingsChanged, this, &ArrowPadView::showBindings);
+    connect(&hud.shortcuts(), &ShortcutStore::unavailableChanged, this, &ArrowPadView::showBindings);
     fitToAspect();
     showBindings();
 }
@@ -80,22 +80,36 @@ void ArrowPadView::showState()
 
 void ArrowPadView::showBindings()
 {
+    // A key another program holds never reaches this one: it is marked, and
+    // neither shows nor does what it would do here.
     ShortcutStore& store = hud_.shortcuts();
+    const QSet<QString> taken = store.unavailable();
     for (Arrow arrow : kAllArrows) {
-        const auto combo = store.combo(ShortcutAction::arrow(arrow));
-        keys_[static_cast<std::size_t>(arrow)]->setSymbol(combo ? combo->key : QStringLiteral("–"));
+        const ShortcutAction action = ShortcutAction::arrow(arrow);
+        const auto combo = store.combo(action);
+        ArrowKey* key = keys_[static_cast<std::size_t>(arrow)];
+        key->setSymbol(combo ? combo->key : QStringLiteral("–"));
+        key->setTaken(combo && taken.contains(action.id()));
     }
-    const auto fill = store.combo(ShortcutAction::of(ShortcutAction::Kind::fill));
+    const ShortcutAction fillAction = ShortcutAction::of(ShortcutAction::Kind::fill);
+    const auto fill = store.combo(fillAction);
     fill_->setSymbol(fill ? fill->key : QStringLiteral("↩"));
-    const auto display = store.combo(ShortcutAction::moveDisplay(true));
-    footer_->setTexts(kResizeHint, display ? LinuxWords::runningText(LinuxWords::modifierNames(display->modifiers))
-                                                 + QStringLiteral(" ← → other display")
-                                           : QString());
+    fill_->setTaken(fill && taken.contains(fillAction.id()));
+    fill_->setUnit(UnitRect(0, 0, 1, 1)); // none while taken
+    const ShortcutAction displayAction = ShortcutAction::moveDisplay(true);
+    const auto display = store.combo(displayAction);
+    const bool displayHeld =
+        display && !taken.contains(displayAction.id()) && !taken.contains(ShortcutAction::moveDisplay(false).id());
+    footer_->setTexts(kResizeHint, displayHeld ? LinuxWords::runningText(LinuxWords::modifierNames(display->modifiers))
+                                                     + QStringLiteral(" ← → other display")
+                                               : QString());
     showState();
 }
 
 void ArrowPadView::hover(Arrow arrow, bool on)
 {
+    if (on && key(arrow)->isTaken())
+        return;
     if (on) {
         hud_.setHovered(arrow);
         hud_.showPreview(arrow);

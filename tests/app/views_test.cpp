@@ -18,6 +18,9 @@
 #include "platform/sim/simappearance.h"
 #include "platform/sim/simdesktopwindow.h"
 #include "platform/workspace.h"
+#include "snapping/arrowkey.h"
+#include "snapping/arrowpadview.h"
+#include "snapping/snaphudview.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -242,6 +245,46 @@ TEST_F(ViewsTest, AKeyAnotherAppHoldsIsMarkedTakenUntilItIsLetGo)
     ASSERT_TRUE(askKey);
     EXPECT_FALSE(askKey->taken());
     EXPECT_TRUE(askKey->toolTip().isEmpty());
+}
+
+TEST_F(ViewsTest, TheSnapPadMarksTheKeysTheWindowManagerKeepsAndOffersNothingForThem)
+{
+    // As xfwm4 keeps Ctrl+Alt+← for its workspaces.
+    const KeyCombo left = *ShortcutAction::arrow(Arrow::left).defaultCombo(false);
+    env.desktop.setRefusedHotKeys({SimKey{left.keyCode, left.modifiers}});
+    state->registerHotKeys();
+    state->hud().show();
+    SnapHUDView face(state->hud(), 40);
+    face.show();
+    settle();
+    face.adjustSize();
+    ArrowPadView* pad = face.pad();
+    ASSERT_TRUE(pad);
+    ArrowKey* taken = pad->key(Arrow::left);
+    EXPECT_TRUE(taken->isTaken());
+    EXPECT_EQ(taken->label(), ArrowKey::kTakenLabel);
+    EXPECT_EQ(taken->unit(), std::nullopt);
+    EXPECT_EQ(taken->toolTip(), Kbd::takenToolTip());
+    // Neither the pointer nor a click does what the key would.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(taken, &enter);
+    EXPECT_EQ(state->hud().hovered(), std::nullopt);
+    const Rect before = focused().frame;
+    taken->click();
+    EXPECT_EQ(focused().frame, before);
+    // The keys this program holds are offered as before.
+    EXPECT_FALSE(pad->key(Arrow::right)->isTaken());
+    EXPECT_NE(pad->key(Arrow::right)->label(), ArrowKey::kTakenLabel);
+    EXPECT_TRUE(pad->key(Arrow::right)->unit());
+    shoot(face, QStringLiteral("snap-pad-taken-key"));
+
+    // Let go: the key is offered again.
+    env.desktop.setRefusedHotKeys({});
+    env.clock.advance(HotKeyCenter::kRetryInterval);
+    settle();
+    EXPECT_FALSE(taken->isTaken());
+    EXPECT_NE(taken->label(), ArrowKey::kTakenLabel);
+    EXPECT_TRUE(taken->unit());
 }
 
 TEST_F(ViewsTest, RowsOpenTheCommandBarAndTheWindowCloses)

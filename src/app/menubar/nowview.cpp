@@ -14,6 +14,7 @@
 #include "design/layoutglyph.h"
 #include "design/spark.h"
 #include "design/squircle.h"
+#include "design/takenmark.h"
 #include "design/tbutton.h"
 #include "design/themed.h"
 #include "design/themedlabel.h"
@@ -59,23 +60,6 @@ QHBoxLayout* row(int spacing, const QMargins& padding = {})
     r->setContentsMargins(padding);
     return r;
 }
-
-// The warning mark beside a taken key in a caption.
-class TakenMark : public DesignWidget {
-public:
-    explicit TakenMark(QWidget* parent) : DesignWidget(parent)
-    {
-        setFixedSize(Kbd::kMarkSize.toSize());
-        setToolTip(Kbd::takenToolTip());
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        Kbd::paintTakenMark(p, QRectF(rect()), t().danger);
-    }
-};
 
 // An action's key in a caption: in the danger colour behind its warning mark,
 // and saying why in its tooltip, while another program holds it.
