@@ -453,26 +453,34 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
     EXPECT_EQ(bar->mid(asked), (QStringList{"show", "ask Plan the launch"}));
 }
 
-TEST_F(IntentBusTest, AnIntentThatRanExitsZeroWhateverItsDialogSays)
+// A name of nothing Tavrin has leaves it nothing to do: said on stderr, with
+// the status of wrong arguments; an intent that ran exits 0, whatever its
+// dialog says.
+TEST_F(IntentBusTest, AnIntentNamingNothingTavrinHasExitsTwo)
 {
     auto state = makeState();
     IntentService service(*state);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     struct Case {
         QStringList words;
-        QString dialog;
+        QString err;
     };
-    for (const Case& c : {Case{{"start-focus", "Reading"}, "Tavrin has no routine called \"Reading\".\n"},
-                          Case{{"resume", "Gone"}, "Tavrin doesn't have a workspace called Gone any more.\n"}}) {
+    for (const Case& c :
+         {Case{{"start-focus", "Reading"}, "tavrin: Tavrin has no routine called \"Reading\"."},
+          Case{{"start-focus", "Reading", "25"}, "tavrin: Tavrin has no routine called \"Reading\"."},
+          Case{{"focus-filter", "Reading"}, "tavrin: Tavrin has no routine called \"Reading\"."},
+          Case{{"resume", "Gone"}, "tavrin: Tavrin doesn't have a workspace called Gone any more."},
+          Case{{"start-focus", "Reading", "3"}, "tavrin: Minutes must be a whole number from 5 to 480."}}) {
         SCOPED_TRACE(c.words.join(' ').toStdString());
         const auto outcome = run(c.words);
-        EXPECT_EQ(outcome.exitCode, 0);
-        EXPECT_EQ(outcome.out, c.dialog);
-        EXPECT_TRUE(outcome.err.isEmpty());
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_TRUE(outcome.out.isEmpty());
     }
-    EXPECT_TRUE(started.isEmpty()); // an unknown routine starts none
-    // Only wrong arguments exit 2.
-    EXPECT_EQ(run({"start-focus", "Reading", "3"}).exitCode, 2);
+    EXPECT_TRUE(started.isEmpty()); // an unknown routine starts none, nor sets a filter
+    const auto ran = run({"focus-filter", "writing"});
+    EXPECT_EQ(ran.exitCode, 0);
+    EXPECT_EQ(ran.out, "The Focus filter now names Writing.\n");
 }
 
 TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
@@ -489,7 +497,8 @@ TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_EQ(outcome.out, "Arranged 1 windows for Shell work.\n");
     outcome = run({"resume", "Gone"});
-    EXPECT_EQ(outcome.out, "Tavrin doesn't have a workspace called Gone any more.\n");
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.err, "tavrin: Tavrin doesn't have a workspace called Gone any more.");
 }
 
 TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)

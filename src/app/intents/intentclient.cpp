@@ -108,7 +108,7 @@ QString IntentClient::help(const QStringList& routines)
             out << "    \"" << TavrinShortcuts::spoken(phrase) << "\"\n";
     }
     out << "\nExit status: 0 when the intent ran (whatever it answered), 1 when Tavrin can't be reached,\n"
-           "2 for wrong arguments.\n";
+           "2 for wrong arguments and for a workspace or routine Tavrin doesn't have.\n";
     return text;
 }
 
@@ -203,7 +203,7 @@ IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnectio
     const QDBusMessage reply = callAndWait(connection, message, timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         const QString name = reply.errorName();
-        if (name == IntentService::kInvalidArgument)
+        if (name == IntentService::kInvalidArgument || name == IntentService::kUnknownName)
             return failure(2, printable(reply.errorMessage()));
         if (name == IntentService::kBusy)
             return failure(1, printable(reply.errorMessage()));

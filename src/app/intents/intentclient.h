@@ -11,7 +11,8 @@ namespace tavrin {
 // `tavrin intent …`: runs one intent in the running Tavrin over the session
 // bus and prints its answer. Exit status 0 when the intent ran, whatever its
 // answer says; 1 when no Tavrin could be reached (or it failed to answer); 2
-// for wrong arguments only.
+// for wrong arguments and for names of no workspace or routine, which leave
+// it nothing to do.
 //
 // It reaches the Tavrin of the settings it would use itself, and only when
 // that name is held by a Tavrin of this user (see BusName); whatever it

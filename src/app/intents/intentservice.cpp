@@ -103,6 +103,13 @@ QString IntentService::refuse(const QString& message)
     return {};
 }
 
+QString IntentService::unknown(const QString& message)
+{
+    if (calledFromDBus())
+        sendErrorReply(kUnknownName, message);
+    return message;
+}
+
 QString IntentService::ApplyLayout(const QString& layout)
 {
     if (tooMany())
@@ -119,6 +126,8 @@ QString IntentService::ResumeWorkspace(const QString& workspace)
         return {};
     if (workspace.trimmed().isEmpty())
         return refuse(noWorkspaceNameMessage());
+    if (WorkspaceQuery::entities(QStringList{workspace}).isEmpty())
+        return unknown(ResumeWorkspaceIntent::unknownMessage(workspace));
     ResumeWorkspaceIntent intent{WorkspaceEntity{workspace}};
     if (!calledFromDBus()) {
         resumes_.replace([intent](CancelToken) -> QCoro::Task<> { co_await intent.perform(); });
@@ -192,7 +201,7 @@ QString IntentService::StartFocus(const QString& routine, int minutes)
         intent.routine = findRoutine(routine);
         // Like a workspace it doesn't have: said, and nothing started.
         if (!intent.routine)
-            return unknownRoutineMessage(routine);
+            return unknown(unknownRoutineMessage(routine));
     }
     return answer(intent.perform(state_ ? state_->routines() : nullptr));
 }
@@ -205,7 +214,7 @@ QString IntentService::SetFocusFilter(const QString& routine)
     if (!routine.isEmpty()) {
         filter.routine = findRoutine(routine);
         if (!filter.routine)
-            return unknownRoutineMessage(routine);
+            return unknown(unknownRoutineMessage(routine));
     }
     if (RoutineControl* control = state_ ? state_->routines() : nullptr)
         control->setFocusFilter(filter.routine ? std::optional(filter.routine->id) : std::nullopt);

@@ -21,9 +21,10 @@ class AppState;
 // with the intent's dialog (empty when it has nothing to show), the
 // workspace and routine queries, and the "Changed" signal that tells clients
 // the values the shortcut phrases can take have changed. Wrong arguments are
-// answered with the error kInvalidArgument and a sentence for the user; what
-// an intent that ran has to say (a workspace or routine it doesn't know
-// included) is its dialog, never an error.
+// answered with the error kInvalidArgument and a sentence for the user; a
+// workspace or routine it doesn't know, which leaves it nothing to do, with
+// kUnknownName and the intent's own sentence; what an intent that ran has to
+// say is its dialog, never an error.
 class IntentService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.tavrin.Intents")
@@ -32,6 +33,8 @@ public:
     static inline const QString kObjectPath = QStringLiteral("/app/tavrin/Tavrin");
     static inline const QString kInterface = QStringLiteral("app.tavrin.Intents");
     static inline const QString kInvalidArgument = QStringLiteral("app.tavrin.Intents.Error.InvalidArgument");
+    // A call that names a workspace or routine there is none of: nothing done.
+    static inline const QString kUnknownName = QStringLiteral("app.tavrin.Intents.Error.UnknownName");
     // A call refused because too many came at once.
     static inline const QString kBusy = QStringLiteral("app.tavrin.Intents.Error.Busy");
     // Intents that act (all but Ask and the queries) run at most this many
@@ -97,6 +100,9 @@ private:
     std::optional<RoutineEntity> findRoutine(const QString& text) const;
     // Answers a D-Bus call with a wrong-argument error; returns an empty text.
     QString refuse(const QString& message);
+    // Answers a D-Bus call with the unknown-name error; returns `message`,
+    // the answer of a call from within the program.
+    QString unknown(const QString& message);
     // Whether this call of an intent that acts is one too many for this
     // second; it is then answered as busy.
     bool tooMany();

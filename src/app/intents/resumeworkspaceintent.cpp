@@ -14,6 +14,11 @@ QString tr(const char* text) { return QCoreApplication::translate("ResumeWorkspa
 
 QString ResumeWorkspaceIntent::title() { return tr("Resume Workspace"); }
 
+QString ResumeWorkspaceIntent::unknownMessage(const QString& name)
+{
+    return tr("Tavrin doesn't have a workspace called %1 any more.").arg(IntentService::echoed(name));
+}
+
 QString ResumeWorkspaceIntent::parameterSummary() const { return tr("Resume %1").arg(workspace.id); }
 
 QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
@@ -27,8 +32,7 @@ QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
             break;
         }
     if (!saved)
-        co_return IntentResult::say(
-            tr("Tavrin doesn't have a workspace called %1 any more.").arg(IntentService::echoed(name)));
+        co_return IntentResult::say(unknownMessage(name));
 
     const WorkspaceRunner::Outcome outcome = co_await WorkspaceRunner::shared().arrangeSaved(*saved);
     if (outcome.problem && outcome.arranged == 0)

@@ -13,6 +13,8 @@ struct ResumeWorkspaceIntent {
     WorkspaceEntity workspace;
 
     static QString title();
+    // The dialog for a workspace `name` that is not saved (any more).
+    static QString unknownMessage(const QString& name);
     // "Resume " and the workspace's name.
     QString parameterSummary() const;
     QCoro::Task<IntentResult> perform() const;
