@@ -104,7 +104,7 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
     QPointer<LanguageModel> model = s.languageModel;
     const LanguageModel::Availability availability = co_await model->checkAvailability();
     if (!model || !availability.available)
-        co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
+        co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage(availability.reason));
 
     const QString prompt = QString::fromUtf8(QJsonDocument(request.toJson()).toJson(QJsonDocument::Indented));
     const QUuid entry =

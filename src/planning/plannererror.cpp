@@ -66,8 +66,10 @@ QString PlannerError::tavrinAITooLargeMessage()
     return QStringLiteral("Tavrin AI's answer was too large to use. Try again.");
 }
 
-QString PlannerError::onDeviceUnavailableMessage()
+QString PlannerError::onDeviceUnavailableMessage(const QString& reason)
 {
+    if (!reason.isEmpty())
+        return reason;
     return QStringLiteral("The on-device model isn't available on this computer.");
 }
 

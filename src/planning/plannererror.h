@@ -37,7 +37,9 @@ struct PlannerError {
     static QString tavrinAIUnreachableMessage();
     static QString tavrinAIUnusableMessage();
     static QString tavrinAITooLargeMessage();
-    static QString onDeviceUnavailableMessage();
+    // The model's own sentence saying why it can't be used, when it has
+    // one; else that it isn't available.
+    static QString onDeviceUnavailableMessage(const QString& reason = {});
     static QString onDeviceTooSlowMessage();
     // With the model's reason ("the model server answered 500"), one line
     // that says it; without, that it failed.

@@ -88,7 +88,8 @@ TEST_F(OnDevicePlannerTest, ReportsAnUnavailableOrFailingModel)
     model.setAvailability(false, "Apple Intelligence is off.");
     auto result = finish(planner.plan(sampleRequest()));
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error(), PlannerError::unavailable("The on-device model isn't available on this computer."));
+    // Said with the model's own reason.
+    EXPECT_EQ(result.error(), PlannerError::unavailable("Apple Intelligence is off."));
     EXPECT_TRUE(log.entries().isEmpty());
 
     model.setAvailability(true);
@@ -206,7 +207,7 @@ TEST_F(LocalModelTest, WithoutAServerOrAModelItIsUnavailable)
         }
         const auto result = pending.result();
         ASSERT_FALSE(result.ok());
-        EXPECT_EQ(result.error(), PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage()));
+        EXPECT_EQ(result.error(), PlannerError::unavailable(model.availability().reason));
         EXPECT_FALSE(model.availability().available);
         EXPECT_TRUE(model.availability().reason.contains(c.reason)) << model.availability().reason.toStdString();
     }
@@ -310,7 +311,7 @@ TEST(LocalModelOwner, AServerOfAnotherUserIsNeverAsked)
     LocalModelServer model(http, clock, QStringLiteral("http://127.0.0.1:%1").arg(port));
     const auto availability = finish(model.checkAvailability());
     EXPECT_FALSE(availability.available);
-    EXPECT_TRUE(availability.reason.contains("is run by another user of this computer"))
+    EXPECT_TRUE(availability.reason.contains("another user runs the model server on that port"))
         << availability.reason.toStdString();
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);

@@ -40,9 +40,10 @@ quint16 portOf(const QUrl& server)
     return quint16(server.port(server.scheme() == QLatin1String("https") ? 443 : 80));
 }
 
+// Why a model server is not sent a thing, after the server's address.
 QString anotherUsersServer(const QUrl& server)
 {
-    return QStringLiteral("the model server at %1 is run by another user of this computer").arg(server.toString());
+    return QStringLiteral("%1 isn't used: another user runs the model server on that port").arg(server.toString());
 }
 
 // Why no answer came, in a few words that follow "couldn't make a plan: ".
@@ -167,7 +168,8 @@ public:
         // Asked again just before the windows are sent: the server may have
         // been replaced since it was found.
         if (LoopbackListener::ofPort(portOf(server_)) != LoopbackListener::Owner::trusted)
-            co_return GuidedGeneration{std::nullopt, anotherUsersServer(server_)};
+            co_return GuidedGeneration{std::nullopt,
+                                       QStringLiteral("the model server at ") + anotherUsersServer(server_)};
         const HttpResponse response = co_await http_->postJson(endpoint(server_, QStringLiteral("v1/chat/completions")),
                                                                QJsonDocument(body).toJson(QJsonDocument::Compact), {},
                                                                LocalModelServer::kTimeout);
@@ -268,10 +270,10 @@ QCoro::Task<LocalModelServer::Found> LocalModelServer::look()
         // Nothing is sent to a server another user runs, not even a question.
         switch (LoopbackListener::ofPort(portOf(server))) {
         case LoopbackListener::Owner::otherUser:
-            co_return Found{{false, tr("The on-device model isn't used: %1, who could read your windows.")
-                                        .arg(anotherUsersServer(server))},
-                            {},
-                            {}};
+            co_return Found{
+                {false, tr("The model server at %1, and could read your windows.").arg(anotherUsersServer(server))},
+                {},
+                {}};
         case LoopbackListener::Owner::nobody: continue;
         case LoopbackListener::Owner::trusted: break;
         }
