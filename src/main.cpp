@@ -2,6 +2,7 @@
 // one, or the real X11 desktop), then wires the shell to it.
 
 #include "app/appstate.h"
+#include "app/busconnection.h"
 #include "app/commandbaradapter.h"
 #include "app/commandline.h"
 #include "app/instanceservice.h"
@@ -256,8 +257,13 @@ void wireFocus(Shell& shell, AppState& state)
 void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, const QString& runningOn)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    shell.intents = std::make_unique<IntentService>(state);
     QString problem;
+    // Any process of the session can send to it: no message may stop it.
+    if (bus.isConnected() && !BusConnection::keepReading(bus, &problem))
+        say(stderr,
+            QStringLiteral("tavrin: a very large message on the session bus could stop Tavrin reading it: ") + problem);
+    problem.clear();
+    shell.intents = std::make_unique<IntentService>(state);
     shell.intents->publish(bus, PlistDefaults::defaultPath(), &problem);
     if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
@@ -438,16 +444,22 @@ constexpr double kQuitDeadline = 1.5;
 constexpr double kOrderlyQuitDeadline = 10.0;
 // Background work still running at quit gets this long to finish.
 constexpr double kBackgroundBound = 1.0;
+// The answers given to callers on the bus get this long to reach it.
+constexpr int kAnswersBoundMs = 1000;
 
 // Ends the run in a fixed order: no timer fires and no background work starts
 // from here on, the work under way gets a bounded wait, the settings are
 // written, and only then are the services taken away. Work that outlives the
 // wait may still use the services it was given, so the process ends here,
-// its settings saved, without taking anything away.
+// its settings saved and its answers on the bus delivered, without taking
+// anything away.
 int endRun(int status, CommonServices& common)
 {
     const bool idle = common.clock.stop(kBackgroundBound);
     common.defaults.flush();
+    // The answers already given go out before the process ends: a caller
+    // whose change was made, and is saved now, is told so.
+    BusConnection::deliverSent(QDBusConnection::sessionBus(), kAnswersBoundMs);
     if (!idle) {
         say(stderr, QStringLiteral("tavrin: background work did not finish in time; ending without it."));
         ::_exit(status);
@@ -510,7 +522,7 @@ int main(int argc, char** argv)
     startDesktop(*running, common, app);
 
     const std::unique_ptr<Shell> shell = wireShell(*running, command, signalWatcher);
-    // A SIGTERM or SIGINT ends the waits on the X server that hold up the
+    // A quit signal ends the waits on the X server that hold up the
     // main loop, so that it is taken at once; the work of the program's last
     // moments waits for no window manager.
     if (running->x11) {

@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDBusMessage>
+#include <QFile>
 #include <QFileInfo>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrin {
@@ -11,9 +14,52 @@ namespace tavrin {
 namespace {
 QString tr(const char* text) { return QCoreApplication::translate("BusName", text); }
 
-// The executable a process runs, as the system names it; empty when it can't
-// be read (a process of another user, one that has ended).
-QString executableOf(qint64 pid) { return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget(); }
+// A process's executable: the file it holds open (stat() follows
+// /proc/<pid>/exe to it, even once it is deleted) and the path the system
+// names it by. None when it can't be read (a process of another user, one
+// that has ended).
+struct Executable {
+    struct stat file = {};
+    QString path;
+};
+std::optional<Executable> executableOf(const QString& process)
+{
+    const QString link = QStringLiteral("/proc/%1/exe").arg(process);
+    Executable exe;
+    if (::stat(QFile::encodeName(link).constData(), &exe.file) != 0)
+        return std::nullopt;
+    exe.path = QFileInfo(link).symLinkTarget();
+    return exe;
+}
+
+// Whether a process runs this very program. The file it runs must be this
+// one, by device and inode: a copy of the program, under any name, is
+// another file. Or it runs the file this program replaced on disk (an
+// upgrade, a rebuild): deleted since, it is named by this program's path
+// and " (deleted)"; only who can write that path could have put it there.
+bool runsThisProgram(qint64 pid)
+{
+    const auto theirs = executableOf(QString::number(pid));
+    const auto ours = executableOf(QStringLiteral("self"));
+    if (!theirs || !ours)
+        return false;
+    if (theirs->file.st_dev == ours->file.st_dev && theirs->file.st_ino == ours->file.st_ino)
+        return true;
+    return theirs->file.st_nlink == 0 && theirs->path == ours->path + QStringLiteral(" (deleted)");
+}
+
+// The settings file at the end of `path`'s links (at most this many), in a
+// folder named without links: the file the program reads and locks, however
+// the path names it.
+constexpr int kMaxLinks = 40;
+QString realFile(const QString& path)
+{
+    QFileInfo file(path);
+    for (int hops = 0; file.isSymLink() && hops < kMaxLinks; ++hops)
+        file = QFileInfo(file.symLinkTarget());
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? file.absoluteFilePath() : folder + QLatin1Char('/') + file.fileName();
+}
 
 // RequestName's answers.
 constexpr uint kPrimaryOwner = 1, kInQueue = 2, kAlreadyOwner = 4;
@@ -34,7 +80,7 @@ QDBusMessage ask(QDBusConnection& bus, const QString& method, const QVariantList
 
 QString BusName::forSettings(const QString& prefix, const QString& settingsPath)
 {
-    const QByteArray path = QFileInfo(settingsPath).absoluteFilePath().toUtf8();
+    const QByteArray path = realFile(settingsPath).toUtf8();
     return prefix + QStringLiteral(".s")
            + QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(24));
 }
@@ -72,8 +118,7 @@ QString BusName::trustedOwner(QDBusConnection bus, const QString& name, QString*
         return {};
     }
     const uint process = pid.arguments().value(0).toUInt();
-    const QString exe = executableOf(process);
-    if (!exe.isEmpty() && (exe == executableOf(::getpid()) || QFileInfo(exe).fileName() == QLatin1String("tavrin")))
+    if (runsThisProgram(process))
         return owner;
     *why = tr("%1 is answered by another program (process %2), not Tavrin").arg(name).arg(process);
     return {};

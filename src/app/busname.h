@@ -11,9 +11,10 @@ namespace tavrin {
 // from Tavrin for the whole run nor be taken for Tavrin by a client.
 class BusName {
 public:
-    // `prefix` + ".s" + a digest of the settings file's path: each Tavrin
-    // answers for its own settings, and a client reaches the Tavrin of the
-    // settings it would use itself.
+    // `prefix` + ".s" + a digest of the settings file's real path (its links
+    // followed): each Tavrin answers for its own settings, and a client
+    // reaches the Tavrin of the settings it would use itself, by whatever
+    // path it names them.
     static QString forSettings(const QString& prefix, const QString& settingsPath);
 
     enum class Taken {
@@ -31,7 +32,8 @@ public:
     // this user. Empty otherwise, with `why` empty when nobody owns the
     // name, else saying why the owner is not believed: a process of another
     // user, or another program. The program is told by its executable: the
-    // same file as this one, or a file named "tavrin".
+    // same file as this one (by device and inode, whatever its name, and
+    // still after it is replaced on disk); a copy is another program.
     static QString trustedOwner(QDBusConnection bus, const QString& name, QString* why);
 };
 

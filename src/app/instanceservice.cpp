@@ -72,7 +72,10 @@ InstanceService::Answer InstanceService::askRunning(QDBusConnection bus, const Q
     QDBusMessage open = QDBusMessage::createMethodCall(service, kObjectPath, kInterface, QStringLiteral("Open"));
     open << options;
     const QDBusMessage opened = bus.call(open, QDBus::Block, kLimitMs);
-    answer.opened = opened.type() == QDBusMessage::ReplyMessage && !opened.arguments().isEmpty()
+    // Only the boolean Open answers with: any other answer ("true" as a
+    // string) is not a window opened.
+    answer.opened = opened.type() == QDBusMessage::ReplyMessage && opened.arguments().size() == 1
+                    && opened.arguments().constFirst().typeId() == QMetaType::Bool
                     && opened.arguments().constFirst().toBool();
     return answer;
 }

@@ -12,6 +12,12 @@
 namespace tavrin {
 
 namespace {
+// Each asks the program to quit: SIGTERM from the session or a service
+// manager, SIGINT from Ctrl-C, SIGHUP from the terminal a `tavrin &` was
+// started in as it closes (and from some session managers), SIGQUIT from
+// Ctrl-\. Ended by the default action, the quit saves would be lost.
+constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
 // [0] written by the handler, [1] read by the main loop.
 int g_fds[2] = {-1, -1};
 // The same for the deadline's thread, which the main loop never reads.
@@ -40,14 +46,24 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kQuitSignals)
+        ::sigaction(signal, &action, nullptr);
+    // A closed pipe on stdout or stderr (a `tavrin | tee log` whose terminal
+    // went away) must not end the program in the middle of quitting: a
+    // write there fails instead. A handler, not SIG_IGN, which the programs
+    // it starts would inherit.
+    struct sigaction quiet = {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = SA_RESTART;
+    ::sigaction(SIGPIPE, &quiet, nullptr);
 }
 
 SignalWatcher::~SignalWatcher()
 {
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
+    for (const int signal : kQuitSignals)
+        ::signal(signal, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
     if (deadlineThread_.joinable()) {
         {
             std::lock_guard lock(mutex_);

@@ -10,8 +10,9 @@ class QSocketNotifier;
 
 namespace tavrin {
 
-// Turns SIGTERM and SIGINT into a clean quit of the event loop: the signal
-// handler only writes a byte to a socket pair, the main thread does the rest.
+// Turns SIGTERM, SIGINT, SIGHUP and SIGQUIT into a clean quit of the event
+// loop: the signal handler only writes a byte to a socket pair, the main
+// thread does the rest.
 //
 // The main thread may be deep in some long piece of work when the signal
 // comes, or a step of quitting may hang: a thread of its own then ends the

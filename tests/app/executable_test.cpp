@@ -1,6 +1,7 @@
 #include "app/busname.h"
 #include "app/instanceservice.h"
 #include "app/intents/intentservice.h"
+#include "platform/clock.h"
 #include "platform/linux/plistcodec.h"
 #include "support/loopbackserver.h"
 #include "support/privatebus.h"
@@ -9,6 +10,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTimer>
 
 #include <QDir>
@@ -18,7 +21,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -532,3 +537,251 @@ TEST_F(Executable, ATerminationWhileACalendarLinkIsReadEndsTheProgramAtOnce)
 }
 
 } // namespace
+
+// The settings as the program left them: a dictionary, or none with a failure.
+std::optional<QVariantMap> settingsIn(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString why;
+    const auto root = tavrin::PlistCodec::fromData(file.readAll(), &why);
+    EXPECT_TRUE(root && root->typeId() == QMetaType::QVariantMap) << why.toStdString();
+    return root ? std::optional(root->toMap()) : std::nullopt;
+}
+
+// The newest time (seconds since 2001) an automatic session was saved at.
+double newestSessionIn(const QVariantMap& settings)
+{
+    double newest = -1;
+    const QJsonArray saved =
+        QJsonDocument::fromJson(settings.value(QStringLiteral("savedWorkspaces")).toByteArray()).array();
+    for (const QJsonValue& w : saved)
+        if (w[QStringLiteral("auto")].toBool())
+            newest = std::max(newest, w[QStringLiteral("savedAt")].toDouble());
+    return newest;
+}
+
+// Layouts applied one after another from another program, each acknowledged
+// by its answer, while a quit signal comes at a random moment: whatever the
+// signal, the program quits in order. The last layout it acknowledged is in
+// the file (one it applied is answered, even as it quits), the file is
+// whole, and the workspace saved at quit is there.
+TEST_F(Executable, AQuitSignalAtAnyMomentLosesNoAcknowledgedChange)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
+    const QString key = QStringLiteral("layout.UltraWide 34");
+    const QStringList layouts{QStringLiteral("halves"), QStringLiteral("thirds"), QStringLiteral("columns"),
+                              QStringLiteral("stack")};
+    const int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    QDBusConnection client = bus.connect(QStringLiteral("writer"));
+    std::mt19937 random(20261208);
+    int next = 0;
+    for (int cycle = 0; cycle < 60; ++cycle) {
+        SCOPED_TRACE(cycle);
+        QProcess tavrin;
+        ASSERT_TRUE(startAndWait(tavrin, env));
+        // The last layout answered, and one sent after it and not answered.
+        QString acknowledged, inFlight, unanswered;
+        bool ended = false;
+        QEventLoop loop;
+        std::function<void()> send = [&] {
+            if (ended)
+                return;
+            inFlight = layouts.at(next++ % layouts.size());
+            QDBusMessage call =
+                QDBusMessage::createMethodCall(IntentService::serviceName(settings), IntentService::kObjectPath,
+                                               IntentService::kInterface, QStringLiteral("ApplyLayout"));
+            call << inFlight;
+            auto* watcher = new QDBusPendingCallWatcher(client.asyncCall(call, 60000));
+            QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &loop, [&, watcher, sent = inFlight] {
+                watcher->deleteLater();
+                if (watcher->isError())
+                    unanswered = sent;
+                else
+                    acknowledged = sent;
+                if (!watcher->isError())
+                    unanswered.clear();
+                inFlight.clear();
+                if (ended)
+                    loop.quit();
+                else
+                    send();
+            });
+        };
+        send();
+        const int signal = quitSignals[random() % 3];
+        QTimer::singleShot(int(random() % 400), &loop, [&] { ::kill(pid_t(tavrin.processId()), signal); });
+        QObject::connect(&tavrin, &QProcess::finished, &loop, [&] {
+            ended = true;
+            if (inFlight.isEmpty())
+                loop.quit();
+        });
+        const double start = tavrin::Clock::referenceSeconds(QDateTime::currentDateTime());
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+        ASSERT_TRUE(ended) << "still running after signal " << signal;
+        ASSERT_TRUE(inFlight.isEmpty()) << "a call was never answered";
+        EXPECT_EQ(tavrin.exitStatus(), QProcess::NormalExit) << "signal " << signal;
+        const std::optional<QVariantMap> left = settingsIn(settings);
+        ASSERT_TRUE(left);
+        // A layout applied is saved and answered before the program ends:
+        // the file holds the last one answered, never one left unanswered.
+        const QString stored = left->value(key).toString();
+        if (!acknowledged.isEmpty()) {
+            EXPECT_EQ(stored.toStdString(), acknowledged.toStdString())
+                << "signal " << signal << (stored == unanswered ? ": stored, never answered" : "");
+        }
+        EXPECT_GE(newestSessionIn(*left), start - 0.05) << "signal " << signal;
+    }
+}
+
+// One call of `method` on the intents of `settings`, waited for at most
+// `limitMs`; what came back and how long it took.
+QDBusMessage callIntents(QDBusConnection client, const QString& settings, const QString& method,
+                         const QVariantList& arguments, int limitMs, qint64* took = nullptr)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(IntentService::serviceName(settings), IntentService::kObjectPath,
+                                                       IntentService::kInterface, method);
+    call.setArguments(arguments);
+    QElapsedTimer clock;
+    clock.start();
+    const QDBusMessage reply = client.call(call, QDBus::Block, limitMs);
+    if (took)
+        *took = clock.elapsed();
+    return reply;
+}
+
+// The bus library stops reading a connection that has more than 63 MiB of
+// messages unread: one message of 100 MB must not leave the program deaf.
+// It is answered, and so is every call after it, each at once (the bounds
+// leave room for a loaded machine; a deaf program never answers).
+TEST_F(Executable, AHundredMegabyteCallLeavesTheProgramAnswering)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
+    QProcess tavrin;
+    ASSERT_TRUE(startAndWait(tavrin, env));
+    QDBusConnection client = bus.connect(QStringLiteral("large"));
+    const QDBusMessage large =
+        callIntents(client, settings, QStringLiteral("Ask"), {QString(100'000'000, QLatin1Char('a'))}, 60000);
+    EXPECT_NE(large.errorName(), QStringLiteral("org.freedesktop.DBus.Error.NoReply"));
+    for (int ping = 0; ping < 10; ++ping) {
+        qint64 took = 0;
+        const QDBusMessage answer = callIntents(client, settings, QStringLiteral("Routines"), {}, 10000, &took);
+        EXPECT_EQ(answer.type(), QDBusMessage::ReplyMessage) << ping << ": " << answer.errorMessage().toStdString();
+        EXPECT_LT(took, 2000) << ping;
+    }
+    stop(tavrin);
+    EXPECT_FALSE(tavrin.readAllStandardError().contains("another thread"));
+}
+
+// Runs `program` (a copy of the built one) to its end.
+Finished runCopy(const QString& program, const QProcessEnvironment& env, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(20000));
+    return {p.exitCode(), p.exitStatus(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// A copy of the built program in `folder`, named tavrin.
+QString copyOfTavrin(const QTemporaryDir& folder, const QString& name = QStringLiteral("tavrin"))
+{
+    const QString copy = folder.filePath(name);
+    EXPECT_TRUE(QFile::copy(QStringLiteral(TAVRIN_BINARY), copy));
+    return copy;
+}
+
+// Whoever holds the names is told by the file it runs, whatever its name: a
+// program in another file named tavrin is not sent an intent nor asked to
+// open its window, though it is a copy of this very one.
+TEST_F(Executable, AnotherProgramNamedTavrinHoldingTheNamesIsRefused)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    QTemporaryDir elsewhere;
+    QProcess impostor;
+    impostor.setProcessEnvironment(env);
+    impostor.start(copyOfTavrin(elsewhere), {});
+    ASSERT_TRUE(impostor.waitForStarted(10000));
+    QByteArray out;
+    while (!out.contains("Tavrin is running") && impostor.waitForReadyRead(20000))
+        out += impostor.readAllStandardOutput();
+    ASSERT_TRUE(out.contains("Tavrin is running")) << out.toStdString();
+
+    const Finished intent = run({QStringLiteral("intent"), QStringLiteral("stop-focus")});
+    EXPECT_EQ(intent.exitCode, 1);
+    EXPECT_TRUE(intent.err.contains(QStringLiteral("not Tavrin"))) << intent.err.toStdString();
+    const Finished second = run({});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains(QStringLiteral("It was not asked to open its window"))) << second.err.toStdString();
+    stop(impostor);
+}
+
+// An upgrade replaces the program's file while it runs (dpkg renames the new
+// file over the old one): the new file's intents and second start still
+// reach the running program.
+TEST_F(Executable, TheProgramReplacedOnDiskStillAnswersItsIntentsAndASecondStart)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    QTemporaryDir installed;
+    const QString program = copyOfTavrin(installed);
+    QProcess tavrin;
+    tavrin.setProcessEnvironment(env);
+    tavrin.start(program, {});
+    ASSERT_TRUE(tavrin.waitForStarted(10000));
+    QByteArray out;
+    while (!out.contains("Tavrin is running") && tavrin.waitForReadyRead(20000))
+        out += tavrin.readAllStandardOutput();
+    ASSERT_TRUE(out.contains("Tavrin is running")) << out.toStdString();
+    const QString upgrade = copyOfTavrin(installed, QStringLiteral("tavrin.new"));
+    ASSERT_EQ(::rename(QFile::encodeName(upgrade).constData(), QFile::encodeName(program).constData()), 0);
+
+    const Finished intent =
+        runCopy(program, env, {QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
+    EXPECT_EQ(intent.exitCode, 0) << intent.err.toStdString();
+    const Finished second = runCopy(program, env, {});
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_TRUE(second.out.contains(QStringLiteral("its menu-bar window is open now"))) << second.out.toStdString();
+    stop(tavrin);
+}
+
+// A shell whose settings path is a link to the running program's settings
+// file reaches it: one file, one name on the bus.
+TEST_F(Executable, AShellOfALinkedSettingsPathReachesTheRunningProgram)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
+    ASSERT_TRUE(QDir().mkpath(config.filePath(QStringLiteral("tavrin"))));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(tavrin::PlistCodec::toXml(QVariantMap{}));
+    file.close();
+    QProcess tavrin;
+    ASSERT_TRUE(startAndWait(tavrin, env));
+    QTemporaryDir other;
+    ASSERT_TRUE(QDir().mkpath(other.filePath(QStringLiteral("tavrin"))));
+    ASSERT_TRUE(QFile::link(settings, other.filePath(QStringLiteral("tavrin/defaults.plist"))));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), other.path());
+    const Finished intent = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
+    EXPECT_EQ(intent.exitCode, 0) << intent.err.toStdString();
+    const Finished second = run({});
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    stop(tavrin);
+    const std::optional<QVariantMap> left = settingsIn(settings);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->value(QStringLiteral("layout.UltraWide 34")).toString(), QStringLiteral("thirds"));
+}
