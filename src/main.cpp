@@ -34,6 +34,7 @@
 #include "platform/linux/instancelock.h"
 #include "platform/linux/linuxprocesses.h"
 #include "platform/linux/localmodelserver.h"
+#include "platform/linux/markfolder.h"
 #include "platform/linux/plistdefaults.h"
 #include "platform/linux/plistfiles.h"
 #include "platform/linux/portalfiledialogs.h"
@@ -98,6 +99,8 @@ void say(std::FILE* stream, const QString& line)
 struct CommonServices {
     QtClock clock;
     PlistDefaults defaults{PlistDefaults::defaultPath()};
+    // Beside the settings, as the lock that keeps a second Tavrin off them.
+    MarkFolder runMarks{QFileInfo(PlistDefaults::defaultPath()).absolutePath()};
     DesktopKeychain keychain;
     QtHttpClient http{clock};
     LocalModelServer localModel{http, clock, qEnvironmentVariable(LocalModelServer::kVariable)};
@@ -125,7 +128,8 @@ struct CommonServices {
                         .folders = UserFolders::ofThisUser(),
                         .microphone = microphone.get(),
                         .calendars = calendars.get(),
-                        .panelWindows = panelWindows.get()};
+                        .panelWindows = panelWindows.get(),
+                        .runMarks = &runMarks};
     }
 };
 

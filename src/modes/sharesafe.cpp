@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
+#include "platform/runmarks.h"
 #include "platform/timer.h"
 #include "platform/workspace.h"
 #include "windows/axwindow.h"
@@ -21,6 +22,7 @@ namespace {
 const QString kSwitchKey = QStringLiteral("mode.shareSafe");
 const QString kPrivateAppsKey = QStringLiteral("privacy.apps");
 const QString kAskedKey = QStringLiteral("privacy.asked");
+const QString kCoveringMark = QStringLiteral("sharesafe-covering");
 
 bool trusted()
 {
@@ -144,6 +146,7 @@ void ShareSafe::setActive(bool on)
     active_ = on;
     coveringNow_.store(on, std::memory_order_release);
     setNotice(QString());
+    markCovering(on);
     emit activeChanged(on);
     veils().refresh();
     if (veils().isRunning())
@@ -156,6 +159,31 @@ void ShareSafe::setSharingDetected(bool on)
         return;
     sharingDetected_ = on;
     emit sharingDetectedChanged(on);
+}
+
+void ShareSafe::markCovering(bool on)
+{
+    RunMarks* marks = Platform::current().runMarks;
+    const QString problem = !marks ? QString() : on ? marks->raise(kCoveringMark) : marks->lower(kCoveringMark);
+    if (problem.isEmpty())
+        return;
+    if (Workspace* workspace = Platform::current().workspace)
+        workspace->log(
+            (on ? QStringLiteral("Share-safe: a start after a crash will not know that covering was on: %1")
+                : QStringLiteral("Share-safe: a start after a crash will cover although covering is off: %1"))
+                .arg(problem));
+}
+
+void ShareSafe::coverAgainIfLeftOn()
+{
+    RunMarks* marks = Platform::current().runMarks;
+    if (!marks || !marks->leftStanding(kCoveringMark))
+        return;
+    if (Workspace* workspace = Platform::current().workspace)
+        workspace->log(QStringLiteral("Share-safe was on when Tavrin last stopped without quitting; covering again."));
+    manual_ = true;
+    setActive(true);
+    setNotice(tr("Share-safe was on when Tavrin stopped; it is on again"));
 }
 
 void ShareSafe::setNotice(const QString& text)
@@ -233,9 +261,16 @@ void ShareSafe::startDetecting()
     detectTimer_ = new Timer(*Platform::current().clock);
     connect(detectTimer_, &Timer::timeout, this, &ShareSafe::tick);
     detectTimer_->startRepeating(kCheckInterval);
-    if (Workspace* workspace = Platform::current().workspace)
+    if (Workspace* workspace = Platform::current().workspace) {
         quitObserver_ = connect(workspace, &Workspace::applicationTerminated, this,
                                 [this](const RunningApp& app) { appTerminated(app.pid, app.localizedName); });
+        // Quitting in order: the next start is an ordinary one, covering off.
+        connect(workspace, &Workspace::willTerminate, this, [] {
+            if (RunMarks* marks = Platform::current().runMarks)
+                marks->lower(kCoveringMark);
+        });
+    }
+    coverAgainIfLeftOn();
 }
 
 void ShareSafe::tick()

@@ -99,7 +99,9 @@ public:
     const QSet<int>& handPids() const { return handPids_; }
 
     // Starts the checks, the first 1.5 s from now, and the watch on
-    // applications that quit; a second call does nothing.
+    // applications that quit; a second call does nothing. When covering was
+    // on as the last run ended without quitting in order (a crash, a kill),
+    // covering goes on again by hand at once, with a notice saying so.
     void startDetecting();
     bool isDetecting() const { return detectTimer_ != nullptr; }
     // One check (what the timer runs): forgets hand-hidden processes that
@@ -166,6 +168,11 @@ private:
     static void appendName(const QString& key, const QString& name);
     Veils& veils();
     void setActive(bool on);
+    // While covering is on, a run mark stands, taken down when covering
+    // goes off or the program quits in order; a start that finds it left
+    // standing covers again.
+    void markCovering(bool on);
+    void coverAgainIfLeftOn();
     void setSharingDetected(bool on);
     void publishHandNames();
     void pruneQuitHandApps();

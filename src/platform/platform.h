@@ -27,6 +27,7 @@ class CalendarStore;
 class VeilSurfaces;
 class InputTaps;
 class PanelWindows;
+class RunMarks;
 
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
@@ -56,6 +57,9 @@ struct Platform {
     // Requests about the program's own windows; none where the window system
     // needs none (see `PanelWindows`).
     PanelWindows* panelWindows = nullptr;
+    // Marks that tell a start how the last run ended; none: every start is
+    // taken for one after a quit in order.
+    RunMarks* runMarks = nullptr;
 
     static Platform& current();
     static void install(const Platform& services);

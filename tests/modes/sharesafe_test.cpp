@@ -2,11 +2,13 @@
 
 #include "fakeveils.h"
 #include "modes/privacyprompt.h"
+#include "platform/linux/markfolder.h"
 #include "platform/linux/qtclock.h"
 #include "secondprocess.h"
 #include "support/simfixture.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -351,6 +353,66 @@ private:
 // and waits for its pool before the services go, and the check reads only
 // the service it took before it started. Taking the services first, as
 // quitting once did, is a use after free here.
+// How the last run ended decides whether a start covers. Covering that was on
+// when the program quit in order (a quit, a SIGTERM) stays off; covering that
+// was on when it ended without quitting (a crash, a kill) comes back at once,
+// by hand, with a notice; covering turned off before the end stays off.
+TEST(ShareSafeRestartTest, OnlyARunThatEndedWhileCoveringWithoutQuittingCoversTheNextStart)
+{
+    struct Row {
+        const char* ending;
+        int presses;      // of the Share-safe shortcut: 1 on, 2 on and off
+        bool quitInOrder; // else the process just ends
+        bool coversAgain;
+    };
+    const Row rows[] = {
+        {"quit while covering", 1, true, false},
+        {"killed while covering", 1, false, true},
+        {"killed after covering went off", 2, false, false},
+        {"killed while covering, then a quit of the next run", 1, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ending);
+        QTemporaryDir settings;
+        // One run of the program: its marks, its Share-safe.
+        struct Run {
+            explicit Run(const QString& folder) : marks(folder)
+            {
+                Platform::current().runMarks = &marks;
+                veils.wanted = [this] { return share.active(); };
+                share.startDetecting();
+            }
+            SimEnvironment env{kScenario};
+            MarkFolder marks;
+            PrivacyPrompt prompt;
+            ShareSafe share{prompt};
+            FakeVeils veils;
+            Registration veilsRegistration = share.setVeils(veils);
+        };
+        {
+            Run first(settings.path());
+            EXPECT_FALSE(first.share.active());
+            for (int i = 0; i < row.presses; ++i)
+                first.share.toggleNow();
+            if (row.quitInOrder)
+                first.env.desktop.fireWillTerminate();
+        }
+        auto next = std::make_unique<Run>(settings.path());
+        EXPECT_EQ(next->share.active(), row.coversAgain);
+        EXPECT_EQ(next->share.manual(), row.coversAgain);
+        EXPECT_EQ(next->share.notice(), row.coversAgain
+                                            ? QStringLiteral("Share-safe was on when Tavrin stopped; it is on again")
+                                            : QString());
+        // The veils are told at once.
+        EXPECT_EQ(next->veils.running, row.coversAgain);
+        if (QString::fromLatin1(row.ending).endsWith(QLatin1String("next run"))) {
+            next->env.desktop.fireWillTerminate();
+            next = std::make_unique<Run>(settings.path());
+            EXPECT_FALSE(next->share.active());
+        }
+    }
+}
+
 TEST(ShareSafeQuitTest, QuittingWhileACheckReadsTitlesOnThePool)
 {
     SimEnvironment env(kScenario);

@@ -10,6 +10,7 @@
 // kept as an artifact.
 
 #include "programtest.h"
+#include "support/privatebus.h"
 #include "support/sanitised.h"
 
 #include <QCoreApplication>
@@ -288,6 +289,50 @@ protected:
     {
         return xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+p")})
                && waitUntil([&] { return covered(client); });
+    }
+
+    // The program's menu-bar window, opened as a second start opens it, and
+    // kept as `restart-<name>.png`: its pixels in the colour of its notices.
+    int menuBarWindowNoticePixels(const QString& name)
+    {
+        QProcess second;
+        second.setProcessEnvironment(environmentFor(QStringLiteral("xcb")));
+        second.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
+        if (!second.waitForFinished(int(XvfbSession::kWaitSeconds * 1000)) || second.exitCode() != 0)
+            return -1;
+        xcb_window_t shown = 0;
+        waitUntil([&] { return (shown = topLevelTitled(QStringLiteral("Tavrin"))) != 0; });
+        if (!shown)
+            return -1;
+        // Drawn once it stays the same.
+        QImage last, now;
+        waitUntil([&] {
+            last = now;
+            pause(0.2);
+            now = screenshot(frameWindowGeometry(shown));
+            return !now.isNull() && now == last;
+        });
+        saveImage(now, QStringLiteral("restart-%1.png").arg(name));
+        int amber = 0;
+        for (int y = 0; y < now.height(); ++y)
+            for (int x = 0; x < now.width(); ++x) {
+                const QColor c = now.pixelColor(x, y);
+                amber += std::abs(c.red() - 240) < 24 && std::abs(c.green() - 168) < 24 && std::abs(c.blue() - 58) < 24;
+            }
+        return amber;
+    }
+    // A viewable top-level window of this title (the program's popups are not
+    // managed, so they are not among the clients); 0 when none.
+    xcb_window_t topLevelTitled(const QString& title)
+    {
+        auto cookie = xcb_query_tree(probe_->xcb(), probe_->root());
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
+        for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const xcb_window_t w = xcb_query_tree_children(tree.get())[i];
+            if (titleOf(w) == title && isViewable(w))
+                return w;
+        }
+        return 0;
     }
 
     // Runs `what` while the screen is watched; answers the leaking
@@ -748,6 +793,45 @@ TEST_F(X11Veils, AVeilPastTheScreensEdgeKeepsCoveringItAndGoesWithCovering)
     EXPECT_TRUE(waitUntil([&] { return !covered(xterm); }, 3.0));
     pause(0.3);
     EXPECT_GT(leaks(screenshot(Rect(0, 0, 1720, 1440))), 1000);
+}
+
+// Killed while covering, the program leaves private windows in view until it
+// starts again; that start covers them at once, before it says it runs, and
+// its menu-bar window says why. A quit (SIGTERM) while covering is followed
+// by a start with covering off.
+TEST_F(X11Veils, AStartAfterAKillWhileCoveringCoversAgainAndSaysSo)
+{
+    PrivateBus session;
+    if (session.address().isEmpty())
+        GTEST_SKIP() << session.problem().toStdString();
+    programEnvironment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), session.address());
+    const xcb_window_t xterm = startSecret(QStringLiteral("Secret"), {300, 300});
+    ASSERT_TRUE(xterm);
+    ASSERT_TRUE(coverSecret(xterm)) << output_.toStdString();
+    ASSERT_EQ(::kill(pid_t(tavrin_.processId()), SIGKILL), 0);
+    ASSERT_TRUE(tavrin_.waitForFinished(int(XvfbSession::kWaitSeconds * 1000)));
+    ASSERT_TRUE(waitUntil([&] { return leaks(screenshot(Rect(0, 0, 1720, 1000))) > 1000; }))
+        << "the covers outlived the program";
+
+    output_.clear();
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ASSERT_TRUE(startTavrin(QStringLiteral("xcb"))) << output_.toStdString();
+    const qint64 running = sinceStart.elapsed();
+    EXPECT_TRUE(covered(xterm));
+    EXPECT_EQ(leaks(screenshot(Rect(0, 0, 1720, 1000))), 0);
+    std::printf("[ veils ] %s: covered again, and running, %lld ms after the start\n", qPrintable(setUp()), running);
+    RecordProperty("coveredAgainMs", int(running));
+    const int notice = menuBarWindowNoticePixels(QStringLiteral("restarted"));
+
+    ASSERT_TRUE(stopTavrin()) << tavrin_.readAllStandardError().toStdString();
+    output_.clear();
+    ASSERT_TRUE(startTavrin(QStringLiteral("xcb"))) << output_.toStdString();
+    EXPECT_FALSE(covered(xterm));
+    const int none = menuBarWindowNoticePixels(QStringLiteral("quit"));
+    std::printf("[ veils ] notice pixels %d, without %d\n", notice, none);
+    EXPECT_GT(notice, 10 * (none + 10));
+    EXPECT_TRUE(stopTavrin());
 }
 
 // (g) With the window manager gone, windows are no longer framed: the one
