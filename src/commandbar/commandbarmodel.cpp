@@ -52,9 +52,19 @@ QCoro::Task<> openTask(QPointer<CommandBarModel> self, SavedWorkspace workspace,
         request = co_await capture.planRequest(workspace.request);
     else
         request = capture.planRequest(workspace.request, BrowserTabMap());
+    // Which open windows are the saved ones: what they show.
+    QList<SavedItem> shown;
+    if (workspace.items && std::any_of(workspace.items->begin(), workspace.items->end(), [](const SavedItem& i) {
+            return i.url || i.title;
+        })) {
+        QSet<QString> apps;
+        for (const SavedItem& item : *workspace.items)
+            apps.insert(item.app);
+        shown = co_await capture.shown(apps);
+    }
     if (!self || token.isCancelled())
         co_return;
-    self->show(workspace.plan(request.windows));
+    self->show(workspace.plan(request.windows, shown));
 }
 
 QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)

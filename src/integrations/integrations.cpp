@@ -353,10 +353,18 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const WindowEntry& e = entries[i];
         SavedItem item{e.app, std::nullopt, std::nullopt};
+        // The titles tell apart windows that show the same (terminals in one
+        // folder) when the workspace comes back; a private window's is kept
+        // nowhere, nor that of an application whose integration is off.
+        if (!e.title.isEmpty() && !privateBrowsing(e) && !isOff(e.app, offNames))
+            item.title = e.title;
         if (found[i]) {
             item.url = found[i]->url;
             item.tabs = found[i]->tabs;
             item.front = found[i]->front;
+            const Integration* row = byName(e.app);
+            if (row && row->how == How::browser && !found[i]->title.isEmpty())
+                item.tabTitle = found[i]->title;
         } else if (!isOff(e.app, offNames)) {
             item.url = e.document;
         }
@@ -401,7 +409,19 @@ QList<Read> read(const Integration& row, const QStringList& titles)
     case How::browser: return readBrowser(row);
     case How::vscode: return readEditor(row.app, titles);
     case How::jetbrains: return readJetBrains(titles);
-    case How::terminal: return readTerminal(row);
+    case How::terminal: {
+        QList<Read> out = readTerminal(row);
+        if (scriptsApplications())
+            return out;
+        // One process may show several windows (Xfce Terminal does), whose
+        // shells cannot be told apart: those windows are read from their
+        // titles, as a shell's prompt sets them.
+        for (const QString& title : titles)
+            if (std::none_of(out.cbegin(), out.cend(), [&](const Read& r) { return r.title == title; }))
+                if (const auto path = pathFromTitle(title))
+                    out.append(Read{title, QUrl::fromLocalFile(*path).toString(QUrl::FullyEncoded), std::nullopt});
+        return out;
+    }
     case How::iterm: return readITerm(row);
     case How::titlePath: {
         QList<Read> out;
@@ -702,8 +722,9 @@ std::optional<QString> pathFromTitle(const QString& title)
     const QString start = title.section(QStringLiteral(" \u2014 "), 0, 0).section(QStringLiteral(" - "), 0, 0);
     if (auto path = existingFolder(start))
         return path;
-    // A shell prompt's title, "sam@box: ~/src/app"
-    static const QRegularExpression prompt(QStringLiteral(R"(^[^\s:@]+@[^\s:]+:\s*(.+)$)"));
+    // A shell prompt's title, "sam@box: ~/src/app", also after the
+    // terminal's name ("Terminal - sam@box: ~/src/app")
+    static const QRegularExpression prompt(QStringLiteral(R"((?:^|\s)[^\s:@]+@[^\s:]+:\s*(.+)$)"));
     if (const auto m = prompt.match(title); m.hasMatch())
         if (auto path = existingFolder(m.captured(1)))
             return path;

@@ -130,6 +130,8 @@ const Row kRows[] = {
         "gnome-terminal-server")},
     {"Konsole", nullptr, Category::terminals, How::titlePath, kTitleFolder, nullptr, false,
      as(How::titlePath, "Konsole;konsole", "org.kde.konsole", "konsole")},
+    {"Xfce Terminal", nullptr, Category::terminals, How::terminal, kFolder, nullptr, false,
+     as(How::terminal, "Xfce Terminal;xfce4-terminal;Xfce4-terminal", "xfce4-terminal", "xfce4-terminal")},
     {"XTerm", nullptr, Category::terminals, How::terminal, kFolder, nullptr, false,
      as(How::terminal, "XTerm;UXTerm;xterm", "debian-xterm;xterm;debian-uxterm", "xterm")},
     {"Alacritty", nullptr, Category::terminals, How::terminal, kFolder, nullptr, false,

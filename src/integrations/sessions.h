@@ -7,6 +7,7 @@
 #include "windows/display.h"
 #include "windows/layoutkind.h"
 #include "workspaces/saveditem.h"
+#include "workspaces/savedworkspace.h"
 
 #include <QList>
 #include <QObject>
@@ -36,7 +37,7 @@ class Sessions : public QObject {
     Q_OBJECT
 public:
     static constexpr double kSaveInterval = 1200;
-    static constexpr int kMaxWindows = 8;
+    static constexpr int kMaxWindows = SavedWorkspace::kMaxWindows; // a restore brings them all back
     static constexpr int kMinWindows = 2;
     static inline const QString kAutoSaveKey = QStringLiteral("sessions.autoSave");
     static inline const QString kSendBrowserURLsKey = QStringLiteral("sendBrowserURLs");

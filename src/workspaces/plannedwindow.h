@@ -22,7 +22,7 @@ struct PlannedWindow {
     QStringList tabs;                // further addresses to open beside `openURL`
     int tabsBefore = 0;              // how many of `tabs` stand before `openURL` in the window
     std::optional<QString> frontTab; // for an existing browser window: the tab to bring forward
-    bool saved = false;              // opens a saved workspace's window: a browser may restore its tabs
+    bool saved = false;              // a saved workspace's: a browser window it opens comes back with its tabs
 
     // The second line of a row that opens a window: where it goes (see
     // addressDetail), then " + N tabs" when further tabs open with it.

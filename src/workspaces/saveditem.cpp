@@ -12,6 +12,8 @@ QJsonObject SavedItem::toJson() const
     writeOptional(o, QStringLiteral("url"), url);
     writeOptional(o, QStringLiteral("tabs"), tabs);
     writeOptional(o, QStringLiteral("front"), front);
+    writeOptional(o, QStringLiteral("title"), title);
+    writeOptional(o, QStringLiteral("tabTitle"), tabTitle);
     return o;
 }
 
@@ -21,7 +23,9 @@ std::optional<SavedItem> SavedItem::fromJson(const QJsonValue& json)
     SavedItem item;
     if (!json.isObject() || !readString(o, QStringLiteral("app"), item.app)
         || !readOptional(o, QStringLiteral("url"), item.url) || !readOptional(o, QStringLiteral("tabs"), item.tabs)
-        || !readOptional(o, QStringLiteral("front"), item.front))
+        || !readOptional(o, QStringLiteral("front"), item.front)
+        || !readOptional(o, QStringLiteral("title"), item.title)
+        || !readOptional(o, QStringLiteral("tabTitle"), item.tabTitle))
         return std::nullopt;
     return item;
 }

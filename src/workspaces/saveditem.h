@@ -13,12 +13,17 @@ namespace tavrin {
 // browser window's tab addresses in their order (the front one included)
 // with the index of the front one among them. JSON keys are the field names;
 // optionals without a value are left out. Items saved before `front` existed
-// have none: their window comes back with `url` in front and first.
+// have none: their window comes back with `url` in front and first. The
+// window's title and its front tab's title tell apart windows of one
+// application that show the same thing (three terminals in one folder);
+// items saved before them have neither.
 struct SavedItem {
     QString app;
     std::optional<QString> url;
     std::optional<QStringList> tabs;
-    std::optional<int> front = std::nullopt; // index into `tabs` of `url`
+    std::optional<int> front = std::nullopt;        // index into `tabs` of `url`
+    std::optional<QString> title = std::nullopt;    // the window's title
+    std::optional<QString> tabTitle = std::nullopt; // a browser window's front tab's title
 
     QJsonObject toJson() const;
     static std::optional<SavedItem> fromJson(const QJsonValue& json);

@@ -6,7 +6,9 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tavrin {
 
@@ -72,9 +74,68 @@ void addSavedTabs(const SavedItem& item, const QString& address, WorkspacePlan::
         w.tabsBefore = before;
 }
 
+// An open window as matching sees it: its title as the window gives it and
+// the addresses it shows, in restorable form, its front address first, then
+// what was read of it (address or folder, tabs).
+struct OpenWindow {
+    QString app;
+    QString title;
+    QStringList addresses;
+};
+
+OpenWindow openWindow(const PlanRequest::Window& window, const SavedItem* shown)
+{
+    OpenWindow out{window.app, shown && shown->title ? *shown->title : window.title, {}};
+    const auto add = [&](const std::optional<QString>& address) {
+        if (const auto a = restorableAddress(address); a && !out.addresses.contains(*a))
+            out.addresses.append(*a);
+    };
+    add(window.url);
+    if (shown) {
+        add(shown->url);
+        for (const QString& tab : shown->tabs.value_or(QStringList()))
+            add(tab);
+    }
+    return out;
+}
+
+// How surely the open window (showing `open`) is the saved window `item`;
+// 0 when it is not. Where both addresses are known they decide: the same
+// front address, the item's address among the window's, the window's front
+// one among the item's tabs; the title then prefers one of several windows
+// showing the same (terminals in one folder). Where either is unknown, only
+// the title (or the front tab's, which a browser's title begins with) can
+// tell. An item with neither address nor title takes any window left.
+int sameWindow(const SavedItem& item, const OpenWindow& window)
+{
+    const QStringList& open = window.addresses;
+    if (window.app != item.app)
+        return 0;
+    const bool titled = item.title && !item.title->isEmpty() && *item.title == window.title;
+    const bool tabTitled = item.tabTitle && !item.tabTitle->isEmpty() && window.title.startsWith(*item.tabTitle);
+    const int byTitle = titled ? 3 : tabTitled ? 2 : 0;
+    const std::optional<QString> address = restorableAddress(item.url);
+    if (address && !open.isEmpty()) {
+        int byAddress = 0;
+        if (open.front() == *address)
+            byAddress = 3;
+        else if (open.contains(*address))
+            byAddress = 2;
+        else
+            for (const QString& tab : item.tabs.value_or(QStringList()))
+                if (restorableAddress(tab) == open.front())
+                    byAddress = 1;
+        return byAddress > 0 ? 4 * byAddress + byTitle : 0;
+    }
+    if (byTitle > 0)
+        return byTitle;
+    const bool tellsNothing = !address && (!item.title || item.title->isEmpty());
+    return tellsNothing ? 1 : 0;
+}
+
 } // namespace
 
-WorkspacePlan SavedWorkspace::plan(const QList<PlanRequest::Window>& windows) const
+WorkspacePlan SavedWorkspace::plan(const QList<PlanRequest::Window>& windows, const QList<SavedItem>& shown) const
 {
     WorkspacePlan p;
     p.workspaceName = name;
@@ -89,27 +150,37 @@ WorkspacePlan SavedWorkspace::plan(const QList<PlanRequest::Window>& windows) co
         for (const QString& app : apps)
             wanted.append(SavedItem{app, std::nullopt, std::nullopt});
 
+    std::vector<OpenWindow> open;
+    for (qsizetype w = 0; w < windows.size(); ++w)
+        open.push_back(openWindow(windows[w], w < shown.size() ? &shown[w] : nullptr));
+    // Every pair that may be the same window, surest first (then in item
+    // and window order), taken while both are free.
+    struct Pair {
+        int rank;
+        qsizetype item;
+        qsizetype window;
+    };
+    std::vector<Pair> pairs;
+    for (qsizetype i = 0; i < wanted.size(); ++i)
+        for (qsizetype w = 0; w < windows.size(); ++w)
+            if (const int rank = sameWindow(wanted[i], open[std::size_t(w)]); rank > 0)
+                pairs.push_back(Pair{rank, i, w});
+    std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.rank > b.rank; });
+    std::vector<int> windowOf(std::size_t(wanted.size()), -1);
     std::vector<bool> used(std::size_t(windows.size()), false);
-    for (const SavedItem& item : wanted) {
-        const std::optional<QString> address = restorableAddress(item.url);
-        int found = -1;
-        for (int i = 0; i < windows.size(); ++i) {
-            if (used[std::size_t(i)] || windows[i].app != item.app)
-                continue;
-            if (found < 0)
-                found = i;
-            if (address && windows[i].url == address) {
-                found = i;
-                break;
-            }
+    for (const Pair& pair : pairs)
+        if (windowOf[std::size_t(pair.item)] < 0 && !used[std::size_t(pair.window)]) {
+            windowOf[std::size_t(pair.item)] = int(pair.window);
+            used[std::size_t(pair.window)] = true;
         }
 
+    for (qsizetype i = 0; i < wanted.size(); ++i) {
+        const SavedItem& item = wanted[i];
         WorkspacePlan::Window w;
         w.app = item.app;
-        if (found >= 0) {
-            used[std::size_t(found)] = true;
-            w.existingWindow = found;
-        } else if (address) {
+        if (windowOf[std::size_t(i)] >= 0) {
+            w.existingWindow = windowOf[std::size_t(i)];
+        } else if (const std::optional<QString> address = restorableAddress(item.url)) {
             w.openURL = address;
             addSavedTabs(item, *address, w);
         }

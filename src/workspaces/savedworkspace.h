@@ -21,6 +21,9 @@ namespace tavrin {
 // 1 January 2001; optionals without a value are left out; a layout of another
 // name does not decode.
 struct SavedWorkspace {
+    // The most windows a session saves and a restore brings back.
+    static constexpr int kMaxWindows = 8;
+
     QString name;
     QString request;
     LayoutKind layout = LayoutKind::focusCentre;
@@ -32,11 +35,17 @@ struct SavedWorkspace {
     bool isAutomatic() const { return automatic.value_or(false); }
 
     // The plan that brings this workspace back among the request's open
-    // windows: for each item (else each application) in order, the first
-    // unused open window of that application, preferring one showing the
-    // item's address; else the item's address is opened (with its tabs when it
-    // has two or more), else the application is launched. No clears.
-    WorkspacePlan plan(const QList<PlanRequest::Window>& windows) const;
+    // windows, one window per item (else per application), in order. An item
+    // is taken as open only by a window of its application that shows it:
+    // its address among the window's (front address, or the tabs and folder
+    // `shown` holds for that window, one entry per window when given),
+    // preferably with its title; else, where either address is unknown, by
+    // its title or front tab's title. An item that tells nothing of its
+    // window (no address, no title: older saves) takes any window of its
+    // application left over. No window serves two items: the surest pairs
+    // are made first. Items not open are opened: their address (with their
+    // tabs), else their application. No clears.
+    WorkspacePlan plan(const QList<PlanRequest::Window>& windows, const QList<SavedItem>& shown = {}) const;
 
     // "today at 18:02", "yesterday at 09:15", else the date and the time, in
     // the locale's forms and the local time zone.

@@ -10,6 +10,7 @@
 #include "workspaces/windowcontent.h"
 
 #include <QSet>
+#include <QUrl>
 
 namespace tavrin {
 
@@ -42,6 +43,44 @@ ScreenCapture ScreenCapture::of(const Display& display)
 QString ScreenCapture::appName(const RunningApp& app)
 {
     return app.localizedName.isEmpty() ? QStringLiteral("Window") : app.localizedName;
+}
+
+QCoro::Task<QList<SavedItem>> ScreenCapture::shown(QSet<QString> apps) const
+{
+    // Kept by value: this capture may be gone when the read ends.
+    const std::vector<AXWindow> all = windows;
+    std::vector<AXWindow> asked;
+    std::vector<std::size_t> where;
+    QList<SavedItem> out;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        out.append(SavedItem{appName(all[i].app), std::nullopt, std::nullopt});
+        if (apps.contains(out.back().app)) {
+            asked.push_back(all[i]);
+            where.push_back(i);
+        }
+    }
+    if (asked.empty())
+        co_return out;
+    QList<SavedItem> read;
+    if (WindowContent* content = WindowContent::installed()) {
+        read = co_await content->capture(asked);
+    } else {
+        AXActionScope scope;
+        for (const AXWindow& w : asked) {
+            const auto document = w.documentURL();
+            read.append(SavedItem{appName(w.app),
+                                  document ? std::optional(document->toString(QUrl::FullyEncoded)) : std::nullopt,
+                                  std::nullopt});
+        }
+    }
+    // Each with the window's own title (without what a request adds to it).
+    AXActionScope scope;
+    for (qsizetype i = 0; i < read.size() && std::size_t(i) < where.size(); ++i) {
+        if (!read[i].title)
+            read[i].title = asked[std::size_t(i)].string(ax::Title);
+        out[qsizetype(where[std::size_t(i)])] = read[i];
+    }
+    co_return out;
 }
 
 QString ScreenCapture::cutRequest(const QString& text) { return firstCharacters(text, PlanRequest::kMaxRequestLength); }

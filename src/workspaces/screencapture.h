@@ -4,6 +4,10 @@
 #include "windows/display.h"
 #include "workspaces/browsertabs.h"
 #include "workspaces/planrequest.h"
+#include "workspaces/saveditem.h"
+
+#include <QList>
+#include <QSet>
 
 #include <QString>
 #include <qcoro/qcorotask.h>
@@ -36,6 +40,12 @@ struct ScreenCapture {
     // window, the title of a hidden application's window marked
     // " (hidden app)" and of a minimised one " (minimised)".
     PlanRequest planRequest(const QString& text, const BrowserTabMap& tabs) const;
+
+    // What each captured window shows, one item per window in order: for
+    // windows of `apps`, what the integrations read (address or folder,
+    // tabs, title), else the window's document; for the others their
+    // application only. Does not fail.
+    QCoro::Task<QList<SavedItem>> shown(QSet<QString> apps) const;
 
     // The first 500 user-perceived characters of a text.
     static QString cutRequest(const QString& text);

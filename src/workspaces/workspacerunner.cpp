@@ -37,17 +37,19 @@ std::vector<AXElement> windowElements(int pid)
         .value_or(std::vector<AXElement>{});
 }
 
-// The running application installed at `location`, else one of that name.
-std::optional<RunningApp> findRunning(const QString& location, const QString& name)
+// The running processes of an application: those installed at `location`,
+// else those of that name. Some applications run one process per window (a
+// terminal): a new window may come from any of them, or from a new one.
+std::vector<RunningApp> findRunning(const QString& location, const QString& name)
 {
-    std::optional<RunningApp> byName;
+    std::vector<RunningApp> atLocation, byName;
     for (const RunningApp& app : workspace().runningApplications()) {
         if (!location.isEmpty() && app.bundleLocation == location)
-            return app;
-        if (!byName && !name.isEmpty() && app.localizedName == name)
-            byName = app;
+            atLocation.push_back(app);
+        else if (!name.isEmpty() && app.localizedName == name)
+            byName.push_back(app);
     }
-    return byName;
+    return atLocation.empty() ? byName : atLocation;
 }
 
 template <class List, class T>
@@ -61,16 +63,19 @@ bool containsApp(const std::vector<RunningApp>& apps, int pid)
     return std::any_of(apps.begin(), apps.end(), [pid](const RunningApp& a) { return a.pid == pid; });
 }
 
+using Failure = WorkspaceRunner::Failure;
+
 // One window to open for a row: by address or by launching its application.
 struct Opening {
     std::size_t row = 0;
     QString location;
     bool started = false;
     bool done = false;
-    bool wasRunning = false;
     bool awaitingLaunch = false; // the browser starts first, then gets the tabs
+    bool browser = false;        // opened through the browser: nothing else opens meanwhile
     double startedAt = 0;
-    std::vector<AXElement> known; // the application's windows before
+    std::vector<int> runningBefore; // the application's processes before
+    std::vector<AXElement> known;   // their windows before
 };
 
 // An open browser window to bring to the tab the plan names.
@@ -79,11 +84,22 @@ struct TabSwitch {
     QString windowTitle;
 };
 
-// A saved browser window whose tabs come back through the browser itself.
+// A saved browser window, which comes back as a window of its own with its
+// tabs (one or more) through the browser itself.
 bool restoresTabs(const PlannedWindow& row)
 {
     WindowContent* content = WindowContent::installed();
-    return row.saved && row.openURL && !row.tabs.isEmpty() && content && content->restoresTabs(row.app);
+    return row.saved && row.openURL && content && content->restoresTabs(row.app);
+}
+
+// The windows of every process of the application, minimised ones included.
+std::vector<AXElement> windowElements(const std::vector<RunningApp>& running)
+{
+    std::vector<AXElement> out;
+    for (const RunningApp& app : running)
+        for (const AXElement& w : windowElements(app.pid))
+            out.push_back(w);
+    return out;
 }
 
 // Opens the row's tabs in a new window of its running browser, else its
@@ -104,10 +120,10 @@ QCoro::Task<bool> openTabs(const PlannedWindow& row, const QString& location)
 // address, or (a saved browser window with tabs) has the browser open them.
 QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
 {
-    const auto running = findRunning(o.location, row.app);
-    o.wasRunning = running.has_value();
-    if (running)
-        o.known = windowElements(running->pid);
+    const std::vector<RunningApp> running = findRunning(o.location, row.app);
+    for (const RunningApp& app : running)
+        o.runningBefore.push_back(app.pid);
+    o.known = windowElements(running);
     o.started = true;
     o.startedAt = Platform::current().clock->monotonic();
     if (!row.openURL)
@@ -117,7 +133,7 @@ QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
     // The tabs go into a new window of the browser, which must run first,
     // unless the command that opens them starts it (once, with the tabs).
     WindowContent* content = WindowContent::installed();
-    if (running || (content && content->restoreStartsBrowser()))
+    if (!running.empty() || (content && content->restoreStartsBrowser()))
         co_return co_await openTabs(row, o.location);
     if (!o.location.isEmpty() && workspace().launchApplication(o.location)) {
         o.awaitingLaunch = true;
@@ -131,19 +147,24 @@ QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
 bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<AXWindow>>& resolved,
                 WorkspaceRunner::Outcome& outcome, std::vector<AXElement>& taken)
 {
-    const auto running = findRunning(o.location, row.app);
-    if (!running)
+    const std::vector<RunningApp> running = findRunning(o.location, row.app);
+    std::vector<AXWindow> windows;
+    for (const RunningApp& app : running) {
+        // A process that was not running before was started here.
+        if (!contains(o.runningBefore, app.pid) && !containsApp(outcome.launched, app.pid))
+            outcome.launched.push_back(app);
+        for (const AXWindow& w : AXWindow::windows(app))
+            windows.push_back(w);
+    }
+    if (running.empty())
         return false;
-    if (!o.wasRunning && !containsApp(outcome.launched, running->pid))
-        outcome.launched.push_back(*running);
-    const std::vector<AXWindow> windows = AXWindow::windows(*running);
     if (o.awaitingLaunch) {
         // Once the browser shows the windows it starts with (or has taken
         // half its time), those are known and it is ready for the tabs.
         const double waited = Platform::current().clock->monotonic() - o.startedAt;
         if (windows.empty() && waited < WorkspaceRunner::kOpenTimeout / 2)
             return false;
-        o.known = windowElements(running->pid);
+        o.known = windowElements(running);
         o.awaitingLaunch = false;
         return true;
     }
@@ -164,7 +185,7 @@ bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<
 // the front.
 std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
                                      std::vector<std::optional<AXWindow>>& resolved, WorkspaceRunner::Outcome& outcome,
-                                     std::vector<bool>& failed)
+                                     std::vector<Failure>& failed)
 {
     AXActionScope scope;
     std::vector<TabSwitch> tabSwitches;
@@ -176,7 +197,7 @@ std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
         const bool taken = std::any_of(resolved.begin(), resolved.end(),
                                        [&](const std::optional<AXWindow>& r) { return r && *r == window; });
         if (!app || !window.frame() || taken) {
-            failed[i] = !taken;
+            failed[i] = taken ? Failure::none : Failure::gone;
             continue;
         }
         if (app->hidden && !containsApp(outcome.unhidden, app->pid) && workspace().unhide(app->pid))
@@ -197,6 +218,26 @@ std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
     }
     return tabSwitches;
 }
+// What the user is told of a row whose window did not come: its
+// application, a saved window's address or folder, and why.
+QString failureText(const PlannedWindow& row, Failure failure)
+{
+    QString what = row.app;
+    if (row.saved && !row.existing && row.openURL)
+        what += QStringLiteral(" (") + addressDetail(row.openURL) + QLatin1Char(')');
+    switch (failure) {
+    case Failure::none: return what;
+    case Failure::notInstalled: return QStringLiteral("Couldn't open %1: it isn't installed.").arg(what);
+    case Failure::noWindow:
+        return QStringLiteral("Couldn't open %1: no window came within %2 seconds.")
+            .arg(what)
+            .arg(WorkspaceRunner::kOpenTimeout);
+    case Failure::gone: return QStringLiteral("Couldn't find %1: its window has closed.").arg(what);
+    case Failure::notStarted: break;
+    }
+    return QStringLiteral("Couldn't open %1.").arg(what);
+}
+
 } // namespace
 
 WorkspaceRunner& WorkspaceRunner::shared()
@@ -211,8 +252,9 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
     const AddressTrust trust = plan.fromSavedWorkspace ? AddressTrust::saved : AddressTrust::planner;
     std::vector<bool> used(capture.windows.size(), false);
     std::vector<PlannedWindow> out;
+    const int limit = plan.fromSavedWorkspace ? SavedWorkspace::kMaxWindows : WorkspacePlan::kMaxWindows;
     for (const WorkspacePlan::Window& w : plan.windows) {
-        if (out.size() == std::size_t(WorkspacePlan::kMaxWindows))
+        if (out.size() == std::size_t(limit))
             break;
         std::optional<QString> address = w.openURL ? openableAddress(*w.openURL, trust) : std::nullopt;
         // Only a saved window says where its address stands among its tabs.
@@ -240,6 +282,7 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
         PlannedWindow row;
         row.id = QUuid::createUuid();
         row.purpose = w.purpose;
+        row.saved = plan.fromSavedWorkspace;
         if (index) {
             used[*index] = true;
             const AXWindow& window = capture.windows[*index];
@@ -252,7 +295,6 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
                 continue; // nothing to open
             row.app = w.app;
             row.openURL = address;
-            row.saved = plan.fromSavedWorkspace;
             if (address) {
                 row.tabs = tabs;
                 row.tabsBefore = tabsBefore;
@@ -305,12 +347,19 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
         outcome.problem = WindowManager::kNeedsTrustMessage;
         co_return outcome;
     }
-    if (rows.size() > std::size_t(WorkspacePlan::kMaxWindows))
-        rows.resize(std::size_t(WorkspacePlan::kMaxWindows));
+    // A saved workspace's rows are all it saved; a plan keeps the planners' limit.
+    const bool saved =
+        !rows.empty() && std::all_of(rows.begin(), rows.end(), [](const PlannedWindow& r) { return r.saved; });
+    const std::size_t limit = std::size_t(saved ? SavedWorkspace::kMaxWindows : WorkspacePlan::kMaxWindows);
+    QStringList leftOut;
+    for (std::size_t i = limit; i < rows.size(); ++i)
+        leftOut << failureText(rows[i], Failure::none);
+    if (rows.size() > limit)
+        rows.resize(limit);
     outcome.previousActive = ActiveWorkspace::current().get();
 
     std::vector<std::optional<AXWindow>> resolved(rows.size());
-    std::vector<bool> failed(rows.size(), false);
+    std::vector<Failure> failed(rows.size(), Failure::none);
     const std::vector<TabSwitch> tabSwitches = bringBackOpen(rows, resolved, outcome, failed);
     for (const TabSwitch& s : tabSwitches) {
         WindowContent* content = WindowContent::installed();
@@ -329,8 +378,12 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
     QStringList problems;
     for (std::size_t i = 0; i < rows.size(); ++i)
-        if (failed[i])
-            problems << QStringLiteral("Couldn't open ") + rows[i].app + QLatin1Char('.');
+        if (failed[i] != Failure::none)
+            problems << failureText(rows[i], failed[i]);
+    if (!leftOut.isEmpty())
+        problems << QStringLiteral("Left out %1 (at most %2 windows are arranged at once).")
+                        .arg(leftOut.join(QStringLiteral(", ")))
+                        .arg(limit);
     if (!problems.isEmpty())
         outcome.problem = problems.join(QLatin1Char(' '));
 
@@ -345,7 +398,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
 QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& rows,
                                            std::vector<std::optional<AXWindow>>& resolved, Outcome& outcome,
-                                           std::vector<bool>& failed, const CancelToken& cancel)
+                                           std::vector<Failure>& failed, const CancelToken& cancel)
 {
     Clock& clock = *Platform::current().clock;
     std::vector<Opening> openings;
@@ -364,14 +417,21 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
         o.location = workspace().applicationLocation(rows[i].app);
         if (o.location.isEmpty() && rows[i].openURL)
             o.location = workspace().applicationForUrl(QUrl(*rows[i].openURL));
+        o.browser = restoresTabs(rows[i]) || (content && content->restoresTabs(rows[i].app));
         openings.push_back(std::move(o));
     }
     // Windows of one application open one after another, so that each new
-    // window is known to belong to its row; different applications at once.
+    // window is known to belong to its row; different applications at once,
+    // but for browsers: a browser puts a later command's tabs into its window
+    // in use, which a new window of another application could become, so a
+    // browser's window opens while nothing else does.
     const auto busy = [&](const Opening& o) {
         return std::any_of(openings.begin(), openings.end(), [&](const Opening& other) {
-            return other.started && !other.done && &other != &o
-                   && (o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location);
+            if (!other.started || other.done || &other == &o)
+                return false;
+            const bool sameApp =
+                o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location;
+            return sameApp || o.browser || other.browser;
         });
     };
     std::vector<AXElement> taken;
@@ -381,8 +441,11 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
             if (o.started || o.done || busy(o))
                 continue;
             const bool opening = co_await startOpening(rows[o.row], o);
-            if (!opening)
-                o.done = failed[o.row] = true;
+            if (!opening) {
+                o.done = true;
+                failed[o.row] =
+                    o.location.isEmpty() && o.runningBefore.empty() ? Failure::notInstalled : Failure::notStarted;
+            }
         }
         if (std::all_of(openings.begin(), openings.end(), [](const Opening& o) { return o.done; }))
             break;
@@ -398,16 +461,20 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
                 if (o.started && !o.done && findOpened(rows[o.row], o, resolved, outcome, taken))
                     launched.push_back(&o);
             for (Opening& o : openings)
-                if (o.started && !o.done && clock.monotonic() - o.startedAt >= kOpenTimeout)
-                    o.done = failed[o.row] = true;
+                if (o.started && !o.done && clock.monotonic() - o.startedAt >= kOpenTimeout) {
+                    o.done = true;
+                    failed[o.row] = Failure::noWindow;
+                }
         }
         // Browsers that have started get their tabs now.
         for (Opening* o : launched) {
             if (o->done)
                 continue;
             o->startedAt = clock.monotonic();
-            if (!co_await openTabs(rows[o->row], o->location))
-                o->done = failed[o->row] = true;
+            if (!co_await openTabs(rows[o->row], o->location)) {
+                o->done = true;
+                failed[o->row] = Failure::notStarted;
+            }
         }
     }
 }
@@ -502,15 +569,37 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
     else
         request = capture.planRequest(workspace.request, BrowserTabMap());
 
+    // What the open windows of the saved applications show tells which of
+    // them are the saved ones.
+    QList<SavedItem> shown;
+    if (items && std::any_of(items->begin(), items->end(), [](const SavedItem& i) { return i.url || i.title; })) {
+        QSet<QString> apps;
+        for (const SavedItem& item : *items)
+            apps.insert(item.app);
+        shown = co_await capture.shown(apps);
+    }
+
     if (cancel.isCancelled())
         co_return Outcome{};
-    std::vector<PlannedWindow> planned = rows(workspace.plan(request.windows), capture);
+    const WorkspacePlan plan = workspace.plan(request.windows, shown);
+    std::vector<PlannedWindow> planned = rows(plan, capture);
     if (planned.empty()) {
         Outcome outcome;
         outcome.problem = kNothingFoundProblem;
         co_return outcome;
     }
     Outcome outcome = co_await arrange(std::move(planned), {}, workspace.layout, *display, cancel);
+    // Windows beyond what a workspace brings back (only an older or edited
+    // file holds more) are named.
+    QStringList leftOut;
+    for (qsizetype i = SavedWorkspace::kMaxWindows; i < plan.windows.size(); ++i)
+        leftOut << plan.windows[i].app;
+    if (!leftOut.isEmpty()) {
+        const QString left = QStringLiteral("Left out %1 (at most %2 windows come back).")
+                                 .arg(leftOut.join(QStringLiteral(", ")))
+                                 .arg(SavedWorkspace::kMaxWindows);
+        outcome.problem = outcome.problem ? *outcome.problem + QLatin1Char(' ') + left : left;
+    }
     if (outcome.arranged == 0 && !outcome.problem)
         outcome.problem = kNothingFoundProblem;
     co_return outcome;

@@ -87,6 +87,9 @@ public:
     static constexpr double kPauseOnUndo = 2.5;
     static constexpr double kArrangeAllDelay = 1.5;
 
+    // Why a row's window could not be brought.
+    enum class Failure { none, gone, notInstalled, notStarted, noWindow };
+
     static WorkspaceRunner& shared();
 
     // The plan's windows (at most 6) matched to the capture: a valid unused
@@ -123,7 +126,7 @@ private:
     explicit WorkspaceRunner(WindowManager& windows) : windows_(windows) {}
 
     QCoro::Task<> openMissing(const std::vector<PlannedWindow>& rows, std::vector<std::optional<AXWindow>>& resolved,
-                              Outcome& outcome, std::vector<bool>& failed, const CancelToken& cancel);
+                              Outcome& outcome, std::vector<Failure>& failed, const CancelToken& cancel);
     void clearAway(const std::vector<PlannedClear>& clears, const std::vector<std::optional<AXWindow>>& resolved,
                    Outcome& outcome);
     void place(const std::vector<std::optional<AXWindow>>& resolved, LayoutKind layout, const Display& display,

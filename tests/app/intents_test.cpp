@@ -150,17 +150,17 @@ TEST_F(IntentsTest, ArrangeWindowsWithoutTrustAnswersNothingAndTheWindowManagerS
 
 // ---- Saved workspaces ----
 
-TEST_F(IntentsTest, ResumingSaysHowManyWindowsItArrangedWithTheWordAsWritten)
+TEST_F(IntentsTest, ResumingSaysHowManyWindowsCameBackAndNamesWhatDidNot)
 {
     save(QStringLiteral("Shell work"), {"Terminal"});
     const ResumeWorkspaceIntent intent{WorkspaceEntity{QStringLiteral("Shell work")}};
     EXPECT_EQ(intent.parameterSummary(), "Resume Shell work");
-    EXPECT_EQ(finish(intent.perform()).dialog, "Arranged 1 windows for Shell work.");
+    EXPECT_EQ(finish(intent.perform()).dialog, "Arranged 1 window for Shell work.");
     EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame.x, env.desktop.visibleFrame(0).x + 8);
 
     save(QStringLiteral("Writing"), {"Terminal", "Safari", "Not Installed Anywhere"});
     EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Writing")}}.perform()).dialog,
-              "Arranged 2 windows for Writing.");
+              "Arranged 2 windows for Writing. Couldn't open Not Installed Anywhere: it isn't installed.");
 }
 
 TEST_F(IntentsTest, ResumingAGoneWorkspaceArrangesNothing)
@@ -495,7 +495,7 @@ TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
     ticks.start(1);
     auto outcome = run({"resume", "Shell work"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    EXPECT_EQ(outcome.out, "Arranged 1 windows for Shell work.\n");
+    EXPECT_EQ(outcome.out, "Arranged 1 window for Shell work.\n");
     outcome = run({"resume", "Gone"});
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_EQ(outcome.err, "tavrin: Tavrin doesn't have a workspace called Gone any more.");

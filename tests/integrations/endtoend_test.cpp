@@ -139,9 +139,16 @@ TEST_F(EndToEnd, APlanRequestCarriesTheBrowsersTabsAndTheSavedWorkspaceWhatEachW
     for (int i = 0; i < 100 && SavedWorkspaceStore::load().isEmpty(); ++i)
         env.clock.advance(0.05);
     ASSERT_FALSE(SavedWorkspaceStore::load().isEmpty());
-    const SavedWorkspace saved = SavedWorkspaceStore::load().front();
+    SavedWorkspace saved = SavedWorkspaceStore::load().front();
     ASSERT_TRUE(saved.items);
     ASSERT_EQ(saved.items->size(), 2);
+    // Each with its window's title, and the browser's with its front tab's.
+    EXPECT_EQ((*saved.items)[0].tabTitle, "Issue 214 · tavrin");
+    for (SavedItem& item : *saved.items) {
+        EXPECT_TRUE(item.title && !item.title->isEmpty()) << item.app.toStdString();
+        item.title.reset();
+        item.tabTitle.reset();
+    }
     // Brought to the tab the plan named, the browser window was saved on it.
     EXPECT_EQ((*saved.items)[0], (SavedItem{"Safari", "https://code.example.com/tavrin/issues/214",
                                             QStringList{"https://docs.example.com/release-checklist",

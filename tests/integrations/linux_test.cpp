@@ -133,6 +133,7 @@ TEST(X11Workspace, ATerminalIsToldItsFolderByItsOwnOptionWhereItHasOne)
         QStringList arguments;
     } cases[] = {
         {"gnome-terminal", {"--working-directory=/home/sam/src"}},
+        {"xfce4-terminal", {"--working-directory=/home/sam/src"}},
         {"konsole", {"--workdir", "/home/sam/src"}},
         {"alacritty", {"--working-directory", "/home/sam/src"}},
         {"kitty", {"--directory", "/home/sam/src"}},

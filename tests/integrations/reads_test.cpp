@@ -75,6 +75,13 @@ protected:
         return items.isEmpty() ? SavedItem{} : items.front();
     }
     static std::optional<QString> file(const QString& path) { return QUrl::fromLocalFile(path).toString(); }
+    // An item with the window's title and, for a browser, its front tab's.
+    static SavedItem titled(SavedItem item, const QString& title, std::optional<QString> tab = std::nullopt)
+    {
+        item.title = title;
+        item.tabTitle = std::move(tab);
+        return item;
+    }
 };
 
 TEST_F(Reads, BrowserWindowsGetTheirFrontTabAndTabsByTitle)
@@ -82,13 +89,15 @@ TEST_F(Reads, BrowserWindowsGetTheirFrontTabAndTabsByTitle)
     const auto items = finish(Integrations::capture(windowsOf("Google Chrome")));
     ASSERT_EQ(items.size(), 4);
     // By exact title; by a title that begins with the front tab's; by one that holds it.
-    EXPECT_EQ(items[0], (SavedItem{"Google Chrome", "https://docs.example.com/",
-                                   QStringList{"https://docs.example.com/", "https://plan.example.com/"}, 0}));
-    EXPECT_EQ(items[1], (SavedItem{"Google Chrome", "https://mail.example.com/", std::nullopt}));
+    EXPECT_EQ(items[0], titled({"Google Chrome", "https://docs.example.com/",
+                                QStringList{"https://docs.example.com/", "https://plan.example.com/"}, 0},
+                               "Docs", "Docs"));
+    EXPECT_EQ(items[1], titled({"Google Chrome", "https://mail.example.com/", std::nullopt}, "Inbox - Mail", "Inbox"));
     // One web tab beside a settings page: no tabs.
-    EXPECT_EQ(items[2], (SavedItem{"Google Chrome", "https://calendar.example.com/", std::nullopt}));
+    EXPECT_EQ(items[2],
+              titled({"Google Chrome", "https://calendar.example.com/", std::nullopt}, "Team · Calendar", "Calendar"));
     // A front tab that is not a web page gives no read: the document is kept.
-    EXPECT_EQ(items[3], (SavedItem{"Google Chrome", "file:///tmp/x.html", std::nullopt}));
+    EXPECT_EQ(items[3], titled({"Google Chrome", "file:///tmp/x.html", std::nullopt}, "Extensions"));
     // One script for all the browser's windows, in the browser's own form.
     EXPECT_EQ(
         scripts().filter("Google Chrome"),
@@ -125,13 +134,13 @@ TEST_F(Reads, WithoutScriptingOrConsentOnlyDocumentsAreKept)
 {
     const auto windows = windowsTitled({"Report", "Docs"});
     const QList<SavedItem> items = Integrations::captureWindow(windows);
-    EXPECT_EQ(items, (QList<SavedItem>{{"Safari", "file:///Users/sam/report.html", std::nullopt},
-                                       {"Google Chrome", std::nullopt, std::nullopt}}));
+    EXPECT_EQ(items, (QList<SavedItem>{titled({"Safari", "file:///Users/sam/report.html", std::nullopt}, "Report"),
+                                       titled({"Google Chrome", std::nullopt, std::nullopt}, "Docs")}));
     EXPECT_TRUE(scripts().isEmpty());
     EXPECT_TRUE(Integrations::captureWindow({}).isEmpty());
 
     env.desktop.setAutomation(env.pid("Google Chrome"), SimAutomationAccess::denied);
-    EXPECT_EQ(item("Docs"), (SavedItem{"Google Chrome", std::nullopt, std::nullopt}));
+    EXPECT_EQ(item("Docs"), titled({"Google Chrome", std::nullopt, std::nullopt}, "Docs"));
     EXPECT_TRUE(scripts().isEmpty());
 }
 
@@ -215,7 +224,7 @@ TEST_F(Reads, AFolderReadThatHangsIsGivenUpAtTheLimit)
     const auto items = finish(Integrations::capture(windowsOf("Terminal")));
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items[0].url, file("/Users/sam/src/app"));
-    EXPECT_EQ(items[1], (SavedItem{"Terminal", std::nullopt, std::nullopt}));
+    EXPECT_EQ(items[1], titled({"Terminal", std::nullopt, std::nullopt}, "stuck — zsh"));
     EXPECT_GE(env.clock.monotonic() - before, Integrations::kProcessTimeLimit);
     EXPECT_LT(env.clock.monotonic() - before, Integrations::kProcessTimeLimit + 1);
 }

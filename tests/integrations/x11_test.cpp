@@ -6,6 +6,7 @@
 #include "commandbar/planrow.h"
 #include "design/environment.h"
 #include "integrations/browserurls.h"
+#include "integrations/integratedwindowcontent.h"
 #include "integrations/integrations.h"
 #include "integrations/sessions.h"
 #include "platform/linux/terminalfolder.h"
@@ -19,9 +20,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <map>
 
 using namespace tavrin;
 
@@ -81,14 +84,58 @@ protected:
     }
 
     template <class T>
-    std::optional<T> finish(QCoro::Task<T> task)
+    std::optional<T> finish(QCoro::Task<T> task, double seconds = 10)
     {
         std::optional<T> out;
         auto keep = [](QCoro::Task<T> t, std::optional<T>* into) -> QCoro::Task<> {
             into->emplace(co_await std::move(t));
         };
         auto running = keep(std::move(task), &out);
-        waitUntil([&] { return out.has_value(); }, 10);
+        waitUntil([&] { return out.has_value(); }, seconds);
+        return out;
+    }
+
+    // A browser installed as `name` whose program, as the real ones do when
+    // they run, hands each command to the running browser and ends: it
+    // writes the title of the active window as the browser takes the command
+    // (`handOver` seconds after it was given) and its arguments, one command
+    // a line, to "<wmClass>.commands", and for "--new-window" shows a window
+    // of class `wmClass` titled "<wmClass> <line>" `windowAfter` seconds
+    // later (which, with `takesFocus`, makes itself the active window when
+    // it maps, as Chromium's do).
+    void installBrowser(const QString& name, const QString& instance, const QString& wmClass, bool takesFocus,
+                        double handOver = 0, double windowAfter = 0)
+    {
+        const QString program = dir_.filePath(wmClass + ".browser"), log = dir_.filePath(wmClass + ".commands");
+        write("data/applications/" + wmClass.toLower() + ".desktop",
+              ("[Desktop Entry]\nType=Application\nName=" + name + "\nStartupWMClass=" + wmClass
+               + "\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\nExec=" + program + " %U\n")
+                  .toUtf8());
+        X11TestClient::Options window = ofClass("@TITLE@", wmClass);
+        window.instance = instance;
+        window.takesFocus = takesFocus;
+        QStringList client = X11TestClient::command(window);
+        client[1] = "'" + client[1].replace("@TITLE@", "'\"$title\"'") + "'";
+        write(QFileInfo(program).fileName(),
+              ("#!/bin/sh\nlog='" + log + "'\nsleep " + QString::number(handOver)
+               + "\nactive=$(xdotool getactivewindow getwindowname 2>/dev/null)\n"
+                 "printf '%s\\037' \"$active\" \"$@\" >> \"$log\"\necho >> \"$log\"\n"
+                 "if [ \"$1\" = --new-window ]; then\n  title=\""
+               + wmClass + " $(wc -l < \"$log\")\"\n  (sleep " + QString::number(windowAfter) + "; " + client.join(' ')
+               + ") > /dev/null 2>&1 < /dev/null &\nfi\n")
+                  .toUtf8());
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // The commands a browser installed so was given: the active window's
+    // title, then the arguments.
+    QList<QStringList> browserCommands(const QString& wmClass)
+    {
+        QList<QStringList> out;
+        QFile log(dir_.filePath(wmClass + ".commands"));
+        if (log.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : log.readAll().split('\n'))
+                if (!line.isEmpty())
+                    out.append(QString::fromUtf8(line).chopped(1).split('\x1f'));
         return out;
     }
 
@@ -412,6 +459,212 @@ TEST_F(X11Integrations, AnXtermsTitleInCompoundTextReadsAsText)
     QPainter(&picture).fillRect(picture.rect(), theme.glassStrong);
     row.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_TRUE(picture.save(QDir(Artifacts::folder("integrations")).filePath("xterm-title-in-plan-row.png")));
+}
+
+} // namespace
+
+namespace {
+
+// The windows a Firefox was made to show by its commands (each with the
+// active window's title first): a "--new-window" command opens a window
+// with its address; a "--new-tab" one adds its address to the window in
+// use, which is sure only while a window of Firefox's is the active one
+// (else the tab is counted under "another window"). Windows are named as
+// the installed browser names them.
+QMap<QString, QStringList> firefoxWindows(const QList<QStringList>& commands)
+{
+    QMap<QString, QStringList> windows;
+    for (qsizetype line = 0; line < commands.size(); ++line) {
+        const QStringList& c = commands[line];
+        if (c.value(1) == "--new-window")
+            windows.insert(QStringLiteral("firefox-esr %1").arg(line + 1), {c.value(2)});
+        else if (c.value(1) == "--new-tab")
+            windows[c.value(0).startsWith("firefox-esr ") ? c.value(0) : QStringLiteral("another window")].append(
+                c.value(2));
+    }
+    return windows;
+}
+
+SavedItem browserItem(const QString& app, const QStringList& tabs, int front)
+{
+    SavedItem item{app, tabs[front], tabs.size() > 1 ? std::optional(tabs) : std::nullopt};
+    if (tabs.size() > 1)
+        item.front = front;
+    return item;
+}
+
+SavedWorkspace workspaceOf(const QList<SavedItem>& items, LayoutKind layout = LayoutKind::halves)
+{
+    SavedWorkspace saved;
+    saved.name = QStringLiteral("Restored");
+    saved.request = QStringLiteral("Resume Restored");
+    saved.layout = layout;
+    saved.savedAt = QDateTime::currentDateTime();
+    saved.items = items;
+    for (const SavedItem& item : items)
+        saved.apps.append(item.app);
+    return saved;
+}
+
+TEST_F(X11Integrations, FirefoxAndChromiumRestoredTogetherComeBackUnmixedEachWindowAsAWindow)
+{
+    // Firefox takes a while to take each command; Chromium's new windows
+    // come a while after theirs, and take the focus.
+    installBrowser("Firefox ESR", "Navigator", "firefox-esr", false, 0.3);
+    installBrowser("Chromium", "chromium", "Chromium", true, 0, 1);
+    // An older Firefox window is the one in use.
+    const X11TestClient* older = startClient(ofClass("older", "firefox-esr"));
+    ASSERT_TRUE(older && activate(older->window()));
+    IntegratedWindowContent content;
+    const Registration installed = WindowContent::install(content);
+
+    // Firefox's windows between Chromium's, whose new windows take the
+    // focus; two windows of one tab.
+    const QStringList a{"https://a.example/1", "https://a.example/2", "https://a.example/3"},
+        b{"https://b.example/1", "https://b.example/2", "https://b.example/3", "https://b.example/4",
+          "https://b.example/5"},
+        c{"https://c.example/1", "https://c.example/2"};
+    const SavedWorkspace saved = workspaceOf(
+        {browserItem("Firefox ESR", a, 1), browserItem("Chromium", c, 0), browserItem("Firefox ESR", b, 0),
+         browserItem("Chromium", {"https://d.example/"}, 0), browserItem("Firefox ESR", {"https://e.example/"}, 0)},
+        LayoutKind::columns);
+    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved), 120);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->arranged, 5);
+    EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
+
+    // Each Firefox window holds its own tabs, the front one opened last;
+    // the one-tab windows are windows of their own.
+    const QList<QStringList> firefox = browserCommands("firefox-esr");
+    const QMap<QString, QStringList> windows = firefoxWindows(firefox);
+    EXPECT_EQ(windows.values(),
+              (QList<QStringList>{{"https://a.example/1", "https://a.example/3", "https://a.example/2"},
+                                  {"https://b.example/2", "https://b.example/3", "https://b.example/4",
+                                   "https://b.example/5", "https://b.example/1"},
+                                  {"https://e.example/"}}))
+        << "windows: " << QStringList(windows.keys()).join(", ").toStdString();
+    QList<QStringList> chromium = browserCommands("Chromium");
+    for (QStringList& command : chromium)
+        command.removeFirst();
+    EXPECT_EQ(chromium, (QList<QStringList>{{"--new-window", "--", "https://c.example/1", "https://c.example/2"},
+                                            {"--new-window", "--", "https://d.example/"}}));
+}
+
+TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOpensEveryOtherOnce)
+{
+    installBrowser("Chromium", "chromium", "Chromium", true);
+    write("data/applications/xterm.desktop",
+          "[Desktop Entry]\nType=Application\nName=XTerm\nStartupWMClass=XTerm\nExec=xterm\n");
+    IntegratedWindowContent content;
+    const Registration installed = WindowContent::install(content);
+    // The session's window 1 (Inbox) is saved and still open; its window 2
+    // (Plan) is open and was not saved; an xterm is open in the home folder.
+    ASSERT_TRUE(startClient(ofClass("Inbox - Chromium", "Chromium")));
+    ASSERT_TRUE(startClient(ofClass("Plan - Chromium", "Chromium")));
+    const QString alpha = dir_.filePath("alpha folder");
+    ASSERT_TRUE(QDir().mkpath(alpha) && QDir().mkpath(dir_.filePath("home")));
+    const AXElement elsewhere = startXterm(600, 500, dir_.filePath("home"), {"-T", "sam@box: ~"});
+    ASSERT_TRUE(elsewhere.isValid());
+    ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(elsewhere.pid).has_value(); }));
+
+    SavedItem inAlpha{"XTerm", QUrl::fromLocalFile(alpha).toString(QUrl::FullyEncoded), std::nullopt};
+    inAlpha.title = "sam@box: ~/alpha folder";
+    const SavedWorkspace saved =
+        workspaceOf({browserItem("Chromium", {"https://mail.example/", "https://docs.example/"}, 0),
+                     browserItem("Chromium", {"https://news.example/", "https://sport.example/"}, 0), inAlpha},
+                    LayoutKind::thirds);
+    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved), 60);
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
+    ASSERT_EQ(outcome->arranged, 3);
+    QStringList titles;
+    for (const AXWindow& w : outcome->windows)
+        titles.append(w.string(ax::Title).value_or(QString()));
+    EXPECT_EQ(titles.value(0), "Inbox - Chromium"); // open already: not opened again
+    EXPECT_EQ(titles.value(1), "Chromium 1");
+    QList<QStringList> chromium = browserCommands("Chromium");
+    for (QStringList& command : chromium)
+        command.removeFirst();
+    EXPECT_EQ(chromium,
+              (QList<QStringList>{{"--new-window", "--", "https://news.example/", "https://sport.example/"}}));
+    // The terminal came back in its own folder, not as the one open elsewhere.
+    ASSERT_EQ(outcome->windows.size(), 3u);
+    const int opened = outcome->windows[2].app.pid;
+    EXPECT_NE(opened, elsewhere.pid);
+    EXPECT_TRUE(waitUntil([&] { return TerminalFolder::of(opened) == alpha; }))
+        << TerminalFolder::of(opened).value_or("(none)").toStdString();
+}
+
+TEST_F(X11Integrations, OfThreeTerminalsInOneFolderTheTwoSavedComeBackByTheirTitles)
+{
+    const QString project = dir_.filePath("project");
+    ASSERT_TRUE(QDir().mkpath(project));
+    std::map<QString, AXElement> xterms;
+    for (const char* name : {"build", "logs", "notes"}) {
+        // A shell that reads no start-up file: its prompt leaves the title alone.
+        xterms[name] = startXterm(100 + 200 * int(xterms.size()), 300, project, {"-T", name, "-e", "bash", "--norc"});
+        ASSERT_TRUE(xterms[name].isValid());
+        ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms[name].pid).has_value(); }));
+    }
+    const auto items =
+        finish(Integrations::capture({windowsOf(xterms["build"].pid).front(), windowsOf(xterms["logs"].pid).front()}));
+    ASSERT_TRUE(items && items->size() == 2);
+    EXPECT_EQ(items->at(0).title, "build");
+    EXPECT_EQ(items->at(1).url, QUrl::fromLocalFile(project).toString(QUrl::FullyEncoded));
+    const Rect notesBefore = frameWindowGeometry(xcb_window_t(xterms["notes"].token));
+
+    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(workspaceOf(*items)), 30);
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
+    ASSERT_EQ(outcome->windows.size(), 2u);
+    EXPECT_EQ(outcome->windows[0].app.pid, xterms["build"].pid);
+    EXPECT_EQ(outcome->windows[1].app.pid, xterms["logs"].pid);
+    EXPECT_TRUE(outcome->openedWindows.empty());
+    EXPECT_EQ(frameWindowGeometry(xcb_window_t(xterms["notes"].token)), notesBefore);
+}
+
+TEST_F(X11Integrations, ATerminalComesBackInItsFolderByItsOwnOptionAndWithoutOneInTheHomeFolder)
+{
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("home")));
+    const QString folder = dir_.filePath("saved folder");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct {
+        const char* program;
+        QStringList arguments; // what it is started with for the folder
+    } cases[] = {
+        {"xfce4-terminal", {"--working-directory=" + folder}},
+        {"gnome-terminal", {"--working-directory=" + folder}},
+        {"konsole", {"--workdir", folder}},
+        {"xterm", {}}, // started in the folder
+    };
+    Workspace& workspace = *Platform::current().workspace;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        // The terminal writes the folder it was started in, then its arguments.
+        const QString program = dir_.filePath(QStringLiteral("bin/") + c.program),
+                      log = dir_.filePath(QStringLiteral("%1.started").arg(c.program));
+        write(QStringLiteral("bin/") + c.program, ("#!/bin/sh\npwd > '" + log + ".part'\nprintf '%s\\n' \"$@\" >> '"
+                                                   + log + ".part'\nmv '" + log + ".part' '" + log + "'\n")
+                                                      .toUtf8());
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString entry = dir_.filePath(QStringLiteral("data/applications/%1.desktop").arg(c.program));
+        write(
+            QStringLiteral("data/applications/%1.desktop").arg(c.program),
+            ("[Desktop Entry]\nType=Application\nName=T " + QString(c.program) + "\nExec=" + program + "\n").toUtf8());
+        const auto started = [&] {
+            QFile f(log);
+            const bool done = waitUntil([&] { return f.exists(); });
+            QStringList lines;
+            if (done && f.open(QIODevice::ReadOnly))
+                lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+            f.remove();
+            return lines;
+        };
+        ASSERT_TRUE(workspace.openUrl(QUrl::fromLocalFile(folder), entry));
+        EXPECT_EQ(started(), QStringList{folder} + c.arguments);
+        ASSERT_TRUE(workspace.launchApplication(entry));
+        EXPECT_EQ(started(), QStringList{dir_.filePath("home")});
+    }
 }
 
 } // namespace

@@ -265,3 +265,79 @@ TEST_F(Matching, ASavedWorkspaceWithoutItemsMatchesItsApplicationsAndCleansAddre
                     {"Safari", "News", QStringLiteral("https://news.example.com/"), std::nullopt}});
     EXPECT_EQ(cleaned.windows[0].existingWindow, 1);
 }
+
+TEST_F(Matching, ASavedWindowIsTakenAsOpenOnlyByAWindowThatShowsItAndNoWindowServesTwo)
+{
+    const QString alpha = "file:///home/sam/alpha", home = "file:///home/sam", project = "file:///home/sam/p";
+    const SavedItem a{"Firefox ESR", QStringLiteral("https://a.example/1"),
+                      QStringList{"https://a.example/1", "https://a.example/2", "https://a.example/3"}};
+    const SavedItem b{"Firefox ESR", QStringLiteral("https://b.example/1"),
+                      QStringList{"https://b.example/1", "https://b.example/2"}};
+    SavedItem build{"XTerm", project, std::nullopt}, logs = build, inAlpha{"XTerm", alpha, std::nullopt};
+    build.title = "build";
+    logs.title = "logs";
+    // A Chromium window whose tabs could not be told, and one that could.
+    SavedItem untold{"Chromium", std::nullopt, std::nullopt},
+        told{"Chromium", QStringLiteral("https://c.example/"), std::nullopt};
+    untold.title = "Inbox - Chromium";
+    told.tabTitle = "Plan";
+    // An open window: its application, title, front address and what was read of it.
+    struct Open {
+        QString app, title;
+        std::optional<QString> url;
+        std::optional<QString> shown;
+    };
+    const struct {
+        const char* name;
+        QList<SavedItem> items;
+        QList<Open> open;
+        std::vector<int> expected; // the open window each item is, -1 when it opens
+    } cases[] = {
+        {"an unrelated browser window", {a, b}, {{"Firefox ESR", "Other", "https://o.example/", {}}}, {-1, -1}},
+        {"one of the saved windows open",
+         {a, b},
+         {{"Firefox ESR", "Other", "https://o.example/", {}}, {"Firefox ESR", "B", "https://b.example/1", {}}},
+         {-1, 1}},
+        {"it shows another of its tabs now", {a, b}, {{"Firefox ESR", "A", "https://a.example/3", {}}}, {0, -1}},
+        {"both open, in the other order",
+         {a, b},
+         {{"Firefox ESR", "B", "https://b.example/1", {}}, {"Firefox ESR", "A", "https://a.example/1", {}}},
+         {1, 0}},
+        {"a terminal open in another folder", {inAlpha}, {{"XTerm", "sam@box: ~", {}, home}}, {-1}},
+        {"three terminals in one folder",
+         {build, logs},
+         {{"XTerm", "notes", {}, project}, {"XTerm", "build", {}, project}, {"XTerm", "logs", {}, project}},
+         {1, 2}},
+        {"a terminal moved to another folder keeps no claim by its title",
+         {build},
+         {{"XTerm", "build", {}, home}},
+         {-1}},
+        {"a terminal whose folder is not known, by its title", {logs}, {{"XTerm", "logs", {}, {}}}, {0}},
+        {"browser windows without addresses, by their titles",
+         {untold, told},
+         {{"Chromium", "Plan - Chromium", {}, {}}, {"Chromium", "Inbox - Chromium", {}, {}}},
+         {1, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SavedWorkspace saved;
+        saved.items = c.items;
+        for (const SavedItem& item : c.items)
+            saved.apps.append(item.app);
+        QList<PlanRequest::Window> windows;
+        QList<SavedItem> shown;
+        for (const Open& o : c.open) {
+            windows.append({o.app, o.title, o.url, std::nullopt});
+            shown.append(SavedItem{o.app, o.shown, std::nullopt});
+        }
+        const WorkspacePlan plan = saved.plan(windows, shown);
+        ASSERT_EQ(plan.windows.size(), c.items.size());
+        for (qsizetype i = 0; i < c.items.size(); ++i) {
+            EXPECT_EQ(plan.windows[i].existingWindow.value_or(-1), c.expected[std::size_t(i)]) << "item " << i;
+            // What is not open opens, in its folder or with its address.
+            if (c.expected[std::size_t(i)] < 0) {
+                EXPECT_TRUE(plan.windows[i].openURL) << "item " << i;
+            }
+        }
+    }
+}

@@ -269,7 +269,9 @@ TEST_F(Runner, AWindowThatNeverAppearsIsReportedAfterFiveSeconds)
     const double start = clock.monotonic();
     const auto outcome = arrange({existing("Docs"), opening("Empty"), opening("Nowhere")});
     EXPECT_NEAR(clock.monotonic() - start, 5.0, 0.06);
-    EXPECT_EQ(outcome.problem, "Couldn't open Empty. Couldn't open Nowhere.");
+    // Each named, with why.
+    EXPECT_EQ(outcome.problem.value_or("").toStdString(),
+              "Couldn't open Empty: no window came within 5 seconds. Couldn't open Nowhere: it isn't installed.");
     EXPECT_EQ(outcome.arranged, 1);
     EXPECT_EQ(simWindow("Docs")->frame, slot(LayoutKind::thirds, 1, 0)); // the rows left close up
     // Empty was started here, so undo quits it again.
@@ -317,7 +319,7 @@ TEST_F(Runner, APlanWithUnsafeAddressesOpensNothing)
     // The Safari windows that were there are used; the third row asks for a
     // window that cannot be opened safely, and says so.
     EXPECT_EQ(outcome.arranged, 2);
-    EXPECT_EQ(outcome.problem, "Couldn't open Safari.");
+    EXPECT_EQ(outcome.problem.value_or("").toStdString(), "Couldn't open Safari: no window came within 5 seconds.");
 }
 
 TEST_F(Runner, ArrangesAtMostSixWindows)
@@ -493,4 +495,46 @@ TEST_F(Runner, WhereTheRestoreStartsTheBrowserItIsStartedOnceWithTheTabs)
     ASSERT_EQ(outcome.windows.size(), 1u);
     EXPECT_EQ(outcome.windows[0].string(ax::Title), "c.example.com");
     EXPECT_FALSE(outcome.problem);
+}
+
+TEST_F(Runner, EverySavedWindowComesBackOrIsNamedAndOneTabBrowserWindowsAsWindows)
+{
+    SimInstalledApp chrome;
+    chrome.name = "Chrome";
+    chrome.location = "/Applications/Chrome.app";
+    desktop.addInstalledApp(chrome);
+    FakeWindowContent content;
+    content.startsBrowser = true;
+    const Registration integrations = WindowContent::install(content);
+    content.onRestoresTabs = [](const QString& app) { return app == "Chrome"; };
+    QList<QStringList> asked;
+    content.onRestoreTabs = [&](QString app, QStringList urls) -> QCoro::Task<bool> {
+        asked.append(urls);
+        co_return Platform::current().workspace->openUrl(QUrl(urls.front()), desktop.locationOf(app));
+    };
+    // Eight windows, as a session saves them: the open ones by their
+    // titles, a browser window with one tab, and a ninth that only an edited
+    // file could hold.
+    SavedWorkspace saved;
+    saved.name = QStringLiteral("Everything");
+    saved.layout = LayoutKind::halves;
+    saved.savedAt = clock.nowDate();
+    saved.items.emplace();
+    for (const char* title : {"Docs", "News", "Inbox", "general", "Library", "Ideas"}) {
+        const SimWindow* w = simWindow(title);
+        ASSERT_TRUE(w);
+        SavedItem item{desktop.app(w->pid)->name, std::nullopt, std::nullopt};
+        item.title = QString::fromUtf8(title);
+        saved.items->append(item);
+    }
+    saved.items->append(SavedItem{"Chrome", QStringLiteral("https://e.example/"), std::nullopt});
+    saved.items->append(SavedItem{"Calendar", std::nullopt, std::nullopt});
+    saved.items->append(SavedItem{"Empty", std::nullopt, std::nullopt});
+    for (const SavedItem& item : *saved.items)
+        saved.apps.append(item.app);
+
+    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved));
+    EXPECT_EQ(outcome.arranged, 8);
+    EXPECT_EQ(asked, QList<QStringList>{{"https://e.example/"}}); // a window of its own, not a tab
+    EXPECT_EQ(outcome.problem, "Left out Empty (at most 8 windows come back).");
 }

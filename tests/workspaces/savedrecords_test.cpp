@@ -29,6 +29,8 @@ SavedWorkspace fullWorkspace()
         {QStringLiteral("Safari"), QStringLiteral("https://a.example.com/"),
          QStringList{QStringLiteral("https://a.example.com/"), QStringLiteral("https://b.example.com/")}},
         {QStringLiteral("Pages"), QStringLiteral("file:///Users/sam/Report.pages"), std::nullopt}};
+    (*w.items)[0].title = QStringLiteral("A page \u2014 Mozilla Firefox");
+    (*w.items)[0].tabTitle = QStringLiteral("A page");
     w.automatic = true;
     return w;
 }
@@ -42,8 +44,21 @@ TEST(SavedWorkspaceJson, RoundTripsWithFieldNamesAsKeysAndDatesOnThe2001Epoch)
     EXPECT_EQ(json.keys(), (QStringList{"apps", "auto", "items", "layout", "name", "request", "savedAt"}));
     EXPECT_EQ(json["layout"].toString(), "studio");
     EXPECT_DOUBLE_EQ(json["savedAt"].toDouble(), 818326800.5);
+    EXPECT_EQ(json["items"].toArray()[0].toObject().keys(), (QStringList{"app", "tabTitle", "tabs", "title", "url"}));
     EXPECT_EQ(json["items"].toArray()[1].toObject().keys(), (QStringList{"app", "url"}));
     EXPECT_EQ(SavedWorkspace::fromJson(json), w);
+    // An item saved before the titles were kept still loads, without them.
+    QJsonObject older = json;
+    QJsonArray items = older["items"].toArray();
+    QJsonObject first = items[0].toObject();
+    first.remove("title");
+    first.remove("tabTitle");
+    items[0] = first;
+    older["items"] = items;
+    const auto loaded = SavedWorkspace::fromJson(older);
+    ASSERT_TRUE(loaded && loaded->items);
+    EXPECT_FALSE(loaded->items->front().title);
+    EXPECT_EQ(loaded->items->front().url, "https://a.example.com/");
 
     // The epoch itself: 1 January 2001, midnight UTC.
     SavedWorkspace epoch = w;

@@ -37,7 +37,13 @@ QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
     const WorkspaceRunner::Outcome outcome = co_await WorkspaceRunner::shared().arrangeSaved(*saved);
     if (outcome.problem && outcome.arranged == 0)
         co_return IntentResult::say(*outcome.problem);
-    co_return IntentResult::say(tr("Arranged %1 windows for %2.").arg(QString::number(outcome.arranged), saved->name));
+    // What could not be brought back is named after the count.
+    QString said = outcome.arranged == 1
+                       ? tr("Arranged 1 window for %1.").arg(saved->name)
+                       : tr("Arranged %1 windows for %2.").arg(QString::number(outcome.arranged), saved->name);
+    if (outcome.problem)
+        said += QLatin1Char(' ') + *outcome.problem;
+    co_return IntentResult::say(said);
 }
 
 } // namespace tavrin

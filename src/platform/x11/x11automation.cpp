@@ -186,50 +186,75 @@ bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& u
         return false;
     const auto before = onThreadOf<QList<Shown>>(workspace_, {}, [this, app] { return windowsOf(app); });
     // Each later command hands its addresses to the running browser and
-    // ends; the next waits for it, so that the tabs open in their order. The
-    // first may start the browser and go on as it: what the later ones wait
-    // for is its window. Where that never comes they still run, so that no
-    // tab is lost, wherever the browser puts it.
+    // ends; the next waits for it, so that the tabs open in their order, and
+    // the last too, so that the window is whole when this returns. The first
+    // may start the browser and go on as it. The browser puts a later
+    // command's tabs into its window in use: each is sent only once the new
+    // window is the active one, checked just before. Where that never comes
+    // they still run, so that no tab is lost, wherever the browser puts it.
     const QDeadlineTimer deadline(qint64(timeLimit * 1000));
+    xcb_window_t added = 0;
     for (qsizetype i = 0; i < commands.size(); ++i) {
+        if (i > 0) {
+            if (!added)
+                added = newWindow(app, before, deadline);
+            if (added)
+                makeActive(added, deadline);
+        }
         const QStringList command = commands[i];
         const auto pid =
             onThreadOf<qint64>(workspace_, 0, [this, command] { return workspace_.startProcess(command); });
         if (pid <= 0)
             return false;
-        if (i + 1 == commands.size())
-            break;
-        if (i == 0)
-            focusNewWindow(app, before, deadline);
-        else
+        if (i > 0)
             while (runs(pid) && !deadline.hasExpired())
                 QThread::msleep(20);
     }
     return true;
 }
 
-bool X11Automation::focusNewWindow(const AutomationTarget& app, const QList<Shown>& before,
-                                   const QDeadlineTimer& deadline)
+xcb_window_t X11Automation::newWindow(const AutomationTarget& app, const QList<Shown>& before,
+                                      const QDeadlineTimer& deadline)
 {
     QSet<xcb_window_t> known;
     for (const Shown& w : before)
         known.insert(w.id);
-    xcb_window_t added = 0;
-    bool focused = false;
-    while (!focused && !deadline.hasExpired()) {
-        QThread::msleep(20);
-        focused = onThreadOf<bool>(workspace_, false, [&] {
-            if (!added)
-                for (const Shown& w : windowsOf(app))
-                    if (!known.contains(w.id) && !added) {
-                        added = w.id;
-                        windows_.activate(added);
-                    }
-            const auto root = added ? windows_.rootState() : std::nullopt;
-            return root && root->active == added;
+    while (!deadline.hasExpired()) {
+        const xcb_window_t added = onThreadOf<xcb_window_t>(workspace_, 0, [&]() -> xcb_window_t {
+            for (const Shown& w : windowsOf(app))
+                if (!known.contains(w.id))
+                    return w.id;
+            return 0;
         });
+        if (added)
+            return added;
+        QThread::msleep(20);
     }
-    return focused;
+    return 0;
+}
+
+bool X11Automation::makeActive(xcb_window_t window, const QDeadlineTimer& deadline)
+{
+    // Asked again now and then: another window mapped meanwhile may have
+    // taken the focus after the window manager gave it.
+    constexpr int kAskAgainMs = 250;
+    QElapsedTimer asked;
+    while (!deadline.hasExpired()) {
+        const bool active = onThreadOf<bool>(workspace_, false, [&] {
+            const auto root = windows_.rootState();
+            if (root && root->active == window)
+                return true;
+            if (!asked.isValid() || asked.hasExpired(kAskAgainMs)) {
+                windows_.activate(window);
+                asked.start();
+            }
+            return false;
+        });
+        if (active)
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
 }
 
 bool X11Automation::selectTab(const AutomationTarget&, int, int, const QString&, double) { return false; }

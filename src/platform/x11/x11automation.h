@@ -30,8 +30,9 @@ struct X11WindowInfo;
 //   per "--new-tab" command, and shows the tab opened last, so the front
 //   tab comes last. A browser that does not run is started by the first
 //   command. Both add the later commands' tabs to the window the user
-//   used last, which a new window becomes only once it is focused: the
-//   later commands wait for the new window and focus it first.
+//   used last, which a new window becomes only once it is focused: each
+//   later command waits for the new window to be the active one, then is
+//   sent, and is waited for.
 // - A terminal's window is in the folder of its foreground shell, for a
 //   terminal process that shows one window.
 class X11Automation : public Automation {
@@ -78,8 +79,11 @@ private:
     // The target's windows on screen, front to back. Main thread.
     QList<Shown> windowsOf(const AutomationTarget& app);
     // Waits, until `deadline`, for a window of the target that is not among
-    // `before`, and focuses it; whether it came and was focused.
-    bool focusNewWindow(const AutomationTarget& app, const QList<Shown>& before, const QDeadlineTimer& deadline);
+    // `before`; 0 when none came.
+    xcb_window_t newWindow(const AutomationTarget& app, const QList<Shown>& before, const QDeadlineTimer& deadline);
+    // Makes `window` the active one and waits, until `deadline`, until the
+    // server says it is; whether it is.
+    bool makeActive(xcb_window_t window, const QDeadlineTimer& deadline);
     bool belongs(const X11WindowInfo& window, const AutomationTarget& app);
 
     DesktopEntries& entries_;

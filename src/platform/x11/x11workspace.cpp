@@ -4,6 +4,7 @@
 #include "platform/x11/logindmonitor.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -210,7 +211,7 @@ qint64 X11Workspace::startProcess(const QStringList& command, const QString& fol
 
 QStringList X11Workspace::folderArguments(const QString& program, const QString& folder)
 {
-    if (program == QLatin1String("gnome-terminal"))
+    if (program == QLatin1String("gnome-terminal") || program == QLatin1String("xfce4-terminal"))
         return {QStringLiteral("--working-directory=") + folder};
     if (program == QLatin1String("konsole"))
         return {QStringLiteral("--workdir"), folder};
@@ -224,7 +225,9 @@ QStringList X11Workspace::folderArguments(const QString& program, const QString&
 bool X11Workspace::launchApplication(const QString& location)
 {
     const DesktopEntry* entry = windows_.entries().forLocation(location);
-    return entry && startDetached(DesktopEntries::commandLine(*entry));
+    // Started as the desktop's launcher starts it: in the home folder (a
+    // terminal opens there), not in this program's working folder.
+    return entry && startDetached(DesktopEntries::commandLine(*entry), QDir::homePath());
 }
 
 bool X11Workspace::openUrl(const QUrl& url, const QString& applicationLocation)

@@ -29,6 +29,7 @@ QJsonObject toJson(const X11TestClient::Options& o)
             {"h", o.client.height},
             {"setPid", o.setPid},
             {"acceptsFocus", o.acceptsFocus},
+            {"takesFocus", o.takesFocus},
             {"closes", o.closes},
             {"minWidth", o.minWidth},
             {"minHeight", o.minHeight},

@@ -29,8 +29,9 @@ public:
         Rect client{100, 100, 400, 300}; // the client area asked for
         bool setPid = true;
         bool acceptsFocus = true;
-        bool closes = true;   // closes on WM_DELETE_WINDOW
-        bool lingers = false; // keeps running once its last window has closed
+        bool takesFocus = false; // asks to be the active window once mapped (as a new browser window does)
+        bool closes = true;      // closes on WM_DELETE_WINDOW
+        bool lingers = false;    // keeps running once its last window has closed
         int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
         QString type;                     // "", "normal", "dialog" or "dock"
         bool transient = false;           // WM_TRANSIENT_FOR the root window

@@ -142,6 +142,22 @@ void raiseChild(xcb_connection_t* c, xcb_window_t parent)
     }
 }
 
+// Asks the window manager to make `w` the active window, as an application
+// does for a window of its own.
+void activate(xcb_connection_t* c, const xcb_screen_t& screen, xcb_window_t w)
+{
+    xcb_client_message_event_t m{};
+    m.response_type = XCB_CLIENT_MESSAGE;
+    m.format = 32;
+    m.window = w;
+    m.type = atom(c, "_NET_ACTIVE_WINDOW");
+    m.data.data32[0] = 1; // from an application
+    m.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, screen.root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&m));
+    xcb_flush(c);
+}
+
 void announce(const std::vector<unsigned long long>& windows)
 {
     std::printf("ready");
@@ -181,6 +197,8 @@ int runPlainClient(const QJsonObject& o)
         while (xcb_generic_event_t* ev = xcb_poll_for_event(c)) {
             const int t = ev->response_type & 0x7f;
             if (t == XCB_MAP_NOTIFY && mapped < windows.size() && ++mapped == windows.size()) {
+                if (o["takesFocus"].toBool())
+                    activate(c, *it.data, xcb_window_t(windows.front()));
                 announce(windows);
             } else if (t == XCB_CLIENT_MESSAGE) {
                 const auto* m = reinterpret_cast<xcb_client_message_event_t*>(ev);
