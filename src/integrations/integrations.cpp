@@ -218,7 +218,8 @@ QList<WindowEntry> entries(const std::vector<AXWindow>& windows)
     AXActionScope scope;
     QList<WindowEntry> out;
     for (const AXWindow& w : windows) {
-        WindowEntry entry{ScreenCapture::appName(w.app), w.string(ax::Title).value_or(QString()), std::nullopt};
+        WindowEntry entry{ScreenCapture::appName(w.app), w.string(ax::Title).value_or(QString()), std::nullopt,
+                          w.element};
         if (const auto document = w.documentURL())
             entry.document = document->toString(QUrl::FullyEncoded);
         out.append(std::move(entry));
@@ -293,11 +294,14 @@ namespace {
 // Windows show a title cut to this many characters (a browser's front tab).
 constexpr qsizetype kTitleCut = 256;
 
-// Each entry's read, one to one: the read of exactly its title first, then
-// the one with the longest title its title contains (allowing for the cut);
-// an entry whose title another window of its application carries too
-// cannot be told apart and gets none, nor does a private browser window. Entries without a read show their
-// document unless their integration is off.
+// Each entry's read, one to one: the read of its own window first, where
+// the application's answer names windows; then the read of exactly its
+// title, then the one with the longest title its title contains (allowing
+// for the cut). An entry whose title another window of its application
+// carries too cannot be told apart by title and gets none by it, nor does a
+// private browser window. A read that names its window goes to no other.
+// Entries without a read show their document unless their integration is
+// off.
 QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads,
                           const QSet<QString>& offNames)
 {
@@ -313,7 +317,7 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
         if (same < 2)
             return false;
         QList<Read> titled = reads.value(e.app);
-        titled.removeIf([&](const Read& r) { return r.title != e.title; });
+        titled.removeIf([&](const Read& r) { return r.title != e.title || r.window.isValid(); });
         return titled.size() != same || titled.count(titled.front()) != titled.size();
     };
     // A private window (Firefox marks its title) is never in a session file:
@@ -322,10 +326,10 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
         const Integration* row = byName(e.app);
         return row && row->how == How::browser && e.title.endsWith(QLatin1String(" Private Browsing"));
     };
-    const auto pass = [&](const std::function<qsizetype(const WindowEntry&, const Read&)>& fit) {
+    const auto pass = [&](const std::function<qsizetype(const WindowEntry&, const Read&)>& fit, bool byWindow) {
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const WindowEntry& e = entries[i];
-            if (found[i] || shared(e) || privateBrowsing(e))
+            if (found[i] || (!byWindow && shared(e)) || privateBrowsing(e))
                 continue;
             const auto list = reads.constFind(e.app);
             if (list == reads.cend())
@@ -344,11 +348,16 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
             }
         }
     };
-    pass([](const WindowEntry& e, const Read& r) { return qsizetype(r.title == e.title); });
-    pass([](const WindowEntry& e, const Read& r) {
-        const QString shown = r.title.left(kTitleCut);
-        return !shown.isEmpty() && e.title.contains(shown) ? shown.size() : 0;
-    });
+    pass([](const WindowEntry& e, const Read& r) { return qsizetype(r.window.isValid() && r.window == e.element); },
+         true);
+    pass([](const WindowEntry& e, const Read& r) { return qsizetype(!r.window.isValid() && r.title == e.title); },
+         false);
+    pass(
+        [](const WindowEntry& e, const Read& r) {
+            const QString shown = r.title.left(kTitleCut);
+            return !r.window.isValid() && !shown.isEmpty() && e.title.contains(shown) ? shown.size() : 0;
+        },
+        false);
     QList<SavedItem> items;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const WindowEntry& e = entries[i];
@@ -569,9 +578,9 @@ QList<Read> readBrowser(const Integration& row)
         // Paired with its window on screen by the platform: that window's title.
         const QString title = window.windowTitle.isEmpty() ? shown->title : window.windowTitle;
         if (tabs.size() < 2)
-            out.append(Read{title, shown->url, std::nullopt, std::nullopt});
+            out.append(Read{title, shown->url, std::nullopt, std::nullopt, window.window});
         else
-            out.append(Read{title, shown->url, tabs.mid(0, kMaxTabs), front});
+            out.append(Read{title, shown->url, tabs.mid(0, kMaxTabs), front, window.window});
     }
     return out;
 }

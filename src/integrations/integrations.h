@@ -36,16 +36,20 @@ struct Read {
     QString url;   // the address to keep
     std::optional<QStringList> tabs;
     std::optional<int> front = std::nullopt; // index into `tabs` of `url`, when it is among them
+    // The window it was read from, where the application's answer says
+    // (then it is that window's read alone, whatever its title).
+    AXElement window = {};
     bool operator==(const Read&) const = default;
 };
 
 // One window as the reads see it: its application's name ("Window" without
-// one), its title (empty when unreadable) and its document, when that is a
-// file address.
+// one), its title (empty when unreadable), its document, when that is a
+// file address, and its element.
 struct WindowEntry {
     QString app;
     QString title;
     std::optional<QString> document;
+    AXElement element = {};
 };
 
 inline const QString kOffKey = QStringLiteral("integrations.off");

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/axelement.h"
+#include "platform/geometry.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -44,9 +47,17 @@ struct BrowserTab {
 struct BrowserWindow {
     QList<BrowserTab> tabs;
     int front = 0; // an index into tabs
-    // The title of the window on screen it was paired with, where the
-    // browser's own answer does not say which window it is (empty otherwise).
+    // Where the browser last wrote the window was: its outer frame in screen
+    // pixels, when its answer says.
+    std::optional<Rect> bounds;
+    // How recently the browser says the window was in use among its others:
+    // 0 the last one; -1 when it does not say.
+    int lastUsed = -1;
+    // The window on screen it was paired with, where the browser's own
+    // answer does not say which window it is (empty and invalid otherwise):
+    // its title and its element.
     QString windowTitle;
+    AXElement window;
 
     const BrowserTab* frontTab() const { return front >= 0 && front < tabs.size() ? &tabs[front] : nullptr; }
     bool operator==(const BrowserWindow&) const = default;

@@ -12,6 +12,7 @@
 #include "platform/linux/terminalfolder.h"
 #include "platform/workspace.h"
 #include "support/artifacts.h"
+#include "support/fakebrowser.h"
 #include "support/sessionfiles.h"
 #include "support/x11/x11fixture.h"
 #include "windows/windowmanager.h"
@@ -207,6 +208,70 @@ TEST_F(X11Integrations, AFirefoxWindowShowsTheTabItsTitleNamesThoughTheFileIsOld
     ASSERT_TRUE(hidden);
     ASSERT_EQ(hidden->size(), 1);
     EXPECT_EQ(hidden->front(), (SavedItem{"Firefox ESR", std::nullopt, std::nullopt}));
+}
+
+TEST_F(X11Integrations, BrowserWindowsAreSavedWithTheirOwnTabsWhateverTheirTitles)
+{
+    write("data/applications/firefox-esr.desktop",
+          "[Desktop Entry]\nType=Application\nName=Firefox ESR\nStartupWMClass=firefox-esr\nExec="
+              + dir_.filePath("browser").toUtf8() + " %u\n");
+    using Family = FakeBrowser::Family;
+    const auto window = [](const QString& front, const QString& page, bool loadedAgain = false) {
+        return FakeBrowser::Window{
+            {{front, "https://" + page + ".example/"}, {"Other", "https://" + page + ".example/other"}},
+            0,
+            loadedAgain};
+    };
+    const QString long1000(1000, 'L');
+    const struct {
+        const char* what;
+        Family family;
+        QList<FakeBrowser::Window> windows;
+    } cases[] = {
+        {"two Chromium windows, their tabs untitled", Family::chromium, {window("Mail", "a"), window("Docs", "b")}},
+        {"three Chromium windows, their tabs untitled",
+         Family::chromium,
+         {window("Mail", "a"), window("Docs", "b"), window("Plan", "c")}},
+        {"two Chromium windows with the same front title",
+         Family::chromium,
+         {window("Inbox", "a", true), window("Inbox", "b", true)}},
+        {"a Chromium front tab titled with 1,000 characters",
+         Family::chromium,
+         {window(long1000, "a", true), window("Docs", "b", true)}},
+        {"two Firefox windows with the same front title",
+         Family::firefox,
+         {window("Inbox", "a"), window("Inbox", "b")}},
+        {"a Firefox front tab titled with 1,000 characters",
+         Family::firefox,
+         {window(long1000, "a"), window(long1000, "b")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        clients_.clear();
+        FakeBrowser browser(c.family, dir_.filePath("config"));
+        std::vector<AXWindow> windows;
+        QList<Rect> frames;
+        for (qsizetype i = 0; i < c.windows.size(); ++i) {
+            // Of one size, as a browser opens its windows.
+            X11TestClient::Options options = ofClass(browser.title(c.windows[i]), browser.windowClass());
+            options.client = Rect(60 + 480 * double(i), 100 + 20 * double(i), 400, 300);
+            X11TestClient* client = startClient(options);
+            ASSERT_TRUE(client);
+            ASSERT_TRUE(waitUntil([&] { return windowsOf(client->pid()).size() == 1; }));
+            windows.push_back(windowsOf(client->pid()).front());
+            frames.append(frameWindowGeometry(client->window()));
+        }
+        ASSERT_TRUE(browser.writeSession(c.windows, frames));
+
+        const auto items = finish(Integrations::capture(windows));
+        ASSERT_TRUE(items);
+        ASSERT_EQ(items->size(), c.windows.size());
+        for (qsizetype i = 0; i < c.windows.size(); ++i) {
+            EXPECT_EQ((*items)[i].url, c.windows[i].tabs[0].url) << "window " << i;
+            EXPECT_EQ((*items)[i].tabs, (QStringList{c.windows[i].tabs[0].url, c.windows[i].tabs[1].url}))
+                << "window " << i;
+        }
+    }
 }
 
 TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)

@@ -1,6 +1,6 @@
 // Browsers' session files read into their windows and tabs, matched to the
-// windows on screen by title; files cut short, rewritten or made up give no
-// answer and never a crash.
+// windows on screen by title, frame and use; files cut short, rewritten or
+// made up give no answer and never a crash.
 
 #include "platform/linux/browserwindowmatch.h"
 #include "platform/linux/chromiumsession.h"
@@ -19,35 +19,42 @@ using namespace tavrin;
 
 namespace {
 
-BrowserWindow window(std::initializer_list<std::pair<const char*, const char*>> tabs, int front)
+BrowserWindow window(std::initializer_list<std::pair<QString, const char*>> tabs, int front,
+                     std::optional<Rect> bounds = std::nullopt, int lastUsed = -1)
 {
     BrowserWindow w;
     for (const auto& [title, url] : tabs)
-        w.tabs.append(BrowserTab{QString::fromUtf8(title), QString::fromUtf8(url)});
+        w.tabs.append(BrowserTab{title, QString::fromUtf8(url)});
     w.front = front;
+    w.bounds = bounds;
+    w.lastUsed = lastUsed;
     return w;
 }
 
 // Two windows, five tabs; the second tab of the first window in front, its
 // history gone back once; a private window is never written, and the first
-// write can hold a window without tabs.
+// write can hold a window without tabs. Each window's frame and stacking as
+// Firefox ESR 153 writes them (the second one in front).
 const QByteArray kFirefoxJson = R"json({"version":["sessionrestore",1],"windows":[
  {"tabs":[{"entries":[{"url":"https://mail.example/","title":"Inbox"}],"index":1},
           {"entries":[{"url":"https://docs.example/a","title":"Draft"},{"url":"https://docs.example/b","title":"Budget"}],"index":1},
-          {"entries":[{"url":"about:blank","title":""}],"index":1}],"selected":2},
+          {"entries":[{"url":"about:blank","title":""}],"index":1}],"selected":2,
+  "width":1282,"height":997,"screenX":638,"screenY":0,"sizemode":"normal","zIndex":2},
  {"tabs":[{"entries":[{"url":"https://news.example/","title":"News"}],"index":1},
-          {"entries":[{"url":"https://plan.example/","title":"Plan"}],"index":1}],"selected":1},
- {"tabs":[],"selected":0}],"selectedWindow":1,"_closedWindows":[]})json";
+          {"entries":[{"url":"https://plan.example/","title":"Plan"}],"index":1}],"selected":1,
+  "width":1282,"height":997,"screenX":0,"screenY":83,"zIndex":1},
+ {"tabs":[],"selected":0,"zIndex":3}],"selectedWindow":2,"_closedWindows":[]})json";
 
 TEST(FirefoxSession, ReadsEachWindowsTabsAndTheOneInFront)
 {
     const auto windows = FirefoxSession::parse(sessionfiles::firefox(kFirefoxJson));
     ASSERT_TRUE(windows);
-    EXPECT_EQ(
-        *windows,
-        (QList<BrowserWindow>{
-            window({{"Inbox", "https://mail.example/"}, {"Draft", "https://docs.example/a"}, {"", "about:blank"}}, 1),
-            window({{"News", "https://news.example/"}, {"Plan", "https://plan.example/"}}, 0)}));
+    EXPECT_EQ(*windows,
+              (QList<BrowserWindow>{
+                  window({{"Inbox", "https://mail.example/"}, {"Draft", "https://docs.example/a"}, {"", "about:blank"}},
+                         1, Rect(638, 0, 1282, 997), 1),
+                  window({{"News", "https://news.example/"}, {"Plan", "https://plan.example/"}}, 0,
+                         Rect(0, 83, 1282, 997), 0)}));
 }
 
 TEST(FirefoxSession, AFileThatIsNotWholeGivesNoAnswer)
@@ -117,10 +124,12 @@ TEST(FirefoxSession, ReadsTheProfilesThatProfilesIniNames)
 
 // The same two windows in Chromium's command log, with a closed tab, a
 // closed window, commands that are not read, and a tab whose selected page
-// is its first.
+// is its first; the first window resized once, the second the active one.
 QByteArray chromiumFile()
 {
     sessionfiles::Chromium f;
+    f.windowBounds(1, 10, 10, 945, 1060).activeWindow(1).windowBounds(2, 20, 20, 945, 1060);
+    f.windowBounds(1, 100, 100, 900, 700).activeWindow(2).windowBounds(3, 0, 0, 1920, 1080, 3);
     f.tabWindow(1, 10).tabIndex(10, 0).navigation(10, 0, "https://mail.example/", "Inbox");
     f.tabWindow(1, 11).tabIndex(11, 1).navigation(11, 0, "https://docs.example/a", "Draft");
     f.navigation(11, 1, "https://docs.example/b", "").selectedNavigation(11, 0);
@@ -137,9 +146,11 @@ TEST(ChromiumSession, ReplaysTheCommandsIntoWindowsAndTheirFrontTabs)
 {
     const auto windows = ChromiumSession::parse(chromiumFile());
     ASSERT_TRUE(windows);
-    EXPECT_EQ(*windows, (QList<BrowserWindow>{
-                            window({{"Inbox", "https://mail.example/"}, {"Draft", "https://docs.example/a"}}, 1),
-                            window({{"", "https://news.example/"}, {"", "https://plan.example/"}}, 0)}));
+    EXPECT_EQ(*windows,
+              (QList<BrowserWindow>{window({{"Inbox", "https://mail.example/"}, {"Draft", "https://docs.example/a"}}, 1,
+                                           Rect(100, 100, 900, 700)),
+                                    window({{"", "https://news.example/"}, {"", "https://plan.example/"}}, 0,
+                                           Rect(20, 20, 945, 1060), 0)}));
 }
 
 TEST(ChromiumSession, AFileCutShortOrMadeUpGivesNoAnswer)
@@ -179,36 +190,110 @@ TEST(ChromiumSession, ReadsTheNewestSessionFileOfEachProfile)
     EXPECT_EQ(windows->front().tabs.front().url, "https://mail.example/");
 }
 
-TEST(BrowserWindowMatch, PairsWindowsOnScreenWithSessionWindowsByTitle)
+using OnScreen = BrowserWindowMatch::OnScreen;
+
+// For each window on screen, the front address it is given; empty for none.
+QStringList frontsOf(const QList<OnScreen>& shown, const QList<BrowserWindow>& session)
 {
-    const QList<BrowserWindow> session{
-        window({{"Inbox", "https://mail.example/"}, {"Draft", "https://docs.example/a"}}, 0),
-        window({{"Inbox", "https://other.example/"}, {"Plan", "https://plan.example/"}}, 1),
-        window({{QString(300, 'x').toUtf8().constData(), "https://long.example/"}}, 0),
-    };
-    const QStringList titles{
-        "Draft \u2014 Mozilla Firefox", // a tab switch the file has not caught up with
-        "Plan - Chromium",
-        QString(256, 'x') + " \u2014 Mozilla Firefox", // cut to 256 characters
-        "Nothing we know",
-    };
-    const auto matched = BrowserWindowMatch::match(titles, session);
-    ASSERT_EQ(matched.size(), 3);
-    EXPECT_EQ(matched[0].frontTab()->url, "https://docs.example/a");
-    EXPECT_EQ(matched[1].frontTab()->url, "https://plan.example/");
-    EXPECT_EQ(matched[2].frontTab()->url, "https://long.example/");
-    // A title that merely begins like a tab's does not show it.
-    EXPECT_TRUE(BrowserWindowMatch::match({"Inboxes - Chromium", "x"}, {session[0]}).isEmpty());
+    QStringList out;
+    for (const auto& w : BrowserWindowMatch::match(shown, session))
+        out.append(w && w->frontTab() ? w->frontTab()->url : QString());
+    return out;
 }
 
-TEST(BrowserWindowMatch, ALastUntitledWindowTakesItsTitleFromTheScreen)
+TEST(BrowserWindowMatch, PairsWindowsOnScreenBySessionWindowsTitlesFramesAndUseAndGuessesNone)
 {
-    const QList<BrowserWindow> session{window({{"", "https://news.example/"}, {"", "https://plan.example/"}}, 1)};
-    const auto matched = BrowserWindowMatch::match({"Plan - Team - Chromium"}, session);
-    ASSERT_EQ(matched.size(), 1);
-    EXPECT_EQ(*matched[0].frontTab(), (BrowserTab{"Plan - Team", "https://plan.example/"}));
-    // Two of each: no guess.
-    EXPECT_TRUE(BrowserWindowMatch::match({"A - Chromium", "B - Chromium"}, {session[0], session[0]}).isEmpty());
+    const BrowserWindow inbox = window({{"Inbox", "https://mail.example/"}, {"Docs", "https://docs.example/"}}, 0);
+    const BrowserWindow inbox2 = window({{"Inbox", "https://mail2.example/"}}, 0);
+    const BrowserWindow inboxPlan = window({{"Inbox", "https://other.example/"}, {"Plan", "https://plan.example/"}}, 1);
+    const BrowserWindow plan = window({{"Plan", "https://plan.example/"}}, 0);
+    const BrowserWindow planB = window({{"Plan B", "https://planb.example/"}}, 0);
+    const QString long300(300, 'x'), long1000(1000, 'L');
+    const BrowserWindow longTitled = window({{long300, "https://long.example/"}}, 0);
+    const BrowserWindow longer = window({{long1000, "https://longer.example/"}}, 0);
+    // Chromium's windows as it writes them: no tab titles, each frame.
+    const Rect a(10, 10, 945, 1060), b(20, 20, 945, 1060), c(30, 20, 945, 1060), full(0, 0, 1920, 1080);
+    const auto untitled = [](const char* url, std::optional<Rect> bounds, int lastUsed = -1) {
+        return window({{"", url}}, 0, bounds, lastUsed);
+    };
+    const QString ff = " \u2014 Mozilla Firefox", cr = " - Chromium";
+    const struct {
+        const char* what;
+        QList<OnScreen> shown;
+        QList<BrowserWindow> session;
+        QStringList fronts; // per window on screen: the front address it is given, empty for none
+    } cases[] = {
+        {"titles, one showing a tab switch the file has not caught up with",
+         {{"Docs" + ff}, {"Plan" + cr}, {QString(256, 'x') + ff}, {"Nothing we know"}},
+         {inbox, inboxPlan, longTitled},
+         {"https://docs.example/", "https://plan.example/", "https://long.example/", ""}},
+        {"a title that merely begins like a tab's", {{"Inboxes" + cr}, {"x"}}, {inbox}, {"", ""}},
+        {"a Chromium title of 1,000 characters, not cut",
+         {{"Plan" + cr}, {long1000 + cr}},
+         {longer, plan},
+         {"https://plan.example/", "https://longer.example/"}},
+        {"equal titles", {{"Inbox" + ff}, {"Inbox" + ff}}, {inbox, inbox2}, {"", ""}},
+        {"a title two session windows show as well", {{"Inbox" + ff}}, {inbox, inbox2}, {""}},
+        {"a name and a longer one",
+         {{"Plan B" + ff}, {"Plan" + ff}},
+         {plan, planB},
+         {"https://planb.example/", "https://plan.example/"}},
+        {"a private window on the same page",
+         {{"Inbox" + ff + " Private Browsing"}, {"Inbox" + ff}},
+         {inbox},
+         {"", "https://mail.example/"}},
+        {"an incognito window titled like a normal one", {{"Inbox" + cr}, {"Inbox" + cr}}, {inbox}, {"", ""}},
+        {"an incognito window no session window explains",
+         {{"Inbox" + cr}, {"Secret" + cr}},
+         {inbox, plan},
+         {"https://mail.example/", ""}},
+        {"one untitled window each",
+         {{"Plan" + cr}},
+         {untitled("https://plan.example/", {})},
+         {"https://plan.example/"}},
+        {"two untitled windows and nothing else",
+         {{"A" + cr}, {"B" + cr}},
+         {untitled("https://a/", {}), untitled("https://b/", {})},
+         {"", ""}},
+        {"untitled windows told apart by their frames",
+         {{"A" + cr, a}, {"B" + cr, b}},
+         {untitled("https://b.example/", b), untitled("https://a.example/", a)},
+         {"https://a.example/", "https://b.example/"}},
+        {"three untitled windows of one size, one moved since the file was written",
+         {{"C" + cr, Rect(500, 300, 945, 1060)}, {"A" + cr, a}, {"B" + cr, b}},
+         {untitled("https://a.example/", a), untitled("https://b.example/", b), untitled("https://c.example/", c)},
+         {"https://c.example/", "https://a.example/", "https://b.example/"}},
+        {"the same front title, told apart by frames",
+         {{"Inbox" + cr, a}, {"Inbox" + cr, b}},
+         {window({{"Inbox", "https://b.example/"}}, 0, b), window({{"Inbox", "https://a.example/"}}, 0, a)},
+         {"https://a.example/", "https://b.example/"}},
+        {"an incognito window beside an untitled one",
+         {{"Secret" + cr, c}, {"A" + cr, a}},
+         {untitled("https://a.example/", a)},
+         {"", "https://a.example/"}},
+        {"the client area where the browser writes that",
+         {{"A" + cr, Rect(9, -10, 947, 1085), a}, {"B" + cr, Rect(19, 0, 947, 1085), b}},
+         {untitled("https://b.example/", b), untitled("https://a.example/", a)},
+         {"https://a.example/", "https://b.example/"}},
+        {"two maximised untitled windows, the one in use last in front",
+         {{"A" + cr, full}, {"B" + cr, full}},
+         {untitled("https://b.example/", full), untitled("https://a.example/", full, 0)},
+         {"https://a.example/", "https://b.example/"}},
+        {"two maximised untitled windows and nothing else",
+         {{"A" + cr, full}, {"B" + cr, full}},
+         {untitled("https://a/", full), untitled("https://b/", full)},
+         {"", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(frontsOf(c.shown, c.session), c.fronts);
+    }
+    // The window's title names its untitled front tab; the window is named.
+    const auto matched = BrowserWindowMatch::match(
+        {{"Plan - Team" + cr}}, {window({{"", "https://news.example/"}, {"", "https://plan.example/"}}, 1)});
+    ASSERT_TRUE(matched.value(0));
+    EXPECT_EQ(*matched[0]->frontTab(), (BrowserTab{"Plan - Team", "https://plan.example/"}));
+    EXPECT_EQ(matched[0]->windowTitle, "Plan - Team" + cr);
 }
 
 } // namespace
@@ -308,46 +393,4 @@ TEST(SessionFiles, HostileFilesGiveNoAnswerOrABoundedOneWithoutHangingOrBloating
     ASSERT_TRUE(sessionfiles::lock(root.filePath("chromium/SingletonLock")));
     ASSERT_TRUE(writeFile(chromium, closed));
     EXPECT_EQ(ChromiumSession::read(root.filePath("chromium")), QList<BrowserWindow>());
-}
-
-TEST(BrowserWindowMatch, PairsOneToOneAndGuessesNone)
-{
-    const BrowserWindow inbox = window({{"Inbox", "https://mail.example/"}, {"Docs", "https://docs.example/"}}, 0);
-    const BrowserWindow inbox2 = window({{"Inbox", "https://mail2.example/"}}, 0);
-    const BrowserWindow plan = window({{"Plan", "https://plan.example/"}}, 0);
-    const BrowserWindow planB = window({{"Plan B", "https://planb.example/"}}, 0);
-    const QString ff = " \u2014 Mozilla Firefox";
-    const struct {
-        const char* what;
-        QStringList titles;
-        QList<BrowserWindow> session;
-        QStringList fronts; // per title: the front address it is given, empty for none
-    } cases[] = {
-        {"equal titles", {"Inbox" + ff, "Inbox" + ff}, {inbox, inbox2}, {"", ""}},
-        {"a title two session windows show as well", {"Inbox" + ff}, {inbox, inbox2}, {""}},
-        {"a name and a longer one",
-         {"Plan B" + ff, "Plan" + ff},
-         {plan, planB},
-         {"https://planb.example/", "https://plan.example/"}},
-        {"a private window on the same page",
-         {"Inbox" + ff + " Private Browsing", "Inbox" + ff},
-         {inbox},
-         {"", "https://mail.example/"}},
-        {"an incognito window titled like a normal one", {"Inbox - Chromium", "Inbox - Chromium"}, {inbox}, {"", ""}},
-        {"an incognito window no session window explains",
-         {"Inbox - Chromium", "Secret - Chromium"},
-         {inbox, plan},
-         {"https://mail.example/", ""}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        QStringList fronts;
-        const auto matched = BrowserWindowMatch::match(c.titles, c.session);
-        for (const QString& title : c.titles) {
-            const auto it = std::find_if(matched.begin(), matched.end(),
-                                         [&](const BrowserWindow& w) { return w.windowTitle == title; });
-            fronts.append(it == matched.end() ? QString() : it->frontTab()->url);
-        }
-        EXPECT_EQ(fronts, c.fronts);
-    }
 }

@@ -46,6 +46,12 @@ public:
     }
     Chromium& selectedNavigation(qint32 tab, qint32 index) { return record(7, ints({tab, index})); }
     Chromium& selectedTab(qint32 window, qint32 index) { return record(8, ints({window, index})); }
+    // Where the window is: its outer frame, and how it shows (1 normal, 3 maximised).
+    Chromium& windowBounds(qint32 window, qint32 x, qint32 y, qint32 width, qint32 height, qint32 showState = 1)
+    {
+        return record(14, ints({window, x, y, width, height, showState}));
+    }
+    Chromium& activeWindow(qint32 window) { return record(20, ints({window})); }
     Chromium& tabClosed(qint32 tab) { return record(16, ints({tab, 0, 0, 0})); }
     Chromium& windowClosed(qint32 window) { return record(17, ints({window, 0, 0, 0})); }
     Chromium& other(quint8 command, const QByteArray& payload) { return record(command, payload); }

@@ -1,39 +1,107 @@
 #include "platform/linux/browserwindowmatch.h"
 
+#include <cmath>
+
 namespace tavrin::BrowserWindowMatch {
 
 namespace {
 
+// Firefox cuts the tab's part of its window title to this many characters.
 constexpr qsizetype kCut = 256;
 
+// What each key adds to a fit: a title that shows the front tab outweighs a
+// frame (which can be older than a move), a frame in the same place one of
+// the same size only, and the window in use last weighs least.
+constexpr int kFrontTab = 6;
+constexpr int kOtherTab = 3;
+constexpr int kSamePlace = 4;
+constexpr int kSameSize = 2;
+constexpr int kLastUsed = 1;
+
 // Whether a window titled `window` shows a tab titled `tab`: the tab's
-// title (perhaps cut) alone, or followed by the browser's part.
+// title, whole or cut, alone or followed by the browser's part.
 bool shows(const QString& window, const QString& tab)
 {
     if (tab.isEmpty())
         return false;
-    const QString shown = tab.left(kCut);
-    if (!window.startsWith(shown))
-        return false;
-    const QStringView rest = QStringView(window).mid(shown.size());
-    return rest.isEmpty() || rest.startsWith(u" \u2014 ") || rest.startsWith(u" - ");
+    for (const QString& shown : {tab, tab.left(kCut)}) {
+        if (!window.startsWith(shown))
+            continue;
+        const QStringView rest = QStringView(window).mid(shown.size());
+        if (rest.isEmpty() || rest.startsWith(u" \u2014 ") || rest.startsWith(u" - "))
+            return true;
+    }
+    return false;
 }
 
-// How well the window title shows the session window: its front tab best,
-// then another tab; the longer title wins. The tab it shows goes to `tab`.
-qsizetype score(const QString& title, const BrowserWindow& window, int* tab)
+// Browsers write whole pixels; a pixel either way is the same.
+bool near(double a, double b) { return std::abs(a - b) <= 1; }
+
+// How the session window's bounds fit a rectangle of the window on screen.
+int boundsFit(const Rect& bounds, const std::optional<Rect>& shown)
 {
-    qsizetype best = 0;
+    if (!shown || !near(bounds.width, shown->width) || !near(bounds.height, shown->height))
+        return 0;
+    return near(bounds.x, shown->x) && near(bounds.y, shown->y) ? kSamePlace : kSameSize;
+}
+
+struct Fit {
+    int weight = 0;
+    qsizetype titleLength = 0; // of the tab the title shows: the longer wins
+    int tab = -1;              // the tab the title shows
+    bool betterThan(const Fit& o) const { return weight != o.weight ? weight > o.weight : titleLength > o.titleLength; }
+    bool sameAs(const Fit& o) const { return weight == o.weight && titleLength == o.titleLength; }
+};
+
+// How well the window on screen (the `rank`-th of those that can be in the
+// file, front first) fits the session window; none when it cannot be it.
+std::optional<Fit> fit(const OnScreen& shown, int rank, const BrowserWindow& window)
+{
+    Fit f;
+    bool titled = false, untitled = false;
+    int titleWeight = 0;
     for (int i = 0; i < window.tabs.size(); ++i) {
-        if (!shows(title, window.tabs[i].title))
+        const QString& title = window.tabs[i].title;
+        (title.isEmpty() ? untitled : titled) = true;
+        if (!shows(shown.title, title))
             continue;
-        const qsizetype s = (i == window.front ? 2 * kCut + 2 : kCut + 1) + window.tabs[i].title.left(kCut).size();
-        if (s > best) {
-            best = s;
-            *tab = i;
+        const int weight = i == window.front ? kFrontTab : kOtherTab;
+        const qsizetype length = std::min(title.size(), kCut);
+        if (weight > titleWeight || (weight == titleWeight && length > f.titleLength)) {
+            titleWeight = weight;
+            f.titleLength = length;
+            f.tab = i;
         }
     }
-    return best;
+    // Every tab titled and none shown: another window.
+    if (titled && !untitled && f.tab < 0 && !shown.title.isEmpty())
+        return std::nullopt;
+    f.weight = titleWeight;
+    if (window.bounds)
+        f.weight += std::max(boundsFit(*window.bounds, shown.frame), boundsFit(*window.bounds, shown.client));
+    if (window.lastUsed >= 0 && window.lastUsed == rank)
+        f.weight += kLastUsed;
+    return f;
+}
+
+// The one best of `fits` among those not taken; -1 when there is none or two
+// fit equally well.
+int onlyBest(const QList<const std::optional<Fit>*>& fits, const QList<bool>& taken)
+{
+    int best = -1;
+    bool tie = false;
+    for (int i = 0; i < fits.size(); ++i) {
+        const std::optional<Fit>& f = *fits[i];
+        if (taken[i] || !f)
+            continue;
+        if (best < 0 || f->betterThan(**fits[best])) {
+            best = i;
+            tie = false;
+        } else if (f->sameAs(**fits[best])) {
+            tie = true;
+        }
+    }
+    return tie ? -1 : best;
 }
 
 } // namespace
@@ -47,81 +115,62 @@ QString tabTitle(const QString& windowTitle)
 
 bool isPrivate(const QString& windowTitle) { return windowTitle.endsWith(QLatin1String(" Private Browsing")); }
 
-namespace {
-
-struct Best {
-    QList<int> windows; // the session windows that score best, all equally
-    int tab = 0;        // the tab the title shows in the first of them
-};
-
-// The session windows not yet `taken` that `title` shows best.
-Best bestFor(const QString& title, const QList<BrowserWindow>& session, const QList<bool>& taken)
+QList<std::optional<BrowserWindow>> match(const QList<OnScreen>& windows, const QList<BrowserWindow>& session)
 {
-    Best best;
-    qsizetype bestScore = 0;
-    for (int w = 0; w < session.size(); ++w) {
-        int tab = 0;
-        const qsizetype s = taken[w] ? 0 : score(title, session[w], &tab);
-        if (s == 0 || s < bestScore)
+    const qsizetype count = windows.size();
+    // fits[s][w]: window on screen s as session window w.
+    QList<QList<std::optional<Fit>>> fits(count, QList<std::optional<Fit>>(session.size()));
+    int rank = 0;
+    for (qsizetype s = 0; s < count; ++s) {
+        if (isPrivate(windows[s].title))
             continue;
-        if (s > bestScore)
-            best = Best{{}, tab};
-        bestScore = s;
-        best.windows.append(w);
+        for (qsizetype w = 0; w < session.size(); ++w)
+            fits[s][w] = fit(windows[s], rank, session[w]);
+        ++rank;
     }
-    return best;
-}
-
-} // namespace
-
-QList<BrowserWindow> match(const QStringList& windowTitles, QList<BrowserWindow> session)
-{
-    QList<int> paired(windowTitles.size(), -1);
-    QList<bool> taken(session.size(), false);
-    // Titles that cannot be told apart: their session windows go to no one.
-    QList<bool> ambiguous(windowTitles.size(), false);
-    for (qsizetype t = 0; t < windowTitles.size(); ++t) {
-        if (isPrivate(windowTitles[t]))
-            continue;
-        const Best best = bestFor(windowTitles[t], session, QList<bool>(session.size(), false));
-        ambiguous[t] = windowTitles.count(windowTitles[t]) > 1 || best.windows.size() > 1;
-        if (ambiguous[t])
-            for (int w : best.windows)
-                taken[w] = true;
-    }
-    for (qsizetype t = 0; t < windowTitles.size(); ++t) {
-        if (ambiguous[t] || isPrivate(windowTitles[t]))
-            continue;
-        const Best best = bestFor(windowTitles[t], session, taken);
-        if (best.windows.size() != 1)
-            continue;
-        const int w = best.windows.front();
-        taken[w] = true;
-        paired[t] = w;
-        session[w].front = best.tab;
-    }
-    // One window left on each side, the session's with its front tab
-    // untitled: the same window, its title not yet written.
-    QList<qsizetype> openTitles;
-    for (qsizetype t = 0; t < windowTitles.size(); ++t)
-        if (paired[t] < 0 && !ambiguous[t] && !isPrivate(windowTitles[t]))
-            openTitles.append(t);
-    if (openTitles.size() == 1 && taken.count(false) == 1) {
-        const int w = int(taken.indexOf(false));
-        BrowserTab* front = session[w].front >= 0 && session[w].front < session[w].tabs.size()
-                                ? &session[w].tabs[session[w].front]
-                                : nullptr;
-        if (front && front->title.isEmpty()) {
-            front->title = tabTitle(windowTitles[openTitles.front()]);
-            paired[openTitles.front()] = w;
+    QList<bool> shownTaken(count, false), sessionTaken(session.size(), false);
+    QList<int> paired(count, -1);
+    const auto row = [&](qsizetype s) {
+        QList<const std::optional<Fit>*> out;
+        for (const auto& f : fits[s])
+            out.append(&f);
+        return out;
+    };
+    const auto column = [&](qsizetype w) {
+        QList<const std::optional<Fit>*> out;
+        for (qsizetype s = 0; s < count; ++s)
+            out.append(&fits[s][w]);
+        return out;
+    };
+    // Each pass pairs the windows that are each other's only best among
+    // those left; a pair taken can leave another the only best.
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (qsizetype s = 0; s < count; ++s) {
+            if (shownTaken[s])
+                continue;
+            const int w = onlyBest(row(s), sessionTaken);
+            if (w < 0 || onlyBest(column(w), shownTaken) != s)
+                continue;
+            shownTaken[s] = sessionTaken[w] = true;
+            paired[s] = w;
+            progress = true;
         }
     }
-    QList<BrowserWindow> out;
-    for (qsizetype t = 0; t < windowTitles.size(); ++t) {
-        if (paired[t] < 0)
+    QList<std::optional<BrowserWindow>> out(count);
+    for (qsizetype s = 0; s < count; ++s) {
+        if (paired[s] < 0)
             continue;
-        out.append(session[paired[t]]);
-        out.back().windowTitle = windowTitles[t];
+        BrowserWindow window = session[paired[s]];
+        const Fit& f = *fits[s][paired[s]];
+        if (f.tab >= 0)
+            window.front = f.tab;
+        else if (BrowserTab* front =
+                     window.front >= 0 && window.front < window.tabs.size() ? &window.tabs[window.front] : nullptr;
+                 front && front->title.isEmpty() && !windows[s].title.isEmpty())
+            front->title = tabTitle(windows[s].title); // not yet written
+        window.windowTitle = windows[s].title;
+        out[s] = std::move(window);
     }
     return out;
 }

@@ -91,6 +91,8 @@ struct Replay {
     QHash<qint32, Tab> tabs;
     QHash<qint32, QSet<qint32>> tabsOf; // window → its tabs
     QHash<qint32, qint32> selectedTab;  // window → index
+    QHash<qint32, Rect> bounds;         // window → its frame written last
+    qint32 active = 0;                  // the window in use last (ids are not 0)
     QHash<qint32, qint64> seenAt;       // open window → when it first appeared
     qint64 seen = 0;
 
@@ -158,6 +160,22 @@ void Replay::apply(quint8 command, Reader r)
                                                                           : t->pages.begin());
         break;
     }
+    case setWindowBounds: {
+        const auto window = r.number<qint32>();
+        const auto x = r.number<qint32>();
+        const auto y = r.number<qint32>();
+        const auto width = r.number<qint32>();
+        const auto height = r.number<qint32>();
+        if (r.ok() && width > 0 && height > 0)
+            bounds[window] = Rect(x, y, width, height);
+        break;
+    }
+    case setActiveWindow: {
+        const auto window = r.number<qint32>();
+        if (r.ok())
+            active = window;
+        break;
+    }
     case tabClosed: {
         const auto id = r.number<qint32>();
         const auto it = r.ok() ? tabs.find(id) : tabs.end();
@@ -173,6 +191,7 @@ void Replay::apply(quint8 command, Reader r)
         if (!r.ok())
             break;
         seenAt.remove(window);
+        bounds.remove(window);
         for (qint32 id : tabsOf.take(window))
             tabs.remove(id);
         break;
@@ -207,8 +226,12 @@ QList<BrowserWindow> Replay::windows() const
             if (tab->index <= selected)
                 read.front = int(read.tabs.size() - 1);
         }
-        if (!read.tabs.isEmpty())
-            out.append(std::move(read));
+        if (read.tabs.isEmpty())
+            continue;
+        if (const auto b = bounds.constFind(window); b != bounds.cend())
+            read.bounds = *b;
+        read.lastUsed = window == active ? 0 : -1;
+        out.append(std::move(read));
     }
     return out;
 }

@@ -26,8 +26,10 @@ enum Command : quint8 {
     updateTabNavigation = 6,        // a pickle: tab id, navigation index, address, title, …
     setSelectedNavigationIndex = 7, // tab id, navigation index
     setSelectedTabInIndex = 8,      // window id, index
+    setWindowBounds = 14,           // window id, x, y, width, height, show state
     tabClosed = 16,                 // tab id, …
     windowClosed = 17,              // window id, …
+    setActiveWindow = 20,           // window id
 };
 
 // The most tabs one read keeps track of: far above real sessions, so that a
@@ -36,7 +38,8 @@ inline constexpr int kMaxTabsRead = 10000;
 
 // The file's windows, each with its tabs in order (their selected pages)
 // and the tab in front; none when it is not such a file or ends inside a
-// record.
+// record. Each window keeps the bounds written last (its outer frame, which
+// a move alone does not rewrite) and whether it was the active one.
 std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // The windows of the current session file of every profile under
 // `profilesFolder` (the browser's folder that holds "Local State"), while the

@@ -83,7 +83,26 @@ BrowserWindow windowOf(const QJsonObject& window)
         front = out.tabs.size() - 1;
     }
     out.front = int(std::clamp<qint64>(front, 0, std::max<qint64>(out.tabs.size() - 1, 0)));
+    // Its outer frame on screen, rewritten with the rest of the file.
+    const auto number = [&](const char* key) { return window.value(QLatin1String(key)).toDouble(qQNaN()); };
+    const double x = number("screenX"), y = number("screenY"), width = number("width"), height = number("height");
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height) && width > 0 && height > 0
+        && std::abs(x) < 1e6 && std::abs(y) < 1e6 && width < 1e6 && height < 1e6)
+        out.bounds = Rect(x, y, width, height);
     return out;
+}
+
+// Each window's place in the browser's own stacking ("zIndex", 1 the front
+// one), as how recently it was in use: 0 the last one.
+void rankByUse(QList<BrowserWindow>& windows, const QList<double>& zIndex)
+{
+    QList<qsizetype> order;
+    for (qsizetype i = 0; i < windows.size(); ++i)
+        if (std::isfinite(zIndex[i]))
+            order.append(i);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return zIndex[a] < zIndex[b]; });
+    for (qsizetype rank = 0; rank < order.size(); ++rank)
+        windows[order[rank]].lastUsed = int(rank);
 }
 
 // The profile folders "profiles.ini" names: each installation's default
@@ -135,13 +154,17 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
     QList<BrowserWindow> out;
+    QList<double> zIndex;
     for (const QJsonValue& window : document.object().value(QLatin1String("windows")).toArray()) {
         if (out.size() == kMaxWindowsRead)
             break;
         BrowserWindow read = windowOf(window.toObject());
-        if (!read.tabs.isEmpty()) // the first write can hold a window without tabs
-            out.append(std::move(read));
+        if (read.tabs.isEmpty()) // the first write can hold a window without tabs
+            continue;
+        out.append(std::move(read));
+        zIndex.append(window.toObject().value(QLatin1String("zIndex")).toDouble(qQNaN()));
     }
+    rankByUse(out, zIndex);
     return out;
 }
 

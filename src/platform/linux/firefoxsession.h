@@ -21,8 +21,9 @@ namespace FirefoxSession {
 inline constexpr int kMaxWindowsRead = 64;
 inline constexpr int kMaxTabsRead = 200;
 
-// The file's windows in order, each with its tabs' current pages and the
-// tab in front; none when the file is not such a file, is cut short or
+// The file's windows in order, each with its tabs' current pages, the tab
+// in front, its outer frame ("screenX", "screenY", "width", "height") and
+// how recently it was in use ("zIndex"); none when the file is not such a file, is cut short or
 // unpacks to more than a real session holds.
 std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // The windows of every profile under `profilesFolder` (the one that holds

@@ -138,12 +138,12 @@ QList<X11Automation::Shown> X11Automation::windowsOf(const AutomationTarget& app
 {
     QList<Shown> out;
     const auto root = windows_.rootState();
-    const auto infos =
-        root ? windows_.read(root->frontToBack, X11Windows::needTitle | X11Windows::needClass | X11Windows::needKind)
-             : std::nullopt;
+    const auto infos = root ? windows_.read(root->frontToBack, X11Windows::needTitle | X11Windows::needClass
+                                                                   | X11Windows::needKind | X11Windows::needFrame)
+                            : std::nullopt;
     for (const X11WindowInfo& w : infos.value_or(std::vector<X11WindowInfo>()))
         if (w.exists && w.pid > 0 && X11Windows::isStandard(w, *windows_.connection().ewmh()) && belongs(w, app))
-            out.append(Shown{w.id, w.pid, w.title});
+            out.append(Shown{w.id, w.pid, w.title, w.frame, w.client});
     return out;
 }
 
@@ -161,10 +161,17 @@ std::optional<QList<BrowserWindow>> X11Automation::browserWindows(const Automati
                              : ChromiumSession::read(profiles);
     if (!session)
         return std::nullopt;
-    QStringList titles;
+    QList<BrowserWindowMatch::OnScreen> onScreen;
     for (const Shown& w : *shown)
-        titles.append(w.title);
-    return BrowserWindowMatch::match(titles, *session);
+        onScreen.append({w.title, w.frame, w.client});
+    const QList<std::optional<BrowserWindow>> paired = BrowserWindowMatch::match(onScreen, *session);
+    QList<BrowserWindow> out;
+    for (qsizetype i = 0; i < paired.size(); ++i)
+        if (paired[i]) {
+            out.append(*paired[i]);
+            out.back().window = AXElement{(*shown)[i].pid, (*shown)[i].id};
+        }
+    return out;
 }
 
 bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString&,

@@ -19,7 +19,8 @@ struct X11WindowInfo;
 // name, window class or program is one of the target's.
 // - A browser's windows are its session file's windows (the Firefox family
 //   when its profiles folder holds "profiles.ini", else the Chromium
-//   family), matched to its windows on screen by their titles.
+//   family), matched to its windows on screen by their titles, frames and
+//   stacking; each names the window it was matched to.
 // - A browser's new window is started through its desktop entry (else its
 //   program), with web addresses only. No browser here can be told from
 //   outside which tab to show, so the one to be in front is opened where
@@ -75,6 +76,7 @@ private:
         xcb_window_t id = 0;
         int pid = 0;
         QString title;
+        Rect frame, client;
     };
     // The target's windows on screen, front to back. Main thread.
     QList<Shown> windowsOf(const AutomationTarget& app);
