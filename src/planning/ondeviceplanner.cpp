@@ -34,11 +34,21 @@ QCoro::Task<GuidedGeneration> generate(std::shared_ptr<LanguageModelSession> ses
     co_return co_await session->generatePlan(std::move(prompt));
 }
 
-// The first request window of `app` whose index is not in `taken`.
-std::optional<int> firstWindowOf(const QString& app, const PlanRequest& request, const QSet<int>& taken)
+bool isOf(const PlanRequest::Window& window, const QString& app)
 {
+    return window.app.compare(app, Qt::CaseInsensitive) == 0;
+}
+
+// The request window of `app` that the answer names by number, when it is
+// one not in `taken`; else the first of `app` not in `taken`.
+std::optional<int> windowOf(const QString& app, std::optional<int> named, const PlanRequest& request,
+                            const QSet<int>& taken)
+{
+    if (named && *named >= 0 && *named < request.windows.size() && !taken.contains(*named)
+        && isOf(request.windows[*named], app))
+        return named;
     for (int i = 0; i < request.windows.size(); ++i)
-        if (!taken.contains(i) && request.windows[i].app.compare(app, Qt::CaseInsensitive) == 0)
+        if (!taken.contains(i) && isOf(request.windows[i], app))
             return i;
     return std::nullopt;
 }
@@ -68,7 +78,7 @@ std::optional<WorkspacePlan> OnDevicePlanner::match(const GuidedPlan& answer, co
         w.purpose = g.purpose;
         if (!g.openURL.trimmed().isEmpty()) {
             w.openURL = g.openURL.trimmed();
-        } else if (const auto index = firstWindowOf(w.app, request, used)) {
+        } else if (const auto index = windowOf(w.app, g.window, request, used)) {
             w.existingWindow = *index;
             w.app = request.windows[*index].app;
             used.insert(*index);
@@ -80,7 +90,7 @@ std::optional<WorkspacePlan> OnDevicePlanner::match(const GuidedPlan& answer, co
     QSet<int> taken = used;
     for (const GuidedPlan::Clear& g : answer.clear) {
         const auto action = clearActionFromName(g.action);
-        const auto index = firstWindowOf(g.app.trimmed(), request, taken);
+        const auto index = windowOf(g.app.trimmed(), g.window, request, taken);
         if (!action || !index)
             continue;
         taken.insert(*index);

@@ -58,10 +58,10 @@ QString PlannerInstructions::cloud()
 
 QString PlannerInstructions::onDevice()
 {
-    return common(QStringLiteral("To use an open window, give its application as \"app\", exactly as the request "
-                                 "names it. To open a new web page, give its https address as \"openURL\" and the "
-                                 "browser as \"app\"."),
-                  QStringLiteral("Name each by its application as \"app\"."));
+    return common(QStringLiteral("To use an open window, give its number as \"window\" and its application as "
+                                 "\"app\", exactly as the request names it. To open a new web page, give its https "
+                                 "address as \"openURL\" and the browser as \"app\"."),
+                  QStringLiteral("Name each by its number as \"window\" and its application as \"app\"."));
 }
 
 QJsonObject PlannerInstructions::planSchema()

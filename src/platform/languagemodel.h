@@ -11,17 +11,20 @@
 namespace tavrin {
 
 // The shape the on-device model is guided into: a workspace plan that names
-// applications rather than window numbers.
+// applications and, where it uses an open one, the window by its number in
+// the request.
 struct GuidedPlan {
     struct Window {
         QString app;
         QString purpose;
-        QString openURL; // empty: none
+        QString openURL;                          // empty: none
+        std::optional<int> window = std::nullopt; // the open window it uses, when named
         bool operator==(const Window&) const = default;
     };
     struct Clear {
         QString app;
-        QString action; // one of the guide's clear actions
+        QString action;                           // one of the guide's clear actions
+        std::optional<int> window = std::nullopt; // the open window, when named
         bool operator==(const Clear&) const = default;
     };
 

@@ -173,6 +173,50 @@ TEST_F(LocalModelTest, PlansThroughTheFirstListedModel)
     EXPECT_EQ(log.entries().size(), 1);
 }
 
+TEST_F(LocalModelTest, TheAnswerNamesWhichWindowOfAnApplication)
+{
+    listModels(kTwoModels);
+    PlanRequest request = sampleRequest();
+    request.request = "Put the build and the logs side by side";
+    request.windows.clear();
+    for (const char* title : {"build", "notes", "logs"})
+        request.windows.append({"XTerm", title, std::nullopt, std::nullopt});
+    // A window named by number where it is of the application named and
+    // unused; else the first unused window of the application.
+    const struct {
+        const char* windows;
+        QList<std::optional<int>> arranged;
+    } cases[] = {
+        {R"([{\"app\":\"XTerm\",\"window\":0,\"purpose\":\"Build\"},{\"app\":\"XTerm\",\"window\":2,\"purpose\":\"Logs\"}])",
+         {0, 2}},
+        {R"([{\"app\":\"XTerm\",\"window\":2,\"purpose\":\"Logs\"},{\"app\":\"XTerm\",\"purpose\":\"Build\"}])",
+         {2, 0}},
+        {R"([{\"app\":\"XTerm\",\"window\":7,\"purpose\":\"Gone\"},{\"app\":\"XTerm\",\"window\":0,\"purpose\":\"Twice\"}])",
+         {0, 1}},
+        {R"([{\"app\":\"Safari\",\"window\":2,\"purpose\":\"Another app\"},{\"app\":\"XTerm\",\"window\":1.5,\"purpose\":\"Not a number\"}])",
+         {std::nullopt, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.windows);
+        const QByteArray answer = QByteArray(R"({"choices":[{"message":{"role":"assistant","content":
+            "{\"workspaceName\":\"Build\",\"layout\":\"halves\",\"why\":\"Side by side.\",\"windows\":)")
+                                  + c.windows + R"(,\"clear\":[]}"}}]})";
+        server.setRoute("/v1/chat/completions", {{200, answer, false}, {}, false, 0});
+        const auto result = finish(planner.plan(request));
+        ASSERT_TRUE(result.ok()) << result.error().message.toStdString();
+        QList<std::optional<int>> arranged;
+        for (const auto& w : result.value().windows)
+            arranged.append(w.existingWindow);
+        EXPECT_EQ(arranged, c.arranged);
+    }
+    // The model is told how to name a window.
+    const QJsonObject body = QJsonDocument::fromJson(server.received().last().body).object();
+    EXPECT_EQ(body["response_format"]["json_schema"]["schema"]["properties"]["windows"]["items"]["properties"]["window"]
+                  ["type"]
+                      .toString(),
+              "integer");
+}
+
 // Each way the server can fail leaves the planner unavailable with a reason
 // the AI pane shows, and nothing asked of a model.
 TEST_F(LocalModelTest, WithoutAServerOrAModelItIsUnavailable)

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 
 namespace tavrin {
 
@@ -59,6 +60,20 @@ QString failureReason(const HttpResponse& response)
 }
 
 QJsonObject stringType() { return {{QStringLiteral("type"), QStringLiteral("string")}}; }
+QJsonObject windowNumberType()
+{
+    return {{QStringLiteral("type"), QStringLiteral("integer")}, {QStringLiteral("minimum"), 0}};
+}
+
+// The open window an answer's object names by its number; none when it
+// names none.
+std::optional<int> windowNumber(const QJsonObject& o)
+{
+    const QJsonValue n = o.value(QStringLiteral("window"));
+    if (!n.isDouble() || n.toDouble() < 0 || n.toDouble() > 1e6 || n.toDouble() != std::floor(n.toDouble()))
+        return std::nullopt;
+    return n.toInt();
+}
 
 QJsonObject choiceOf(const QStringList& values)
 {
@@ -78,12 +93,14 @@ QJsonObject objectOf(const QJsonObject& properties, const QStringList& required)
 QJsonObject planSchema(const PlanGuide& guide)
 {
     const QJsonObject window = objectOf({{QStringLiteral("app"), stringType()},
+                                         {QStringLiteral("window"), windowNumberType()},
                                          {QStringLiteral("purpose"), stringType()},
                                          {QStringLiteral("openURL"), stringType()}},
                                         {QStringLiteral("app"), QStringLiteral("purpose")});
-    const QJsonObject clear =
-        objectOf({{QStringLiteral("app"), stringType()}, {QStringLiteral("action"), choiceOf(guide.clearActions)}},
-                 {QStringLiteral("app"), QStringLiteral("action")});
+    const QJsonObject clear = objectOf({{QStringLiteral("app"), stringType()},
+                                        {QStringLiteral("window"), windowNumberType()},
+                                        {QStringLiteral("action"), choiceOf(guide.clearActions)}},
+                                       {QStringLiteral("app"), QStringLiteral("action")});
     return objectOf({{QStringLiteral("workspaceName"), stringType()},
                      {QStringLiteral("layout"), choiceOf(guide.layouts)},
                      {QStringLiteral("why"), stringType()},
@@ -126,11 +143,12 @@ std::optional<GuidedPlan> planIn(const QByteArray& body, const PlanGuide& guide)
         if (plan.windows.size() == guide.maxWindows)
             break;
         plan.windows.append({w.value(QStringLiteral("app")).toString(), w.value(QStringLiteral("purpose")).toString(),
-                             w.value(QStringLiteral("openURL")).toString()});
+                             w.value(QStringLiteral("openURL")).toString(), windowNumber(w)});
     }
     for (const QJsonValue& v : o.value(QStringLiteral("clear")).toArray()) {
         const QJsonObject c = v.toObject();
-        plan.clear.append({c.value(QStringLiteral("app")).toString(), c.value(QStringLiteral("action")).toString()});
+        plan.clear.append(
+            {c.value(QStringLiteral("app")).toString(), c.value(QStringLiteral("action")).toString(), windowNumber(c)});
     }
     return plan;
 }
