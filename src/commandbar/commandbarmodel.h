@@ -145,8 +145,6 @@ public:
 
     // Escape, and the buttons that leave for Settings: stop the running task.
     void cancelTask() { task_.cancel(); }
-    // Whether a task started here is still running.
-    bool taskRunning() const { return task_.isRunning(); }
 
     CommandBarRunner& runner() const { return *runner_; }
     // Where captures and previews are read, and the gap zones keep.

@@ -13,6 +13,7 @@
 #include "design/aiglow.h"
 #include "design/designfont.h"
 #include "design/elidedlabel.h"
+#include "design/fillbox.h"
 #include "design/hairline.h"
 #include "design/kbd.h"
 #include "design/layoutglyph.h"
@@ -84,20 +85,6 @@ private:
     QImage cache_;
     QColor fill_;
     QColor line_;
-};
-
-// A rounded `fill` box around its content (note boxes, the AI setup card).
-class FillBox : public DesignWidget {
-public:
-    using DesignWidget::DesignWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        Squircle::fill(painter, QRectF(rect()), 9, t().fill);
-    }
 };
 
 // Wraps `inner` in a widget with margins around it.

@@ -94,9 +94,6 @@ public:
     // fetch; messages of removed links go when the next fetch completes.
     const QHash<QString, QString>& errors() const { return errors_; }
     bool isFetching() const { return !fetching_.isEmpty(); }
-    // When the last fetch was started; none before the first (and after a
-    // change of the links).
-    std::optional<double> lastFetch() const { return lastFetch_; }
 
 signals:
     // A link's results were taken.
@@ -127,7 +124,7 @@ private:
     LinkOccurrences occurrences_;
     QHash<QString, QString> errors_;
     QSet<QString> fetching_;
-    std::optional<double> lastFetch_;
+    std::optional<double> lastFetch_; // when the last fetch started; none before the first and after a change of links
     // Every fetch started by a refresh, running beside one another; last, so
     // that they are called off first when this object goes.
     std::unique_ptr<TaskHandle> tasks_ = std::make_unique<TaskHandle>();

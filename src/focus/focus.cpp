@@ -359,15 +359,6 @@ QCoro::Task<> Focus::fetchLinks(QStringList links) { co_await links_.fetch(std::
 
 QString Focus::shortcutsTool() { return QCoreApplication::applicationFilePath(); }
 
-void Focus::runShortcut(const QString& name)
-{
-    Processes* processes = Platform::current().processes;
-    if (name.isEmpty() || !processes)
-        return;
-    processes->runWithoutOutput(shortcutsTool(), {QStringLiteral("shortcuts"), QStringLiteral("run"), name},
-                                kShortcutsTimeLimit);
-}
-
 void Focus::runShortcutInBackground(const QString& name)
 {
     if (name.isEmpty())

@@ -157,9 +157,6 @@ public:
 
     // The Shortcuts tool: this program run as `tavrin shortcuts …`.
     static QString shortcutsTool();
-    // Runs a shortcut and waits for it (at most kShortcutsTimeLimit); blocks:
-    // never on the main thread. A shortcut that cannot be run is skipped.
-    static void runShortcut(const QString& name);
     // Runs it away from the main thread; nothing for an empty name.
     static void runShortcutInBackground(const QString& name);
     // The user's shortcuts, sorted; empty when the tool cannot list them.

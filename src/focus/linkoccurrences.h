@@ -61,7 +61,6 @@ public:
     // Starts working out the next table of `events` in the background when
     // `now` has passed the middle of this one.
     void refreshIfDue(const QList<ICSEvent>& events, double now);
-    bool isRefreshing() const { return task_.isRunning(); }
 
 private:
     Table table_;

@@ -4,6 +4,7 @@
 #include "design/designfont.h"
 #include "design/designwidget.h"
 #include "design/environment.h"
+#include "design/fillbox.h"
 #include "design/squircle.h"
 #include "design/tbutton.h"
 #include "design/tcard.h"
@@ -59,20 +60,6 @@ void clear(QLayout* layout)
         delete item;
     }
 }
-
-// The rounded background of the row of chips.
-class ChipBar : public DesignWidget {
-public:
-    using DesignWidget::DesignWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        Squircle::fill(painter, rect(), 9, t().fill);
-    }
-};
 
 // One filter choice: its label on a raised face while chosen.
 class Chip : public QAbstractButton {
@@ -218,7 +205,7 @@ IntegrationsPane::IntegrationsPane(QWidget* parent) : PanePage(tr("App integrati
     auto* chipRow = new QWidget;
     auto* chipRowLayout = new QHBoxLayout(chipRow);
     chipRowLayout->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new ChipBar;
+    auto* bar = new FillBox;
     bar->setObjectName(QStringLiteral("chips"));
     chips_ = new QHBoxLayout(bar);
     chips_->setContentsMargins(2, 2, 2, 2);

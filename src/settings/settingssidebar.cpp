@@ -2,6 +2,7 @@
 
 #include "design/designfont.h"
 #include "design/environment.h"
+#include "design/hoverbutton.h"
 #include "design/squircle.h"
 #include "settings/paneicon.h"
 #include "settings/settingsrouter.h"
@@ -16,10 +17,10 @@ namespace tavrin {
 namespace {
 // One pane in the list: icon and title; tinted with the accent when
 // selected, filled under the pointer.
-class SidebarRow : public QAbstractButton {
+class SidebarRow : public HoverButton {
 public:
     SidebarRow(SettingsPane pane, SettingsRouter& router, QWidget* parent)
-        : QAbstractButton(parent),
+        : HoverButton(parent),
           pane_(pane),
           router_(router)
     {
@@ -47,7 +48,7 @@ protected:
             QColor tint = t.accent;
             tint.setAlphaF(0.16);
             Squircle::fill(p, face, 7, tint);
-        } else if (hover_ || isDown()) {
+        } else if (hovered() || isDown()) {
             Squircle::fill(p, face, 7, t.fill);
         }
         PaneIcon::paint(p, QPointF(10, (height() - PaneIcon::kSize) / 2.0), pane_, selected ? t.accent : t.muted);
@@ -58,21 +59,10 @@ protected:
         p.setPen(t.ink);
         p.drawText(QRectF(34, 0, width() - 40, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
     }
-    void enterEvent(QEnterEvent*) override
-    {
-        hover_ = true;
-        update();
-    }
-    void leaveEvent(QEvent*) override
-    {
-        hover_ = false;
-        update();
-    }
 
 private:
     SettingsPane pane_;
     SettingsRouter& router_;
-    bool hover_ = false;
 };
 } // namespace
 

@@ -40,14 +40,6 @@ QString name(Arrow arrow)
     return {};
 }
 
-std::optional<Arrow> arrowFromName(const QString& n)
-{
-    for (Arrow a : kAllArrows)
-        if (n == name(a))
-            return a;
-    return std::nullopt;
-}
-
 std::optional<UnitRect> nextUnit(Arrow arrow, const UnitRect& from, double aspect,
                                  const std::optional<ArrowPress>& previous)
 {

@@ -13,7 +13,6 @@ enum class Arrow { left, right, up, down };
 inline constexpr std::array<Arrow, 4> kAllArrows = {Arrow::left, Arrow::right, Arrow::up, Arrow::down};
 
 QString name(Arrow arrow);
-std::optional<Arrow> arrowFromName(const QString& name);
 
 // An earlier arrow press on the same window and the unit rectangle it gave.
 struct ArrowPress {

@@ -9,6 +9,7 @@
 #include "design/displaypreview.h"
 #include "design/elidedlabel.h"
 #include "design/hairline.h"
+#include "design/hoverbutton.h"
 #include "design/kbd.h"
 #include "design/keymsg.h"
 #include "design/layoutglyph.h"
@@ -149,9 +150,9 @@ private:
 };
 
 // A footer link: `ink` under the pointer, else `muted`.
-class FootLink : public QAbstractButton {
+class FootLink : public HoverButton {
 public:
-    FootLink(const QString& label, std::function<void()> action, QWidget* parent) : QAbstractButton(parent)
+    FootLink(const QString& label, std::function<void()> action, QWidget* parent) : HoverButton(parent)
     {
         setText(label);
         setFont(systemFont(12));
@@ -166,22 +167,9 @@ protected:
     {
         QPainter p(this);
         const TTheme t = Environment::theme(this);
-        p.setPen(hover_ ? t.ink : t.muted);
+        p.setPen(hovered() ? t.ink : t.muted);
         p.drawText(rect(), Qt::AlignCenter, text());
     }
-    void enterEvent(QEnterEvent*) override
-    {
-        hover_ = true;
-        update();
-    }
-    void leaveEvent(QEvent*) override
-    {
-        hover_ = false;
-        update();
-    }
-
-private:
-    bool hover_ = false;
 };
 
 // One layout button: the layout's glyph on a rounded rectangle, tinted for

@@ -451,17 +451,6 @@ QTimeZone ICS::systemZone()
     return zone.isValid() ? zone : QTimeZone::utc();
 }
 
-const QHash<QString, int>& ICS::weekdayCodes()
-{
-    static const QHash<QString, int> codes = [] {
-        QHash<QString, int> table;
-        for (std::string_view code : kWeekdayCodes)
-            table.insert(decoded(code), *weekdayOf(code));
-        return table;
-    }();
-    return codes;
-}
-
 const QHash<QString, QByteArray>& ICS::windowsZones()
 {
     static const QHash<QString, QByteArray> zones{
@@ -492,11 +481,6 @@ const QString& ICS::cancellationMarker()
 std::optional<qint64> ICS::parseInteger(QStringView text) { return integerOf(viewOf(text.toUtf8())); }
 
 double ICS::parseDuration(QStringView value) { return durationOf(viewOf(value.toUtf8())); }
-
-QList<qint64> ICS::intList(const QString& part, const RuleTable& rule)
-{
-    return integersOf(viewOf(rule.value(part).toUtf8()));
-}
 
 std::optional<QTimeZone> ICS::tzidZone(std::string_view params)
 {

@@ -67,14 +67,9 @@ public:
     // it comes to nothing.
     static double parseDuration(QStringView value);
 
-    // The integers of a comma-separated rule part; unreadable items are skipped.
-    static QList<qint64> intList(const QString& part, const RuleTable& rule);
-
     // A decimal integer with an optional sign, within 64 bits; none otherwise.
     static std::optional<qint64> parseInteger(QStringView text);
 
-    // BYDAY codes to weekdays (1 Sunday ... 7 Saturday).
-    static const QHash<QString, int>& weekdayCodes();
     // Windows zone names that feeds use as TZID, to zone identifiers.
     static const QHash<QString, QByteArray>& windowsZones();
 

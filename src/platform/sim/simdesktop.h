@@ -72,7 +72,6 @@ public:
     Platform services(const Platform& common) override;
     SimAccessibility& accessibility() const { return *accessibility_; }
     SimWindowServer& windowServer() const { return *windowServer_; }
-    SimScreens& screenList() const { return *screens_; }
     SimWorkspace& workspace() const { return *workspace_; }
     SimHotKeys& hotKeys() const { return *hotKeys_; }
     SimEventMonitors& eventMonitors() const { return *eventMonitors_; }
@@ -81,7 +80,6 @@ public:
     SimAutomation& automation() const { return *automation_; }
     SimProcesses& processes() const { return *processes_; }
     SimMicrophone& microphone() const { return *microphone_; }
-    SimCalendarStore& calendarStore() const { return *calendarStore_; }
     SimInputTaps& inputTaps() const { return *inputTaps_; }
     SimVeilSurfaces& veilSurfaces() const { return *veilSurfaces_; }
 

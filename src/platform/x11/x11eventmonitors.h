@@ -22,8 +22,6 @@ public:
     std::uint32_t pressedMouseButtons() override;
     Point mouseLocation() override;
 
-    bool hasRawEvents() const { return rawEvents_; }
-
 private:
     struct Pointer {
         bool ok = false;
