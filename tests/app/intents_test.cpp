@@ -1,6 +1,7 @@
 #include "shellfixture.h"
 
 #include "app/commandbaradapter.h"
+#include "app/instanceservice.h"
 #include "app/intents/applylayoutintent.h"
 #include "app/intents/asktavrinintent.h"
 #include "app/intents/intentclient.h"
@@ -11,15 +12,18 @@
 #include "app/intents/stopfocusintent.h"
 #include "app/intents/tavrinshortcuts.h"
 #include "app/intents/workspacequery.h"
+#include "support/loopbackserver.h"
 #include "support/privatebus.h"
 #include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusVirtualObject>
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTimer>
+#include <future>
 
 namespace tavrin {
 namespace {
@@ -470,7 +474,8 @@ TEST_F(IntentBusTest, AnIntentNamingNothingTavrinHasExitsTwo)
           Case{{"start-focus", "Reading", "25"}, "tavrin: Tavrin has no routine called \"Reading\"."},
           Case{{"focus-filter", "Reading"}, "tavrin: Tavrin has no routine called \"Reading\"."},
           Case{{"resume", "Gone"}, "tavrin: Tavrin doesn't have a workspace called Gone any more."},
-          Case{{"start-focus", "Reading", "3"}, "tavrin: Minutes must be a whole number from 5 to 480."}}) {
+          Case{{"start-focus", "Reading", "3"}, "tavrin: Minutes must be a whole number from 5 to 480."},
+          Case{{"apply-layout", "nosuch"}, "tavrin: " + IntentService::unknownLayoutMessage("nosuch")}}) {
         SCOPED_TRACE(c.words.join(' ').toStdString());
         const auto outcome = run(c.words);
         EXPECT_EQ(outcome.exitCode, 2);
@@ -602,6 +607,44 @@ TEST_F(IntentBusTest, ActsBeyondTheirShareOfASecondAreRefusedAsBusy)
     EXPECT_EQ(run({"ask", "Plan", "the", "launch"}).exitCode, 0); // asks are coalesced, never refused
     env.clock.advance(1);
     EXPECT_EQ(run({"apply-layout", "thirds"}).exitCode, 0);
+}
+
+// A running program (this very one, so trusted) whose Open answers `open`.
+class OpenAnswer : public QDBusVirtualObject {
+public:
+    explicit OpenAnswer(QVariant open) : open_(std::move(open)) {}
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        const bool open = message.member() == QLatin1String("Open");
+        connection.send(message.createReply(open ? open_ : QVariant(QStringLiteral("the test desktop"))));
+        return true;
+    }
+
+private:
+    QVariant open_;
+};
+
+// A second start says the window is open only when Open answered true, the
+// boolean the method returns: a string "true" opened nothing.
+TEST_F(IntentBusTest, ASecondStartBelievesOnlyABooleanAnswerToOpen)
+{
+    for (const QVariant& open : {QVariant(true), QVariant(QStringLiteral("true")), QVariant(1)}) {
+        SCOPED_TRACE(open.toString().toStdString() + " of type " + open.typeName());
+        OpenAnswer running(open);
+        ASSERT_TRUE(serviceSide.registerVirtualObject(InstanceService::kObjectPath, &running));
+        ASSERT_TRUE(serviceSide.registerService(InstanceService::serviceName(kSettings)));
+        // Asked from a thread of its own: the answers come from this one.
+        auto asked =
+            std::async(std::launch::async, [this] { return InstanceService::askRunning(clientSide, kSettings, {}); });
+        ASSERT_TRUE(tavrin::testing::processEventsUntil(
+            [&] { return asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000));
+        const auto answer = asked.get();
+        EXPECT_TRUE(answer.reached);
+        EXPECT_EQ(answer.opened, open.typeId() == QMetaType::Bool);
+        serviceSide.unregisterService(InstanceService::serviceName(kSettings));
+        serviceSide.unregisterObject(InstanceService::kObjectPath);
+    }
 }
 
 // ---- The Focus filter ----
