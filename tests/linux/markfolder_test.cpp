@@ -25,11 +25,11 @@ TEST(MarkFolderTest, OnlyTheUsersOwnFileCountsAndRaisingReplacesWhatElseIsThere)
         bool raises;
     };
     const Row rows[] = {
-        {"nothing", false, true},
-        {"a mark", true, true},
-        {"a link to a file", false, true},
-        {"a link to nowhere", false, true},
-        {"a folder", false, false},
+        {"nothing", false, true},           // a start after a quit
+        {"a mark", true, true},             // after a crash
+        {"a link to a file", false, true},  // never followed
+        {"a link to nowhere", false, true}, // nor made into a file
+        {"a folder", false, false},         // said, and left alone
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.found);

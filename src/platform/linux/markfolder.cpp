@@ -13,7 +13,10 @@
 namespace tavrin {
 
 namespace {
-QString systemError(const QString& path) { return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)); }
+QString systemError(const QString& path)
+{
+    return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
 } // namespace
 
 MarkFolder::MarkFolder(const QString& folder) : folder_(folder) {}
