@@ -18,6 +18,8 @@ status=0
 bash scripts/check-format.sh || status=1
 # Each layer includes only what it uses; only the X11 backend speaks X11.
 python3 scripts/check-layers.py || status=1
+# Every test that starts a real program carries the label that lets it rerun.
+python3 scripts/check-test-labels.py || status=1
 # Every test; those that start real programs may run a second time.
 bash scripts/run-tests.sh build || status=1
 # The fuzz targets are built and run briefly, so that none of them rots.

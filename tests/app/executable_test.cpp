@@ -46,6 +46,20 @@ protected:
         env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        // Nothing of the caller's session: no bus but the test's own (a
+        // path where none listens, until `useBus`), and a home, data and
+        // desktop-entry folders of the test.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + config.filePath(QStringLiteral("no-bus")));
+        env.remove(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        for (const char* folder : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+            const QString path = home.filePath(QString::fromLatin1(folder));
+            QDir().mkpath(path);
+            env.insert(QString::fromLatin1(folder), path);
+        }
+        env.remove(QStringLiteral("XDG_DATA_DIRS"));
     }
 
     Finished run(const QStringList& args)
@@ -71,6 +85,7 @@ protected:
     }
 
     QTemporaryDir config;
+    QTemporaryDir home;
     QProcessEnvironment env;
 };
 

@@ -280,6 +280,8 @@ TEST_F(X11Integrations, AnXtermIsInItsShellsFolder)
     ASSERT_TRUE(xterm.isValid());
     ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterm.pid).has_value(); }, 10))
         << "the xterm's shell did not start";
+    // Its window is listed once the window manager has taken it in.
+    ASSERT_TRUE(waitUntil([&] { return !windowsOf(xterm.pid).empty(); }, 10)) << "the xterm's window is not listed";
     const auto items = finish(Integrations::capture(windowsOf(xterm.pid)));
     ASSERT_TRUE(items);
     ASSERT_EQ(items->size(), 1);

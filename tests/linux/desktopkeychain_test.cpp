@@ -1,7 +1,6 @@
 #include "platform/linux/desktopkeychain.h"
+#include "support/keyringdaemon.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QLibrary>
 #include <QTest>
 #include <QUuid>
@@ -11,41 +10,33 @@ using namespace tavrin;
 
 namespace {
 
-// Why the desktop keyring can't be used here, or empty when it can. QtKeychain
-// reaches the secret service through libsecret.
-QString keyringMissing()
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return QStringLiteral("no D-Bus session bus");
-    if (!bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")))
-        return QStringLiteral("no secret service (org.freedesktop.secrets) on the session bus");
-    QLibrary libsecret(QStringLiteral("secret-1"), 0);
-    if (!libsecret.load())
-        return QStringLiteral("libsecret-1 is not installed");
-    return {};
-}
-
+// A keyring of the test's own (gnome-keyring-daemon on a private bus, with an
+// unlocked login keyring): what the machine's session holds, if anything,
+// changes nothing here. QtKeychain reaches it through libsecret.
 class DesktopKeychainTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (const QString why = keyringMissing(); !why.isEmpty())
-            GTEST_SKIP() << "desktop keyring not reachable: " << why.toStdString();
+        if (!daemon.problem().isEmpty())
+            GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
+        QLibrary libsecret(QStringLiteral("secret-1"), 0);
+        if (!libsecret.load())
+            GTEST_SKIP() << "libsecret-1 is not installed";
     }
     void TearDown() override
     {
         if (!IsSkipped())
-            QCoro::waitFor(DesktopKeychain().remove(service, QStringLiteral("token")));
+            QCoro::waitFor(DesktopKeychain(daemon.bus()).remove(service, QStringLiteral("token")));
     }
 
+    KeyringDaemon daemon;
     const QString service = QStringLiteral("org.tavrin.tests.") + QUuid::createUuid().toString(QUuid::WithoutBraces);
 };
 
 TEST_F(DesktopKeychainTest, WritesReadsAndRemovesBinarySecrets)
 {
     const QByteArray secret("\x00\xffsecret\n\x01", 10);
-    DesktopKeychain keychain;
+    DesktopKeychain keychain(daemon.bus());
     EXPECT_EQ(QCoro::waitFor(keychain.read(service, QStringLiteral("token"))).status, KeychainStatus::notFound);
 
     const KeychainResult written = QCoro::waitFor(keychain.write(service, QStringLiteral("token"), secret));
@@ -56,14 +47,15 @@ TEST_F(DesktopKeychainTest, WritesReadsAndRemovesBinarySecrets)
     EXPECT_EQ(QCoro::waitFor(cached).data, secret);
 
     // A fresh instance reads what the keyring holds.
-    DesktopKeychain other;
+    DesktopKeychain other(daemon.bus());
     const KeychainResult fromKeyring = QCoro::waitFor(other.read(service, QStringLiteral("token")));
     ASSERT_TRUE(fromKeyring.ok()) << fromKeyring.message.toStdString();
     EXPECT_EQ(fromKeyring.data, secret);
 
     // Updating an existing item.
     ASSERT_TRUE(QCoro::waitFor(other.write(service, QStringLiteral("token"), "second")).ok());
-    EXPECT_EQ(QCoro::waitFor(DesktopKeychain().read(service, QStringLiteral("token"))).data, QByteArray("second"));
+    EXPECT_EQ(QCoro::waitFor(DesktopKeychain(daemon.bus()).read(service, QStringLiteral("token"))).data,
+              QByteArray("second"));
 
     EXPECT_EQ(QCoro::waitFor(keychain.remove(service, QStringLiteral("token"))).status, KeychainStatus::ok);
     EXPECT_EQ(QCoro::waitFor(keychain.read(service, QStringLiteral("token"))).status, KeychainStatus::notFound);
@@ -72,8 +64,8 @@ TEST_F(DesktopKeychainTest, WritesReadsAndRemovesBinarySecrets)
 
 TEST_F(DesktopKeychainTest, AReadOvertakenByARemovalDoesNotCacheTheOldValue)
 {
-    ASSERT_TRUE(QCoro::waitFor(DesktopKeychain().write(service, QStringLiteral("token"), "old")).ok());
-    DesktopKeychain keychain;
+    ASSERT_TRUE(QCoro::waitFor(DesktopKeychain(daemon.bus()).write(service, QStringLiteral("token"), "old")).ok());
+    DesktopKeychain keychain(daemon.bus());
     auto read = keychain.read(service, QStringLiteral("token"));
     auto removal = keychain.remove(service, QStringLiteral("token"));
     EXPECT_EQ(QCoro::waitFor(read).data, QByteArray("old"));
@@ -81,13 +73,14 @@ TEST_F(DesktopKeychainTest, AReadOvertakenByARemovalDoesNotCacheTheOldValue)
     EXPECT_EQ(QCoro::waitFor(keychain.read(service, QStringLiteral("token"))).status, KeychainStatus::notFound);
 }
 
-// Where no keyring runs (CI), secrets are refused rather than kept anywhere
-// else, and the answer says there is no keyring.
+// Where no keyring runs (a bus without one), secrets are refused rather than
+// kept anywhere else, and the answer says there is no keyring.
 TEST(DesktopKeychainWithoutKeyringTest, WritesFailWithAMessage)
 {
-    if (keyringMissing().isEmpty())
-        GTEST_SKIP() << "a desktop keyring is reachable here";
-    DesktopKeychain keychain;
+    KeyringDaemon bus(KeyringDaemon::Keyring::none);
+    if (!bus.problem().isEmpty())
+        GTEST_SKIP() << "no bus could be started here: " << bus.problem().toStdString();
+    DesktopKeychain keychain(bus.bus());
     auto write = keychain.write(QStringLiteral("org.tavrin.tests"), QStringLiteral("token"), "secret");
     ASSERT_TRUE(QTest::qWaitFor([&] { return write.isReady(); }, 5000));
     const KeychainResult result = QCoro::waitFor(write);
