@@ -128,7 +128,7 @@ const WindowManager::Placement* WindowManager::standing(const QString& identity,
                                                         const Display& display) const
 {
     const auto it = placements_.constFind(identity);
-    if (it == placements_.constEnd() || it->displayId != display.id)
+    if (it == placements_.constEnd() || it->displayId != display.id || it->area != display.area)
         return nullptr;
     return it->frame.near(frame, kPlacedTolerance) || it->settled.near(frame, kPlacedTolerance) ? &*it : nullptr;
 }
@@ -207,7 +207,8 @@ std::optional<Rect> WindowManager::place(const ArrowContext& context, const Unit
     }
     const QString identity = context.window.id();
     keep(kArrowsOwner, context.window, context.frame, context.display.area);
-    placements_.insert(identity, {unit, landing->given, landing->settled, zoned, display.id, nextSerial_++});
+    placements_.insert(identity,
+                       {unit, landing->given, landing->settled, zoned, display.id, nextSerial_++, display.area});
     if (placing == Placing::learnt && learner())
         learner()->record(context.window.app.localizedName, display, unit, false);
     publish(QString());
@@ -368,7 +369,8 @@ std::vector<WindowManager::Arranged> WindowManager::arrange(const std::vector<st
         if (!landing)
             continue;
         const std::uint64_t serial = nextSerial_++;
-        placements_.insert(window.id(), {unit, landing->given, landing->settled, true, display.id, serial});
+        placements_.insert(window.id(),
+                           {unit, landing->given, landing->settled, true, display.id, serial, display.area});
         placed.emplace_back(window, serial);
         out.push_back({i, window, before, landing->given});
     }

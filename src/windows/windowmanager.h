@@ -158,6 +158,9 @@ private:
         bool zoned = true; // a zone with the gap, or a free frame without
         std::uint32_t displayId = 0;
         std::uint64_t serial = 0;
+        // The display's visible area then: the unit is a share of it, and
+        // holds for no other (a panel, dock or resolution change).
+        Rect area;
     };
     // What became of a frame given to a window.
     struct Landing {

@@ -415,3 +415,26 @@ TEST_F(Desk, FocusedContextAndSnapshots)
     env.desktop.setTrusted(false);
     EXPECT_TRUE(manager.snapshot(display(1)).empty());
 }
+
+TEST(WindowManagerRoundTrip, APlacementMadeBeforeTheVisibleAreaChangedIsNotTrustedAfter)
+{
+    // The built-in display's dock goes from 1 point to none: its visible
+    // area from [0,24,1728,1092] to [0,24,1728,1093]. A unit kept from the
+    // old area would bring the window back a point off ([100,99,900,701]).
+    SimEnvironment env{R"({"trusted": true, "frontmost": "Finder",
+      "displays": [{"name": "Built-in Display", "frame": [0, 0, 1728, 1117], "number": 1, "dock": 1},
+                   {"name": "Wide", "frame": [1728, 0, 3440, 1440], "number": 2}],
+      "apps": [{"name": "Tavrin", "policy": "accessory", "self": true}, {"name": "Finder"}]})"};
+    WindowManager manager;
+    const Rect start(100, 100, 900, 700);
+    addProbe(env, "Probe", start);
+    ASSERT_TRUE(manager.moveToDisplay(true));
+    ASSERT_EQ(manager.moveToDisplay(false), start); // placed, in the old area
+
+    env.desktop.setDisplays({SimDisplay{QStringLiteral("Built-in Display"), Rect{0, 0, 1728, 1117}, 1, 1},
+                             SimDisplay{QStringLiteral("Wide"), Rect{1728, 0, 3440, 1440}, 1, 2}});
+    ASSERT_EQ(Display::all().front().area, Rect(0, 24, 1728, 1093));
+    ASSERT_TRUE(manager.moveToDisplay(true));
+    EXPECT_EQ(manager.moveToDisplay(false), start);
+    EXPECT_EQ(env.window("Probe")->frame, start);
+}
