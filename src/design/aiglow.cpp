@@ -26,8 +26,6 @@ AIGlow::AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content, QWidge
     band_->hide();
 }
 
-double AIGlow::period(Intensity intensity) { return intensity == Intensity::working ? 2.4 : 6.0; }
-
 qreal AIGlow::haloOpacity(Intensity intensity)
 {
     switch (intensity) {
@@ -40,17 +38,40 @@ qreal AIGlow::haloOpacity(Intensity intensity)
 
 qreal AIGlow::angle(double date, Intensity intensity, bool reduceMotion)
 {
-    if (reduceMotion || !std::isfinite(date))
+    if (reduceMotion || intensity != Intensity::working || !std::isfinite(date))
         return 0;
-    const double p = period(intensity);
-    double phase = std::fmod(date, p);
+    double phase = std::fmod(date, kWorkingPeriod);
     if (phase < 0)
-        phase += p;
-    return phase / p * 360.0 * 0.017453292519943295;
+        phase += kWorkingPeriod;
+    return phase / kWorkingPeriod * 360.0 * 0.017453292519943295;
 }
 
 // Fades run with reduce motion too: only the turning stops.
-bool AIGlow::canAnimate() const { return Environment::clock() && isVisible(); }
+bool AIGlow::canAnimate() const { return Environment::clock() && onScreen(); }
+
+bool AIGlow::onScreen() const { return isVisible() && !unexposed_; }
+
+void AIGlow::watchWindow()
+{
+    QWindow* handle = window()->windowHandle();
+    if (handle == watched_)
+        return;
+    if (watched_)
+        watched_->removeEventFilter(this);
+    watched_ = handle;
+    unexposed_ = false;
+    if (handle)
+        handle->installEventFilter(this);
+}
+
+bool AIGlow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Exposure changes after the event: look once it is handled.
+    if (watched == watched_ && event->type() == QEvent::Expose)
+        QMetaObject::invokeMethod(
+            this, [this] { refreshFrames(); }, Qt::QueuedConnection);
+    return Surface::eventFilter(watched, event);
+}
 
 void AIGlow::setIntensity(Intensity intensity)
 {
@@ -93,8 +114,8 @@ void AIGlow::refreshFrames()
 {
     const double now = Frames::now();
     const bool fading = presence_.running(now) || halo_.running(now);
-    const bool turning = intensity_ != Intensity::off && !Environment::reduceMotion();
-    const bool run = Environment::clock() && isVisible() && (fading || turning);
+    const bool turning = intensity_ == Intensity::working && !Environment::reduceMotion();
+    const bool run = canAnimate() && (fading || turning);
     if (!run) {
         frames_->stop();
         // Whatever was fading ends where it was going.
@@ -103,7 +124,6 @@ void AIGlow::refreshFrames()
         refreshBand();
         return;
     }
-    frames_->setInterval(!fading && intensity_ == Intensity::idle ? kIdleFrameInterval : Frames::kInterval);
     frames_->start();
     refreshBand();
 }
@@ -234,6 +254,7 @@ void AIGlow::paintEvent(QPaintEvent* event)
 void AIGlow::showEvent(QShowEvent* event)
 {
     Surface::showEvent(event);
+    watchWindow();
     refreshFrames();
 }
 

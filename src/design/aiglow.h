@@ -6,19 +6,22 @@
 #include "design/surface.h"
 #include "design/tween.h"
 
+#include <QPointer>
+#include <QWindow>
+
 namespace tavrin {
 
-// The planner glow around a content view: a slowly turning rainbow ring with
-// a soft halo behind it. `idle` turns once every 6 seconds, `working` every
-// 2.4 seconds and shines brighter; `off` draws nothing. The turn follows the
-// wall clock, so every glow on screen shows the same rotation.
+// The planner glow around a content view: a rainbow ring with a soft halo
+// behind it. `working` turns once every 2.4 seconds with the wall clock (so
+// every working glow on screen shows the same rotation) and shines
+// brighter; `idle` rests unturned, as every glow does with reduce motion on;
+// `off` draws nothing.
 //
-// The glow draws only while the view is visible, on frames of the platform
-// clock: 60 a second while it works or fades, 24 while it only turns idly (a
-// smooth rainbow turning once in 6 seconds moves too little between frames
-// for more to show, and an open bar costs that much less); with reduce motion
-// on it is drawn once, unturned, and no frames run. Changes of intensity fade
-// over 0.35 seconds. The glow takes no clicks.
+// The glow is drawn once for each change (intensity, size, look) and frames
+// run only while something moves: 60 a second while it works or fades, and
+// only while its window is shown and exposed. A bar that waits with an idle
+// glow costs nothing: the program sleeps. Changes of intensity fade over
+// 0.35 seconds. The glow takes no clicks.
 //
 // It reaches about 43 points beyond the shape (`GlowRenderer::reach`): give
 // the view outsets, or put it in a host with that margin.
@@ -41,7 +44,6 @@ public:
     Q_ENUM(Intensity)
 
     static constexpr double kFadeDuration = 0.35;
-    static constexpr double kIdleFrameInterval = 1.0 / 24;
 
     explicit AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content = nullptr, QWidget* parent = nullptr);
 
@@ -62,12 +64,12 @@ public:
     // nothing of the content is drawn again for a frame).
     QRegion frameRegion() const;
 
-    // Seconds per turn: 2.4 working, 6 otherwise.
-    static double period(Intensity intensity);
+    // Seconds per turn while working.
+    static constexpr double kWorkingPeriod = 2.4;
     // The halo's opacity: 0.5 working, 0.35 idle, 0 off.
     static qreal haloOpacity(Intensity intensity);
     // The rotation in radians at a wall-clock date (seconds since 1 January
-    // 2001): 0 with reduce motion.
+    // 2001): 0 but while working, and 0 with reduce motion.
     static qreal angle(double date, Intensity intensity, bool reduceMotion);
 
 signals:
@@ -79,9 +81,15 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void environmentChanged() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool canAnimate() const;
+    // Whether the window shows this view: shown, and not said to be
+    // unexposed since (minimised, covered where the platform tells).
+    bool onScreen() const;
+    // Follows the exposure of the window this view is in.
+    void watchWindow();
     void refreshFrames();
     void frame();
     // Parts of the shape that the content covers opaquely, if it does.
@@ -118,6 +126,8 @@ private:
     QList<QRectF> bandCovered_;
     quint64 coverKey_ = 1;
     bool clearBehind_ = false;
+    QPointer<QWindow> watched_;
+    bool unexposed_ = false;
 };
 
 } // namespace tavrin
