@@ -3,6 +3,7 @@
 // then one change in a 10 MB file (the main thread's time, and the CPU of
 // every thread with the write), and a burst
 // of 100 changes in one turn of the event loop.
+#include "platform/linux/plistcodec.h"
 #include "platform/linux/plistdefaults.h"
 #include "processcpu.h"
 
@@ -126,6 +127,37 @@ void BM_HundredChangesInOneTurn(benchmark::State& state)
     state.counters["writes_per_turn"] = double(writes) / double(state.iterations());
 }
 BENCHMARK(BM_HundredChangesInOneTurn)->Unit(benchmark::kMillisecond);
+
+// A settings file of 200,000 learned application–display pairs (about 28 MB
+// of XML): its text made for a write, and read back at start.
+QVariant learnedTable()
+{
+    QVariantMap counts;
+    for (int i = 0; i < 200'000; ++i)
+        counts.insert(
+            QStringLiteral("Application %1|UltraWide 34").arg(i),
+            QVariantMap{{QStringLiteral("Left"), qint64(3 + i % 5)}, {QStringLiteral("Right"), qint64(i % 3)}});
+    return QVariantMap{{QStringLiteral("learning.counts"), counts}};
+}
+
+void BM_LearnedTableToXml(benchmark::State& state)
+{
+    const QVariant table = learnedTable();
+    qsizetype bytes = 0;
+    for (auto _ : state)
+        bytes = tavrin::PlistCodec::toXml(table).size();
+    state.counters["file_bytes"] = double(bytes);
+}
+BENCHMARK(BM_LearnedTableToXml)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_LearnedTableFromXml(benchmark::State& state)
+{
+    const QByteArray xml = tavrin::PlistCodec::toXml(learnedTable());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tavrin::PlistCodec::fromData(xml));
+    state.counters["file_bytes"] = double(xml.size());
+}
+BENCHMARK(BM_LearnedTableFromXml)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

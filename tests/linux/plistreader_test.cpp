@@ -81,6 +81,7 @@ const QVariantMap kEveryType{
     {QStringLiteral("real"), 0.1},
     {QStringLiteral("ascii"), QStringLiteral("plain")},
     {QStringLiteral("wide ключ"), QStringLiteral("Zoë ✓ 🚀")},
+    {QStringLiteral("markup <&>"), QStringLiteral("a < b && c > d")},
     {QStringLiteral("data"), QByteArray("\x00\x01\xff", 3)},
     {QStringLiteral("date"), utc("2026-12-07T10:29:36Z")},
     {QStringLiteral("nested"), QVariantList{QVariantMap{{QStringLiteral("a"), QVariantList{}}}, QVariantMap{}}},

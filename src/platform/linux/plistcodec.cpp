@@ -9,29 +9,15 @@
 #include <QVariantHash>
 #include <QVariantList>
 #include <QVariantMap>
+#include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <limits>
 #include <memory>
-#include <plist/plist.h>
 
 namespace tavrin {
 
 namespace {
-
-const QByteArray kDateOpen = QByteArrayLiteral("<date>");
-const QByteArray kDateClose = QByteArrayLiteral("</date>");
-
-struct PlistFree {
-    void operator()(plist_t node) const { plist_free(node); }
-};
-using PlistPtr = std::unique_ptr<void, PlistFree>;
-
-// libplist 2.2 hands out malloc'd buffers and has no function of its own to
-// release them.
-struct CFree {
-    void operator()(char* p) const { std::free(p); }
-};
-using CString = std::unique_ptr<char, CFree>;
 
 std::optional<QVariant> refuse(QString* why, const QString& what, const QString& where)
 {
@@ -94,6 +80,35 @@ std::optional<QVariant> normaliseMap(const QVariant& v, const QString& where, in
     return QVariant(out);
 }
 
+// Whether normalise() would give `v` back unchanged. Dates are left to it.
+bool isCanonical(const QVariant& v, int depthLeft)
+{
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::QByteArray: return true;
+    case QMetaType::QString: return !v.toString().contains(QChar(0));
+    case QMetaType::QVariantList: {
+        if (depthLeft < 1)
+            return false;
+        const QVariantList list = v.toList();
+        return std::all_of(list.cbegin(), list.cend(),
+                           [depthLeft](const QVariant& item) { return isCanonical(item, depthLeft - 1); });
+    }
+    case QMetaType::QVariantMap: {
+        if (depthLeft < 1)
+            return false;
+        const QVariantMap map = v.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            if (it.key().contains(QChar(0)) || !isCanonical(it.value(), depthLeft - 1))
+                return false;
+        return true;
+    }
+    default: return false;
+    }
+}
+
 std::optional<QVariant> normalise(const QVariant& v, const QString& where, int depthLeft, QString* why)
 {
     switch (v.typeId()) {
@@ -136,92 +151,142 @@ std::optional<QVariant> normalise(const QVariant& v, const QString& where, int d
     }
 }
 
-// Whole seconds since 2001 of `date`, and whether they fit libplist's 32 bits.
-std::pair<qint64, bool> referenceSeconds(const QDateTime& date)
-{
-    const qint64 secs = date.toSecsSinceEpoch() - PlistCodec::kReferenceDate;
-    const bool fits = secs >= std::numeric_limits<int32_t>::min() && secs <= std::numeric_limits<int32_t>::max();
-    return {secs, fits};
-}
-
 QByteArray dateText(const QDateTime& utc)
 {
     return utc.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1();
 }
 
-class Writer {
+// XML property-list text of a canonical value, laid out as libplist lays it
+// out (a tab per level, data in lines of 68 characters), written straight
+// into one buffer: libplist builds a tree of nodes first and took over a
+// second for a file of 30 MB, which the program's quit then waited for.
+class XmlWriter {
 public:
-    // A node for a canonical value; null for anything else.
-    plist_t build(const QVariant& v)
+    QByteArray document(const QVariant& value)
     {
-        switch (v.typeId()) {
-        case QMetaType::Bool: return plist_new_bool(v.toBool() ? 1 : 0);
-        case QMetaType::LongLong:
-            // Stored as the same 64 bits; libplist writes them as a signed number.
-            return plist_new_uint(quint64(v.toLongLong()));
-        case QMetaType::Double: return plist_new_real(v.toDouble());
-        case QMetaType::QString: return plist_new_string(v.toString().toUtf8().constData());
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = v.toByteArray();
-            return plist_new_data(bytes.constData(), quint64(bytes.size()));
-        }
-        case QMetaType::QDateTime: {
-            const QDateTime utc = v.toDateTime().toUTC();
-            dates_.append(dateText(utc));
-            const auto [secs, fits] = referenceSeconds(utc);
-            return plist_new_date(fits ? int32_t(secs) : 0, 0);
-        }
-        case QMetaType::QVariantList: {
-            plist_t array = plist_new_array();
-            for (const QVariant& item : v.toList()) {
-                if (plist_t node = build(item))
-                    plist_array_append_item(array, node);
-            }
-            return array;
-        }
-        case QMetaType::QVariantMap: {
-            plist_t dict = plist_new_dict();
-            const QVariantMap map = v.toMap();
-            for (auto it = map.cbegin(); it != map.cend(); ++it) {
-                if (plist_t node = build(it.value()))
-                    plist_dict_set_item(dict, it.key().toUtf8().constData(), node);
-            }
-            return dict;
-        }
-        default: Q_ASSERT_X(false, "PlistCodec::toXml", "value not in canonical form"); return nullptr;
-        }
-    }
-
-    // libplist writes dates in 32 bits from 2001 (the years 1933 to 2069), in
-    // the order the nodes were built; put back each date's own text, which
-    // also holds the years beyond.
-    QByteArray withDates(const QByteArray& xml) const
-    {
-        QByteArray out;
-        out.reserve(xml.size() + dates_.size() * 4);
-        const QByteArrayView view(xml);
-        qsizetype from = 0;
-        for (const QByteArray& text : dates_) {
-            const qsizetype open = xml.indexOf(kDateOpen, from);
-            const qsizetype close = open < 0 ? -1 : xml.indexOf(kDateClose, open);
-            if (close < 0)
-                break;
-            out.append(view.sliced(from, open + kDateOpen.size() - from));
-            out.append(text);
-            from = close;
-        }
-        out.append(view.sliced(from));
-        return out;
+        out_ = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                 "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                                 "<plist version=\"1.0\">\n");
+        write(value, 0);
+        out_ += "</plist>\n";
+        return std::move(out_);
     }
 
 private:
-    QList<QByteArray> dates_;
+    void indent(int depth) { out_.append(depth, '\t'); }
+
+    // Text as UTF-8, encoded straight into the buffer, with the characters
+    // markup gives a meaning escaped.
+    void text(QStringView s)
+    {
+        const qsizetype at = out_.size();
+        out_.resize(at + s.size() * 3);
+        char* const end = encoder_.appendToBuffer(out_.data() + at, s);
+        out_.truncate(end - out_.constData());
+        const auto markup = [](char c) { return c == '&' || c == '<' || c == '>'; };
+        if (std::none_of(out_.cbegin() + at, out_.cend(), markup))
+            return;
+        const QByteArray plain = out_.sliced(at);
+        out_.truncate(at);
+        for (const char c : plain)
+            out_ += c == '&' ? QByteArrayView("&amp;") : c == '<' ? "&lt;" : c == '>' ? "&gt;" : QByteArrayView(&c, 1);
+    }
+
+    void integer(qint64 n)
+    {
+        char digits[24];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, n);
+        element("integer", QByteArrayView(digits, end - digits));
+    }
+
+    void element(const char* name, QByteArrayView content)
+    {
+        out_ += '<';
+        out_ += name;
+        out_ += '>';
+        out_ += content;
+        out_ += "</";
+        out_ += name;
+        out_ += ">\n";
+    }
+
+    void data(const QByteArray& bytes, int depth)
+    {
+        out_ += "<data>\n";
+        const QByteArray base64 = bytes.toBase64();
+        for (qsizetype at = 0; at < base64.size(); at += 68) {
+            indent(depth);
+            out_.append(QByteArrayView(base64).sliced(at, std::min<qsizetype>(68, base64.size() - at)));
+            out_ += '\n';
+        }
+        indent(depth);
+        out_ += "</data>\n";
+    }
+
+    void write(const QVariant& v, int depth)
+    {
+        indent(depth);
+        switch (v.typeId()) {
+        case QMetaType::Bool: out_ += v.toBool() ? "<true/>\n" : "<false/>\n"; return;
+        case QMetaType::LongLong: integer(v.toLongLong()); return;
+        // Seventeen digits read back as the same double.
+        case QMetaType::Double: element("real", QByteArray::number(v.toDouble(), 'g', 17)); return;
+        case QMetaType::QString:
+            out_ += "<string>";
+            text(v.toString());
+            out_ += "</string>\n";
+            return;
+        case QMetaType::QByteArray: data(v.toByteArray(), depth); return;
+        case QMetaType::QDateTime: element("date", dateText(v.toDateTime().toUTC())); return;
+        case QMetaType::QVariantList: {
+            const QVariantList list = v.toList();
+            if (list.isEmpty()) {
+                out_ += "<array/>\n";
+                return;
+            }
+            out_ += "<array>\n";
+            for (const QVariant& item : list)
+                write(item, depth + 1);
+            indent(depth);
+            out_ += "</array>\n";
+            return;
+        }
+        case QMetaType::QVariantMap: {
+            const QVariantMap map = v.toMap();
+            if (map.isEmpty()) {
+                out_ += "<dict/>\n";
+                return;
+            }
+            out_ += "<dict>\n";
+            for (auto it = map.cbegin(); it != map.cend(); ++it) {
+                indent(depth + 1);
+                out_ += "<key>";
+                text(it.key());
+                out_ += "</key>\n";
+                write(it.value(), depth + 1);
+            }
+            indent(depth);
+            out_ += "</dict>\n";
+            return;
+        }
+        default: Q_ASSERT_X(false, "PlistCodec::toXml", "value not in canonical form"); out_ += "<string></string>\n";
+        }
+    }
+
+    QByteArray out_;
+    QStringEncoder encoder_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
 };
 
 } // namespace
 
 std::optional<QVariant> PlistCodec::normalised(const QVariant& value, QString* why, int maxDepth)
 {
+    // Most values come canonical already (a learned table of a few hundred
+    // thousand entries among them): they are looked over, not rebuilt, and
+    // stay shared with their owner.
+    if (isCanonical(value, maxDepth))
+        return value;
     return normalise(value, QString(), maxDepth, why);
 }
 
@@ -249,18 +314,7 @@ QString PlistCodec::text(QByteArrayView utf8, bool* lossy)
     return text;
 }
 
-QByteArray PlistCodec::toXml(const QVariant& value)
-{
-    Writer writer;
-    const PlistPtr root(writer.build(value));
-    if (!root)
-        return {};
-    char* raw = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(root.get(), &raw, &length);
-    const CString xml(raw);
-    return writer.withDates(QByteArray(xml.get(), qsizetype(length)));
-}
+QByteArray PlistCodec::toXml(const QVariant& value) { return XmlWriter().document(value); }
 
 std::optional<QVariant> PlistCodec::fromData(const QByteArray& bytes, QString* why, bool* lossy)
 {

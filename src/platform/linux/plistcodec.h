@@ -10,7 +10,7 @@
 namespace tavrin {
 
 // Converts between property-list values held in QVariants and property
-// list data: XML written through libplist; XML and binary read by
+// list data: XML written here in one pass; XML and binary read by
 // PlistXmlReader and PlistBinaryReader.
 //
 // The canonical values are bool, qint64, double, QString, QByteArray,
