@@ -1,8 +1,9 @@
 // One recorded placement (a window put in a zone) as the learned table
 // grows: 0, 2,000, 20,000 and 200,000 learned application–display pairs.
 // The placement changes one count and one rule in memory; the write of the
-// counts follows a moment later, once for a burst (measured apart, as
-// "WriteAfterBurst").
+// counts follows a moment later, once for a burst, put together away from
+// the main thread ("WriteAfterBurst" measures it as save() makes it at
+// quit, on the calling thread). Then the table's reading at start.
 #include "simbench.h"
 #include "snapping/learning/learning.h"
 #include "windows/display.h"
@@ -44,7 +45,7 @@ void BM_RecordOnePlacement(benchmark::State& state)
 }
 BENCHMARK(BM_RecordOnePlacement)->Arg(0)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMicrosecond);
 
-// The one write that follows a burst of placements.
+// The one write that follows a burst of placements, made at once.
 void BM_WriteAfterBurst(benchmark::State& state)
 {
     SimDesk desk;
@@ -58,6 +59,19 @@ void BM_WriteAfterBurst(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WriteAfterBurst)->Arg(0)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMicrosecond);
+
+// Reading the table at start (or after an import): the rules made and put in
+// order in one pass.
+void BM_Reload(benchmark::State& state)
+{
+    SimDesk desk;
+    learn(desk.defaults, int(state.range(0)));
+    Learning learning;
+    for (auto _ : state)
+        learning.reload();
+    state.counters["rules"] = double(learning.rules().size());
+}
+BENCHMARK(BM_Reload)->Arg(0)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tavrin::bench

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,11 +24,13 @@ class Timer;
 // it reduces to zone names; a rule can be kept (layouts then put the
 // application in its zone), forgotten, or dismissed as a suggestion.
 //
-// What it learns is kept in memory and in the defaults, as property-list
-// values: read at start and by reload() (after an import replaced the keys),
-// and written through the defaults a moment after each change (kWriteDelay),
-// so that a burst of placements makes one write. A placement updates its one
-// count and its one rule, whatever the number learned. Main thread only.
+// What it learns is kept in the defaults, as property-list values: read at
+// start and by reload() (after an import replaced the keys) in one pass, and
+// written a moment after each change (kWriteDelay), so that a burst of
+// placements makes one write. A placement updates its one count and its one
+// rule, whatever the number learned; the counts changed since the last write
+// are kept beside those stored, and the new dictionary of counts is put
+// together away from the main thread. Main thread only.
 class Learning : public QObject, public PlacementLearner {
     Q_OBJECT
 public:
@@ -100,7 +103,8 @@ public:
     // Rebuilds the rules and the move total from the stored keys; counts
     // not written yet give way to what is stored.
     void reload();
-    // Writes the counts and the move total now, if they changed.
+    // Writes the counts and the move total now, if they changed (a write
+    // under way in the background is overtaken).
     void save();
     // Keeps the rule at its zone: layouts put the application there.
     void keep(const Rule& rule);
@@ -128,34 +132,85 @@ signals:
     void changed();
 
 private:
+    // A listed rule and its key, made once: the order compares them as they
+    // are, building nothing.
+    struct Entry {
+        Rule rule;
+        QString key;
+    };
     // The order rules are listed in.
     struct Order {
-        bool operator()(const Rule& a, const Rule& b) const;
+        bool operator()(const Entry& a, const Entry& b) const;
+        // Kept first, then by share and by total, larger first.
+        static bool before(const Rule& a, const Rule& b);
     };
+    using Ordered = std::set<Entry, Order>;
+    // Counts changed since the last write, by key; an empty dictionary for a
+    // key whose counts are all gone.
+    using Changes = QHash<QString, QVariantMap>;
+    struct Write;
 
     Defaults& defaults() const;
-    std::optional<Rule> ruleFor(const QString& key, const QVariantMap& counts) const;
-    // Lists the rule of `key` as its counts now make it; true when that
+    // The zone counts of `key`: changed since the last write, else stored.
+    QVariantMap zonesOf(const QString& key) const;
+    // What is kept, forgotten and forgotten in this run, by key.
+    struct Marks {
+        QVariantMap kept; // "app|display" -> zone
+        QSet<QString> forgot;
+        QSet<QString> forgottenThisSession;
+    };
+    static std::optional<Rule> ruleFor(const QString& key, const QVariantMap& zones, const Marks& marks);
+    // The rules of stored counts, in order; none when the counts are not
+    // readable. Any thread.
+    struct Load {
+        bool readable = true;
+        Ordered ordered;
+        static Load of(const QVariant& counts, const Marks& marks);
+    };
+    // Reads what is stored but the rules, forgetting what was not written;
+    // the stored counts.
+    QVariant readStored();
+    // reload(), with the rules made in the background: a large table holds
+    // up no start.
+    void loadInBackground();
+    // Lists the loaded rules; true when the list changed.
+    bool take(Load load);
+    // The rule of `key` as its counts and marks now make it.
+    std::optional<Rule> listedRule(const QString& key) const;
+    // Lists the rule of `key` as it is now, in place of `before` (the rule
+    // as it was listed, asked for before the change); true when that
     // changed the list.
-    bool updateRule(const QString& key);
+    bool relist(const QString& key, const std::optional<Rule>& before);
     // Adds `by` to the count of `zone` (removing it at 0); false when there
     // was no count to take back.
     bool count(const QString& key, const QString& zone, int by);
     // Asks for a write of the counts and the move total after kWriteDelay.
     void saveSoon();
+    // Puts the new counts together in the background, then stores them.
+    void writeInBackground();
+    void finishWrite(const Write& write);
+    // Stores `counts` as the counts and the move total as it is now.
+    void store(const QVariantMap& counts);
     void announce(bool movesChanged, bool rulesChanged);
 
-    QVariantMap counts_; // "app|display" -> zone -> count
-    QVariantMap kept_;   // "app|display" -> zone
-    QSet<QString> forgot_;
+    // The counts as last read or written: shared with the defaults, never
+    // changed in place, so the table is held once.
+    QVariantMap stored_;
+    // Whether what the defaults hold under the counts' key is readable (or
+    // absent): a write then need not look at it again.
+    bool storedReadable_ = true;
+    Changes changes_;
+    bool movesUnsaved_ = false;
+    bool writing_ = false;         // a write is being put together
+    bool loading_ = false;         // the rules are being made in the background
+    QSet<QString> touched_;        // keys relisted while loading
+    std::uint64_t generation_ = 0; // of what is stored: a reload makes a write under way stale
+    Marks marks_;
     qint64 moves_ = 0;
-    std::set<Rule, Order> ordered_;
-    QHash<QString, Rule> listed_;        // the rules in `ordered_`, by key
+    Ordered ordered_;
     mutable std::optional<Rules> rules_; // `ordered_` as a list, made when asked for
-    bool unsaved_ = false;
-    std::unique_ptr<Timer> saveTimer_; // made at the first change
+    std::unique_ptr<Timer> saveTimer_;   // made at the first change
     double lastRecord_;
-    QSet<QString> forgottenThisSession_;
 };
 
 } // namespace tavrin

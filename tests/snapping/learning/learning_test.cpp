@@ -229,12 +229,47 @@ TEST_F(LearningTest, AForgottenRuleStaysListedThisRunAndIsGoneAfterARestartTillI
     EXPECT_EQ(stored(Learning::kForgotKey).toList().size(), 1); // no repeats
 
     Learning restarted;
+    env.clock.advance(0); // its table read
     EXPECT_TRUE(restarted.rules().isEmpty());
     EXPECT_TRUE(stored(Learning::kCountsKey).toMap().contains(key("Safari")));
     restarted.unforget(Learning::Rule{"Safari", display().settingsKey(), "Right", 4, 4, false, true});
     ASSERT_EQ(restarted.rules().size(), 1);
     EXPECT_FALSE(restarted.rules().front().kept);
     EXPECT_FALSE(restarted.rules().front().forgotten);
+}
+
+// The table is read away from the main thread at start: what is placed,
+// kept and forgotten meanwhile counts as it would after.
+TEST_F(LearningTest, ATableReadInTheBackgroundTakesInWhatChangedMeanwhile)
+{
+    env.defaults.setValue(Learning::kCountsKey, QVariantMap{{key("Safari"), QVariantMap{{"Right", qint64(3)}}},
+                                                            {key("Mail"), QVariantMap{{"Left", qint64(4)}}},
+                                                            {key("Notes"), QVariantMap{{"Left", qint64(5)}}}});
+    Learning started;
+    const auto listed = [&] {
+        QStringList out;
+        for (const Learning::Rule& r : started.rules())
+            out << QStringLiteral("%1 %2/%3%4")
+                       .arg(r.app)
+                       .arg(r.times)
+                       .arg(r.total)
+                       .arg(r.forgotten ? " forgotten" : "");
+        return out;
+    };
+    started.record("Safari", display(), kRight, false);
+    started.forget(Learning::Rule{"Mail", display().settingsKey(), "Left", 4, 4, false, false});
+    for (int i = 0; i < 3; ++i)
+        started.record("Books", display(), kLeft, false);
+    env.clock.advance(0);
+    EXPECT_EQ(listed(), (QStringList{"Notes 5/5", "Mail 4/4 forgotten", "Safari 4/4", "Books 3/3"}));
+
+    // Read again before the reading ended: the later reading stands.
+    Learning again;
+    env.defaults.setValue(Learning::kCountsKey, QVariantMap{{key("Terminal"), QVariantMap{{"Left", qint64(3)}}}});
+    again.reload();
+    env.clock.advance(0);
+    ASSERT_EQ(again.rules().size(), 1);
+    EXPECT_EQ(again.rules().front().app, "Terminal");
 }
 
 // ---- The suggestion ----
