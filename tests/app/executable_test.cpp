@@ -460,16 +460,18 @@ TEST_F(Executable, ABurstOfAsksIsAnsweredWhileTheProgramKeepsAnsweringAndASigter
     expectWholeSettings(settings);
 }
 
-// A layout with 20,000 learned placements, and a SIGTERM while it runs: the
-// program ends with its settings whole (bounds as above).
-TEST_F(Executable, ASigtermDuringALayoutWithALargeLearnedTableEndsTheProgram)
+// A layout with 200,000 learned pairs (a settings file of 27 MB), and a
+// SIGTERM while it runs: the program ends within 2 s, its settings whole and
+// its learning kept (it took 5 s when the quit wrote the file through a
+// library that looked each key up among those before it).
+TEST_F(Executable, ASigtermDuringALayoutWithALargeLearnedTableEndsTheProgramWithinTwoSeconds)
 {
     PrivateBus bus;
     if (!useBus(bus))
         GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
     const QString settings = config.filePath(QStringLiteral("tavrin/defaults.plist"));
     QVariantMap counts;
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 200000; ++i)
         counts.insert(QStringLiteral("App %1|UltraWide 34").arg(i), QVariantMap{{QStringLiteral("Left"), qint64(3)}});
     ASSERT_TRUE(QDir().mkpath(config.filePath(QStringLiteral("tavrin"))));
     QFile file(settings);
@@ -490,12 +492,14 @@ TEST_F(Executable, ASigtermDuringALayoutWithALargeLearnedTableEndsTheProgram)
     ::kill(pid_t(tavrin.processId()), SIGTERM);
     QElapsedTimer quitting;
     quitting.start();
-    ASSERT_TRUE(tavrin.waitForFinished(30000));
-    EXPECT_LT(quitting.elapsed(), 30000);
+    const bool ended = tavrin.waitForFinished(2000);
+    RecordProperty("seconds to end", QString::number(double(quitting.elapsed()) / 1000.0).toStdString());
+    EXPECT_TRUE(ended) << "still running 2 s after SIGTERM";
+    ASSERT_TRUE(ended || tavrin.waitForFinished(30000));
     expectWholeSettings(settings);
     QFile written(settings);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(written.readAll().contains("<key>App 19999|UltraWide 34</key>"));
+    EXPECT_TRUE(written.readAll().contains("<key>App 199999|UltraWide 34</key>"));
 }
 
 TEST_F(Executable, IntentHelpListsThePhrases)
