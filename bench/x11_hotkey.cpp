@@ -16,7 +16,9 @@
 // Reports the median and 90th percentile of each method, Tavrin's median
 // against the others' and its 90th percentile against wmctrl's and the
 // window manager's own move's; with 0, 10, 100 and 1,000 other windows. Also the backend's own move with read-back. Runs its
-// own Xvfb with openbox; skips where there is none.
+// own Xvfb with openbox; skips where there is none. TAVRIN_BENCH_SETTINGS
+// may name a settings file for the program to start from (a large learned
+// table, say).
 #include "platform/accessibility.h"
 #include "platform/linux/qtclock.h"
 #include "platform/platform.h"
@@ -29,6 +31,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -383,6 +386,11 @@ std::unique_ptr<QProcess> startTavrin(const Desk& desk, QTemporaryDir& config, Q
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     env.insert(QStringLiteral("TAVRIN_DEMO"), QStringLiteral("1"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    // Settings to start from (a large learned table, say) may be given.
+    if (const QString settings = qEnvironmentVariable("TAVRIN_BENCH_SETTINGS"); !settings.isEmpty()) {
+        QDir().mkpath(config.filePath(QStringLiteral("tavrin")));
+        QFile::copy(settings, config.filePath(QStringLiteral("tavrin/defaults.plist")));
+    }
     tavrinProcess->setProcessEnvironment(env);
     tavrinProcess->setProcessChannelMode(QProcess::MergedChannels);
     // Another build's program may be timed on the same desktop (old and new in turn).

@@ -224,7 +224,7 @@ void Learning::store(const QVariantMap& counts)
     if (!Platform::isInstalled() || !Platform::current().defaults)
         return;
     const bool changed = !counts.isSharedWith(stored_) || !storedReadable_;
-    stored_ = counts;
+    QVariantMap old = std::exchange(stored_, counts);
     // A value known to be readable need not be looked at again before it
     // is replaced: on a large table that look costs as much as the write.
     if (changed && storedReadable_)
@@ -233,6 +233,9 @@ void Learning::store(const QVariantMap& counts)
         stored::write(defaults(), kCountsKey, counts, isCounts);
     storedReadable_ = true;
     stored::write(defaults(), kMovesKey, std::max<qint64>(0, moves_), stored::isInteger);
+    // The table written over is let go away from the main thread too:
+    // freeing a large one costs as much as putting it together.
+    Platform::current().clock->runInBackground([old = std::move(old)]() mutable { old = QVariantMap(); }, nullptr, {});
 }
 
 void Learning::announce(bool movesChanged, bool rulesChanged)
