@@ -59,21 +59,35 @@ X11Workspace::Snapshot X11Workspace::snapshot()
     for (X11WindowInfo& w : *infos)
         if (w.exists && w.pid > 0)
             s.windows.push_back(std::move(w));
-    for (const X11WindowInfo& w : s.windows)
+    // Windows by id, and the applications with an ordinary window, found in
+    // one pass: a search of the list for each window made every read of the
+    // applications (several for each hot key) grow with the square of the
+    // windows' number.
+    QHash<xcb_window_t, std::size_t> at;
+    at.reserve(qsizetype(s.windows.size()));
+    QSet<int> ordinary;
+    const auto& ewmh = *windows_.connection().ewmh();
+    for (std::size_t i = 0; i < s.windows.size(); ++i) {
+        const X11WindowInfo& w = s.windows[i];
+        at.insert(w.id, i);
         if (w.id == root->active)
             s.activePid = w.pid;
+        if (X11Windows::isNormalLayer(w, ewmh))
+            ordinary.insert(w.pid);
+    }
 
     // Applications in the order their first window was mapped.
     QSet<int> seen;
     for (xcb_window_t id : root->mapped) {
-        auto it = std::find_if(s.windows.begin(), s.windows.end(), [&](const X11WindowInfo& w) { return w.id == id; });
-        if (it == s.windows.end() || seen.contains(it->pid))
+        const auto found = at.constFind(id);
+        if (found == at.cend() || seen.contains(s.windows[*found].pid))
             continue;
-        const int pid = it->pid;
+        const X11WindowInfo& first = s.windows[*found];
+        const int pid = first.pid;
         seen.insert(pid);
-        RunningApp app = describe(*it, s);
+        RunningApp app = describe(first, s, ordinary.contains(pid));
         // Hidden until the user brings back a window that hide() minimised.
-        noteRestored(pid, s.windows);
+        noteRestored(pid, s.windows, at);
         app.hidden = hiddenWindows_.contains(pid);
         s.apps.push_back(app);
     }
@@ -82,9 +96,8 @@ X11Workspace::Snapshot X11Workspace::snapshot()
     return s;
 }
 
-RunningApp X11Workspace::describe(const X11WindowInfo& first, const Snapshot& s)
+RunningApp X11Workspace::describe(const X11WindowInfo& first, const Snapshot& s, bool ordinaryWindow)
 {
-    const auto& ewmh = *windows_.connection().ewmh();
     const int pid = first.pid;
     RunningApp app;
     app.pid = pid;
@@ -94,25 +107,24 @@ RunningApp X11Workspace::describe(const X11WindowInfo& first, const Snapshot& s)
     app.bundleLocation = identity.location;
     // A regular application shows an ordinary window, or is listed in
     // the application menus.
-    bool regular = identity.listed;
-    for (const X11WindowInfo& w : s.windows)
-        if (w.pid == pid && X11Windows::isNormalLayer(w, ewmh))
-            regular = true;
+    const bool regular = identity.listed || ordinaryWindow;
     app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
     app.active = pid == s.activePid;
     return app;
 }
 
-void X11Workspace::noteRestored(int pid, const std::vector<X11WindowInfo>& windows)
+void X11Workspace::noteRestored(int pid, const std::vector<X11WindowInfo>& windows,
+                                const QHash<xcb_window_t, std::size_t>& at)
 {
     auto hidden = hiddenWindows_.find(pid);
     if (hidden == hiddenWindows_.end())
         return;
     bool restored = false;
     for (HiddenWindow& h : *hidden) {
-        auto w = std::find_if(windows.begin(), windows.end(), [&](const X11WindowInfo& x) { return x.id == h.id; });
-        if (w == windows.end())
+        const auto found = at.constFind(h.id);
+        if (found == at.cend())
             continue;
+        const X11WindowInfo* w = &windows[*found];
         if (w->hidden)
             h.seenMinimised = true;
         else if (h.seenMinimised)

@@ -77,10 +77,12 @@ private:
         bool ok = false;
     };
     Snapshot snapshot();
-    // The application whose first mapped window is `first`, as `s` shows it (not its hiding).
-    RunningApp describe(const X11WindowInfo& first, const Snapshot& s);
-    // Notes which windows hide() minimised for `pid` are minimised now; forgets them once one is back.
-    void noteRestored(int pid, const std::vector<X11WindowInfo>& windows);
+    // The application whose first mapped window is `first`, as `s` shows it
+    // (not its hiding); `ordinaryWindow`: it has a window of the normal layer.
+    RunningApp describe(const X11WindowInfo& first, const Snapshot& s, bool ordinaryWindow);
+    // Notes which windows hide() minimised for `pid` are minimised now;
+    // forgets them once one is back. `at`: each window's index in `windows`.
+    void noteRestored(int pid, const std::vector<X11WindowInfo>& windows, const QHash<xcb_window_t, std::size_t>& at);
     std::vector<xcb_window_t> windowsOf(const Snapshot& s, int pid) const;
     void refresh();
     void scheduleRefresh();
