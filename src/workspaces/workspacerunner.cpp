@@ -218,6 +218,48 @@ std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
     }
     return tabSwitches;
 }
+// The windows the rows open, in row order.
+std::vector<Opening> openingsFor(const std::vector<PlannedWindow>& rows)
+{
+    std::vector<Opening> openings;
+    WindowContent* content = WindowContent::installed();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].existing)
+            continue;
+        // A saved browser window that kept no address (a private one, one
+        // whose tabs could not be told) does not come back as an empty
+        // window where the browser's own command brings windows back.
+        if (rows[i].saved && !rows[i].openURL && content && content->restoreStartsBrowser()
+            && content->restoresTabs(rows[i].app))
+            continue;
+        Opening o;
+        o.row = i;
+        o.location = workspace().applicationLocation(rows[i].app);
+        if (o.location.isEmpty() && rows[i].openURL)
+            o.location = workspace().applicationForUrl(QUrl(*rows[i].openURL));
+        o.browser = restoresTabs(rows[i]) || (content && content->restoresTabs(rows[i].app));
+        openings.push_back(std::move(o));
+    }
+    return openings;
+}
+
+// Whether opening `o` waits for another under way. Windows of one
+// application open one after another, so that each new window is known to
+// belong to its row; different applications at once, but for browsers: a
+// browser puts a later command's tabs into its window in use, which a new
+// window of another application could become, so a browser's window opens
+// while nothing else does.
+bool waits(const Opening& o, const std::vector<Opening>& openings, const std::vector<PlannedWindow>& rows)
+{
+    return std::any_of(openings.begin(), openings.end(), [&](const Opening& other) {
+        if (!other.started || other.done || &other == &o)
+            return false;
+        const bool sameApp =
+            o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location;
+        return sameApp || o.browser || other.browser;
+    });
+}
+
 // What the user is told of a row whose window did not come: its
 // application, a saved window's address or folder, and why.
 QString failureText(const PlannedWindow& row, Failure failure)
@@ -401,39 +443,8 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
                                            std::vector<Failure>& failed, const CancelToken& cancel)
 {
     Clock& clock = *Platform::current().clock;
-    std::vector<Opening> openings;
-    WindowContent* content = WindowContent::installed();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].existing)
-            continue;
-        // A saved browser window that kept no address (a private one, one
-        // whose tabs could not be told) does not come back as an empty
-        // window where the browser's own command brings windows back.
-        if (rows[i].saved && !rows[i].openURL && content && content->restoreStartsBrowser()
-            && content->restoresTabs(rows[i].app))
-            continue;
-        Opening o;
-        o.row = i;
-        o.location = workspace().applicationLocation(rows[i].app);
-        if (o.location.isEmpty() && rows[i].openURL)
-            o.location = workspace().applicationForUrl(QUrl(*rows[i].openURL));
-        o.browser = restoresTabs(rows[i]) || (content && content->restoresTabs(rows[i].app));
-        openings.push_back(std::move(o));
-    }
-    // Windows of one application open one after another, so that each new
-    // window is known to belong to its row; different applications at once,
-    // but for browsers: a browser puts a later command's tabs into its window
-    // in use, which a new window of another application could become, so a
-    // browser's window opens while nothing else does.
-    const auto busy = [&](const Opening& o) {
-        return std::any_of(openings.begin(), openings.end(), [&](const Opening& other) {
-            if (!other.started || other.done || &other == &o)
-                return false;
-            const bool sameApp =
-                o.location.isEmpty() ? rows[other.row].app == rows[o.row].app : other.location == o.location;
-            return sameApp || o.browser || other.browser;
-        });
-    };
+    std::vector<Opening> openings = openingsFor(rows);
+    const auto busy = [&](const Opening& o) { return waits(o, openings, rows); };
     std::vector<AXElement> taken;
     while (!cancel.isCancelled()
            && std::any_of(openings.begin(), openings.end(), [](const Opening& o) { return !o.done; })) {
