@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,10 +12,7 @@
 namespace tavrin {
 
 namespace {
-QString systemError(const QString& path)
-{
-    return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-}
+QString systemError(const QString& path) { return path + QStringLiteral(": ") + qt_error_string(errno); }
 } // namespace
 
 MarkFolder::MarkFolder(const QString& folder) : folder_(folder) {}
@@ -43,7 +39,7 @@ QString MarkFolder::raise(const QString& name)
     QString why;
     if (!PrivateFile::makeFolder(folder_, &why))
         return why;
-    if (const QString unsafe = PrivateFile::othersCanRedirect(path); !unsafe.isEmpty())
+    if (QString unsafe = PrivateFile::othersCanRedirect(path); !unsafe.isEmpty())
         return unsafe;
     if (PrivateFile::isOwnRegularFile(path))
         return {};
@@ -65,7 +61,7 @@ QString MarkFolder::lower(const QString& name)
 {
     firstLook(name);
     const QString path = pathOf(name);
-    if (const QString unsafe = PrivateFile::othersCanRedirect(path); !unsafe.isEmpty())
+    if (QString unsafe = PrivateFile::othersCanRedirect(path); !unsafe.isEmpty())
         return unsafe;
     if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
         return systemError(path);
