@@ -247,10 +247,12 @@ void GlowRenderer::setCover(const QImage& cover, quint64 key)
         if (had) {
             image.fill(Qt::transparent);
             field_.haloOpacity = -1;
+            field_.filledTurn = -1;
         }
         return;
     }
     field_.covering = true;
+    field_.filledTurn = -1;
     // Outside the runs the cover stands alone; inside them a frame lays it
     // over the turning glow.
     for (int y = 0; y < image.height(); ++y)
@@ -304,6 +306,7 @@ void GlowRenderer::combine(qreal haloOpacity, qreal ringOpacity)
     }
     field_.haloOpacity = h;
     field_.ringOpacity = r;
+    field_.filledTurn = -1;
 }
 
 const std::vector<QRgb>& GlowRenderer::shades()
@@ -327,6 +330,9 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
     const QRgb* shade = shades().data();
     combine(haloOpacity, ringOpacity);
     const uint turn = uint(int(std::lround(angle / (2 * M_PI) * kTurn)) & (kTurn - 1));
+    if (field_.filledTurn == int(turn))
+        return;
+    field_.filledTurn = int(turn);
     QImage& image = field_.image;
     const int bpl = int(image.bytesPerLine());
     uchar* bits = image.bits();

@@ -114,6 +114,10 @@ private:
         std::vector<uchar> through;
         quint64 coverKey = 0;
         bool covering = false; // the image holds a cover
+        // The turn the image was last filled at, with these alphas and this
+        // cover; -1 when it must be filled again. A repaint of a glow that
+        // has not moved (of something over it, a caret) only draws it.
+        int filledTurn = -1;
     };
     static constexpr int kTurnBits = 10;
     static constexpr int kTurn = 1 << kTurnBits;
