@@ -10,6 +10,7 @@
 #include "commandbar/commandbarview.h"
 #include "design/themed.h"
 #include "simbench.h"
+#include "windows/windowmanager.h"
 #include "workspaces/screencapture.h"
 
 #include <ctime>
@@ -38,7 +39,7 @@ WorkspacePlan fourWindows(const ScreenCapture& capture)
 void BM_Prepare(benchmark::State& state)
 {
     Desk desk;
-    CommandBarModel model;
+    CommandBarModel model{WindowManager::shared()};
     for (auto _ : state)
         model.prepare();
     state.counters["windows"] = double(model.capture()->windows.size());
@@ -48,7 +49,7 @@ BENCHMARK(BM_Prepare)->Unit(benchmark::kMicrosecond);
 void BM_PreviewView(benchmark::State& state)
 {
     Desk desk;
-    CommandBarModel model;
+    CommandBarModel model{WindowManager::shared()};
     model.prepare();
     model.show(fourWindows(*model.capture()));
     desk.clock.advance(1); // every row revealed
@@ -62,7 +63,7 @@ BENCHMARK(BM_PreviewView)->Unit(benchmark::kMicrosecond);
 void BM_ShowBar(benchmark::State& state)
 {
     Desk desk;
-    CommandBarController bar;
+    CommandBarController bar{WindowManager::shared()};
     for (auto _ : state) {
         bar.show();
         QCoreApplication::sendPostedEvents();
@@ -98,7 +99,7 @@ void BM_AskUntilIdle(benchmark::State& state)
 {
     Desk desk;
     LatePlanner planner;
-    CommandBarController bar(&planner);
+    CommandBarController bar(WindowManager::shared(), &planner);
     const QString request = QStringLiteral("Put the editor beside the browser ")
                                 .repeated(int(state.range(0)) / 34 + 1)
                                 .left(int(state.range(0)));

@@ -29,6 +29,9 @@
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
 #include "modes/veilengine.h"
+#include "planning/keychainstore.h"
+#include "planning/plannerrouter.h"
+#include "planning/requestlog.h"
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
@@ -51,6 +54,7 @@
 #include "platform/x11/x11connection.h"
 #include "platform/x11/x11desktop.h"
 #include "platform/x11/x11panelwindows.h"
+#include "settings/settingsrouter.h"
 #include "settings/settingswindow.h"
 #include "snapping/arranging/autoarrange.h"
 #include "snapping/arranging/handplacement.h"
@@ -58,6 +62,7 @@
 #include "snapping/learning/habits.h"
 #include "snapping/learning/learning.h"
 #include "windows/axwindow.h"
+#include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacerunner.h"
 
@@ -281,6 +286,28 @@ void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, con
         say(stdout, QStringLiteral("tavrin: ") + problem);
 }
 
+// What the Settings window works with: the program's own, kept for the run.
+SettingsServices settingsServices(AppState& state, Focus& focus)
+{
+    SettingsServices s;
+    s.state = &state;
+    s.windows = &WindowManager::shared();
+    s.updater = &Updater::shared();
+    s.shortcuts = &ShortcutStore::shared();
+    s.router = &SettingsRouter::shared();
+    s.keychain = &KeychainStore::shared();
+    s.log = &RequestLog::shared();
+    s.planners = &PlannerRouter::shared();
+    s.autoArrange = &AutoArrange::shared();
+    s.learning = &Learning::shared();
+    s.habits = &Habits::shared();
+    s.shareSafe = &ShareSafe::shared();
+    s.focus = &focus;
+    s.openFirstRun = [&state] { OnboardingView::showWindow(state); };
+    s.loginItem.emplace();
+    return s;
+}
+
 std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLine& command,
                                  SignalWatcher& signalWatcher)
 {
@@ -288,23 +315,22 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     SimDesktopWindow* window = running.window.get();
 
     // The command bar's panels show over the simulated displays.
-    auto bar = std::make_unique<CommandBarAdapter>();
+    WindowManager& windows = WindowManager::shared();
+    auto bar = std::make_unique<CommandBarAdapter>(windows);
     if (window)
         bar->controller().setPlacement(overDrawing(window));
-    AppState& state = AppState::makeShared({.commandBar = std::move(bar)});
+    AppState& state =
+        AppState::makeShared({.windows = windows, .shortcuts = ShortcutStore::shared(), .commandBar = std::move(bar)});
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
     // Meeting mode places calls with the window manager and pauses automatic
     // arrangement meanwhile; Focus routines drive both modes.
-    static auto* const meetingMode = new MeetingMode(WindowManager::shared(), AutoArrange::shared());
-    static auto* const focus = new Focus(*meetingMode, ShareSafe::shared(), WindowManager::shared());
+    static auto* const meetingMode = new MeetingMode(windows, AutoArrange::shared());
+    static auto* const focus = new Focus(*meetingMode, ShareSafe::shared(), windows);
     shell->meetingMode = meetingMode;
     shell->focus = focus;
-    SettingsServices settings;
-    settings.state = &state;
-    settings.focus = shell->focus;
-    shell->settings = std::make_unique<SettingsWindow>(settings);
+    shell->settings = std::make_unique<SettingsWindow>(settingsServices(state, *focus));
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
@@ -314,8 +340,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     wireModes(*shell, state, window);
     wireFocus(*shell, state);
 
-    shell->app = std::make_unique<TavrinApp>(state, WindowManager::shared(), Updater::shared(),
-                                             [] { OnboardingView::showWindow(); });
+    shell->app =
+        std::make_unique<TavrinApp>(state, windows, Updater::shared(), [&state] { OnboardingView::showWindow(state); });
     UpdateWindow::attach(*Updater::shared().controller());
 
     // The icon in the tray, if there is one, and in the simulated menu bar.
@@ -324,7 +350,7 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
         simulatedMenuBar = [window](const QIcon& icon, std::function<void(const QRect&)> clicked) {
             window->setMenuBarExtra(icon, std::move(clicked));
         };
-    shell->menuBar = std::make_unique<MenuBarExtra>(state, WindowManager::shared(), simulatedMenuBar);
+    shell->menuBar = std::make_unique<MenuBarExtra>(state, windows, simulatedMenuBar);
 
     publishOnBus(*shell, state, command, running.description);
 

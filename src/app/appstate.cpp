@@ -37,8 +37,7 @@ AppState*& sharedState()
 
 AppState& AppState::shared()
 {
-    if (!sharedState())
-        sharedState() = new AppState;
+    Q_ASSERT_X(sharedState(), "AppState::shared", "makeShared() has not been called");
     return *sharedState();
 }
 
@@ -49,19 +48,17 @@ AppState& AppState::makeShared(Parts parts)
     return *sharedState();
 }
 
-AppState::AppState() : AppState(Parts{}) {}
-
 AppState::AppState(Parts parts, QObject* parent)
     : QObject(parent),
-      windows_(parts.windows ? *parts.windows : WindowManager::shared()),
-      shortcuts_(parts.shortcuts ? *parts.shortcuts : ShortcutStore::shared()),
+      windows_(parts.windows),
+      shortcuts_(parts.shortcuts),
       commandBar_(std::move(parts.commandBar))
 {
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
     hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_);
     if (!commandBar_)
-        commandBar_ = std::make_unique<CommandBarAdapter>();
+        commandBar_ = std::make_unique<CommandBarAdapter>(windows_);
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
     connect(&HotKeyCenter::shared(), &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }

@@ -38,19 +38,18 @@ class AppState : public QObject {
 public:
     static constexpr double kPollInterval = 1.0;
 
-    // What AppState is given: the command bar to own (none: the command bar
-    // as it places itself), and the window manager and shortcut store that
-    // the shortcut actions and the snap overlay use (none: the shared ones).
-    // (The snap overlay it always makes itself; its panels can be replaced
-    // through hud().)
+    // What AppState is given: the window manager and shortcut store that the
+    // shortcut actions and the snap overlay use (both required), and the
+    // command bar to own (none: the command bar as it places itself, on
+    // that window manager). (The snap overlay it always makes itself; its
+    // panels can be replaced through hud().)
     struct Parts {
+        WindowManager& windows;
+        ShortcutStore& shortcuts;
         std::unique_ptr<CommandBarControl> commandBar;
-        WindowManager* windows = nullptr;
-        ShortcutStore* shortcuts = nullptr;
     };
 
-    // The shared state: the one makeShared() made, else one with the
-    // default parts, made on first use and kept.
+    // The shared state: the one makeShared() made, which must come first.
     static AppState& shared();
     // Makes the shared state with these parts; once, before anything asks
     // for it.
@@ -58,8 +57,6 @@ public:
 
     // Reads trust and edge tiling. Tests make their own.
     explicit AppState(Parts parts, QObject* parent = nullptr);
-    // With the default parts.
-    AppState();
     ~AppState() override;
 
     bool isTrusted() const { return isTrusted_; }

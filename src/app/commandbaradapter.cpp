@@ -2,7 +2,9 @@
 
 namespace tavrin {
 
-CommandBarAdapter::CommandBarAdapter() : controller_(std::make_unique<CommandBarController>()) {}
+CommandBarAdapter::CommandBarAdapter(WindowManager& windows)
+    : controller_(std::make_unique<CommandBarController>(windows))
+{}
 
 CommandBarAdapter::~CommandBarAdapter() = default;
 

@@ -8,10 +8,10 @@
 namespace tavrin {
 
 // The shell's command bar: the command-bar controller, which AppState owns
-// through this.
+// through this. It works on `windows`, which outlives it.
 class CommandBarAdapter : public CommandBarControl {
 public:
-    CommandBarAdapter();
+    explicit CommandBarAdapter(WindowManager& windows);
     ~CommandBarAdapter() override;
 
     CommandBarController& controller() { return *controller_; }

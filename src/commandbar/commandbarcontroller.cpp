@@ -12,9 +12,10 @@
 
 namespace tavrin {
 
-CommandBarController::CommandBarController(CommandBarPlanner* planner, CommandBarRunner* runner, QObject* parent)
+CommandBarController::CommandBarController(WindowManager& windows, CommandBarPlanner* planner, CommandBarRunner* runner,
+                                           QObject* parent)
     : QObject(parent),
-      model_(std::make_unique<CommandBarModel>(planner, runner)),
+      model_(std::make_unique<CommandBarModel>(windows, planner, runner)),
       toast_(model_->runner()),
       placement_(&PanelRoom::of)
 {

@@ -33,9 +33,10 @@ public:
     // The card's top edge sits this far down the visible area.
     static constexpr double kTopFraction = 0.22;
 
-    // Null: the shared planner router and workspace runner.
-    explicit CommandBarController(CommandBarPlanner* planner = nullptr, CommandBarRunner* runner = nullptr,
-                                  QObject* parent = nullptr);
+    // The model works on `windows`, which outlives the controller. A null
+    // planner or runner: the planner router's, the workspace runner's.
+    explicit CommandBarController(WindowManager& windows, CommandBarPlanner* planner = nullptr,
+                                  CommandBarRunner* runner = nullptr, QObject* parent = nullptr);
     ~CommandBarController() override;
 
     CommandBarModel& model() { return *model_; }

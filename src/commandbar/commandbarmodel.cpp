@@ -79,12 +79,12 @@ QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
 
 } // namespace
 
-CommandBarModel::CommandBarModel(CommandBarPlanner* planner, CommandBarRunner* runner, WindowManager* windows,
+CommandBarModel::CommandBarModel(WindowManager& windows, CommandBarPlanner* planner, CommandBarRunner* runner,
                                  QObject* parent)
     : QObject(parent),
       planner_(planner ? planner : &CommandBarPlanner::router()),
       runner_(runner ? runner : &CommandBarRunner::workspaceRunner()),
-      windows_(windows ? windows : &WindowManager::shared())
+      windows_(&windows)
 {}
 
 CommandBarModel::~CommandBarModel() = default;

@@ -83,10 +83,10 @@ public:
     // Auto-arrange keeps still this long while the runner moves windows.
     static constexpr double kAutoArrangePause = 8.0;
 
-    // Null: the shared planner router, the shared workspace runner and the
-    // shared window manager.
-    explicit CommandBarModel(CommandBarPlanner* planner = nullptr, CommandBarRunner* runner = nullptr,
-                             WindowManager* windows = nullptr, QObject* parent = nullptr);
+    // Reads and places windows through `windows`, which outlives the model.
+    // A null planner or runner: the planner router's, the workspace runner's.
+    explicit CommandBarModel(WindowManager& windows, CommandBarPlanner* planner = nullptr,
+                             CommandBarRunner* runner = nullptr, QObject* parent = nullptr);
     ~CommandBarModel() override;
 
     // ---- Published state ----

@@ -21,7 +21,10 @@ public:
     static constexpr int kMaxTokens = 1024;
     static inline const QByteArray kApiVersion = QByteArrayLiteral("2023-06-01");
 
-    explicit ClaudeKeyPlanner(PlanningServices services) : s_(std::move(services)) {}
+    explicit ClaudeKeyPlanner(PlanningServices services) : s_(std::move(services))
+    {
+        Q_ASSERT_X(s_.hasStores(), "ClaudeKeyPlanner", "no Keychain store or request log");
+    }
 
     QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) override;
 

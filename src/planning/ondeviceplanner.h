@@ -16,7 +16,10 @@ class OnDevicePlanner : public Planner {
 public:
     static inline const QString kName = QStringLiteral("On-device");
 
-    explicit OnDevicePlanner(PlanningServices services) : s_(std::move(services)) {}
+    explicit OnDevicePlanner(PlanningServices services) : s_(std::move(services))
+    {
+        Q_ASSERT_X(s_.hasStores(), "OnDevicePlanner", "no Keychain store or request log");
+    }
 
     bool isAvailable() const;
 

@@ -1,5 +1,7 @@
 #include "planning/plannerrouter.h"
 
+#include "planning/keychainstore.h"
+#include "planning/requestlog.h"
 #include "planning/usagecounters.h"
 #include "platform/defaults.h"
 
@@ -14,7 +16,12 @@ PlannerRouter::PlannerRouter(PlanningServices services)
 
 PlannerRouter& PlannerRouter::shared()
 {
-    static PlannerRouter* router = new PlannerRouter(PlanningServices{});
+    static PlannerRouter* router = new PlannerRouter([] {
+        PlanningServices services;
+        services.keychain = &KeychainStore::shared();
+        services.log = &RequestLog::shared();
+        return services;
+    }());
     return *router;
 }
 

@@ -1,7 +1,5 @@
 #include "planning/planningservices.h"
 
-#include "planning/keychainstore.h"
-#include "planning/requestlog.h"
 #include "platform/platform.h"
 
 #ifndef TAVRIN_AI_BASE_URL
@@ -20,8 +18,6 @@ PlanningServices PlanningServices::resolved() const
         s.http = s.http ? s.http : p.http;
         s.languageModel = s.languageModel ? s.languageModel : p.languageModel;
     }
-    s.keychain = s.keychain ? s.keychain : &KeychainStore::shared();
-    s.log = s.log ? s.log : &RequestLog::shared();
     return s;
 }
 

@@ -23,7 +23,10 @@ public:
         bool operator==(const Usage&) const = default;
     };
 
-    explicit TavrinAIPlanner(PlanningServices services) : s_(std::move(services)) {}
+    explicit TavrinAIPlanner(PlanningServices services) : s_(std::move(services))
+    {
+        Q_ASSERT_X(s_.hasStores(), "TavrinAIPlanner", "no Keychain store or request log");
+    }
 
     QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) override;
 

@@ -3,6 +3,7 @@
 #include "settings/loginitem.h"
 
 #include <functional>
+#include <optional>
 
 namespace tavrin {
 
@@ -20,8 +21,8 @@ class ShortcutStore;
 class Updater;
 class WindowManager;
 
-// What the Settings window and its panes work with. A collaborator left
-// empty is the program's shared one (`resolved()`); tests give their own.
+// What the Settings window and its panes work with. Every one is required:
+// the program hands in its own, tests their fakes; each outlives the window.
 struct SettingsServices {
     AppState* state = nullptr;
     WindowManager* windows = nullptr;
@@ -35,15 +36,14 @@ struct SettingsServices {
     Learning* learning = nullptr;
     Habits* habits = nullptr;
     ShareSafe* shareSafe = nullptr;
-    // The Focus engine: always given (the program makes its own at start).
     Focus* focus = nullptr;
-    // Opens the first-run window; empty: the program's own.
+    // Opens the first-run window.
     std::function<void()> openFirstRun;
-    // The autostart entry; none: the session's, starting this program.
+    // The autostart entry (the program's: the session's, starting itself).
     std::optional<LoginItem> loginItem;
 
-    // These services with every empty one filled in.
-    SettingsServices resolved() const;
+    // Whether every collaborator above is given.
+    bool complete() const;
 };
 
 } // namespace tavrin

@@ -6,7 +6,10 @@
 
 namespace tavrin {
 
-SettingsWindow::SettingsWindow(SettingsServices services) : services_(services.resolved()) {}
+SettingsWindow::SettingsWindow(SettingsServices services) : services_(std::move(services))
+{
+    Q_ASSERT_X(services_.complete(), "SettingsWindow", "a service is missing");
+}
 
 SettingsWindow::~SettingsWindow() { delete view_; }
 

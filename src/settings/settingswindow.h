@@ -13,7 +13,8 @@ class SettingsView;
 // it), opened on a pane from anywhere through the SettingsOpener route.
 class SettingsWindow : public SettingsOpener {
 public:
-    explicit SettingsWindow(SettingsServices services = {});
+    // Every service is required (see SettingsServices).
+    explicit SettingsWindow(SettingsServices services);
     ~SettingsWindow() override;
     SettingsWindow(const SettingsWindow&) = delete;
     SettingsWindow& operator=(const SettingsWindow&) = delete;

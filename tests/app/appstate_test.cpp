@@ -67,7 +67,7 @@ TEST_F(AppStateTest, WithoutTrustTheOverlayWaitsAndTheEnginesStillStart)
 
 TEST_F(AppStateTest, EmptyEngineSlotsAreSkipped)
 {
-    AppState state;
+    AppState state{parts()};
     {
         RecordingEngine gone(QStringLiteral("gone"), log);
         const Registration registered = state.setEngine(EngineSlot::focus, gone);
@@ -144,7 +144,7 @@ TEST_F(AppStateTest, EdgeTilingIsOffOnlyWhenBothSwitchesAreOff)
     };
     for (const Case& c : cases) {
         setTiling(c.edge, c.top);
-        EXPECT_EQ(AppState().edgeTilingOn(), c.on)
+        EXPECT_EQ(AppState(parts()).edgeTilingOn(), c.on)
             << c.edge.toString().toStdString() << " / " << c.top.toString().toStdString();
     }
 }

@@ -223,7 +223,7 @@ TEST_F(IntentsTest, AskHandsTheRequestToTheCommandBar)
 
 TEST_F(IntentsTest, AskingPlansTheRequestInTheRealCommandBar)
 {
-    AppState state;
+    AppState state{parts()};
     auto* adapter = dynamic_cast<CommandBarAdapter*>(&state.commandBar());
     ASSERT_NE(adapter, nullptr);
     CommandBarModel& model = adapter->controller().model();

@@ -28,7 +28,7 @@ protected:
         registrations.push_back(state.setEngine(EngineSlot::shareSafe, shareSafeAdapter));
     }
 
-    AppState state{{std::make_unique<RecordingCommandBar>(bar)}};
+    AppState state{parts(std::make_unique<RecordingCommandBar>(bar))};
     PrivacyPrompt prompt;
     ShareSafe share{prompt};
     FakeAutoArrange autoArrange;

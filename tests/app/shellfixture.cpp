@@ -1,6 +1,7 @@
 #include "shellfixture.h"
 
 #include "windows/hotkeycenter.h"
+#include "windows/windowmanager.h"
 
 namespace tavrin {
 
@@ -43,9 +44,14 @@ ShellTest::ShellTest()
 
 ShellTest::~ShellTest() = default;
 
+AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
+{
+    return {WindowManager::shared(), ShortcutStore::shared(), std::move(commandBar)};
+}
+
 std::unique_ptr<AppState> ShellTest::makeState()
 {
-    auto state = std::make_unique<AppState>(AppState::Parts{std::make_unique<RecordingCommandBar>(bar)});
+    auto state = std::make_unique<AppState>(parts(std::make_unique<RecordingCommandBar>(bar)));
     auto fake = std::make_unique<FakeHUDPanels>();
     panels = fake.get();
     state->hud().setPanels(std::move(fake));

@@ -522,17 +522,18 @@ TEST_F(ViewsTest, TheFirstRunButtonsOpenTheDesktopsSettings)
 
 TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)
 {
-    OnboardingView::showWindow();
+    const std::unique_ptr<AppState> state = makeState();
+    OnboardingView::showWindow(*state);
     QWidget* first = OnboardingView::window();
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->windowTitle(), "Welcome to Tavrin");
-    OnboardingView::showWindow();
+    OnboardingView::showWindow(*state);
     EXPECT_EQ(OnboardingView::window(), first);
     OnboardingView::finish();
     EXPECT_FALSE(first->isVisible());
     EXPECT_TRUE(env.defaults.boolValue(OnboardingView::kDoneKey));
-    OnboardingView::showWindow();
+    OnboardingView::showWindow(*state);
     EXPECT_TRUE(first->isVisible());
     first->close(); // the close button does not finish the first run
     env.defaults.remove(OnboardingView::kDoneKey);

@@ -7,6 +7,7 @@
 #include "platform/sim/simappearance.h"
 #include "support/artifacts.h"
 #include "support/simfixture.h"
+#include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
 
@@ -115,7 +116,7 @@ protected:
 
     FakePlanner planner;
     FakeRunner runner;
-    CommandBarController bar{&planner, &runner};
+    CommandBarController bar{WindowManager::shared(), &planner, &runner};
 };
 
 } // namespace tavrin::testing

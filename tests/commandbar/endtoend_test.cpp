@@ -9,6 +9,7 @@
 #include "planning/keychainstore.h"
 #include "planning/plannerrouter.h"
 #include "planning/planningservices.h"
+#include "planning/requestlog.h"
 #include "platform/linux/qthttpclient.h"
 #include "windows/windowmanager.h"
 
@@ -66,10 +67,12 @@ protected:
         ASSERT_NE(port, 0);
         PlanningServices services;
         services.http = &http;
+        services.keychain = &KeychainStore::shared();
+        services.log = &RequestLog::shared();
         services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
         router = std::make_unique<PlannerRouter>(services);
         claude = CommandBarPlanner::over(*router);
-        controller = std::make_unique<CommandBarController>(claude.get(), nullptr);
+        controller = std::make_unique<CommandBarController>(WindowManager::shared(), claude.get());
         setEngine(QStringLiteral("claude"));
         env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-loopback");
     }

@@ -1,6 +1,7 @@
 #include "commandbarfakes.h"
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
+#include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
 #include "workspaces/savedworkspacestore.h"
 
@@ -59,7 +60,7 @@ protected:
 
     FakePlanner planner;
     FakeRunner runner;
-    CommandBarModel model{&planner, &runner};
+    CommandBarModel model{WindowManager::shared(), &planner, &runner};
     int closed = 0;
     int adjusted = 0;
     std::vector<Arranged> arranged;

@@ -12,8 +12,10 @@
 #include "planning/keychainstore.h"
 #include "planning/plannerrouter.h"
 #include "planning/planningservices.h"
+#include "planning/requestlog.h"
 #include "platform/defaults.h"
 #include "platform/linux/qthttpclient.h"
+#include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
 #include "workspaces/workspacerunner.h"
 
@@ -83,6 +85,8 @@ protected:
         port = server.listen(QHostAddress::LocalHost, 0);
         PlanningServices services;
         services.http = &http;
+        services.keychain = &KeychainStore::shared();
+        services.log = &RequestLog::shared();
         services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
         router = std::make_unique<PlannerRouter>(services);
         planner = CommandBarPlanner::over(*router);
@@ -118,7 +122,7 @@ TEST_F(EndToEnd, APlanRequestCarriesTheBrowsersTabsAndTheSavedWorkspaceWhatEachW
 {
     ASSERT_NE(port, 0);
     env.defaults.setValue("sendBrowserTabTitles", true);
-    CommandBarModel model(planner.get(), nullptr);
+    CommandBarModel model(WindowManager::shared(), planner.get());
     model.prepare();
     model.setText(kTask);
     model.submit();

@@ -31,7 +31,8 @@ SettingsTest::SettingsTest()
     Platform services = Platform::current();
     services.http = &http;
     Platform::install(services);
-    state = std::make_unique<AppState>(AppState::Parts{std::make_unique<IdleCommandBar>()});
+    state = std::make_unique<AppState>(
+        AppState::Parts{WindowManager::shared(), ShortcutStore::shared(), std::make_unique<IdleCommandBar>()});
     PlanningServices planning;
     planning.defaults = &env.defaults;
     planning.clock = &env.clock;
@@ -51,6 +52,7 @@ SettingsServices SettingsTest::services()
 {
     SettingsServices s;
     s.state = state.get();
+    s.windows = &WindowManager::shared();
     s.updater = &updater;
     s.shortcuts = &ShortcutStore::shared();
     s.router = &router;

@@ -38,7 +38,8 @@ public:
 // A simulated desktop with everything the Settings window works with made
 // for the test: the shell's state (with a command bar that does nothing),
 // an updater, a request log, the planners on a canned network, a router,
-// learning, habits and automatic arrangement (over the shared window manager),
+// learning, habits and automatic arrangement (over the shared window manager,
+// which the window is given too),
 // Share-safe with its prompt, meeting mode, the Focus engine, an autostart
 // entry in a temporary folder, and a desktop-settings opener that records
 // what it would start. The shared shortcut store is used (the shell registers the hot keys from it).

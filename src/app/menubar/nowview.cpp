@@ -257,7 +257,10 @@ protected:
 };
 } // namespace
 
-NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent) : QWidget(parent), content_(state, windows)
+NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent)
+    : QWidget(parent),
+      state_(state),
+      content_(state, windows)
 {
     setFixedWidth(int(NowContent::kWidth));
     auto* l = new QVBoxLayout(this);
@@ -362,7 +365,7 @@ void NowView::addPermissionBanner(QVBoxLayout* column, QWidget* body)
     auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
     setUp->setObjectName(QStringLiteral("setUp"));
     connect(setUp, &QAbstractButton::clicked, body, [this] {
-        OnboardingView::showWindow();
+        OnboardingView::showWindow(state_);
         emit dismissed();
     });
     banner->addWidget(setUp, 0, Qt::AlignLeft);

@@ -54,6 +54,7 @@ private:
     void addSaved(QVBoxLayout* column, QWidget* body);
     void addFooter(QVBoxLayout* column, QWidget* body);
 
+    AppState& state_;
     NowContent content_;
     Themed* themed_ = nullptr;
     bool rebuildPending_ = false;

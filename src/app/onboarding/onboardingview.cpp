@@ -149,10 +149,10 @@ void OnboardingView::fitHeight()
 
 QWidget* OnboardingView::window() { return g_window; }
 
-void OnboardingView::showWindow()
+void OnboardingView::showWindow(AppState& state)
 {
     if (!g_window) {
-        g_window = new OnboardingView(AppState::shared(), &OnboardingView::finish);
+        g_window = new OnboardingView(state, &OnboardingView::finish);
         g_window->setWindowTitle(tr("Welcome to Tavrin"));
         g_window->setWindowFlag(Qt::WindowMinimizeButtonHint, false);
         g_window->setWindowFlag(Qt::WindowMaximizeButtonHint, false);

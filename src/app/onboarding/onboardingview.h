@@ -25,8 +25,8 @@ public:
     OnboardingView(AppState& state, std::function<void()> close, QWidget* parent = nullptr);
 
     // Opens the one welcome window (made on first use, kept after closing)
-    // on the shared state, or brings it forward.
-    static void showWindow();
+    // on `state` (one kept for the run), or brings it forward.
+    static void showWindow(AppState& state);
     // Ends the first run: "onboardingDone" is written and the window closed.
     static void finish();
     // The window, once made.
