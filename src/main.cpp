@@ -62,6 +62,7 @@
 #include "snapping/learning/habits.h"
 #include "snapping/learning/learning.h"
 #include "windows/axwindow.h"
+#include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacerunner.h"
@@ -319,8 +320,10 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     auto bar = std::make_unique<CommandBarAdapter>(windows);
     if (window)
         bar->controller().setPlacement(overDrawing(window));
-    AppState& state =
-        AppState::makeShared({.windows = windows, .shortcuts = ShortcutStore::shared(), .commandBar = std::move(bar)});
+    AppState& state = AppState::makeShared({.windows = windows,
+                                            .shortcuts = ShortcutStore::shared(),
+                                            .hotKeys = HotKeyCenter::shared(),
+                                            .commandBar = std::move(bar)});
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));

@@ -52,6 +52,7 @@ AppState::AppState(Parts parts, QObject* parent)
     : QObject(parent),
       windows_(parts.windows),
       shortcuts_(parts.shortcuts),
+      hotKeys_(parts.hotKeys),
       commandBar_(std::move(parts.commandBar))
 {
     isTrusted_ = trustedNow();
@@ -60,7 +61,7 @@ AppState::AppState(Parts parts, QObject* parent)
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>(windows_);
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
-    connect(&HotKeyCenter::shared(), &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
+    connect(&hotKeys_, &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }
 
 Registration AppState::setEngine(EngineSlot slot, Engine& engine) { return engines_[std::size_t(slot)].set(engine); }
@@ -100,7 +101,7 @@ void AppState::startEngines()
 
 void AppState::registerHotKeys()
 {
-    HotKeyCenter& center = HotKeyCenter::shared();
+    HotKeyCenter& center = hotKeys_;
     center.unregisterAll();
     shortcuts_.onChange = [self = QPointer<AppState>(this)] {
         if (self)

@@ -20,6 +20,8 @@
 
 namespace tavrin {
 
+class HotKeyCenter;
+
 // The shared application state: whether the process is trusted for
 // Accessibility and whether the desktop's own edge tiling is on (both
 // re-read once a second once the engines run, and published only when they
@@ -39,13 +41,15 @@ public:
     static constexpr double kPollInterval = 1.0;
 
     // What AppState is given: the window manager and shortcut store that the
-    // shortcut actions and the snap overlay use (both required), and the
-    // command bar to own (none: the command bar as it places itself, on
-    // that window manager). (The snap overlay it always makes itself; its
-    // panels can be replaced through hud().)
+    // shortcut actions and the snap overlay use, the hot-key centre the
+    // shortcuts are registered with (all three required, and outliving the
+    // state), and the command bar to own (none: the command bar as it places
+    // itself, on that window manager). (The snap overlay it always makes
+    // itself; its panels can be replaced through hud().)
     struct Parts {
         WindowManager& windows;
         ShortcutStore& shortcuts;
+        HotKeyCenter& hotKeys;
         std::unique_ptr<CommandBarControl> commandBar;
     };
 
@@ -111,6 +115,7 @@ private:
 
     WindowManager& windows_;
     ShortcutStore& shortcuts_;
+    HotKeyCenter& hotKeys_;
     bool isTrusted_ = false;
     bool edgeTilingOn_ = true;
     std::unique_ptr<SnapHUDController> hud_;

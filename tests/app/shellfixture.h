@@ -103,8 +103,9 @@ protected:
     // A state with the recording command bar, the overlay on fake panels,
     // the engines and Share-safe registered.
     std::unique_ptr<AppState> makeState();
-    // Parts on the shared window manager and shortcut store (which run on
-    // the simulated desktop), with `commandBar` (none: the real one).
+    // Parts on the shared window manager, shortcut store and hot-key centre
+    // (which run on the simulated desktop), with `commandBar` (none: the
+    // real one).
     static AppState::Parts parts(std::unique_ptr<CommandBarControl> commandBar = nullptr);
     // Registers the recording engines and Share-safe with `state` for the test.
     void attach(AppState& state);
