@@ -49,12 +49,16 @@ QCoro::Task<QList<SavedItem>> ScreenCapture::shown(QSet<QString> apps) const
 {
     // Kept by value: this capture may be gone when the read ends.
     const std::vector<AXWindow> all = windows;
+    WindowContent* content = WindowContent::installed();
+    // Browsers' tabs are read only while the user lets them be.
+    const bool browsers = Platform::current().defaults->boolValue(QStringLiteral("sendBrowserURLs"), true);
     std::vector<AXWindow> asked;
     std::vector<std::size_t> where;
     QList<SavedItem> out;
     for (std::size_t i = 0; i < all.size(); ++i) {
         out.append(SavedItem{appName(all[i].app), std::nullopt, std::nullopt});
-        if (apps.contains(out.back().app)) {
+        const bool browser = content && content->restoresTabs(out.back().app);
+        if (apps.contains(out.back().app) && (browsers || !browser)) {
             asked.push_back(all[i]);
             where.push_back(i);
         }
@@ -62,7 +66,7 @@ QCoro::Task<QList<SavedItem>> ScreenCapture::shown(QSet<QString> apps) const
     if (asked.empty())
         co_return out;
     QList<SavedItem> read;
-    if (WindowContent* content = WindowContent::installed()) {
+    if (content) {
         read = co_await content->capture(asked);
     } else {
         AXActionScope scope;

@@ -42,9 +42,10 @@ struct ScreenCapture {
     PlanRequest planRequest(const QString& text, const BrowserTabMap& tabs) const;
 
     // What each captured window shows, one item per window in order: for
-    // windows of `apps`, what the integrations read (address or folder,
-    // tabs, title), else the window's document; for the others their
-    // application only. Does not fail.
+    // windows of `apps` (browsers only while "sendBrowserURLs" is on), what
+    // the integrations read (address or folder, tabs, title), else the
+    // window's document; for the others their application only. Does not
+    // fail.
     QCoro::Task<QList<SavedItem>> shown(QSet<QString> apps) const;
 
     // The first 500 user-perceived characters of a text.

@@ -538,3 +538,33 @@ TEST_F(Runner, EverySavedWindowComesBackOrIsNamedAndOneTabBrowserWindowsAsWindow
     EXPECT_EQ(asked, QList<QStringList>{{"https://e.example/"}}); // a window of its own, not a tab
     EXPECT_EQ(outcome.problem, "Left out Empty (at most 8 windows come back).");
 }
+
+TEST_F(Runner, OpenBrowserWindowsAreReadForARestoreOnlyWhileTheUserLetsThem)
+{
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onRestoresTabs = [](const QString& app) { return app == "Safari"; };
+    QStringList read;
+    content.onCapture = [&](std::vector<AXWindow> windows) -> QCoro::Task<QList<SavedItem>> {
+        QList<SavedItem> items;
+        for (const AXWindow& w : windows) {
+            read << w.app.localizedName;
+            items.append(SavedItem{w.app.localizedName, std::nullopt, std::nullopt});
+        }
+        co_return items;
+    };
+    SavedItem inbox{"Mail", std::nullopt, std::nullopt};
+    inbox.title = "Inbox";
+    SavedWorkspace saved;
+    saved.name = QStringLiteral("Mail and news");
+    saved.savedAt = clock.nowDate();
+    saved.items = QList<SavedItem>{{"Safari", QStringLiteral("https://news.example.com/"), std::nullopt}, inbox};
+    saved.apps = {"Safari", "Mail"};
+    for (const bool allowed : {false, true}) {
+        read.clear();
+        defaults.setValue("sendBrowserURLs", allowed);
+        finish(WorkspaceRunner::shared().arrangeSaved(saved));
+        EXPECT_EQ(read.contains("Safari"), allowed);
+        EXPECT_TRUE(read.contains("Mail"));
+    }
+}
