@@ -272,7 +272,10 @@ QString VeilEngine::appName(int pid)
     Workspace* workspace = Platform::current().workspace;
     const auto app = workspace ? workspace->application(pid) : std::nullopt;
     const QString name = app ? app->localizedName : QString();
-    nameCache_.insert(pid, name);
+    // A process not known yet (or without a name yet) is asked again next
+    // time: kept empty, its windows would never be covered by its name.
+    if (!name.isEmpty())
+        nameCache_.insert(pid, name);
     return name;
 }
 

@@ -71,6 +71,10 @@ public:
         (void)covered;
         (void)fill;
     }
+    // What keeps windows from being covered as they should be, in words for
+    // the user (empty while nothing does); `told` is called whenever it changes.
+    virtual QString problem() const { return {}; }
+    virtual void onProblem(std::function<void()> told) { (void)told; }
     // Surfaces are windows of the desktop's window system, so translucency
     // and blur behind them are the window system's to give; otherwise they
     // are drawn into a picture of the desktop, where nothing blurs and a veil

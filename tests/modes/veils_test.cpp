@@ -587,6 +587,21 @@ TEST_F(VeilsTest, AProcessIdUsedAgainIsNamedForItsNewApplication)
     EXPECT_FALSE(veil("Sums")) << "no longer Mail's, no longer private";
 }
 
+TEST_F(VeilsTest, AProcessNotKnownYetIsNamedOnceItIs)
+{
+    share.setManual(true);
+    const int pid = 5151;
+    EXPECT_EQ(engine.appName(pid), "");
+    SimApp late;
+    late.pid = pid;
+    late.name = QStringLiteral("Mail");
+    SimWindow w;
+    w.title = QStringLiteral("Second inbox");
+    w.frame = Rect(100, 100, 400, 400);
+    env.desktop.addApp(late, {w});
+    EXPECT_EQ(engine.appName(pid), "Mail");
+}
+
 TEST_F(VeilsTest, TapsThatCannotStartLeaveTheVeilsFollowingAtFrameRateAndSaySoOnce)
 {
     env.desktop.inputTaps().setRefused(true);

@@ -211,6 +211,7 @@ protected:
     {
         XvfbSession::Options options;
         options.windowManagerMouse = QString::fromLatin1(kMouse);
+        options.secondScreen = true;
         return options;
     }
     QString wm() const { return sessionOptions().windowManagerProgram; }
@@ -250,10 +251,11 @@ protected:
     // Whether the program's cover stands over `client`: a mapped
     // override-redirect child of the program's at the top of the window
     // manager's frame (or of the client itself, unframed).
-    bool covered(xcb_window_t client)
+    bool covered(xcb_window_t client) { return coveredIn(frameWindow(client)); }
+    // Whether the program's cover stands on top of the windows in `top`.
+    bool coveredIn(xcb_window_t top)
     {
         auto* c = probe_->xcb();
-        const xcb_window_t top = frameWindow(client);
         if (!top)
             return false;
         const auto treeCookie = xcb_query_tree(c, top);
@@ -338,9 +340,9 @@ protected:
     // Runs `what` while the screen is watched; answers the leaking
     // screenshots, keeping them as `<name>-N.png`.
     int watched(const QString& name, const std::function<void()>& what, const Rect& region = Rect(0, 0, 1720, 1000),
-                std::vector<QColor> colours = {kText, kBackground})
+                std::vector<QColor> colours = {kText, kBackground}, const QString& screen = {})
     {
-        LeakWatch watch(session_->display(), region, std::move(colours));
+        LeakWatch watch(session_->display() + screen, region, std::move(colours));
         what();
         pause(0.3);
         // A loaded machine grabs slowly: enough screenshots after it, however long they take.
@@ -572,6 +574,62 @@ protected:
         return waitUntil([&] { return isViewable(w); }, 5.0);
     }
 
+    // A private xterm on the second screen, found among what its root holds.
+    xcb_window_t startOnSecondScreen(const QString& title)
+    {
+        auto xterm = XvfbSession::childProcess();
+        QProcessEnvironment env = session_->environment();
+        env.insert(QStringLiteral("DISPLAY"), session_->display() + QStringLiteral(".1"));
+        xterm->setProcessEnvironment(env);
+        xterm->start(QStringLiteral("xterm"), QStringList{QStringLiteral("-title"), title, QStringLiteral("-geometry"),
+                                                          QStringLiteral("60x16+100+100")}
+                                                  + secretArguments());
+        programs_.push_back(std::move(xterm));
+        auto roots = xcb_setup_roots_iterator(xcb_get_setup(probe_->xcb()));
+        xcb_screen_next(&roots);
+        const xcb_window_t root = roots.rem ? roots.data->root : 0;
+        xcb_window_t found = 0;
+        const auto find = [&](xcb_window_t in, int depth, const auto& self) -> void {
+            const auto cookie = xcb_query_tree(probe_->xcb(), in);
+            probe_->sync();
+            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
+            for (int i = 0; tree && !found && i < xcb_query_tree_children_length(tree.get()); ++i) {
+                const xcb_window_t w = xcb_query_tree_children(tree.get())[i];
+                if (titleOf(w) == title && isViewable(w))
+                    found = w;
+                else if (depth < 2)
+                    self(w, depth + 1, self);
+            }
+        };
+        waitUntil([&] {
+            find(root, 0, find);
+            return found != 0;
+        });
+        return found;
+    }
+
+    // A private client's window made inside a plain client's window, as a
+    // terminal told to embed itself in a tabbing program's makes it: it is
+    // covered where it stands, and the rest of the plain window stays in view.
+    void embeddedInAPlainWindow()
+    {
+        X11TestClient::Options host = plainClient(QStringLiteral("Host"), {1250, 700, 400, 280});
+        host.background = kPlainBackground.name();
+        X11TestClient* plain = startClient(host);
+        ASSERT_TRUE(plain);
+        X11TestClient* embedded =
+            startPrivate(QStringLiteral("Embedded"), {50, 60, 200, 150}, [&](X11TestClient::Options& o) {
+                o.parent = plain->window();
+                // (A window nothing redirects shows at once when
+                // mapped in the breath that made it.)
+                o.mapDelay = 20;
+            });
+        ASSERT_TRUE(embedded);
+        EXPECT_TRUE(waitUntil([&] { return coveredIn(embedded->window()); }, 5.0));
+        EXPECT_FALSE(covered(plain->window()) || coveredIn(plain->window())) << "the plain window is covered whole";
+        saveScreenshot(QStringLiteral("veils-%1-embedded.png").arg(setUp()), Rect(0, 0, 1720, 1000));
+    }
+
     // Every top-level window of a private application is covered, whatever
     // its state when covering goes on (hidden, withdrawn, minimised, on
     // another workspace, above the others, tiny — all started before the
@@ -678,9 +736,57 @@ protected:
                  for (int i = 0; i < 4; ++i)
                      EXPECT_TRUE(startSecret(QStringLiteral("New %1").arg(i), {double(300 + 200 * i), 400}));
              }},
+            {"embedded", [&] { embeddedInAPlainWindow(); }},
+            {"classless",
+             [&] {
+                 // Windows with no class of a private process.
+                 X11TestClient* c =
+                     startPrivate(QStringLiteral("Named"), {150, 500, 300, 200}, [](X11TestClient::Options& o) {
+                         o.laterClass = QStringLiteral("-");
+                         o.mapDelay = 20;
+                     });
+                 ASSERT_TRUE(c);
+                 for (int i = 0; i < 3; ++i) {
+                     const xcb_window_t w = c->open();
+                     ASSERT_TRUE(w);
+                     EXPECT_TRUE(waitUntil([&] { return covered(w); }, 5.0)) << "class-less window " << i;
+                 }
+             }},
+            {"after a plain one",
+             [&] {
+                 // A client whose first window is plain opens private ones.
+                 X11TestClient::Options o = plainClient(QStringLiteral("First plain"), {900, 100, 300, 200});
+                 o.background = kPlainBackground.name();
+                 o.laterClass = QStringLiteral("XTerm");
+                 o.laterBackground = kBackground.name();
+                 o.mapDelay = 20;
+                 X11TestClient* c = startClient(o);
+                 ASSERT_TRUE(c);
+                 pause(0.3); // its first window judged
+                 for (int i = 0; i < 3; ++i) {
+                     const xcb_window_t w = c->open();
+                     ASSERT_TRUE(w);
+                     EXPECT_TRUE(waitUntil([&] { return covered(w); }, 5.0)) << "later window " << i;
+                 }
+                 EXPECT_FALSE(covered(c->window())) << "the plain first window";
+             }},
         };
         for (const Case& c : cases)
             EXPECT_EQ(watched(QString::fromLatin1(c.name), c.run), 0) << c.name;
+
+        // A private xterm on the display's second X screen (which openbox,
+        // managing one screen, leaves unmanaged).
+        if (sessionOptions().secondScreen) {
+            EXPECT_EQ(watched(
+                          QStringLiteral("second screen"),
+                          [&] {
+                              const xcb_window_t w = startOnSecondScreen(QStringLiteral("Second screen"));
+                              ASSERT_TRUE(w);
+                              EXPECT_TRUE(waitUntil([&] { return covered(w); }, 5.0));
+                          },
+                          Rect(0, 0, 1280, 800), {kText, kBackground}, QStringLiteral(".1")),
+                      0);
+        }
 
         // Forty plain windows opened at once on the right-hand monitor; then a
         // private xterm opened while a layout of them waits for the window
@@ -832,6 +938,51 @@ TEST_F(X11Veils, AStartAfterAKillWhileCoveringCoversAgainAndSaysSo)
     std::printf("[ veils ] notice pixels %d, without %d\n", notice, none);
     EXPECT_GT(notice, 10 * (none + 10));
     EXPECT_TRUE(stopTavrin());
+}
+
+// Another client ends the connection the covers are kept on (a kill of one
+// cover window ends it): covering comes back on a new one, with the window
+// manager's frames, and covers the windows opened afterwards; the log says so.
+TEST_F(X11Veils, CoversComeBackWhenTheirConnectionIsKilled)
+{
+    const xcb_window_t first = startSecret(QStringLiteral("Secret"), {120, 200});
+    const xcb_window_t second = startSecret(QStringLiteral("Secret 2"), {700, 300});
+    ASSERT_TRUE(first && second);
+    ASSERT_TRUE(coverSecret(first)) << output_.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return covered(second); }));
+    const auto topChild = [this](xcb_window_t w) {
+        const auto cookie = xcb_query_tree(probe_->xcb(), frameWindow(w));
+        probe_->sync();
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
+        const int n = tree ? xcb_query_tree_children_length(tree.get()) : 0;
+        return n ? xcb_query_tree_children(tree.get())[n - 1] : xcb_window_t(0);
+    };
+    const xcb_window_t cover = topChild(first);
+    ASSERT_TRUE(cover);
+    QElapsedTimer back;
+    back.start();
+    // The server ends the connection, and takes its windows away, before it
+    // answers the next request. (The next connection may be given the same
+    // ids: the covers are told apart by when they are there.)
+    xcb_kill_client(probe_->xcb(), cover);
+    ASSERT_TRUE(probe_->sync());
+    ASSERT_TRUE(waitUntil([&] { return covered(first) && covered(second); }))
+        << tavrin_.readAllStandardError().toStdString();
+    const double seconds = back.nsecsElapsed() / 1e9;
+    std::printf("[ veils ] %s: covered again %.3f s after the kill\n", qPrintable(setUp()), seconds);
+    RecordProperty("coveredAgainMs", int(seconds * 1000));
+    EXPECT_EQ(leaks(screenshot(Rect(0, 0, 1720, 1000))), 0);
+    std::vector<xcb_window_t> opened;
+    EXPECT_EQ(watched(QStringLiteral("after the kill"),
+                      [&] {
+                          for (int i = 0; i < 3; ++i)
+                              opened.push_back(startSecret(QStringLiteral("New %1").arg(i), {200.0 + 300 * i, 500}));
+                      }),
+              0);
+    for (xcb_window_t w : opened)
+        EXPECT_TRUE(w && covered(w));
+    EXPECT_TRUE(tavrin_.readAllStandardError().contains("keeps private windows covered was lost"))
+        << output_.toStdString();
 }
 
 // (g) With the window manager gone, windows are no longer framed: the one

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/x11/compoundtext.h"
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <xcb/randr.h>
+#include <xcb/res.h>
 #include <xcb/xcbext.h>
 #include <xcb/xinput.h>
 
@@ -45,6 +47,8 @@ bool X11Connection::init(const QString& display, QString* error, Events events)
     if (events_ == Events::dispatched) {
         notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::dispatch);
+        if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
+            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &X11Connection::drainBeforeSleep);
     }
     return true;
 }
@@ -215,6 +219,33 @@ void X11Connection::serviceEarly()
     }
 }
 
+void X11Connection::drainBeforeSleep()
+{
+    if (dispatching_ || earlyRunning_ || !isAlive())
+        return;
+    takeQueuedEvents();
+    if (pending_.empty())
+        return;
+    // Moves read while a batch holds them back wait for the batch.
+    const bool onlyMoves = std::all_of(pending_.begin(), pending_.end(),
+                                       [](const auto& e) { return (e->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY; });
+    if (batchTimer_ && onlyMoves)
+        return;
+    scheduleDispatch();
+}
+
+bool X11Connection::pollReply(unsigned int sequence, void** reply)
+{
+    *reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    const bool here = isAlive() && xcb_poll_for_reply(conn_, sequence, reply, &error);
+    std::free(error);
+    takeQueuedEvents();
+    if (!pending_.empty())
+        scheduleDispatch();
+    return here;
+}
+
 void X11Connection::takeQueuedEvents()
 {
     if (events_ == Events::dropped)
@@ -342,6 +373,7 @@ void X11Connection::holdMoves(int handled, bool onlyMoves)
         return;
     }
     holding_ = true;
+    heldAtRead_ = xcb_total_read(conn_);
     if (notifier_->isEnabled())
         notifier_->setEnabled(false);
     // What came after the last read and before the watching thread could
@@ -382,14 +414,21 @@ void X11Connection::endBatchIfUrgent()
 
 bool X11Connection::onlyMovesUnread() const
 {
-    // Looked at, not taken: xcb reads them on the main thread as ever. Every
-    // event is 32 bytes; a reply or an extension's longer event is not a move.
+    // Looked at, not taken: xcb reads them on the main thread as ever. The
+    // socket's bytes start at a packet only while xcb's last read ended at
+    // one: a read since the hold began (a reply waited for) may have left
+    // part of a packet in xcb's buffer.
+    if (xcb_total_read(conn_) != heldAtRead_)
+        return false;
+    // Events and errors are 32 bytes; a reply or an extension's generic event
+    // is longer and not a move, and what is not a whole number of events was
+    // cut inside one.
     std::array<std::uint8_t, 4096> bytes;
     const ssize_t n = ::recv(xcb_get_file_descriptor(conn_), bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
     if (n < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK;
-    if (n == 0 || n == ssize_t(bytes.size()))
-        return false; // the server went, or more came than a batch of moves
+    if (n == 0 || n == ssize_t(bytes.size()) || n % 32 != 0)
+        return false; // the server went, more came than a batch of moves, or part of a packet
     for (ssize_t at = 0; at < n; at += 32)
         if ((bytes[std::size_t(at)] & 0x7f) != XCB_CONFIGURE_NOTIFY)
             return false;
@@ -447,6 +486,39 @@ QStringList X11Connection::strings(const xcb_get_property_reply_t* reply)
         }
     }
     return out;
+}
+
+std::vector<int> X11Connection::clientPids(const std::vector<xcb_window_t>& windows, double timeout)
+{
+    std::vector<int> pids(windows.size(), 0);
+    if (windows.empty())
+        return pids;
+    std::vector<xcb_res_query_client_ids_cookie_t> asked;
+    for (xcb_window_t w : windows) {
+        xcb_res_client_id_spec_t spec{w, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        asked.push_back(xcb_res_query_client_ids(conn_, 1, &spec));
+    }
+    if (!sync(timeout)) {
+        for (const auto& cookie : asked)
+            xcb_discard_reply(conn_, cookie.sequence);
+        return pids;
+    }
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        XcbReply<xcb_res_query_client_ids_reply_t> r(xcb_res_query_client_ids_reply(conn_, asked[i], nullptr));
+        pids[i] = clientPid(r.get());
+    }
+    return pids;
+}
+
+int X11Connection::clientPid(const xcb_res_query_client_ids_reply_t* reply)
+{
+    if (!reply)
+        return 0;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply); it.rem; xcb_res_client_id_value_next(&it))
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
+            && xcb_res_client_id_value_value_length(it.data) >= 1)
+            return int(*xcb_res_client_id_value_value(it.data));
+    return 0;
 }
 
 void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,

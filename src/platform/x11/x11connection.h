@@ -19,6 +19,7 @@
 #include <xcb/xcb_ewmh.h>
 
 class QSocketNotifier;
+struct xcb_res_query_client_ids_reply_t;
 
 namespace tavrin {
 
@@ -38,10 +39,11 @@ using XcbReply = std::unique_ptr<T, XcbFree>;
 // trip that the server answers after every earlier request), after which the
 // replies are collected without blocking. Events are read on the main loop
 // and handed to the registered handlers; events read while a call waits are
-// kept and handed out after that call has returned, never in the middle of it
-// — except to the early handlers, which see every event as soon as it is
-// read, also in the middle of a wait (work that must not wait for the main
-// loop, such as covering a new window before it shows).
+// kept (in xcb's queue, or here) and handed out after that call has
+// returned, never in the middle of it, at the latest before the main loop
+// next sleeps — except to the early handlers, which see every event as soon
+// as it is read, also in the middle of a wait (work that must not wait for
+// the main loop, such as covering a new window before it shows).
 class X11Connection : public QObject {
     Q_OBJECT
 public:
@@ -124,8 +126,8 @@ public:
     // instead of waking for each. Anything else (a hot key) ends the batch
     // at once: a thread that wakes for the server anyway watches the socket
     // for new data meanwhile and calls `endBatchIfUrgent` (see
-    // X11CoverKeeper). Without both a clock and such a thread, nothing is
-    // batched.
+    // X11CoverKeeper). Without both a clock and such a thread (or once the
+    // thread has gone), nothing is batched.
     static constexpr double kMoveBatch = 0.016;
     void batchMovesOn(Clock* clock);
     void setBatchWatched(bool watched) { batchWatched_ = watched; }
@@ -150,6 +152,11 @@ public:
     int randrEventBase() const { return randrEventBase_; }
     int xinputOpcode() const { return xinputOpcode_; }
 
+    // The reply to an earlier request if the server has sent it already,
+    // without waiting: false while it has not come. An error comes as a null
+    // reply. Events read with it are kept for the handlers.
+    bool pollReply(unsigned int sequence, void** reply);
+
     // Reading properties: send, sync, then take.
     xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type = XCB_ATOM_ANY,
                                               std::uint32_t longs = 1024);
@@ -160,6 +167,14 @@ public:
     QString text(const xcb_get_property_reply_t* reply) const;
     // Strings separated by NUL (WM_CLASS).
     static QStringList strings(const xcb_get_property_reply_t* reply);
+
+    // The process of the client that made each window, as the server knows
+    // every local client's (the X-Resource extension): for windows whose
+    // client did not name it. 0 where it is not known; all 0 when the server
+    // does not answer within `timeout`.
+    std::vector<int> clientPids(const std::vector<xcb_window_t>& windows, double timeout = kDefaultTimeout);
+    // The process in one answer of the X-Resource extension, 0 if none.
+    static int clientPid(const xcb_res_query_client_ids_reply_t* reply);
 
     // Sends a 32-bit client message to the root window, as EWMH asks of pagers.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0,
@@ -196,8 +211,13 @@ private:
     void endHold();
     void cancelBatchTimer();
     // Whether the bytes waiting on the socket, not yet read, are all whole
-    // ConfigureNotify events (or none).
+    // ConfigureNotify events (or none), and xcb has read nothing since the
+    // hold began (what it read may have ended inside a packet, and the
+    // socket's bytes would then not start at one).
     bool onlyMovesUnread() const;
+    // Before the main loop sleeps: events xcb read with a reply, which the
+    // socket's notifier does not tell of, are handed out.
+    void drainBeforeSleep();
 
     xcb_connection_t* conn_ = nullptr;
     xcb_screen_t* screen_ = nullptr;
@@ -235,6 +255,8 @@ private:
     // Set while moves are held back; the watching thread clears it when it
     // asks the main loop to wake, so that it asks once.
     std::atomic<bool> holding_{false};
+    // What xcb had read from the socket, in bytes, when the hold began.
+    std::atomic<std::uint64_t> heldAtRead_{0};
 };
 
 } // namespace tavrin

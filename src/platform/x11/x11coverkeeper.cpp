@@ -4,6 +4,7 @@
 #include "platform/x11/x11veilcover.h"
 
 #include <QDebug>
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/epoll.h>
 #include <unistd.h>
@@ -16,30 +17,39 @@ constexpr std::uint32_t kClientMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVEN
 constexpr std::uint32_t kFrameMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
 } // namespace
 
-X11CoverKeeper::X11CoverKeeper(X11Connection& main) : main_(main)
+X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(main), listener_(std::move(listener))
 {
-    QString error;
-    own_ = X11Connection::open(main.displayName(), &error, X11Connection::Events::dropped);
+    own_ = X11Connection::open(main.displayName(), &problem_, X11Connection::Events::dropped);
     X11Connection& conn = own_ ? *own_ : main;
     c_ = conn.xcb();
-    root_ = conn.root();
     pidAtom_ = conn.ewmh()->_NET_WM_PID;
     idMask_ = xcb_get_setup(c_)->resource_id_mask;
+    idBase_ = xcb_get_setup(c_)->resource_id_base & ~idMask_;
+    // Every screen's root: windows on any of them are covered.
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c_)); it.rem; xcb_screen_next(&it))
+        roots_.push_back(it.data->root);
     // The shape extension's data is asked for now, in a bounded wait, not
     // by the first cover in the middle of a window's appearing.
     xcb_prefetch_extension_data(c_, &xcb_shape_id);
     if (!own_ || !conn.sync() || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0 || !makeEpoll()) {
-        if (!own_)
-            qWarning("Covers are made on the main thread: %s", qPrintable(error));
+        if (own_ && problem_.isEmpty())
+            problem_ = QStringLiteral("the X display did not answer a new connection");
+        qWarning("Covers are made on the main thread: %s", qPrintable(problem_));
         own_.reset();
         c_ = main.xcb();
+        idBase_ = xcb_get_setup(c_)->resource_id_base & ~idMask_;
         return;
     }
     xcb_get_extension_data(c_, &xcb_shape_id);
-    watch(root_, kFrameMask);
-    xcb_flush(c_);
-    thread_ = std::thread([this] { run(); });
+    {
+        std::lock_guard lock(mutex_);
+        for (xcb_window_t root : roots_)
+            watchLocked(root, kFrameMask);
+    }
+    flush();
     main_.setBatchWatched(true);
+    // Last: everything the thread reads is in place.
+    thread_ = std::thread([this] { run(); });
 }
 
 bool X11CoverKeeper::makeEpoll()
@@ -74,13 +84,15 @@ X11CoverKeeper::~X11CoverKeeper()
 
 void X11CoverKeeper::nudge()
 {
-    // A request sent from another thread may have read events off the
+    // A request sent from the main thread may have read events off the
     // socket into xcb's queue, where the thread's wait does not see them.
-    if (thread_.joinable() && std::this_thread::get_id() != thread_.get_id()) {
+    if (thread_.joinable()) {
         const char byte = 0;
         [[maybe_unused]] const auto written = ::write(wake_[1], &byte, 1);
     }
 }
+
+void X11CoverKeeper::flush() { xcb_flush(c_); }
 
 void X11CoverKeeper::setCovering(bool on, std::uint32_t pixel)
 {
@@ -101,7 +113,20 @@ void X11CoverKeeper::setUncovered(const QSet<std::uint32_t>& clients)
     uncovered_ = clients;
 }
 
-std::uint32_t X11CoverKeeper::ownClient() const { return xcb_get_setup(c_)->resource_id_base & ~idMask_; }
+void X11CoverKeeper::watchAll(const std::vector<xcb_window_t>& windows)
+{
+    if (!own_)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        for (xcb_window_t w : windows)
+            watchLocked(w, kFrameMask);
+    }
+    flush();
+    nudge();
+}
+
+std::uint32_t X11CoverKeeper::ownClient() const { return idBase_; }
 
 xcb_window_t X11CoverKeeper::coverIn(xcb_window_t client, xcb_window_t parent)
 {
@@ -110,6 +135,7 @@ xcb_window_t X11CoverKeeper::coverIn(xcb_window_t client, xcb_window_t parent)
         std::lock_guard lock(mutex_);
         cover = coverInLocked(covers_[client], client, parent);
     }
+    flush();
     nudge();
     return cover;
 }
@@ -118,7 +144,7 @@ xcb_window_t X11CoverKeeper::coverInLocked(Covers& covers, xcb_window_t client, 
 {
     if (parent == client) {
         if (!covers.inner) {
-            watch(client, kClientMask);
+            watchLocked(client, kClientMask);
             covers.inner = makeLocked(client);
         }
         return covers.inner;
@@ -127,12 +153,13 @@ xcb_window_t X11CoverKeeper::coverInLocked(Covers& covers, xcb_window_t client, 
         return covers.outer;
     // The new one first: the client is never without a cover in its frame.
     const xcb_window_t old = covers.outer;
-    watch(parent, kFrameMask);
+    watchLocked(parent, kFrameMask);
+    framed_.erase(covers.frame);
     covers.frame = parent;
     covers.outer = makeLocked(parent);
+    framed_[parent] = client;
     if (old)
         xcb_destroy_window(c_, old);
-    xcb_flush(c_);
     return covers.outer;
 }
 
@@ -143,6 +170,7 @@ void X11CoverKeeper::unframe(xcb_window_t client, xcb_window_t frame, bool frame
         if (const auto it = covers_.find(client); it != covers_.end())
             unframeLocked(it->second, frame, frameGone);
     }
+    flush();
     nudge();
 }
 
@@ -152,8 +180,16 @@ void X11CoverKeeper::unframeLocked(Covers& covers, xcb_window_t frame, bool fram
         return; // in another frame already
     if (!frameGone && covers.outer)
         xcb_destroy_window(c_, covers.outer);
+    framed_.erase(covers.frame);
     covers.frame = covers.outer = 0;
-    xcb_flush(c_);
+}
+
+void X11CoverKeeper::eraseLocked(xcb_window_t client)
+{
+    if (const auto it = covers_.find(client); it != covers_.end()) {
+        framed_.erase(it->second.frame);
+        covers_.erase(it);
+    }
 }
 
 void X11CoverKeeper::uncover(xcb_window_t client, bool clientGone)
@@ -167,9 +203,9 @@ void X11CoverKeeper::uncover(xcb_window_t client, bool clientGone)
         for (xcb_window_t w : {it->second.outer, clientGone ? 0 : it->second.inner})
             if (w)
                 xcb_destroy_window(c_, w);
-        covers_.erase(it);
-        xcb_flush(c_);
+        eraseLocked(client);
     }
+    flush();
     nudge();
 }
 
@@ -186,15 +222,13 @@ void X11CoverKeeper::retain(const QSet<xcb_window_t>& clients)
         uncover(client, false);
 }
 
-void X11CoverKeeper::raise(xcb_window_t cover)
+void X11CoverKeeper::raiseUnflushed(xcb_window_t cover)
 {
-    if (!cover)
-        return;
     const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c_, cover, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-    xcb_flush(c_);
-    nudge();
 }
+
+void X11CoverKeeper::handleMain(const xcb_generic_event_t& event) { handle(event); }
 
 xcb_window_t X11CoverKeeper::makeLocked(xcb_window_t parent)
 {
@@ -211,20 +245,34 @@ xcb_window_t X11CoverKeeper::makeLocked(xcb_window_t parent)
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, pidAtom_, XCB_ATOM_CARDINAL, 32, 1, &pid);
     // A new child stands above its siblings already.
     xcb_map_window(c_, w);
-    xcb_flush(c_);
     return w;
 }
 
-void X11CoverKeeper::watch(xcb_window_t window, std::uint32_t mask)
+void X11CoverKeeper::watchLocked(xcb_window_t window, std::uint32_t mask)
 {
+    // Only the thread's own connection: the main one keeps its own selections.
+    if (!own_)
+        return;
+    std::uint32_t& selected = masks_[window];
+    if ((selected | mask) == selected)
+        return;
+    selected |= mask;
     // Unchecked: a window gone meanwhile answers an error, which is dropped.
-    if (own_)
-        xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+    xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &selected);
 }
 
-bool X11CoverKeeper::ownsLocked(xcb_window_t window) const
+bool X11CoverKeeper::isRoot(xcb_window_t window) const
 {
-    return (window & ~idMask_) == (xcb_get_setup(c_)->resource_id_base & ~idMask_);
+    return std::find(roots_.begin(), roots_.end(), window) != roots_.end();
+}
+
+bool X11CoverKeeper::ownsLocked(xcb_window_t window) const { return (window & ~idMask_) == idBase_; }
+
+bool X11CoverKeeper::framesLocked(xcb_window_t parent) const
+{
+    // The window manager's windows (and this program's) hold clients as
+    // frames; any other client's window holds them as its own content.
+    return never_.contains(parent & ~idMask_);
 }
 
 X11CoverKeeper::Covers* X11CoverKeeper::coversIn(xcb_window_t parent, xcb_window_t* mine)
@@ -233,10 +281,10 @@ X11CoverKeeper::Covers* X11CoverKeeper::coversIn(xcb_window_t parent, xcb_window
         *mine = it->second.inner;
         return &it->second;
     }
-    for (auto& [client, covers] : covers_)
-        if (covers.frame == parent && covers.outer) {
-            *mine = covers.outer;
-            return &covers;
+    if (const auto f = framed_.find(parent); f != framed_.end())
+        if (const auto it = covers_.find(f->second); it != covers_.end() && it->second.outer) {
+            *mine = it->second.outer;
+            return &it->second;
         }
     return nullptr;
 }
@@ -266,6 +314,13 @@ void X11CoverKeeper::run()
         while (XcbReply<xcb_generic_event_t> e{own ? xcb_poll_for_event(c_) : nullptr})
             handle(*e);
     }
+    if (stopping_)
+        return;
+    // Nothing watches the main connection for it any more: moves are not
+    // held back where nothing would end a batch for a hot key.
+    main_.setBatchWatched(false);
+    if (listener_.lost)
+        listener_.lost();
 }
 
 void X11CoverKeeper::handle(const xcb_generic_event_t& event)
@@ -273,59 +328,58 @@ void X11CoverKeeper::handle(const xcb_generic_event_t& event)
     switch (event.response_type & 0x7f) {
     case XCB_CREATE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_create_notify_event_t&>(event);
-        created(e.window, e.parent);
+        created(e.window, e.parent, e.override_redirect);
         return;
     }
     case XCB_REPARENT_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
-        // Told by the window itself, or by the root it leaves (a new
-        // top-level may be reparented before it is watched), or by the
-        // covered window it is put in.
-        if (e.event == e.window || e.event == root_ || e.event == e.parent)
-            reparented(e.window, e.parent);
+        reparented(e.window, e.parent);
         return;
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (e.event != e.window && e.event != root_)
+        if (e.event != e.window && !isRoot(e.event))
             restacked(e.event, e.window, e.above_sibling, false);
         return;
     }
     case XCB_CIRCULATE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
-        if (e.event != e.window && e.event != root_ && e.place == XCB_PLACE_ON_TOP)
+        if (e.event != e.window && !isRoot(e.event) && e.place == XCB_PLACE_ON_TOP)
             restacked(e.event, e.window, 0, true);
         return;
     }
-    case XCB_DESTROY_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        if (e.event == e.window || e.event == root_)
-            destroyed(e.window);
-        return;
-    }
+    case XCB_DESTROY_NOTIFY: destroyed(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window); return;
     default: return;
     }
 }
 
-void X11CoverKeeper::created(xcb_window_t window, xcb_window_t parent)
+void X11CoverKeeper::created(xcb_window_t window, xcb_window_t parent, bool overrideRedirect)
 {
     std::unique_lock lock(mutex_);
     if (ownsLocked(window))
         return;
-    if (parent != root_) {
-        // A new child stands above ours.
-        xcb_window_t mine = 0;
-        if (coversIn(parent, &mine)) {
-            lock.unlock();
-            raise(mine);
-        }
-        return;
-    }
     const std::uint32_t client = window & ~idMask_;
-    if (!covering_ || never_.contains(client) || uncovered_.contains(client) || covers_.count(window))
-        return;
-    watch(window, kClientMask);
-    covers_[window].inner = makeLocked(window);
+    const bool top = isRoot(parent);
+    // Embedded: made by one client inside another's window (not a frame).
+    const bool embedded = !top && client != (parent & ~idMask_) && !framesLocked(parent);
+    xcb_window_t mine = 0;
+    const bool aboveOurs = !top && coversIn(parent, &mine);
+    const bool followed = covering_ && !never_.contains(client);
+    const bool cover =
+        followed && (top || embedded) && !covers_.count(window) && !(overrideRedirect && uncovered_.contains(client));
+    if (cover) {
+        watchLocked(window, kClientMask);
+        covers_[window].inner = makeLocked(window);
+    } else if (followed) {
+        watchLocked(window, kFrameMask); // windows made in it
+    }
+    lock.unlock();
+    if (aboveOurs)
+        raiseUnflushed(mine); // a new child stands above ours
+    flush();
+    // The main connection hears only of its own screen's top-levels.
+    if (followed && (embedded || (top && parent != main_.root())) && listener_.seen)
+        listener_.seen(window, overrideRedirect);
 }
 
 void X11CoverKeeper::reparented(xcb_window_t window, xcb_window_t parent)
@@ -334,17 +388,20 @@ void X11CoverKeeper::reparented(xcb_window_t window, xcb_window_t parent)
     if (ownsLocked(window))
         return;
     if (const auto it = covers_.find(window); it != covers_.end()) {
-        if (parent == root_)
-            unframeLocked(it->second, it->second.frame, false);
+        if (isRoot(parent) || !framesLocked(parent))
+            unframeLocked(it->second, it->second.frame, false); // on its own, or held by another client
         else
             coverInLocked(it->second, window, parent);
+        lock.unlock();
+        flush();
         return;
     }
     // A window put into a covered one lands on top of its new siblings.
     xcb_window_t mine = 0;
-    if (parent != root_ && coversIn(parent, &mine)) {
+    if (!isRoot(parent) && coversIn(parent, &mine)) {
         lock.unlock();
-        raise(mine);
+        raiseUnflushed(mine);
+        flush();
     }
 }
 
@@ -356,23 +413,32 @@ void X11CoverKeeper::restacked(xcb_window_t parent, xcb_window_t window, xcb_win
     if (ownsLocked(window) || !coversIn(parent, &mine) || (!onTop && below != mine))
         return;
     lock.unlock();
-    raise(mine);
+    raiseUnflushed(mine);
+    flush();
 }
 
 void X11CoverKeeper::destroyed(xcb_window_t window)
 {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    masks_.erase(window);
     // The client's inner cover went with it; its frame's goes now. A frame's
     // cover went with the frame.
+    bool sent = false;
     if (const auto it = covers_.find(window); it != covers_.end()) {
-        if (it->second.outer)
+        if (it->second.outer) {
             xcb_destroy_window(c_, it->second.outer);
-        covers_.erase(it);
-        xcb_flush(c_);
+            sent = true;
+        }
+        eraseLocked(window);
     }
-    for (auto& [client, covers] : covers_)
-        if (covers.frame == window)
-            covers.frame = covers.outer = 0;
+    if (const auto f = framed_.find(window); f != framed_.end()) {
+        if (const auto it = covers_.find(f->second); it != covers_.end())
+            it->second.frame = it->second.outer = 0;
+        framed_.erase(f);
+    }
+    lock.unlock();
+    if (sent)
+        flush();
 }
 
 } // namespace tavrin

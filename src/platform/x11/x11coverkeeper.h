@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -16,14 +17,20 @@ class X11Connection;
 
 // The windows of the covers (see X11VeilCover), made and kept on top from a
 // thread of its own on a connection of its own, so that how soon a cover
-// stands never depends on what the main thread is doing: a new top-level is
-// covered as soon as the server tells of it, the window manager's frame as
-// soon as the window is reparented into it, and a cover is raised again as
-// soon as a window of the client's or the frame's is created, raised or
-// reparented above it. The main thread judges windows (their class and
-// process) and says here which clients never get a cover and which were
-// judged not to; it asks for, labels and takes away the covers through the
-// calls below, which give it the windows the thread made already.
+// stands never depends on what the main thread is doing: a new top-level (on
+// any screen) or a window one client makes inside another's (an embedded
+// terminal, a toolkit's foreign-parent window) is covered as soon as the
+// server tells of it, the window manager's frame as soon as the window is
+// reparented into it, and a cover is raised again as soon as a window of the
+// client's or the frame's is created, raised or reparented above it. The main
+// thread judges windows (their class and process) and says here which
+// clients never get a cover and which were judged not to; it asks for,
+// labels and takes away the covers through the calls below, which give it
+// the windows the thread made already.
+//
+// A window is covered where it stands: inside itself, and inside the window
+// manager's frame around it. A window held by another client's window is
+// covered inside itself only, so that its host stays in view.
 //
 // The thread also watches the main connection's socket while that holds
 // window moves back for a batch (see X11Connection::batchMovesOn): the
@@ -31,21 +38,45 @@ class X11Connection;
 //
 // Where no connection of its own can be opened, the covers are made on the
 // main thread's connection, from its events, as they come there.
+//
+// Shared state is behind one lock, never held across a flush or a round
+// trip. The public calls are the main thread's; the thread and the main
+// thread's early handlers (`handleMain`) both make covers from what their
+// connections hear, whichever hears first, and neither makes one twice.
 class X11CoverKeeper {
 public:
-    explicit X11CoverKeeper(X11Connection& main);
+    // What the thread tells the main thread, from the thread.
+    struct Listener {
+        // A window the main connection does not hear of (made inside another
+        // client's window, or on another screen's root): to be judged.
+        std::function<void(xcb_window_t window, bool overrideRedirect)> seen;
+        // The connection went (another client killed it, the server dropped
+        // it): its covers went with it and nothing more is covered here.
+        std::function<void()> lost;
+    };
+
+    X11CoverKeeper(X11Connection& main, Listener listener);
     ~X11CoverKeeper();
     X11CoverKeeper(const X11CoverKeeper&) = delete;
     X11CoverKeeper& operator=(const X11CoverKeeper&) = delete;
 
+    // Whether the covers are kept on a connection of their own, by the thread.
+    bool ownConnection() const { return own_ != nullptr; }
+    // Why no connection of its own could be opened (empty when it was).
+    QString problem() const { return problem_; }
+
     // Covering new windows on (filled with `pixel`) or off.
     void setCovering(bool on, std::uint32_t pixel);
-    // The client part of window ids (see `clientOf`) whose new top-levels are
-    // never covered: this program's connections, the window manager's.
+    // The client part of window ids (see `clientOf`) whose new windows are
+    // never covered: this program's connections, the window manager's. A
+    // window put in one of theirs is framed, not embedded.
     void setNeverCovered(const QSet<std::uint32_t>& clients);
     // The clients whose windows were all judged not to be covered: their new
-    // top-levels are not covered either.
+    // popups (windows that bypass the window manager) are not covered. Their
+    // other new windows are, until judged.
     void setUncovered(const QSet<std::uint32_t>& clients);
+    // Watches these windows for windows made in them (a scan found them).
+    void watchAll(const std::vector<xcb_window_t>& windows);
     // The client part of this keeper's own window ids.
     std::uint32_t ownClient() const;
 
@@ -61,8 +92,11 @@ public:
     void uncover(xcb_window_t client, bool clientGone);
     // Takes away the covers of every client but these.
     void retain(const QSet<xcb_window_t>& clients);
-    // Puts a cover window back above its siblings.
-    void raise(xcb_window_t cover);
+    // An event of the main connection, as soon as it is read: covers are
+    // made and kept from these too (the main connection watches the root and
+    // what it covers), by whichever thread hears first; where the keeper has
+    // no connection of its own, from these alone.
+    void handleMain(const xcb_generic_event_t& event);
 
 private:
     struct Covers {
@@ -73,34 +107,47 @@ private:
 
     void run();
     void nudge();
+    void flush();
     void handle(const xcb_generic_event_t& event);
-    void created(xcb_window_t window, xcb_window_t parent);
+    void created(xcb_window_t window, xcb_window_t parent, bool overrideRedirect);
     void reparented(xcb_window_t window, xcb_window_t parent);
     void restacked(xcb_window_t parent, xcb_window_t window, xcb_window_t below, bool onTop);
     void destroyed(xcb_window_t window);
+    bool isRoot(xcb_window_t window) const;
     // Locked: the covers that stand in `parent` (as client or frame), if any.
     Covers* coversIn(xcb_window_t parent, xcb_window_t* mine);
     bool ownsLocked(xcb_window_t window) const;
+    // Locked: whether a window put in `parent` is framed by the window manager
+    // (rather than embedded in another client's window).
+    bool framesLocked(xcb_window_t parent) const;
     xcb_window_t coverInLocked(Covers& covers, xcb_window_t client, xcb_window_t parent);
     void unframeLocked(Covers& covers, xcb_window_t frame, bool frameGone);
+    void eraseLocked(xcb_window_t client);
     xcb_window_t makeLocked(xcb_window_t parent);
-    void watch(xcb_window_t window, std::uint32_t mask);
+    void raiseUnflushed(xcb_window_t cover);
+    // Locked: adds to what the keeper's connection selects on a window.
+    void watchLocked(xcb_window_t window, std::uint32_t mask);
     // The thread's wait on both connections and its wake-up pipe; false if it cannot be made.
     bool makeEpoll();
 
     X11Connection& main_;
+    Listener listener_;
     std::unique_ptr<X11Connection> own_;
+    QString problem_;
     xcb_connection_t* c_ = nullptr;
-    xcb_window_t root_ = 0;
+    std::vector<xcb_window_t> roots_;
     xcb_atom_t pidAtom_ = 0;
     std::uint32_t idMask_ = 0;
+    std::uint32_t idBase_ = 0;
 
     mutable std::mutex mutex_;
     bool covering_ = false;
     std::uint32_t pixel_ = 0;
     QSet<std::uint32_t> never_;
     QSet<std::uint32_t> uncovered_;
-    std::unordered_map<xcb_window_t, Covers> covers_; // by client
+    std::unordered_map<xcb_window_t, Covers> covers_;       // by client
+    std::unordered_map<xcb_window_t, xcb_window_t> framed_; // frame → client
+    std::unordered_map<xcb_window_t, std::uint32_t> masks_; // what is selected on each window
 
     int wake_[2] = {-1, -1};
     int epoll_ = -1;

@@ -26,17 +26,6 @@ X11VeilCover::~X11VeilCover()
     keeper_.uncover(id_, gone_);
 }
 
-xcb_window_t X11VeilCover::childOf(xcb_window_t parent) const
-{
-    if (!parent)
-        return 0;
-    if (parent == client_)
-        return inner_;
-    if (parent == frame_)
-        return outer_;
-    return 0;
-}
-
 void X11VeilCover::frameWith(xcb_window_t frame)
 {
     if (frame == frame_ || frame == client_)
@@ -65,8 +54,6 @@ void X11VeilCover::unframe(bool frameGone)
         setLabel(pixmap_, labelSize_);
     conn_.flush();
 }
-
-void X11VeilCover::raiseIn(xcb_window_t parent) { keeper_.raise(childOf(parent)); }
 
 void X11VeilCover::resized(Size size)
 {

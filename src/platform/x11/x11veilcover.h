@@ -30,8 +30,9 @@ class X11CoverKeeper;
 // before this is told of the client or its frame. Main thread.
 class X11VeilCover {
 public:
-    // How far a covering window reaches from its parent's top left.
-    static constexpr int kReach = 16384;
+    // How far a covering window reaches from its parent's top left: as
+    // far as the protocol lets a window be, whatever the size of the window.
+    static constexpr int kReach = 65535;
 
     // Covers `client` now (its inner window), through `keeper`.
     X11VeilCover(X11Connection& conn, X11CoverKeeper& keeper, xcb_window_t client);
@@ -43,13 +44,6 @@ public:
     xcb_window_t client() const { return client_; }
     // The frame it covers too; 0 while the client is not framed.
     xcb_window_t frame() const { return frame_; }
-    // Whether a window is one of its own.
-    bool owns(xcb_window_t window) const
-    {
-        return window && (window == inner_ || window == outer_ || window == label_);
-    }
-    // The window of it that stands in `parent` (the client or the frame), else 0.
-    xcb_window_t childOf(xcb_window_t parent) const;
 
     // The client is held by `frame` (the window manager's): covered there
     // too, replacing a cover in an earlier frame. Its size and depth follow
@@ -63,8 +57,6 @@ public:
         client_ = inner_ = 0;
         gone_ = true;
     }
-    // A window of the client's or the frame's own was put above ours there.
-    void raiseIn(xcb_window_t parent);
     // The frame (or, unframed, the client) took this size: the label keeps to the middle.
     void resized(Size size);
     // Shows this picture (a pixmap of the covering window's depth) in the

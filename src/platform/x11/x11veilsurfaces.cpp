@@ -24,11 +24,15 @@ struct TopLevel {
     std::uint8_t depth = 0;
 };
 
-// The root's child that holds `window` (itself when it is one), with its
-// size and depth; none when the server does not answer or it is gone.
-std::optional<TopLevel> topLevelOf(X11Connection& conn, xcb_window_t window)
+// The root's child that holds `window` through frames (`frames` of each
+// parent), or the window itself when it is one or another client's window
+// holds it, with its size and depth; none when the server does not answer
+// or it is gone.
+std::optional<TopLevel> topLevelOf(X11Connection& conn, xcb_window_t window,
+                                   const std::function<bool(xcb_window_t)>& frames)
 {
     xcb_connection_t* c = conn.xcb();
+    const xcb_window_t client = window;
     for (int step = 0; step < 8; ++step) {
         const auto cookie = xcb_query_tree(c, window);
         if (!conn.sync()) {
@@ -40,6 +44,10 @@ std::optional<TopLevel> topLevelOf(X11Connection& conn, xcb_window_t window)
             return std::nullopt;
         if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
             break;
+        if (!frames(tree->parent)) {
+            window = client; // held by another client: covered where it stands
+            break;
+        }
         window = tree->parent;
     }
     const auto cookie = xcb_get_geometry(c, window);
@@ -69,16 +77,91 @@ bool imagesFit(xcb_connection_t* c, std::uint8_t depth)
 X11VeilSurfaces::X11VeilSurfaces(X11WindowServer& server, X11Windows& windows, QObject* parent)
     : QObject(parent),
       server_(server),
-      windows_(windows),
-      keeper_(std::make_unique<X11CoverKeeper>(windows.connection()))
+      windows_(windows)
 {
+    keeper_ = makeKeeper();
+    if (!keeper_->ownConnection())
+        problem_ = keeper_->problem();
     connect(&server_, &X11WindowServer::restacked, this, &X11VeilSurfaces::restacked);
     X11Connection& conn = windows_.connection();
     idMask_ = xcb_get_setup(conn.xcb())->resource_id_mask;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(conn.xcb())); it.rem; xcb_screen_next(&it))
+        roots_.push_back(it.data->root);
     // The root's SubstructureNotify, which the window server selects, tells
     // of new top-levels, frames and reparenting.
     conn.addEarlyHandler(this, [this](const xcb_generic_event_t& event) { handleEarly(event); });
     conn.addEventHandler(this, [this](const xcb_generic_event_t& event) { handleEvent(event); });
+}
+
+std::unique_ptr<X11CoverKeeper> X11VeilSurfaces::makeKeeper()
+{
+    // The thread's word comes to the main loop; none comes once this is gone.
+    X11CoverKeeper::Listener listener;
+    listener.seen = [this](xcb_window_t window, bool overrideRedirect) {
+        QMetaObject::invokeMethod(
+            this, [this, window, overrideRedirect] { seen(window, overrideRedirect); }, Qt::QueuedConnection);
+    };
+    listener.lost = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { keeperLost(); }, Qt::QueuedConnection);
+    };
+    return std::make_unique<X11CoverKeeper>(windows_.connection(), std::move(listener));
+}
+
+void X11VeilSurfaces::keeperLost()
+{
+    if (!windows_.connection().isAlive())
+        return; // the display went: nothing to cover on
+    qWarning("The connection that keeps private windows covered was lost; covering goes on on a new one");
+    // Its covers went with it; so do the ones of its own ids that another
+    // client may be given next.
+    covers_.clear();
+    keeper_.reset();
+    keeper_ = makeKeeper();
+    if (!keeper_->ownConnection()) {
+        qWarning("No new connection for the covers: they are made on the main thread");
+        setProblem(QStringLiteral("Share-safe lost its connection to the X display that keeps private windows "
+                                  "covered and could not open a new one (%1). Private windows are still covered, "
+                                  "but a new one may show for a moment.")
+                       .arg(keeper_->problem()));
+    }
+    // Everything is read and covered again, as when covering goes on.
+    auto covered = std::move(covered_);
+    covered_ = {};
+    known_.clear();
+    if (covered)
+        coverNewWindows(std::move(covered), fill_);
+    for (auto it = labels_.cbegin(); it != labels_.cend(); ++it) {
+        X11VeilCover* cover = ensureCover(it.key());
+        if (cover && !cover->depth())
+            locate(it.key());
+        if (const auto again = covers_.find(it.key()); again != covers_.end())
+            again->second->setLabel(it->pixmap, it->size);
+    }
+}
+
+void X11VeilSurfaces::setProblem(const QString& problem)
+{
+    if (problem == problem_)
+        return;
+    problem_ = problem;
+    if (problemTold_)
+        problemTold_();
+}
+
+bool X11VeilSurfaces::isRoot(xcb_window_t window) const
+{
+    return std::find(roots_.begin(), roots_.end(), window) != roots_.end();
+}
+
+void X11VeilSurfaces::seen(xcb_window_t window, bool overrideRedirect)
+{
+    if (!covered_ || known_.contains(window))
+        return;
+    created(window, overrideRedirect);
+    // Named (and maybe shown) before this connection watched it: judged now,
+    // by its process alone while it has no class, and again when one comes.
+    judge(window, true);
 }
 
 X11VeilSurfaces::~X11VeilSurfaces()
@@ -121,6 +204,7 @@ void X11VeilSurfaces::coverNewWindows(std::function<bool(const QString&, int)> c
 {
     const bool starting = !covered_ && covered;
     covered_ = std::move(covered);
+    fill_ = fill;
     pixel_ = 0xFF000000u | (fill.rgb() & 0xFFFFFFu);
     // Starting, the keeper covers nothing new until it knows which clients
     // never get covers (the window manager's, read below).
@@ -159,7 +243,7 @@ void X11VeilSurfaces::coverNewWindows(std::function<bool(const QString&, int)> c
     for (const auto& [client, cover] : covers_)
         kept.insert(client);
     keeper_->retain(kept);
-    publish();
+    tellKeeperUncovered();
     keeper_->setCovering(bool(covered_), pixel_);
     windows_.connection().flush();
 }
@@ -175,7 +259,7 @@ bool X11VeilSurfaces::stillCovered(xcb_window_t client) const
     return covered_(name, it->second->pid);
 }
 
-void X11VeilSurfaces::publish()
+void X11VeilSurfaces::tellKeeperUncovered()
 {
     // As `clientVerdict` has it: a client with a window judged covered is
     // covered; one whose judged windows are all uncovered is not.
@@ -204,108 +288,20 @@ void X11VeilSurfaces::restacked(xcb_window_t window)
 
 void X11VeilSurfaces::scanAll()
 {
-    X11Connection& conn = windows_.connection();
-    xcb_connection_t* c = conn.xcb();
-    neverCovered_.clear();
-    neverCovered_.insert(clientOf(xcb_generate_id(c)));
-    if (xcb_connection_t* qt = qtConnection())
-        neverCovered_.insert(clientOf(xcb_generate_id(qt)));
-    neverCovered_.insert(keeper_->ownClient());
-    const auto wmCookie = conn.requestProperty(conn.root(), conn.ewmh()->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
-    const auto rootCookie = xcb_query_tree(c, conn.root());
-    if (!conn.sync()) {
-        xcb_discard_reply(c, wmCookie.sequence);
-        xcb_discard_reply(c, rootCookie.sequence);
+    if (!findNeverCovered())
         return;
-    }
-    wmCheck_ = 0;
-    if (const auto wm = X11Connection::cardinals(conn.takeProperty(wmCookie).get()); !wm.empty() && wm[0]) {
-        wmCheck_ = wm[0];
-        neverCovered_.insert(clientOf(wmCheck_));
-        conn.selectInput(wmCheck_, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-    }
-    XcbReply<xcb_query_tree_reply_t> rootTree(xcb_query_tree_reply(c, rootCookie, nullptr));
-    if (!rootTree)
-        return;
-    struct Found {
-        xcb_window_t window = 0;
-        xcb_window_t top = 0; // the root's child that holds it
-        QStringList cls;
-        int pid = 0;
-        bool overrideRedirect = false;
-    };
-    std::vector<Found> found;
-    // The root's children, then what the window manager's frames hold, two
-    // levels down: a window with a class is a client; the root's children
-    // of other clients are clients too (helpers, popups), with or without.
-    std::vector<Found> level;
-    const xcb_window_t* children = xcb_query_tree_children(rootTree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(rootTree.get()); ++i)
-        level.push_back({children[i], children[i], {}, 0, false});
-    for (int depth = 0; depth < 3 && !level.empty(); ++depth) {
-        struct Asked {
-            xcb_get_property_cookie_t cls, pid;
-            xcb_get_window_attributes_cookie_t attributes;
-            xcb_query_tree_cookie_t tree;
-        };
-        std::vector<Asked> asked;
-        for (const Found& f : level)
-            asked.push_back({conn.requestProperty(f.window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING),
-                             conn.requestProperty(f.window, conn.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1),
-                             xcb_get_window_attributes(c, f.window), xcb_query_tree(c, f.window)});
-        const bool answered = conn.sync();
-        std::vector<Found> next;
-        for (std::size_t i = 0; i < level.size(); ++i) {
-            Found f = level[i];
-            auto cls = answered ? conn.takeProperty(asked[i].cls) : nullptr;
-            auto pid = answered ? conn.takeProperty(asked[i].pid) : nullptr;
-            XcbReply<xcb_get_window_attributes_reply_t> a(
-                answered ? xcb_get_window_attributes_reply(c, asked[i].attributes, nullptr) : nullptr);
-            XcbReply<xcb_query_tree_reply_t> tree(answered ? xcb_query_tree_reply(c, asked[i].tree, nullptr) : nullptr);
-            if (!answered) {
-                for (const auto& cookie : {asked[i].cls, asked[i].pid})
-                    xcb_discard_reply(c, cookie.sequence);
-                xcb_discard_reply(c, asked[i].attributes.sequence);
-                xcb_discard_reply(c, asked[i].tree.sequence);
-                continue;
-            }
-            if (!a)
-                continue; // gone
-            f.cls = X11Connection::strings(cls.get());
-            const auto pids = X11Connection::cardinals(pid.get());
-            f.pid = pids.empty() ? 0 : int(pids[0]);
-            f.overrideRedirect = a->override_redirect;
-            const bool ownedByOthers = depth == 0 && !neverCovered_.contains(clientOf(f.window));
-            if (!f.cls.isEmpty() || ownedByOthers) {
-                if (!neverCovered_.contains(clientOf(f.window)))
-                    found.push_back(f);
-                continue;
-            }
-            for (int j = 0; tree && j < xcb_query_tree_children_length(tree.get()); ++j)
-                next.push_back({xcb_query_tree_children(tree.get())[j], f.top, {}, 0, false});
-        }
-        level = std::move(next);
-    }
+    std::vector<Found> found = walkTree();
     // Processes the clients did not name: the server knows each local client's.
-    std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> res;
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        if (found[i].pid)
-            continue;
-        xcb_res_client_id_spec_t spec{found[i].window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        res.emplace_back(i, xcb_res_query_client_ids(c, 1, &spec));
-    }
-    const bool answered = res.empty() || conn.sync();
-    for (const auto& [i, cookie] : res) {
-        XcbReply<xcb_res_query_client_ids_reply_t> r(answered ? xcb_res_query_client_ids_reply(c, cookie, nullptr)
-                                                              : nullptr);
-        if (!answered)
-            xcb_discard_reply(c, cookie.sequence);
-        for (auto it = r ? xcb_res_query_client_ids_ids_iterator(r.get()) : xcb_res_client_id_value_iterator_t{};
-             r && it.rem; xcb_res_client_id_value_next(&it))
-            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
-                && xcb_res_client_id_value_value_length(it.data) >= 1)
-                found[i].pid = int(*xcb_res_client_id_value_value(it.data));
-    }
+    std::vector<xcb_window_t> unnamed;
+    std::vector<std::size_t> at;
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (!found[i].pid) {
+            unnamed.push_back(found[i].window);
+            at.push_back(i);
+        }
+    const std::vector<int> pids = windows_.connection().clientPids(unnamed);
+    for (std::size_t j = 0; j < at.size(); ++j)
+        found[at[j]].pid = pids[j];
     for (const Found& f : found) {
         Known k;
         if (!f.cls.isEmpty()) {
@@ -317,11 +313,113 @@ void X11VeilSurfaces::scanAll()
         k.pid = f.pid;
         k.overrideRedirect = f.overrideRedirect;
         k.judged = true;
+        k.named = !f.cls.isEmpty();
         k.verdict = covered_(k.name, k.pid);
         k.top = f.top;
         known_.insert(f.window, k);
-        conn.selectInput(f.window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        windows_.connection().selectInput(f.window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
+}
+
+bool X11VeilSurfaces::findNeverCovered()
+{
+    X11Connection& conn = windows_.connection();
+    xcb_connection_t* c = conn.xcb();
+    neverCovered_.clear();
+    neverCovered_.insert(clientOf(xcb_generate_id(c)));
+    if (xcb_connection_t* qt = qtConnection())
+        neverCovered_.insert(clientOf(xcb_generate_id(qt)));
+    neverCovered_.insert(keeper_->ownClient());
+    const auto wmCookie = conn.requestProperty(conn.root(), conn.ewmh()->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
+    if (!conn.sync()) {
+        xcb_discard_reply(c, wmCookie.sequence);
+        return false;
+    }
+    wmCheck_ = 0;
+    if (const auto wm = X11Connection::cardinals(conn.takeProperty(wmCookie).get()); !wm.empty() && wm[0]) {
+        wmCheck_ = wm[0];
+        neverCovered_.insert(clientOf(wmCheck_));
+        conn.selectInput(wmCheck_, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    }
+    return true;
+}
+
+std::vector<X11VeilSurfaces::Found> X11VeilSurfaces::walkTree()
+{
+    X11Connection& conn = windows_.connection();
+    xcb_connection_t* c = conn.xcb();
+    std::vector<Found> found;
+    // Every window walked is watched by the keeper for windows made in it.
+    std::vector<xcb_window_t> walked;
+    struct Asked {
+        std::optional<xcb_get_property_cookie_t> cls, pid;
+        std::optional<xcb_get_window_attributes_cookie_t> attributes;
+        xcb_query_tree_cookie_t tree;
+    };
+    std::vector<Found> level;
+    for (xcb_window_t root : roots_)
+        level.push_back({root, 0, 0, {}, 0, false});
+    // Level by level, one round trip each: a window made by another client
+    // than its parent's is a client window (its class and process read),
+    // unless its parent is a root or the window manager's.
+    for (int depth = 0; depth < 12 && !level.empty(); ++depth) {
+        std::vector<Asked> asked;
+        for (const Found& f : level) {
+            Asked a{std::nullopt, std::nullopt, std::nullopt, xcb_query_tree(c, f.window)};
+            if (f.parent && clientOf(f.window) != clientOf(f.parent)) {
+                a.cls = conn.requestProperty(f.window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+                a.pid = conn.requestProperty(f.window, conn.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+                a.attributes = xcb_get_window_attributes(c, f.window);
+            }
+            asked.push_back(a);
+        }
+        const bool answered = conn.sync();
+        std::vector<Found> next;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            Found f = level[i];
+            const Asked& a = asked[i];
+            if (!answered) {
+                for (const auto& cookie : {a.cls, a.pid})
+                    if (cookie)
+                        xcb_discard_reply(c, cookie->sequence);
+                if (a.attributes)
+                    xcb_discard_reply(c, a.attributes->sequence);
+                xcb_discard_reply(c, a.tree.sequence);
+                continue;
+            }
+            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, a.tree, nullptr));
+            if (a.attributes) {
+                auto cls = conn.takeProperty(*a.cls);
+                auto pid = conn.takeProperty(*a.pid);
+                XcbReply<xcb_get_window_attributes_reply_t> attributes(
+                    xcb_get_window_attributes_reply(c, *a.attributes, nullptr));
+                if (!attributes || !tree)
+                    continue; // gone
+                f.cls = X11Connection::strings(cls.get());
+                const auto pids = X11Connection::cardinals(pid.get());
+                f.pid = pids.empty() ? 0 : int(pids[0]);
+                f.overrideRedirect = attributes->override_redirect;
+                if (neverCovered_.contains(clientOf(f.window)) && clientOf(f.window) != clientOf(wmCheck_))
+                    continue; // this program's own: nothing of others in them
+                if (!neverCovered_.contains(clientOf(f.window))) {
+                    // Held by another client's window (not a frame): covered where it stands.
+                    if (!isRoot(f.parent) && !frames(f.parent))
+                        f.top = f.window;
+                    found.push_back(f);
+                }
+            }
+            if (!tree)
+                continue;
+            if (f.parent)
+                walked.push_back(f.window);
+            const xcb_window_t* children = xcb_query_tree_children(tree.get());
+            for (int j = 0; j < xcb_query_tree_children_length(tree.get()); ++j)
+                next.push_back({children[j], f.window, f.parent ? f.top : children[j], {}, 0, false});
+        }
+        level = std::move(next);
+    }
+    keeper_->watchAll(walked);
+    return found;
 }
 
 void X11VeilSurfaces::created(xcb_window_t window, bool overrideRedirect)
@@ -359,11 +457,19 @@ bool X11VeilSurfaces::wanted(xcb_window_t window, const Known& known) const
 {
     if (!covered_)
         return false;
-    if (known.judged)
+    if (known.judged && (known.named || known.verdict))
         return known.verdict;
-    // Not read yet: as its client's other windows are; covered while nothing
-    // is known of its client.
-    return clientVerdict(window).value_or(true);
+    // Without a class, or not read yet: covered when its client has a window
+    // that is. Judged by its process alone, it is not covered otherwise; not
+    // read yet, a popup of a client known not to be covered is not either,
+    // and any other window is covered until it is read (a client's first
+    // window may be plain and its next one private).
+    const std::optional<bool> client = clientVerdict(window);
+    if (client.value_or(false))
+        return true;
+    if (known.judged)
+        return false;
+    return !known.overrideRedirect || !client.has_value();
 }
 
 void X11VeilSurfaces::apply(xcb_window_t window)
@@ -383,7 +489,7 @@ void X11VeilSurfaces::apply(xcb_window_t window)
 
 void X11VeilSurfaces::judge(xcb_window_t window, bool anyway)
 {
-    if (const auto k = known_.constFind(window); k == known_.cend() || k->judged)
+    if (const auto k = known_.constFind(window); k == known_.cend() || (k->judged && k->named))
         return;
     X11Connection& conn = windows_.connection();
     xcb_connection_t* c = conn.xcb();
@@ -401,11 +507,8 @@ void X11VeilSurfaces::judge(xcb_window_t window, bool anyway)
     const auto pids = X11Connection::cardinals(conn.takeProperty(pidCookie).get());
     int pid = pids.empty() ? 0 : int(pids[0]);
     XcbReply<xcb_res_query_client_ids_reply_t> r(xcb_res_query_client_ids_reply(c, resCookie, nullptr));
-    for (auto it = r ? xcb_res_query_client_ids_ids_iterator(r.get()) : xcb_res_client_id_value_iterator_t{};
-         r && it.rem && !pid; xcb_res_client_id_value_next(&it))
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
-            && xcb_res_client_id_value_value_length(it.data) >= 1)
-            pid = int(*xcb_res_client_id_value_value(it.data));
+    if (!pid)
+        pid = X11Connection::clientPid(r.get());
     if (cls.isEmpty() && !anyway)
         return; // not named yet
     QString name;
@@ -420,13 +523,14 @@ void X11VeilSurfaces::judge(xcb_window_t window, bool anyway)
     const bool verdict = covered_(name, pid);
     // Looked up again: events handled during the waits may have changed what is known.
     const auto k = known_.find(window);
-    if (k == known_.end() || k->judged)
+    if (k == known_.end() || (k->judged && k->named))
         return;
     k->name = name;
     k->pid = pid;
     k->judged = true;
+    k->named = !cls.isEmpty();
     k->verdict = verdict;
-    publish();
+    tellKeeperUncovered();
     if (const auto it = covers_.find(window); it != covers_.end()) {
         it->second->name = k->name;
         it->second->pid = pid;
@@ -435,7 +539,7 @@ void X11VeilSurfaces::judge(xcb_window_t window, bool anyway)
     const std::uint32_t client = clientOf(window);
     std::vector<xcb_window_t> same;
     for (auto it = known_.cbegin(); it != known_.cend(); ++it)
-        if (it.key() == window || (!it->judged && clientOf(it.key()) == client))
+        if (it.key() == window || ((!it->judged || !it->named) && clientOf(it.key()) == client))
             same.push_back(it.key());
     for (xcb_window_t w : same)
         apply(w);
@@ -473,7 +577,7 @@ X11VeilCover* X11VeilSurfaces::ensureCover(xcb_window_t client)
 void X11VeilSurfaces::frame(xcb_window_t client, xcb_window_t parent)
 {
     const auto it = covers_.find(client);
-    if (it == covers_.end() || parent == client || parent == it->second->frame())
+    if (it == covers_.end() || parent == client || parent == it->second->frame() || !frames(parent))
         return;
     // The window manager's own windows in it, raised over ours (watched
     // before ours is made there, so that none goes unnoticed).
@@ -487,7 +591,8 @@ void X11VeilSurfaces::locate(xcb_window_t client)
     const auto it = covers_.find(client);
     if (it == covers_.end())
         return;
-    const auto top = topLevelOf(windows_.connection(), it->second->top());
+    const auto top =
+        topLevelOf(windows_.connection(), it->second->top(), [this](xcb_window_t parent) { return frames(parent); });
     // Looked up again: the wait may have seen it go.
     const auto again = covers_.find(client);
     if (!top || again == covers_.end())
@@ -506,14 +611,6 @@ void X11VeilSurfaces::forget(xcb_window_t client)
         it->second->clientGone();
         covers_.erase(it);
     }
-}
-
-X11VeilCover* X11VeilSurfaces::coverIn(xcb_window_t parent) const
-{
-    for (const auto& [client, cover] : covers_)
-        if (cover->childOf(parent))
-            return cover.get();
-    return nullptr;
 }
 
 X11VeilCover* X11VeilSurfaces::coverWithTopLevel(xcb_window_t window) const
@@ -596,50 +693,50 @@ X11VeilSurfaces::Label X11VeilSurfaces::draw(QWidget& content, std::uint8_t dept
 
 void X11VeilSurfaces::handleEarly(const xcb_generic_event_t& event)
 {
-    const xcb_window_t root = windows_.connection().root();
-    switch (event.response_type & 0x7f) {
-    case XCB_CREATE_NOTIFY: {
-        const auto& c = reinterpret_cast<const xcb_create_notify_event_t&>(event);
-        if (c.parent == root)
-            created(c.window, c.override_redirect);
-        else if (X11VeilCover* cover = coverIn(c.parent); cover && !cover->owns(c.window))
-            cover->raiseIn(c.parent); // a new child stands above ours
+    // Covers are made and raised by the keeper, from its own connection's
+    // events and from these, whichever come first.
+    keeper_->handleMain(event);
+    // What is kept of a window that went is dropped at once, so that nothing
+    // held across a wait on the server can be of a window that is gone.
+    if ((event.response_type & 0x7f) != XCB_DESTROY_NOTIFY)
         return;
+    const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+    windows_.connection().forgetWindow(d.window); // what was selected on it, by anyone
+    forget(d.window);
+    if (d.window == wmCheck_ && wmCheck_) {
+        neverCovered_.remove(clientOf(wmCheck_));
+        wmCheck_ = 0;
+        tellKeeperUncovered();
     }
-    case XCB_REPARENT_NOTIFY: {
-        const auto& r = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
-        if (const auto k = known_.find(r.window); k != known_.end())
-            k->top = r.parent == root ? r.window : 0;
-        if (const auto it = covers_.find(r.window); it != covers_.end()) {
-            if (r.parent == root)
-                it->second->unframe(false);
-            else if (r.parent != it->second->frame())
-                frame(r.window, r.parent);
-        }
-        // A window put into a covered one lands on top of its new siblings.
-        if (X11VeilCover* cover = r.parent != root ? coverIn(r.parent) : nullptr; cover && !cover->owns(r.window))
-            cover->raiseIn(r.parent);
-        return;
-    }
-    default: handleStructure(event); return;
-    }
+    for (const auto& [client, cover] : covers_)
+        if (cover->frame() == d.window)
+            cover->unframe(true);
 }
 
 void X11VeilSurfaces::handleEvent(const xcb_generic_event_t& event)
 {
-    // New windows are judged here, on the main loop: their covers are up already.
+    // New windows are followed and judged here, on the main loop: their
+    // covers are up already.
     xcb_window_t window = 0;
     bool anyway = false;
     switch (event.response_type & 0x7f) {
-    case XCB_CREATE_NOTIFY:
+    case XCB_CREATE_NOTIFY: {
         // A client that named it in the same breath is judged now, often
         // before the window manager has mapped it.
-        window = reinterpret_cast<const xcb_create_notify_event_t&>(event).window;
+        const auto& c = reinterpret_cast<const xcb_create_notify_event_t&>(event);
+        if (isRoot(c.parent))
+            created(c.window, c.override_redirect);
+        window = c.window;
         break;
+    }
     case XCB_PROPERTY_NOTIFY: {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if (p.atom == XCB_ATOM_WM_CLASS || p.atom == windows_.connection().ewmh()->_NET_WM_PID)
+        if (p.atom == XCB_ATOM_WM_CLASS || p.atom == windows_.connection().ewmh()->_NET_WM_PID) {
             window = p.window;
+            // Judged without a class already: judged again with what came.
+            const auto k = known_.constFind(window);
+            anyway = k != known_.cend() && k->judged;
+        }
         break;
     }
     case XCB_MAP_NOTIFY:
@@ -647,60 +744,39 @@ void X11VeilSurfaces::handleEvent(const xcb_generic_event_t& event)
         window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
         anyway = true;
         break;
-    case XCB_REPARENT_NOTIFY: {
-        const auto& r = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
-        if (r.parent == windows_.connection().root())
-            return;
-        // Covered in its new parent already; where that stands, and its size, now.
-        if (covers_.count(r.window))
-            locate(r.window);
-        window = r.window;
+    case XCB_REPARENT_NOTIFY:
+        reparented(reinterpret_cast<const xcb_reparent_notify_event_t&>(event));
+        window = reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window;
         anyway = true;
         break;
-    }
-    default: return;
-    }
-    if (const auto k = known_.constFind(window); window && k != known_.cend() && !k->judged)
-        judge(window, anyway);
-}
-
-void X11VeilSurfaces::handleStructure(const xcb_generic_event_t& event)
-{
-    const xcb_window_t root = windows_.connection().root();
-    switch (event.response_type & 0x7f) {
     case XCB_CONFIGURE_NOTIFY: {
         const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
         if (X11VeilCover* cover = coverWithTopLevel(c.window))
             cover->resized(Size{double(c.width), double(c.height)});
-        // Raised directly over ours: ours goes back on top.
-        if (X11VeilCover* cover = c.event != root ? coverIn(c.event) : nullptr;
-            cover && !cover->owns(c.window) && c.above_sibling && c.above_sibling == cover->childOf(c.event))
-            cover->raiseIn(c.event);
-        return;
-    }
-    case XCB_CIRCULATE_NOTIFY: {
-        const auto& c = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
-        if (X11VeilCover* cover = c.event != root ? coverIn(c.event) : nullptr;
-            cover && !cover->owns(c.window) && c.place == XCB_PLACE_ON_TOP)
-            cover->raiseIn(c.event);
-        return;
-    }
-    case XCB_DESTROY_NOTIFY: {
-        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        windows_.connection().forgetWindow(d.window); // what was selected on it, by anyone
-        forget(d.window);
-        if (d.window == wmCheck_ && wmCheck_) {
-            neverCovered_.remove(clientOf(wmCheck_));
-            wmCheck_ = 0;
-            publish();
-        }
-        for (const auto& [client, cover] : covers_)
-            if (cover->frame() == d.window)
-                cover->unframe(true);
         return;
     }
     default: return;
     }
+    if (const auto k = known_.constFind(window); window && k != known_.cend() && !(k->judged && k->named))
+        judge(window, anyway);
+}
+
+void X11VeilSurfaces::reparented(const xcb_reparent_notify_event_t& r)
+{
+    // Framed by the window manager, or on its own or held by another
+    // client's window, where it is covered in itself alone.
+    const bool framed = !isRoot(r.parent) && frames(r.parent);
+    if (const auto k = known_.find(r.window); k != known_.end())
+        k->top = framed ? 0 : r.window;
+    const auto it = covers_.find(r.window);
+    if (it == covers_.end())
+        return;
+    if (!framed && it->second->frame())
+        it->second->unframe(false);
+    // Where its cover stands outermost now (the keeper framed it already),
+    // and that window's size, asked of the server: this event may be old.
+    if (!isRoot(r.parent))
+        locate(r.window);
 }
 
 } // namespace tavrin

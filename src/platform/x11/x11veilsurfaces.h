@@ -41,12 +41,18 @@ class X11Windows;
 // id's client part), so that one of a covered client's is covered at once
 // and one of a known uncovered client's never is. The frame a window
 // manager makes around a covered window is covered the moment the window
-// is reparented into it. The covers are made and kept on top by a thread
-// of their own (X11CoverKeeper), whatever the main thread is doing; the
-// connection's early handlers do the same from the main thread (also while
-// it waits on the server for a window manager) and find them made. A client
-// or window manager that raises a window of its own above a cover is
-// noticed and the cover raised again.
+// is reparented into it. A client window that another client's window
+// holds (a terminal embedded in a tabbing program, a toolkit's window made
+// in a foreign parent) is covered in itself alone, so that its host stays in
+// view; windows on every X screen of the display are covered. The covers
+// are made and kept on top by a thread of their own (X11CoverKeeper),
+// whatever the main thread is doing; the connection's early handlers do the
+// same from the main thread (also while it waits on the server for a window
+// manager) and find them made. A client or window manager that raises a
+// window of its own above a cover is noticed and the cover raised again.
+// When the keeper's connection is lost (another client killed it), covering
+// starts again at once on a new one; where none can be opened, the covers
+// are made on the main thread and `problem` says so.
 //
 // A cover stays while its client is to be covered, whatever the veil engine
 // makes of the window list; the engine's surfaces only give it its label.
@@ -62,6 +68,8 @@ public:
     std::unique_ptr<VeilSurface> make(QWidget& content, std::uint32_t covered) override;
     bool windowed() const override;
     void coverNewWindows(std::function<bool(const QString& name, int pid)> covered, const QColor& fill) override;
+    QString problem() const override { return problem_; }
+    void onProblem(std::function<void()> told) override { problemTold_ = std::move(told); }
 
     // Qt's connection to the X server; null on other platforms.
     static xcb_connection_t* qtConnection();
@@ -93,20 +101,53 @@ private:
         bool overrideRedirect = false;
         // Its class, or its process once it showed without one, was read.
         bool judged = false;
+        // Judged by its class (not by its process alone): judged again when
+        // a class or process comes later.
+        bool named = false;
         // Whether it is to be covered, as last judged.
         bool verdict = false;
-        // The root's child that holds it, when known without asking (0: ask).
+        // The root's child that holds it, when known without asking (0: ask);
+        // itself while another client's window holds it.
         xcb_window_t top = 0;
+    };
+    // A client window found by a scan of the tree.
+    struct Found {
+        xcb_window_t window = 0;
+        xcb_window_t parent = 0;
+        xcb_window_t top = 0; // where its cover stands outermost
+        QStringList cls;
+        int pid = 0;
+        bool overrideRedirect = false;
     };
 
     void restacked(xcb_window_t window);
-    // Structure events, from the early handlers: covers made and kept.
+    // From the early handlers: what is kept of windows that went, dropped;
+    // the keeper's covers made from these events where it has no connection.
     void handleEarly(const xcb_generic_event_t& event);
-    void handleStructure(const xcb_generic_event_t& event);
-    // Properties and maps, on the main loop: new windows judged.
+    // On the main loop: new windows followed and judged, frames and sizes
+    // followed for the labels.
     void handleEvent(const xcb_generic_event_t& event);
-    // Covering went on: every top-level window there is, read and judged.
+    void reparented(const xcb_reparent_notify_event_t& event);
+    // Covering went on: every client window there is, read and judged.
     void scanAll();
+    // The clients whose windows are never covered (this program's, the
+    // window manager's); false when the server does not answer.
+    bool findNeverCovered();
+    // Every client window in the tree of every screen: the roots' children
+    // of other clients, what the window manager's frames hold, and windows
+    // one client made or put in another's. Their processes as the clients
+    // named them.
+    std::vector<Found> walkTree();
+    // The keeper went with its connection: covering starts again on a new one.
+    void keeperLost();
+    std::unique_ptr<X11CoverKeeper> makeKeeper();
+    // A window the keeper saw and the main connection does not hear of.
+    void seen(xcb_window_t window, bool overrideRedirect);
+    bool isRoot(xcb_window_t window) const;
+    // Whether a window put in `parent` is framed by the window manager
+    // (rather than held by another client's window).
+    bool frames(xcb_window_t parent) const { return neverCovered_.contains(clientOf(parent)); }
+    void setProblem(const QString& problem);
     // A top-level created now: covered at once unless its client is known not to be.
     void created(xcb_window_t window, bool overrideRedirect);
     // Reads its class and process and judges it; unless `anyway`, one
@@ -127,12 +168,11 @@ private:
     // root's child that holds it too, with that window's size and depth.
     void locate(xcb_window_t client);
     void forget(xcb_window_t client);
-    X11VeilCover* coverIn(xcb_window_t parent) const;
     X11VeilCover* coverWithTopLevel(xcb_window_t window) const;
     Label draw(QWidget& content, std::uint8_t depth, xcb_drawable_t drawable);
     bool stillCovered(xcb_window_t client) const;
-    // Tells the keeper which clients' new windows it is not to cover.
-    void publish();
+    // Tells the keeper which clients' windows were all judged uncovered.
+    void tellKeeperUncovered();
 
     X11WindowServer& server_;
     X11Windows& windows_;
@@ -140,7 +180,11 @@ private:
     std::vector<X11VeilSurface*> surfaces_;
     std::function<bool(const QString&, int)> covered_;
     std::uint32_t pixel_ = 0;
+    QColor fill_;
     std::uint32_t idMask_ = 0;
+    std::vector<xcb_window_t> roots_;
+    QString problem_;
+    std::function<void()> problemTold_;
     // Clients whose windows are never covered: the window manager's (its
     // frames are covered through their clients) and this program's.
     QSet<std::uint32_t> neverCovered_;

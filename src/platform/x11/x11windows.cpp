@@ -1,7 +1,5 @@
 #include "platform/x11/x11windows.h"
 
-#include <xcb/res.h>
-
 namespace tavrin {
 
 namespace {
@@ -548,31 +546,15 @@ void X11Windows::noteFrame(xcb_window_t client, xcb_query_tree_cookie_t cookie)
 
 void X11Windows::resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout)
 {
-    // The server knows the process of every local client.
-    auto* c = conn_.xcb();
-    std::vector<xcb_res_query_client_ids_cookie_t> res;
-    for (std::size_t i : missing) {
-        xcb_res_client_id_spec_t spec{infos[i].id, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        res.push_back(xcb_res_query_client_ids(c, 1, &spec));
-    }
-    if (!conn_.sync(timeout)) {
-        for (auto& r : res)
-            xcb_discard_reply(c, r.sequence);
-        return;
-    }
-    for (std::size_t j = 0; j < missing.size(); ++j) {
-        XcbReply<xcb_res_query_client_ids_reply_t> r(xcb_res_query_client_ids_reply(c, res[j], nullptr));
-        if (!r)
-            continue;
-        for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem; xcb_res_client_id_value_next(&it)) {
-            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
-                && xcb_res_client_id_value_value_length(it.data) >= 1) {
-                const int pid = int(*xcb_res_client_id_value_value(it.data));
-                pids_.insert(infos[missing[j]].id, pid);
-                infos[missing[j]].pid = pid;
-            }
+    std::vector<xcb_window_t> windows;
+    for (std::size_t i : missing)
+        windows.push_back(infos[i].id);
+    const std::vector<int> pids = conn_.clientPids(windows, timeout);
+    for (std::size_t j = 0; j < missing.size(); ++j)
+        if (pids[j] > 0) {
+            pids_.insert(infos[missing[j]].id, pids[j]);
+            infos[missing[j]].pid = pids[j];
         }
-    }
 }
 
 X11AppIdentity X11Windows::application(const X11WindowInfo& info)

@@ -227,9 +227,7 @@ void X11WindowServer::read()
     // What the windows kept answer makes no round trip: the tree's reply
     // may still be on its way.
     void* answer = nullptr;
-    xcb_generic_error_t* refused = nullptr;
-    const bool here = infos && xcb_poll_for_reply(conn.xcb(), tree.sequence, &answer, &refused);
-    std::free(refused);
+    const bool here = infos && conn.pollReply(tree.sequence, &answer);
     XcbReply<xcb_query_tree_reply_t> children(static_cast<xcb_query_tree_reply_t*>(answer));
     if (infos && !here && conn.sync())
         children.reset(xcb_query_tree_reply(conn.xcb(), tree, nullptr));

@@ -44,7 +44,12 @@ QJsonObject toJson(const X11TestClient::Options& o)
             {"background", o.background},
             {"fullScreen", o.fullScreen},
             {"above", o.above},
-            {"child", o.child}};
+            {"child", o.child},
+            {"parent", qint64(o.parent)},
+            {"mapDelay", o.mapDelay},
+            {"screen", o.screen},
+            {"laterClass", o.laterClass},
+            {"laterBackground", o.laterBackground}};
 }
 } // namespace
 
@@ -58,6 +63,24 @@ void X11TestClient::tell(const QByteArray& command)
 {
     process_->write(command + '\n');
     process_->waitForBytesWritten(1000);
+}
+
+xcb_window_t X11TestClient::open()
+{
+    tell("open");
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    QByteArray out;
+    while (X11Connection::steadyNow() < deadline && isRunning()) {
+        process_->waitForReadyRead(50);
+        out += process_->readAllStandardOutput();
+        const int at = out.indexOf("opened ");
+        const int end = out.indexOf('\n', at);
+        if (at >= 0 && end > at) {
+            windows_.push_back(xcb_window_t(out.mid(at + 7, end - at - 7).toULongLong()));
+            return windows_.back();
+        }
+    }
+    return 0;
 }
 
 std::unique_ptr<X11TestClient> X11TestClient::start(const QProcessEnvironment& env, const Options& options,

@@ -42,6 +42,13 @@ public:
         bool fullScreen = false; // asks for full screen before it maps
         bool above = false;      // asks to stay above the others before it maps
         bool child = false;      // the first window holds a child in its colour, made with it
+        // The first window made inside this window of another client's, at
+        // `client`'s position in it, as a terminal told to embed itself does.
+        xcb_window_t parent = 0;
+        int mapDelay = 0;        // milliseconds between making the first window and mapping it
+        int screen = 0;          // the X screen of its windows
+        QString laterClass;      // the class of windows opened later ("": the first's; "-": none)
+        QString laterBackground; // their colour ("": the first's)
     };
 
     // Starts a client and waits until its window is mapped. Null with the
@@ -60,6 +67,9 @@ public:
     // the window's colour) or "close" the popup; tells the plain client with
     // a child to "raise" it above its siblings, 50 times 20 ms apart.
     void tell(const QByteArray& command);
+    // Tells the plain client to open one more window (of `laterClass`);
+    // answers it, 0 when it did not say.
+    xcb_window_t open();
     // Stops and continues the process (a program that hangs).
     void freeze();
     void thaw();

@@ -124,9 +124,12 @@ bool XvfbSession::startServer(QString* error)
     // know beforehand, and writes its number once it accepts connections.
     auto server = childProcess();
     server->setStandardErrorFile(QProcess::nullDevice());
-    server->start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                         QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height),
-                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    QStringList arguments{QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                          QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height)};
+    if (options_.secondScreen)
+        arguments << QStringLiteral("-screen") << QStringLiteral("1") << QStringLiteral("1280x800x24");
+    arguments << QStringLiteral("-nolisten") << QStringLiteral("tcp") << QStringLiteral("-noreset");
+    server->start(xvfb, arguments);
     if (!server->waitForStarted(int(kStartTimeout * 1000))) {
         if (error)
             *error = QStringLiteral("Xvfb does not start: %1").arg(server->errorString());

@@ -43,6 +43,8 @@ public:
         QString windowManagerKeys;
         // The inside of its <mouse> section: none unless given.
         QString windowManagerMouse;
+        // A second X screen (the display's ".1"), 1280 × 800.
+        bool secondScreen = false;
     };
 
     // Starts the server on a display no other server holds (Xvfb picks it).

@@ -72,15 +72,19 @@ std::vector<std::uint32_t> sizeHints(const QJsonObject& o, int x, int y)
 using XcbTree = std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)>;
 
 // The plain client's window number `i` (0 for the first), with its
-// properties set and mapped.
-xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const QJsonObject& o, int i)
+// properties set and mapped; `later`: one opened on command, of the later class.
+xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const QJsonObject& o, int i,
+                          bool later = false)
 {
     const xcb_window_t w = xcb_generate_id(c);
     const int x = o["x"].toInt() + 40 * i, y = o["y"].toInt() + 40 * i;
-    const QColor background(o["background"].toString());
+    // The first one inside another client's window, as a terminal told to embed itself makes it.
+    const xcb_window_t parent = i == 0 && o["parent"].toInteger() ? xcb_window_t(o["parent"].toInteger()) : screen.root;
+    const QColor background(later && !o["laterBackground"].toString().isEmpty() ? o["laterBackground"].toString()
+                                                                                : o["background"].toString());
     const std::uint32_t pixel = background.isValid() ? (background.rgb() & 0xFFFFFF) : screen.white_pixel;
     const std::uint32_t values[] = {pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen.root, std::int16_t(x), std::int16_t(y),
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, std::int16_t(x), std::int16_t(y),
                       std::uint16_t(o["w"].toInt()), std::uint16_t(o["h"].toInt()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
 
@@ -88,8 +92,13 @@ xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const
     setString(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, text.toLatin1());
     if (!o["legacyTitleOnly"].toBool())
         setString(c, w, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING"), text.toUtf8());
-    setString(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
-              o["instance"].toString().toLatin1() + '\0' + o["wmClass"].toString().toLatin1() + '\0');
+    const QString laterClass = o["laterClass"].toString();
+    if (!later || laterClass.isEmpty())
+        setString(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+                  o["instance"].toString().toLatin1() + '\0' + o["wmClass"].toString().toLatin1() + '\0');
+    else if (laterClass != QStringLiteral("-"))
+        setString(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+                  laterClass.toLower().toLatin1() + '\0' + laterClass.toLatin1() + '\0');
     if (o["setPid"].toBool())
         setCardinals(c, w, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, {std::uint32_t(::getpid())});
     setCardinals(c, w, atom(c, "WM_PROTOCOLS"), XCB_ATOM_ATOM, {atom(c, "WM_DELETE_WINDOW")});
@@ -123,7 +132,8 @@ xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const
                           XCB_CW_BACK_PIXEL, &pixel);
         xcb_map_window(c, child);
     }
-    xcb_map_window(c, w);
+    if ((i > 0 && !later) || !o["mapDelay"].toInt())
+        xcb_map_window(c, w);
     return w;
 }
 
@@ -174,15 +184,22 @@ int runPlainClient(const QJsonObject& o)
     if (xcb_connection_has_error(c))
         return 2;
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber; ++i)
+    for (int i = 0; i < std::max(screenNumber, o["screen"].toInt()) && it.rem > 1; ++i)
         xcb_screen_next(&it);
     const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS"), deleteWindow = atom(c, "WM_DELETE_WINDOW");
     std::vector<unsigned long long> windows;
     for (int i = 0; i < std::max(1, o["windows"].toInt(1)); ++i)
         windows.push_back(createWindow(c, *it.data, o, i));
     xcb_flush(c);
+    if (const int delay = o["mapDelay"].toInt()) {
+        // Set up first, then shown, as a terminal maps its window once its fonts are loaded.
+        ::usleep(useconds_t(delay) * 1000);
+        xcb_map_window(c, xcb_window_t(windows.front()));
+        xcb_flush(c);
+    }
 
     std::size_t mapped = 0;
+    bool announced = false;
     std::size_t open = windows.size();
     bool commands = true; // until the test's end of stdin
     while (!xcb_connection_has_error(c)) {
@@ -193,10 +210,23 @@ int runPlainClient(const QJsonObject& o)
             commands = std::fgets(line, sizeof line, stdin) != nullptr;
             if (commands && std::strcmp(line, "raise\n") == 0)
                 raiseChild(c, xcb_window_t(windows.front()));
+            if (commands && std::strcmp(line, "open\n") == 0) {
+                windows.push_back(createWindow(c, *it.data, o, int(windows.size()), true));
+                ++open;
+                xcb_flush(c);
+                if (const int delay = o["mapDelay"].toInt()) {
+                    ::usleep(useconds_t(delay) * 1000);
+                    xcb_map_window(c, xcb_window_t(windows.back()));
+                    xcb_flush(c);
+                }
+                std::printf("opened %llu\n", windows.back());
+                std::fflush(stdout);
+            }
         }
         while (xcb_generic_event_t* ev = xcb_poll_for_event(c)) {
             const int t = ev->response_type & 0x7f;
-            if (t == XCB_MAP_NOTIFY && mapped < windows.size() && ++mapped == windows.size()) {
+            if (t == XCB_MAP_NOTIFY && mapped < windows.size() && ++mapped == windows.size() && !announced) {
+                announced = true;
                 if (o["takesFocus"].toBool())
                     activate(c, *it.data, xcb_window_t(windows.front()));
                 announce(windows);
