@@ -55,14 +55,19 @@ VeilEngine::VeilEngine(ShareSafe& share, QObject* parent) : QObject(parent), sha
     if (workspace)
         connect(workspace, &Workspace::applicationTerminated, this,
                 [this](const RunningApp& app) { nameCache_.remove(app.pid); });
+    if (VeilSurfaces* surfaces = Platform::current().veilSurfaces)
+        surfaces->onProblem([this] { tellProblem(); });
 }
 
 VeilEngine::~VeilEngine()
 {
     delete ticker_.data();
     // The surfaces must not ask this engine what is covered any more.
-    if (VeilSurfaces* surfaces = running_ ? Platform::current().veilSurfaces : nullptr)
-        surfaces->coverNewWindows({}, {});
+    if (VeilSurfaces* surfaces = Platform::current().veilSurfaces) {
+        surfaces->onProblem({});
+        if (running_)
+            surfaces->coverNewWindows({}, {});
+    }
 }
 
 double VeilEngine::now() { return Platform::current().clock->monotonic(); }
@@ -96,6 +101,14 @@ void VeilEngine::start()
     if (server && server->announcesChanges())
         connect(server, &WindowServer::changed, this, &VeilEngine::changed, Qt::UniqueConnection);
     update();
+    tellProblem();
+}
+
+void VeilEngine::tellProblem()
+{
+    VeilSurfaces* surfaces = Platform::current().veilSurfaces;
+    if (running_ && surfaces && !surfaces->problem().isEmpty())
+        share_.setNotice(surfaces->problem());
 }
 
 bool VeilEngine::announced() const

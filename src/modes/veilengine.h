@@ -155,6 +155,9 @@ public:
 
 private:
     void start();
+    // While covering, what keeps the surfaces from covering as they should
+    // is Share-safe's notice.
+    void tellProblem();
     void stop();
     void startTicker();
     // Ticks on every refresh, and watches the user's input, only while

@@ -8,6 +8,7 @@
 #include "modes/veilpanel.h"
 #include "platform/hotkeys.h"
 #include "platform/sim/siminputtaps.h"
+#include "platform/sim/simveilsurfaces.h"
 #include "support/simfixture.h"
 
 namespace tavrin {
@@ -600,6 +601,20 @@ TEST_F(VeilsTest, AProcessNotKnownYetIsNamedOnceItIs)
     w.frame = Rect(100, 100, 400, 400);
     env.desktop.addApp(late, {w});
     EXPECT_EQ(engine.appName(pid), "Mail");
+}
+
+TEST_F(VeilsTest, WhatKeepsTheSurfacesFromCoveringIsShareSafesNoticeWhileCovering)
+{
+    env.desktop.veilSurfaces().setProblem(QStringLiteral("The covers' connection was lost."));
+    EXPECT_EQ(share.notice(), "") << "nothing is covered";
+    share.setManual(true);
+    EXPECT_EQ(share.notice(), "The covers' connection was lost.");
+    share.setManual(false);
+    env.desktop.veilSurfaces().setProblem(QStringLiteral("Lost again."));
+    EXPECT_EQ(share.notice(), "");
+    share.setManual(true);
+    env.desktop.veilSurfaces().setProblem(QStringLiteral("Lost once more."));
+    EXPECT_EQ(share.notice(), "Lost once more.");
 }
 
 TEST_F(VeilsTest, TapsThatCannotStartLeaveTheVeilsFollowingAtFrameRateAndSaySoOnce)

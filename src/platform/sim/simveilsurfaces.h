@@ -15,9 +15,21 @@ public:
 
     std::unique_ptr<VeilSurface> make(QWidget& content, std::uint32_t covered) override;
     bool windowed() const override { return false; }
+    QString problem() const override { return problem_; }
+    void onProblem(std::function<void()> told) override { told_ = std::move(told); }
+    // Covering meets a problem (as when the window system's connection for
+    // the covers is lost and cannot be opened again), said in these words.
+    void setProblem(const QString& problem)
+    {
+        problem_ = problem;
+        if (told_)
+            told_();
+    }
 
 private:
     SimDesktop& desktop_;
+    QString problem_;
+    std::function<void()> told_;
 };
 
 } // namespace tavrin

@@ -124,6 +124,8 @@ void X11VeilSurfaces::keeperLost()
                                   "covered and could not open a new one (%1). Private windows are still covered, "
                                   "but a new one may show for a moment.")
                        .arg(keeper_->problem()));
+    } else {
+        setProblem(QString());
     }
     // Everything is read and covered again, as when covering goes on.
     auto covered = std::move(covered_);
