@@ -172,13 +172,15 @@ std::optional<QVariant> PlistXmlReader::container(const Tag& open, int depth)
             const auto keyText = text(*k);
             if (!keyText)
                 return std::nullopt;
-            key = PlistCodec::text(*keyText, &lossy_);
+            key = string(*keyText);
         }
         auto item = value(depth);
         if (!item)
             return std::nullopt;
+        // Writers put keys in order, so the end is nearly always where the
+        // next one goes: a hint there saves the search of a large table.
         if (dict)
-            map.insert(key, std::move(*item));
+            map.insert(map.cend(), key, *item);
         else
             list.append(std::move(*item));
     }
@@ -200,11 +202,12 @@ std::optional<QVariant> PlistXmlReader::scalar(const Tag& t)
     if (!content)
         return std::nullopt;
     if (isString)
-        return QVariant(PlistCodec::text(*content, &lossy_));
-    const QByteArray trimmed = content->trimmed();
+        return QVariant(string(*content));
+    const QByteArrayView trimmed = content->trimmed();
     const auto bad = [&] {
         return fail(QStringLiteral("\"%1\" is not a valid <%2>")
-                        .arg(QString::fromUtf8(trimmed.left(40)), QString::fromUtf8(t.name)));
+                        .arg(QString::fromUtf8(trimmed.first(std::min<qsizetype>(40, trimmed.size()))),
+                             QString::fromUtf8(t.name)));
     };
     if (t.name == "integer") {
         const auto n = integerText(trimmed);
@@ -218,7 +221,7 @@ std::optional<QVariant> PlistXmlReader::scalar(const Tag& t)
         const auto d = dateText(trimmed);
         return d ? std::optional<QVariant>(QVariant(*d)) : bad();
     }
-    QByteArray base64 = trimmed;
+    QByteArray base64 = trimmed.toByteArray();
     base64.removeIf([](char c) { return isSpace(c); });
     auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
     return decoded ? std::optional<QVariant>(QVariant(std::move(*decoded))) : bad();
@@ -226,15 +229,27 @@ std::optional<QVariant> PlistXmlReader::scalar(const Tag& t)
 
 // The text of an element up to its closing tag: character references
 // resolved, CDATA taken as it stands, comments left out.
-std::optional<QByteArray> PlistXmlReader::text(const Tag& t)
+std::optional<QByteArrayView> PlistXmlReader::text(const Tag& t)
 {
-    QByteArray out;
     if (t.empty)
-        return out;
+        return QByteArrayView();
+    const auto plainUpTo = [this](qsizetype from) {
+        while (from < xml_.size() && xml_[from] != '<' && xml_[from] != '&' && xml_[from] != '\0')
+            ++from;
+        return from;
+    };
+    // Most text is plain up to its closing tag, and is taken where it stands.
+    const qsizetype from = pos_;
+    if (const qsizetype end = plainUpTo(from); end + 1 < xml_.size() && xml_[end] == '<' && xml_[end + 1] == '/') {
+        pos_ = end;
+        if (!closingTag(t.name))
+            return std::nullopt;
+        return xml_.sliced(from, end - from);
+    }
+    QByteArray& out = scratch_;
+    out.resize(0);
     while (true) {
-        qsizetype next = pos_;
-        while (next < xml_.size() && xml_[next] != '<' && xml_[next] != '&' && xml_[next] != '\0')
-            ++next;
+        const qsizetype next = plainUpTo(pos_);
         out.append(xml_.sliced(pos_, next - pos_));
         pos_ = next;
         if (atEnd())
@@ -259,9 +274,19 @@ std::optional<QByteArray> PlistXmlReader::text(const Tag& t)
         } else {
             if (!closingTag(t.name))
                 return std::nullopt;
-            return out;
+            return QByteArrayView(out);
         }
     }
+}
+
+QString PlistXmlReader::string(QByteArrayView utf8)
+{
+    // ASCII, as nearly all settings text is, needs no decoder.
+    for (const char c : utf8) {
+        if (uchar(c) >= 0x80)
+            return PlistCodec::text(utf8, &lossy_);
+    }
+    return QString::fromLatin1(utf8);
 }
 
 // A reference at `pos_` ("&amp;", "&#x41;"), appended to `out` as UTF-8.
@@ -315,7 +340,7 @@ std::optional<PlistXmlReader::Tag> PlistXmlReader::tag()
     const qsizetype start = pos_;
     while (pos_ < xml_.size() && !isSpace(xml_[pos_]) && xml_[pos_] != '/' && xml_[pos_] != '>' && xml_[pos_] != '<')
         ++pos_;
-    t.name = xml_.sliced(start, pos_ - start).toByteArray();
+    t.name = xml_.sliced(start, pos_ - start);
     if (t.name.isEmpty())
         return fail(QStringLiteral("it is not a property list: a tag without a name"));
     char quote = 0;
@@ -336,7 +361,7 @@ std::optional<PlistXmlReader::Tag> PlistXmlReader::tag()
     return fail(QStringLiteral("it is not a property list: <%1 is never finished").arg(QString::fromUtf8(t.name)));
 }
 
-bool PlistXmlReader::closingTag(const QByteArray& name)
+bool PlistXmlReader::closingTag(QByteArrayView name)
 {
     const auto t = tag();
     if (!t)

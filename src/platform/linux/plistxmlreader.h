@@ -26,8 +26,10 @@ public:
                                         bool* lossy = nullptr);
 
 private:
+    // A tag as it stands in `xml_`: nothing is copied out of the text but
+    // the values themselves.
     struct Tag {
-        QByteArray name;
+        QByteArrayView name;
         bool closing = false;
         bool empty = false; // <name/>
     };
@@ -38,10 +40,13 @@ private:
     std::optional<QVariant> value(int depth);
     std::optional<QVariant> container(const Tag& tag, int depth);
     std::optional<QVariant> scalar(const Tag& tag);
-    std::optional<QByteArray> text(const Tag& tag);
+    // The element's text: a view into `xml_` when it holds no markup, else
+    // into `scratch_` (valid until the next call).
+    std::optional<QByteArrayView> text(const Tag& tag);
+    QString string(QByteArrayView utf8);
     bool entity(QByteArray& out);
     std::optional<Tag> tag();
-    bool closingTag(const QByteArray& name);
+    bool closingTag(QByteArrayView name);
     bool skipMarkup();
     bool skipPast(QByteArrayView end, const char* what);
     bool skipDoctype();
@@ -55,6 +60,7 @@ private:
     int maxDepth_;
     QString error_;
     bool lossy_ = false;
+    QByteArray scratch_;
 };
 
 } // namespace tavrin
