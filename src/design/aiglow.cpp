@@ -26,6 +26,13 @@ AIGlow::AIGlow(Intensity intensity, qreal cornerRadius, QWidget* content, QWidge
     band_->hide();
 }
 
+double AIGlow::period(Intensity intensity) { return intensity == Intensity::working ? 2.4 : 6.0; }
+
+double AIGlow::frameInterval(Intensity intensity)
+{
+    return intensity == Intensity::working ? Frames::kInterval : period(intensity) * kIdleStepDegrees / 360.0;
+}
+
 qreal AIGlow::haloOpacity(Intensity intensity)
 {
     switch (intensity) {
@@ -38,12 +45,31 @@ qreal AIGlow::haloOpacity(Intensity intensity)
 
 qreal AIGlow::angle(double date, Intensity intensity, bool reduceMotion)
 {
-    if (reduceMotion || intensity != Intensity::working || !std::isfinite(date))
+    if (reduceMotion || !std::isfinite(date))
         return 0;
-    double phase = std::fmod(date, kWorkingPeriod);
+    const double p = period(intensity);
+    double phase = std::fmod(date, p);
     if (phase < 0)
-        phase += kWorkingPeriod;
-    return phase / kWorkingPeriod * 360.0 * 0.017453292519943295;
+        phase += p;
+    return phase / p * 360.0 * 0.017453292519943295;
+}
+
+qreal AIGlow::shownAngle(double date, Intensity intensity, bool reduceMotion)
+{
+    const qreal exact = angle(date, intensity, reduceMotion);
+    if (intensity == Intensity::working)
+        return exact;
+    // The nearest step, so that a frame a little early or late shows the
+    // step it was meant for.
+    constexpr qreal step = kIdleStepDegrees * 0.017453292519943295;
+    const qreal steps = std::round(exact / step);
+    return steps >= 360.0 / kIdleStepDegrees ? 0 : steps * step;
+}
+
+qreal AIGlow::currentAngle() const
+{
+    const Clock* clock = Environment::clock();
+    return shownAngle(clock ? clock->now() : 0, turning_, Environment::reduceMotion());
 }
 
 // Fades run with reduce motion too: only the turning stops.
@@ -69,7 +95,12 @@ bool AIGlow::eventFilter(QObject* watched, QEvent* event)
     // Exposure changes after the event: look once it is handled.
     if (watched == watched_ && event->type() == QEvent::Expose)
         QMetaObject::invokeMethod(
-            this, [this] { refreshFrames(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                unexposed_ = watched_ && !watched_->isExposed();
+                refreshFrames();
+            },
+            Qt::QueuedConnection);
     return Surface::eventFilter(watched, event);
 }
 
@@ -114,7 +145,7 @@ void AIGlow::refreshFrames()
 {
     const double now = Frames::now();
     const bool fading = presence_.running(now) || halo_.running(now);
-    const bool turning = intensity_ == Intensity::working && !Environment::reduceMotion();
+    const bool turning = intensity_ != Intensity::off && !Environment::reduceMotion();
     const bool run = canAnimate() && (fading || turning);
     if (!run) {
         frames_->stop();
@@ -124,12 +155,24 @@ void AIGlow::refreshFrames()
         refreshBand();
         return;
     }
+    // Fades run at every display frame; an idle turn only as often as it
+    // moves a step.
+    frames_->setInterval(fading ? Frames::kInterval : frameInterval(intensity_));
     frames_->start();
     refreshBand();
 }
 
 void AIGlow::frame()
 {
+    const double now = Frames::now();
+    const bool fading = presence_.running(now) || halo_.running(now);
+    // After a fade: on at the turn's own pace, or stop (with its end drawn).
+    const bool fadeEnded = !fading && frames_->interval() == Frames::kInterval;
+    if (fadeEnded)
+        refreshFrames();
+    // A frame that would show the step already shown draws nothing.
+    else if (!fading && currentAngle() == drawnAngle_)
+        return;
     if (band_->isVisible() && shapeRect() == bandShape_) {
         // Outside the paint: the content draws into an image of its own.
         takeCover(devicePixelRatioF());
@@ -138,9 +181,6 @@ void AIGlow::frame()
         refreshBand(); // the shape moved: the band follows, and shows anew
     else
         update(frameRegion());
-    const double now = Frames::now();
-    if (!presence_.running(now) && !halo_.running(now))
-        refreshFrames();
 }
 
 void AIGlow::refreshBand()
@@ -172,8 +212,8 @@ void AIGlow::refreshBand()
 void AIGlow::paintBand(QPainter& painter, const QRegion& region)
 {
     const double now = Frames::now();
-    const Clock* clock = Environment::clock();
-    const qreal turn = angle(clock ? clock->now() : 0, turning_, Environment::reduceMotion());
+    const qreal turn = currentAngle();
+    drawnAngle_ = turn;
     takeCover(ShadowCache::deviceScale(painter));
     renderer_.paint(painter, bandShape_, cornerRadius_, turn, halo_.value(now), presence_.value(now), bandCovered_,
                     region);
@@ -244,8 +284,8 @@ void AIGlow::paintEvent(QPaintEvent* event)
     const qreal presence = presence_.value(now);
     if (presence <= 0)
         return;
-    const Clock* clock = Environment::clock();
-    const qreal turn = angle(clock ? clock->now() : 0, turning_, Environment::reduceMotion());
+    const qreal turn = currentAngle();
+    drawnAngle_ = turn;
     const QList<QRectF> covered = coveredRects();
     QPainter painter(this);
     renderer_.paint(painter, shapeRect(), cornerRadius_, turn, halo_.value(now), presence, covered, event->region());

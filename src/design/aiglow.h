@@ -11,17 +11,20 @@
 
 namespace tavrin {
 
-// The planner glow around a content view: a rainbow ring with a soft halo
-// behind it. `working` turns once every 2.4 seconds with the wall clock (so
-// every working glow on screen shows the same rotation) and shines
-// brighter; `idle` rests unturned, as every glow does with reduce motion on;
-// `off` draws nothing.
+// The planner glow around a content view: a slowly turning rainbow ring with
+// a soft halo behind it. `idle` turns once every 6 seconds, `working` every
+// 2.4 seconds and shines brighter; `off` draws nothing. The turn follows the
+// wall clock, so every glow on screen shows the same rotation and a glow
+// shown again goes on where the clock is. With reduce motion on the glow is
+// drawn once, unturned.
 //
-// The glow is drawn once for each change (intensity, size, look) and frames
-// run only while something moves: 60 a second while it works or fades, and
-// only while its window is shown and exposed. A bar that waits with an idle
-// glow costs nothing: the program sleeps. Changes of intensity fade over
-// 0.35 seconds. The glow takes no clicks.
+// Frames run only while its window is shown and exposed: 60 a second while
+// it works or fades; an idle turn moves in steps of `kIdleStepDegrees`, a
+// frame for each step (10 a second), since a soft rainbow turning that
+// slowly shows no difference between finer steps and an open bar that waits
+// should cost next to nothing. Each frame is drawn in one go from the
+// glow's pixels worked out once for its size (`GlowRenderer`). Changes of
+// intensity fade over 0.35 seconds. The glow takes no clicks.
 //
 // It reaches about 43 points beyond the shape (`GlowRenderer::reach`): give
 // the view outsets, or put it in a host with that margin.
@@ -64,13 +67,21 @@ public:
     // nothing of the content is drawn again for a frame).
     QRegion frameRegion() const;
 
-    // Seconds per turn while working.
-    static constexpr double kWorkingPeriod = 2.4;
+    // Degrees an idle glow turns from one frame to the next.
+    static constexpr double kIdleStepDegrees = 6;
+    // Seconds per turn: 2.4 working, 6 otherwise.
+    static double period(Intensity intensity);
+    // Seconds between the frames of a turn that does not fade: a display
+    // frame while working, a step's time while idle.
+    static double frameInterval(Intensity intensity);
     // The halo's opacity: 0.5 working, 0.35 idle, 0 off.
     static qreal haloOpacity(Intensity intensity);
     // The rotation in radians at a wall-clock date (seconds since 1 January
-    // 2001): 0 but while working, and 0 with reduce motion.
+    // 2001): 0 with reduce motion.
     static qreal angle(double date, Intensity intensity, bool reduceMotion);
+    // The rotation drawn at that date: `angle`, to the nearest step unless
+    // working.
+    static qreal shownAngle(double date, Intensity intensity, bool reduceMotion);
 
 signals:
     void intensityChanged(tavrin::AIGlow::Intensity intensity);
@@ -85,6 +96,8 @@ protected:
 
 private:
     bool canAnimate() const;
+    // The rotation to draw now.
+    qreal currentAngle() const;
     // Whether the window shows this view: shown, and not said to be
     // unexposed since (minimised, covered where the platform tells).
     bool onScreen() const;
@@ -128,6 +141,7 @@ private:
     bool clearBehind_ = false;
     QPointer<QWindow> watched_;
     bool unexposed_ = false;
+    qreal drawnAngle_ = -1; // the rotation last drawn
 };
 
 } // namespace tavrin

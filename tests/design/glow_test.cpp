@@ -14,16 +14,28 @@ using namespace tavrin;
 using namespace tavrin::test;
 using Intensity = AIGlow::Intensity;
 
-TEST(AIGlow, AWorkingTurnFollowsTheWallClockAndAnIdleGlowRests)
+TEST(AIGlow, TurnFollowsTheWallClock)
 {
     const double degree = 0.017453292519943295;
-    EXPECT_EQ(AIGlow::angle(1.5, Intensity::idle, false), 0);
-    EXPECT_EQ(AIGlow::angle(6.0 * 1000 + 3, Intensity::idle, false), 0);
+    EXPECT_NEAR(AIGlow::angle(1.5, Intensity::idle, false), 90 * degree, 1e-9);
+    EXPECT_NEAR(AIGlow::angle(6.0 * 1000 + 3, Intensity::idle, false), 180 * degree, 1e-6);
     EXPECT_NEAR(AIGlow::angle(2.4 * 1000 + 1.2, Intensity::working, false), 180 * degree, 1e-6);
     EXPECT_NEAR(AIGlow::angle(0.6, Intensity::working, false), 90 * degree, 1e-9);
     EXPECT_NEAR(AIGlow::angle(-0.6, Intensity::working, false), 270 * degree, 1e-9);
-    EXPECT_EQ(AIGlow::angle(1.5, Intensity::working, true), 0);
     EXPECT_EQ(AIGlow::angle(qInf(), Intensity::idle, false), 0);
+    // Drawn, an idle turn goes in steps, to the nearest; a working one not.
+    const double step = AIGlow::kIdleStepDegrees;
+    EXPECT_NEAR(AIGlow::shownAngle(6 * (10 * step + 0.4) / 360, Intensity::idle, false), 10 * step * degree, 1e-9);
+    EXPECT_NEAR(AIGlow::shownAngle(6 * (10 * step + 0.6 * step) / 360, Intensity::idle, false), 11 * step * degree,
+                1e-9);
+    EXPECT_EQ(AIGlow::shownAngle(6 - 0.001, Intensity::idle, false), 0);
+    EXPECT_NEAR(AIGlow::shownAngle(0.61, Intensity::working, false), AIGlow::angle(0.61, Intensity::working, false),
+                1e-12);
+    // Reduce motion: unturned at either intensity.
+    for (Intensity intensity : {Intensity::idle, Intensity::working}) {
+        EXPECT_EQ(AIGlow::angle(1.5, intensity, true), 0);
+        EXPECT_EQ(AIGlow::shownAngle(1.5, intensity, true), 0);
+    }
 }
 
 TEST(AIGlow, IdleAndWorkingDifferInPeriodAndHalo)
@@ -170,25 +182,28 @@ class AIGlowTest : public DesignTest {};
 
 TEST_F(AIGlowTest, FramesRunOnlyWhileVisibleAndMoving)
 {
-    AIGlow glow(Intensity::working, 18);
-    glow.resize(200, 100);
-    EXPECT_FALSE(glow.isAnimating()); // not shown yet
-    glow.show();
-    EXPECT_TRUE(glow.isAnimating());
-    glow.hide();
-    EXPECT_FALSE(glow.isAnimating());
-    EXPECT_EQ(clock.pending(), 0u);
-    glow.show();
-    EXPECT_TRUE(glow.isAnimating());
+    for (Intensity intensity : {Intensity::idle, Intensity::working}) {
+        SCOPED_TRACE(int(intensity));
+        AIGlow glow(intensity, 18);
+        glow.resize(200, 100);
+        EXPECT_FALSE(glow.isAnimating()); // not shown yet
+        glow.show();
+        EXPECT_TRUE(glow.isAnimating());
+        glow.hide();
+        EXPECT_FALSE(glow.isAnimating());
+        EXPECT_EQ(clock.pending(), 0u);
+        glow.show();
+        EXPECT_TRUE(glow.isAnimating());
 
-    appearance.setReduceMotion(true);
-    EXPECT_FALSE(glow.isAnimating());
-    EXPECT_EQ(clock.pending(), 0u);
-    appearance.setReduceMotion(false);
-    EXPECT_TRUE(glow.isAnimating());
+        appearance.setReduceMotion(true);
+        EXPECT_FALSE(glow.isAnimating());
+        EXPECT_EQ(clock.pending(), 0u);
+        appearance.setReduceMotion(false);
+        EXPECT_TRUE(glow.isAnimating());
+    }
 }
 
-TEST_F(AIGlowTest, AnIdleGlowIsDrawnOnceWorkAndFadesRunSixtyFramesASecond)
+TEST_F(AIGlowTest, AnIdleTurnDrawsAFrameAStepWorkAndFadesSixtyASecond)
 {
     AIGlow glow(Intensity::idle, 18);
     glow.resize(200, 100);
@@ -198,15 +213,18 @@ TEST_F(AIGlowTest, AnIdleGlowIsDrawnOnceWorkAndFadesRunSixtyFramesASecond)
         clock.advance(seconds);
         return clock.fired() - before;
     };
-    EXPECT_EQ(framesIn(1.0), 0);
-    EXPECT_EQ(clock.pending(), 0u);
+    // An idle glow turns a step a frame, once every 6 seconds.
+    const double idleRate = 360 / AIGlow::kIdleStepDegrees / 6.0;
+    EXPECT_NEAR(framesIn(1.0), idleRate, 1);
+    const QImage before = glow.grab().toImage();
+    clock.advance(1.5);
+    EXPECT_NE(glow.grab().toImage(), before);
     glow.setIntensity(Intensity::working); // fades its halo up
     EXPECT_NEAR(framesIn(0.3), 18, 1);
     EXPECT_NEAR(framesIn(1.0), 60, 1);
     glow.setIntensity(Intensity::idle);
-    EXPECT_NEAR(framesIn(0.5), 21, 2); // the fade, then nothing
-    EXPECT_EQ(framesIn(1.0), 0);
-    EXPECT_FALSE(glow.isAnimating());
+    clock.advance(0.5); // the fade ends
+    EXPECT_NEAR(framesIn(1.0), idleRate, 1);
 }
 
 TEST_F(AIGlowTest, OffFadesOutThenStops)
@@ -312,7 +330,8 @@ TEST_F(AIGlowTest, TheBandAFrameRepaintsLooksAsAWholePaintDoes)
     glow.show();
     // To a moment when the turn is at its start, as it always is without motion.
     clock.advance(1.0);
-    clock.advance(AIGlow::kWorkingPeriod - std::fmod(clock.now(), AIGlow::kWorkingPeriod));
+    const double period = AIGlow::period(Intensity::working);
+    clock.advance(period - std::fmod(clock.now(), period));
     ASSERT_NEAR(AIGlow::angle(clock.now(), Intensity::working, false), 0, 1e-6);
     auto render = [&] {
         QImage image(glow.size(), QImage::Format_ARGB32_Premultiplied);
