@@ -2,7 +2,7 @@
 
 namespace tavrin {
 
-Timer::Timer(Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {}
+Timer::Timer(Clock& clock, QObject* parent) : QObject(parent), clock_(&clock) {}
 
 Timer::~Timer() { stop(); }
 
@@ -24,15 +24,17 @@ void Timer::startRepeating(double interval)
 
 void Timer::stop()
 {
-    if (id_ != 0)
-        clock_.cancel(id_);
+    if (id_ != 0 && clock_)
+        clock_->cancel(id_);
     id_ = 0;
 }
 
 void Timer::arm(double seconds)
 {
+    if (!clock_)
+        return;
     QPointer<Timer> self(this);
-    id_ = clock_.schedule(seconds, [self] {
+    id_ = clock_->schedule(seconds, [self] {
         if (self)
             self->fire();
     });

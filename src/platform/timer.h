@@ -3,11 +3,14 @@
 #include "platform/clock.h"
 
 #include <QObject>
+#include <QPointer>
 
 namespace tavrin {
 
 // A restartable one-shot or repeating timer on the platform clock. Stops
-// itself when destroyed.
+// itself when destroyed. It may outlive its clock (a widget deleted from the
+// main loop after the platform that made it is gone): from then on it is
+// inactive, starting it does nothing and stopping it asks nothing of the clock.
 class Timer : public QObject {
     Q_OBJECT
 public:
@@ -17,7 +20,7 @@ public:
     void start(double seconds);
     void startRepeating(double interval);
     void stop();
-    bool isActive() const { return id_ != 0; }
+    bool isActive() const { return id_ != 0 && clock_; }
     double interval() const { return interval_; }
 
 signals:
@@ -27,7 +30,7 @@ private:
     void arm(double seconds);
     void fire();
 
-    Clock& clock_;
+    QPointer<Clock> clock_;
     Clock::TimerId id_ = 0;
     double interval_ = 0;
     bool repeating_ = false;

@@ -126,6 +126,20 @@ TEST(SimClock, DestroyedTimerAndGoneContextRunNothing)
     EXPECT_EQ(ran, 0);
 }
 
+// A widget deleted from the main loop may take its timer down after the
+// platform's clock has gone.
+TEST(SimClock, ATimerOutlivesItsClock)
+{
+    auto clock = std::make_unique<SimClock>();
+    Timer timer(*clock);
+    timer.startRepeating(1);
+    clock.reset();
+    EXPECT_FALSE(timer.isActive());
+    timer.start(1);
+    EXPECT_FALSE(timer.isActive());
+    timer.stop();
+}
+
 namespace {
 QCoro::Task<> sleeper(Clock& clock, double seconds, std::vector<double>& woke)
 {
