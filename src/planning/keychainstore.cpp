@@ -1,6 +1,7 @@
 #include "planning/keychainstore.h"
 
 #include "platform/platform.h"
+#include "platform/workspace.h"
 
 #include <QUuid>
 
@@ -50,10 +51,37 @@ QString KeychainStore::noKeyringMessage()
               "install or start one, then try again.");
 }
 
+bool KeychainStore::keyringsProgramInstalled()
+{
+    Workspace* workspace = Platform::current().workspace;
+    return workspace
+           && (!workspace->applicationLocation(kKeyringsProgram).isEmpty()
+               || !workspace->applicationLocation(QStringLiteral("Seahorse")).isEmpty());
+}
+
 QString KeychainStore::noCollectionMessage()
 {
-    return tr("There is no keyring to keep the key in: make one with your desktop's Passwords and Keys program, "
-              "then save again.");
+    if (keyringsProgramInstalled())
+        return tr("There is no keyring to keep the key in: make one in %1, then save again.").arg(kKeyringsProgram);
+    return tr("There is no keyring to keep the key in, and none could be made. Install %1 (seahorse) to make one, "
+              "or turn on KeePassXC's Secret Service integration, then save again.")
+        .arg(kKeyringsProgram);
+}
+
+QString KeychainStore::cancelledMessage()
+{
+    const QString cancelled = tr("You cancelled making a keyring, so the key wasn't saved.");
+    if (keyringsProgramInstalled())
+        return cancelled + QLatin1Char(' ')
+               + tr("Save again to make one, or make one in %1 first.").arg(kKeyringsProgram);
+    return cancelled + QLatin1Char(' ')
+           + tr("Save again to make one, or keep the key in KeePassXC: turn on its Secret Service integration, then "
+                "save again.");
+}
+
+QString KeychainStore::waitingMessage()
+{
+    return tr("Waiting for your keyring. If it asks for a password, answer in its window.");
 }
 
 QString KeychainStore::stayedLockedMessage()
@@ -68,7 +96,7 @@ QString KeychainStore::problemOf(const KeychainResult& read)
     case KeychainStatus::notFound: return {};
     case KeychainStatus::locked: return lockedMessage();
     case KeychainStatus::noService: return noKeyringMessage();
-    case KeychainStatus::noCollection: return noCollectionMessage();
+    case KeychainStatus::noCollection: return read.cancelled ? cancelledMessage() : noCollectionMessage();
     case KeychainStatus::failed: break;
     }
     return tr("Your keyring couldn't be read: %1").arg(read.message);

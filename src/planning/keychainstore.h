@@ -67,7 +67,15 @@ public:
     static QString problemOf(const KeychainResult& read);
     static QString lockedMessage();
     static QString noKeyringMessage();
+    // Where no keyring could be made; where the user cancelled the keyring's
+    // prompt to make one. Each names what this desktop has to make one
+    // with: the keyrings program where it is installed, else KeePassXC.
     static QString noCollectionMessage();
+    static QString cancelledMessage();
+    // While the keyring has not answered (its prompt may be up).
+    static QString waitingMessage();
+    // The desktop's program for keyrings, by its entry's name.
+    static inline const QString kKeyringsProgram = QStringLiteral("Passwords and Keys");
     // A read that raised the unlock prompt, which the user cancelled.
     static QString stayedLockedMessage();
 
@@ -84,6 +92,7 @@ private:
     // or why it couldn't say.
     void noteClaudeKey(std::optional<bool> present, const QString& problem, bool locked = false);
     bool installedHere() const;
+    static bool keyringsProgramInstalled();
     // What the last answer said, unless it came from another desktop's
     // Keychain than the one installed now.
     std::optional<bool> claudeKeyPresence() const;

@@ -18,6 +18,9 @@ struct KeychainResult {
     KeychainStatus status = KeychainStatus::failed;
     QByteArray data; // the secret, for a successful read
     QString message; // the keyring's own words, for `failed`
+    // For `noCollection`: the keyring asked the user to make one, and they
+    // cancelled.
+    bool cancelled = false;
     bool ok() const { return status == KeychainStatus::ok; }
     // The keyring answered (with a secret or without one).
     bool answered() const { return status == KeychainStatus::ok || status == KeychainStatus::notFound; }

@@ -12,6 +12,7 @@
 #include "planning/keychainstore.h"
 #include "platform/defaults.h"
 #include "platform/platform.h"
+#include "platform/timer.h"
 #include "settings/messageline.h"
 
 #include <QHBoxLayout>
@@ -74,6 +75,10 @@ ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner,
             [](const QVariant& value) { Platform::current().defaults->setValue(kModelKey, value.toString()); });
     addWidget(new FRow(tr("Model"), model_));
 
+    waiting_ = new Timer(*Platform::current().clock, this);
+    connect(waiting_, &Timer::timeout, this,
+            [this] { result_->say(KeychainStore::waitingMessage(), KeyMsg::Tone::plain); });
+
     connect(&keychain_, &KeychainStore::hasClaudeKeyChanged, this, &ClaudeKeyCard::showState);
     showState();
     stateTask_.start([this](CancelToken cancel) { return readState(cancel); });
@@ -96,11 +101,26 @@ void ClaudeKeyCard::showState()
             tr("Paste a key from your Anthropic account. It's kept in your keyring and sent only to Anthropic."));
 }
 
+void ClaudeKeyCard::waitForKeyring(bool waiting)
+{
+    // Said only when the keyring takes longer than an answer over the bus
+    // does: then it shows a prompt (or does not answer at all).
+    if (waiting) {
+        if (!waiting_->isActive())
+            waiting_->start(kWaitingDelay);
+    } else {
+        waiting_->stop();
+        if (result_->text() == KeychainStore::waitingMessage())
+            result_->clear();
+    }
+}
+
 QString ClaudeKeyCard::refusal(const KeychainResult& answer, const QString& refused)
 {
     switch (answer.status) {
     case KeychainStatus::noService: return KeychainStore::noKeyringMessage();
-    case KeychainStatus::noCollection: return KeychainStore::noCollectionMessage();
+    case KeychainStatus::noCollection:
+        return answer.cancelled ? KeychainStore::cancelledMessage() : KeychainStore::noCollectionMessage();
     case KeychainStatus::failed: return tr("%1: %2").arg(refused, answer.message);
     default: return tr("%1. Check that it's unlocked, then try again.").arg(refused);
     }
@@ -126,9 +146,11 @@ QCoro::Task<> ClaudeKeyCard::saveKey(QString key, CancelToken cancel)
         co_return;
     }
     auto write = keychain_.setClaudeKey(key);
+    waitForKeyring(true);
     const KeychainResult saved = co_await std::move(write);
     if (!self || cancel.isCancelled())
         co_return;
+    waitForKeyring(false);
     if (saved.answered()) {
         field_->clear();
         result_->say(tr("Saved in your keyring."), KeyMsg::Tone::ok);
@@ -142,9 +164,11 @@ QCoro::Task<> ClaudeKeyCard::clearKey(CancelToken cancel)
     QPointer<ClaudeKeyCard> self(this);
     field_->clear();
     auto write = keychain_.setClaudeKey(QString());
+    waitForKeyring(true);
     const KeychainResult removed = co_await std::move(write);
     if (!self || cancel.isCancelled())
         co_return;
+    waitForKeyring(false);
     if (removed.answered())
         result_->say(tr("The key is gone from your keyring."), KeyMsg::Tone::ok);
     else
@@ -157,9 +181,11 @@ QCoro::Task<> ClaudeKeyCard::testKey(QString typed, CancelToken cancel)
     QString key = typed.trimmed();
     if (key.isEmpty()) {
         auto read = keychain_.claudeKey();
+        waitForKeyring(true);
         key = (co_await std::move(read)).value_or(QString());
         if (!self || cancel.isCancelled())
             co_return;
+        waitForKeyring(false);
     }
     if (key.isEmpty()) {
         const QString problem = keychain_.claudeKeyProblem();

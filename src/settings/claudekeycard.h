@@ -15,6 +15,7 @@ class TButton;
 class TField;
 class TSeg;
 class KeyMsg;
+class Timer;
 
 // The Claude key card: a field for the key (monospaced, its characters
 // hidden) that is saved to the keyring, never anywhere else; clearing the
@@ -34,12 +35,18 @@ public:
     KeyMsg* keyState() const { return state_; }
     TSeg* modelChoice() const { return model_; }
 
+    // How long the keyring may take before the card says it waits for it.
+    static constexpr double kWaitingDelay = 0.4;
+
 private:
     QCoro::Task<> saveKey(QString key, CancelToken cancel);
     QCoro::Task<> clearKey(CancelToken cancel);
     QCoro::Task<> testKey(QString typed, CancelToken cancel);
     QCoro::Task<> readState(CancelToken cancel);
     void showState();
+    // Says that the keyring is awaited once it takes longer than
+    // kWaitingDelay; with false, stops saying it.
+    void waitForKeyring(bool waiting);
     // What to say when the keyring refused a write: `refused` ("Your
     // keyring didn't take the key") and why.
     static QString refusal(const KeychainResult& answer, const QString& refused);
@@ -53,6 +60,7 @@ private:
     MessageLine* result_;
     KeyMsg* state_;
     TSeg* model_;
+    Timer* waiting_;
     TaskHandle task_;
     TaskHandle stateTask_;
 };

@@ -1,4 +1,5 @@
 #include "settingsfixture.h"
+#include "support/artifacts.h"
 
 #include "design/keymsg.h"
 #include "design/tbutton.h"
@@ -8,6 +9,7 @@
 #include "settings/messageline.h"
 #include "settings/requestlogcard.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QTest>
 
@@ -92,6 +94,49 @@ TEST_F(AIKeyTest, AKeyringThatRefusesSaysWhy)
     settle();
     EXPECT_FALSE(storedKey());
     EXPECT_EQ(card->result()->tone(), KeyMsg::Tone::err);
+}
+
+// While the keyring's prompt is up the card says it waits for the keyring;
+// a cancelled prompt to make a keyring is said as such, with what this
+// desktop has to make one: its keyrings program only where it is installed.
+TEST_F(AIKeyTest, TheCardWaitsForTheKeyringAndSaysItsPromptWasCancelled)
+{
+    env.keychain.hold();
+    env.keychain.setFailure({}, KeychainStatus::noCollection, true);
+    card->field()->setText(kKey);
+    card->saveButton()->click();
+    settle();
+    EXPECT_TRUE(card->result()->isHidden()); // an answer over the bus says nothing yet
+    env.clock.advance(ClaudeKeyCard::kWaitingDelay);
+    settle();
+    EXPECT_EQ(card->result()->text(), KeychainStore::waitingMessage());
+    EXPECT_FALSE(card->result()->isHidden());
+    window().view()->grab().save(
+        QDir(Artifacts::folder(QStringLiteral("settings"))).filePath(QStringLiteral("ai-waiting-for-keyring.png")));
+    env.keychain.release();
+    settle();
+    const QString cancelled = card->result()->text();
+    EXPECT_TRUE(cancelled.startsWith("You cancelled making a keyring, so the key wasn't saved."))
+        << cancelled.toStdString();
+    EXPECT_FALSE(cancelled.contains(KeychainStore::kKeyringsProgram)) << cancelled.toStdString();
+    EXPECT_TRUE(cancelled.contains("KeePassXC"));
+    EXPECT_EQ(card->field()->text(), kKey);          // nothing lost
+    env.clock.advance(ClaudeKeyCard::kWaitingDelay); // the wait said nothing more
+    EXPECT_EQ(card->result()->text(), cancelled);
+
+    SimInstalledApp keyrings;
+    keyrings.name = KeychainStore::kKeyringsProgram;
+    keyrings.location = QStringLiteral("/usr/share/applications/org.gnome.seahorse.Application.desktop");
+    env.desktop.addInstalledApp(keyrings);
+    card->saveButton()->click();
+    settle();
+    EXPECT_TRUE(card->result()->text().contains(KeychainStore::kKeyringsProgram));
+    EXPECT_FALSE(card->result()->text().contains("KeePassXC"));
+    env.keychain.setFailure({}, KeychainStatus::noCollection);
+    card->saveButton()->click();
+    settle();
+    EXPECT_EQ(card->result()->text(), KeychainStore::noCollectionMessage());
+    EXPECT_FALSE(card->result()->text().contains("cancelled"));
 }
 
 // A key in a locked keyring is said in the pane, not taken for "no key",

@@ -97,5 +97,31 @@ TEST_F(X11KeyringBarTest, SavingWhereNoKeyringExistsHasTheKeyringMakeOne)
               QByteArray("sk-ant-new-keyring"));
 }
 
+// Cancelling the keyring's prompt to make a keyring ends the save there: no
+// second prompt follows (the keyring library would ask once more on the
+// write), and the answer says the user cancelled.
+TEST_F(X11KeyringBarTest, CancellingTheNewKeyringPromptEndsTheSaveAfterOnePrompt)
+{
+    KeyringDaemon daemon({KeyringDaemon::Keyring::withoutLogin, session_->display()});
+    if (!daemon.problem().isEmpty())
+        GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
+    DesktopKeychain keychain(daemon.bus());
+    std::optional<KeychainResult> saved;
+    auto save = [&]() -> QCoro::Task<> {
+        saved = co_await keychain.write(QStringLiteral("app.tavrin"), QStringLiteral("anthropic-api-key"),
+                                        "sk-ant-cancelled");
+    };
+    [[maybe_unused]] auto running = save();
+    ASSERT_TRUE(waitUntil([&] { return promptShows() || saved.has_value(); }, 20.0)) << "no prompt for a new keyring";
+    ASSERT_FALSE(saved.has_value()) << saved->message.toStdString();
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    // A second prompt would wait for the user, and the save with it.
+    ASSERT_TRUE(waitUntil([&] { return saved.has_value(); }, 20.0)) << "a second prompt held the save";
+    EXPECT_EQ(saved->status, KeychainStatus::noCollection) << saved->message.toStdString();
+    EXPECT_TRUE(saved->cancelled);
+    EXPECT_FALSE(promptShows());
+    EXPECT_FALSE(daemon.defaultKeyringExists());
+}
+
 } // namespace
 } // namespace tavrin

@@ -77,15 +77,7 @@ QCoro::Task<KeychainResult> DesktopKeychain::write(QString service, QString acco
 {
     const Item item{service, account};
     const quint64 generation = touch(item);
-    KeychainResult result = co_await writeJob(item, secret);
-    // A keyring service without a keyring to keep items in (gnome-keyring
-    // where no login keyring was made): it is asked to make one, with its own
-    // prompt for the password, and the write is tried once more.
-    if (result.status == KeychainStatus::noCollection) {
-        KeyringProbe probe(bus_);
-        if (co_await probe.createDefaultKeyring())
-            result = co_await writeJob(item, secret);
-    }
+    KeychainResult result = co_await writeWithKeyring(item, secret);
     if (generation_.value(item) == generation) {
         // After a failure the keyring's state is unknown: ask it next time.
         if (result.ok())
@@ -94,6 +86,28 @@ QCoro::Task<KeychainResult> DesktopKeychain::write(QString service, QString acco
             cache_.remove(item);
     }
     co_return result;
+}
+
+QCoro::Task<KeychainResult> DesktopKeychain::writeWithKeyring(Item item, QByteArray secret)
+{
+    // A keyring service without a keyring to keep items in (gnome-keyring
+    // where no login keyring was made) is asked to make one first, with its
+    // own prompt for the password. The keyring library would otherwise ask
+    // for one itself on the write, and a second prompt after a cancelled
+    // first is one too many: one prompt per save, whoever shows it.
+    KeyringProbe probe(bus_);
+    if (co_await probe.lacksDefaultKeyring()) {
+        switch (co_await probe.createDefaultKeyring()) {
+        case KeyringProbe::Making::made: break;
+        case KeyringProbe::Making::cancelled: {
+            KeychainResult cancelled{KeychainStatus::noCollection, {}, QString()};
+            cancelled.cancelled = true;
+            co_return cancelled;
+        }
+        case KeyringProbe::Making::failed: co_return KeychainResult{KeychainStatus::noCollection, {}, QString()};
+        }
+    }
+    co_return co_await writeJob(item, secret);
 }
 
 QCoro::Task<KeychainResult> DesktopKeychain::writeJob(Item item, QByteArray secret)

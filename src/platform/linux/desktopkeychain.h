@@ -39,6 +39,8 @@ private:
     // Starts `job` on `item` and waits for it; the job is deleted afterwards.
     QCoro::Task<KeychainResult> run(QKeychain::Job* job, Item item);
     QCoro::Task<KeychainResult> writeJob(Item item, QByteArray secret);
+    // Makes the keyring first where there is none to write to.
+    QCoro::Task<KeychainResult> writeWithKeyring(Item item, QByteArray secret);
     // What a QtKeychain error on `item` means: missing, locked, no keyring
     // at all, or another failure.
     QCoro::Task<KeychainStatus> classify(int error, Item item);

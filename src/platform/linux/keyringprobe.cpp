@@ -107,28 +107,31 @@ QCoro::Task<KeychainStatus> KeyringProbe::find(QString service, QString account)
     co_return KeychainStatus::notFound;
 }
 
-QCoro::Task<bool> KeyringProbe::createDefaultKeyring()
+QCoro::Task<KeyringProbe::Making> KeyringProbe::createDefaultKeyring()
 {
     if (!bus_.isConnected())
-        co_return false;
+        co_return Making::failed;
     QDBusMessage create =
         QDBusMessage::createMethodCall(kSecrets, kSecretsPath, kServiceInterface, QStringLiteral("CreateCollection"));
     const QVariantMap properties{{QStringLiteral("org.freedesktop.Secret.Collection.Label"), QStringLiteral("Login")}};
     create << properties << QStringLiteral("default");
     const QDBusMessage reply = co_await ask(bus_, create);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
-        co_return false;
+        co_return Making::failed;
     const QString made = qdbus_cast<QDBusObjectPath>(reply.arguments().at(0)).path();
     const QString prompt = qdbus_cast<QDBusObjectPath>(reply.arguments().at(1)).path();
     if (made != QLatin1String("/") && !made.isEmpty())
-        co_return true;
+        co_return Making::made;
     if (prompt.isEmpty() || prompt == QLatin1String("/"))
-        co_return false;
+        co_return Making::failed;
     SecretPrompt asking(bus_, prompt);
     auto answered = asking.run();
-    if (!co_await std::move(answered))
-        co_return false;
-    co_return !co_await lacksDefaultKeyring();
+    switch (co_await std::move(answered)) {
+    case SecretPrompt::Outcome::cancelled: co_return Making::cancelled;
+    case SecretPrompt::Outcome::unanswered: co_return Making::failed;
+    case SecretPrompt::Outcome::completed: break;
+    }
+    co_return co_await lacksDefaultKeyring() ? Making::failed : Making::made;
 }
 
 QCoro::Task<bool> KeyringProbe::defaultKeyringLocked()

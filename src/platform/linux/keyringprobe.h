@@ -34,8 +34,10 @@ public:
     // keep new items in, as gnome-keyring started without a login keyring.
     QCoro::Task<bool> lacksDefaultKeyring();
     // Asks the secret service to make the default keyring; the keyring shows
-    // its own prompt for the new keyring's password. True once it is made.
-    QCoro::Task<bool> createDefaultKeyring();
+    // its own prompt for the new keyring's password. `made` once it is made;
+    // `cancelled` when the user cancelled that prompt.
+    enum class Making { made, cancelled, failed };
+    QCoro::Task<Making> createDefaultKeyring();
 
 private:
     QCoro::Task<QStringList> names(QString method);

@@ -21,18 +21,21 @@ SecretPrompt::SecretPrompt(QDBusConnection bus, QString path, QObject* parent)
       path_(std::move(path))
 {}
 
-void SecretPrompt::completed(bool dismissed, const QDBusVariant&) { emit answered(!dismissed); }
+void SecretPrompt::completed(bool dismissed, const QDBusVariant&)
+{
+    emit answered(dismissed ? Outcome::cancelled : Outcome::completed);
+}
 
-QCoro::Task<bool> SecretPrompt::run()
+QCoro::Task<SecretPrompt::Outcome> SecretPrompt::run()
 {
     if (!bus_.connect(kSecrets, path_, kPromptInterface, QStringLiteral("Completed"), this,
                       SLOT(completed(bool, QDBusVariant))))
-        co_return false;
+        co_return Outcome::unanswered;
     QDBusMessage prompt = QDBusMessage::createMethodCall(kSecrets, path_, kPromptInterface, QStringLiteral("Prompt"));
     prompt << QString(); // no parent window to name
     QDBusPendingCall shown = bus_.asyncCall(prompt, 2000);
     const QDBusMessage reply = co_await shown;
-    bool done = false;
+    Outcome done = Outcome::unanswered;
     if (reply.type() == QDBusMessage::ReplyMessage) {
         // The user answers in their own time; one who walks away has the
         // prompt dismissed for them.
@@ -42,7 +45,7 @@ QCoro::Task<bool> SecretPrompt::run()
                 QDBusMessage dismiss =
                     QDBusMessage::createMethodCall(kSecrets, path_, kPromptInterface, QStringLiteral("Dismiss"));
                 bus_.asyncCall(dismiss, 2000);
-                emit answered(false);
+                emit answered(Outcome::unanswered);
             });
         auto answer = qCoro(this, &SecretPrompt::answered);
         done = co_await std::move(answer);

@@ -1,5 +1,7 @@
 #include "platform/sim/memorykeychain.h"
 
+#include <qcoro/qcorosignal.h>
+
 namespace tavrin {
 
 std::optional<KeychainResult> MemoryKeychain::failed()
@@ -7,7 +9,15 @@ std::optional<KeychainResult> MemoryKeychain::failed()
     ++calls_;
     if (!failure_)
         return std::nullopt;
-    return KeychainResult{failureStatus_, {}, *failure_};
+    KeychainResult result{failureStatus_, {}, *failure_};
+    result.cancelled = cancelled_;
+    return result;
+}
+
+QCoro::Task<> MemoryKeychain::whileHeld()
+{
+    if (held_)
+        co_await qCoro(this, &MemoryKeychain::released);
 }
 
 QCoro::Task<KeychainResult> MemoryKeychain::read(QString service, QString account)
@@ -22,6 +32,7 @@ QCoro::Task<KeychainResult> MemoryKeychain::read(QString service, QString accoun
 
 QCoro::Task<KeychainResult> MemoryKeychain::write(QString service, QString account, QByteArray secret)
 {
+    co_await whileHeld();
     if (auto failure = failed())
         co_return *failure;
     items_.insert({service, account}, secret);
@@ -30,6 +41,7 @@ QCoro::Task<KeychainResult> MemoryKeychain::write(QString service, QString accou
 
 QCoro::Task<KeychainResult> MemoryKeychain::remove(QString service, QString account)
 {
+    co_await whileHeld();
     if (auto failure = failed())
         co_return *failure;
     if (items_.remove({service, account}) == 0)

@@ -8,8 +8,9 @@
 
 namespace tavrin {
 
-// Generic-password items in memory. Every call completes at once; a test can
-// make every call fail to stand for a locked or missing keyring.
+// Generic-password items in memory. Every call completes at once, unless
+// held (as the keyring holds a call while its prompt is up); a test can make
+// every call fail to stand for a locked or missing keyring.
 class MemoryKeychain : public Keychain {
     Q_OBJECT
 public:
@@ -24,10 +25,12 @@ public:
 
     // While set, every call fails with this status and message and changes
     // nothing.
-    void setFailure(const QString& message, KeychainStatus status = KeychainStatus::failed)
+    // `cancelled`: the user cancelled the keyring's prompt.
+    void setFailure(const QString& message, KeychainStatus status = KeychainStatus::failed, bool cancelled = false)
     {
         failure_ = message;
         failureStatus_ = status;
+        cancelled_ = cancelled;
     }
     void clearFailure() { failure_.reset(); }
 
@@ -37,12 +40,26 @@ public:
     void setItem(const QString& service, const QString& account, const QByteArray& secret);
     int callCount() const { return calls_; }
 
+    // While held, writes and removals wait until released.
+    void hold() { held_ = true; }
+    void release()
+    {
+        held_ = false;
+        emit released();
+    }
+
+signals:
+    void released();
+
 private:
     std::optional<KeychainResult> failed();
+    QCoro::Task<> whileHeld();
 
     QHash<QPair<QString, QString>, QByteArray> items_;
     std::optional<QString> failure_;
     KeychainStatus failureStatus_ = KeychainStatus::failed;
+    bool cancelled_ = false;
+    bool held_ = false;
     int calls_ = 0;
 };
 
