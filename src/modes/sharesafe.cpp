@@ -88,8 +88,8 @@ const QStringList& ShareSafe::defaultPrivateApps()
 {
     static const QStringList apps{
         QStringLiteral("Messages"), QStringLiteral("Mail"), QStringLiteral("Passwords"), QStringLiteral("1Password"),
-        QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"), QStringLiteral("Keychain Access"),
-        QStringLiteral("WhatsApp"), QStringLiteral("Signal"), QStringLiteral("Telegram"), QStringLiteral("Banking"),
+        QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"), QStringLiteral("WhatsApp"),
+        QStringLiteral("Signal"), QStringLiteral("Telegram"), QStringLiteral("Banking"),
         // The same kinds of program as Linux desktop entries name them:
         // password managers, mail and the Telegram client.
         QStringLiteral("KeePassXC"), QStringLiteral("KeePass2"), QStringLiteral("Passwords and Keys"),

@@ -20,7 +20,7 @@ class HotKeys : public QObject {
 public:
     static constexpr std::uint32_t kSignature = 0x5456524e; // 'TVRN'
     static constexpr int kStatusNoError = 0;
-    static constexpr int kStatusKeyInUse = -9878; // eventHotKeyExistsErr
+    static constexpr int kStatusKeyInUse = -9878; // another client holds the key
 
     using QObject::QObject;
 

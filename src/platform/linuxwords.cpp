@@ -83,12 +83,51 @@ const QList<LinuxWords::Substitution>& LinuxWords::table()
          QStringLiteral("routine card, Do chip and menu; Integrations pane, chat apps")},
         {QStringLiteral("a Mac Focus silences it"), QStringLiteral("Do Not Disturb silences it"),
          QStringLiteral("Integrations pane, chat apps")},
+        // Do Not Disturb here is the user's own script: the program runs it
+        // and silences nothing itself.
         {QStringLiteral("Turns on a Mac Focus, which silences Slack, Teams and every other app."),
-         QStringLiteral("Turns on Do Not Disturb, which silences Slack, Teams and every other app."),
+         QStringLiteral("Runs your own script as the routine starts, and another as it ends: such as ones that turn "
+                        "your desktop's Do Not Disturb on and off."),
          QStringLiteral("routine card, Do Not Disturb editor")},
+        {QStringLiteral("Turn on a Mac Focus (silences Slack, Teams…)"),
+         QStringLiteral("Turn on Do Not Disturb (runs your script)"), QStringLiteral("routine card, Do menu")},
         {QStringLiteral("Make them in Shortcuts with the Set Focus action"),
          QStringLiteral("Put them in Tavrin's shortcuts folder"),
          QStringLiteral("routine card, Do Not Disturb editor")},
+        {QStringLiteral("one that turns your Focus on, one that turns it off."),
+         QStringLiteral("one that turns Do Not Disturb on, one that turns it off."),
+         QStringLiteral("routine card, Do Not Disturb editor")},
+        // Share-safe's veils: opaque where no compositor offers blur, and
+        // then the texts say "hide" ("blur" stays where one does).
+        {QStringLiteral("Apps Share-safe blurs while you share your screen."),
+         QStringLiteral("Apps Share-safe hides while you share your screen."),
+         QStringLiteral("Privacy pane (without blur)")},
+        {QStringLiteral("While you share your screen, the apps you marked private are blurred."),
+         QStringLiteral("While you share your screen, the apps you marked private are hidden."),
+         QStringLiteral("Modes pane, Share-safe (without blur)")},
+        {QStringLiteral("Blur the app in front"), QStringLiteral("Hide the app in front"),
+         QStringLiteral("Shortcuts pane (without blur)")},
+        // Share-safe's built-in private applications: the Linux keyring
+        // programs (KeePassXC, Passwords and Keys, 1Password) stand for it.
+        {QStringLiteral("Keychain Access"), QString(), QStringLiteral("Share-safe's built-in private apps")},
+        // The first-run window's step 1: on X11 the window manager moves
+        // windows for any client, so there is nothing to allow.
+        {QStringLiteral("Allow Accessibility"), QStringLiteral("Move your windows"),
+         QStringLiteral("first-run window, step 1")},
+        {QStringLiteral("Required"), QString(), QStringLiteral("first-run window, step 1 (nothing is asked for)")},
+        {QStringLiteral("Lets Tavrin move and resize windows. This is the only required permission."),
+         QStringLiteral("Tavrin moves and resizes windows through the X server and your window manager, which "
+                        "answer any program: there is nothing to allow."),
+         QStringLiteral("first-run window, step 1")},
+        {QStringLiteral("Allowed"), QStringLiteral("Nothing to allow"),
+         QStringLiteral("first-run window, step 1, when done")},
+        // The log names no error number of another system.
+        {QStringLiteral("(status -9878)"), QString(), QStringLiteral("log, a hot key another app holds")},
+        // The intents have no voice assistant to say them to.
+        {QStringLiteral("Shortcut phrases:"), QString(), QStringLiteral("tavrin intent --help")},
+        // Texts of this program's own, recorded with the others.
+        {QStringLiteral("Couldn't plan that."), QStringLiteral("Couldn't arrange that."),
+         QStringLiteral("command bar, when arranging (not planning) failed")},
     };
     return rows;
 }
@@ -114,6 +153,14 @@ QString LinuxWords::macWordIn(const QString& text)
             return word;
     }
     return {};
+}
+
+QString LinuxWords::of(const QString& mac)
+{
+    for (const Substitution& row : table())
+        if (row.mac == mac)
+            return row.said;
+    return mac;
 }
 
 QString LinuxWords::said(const QString& mac, const QString& where)

@@ -42,6 +42,8 @@ public:
     static QString commandInWindow();
     // Keys in running text: {"Ctrl", "Alt", "←"} as "Ctrl+Alt+←".
     static QString runningText(const QStringList& keys);
+    // What is said here for `mac` (its first row); `mac` when no row has it.
+    static QString of(const QString& mac);
 
 private:
     // The row whose Mac side is `mac` and whose place begins with `where`.

@@ -56,6 +56,15 @@ public:
     {
         return openUrl(address) ? SettingsOpening::opened : SettingsOpening::noProgram;
     }
+    // Where the setting a settings address names is, in the program that
+    // opens it, when that program can't be told to open there: the program's
+    // name and its tab ("Window Manager Tweaks", "Accessibility"). None where
+    // the program opens on the setting's page.
+    struct SettingsTab {
+        QString program;
+        QString tab;
+    };
+    virtual std::optional<SettingsTab> settingsTab(const QUrl&) { return std::nullopt; }
     // The location of the application that opens this address, or empty.
     virtual QString applicationForUrl(const QUrl& url) = 0;
     // Where an application with this name is installed, or empty.

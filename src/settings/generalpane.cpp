@@ -59,9 +59,13 @@ void GeneralPane::addPermissionsCard()
     desktopNote_ = new MessageLine;
     desktopNote_->setObjectName(QStringLiteral("desktopNote"));
     connect(desktopButton_, &QAbstractButton::clicked, this, [this] {
-        if (OnboardingContent::open(OnboardingContent::kDesktopSettingsAddress))
-            desktopNote_->clear();
-        else
+        if (OnboardingContent::open(OnboardingContent::kDesktopSettingsAddress)) {
+            const QString where = OnboardingContent::openedNote(OnboardingContent::kDesktopSettingsAddress);
+            if (where.isEmpty())
+                desktopNote_->clear();
+            else
+                desktopNote_->say(where, KeyMsg::Tone::plain);
+        } else
             desktopNote_->say(OnboardingContent::noSettingsNote(), KeyMsg::Tone::plain);
     });
     card->addWidget(new FRow(tr("Edge tiling"), statusWithButton(edgeStatus_, desktopButton_)));

@@ -2,10 +2,12 @@
 
 #include "app/appstate.h"
 #include "design/designfont.h"
+#include "design/environment.h"
 #include "design/tcard.h"
 #include "design/themedlabel.h"
 #include "focus/focus.h"
 #include "focus/views/focussection.h"
+#include "platform/linuxwords.h"
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
 
@@ -56,8 +58,9 @@ ModesPane::ModesPane(AppState* state, Focus* focus, QWidget* parent)
             shareSafe->setEnabled(on);
         return shareSafe != nullptr;
     }));
-    addCard()->addWidget(new SwitchRow(
-        tr("Share-safe"), tr("While you share your screen, the apps you marked private are blurred."), shareSafe_));
+    const QString blurred = tr("While you share your screen, the apps you marked private are blurred.");
+    addCard()->addWidget(
+        new SwitchRow(tr("Share-safe"), Environment::blurAvailable() ? blurred : LinuxWords::of(blurred), shareSafe_));
 
     SettingSwitch::Binding focusBinding = modeSwitch(Focus::kSwitchKey, [state, focus](bool on) {
         RoutineControl* routines = state ? state->routines() : nullptr;

@@ -1,11 +1,13 @@
 #include "settings/settingsview.h"
 
 #include "design/designwidget.h"
+#include "design/environment.h"
 #include "design/tcard.h"
 #include "design/themed.h"
 #include "design/thinscrollbar.h"
 #include "integrations/sessions.h"
 #include "modes/privacypane.h"
+#include "platform/linuxwords.h"
 #include "settings/aipane.h"
 #include "settings/generalpane.h"
 #include "settings/integrationspane.h"
@@ -154,7 +156,8 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
     case SettingsPane::shortcuts: return new ShortcutsPane(*s.shortcuts);
     case SettingsPane::integrations: return new IntegrationsPane;
     case SettingsPane::privacy: {
-        auto* page = new PanePage(tr("Privacy"), tr("Apps Share-safe blurs while you share your screen."));
+        const QString blurs = tr("Apps Share-safe blurs while you share your screen.");
+        auto* page = new PanePage(tr("Privacy"), Environment::blurAvailable() ? blurs : LinuxWords::of(blurs));
         page->addBlock(new PrivacyPane(*s.shareSafe));
         return page;
     }

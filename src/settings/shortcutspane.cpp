@@ -1,12 +1,14 @@
 #include "settings/shortcutspane.h"
 
 #include "design/designfont.h"
+#include "design/environment.h"
 #include "design/keymsg.h"
 #include "design/tbutton.h"
 #include "design/tcard.h"
 #include "design/tcardtitle.h"
 #include "design/themedlabel.h"
 #include "platform/defaults.h"
+#include "platform/linuxwords.h"
 #include "platform/platform.h"
 #include "settings/messageline.h"
 #include "settings/recorderbutton.h"
@@ -103,7 +105,10 @@ QString ShortcutsPane::title(const ShortcutAction& action)
     case Kind::usualLayout: return tr("Usual layout");
     case Kind::fill: return tr("Fill the screen");
     case Kind::shareSafe: return tr("Share-safe on or off");
-    case Kind::hideApp: return tr("Blur the app in front");
+    case Kind::hideApp: {
+        const QString blur = tr("Blur the app in front");
+        return Environment::blurAvailable() ? blur : LinuxWords::of(blur);
+    }
     }
     return action.id();
 }

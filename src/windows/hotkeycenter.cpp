@@ -23,9 +23,10 @@ HotKeyCenter& HotKeyCenter::shared()
 
 QString HotKeyCenter::refusalLine(const KeyCombo& combo, int status)
 {
-    return QStringLiteral("Tavrin: couldn't register hot key %1 (status %2); another app may be using it.")
-        .arg(combo.text())
-        .arg(status);
+    // The refusal is said in words: the status is the backend's code.
+    if (status == HotKeys::kStatusKeyInUse)
+        return QStringLiteral("Tavrin: couldn't register hot key %1; another app may be using it.").arg(combo.text());
+    return QStringLiteral("Tavrin: couldn't register hot key %1; this keyboard has no such key.").arg(combo.text());
 }
 
 void HotKeyCenter::useCurrentService()

@@ -312,11 +312,13 @@ TEST(TavrinShortcutsTest, PhrasesTitlesAndImagesInOrder)
     EXPECT_EQ(TavrinShortcuts::spoken(all[4].phrases[0]), "Stop focus with Tavrin");
 
     const QString help = IntentClient::help();
+    // Commands only: no phrases for a voice assistant this desktop lacks.
+    EXPECT_FALSE(help.contains("phrases")) << help.toStdString();
     for (const AppShortcut& s : all) {
-        EXPECT_TRUE(help.contains(QStringLiteral("  ") + s.shortTitle + QStringLiteral(":\n")));
+        EXPECT_TRUE(help.contains(s.command));
         EXPECT_FALSE(help.contains(s.systemImageName)) << s.systemImageName.toStdString();
         for (const QString& phrase : s.phrases)
-            EXPECT_TRUE(help.contains(TavrinShortcuts::spoken(phrase)));
+            EXPECT_FALSE(help.contains('"' + TavrinShortcuts::spoken(phrase) + '"'));
     }
 }
 

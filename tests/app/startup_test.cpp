@@ -107,10 +107,11 @@ TEST(OnboardingSteps, TheStepsAndTheirWords)
     const auto steps = OnboardingContent::steps(false, true, false);
     ASSERT_EQ(steps.size(), 3);
     EXPECT_EQ(steps[0].number, 1);
-    EXPECT_EQ(steps[0].title, "Allow Accessibility");
-    EXPECT_EQ(steps[0].badge, QStringLiteral("Required"));
-    EXPECT_EQ(steps[0].detail, "Lets Tavrin move and resize windows. This is the only required permission.");
-    EXPECT_EQ(steps[0].doneText, "Allowed");
+    EXPECT_EQ(steps[0].title, "Move your windows");
+    EXPECT_FALSE(steps[0].badge);
+    EXPECT_EQ(steps[0].detail, "Tavrin moves and resizes windows through the X server and your window manager, "
+                               "which answer any program: there is nothing to allow.");
+    EXPECT_EQ(steps[0].doneText, "Nothing to allow");
     EXPECT_EQ(steps[0].buttonTitle, "Open Desktop Settings");
     EXPECT_EQ(steps[1].title, "Turn off the desktop's edge tiling");
     EXPECT_FALSE(steps[1].badge);

@@ -461,7 +461,7 @@ TEST_F(ViewsTest, TheFirstRunWindowFollowsTheState)
     env.clock.advance(1);
     EXPECT_TRUE(view.rows()[0]->step().done);
     EXPECT_FALSE(stepButton(view.rows()[0])->isVisibleTo(&view));
-    EXPECT_EQ(stepDone(view.rows()[0])->text(), "Allowed");
+    EXPECT_EQ(stepDone(view.rows()[0])->text(), "Nothing to allow");
     EXPECT_TRUE(view.rows()[1]->step().current);
     EXPECT_EQ(stepButton(view.rows()[1])->kind(), TButtonStyle::Kind::primary);
     EXPECT_EQ(view.footerButton()->text(), "Start using Tavrin");

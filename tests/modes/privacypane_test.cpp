@@ -58,7 +58,7 @@ protected:
 TEST_F(PrivacyPaneTest, OnFirstUseTheDefaultAppsAreListedInOrderAsBuiltIn)
 {
     const QStringList listed = pane.listed();
-    EXPECT_EQ(listed.size(), 22);
+    EXPECT_EQ(listed.size(), 21);
     EXPECT_EQ(listed.front(), "1Password");
     EXPECT_EQ(listed.back(), "WhatsApp");
     for (const QString& name : listed)

@@ -295,7 +295,7 @@ TEST_F(ShareSafeTest, ChecksReadTitlesOneAtATimeAndOnlyWhenTrusted)
 
 TEST_F(ShareSafeTest, ThePrivateListIsReadOnceAndStoredSorted)
 {
-    EXPECT_EQ(share.privateNames().size(), 22u);
+    EXPECT_EQ(share.privateNames().size(), 21u);
     EXPECT_TRUE(share.privateNames().contains(QStringLiteral("1Password 7")));
     for (const char* name : {"KeePassXC", "Passwords and Keys", "KWalletManager", "Thunderbird"})
         EXPECT_TRUE(share.privateNames().contains(QString::fromUtf8(name))) << name;

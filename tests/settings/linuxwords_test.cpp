@@ -5,10 +5,13 @@
 #include "support/artifacts.h"
 #include "support/drawntext.h"
 
+#include "app/intents/intentclient.h"
 #include "app/menubar/nowview.h"
 #include "app/onboarding/onboardingview.h"
 #include "design/floatingpanel.h"
 #include "design/kbd.h"
+#include "focus/views/macfocuseditor.h"
+#include "modes/sharesafe.h"
 #include "platform/hotkeys.h"
 #include "platform/linuxwords.h"
 #include "platform/sim/simappearance.h"
@@ -17,6 +20,7 @@
 #include "settings/settingsview.h"
 #include "settings/shortcutspane.h"
 #include "snapping/snaphudcontroller.h"
+#include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 
 #include <QDir>
@@ -47,6 +51,8 @@ TEST(LinuxWordsTable, KeysAreNamedAsALinuxKeyboardNamesThem)
     EXPECT_EQ(LinuxWords::commandInWindow(), "Ctrl");
     EXPECT_EQ(LinuxWords::runningText({"Ctrl", "Alt", "←"}), "Ctrl+Alt+←");
 }
+
+class LinuxWordsPromises : public SettingsTest {};
 
 class LinuxWordsWindows : public SettingsTest, public ::testing::WithParamInterface<ColorScheme> {
 protected:
@@ -118,6 +124,52 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
     }
     window().show(SettingsPane::privacy);
     check(*window().view(), QStringLiteral("privacy"));
+}
+
+// What the texts promise happens on this desktop: veils that hide where no
+// compositor blurs, the keyring programs there are, a step 1 with nothing to
+// allow, Do Not Disturb as the user's own script, no error numbers of
+// another system in the log, no voice-assistant phrases.
+TEST_F(LinuxWordsPromises, NoTextPromisesWhatThisDesktopDoesNotDo)
+{
+    const QStringList promises{"blur", "Keychain Access", "status -", "Allow Accessibility", "every other app"};
+    const auto shown = [&](QWidget& widget) {
+        settle();
+        return DrawnText::of(widget).join(QLatin1Char('\n'));
+    };
+    const auto promised = [&](const QString& texts, const QStringList& words) {
+        QStringList found;
+        for (const QString& word : words)
+            if (texts.contains(word, Qt::CaseInsensitive))
+                found << word;
+        return found;
+    };
+
+    env.desktop.setTrusted(false);
+    OnboardingView firstRun(*state, [] {});
+    firstRun.show();
+    QString texts = shown(firstRun);
+    for (const SettingsPane pane : {SettingsPane::modes, SettingsPane::shortcuts, SettingsPane::privacy}) {
+        window().show(pane);
+        texts += shown(*window().view());
+    }
+    MacFocusEditor doNotDisturb({[] { return std::optional<QString>(); }, {}},
+                                {[] { return std::optional<QString>(); }, {}}, [] { return QStringList(); });
+    doNotDisturb.show();
+    texts += shown(doNotDisturb);
+    texts += ShareSafe::defaultPrivateApps().join(QLatin1Char('\n'));
+    const KeyCombo left{123, modifier::control | modifier::option, QStringLiteral("←")};
+    texts += HotKeyCenter::refusalLine(left, HotKeys::kStatusKeyInUse);
+    texts += IntentClient::help();
+    EXPECT_EQ(promised(texts, promises), QStringList()) << texts.toStdString();
+    EXPECT_TRUE(texts.contains("hides while you share your screen"));
+    EXPECT_TRUE(texts.contains("Hide the app in front"));
+
+    // Where a compositor blurs, the texts say so.
+    env.desktop.appearance().setBlurAvailable(true);
+    window().show(SettingsPane::modes);
+    window().show(SettingsPane::privacy);
+    EXPECT_EQ(promised(shown(*window().view()), {"blur"}), QStringList{"blur"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, LinuxWordsWindows, ::testing::Values(ColorScheme::light, ColorScheme::dark),

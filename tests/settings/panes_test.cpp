@@ -232,6 +232,12 @@ TEST_F(PanesTest, TheGeneralPaneFollowsTrustAndEdgeTilingAndOpensWhatItNames)
     general->desktopSettingsButton()->click();
     EXPECT_EQ(env.desktop.settingsOpened(), QStringList{Workspace::kDesktopSettingsPage});
     EXPECT_TRUE(general->desktopNote()->isHidden());
+    // A program that opens on another tab than the setting's (Xfce's window
+    // tweaks): the status line says which tab.
+    env.desktop.setSettingsTab(Workspace::kDesktopSettingsPage, "Window Manager Tweaks", "Accessibility");
+    general->desktopSettingsButton()->click();
+    EXPECT_EQ(general->desktopNote()->text(),
+              "Window Manager Tweaks opens on another tab: the setting is on its Accessibility tab.");
     env.desktop.setHasSettings(false);
     general->desktopSettingsButton()->click();
     EXPECT_FALSE(general->desktopNote()->isHidden());

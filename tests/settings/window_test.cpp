@@ -109,7 +109,7 @@ TEST_F(WindowTest, TheLaterPanesShowUnderTheirHeaders)
     auto* privacy = open<PanePage>(SettingsPane::privacy);
     ASSERT_TRUE(privacy);
     EXPECT_EQ(privacy->header()->title(), "Privacy");
-    EXPECT_EQ(privacy->header()->sub(), "Apps Share-safe blurs while you share your screen.");
+    EXPECT_EQ(privacy->header()->sub(), "Apps Share-safe hides while you share your screen."); // no blur here
     EXPECT_TRUE(privacy->findChild<PrivacyPane*>());
 }
 

@@ -59,7 +59,7 @@ TEST(DesktopSettings, TheRunningDesktopsOwnProgramAtThePageAskedForOrASaidWhyNot
         {"XFCE", kWindows, Opening::opened, "xfwm4-tweaks-settings"},
         {"XFCE", kCalendars, Opening::opened, "xfce4-settings-manager"},
         {"XFCE", kAccounts, Opening::noSuchPage, ""},
-        {"X-Cinnamon", kWindows, Opening::opened, "cinnamon-settings windows"},
+        {"X-Cinnamon", kWindows, Opening::opened, "cinnamon-settings tiling"},
         {"X-Cinnamon", kAccounts, Opening::noSuchPage, ""},
         {"MATE", kWindows, Opening::opened, "mate-window-preferences"},
         {"LXQt", kWindows, Opening::opened, "lxqt-config"},
@@ -80,6 +80,14 @@ TEST(DesktopSettings, TheRunningDesktopsOwnProgramAtThePageAskedForOrASaidWhyNot
         EXPECT_EQ(settings.open(row.address), row.opening);
         EXPECT_EQ(started, row.started.isEmpty() ? QStringList() : QStringList{row.started});
     }
+    // Xfce's window tweaks take no page argument: the tab is named instead.
+    const auto start = [](const QString&, const QStringList&) { return true; };
+    const auto tweaks = DesktopSettings({}, start, QStringLiteral("XFCE")).tab(kWindows);
+    ASSERT_TRUE(tweaks);
+    EXPECT_EQ(tweaks->program, "Window Manager Tweaks");
+    EXPECT_EQ(tweaks->tab, "Accessibility");
+    EXPECT_FALSE(DesktopSettings({}, start, QStringLiteral("XFCE")).tab(kCalendars));
+    EXPECT_FALSE(DesktopSettings({}, start, QStringLiteral("GNOME")).tab(kWindows));
 }
 
 TEST(DesktopSettings, AnotherDesktopsProgramIsNeverStartedInsteadOfAMissingOne)

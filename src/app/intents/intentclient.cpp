@@ -101,12 +101,6 @@ QString IntentClient::help(const QStringList& routines)
         << StartFocusIntent::kMaxMinutes << " (default " << StartFocusIntent::kDefaultMinutes << ").\n";
     if (!routines.isEmpty())
         out << "  ROUTINE is one of " << routines.join(QStringLiteral(", ")) << ".\n";
-    out << "\nShortcut phrases:\n";
-    for (const AppShortcut& s : TavrinShortcuts::appShortcuts()) {
-        out << "  " << s.shortTitle << ":\n";
-        for (const QString& phrase : s.phrases)
-            out << "    \"" << TavrinShortcuts::spoken(phrase) << "\"\n";
-    }
     out << "\nExit status: 0 when the intent ran (whatever it answered), 1 when Tavrin can't be reached,\n"
            "2 for wrong arguments and for a workspace or routine Tavrin doesn't have.\n";
     return text;

@@ -14,11 +14,11 @@ QList<OnboardingContent::Step> OnboardingContent::steps(bool trusted, bool tilin
 {
     Step accessibility;
     accessibility.number = 1;
-    accessibility.title = tr("Allow Accessibility");
-    accessibility.badge = tr("Required");
-    accessibility.detail = tr("Lets Tavrin move and resize windows. This is the only required permission.");
+    accessibility.title = tr("Move your windows");
+    accessibility.detail = tr("Tavrin moves and resizes windows through the X server and your window manager, which "
+                              "answer any program: there is nothing to allow.");
     accessibility.done = trusted;
-    accessibility.doneText = tr("Allowed");
+    accessibility.doneText = tr("Nothing to allow");
     accessibility.current = !trusted;
     accessibility.buttonTitle = tr("Open Desktop Settings");
     accessibility.buttonKind = ButtonKind::primary;
@@ -74,8 +74,8 @@ QList<OnboardingContent::Step> OnboardingContent::steps() const
 {
     QList<Step> all = steps(state_ && state_->isTrusted(), !state_ || state_->edgeTilingOn(), integrationsSeen());
     for (Step& step : all)
-        if (unopened_ == step.action)
-            step.note = noSettingsNote();
+        if (note_ && note_->first == step.action)
+            step.note = note_->second;
     return all;
 }
 
@@ -107,14 +107,27 @@ void OnboardingContent::openDesktopSettings() { openSettings(kDesktopSettingsAdd
 
 void OnboardingContent::openSettings(const QString& address, Action action)
 {
-    const std::optional<Action> unopened = open(address) ? std::nullopt : std::optional(action);
-    if (unopened == unopened_)
+    // Said under the step: that nothing opened, or where the setting is in
+    // a program that opened elsewhere.
+    const QString said = open(address) ? openedNote(address) : noSettingsNote();
+    const std::optional<std::pair<Action, QString>> note =
+        said.isEmpty() ? std::nullopt : std::optional(std::pair(action, said));
+    if (note == note_)
         return;
-    unopened_ = unopened;
+    note_ = note;
     emit changed();
 }
 
 QString OnboardingContent::noSettingsNote() { return tr("No settings program for this desktop is installed."); }
+
+QString OnboardingContent::openedNote(const QString& address)
+{
+    Workspace* workspace = Platform::current().workspace;
+    const auto tab = workspace ? workspace->settingsTab(QUrl(address)) : std::nullopt;
+    if (!tab)
+        return {};
+    return tr("%1 opens on another tab: the setting is on its %2 tab.").arg(tab->program, tab->tab);
+}
 
 void OnboardingContent::gotIt()
 {

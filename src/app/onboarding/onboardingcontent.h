@@ -71,6 +71,9 @@ public:
     static bool open(const QString& address);
     // What to say when the desktop's settings could not be opened.
     static QString noSettingsNote();
+    // Where the setting is in the settings program just opened for
+    // `address`, when the program can't be told to open there; else empty.
+    static QString openedNote(const QString& address);
 
 signals:
     // Anything the window shows may have changed.
@@ -81,7 +84,7 @@ private:
 
     QPointer<AppState> state_;
     // The step whose button last found no settings to open.
-    std::optional<Action> unopened_;
+    std::optional<std::pair<Action, QString>> note_;
 };
 
 } // namespace tavrin

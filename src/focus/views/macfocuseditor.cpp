@@ -26,7 +26,8 @@ MacFocusEditor::MacFocusEditor(OptionalText on, OptionalText off, Lister lister,
         lister_ = &Focus::shortcutNames;
     QVBoxLayout* column = EditorParts::column(this, 330, 10);
     column->addWidget(
-        EditorParts::text(tr("Turns on Do Not Disturb, which silences Slack, Teams and every other app.")));
+        EditorParts::text(tr("Runs your own script as the routine starts, and another as it ends: such as ones that "
+                             "turn your desktop's Do Not Disturb on and off.")));
     start_ = new MenuPicker(tr("At the start, run"));
     column->addWidget(start_);
     end_ = new MenuPicker(tr("At the end, run"));

@@ -188,7 +188,7 @@ QList<RoutineCardModel::MenuItem> RoutineCardModel::actionsMenu(const FocusRouti
     if (!a.workspace)
         items << MenuItem{tr("Open a workspace"), Kind::workspace, workspaceSaved};
     if (!a.focusOnShortcut)
-        items << MenuItem{tr("Turn on Do Not Disturb (silences Slack, Teams…)"), Kind::shortcuts, true};
+        items << MenuItem{tr("Turn on Do Not Disturb (runs your script)"), Kind::shortcuts, true};
     if (!a.shareSafe)
         items << MenuItem{tr("Turn on Share-safe"), Kind::shareSafe, true};
     return items;

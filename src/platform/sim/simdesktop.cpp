@@ -387,6 +387,19 @@ bool SimDesktop::settingsLack(const QString& page) const
     return settingsLacking_.contains(page);
 }
 
+void SimDesktop::setSettingsTab(const QString& page, const QString& program, const QString& tab)
+{
+    auto guard = lock();
+    settingsTabs_.insert(page, {program, tab});
+}
+
+std::optional<std::pair<QString, QString>> SimDesktop::settingsTab(const QString& page) const
+{
+    auto guard = lock();
+    const auto it = settingsTabs_.constFind(page);
+    return it == settingsTabs_.cend() ? std::nullopt : std::optional(*it);
+}
+
 bool SimDesktop::openSettings(const QString& page)
 {
     auto guard = lock();

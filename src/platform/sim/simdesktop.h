@@ -180,6 +180,10 @@ public:
     // a desktop without online accounts has none.
     void setSettingsLacking(QStringList pages);
     bool settingsLack(const QString& page) const;
+    // The tab of the settings program that holds a page's setting, where the
+    // program opens elsewhere (as Xfce's window tweaks do).
+    void setSettingsTab(const QString& page, const QString& program, const QString& tab);
+    std::optional<std::pair<QString, QString>> settingsTab(const QString& page) const;
     // Opens a page of the desktop's settings (recorded); false without a
     // settings application.
     bool openSettings(const QString& page);
@@ -310,6 +314,7 @@ private:
     int trustPrompts_ = 0;
     bool hasSettings_ = true;
     QStringList settingsLacking_;
+    QHash<QString, std::pair<QString, QString>> settingsTabs_;
     QStringList settingsOpened_;
     std::optional<bool> edgeTiling_;
     // The settings store handed out over the one given, and that one.

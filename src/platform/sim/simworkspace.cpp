@@ -127,6 +127,12 @@ Workspace::SettingsOpening SimWorkspace::openSettings(const QUrl& url)
     return SettingsOpening::opened;
 }
 
+std::optional<Workspace::SettingsTab> SimWorkspace::settingsTab(const QUrl& url)
+{
+    const auto tab = desktop_.settingsTab(url.path());
+    return tab ? std::optional(SettingsTab{tab->first, tab->second}) : std::nullopt;
+}
+
 void SimWorkspace::open(const QString& location, const std::optional<QUrl>& address, bool activate)
 {
     auto guard = desktop_.lock();

@@ -37,6 +37,7 @@ public:
     // allowing this program: it grants the trust.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     SettingsOpening openSettings(const QUrl& address) override;
+    std::optional<SettingsTab> settingsTab(const QUrl& address) override;
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
     // The folders "/Applications", "/Applications/Utilities",

@@ -32,12 +32,16 @@ const QList<DesktopSettings::Desktop>& DesktopSettings::desktops()
          Opener{QStringLiteral("systemsettings"), {QStringLiteral("kcm_kaccounts")}}},
         {Names{QStringLiteral("XFCE")},
          {QStringLiteral("xfce4-settings-manager"), {}},
-         // Window Manager Tweaks, where tiling by dragging to an edge is set.
-         {QStringLiteral("xfwm4-tweaks-settings"), {}},
+         // Window Manager Tweaks, where tiling by dragging to an edge is set;
+         // it opens on its Cycling tab whatever it is given.
+         {QStringLiteral("xfwm4-tweaks-settings"),
+          {},
+          QStringLiteral("Window Manager Tweaks"),
+          QStringLiteral("Accessibility")},
          std::nullopt},
         {Names{QStringLiteral("X-Cinnamon"), QStringLiteral("Cinnamon")},
          {QStringLiteral("cinnamon-settings"), {}},
-         {QStringLiteral("cinnamon-settings"), {QStringLiteral("windows")}},
+         {QStringLiteral("cinnamon-settings"), {QStringLiteral("tiling")}},
          std::nullopt},
         {Names{QStringLiteral("MATE")},
          {QStringLiteral("mate-control-center"), {}},
@@ -61,17 +65,32 @@ std::optional<DesktopSettings::Desktop> DesktopSettings::running() const
     return std::nullopt;
 }
 
+std::optional<DesktopSettings::Opener> DesktopSettings::opener(const QUrl& address) const
+{
+    const std::optional<Desktop> desktop = running();
+    if (!desktop)
+        return std::nullopt;
+    if (address.path() == Workspace::kDesktopSettingsPage)
+        return desktop->windows;
+    if (address.path() == Workspace::kOnlineAccountsPage)
+        return desktop->onlineAccounts;
+    return desktop->start;
+}
+
+std::optional<Workspace::SettingsTab> DesktopSettings::tab(const QUrl& address) const
+{
+    const std::optional<Opener> opens = opener(address);
+    if (!opens || opens->tab.isEmpty())
+        return std::nullopt;
+    return Workspace::SettingsTab{opens->title, opens->tab};
+}
+
 Workspace::SettingsOpening DesktopSettings::open(const QUrl& address) const
 {
     using Opening = Workspace::SettingsOpening;
-    const std::optional<Desktop> desktop = running();
-    if (!desktop)
+    if (!running())
         return Opening::noProgram;
-    std::optional<Opener> opener = desktop->start;
-    if (address.path() == Workspace::kDesktopSettingsPage)
-        opener = desktop->windows;
-    else if (address.path() == Workspace::kOnlineAccountsPage)
-        opener = desktop->onlineAccounts;
+    const std::optional<Opener> opener = this->opener(address);
     if (!opener)
         return Opening::noSuchPage;
     const QString path = find_(opener->program);

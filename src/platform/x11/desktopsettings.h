@@ -22,10 +22,14 @@ public:
     // Starts a program without waiting for it; false when it didn't start.
     using Start = std::function<bool(const QString& path, const QStringList& arguments)>;
 
-    // What opens one page on one desktop: a program and its arguments.
+    // What opens one page on one desktop: a program and its arguments. A
+    // program that takes no page argument opens where it likes: then `tab`
+    // names where the setting is, and `title` the program as its window does.
     struct Opener {
         QString program;
         QStringList arguments;
+        QString title = {};
+        QString tab = {};
     };
     struct Desktop {
         QStringList names;                    // as XDG_CURRENT_DESKTOP names it
@@ -46,8 +50,13 @@ public:
     static const QList<Desktop>& desktops();
     // The running desktop, when it is one of them.
     std::optional<Desktop> running() const;
+    // Where the setting a settings address names is, when the program that
+    // opens it can't be told to open there; none otherwise.
+    std::optional<Workspace::SettingsTab> tab(const QUrl& address) const;
 
 private:
+    std::optional<Opener> opener(const QUrl& address) const;
+
     Find find_;
     Start start_;
     QString currentDesktop_;

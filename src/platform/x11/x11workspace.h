@@ -45,6 +45,7 @@ public:
     // own option for it where it has one.
     bool openUrl(const QUrl& url, const QString& applicationLocation = {}) override;
     SettingsOpening openSettings(const QUrl& address) override;
+    std::optional<SettingsTab> settingsTab(const QUrl& address) override { return settings_.tab(address); }
     QString applicationForUrl(const QUrl& url) override;
     QString applicationLocation(const QString& name) override;
     // The names of the desktop entries, those not to be shown excepted.
