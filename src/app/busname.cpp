@@ -103,8 +103,7 @@ QString BusName::trustedOwner(QDBusConnection bus, const QString& name, QString*
 {
     why->clear();
     const QDBusMessage found = ask(bus, QStringLiteral("GetNameOwner"), {name});
-    const QString owner =
-        found.type() == QDBusMessage::ReplyMessage ? found.arguments().value(0).toString() : QString();
+    QString owner = found.type() == QDBusMessage::ReplyMessage ? found.arguments().value(0).toString() : QString();
     if (owner.isEmpty())
         return {};
     const QDBusMessage uid = ask(bus, QStringLiteral("GetConnectionUnixUser"), {owner});

@@ -35,7 +35,7 @@ public:
     // What one link's fetch may take: time, redirects, size.
     static constexpr double kTimeout = 60.0;
     static constexpr int kMaxRedirects = 5;
-    static constexpr qint64 kMaxBytes = 20 * 1024 * 1024;
+    static constexpr qint64 kMaxBytes = 20LL * 1024 * 1024;
     // How long reading one feed (away from the main thread) may take before
     // it is abandoned. Any feed within kMaxBytes reads in seconds.
     static constexpr double kReadLimit = 60.0;

@@ -24,7 +24,7 @@ struct HttpRequest {
     double timeout = 30.0;
     // An answer with a larger body is given up (`Failure::tooLarge`) as soon
     // as it is seen to be larger; no more than this is ever held of it.
-    qint64 maxResponseBytes = 8 * 1024 * 1024;
+    qint64 maxResponseBytes = 8LL * 1024 * 1024;
     // When this is cancelled the transfer ends at once (`Failure::network`).
     CancelToken cancel;
     // Redirects followed, at most this many and only to http or https

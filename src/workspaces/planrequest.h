@@ -72,7 +72,7 @@ std::optional<QList<T>> readList(const QJsonValue& value, Decode decode)
     QList<T> list;
     const QJsonArray array = value.toArray();
     list.reserve(array.size());
-    for (const QJsonValue& element : array) {
+    for (const QJsonValue element : array) {
         std::optional<T> item = decode(element);
         if (!item)
             return std::nullopt;

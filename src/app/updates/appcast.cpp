@@ -59,7 +59,7 @@ QString attribute(const QXmlStreamAttributes& attributes, const QString& localNa
 
 QUrl webAddress(const QString& text)
 {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    QUrl url(text.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
         return {};
     return url;

@@ -53,7 +53,7 @@ public:
     static inline const QString kLastCheckKey = QStringLiteral("updates.lastCheck");
     static constexpr double kCheckInterval = 24 * 60 * 60;
     static constexpr double kFeedTimeout = 30;
-    static constexpr qint64 kMaxFeedBytes = 4 * 1024 * 1024;
+    static constexpr qint64 kMaxFeedBytes = 4LL * 1024 * 1024;
     static constexpr double kDownloadTimeout = 10 * 60;
     static constexpr qint64 kMaxDownloadBytes = 512LL * 1024 * 1024;
 
