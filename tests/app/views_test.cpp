@@ -541,6 +541,51 @@ TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)
     EXPECT_FALSE(env.defaults.contains(OnboardingView::kDoneKey));
 }
 
+TEST_F(ViewsTest, TheFirstRunWindowDrawsItsOwnTitleBarAndMovesByItsBackground)
+{
+    // The one window is kept for the process: one made on another test's
+    // state goes first.
+    delete OnboardingView::window();
+    OnboardingView::showWindow(*state);
+    QWidget* w = OnboardingView::window();
+    ASSERT_TRUE(w);
+    settle();
+    // No decorations asked of the window manager, yet a normal window that
+    // takes focus and is listed with the others.
+    EXPECT_EQ(w->windowType(), Qt::Window);
+    EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(w->windowFlags() & (Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint));
+    shoot(*w, QStringLiteral("first-run-window"));
+
+    // Dragging the background moves it (here, with no window manager to ask,
+    // it follows the pointer itself); a press on a control moves nothing.
+    // The control is let go of away from it, so it is not clicked.
+    auto drag = [&](QWidget* on, QPoint from) {
+        const QPoint before = w->pos();
+        QTest::mousePress(on, Qt::LeftButton, {}, from);
+        QTest::mouseMove(on, from + QPoint(40, 60));
+        QTest::mouseRelease(on, Qt::LeftButton, {}, from + QPoint(40, 60));
+        settle();
+        return w->pos() - before;
+    };
+    EXPECT_EQ(drag(w, QPoint(300, 12)), QPoint(40, 60));            // the title area
+    EXPECT_EQ(drag(w, QPoint(w->width() / 2, 80)), QPoint(40, 60)); // beside the heading
+    EXPECT_EQ(drag(static_cast<OnboardingView*>(w)->footerButton(), QPoint(5, 5)), QPoint(0, 0));
+    EXPECT_TRUE(w->isVisible());
+
+    // Escape and the close control only close: the first run is not over.
+    QTest::keyClick(w, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    OnboardingView::showWindow(*state);
+    auto* close = w->findChild<QAbstractButton*>(QStringLiteral("closeButton"));
+    ASSERT_TRUE(close);
+    EXPECT_TRUE(close->isVisibleTo(w));
+    close->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(env.defaults.contains(OnboardingView::kDoneKey));
+    delete w;
+}
+
 // ---- Updates ----
 
 TEST_F(ViewsTest, TheUpdateWindowSaysWhatWasFound)

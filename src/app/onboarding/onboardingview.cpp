@@ -5,6 +5,8 @@
 #include "design/centredwindow.h"
 #include "design/designfont.h"
 #include "design/designwidget.h"
+#include "design/environment.h"
+#include "design/hoverbutton.h"
 #include "design/tavrinmark.h"
 #include "design/tbutton.h"
 #include "design/themed.h"
@@ -15,8 +17,10 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tavrin {
 
@@ -50,6 +54,37 @@ private:
     bool topLine_;
 };
 
+// The window's own close control, where the window manager's title bar
+// would have had one: a small disc with a cross that darkens under the
+// pointer.
+class CloseDot : public HoverButton {
+public:
+    explicit CloseDot(QWidget* parent) : HoverButton(parent)
+    {
+        setFixedSize(14, 14);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::NoFocus);
+        setAccessibleName(OnboardingView::tr("Close"));
+        setToolTip(OnboardingView::tr("Close"));
+        new EnvironmentWatcher(this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const TTheme t = Environment::theme(this);
+        p.setPen(Qt::NoPen);
+        p.setBrush(t.fillHover);
+        p.drawEllipse(QRectF(rect()));
+        p.setPen(QPen(hovered() ? t.ink : t.muted, 1.3, Qt::SolidLine, Qt::RoundCap));
+        const QRectF cross = QRectF(rect()).adjusted(4.5, 4.5, -4.5, -4.5);
+        p.drawLine(cross.topLeft(), cross.bottomRight());
+        p.drawLine(cross.topRight(), cross.bottomLeft());
+    }
+};
+
 TButtonStyle::Kind kindOf(OnboardingContent::ButtonKind kind)
 {
     return kind == OnboardingContent::ButtonKind::primary ? TButtonStyle::Kind::primary : TButtonStyle::Kind::normal;
@@ -71,8 +106,19 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
+    // The window has no title bar from the window manager: its own close
+    // control takes the top of the header's space (12 + 14 + 8 = 34).
+    auto* titleBar = new QHBoxLayout;
+    titleBar->setContentsMargins(12, 12, 12, 8);
+    auto* closeButton = new CloseDot(body);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    connect(closeButton, &QAbstractButton::clicked, this, &QWidget::close);
+    titleBar->addWidget(closeButton);
+    titleBar->addStretch();
+    column->addLayout(titleBar);
+
     auto* header = new QVBoxLayout;
-    header->setContentsMargins(26, 34, 26, 16);
+    header->setContentsMargins(26, 0, 26, 16);
     header->setSpacing(8);
     header->addWidget(new TavrinMark(40, body), 0, Qt::AlignLeft);
     header->addSpacing(6);
@@ -121,7 +167,44 @@ void OnboardingView::keyPressEvent(QKeyEvent* event)
         footerButton_->click();
         return;
     }
+    // Like the close control, Escape only closes: the first run is not over.
+    if (event->key() == Qt::Key_Escape && isWindow()) {
+        close();
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+// A press that no control took is on the background: it moves the window.
+// The window manager moves it where it can; elsewhere (no support for
+// being moved on request) the window follows the pointer itself.
+void OnboardingView::mousePressEvent(QMouseEvent* event)
+{
+    dragFrom_.reset();
+    if (event->button() != Qt::LeftButton || !isWindow()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragFrom_ = event->globalPosition().toPoint() - pos();
+}
+
+void OnboardingView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragFrom_ || !(event->buttons() & Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    move(event->globalPosition().toPoint() - *dragFrom_);
+    event->accept();
+}
+
+void OnboardingView::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragFrom_.reset();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void OnboardingView::refresh()
@@ -154,8 +237,10 @@ void OnboardingView::showWindow(AppState& state)
     if (!g_window) {
         g_window = new OnboardingView(state, &OnboardingView::finish);
         g_window->setWindowTitle(tr("Welcome to Tavrin"));
-        g_window->setWindowFlag(Qt::WindowMinimizeButtonHint, false);
-        g_window->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+        // A normal window (it takes focus and is listed among the
+        // desktop's windows) that draws its own title area: the window
+        // manager is asked for no decorations.
+        g_window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         g_window->refresh();
         // At its final height before it shows: a later resize would reach
         // the window manager with a stale position.

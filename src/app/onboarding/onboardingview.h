@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 namespace tavrin {
 
@@ -15,7 +16,8 @@ class TButton;
 // The first-run window's root: the product mark and header, the three
 // steps and the footer with its one button (Return), which runs `close`, in
 // the theme of the desktop's colour scheme. It follows the state as it
-// changes.
+// changes. As its own window it has no window-manager title bar: a close
+// control (or Escape) closes it and dragging its background moves it.
 class OnboardingView : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +40,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void refresh();
@@ -47,6 +52,9 @@ private:
     std::function<void()> close_;
     QList<StepRow*> rows_;
     TButton* footerButton_ = nullptr;
+    // Where the pointer grabbed the window, relative to its position, while
+    // the window follows the pointer itself.
+    std::optional<QPoint> dragFrom_;
 };
 
 } // namespace tavrin
