@@ -43,9 +43,14 @@ QString ArrangedToastController::message(const WorkspaceRunner::Outcome& outcome
         parts << QStringLiteral("quit ") + names.join(QStringLiteral(", "));
     }
     QStringList hidden;
-    for (const RunningApp& app : outcome.hidden)
-        if (!app.localizedName.isEmpty())
-            hidden << app.localizedName;
+    for (const RunningApp& app : outcome.hidden) {
+        if (app.localizedName.isEmpty())
+            continue;
+        const auto title = outcome.hiddenTitles.find(app.pid);
+        hidden << (title == outcome.hiddenTitles.end()
+                       ? app.localizedName
+                       : app.localizedName + QStringLiteral(" “") + title->second + QStringLiteral("”"));
+    }
     if (!hidden.isEmpty())
         parts << QStringLiteral("hid ") + hidden.join(QStringLiteral(", "));
 

@@ -15,7 +15,17 @@ constexpr qreal kSymbol = 13;
 
 ClearRow::ClearRow(const PlannedClear& clear, QWidget* parent) : ListRow(parent), clear_(clear)
 {
-    setAccessibleName(clear.app + QStringLiteral(", ") + explanation(clear.action));
+    setAccessibleName(clear.app + QStringLiteral(", ") + detail());
+}
+
+QString ClearRow::detail() const
+{
+    // A hidden window shows its title first, as a kept window's row does. A
+    // quit ends the whole application, and its warning keeps the room.
+    const QString what = explanation(clear_.action);
+    if (clear_.action == ClearAction::quit || clear_.title.isEmpty())
+        return what;
+    return clear_.title + QStringLiteral(" · ") + what;
 }
 
 QString ClearRow::explanation(ClearAction action)
@@ -25,7 +35,7 @@ QString ClearRow::explanation(ClearAction action)
                : QCoreApplication::translate("ClearRow", "Hides · Undo shows it again");
 }
 
-QSize ClearRow::sizeHint() const { return naturalSize(clear_.app, explanation(clear_.action), kSymbol); }
+QSize ClearRow::sizeHint() const { return naturalSize(clear_.app, detail(), kSymbol); }
 
 void ClearRow::paintSymbol(QPainter& painter, const QRectF& box, ClearAction action, const QColor& colour)
 {
@@ -65,7 +75,7 @@ void ClearRow::paintEvent(QPaintEvent*)
     const QRectF in = inner();
     const QRectF symbol(in.right() - kSymbol, in.center().y() - kSymbol / 2, kSymbol, kSymbol);
     paintSymbol(painter, symbol, clear_.action, theme.muted);
-    paintTexts(painter, symbol.left(), clear_.app, explanation(clear_.action),
+    paintTexts(painter, symbol.left(), clear_.app, detail(),
                clear_.action == ClearAction::quit ? amber() : theme.muted);
 }
 

@@ -19,6 +19,8 @@ public:
     // "Hides · Undo shows it again" or "Quits · it asks about anything
     // unsaved · Undo reopens it".
     static QString explanation(ClearAction action);
+    // The second line: a hidden window's title, then the explanation.
+    QString detail() const;
     // The fixed amber of warnings.
     static QColor amber() { return QColor(240, 168, 58); }
 

@@ -14,6 +14,10 @@ struct PlannedClear {
     QString app; // the application's name
     ClearAction action = ClearAction::hide;
     RunningApp running;
+    // The title of the one window the plan names; empty when it names
+    // several windows of the application (it clears the whole application)
+    // or a window without a title.
+    QString title;
 };
 
 } // namespace tavrin

@@ -362,20 +362,26 @@ std::vector<PlannedClear> WorkspaceRunner::clears(const WorkspacePlan& plan, con
             rowApps.insert(row.app);
     }
     const int self = workspace().currentPid();
+    QHash<int, int> named; // pid -> the first window a clear named
     for (const WorkspacePlan::Clear& c : *plan.clear) {
         if (c.existingWindow < 0 || std::size_t(c.existingWindow) >= capture.windows.size())
             continue;
-        const auto app = workspace().application(capture.windows[std::size_t(c.existingWindow)].app.pid);
+        const AXWindow& window = capture.windows[std::size_t(c.existingWindow)];
+        const auto app = workspace().application(window.app.pid);
         if (!app || app->pid == self || rowPids.contains(app->pid) || rowApps.contains(ScreenCapture::appName(*app)))
             continue;
         const auto same =
             std::find_if(out.begin(), out.end(), [&](const PlannedClear& p) { return p.running.pid == app->pid; });
+        const QString title = window.string(ax::Title).value_or(QString());
         if (same != out.end()) {
             if (c.action == ClearAction::quit)
                 same->action = ClearAction::quit;
+            if (named.value(app->pid) != c.existingWindow)
+                same->title.clear(); // a second window: the whole application goes
             continue;
         }
-        out.push_back(PlannedClear{QUuid::createUuid(), ScreenCapture::appName(*app), c.action, *app});
+        named.insert(app->pid, c.existingWindow);
+        out.push_back(PlannedClear{QUuid::createUuid(), ScreenCapture::appName(*app), c.action, *app, title});
     }
     return out;
 }
@@ -509,6 +515,8 @@ void WorkspaceRunner::clearAway(const std::vector<PlannedClear>& clears,
                 outcome.quit.emplace_back(clear.app, location);
         } else if (!app->hidden && workspace().hide(app->pid)) {
             outcome.hidden.push_back(*app);
+            if (!clear.title.isEmpty())
+                outcome.hiddenTitles.emplace(app->pid, clear.title);
         }
     }
 }

@@ -22,6 +22,7 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <qcoro/qcorotask.h>
 #include <utility>
@@ -60,6 +61,8 @@ public:
         std::vector<AXWindow> windows;                                // the placed windows, in slot order
         std::vector<RunningApp> hidden;                               // cleared by hiding
         std::vector<std::pair<QString, std::optional<QString>>> quit; // cleared by quitting: name, location
+        // By pid: the title of the one window a hide named, for the toast.
+        std::map<int, QString> hiddenTitles;
         std::vector<AXWindow> unminimised;
         std::vector<RunningApp> unhidden;                       // hidden applications of planned windows
         std::vector<RunningApp> launched;                       // started here, not running before
@@ -99,6 +102,7 @@ public:
     static std::vector<PlannedWindow> rows(const WorkspacePlan& plan, const ScreenCapture& capture);
     // The plan's clears whose application runs: one per application, quit
     // winning over hide; never this process nor an application with a row.
+    // A clear keeps the title of the one window the plan names.
     static std::vector<PlannedClear> clears(const WorkspacePlan& plan, const ScreenCapture& capture);
 
     // Checks trust; un-minimises, unhides, finds or launches what is missing

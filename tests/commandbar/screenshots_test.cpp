@@ -151,8 +151,10 @@ TEST_P(Screenshots, TheArrangedToast)
     slack.pid = env.pid(QStringLiteral("Slack"));
     slack.localizedName = QStringLiteral("Slack");
     RunningApp music = slack;
+    music.pid = slack.pid + 1;
     music.localizedName = QStringLiteral("Music");
     outcome.hidden = {slack, music};
+    outcome.hiddenTitles = {{slack.pid, QStringLiteral("general")}};
     bar.toast().show(outcome, QStringLiteral("Deep work"), Display::all().front());
     advance(0.4);
     EXPECT_TRUE(save(bar.toast().panel(), QStringLiteral("10-toast")));

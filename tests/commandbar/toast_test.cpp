@@ -47,6 +47,12 @@ TEST(ArrangedToastText, SaysWhatWasDone)
     problemOnly.problem = QStringLiteral("x");
     EXPECT_EQ(ArrangedToastController::message(problemOnly, std::nullopt), QStringLiteral("Nothing to do · x"));
 
+    // A hide that named one window names it by its title too.
+    Outcome titled;
+    titled.hidden = {app(QStringLiteral("XTerm"))};
+    titled.hiddenTitles = {{4242, QStringLiteral("build")}};
+    EXPECT_EQ(ArrangedToastController::message(titled, std::nullopt), QStringLiteral("Hid XTerm “build”"));
+
     // Hidden applications without names leave no empty part behind.
     Outcome nameless;
     nameless.hidden = {app(QString())};

@@ -183,6 +183,24 @@ TEST_F(Matching, ClearsAreOnePerRunningApplicationWithQuitWinning)
     EXPECT_EQ(WorkspaceRunner::clears(plan, c).size(), 1u);
 }
 
+TEST_F(Matching, AClearKeepsTheTitleOfTheOneWindowItNames)
+{
+    const ScreenCapture c = capture();
+    const int docs = indexOf(c, "Docs"), news = indexOf(c, "News"), inbox = indexOf(c, "Inbox"),
+              general = indexOf(c, "general");
+    const auto clears = WorkspaceRunner::clears(planOf({}, QList<WorkspacePlan::Clear>{{inbox, ClearAction::hide},
+                                                                                       {docs, ClearAction::hide},
+                                                                                       {general, ClearAction::hide},
+                                                                                       {inbox, ClearAction::quit},
+                                                                                       {news, ClearAction::hide}}),
+                                                c);
+    ASSERT_EQ(clears.size(), 3u);
+    EXPECT_EQ(clears[0].title, "Inbox"); // named twice, still one window
+    EXPECT_EQ(clears[1].app, "Safari");  // two windows: the whole application
+    EXPECT_EQ(clears[1].title, QString());
+    EXPECT_EQ(clears[2].title, "general");
+}
+
 TEST_F(Matching, ThisProcessIsNeverCleared)
 {
     SimState s = defaultState();

@@ -90,7 +90,7 @@ protected:
     }
     PlannedClear clearing(const QString& name, ClearAction action) const
     {
-        return PlannedClear{QUuid::createUuid(), name, action, app(name)->snapshot(false)};
+        return PlannedClear{QUuid::createUuid(), name, action, app(name)->snapshot(false), QString()};
     }
 
     WorkspaceRunner::Outcome arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears = {},
