@@ -473,7 +473,8 @@ QWidget* CommandBarView::thinkingContent()
         list->addWidget(new SkeletonRow(i));
     layout->addLayout(list);
     QHBoxLayout* row = nullptr;
-    layout->addWidget(footerBar(row));
+    QWidget* footer = footerBar(row);
+    layout->addWidget(footer);
     auto* arrange = new KeyButton(QStringLiteral("↵"), tr("Arrange"), KeyButton::Face::primary);
     arrange->setObjectName(QStringLiteral("arrangeButton"));
     arrange->setEnabled(false);
@@ -510,7 +511,8 @@ QWidget* CommandBarView::previewContent()
     layout->addWidget(noteBox(tr("Why this plan:"), model_->plan()->why, false));
 
     QHBoxLayout* row = nullptr;
-    layout->addWidget(footerBar(row));
+    QWidget* footer = footerBar(row);
+    layout->addWidget(footer);
     auto* arrange = new KeyButton(QStringLiteral("↵"), tr("Arrange"), KeyButton::Face::primary);
     arrange->setObjectName(QStringLiteral("arrangeButton"));
     connect(arrange, &QAbstractButton::clicked, this, [this] {
@@ -535,7 +537,21 @@ QWidget* CommandBarView::previewContent()
     row->addWidget(arrange);
     row->addWidget(adjust);
     row->addStretch(1);
-    row->addWidget(save, 0);
+    // A long name takes a line of its own under the buttons rather than
+    // being cut after a word or two.
+    const QMargins margins = row->contentsMargins();
+    const int room = int(leftWidth()) - margins.left() - margins.right();
+    const int needed =
+        arrange->sizeHint().width() + adjust->sizeHint().width() + save->sizeHint().width() + 3 * row->spacing();
+    if (needed <= room) {
+        row->addWidget(save, 0);
+    } else {
+        auto* own = new QHBoxLayout;
+        own->setContentsMargins(margins.left(), 0, margins.right(), margins.bottom());
+        own->addStretch(1);
+        own->addWidget(save, 0);
+        static_cast<QVBoxLayout*>(footer->layout())->addLayout(own);
+    }
     return content;
 }
 

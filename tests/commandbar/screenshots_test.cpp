@@ -142,6 +142,20 @@ TEST_P(Screenshots, TheAdjustOverlay)
     EXPECT_TRUE(save(bar.adjust().panel(), QStringLiteral("9-adjust-swapped"), 0.5));
 }
 
+TEST_P(Screenshots, ALongWorkspaceNameWrapsRatherThanBeingCut)
+{
+    previewOf([this] {
+        WorkspacePlan plan = bigPlan();
+        plan.workspaceName = QStringLiteral("Build and release the desktop application");
+        return plan;
+    });
+    advance(2);
+    EXPECT_TRUE(save(bar.panel(), QStringLiteral("5b-preview-long-name")));
+    auto* saveButton = bar.panel()->findChild<QWidget*>(QStringLiteral("saveButton"));
+    ASSERT_TRUE(saveButton);
+    EXPECT_GE(saveButton->width(), saveButton->sizeHint().width());
+}
+
 TEST_P(Screenshots, TheArrangedToast)
 {
     WorkspaceRunner::Outcome outcome;
