@@ -616,5 +616,24 @@ TEST_F(ViewsTest, TheUpdateWindowSaysWhatWasFound)
     EXPECT_EQ(window.message(), "The update server answered with status 404.");
 }
 
+TEST_F(ViewsTest, TheUpdateWindowOpensOverTheWindowThatAsked)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(420, 180);
+    struct Case {
+        const char* name;
+        QRect asker;
+        QRect expected;
+    } cases[] = {
+        {"centred over Settings", QRect(800, 200, 700, 600), QRect(940, 410, 420, 180)},
+        {"nobody asked: the middle of the screen", QRect(), QRect(750, 450, 420, 180)},
+        {"Settings at the bottom left: kept on the screen", QRect(-200, 900, 400, 400), QRect(0, 900, 420, 180)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(UpdateWindow::placement(size, c.asker, screen), c.expected);
+    }
+}
+
 } // namespace
 } // namespace tavrin

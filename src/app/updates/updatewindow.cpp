@@ -8,13 +8,17 @@
 #include "design/themed.h"
 #include "design/themedlabel.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -139,11 +143,39 @@ void UpdateWindow::present(const QString& heading, const QString& message, const
     primary_->updateGeometry();
     adjustSize();
     setAttribute(Qt::WA_ShowWithoutActivating, gentle);
+    // A window already up stays where the user left it.
+    if (!isVisible())
+        placeBesideAsker();
     show();
     if (!gentle && QGuiApplication::platformName() != QLatin1String("offscreen")) {
         raise();
         activateWindow();
     }
+}
+
+QRect UpdateWindow::placement(const QSize& size, const QRect& asker, const QRect& area)
+{
+    const QPoint centre = asker.isEmpty() ? area.center() : asker.center();
+    QRect frame(QPoint(0, 0), size);
+    frame.moveCenter(centre);
+    // Kept on the screen; a window larger than the area keeps its top left in it.
+    frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+    return frame;
+}
+
+void UpdateWindow::placeBesideAsker()
+{
+    const QWidget* asker = QApplication::activeWindow();
+    if (asker == this)
+        asker = nullptr;
+    QScreen* screen = asker ? asker->screen() : QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect frame = placement(size(), asker ? asker->frameGeometry() : QRect(), screen->availableGeometry());
+    move(frame.topLeft());
 }
 
 } // namespace tavrin

@@ -3,6 +3,7 @@
 #include "app/updates/appcast.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QUrl>
 #include <QWidget>
 
@@ -37,8 +38,15 @@ public:
     QUrl address() const { return address_; }
     TButton* primaryButton() const { return primary_; }
 
+    // Where a window of `size` opens: centred over the window that asked
+    // (`asker`, a frame; empty when none did), else centred in `area`, and
+    // kept inside `area`, the available part of the asker's screen.
+    static QRect placement(const QSize& size, const QRect& asker, const QRect& area);
+
 private:
     void present(const QString& heading, const QString& message, const QString& primary, bool gentle);
+    // Opens beside the active window (Settings when its button asked).
+    void placeBesideAsker();
 
     ThemedLabel* heading_;
     ThemedLabel* message_;
