@@ -8,7 +8,7 @@
 
 namespace tavrin {
 
-RowButton::RowButton(QWidget* label, QWidget* parent) : QAbstractButton(parent), label_(label)
+RowButton::RowButton(QWidget* label, QWidget* parent) : HoverButton(parent), label_(label)
 {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
@@ -28,21 +28,7 @@ QSize RowButton::minimumSizeHint() const { return layout()->minimumSize(); }
 void RowButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    RowButtonStyle::paint(painter, QRectF(rect()), Environment::theme(this), isDown(), hover_);
-}
-
-void RowButton::enterEvent(QEnterEvent* event)
-{
-    hover_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void RowButton::leaveEvent(QEvent* event)
-{
-    hover_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
+    RowButtonStyle::paint(painter, QRectF(rect()), Environment::theme(this), isDown(), hovered());
 }
 
 } // namespace tavrin

@@ -535,12 +535,13 @@ TEST_F(Executable, ASigtermDuringALayoutWithALargeLearnedTableEndsTheProgramWith
     EXPECT_TRUE(written.readAll().contains("<key>App 199999|UltraWide 34</key>"));
 }
 
-TEST_F(Executable, IntentHelpListsThePhrases)
+// The help lists the commands; a voice assistant's phrases mean nothing here.
+TEST_F(Executable, IntentHelpListsTheCommands)
 {
     const Finished r = run({QStringLiteral("intent"), QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.contains("apply-layout LAYOUT")) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("\"Arrange windows in <layout> with Tavrin\"")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("\"Arrange windows in <layout> with Tavrin\"")) << r.out.toStdString();
     const Finished bad = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("grid")});
     EXPECT_EQ(bad.exitCode, 2);
 }
