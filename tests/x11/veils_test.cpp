@@ -771,8 +771,13 @@ protected:
                  EXPECT_FALSE(covered(c->window())) << "the plain first window";
              }},
         };
+        // xfwm4 frames and maps a window while it holds the server, before
+        // any cover can go over it: there a screenshot or two in a row may
+        // catch a window before its cover. A window left uncovered shows in
+        // every screenshot of its row, dozens.
+        const int allowed = wm() == QLatin1String("xfwm4") ? (kSanitised ? 6 : 3) : 0;
         for (const Case& c : cases)
-            EXPECT_EQ(watched(QString::fromLatin1(c.name), c.run), 0) << c.name;
+            EXPECT_LE(watched(QString::fromLatin1(c.name), c.run), allowed) << c.name;
 
         // A private xterm on the display's second X screen (which openbox,
         // managing one screen, leaves unmanaged).
