@@ -217,7 +217,13 @@ TEST_F(SimAccessibilityTest, AnAppThatTimesOutCostsExactlyOneMessagingTimeoutPer
     EXPECT_EQ(env.clock.monotonic(), 1.0);
     EXPECT_FALSE(timerRan); // a blocked call runs nothing meanwhile
 
+    QSignalSpy changed(&env.desktop, &SimDesktop::changed);
     ax.setMessagingTimeout(ax.applicationElement(300), 0.25);
+    // Set again as every read of an application's windows sets it: nothing
+    // changed, so a view of the desktop does not redraw.
+    ax.setMessagingTimeout(ax.applicationElement(300), 0.25);
+    ax.setMessagingTimeout(ax.systemWideElement(), SimDesktop::kDefaultMessagingTimeout);
+    EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(ax.setAttribute(s1, ax::Position, Point{0, 0}), AXError::cannotComplete);
     EXPECT_EQ(ax.performAction(s1, ax::Raise), AXError::cannotComplete);
     EXPECT_EQ(ax.elementAtPosition(ax.systemWideElement(), Point{1600, 800}).error, AXError::cannotComplete);

@@ -833,11 +833,17 @@ void SimDesktop::setTimesOut(int pid, bool timesOut)
     }
 }
 
+// Every read of an application's windows sets its time-out again (to the
+// same value, once a second or more while the program watches titles): only
+// a change is announced, or the desktop's whole window would be drawn again
+// for each.
 void SimDesktop::setMessagingTimeout(int pid, double seconds)
 {
     auto guard = lock();
-    if (SimApp* a = mutableApp(pid)) {
-        a->messagingTimeout = seconds > 0 ? seconds : 0;
+    SimApp* a = mutableApp(pid);
+    const double timeout = seconds > 0 ? seconds : 0;
+    if (a && a->messagingTimeout != timeout) {
+        a->messagingTimeout = timeout;
         emit changed();
     }
 }
@@ -845,8 +851,11 @@ void SimDesktop::setMessagingTimeout(int pid, double seconds)
 void SimDesktop::setDefaultMessagingTimeout(double seconds)
 {
     auto guard = lock();
-    defaultTimeout_ = seconds > 0 ? seconds : kDefaultMessagingTimeout;
-    emit changed();
+    const double timeout = seconds > 0 ? seconds : kDefaultMessagingTimeout;
+    if (defaultTimeout_ != timeout) {
+        defaultTimeout_ = timeout;
+        emit changed();
+    }
 }
 
 void SimDesktop::setEnhancedUserInterface(int pid, bool on)
