@@ -77,7 +77,7 @@ void BM_AutoArrangeTickSimulated(benchmark::State& state)
     }
     desk.desktop.load(s);
     WindowManager windows;
-    AutoArrange arrange(windows);
+    AutoArrange arrange(windows, Platform::current());
     if (!switchOnAndSettle(arrange, desk.defaults)) {
         state.SkipWithError("The displays did not hold 20 windows each.");
         return;
@@ -111,7 +111,7 @@ void BM_AutoArrangeTickX11(benchmark::State& state)
     QThread::msleep(300);
     QCoreApplication::processEvents();
     WindowManager windows;
-    AutoArrange arrange(windows);
+    AutoArrange arrange(windows, Platform::current());
     if (!switchOnAndSettle(arrange, defaults)) {
         Platform::uninstall();
         state.SkipWithError("The monitors did not hold 20 windows each.");

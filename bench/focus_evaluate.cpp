@@ -166,7 +166,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     FeedServer server(feeds);
     desk.defaults.setValue(Focus::kSwitchKey, true);
 
-    AutoArrange autoArrange(WindowManager::shared());
+    AutoArrange autoArrange(WindowManager::shared(), Platform::current());
     MeetingMode meeting(WindowManager::shared(), autoArrange);
     PrivacyPrompt prompt;
     ShareSafe share(prompt);

@@ -28,7 +28,7 @@ void BM_RecordOnePlacement(benchmark::State& state)
 {
     SimDesk desk;
     learn(desk.defaults, int(state.range(0)));
-    Learning learning;
+    Learning learning(desk.defaults, desk.clock);
     const Display display = Display::all().front();
     const UnitRect right{0.6, 0, 0.4, 1}, left{0, 0, 0.4, 1};
     // Applications of the table (new ones when it is empty), each put on
@@ -50,7 +50,7 @@ void BM_WriteAfterBurst(benchmark::State& state)
 {
     SimDesk desk;
     learn(desk.defaults, int(state.range(0)));
-    Learning learning;
+    Learning learning(desk.defaults, desk.clock);
     const Display display = Display::all().front();
     int n = 0;
     for (auto _ : state) {
@@ -66,7 +66,7 @@ void BM_Reload(benchmark::State& state)
 {
     SimDesk desk;
     learn(desk.defaults, int(state.range(0)));
-    Learning learning;
+    Learning learning(desk.defaults, desk.clock);
     for (auto _ : state)
         learning.reload();
     state.counters["rules"] = double(learning.rules().size());

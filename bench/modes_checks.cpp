@@ -70,7 +70,7 @@ struct Desk {
 void BM_MeetingCheckMicrophoneFree(benchmark::State& state)
 {
     Desk desk;
-    AutoArrange autoArrange(WindowManager::shared());
+    AutoArrange autoArrange(WindowManager::shared(), Platform::current());
     MeetingMode mode(WindowManager::shared(), autoArrange);
     for (auto _ : state)
         mode.tick();
@@ -80,7 +80,7 @@ BENCHMARK(BM_MeetingCheckMicrophoneFree);
 void BM_MeetingCheckSearchingForTheCall(benchmark::State& state)
 {
     Desk desk;
-    AutoArrange autoArrange(WindowManager::shared());
+    AutoArrange autoArrange(WindowManager::shared(), Platform::current());
     MeetingMode mode(WindowManager::shared(), autoArrange);
     desk.desktop.setMicrophoneInUse(true);
     mode.tick();

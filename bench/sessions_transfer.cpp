@@ -28,19 +28,22 @@ struct OneFile : FileDialogs {
 };
 
 // Learning and habits read what an import brought, as the program has them.
-struct SharedLearnedState : LearnedState {
+struct ReadingLearnedState : LearnedState {
+    ReadingLearnedState(Learning& learning, Habits& habits) : learning(learning), habits(habits) {}
     void readAgain() override
     {
-        Learning::shared().reload();
-        Habits::shared().raiseTick();
+        learning.reload();
+        habits.raiseTick();
     }
+    Learning& learning;
+    Habits& habits;
 };
 
 void BM_SessionSaveOfEightWindows(benchmark::State& state)
 {
     bench::SimDesk desk;
     WindowManager windows;
-    Sessions sessions(windows);
+    Sessions sessions(windows, Platform::current());
     for (auto _ : state) {
         sessions.save(false);
         desk.clock.advance(1);
@@ -80,7 +83,10 @@ void BM_ExportAndImportTwoThousandEntries(benchmark::State& state)
     Platform::current().propertyLists = &files;
     Platform::current().fileDialogs = &dialogs;
     fill(defaults);
-    SharedLearnedState learned;
+    WindowManager windows;
+    Learning learning(defaults, desk.clock);
+    Habits habits(windows, Platform::current());
+    ReadingLearnedState learned(learning, habits);
     for (auto _ : state) {
         if (!Sessions::exportLearnings().isEmpty() || !Sessions::importLearnings(learned))
             state.SkipWithError("export or import failed");

@@ -186,6 +186,40 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
     return [window](const Rect& area) { return PanelRoom{window->shownAt(area), window->screenArea()}; };
 }
 
+// The objects that place windows and learn from them, made once the platform
+// is installed, each handed the services and collaborators it uses. Kept for
+// the whole run, never destroyed: like the other engines, their timers and
+// tasks must not run down after the platform has gone at exit.
+struct WindowEngines {
+    explicit WindowEngines(const Platform& platform)
+        : learning(*platform.defaults, *platform.clock),
+          autoArrange(windows, platform),
+          habits(windows, platform),
+          handPlacement(learning, platform),
+          sessions(windows, platform),
+          windowContent(*platform.clock)
+    {}
+
+    WindowManager& windows = WindowManager::shared();
+    ShortcutStore& shortcuts = ShortcutStore::shared();
+    WorkspaceRunner& runner = WorkspaceRunner::shared();
+    HotKeyCenter hotKeys;
+    Learning learning;
+    AutoArrange autoArrange;
+    Habits habits;
+    HandPlacement handPlacement;
+    Sessions sessions;
+    // What windows show (tabs, folders, documents), as the integrations read it.
+    IntegratedWindowContent windowContent;
+};
+
+// Made once, over the installed platform.
+WindowEngines& makeWindowEngines(const Platform& platform)
+{
+    static WindowEngines* const engines = new WindowEngines(platform);
+    return *engines;
+}
+
 // The shell wired to the desktop: the application state and its parts, the
 // icon in the menu bar, the intents on the session bus, and what each
 // subsystem registered, all kept for the run.
@@ -195,7 +229,6 @@ struct Shell {
     // platform has gone at exit.
     MeetingMode* meetingMode = nullptr;
     Focus* focus = nullptr;
-    IntegratedWindowContent windowContent;
     std::unique_ptr<SettingsWindow> settings;
     std::vector<std::unique_ptr<Engine>> engines;
     std::unique_ptr<LearnedSuggestions> suggestions;
@@ -213,14 +246,14 @@ struct Shell {
 // Automatic arrangement and learning: the engines start with the others,
 // placements are learnt and advised on, moves of several windows pause the
 // arrangement, and the menu-bar window offers what was learnt.
-void wireLearning(Shell& shell, AppState& state)
+void wireLearning(Shell& shell, AppState& state, WindowEngines& engines)
 {
-    Learning& learning = Learning::shared();
-    AutoArrange& autoArrange = AutoArrange::shared();
-    Habits& habits = Habits::shared();
-    HandPlacement& handPlacement = HandPlacement::shared();
-    shell.registrations.push_back(WindowManager::shared().setLearner(learning));
-    shell.registrations.push_back(WorkspaceRunner::shared().setAutoArrange(autoArrange));
+    Learning& learning = engines.learning;
+    AutoArrange& autoArrange = engines.autoArrange;
+    Habits& habits = engines.habits;
+    HandPlacement& handPlacement = engines.handPlacement;
+    shell.registrations.push_back(engines.windows.setLearner(learning));
+    shell.registrations.push_back(engines.runner.setAutoArrange(autoArrange));
     const auto engine = [&](EngineSlot slot, std::function<void()> start) {
         shell.engines.push_back(std::make_unique<StartingEngine>(std::move(start)));
         shell.registrations.push_back(state.setEngine(slot, *shell.engines.back()));
@@ -229,7 +262,7 @@ void wireLearning(Shell& shell, AppState& state)
     engine(EngineSlot::habits, [&habits] { habits.start(); });
     engine(EngineSlot::handPlacement, [&handPlacement] { handPlacement.start(); });
     // Sessions are saved automatically once the engines start.
-    engine(EngineSlot::sessions, [] { Sessions::shared().start(); });
+    engine(EngineSlot::sessions, [&sessions = engines.sessions] { sessions.start(); });
     shell.suggestions = std::make_unique<LearnedSuggestions>(state, learning, habits);
     shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
 }
@@ -288,20 +321,20 @@ void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, con
 }
 
 // What the Settings window works with: the program's own, kept for the run.
-SettingsServices settingsServices(AppState& state, Focus& focus)
+SettingsServices settingsServices(AppState& state, Focus& focus, WindowEngines& engines)
 {
     SettingsServices s;
     s.state = &state;
-    s.windows = &WindowManager::shared();
+    s.windows = &engines.windows;
     s.updater = &Updater::shared();
-    s.shortcuts = &ShortcutStore::shared();
+    s.shortcuts = &engines.shortcuts;
     s.router = &SettingsRouter::shared();
     s.keychain = &KeychainStore::shared();
     s.log = &RequestLog::shared();
     s.planners = &PlannerRouter::shared();
-    s.autoArrange = &AutoArrange::shared();
-    s.learning = &Learning::shared();
-    s.habits = &Habits::shared();
+    s.autoArrange = &engines.autoArrange;
+    s.learning = &engines.learning;
+    s.habits = &engines.habits;
     s.shareSafe = &ShareSafe::shared();
     s.focus = &focus;
     s.openFirstRun = [&state] { OnboardingView::showWindow(state); };
@@ -315,31 +348,30 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     auto shell = std::make_unique<Shell>();
     SimDesktopWindow* window = running.window.get();
 
+    WindowEngines& engines = makeWindowEngines(Platform::current());
     // The command bar's panels show over the simulated displays.
-    WindowManager& windows = WindowManager::shared();
+    WindowManager& windows = engines.windows;
     auto bar = std::make_unique<CommandBarAdapter>(windows);
     if (window)
         bar->controller().setPlacement(overDrawing(window));
-    AppState& state = AppState::makeShared({.windows = windows,
-                                            .shortcuts = ShortcutStore::shared(),
-                                            .hotKeys = HotKeyCenter::shared(),
-                                            .commandBar = std::move(bar)});
+    AppState& state = AppState::makeShared(
+        {.windows = windows, .shortcuts = engines.shortcuts, .hotKeys = engines.hotKeys, .commandBar = std::move(bar)});
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
     // Meeting mode places calls with the window manager and pauses automatic
     // arrangement meanwhile; Focus routines drive both modes.
-    static auto* const meetingMode = new MeetingMode(windows, AutoArrange::shared());
+    static auto* const meetingMode = new MeetingMode(windows, engines.autoArrange);
     static auto* const focus = new Focus(*meetingMode, ShareSafe::shared(), windows);
     shell->meetingMode = meetingMode;
     shell->focus = focus;
-    shell->settings = std::make_unique<SettingsWindow>(settingsServices(state, *focus));
+    shell->settings = std::make_unique<SettingsWindow>(settingsServices(state, *focus, engines));
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
     // Windows carry what they show: tabs, folders, documents.
-    shell->registrations.push_back(WindowContent::install(shell->windowContent));
-    wireLearning(*shell, state);
+    shell->registrations.push_back(WindowContent::install(engines.windowContent));
+    wireLearning(*shell, state, engines);
     wireModes(*shell, state, window);
     wireFocus(*shell, state);
 

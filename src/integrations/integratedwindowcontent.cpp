@@ -4,7 +4,6 @@
 #include "integrations/integrations.h"
 #include "integrations/urlcleaner.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 
 #include <functional>
 
@@ -28,7 +27,7 @@ QCoro::Task<bool> IntegratedWindowContent::restoreTabs(QString app, QStringList 
     std::function<bool()> work = [app = std::move(app), urls = std::move(urls), front] {
         return Integrations::restoreTabs(app, urls, front);
     };
-    co_return co_await Platform::current().clock->background(std::move(work));
+    co_return co_await clock_.background(std::move(work));
 }
 
 QCoro::Task<bool> IntegratedWindowContent::selectTab(QString app, QString windowTitle, QString tab)
@@ -36,7 +35,7 @@ QCoro::Task<bool> IntegratedWindowContent::selectTab(QString app, QString window
     std::function<bool()> work = [app = std::move(app), windowTitle = std::move(windowTitle), tab = std::move(tab)] {
         return BrowserURLs::restoreScript(app, windowTitle, tab);
     };
-    co_return co_await Platform::current().clock->background(std::move(work));
+    co_return co_await clock_.background(std::move(work));
 }
 
 std::optional<QString> IntegratedWindowContent::cleanWebAddress(const QString& address)

@@ -4,6 +4,8 @@
 
 namespace tavrin {
 
+class Clock;
+
 // What the integrations read from and bring back to windows, for the
 // workspace layer: browser tabs for plan requests, tab restoring and
 // selection when a plan or saved workspace is arranged, address cleaning and
@@ -11,6 +13,9 @@ namespace tavrin {
 // results come back on the main thread.
 class IntegratedWindowContent : public WindowContent {
 public:
+    // Runs the scripts in the background of `clock`.
+    explicit IntegratedWindowContent(Clock& clock) : clock_(clock) {}
+
     QCoro::Task<BrowserTabMap> readTabs(QSet<QString> apps, bool otherTitles, double timeout) override;
     // A browser row of the table whose integration is on.
     bool restoresTabs(const QString& app) override;
@@ -20,6 +25,9 @@ public:
     QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override;
     std::optional<QString> cleanWebAddress(const QString& address) override;
     QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) override;
+
+private:
+    Clock& clock_;
 };
 
 } // namespace tavrin

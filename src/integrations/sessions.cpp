@@ -75,7 +75,11 @@ std::optional<QString> activeName(const Display& display)
 }
 } // namespace
 
-Sessions::Sessions(WindowManager& windows, QObject* parent) : QObject(parent), windows_(windows) {}
+Sessions::Sessions(WindowManager& windows, const Platform& platform, QObject* parent)
+    : QObject(parent),
+      windows_(windows),
+      platform_(platform)
+{}
 
 Sessions::~Sessions()
 {
@@ -83,27 +87,20 @@ Sessions::~Sessions()
         disconnect(connection);
 }
 
-Sessions& Sessions::shared()
-{
-    static Sessions* sessions = new Sessions(WindowManager::shared());
-    return *sessions;
-}
-
 // ---- Automatic session saves ----
 
 void Sessions::start()
 {
-    const Platform& platform = Platform::current();
-    if (isStarted() || !platform.workspace || !platform.clock)
+    if (isStarted() || !platform_.workspace || !platform_.clock)
         return;
-    Workspace* workspace = platform.workspace;
+    Workspace* workspace = platform_.workspace;
     const auto withTabs = [this] { save(true); };
     triggers_.push_back(connect(workspace, &Workspace::willSleep, this, withTabs));
     triggers_.push_back(connect(workspace, &Workspace::screensDidSleep, this, withTabs));
     triggers_.push_back(connect(workspace, &Workspace::sessionDidResignActive, this, withTabs));
     // The process ends right after: this save reads no tabs and waits for nothing.
     triggers_.push_back(connect(workspace, &Workspace::willTerminate, this, [this] { save(false); }));
-    timer_ = new Timer(*platform.clock, this);
+    timer_ = new Timer(*platform_.clock, this);
     connect(timer_, &Timer::timeout, this, withTabs);
     timer_->startRepeating(kSaveInterval);
 }
@@ -114,7 +111,7 @@ void Sessions::save(bool withTabs)
 {
     if (!autoSave() || saving_)
         return;
-    Accessibility* accessibility = Platform::current().accessibility;
+    Accessibility* accessibility = platform_.accessibility;
     if (!accessibility || !accessibility->isTrusted())
         return;
     std::optional<Capture> capture = prepare();

@@ -2,6 +2,7 @@
 
 #include "integrations/learnedstate.h"
 #include "platform/filedialogs.h"
+#include "platform/platform.h"
 #include "platform/taskhandle.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
@@ -45,11 +46,10 @@ public:
     static inline const QString kExportFileName = QStringLiteral("Tavrin learnings.plist");
     static inline const FileType kExportFileType{QStringLiteral("Property lists"), {QStringLiteral("plist")}};
 
-    // Saves through `windows` (its focused display and usual layouts).
-    explicit Sessions(WindowManager& windows, QObject* parent = nullptr);
+    // Saves through `windows` (its focused display and usual layouts), on
+    // the triggers of the platform's workspace and clock.
+    Sessions(WindowManager& windows, const Platform& platform, QObject* parent = nullptr);
     ~Sessions() override;
-
-    static Sessions& shared();
 
     // ---- Automatic session saves ----
 
@@ -135,6 +135,8 @@ private:
     void saveWithTabs(Capture capture, bool browsers = true);
 
     WindowManager& windows_;
+    // The services the automatic saves run on.
+    const Platform platform_;
     std::vector<QMetaObject::Connection> triggers_;
     Timer* timer_ = nullptr;
     bool saving_ = false;

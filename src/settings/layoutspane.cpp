@@ -87,7 +87,7 @@ void LayoutsPane::addDisplayCard(const Display& display)
 
     entry.preview = new DisplayPreview(display.aspect(), {}, 2, 6);
     entry.preview->setFixedSize(kPreviewWidth, int(std::round(kPreviewWidth / display.aspect())));
-    entry.autoArrange = new SettingSwitch({[display] { return AutoArrange::isEnabled(display); },
+    entry.autoArrange = new SettingSwitch({[this, display] { return autoArrange_.isEnabled(display); },
                                            [this, display](bool on) { autoArrange_.setEnabled(on, display); },
                                            {AutoArrange::enabledKey(display)}});
     auto* row = new QHBoxLayout;

@@ -15,12 +15,6 @@ HotKeyCenter::~HotKeyCenter()
     updateRetry();
 }
 
-HotKeyCenter& HotKeyCenter::shared()
-{
-    static HotKeyCenter* center = new HotKeyCenter;
-    return *center;
-}
-
 QString HotKeyCenter::refusalLine(const KeyCombo& combo, int status)
 {
     // The refusal is said in words: the status is the backend's code.

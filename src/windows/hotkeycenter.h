@@ -14,7 +14,7 @@ namespace tavrin {
 class Clock;
 class HotKeys;
 
-// The shared centre of the global hot keys: registers key combinations with
+// The centre of the global hot keys: registers key combinations with
 // the platform's hot-key service under the signature 'TVRN' and a running
 // number, and hands each press to its handler.
 //
@@ -27,10 +27,8 @@ class HotKeyCenter : public QObject {
 public:
     static constexpr double kRetryInterval = 10.0;
 
-    // The program uses the shared one; tests make their own.
     using QObject::QObject;
     ~HotKeyCenter() override;
-    static HotKeyCenter& shared();
 
     // Registers a key. False when the system refuses it: the refusal is then
     // written to the system log, naming the key by its symbols, and the key

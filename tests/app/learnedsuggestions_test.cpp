@@ -25,9 +25,9 @@ protected:
     }
 
     std::unique_ptr<AppState> state = makeState();
-    Learning learning;
+    Learning learning{env.defaults, env.clock};
     WindowManager windows;
-    Habits habits{windows};
+    Habits habits{windows, Platform::current()};
     LearnedSuggestions suggestions{*state, learning, habits};
     Registration suggesting = state->setSuggestions(suggestions);
     NowContent content{*state, WindowManager::shared()};

@@ -46,7 +46,7 @@ ShellTest::~ShellTest() = default;
 
 AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
 {
-    return {WindowManager::shared(), ShortcutStore::shared(), HotKeyCenter::shared(), std::move(commandBar)};
+    return {WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::move(commandBar)};
 }
 
 std::unique_ptr<AppState> ShellTest::makeState()

@@ -4,6 +4,7 @@
 #include "app/commandbarcontrol.h"
 #include "snapping/fakehudpanels.h"
 #include "support/simfixture.h"
+#include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 
 #include <QStringList>
@@ -103,10 +104,10 @@ protected:
     // A state with the recording command bar, the overlay on fake panels,
     // the engines and Share-safe registered.
     std::unique_ptr<AppState> makeState();
-    // Parts on the shared window manager, shortcut store and hot-key centre
-    // (which run on the simulated desktop), with `commandBar` (none: the
-    // real one).
-    static AppState::Parts parts(std::unique_ptr<CommandBarControl> commandBar = nullptr);
+    // Parts on the shared window manager and shortcut store and the test's
+    // hot-key centre (which run on the simulated desktop), with `commandBar`
+    // (none: the real one).
+    AppState::Parts parts(std::unique_ptr<CommandBarControl> commandBar = nullptr);
     // Registers the recording engines and Share-safe with `state` for the test.
     void attach(AppState& state);
     const SimWindow& focused() const;
@@ -115,6 +116,7 @@ protected:
     std::optional<Rect> outline() const;
 
     SimEnvironment env;
+    HotKeyCenter hotKeys;
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();

@@ -108,7 +108,7 @@ protected:
         return true;
     }
 
-    IntegratedWindowContent content;
+    IntegratedWindowContent content{env.clock};
     Registration installed = WindowContent::install(content);
     QHttpServer server;
     quint16 port = 0;

@@ -74,7 +74,7 @@ protected:
     std::optional<Display> studio() const { return Display::all().front(); }
 
     WindowManager windows;
-    Sessions sessionsUnderTest{windows};
+    Sessions sessionsUnderTest{windows, Platform::current()};
 };
 
 class SessionsOfFourWindows : public SessionsDesk {
@@ -93,7 +93,7 @@ TEST(SessionsWindows, OneWindowOrOnlyUnreadableFramesSaveNothing)
 {
     SimEnvironment env(desk(QStringLiteral("Xcode"), window("Xcode", "Solo") + "," + window("Mail", "Far", 3000)));
     WindowManager windows;
-    Sessions sessions(windows);
+    Sessions sessions(windows, Platform::current());
     sessions.save(false);
     EXPECT_FALSE(env.defaults.contains(SavedWorkspaceStore::kKey));
 

@@ -327,7 +327,7 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
                                QUrl::fromLocalFile(folders[1]).toString(QUrl::FullyEncoded)};
 
     WindowManager windows;
-    Sessions sessions(windows);
+    Sessions sessions(windows, Platform::current());
     // A quit reads the folders and tabs by itself (nothing is asked of the
     // applications here).
     sessions.save(false);
@@ -582,7 +582,7 @@ TEST_F(X11Integrations, FirefoxAndChromiumRestoredTogetherComeBackUnmixedEachWin
     // An older Firefox window is the one in use.
     const X11TestClient* older = startClient(ofClass("older", "firefox-esr"));
     ASSERT_TRUE(older && activate(older->window()));
-    IntegratedWindowContent content;
+    IntegratedWindowContent content{*Platform::current().clock};
     const Registration installed = WindowContent::install(content);
 
     // Firefox's windows between Chromium's, whose new windows take the
@@ -622,7 +622,7 @@ TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOp
     installBrowser("Chromium", "chromium", "Chromium", true);
     write("data/applications/xterm.desktop",
           "[Desktop Entry]\nType=Application\nName=XTerm\nStartupWMClass=XTerm\nExec=xterm\n");
-    IntegratedWindowContent content;
+    IntegratedWindowContent content{*Platform::current().clock};
     const Registration installed = WindowContent::install(content);
     // The session's window 1 (Inbox) is saved and still open; its window 2
     // (Plan) is open and was not saved; an xterm is open in the home folder.

@@ -185,7 +185,7 @@ TEST_F(PanesTest, TheAutoArrangeSwitchArrangesItsDisplayAtOnce)
     const LayoutsPane::DisplayCard& card = layouts->displayCards().front();
     EXPECT_FALSE(autoArrange.arranged(card.display.id));
     flip(card.autoArrange);
-    EXPECT_TRUE(AutoArrange::isEnabled(card.display));
+    EXPECT_TRUE(autoArrange.isEnabled(card.display));
     ASSERT_TRUE(autoArrange.arranged(card.display.id));
     EXPECT_FALSE(autoArrange.arranged(card.display.id)->empty());
     flip(card.autoArrange);

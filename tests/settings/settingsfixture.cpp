@@ -31,8 +31,8 @@ SettingsTest::SettingsTest()
     Platform services = Platform::current();
     services.http = &http;
     Platform::install(services);
-    state = std::make_unique<AppState>(AppState::Parts{WindowManager::shared(), ShortcutStore::shared(),
-                                                       HotKeyCenter::shared(), std::make_unique<IdleCommandBar>()});
+    state = std::make_unique<AppState>(
+        AppState::Parts{WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::make_unique<IdleCommandBar>()});
     PlanningServices planning;
     planning.defaults = &env.defaults;
     planning.clock = &env.clock;

@@ -18,6 +18,7 @@
 #include "snapping/learning/habits.h"
 #include "snapping/learning/learning.h"
 #include "support/simfixture.h"
+#include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 
 #include <QStringList>
@@ -66,15 +67,16 @@ protected:
     SimEnvironment env;
     QTemporaryDir folder;
     CannedHttp http;
+    HotKeyCenter hotKeys;
     std::unique_ptr<AppState> state;
     Updater updater;
     RequestLog log{&env.clock};
     KeychainStore keychain{&env.keychain};
     std::unique_ptr<PlannerRouter> planners;
     SettingsRouter router;
-    Learning learning;
-    Habits habits{WindowManager::shared()};
-    AutoArrange autoArrange{WindowManager::shared()};
+    Learning learning{env.defaults, env.clock};
+    Habits habits{WindowManager::shared(), Platform::current()};
+    AutoArrange autoArrange{WindowManager::shared(), Platform::current()};
     PrivacyPrompt prompt;
     ShareSafe shareSafe{prompt};
     MeetingMode meeting{WindowManager::shared(), autoArrange};

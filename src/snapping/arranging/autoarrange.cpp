@@ -44,35 +44,30 @@ bool agrees(const Rect& a, const Rect& b)
 double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 } // namespace
 
-AutoArrange& AutoArrange::shared()
-{
-    static AutoArrange* autoArrange = new AutoArrange(WindowManager::shared());
-    return *autoArrange;
-}
-
-AutoArrange::AutoArrange(WindowManager& windows, QObject* parent)
+AutoArrange::AutoArrange(WindowManager& windows, const Platform& platform, QObject* parent)
     : QObject(parent),
       windows_(windows),
+      platform_(platform),
       pausedUntil_(-std::numeric_limits<double>::infinity())
 {}
 
 AutoArrange::~AutoArrange() = default;
 
-bool AutoArrange::isEnabled(const Display& display)
+bool AutoArrange::isEnabled(const Display& display) const
 {
-    return Platform::current().defaults->boolValue(enabledKey(display), false);
+    return platform_.defaults->boolValue(enabledKey(display), false);
 }
 
-double AutoArrange::now() const { return Platform::current().clock->monotonic(); }
+double AutoArrange::now() const { return platform_.clock->monotonic(); }
 
 void AutoArrange::start()
 {
     if (timer_)
         return;
-    timer_ = new Timer(*Platform::current().clock, this);
+    timer_ = new Timer(*platform_.clock, this);
     connect(timer_, &Timer::timeout, this, &AutoArrange::tick);
     timer_->startRepeating(kTickInterval);
-    settleTimer_ = new Timer(*Platform::current().clock, this);
+    settleTimer_ = new Timer(*platform_.clock, this);
     connect(settleTimer_, &Timer::timeout, this, &AutoArrange::tick);
 }
 
@@ -90,13 +85,12 @@ void AutoArrange::pause(double seconds) { pausedUntil_ = std::max(pausedUntil_, 
 
 void AutoArrange::tick()
 {
-    const Platform& platform = Platform::current();
     const std::vector<Display> displays = Display::all();
     std::vector<const Display*> on;
     for (const Display& d : displays)
         if (isEnabled(d))
             on.push_back(&d);
-    if (on.empty() || !platform.accessibility->isTrusted(false)) {
+    if (on.empty() || !platform_.accessibility->isTrusted(false)) {
         // Seen afresh once trust returns or a display is switched on again.
         arranged_.clear();
         lastSeen_.clear();
@@ -104,7 +98,7 @@ void AutoArrange::tick()
     }
 
     const double t = now();
-    const std::vector<WindowInfo> list = platform.windowServer->onScreenWindows();
+    const std::vector<WindowInfo> list = platform_.windowServer->onScreenWindows();
     for (const Display* display : on) {
         const auto entry = arranged_.constFind(display->id);
         const bool firstSight = entry == arranged_.cend();
@@ -126,7 +120,9 @@ void AutoArrange::tick()
         if (current == known)
             continue;
         const bool settled = t - lastSeen_.value(display->id).since >= kSettleSeconds - kTimeSlack;
-        const auto buttonDown = [&] { return platform.eventMonitors && platform.eventMonitors->pressedMouseButtons(); };
+        const auto buttonDown = [this] {
+            return platform_.eventMonitors && platform_.eventMonitors->pressedMouseButtons();
+        };
         if (settled && t > pausedUntil_ && !buttonDown())
             arrange(*display, current);
     }
@@ -136,7 +132,7 @@ AutoArrange::Numbers AutoArrange::windowNumbers(const Display& display, const Nu
                                                 const std::vector<WindowInfo>& list,
                                                 const std::vector<Display>& displays) const
 {
-    const int self = Platform::current().workspace->currentPid();
+    const int self = platform_.workspace->currentPid();
     std::vector<std::uint32_t> out;
     for (const WindowInfo& w : list) {
         if (w.layer != 0 || w.ownerPid == self || !(w.alpha > 0))
@@ -153,7 +149,7 @@ AutoArrange::Numbers AutoArrange::windowNumbers(const Display& display, const Nu
 
 AutoArrange::Numbers AutoArrange::windowNumbers(const Display& display, const Numbers& known) const
 {
-    return windowNumbers(display, known, Platform::current().windowServer->onScreenWindows(), Display::all());
+    return windowNumbers(display, known, platform_.windowServer->onScreenWindows(), Display::all());
 }
 
 AutoArrange::Matches AutoArrange::match(const Numbers& numbers, const std::vector<WindowInfo>& list) const
@@ -172,7 +168,7 @@ AutoArrange::Matches AutoArrange::match(const Numbers& numbers, const std::vecto
     Matches out;
     if (owners.empty())
         return out;
-    const std::vector<RunningApp> apps = Platform::current().workspace->runningApplications();
+    const std::vector<RunningApp> apps = platform_.workspace->runningApplications();
     for (int pid : owners) {
         const auto app = std::find_if(apps.begin(), apps.end(), [pid](const RunningApp& a) { return a.pid == pid; });
         if (app == apps.end())
@@ -198,7 +194,7 @@ AutoArrange::Matches AutoArrange::match(const Numbers& numbers, const std::vecto
 void AutoArrange::arrange(const Display& display, const Numbers& set)
 {
     AXActionScope scope;
-    const std::vector<WindowInfo> list = Platform::current().windowServer->onScreenWindows();
+    const std::vector<WindowInfo> list = platform_.windowServer->onScreenWindows();
     const std::vector<std::uint32_t> prior = arranged_.value(display.id);
     const Matches matched = match(set, list);
 
@@ -307,7 +303,7 @@ std::vector<std::uint32_t> AutoArrange::freshWindows(const std::vector<std::uint
 
 void AutoArrange::setEnabled(bool on, const Display& display)
 {
-    Platform::current().defaults->setValue(enabledKey(display), on);
+    platform_.defaults->setValue(enabledKey(display), on);
     arranged_.remove(display.id);
     lastSeen_.remove(display.id);
     if (!on)
@@ -327,7 +323,7 @@ void AutoArrange::arrangeNow(const Display& display, const std::vector<AXWindow>
     if (!isEnabled(display))
         return;
     AXActionScope scope;
-    const std::vector<WindowInfo> list = Platform::current().windowServer->onScreenWindows();
+    const std::vector<WindowInfo> list = platform_.windowServer->onScreenWindows();
     const Numbers known = sortedCopy(arranged_.value(display.id));
     const Numbers current = windowNumbers(display, known, list, Display::all());
     const Matches matched = match(current, list);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/platform.h"
 #include "platform/timer.h"
 #include "platform/windowserver.h"
 #include "windows/axwindow.h"
@@ -52,15 +53,15 @@ public:
     // within this many points.
     static constexpr double kMatchTolerance = 2;
 
-    // The program's one, over the shared window manager; tests make their own.
-    static AutoArrange& shared();
-    explicit AutoArrange(WindowManager& windows, QObject* parent = nullptr);
+    // Lays out with `windows`; reads the windows, the switches and the time
+    // from the platform's services.
+    AutoArrange(WindowManager& windows, const Platform& platform, QObject* parent = nullptr);
     ~AutoArrange() override;
 
     // "autoArrange." followed by the display's name and key suffix.
     static QString enabledKey(const Display& display) { return QStringLiteral("autoArrange.") + display.settingsKey(); }
     // The display's switch; off when missing.
-    static bool isEnabled(const Display& display);
+    bool isEnabled(const Display& display) const;
 
     // Starts the 0.25 s tick; a second call does nothing.
     void start();
@@ -115,6 +116,9 @@ private:
                                             const Matches& matched, const std::vector<WindowInfo>& list) const;
 
     WindowManager& windows_;
+    // The services it runs on: the window server, Accessibility, the
+    // workspace, the defaults and the clock.
+    const Platform platform_;
     QPointer<Timer> timer_;
     QPointer<Timer> settleTimer_; // one look when a changed set has settled
     QHash<std::uint32_t, std::vector<std::uint32_t>> arranged_;

@@ -17,27 +17,24 @@ constexpr double kEdge = 0.02;
 constexpr int kMinEdges = 2;
 constexpr double kMinUnitWidth = 0.12;
 constexpr double kMinUnitHeight = 0.2;
-
-Clock& clock() { return *Platform::current().clock; }
 } // namespace
 
-HandPlacement& HandPlacement::shared()
-{
-    static HandPlacement* placement = new HandPlacement(Learning::shared());
-    return *placement;
-}
-
-HandPlacement::HandPlacement(Learning& learning, QObject* parent) : QObject(parent), learning_(learning) {}
+HandPlacement::HandPlacement(Learning& learning, const Platform& platform, QObject* parent)
+    : QObject(parent),
+      learning_(learning),
+      clock_(*platform.clock),
+      accessibility_(*platform.accessibility),
+      eventMonitors_(platform.eventMonitors)
+{}
 
 void HandPlacement::start()
 {
     if (!monitors_.empty())
         return;
-    EventMonitors* monitors = Platform::current().eventMonitors;
-    if (!monitors)
+    if (!eventMonitors_)
         return;
-    monitors_.push_back(connect(monitors, &EventMonitors::globalLeftMouseDown, this, &HandPlacement::pressed));
-    monitors_.push_back(connect(monitors, &EventMonitors::globalLeftMouseUp, this, &HandPlacement::released));
+    monitors_.push_back(connect(eventMonitors_, &EventMonitors::globalLeftMouseDown, this, &HandPlacement::pressed));
+    monitors_.push_back(connect(eventMonitors_, &EventMonitors::globalLeftMouseUp, this, &HandPlacement::released));
 }
 
 bool HandPlacement::isPlacement(const UnitRect& u)
@@ -50,10 +47,10 @@ void HandPlacement::pressed()
 {
     pressTask_.cancel();
     pressed_.reset();
-    if (!Platform::current().accessibility->isTrusted(false))
+    if (!accessibility_.isTrusted(false))
         return;
-    pressTask_.start([self = QPointer<HandPlacement>(this)](CancelToken token) -> QCoro::Task<> {
-        co_await clock().sleep(kPressDelay, token);
+    pressTask_.start([self = QPointer<HandPlacement>(this), &clock = clock_](CancelToken token) -> QCoro::Task<> {
+        co_await clock.sleep(kPressDelay, token);
         if (!self || token.isCancelled())
             co_return;
         if (const auto window = AXWindow::focused())
@@ -68,7 +65,7 @@ void HandPlacement::released()
         return;
     const Pressed press = std::exchange(pressed_, std::nullopt).value();
     // Several releases may be waiting at once, each with its own window.
-    clock().singleShot(kReleaseDelay, this, [this, press] { learn(press.window, press.frame); });
+    clock_.singleShot(kReleaseDelay, this, [this, press] { learn(press.window, press.frame); });
 }
 
 void HandPlacement::learn(const AXWindow& window, const Rect& before)
@@ -84,7 +81,7 @@ void HandPlacement::learn(const AXWindow& window, const Rect& before)
     const auto display = Display::containing(*frame);
     if (!display)
         return;
-    if (!(clock().monotonic() - learning_.lastRecord() > kQuietAfterRecord))
+    if (!(clock_.monotonic() - learning_.lastRecord() > kQuietAfterRecord))
         return;
     const UnitRect unit = UnitRect::fromFrame(*frame, display->area);
     if (!isPlacement(unit))

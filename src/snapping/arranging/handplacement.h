@@ -12,7 +12,11 @@
 
 namespace tavrin {
 
+class Accessibility;
+class Clock;
+class EventMonitors;
 class Learning;
+struct Platform;
 
 // Learns the placements the user makes with the mouse in other applications:
 // when a left-button press and release leave the window in front clearly
@@ -33,9 +37,9 @@ public:
     // Placements the program itself reported this recently are not learnt again.
     static constexpr double kQuietAfterRecord = 1.5;
 
-    // The program's one, learning into the shared learning; tests make their own.
-    static HandPlacement& shared();
-    explicit HandPlacement(Learning& learning, QObject* parent = nullptr);
+    // Learns into `learning`; watches the platform's mouse monitors (none:
+    // nothing is learnt) and reads windows through its Accessibility.
+    HandPlacement(Learning& learning, const Platform& platform, QObject* parent = nullptr);
 
     // Watches the mouse from now on; a second call does nothing.
     void start();
@@ -56,6 +60,9 @@ private:
     void learn(const AXWindow& window, const Rect& before);
 
     Learning& learning_;
+    Clock& clock_;
+    Accessibility& accessibility_;
+    EventMonitors* eventMonitors_;
     std::vector<QMetaObject::Connection> monitors_;
     std::optional<Pressed> pressed_;
     TaskHandle pressTask_;

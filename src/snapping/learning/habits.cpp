@@ -15,33 +15,32 @@
 namespace tavrin {
 
 namespace {
-Defaults& defaults() { return *Platform::current().defaults; }
-Workspace& workspace() { return *Platform::current().workspace; }
-
 bool isOpens(const QVariant& value) { return stored::isDictionaryOf(value, stored::isIntegerDictionary); }
-QVariantMap opens() { return stored::dictionary(defaults(), Habits::kOpensKey, stored::isIntegerDictionary); }
-QVariantMap dismissals() { return stored::dictionary(defaults(), Habits::kDismissedKey, stored::isString); }
+} // namespace
 
-std::optional<RunningApp> runningAt(const QString& location)
+Habits::Habits(WindowManager& windows, const Platform& platform, QObject* parent)
+    : QObject(parent),
+      windows_(windows),
+      defaults_(*platform.defaults),
+      workspace_(*platform.workspace),
+      clock_(*platform.clock)
+{}
+
+QVariantMap Habits::opens() const { return stored::dictionary(defaults_, kOpensKey, stored::isIntegerDictionary); }
+
+QVariantMap Habits::dismissals() const { return stored::dictionary(defaults_, kDismissedKey, stored::isString); }
+
+std::optional<RunningApp> Habits::runningAt(const QString& location) const
 {
-    for (const RunningApp& app : workspace().runningApplications())
+    for (const RunningApp& app : workspace_.runningApplications())
         if (app.bundleLocation == location)
             return app;
     return std::nullopt;
 }
-} // namespace
-
-Habits& Habits::shared()
-{
-    static Habits* habits = new Habits(WindowManager::shared());
-    return *habits;
-}
-
-Habits::Habits(WindowManager& windows, QObject* parent) : QObject(parent), windows_(windows) {}
 
 Habits::~Habits() = default;
 
-QDateTime Habits::now() const { return Platform::current().clock->nowDate().toLocalTime(); }
+QDateTime Habits::now() const { return clock_.nowDate().toLocalTime(); }
 
 QString Habits::dayKey(const QDateTime& moment)
 {
@@ -66,17 +65,17 @@ void Habits::start()
     if (started_)
         return;
     started_ = true;
-    connect(&workspace(), &Workspace::applicationActivated, this, &Habits::record);
-    if (const auto front = workspace().frontmostApplication())
+    connect(&workspace_, &Workspace::applicationActivated, this, &Habits::record);
+    if (const auto front = workspace_.frontmostApplication())
         record(*front);
-    timer_ = new Timer(*Platform::current().clock, this);
+    timer_ = new Timer(clock_, this);
     connect(timer_, &Timer::timeout, this, &Habits::raiseTick);
     timer_->startRepeating(kTickInterval);
 }
 
 void Habits::record(const RunningApp& app)
 {
-    if (app.activationPolicy != ActivationPolicy::regular || app.pid == workspace().currentPid()
+    if (app.activationPolicy != ActivationPolicy::regular || app.pid == workspace_.currentPid()
         || app.localizedName.isEmpty() || kExcluded.contains(app.localizedName))
         return;
     const QDateTime moment = now();
@@ -92,7 +91,7 @@ void Habits::record(const RunningApp& app)
     for (auto it = days.begin(); it != days.end();)
         it = it.key() < oldest ? days.erase(it) : std::next(it);
     all.insert(app.localizedName, days);
-    stored::write(defaults(), kOpensKey, all, isOpens);
+    stored::write(defaults_, kOpensKey, all, isOpens);
     raiseTick();
 }
 
@@ -131,12 +130,12 @@ QList<Habits::Habit> Habits::habits() const
     return out;
 }
 
-QString Habits::location(const QString& app)
+QString Habits::location(const QString& app) const
 {
-    for (const RunningApp& running : workspace().runningApplications())
+    for (const RunningApp& running : workspace_.runningApplications())
         if (running.localizedName == app && !running.bundleLocation.isEmpty())
             return running.bundleLocation;
-    return workspace().applicationLocation(app);
+    return workspace_.applicationLocation(app);
 }
 
 std::optional<Habits::Habit> Habits::suggestion() const
@@ -169,7 +168,7 @@ void Habits::dismiss(const Habit& habit)
 {
     QVariantMap dismissed = dismissals();
     dismissed.insert(habit.app, dayKey(now()));
-    defaults().setValue(kDismissedKey, dismissed);
+    defaults_.setValue(kDismissedKey, dismissed);
     raiseTick();
 }
 
@@ -182,15 +181,15 @@ void Habits::open(const Habit& habit)
     const std::optional<Display> display = windows_.focusedContext();
     // An earlier opening still waiting for its window keeps its own display
     // to lay out: the new one runs beside it.
-    opening_.replace([self = QPointer<Habits>(this), at, display](CancelToken token) -> QCoro::Task<> {
-        if (!workspace().launchApplication(at))
+    opening_.replace([self = QPointer<Habits>(this), at, display, &workspace = workspace_,
+                      &clock = clock_](CancelToken token) -> QCoro::Task<> {
+        if (!workspace.launchApplication(at))
             co_return;
-        Clock& clock = *Platform::current().clock;
         for (int wait = 0; wait < kWindowWaits; ++wait) {
             co_await clock.sleep(kWindowWait, token);
             if (!self || token.isCancelled())
                 co_return;
-            if (const auto app = runningAt(at); app && !AXWindow::windows(*app).empty())
+            if (const auto app = self->runningAt(at); app && !AXWindow::windows(*app).empty())
                 break;
         }
         // Arranged whether or not a window came: as the usual-layout shortcut does.
@@ -202,8 +201,8 @@ void Habits::open(const Habit& habit)
 
 void Habits::reset()
 {
-    defaults().remove(kOpensKey);
-    defaults().remove(kDismissedKey);
+    defaults_.remove(kOpensKey);
+    defaults_.remove(kDismissedKey);
     raiseTick();
 }
 

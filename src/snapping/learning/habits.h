@@ -15,7 +15,11 @@
 
 namespace tavrin {
 
+class Clock;
+class Defaults;
 class WindowManager;
+class Workspace;
+struct Platform;
 
 // Learns at what time of day the user usually opens each application (its
 // first activation on a calendar day) and, when that time comes and the
@@ -59,9 +63,9 @@ public:
     static constexpr double kWindowWait = 0.25;
     static constexpr int kWindowWaits = 20;
 
-    // The program's one, over the shared window manager; tests make their own.
-    static Habits& shared();
-    explicit Habits(WindowManager& windows, QObject* parent = nullptr);
+    // Lays out with `windows`; keeps what it learns in the platform's
+    // defaults and watches its workspace on its clock.
+    Habits(WindowManager& windows, const Platform& platform, QObject* parent = nullptr);
     ~Habits() override;
 
     // Records the application in front now and every activation from now on,
@@ -101,10 +105,16 @@ private:
     QDateTime now() const;
     // Where the application of this name is installed: a running one's
     // location, else the installed one's; empty when there is none.
-    static QString location(const QString& app);
+    QString location(const QString& app) const;
     static std::optional<Habit> habitOf(const QString& app, const QVariantMap& days);
+    std::optional<RunningApp> runningAt(const QString& location) const;
+    QVariantMap opens() const;
+    QVariantMap dismissals() const;
 
     WindowManager& windows_;
+    Defaults& defaults_;
+    Workspace& workspace_;
+    Clock& clock_;
     int tick_ = 0;
     bool started_ = false;
     QPointer<Timer> timer_;

@@ -69,13 +69,11 @@ struct Learning::Write {
     QVariantMap counts;
 };
 
-Learning& Learning::shared()
-{
-    static Learning* learning = new Learning;
-    return *learning;
-}
-
-Learning::Learning(QObject* parent) : QObject(parent), lastRecord_(-std::numeric_limits<double>::infinity())
+Learning::Learning(Defaults& defaults, Clock& clock, QObject* parent)
+    : QObject(parent),
+      lastRecord_(-std::numeric_limits<double>::infinity()),
+      defaults_(defaults),
+      clock_(clock)
 {
     loadInBackground();
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -83,8 +81,6 @@ Learning::Learning(QObject* parent) : QObject(parent), lastRecord_(-std::numeric
 }
 
 Learning::~Learning() = default;
-
-Defaults& Learning::defaults() const { return *Platform::current().defaults; }
 
 bool Learning::Order::before(const Rule& a, const Rule& b)
 {
@@ -165,7 +161,7 @@ void Learning::saveSoon()
 {
     movesUnsaved_ = true;
     if (!saveTimer_) {
-        saveTimer_ = std::make_unique<Timer>(*Platform::current().clock);
+        saveTimer_ = std::make_unique<Timer>(clock_);
         connect(saveTimer_.get(), &Timer::timeout, this, &Learning::writeInBackground);
     }
     if (!saveTimer_->isActive())
@@ -183,8 +179,8 @@ void Learning::writeInBackground()
         return;
     writing_ = true;
     auto write = std::make_shared<Write>(Write{stored_, changes_, generation_, {}});
-    Platform::current().clock->runInBackground([write] { write->counts = merged(write->base, write->changes); }, this,
-                                               [this, write] { finishWrite(*write); });
+    clock_.runInBackground([write] { write->counts = merged(write->base, write->changes); }, this,
+                           [this, write] { finishWrite(*write); });
 }
 
 void Learning::finishWrite(const Write& write)
@@ -221,7 +217,7 @@ void Learning::save()
 void Learning::store(const QVariantMap& counts)
 {
     movesUnsaved_ = false;
-    if (!Platform::isInstalled() || !Platform::current().defaults)
+    if (!Platform::isInstalled())
         return;
     const bool changed = !counts.isSharedWith(stored_) || !storedReadable_;
     QVariantMap old = std::exchange(stored_, counts);
@@ -235,7 +231,7 @@ void Learning::store(const QVariantMap& counts)
     stored::write(defaults(), kMovesKey, std::max<qint64>(0, moves_), stored::isInteger);
     // The table written over is let go away from the main thread too:
     // freeing a large one costs as much as putting it together.
-    Platform::current().clock->runInBackground([old = std::move(old)]() mutable { old = QVariantMap(); }, nullptr, {});
+    clock_.runInBackground([old = std::move(old)]() mutable { old = QVariantMap(); }, nullptr, {});
 }
 
 void Learning::announce(bool movesChanged, bool rulesChanged)
@@ -251,7 +247,7 @@ void Learning::announce(bool movesChanged, bool rulesChanged)
 void Learning::record(const QString& app, const Display& display, const UnitRect& unit, bool focus)
 {
     const QString key = ruleKey(app, display.settingsKey());
-    lastRecord_ = Platform::current().clock->monotonic();
+    lastRecord_ = clock_.monotonic();
     if (marks_.forgot.contains(key))
         return;
     const std::optional<Rule> before = listedRule(key);
@@ -358,21 +354,21 @@ void Learning::loadInBackground()
     const QVariant counts = readStored();
     loading_ = true;
     auto load = std::make_shared<Load>();
-    Platform::current().clock->runInBackground(
-        [load, counts, marks = marks_] { *load = Load::of(counts, marks); }, this,
-        [this, load, generation = generation_, marks = marks_] {
-            if (generation != generation_)
-                return; // read again meanwhile
-            loading_ = false;
-            // What changed meanwhile is listed as it is now: the rules
-            // listed since take the place of those loaded.
-            for (const QString& key : std::as_const(touched_))
-                if (const std::optional<Rule> loaded = ruleFor(key, stored_.value(key).toMap(), marks))
-                    load->ordered.erase(Entry{*loaded, key});
-            load->ordered.merge(ordered_);
-            touched_.clear();
-            announce(false, take(std::move(*load)));
-        });
+    clock_.runInBackground([load, counts, marks = marks_] { *load = Load::of(counts, marks); }, this,
+                           [this, load, generation = generation_, marks = marks_] {
+                               if (generation != generation_)
+                                   return; // read again meanwhile
+                               loading_ = false;
+                               // What changed meanwhile is listed as it is now: the rules
+                               // listed since take the place of those loaded.
+                               for (const QString& key : std::as_const(touched_))
+                                   if (const std::optional<Rule> loaded =
+                                           ruleFor(key, stored_.value(key).toMap(), marks))
+                                       load->ordered.erase(Entry{*loaded, key});
+                               load->ordered.merge(ordered_);
+                               touched_.clear();
+                               announce(false, take(std::move(*load)));
+                           });
 }
 
 bool Learning::take(Load load)

@@ -14,6 +14,7 @@
 
 namespace tavrin {
 
+class Clock;
 class Defaults;
 class Timer;
 
@@ -70,10 +71,10 @@ public:
     // How long after a placement its counts are written.
     static constexpr double kWriteDelay = 1.0;
 
-    // The program's one; tests make their own. Reads the stored rules.
-    static Learning& shared();
-    // Writes what is not written yet when the application quits.
-    explicit Learning(QObject* parent = nullptr);
+    // Reads the stored rules from `defaults` and writes them there; times
+    // and background work on `clock`. Writes what is not written yet when
+    // the application quits.
+    Learning(Defaults& defaults, Clock& clock, QObject* parent = nullptr);
     ~Learning() override;
 
     static QString ruleKey(const QString& app, const QString& displayKey) { return app + u'|' + displayKey; }
@@ -150,7 +151,7 @@ private:
     using Changes = QHash<QString, QVariantMap>;
     struct Write;
 
-    Defaults& defaults() const;
+    Defaults& defaults() const { return defaults_; }
     // The zone counts of `key`: changed since the last write, else stored.
     QVariantMap zonesOf(const QString& key) const;
     // What is kept, forgotten and forgotten in this run, by key.
@@ -211,6 +212,8 @@ private:
     mutable std::optional<Rules> rules_; // `ordered_` as a list, made when asked for
     std::unique_ptr<Timer> saveTimer_;   // made at the first change
     double lastRecord_;
+    Defaults& defaults_;
+    Clock& clock_;
 };
 
 } // namespace tavrin

@@ -77,7 +77,7 @@ protected:
 
     SimEnvironment env{kDesk};
     WindowManager windows;
-    AutoArrange arrange{windows};
+    AutoArrange arrange{windows, Platform::current()};
     FakeMoveObserver observer;
     Registration moves = AXWindow::observeMoves(observer);
     std::set<double> moveTimes; // when windows were moved: one time per arrangement

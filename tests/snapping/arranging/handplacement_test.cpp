@@ -58,8 +58,8 @@ protected:
     }
 
     static inline const Rect kMiddle{1000, 400, 800, 500};
-    Learning learning;
-    HandPlacement hand{learning};
+    Learning learning{env.defaults, env.clock};
+    HandPlacement hand{learning, Platform::current()};
 };
 
 TEST_F(HandPlacementTest, OnlyClearMovesIntoPlacesAgainstTwoEdgesAreLearnt)

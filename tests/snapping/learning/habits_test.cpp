@@ -51,7 +51,7 @@ protected:
     }
 
     WindowManager windows;
-    Habits habits{windows};
+    Habits habits{windows, Platform::current()};
 };
 
 // ---- Recording ----

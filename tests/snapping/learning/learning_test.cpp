@@ -43,7 +43,7 @@ protected:
         return env.defaults.value(key).value_or(QVariant());
     }
 
-    Learning learning;
+    Learning learning{env.defaults, env.clock};
 };
 
 // ---- Counting ----
@@ -228,7 +228,7 @@ TEST_F(LearningTest, AForgottenRuleStaysListedThisRunAndIsGoneAfterARestartTillI
     learning.forget(*rule("Safari"));
     EXPECT_EQ(stored(Learning::kForgotKey).toList().size(), 1); // no repeats
 
-    Learning restarted;
+    Learning restarted{env.defaults, env.clock};
     env.clock.advance(0); // its table read
     EXPECT_TRUE(restarted.rules().isEmpty());
     EXPECT_TRUE(stored(Learning::kCountsKey).toMap().contains(key("Safari")));
@@ -245,7 +245,7 @@ TEST_F(LearningTest, ATableReadInTheBackgroundTakesInWhatChangedMeanwhile)
     env.defaults.setValue(Learning::kCountsKey, QVariantMap{{key("Safari"), QVariantMap{{"Right", qint64(3)}}},
                                                             {key("Mail"), QVariantMap{{"Left", qint64(4)}}},
                                                             {key("Notes"), QVariantMap{{"Left", qint64(5)}}}});
-    Learning started;
+    Learning started{env.defaults, env.clock};
     const auto listed = [&] {
         QStringList out;
         for (const Learning::Rule& r : started.rules())
@@ -264,7 +264,7 @@ TEST_F(LearningTest, ATableReadInTheBackgroundTakesInWhatChangedMeanwhile)
     EXPECT_EQ(listed(), (QStringList{"Notes 5/5", "Mail 4/4 forgotten", "Safari 4/4", "Books 3/3"}));
 
     // Read again before the reading ended: the later reading stands.
-    Learning again;
+    Learning again{env.defaults, env.clock};
     env.defaults.setValue(Learning::kCountsKey, QVariantMap{{key("Terminal"), QVariantMap{{"Left", qint64(3)}}}});
     again.reload();
     env.clock.advance(0);
