@@ -42,7 +42,7 @@ void showAndPaint(SnapHUDController& hud)
 void BM_VeryFirstShow(benchmark::State& state)
 {
     Desk desk;
-    SnapHUDController hud(desk.windows, desk.store);
+    SnapHUDController hud(desk.windows, desk.store, Platform::current());
     if (state.range(0) != 0)
         hud.installMonitors();
     for (auto _ : state) {
@@ -63,7 +63,7 @@ BENCHMARK(BM_VeryFirstShow)
 void BM_ShowToFirstFrame(benchmark::State& state)
 {
     Desk desk(state.range(0) != 0);
-    SnapHUDController hud(desk.windows, desk.store);
+    SnapHUDController hud(desk.windows, desk.store, Platform::current());
     showAndPaint(hud);
     for (auto _ : state) {
         hud.panel()->orderOut();
@@ -77,7 +77,7 @@ void BM_FirstShow(benchmark::State& state)
 {
     Desk desk(state.range(0) != 0);
     for (auto _ : state) {
-        SnapHUDController hud(desk.windows, desk.store);
+        SnapHUDController hud(desk.windows, desk.store, Platform::current());
         showAndPaint(hud);
         desk.clock.advance(1);
     }
@@ -87,7 +87,7 @@ BENCHMARK(BM_FirstShow)->Arg(0)->Arg(1)->ArgName("letters")->Unit(benchmark::kMi
 void BM_RefreshPreviews(benchmark::State& state)
 {
     Desk desk;
-    SnapHUDController hud(desk.windows, desk.store);
+    SnapHUDController hud(desk.windows, desk.store, Platform::current());
     showAndPaint(hud);
     // Alternate the window between two places so that every refresh
     // publishes new previews and the pad redraws its keys.

@@ -57,7 +57,7 @@ AppState::AppState(Parts parts, QObject* parent)
 {
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
-    hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_);
+    hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_, Platform::current());
     if (!commandBar_)
         commandBar_ = std::make_unique<CommandBarAdapter>(windows_);
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });

@@ -18,15 +18,16 @@ namespace tavrin {
 namespace {
 constexpr std::uint64_t kCounted = modflag::shift | modflag::control | modflag::option | modflag::command;
 constexpr std::uint64_t kHold = modflag::control | modflag::option;
-
-Clock& clock() { return *Platform::current().clock; }
 } // namespace
 
-SnapHUDController::SnapHUDController(WindowManager& windows, ShortcutStore& shortcuts,
+SnapHUDController::SnapHUDController(WindowManager& windows, ShortcutStore& shortcuts, const Platform& platform,
                                      std::unique_ptr<HUDPanels> panels, QObject* parent)
     : QObject(parent),
       windows_(windows),
       shortcuts_(shortcuts),
+      clock_(*platform.clock),
+      defaults_(*platform.defaults),
+      eventMonitors_(platform.eventMonitors),
       panels_(panels ? std::move(panels) : std::make_unique<DesktopHUDPanels>())
 {}
 
@@ -59,7 +60,7 @@ void SnapHUDController::dropPanels()
 
 void SnapHUDController::installMonitors()
 {
-    EventMonitors* monitors = Platform::current().eventMonitors;
+    EventMonitors* monitors = eventMonitors_;
     if (!monitors_.isEmpty() || !monitors)
         return;
     monitors_ << connect(monitors, &EventMonitors::globalModifierFlagsChanged, this,
@@ -68,7 +69,7 @@ void SnapHUDController::installMonitors()
                          &SnapHUDController::modifiersChanged);
     // From now on a held key may show the overlay: its first showing should
     // cost no more than any other.
-    setLetters(Platform::current().defaults->boolValue(kLettersKey));
+    setLetters(defaults_.boolValue(kLettersKey));
     panels_->prepare(*this);
 }
 
@@ -96,7 +97,7 @@ void SnapHUDController::modifiersChanged(std::uint64_t flags)
     }
     if (isShowing() || holdTimer_ || !overlayEnabled())
         return;
-    holdTimer_ = clock().singleShot(kHoldSeconds, this, [this] {
+    holdTimer_ = clock_.singleShot(kHoldSeconds, this, [this] {
         holdTimer_.reset();
         show();
     });
@@ -105,7 +106,7 @@ void SnapHUDController::modifiersChanged(std::uint64_t flags)
 void SnapHUDController::cancelHold()
 {
     if (holdTimer_)
-        clock().cancel(*holdTimer_);
+        clock_.cancel(*holdTimer_);
     holdTimer_.reset();
 }
 
@@ -123,7 +124,7 @@ void SnapHUDController::hide()
 bool SnapHUDController::overlayEnabled() const
 {
     // Only a stored switch turns the overlay off; anything else is the default.
-    const auto stored = Platform::current().defaults->value(kOverlayKey);
+    const auto stored = defaults_.value(kOverlayKey);
     return !stored || stored->typeId() != QMetaType::Bool || stored->toBool();
 }
 
@@ -144,7 +145,7 @@ void SnapHUDController::show()
 
     setAppName(window->app.localizedName.isEmpty() ? QStringLiteral("Window") : window->app.localizedName);
     setAspect(aspectOf(display->area));
-    setLetters(Platform::current().defaults->boolValue(kLettersKey));
+    setLetters(defaults_.boolValue(kLettersKey));
     hovered_.reset();
     refreshPreviews();
 
@@ -233,12 +234,12 @@ void SnapHUDController::markPressed(OptionalArrow arrow)
         return;
     setPressed(arrow);
     refreshPreviews();
-    refreshTask_.start([self = QPointer<SnapHUDController>(this)](CancelToken token) -> QCoro::Task<> {
-        co_await clock().sleep(kPressedSeconds, token);
+    refreshTask_.start([self = QPointer<SnapHUDController>(this), &clock = clock_](CancelToken token) -> QCoro::Task<> {
+        co_await clock.sleep(kPressedSeconds, token);
         if (!self || token.isCancelled())
             co_return;
         self->setPressed(std::nullopt);
-        co_await clock().sleep(kRefreshAgainSeconds, token);
+        co_await clock.sleep(kRefreshAgainSeconds, token);
         if (!self || token.isCancelled())
             co_return;
         if (self->isShowing())
@@ -260,8 +261,8 @@ void SnapHUDController::flashArrow(OptionalArrow arrow, const Rect& frame)
 
 void SnapHUDController::fadeOutlineLater()
 {
-    flashTask_.start([self = QPointer<SnapHUDController>(this)](CancelToken token) -> QCoro::Task<> {
-        co_await clock().sleep(kFlashSeconds, token);
+    flashTask_.start([self = QPointer<SnapHUDController>(this), &clock = clock_](CancelToken token) -> QCoro::Task<> {
+        co_await clock.sleep(kFlashSeconds, token);
         if (!self || token.isCancelled() || self->isShowing() || !self->targetPanel_)
             co_return;
         // Showing the outline again (a newer flash, a hover) stops the fade

@@ -21,8 +21,11 @@
 
 namespace tavrin {
 
+class Defaults;
+class EventMonitors;
 class ShortcutStore;
 class WindowManager;
+struct Platform;
 
 // The snap overlay: while exactly ⌃⌥ is held for 0.35 s, a panel centred on
 // the focused window's display shows the nine snap zones (with the letter
@@ -65,10 +68,11 @@ public:
     static inline const QString kLettersKey = QStringLiteral("snap.letterGrid");
     static inline const QString kOverlayKey = QStringLiteral("showSnapOverlay");
 
-    // No panels and no monitors yet. `panels` none: the desktop's own
-    // floating panels, placed where desktop areas are.
-    SnapHUDController(WindowManager& windows, ShortcutStore& shortcuts, std::unique_ptr<HUDPanels> panels = nullptr,
-                      QObject* parent = nullptr);
+    // No panels and no monitors yet. Watches the platform's modifier keys,
+    // reads its switches from its defaults and times on its clock. `panels`
+    // none: the desktop's own floating panels, placed where desktop areas are.
+    SnapHUDController(WindowManager& windows, ShortcutStore& shortcuts, const Platform& platform,
+                      std::unique_ptr<HUDPanels> panels = nullptr, QObject* parent = nullptr);
     ~SnapHUDController() override;
 
     // Replaces how the panels are made and placed (the simulated desktop
@@ -170,6 +174,9 @@ private:
 
     WindowManager& windows_;
     ShortcutStore& shortcuts_;
+    Clock& clock_;
+    Defaults& defaults_;
+    EventMonitors* eventMonitors_; // none: the overlay never shows on a hold
     std::unique_ptr<HUDPanels> panels_;
 
     OptionalTarget highlighted_;

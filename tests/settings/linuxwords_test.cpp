@@ -104,7 +104,7 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
 
     for (const bool letters : {false, true}) {
         env.defaults.setValue(SnapHUDController::kLettersKey, letters);
-        SnapHUDController hud(WindowManager::shared(), ShortcutStore::shared());
+        SnapHUDController hud(WindowManager::shared(), ShortcutStore::shared(), Platform::current());
         hud.show();
         env.clock.advance(1); // the overlay has faded in
         auto* panel = dynamic_cast<FloatingPanel*>(hud.panel());

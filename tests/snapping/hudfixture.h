@@ -63,7 +63,7 @@ struct HUDDesk {
     WindowManager windows;
     ShortcutStore store;
     FakeHUDPanels* panels = new FakeHUDPanels;
-    SnapHUDController hud{windows, store, std::unique_ptr<HUDPanels>(panels)};
+    SnapHUDController hud{windows, store, Platform::current(), std::unique_ptr<HUDPanels>(panels)};
 };
 
 class HUDTest : public ::testing::Test, public HUDDesk {};

@@ -41,7 +41,7 @@ protected:
         ViewDesk desk(width, window);
         desk.env.desktop.appearance().setColorScheme(shot.scheme);
         desk.env.defaults.setValue(SnapHUDController::kLettersKey, shot.letters);
-        SnapHUDController hud(desk.windows, desk.store);
+        SnapHUDController hud(desk.windows, desk.store, Platform::current());
         hud.show();
         desk.env.clock.advance(1);
         auto* panel = dynamic_cast<FloatingPanel*>(hud.panel());
