@@ -32,9 +32,9 @@ namespace {
 Defaults* defaults() { return Platform::current().defaults; }
 
 // A switch that counts as on when missing or not a Bool.
-bool switchOnUnlessFalse(const QString& key)
+bool switchOnUnlessFalse(const Defaults* defaults, const QString& key)
 {
-    const auto value = defaults() ? defaults()->value(key) : std::nullopt;
+    const auto value = defaults ? defaults->value(key) : std::nullopt;
     return !value || value->typeId() != QMetaType::Bool || value->toBool();
 }
 
@@ -105,7 +105,7 @@ void Sessions::start()
     timer_->startRepeating(kSaveInterval);
 }
 
-bool Sessions::autoSave() { return switchOnUnlessFalse(kAutoSaveKey); }
+bool Sessions::autoSave() const { return switchOnUnlessFalse(platform_.defaults, kAutoSaveKey); }
 
 void Sessions::save(bool withTabs)
 {
@@ -119,7 +119,7 @@ void Sessions::save(bool withTabs)
         return;
     if (!Integrations::scriptsApplications()) {
         // Reading files asks no one: the quit save reads them too, at once.
-        const bool browsers = switchOnUnlessFalse(kSendBrowserURLsKey);
+        const bool browsers = switchOnUnlessFalse(platform_.defaults, kSendBrowserURLsKey);
         if (withTabs)
             saveWithTabs(std::move(*capture), browsers);
         else
@@ -149,9 +149,9 @@ std::optional<Sessions::Capture> Sessions::prepare() const
     return capture;
 }
 
-bool Sessions::readsTabs(const QStringList& apps)
+bool Sessions::readsTabs(const QStringList& apps) const
 {
-    return switchOnUnlessFalse(kSendBrowserURLsKey)
+    return switchOnUnlessFalse(platform_.defaults, kSendBrowserURLsKey)
            && std::any_of(apps.cbegin(), apps.cend(), [](const QString& app) { return BrowserURLs::isSupported(app); });
 }
 
@@ -221,14 +221,14 @@ QString Sessions::sessionName(const std::vector<AXWindow>& windows, const Displa
 }
 
 void Sessions::makeSession(const QStringList& apps, const QString& name, LayoutKind layout,
-                           const QList<SavedItem>& items)
+                           const QList<SavedItem>& items) const
 {
     SavedWorkspace session;
     session.name = name;
     session.request = QStringLiteral("Resume ") + name;
     session.layout = layout;
     session.apps = apps;
-    session.savedAt = Platform::current().clock->nowDate();
+    session.savedAt = platform_.clock->nowDate();
     session.items = items;
     session.automatic = true;
     SavedWorkspaceStore::update(session);

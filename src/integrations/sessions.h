@@ -75,7 +75,7 @@ public:
     bool isSaving() const { return saving_; }
 
     // "sessions.autoSave": on when missing or not a switch.
-    static bool autoSave();
+    bool autoSave() const;
 
     // The windows a save keeps from `display`: the on-screen standard windows
     // whose frame overlaps it most, front to back, the focused one first, at
@@ -91,8 +91,8 @@ public:
 
     // Builds the automatic workspace, saved now, and merges it into the
     // saved list (SavedWorkspaceStore::update).
-    static void makeSession(const QStringList& apps, const QString& name, LayoutKind layout,
-                            const QList<SavedItem>& items);
+    void makeSession(const QStringList& apps, const QString& name, LayoutKind layout,
+                     const QList<SavedItem>& items) const;
 
     // ---- Moving the settings to another computer ----
 
@@ -131,7 +131,7 @@ private:
     // The windows, name, layout and applications of a save, or none when
     // there is nothing to save.
     std::optional<Capture> prepare() const;
-    static bool readsTabs(const QStringList& apps);
+    bool readsTabs(const QStringList& apps) const;
     void saveWithTabs(Capture capture, bool browsers = true);
 
     WindowManager& windows_;
