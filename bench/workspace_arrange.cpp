@@ -9,6 +9,7 @@
 #include "platform/sim/simclock.h"
 #include "platform/sim/simdesktop.h"
 #include "windows/display.h"
+#include "windows/windowmanager.h"
 #include "workspaces/screencapture.h"
 #include "workspaces/workspaceplan.h"
 #include "workspaces/workspacerunner.h"
@@ -99,15 +100,15 @@ void arrangeSix(benchmark::State& state, bool opening)
     Desk desk;
     const Display display = Display::all().front();
     const WorkspacePlan plan = sixWindows(opening);
+    WindowManager windows;
+    WorkspaceRunner runner(windows);
     for (auto _ : state) {
         state.PauseTiming();
         const ScreenCapture capture = ScreenCapture::of(display);
         state.ResumeTiming();
 
         std::optional<WorkspaceRunner::Outcome> outcome;
-        auto running =
-            keep(WorkspaceRunner::shared().arrange(WorkspaceRunner::rows(plan, capture), {}, plan.layout, display),
-                 &outcome);
+        auto running = keep(runner.arrange(WorkspaceRunner::rows(plan, capture), {}, plan.layout, display), &outcome);
         while (!outcome)
             desk.clock.advance(WorkspaceRunner::kOpenPollInterval); // virtual time: the polls cost no waiting
         if (outcome->arranged != 6) {
@@ -117,7 +118,7 @@ void arrangeSix(benchmark::State& state, bool opening)
         }
 
         state.PauseTiming();
-        WorkspaceRunner::shared().undo(*outcome);
+        runner.undo(*outcome);
         desk.clock.advance(3);
         state.ResumeTiming();
     }

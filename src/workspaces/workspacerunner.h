@@ -93,6 +93,8 @@ public:
     // Why a row's window could not be brought.
     enum class Failure { none, gone, notInstalled, notStarted, noWindow };
 
+    // Moves windows with `windows`.
+    explicit WorkspaceRunner(WindowManager& windows) : windows_(windows) {}
     static WorkspaceRunner& shared();
 
     // The plan's windows (at most 6) matched to the capture: a valid unused
@@ -127,8 +129,6 @@ public:
     void pauseAutoArrange(double seconds);
 
 private:
-    explicit WorkspaceRunner(WindowManager& windows) : windows_(windows) {}
-
     QCoro::Task<> openMissing(const std::vector<PlannedWindow>& rows, std::vector<std::optional<AXWindow>>& resolved,
                               Outcome& outcome, std::vector<Failure>& failed, const CancelToken& cancel);
     void clearAway(const std::vector<PlannedClear>& clears, const std::vector<std::optional<AXWindow>>& resolved,

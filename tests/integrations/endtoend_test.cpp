@@ -182,7 +182,9 @@ TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
     for (std::uint64_t token : open)
         env.desktop.removeWindow(token);
 
-    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved));
+    WindowManager windows;
+    WorkspaceRunner runner(windows);
+    const auto outcome = finish(runner.arrangeSaved(saved));
     EXPECT_EQ(outcome.arranged, 2) << outcome.problem.value_or("").toStdString();
     // Safari was running: one new window with both tabs, the first in front.
     const auto safari = env.desktop.windowsOf(env.pid("Safari"));
@@ -199,13 +201,13 @@ TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
     EXPECT_EQ(scripts().filter("make new").size(), 2);
 
     // Switched off, a browser opens the first address only.
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     env.clock.advance(2);
     Integrations::setOff("Safari", true);
     const int scriptsBefore = int(scripts().size());
     saved.items->removeLast();
     saved.apps.removeLast();
-    const auto single = finish(WorkspaceRunner::shared().arrangeSaved(saved));
+    const auto single = finish(runner.arrangeSaved(saved));
     EXPECT_EQ(single.arranged, 1);
     EXPECT_EQ(env.desktop.windowsOf(env.pid("Safari")).front()->tabs.size(), 1u);
     EXPECT_EQ(scripts().mid(scriptsBefore).filter("make new").size(), 0);

@@ -595,7 +595,9 @@ TEST_F(X11Integrations, FirefoxAndChromiumRestoredTogetherComeBackUnmixedEachWin
         {browserItem("Firefox ESR", a, 1), browserItem("Chromium", c, 0), browserItem("Firefox ESR", b, 0),
          browserItem("Chromium", {"https://d.example/"}, 0), browserItem("Firefox ESR", {"https://e.example/"}, 0)},
         LayoutKind::columns);
-    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved), 120);
+    WindowManager manager;
+    WorkspaceRunner runner(manager);
+    const auto outcome = finish(runner.arrangeSaved(saved), 120);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->arranged, 5);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
@@ -640,7 +642,9 @@ TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOp
         workspaceOf({browserItem("Chromium", {"https://mail.example/", "https://docs.example/"}, 0),
                      browserItem("Chromium", {"https://news.example/", "https://sport.example/"}, 0), inAlpha},
                     LayoutKind::thirds);
-    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved), 60);
+    WindowManager manager;
+    WorkspaceRunner runner(manager);
+    const auto outcome = finish(runner.arrangeSaved(saved), 60);
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
     ASSERT_EQ(outcome->arranged, 3);
@@ -680,7 +684,9 @@ TEST_F(X11Integrations, OfThreeTerminalsInOneFolderTheTwoSavedComeBackByTheirTit
     EXPECT_EQ(items->at(1).url, QUrl::fromLocalFile(project).toString(QUrl::FullyEncoded));
     const Rect notesBefore = frameWindowGeometry(xcb_window_t(xterms["notes"].token));
 
-    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(workspaceOf(*items)), 30);
+    WindowManager manager;
+    WorkspaceRunner runner(manager);
+    const auto outcome = finish(runner.arrangeSaved(workspaceOf(*items)), 30);
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
     ASSERT_EQ(outcome->windows.size(), 2u);

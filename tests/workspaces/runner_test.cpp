@@ -69,10 +69,12 @@ protected:
         };
     }
 
+    WindowManager windows;
+    WorkspaceRunner runner{windows};
     FakeAutoArrange autoArrange;
     FakeLearner learner;
-    Registration arranging = WorkspaceRunner::shared().setAutoArrange(autoArrange);
-    Registration learning = WindowManager::shared().setLearner(learner);
+    Registration arranging = runner.setAutoArrange(autoArrange);
+    Registration learning = windows.setLearner(learner);
 
     PlannedWindow existing(const QString& title) const
     {
@@ -96,7 +98,7 @@ protected:
     WorkspaceRunner::Outcome arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears = {},
                                      LayoutKind layout = LayoutKind::thirds)
     {
-        return finish(WorkspaceRunner::shared().arrange(std::move(rows), std::move(clears), layout, display()));
+        return finish(runner.arrange(std::move(rows), std::move(clears), layout, display()));
     }
     Rect slot(LayoutKind layout, int count, int index) const
     {
@@ -147,7 +149,7 @@ TEST_F(Runner, ArrangeThenUndoPutsEverythingBackAsItWas)
 
     // The command bar records the arranged workspace; undo gives the earlier one back.
     ActiveWorkspace::current().set(ActiveWorkspace{"Plan", 5, clock.nowDate(), 1});
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     clock.advance(2.0); // Mail comes back after its launch; the frame guard must not fight undo
 
     EXPECT_EQ(DesktopState::of(desktop), before);
@@ -172,7 +174,7 @@ TEST_F(Runner, UndoGivesAWindowBroughtBackFromTheDockItsFrameFromBeforeThenMinim
     });
     const auto outcome = arrange({existing("Docs"), existing("zsh")});
     EXPECT_EQ(simWindow("zsh")->frame, slot(LayoutKind::thirds, 2, 1));
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     EXPECT_EQ(simWindow("zsh")->frame, before);
     EXPECT_TRUE(simWindow("zsh")->minimised);
 }
@@ -181,12 +183,12 @@ TEST_F(Runner, AnApplicationStartedHereIsQuitWithItsWindowsAsTheyWere)
 {
     const auto outcome = arrange({opening("Calendar")});
     EXPECT_EQ(simWindow("Calendar")->frame, slot(LayoutKind::thirds, 1, 0));
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     EXPECT_FALSE(app("Calendar"));
     // Its next launch brings its window back where it was before.
     const auto again = arrange({opening("Calendar")});
     EXPECT_EQ(again.arranged, 1);
-    WorkspaceRunner::shared().undo(again);
+    runner.undo(again);
     desktop.workspace().launchApplication("/Applications/Calendar.app");
     clock.advance(1.0);
     ASSERT_TRUE(simWindow("Calendar"));
@@ -197,7 +199,7 @@ TEST_F(Runner, UndoForgetsAUsualLayoutThatWasNotStored)
 {
     const auto outcome = arrange({existing("Docs")}, {}, LayoutKind::studio);
     EXPECT_EQ(defaults.string("layout.Studio"), "studio");
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     EXPECT_FALSE(defaults.contains("layout.Studio"));
     EXPECT_FALSE(ActiveWorkspace::current().get());
 }
@@ -217,7 +219,7 @@ TEST_F(Runner, PausesAutoArrangeAroundArrangingAndUndoing)
 
     calls.clear();
     const double undone = clock.monotonic();
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     clock.advance(1.4);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].what, "pause");
@@ -277,7 +279,7 @@ TEST_F(Runner, AWindowThatNeverAppearsIsReportedAfterFiveSeconds)
     // Empty was started here, so undo quits it again.
     ASSERT_EQ(outcome.launched.size(), 1u);
     EXPECT_EQ(outcome.launched[0].localizedName, "Empty");
-    WorkspaceRunner::shared().undo(outcome);
+    runner.undo(outcome);
     EXPECT_FALSE(app("Empty"));
 }
 
@@ -348,7 +350,7 @@ TEST_F(Runner, ArrangesASavedWorkspaceOnTheFocusedDisplay)
     saved.layout = LayoutKind::halves;
     saved.apps = {"Mail", "Calendar"};
     saved.savedAt = clock.nowDate();
-    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved));
+    const auto outcome = finish(runner.arrangeSaved(saved));
     EXPECT_FALSE(outcome.problem);
     EXPECT_EQ(outcome.arranged, 2);
     EXPECT_EQ(simWindow("Inbox")->frame, slot(LayoutKind::halves, 2, 0));
@@ -358,11 +360,10 @@ TEST_F(Runner, ArrangesASavedWorkspaceOnTheFocusedDisplay)
 
     SavedWorkspace nothing = saved;
     nothing.apps = {};
-    EXPECT_EQ(finish(WorkspaceRunner::shared().arrangeSaved(nothing)).problem,
-              "None of the windows in this workspace could be found.");
+    EXPECT_EQ(finish(runner.arrangeSaved(nothing)).problem, "None of the windows in this workspace could be found.");
 
     desktop.setDisplays({});
-    EXPECT_EQ(finish(WorkspaceRunner::shared().arrangeSaved(saved)).problem, "Tavrin couldn't find a display.");
+    EXPECT_EQ(finish(runner.arrangeSaved(saved)).problem, "Tavrin couldn't find a display.");
 }
 
 TEST_F(Runner, SwitchesTabsAndOpensTabsThroughTheIntegrations)
@@ -462,7 +463,7 @@ TEST_F(Runner, ASavedWindowsTabsComeBackInTheirOrderAndOlderSavesAsTheyDid)
         EXPECT_EQ(SavedItem::fromJson(read->toJson()), read);
         saved.items->append(*read);
     }
-    EXPECT_EQ(finish(WorkspaceRunner::shared().arrangeSaved(saved)).arranged, 2);
+    EXPECT_EQ(finish(runner.arrangeSaved(saved)).arranged, 2);
     EXPECT_EQ(asked, (QList<std::pair<QStringList, int>>{
                          {{"https://a.example/", "https://c.example/", "https://c.example/", "https://d.example/"}, 2},
                          {{"https://c.example/", "https://a.example/", "https://d.example/"}, 0}}));
@@ -533,7 +534,7 @@ TEST_F(Runner, EverySavedWindowComesBackOrIsNamedAndOneTabBrowserWindowsAsWindow
     for (const SavedItem& item : *saved.items)
         saved.apps.append(item.app);
 
-    const auto outcome = finish(WorkspaceRunner::shared().arrangeSaved(saved));
+    const auto outcome = finish(runner.arrangeSaved(saved));
     EXPECT_EQ(outcome.arranged, 8);
     EXPECT_EQ(asked, QList<QStringList>{{"https://e.example/"}}); // a window of its own, not a tab
     EXPECT_EQ(outcome.problem, "Left out Empty (at most 8 windows come back).");
@@ -563,7 +564,7 @@ TEST_F(Runner, OpenBrowserWindowsAreReadForARestoreOnlyWhileTheUserLetsThem)
     for (const bool allowed : {false, true}) {
         read.clear();
         defaults.setValue("sendBrowserURLs", allowed);
-        finish(WorkspaceRunner::shared().arrangeSaved(saved));
+        finish(runner.arrangeSaved(saved));
         EXPECT_EQ(read.contains("Safari"), allowed);
         EXPECT_TRUE(read.contains("Mail"));
     }
