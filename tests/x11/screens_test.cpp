@@ -39,6 +39,37 @@ TEST_F(X11ScreensTest, PanelsTakeTheirEdgeOfTheirMonitorOnly)
     EXPECT_EQ(screens[1].visibleFrame, Rect(1720, 0, 1720, 1400));
 }
 
+// Struts are kept per window (a window coming or going reads no other's):
+// a panel's changed strut and its leaving still show in the area.
+TEST_F(X11ScreensTest, APanelsChangedStrutAndItsLeavingShow)
+{
+    ASSERT_EQ(platform_.screens->screens().size(), 2u);
+    X11TestClient* panel =
+        startClient(dock(QStringLiteral("Top panel"), {0, 0, 1720, 30}, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1719, 0, 0}));
+    ASSERT_TRUE(panel && startClient(QStringLiteral("Plain"), {800, 300, 400, 300}));
+    auto left = [&] { return platform_.screens->screens()[0].visibleFrame; };
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        Rect area;
+    } cases[] = {
+        {"a panel came", [] {}, Rect(0, 30, 1720, 1410)},
+        {"it grew",
+         [&] {
+             const std::uint32_t strut[12] = {0, 0, 50, 0, 0, 0, 0, 0, 0, 1719, 0, 0};
+             xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, panel->window(),
+                                 probe_->ewmh()->_NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 32, 12, strut);
+             probe_->flush();
+         },
+         Rect(0, 50, 1720, 1390)},
+        {"it left", [&] { clients_.erase(clients_.begin()); }, Rect(0, 0, 1720, 1440)},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        EXPECT_TRUE(waitUntil([&] { return left() == c.area; })) << c.change;
+    }
+}
+
 TEST_F(X11ScreensTest, ChangedMonitorsAreAnnounced)
 {
     QSignalSpy changed(platform_.screens, &Screens::screensChanged);

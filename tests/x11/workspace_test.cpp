@@ -1,3 +1,4 @@
+#include "platform/accessibility.h"
 #include "platform/workspace.h"
 #include "platform/x11/x11workspace.h"
 #include "support/x11/x11fixture.h"
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <unistd.h>
 
 namespace tavrin {
@@ -178,6 +180,78 @@ TEST_F(X11WorkspaceTest, LaunchesActivationsAndTerminationsAreAnnounced)
     ASSERT_TRUE(waitUntil([&] { return terminated.count() == 1; }));
     EXPECT_EQ(terminated[0].at(0).value<RunningApp>().pid, pid);
     EXPECT_EQ(terminated[0].at(0).value<RunningApp>().localizedName, QStringLiteral("TavrinTest"));
+}
+
+// What a hot key reads first, the front application and its focused window,
+// is kept while nothing it comes from changes (a window moving changes none
+// of it) and so asks the server nothing; yet it is never older than the
+// server: a change another client makes is seen at once, before the program
+// has handled an event (its main loop does not run in between).
+TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
+{
+    X11TestClient* a = startClient(ofClass(QStringLiteral("Shopping list"), QStringLiteral("NotesClass")));
+    X11TestClient* b = startClient(QStringLiteral("Plain"), {800, 100, 400, 300});
+    ASSERT_TRUE(a && b && activate(a->window()));
+    X11Connection& conn = desktop_->connection();
+    auto requestsDuring = [&](const std::function<void()>& f) {
+        const auto before = xcb_get_input_focus(conn.xcb());
+        f();
+        const auto after = xcb_get_input_focus(conn.xcb());
+        xcb_discard_reply(conn.xcb(), before.sequence);
+        xcb_discard_reply(conn.xcb(), after.sequence);
+        return after.sequence - before.sequence - 1;
+    };
+    auto hold = [&](const std::function<bool()>& done) {
+        const double deadline = X11Connection::steadyNow() + XvfbSession::kWaitSeconds;
+        while (!done() && X11Connection::steadyNow() < deadline)
+            QThread::msleep(2);
+        return done();
+    };
+    // The front application's pid and the window it has focused.
+    auto front = [&] {
+        const auto app = ws().frontmostApplication();
+        const auto window =
+            app ? ax().attribute(ax().applicationElement(app->pid), ax::FocusedWindow).as<AXElement>() : std::nullopt;
+        return std::pair<int, std::uint64_t>(app ? app->pid : 0, window ? window->token : 0);
+    };
+    const auto& ewmh = *probe_->ewmh();
+    auto moveByWindowManager = [&](xcb_window_t w, int x) {
+        probe_->sendRootMessage(w, ewmh._NET_MOVERESIZE_WINDOW,
+                                XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), x, 300);
+        probe_->flush();
+        return hold([&] { return frameWindowGeometry(w).origin() == Point(x, 300); }) && windowManagerCaughtUp();
+    };
+    const std::pair<int, std::uint64_t> inFrontA{a->pid(), a->window()}, inFrontB{b->pid(), b->window()};
+    ASSERT_EQ(front(), inFrontA);
+    ASSERT_TRUE(moveByWindowManager(a->window(), 150));
+    EXPECT_EQ(requestsDuring([&] { EXPECT_EQ(front(), inFrontA); }), 0u);
+
+    const struct {
+        const char* change;
+        std::function<bool()> make;
+        std::pair<int, std::uint64_t> inFront;
+    } cases[] = {
+        {"another application activated",
+         [&] {
+             probe_->sendRootMessage(b->window(), ewmh._NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
+             probe_->flush();
+             return hold([&] { return activeWindow() == b->window(); });
+         },
+         inFrontB},
+        {"the front window moved", [&] { return moveByWindowManager(b->window(), 900); }, inFrontB},
+        {"the first one activated again",
+         [&] {
+             probe_->sendRootMessage(a->window(), ewmh._NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
+             probe_->flush();
+             return hold([&] { return activeWindow() == a->window(); });
+         },
+         inFrontA},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(c.make()) << c.change;
+        EXPECT_EQ(front(), c.inFront) << c.change;
+        EXPECT_EQ(requestsDuring([&] { front(); }), 0u) << c.change;
+    }
 }
 
 TEST_F(X11WorkspaceTest, HideAndUnhideLeaveTheUsersOwnMinimisedWindowAlone)

@@ -29,6 +29,22 @@ bool isPropertyOf(const xcb_generic_event_t& ev, xcb_window_t window, std::initi
     const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
     return p.window == window && std::find(atoms.begin(), atoms.end(), p.atom) != atoms.end();
 }
+
+// "AXFocusedWindow" when the active window is the application's; none when
+// it is not (the application's other windows must be looked at).
+std::optional<AXResult> activeWindowOf(X11Windows& windows, const X11Windows::RootState& root, int pid, double timeout)
+{
+    if (!root.active
+        || std::find(root.frontToBack.begin(), root.frontToBack.end(), root.active) == root.frontToBack.end())
+        return std::nullopt;
+    const auto info = windows.readOne(root.active, X11Windows::needState | X11Windows::needClass, timeout);
+    if (!info)
+        return AXResult{AXError::cannotComplete, {}};
+    if (!info->exists || info->pid != pid)
+        return std::nullopt;
+    return AXResult{AXError::success, AXElement{pid, info->id}};
+}
+
 } // namespace
 
 struct X11Accessibility::Reader {
@@ -148,6 +164,12 @@ AXResult X11Accessibility::applicationAttribute(X11Windows& windows, const AXEle
 
     const double timeout = timeoutFor(e.pid);
     const auto root = windows.rootState(timeout);
+    if (name == ax::FocusedWindow && root) {
+        // The active window, when it is this application's: found without
+        // reading every window (a hot key asks this on every press).
+        if (const auto focused = activeWindowOf(windows, *root, e.pid, timeout))
+            return *focused;
+    }
     auto infos =
         root ? windows.read(root->frontToBack, X11Windows::needState | X11Windows::needClass, timeout) : std::nullopt;
     if (!infos)

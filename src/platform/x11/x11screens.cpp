@@ -1,6 +1,7 @@
 #include "platform/x11/x11screens.h"
 
 #include <QMetaObject>
+#include <QSet>
 #include <xcb/randr.h>
 
 namespace tavrin {
@@ -135,9 +136,12 @@ void X11Screens::handleEvent(const xcb_generic_event_t& event)
         return;
     const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
     const auto& e = *conn_.ewmh();
-    if ((p.window == conn_.root() && (p.atom == e._NET_WORKAREA || p.atom == e._NET_CLIENT_LIST))
-        || p.atom == e._NET_WM_STRUT_PARTIAL || p.atom == e._NET_WM_STRUT)
+    if (p.atom == e._NET_WM_STRUT_PARTIAL || p.atom == e._NET_WM_STRUT) {
+        strutValues_.remove(p.window);
         invalidate();
+    } else if (p.window == conn_.root() && (p.atom == e._NET_WORKAREA || p.atom == e._NET_CLIENT_LIST)) {
+        invalidate();
+    }
 }
 
 void X11Screens::invalidate()
@@ -224,20 +228,26 @@ std::optional<std::vector<X11Strut>> X11Screens::readDetails(const Layout& layou
             edidCookies.push_back(
                 {m.output, xcb_randr_get_output_property(c, m.output, conn_.atoms().edid, XCB_ATOM_ANY, 0, 32, 0, 0)});
     }
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> strutCookies;
+    struct StrutCookies {
+        xcb_window_t window;
+        xcb_get_property_cookie_t partial, whole;
+    };
+    std::vector<StrutCookies> strutCookies;
     for (std::uint32_t w : layout.clients) {
+        if (strutValues_.contains(w))
+            continue;
         conn_.selectInput(w, XCB_EVENT_MASK_PROPERTY_CHANGE);
-        strutCookies.push_back({conn_.requestProperty(w, e._NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12),
+        strutCookies.push_back({w, conn_.requestProperty(w, e._NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12),
                                 conn_.requestProperty(w, e._NET_WM_STRUT, XCB_ATOM_CARDINAL, 4)});
     }
-    if (!conn_.sync()) {
+    if ((!nameCookies.empty() || !edidCookies.empty() || !strutCookies.empty()) && !conn_.sync()) {
         for (auto& [a, k] : nameCookies)
             xcb_discard_reply(c, k.sequence);
         for (auto& [o, k] : edidCookies)
             xcb_discard_reply(c, k.sequence);
-        for (auto& [p, s] : strutCookies) {
-            xcb_discard_reply(c, p.sequence);
-            xcb_discard_reply(c, s.sequence);
+        for (const StrutCookies& k : strutCookies) {
+            xcb_discard_reply(c, k.partial.sequence);
+            xcb_discard_reply(c, k.whole.sequence);
         }
         return std::nullopt;
     }
@@ -256,16 +266,20 @@ std::optional<std::vector<X11Strut>> X11Screens::readDetails(const Layout& layou
         serials_.insert(output, edidSerial(edid));
         edidNames_.insert(output, edidName(edid));
     }
-    std::vector<X11Strut> struts;
-    for (auto& [partial, whole] : strutCookies) {
-        auto p = conn_.takeProperty(partial);
-        auto w = conn_.takeProperty(whole);
-        auto values = X11Connection::cardinals(p.get());
-        if (values.size() < 12)
-            values = X11Connection::cardinals(w.get());
-        if (auto s = X11Strut::fromValues(values, layout.root))
-            struts.push_back(*s);
+    for (const StrutCookies& k : strutCookies) {
+        auto values = X11Connection::cardinals(conn_.takeProperty(k.partial).get());
+        auto whole = X11Connection::cardinals(conn_.takeProperty(k.whole).get());
+        strutValues_.insert(k.window, values.size() < 12 ? std::move(whole) : std::move(values));
     }
+    // Windows that left the list are forgotten (their ids may come back).
+    if (std::size_t(strutValues_.size()) > layout.clients.size()) {
+        const QSet<std::uint32_t> listed(layout.clients.begin(), layout.clients.end());
+        strutValues_.removeIf([&](const auto& it) { return !listed.contains(it.key()); });
+    }
+    std::vector<X11Strut> struts;
+    for (std::uint32_t w : layout.clients)
+        if (auto s = X11Strut::fromValues(strutValues_.value(w), layout.root))
+            struts.push_back(*s);
     return struts;
 }
 

@@ -55,9 +55,9 @@ private:
     // The root's size, the monitors (the screen as one without RandR 1.5)
     // and the managed windows; none when the server did not answer.
     std::optional<Layout> readLayout();
-    // Learns the names and serials of monitors not known yet and reads the
-    // panels' struts (watching them for changes); none when the server did
-    // not answer.
+    // Learns the names and serials of monitors not known yet and the struts
+    // of windows not known yet (watching them for changes); the panels'
+    // struts, none when the server did not answer.
     std::optional<std::vector<X11Strut>> readDetails(const Layout& layout);
     void invalidate();
     void handleEvent(const xcb_generic_event_t& event);
@@ -69,6 +69,10 @@ private:
     QHash<xcb_atom_t, QString> names_;
     QHash<std::uint32_t, std::uint32_t> serials_; // output → serial
     QHash<std::uint32_t, QString> edidNames_;     // output → monitor name
+    // Each managed window's strut values as read (empty: none), kept until
+    // the window changes them or leaves the list: a window coming or going
+    // (a panel of this program shown) reads the new one's alone.
+    QHash<xcb_window_t, std::vector<std::uint32_t>> strutValues_;
     std::optional<double> refreshRate_;
 };
 

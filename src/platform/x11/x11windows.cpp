@@ -146,6 +146,8 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
         if (!watched_.contains(id))
             return;
         changedAt_[id] = ++changes_;
+        if (needs & (needState | needClass | needKind | needType))
+            listingChangedAt_ = changes_;
         if (auto it = kept_.find(id); it != kept_.end() && !(it->needs &= ~needs))
             kept_.erase(it);
     };
@@ -160,7 +162,7 @@ void X11Windows::dropChanged(const xcb_generic_event_t& event)
                 it->framed = false; // its decoration is no longer known
         } else if (isRootStateProperty(p.atom)) {
             keptRoot_.reset();
-            rootChangedAt_ = ++changes_;
+            rootChangedAt_ = listingChangedAt_ = ++changes_;
         }
         break;
     }
@@ -352,6 +354,13 @@ std::optional<xcb_window_t> X11Windows::activeWindow(double timeout)
     }
     auto v = X11Connection::cardinals(conn_.takeProperty(cookie).get());
     return v.empty() ? xcb_window_t(0) : xcb_window_t(v[0]);
+}
+
+std::optional<std::uint64_t> X11Windows::listingVersion()
+{
+    if (!keptIsCurrent())
+        return std::nullopt;
+    return listingChangedAt_;
 }
 
 std::optional<X11WindowInfo> X11Windows::readOne(xcb_window_t id, unsigned needs, double timeout)

@@ -114,6 +114,14 @@ public:
     std::optional<X11WindowInfo> readOne(xcb_window_t id, unsigned needs,
                                          double timeout = X11Connection::kDefaultTimeout);
 
+    // Grows whenever what `rootState` answers may have changed, or the pid,
+    // class, kind or state of a window read before: what a caller built
+    // from those (the running applications) holds while it stays the same,
+    // whatever the windows' frames and titles do meanwhile. Takes in what
+    // the server has sent first, as reads do. None while nothing kept can be
+    // trusted (reading only, inside an early handler, connection lost).
+    std::optional<std::uint64_t> listingVersion();
+
     X11AppIdentity application(const X11WindowInfo& info);
     // The pid of a window read before, else 0.
     int knownPid(xcb_window_t id) const { return pids_.value(id); }
@@ -220,6 +228,8 @@ private:
     std::uint64_t changes_ = 0;
     QHash<xcb_window_t, std::uint64_t> changedAt_;
     std::uint64_t rootChangedAt_ = 0, allChangedAt_ = 0;
+    // The last change that touched what `listingVersion` covers.
+    std::uint64_t listingChangedAt_ = 0;
     std::vector<xcb_atom_t> knownTypes_;
     xcb_atom_t opacityAtom_ = XCB_ATOM_NONE;
 };

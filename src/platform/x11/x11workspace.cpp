@@ -29,7 +29,7 @@ X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
       })
 {
     ::openlog("tavrin", LOG_PID, LOG_USER);
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     for (const RunningApp& app : s.apps)
         known_.insert(app.pid, app);
     lastActivePid_ = s.activePid;
@@ -46,7 +46,18 @@ X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
 
 X11Workspace::~X11Workspace() { ::closelog(); }
 
-X11Workspace::Snapshot X11Workspace::snapshot()
+const X11Workspace::Snapshot& X11Workspace::snapshot()
+{
+    const auto version = windows_.listingVersion();
+    if (!version || version != snapshotVersion_ || !snapshot_.ok) {
+        snapshot_ = readSnapshot();
+        // Anything that came during the read counts as after it.
+        snapshotVersion_ = version;
+    }
+    return snapshot_;
+}
+
+X11Workspace::Snapshot X11Workspace::readSnapshot()
 {
     Snapshot s;
     const auto root = windows_.rootState();
@@ -154,7 +165,7 @@ void X11Workspace::scheduleRefresh()
 void X11Workspace::refresh()
 {
     refreshScheduled_ = false;
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     if (!s.ok)
         return;
     QHash<int, RunningApp> now;
@@ -168,21 +179,22 @@ void X11Workspace::refresh()
         if (!now.contains(app.pid))
             terminated.push_back(app);
     known_ = now;
+    // The handlers may read the applications again: nothing of `s` below.
     const int previousActive = lastActivePid_;
-    lastActivePid_ = s.activePid;
+    const int active = lastActivePid_ = s.activePid;
     for (const RunningApp& app : terminated)
         emit applicationTerminated(app);
     for (const RunningApp& app : launched)
         emit applicationLaunched(app);
-    if (s.activePid && s.activePid != previousActive && now.contains(s.activePid))
-        emit applicationActivated(now.value(s.activePid));
+    if (active && active != previousActive && now.contains(active))
+        emit applicationActivated(now.value(active));
 }
 
 std::vector<RunningApp> X11Workspace::runningApplications() { return snapshot().apps; }
 
 std::optional<RunningApp> X11Workspace::frontmostApplication()
 {
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     for (const RunningApp& app : s.apps)
         if (app.pid == s.activePid)
             return app;
@@ -309,7 +321,7 @@ QStringList X11Workspace::installedApplicationNames()
 
 bool X11Workspace::hide(int pid)
 {
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     const auto ids = windowsOf(s, pid);
     if (ids.empty())
         return false;
@@ -324,6 +336,7 @@ bool X11Workspace::hide(int pid)
     for (xcb_window_t id : asked)
         if (std::none_of(hidden.begin(), hidden.end(), [&](const HiddenWindow& h) { return h.id == id; }))
             hidden << HiddenWindow{id, false};
+    forgetSnapshot();
     // Wait (briefly) for the window manager, so that a window the user brings
     // back later is told from one that is still being minimised.
     X11Connection& conn = windows_.connection();
@@ -357,12 +370,13 @@ bool X11Workspace::hide(int pid)
 
 bool X11Workspace::unhide(int pid)
 {
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     const auto ids = windowsOf(s, pid);
     if (ids.empty())
         return false;
     // Back to front, so that the window that was in front ends in front.
     const QList<HiddenWindow> hidden = hiddenWindows_.take(pid);
+    forgetSnapshot();
     for (auto it = hidden.rbegin(); it != hidden.rend(); ++it)
         if (std::find(ids.begin(), ids.end(), it->id) != ids.end())
             windows_.activate(it->id);
@@ -371,7 +385,7 @@ bool X11Workspace::unhide(int pid)
 
 bool X11Workspace::activate(int pid)
 {
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     const X11WindowInfo* best = nullptr;
     const auto ids = windowsOf(s, pid);
     for (const X11WindowInfo& w : s.windows) {
@@ -405,7 +419,7 @@ bool X11Workspace::terminate(int pid)
 {
     if (pid <= 1)
         return false;
-    const Snapshot s = snapshot();
+    const Snapshot& s = snapshot();
     const auto ids = windowsOf(s, pid);
     if (ids.empty())
         return false;
@@ -417,7 +431,7 @@ bool X11Workspace::terminate(int pid)
     clock_.singleShot(terminateGrace_, this, [this, pid, started] {
         if (processStartTime(pid) != started)
             return; // gone, or another process by now
-        const Snapshot later = snapshot();
+        const Snapshot& later = snapshot();
         if (!later.ok || !windowsOf(later, pid).empty())
             return;
         ::kill(pid, SIGTERM);

@@ -77,7 +77,14 @@ private:
         int activePid = 0;
         bool ok = false;
     };
-    Snapshot snapshot();
+    // The last snapshot while nothing it was read from has changed since
+    // (kept: every hot key asks for the front application, and reading
+    // every window for it cost as much as the move); read again otherwise.
+    // Valid until the next call.
+    const Snapshot& snapshot();
+    Snapshot readSnapshot();
+    // What hide() and unhide() note changes the applications' hiding.
+    void forgetSnapshot() { snapshotVersion_.reset(); }
     // The application whose first mapped window is `first`, as `s` shows it
     // (not its hiding); `ordinaryWindow`: it has a window of the normal layer.
     RunningApp describe(const X11WindowInfo& first, const Snapshot& s, bool ordinaryWindow);
@@ -102,6 +109,8 @@ private:
         bool seenMinimised = false; // the window manager has carried it out
     };
     QHash<int, QList<HiddenWindow>> hiddenWindows_; // windows minimised by hide(), front to back, per pid
+    Snapshot snapshot_;
+    std::optional<std::uint64_t> snapshotVersion_; // the windows' listing it was read at
 };
 
 } // namespace tavrin
