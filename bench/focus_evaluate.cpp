@@ -16,6 +16,7 @@
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
 #include "platform/linux/qthttpclient.h"
+#include "platform/platform.h"
 #include "simbench.h"
 #include "snapping/arranging/autoarrange.h"
 #include "windows/windowmanager.h"
@@ -167,9 +168,9 @@ void BM_FocusEvaluate(benchmark::State& state)
     desk.defaults.setValue(Focus::kSwitchKey, true);
 
     AutoArrange autoArrange(WindowManager::shared(), Platform::current());
-    MeetingMode meeting(WindowManager::shared(), autoArrange);
-    PrivacyPrompt prompt;
-    ShareSafe share(prompt);
+    MeetingMode meeting(WindowManager::shared(), autoArrange, Platform::current());
+    PrivacyPrompt prompt(desk.clock, WindowManager::shared());
+    ShareSafe share(prompt, Platform::current());
     Focus focus(meeting, share, WindowManager::shared(), QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;

@@ -71,7 +71,7 @@ void BM_MeetingCheckMicrophoneFree(benchmark::State& state)
 {
     Desk desk;
     AutoArrange autoArrange(WindowManager::shared(), Platform::current());
-    MeetingMode mode(WindowManager::shared(), autoArrange);
+    MeetingMode mode(WindowManager::shared(), autoArrange, Platform::current());
     for (auto _ : state)
         mode.tick();
 }
@@ -81,7 +81,7 @@ void BM_MeetingCheckSearchingForTheCall(benchmark::State& state)
 {
     Desk desk;
     AutoArrange autoArrange(WindowManager::shared(), Platform::current());
-    MeetingMode mode(WindowManager::shared(), autoArrange);
+    MeetingMode mode(WindowManager::shared(), autoArrange, Platform::current());
     desk.desktop.setMicrophoneInUse(true);
     mode.tick();
     desk.clock.advance(3.0); // past the 2 seconds: every check searches
@@ -95,8 +95,8 @@ BENCHMARK(BM_MeetingCheckSearchingForTheCall);
 void BM_ShareSafeCheck(benchmark::State& state)
 {
     Desk desk;
-    PrivacyPrompt prompt;
-    ShareSafe share(prompt);
+    PrivacyPrompt prompt(desk.clock, WindowManager::shared());
+    ShareSafe share(prompt, Platform::current());
     for (auto _ : state) {
         share.tick();
         desk.clock.runDue(); // the title read and its judgement
@@ -151,13 +151,9 @@ void BM_MicrophoneInUseFromTheSoundServer(benchmark::State& state)
     waited.start();
     while (!microphone.isCurrent() && waited.elapsed() < 5000)
         QThread::msleep(5);
-    Platform services;
-    services.microphone = &microphone;
-    Platform::install(services);
     state.SetLabel(server.running ? "private PulseAudio" : "no sound server");
     for (auto _ : state)
-        benchmark::DoNotOptimize(MeetingMode::micInUse());
-    Platform::uninstall();
+        benchmark::DoNotOptimize(MeetingMode::micInUse(&microphone));
 }
 BENCHMARK(BM_MicrophoneInUseFromTheSoundServer);
 

@@ -18,6 +18,7 @@
 #include "simbench.h"
 #include "support/x11/x11testclient.h"
 #include "support/x11/xvfbsession.h"
+#include "windows/windowmanager.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -66,8 +67,8 @@ void BM_VeilUpdateOnTheSimulatedDesktop(benchmark::State& state)
 {
     bench::SimDesk desk;
     desk.desktop.load(sixtyWindows());
-    PrivacyPrompt prompt;
-    ShareSafe share(prompt);
+    PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
+    ShareSafe share(prompt, Platform::current());
     VeilEngine engine(share);
     auto registration = share.setVeils(engine);
     share.setManual(true);
@@ -103,8 +104,8 @@ void BM_VeilUpdateOnX11(benchmark::State& state)
         if (auto c = X11TestClient::start(session->environment(), o, &error))
             clients.push_back(std::move(c));
     }
-    PrivacyPrompt prompt;
-    ShareSafe share(prompt);
+    PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
+    ShareSafe share(prompt, Platform::current());
     VeilEngine engine(share);
     auto registration = share.setVeils(engine);
     share.setManual(true);

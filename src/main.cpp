@@ -229,6 +229,7 @@ struct Shell {
     // platform has gone at exit.
     MeetingMode* meetingMode = nullptr;
     Focus* focus = nullptr;
+    ShareSafe* shareSafeMode = nullptr;
     std::unique_ptr<SettingsWindow> settings;
     std::vector<std::unique_ptr<Engine>> engines;
     std::unique_ptr<LearnedSuggestions> suggestions;
@@ -267,22 +268,39 @@ void wireLearning(Shell& shell, AppState& state, WindowEngines& engines)
     shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
 }
 
-// Meeting mode and Share-safe: started in their slots, switched from the
-// menu-bar window and Settings, driven by the two shortcuts; the blur prompt
-// shows over the simulated displays.
-void wireModes(Shell& shell, AppState& state, const SimDesktopWindow* window)
+// The modes and Focus routines, made once and kept for the run (see Shell).
+// Meeting mode places calls with the window manager and pauses automatic
+// arrangement meanwhile; Share-safe asks with its prompt, which shows over
+// the simulated displays; Focus routines drive both modes.
+void makeModes(Shell& shell, WindowEngines& engines, const SimDesktopWindow* window)
 {
+    const Platform& platform = Platform::current();
+    WindowManager& windows = engines.windows;
+    static auto* const meetingMode = new MeetingMode(windows, engines.autoArrange, platform);
+    static auto* const prompt = new PrivacyPrompt(*platform.clock, windows);
     if (window)
-        PrivacyPrompt::shared().setPlacement(overDrawing(window));
+        prompt->setPlacement(overDrawing(window));
+    static auto* const shareSafe = new ShareSafe(*prompt, platform);
+    static auto* const focus = new Focus(*meetingMode, *shareSafe, windows);
+    shell.meetingMode = meetingMode;
+    shell.shareSafeMode = shareSafe;
+    shell.focus = focus;
+}
+
+// Meeting mode and Share-safe: started in their slots, switched from the
+// menu-bar window and Settings, driven by the two shortcuts.
+void wireModes(Shell& shell, AppState& state)
+{
+    ShareSafe& shareSafe = *shell.shareSafeMode;
     shell.meeting = std::make_unique<MeetingAdapter>(*shell.meetingMode, state);
-    shell.shareSafe = std::make_unique<ShareSafeAdapter>(ShareSafe::shared(), state);
+    shell.shareSafe = std::make_unique<ShareSafeAdapter>(shareSafe, state);
     shell.registrations.push_back(state.setMeeting(*shell.meeting));
     shell.registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell.meeting));
     shell.registrations.push_back(state.setShareSafe(*shell.shareSafe));
     shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
     // The veils over private windows, told of the program's own moves first.
-    shell.veils = std::make_unique<VeilEngine>(ShareSafe::shared());
-    shell.registrations.push_back(ShareSafe::shared().setVeils(*shell.veils));
+    shell.veils = std::make_unique<VeilEngine>(shareSafe);
+    shell.registrations.push_back(shareSafe.setVeils(*shell.veils));
     shell.registrations.push_back(AXWindow::observeMoves(*shell.veils));
 }
 
@@ -321,7 +339,7 @@ void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, con
 }
 
 // What the Settings window works with: the program's own, kept for the run.
-SettingsServices settingsServices(AppState& state, Focus& focus, WindowEngines& engines)
+SettingsServices settingsServices(AppState& state, ShareSafe& shareSafe, Focus& focus, WindowEngines& engines)
 {
     SettingsServices s;
     s.state = &state;
@@ -335,7 +353,7 @@ SettingsServices settingsServices(AppState& state, Focus& focus, WindowEngines& 
     s.autoArrange = &engines.autoArrange;
     s.learning = &engines.learning;
     s.habits = &engines.habits;
-    s.shareSafe = &ShareSafe::shared();
+    s.shareSafe = &shareSafe;
     s.focus = &focus;
     s.openFirstRun = [&state] { OnboardingView::showWindow(state); };
     s.loginItem.emplace();
@@ -359,20 +377,16 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
-    // Meeting mode places calls with the window manager and pauses automatic
-    // arrangement meanwhile; Focus routines drive both modes.
-    static auto* const meetingMode = new MeetingMode(windows, engines.autoArrange);
-    static auto* const focus = new Focus(*meetingMode, ShareSafe::shared(), windows);
-    shell->meetingMode = meetingMode;
-    shell->focus = focus;
-    shell->settings = std::make_unique<SettingsWindow>(settingsServices(state, *focus, engines));
+    makeModes(*shell, engines, window);
+    shell->settings =
+        std::make_unique<SettingsWindow>(settingsServices(state, *shell->shareSafeMode, *shell->focus, engines));
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
     // Windows carry what they show: tabs, folders, documents.
     shell->registrations.push_back(WindowContent::install(engines.windowContent));
     wireLearning(*shell, state, engines);
-    wireModes(*shell, state, window);
+    wireModes(*shell, state);
     wireFocus(*shell, state);
 
     shell->app =

@@ -7,7 +7,7 @@ namespace tavrin {
 
 QStringList IdleVeils::appNames(const QSet<int>& pids)
 {
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     QStringList names;
     for (int pid : pids) {
         const auto app = workspace ? workspace->application(pid) : std::nullopt;

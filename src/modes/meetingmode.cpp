@@ -17,13 +17,11 @@ namespace tavrin {
 namespace {
 const QString kSwitchKey = QStringLiteral("mode.meeting");
 
-bool trusted()
+bool trusted(const Platform& platform)
 {
-    Accessibility* accessibility = Platform::current().accessibility;
+    Accessibility* accessibility = platform.accessibility;
     return accessibility && accessibility->isTrusted();
 }
-
-double now() { return Platform::current().clock->monotonic(); }
 
 // Whether `text` holds `word` (lower-case ASCII) at `at`, ignoring case. The
 // words looked for in titles are ASCII, and titles are read every second
@@ -49,9 +47,9 @@ bool containsWord(QStringView text, QStringView word)
     return false;
 }
 
-void raise(const AXWindow& window)
+void raise(const Platform& platform, const AXWindow& window)
 {
-    if (Accessibility* accessibility = Platform::current().accessibility)
+    if (Accessibility* accessibility = platform.accessibility)
         accessibility->performAction(window.element, ax::Raise);
 }
 } // namespace
@@ -61,12 +59,14 @@ const QString MeetingMode::kWebMeetingHost = QStringLiteral("meet.google.com");
 // Under this name the window manager keeps the frames a call puts back.
 const QString MeetingMode::kFramesOwner = QStringLiteral("meeting");
 
-MeetingMode::MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent)
+MeetingMode::MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, const Platform& platform,
+                         QObject* parent)
     : QObject(parent),
       windows_(windows),
-      autoArrange_(autoArrange)
+      autoArrange_(autoArrange),
+      platform_(platform)
 {
-    const Defaults* defaults = Platform::current().defaults;
+    const Defaults* defaults = platform_.defaults;
     const auto stored = defaults ? defaults->value(kSwitchKey) : std::nullopt;
     enabled_ = stored && stored->typeId() == QMetaType::Bool ? stored->toBool() : true;
 }
@@ -107,7 +107,7 @@ void MeetingMode::setEnabled(bool on)
 {
     const bool changed = enabled_ != on;
     enabled_ = on;
-    if (Defaults* defaults = Platform::current().defaults)
+    if (Defaults* defaults = platform_.defaults)
         defaults->setValue(kSwitchKey, on);
     if (changed)
         emit enabledChanged(on);
@@ -127,30 +127,26 @@ void MeetingMode::start()
 {
     if (timer_)
         return;
-    timer_ = new Timer(*Platform::current().clock);
+    timer_ = new Timer(*platform_.clock);
     connect(timer_, &Timer::timeout, this, &MeetingMode::tick);
     timer_->startRepeating(kCheckInterval);
 }
 
-bool MeetingMode::micInUse()
-{
-    const Microphone* microphone = Platform::current().microphone;
-    return microphone && microphone->inUse();
-}
+bool MeetingMode::micInUse(const Microphone* microphone) { return microphone && microphone->inUse(); }
 
 void MeetingMode::tick()
 {
-    if (!enabled_ || !trusted())
+    if (!enabled_ || !trusted(platform_))
         return;
-    if (!micInUse()) {
+    if (!micInUse(platform_.microphone)) {
         micOnSince_.reset();
         if (inCall_)
             endCall();
         return;
     }
     if (!micOnSince_)
-        micOnSince_ = now();
-    if (!inCall_ && now() - *micOnSince_ > kMicrophoneSeconds)
+        micOnSince_ = platform_.clock->monotonic();
+    if (!inCall_ && platform_.clock->monotonic() - *micOnSince_ > kMicrophoneSeconds)
         enterCall();
 }
 
@@ -246,8 +242,8 @@ void MeetingMode::enterCall()
     autoArrange_.pause(kAutoArrangePause);
     windows_.arrange(zones, *display);
     if (notes)
-        raise(*notes);
-    raise(*call);
+        raise(platform_, *notes);
+    raise(platform_, *call);
 }
 
 void MeetingMode::endCall()

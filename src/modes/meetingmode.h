@@ -16,7 +16,9 @@
 
 namespace tavrin {
 
+class Microphone;
 class WindowManager;
+struct Platform;
 
 // Meeting mode: while the microphone is in use, the call's window goes to the
 // top middle of its display, under the camera, with a notes window below it;
@@ -52,10 +54,13 @@ public:
     static const QString kFramesOwner;
 
     // Reads the switch, "mode.meeting": the stored value when it is a Bool,
-    // else on. Calls are placed with the gap of `windows`; `autoArrange` is
-    // paused whenever a call is placed or put back. Both must outlive this
-    // object. The program makes one, at start.
-    MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, QObject* parent = nullptr);
+    // else on. Works with the services of `platform` (its settings, clock,
+    // microphone and Accessibility). Calls are placed with the gap of
+    // `windows`; `autoArrange` is paused whenever a call is placed or put
+    // back. All three must outlive this object. The program makes one, at
+    // start.
+    MeetingMode(WindowManager& windows, AutoArrangeControl& autoArrange, const Platform& platform,
+                QObject* parent = nullptr);
     ~MeetingMode() override;
 
     bool enabled() const { return enabled_; }
@@ -89,7 +94,7 @@ public:
     static bool isCallWindow(const AXWindow& window);
     static bool isCallWindow(const QString& app, const QString& title);
     // The default sound input is in use (false without a microphone service).
-    static bool micInUse();
+    static bool micInUse(const Microphone* microphone);
 
     // Where the call and, when there is one, the notes window go on a
     // display with this visible area.
@@ -120,6 +125,7 @@ private:
 
     WindowManager& windows_;
     AutoArrangeControl& autoArrange_;
+    const Platform& platform_;
     bool enabled_ = true;
     bool inCall_ = false;
     QPointer<Timer> timer_;

@@ -9,7 +9,6 @@
 #include "design/themedlabel.h"
 #include "modes/sharesafe.h"
 #include "platform/defaults.h"
-#include "platform/platform.h"
 #include "windows/shortcutstore.h"
 
 #include <QCollator>
@@ -111,7 +110,7 @@ void PrivacyPane::followChanges()
         blurred_->setText(blurredNow(names));
         blurred_->setVisible(!names.isEmpty());
     });
-    if (Defaults* defaults = Platform::current().defaults)
+    if (Defaults* defaults = share_.defaults())
         connect(defaults, &Defaults::changed, this, [this](const QString& key) {
             if (key == ShortcutStore::key(ShortcutAction::of(ShortcutAction::Kind::hideApp))) {
                 refreshShortcut();
@@ -128,11 +127,11 @@ QString PrivacyPane::hideShortcut()
     return combo ? combo->text() : QString();
 }
 
-QString PrivacyPane::origin(const QString& name)
+QString PrivacyPane::origin(const QString& name) const
 {
     if (ShareSafe::defaultPrivateApps().contains(name))
         return tr("Built in");
-    if (ShareSafe::storedNames(ShareSafe::kAddedByHideKey).value_or(QStringList()).contains(name))
+    if (share_.storedNames(ShareSafe::kAddedByHideKey).value_or(QStringList()).contains(name))
         return tr("Added with ") + hideShortcut();
     return tr("Added by you");
 }

@@ -29,7 +29,7 @@ public:
 
     // The line under a name: "Built in", "Added with Ctrl+Alt+P" (or "Added with "
     // when the hide action has no key), or "Added by you".
-    static QString origin(const QString& name);
+    QString origin(const QString& name) const;
     // "Blurred now: Arc, Zoom" for applications blurred by hand; empty when
     // there are none.
     static QString blurredNow(const QSet<QString>& names);

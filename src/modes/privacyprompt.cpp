@@ -5,7 +5,6 @@
 #include "design/themed.h"
 #include "modes/promptview.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "windows/windowmanager.h"
@@ -14,13 +13,11 @@
 
 namespace tavrin {
 
-PrivacyPrompt& PrivacyPrompt::shared()
-{
-    static PrivacyPrompt* prompt = new PrivacyPrompt;
-    return *prompt;
-}
-
-PrivacyPrompt::PrivacyPrompt() : placement_(&PanelRoom::of) {}
+PrivacyPrompt::PrivacyPrompt(Clock& clock, const WindowManager& windows)
+    : clock_(clock),
+      windows_(windows),
+      placement_(&PanelRoom::of)
+{}
 
 PrivacyPrompt::~PrivacyPrompt()
 {
@@ -59,7 +56,7 @@ Rect PrivacyPrompt::place(Size size) const
         anchor = focused->frame();
     std::optional<Display> display = anchor ? Display::containing(*anchor) : std::nullopt;
     if (!display)
-        display = WindowManager::shared().focusedContext();
+        display = windows_.focusedContext();
     const Rect visible = display ? display->area : Rect();
     const double centre = anchor ? anchor->midX() : visible.midX();
     // Where that point shows among the panels for the display.
@@ -88,7 +85,7 @@ void PrivacyPrompt::show(const QString& app, std::function<void(bool)> answer)
     fade_->run(*panel_, 1.0, kFadeInSeconds);
 
     hideTask_.start([this](CancelToken token) -> QCoro::Task<> {
-        co_await Platform::current().clock->sleep(kVisibleSeconds, token);
+        co_await clock_.sleep(kVisibleSeconds, token);
         if (token.isCancelled())
             co_return;
         hide(false);

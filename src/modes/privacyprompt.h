@@ -15,8 +15,10 @@ class QWidget;
 
 namespace tavrin {
 
+class Clock;
 class FloatingPanel;
 class PanelFade;
+class WindowManager;
 
 // The small prompt at the bottom of the screen that asks whether an
 // application blurred by hand should be blurred whenever the screen is
@@ -34,10 +36,9 @@ public:
     // transparent margin leaves the capsule 16 points above it).
     static constexpr double kBelowBottom = 4;
 
-    // The program's one prompt.
-    static PrivacyPrompt& shared();
-
-    PrivacyPrompt();
+    // Times itself on `clock`; shows on the display of `windows`' focused
+    // context when the focused window's cannot be read. Both must outlive it.
+    PrivacyPrompt(Clock& clock, const WindowManager& windows);
     ~PrivacyPrompt();
     PrivacyPrompt(const PrivacyPrompt&) = delete;
     PrivacyPrompt& operator=(const PrivacyPrompt&) = delete;
@@ -71,6 +72,8 @@ private:
     // read, else in the middle of the display in use.
     Rect place(Size size) const;
 
+    Clock& clock_;
+    const WindowManager& windows_;
     std::unique_ptr<FloatingPanel> panel_;
     QPointer<Themed> holder_;
     QPointer<PromptView> view_;

@@ -24,32 +24,28 @@ const QString kPrivateAppsKey = QStringLiteral("privacy.apps");
 const QString kAskedKey = QStringLiteral("privacy.asked");
 const QString kCoveringMark = QStringLiteral("sharesafe-covering");
 
-bool trusted()
+bool trusted(const Platform& platform)
 {
-    Accessibility* accessibility = Platform::current().accessibility;
+    Accessibility* accessibility = platform.accessibility;
     return accessibility && accessibility->isTrusted();
 }
 
-Defaults* defaults() { return Platform::current().defaults; }
-
-void store(const QString& key, const QStringList& names)
+void store(Defaults* defaults, const QString& key, const QStringList& names)
 {
-    if (Defaults* d = defaults())
-        d->setValue(key, QVariant(names).toList());
+    if (defaults)
+        defaults->setValue(key, QVariant(names).toList());
 }
 } // namespace
 
 const QString ShareSafe::kAddedByHideKey = QStringLiteral("privacy.addedByHide");
 
-ShareSafe& ShareSafe::shared()
+ShareSafe::ShareSafe(PrivacyPrompt& prompt, const Platform& platform, QObject* parent)
+    : QObject(parent),
+      prompt_(prompt),
+      platform_(platform),
+      idle_(platform)
 {
-    static ShareSafe* shareSafe = new ShareSafe(PrivacyPrompt::shared());
-    return *shareSafe;
-}
-
-ShareSafe::ShareSafe(PrivacyPrompt& prompt, QObject* parent) : QObject(parent), prompt_(prompt)
-{
-    const Defaults* d = defaults();
+    const Defaults* d = platform_.defaults;
     const auto stored = d ? d->value(kSwitchKey) : std::nullopt;
     enabled_ = stored && stored->typeId() == QMetaType::Bool ? stored->toBool() : true;
 }
@@ -60,9 +56,11 @@ ShareSafe::~ShareSafe()
     disconnect(quitObserver_);
 }
 
-std::optional<QStringList> ShareSafe::storedNames(const QString& key)
+Defaults* ShareSafe::defaults() const { return platform_.defaults; }
+
+std::optional<QStringList> ShareSafe::storedNames(const QString& key) const
 {
-    const Defaults* d = defaults();
+    const Defaults* d = platform_.defaults;
     const auto value = d ? d->value(key) : std::nullopt;
     if (value && value->typeId() == QMetaType::QStringList)
         return value->toStringList();
@@ -81,7 +79,7 @@ void ShareSafe::appendName(const QString& key, const QString& name)
 {
     QStringList names = storedNames(key).value_or(QStringList());
     names << name;
-    store(key, names);
+    store(platform_.defaults, key, names);
 }
 
 const QStringList& ShareSafe::defaultPrivateApps()
@@ -163,11 +161,11 @@ void ShareSafe::setSharingDetected(bool on)
 
 void ShareSafe::markCovering(bool on)
 {
-    RunMarks* marks = Platform::current().runMarks;
+    RunMarks* marks = platform_.runMarks;
     const QString problem = !marks ? QString() : on ? marks->raise(kCoveringMark) : marks->lower(kCoveringMark);
     if (problem.isEmpty())
         return;
-    if (Workspace* workspace = Platform::current().workspace)
+    if (Workspace* workspace = platform_.workspace)
         workspace->log(
             (on ? QStringLiteral("Share-safe: a start after a crash will not know that covering was on: %1")
                 : QStringLiteral("Share-safe: a start after a crash will cover although covering is off: %1"))
@@ -176,10 +174,10 @@ void ShareSafe::markCovering(bool on)
 
 void ShareSafe::coverAgainIfLeftOn()
 {
-    RunMarks* marks = Platform::current().runMarks;
+    RunMarks* marks = platform_.runMarks;
     if (!marks || !marks->leftStanding(kCoveringMark))
         return;
-    if (Workspace* workspace = Platform::current().workspace)
+    if (Workspace* workspace = platform_.workspace)
         workspace->log(QStringLiteral("Share-safe was on when Tavrin last stopped without quitting; covering again."));
     manual_ = true;
     setActive(true);
@@ -200,7 +198,7 @@ void ShareSafe::setEnabled(bool on)
     enabled_ = on;
     if (changed)
         emit enabledChanged(on);
-    if (Defaults* d = defaults())
+    if (Defaults* d = platform_.defaults)
         d->setValue(kSwitchKey, on);
     if (!enabled_ && !manual_ && active_)
         setActive(false);
@@ -248,7 +246,7 @@ void ShareSafe::setPrivateApps(const QSet<QString>& names)
     privateNames_ = names;
     QStringList sorted(names.begin(), names.end());
     std::sort(sorted.begin(), sorted.end());
-    store(kPrivateAppsKey, sorted);
+    store(platform_.defaults, kPrivateAppsKey, sorted);
     emit privateAppsChanged();
 }
 
@@ -258,15 +256,15 @@ void ShareSafe::startDetecting()
 {
     if (detectTimer_)
         return;
-    detectTimer_ = new Timer(*Platform::current().clock);
+    detectTimer_ = new Timer(*platform_.clock);
     connect(detectTimer_, &Timer::timeout, this, &ShareSafe::tick);
     detectTimer_->startRepeating(kCheckInterval);
-    if (Workspace* workspace = Platform::current().workspace) {
+    if (Workspace* workspace = platform_.workspace) {
         quitObserver_ = connect(workspace, &Workspace::applicationTerminated, this,
                                 [this](const RunningApp& app) { appTerminated(app.pid, app.localizedName); });
         // Quitting in order: the next start is an ordinary one, covering off.
-        connect(workspace, &Workspace::willTerminate, this, [] {
-            if (RunMarks* marks = Platform::current().runMarks)
+        connect(workspace, &Workspace::willTerminate, this, [this] {
+            if (RunMarks* marks = platform_.runMarks)
                 marks->lower(kCoveringMark);
         });
     }
@@ -277,14 +275,14 @@ void ShareSafe::tick()
 {
     if (!handPids_.isEmpty())
         pruneQuitHandApps();
-    if (!trusted() || detecting_)
+    if (!trusted(platform_) || detecting_)
         return;
     startCheck();
 }
 
 void ShareSafe::pruneQuitHandApps()
 {
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     if (!workspace)
         return;
     QSet<int> running;
@@ -307,17 +305,17 @@ void ShareSafe::startCheck()
 {
     // The service is taken here, on the main thread: the pool task never
     // reads the installed services, which quitting takes away.
-    Accessibility* accessibility = Platform::current().accessibility;
+    Accessibility* accessibility = platform_.accessibility;
     if (!accessibility)
         return;
     detecting_ = true;
     std::vector<RunningApp> apps;
-    if (Workspace* workspace = Platform::current().workspace)
+    if (Workspace* workspace = platform_.workspace)
         for (const RunningApp& app : workspace->runningApplications())
             if (!AppIdentities::listedAs(app, shareKeywords().keys()).isEmpty())
                 apps.push_back(app);
     auto reads = std::make_shared<std::vector<TitleRead>>();
-    Platform::current().clock->runInBackground(
+    platform_.clock->runInBackground(
         [accessibility, apps = std::move(apps), reads] { *reads = readTitles(*accessibility, apps); }, this,
         [this, reads] {
             detecting_ = false;
@@ -372,7 +370,7 @@ void ShareSafe::applyCheck(const std::vector<TitleRead>& reads)
     }
     if (unread || !sharingDetected_)
         return;
-    if (MeetingMode::micInUse() || callGoesOn(callTitles)) {
+    if (MeetingMode::micInUse(platform_.microphone) || callGoesOn(callTitles)) {
         clearChecks_ = 0;
         return;
     }
@@ -398,7 +396,7 @@ void ShareSafe::appTerminated(int pid, const QString& name)
         return;
     if (!name.isEmpty()) {
         bool stillHidden = false;
-        if (Workspace* workspace = Platform::current().workspace)
+        if (Workspace* workspace = platform_.workspace)
             for (const RunningApp& app : workspace->runningApplications())
                 stillHidden |= handPids_.contains(app.pid) && app.localizedName == name;
         if (!stillHidden)

@@ -17,8 +17,9 @@
 namespace tavrin {
 
 class Accessibility;
-
+class Defaults;
 class PrivacyPrompt;
+struct Platform;
 
 // Share-safe keeps private applications off a shared screen. It decides when
 // their windows are covered and which applications are private; the veils
@@ -50,13 +51,11 @@ public:
         std::optional<QStringList> titles;
     };
 
-    // The program's one Share-safe, made on first use (after the platform is
-    // installed) with the program's one prompt, and kept.
-    static ShareSafe& shared();
-
     // Reads the switch, "mode.shareSafe": the stored value when it is a
-    // Bool, else on. The prompt must outlive this object. Tests make their own.
-    explicit ShareSafe(PrivacyPrompt& prompt, QObject* parent = nullptr);
+    // Bool, else on. Works with the services of `platform` (its settings,
+    // run marks, applications, Accessibility and clock); the platform and
+    // the prompt must outlive this object. The program makes one, at start.
+    ShareSafe(PrivacyPrompt& prompt, const Platform& platform, QObject* parent = nullptr);
     ~ShareSafe() override;
 
     // Makes `veils` the ones told of every change until the handle goes;
@@ -133,9 +132,11 @@ public:
     // Names made private by answering the hide shortcut's prompt, one per
     // answer (duplicates kept); the private-applications list tells them by it.
     static const QString kAddedByHideKey;
+    // The settings the switch and the lists are kept in; none without.
+    Defaults* defaults() const;
     // The names stored under `key` when it holds a list of names; none
     // otherwise.
-    static std::optional<QStringList> storedNames(const QString& key);
+    std::optional<QStringList> storedNames(const QString& key) const;
 
     // The applications that are private until the user changes the list.
     static const QStringList& defaultPrivateApps();
@@ -165,7 +166,7 @@ signals:
 private:
     // Appends to the list under `key` (a value that is not a list of names
     // is replaced).
-    static void appendName(const QString& key, const QString& name);
+    void appendName(const QString& key, const QString& name);
     Veils& veils();
     void setActive(bool on);
     // While covering is on, a run mark stands, taken down when covering
@@ -180,6 +181,7 @@ private:
     bool callGoesOn(const QStringList& callTitles) const;
 
     PrivacyPrompt& prompt_;
+    const Platform& platform_;
     Collaborator<Veils> veils_;
     IdleVeils idle_;
 

@@ -29,10 +29,10 @@ protected:
     }
 
     AppState state{parts(std::make_unique<RecordingCommandBar>(bar))};
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    PrivacyPrompt prompt{env.clock, WindowManager::shared()};
+    ShareSafe share{prompt, Platform::current()};
     FakeAutoArrange autoArrange;
-    MeetingMode meeting{WindowManager::shared(), autoArrange};
+    MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
     MeetingAdapter meetingAdapter{meeting, state};
     ShareSafeAdapter shareSafeAdapter{share, state};
 };

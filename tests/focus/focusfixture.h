@@ -53,9 +53,9 @@ protected:
     SimEnvironment env;
     WindowManager windows;
     FakeAutoArrange autoArrange;
-    MeetingMode meeting{windows, autoArrange};
-    PrivacyPrompt prompt;
-    ShareSafe shareSafe{prompt};
+    MeetingMode meeting{windows, autoArrange, Platform::current()};
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe shareSafe{prompt, Platform::current()};
     CountingShortcutParameters parameters;
     Registration parametersRegistration = ShortcutParameters::install(parameters);
     QtHttpClient http{env.clock};

@@ -35,9 +35,9 @@ struct Placing : ::testing::Test {
     SimEnvironment env{kScenario};
     WindowManager& windows = WindowManager::shared();
     FakeAutoArrange autoArrange;
-    MeetingMode meeting{windows, autoArrange};
-    PrivacyPrompt prompt;
-    ShareSafe shareSafe{prompt};
+    MeetingMode meeting{windows, autoArrange, Platform::current()};
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe shareSafe{prompt, Platform::current()};
     RoutineActions routine{meeting, shareSafe, windows};
 
     AXWindow window(const QString& title) const

@@ -8,6 +8,7 @@
 #include "support/simfixture.h"
 #include "windows/axwindow.h"
 #include "windows/display.h"
+#include "windows/windowmanager.h"
 
 namespace tavrin {
 namespace {
@@ -33,7 +34,7 @@ protected:
         veils.wanted = [this] { return share.active() || !share.handPids().isEmpty(); };
     }
 
-    QStringList stored(const QString& key) const { return ShareSafe::storedNames(key).value_or(QStringList()); }
+    QStringList stored(const QString& key) const { return share.storedNames(key).value_or(QStringList()); }
     void hide(const QString& app)
     {
         env.desktop.setFrontmost(env.pid(app));
@@ -41,8 +42,9 @@ protected:
     }
 
     SimEnvironment env{kScenario};
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe share{prompt, Platform::current()};
     FakeVeils veils;
     Registration veilsRegistration = share.setVeils(veils);
 };

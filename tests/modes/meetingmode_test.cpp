@@ -54,7 +54,7 @@ protected:
     WindowManager windows;
     FakeAutoArrange autoArrange;
     std::vector<double> pauses;
-    MeetingMode mode{windows, autoArrange};
+    MeetingMode mode{windows, autoArrange, Platform::current()};
 };
 
 TEST_F(MeetingModeTest, ACallIsPlacedAtTheFirstCheckMoreThanTwoSecondsAfterTheMicrophoneWasSeen)
@@ -250,7 +250,7 @@ TEST_F(MeetingModeTest, TheSwitchIsReadFromTheSettingsAndOnUnlessABoolSaysOff)
         env.defaults.remove(QStringLiteral("mode.meeting"));
         if (c.stored)
             env.defaults.setValue(QStringLiteral("mode.meeting"), *c.stored);
-        EXPECT_EQ(MeetingMode(windows, autoArrange).enabled(), c.enabled)
+        EXPECT_EQ(MeetingMode(windows, autoArrange, Platform::current()).enabled(), c.enabled)
             << (c.stored ? c.stored->toString().toStdString() : "missing");
     }
 }
@@ -283,7 +283,7 @@ TEST(CallWindows, CallsInLinuxBrowsersAndUnlistedClientsArePlaced)
         SimEnvironment env{QJsonDocument(scenario).toJson()};
         WindowManager windows;
         FakeAutoArrange autoArrange;
-        MeetingMode mode{windows, autoArrange};
+        MeetingMode mode{windows, autoArrange, Platform::current()};
         mode.start();
         env.desktop.setMicrophoneInUse(true);
         env.clock.advance(4.0);

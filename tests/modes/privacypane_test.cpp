@@ -9,6 +9,7 @@
 #include "modes/sharesafe.h"
 #include "support/simfixture.h"
 #include "windows/shortcutstore.h"
+#include "windows/windowmanager.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -50,8 +51,9 @@ protected:
     }
 
     SimEnvironment env{kScenario};
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe share{prompt, Platform::current()};
     PrivacyPane pane{share};
 };
 
@@ -80,7 +82,7 @@ TEST_F(PrivacyPaneTest, AnAppMadePrivateFromThePromptSaysWithWhichKey)
     pane.remove(QStringLiteral("Zoom"));
     pane.add(QStringLiteral("Zoom"));
     settle();
-    EXPECT_EQ(PrivacyPane::origin(QStringLiteral("Zoom")), "Added with ");
+    EXPECT_EQ(pane.origin(QStringLiteral("Zoom")), "Added with ");
 }
 
 TEST_F(PrivacyPaneTest, AddingThroughThePickerOffersOnlyAppsNotPrivate)
@@ -114,7 +116,7 @@ TEST_F(PrivacyPaneTest, RemovingTheLastAppLeavesTheListEmptyForGood)
     EXPECT_EQ(pane.findChild<QLabel*>(QStringLiteral("noPrivateApps"))->text(),
               "No private apps. Share-safe won't blur anything when you share.");
     EXPECT_EQ(env.defaults.value(QStringLiteral("privacy.apps")), QVariant(QVariantList{}));
-    EXPECT_TRUE(ShareSafe(prompt).privateNames().isEmpty());
+    EXPECT_TRUE(ShareSafe(prompt, Platform::current()).privateNames().isEmpty());
 }
 
 TEST_F(PrivacyPaneTest, TheBlurredNowLineNamesTheAppsBlurredByHand)

@@ -17,6 +17,7 @@
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
 #include "support/simfixture.h"
+#include "windows/windowmanager.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -80,8 +81,9 @@ protected:
     }
 
     SimEnvironment env;
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe share{prompt, Platform::current()};
 };
 
 TEST_P(Screenshots, ThePrompt)

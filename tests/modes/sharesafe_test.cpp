@@ -6,6 +6,7 @@
 #include "platform/linux/qtclock.h"
 #include "secondprocess.h"
 #include "support/simfixture.h"
+#include "windows/windowmanager.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -56,8 +57,9 @@ protected:
     void nothing() { check(QStringLiteral("Google Chrome"), QStringList{"Inbox"}); }
 
     SimEnvironment env{kScenario};
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe share{prompt, Platform::current()};
     FakeVeils veils;
     Registration veilsRegistration = share.setVeils(veils);
 };
@@ -314,12 +316,13 @@ TEST_F(ShareSafeTest, ThePrivateListIsReadOnceAndStoredSorted)
                           {QVariantList{"Slack", qint64(3)}, ShareSafe::defaultPrivateApps().size()}};
     for (const Case& c : cases) {
         env.defaults.setValue(QStringLiteral("privacy.apps"), c.stored);
-        EXPECT_EQ(ShareSafe(prompt).privateNames().size(), c.count) << c.stored.toString().toStdString();
+        EXPECT_EQ(ShareSafe(prompt, Platform::current()).privateNames().size(), c.count)
+            << c.stored.toString().toStdString();
     }
     env.defaults.setValue(QStringLiteral("mode.shareSafe"), QStringLiteral("NO"));
-    EXPECT_TRUE(ShareSafe(prompt).enabled());
+    EXPECT_TRUE(ShareSafe(prompt, Platform::current()).enabled());
     env.defaults.setValue(QStringLiteral("mode.shareSafe"), false);
-    EXPECT_FALSE(ShareSafe(prompt).enabled());
+    EXPECT_FALSE(ShareSafe(prompt, Platform::current()).enabled());
 }
 
 // Accessibility whose every title takes a while to read, as a busy
@@ -384,8 +387,9 @@ TEST(ShareSafeRestartTest, OnlyARunThatEndedWhileCoveringWithoutQuittingCoversTh
             }
             SimEnvironment env{kScenario};
             MarkFolder marks;
-            PrivacyPrompt prompt;
-            ShareSafe share{prompt};
+            WindowManager windows;
+            PrivacyPrompt prompt{env.clock, windows};
+            ShareSafe share{prompt, Platform::current()};
             FakeVeils veils;
             Registration veilsRegistration = share.setVeils(veils);
         };
@@ -417,7 +421,8 @@ TEST(ShareSafeQuitTest, QuittingWhileACheckReadsTitlesOnThePool)
 {
     SimEnvironment env(kScenario);
     const Platform simulated = Platform::current();
-    PrivacyPrompt prompt;
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
     for (int round = 0; round < 200; ++round) {
         auto clock = std::make_unique<QtClock>();
         auto accessibility = std::make_unique<SlowTitles>();
@@ -426,7 +431,7 @@ TEST(ShareSafeQuitTest, QuittingWhileACheckReadsTitlesOnThePool)
         services.accessibility = accessibility.get();
         Platform::install(services);
         {
-            ShareSafe share(prompt);
+            ShareSafe share(prompt, Platform::current());
             share.startCheck();
             while (!accessibility->reading)
                 std::this_thread::yield();

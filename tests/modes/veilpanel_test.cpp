@@ -10,6 +10,7 @@
 #include "support/simfixture.h"
 #include "windows/shortcutaction.h"
 #include "windows/shortcutstore.h"
+#include "windows/windowmanager.h"
 
 #include <QImage>
 
@@ -26,8 +27,9 @@ const QByteArray kScenario = R"({
 class VeilPanelTest : public ::testing::Test {
 protected:
     SimEnvironment env{kScenario};
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe share{prompt, Platform::current()};
     const ShortcutAction shareSafe = ShortcutAction::of(ShortcutAction::Kind::shareSafe);
 };
 

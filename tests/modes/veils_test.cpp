@@ -10,6 +10,7 @@
 #include "platform/sim/siminputtaps.h"
 #include "platform/sim/simveilsurfaces.h"
 #include "support/simfixture.h"
+#include "windows/windowmanager.h"
 
 namespace tavrin {
 namespace {
@@ -83,8 +84,9 @@ protected:
     }
 
     SimEnvironment env{kScenario};
-    PrivacyPrompt prompt;
-    ShareSafe share{prompt};
+    WindowManager windows;
+    PrivacyPrompt prompt{env.clock, windows};
+    ShareSafe share{prompt, Platform::current()};
     VeilEngine engine{share};
     Registration registration = share.setVeils(engine);
 };

@@ -48,7 +48,7 @@ TEST_F(X11MeetingMode, TheCallMovesUnderTheTopMiddleOfItsMonitorAndBack)
 
     WindowManager windows;
     FakeAutoArrange autoArrange;
-    MeetingMode mode(windows, autoArrange);
+    MeetingMode mode(windows, autoArrange, Platform::current());
     mode.start();
     microphone.on = true;
     // Placed at the first check more than 2 seconds on: the fourth.

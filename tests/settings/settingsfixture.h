@@ -77,9 +77,9 @@ protected:
     Learning learning{env.defaults, env.clock};
     Habits habits{WindowManager::shared(), Platform::current()};
     AutoArrange autoArrange{WindowManager::shared(), Platform::current()};
-    PrivacyPrompt prompt;
-    ShareSafe shareSafe{prompt};
-    MeetingMode meeting{WindowManager::shared(), autoArrange};
+    PrivacyPrompt prompt{env.clock, WindowManager::shared()};
+    ShareSafe shareSafe{prompt, Platform::current()};
+    MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
     Focus focus{meeting, shareSafe, WindowManager::shared()};
     int firstRunOpened = 0;
 
