@@ -315,7 +315,8 @@ void wireFocus(Shell& shell, AppState& state)
 
 // The intents, and the answer to a second start on these settings, on the
 // session bus.
-void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, const QString& runningOn)
+void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const CommandLine& command,
+                  const QString& runningOn)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QString problem;
@@ -324,7 +325,7 @@ void publishOnBus(Shell& shell, AppState& state, const CommandLine& command, con
         say(stderr,
             QStringLiteral("tavrin: a very large message on the session bus could stop Tavrin reading it: ") + problem);
     problem.clear();
-    shell.intents = std::make_unique<IntentService>(state);
+    shell.intents = std::make_unique<IntentService>(state, engines.windows, engines.runner);
     shell.intents->publish(bus, PlistDefaults::defaultPath(), &problem);
     if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
@@ -401,7 +402,7 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
         };
     shell->menuBar = std::make_unique<MenuBarExtra>(state, windows, simulatedMenuBar);
 
-    publishOnBus(*shell, state, command, running.description);
+    publishOnBus(*shell, state, engines, command, running.description);
 
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
     return shell;

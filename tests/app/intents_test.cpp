@@ -140,7 +140,7 @@ TEST_F(IntentsTest, ArrangeWindowsArrangesTheFocusedDisplayAndRemembersIt)
     EXPECT_EQ(ApplyLayoutIntent{}.parameterSummary(), "Arrange windows in Focus centre");
     EXPECT_EQ(ApplyLayoutIntent::title(), "Arrange Windows");
     const Rect before = focused().frame;
-    EXPECT_FALSE(intent.perform().dialog);
+    EXPECT_FALSE(intent.perform(WindowManager::shared()).dialog);
     EXPECT_NE(focused().frame, before);
     EXPECT_EQ(usualLayout(), "thirds");
 }
@@ -148,7 +148,7 @@ TEST_F(IntentsTest, ArrangeWindowsArrangesTheFocusedDisplayAndRemembersIt)
 TEST_F(IntentsTest, ArrangeWindowsWithoutTrustAnswersNothingAndTheWindowManagerSaysWhy)
 {
     env.desktop.setTrusted(false);
-    EXPECT_FALSE(ApplyLayoutIntent{LayoutChoice::halves}.perform().dialog);
+    EXPECT_FALSE(ApplyLayoutIntent{LayoutChoice::halves}.perform(WindowManager::shared()).dialog);
     EXPECT_EQ(WindowManager::shared().lastMessage(), WindowManager::kNeedsTrustMessage);
 }
 
@@ -159,11 +159,11 @@ TEST_F(IntentsTest, ResumingSaysHowManyWindowsCameBackAndNamesWhatDidNot)
     save(QStringLiteral("Shell work"), {"Terminal"});
     const ResumeWorkspaceIntent intent{WorkspaceEntity{QStringLiteral("Shell work")}};
     EXPECT_EQ(intent.parameterSummary(), "Resume Shell work");
-    EXPECT_EQ(finish(intent.perform()).dialog, "Arranged 1 window for Shell work.");
+    EXPECT_EQ(finish(intent.perform(runner)).dialog, "Arranged 1 window for Shell work.");
     EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame.x, env.desktop.visibleFrame(0).x + 8);
 
     save(QStringLiteral("Writing"), {"Terminal", "Safari", "Not Installed Anywhere"});
-    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Writing")}}.perform()).dialog,
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Writing")}}.perform(runner)).dialog,
               "Arranged 2 windows for Writing. Couldn't open Not Installed Anywhere: it isn't installed.");
 }
 
@@ -172,7 +172,7 @@ TEST_F(IntentsTest, ResumingAGoneWorkspaceArrangesNothing)
     save(QStringLiteral("Deep Work"), {"Terminal"});
     const Rect before = env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame;
     // Names match exactly, case included.
-    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("deep work")}}.perform()).dialog,
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("deep work")}}.perform(runner)).dialog,
               "Tavrin doesn't have a workspace called deep work any more.");
     EXPECT_EQ(env.window(QStringLiteral("tavrin — zsh — 120×36"))->frame, before);
 }
@@ -180,11 +180,11 @@ TEST_F(IntentsTest, ResumingAGoneWorkspaceArrangesNothing)
 TEST_F(IntentsTest, ResumingWhenNothingCanBeFoundGivesTheProblemAlone)
 {
     save(QStringLiteral("Empty"), {});
-    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Empty")}}.perform()).dialog,
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Empty")}}.perform(runner)).dialog,
               "None of the windows in this workspace could be found.");
     // Whatever the runner says, alone.
     save(QStringLiteral("Ghosts"), {"Not Installed Anywhere"});
-    const auto dialog = finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Ghosts")}}.perform()).dialog;
+    const auto dialog = finish(ResumeWorkspaceIntent{WorkspaceEntity{QStringLiteral("Ghosts")}}.perform(runner)).dialog;
     ASSERT_TRUE(dialog);
     EXPECT_FALSE(dialog->startsWith(QStringLiteral("Arranged"))) << dialog->toStdString();
 }
@@ -386,7 +386,7 @@ TEST_F(IntentsTest, ErrorLinesRepeatAtMost200CharactersWithControlAndDirectionCh
     EXPECT_EQ(errorOf({"apply-layout", bad}).left(20), "Unknown layout \"" + shown.left(4));
     const QString cut = errorOf({"stop-focus", QString(131072, u'a')});
     EXPECT_EQ(cut, "Unexpected argument \"" + QString(200, u'a') + QChar(0x2026) + "\".");
-    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{bad}}.perform()).dialog,
+    EXPECT_EQ(finish(ResumeWorkspaceIntent{WorkspaceEntity{bad}}.perform(runner)).dialog,
               "Tavrin doesn't have a workspace called " + shown + " any more.");
 }
 
@@ -430,7 +430,7 @@ TEST_F(IntentBusTest, NoRunningTavrinIsOneClearLine)
 TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     QString problem;
     ASSERT_TRUE(service.publish(serviceSide, kSettings, &problem)) << problem.toStdString();
 
@@ -465,7 +465,7 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
 TEST_F(IntentBusTest, AnIntentNamingNothingTavrinHasExitsTwo)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     struct Case {
         QStringList words;
@@ -493,7 +493,7 @@ TEST_F(IntentBusTest, AnIntentNamingNothingTavrinHasExitsTwo)
 TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     save(QStringLiteral("Shell work"), {"Terminal"});
     // The runner waits on virtual time: keep it moving while the client waits.
@@ -511,7 +511,7 @@ TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
 TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     auto call = [&](const QString& method, const QVariantList& args) {
         QDBusMessage m = QDBusMessage::createMethodCall(IntentService::serviceName(kSettings),
@@ -557,7 +557,7 @@ TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
 TEST_F(IntentBusTest, ARefreshOfTheParametersIsSignalled)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     // Any slot does: the receiver deletes itself when the signal comes.
     auto* receiver = new QObject;
@@ -577,7 +577,7 @@ TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafel
     auto state = makeState();
     QDBusConnection squatter = bus.connect(QStringLiteral("intents-squatter"));
     ASSERT_TRUE(squatter.registerService(IntentService::serviceName(kSettings)));
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     QString problem;
     EXPECT_TRUE(service.publish(serviceSide, kSettings, &problem));
     EXPECT_EQ(problem, "Another process holds the intents' name on the session bus; this Tavrin takes it once it is "
@@ -590,7 +590,8 @@ TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafel
     EXPECT_EQ(IntentClient::printable(QStringLiteral("Done.\n\x1b]0;owned\a\x1b[2J")),
               QStringLiteral("Done.\n\uFFFD]0;owned\uFFFD\uFFFD[2J"));
     QString none;
-    EXPECT_FALSE(IntentService(*state).publish(QDBusConnection(QString()), kSettings, &none));
+    EXPECT_FALSE(
+        IntentService(*state, WindowManager::shared(), runner).publish(QDBusConnection(QString()), kSettings, &none));
     EXPECT_EQ(none, "There is no session bus, so intents can't reach Tavrin.");
 }
 
@@ -599,7 +600,7 @@ TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafel
 TEST_F(IntentBusTest, ActsBeyondTheirShareOfASecondAreRefusedAsBusy)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     for (int i = 0; i < IntentService::kMaxActsPerSecond; ++i)
         ASSERT_EQ(run({"stop-focus"}).exitCode, 0) << i;
@@ -654,7 +655,7 @@ TEST_F(IntentBusTest, ASecondStartBelievesOnlyABooleanAnswerToOpen)
 TEST_F(IntentsTest, TheFocusFilterNamesARoutineByIdOrNameAndAnswersWithWhatItShows)
 {
     auto state = makeState();
-    IntentService service(*state);
+    IntentService service(*state, WindowManager::shared(), runner);
     EXPECT_EQ(service.SetFocusFilter("writing"), "The Focus filter now names Writing.");
     EXPECT_EQ(service.SetFocusFilter(deepWork.id.toString()), "The Focus filter now names Deep work.");
     EXPECT_EQ(service.SetFocusFilter(""), "The Focus filter now names no routine.");

@@ -6,6 +6,8 @@
 #include "support/simfixture.h"
 #include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
+#include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QStringList>
 #include <memory>
@@ -117,6 +119,8 @@ protected:
 
     SimEnvironment env;
     HotKeyCenter hotKeys;
+    // Arranges for the intents, with the shared window manager.
+    WorkspaceRunner runner{WindowManager::shared()};
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();

@@ -13,9 +13,9 @@ QString ApplyLayoutIntent::parameterSummary() const
     return QCoreApplication::translate("ApplyLayoutIntent", "Arrange windows in %1").arg(displayName(layout));
 }
 
-IntentResult ApplyLayoutIntent::perform() const
+IntentResult ApplyLayoutIntent::perform(WindowManager& windows) const
 {
-    WindowManager::shared().applyLayout(layoutKind(layout), true);
+    windows.applyLayout(layoutKind(layout), true);
     return IntentResult::nothing();
 }
 

@@ -5,6 +5,8 @@
 
 namespace tavrin {
 
+class WindowManager;
+
 // "Arrange Windows": arranges the focused display's windows in a layout and
 // remembers it as that display's usual one, as the layout keys do. Problems
 // are the window manager's to report.
@@ -14,7 +16,7 @@ struct ApplyLayoutIntent {
     static QString title();
     // "Arrange windows in " and the layout's name.
     QString parameterSummary() const;
-    IntentResult perform() const;
+    IntentResult perform(WindowManager& windows) const;
 };
 
 } // namespace tavrin

@@ -23,7 +23,11 @@ namespace {
 QString answer(const IntentResult& result) { return result.dialog.value_or(QString()); }
 } // namespace
 
-IntentService::IntentService(AppState& state, QObject* parent) : QObject(parent), state_(&state)
+IntentService::IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner, QObject* parent)
+    : QObject(parent),
+      state_(&state),
+      windows_(windows),
+      runner_(runner)
 {
     connect(&TavrinShortcuts::shared(), &TavrinShortcuts::parametersChanged, this, &IntentService::Changed);
 }
@@ -117,7 +121,7 @@ QString IntentService::ApplyLayout(const QString& layout)
     const auto choice = layoutChoiceFromText(layout);
     if (!choice)
         return refuse(unknownLayoutMessage(layout));
-    return answer(ApplyLayoutIntent{*choice}.perform());
+    return answer(ApplyLayoutIntent{*choice}.perform(windows_));
 }
 
 QString IntentService::ResumeWorkspace(const QString& workspace)
@@ -130,15 +134,16 @@ QString IntentService::ResumeWorkspace(const QString& workspace)
         return unknown(ResumeWorkspaceIntent::unknownMessage(workspace));
     ResumeWorkspaceIntent intent{WorkspaceEntity{workspace}};
     if (!calledFromDBus()) {
-        resumes_.replace([intent](CancelToken) -> QCoro::Task<> { co_await intent.perform(); });
+        resumes_.replace(
+            [intent, &runner = runner_](CancelToken) -> QCoro::Task<> { co_await intent.perform(runner); });
         return {};
     }
     // The answer goes out when the runner is done.
     setDelayedReply(true);
     QDBusMessage reply = message().createReply();
     QDBusConnection bus = connection();
-    resumes_.replace([intent, reply, bus](CancelToken) mutable -> QCoro::Task<> {
-        const IntentResult result = co_await intent.perform();
+    resumes_.replace([intent, reply, bus, &runner = runner_](CancelToken) mutable -> QCoro::Task<> {
+        const IntentResult result = co_await intent.perform(runner);
         reply << answer(result);
         bus.send(reply);
     });

@@ -16,6 +16,8 @@
 namespace tavrin {
 
 class AppState;
+class WindowManager;
+class WorkspaceRunner;
 
 // The intents on the session bus: one method per intent, each answering
 // with the intent's dialog (empty when it has nothing to show), the
@@ -44,7 +46,9 @@ public:
     // The most of a caller's argument a message repeats.
     static constexpr qsizetype kMaxEcho = 200;
 
-    explicit IntentService(AppState& state, QObject* parent = nullptr);
+    // Answers with `state`; arranges with `windows` and `runner`. All three
+    // outlive the service.
+    IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner, QObject* parent = nullptr);
 
     // The name the intents of the settings at `settingsPath` answer on: a
     // client reaches the Tavrin of the settings it would use itself.
@@ -110,6 +114,8 @@ private:
     void passOnAsk();
 
     QPointer<AppState> state_;
+    WindowManager& windows_;
+    WorkspaceRunner& runner_;
     TaskHandle resumes_; // each resume runs to its end
     std::optional<QString> pendingAsk_;
     double actsSecond_ = -1; // the monotonic second the count is of

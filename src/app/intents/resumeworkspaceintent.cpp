@@ -21,7 +21,7 @@ QString ResumeWorkspaceIntent::unknownMessage(const QString& name)
 
 QString ResumeWorkspaceIntent::parameterSummary() const { return tr("Resume %1").arg(workspace.id); }
 
-QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
+QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform(WorkspaceRunner& runner) const
 {
     // Copied first: the intent may be gone while the runner works.
     const QString name = workspace.id;
@@ -34,7 +34,7 @@ QCoro::Task<IntentResult> ResumeWorkspaceIntent::perform() const
     if (!saved)
         co_return IntentResult::say(unknownMessage(name));
 
-    const WorkspaceRunner::Outcome outcome = co_await WorkspaceRunner::shared().arrangeSaved(*saved);
+    const WorkspaceRunner::Outcome outcome = co_await runner.arrangeSaved(*saved);
     if (outcome.problem && outcome.arranged == 0)
         co_return IntentResult::say(*outcome.problem);
     // What could not be brought back is named after the count.

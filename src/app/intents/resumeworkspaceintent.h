@@ -7,6 +7,8 @@
 
 namespace tavrin {
 
+class WorkspaceRunner;
+
 // "Resume Workspace": brings a saved workspace back on the focused display
 // and says how many windows it arranged. No toast, no undo.
 struct ResumeWorkspaceIntent {
@@ -17,7 +19,8 @@ struct ResumeWorkspaceIntent {
     static QString unknownMessage(const QString& name);
     // "Resume " and the workspace's name.
     QString parameterSummary() const;
-    QCoro::Task<IntentResult> perform() const;
+    // Arranges it with `runner`, which outlives the task.
+    QCoro::Task<IntentResult> perform(WorkspaceRunner& runner) const;
 };
 
 } // namespace tavrin
