@@ -69,7 +69,7 @@ void BM_VeilUpdateOnTheSimulatedDesktop(benchmark::State& state)
     desk.desktop.load(sixtyWindows());
     PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
-    VeilEngine engine(share);
+    VeilEngine engine(share, Platform::current());
     auto registration = share.setVeils(engine);
     share.setManual(true);
     for (auto _ : state)
@@ -106,7 +106,7 @@ void BM_VeilUpdateOnX11(benchmark::State& state)
     }
     PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
-    VeilEngine engine(share);
+    VeilEngine engine(share, Platform::current());
     auto registration = share.setVeils(engine);
     share.setManual(true);
     QElapsedTimer waited;

@@ -299,7 +299,7 @@ void wireModes(Shell& shell, AppState& state)
     shell.registrations.push_back(state.setShareSafe(*shell.shareSafe));
     shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
     // The veils over private windows, told of the program's own moves first.
-    shell.veils = std::make_unique<VeilEngine>(shareSafe);
+    shell.veils = std::make_unique<VeilEngine>(shareSafe, Platform::current());
     shell.registrations.push_back(shareSafe.setVeils(*shell.veils));
     shell.registrations.push_back(AXWindow::observeMoves(*shell.veils));
 }

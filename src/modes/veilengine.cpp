@@ -39,23 +39,27 @@ Rect integral(const Rect& r)
 
 double clamped(double v, double most) { return std::clamp(v, -most, most); }
 
-std::optional<int> frontmostPid()
+std::optional<int> frontmostPid(const Platform& platform)
 {
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform.workspace;
     const auto front = workspace ? workspace->frontmostApplication() : std::nullopt;
     return front ? std::optional<int>(front->pid) : std::nullopt;
 }
 } // namespace
 
-VeilEngine::VeilEngine(ShareSafe& share, QObject* parent) : QObject(parent), share_(share), input_(*this, share)
+VeilEngine::VeilEngine(ShareSafe& share, const Platform& platform, QObject* parent)
+    : QObject(parent),
+      share_(share),
+      platform_(platform),
+      input_(*this, share, platform)
 {
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     me_ = workspace ? workspace->currentPid() : 0;
     // A process id that comes back belongs to another application.
     if (workspace)
         connect(workspace, &Workspace::applicationTerminated, this,
                 [this](const RunningApp& app) { nameCache_.remove(app.pid); });
-    if (VeilSurfaces* surfaces = Platform::current().veilSurfaces)
+    if (VeilSurfaces* surfaces = platform_.veilSurfaces)
         surfaces->onProblem([this] { tellProblem(); });
 }
 
@@ -63,14 +67,14 @@ VeilEngine::~VeilEngine()
 {
     delete ticker_.data();
     // The surfaces must not ask this engine what is covered any more.
-    if (VeilSurfaces* surfaces = Platform::current().veilSurfaces) {
+    if (VeilSurfaces* surfaces = platform_.veilSurfaces) {
         surfaces->onProblem({});
         if (running_)
             surfaces->coverNewWindows({}, {});
     }
 }
 
-double VeilEngine::now() { return Platform::current().clock->monotonic(); }
+double VeilEngine::now() const { return platform_.clock->monotonic(); }
 
 // ---- Starting and stopping ----
 
@@ -97,7 +101,7 @@ void VeilEngine::start()
 {
     // Where the server tells of every change, a pass runs after each one
     // (at most one a refresh) instead of on every refresh.
-    WindowServer* server = Platform::current().windowServer;
+    WindowServer* server = platform_.windowServer;
     if (server && server->announcesChanges())
         connect(server, &WindowServer::changed, this, &VeilEngine::changed, Qt::UniqueConnection);
     update();
@@ -106,14 +110,14 @@ void VeilEngine::start()
 
 void VeilEngine::tellProblem()
 {
-    VeilSurfaces* surfaces = Platform::current().veilSurfaces;
+    VeilSurfaces* surfaces = platform_.veilSurfaces;
     if (running_ && surfaces && !surfaces->problem().isEmpty())
         share_.setNotice(surfaces->problem());
 }
 
 bool VeilEngine::announced() const
 {
-    WindowServer* server = Platform::current().windowServer;
+    WindowServer* server = platform_.windowServer;
     return server && server->announcesChanges();
 }
 
@@ -122,7 +126,7 @@ void VeilEngine::changed()
     if (!running_ || (soon_ && soon_->isActive()))
         return;
     if (!soon_) {
-        soon_ = new Timer(*Platform::current().clock, this);
+        soon_ = new Timer(*platform_.clock, this);
         connect(soon_, &Timer::timeout, this, &VeilEngine::update);
     }
     soon_->start(1.0 / kFastestRate);
@@ -156,12 +160,12 @@ void VeilEngine::adjustTicker()
 
 void VeilEngine::startTicker()
 {
-    Screens* screens = Platform::current().screens;
+    Screens* screens = platform_.screens;
     if (!screens || screens->screens().empty())
         return; // no screen, no refreshes: veils move with direct updates only
     const double rate = std::clamp(screens->refreshRate(), kSlowestRate, kFastestRate);
     delete ticker_.data();
-    ticker_ = new Timer(*Platform::current().clock, this);
+    ticker_ = new Timer(*platform_.clock, this);
     connect(ticker_, &Timer::timeout, this, &VeilEngine::update);
     ticker_->startRepeating(1.0 / rate);
 }
@@ -171,10 +175,10 @@ void VeilEngine::stop()
     delete ticker_.data();
     delete soon_.data();
     tapsWanted_ = false;
-    if (WindowServer* server = Platform::current().windowServer)
+    if (WindowServer* server = platform_.windowServer)
         disconnect(server, &WindowServer::changed, this, &VeilEngine::changed);
     // Nothing is covered any more: covers go with their surfaces.
-    if (VeilSurfaces* surfaces = Platform::current().veilSurfaces)
+    if (VeilSurfaces* surfaces = platform_.veilSurfaces)
         surfaces->coverNewWindows({}, {});
     input_.stopTaps();
     for (auto& [number, entry] : tracked_)
@@ -192,13 +196,13 @@ void VeilEngine::update()
     ++updates_;
     veiledThisPass_.clear();
     inPass_ = true;
-    WindowServer* server = Platform::current().windowServer;
+    WindowServer* server = platform_.windowServer;
     lastList_ = server ? server->onScreenWindows() : std::vector<WindowInfo>();
     // A list that may lack windows counts none of them missing.
     const bool complete = !server || server->listComplete();
     const double t = now();
     std::set<std::uint32_t> seen;
-    VeilSurfaces* surfaces = Platform::current().veilSurfaces;
+    VeilSurfaces* surfaces = platform_.veilSurfaces;
     if (surfaces)
         surfaces->coverNewWindows([this](const QString& name, int pid) { return pid != me_ && isPrivate(name, pid); },
                                   VeilPanel::fill());
@@ -246,7 +250,7 @@ void VeilEngine::endFloats(double t)
     if (!floatUntil_)
         return;
     bool frontChanged;
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     const auto front = workspace ? workspace->frontmostApplication() : std::nullopt;
     if (!front)
         frontChanged = floatFront_.has_value();
@@ -282,7 +286,7 @@ QString VeilEngine::appName(int pid)
 {
     if (const auto it = nameCache_.constFind(pid); it != nameCache_.cend())
         return *it;
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     const auto app = workspace ? workspace->application(pid) : std::nullopt;
     const QString name = app ? app->localizedName : QString();
     // A process not known yet (or without a name yet) is asked again next
@@ -462,7 +466,7 @@ void VeilEngine::hold(std::uint32_t number, const Rect& rect, double seconds)
 void VeilEngine::floatFor(double seconds)
 {
     floatUntil_ = now() + seconds;
-    floatFront_ = frontmostPid();
+    floatFront_ = frontmostPid(platform_);
     for (auto& [number, entry] : tracked_)
         raise(entry);
 }
@@ -488,7 +492,7 @@ void VeilEngine::willMove(int pid, const Rect& from, const Rect& to)
 
 bool VeilEngine::clickShowsDesktop() const
 {
-    const Defaults* defaults = Platform::current().defaults;
+    const Defaults* defaults = platform_.defaults;
     const auto stored = defaults ? defaults->foreignValue(QStringLiteral("com.apple.WindowManager"),
                                                           QStringLiteral("EnableStandardClickToShowDesktop"))
                                  : std::nullopt;
@@ -527,7 +531,7 @@ void VeilEngine::restoreDesktop()
 
 std::optional<VeilEngine::ScreenArea> VeilEngine::screen(const Rect& rect) const
 {
-    Screens* screens = Platform::current().screens;
+    Screens* screens = platform_.screens;
     const std::vector<ScreenInfo> all = screens ? screens->screens() : std::vector<ScreenInfo>();
     if (all.empty())
         return std::nullopt;
@@ -540,7 +544,7 @@ std::optional<VeilEngine::ScreenArea> VeilEngine::screen(const Rect& rect) const
 
 std::optional<Rect> VeilEngine::currentBounds(std::uint32_t number) const
 {
-    WindowServer* server = Platform::current().windowServer;
+    WindowServer* server = platform_.windowServer;
     return server ? server->windowBounds(number) : std::nullopt;
 }
 

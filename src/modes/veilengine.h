@@ -19,6 +19,7 @@ namespace tavrin {
 class ShareSafe;
 class Timer;
 class VeilPanel;
+struct Platform;
 
 // The veils over private windows. While Share-safe covers private
 // applications, or while any application is hidden by hand, every visible
@@ -71,8 +72,10 @@ public:
         Rect visible;
     };
 
-    // `share` must outlive the engine.
-    explicit VeilEngine(ShareSafe& share, QObject* parent = nullptr);
+    // Works with the services of `platform` (the window server's list, the
+    // veils' surfaces, the screens, the input taps, the clock); `share` and
+    // `platform` must outlive the engine.
+    VeilEngine(ShareSafe& share, const Platform& platform, QObject* parent = nullptr);
     ~VeilEngine() override;
 
     // ---- Veils ----
@@ -147,7 +150,7 @@ public:
     // This process.
     int me() const { return me_; }
     // Monotonic seconds of the platform clock.
-    static double now();
+    double now() const;
     // A veil floats, in front of every normal window.
     void raise(Tracked& entry);
     // How many updates ran (the ticker's and the direct ones).
@@ -177,6 +180,7 @@ private:
     bool isVeil(std::uint32_t number) const;
 
     ShareSafe& share_;
+    const Platform& platform_;
     VeilInput input_;
     std::map<std::uint32_t, Tracked> tracked_;
     std::map<std::uint32_t, Hold> holds_;

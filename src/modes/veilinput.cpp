@@ -40,7 +40,11 @@ Rect grown(const Rect& r, double by) { return r.insetBy(-by, -by); }
 double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 } // namespace
 
-VeilInput::VeilInput(VeilEngine& engine, ShareSafe& share) : engine_(engine), share_(share) {}
+VeilInput::VeilInput(VeilEngine& engine, ShareSafe& share, const Platform& platform)
+    : engine_(engine),
+      share_(share),
+      platform_(platform)
+{}
 
 VeilInput::~VeilInput() { stopTaps(); }
 
@@ -60,7 +64,7 @@ bool VeilInput::passes(const TapEvent& event, bool pressing, bool dockPressed)
 
 void VeilInput::startTaps()
 {
-    InputTaps* taps = Platform::current().inputTaps;
+    InputTaps* taps = platform_.inputTaps;
     if (!taps || taps->isRunning())
         return;
     if (!connected_) {
@@ -75,7 +79,7 @@ void VeilInput::startTaps()
     if (started || saidTapsFailed_)
         return;
     saidTapsFailed_ = true;
-    if (Workspace* workspace = Platform::current().workspace)
+    if (Workspace* workspace = platform_.workspace)
         workspace->log(QStringLiteral("Share-safe cannot watch the mouse and keyboard (%1); veils follow windows "
                                       "at the screen's refresh rate only.")
                            .arg(problem.isEmpty() ? QStringLiteral("the input taps did not start") : problem));
@@ -83,7 +87,7 @@ void VeilInput::startTaps()
 
 void VeilInput::stopTaps()
 {
-    if (InputTaps* taps = Platform::isInstalled() ? Platform::current().inputTaps : nullptr)
+    if (InputTaps* taps = platform_.inputTaps)
         taps->stop();
     tap_->pressing = false;
 }
@@ -104,13 +108,13 @@ void VeilInput::setPress(std::optional<Press> press)
 
 TitleBar VeilInput::titleBar() const
 {
-    WindowServer* server = Platform::current().windowServer;
+    WindowServer* server = platform_.windowServer;
     return server ? server->titleBar() : TitleBar{};
 }
 
 void VeilInput::decay()
 {
-    InputTaps* taps = Platform::current().inputTaps;
+    InputTaps* taps = platform_.inputTaps;
     if (!press_ || press_->lastTime == 0 || !taps)
         return;
     const std::uint64_t now = taps->now();
@@ -151,7 +155,7 @@ void VeilInput::handle(const TapEvent& event)
 const WindowInfo* VeilInput::pressedWindow(Point at) const
 {
     std::vector<ScreenInfo> screens;
-    if (Screens* s = Platform::current().screens)
+    if (Screens* s = platform_.screens)
         screens = s->screens();
     const double edge = titleBar().resizeEdge;
     for (const WindowInfo& w : engine_.lastList()) {
@@ -214,7 +218,7 @@ void VeilInput::pressVeiled(const WindowInfo& window, const TapEvent& event)
     } else {
         p.kind = y < bar.dragHeight ? Press::Kind::bar : Press::Kind::body;
     }
-    p.startTime = p.extraSince = VeilEngine::now();
+    p.startTime = p.extraSince = engine_.now();
     setPress(p);
 
     // The pressed window is about to rise: its veil goes first.
@@ -248,10 +252,10 @@ void VeilInput::checkDockItem(Point at)
     auto title = std::make_shared<std::optional<QString>>();
     // The service is taken here: the pool never reads the installed services,
     // which quitting takes away.
-    Accessibility* ax = Platform::current().accessibility;
+    Accessibility* ax = platform_.accessibility;
     if (!ax)
         return;
-    Platform::current().clock->runInBackground(
+    platform_.clock->runInBackground(
         [title, at, ax] {
             const auto element = ax->elementAtPosition(ax->systemWideElement(), at).as<AXElement>();
             if (element)
@@ -287,11 +291,11 @@ void VeilInput::mouseDragged(const TapEvent& event)
     p.last = q;
     p.lastTime = event.timestamp;
     if (p.kind == Press::Kind::resize)
-        if (EventMonitors* monitors = Platform::current().eventMonitors)
+        if (EventMonitors* monitors = platform_.eventMonitors)
             p.live = monitors->mouseLocation();
 
     // The extra margin grows at once and shrinks only after a while.
-    const double t = VeilEngine::now();
+    const double t = engine_.now();
     const double target = std::min(kMostExtra, std::ceil(p.speed * kMarginPerSpeed / kExtraStep) * kExtraStep);
     if (target > p.extra || (target < p.extra && t - p.extraSince > kExtraShrinkDelay)) {
         p.extra = target;
@@ -308,7 +312,7 @@ void VeilInput::mouseDragged(const TapEvent& event)
 
 void VeilInput::refineKind(Press& p, const std::optional<Rect>& now) const
 {
-    const bool moved = VeilEngine::now() - p.startTime > kMovedAfter && distance(p.last, p.start) > kMovedBeyond;
+    const bool moved = engine_.now() - p.startTime > kMovedAfter && distance(p.last, p.start) > kMovedBeyond;
     const bool shifted = now && now->origin() != p.bounds.origin();
     if (p.kind == Press::Kind::body) {
         if (shifted)
@@ -405,7 +409,7 @@ void VeilInput::keyDown(const TapEvent& event)
 
 void VeilInput::minimiseHolds()
 {
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     const auto front = workspace ? workspace->frontmostApplication() : std::nullopt;
     if (!front || !engine_.isPrivate(front->localizedName, front->pid))
         return;

@@ -13,6 +13,7 @@ namespace tavrin {
 
 class ShareSafe;
 class VeilEngine;
+struct Platform;
 
 // The user's own input as the veils follow it. Input taps on a thread of
 // their own hand left-button presses, drags and releases, ⌘ key downs and
@@ -38,8 +39,9 @@ public:
     static constexpr std::uint32_t kKeyGrave = 50;
     static constexpr std::uint32_t kKeyTab = 48;
 
-    // Both must outlive it.
-    VeilInput(VeilEngine& engine, ShareSafe& share);
+    // Takes the taps, the lists and the clock from `platform`. All three must
+    // outlive it.
+    VeilInput(VeilEngine& engine, ShareSafe& share, const Platform& platform);
     ~VeilInput() override;
 
     // Starts the taps (a second call leaves them be). When they cannot start,
@@ -91,6 +93,7 @@ private:
 
     VeilEngine& engine_;
     ShareSafe& share_;
+    const Platform& platform_;
     std::shared_ptr<TapState> tap_ = std::make_shared<TapState>();
     std::optional<Press> press_;
     bool switching_ = false;

@@ -87,7 +87,7 @@ protected:
     WindowManager windows;
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe share{prompt, Platform::current()};
-    VeilEngine engine{share};
+    VeilEngine engine{share, Platform::current()};
     Registration registration = share.setVeils(engine);
 };
 
@@ -240,7 +240,7 @@ TEST_F(VeilsTest, AProgrammaticMoveIsHeldOnlyFromWhereTheWindowStandsWhileCoveri
     engine.willMove(mail, from, to);
     ASSERT_TRUE(engine.holdOf(inbox));
     EXPECT_EQ(engine.holdOf(inbox)->rect, from.united(to));
-    EXPECT_DOUBLE_EQ(engine.holdOf(inbox)->until, VeilEngine::now() + 0.6);
+    EXPECT_DOUBLE_EQ(engine.holdOf(inbox)->until, engine.now() + 0.6);
     EXPECT_EQ(veil("Inbox")->frame, Rect(94, 90, 1712, 916)) << "the veil covers both frames at once";
 
     // With only hand-hidden applications veiled, moves hold nothing.
@@ -257,7 +257,7 @@ TEST_F(VeilsTest, HoldsOnOneWindowMerge)
     share.setManual(true);
     const std::uint32_t inbox = number("Inbox");
     engine.hold(inbox, Rect(0, 0, 100, 100), 0.5);
-    const double start = VeilEngine::now();
+    const double start = engine.now();
     env.clock.advance(0.1);
     engine.hold(inbox, Rect(2000, 1000, 10, 10), 0.2);
     ASSERT_TRUE(engine.holdOf(inbox));
@@ -392,13 +392,13 @@ TEST_F(VeilsTest, AResizingVeilWidensWithSpeedAndNarrowsOnlyAfterAWhile)
     dragAt({1100, 800}, t0 + 20'000'000);
     EXPECT_EQ(engine.input().press()->extra, 150);
     // Slow again: the margin narrows only once 0.4 s have passed since it widened.
-    const double widened = VeilEngine::now();
+    const double widened = engine.now();
     std::uint64_t t = t0 + 20'000'000;
     for (int i = 1; i <= 9; ++i) {
         env.clock.advance(0.05);
         t += 50'000'000;
         dragAt({1100, 800.0 + 0.01 * i}, t);
-        if (VeilEngine::now() - widened <= 0.4) {
+        if (engine.now() - widened <= 0.4) {
             EXPECT_EQ(engine.input().press()->extra, 150) << i;
         }
     }
@@ -431,7 +431,7 @@ TEST_F(VeilsTest, ReleasesOnTheButtonsAndAtTheScreensEdgesHoldWhereTheWindowGoes
     up(130, 110);
     ASSERT_TRUE(engine.holdOf(inbox));
     EXPECT_EQ(engine.holdOf(inbox)->rect, bounds.united(Rect(0, 1350, 2560, 90)));
-    EXPECT_DOUBLE_EQ(engine.holdOf(inbox)->until, VeilEngine::now() + 0.8);
+    EXPECT_DOUBLE_EQ(engine.holdOf(inbox)->until, engine.now() + 0.8);
     env.clock.advance(1);
 
     // The zoom button: the visible frame.
@@ -503,7 +503,7 @@ TEST_F(VeilsTest, TheSwitcherFloatsTheVeilsWhenCommandGoesUp)
     env.clock.runDue();
     EXPECT_FALSE(engine.input().switching());
     ASSERT_TRUE(engine.floatUntil());
-    EXPECT_DOUBLE_EQ(*engine.floatUntil(), VeilEngine::now() + 0.6);
+    EXPECT_DOUBLE_EQ(*engine.floatUntil(), engine.now() + 0.6);
     for (const auto& [number, entry] : engine.tracked())
         EXPECT_EQ(entry.veil->surface().level(), 3);
     frames();
@@ -541,7 +541,7 @@ TEST_F(VeilsTest, APressOnTheBareDesktopRevealsItAndASecondRestores)
     down(1000, 1200);
     EXPECT_TRUE(engine.revealed().empty());
     EXPECT_EQ(engine.holdOf(inbox)->rect, bounds);
-    EXPECT_DOUBLE_EQ(*engine.floatUntil(), VeilEngine::now() + 0.9);
+    EXPECT_DOUBLE_EQ(*engine.floatUntil(), engine.now() + 0.9);
 
     // Where a click on the wallpaper does not reveal the desktop, nothing.
     env.clock.advance(1);
@@ -566,7 +566,7 @@ TEST_F(VeilsTest, AClickOnAPrivateAppsDockItemFloatsTheVeilsOnRelease)
     EXPECT_FALSE(engine.floatUntil());
     up(1280, 1410);
     ASSERT_TRUE(engine.floatUntil());
-    EXPECT_DOUBLE_EQ(*engine.floatUntil(), VeilEngine::now() + 0.6);
+    EXPECT_DOUBLE_EQ(*engine.floatUntil(), engine.now() + 0.6);
 }
 
 // ---- Mended faults ----
