@@ -20,6 +20,7 @@
 #include "simbench.h"
 #include "snapping/arranging/autoarrange.h"
 #include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -171,7 +172,8 @@ void BM_FocusEvaluate(benchmark::State& state)
     MeetingMode meeting(WindowManager::shared(), autoArrange, Platform::current());
     PrivacyPrompt prompt(desk.clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
-    Focus focus(meeting, share, WindowManager::shared(), QTimeZone::utc());
+    WorkspaceRunner runner(WindowManager::shared());
+    Focus focus(meeting, share, WindowManager::shared(), runner, QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;
     for (int l = 0; l < feeds.size(); ++l)

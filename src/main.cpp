@@ -281,7 +281,7 @@ void makeModes(Shell& shell, WindowEngines& engines, const SimDesktopWindow* win
     if (window)
         prompt->setPlacement(overDrawing(window));
     static auto* const shareSafe = new ShareSafe(*prompt, platform);
-    static auto* const focus = new Focus(*meetingMode, *shareSafe, windows);
+    static auto* const focus = new Focus(*meetingMode, *shareSafe, windows, engines.runner);
     shell.meetingMode = meetingMode;
     shell.shareSafeMode = shareSafe;
     shell.focus = focus;

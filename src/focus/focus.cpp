@@ -49,12 +49,12 @@ QSet<QString> runningRegularNames()
 
 } // namespace
 
-Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, std::optional<QTimeZone> zone,
-             QObject* parent)
+Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, WorkspaceRunner& runner,
+             std::optional<QTimeZone> zone, QObject* parent)
     : QObject(parent),
       zone_(std::move(zone)),
       enabled_(storedSwitch()),
-      actions_(meeting, shareSafe, windows)
+      actions_(meeting, shareSafe, windows, runner)
 {
     RoutineStore::Stored stored = RoutineStore::load();
     routines_ = std::move(stored.routines);

@@ -21,6 +21,7 @@ namespace tavrin {
 class MeetingMode;
 class ShareSafe;
 class WindowManager;
+class WorkspaceRunner;
 
 // The Focus routines engine: owns the routine list ("focus.routines") and
 // the master switch ("mode.focus"), and runs at most one routine at a time.
@@ -78,10 +79,11 @@ public:
 
     // Reads the switch ("mode.focus", else the older "mode.deepWork", else
     // off) and the routines; starts nothing. Schedules are read in `zone`
-    // (none: the system's zone at each evaluation). `meeting`, `shareSafe`
-    // and `windows` (which applies routines' layouts) must outlive the
-    // engine. The program makes one, at start.
-    Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows,
+    // (none: the system's zone at each evaluation). `meeting`, `shareSafe`,
+    // `windows` (which applies routines' layouts) and `runner` (which
+    // arranges their saved workspaces) must outlive the engine. The program
+    // makes one, at start.
+    Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, WorkspaceRunner& runner,
           std::optional<QTimeZone> zone = std::nullopt, QObject* parent = nullptr);
     ~Focus() override;
 

@@ -33,11 +33,13 @@ const QStringList& RoutineActions::callApps()
 // Under this name the window manager keeps the frames a routine puts back.
 const QString RoutineActions::kFramesOwner = QStringLiteral("routine");
 
-RoutineActions::RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, QObject* parent)
+RoutineActions::RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows,
+                               WorkspaceRunner& runner, QObject* parent)
     : QObject(parent),
       meeting_(meeting),
       shareSafe_(shareSafe),
-      windows_(windows)
+      windows_(windows),
+      runner_(runner)
 {}
 
 void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
@@ -94,8 +96,8 @@ void RoutineActions::openWorkspace(const QString& name)
             continue;
         // The outcome is dropped: a routine's arrangement has no toast and
         // no undo of its own; its end puts the recorded frames back.
-        workspaceTask_.start([saved](CancelToken cancel) -> QCoro::Task<> {
-            co_await WorkspaceRunner::shared().arrangeSaved(saved, cancel);
+        workspaceTask_.start([saved, &runner = runner_](CancelToken cancel) -> QCoro::Task<> {
+            co_await runner.arrangeSaved(saved, cancel);
         });
         return;
     }

@@ -18,6 +18,7 @@ namespace tavrin {
 class MeetingMode;
 class ShareSafe;
 class WindowManager;
+class WorkspaceRunner;
 
 // What a running routine does to the desktop, remembered so that its end
 // undoes exactly that: the applications it hid (and those it hides as they
@@ -37,9 +38,11 @@ public:
     // mode is in a call.
     static const QStringList& callApps();
 
-    // `meeting`, `shareSafe` and `windows` (which applies a routine's layout)
-    // must outlive this object.
-    RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, QObject* parent = nullptr);
+    // `meeting`, `shareSafe`, `windows` (which applies a routine's layout)
+    // and `runner` (which arranges its saved workspace) must outlive this
+    // object.
+    RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, WorkspaceRunner& runner,
+                   QObject* parent = nullptr);
 
     // Carries out `routine`'s actions, in order: hides the listed running
     // applications and watches launches for more; quits the listed ones;
@@ -89,6 +92,7 @@ private:
     MeetingMode& meeting_;
     ShareSafe& shareSafe_;
     WindowManager& windows_;
+    WorkspaceRunner& runner_;
     std::optional<FocusRoutine> routine_;
     QStringList hidden_;
     QStringList quit_;

@@ -190,7 +190,7 @@ TEST_F(FocusEngineTest, ANightEndingInTheRepeatedHourEndsOnceAndItsStopLastsUnti
     night.schedules = {saturday};
     setRoutines({night});
     env.clock.setNow(testing::at("2026-10-24T21:00:00Z"));
-    Focus london(meeting, shareSafe, windows, QTimeZone("Europe/London"));
+    Focus london(meeting, shareSafe, windows, runner, QTimeZone("Europe/London"));
     london.start();
     ASSERT_TRUE(london.running());
     const double end = testing::at("2026-10-25T00:30:00Z"); // the first 01:30

@@ -9,6 +9,7 @@
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
 #include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QStringList>
 #include <memory>
@@ -52,6 +53,7 @@ protected:
 
     SimEnvironment env;
     WindowManager windows;
+    WorkspaceRunner runner{windows};
     FakeAutoArrange autoArrange;
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};

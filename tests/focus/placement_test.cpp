@@ -33,12 +33,13 @@ const QByteArray kScenario = R"({
 
 struct Placing : ::testing::Test {
     SimEnvironment env{kScenario};
-    WindowManager& windows = WindowManager::shared();
+    WindowManager windows;
+    WorkspaceRunner runner{windows};
     FakeAutoArrange autoArrange;
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe shareSafe{prompt, Platform::current()};
-    RoutineActions routine{meeting, shareSafe, windows};
+    RoutineActions routine{meeting, shareSafe, windows, runner};
 
     AXWindow window(const QString& title) const
     {
@@ -63,13 +64,14 @@ struct Placing : ::testing::Test {
     void arrangePlan(std::vector<PlannedWindow> rows)
     {
         bool done = false;
-        auto task = arrangeInHalves(std::move(rows), display(), &done);
+        auto task = arrangeInHalves(runner, std::move(rows), display(), &done);
         settle([&] { return done; });
         ASSERT_TRUE(done);
     }
-    static QCoro::Task<> arrangeInHalves(std::vector<PlannedWindow> rows, Display on, bool* done)
+    static QCoro::Task<> arrangeInHalves(WorkspaceRunner& runner, std::vector<PlannedWindow> rows, Display on,
+                                         bool* done)
     {
-        co_await WorkspaceRunner::shared().arrange(std::move(rows), {}, LayoutKind::halves, std::move(on));
+        co_await runner.arrange(std::move(rows), {}, LayoutKind::halves, std::move(on));
         *done = true;
     }
 };

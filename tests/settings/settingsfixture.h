@@ -20,6 +20,7 @@
 #include "support/simfixture.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
+#include "workspaces/workspacerunner.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -80,7 +81,8 @@ protected:
     PrivacyPrompt prompt{env.clock, WindowManager::shared()};
     ShareSafe shareSafe{prompt, Platform::current()};
     MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
-    Focus focus{meeting, shareSafe, WindowManager::shared()};
+    WorkspaceRunner runner{WindowManager::shared()};
+    Focus focus{meeting, shareSafe, WindowManager::shared(), runner};
     int firstRunOpened = 0;
 
 private:
