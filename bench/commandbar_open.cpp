@@ -7,8 +7,12 @@
 #include "commandbar/commandbarcontroller.h"
 #include "commandbar/commandbarmodel.h"
 #include "commandbar/commandbarplanner.h"
+#include "commandbar/commandbarrunner.h"
 #include "commandbar/commandbarview.h"
 #include "design/themed.h"
+#include "planning/keychainstore.h"
+#include "planning/plannerrouter.h"
+#include "planning/requestlog.h"
 #include "simbench.h"
 #include "windows/windowmanager.h"
 #include "workspaces/screencapture.h"
@@ -19,8 +23,28 @@ using namespace tavrin;
 
 namespace {
 
+// The desktop, and the command bar's collaborators over it as the program
+// makes them: the planners on its services and the workspace runner.
 struct Desk : bench::SimDesk {
     Desk() { defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("tavrinAI")); }
+
+    CommandBarServices services() { return services(*routed); }
+    CommandBarServices services(CommandBarPlanner& planner)
+    {
+        const Platform& p = Platform::current();
+        return {WindowManager::shared(), planner,  *runner,     planners,
+                keychainStore,           *p.clock, *p.defaults, *p.accessibility};
+    }
+
+    KeychainStore keychainStore{*Platform::current().keychain, Platform::current().workspace};
+    RequestLog log{*Platform::current().clock};
+    PlannerRouter planners{{.defaults = Platform::current().defaults,
+                            .clock = Platform::current().clock,
+                            .languageModel = Platform::current().languageModel,
+                            .keychain = &keychainStore,
+                            .log = &log}};
+    std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
+    std::unique_ptr<CommandBarRunner> runner = CommandBarRunner::over(WorkspaceRunner::shared());
 };
 
 // A plan of the first four captured windows in the focus-centre layout.
@@ -39,7 +63,7 @@ WorkspacePlan fourWindows(const ScreenCapture& capture)
 void BM_Prepare(benchmark::State& state)
 {
     Desk desk;
-    CommandBarModel model{WindowManager::shared()};
+    CommandBarModel model{desk.services()};
     for (auto _ : state)
         model.prepare();
     state.counters["windows"] = double(model.capture()->windows.size());
@@ -49,7 +73,7 @@ BENCHMARK(BM_Prepare)->Unit(benchmark::kMicrosecond);
 void BM_PreviewView(benchmark::State& state)
 {
     Desk desk;
-    CommandBarModel model{WindowManager::shared()};
+    CommandBarModel model{desk.services()};
     model.prepare();
     model.show(fourWindows(*model.capture()));
     desk.clock.advance(1); // every row revealed
@@ -63,7 +87,7 @@ BENCHMARK(BM_PreviewView)->Unit(benchmark::kMicrosecond);
 void BM_ShowBar(benchmark::State& state)
 {
     Desk desk;
-    CommandBarController bar{WindowManager::shared()};
+    CommandBarController bar{desk.services()};
     for (auto _ : state) {
         bar.show();
         QCoreApplication::sendPostedEvents();
@@ -99,7 +123,7 @@ void BM_AskUntilIdle(benchmark::State& state)
 {
     Desk desk;
     LatePlanner planner;
-    CommandBarController bar(WindowManager::shared(), &planner);
+    CommandBarController bar(desk.services(planner));
     const QString request = QStringLiteral("Put the editor beside the browser ")
                                 .repeated(int(state.range(0)) / 34 + 1)
                                 .left(int(state.range(0)));

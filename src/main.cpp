@@ -21,6 +21,8 @@
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
+#include "commandbar/commandbarplanner.h"
+#include "commandbar/commandbarrunner.h"
 #include "focus/evolutioncalendars.h"
 #include "focus/focus.h"
 #include "integrations/integratedwindowcontent.h"
@@ -339,8 +341,59 @@ void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const C
         say(stdout, QStringLiteral("tavrin: ") + problem);
 }
 
+// The planners and what they keep, on the installed platform's services:
+// the Keychain store, the request log and the planner router; the command
+// bar plans with the router and arranges with the workspace runner.
+struct Planning {
+    Planning(const Platform& platform, WorkspaceRunner& runner)
+        : keychain(*platform.keychain, platform.workspace),
+          log(*platform.clock),
+          planners({.defaults = platform.defaults,
+                    .clock = platform.clock,
+                    .http = platform.http,
+                    .languageModel = platform.languageModel,
+                    .keychain = &keychain,
+                    .log = &log}),
+          barPlanner(CommandBarPlanner::over(planners)),
+          barRunner(CommandBarRunner::over(runner))
+    {}
+
+    KeychainStore keychain;
+    RequestLog log;
+    PlannerRouter planners;
+    std::unique_ptr<CommandBarPlanner> barPlanner;
+    std::unique_ptr<CommandBarRunner> barRunner;
+};
+
+// Made once and kept for the run, never destroyed: a plan or a Keychain read
+// under way at exit still holds them.
+Planning& makePlanning(const Platform& platform, WorkspaceRunner& runner)
+{
+    static Planning* const planning = new Planning(platform, runner);
+    return *planning;
+}
+
+// The command bar on the planners, placing windows with `windows`; over the
+// simulated displays where they are drawn in a window.
+std::unique_ptr<CommandBarAdapter> makeCommandBar(Planning& planning, WindowManager& windows, const Platform& platform,
+                                                  const SimDesktopWindow* window)
+{
+    auto bar = std::make_unique<CommandBarAdapter>(CommandBarServices{.windows = windows,
+                                                                      .planner = *planning.barPlanner,
+                                                                      .runner = *planning.barRunner,
+                                                                      .planners = planning.planners,
+                                                                      .keychain = planning.keychain,
+                                                                      .clock = *platform.clock,
+                                                                      .defaults = *platform.defaults,
+                                                                      .accessibility = *platform.accessibility});
+    if (window)
+        bar->controller().setPlacement(overDrawing(window));
+    return bar;
+}
+
 // What the Settings window works with: the program's own, kept for the run.
-SettingsServices settingsServices(AppState& state, ShareSafe& shareSafe, Focus& focus, WindowEngines& engines)
+SettingsServices settingsServices(AppState& state, ShareSafe& shareSafe, Focus& focus, WindowEngines& engines,
+                                  Planning& planning)
 {
     SettingsServices s;
     s.state = &state;
@@ -348,9 +401,9 @@ SettingsServices settingsServices(AppState& state, ShareSafe& shareSafe, Focus& 
     s.updater = &Updater::shared();
     s.shortcuts = &engines.shortcuts;
     s.router = &SettingsRouter::shared();
-    s.keychain = &KeychainStore::shared();
-    s.log = &RequestLog::shared();
-    s.planners = &PlannerRouter::shared();
+    s.keychain = &planning.keychain;
+    s.log = &planning.log;
+    s.planners = &planning.planners;
     s.autoArrange = &engines.autoArrange;
     s.learning = &engines.learning;
     s.habits = &engines.habits;
@@ -367,20 +420,22 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     auto shell = std::make_unique<Shell>();
     SimDesktopWindow* window = running.window.get();
 
-    WindowEngines& engines = makeWindowEngines(Platform::current());
-    // The command bar's panels show over the simulated displays.
+    const Platform& platform = Platform::current();
+    WindowEngines& engines = makeWindowEngines(platform);
     WindowManager& windows = engines.windows;
-    auto bar = std::make_unique<CommandBarAdapter>(windows);
-    if (window)
-        bar->controller().setPlacement(overDrawing(window));
-    AppState& state = AppState::makeShared(
-        {.windows = windows, .shortcuts = engines.shortcuts, .hotKeys = engines.hotKeys, .commandBar = std::move(bar)});
+    Planning& planning = makePlanning(platform, engines.runner);
+    // Never destroyed, as the engines.
+    static auto* const appState = new AppState({.windows = windows,
+                                                .shortcuts = engines.shortcuts,
+                                                .hotKeys = engines.hotKeys,
+                                                .commandBar = makeCommandBar(planning, windows, platform, window)});
+    AppState& state = *appState;
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
     makeModes(*shell, engines, window);
-    shell->settings =
-        std::make_unique<SettingsWindow>(settingsServices(state, *shell->shareSafeMode, *shell->focus, engines));
+    shell->settings = std::make_unique<SettingsWindow>(
+        settingsServices(state, *shell->shareSafeMode, *shell->focus, engines, planning));
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
     shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));

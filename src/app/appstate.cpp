@@ -1,6 +1,5 @@
 #include "app/appstate.h"
 
-#include "app/commandbaradapter.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
@@ -27,26 +26,7 @@ void assertMainThread()
 {
     Q_ASSERT(!QCoreApplication::instance() || QThread::currentThread() == QCoreApplication::instance()->thread());
 }
-
-AppState*& sharedState()
-{
-    static AppState* state = nullptr;
-    return state;
-}
 } // namespace
-
-AppState& AppState::shared()
-{
-    Q_ASSERT_X(sharedState(), "AppState::shared", "makeShared() has not been called");
-    return *sharedState();
-}
-
-AppState& AppState::makeShared(Parts parts)
-{
-    Q_ASSERT_X(!sharedState(), "AppState::makeShared", "the shared state exists already");
-    sharedState() = new AppState(std::move(parts));
-    return *sharedState();
-}
 
 AppState::AppState(Parts parts, QObject* parent)
     : QObject(parent),
@@ -58,8 +38,6 @@ AppState::AppState(Parts parts, QObject* parent)
     isTrusted_ = trustedNow();
     edgeTilingOn_ = EdgeTiling::isOn();
     hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_, Platform::current());
-    if (!commandBar_)
-        commandBar_ = std::make_unique<CommandBarAdapter>(windows_);
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
     connect(&hotKeys_, &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }

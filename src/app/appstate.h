@@ -22,7 +22,7 @@ namespace tavrin {
 
 class HotKeyCenter;
 
-// The shared application state: whether the process is trusted for
+// The application state: whether the process is trusted for
 // Accessibility and whether the desktop's own edge tiling is on (both
 // re-read once a second once the engines run, and published only when they
 // change), the snap overlay and the command bar it owns, the global hot keys
@@ -42,9 +42,8 @@ public:
 
     // What AppState is given: the window manager and shortcut store that the
     // shortcut actions and the snap overlay use, the hot-key centre the
-    // shortcuts are registered with (all three required, and outliving the
-    // state), and the command bar to own (none: the command bar as it places
-    // itself, on that window manager). (The snap overlay it always makes
+    // shortcuts are registered with (all three outliving the state), and the
+    // command bar to own (required). (The snap overlay it always makes
     // itself; its panels can be replaced through hud().)
     struct Parts {
         WindowManager& windows;
@@ -53,13 +52,7 @@ public:
         std::unique_ptr<CommandBarControl> commandBar;
     };
 
-    // The shared state: the one makeShared() made, which must come first.
-    static AppState& shared();
-    // Makes the shared state with these parts; once, before anything asks
-    // for it.
-    static AppState& makeShared(Parts parts);
-
-    // Reads trust and edge tiling. Tests make their own.
+    // Reads trust and edge tiling.
     explicit AppState(Parts parts, QObject* parent = nullptr);
     ~AppState() override;
 

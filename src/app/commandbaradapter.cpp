@@ -2,8 +2,8 @@
 
 namespace tavrin {
 
-CommandBarAdapter::CommandBarAdapter(WindowManager& windows)
-    : controller_(std::make_unique<CommandBarController>(windows))
+CommandBarAdapter::CommandBarAdapter(CommandBarServices services)
+    : controller_(std::make_unique<CommandBarController>(services))
 {}
 
 CommandBarAdapter::~CommandBarAdapter() = default;

@@ -8,10 +8,10 @@
 namespace tavrin {
 
 // The shell's command bar: the command-bar controller, which AppState owns
-// through this. It works on `windows`, which outlives it.
+// through this. It works with `services`, which outlive it.
 class CommandBarAdapter : public CommandBarControl {
 public:
-    explicit CommandBarAdapter(WindowManager& windows);
+    explicit CommandBarAdapter(CommandBarServices services);
     ~CommandBarAdapter() override;
 
     CommandBarController& controller() { return *controller_; }

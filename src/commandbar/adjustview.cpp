@@ -14,7 +14,6 @@
 #include "design/tglass.h"
 #include "design/tween.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 #include "platform/timer.h"
 #include "windows/windowmanager.h"
 
@@ -171,7 +170,7 @@ AdjustView::AdjustView(CommandBarModel& model, Size area, QWidget* parent)
         connect(&model, signal, this, qOverload<>(&QWidget::update));
     connect(&model, &CommandBarModel::textUpdated, this, [this] { task_->setText(model_->text()); });
 
-    frames_ = new Timer(*Platform::current().clock, this);
+    frames_ = new Timer(model.services().clock, this);
     connect(frames_, &Timer::timeout, this, &AdjustView::frame);
     shownAt_ = now();
 }

@@ -8,7 +8,6 @@
 #include "design/environment.h"
 #include "design/themed.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 #include "platform/timer.h"
 
 #include <QGraphicsOpacityEffect>
@@ -19,7 +18,10 @@
 
 namespace tavrin {
 
-ArrangedToastController::ArrangedToastController(CommandBarRunner& runner) : runner_(runner), placement_(&PanelRoom::of)
+ArrangedToastController::ArrangedToastController(CommandBarRunner& runner, Clock& clock)
+    : runner_(runner),
+      clock_(clock),
+      placement_(&PanelRoom::of)
 {}
 
 ArrangedToastController::~ArrangedToastController()
@@ -119,7 +121,7 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
 
     QPointer<QWidget> panel = panel_;
     hideTask_.start([this, panel](CancelToken token) -> QCoro::Task<> {
-        co_await Platform::current().clock->sleep(kVisibleSeconds, token);
+        co_await clock_.sleep(kVisibleSeconds, token);
         if (!panel || token.isCancelled())
             co_return;
         hide();
@@ -128,11 +130,10 @@ void ArrangedToastController::show(const WorkspaceRunner::Outcome& outcome, cons
 
 void ArrangedToastController::fadeIn()
 {
-    Clock& clock = *Platform::current().clock;
     if (!fade_) {
-        fade_ = new Timer(clock);
+        fade_ = new Timer(clock_);
         QObject::connect(fade_, &Timer::timeout, fade_, [this] {
-            const double now = Platform::current().clock->monotonic();
+            const double now = clock_.monotonic();
             const double progress = std::clamp((now - fadeStart_) / kFadeInSeconds, 0.0, 1.0);
             if (opacity_)
                 opacity_->setOpacity(progress);
@@ -140,7 +141,7 @@ void ArrangedToastController::fadeIn()
                 fade_->stop();
         });
     }
-    fadeStart_ = clock.monotonic();
+    fadeStart_ = clock_.monotonic();
     fade_->startRepeating(1.0 / 60);
 }
 

@@ -14,6 +14,7 @@ class QWidget;
 
 namespace tavrin {
 
+class Clock;
 class CommandBarRunner;
 class Timer;
 
@@ -29,7 +30,9 @@ public:
     // has ToastView's transparent margin around it).
     static constexpr double kBottomInset = 16;
 
-    explicit ArrangedToastController(CommandBarRunner& runner);
+    // Undoes through `runner` and times the fade and the hide on `clock`;
+    // both outlive the controller.
+    ArrangedToastController(CommandBarRunner& runner, Clock& clock);
     ~ArrangedToastController();
     ArrangedToastController(const ArrangedToastController&) = delete;
     ArrangedToastController& operator=(const ArrangedToastController&) = delete;
@@ -57,6 +60,7 @@ private:
     void fadeIn();
 
     CommandBarRunner& runner_;
+    Clock& clock_;
     QPointer<QWidget> panel_;
     TaskHandle hideTask_;
     QPointer<Timer> fade_;

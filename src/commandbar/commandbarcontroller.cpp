@@ -5,18 +5,16 @@
 #include "planning/aiengine.h"
 #include "planning/keychainstore.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 
 #include <QLayout>
 #include <algorithm>
 
 namespace tavrin {
 
-CommandBarController::CommandBarController(WindowManager& windows, CommandBarPlanner* planner, CommandBarRunner* runner,
-                                           QObject* parent)
+CommandBarController::CommandBarController(CommandBarServices services, QObject* parent)
     : QObject(parent),
-      model_(std::make_unique<CommandBarModel>(windows, planner, runner)),
-      toast_(model_->runner()),
+      model_(std::make_unique<CommandBarModel>(services)),
+      toast_(services.runner, services.clock),
       placement_(&PanelRoom::of)
 {
     // Once for the controller's life: every show reuses the same overlay.
@@ -129,8 +127,9 @@ void CommandBarController::refreshClaudeKey()
     // afresh on every show: the key may have been changed meanwhile.
     // Only whether one is there: a locked keyring must not raise its
     // unlock prompt over the bar.
-    if (currentAIEngine() == AIEngine::claude) [[maybe_unused]]
-        auto look = KeychainStore::shared().lookForClaudeKey();
+    const CommandBarServices& s = model_->services();
+    if (currentAIEngine(s.defaults) == AIEngine::claude) [[maybe_unused]]
+        auto look = s.keychain.lookForClaudeKey();
 }
 
 void CommandBarController::hide()
@@ -186,7 +185,7 @@ void CommandBarController::present()
 
     QPointer self(this);
     QPointer panel(panel_);
-    Platform::current().clock->schedule(0, [self, panel] {
+    model_->services().clock.schedule(0, [self, panel] {
         if (panel)
             panel->makeKey();
         if (self)

@@ -15,8 +15,6 @@
 
 namespace tavrin {
 
-class CommandBarPlanner;
-class CommandBarRunner;
 class CommandBarView;
 
 // Owns the command bar's panel, its model, the adjust overlay and the
@@ -33,10 +31,8 @@ public:
     // The card's top edge sits this far down the visible area.
     static constexpr double kTopFraction = 0.22;
 
-    // The model works on `windows`, which outlives the controller. A null
-    // planner or runner: the planner router's, the workspace runner's.
-    explicit CommandBarController(WindowManager& windows, CommandBarPlanner* planner = nullptr,
-                                  CommandBarRunner* runner = nullptr, QObject* parent = nullptr);
+    // The model, the panels and the setup card work with `services`.
+    explicit CommandBarController(CommandBarServices services, QObject* parent = nullptr);
     ~CommandBarController() override;
 
     CommandBarModel& model() { return *model_; }

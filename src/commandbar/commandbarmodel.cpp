@@ -4,7 +4,6 @@
 #include "commandbar/commandbarrunner.h"
 #include "platform/accessibility.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 #include "windows/axactionscope.h"
 #include "windows/layoutkind.h"
 #include "windows/windowmanager.h"
@@ -21,8 +20,6 @@
 namespace tavrin {
 
 namespace {
-
-bool trusted() { return Platform::current().accessibility->isTrusted(); }
 
 // Tasks take everything by value: the model may be gone when they resume.
 
@@ -79,13 +76,7 @@ QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
 
 } // namespace
 
-CommandBarModel::CommandBarModel(WindowManager& windows, CommandBarPlanner* planner, CommandBarRunner* runner,
-                                 QObject* parent)
-    : QObject(parent),
-      planner_(planner ? planner : &CommandBarPlanner::router()),
-      runner_(runner ? runner : &CommandBarRunner::workspaceRunner()),
-      windows_(&windows)
-{}
+CommandBarModel::CommandBarModel(CommandBarServices services, QObject* parent) : QObject(parent), s_(services) {}
 
 CommandBarModel::~CommandBarModel() = default;
 
@@ -132,7 +123,7 @@ void CommandBarModel::setCapture(std::optional<ScreenCapture> capture)
 
 std::optional<ScreenCapture> CommandBarModel::buildCapture() const
 {
-    const auto display = windows_->focusedContext();
+    const auto display = s_.windows.focusedContext();
     if (!display)
         return std::nullopt;
     return ScreenCapture::of(*display);
@@ -140,7 +131,7 @@ std::optional<ScreenCapture> CommandBarModel::buildCapture() const
 
 CommandBarModel::Snapshots CommandBarModel::readSnapshots(const std::vector<Display>& displays) const
 {
-    return windows_->snapshots(displays);
+    return s_.windows.snapshots(displays);
 }
 
 // ---- Operations ----
@@ -198,7 +189,7 @@ void CommandBarModel::startPlanning()
     const QString trimmed = text_.trimmed();
     if (trimmed.isEmpty())
         return;
-    if (!trusted()) {
+    if (!s_.accessibility.isTrusted()) {
         setPhase(Phase::failed(kNeedsTrustMessage));
         return;
     }
@@ -210,7 +201,7 @@ void CommandBarModel::startPlanning()
     setCapture(std::move(capture));
     plannedText_ = text_;
     setPhase(Phase::thinking());
-    task_.start([self = QPointer(this), planner = planner_, capture = *capture_, trimmed](CancelToken token) {
+    task_.start([self = QPointer(this), planner = &s_.planner, capture = *capture_, trimmed](CancelToken token) {
         return planTask(self, planner, capture, trimmed, token);
     });
 }
@@ -238,7 +229,7 @@ void CommandBarModel::show(const WorkspacePlan& plan)
 
 QCoro::Task<> CommandBarModel::revealRows(QPointer<CommandBarModel> self, int count, CancelToken token)
 {
-    Clock& clock = *Platform::current().clock;
+    Clock& clock = self->s_.clock;
     for (int k = 1; k <= count; ++k) {
         co_await clock.sleep(k == 1 ? kFirstRevealDelay : kRevealInterval, token);
         if (!self || token.isCancelled())
@@ -310,14 +301,14 @@ std::vector<UnitRect> CommandBarModel::adjustRects() const
 }
 
 namespace {
-QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarRunner* runner, CommandBarModel::Rows rows,
+QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarServices s, CommandBarModel::Rows rows,
                           CommandBarModel::Clears clears, WorkspacePlan plan, Display display,
                           std::optional<QString> saveName, QString plannedText,
                           std::function<void(const WorkspaceRunner::Outcome&, std::optional<QString>)> finish)
 {
     // Never checks for cancellation: an arrangement always finishes.
     WorkspaceRunner::Outcome outcome =
-        co_await runner->arrange(std::move(rows), std::move(clears), plan.layout, display);
+        co_await s.runner.arrange(std::move(rows), std::move(clears), plan.layout, display);
     if (!self)
         co_return;
     std::optional<QString> savedName;
@@ -329,7 +320,7 @@ QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarRunner* runn
         workspace.layout = plan.layout;
         for (const SavedItem& item : items)
             workspace.apps.append(item.app);
-        workspace.savedAt = Platform::current().clock->nowDate();
+        workspace.savedAt = s.clock.nowDate();
         workspace.items = items;
         SavedWorkspaceStore::save(workspace);
         savedName = saveName;
@@ -350,7 +341,7 @@ void CommandBarModel::arrange(bool save)
     std::optional<QString> saveName;
     if (save && !rows_.empty())
         saveName = plan_->workspaceName;
-    runner_->pauseAutoArrange(kAutoArrangePause);
+    s_.runner.pauseAutoArrange(kAutoArrangePause);
 
     const WorkspacePlan plan = *plan_;
     const Display display = capture_->display;
@@ -361,10 +352,10 @@ void CommandBarModel::arrange(bool save)
         if (self)
             self->finishArrange(outcome, savedName, plan, display, generation);
     };
-    task_.replace([self, runner = runner_, rows = rows_, clears = clears_, plan, display, saveName, plannedText,
-                   finish](CancelToken) {
-        return arrangeTask(self, runner, rows, clears, plan, display, saveName, plannedText, finish);
-    });
+    task_.replace(
+        [self, s = s_, rows = rows_, clears = clears_, plan, display, saveName, plannedText, finish](CancelToken) {
+            return arrangeTask(self, s, rows, clears, plan, display, saveName, plannedText, finish);
+        });
 }
 
 void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<QString>& savedName,
@@ -385,7 +376,7 @@ void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<
         return;
     }
     ActiveWorkspace::current().set(
-        ActiveWorkspace{plan.workspaceName, outcome.arranged, Platform::current().clock->nowDate(), display.id});
+        ActiveWorkspace{plan.workspaceName, outcome.arranged, s_.clock.nowDate(), display.id});
     if (current)
         onClose();
     onArranged(outcome, savedName, display);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandbar/commandbarphase.h"
+#include "commandbar/commandbarservices.h"
 #include "platform/taskhandle.h"
 #include "windows/display.h"
 #include "windows/unitrect.h"
@@ -83,10 +84,9 @@ public:
     // Auto-arrange keeps still this long while the runner moves windows.
     static constexpr double kAutoArrangePause = 8.0;
 
-    // Reads and places windows through `windows`, which outlives the model.
-    // A null planner or runner: the planner router's, the workspace runner's.
-    explicit CommandBarModel(WindowManager& windows, CommandBarPlanner* planner = nullptr,
-                             CommandBarRunner* runner = nullptr, QObject* parent = nullptr);
+    // Reads and places windows through the services' window manager, plans
+    // with their planner and arranges with their runner.
+    explicit CommandBarModel(CommandBarServices services, QObject* parent = nullptr);
     ~CommandBarModel() override;
 
     // ---- Published state ----
@@ -146,9 +146,11 @@ public:
     // Escape, and the buttons that leave for Settings: stop the running task.
     void cancelTask() { task_.cancel(); }
 
-    CommandBarRunner& runner() const { return *runner_; }
-    // Where captures and previews are read, and the gap zones keep.
-    WindowManager& windows() const { return *windows_; }
+    // What the bar works with; the window manager is where captures and
+    // previews are read, and the gap zones keep.
+    const CommandBarServices& services() const { return s_; }
+    CommandBarRunner& runner() const { return s_.runner; }
+    WindowManager& windows() const { return s_.windows; }
 
     // The target display's capture: the focused window's display, else the
     // first; none without a screen.
@@ -178,9 +180,7 @@ private:
                        const Display& display, std::uint64_t generation);
     Snapshots readSnapshots(const std::vector<Display>& displays) const;
 
-    CommandBarPlanner* planner_;
-    CommandBarRunner* runner_;
-    WindowManager* windows_;
+    CommandBarServices s_;
 
     QString text_;
     Phase phase_;

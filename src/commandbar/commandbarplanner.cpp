@@ -23,12 +23,6 @@ private:
 };
 } // namespace
 
-CommandBarPlanner& CommandBarPlanner::router()
-{
-    static RouterPlanner planner(PlannerRouter::shared());
-    return planner;
-}
-
 std::unique_ptr<CommandBarPlanner> CommandBarPlanner::over(PlannerRouter& router)
 {
     return std::make_unique<RouterPlanner>(router);

@@ -20,9 +20,7 @@ public:
     // A plan for the request, or the error whose message the bar shows.
     virtual QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) = 0;
 
-    // The shared planner router, asked in the configured order.
-    static CommandBarPlanner& router();
-    // One that asks `router`, which must outlive it.
+    // One that asks `router`, in the configured order; `router` outlives it.
     static std::unique_ptr<CommandBarPlanner> over(PlannerRouter& router);
 };
 

@@ -3,23 +3,26 @@
 namespace tavrin {
 
 namespace {
-class SharedRunner final : public CommandBarRunner {
+class WorkspaceRunnerOf final : public CommandBarRunner {
 public:
+    explicit WorkspaceRunnerOf(WorkspaceRunner& runner) : runner_(runner) {}
+
     QCoro::Task<WorkspaceRunner::Outcome> arrange(std::vector<PlannedWindow> rows, std::vector<PlannedClear> clears,
                                                   LayoutKind layout, Display display) override
     {
-        co_return co_await WorkspaceRunner::shared().arrange(std::move(rows), std::move(clears), layout,
-                                                             std::move(display));
+        co_return co_await runner_.arrange(std::move(rows), std::move(clears), layout, std::move(display));
     }
-    void undo(const WorkspaceRunner::Outcome& outcome) override { WorkspaceRunner::shared().undo(outcome); }
-    void pauseAutoArrange(double seconds) override { WorkspaceRunner::shared().pauseAutoArrange(seconds); }
+    void undo(const WorkspaceRunner::Outcome& outcome) override { runner_.undo(outcome); }
+    void pauseAutoArrange(double seconds) override { runner_.pauseAutoArrange(seconds); }
+
+private:
+    WorkspaceRunner& runner_;
 };
 } // namespace
 
-CommandBarRunner& CommandBarRunner::workspaceRunner()
+std::unique_ptr<CommandBarRunner> CommandBarRunner::over(WorkspaceRunner& runner)
 {
-    static SharedRunner runner;
-    return runner;
+    return std::make_unique<WorkspaceRunnerOf>(runner);
 }
 
 } // namespace tavrin

@@ -6,6 +6,7 @@
 #include "workspaces/plannedwindow.h"
 #include "workspaces/workspacerunner.h"
 
+#include <memory>
 #include <qcoro/qcorotask.h>
 #include <vector>
 
@@ -26,8 +27,8 @@ public:
     // Keeps automatic arrangement out of the way for this many seconds.
     virtual void pauseAutoArrange(double seconds) = 0;
 
-    // The shared workspace runner.
-    static CommandBarRunner& workspaceRunner();
+    // One that carries plans out with `runner`, which outlives it.
+    static std::unique_ptr<CommandBarRunner> over(WorkspaceRunner& runner);
 };
 
 } // namespace tavrin

@@ -28,7 +28,6 @@
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/linuxwords.h"
-#include "platform/platform.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -129,6 +128,7 @@ QVBoxLayout* rowList(int top, int bottom)
 CommandBarView::CommandBarView(CommandBarModel& model, double cardWidth, QWidget* parent)
     : QWidget(parent),
       model_(&model),
+      s_(model.services()),
       cardWidth_(std::max(cardWidth, 200.0)),
       shownPhase_(model.phase())
 {
@@ -214,7 +214,7 @@ void CommandBarView::followModel(CommandBarModel& model)
         refreshPlanEnabled();
     });
     // The Keychain answers late: the setup card follows whether a key is there.
-    connect(&KeychainStore::shared(), &KeychainStore::hasClaudeKeyChanged, this, [this] {
+    connect(&s_.keychain, &KeychainStore::hasClaudeKeyChanged, this, [this] {
         const auto kind = model_->phase().kind;
         if (kind == CommandBarPhase::Kind::asking || kind == CommandBarPhase::Kind::failed
             || kind == CommandBarPhase::Kind::thinking)
@@ -232,7 +232,7 @@ void CommandBarView::stopFollowing()
 {
     if (model_)
         disconnect(model_, nullptr, this, nullptr);
-    disconnect(&KeychainStore::shared(), nullptr, this, nullptr);
+    disconnect(&s_.keychain, nullptr, this, nullptr);
 }
 
 // ---- Settings read when building ----
@@ -245,20 +245,22 @@ const QStringList& CommandBarView::examplePrompts()
     return prompts;
 }
 
-bool CommandBarView::aiNeedsSetup()
+AIEngine CommandBarView::engine() const { return currentAIEngine(s_.defaults); }
+
+bool CommandBarView::aiNeedsSetup() const
 {
-    const AIEngine engine = currentAIEngine();
-    const KeychainStore& keys = KeychainStore::shared();
+    const AIEngine engine = this->engine();
+    const KeychainStore& keys = s_.keychain;
     return engine == AIEngine::off || engine == AIEngine::tavrinAI
            || (engine == AIEngine::claude && keys.claudeKeyKnown() && !keys.hasClaudeKey());
 }
 
-QString CommandBarView::engineLabel()
+QString CommandBarView::engineLabel() const
 {
-    const auto choices = PlannerRouter::shared().choices();
+    const auto choices = s_.planners.choices();
     if (choices.isEmpty())
-        return currentAIEngine() == AIEngine::tavrinAI ? QStringLiteral("Tavrin AI isn't available")
-                                                       : QStringLiteral("AI is off");
+        return engine() == AIEngine::tavrinAI ? QStringLiteral("Tavrin AI isn't available")
+                                              : QStringLiteral("AI is off");
     return choices.first().name;
 }
 
@@ -420,8 +422,7 @@ QWidget* CommandBarView::askingContent()
     if (aiNeedsSetup())
         layout->addWidget(aiSetupCard());
     // A keyring that is locked or missing is not "no key": say so instead.
-    if (const QString problem = KeychainStore::shared().claudeKeyProblem();
-        currentAIEngine() == AIEngine::claude && !problem.isEmpty()) {
+    if (const QString problem = s_.keychain.claudeKeyProblem(); engine() == AIEngine::claude && !problem.isEmpty()) {
         layout->addSpacing(12);
         layout->addWidget(noteBox(tr("Your Claude key can't be read."), problem, true));
     }
@@ -433,7 +434,7 @@ QWidget* CommandBarView::askingContent()
             list->addWidget(savedRow(saved[i]));
         layout->addLayout(list);
     }
-    if (currentAIEngine() != AIEngine::off && currentAIEngine() != AIEngine::tavrinAI) {
+    if (engine() != AIEngine::off && engine() != AIEngine::tavrinAI) {
         layout->addWidget(sectionHeader(tr("Try"), QString(), "tryHeader"));
         QVBoxLayout* list = rowList(0, 8);
         for (const QString& prompt : examplePrompts())
@@ -463,7 +464,7 @@ QWidget* CommandBarView::thinkingContent()
     QVBoxLayout* layout = stackIn(content);
     // Planning with a key in a locked keyring starts with the keyring's
     // unlock prompt: say why it shows.
-    const bool unlocking = currentAIEngine() == AIEngine::claude && KeychainStore::shared().claudeKeyLocked();
+    const bool unlocking = engine() == AIEngine::claude && s_.keychain.claudeKeyLocked();
     layout->addWidget(sectionHeader(tr("Plan"),
                                     unlocking ? tr("Unlocking your keyring…")
                                               : QStringLiteral("Planning with ") + engineLabel() + QStringLiteral("…"),
@@ -577,7 +578,7 @@ QWidget* CommandBarView::failedContent(const CommandBarPhase& phase)
             model_->submit();
     });
     row->addWidget(again);
-    if (phase.message.contains(QStringLiteral("Settings")) || currentAIEngine() == AIEngine::off) {
+    if (phase.message.contains(QStringLiteral("Settings")) || engine() == AIEngine::off) {
         auto* settings = new TButton(tr("Open Settings…"), TButtonStyle::Kind::normal);
         settings->setObjectName(QStringLiteral("openSettingsButton"));
         settings->setFocusPolicy(Qt::NoFocus);
@@ -641,7 +642,7 @@ void CommandBarView::refreshPlanEnabled()
 {
     if (!planButton_ || !model_)
         return;
-    planButton_->setEnabled(!trimmedOfSpacesIsEmpty(model_->text()) && currentAIEngine() != AIEngine::off);
+    planButton_->setEnabled(!trimmedOfSpacesIsEmpty(model_->text()) && engine() != AIEngine::off);
 }
 
 void CommandBarView::revealedChanged()
@@ -762,7 +763,7 @@ void CommandBarView::escape()
 
 void CommandBarView::useClaudeKey()
 {
-    Platform::current().defaults->setValue(QStringLiteral("aiEngine"), QStringLiteral("claude"));
+    s_.defaults.setValue(QStringLiteral("aiEngine"), QStringLiteral("claude"));
     openSettings();
 }
 
@@ -781,7 +782,7 @@ void CommandBarView::refocus()
 {
     field_->clearFocus();
     QPointer self(this);
-    Platform::current().clock->schedule(0, [self] {
+    s_.clock.schedule(0, [self] {
         if (self)
             self->focusField();
     });

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "commandbar/commandbarphase.h"
+#include "commandbar/commandbarservices.h"
 #include "design/displaypreview.h"
+#include "planning/aiengine.h"
 
 #include <QList>
 #include <QPointer>
@@ -51,10 +53,10 @@ public:
     // The AI setup card is wanted: the engine is off, or it is the Claude
     // engine and the Keychain has answered that no key is stored (until it
     // answers, a user who has a key is not asked for one).
-    static bool aiNeedsSetup();
+    bool aiNeedsSetup() const;
     // The first planner in use ("On-device", "Tavrin AI", "Claude · your
     // key"), or "AI is off".
-    static QString engineLabel();
+    QString engineLabel() const;
     // A preview's header: "3 windows · Halves on Studio Display", or, with no
     // windows, "1 app".
     static QString previewSummary(const CommandBarModel& model);
@@ -117,7 +119,11 @@ private:
     void refreshBusy();
     void focusField();
 
+    AIEngine engine() const;
+
     QPointer<CommandBarModel> model_;
+    // The model's services, kept for after the model has gone.
+    CommandBarServices s_;
     double cardWidth_;
     CommandBarPhase shownPhase_;
     AIGlow* glow_ = nullptr;

@@ -1,7 +1,6 @@
 #include "planning/aiengine.h"
 
 #include "platform/defaults.h"
-#include "platform/platform.h"
 
 namespace tavrin {
 
@@ -28,7 +27,5 @@ AIEngine currentAIEngine(const Defaults& defaults)
 {
     return aiEngineFromName(defaults.string(QStringLiteral("aiEngine")).value_or(QString())).value_or(AIEngine::off);
 }
-
-AIEngine currentAIEngine() { return currentAIEngine(*Platform::current().defaults); }
 
 } // namespace tavrin

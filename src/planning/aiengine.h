@@ -19,6 +19,5 @@ std::optional<AIEngine> aiEngineFromName(const QString& name);
 
 // The stored engine; a missing or unrecognised value is `off`.
 AIEngine currentAIEngine(const Defaults& defaults);
-AIEngine currentAIEngine(); // from the platform's defaults
 
 } // namespace tavrin

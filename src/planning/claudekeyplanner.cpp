@@ -68,7 +68,7 @@ QJsonObject ClaudeKeyPlanner::requestBody(const PlanRequest& request) const
                               {QStringLiteral("content"), requestJson}};
     const QJsonObject format{{QStringLiteral("type"), QStringLiteral("json_schema")},
                              {QStringLiteral("schema"), PlannerInstructions::planSchema()}};
-    return QJsonObject{{QStringLiteral("model"), modelId(currentClaudeModel(*s_.resolved().defaults))},
+    return QJsonObject{{QStringLiteral("model"), modelId(currentClaudeModel(*s_.defaults))},
                        {QStringLiteral("max_tokens"), kMaxTokens},
                        {QStringLiteral("system"), PlannerInstructions::cloud()},
                        {QStringLiteral("messages"), QJsonArray{message}},
@@ -88,7 +88,7 @@ PlannerResult<WorkspacePlan> ClaudeKeyPlanner::interpret(const HttpResponse& res
 
 QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest request)
 {
-    const PlanningServices s = s_.resolved();
+    const PlanningServices s = s_;
     const auto key = co_await s.keychain->claudeKey();
     // A keyring that couldn't be read is not a missing key: say why, and
     // read again on the next try.
@@ -118,7 +118,7 @@ QCoro::Task<std::optional<PlannerError>> ClaudeKeyPlanner::testKey(QString key)
     key = key.trimmed();
     if (key.isEmpty())
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
-    HttpClient* http = s_.resolved().http;
+    HttpClient* http = s_.http;
     if (!http)
         co_return PlannerError::unavailable(PlannerError::claudeUnreachableMessage());
     const HttpResponse response =

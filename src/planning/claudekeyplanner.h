@@ -23,7 +23,7 @@ public:
 
     explicit ClaudeKeyPlanner(PlanningServices services) : s_(std::move(services))
     {
-        Q_ASSERT_X(s_.hasStores(), "ClaudeKeyPlanner", "no Keychain store or request log");
+        Q_ASSERT_X(s_.complete(), "ClaudeKeyPlanner", "a planning service is missing");
     }
 
     QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) override;

@@ -1,25 +1,20 @@
 #include "planning/keychainstore.h"
 
-#include "platform/platform.h"
 #include "platform/workspace.h"
 
 #include <QUuid>
 
 namespace tavrin {
 
-KeychainStore::KeychainStore(Keychain* keychain, QObject* parent) : QObject(parent), keychain_(keychain) {}
-
-Keychain& KeychainStore::keychain() const { return keychain_ ? *keychain_ : *Platform::current().keychain; }
-
-KeychainStore& KeychainStore::shared()
-{
-    static KeychainStore* store = new KeychainStore;
-    return *store;
-}
+KeychainStore::KeychainStore(Keychain& keychain, Workspace* workspace, QObject* parent)
+    : QObject(parent),
+      keychain_(keychain),
+      workspace_(workspace)
+{}
 
 QCoro::Task<std::optional<QString>> KeychainStore::readSecret(QString account, KeychainResult* answer)
 {
-    KeychainResult result = co_await keychain().read(kService, account);
+    KeychainResult result = co_await keychain_.read(kService, account);
     const QString secret = QString::fromUtf8(result.data).trimmed();
     result.data.clear();
     if (answer)
@@ -34,9 +29,9 @@ QCoro::Task<KeychainResult> KeychainStore::writeSecret(QString account, QString 
     secret = secret.trimmed();
     KeychainResult result;
     if (secret.isEmpty())
-        result = co_await keychain().remove(kService, account);
+        result = co_await keychain_.remove(kService, account);
     else
-        result = co_await keychain().write(kService, account, secret.toUtf8());
+        result = co_await keychain_.write(kService, account, secret.toUtf8());
     // Removing a key that isn't there leaves what was asked for.
     if (result.status == KeychainStatus::notFound)
         result.status = KeychainStatus::ok;
@@ -51,15 +46,14 @@ QString KeychainStore::noKeyringMessage()
               "install or start one, then try again.");
 }
 
-bool KeychainStore::keyringsProgramInstalled()
+bool KeychainStore::keyringsProgramInstalled() const
 {
-    Workspace* workspace = Platform::current().workspace;
-    return workspace
-           && (!workspace->applicationLocation(kKeyringsProgram).isEmpty()
-               || !workspace->applicationLocation(QStringLiteral("Seahorse")).isEmpty());
+    return workspace_
+           && (!workspace_->applicationLocation(kKeyringsProgram).isEmpty()
+               || !workspace_->applicationLocation(QStringLiteral("Seahorse")).isEmpty());
 }
 
-QString KeychainStore::noCollectionMessage()
+QString KeychainStore::noCollectionMessage() const
 {
     if (keyringsProgramInstalled())
         return tr("There is no keyring to keep the key in: make one in %1, then save again.").arg(kKeyringsProgram);
@@ -68,7 +62,7 @@ QString KeychainStore::noCollectionMessage()
         .arg(kKeyringsProgram);
 }
 
-QString KeychainStore::cancelledMessage()
+QString KeychainStore::cancelledMessage() const
 {
     const QString cancelled = tr("You cancelled making a keyring, so the key wasn't saved.");
     if (keyringsProgramInstalled())
@@ -89,7 +83,7 @@ QString KeychainStore::stayedLockedMessage()
     return tr("Your keyring stayed locked, so your Claude key couldn't be read. Plan again to unlock it.");
 }
 
-QString KeychainStore::problemOf(const KeychainResult& read)
+QString KeychainStore::problemOf(const KeychainResult& read) const
 {
     switch (read.status) {
     case KeychainStatus::ok:
@@ -102,25 +96,13 @@ QString KeychainStore::problemOf(const KeychainResult& read)
     return tr("Your keyring couldn't be read: %1").arg(read.message);
 }
 
-bool KeychainStore::installedHere() const { return keychain_ || keyInstallation_ == Platform::installation(); }
-
-std::optional<bool> KeychainStore::claudeKeyPresence() const
-{
-    if (!installedHere())
-        return std::nullopt;
-    return hasClaudeKey_;
-}
-
-QString KeychainStore::claudeKeyProblem() const { return installedHere() ? problem_ : QString(); }
-
 void KeychainStore::noteClaudeKey(std::optional<bool> present, const QString& problem, bool locked)
 {
-    if (claudeKeyPresence() == present && claudeKeyProblem() == problem && claudeKeyLocked() == locked)
+    if (hasClaudeKey_ == present && problem_ == problem && locked_ == locked)
         return;
     hasClaudeKey_ = present;
     problem_ = problem;
     locked_ = locked;
-    keyInstallation_ = Platform::installation();
     emit hasClaudeKeyChanged();
 }
 
@@ -137,7 +119,7 @@ QCoro::Task<std::optional<QString>> KeychainStore::claudeKey()
 
 QCoro::Task<> KeychainStore::lookForClaudeKey()
 {
-    const KeychainResult found = co_await keychain().exists(kService, kClaudeKeyAccount);
+    const KeychainResult found = co_await keychain_.exists(kService, kClaudeKeyAccount);
     switch (found.status) {
     case KeychainStatus::ok: noteClaudeKey(true, QString()); break;
     case KeychainStatus::notFound: noteClaudeKey(false, QString()); break;
@@ -172,7 +154,7 @@ QCoro::Task<QString> KeychainStore::instanceId()
 {
     if (instanceId_)
         co_return *instanceId_;
-    const KeychainResult stored = co_await keychain().read(kService, kInstanceAccount);
+    const KeychainResult stored = co_await keychain_.read(kService, kInstanceAccount);
     // Another call may have settled the id while this one waited.
     if (instanceId_)
         co_return *instanceId_;
@@ -186,7 +168,7 @@ QCoro::Task<QString> KeychainStore::instanceId()
     // Only a missing item is replaced: an unreadable Keychain may still hold
     // the real id, so this run's id is kept in memory alone.
     if (stored.status == KeychainStatus::notFound)
-        co_await keychain().write(kService, kInstanceAccount, fresh.toUtf8());
+        co_await keychain_.write(kService, kInstanceAccount, fresh.toUtf8());
     co_return fresh;
 }
 

@@ -4,15 +4,15 @@
 
 #include <QObject>
 #include <QString>
-#include <cstdint>
 #include <optional>
 #include <qcoro/qcorotask.h>
 
 namespace tavrin {
 
+class Workspace;
+
 // The planners' secrets: generic-password items whose service is the
-// application's identifier and whose account names the item. One shared
-// instance.
+// application's identifier and whose account names the item.
 class KeychainStore : public QObject {
     Q_OBJECT
     // Whether a Claude key was there when last read or written (false
@@ -31,10 +31,10 @@ public:
     static inline const QString kTavrinAITokenAccount = QStringLiteral("tavrin-ai-token");
     static inline const QString kInstanceAccount = QStringLiteral("tavrin-instance");
 
-    // `keychain` must outlive the store; none: the installed platform's
-    // Keychain at each call.
-    explicit KeychainStore(Keychain* keychain = nullptr, QObject* parent = nullptr);
-    static KeychainStore& shared();
+    // Keeps its items in `keychain`; names the desktop's keyrings program
+    // where `workspace` finds it installed (none: never). Both outlive the
+    // store.
+    KeychainStore(Keychain& keychain, Workspace* workspace, QObject* parent = nullptr);
 
     // The stored Claude key without surrounding white space; none when no key
     // is stored or the Keychain can't be read (`claudeKeyProblem` says
@@ -56,22 +56,22 @@ public:
     // and kept. When the Keychain can't be read, an id for this run only.
     QCoro::Task<QString> instanceId();
 
-    bool hasClaudeKey() const { return claudeKeyPresence().value_or(false); }
-    bool claudeKeyKnown() const { return claudeKeyPresence().has_value(); }
-    QString claudeKeyProblem() const;
+    bool hasClaudeKey() const { return hasClaudeKey_.value_or(false); }
+    bool claudeKeyKnown() const { return hasClaudeKey_.has_value(); }
+    QString claudeKeyProblem() const { return problem_; }
     // The keyring that holds the Claude key is locked (as last asked): the
     // next read shows the keyring's unlock prompt.
-    bool claudeKeyLocked() const { return installedHere() && locked_; }
+    bool claudeKeyLocked() const { return locked_; }
 
     // The sentence for a read that got no answer; empty for one that did.
-    static QString problemOf(const KeychainResult& read);
+    QString problemOf(const KeychainResult& read) const;
     static QString lockedMessage();
     static QString noKeyringMessage();
     // Where no keyring could be made; where the user cancelled the keyring's
     // prompt to make one. Each names what this desktop has to make one
     // with: the keyrings program where it is installed, else KeePassXC.
-    static QString noCollectionMessage();
-    static QString cancelledMessage();
+    QString noCollectionMessage() const;
+    QString cancelledMessage() const;
     // While the keyring has not answered (its prompt may be up).
     static QString waitingMessage();
     // The desktop's program for keyrings, by its entry's name.
@@ -91,18 +91,13 @@ private:
     // Notes what the keyring said of the Claude key: whether one is there,
     // or why it couldn't say.
     void noteClaudeKey(std::optional<bool> present, const QString& problem, bool locked = false);
-    bool installedHere() const;
-    static bool keyringsProgramInstalled();
-    // What the last answer said, unless it came from another desktop's
-    // Keychain than the one installed now.
-    std::optional<bool> claudeKeyPresence() const;
-    Keychain& keychain() const;
+    bool keyringsProgramInstalled() const;
 
-    Keychain* keychain_;
+    Keychain& keychain_;
+    Workspace* workspace_;
     std::optional<bool> hasClaudeKey_;
     QString problem_;
     bool locked_ = false;
-    std::uint64_t keyInstallation_ = 0;
     std::optional<QString> instanceId_;
 };
 

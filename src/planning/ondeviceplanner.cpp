@@ -57,7 +57,7 @@ std::optional<int> windowOf(const QString& app, std::optional<int> named, const 
 
 bool OnDevicePlanner::isAvailable() const
 {
-    LanguageModel* model = s_.resolved().languageModel;
+    LanguageModel* model = s_.languageModel;
     return model && model->availability().available;
 }
 
@@ -108,7 +108,7 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
 
 QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest request, std::optional<double> limit)
 {
-    const PlanningServices s = s_.resolved();
+    const PlanningServices s = s_;
     if (!s.languageModel)
         co_return PlannerError::unavailable(PlannerError::onDeviceUnavailableMessage());
     QPointer<LanguageModel> model = s.languageModel;

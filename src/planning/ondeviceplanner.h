@@ -18,7 +18,7 @@ public:
 
     explicit OnDevicePlanner(PlanningServices services) : s_(std::move(services))
     {
-        Q_ASSERT_X(s_.hasStores(), "OnDevicePlanner", "no Keychain store or request log");
+        Q_ASSERT_X(s_.complete(), "OnDevicePlanner", "a planning service is missing");
     }
 
     bool isAvailable() const;

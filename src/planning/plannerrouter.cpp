@@ -1,7 +1,5 @@
 #include "planning/plannerrouter.h"
 
-#include "planning/keychainstore.h"
-#include "planning/requestlog.h"
 #include "planning/usagecounters.h"
 #include "platform/defaults.h"
 
@@ -14,20 +12,9 @@ PlannerRouter::PlannerRouter(PlanningServices services)
       tavrinAI_(services)
 {}
 
-PlannerRouter& PlannerRouter::shared()
-{
-    static PlannerRouter* router = new PlannerRouter([] {
-        PlanningServices services;
-        services.keychain = &KeychainStore::shared();
-        services.log = &RequestLog::shared();
-        return services;
-    }());
-    return *router;
-}
-
 QList<PlannerRouter::Choice> PlannerRouter::choices() const
 {
-    const Defaults& defaults = *s_.resolved().defaults;
+    const Defaults& defaults = *s_.defaults;
     const AIEngine engine = currentAIEngine(defaults);
     const Choice onDevice{AIEngine::onDevice, OnDevicePlanner::kName};
     // Tavrin AI's service and its accounts are not part of this program: it
@@ -52,7 +39,7 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
 {
     const QList<Choice> chosen = choices();
     if (chosen.isEmpty())
-        co_return PlannerError::notSetUp(currentAIEngine(*s_.resolved().defaults) == AIEngine::tavrinAI
+        co_return PlannerError::notSetUp(currentAIEngine(*s_.defaults) == AIEngine::tavrinAI
                                              ? PlannerError::tavrinAIUnavailableMessage()
                                              : PlannerError::aiOffMessage());
 
@@ -71,7 +58,7 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
         case AIEngine::off: continue;
         }
         if (result->ok()) {
-            const PlanningServices s = s_.resolved();
+            const PlanningServices s = s_;
             UsageCounters(*s.defaults, *s.clock)
                 .increment(choice.engine == AIEngine::onDevice ? UsageCounters::Kind::device
                                                                : UsageCounters::Kind::cloud);

@@ -13,7 +13,7 @@ namespace tavrin {
 
 // Picks the planners for the engine settings and asks them in order: a
 // planner that fails makes way for the next, and the on-device model runs
-// under a time limit when another planner follows. One shared instance.
+// under a time limit when another planner follows.
 class PlannerRouter {
 public:
     struct Choice {
@@ -32,7 +32,6 @@ public:
     static constexpr double kOnDeviceLimit = 3.0;
 
     explicit PlannerRouter(PlanningServices services);
-    static PlannerRouter& shared();
 
     // The planners to ask, in order, for the current "aiEngine" and
     // "tryOnDeviceFirst" settings; empty when the engine is off or Tavrin
@@ -46,6 +45,9 @@ public:
     // Why Tavrin AI can't plan here, for the views that offer it.
     static QString tavrinAIReason();
 
+    // What the planners run on: the settings, the clock and the language
+    // model the AI settings show.
+    const PlanningServices& services() const { return s_; }
     OnDevicePlanner& onDevice() { return onDevice_; }
     ClaudeKeyPlanner& claude() { return claude_; }
     TavrinAIPlanner& tavrinAI() { return tavrinAI_; }

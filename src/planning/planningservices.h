@@ -11,11 +11,10 @@ class KeychainStore;
 class LanguageModel;
 class RequestLog;
 
-// What the planners run on. The Keychain store and the request log are
-// required. A platform service left empty is the installed platform's,
-// looked up at each use, so that the shared planners follow a platform
-// installed later. The base addresses are fixed for the product; tests point
-// them at a loopback server.
+// What the planners run on, each outliving them: all required but the
+// network (none: the cloud planners can't be reached) and the language
+// model (none: no model on this computer). The base addresses are
+// fixed for the product; tests point them at a loopback server.
 struct PlanningServices {
     Defaults* defaults = nullptr;
     Clock* clock = nullptr;
@@ -26,10 +25,8 @@ struct PlanningServices {
     QUrl anthropicBase = defaultAnthropicBase();
     QUrl tavrinAIBase = defaultTavrinAIBase();
 
-    // These services with every empty platform service filled in.
-    PlanningServices resolved() const;
     // Whether the required services are given.
-    bool hasStores() const { return keychain && log; }
+    bool complete() const { return defaults && clock && keychain && log; }
 
     static QUrl defaultAnthropicBase();
     // A build setting: TAVRIN_AI_BASE_URL.

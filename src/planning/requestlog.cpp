@@ -1,23 +1,16 @@
 #include "planning/requestlog.h"
 
 #include "platform/clock.h"
-#include "platform/platform.h"
 
 namespace tavrin {
 
-RequestLog::RequestLog(Clock* clock, QObject* parent) : QObject(parent), clock_(clock) {}
-
-RequestLog& RequestLog::shared()
-{
-    static RequestLog* log = new RequestLog;
-    return *log;
-}
+RequestLog::RequestLog(Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {}
 
 QUuid RequestLog::record(QString engine, QString typed, QString destination, QString text, qint64 bytes)
 {
     Entry entry;
     entry.id = QUuid::createUuid();
-    entry.date = (clock_ ? clock_ : Platform::current().clock)->nowDate();
+    entry.date = clock_.nowDate();
     entry.engine = std::move(engine);
     entry.typed = std::move(typed);
     entry.destination = std::move(destination);

@@ -11,7 +11,7 @@ namespace tavrin {
 class Clock;
 
 // Every request sent to a planner, as it was sent: newest first, at most 20,
-// in memory only (never written to disk). One shared instance.
+// in memory only (never written to disk).
 class RequestLog : public QObject {
     Q_OBJECT
 public:
@@ -43,10 +43,8 @@ private:
 public:
     static constexpr int kCapacity = 20;
 
-    // `clock` dates the entries and must outlive the log; none: the
-    // installed platform's clock at each entry.
-    explicit RequestLog(Clock* clock = nullptr, QObject* parent = nullptr);
-    static RequestLog& shared();
+    // `clock` dates the entries and must outlive the log.
+    explicit RequestLog(Clock& clock, QObject* parent = nullptr);
 
     const QList<Entry>& entries() const { return entries_; }
 
@@ -60,7 +58,7 @@ signals:
     void entriesChanged();
 
 private:
-    Clock* clock_;
+    Clock& clock_;
     QList<Entry> entries_;
 };
 

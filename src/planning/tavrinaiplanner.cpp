@@ -72,7 +72,7 @@ PlannerResult<WorkspacePlan> TavrinAIPlanner::interpret(const HttpResponse& resp
 
 QCoro::Task<PlannerResult<WorkspacePlan>> TavrinAIPlanner::plan(PlanRequest request)
 {
-    const PlanningServices s = s_.resolved();
+    const PlanningServices s = s_;
     const auto token = co_await s.keychain->tavrinAIToken();
     if (!token)
         co_return PlannerError::notSetUp(PlannerError::tavrinAINotSignedInMessage());

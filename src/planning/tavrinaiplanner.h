@@ -25,7 +25,7 @@ public:
 
     explicit TavrinAIPlanner(PlanningServices services) : s_(std::move(services))
     {
-        Q_ASSERT_X(s_.hasStores(), "TavrinAIPlanner", "no Keychain store or request log");
+        Q_ASSERT_X(s_.complete(), "TavrinAIPlanner", "a planning service is missing");
     }
 
     QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) override;

@@ -11,7 +11,6 @@
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/languagemodel.h"
-#include "platform/platform.h"
 #include "settings/claudekeycard.h"
 #include "settings/requestlogcard.h"
 #include "settings/settingswitch.h"
@@ -55,17 +54,17 @@ void AIPane::addEngineCard()
     QList<TSeg::Option> options;
     for (AIEngine engine : kAllAIEngines)
         options.append({name(engine), engineLabel(engine)});
-    engine_ = new TSeg(options, name(currentAIEngine()));
+    engine_ = new TSeg(options, name(currentAIEngine(*planners_.services().defaults)));
     engine_->setObjectName(QStringLiteral("engineChoice"));
     card->addWidget(engine_);
     engineNote_ = new KeyMsg(QString(), KeyMsg::Tone::plain);
     card->addWidget(engineNote_);
     connect(engine_, &TSeg::selectionChanged, this, [this](const QVariant& value) {
-        Platform::current().defaults->setValue(kEngineKey, value.toString());
+        planners_.services().defaults->setValue(kEngineKey, value.toString());
         showEngineNote();
     });
     // A model server may start or stop while the pane is open.
-    if (LanguageModel* model = Platform::current().languageModel) {
+    if (LanguageModel* model = planners_.services().languageModel) {
         connect(model, &LanguageModel::availabilityChanged, this, &AIPane::showEngineNote);
         [[maybe_unused]] auto check = model->checkAvailability();
     }
@@ -79,7 +78,7 @@ void AIPane::showEngineNote()
     switch (engine) {
     case AIEngine::off: note = tr("The command bar offers your saved workspaces only."); break;
     case AIEngine::onDevice: {
-        const LanguageModel* model = Platform::current().languageModel;
+        const LanguageModel* model = planners_.services().languageModel;
         const LanguageModel::Availability availability = model ? model->availability() : LanguageModel::Availability{};
         note = availability.available
                    ? tr("Tasks are planned on this computer. Nothing leaves it.")
@@ -126,9 +125,9 @@ void AIPane::addUsageCard()
 {
     TCard* card = addCard();
     card->addWidget(new TCardTitle(tr("This month")));
-    Platform& platform = Platform::current();
-    const UsageCounters counters(*platform.defaults, *platform.clock);
-    const QDateTime now = platform.clock->nowDate();
+    const PlanningServices& s = planners_.services();
+    const UsageCounters counters(*s.defaults, *s.clock);
+    const QDateTime now = s.clock->nowDate();
     const qint64 device = counters.count(now, UsageCounters::Kind::device);
     const qint64 cloud = counters.count(now, UsageCounters::Kind::cloud);
     usage_ = new KeyMsg(tr("%1 planned on this computer, %2 in the cloud.")

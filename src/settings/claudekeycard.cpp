@@ -115,12 +115,12 @@ void ClaudeKeyCard::waitForKeyring(bool waiting)
     }
 }
 
-QString ClaudeKeyCard::refusal(const KeychainResult& answer, const QString& refused)
+QString ClaudeKeyCard::refusal(const KeychainResult& answer, const QString& refused) const
 {
     switch (answer.status) {
     case KeychainStatus::noService: return KeychainStore::noKeyringMessage();
     case KeychainStatus::noCollection:
-        return answer.cancelled ? KeychainStore::cancelledMessage() : KeychainStore::noCollectionMessage();
+        return answer.cancelled ? keychain_.cancelledMessage() : keychain_.noCollectionMessage();
     case KeychainStatus::failed: return tr("%1: %2").arg(refused, answer.message);
     default: return tr("%1. Check that it's unlocked, then try again.").arg(refused);
     }

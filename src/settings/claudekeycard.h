@@ -49,7 +49,7 @@ private:
     void waitForKeyring(bool waiting);
     // What to say when the keyring refused a write: `refused` ("Your
     // keyring didn't take the key") and why.
-    static QString refusal(const KeychainResult& answer, const QString& refused);
+    QString refusal(const KeychainResult& answer, const QString& refused) const;
 
     KeychainStore& keychain_;
     ClaudeKeyPlanner& planner_;

@@ -1,5 +1,6 @@
 #include "shellfixture.h"
 
+#include "app/commandbaradapter.h"
 #include "windows/hotkeycenter.h"
 #include "windows/windowmanager.h"
 
@@ -46,6 +47,8 @@ ShellTest::~ShellTest() = default;
 
 AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
 {
+    if (!commandBar)
+        commandBar = std::make_unique<CommandBarAdapter>(graph.services());
     return {WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::move(commandBar)};
 }
 

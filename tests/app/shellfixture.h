@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/commandbarcontrol.h"
 #include "snapping/fakehudpanels.h"
+#include "support/commandbargraph.h"
 #include "support/simfixture.h"
 #include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
@@ -108,7 +109,7 @@ protected:
     std::unique_ptr<AppState> makeState();
     // Parts on the shared window manager and shortcut store and the test's
     // hot-key centre (which run on the simulated desktop), with `commandBar`
-    // (none: the real one).
+    // (none: the real one, on `graph`).
     AppState::Parts parts(std::unique_ptr<CommandBarControl> commandBar = nullptr);
     // Registers the recording engines and Share-safe with `state` for the test.
     void attach(AppState& state);
@@ -121,6 +122,7 @@ protected:
     HotKeyCenter hotKeys;
     // Arranges for the intents, with the shared window manager.
     WorkspaceRunner runner{WindowManager::shared()};
+    CommandBarGraph graph;
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();

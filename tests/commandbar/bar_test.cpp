@@ -544,7 +544,8 @@ TEST_F(BarTest, TheSetupCardWaitsForTheKeychainsFirstAnswer)
         else
             env.keychain.remove(KeychainStore::kService, KeychainStore::kClaudeKeyAccount);
         Platform::install(services); // another start: nothing known yet
-        CommandBarController started(WindowManager::shared(), &planner, &runner);
+        CommandBarGraph fresh;
+        CommandBarController started(fresh.services(planner, runner));
         EXPECT_EQ(held.waiting(), 1); // read at start, not at the first show
         started.show();
         settle();

@@ -6,6 +6,7 @@
 #include "commandbarfakes.h"
 #include "platform/sim/simappearance.h"
 #include "support/artifacts.h"
+#include "support/commandbargraph.h"
 #include "support/simfixture.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -116,7 +117,8 @@ protected:
 
     FakePlanner planner;
     FakeRunner runner;
-    CommandBarController bar{WindowManager::shared(), &planner, &runner};
+    CommandBarGraph graph;
+    CommandBarController bar{graph.services(planner, runner)};
 };
 
 } // namespace tavrin::testing

@@ -76,7 +76,7 @@ public:
         Clock& clock = *Platform::current().clock;
         calls.push_back({rows, clears, layout, display, clock.monotonic()});
         if (real)
-            co_return co_await CommandBarRunner::workspaceRunner().arrange(rows, clears, layout, display);
+            co_return co_await WorkspaceRunner::shared().arrange(rows, clears, layout, display);
         const WorkspaceRunner::Outcome result = outcome;
         co_await clock.sleep(delay, lifetime.token());
         co_return result;
@@ -85,7 +85,7 @@ public:
     {
         undone.push_back(o);
         if (real)
-            CommandBarRunner::workspaceRunner().undo(o);
+            WorkspaceRunner::shared().undo(o);
     }
     void pauseAutoArrange(double seconds) override
     {

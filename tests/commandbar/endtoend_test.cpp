@@ -7,9 +7,6 @@
 #include "commandbar/toastview.h"
 #include "design/tbutton.h"
 #include "planning/keychainstore.h"
-#include "planning/plannerrouter.h"
-#include "planning/planningservices.h"
-#include "planning/requestlog.h"
 #include "platform/linux/qthttpclient.h"
 #include "windows/windowmanager.h"
 
@@ -65,14 +62,11 @@ protected:
         });
         const quint16 port = server.listen(QHostAddress::LocalHost, 0);
         ASSERT_NE(port, 0);
-        PlanningServices services;
-        services.http = &http;
-        services.keychain = &KeychainStore::shared();
-        services.log = &RequestLog::shared();
-        services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
-        router = std::make_unique<PlannerRouter>(services);
-        claude = CommandBarPlanner::over(*router);
-        controller = std::make_unique<CommandBarController>(WindowManager::shared(), claude.get());
+        graph = std::make_unique<CommandBarGraph>([&](PlanningServices& services) {
+            services.http = &http;
+            services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
+        });
+        controller = std::make_unique<CommandBarController>(graph->services());
         setEngine(QStringLiteral("claude"));
         env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-loopback");
     }
@@ -107,8 +101,7 @@ protected:
     int asked = 0;
     QByteArray keyHeader;
     QtHttpClient http{env.clock};
-    std::unique_ptr<PlannerRouter> router;
-    std::unique_ptr<CommandBarPlanner> claude;
+    std::unique_ptr<CommandBarGraph> graph;
     std::unique_ptr<CommandBarController> controller;
 };
 

@@ -1,4 +1,5 @@
 #include "commandbarfakes.h"
+#include "support/commandbargraph.h"
 #include "support/simfixture.h"
 #include "support/workspacefakes.h"
 #include "windows/windowmanager.h"
@@ -60,7 +61,8 @@ protected:
 
     FakePlanner planner;
     FakeRunner runner;
-    CommandBarModel model{WindowManager::shared(), &planner, &runner};
+    CommandBarGraph graph;
+    CommandBarModel model{graph.services(planner, runner)};
     int closed = 0;
     int adjusted = 0;
     std::vector<Arranged> arranged;

@@ -10,11 +10,9 @@
 #include "integrations/integratedwindowcontent.h"
 #include "integrations/integrations.h"
 #include "planning/keychainstore.h"
-#include "planning/plannerrouter.h"
-#include "planning/planningservices.h"
-#include "planning/requestlog.h"
 #include "platform/defaults.h"
 #include "platform/linux/qthttpclient.h"
+#include "support/commandbargraph.h"
 #include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
 #include "workspaces/workspacerunner.h"
@@ -83,13 +81,10 @@ protected:
             return QHttpServerResponse("application/json", messagesAnswer(request.body()));
         });
         port = server.listen(QHostAddress::LocalHost, 0);
-        PlanningServices services;
-        services.http = &http;
-        services.keychain = &KeychainStore::shared();
-        services.log = &RequestLog::shared();
-        services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
-        router = std::make_unique<PlannerRouter>(services);
-        planner = CommandBarPlanner::over(*router);
+        graph = std::make_unique<CommandBarGraph>([&](PlanningServices& services) {
+            services.http = &http;
+            services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
+        });
         env.defaults.setValue("aiEngine", QStringLiteral("claude"));
         env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-loopback");
     }
@@ -114,15 +109,14 @@ protected:
     quint16 port = 0;
     QList<QByteArray> bodies;
     QtHttpClient http{env.clock};
-    std::unique_ptr<PlannerRouter> router;
-    std::unique_ptr<CommandBarPlanner> planner;
+    std::unique_ptr<CommandBarGraph> graph;
 };
 
 TEST_F(EndToEnd, APlanRequestCarriesTheBrowsersTabsAndTheSavedWorkspaceWhatEachWindowShows)
 {
     ASSERT_NE(port, 0);
     env.defaults.setValue("sendBrowserTabTitles", true);
-    CommandBarModel model(WindowManager::shared(), planner.get());
+    CommandBarModel model(graph->services());
     model.prepare();
     model.setText(kTask);
     model.submit();

@@ -31,7 +31,7 @@ protected:
 
     KeyringDaemon daemon;
     DesktopKeychain keychain{daemon.bus()};
-    KeychainStore store{&keychain};
+    KeychainStore store{keychain, nullptr};
 };
 
 TEST_F(KeyringDaemonTest, SavesReadsUsesAndClearsTheKey)
@@ -39,7 +39,7 @@ TEST_F(KeyringDaemonTest, SavesReadsUsesAndClearsTheKey)
     ASSERT_TRUE(wait(store.setClaudeKey(" sk-ant-real-keyring \n")).answered());
     // Read afresh from the keyring, not from this instance's memory.
     DesktopKeychain again(daemon.bus());
-    KeychainStore fresh(&again);
+    KeychainStore fresh(again, nullptr);
     EXPECT_EQ(wait(fresh.claudeKey()), "sk-ant-real-keyring");
 
     services.keychain = &fresh;
@@ -50,7 +50,7 @@ TEST_F(KeyringDaemonTest, SavesReadsUsesAndClearsTheKey)
     EXPECT_EQ(server.received()[0].header("x-api-key"), "sk-ant-real-keyring");
 
     EXPECT_TRUE(wait(fresh.setClaudeKey({})).answered());
-    EXPECT_EQ(wait(KeychainStore(&again).claudeKey()), std::nullopt);
+    EXPECT_EQ(wait(KeychainStore(again, nullptr).claudeKey()), std::nullopt);
     EXPECT_TRUE(fresh.claudeKeyKnown());
     EXPECT_TRUE(fresh.claudeKeyProblem().isEmpty());
 }
@@ -63,7 +63,7 @@ TEST_F(KeyringDaemonTest, ALockedKeyringIsSaidAndTheKeyReadOnceUnlocked)
     ASSERT_TRUE(daemon.lock());
 
     DesktopKeychain later(daemon.bus());
-    KeychainStore reader(&later);
+    KeychainStore reader(later, nullptr);
     EXPECT_EQ(wait(reader.claudeKey()), std::nullopt);
     EXPECT_FALSE(reader.claudeKeyKnown());
     EXPECT_EQ(reader.claudeKeyProblem(), KeychainStore::lockedMessage());
@@ -81,7 +81,7 @@ TEST_F(KeyringDaemonTest, WhetherAKeyIsThereIsAskedWithoutUnlocking)
     ASSERT_TRUE(wait(store.setClaudeKey("sk-ant-behind-the-lock")).answered());
     ASSERT_TRUE(daemon.lock());
     DesktopKeychain later(daemon.bus());
-    KeychainStore reader(&later);
+    KeychainStore reader(later, nullptr);
     QCoro::waitFor(reader.lookForClaudeKey());
     EXPECT_TRUE(reader.hasClaudeKey());
     EXPECT_TRUE(reader.claudeKeyLocked());
@@ -101,7 +101,7 @@ TEST_F(KeyringDaemonTest, WhetherAKeyIsThereIsAskedWithoutUnlocking)
     QCoro::waitFor(reader.lookForClaudeKey());
     EXPECT_TRUE(reader.hasClaudeKey());
     EXPECT_FALSE(reader.claudeKeyLocked());
-    KeychainStore nobody(&later);
+    KeychainStore nobody(later, nullptr);
     ASSERT_TRUE(wait(nobody.setClaudeKey({})).answered());
     QCoro::waitFor(nobody.lookForClaudeKey());
     EXPECT_FALSE(nobody.hasClaudeKey());
@@ -119,12 +119,11 @@ TEST(KeyringWithoutLogin, SavingSaysPlainlyThatAKeyringIsMissingAndHowToMakeOne)
         GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
     ASSERT_FALSE(daemon.defaultKeyringExists());
     DesktopKeychain keychain(daemon.bus());
-    KeychainStore store(&keychain);
+    KeychainStore store(keychain, nullptr);
     const KeychainResult saved = wait(store.setClaudeKey("sk-ant-nowhere-yet"));
     EXPECT_EQ(saved.status, KeychainStatus::noCollection) << saved.message.toStdString();
-    EXPECT_EQ(KeychainStore::problemOf(saved),
-              saved.cancelled ? KeychainStore::cancelledMessage() : KeychainStore::noCollectionMessage());
-    EXPECT_FALSE(KeychainStore::noCollectionMessage().contains("/org/freedesktop"));
+    EXPECT_EQ(store.problemOf(saved), saved.cancelled ? store.cancelledMessage() : store.noCollectionMessage());
+    EXPECT_FALSE(store.noCollectionMessage().contains("/org/freedesktop"));
     EXPECT_FALSE(daemon.defaultKeyringExists());
 }
 
@@ -134,7 +133,7 @@ TEST(KeyringMissing, NoKeyringIsSaidAndNothingIsKept)
     if (!bus.problem().isEmpty())
         GTEST_SKIP() << "no private bus: " << bus.problem().toStdString();
     DesktopKeychain keychain(bus.bus());
-    KeychainStore store(&keychain);
+    KeychainStore store(keychain, nullptr);
     EXPECT_EQ(wait(store.setClaudeKey("sk-ant-nowhere")).status, KeychainStatus::noService);
     EXPECT_EQ(wait(store.claudeKey()), std::nullopt);
     EXPECT_EQ(store.claudeKeyProblem(), KeychainStore::noKeyringMessage());

@@ -71,8 +71,8 @@ protected:
     SimClock clock;
     MemoryDefaults defaults;
     MemoryKeychain keychain;
-    KeychainStore keychainStore{&keychain};
-    RequestLog log{&clock};
+    KeychainStore keychainStore{keychain, nullptr};
+    RequestLog log{clock};
     QtHttpClient http{clock};
     SimLanguageModel model{clock};
     LoopbackServer server;

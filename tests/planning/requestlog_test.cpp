@@ -8,7 +8,7 @@ using namespace tavrin::testing;
 TEST(RequestLog, KeepsTheTwentyNewestEntriesNewestFirst)
 {
     SimClock clock;
-    RequestLog log(&clock);
+    RequestLog log(clock);
     QSignalSpy changed(&log, &RequestLog::entriesChanged);
     QUuid first;
     for (int i = 0; i < 25; ++i) {
@@ -40,7 +40,7 @@ TEST(RequestLog, KeepsTheTwentyNewestEntriesNewestFirst)
 TEST(KeychainStore, KeepsSecretsUnderTheApplicationsIdentifier)
 {
     MemoryKeychain keychain;
-    KeychainStore store(&keychain);
+    KeychainStore store(keychain, nullptr);
     QSignalSpy changed(&store, &KeychainStore::hasClaudeKeyChanged);
     EXPECT_FALSE(store.claudeKeyKnown());
     EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
@@ -81,7 +81,7 @@ TEST(KeychainStore, AKeyringThatCannotAnswerIsNotNoKey)
     for (const auto& c : cases) {
         MemoryKeychain keychain;
         keychain.setItem("app.tavrin", "anthropic-api-key", "sk-ant-1");
-        KeychainStore store(&keychain);
+        KeychainStore store(keychain, nullptr);
         keychain.setFailure(c.message, c.status);
         EXPECT_EQ(finish(store.claudeKey()), std::nullopt);
         EXPECT_FALSE(store.claudeKeyKnown());
@@ -98,14 +98,14 @@ TEST(KeychainStore, AKeyringThatCannotAnswerIsNotNoKey)
 TEST(KeychainStore, MakesTheInstanceIdOnceAndKeepsIt)
 {
     MemoryKeychain keychain;
-    KeychainStore store(&keychain);
+    KeychainStore store(keychain, nullptr);
     const QString id = finish(store.instanceId());
     EXPECT_FALSE(QUuid::fromString(id).isNull());
     EXPECT_EQ(keychain.item("app.tavrin", "tavrin-instance"), id.toUtf8());
     EXPECT_EQ(finish(store.instanceId()), id);
 
     // Another run reads the kept id.
-    KeychainStore later(&keychain);
+    KeychainStore later(keychain, nullptr);
     EXPECT_EQ(finish(later.instanceId()), id);
 }
 
@@ -114,7 +114,7 @@ TEST(KeychainStore, AnUnreadableKeychainIsNeverOverwritten)
     MemoryKeychain keychain;
     keychain.setItem("app.tavrin", "tavrin-instance", "kept-id");
     keychain.setFailure("locked");
-    KeychainStore store(&keychain);
+    KeychainStore store(keychain, nullptr);
     const QString id = finish(store.instanceId());
     EXPECT_NE(id, "kept-id");
     EXPECT_EQ(finish(store.instanceId()), id); // the same for this run

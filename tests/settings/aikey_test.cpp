@@ -135,7 +135,7 @@ TEST_F(AIKeyTest, TheCardWaitsForTheKeyringAndSaysItsPromptWasCancelled)
     env.keychain.setFailure({}, KeychainStatus::noCollection);
     card->saveButton()->click();
     settle();
-    EXPECT_EQ(card->result()->text(), KeychainStore::noCollectionMessage());
+    EXPECT_EQ(card->result()->text(), keychain.noCollectionMessage());
     EXPECT_FALSE(card->result()->text().contains("cancelled"));
 }
 

@@ -71,8 +71,8 @@ protected:
     HotKeyCenter hotKeys;
     std::unique_ptr<AppState> state;
     Updater updater;
-    RequestLog log{&env.clock};
-    KeychainStore keychain{&env.keychain};
+    RequestLog log{env.clock};
+    KeychainStore keychain{env.keychain, Platform::current().workspace};
     std::unique_ptr<PlannerRouter> planners;
     SettingsRouter router;
     Learning learning{env.defaults, env.clock};
