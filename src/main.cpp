@@ -232,6 +232,10 @@ struct Shell {
     MeetingMode* meetingMode = nullptr;
     Focus* focus = nullptr;
     ShareSafe* shareSafeMode = nullptr;
+    // What the intents offer, refreshed as workspaces and routines are saved.
+    TavrinShortcuts intentShortcuts;
+    // The pane the Settings window shows.
+    SettingsRouter settingsRouter;
     std::unique_ptr<SettingsWindow> settings;
     std::vector<std::unique_ptr<Engine>> engines;
     std::unique_ptr<LearnedSuggestions> suggestions;
@@ -327,7 +331,7 @@ void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const C
         say(stderr,
             QStringLiteral("tavrin: a very large message on the session bus could stop Tavrin reading it: ") + problem);
     problem.clear();
-    shell.intents = std::make_unique<IntentService>(state, engines.windows, engines.runner);
+    shell.intents = std::make_unique<IntentService>(state, engines.windows, engines.runner, shell.intentShortcuts);
     shell.intents->publish(bus, PlistDefaults::defaultPath(), &problem);
     if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
@@ -392,23 +396,22 @@ std::unique_ptr<CommandBarAdapter> makeCommandBar(Planning& planning, WindowMana
 }
 
 // What the Settings window works with: the program's own, kept for the run.
-SettingsServices settingsServices(AppState& state, ShareSafe& shareSafe, Focus& focus, WindowEngines& engines,
-                                  Planning& planning)
+SettingsServices settingsServices(AppState& state, Shell& shell, WindowEngines& engines, Planning& planning)
 {
     SettingsServices s;
     s.state = &state;
     s.windows = &engines.windows;
     s.updater = &Updater::shared();
     s.shortcuts = &engines.shortcuts;
-    s.router = &SettingsRouter::shared();
+    s.router = &shell.settingsRouter;
     s.keychain = &planning.keychain;
     s.log = &planning.log;
     s.planners = &planning.planners;
     s.autoArrange = &engines.autoArrange;
     s.learning = &engines.learning;
     s.habits = &engines.habits;
-    s.shareSafe = &shareSafe;
-    s.focus = &focus;
+    s.shareSafe = shell.shareSafeMode;
+    s.focus = shell.focus;
     s.openFirstRun = [&state] { OnboardingView::showWindow(state); };
     s.loginItem.emplace();
     return s;
@@ -434,11 +437,10 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
     makeModes(*shell, engines, window);
-    shell->settings = std::make_unique<SettingsWindow>(
-        settingsServices(state, *shell->shareSafeMode, *shell->focus, engines, planning));
+    shell->settings = std::make_unique<SettingsWindow>(settingsServices(state, *shell, engines, planning));
     shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
     // Saving a workspace or a routine refreshes what the intents offer.
-    shell->registrations.push_back(ShortcutParameters::install(TavrinShortcuts::shared()));
+    shell->registrations.push_back(ShortcutParameters::install(shell->intentShortcuts));
     // Windows carry what they show: tabs, folders, documents.
     shell->registrations.push_back(WindowContent::install(engines.windowContent));
     wireLearning(*shell, state, engines);

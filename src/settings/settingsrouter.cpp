@@ -2,12 +2,6 @@
 
 namespace tavrin {
 
-SettingsRouter& SettingsRouter::shared()
-{
-    static SettingsRouter* router = new SettingsRouter;
-    return *router;
-}
-
 void SettingsRouter::setPane(SettingsPane pane)
 {
     if (pane == pane_)

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/commandbarcontrol.h"
+#include "app/intents/tavrinshortcuts.h"
 #include "snapping/fakehudpanels.h"
 #include "support/commandbargraph.h"
 #include "support/simfixture.h"
@@ -122,6 +123,8 @@ protected:
     HotKeyCenter hotKeys;
     // Arranges for the intents, with the shared window manager.
     WorkspaceRunner runner{WindowManager::shared()};
+    // What the intents offer, as the program installs it.
+    TavrinShortcuts shortcuts;
     CommandBarGraph graph;
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;

@@ -23,13 +23,14 @@ namespace {
 QString answer(const IntentResult& result) { return result.dialog.value_or(QString()); }
 } // namespace
 
-IntentService::IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner, QObject* parent)
+IntentService::IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner,
+                             TavrinShortcuts& shortcuts, QObject* parent)
     : QObject(parent),
       state_(&state),
       windows_(windows),
       runner_(runner)
 {
-    connect(&TavrinShortcuts::shared(), &TavrinShortcuts::parametersChanged, this, &IntentService::Changed);
+    connect(&shortcuts, &TavrinShortcuts::parametersChanged, this, &IntentService::Changed);
 }
 
 QString IntentService::serviceName(const QString& settingsPath)

@@ -16,6 +16,7 @@
 namespace tavrin {
 
 class AppState;
+class TavrinShortcuts;
 class WindowManager;
 class WorkspaceRunner;
 
@@ -46,9 +47,10 @@ public:
     // The most of a caller's argument a message repeats.
     static constexpr qsizetype kMaxEcho = 200;
 
-    // Answers with `state`; arranges with `windows` and `runner`. All three
-    // outlive the service.
-    IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner, QObject* parent = nullptr);
+    // Answers with `state`; arranges with `windows` and `runner`; says
+    // "changed" when `shortcuts` refreshes. All four outlive the service.
+    IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner, TavrinShortcuts& shortcuts,
+                  QObject* parent = nullptr);
 
     // The name the intents of the settings at `settingsPath` answer on: a
     // client reaches the Tavrin of the settings it would use itself.

@@ -4,12 +4,6 @@
 
 namespace tavrin {
 
-TavrinShortcuts& TavrinShortcuts::shared()
-{
-    static TavrinShortcuts* shortcuts = new TavrinShortcuts;
-    return *shortcuts;
-}
-
 const QList<AppShortcut>& TavrinShortcuts::appShortcuts()
 {
     static const QList<AppShortcut> shortcuts = {
@@ -58,7 +52,5 @@ QString TavrinShortcuts::spoken(const QString& phrase, const QString& applicatio
     out.replace(parameter, QStringLiteral("<\\1>"));
     return out;
 }
-
-void TavrinShortcuts::updateAppShortcutParameters() { emit shared().parametersChanged(); }
 
 } // namespace tavrin

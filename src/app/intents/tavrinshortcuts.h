@@ -23,14 +23,15 @@ struct AppShortcut {
 
 // The shortcuts the application offers for its intents, in order, and the
 // refresh of the values their phrases can take (saved workspaces, routines),
-// which the intent service passes on as its "changed" signal. The shared one
-// is installed as the program's shortcut parameters at start-up.
+// which the intent service passes on as its "changed" signal. The program's
+// is installed as its shortcut parameters at start-up.
 class TavrinShortcuts : public QObject, public ShortcutParameters {
     Q_OBJECT
 public:
     static inline const QString kApplicationName = QStringLiteral("${applicationName}");
 
-    static TavrinShortcuts& shared();
+    using QObject::QObject;
+
     static const QList<AppShortcut>& appShortcuts();
 
     // A phrase with the application's name put in and each parameter shown
@@ -38,14 +39,10 @@ public:
     static QString spoken(const QString& phrase, const QString& applicationName = QStringLiteral("Tavrin"));
 
     // The values the phrases can take have changed.
-    static void updateAppShortcutParameters();
-    void update() override { updateAppShortcutParameters(); }
+    void update() override { emit parametersChanged(); }
 
 signals:
     void parametersChanged();
-
-private:
-    using QObject::QObject;
 };
 
 } // namespace tavrin

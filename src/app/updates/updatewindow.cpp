@@ -23,8 +23,6 @@
 namespace tavrin {
 
 namespace {
-QPointer<UpdateWindow> g_window;
-
 class Background : public DesignWidget {
 public:
     using DesignWidget::DesignWidget;
@@ -34,26 +32,26 @@ protected:
 };
 } // namespace
 
-UpdateWindow* UpdateWindow::shared()
-{
-    if (!g_window)
-        g_window = new UpdateWindow;
-    return g_window;
-}
-
 void UpdateWindow::attach(UpdateController& controller)
 {
-    connect(&controller, &UpdateController::updateFound, &controller, [](const AppcastItem& item, bool, bool gentle) {
-        shared()->showFound(item, UpdateController::currentVersion(), gentle);
-    });
+    auto window = std::make_shared<QPointer<UpdateWindow>>();
+    const auto one = [window] {
+        if (!*window)
+            *window = new UpdateWindow;
+        return window->data();
+    };
+    connect(&controller, &UpdateController::updateFound, &controller,
+            [one](const AppcastItem& item, bool, bool gentle) {
+                one()->showFound(item, UpdateController::currentVersion(), gentle);
+            });
     connect(&controller, &UpdateController::updateDownloaded, &controller,
-            [](const AppcastItem& item, const QString& path, bool gentle) {
-                shared()->showDownloaded(item, path, UpdateController::currentVersion(), gentle);
+            [one](const AppcastItem& item, const QString& path, bool gentle) {
+                one()->showDownloaded(item, path, UpdateController::currentVersion(), gentle);
             });
     connect(&controller, &UpdateController::noUpdateFound, &controller,
-            [](const QString& version) { shared()->showUpToDate(version); });
+            [one](const QString& version) { one()->showUpToDate(version); });
     connect(&controller, &UpdateController::checkFailed, &controller,
-            [](const QString& message) { shared()->showFailed(message); });
+            [one](const QString& message) { one()->showFailed(message); });
 }
 
 UpdateWindow::UpdateWindow(QWidget* parent) : QWidget(parent)

@@ -20,9 +20,9 @@ class ThemedLabel;
 class UpdateWindow : public QWidget {
     Q_OBJECT
 public:
-    // Shows the updater's findings in the one window from now on.
+    // Shows the updater's findings from now on, in one window made on first
+    // use and reused while it is open.
     static void attach(UpdateController& controller);
-    static UpdateWindow* shared();
 
     explicit UpdateWindow(QWidget* parent = nullptr);
 
