@@ -1,7 +1,12 @@
 // One frame of the command bar's glow: a 916-point-wide glass panel (820
 // points of card inside 48 points of margin) with the planner glow working.
 // Each frame turns the glow and repaints what the glow's frame timer would.
+// Then the open bar's idle turn as the bar draws it (the glow all its clear
+// window holds, so that a frame repaints the band around the glass alone):
+// one step of the turn a frame (QT_SCALE_FACTOR=2 measures it at twice the
+// pixels).
 #include "design/aiglow.h"
+#include "design/glowband.h"
 #include "design/glowrenderer.h"
 #include "design/tglass.h"
 #include "platform/clock.h"
@@ -14,15 +19,18 @@
 #include <QWindow>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <optional>
 
 using namespace tavrin;
 
 namespace {
 
-// Real time; the benchmark drives the frames itself, so timers never fire.
+// Real time, or a date set by the benchmark; the benchmark drives the frames
+// itself, so timers never fire.
 class BenchClock : public Clock {
 public:
-    double now() const override { return kReferenceEpochOffset + monotonic(); }
+    double now() const override { return date_ ? *date_ : kReferenceEpochOffset + monotonic(); }
+    void setDate(std::optional<double> date) { date_ = date; }
     double monotonic() const override
     {
         return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -37,20 +45,23 @@ public:
 
 private:
     TimerId next_ = 0;
+    std::optional<double> date_;
 };
 
+BenchClock* g_clock = nullptr;
 SimAppearance* g_appearance = nullptr;
 
 struct CommandBar {
     AIGlow* glow;
-    explicit CommandBar(bool blur)
+    explicit CommandBar(bool blur, AIGlow::Intensity intensity = AIGlow::Intensity::working, bool clearBehind = false)
     {
         g_appearance->setBlurAvailable(blur);
         auto* card = new QWidget;
         card->setFixedSize(820, 360);
         auto* glass = new TGlass(18, card);
         glass->setOutset(48);
-        glow = new AIGlow(AIGlow::Intensity::working, 18, glass);
+        glow = new AIGlow(intensity, 18, glass);
+        glow->setClearBehind(clearBehind);
         glow->setAttribute(Qt::WA_TranslucentBackground);
         glow->show();
         for (int i = 0; i < 10 && !(glow->windowHandle() && glow->windowHandle()->isExposed()); ++i)
@@ -74,6 +85,26 @@ void frame(benchmark::State& state, bool blur)
 
 void BM_GlowFrame_NoBlur(benchmark::State& state) { frame(state, false); }
 void BM_GlowFrame_Blur(benchmark::State& state) { frame(state, true); }
+
+// The open bar's idle glow, a step of its turn each frame: the band around
+// the glass repainted as the frame timer has it repainted.
+void BM_IdleStep(benchmark::State& state)
+{
+    double date = 1000;
+    g_clock->setDate(date);
+    {
+        CommandBar bar(false, AIGlow::Intensity::idle, true);
+        auto* band = bar.glow->findChild<GlowBand*>();
+        const QRegion region = bar.glow->frameRegion();
+        for (auto _ : state) {
+            date += AIGlow::period(AIGlow::Intensity::idle) * AIGlow::kIdleStepDegrees / 360;
+            g_clock->setDate(date);
+            band->repaint(region);
+        }
+        state.counters["rects"] = double(region.rectCount());
+    }
+    g_clock->setDate(std::nullopt);
+}
 
 // The glow alone, painted into an image of the panel's size.
 void BM_GlowRenderer(benchmark::State& state)
@@ -118,6 +149,7 @@ void BM_Glass(benchmark::State& state)
 
 BENCHMARK(BM_GlowFrame_NoBlur)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GlowFrame_Blur)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_IdleStep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GlowRenderer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GlowResized)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Glass)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -128,6 +160,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     BenchClock clock;
+    g_clock = &clock;
     SimAppearance appearance;
     g_appearance = &appearance;
     Platform services;

@@ -147,6 +147,9 @@ void AIGlow::refreshFrames()
     const bool fading = presence_.running(now) || halo_.running(now);
     const bool turning = intensity_ != Intensity::off && !Environment::reduceMotion();
     const bool run = canAnimate() && (fading || turning);
+    // An idle turn comes round to the same steps: their frames are kept
+    // while it turns unfaded, and let go once it stops or works.
+    renderer_.keepFrames(run && !fading && intensity_ == Intensity::idle ? int(360 / kIdleStepDegrees) : 0);
     if (!run) {
         frames_->stop();
         // Whatever was fading ends where it was going.

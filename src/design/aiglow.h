@@ -23,8 +23,10 @@ namespace tavrin {
 // frame for each step (10 a second), since a soft rainbow turning that
 // slowly shows no difference between finer steps and an open bar that waits
 // should cost next to nothing. Each frame is drawn in one go from the
-// glow's pixels worked out once for its size (`GlowRenderer`). Changes of
-// intensity fade over 0.35 seconds. The glow takes no clicks.
+// glow's pixels worked out once for its size (`GlowRenderer`); the idle
+// turn's steps come round every 6 seconds, so their frames are kept as they
+// are first drawn and a later frame is a copy. Changes of intensity fade
+// over 0.35 seconds. The glow takes no clicks.
 //
 // It reaches about 43 points beyond the shape (`GlowRenderer::reach`): give
 // the view outsets, or put it in a host with that margin.

@@ -134,6 +134,7 @@ void GlowRenderer::prepare(const QRectF& shape, qreal cornerRadius, qreal scale,
         if (!r.isEmpty())
             relativeCover.append(r.translated(-shape.topLeft()));
     Field f;
+    f.keep = field_.keep;
     f.shape = shapeFor(shape.size(), cornerRadius, scale, relativeCover);
     f.image = QImage(f.shape->pixels, QImage::Format_ARGB32_Premultiplied);
     f.image.fill(Qt::transparent);
@@ -239,16 +240,18 @@ void GlowRenderer::setCover(const QImage& cover, quint64 key)
     if (image.isNull())
         return;
     const bool had = field_.covering;
+    const bool valid = cover.size() == image.size() && cover.format() == QImage::Format_ARGB32_Premultiplied;
+    if (!valid && !had)
+        return; // no cover before or after
+    field_.kept.clear();
     field_.cover.clear();
     field_.through.clear();
     field_.coverKey = 0;
     field_.covering = false;
-    if (cover.size() != image.size() || cover.format() != QImage::Format_ARGB32_Premultiplied) {
-        if (had) {
-            image.fill(Qt::transparent);
-            field_.haloOpacity = -1;
-            field_.filledTurn = -1;
-        }
+    if (!valid) {
+        image.fill(Qt::transparent);
+        field_.haloOpacity = -1;
+        field_.filledTurn = -1;
         return;
     }
     field_.covering = true;
@@ -307,6 +310,31 @@ void GlowRenderer::combine(qreal haloOpacity, qreal ringOpacity)
     field_.haloOpacity = h;
     field_.ringOpacity = r;
     field_.filledTurn = -1;
+    field_.kept.clear();
+}
+
+void GlowRenderer::keepFrames(int count)
+{
+    field_.keep = std::max(0, count);
+    if (int(field_.kept.size()) > field_.keep) {
+        field_.kept.resize(size_t(field_.keep));
+        field_.kept.shrink_to_fit();
+    }
+}
+
+void GlowRenderer::copyRuns(std::vector<QRgb>& kept, bool toImage)
+{
+    QImage& image = field_.image;
+    const int bpl = int(image.bytesPerLine());
+    uchar* bits = image.bits();
+    for (const Shape::Run& run : field_.shape->runs) {
+        auto* line = reinterpret_cast<QRgb*>(bits + qsizetype(run.y) * bpl) + run.x;
+        QRgb* frame = kept.data() + run.offset;
+        if (toImage)
+            std::copy_n(frame, run.length, line);
+        else
+            std::copy_n(line, run.length, frame);
+    }
 }
 
 const std::vector<QRgb>& GlowRenderer::shades()
@@ -333,6 +361,11 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
     if (field_.filledTurn == int(turn))
         return;
     field_.filledTurn = int(turn);
+    for (Field::Kept& k : field_.kept)
+        if (k.turn == int(turn)) {
+            copyRuns(k.pixels, true);
+            return;
+        }
     QImage& image = field_.image;
     const int bpl = int(image.bytesPerLine());
     uchar* bits = image.bits();
@@ -352,6 +385,11 @@ void GlowRenderer::fill(qreal angle, qreal haloOpacity, qreal ringOpacity)
             for (int i = 0; i < run.length; ++i)
                 out[i] = at(i);
         }
+    }
+    const size_t bytes = field_.shape->halo.size() * sizeof(QRgb);
+    if (int(field_.kept.size()) < field_.keep && (field_.kept.size() + 1) * bytes <= kKeptBytes) {
+        field_.kept.push_back({int(turn), std::vector<QRgb>(field_.shape->halo.size())});
+        copyRuns(field_.kept.back().pixels, false);
     }
 }
 

@@ -73,6 +73,15 @@ public:
     bool hasCover(quint64 key) const;
     void setCover(const QImage& cover, quint64 key);
 
+    // Keeps the frames of up to `count` turns as they are drawn, so that a
+    // turn that comes back (an idle glow's steps, round and round) is
+    // copied rather than worked out again; 0 keeps none and lets go of those
+    // kept. Kept frames last while the glow's size, scale, opacities and
+    // cover stay; together they take at most `kKeptBytes`.
+    void keepFrames(int count);
+    int keptFrames() const { return int(field_.kept.size()); }
+    static constexpr size_t kKeptBytes = size_t(24) << 20;
+
 private:
     // The glow's pixels for one size: where it has any alpha, the halo's and
     // the ring's alpha and the direction from the centre. Worked out once
@@ -118,6 +127,14 @@ private:
         // cover; -1 when it must be filled again. A repaint of a glow that
         // has not moved (of something over it, a caret) only draws it.
         int filledTurn = -1;
+        // The runs' pixels at the turns drawn since these alphas and this
+        // cover, up to `keep` of them.
+        struct Kept {
+            int turn;
+            std::vector<QRgb> pixels;
+        };
+        std::vector<Kept> kept;
+        int keep = 0;
     };
     static constexpr int kTurnBits = 10;
     static constexpr int kTurn = 1 << kTurnBits;
@@ -131,6 +148,8 @@ private:
     static void collectRuns(Shape& f, const QImage& mask, const QImage& ring, const QList<QRect>& skip, QPointF centre);
     void fill(qreal angle, qreal haloOpacity, qreal ringOpacity);
     void combine(qreal haloOpacity, qreal ringOpacity);
+    // Copies the runs' pixels between the image and a kept frame.
+    void copyRuns(std::vector<QRgb>& kept, bool toImage);
 
     Field field_;
 };

@@ -117,6 +117,43 @@ TEST(GlowRenderer, HaloAndRingFollowTheRainbowAroundTheShape)
     EXPECT_EQ(ringOnly.pixelColor(160, 59).alpha(), 255);
 }
 
+TEST(GlowRenderer, KeptFramesDrawAsFilledOnesUntilTheLookChanges)
+{
+    const QRectF shape(60, 60, 200, 100);
+    const QList<QRectF> covered = {shape.adjusted(20, 20, -20, -20)};
+    GlowRenderer kept;
+    kept.keepFrames(3);
+    GlowRenderer fresh;
+    auto draw = [&](GlowRenderer& renderer, qreal angle, qreal halo) {
+        QImage image(320, 220, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        renderer.paint(p, shape, 12, angle, halo, 1, covered);
+        return image;
+    };
+    for (qreal angle : {0.0, 1.0, 2.0, 3.0})
+        draw(kept, angle, 0.35);
+    EXPECT_EQ(kept.keptFrames(), 3); // no more than asked
+    // Round again: each turn as drawn afresh, kept or not.
+    for (qreal angle : {1.0, 0.0, 3.0, 2.0})
+        EXPECT_EQ(draw(kept, angle, 0.35), draw(fresh, angle, 0.35)) << angle;
+
+    // Another halo (a fade) or another cover (a new look of the content)
+    // drops the frames kept.
+    EXPECT_EQ(draw(kept, 1, 0.5), draw(fresh, 1, 0.5));
+    EXPECT_EQ(kept.keptFrames(), 1);
+    QImage cover(kept.imageRect(shape).size().toSize(), QImage::Format_ARGB32_Premultiplied);
+    cover.fill(QColor(0, 0, 0, 60));
+    kept.setCover(cover, 7);
+    fresh.setCover(cover, 7);
+    EXPECT_EQ(kept.keptFrames(), 0);
+    EXPECT_EQ(draw(kept, 1, 0.5), draw(fresh, 1, 0.5));
+    draw(kept, 2, 0.5);
+    EXPECT_EQ(draw(kept, 1, 0.5), draw(fresh, 1, 0.5));
+    kept.keepFrames(0);
+    EXPECT_EQ(kept.keptFrames(), 0);
+}
+
 TEST(TGlass, LookBySchemeAndBlur)
 {
     const TGlass::Look dark = TGlass::look(ColorScheme::dark, true);
