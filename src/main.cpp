@@ -232,6 +232,7 @@ struct Shell {
     MeetingMode* meetingMode = nullptr;
     Focus* focus = nullptr;
     ShareSafe* shareSafeMode = nullptr;
+    Updater* updater = nullptr;
     // What the intents offer, refreshed as workspaces and routines are saved.
     TavrinShortcuts intentShortcuts;
     // The pane the Settings window shows.
@@ -401,7 +402,7 @@ SettingsServices settingsServices(AppState& state, Shell& shell, WindowEngines& 
     SettingsServices s;
     s.state = &state;
     s.windows = &engines.windows;
-    s.updater = &Updater::shared();
+    s.updater = shell.updater;
     s.shortcuts = &engines.shortcuts;
     s.router = &shell.settingsRouter;
     s.keychain = &planning.keychain;
@@ -433,6 +434,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
                                                 .hotKeys = engines.hotKeys,
                                                 .commandBar = makeCommandBar(planning, windows, platform, window)});
     AppState& state = *appState;
+    static auto* const updater = new Updater(platform);
+    shell->updater = updater;
     // The snap overlay shows over the simulated displays too.
     if (window)
         state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
@@ -447,9 +450,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     wireModes(*shell, state);
     wireFocus(*shell, state);
 
-    shell->app =
-        std::make_unique<TavrinApp>(state, windows, Updater::shared(), [&state] { OnboardingView::showWindow(state); });
-    UpdateWindow::attach(*Updater::shared().controller());
+    shell->app = std::make_unique<TavrinApp>(state, windows, *updater, [&state] { OnboardingView::showWindow(state); });
+    UpdateWindow::attach(*updater->controller());
 
     // The icon in the tray, if there is one, and in the simulated menu bar.
     MenuBarExtra::IconPlace simulatedMenuBar;
@@ -457,7 +459,13 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
         simulatedMenuBar = [window](const QIcon& icon, std::function<void(const QRect&)> clicked) {
             window->setMenuBarExtra(icon, std::move(clicked));
         };
-    shell->menuBar = std::make_unique<MenuBarExtra>(state, windows, simulatedMenuBar);
+    shell->menuBar = std::make_unique<MenuBarExtra>(MenuBarServices{.state = state,
+                                                                    .windows = windows,
+                                                                    .shortcuts = engines.shortcuts,
+                                                                    .updater = *updater,
+                                                                    .defaults = platform.defaults,
+                                                                    .clock = platform.clock},
+                                                    simulatedMenuBar);
 
     publishOnBus(*shell, state, engines, command, running.description);
 

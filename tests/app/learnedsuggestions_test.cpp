@@ -30,7 +30,7 @@ protected:
     Habits habits{windows, Platform::current()};
     LearnedSuggestions suggestions{*state, learning, habits};
     Registration suggesting = state->setSuggestions(suggestions);
-    NowContent content{*state, WindowManager::shared()};
+    NowContent content{menuBar(*state)};
 };
 
 TEST_F(LearnedSuggestionsTest, TheStrongestRuleIsOfferedAndAddMakesItARule)

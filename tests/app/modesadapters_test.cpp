@@ -48,7 +48,7 @@ TEST_F(ModesInTheShell, TheEnginesStartAndTheShortcutsReachShareSafe)
     EXPECT_TRUE(share.active());
     EXPECT_TRUE(state.shareSafe()->active());
     EXPECT_EQ(changed.count(), 1);
-    NowContent content(state, WindowManager::shared());
+    NowContent content(menuBar(state));
     EXPECT_EQ(content.shareSafeRow().status, "hiding private apps");
     // A notice reaches the menu-bar window, and goes with the next change of
     // covering.
@@ -68,7 +68,7 @@ TEST_F(ModesInTheShell, TheEnginesStartAndTheShortcutsReachShareSafe)
 
 TEST_F(ModesInTheShell, TheMenuBarSwitchesDriveTheModes)
 {
-    NowContent content(state, WindowManager::shared());
+    NowContent content(menuBar(state));
     content.setMeetingEnabled(false);
     EXPECT_FALSE(meeting.enabled());
     EXPECT_EQ(env.defaults.value(QStringLiteral("mode.meeting")), QVariant(false));

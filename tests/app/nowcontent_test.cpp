@@ -14,7 +14,7 @@ class NowContentTest : public ShellTest {
 protected:
     std::unique_ptr<NowContent> open()
     {
-        auto content = std::make_unique<NowContent>(*state, WindowManager::shared());
+        auto content = std::make_unique<NowContent>(menuBar(*state));
         content->refresh();
         return content;
     }
@@ -61,7 +61,7 @@ TEST_F(NowContentTest, OneWindowAndNoWindows)
         "apps": [{"name": "Tavrin", "self": true, "policy": "accessory"}, {"name": "Notes"}],
         "frontmost": "Notes",
         "windows": [{"app": "Notes", "title": "Ideas", "frame": [100, 100, 800, 600]}]})");
-    auto content = std::make_unique<NowContent>(*state, WindowManager::shared());
+    auto content = std::make_unique<NowContent>(menuBar(*state));
     content->refresh();
     EXPECT_EQ(content->subtitle(), "1 window");
     one.desktop.removeWindow(one.window(QStringLiteral("Ideas"))->token);

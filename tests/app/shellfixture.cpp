@@ -52,6 +52,12 @@ AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
     return {WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::move(commandBar)};
 }
 
+MenuBarServices ShellTest::menuBar(AppState& state)
+{
+    const Platform& platform = Platform::current();
+    return {state, WindowManager::shared(), ShortcutStore::shared(), updater, platform.defaults, platform.clock};
+}
+
 std::unique_ptr<AppState> ShellTest::makeState()
 {
     auto state = std::make_unique<AppState>(parts(std::make_unique<RecordingCommandBar>(bar)));

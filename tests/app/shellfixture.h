@@ -3,6 +3,8 @@
 #include "app/appstate.h"
 #include "app/commandbarcontrol.h"
 #include "app/intents/tavrinshortcuts.h"
+#include "app/menubar/menubarservices.h"
+#include "app/updates/updater.h"
 #include "snapping/fakehudpanels.h"
 #include "support/commandbargraph.h"
 #include "support/simfixture.h"
@@ -112,6 +114,10 @@ protected:
     // hot-key centre (which run on the simulated desktop), with `commandBar`
     // (none: the real one, on `graph`).
     AppState::Parts parts(std::unique_ptr<CommandBarControl> commandBar = nullptr);
+    // What the menu-bar window of `state` works with: the shared window
+    // manager and shortcut store, the test's updater and the installed
+    // platform's settings and clock.
+    MenuBarServices menuBar(AppState& state);
     // Registers the recording engines and Share-safe with `state` for the test.
     void attach(AppState& state);
     const SimWindow& focused() const;
@@ -125,6 +131,7 @@ protected:
     WorkspaceRunner runner{WindowManager::shared()};
     // What the intents offer, as the program installs it.
     TavrinShortcuts shortcuts;
+    Updater updater{Platform::current()};
     CommandBarGraph graph;
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;

@@ -29,7 +29,7 @@ TEST_F(StartUpTest, TheFirstRunWindowOpensUnlessDoneAndTrustedOrInDemo)
                     qunsetenv(TavrinApp::kDemoVariable);
                 const auto owned = makeState();
                 AppState& state = *owned;
-                Updater updater;
+                Updater updater{Platform::current()};
                 int shown = 0;
                 TavrinApp app(state, WindowManager::shared(), updater, [&] { ++shown; });
                 const bool expected = !(done && trusted) && !demo;
@@ -44,7 +44,7 @@ TEST_F(StartUpTest, EnginesAndUpdaterStartBeforeTheFirstRunWindowOnce)
 {
     const auto owned = makeState();
     AppState& state = *owned;
-    Updater updater;
+    Updater updater{Platform::current()};
     int shown = 0;
     TavrinApp app(state, WindowManager::shared(), updater, [&] {
         EXPECT_TRUE(state.enginesStarted());
@@ -74,7 +74,7 @@ TEST_F(StartUpTest, TrustIsAskedAfreshAtStartUp)
     const auto owned = makeState(); // read while untrusted
     AppState& state = *owned;
     env.desktop.setTrusted(true);
-    Updater updater;
+    Updater updater{Platform::current()};
     int shown = 0;
     TavrinApp app(state, WindowManager::shared(), updater, [&] { ++shown; });
     app.startUp();

@@ -143,13 +143,13 @@ protected:
 
 TEST_F(UpdaterTest, TheFeedOverrideIsReadFromTheSettings)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     EXPECT_EQ(updater.controller()->feedURL(), QUrl(UpdateController::kDeclaredFeed));
     env.defaults.setValue(Updater::kTestFeedKey, QStringLiteral("http://127.0.0.1:8123/feed.xml"));
-    EXPECT_EQ(Updater::feedURLString(), QStringLiteral("http://127.0.0.1:8123/feed.xml"));
+    EXPECT_EQ(updater.feedURLString(), QStringLiteral("http://127.0.0.1:8123/feed.xml"));
     EXPECT_EQ(updater.controller()->feedURL(), QUrl("http://127.0.0.1:8123/feed.xml"));
     env.defaults.setValue(Updater::kTestFeedKey, QStringLiteral("http://127.0.0.1:@evil.example/x"));
-    EXPECT_FALSE(Updater::feedURLString());
+    EXPECT_FALSE(updater.feedURLString());
     EXPECT_EQ(updater.controller()->feedURL(), QUrl(UpdateController::kDeclaredFeed));
     EXPECT_TRUE(Updater::supportsGentleScheduledUpdateReminders());
 }
@@ -163,7 +163,7 @@ TEST_F(UpdaterTest, TheVersionText)
 
 TEST_F(UpdaterTest, StartsOnceAndPublishesCanCheckFromTheMainLoop)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     QSignalSpy canCheck(&updater, &Updater::canCheckChanged);
     env.clock.runDue();
     EXPECT_FALSE(updater.canCheck());
@@ -178,7 +178,7 @@ TEST_F(UpdaterTest, StartsOnceAndPublishesCanCheckFromTheMainLoop)
 
 TEST_F(UpdaterTest, CheckingBeforeStartUpStartsTheUpdaterFirst)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     serve(updater);
     QSignalSpy found(updater.controller(), &UpdateController::updateFound);
     updater.checkForUpdates();
@@ -193,7 +193,7 @@ TEST_F(UpdaterTest, CheckingBeforeStartUpStartsTheUpdaterFirst)
 
 TEST_F(UpdaterTest, AChecksOutcomeIsToldWhenTheUserAsked)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     serve(updater);
     UpdateController* c = updater.controller();
     QSignalSpy none(c, &UpdateController::noUpdateFound);
@@ -216,7 +216,7 @@ TEST_F(UpdaterTest, AChecksOutcomeIsToldWhenTheUserAsked)
 
 TEST_F(UpdaterTest, NoCheckCanStartWhileOneRuns)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     updater.start();
     env.clock.runDue();
     bool released = false;
@@ -235,7 +235,7 @@ TEST_F(UpdaterTest, NoCheckCanStartWhileOneRuns)
 
 TEST_F(UpdaterTest, AutomaticChecksRunAtMostOnceADay)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     serve(updater);
     UpdateController* c = updater.controller();
     QSignalSpy found(c, &UpdateController::updateFound);
@@ -266,7 +266,7 @@ TEST_F(UpdaterTest, TheNextAutomaticCheckCountsFromTheLastOne)
 {
     env.defaults.setValue(UpdateController::kAutomaticChecksKey, true);
     env.defaults.setValue(UpdateController::kLastCheckKey, env.clock.nowDate().addSecs(-2 * 3600));
-    Updater updater;
+    Updater updater{Platform::current()};
     serve(updater);
     updater.start();
     ASSERT_TRUE(updater.controller()->nextCheckIn());
@@ -280,7 +280,7 @@ TEST_F(UpdaterTest, TheNextAutomaticCheckCountsFromTheLastOne)
 TEST_F(UpdaterTest, AScheduledFindIsDownloadedWhileAutomaticDownloadsAreOn)
 {
     QTemporaryDir folder;
-    Updater updater;
+    Updater updater{Platform::current()};
     serve(updater);
     UpdateController* c = updater.controller();
     c->setDownloadsFolder(folder.path());
@@ -327,7 +327,7 @@ TEST_F(UpdaterTest, AScheduledFindIsDownloadedWhileAutomaticDownloadsAreOn)
 TEST_F(UpdaterTest, OnlySecureAddressesAreDownloadedWithoutTheUser)
 {
     answer.body.replace("https://tavrin.app/Tavrin-1.3.tar.gz", "http://mirror.example/Tavrin-1.3.tar.gz");
-    Updater updater;
+    Updater updater{Platform::current()};
     serve(updater);
     UpdateController* c = updater.controller();
     int downloads = 0;
@@ -367,7 +367,7 @@ TEST_F(UpdaterTest, ReadsATestFeedServedOnThisMachine)
     Platform::current().http = &http;
     env.defaults.setValue(Updater::kTestFeedKey,
                           QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(server.serverPort()));
-    Updater updater;
+    Updater updater{Platform::current()};
     QSignalSpy found(updater.controller(), &UpdateController::updateFound);
     updater.checkForUpdates();
     EXPECT_TRUE(found.wait(10000));
@@ -379,7 +379,7 @@ TEST_F(UpdaterTest, ReadsATestFeedServedOnThisMachine)
 
 TEST_F(UpdaterTest, WithoutANetworkTheUserIsTold)
 {
-    Updater updater;
+    Updater updater{Platform::current()};
     QSignalSpy failed(updater.controller(), &UpdateController::checkFailed);
     updater.checkForUpdates();
     ASSERT_EQ(failed.count(), 1);

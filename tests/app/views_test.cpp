@@ -91,7 +91,7 @@ protected:
 TEST_F(ViewsTest, TheMenuBarWindowShowsTheFocusedDisplayAndItsWindows)
 {
     save(QStringLiteral("Launch"), {"Visual Studio Code", "Safari", "Terminal"});
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
     EXPECT_EQ(textOf(view, QStringLiteral("displayTitle")), "UltraWide 34");
@@ -118,7 +118,7 @@ TEST_F(ViewsTest, WithoutTrustTheBannerComesFirstAndLayoutsAreOff)
 {
     env.desktop.setTrusted(false);
     state = makeState();
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
     ASSERT_TRUE(view.part(QStringLiteral("permissionBanner")));
@@ -152,7 +152,7 @@ TEST_F(ViewsTest, LongNamesEndInAnEllipsisAndNoSectionIsSqueezed)
                                            [] {},
                                            [] {}};
     };
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
 
@@ -185,7 +185,7 @@ TEST_F(ViewsTest, LongNamesEndInAnEllipsisAndNoSectionIsSqueezed)
 
 TEST_F(ViewsTest, ALayoutButtonArrangesTheDisplayAndTheCaptionFollowsThePointer)
 {
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
     auto* thirds = view.part<QAbstractButton>(QStringLiteral("layout.thirds"));
@@ -212,7 +212,7 @@ TEST_F(ViewsTest, AKeyAnotherAppHoldsIsMarkedTakenUntilItIsLetGo)
     const KeyCombo one = *ShortcutAction::layout(LayoutKind::focusCentre).defaultCombo(false);
     env.desktop.setRefusedHotKeys({SimKey{space.keyCode, space.modifiers}, SimKey{one.keyCode, one.modifiers}});
     state->registerHotKeys();
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
     auto* askKey = view.part<Kbd>(QStringLiteral("askShortcut"));
@@ -291,7 +291,7 @@ TEST_F(ViewsTest, RowsOpenTheCommandBarAndTheWindowCloses)
 {
     save(QStringLiteral("One"), {"Mail"});
     save(QStringLiteral("Two"), {"Safari"});
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     int dismissed = 0;
     QObject::connect(&view, &NowView::dismissed, [&] { ++dismissed; });
     view.show();
@@ -308,7 +308,7 @@ TEST_F(ViewsTest, RowsOpenTheCommandBarAndTheWindowCloses)
 
 TEST_F(ViewsTest, ModeSwitchesWriteTheirSettings)
 {
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
     auto* meeting = view.part<TSwitch>(QStringLiteral("meetingSwitch"));
@@ -342,7 +342,7 @@ TEST_F(ViewsTest, ASettingsWriteThatFailsShowsOneLineUntilAWriteSucceeds)
     Defaults* previous = Platform::current().defaults;
     Platform::current().defaults = &settings;
     {
-        NowView view(*state, WindowManager::shared());
+        NowView view(menuBar(*state));
         view.show();
         settle();
         EXPECT_FALSE(view.part(QStringLiteral("settingsProblem")));
@@ -380,7 +380,7 @@ TEST_F(ViewsTest, TheSuggestionCardActsOnWhatItShows)
                                            [&] { ++kept; },
                                            [] {}};
     };
-    NowView view(*state, WindowManager::shared());
+    NowView view(menuBar(*state));
     view.show();
     settle();
     auto* card = view.part(QStringLiteral("suggestion"));
@@ -400,7 +400,7 @@ TEST_F(ViewsTest, TheMenuBarIconOpensAndClosesTheWindow)
     SimDesktopWindow desktop(env.desktop);
     desktop.resize(1280, 560);
     desktop.show();
-    MenuBarExtra extra(*state, WindowManager::shared(),
+    MenuBarExtra extra(menuBar(*state),
                        [&](const QIcon& icon, auto clicked) { desktop.setMenuBarExtra(icon, std::move(clicked)); });
     EXPECT_FALSE(extra.inTray()); // no tray on the offscreen platform
     const QRect icon = desktop.menuBarExtraRect();

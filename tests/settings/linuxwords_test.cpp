@@ -97,7 +97,8 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
     ShortcutStore::shared().set(
         KeyCombo{19, modifier::control | modifier::option | modifier::shift | modifier::command, QStringLiteral("2")},
         halves);
-    NowView menuBar(*state, WindowManager::shared());
+    NowView menuBar(MenuBarServices{*state, WindowManager::shared(), ShortcutStore::shared(), *updater,
+                                    Platform::current().defaults, Platform::current().clock});
     menuBar.show();
     EXPECT_TRUE(check(menuBar, QStringLiteral("menu-bar")).contains("Super"));
     capsFit(menuBar);

@@ -274,16 +274,16 @@ TEST_F(PanesTest, TheUpdatesCardChecksWhenItCanAndBindsTheUpdatersSwitches)
     ASSERT_TRUE(card);
     EXPECT_EQ(card->versionLabel()->text(), Updater::versionString());
     EXPECT_FALSE(card->checkButton()->isEnabled());
-    updater.start();
+    updater->start();
     env.clock.advance(0);
     EXPECT_TRUE(card->checkButton()->isEnabled());
 
     flip(card->automaticChecks());
-    EXPECT_TRUE(updater.controller()->automaticallyChecksForUpdates());
+    EXPECT_TRUE(updater->controller()->automaticallyChecksForUpdates());
     EXPECT_EQ(env.defaults.value(UpdateController::kAutomaticChecksKey), QVariant(true));
     flip(card->automaticDownloads());
-    EXPECT_TRUE(updater.controller()->automaticallyDownloadsUpdates());
-    updater.controller()->setAutomaticallyDownloadsUpdates(false);
+    EXPECT_TRUE(updater->controller()->automaticallyDownloadsUpdates());
+    updater->controller()->setAutomaticallyDownloadsUpdates(false);
     EXPECT_FALSE(card->automaticDownloads()->isChecked());
 }
 

@@ -31,6 +31,7 @@ SettingsTest::SettingsTest()
     Platform services = Platform::current();
     services.http = &http;
     Platform::install(services);
+    updater = std::make_unique<Updater>(Platform::current());
     state = std::make_unique<AppState>(
         AppState::Parts{WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::make_unique<IdleCommandBar>()});
     PlanningServices planning;
@@ -53,7 +54,7 @@ SettingsServices SettingsTest::services()
     SettingsServices s;
     s.state = state.get();
     s.windows = &WindowManager::shared();
-    s.updater = &updater;
+    s.updater = updater.get();
     s.shortcuts = &ShortcutStore::shared();
     s.router = &router;
     s.keychain = &keychain;

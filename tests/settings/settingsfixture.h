@@ -70,7 +70,7 @@ protected:
     CannedHttp http;
     HotKeyCenter hotKeys;
     std::unique_ptr<AppState> state;
-    Updater updater;
+    std::unique_ptr<Updater> updater;
     RequestLog log{env.clock};
     KeychainStore keychain{env.keychain, Platform::current().workspace};
     std::unique_ptr<PlannerRouter> planners;

@@ -3,7 +3,6 @@
 #include "app/menubar/nowview.h"
 #include "design/menubaricon.h"
 #include "platform/clock.h"
-#include "platform/platform.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -17,7 +16,9 @@ namespace {
 constexpr int kGap = 4;
 } // namespace
 
-MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place, QObject* parent) : QObject(parent)
+MenuBarExtra::MenuBarExtra(MenuBarServices services, IconPlace place, QObject* parent)
+    : QObject(parent),
+      clock_(services.clock)
 {
     popup_ = new QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint);
     // The click that closes the popup is not passed on to the icon.
@@ -26,7 +27,7 @@ MenuBarExtra::MenuBarExtra(AppState& state, WindowManager& windows, IconPlace pl
     popup_->setWindowTitle(QStringLiteral("Tavrin"));
     auto* layout = new QVBoxLayout(popup_);
     layout->setContentsMargins(0, 0, 0, 0);
-    view_ = new NowView(state, windows, popup_);
+    view_ = new NowView(services, popup_);
     layout->addWidget(view_);
     connect(view_, &NowView::dismissed, this, &MenuBarExtra::close);
 
@@ -79,11 +80,7 @@ void MenuBarExtra::toggle(const QRect& anchor)
         open(anchor);
 }
 
-double MenuBarExtra::now() const
-{
-    const Clock* clock = Platform::current().clock;
-    return clock ? clock->monotonic() : 0;
-}
+double MenuBarExtra::now() const { return clock_ ? clock_->monotonic() : 0; }
 
 bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event)
 {

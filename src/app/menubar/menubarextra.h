@@ -11,8 +11,7 @@
 
 namespace tavrin {
 
-class AppState;
-class WindowManager;
+class Clock;
 
 // The application's icon in the menu bar: a tray icon when the desktop has a
 // tray (on X11, also once one appears later), and the icon in the simulated
@@ -27,7 +26,7 @@ public:
     // the icon's rectangle in global coordinates.
     using IconPlace = std::function<void(const QIcon& icon, std::function<void(const QRect& anchor)> clicked)>;
 
-    MenuBarExtra(AppState& state, WindowManager& windows, IconPlace place = {}, QObject* parent = nullptr);
+    explicit MenuBarExtra(MenuBarServices services, IconPlace place = {}, QObject* parent = nullptr);
     ~MenuBarExtra() override;
 
     // The icon is docked in a tray now.
@@ -60,6 +59,7 @@ protected:
 private:
     double now() const;
 
+    Clock* clock_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     QPointer<QWidget> popup_;
     QPointer<NowView> view_;

@@ -6,7 +6,6 @@
 #include "platform/clock.h"
 #include "platform/defaults.h"
 #include "platform/linuxwords.h"
-#include "platform/platform.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspaceholder.h"
@@ -27,32 +26,30 @@ QString count(qsizetype n, const QString& one, const QString& many)
     return QString::number(n) + (n == 1 ? one : many);
 }
 
-bool modeSwitch(const QString& key)
-{
-    const Defaults* defaults = Platform::current().defaults;
-    return !defaults || defaults->boolValue(key, true);
-}
+bool modeSwitch(const Defaults* defaults, const QString& key) { return !defaults || defaults->boolValue(key, true); }
 
-void writeSwitch(const QString& key, bool on)
+void writeSwitch(Defaults* defaults, const QString& key, bool on)
 {
-    if (Defaults* defaults = Platform::current().defaults)
+    if (defaults)
         defaults->setValue(key, on);
 }
 } // namespace
 
-NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
+NowContent::NowContent(MenuBarServices services, QObject* parent)
     : QObject(parent),
-      state_(&state),
-      windows_(windows)
+      s_(services),
+      state_(&services.state),
+      windows_(services.windows)
 {
+    AppState& state = services.state;
     connect(&state, &AppState::isTrustedChanged, this, &NowContent::refresh);
     connect(&windows_, &WindowManager::lastMessageChanged, this, &NowContent::changed);
     connect(&state, &AppState::enginesChanged, this, [this] {
         computeSuggestion();
         emit changed();
     });
-    connect(&ShortcutStore::shared(), &ShortcutStore::unavailableChanged, this, &NowContent::changed);
-    if (Defaults* defaults = Platform::current().defaults) {
+    connect(&s_.shortcuts, &ShortcutStore::unavailableChanged, this, &NowContent::changed);
+    if (Defaults* defaults = s_.defaults) {
         connect(defaults, &Defaults::changed, this, [this](const QString& key) {
             if (key == kMeetingKey || key == kShareSafeKey || key.startsWith(QLatin1String("shortcut.")))
                 emit changed();
@@ -61,11 +58,7 @@ NowContent::NowContent(AppState& state, WindowManager& windows, QObject* parent)
     }
 }
 
-QDateTime NowContent::now() const
-{
-    const Clock* clock = Platform::current().clock;
-    return clock ? clock->nowDate() : QDateTime::currentDateTime();
-}
+QDateTime NowContent::now() const { return s_.clock ? s_.clock->nowDate() : QDateTime::currentDateTime(); }
 
 void NowContent::refresh()
 {
@@ -198,8 +191,7 @@ QString NowContent::message() const { return windows_.lastMessage(); }
 
 QString NowContent::settingsProblem() const
 {
-    const Defaults* defaults = Platform::current().defaults;
-    const QString reason = defaults ? defaults->saveProblem() : QString();
+    const QString reason = s_.defaults ? s_.defaults->saveProblem() : QString();
     return reason.isEmpty() ? QString() : tr("Settings not saved: %1").arg(reason);
 }
 
@@ -207,19 +199,19 @@ void NowContent::apply(LayoutKind kind)
 {
     windows_.applyLayout(kind, true);
     // The preview shows the new arrangement a moment later.
-    if (Clock* clock = Platform::current().clock)
+    if (Clock* clock = s_.clock)
         clock->singleShot(kRefreshDelay, this, [this] { refresh(); });
 }
 
 namespace {
 NowContent::ModeRow modeRow(const QString& title, bool active, const QString& activeStatus, const QString& idleStatus,
-                            const QString& key)
+                            bool enabled)
 {
     NowContent::ModeRow row;
     row.title = title;
     row.active = active;
     row.status = row.active ? activeStatus : idleStatus;
-    row.enabled = modeSwitch(key);
+    row.enabled = enabled;
     row.accessibilityLabel = title + NowContent::tr(" mode");
     return row;
 }
@@ -230,14 +222,14 @@ NowContent::ModeRow NowContent::meetingRow() const
 {
     const MeetingControl* meeting = state_ ? state_->meeting() : nullptr;
     return modeRow(tr("Meeting"), meeting && meeting->inCall(), tr("on this call"), tr("when a call starts"),
-                   kMeetingKey);
+                   modeSwitch(s_.defaults, kMeetingKey));
 }
 
 NowContent::ModeRow NowContent::shareSafeRow() const
 {
     const ShareSafeControl* shareSafe = state_ ? state_->shareSafe() : nullptr;
     ModeRow row = modeRow(tr("Share-safe"), shareSafe && shareSafe->active(), tr("hiding private apps"),
-                          tr("when you share"), kShareSafeKey);
+                          tr("when you share"), modeSwitch(s_.defaults, kShareSafeKey));
     if (shareSafe)
         row.notice = shareSafe->notice();
     return row;
@@ -248,7 +240,7 @@ void NowContent::setMeetingEnabled(bool on)
     if (MeetingControl* meeting = state_ ? state_->meeting() : nullptr)
         meeting->setEnabled(on);
     else
-        writeSwitch(kMeetingKey, on);
+        writeSwitch(s_.defaults, kMeetingKey, on);
 }
 
 void NowContent::setShareSafeEnabled(bool on)
@@ -256,7 +248,7 @@ void NowContent::setShareSafeEnabled(bool on)
     if (ShareSafeControl* shareSafe = state_ ? state_->shareSafe() : nullptr)
         shareSafe->setEnabled(on);
     else
-        writeSwitch(kShareSafeKey, on);
+        writeSwitch(s_.defaults, kShareSafeKey, on);
 }
 
 QStringList NowContent::askShortcut() const
@@ -309,7 +301,7 @@ void NowContent::editLayouts()
         state_->showSettings(SettingsPane::layouts);
 }
 
-void NowContent::checkForUpdates() { Updater::shared().checkForUpdates(); }
+void NowContent::checkForUpdates() { s_.updater.checkForUpdates(); }
 
 void NowContent::openSettings()
 {
@@ -319,21 +311,21 @@ void NowContent::openSettings()
 
 void NowContent::quit() { QCoreApplication::quit(); }
 
-QString NowContent::shortcutText(const ShortcutAction& action)
+QString NowContent::shortcutText(const ShortcutAction& action) const
 {
-    const auto combo = ShortcutStore::shared().combo(action);
+    const auto combo = s_.shortcuts.combo(action);
     return combo ? combo->text() : QString();
 }
 
-QStringList NowContent::shortcutKeys(const ShortcutAction& action)
+QStringList NowContent::shortcutKeys(const ShortcutAction& action) const
 {
-    const auto combo = ShortcutStore::shared().combo(action);
+    const auto combo = s_.shortcuts.combo(action);
     return combo ? combo->keyNames() : QStringList();
 }
 
-bool NowContent::shortcutTaken(const ShortcutAction& action)
+bool NowContent::shortcutTaken(const ShortcutAction& action) const
 {
-    return ShortcutStore::shared().unavailable().contains(action.id());
+    return s_.shortcuts.unavailable().contains(action.id());
 }
 
 QString NowContent::timeText(const QDateTime& when) { return tavrin::timeText(when.toLocalTime().time()); }

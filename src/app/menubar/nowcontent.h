@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/menubar/menubarservices.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
 #include "windows/shortcutaction.h"
@@ -65,7 +66,7 @@ public:
         SavedWorkspace workspace;
     };
 
-    NowContent(AppState& state, WindowManager& windows, QObject* parent = nullptr);
+    explicit NowContent(MenuBarServices services, QObject* parent = nullptr);
 
     // ---- What the window read at its last refresh ----
     const std::optional<Display>& display() const { return display_; }
@@ -132,10 +133,10 @@ public:
 
     // An action's key combination in running text ("Ctrl+Alt+2"), and as
     // the names of its keys; empty when it has none.
-    static QString shortcutText(const ShortcutAction& action);
-    static QStringList shortcutKeys(const ShortcutAction& action);
+    QString shortcutText(const ShortcutAction& action) const;
+    QStringList shortcutKeys(const ShortcutAction& action) const;
     // Whether another program holds the action's key, so that it does nothing.
-    static bool shortcutTaken(const ShortcutAction& action);
+    bool shortcutTaken(const ShortcutAction& action) const;
     // "Today 18:02" or "Mon 09:15", by the local calendar.
     static QString savedTime(const QDateTime& savedAt, const QDateTime& now);
     // A minute of the day as a time of day.
@@ -152,6 +153,7 @@ private:
     void computeSuggestion();
     QDateTime now() const;
 
+    MenuBarServices s_;
     QPointer<AppState> state_;
     WindowManager& windows_;
     std::optional<Display> display_;

@@ -64,13 +64,13 @@ QHBoxLayout* row(int spacing, const QMargins& padding = {})
 
 // An action's key in a caption: in the danger colour behind its warning mark,
 // and saying why in its tooltip, while another program holds it.
-void showShortcut(QLabel* label, QWidget* mark, const ShortcutAction& action)
+void showShortcut(const NowContent& content, QLabel* label, QWidget* mark, const ShortcutAction& action)
 {
     auto* themed = qobject_cast<ThemedLabel*>(label);
     if (!themed || !mark)
         return;
-    const bool taken = NowContent::shortcutTaken(action);
-    themed->setText(NowContent::shortcutText(action));
+    const bool taken = content.shortcutTaken(action);
+    themed->setText(content.shortcutText(action));
     themed->setColour(taken ? Colour::danger : Colour::muted);
     themed->setToolTip(taken ? Kbd::takenToolTip() : QString());
     mark->setVisible(taken);
@@ -257,10 +257,10 @@ protected:
 };
 } // namespace
 
-NowView::NowView(AppState& state, WindowManager& windows, QWidget* parent)
+NowView::NowView(MenuBarServices services, QWidget* parent)
     : QWidget(parent),
-      state_(state),
-      content_(state, windows)
+      state_(services.state),
+      content_(services)
 {
     setFixedWidth(int(NowContent::kWidth));
     auto* l = new QVBoxLayout(this);
@@ -327,7 +327,7 @@ void NowView::updateHover()
     const LayoutKind kind = content_.captionKind();
     if (auto* name = part<QLabel>(QStringLiteral("captionName")))
         name->setText(tavrin::title(kind));
-    showShortcut(part<QLabel>(QStringLiteral("captionShortcut")), part(QStringLiteral("captionTaken")),
+    showShortcut(content_, part<QLabel>(QStringLiteral("captionShortcut")), part(QStringLiteral("captionTaken")),
                  ShortcutAction::layout(kind));
     for (auto* b : findChildren<LayoutButton*>())
         b->update();
@@ -428,7 +428,7 @@ void NowView::addLayouts(QVBoxLayout* column, QWidget* body)
     captionKey->setObjectName(QStringLiteral("captionShortcut"));
     auto* captionTaken = new TakenMark(body);
     captionTaken->setObjectName(QStringLiteral("captionTaken"));
-    showShortcut(captionKey, captionTaken, ShortcutAction::layout(content_.captionKind()));
+    showShortcut(content_, captionKey, captionTaken, ShortcutAction::layout(content_.captionKind()));
     caption->addWidget(captionName);
     caption->addStretch();
     caption->addWidget(captionTaken);
@@ -544,7 +544,7 @@ void NowView::addAsk(QVBoxLayout* column, QWidget* body)
     askLabel->addStretch();
     auto* askKey = new Kbd(content_.askShortcut(), false, body);
     askKey->setObjectName(QStringLiteral("askShortcut"));
-    askKey->setTaken(NowContent::shortcutTaken(ShortcutAction::of(ShortcutAction::Kind::commandBar)));
+    askKey->setTaken(content_.shortcutTaken(ShortcutAction::of(ShortcutAction::Kind::commandBar)));
     askLabel->addWidget(askKey);
     auto* ask = new HoverRow(
         askLabel,

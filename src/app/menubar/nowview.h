@@ -20,7 +20,7 @@ class WindowManager;
 class NowView : public QWidget {
     Q_OBJECT
 public:
-    NowView(AppState& state, WindowManager& windows, QWidget* parent = nullptr);
+    explicit NowView(MenuBarServices services, QWidget* parent = nullptr);
 
     NowContent& content() { return content_; }
     // A part of the content by its object name (sections are rebuilt, so

@@ -15,12 +15,9 @@
 namespace tavrin {
 
 namespace {
-Defaults* defaults() { return Platform::current().defaults; }
-
 // Reads an address of the update server with the platform's HTTP client.
-QCoro::Task<UpdateController::FeedAnswer> readAddress(HttpRequest request)
+QCoro::Task<UpdateController::FeedAnswer> readAddress(HttpClient* http, HttpRequest request)
 {
-    HttpClient* http = Platform::current().http;
     if (!http)
         co_return UpdateController::FeedAnswer{false, {}, QStringLiteral("There is no network here.")};
     const HttpResponse response = co_await http->send(std::move(request));
@@ -37,7 +34,7 @@ QCoro::Task<UpdateController::FeedAnswer> readAddress(HttpRequest request)
     co_return answer;
 }
 
-QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url, CancelToken cancel)
+QCoro::Task<UpdateController::FeedAnswer> readFeed(HttpClient* http, QUrl url, CancelToken cancel)
 {
     HttpRequest request;
     request.url = url;
@@ -45,17 +42,17 @@ QCoro::Task<UpdateController::FeedAnswer> readFeed(QUrl url, CancelToken cancel)
     request.timeout = UpdateController::kFeedTimeout;
     request.maxResponseBytes = UpdateController::kMaxFeedBytes;
     request.cancel = std::move(cancel);
-    return readAddress(std::move(request));
+    return readAddress(http, std::move(request));
 }
 
-QCoro::Task<UpdateController::FeedAnswer> readRelease(QUrl url, CancelToken cancel)
+QCoro::Task<UpdateController::FeedAnswer> readRelease(HttpClient* http, QUrl url, CancelToken cancel)
 {
     HttpRequest request;
     request.url = url;
     request.timeout = UpdateController::kDownloadTimeout;
     request.maxResponseBytes = UpdateController::kMaxDownloadBytes;
     request.cancel = std::move(cancel);
-    return readAddress(std::move(request));
+    return readAddress(http, std::move(request));
 }
 
 // Only a secure address, or one on this machine (a test feed's), is
@@ -68,11 +65,13 @@ bool mayDownload(const QUrl& url)
 }
 } // namespace
 
-UpdateController::UpdateController(Delegate delegate, QObject* parent)
+UpdateController::UpdateController(Delegate delegate, const Platform& platform, QObject* parent)
     : QObject(parent),
       delegate_(std::move(delegate)),
-      fetch_(readFeed),
-      download_(readRelease)
+      defaults_(platform.defaults),
+      clock_(platform.clock),
+      fetch_([http = platform.http](QUrl url, CancelToken cancel) { return readFeed(http, url, cancel); }),
+      download_([http = platform.http](QUrl url, CancelToken cancel) { return readRelease(http, url, cancel); })
 {
     qRegisterMetaType<AppcastItem>();
 }
@@ -203,8 +202,8 @@ std::optional<QString> UpdateController::keepRelease(const AppcastItem& item, co
 
 void UpdateController::finishCheck()
 {
-    if (Defaults* d = defaults(); d && Platform::current().clock)
-        d->setValue(kLastCheckKey, Platform::current().clock->nowDate());
+    if (defaults_ && clock_)
+        defaults_->setValue(kLastCheckKey, clock_->nowDate());
     checking_ = false;
     setCanCheck();
     scheduleNext();
@@ -212,7 +211,7 @@ void UpdateController::finishCheck()
 
 bool UpdateController::automaticallyChecksForUpdates() const
 {
-    const Defaults* d = defaults();
+    const Defaults* d = defaults_;
     return d && d->boolValue(kAutomaticChecksKey);
 }
 
@@ -220,7 +219,7 @@ void UpdateController::setAutomaticallyChecksForUpdates(bool on)
 {
     if (on == automaticallyChecksForUpdates())
         return;
-    if (Defaults* d = defaults())
+    if (Defaults* d = defaults_)
         d->setValue(kAutomaticChecksKey, on);
     scheduleNext();
     emit automaticallyChecksForUpdatesChanged(on);
@@ -228,7 +227,7 @@ void UpdateController::setAutomaticallyChecksForUpdates(bool on)
 
 bool UpdateController::automaticallyDownloadsUpdates() const
 {
-    const Defaults* d = defaults();
+    const Defaults* d = defaults_;
     return d && d->boolValue(kAutomaticDownloadsKey);
 }
 
@@ -236,14 +235,14 @@ void UpdateController::setAutomaticallyDownloadsUpdates(bool on)
 {
     if (on == automaticallyDownloadsUpdates())
         return;
-    if (Defaults* d = defaults())
+    if (Defaults* d = defaults_)
         d->setValue(kAutomaticDownloadsKey, on);
     emit automaticallyDownloadsUpdatesChanged(on);
 }
 
 std::optional<QDateTime> UpdateController::lastCheck() const
 {
-    const Defaults* d = defaults();
+    const Defaults* d = defaults_;
     if (!d)
         return std::nullopt;
     const auto value = d->value(kLastCheckKey);
@@ -254,16 +253,16 @@ std::optional<QDateTime> UpdateController::lastCheck() const
 
 std::optional<double> UpdateController::nextCheckIn() const
 {
-    if (!schedule_ || !schedule_->isActive() || !Platform::current().clock)
+    if (!schedule_ || !schedule_->isActive() || !clock_)
         return std::nullopt;
-    return nextDue_ - Platform::current().clock->monotonic();
+    return nextDue_ - clock_->monotonic();
 }
 
 void UpdateController::scheduleNext()
 {
     if (schedule_)
         schedule_->stop();
-    Clock* clock = Platform::current().clock;
+    Clock* clock = clock_;
     if (!started_ || !automaticallyChecksForUpdates() || !clock)
         return;
     // At most once a day: a day after the last check, or now when there was

@@ -16,6 +16,10 @@
 
 namespace tavrin {
 
+class Clock;
+class Defaults;
+struct Platform;
+
 // The updater: reads the update feed, compares the newest release with the
 // running version and tells the user through its signals (a small window
 // listens). Created without starting; started once; checks on demand, and
@@ -57,7 +61,10 @@ public:
     static constexpr double kDownloadTimeout = 10 * 60;
     static constexpr qint64 kMaxDownloadBytes = 512LL * 1024 * 1024;
 
-    explicit UpdateController(Delegate delegate, QObject* parent = nullptr);
+    // Keeps its settings in the platform's defaults, reads the feed with its
+    // network and waits on its clock (each may be missing: no settings kept,
+    // no network, no scheduled checks).
+    UpdateController(Delegate delegate, const Platform& platform, QObject* parent = nullptr);
     ~UpdateController() override;
 
     bool isStarted() const { return started_; }
@@ -126,6 +133,8 @@ private:
     void setCanCheck();
 
     Delegate delegate_;
+    Defaults* defaults_;
+    Clock* clock_;
     Fetch fetch_;
     Fetch download_;
     QString downloadsFolder_;

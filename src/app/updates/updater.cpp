@@ -10,23 +10,20 @@
 
 namespace tavrin {
 
-Updater& Updater::shared()
-{
-    static Updater* updater = new Updater;
-    return *updater;
-}
-
-Updater::Updater(QObject* parent) : QObject(parent)
+Updater::Updater(const Platform& platform, QObject* parent)
+    : QObject(parent),
+      defaults_(platform.defaults),
+      workspace_(platform.workspace)
 {
     UpdateController::Delegate delegate;
-    delegate.feedURLString = &Updater::feedURLString;
+    delegate.feedURLString = [this] { return feedURLString(); };
     delegate.supportsGentleScheduledUpdateReminders = &Updater::supportsGentleScheduledUpdateReminders;
-    controller_ = new UpdateController(std::move(delegate), this);
+    controller_ = new UpdateController(std::move(delegate), platform, this);
 
     // The updater's can-check state, its present value first, each value
     // delivered from the main loop.
-    auto deliver = [self = QPointer<Updater>(this)](bool can) {
-        if (Clock* clock = Platform::current().clock)
+    auto deliver = [self = QPointer<Updater>(this), clock = platform.clock](bool can) {
+        if (clock)
             clock->singleShot(0, self, [self, can] {
                 if (self)
                     self->setCanCheck(can);
@@ -49,8 +46,8 @@ void Updater::start()
 void Updater::checkForUpdates()
 {
     start();
-    if (Workspace* workspace = Platform::current().workspace)
-        workspace->activate(workspace->currentPid());
+    if (workspace_)
+        workspace_->activate(workspace_->currentPid());
     controller_->checkForUpdates();
 }
 
@@ -63,12 +60,11 @@ bool Updater::isLoopbackFeed(const QString& address)
            && url.port() != -1 && url.userInfo().isEmpty();
 }
 
-std::optional<QString> Updater::feedURLString()
+std::optional<QString> Updater::feedURLString() const
 {
-    const Defaults* defaults = Platform::current().defaults;
-    if (!defaults)
+    if (!defaults_)
         return std::nullopt;
-    const auto feed = defaults->string(kTestFeedKey);
+    const auto feed = defaults_->string(kTestFeedKey);
     if (!feed || !isLoopbackFeed(*feed))
         return std::nullopt;
     return *feed;

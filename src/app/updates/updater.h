@@ -8,6 +8,10 @@
 
 namespace tavrin {
 
+class Defaults;
+class Workspace;
+struct Platform;
+
 // Software updates: owns the updater, created without starting and started
 // once (at launch, or by the first check the user asks for), lets the user
 // check now, publishes whether a check can start, and answers the updater's
@@ -18,8 +22,10 @@ class Updater : public QObject {
 public:
     static inline const QString kTestFeedKey = QStringLiteral("updates.testFeed");
 
-    static Updater& shared();
-    explicit Updater(QObject* parent = nullptr);
+    // Works with the platform's settings, clock, network and workspace
+    // (each may be missing: no test feed, no scheduled checks, no network,
+    // nothing brought forward).
+    explicit Updater(const Platform& platform, QObject* parent = nullptr);
 
     UpdateController* controller() const { return controller_; }
     bool isStarted() const { return started_; }
@@ -33,7 +39,7 @@ public:
 
     // The feed to read instead of the declared one: "updates.testFeed" when
     // it is a loopback test feed, else none.
-    static std::optional<QString> feedURLString();
+    std::optional<QString> feedURLString() const;
     static bool supportsGentleScheduledUpdateReminders() { return true; }
     // A test feed: an http address on 127.0.0.1 with an explicit port and
     // no user part.
@@ -48,6 +54,8 @@ signals:
 private:
     void setCanCheck(bool can);
 
+    Defaults* defaults_;
+    Workspace* workspace_;
     UpdateController* controller_ = nullptr;
     bool started_ = false;
     bool canCheck_ = false;
