@@ -44,7 +44,8 @@ struct Desk : bench::SimDesk {
                             .keychain = &keychainStore,
                             .log = &log}};
     std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
-    std::unique_ptr<CommandBarRunner> runner = CommandBarRunner::over(WorkspaceRunner::shared());
+    WorkspaceRunner workspaceRunner{WindowManager::shared(), Platform::current()};
+    std::unique_ptr<CommandBarRunner> runner = CommandBarRunner::over(workspaceRunner);
 };
 
 // A plan of the first four captured windows in the focus-centre layout.

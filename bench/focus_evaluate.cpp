@@ -172,7 +172,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     MeetingMode meeting(WindowManager::shared(), autoArrange, Platform::current());
     PrivacyPrompt prompt(desk.clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
-    WorkspaceRunner runner(WindowManager::shared());
+    WorkspaceRunner runner(WindowManager::shared(), Platform::current());
     Focus focus(meeting, share, WindowManager::shared(), runner, QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;

@@ -101,7 +101,7 @@ void arrangeSix(benchmark::State& state, bool opening)
     const Display display = Display::all().front();
     const WorkspacePlan plan = sixWindows(opening);
     WindowManager windows;
-    WorkspaceRunner runner(windows);
+    WorkspaceRunner runner(windows, Platform::current());
     for (auto _ : state) {
         state.PauseTiming();
         const ScreenCapture capture = ScreenCapture::of(display);

@@ -194,7 +194,8 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // tasks must not run down after the platform has gone at exit.
 struct WindowEngines {
     explicit WindowEngines(const Platform& platform)
-        : learning(*platform.defaults, *platform.clock),
+        : runner(windows, platform),
+          learning(*platform.defaults, *platform.clock),
           autoArrange(windows, platform),
           habits(windows, platform),
           handPlacement(learning, platform),
@@ -204,7 +205,7 @@ struct WindowEngines {
 
     WindowManager& windows = WindowManager::shared();
     ShortcutStore& shortcuts = ShortcutStore::shared();
-    WorkspaceRunner& runner = WorkspaceRunner::shared();
+    WorkspaceRunner runner;
     HotKeyCenter hotKeys;
     Learning learning;
     AutoArrange autoArrange;

@@ -20,19 +20,15 @@ namespace tavrin {
 
 namespace {
 
-Accessibility& accessibility() { return *Platform::current().accessibility; }
-Workspace& workspace() { return *Platform::current().workspace; }
-
-bool isMinimised(const AXWindow& window)
+bool isMinimised(const Platform& services, const AXWindow& window)
 {
-    return accessibility().attribute(window.element, ax::Minimized).as<bool>().value_or(false);
+    return services.accessibility->attribute(window.element, ax::Minimized).as<bool>().value_or(false);
 }
 
 // Every window element the application lists, minimised ones included.
-std::vector<AXElement> windowElements(int pid)
+std::vector<AXElement> windowElements(const Platform& services, int pid)
 {
-    return accessibility()
-        .attribute(accessibility().applicationElement(pid), ax::Windows)
+    return services.accessibility->attribute(services.accessibility->applicationElement(pid), ax::Windows)
         .as<std::vector<AXElement>>()
         .value_or(std::vector<AXElement>{});
 }
@@ -40,10 +36,10 @@ std::vector<AXElement> windowElements(int pid)
 // The running processes of an application: those installed at `location`,
 // else those of that name. Some applications run one process per window (a
 // terminal): a new window may come from any of them, or from a new one.
-std::vector<RunningApp> findRunning(const QString& location, const QString& name)
+std::vector<RunningApp> findRunning(const Platform& services, const QString& location, const QString& name)
 {
     std::vector<RunningApp> atLocation, byName;
-    for (const RunningApp& app : workspace().runningApplications()) {
+    for (const RunningApp& app : services.workspace->runningApplications()) {
         if (!location.isEmpty() && app.bundleLocation == location)
             atLocation.push_back(app);
         else if (!name.isEmpty() && app.localizedName == name)
@@ -93,18 +89,18 @@ bool restoresTabs(const PlannedWindow& row)
 }
 
 // The windows of every process of the application, minimised ones included.
-std::vector<AXElement> windowElements(const std::vector<RunningApp>& running)
+std::vector<AXElement> windowElements(const Platform& services, const std::vector<RunningApp>& running)
 {
     std::vector<AXElement> out;
     for (const RunningApp& app : running)
-        for (const AXElement& w : windowElements(app.pid))
+        for (const AXElement& w : windowElements(services, app.pid))
             out.push_back(w);
     return out;
 }
 
 // Opens the row's tabs in a new window of its running browser, else its
 // first address on its own.
-QCoro::Task<bool> openTabs(const PlannedWindow& row, const QString& location)
+QCoro::Task<bool> openTabs(const Platform& services, const PlannedWindow& row, const QString& location)
 {
     bool opened = false;
     if (WindowContent* content = WindowContent::installed()) {
@@ -113,41 +109,42 @@ QCoro::Task<bool> openTabs(const PlannedWindow& row, const QString& location)
         urls.insert(front, *row.openURL);
         opened = co_await content->restoreTabs(row.app, urls, front);
     }
-    co_return opened || workspace().openUrl(QUrl(*row.openURL), location);
+    co_return opened || services.workspace->openUrl(QUrl(*row.openURL), location);
 }
 
 // Starts opening the row's window: launches its application, opens its
 // address, or (a saved browser window with tabs) has the browser open them.
-QCoro::Task<bool> startOpening(const PlannedWindow& row, Opening& o)
+QCoro::Task<bool> startOpening(const Platform& services, const PlannedWindow& row, Opening& o)
 {
-    const std::vector<RunningApp> running = findRunning(o.location, row.app);
+    const std::vector<RunningApp> running = findRunning(services, o.location, row.app);
     for (const RunningApp& app : running)
         o.runningBefore.push_back(app.pid);
-    o.known = windowElements(running);
+    o.known = windowElements(services, running);
     o.started = true;
-    o.startedAt = Platform::current().clock->monotonic();
+    o.startedAt = services.clock->monotonic();
     if (!row.openURL)
-        co_return !o.location.isEmpty() && workspace().launchApplication(o.location);
+        co_return !o.location.isEmpty() && services.workspace->launchApplication(o.location);
     if (!restoresTabs(row))
-        co_return workspace().openUrl(QUrl(*row.openURL), o.location);
+        co_return services.workspace->openUrl(QUrl(*row.openURL), o.location);
     // The tabs go into a new window of the browser, which must run first,
     // unless the command that opens them starts it (once, with the tabs).
     WindowContent* content = WindowContent::installed();
     if (!running.empty() || (content && content->restoreStartsBrowser()))
-        co_return co_await openTabs(row, o.location);
-    if (!o.location.isEmpty() && workspace().launchApplication(o.location)) {
+        co_return co_await openTabs(services, row, o.location);
+    if (!o.location.isEmpty() && services.workspace->launchApplication(o.location)) {
         o.awaitingLaunch = true;
         co_return true;
     }
-    co_return workspace().openUrl(QUrl(*row.openURL), o.location);
+    co_return services.workspace->openUrl(QUrl(*row.openURL), o.location);
 }
 
 // Takes the first new window of the row's application as the row's. True
 // when a browser that was started has become ready for its tabs.
-bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<AXWindow>>& resolved,
-                WorkspaceRunner::Outcome& outcome, std::vector<AXElement>& taken)
+bool findOpened(const Platform& services, const PlannedWindow& row, Opening& o,
+                std::vector<std::optional<AXWindow>>& resolved, WorkspaceRunner::Outcome& outcome,
+                std::vector<AXElement>& taken)
 {
-    const std::vector<RunningApp> running = findRunning(o.location, row.app);
+    const std::vector<RunningApp> running = findRunning(services, o.location, row.app);
     std::vector<AXWindow> windows;
     for (const RunningApp& app : running) {
         // A process that was not running before was started here.
@@ -161,10 +158,10 @@ bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<
     if (o.awaitingLaunch) {
         // Once the browser shows the windows it starts with (or has taken
         // half its time), those are known and it is ready for the tabs.
-        const double waited = Platform::current().clock->monotonic() - o.startedAt;
+        const double waited = services.clock->monotonic() - o.startedAt;
         if (windows.empty() && waited < WorkspaceRunner::kOpenTimeout / 2)
             return false;
-        o.known = windowElements(running);
+        o.known = windowElements(services, running);
         o.awaitingLaunch = false;
         return true;
     }
@@ -183,7 +180,7 @@ bool findOpened(const PlannedWindow& row, Opening& o, std::vector<std::optional<
 // The open windows the plan reuses: shown, restored, resolved to their rows;
 // a row whose window has gone fails. Returns the tabs still to be brought to
 // the front.
-std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
+std::vector<TabSwitch> bringBackOpen(const Platform& services, const std::vector<PlannedWindow>& rows,
                                      std::vector<std::optional<AXWindow>>& resolved, WorkspaceRunner::Outcome& outcome,
                                      std::vector<Failure>& failed)
 {
@@ -193,20 +190,20 @@ std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
         if (!rows[i].existing)
             continue;
         const AXWindow& window = *rows[i].existing;
-        const auto app = workspace().application(window.app.pid);
+        const auto app = services.workspace->application(window.app.pid);
         const bool taken = std::any_of(resolved.begin(), resolved.end(),
                                        [&](const std::optional<AXWindow>& r) { return r && *r == window; });
         if (!app || !window.frame() || taken) {
             failed[i] = taken ? Failure::none : Failure::gone;
             continue;
         }
-        if (app->hidden && !containsApp(outcome.unhidden, app->pid) && workspace().unhide(app->pid))
+        if (app->hidden && !containsApp(outcome.unhidden, app->pid) && services.workspace->unhide(app->pid))
             outcome.unhidden.push_back(*app);
-        if (isMinimised(window)) {
+        if (isMinimised(services, window)) {
             // Undo gives it back this frame, not the one it comes back
             // from the dock with, before minimising it again.
             const auto before = window.frame();
-            if (accessibility().setAttribute(window.element, ax::Minimized, false) == AXError::success) {
+            if (services.accessibility->setAttribute(window.element, ax::Minimized, false) == AXError::success) {
                 outcome.unminimised.push_back(window);
                 if (before)
                     outcome.undo.emplace_back(window, *before);
@@ -219,7 +216,7 @@ std::vector<TabSwitch> bringBackOpen(const std::vector<PlannedWindow>& rows,
     return tabSwitches;
 }
 // The windows the rows open, in row order.
-std::vector<Opening> openingsFor(const std::vector<PlannedWindow>& rows)
+std::vector<Opening> openingsFor(const Platform& services, const std::vector<PlannedWindow>& rows)
 {
     std::vector<Opening> openings;
     WindowContent* content = WindowContent::installed();
@@ -234,9 +231,9 @@ std::vector<Opening> openingsFor(const std::vector<PlannedWindow>& rows)
             continue;
         Opening o;
         o.row = i;
-        o.location = workspace().applicationLocation(rows[i].app);
+        o.location = services.workspace->applicationLocation(rows[i].app);
         if (o.location.isEmpty() && rows[i].openURL)
-            o.location = workspace().applicationForUrl(QUrl(*rows[i].openURL));
+            o.location = services.workspace->applicationForUrl(QUrl(*rows[i].openURL));
         o.browser = restoresTabs(rows[i]) || (content && content->restoresTabs(rows[i].app));
         openings.push_back(std::move(o));
     }
@@ -282,11 +279,10 @@ QString failureText(const PlannedWindow& row, Failure failure)
 
 } // namespace
 
-WorkspaceRunner& WorkspaceRunner::shared()
-{
-    static WorkspaceRunner* runner = new WorkspaceRunner(WindowManager::shared());
-    return *runner;
-}
+WorkspaceRunner::WorkspaceRunner(WindowManager& windows, const Platform& platform)
+    : windows_(windows),
+      platform_(platform)
+{}
 
 std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, const ScreenCapture& capture)
 {
@@ -361,13 +357,15 @@ std::vector<PlannedClear> WorkspaceRunner::clears(const WorkspacePlan& plan, con
         else
             rowApps.insert(row.app);
     }
-    const int self = workspace().currentPid();
+    // A pure reading of the plan, made before any runner is at work.
+    Workspace& workspace = *Platform::current().workspace;
+    const int self = workspace.currentPid();
     QHash<int, int> named; // pid -> the first window a clear named
     for (const WorkspacePlan::Clear& c : *plan.clear) {
         if (c.existingWindow < 0 || std::size_t(c.existingWindow) >= capture.windows.size())
             continue;
         const AXWindow& window = capture.windows[std::size_t(c.existingWindow)];
-        const auto app = workspace().application(window.app.pid);
+        const auto app = workspace.application(window.app.pid);
         if (!app || app->pid == self || rowPids.contains(app->pid) || rowApps.contains(ScreenCapture::appName(*app)))
             continue;
         const auto same =
@@ -391,7 +389,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
                                                                Display display, CancelToken cancel)
 {
     Outcome outcome;
-    if (!accessibility().isTrusted(false)) {
+    if (!platform_.accessibility->isTrusted(false)) {
         outcome.problem = WindowManager::kNeedsTrustMessage;
         co_return outcome;
     }
@@ -408,7 +406,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
     std::vector<std::optional<AXWindow>> resolved(rows.size());
     std::vector<Failure> failed(rows.size(), Failure::none);
-    const std::vector<TabSwitch> tabSwitches = bringBackOpen(rows, resolved, outcome, failed);
+    const std::vector<TabSwitch> tabSwitches = bringBackOpen(platform_, rows, resolved, outcome, failed);
     for (const TabSwitch& s : tabSwitches) {
         WindowContent* content = WindowContent::installed();
         if (!content)
@@ -437,7 +435,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
 
     // Auto-arrange leaves the moves alone, then takes them as its own.
     pauseAutoArrange(kPauseAfterArrange);
-    Platform::current().clock->singleShot(kArrangeNowDelay, this, [this, display, windows = outcome.windows, cancel] {
+    platform_.clock->singleShot(kArrangeNowDelay, this, [this, display, windows = outcome.windows, cancel] {
         if (AutoArrangeControl* control = autoArrange_.get(); control && !cancel.isCancelled())
             control->arrangeNow(display, windows);
     });
@@ -448,8 +446,8 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
                                            std::vector<std::optional<AXWindow>>& resolved, Outcome& outcome,
                                            std::vector<Failure>& failed, const CancelToken& cancel)
 {
-    Clock& clock = *Platform::current().clock;
-    std::vector<Opening> openings = openingsFor(rows);
+    Clock& clock = *platform_.clock;
+    std::vector<Opening> openings = openingsFor(platform_, rows);
     const auto busy = [&](const Opening& o) { return waits(o, openings, rows); };
     std::vector<AXElement> taken;
     while (!cancel.isCancelled()
@@ -457,7 +455,7 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
         for (Opening& o : openings) {
             if (o.started || o.done || busy(o))
                 continue;
-            const bool opening = co_await startOpening(rows[o.row], o);
+            const bool opening = co_await startOpening(platform_, rows[o.row], o);
             if (!opening) {
                 o.done = true;
                 failed[o.row] =
@@ -475,7 +473,7 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
         {
             AXActionScope scope;
             for (Opening& o : openings)
-                if (o.started && !o.done && findOpened(rows[o.row], o, resolved, outcome, taken))
+                if (o.started && !o.done && findOpened(platform_, rows[o.row], o, resolved, outcome, taken))
                     launched.push_back(&o);
             for (Opening& o : openings)
                 if (o.started && !o.done && clock.monotonic() - o.startedAt >= kOpenTimeout) {
@@ -488,7 +486,7 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
             if (o->done)
                 continue;
             o->startedAt = clock.monotonic();
-            if (!co_await openTabs(rows[o->row], o->location)) {
+            if (!co_await openTabs(platform_, rows[o->row], o->location)) {
                 o->done = true;
                 failed[o->row] = Failure::notStarted;
             }
@@ -499,21 +497,21 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
 void WorkspaceRunner::clearAway(const std::vector<PlannedClear>& clears,
                                 const std::vector<std::optional<AXWindow>>& resolved, Outcome& outcome)
 {
-    QSet<int> keep{workspace().currentPid()};
+    QSet<int> keep{platform_.workspace->currentPid()};
     for (const auto& window : resolved)
         if (window)
             keep.insert(window->app.pid);
     for (const PlannedClear& clear : clears) {
-        const auto app = workspace().application(clear.running.pid);
+        const auto app = platform_.workspace->application(clear.running.pid);
         if (!app || keep.contains(app->pid))
             continue;
         keep.insert(app->pid);
         if (clear.action == ClearAction::quit) {
             const std::optional<QString> location =
                 app->bundleLocation.isEmpty() ? std::nullopt : std::optional(app->bundleLocation);
-            if (workspace().terminate(app->pid))
+            if (platform_.workspace->terminate(app->pid))
                 outcome.quit.emplace_back(clear.app, location);
-        } else if (!app->hidden && workspace().hide(app->pid)) {
+        } else if (!app->hidden && platform_.workspace->hide(app->pid)) {
             outcome.hidden.push_back(*app);
             if (!clear.title.isEmpty())
                 outcome.hiddenTitles.emplace(app->pid, clear.title);
@@ -557,14 +555,14 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
     if (outcome.arranged == 0)
         return;
 
-    Defaults& defaults = *Platform::current().defaults;
+    Defaults& defaults = *platform_.defaults;
     const QString key = WindowManager::usualLayoutKey(display);
     outcome.previousLayout = PreviousLayout{key, defaults.value(key)};
     defaults.setValue(key, name(layout));
 
     const AXWindow& main = outcome.windows.front();
-    accessibility().performAction(main.element, ax::Raise);
-    workspace().activate(main.app.pid);
+    platform_.accessibility->performAction(main.element, ax::Raise);
+    platform_.workspace->activate(main.app.pid);
 }
 
 QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace, CancelToken cancel)
@@ -631,32 +629,32 @@ void WorkspaceRunner::undo(const Outcome& outcome)
     // The window manager lets the put-back windows go: no re-check moves them.
     windows_.putBack(outcome.undo);
     for (const auto& [name, location] : outcome.quit) {
-        const QString where = location.value_or(workspace().applicationLocation(name));
+        const QString where = location.value_or(platform_.workspace->applicationLocation(name));
         if (!where.isEmpty())
-            workspace().launchApplication(where);
+            platform_.workspace->launchApplication(where);
     }
     for (const RunningApp& app : outcome.hidden)
-        workspace().unhide(app.pid);
+        platform_.workspace->unhide(app.pid);
     for (const AXWindow& window : outcome.unminimised)
-        accessibility().setAttribute(window.element, ax::Minimized, true);
+        platform_.accessibility->setAttribute(window.element, ax::Minimized, true);
     for (const AXWindow& window : outcome.openedWindows) {
         // An application started here goes as a whole, keeping its windows
         // for its next launch as they were.
         if (containsApp(outcome.launched, window.app.pid))
             continue;
-        if (const auto button = accessibility().attribute(window.element, ax::CloseButton).as<AXElement>())
-            accessibility().performAction(*button, ax::Press);
+        if (const auto button = platform_.accessibility->attribute(window.element, ax::CloseButton).as<AXElement>())
+            platform_.accessibility->performAction(*button, ax::Press);
     }
     for (const RunningApp& app : outcome.launched)
-        workspace().terminate(app.pid);
+        platform_.workspace->terminate(app.pid);
     for (const RunningApp& app : outcome.unhidden)
-        workspace().hide(app.pid);
+        platform_.workspace->hide(app.pid);
 
     if (PlacementLearner* learner = windows_.learner())
         for (const Placement& p : outcome.learned)
             learner->unrecord(p.app, p.display, p.unit, p.focus);
     if (outcome.previousLayout) {
-        Defaults& defaults = *Platform::current().defaults;
+        Defaults& defaults = *platform_.defaults;
         if (outcome.previousLayout->stored)
             defaults.setValue(outcome.previousLayout->key, *outcome.previousLayout->stored);
         else
@@ -664,7 +662,7 @@ void WorkspaceRunner::undo(const Outcome& outcome)
     }
     ActiveWorkspace::current().set(outcome.previousActive);
 
-    Platform::current().clock->singleShot(kArrangeAllDelay, this, [this] {
+    platform_.clock->singleShot(kArrangeAllDelay, this, [this] {
         if (AutoArrangeControl* control = autoArrange_.get())
             control->arrangeAll();
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/geometry.h"
+#include "platform/platform.h"
 #include "platform/registration.h"
 #include "platform/runningapp.h"
 #include "platform/taskhandle.h"
@@ -93,9 +94,9 @@ public:
     // Why a row's window could not be brought.
     enum class Failure { none, gone, notInstalled, notStarted, noWindow };
 
-    // Moves windows with `windows`.
-    explicit WorkspaceRunner(WindowManager& windows) : windows_(windows) {}
-    static WorkspaceRunner& shared();
+    // Moves windows with `windows`; opens, hides and reads them through the
+    // platform's workspace and Accessibility, and times on its clock.
+    WorkspaceRunner(WindowManager& windows, const Platform& platform);
 
     // The plan's windows (at most 6) matched to the capture: a valid unused
     // `existingWindow` reuses that window; else, without an address to open,
@@ -137,6 +138,9 @@ private:
                Outcome& outcome, const CancelToken& cancel);
 
     WindowManager& windows_;
+    // The services it runs on: Accessibility, the workspace, the defaults
+    // and the clock.
+    const Platform platform_;
     Collaborator<AutoArrangeControl> autoArrange_;
 };
 

@@ -128,7 +128,7 @@ protected:
     SimEnvironment env;
     HotKeyCenter hotKeys;
     // Arranges for the intents, with the shared window manager.
-    WorkspaceRunner runner{WindowManager::shared()};
+    WorkspaceRunner runner{WindowManager::shared(), Platform::current()};
     // What the intents offer, as the program installs it.
     TavrinShortcuts shortcuts;
     Updater updater{Platform::current()};

@@ -51,8 +51,7 @@ public:
     CancelSource lifetime;
 };
 
-// A runner that takes `delay` seconds and returns `outcome`, or, with
-// `real` set, hands the work to the shared workspace runner.
+// A runner that takes `delay` seconds and returns `outcome`.
 class FakeRunner : public CommandBarRunner {
 public:
     struct Call {
@@ -65,7 +64,6 @@ public:
 
     double delay = 0.5;
     WorkspaceRunner::Outcome outcome;
-    bool real = false;
     std::vector<Call> calls;
     std::vector<WorkspaceRunner::Outcome> undone;
     std::vector<std::pair<double, double>> pauses; // seconds, when
@@ -75,18 +73,11 @@ public:
     {
         Clock& clock = *Platform::current().clock;
         calls.push_back({rows, clears, layout, display, clock.monotonic()});
-        if (real)
-            co_return co_await WorkspaceRunner::shared().arrange(rows, clears, layout, display);
         const WorkspaceRunner::Outcome result = outcome;
         co_await clock.sleep(delay, lifetime.token());
         co_return result;
     }
-    void undo(const WorkspaceRunner::Outcome& o) override
-    {
-        undone.push_back(o);
-        if (real)
-            WorkspaceRunner::shared().undo(o);
-    }
+    void undo(const WorkspaceRunner::Outcome& o) override { undone.push_back(o); }
     void pauseAutoArrange(double seconds) override
     {
         pauses.emplace_back(seconds, Platform::current().clock->monotonic());

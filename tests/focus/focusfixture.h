@@ -53,7 +53,7 @@ protected:
 
     SimEnvironment env;
     WindowManager windows;
-    WorkspaceRunner runner{windows};
+    WorkspaceRunner runner{windows, Platform::current()};
     FakeAutoArrange autoArrange;
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};

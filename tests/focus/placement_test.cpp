@@ -34,7 +34,7 @@ const QByteArray kScenario = R"({
 struct Placing : ::testing::Test {
     SimEnvironment env{kScenario};
     WindowManager windows;
-    WorkspaceRunner runner{windows};
+    WorkspaceRunner runner{windows, Platform::current()};
     FakeAutoArrange autoArrange;
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};

@@ -177,7 +177,7 @@ TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
         env.desktop.removeWindow(token);
 
     WindowManager windows;
-    WorkspaceRunner runner(windows);
+    WorkspaceRunner runner(windows, Platform::current());
     const auto outcome = finish(runner.arrangeSaved(saved));
     EXPECT_EQ(outcome.arranged, 2) << outcome.problem.value_or("").toStdString();
     // Safari was running: one new window with both tabs, the first in front.

@@ -596,7 +596,7 @@ TEST_F(X11Integrations, FirefoxAndChromiumRestoredTogetherComeBackUnmixedEachWin
          browserItem("Chromium", {"https://d.example/"}, 0), browserItem("Firefox ESR", {"https://e.example/"}, 0)},
         LayoutKind::columns);
     WindowManager manager;
-    WorkspaceRunner runner(manager);
+    WorkspaceRunner runner(manager, Platform::current());
     const auto outcome = finish(runner.arrangeSaved(saved), 120);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->arranged, 5);
@@ -643,7 +643,7 @@ TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOp
                      browserItem("Chromium", {"https://news.example/", "https://sport.example/"}, 0), inAlpha},
                     LayoutKind::thirds);
     WindowManager manager;
-    WorkspaceRunner runner(manager);
+    WorkspaceRunner runner(manager, Platform::current());
     const auto outcome = finish(runner.arrangeSaved(saved), 60);
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
@@ -685,7 +685,7 @@ TEST_F(X11Integrations, OfThreeTerminalsInOneFolderTheTwoSavedComeBackByTheirTit
     const Rect notesBefore = frameWindowGeometry(xcb_window_t(xterms["notes"].token));
 
     WindowManager manager;
-    WorkspaceRunner runner(manager);
+    WorkspaceRunner runner(manager, Platform::current());
     const auto outcome = finish(runner.arrangeSaved(workspaceOf(*items)), 30);
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();

@@ -81,7 +81,7 @@ protected:
     PrivacyPrompt prompt{env.clock, WindowManager::shared()};
     ShareSafe shareSafe{prompt, Platform::current()};
     MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
-    WorkspaceRunner runner{WindowManager::shared()};
+    WorkspaceRunner runner{WindowManager::shared(), Platform::current()};
     Focus focus{meeting, shareSafe, WindowManager::shared(), runner};
     int firstRunOpened = 0;
 

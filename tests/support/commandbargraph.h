@@ -18,7 +18,7 @@ namespace tavrin {
 // The command bar's collaborators as the program makes them, over the
 // platform installed when the graph is made (a test's simulated desktop):
 // the Keychain store, the request log and the planners on its services, and
-// the workspace runner. `services()` hands the bar the planner router and
+// a workspace runner over the shared window manager. `services()` hands the bar the planner router and
 // the workspace runner; a test may hand its scripted planner and runner
 // instead. `tune` changes what the planners run on before they are made (a
 // loopback network and its address).
@@ -60,7 +60,8 @@ public:
     RequestLog log;
     PlannerRouter planners;
     std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
-    std::unique_ptr<CommandBarRunner> arranging = CommandBarRunner::over(WorkspaceRunner::shared());
+    WorkspaceRunner runner{WindowManager::shared(), platform_};
+    std::unique_ptr<CommandBarRunner> arranging = CommandBarRunner::over(runner);
 };
 
 } // namespace tavrin

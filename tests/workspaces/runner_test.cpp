@@ -70,7 +70,7 @@ protected:
     }
 
     WindowManager windows;
-    WorkspaceRunner runner{windows};
+    WorkspaceRunner runner{windows, Platform::current()};
     FakeAutoArrange autoArrange;
     FakeLearner learner;
     Registration arranging = runner.setAutoArrange(autoArrange);
