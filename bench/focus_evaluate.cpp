@@ -173,7 +173,7 @@ void BM_FocusEvaluate(benchmark::State& state)
     PrivacyPrompt prompt(desk.clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
     WorkspaceRunner runner(WindowManager::shared(), Platform::current());
-    Focus focus(meeting, share, WindowManager::shared(), runner, QTimeZone::utc());
+    Focus focus(meeting, share, WindowManager::shared(), runner, Platform::current(), QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;
     for (int l = 0; l < feeds.size(); ++l)

@@ -289,7 +289,7 @@ void makeModes(Shell& shell, WindowEngines& engines, const SimDesktopWindow* win
     if (window)
         prompt->setPlacement(overDrawing(window));
     static auto* const shareSafe = new ShareSafe(*prompt, platform);
-    static auto* const focus = new Focus(*meetingMode, *shareSafe, windows, engines.runner);
+    static auto* const focus = new Focus(*meetingMode, *shareSafe, windows, engines.runner, platform);
     shell.meetingMode = meetingMode;
     shell.shareSafeMode = shareSafe;
     shell.focus = focus;

@@ -24,7 +24,10 @@ bool isRedirect(int status)
 
 } // namespace
 
-CalendarLinks::CalendarLinks(QObject* parent) : QObject(parent)
+CalendarLinks::CalendarLinks(const Platform& platform, QObject* parent)
+    : QObject(parent),
+      platform_(platform),
+      occurrences_(platform)
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, [this] {
@@ -33,9 +36,9 @@ CalendarLinks::CalendarLinks(QObject* parent) : QObject(parent)
         });
 }
 
-QStringList CalendarLinks::stored()
+QStringList CalendarLinks::stored() const
 {
-    const Defaults* defaults = Platform::current().defaults;
+    const Defaults* defaults = platform_.defaults;
     const auto value = defaults ? defaults->value(kLinksKey) : std::nullopt;
     QStringList links;
     if (!value || !value->canConvert<QVariantList>())
@@ -78,7 +81,7 @@ void CalendarLinks::refreshIfDue(double now)
 
 void CalendarLinks::setLinks(const QStringList& links)
 {
-    if (Defaults* defaults = Platform::current().defaults)
+    if (Defaults* defaults = platform_.defaults)
         defaults->setValue(kLinksKey, QVariant(links).toList());
     lastFetch_.reset();
     if (assembled_ != links) {
@@ -170,7 +173,7 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::fetchOne(QString link, CancelT
     const std::optional<QUrl> url = address(link);
     if (!url)
         co_return Result{{}, {}, kNotALink};
-    HttpClient* http = Platform::current().http;
+    HttpClient* http = platform_.http;
     if (!http)
         co_return Result{{}, {}, kCouldNotLoad + QStringLiteral("there is no network here.")};
     HttpRequest request;
@@ -223,7 +226,7 @@ QCoro::Task<CalendarLinks::Result> CalendarLinks::read(QByteArray body, CancelTo
     if (cancel.isCancelled())
         co_return Result{};
     const auto reading = std::make_shared<Reading>();
-    Clock* clock = Platform::current().clock;
+    Clock* clock = platform_.clock;
     const double now = clock->now();
     clock->runInBackground(
         [reading, body = std::move(body), now] { reading->feed = readFeed(body, now, reading->stop); }, nullptr,

@@ -18,6 +18,8 @@
 
 namespace tavrin {
 
+struct Platform;
+
 // The user's calendar links ("focus.links": addresses of iCalendar feeds, in
 // the user's order) and what the last fetch of each brought: the events of
 // every link that answered with a calendar, and for every link that did not,
@@ -48,10 +50,13 @@ public:
 
     // Calls off the fetches under way when the application quits, so that
     // no reading holds up its end.
-    explicit CalendarLinks(QObject* parent = nullptr);
+    // Reads and stores the links in the settings of `platform`, fetches
+    // them with its network and reads them on its clock's pool; `platform`
+    // must outlive it.
+    explicit CalendarLinks(const Platform& platform, QObject* parent = nullptr);
 
     // The stored links (none when missing).
-    static QStringList stored();
+    QStringList stored() const;
     // The address fetched for a link: "webcal://" (exactly so) becomes
     // "https://"; none when the text is not an http or https address.
     static std::optional<QUrl> address(const QString& link);
@@ -109,15 +114,16 @@ private:
         std::optional<QString> error;
     };
     QCoro::Task<> fetchLink(QString link, CancelToken cancel);
-    static QCoro::Task<Result> fetchOne(QString link, CancelToken cancel);
+    QCoro::Task<Result> fetchOne(QString link, CancelToken cancel);
     // Reads a feed away from the main thread, giving up after kReadLimit.
-    static QCoro::Task<Result> read(QByteArray body, CancelToken cancel);
+    QCoro::Task<Result> read(QByteArray body, CancelToken cancel);
     void take(const QString& link, Result result);
     // Hands each taken link its part of the current table of occurrences.
     void keepTable();
     // Puts the events (and their table) of the stored links together in order.
     void assemble(const QStringList& links);
 
+    const Platform& platform_;
     QHash<QString, Result> results_; // by link: its last completed fetch
     QStringList assembled_;          // the links whose events make `events_`, in order
     QList<ICSEvent> events_;

@@ -38,10 +38,10 @@ QString searchWord(const QString& word)
 }
 
 // The names of the running applications that show in the Dock.
-QSet<QString> runningRegularNames()
+QSet<QString> runningRegularNames(Workspace& workspace)
 {
     QSet<QString> names;
-    for (const RunningApp& app : Platform::current().workspace->runningApplications())
+    for (const RunningApp& app : workspace.runningApplications())
         if (app.activationPolicy == ActivationPolicy::regular && !app.localizedName.isEmpty())
             names.insert(app.localizedName);
     return names;
@@ -50,16 +50,18 @@ QSet<QString> runningRegularNames()
 } // namespace
 
 Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, WorkspaceRunner& runner,
-             std::optional<QTimeZone> zone, QObject* parent)
+             const Platform& platform, std::optional<QTimeZone> zone, QObject* parent)
     : QObject(parent),
+      platform_(platform),
       zone_(std::move(zone)),
-      enabled_(storedSwitch()),
-      actions_(meeting, shareSafe, windows, runner)
+      enabled_(storedSwitch(platform.defaults)),
+      actions_(meeting, shareSafe, windows, runner, platform),
+      links_(platform)
 {
-    RoutineStore::Stored stored = RoutineStore::load();
+    RoutineStore::Stored stored = RoutineStore::load(platform_.defaults);
     routines_ = std::move(stored.routines);
     unreadable_ = std::move(stored.raw);
-    if (const CalendarStore* store = Platform::current().calendars)
+    if (const CalendarStore* store = platform_.calendars)
         calendarStatus_ = store->access();
     connect(&actions_, &RoutineActions::hiddenAppsChanged, this, &Focus::hiddenAppsChanged);
     connect(&links_, &CalendarLinks::errorsChanged, this, &Focus::linkErrorsChanged);
@@ -68,9 +70,8 @@ Focus::Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows,
 
 Focus::~Focus() = default;
 
-bool Focus::storedSwitch()
+bool Focus::storedSwitch(const Defaults* defaults)
 {
-    const Defaults* defaults = Platform::current().defaults;
     if (!defaults)
         return false;
     if (const auto value = defaults->value(kSwitchKey); value && value->typeId() == QMetaType::Bool)
@@ -78,14 +79,14 @@ bool Focus::storedSwitch()
     return defaults->boolValue(kOlderSwitchKey);
 }
 
-double Focus::now() const { return Platform::current().clock->now(); }
+double Focus::now() const { return platform_.clock->now(); }
 
 // ---- The switch and the list ----
 
 void Focus::setEnabled(bool on)
 {
     enabled_ = on;
-    if (Defaults* defaults = Platform::current().defaults)
+    if (Defaults* defaults = platform_.defaults)
         defaults->setValue(kSwitchKey, on);
     emit enabledChanged(on);
     if (on)
@@ -104,13 +105,13 @@ void Focus::setRoutines(const QList<FocusRoutine>& routines)
 
 void Focus::saveRoutines()
 {
-    RoutineStore::write(routines_, unreadable_);
+    RoutineStore::write(platform_.defaults, routines_, unreadable_);
     ShortcutParameters::refresh();
 }
 
 void Focus::requestCalendarAccess()
 {
-    CalendarStore* store = Platform::current().calendars;
+    CalendarStore* store = platform_.calendars;
     if (!store || calendarStatus_ == CalendarAccess::fullAccess)
         return;
     store->requestFullAccess([self = QPointer<Focus>(this), store = QPointer<CalendarStore>(store)] {
@@ -128,10 +129,10 @@ void Focus::start()
 {
     if (timer_)
         return;
-    timer_ = new Timer(*Platform::current().clock, this);
+    timer_ = new Timer(*platform_.clock, this);
     connect(timer_, &Timer::timeout, this, &Focus::evaluate);
     timer_->startRepeating(kEvaluateInterval);
-    if (CalendarStore* store = Platform::current().calendars)
+    if (CalendarStore* store = platform_.calendars)
         connect(store, &CalendarStore::changed, this, &Focus::evaluate);
     evaluate();
 }
@@ -242,7 +243,7 @@ std::optional<Focus::Pick> Focus::automaticPick(double now)
     lowerTitles.reserve(events.size());
     for (const Now& e : events)
         lowerTitles << e.title.toLower();
-    const QSet<QString> running = runningRegularNames();
+    const QSet<QString> running = runningRegularNames(*platform_.workspace);
     const WallClock clock(zone_.value_or(ICS::systemZone()));
     for (const FocusRoutine& r : routines_) {
         if (!r.enabled)
@@ -308,9 +309,8 @@ void Focus::end()
 
 // ---- Calendars ----
 
-QStringList Focus::chosenCalendars()
+QStringList Focus::chosenCalendars(const Defaults* defaults)
 {
-    const Defaults* defaults = Platform::current().defaults;
     const auto value = defaults ? defaults->value(kCalendarsKey) : std::nullopt;
     QStringList ids;
     if (value && value->canConvert<QVariantList>())
@@ -325,9 +325,9 @@ QList<Focus::Now> Focus::currentEvents() const { return currentEvents(now()); }
 QList<Focus::Now> Focus::currentEvents(double now) const
 {
     QList<Now> out;
-    const CalendarStore* store = Platform::current().calendars;
+    const CalendarStore* store = platform_.calendars;
     if (store && calendarStatus_ == CalendarAccess::fullAccess) {
-        const QStringList chosen = chosenCalendars();
+        const QStringList chosen = chosenCalendars(platform_.defaults);
         QStringList ids;
         for (const CalendarInfo& c : store->calendars())
             if (chosen.isEmpty() || chosen.contains(c.id))
@@ -359,16 +359,16 @@ QCoro::Task<> Focus::fetchLinks(QStringList links) { co_await links_.fetch(std::
 
 QString Focus::shortcutsTool() { return QCoreApplication::applicationFilePath(); }
 
-void Focus::runShortcutInBackground(const QString& name)
+void Focus::runShortcutInBackground(const Platform& platform, const QString& name)
 {
     if (name.isEmpty())
         return;
     // The service is taken here: the pool never reads the installed services,
     // which quitting takes away.
-    Processes* processes = Platform::current().processes;
+    Processes* processes = platform.processes;
     if (!processes)
         return;
-    Platform::current().clock->runInBackground(
+    platform.clock->runInBackground(
         [processes, name] {
             processes->runWithoutOutput(shortcutsTool(), {QStringLiteral("shortcuts"), QStringLiteral("run"), name},
                                         kShortcutsTimeLimit);

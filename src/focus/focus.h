@@ -18,10 +18,12 @@
 
 namespace tavrin {
 
+class Defaults;
 class MeetingMode;
 class ShareSafe;
 class WindowManager;
 class WorkspaceRunner;
+struct Platform;
 
 // The Focus routines engine: owns the routine list ("focus.routines") and
 // the master switch ("mode.focus"), and runs at most one routine at a time.
@@ -52,8 +54,9 @@ public:
     static inline const QString kSwitchKey = QStringLiteral("mode.focus");
     static inline const QString kOlderSwitchKey = QStringLiteral("mode.deepWork");
     static inline const QString kCalendarsKey = QStringLiteral("focus.calendars");
-    // The calendar ids stored under kCalendarsKey; empty means every calendar.
-    static QStringList chosenCalendars();
+    // The calendar ids stored under kCalendarsKey in `defaults`; empty means
+    // every calendar (and so does no settings).
+    static QStringList chosenCalendars(const Defaults* defaults);
 
     // Why the running routine runs: a calendar event or a schedule window
     // (until its end), a start by hand (until it expires), the desktop's
@@ -79,16 +82,21 @@ public:
 
     // Reads the switch ("mode.focus", else the older "mode.deepWork", else
     // off) and the routines; starts nothing. Schedules are read in `zone`
-    // (none: the system's zone at each evaluation). `meeting`, `shareSafe`,
-    // `windows` (which applies routines' layouts) and `runner` (which
-    // arranges their saved workspaces) must outlive the engine. The program
-    // makes one, at start.
+    // (none: the system's zone at each evaluation). Works with the services
+    // of `platform` (settings, calendars, applications, clock, helper
+    // programs). `meeting`, `shareSafe`, `windows` (which applies routines'
+    // layouts), `runner` (which opens their workspaces) and `platform` must
+    // outlive the engine. The program makes one, at start.
     Focus(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, WorkspaceRunner& runner,
-          std::optional<QTimeZone> zone = std::nullopt, QObject* parent = nullptr);
+          const Platform& platform, std::optional<QTimeZone> zone = std::nullopt, QObject* parent = nullptr);
     ~Focus() override;
 
-    // The stored switch: "mode.focus" when it is set, else "mode.deepWork".
-    static bool storedSwitch();
+    // The switch stored in `defaults`: "mode.focus" when it is set, else
+    // "mode.deepWork"; off without settings.
+    static bool storedSwitch(const Defaults* defaults);
+    // The services the engine works with; the views made for it read them
+    // here.
+    const Platform& platform() const { return platform_; }
 
     bool enabled() const { return enabled_; }
     // Stores the switch (also when it does not change); on asks for calendar
@@ -159,8 +167,9 @@ public:
 
     // The Shortcuts tool: this program run as `tavrin shortcuts …`.
     static QString shortcutsTool();
-    // Runs it away from the main thread; nothing for an empty name.
-    static void runShortcutInBackground(const QString& name);
+    // Runs it with the helper programs of `platform`, away from the main
+    // thread; nothing for an empty name.
+    static void runShortcutInBackground(const Platform& platform, const QString& name);
     // The user's shortcuts, sorted; empty when the tool cannot list them.
     // Blocks: never on the main thread.
     static QStringList shortcutNames();
@@ -192,6 +201,7 @@ private:
     QList<Now> currentEvents(double now) const;
     double now() const;
 
+    const Platform& platform_;
     std::optional<QTimeZone> zone_;
     bool enabled_ = false;
     QList<FocusRoutine> routines_;

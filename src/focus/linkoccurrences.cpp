@@ -127,7 +127,7 @@ void LinkOccurrences::refreshIfDue(const QList<ICSEvent>& events, double now)
     task_.start([this, events, now, generation = generation_](CancelToken cancel) -> QCoro::Task<> {
         // Named first: GCC 12 destroys a closure made inside a co_await twice.
         std::function<Table()> work = [events, now] { return Table::of(events, now, now + kSpan); };
-        QCoro::Task<Table> working = Platform::current().clock->background<Table>(std::move(work));
+        QCoro::Task<Table> working = platform_.clock->background<Table>(std::move(work));
         Table table = co_await std::move(working);
         if (!cancel.isCancelled() && generation == generation_)
             table_ = std::move(table);

@@ -10,6 +10,8 @@
 
 namespace tavrin {
 
+struct Platform;
+
 // When the calendar links' events occur over the hour ahead, worked out away
 // from the main thread when the links are read and again as time moves on,
 // so that asking which of them happen now costs the main thread a look-up
@@ -52,6 +54,10 @@ public:
     QList<Happening> at(const QList<ICSEvent>& events, double now) const;
     static QList<Happening> expanded(const QList<ICSEvent>& events, double now);
 
+    // Works its tables out in the background on the clock of `platform`,
+    // which must outlive it.
+    explicit LinkOccurrences(const Platform& platform) : platform_(platform) {}
+
     // Takes the table of a new list of events (calling off a refresh of the old).
     void take(Table table);
     // The table taken or worked out last (it may be for an older list).
@@ -63,6 +69,7 @@ public:
     void refreshIfDue(const QList<ICSEvent>& events, double now);
 
 private:
+    const Platform& platform_;
     Table table_;
     std::uint64_t generation_ = 0; // of the event list the table is for
     TaskHandle task_;

@@ -13,16 +13,6 @@
 
 namespace tavrin {
 
-namespace {
-Workspace& workspace() { return *Platform::current().workspace; }
-
-bool isFrontmost(int pid)
-{
-    const auto front = workspace().frontmostApplication();
-    return front && front->pid == pid;
-}
-} // namespace
-
 const QStringList& RoutineActions::callApps()
 {
     static const QStringList apps{QStringLiteral("Microsoft Teams"), QStringLiteral("Slack"), MeetingMode::kCallClient,
@@ -34,13 +24,22 @@ const QStringList& RoutineActions::callApps()
 const QString RoutineActions::kFramesOwner = QStringLiteral("routine");
 
 RoutineActions::RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows,
-                               WorkspaceRunner& runner, QObject* parent)
+                               WorkspaceRunner& runner, const Platform& platform, QObject* parent)
     : QObject(parent),
       meeting_(meeting),
       shareSafe_(shareSafe),
       windows_(windows),
-      runner_(runner)
+      runner_(runner),
+      platform_(platform)
 {}
+
+Workspace& RoutineActions::workspace() const { return *platform_.workspace; }
+
+bool RoutineActions::isFrontmost(int pid) const
+{
+    const auto front = workspace().frontmostApplication();
+    return front && front->pid == pid;
+}
 
 void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
 {
@@ -78,7 +77,7 @@ void RoutineActions::run(const FocusRoutine& routine, bool startedByMacFocus)
         turnedOnShareSafe_ = true;
     }
     if (!startedByMacFocus && actions.focusOnShortcut)
-        Focus::runShortcutInBackground(*actions.focusOnShortcut);
+        Focus::runShortcutInBackground(platform_, *actions.focusOnShortcut);
 }
 
 void RoutineActions::recordFrames()
@@ -96,7 +95,7 @@ void RoutineActions::openWorkspace(const QString& name)
             continue;
         // The outcome is dropped: a routine's arrangement has no toast and
         // no undo of its own; its end puts the recorded frames back.
-        workspaceTask_.start([saved, &runner = runner_](CancelToken cancel) -> QCoro::Task<> {
+        workspaceTask_.start([&runner = runner_, saved](CancelToken cancel) -> QCoro::Task<> {
             co_await runner.arrangeSaved(saved, cancel);
         });
         return;
@@ -124,7 +123,7 @@ void RoutineActions::end()
     if (turnedOnShareSafe_ && shareSafe_.active() && shareSafe_.manual())
         shareSafe_.setManual(false);
     if (actions.focusOffShortcut)
-        Focus::runShortcutInBackground(*actions.focusOffShortcut);
+        Focus::runShortcutInBackground(platform_, *actions.focusOffShortcut);
 
     routine_.reset();
     hidden_.clear();
@@ -151,7 +150,7 @@ void RoutineActions::hideAfterLaunch(const std::optional<RunningApp>& app)
     if (!app || isFrontmost(app->pid))
         return;
     const int pid = app->pid;
-    Clock& clock = *Platform::current().clock;
+    Clock& clock = *platform_.clock;
     auto id = std::make_shared<Clock::TimerId>(0);
     *id = clock.singleShot(kHideAfterLaunchDelay, this, [this, pid, id] {
         std::erase(delayedHides_, *id);
@@ -167,7 +166,7 @@ void RoutineActions::hideAfterLaunch(const std::optional<RunningApp>& app)
 void RoutineActions::cancelDelayedHides()
 {
     for (const Clock::TimerId id : std::exchange(delayedHides_, {}))
-        Platform::current().clock->cancel(id);
+        platform_.clock->cancel(id);
 }
 
 } // namespace tavrin

@@ -18,7 +18,9 @@ namespace tavrin {
 class MeetingMode;
 class ShareSafe;
 class WindowManager;
+class Workspace;
 class WorkspaceRunner;
+struct Platform;
 
 // What a running routine does to the desktop, remembered so that its end
 // undoes exactly that: the applications it hid (and those it hides as they
@@ -38,11 +40,12 @@ public:
     // mode is in a call.
     static const QStringList& callApps();
 
-    // `meeting`, `shareSafe`, `windows` (which applies a routine's layout)
-    // and `runner` (which arranges its saved workspace) must outlive this
-    // object.
+    // Hides, quits and launches through the applications of `platform` and
+    // times itself on its clock. `meeting`, `shareSafe`, `windows` (which
+    // applies a routine's layout), `runner` (which opens its workspace) and
+    // `platform` must outlive this object.
     RoutineActions(MeetingMode& meeting, ShareSafe& shareSafe, WindowManager& windows, WorkspaceRunner& runner,
-                   QObject* parent = nullptr);
+                   const Platform& platform, QObject* parent = nullptr);
 
     // Carries out `routine`'s actions, in order: hides the listed running
     // applications and watches launches for more; quits the listed ones;
@@ -88,11 +91,14 @@ private:
     void recordFrames();
     void openWorkspace(const QString& name);
     void cancelDelayedHides();
+    Workspace& workspace() const;
+    bool isFrontmost(int pid) const;
 
     MeetingMode& meeting_;
     ShareSafe& shareSafe_;
     WindowManager& windows_;
     WorkspaceRunner& runner_;
+    const Platform& platform_;
     std::optional<FocusRoutine> routine_;
     QStringList hidden_;
     QStringList quit_;

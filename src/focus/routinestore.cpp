@@ -1,7 +1,6 @@
 #include "focus/routinestore.h"
 
 #include "platform/defaults.h"
-#include "platform/platform.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,10 +8,9 @@
 
 namespace tavrin {
 
-RoutineStore::Stored RoutineStore::load()
+RoutineStore::Stored RoutineStore::load(const Defaults* defaults)
 {
     Stored stored;
-    const Defaults* defaults = Platform::current().defaults;
     const auto value = defaults ? defaults->value(kKey) : std::nullopt;
     if (!value) {
         stored.routines = {FocusRoutine::deepWork()};
@@ -48,9 +46,8 @@ QByteArray RoutineStore::encode(const QList<FocusRoutine>& routines)
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
-void RoutineStore::write(const QList<FocusRoutine>& routines, std::optional<QVariant>& raw)
+void RoutineStore::write(Defaults* defaults, const QList<FocusRoutine>& routines, std::optional<QVariant>& raw)
 {
-    Defaults* defaults = Platform::current().defaults;
     if (!defaults)
         return;
     if (raw)

@@ -10,6 +10,8 @@
 
 namespace tavrin {
 
+class Defaults;
+
 // The one reader and writer of the stored routines ("focus.routines": data
 // holding a JSON array of routines).
 //
@@ -30,11 +32,13 @@ public:
         std::optional<QVariant> raw;
     };
 
-    // The stored routines in their order; the default routine alone when the
-    // key is missing or nothing in it decodes. A stored empty list is empty.
-    static Stored load();
-    // Stores the routines, after setting `raw` aside (it is then cleared).
-    static void write(const QList<FocusRoutine>& routines, std::optional<QVariant>& raw);
+    // The routines stored in `defaults` in their order; the default routine
+    // alone when the key is missing (or there are no settings) or nothing in
+    // it decodes. A stored empty list is empty.
+    static Stored load(const Defaults* defaults);
+    // Stores the routines in `defaults` (nothing without), after setting
+    // `raw` aside (it is then cleared).
+    static void write(Defaults* defaults, const QList<FocusRoutine>& routines, std::optional<QVariant>& raw);
     // The stored form of a list of routines.
     static QByteArray encode(const QList<FocusRoutine>& routines);
 };

@@ -8,6 +8,7 @@
 #include "focus/focus.h"
 #include "focus/views/focussection.h"
 #include "platform/linuxwords.h"
+#include "platform/platform.h"
 #include "settings/settingswitch.h"
 #include "settings/switchrow.h"
 
@@ -99,6 +100,6 @@ void ModesPane::refreshCall()
     inCall_->setVisible(meeting && meeting->inCall());
 }
 
-bool ModesPane::focusOn() { return Focus::storedSwitch(); }
+bool ModesPane::focusOn() { return Focus::storedSwitch(Platform::current().defaults); }
 
 } // namespace tavrin

@@ -101,7 +101,7 @@ protected:
         registrations.push_back(state.setEngine(EngineSlot::focus, routines));
     }
 
-    Focus focus{meeting, share, WindowManager::shared(), runner, QTimeZone::utc()};
+    Focus focus{meeting, share, WindowManager::shared(), runner, Platform::current(), QTimeZone::utc()};
     RoutineAdapter routines{focus};
 };
 

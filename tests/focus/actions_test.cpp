@@ -174,7 +174,7 @@ TEST_F(RoutineActionsTest, ShortcutsRunByHowTheRoutineStarted)
     EXPECT_EQ(shortcutRuns(), (QStringList{"Focus on", "Focus off", "Focus off"}));
 
     // An empty name runs nothing.
-    Focus::runShortcutInBackground(QString());
+    Focus::runShortcutInBackground(Platform::current(), QString());
     env.clock.runDue();
     EXPECT_EQ(shortcutRuns().size(), 3);
 }

@@ -59,7 +59,7 @@ TEST_F(CalendarTriggersTest, TheCalendarsEventsHappeningNow)
 
     // Without access nothing is read.
     env.desktop.setCalendarAccess(CalendarAccess::denied);
-    Focus other(meeting, shareSafe, windows, runner, QTimeZone::utc());
+    Focus other(meeting, shareSafe, windows, runner, Platform::current(), QTimeZone::utc());
     EXPECT_TRUE(other.currentEvents().isEmpty());
 }
 

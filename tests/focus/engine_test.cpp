@@ -190,7 +190,7 @@ TEST_F(FocusEngineTest, ANightEndingInTheRepeatedHourEndsOnceAndItsStopLastsUnti
     night.schedules = {saturday};
     setRoutines({night});
     env.clock.setNow(testing::at("2026-10-24T21:00:00Z"));
-    Focus london(meeting, shareSafe, windows, runner, QTimeZone("Europe/London"));
+    Focus london(meeting, shareSafe, windows, runner, Platform::current(), QTimeZone("Europe/London"));
     london.start();
     ASSERT_TRUE(london.running());
     const double end = testing::at("2026-10-25T00:30:00Z"); // the first 01:30
@@ -269,7 +269,7 @@ TEST_F(FocusEngineTest, TheDesktopsFocusNamesARoutine)
     // Named once: a routine the desktop's Focus starts, stored at once.
     EXPECT_TRUE(focus().routines().front().macFocus);
     EXPECT_EQ(parameters.updates, 1);
-    EXPECT_TRUE(RoutineStore::load().routines.front().macFocus);
+    EXPECT_TRUE(RoutineStore::load(&env.defaults).routines.front().macFocus);
     // The switch is off: nothing runs yet.
     EXPECT_FALSE(focus().running());
     focus().setEnabled(true);
@@ -354,9 +354,9 @@ TEST_F(FocusEngineTest, TheSwitchIsStoredAsksForCalendarsAndStops)
 
     // "mode.focus" wins over the older key, but only when it holds a switch.
     env.defaults.setValue(Focus::kSwitchKey, QStringLiteral("yes"));
-    EXPECT_TRUE(Focus::storedSwitch());
+    EXPECT_TRUE(Focus::storedSwitch(&env.defaults));
     env.defaults.setValue(Focus::kOlderSwitchKey, false);
-    EXPECT_FALSE(Focus::storedSwitch());
+    EXPECT_FALSE(Focus::storedSwitch(&env.defaults));
 }
 
 TEST_F(FocusEngineTest, AnUnreadableListIsKeptUntilTheFirstWriteSetsItAside)

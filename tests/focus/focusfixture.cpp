@@ -42,7 +42,7 @@ FocusTest::FocusTest() : env(kScenario)
 Focus& FocusTest::focus()
 {
     if (!focus_)
-        focus_ = std::make_unique<Focus>(meeting, shareSafe, windows, runner, QTimeZone::utc());
+        focus_ = std::make_unique<Focus>(meeting, shareSafe, windows, runner, Platform::current(), QTimeZone::utc());
     return *focus_;
 }
 

@@ -39,7 +39,7 @@ struct Placing : ::testing::Test {
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe shareSafe{prompt, Platform::current()};
-    RoutineActions routine{meeting, shareSafe, windows, runner};
+    RoutineActions routine{meeting, shareSafe, windows, runner, Platform::current()};
 
     AXWindow window(const QString& title) const
     {

@@ -258,20 +258,20 @@ protected:
 
 TEST_F(RoutineStoreTest, AMissingOrUnreadableListIsTheDefaultRoutine)
 {
-    EXPECT_EQ(RoutineStore::load().routines.value(0).name, "Deep work");
-    EXPECT_FALSE(RoutineStore::load().raw);
+    EXPECT_EQ(RoutineStore::load(&env.defaults).routines.value(0).name, "Deep work");
+    EXPECT_FALSE(RoutineStore::load(&env.defaults).raw);
 
     for (const QVariant& value : {QVariant(QByteArray("{")), QVariant(QByteArray("{}")), QVariant(42),
                                   QVariant(QByteArray(R"([{"name": 1}])"))}) {
         env.defaults.setValue(RoutineStore::kKey, value);
-        const auto stored = RoutineStore::load();
+        const auto stored = RoutineStore::load(&env.defaults);
         ASSERT_EQ(stored.routines.size(), 1);
         EXPECT_EQ(stored.routines[0].name, "Deep work");
         EXPECT_TRUE(stored.raw);
     }
     store("[]");
-    EXPECT_TRUE(RoutineStore::load().routines.isEmpty());
-    EXPECT_FALSE(RoutineStore::load().raw);
+    EXPECT_TRUE(RoutineStore::load(&env.defaults).routines.isEmpty());
+    EXPECT_FALSE(RoutineStore::load(&env.defaults).raw);
 }
 
 TEST_F(RoutineStoreTest, OneBadRoutineDropsOnlyItselfAndIsSetAsideBeforeTheFirstWrite)
@@ -279,7 +279,7 @@ TEST_F(RoutineStoreTest, OneBadRoutineDropsOnlyItselfAndIsSetAsideBeforeTheFirst
     const QByteArray stored = R"([{"name": "Reading"}, {"name": "Broken", "actions": {"hideApps": []}},
                                   {"name": "Writing"}])";
     store(stored);
-    auto loaded = RoutineStore::load();
+    auto loaded = RoutineStore::load(&env.defaults);
     ASSERT_EQ(loaded.routines.size(), 2);
     EXPECT_EQ(loaded.routines[0].name, "Reading");
     EXPECT_EQ(loaded.routines[1].name, "Writing");
@@ -287,7 +287,7 @@ TEST_F(RoutineStoreTest, OneBadRoutineDropsOnlyItselfAndIsSetAsideBeforeTheFirst
 
     // An earlier copy is never written over.
     env.defaults.setValue(RoutineStore::kUnreadableKey, QByteArray("earlier"));
-    RoutineStore::write(loaded.routines, loaded.raw);
+    RoutineStore::write(&env.defaults, loaded.routines, loaded.raw);
     EXPECT_FALSE(loaded.raw);
     EXPECT_EQ(env.defaults.data(RoutineStore::kUnreadableKey), QByteArray("earlier"));
     EXPECT_EQ(env.defaults.data(RoutineStore::kUnreadableKey + ".2"), stored);
@@ -295,7 +295,7 @@ TEST_F(RoutineStoreTest, OneBadRoutineDropsOnlyItselfAndIsSetAsideBeforeTheFirst
     EXPECT_EQ(written.size(), 2);
 
     // Later writes set nothing more aside.
-    RoutineStore::write(loaded.routines, loaded.raw);
+    RoutineStore::write(&env.defaults, loaded.routines, loaded.raw);
     EXPECT_FALSE(env.defaults.contains(RoutineStore::kUnreadableKey + ".3"));
-    EXPECT_EQ(RoutineStore::load().routines.size(), 2);
+    EXPECT_EQ(RoutineStore::load(&env.defaults).routines.size(), 2);
 }

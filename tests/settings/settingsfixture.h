@@ -82,7 +82,7 @@ protected:
     ShareSafe shareSafe{prompt, Platform::current()};
     MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
     WorkspaceRunner runner{WindowManager::shared(), Platform::current()};
-    Focus focus{meeting, shareSafe, WindowManager::shared(), runner};
+    Focus focus{meeting, shareSafe, WindowManager::shared(), runner, Platform::current()};
     int firstRunOpened = 0;
 
 private:

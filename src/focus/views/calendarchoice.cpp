@@ -2,18 +2,17 @@
 
 #include "focus/focus.h"
 #include "platform/defaults.h"
-#include "platform/platform.h"
 
 #include <QSet>
 #include <QUrl>
 
 namespace tavrin {
 
-QStringList CalendarChoice::chosen() { return Focus::chosenCalendars(); }
+QStringList CalendarChoice::chosen(const Defaults* defaults) { return Focus::chosenCalendars(defaults); }
 
-void CalendarChoice::setChosen(const QStringList& ids)
+void CalendarChoice::setChosen(Defaults* defaults, const QStringList& ids)
 {
-    if (Defaults* defaults = Platform::current().defaults)
+    if (defaults)
         defaults->setValue(Focus::kCalendarsKey, ids);
 }
 

@@ -9,14 +9,16 @@
 
 namespace tavrin {
 
+class Defaults;
+
 // Which calendars and calendar links routines look at, as plain values:
 // the chosen calendar ids ("focus.calendars": empty means every calendar)
 // and the links ("focus.links"), read from and written to the defaults.
 class CalendarChoice {
 public:
-    // The stored ids (none when missing).
-    static QStringList chosen();
-    static void setChosen(const QStringList& ids);
+    // The ids stored in `defaults` (none when missing, or without settings).
+    static QStringList chosen(const Defaults* defaults);
+    static void setChosen(Defaults* defaults, const QStringList& ids);
 
     // What "Calendars: " is followed by: "none yet" or "calendar links
     // only" without calendars; else the first three calendars in use (all,

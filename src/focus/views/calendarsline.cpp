@@ -41,9 +41,8 @@ PlainButton* link(const QString& text)
 
 // Opens the desktop's settings at `address`; what to say when they did not
 // open there, else empty.
-QString openSettings(const QString& address)
+QString openSettings(Workspace* workspace, const QString& address)
 {
-    Workspace* workspace = Platform::current().workspace;
     const auto opening = workspace ? workspace->openSettings(QUrl(address)) : Workspace::SettingsOpening::noProgram;
     switch (opening) {
     case Workspace::SettingsOpening::opened: return {};
@@ -86,7 +85,7 @@ CalendarsLine::CalendarsLine(Focus& focus, QWidget* parent) : QWidget(parent), f
     connect(&focus_, &Focus::calendarStatusChanged, this, &CalendarsLine::refresh);
     connect(&focus_, &Focus::linkErrorsChanged, this, &CalendarsLine::refresh);
     connect(&focus_, &Focus::changed, this, &CalendarsLine::refresh);
-    if (CalendarStore* store = Platform::current().calendars)
+    if (CalendarStore* store = focus_.platform().calendars)
         connect(store, &CalendarStore::changed, this, &CalendarsLine::refresh);
     refresh();
 }
@@ -104,7 +103,7 @@ QWidget* CalendarsLine::buildAccessRow()
     row->addWidget(accessButton_);
     connect(accessButton_, &QAbstractButton::clicked, this, [this] {
         if (focus_.calendarStatus() == CalendarAccess::denied)
-            showSettingsNote(openSettings(kCalendarSettings));
+            showSettingsNote(openSettings(focus_.platform().workspace, kCalendarSettings));
         else
             focus_.requestCalendarAccess();
     });
@@ -139,7 +138,8 @@ QWidget* CalendarsLine::buildSummaryRow()
         fillChooser();
         chooser_->open();
     });
-    connect(accounts_, &QAbstractButton::clicked, this, [this] { showSettingsNote(openSettings(kAccountSettings)); });
+    connect(accounts_, &QAbstractButton::clicked, this,
+            [this] { showSettingsNote(openSettings(focus_.platform().workspace, kAccountSettings)); });
     connect(addLink_, &QAbstractButton::clicked, this, [this] {
         linkEntry_->open();
         linkField_->setFocus();
@@ -201,7 +201,7 @@ QWidget* CalendarsLine::buildLinkEntry()
 
 QList<CalendarInfo> CalendarsLine::calendars() const
 {
-    const CalendarStore* store = Platform::current().calendars;
+    const CalendarStore* store = focus_.platform().calendars;
     if (!store || focus_.calendarStatus() != CalendarAccess::fullAccess)
         return {};
     return store->calendars();
@@ -235,7 +235,8 @@ void CalendarsLine::refresh()
     }
     accessButton_->updateGeometry();
     summary_->setText(tr("Calendars: ")
-                      + CalendarChoice::summary(calendars(), CalendarChoice::chosen(), CalendarLinks::stored()));
+                      + CalendarChoice::summary(calendars(), CalendarChoice::chosen(focus_.platform().defaults),
+                                                focus_.links().stored()));
     choose_->setVisible(full);
     if (!full)
         chooser_->hide();
@@ -248,7 +249,7 @@ void CalendarsLine::fillChooser()
 {
     clear(toggleList_);
     toggles_.clear();
-    const QStringList chosen = CalendarChoice::chosen();
+    const QStringList chosen = CalendarChoice::chosen(focus_.platform().defaults);
     for (const CalendarInfo& calendar : calendars()) {
         auto* toggle = new CalendarToggle(calendar);
         toggle->setChecked(CalendarChoice::isOn(chosen, calendar.id));
@@ -266,7 +267,7 @@ void CalendarsLine::fillLinks()
     clear(links_);
     linkRows_.clear();
     const QHash<QString, QString>& errors = focus_.linkErrors();
-    for (const QString& stored : CalendarLinks::stored()) {
+    for (const QString& stored : focus_.links().stored()) {
         auto* widget = new QWidget;
         auto* row = new QHBoxLayout(widget);
         row->setContentsMargins(0, 0, 0, 0);
@@ -294,14 +295,16 @@ void CalendarsLine::fillLinks()
 
 void CalendarsLine::setCalendarOn(const QString& id, bool on)
 {
-    CalendarChoice::setChosen(CalendarChoice::toggled(calendars(), CalendarChoice::chosen(), id, on));
+    CalendarChoice::setChosen(
+        focus_.platform().defaults,
+        CalendarChoice::toggled(calendars(), CalendarChoice::chosen(focus_.platform().defaults), id, on));
     emit focus_.changed();
     focus_.evaluate();
 }
 
 void CalendarsLine::addTypedLink()
 {
-    if (const auto links = CalendarChoice::added(CalendarLinks::stored(), linkField_->text()))
+    if (const auto links = CalendarChoice::added(focus_.links().stored(), linkField_->text()))
         focus_.setLinks(*links);
     linkField_->clear();
     linkEntry_->hide();
@@ -309,7 +312,7 @@ void CalendarsLine::addTypedLink()
 
 void CalendarsLine::removeLink(const QString& link)
 {
-    focus_.setLinks(CalendarChoice::removed(CalendarLinks::stored(), link));
+    focus_.setLinks(CalendarChoice::removed(focus_.links().stored(), link));
 }
 
 } // namespace tavrin

@@ -111,12 +111,12 @@ TEST_F(CalendarsLineTest, ChoosingCalendarsStoresTheChoiceAndTellsTheEngine)
     ASSERT_EQ(line.toggles().size(), 5);
     EXPECT_TRUE(line.chooser()->isVisible());
     line.toggles().at(0)->click();
-    EXPECT_EQ(CalendarChoice::chosen().size(), 4);
+    EXPECT_EQ(CalendarChoice::chosen(&env.defaults).size(), 4);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(line.summaryText(), "Calendars: B (y), C (z), D (x) + 1");
     flush();
     line.toggles().at(0)->click();
-    EXPECT_TRUE(CalendarChoice::chosen().isEmpty());
+    EXPECT_TRUE(CalendarChoice::chosen(&env.defaults).isEmpty());
     EXPECT_TRUE(env.defaults.value(Focus::kCalendarsKey).has_value());
 }
 
@@ -133,7 +133,7 @@ TEST_F(CalendarsLineTest, LinksAreAddedOnceAndRemovedWithEveryCopy)
     line.linkField()->setText("  https://127.0.0.1:9/a.ics ");
     EXPECT_TRUE(line.addButton()->isEnabled());
     line.addButton()->click();
-    EXPECT_EQ(CalendarLinks::stored(), QStringList{"https://127.0.0.1:9/a.ics"});
+    EXPECT_EQ(focus().links().stored(), QStringList{"https://127.0.0.1:9/a.ics"});
     EXPECT_FALSE(line.linkEntry()->isVisible());
     EXPECT_EQ(line.linkField()->text(), "");
     EXPECT_EQ(line.summaryText(), "Calendars: calendar links only");
@@ -144,14 +144,14 @@ TEST_F(CalendarsLineTest, LinksAreAddedOnceAndRemovedWithEveryCopy)
     line.addLinkButton()->click();
     line.linkField()->setText("https://127.0.0.1:9/a.ics");
     line.addTypedLink();
-    EXPECT_EQ(CalendarLinks::stored().size(), 1);
+    EXPECT_EQ(focus().links().stored().size(), 1);
     EXPECT_FALSE(line.linkEntry()->isVisible());
 
     focus().setLinks({"https://127.0.0.1:9/1.ics", "https://127.0.0.2:9/2.ics", "https://127.0.0.1:9/1.ics"});
     EXPECT_EQ(line.linkRows().size(), 3);
     line.linkRows().first().remove->click();
     flush();
-    EXPECT_EQ(CalendarLinks::stored(), QStringList{"https://127.0.0.2:9/2.ics"});
+    EXPECT_EQ(focus().links().stored(), QStringList{"https://127.0.0.2:9/2.ics"});
     EXPECT_EQ(line.linkRows().size(), 1);
 }
 

@@ -200,7 +200,7 @@ TEST_F(RoutineViews, NewRoutinesAreNumberedByCountAndCanShareAName)
     EXPECT_EQ(focus().routines().at(1).name, "Routine 2");
     EXPECT_EQ(section().cards().size(), 2);
     // Stored at once.
-    EXPECT_EQ(RoutineStore::load().routines, focus().routines());
+    EXPECT_EQ(RoutineStore::load(&env.defaults).routines, focus().routines());
 
     // A new routine has no trigger and nothing to do.
     RoutineCard* fresh = card(1);
