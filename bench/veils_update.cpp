@@ -18,6 +18,7 @@
 #include "simbench.h"
 #include "support/x11/x11testclient.h"
 #include "support/x11/xvfbsession.h"
+#include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
 #include <QCoreApplication>
@@ -69,7 +70,7 @@ void BM_VeilUpdateOnTheSimulatedDesktop(benchmark::State& state)
     desk.desktop.load(sixtyWindows());
     PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
-    VeilEngine engine(share, Platform::current());
+    VeilEngine engine(share, ShortcutStore::shared(), Platform::current());
     auto registration = share.setVeils(engine);
     share.setManual(true);
     for (auto _ : state)
@@ -106,7 +107,7 @@ void BM_VeilUpdateOnX11(benchmark::State& state)
     }
     PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
     ShareSafe share(prompt, Platform::current());
-    VeilEngine engine(share, Platform::current());
+    VeilEngine engine(share, ShortcutStore::shared(), Platform::current());
     auto registration = share.setVeils(engine);
     share.setManual(true);
     QElapsedTimer waited;

@@ -297,7 +297,7 @@ void makeModes(Shell& shell, WindowEngines& engines, const SimDesktopWindow* win
 
 // Meeting mode and Share-safe: started in their slots, switched from the
 // menu-bar window and Settings, driven by the two shortcuts.
-void wireModes(Shell& shell, AppState& state)
+void wireModes(Shell& shell, AppState& state, const ShortcutStore& shortcuts)
 {
     ShareSafe& shareSafe = *shell.shareSafeMode;
     shell.meeting = std::make_unique<MeetingAdapter>(*shell.meetingMode, state);
@@ -307,7 +307,7 @@ void wireModes(Shell& shell, AppState& state)
     shell.registrations.push_back(state.setShareSafe(*shell.shareSafe));
     shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
     // The veils over private windows, told of the program's own moves first.
-    shell.veils = std::make_unique<VeilEngine>(shareSafe, Platform::current());
+    shell.veils = std::make_unique<VeilEngine>(shareSafe, shortcuts, Platform::current());
     shell.registrations.push_back(shareSafe.setVeils(*shell.veils));
     shell.registrations.push_back(AXWindow::observeMoves(*shell.veils));
 }
@@ -448,7 +448,7 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     // Windows carry what they show: tabs, folders, documents.
     shell->registrations.push_back(WindowContent::install(engines.windowContent));
     wireLearning(*shell, state, engines);
-    wireModes(*shell, state);
+    wireModes(*shell, state, engines.shortcuts);
     wireFocus(*shell, state);
 
     shell->app = std::make_unique<TavrinApp>(state, windows, *updater, [&state] { OnboardingView::showWindow(state); });

@@ -34,7 +34,10 @@ void clear(QLayout* layout)
 }
 } // namespace
 
-PrivacyPane::PrivacyPane(ShareSafe& share, QWidget* parent) : QWidget(parent), share_(share)
+PrivacyPane::PrivacyPane(ShareSafe& share, const ShortcutStore& shortcuts, QWidget* parent)
+    : QWidget(parent),
+      share_(share),
+      shortcuts_(shortcuts)
 {
     setObjectName(QStringLiteral("privacyPane"));
     auto* column = new QVBoxLayout(this);
@@ -121,9 +124,9 @@ void PrivacyPane::followChanges()
         });
 }
 
-QString PrivacyPane::hideShortcut()
+QString PrivacyPane::hideShortcut() const
 {
-    const auto combo = ShortcutStore::shared().combo(ShortcutAction::of(ShortcutAction::Kind::hideApp));
+    const auto combo = shortcuts_.combo(ShortcutAction::of(ShortcutAction::Kind::hideApp));
     return combo ? combo->text() : QString();
 }
 
@@ -180,7 +183,7 @@ void PrivacyPane::openPicker()
 
 void PrivacyPane::refreshShortcut()
 {
-    const auto combo = ShortcutStore::shared().combo(ShortcutAction::of(ShortcutAction::Kind::hideApp));
+    const auto combo = shortcuts_.combo(ShortcutAction::of(ShortcutAction::Kind::hideApp));
     kbd_->setKeys(combo ? combo->keyNames() : QStringList());
 }
 

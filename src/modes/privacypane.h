@@ -12,6 +12,7 @@ namespace tavrin {
 
 class Kbd;
 class ShareSafe;
+class ShortcutStore;
 class TCard;
 class ThemedLabel;
 
@@ -25,7 +26,9 @@ class ThemedLabel;
 class PrivacyPane : public QWidget {
     Q_OBJECT
 public:
-    explicit PrivacyPane(ShareSafe& share, QWidget* parent = nullptr);
+    // Names the hide action's keys as bound in `shortcuts`. `share` and
+    // `shortcuts` must outlive the pane.
+    PrivacyPane(ShareSafe& share, const ShortcutStore& shortcuts, QWidget* parent = nullptr);
 
     // The line under a name: "Built in", "Added with Ctrl+Alt+P" (or "Added with "
     // when the hide action has no key), or "Added by you".
@@ -34,7 +37,7 @@ public:
     // there are none.
     static QString blurredNow(const QSet<QString>& names);
     // The hide action's key as it shows ("Ctrl+Alt+P"), empty when it has none.
-    static QString hideShortcut();
+    QString hideShortcut() const;
 
     void add(const QString& name);
     void remove(const QString& name);
@@ -60,6 +63,7 @@ private:
     QWidget* makeRow(const QString& name);
 
     ShareSafe& share_;
+    const ShortcutStore& shortcuts_;
     TCard* listCard_;
     QVBoxLayout* rows_;
     Kbd* kbd_;

@@ -47,9 +47,10 @@ std::optional<int> frontmostPid(const Platform& platform)
 }
 } // namespace
 
-VeilEngine::VeilEngine(ShareSafe& share, const Platform& platform, QObject* parent)
+VeilEngine::VeilEngine(ShareSafe& share, const ShortcutStore& shortcuts, const Platform& platform, QObject* parent)
     : QObject(parent),
       share_(share),
+      shortcuts_(shortcuts),
       platform_(platform),
       input_(*this, share, platform)
 {
@@ -216,7 +217,8 @@ void VeilEngine::update()
             Tracked entry;
             entry.number = w.number;
             entry.pid = w.ownerPid;
-            entry.veil = std::make_unique<VeilPanel>(name.isEmpty() ? w.ownerName : name, share_, *surfaces, w.number);
+            entry.veil = std::make_unique<VeilPanel>(name.isEmpty() ? w.ownerName : name, share_, shortcuts_, *surfaces,
+                                                     w.number);
             entry.bounds = w.bounds;
             it = tracked_.emplace(w.number, std::move(entry)).first;
         }

@@ -17,6 +17,7 @@
 namespace tavrin {
 
 class ShareSafe;
+class ShortcutStore;
 class Timer;
 class VeilPanel;
 struct Platform;
@@ -73,9 +74,10 @@ public:
     };
 
     // Works with the services of `platform` (the window server's list, the
-    // veils' surfaces, the screens, the input taps, the clock); `share` and
+    // veils' surfaces, the screens, the input taps, the clock); the veils'
+    // labels name the keys bound in `shortcuts`. `share`, `shortcuts` and
     // `platform` must outlive the engine.
-    VeilEngine(ShareSafe& share, const Platform& platform, QObject* parent = nullptr);
+    VeilEngine(ShareSafe& share, const ShortcutStore& shortcuts, const Platform& platform, QObject* parent = nullptr);
     ~VeilEngine() override;
 
     // ---- Veils ----
@@ -180,6 +182,7 @@ private:
     bool isVeil(std::uint32_t number) const;
 
     ShareSafe& share_;
+    const ShortcutStore& shortcuts_;
     const Platform& platform_;
     VeilInput input_;
     std::map<std::uint32_t, Tracked> tracked_;

@@ -47,19 +47,20 @@ void paintLock(QPainter& p, const QRectF& box, const QColor& colour)
 }
 } // namespace
 
-VeilLabel::VeilLabel(const QString& app, const ShareSafe& share, QWidget* parent)
+VeilLabel::VeilLabel(const QString& app, const ShareSafe& share, const ShortcutStore& shortcuts, QWidget* parent)
     : QWidget(parent),
       app_(app),
-      share_(share)
+      share_(share),
+      shortcuts_(shortcuts)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 bool VeilLabel::byHand() const { return share_.handNames().contains(app_); }
 
-QString VeilLabel::shortcutText(const ShortcutAction& action)
+QString VeilLabel::shortcutText(const ShortcutAction& action) const
 {
-    const auto combo = ShortcutStore::shared().combo(action);
+    const auto combo = shortcuts_.combo(action);
     return combo ? combo->text() : QString();
 }
 

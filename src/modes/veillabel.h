@@ -6,6 +6,7 @@
 namespace tavrin {
 
 class ShareSafe;
+class ShortcutStore;
 class ShortcutAction;
 
 // What stands in the middle of a veil: a lock, the application's name with
@@ -18,8 +19,9 @@ public:
     static constexpr int kInset = 12;
     static constexpr int kSpacing = 6;
 
-    // `share` must outlive the label.
-    VeilLabel(const QString& app, const ShareSafe& share, QWidget* parent = nullptr);
+    // Names the keys bound in `shortcuts`. `share` and `shortcuts` must
+    // outlive the label.
+    VeilLabel(const QString& app, const ShareSafe& share, const ShortcutStore& shortcuts, QWidget* parent = nullptr);
 
     const QString& app() const { return app_; }
     // "Mail is hidden while you share", or "Mail is hidden" by hand.
@@ -30,7 +32,7 @@ public:
     QSize sizeHint() const override;
 
     // An action's bound keys as shown ("Ctrl+Alt+Shift+P"); empty when it has none.
-    static QString shortcutText(const ShortcutAction& action);
+    QString shortcutText(const ShortcutAction& action) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +43,7 @@ private:
 
     QString app_;
     const ShareSafe& share_;
+    const ShortcutStore& shortcuts_;
 };
 
 } // namespace tavrin

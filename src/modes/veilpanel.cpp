@@ -29,7 +29,8 @@ QColor VeilPanel::fill(const QWidget* widget)
     return colour;
 }
 
-VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces, std::uint32_t covered)
+VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, const ShortcutStore& shortcuts, VeilSurfaces& surfaces,
+                     std::uint32_t covered)
 {
     // Decided before the window exists: a translucent window needs a visual
     // with alpha, and only a compositor shows its translucent parts. Without
@@ -49,7 +50,7 @@ VeilPanel::VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& s
     colours.setColor(QPalette::Window, glass(this));
     setPalette(colours);
     Environment::setWindowBackdrop(this, translucent_, blur_);
-    label_ = new VeilLabel(app, share, this);
+    label_ = new VeilLabel(app, share, shortcuts, this);
     surface_ = surfaces.make(*this, covered);
 }
 

@@ -9,6 +9,7 @@
 namespace tavrin {
 
 class ShareSafe;
+class ShortcutStore;
 class VeilLabel;
 
 // A veil: what the user and the audience of a screen share see instead of a
@@ -24,8 +25,10 @@ public:
     static constexpr double kCornerRadius = 10;
 
     // A hidden veil labelled for `app` over the window numbered `covered`,
-    // on a surface made by `surfaces`; `share` must outlive it.
-    VeilPanel(const QString& app, const ShareSafe& share, VeilSurfaces& surfaces, std::uint32_t covered = 0);
+    // on a surface made by `surfaces`, its label naming the keys bound in
+    // `shortcuts`; `share` and `shortcuts` must outlive it.
+    VeilPanel(const QString& app, const ShareSafe& share, const ShortcutStore& shortcuts, VeilSurfaces& surfaces,
+              std::uint32_t covered = 0);
     // The opaque fill of a veil.
     static QColor fill(const QWidget* widget = nullptr);
     ~VeilPanel() override;

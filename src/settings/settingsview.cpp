@@ -158,7 +158,7 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
     case SettingsPane::privacy: {
         const QString blurs = tr("Apps Share-safe blurs while you share your screen.");
         auto* page = new PanePage(tr("Privacy"), Environment::blurAvailable() ? blurs : LinuxWords::of(blurs));
-        page->addBlock(new PrivacyPane(*s.shareSafe));
+        page->addBlock(new PrivacyPane(*s.shareSafe, *s.shortcuts));
         return page;
     }
     case SettingsPane::ai: return new AIPane(*s.keychain, *s.log, *s.planners);

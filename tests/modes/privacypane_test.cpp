@@ -52,9 +52,10 @@ protected:
 
     SimEnvironment env{kScenario};
     WindowManager windows;
+    ShortcutStore shortcuts;
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe share{prompt, Platform::current()};
-    PrivacyPane pane{share};
+    PrivacyPane pane{share, shortcuts};
 };
 
 TEST_F(PrivacyPaneTest, OnFirstUseTheDefaultAppsAreListedInOrderAsBuiltIn)
@@ -74,7 +75,7 @@ TEST_F(PrivacyPaneTest, AnAppMadePrivateFromThePromptSaysWithWhichKey)
     EXPECT_EQ(originShown(QStringLiteral("Zoom")), "Added with Ctrl+Alt+P");
     EXPECT_EQ(pane.findChild<Kbd*>()->text(), "Ctrl+Alt+P");
     // Without a key for the hide action nothing follows.
-    ShortcutStore::shared().set(std::nullopt, ShortcutAction::of(ShortcutAction::Kind::hideApp));
+    shortcuts.set(std::nullopt, ShortcutAction::of(ShortcutAction::Kind::hideApp));
     settle();
     EXPECT_EQ(originShown(QStringLiteral("Zoom")), "Added with ");
     EXPECT_EQ(pane.findChild<Kbd*>()->text(), "");

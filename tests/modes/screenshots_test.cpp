@@ -17,6 +17,7 @@
 #include "support/artifacts.h"
 #include "support/layoutcheck.h"
 #include "support/simfixture.h"
+#include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ protected:
 
     SimEnvironment env;
     WindowManager windows;
+    ShortcutStore shortcuts;
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe share{prompt, Platform::current()};
 };
@@ -96,12 +98,12 @@ TEST_P(Screenshots, ThePrompt)
 
 TEST_P(Screenshots, TheVeils)
 {
-    VeilPanel covered(QStringLiteral("Mail"), share, env.desktop.veilSurfaces());
+    VeilPanel covered(QStringLiteral("Mail"), share, shortcuts, env.desktop.veilSurfaces());
     covered.surface().setFrame(Rect(0, 0, 480, 300));
     EXPECT_TRUE(save(&covered, QStringLiteral("4-veil-private")));
     env.desktop.setFrontmost(env.pid(QStringLiteral("Slack")));
     share.hideFrontApp();
-    VeilPanel byHand(QStringLiteral("Slack"), share, env.desktop.veilSurfaces());
+    VeilPanel byHand(QStringLiteral("Slack"), share, shortcuts, env.desktop.veilSurfaces());
     byHand.surface().setFrame(Rect(0, 0, 360, 200));
     EXPECT_TRUE(save(&byHand, QStringLiteral("5-veil-by-hand")));
 }
@@ -119,7 +121,7 @@ TEST_P(Screenshots, ThePrivacyPane)
     auto* body = new PaneBody;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(24, 24, 24, 24);
-    auto* pane = new PrivacyPane(share);
+    auto* pane = new PrivacyPane(share, shortcuts);
     layout->addWidget(pane);
     Themed themed(body);
     themed.resize(620, themed.sizeHint().height());

@@ -28,6 +28,7 @@ class VeilPanelTest : public ::testing::Test {
 protected:
     SimEnvironment env{kScenario};
     WindowManager windows;
+    ShortcutStore shortcuts;
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe share{prompt, Platform::current()};
     const ShortcutAction shareSafe = ShortcutAction::of(ShortcutAction::Kind::shareSafe);
@@ -35,13 +36,13 @@ protected:
 
 TEST_F(VeilPanelTest, TheLabelSaysWhyTheWindowIsHiddenAndHowToShowIt)
 {
-    VeilLabel label(QStringLiteral("Mail"), share);
+    VeilLabel label(QStringLiteral("Mail"), share, shortcuts);
     EXPECT_EQ(label.title(), "Mail is hidden while you share");
     EXPECT_EQ(label.hint(), "Press Ctrl+Alt+Shift+P to show it");
 
-    ShortcutStore::shared().set(KeyCombo{1, modifier::control | modifier::option, QStringLiteral("S")}, shareSafe);
+    shortcuts.set(KeyCombo{1, modifier::control | modifier::option, QStringLiteral("S")}, shareSafe);
     EXPECT_EQ(label.hint(), "Press Ctrl+Alt+S to show it");
-    ShortcutStore::shared().set(std::nullopt, shareSafe);
+    shortcuts.set(std::nullopt, shareSafe);
     EXPECT_EQ(label.hint(), "Press  to show it") << "nothing between the words";
 
     // Private and hidden by hand: the hand wording.
@@ -49,18 +50,17 @@ TEST_F(VeilPanelTest, TheLabelSaysWhyTheWindowIsHiddenAndHowToShowIt)
     ASSERT_TRUE(share.handNames().contains("Mail"));
     EXPECT_EQ(label.title(), "Mail is hidden");
     EXPECT_EQ(label.hint(), "Press Ctrl+Alt+P in Mail to show it");
-    ShortcutStore::shared().resetAll();
 }
 
 TEST_F(VeilPanelTest, ANameIsInsertedAsPlainText)
 {
-    VeilLabel label(QStringLiteral("%2 Tool"), share);
+    VeilLabel label(QStringLiteral("%2 Tool"), share, shortcuts);
     EXPECT_EQ(label.title(), "%2 Tool is hidden while you share");
 }
 
 TEST_F(VeilPanelTest, WhereNothingBlursTheVeilIsOpaqueToTheCorners)
 {
-    VeilPanel panel(QStringLiteral("Mail"), share, env.desktop.veilSurfaces());
+    VeilPanel panel(QStringLiteral("Mail"), share, shortcuts, env.desktop.veilSurfaces());
     EXPECT_FALSE(panel.blursBehind());
     EXPECT_FALSE(panel.translucent());
     EXPECT_EQ(panel.focusPolicy(), Qt::NoFocus);

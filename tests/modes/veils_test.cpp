@@ -10,6 +10,7 @@
 #include "platform/sim/siminputtaps.h"
 #include "platform/sim/simveilsurfaces.h"
 #include "support/simfixture.h"
+#include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
 namespace tavrin {
@@ -85,9 +86,10 @@ protected:
 
     SimEnvironment env{kScenario};
     WindowManager windows;
+    ShortcutStore shortcuts;
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe share{prompt, Platform::current()};
-    VeilEngine engine{share, Platform::current()};
+    VeilEngine engine{share, shortcuts, Platform::current()};
     Registration registration = share.setVeils(engine);
 };
 
