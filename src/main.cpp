@@ -333,7 +333,8 @@ void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const C
         say(stderr,
             QStringLiteral("tavrin: a very large message on the session bus could stop Tavrin reading it: ") + problem);
     problem.clear();
-    shell.intents = std::make_unique<IntentService>(state, engines.windows, engines.runner, shell.intentShortcuts);
+    shell.intents = std::make_unique<IntentService>(state, engines.windows, engines.runner, shell.intentShortcuts,
+                                                    *Platform::current().clock);
     shell.intents->publish(bus, PlistDefaults::defaultPath(), &problem);
     if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
@@ -433,7 +434,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     static auto* const appState = new AppState({.windows = windows,
                                                 .shortcuts = engines.shortcuts,
                                                 .hotKeys = engines.hotKeys,
-                                                .commandBar = makeCommandBar(planning, windows, platform, window)});
+                                                .commandBar = makeCommandBar(planning, windows, platform, window),
+                                                .platform = platform});
     AppState& state = *appState;
     static auto* const updater = new Updater(platform);
     shell->updater = updater;
@@ -451,7 +453,8 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     wireModes(*shell, state, engines.shortcuts);
     wireFocus(*shell, state);
 
-    shell->app = std::make_unique<TavrinApp>(state, windows, *updater, [&state] { OnboardingView::showWindow(state); });
+    shell->app = std::make_unique<TavrinApp>(state, windows, *updater, platform,
+                                             [&state] { OnboardingView::showWindow(state); });
     UpdateWindow::attach(*updater->controller());
 
     // The icon in the tray, if there is one, and in the simulated menu bar.

@@ -16,11 +16,7 @@
 namespace tavrin {
 
 namespace {
-bool trustedNow()
-{
-    Accessibility* ax = Platform::current().accessibility;
-    return ax && ax->isTrusted(false);
-}
+bool trustedNow(Accessibility* ax) { return ax && ax->isTrusted(false); }
 
 void assertMainThread()
 {
@@ -33,11 +29,13 @@ AppState::AppState(Parts parts, QObject* parent)
       windows_(parts.windows),
       shortcuts_(parts.shortcuts),
       hotKeys_(parts.hotKeys),
+      clock_(*parts.platform.clock),
+      accessibility_(parts.platform.accessibility),
       commandBar_(std::move(parts.commandBar))
 {
-    isTrusted_ = trustedNow();
+    isTrusted_ = trustedNow(accessibility_);
     edgeTilingOn_ = EdgeTiling::isOn();
-    hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_, Platform::current());
+    hud_ = std::make_unique<SnapHUDController>(windows_, shortcuts_, parts.platform);
     commandBar_->onSettingsRequested([this] { showSettings(SettingsPane::ai); });
     connect(&hotKeys_, &HotKeyCenter::keyFreed, this, &AppState::keyFreed);
 }
@@ -69,7 +67,7 @@ void AppState::startEngines()
 
     // The first tick comes a second from now; the timer dies with this state.
     delete pollTimer_;
-    pollTimer_ = new Timer(*Platform::current().clock, this);
+    pollTimer_ = new Timer(clock_, this);
     connect(pollTimer_, &Timer::timeout, this, [this] {
         assertMainThread();
         poll();
@@ -115,7 +113,7 @@ void AppState::keyFreed(const KeyCombo& combo)
 
 void AppState::poll()
 {
-    const bool trusted = trustedNow();
+    const bool trusted = trustedNow(accessibility_);
     if (trusted != isTrusted_) {
         setTrusted(trusted);
         if (trusted)

@@ -20,7 +20,10 @@
 
 namespace tavrin {
 
+class Accessibility;
+class Clock;
 class HotKeyCenter;
+struct Platform;
 
 // The application state: whether the process is trusted for
 // Accessibility and whether the desktop's own edge tiling is on (both
@@ -42,14 +45,17 @@ public:
 
     // What AppState is given: the window manager and shortcut store that the
     // shortcut actions and the snap overlay use, the hot-key centre the
-    // shortcuts are registered with (all three outliving the state), and the
-    // command bar to own (required). (The snap overlay it always makes
-    // itself; its panels can be replaced through hud().)
+    // shortcuts are registered with (all three outliving the state), the
+    // command bar to own (required), and the platform whose clock times the
+    // poll, whose Accessibility trust it reads and whose services the snap
+    // overlay uses. (The snap overlay it always makes itself; its panels can
+    // be replaced through hud().)
     struct Parts {
         WindowManager& windows;
         ShortcutStore& shortcuts;
         HotKeyCenter& hotKeys;
         std::unique_ptr<CommandBarControl> commandBar;
+        const Platform& platform;
     };
 
     // Reads trust and edge tiling.
@@ -109,6 +115,8 @@ private:
     WindowManager& windows_;
     ShortcutStore& shortcuts_;
     HotKeyCenter& hotKeys_;
+    Clock& clock_;
+    Accessibility* accessibility_;
     bool isTrusted_ = false;
     bool edgeTilingOn_ = true;
     std::unique_ptr<SnapHUDController> hud_;

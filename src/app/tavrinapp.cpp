@@ -9,28 +9,31 @@
 
 namespace tavrin {
 
-TavrinApp::TavrinApp(AppState& state, WindowManager& windows, Updater& updater, std::function<void()> showOnboarding)
+TavrinApp::TavrinApp(AppState& state, WindowManager& windows, Updater& updater, const Platform& platform,
+                     std::function<void()> showOnboarding)
     : state_(state),
       windows_(windows),
       updater_(updater),
+      clock_(*platform.clock),
+      accessibility_(platform.accessibility),
+      defaults_(platform.defaults),
       showOnboarding_(std::move(showOnboarding))
 {}
 
 void TavrinApp::launch(std::function<void()> started)
 {
-    Platform::current().clock->schedule(0, [this, started = std::move(started)] {
+    clock_.schedule(0, [this, started = std::move(started)] {
         startUp();
         if (started)
             started();
     });
 }
 
-bool TavrinApp::wantsOnboarding()
+bool TavrinApp::wantsOnboarding() const
 {
-    const Platform& platform = Platform::current();
     // Asked afresh, not taken from the state's last poll.
-    const bool trusted = platform.accessibility && platform.accessibility->isTrusted(false);
-    const bool done = platform.defaults && platform.defaults->boolValue(QStringLiteral("onboardingDone"));
+    const bool trusted = accessibility_ && accessibility_->isTrusted(false);
+    const bool done = defaults_ && defaults_->boolValue(QStringLiteral("onboardingDone"));
     if (done && trusted)
         return false;
     return !qEnvironmentVariableIsSet(kDemoVariable);

@@ -4,7 +4,11 @@
 
 namespace tavrin {
 
+class Accessibility;
 class AppState;
+class Clock;
+class Defaults;
+struct Platform;
 class Updater;
 class WindowManager;
 
@@ -14,8 +18,11 @@ class TavrinApp {
 public:
     static inline const char* kDemoVariable = "TAVRIN_DEMO";
 
-    // `showOnboarding` opens the first-run window.
-    TavrinApp(AppState& state, WindowManager& windows, Updater& updater, std::function<void()> showOnboarding);
+    // `showOnboarding` opens the first-run window; the platform's clock
+    // times the start-up, and its Accessibility trust and settings say
+    // whether the first run is done.
+    TavrinApp(AppState& state, WindowManager& windows, Updater& updater, const Platform& platform,
+              std::function<void()> showOnboarding);
 
     AppState& state() const { return state_; }
     WindowManager& windows() const { return windows_; }
@@ -29,12 +36,15 @@ public:
     // it opened the first-run window.
     bool startUp();
     // Whether the first-run window is wanted at launch now.
-    static bool wantsOnboarding();
+    bool wantsOnboarding() const;
 
 private:
     AppState& state_;
     WindowManager& windows_;
     Updater& updater_;
+    Clock& clock_;
+    Accessibility* accessibility_;
+    Defaults* defaults_;
     std::function<void()> showOnboarding_;
     bool startedUp_ = false;
 };

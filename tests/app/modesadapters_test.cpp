@@ -109,7 +109,7 @@ TEST_F(RoutinesInTheShell, TheIntentsStartAndStopTheEngine)
 {
     state.startEngines();
     EXPECT_TRUE(focus.isStarted());
-    IntentService service(state, WindowManager::shared(), runner, shortcuts);
+    IntentService service(state, WindowManager::shared(), runner, shortcuts, env.clock);
     EXPECT_EQ(service.Routines(), QStringList{"Reading"});
     EXPECT_EQ(service.StartFocus(QStringLiteral("reading"), 30), "Reading is on for 30 minutes. Hid Mail, Slack.");
     EXPECT_TRUE(env.desktop.appNamed(QStringLiteral("Slack"))->hidden);

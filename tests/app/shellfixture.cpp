@@ -49,7 +49,7 @@ AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
 {
     if (!commandBar)
         commandBar = std::make_unique<CommandBarAdapter>(graph.services());
-    return {WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::move(commandBar)};
+    return {WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::move(commandBar), Platform::current()};
 }
 
 MenuBarServices ShellTest::menuBar(AppState& state)

@@ -32,8 +32,8 @@ SettingsTest::SettingsTest()
     services.http = &http;
     Platform::install(services);
     updater = std::make_unique<Updater>(Platform::current());
-    state = std::make_unique<AppState>(
-        AppState::Parts{WindowManager::shared(), ShortcutStore::shared(), hotKeys, std::make_unique<IdleCommandBar>()});
+    state = std::make_unique<AppState>(AppState::Parts{WindowManager::shared(), ShortcutStore::shared(), hotKeys,
+                                                       std::make_unique<IdleCommandBar>(), Platform::current()});
     PlanningServices planning;
     planning.defaults = &env.defaults;
     planning.clock = &env.clock;

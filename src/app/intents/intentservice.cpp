@@ -24,11 +24,12 @@ QString answer(const IntentResult& result) { return result.dialog.value_or(QStri
 } // namespace
 
 IntentService::IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner,
-                             TavrinShortcuts& shortcuts, QObject* parent)
+                             TavrinShortcuts& shortcuts, Clock& clock, QObject* parent)
     : QObject(parent),
       state_(&state),
       windows_(windows),
-      runner_(runner)
+      runner_(runner),
+      clock_(clock)
 {
     connect(&shortcuts, &TavrinShortcuts::parametersChanged, this, &IntentService::Changed);
 }
@@ -90,7 +91,7 @@ bool IntentService::tooMany()
 {
     if (!calledFromDBus())
         return false;
-    const double second = std::floor(Platform::current().clock->monotonic());
+    const double second = std::floor(clock_.monotonic());
     if (second != actsSecond_) {
         actsSecond_ = second;
         acts_ = 0;
@@ -159,7 +160,7 @@ QString IntentService::Ask(const QString& request)
         return {};
     pendingAsk_ = request;
     if (!askTimer_) {
-        askTimer_ = std::make_unique<Timer>(*Platform::current().clock);
+        askTimer_ = std::make_unique<Timer>(clock_);
         connect(askTimer_.get(), &Timer::timeout, this, &IntentService::passOnAsk);
     }
     if (!askTimer_->isActive())

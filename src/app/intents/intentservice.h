@@ -16,6 +16,7 @@
 namespace tavrin {
 
 class AppState;
+class Clock;
 class TavrinShortcuts;
 class WindowManager;
 class WorkspaceRunner;
@@ -48,9 +49,10 @@ public:
     static constexpr qsizetype kMaxEcho = 200;
 
     // Answers with `state`; arranges with `windows` and `runner`; says
-    // "changed" when `shortcuts` refreshes. All four outlive the service.
+    // "changed" when `shortcuts` refreshes; counts and delays calls on
+    // `clock`. All five outlive the service.
     IntentService(AppState& state, WindowManager& windows, WorkspaceRunner& runner, TavrinShortcuts& shortcuts,
-                  QObject* parent = nullptr);
+                  Clock& clock, QObject* parent = nullptr);
 
     // The name the intents of the settings at `settingsPath` answer on: a
     // client reaches the Tavrin of the settings it would use itself.
@@ -118,6 +120,7 @@ private:
     QPointer<AppState> state_;
     WindowManager& windows_;
     WorkspaceRunner& runner_;
+    Clock& clock_;
     TaskHandle resumes_; // each resume runs to its end
     std::optional<QString> pendingAsk_;
     double actsSecond_ = -1; // the monotonic second the count is of
