@@ -40,7 +40,8 @@ AIPane::AIPane(KeychainStore& keychain, RequestLog& log, PlannerRouter& planners
       planners_(planners)
 {
     addEngineCard();
-    keyCard_ = new ClaudeKeyCard(keychain, planners_.claude(), this);
+    const PlanningServices& s = planners_.services();
+    keyCard_ = new ClaudeKeyCard(keychain, planners_.claude(), *s.defaults, *s.clock, this);
     addBlock(keyCard_);
     addSendingCard();
     addUsageCard();

@@ -11,7 +11,6 @@
 #include "planning/claudemodel.h"
 #include "planning/keychainstore.h"
 #include "platform/defaults.h"
-#include "platform/platform.h"
 #include "platform/timer.h"
 #include "settings/messageline.h"
 
@@ -24,7 +23,8 @@ namespace {
 const QString kModelKey = QStringLiteral("claudeModel");
 }
 
-ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, QWidget* parent)
+ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, Defaults& defaults, Clock& clock,
+                             QWidget* parent)
     : TCard(kUsualPadding, parent),
       keychain_(keychain),
       planner_(planner)
@@ -69,13 +69,13 @@ ClaudeKeyCard::ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner,
     QList<TSeg::Option> models;
     for (ClaudeModel m : kAllClaudeModels)
         models.append({name(m), m == ClaudeModel::haiku ? tr("Haiku (faster)") : tr("Sonnet (smarter)")});
-    model_ = new TSeg(models, name(currentClaudeModel(*Platform::current().defaults)));
+    model_ = new TSeg(models, name(currentClaudeModel(defaults)));
     model_->setObjectName(QStringLiteral("claudeModel"));
     connect(model_, &TSeg::selectionChanged, this,
-            [](const QVariant& value) { Platform::current().defaults->setValue(kModelKey, value.toString()); });
+            [&defaults](const QVariant& value) { defaults.setValue(kModelKey, value.toString()); });
     addWidget(new FRow(tr("Model"), model_));
 
-    waiting_ = new Timer(*Platform::current().clock, this);
+    waiting_ = new Timer(clock, this);
     connect(waiting_, &Timer::timeout, this,
             [this] { result_->say(KeychainStore::waitingMessage(), KeyMsg::Tone::plain); });
 

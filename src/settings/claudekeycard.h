@@ -9,6 +9,8 @@
 namespace tavrin {
 
 class ClaudeKeyPlanner;
+class Clock;
+class Defaults;
 class KeychainStore;
 class MessageLine;
 class TButton;
@@ -25,7 +27,10 @@ class Timer;
 class ClaudeKeyCard : public TCard {
     Q_OBJECT
 public:
-    ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, QWidget* parent = nullptr);
+    // Keeps the chosen model in `defaults` and times the keyring's wait on
+    // `clock`; all four outlive the card.
+    ClaudeKeyCard(KeychainStore& keychain, ClaudeKeyPlanner& planner, Defaults& defaults, Clock& clock,
+                  QWidget* parent = nullptr);
 
     TField* field() const { return field_; }
     TButton* saveButton() const { return save_; }
