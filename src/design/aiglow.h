@@ -20,9 +20,11 @@ namespace tavrin {
 //
 // Frames run only while its window is shown and exposed: 60 a second while
 // it works or fades; an idle turn moves in steps of `kIdleStepDegrees`, a
-// frame for each step (10 a second), since a soft rainbow turning that
-// slowly shows no difference between finer steps and an open bar that waits
-// should cost next to nothing. Each frame is drawn in one go from the
+// frame for each step (6 a second), since a soft rainbow turning that
+// slowly shows little difference between finer steps and an open bar that
+// waits should cost next to nothing: on X11 each frame pays for a trip to
+// the X server and a clear of the band in Qt's pool threads besides its
+// drawing. Each frame is drawn in one go from the
 // glow's pixels worked out once for its size (`GlowRenderer`); the idle
 // turn's steps come round every 6 seconds, so their frames are kept as they
 // are first drawn and a later frame is a copy. Changes of intensity fade
@@ -70,7 +72,7 @@ public:
     QRegion frameRegion() const;
 
     // Degrees an idle glow turns from one frame to the next.
-    static constexpr double kIdleStepDegrees = 6;
+    static constexpr double kIdleStepDegrees = 10;
     // Seconds per turn: 2.4 working, 6 otherwise.
     static double period(Intensity intensity);
     // Seconds between the frames of a turn that does not fade: a display
