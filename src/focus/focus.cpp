@@ -376,9 +376,8 @@ void Focus::runShortcutInBackground(const Platform& platform, const QString& nam
         nullptr, {});
 }
 
-QStringList Focus::shortcutNames()
+QStringList Focus::shortcutNames(Processes* processes)
 {
-    Processes* processes = Platform::current().processes;
     if (!processes)
         return {};
     const auto listing =

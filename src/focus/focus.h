@@ -20,6 +20,7 @@ namespace tavrin {
 
 class Defaults;
 class MeetingMode;
+class Processes;
 class ShareSafe;
 class WindowManager;
 class WorkspaceRunner;
@@ -170,9 +171,9 @@ public:
     // Runs it with the helper programs of `platform`, away from the main
     // thread; nothing for an empty name.
     static void runShortcutInBackground(const Platform& platform, const QString& name);
-    // The user's shortcuts, sorted; empty when the tool cannot list them.
-    // Blocks: never on the main thread.
-    static QStringList shortcutNames();
+    // The user's shortcuts, sorted, listed with `processes`; empty when the
+    // tool cannot list them. Blocks: never on the main thread.
+    static QStringList shortcutNames(Processes* processes);
     // The names in a listing: one a line, empty lines dropped, sorted.
     static QStringList shortcutList(const QByteArray& listing);
 

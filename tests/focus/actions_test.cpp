@@ -183,9 +183,9 @@ TEST_F(RoutineActionsTest, TheShortcutsListIsOneNameALineSorted)
 {
     EXPECT_EQ(Focus::shortcutList("A\n\nB\r\n C\n"), (QStringList{" C", "A", "B\r"}));
     EXPECT_EQ(Focus::shortcutList("caf\xc3\xa9\n\xff\n"), (QStringList{"caf\u00e9", "\ufffd"}));
-    EXPECT_EQ(Focus::shortcutNames(), (QStringList{"Focus off", "Focus on"}));
+    EXPECT_EQ(Focus::shortcutNames(Platform::current().processes), (QStringList{"Focus off", "Focus on"}));
     env.desktop.setShortcuts({"A", "", "B\r", " C"});
-    EXPECT_EQ(Focus::shortcutNames(), (QStringList{" C", "A", "B\r"}));
+    EXPECT_EQ(Focus::shortcutNames(Platform::current().processes), (QStringList{" C", "A", "B\r"}));
 }
 
 TEST_F(RoutineActionsTest, CoveringTurnedOnByTheRoutineGoesOffUnlessSharingHasTakenItOver)

@@ -154,7 +154,7 @@ TEST_F(LinuxWordsPromises, NoTextPromisesWhatThisDesktopDoesNotDo)
         window().show(pane);
         texts += shown(*window().view());
     }
-    MacFocusEditor doNotDisturb({[] { return std::optional<QString>(); }, {}},
+    MacFocusEditor doNotDisturb(Platform::current(), {[] { return std::optional<QString>(); }, {}},
                                 {[] { return std::optional<QString>(); }, {}}, [] { return QStringList(); });
     doNotDisturb.show();
     texts += shown(doNotDisturb);

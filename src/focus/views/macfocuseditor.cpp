@@ -16,14 +16,18 @@
 
 namespace tavrin {
 
-MacFocusEditor::MacFocusEditor(OptionalText on, OptionalText off, Lister lister, QWidget* parent)
+MacFocusEditor::MacFocusEditor(const Platform& platform, OptionalText on, OptionalText off, Lister lister,
+                               QWidget* parent)
     : QWidget(parent),
+      platform_(platform),
       on_(std::move(on)),
       off_(std::move(off)),
       lister_(std::move(lister))
 {
+    // The service is taken here: the pool never reads the installed services,
+    // which quitting takes away.
     if (!lister_)
-        lister_ = &Focus::shortcutNames;
+        lister_ = [processes = platform.processes] { return Focus::shortcutNames(processes); };
     QVBoxLayout* column = EditorParts::column(this, 330, 10);
     column->addWidget(
         EditorParts::text(tr("Runs your own script as the routine starts, and another as it ends: such as ones that "
@@ -50,14 +54,14 @@ MacFocusEditor::MacFocusEditor(OptionalText on, OptionalText off, Lister lister,
         const QString name = value.toString();
         off_.set(name.isEmpty() ? std::nullopt : std::optional(name));
     });
-    connect(open_, &QAbstractButton::clicked, this, [] { openShortcutsFolder(); });
+    connect(open_, &QAbstractButton::clicked, this, [this] { openShortcutsFolder(); });
     connect(refresh_, &QAbstractButton::clicked, this, &MacFocusEditor::reload);
     fill();
 }
 
 void MacFocusEditor::reload()
 {
-    Clock* clock = Platform::current().clock;
+    Clock* clock = platform_.clock;
     if (!clock)
         return;
     const std::uint64_t load = ++loads_;
@@ -91,16 +95,16 @@ void MacFocusEditor::refresh()
     end_->setSelection(off_.get().value_or(QString()));
 }
 
-QString MacFocusEditor::shortcutsFolder()
+QString MacFocusEditor::shortcutsFolder() const
 {
-    const QString config = Platform::current().folders.applicationSupport;
+    const QString config = platform_.folders.applicationSupport;
     return config.isEmpty() ? QString() : QDir(config).filePath(QStringLiteral("tavrin/shortcuts"));
 }
 
-bool MacFocusEditor::openShortcutsFolder()
+bool MacFocusEditor::openShortcutsFolder() const
 {
     const QString folder = shortcutsFolder();
-    Workspace* workspace = Platform::current().workspace;
+    Workspace* workspace = platform_.workspace;
     if (folder.isEmpty() || !workspace || !QDir().mkpath(folder))
         return false;
     return workspace->openUrl(QUrl::fromLocalFile(folder));

@@ -13,6 +13,7 @@ namespace tavrin {
 
 class MenuPicker;
 class TButton;
+struct Platform;
 
 // Chooses the two shortcuts that turn a desktop Focus on when a routine
 // starts (`on`) and off when it ends (`off`). `on` holds the empty string
@@ -27,8 +28,12 @@ public:
     // Lists the user's shortcuts; blocks (never called on the main thread).
     using Lister = std::function<QStringList()>;
 
-    // An empty `lister` lists through the engine's Shortcuts tool.
-    MacFocusEditor(OptionalText on, OptionalText off, Lister lister = {}, QWidget* parent = nullptr);
+    // Lists on the clock of `platform`, and opens the folder in its user
+    // folders with its applications; an empty `lister` lists through the
+    // engine's Shortcuts tool, run with its helper programs. `platform` must
+    // outlive the editor.
+    MacFocusEditor(const Platform& platform, OptionalText on, OptionalText off, Lister lister = {},
+                   QWidget* parent = nullptr);
 
     // The names the pickers offer.
     const QStringList& names() const { return names_; }
@@ -44,9 +49,9 @@ public:
 
     // Where the user's shortcuts are kept: "tavrin/shortcuts" in the
     // configuration folder; empty when that is unknown.
-    static QString shortcutsFolder();
+    QString shortcutsFolder() const;
     // Makes that folder when it is missing and opens it in the file manager.
-    static bool openShortcutsFolder();
+    bool openShortcutsFolder() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +59,7 @@ protected:
 private:
     void fill();
 
+    const Platform& platform_;
     OptionalText on_;
     OptionalText off_;
     Lister lister_;

@@ -121,6 +121,7 @@ QWidget* scheduleEditor(const RoutineBinding& b, const QUuid& id, std::function<
 QWidget* shortcutsEditor(const RoutineBinding& b, std::function<void(const FocusRoutine&)>& refresh)
 {
     auto* editor = new MacFocusEditor(
+        b.focus().platform(),
         {[b] { return b.get().value_or(FocusRoutine()).actions.focusOnShortcut; },
          [b](const std::optional<QString>& on) { b.update([&](FocusRoutine& r) { r.actions.focusOnShortcut = on; }); }},
         {[b] { return b.get().value_or(FocusRoutine()).actions.focusOffShortcut; },

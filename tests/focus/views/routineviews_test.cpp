@@ -414,7 +414,7 @@ TEST_F(RoutineViews, TheMacFocusEditorListsShortcutsAndKeepsItsThreeStates)
 {
     std::optional<QString> on = QString();
     std::optional<QString> off;
-    MacFocusEditor editor({[&] { return on; }, [&](const std::optional<QString>& v) { on = v; }},
+    MacFocusEditor editor(Platform::current(), {[&] { return on; }, [&](const std::optional<QString>& v) { on = v; }},
                           {[&] { return off; }, [&](const std::optional<QString>& v) { off = v; }});
     EXPECT_EQ(editor.startPicker()->items().size(), 1);
     editor.reload();
@@ -446,13 +446,13 @@ TEST_F(RoutineViews, TheLastShortcutListingStartedIsTheOneShown)
     std::optional<QString> none;
     MacFocusEditor::OptionalText text{[&] { return none; }, [&](const std::optional<QString>&) {}};
     int calls = 0;
-    MacFocusEditor editor(text, text, [&] { return QStringList{QString::number(++calls)}; });
+    MacFocusEditor editor(Platform::current(), text, text, [&] { return QStringList{QString::number(++calls)}; });
     editor.reload();
     editor.reload();
     env.clock.advance(0);
     EXPECT_EQ(editor.names(), QStringList{"2"});
     // No shortcuts at all: only the first items.
-    MacFocusEditor empty(text, text, [] { return QStringList(); });
+    MacFocusEditor empty(Platform::current(), text, text, [] { return QStringList(); });
     empty.reload();
     env.clock.advance(0);
     EXPECT_EQ(empty.startPicker()->items().size(), 1);
@@ -465,7 +465,8 @@ TEST_F(RoutineViews, OpenShortcutsMakesTheShortcutsFolder)
     Platform services = Platform::current();
     services.folders.applicationSupport = config.path();
     Platform::install(services);
-    MacFocusEditor::openShortcutsFolder();
+    const MacFocusEditor::OptionalText none{[] { return std::optional<QString>(); }, {}};
+    MacFocusEditor(Platform::current(), none, none, [] { return QStringList(); }).openShortcutsFolder();
     EXPECT_TRUE(QFileInfo(config.filePath("tavrin/shortcuts")).isDir());
 }
 
