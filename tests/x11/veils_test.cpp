@@ -669,6 +669,9 @@ protected:
                                 {{QStringLiteral("privacy.apps"), QStringList{QStringLiteral("XTerm"), qtClass}}}));
         ASSERT_TRUE(turnCoveringOn(above->window())) << "always on top";
         EXPECT_TRUE(covered(tiny->window())) << "30 × 30";
+        // A compositor shows the covers a frame or more after the server has
+        // them: the rows below watch new windows, from a covered screen.
+        EXPECT_TRUE(waitUntil([&] { return count(screenshot(Rect(0, 0, 1720, 1000)), kText, kBackground) == 0; }));
         const Rect aboveFrame = frameWindowGeometry(above->window());
         const QColor fill = screenshot(Rect(aboveFrame.x + 3, aboveFrame.y + 3, 1, 1)).pixelColor(0, 0);
 

@@ -49,7 +49,10 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
     flush();
     main_.setBatchWatched(true);
     // Last: everything the thread reads is in place.
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::thread([this] {
+        threadId_ = std::this_thread::get_id();
+        run();
+    });
 }
 
 bool X11CoverKeeper::makeEpoll()
@@ -84,15 +87,22 @@ X11CoverKeeper::~X11CoverKeeper()
 
 void X11CoverKeeper::nudge()
 {
-    // A request sent from the main thread may have read events off the
-    // socket into xcb's queue, where the thread's wait does not see them.
     if (thread_.joinable()) {
         const char byte = 0;
         [[maybe_unused]] const auto written = ::write(wake_[1], &byte, 1);
     }
 }
 
-void X11CoverKeeper::flush() { xcb_flush(c_); }
+void X11CoverKeeper::flush()
+{
+    xcb_flush(c_);
+    // xcb reads what the server sent while it writes: flushed from the main
+    // thread (its calls, and `handleMain`), the thread's events may now sit
+    // in xcb's queue, off the socket its wait watches, until something else
+    // comes. It looks at once.
+    if (threadId_.load(std::memory_order_relaxed) != std::this_thread::get_id())
+        nudge();
+}
 
 void X11CoverKeeper::setCovering(bool on, std::uint32_t pixel)
 {
@@ -123,7 +133,6 @@ void X11CoverKeeper::watchAll(const std::vector<xcb_window_t>& windows)
             watchLocked(w, kFrameMask);
     }
     flush();
-    nudge();
 }
 
 std::uint32_t X11CoverKeeper::ownClient() const { return idBase_; }
@@ -136,7 +145,6 @@ xcb_window_t X11CoverKeeper::coverIn(xcb_window_t client, xcb_window_t parent)
         cover = coverInLocked(covers_[client], client, parent);
     }
     flush();
-    nudge();
     return cover;
 }
 
@@ -171,7 +179,6 @@ void X11CoverKeeper::unframe(xcb_window_t client, xcb_window_t frame, bool frame
             unframeLocked(it->second, frame, frameGone);
     }
     flush();
-    nudge();
 }
 
 void X11CoverKeeper::unframeLocked(Covers& covers, xcb_window_t frame, bool frameGone)
@@ -206,7 +213,6 @@ void X11CoverKeeper::uncover(xcb_window_t client, bool clientGone)
         eraseLocked(client);
     }
     flush();
-    nudge();
 }
 
 void X11CoverKeeper::retain(const QSet<xcb_window_t>& clients)

@@ -90,7 +90,8 @@ public:
     // Takes away every cover of the client (those the server still has);
     // `clientGone`: they went with it, only forgotten.
     void uncover(xcb_window_t client, bool clientGone);
-    // Takes away the covers of every client but these.
+    // Takes away the covers of every client but these, once covering is off
+    // (while it is on, the thread covers windows the caller has not heard of yet).
     void retain(const QSet<xcb_window_t>& clients);
     // An event of the main connection, as soon as it is read: covers are
     // made and kept from these too (the main connection watches the root and
@@ -106,7 +107,10 @@ private:
     };
 
     void run();
+    // Wakes the thread to look at xcb's queue.
     void nudge();
+    // Sends what is queued on the keeper's connection (waking the thread
+    // when called from another).
     void flush();
     void handle(const xcb_generic_event_t& event);
     void created(xcb_window_t window, xcb_window_t parent, bool overrideRedirect);
@@ -153,6 +157,8 @@ private:
     int epoll_ = -1;
     std::atomic<bool> stopping_{false};
     std::thread thread_;
+    // The thread's id once it runs, for telling its flushes from the main thread's.
+    std::atomic<std::thread::id> threadId_{};
 };
 
 } // namespace tavrin

@@ -239,12 +239,17 @@ void X11VeilSurfaces::coverNewWindows(std::function<bool(const QString&, int)> c
     for (xcb_window_t client : clients)
         if (!labels_.contains(client) && !stillCovered(client))
             covers_.erase(client);
-    // Covers the keeper made of windows not followed here (covering went
-    // off before they were seen) go too.
-    QSet<xcb_window_t> kept;
-    for (const auto& [client, cover] : covers_)
-        kept.insert(client);
-    keeper_->retain(kept);
+    // Once covering is off, the covers the keeper made of windows not
+    // followed here (not seen before it went off) go too. While it is on,
+    // the keeper covers a new window before this thread has heard of it
+    // (its events may not even be read yet): that cover stays, and the
+    // window is judged when its events come.
+    if (!covered_) {
+        QSet<xcb_window_t> kept;
+        for (const auto& [client, cover] : covers_)
+            kept.insert(client);
+        keeper_->retain(kept);
+    }
     tellKeeperUncovered();
     keeper_->setCovering(bool(covered_), pixel_);
     windows_.connection().flush();
