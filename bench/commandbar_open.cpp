@@ -32,8 +32,7 @@ struct Desk : bench::SimDesk {
     CommandBarServices services(CommandBarPlanner& planner)
     {
         const Platform& p = Platform::current();
-        return {WindowManager::shared(), planner,  *runner,     planners,
-                keychainStore,           *p.clock, *p.defaults, *p.accessibility};
+        return {windows, planner, *runner, planners, keychainStore, *p.clock, *p.defaults, *p.accessibility};
     }
 
     KeychainStore keychainStore{*Platform::current().keychain, Platform::current().workspace};
@@ -44,7 +43,8 @@ struct Desk : bench::SimDesk {
                             .keychain = &keychainStore,
                             .log = &log}};
     std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
-    WorkspaceRunner workspaceRunner{WindowManager::shared(), Platform::current()};
+    WindowManager windows;
+    WorkspaceRunner workspaceRunner{windows, Platform::current()};
     std::unique_ptr<CommandBarRunner> runner = CommandBarRunner::over(workspaceRunner);
 };
 

@@ -168,12 +168,13 @@ void BM_FocusEvaluate(benchmark::State& state)
     FeedServer server(feeds);
     desk.defaults.setValue(Focus::kSwitchKey, true);
 
-    AutoArrange autoArrange(WindowManager::shared(), Platform::current());
-    MeetingMode meeting(WindowManager::shared(), autoArrange, Platform::current());
-    PrivacyPrompt prompt(desk.clock, WindowManager::shared());
+    WindowManager windows;
+    AutoArrange autoArrange(windows, Platform::current());
+    MeetingMode meeting(windows, autoArrange, Platform::current());
+    PrivacyPrompt prompt(desk.clock, windows);
     ShareSafe share(prompt, Platform::current());
-    WorkspaceRunner runner(WindowManager::shared(), Platform::current());
-    Focus focus(meeting, share, WindowManager::shared(), runner, Platform::current(), QTimeZone::utc());
+    WorkspaceRunner runner(windows, Platform::current());
+    Focus focus(meeting, share, windows, runner, Platform::current(), QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;
     for (int l = 0; l < feeds.size(); ++l)

@@ -70,8 +70,9 @@ struct Desk {
 void BM_MeetingCheckMicrophoneFree(benchmark::State& state)
 {
     Desk desk;
-    AutoArrange autoArrange(WindowManager::shared(), Platform::current());
-    MeetingMode mode(WindowManager::shared(), autoArrange, Platform::current());
+    WindowManager windows;
+    AutoArrange autoArrange(windows, Platform::current());
+    MeetingMode mode(windows, autoArrange, Platform::current());
     for (auto _ : state)
         mode.tick();
 }
@@ -80,8 +81,9 @@ BENCHMARK(BM_MeetingCheckMicrophoneFree);
 void BM_MeetingCheckSearchingForTheCall(benchmark::State& state)
 {
     Desk desk;
-    AutoArrange autoArrange(WindowManager::shared(), Platform::current());
-    MeetingMode mode(WindowManager::shared(), autoArrange, Platform::current());
+    WindowManager windows;
+    AutoArrange autoArrange(windows, Platform::current());
+    MeetingMode mode(windows, autoArrange, Platform::current());
     desk.desktop.setMicrophoneInUse(true);
     mode.tick();
     desk.clock.advance(3.0); // past the 2 seconds: every check searches
@@ -95,7 +97,8 @@ BENCHMARK(BM_MeetingCheckSearchingForTheCall);
 void BM_ShareSafeCheck(benchmark::State& state)
 {
     Desk desk;
-    PrivacyPrompt prompt(desk.clock, WindowManager::shared());
+    WindowManager windows;
+    PrivacyPrompt prompt(desk.clock, windows);
     ShareSafe share(prompt, Platform::current());
     for (auto _ : state) {
         share.tick();

@@ -68,7 +68,8 @@ void BM_VeilUpdateOnTheSimulatedDesktop(benchmark::State& state)
 {
     bench::SimDesk desk;
     desk.desktop.load(sixtyWindows());
-    PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
+    WindowManager windows;
+    PrivacyPrompt prompt(*Platform::current().clock, windows);
     ShareSafe share(prompt, Platform::current());
     VeilEngine engine(share, ShortcutStore::shared(), Platform::current());
     auto registration = share.setVeils(engine);
@@ -105,7 +106,8 @@ void BM_VeilUpdateOnX11(benchmark::State& state)
         if (auto c = X11TestClient::start(session->environment(), o, &error))
             clients.push_back(std::move(c));
     }
-    PrivacyPrompt prompt(*Platform::current().clock, WindowManager::shared());
+    WindowManager windows;
+    PrivacyPrompt prompt(*Platform::current().clock, windows);
     ShareSafe share(prompt, Platform::current());
     VeilEngine engine(share, ShortcutStore::shared(), Platform::current());
     auto registration = share.setVeils(engine);

@@ -203,7 +203,7 @@ struct WindowEngines {
           windowContent(*platform.clock)
     {}
 
-    WindowManager& windows = WindowManager::shared();
+    WindowManager windows;
     ShortcutStore& shortcuts = ShortcutStore::shared();
     WorkspaceRunner runner;
     HotKeyCenter hotKeys;

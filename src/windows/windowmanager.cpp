@@ -74,12 +74,6 @@ std::vector<std::pair<std::size_t, std::size_t>> assignSlots(PlacementLearner* l
 }
 } // namespace
 
-WindowManager& WindowManager::shared()
-{
-    static WindowManager* manager = new WindowManager;
-    return *manager;
-}
-
 void WindowManager::publish(const QString& message)
 {
     if (message == lastMessage_ && message.isNull() == lastMessage_.isNull())

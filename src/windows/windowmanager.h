@@ -23,16 +23,15 @@
 namespace tavrin {
 
 // The window actions behind hot keys, menus, the snap overlay and intents.
-// One shared object on the main thread. A failed action publishes why in
+// One object on the main thread. A failed action publishes why in
 // `lastMessage` and beeps; a successful one clears the message.
 class WindowManager : public QObject {
     Q_OBJECT
     // The last message for the user; a null string when there is none.
     Q_PROPERTY(QString lastMessage READ lastMessage NOTIFY lastMessageChanged)
 public:
-    // The program uses the shared one; tests make their own.
+    // The program makes one, at start; tests make their own.
     using QObject::QObject;
-    static WindowManager& shared();
 
     static inline const QString kNeedsTrustMessage =
         QStringLiteral("Tavrin needs Accessibility permission to move windows.");

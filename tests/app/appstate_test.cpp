@@ -270,7 +270,7 @@ TEST_F(AppStateTest, TheDefaultKeysDriveTheFocusedWindow)
 TEST_F(AppStateTest, LayoutsAreRememberedTheUsualLayoutIsNot)
 {
     auto state = makeState();
-    const auto display = WindowManager::shared().focusedContext();
+    const auto display = windows.focusedContext();
     ASSERT_TRUE(display);
     const QString key = WindowManager::usualLayoutKey(*display);
 
@@ -318,7 +318,7 @@ TEST_F(AppStateTest, AMoveThatMovesNothingFlashesNothing)
     state->perform(ShortcutAction::moveDisplay(false));
     state->perform(ShortcutAction::snap(SnapTarget::topLeft));
     EXPECT_EQ(panels->outline, nullptr);
-    EXPECT_EQ(WindowManager::shared().lastMessage(), WindowManager::kNeedsTrustMessage);
+    EXPECT_EQ(windows.lastMessage(), WindowManager::kNeedsTrustMessage);
 
     // Already on the leftmost display: no display on that side.
     env.desktop.setTrusted(true);

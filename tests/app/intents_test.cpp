@@ -103,7 +103,7 @@ protected:
 
     QString usualLayout() const
     {
-        const auto display = WindowManager::shared().focusedContext();
+        const auto display = windows.focusedContext();
         return env.defaults.string(WindowManager::usualLayoutKey(*display)).value_or(QString());
     }
 
@@ -140,7 +140,7 @@ TEST_F(IntentsTest, ArrangeWindowsArrangesTheFocusedDisplayAndRemembersIt)
     EXPECT_EQ(ApplyLayoutIntent{}.parameterSummary(), "Arrange windows in Focus centre");
     EXPECT_EQ(ApplyLayoutIntent::title(), "Arrange Windows");
     const Rect before = focused().frame;
-    EXPECT_FALSE(intent.perform(WindowManager::shared()).dialog);
+    EXPECT_FALSE(intent.perform(windows).dialog);
     EXPECT_NE(focused().frame, before);
     EXPECT_EQ(usualLayout(), "thirds");
 }
@@ -148,8 +148,8 @@ TEST_F(IntentsTest, ArrangeWindowsArrangesTheFocusedDisplayAndRemembersIt)
 TEST_F(IntentsTest, ArrangeWindowsWithoutTrustAnswersNothingAndTheWindowManagerSaysWhy)
 {
     env.desktop.setTrusted(false);
-    EXPECT_FALSE(ApplyLayoutIntent{LayoutChoice::halves}.perform(WindowManager::shared()).dialog);
-    EXPECT_EQ(WindowManager::shared().lastMessage(), WindowManager::kNeedsTrustMessage);
+    EXPECT_FALSE(ApplyLayoutIntent{LayoutChoice::halves}.perform(windows).dialog);
+    EXPECT_EQ(windows.lastMessage(), WindowManager::kNeedsTrustMessage);
 }
 
 // ---- Saved workspaces ----
@@ -430,7 +430,7 @@ TEST_F(IntentBusTest, NoRunningTavrinIsOneClearLine)
 TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     QString problem;
     ASSERT_TRUE(service.publish(serviceSide, kSettings, &problem)) << problem.toStdString();
 
@@ -465,7 +465,7 @@ TEST_F(IntentBusTest, TheRunningInstanceAnswersEveryIntent)
 TEST_F(IntentBusTest, AnIntentNamingNothingTavrinHasExitsTwo)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     struct Case {
         QStringList words;
@@ -493,7 +493,7 @@ TEST_F(IntentBusTest, AnIntentNamingNothingTavrinHasExitsTwo)
 TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     save(QStringLiteral("Shell work"), {"Terminal"});
     // The runner waits on virtual time: keep it moving while the client waits.
@@ -511,7 +511,7 @@ TEST_F(IntentBusTest, ResumingOverTheBusAnswersWhenTheRunnerIsDone)
 TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     auto call = [&](const QString& method, const QVariantList& args) {
         QDBusMessage m = QDBusMessage::createMethodCall(IntentService::serviceName(kSettings),
@@ -557,7 +557,7 @@ TEST_F(IntentBusTest, TheServiceChecksItsArgumentsItself)
 TEST_F(IntentBusTest, ARefreshOfTheParametersIsSignalled)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     // Any slot does: the receiver deletes itself when the signal comes.
     auto* receiver = new QObject;
@@ -577,7 +577,7 @@ TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafel
     auto state = makeState();
     QDBusConnection squatter = bus.connect(QStringLiteral("intents-squatter"));
     ASSERT_TRUE(squatter.registerService(IntentService::serviceName(kSettings)));
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     QString problem;
     EXPECT_TRUE(service.publish(serviceSide, kSettings, &problem));
     EXPECT_EQ(problem, "Another process holds the intents' name on the session bus; this Tavrin takes it once it is "
@@ -590,7 +590,7 @@ TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafel
     EXPECT_EQ(IntentClient::printable(QStringLiteral("Done.\n\x1b]0;owned\a\x1b[2J")),
               QStringLiteral("Done.\n\uFFFD]0;owned\uFFFD\uFFFD[2J"));
     QString none;
-    EXPECT_FALSE(IntentService(*state, WindowManager::shared(), runner, shortcuts, env.clock)
+    EXPECT_FALSE(IntentService(*state, windows, runner, shortcuts, env.clock)
                      .publish(QDBusConnection(QString()), kSettings, &none));
     EXPECT_EQ(none, "There is no session bus, so intents can't reach Tavrin.");
 }
@@ -600,7 +600,7 @@ TEST_F(IntentBusTest, ANameHeldElsewhereIsTakenOnceFreeAndAnswersArePrintedSafel
 TEST_F(IntentBusTest, ActsBeyondTheirShareOfASecondAreRefusedAsBusy)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     ASSERT_TRUE(service.publish(serviceSide, kSettings));
     for (int i = 0; i < IntentService::kMaxActsPerSecond; ++i)
         ASSERT_EQ(run({"stop-focus"}).exitCode, 0) << i;
@@ -655,7 +655,7 @@ TEST_F(IntentBusTest, ASecondStartBelievesOnlyABooleanAnswerToOpen)
 TEST_F(IntentsTest, TheFocusFilterNamesARoutineByIdOrNameAndAnswersWithWhatItShows)
 {
     auto state = makeState();
-    IntentService service(*state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(*state, windows, runner, shortcuts, env.clock);
     EXPECT_EQ(service.SetFocusFilter("writing"), "The Focus filter now names Writing.");
     EXPECT_EQ(service.SetFocusFilter(deepWork.id.toString()), "The Focus filter now names Deep work.");
     EXPECT_EQ(service.SetFocusFilter(""), "The Focus filter now names no routine.");

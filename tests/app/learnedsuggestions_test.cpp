@@ -26,7 +26,6 @@ protected:
 
     std::unique_ptr<AppState> state = makeState();
     Learning learning{env.defaults, env.clock};
-    WindowManager windows;
     Habits habits{windows, Platform::current()};
     LearnedSuggestions suggestions{*state, learning, habits};
     Registration suggesting = state->setSuggestions(suggestions);

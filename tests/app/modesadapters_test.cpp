@@ -29,10 +29,10 @@ protected:
     }
 
     AppState state{parts(std::make_unique<RecordingCommandBar>(bar))};
-    PrivacyPrompt prompt{env.clock, WindowManager::shared()};
+    PrivacyPrompt prompt{env.clock, windows};
     ShareSafe share{prompt, Platform::current()};
     FakeAutoArrange autoArrange;
-    MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
+    MeetingMode meeting{windows, autoArrange, Platform::current()};
     MeetingAdapter meetingAdapter{meeting, state};
     ShareSafeAdapter shareSafeAdapter{share, state};
 };
@@ -101,7 +101,7 @@ protected:
         registrations.push_back(state.setEngine(EngineSlot::focus, routines));
     }
 
-    Focus focus{meeting, share, WindowManager::shared(), runner, Platform::current(), QTimeZone::utc()};
+    Focus focus{meeting, share, windows, runner, Platform::current(), QTimeZone::utc()};
     RoutineAdapter routines{focus};
 };
 
@@ -109,7 +109,7 @@ TEST_F(RoutinesInTheShell, TheIntentsStartAndStopTheEngine)
 {
     state.startEngines();
     EXPECT_TRUE(focus.isStarted());
-    IntentService service(state, WindowManager::shared(), runner, shortcuts, env.clock);
+    IntentService service(state, windows, runner, shortcuts, env.clock);
     EXPECT_EQ(service.Routines(), QStringList{"Reading"});
     EXPECT_EQ(service.StartFocus(QStringLiteral("reading"), 30), "Reading is on for 30 minutes. Hid Mail, Slack.");
     EXPECT_TRUE(env.desktop.appNamed(QStringLiteral("Slack"))->hidden);

@@ -127,12 +127,13 @@ protected:
 
     SimEnvironment env;
     HotKeyCenter hotKeys;
-    // Arranges for the intents, with the shared window manager.
-    WorkspaceRunner runner{WindowManager::shared(), Platform::current()};
+    // Places and arranges windows for the shell and the intents.
+    WindowManager windows;
+    WorkspaceRunner runner{windows, Platform::current()};
     // What the intents offer, as the program installs it.
     TavrinShortcuts shortcuts;
     Updater updater{Platform::current()};
-    CommandBarGraph graph;
+    CommandBarGraph graph{windows};
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();

@@ -31,7 +31,7 @@ TEST_F(StartUpTest, TheFirstRunWindowOpensUnlessDoneAndTrustedOrInDemo)
                 AppState& state = *owned;
                 Updater updater{Platform::current()};
                 int shown = 0;
-                TavrinApp app(state, WindowManager::shared(), updater, Platform::current(), [&] { ++shown; });
+                TavrinApp app(state, windows, updater, Platform::current(), [&] { ++shown; });
                 const bool expected = !(done && trusted) && !demo;
                 EXPECT_EQ(app.startUp(), expected) << done << trusted << demo;
                 EXPECT_EQ(shown, expected ? 1 : 0);
@@ -46,7 +46,7 @@ TEST_F(StartUpTest, EnginesAndUpdaterStartBeforeTheFirstRunWindowOnce)
     AppState& state = *owned;
     Updater updater{Platform::current()};
     int shown = 0;
-    TavrinApp app(state, WindowManager::shared(), updater, Platform::current(), [&] {
+    TavrinApp app(state, windows, updater, Platform::current(), [&] {
         EXPECT_TRUE(state.enginesStarted());
         EXPECT_TRUE(updater.isStarted());
         ++shown;
@@ -76,7 +76,7 @@ TEST_F(StartUpTest, TrustIsAskedAfreshAtStartUp)
     env.desktop.setTrusted(true);
     Updater updater{Platform::current()};
     int shown = 0;
-    TavrinApp app(state, WindowManager::shared(), updater, Platform::current(), [&] { ++shown; });
+    TavrinApp app(state, windows, updater, Platform::current(), [&] { ++shown; });
     app.startUp();
     EXPECT_EQ(shown, 0);
 }

@@ -195,7 +195,7 @@ TEST_F(ViewsTest, ALayoutButtonArrangesTheDisplayAndTheCaptionFollowsThePointer)
     EXPECT_EQ(textOf(view, QStringLiteral("captionName")), "Thirds");
     EXPECT_EQ(textOf(view, QStringLiteral("captionShortcut")), "Ctrl+Alt+3");
     thirds->click();
-    const auto display = WindowManager::shared().focusedContext();
+    const auto display = windows.focusedContext();
     EXPECT_EQ(env.defaults.string(WindowManager::usualLayoutKey(*display)), QStringLiteral("thirds"));
     env.clock.advance(0.2);
     settle();

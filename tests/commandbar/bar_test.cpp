@@ -544,7 +544,7 @@ TEST_F(BarTest, TheSetupCardWaitsForTheKeychainsFirstAnswer)
         else
             env.keychain.remove(KeychainStore::kService, KeychainStore::kClaudeKeyAccount);
         Platform::install(services); // another start: nothing known yet
-        CommandBarGraph fresh;
+        CommandBarGraph fresh{windows};
         CommandBarController started(fresh.services(planner, runner));
         EXPECT_EQ(held.waiting(), 1); // read at start, not at the first show
         started.show();

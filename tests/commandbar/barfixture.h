@@ -117,7 +117,8 @@ protected:
 
     FakePlanner planner;
     FakeRunner runner;
-    CommandBarGraph graph;
+    WindowManager windows;
+    CommandBarGraph graph{windows};
     CommandBarController bar{graph.services(planner, runner)};
 };
 

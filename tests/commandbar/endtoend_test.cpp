@@ -62,7 +62,7 @@ protected:
         });
         const quint16 port = server.listen(QHostAddress::LocalHost, 0);
         ASSERT_NE(port, 0);
-        graph = std::make_unique<CommandBarGraph>([&](PlanningServices& services) {
+        graph = std::make_unique<CommandBarGraph>(windows, [&](PlanningServices& services) {
             services.http = &http;
             services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
         });
@@ -138,7 +138,7 @@ TEST_F(EndToEnd, PlanArrangeAndUndoOnTheSimulatedDesktop)
     advance(2);
     const Display display = bar.model().capture()->display;
     const auto zones = rects(LayoutKind::halves, 2, display.aspect());
-    const double gap = WindowManager::shared().gap();
+    const double gap = windows.gap();
     EXPECT_TRUE(editor.frame()->near(zones[0].rect(display.area, gap), 1)) << editor.frame()->x;
     EXPECT_TRUE(browser.frame()->near(zones[1].rect(display.area, gap), 1)) << browser.frame()->x;
     EXPECT_FALSE(bar.isShowing());

@@ -61,7 +61,8 @@ protected:
 
     FakePlanner planner;
     FakeRunner runner;
-    CommandBarGraph graph;
+    WindowManager windows;
+    CommandBarGraph graph{windows};
     CommandBarModel model{graph.services(planner, runner)};
     int closed = 0;
     int adjusted = 0;

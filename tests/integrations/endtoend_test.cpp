@@ -81,7 +81,7 @@ protected:
             return QHttpServerResponse("application/json", messagesAnswer(request.body()));
         });
         port = server.listen(QHostAddress::LocalHost, 0);
-        graph = std::make_unique<CommandBarGraph>([&](PlanningServices& services) {
+        graph = std::make_unique<CommandBarGraph>(windows, [&](PlanningServices& services) {
             services.http = &http;
             services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
         });
@@ -103,6 +103,7 @@ protected:
         return true;
     }
 
+    WindowManager windows;
     IntegratedWindowContent content{env.clock};
     Registration installed = WindowContent::install(content);
     QHttpServer server;
@@ -176,7 +177,6 @@ TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
     for (std::uint64_t token : open)
         env.desktop.removeWindow(token);
 
-    WindowManager windows;
     WorkspaceRunner runner(windows, Platform::current());
     const auto outcome = finish(runner.arrangeSaved(saved));
     EXPECT_EQ(outcome.arranged, 2) << outcome.problem.value_or("").toStdString();

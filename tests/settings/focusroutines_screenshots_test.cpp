@@ -194,7 +194,7 @@ TEST_P(FocusScreenshots, CalendarsLineStates)
 {
     const auto shoot = [&](CalendarAccess access, const QString& name) {
         env.desktop.setCalendarAccess(access);
-        Focus engine(meeting, shareSafe, WindowManager::shared(), runner, Platform::current());
+        Focus engine(meeting, shareSafe, windows, runner, Platform::current());
         Themed host;
         host.setContent(new CalendarsLine(engine));
         host.resize(680, host.sizeHint().height());

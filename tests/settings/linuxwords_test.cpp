@@ -97,15 +97,15 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
     ShortcutStore::shared().set(
         KeyCombo{19, modifier::control | modifier::option | modifier::shift | modifier::command, QStringLiteral("2")},
         halves);
-    NowView menuBar(MenuBarServices{*state, WindowManager::shared(), ShortcutStore::shared(), *updater,
-                                    Platform::current().defaults, Platform::current().clock});
+    NowView menuBar(MenuBarServices{*state, windows, ShortcutStore::shared(), *updater, Platform::current().defaults,
+                                    Platform::current().clock});
     menuBar.show();
     EXPECT_TRUE(check(menuBar, QStringLiteral("menu-bar")).contains("Super"));
     capsFit(menuBar);
 
     for (const bool letters : {false, true}) {
         env.defaults.setValue(SnapHUDController::kLettersKey, letters);
-        SnapHUDController hud(WindowManager::shared(), ShortcutStore::shared(), Platform::current());
+        SnapHUDController hud(windows, ShortcutStore::shared(), Platform::current());
         hud.show();
         env.clock.advance(1); // the overlay has faded in
         auto* panel = dynamic_cast<FloatingPanel*>(hud.panel());

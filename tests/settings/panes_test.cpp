@@ -164,7 +164,7 @@ TEST_F(PanesTest, LayoutsWriteEachDisplaysUsualLayoutAndTheGap)
     auto* layouts = open<LayoutsPane>(SettingsPane::layouts);
     ASSERT_EQ(layouts->displayCards().size(), qsizetype(Display::all().size()));
     const LayoutsPane::DisplayCard& card = layouts->displayCards().front();
-    EXPECT_EQ(card.layout->selection(), name(WindowManager::shared().usualLayout(card.display)));
+    EXPECT_EQ(card.layout->selection(), name(windows.usualLayout(card.display)));
     card.layout->setSelection(QStringLiteral("columns"));
     EXPECT_EQ(env.defaults.value("layout." + card.display.settingsKey()), QVariant("columns"));
     EXPECT_EQ(card.preview->items().size(), 4);

@@ -32,7 +32,7 @@ SettingsTest::SettingsTest()
     services.http = &http;
     Platform::install(services);
     updater = std::make_unique<Updater>(Platform::current());
-    state = std::make_unique<AppState>(AppState::Parts{WindowManager::shared(), ShortcutStore::shared(), hotKeys,
+    state = std::make_unique<AppState>(AppState::Parts{windows, ShortcutStore::shared(), hotKeys,
                                                        std::make_unique<IdleCommandBar>(), Platform::current()});
     PlanningServices planning;
     planning.defaults = &env.defaults;
@@ -53,7 +53,7 @@ SettingsServices SettingsTest::services()
 {
     SettingsServices s;
     s.state = state.get();
-    s.windows = &WindowManager::shared();
+    s.windows = &windows;
     s.updater = updater.get();
     s.shortcuts = &ShortcutStore::shared();
     s.router = &router;

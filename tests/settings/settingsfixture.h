@@ -68,6 +68,7 @@ protected:
     SimEnvironment env;
     QTemporaryDir folder;
     CannedHttp http;
+    WindowManager windows;
     HotKeyCenter hotKeys;
     std::unique_ptr<AppState> state;
     std::unique_ptr<Updater> updater;
@@ -76,13 +77,13 @@ protected:
     std::unique_ptr<PlannerRouter> planners;
     SettingsRouter router;
     Learning learning{env.defaults, env.clock};
-    Habits habits{WindowManager::shared(), Platform::current()};
-    AutoArrange autoArrange{WindowManager::shared(), Platform::current()};
-    PrivacyPrompt prompt{env.clock, WindowManager::shared()};
+    Habits habits{windows, Platform::current()};
+    AutoArrange autoArrange{windows, Platform::current()};
+    PrivacyPrompt prompt{env.clock, windows};
     ShareSafe shareSafe{prompt, Platform::current()};
-    MeetingMode meeting{WindowManager::shared(), autoArrange, Platform::current()};
-    WorkspaceRunner runner{WindowManager::shared(), Platform::current()};
-    Focus focus{meeting, shareSafe, WindowManager::shared(), runner, Platform::current()};
+    MeetingMode meeting{windows, autoArrange, Platform::current()};
+    WorkspaceRunner runner{windows, Platform::current()};
+    Focus focus{meeting, shareSafe, windows, runner, Platform::current()};
     int firstRunOpened = 0;
 
 private:

@@ -18,14 +18,15 @@ namespace tavrin {
 // The command bar's collaborators as the program makes them, over the
 // platform installed when the graph is made (a test's simulated desktop):
 // the Keychain store, the request log and the planners on its services, and
-// a workspace runner over the shared window manager. `services()` hands the bar the planner router and
-// the workspace runner; a test may hand its scripted planner and runner
-// instead. `tune` changes what the planners run on before they are made (a
+// a workspace runner, placing windows with `windows`. `services()` hands the
+// bar the planner router and the workspace runner; a test may hand its
+// scripted planner and runner instead. `tune` changes what the planners run on before they are made (a
 // loopback network and its address).
 class CommandBarGraph {
 public:
-    explicit CommandBarGraph(const std::function<void(PlanningServices&)>& tune = {})
-        : platform_(Platform::current()),
+    explicit CommandBarGraph(WindowManager& windows, const std::function<void(PlanningServices&)>& tune = {})
+        : windows_(windows),
+          platform_(Platform::current()),
           keychain(*platform_.keychain, platform_.workspace),
           log(*platform_.clock),
           planners(planning(tune))
@@ -34,7 +35,13 @@ public:
     CommandBarServices services() { return services(*routed, *arranging); }
     CommandBarServices services(CommandBarPlanner& planner, CommandBarRunner& runner)
     {
-        return {WindowManager::shared(), planner, runner, planners, keychain, *platform_.clock, *platform_.defaults,
+        return {windows_,
+                planner,
+                runner,
+                planners,
+                keychain,
+                *platform_.clock,
+                *platform_.defaults,
                 *platform_.accessibility};
     }
 
@@ -53,6 +60,7 @@ private:
         return s;
     }
 
+    WindowManager& windows_;
     Platform platform_;
 
 public:
@@ -60,7 +68,7 @@ public:
     RequestLog log;
     PlannerRouter planners;
     std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
-    WorkspaceRunner runner{WindowManager::shared(), platform_};
+    WorkspaceRunner runner{windows_, platform_};
     std::unique_ptr<CommandBarRunner> arranging = CommandBarRunner::over(runner);
 };
 
