@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLayout>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -304,6 +305,25 @@ TEST_F(ViewsTest, RowsOpenTheCommandBarAndTheWindowCloses)
     // ⌘2 in the window does the same.
     QTest::keyClick(&view, Qt::Key_2, Qt::ControlModifier);
     EXPECT_EQ(bar->size(), 5);
+}
+
+// A hot key changes the engines' state at every press: the window, hidden
+// after its first showing, must not rebuild for nobody, yet never show what
+// it held when it was hidden.
+TEST_F(ViewsTest, AHiddenWindowRebuildsWhenShownAgainNotBefore)
+{
+    NowView view(menuBar(*state));
+    view.show();
+    settle();
+    QPointer<TSwitch> before = view.part<TSwitch>(QStringLiteral("meetingSwitch"));
+    ASSERT_TRUE(before && before->isChecked());
+    view.hide();
+    env.defaults.setValue(QStringLiteral("mode.meeting"), false);
+    settle();
+    EXPECT_TRUE(before) << "rebuilt while hidden";
+    view.show();
+    EXPECT_FALSE(before) << "shown with what it held when hidden";
+    EXPECT_FALSE(view.part<TSwitch>(QStringLiteral("meetingSwitch"))->isChecked());
 }
 
 TEST_F(ViewsTest, ModeSwitchesWriteTheirSettings)

@@ -31,6 +31,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tavrin {
 
 namespace {
@@ -292,11 +294,22 @@ NowView::NowView(MenuBarServices services, QWidget* parent)
 void NowView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    shownOnce_ = true;
+    // Brought up to date before the window maps, so that it never shows
+    // what it held when it was hidden.
+    if (std::exchange(stale_, false))
+        rebuild();
     content_.refresh();
 }
 
 void NowView::scheduleRebuild()
 {
+    // A window that was shown and is hidden again is rebuilt when it shows: the engines change at every hot key, and a body
+    // nobody sees costs a rebuild each time.
+    if (shownOnce_ && !isVisible()) {
+        stale_ = true;
+        return;
+    }
     // Rebuilt from the main loop: a click that changed the content may come
     // from a widget about to be replaced.
     if (rebuildPending_)

@@ -58,6 +58,11 @@ private:
     NowContent content_;
     Themed* themed_ = nullptr;
     bool rebuildPending_ = false;
+    // Whether the window has been shown: one never shown yet (rendered
+    // for a look) rebuilds as its content changes.
+    bool shownOnce_ = false;
+    // A change came while the window was hidden.
+    bool stale_ = false;
 };
 
 } // namespace tavrin
