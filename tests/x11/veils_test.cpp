@@ -774,9 +774,10 @@ protected:
                  EXPECT_FALSE(covered(c->window())) << "the plain first window";
              }},
         };
-        // xfwm4 frames and maps a window while it holds the server, before
-        // any cover can go over it: there a screenshot or two in a row may
-        // catch a window before its cover. So may they where a sanitised
+        // On a machine loaded enough that this program hears of a new window
+        // only after xfwm4 has framed and shown it, a screenshot or two may
+        // catch it before its cover (its compositor's fullscreen row, about
+        // one run in four with every processor busy). So may they where a sanitised
         // build's covering thread, several times slower, waits for a
         // processor on a loaded machine. A window left uncovered shows in
         // every screenshot of its row, dozens.
