@@ -71,7 +71,8 @@ void BM_VeilUpdateOnTheSimulatedDesktop(benchmark::State& state)
     WindowManager windows;
     PrivacyPrompt prompt(*Platform::current().clock, windows);
     ShareSafe share(prompt, Platform::current());
-    VeilEngine engine(share, ShortcutStore::shared(), Platform::current());
+    ShortcutStore store;
+    VeilEngine engine(share, store, Platform::current());
     auto registration = share.setVeils(engine);
     share.setManual(true);
     for (auto _ : state)
@@ -109,7 +110,8 @@ void BM_VeilUpdateOnX11(benchmark::State& state)
     WindowManager windows;
     PrivacyPrompt prompt(*Platform::current().clock, windows);
     ShareSafe share(prompt, Platform::current());
-    VeilEngine engine(share, ShortcutStore::shared(), Platform::current());
+    ShortcutStore store;
+    VeilEngine engine(share, store, Platform::current());
     auto registration = share.setVeils(engine);
     share.setManual(true);
     QElapsedTimer waited;

@@ -204,7 +204,7 @@ struct WindowEngines {
     {}
 
     WindowManager windows;
-    ShortcutStore& shortcuts = ShortcutStore::shared();
+    ShortcutStore shortcuts;
     WorkspaceRunner runner;
     HotKeyCenter hotKeys;
     Learning learning;

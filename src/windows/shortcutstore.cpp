@@ -12,12 +12,6 @@ const QString kLetterGrid = QStringLiteral("snap.letterGrid");
 Defaults& defaults() { return *Platform::current().defaults; }
 } // namespace
 
-ShortcutStore& ShortcutStore::shared()
-{
-    static ShortcutStore* store = new ShortcutStore;
-    return *store;
-}
-
 std::optional<KeyCombo> ShortcutStore::combo(const ShortcutAction& action) const
 {
     if (const auto stored = defaults().value(key(action))) {

@@ -12,7 +12,7 @@
 
 namespace tavrin {
 
-// The shared store of shortcut bindings. A binding lives in the defaults
+// The store of shortcut bindings. A binding lives in the defaults
 // under "shortcut." + the action's id, as the KeyCombo's JSON text, or "none"
 // for an action the user left without a shortcut; a missing key means the
 // action's default.
@@ -21,9 +21,8 @@ class ShortcutStore : public QObject {
     Q_PROPERTY(QSet<QString> unavailable READ unavailable WRITE setUnavailable NOTIFY unavailableChanged)
     Q_PROPERTY(bool isRecording READ isRecording WRITE setRecording NOTIFY isRecordingChanged)
 public:
-    // The program uses the shared one; tests make their own.
+    // The program makes one, at start; tests make their own.
     using QObject::QObject;
-    static ShortcutStore& shared();
 
     static QString key(const ShortcutAction& action) { return QStringLiteral("shortcut.") + action.id(); }
 

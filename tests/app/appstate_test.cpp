@@ -157,7 +157,7 @@ TEST_F(AppStateTest, ARefusedKeyIsUnavailableAndTheOthersStillWork)
     env.desktop.setRefusedHotKeys({SimKey{left.keyCode, left.modifiers}});
     auto state = makeState();
     state->startEngines();
-    EXPECT_EQ(ShortcutStore::shared().unavailable(), QSet<QString>{QStringLiteral("arrow.left")});
+    EXPECT_EQ(shortcutStore.unavailable(), QSet<QString>{QStringLiteral("arrow.left")});
     EXPECT_TRUE(env.desktop.logLines().contains(HotKeyCenter::refusalLine(left, HotKeys::kStatusKeyInUse)));
 
     const Rect before = focused().frame;
@@ -167,7 +167,7 @@ TEST_F(AppStateTest, ARefusedKeyIsUnavailableAndTheOthersStillWork)
     // The next registration starts from an empty set.
     env.desktop.setRefusedHotKeys({});
     state->registerHotKeys();
-    EXPECT_TRUE(ShortcutStore::shared().unavailable().isEmpty());
+    EXPECT_TRUE(shortcutStore.unavailable().isEmpty());
 }
 
 TEST_F(AppStateTest, AKeyLetGoByAnotherAppWorksWithoutARestart)
@@ -185,7 +185,7 @@ TEST_F(AppStateTest, AKeyLetGoByAnotherAppWorksWithoutARestart)
     // The window manager lets go of ⌃⌥←: it works from the next try on.
     env.desktop.setRefusedHotKeys({SimKey{space.keyCode, space.modifiers}});
     env.clock.advance(HotKeyCenter::kRetryInterval);
-    EXPECT_EQ(ShortcutStore::shared().unavailable(), QSet<QString>{QStringLiteral("commandBar")});
+    EXPECT_EQ(shortcutStore.unavailable(), QSet<QString>{QStringLiteral("commandBar")});
     const Rect before = focused().frame;
     EXPECT_TRUE(press(ShortcutAction::arrow(Arrow::left)));
     EXPECT_NE(focused().frame, before);
@@ -193,7 +193,7 @@ TEST_F(AppStateTest, AKeyLetGoByAnotherAppWorksWithoutARestart)
     // And ⌥Space as soon as the keyboard mapping changes.
     env.desktop.setRefusedHotKeys({});
     env.desktop.hotKeys().changeKeyboard();
-    EXPECT_TRUE(ShortcutStore::shared().unavailable().isEmpty());
+    EXPECT_TRUE(shortcutStore.unavailable().isEmpty());
     EXPECT_TRUE(press(ShortcutAction::of(ShortcutAction::Kind::commandBar)));
 }
 
@@ -203,7 +203,7 @@ TEST_F(AppStateTest, NoKeyIsRegisteredWhileAShortcutIsRecorded)
     env.desktop.setRefusedHotKeys({SimKey{left.keyCode, left.modifiers}});
     auto state = makeState();
     state->startEngines();
-    ShortcutStore& store = ShortcutStore::shared();
+    ShortcutStore& store = shortcutStore;
 
     store.setRecording(true);
     EXPECT_TRUE(env.desktop.hotKeys().registrations().empty());
@@ -220,7 +220,7 @@ TEST_F(AppStateTest, ChangedBindingsAreRegisteredAfresh)
 {
     auto state = makeState();
     state->startEngines();
-    ShortcutStore& store = ShortcutStore::shared();
+    ShortcutStore& store = shortcutStore;
     const ShortcutAction commandBar = ShortcutAction::of(ShortcutAction::Kind::commandBar);
 
     const KeyCombo k{40, modifier::control | modifier::option, QStringLiteral("K")};
@@ -250,7 +250,7 @@ TEST_F(AppStateTest, APressAfterTheStateIsGoneDoesNothing)
     press(ShortcutAction::arrow(Arrow::left));
     EXPECT_EQ(focused().frame, before);
     // The store's action no longer reaches it either.
-    ShortcutStore::shared().onChange();
+    shortcutStore.onChange();
 }
 
 TEST_F(AppStateTest, TheDefaultKeysDriveTheFocusedWindow)

@@ -129,7 +129,7 @@ TEST_F(NowContentTest, TheCaptionFollowsThePointerElseTheUsualLayout)
 
     EXPECT_EQ(content->layoutHelp(LayoutKind::halves), "Halves · Ctrl+Alt+2");
     EXPECT_EQ(content->layoutAccessibilityLabel(LayoutKind::halves), "Halves, Ctrl+Alt+2");
-    ShortcutStore::shared().set(std::nullopt, ShortcutAction::layout(LayoutKind::halves));
+    shortcutStore.set(std::nullopt, ShortcutAction::layout(LayoutKind::halves));
     EXPECT_EQ(content->layoutHelp(LayoutKind::halves), "Halves · ");
     EXPECT_EQ(content->askShortcut(), QStringList({"Alt", "Space"}));
 }

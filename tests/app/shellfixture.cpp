@@ -49,13 +49,13 @@ AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
 {
     if (!commandBar)
         commandBar = std::make_unique<CommandBarAdapter>(graph.services());
-    return {windows, ShortcutStore::shared(), hotKeys, std::move(commandBar), Platform::current()};
+    return {windows, shortcutStore, hotKeys, std::move(commandBar), Platform::current()};
 }
 
 MenuBarServices ShellTest::menuBar(AppState& state)
 {
     const Platform& platform = Platform::current();
-    return {state, windows, ShortcutStore::shared(), updater, platform.defaults, platform.clock};
+    return {state, windows, shortcutStore, updater, platform.defaults, platform.clock};
 }
 
 std::unique_ptr<AppState> ShellTest::makeState()

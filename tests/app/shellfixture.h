@@ -129,6 +129,7 @@ protected:
     HotKeyCenter hotKeys;
     // Places and arranges windows for the shell and the intents.
     WindowManager windows;
+    ShortcutStore shortcutStore;
     WorkspaceRunner runner{windows, Platform::current()};
     // What the intents offer, as the program installs it.
     TavrinShortcuts shortcuts;

@@ -94,10 +94,10 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
     // The menu-bar window with a key that takes all four modifiers.
     env.desktop.setTrusted(true);
     const ShortcutAction halves = ShortcutAction::layout(LayoutKind::halves);
-    ShortcutStore::shared().set(
+    shortcutStore.set(
         KeyCombo{19, modifier::control | modifier::option | modifier::shift | modifier::command, QStringLiteral("2")},
         halves);
-    NowView menuBar(MenuBarServices{*state, windows, ShortcutStore::shared(), *updater, Platform::current().defaults,
+    NowView menuBar(MenuBarServices{*state, windows, shortcutStore, *updater, Platform::current().defaults,
                                     Platform::current().clock});
     menuBar.show();
     EXPECT_TRUE(check(menuBar, QStringLiteral("menu-bar")).contains("Super"));
@@ -105,7 +105,7 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
 
     for (const bool letters : {false, true}) {
         env.defaults.setValue(SnapHUDController::kLettersKey, letters);
-        SnapHUDController hud(windows, ShortcutStore::shared(), Platform::current());
+        SnapHUDController hud(windows, shortcutStore, Platform::current());
         hud.show();
         env.clock.advance(1); // the overlay has faded in
         auto* panel = dynamic_cast<FloatingPanel*>(hud.panel());

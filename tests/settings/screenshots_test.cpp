@@ -82,7 +82,7 @@ protected:
 TEST_P(Screenshots, EveryPane)
 {
     env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-ant-test");
-    ShortcutStore::shared().setUnavailable({QStringLiteral("hideApp")});
+    shortcutStore.setUnavailable({QStringLiteral("hideApp")});
     for (SettingsPane pane : kAllSettingsPanes) {
         window().show(pane);
         if (pane == SettingsPane::learning) {

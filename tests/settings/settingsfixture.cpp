@@ -32,8 +32,8 @@ SettingsTest::SettingsTest()
     services.http = &http;
     Platform::install(services);
     updater = std::make_unique<Updater>(Platform::current());
-    state = std::make_unique<AppState>(AppState::Parts{windows, ShortcutStore::shared(), hotKeys,
-                                                       std::make_unique<IdleCommandBar>(), Platform::current()});
+    state = std::make_unique<AppState>(
+        AppState::Parts{windows, shortcutStore, hotKeys, std::make_unique<IdleCommandBar>(), Platform::current()});
     PlanningServices planning;
     planning.defaults = &env.defaults;
     planning.clock = &env.clock;
@@ -55,7 +55,7 @@ SettingsServices SettingsTest::services()
     s.state = state.get();
     s.windows = &windows;
     s.updater = updater.get();
-    s.shortcuts = &ShortcutStore::shared();
+    s.shortcuts = &shortcutStore;
     s.router = &router;
     s.keychain = &keychain;
     s.log = &log;

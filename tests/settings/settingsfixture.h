@@ -19,6 +19,7 @@
 #include "snapping/learning/learning.h"
 #include "support/simfixture.h"
 #include "windows/hotkeycenter.h"
+#include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 #include "workspaces/workspacerunner.h"
 
@@ -69,6 +70,7 @@ protected:
     QTemporaryDir folder;
     CannedHttp http;
     WindowManager windows;
+    ShortcutStore shortcutStore;
     HotKeyCenter hotKeys;
     std::unique_ptr<AppState> state;
     std::unique_ptr<Updater> updater;

@@ -27,7 +27,7 @@ protected:
         pane = open<ShortcutsPane>(SettingsPane::shortcuts);
     }
 
-    ShortcutStore& store() { return ShortcutStore::shared(); }
+    ShortcutStore& store() { return shortcutStore; }
     ShortcutRecorder& recorder() { return pane->recorder(); }
     bool registered(std::uint32_t code, std::uint32_t mods) { return env.desktop.hotKeys().isRegistered({code, mods}); }
     std::optional<QVariant> stored(const ShortcutAction& action)
