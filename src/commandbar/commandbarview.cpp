@@ -492,7 +492,14 @@ QWidget* CommandBarView::previewContent()
     if (!model_->plan() || !model_->capture())
         return content;
     layout->addWidget(sectionHeader(tr("Plan"), previewSummary(*model_), "planHeader"));
+    layout->addLayout(planList());
+    layout->addWidget(noteBox(tr("Why this plan:"), model_->plan()->why, false));
+    layout->addWidget(previewFooter());
+    return content;
+}
 
+QVBoxLayout* CommandBarView::planList()
+{
     QVBoxLayout* list = rowList(2, 8);
     const auto zones = model_->adjustRects();
     const auto& rows = model_->rows();
@@ -508,12 +515,13 @@ QWidget* CommandBarView::previewContent()
         row->setObjectName(QStringLiteral("clearRow"));
         list->addWidget(row);
     }
-    layout->addLayout(list);
-    layout->addWidget(noteBox(tr("Why this plan:"), model_->plan()->why, false));
+    return list;
+}
 
+QWidget* CommandBarView::previewFooter()
+{
     QHBoxLayout* row = nullptr;
     QWidget* footer = footerBar(row);
-    layout->addWidget(footer);
     auto* arrange = new KeyButton(QStringLiteral("↵"), tr("Arrange"), KeyButton::Face::primary);
     arrange->setObjectName(QStringLiteral("arrangeButton"));
     connect(arrange, &QAbstractButton::clicked, this, [this] {
@@ -553,7 +561,7 @@ QWidget* CommandBarView::previewContent()
         own->addWidget(save, 0);
         static_cast<QVBoxLayout*>(footer->layout())->addLayout(own);
     }
-    return content;
+    return footer;
 }
 
 QWidget* CommandBarView::failedContent(const CommandBarPhase& phase)

@@ -100,6 +100,11 @@ private:
     QWidget* askingContent();
     QWidget* thinkingContent();
     QWidget* previewContent();
+    // The preview's rows: a plan row per window, then a row per clear.
+    QVBoxLayout* planList();
+    // Arrange, Adjust and Save as, the last on a line of its own when the
+    // workspace's name leaves no room beside the others.
+    QWidget* previewFooter();
     QWidget* failedContent(const CommandBarPhase& phase);
     QWidget* aiSetupCard();
     QWidget* savedRow(const SavedWorkspace& workspace);

@@ -105,18 +105,41 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addLayout(titleBar(body));
+    column->addLayout(heading(body));
 
+    auto* steps = new QVBoxLayout;
+    steps->setContentsMargins(14, 0, 14, 8);
+    steps->setSpacing(0);
+    for (const OnboardingContent::Step& step : content_.steps()) {
+        auto* row = new StepRow(step, body);
+        connect(row, &StepRow::actionRequested, &content_, &OnboardingContent::perform);
+        steps->addWidget(row);
+        rows_ << row;
+    }
+    column->addLayout(steps);
+    column->addWidget(footer(body));
+
+    connect(&content_, &OnboardingContent::changed, this, &OnboardingView::refresh);
+    refresh();
+}
+
+QHBoxLayout* OnboardingView::titleBar(QWidget* body)
+{
     // The window has no title bar from the window manager: its own close
     // control takes the top of the header's space (12 + 14 + 8 = 34).
-    auto* titleBar = new QHBoxLayout;
-    titleBar->setContentsMargins(12, 12, 12, 8);
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(12, 12, 12, 8);
     auto* closeButton = new CloseDot(body);
     closeButton->setObjectName(QStringLiteral("closeButton"));
     connect(closeButton, &QAbstractButton::clicked, this, &QWidget::close);
-    titleBar->addWidget(closeButton);
-    titleBar->addStretch();
-    column->addLayout(titleBar);
+    bar->addWidget(closeButton);
+    bar->addStretch();
+    return bar;
+}
 
+QVBoxLayout* OnboardingView::heading(QWidget* body)
+{
     auto* header = new QVBoxLayout;
     header->setContentsMargins(26, 0, 26, 16);
     header->setSpacing(8);
@@ -129,19 +152,11 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
                                  DesignFont::system(13.5), body);
     lead->setWordWrap(true);
     header->addWidget(lead);
-    column->addLayout(header);
+    return header;
+}
 
-    auto* steps = new QVBoxLayout;
-    steps->setContentsMargins(14, 0, 14, 8);
-    steps->setSpacing(0);
-    for (const OnboardingContent::Step& step : content_.steps()) {
-        auto* row = new StepRow(step, body);
-        connect(row, &StepRow::actionRequested, &content_, &OnboardingContent::perform);
-        steps->addWidget(row);
-        rows_ << row;
-    }
-    column->addLayout(steps);
-
+QWidget* OnboardingView::footer(QWidget* body)
+{
     auto* footer = new Backdrop(Colour::fill, true, body);
     auto* footerRow = new QHBoxLayout(footer);
     footerRow->setContentsMargins(22, 14, 22, 14);
@@ -154,10 +169,7 @@ OnboardingView::OnboardingView(AppState& state, std::function<void()> close, QWi
         if (close_)
             close_();
     });
-    column->addWidget(footer);
-
-    connect(&content_, &OnboardingContent::changed, this, &OnboardingView::refresh);
-    refresh();
+    return footer;
 }
 
 void OnboardingView::keyPressEvent(QKeyEvent* event)

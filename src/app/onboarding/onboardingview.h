@@ -7,6 +7,9 @@
 #include <functional>
 #include <optional>
 
+class QHBoxLayout;
+class QVBoxLayout;
+
 namespace tavrin {
 
 class AppState;
@@ -45,6 +48,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The window's parts, top to bottom, their widgets made in `body`.
+    QHBoxLayout* titleBar(QWidget* body);
+    QVBoxLayout* heading(QWidget* body);
+    QWidget* footer(QWidget* body);
     void refresh();
     void fitHeight();
 

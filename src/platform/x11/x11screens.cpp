@@ -271,6 +271,11 @@ std::optional<std::vector<X11Strut>> X11Screens::readDetails(const Layout& layou
         auto whole = X11Connection::cardinals(conn_.takeProperty(k.whole).get());
         strutValues_.insert(k.window, values.size() < 12 ? std::move(whole) : std::move(values));
     }
+    return keptStruts(layout);
+}
+
+std::vector<X11Strut> X11Screens::keptStruts(const Layout& layout)
+{
     // Windows that left the list are forgotten (their ids may come back).
     if (std::size_t(strutValues_.size()) > layout.clients.size()) {
         const QSet<std::uint32_t> listed(layout.clients.begin(), layout.clients.end());

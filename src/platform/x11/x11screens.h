@@ -59,6 +59,9 @@ private:
     // of windows not known yet (watching them for changes); the panels'
     // struts, none when the server did not answer.
     std::optional<std::vector<X11Strut>> readDetails(const Layout& layout);
+    // The struts of the listed windows, from what was read of them; the
+    // windows no longer listed are forgotten.
+    std::vector<X11Strut> keptStruts(const Layout& layout);
     void invalidate();
     void handleEvent(const xcb_generic_event_t& event);
 
