@@ -105,9 +105,12 @@ def reached_headers(path, seen):
                 break
 
 
-def cache_key(path, arguments, config, version):
+def cache_key(path, arguments, config, version, build):
+    # Keyed on paths inside the clone and build folder, not where they are,
+    # so that a fresh clone elsewhere finds what an earlier one checked.
+    command = "\0".join(arguments).replace(str(build), "<build>").replace(str(ROOT), "<root>")
     digest = hashlib.sha256()
-    for part in (config, version, "\0".join(arguments).encode(), path.read_bytes()):
+    for part in (config, version, str(path.relative_to(ROOT)), command, path.read_bytes()):
         digest.update(part if isinstance(part, bytes) else part.encode())
     headers = set()
     reached_headers(path, headers)
@@ -125,7 +128,8 @@ def main():
     parser.add_argument("-j", type=int, default=os.cpu_count() or 2)
     options = parser.parse_args()
 
-    database = pathlib.Path(options.build) / "compile_commands.json"
+    build = pathlib.Path(options.build).resolve()
+    database = build / "compile_commands.json"
     if not database.exists():
         sys.exit(f"tidy: no {database}: build first (bash scripts/build.sh)")
     entries = {}
@@ -143,14 +147,14 @@ def main():
     config = (ROOT / ".clang-tidy").read_text()
     cache = pathlib.Path(os.environ.get("XDG_CACHE_HOME") or pathlib.Path.home() / ".cache") / "tavrin-tidy"
     cache.mkdir(parents=True, exist_ok=True)
-    header_filter = r"^(" + re.escape(str(SRC)) + r"|" + re.escape(str(pathlib.Path(options.build).resolve())) + r"/layers)/"
+    header_filter = r"^(" + re.escape(str(SRC)) + r"|" + re.escape(str(build)) + r"/layers)/"
 
     with tempfile.TemporaryDirectory() as folder:
         jobs, db = [], []
         for path in sorted(wanted):
             entry = entries[path]
             arguments = tidy_arguments(entry)
-            key = cache_key(path, arguments, config, version)
+            key = cache_key(path, arguments, config, version, build)
             if (cache / key).exists():
                 continue
             db.append({"directory": entry["directory"], "file": str(path), "arguments": arguments})

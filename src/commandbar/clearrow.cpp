@@ -22,7 +22,7 @@ QString ClearRow::detail() const
 {
     // A hidden window shows its title first, as a kept window's row does. A
     // quit ends the whole application, and its warning keeps the room.
-    const QString what = explanation(clear_.action);
+    QString what = explanation(clear_.action);
     if (clear_.action == ClearAction::quit || clear_.title.isEmpty())
         return what;
     return clear_.title + QStringLiteral(" · ") + what;

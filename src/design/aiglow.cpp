@@ -260,7 +260,7 @@ QRegion AIGlow::frameRegion() const
     // The covered middle is the rounded shape less a pixel at its edge,
     // where the shape's antialiased rim lets the glow show through.
     const QRectF drawn = renderer_.drawnBounds(shapeRect());
-    const QRegion glow = drawn.isEmpty() ? QRegion(rect()) : QRegion(drawn.toAlignedRect()) & rect();
+    QRegion glow = drawn.isEmpty() ? QRegion(rect()) : QRegion(drawn.toAlignedRect()) & rect();
     if (!coversShapeOpaquely())
         return glow;
     const QRectF inner = shapeRect().adjusted(1, 1, -1, -1);

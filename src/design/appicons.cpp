@@ -33,7 +33,7 @@ std::optional<AppIcons::DesktopEntry> AppIcons::readEntry(const QString& path)
 {
     QFile file(path);
     // Desktop entries are small; anything large is not one.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || file.size() > 1024 * 1024)
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || file.size() > qint64{1024} * 1024)
         return std::nullopt;
     QTextStream in(&file);
     bool inGroup = false;
@@ -150,7 +150,7 @@ QIcon AppIcons::lookup(const QString& name)
     if (!candidate)
         return {};
     const auto entry = readEntry(*candidate);
-    const QIcon icon = entry ? iconFor(entry->icon) : QIcon();
+    QIcon icon = entry ? iconFor(entry->icon) : QIcon();
     if (icon.isNull())
         return {};
     cache_.insert(name, icon);

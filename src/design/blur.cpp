@@ -10,21 +10,21 @@ namespace {
 
 // One box pass over a line of `n` values, `stride` apart; out-of-range values
 // are 0. `scratch` holds a copy of the line.
-void boxLine(uchar* data, int n, int stride, int radius, std::vector<uchar>& scratch)
+void boxLine(uchar* data, int n, qsizetype stride, int radius, std::vector<uchar>& scratch)
 {
     if (radius <= 0 || n <= 0)
         return;
     scratch.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
+    for (qsizetype i = 0; i < n; ++i)
         scratch[size_t(i)] = data[i * stride];
     const int width = 2 * radius + 1;
     int sum = 0;
     for (int i = 0; i <= std::min(radius, n - 1); ++i)
         sum += scratch[size_t(i)];
-    for (int i = 0; i < n; ++i) {
+    for (qsizetype i = 0; i < n; ++i) {
         data[i * stride] = uchar((sum + width / 2) / width);
-        const int in = i + radius + 1;
-        const int out = i - radius;
+        const qsizetype in = i + radius + 1;
+        const qsizetype out = i - radius;
         if (in < n)
             sum += scratch[size_t(in)];
         if (out >= 0)
@@ -56,12 +56,12 @@ void Blur::alpha(QImage& image, qreal sigma)
     boxSizes(sigma, sizes);
     const int w = image.width();
     const int h = image.height();
-    const int bpl = int(image.bytesPerLine());
+    const qsizetype bpl = image.bytesPerLine();
     uchar* bits = image.bits();
     std::vector<uchar> scratch;
     for (int y = 0; y < h; ++y)
         for (int size : sizes)
-            boxLine(bits + qsizetype(y) * bpl, w, 1, (size - 1) / 2, scratch);
+            boxLine(bits + y * bpl, w, 1, (size - 1) / 2, scratch);
     for (int x = 0; x < w; ++x)
         for (int size : sizes)
             boxLine(bits + x, h, bpl, (size - 1) / 2, scratch);

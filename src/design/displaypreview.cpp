@@ -202,7 +202,7 @@ void DisplayPreview::paintEvent(QPaintEvent*)
     // a preview built afresh for the same desktop (each time the command
     // bar opens): a fade draws every frame anew.
     const QString key = pictureKey(items, scale, theme);
-    static QCache<QString, QImage> drawn(8 * 1024 * 1024);
+    static QCache<QString, QImage> drawn(qsizetype{8} * 1024 * 1024);
     const QImage* image = drawn.object(key);
     if (!image) {
         auto* made = new QImage(size() * scale, QImage::Format_ARGB32_Premultiplied);
@@ -212,7 +212,7 @@ void DisplayPreview::paintEvent(QPaintEvent*)
         paint(p, rect(), aspect_, items, opacities, gap_, radius_, scheme(), theme);
         p.end();
         image = made;
-        drawn.insert(key, made, int(std::min<qsizetype>(made->sizeInBytes(), 8 * 1024 * 1024)));
+        drawn.insert(key, made, int(std::min<qsizetype>(made->sizeInBytes(), qsizetype{8} * 1024 * 1024)));
     }
     painter.drawImage(QPointF(), *image);
 }

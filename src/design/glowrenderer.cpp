@@ -219,7 +219,7 @@ void GlowRenderer::collectRuns(Shape& f, const QImage& mask, const QImage& ring,
                 // Clockwise on screen from +x; shifted by a whole turn to stay
                 // positive before rounding.
                 const float phi = direction(dy, float(i + 0.5 - centre.x()));
-                f.direction.push_back(quint16(int(phi * turnsPerRadian + kTurn + 0.5f) & (kTurn - 1)));
+                f.direction.push_back(quint16(std::lround(phi * turnsPerRadian + kTurn) & (kTurn - 1)));
             }
         }
     }

@@ -62,7 +62,7 @@ Plan makePlan(QSizeF shape, qreal radius, qreal blurRadius, qreal scale)
 QCache<QString, QImage>& templates()
 {
     // Bounded by bytes: a few dozen full-size templates at most.
-    static QCache<QString, QImage> cache(48 * 1024 * 1024);
+    static QCache<QString, QImage> cache(qsizetype{48} * 1024 * 1024);
     return cache;
 }
 

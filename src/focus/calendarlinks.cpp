@@ -128,7 +128,7 @@ void CalendarLinks::take(const QString& link, Result result)
             errors_.insert(link, *result.error);
         else
             errors_.remove(link);
-        results_.insert(link, std::move(result));
+        results_.emplace(link, std::move(result));
     }
     assemble(links);
     if (errors_ != before)

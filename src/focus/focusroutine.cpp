@@ -70,7 +70,7 @@ public:
                 return;
             }
             QStringList list;
-            for (const QJsonValue& e : v->toArray()) {
+            for (const QJsonArray items = v->toArray(); const QJsonValue e : items) {
                 if (!e.isString()) {
                     ok_ = false;
                     return;
@@ -212,7 +212,7 @@ std::optional<FocusRoutine::Schedule> FocusRoutine::Schedule::fromJson(const QJs
     const auto days = r.take("days", true);
     if (days && days->isArray()) {
         s.days.clear();
-        for (const QJsonValue& d : days->toArray()) {
+        for (const QJsonArray items = days->toArray(); const QJsonValue d : items) {
             const auto n = StrictReader::wholeNumber(d);
             if (!n)
                 return std::nullopt;
@@ -324,7 +324,7 @@ std::optional<FocusRoutine> FocusRoutine::fromJson(const QJsonValue& value)
     if (const auto list = r.take("schedules", false)) {
         if (!list->isArray())
             return std::nullopt;
-        for (const QJsonValue& s : list->toArray()) {
+        for (const QJsonArray items = list->toArray(); const QJsonValue s : items) {
             auto schedule = Schedule::fromJson(s);
             if (!schedule)
                 return std::nullopt;

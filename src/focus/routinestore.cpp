@@ -27,7 +27,7 @@ RoutineStore::Stored RoutineStore::load(const Defaults* defaults)
         return stored;
     }
     const QJsonArray array = document.array();
-    for (const QJsonValue& element : array) {
+    for (const QJsonValue element : array) {
         if (auto routine = FocusRoutine::fromJson(element))
             stored.routines.append(std::move(*routine));
         else

@@ -279,7 +279,7 @@ QString Sessions::exportLearnings(QString* savedTo)
     const std::optional<QString> path = platform.fileDialogs->chooseSaveFile(kExportFileName, kExportFileType);
     if (!path)
         return {};
-    const QString problem = platform.propertyLists->writeXml(*path, exportContent());
+    QString problem = platform.propertyLists->writeXml(*path, exportContent());
     if (problem.isEmpty() && savedTo)
         *savedTo = *path;
     return problem;

@@ -290,7 +290,7 @@ QString VeilEngine::appName(int pid)
         return *it;
     Workspace* workspace = platform_.workspace;
     const auto app = workspace ? workspace->application(pid) : std::nullopt;
-    const QString name = app ? app->localizedName : QString();
+    QString name = app ? app->localizedName : QString();
     // A process not known yet (or without a name yet) is asked again next
     // time: kept empty, its windows would never be covered by its name.
     if (!name.isEmpty())

@@ -102,7 +102,7 @@ void VeilInput::reset()
 
 void VeilInput::setPress(std::optional<Press> press)
 {
-    press_ = std::move(press);
+    press_ = press;
     tap_->pressing = press_.has_value();
 }
 

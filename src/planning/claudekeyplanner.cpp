@@ -37,7 +37,8 @@ std::optional<PlannerError> errorForStatus(const HttpResponse& response)
 std::optional<QString> firstText(const QByteArray& body)
 {
     const QJsonDocument doc = QJsonDocument::fromJson(body);
-    for (const QJsonValue& block : doc.object().value(QStringLiteral("content")).toArray()) {
+    const QJsonArray blocks = doc.object().value(QStringLiteral("content")).toArray();
+    for (const QJsonValue block : blocks) {
         const QJsonObject o = block.toObject();
         if (o.value(QStringLiteral("type")).toString() == QLatin1String("text")) {
             const QJsonValue text = o.value(QStringLiteral("text"));

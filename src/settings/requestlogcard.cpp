@@ -77,7 +77,7 @@ QString RequestLogCard::sizeText(qint64 bytes)
 {
     if (bytes < 1000)
         return bytes == 1 ? tr("1 byte") : tr("%1 bytes").arg(bytes);
-    return tr("%1 KB").arg(QLocale().toString(bytes / 1000.0, 'f', 1));
+    return tr("%1 KB").arg(QLocale().toString(double(bytes) / 1000, 'f', 1));
 }
 
 QString RequestLogCard::headline(const QDateTime& date, const QString& engine, const QString& destination, qint64 bytes)

@@ -58,7 +58,7 @@ WorkspacesPane::WorkspacesPane(QWidget* parent)
 
 QString WorkspacesPane::detail(const SavedWorkspace& workspace, const QDateTime& now)
 {
-    const QString when = tr("Saved %1").arg(SavedWorkspace::relativeDate(workspace.savedAt, now));
+    QString when = tr("Saved %1").arg(SavedWorkspace::relativeDate(workspace.savedAt, now));
     if (workspace.apps.isEmpty())
         return when;
     return when + QStringLiteral(" · ") + workspace.apps.join(QStringLiteral(", "));

@@ -5,6 +5,7 @@
 
 #include <QRectF>
 #include <algorithm>
+#include <cmath>
 
 namespace tavrin::hud {
 
@@ -16,7 +17,10 @@ inline constexpr double kMinDrawnAspect = 1.2;
 inline constexpr double kMaxDrawnAspect = 3.6;
 inline double drawnAspect(double aspect) { return std::clamp(aspect, kMinDrawnAspect, kMaxDrawnAspect); }
 // The height of a miniature display `width` wide.
-inline int fittedHeight(double width, double aspect) { return std::max(1, int(width / drawnAspect(aspect) + 0.5)); }
+inline int fittedHeight(double width, double aspect)
+{
+    return std::max(1, int(std::lround(width / drawnAspect(aspect))));
+}
 
 // Zones never shrink below this, so that a thin one stays visible.
 inline constexpr qreal kMinZoneSide = 2;

@@ -89,6 +89,7 @@ std::vector<UnitRect> rects(LayoutKind kind, int count, double aspect)
     }
     case LayoutKind::columns: {
         std::vector<UnitRect> out;
+        out.reserve(std::size_t(count));
         for (int i = 0; i < count; ++i)
             out.push_back({edge(i, count), 0, part(i, count), 1});
         return out;

@@ -92,9 +92,10 @@ QString ShortcutAction::id() const
 const std::vector<ShortcutAction>& ShortcutAction::allCases()
 {
     static const std::vector<ShortcutAction> all = [] {
+        // Made once, at first use: no capacity reserved.
         std::vector<ShortcutAction> v;
         for (LayoutKind k : kAllLayoutKinds)
-            v.push_back(layout(k));
+            v.push_back(layout(k)); // NOLINT(performance-inefficient-vector-operation)
         for (Arrow a : kAllArrows)
             v.push_back(arrow(a));
         v.push_back(moveDisplay(false));

@@ -20,7 +20,7 @@ std::optional<KeyCombo> ShortcutStore::combo(const ShortcutAction& action) const
             stored->typeId() == QMetaType::QByteArray ? QString::fromUtf8(stored->toByteArray()) : stored->toString();
         if (text == kNone)
             return std::nullopt;
-        if (const auto combo = KeyCombo::fromJsonText(text))
+        if (auto combo = KeyCombo::fromJsonText(text))
             return combo;
         // A value that is no binding counts as missing.
     }

@@ -64,9 +64,9 @@ QString UnitRect::zoneName(bool focus) const
     }
     if (h > 0.95 && w <= 0.3 && (x < 0.03 || x + w > 0.97))
         return QStringLiteral("Edge strip");
-    const QString column = cx < 0.36   ? QStringLiteral("Left")
-                           : cx > 0.64 ? QStringLiteral("Right")
-                                       : QStringLiteral("Centre");
+    QString column = cx < 0.36   ? QStringLiteral("Left")
+                     : cx > 0.64 ? QStringLiteral("Right")
+                                 : QStringLiteral("Centre");
     if (h > 0.95)
         return column;
     const QString row = cy < 0.4   ? QStringLiteral("top")

@@ -30,7 +30,7 @@ std::optional<QString> cleanedWebAddress(const QString& address)
 
 QString addressDetail(const std::optional<QString>& address)
 {
-    const QString newWindow = QStringLiteral("New window");
+    QString newWindow = QStringLiteral("New window");
     if (!address || address->trimmed().isEmpty())
         return newWindow;
     const QUrl url = parseAddress(*address);

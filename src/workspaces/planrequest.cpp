@@ -82,7 +82,7 @@ bool readOptional(const QJsonObject& object, const QString& key, std::optional<Q
     if (!v.isArray())
         return false;
     QStringList list;
-    for (const QJsonValue& element : v.toArray()) {
+    for (const QJsonArray items = v.toArray(); const QJsonValue element : items) {
         if (!element.isString())
             return false;
         list.append(element.toString());

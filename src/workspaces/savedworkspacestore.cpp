@@ -37,7 +37,7 @@ SavedWorkspaceStore::Stored SavedWorkspaceStore::read()
         stored.raw = value->typeId() == QMetaType::QString ? QVariant(value->toString().toUtf8()) : *value;
         return stored;
     }
-    for (const QJsonValue& element : document.array()) {
+    for (const QJsonArray items = document.array(); const QJsonValue element : items) {
         if (auto workspace = SavedWorkspace::fromJson(element))
             stored.workspaces.append(std::move(*workspace));
         else

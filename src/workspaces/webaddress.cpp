@@ -59,7 +59,7 @@ QString withoutUserInfo(const QString& address)
 
 QString displayHost(const QUrl& url)
 {
-    const QString ascii = url.host(QUrl::EncodeUnicode);
+    QString ascii = url.host(QUrl::EncodeUnicode);
     const QString unicode = QUrl::fromAce(ascii.toLatin1(), QUrl::IgnoreIDNWhitelist);
     if (unicode.isEmpty())
         return ascii;

@@ -17,7 +17,7 @@ namespace {
 constexpr double kExclusionTolerance = 60.0;
 // Far enough for any period of years 1 to 9999; larger steps give no date.
 constexpr qint64 kMaxDays = 4'000'000;
-constexpr qint64 kMaxMonths = 12 * 10'000;
+constexpr qint64 kMaxMonths = qint64{12} * 10'000;
 
 // Work allowed to one expansion, in list entries examined and days produced.
 // Real rules use a tiny part of it; it stops absurd ones (lists of 100,000
@@ -565,7 +565,7 @@ struct Cycle {
         const qint64 calendar = yearly ? 400 : 4800; // periods of the unit in 400 years
         const qint64 length = calendar / std::gcd(calendar, s.step % calendar);
         Cycle c;
-        std::array<const Kind*, 12 * 7 * 2> byKey{};
+        std::array<const Kind*, std::size_t{12} * 7 * 2> byKey{};
         // Months since the year 0 of the first period; each period's year,
         // month and weekday of its first day by arithmetic (QDate works out
         // a date's parts afresh at every question).
@@ -579,7 +579,7 @@ struct Cycle {
             if (year > 9999)
                 break; // beyond the supported years: `reach` stops before it
             const bool leap = QDate::isLeapYear(int(year));
-            const int key = ((month - 1) * 7 + weekdayOfFirst(year, month) - 1) * 2 + leap;
+            const qint64 key = ((month - 1) * 7 + weekdayOfFirst(year, month) - 1) * 2 + leap;
             const Kind*& kind = byKey[key];
             if (!kind) {
                 const std::optional<QDate> start = s.period(k);

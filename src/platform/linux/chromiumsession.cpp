@@ -14,7 +14,7 @@ namespace tavrin::ChromiumSession {
 
 namespace {
 
-constexpr qint64 kMaxFile = 64 * 1024 * 1024;
+constexpr qint64 kMaxFile = qint64{64} * 1024 * 1024;
 
 // Reads little-endian values from a byte range; a read past the end fails
 // every later read.
@@ -48,7 +48,7 @@ public:
             return fail();
         const char* units = data_ + at_ - padded(qsizetype(length) * 2);
         QString out(length, Qt::Uninitialized);
-        for (qint32 i = 0; i < length; ++i)
+        for (qsizetype i = 0; i < length; ++i)
             out[i] = QChar(qFromLittleEndian<quint16>(units + 2 * i));
         return out;
     }

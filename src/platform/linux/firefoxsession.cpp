@@ -19,7 +19,7 @@ namespace {
 const QByteArray kMagic("mozLz40\0", 8);
 // Real sessions unpack to a few MB; a larger file or size is not believed,
 // which bounds the memory one read takes.
-constexpr qint64 kMaxUnpacked = 24 * 1024 * 1024;
+constexpr qint64 kMaxUnpacked = qint64{24} * 1024 * 1024;
 constexpr qint64 kMaxFile = kMaxUnpacked;
 
 std::optional<QByteArray> unpack(const QByteArray& file)
@@ -155,7 +155,8 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
         return std::nullopt;
     QList<BrowserWindow> out;
     QList<double> zIndex;
-    for (const QJsonValue& window : document.object().value(QLatin1String("windows")).toArray()) {
+    const QJsonArray windows = document.object().value(QLatin1String("windows")).toArray();
+    for (const QJsonValue window : windows) {
         if (out.size() == kMaxWindowsRead)
             break;
         BrowserWindow read = windowOf(window.toObject());

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -27,7 +26,7 @@ InstanceLock::InstanceLock(const QString& settingsPath)
     }
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
     if (fd_ < 0) {
-        problem_ = QStringLiteral("%1 can't be opened (%2)").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        problem_ = QStringLiteral("%1 can't be opened (%2)").arg(path, qt_error_string(errno));
         return;
     }
     int result = 0;
@@ -39,7 +38,7 @@ InstanceLock::InstanceLock(const QString& settingsPath)
     if (errno == EWOULDBLOCK)
         heldElsewhere_ = true;
     else
-        problem_ = QStringLiteral("%1 can't be locked (%2)").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        problem_ = QStringLiteral("%1 can't be locked (%2)").arg(path, qt_error_string(errno));
     ::close(fd_);
     fd_ = -1;
 }

@@ -138,14 +138,14 @@ std::optional<GuidedPlan> planIn(const QByteArray& body, const PlanGuide& guide)
     plan.workspaceName = o.value(QStringLiteral("workspaceName")).toString();
     plan.layout = o.value(QStringLiteral("layout")).toString();
     plan.why = o.value(QStringLiteral("why")).toString();
-    for (const QJsonValue& v : windows.toArray()) {
+    for (const QJsonArray items = windows.toArray(); const QJsonValue v : items) {
         const QJsonObject w = v.toObject();
         if (plan.windows.size() == guide.maxWindows)
             break;
         plan.windows.append({w.value(QStringLiteral("app")).toString(), w.value(QStringLiteral("purpose")).toString(),
                              w.value(QStringLiteral("openURL")).toString(), windowNumber(w)});
     }
-    for (const QJsonValue& v : o.value(QStringLiteral("clear")).toArray()) {
+    for (const QJsonArray items = o.value(QStringLiteral("clear")).toArray(); const QJsonValue v : items) {
         const QJsonObject c = v.toObject();
         plan.clear.append(
             {c.value(QStringLiteral("app")).toString(), c.value(QStringLiteral("action")).toString(), windowNumber(c)});
@@ -269,13 +269,13 @@ QCoro::Task<std::optional<QStringList>> LocalModelServer::models(QUrl server)
     HttpRequest request;
     request.url = endpoint(server, QStringLiteral("v1/models"));
     request.timeout = kProbeTimeout;
-    request.maxResponseBytes = 1024 * 1024;
+    request.maxResponseBytes = qint64{1024} * 1024;
     const HttpResponse response = co_await http_->send(std::move(request));
     const QJsonObject answer = QJsonDocument::fromJson(response.body).object();
     if (!response.answered() || response.status != 200 || !answer.value(QStringLiteral("data")).isArray())
         co_return std::nullopt;
     QStringList ids;
-    for (const QJsonValue& m : answer.value(QStringLiteral("data")).toArray())
+    for (const QJsonArray models = answer.value(QStringLiteral("data")).toArray(); const QJsonValue m : models)
         if (const QString id = m.toObject().value(QStringLiteral("id")).toString(); !id.isEmpty())
             ids.append(id);
     co_return ids;

@@ -9,7 +9,7 @@ namespace tavrin {
 namespace {
 constexpr char kListening[] = "0A"; // TCP_LISTEN, as the tables write it
 // The tables of a busy computer are long, but never this long.
-constexpr qint64 kMaxTable = 16 * 1024 * 1024;
+constexpr qint64 kMaxTable = qint64{16} * 1024 * 1024;
 
 void collect(quint16 port, const QByteArray& table, QList<uint>* owners)
 {

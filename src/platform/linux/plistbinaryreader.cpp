@@ -176,7 +176,7 @@ std::optional<QVariant> PlistBinaryReader::container(quint8 marker, qsizetype at
         if (!item->isValid())
             continue;
         if (dict)
-            map.insert(*key, std::move(*item));
+            map.insert(*key, *item);
         else
             list.append(std::move(*item));
     }
@@ -259,7 +259,7 @@ std::optional<QVariant> PlistBinaryReader::scalar(quint8 marker, qsizetype at)
         auto text = stringAt(marker, at);
         if (!text)
             return std::nullopt;
-        return QVariant(std::move(*text));
+        return QVariant(*text);
     }
     case 0x8: // an identifier, of keyed archives
         return QVariant();

@@ -75,7 +75,7 @@ std::optional<QVariant> normaliseMap(const QVariant& v, const QString& where, in
         auto item = normalise(it.value(), at, depthLeft - 1, why);
         if (!item)
             return std::nullopt;
-        out.insert(it.key(), std::move(*item));
+        out.insert(it.key(), *item);
     }
     return QVariant(out);
 }

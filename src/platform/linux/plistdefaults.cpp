@@ -292,7 +292,7 @@ void PlistDefaults::setValue(const QString& key, const QVariant& value)
     auto stored = storable(key, value);
     if (!stored)
         return;
-    part(key).insert(key, std::move(*stored));
+    part(key).insert(key, *stored);
     save();
     emit changed(key);
 }
@@ -310,7 +310,7 @@ void PlistDefaults::replace(const QStringList& removed, const QVariantMap& value
             continue;
         }
         if (auto stored = storable(it.key(), it.value())) {
-            part(it.key()).insert(it.key(), std::move(*stored));
+            part(it.key()).insert(it.key(), *stored);
             touched.append(it.key());
         }
     }
@@ -367,7 +367,7 @@ std::optional<QVariant> PlistDefaults::foreignValue(const QString& domain, const
             entry.stamp = file.stamp;
             entry.values = dictionary(file.bytes, &why).value_or(QVariantMap());
         }
-        cached = foreign_.insert(domain, std::move(entry));
+        cached = foreign_.emplace(domain, std::move(entry));
     }
     const auto it = cached->values.constFind(key);
     if (it == cached->values.cend())

@@ -41,7 +41,7 @@ class PlistDefaults : public Defaults {
     // What went wrong with the file, for the log; empty when all is well.
     Q_PROPERTY(QString problem READ problem NOTIFY problemChanged)
 public:
-    static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64{64} * 1024 * 1024;
 
     explicit PlistDefaults(QString path, QObject* parent = nullptr);
     // Writes the changes not yet written and waits for them.

@@ -9,7 +9,7 @@ namespace tavrin {
 // kMaxFileSize, and anything but a regular file, are refused unread.
 class PlistFiles : public PropertyListFiles {
 public:
-    static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64{64} * 1024 * 1024;
 
     Read read(const QString& path) override;
     QString writeXml(const QString& path, const QVariant& value) override;

@@ -224,7 +224,7 @@ std::optional<QVariant> PlistXmlReader::scalar(const Tag& t)
     QByteArray base64 = trimmed.toByteArray();
     base64.removeIf([](char c) { return isSpace(c); });
     auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
-    return decoded ? std::optional<QVariant>(QVariant(std::move(*decoded))) : bad();
+    return decoded ? std::optional<QVariant>(QVariant(*decoded)) : bad();
 }
 
 // The text of an element up to its closing tag: character references
@@ -347,7 +347,7 @@ std::optional<PlistXmlReader::Tag> PlistXmlReader::tag()
     for (; pos_ < xml_.size(); ++pos_) {
         const char c = xml_[pos_];
         if (quote) {
-            quote = c == quote ? 0 : quote;
+            quote = c == quote ? '\0' : quote;
         } else if (c == '"' || c == '\'') {
             quote = c;
         } else if (c == '<') {
@@ -415,7 +415,7 @@ bool PlistXmlReader::skipDoctype()
     for (pos_ += 9; pos_ < xml_.size(); ++pos_) {
         const char c = xml_[pos_];
         if (quote)
-            quote = c == quote ? 0 : quote;
+            quote = c == quote ? '\0' : quote;
         else if (c == '"' || c == '\'')
             quote = c;
         else if (c == '[')

@@ -6,7 +6,6 @@
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +17,7 @@ namespace {
 const QString kTemporaryInfix = QStringLiteral(".saving-");
 constexpr int kTemporaryRandom = 6; // QTemporaryFile's XXXXXX
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemError(int error) { return qt_error_string(error); }
 
 PrivateFile::Stamp stampOf(const struct stat& st)
 {
@@ -60,7 +59,7 @@ PrivateFile::Read PrivateFile::read(const QString& path, qint64 limit)
         r.why = QStringLiteral("it is not a regular file");
         return r;
     }
-    const QString tooLarge = QStringLiteral("it is larger than %1 MiB").arg(limit / (1024 * 1024));
+    const QString tooLarge = QStringLiteral("it is larger than %1 MiB").arg(limit / (qint64{1024} * 1024));
     if (st.st_size > limit) {
         r.why = tooLarge;
         return r;

@@ -10,7 +10,7 @@ namespace {
 // Longer delays are clamped (about 31 years), which keeps the sums in range.
 constexpr double kLongestDelay = 1e9;
 // The shared QTimer is set for at most a day and set again when it wakes early.
-constexpr qint64 kLongestWaitMs = 24 * 3600 * 1000;
+constexpr qint64 kLongestWaitMs = qint64{24} * 3600 * 1000;
 } // namespace
 
 QtClock::QtClock(QObject* parent) : Clock(parent)

@@ -14,7 +14,7 @@ namespace {
 
 // Qt holds at most this much of an answer that has not been read yet; the
 // transfer waits while it is full, so a fast endless body never piles up.
-constexpr qint64 kReadBufferBytes = 64 * 1024;
+constexpr qint64 kReadBufferBytes = qint64{64} * 1024;
 
 // One transfer: what it has read, why it was stopped, and the end of it. Its
 // destructor stops the transfer and releases the reply however the request

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,7 +23,7 @@ QString RuntimeFolder::choose(const QString& given, const QString& temp, uid_t u
     // The name earlier runs used: made here, or left by this user before. A
     // folder someone else made under that name (0777, or a link) is passed
     // over, never adopted or changed.
-    const QString named = temp + QStringLiteral("/runtime-tavrin-") + QString::number(uid);
+    QString named = temp + QStringLiteral("/runtime-tavrin-") + QString::number(uid);
     if (::mkdir(QFile::encodeName(named).constData(), 0700) == 0 || errno == EEXIST) {
         if (isPrivateFolderOf(named, uid))
             return named;
@@ -32,10 +31,10 @@ QString RuntimeFolder::choose(const QString& given, const QString& temp, uid_t u
     QByteArray pattern = QFile::encodeName(temp + QStringLiteral("/runtime-tavrin-XXXXXX"));
     if (!::mkdtemp(pattern.data())) {
         if (why)
-            *why = QString::fromLocal8Bit(std::strerror(errno));
+            *why = qt_error_string(errno);
         return {};
     }
-    const QString fresh = QFile::decodeName(pattern);
+    QString fresh = QFile::decodeName(pattern);
     if (isPrivateFolderOf(fresh, uid))
         return fresh;
     if (why)

@@ -29,7 +29,7 @@ std::optional<SimScriptRequest> SimAutomation::accepted(const AutomationTarget& 
         const std::lock_guard guard(mutex_);
         scripts_.append(script);
     }
-    const auto request = SimScriptRequest::parse(script);
+    auto request = SimScriptRequest::parse(script);
     if (!request || request->app != target.app || std::find(kinds.begin(), kinds.end(), request->kind) == kinds.end())
         return std::nullopt;
     double delay = 0;

@@ -173,7 +173,7 @@ private:
         if (!v.isArray() || v.toArray().size() != count)
             return std::nullopt;
         std::vector<double> out;
-        for (const QJsonValue& e : v.toArray()) {
+        for (const QJsonArray items = v.toArray(); const QJsonValue e : items) {
             if (!e.isDouble())
                 return std::nullopt;
             out.push_back(e.toDouble());
@@ -469,7 +469,8 @@ private:
                 return;
             SimKey key;
             key.keyCode = std::uint32_t(r_.whole(o, path, "keyCode", 0, 255).value_or(0));
-            for (const QJsonValue& m : r_.array(o, path, "modifiers").value_or(QJsonArray())) {
+            for (const QJsonArray modifiers = r_.array(o, path, "modifiers").value_or(QJsonArray());
+                 const QJsonValue m : modifiers) {
                 const auto mask = modifierNamed(m.toString());
                 if (!mask)
                     return r_.fail(

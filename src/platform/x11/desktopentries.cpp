@@ -62,7 +62,7 @@ QHash<QString, QString> readGroup(const QString& path, const QString& group)
             in = line == header;
             continue;
         }
-        const int eq = line.indexOf(u'=');
+        const qsizetype eq = line.indexOf(u'=');
         if (!in || eq <= 0)
             continue;
         const QString key = line.left(eq).trimmed();

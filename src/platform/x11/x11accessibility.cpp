@@ -186,6 +186,7 @@ AXResult X11Accessibility::applicationAttribute(X11Windows& windows, const AXEle
     }
     if (name == ax::Windows) {
         std::vector<AXElement> out;
+        out.reserve(own.size());
         for (const X11WindowInfo* w : own)
             out.push_back({e.pid, w->id});
         return {AXError::success, out};
@@ -404,7 +405,7 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
     double settleBy = 0;
     for (;;) {
         const double now = X11Connection::steadyNow();
-        const double until = settleBy ? std::min(settleBy, deadline) : deadline;
+        const double until = settleBy > 0 ? std::min(settleBy, deadline) : deadline;
         if (now >= until
             || !conn_.waitForEvent([&](const xcb_generic_event_t& ev) { return isConfigureOf(ev, id, frame); },
                                    until - now))
@@ -484,7 +485,7 @@ AXError X11Accessibility::setFullScreen(const AXElement& e, bool fullScreen)
                 return now.error;
             if (now.info.fullScreen != fullScreen)
                 return std::nullopt;
-            if (!stateSince)
+            if (stateSince == 0)
                 stateSince = X11Connection::steadyNow();
             if (!now.info.frame.near(w.info.frame, kFrameTolerance)
                 || X11Connection::steadyNow() - stateSince > kSettleTime)

@@ -208,7 +208,7 @@ bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& u
             if (added)
                 makeActive(added, deadline);
         }
-        const QStringList command = commands[i];
+        const QStringList& command = commands[i];
         const auto pid =
             onThreadOf<qint64>(workspace_, 0, [this, command] { return workspace_.startProcess(command); });
         if (pid <= 0)

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QSet>
+#include <algorithm>
 #include <xcb/randr.h>
 
 namespace tavrin {
@@ -91,7 +92,7 @@ QString X11Screens::edidName(const QByteArray& edid)
         if (d[0] != 0 || d[1] != 0 || quint8(d[3]) != 0xFC)
             continue;
         QByteArray text = d.mid(5, 13);
-        if (const int end = text.indexOf('\n'); end >= 0)
+        if (const qsizetype end = text.indexOf('\n'); end >= 0)
             text.truncate(end);
         return QString::fromLatin1(text).trimmed();
     }
@@ -339,8 +340,10 @@ double X11Screens::refreshRate()
     // The mode of the first CRTC that shows something: its dot clock over
     // the pixels of a whole frame.
     const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(r.get());
+    const int count = xcb_randr_get_screen_resources_current_crtcs_length(r.get());
     std::vector<xcb_randr_get_crtc_info_cookie_t> cookies;
-    for (int i = 0; i < xcb_randr_get_screen_resources_current_crtcs_length(r.get()); ++i)
+    cookies.reserve(std::size_t(std::max(0, count)));
+    for (int i = 0; i < count; ++i)
         cookies.push_back(xcb_randr_get_crtc_info(c, crtcs[i], r->config_timestamp));
     const bool answered = conn_.sync();
     xcb_randr_mode_t mode = 0;

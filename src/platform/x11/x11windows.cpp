@@ -556,6 +556,7 @@ void X11Windows::noteFrame(xcb_window_t client, xcb_query_tree_cookie_t cookie)
 void X11Windows::resolvePids(std::vector<X11WindowInfo>& infos, const std::vector<std::size_t>& missing, double timeout)
 {
     std::vector<xcb_window_t> windows;
+    windows.reserve(missing.size());
     for (std::size_t i : missing)
         windows.push_back(infos[i].id);
     const std::vector<int> pids = conn_.clientPids(windows, timeout);
@@ -606,7 +607,8 @@ Point X11Windows::gravityPoint(std::uint32_t gravity, const X11FrameExtents& e, 
 {
     // ICCCM: the gravity names the point of the window that stays put when
     // the frame goes around it; Static keeps the client's own corner.
-    double dx = 0, dy = 0;
+    // Whole pixels, halves rounded down as the server does for its own gravity.
+    int dx = 0, dy = 0;
     switch (gravity) {
     case XCB_GRAVITY_NORTH:
     case XCB_GRAVITY_CENTER:

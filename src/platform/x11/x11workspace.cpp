@@ -408,7 +408,7 @@ QString X11Workspace::processStartTime(int pid)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     const QByteArray stat = f.readAll();
-    const int close = stat.lastIndexOf(')');
+    const qsizetype close = stat.lastIndexOf(')');
     if (close < 0)
         return {};
     const QList<QByteArray> fields = stat.mid(close + 2).split(' ');

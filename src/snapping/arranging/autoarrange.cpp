@@ -175,6 +175,7 @@ AutoArrange::Matches AutoArrange::match(const Numbers& numbers, const std::vecto
             continue;
         const std::vector<AXWindow> windows = AXWindow::windows(*app);
         std::vector<std::optional<Rect>> frames;
+        frames.reserve(windows.size());
         for (const AXWindow& w : windows)
             frames.push_back(w.frame());
         for (const auto& [number, bounds] : byOwner.value(pid)) {
@@ -268,6 +269,7 @@ std::vector<std::uint32_t> AutoArrange::keptInPlace(const Display& display, Layo
         return best;
     };
     std::vector<std::pair<int, std::uint32_t>> indexed;
+    indexed.reserve(kept.size());
     for (std::uint32_t n : kept)
         indexed.emplace_back(slotIndex(n), n);
     // Windows the user swapped by hand keep their new places.

@@ -331,7 +331,7 @@ QVariant Learning::readStored()
     marks_.kept = stored::dictionary(defaults(), kKeptKey, stored::isString);
     marks_.forgot = toSet(stored::strings(defaults(), kForgotKey));
     moves_ = std::max<qint64>(0, stored::integer(defaults(), kMovesKey).value_or(0));
-    const QVariant counts = defaults().value(kCountsKey).value_or(QVariant());
+    QVariant counts = defaults().value(kCountsKey).value_or(QVariant());
     // A dictionary is taken as readable until the load has looked into it
     // (a write meanwhile looks first).
     const bool dictionary = counts.typeId() == QMetaType::QVariantMap;
@@ -460,6 +460,7 @@ std::vector<std::pair<int, int>> Learning::placements(const QStringList& apps, c
         return result;
     const QVariantMap& kept = marks_.kept;
     std::vector<int> free;
+    free.reserve(std::size_t(zones.size()));
     for (int s = 0; s < int(zones.size()); ++s)
         free.push_back(s);
     std::vector<bool> placed(std::size_t(apps.size()), false);
