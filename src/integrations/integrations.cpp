@@ -294,42 +294,43 @@ namespace {
 // Windows show a title cut to this many characters (a browser's front tab).
 constexpr qsizetype kTitleCut = 256;
 
+// Windows of one application with the same title are told apart only when
+// what was read of them is the same anyway.
+bool sharesTitle(const WindowEntry& e, const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads)
+{
+    const auto same = std::count_if(entries.cbegin(), entries.cend(),
+                                    [&](const WindowEntry& o) { return o.app == e.app && o.title == e.title; });
+    if (same < 2)
+        return false;
+    QList<Read> titled = reads.value(e.app);
+    titled.removeIf([&](const Read& r) { return r.title != e.title || r.window.isValid(); });
+    return titled.size() != same || titled.count(titled.front()) != titled.size();
+}
+
+// A private window (Firefox marks its title) is never in a session file:
+// whatever read its title contains is another window's.
+bool isPrivateBrowsing(const WindowEntry& e)
+{
+    const Integration* row = byName(e.app);
+    return row && row->how == How::browser && e.title.endsWith(QLatin1String(" Private Browsing"));
+}
+
 // Each entry's read, one to one: the read of its own window first, where
 // the application's answer names windows; then the read of exactly its
 // title, then the one with the longest title its title contains (allowing
 // for the cut). An entry whose title another window of its application
 // carries too cannot be told apart by title and gets none by it, nor does a
 // private browser window. A read that names its window goes to no other.
-// Entries without a read show their document unless their integration is
-// off.
-QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads,
-                          const QSet<QString>& offNames)
+QList<const Read*> matchedReads(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads)
 {
     QHash<QString, QList<bool>> used;
     for (auto it = reads.cbegin(); it != reads.cend(); ++it)
         used.insert(it.key(), QList<bool>(it->size(), false));
     QList<const Read*> found(entries.size(), nullptr);
-    // Windows of one application with the same title are told apart only
-    // when what was read of them is the same anyway.
-    const auto shared = [&](const WindowEntry& e) {
-        const auto same = std::count_if(entries.cbegin(), entries.cend(),
-                                        [&](const WindowEntry& o) { return o.app == e.app && o.title == e.title; });
-        if (same < 2)
-            return false;
-        QList<Read> titled = reads.value(e.app);
-        titled.removeIf([&](const Read& r) { return r.title != e.title || r.window.isValid(); });
-        return titled.size() != same || titled.count(titled.front()) != titled.size();
-    };
-    // A private window (Firefox marks its title) is never in a session file:
-    // whatever read its title contains is another window's.
-    const auto privateBrowsing = [](const WindowEntry& e) {
-        const Integration* row = byName(e.app);
-        return row && row->how == How::browser && e.title.endsWith(QLatin1String(" Private Browsing"));
-    };
     const auto pass = [&](const std::function<qsizetype(const WindowEntry&, const Read&)>& fit, bool byWindow) {
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const WindowEntry& e = entries[i];
-            if (found[i] || (!byWindow && shared(e)) || privateBrowsing(e))
+            if (found[i] || (!byWindow && sharesTitle(e, entries, reads)) || isPrivateBrowsing(e))
                 continue;
             const auto list = reads.constFind(e.app);
             if (list == reads.cend())
@@ -358,6 +359,15 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
             return !r.window.isValid() && !shown.isEmpty() && e.title.contains(shown) ? shown.size() : 0;
         },
         false);
+    return found;
+}
+
+// Each entry with its read (see matchedReads). Entries without a read show
+// their document unless their integration is off.
+QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads,
+                          const QSet<QString>& offNames)
+{
+    const QList<const Read*> found = matchedReads(entries, reads);
     QList<SavedItem> items;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const WindowEntry& e = entries[i];
@@ -365,7 +375,7 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString
         // The titles tell apart windows that show the same (terminals in one
         // folder) when the workspace comes back; a private window's is kept
         // nowhere, nor that of an application whose integration is off.
-        if (!e.title.isEmpty() && !privateBrowsing(e) && !isOff(e.app, offNames))
+        if (!e.title.isEmpty() && !isPrivateBrowsing(e) && !isOff(e.app, offNames))
             item.title = e.title;
         if (found[i]) {
             item.url = found[i]->url;

@@ -233,61 +233,99 @@ std::optional<int> skippedTimeOfDay(std::string_view value, const WallClock& clo
     return stamp->secondOfDay;
 }
 
-// The text with every line end (CRLF, a bare LF or a bare CR) made LF and
-// folded lines joined: a line end followed by a space or a tab continues the
-// line before it. One pass that does what three replacements in turn would
-// do (line ends to LF, then LF space removed, then LF tab removed), each a
-// left-to-right scan that holds back a character until it sees the next:
-// feeds are read by the megabyte, and most characters are none of these.
-// Runs between line ends are found with memchr, each byte looked at once
-// whatever the form of the line ends. Bytes of UTF-8 text stand for
-// themselves: no byte of a longer character is a line end, space or tab.
-// None once `stop` is set.
-std::optional<QByteArray> unfoldedLines(QByteArrayView text, const std::atomic<bool>& stop)
-{
-    if (text.isEmpty())
-        return QByteArray();
-    QByteArray out(text.size(), Qt::Uninitialized);
-    char* o = out.data();
-    qsizetype n = 0;
-    bool heldReturn = false, heldBreak = false, heldBreakBeforeTab = false;
-    const auto third = [&](char c) {
-        if (heldBreakBeforeTab) {
-            heldBreakBeforeTab = false;
-            if (c == '\t')
-                return;
-            o[n++] = '\n';
-        }
-        if (c == '\n')
-            heldBreakBeforeTab = true;
-        else
-            o[n++] = c;
-    };
-    const auto second = [&](char c) {
-        if (heldBreak) {
-            heldBreak = false;
-            if (c == ' ')
-                return;
-            third('\n');
-        }
-        if (c == '\n')
-            heldBreak = true;
-        else
-            third(c);
-    };
+// Three left-to-right scans run as one, in the order of a pipeline: line
+// ends to LF, then LF space removed, then LF tab removed. Each holds back a
+// character until it sees the next. Writes into a buffer with room for every
+// byte put in.
+class Unfolding {
+public:
+    explicit Unfolding(char* out) : o_(out) {}
+
+    // Nothing held back: a run without line ends may go straight out.
+    bool idle() const { return !heldReturn_ && !heldBreak_ && !heldBreakBeforeTab_; }
+    // Only while idle, and only bytes that are no line end.
+    void copy(const char* from, qsizetype count)
+    {
+        std::memcpy(o_ + n_, from, std::size_t(count));
+        n_ += count;
+    }
     // A CR ends a line on its own, or with the LF after it.
-    const auto first = [&](char c) {
-        if (heldReturn) {
-            heldReturn = false;
+    void put(char c)
+    {
+        if (heldReturn_) {
+            heldReturn_ = false;
             second('\n');
             if (c == '\n')
                 return;
         }
         if (c == '\r')
-            heldReturn = true;
+            heldReturn_ = true;
         else
             second(c);
-    };
+    }
+    // The text ended: what is held back goes out. The bytes written.
+    qsizetype finish()
+    {
+        if (heldReturn_) {
+            heldReturn_ = false;
+            second('\n');
+        }
+        if (heldBreak_) {
+            heldBreak_ = false;
+            third('\n');
+        }
+        if (heldBreakBeforeTab_)
+            o_[n_++] = '\n';
+        return n_;
+    }
+
+private:
+    void second(char c)
+    {
+        if (heldBreak_) {
+            heldBreak_ = false;
+            if (c == ' ')
+                return;
+            third('\n');
+        }
+        if (c == '\n')
+            heldBreak_ = true;
+        else
+            third(c);
+    }
+    void third(char c)
+    {
+        if (heldBreakBeforeTab_) {
+            heldBreakBeforeTab_ = false;
+            if (c == '\t')
+                return;
+            o_[n_++] = '\n';
+        }
+        if (c == '\n')
+            heldBreakBeforeTab_ = true;
+        else
+            o_[n_++] = c;
+    }
+
+    char* o_;
+    qsizetype n_ = 0;
+    bool heldReturn_ = false, heldBreak_ = false, heldBreakBeforeTab_ = false;
+};
+
+// The text with every line end (CRLF, a bare LF or a bare CR) made LF and
+// folded lines joined: a line end followed by a space or a tab continues the
+// line before it. One pass that does what three replacements in turn would
+// do (see Unfolding): feeds are read by the megabyte, and most characters
+// are none of these. Runs between line ends are found with memchr, each
+// byte looked at once whatever the form of the line ends. Bytes of UTF-8
+// text stand for themselves: no byte of a longer character is a line end,
+// space or tab. None once `stop` is set.
+std::optional<QByteArray> unfoldedLines(QByteArrayView text, const std::atomic<bool>& stop)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    QByteArray out(text.size(), Qt::Uninitialized);
+    Unfolding unfolding(out.data());
     const char* in = text.data();
     const char* const end = in + text.size();
     // The next LF and the next CR at or after `in` (or `end`), each searched
@@ -303,31 +341,20 @@ std::optional<QByteArray> unfoldedLines(QByteArrayView text, const std::atomic<b
             return std::nullopt;
         // Runs without a line end go straight through: spaces and tabs
         // matter only after a held one.
-        if (!heldReturn && !heldBreak && !heldBreakBeforeTab) {
+        if (unfolding.idle()) {
             if (feed < in)
                 feed = next(in, '\n');
             if (ret < in)
                 ret = next(in, '\r');
             const char* runEnd = std::min(feed, ret);
-            std::memcpy(o + n, in, std::size_t(runEnd - in));
-            n += runEnd - in;
+            unfolding.copy(in, runEnd - in);
             in = runEnd;
             if (in == end)
                 break;
         }
-        first(*in++);
+        unfolding.put(*in++);
     }
-    if (heldReturn) {
-        heldReturn = false;
-        second('\n');
-    }
-    if (heldBreak) {
-        heldBreak = false;
-        third('\n');
-    }
-    if (heldBreakBeforeTab)
-        o[n++] = '\n';
-    out.truncate(n);
+    out.truncate(unfolding.finish());
     return out;
 }
 

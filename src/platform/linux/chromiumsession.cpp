@@ -111,24 +111,19 @@ struct Replay {
     }
     void apply(quint8 command, Reader r);
     QList<BrowserWindow> windows() const;
+
+private:
+    // One command each, its arguments read from `r`.
+    void moveTab(Reader& r);
+    void recordPage(Reader& r);
+    void closeTab(Reader& r);
+    void closeWindow(Reader& r);
 };
 
 void Replay::apply(quint8 command, Reader r)
 {
     switch (command) {
-    case setTabWindow: {
-        const auto window = r.number<qint32>();
-        const auto id = r.number<qint32>();
-        Tab* t = r.ok() ? tab(id) : nullptr;
-        if (!t)
-            break;
-        if (auto old = tabsOf.find(t->window); old != tabsOf.end())
-            old->remove(id);
-        t->window = window;
-        tabsOf[window].insert(id);
-        seeWindow(window);
-        break;
-    }
+    case setTabWindow: moveTab(r); break;
     case setTabIndexInWindow:
     case setSelectedNavigationIndex: {
         const auto id = r.number<qint32>();
@@ -144,22 +139,7 @@ void Replay::apply(quint8 command, Reader r)
             selectedTab[window] = index;
         break;
     }
-    case updateTabNavigation: {
-        r.number<quint32>(); // the pickle's own size
-        const auto id = r.number<qint32>();
-        const auto index = r.number<qint32>();
-        const QString url = r.string8();
-        const QString title = r.string16();
-        Tab* t = r.ok() ? tab(id) : nullptr;
-        if (!t)
-            break;
-        t->pages.insert(index, BrowserTab{title, url});
-        // The pages farthest back are the first to go.
-        if (t->pages.size() > kMaxPagesPerTab)
-            t->pages.erase(t->pages.begin() == t->pages.find(t->selected) ? std::next(t->pages.begin())
-                                                                          : t->pages.begin());
-        break;
-    }
+    case updateTabNavigation: recordPage(r); break;
     case setWindowBounds: {
         const auto window = r.number<qint32>();
         const auto x = r.number<qint32>();
@@ -176,28 +156,62 @@ void Replay::apply(quint8 command, Reader r)
             active = window;
         break;
     }
-    case tabClosed: {
-        const auto id = r.number<qint32>();
-        const auto it = r.ok() ? tabs.find(id) : tabs.end();
-        if (it == tabs.end())
-            break;
-        if (auto of = tabsOf.find(it->window); of != tabsOf.end())
-            of->remove(id);
-        tabs.erase(it);
-        break;
-    }
-    case windowClosed: {
-        const auto window = r.number<qint32>();
-        if (!r.ok())
-            break;
-        seenAt.remove(window);
-        bounds.remove(window);
-        for (qint32 id : tabsOf.take(window))
-            tabs.remove(id);
-        break;
-    }
+    case tabClosed: closeTab(r); break;
+    case windowClosed: closeWindow(r); break;
     default: break;
     }
+}
+
+void Replay::moveTab(Reader& r)
+{
+    const auto window = r.number<qint32>();
+    const auto id = r.number<qint32>();
+    Tab* t = r.ok() ? tab(id) : nullptr;
+    if (!t)
+        return;
+    if (auto old = tabsOf.find(t->window); old != tabsOf.end())
+        old->remove(id);
+    t->window = window;
+    tabsOf[window].insert(id);
+    seeWindow(window);
+}
+
+void Replay::recordPage(Reader& r)
+{
+    r.number<quint32>(); // the pickle's own size
+    const auto id = r.number<qint32>();
+    const auto index = r.number<qint32>();
+    const QString url = r.string8();
+    const QString title = r.string16();
+    Tab* t = r.ok() ? tab(id) : nullptr;
+    if (!t)
+        return;
+    t->pages.insert(index, BrowserTab{title, url});
+    // The pages farthest back are the first to go.
+    if (t->pages.size() > kMaxPagesPerTab)
+        t->pages.erase(t->pages.begin() == t->pages.find(t->selected) ? std::next(t->pages.begin()) : t->pages.begin());
+}
+
+void Replay::closeTab(Reader& r)
+{
+    const auto id = r.number<qint32>();
+    const auto it = r.ok() ? tabs.find(id) : tabs.end();
+    if (it == tabs.end())
+        return;
+    if (auto of = tabsOf.find(it->window); of != tabsOf.end())
+        of->remove(id);
+    tabs.erase(it);
+}
+
+void Replay::closeWindow(Reader& r)
+{
+    const auto window = r.number<qint32>();
+    if (!r.ok())
+        return;
+    seenAt.remove(window);
+    bounds.remove(window);
+    for (qint32 id : tabsOf.take(window))
+        tabs.remove(id);
 }
 
 QList<BrowserWindow> Replay::windows() const
