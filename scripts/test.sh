@@ -20,6 +20,9 @@ bash scripts/check-format.sh || status=1
 python3 scripts/check-layers.py || status=1
 # Every test that starts a real program carries the label that lets it rerun.
 python3 scripts/check-test-labels.py || status=1
+# clang-tidy's checks (.clang-tidy) over the sources changed since main, or
+# in the last commit on main; it reads the build's compile commands.
+python3 scripts/tidy.py || status=1
 # Every test; those that start real programs may run a second time.
 bash scripts/run-tests.sh build || status=1
 # The fuzz targets are built and run briefly, so that none of them rots.
