@@ -420,9 +420,9 @@ bool X11Connection::onlyMovesUnread() const
     // part of a packet in xcb's buffer.
     if (xcb_total_read(conn_) != heldAtRead_)
         return false;
-    // Events and errors are 32 bytes; a reply or an extension's generic event
-    // is longer and not a move, and what is not a whole number of events was
-    // cut inside one.
+    // Events and errors are 32 bytes, a reply or an extension's generic event
+    // 32 or more: none of those is a move, as its first byte says, and what
+    // is not a whole number of 32-byte packets was cut inside one.
     std::array<std::uint8_t, 4096> bytes;
     const ssize_t n = ::recv(xcb_get_file_descriptor(conn_), bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
     if (n < 0)
