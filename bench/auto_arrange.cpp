@@ -100,7 +100,7 @@ void BM_AutoArrangeTickX11(benchmark::State& state)
     }
     QtClock clock;
     MemoryDefaults defaults;
-    Platform::install(desktop->services({.defaults = &defaults, .clock = &clock}));
+    Platform::install(desktop->startServices({.defaults = &defaults, .clock = &clock}));
     std::vector<std::unique_ptr<X11TestClient>> clients;
     if (!startClients(*session, clients, &error)) {
         Platform::uninstall();

@@ -62,7 +62,7 @@ struct Desk {
     Desk()
     {
         SimScenario::fromJson(kDesk, QStringLiteral("benchmark")).applyTo(desktop);
-        Platform p = desktop.services({.defaults = &defaults, .keychain = &keychain});
+        Platform p = desktop.startServices({.defaults = &defaults, .keychain = &keychain});
         p.folders = UserFolders{home.path(), home.path() + QStringLiteral("/.config")};
         Platform::install(p);
         QDir().mkpath(home.path() + QStringLiteral("/.config/Code/Backups"));

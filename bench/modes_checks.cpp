@@ -62,7 +62,7 @@ struct Desk {
     Desk()
     {
         desktop.load(fortyWindows());
-        Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
+        Platform::install(desktop.startServices({.defaults = &defaults, .keychain = &keychain}));
     }
     ~Desk() { Platform::uninstall(); }
 };

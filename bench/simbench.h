@@ -49,7 +49,7 @@ struct SimDesk {
     SimDesk()
     {
         desktop.load(twoDisplays());
-        Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
+        Platform::install(desktop.startServices({.defaults = &defaults, .keychain = &keychain}));
     }
     ~SimDesk() { Platform::uninstall(); }
 };

@@ -94,7 +94,7 @@ void BM_VeilUpdateOnX11(benchmark::State& state)
     }
     QtClock clock;
     MemoryDefaults defaults;
-    Platform::install(desktop->services({.defaults = &defaults, .clock = &clock}));
+    Platform::install(desktop->startServices({.defaults = &defaults, .clock = &clock}));
     // Four private applications' windows and eight others', five each, in
     // processes of their own.
     std::vector<std::unique_ptr<X11TestClient>> clients;

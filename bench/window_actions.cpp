@@ -57,7 +57,7 @@ struct Desk {
             std::fprintf(stderr, "%s\n", qPrintable(scenario.error()));
             std::exit(1);
         }
-        Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
+        Platform::install(desktop.startServices({.defaults = &defaults, .keychain = &keychain}));
     }
     ~Desk() { Platform::uninstall(); }
 };

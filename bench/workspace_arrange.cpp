@@ -61,7 +61,7 @@ struct Desk {
         s.defaultApps = {{QStringLiteral("https"), QStringLiteral("/Applications/Safari.app")}};
         s.launchDelay = 0;
         desktop.load(s);
-        Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
+        Platform::install(desktop.startServices({.defaults = &defaults, .keychain = &keychain}));
     }
 };
 

@@ -603,7 +603,7 @@ void BM_BackendMoveWithReadBack(benchmark::State& state)
     }
     QtClock clock;
     MemoryDefaults defaults;
-    Platform::install(desktop->services({.defaults = &defaults, .clock = &clock}));
+    Platform::install(desktop->startServices({.defaults = &defaults, .clock = &clock}));
     Accessibility& ax = *Platform::current().accessibility;
     const AXElement window{desk.client->pid(), desk.client->window()};
     const Rect frames[2] = {{8, 8, 852, 1424}, {868, 8, 844, 1424}};

@@ -619,7 +619,7 @@ int endRun(int status, CommonServices& common)
 
 void startDesktop(RunningDesktop& running, CommonServices& common, QApplication& app)
 {
-    Platform::install(running.desktop().services(common.platform()));
+    Platform::install(running.desktop().startServices(common.platform()));
     if (running.x11)
         QObject::connect(&running.x11->connection(), &X11Connection::lost, &app, [] {
             say(stderr, QStringLiteral("tavrin: the X display has gone away."));

@@ -11,11 +11,13 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // The services over this desktop: those it makes itself (made on the
-    // first call; later calls answer the same ones), the rest taken from
-    // `common` (settings, key store, clock, network, appearance, language
-    // model). What `common` lends must outlive the desktop.
-    virtual Platform services(const Platform& common) = 0;
+    // Starts the services over this desktop and answers them: those it makes
+    // itself (made on the first call, over what `common` lends, such as the
+    // clock its windows' moves are batched on; later calls answer the same
+    // ones), the rest taken from `common` (settings, key store, clock,
+    // network, appearance, language model). What `common` lends must
+    // outlive the desktop.
+    virtual Platform startServices(const Platform& common) = 0;
 };
 
 } // namespace tavrin

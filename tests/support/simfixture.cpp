@@ -46,7 +46,7 @@ void SimEnvironment::install(const SimScenario& scenario)
         ADD_FAILURE() << scenario.error().toStdString();
     if (Platform::isInstalled())
         previous_ = Platform::current();
-    Platform::install(desktop.services({.defaults = &defaults, .keychain = &keychain}));
+    Platform::install(desktop.startServices({.defaults = &defaults, .keychain = &keychain}));
 }
 
 SimEnvironment::~SimEnvironment()

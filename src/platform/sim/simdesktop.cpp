@@ -44,7 +44,7 @@ SimDesktop::SimDesktop(Clock& clock, QObject* parent)
 
 SimDesktop::~SimDesktop() { workspace_->cancelPending(); }
 
-Platform SimDesktop::services(const Platform& common)
+Platform SimDesktop::startServices(const Platform& common)
 {
     Platform p = common;
     if (common.defaults && common.defaults != wrappedDefaults_) {

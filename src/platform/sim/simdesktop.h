@@ -41,7 +41,7 @@ class SimTilingDefaults;
 // A whole desktop in memory: displays, running and installed applications,
 // their windows in one front-to-back order, the frontmost application, the
 // keyboard, the mouse and the Accessibility permission. The platform services
-// over it (`services()`) behave like the real ones; tests and the desktop view
+// over it (`startServices()`) behave like the real ones; tests and the desktop view
 // read it directly and drive it through the methods below.
 //
 // Reads that return references, and every driving call, belong to the main
@@ -69,7 +69,7 @@ public:
     // own, with its clock, appearance and language model; key store and
     // network from `common`, and `common`'s settings with this desktop's
     // edge tiling.
-    Platform services(const Platform& common) override;
+    Platform startServices(const Platform& common) override;
     SimAccessibility& accessibility() const { return *accessibility_; }
     SimWindowServer& windowServer() const { return *windowServer_; }
     SimWorkspace& workspace() const { return *workspace_; }

@@ -93,7 +93,7 @@ X11Desktop::~X11Desktop()
     windows_.reset();
 }
 
-Platform X11Desktop::services(const Platform& common)
+Platform X11Desktop::startServices(const Platform& common)
 {
     if (!workspace_ && common.clock)
         workspace_ = std::make_unique<X11Workspace>(*windows_, *common.clock);

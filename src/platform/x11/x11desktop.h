@@ -35,7 +35,7 @@ public:
     ~X11Desktop() override;
 
     // The workspace and the settings need the common clock.
-    Platform services(const Platform& common) override;
+    Platform startServices(const Platform& common) override;
 
     X11Connection& connection() { return *conn_; }
     X11Windows& windows() { return *windows_; }

@@ -20,7 +20,7 @@ void X11Test::SetUp()
     ASSERT_TRUE(session_) << error.toStdString();
     desktop_ = X11Desktop::connect(&error, session_->display());
     ASSERT_TRUE(desktop_) << error.toStdString();
-    platform_ = desktop_->services({.defaults = &defaults_, .clock = &clock_});
+    platform_ = desktop_->startServices({.defaults = &defaults_, .clock = &clock_});
     probe_ = X11Connection::open(session_->display(), &error);
     ASSERT_TRUE(probe_) << error.toStdString();
 }
