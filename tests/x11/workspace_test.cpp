@@ -219,7 +219,10 @@ TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
         probe_->sendRootMessage(w, ewmh._NET_MOVERESIZE_WINDOW,
                                 XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), x, 300);
         probe_->flush();
-        return hold([&] { return frameWindowGeometry(w).origin() == Point{double(x), 300}; }) && windowManagerCaughtUp();
+        return hold([&] {
+                   return frameWindowGeometry(w).origin() == Point{double(x), 300};
+               })
+               && windowManagerCaughtUp();
     };
     const std::pair<int, std::uint64_t> inFrontA{a->pid(), a->window()}, inFrontB{b->pid(), b->window()};
     ASSERT_EQ(front(), inFrontA);

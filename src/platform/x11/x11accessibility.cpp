@@ -366,7 +366,6 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
     WindowRead w = readWindow(e, needs);
     if (w.error != AXError::success)
         return w.error;
-    const xcb_window_t id = windowOf(e);
     if (w.info.fullScreen)
         return AXError::cannotComplete;
     if (w.info.maximizedVert || w.info.maximizedHorz) {
@@ -389,19 +388,24 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
     windows_.moveResize(before, origin, size ? std::optional<Size>(client) : std::nullopt);
     if (slow_.contains(e.pid))
         return AXError::cannotComplete;
+    return waitUntilPlaced(e, before.frame, wanted);
+}
 
+AXError X11Accessibility::waitUntilPlaced(const AXElement& e, const Rect& from, const Rect& wanted)
+{
+    const xcb_window_t id = windowOf(e);
     // Wait for the window to stand where the manager puts it: where asked,
     // or — once it has moved elsewhere — where it settles. A frame at the
     // asked place in its old size, or in the asked size at its old place, is
     // half-way (the manager's move and resize reach the server one after the
     // other, far apart on a loaded machine): the rest is waited for.
     auto halfWay = [&](const Rect& r) {
-        return (Rect(wanted.origin(), before.frame.size()).near(r, kFrameTolerance)
-                || Rect(before.frame.origin(), wanted.size()).near(r, kFrameTolerance));
+        return (Rect(wanted.origin(), from.size()).near(r, kFrameTolerance)
+                || Rect(from.origin(), wanted.size()).near(r, kFrameTolerance));
     };
     const xcb_window_t frame = windows_.frameOf(id);
     const double deadline = X11Connection::steadyNow() + timeoutFor(e.pid);
-    Rect last = before.frame;
+    Rect last = from;
     double settleBy = 0;
     for (;;) {
         const double now = X11Connection::steadyNow();
@@ -420,7 +424,7 @@ AXError X11Accessibility::moveResize(const AXElement& e, std::optional<Point> or
             settleBy = halfWay(last) ? 0 : X11Connection::steadyNow() + kSettleTime;
         }
     }
-    if (!last.near(before.frame, kFrameTolerance))
+    if (!last.near(from, kFrameTolerance))
         return AXError::success; // the manager placed it its own way
     if (conn_.waitsCutShort())
         return AXError::cannotComplete; // the program is ending: the window is not to blame

@@ -76,6 +76,10 @@ private:
     AXResult windowAttribute(X11Windows& windows, const AXElement& e, const QString& name);
     bool enhancedUserInterface(int pid) const;
     AXError moveResize(const AXElement& e, std::optional<Point> origin, std::optional<Size> size);
+    // After a move asked of the manager: success once the window stands at
+    // `wanted`, or settles elsewhere than `from`; cannotComplete when it never
+    // moves within its application's time (the application is then slow).
+    AXError waitUntilPlaced(const AXElement& e, const Rect& from, const Rect& wanted);
     // Takes the maximised state off the window `w` reads, and reads it again
     // once the manager has given it its own frame back.
     AXError releaseMaximised(const AXElement& e, WindowRead& w, unsigned needs);

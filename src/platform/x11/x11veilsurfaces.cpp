@@ -351,6 +351,52 @@ bool X11VeilSurfaces::findNeverCovered()
     return true;
 }
 
+X11VeilSurfaces::Asked X11VeilSurfaces::ask(const Found& f)
+{
+    X11Connection& conn = windows_.connection();
+    Asked a{std::nullopt, std::nullopt, std::nullopt, xcb_query_tree(conn.xcb(), f.window)};
+    if (f.parent && clientOf(f.window) != clientOf(f.parent)) {
+        a.cls = conn.requestProperty(f.window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+        a.pid = conn.requestProperty(f.window, conn.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+        a.attributes = xcb_get_window_attributes(conn.xcb(), f.window);
+    }
+    return a;
+}
+
+void X11VeilSurfaces::discard(xcb_connection_t* c, const Asked& a)
+{
+    for (const auto& cookie : {a.cls, a.pid})
+        if (cookie)
+            xcb_discard_reply(c, cookie->sequence);
+    if (a.attributes)
+        xcb_discard_reply(c, a.attributes->sequence);
+    xcb_discard_reply(c, a.tree.sequence);
+}
+
+bool X11VeilSurfaces::takeClient(Found& f, const Asked& a, bool hasTree, std::vector<Found>& found)
+{
+    X11Connection& conn = windows_.connection();
+    auto cls = conn.takeProperty(*a.cls);
+    auto pid = conn.takeProperty(*a.pid);
+    XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(conn.xcb(), *a.attributes, nullptr));
+    if (!attributes || !hasTree)
+        return false; // gone
+    f.cls = X11Connection::strings(cls.get());
+    const auto pids = X11Connection::cardinals(pid.get());
+    f.pid = pids.empty() ? 0 : int(pids[0]);
+    f.overrideRedirect = attributes->override_redirect;
+    if (neverCovered_.contains(clientOf(f.window)) && clientOf(f.window) != clientOf(wmCheck_))
+        return false; // this program's own: nothing of others in them
+    if (!neverCovered_.contains(clientOf(f.window))) {
+        // Held by another client's window (not a frame): covered where it stands.
+        if (!isRoot(f.parent) && !frames(f.parent))
+            f.top = f.window;
+        found.push_back(f);
+    }
+    return true;
+}
+
 std::vector<X11VeilSurfaces::Found> X11VeilSurfaces::walkTree()
 {
     X11Connection& conn = windows_.connection();
@@ -358,11 +404,6 @@ std::vector<X11VeilSurfaces::Found> X11VeilSurfaces::walkTree()
     std::vector<Found> found;
     // Every window walked is watched by the keeper for windows made in it.
     std::vector<xcb_window_t> walked;
-    struct Asked {
-        std::optional<xcb_get_property_cookie_t> cls, pid;
-        std::optional<xcb_get_window_attributes_cookie_t> attributes;
-        xcb_query_tree_cookie_t tree;
-    };
     std::vector<Found> level;
     for (xcb_window_t root : roots_)
         level.push_back({root, 0, 0, {}, 0, false});
@@ -371,50 +412,21 @@ std::vector<X11VeilSurfaces::Found> X11VeilSurfaces::walkTree()
     // unless its parent is a root or the window manager's.
     for (int depth = 0; depth < 12 && !level.empty(); ++depth) {
         std::vector<Asked> asked;
-        for (const Found& f : level) {
-            Asked a{std::nullopt, std::nullopt, std::nullopt, xcb_query_tree(c, f.window)};
-            if (f.parent && clientOf(f.window) != clientOf(f.parent)) {
-                a.cls = conn.requestProperty(f.window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-                a.pid = conn.requestProperty(f.window, conn.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
-                a.attributes = xcb_get_window_attributes(c, f.window);
-            }
-            asked.push_back(a);
-        }
+        asked.reserve(level.size());
+        for (const Found& f : level)
+            asked.push_back(ask(f));
         const bool answered = conn.sync();
         std::vector<Found> next;
         for (std::size_t i = 0; i < level.size(); ++i) {
             Found f = level[i];
             const Asked& a = asked[i];
             if (!answered) {
-                for (const auto& cookie : {a.cls, a.pid})
-                    if (cookie)
-                        xcb_discard_reply(c, cookie->sequence);
-                if (a.attributes)
-                    xcb_discard_reply(c, a.attributes->sequence);
-                xcb_discard_reply(c, a.tree.sequence);
+                discard(c, a);
                 continue;
             }
             XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, a.tree, nullptr));
-            if (a.attributes) {
-                auto cls = conn.takeProperty(*a.cls);
-                auto pid = conn.takeProperty(*a.pid);
-                XcbReply<xcb_get_window_attributes_reply_t> attributes(
-                    xcb_get_window_attributes_reply(c, *a.attributes, nullptr));
-                if (!attributes || !tree)
-                    continue; // gone
-                f.cls = X11Connection::strings(cls.get());
-                const auto pids = X11Connection::cardinals(pid.get());
-                f.pid = pids.empty() ? 0 : int(pids[0]);
-                f.overrideRedirect = attributes->override_redirect;
-                if (neverCovered_.contains(clientOf(f.window)) && clientOf(f.window) != clientOf(wmCheck_))
-                    continue; // this program's own: nothing of others in them
-                if (!neverCovered_.contains(clientOf(f.window))) {
-                    // Held by another client's window (not a frame): covered where it stands.
-                    if (!isRoot(f.parent) && !frames(f.parent))
-                        f.top = f.window;
-                    found.push_back(f);
-                }
-            }
+            if (a.attributes && !takeClient(f, a, bool(tree), found))
+                continue;
             if (!tree)
                 continue;
             if (f.parent)

@@ -138,6 +138,19 @@ private:
     // one client made or put in another's. Their processes as the clients
     // named them.
     std::vector<Found> walkTree();
+    // What the walk asks of one window: its children, and for a window of
+    // another client than its parent's its class, process and attributes.
+    struct Asked {
+        std::optional<xcb_get_property_cookie_t> cls, pid;
+        std::optional<xcb_get_window_attributes_cookie_t> attributes;
+        xcb_query_tree_cookie_t tree;
+    };
+    Asked ask(const Found& f);
+    static void discard(xcb_connection_t* c, const Asked& a);
+    // Reads the answers about a client window into `f`, adding it to `found`
+    // when it is to be judged; false when the walk goes no deeper (the window
+    // is gone, or is this program's own).
+    bool takeClient(Found& f, const Asked& a, bool hasTree, std::vector<Found>& found);
     // The keeper went with its connection: covering starts again on a new one.
     void keeperLost();
     std::unique_ptr<X11CoverKeeper> makeKeeper();
