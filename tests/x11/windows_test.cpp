@@ -35,28 +35,12 @@ TEST_P(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
     X11Windows& windows = desktop_->windows();
     X11Connection& conn = desktop_->connection();
     auto read = [&] { return windows.readOne(a->window(), X11Windows::needAll).value_or(X11WindowInfo{}); };
-    // The requests the backend sends to the server while `f` runs.
-    auto requestsDuring = [&](const std::function<void()>& f) {
-        const auto before = xcb_get_input_focus(conn.xcb());
-        f();
-        const auto after = xcb_get_input_focus(conn.xcb());
-        xcb_discard_reply(conn.xcb(), before.sequence);
-        xcb_discard_reply(conn.xcb(), after.sequence);
-        return after.sequence - before.sequence - 1;
-    };
-    // On the test's own connection only, so that the backend reads no event.
-    auto hold = [&](const std::function<bool()>& done) {
-        const double deadline = X11Connection::steadyNow() + XvfbSession::kWaitSeconds;
-        while (!done() && X11Connection::steadyNow() < deadline)
-            QThread::msleep(2);
-        return done();
-    };
 
     // The window manager raises the window it activated a moment after it
     // says so (a restack is a configure of the frame, which drops what was
     // read of it): it is read once it is on top.
     const auto& ewmh = *probe_->ewmh();
-    ASSERT_TRUE(hold([&] {
+    ASSERT_TRUE(holdUntil([&] {
         auto cookie = probe_->requestProperty(probe_->root(), ewmh._NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW);
         const auto stack = probe_->sync() ? X11Connection::cardinals(probe_->takeProperty(cookie).get())
                                           : std::vector<std::uint32_t>{};
@@ -65,15 +49,15 @@ TEST_P(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
     // The first read finds the frame around the window, the second is kept.
     read();
     read();
-    EXPECT_EQ(requestsDuring([&] { EXPECT_EQ(str(read().frame), str(frameWindowGeometry(a->window()))); }), 0u);
+    EXPECT_EQ(requestsDuring(conn, [&] { EXPECT_EQ(str(read().frame), str(frameWindowGeometry(a->window()))); }), 0u);
     // Moved by the window manager, which tells the client where it now
     // stands: known from that, not asked again.
     probe_->sendRootMessage(a->window(), ewmh._NET_MOVERESIZE_WINDOW,
                             XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 250, 350);
     probe_->flush();
-    ASSERT_TRUE(hold([&] { return frameWindowGeometry(a->window()).origin() == Point{250, 350}; }));
+    ASSERT_TRUE(holdUntil([&] { return frameWindowGeometry(a->window()).origin() == Point{250, 350}; }));
     ASSERT_TRUE(windowManagerCaughtUp());
-    EXPECT_EQ(requestsDuring([&] { EXPECT_EQ(str(read().frame), str(frameWindowGeometry(a->window()))); }), 0u);
+    EXPECT_EQ(requestsDuring(conn, [&] { EXPECT_EQ(str(read().frame), str(frameWindowGeometry(a->window()))); }), 0u);
     // Properties nothing here is read from, as a toolkit sets at each key
     // press, change nothing kept.
     const std::uint32_t now = 1234;
@@ -82,10 +66,11 @@ TEST_P(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
     xcb_change_property(probe_->xcb(), XCB_PROP_MODE_REPLACE, probe_->root(), XCB_ATOM_CUT_BUFFER0, XCB_ATOM_STRING, 8,
                         1, "x");
     ASSERT_TRUE(probe_->sync());
-    EXPECT_EQ(requestsDuring([&] {
-                  read();
-                  windows.rootState();
-              }),
+    EXPECT_EQ(requestsDuring(conn,
+                             [&] {
+                                 read();
+                                 windows.rootState();
+                             }),
               0u);
 
     struct Change {
@@ -98,7 +83,7 @@ TEST_P(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
              probe_->sendRootMessage(a->window(), ewmh._NET_MOVERESIZE_WINDOW,
                                      XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), 300, 400);
              probe_->flush();
-             return hold([&] { return frameWindowGeometry(a->window()).origin() == Point{300, 400}; });
+             return holdUntil([&] { return frameWindowGeometry(a->window()).origin() == Point{300, 400}; });
          }},
         {"renamed by its client",
          [&] {
@@ -111,13 +96,13 @@ TEST_P(X11WindowsTest, KeptReadsAskNothingAndShowEveryChangeAtOnce)
          [&] {
              probe_->sendRootMessage(b->window(), ewmh._NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
              probe_->flush();
-             return hold([&] { return activeWindow() == b->window(); });
+             return holdUntil([&] { return activeWindow() == b->window(); });
          }},
         {"minimised",
          [&] {
              probe_->sendRootMessage(a->window(), probe_->atoms().wmChangeState, 3); // IconicState
              probe_->flush();
-             return hold([&] { return hasState(a->window(), ewmh._NET_WM_STATE_HIDDEN); });
+             return holdUntil([&] { return hasState(a->window(), ewmh._NET_WM_STATE_HIDDEN); });
          }},
     };
     for (const Change& change : changes) {

@@ -193,20 +193,6 @@ TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
     X11TestClient* b = startClient(QStringLiteral("Plain"), {800, 100, 400, 300});
     ASSERT_TRUE(a && b && activate(a->window()));
     X11Connection& conn = desktop_->connection();
-    auto requestsDuring = [&](const std::function<void()>& f) {
-        const auto before = xcb_get_input_focus(conn.xcb());
-        f();
-        const auto after = xcb_get_input_focus(conn.xcb());
-        xcb_discard_reply(conn.xcb(), before.sequence);
-        xcb_discard_reply(conn.xcb(), after.sequence);
-        return after.sequence - before.sequence - 1;
-    };
-    auto hold = [&](const std::function<bool()>& done) {
-        const double deadline = X11Connection::steadyNow() + XvfbSession::kWaitSeconds;
-        while (!done() && X11Connection::steadyNow() < deadline)
-            QThread::msleep(2);
-        return done();
-    };
     // The front application's pid and the window it has focused.
     auto front = [&] {
         const auto app = ws().frontmostApplication();
@@ -219,7 +205,7 @@ TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
         probe_->sendRootMessage(w, ewmh._NET_MOVERESIZE_WINDOW,
                                 XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (2u << 12), x, 300);
         probe_->flush();
-        return hold([&] {
+        return holdUntil([&] {
                    return frameWindowGeometry(w).origin() == Point{double(x), 300};
                })
                && windowManagerCaughtUp();
@@ -227,7 +213,7 @@ TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
     const std::pair<int, std::uint64_t> inFrontA{a->pid(), a->window()}, inFrontB{b->pid(), b->window()};
     ASSERT_EQ(front(), inFrontA);
     ASSERT_TRUE(moveByWindowManager(a->window(), 150));
-    EXPECT_EQ(requestsDuring([&] { EXPECT_EQ(front(), inFrontA); }), 0u);
+    EXPECT_EQ(requestsDuring(conn, [&] { EXPECT_EQ(front(), inFrontA); }), 0u);
 
     const struct {
         const char* change;
@@ -238,7 +224,7 @@ TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
          [&] {
              probe_->sendRootMessage(b->window(), ewmh._NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
              probe_->flush();
-             return hold([&] { return activeWindow() == b->window(); });
+             return holdUntil([&] { return activeWindow() == b->window(); });
          },
          inFrontB},
         {"the front window moved", [&] { return moveByWindowManager(b->window(), 900); }, inFrontB},
@@ -246,14 +232,14 @@ TEST_F(X11WorkspaceTest, TheFrontApplicationIsKeptYetNeverOlderThanTheServer)
          [&] {
              probe_->sendRootMessage(a->window(), ewmh._NET_ACTIVE_WINDOW, 2, XCB_CURRENT_TIME, 0);
              probe_->flush();
-             return hold([&] { return activeWindow() == a->window(); });
+             return holdUntil([&] { return activeWindow() == a->window(); });
          },
          inFrontA},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(c.make()) << c.change;
         EXPECT_EQ(front(), c.inFront) << c.change;
-        EXPECT_EQ(requestsDuring([&] { front(); }), 0u) << c.change;
+        EXPECT_EQ(requestsDuring(conn, [&] { front(); }), 0u) << c.change;
     }
 }
 

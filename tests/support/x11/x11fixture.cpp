@@ -139,6 +139,24 @@ AXElement X11Test::startXterm(int x, int y, const QString& folder, const QString
     return shown ? windows.front() : AXElement{};
 }
 
+bool X11Test::holdUntil(const std::function<bool()>& done)
+{
+    const double deadline = X11Connection::steadyNow() + XvfbSession::kWaitSeconds;
+    while (!done() && X11Connection::steadyNow() < deadline)
+        QThread::msleep(2);
+    return done();
+}
+
+std::uint32_t X11Test::requestsDuring(X11Connection& conn, const std::function<void()>& f)
+{
+    const auto before = xcb_get_input_focus(conn.xcb());
+    f();
+    const auto after = xcb_get_input_focus(conn.xcb());
+    xcb_discard_reply(conn.xcb(), before.sequence);
+    xcb_discard_reply(conn.xcb(), after.sequence);
+    return after.sequence - before.sequence - 1;
+}
+
 bool X11Test::waitUntil(const std::function<bool()>& done, double seconds)
 {
     const double deadline = X11Connection::steadyNow() + seconds;

@@ -54,6 +54,11 @@ protected:
     // Runs the event loop until `done` holds or `seconds` have passed (by
     // default the support's bound on waiting for a real program).
     bool waitUntil(const std::function<bool()>& done, double seconds = XvfbSession::kWaitSeconds);
+    // The same without the event loop, so that the backend reads no event
+    // meanwhile: `done` should ask on the test's own connection.
+    static bool holdUntil(const std::function<bool()>& done);
+    // The requests the backend sends to the server on `conn` while `f` runs.
+    static std::uint32_t requestsDuring(X11Connection& conn, const std::function<void()>& f);
 
     // Ground truth from the test's own connection: the window manager's
     // frame window that holds a client (the client itself when unframed, 0
