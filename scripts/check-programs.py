@@ -26,8 +26,8 @@ TABLE = ROOT / "scripts/programs.txt"
 
 # Shell words that are not programs on the PATH.
 BUILTINS = set(
-    """. : [ [[ ]] alias break builtin cd command continue declare echo eval exit export false function
-    getopts hash local printf pushd popd pwd read readonly return set shift source test trap true type
+    """. : [ [[ ]] alias break builtin cd command compgen continue declare echo eval exit export false function
+    getopts hash let local mapfile printf pushd popd pwd read readonly return set shift shopt source test trap true type
     ulimit umask unset wait""".split()
 )
 KEYWORDS = {"if", "then", "else", "elif", "fi", "do", "done", "while", "until", "esac", "!", "{", "}", "[[", "time"}
