@@ -6,9 +6,11 @@
 #include <QDebug>
 #include <algorithm>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/epoll.h>
 #include <unistd.h>
 #include <xcb/shape.h>
+#include <xcb/sync.h>
 
 namespace tavrin {
 
@@ -31,6 +33,7 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
     // The shape extension's data is asked for now, in a bounded wait, not
     // by the first cover in the middle of a window's appearing.
     xcb_prefetch_extension_data(c_, &xcb_shape_id);
+    xcb_prefetch_extension_data(c_, &xcb_sync_id);
     if (!own_ || !conn.sync() || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0 || !makeEpoll()) {
         if (own_ && problem_.isEmpty())
             problem_ = QStringLiteral("the X display did not answer a new connection");
@@ -41,6 +44,7 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
         return;
     }
     xcb_get_extension_data(c_, &xcb_shape_id);
+    putFirst();
     {
         std::lock_guard lock(mutex_);
         for (xcb_window_t root : roots_)
@@ -50,9 +54,23 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
     main_.setBatchWatched(true);
     // Last: everything the thread reads is in place.
     thread_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "cover keeper");
         threadId_ = std::this_thread::get_id();
         run();
     });
+}
+
+void X11CoverKeeper::putFirst()
+{
+    // The server serves the clients that have requests waiting in the order
+    // of their priority (the sync extension's), all at 0 unless one asks.
+    // Above them, covers sent are made before what another client asked for
+    // at the same moment: a window manager's grab of the server to frame and
+    // show the new window, a screen capture.
+    constexpr std::int32_t kPriority = 1;
+    const xcb_query_extension_reply_t* sync = xcb_get_extension_data(c_, &xcb_sync_id);
+    if (sync && sync->present)
+        xcb_sync_set_priority(c_, XCB_NONE, kPriority);
 }
 
 bool X11CoverKeeper::makeEpoll()

@@ -28,6 +28,11 @@ class X11Connection;
 // labels and takes away the covers through the calls below, which give it
 // the windows the thread made already.
 //
+// The server serves the thread's connection before other clients whose
+// requests wait at the same moment: a cover sent while the window manager
+// holds the server to frame and show a window is made as soon as it lets go,
+// before a screen capture or a compositor sees the window.
+//
 // A window is covered where it stands: inside itself, and inside the window
 // manager's frame around it. A window held by another client's window is
 // covered inside itself only, so that its host stays in view.
@@ -131,6 +136,8 @@ private:
     void raiseUnflushed(xcb_window_t cover);
     // Locked: adds to what the keeper's connection selects on a window.
     void watchLocked(xcb_window_t window, std::uint32_t mask);
+    // Asks the server to serve this connection before others that wait.
+    void putFirst();
     // The thread's wait on both connections and its wake-up pipe; false if it cannot be made.
     bool makeEpoll();
 
