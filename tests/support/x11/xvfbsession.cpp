@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <sys/prctl.h>
 #include <xcb/randr.h>
@@ -356,7 +357,10 @@ bool XvfbSession::startWindowManager(QString* error)
         }
         if (managed(probe)) {
             xcb_destroy_window(c, probe);
-            while (X11Connection::steadyNow() < deadline && managed(probe))
+            // Gone from the list, mostly at once; xfwm4 managing two screens
+            // leaves it there.
+            const double gone = std::min(deadline, X11Connection::steadyNow() + 2.0);
+            while (X11Connection::steadyNow() < gone && managed(probe))
                 QThread::msleep(5);
             return true;
         }
