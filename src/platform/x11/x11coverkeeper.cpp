@@ -133,6 +133,20 @@ void X11CoverKeeper::setNeverCovered(const QSet<std::uint32_t>& clients)
 {
     std::lock_guard lock(mutex_);
     never_ = clients;
+    // (The caller may not have heard yet that the window manager went.)
+    never_.remove(wmGone_);
+}
+
+void X11CoverKeeper::setWindowManager(xcb_window_t check)
+{
+    {
+        std::lock_guard lock(mutex_);
+        wmCheck_ = check;
+        wmGone_ = 0;
+        if (check)
+            watchLocked(check, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    }
+    flush();
 }
 
 void X11CoverKeeper::setUncovered(const QSet<std::uint32_t>& clients)
@@ -445,6 +459,11 @@ void X11CoverKeeper::destroyed(xcb_window_t window)
 {
     std::unique_lock lock(mutex_);
     masks_.erase(window);
+    if (window == wmCheck_ && wmCheck_) {
+        wmGone_ = window & ~idMask_;
+        never_.remove(wmGone_);
+        wmCheck_ = 0;
+    }
     // The client's inner cover went with it; its frame's goes now. A frame's
     // cover went with the frame.
     bool sent = false;

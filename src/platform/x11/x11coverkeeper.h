@@ -76,6 +76,11 @@ public:
     // never covered: this program's connections, the window manager's. A
     // window put in one of theirs is framed, not embedded.
     void setNeverCovered(const QSet<std::uint32_t>& clients);
+    // The window manager's check window (0: none). When it goes, the window
+    // manager's client part is no longer never covered, at once, whatever
+    // the main thread has heard: the server gives those ids to the next
+    // client that connects, and its first window is covered.
+    void setWindowManager(xcb_window_t check);
     // The clients whose windows were all judged not to be covered: their new
     // popups (windows that bypass the window manager) are not covered. Their
     // other new windows are, until judged.
@@ -156,6 +161,8 @@ private:
     std::uint32_t pixel_ = 0;
     QSet<std::uint32_t> never_;
     QSet<std::uint32_t> uncovered_;
+    xcb_window_t wmCheck_ = 0;
+    std::uint32_t wmGone_ = 0;                              // the client part of a window manager seen to go
     std::unordered_map<xcb_window_t, Covers> covers_;       // by client
     std::unordered_map<xcb_window_t, xcb_window_t> framed_; // frame → client
     std::unordered_map<xcb_window_t, std::uint32_t> masks_; // what is selected on each window

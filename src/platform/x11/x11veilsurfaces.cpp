@@ -348,6 +348,7 @@ bool X11VeilSurfaces::findNeverCovered()
         neverCovered_.insert(clientOf(wmCheck_));
         conn.selectInput(wmCheck_, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
+    keeper_->setWindowManager(wmCheck_);
     return true;
 }
 
