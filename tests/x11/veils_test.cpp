@@ -20,6 +20,7 @@
 #include <QRandomGenerator>
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <mutex>
 #include <poll.h>
 #include <thread>
@@ -772,15 +773,22 @@ protected:
                  EXPECT_FALSE(covered(c->window())) << "the plain first window";
              }},
         };
-        // None shows, on a machine loaded past its processors too (two of
-        // these tests beside sixteen busy loops on eight: 0 in 12 runs of
-        // each set-up). A screenshot or two may where a sanitised build's
-        // covering thread, several times slower, waits for a processor on a
-        // loaded machine. A window left uncovered shows in every screenshot
-        // of its row, dozens.
-        const int allowed = kSanitised ? 6 : 0;
+        // None shows, on a machine loaded past its processors too, but for
+        // a new full-screen window under xfwm4's compositor: with every
+        // processor busy the compositor may paint one before the covering
+        // thread has had a processor to send its cover (one screenshot in
+        // one of 24 runs beside eight or sixteen busy loops on eight
+        // processors; every other row and set-up 0 in all 24). A screenshot
+        // or two may show one where a sanitised build's covering thread,
+        // several times slower, waits for a processor. A window left
+        // uncovered shows in every screenshot of its row, dozens.
+        const auto allowed = [&](const char* row) {
+            if (kSanitised)
+                return 6;
+            return setUp() == QLatin1String("xfwm4-composited") && std::strcmp(row, "fullscreen") == 0 ? 2 : 0;
+        };
         for (const Case& c : cases)
-            EXPECT_LE(watched(QString::fromLatin1(c.name), c.run), allowed) << c.name;
+            EXPECT_LE(watched(QString::fromLatin1(c.name), c.run), allowed(c.name)) << c.name;
 
         // A private xterm on the display's second X screen, which openbox
         // (managing one screen) leaves unmanaged and xfwm4 frames as on the first.
