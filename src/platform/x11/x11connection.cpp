@@ -376,6 +376,7 @@ void X11Connection::holdMoves(int handled, bool onlyMoves)
     heldAtRead_ = xcb_total_read(conn_);
     if (notifier_->isEnabled())
         notifier_->setEnabled(false);
+    watchHold(true);
     // What came after the last read and before the watching thread could
     // know of the batch is looked at here.
     if (!onlyMovesUnread()) {
@@ -396,10 +397,25 @@ void X11Connection::cancelBatchTimer()
     }
 }
 
+void X11Connection::setHoldWatcher(std::function<void(bool)> watcher)
+{
+    holdWatcher_ = std::move(watcher);
+    holdWatched_ = false;
+}
+
+void X11Connection::watchHold(bool holding)
+{
+    if (holdWatched_ == holding || !holdWatcher_)
+        return;
+    holdWatched_ = holding;
+    holdWatcher_(holding);
+}
+
 void X11Connection::endHold()
 {
     cancelBatchTimer();
     holding_ = false;
+    watchHold(false);
     if (notifier_ && !lostReported_ && !notifier_->isEnabled())
         notifier_->setEnabled(true);
 }
@@ -527,8 +543,13 @@ void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, std::u
     sendRootMessage(conn_, root(), window, type, {d0, d1, d2, d3, d4});
 }
 
+void X11Connection::sendManagerMessage(xcb_window_t window, xcb_atom_t type, const std::array<std::uint32_t, 5>& data)
+{
+    sendRootMessage(conn_, root(), window, type, data, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+}
+
 void X11Connection::sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
-                                    const std::array<std::uint32_t, 5>& data)
+                                    const std::array<std::uint32_t, 5>& data, std::uint32_t mask)
 {
     xcb_client_message_event_t ev{};
     ev.response_type = XCB_CLIENT_MESSAGE;
@@ -536,8 +557,7 @@ void X11Connection::sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_
     ev.window = window;
     ev.type = type;
     std::copy(data.begin(), data.end(), ev.data.data32);
-    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&ev));
+    xcb_send_event(c, 0, root, mask, reinterpret_cast<const char*>(&ev));
 }
 
 } // namespace tavrin

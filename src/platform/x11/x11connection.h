@@ -131,6 +131,10 @@ public:
     static constexpr double kMoveBatch = 0.016;
     void batchMovesOn(Clock* clock);
     void setBatchWatched(bool watched) { batchWatched_ = watched; }
+    // Told (on the main thread) as a hold begins and as it ends, so that the
+    // watching thread wakes for the socket only meanwhile, not for every
+    // key and reply.
+    void setHoldWatcher(std::function<void(bool holding)> watcher);
     int descriptor() const { return xcb_get_file_descriptor(conn_); }
     // From any thread, when new data came on the socket: while moves are
     // held back, wakes the main loop now unless the socket holds nothing but
@@ -179,10 +183,16 @@ public:
     // Sends a 32-bit client message to the root window, as EWMH asks of pagers.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0,
                          std::uint32_t d2 = 0, std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+    // The same, heard by the window manager alone (it holds the root's
+    // redirection): the other clients watching the root's children, this
+    // program's own connections among them, are not woken by each move.
+    void sendManagerMessage(xcb_window_t window, xcb_atom_t type, const std::array<std::uint32_t, 5>& data);
     // The same on any connection (Qt's, for the program's own windows), to
     // the root window `root`; not flushed.
     static void sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
-                                const std::array<std::uint32_t, 5>& data);
+                                const std::array<std::uint32_t, 5>& data,
+                                std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY
+                                                     | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
 
 signals:
     // The server closed the connection; every call fails from now on.
@@ -209,6 +219,7 @@ private:
     // `onlyMoves`: holds the next ones back for a batch, or stops holding.
     void holdMoves(int handled, bool onlyMoves);
     void endHold();
+    void watchHold(bool holding);
     void cancelBatchTimer();
     // Whether the bytes waiting on the socket, not yet read, are all whole
     // ConfigureNotify events (or none), and xcb has read nothing since the
@@ -255,6 +266,8 @@ private:
     // Set while moves are held back; the watching thread clears it when it
     // asks the main loop to wake, so that it asks once.
     std::atomic<bool> holding_{false};
+    std::function<void(bool)> holdWatcher_;
+    bool holdWatched_ = false;
     // What xcb had read from the socket, in bytes, when the hold began.
     std::atomic<std::uint64_t> heldAtRead_{0};
 };

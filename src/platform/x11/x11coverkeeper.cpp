@@ -51,6 +51,7 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
             watchLocked(root, kFrameMask);
     }
     flush();
+    main_.setHoldWatcher([this](bool holding) { watchMain(holding); });
     main_.setBatchWatched(true);
     // Last: everything the thread reads is in place.
     thread_ = std::thread([this] {
@@ -78,19 +79,30 @@ bool X11CoverKeeper::makeEpoll()
     epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
     if (epoll_ < 0)
         return false;
-    // The main connection's socket edge-triggered: told of each new arrival,
-    // not again and again of what the main thread has not read yet.
+    // The main connection's socket is watched only while the main thread
+    // holds moves back (`watchMain`).
     epoll_event own{EPOLLIN, {.fd = xcb_get_file_descriptor(c_)}};
     epoll_event wake{EPOLLIN, {.fd = wake_[0]}};
-    epoll_event main{EPOLLIN | EPOLLET, {.fd = main_.descriptor()}};
+    epoll_event main{EPOLLET, {.fd = main_.descriptor()}};
     return ::epoll_ctl(epoll_, EPOLL_CTL_ADD, own.data.fd, &own) == 0
            && ::epoll_ctl(epoll_, EPOLL_CTL_ADD, wake.data.fd, &wake) == 0
            && ::epoll_ctl(epoll_, EPOLL_CTL_ADD, main.data.fd, &main) == 0;
 }
 
+void X11CoverKeeper::watchMain(bool holding)
+{
+    // Edge-triggered: told of each new arrival, not again and again of what
+    // the main thread has not read yet; and told at once of what came before
+    // the hold began. Between holds nothing wakes the thread for the main
+    // connection (a hot key, the replies to its reads).
+    epoll_event main{holding ? std::uint32_t(EPOLLIN | EPOLLET) : std::uint32_t(EPOLLET), {.fd = main_.descriptor()}};
+    ::epoll_ctl(epoll_, EPOLL_CTL_MOD, main.data.fd, &main);
+}
+
 X11CoverKeeper::~X11CoverKeeper()
 {
     if (thread_.joinable()) {
+        main_.setHoldWatcher({});
         main_.setBatchWatched(false);
         stopping_ = true;
         const char byte = 0;

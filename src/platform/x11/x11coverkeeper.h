@@ -145,6 +145,9 @@ private:
     void putFirst();
     // The thread's wait on both connections and its wake-up pipe; false if it cannot be made.
     bool makeEpoll();
+    // Whether the wait includes the main connection's socket: while the main
+    // thread holds moves back.
+    void watchMain(bool holding);
 
     X11Connection& main_;
     Listener listener_;

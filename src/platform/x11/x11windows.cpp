@@ -651,7 +651,7 @@ void X11Windows::moveResize(const X11WindowInfo& window, std::optional<Point> fr
         w = std::uint32_t(std::max(1L, std::lround(clientSize->width)));
         h = std::uint32_t(std::max(1L, std::lround(clientSize->height)));
     }
-    conn_.sendRootMessage(window.id, conn_.ewmh()->_NET_MOVERESIZE_WINDOW, flags, x, y, w, h);
+    conn_.sendManagerMessage(window.id, conn_.ewmh()->_NET_MOVERESIZE_WINDOW, {flags, x, y, w, h});
     conn_.flush();
 }
 
