@@ -12,7 +12,7 @@ packages=(
   qcoro-qt6-dev qtkeychain-qt6-dev libplist++-dev libplist-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libgl-dev fonts-dejavu-core
-  libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-sync-dev libxcb-xinput-dev libxcb-xtest0-dev x11proto-dev
+  libxcb1-dev libxcb-shape0-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libxcb-sync-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xtest0-dev x11proto-dev
   libpulse-dev libsecret-tools
   liblz4-dev
   libical-dev

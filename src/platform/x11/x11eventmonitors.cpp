@@ -11,29 +11,35 @@ X11EventMonitors::X11EventMonitors(X11Connection& conn, X11Keyboard& keyboard, s
       keyboard_(keyboard),
       ownsActiveWindow_(std::move(ownsActiveWindow))
 {
-    if (conn_.xinputOpcode() >= 0) {
-        auto* c = conn_.xcb();
-        // From 2.1 raw events arrive during grabs too (a drag, a held hot key).
-        const auto version = xcb_input_xi_query_version(c, 2, 2);
-        if (conn_.sync()) {
-            XcbReply<xcb_input_xi_query_version_reply_t> v(xcb_input_xi_query_version_reply(c, version, nullptr));
-            rawEvents_ = v && (v->major_version > 2 || (v->major_version == 2 && v->minor_version >= 1));
-        } else {
-            xcb_discard_reply(c, version.sequence);
-        }
-    }
-    if (rawEvents_) {
-        struct {
-            xcb_input_event_mask_t head;
-            std::uint32_t bits;
-        } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
-               XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
-                   | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE};
-        xcb_input_xi_select_events(conn_.xcb(), conn_.root(), 1, &mask.head);
-        conn_.flush();
-    }
+    if (keyboard_.followModifiers())
+        connect(&keyboard_, &X11Keyboard::modifiersChanged, this, &X11EventMonitors::modifiersChanged);
+    selectRawButtons();
     lastFlags_ = currentModifierFlags();
     conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
+}
+
+void X11EventMonitors::selectRawButtons()
+{
+    if (conn_.xinputOpcode() < 0)
+        return;
+    auto* c = conn_.xcb();
+    // From 2.1 raw events arrive during grabs too (a drag).
+    const auto version = xcb_input_xi_query_version(c, 2, 2);
+    if (!conn_.sync()) {
+        xcb_discard_reply(c, version.sequence);
+        return;
+    }
+    XcbReply<xcb_input_xi_query_version_reply_t> v(xcb_input_xi_query_version_reply(c, version, nullptr));
+    const bool raw = v && (v->major_version > 2 || (v->major_version == 2 && v->minor_version >= 1));
+    if (!raw)
+        return;
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+           XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE};
+    xcb_input_xi_select_events(c, conn_.root(), 1, &mask.head);
+    conn_.flush();
 }
 
 X11EventMonitors::Pointer X11EventMonitors::queryPointer()
@@ -71,15 +77,9 @@ std::uint32_t X11EventMonitors::pressedMouseButtons()
 
 Point X11EventMonitors::mouseLocation() { return queryPointer().location; }
 
-void X11EventMonitors::modifierKeyChanged(xcb_keycode_t key)
+void X11EventMonitors::modifiersChanged(std::uint16_t state)
 {
-    if (!keyboard_.isModifierKey(key))
-        return;
-    // By the time this query is answered the server has applied the key.
-    const Pointer p = queryPointer();
-    if (!p.ok)
-        return;
-    const std::uint64_t flags = keyboard_.modifierFlags(p.mask);
+    const std::uint64_t flags = keyboard_.modifierFlags(state);
     if (flags == lastFlags_)
         return;
     lastFlags_ = flags;
@@ -91,23 +91,13 @@ void X11EventMonitors::modifierKeyChanged(xcb_keycode_t key)
 
 void X11EventMonitors::handleEvent(const xcb_generic_event_t& event)
 {
-    const std::uint8_t type = event.response_type & 0x7f;
-    // While one of this process's hot keys is held, its grab takes the
-    // keyboard's events: the raw ones pass this client by and the keys come
-    // as plain key events instead (modifiers let go before the hot key).
-    if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
-        modifierKeyChanged(reinterpret_cast<const xcb_key_press_event_t&>(event).detail);
-        return;
-    }
-    if (type != XCB_GE_GENERIC)
+    if ((event.response_type & 0x7f) != XCB_GE_GENERIC)
         return;
     const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
     if (ge.extension != conn_.xinputOpcode())
         return;
-    const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+    const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
     switch (ge.event_type) {
-    case XCB_INPUT_RAW_KEY_PRESS:
-    case XCB_INPUT_RAW_KEY_RELEASE: modifierKeyChanged(xcb_keycode_t(raw.detail)); return;
     case XCB_INPUT_RAW_BUTTON_PRESS:
     case XCB_INPUT_RAW_BUTTON_RELEASE: {
         if (raw.detail != 1)

@@ -7,10 +7,13 @@
 
 namespace tavrin {
 
-// Modifier changes and left-button presses of the whole desktop, from the
-// raw events of XInput 2 (which arrive whichever window has the focus or a
-// grab). Changes while one of this process's own windows is active are
-// local, the others global. Without XInput 2 only the queries work.
+// Modifier changes and left-button presses of the whole desktop: the
+// keyboard's state changes (XKB) and the raw button events of XInput 2.1,
+// which both arrive whichever window has the focus or a grab. Not raw key
+// events: they woke the program for every key typed anywhere, a hot key's
+// own key twice, and each needed a round trip to learn the modifiers.
+// Changes while one of this process's own windows is active are local, the
+// others global. Without these extensions only the queries work.
 class X11EventMonitors : public EventMonitors {
     Q_OBJECT
 public:
@@ -29,14 +32,14 @@ private:
         Point location;
     };
     Pointer queryPointer();
+    void selectRawButtons();
     void handleEvent(const xcb_generic_event_t& event);
-    // A modifier key went down or up: announces the flags when they changed.
-    void modifierKeyChanged(xcb_keycode_t key);
+    // Announces the flags of a modifier `state` when they changed.
+    void modifiersChanged(std::uint16_t state);
 
     X11Connection& conn_;
     X11Keyboard& keyboard_;
     std::function<bool()> ownsActiveWindow_;
-    bool rawEvents_ = false;
     std::uint64_t lastFlags_ = 0;
 };
 

@@ -4,19 +4,64 @@
 #include "platform/hotkeys.h"
 
 #include <X11/keysym.h>
+// The XKB header names a field `explicit`, a C++ keyword.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
 
 namespace tavrin {
 
 X11Keyboard::X11Keyboard(X11Connection& conn, QObject* parent) : QObject(parent), conn_(conn)
 {
     load();
-    conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) {
-        if ((ev.response_type & 0x7f) == XCB_MAPPING_NOTIFY
-            && reinterpret_cast<const xcb_mapping_notify_event_t&>(ev).request != XCB_MAPPING_POINTER) {
-            load();
-            emit mappingChanged();
-        }
-    });
+    conn_.addEventHandler(this, [this](const xcb_generic_event_t& ev) { handleEvent(ev); });
+}
+
+bool X11Keyboard::followModifiers()
+{
+    if (xkbEvent_ >= 0)
+        return true;
+    auto* c = conn_.xcb();
+    const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(c, &xcb_xkb_id);
+    if (!xkb || !xkb->present)
+        return false;
+    const auto use = xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION);
+    if (!conn_.sync()) {
+        xcb_discard_reply(c, use.sequence);
+        return false;
+    }
+    XcbReply<xcb_xkb_use_extension_reply_t> used(xcb_xkb_use_extension_reply(c, use, nullptr));
+    if (!used || !used->supported)
+        return false;
+    // A client that uses XKB is told of mapping changes by XKB alone.
+    xcb_xkb_select_events_details_t details{};
+    details.affectNewKeyboard = details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
+    details.affectState = details.stateDetails = XCB_XKB_STATE_PART_MODIFIER_STATE;
+    const std::uint16_t events =
+        XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    const std::uint16_t parts = XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP;
+    xcb_xkb_select_events_aux(c, XCB_XKB_ID_USE_CORE_KBD, events, 0, 0, parts, parts, &details);
+    conn_.flush();
+    xkbEvent_ = xkb->first_event;
+    return true;
+}
+
+void X11Keyboard::handleEvent(const xcb_generic_event_t& ev)
+{
+    const int type = ev.response_type & 0x7f;
+    bool remapped = type == XCB_MAPPING_NOTIFY
+                    && reinterpret_cast<const xcb_mapping_notify_event_t&>(ev).request != XCB_MAPPING_POINTER;
+    if (xkbEvent_ >= 0 && type == xkbEvent_) {
+        // Every XKB event names its kind in the same place.
+        const auto& state = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(ev);
+        if (state.xkbType == XCB_XKB_STATE_NOTIFY)
+            emit modifiersChanged(state.mods);
+        remapped = state.xkbType == XCB_XKB_MAP_NOTIFY || state.xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY;
+    }
+    if (remapped) {
+        load();
+        emit mappingChanged();
+    }
 }
 
 void X11Keyboard::load()
