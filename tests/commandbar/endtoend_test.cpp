@@ -8,9 +8,9 @@
 #include "design/tbutton.h"
 #include "planning/keychainstore.h"
 #include "platform/linux/qthttpclient.h"
+#include "support/loopbackserver.h"
 #include "windows/windowmanager.h"
 
-#include <QElapsedTimer>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QJsonArray>
@@ -79,15 +79,10 @@ protected:
     // Loopback I/O runs on real time; nothing of the system's does.
     bool until(const std::function<bool()>& done)
     {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (!done()) {
-            if (elapsed.elapsed() > 5000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        return tavrin::testing::processEventsUntil([&] {
             env.clock.runDue();
-        }
-        return true;
+            return done();
+        });
     }
     std::map<std::uint64_t, Rect> frames() const
     {

@@ -35,7 +35,7 @@ protected:
     {
         QSignalSpy fetched(&focus().links(), &CalendarLinks::fetched);
         focus().setLinks(links);
-        ASSERT_TRUE(settle([&] { return !fetched.isEmpty() && !focus().links().isFetching(); }, 5000));
+        ASSERT_TRUE(settle([&] { return !fetched.isEmpty() && !focus().links().isFetching(); }));
     }
     QString errorOf(const QString& link) { return focus().linkErrors().value(link); }
 };
@@ -168,13 +168,13 @@ TEST_F(CalendarTriggersTest, AFetchSupersededByAChangeOfTheLinksIsDropped)
     // A fetch under way when the links change.
     auto before = fetchDirectly(stale);
     fetch({fresh});
-    ASSERT_TRUE(settle([&] { return before.isReady(); }, 5000));
+    ASSERT_TRUE(settle([&] { return before.isReady(); }));
     EXPECT_EQ(current(), QStringList{"Fresh until +600"});
 
     // Of two fetches under way, the newer one's results stand.
     auto older = fetchDirectly(stale);
     auto newer = fetchDirectly(fresh);
-    ASSERT_TRUE(settle([&] { return older.isReady() && newer.isReady(); }, 5000));
+    ASSERT_TRUE(settle([&] { return older.isReady() && newer.isReady(); }));
     EXPECT_EQ(current(), QStringList{"Fresh until +600"});
     EXPECT_EQ(server.received().size(), 4);
 }
@@ -190,17 +190,17 @@ TEST_F(CalendarTriggersTest, ASlowLinkHoldsNoOtherBackAndIsNotFetchedAgainWhileI
     };
     QSignalSpy fetched(&focus().links(), &CalendarLinks::fetched);
     focus().setLinks({slow, fast});
-    ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }, 5000));
+    ASSERT_TRUE(settle([&] { return !fetched.isEmpty(); }));
     EXPECT_EQ(current(), QStringList{"Fast until +3600"});
     EXPECT_TRUE(focus().links().isFetching());
 
     // A fetch that falls due meanwhile leaves the slow link to the one under way.
     focus().setLinks({slow, fast});
-    ASSERT_TRUE(settle([&] { return fetched.size() == 2; }, 5000));
+    ASSERT_TRUE(settle([&] { return fetched.size() == 2; }));
     EXPECT_EQ(requestsFor("/fast.ics"), 2);
     EXPECT_EQ(requestsFor("/slow.ics"), 1);
     env.clock.advance(CalendarLinks::kTimeout + 1);
-    ASSERT_TRUE(settle([&] { return !focus().links().isFetching(); }, 5000));
+    ASSERT_TRUE(settle([&] { return !focus().links().isFetching(); }));
     EXPECT_EQ(errorOf(slow), "Couldn't load it: The request timed out.");
     EXPECT_EQ(current(), QStringList{"Fast until +3539"});
 }

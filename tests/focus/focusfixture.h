@@ -49,7 +49,7 @@ protected:
     // A calendar link on the loopback server that answers with `body`.
     QString link(const QByteArray& path, const QByteArray& body, int status = 200);
     // Runs loopback I/O and the clock's due timers until `done` holds.
-    bool settle(const std::function<bool()>& done, int limitMs = 2000);
+    bool settle(const std::function<bool()>& done, int limitMs = testing::kLoopbackPatienceMs);
 
     SimEnvironment env;
     WindowManager windows;

@@ -13,12 +13,12 @@
 #include "platform/defaults.h"
 #include "platform/linux/qthttpclient.h"
 #include "support/commandbargraph.h"
+#include "support/loopbackserver.h"
 #include "windows/windowmanager.h"
 #include "workspaces/savedworkspacestore.h"
 #include "workspaces/workspacerunner.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QJsonArray>
@@ -92,15 +92,10 @@ protected:
     // Loopback I/O runs on real time; nothing of the system's does.
     bool until(const std::function<bool()>& done)
     {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (!done()) {
-            if (elapsed.elapsed() > 5000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        return tavrin::testing::processEventsUntil([&] {
             env.clock.runDue();
-        }
-        return true;
+            return done();
+        });
     }
 
     WindowManager windows;

@@ -13,9 +13,14 @@ class QTcpSocket;
 
 namespace tavrin::testing {
 
+// Long enough that only a hang runs out of it, even on a machine busy with
+// several builds: loopback I/O that takes milliseconds alone has taken over a
+// second there.
+inline constexpr int kLoopbackPatienceMs = 60000;
+
 // Processes events until `done` holds or `limitMs` of real time have passed
 // (loopback I/O only; no timer of the system runs on real time).
-bool processEventsUntil(const std::function<bool()>& done, int limitMs = 1000);
+bool processEventsUntil(const std::function<bool()>& done, int limitMs = kLoopbackPatienceMs);
 
 // A tiny HTTP/1.1 server on the loopback interface that records each request
 // exactly as it arrived and answers as the test says: by the request's path
