@@ -1,5 +1,6 @@
 #include "platform/x11/x11automation.h"
 
+#include "platform/handover.h"
 #include "platform/linux/browserwindowmatch.h"
 #include "platform/linux/chromiumsession.h"
 #include "platform/linux/firefoxsession.h"
@@ -12,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSemaphore>
 #include <QThread>
 #include <QUrl>
 #include <functional>
@@ -21,33 +21,18 @@
 namespace tavrin {
 
 namespace {
-// How long a worker waits for the main thread (which may be quitting).
-constexpr int kMainThreadWaitMs = 2000;
+// How long a worker waits for the main thread (which may be quitting) to
+// take up what it asks of it.
+constexpr std::chrono::milliseconds kMainThreadWait{2000};
 
 // The desktop entries and the window list belong to the main thread; scripts
-// run on worker threads, which wait a bounded time for the main thread to
-// answer (`fallback` when it does not).
+// run on worker threads, which hand it what they need done there (owning
+// what it uses: a worker that gave up has gone on without it) and get
+// `fallback` when it does not answer.
 template <class T>
 T onThreadOf(QObject& owner, T fallback, std::function<T()> fn)
 {
-    if (QThread::currentThread() == owner.thread())
-        return fn();
-    struct Shared {
-        QSemaphore done;
-        T result;
-    };
-    auto shared = std::make_shared<Shared>();
-    shared->result = fallback;
-    QMetaObject::invokeMethod(
-        &owner,
-        [shared, fn = std::move(fn)] {
-            shared->result = fn();
-            shared->done.release();
-        },
-        Qt::QueuedConnection);
-    if (!shared->done.tryAcquire(1, kMainThreadWaitMs))
-        return fallback;
-    return shared->result;
+    return HandOver::ask(owner, kMainThreadWait, std::move(fn)).value_or(std::move(fallback));
 }
 
 // Whether process `pid` still runs (not ended, nor ended and waiting to be
@@ -227,7 +212,7 @@ xcb_window_t X11Automation::newWindow(const AutomationTarget& app, const QList<S
     for (const Shown& w : before)
         known.insert(w.id);
     while (!deadline.hasExpired()) {
-        const xcb_window_t added = onThreadOf<xcb_window_t>(workspace_, 0, [&]() -> xcb_window_t {
+        const xcb_window_t added = onThreadOf<xcb_window_t>(workspace_, 0, [this, app, known]() -> xcb_window_t {
             for (const Shown& w : windowsOf(app))
                 if (!known.contains(w.id))
                     return w.id;
@@ -245,15 +230,16 @@ bool X11Automation::makeActive(xcb_window_t window, const QDeadlineTimer& deadli
     // Asked again now and then: another window mapped meanwhile may have
     // taken the focus after the window manager gave it.
     constexpr int kAskAgainMs = 250;
-    QElapsedTimer asked;
+    // When it was asked last: read and set on the main thread only.
+    const auto asked = std::make_shared<QElapsedTimer>();
     while (!deadline.hasExpired()) {
-        const bool active = onThreadOf<bool>(workspace_, false, [&] {
+        const bool active = onThreadOf<bool>(workspace_, false, [this, window, asked] {
             const auto root = windows_.rootState();
             if (root && root->active == window)
                 return true;
-            if (!asked.isValid() || asked.hasExpired(kAskAgainMs)) {
+            if (!asked->isValid() || asked->hasExpired(kAskAgainMs)) {
                 windows_.activate(window);
-                asked.start();
+                asked->start();
             }
             return false;
         });
