@@ -64,10 +64,10 @@ QCoro::Task<> openTask(QPointer<CommandBarModel> self, SavedWorkspace workspace,
     self->show(workspace.plan(request.windows, shown));
 }
 
-QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows)
+QCoro::Task<QList<SavedItem>> captureItems(std::vector<AXWindow> windows, WindowContent::SaveContext save)
 {
     if (WindowContent* content = WindowContent::installed())
-        co_return co_await content->capture(std::move(windows));
+        co_return co_await content->capture(std::move(windows), std::move(save));
     QList<SavedItem> items;
     for (const AXWindow& w : windows)
         items.append(SavedItem{ScreenCapture::appName(w.app), std::nullopt, std::nullopt});
@@ -304,7 +304,8 @@ namespace {
 QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarServices s, CommandBarModel::Rows rows,
                           CommandBarModel::Clears clears, WorkspacePlan plan, Display display,
                           std::optional<QString> saveName, QString plannedText,
-                          std::function<void(const WorkspaceRunner::Outcome&, std::optional<QString>)> finish)
+                          std::function<void(const WorkspaceRunner::Outcome&, std::optional<QString>)> finish,
+                          CancelToken token)
 {
     // Never checks for cancellation: an arrangement always finishes.
     WorkspaceRunner::Outcome outcome =
@@ -313,7 +314,17 @@ QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarServices s, 
         co_return;
     std::optional<QString> savedName;
     if (saveName && outcome.arranged >= 1) {
-        const QList<SavedItem> items = co_await captureItems(outcome.windows);
+        // A window read empty (its browser has not yet written it) keeps
+        // what the workspace this one replaces held; cancelling the task
+        // (Escape, the bar opened again) ends the wait for the browsers, not
+        // the save.
+        WindowContent::SaveContext save{{}, token};
+        for (const SavedWorkspace& w : SavedWorkspaceStore::load())
+            if (w.name.compare(*saveName, Qt::CaseInsensitive) == 0 && w.items) {
+                save.earlier = *w.items;
+                break;
+            }
+        const QList<SavedItem> items = co_await captureItems(outcome.windows, std::move(save));
         SavedWorkspace workspace;
         workspace.name = *saveName;
         workspace.request = plannedText;
@@ -352,10 +363,10 @@ void CommandBarModel::arrange(bool save)
         if (self)
             self->finishArrange(outcome, savedName, plan, display, generation);
     };
-    task_.replace(
-        [self, s = s_, rows = rows_, clears = clears_, plan, display, saveName, plannedText, finish](CancelToken) {
-            return arrangeTask(self, s, rows, clears, plan, display, saveName, plannedText, finish);
-        });
+    task_.replace([self, s = s_, rows = rows_, clears = clears_, plan, display, saveName, plannedText,
+                   finish](CancelToken token) {
+        return arrangeTask(self, s, rows, clears, plan, display, saveName, plannedText, finish, token);
+    });
 }
 
 void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<QString>& savedName,

@@ -43,9 +43,10 @@ std::optional<QString> IntegratedWindowContent::cleanWebAddress(const QString& a
     return URLCleaner::clean(address);
 }
 
-QCoro::Task<QList<SavedItem>> IntegratedWindowContent::capture(std::vector<AXWindow> windows)
+QCoro::Task<QList<SavedItem>> IntegratedWindowContent::capture(std::vector<AXWindow> windows,
+                                                               std::optional<SaveContext> save)
 {
-    return Integrations::capture(std::move(windows));
+    return Integrations::capture(std::move(windows), true, std::move(save));
 }
 
 } // namespace tavrin

@@ -24,7 +24,8 @@ public:
     bool restoreStartsBrowser() override;
     QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override;
     std::optional<QString> cleanWebAddress(const QString& address) override;
-    QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) override;
+    QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows,
+                                          std::optional<SaveContext> save = std::nullopt) override;
 
 private:
     Clock& clock_;

@@ -7,6 +7,7 @@
 #include "platform/processes.h"
 #include "platform/workspace.h"
 #include "windows/axactionscope.h"
+#include "workspaces/earlieritems.h"
 #include "workspaces/screencapture.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
+#include <algorithm>
 #include <coroutine>
 #include <functional>
 #include <memory>
@@ -229,19 +231,70 @@ QList<WindowEntry> entries(const std::vector<AXWindow>& windows)
 
 namespace {
 
+// What the reads of one capture found: each application's reads, and the
+// browsers that answered (a window of theirs without a read is one they do
+// not list).
+struct Reading {
+    QHash<QString, QList<Read>> reads;
+    QSet<QString> answered;
+
+    // Whether a window of `app` that no read was paired with is one the
+    // browser does not list: it answered, naming the window of each read
+    // (a scripted answer names none, and leaves windows it cannot tell
+    // apart without a read).
+    bool listsNot(const QString& app) const
+    {
+        const QList<Read> of = reads.value(app);
+        return answered.contains(app)
+               && std::all_of(of.cbegin(), of.cend(), [](const Read& r) { return r.window.isValid(); });
+    }
+};
+
+// The reads of the entries' applications (see readAll).
+Reading readEntries(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames, bool browsers)
+{
+    QStringList apps;
+    QHash<QString, QStringList> titles;
+    for (const WindowEntry& e : entries) {
+        if (!titles.contains(e.app))
+            apps.append(e.app);
+        titles[e.app].append(e.title);
+    }
+    Reading out;
+    for (const QString& app : apps) {
+        const Integration* row = byName(app);
+        if (!row || isOff(app, offNames) || (row->how == How::browser && !browsers))
+            continue;
+        // The user is never asked from here. Where applications are not
+        // scripted, every read is of files and processes: nothing to ask.
+        if (row->needsAutomation() && scriptsApplications()) {
+            const Permission p = automation ? permission(*row, false) : Permission::denied;
+            if (p != Permission::allowed && p != Permission::notNeeded)
+                continue;
+        }
+        if (row->how != How::browser) {
+            out.reads.insert(app, read(*row, titles.value(app)));
+        } else if (auto reads = readBrowser(*row)) {
+            out.answered.insert(app);
+            out.reads.insert(app, *reads);
+        }
+    }
+    return out;
+}
+
 // The reads of a capture on a worker, raced against the time limit: whichever
 // ends first resumes the capture, on the main thread.
 struct Race {
-    std::optional<QList<SavedItem>> items;
+    std::optional<Reading> reading;
     std::coroutine_handle<> waiting;
     bool over = false;
 
-    void finish(std::optional<QList<SavedItem>> result)
+    void finish(std::optional<Reading> result)
     {
         if (over)
             return;
         over = true;
-        items = std::move(result);
+        reading = std::move(result);
         waiting.resume();
     }
 };
@@ -249,13 +302,13 @@ struct Race {
 // Holds pointers only: the compiler may destroy a co_await operand twice.
 struct RaceAwaiter {
     std::shared_ptr<Race>* race;
-    std::function<QList<SavedItem>()>* work;
+    std::function<Reading()>* work;
     bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> h)
     {
         (*race)->waiting = h;
         Clock& clock = *Platform::current().clock;
-        auto result = std::make_shared<std::optional<QList<SavedItem>>>();
+        auto result = std::make_shared<std::optional<Reading>>();
         clock.runInBackground([result, work = std::move(*work)] { result->emplace(work()); }, nullptr,
                               [race = *race, result] { race->finish(std::move(*result)); });
         clock.schedule(kCaptureTimeLimit, [race = *race] { race->finish(std::nullopt); });
@@ -263,33 +316,15 @@ struct RaceAwaiter {
     void await_resume() const noexcept {}
 };
 
-} // namespace
-
-QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browsers)
+// The reads on a worker; none when they overran the time limit.
+QCoro::Task<std::optional<Reading>> readInBackground(QList<WindowEntry> list, QSet<QString> off, bool browsers)
 {
-    const QList<WindowEntry> list = entries(windows);
-    const QSet<QString> off = offNames();
-    std::function<QList<SavedItem>()> work = [list, off, browsers] { return readAll(list, true, off, browsers); };
+    std::function<Reading()> work = [list, off, browsers] { return readEntries(list, true, off, browsers); };
     auto race = std::make_shared<Race>();
     RaceAwaiter awaiter{&race, &work};
     co_await awaiter;
-    if (race->items)
-        co_return std::move(*race->items);
-    // Overran: what the windows tell by themselves.
-    QList<SavedItem> items;
-    for (const WindowEntry& e : list)
-        items.append(SavedItem{e.app, isOff(e.app, off) ? std::nullopt : e.document, std::nullopt});
-    co_return items;
+    co_return std::move(race->reading);
 }
-
-QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers)
-{
-    if (windows.empty())
-        return {};
-    return readAll(entries(windows), false, offNames(), browsers);
-}
-
-namespace {
 
 // Windows show a title cut to this many characters (a browser's front tab).
 constexpr qsizetype kTitleCut = 256;
@@ -362,70 +397,143 @@ QList<const Read*> matchedReads(const QList<WindowEntry>& entries, const QHash<Q
     return found;
 }
 
-// Each entry with its read (see matchedReads). Entries without a read show
-// their document unless their integration is off.
-QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const QHash<QString, QList<Read>>& reads,
-                          const QSet<QString>& offNames)
+// The browsers whose answer lists not every window of theirs that is not
+// marked private: their file is behind what their windows show, or holds
+// no private window.
+QSet<QString> behind(const QList<WindowEntry>& entries, const Reading& reading)
 {
-    const QList<const Read*> found = matchedReads(entries, reads);
+    const QList<const Read*> found = matchedReads(entries, reading.reads);
+    QSet<QString> out;
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (!found[i] && reading.listsNot(entries[i].app) && !isPrivateBrowsing(entries[i]))
+            out.insert(entries[i].app);
+    return out;
+}
+
+// Waits until each of `apps` has written its file after `since`, at most as
+// long as the slowest of them says it takes to write a change and
+// kWriteMargin, or until `cancel`: the browsers that did.
+QCoro::Task<QSet<QString>> waitForWrites(QSet<QString> apps, QDateTime since, CancelToken cancel)
+{
+    Clock& clock = *Platform::current().clock;
+    Automation* automation = Platform::current().automation;
+    const auto lastWrite = [automation](const QString& app) -> std::optional<Automation::SessionWrite> {
+        const Integration* row = byName(app);
+        return automation && row ? automation->sessionWrite(target(*row)) : std::nullopt;
+    };
+    QSet<QString> waiting;
+    double limit = 0;
+    for (const QString& app : apps)
+        if (const auto write = lastWrite(app)) {
+            waiting.insert(app);
+            limit = std::max(limit, write->within + kWriteMargin);
+        }
+    QSet<QString> written;
+    const double start = clock.monotonic();
+    for (;;) {
+        for (const QString& app : QSet<QString>(waiting))
+            if (const auto write = lastWrite(app); write && write->at > since) {
+                written.insert(app);
+                waiting.remove(app);
+            }
+        if (waiting.isEmpty() || cancel.isCancelled() || clock.monotonic() - start >= limit)
+            break;
+        co_await clock.sleep(kWritePoll, cancel);
+    }
+    co_return written;
+}
+
+// Each entry with its read (see matchedReads). Entries without a read show
+// their document unless their integration is off. A browser window its
+// browser's answer does not list keeps no title (it may be private). An
+// entry whose read found nothing takes what `earlier` held for it (see
+// EarlierItems), unless it is private — marked so, or not listed by a file
+// written since the capture began (`current`) — or its integration or
+// browser reads are off.
+QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const Reading& reading, const QSet<QString>& offNames,
+                          bool browsers, const QSet<QString>& current = {}, const QList<SavedItem>& earlier = {})
+{
+    const QList<const Read*> found = matchedReads(entries, reading.reads);
     QList<SavedItem> items;
+    QStringList titles;
+    QList<bool> mayKeep;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const WindowEntry& e = entries[i];
+        const Integration* row = byName(e.app);
+        const bool browser = row && row->how == How::browser;
+        const bool off = isOff(e.app, offNames);
+        const bool unlisted = !found[i] && reading.listsNot(e.app);
         SavedItem item{e.app, std::nullopt, std::nullopt};
         // The titles tell apart windows that show the same (terminals in one
         // folder) when the workspace comes back; a private window's is kept
         // nowhere, nor that of an application whose integration is off.
-        if (!e.title.isEmpty() && !isPrivateBrowsing(e) && !isOff(e.app, offNames))
+        if (!e.title.isEmpty() && !isPrivateBrowsing(e) && !unlisted && !off)
             item.title = e.title;
         if (found[i]) {
             item.url = found[i]->url;
             item.tabs = found[i]->tabs;
             item.front = found[i]->front;
-            const Integration* row = byName(e.app);
-            if (row && row->how == How::browser && !found[i]->title.isEmpty())
+            if (browser && !found[i]->title.isEmpty())
                 item.tabTitle = found[i]->title;
-        } else if (!isOff(e.app, offNames)) {
+        } else if (!off) {
             item.url = e.document;
         }
         items.append(std::move(item));
+        titles.append(e.title);
+        mayKeep.append(!isPrivateBrowsing(e) && !off && !(browser && !browsers)
+                       && !(unlisted && current.contains(e.app)));
     }
-    return items;
+    return EarlierItems::keep(items, titles, mayKeep, earlier);
 }
 
 } // namespace
 
+QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browsers,
+                                      std::optional<WindowContent::SaveContext> save)
+{
+    const QList<WindowEntry> list = entries(windows);
+    const QSet<QString> off = offNames();
+    // Every change the capture is to see came before this.
+    const QDateTime began = Platform::current().clock->nowDate();
+    auto first = readInBackground(list, off, browsers);
+    std::optional<Reading> reading = co_await std::move(first);
+    QSet<QString> current; // the browsers that wrote their file since
+    if (reading && save) {
+        const QSet<QString> late = behind(list, *reading);
+        if (!late.isEmpty()) {
+            auto waiting = waitForWrites(late, began, save->cancel);
+            current = co_await std::move(waiting);
+            if (!current.isEmpty()) {
+                auto again = readInBackground(list, off, browsers);
+                reading = co_await std::move(again);
+            }
+        }
+    }
+    // Overran: what the windows tell by themselves.
+    if (!reading)
+        reading.emplace();
+    co_return itemsFor(list, *reading, off, browsers, current, save ? save->earlier : QList<SavedItem>());
+}
+
+QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers, const QList<SavedItem>& earlier)
+{
+    if (windows.empty())
+        return {};
+    const QList<WindowEntry> list = entries(windows);
+    const QSet<QString> off = offNames();
+    return itemsFor(list, readEntries(list, false, off, browsers), off, browsers, {}, earlier);
+}
+
 QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, const QSet<QString>& offNames,
                          bool browsers)
 {
-    QStringList apps;
-    QHash<QString, QStringList> titles;
-    for (const WindowEntry& e : entries) {
-        if (!titles.contains(e.app))
-            apps.append(e.app);
-        titles[e.app].append(e.title);
-    }
-    QHash<QString, QList<Read>> reads;
-    for (const QString& app : apps) {
-        const Integration* row = byName(app);
-        if (!row || isOff(app, offNames) || (row->how == How::browser && !browsers))
-            continue;
-        // The user is never asked from here. Where applications are not
-        // scripted, every read is of files and processes: nothing to ask.
-        if (row->needsAutomation() && scriptsApplications()) {
-            const Permission p = automation ? permission(*row, false) : Permission::denied;
-            if (p != Permission::allowed && p != Permission::notNeeded)
-                continue;
-        }
-        reads.insert(app, read(*row, titles.value(app)));
-    }
-
-    return itemsFor(entries, reads, offNames);
+    return itemsFor(entries, readEntries(entries, automation, offNames, browsers), offNames, browsers);
 }
 
 QList<Read> read(const Integration& row, const QStringList& titles)
 {
     switch (row.how) {
-    case How::browser: return readBrowser(row);
+    case How::browser: return readBrowser(row).value_or(QList<Read>());
     case How::vscode: return readEditor(row.app, titles);
     case How::jetbrains: return readJetBrains(titles);
     case How::terminal: {
@@ -557,7 +665,7 @@ bool showsFolder(const QString& title, const QString& name)
 
 } // namespace
 
-QList<Read> readBrowser(const Integration& row)
+std::optional<QList<Read>> readBrowser(const Integration& row)
 {
     const bool safari = row.app == QLatin1String("Safari");
     const QString front = safari ? QStringLiteral("name of current tab of w, URL of current tab of w")
@@ -566,14 +674,16 @@ QList<Read> readBrowser(const Integration& row)
                                             {QStringLiteral("set end of out to {%1, URL of tabs of w}").arg(front)});
     Automation* automation = Platform::current().automation;
     if (!automation)
-        return {};
+        return std::nullopt;
     std::optional<QList<BrowserWindow>> windows;
     {
         const auto turn = requestTurn();
         windows = automation->browserWindows(target(row), script, kScriptTimeLimit);
     }
+    if (!windows)
+        return std::nullopt;
     QList<Read> out;
-    for (const BrowserWindow& window : windows.value_or(QList<BrowserWindow>())) {
+    for (const BrowserWindow& window : *windows) {
         const BrowserTab* shown = window.frontTab();
         if (!shown || !isBrowserAddress(shown->url))
             continue;

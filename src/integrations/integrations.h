@@ -4,6 +4,7 @@
 #include "platform/automation.h"
 #include "windows/axwindow.h"
 #include "workspaces/saveditem.h"
+#include "workspaces/windowcontent.h"
 
 #include <QList>
 #include <QSet>
@@ -58,6 +59,10 @@ inline constexpr double kScriptTimeLimit = 10;
 inline constexpr double kProcessTimeLimit = 10;
 // A capture whose reads have not ended by then goes on without them.
 inline constexpr double kCaptureTimeLimit = 12;
+// How much longer than a browser says it takes to write a change a capture
+// waits for the write, and how often it looks.
+inline constexpr double kWriteMargin = 3;
+inline constexpr double kWritePoll = 0.25;
 // A browser window keeps at most this many tab addresses.
 inline constexpr int kMaxTabs = 40;
 
@@ -129,11 +134,25 @@ QString restoreScript(const QString& app, const QStringList& urls, int front = 0
 // on a worker; finishes on the main thread. Reads that overrun
 // kCaptureTimeLimit are left to finish alone: the items are then the
 // windows' documents. Browsers are read only with `browsers`. Does not fail.
-QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browsers = true);
+//
+// A browser window that the browser's answer does not list (a private
+// window, or one its file does not hold yet) gets neither title nor tabs.
+// For a save (`save` given): where a browser's file is behind its windows
+// (it lists not every one that is not marked private), the capture waits
+// for the browser's next write after the capture began, up to the time
+// within which that browser writes a change and kWriteMargin, or until
+// `save->cancel`; then it reads again. A window still not listed by a file
+// written since is taken for private; any other window whose read found
+// nothing takes what `save->earlier` held for it (EarlierItems).
+QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browsers = true,
+                                      std::optional<WindowContent::SaveContext> save = std::nullopt);
 // The same without asking applications, on the calling thread (main). On
 // Linux nothing is asked: what windows show is read from files and /proc,
-// so these reads run here too (browsers only with `browsers`).
-QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers = true);
+// so these reads run here too (browsers only with `browsers`). It waits for
+// nothing; a window whose read found nothing takes what `earlier` held
+// for it.
+QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers = true,
+                               const QList<SavedItem>& earlier = {});
 // The entries of the windows. Main thread.
 QList<WindowEntry> entries(const std::vector<AXWindow>& windows);
 // The items for the entries; asked applications are read only with
@@ -144,8 +163,9 @@ QList<SavedItem> readAll(const QList<WindowEntry>& entries, bool automation, con
 // The reads of one application whose windows carry `titles`, by its row.
 QList<Read> read(const Integration& row, const QStringList& titles);
 
-// The reads of each kind (see read()).
-QList<Read> readBrowser(const Integration& row);
+// The reads of each kind (see read()); a browser's none when it did not
+// answer.
+std::optional<QList<Read>> readBrowser(const Integration& row);
 QList<Read> readEditor(const QString& app, const QStringList& titles);
 QList<Read> readJetBrains(const QStringList& titles);
 QList<Read> readTerminal(const Integration& row);

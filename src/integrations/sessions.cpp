@@ -26,6 +26,9 @@ struct Sessions::Capture {
     QString name;
     LayoutKind layout = LayoutKind::focusCentre;
     QStringList apps;
+    QStringList leftOut; // the applications of the windows beyond the eighth
+    // What the save this one replaces held: a window read empty keeps it.
+    QList<SavedItem> earlier;
 };
 
 namespace {
@@ -123,15 +126,26 @@ void Sessions::save(bool withTabs)
         if (withTabs)
             saveWithTabs(std::move(*capture), browsers);
         else
-            makeSession(capture->apps, capture->name, capture->layout,
-                        Integrations::captureWindow(capture->windows, browsers));
+            finish(*capture, Integrations::captureWindow(capture->windows, browsers, capture->earlier));
         return;
     }
     if (withTabs && readsTabs(capture->apps)) {
         saveWithTabs(std::move(*capture));
         return;
     }
-    makeSession(capture->apps, capture->name, capture->layout, Integrations::captureWindow(capture->windows));
+    finish(*capture, Integrations::captureWindow(capture->windows, true, capture->earlier));
+}
+
+void Sessions::finish(const Capture& capture, const QList<SavedItem>& items) const
+{
+    makeSession(capture.apps, capture.name, capture.layout, items);
+    // Nobody waits for this save's answer: the windows it could not keep
+    // are named where other partial results are.
+    if (!capture.leftOut.isEmpty() && platform_.workspace)
+        platform_.workspace->log(QStringLiteral("Tavrin: the session \u201c%1\u201d left out %2 (at most %3 windows "
+                                                "are saved).")
+                                     .arg(capture.name, capture.leftOut.join(QStringLiteral(", ")))
+                                     .arg(kMaxWindows));
 }
 
 std::optional<Sessions::Capture> Sessions::prepare() const
@@ -140,12 +154,18 @@ std::optional<Sessions::Capture> Sessions::prepare() const
     if (!display)
         return std::nullopt;
     Capture capture;
-    capture.windows = sessionWindows(*display);
+    std::vector<AXWindow> leftOut;
+    capture.windows = sessionWindows(*display, &leftOut);
+    capture.leftOut = appNames(leftOut);
     if (capture.windows.size() < size_t(kMinWindows))
         return std::nullopt;
     capture.layout = windows_.usualLayout(*display);
     capture.name = sessionName(capture.windows, *display);
     capture.apps = appNames(capture.windows);
+    const auto replaced =
+        SavedWorkspaceStore::replacedBy(unclaimedName(capture.name, SavedWorkspaceStore::load()), capture.apps);
+    if (replaced && replaced->items)
+        capture.earlier = *replaced->items;
     return capture;
 }
 
@@ -161,16 +181,19 @@ void Sessions::saveWithTabs(Capture capture, bool browsers)
     // The capture has a time limit, so this ends, and with it the block on
     // further saves.
     task_.start([this, capture = std::move(capture), browsers](CancelToken cancel) -> QCoro::Task<> {
-        auto reading = Integrations::capture(capture.windows, browsers);
+        // The capture may wait for browsers to write what their windows
+        // show; a save cancelled meanwhile ends that wait, and saves nothing.
+        auto reading =
+            Integrations::capture(capture.windows, browsers, WindowContent::SaveContext{capture.earlier, cancel});
         const QList<SavedItem> items = co_await std::move(reading);
         if (cancel.isCancelled())
             co_return;
-        makeSession(capture.apps, capture.name, capture.layout, items);
+        finish(capture, items);
         saving_ = false;
     });
 }
 
-std::vector<AXWindow> Sessions::sessionWindows(const Display& display)
+std::vector<AXWindow> Sessions::sessionWindows(const Display& display, std::vector<AXWindow>* leftOut)
 {
     AXActionScope scope;
     const std::vector<Display> displays = Display::all();
@@ -188,8 +211,11 @@ std::vector<AXWindow> Sessions::sessionWindows(const Display& display)
         if (it != kept.end())
             std::rotate(kept.begin(), it, it + 1);
     }
-    if (kept.size() > size_t(kMaxWindows))
+    if (kept.size() > size_t(kMaxWindows)) {
+        if (leftOut)
+            leftOut->assign(kept.begin() + kMaxWindows, kept.end());
         kept.resize(kMaxWindows);
+    }
     return kept;
 }
 
@@ -220,12 +246,28 @@ QString Sessions::sessionName(const std::vector<AXWindow>& windows, const Displa
     return name;
 }
 
+QString Sessions::unclaimedName(const QString& name, const QList<SavedWorkspace>& saved)
+{
+    // The command bar's save replaces a name whatever its case.
+    const auto claimed = [&](const QString& candidate) {
+        return std::any_of(saved.cbegin(), saved.cend(), [&](const SavedWorkspace& w) {
+            return !w.isAutomatic() && w.name.compare(candidate, Qt::CaseInsensitive) == 0;
+        });
+    };
+    QString candidate = name;
+    for (int n = 1; claimed(candidate); ++n)
+        candidate = n == 1 ? name + QStringLiteral(" (automatic)") : name + QStringLiteral(" (automatic %1)").arg(n);
+    return candidate;
+}
+
 void Sessions::makeSession(const QStringList& apps, const QString& name, LayoutKind layout,
                            const QList<SavedItem>& items) const
 {
     SavedWorkspace session;
-    session.name = name;
-    session.request = QStringLiteral("Resume ") + name;
+    // Named now: the user may have saved a workspace of this name since the
+    // save began.
+    session.name = unclaimedName(name, SavedWorkspaceStore::load());
+    session.request = QStringLiteral("Resume ") + session.name;
     session.layout = layout;
     session.apps = apps;
     session.savedAt = platform_.clock->nowDate();

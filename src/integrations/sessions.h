@@ -79,8 +79,9 @@ public:
 
     // The windows a save keeps from `display`: the on-screen standard windows
     // whose frame overlaps it most, front to back, the focused one first, at
-    // most 8. Windows whose frame cannot be read are left out.
-    static std::vector<AXWindow> sessionWindows(const Display& display);
+    // most 8 (those beyond go to `leftOut`, when given). Windows whose frame
+    // cannot be read are left out.
+    static std::vector<AXWindow> sessionWindows(const Display& display, std::vector<AXWindow>* leftOut = nullptr);
 
     // The session's name for the final windows of a save (at least two) on
     // `display`: the workspace arranged there from a plan, unless the user
@@ -89,8 +90,13 @@ public:
     // " + " the number of the others' windows.
     static QString sessionName(const std::vector<AXWindow>& windows, const Display& display);
 
-    // Builds the automatic workspace, saved now, and merges it into the
-    // saved list (SavedWorkspaceStore::update).
+    // `name`, or where the user saved a workspace of that name (in any
+    // case) the first of "<name> (automatic)", "<name> (automatic 2)", …
+    // that names none: one name, one workspace.
+    static QString unclaimedName(const QString& name, const QList<SavedWorkspace>& saved);
+
+    // Builds the automatic workspace, saved now under an unclaimed name, and
+    // merges it into the saved list (SavedWorkspaceStore::update).
     void makeSession(const QStringList& apps, const QString& name, LayoutKind layout,
                      const QList<SavedItem>& items) const;
 
@@ -132,6 +138,9 @@ private:
     // there is nothing to save.
     std::optional<Capture> prepare() const;
     bool readsTabs(const QStringList& apps) const;
+    // Makes the session of the capture's items and names the windows it
+    // left out in the log.
+    void finish(const Capture& capture, const QList<SavedItem>& items) const;
     void saveWithTabs(Capture capture, bool browsers = true);
 
     WindowManager& windows_;

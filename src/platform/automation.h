@@ -3,6 +3,7 @@
 #include "platform/axelement.h"
 #include "platform/geometry.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -97,6 +98,15 @@ public:
     // when it did not answer.
     virtual std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
                                                                double timeLimit) = 0;
+    // Where browserWindows answers from a file the browser writes now and
+    // then: when it last wrote it, and within how many seconds of a change
+    // it writes it at the latest. None where the answer is the browser's
+    // live state (scripts), or no such file is being written.
+    struct SessionWrite {
+        QDateTime at;
+        double within = 0;
+    };
+    virtual std::optional<SessionWrite> sessionWrite(const AutomationTarget&) { return std::nullopt; }
     // Opens a new window of a browser holding `urls` in their order, with
     // `urls[front]` in front; whether it was done.
     virtual bool openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString& script,

@@ -8,7 +8,7 @@ QString PlannedWindow::openingDetail(const std::optional<QString>& openURL, cons
 {
     QString detail = addressDetail(openURL);
     if (openURL && !tabs.isEmpty())
-        detail += QStringLiteral(" + ") + QString::number(tabs.size()) + QStringLiteral(" tabs");
+        detail += QStringLiteral(" + %1 tab%2").arg(tabs.size()).arg(tabs.size() == 1 ? "" : "s");
     return detail;
 }
 

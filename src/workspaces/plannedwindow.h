@@ -25,7 +25,8 @@ struct PlannedWindow {
     bool saved = false;              // a saved workspace's: a browser window it opens comes back with its tabs
 
     // The second line of a row that opens a window: where it goes (see
-    // addressDetail), then " + N tabs" when further tabs open with it.
+    // addressDetail), then " + 1 tab" or " + N tabs" when further tabs open
+    // with it.
     static QString openingDetail(const std::optional<QString>& openURL, const QStringList& tabs);
     // The second line of a row that reuses a window: the front tab the plan
     // names, else the window's title, else empty.

@@ -4,7 +4,6 @@
 #include "platform/platform.h"
 #include "workspaces/shortcutparameters.h"
 
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -85,40 +84,22 @@ void SavedWorkspaceStore::update(const SavedWorkspace& workspace)
     refreshIntents();
 }
 
-void SavedWorkspaceStore::keepWhatWasRead(SavedWorkspace& session, const SavedWorkspace& earlier)
+std::optional<SavedWorkspace> SavedWorkspaceStore::replacedBy(const QString& name, const QStringList& apps)
 {
-    if (!session.items || !earlier.items)
-        return;
-    const auto readNothing = [](const SavedItem& item) { return !item.url && !item.tabs; };
-    QHash<QString, QList<const SavedItem*>> earlierOf; // each application's items, in order
-    for (const SavedItem& item : *earlier.items)
-        earlierOf[item.app].append(&item);
-    QHash<QString, QList<SavedItem*>> nowOf;
-    for (SavedItem& item : *session.items)
-        nowOf[item.app].append(&item);
-    for (auto it = nowOf.begin(); it != nowOf.end(); ++it) {
-        const QList<const SavedItem*>& before = earlierOf.value(it.key());
-        // Only an application none of whose windows was read (its read did
-        // not run or did not end), with as many windows as before: where a
-        // read ran, a window it found nothing for shows nothing (a private
-        // window, one the titles could not tell).
-        if (before.size() != it->size()
-            || !std::all_of(it->cbegin(), it->cend(), [&](const SavedItem* item) { return readNothing(*item); }))
-            continue;
-        for (qsizetype i = 0; i < it->size(); ++i)
-            *(*it)[i] = *before[i];
-    }
+    const QList<SavedWorkspace> list = load();
+    const auto sameName = std::find_if(list.cbegin(), list.cend(),
+                                       [&](const SavedWorkspace& w) { return w.isAutomatic() && w.name == name; });
+    if (sameName != list.cend())
+        return *sameName;
+    const auto newest =
+        std::find_if(list.cbegin(), list.cend(), [](const SavedWorkspace& w) { return w.isAutomatic(); });
+    if (newest != list.cend() && sorted(newest->apps) == sorted(apps))
+        return *newest;
+    return std::nullopt;
 }
 
 QList<SavedWorkspace> SavedWorkspaceStore::mergedSession(QList<SavedWorkspace> list, SavedWorkspace workspace)
 {
-    // What the newest session of this name read is kept where this one read
-    // nothing (a read that could not run, a window the read could not tell).
-    const auto sameName = std::find_if(list.cbegin(), list.cend(), [&](const SavedWorkspace& w) {
-        return w.isAutomatic() && w.name == workspace.name;
-    });
-    if (sameName != list.cend())
-        keepWhatWasRead(workspace, *sameName);
     // The newest session with the same applications gives way to this one.
     const auto newestAutomatic =
         std::find_if(list.begin(), list.end(), [](const SavedWorkspace& w) { return w.isAutomatic(); });

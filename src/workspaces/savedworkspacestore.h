@@ -43,12 +43,13 @@ public:
     // automatic one when it holds the same applications, and any automatic
     // one of exactly the same name; keeps automatic workspaces only under the
     // three newest automatic names and at most 12 others; writes, then
-    // refreshes the intents. A save never takes away what the newest
-    // automatic one of the same name knew of a window: when none of an
-    // application's windows got an address or tabs (its read did not run or
-    // did not end) and it has as many windows as in that save, its items take
-    // that save's addresses and tabs, window for window in order.
+    // refreshes the intents.
     static void update(const SavedWorkspace& workspace);
+    // The workspace an update with an automatic workspace of this name and
+    // these applications replaces: the automatic one of that name, else the
+    // newest automatic one when it holds the same applications; none when
+    // it replaces none.
+    static std::optional<SavedWorkspace> replacedBy(const QString& name, const QStringList& apps);
 
     // Removes the workspaces of exactly this name and writes the list; the
     // intents are not refreshed.
@@ -64,8 +65,6 @@ private:
     // stored value that did not decode completely.
     static void rewrite(const std::function<void(QList<SavedWorkspace>&)>& change);
     static QList<SavedWorkspace> mergedSession(QList<SavedWorkspace> list, SavedWorkspace session);
-    // `session`'s items that read nothing, given what `earlier` read of them.
-    static void keepWhatWasRead(SavedWorkspace& session, const SavedWorkspace& earlier);
     static void refreshIntents();
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/registration.h"
+#include "platform/taskhandle.h"
 #include "windows/axwindow.h"
 #include "workspaces/browsertabs.h"
 #include "workspaces/saveditem.h"
@@ -22,6 +23,15 @@ namespace tavrin {
 // thread.
 class WindowContent {
 public:
+    // What a capture for a save goes by besides its windows: the items of
+    // the save it replaces (a window whose read finds nothing takes what it
+    // held, see EarlierItems), and what ends its waits for applications
+    // whose files are behind their windows.
+    struct SaveContext {
+        QList<SavedItem> earlier;
+        CancelToken cancel;
+    };
+
     virtual ~WindowContent() = default;
 
     // The front tabs (and, with `otherTitles`, the other tab titles) of the
@@ -43,8 +53,11 @@ public:
     virtual QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) = 0;
     // The cleaned form of a web address; none when it is not one.
     virtual std::optional<QString> cleanWebAddress(const QString& address) = 0;
-    // What each window shows, one item per window in order.
-    virtual QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) = 0;
+    // What each window shows, one item per window in order. For a save
+    // (`save` given) it may wait, bounded, for applications to write what
+    // their windows show.
+    virtual QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows,
+                                                  std::optional<SaveContext> save = std::nullopt) = 0;
 
     // The one in use until the handle goes.
     [[nodiscard]] static Registration install(WindowContent& content);

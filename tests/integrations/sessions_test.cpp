@@ -122,6 +122,13 @@ TEST(SessionsWindows, TenWindowsKeepEightTheFocusedFirstThenFrontToBack)
     for (const AXWindow& w : kept)
         titles.append(w.string(QStringLiteral("AXTitle")).value_or(QString()));
     EXPECT_EQ(titles, (QStringList{"W3", "W0", "W1", "W2", "W4", "W5", "W6", "W7"}));
+
+    // A save says which it left out.
+    Sessions sessions(manager, Platform::current());
+    sessions.save(false);
+    EXPECT_TRUE(env.desktop.logLines().contains(
+        "Tavrin: the session \u201cNotes, Safari + 5\u201d left out Notes, Numbers (at most 8 windows are saved)."))
+        << env.desktop.logLines().join('\n').toStdString();
 }
 
 TEST(SessionsWindows, AWindowStraddlingTwoDisplaysBelongsToTheOneItCoversMore)
@@ -265,6 +272,20 @@ TEST_F(SessionsOfFourWindows, NamesComeFromTheActiveWorkspaceUnlessTheUserSavedO
     SavedWorkspaceStore::save(userSaved("Deep work", env.clock.nowDate()));
     EXPECT_EQ(Sessions::sessionName(windows, display), "Safari, Xcode + 2");
     ActiveWorkspace::current().clear();
+
+    // The user saved a session under its own name: the next saves never add
+    // a second workspace of that name, nor of one saved in another case.
+    SavedWorkspaceStore::save(userSaved("Safari, Xcode + 2", env.clock.nowDate()));
+    SavedWorkspaceStore::save(userSaved("safari, xcode + 2 (automatic)", env.clock.nowDate()));
+    sessionsUnderTest.save(false);
+    sessionsUnderTest.save(false);
+    QStringList names;
+    for (const SavedWorkspace& w : saved())
+        names.append(w.name.toLower());
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"deep work", "safari, xcode + 2", "safari, xcode + 2 (automatic 2)",
+                                  "safari, xcode + 2 (automatic)"}));
+    EXPECT_EQ(sessions().front().request, "Resume Safari, Xcode + 2 (automatic 2)");
 }
 
 TEST(SessionsNames, FromTheFirstWindowsFileElseFromTheApplications)

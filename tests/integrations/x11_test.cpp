@@ -24,6 +24,7 @@
 #include <QMap>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <map>
 
@@ -738,6 +739,109 @@ TEST_F(X11Integrations, ATerminalComesBackInItsFolderByItsOwnOptionAndWithoutOne
         ASSERT_TRUE(workspace.launchApplication(entry));
         EXPECT_EQ(started(), QStringList{dir_.filePath("home")});
     }
+}
+
+} // namespace
+
+namespace {
+
+// The automatic sessions' items of `app`, as stored.
+QList<SavedItem> sessionItems(const QString& app)
+{
+    QList<SavedItem> out;
+    for (const SavedWorkspace& w : SavedWorkspaceStore::load())
+        if (w.isAutomatic() && w.items)
+            for (const SavedItem& item : *w.items)
+                if (item.app == app)
+                    out.append(item);
+    return out;
+}
+
+TEST_F(X11Integrations, ASaveWaitsForTheBrowsersLateWriteAndAQuitKeepsWhatTheLastSaveHeld)
+{
+    write("data/applications/firefox-esr.desktop",
+          "[Desktop Entry]\nType=Application\nName=Firefox ESR\nStartupWMClass=firefox-esr\nExec="
+              + dir_.filePath("browser").toUtf8() + " %u\n");
+    FakeBrowser firefox(FakeBrowser::Family::firefox, dir_.filePath("config"));
+    const FakeBrowser::Window mail{{{"Mail", "https://a.example/1"}, {"Other", "https://a.example/2"}}};
+    FakeBrowser::Window plan{{{"Plan", "https://b.example/1"}, {"Notes", "https://b.example/2"}}};
+    QList<Rect> frames;
+    for (const FakeBrowser::Window& w : {mail, plan}) {
+        X11TestClient::Options options = ofClass(firefox.title(w), firefox.windowClass());
+        options.client = Rect(60 + 600 * double(frames.size()), 100, 400, 300);
+        X11TestClient* client = startClient(options);
+        ASSERT_TRUE(client);
+        ASSERT_TRUE(waitUntil([&] { return !windowsOf(client->pid()).empty(); }));
+        frames.append(frameWindowGeometry(client->window()));
+    }
+    // Firefox came back with both windows; its file of this run holds only
+    // the first so far. The last save held both.
+    ASSERT_TRUE(firefox.writeSession({mail}, frames.mid(0, 1)));
+    SavedWorkspace last;
+    last.name = "Firefox ESR";
+    last.request = "Resume Firefox ESR";
+    last.apps = {"Firefox ESR", "Firefox ESR"};
+    last.savedAt = QDateTime::currentDateTime().addSecs(-600);
+    last.automatic = true;
+    SavedItem lastPlan{"Firefox ESR", plan.tabs[0].url, QStringList{plan.tabs[0].url, plan.tabs[1].url}, 0,
+                       firefox.title(plan)};
+    last.items = QList<SavedItem>{SavedItem{"Firefox ESR", mail.tabs[0].url, std::nullopt}, lastPlan};
+    SavedWorkspaceStore::update(last);
+
+    WindowManager windows;
+    Sessions sessions(windows, Platform::current());
+    // A quit has no time to wait: the window the file does not hold yet
+    // keeps what the last save held.
+    sessions.save(false);
+    QList<SavedItem> items = sessionItems("Firefox ESR");
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_TRUE(items.contains(lastPlan));
+
+    // A lock waits for the browser's next write, which comes a while later
+    // with a tab opened since.
+    plan.tabs.append(BrowserTab{"Draft", "https://b.example/3"});
+    sessions.save(true);
+    ASSERT_TRUE(sessions.isSaving());
+    QTimer::singleShot(1000, [&] { firefox.writeSession({mail, plan}, frames); });
+    ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }, 60));
+    items = sessionItems("Firefox ESR");
+    ASSERT_EQ(items.size(), 2);
+    const auto planItem =
+        std::find_if(items.cbegin(), items.cend(), [](const SavedItem& i) { return i.url == "https://b.example/1"; });
+    ASSERT_NE(planItem, items.cend());
+    EXPECT_EQ(planItem->tabs, (QStringList{"https://b.example/1", "https://b.example/2", "https://b.example/3"}));
+}
+
+TEST_F(X11Integrations, AnIncognitoWindowTheSessionFileDoesNotListIsSavedWithoutTitleOrTabs)
+{
+    FakeBrowser chromium(FakeBrowser::Family::chromium, dir_.filePath("config"));
+    const FakeBrowser::Window mail{{{"Mail", "https://a.example/1"}, {"Other", "https://a.example/2"}}};
+    const FakeBrowser::Window secret{{{"Page PRIV1", "https://private.example/"}}};
+    QList<Rect> frames;
+    for (const FakeBrowser::Window& w : {mail, secret}) {
+        X11TestClient::Options options = ofClass(chromium.title(w), chromium.windowClass());
+        options.client = Rect(60 + 600 * double(frames.size()), 100, 400, 300);
+        X11TestClient* client = startClient(options);
+        ASSERT_TRUE(client);
+        ASSERT_TRUE(waitUntil([&] { return !windowsOf(client->pid()).empty(); }));
+        frames.append(frameWindowGeometry(client->window()));
+    }
+    // Chromium never writes its incognito windows; it writes the other
+    // window again a while after the save began.
+    ASSERT_TRUE(chromium.writeSession({mail}, frames.mid(0, 1)));
+    WindowManager windows;
+    Sessions sessions(windows, Platform::current());
+    sessions.save(true);
+    QTimer::singleShot(1000, [&] { chromium.writeSession({mail}, frames.mid(0, 1)); });
+    ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }, 60));
+    const QList<SavedItem> items = sessionItems("Chromium");
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_TRUE(items.contains(SavedItem{"Chromium", std::nullopt, std::nullopt})) << "the incognito window";
+    EXPECT_EQ(
+        std::count_if(items.cbegin(), items.cend(), [](const SavedItem& i) { return i.url == "https://a.example/1"; }),
+        1);
+    const QByteArray stored = Platform::current().defaults->value(SavedWorkspaceStore::kKey)->toByteArray();
+    EXPECT_FALSE(stored.contains("PRIV1")) << stored.toStdString();
 }
 
 } // namespace

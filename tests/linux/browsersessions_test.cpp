@@ -1,6 +1,7 @@
 // Browsers' session files read into their windows and tabs, matched to the
-// windows on screen by title, frame and use; files cut short, rewritten or
-// made up give no answer and never a crash.
+// windows on screen by title, frame and use; files rewritten or made up
+// give no answer, one being appended to what its whole records hold, and
+// never a crash.
 
 #include "platform/linux/browserwindowmatch.h"
 #include "platform/linux/chromiumsession.h"
@@ -153,12 +154,23 @@ TEST(ChromiumSession, ReplaysTheCommandsIntoWindowsAndTheirFrontTabs)
                                            Rect(20, 20, 945, 1060), 0)}));
 }
 
-TEST(ChromiumSession, AFileCutShortOrMadeUpGivesNoAnswer)
+TEST(ChromiumSession, AFileCutInsideARecordKeepsEveryWholeRecordBefore)
 {
-    const QByteArray good = chromiumFile();
+    // The browser appends to its file as it runs: a read can end anywhere
+    // in the record being written, and what came before still holds.
+    const QByteArray whole = chromiumFile();
+    const auto before = ChromiumSession::parse(whole);
+    ASSERT_TRUE(before);
+    sessionfiles::Chromium next;
+    next.tabWindow(2, 22).navigation(22, 0, "https://new.example/", "New");
+    const QByteArray appended = whole + next.bytes().mid(8);
+    for (qsizetype cut = whole.size() + 1; cut < appended.size(); ++cut)
+        EXPECT_EQ(ChromiumSession::parse(appended.left(cut)), before) << "cut at " << cut;
+    EXPECT_EQ(ChromiumSession::parse(whole.left(9)), QList<BrowserWindow>());
+    // What is not such a file gives no answer.
     for (const QByteArray& file :
-         {good.left(good.size() - 3), good.left(9), QByteArray("SNSS\x02\0\0\0", 8), QByteArray("SNS"), QByteArray()})
-        EXPECT_FALSE(ChromiumSession::parse(file)) << file.left(12).toHex().toStdString();
+         {QByteArray("SNSS\x02\0\0\0", 8), QByteArray("SNSS\x03\0"), QByteArray("SNS"), QByteArray()})
+        EXPECT_FALSE(ChromiumSession::parse(file)) << file.toHex().toStdString();
     // Records whose payloads are too short or lie about their strings are
     // passed over.
     sessionfiles::Chromium odd;

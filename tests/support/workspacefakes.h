@@ -69,7 +69,7 @@ struct FakeWindowContent final : WindowContent {
     {
         return onCleanWebAddress ? onCleanWebAddress(address) : std::optional<QString>(address);
     }
-    QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows) override
+    QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, std::optional<SaveContext> = {}) override
     {
         if (onCapture)
             co_return co_await onCapture(std::move(windows));

@@ -128,7 +128,7 @@ TEST_F(Matching, AnAddressOpensANewWindowEvenWhenTheApplicationHasOne)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_FALSE(rows[0].existing);
     EXPECT_EQ(rows[0].tabs, QStringList{"https://b.example.com/"});
-    EXPECT_EQ(rows[0].detail, "a.example.com + 1 tabs");
+    EXPECT_EQ(rows[0].detail, "a.example.com + 1 tab");
 }
 
 TEST_F(Matching, APlannersNonWebAddressesAreDropped)

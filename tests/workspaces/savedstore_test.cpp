@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/sim/memorydefaults.h"
 #include "support/workspacefakes.h"
+#include "workspaces/earlieritems.h"
 #include "workspaces/savedworkspacestore.h"
 
 #include <QJsonArray>
@@ -235,45 +236,62 @@ TEST_F(SavedStore, OneBadElementLosesOnlyItself)
     EXPECT_EQ(defaults.data("savedWorkspaces.unreadable"), stored);
 }
 
-TEST_F(SavedStore, ASessionThatReadNothingOfAnApplicationKeepsWhatTheSaveBeforeItRead)
+TEST(EarlierItems, AWindowReadEmptyTakesWhatTheSaveBeforeHeldForItNeverAnothersNorAPrivateOnes)
 {
-    const auto item = [](const QString& app, const QString& url = {}) {
+    const auto item = [](const QString& app, const QString& url = {}, const QString& title = {}) {
         SavedItem out{app, std::nullopt, std::nullopt};
         if (!url.isEmpty()) {
             out.url = url;
             out.tabs = QStringList{url, QStringLiteral("https://b.example/")};
         }
+        if (!title.isEmpty())
+            out.title = title;
         return out;
     };
-    SavedWorkspace earlier = session(QStringLiteral("Work"), {"Firefox", "Firefox", "XTerm"});
-    earlier.items = QList<SavedItem>{item("Firefox", "https://a.example/"), item("Firefox", "https://c.example/"),
-                                     item("XTerm", "file:///home/sam/src")};
+    const QList<SavedItem> earlier{item("Firefox", "https://a.example/", "A \u2014 Mozilla Firefox"),
+                                   item("Firefox", "https://c.example/", "C \u2014 Mozilla Firefox"),
+                                   item("XTerm", "file:///home/sam/src")};
     const struct {
         const char* what;
         QList<SavedItem> now;
+        QStringList titles;  // as the windows show them now
+        QList<bool> mayKeep; // none: every one
         QList<SavedItem> kept;
     } cases[] = {
         {"no window read: each takes the earlier one's in order",
          {item("Firefox"), item("Firefox"), item("XTerm")},
-         earlier.items.value()},
-        {"a read that ran: a window it found nothing for shows nothing",
+         {"X \u2014 Mozilla Firefox", "Y \u2014 Mozilla Firefox", "sam@box: ~"},
+         {},
+         earlier},
+        {"by its title, whatever the order",
+         {item("Firefox"), item("Firefox", "https://d.example/")},
+         {"C \u2014 Mozilla Firefox", "D \u2014 Mozilla Firefox"},
+         {},
+         {earlier[1], item("Firefox", "https://d.example/")}},
+        {"the others showing what they showed, in order by what is left",
+         {item("Firefox", "https://c.example/"), item("Firefox"), item("XTerm")},
+         {"C \u2014 Mozilla Firefox", "New tab \u2014 Mozilla Firefox", "sam@box: ~"},
+         {},
+         {item("Firefox", "https://c.example/"), earlier[0], earlier[2]}},
+        {"a window read that shows another page: which one is left is unknown",
          {item("Firefox", "https://d.example/"), item("Firefox"), item("XTerm")},
-         {item("Firefox", "https://d.example/"), item("Firefox"), item("XTerm", "file:///home/sam/src")}},
+         {"D \u2014 Mozilla Firefox", "E \u2014 Mozilla Firefox", "sam@box: ~"},
+         {},
+         {item("Firefox", "https://d.example/"), item("Firefox"), earlier[2]}},
         {"a window more than before: nothing to tell which is which",
-         {item("Firefox"), item("Firefox"), item("Firefox"), item("XTerm")},
-         {item("Firefox"), item("Firefox"), item("Firefox"), item("XTerm", "file:///home/sam/src")}},
+         {item("Firefox"), item("Firefox"), item("Firefox")},
+         {"X", "Y", "Z"},
+         {},
+         {item("Firefox"), item("Firefox"), item("Firefox")}},
+        {"a private window takes nothing",
+         {item("Firefox", "https://a.example/"), item("Firefox")},
+         {"A \u2014 Mozilla Firefox", "C \u2014 Mozilla Firefox"},
+         {true, false},
+         {item("Firefox", "https://a.example/"), item("Firefox")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        defaults.remove(SavedWorkspaceStore::kKey);
-        SavedWorkspaceStore::update(earlier);
-        SavedWorkspace now = session("Work", {});
-        for (const SavedItem& i : c.now)
-            now.apps.append(i.app);
-        now.items = c.now;
-        SavedWorkspaceStore::update(now);
-        const QList<SavedWorkspace> stored = SavedWorkspaceStore::load();
-        ASSERT_EQ(stored.size(), 1);
-        EXPECT_EQ(stored.front().items, c.kept);
+        const QList<bool> mayKeep = c.mayKeep.isEmpty() ? QList<bool>(c.now.size(), true) : c.mayKeep;
+        EXPECT_EQ(EarlierItems::keep(c.now, c.titles, mayKeep, earlier), c.kept);
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/linux/regularfile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QMap>
 #include <QSet>
@@ -268,15 +269,8 @@ QString currentSessionFile(const QDir& sessions)
 
 std::optional<QList<BrowserWindow>> readFile(const QString& path)
 {
-    // Records are appended while the browser runs: one cut short is read once more.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const auto bytes = RegularFile::read(path, kMaxFile);
-        if (!bytes)
-            return std::nullopt;
-        if (auto windows = parse(*bytes))
-            return windows;
-    }
-    return std::nullopt;
+    const auto bytes = RegularFile::read(path, kMaxFile);
+    return bytes ? parse(*bytes) : std::nullopt;
 }
 
 } // namespace
@@ -295,13 +289,30 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
     while (at < file.size()) {
         Reader record(file.constData() + at, file.size() - at);
         const auto size = record.number<quint16>();
+        // Records are appended while the browser runs: one cut short is
+        // being written, and every whole one before it still holds.
         if (!record.ok() || size == 0 || size > record.left())
-            return std::nullopt; // ends inside a record
+            break;
         const auto command = record.number<quint8>();
         replay.apply(command, Reader(file.constData() + at + 3, size - 1));
         at += 2 + size;
     }
     return replay.windows();
+}
+
+std::optional<QDateTime> writtenAt(const QString& profilesFolder)
+{
+    const QDir root(profilesFolder);
+    if (!ProfileLock::held(root.filePath(QStringLiteral("SingletonLock"))))
+        return std::nullopt;
+    std::optional<QDateTime> newest;
+    for (const QString& profile : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString file = currentSessionFile(QDir(root.filePath(profile) + QStringLiteral("/Sessions")));
+        const QDateTime at = file.isEmpty() ? QDateTime() : QFileInfo(file).lastModified();
+        if (at.isValid() && (!newest || at > *newest))
+            newest = at;
+    }
+    return newest;
 }
 
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)

@@ -3,6 +3,7 @@
 #include "platform/automation.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -37,8 +38,9 @@ enum Command : quint8 {
 inline constexpr int kMaxTabsRead = 10000;
 
 // The file's windows, each with its tabs in order (their selected pages)
-// and the tab in front; none when it is not such a file or ends inside a
-// record. Each window keeps the bounds written last (its outer frame, which
+// and the tab in front, as the whole records make them (a file being
+// appended to ends inside its last one); none when it is not such a file.
+// Each window keeps the bounds written last (its outer frame, which
 // a move alone does not rewrite) and whether it was the active one.
 std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // The windows of the current session file of every profile under
@@ -46,6 +48,8 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // browser runs (it holds the folder's "SingletonLock"); none when it does not
 // or no profile has a readable one.
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder);
+// When the newest of those files was written; none when there is none.
+std::optional<QDateTime> writtenAt(const QString& profilesFolder);
 
 } // namespace ChromiumSession
 

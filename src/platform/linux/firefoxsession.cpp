@@ -4,6 +4,7 @@
 #include "platform/linux/regularfile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -167,6 +168,19 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
     }
     rankByUse(out, zIndex);
     return out;
+}
+
+std::optional<QDateTime> writtenAt(const QString& profilesFolder)
+{
+    std::optional<QDateTime> newest;
+    for (const QString& profile : profileFolders(profilesFolder)) {
+        if (!ProfileLock::held(profile + QStringLiteral("/lock")))
+            continue;
+        const QFileInfo file(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"));
+        if (file.isFile() && (!newest || file.lastModified() > *newest))
+            newest = file.lastModified();
+    }
+    return newest;
 }
 
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)

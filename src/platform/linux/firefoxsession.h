@@ -3,6 +3,7 @@
 #include "platform/automation.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -30,6 +31,8 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // "profiles.ini") whose browser runs (it holds the profile's "lock") and that
 // has a session file; none when no such profile has a readable one.
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder);
+// When the newest of those files was written; none when there is none.
+std::optional<QDateTime> writtenAt(const QString& profilesFolder);
 
 } // namespace FirefoxSession
 

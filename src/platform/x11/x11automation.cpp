@@ -159,6 +159,20 @@ std::optional<QList<BrowserWindow>> X11Automation::browserWindows(const Automati
     return out;
 }
 
+std::optional<Automation::SessionWrite> X11Automation::sessionWrite(const AutomationTarget& app)
+{
+    if (app.profiles.isEmpty())
+        return std::nullopt;
+    const QString profiles = profilesFolder(app.profiles);
+    const bool firefox = QFileInfo::exists(profiles + QStringLiteral("/profiles.ini"));
+    const auto at = firefox ? FirefoxSession::writtenAt(profiles) : ChromiumSession::writtenAt(profiles);
+    if (!at)
+        return std::nullopt;
+    constexpr double kFirefoxInterval = 15;
+    constexpr double kChromiumDelay = 5;
+    return SessionWrite{*at, firefox ? kFirefoxInterval : kChromiumDelay};
+}
+
 bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString&,
                                double timeLimit)
 {

@@ -47,6 +47,10 @@ public:
     bool scriptsApplications() const override { return false; }
     std::optional<QList<BrowserWindow>> browserWindows(const AutomationTarget& app, const QString& script,
                                                        double timeLimit) override;
+    // The newest session file of the browser's running profiles. Firefox
+    // writes its file every 15 s while something changed; Chromium appends
+    // a change within about 5 s (a window that was only moved much later).
+    std::optional<SessionWrite> sessionWrite(const AutomationTarget& app) override;
     bool openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString& script,
                     double timeLimit) override;
     // Browsers offer no way to pick a tab from outside: never done.
