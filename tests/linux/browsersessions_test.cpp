@@ -8,8 +8,10 @@
 #include "platform/linux/firefoxsession.h"
 #include "support/sessionfiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <functional>
@@ -105,6 +107,9 @@ TEST(FirefoxSession, ReadsTheProfilesThatProfilesIniNames)
     // A profile whose browser does not run (its lock left by a crash, or
     // none) is not read: its windows are not on screen.
     ASSERT_TRUE(sessionfiles::lock(root.filePath("ijkl.stale/lock"), true));
+    // Running, with nothing written yet in this run: no window listed so far.
+    EXPECT_EQ(FirefoxSession::read(root.path()), QList<BrowserWindow>());
+    EXPECT_EQ(FirefoxSession::writtenAt(root.path()), QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
     QFile stale(root.filePath("ijkl.stale/sessionstore-backups/recovery.jsonlz4"));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write(sessionfiles::firefox(kFirefoxJson));
@@ -121,6 +126,9 @@ TEST(FirefoxSession, ReadsTheProfilesThatProfilesIniNames)
     const auto windows = FirefoxSession::read(root.path());
     ASSERT_TRUE(windows);
     EXPECT_EQ(windows->size(), 2);
+    // The newest file of a running profile, readable or not.
+    EXPECT_EQ(FirefoxSession::writtenAt(root.path()),
+              std::max(QFileInfo(file).lastModified(), QFileInfo(broken).lastModified()));
 }
 
 // The same two windows in Chromium's command log, with a closed tab, a

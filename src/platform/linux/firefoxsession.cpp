@@ -177,8 +177,10 @@ std::optional<QDateTime> writtenAt(const QString& profilesFolder)
         if (!ProfileLock::held(profile + QStringLiteral("/lock")))
             continue;
         const QFileInfo file(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"));
-        if (file.isFile() && (!newest || file.lastModified() > *newest))
-            newest = file.lastModified();
+        // Not written yet in this run: before any change.
+        const QDateTime at = file.exists() ? file.lastModified() : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+        if (at.isValid() && (!newest || at > *newest))
+            newest = at;
     }
     return newest;
 }
@@ -190,7 +192,12 @@ std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)
         // A profile whose browser does not run shows no window now.
         if (!ProfileLock::held(profile + QStringLiteral("/lock")))
             continue;
-        if (const auto windows = readFile(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"))) {
+        const QString file = profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4");
+        // A browser that has not written its file yet in this run (it
+        // moves it away when it ends) lists no window so far.
+        if (!QFileInfo::exists(file) && !out)
+            out.emplace();
+        if (const auto windows = readFile(file)) {
             if (!out)
                 out.emplace();
             out->append(*windows);

@@ -28,10 +28,12 @@ inline constexpr int kMaxTabsRead = 200;
 // unpacks to more than a real session holds.
 std::optional<QList<BrowserWindow>> parse(const QByteArray& file);
 // The windows of every profile under `profilesFolder` (the one that holds
-// "profiles.ini") whose browser runs (it holds the profile's "lock") and that
-// has a session file; none when no such profile has a readable one.
+// "profiles.ini") whose browser runs (it holds the profile's "lock"): those
+// of its session file, none yet where it has written none in this run; no
+// answer when no such profile has a readable file or none at all.
 std::optional<QList<BrowserWindow>> read(const QString& profilesFolder);
-// When the newest of those files was written; none when there is none.
+// When the newest of those files was written (a running profile without
+// one: at the epoch); none when no profile runs.
 std::optional<QDateTime> writtenAt(const QString& profilesFolder);
 
 } // namespace FirefoxSession
