@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tests of work shared between threads with ThreadSanitizer into
 # build-tsan/ and runs them: window titles read on a background thread while
-# the main thread moves and closes windows; the watching of the main
+# the main thread moves and closes windows; a restore's work handed to a
+# main thread that takes it up too late; the watching of the main
 # connection's socket while window moves are held back for a batch; and the
 # built program covering private windows from the cover keeper's thread —
 # new, moved and embedded windows, a window manager gone, a cover connection
