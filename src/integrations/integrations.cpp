@@ -410,33 +410,28 @@ QSet<QString> behind(const QList<WindowEntry>& entries, const Reading& reading)
     return out;
 }
 
-// Waits until each of `apps` has written its file after `since`, at most as
-// long as the slowest of them says it takes to write a change and
-// kWriteMargin, or until `cancel`: the browsers that did.
-QCoro::Task<QSet<QString>> waitForWrites(QSet<QString> apps, QDateTime since, CancelToken cancel)
+// The last write of a browser's file, where it answers from one.
+std::optional<Automation::SessionWrite> lastWrite(const QString& app)
+{
+    Automation* automation = Platform::current().automation;
+    const Integration* row = byName(app);
+    return automation && row ? automation->sessionWrite(target(*row)) : std::nullopt;
+}
+
+// Waits until each of `apps` has written its file after `since`, or until
+// the clock's monotonic time `until`, or `cancel`: the browsers that did.
+QCoro::Task<QSet<QString>> waitForWrites(QSet<QString> apps, QDateTime since, double until, CancelToken cancel)
 {
     Clock& clock = *Platform::current().clock;
-    Automation* automation = Platform::current().automation;
-    const auto lastWrite = [automation](const QString& app) -> std::optional<Automation::SessionWrite> {
-        const Integration* row = byName(app);
-        return automation && row ? automation->sessionWrite(target(*row)) : std::nullopt;
-    };
-    QSet<QString> waiting;
-    double limit = 0;
-    for (const QString& app : apps)
-        if (const auto write = lastWrite(app)) {
-            waiting.insert(app);
-            limit = std::max(limit, write->within + kWriteMargin);
-        }
     QSet<QString> written;
-    const double start = clock.monotonic();
     for (;;) {
-        for (const QString& app : QSet<QString>(waiting))
-            if (const auto write = lastWrite(app); write && write->at > since) {
-                written.insert(app);
-                waiting.remove(app);
+        for (const QString& app : QSet<QString>(apps))
+            if (const auto write = lastWrite(app); !write || write->at > since) {
+                if (write)
+                    written.insert(app);
+                apps.remove(app);
             }
-        if (waiting.isEmpty() || cancel.isCancelled() || clock.monotonic() - start >= limit)
+        if (apps.isEmpty() || cancel.isCancelled() || clock.monotonic() >= until)
             break;
         co_await clock.sleep(kWritePoll, cancel);
     }
@@ -448,10 +443,10 @@ QCoro::Task<QSet<QString>> waitForWrites(QSet<QString> apps, QDateTime since, Ca
 // browser's answer does not list keeps no title (it may be private). An
 // entry whose read found nothing takes what `earlier` held for it (see
 // EarlierItems), unless it is private — marked so, or not listed by a file
-// written since the capture began (`current`) — or its integration or
-// browser reads are off.
+// written since the capture began of a browser whose private windows carry
+// no mark (`unmarked`) — or its integration or browser reads are off.
 QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const Reading& reading, const QSet<QString>& offNames,
-                          bool browsers, const QSet<QString>& current = {}, const QList<SavedItem>& earlier = {})
+                          bool browsers, const QSet<QString>& unmarked = {}, const QList<SavedItem>& earlier = {})
 {
     const QList<const Read*> found = matchedReads(entries, reading.reads);
     QList<SavedItem> items;
@@ -481,7 +476,7 @@ QList<SavedItem> itemsFor(const QList<WindowEntry>& entries, const Reading& read
         items.append(std::move(item));
         titles.append(e.title);
         mayKeep.append(!isPrivateBrowsing(e) && !off && !(browser && !browsers)
-                       && !(unlisted && current.contains(e.app)));
+                       && !(unlisted && unmarked.contains(e.app)));
     }
     return EarlierItems::keep(items, titles, mayKeep, earlier);
 }
@@ -494,25 +489,45 @@ QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows, bool browse
     const QList<WindowEntry> list = entries(windows);
     const QSet<QString> off = offNames();
     // Every change the capture is to see came before this.
-    const QDateTime began = Platform::current().clock->nowDate();
+    QDateTime since = Platform::current().clock->nowDate();
     auto first = readInBackground(list, off, browsers);
     std::optional<Reading> reading = co_await std::move(first);
-    QSet<QString> current; // the browsers that wrote their file since
-    if (reading && save) {
-        const QSet<QString> late = behind(list, *reading);
-        if (!late.isEmpty()) {
-            auto waiting = waitForWrites(late, began, save->cancel);
-            current = co_await std::move(waiting);
-            if (!current.isEmpty()) {
-                auto again = readInBackground(list, off, browsers);
-                reading = co_await std::move(again);
-            }
+    // The browsers that wrote their file since the capture began and mark
+    // no private window: a window they still do not list is a private one.
+    QSet<QString> unmarked;
+    // A browser that marks its private windows (Firefox) lists every other
+    // one: a window its newer file still does not list is later than that
+    // write (its first write in a run can be older than its windows), and
+    // the capture waits on for the next, up to the same limit.
+    std::optional<double> until;
+    QSet<QString> givenUp;
+    while (reading && save) {
+        QSet<QString> late = behind(list, *reading) - unmarked - givenUp;
+        if (late.isEmpty())
+            break;
+        if (!until) {
+            double limit = 0;
+            for (const QString& app : late)
+                if (const auto write = lastWrite(app))
+                    limit = std::max(limit, write->within + kWriteMargin);
+            until = Platform::current().clock->monotonic() + limit;
         }
+        auto waiting = waitForWrites(late, since, *until, save->cancel);
+        const QSet<QString> written = co_await std::move(waiting);
+        if (written.isEmpty())
+            break;
+        givenUp += late - written;
+        for (const QString& app : written)
+            if (const auto write = lastWrite(app); write && !write->marksPrivate)
+                unmarked.insert(app);
+        since = Platform::current().clock->nowDate();
+        auto again = readInBackground(list, off, browsers);
+        reading = co_await std::move(again);
     }
     // Overran: what the windows tell by themselves.
     if (!reading)
         reading.emplace();
-    co_return itemsFor(list, *reading, off, browsers, current, save ? save->earlier : QList<SavedItem>());
+    co_return itemsFor(list, *reading, off, browsers, unmarked, save ? save->earlier : QList<SavedItem>());
 }
 
 QList<SavedItem> captureWindow(const std::vector<AXWindow>& windows, bool browsers, const QList<SavedItem>& earlier)

@@ -105,6 +105,10 @@ public:
     struct SessionWrite {
         QDateTime at;
         double within = 0;
+        // The browser marks its private windows in their titles: every
+        // other window is in its file once written, a window missing from
+        // it is late, never private.
+        bool marksPrivate = false;
     };
     virtual std::optional<SessionWrite> sessionWrite(const AutomationTarget&) { return std::nullopt; }
     // Opens a new window of a browser holding `urls` in their order, with

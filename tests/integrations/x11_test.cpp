@@ -810,6 +810,21 @@ TEST_F(X11Integrations, ASaveWaitsForTheBrowsersLateWriteAndAQuitKeepsWhatTheLas
         std::find_if(items.cbegin(), items.cend(), [](const SavedItem& i) { return i.url == "https://b.example/1"; });
     ASSERT_NE(planItem, items.cend());
     EXPECT_EQ(planItem->tabs, (QStringList{"https://b.example/1", "https://b.example/2", "https://b.example/3"}));
+
+    // Firefox marks its private windows: a window its newer file still does
+    // not list is later than that write (a first write after it starts
+    // again is), never private; the save waits on for the next one.
+    plan.tabs.append(BrowserTab{"Sketch", "https://b.example/4"});
+    ASSERT_TRUE(firefox.writeSession({mail}, frames.mid(0, 1)));
+    sessions.save(true);
+    QTimer::singleShot(1000, [&] { firefox.writeSession({mail}, frames.mid(0, 1)); });
+    QTimer::singleShot(2000, [&] { firefox.writeSession({mail, plan}, frames); });
+    ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }, 60));
+    items = sessionItems("Firefox ESR");
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_TRUE(std::any_of(items.cbegin(), items.cend(), [](const SavedItem& i) {
+        return i.tabs && i.tabs->size() == 4 && i.tabs->back() == "https://b.example/4";
+    }));
 }
 
 TEST_F(X11Integrations, AnIncognitoWindowTheSessionFileDoesNotListIsSavedWithoutTitleOrTabs)

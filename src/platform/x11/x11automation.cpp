@@ -170,7 +170,9 @@ std::optional<Automation::SessionWrite> X11Automation::sessionWrite(const Automa
         return std::nullopt;
     constexpr double kFirefoxInterval = 15;
     constexpr double kChromiumDelay = 5;
-    return SessionWrite{*at, firefox ? kFirefoxInterval : kChromiumDelay};
+    // Firefox's private windows say so in their titles; Chromium's
+    // incognito windows carry no mark.
+    return SessionWrite{*at, firefox ? kFirefoxInterval : kChromiumDelay, firefox};
 }
 
 bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString&,
