@@ -30,7 +30,9 @@ bool X11ProgramTest::startTavrin(const QString& qpa, const QVariantMap& settings
             defaults.setValue(it.key(), it.value());
     }
     tavrin_.setProcessEnvironment(environmentFor(qpa, firstRun));
-    tavrin_.start(QStringLiteral(TAVRIN_BINARY), {QStringLiteral("--desktop"), QStringLiteral("x11")});
+    // Another build of the program, to compare with this one.
+    tavrin_.start(qEnvironmentVariable("TAVRIN_TEST_PROGRAM", QStringLiteral(TAVRIN_BINARY)),
+                  {QStringLiteral("--desktop"), QStringLiteral("x11")});
     if (!tavrin_.waitForStarted(kWaitMs))
         return false;
     return waitUntil([&] {

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstring>
@@ -217,7 +218,12 @@ protected:
     }
     QString wm() const { return sessionOptions().windowManagerProgram; }
     // The window manager, and whether it composites.
-    QString setUp() const { return wm() + (sessionOptions().compositor ? QStringLiteral("-composited") : QString()); }
+    QString setUp() const
+    {
+        return wm() + (sessionOptions().compositor ? QStringLiteral("-composited") : QString()) + compositor_;
+    }
+    // A compositor started besides the window manager's (its name's suffix).
+    QString compositor_;
 
     // An xterm full of text in the colours above, its top left corner at `at`.
     xcb_window_t startSecret(const QString& title, Point at, QSize cells = {70, 20})
@@ -274,6 +280,61 @@ protected:
         const bool ok = a && a->override_redirect && a->map_state != XCB_MAP_STATE_UNMAPPED && !pids.empty()
                         && qint64(pids[0]) == tavrin_.processId();
         return ok;
+    }
+
+    // The largest window of the program's inside `parent` (its covers).
+    QSize largestInside(xcb_window_t parent)
+    {
+        auto* c = probe_->xcb();
+        const auto cookie = xcb_query_tree(c, parent);
+        if (!probe_->sync())
+            return {};
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, cookie, nullptr));
+        QSize largest;
+        for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const xcb_window_t w = xcb_query_tree_children(tree.get())[i];
+            const auto geometry = xcb_get_geometry(c, w);
+            const auto pid = probe_->requestProperty(w, probe_->ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+            if (!probe_->sync())
+                return {};
+            XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, geometry, nullptr));
+            const auto pids = X11Connection::cardinals(probe_->takeProperty(pid).get());
+            if (g && !pids.empty() && qint64(pids[0]) == tavrin_.processId())
+                largest = largest.expandedTo(QSize(g->width, g->height));
+        }
+        return largest;
+    }
+    // Whether a window of the program's stands directly above `client`, its
+    // border included (a cover beside a window no window manager frames).
+    bool coveredBeside(xcb_window_t client)
+    {
+        auto* c = probe_->xcb();
+        const auto parentCookie = xcb_query_tree(c, client);
+        const auto geometryCookie = xcb_get_geometry(c, client);
+        if (!probe_->sync())
+            return false;
+        XcbReply<xcb_query_tree_reply_t> up(xcb_query_tree_reply(c, parentCookie, nullptr));
+        XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, geometryCookie, nullptr));
+        if (!up || !g)
+            return false;
+        const auto siblingsCookie = xcb_query_tree(c, up->parent);
+        if (!probe_->sync())
+            return false;
+        XcbReply<xcb_query_tree_reply_t> siblings(xcb_query_tree_reply(c, siblingsCookie, nullptr));
+        const int n = siblings ? xcb_query_tree_children_length(siblings.get()) : 0;
+        const xcb_window_t* children = n ? xcb_query_tree_children(siblings.get()) : nullptr;
+        const auto at = std::find(children, children + n, client);
+        if (at == children + n || at + 1 == children + n)
+            return false;
+        const xcb_window_t above = *(at + 1);
+        const auto aboveGeometry = xcb_get_geometry(c, above);
+        const auto pid = probe_->requestProperty(above, probe_->ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+        if (!probe_->sync())
+            return false;
+        XcbReply<xcb_get_geometry_reply_t> a(xcb_get_geometry_reply(c, aboveGeometry, nullptr));
+        const auto pids = X11Connection::cardinals(probe_->takeProperty(pid).get());
+        return a && !pids.empty() && qint64(pids[0]) == tavrin_.processId() && a->x == g->x && a->y == g->y
+               && a->width == g->width + 2 * g->border_width && a->height == g->height + 2 * g->border_width;
     }
 
     // Covering turned on with the Share-safe shortcut, the xterm covered.
@@ -625,7 +686,12 @@ protected:
             });
         ASSERT_TRUE(embedded);
         EXPECT_TRUE(waitUntil([&] { return coveredIn(embedded->window()); }, 5.0));
-        EXPECT_FALSE(covered(plain->window()) || coveredIn(plain->window())) << "the plain window is covered whole";
+        // Covered beside it too, inside the plain window, which stays in view around it (once
+        // its class is read: a new client's window is covered whole until then).
+        EXPECT_TRUE(waitUntil([&] { return coveredBeside(embedded->window()); }));
+        EXPECT_FALSE(covered(plain->window())) << "the plain window's frame is covered";
+        EXPECT_TRUE(waitUntil([&] { return largestInside(plain->window()).width() <= 200; }))
+            << "the plain window is covered whole";
         saveScreenshot(QStringLiteral("veils-%1-embedded.png").arg(setUp()), Rect(0, 0, 1720, 1000));
     }
 
@@ -877,7 +943,23 @@ protected:
     }
 };
 
+// openbox with xcompmgr, which composites the roots' children alone.
+class X11VeilsXcompmgr : public X11Veils {
+protected:
+    void SetUp() override
+    {
+        X11Veils::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        QString error;
+        ASSERT_TRUE(session_->startCompositor(&error)) << error.toStdString();
+        compositor_ = QStringLiteral("-xcompmgr");
+    }
+};
+
 TEST_F(X11Veils, EveryWindowOfAPrivateApplicationIsCovered) { everyWindowOfAPrivateApplicationIsCovered(); }
+
+TEST_F(X11VeilsXcompmgr, EveryWindowOfAPrivateApplicationIsCovered) { everyWindowOfAPrivateApplicationIsCovered(); }
 
 TEST_F(X11VeilsXfwm, EveryWindowOfAPrivateApplicationIsCovered) { everyWindowOfAPrivateApplicationIsCovered(); }
 
@@ -919,6 +1001,54 @@ TEST_F(X11Veils, AVeilPastTheScreensEdgeKeepsCoveringItAndGoesWithCovering)
     EXPECT_TRUE(waitUntil([&] { return !covered(xterm); }, 3.0));
     pause(0.3);
     EXPECT_GT(leaks(screenshot(Rect(0, 0, 1720, 1440))), 1000);
+}
+
+// A private window that bypasses the window manager (a menu), with a border,
+// is covered by a window beside it too: neither its border nor its drawing
+// over its own children (a GC that includes inferiors, which paints over the
+// cover inside it) shows, nor a framed one's; and when covered windows have
+// the server keep pictures of their children (Composite, by hand), as a
+// program that composites its own content does, the covers cost the server
+// no more than a screen each and it runs on.
+TEST_F(X11Veils, PrivateWindowsDrawingOverOrRedirectingTheirChildrenStayCoveredAndTheServerRuns)
+{
+    X11TestClient* framed = startPrivate(QStringLiteral("Framed"), {100, 100, 400, 300});
+    const auto menu = [](X11TestClient::Options& o) {
+        o.overrideRedirect = true;
+        o.border = 6;
+    };
+    X11TestClient* before = startPrivate(QStringLiteral("Menu before"), {700, 150, 300, 250}, menu);
+    ASSERT_TRUE(framed && before);
+    ASSERT_TRUE(startTavrin(QStringLiteral("xcb"), {{QStringLiteral("privacy.apps"), QStringList{"XTerm"}}}));
+    ASSERT_TRUE(turnCoveringOn(framed->window()));
+    EXPECT_TRUE(waitUntil([&] { return coveredBeside(before->window()); }, 5.0)) << "found when covering went on";
+    X11TestClient* after = nullptr;
+    EXPECT_EQ(watched(QStringLiteral("menu"),
+                      [&] {
+                          after = startPrivate(QStringLiteral("Menu after"), {1100, 150, 300, 250}, menu);
+                          ASSERT_TRUE(after);
+                          EXPECT_TRUE(waitUntil([&] { return coveredBeside(after->window()); }, 5.0));
+                      }),
+              0);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(watched(QStringLiteral("drawing over children"),
+                      [&] {
+                          for (X11TestClient* c : {framed, before, after})
+                              c->tell("draw");
+                          pause(1.5);
+                      }),
+              0);
+    // Moved and raised, as a menu's owner moves it: the cover follows.
+    xdotool(
+        {QStringLiteral("windowmove"), QString::number(after->window()), QStringLiteral("900"), QStringLiteral("500")});
+    xdotool({QStringLiteral("windowraise"), QString::number(before->window())});
+    EXPECT_TRUE(waitUntil([&] { return coveredBeside(after->window()) && coveredBeside(before->window()); }, 5.0));
+
+    for (X11TestClient* c : {framed, before, after})
+        EXPECT_TRUE(c->answer("redirect", "redirected"));
+    ASSERT_TRUE(probe_->sync()) << "the X server went";
+    EXPECT_TRUE(covered(framed->window()));
+    EXPECT_EQ(leaks(screenshot(Rect(0, 0, 1720, 1000))), 0);
 }
 
 // Killed while covering, the program leaves private windows in view until it

@@ -1,11 +1,11 @@
 #include "platform/x11/x11coverkeeper.h"
 
 #include "platform/x11/x11connection.h"
-#include "platform/x11/x11veilcover.h"
 
 #include <QDebug>
 #include <algorithm>
 #include <fcntl.h>
+#include <optional>
 #include <pthread.h>
 #include <sys/epoll.h>
 #include <unistd.h>
@@ -17,6 +17,10 @@ namespace tavrin {
 namespace {
 constexpr std::uint32_t kClientMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
 constexpr std::uint32_t kFrameMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+// A root's own size too, for the covers' reach.
+constexpr std::uint32_t kRootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+
+std::uint16_t sizeOf(double length) { return std::uint16_t(std::clamp(length, 1.0, 65535.0)); }
 } // namespace
 
 X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(main), listener_(std::move(listener))
@@ -28,8 +32,12 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
     idMask_ = xcb_get_setup(c_)->resource_id_mask;
     idBase_ = xcb_get_setup(c_)->resource_id_base & ~idMask_;
     // Every screen's root: windows on any of them are covered.
-    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c_)); it.rem; xcb_screen_next(&it))
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c_)); it.rem; xcb_screen_next(&it)) {
         roots_.push_back(it.data->root);
+        screenSizes_.emplace_back(it.data->width_in_pixels, it.data->height_in_pixels);
+        reachWidth_ = std::max(reachWidth_, it.data->width_in_pixels);
+        reachHeight_ = std::max(reachHeight_, it.data->height_in_pixels);
+    }
     // The shape extension's data is asked for now, in a bounded wait, not
     // by the first cover in the middle of a window's appearing.
     xcb_prefetch_extension_data(c_, &xcb_shape_id);
@@ -48,7 +56,7 @@ X11CoverKeeper::X11CoverKeeper(X11Connection& main, Listener listener) : main_(m
     {
         std::lock_guard lock(mutex_);
         for (xcb_window_t root : roots_)
-            watchLocked(root, kFrameMask);
+            watchLocked(root, kRootMask);
     }
     flush();
     main_.setHoldWatcher([this](bool holding) { watchMain(holding); });
@@ -205,6 +213,11 @@ xcb_window_t X11CoverKeeper::coverInLocked(Covers& covers, xcb_window_t client, 
         return covers.outer;
     // The new one first: the client is never without a cover in its frame.
     const xcb_window_t old = covers.outer;
+    if (covers.beside) {
+        // Framed now: its frame's cover is above anything it draws.
+        xcb_destroy_window(c_, covers.beside);
+        covers.beside = covers.besideIn = 0;
+    }
     watchLocked(parent, kFrameMask);
     framed_.erase(covers.frame);
     covers.frame = parent;
@@ -213,6 +226,64 @@ xcb_window_t X11CoverKeeper::coverInLocked(Covers& covers, xcb_window_t client, 
     if (old)
         xcb_destroy_window(c_, old);
     return covers.outer;
+}
+
+void X11CoverKeeper::coverBeside(xcb_window_t client, xcb_window_t parent, const Rect& bounds, bool shown)
+{
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = covers_.find(client);
+        if (it == covers_.end() || !it->second.inner)
+            return; // uncovered meanwhile
+        besideLocked(it->second, client, parent, bounds, shown);
+    }
+    flush();
+}
+
+void X11CoverKeeper::besideLocked(Covers& covers, xcb_window_t client, xcb_window_t parent, const Rect& bounds,
+                                  bool shown)
+{
+    if (covers.beside && covers.besideIn != parent) {
+        xcb_destroy_window(c_, covers.beside);
+        covers.beside = 0;
+    }
+    if (!covers.beside) {
+        watchLocked(parent, kFrameMask); // its client's moves, restacks, maps
+        covers.beside = xcb_generate_id(c_);
+        covers.besideIn = parent;
+        const std::uint32_t values[] = {pixel_, 1};
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, covers.beside, parent, std::int16_t(bounds.x),
+                          std::int16_t(bounds.y), sizeOf(bounds.width), sizeOf(bounds.height), 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        xcb_shape_rectangles(c_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, covers.beside, 0, 0,
+                             0, nullptr);
+        const std::uint32_t pid = std::uint32_t(::getpid());
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, covers.beside, pidAtom_, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    } else {
+        const std::uint32_t values[] = {std::uint32_t(std::int32_t(bounds.x)), std::uint32_t(std::int32_t(bounds.y)),
+                                        sizeOf(bounds.width), sizeOf(bounds.height)};
+        xcb_configure_window(
+            c_, covers.beside,
+            XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+    }
+    restackBesideLocked(covers, client);
+    if (shown)
+        xcb_map_window(c_, covers.beside);
+}
+
+void X11CoverKeeper::restackBesideLocked(const Covers& covers, xcb_window_t client)
+{
+    const std::uint32_t values[] = {client, XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(c_, covers.beside, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+}
+
+void X11CoverKeeper::destroyLocked(const Covers& covers, bool clientGone)
+{
+    // Windows already gone with their parent answer BadWindow, which is dropped.
+    for (xcb_window_t w : {covers.outer, covers.beside, clientGone ? 0 : covers.inner})
+        if (w)
+            xcb_destroy_window(c_, w);
 }
 
 void X11CoverKeeper::unframe(xcb_window_t client, xcb_window_t frame, bool frameGone)
@@ -250,10 +321,7 @@ void X11CoverKeeper::uncover(xcb_window_t client, bool clientGone)
         const auto it = covers_.find(client);
         if (it == covers_.end())
             return;
-        // Windows already gone with their parent answer BadWindow, which is dropped.
-        for (xcb_window_t w : {it->second.outer, clientGone ? 0 : it->second.inner})
-            if (w)
-                xcb_destroy_window(c_, w);
+        destroyLocked(it->second, clientGone);
         eraseLocked(client);
     }
     flush();
@@ -285,7 +353,7 @@ xcb_window_t X11CoverKeeper::makeLocked(xcb_window_t parent)
     const xcb_window_t w = xcb_generate_id(c_);
     // Value order follows the mask bits: background pixel, override-redirect.
     const std::uint32_t values[] = {pixel_, 1};
-    xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, parent, 0, 0, X11VeilCover::kReach, X11VeilCover::kReach, 0,
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, parent, 0, 0, reachWidth_, reachHeight_, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT,
                       values);
     // Clicks go through to the client.
@@ -376,11 +444,7 @@ void X11CoverKeeper::run()
 void X11CoverKeeper::handle(const xcb_generic_event_t& event)
 {
     switch (event.response_type & 0x7f) {
-    case XCB_CREATE_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_create_notify_event_t&>(event);
-        created(e.window, e.parent, e.override_redirect);
-        return;
-    }
+    case XCB_CREATE_NOTIFY: created(reinterpret_cast<const xcb_create_notify_event_t&>(event)); return;
     case XCB_REPARENT_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
         reparented(e.window, e.parent);
@@ -388,14 +452,35 @@ void X11CoverKeeper::handle(const xcb_generic_event_t& event)
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (e.event != e.window && !isRoot(e.event))
+        if (e.event == e.window) {
+            if (isRoot(e.window))
+                screenResized(e.window, e.width, e.height);
+            return;
+        }
+        configured(e);
+        if (!isRoot(e.event))
             restacked(e.event, e.window, e.above_sibling, false);
         return;
     }
     case XCB_CIRCULATE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
-        if (e.event != e.window && !isRoot(e.event) && e.place == XCB_PLACE_ON_TOP)
-            restacked(e.event, e.window, 0, true);
+        if (e.event != e.window && e.place == XCB_PLACE_ON_TOP) {
+            shown(e.event, e.window, std::nullopt);
+            if (!isRoot(e.event))
+                restacked(e.event, e.window, 0, true);
+        }
+        return;
+    }
+    case XCB_MAP_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (e.event != e.window)
+            shown(e.event, e.window, true);
+        return;
+    }
+    case XCB_UNMAP_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
+        if (e.event != e.window)
+            shown(e.event, e.window, false);
         return;
     }
     case XCB_DESTROY_NOTIFY: destroyed(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window); return;
@@ -403,8 +488,10 @@ void X11CoverKeeper::handle(const xcb_generic_event_t& event)
     }
 }
 
-void X11CoverKeeper::created(xcb_window_t window, xcb_window_t parent, bool overrideRedirect)
+void X11CoverKeeper::created(const xcb_create_notify_event_t& event)
 {
+    const xcb_window_t window = event.window, parent = event.parent;
+    const bool overrideRedirect = event.override_redirect;
     std::unique_lock lock(mutex_);
     if (ownsLocked(window))
         return;
@@ -419,7 +506,15 @@ void X11CoverKeeper::created(xcb_window_t window, xcb_window_t parent, bool over
         followed && (top || embedded) && !covers_.count(window) && !(overrideRedirect && uncovered_.contains(client));
     if (cover) {
         watchLocked(window, kClientMask);
-        covers_[window].inner = makeLocked(window);
+        Covers& covers = covers_[window];
+        covers.inner = makeLocked(window);
+        // No window manager frames it: its drawing through its children
+        // reaches past the cover inside it, not the one beside it.
+        if (top ? overrideRedirect || !wmCheck_ : embedded) {
+            const double outside = 2.0 * event.border_width;
+            besideLocked(covers, window, parent, Rect(event.x, event.y, event.width + outside, event.height + outside),
+                         false);
+        }
     } else if (followed) {
         watchLocked(window, kFrameMask); // windows made in it
     }
@@ -438,6 +533,12 @@ void X11CoverKeeper::reparented(xcb_window_t window, xcb_window_t parent)
     if (ownsLocked(window))
         return;
     if (const auto it = covers_.find(window); it != covers_.end()) {
+        if (it->second.beside && it->second.besideIn != parent) {
+            // Left the parent it shared with its sibling cover (the main
+            // thread gives it a new one where it is still unframed).
+            xcb_destroy_window(c_, it->second.beside);
+            it->second.beside = it->second.besideIn = 0;
+        }
         if (isRoot(parent) || !framesLocked(parent))
             unframeLocked(it->second, it->second.frame, false); // on its own, or held by another client
         else
@@ -480,10 +581,8 @@ void X11CoverKeeper::destroyed(xcb_window_t window)
     // cover went with the frame.
     bool sent = false;
     if (const auto it = covers_.find(window); it != covers_.end()) {
-        if (it->second.outer) {
-            xcb_destroy_window(c_, it->second.outer);
-            sent = true;
-        }
+        sent = it->second.outer || it->second.beside;
+        destroyLocked(it->second, true);
         eraseLocked(window);
     }
     if (const auto f = framed_.find(window); f != framed_.end()) {
@@ -494,6 +593,68 @@ void X11CoverKeeper::destroyed(xcb_window_t window)
     lock.unlock();
     if (sent)
         flush();
+}
+
+void X11CoverKeeper::configured(const xcb_configure_notify_event_t& event)
+{
+    std::unique_lock lock(mutex_);
+    if (ownsLocked(event.window))
+        return;
+    if (const auto it = covers_.find(event.window);
+        it != covers_.end() && it->second.beside && it->second.besideIn == event.event) {
+        // Moved, resized or restacked: its sibling follows, border included.
+        const double outside = 2.0 * event.border_width;
+        besideLocked(it->second, event.window, event.event,
+                     Rect(event.x, event.y, event.width + outside, event.height + outside), false);
+    } else if (const auto below = covers_.find(event.above_sibling);
+               below != covers_.end() && below->second.beside && below->second.besideIn == event.event) {
+        // Put directly above a covered client, between it and its sibling
+        // cover: the cover goes back between them, so that it stays in view.
+        restackBesideLocked(below->second, event.above_sibling);
+    } else {
+        return;
+    }
+    lock.unlock();
+    flush();
+}
+
+void X11CoverKeeper::shown(xcb_window_t parent, xcb_window_t window, std::optional<bool> mapped)
+{
+    std::unique_lock lock(mutex_);
+    const auto it = covers_.find(window);
+    if (it == covers_.end() || !it->second.beside || it->second.besideIn != parent)
+        return;
+    restackBesideLocked(it->second, window);
+    if (mapped == true)
+        xcb_map_window(c_, it->second.beside);
+    else if (mapped == false)
+        xcb_unmap_window(c_, it->second.beside);
+    lock.unlock();
+    flush();
+}
+
+void X11CoverKeeper::screenResized(xcb_window_t root, std::uint16_t width, std::uint16_t height)
+{
+    std::unique_lock lock(mutex_);
+    const auto at = std::find(roots_.begin(), roots_.end(), root);
+    screenSizes_[std::size_t(at - roots_.begin())] = {width, height};
+    std::uint16_t w = 1, h = 1;
+    for (const auto& [sw, sh] : screenSizes_) {
+        w = std::max(w, sw);
+        h = std::max(h, sh);
+    }
+    // Grown only: a cover larger than what it covers shows nothing more.
+    if (w <= reachWidth_ && h <= reachHeight_)
+        return;
+    reachWidth_ = std::max(w, reachWidth_);
+    reachHeight_ = std::max(h, reachHeight_);
+    const std::uint32_t values[] = {reachWidth_, reachHeight_};
+    for (const auto& [client, covers] : covers_)
+        for (xcb_window_t cover : {covers.inner, covers.outer})
+            if (cover)
+                xcb_configure_window(c_, cover, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+    lock.unlock();
+    flush();
 }
 
 } // namespace tavrin

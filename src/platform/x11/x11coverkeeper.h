@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/geometry.h"
+
 #include <QSet>
 #include <QString>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -35,7 +38,16 @@ class X11Connection;
 //
 // A window is covered where it stands: inside itself, and inside the window
 // manager's frame around it. A window held by another client's window is
-// covered inside itself only, so that its host stays in view.
+// covered inside itself only, so that its host stays in view. A window no
+// window manager frames (one that bypasses it, or one held by another
+// client's window) is also covered by a sibling stacked directly above it,
+// border included, that follows it: its own drawing through its children (a
+// GC or picture that includes inferiors) paints over the cover inside it.
+//
+// A cover reaches as far as the largest screen from its parent's top left,
+// and grows with the screens: a growing window is covered before any event
+// tells of it, and the server, which keeps a picture of a cover whose parent
+// redirects its children, never has to keep one larger than a screen.
 //
 // The thread also watches the main connection's socket while that holds
 // window moves back for a batch (see X11Connection::batchMovesOn): the
@@ -94,6 +106,10 @@ public:
     // itself, or the frame that holds it, which replaces an earlier frame's),
     // made now unless the thread made it already.
     xcb_window_t coverIn(xcb_window_t client, xcb_window_t parent);
+    // The client, which no window manager frames, stands in `parent` at
+    // `bounds` (its border included), shown or not: covered there by a
+    // sibling directly above it too, made now unless the thread made it.
+    void coverBeside(xcb_window_t client, xcb_window_t parent, const Rect& bounds, bool shown);
     // The client left `frame` (or `frame` went): that cover is forgotten,
     // and taken away unless `frameGone`.
     void unframe(xcb_window_t client, xcb_window_t frame, bool frameGone);
@@ -114,6 +130,9 @@ private:
         xcb_window_t inner = 0;
         xcb_window_t frame = 0;
         xcb_window_t outer = 0;
+        // The sibling above an unframed client, and the parent they share.
+        xcb_window_t beside = 0;
+        xcb_window_t besideIn = 0;
     };
 
     void run();
@@ -123,10 +142,18 @@ private:
     // when called from another).
     void flush();
     void handle(const xcb_generic_event_t& event);
-    void created(xcb_window_t window, xcb_window_t parent, bool overrideRedirect);
+    void created(const xcb_create_notify_event_t& event);
     void reparented(xcb_window_t window, xcb_window_t parent);
     void restacked(xcb_window_t parent, xcb_window_t window, xcb_window_t below, bool onTop);
     void destroyed(xcb_window_t window);
+    // A window in a watched parent moved, resized or restacked: a sibling
+    // cover follows its client and stays directly above it.
+    void configured(const xcb_configure_notify_event_t& event);
+    // A window in a watched parent was mapped or unmapped (none: raised to
+    // the top): a sibling cover shows and stacks as its client does.
+    void shown(xcb_window_t parent, xcb_window_t window, std::optional<bool> mapped);
+    // A screen took this size: covers grow with the largest.
+    void screenResized(xcb_window_t root, std::uint16_t width, std::uint16_t height);
     bool isRoot(xcb_window_t window) const;
     // Locked: the covers that stand in `parent` (as client or frame), if any.
     Covers* coversIn(xcb_window_t parent, xcb_window_t* mine);
@@ -138,6 +165,13 @@ private:
     void unframeLocked(Covers& covers, xcb_window_t frame, bool frameGone);
     void eraseLocked(xcb_window_t client);
     xcb_window_t makeLocked(xcb_window_t parent);
+    // Locked: `covers.beside`, made in `parent` over the client at `bounds`, or moved there.
+    void besideLocked(Covers& covers, xcb_window_t client, xcb_window_t parent, const Rect& bounds, bool shown);
+    // Locked: takes away every cover of the client but the one inside it
+    // (`clientGone`: that one too is only forgotten).
+    void destroyLocked(const Covers& covers, bool clientGone);
+    // Locked: puts a client's sibling cover directly above it again.
+    void restackBesideLocked(const Covers& covers, xcb_window_t client);
     void raiseUnflushed(xcb_window_t cover);
     // Locked: adds to what the keeper's connection selects on a window.
     void watchLocked(xcb_window_t window, std::uint32_t mask);
@@ -155,6 +189,7 @@ private:
     QString problem_;
     xcb_connection_t* c_ = nullptr;
     std::vector<xcb_window_t> roots_;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> screenSizes_; // by root, as `roots_`
     xcb_atom_t pidAtom_ = 0;
     std::uint32_t idMask_ = 0;
     std::uint32_t idBase_ = 0;
@@ -162,6 +197,9 @@ private:
     mutable std::mutex mutex_;
     bool covering_ = false;
     std::uint32_t pixel_ = 0;
+    // How far a cover reaches from its parent's top left: the largest screen's width and height.
+    std::uint16_t reachWidth_ = 1;
+    std::uint16_t reachHeight_ = 1;
     QSet<std::uint32_t> never_;
     QSet<std::uint32_t> uncovered_;
     xcb_window_t wmCheck_ = 0;

@@ -20,20 +20,17 @@ class X11CoverKeeper;
 //   child that holds it), which covers the title bar too.
 // Each is an override-redirect child (a window manager that redirects maps
 // inside its frames leaves it alone) standing above its siblings at the
-// parent's top left and reaching far past its bottom right (children are
+// parent's top left and reaching as far as the largest screen (children are
 // clipped to their parent, so a growing window is covered before any event
 // tells of it), filled by the server with one colour, with an empty input
-// shape (clicks reach the client). The outermost carries the label, a child
+// shape (clicks reach the client). A client no window manager frames also
+// has one beside it (see X11CoverKeeper). The outermost carries the label, a child
 // window whose background is a picture drawn once, kept in the middle of the
 // frame. Moves and resizes thus cost no drawing at all. The covering windows
 // themselves are the keeper's (X11CoverKeeper), which may have made them
 // before this is told of the client or its frame. Main thread.
 class X11VeilCover {
 public:
-    // How far a covering window reaches from its parent's top left: as
-    // far as the protocol lets a window be, whatever the size of the window.
-    static constexpr int kReach = 65535;
-
     // Covers `client` now (its inner window), through `keeper`.
     X11VeilCover(X11Connection& conn, X11CoverKeeper& keeper, xcb_window_t client);
     // Takes its windows away (those the server still has).

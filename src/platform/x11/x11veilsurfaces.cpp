@@ -22,17 +22,24 @@ struct TopLevel {
     xcb_window_t window = 0;
     Size size;
     std::uint8_t depth = 0;
+    // Where it stands in its parent, its border included; whether it is
+    // mapped and bypasses the window manager.
+    xcb_window_t parent = 0;
+    Rect bounds;
+    bool mapped = false;
+    bool overrideRedirect = false;
 };
 
 // The root's child that holds `window` through frames (`frames` of each
 // parent), or the window itself when it is one or another client's window
-// holds it, with its size and depth; none when the server does not answer
-// or it is gone.
+// holds it, with its size, depth and place; none when the server does not
+// answer or it is gone.
 std::optional<TopLevel> topLevelOf(X11Connection& conn, xcb_window_t window,
                                    const std::function<bool(xcb_window_t)>& frames)
 {
     xcb_connection_t* c = conn.xcb();
     const xcb_window_t client = window;
+    xcb_window_t parent = 0, clientParent = 0;
     for (int step = 0; step < 8; ++step) {
         const auto cookie = xcb_query_tree(c, window);
         if (!conn.sync()) {
@@ -42,23 +49,36 @@ std::optional<TopLevel> topLevelOf(X11Connection& conn, xcb_window_t window,
         XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, cookie, nullptr));
         if (!tree)
             return std::nullopt;
+        parent = tree->parent;
+        clientParent = step == 0 ? parent : clientParent;
         if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
             break;
         if (!frames(tree->parent)) {
             window = client; // held by another client: covered where it stands
+            parent = clientParent;
             break;
         }
         window = tree->parent;
     }
     const auto cookie = xcb_get_geometry(c, window);
+    const auto attributesCookie = xcb_get_window_attributes(c, window);
     if (!conn.sync()) {
         xcb_discard_reply(c, cookie.sequence);
+        xcb_discard_reply(c, attributesCookie.sequence);
         return std::nullopt;
     }
     XcbReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookie, nullptr));
-    if (!g)
+    XcbReply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, attributesCookie, nullptr));
+    if (!g || !a)
         return std::nullopt;
-    return TopLevel{window, Size{double(g->width), double(g->height)}, g->depth};
+    const double outside = 2.0 * g->border_width;
+    return TopLevel{window,
+                    Size{double(g->width), double(g->height)},
+                    g->depth,
+                    parent,
+                    Rect(g->x, g->y, g->width + outside, g->height + outside),
+                    a->map_state != XCB_MAP_STATE_UNMAPPED,
+                    bool(a->override_redirect)};
 }
 
 // Pictures of 32 bits a pixel, least significant byte first, as QImage keeps them.
@@ -160,7 +180,9 @@ void X11VeilSurfaces::seen(xcb_window_t window, bool overrideRedirect)
 {
     if (!covered_ || known_.contains(window))
         return;
-    created(window, overrideRedirect);
+    // (Held by another client's window, or on another screen: asked where it
+    // stands, for the cover beside it.)
+    created(window, overrideRedirect, false);
     // Named (and maybe shown) before this connection watched it: judged now,
     // by its process alone while it has no class, and again when one comes.
     judge(window, true);
@@ -322,7 +344,9 @@ void X11VeilSurfaces::scanAll()
         k.judged = true;
         k.named = !f.cls.isEmpty();
         k.verdict = covered_(k.name, k.pid);
-        k.top = f.top;
+        // One no window manager frames is asked where it stands, for the cover beside it.
+        const bool unframed = f.top == f.window && (!isRoot(f.parent) || f.overrideRedirect || !wmCheck_);
+        k.top = unframed ? 0 : f.top;
         known_.insert(f.window, k);
         windows_.connection().selectInput(f.window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
@@ -442,7 +466,7 @@ std::vector<X11VeilSurfaces::Found> X11VeilSurfaces::walkTree()
     return found;
 }
 
-void X11VeilSurfaces::created(xcb_window_t window, bool overrideRedirect)
+void X11VeilSurfaces::created(xcb_window_t window, bool overrideRedirect, bool atTop)
 {
     if (!covered_ || neverCovered_.contains(clientOf(window))) {
         keeper_->uncover(window, false); // made by the keeper before it knew
@@ -452,7 +476,8 @@ void X11VeilSurfaces::created(xcb_window_t window, bool overrideRedirect)
         return;
     Known k;
     k.overrideRedirect = overrideRedirect;
-    k.top = window;
+    // One that bypasses the window manager is asked where it stands, for the cover beside it.
+    k.top = atTop && !overrideRedirect ? window : 0;
     known_.insert(window, k);
     // Its class and process, its reparenting into a frame and its going.
     windows_.connection().selectInput(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
@@ -622,6 +647,12 @@ void X11VeilSurfaces::locate(xcb_window_t client)
         frame(client, top->window); // the frame held it within a window of its own
     if (cover.top() == top->window)
         cover.setTopGeometry(top->size, top->depth);
+    // Not framed, bypassing the window manager or held by another client's
+    // window: covered by a sibling too, out of reach of its own drawing.
+    const bool unframed = top->window == client && top->parent
+                          && (isRoot(top->parent) ? top->overrideRedirect || !wmCheck_ : !frames(top->parent));
+    if (unframed)
+        keeper_->coverBeside(client, top->parent, top->bounds, top->mapped);
 }
 
 void X11VeilSurfaces::forget(xcb_window_t client)

@@ -161,8 +161,9 @@ private:
     // (rather than held by another client's window).
     bool frames(xcb_window_t parent) const { return neverCovered_.contains(clientOf(parent)); }
     void setProblem(const QString& problem);
-    // A top-level created now: covered at once unless its client is known not to be.
-    void created(xcb_window_t window, bool overrideRedirect);
+    // A top-level created now: covered at once unless its client is known not
+    // to be. `atTop`: it is a root's child (else asked where it stands).
+    void created(xcb_window_t window, bool overrideRedirect, bool atTop = true);
     // Reads its class and process and judges it; unless `anyway`, one
     // without a class yet is left to be judged when the class comes.
     void judge(xcb_window_t window, bool anyway);

@@ -45,6 +45,8 @@ QJsonObject toJson(const X11TestClient::Options& o)
             {"fullScreen", o.fullScreen},
             {"above", o.above},
             {"child", o.child},
+            {"overrideRedirect", o.overrideRedirect},
+            {"border", o.border},
             {"parent", qint64(o.parent)},
             {"mapDelay", o.mapDelay},
             {"screen", o.screen},
@@ -63,6 +65,20 @@ void X11TestClient::tell(const QByteArray& command)
 {
     process_->write(command + '\n');
     process_->waitForBytesWritten(1000);
+}
+
+bool X11TestClient::answer(const QByteArray& command, const QByteArray& word)
+{
+    tell(command);
+    const double deadline = X11Connection::steadyNow() + kStartTimeout;
+    QByteArray out;
+    while (X11Connection::steadyNow() < deadline && isRunning()) {
+        process_->waitForReadyRead(50);
+        out += process_->readAllStandardOutput();
+        if (out.contains(word + '\n'))
+            return true;
+    }
+    return false;
 }
 
 xcb_window_t X11TestClient::open()

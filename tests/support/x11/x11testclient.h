@@ -37,11 +37,13 @@ public:
         bool transient = false;           // WM_TRANSIENT_FOR the root window
         std::vector<std::uint32_t> strut; // _NET_WM_STRUT_PARTIAL
         bool qt = false;
-        int windows = 1;         // more windows: titled "<title> 2", … and placed 40 points apart
-        QString background;      // the windows' colour ("#rrggbb"); white when empty
-        bool fullScreen = false; // asks for full screen before it maps
-        bool above = false;      // asks to stay above the others before it maps
-        bool child = false;      // the first window holds a child in its colour, made with it
+        int windows = 1;               // more windows: titled "<title> 2", … and placed 40 points apart
+        QString background;            // the windows' colour ("#rrggbb"); white when empty
+        bool fullScreen = false;       // asks for full screen before it maps
+        bool above = false;            // asks to stay above the others before it maps
+        bool child = false;            // the first window holds a child in its colour, made with it
+        bool overrideRedirect = false; // the first window bypasses the window manager, as a menu does
+        int border = 0;                // the first window's border width, in its colour
         // The first window made inside this window of another client's, at
         // `client`'s position in it, as a terminal told to embed itself does.
         xcb_window_t parent = 0;
@@ -65,8 +67,14 @@ public:
     // Tells the Qt client to "hide" its window, "show" it again, open a
     // "popup" (a window that bypasses the window manager, as menus do, in
     // the window's colour) or "close" the popup; tells the plain client with
-    // a child to "raise" it above its siblings, 50 times 20 ms apart.
+    // a child to "raise" it above its siblings, 50 times 20 ms apart; tells
+    // the plain client to "draw" over its first window and its children (a GC
+    // that includes inferiors), 50 times 20 ms apart, or to "redirect" that
+    // window's children (Composite, by hand), as a client that composites its
+    // own content does, answering "redirected" once the server has done it.
     void tell(const QByteArray& command);
+    // Tells it `command` and waits until it says `word` (false: it did not, or ended).
+    bool answer(const QByteArray& command, const QByteArray& word);
     // Tells the plain client to open one more window (of `laterClass`);
     // answers it, 0 when it did not say.
     xcb_window_t open();

@@ -21,9 +21,11 @@
 #include <cstring>
 #include <memory>
 #include <poll.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 namespace {
 
@@ -83,10 +85,14 @@ xcb_window_t createWindow(xcb_connection_t* c, const xcb_screen_t& screen, const
     const QColor background(later && !o["laterBackground"].toString().isEmpty() ? o["laterBackground"].toString()
                                                                                 : o["background"].toString());
     const std::uint32_t pixel = background.isValid() ? (background.rgb() & 0xFFFFFF) : screen.white_pixel;
-    const std::uint32_t values[] = {pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    // Value order follows the mask bits: background, border, override-redirect, events.
+    const bool first = i == 0 && !later;
+    const std::uint32_t values[] = {pixel, pixel, first && o["overrideRedirect"].toBool() ? 1u : 0u,
+                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, std::int16_t(x), std::int16_t(y),
-                      std::uint16_t(o["w"].toInt()), std::uint16_t(o["h"].toInt()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+                      std::uint16_t(o["w"].toInt()), std::uint16_t(o["h"].toInt()),
+                      std::uint16_t(first ? o["border"].toInt() : 0), XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
 
     const QString text = i == 0 ? o["title"].toString() : o["title"].toString() + QStringLiteral(" %1").arg(i + 1);
     setString(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, text.toLatin1());
@@ -152,6 +158,54 @@ void raiseChild(xcb_connection_t* c, xcb_window_t parent)
     }
 }
 
+std::uint32_t firstPixel(const xcb_screen_t& screen, const QJsonObject& o)
+{
+    const QColor background(o["background"].toString());
+    return background.isValid() ? (background.rgb() & 0xFFFFFF) : screen.white_pixel;
+}
+
+// Fills the window and its children with its colour through a GC that
+// includes inferiors, 50 times 20 ms apart, as a program that draws over its
+// own subwindows (a video overlay, a screen-capture preview) does.
+void drawOver(xcb_connection_t* c, xcb_window_t w, std::uint32_t pixel)
+{
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    const std::uint32_t values[] = {pixel, XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS};
+    xcb_create_gc(c, gc, w, XCB_GC_FOREGROUND | XCB_GC_SUBWINDOW_MODE, values);
+    const xcb_rectangle_t all{0, 0, 65535, 65535};
+    for (int i = 0; i < 50; ++i) {
+        xcb_poly_fill_rectangle(c, w, gc, 1, &all);
+        xcb_flush(c);
+        ::usleep(20000);
+    }
+    xcb_free_gc(c, gc);
+}
+
+// The Composite extension's RedirectSubwindows (manual), sent as its client
+// library would send it: the server keeps a picture of each child of `w`,
+// as large as the child.
+bool redirectSubwindows(xcb_connection_t* c, xcb_window_t w)
+{
+    static xcb_extension_t composite = {"Composite", 0};
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &composite);
+    if (!ext || !ext->present)
+        return false;
+    struct {
+        std::uint8_t major, minor;
+        std::uint16_t length;
+        std::uint32_t window;
+        std::uint8_t update, pad[3];
+    } request{0, 0, 0, w, 1 /* manual */, {}};
+    iovec parts[4];
+    parts[2] = {&request, sizeof request};
+    parts[3] = {nullptr, 0};
+    xcb_protocol_request_t info{1, &composite, 2 /* RedirectSubwindows */, 1};
+    xcb_send_request(c, XCB_REQUEST_CHECKED, parts + 2, &info);
+    // Done once a later request is answered.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return true;
+}
+
 // Asks the window manager to make `w` the active window, as an application
 // does for a window of its own.
 void activate(xcb_connection_t* c, const xcb_screen_t& screen, xcb_window_t w)
@@ -210,6 +264,13 @@ int runPlainClient(const QJsonObject& o)
             commands = std::fgets(line, sizeof line, stdin) != nullptr;
             if (commands && std::strcmp(line, "raise\n") == 0)
                 raiseChild(c, xcb_window_t(windows.front()));
+            if (commands && std::strcmp(line, "draw\n") == 0)
+                drawOver(c, xcb_window_t(windows.front()), firstPixel(*it.data, o));
+            if (commands && std::strcmp(line, "redirect\n") == 0
+                && redirectSubwindows(c, xcb_window_t(windows.front()))) {
+                std::printf("redirected\n");
+                std::fflush(stdout);
+            }
             if (commands && std::strcmp(line, "open\n") == 0) {
                 windows.push_back(createWindow(c, *it.data, o, int(windows.size()), true));
                 ++open;
