@@ -23,6 +23,7 @@
 #include "app/updates/updatewindow.h"
 #include "commandbar/commandbarplanner.h"
 #include "commandbar/commandbarrunner.h"
+#include "design/caretblink.h"
 #include "focus/evolutioncalendars.h"
 #include "focus/focus.h"
 #include "integrations/integratedwindowcontent.h"
@@ -669,6 +670,8 @@ int main(int argc, char** argv)
         return 1;
     }
     startDesktop(*running, common, app);
+    // A caret left alone holds still, so that an open bar waits for free.
+    const CaretBlink caretBlink(common.clock);
 
     const std::unique_ptr<Shell> shell = wireShell(*running, command, signalWatcher);
     // A quit signal ends the waits on the X server that hold up the
