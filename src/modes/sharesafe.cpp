@@ -308,12 +308,17 @@ void ShareSafe::startCheck()
     Accessibility* accessibility = platform_.accessibility;
     if (!accessibility)
         return;
-    detecting_ = true;
     std::vector<RunningApp> apps;
     if (Workspace* workspace = platform_.workspace)
         for (const RunningApp& app : workspace->runningApplications())
             if (!AppIdentities::listedAs(app, shareKeywords().keys()).isEmpty())
                 apps.push_back(app);
+    // With no call or browser running there are no titles to read: the
+    // check is made here rather than waking a pool thread, and the main
+    // thread after it, for nothing.
+    if (apps.empty())
+        return applyCheck({});
+    detecting_ = true;
     auto reads = std::make_shared<std::vector<TitleRead>>();
     platform_.clock->runInBackground(
         [accessibility, apps = std::move(apps), reads] { *reads = readTitles(*accessibility, apps); }, this,
