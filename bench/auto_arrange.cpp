@@ -164,9 +164,9 @@ void BM_ProgramIdleCpuX11(benchmark::State& state)
     QThread::sleep(3); // past start-up
     double used = 0;
     for (auto _ : state) {
-        const double before = bench::cpuSeconds(tavrin.processId());
+        const bench::Threads before = bench::threads(tavrin.processId());
         QThread::usleep(unsigned(kIdleSeconds * 1e6));
-        used = bench::cpuSeconds(tavrin.processId()) - before;
+        used = bench::cpuSince(tavrin.processId(), before);
         state.SetIterationTime(kIdleSeconds);
     }
     state.counters["cpu_percent"] = used / kIdleSeconds * 100;

@@ -95,13 +95,13 @@ void BM_SetOneKeyIn10MB(benchmark::State& state)
     qint64 n = 0;
     // The time is the main thread's; the writes run away from it, and the
     // CPU of every thread of the process, writes done, says what a change costs.
-    const double cpuBefore = tavrin::bench::cpuSeconds(QCoreApplication::applicationPid());
+    const tavrin::bench::Threads cpuBefore = tavrin::bench::threads(QCoreApplication::applicationPid());
     for (auto _ : state) {
         store.setValue(QStringLiteral("counter"), n++);
         QCoreApplication::sendPostedEvents(); // the end of the event loop's turn
     }
     store.flush();
-    const double cpu = tavrin::bench::cpuSeconds(QCoreApplication::applicationPid()) - cpuBefore;
+    const double cpu = tavrin::bench::cpuSince(QCoreApplication::applicationPid(), cpuBefore);
     state.counters["all_threads_cpu_ms_per_change"] = cpu * 1000 / double(state.iterations());
     state.counters["file_bytes"] = double(QFileInfo(path).size());
 }

@@ -260,16 +260,16 @@ void BM_IdleOpenCommandBar(benchmark::State& state)
     std::vector<double> shares;
     double runs = 0, seconds = 0;
     for (auto _ : state) {
-        const double runsBefore = bench::runs(pid);
+        const bench::Threads atStart = bench::threads(pid);
         const auto t0 = std::chrono::steady_clock::now();
         for (int i = 0; i < kSamples; ++i) {
-            const double before = bench::cpuSeconds(pid);
+            const bench::Threads before = bench::threads(pid);
             const auto t = std::chrono::steady_clock::now();
             QThread::usleep(unsigned(kSampleSeconds * 1e6));
-            shares.push_back((bench::cpuSeconds(pid) - before) / since(t));
+            shares.push_back(bench::cpuSince(pid, before) / since(t));
         }
         seconds = since(t0);
-        runs = bench::runs(pid) - runsBefore;
+        runs = bench::runsSince(pid, atStart);
         state.SetIterationTime(seconds);
     }
     std::sort(shares.begin(), shares.end());

@@ -6,6 +6,7 @@
 // cannot tell 0.1 % from nothing over a few seconds.
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QStringList>
 
 namespace tavrin::bench {
@@ -31,27 +32,44 @@ inline double threadRuns(qint64 pid, const QString& tid)
     return f.readAll().trimmed().split(' ').value(2).toDouble();
 }
 
-// The same summed over all threads of process `pid`.
-inline double runs(qint64 pid)
+// What each thread of process `pid` has done so far, by thread id: its
+// time on a CPU in seconds and how many times it has been put on one.
+struct Threads {
+    QHash<QString, double> cpu;
+    QHash<QString, double> runs;
+};
+
+inline Threads threads(qint64 pid)
 {
-    double total = 0;
+    Threads t;
     for (const QString& tid :
-         QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        total += threadRuns(pid, tid);
+         QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        t.cpu.insert(tid, threadCpuSeconds(pid, tid));
+        t.runs.insert(tid, threadRuns(pid, tid));
+    }
+    return t;
+}
+
+// The time all threads of process `pid` have spent on a CPU since `before`,
+// in seconds, and how many times they were put on one. A thread that has
+// ended since counts nothing (what it did after `before` can no longer be
+// read; Qt's pool threads end 30 s after their last work, having done
+// nothing since), one that started counts all it did.
+inline double cpuSince(qint64 pid, const Threads& before)
+{
+    const Threads now = threads(pid);
+    double total = 0;
+    for (auto it = now.cpu.begin(); it != now.cpu.end(); ++it)
+        total += it.value() - before.cpu.value(it.key(), 0);
     return total;
 }
 
-// The time all threads of process `pid` have spent on a CPU, in seconds; 0
-// when it cannot be read. Threads that have ended no longer count: compare
-// two readings over a time in which the program keeps its threads (Qt's pool
-// threads linger 30 s after their last work).
-inline double cpuSeconds(qint64 pid)
+inline double runsSince(qint64 pid, const Threads& before)
 {
-    const QStringList threads =
-        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const Threads now = threads(pid);
     double total = 0;
-    for (const QString& tid : threads)
-        total += threadCpuSeconds(pid, tid);
+    for (auto it = now.runs.begin(); it != now.runs.end(); ++it)
+        total += it.value() - before.runs.value(it.key(), 0);
     return total;
 }
 

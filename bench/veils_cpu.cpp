@@ -259,19 +259,19 @@ void BM_ProgramCoveringCpuX11(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
-        const double before = bench::cpuSeconds(tavrin.processId()), ticksBefore = tickSeconds(tavrin.processId());
+        const bench::Threads before = bench::threads(tavrin.processId());
+        const double ticksBefore = tickSeconds(tavrin.processId());
         const double mainBefore = bench::threadCpuSeconds(tavrin.processId(), mainThread);
         const double mainRunsBefore = bench::threadRuns(tavrin.processId(), mainThread);
-        const double allRunsBefore = bench::runs(tavrin.processId());
         if (dragging)
             run(*session, QStringLiteral("xdotool"), dragSteps(grip), 120000);
         else
             QThread::usleep(unsigned(kIdleSeconds * 1e6));
-        used = bench::cpuSeconds(tavrin.processId()) - before;
+        used = bench::cpuSince(tavrin.processId(), before);
         main = bench::threadCpuSeconds(tavrin.processId(), mainThread) - mainBefore;
         ticks = tickSeconds(tavrin.processId()) - ticksBefore;
         mainRuns = bench::threadRuns(tavrin.processId(), mainThread) - mainRunsBefore;
-        allRuns = bench::runs(tavrin.processId()) - allRunsBefore;
+        allRuns = bench::runsSince(tavrin.processId(), before);
         seconds = double(wall.nsecsElapsed()) / 1e9;
         state.SetIterationTime(seconds);
     }
@@ -334,10 +334,10 @@ void BM_ProgramCoveringMemoryX11(benchmark::State& state)
     QThread::sleep(2); // past the last layout's moves
     QElapsedTimer wall;
     wall.start();
-    const double before = bench::cpuSeconds(tavrin.processId());
+    const bench::Threads before = bench::threads(tavrin.processId());
     QThread::usleep(unsigned(kIdleSeconds * 1e6));
     state.counters["idle_cpu_percent"] =
-        (bench::cpuSeconds(tavrin.processId()) - before) / (double(wall.nsecsElapsed()) / 1e9) * 100;
+        bench::cpuSince(tavrin.processId(), before) / (double(wall.nsecsElapsed()) / 1e9) * 100;
     state.counters["still_covered"] = coveredAt(*conn, grip);
     endTavrin(tavrin);
 }
