@@ -1,5 +1,6 @@
 #include "platform/linux/pulsemicrophone.h"
 
+#include <algorithm>
 #include <optional>
 #include <pulse/pulseaudio.h>
 
@@ -12,6 +13,8 @@ struct PulseMicrophone::Loop {
     pa_threaded_mainloop* mainloop = nullptr;
     pa_context* context = nullptr;
     pa_time_event* retry = nullptr;
+    // The wait before the next attempt: longer after each one that failed.
+    double retryWait = kRetryInterval;
     // Questions about the default source still unanswered: the answer is
     // current when none is.
     int asking = 0;
@@ -61,8 +64,9 @@ struct PulseMicrophone::Loop {
             return;
         timeval when;
         pa_gettimeofday(&when);
-        pa_timeval_add(&when, pa_usec_t(kRetryInterval * PA_USEC_PER_SEC));
+        pa_timeval_add(&when, pa_usec_t(retryWait * PA_USEC_PER_SEC));
         retry = api()->time_new(api(), &when, &Loop::retryDue, this);
+        retryWait = std::min(retryWait * 2, kLongestRetryInterval);
     }
 
     static void retryDue(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self)
@@ -79,6 +83,7 @@ struct PulseMicrophone::Loop {
         auto* loop = static_cast<Loop*>(self);
         switch (pa_context_get_state(c)) {
         case PA_CONTEXT_READY: {
+            loop->retryWait = kRetryInterval;
             const auto mask = pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SERVER);
             if (pa_operation* op = pa_context_subscribe(c, mask, nullptr, nullptr))
                 pa_operation_unref(op);

@@ -15,12 +15,16 @@ namespace tavrin {
 // One connection, kept on a thread of its own, subscribes to changes of the
 // sources and of the server's defaults and keeps the answer current, so
 // `inUse()` is a read of memory. Without a sound server the answer is false;
-// the connection is tried again every few seconds, so a server started later
-// (or restarted) is found.
+// the connection is tried again, 5 s after it was lost and then at twice the
+// wait each time up to a minute, so a server started later (or restarted) is
+// found and a desktop that has none does not wake the program every few
+// seconds for it.
 class PulseMicrophone : public Microphone {
 public:
-    // Seconds between attempts to reach a sound server that did not answer.
+    // Seconds before the first attempt to reach a sound server that did not
+    // answer, and the longest wait between attempts.
     static constexpr double kRetryInterval = 5.0;
+    static constexpr double kLongestRetryInterval = 60.0;
 
     // Starts connecting; returns at once.
     PulseMicrophone();
