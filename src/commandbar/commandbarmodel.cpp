@@ -9,6 +9,7 @@
 #include "windows/windowmanager.h"
 #include "workspaces/activeworkspace.h"
 #include "workspaces/activeworkspaceholder.h"
+#include "workspaces/earlieritems.h"
 #include "workspaces/savedworkspacestore.h"
 #include "workspaces/textcut.h"
 #include "workspaces/windowcontent.h"
@@ -324,7 +325,14 @@ QCoro::Task<> arrangeTask(QPointer<CommandBarModel> self, CommandBarServices s, 
                 save.earlier = *w.items;
                 break;
             }
-        const QList<SavedItem> items = co_await captureItems(outcome.windows, std::move(save));
+        const QList<SavedItem> earlier = save.earlier;
+        QList<SavedItem> items = co_await captureItems(outcome.windows, std::move(save));
+        // A saved workspace saved again keeps the windows that could not be
+        // brought back this time (a program that did not start): nobody
+        // asked to drop them.
+        if (plan.fromSavedWorkspace)
+            items += EarlierItems::missing(items, earlier)
+                         .mid(0, std::max<qsizetype>(0, SavedWorkspace::kMaxWindows - items.size()));
         SavedWorkspace workspace;
         workspace.name = *saveName;
         workspace.request = plannedText;

@@ -73,4 +73,29 @@ QList<SavedItem> keep(QList<SavedItem> now, const QStringList& titles, const QLi
     return now;
 }
 
+QList<SavedItem> missing(const QList<SavedItem>& now, const QList<SavedItem>& earlier)
+{
+    QHash<QString, int> short_; // by application: how many fewer now
+    for (const SavedItem& e : earlier)
+        ++short_[e.app];
+    for (const SavedItem& item : now)
+        --short_[item.app];
+    QList<bool> taken(earlier.size(), false);
+    for (const SavedItem& item : now)
+        for (qsizetype e = 0; e < earlier.size(); ++e)
+            if (!taken[e] && earlier[e].app == item.app
+                && ((item.url && earlier[e].url == item.url)
+                    || (item.title && !item.title->isEmpty() && earlier[e].title == item.title))) {
+                taken[e] = true;
+                break;
+            }
+    QList<SavedItem> out;
+    for (qsizetype e = 0; e < earlier.size(); ++e)
+        if (!taken[e] && short_.value(earlier[e].app) > 0) {
+            --short_[earlier[e].app];
+            out.append(earlier[e]);
+        }
+    return out;
+}
+
 } // namespace tavrin::EarlierItems

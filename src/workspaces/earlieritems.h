@@ -26,6 +26,11 @@ namespace EarlierItems {
 QList<SavedItem> keep(QList<SavedItem> now, const QStringList& titles, const QList<bool>& mayKeep,
                       const QList<SavedItem>& earlier);
 
+// The earlier items that `now` has no window for: for each application of
+// which `now` holds fewer items than `earlier`, that many of its earlier
+// items that no item of `now` is (the same address or title), in order.
+QList<SavedItem> missing(const QList<SavedItem>& now, const QList<SavedItem>& earlier);
+
 } // namespace EarlierItems
 
 } // namespace tavrin

@@ -560,6 +560,41 @@ TEST_F(CommandBarModelTest, OpeningASavedWorkspacePreviewsItAndReturnArrangesIt)
     ASSERT_EQ(runner.calls.size(), 1u);
 }
 
+TEST_F(CommandBarModelTest, SavingASavedWorkspaceAgainKeepsTheWindowsThatDidNotComeBack)
+{
+    FakeWindowContent content;
+    const Registration integrations = WindowContent::install(content);
+    content.onCapture = [](std::vector<AXWindow> windows) -> QCoro::Task<QList<SavedItem>> {
+        QList<SavedItem> items;
+        for (const AXWindow& w : windows)
+            items.append({ScreenCapture::appName(w.app), QStringLiteral("file:///src/app"), std::nullopt});
+        co_return items;
+    };
+    SavedWorkspace saved;
+    saved.name = QStringLiteral("Deep work");
+    saved.request = QStringLiteral("Focus on the code");
+    saved.layout = LayoutKind::halves;
+    saved.apps = {kEditor, QStringLiteral("Terminal")};
+    saved.items = QList<SavedItem>{{kEditor, std::nullopt, std::nullopt},
+                                   {QStringLiteral("Terminal"), QStringLiteral("file:///src/logs"), std::nullopt}};
+    saved.savedAt = env.clock.nowDate();
+    SavedWorkspaceStore::save(saved);
+    model.prepare();
+    model.open(saved);
+    env.clock.runDue();
+    ASSERT_EQ(model.phase(), CommandBarPhase::preview());
+    // The terminal did not start this time.
+    runner.outcome.arranged = 1;
+    runner.outcome.windows = {model.rows()[0].existing.value()};
+    model.arrange(true);
+    env.clock.advance(runner.delay);
+    const auto stored = SavedWorkspaceStore::load();
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].items,
+              (QList<SavedItem>{{kEditor, QStringLiteral("file:///src/app"), std::nullopt}, saved.items->at(1)}));
+    EXPECT_EQ(stored[0].apps, saved.apps);
+}
+
 TEST_F(CommandBarModelTest, OpeningASavedWorkspaceCancelsPlanning)
 {
     model.prepare();
