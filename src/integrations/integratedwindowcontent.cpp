@@ -22,6 +22,11 @@ bool IntegratedWindowContent::restoresTabs(const QString& app)
 
 bool IntegratedWindowContent::restoreStartsBrowser() { return !Integrations::scriptsApplications(); }
 
+int IntegratedWindowContent::windowsRestoredOnStart(const QString& app)
+{
+    return restoresTabs(app) ? Integrations::windowsRestoredOnStart(app) : 0;
+}
+
 QCoro::Task<bool> IntegratedWindowContent::restoreTabs(QString app, QStringList urls, int front)
 {
     std::function<bool()> work = [app = std::move(app), urls = std::move(urls), front] {

@@ -22,6 +22,8 @@ public:
     QCoro::Task<bool> restoreTabs(QString app, QStringList urls, int front) override;
     // Where applications are not scripted: the browser's own command starts it.
     bool restoreStartsBrowser() override;
+    // A browser row of the table whose integration is on, as Automation tells.
+    int windowsRestoredOnStart(const QString& app) override;
     QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) override;
     std::optional<QString> cleanWebAddress(const QString& address) override;
     QCoro::Task<QList<SavedItem>> capture(std::vector<AXWindow> windows,

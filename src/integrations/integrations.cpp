@@ -213,6 +213,15 @@ bool restoreTabs(const QString& app, const QStringList& urls, int front)
     return automation->openWindow(target(*row), kept, front, restoreScript(row->app, kept, front), kScriptTimeLimit);
 }
 
+int windowsRestoredOnStart(const QString& app)
+{
+    const Integration* row = byName(app);
+    Automation* automation = Platform::current().automation;
+    if (!row || row->how != How::browser || !automation)
+        return 0;
+    return automation->windowsRestoredOnStart(target(*row));
+}
+
 // ---- Reading what windows show ----
 
 QList<WindowEntry> entries(const std::vector<AXWindow>& windows)
@@ -637,7 +646,7 @@ QList<Read> folderReads(const std::optional<QList<FolderWindow>>& windows,
     QList<Read> out;
     for (const FolderWindow& window : windows.value_or(QList<FolderWindow>()))
         if (const auto folder = folderOf(window))
-            out.append(Read{window.title, fileAddress(*folder), std::nullopt});
+            out.append(Read{window.title, fileAddress(*folder), std::nullopt, std::nullopt, window.window});
     return out;
 }
 

@@ -123,6 +123,10 @@ std::optional<QString> runProcess(const QString& path, const QStringList& argume
 // those kept). True when the browser did; false for no address, an
 // application that is not a row, or no answer. Blocks the calling thread.
 bool restoreTabs(const QString& app, const QStringList& urls, int front = 0);
+// How many windows browser `app` brings back by itself when it next starts
+// (see Automation::windowsRestoredOnStart); 0 for an application that is not
+// a browser row. Reads files: any thread.
+int windowsRestoredOnStart(const QString& app);
 // The text that asks a scripted browser for that window.
 QString restoreScript(const QString& app, const QStringList& urls, int front = 0);
 

@@ -65,11 +65,14 @@ struct BrowserWindow {
 };
 
 // One window of a terminal or a file manager: its title, and the folder it
-// is in or, where the application tells only that, its terminal device.
+// is in or, where the application tells only that, its terminal device;
+// `window` is the window on screen, where the answer says which it is (then
+// windows of one title are told apart).
 struct FolderWindow {
     QString title;
     QString folder;
     QString device;
+    AXElement window = {};
     bool operator==(const FolderWindow&) const = default;
 };
 
@@ -119,6 +122,10 @@ public:
     // the order browserWindows gives them) to the front; whether it was done.
     virtual bool selectTab(const AutomationTarget& app, int window, int tab, const QString& script,
                            double timeLimit) = 0;
+    // How many windows the browser, not running now, brings back by itself
+    // when it next starts (it ended uncleanly and recovers its last
+    // session); 0 when it brings back none, or cannot be told.
+    virtual int windowsRestoredOnStart(const AutomationTarget&) { return 0; }
     // The folder of each window of a terminal or a file manager; none when it
     // did not answer.
     virtual std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget& app, const QString& script,

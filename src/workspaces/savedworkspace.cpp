@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "workspaces/planaddress.h"
+#include "workspaces/windowcontent.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -76,16 +77,28 @@ void addSavedTabs(const SavedItem& item, const QString& address, WorkspacePlan::
 
 // An open window as matching sees it: its title as the window gives it and
 // the addresses it shows, in restorable form, its front address first, then
-// what was read of it (address or folder, tabs).
+// what was read of it (address or folder, tabs). `read`: its integration
+// told what it shows (a browser's session file lists it), so `addresses`
+// holds every tab it has.
 struct OpenWindow {
     QString app;
     QString title;
     QStringList addresses;
+    bool read = false;
 };
+
+// Whether the application's saved windows come back with their tabs: a
+// browser whose session file tells its windows' tabs.
+bool keepsTabs(const QString& app)
+{
+    WindowContent* content = WindowContent::installed();
+    return content && content->restoresTabs(app);
+}
 
 OpenWindow openWindow(const PlanRequest::Window& window, const SavedItem* shown)
 {
-    OpenWindow out{window.app, shown && shown->title ? *shown->title : window.title, {}};
+    OpenWindow out{
+        window.app, shown && shown->title ? *shown->title : window.title, {}, shown && shown->url.has_value()};
     const auto add = [&](const std::optional<QString>& address) {
         if (const auto a = restorableAddress(address); a && !out.addresses.contains(*a))
             out.addresses.append(*a);
@@ -99,17 +112,33 @@ OpenWindow openWindow(const PlanRequest::Window& window, const SavedItem* shown)
     return out;
 }
 
+// Whether the window, read whole, lacks a tab of the saved window: a window
+// showing part of a saved one is not it (its other tabs would never come
+// back).
+bool lacksATab(const SavedItem& item, const OpenWindow& window)
+{
+    if (!window.read)
+        return false;
+    for (const QString& tab : item.tabs.value_or(QStringList()))
+        if (const auto address = restorableAddress(tab); address && !window.addresses.contains(*address))
+            return true;
+    return false;
+}
+
 // How surely the open window (showing `open`) is the saved window `item`;
 // 0 when it is not. Where both addresses are known they decide: the same
 // front address, the item's address among the window's, the window's front
 // one among the item's tabs; the title then prefers one of several windows
-// showing the same (terminals in one folder). Where either is unknown, only
-// the title (or the front tab's, which a browser's title begins with) can
-// tell. An item with neither address nor title takes any window left.
+// showing the same (terminals in one folder). A window read whole must hold
+// every tab of the item. Where either is unknown, only the title (or the
+// front tab's, which a browser's title begins with) can tell. An item with
+// neither address nor title takes any window left, but for a browser's
+// (a private window, never in its session file), which takes none that the
+// file lists.
 int sameWindow(const SavedItem& item, const OpenWindow& window)
 {
     const QStringList& open = window.addresses;
-    if (window.app != item.app)
+    if (window.app != item.app || lacksATab(item, window))
         return 0;
     const bool titled = item.title && !item.title->isEmpty() && *item.title == window.title;
     const bool tabTitled = item.tabTitle && !item.tabTitle->isEmpty() && window.title.startsWith(*item.tabTitle);
@@ -130,7 +159,7 @@ int sameWindow(const SavedItem& item, const OpenWindow& window)
     if (byTitle > 0)
         return byTitle;
     const bool tellsNothing = !address && (!item.title || item.title->isEmpty());
-    return tellsNothing ? 1 : 0;
+    return tellsNothing && !(window.read && keepsTabs(item.app)) ? 1 : 0;
 }
 
 } // namespace

@@ -40,11 +40,14 @@ struct SavedWorkspace {
     // its address among the window's (front address, or the tabs and folder
     // `shown` holds for that window, one entry per window when given),
     // preferably with its title; else, where either address is unknown, by
-    // its title or front tab's title. An item that tells nothing of its
-    // window (no address, no title: older saves) takes any window of its
-    // application left over. No window serves two items: the surest pairs
-    // are made first. Items not open are opened: their address (with their
-    // tabs), else their application. No clears.
+    // its title or front tab's title. A window whose tabs were read (a
+    // browser's session file lists it) is taken only when it holds every tab
+    // of the item. An item that tells nothing of its window (no address, no
+    // title: older saves, a private browser window) takes any window of its
+    // application left over, but a browser's takes none its session file
+    // lists. No window serves two items: the surest pairs are made first.
+    // Items not open are opened: their address (with their tabs), else their
+    // application. No clears.
     WorkspacePlan plan(const QList<PlanRequest::Window>& windows, const QList<SavedItem>& shown = {}) const;
 
     // "today at 18:02", "yesterday at 09:15", else the date and the time, in

@@ -48,6 +48,10 @@ public:
     // Whether restoreTabs also starts a browser that does not run, with the
     // tabs (else the browser is started first, then given them).
     virtual bool restoreStartsBrowser() { return false; }
+    // How many windows browser `app`, not running now, brings back by itself
+    // when it starts (it ended uncleanly and recovers its session); 0 when
+    // none.
+    virtual int windowsRestoredOnStart(const QString& /*app*/) { return 0; }
     // Brings the tab that `tab` designates to the front of the open window of
     // `app` titled `windowTitle`; true when it did.
     virtual QCoro::Task<bool> selectTab(QString app, QString windowTitle, QString tab) = 0;

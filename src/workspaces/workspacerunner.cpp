@@ -216,7 +216,8 @@ std::vector<TabSwitch> bringBackOpen(const Platform& services, const std::vector
     return tabSwitches;
 }
 // The windows the rows open, in row order.
-std::vector<Opening> openingsFor(const Platform& services, const std::vector<PlannedWindow>& rows)
+std::vector<Opening> openingsFor(const Platform& services, const std::vector<PlannedWindow>& rows,
+                                 std::vector<Failure>& failed)
 {
     std::vector<Opening> openings;
     WindowContent* content = WindowContent::installed();
@@ -227,8 +228,10 @@ std::vector<Opening> openingsFor(const Platform& services, const std::vector<Pla
         // whose tabs could not be told) does not come back as an empty
         // window where the browser's own command brings windows back.
         if (rows[i].saved && !rows[i].openURL && content && content->restoreStartsBrowser()
-            && content->restoresTabs(rows[i].app))
+            && content->restoresTabs(rows[i].app)) {
+            failed[i] = Failure::nothingSaved;
             continue;
+        }
         Opening o;
         o.row = i;
         o.location = services.workspace->applicationLocation(rows[i].app);
@@ -272,6 +275,8 @@ QString failureText(const PlannedWindow& row, Failure failure)
             .arg(what)
             .arg(WorkspaceRunner::kOpenTimeout);
     case Failure::gone: return QStringLiteral("Couldn't find %1: its window has closed.").arg(what);
+    case Failure::nothingSaved:
+        return QStringLiteral("Couldn't open a %1 window: it kept no address (a private window keeps none).").arg(what);
     case Failure::notStarted: break;
     }
     return QStringLiteral("Couldn't open %1.").arg(what);
@@ -291,6 +296,7 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
     std::vector<bool> used(capture.windows.size(), false);
     std::vector<PlannedWindow> out;
     const int limit = plan.fromSavedWorkspace ? SavedWorkspace::kMaxWindows : WorkspacePlan::kMaxWindows;
+    WindowContent* content = WindowContent::installed();
     for (const WorkspacePlan::Window& w : plan.windows) {
         if (out.size() == std::size_t(limit))
             break;
@@ -312,7 +318,9 @@ std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, cons
         if (w.existingWindow && *w.existingWindow >= 0 && std::size_t(*w.existingWindow) < used.size()
             && !used[std::size_t(*w.existingWindow)])
             index = std::size_t(*w.existingWindow);
-        else if (!address)
+        else if (!address && !(plan.fromSavedWorkspace && content && content->restoresTabs(w.app)))
+            // A saved browser window is open only where its plan says: one
+            // that kept no address (a private one) is no other window.
             for (std::size_t i = 0; i < used.size() && !index; ++i)
                 if (!used[i] && ScreenCapture::appName(capture.windows[i].app) == w.app)
                     index = i;
@@ -447,7 +455,7 @@ QCoro::Task<> WorkspaceRunner::openMissing(const std::vector<PlannedWindow>& row
                                            std::vector<Failure>& failed, const CancelToken& cancel)
 {
     Clock& clock = *platform_.clock;
-    std::vector<Opening> openings = openingsFor(platform_, rows);
+    std::vector<Opening> openings = openingsFor(platform_, rows, failed);
     const auto busy = [&](const Opening& o) { return waits(o, openings, rows); };
     std::vector<AXElement> taken;
     while (!cancel.isCancelled()
@@ -565,6 +573,58 @@ void WorkspaceRunner::place(const std::vector<std::optional<AXWindow>>& resolved
     platform_.workspace->activate(main.app.pid);
 }
 
+QCoro::Task<QStringList> WorkspaceRunner::letBrowsersRecover(const SavedWorkspace& workspace, const Display& display,
+                                                             std::vector<RunningApp>& launched,
+                                                             const CancelToken& cancel)
+{
+    QStringList said;
+    WindowContent* content = WindowContent::installed();
+    if (!content || !workspace.items)
+        co_return said;
+    QStringList browsers;
+    for (const SavedItem& item : *workspace.items)
+        if (!browsers.contains(item.app) && content->restoresTabs(item.app))
+            browsers.append(item.app);
+    Clock& clock = *platform_.clock;
+    for (const QString& app : browsers) {
+        const QString location = platform_.workspace->applicationLocation(app);
+        if (location.isEmpty() || !findRunning(platform_, location, app).empty())
+            continue;
+        const int expected = content->windowsRestoredOnStart(app);
+        if (expected <= 0 || !platform_.workspace->launchApplication(location))
+            continue;
+        // Its windows map first, titled before their pages show: they are
+        // waited for until the browser's own file tells what each shows.
+        const double started = clock.monotonic();
+        std::size_t shown = 0;
+        while (!cancel.isCancelled() && shown < std::size_t(expected)
+               && clock.monotonic() - started < kRecoveryTimeout) {
+            co_await clock.sleep(kOpenPollInterval, cancel);
+            pauseAutoArrange(kPauseBeforeSaved);
+            for (const RunningApp& running : findRunning(platform_, location, app))
+                if (!containsApp(launched, running.pid))
+                    launched.push_back(running);
+            QSet<QString> apps;
+            apps.insert(app);
+            const ScreenCapture capture = ScreenCapture::of(display);
+            const QList<SavedItem> read = co_await capture.shown(std::move(apps));
+            shown = std::size_t(
+                std::count_if(read.begin(), read.end(), [&](const SavedItem& i) { return i.app == app && i.url; }));
+        }
+        const QString windows = expected == 1 ? QStringLiteral("1 window") : QStringLiteral("%1 windows").arg(expected);
+        said << (shown >= std::size_t(expected)
+                     ? QStringLiteral("%1 brought back %2 of its last session by itself; only what they lack was "
+                                      "opened.")
+                           .arg(app, windows)
+                     : QStringLiteral("%1 was bringing back %2 of its last session by itself; %3 came within %4 "
+                                      "seconds.")
+                           .arg(app, windows)
+                           .arg(shown)
+                           .arg(kRecoveryTimeout));
+    }
+    co_return said;
+}
+
 QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspace workspace, CancelToken cancel)
 {
     const auto display = windows_.focusedContext();
@@ -575,6 +635,8 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
     }
     // Windows open and move for a while: keep auto-arrange out of the way.
     pauseAutoArrange(kPauseBeforeSaved);
+    std::vector<RunningApp> launched;
+    const QStringList recovered = co_await letBrowsersRecover(workspace, *display, launched, cancel);
 
     const ScreenCapture capture = ScreenCapture::of(*display);
     const auto& items = workspace.items;
@@ -596,8 +658,11 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
         shown = co_await capture.shown(apps);
     }
 
-    if (cancel.isCancelled())
-        co_return Outcome{};
+    if (cancel.isCancelled()) {
+        Outcome outcome;
+        outcome.launched = std::move(launched);
+        co_return outcome;
+    }
     const WorkspacePlan plan = workspace.plan(request.windows, shown);
     std::vector<PlannedWindow> planned = rows(plan, capture);
     if (planned.empty()) {
@@ -606,6 +671,9 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
         co_return outcome;
     }
     Outcome outcome = co_await arrange(std::move(planned), {}, workspace.layout, *display, cancel);
+    for (const RunningApp& app : launched)
+        if (!containsApp(outcome.launched, app.pid))
+            outcome.launched.push_back(app);
     // Windows beyond what a workspace brings back (only an older or edited
     // file holds more) are named.
     QStringList leftOut;
@@ -619,6 +687,11 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrangeSaved(SavedWorkspa
     }
     if (outcome.arranged == 0 && !outcome.problem)
         outcome.problem = kNothingFoundProblem;
+    // What a browser did on its own is said too.
+    if (!recovered.isEmpty()) {
+        const QString note = recovered.join(QLatin1Char(' '));
+        outcome.problem = outcome.problem ? *outcome.problem + QLatin1Char(' ') + note : note;
+    }
     co_return outcome;
 }
 

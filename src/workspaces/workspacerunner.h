@@ -56,7 +56,9 @@ public:
 
     // What an arrangement did, kept for undo. Failures travel in `problem`.
     struct Outcome {
-        std::optional<QString> problem;                               // a sentence for the user
+        // Sentences for the user: what could not be done (and what a
+        // browser did by itself meanwhile).
+        std::optional<QString> problem;
         int arranged = 0;                                             // windows moved into place
         std::vector<std::pair<AXWindow, Rect>> undo;                  // placed windows with their frames before
         std::vector<AXWindow> windows;                                // the placed windows, in slot order
@@ -81,6 +83,8 @@ public:
     // Waiting for an opened or launched window.
     static constexpr double kOpenPollInterval = 0.25;
     static constexpr double kOpenTimeout = 5.0;
+    // Waiting for a browser that brings its last session back by itself.
+    static constexpr double kRecoveryTimeout = 30.0;
     // When placed frames are checked again (by the window manager, which
     // sets a drifted one again).
     static constexpr std::array<double, 3> kGuardChecks = {0.3, 0.8, 1.5};
@@ -92,7 +96,7 @@ public:
     static constexpr double kArrangeAllDelay = 1.5;
 
     // Why a row's window could not be brought.
-    enum class Failure { none, gone, notInstalled, notStarted, noWindow };
+    enum class Failure { none, gone, notInstalled, notStarted, noWindow, nothingSaved };
 
     // Moves windows with `windows`; opens, hides and reads them through the
     // platform's workspace and Accessibility, and times on its clock.
@@ -100,8 +104,9 @@ public:
 
     // The plan's windows (at most 6) matched to the capture: a valid unused
     // `existingWindow` reuses that window; else, without an address to open,
-    // an unused window of the same application (exact name); else a new
-    // window. Only addresses that may be opened are kept (see AddressTrust).
+    // an unused window of the same application (exact name; not for a saved
+    // browser window, which the plan has matched); else a new window. Only
+    // addresses that may be opened are kept (see AddressTrust).
     static std::vector<PlannedWindow> rows(const WorkspacePlan& plan, const ScreenCapture& capture);
     // The plan's clears whose application runs: one per application, quit
     // winning over hide; never this process nor an application with a row.
@@ -130,6 +135,14 @@ public:
     void pauseAutoArrange(double seconds);
 
 private:
+    // Starts each browser of the workspace that brings back its own session
+    // when it starts (it ended uncleanly) and waits, at most
+    // kRecoveryTimeout, until those windows show on `display`'s capture with
+    // what they hold: they are then open windows like any other, and opening
+    // the workspace's anew would double them. Adds the processes started to
+    // `launched`; returns what the user is told.
+    QCoro::Task<QStringList> letBrowsersRecover(const SavedWorkspace& workspace, const Display& display,
+                                                std::vector<RunningApp>& launched, const CancelToken& cancel);
     QCoro::Task<> openMissing(const std::vector<PlannedWindow>& rows, std::vector<std::optional<AXWindow>>& resolved,
                               Outcome& outcome, std::vector<Failure>& failed, const CancelToken& cancel);
     void clearAway(const std::vector<PlannedClear>& clears, const std::vector<std::optional<AXWindow>>& resolved,

@@ -6,6 +6,7 @@
 
 #include "integrations/integrations.h"
 #include "platform/linux/linuxprocesses.h"
+#include "platform/linux/terminalfolder.h"
 #include "platform/platform.h"
 #include "platform/x11/desktopentries.h"
 #include "platform/x11/x11automation.h"
@@ -13,9 +14,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <cerrno>
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 using namespace tavrin;
@@ -124,6 +128,40 @@ TEST_F(LinuxReads, TheFolderReadAsksTheRealOpenFileListing)
     EXPECT_TRUE(listing->split('\n').contains("n" + QDir::currentPath())) << listing->toStdString();
     // No terminal device of that name: no folder.
     EXPECT_EQ(Integrations::folderForTTY("/dev/ttys999"), std::nullopt);
+}
+
+TEST(TerminalFolder, OneProcessServingSeveralWindowsGivesEachTheFolderOfItsOwnShells)
+{
+    // This process plays Xfce Terminal: its shells name their window in
+    // WINDOWID, as it starts them. Window 7 has two tabs in one folder,
+    // window 8 one tab, window 9 two tabs in different folders.
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const struct {
+        const char* folder;
+        quint32 window;
+    } shells[] = {{"a", 7}, {"a", 7}, {"b", 8}, {"c", 9}, {"d", 9}};
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (const auto& shell : shells) {
+        ASSERT_TRUE(QDir(root.path()).mkpath(shell.folder));
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("WINDOWID", QString::number(shell.window));
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(root.filePath(shell.folder));
+        process->start("bash", {"--norc", "-c", "read line"}); // waits on its input, as bash
+        ASSERT_TRUE(process->waitForStarted());
+        running.push_back(std::move(process));
+    }
+    const int self = int(QCoreApplication::applicationPid());
+    EXPECT_EQ(TerminalFolder::ofWindow(self, 7), root.filePath("a"));
+    EXPECT_EQ(TerminalFolder::ofWindow(self, 8), root.filePath("b"));
+    EXPECT_FALSE(TerminalFolder::ofWindow(self, 9)); // which tab is in front cannot be told
+    EXPECT_FALSE(TerminalFolder::ofWindow(self, 10));
+    for (const auto& process : running) {
+        process->closeWriteChannel();
+        process->waitForFinished();
+    }
 }
 
 TEST(X11Workspace, ATerminalIsToldItsFolderByItsOwnOptionWhereItHasOne)

@@ -306,8 +306,11 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
         xterms.push_back(
             startXterm(500 + 300 * int(xterms.size()), 400, folders.back(), {"-T", name, "-e", "bash", "--norc"}));
         ASSERT_TRUE(xterms.back().isValid());
+        // Saved are the windows listed, with the folders their shells are in.
         ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms.back().pid).has_value(); }));
+        ASSERT_TRUE(waitUntil([&] { return !windowsOf(xterms.back().pid).empty(); }));
     }
+    ASSERT_TRUE(waitUntil([&] { return !windowsOf(browser->pid()).empty(); }));
     const auto saved = [&](const QString& app) {
         QList<SavedItem> out;
         const QList<SavedWorkspace> all = SavedWorkspaceStore::load();
@@ -620,6 +623,96 @@ TEST_F(X11Integrations, FirefoxAndChromiumRestoredTogetherComeBackUnmixedEachWin
                                             {"--new-window", "--", "https://d.example/"}}));
 }
 
+TEST_F(X11Integrations, AWindowShowingPartOfASavedOneOrAnotherListedOneIsNotTakenForIt)
+{
+    installBrowser("Firefox ESR", "Navigator", "firefox-esr", false);
+    IntegratedWindowContent content{*Platform::current().clock};
+    const Registration installed = WindowContent::install(content);
+    // Open: a window showing only the first of saved window A's three tabs,
+    // and an unrelated one. Firefox's file lists both: neither is private.
+    FakeBrowser firefox(FakeBrowser::Family::firefox, dir_.filePath("config"));
+    const QList<FakeBrowser::Window> open{{{{"A1", "https://a.example/1"}}, 0}, {{{"Other", "https://o.example/"}}, 0}};
+    QList<Rect> frames;
+    for (qsizetype i = 0; i < open.size(); ++i) {
+        X11TestClient::Options options = ofClass(firefox.title(open[i]), firefox.windowClass());
+        options.client = Rect(60 + 480 * double(i), 100, 400, 300);
+        X11TestClient* client = startClient(options);
+        ASSERT_TRUE(client);
+        ASSERT_TRUE(waitUntil([&] { return windowsOf(client->pid()).size() == 1; }));
+        frames.append(frameWindowGeometry(client->window()));
+    }
+    ASSERT_TRUE(firefox.writeSession(open, frames));
+
+    // A private window is saved with nothing but its application.
+    const SavedWorkspace saved = workspaceOf(
+        {browserItem("Firefox ESR", {"https://a.example/1", "https://a.example/2", "https://a.example/3"}, 0),
+         SavedItem{"Firefox ESR", std::nullopt, std::nullopt}});
+    WindowManager manager;
+    WorkspaceRunner runner(manager, Platform::current());
+    const auto outcome = finish(runner.arrangeSaved(saved), 60);
+    ASSERT_TRUE(outcome);
+    // A comes back whole in a window of its own; the private one is named.
+    EXPECT_EQ(outcome->arranged, 1);
+    EXPECT_EQ(firefoxWindows(browserCommands("firefox-esr")).values(),
+              (QList<QStringList>{{"https://a.example/2", "https://a.example/3", "https://a.example/1"}}));
+    EXPECT_EQ(outcome->problem.value_or(""),
+              "Couldn't open a Firefox ESR window: it kept no address (a private window keeps none).");
+}
+
+TEST_F(X11Integrations, AFirefoxThatEndedUncleanlyBringsItsWindowsBackAndOnlyTheRestAreOpened)
+{
+    // Firefox was killed: its file lists two windows, its lock names a
+    // process that is gone, and it wrote nothing on quitting. Started, it
+    // shows those windows again by itself, as the real one does.
+    const QString profile = dir_.filePath("config/mozilla/firefox/fake.default-esr");
+    FakeBrowser firefox(FakeBrowser::Family::firefox, dir_.filePath("config"));
+    const QList<FakeBrowser::Window> last{{{{"A1", "https://a.example/1"}, {"A2", "https://a.example/2"}}, 0},
+                                          {{{"B1", "https://b.example/1"}}, 0}};
+    ASSERT_TRUE(firefox.writeSession(last, {Rect(0, 0, 400, 300), Rect(480, 0, 400, 300)}));
+    ASSERT_TRUE(QFile::remove(profile + "/lock") && sessionfiles::lock(profile + "/lock", true));
+    const auto client = [&](const QString& title) {
+        QStringList quoted;
+        for (QString argument : X11TestClient::command(ofClass(title, "firefox-esr")))
+            quoted.append("'" + argument.replace("'", "'\\''") + "'");
+        return quoted.join(' ');
+    };
+    // Each start is logged, one a line; without arguments it takes the
+    // profile's lock (as the process that shows the last window).
+    const QString log = dir_.filePath("firefox.commands");
+    write("firefox", ("#!/bin/sh\nprintf '%s\\037' \"$@\" >> '" + log + "'\necho >> '" + log
+                      + "'\nif [ $# -eq 0 ]; then\n  ln -sfn \"127.0.0.1:+$$\" '" + profile + "/lock'\n  "
+                      + client(firefox.title(last[0])) + " > /dev/null 2>&1 &\n  exec " + client(firefox.title(last[1]))
+                      + " > /dev/null 2>&1\nfi\n[ \"$1\" = --new-window ] && " + client("firefox-esr new")
+                      + " > /dev/null 2>&1 < /dev/null &\n")
+                         .toUtf8());
+    QFile::setPermissions(dir_.filePath("firefox"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    write("data/applications/firefox-esr.desktop",
+          "[Desktop Entry]\nType=Application\nName=Firefox ESR\nStartupWMClass=firefox-esr\nExec="
+              + dir_.filePath("firefox").toUtf8() + " %u\n");
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("home"))); // where applications start
+    IntegratedWindowContent content{*Platform::current().clock};
+    const Registration installed = WindowContent::install(content);
+
+    const SavedWorkspace saved =
+        workspaceOf({browserItem("Firefox ESR", {"https://a.example/1", "https://a.example/2"}, 0),
+                     browserItem("Firefox ESR", {"https://b.example/1"}, 0),
+                     browserItem("Firefox ESR", {"https://c.example/1"}, 0)},
+                    LayoutKind::thirds);
+    WindowManager manager;
+    WorkspaceRunner runner(manager, Platform::current());
+    const auto outcome = finish(runner.arrangeSaved(saved), 90);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->arranged, 3);
+    QStringList commands;
+    QFile file(log);
+    if (file.open(QIODevice::ReadOnly))
+        commands = QString::fromUtf8(file.readAll()).replace('\x1f', ' ').split('\n', Qt::SkipEmptyParts);
+    // Started once as it is, then only the window it did not bring back.
+    EXPECT_EQ(commands, (QStringList{" ", "--new-window https://c.example/1 "}));
+    EXPECT_EQ(outcome->problem.value_or(""),
+              "Firefox ESR brought back 2 windows of its last session by itself; only what they lack was opened.");
+}
+
 TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOpensEveryOtherOnce)
 {
     installBrowser("Chromium", "chromium", "Chromium", true);
@@ -636,6 +729,7 @@ TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOp
     const AXElement elsewhere = startXterm(600, 500, dir_.filePath("home"), {"-T", "sam@box: ~"});
     ASSERT_TRUE(elsewhere.isValid());
     ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(elsewhere.pid).has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return !windowsOf(elsewhere.pid).empty(); }));
 
     SavedItem inAlpha{"XTerm", QUrl::fromLocalFile(alpha).toString(QUrl::FullyEncoded), std::nullopt};
     inAlpha.title = "sam@box: ~/alpha folder";
@@ -677,6 +771,7 @@ TEST_F(X11Integrations, OfThreeTerminalsInOneFolderTheTwoSavedComeBackByTheirTit
         xterms[name] = startXterm(100 + 200 * int(xterms.size()), 300, project, {"-T", name, "-e", "bash", "--norc"});
         ASSERT_TRUE(xterms[name].isValid());
         ASSERT_TRUE(waitUntil([&] { return TerminalFolder::of(xterms[name].pid).has_value(); }));
+        ASSERT_TRUE(waitUntil([&] { return !windowsOf(xterms[name].pid).empty(); }));
     }
     const auto items =
         finish(Integrations::capture({windowsOf(xterms["build"].pid).front(), windowsOf(xterms["logs"].pid).front()}));

@@ -131,6 +131,52 @@ TEST(FirefoxSession, ReadsTheProfilesThatProfilesIniNames)
               std::max(QFileInfo(file).lastModified(), QFileInfo(broken).lastModified()));
 }
 
+TEST(FirefoxSession, WindowsComeBackOnStartOnlyAfterAFirstUncleanEnd)
+{
+    // As Firefox ESR 153 leaves its profile: killed, its lock names a process
+    // gone and no session was written on quitting; "recentCrashes" counts the
+    // unclean ends before the last run.
+    const auto session = [](int recentCrashes) {
+        QByteArray json = kFirefoxJson;
+        json.insert(json.indexOf('{') + 1,
+                    QStringLiteral(R"("session":{"recentCrashes":%1},)").arg(recentCrashes).toUtf8());
+        return sessionfiles::firefox(json);
+    };
+    const struct {
+        const char* what;
+        bool running;
+        bool quitCleanly;
+        int recentCrashes;
+        const char* prefs;
+        qsizetype windows;
+    } cases[] = {
+        {"killed once", false, false, 0, "", 2},
+        {"running", true, false, 0, "", 0},
+        {"quit as it should", false, true, 0, "", 0},
+        {"killed twice in a row: its Restore Session page", false, false, 1, "", 0},
+        {"killed twice, allowed three", false, false, 1,
+         "user_pref(\"browser.sessionstore.max_resumed_crashes\", 3);\n", 2},
+        {"never resumes", false, false, 0, "user_pref(\"browser.sessionstore.resume_from_crash\", false);\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("abcd.default-esr/sessionstore-backups");
+        const auto put = [&](const QString& path, const QByteArray& bytes) {
+            QFile f(root.filePath(path));
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        ASSERT_TRUE(put("profiles.ini", "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abcd.default-esr\n"));
+        ASSERT_TRUE(put("abcd.default-esr/sessionstore-backups/recovery.jsonlz4", session(c.recentCrashes)));
+        ASSERT_TRUE(put("abcd.default-esr/prefs.js", c.prefs));
+        if (c.quitCleanly) {
+            ASSERT_TRUE(put("abcd.default-esr/sessionstore.jsonlz4", session(0)));
+        }
+        ASSERT_TRUE(sessionfiles::lock(root.filePath("abcd.default-esr/lock"), !c.running));
+        EXPECT_EQ(FirefoxSession::restoredOnStart(root.path()).size(), c.windows);
+    }
+}
+
 // The same two windows in Chromium's command log, with a closed tab, a
 // closed window, commands that are not read, and a tab whose selected page
 // is its first; the first window resized once, the second the active one.

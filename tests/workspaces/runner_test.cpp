@@ -487,7 +487,7 @@ TEST_F(Runner, WhereTheRestoreStartsTheBrowserItIsStartedOnceWithTheTabs)
     PlannedWindow saved = opening("Chrome", "https://c.example.com/");
     saved.tabs = QStringList{"https://d.example.com/"};
     saved.saved = true;
-    // A private window kept no address: its place stays empty.
+    // A private window kept no address: its place stays empty, and is named.
     PlannedWindow secret;
     secret.app = "Chrome";
     secret.saved = true;
@@ -495,7 +495,7 @@ TEST_F(Runner, WhereTheRestoreStartsTheBrowserItIsStartedOnceWithTheTabs)
     EXPECT_EQ(asked, QStringList{"Chrome not running 2"});
     ASSERT_EQ(outcome.windows.size(), 1u);
     EXPECT_EQ(outcome.windows[0].string(ax::Title), "c.example.com");
-    EXPECT_FALSE(outcome.problem);
+    EXPECT_EQ(outcome.problem, "Couldn't open a Chrome window: it kept no address (a private window keeps none).");
 }
 
 TEST_F(Runner, EverySavedWindowComesBackOrIsNamedAndOneTabBrowserWindowsAsWindows)

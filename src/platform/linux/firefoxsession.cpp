@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QtEndian>
 #include <cmath>
@@ -143,9 +144,8 @@ std::optional<QList<BrowserWindow>> readFile(const QString& path)
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
+// The session's JSON object; none when the file is not a session file.
+std::optional<QJsonObject> sessionObject(const QByteArray& file)
 {
     const auto json = unpack(file);
     if (!json)
@@ -154,9 +154,47 @@ std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
     const QJsonDocument document = QJsonDocument::fromJson(*json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
+    return document.object();
+}
+
+// The value a profile's preferences ("prefs.js", then the user's own
+// "user.js", which wins) give `name`, as written; empty when none does.
+QString preference(const QString& profile, const QString& name)
+{
+    const QRegularExpression line(
+        QStringLiteral(R"(^\s*user_pref\(\s*"%1"\s*,\s*([^)]*?)\s*\)\s*;)").arg(QRegularExpression::escape(name)),
+        QRegularExpression::MultilineOption);
+    QString value;
+    for (const char* file : {"/prefs.js", "/user.js"})
+        if (const auto bytes = RegularFile::read(profile + QLatin1String(file), kMaxFile))
+            for (auto it = line.globalMatch(QString::fromUtf8(*bytes)); it.hasNext();)
+                value = it.next().captured(1);
+    return value;
+}
+
+// Whether the profile's browser, not running, brings its recovery file's
+// windows back when it starts (see restoredOnStart).
+bool resumesAfterCrash(const QString& profile, const QJsonObject& session)
+{
+    if (preference(profile, QStringLiteral("browser.sessionstore.resume_from_crash")) == QLatin1String("false"))
+        return false;
+    bool set = false;
+    const int allowed = preference(profile, QStringLiteral("browser.sessionstore.max_resumed_crashes")).toInt(&set);
+    const int before = session.value(QLatin1String("session")).toObject().value(QLatin1String("recentCrashes")).toInt();
+    const int limit = set ? allowed : 1;
+    return limit < 0 || before + 1 <= limit;
+}
+
+} // namespace
+
+std::optional<QList<BrowserWindow>> parse(const QByteArray& file)
+{
+    const auto session = sessionObject(file);
+    if (!session)
+        return std::nullopt;
     QList<BrowserWindow> out;
     QList<double> zIndex;
-    const QJsonArray windows = document.object().value(QLatin1String("windows")).toArray();
+    const QJsonArray windows = session->value(QLatin1String("windows")).toArray();
     for (const QJsonValue window : windows) {
         if (out.size() == kMaxWindowsRead)
             break;
@@ -202,6 +240,24 @@ std::optional<QList<BrowserWindow>> read(const QString& profilesFolder)
                 out.emplace();
             out->append(*windows);
         }
+    }
+    return out;
+}
+
+QList<BrowserWindow> restoredOnStart(const QString& profilesFolder)
+{
+    QList<BrowserWindow> out;
+    for (const QString& profile : profileFolders(profilesFolder)) {
+        if (ProfileLock::held(profile + QStringLiteral("/lock"))
+            || QFileInfo::exists(profile + QStringLiteral("/sessionstore.jsonlz4")))
+            continue;
+        const auto bytes =
+            RegularFile::read(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"), kMaxFile);
+        const auto session = bytes ? sessionObject(*bytes) : std::nullopt;
+        if (!session || !resumesAfterCrash(profile, *session))
+            continue;
+        if (const auto windows = parse(*bytes))
+            out.append(*windows);
     }
     return out;
 }

@@ -35,6 +35,15 @@ std::optional<QList<BrowserWindow>> read(const QString& profilesFolder);
 // When the newest of those files was written (a running profile without
 // one: at the epoch); none when no profile runs.
 std::optional<QDateTime> writtenAt(const QString& profilesFolder);
+// The windows the browser brings back by itself when it next starts, from
+// every profile under `profilesFolder` whose browser does not run and ended
+// without its last write on quitting ("sessionstore.jsonlz4" is missing: it
+// was killed or crashed): those its recovery file holds. A second unclean end
+// in a row ("recentCrashes" in the file reaching the profile's
+// "browser.sessionstore.max_resumed_crashes", 1 unless set) or
+// "browser.sessionstore.resume_from_crash" set false gets the browser's
+// "Restore Session" page instead, which brings back nothing by itself.
+QList<BrowserWindow> restoredOnStart(const QString& profilesFolder);
 
 } // namespace FirefoxSession
 

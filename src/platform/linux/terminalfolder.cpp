@@ -64,6 +64,32 @@ const Stat* childShell(const QList<Stat>& processes, int parent, int foregroundG
     return nullptr;
 }
 
+// The folder the user works in through `shell`: a shell started from it
+// counts while the user types into it.
+std::optional<QString> folderThrough(const QList<Stat>& processes, const Stat* shell)
+{
+    const int foreground = shell->foregroundGroup;
+    while (const Stat* inner = childShell(processes, shell->pid, foreground))
+        shell = inner;
+    const QString folder = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(shell->pid)).symLinkTarget();
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
+// The window a process was started for, as its environment's WINDOWID
+// (decimal) says; 0 when it says none.
+quint32 windowIdOf(int pid)
+{
+    QFile file(QStringLiteral("/proc/%1/environ").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& entry : file.readAll().split('\0'))
+        if (entry.startsWith("WINDOWID="))
+            return entry.mid(9).toUInt();
+    return 0;
+}
+
 } // namespace
 
 std::optional<QString> of(int terminalPid)
@@ -72,14 +98,24 @@ std::optional<QString> of(int terminalPid)
     const Stat* shell = childShell(processes, terminalPid, 0);
     if (!shell)
         return std::nullopt;
-    // A shell started from the shell counts while the user types into it.
-    const int foreground = shell->foregroundGroup;
-    while (const Stat* inner = childShell(processes, shell->pid, foreground))
-        shell = inner;
-    const QString folder = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(shell->pid)).symLinkTarget();
-    if (folder.isEmpty())
+    return folderThrough(processes, shell);
+}
+
+std::optional<QString> ofWindow(int terminalPid, quint32 window)
+{
+    if (window == 0)
         return std::nullopt;
-    return folder;
+    const QList<Stat> processes = allProcesses();
+    std::optional<QString> found;
+    for (const Stat& s : processes) {
+        if (s.parent != terminalPid || !isShell(s.command) || windowIdOf(s.pid) != window)
+            continue;
+        const auto folder = folderThrough(processes, &s);
+        if (!folder || (found && *found != *folder))
+            return std::nullopt;
+        found = folder;
+    }
+    return found;
 }
 
 } // namespace tavrin::TerminalFolder

@@ -13,6 +13,12 @@ namespace TerminalFolder {
 
 // None when the process has no child shell or its folder cannot be read.
 std::optional<QString> of(int terminalPid);
+// For a terminal whose one process serves several windows (Xfce Terminal):
+// the folder of the shells it started for `window`, which it tells each
+// shell in its environment (WINDOWID, the X window's id). None when no
+// shell names that window, or when its shells (the window's tabs) work in
+// different folders, of which the one in front cannot be told.
+std::optional<QString> ofWindow(int terminalPid, quint32 window);
 
 } // namespace TerminalFolder
 

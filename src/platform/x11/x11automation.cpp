@@ -175,6 +175,15 @@ std::optional<Automation::SessionWrite> X11Automation::sessionWrite(const Automa
     return SessionWrite{*at, firefox ? kFirefoxInterval : kChromiumDelay, firefox};
 }
 
+int X11Automation::windowsRestoredOnStart(const AutomationTarget& app)
+{
+    // The Chromium family asks before it restores a session after a crash.
+    const QString profiles = app.profiles.isEmpty() ? QString() : profilesFolder(app.profiles);
+    if (profiles.isEmpty() || !QFileInfo::exists(profiles + QStringLiteral("/profiles.ini")))
+        return 0;
+    return int(FirefoxSession::restoredOnStart(profiles).size());
+}
+
 bool X11Automation::openWindow(const AutomationTarget& app, const QStringList& urls, int front, const QString&,
                                double timeLimit)
 {
@@ -279,12 +288,13 @@ std::optional<QList<FolderWindow>> X11Automation::windowFolders(const Automation
         ++windowsPerProcess[w.pid];
     QList<FolderWindow> out;
     for (const Shown& w : *shown) {
-        // A process with several windows has one shell for each: which is
-        // whose cannot be told, so none is guessed.
-        if (windowsPerProcess.value(w.pid) != 1)
-            continue;
-        if (const auto folder = TerminalFolder::of(w.pid))
-            out.append(FolderWindow{w.title, *folder, {}});
+        // A process with several windows has one shell (or one per tab) for
+        // each, told apart only where the terminal names the window in its
+        // shells' environment; none is guessed.
+        const auto folder =
+            windowsPerProcess.value(w.pid) == 1 ? TerminalFolder::of(w.pid) : TerminalFolder::ofWindow(w.pid, w.id);
+        if (folder)
+            out.append(FolderWindow{w.title, *folder, {}, AXElement{w.pid, w.id}});
     }
     return out;
 }

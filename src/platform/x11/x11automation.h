@@ -55,6 +55,8 @@ public:
                     double timeLimit) override;
     // Browsers offer no way to pick a tab from outside: never done.
     bool selectTab(const AutomationTarget& app, int window, int tab, const QString& script, double timeLimit) override;
+    // Firefox's: the windows of its recovery file, where it ended uncleanly.
+    int windowsRestoredOnStart(const AutomationTarget& app) override;
     std::optional<QList<FolderWindow>> windowFolders(const AutomationTarget& app, const QString& script,
                                                      double timeLimit) override;
     // Nothing asks for consent here.
