@@ -145,7 +145,7 @@ private:
 
     WindowManager& windows_;
     // The services the automatic saves run on.
-    const Platform platform_;
+    const Platform& platform_;
     std::vector<QMetaObject::Connection> triggers_;
     Timer* timer_ = nullptr;
     bool saving_ = false;

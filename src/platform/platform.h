@@ -32,6 +32,10 @@ class RunMarks;
 // The services the system runs on. One set is installed at start-up (the
 // simulated desktop, or a real backend) and read through `current()`; the
 // backend that made the services owns them.
+//
+// A component handed a `const Platform&` keeps that reference, never a copy:
+// the set must outlive it, and a service swapped in the set later (a test
+// standing a counting fake in for one) is the one it uses from then on.
 struct Platform {
     Accessibility* accessibility = nullptr;
     WindowServer* windowServer = nullptr;

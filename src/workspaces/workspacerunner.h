@@ -153,7 +153,7 @@ private:
     WindowManager& windows_;
     // The services it runs on: Accessibility, the workspace, the defaults
     // and the clock.
-    const Platform platform_;
+    const Platform& platform_;
     Collaborator<AutoArrangeControl> autoArrange_;
 };
 

@@ -118,7 +118,7 @@ private:
     WindowManager& windows_;
     // The services it runs on: the window server, Accessibility, the
     // workspace, the defaults and the clock.
-    const Platform platform_;
+    const Platform& platform_;
     QPointer<Timer> timer_;
     QPointer<Timer> settleTimer_; // one look when a changed set has settled
     QHash<std::uint32_t, std::vector<std::uint32_t>> arranged_;
