@@ -37,11 +37,11 @@ struct Desk : bench::SimDesk {
 
     KeychainStore keychainStore{*Platform::current().keychain, Platform::current().workspace};
     RequestLog log{*Platform::current().clock};
-    PlannerRouter planners{{.defaults = Platform::current().defaults,
-                            .clock = Platform::current().clock,
+    PlannerRouter planners{{.defaults = *Platform::current().defaults,
+                            .clock = *Platform::current().clock,
                             .languageModel = Platform::current().languageModel,
-                            .keychain = &keychainStore,
-                            .log = &log}};
+                            .keychain = keychainStore,
+                            .log = log}};
     std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
     WindowManager windows;
     WorkspaceRunner workspaceRunner{windows, Platform::current()};

@@ -21,8 +21,7 @@
 #include "app/tavrinapp.h"
 #include "app/updates/updater.h"
 #include "app/updates/updatewindow.h"
-#include "commandbar/commandbarplanner.h"
-#include "commandbar/commandbarrunner.h"
+#include "commandbar/commandbarplanning.h"
 #include "design/caretblink.h"
 #include "focus/evolutioncalendars.h"
 #include "focus/focus.h"
@@ -32,9 +31,6 @@
 #include "modes/privacyprompt.h"
 #include "modes/sharesafe.h"
 #include "modes/veilengine.h"
-#include "planning/keychainstore.h"
-#include "planning/plannerrouter.h"
-#include "planning/requestlog.h"
 #include "platform/linux/desktopappearance.h"
 #include "platform/linux/desktopkeychain.h"
 #include "platform/linux/instancelock.h"
@@ -349,76 +345,43 @@ void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const C
         say(stdout, QStringLiteral("tavrin: ") + problem);
 }
 
-// The planners and what they keep, on the installed platform's services:
-// the Keychain store, the request log and the planner router; the command
-// bar plans with the router and arranges with the workspace runner.
-struct Planning {
-    Planning(const Platform& platform, WorkspaceRunner& runner)
-        : keychain(*platform.keychain, platform.workspace),
-          log(*platform.clock),
-          planners({.defaults = platform.defaults,
-                    .clock = platform.clock,
-                    .http = platform.http,
-                    .languageModel = platform.languageModel,
-                    .keychain = &keychain,
-                    .log = &log}),
-          barPlanner(CommandBarPlanner::over(planners)),
-          barRunner(CommandBarRunner::over(runner))
-    {}
-
-    KeychainStore keychain;
-    RequestLog log;
-    PlannerRouter planners;
-    std::unique_ptr<CommandBarPlanner> barPlanner;
-    std::unique_ptr<CommandBarRunner> barRunner;
-};
-
-// Made once and kept for the run, never destroyed: a plan or a Keychain read
-// under way at exit still holds them.
-Planning& makePlanning(const Platform& platform, WorkspaceRunner& runner)
+// The planners and the command bar on them, made once and kept for the run,
+// never destroyed: a plan or a Keychain read under way at exit still holds
+// them.
+CommandBarPlanning& makePlanning(const Platform& platform, WindowManager& windows, WorkspaceRunner& runner)
 {
-    static Planning* const planning = new Planning(platform, runner);
+    static auto* const planning = new CommandBarPlanning(platform, windows, runner);
     return *planning;
 }
 
-// The command bar on the planners, placing windows with `windows`; over the
-// simulated displays where they are drawn in a window.
-std::unique_ptr<CommandBarAdapter> makeCommandBar(Planning& planning, WindowManager& windows, const Platform& platform,
-                                                  const SimDesktopWindow* window)
+// The command bar on the planners; over the simulated displays where they
+// are drawn in a window.
+std::unique_ptr<CommandBarAdapter> makeCommandBar(CommandBarPlanning& planning, const SimDesktopWindow* window)
 {
-    auto bar = std::make_unique<CommandBarAdapter>(CommandBarServices{.windows = windows,
-                                                                      .planner = *planning.barPlanner,
-                                                                      .runner = *planning.barRunner,
-                                                                      .planners = planning.planners,
-                                                                      .keychain = planning.keychain,
-                                                                      .clock = *platform.clock,
-                                                                      .defaults = *platform.defaults,
-                                                                      .accessibility = *platform.accessibility});
+    auto bar = std::make_unique<CommandBarAdapter>(planning.services());
     if (window)
         bar->controller().setPlacement(overDrawing(window));
     return bar;
 }
 
 // What the Settings window works with: the program's own, kept for the run.
-SettingsServices settingsServices(AppState& state, Shell& shell, WindowEngines& engines, Planning& planning)
+SettingsServices settingsServices(AppState& state, Shell& shell, WindowEngines& engines, CommandBarPlanning& planning)
 {
-    SettingsServices s;
-    s.state = &state;
-    s.windows = &engines.windows;
-    s.updater = shell.updater;
-    s.shortcuts = &engines.shortcuts;
-    s.router = &shell.settingsRouter;
-    s.keychain = &planning.keychain;
-    s.log = &planning.log;
-    s.planners = &planning.planners;
-    s.autoArrange = &engines.autoArrange;
-    s.learning = &engines.learning;
-    s.habits = &engines.habits;
-    s.shareSafe = shell.shareSafeMode;
-    s.focus = shell.focus;
-    s.openFirstRun = [&state] { OnboardingView::showWindow(state); };
-    s.loginItem.emplace();
-    return s;
+    return {.state = state,
+            .windows = engines.windows,
+            .updater = *shell.updater,
+            .shortcuts = engines.shortcuts,
+            .router = shell.settingsRouter,
+            .keychain = planning.keychain(),
+            .log = planning.log(),
+            .planners = planning.planners(),
+            .autoArrange = engines.autoArrange,
+            .learning = engines.learning,
+            .habits = engines.habits,
+            .shareSafe = *shell.shareSafeMode,
+            .focus = *shell.focus,
+            .openFirstRun = [&state] { OnboardingView::showWindow(state); },
+            .loginItem = LoginItem()};
 }
 
 std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLine& command,
@@ -430,12 +393,12 @@ std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLin
     const Platform& platform = Platform::current();
     WindowEngines& engines = makeWindowEngines(platform);
     WindowManager& windows = engines.windows;
-    Planning& planning = makePlanning(platform, engines.runner);
+    CommandBarPlanning& planning = makePlanning(platform, windows, engines.runner);
     // Never destroyed, as the engines.
     static auto* const appState = new AppState({.windows = windows,
                                                 .shortcuts = engines.shortcuts,
                                                 .hotKeys = engines.hotKeys,
-                                                .commandBar = makeCommandBar(planning, windows, platform, window),
+                                                .commandBar = makeCommandBar(planning, window),
                                                 .platform = platform});
     AppState& state = *appState;
     static auto* const updater = new Updater(platform);

@@ -69,7 +69,7 @@ QJsonObject ClaudeKeyPlanner::requestBody(const PlanRequest& request) const
                               {QStringLiteral("content"), requestJson}};
     const QJsonObject format{{QStringLiteral("type"), QStringLiteral("json_schema")},
                              {QStringLiteral("schema"), PlannerInstructions::planSchema()}};
-    return QJsonObject{{QStringLiteral("model"), modelId(currentClaudeModel(*s_.defaults))},
+    return QJsonObject{{QStringLiteral("model"), modelId(currentClaudeModel(s_.defaults))},
                        {QStringLiteral("max_tokens"), kMaxTokens},
                        {QStringLiteral("system"), PlannerInstructions::cloud()},
                        {QStringLiteral("messages"), QJsonArray{message}},
@@ -90,13 +90,13 @@ PlannerResult<WorkspacePlan> ClaudeKeyPlanner::interpret(const HttpResponse& res
 QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest request)
 {
     const PlanningServices s = s_;
-    const auto key = co_await s.keychain->claudeKey();
+    const auto key = co_await s.keychain.claudeKey();
     // A keyring that couldn't be read is not a missing key: say why, and
     // read again on the next try.
-    if (!key && s.keychain->claudeKeyLocked())
+    if (!key && s.keychain.claudeKeyLocked())
         co_return PlannerError::unavailable(KeychainStore::stayedLockedMessage());
-    if (!key && !s.keychain->claudeKeyProblem().isEmpty())
-        co_return PlannerError::unavailable(s.keychain->claudeKeyProblem());
+    if (!key && !s.keychain.claudeKeyProblem().isEmpty())
+        co_return PlannerError::unavailable(s.keychain.claudeKeyProblem());
     if (!key)
         co_return PlannerError::notSetUp(PlannerError::claudeNoKeyMessage());
     if (!s.http)
@@ -105,12 +105,12 @@ QCoro::Task<PlannerResult<WorkspacePlan>> ClaudeKeyPlanner::plan(PlanRequest req
     const QUrl url = endpoint(QStringLiteral("v1/messages"));
     const QJsonDocument body(requestBody(request));
     const QByteArray data = body.toJson(QJsonDocument::Compact);
-    const QUuid entry = s.log->record(kName, request.request, url.host() + url.path(),
-                                      QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
+    const QUuid entry = s.log.record(kName, request.request, url.host() + url.path(),
+                                     QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
 
     const HttpResponse response = co_await s.http->postJson(url, data, authHeaders(*key), kTimeout);
     auto result = interpret(response, request);
-    s.log->setOutcome(entry, outcomeOf(result));
+    s.log.setOutcome(entry, outcomeOf(result));
     co_return result;
 }
 

@@ -21,10 +21,7 @@ public:
     static constexpr int kMaxTokens = 1024;
     static inline const QByteArray kApiVersion = QByteArrayLiteral("2023-06-01");
 
-    explicit ClaudeKeyPlanner(PlanningServices services) : s_(std::move(services))
-    {
-        Q_ASSERT_X(s_.complete(), "ClaudeKeyPlanner", "a planning service is missing");
-    }
+    explicit ClaudeKeyPlanner(PlanningServices services) : s_(std::move(services)) {}
 
     QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) override;
 

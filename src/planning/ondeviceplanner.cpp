@@ -118,12 +118,12 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
 
     const QString prompt = QString::fromUtf8(QJsonDocument(request.toJson()).toJson(QJsonDocument::Indented));
     const QUuid entry =
-        s.log->record(kName, request.request, QStringLiteral("On this computer"), prompt, prompt.toUtf8().size());
+        s.log.record(kName, request.request, QStringLiteral("On this computer"), prompt, prompt.toUtf8().size());
     auto session = model->makeSession(PlannerInstructions::onDevice(), guide());
 
     std::optional<GuidedGeneration> generation;
     if (limit)
-        generation = co_await withTimeLimit(*s.clock, *limit, generate(std::move(session), prompt));
+        generation = co_await withTimeLimit(s.clock, *limit, generate(std::move(session), prompt));
     else
         generation = co_await generate(std::move(session), prompt);
 
@@ -137,7 +137,7 @@ QCoro::Task<PlannerResult<WorkspacePlan>> OnDevicePlanner::plan(PlanRequest requ
         else
             result = PlannerError::unavailable(PlannerError::onDeviceFailedMessage(generation->error));
     }
-    s.log->setOutcome(entry, outcomeOf(result));
+    s.log.setOutcome(entry, outcomeOf(result));
     co_return result;
 }
 

@@ -14,7 +14,7 @@ PlannerRouter::PlannerRouter(PlanningServices services)
 
 QList<PlannerRouter::Choice> PlannerRouter::choices() const
 {
-    const Defaults& defaults = *s_.defaults;
+    const Defaults& defaults = s_.defaults;
     const AIEngine engine = currentAIEngine(defaults);
     const Choice onDevice{AIEngine::onDevice, OnDevicePlanner::kName};
     // Tavrin AI's service and its accounts are not part of this program: it
@@ -39,7 +39,7 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
 {
     const QList<Choice> chosen = choices();
     if (chosen.isEmpty())
-        co_return PlannerError::notSetUp(currentAIEngine(*s_.defaults) == AIEngine::tavrinAI
+        co_return PlannerError::notSetUp(currentAIEngine(s_.defaults) == AIEngine::tavrinAI
                                              ? PlannerError::tavrinAIUnavailableMessage()
                                              : PlannerError::aiOffMessage());
 
@@ -59,7 +59,7 @@ QCoro::Task<PlannerResult<PlannerRouter::RoutedPlan>> PlannerRouter::plan(PlanRe
         }
         if (result->ok()) {
             const PlanningServices s = s_;
-            UsageCounters(*s.defaults, *s.clock)
+            UsageCounters(s.defaults, s.clock)
                 .increment(choice.engine == AIEngine::onDevice ? UsageCounters::Kind::device
                                                                : UsageCounters::Kind::cloud);
             QString label = choice.name;

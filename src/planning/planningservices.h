@@ -13,20 +13,17 @@ class RequestLog;
 
 // What the planners run on, each outliving them: all required but the
 // network (none: the cloud planners can't be reached) and the language
-// model (none: no model on this computer). The base addresses are
+// model (none: no model on this computer), which alone may be null. The base addresses are
 // fixed for the product; tests point them at a loopback server.
 struct PlanningServices {
-    Defaults* defaults = nullptr;
-    Clock* clock = nullptr;
+    Defaults& defaults;
+    Clock& clock;
     HttpClient* http = nullptr;
     LanguageModel* languageModel = nullptr;
-    KeychainStore* keychain = nullptr;
-    RequestLog* log = nullptr;
+    KeychainStore& keychain;
+    RequestLog& log;
     QUrl anthropicBase = defaultAnthropicBase();
     QUrl tavrinAIBase = defaultTavrinAIBase();
-
-    // Whether the required services are given.
-    bool complete() const { return defaults && clock && keychain && log; }
 
     static QUrl defaultAnthropicBase();
     // A build setting: TAVRIN_AI_BASE_URL.

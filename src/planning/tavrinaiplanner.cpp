@@ -73,24 +73,24 @@ PlannerResult<WorkspacePlan> TavrinAIPlanner::interpret(const HttpResponse& resp
 QCoro::Task<PlannerResult<WorkspacePlan>> TavrinAIPlanner::plan(PlanRequest request)
 {
     const PlanningServices s = s_;
-    const auto token = co_await s.keychain->tavrinAIToken();
+    const auto token = co_await s.keychain.tavrinAIToken();
     if (!token)
         co_return PlannerError::notSetUp(PlannerError::tavrinAINotSignedInMessage());
     if (!s.http)
         co_return PlannerError::unavailable(PlannerError::tavrinAIUnreachableMessage());
-    const QString instance = co_await s.keychain->instanceId();
+    const QString instance = co_await s.keychain.instanceId();
 
     const QUrl url = s_.tavrinAIBase.resolved(QUrl(QStringLiteral("v1/plan")));
     const QJsonDocument body(request.toJson());
     const QByteArray data = body.toJson(QJsonDocument::Compact);
-    const QUuid entry = s.log->record(kName, request.request, url.host() + url.path(),
-                                      QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
+    const QUuid entry = s.log.record(kName, request.request, url.host() + url.path(),
+                                     QString::fromUtf8(body.toJson(QJsonDocument::Indented)), data.size());
 
     const QList<HttpRequest::Header> headers{{"Authorization", "Bearer " + token->toUtf8()},
                                              {"X-Tavrin-Instance", instance.toUtf8()}};
     const HttpResponse response = co_await s.http->postJson(url, data, headers, kTimeout);
     auto result = interpret(response, request);
-    s.log->setOutcome(entry, outcomeOf(result));
+    s.log.setOutcome(entry, outcomeOf(result));
     co_return result;
 }
 

@@ -23,10 +23,7 @@ public:
         bool operator==(const Usage&) const = default;
     };
 
-    explicit TavrinAIPlanner(PlanningServices services) : s_(std::move(services))
-    {
-        Q_ASSERT_X(s_.complete(), "TavrinAIPlanner", "a planning service is missing");
-    }
+    explicit TavrinAIPlanner(PlanningServices services) : s_(std::move(services)) {}
 
     QCoro::Task<PlannerResult<WorkspacePlan>> plan(PlanRequest request) override;
 

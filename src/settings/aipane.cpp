@@ -41,7 +41,7 @@ AIPane::AIPane(KeychainStore& keychain, RequestLog& log, PlannerRouter& planners
 {
     addEngineCard();
     const PlanningServices& s = planners_.services();
-    keyCard_ = new ClaudeKeyCard(keychain, planners_.claude(), *s.defaults, *s.clock, this);
+    keyCard_ = new ClaudeKeyCard(keychain, planners_.claude(), s.defaults, s.clock, this);
     addBlock(keyCard_);
     addSendingCard();
     addUsageCard();
@@ -55,13 +55,13 @@ void AIPane::addEngineCard()
     QList<TSeg::Option> options;
     for (AIEngine engine : kAllAIEngines)
         options.append({name(engine), engineLabel(engine)});
-    engine_ = new TSeg(options, name(currentAIEngine(*planners_.services().defaults)));
+    engine_ = new TSeg(options, name(currentAIEngine(planners_.services().defaults)));
     engine_->setObjectName(QStringLiteral("engineChoice"));
     card->addWidget(engine_);
     engineNote_ = new KeyMsg(QString(), KeyMsg::Tone::plain);
     card->addWidget(engineNote_);
     connect(engine_, &TSeg::selectionChanged, this, [this](const QVariant& value) {
-        planners_.services().defaults->setValue(kEngineKey, value.toString());
+        planners_.services().defaults.setValue(kEngineKey, value.toString());
         showEngineNote();
     });
     // A model server may start or stop while the pane is open.
@@ -127,8 +127,8 @@ void AIPane::addUsageCard()
     TCard* card = addCard();
     card->addWidget(new TCardTitle(tr("This month")));
     const PlanningServices& s = planners_.services();
-    const UsageCounters counters(*s.defaults, *s.clock);
-    const QDateTime now = s.clock->nowDate();
+    const UsageCounters counters(s.defaults, s.clock);
+    const QDateTime now = s.clock.nowDate();
     const qint64 device = counters.count(now, UsageCounters::Kind::device);
     const qint64 cloud = counters.count(now, UsageCounters::Kind::cloud);
     usage_ = new KeyMsg(tr("%1 planned on this computer, %2 in the cloud.")

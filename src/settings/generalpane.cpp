@@ -37,7 +37,7 @@ GeneralPane::GeneralPane(const SettingsServices& services, QWidget* parent)
 {
     addPermissionsCard();
     addLoginCard();
-    addBlock(new UpdatesCard(*services_.updater, this));
+    addBlock(new UpdatesCard(services_.updater, this));
 }
 
 void GeneralPane::addPermissionsCard()
@@ -71,7 +71,7 @@ void GeneralPane::addPermissionsCard()
     card->addWidget(new FRow(tr("Edge tiling"), statusWithButton(edgeStatus_, desktopButton_)));
     card->addWidget(desktopNote_);
 
-    AppState& state = *services_.state;
+    AppState& state = services_.state;
     showTrust(state.isTrusted());
     showEdgeTiling(state.edgeTilingOn());
     connect(&state, &AppState::isTrustedChanged, this, &GeneralPane::showTrust);
@@ -83,7 +83,7 @@ void GeneralPane::addLoginCard()
     TCard* card = addCard();
     loginProblem_ = new MessageLine;
     loginProblem_->setObjectName(QStringLiteral("loginProblem"));
-    const LoginItem item = *services_.loginItem;
+    const LoginItem item = services_.loginItem;
     SettingSwitch::Binding binding{[item] { return item.isEnabled(); },
                                    [item, line = loginProblem_](bool on) {
                                        QString problem;

@@ -3,7 +3,6 @@
 #include "settings/loginitem.h"
 
 #include <functional>
-#include <optional>
 
 namespace tavrin {
 
@@ -24,26 +23,23 @@ class WindowManager;
 // What the Settings window and its panes work with. Every one is required:
 // the program hands in its own, tests their fakes; each outlives the window.
 struct SettingsServices {
-    AppState* state = nullptr;
-    WindowManager* windows = nullptr;
-    Updater* updater = nullptr;
-    ShortcutStore* shortcuts = nullptr;
-    SettingsRouter* router = nullptr;
-    KeychainStore* keychain = nullptr;
-    RequestLog* log = nullptr;
-    PlannerRouter* planners = nullptr;
-    AutoArrange* autoArrange = nullptr;
-    Learning* learning = nullptr;
-    Habits* habits = nullptr;
-    ShareSafe* shareSafe = nullptr;
-    Focus* focus = nullptr;
+    AppState& state;
+    WindowManager& windows;
+    Updater& updater;
+    ShortcutStore& shortcuts;
+    SettingsRouter& router;
+    KeychainStore& keychain;
+    RequestLog& log;
+    PlannerRouter& planners;
+    AutoArrange& autoArrange;
+    Learning& learning;
+    Habits& habits;
+    ShareSafe& shareSafe;
+    Focus& focus;
     // Opens the first-run window.
     std::function<void()> openFirstRun;
     // The autostart entry (the program's: the session's, starting itself).
-    std::optional<LoginItem> loginItem;
-
-    // Whether every collaborator above is given.
-    bool complete() const;
+    LoginItem loginItem;
 };
 
 } // namespace tavrin

@@ -105,7 +105,7 @@ SettingsView::SettingsView(const SettingsServices& services, QWidget* parent) : 
     auto* row = new QHBoxLayout(body);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    sidebar_ = new SettingsSidebar(*services_.router, body);
+    sidebar_ = new SettingsSidebar(services_.router, body);
     row->addWidget(sidebar_);
     scroll_ = new QScrollArea(body);
     scroll_->setObjectName(QStringLiteral("settingsScroll"));
@@ -117,14 +117,14 @@ SettingsView::SettingsView(const SettingsServices& services, QWidget* parent) : 
     ThinScrollBar::apply(scroll_->verticalScrollBar());
     row->addWidget(scroll_, 1);
 
-    connect(services_.router, &SettingsRouter::paneChanged, this, &SettingsView::reload);
+    connect(&services_.router, &SettingsRouter::paneChanged, this, &SettingsView::reload);
     connect(new QShortcut(QKeySequence::Close, this), &QShortcut::activated, this, &QWidget::close);
     reload();
 }
 
 void SettingsView::reload()
 {
-    shown_ = services_.router->pane();
+    shown_ = services_.router.pane();
     QWidget* pane = makePane(shown_, services_);
     pane->setObjectName(QStringLiteral("pane.") + settingsPaneName(shown_));
     // A pane of wrapping text is as tall as its text is at the width it is
@@ -145,23 +145,23 @@ QWidget* SettingsView::makePane(SettingsPane pane, const SettingsServices& s)
 {
     switch (pane) {
     case SettingsPane::general: return new GeneralPane(s);
-    case SettingsPane::layouts: return new LayoutsPane(*s.windows, *s.autoArrange);
+    case SettingsPane::layouts: return new LayoutsPane(s.windows, s.autoArrange);
     case SettingsPane::workspaces: return new WorkspacesPane;
-    case SettingsPane::modes: return new ModesPane(s.state, s.focus);
+    case SettingsPane::modes: return new ModesPane(&s.state, &s.focus);
     case SettingsPane::learning: {
-        auto* learning = learningPane(*s.learning, *s.habits);
-        new LearningBinding(*learning, *s.learning, *s.habits);
+        auto* learning = learningPane(s.learning, s.habits);
+        new LearningBinding(*learning, s.learning, s.habits);
         return learning;
     }
-    case SettingsPane::shortcuts: return new ShortcutsPane(*s.shortcuts);
+    case SettingsPane::shortcuts: return new ShortcutsPane(s.shortcuts);
     case SettingsPane::integrations: return new IntegrationsPane;
     case SettingsPane::privacy: {
         const QString blurs = tr("Apps Share-safe blurs while you share your screen.");
         auto* page = new PanePage(tr("Privacy"), Environment::blurAvailable() ? blurs : LinuxWords::of(blurs));
-        page->addBlock(new PrivacyPane(*s.shareSafe, *s.shortcuts));
+        page->addBlock(new PrivacyPane(s.shareSafe, s.shortcuts));
         return page;
     }
-    case SettingsPane::ai: return new AIPane(*s.keychain, *s.log, *s.planners);
+    case SettingsPane::ai: return new AIPane(s.keychain, s.log, s.planners);
     }
     return new QWidget;
 }

@@ -6,10 +6,7 @@
 
 namespace tavrin {
 
-SettingsWindow::SettingsWindow(SettingsServices services) : services_(std::move(services))
-{
-    Q_ASSERT_X(services_.complete(), "SettingsWindow", "a service is missing");
-}
+SettingsWindow::SettingsWindow(SettingsServices services) : services_(std::move(services)) {}
 
 SettingsWindow::~SettingsWindow() { delete view_; }
 
@@ -19,11 +16,11 @@ void SettingsWindow::show(std::optional<SettingsPane> pane)
 {
     const bool wasShowing = view_ && view_->isVisible();
     if (pane)
-        services_.router->setPane(*pane);
+        services_.router.setPane(*pane);
     if (!view_) {
         view_ = new SettingsView(services_);
         CentredWindow::place(*view_);
-    } else if (!wasShowing && view_->shownPane() == services_.router->pane()) {
+    } else if (!wasShowing && view_->shownPane() == services_.router.pane()) {
         // The pane was built when the window last showed; what it shows may
         // have changed since.
         view_->reload();

@@ -62,10 +62,9 @@ protected:
         });
         const quint16 port = server.listen(QHostAddress::LocalHost, 0);
         ASSERT_NE(port, 0);
-        graph = std::make_unique<CommandBarGraph>(windows, [&](PlanningServices& services) {
-            services.http = &http;
-            services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
-        });
+        network.http = &http;
+        graph =
+            std::make_unique<CommandBarGraph>(windows, network, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
         controller = std::make_unique<CommandBarController>(graph->services());
         setEngine(QStringLiteral("claude"));
         env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-loopback");
@@ -96,6 +95,8 @@ protected:
     int asked = 0;
     QByteArray keyHeader;
     QtHttpClient http{env.clock};
+    // The installed services, planning over the loopback network.
+    Platform network = Platform::current();
     std::unique_ptr<CommandBarGraph> graph;
     std::unique_ptr<CommandBarController> controller;
 };

@@ -81,10 +81,9 @@ protected:
             return QHttpServerResponse("application/json", messagesAnswer(request.body()));
         });
         port = server.listen(QHostAddress::LocalHost, 0);
-        graph = std::make_unique<CommandBarGraph>(windows, [&](PlanningServices& services) {
-            services.http = &http;
-            services.anthropicBase = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
-        });
+        network.http = &http;
+        graph =
+            std::make_unique<CommandBarGraph>(windows, network, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
         env.defaults.setValue("aiEngine", QStringLiteral("claude"));
         env.keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, "sk-loopback");
     }
@@ -105,6 +104,8 @@ protected:
     quint16 port = 0;
     QList<QByteArray> bodies;
     QtHttpClient http{env.clock};
+    // The installed services, planning over the loopback network.
+    Platform network = Platform::current();
     std::unique_ptr<CommandBarGraph> graph;
 };
 

@@ -26,7 +26,6 @@ protected:
     {
         if (!daemon.problem().isEmpty())
             GTEST_SKIP() << "no keyring daemon could be started here: " << daemon.problem().toStdString();
-        services.keychain = &store;
     }
 
     KeyringDaemon daemon;
@@ -42,8 +41,7 @@ TEST_F(KeyringDaemonTest, SavesReadsUsesAndClearsTheKey)
     KeychainStore fresh(again, nullptr);
     EXPECT_EQ(wait(fresh.claudeKey()), "sk-ant-real-keyring");
 
-    services.keychain = &fresh;
-    ClaudeKeyPlanner planner(services);
+    ClaudeKeyPlanner planner(readingKeysFrom(fresh));
     answer(401, "{}");
     EXPECT_FALSE(wait(planner.plan(sampleRequest())).ok());
     ASSERT_EQ(server.received().size(), 1);
@@ -90,8 +88,7 @@ TEST_F(KeyringDaemonTest, WhetherAKeyIsThereIsAskedWithoutUnlocking)
 
     // A plan reads it: here no prompt can show, so it stays locked, and
     // the planner says so in the bar's words.
-    services.keychain = &reader;
-    ClaudeKeyPlanner planner(services);
+    ClaudeKeyPlanner planner(readingKeysFrom(reader));
     const auto result = wait(planner.plan(sampleRequest()));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().message, KeychainStore::stayedLockedMessage());

@@ -17,16 +17,16 @@ PlanRequest sampleRequest()
     return r;
 }
 
-PlanningTest::PlanningTest()
+PlanningServices PlanningTest::readingKeysFrom(KeychainStore& store) const
 {
-    services.defaults = &defaults;
-    services.clock = &clock;
-    services.http = &http;
-    services.languageModel = &model;
-    services.keychain = &keychainStore;
-    services.log = &log;
-    services.anthropicBase = server.base();
-    services.tavrinAIBase = server.base();
+    return {.defaults = services.defaults,
+            .clock = services.clock,
+            .http = services.http,
+            .languageModel = services.languageModel,
+            .keychain = store,
+            .log = services.log,
+            .anthropicBase = services.anthropicBase,
+            .tavrinAIBase = services.tavrinAIBase};
 }
 
 } // namespace tavrin::testing

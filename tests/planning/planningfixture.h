@@ -62,8 +62,6 @@ PlanRequest sampleRequest();
 // planners and the simulated on-device model.
 class PlanningTest : public ::testing::Test {
 protected:
-    PlanningTest();
-
     void setClaudeKey(const QByteArray& key)
     {
         keychain.setItem(KeychainStore::kService, KeychainStore::kClaudeKeyAccount, key);
@@ -82,7 +80,17 @@ protected:
     QtHttpClient http{clock};
     SimLanguageModel model{clock};
     LoopbackServer server;
-    PlanningServices services;
+    PlanningServices services{.defaults = defaults,
+                              .clock = clock,
+                              .http = &http,
+                              .languageModel = &model,
+                              .keychain = keychainStore,
+                              .log = log,
+                              .anthropicBase = server.base(),
+                              .tavrinAIBase = server.base()};
+
+    // The services, with the keys read from `store`.
+    PlanningServices readingKeysFrom(KeychainStore& store) const;
 };
 
 } // namespace tavrin::testing

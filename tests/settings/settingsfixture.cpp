@@ -34,13 +34,8 @@ SettingsTest::SettingsTest()
     updater = std::make_unique<Updater>(Platform::current());
     state = std::make_unique<AppState>(
         AppState::Parts{windows, shortcutStore, hotKeys, std::make_unique<IdleCommandBar>(), Platform::current()});
-    PlanningServices planning;
-    planning.defaults = &env.defaults;
-    planning.clock = &env.clock;
-    planning.http = &http;
-    planning.keychain = &keychain;
-    planning.log = &log;
-    planners = std::make_unique<PlannerRouter>(planning);
+    planners = std::make_unique<PlannerRouter>(PlanningServices{
+        .defaults = env.defaults, .clock = env.clock, .http = &http, .keychain = keychain, .log = log});
 }
 
 SettingsTest::~SettingsTest()
@@ -51,24 +46,22 @@ SettingsTest::~SettingsTest()
 
 SettingsServices SettingsTest::services()
 {
-    SettingsServices s;
-    s.state = state.get();
-    s.windows = &windows;
-    s.updater = updater.get();
-    s.shortcuts = &shortcutStore;
-    s.router = &router;
-    s.keychain = &keychain;
-    s.log = &log;
-    s.planners = planners.get();
-    s.autoArrange = &autoArrange;
-    s.learning = &learning;
-    s.habits = &habits;
-    s.shareSafe = &shareSafe;
-    s.focus = &focus;
-    s.openFirstRun = [this] { ++firstRunOpened; };
-    s.loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
-                            {QStringLiteral("/opt/tavrin/bin/tavrin")});
-    return s;
+    return {.state = *state,
+            .windows = windows,
+            .updater = *updater,
+            .shortcuts = shortcutStore,
+            .router = router,
+            .keychain = keychain,
+            .log = log,
+            .planners = *planners,
+            .autoArrange = autoArrange,
+            .learning = learning,
+            .habits = habits,
+            .shareSafe = shareSafe,
+            .focus = focus,
+            .openFirstRun = [this] { ++firstRunOpened; },
+            .loginItem = LoginItem(folder.filePath(QStringLiteral("autostart/tavrin.desktop")),
+                                   {QStringLiteral("/opt/tavrin/bin/tavrin")})};
 }
 
 SettingsWindow& SettingsTest::window()
