@@ -30,7 +30,6 @@ public:
 
     // A press on the panel's background (not on a control) drags the panel;
     // the margin around its card takes no clicks.
-    bool isMovableByBackground() const { return movable_; }
     void setMovableByBackground(bool movable) { movable_ = movable; }
 
 signals:

@@ -21,7 +21,6 @@ public:
     QString title() const;
     // Empty when the row has no subtitle.
     QString subtitle() const;
-    bool hasSubtitle() const { return subtitle_ != nullptr; }
 
 private:
     ElidedLabel* title_;

@@ -20,7 +20,6 @@ public:
     ToastView(const QString& text, std::function<void()> onUndo, QWidget* parent = nullptr);
 
     QString text() const;
-    TButton* undoButton() const { return undo_; }
     // The view's size for a proposed size: its natural size, no larger than
     // proposed (the message is cut to fit).
     QSize sizeThatFits(QSize proposal) const;

@@ -17,7 +17,6 @@ public:
     AppTile(const QString& app, qreal size, QWidget* parent = nullptr);
 
     QString app() const { return app_; }
-    qreal tileSize() const { return size_; }
 
     QSize sizeHint() const override;
 

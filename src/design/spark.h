@@ -15,8 +15,6 @@ class Spark : public DesignWidget {
 public:
     explicit Spark(qreal size, QWidget* parent = nullptr);
 
-    qreal sparkSize() const { return size_; }
-
     QSize sizeHint() const override;
 
     static QLinearGradient gradient(const QRectF& frame);

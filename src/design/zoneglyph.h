@@ -16,8 +16,6 @@ public:
 
     explicit ZoneGlyph(const UnitRect& rect, QWidget* parent = nullptr);
 
-    UnitRect unitRect() const { return rect_; }
-
     QSize sizeHint() const override { return kSize; }
 
     // The zone in a glyph `width` by `height`, laid out inside a 1-point

@@ -28,9 +28,6 @@ public:
     SettingSwitch* onDeviceFirstSwitch() const { return onDeviceFirst_; }
     SettingSwitch* urlsSwitch() const { return urls_; }
     SettingSwitch* tabTitlesSwitch() const { return tabTitles_; }
-    SwitchRow* tabTitlesRow() const { return tabTitlesRow_; }
-    KeyMsg* usageText() const { return usage_; }
-    Meter* usageMeter() const { return meter_; }
 
 private:
     void addEngineCard();

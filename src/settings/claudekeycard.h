@@ -38,7 +38,6 @@ public:
     TButton* testButton() const { return test_; }
     MessageLine* result() const { return result_; }
     KeyMsg* keyState() const { return state_; }
-    TSeg* modelChoice() const { return model_; }
 
     // How long the keyring may take before the card says it waits for it.
     static constexpr double kWaitingDelay = 0.4;

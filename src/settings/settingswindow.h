@@ -26,7 +26,6 @@ public:
 
     // The window, once made.
     SettingsView* view() const;
-    const SettingsServices& services() const { return services_; }
 
 private:
     SettingsServices services_;

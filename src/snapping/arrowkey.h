@@ -47,7 +47,6 @@ public:
     bool isHovered() const { return hover_; }
 
     KeyDisplay* display() const { return display_; }
-    ElidedLabel* labelView() const { return label_; }
     // The small display's height, fitted to the key's width.
     void setDisplayHeight(int height);
 

@@ -140,7 +140,6 @@ public:
     bool isHoldPending() const { return holdTimer_.has_value(); }
     // The panels, once made.
     HUDPanel* panel() const { return panel_.get(); }
-    HUDPanel* targetPanel() const { return targetPanel_.get(); }
 
 signals:
     void highlightedChanged();

@@ -18,7 +18,6 @@ public:
     QString text() const override;
     void setText(const QString& text) override;
 
-    PlainButton* textButton() const { return button_; }
     QWidget* editor() const { return editor_; }
     Popover* popover() const { return popover_; }
     // Whether the editor shows.

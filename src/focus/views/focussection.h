@@ -30,7 +30,6 @@ public:
     // without triggers or actions, at the end of the list.
     void newRoutine();
 
-    TButton* newButton() const { return new_; }
     const QList<RoutineCard*>& cards() const { return cards_; }
     CalendarsLine* calendarsLine() const { return calendars_; }
     qreal opacity() const;

@@ -44,8 +44,6 @@ public:
 
     MenuPicker* startPicker() const { return start_; }
     MenuPicker* endPicker() const { return end_; }
-    TButton* openButton() const { return open_; }
-    TButton* refreshButton() const { return refresh_; }
 
     // Where the user's shortcuts are kept: "tavrin/shortcuts" in the
     // configuration folder; empty when that is unknown.

@@ -28,8 +28,6 @@ public:
 
     QWidget* content() const { return content_; }
     QWidget* anchor() const { return anchor_; }
-    // Where the arrow is now.
-    Edge arrowEdge() const { return edge_; }
 
     // Shows the popover at its anchor; again when it is open, places it anew.
     void open();

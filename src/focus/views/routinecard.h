@@ -55,12 +55,7 @@ public:
     ThemedLabel* runningLabel() const { return runningText_; }
     TButton* stopButton() const { return stop_; }
     TButton* startButton() const { return start_; }
-    PlainButton* moreButton() const { return more_; }
     TSwitch* enabledSwitch() const { return switch_; }
-    FlowRow* whenRow() const { return when_; }
-    FlowRow* doRow() const { return do_; }
-    PlainButton* whenAddButton() const { return whenAdd_; }
-    PlainButton* doAddButton() const { return doAdd_; }
     // The texts of a row's items in order ("+ Add" left out).
     QStringList whenTexts() const { return texts(whenItems_); }
     QStringList doTexts() const { return texts(doItems_); }
