@@ -50,9 +50,11 @@ public:
     // How long a request to the server may take when no caller says otherwise.
     static constexpr double kDefaultTimeout = 1.0;
 
-    // What becomes of the events the server sends: handed to the handlers
-    // on the main loop, or (a connection that only asks and reads, used by
-    // one thread at a time, whichever it is) dropped.
+    // What becomes of the events the server sends: read on the main loop
+    // and handed to the handlers; or never handed out, for a connection no
+    // main loop watches (one a thread of its own uses): its owner polls xcb
+    // for the events it wants, and those a wait here (sync, waitForEvent)
+    // takes off xcb's queue are freed unseen.
     enum class Events { dispatched, dropped };
 
     // Opens the display named by `display` (empty: $DISPLAY). On failure
@@ -72,7 +74,8 @@ public:
     // Seconds of the steady clock: the deadlines of waits on the server.
     static double steadyNow();
 
-    // The program's atoms beyond EWMH's, interned when the connection opened.
+    // The program's table of the atoms it names, EWMH's among them, interned
+    // when the connection opened (one the server did not give is NONE).
     const X11Atoms& atoms() const { return atoms_; }
 
     // Waits until the server has answered every request sent so far; false
