@@ -12,7 +12,7 @@
 #include "app/learnedsuggestions.h"
 #include "app/meetingadapter.h"
 #include "app/menubar/menubarextra.h"
-#include "app/onboarding/onboardingview.h"
+#include "app/onboarding/onboardingwindow.h"
 #include "app/routineadapter.h"
 #include "app/settingsopener.h"
 #include "app/sharesafeadapter.h"
@@ -185,10 +185,8 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
     return [window](const Rect& area) { return PanelRoom{window->shownAt(area), window->screenArea()}; };
 }
 
-// The objects that place windows and learn from them, made once the platform
-// is installed, each handed the services and collaborators it uses. Kept for
-// the whole run, never destroyed: like the other engines, their timers and
-// tasks must not run down after the platform has gone at exit.
+// The objects that place windows and learn from them, each handed the
+// services and collaborators it uses.
 struct WindowEngines {
     explicit WindowEngines(const Platform& platform)
         : runner(windows, platform),
@@ -213,30 +211,50 @@ struct WindowEngines {
     IntegratedWindowContent windowContent;
 };
 
-// Made once, over the installed platform.
-WindowEngines& makeWindowEngines(const Platform& platform)
+// The command bar on the planners; over the simulated displays where they
+// are drawn in a window.
+std::unique_ptr<CommandBarAdapter> makeCommandBar(CommandBarPlanning& planning, const SimDesktopWindow* window)
 {
-    static WindowEngines* const engines = new WindowEngines(platform);
-    return *engines;
+    auto bar = std::make_unique<CommandBarAdapter>(planning.services());
+    if (window)
+        bar->controller().setPlacement(overDrawing(window));
+    return bar;
 }
 
-// The shell wired to the desktop: the application state and its parts, the
-// icon in the menu bar, the intents on the session bus, and what each
-// subsystem registered, all kept for the run.
+// Everything the run makes over the installed platform, wired to the
+// desktop: the engines, the planners and the command bar, the application
+// state, the modes and Focus, Settings, the icon in the menu bar, the
+// intents on the session bus, and what each subsystem registered.
+//
+// One rule for their lifetimes: the Shell owns them all, as members made in
+// the order they are declared, and the Shell itself is made once and kept
+// for the whole run, never destroyed. Their timers and tasks must not run
+// down after the platform has gone at exit, and a plan or a Keychain read
+// under way at exit still holds them.
 struct Shell {
-    // Made at start and kept for the whole run, never destroyed: like the
-    // other engines, their timers and tasks must not run down after the
-    // platform has gone at exit.
-    MeetingMode* meetingMode = nullptr;
-    Focus* focus = nullptr;
-    ShareSafe* shareSafeMode = nullptr;
-    Updater* updater = nullptr;
+    Shell(const Platform& platform, const RunningDesktop& running, const CommandLine& command);
+
+    WindowEngines engines;
+    CommandBarPlanning planning;
+    AppState state;
+    // The first-run window, opened from the menu-bar window, Settings and
+    // the first start.
+    OnboardingWindow onboarding;
+    Updater updater;
+    // The modes and Focus routines. Meeting mode places calls with the
+    // window manager and pauses automatic arrangement meanwhile; Share-safe
+    // asks with its prompt, which shows over the simulated displays; Focus
+    // routines drive both modes.
+    MeetingMode meetingMode;
+    PrivacyPrompt prompt;
+    ShareSafe shareSafeMode;
+    Focus focus;
     // What the intents offer, refreshed as workspaces and routines are saved.
     TavrinShortcuts intentShortcuts;
     // The pane the Settings window shows.
     SettingsRouter settingsRouter;
     std::unique_ptr<SettingsWindow> settings;
-    std::vector<std::unique_ptr<Engine>> engines;
+    std::vector<std::unique_ptr<Engine>> engineStarters;
     std::unique_ptr<LearnedSuggestions> suggestions;
     std::unique_ptr<MeetingAdapter> meeting;
     std::unique_ptr<ShareSafeAdapter> shareSafe;
@@ -252,8 +270,10 @@ struct Shell {
 // Automatic arrangement and learning: the engines start with the others,
 // placements are learnt and advised on, moves of several windows pause the
 // arrangement, and the menu-bar window offers what was learnt.
-void wireLearning(Shell& shell, AppState& state, WindowEngines& engines)
+void wireLearning(Shell& shell)
 {
+    WindowEngines& engines = shell.engines;
+    AppState& state = shell.state;
     Learning& learning = engines.learning;
     AutoArrange& autoArrange = engines.autoArrange;
     Habits& habits = engines.habits;
@@ -261,8 +281,8 @@ void wireLearning(Shell& shell, AppState& state, WindowEngines& engines)
     shell.registrations.push_back(engines.windows.setLearner(learning));
     shell.registrations.push_back(engines.runner.setAutoArrange(autoArrange));
     const auto engine = [&](EngineSlot slot, std::function<void()> start) {
-        shell.engines.push_back(std::make_unique<StartingEngine>(std::move(start)));
-        shell.registrations.push_back(state.setEngine(slot, *shell.engines.back()));
+        shell.engineStarters.push_back(std::make_unique<StartingEngine>(std::move(start)));
+        shell.registrations.push_back(state.setEngine(slot, *shell.engineStarters.back()));
     };
     engine(EngineSlot::autoArrange, [&autoArrange] { autoArrange.start(); });
     engine(EngineSlot::habits, [&habits] { habits.start(); });
@@ -273,55 +293,36 @@ void wireLearning(Shell& shell, AppState& state, WindowEngines& engines)
     shell.registrations.push_back(state.setSuggestions(*shell.suggestions));
 }
 
-// The modes and Focus routines, made once and kept for the run (see Shell).
-// Meeting mode places calls with the window manager and pauses automatic
-// arrangement meanwhile; Share-safe asks with its prompt, which shows over
-// the simulated displays; Focus routines drive both modes.
-void makeModes(Shell& shell, WindowEngines& engines, const SimDesktopWindow* window)
-{
-    const Platform& platform = Platform::current();
-    WindowManager& windows = engines.windows;
-    static auto* const meetingMode = new MeetingMode(windows, engines.autoArrange, platform);
-    static auto* const prompt = new PrivacyPrompt(*platform.clock, windows);
-    if (window)
-        prompt->setPlacement(overDrawing(window));
-    static auto* const shareSafe = new ShareSafe(*prompt, platform);
-    static auto* const focus = new Focus(*meetingMode, *shareSafe, windows, engines.runner, platform);
-    shell.meetingMode = meetingMode;
-    shell.shareSafeMode = shareSafe;
-    shell.focus = focus;
-}
-
 // Meeting mode and Share-safe: started in their slots, switched from the
 // menu-bar window and Settings, driven by the two shortcuts.
-void wireModes(Shell& shell, AppState& state, const ShortcutStore& shortcuts)
+void wireModes(Shell& shell, const Platform& platform)
 {
-    ShareSafe& shareSafe = *shell.shareSafeMode;
-    shell.meeting = std::make_unique<MeetingAdapter>(*shell.meetingMode, state);
+    AppState& state = shell.state;
+    ShareSafe& shareSafe = shell.shareSafeMode;
+    shell.meeting = std::make_unique<MeetingAdapter>(shell.meetingMode, state);
     shell.shareSafe = std::make_unique<ShareSafeAdapter>(shareSafe, state);
     shell.registrations.push_back(state.setMeeting(*shell.meeting));
     shell.registrations.push_back(state.setEngine(EngineSlot::meetingMode, *shell.meeting));
     shell.registrations.push_back(state.setShareSafe(*shell.shareSafe));
     shell.registrations.push_back(state.setEngine(EngineSlot::shareSafe, *shell.shareSafe));
     // The veils over private windows, told of the program's own moves first.
-    shell.veils = std::make_unique<VeilEngine>(shareSafe, shortcuts, Platform::current());
+    shell.veils = std::make_unique<VeilEngine>(shareSafe, shell.engines.shortcuts, platform);
     shell.registrations.push_back(shareSafe.setVeils(*shell.veils));
     shell.registrations.push_back(AXWindow::observeMoves(*shell.veils));
 }
 
 // Focus routines: started in their slot after the modes, driven by the
 // intents, the Focus filter and the routines switch.
-void wireFocus(Shell& shell, AppState& state)
+void wireFocus(Shell& shell)
 {
-    shell.routines = std::make_unique<RoutineAdapter>(*shell.focus);
-    shell.registrations.push_back(state.setRoutines(*shell.routines));
-    shell.registrations.push_back(state.setEngine(EngineSlot::focus, *shell.routines));
+    shell.routines = std::make_unique<RoutineAdapter>(shell.focus);
+    shell.registrations.push_back(shell.state.setRoutines(*shell.routines));
+    shell.registrations.push_back(shell.state.setEngine(EngineSlot::focus, *shell.routines));
 }
 
 // The intents, and the answer to a second start on these settings, on the
 // session bus.
-void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const CommandLine& command,
-                  const QString& runningOn)
+void publishOnBus(Shell& shell, const Platform& platform, const CommandLine& command, const QString& runningOn)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QString problem;
@@ -330,8 +331,8 @@ void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const C
         say(stderr,
             QStringLiteral("tavrin: a very large message on the session bus could stop Tavrin reading it: ") + problem);
     problem.clear();
-    shell.intents = std::make_unique<IntentService>(state, engines.windows, engines.runner, shell.intentShortcuts,
-                                                    *Platform::current().clock);
+    shell.intents = std::make_unique<IntentService>(shell.state, shell.engines.windows, shell.engines.runner,
+                                                    shell.intentShortcuts, *platform.clock);
     shell.intents->publish(bus, PlistDefaults::defaultPath(), &problem);
     if (!problem.isEmpty())
         say(stdout, QStringLiteral("tavrin: ") + problem);
@@ -345,100 +346,80 @@ void publishOnBus(Shell& shell, AppState& state, WindowEngines& engines, const C
         say(stdout, QStringLiteral("tavrin: ") + problem);
 }
 
-// The planners and the command bar on them, made once and kept for the run,
-// never destroyed: a plan or a Keychain read under way at exit still holds
-// them.
-CommandBarPlanning& makePlanning(const Platform& platform, WindowManager& windows, WorkspaceRunner& runner)
+// What the Settings window works with: the program's own.
+SettingsServices settingsServices(Shell& shell)
 {
-    static auto* const planning = new CommandBarPlanning(platform, windows, runner);
-    return *planning;
-}
-
-// The command bar on the planners; over the simulated displays where they
-// are drawn in a window.
-std::unique_ptr<CommandBarAdapter> makeCommandBar(CommandBarPlanning& planning, const SimDesktopWindow* window)
-{
-    auto bar = std::make_unique<CommandBarAdapter>(planning.services());
-    if (window)
-        bar->controller().setPlacement(overDrawing(window));
-    return bar;
-}
-
-// What the Settings window works with: the program's own, kept for the run.
-SettingsServices settingsServices(AppState& state, Shell& shell, WindowEngines& engines, CommandBarPlanning& planning)
-{
-    return {.state = state,
-            .windows = engines.windows,
-            .updater = *shell.updater,
-            .shortcuts = engines.shortcuts,
+    return {.state = shell.state,
+            .windows = shell.engines.windows,
+            .updater = shell.updater,
+            .shortcuts = shell.engines.shortcuts,
             .router = shell.settingsRouter,
-            .keychain = planning.keychain(),
-            .log = planning.log(),
-            .planners = planning.planners(),
-            .autoArrange = engines.autoArrange,
-            .learning = engines.learning,
-            .habits = engines.habits,
-            .shareSafe = *shell.shareSafeMode,
-            .focus = *shell.focus,
-            .openFirstRun = [&state] { OnboardingView::showWindow(state); },
+            .keychain = shell.planning.keychain(),
+            .log = shell.planning.log(),
+            .planners = shell.planning.planners(),
+            .autoArrange = shell.engines.autoArrange,
+            .learning = shell.engines.learning,
+            .habits = shell.engines.habits,
+            .shareSafe = shell.shareSafeMode,
+            .focus = shell.focus,
+            .openFirstRun = [&onboarding = shell.onboarding] { onboarding.show(); },
             .loginItem = LoginItem()};
 }
 
-std::unique_ptr<Shell> wireShell(const RunningDesktop& running, const CommandLine& command,
-                                 SignalWatcher& signalWatcher)
+// The icon in the tray, if there is one, and in the simulated menu bar.
+std::unique_ptr<MenuBarExtra> makeMenuBar(Shell& shell, const Platform& platform, SimDesktopWindow* window)
 {
-    auto shell = std::make_unique<Shell>();
-    SimDesktopWindow* window = running.window.get();
-
-    const Platform& platform = Platform::current();
-    WindowEngines& engines = makeWindowEngines(platform);
-    WindowManager& windows = engines.windows;
-    CommandBarPlanning& planning = makePlanning(platform, windows, engines.runner);
-    // Never destroyed, as the engines.
-    static auto* const appState = new AppState({.windows = windows,
-                                                .shortcuts = engines.shortcuts,
-                                                .hotKeys = engines.hotKeys,
-                                                .commandBar = makeCommandBar(planning, window),
-                                                .platform = platform});
-    AppState& state = *appState;
-    static auto* const updater = new Updater(platform);
-    shell->updater = updater;
-    // The snap overlay shows over the simulated displays too.
-    if (window)
-        state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
-    makeModes(*shell, engines, window);
-    shell->settings = std::make_unique<SettingsWindow>(settingsServices(state, *shell, engines, planning));
-    shell->registrations.push_back(state.setSettingsOpener(*shell->settings));
-    // Saving a workspace or a routine refreshes what the intents offer.
-    shell->registrations.push_back(ShortcutParameters::install(shell->intentShortcuts));
-    // Windows carry what they show: tabs, folders, documents.
-    shell->registrations.push_back(WindowContent::install(engines.windowContent));
-    wireLearning(*shell, state, engines);
-    wireModes(*shell, state, engines.shortcuts);
-    wireFocus(*shell, state);
-
-    shell->app = std::make_unique<TavrinApp>(state, windows, *updater, platform,
-                                             [&state] { OnboardingView::showWindow(state); });
-    UpdateWindow::attach(*updater->controller());
-
-    // The icon in the tray, if there is one, and in the simulated menu bar.
     MenuBarExtra::IconPlace simulatedMenuBar;
     if (window)
         simulatedMenuBar = [window](const QIcon& icon, std::function<void(const QRect&)> clicked) {
             window->setMenuBarExtra(icon, std::move(clicked));
         };
-    shell->menuBar = std::make_unique<MenuBarExtra>(MenuBarServices{.state = state,
-                                                                    .windows = windows,
-                                                                    .shortcuts = engines.shortcuts,
-                                                                    .updater = *updater,
-                                                                    .defaults = platform.defaults,
-                                                                    .clock = platform.clock},
-                                                    simulatedMenuBar);
+    return std::make_unique<MenuBarExtra>(MenuBarServices{.state = shell.state,
+                                                          .windows = shell.engines.windows,
+                                                          .shortcuts = shell.engines.shortcuts,
+                                                          .updater = shell.updater,
+                                                          .defaults = platform.defaults,
+                                                          .clock = platform.clock,
+                                                          .openFirstRun = [&shell] { shell.onboarding.show(); }},
+                                          simulatedMenuBar);
+}
 
-    publishOnBus(*shell, state, engines, command, running.description);
+Shell::Shell(const Platform& platform, const RunningDesktop& running, const CommandLine& command)
+    : engines(platform),
+      planning(platform, engines.windows, engines.runner),
+      state({.windows = engines.windows,
+             .shortcuts = engines.shortcuts,
+             .hotKeys = engines.hotKeys,
+             .commandBar = makeCommandBar(planning, running.window.get()),
+             .platform = platform}),
+      onboarding(state, platform.defaults),
+      updater(platform),
+      meetingMode(engines.windows, engines.autoArrange, platform),
+      prompt(*platform.clock, engines.windows),
+      shareSafeMode(prompt, platform),
+      focus(meetingMode, shareSafeMode, engines.windows, engines.runner, platform)
+{
+    SimDesktopWindow* window = running.window.get();
+    // The snap overlay and Share-safe's prompt show over the simulated
+    // displays too.
+    if (window) {
+        state.hud().setPanels(std::make_unique<DesktopHUDPanels>(overDrawing(window)));
+        prompt.setPlacement(overDrawing(window));
+    }
+    settings = std::make_unique<SettingsWindow>(settingsServices(*this));
+    registrations.push_back(state.setSettingsOpener(*settings));
+    // Saving a workspace or a routine refreshes what the intents offer.
+    registrations.push_back(ShortcutParameters::install(intentShortcuts));
+    // Windows carry what they show: tabs, folders, documents.
+    registrations.push_back(WindowContent::install(engines.windowContent));
+    wireLearning(*this);
+    wireModes(*this, platform);
+    wireFocus(*this);
 
-    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
-    return shell;
+    app = std::make_unique<TavrinApp>(state, engines.windows, updater, platform, [this] { onboarding.show(); });
+    UpdateWindow::attach(*updater.controller());
+    menuBar = makeMenuBar(*this, platform, window);
+    publishOnBus(*this, platform, command, running.description);
 }
 
 // Qt falls back to a folder of its own, with a warning, when the session has
@@ -547,8 +528,6 @@ std::optional<int> answerForRunning(const InstanceLock& instance, const CommandL
     return std::nullopt;
 }
 
-// Installs the desktop's services for the run; losing the X display ends the
-// program, and the simulated desktop shows in a window of its own.
 // From a quit signal, the program ends within this when the main loop has not
 // taken it (it is stuck in some long work); the settings writes under way are
 // waited for.
@@ -562,10 +541,10 @@ constexpr int kAnswersBoundMs = 1000;
 
 // Ends the run in a fixed order: no timer fires and no background work starts
 // from here on, the work under way gets a bounded wait, the settings are
-// written, and only then are the services taken away. Work that outlives the
-// wait may still use the services it was given, so the process ends here,
-// its settings saved and its answers on the bus delivered, without taking
-// anything away.
+// written and the answers on the bus delivered, and only then are the
+// services uninstalled (the Shell, never destroyed, keeps what it holds).
+// Work that outlives the wait may still use the services it was given: the
+// process then ends here at once, taking nothing away.
 int endRun(int status, CommonServices& common)
 {
     const bool idle = common.clock.stop(kBackgroundBound);
@@ -581,9 +560,12 @@ int endRun(int status, CommonServices& common)
     return status;
 }
 
-void startDesktop(RunningDesktop& running, CommonServices& common, QApplication& app)
+// Installs the desktop's services for the run and answers them; losing the X
+// display ends the program, and the simulated desktop shows in a window of
+// its own.
+const Platform& startDesktop(RunningDesktop& running, CommonServices& common, QApplication& app)
 {
-    Platform::install(running.desktop().startServices(common.platform()));
+    const Platform& platform = Platform::install(running.desktop().startServices(common.platform()));
     if (running.x11)
         QObject::connect(&running.x11->connection(), &X11Connection::lost, &app, [] {
             say(stderr, QStringLiteral("tavrin: the X display has gone away."));
@@ -593,6 +575,14 @@ void startDesktop(RunningDesktop& running, CommonServices& common, QApplication&
         running.window = std::make_unique<SimDesktopWindow>(*running.simulated);
         running.window->show();
     }
+    return platform;
+}
+
+// The run's Shell, made once and never destroyed (see Shell).
+Shell& makeShell(const Platform& platform, const RunningDesktop& running, const CommandLine& command)
+{
+    static Shell* const shell = new Shell(platform, running, command);
+    return *shell;
 }
 } // namespace
 
@@ -632,11 +622,12 @@ int main(int argc, char** argv)
         say(stderr, QStringLiteral("tavrin: ") + error);
         return 1;
     }
-    startDesktop(*running, common, app);
+    const Platform& platform = startDesktop(*running, common, app);
     // A caret left alone holds still, so that an open bar waits for free.
     const CaretBlink caretBlink(common.clock);
 
-    const std::unique_ptr<Shell> shell = wireShell(*running, command, signalWatcher);
+    Shell& shell = makeShell(platform, *running, command);
+    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, qApp, [] { QApplication::quit(); });
     // A quit signal ends the waits on the X server that hold up the
     // main loop, so that it is taken at once; the work of the program's last
     // moments waits for no window manager.
@@ -647,7 +638,7 @@ int main(int argc, char** argv)
     }
     // Said once the engines run and the hot keys are held: whoever waits for
     // it (a script, a test) can use them at once.
-    shell->app->launch([description = running->description] {
+    shell.app->launch([description = running->description] {
         say(stdout, QStringLiteral("Tavrin is running on %1.").arg(description));
     });
     return endRun(QApplication::exec(), common);

@@ -16,11 +16,12 @@ Platform& Platform::current()
     return g_platform;
 }
 
-void Platform::install(const Platform& services)
+Platform& Platform::install(const Platform& services)
 {
     g_platform = services;
     g_installed = true;
     ++g_installation;
+    return g_platform;
 }
 
 void Platform::uninstall()

@@ -66,7 +66,9 @@ struct Platform {
     RunMarks* runMarks = nullptr;
 
     static Platform& current();
-    static void install(const Platform& services);
+    // Installs `services` for the run: the installed set it answers is the
+    // one `current()` reads.
+    static Platform& install(const Platform& services);
     // Counts installations: state kept about one desktop (an active
     // workspace, registered keys) is stale once another is installed.
     static std::uint64_t installation();

@@ -5,6 +5,7 @@
 #include "app/menubar/menubarextra.h"
 #include "app/menubar/nowview.h"
 #include "app/onboarding/onboardingview.h"
+#include "app/onboarding/onboardingwindow.h"
 #include "app/onboarding/steprow.h"
 #include "app/updates/updatecontroller.h"
 #include "app/updates/updatewindow.h"
@@ -543,17 +544,18 @@ TEST_F(ViewsTest, TheFirstRunButtonsOpenTheDesktopsSettings)
 TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)
 {
     const std::unique_ptr<AppState> state = makeState();
-    OnboardingView::showWindow(*state);
-    QWidget* first = OnboardingView::window();
+    OnboardingWindow onboarding(*state, &env.defaults);
+    onboarding.show();
+    QWidget* first = onboarding.view();
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->windowTitle(), "Welcome to Tavrin");
-    OnboardingView::showWindow(*state);
-    EXPECT_EQ(OnboardingView::window(), first);
-    OnboardingView::finish();
+    onboarding.show();
+    EXPECT_EQ(onboarding.view(), first);
+    onboarding.finish();
     EXPECT_FALSE(first->isVisible());
     EXPECT_TRUE(env.defaults.boolValue(OnboardingView::kDoneKey));
-    OnboardingView::showWindow(*state);
+    onboarding.show();
     EXPECT_TRUE(first->isVisible());
     first->close(); // the close button does not finish the first run
     env.defaults.remove(OnboardingView::kDoneKey);
@@ -563,11 +565,9 @@ TEST_F(ViewsTest, OneFirstRunWindowAndFinishingRemembersIt)
 
 TEST_F(ViewsTest, TheFirstRunWindowDrawsItsOwnTitleBarAndMovesByItsBackground)
 {
-    // The one window is kept for the process: one made on another test's
-    // state goes first.
-    delete OnboardingView::window();
-    OnboardingView::showWindow(*state);
-    QWidget* w = OnboardingView::window();
+    OnboardingWindow onboarding(*state, &env.defaults);
+    onboarding.show();
+    QWidget* w = onboarding.view();
     ASSERT_TRUE(w);
     settle();
     // No decorations asked of the window manager, yet a normal window that
@@ -596,14 +596,13 @@ TEST_F(ViewsTest, TheFirstRunWindowDrawsItsOwnTitleBarAndMovesByItsBackground)
     // Escape and the close control only close: the first run is not over.
     QTest::keyClick(w, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
-    OnboardingView::showWindow(*state);
+    onboarding.show();
     auto* close = w->findChild<QAbstractButton*>(QStringLiteral("closeButton"));
     ASSERT_TRUE(close);
     EXPECT_TRUE(close->isVisibleTo(w));
     close->click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(env.defaults.contains(OnboardingView::kDoneKey));
-    delete w;
 }
 
 // ---- Updates ----

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace tavrin {
 
 class AppState;
@@ -21,6 +23,9 @@ struct MenuBarServices {
     Updater& updater;
     Defaults* defaults;
     Clock* clock;
+    // Opens the first-run window (none: its button does nothing else than
+    // close the menu-bar window).
+    std::function<void()> openFirstRun = {};
 };
 
 } // namespace tavrin

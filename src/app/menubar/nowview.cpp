@@ -1,7 +1,6 @@
 #include "app/menubar/nowview.h"
 
 #include "app/appstate.h"
-#include "app/onboarding/onboardingview.h"
 #include "design/aiglow.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
@@ -261,7 +260,7 @@ protected:
 
 NowView::NowView(MenuBarServices services, QWidget* parent)
     : QWidget(parent),
-      state_(services.state),
+      openFirstRun_(services.openFirstRun),
       content_(services)
 {
     setFixedWidth(int(NowContent::kWidth));
@@ -378,7 +377,8 @@ void NowView::addPermissionBanner(QVBoxLayout* column, QWidget* body)
     auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
     setUp->setObjectName(QStringLiteral("setUp"));
     connect(setUp, &QAbstractButton::clicked, body, [this] {
-        OnboardingView::showWindow(state_);
+        if (openFirstRun_)
+            openFirstRun_();
         emit dismissed();
     });
     banner->addWidget(setUp, 0, Qt::AlignLeft);

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class QVBoxLayout;
 
@@ -54,7 +55,7 @@ private:
     void addSaved(QVBoxLayout* column, QWidget* body);
     void addFooter(QVBoxLayout* column, QWidget* body);
 
-    AppState& state_;
+    std::function<void()> openFirstRun_;
     NowContent content_;
     Themed* themed_ = nullptr;
     bool rebuildPending_ = false;

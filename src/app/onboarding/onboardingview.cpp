@@ -11,8 +11,6 @@
 #include "design/tbutton.h"
 #include "design/themed.h"
 #include "design/themedlabel.h"
-#include "platform/defaults.h"
-#include "platform/platform.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -25,7 +23,6 @@
 namespace tavrin {
 
 namespace {
-QPointer<OnboardingView> g_window;
 
 using Colour = TTheme::Colour;
 
@@ -242,39 +239,32 @@ void OnboardingView::fitHeight()
         setFixedHeight(height);
 }
 
-QWidget* OnboardingView::window() { return g_window; }
-
-void OnboardingView::showWindow(AppState& state)
+std::unique_ptr<OnboardingView> OnboardingView::makeWindow(AppState& state, std::function<void()> close)
 {
-    if (!g_window) {
-        g_window = new OnboardingView(state, &OnboardingView::finish);
-        g_window->setWindowTitle(tr("Welcome to Tavrin"));
-        // A normal window (it takes focus and is listed among the
-        // desktop's windows) that draws its own title area: the window
-        // manager is asked for no decorations.
-        g_window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        g_window->refresh();
-        // At its final height before it shows: a later resize would reach
-        // the window manager with a stale position.
-        g_window->ensurePolished();
-        g_window->fitHeight();
-        CentredWindow::place(*g_window);
-    }
-    g_window->show();
+    auto window = std::make_unique<OnboardingView>(state, std::move(close));
+    window->setWindowTitle(tr("Welcome to Tavrin"));
+    // A normal window (it takes focus and is listed among the desktop's
+    // windows) that draws its own title area: the window manager is asked
+    // for no decorations.
+    window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    window->refresh();
+    // At its final height before it shows: a later resize would reach the
+    // window manager with a stale position.
+    window->ensurePolished();
+    window->fitHeight();
+    CentredWindow::place(*window);
+    return window;
+}
+
+void OnboardingView::bringForward(OnboardingView& window)
+{
+    window.show();
     // Brought forward over other applications' windows (a screen-less
     // platform has no stacking to change).
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        g_window->raise();
-        g_window->activateWindow();
+        window.raise();
+        window.activateWindow();
     }
-}
-
-void OnboardingView::finish()
-{
-    if (Defaults* defaults = Platform::current().defaults)
-        defaults->setValue(kDoneKey, true);
-    if (g_window)
-        g_window->close();
 }
 
 } // namespace tavrin

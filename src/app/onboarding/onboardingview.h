@@ -2,9 +2,9 @@
 
 #include "app/onboarding/onboardingcontent.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QHBoxLayout;
@@ -29,13 +29,11 @@ public:
 
     OnboardingView(AppState& state, std::function<void()> close, QWidget* parent = nullptr);
 
-    // Opens the one welcome window (made on first use, kept after closing)
-    // on `state` (one kept for the run), or brings it forward.
-    static void showWindow(AppState& state);
-    // Ends the first run: "onboardingDone" is written and the window closed.
-    static void finish();
-    // The window, once made.
-    static QWidget* window();
+    // The welcome window on `state`, titled and placed, not yet shown; its
+    // footer button runs `close` (see OnboardingWindow, which keeps it).
+    static std::unique_ptr<OnboardingView> makeWindow(AppState& state, std::function<void()> close);
+    // Shows `window`, in front of other applications' windows.
+    static void bringForward(OnboardingView& window);
 
     OnboardingContent& content() { return content_; }
     const QList<StepRow*>& rows() const { return rows_; }
