@@ -46,6 +46,7 @@
 #include "platform/linux/qthttpclient.h"
 #include "platform/linux/runtimefolder.h"
 #include "platform/linux/shortcutsfolder.h"
+#include "platform/linux/userhome.h"
 #include "platform/platform.h"
 #include "platform/sim/simdesktop.h"
 #include "platform/sim/simdesktopwindow.h"
@@ -588,6 +589,8 @@ Shell& makeShell(const Platform& platform, const RunningDesktop& running, const 
 
 int main(int argc, char** argv)
 {
+    // Every folder of the user's (settings, data) is derived from the home.
+    UserHome::settle();
     if (const std::optional<int> status = runSubCommand(argc, argv))
         return *status;
 

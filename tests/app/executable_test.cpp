@@ -209,6 +209,55 @@ TEST_F(Executable, AnIntentFromASecondShellArrangesTheRunningInstancesDisplay)
     EXPECT_TRUE(text.contains("<key>layout.UltraWide 34</key>\n\t<string>thirds</string>")) << text.toStdString();
 }
 
+// A session without HOME (a service, `env -i`): the settings go to the home
+// the password database gives the user, as for other desktop programs. The
+// program runs where that database is one of the test's own, so that the
+// user's real home is left alone.
+TEST_F(Executable, AStartWithoutHomeSavesInTheHomeOfThePasswordDatabase)
+{
+    PrivateBus bus;
+    if (!useBus(bus))
+        GTEST_SKIP() << "no session bus could be started: " << bus.problem().toStdString();
+    const QString realHome = home.filePath(QStringLiteral("in-passwd"));
+    ASSERT_TRUE(QDir().mkpath(realHome));
+    QFile passwd(home.filePath(QStringLiteral("passwd")));
+    ASSERT_TRUE(passwd.open(QIODevice::WriteOnly));
+    passwd.write(
+        QStringLiteral("tester:x:%1:%2:Tester:%3:/bin/sh\n").arg(::getuid()).arg(::getgid()).arg(realHome).toUtf8());
+    passwd.close();
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        env.remove(QString::fromLatin1(name));
+
+    // Its own view of /etc/passwd, in a mount namespace of its own.
+    constexpr int kNoNamespace = 97;
+    QProcess tavrin;
+    tavrin.setProcessEnvironment(env);
+    tavrin.start(
+        QStringLiteral("unshare"),
+        {QStringLiteral("--mount"), QStringLiteral("--propagation"), QStringLiteral("private"), QStringLiteral("sh"),
+         QStringLiteral("-c"),
+         QStringLiteral("mount --bind \"$0\" /etc/passwd 2>/dev/null || exit %1; exec \"$@\"").arg(kNoNamespace),
+         passwd.fileName(), QStringLiteral(TAVRIN_BINARY)});
+    ASSERT_TRUE(tavrin.waitForStarted(10000));
+    QByteArray out;
+    while (!out.contains("Tavrin is running") && tavrin.waitForReadyRead(20000))
+        out += tavrin.readAllStandardOutput();
+    if (tavrin.state() == QProcess::NotRunning && tavrin.exitCode() == kNoNamespace)
+        GTEST_SKIP() << "no mount namespace of the test's own here (it needs root)";
+    ASSERT_TRUE(out.contains("Tavrin is running")) << out.toStdString() << tavrin.readAllStandardError().toStdString();
+
+    // A change is saved in the settings under that home (a shell with HOME
+    // set there reaches the program of those settings).
+    env.insert(QStringLiteral("HOME"), realHome);
+    const Finished arranged = run({QStringLiteral("intent"), QStringLiteral("apply-layout"), QStringLiteral("thirds")});
+    EXPECT_EQ(arranged.exitCode, 0) << arranged.err.toStdString();
+    stop(tavrin);
+    EXPECT_EQ(tavrin.readAllStandardError(), QByteArray());
+    QFile settings(realHome + QStringLiteral("/.config/tavrin/defaults.plist"));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly)) << "nothing saved in the home of the password database";
+    EXPECT_TRUE(settings.readAll().contains("<key>layout.UltraWide 34</key>\n\t<string>thirds</string>"));
+}
+
 TEST_F(Executable, AFocusRoutineStartedFromASecondShellHidesItsApplicationsUntilItIsStopped)
 {
     PrivateBus bus;
