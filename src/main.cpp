@@ -381,6 +381,7 @@ std::unique_ptr<MenuBarExtra> makeMenuBar(Shell& shell, const Platform& platform
                                                           .updater = shell.updater,
                                                           .defaults = platform.defaults,
                                                           .clock = platform.clock,
+                                                          .windowServer = platform.windowServer,
                                                           .openFirstRun = [&shell] { shell.onboarding.show(); }},
                                           simulatedMenuBar);
 }

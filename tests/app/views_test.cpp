@@ -433,17 +433,47 @@ TEST_F(ViewsTest, TheMenuBarIconOpensAndClosesTheWindow)
     extra.toggle(icon);
     EXPECT_FALSE(extra.isOpen());
 
-    // A click outside closes the popup; when that click is on the icon, the
-    // icon's own toggle right after leaves it closed.
+    // It takes the focus, and closes when another window becomes active;
+    // when that came from a click on the icon, the icon's own toggle right
+    // after leaves it closed.
     env.clock.advance(1);
     extra.toggle(icon);
     ASSERT_TRUE(extra.isOpen());
-    extra.popup()->hide();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(extra.popup()));
+    desktop.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&desktop));
+    EXPECT_FALSE(extra.isOpen());
     extra.toggle(icon);
     EXPECT_FALSE(extra.isOpen());
+
+    // Escape closes it.
     env.clock.advance(1);
     extra.toggle(icon);
-    EXPECT_TRUE(extra.isOpen());
+    ASSERT_TRUE(extra.isOpen());
+    settle();
+    QTest::keyClick(extra.view(), Qt::Key_Escape);
+    EXPECT_FALSE(extra.isOpen());
+}
+
+// While it is open, windows that come or move show a moment later, here
+// where the window server does not tell of changes too.
+TEST_F(ViewsTest, TheOpenMenuBarWindowShowsWindowsThatComeMeanwhile)
+{
+    MenuBarExtra extra(menuBar(*state));
+    extra.open(QRect(1200, 0, 24, 24));
+    settle();
+    const std::size_t before = extra.view()->content().snapshot().size();
+    SimApp terminal;
+    terminal.name = QStringLiteral("Terminal");
+    SimWindow window;
+    window.title = QStringLiteral("notes");
+    window.frame = Rect(100, 100, 600, 400);
+    env.desktop.addApp(terminal, {window});
+    env.clock.advance(NowView::kPollInterval);
+    settle();
+    EXPECT_EQ(extra.view()->content().snapshot().size(), before + 1);
+    EXPECT_EQ(textOf(*extra.view(), QStringLiteral("displaySubtitle")), QStringLiteral("%1 windows").arg(before + 1));
+    shoot(*extra.popup(), QStringLiteral("menubar-window-open"));
     extra.close();
 }
 

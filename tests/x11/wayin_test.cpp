@@ -75,10 +75,12 @@ private:
 
 class X11WayInTest : public X11ProgramTest {
 protected:
-    // A viewable top-level window of this title (the program's popups are
-    // not managed, so they are not among the clients).
+    // A viewable top-level window of this title: a managed client, or one
+    // the window manager does not manage.
     bool topLevelShown(const QString& title)
     {
+        if (const xcb_window_t client = clientTitled(title); client && isViewable(client))
+            return true;
         auto cookie = xcb_query_tree(probe_->xcb(), probe_->root());
         XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
         if (!tree)

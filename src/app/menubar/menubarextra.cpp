@@ -2,6 +2,7 @@
 
 #include "app/menubar/nowview.h"
 #include "design/menubaricon.h"
+#include "design/openwhileactive.h"
 #include "platform/clock.h"
 
 #include <QCursor>
@@ -20,15 +21,8 @@ MenuBarExtra::MenuBarExtra(MenuBarServices services, IconPlace place, QObject* p
     : QObject(parent),
       clock_(services.clock)
 {
-    popup_ = new QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint);
-    // The click that closes the popup is not passed on to the icon.
-    popup_->setAttribute(Qt::WA_NoMouseReplay);
-    popup_->installEventFilter(this);
-    popup_->setWindowTitle(QStringLiteral("Tavrin"));
-    auto* layout = new QVBoxLayout(popup_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    view_ = new NowView(services, popup_);
-    layout->addWidget(view_);
+    view_ = new NowView(services);
+    holdView();
     connect(view_, &NowView::dismissed, this, &MenuBarExtra::close);
 
     // On X11 the icon is made even without a tray: Qt docks it as soon as a
@@ -51,6 +45,19 @@ MenuBarExtra::MenuBarExtra(MenuBarServices services, IconPlace place, QObject* p
 }
 
 MenuBarExtra::~MenuBarExtra() { delete popup_; }
+
+void MenuBarExtra::holdView()
+{
+    QWidget* old = popup_;
+    popup_ = new QWidget(nullptr, OpenWhileActive::kFlags);
+    OpenWhileActive::install(popup_);
+    popup_->installEventFilter(this);
+    popup_->setWindowTitle(QStringLiteral("Tavrin"));
+    auto* layout = new QVBoxLayout(popup_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    delete old;
+}
 
 bool MenuBarExtra::inTray() const { return tray_ && QSystemTrayIcon::isSystemTrayAvailable(); }
 
@@ -91,15 +98,17 @@ bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event)
 
 void MenuBarExtra::open(const QRect& anchor)
 {
-    if (!popup_)
+    if (!popup_ || !view_)
         return;
+    if (OpenWhileActive::isStale(popup_))
+        holdView();
     popup_->adjustSize();
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), popup_->size());
     popup_->move(placement(anchor, popup_->sizeHint(), area));
-    popup_->show();
+    OpenWhileActive::open(popup_);
 }
 
 void MenuBarExtra::close()

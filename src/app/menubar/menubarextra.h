@@ -16,8 +16,9 @@ class Clock;
 // The application's icon in the menu bar: a tray icon when the desktop has a
 // tray (on X11, also once one appears later), and the icon in the simulated
 // desktop's menu bar when there is one.
-// A click on either opens the menu-bar window as a frameless popup beside
-// the icon, or closes it.
+// A click on either opens the menu-bar window beside the icon, or closes it.
+// The window takes the keyboard focus without grabbing it, and closes when
+// another window becomes active or on Escape (see `OpenWhileActive`).
 class MenuBarExtra : public QObject {
     Q_OBJECT
 public:
@@ -34,7 +35,8 @@ public:
     bool isOpen() const;
     // Opens the window beside an icon at `anchor` (global coordinates), or
     // closes it when it is open. A click on the icon that has just closed
-    // the window (a click outside a popup closes it first) leaves it closed.
+    // the window (a click that activates another window closes it first)
+    // leaves it closed.
     void toggle(const QRect& anchor);
     void open(const QRect& anchor);
     // Opens the window where a click on the icon would: beside the tray
@@ -58,6 +60,9 @@ protected:
 
 private:
     double now() const;
+    // Puts the view into a new window, the old one going: one that closed
+    // a moment ago with the focus would not learn of its next losing it.
+    void holdView();
 
     Clock* clock_;
     std::unique_ptr<QSystemTrayIcon> tray_;

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -66,6 +67,22 @@ void NowContent::refresh()
     snapshot_ = display_ ? windows_.snapshot(*display_) : std::vector<WindowSnapshot>{};
     saved_ = SavedWorkspaceStore::load();
     computeSuggestion();
+    emit changed();
+}
+
+void NowContent::refreshWindows()
+{
+    const auto same = [](const WindowSnapshot& a, const WindowSnapshot& b) {
+        // Ids are made afresh at each read.
+        return a.identity == b.identity && a.appName == b.appName && a.title == b.title && a.unit == b.unit
+               && a.isFocused == b.isFocused;
+    };
+    std::optional<Display> display = windows_.focusedContext();
+    std::vector<WindowSnapshot> snapshot = display ? windows_.snapshot(*display) : std::vector<WindowSnapshot>{};
+    if (display == display_ && std::equal(snapshot.begin(), snapshot.end(), snapshot_.begin(), snapshot_.end(), same))
+        return;
+    display_ = std::move(display);
+    snapshot_ = std::move(snapshot);
     emit changed();
 }
 

@@ -77,6 +77,10 @@ public:
     // Reads the target display, its windows, the saved workspaces and the
     // suggestion afresh.
     void refresh();
+    // Reads the target display and its windows again, and tells of a change
+    // only when they differ from what was read before (a window came, went,
+    // moved or took the focus).
+    void refreshWindows();
     // The active workspace when it is on the display shown.
     std::optional<ActiveWorkspace> activeHere() const;
 

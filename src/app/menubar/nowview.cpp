@@ -19,7 +19,9 @@
 #include "design/themed.h"
 #include "design/themedlabel.h"
 #include "design/tswitch.h"
+#include "platform/clock.h"
 #include "platform/linuxwords.h"
+#include "platform/windowserver.h"
 #include "windows/windowmanager.h"
 
 #include <QAbstractButton>
@@ -260,6 +262,8 @@ protected:
 
 NowView::NowView(MenuBarServices services, QWidget* parent)
     : QWidget(parent),
+      clock_(services.clock),
+      server_(services.windowServer),
       openFirstRun_(services.openFirstRun),
       content_(services)
 {
@@ -270,6 +274,8 @@ NowView::NowView(MenuBarServices services, QWidget* parent)
     l->addWidget(themed_);
     connect(&content_, &NowContent::changed, this, &NowView::scheduleRebuild);
     connect(&content_, &NowContent::hoverChanged, this, &NowView::updateHover);
+    if (server_)
+        connect(server_, &WindowServer::changed, this, &NowView::desktopChanged);
 
     // The window's own keys: Ctrl+1 to Ctrl+3, Settings and Quit.
     for (int p = 1; p <= NowContent::kSavedShown; ++p) {
@@ -299,6 +305,37 @@ void NowView::showEvent(QShowEvent* event)
     if (std::exchange(stale_, false))
         rebuild();
     content_.refresh();
+    if (server_ && !server_->announcesChanges())
+        pollDesktop();
+}
+
+void NowView::desktopChanged()
+{
+    // Once for a burst of news (a window dragged, a layout applied).
+    if (!isVisible() || std::exchange(refreshPending_, true))
+        return;
+    auto refresh = [this] {
+        refreshPending_ = false;
+        if (isVisible())
+            content_.refreshWindows();
+    };
+    if (clock_)
+        clock_->singleShot(NowContent::kRefreshDelay, this, refresh);
+    else
+        QMetaObject::invokeMethod(this, refresh, Qt::QueuedConnection);
+}
+
+void NowView::pollDesktop()
+{
+    if (!clock_ || std::exchange(pollPending_, true))
+        return;
+    clock_->singleShot(kPollInterval, this, [this] {
+        pollPending_ = false;
+        if (!isVisible())
+            return;
+        content_.refreshWindows();
+        pollDesktop();
+    });
 }
 
 void NowView::scheduleRebuild()

@@ -11,16 +11,22 @@ class QVBoxLayout;
 namespace tavrin {
 
 class AppState;
+class Clock;
 class Themed;
 class WindowManager;
+class WindowServer;
 
 // The menu-bar window: the content of the menu-bar icon's popup, in the
 // theme of the desktop's colour scheme. It reads what it shows from its
-// NowContent, refreshes that when it is shown, and rebuilds itself when the
-// content changes.
+// NowContent, refreshes that when it is shown and, while it is shown, reads
+// the windows again a moment after the window server tells of a change (or
+// every second from a server that does not tell); it rebuilds itself when
+// the content changes.
 class NowView : public QWidget {
     Q_OBJECT
 public:
+    static constexpr double kPollInterval = 1.0;
+
     explicit NowView(MenuBarServices services, QWidget* parent = nullptr);
 
     NowContent& content() { return content_; }
@@ -42,6 +48,10 @@ protected:
 
 private:
     void scheduleRebuild();
+    // Windows changed: read them again a moment later, while shown.
+    void desktopChanged();
+    // Reads the windows again every kPollInterval while shown.
+    void pollDesktop();
     void rebuild();
     void updateHover();
     QWidget* buildBody();
@@ -55,10 +65,14 @@ private:
     void addSaved(QVBoxLayout* column, QWidget* body);
     void addFooter(QVBoxLayout* column, QWidget* body);
 
+    Clock* clock_;
+    WindowServer* server_;
     std::function<void()> openFirstRun_;
     NowContent content_;
     Themed* themed_ = nullptr;
     bool rebuildPending_ = false;
+    bool refreshPending_ = false;
+    bool pollPending_ = false;
     // Whether the window has been shown: one never shown yet (rendered
     // for a look) rebuilds as its content changes.
     bool shownOnce_ = false;

@@ -1,10 +1,10 @@
 #include "focus/views/popover.h"
 
 #include "design/environment.h"
+#include "design/openwhileactive.h"
 #include "design/windowtranslucency.h"
 
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -14,7 +14,7 @@
 namespace tavrin {
 
 Popover::Popover(QWidget* content, QWidget* anchor)
-    : QWidget(anchor->window(), Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
+    : QWidget(anchor->window(), OpenWhileActive::kFlags | Qt::NoDropShadowWindowHint),
       content_(content),
       anchor_(anchor)
 {
@@ -25,8 +25,7 @@ Popover::Popover(QWidget* content, QWidget* anchor)
     new EnvironmentWatcher(anchor, [this] { followAnchor(); });
     followAnchor();
     setAttribute(Qt::WA_TranslucentBackground);
-    // The click that closes the popover is not handed on to what it hit.
-    setAttribute(Qt::WA_NoMouseReplay);
+    OpenWhileActive::install(this);
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(content_);
@@ -75,9 +74,7 @@ void Popover::open()
         setParent(anchor_->window(), windowFlags());
     followAnchor();
     place();
-    show();
-    raise();
-    activateWindow();
+    OpenWhileActive::open(this);
 }
 
 void Popover::place()
@@ -135,15 +132,6 @@ void Popover::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     emit closed();
-}
-
-void Popover::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 } // namespace tavrin

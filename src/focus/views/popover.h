@@ -8,8 +8,9 @@
 namespace tavrin {
 
 // A small frameless window that shows an editor beside the control that
-// opened it, with an arrow pointing at that control. It closes on a click
-// outside it (or Escape) and says so with `closed`. The arrow sits on the
+// opened it, with an arrow pointing at that control. It closes when another
+// window becomes active (a click outside it) or on Escape, and says so with
+// `closed`. It takes no keyboard from other programs (see `OpenWhileActive`). The arrow sits on the
 // bottom edge (the popover above its control) unless the screen has no room
 // above, when it flips below. The content keeps its own size and insets.
 class Popover : public QWidget {
@@ -42,7 +43,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void place();
