@@ -2,6 +2,7 @@
 
 #include "commandbar/commandbarphase.h"
 #include "commandbar/commandbarservices.h"
+#include "platform/linuxwords.h"
 #include "platform/taskhandle.h"
 #include "windows/display.h"
 #include "windows/unitrect.h"
@@ -70,7 +71,7 @@ private:
 
 public:
     static inline const QString kNeedsTrustMessage =
-        QStringLiteral("Tavrin needs Accessibility permission to move windows.");
+        LinuxWords::of(QStringLiteral("Tavrin needs Accessibility permission to move windows."));
     static inline const QString kNoDisplayMessage = QStringLiteral("Tavrin couldn't find a display.");
     static inline const QString kNoMatchMessage =
         QStringLiteral("Tavrin couldn't match that to any open windows. Try naming the apps.");

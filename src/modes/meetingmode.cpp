@@ -5,6 +5,7 @@
 #include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
+#include "platform/linuxwords.h"
 #include "platform/microphone.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
@@ -97,9 +98,11 @@ const QSet<QString>& MeetingMode::browserApps()
 
 const QStringList& MeetingMode::notesApps()
 {
-    static const QStringList apps{QStringLiteral("Notes"),      QStringLiteral("Obsidian"), QStringLiteral("Notion"),
-                                  QStringLiteral("Bear"),       QStringLiteral("Craft"),    QStringLiteral("Logseq"),
-                                  QStringLiteral("Apple Notes")};
+    // The Mac's notes programs give way to Linux ones that do the same.
+    static const QStringList apps = LinuxWords::programs(
+        {QStringLiteral("Notes"), QStringLiteral("Obsidian"), QStringLiteral("Notion"), QStringLiteral("Bear"),
+         QStringLiteral("Craft"), QStringLiteral("Logseq"), QStringLiteral("Apple Notes")},
+        LinuxWords::kNotesApps);
     return apps;
 }
 

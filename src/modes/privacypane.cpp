@@ -3,12 +3,14 @@
 #include "design/apppicker.h"
 #include "design/apptile.h"
 #include "design/designfont.h"
+#include "design/environment.h"
 #include "design/kbd.h"
 #include "design/tbutton.h"
 #include "design/tcard.h"
 #include "design/themedlabel.h"
 #include "modes/sharesafe.h"
 #include "platform/defaults.h"
+#include "platform/linuxwords.h"
 #include "windows/shortcutstore.h"
 
 #include <QCollator>
@@ -20,6 +22,10 @@ namespace tavrin {
 
 namespace {
 constexpr int kCardSpacing = 14;
+
+// A text about blur as this desktop says it: "hide" where no compositor
+// blurs, as the veils are opaque there.
+QString said(const QString& blurText) { return Environment::blurAvailable() ? blurText : LinuxWords::of(blurText); }
 
 // A layout's widgets go (the layout itself stays).
 void clear(QLayout* layout)
@@ -94,7 +100,7 @@ TCard* PrivacyPane::makeShortcutCard()
     shortcutLine->addWidget(label, 0, Qt::AlignVCenter);
     kbd_ = new Kbd(QString());
     shortcutLine->addWidget(kbd_, 0, Qt::AlignVCenter);
-    auto* explanation = new ThemedLabel(tr("Blurs the app you're in, now. Press again in that app to show it."),
+    auto* explanation = new ThemedLabel(said(tr("Blurs the app you're in, now. Press again in that app to show it.")),
                                         TTheme::Colour::muted, DesignFont::system(12.5));
     explanation->setWordWrap(true);
     shortcutLine->addWidget(explanation, 1, Qt::AlignVCenter);
@@ -102,6 +108,9 @@ TCard* PrivacyPane::makeShortcutCard()
     blurred_ = new ThemedLabel(QString(), TTheme::Colour::good, DesignFont::system(12.5));
     blurred_->setObjectName(QStringLiteral("blurredNow"));
     blurred_->setWordWrap(true);
+    // Across the card, so that its lines break at the card's width and the
+    // card grows by as many lines as it takes.
+    blurred_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     shortcutCard->addWidget(blurred_);
     return shortcutCard;
 }
@@ -132,7 +141,7 @@ QString PrivacyPane::hideShortcut() const
 
 QString PrivacyPane::origin(const QString& name) const
 {
-    if (ShareSafe::defaultPrivateApps().contains(name))
+    if (ShareSafe::isBuiltIn(name))
         return tr("Built in");
     if (share_.storedNames(ShareSafe::kAddedByHideKey).value_or(QStringList()).contains(name))
         return tr("Added with ") + hideShortcut();
@@ -145,7 +154,7 @@ QString PrivacyPane::blurredNow(const QSet<QString>& names)
         return {};
     QStringList sorted(names.begin(), names.end());
     std::sort(sorted.begin(), sorted.end());
-    return tr("Blurred now: ") + sorted.join(QStringLiteral(", "));
+    return said(tr("Blurred now: ")) + sorted.join(QStringLiteral(", "));
 }
 
 QString PrivacyPane::blurredNowShown() const { return blurred_->isHidden() ? QString() : blurred_->text(); }
@@ -192,7 +201,7 @@ void PrivacyPane::fillList()
     clear(rows_);
     const QStringList names = listed();
     if (names.isEmpty()) {
-        auto* empty = new ThemedLabel(tr("No private apps. Share-safe won't blur anything when you share."),
+        auto* empty = new ThemedLabel(said(tr("No private apps. Share-safe won't blur anything when you share.")),
                                       TTheme::Colour::muted, DesignFont::system(12.5));
         empty->setObjectName(QStringLiteral("noPrivateApps"));
         empty->setWordWrap(true);

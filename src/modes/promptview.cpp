@@ -1,9 +1,11 @@
 #include "modes/promptview.h"
 
 #include "design/designfont.h"
+#include "design/environment.h"
 #include "design/tbutton.h"
 #include "design/tglass.h"
 #include "design/themedlabel.h"
+#include "platform/linuxwords.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -51,7 +53,8 @@ PromptView::PromptView(const QString& app, std::function<void(bool)> onAnswer, Q
 
 QString PromptView::message(const QString& app)
 {
-    return app + tr(" is blurred. Blur it whenever you share your screen?");
+    const QString blurred = tr(" is blurred. Blur it whenever you share your screen?");
+    return app + (Environment::blurAvailable() ? blurred : LinuxWords::of(blurred));
 }
 
 } // namespace tavrin

@@ -7,6 +7,7 @@
 #include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/defaults.h"
+#include "platform/linuxwords.h"
 #include "platform/platform.h"
 #include "platform/runmarks.h"
 #include "platform/timer.h"
@@ -82,19 +83,27 @@ void ShareSafe::appendName(const QString& key, const QString& name)
     store(platform_.defaults, key, names);
 }
 
-const QStringList& ShareSafe::defaultPrivateApps()
+const QStringList& ShareSafe::macPrivateApps()
 {
     static const QStringList apps{
-        QStringLiteral("Messages"), QStringLiteral("Mail"), QStringLiteral("Passwords"), QStringLiteral("1Password"),
-        QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"), QStringLiteral("WhatsApp"),
-        QStringLiteral("Signal"), QStringLiteral("Telegram"), QStringLiteral("Banking"),
-        // The same kinds of program as Linux desktop entries name them:
-        // password managers, mail and the Telegram client.
-        QStringLiteral("KeePassXC"), QStringLiteral("KeePass2"), QStringLiteral("Passwords and Keys"),
-        QStringLiteral("Seahorse"), QStringLiteral("KWalletManager"), QStringLiteral("Secrets"),
-        QStringLiteral("Thunderbird"), QStringLiteral("Evolution"), QStringLiteral("Geary"), QStringLiteral("KMail"),
-        QStringLiteral("Telegram Desktop")};
+        QStringLiteral("Messages"),        QStringLiteral("Mail"),        QStringLiteral("Passwords"),
+        QStringLiteral("1Password"),       QStringLiteral("1Password 7"), QStringLiteral("Bitwarden"),
+        QStringLiteral("Keychain Access"), QStringLiteral("WhatsApp"),    QStringLiteral("Signal"),
+        QStringLiteral("Telegram"),        QStringLiteral("Banking")};
     return apps;
+}
+
+const QStringList& ShareSafe::defaultPrivateApps()
+{
+    // Telegram's Linux client names its desktop entry so.
+    static const QStringList apps = LinuxWords::programs(macPrivateApps(), LinuxWords::kPrivateApps)
+                                    << QStringLiteral("Telegram Desktop");
+    return apps;
+}
+
+bool ShareSafe::isBuiltIn(const QString& name)
+{
+    return defaultPrivateApps().contains(name) || macPrivateApps().contains(name);
 }
 
 const QHash<QString, QStringList>& ShareSafe::shareKeywords()

@@ -138,8 +138,12 @@ public:
     // otherwise.
     std::optional<QStringList> storedNames(const QString& key) const;
 
-    // The applications that are private until the user changes the list.
+    // The applications that are private until the user changes the list, as
+    // a Linux desktop names them.
     static const QStringList& defaultPrivateApps();
+    // One of those, or of the Mac's names they stand for (which a list
+    // stored by an earlier version may still hold).
+    static bool isBuiltIn(const QString& name);
     // Per application, the title words that show it sharing the screen.
     static const QHash<QString, QStringList>& shareKeywords();
     // Call applications, whose meeting titles keep a detection alive.
@@ -164,6 +168,8 @@ signals:
     void privateAppsChanged();
 
 private:
+    // The built-in private applications as a Mac names them.
+    static const QStringList& macPrivateApps();
     // Appends to the list under `key` (a value that is not a list of names
     // is replaced).
     void appendName(const QString& key, const QString& name);

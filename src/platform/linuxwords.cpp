@@ -3,12 +3,14 @@
 #include "platform/hotkeys.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace tavrin {
 
 namespace {
-const QString kHotKeys = QStringLiteral("hot keys");
-const QString kWindowKeys = QStringLiteral("a window's own keys");
+// Constant: the table may be read while other files' statics are made.
+constexpr QLatin1String kHotKeys("hot keys");
+constexpr QLatin1String kWindowKeys("a window's own keys");
 } // namespace
 
 const QList<LinuxWords::Substitution>& LinuxWords::table()
@@ -20,7 +22,7 @@ const QList<LinuxWords::Substitution>& LinuxWords::table()
         {QStringLiteral("⇧"), QStringLiteral("Shift"), kHotKeys},
         {QStringLiteral("⌘"), QStringLiteral("Super"), kHotKeys},
         {QStringLiteral("⌘"), QStringLiteral("Ctrl"),
-         kWindowKeys
+         QString(kWindowKeys)
              + QStringLiteral(": saved workspaces 1 to 3 and Settings in the menu-bar window, saving a plan "
                               "in the command bar")},
         // The machine.
@@ -107,9 +109,33 @@ const QList<LinuxWords::Substitution>& LinuxWords::table()
          QStringLiteral("Modes pane, Share-safe (without blur)")},
         {QStringLiteral("Blur the app in front"), QStringLiteral("Hide the app in front"),
          QStringLiteral("Shortcuts pane (without blur)")},
-        // Share-safe's built-in private applications: the Linux keyring
-        // programs (KeePassXC, Passwords and Keys, 1Password) stand for it.
-        {QStringLiteral("Keychain Access"), QString(), QStringLiteral("Share-safe's built-in private apps")},
+        {QStringLiteral("Blurs the app you're in, now. Press again in that app to show it."),
+         QStringLiteral("Hides the app you're in, now. Press again in that app to show it."),
+         QStringLiteral("Privacy pane, hide shortcut (without blur)")},
+        {QStringLiteral("Blurred now: "), QStringLiteral("Hidden now: "),
+         QStringLiteral("Privacy pane, apps hidden by hand (without blur)")},
+        {QStringLiteral("No private apps. Share-safe won't blur anything when you share."),
+         QStringLiteral("No private apps. Share-safe won't hide anything when you share."),
+         QStringLiteral("Privacy pane, no private apps (without blur)")},
+        {QStringLiteral(" is blurred. Blur it whenever you share your screen?"),
+         QStringLiteral(" is hidden. Hide it whenever you share your screen?"),
+         QStringLiteral("hide prompt, after the app's name (without blur)")},
+        // Programs named in lists of applications, where a Mac's own program
+        // stands: the Linux programs that do the same, each name one program
+        // as its desktop entry names it ("" where a name already listed
+        // covers it). Settings stored before keep the Mac's names.
+        {QStringLiteral("Messages"), QStringLiteral("Chats, KDE Connect SMS, Element, Fractal"), kPrivateApps},
+        {QStringLiteral("Mail"), QStringLiteral("Thunderbird, Evolution, Geary, KMail"), kPrivateApps},
+        {QStringLiteral("Passwords"),
+         QStringLiteral("Passwords and Keys, Seahorse, KeePassXC, KeePass2, KWalletManager, Secrets"), kPrivateApps},
+        {QStringLiteral("1Password 7"), QString(), QString(kPrivateApps) + QStringLiteral(" (1Password is listed)")},
+        {QStringLiteral("Keychain Access"), QString(),
+         QString(kPrivateApps) + QStringLiteral(" (the keyring programs of Passwords stand for it)")},
+        {QStringLiteral("Banking"), QStringLiteral("GnuCash, KMyMoney, HomeBank, Skrooge"), kPrivateApps},
+        {QStringLiteral("Bear"), QStringLiteral("Joplin"), kNotesApps},
+        {QStringLiteral("Craft"), QStringLiteral("Standard Notes"), kNotesApps},
+        {QStringLiteral("Apple Notes"), QStringLiteral("KNotes"),
+         QString(kNotesApps) + QStringLiteral(" (Notes is listed)")},
         // The first-run window's step 1: on X11 the window manager moves
         // windows for any client, so there is nothing to allow.
         {QStringLiteral("Allow Accessibility"), QStringLiteral("Move your windows"),
@@ -121,6 +147,15 @@ const QList<LinuxWords::Substitution>& LinuxWords::table()
          QStringLiteral("first-run window, step 1")},
         {QStringLiteral("Allowed"), QStringLiteral("Nothing to allow"),
          QStringLiteral("first-run window, step 1, when done")},
+        // Only the simulated desktop can refuse to let windows be moved.
+        {QStringLiteral("Tavrin needs Accessibility permission to move windows."),
+         QStringLiteral("Tavrin isn't allowed to move windows on this desktop."),
+         QStringLiteral("a layout or a plan where moving windows is refused")},
+        {QStringLiteral("Tavrin needs Accessibility permission"),
+         QStringLiteral("Tavrin isn't allowed to move windows"),
+         QStringLiteral("menu-bar window, banner where moving windows is refused")},
+        {QStringLiteral("Allow Accessibility to see your windows"), QStringLiteral("Set up Tavrin to see your windows"),
+         QStringLiteral("menu-bar window, preview where moving windows is refused")},
         // The log names no error number of another system.
         {QStringLiteral("(status -9878)"), QString(), QStringLiteral("log, a hot key another app holds")},
         // The intents have no voice assistant to say them to.
@@ -161,6 +196,20 @@ QString LinuxWords::of(const QString& mac)
         if (row.mac == mac)
             return row.said;
     return mac;
+}
+
+QStringList LinuxWords::programs(const QStringList& listed, const QString& list)
+{
+    QStringList out;
+    for (const QString& name : listed) {
+        const auto row = std::find_if(table().cbegin(), table().cend(),
+                                      [&](const Substitution& r) { return r.mac == name && r.where.startsWith(list); });
+        if (row == table().cend())
+            out << name;
+        else if (!row->said.isEmpty())
+            out << row->said.split(QStringLiteral(", "));
+    }
+    return out;
 }
 
 QString LinuxWords::said(const QString& mac, const QString& where)

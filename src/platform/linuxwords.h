@@ -45,6 +45,15 @@ public:
     // What is said here for `mac` (its first row); `mac` when no row has it.
     static QString of(const QString& mac);
 
+    // The built-in lists of applications whose Mac programs the table
+    // replaces (the rows' place begins with the list's name).
+    static constexpr QLatin1String kPrivateApps{"Share-safe's built-in private apps"};
+    static constexpr QLatin1String kNotesApps{"meeting mode's notes apps"};
+    // `listed` as a Linux desktop names the programs: each name the table has
+    // for `list` gives way to its Linux programs (none, where another name
+    // listed covers it); any other name stays, in its place.
+    static QStringList programs(const QStringList& listed, const QString& list);
+
 private:
     // The row whose Mac side is `mac` and whose place begins with `where`.
     static QString said(const QString& mac, const QString& where);

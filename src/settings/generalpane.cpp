@@ -50,7 +50,7 @@ void GeneralPane::addPermissionsCard()
     setUp_ = new TButton(tr("Set up…"));
     setUp_->setObjectName(QStringLiteral("setUpButton"));
     connect(setUp_, &QAbstractButton::clicked, this, [this] { services_.openFirstRun(); });
-    card->addWidget(new FRow(tr("Accessibility"), statusWithButton(trustStatus_, setUp_)));
+    card->addWidget(new FRow(tr("Moving windows"), statusWithButton(trustStatus_, setUp_)));
 
     edgeStatus_ = new KeyMsg(QString());
     edgeStatus_->setObjectName(QStringLiteral("edgeTilingStatus"));
@@ -100,11 +100,15 @@ void GeneralPane::addLoginCard()
     card->addWidget(loginProblem_);
 }
 
+// The X server and the window manager move windows for any program: there
+// is nothing to allow, and so nothing to set up. Only the simulated desktop
+// can refuse, and then the first-run window says how to allow it.
 void GeneralPane::showTrust(bool trusted)
 {
-    trustStatus_->setText(trusted ? tr("Allowed. Tavrin can move your windows.")
+    trustStatus_->setText(trusted ? tr("Nothing to allow. Your window manager moves windows for Tavrin.")
                                   : tr("Not allowed yet. Tavrin can't move windows until you allow it."));
     trustStatus_->setTone(trusted ? KeyMsg::Tone::ok : KeyMsg::Tone::err);
+    setUp_->setVisible(!trusted);
 }
 
 void GeneralPane::showEdgeTiling(bool on)

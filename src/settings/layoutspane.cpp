@@ -154,9 +154,9 @@ void LayoutsPane::showPreview(DisplayCard& card)
 
 void LayoutsPane::showGap(int gap)
 {
-    gapValue_->setText(tr("%1 pt").arg(gap));
+    gapValue_->setText(tr("%1 px").arg(gap));
     // The previews are small: the gap is drawn four times its scale, so that
-    // a change shows, and never under a point.
+    // a change shows, and never under a pixel.
     for (DisplayCard& card : cards_) {
         const double width = card.display.area.width;
         const double scale = width > 0 ? kPreviewWidth / width : 0;

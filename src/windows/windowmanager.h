@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/geometry.h"
+#include "platform/linuxwords.h"
 #include "platform/registration.h"
 #include "platform/taskhandle.h"
 #include "windows/arrow.h"
@@ -34,7 +35,7 @@ public:
     using QObject::QObject;
 
     static inline const QString kNeedsTrustMessage =
-        QStringLiteral("Tavrin needs Accessibility permission to move windows.");
+        LinuxWords::of(QStringLiteral("Tavrin needs Accessibility permission to move windows."));
     static inline const QString kNoWindowMessage = QStringLiteral("Click a window first.");
     static inline const QString kNoDisplayMessage = QStringLiteral("There's no display on that side.");
     static inline const QString kNotMovedMessage = QStringLiteral("That window didn't move.");

@@ -40,7 +40,7 @@ TEST_F(NowContentTest, WithoutTrustTheDisplayShowsItsPixelSize)
     EXPECT_EQ(content->title(), "UltraWide 34");
     EXPECT_EQ(content->subtitle(), "3440 × 1440");
     EXPECT_TRUE(content->snapshot().empty());
-    EXPECT_EQ(content->previewOverlay(), "Allow Accessibility to see your windows");
+    EXPECT_EQ(content->previewOverlay(), "Set up Tavrin to see your windows");
     EXPECT_FALSE(content->layoutsEnabled());
 }
 

@@ -125,7 +125,7 @@ TEST_F(ViewsTest, WithoutTrustTheBannerComesFirstAndLayoutsAreOff)
     settle();
     ASSERT_TRUE(view.part(QStringLiteral("permissionBanner")));
     EXPECT_EQ(textOf(view, QStringLiteral("displaySubtitle")), "3440 × 1440");
-    EXPECT_EQ(textOf(view, QStringLiteral("previewOverlay")), "Allow Accessibility to see your windows");
+    EXPECT_EQ(textOf(view, QStringLiteral("previewOverlay")), "Set up Tavrin to see your windows");
     auto* halves = view.part<QAbstractButton>(QStringLiteral("layout.halves"));
     ASSERT_TRUE(halves);
     EXPECT_FALSE(halves->isEnabled());

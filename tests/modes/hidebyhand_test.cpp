@@ -18,11 +18,11 @@ const QByteArray kScenario = R"({
   "frontmost": "Slack",
   "apps": [
     { "name": "Tavrin", "policy": "accessory", "self": true },
-    { "name": "Slack" }, { "name": "Mail" }, { "name": "Arc" }
+    { "name": "Slack" }, { "name": "Thunderbird" }, { "name": "Arc" }
   ],
   "windows": [
     { "app": "Slack", "title": "general", "frame": [1000, 200, 1000, 800] },
-    { "app": "Mail", "title": "Inbox", "frame": [0, 100, 300, 700] },
+    { "app": "Thunderbird", "title": "Inbox", "frame": [0, 100, 300, 700] },
     { "app": "Arc", "title": "Docs", "frame": [400, 100, 1000, 800] }
   ]
 })";
@@ -74,8 +74,8 @@ TEST_F(HideByHandTest, TheFirstHideOfAnAppBlursItAndAsksOnceTheSecondLiftsTheBlu
 
 TEST_F(HideByHandTest, APrivateAppIsBlurredWithoutAPrompt)
 {
-    hide("Mail");
-    EXPECT_EQ(share.hiddenByHand(), QSet<QString>{"Mail"});
+    hide("Thunderbird");
+    EXPECT_EQ(share.hiddenByHand(), QSet<QString>{"Thunderbird"});
     EXPECT_FALSE(prompt.isShowing());
     EXPECT_FALSE(env.defaults.contains(QStringLiteral("privacy.asked")));
 }

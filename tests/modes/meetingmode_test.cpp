@@ -348,6 +348,11 @@ TEST(CallWindows, TheListedApplicationsAreKnownByTheirLinuxIdentitiesToo)
         {"Obsidian", "md.obsidian.Obsidian", "", "Obsidian", ""},
         {"logseq", "", "", "Logseq", ""},
         {"notion-app", "", "", "Notion", ""},
+        // The Mac's own notes programs give way to Linux ones.
+        {"Joplin", "net.cozic.joplin_desktop", "", "Joplin", ""},
+        {"KNotes", "org.kde.knotes", "", "KNotes", ""},
+        {"Notes", "org.gnome.Notes", "", "Notes", ""},
+        {"Bear", "", "", "", ""},
         {"Google Chrome", "google-chrome", "Google Chrome", "", ""},
         // Applications no list names, whatever they are called.
         {"Zoom Out", "", "", "", ""},

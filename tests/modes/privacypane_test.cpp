@@ -61,11 +61,24 @@ protected:
 TEST_F(PrivacyPaneTest, OnFirstUseTheDefaultAppsAreListedInOrderAsBuiltIn)
 {
     const QStringList listed = pane.listed();
-    EXPECT_EQ(listed.size(), 21);
+    EXPECT_EQ(listed.size(), 24);
     EXPECT_EQ(listed.front(), "1Password");
     EXPECT_EQ(listed.back(), "WhatsApp");
     for (const QString& name : listed)
         EXPECT_EQ(originShown(name), "Built in") << name.toStdString();
+}
+
+// A list stored by an earlier version keeps the Mac's names it was given,
+// still built in; names of programs the user added stay theirs.
+TEST_F(PrivacyPaneTest, AStoredListKeepsTheEarlierBuiltInNames)
+{
+    env.defaults.setValue(QStringLiteral("privacy.apps"), QStringList{"Mail", "Passwords", "Signal", "Zoom"});
+    ShareSafe earlier(prompt, Platform::current());
+    PrivacyPane shown(earlier, shortcuts);
+    EXPECT_EQ(shown.listed(), (QStringList{"Mail", "Passwords", "Signal", "Zoom"}));
+    EXPECT_EQ(shown.origin(QStringLiteral("Mail")), "Built in");
+    EXPECT_EQ(shown.origin(QStringLiteral("Passwords")), "Built in");
+    EXPECT_EQ(shown.origin(QStringLiteral("Zoom")), "Added by you");
 }
 
 TEST_F(PrivacyPaneTest, AnAppMadePrivateFromThePromptSaysWithWhichKey)
@@ -115,7 +128,7 @@ TEST_F(PrivacyPaneTest, RemovingTheLastAppLeavesTheListEmptyForGood)
     EXPECT_TRUE(share.privateNames().isEmpty());
     ASSERT_TRUE(pane.findChild<QLabel*>(QStringLiteral("noPrivateApps")));
     EXPECT_EQ(pane.findChild<QLabel*>(QStringLiteral("noPrivateApps"))->text(),
-              "No private apps. Share-safe won't blur anything when you share.");
+              "No private apps. Share-safe won't hide anything when you share.");
     EXPECT_EQ(env.defaults.value(QStringLiteral("privacy.apps")), QVariant(QVariantList{}));
     EXPECT_TRUE(ShareSafe(prompt, Platform::current()).privateNames().isEmpty());
 }
@@ -126,10 +139,10 @@ TEST_F(PrivacyPaneTest, TheBlurredNowLineNamesTheAppsBlurredByHand)
     hideAndAnswer(QStringLiteral("Zoom"), false);
     hideAndAnswer(QStringLiteral("Arc"), false);
     settle();
-    EXPECT_EQ(pane.blurredNowShown(), "Blurred now: Arc, Zoom");
+    EXPECT_EQ(pane.blurredNowShown(), "Hidden now: Arc, Zoom"); // no compositor blurs here
     share.toggleNow();
     EXPECT_EQ(pane.blurredNowShown(), "");
-    EXPECT_EQ(PrivacyPane::blurredNow({"b", "B", "a"}), "Blurred now: B, a, b");
+    EXPECT_EQ(PrivacyPane::blurredNow({"b", "B", "a"}), "Hidden now: B, a, b");
 }
 
 } // namespace

@@ -114,8 +114,8 @@ TEST_P(Screenshots, ThePrivacyPane)
     share.hideFrontApp();
     prompt.view()->yesButton()->click();
     QSet<QString> names = share.privateNames();
-    names << QStringLiteral("Arc") << QStringLiteral("Banking");
-    names.remove(QStringLiteral("1Password 7"));
+    names << QStringLiteral("Arc");
+    names.remove(QStringLiteral("Seahorse"));
     share.setPrivateApps(names);
 
     auto* body = new PaneBody;

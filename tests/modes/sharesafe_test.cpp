@@ -297,9 +297,11 @@ TEST_F(ShareSafeTest, ChecksReadTitlesOneAtATimeAndOnlyWhenTrusted)
 
 TEST_F(ShareSafeTest, ThePrivateListIsReadOnceAndStoredSorted)
 {
-    EXPECT_EQ(share.privateNames().size(), 21u);
-    EXPECT_TRUE(share.privateNames().contains(QStringLiteral("1Password 7")));
-    for (const char* name : {"KeePassXC", "Passwords and Keys", "KWalletManager", "Thunderbird"})
+    EXPECT_EQ(share.privateNames().size(), 24u);
+    for (const char* mac : {"1Password 7", "Mail", "Messages", "Banking"})
+        EXPECT_FALSE(share.privateNames().contains(QString::fromUtf8(mac))) << mac;
+    for (const char* name : {"1Password", "Signal", "KeePassXC", "Passwords and Keys", "KWalletManager", "Thunderbird",
+                             "GnuCash", "Element"})
         EXPECT_TRUE(share.privateNames().contains(QString::fromUtf8(name))) << name;
     QSignalSpy changed(&share, &ShareSafe::privateAppsChanged);
     share.setPrivateApps({QStringLiteral("Zoom"), QStringLiteral("Arc"), QStringLiteral("Mail")});

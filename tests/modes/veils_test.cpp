@@ -21,11 +21,11 @@ const QByteArray kScenario = R"({
   "frontmost": "Slack",
   "apps": [
     { "name": "Tavrin", "policy": "accessory", "self": true },
-    { "name": "Slack" }, { "name": "Mail" }, { "name": "Notes" }
+    { "name": "Slack" }, { "name": "Thunderbird" }, { "name": "Notes" }
   ],
   "windows": [
     { "app": "Slack", "title": "general", "frame": [1200, 200, 1000, 800] },
-    { "app": "Mail", "title": "Inbox", "frame": [100, 100, 800, 700] },
+    { "app": "Thunderbird", "title": "Inbox", "frame": [100, 100, 800, 700] },
     { "app": "Notes", "title": "Notes", "frame": [1500, 900, 400, 300] }
   ]
 })";
@@ -96,19 +96,19 @@ protected:
 TEST_F(VeilsTest, WhichWindowsAreCovered)
 {
     share.setManual(true);
-    const int mail = env.pid("Mail"), self = engine.me();
+    const int mail = env.pid("Thunderbird"), self = engine.me();
     struct Case {
         const char* what;
         WindowInfo window;
         bool covered;
     };
     const Case cases[] = {
-        {"40 × 40", {1, mail, "Mail", 0, Rect(0, 0, 40, 40), 1.0}, true},
-        {"39 wide", {1, mail, "Mail", 0, Rect(0, 0, 39, 400), 1.0}, false},
-        {"39 high", {1, mail, "Mail", 0, Rect(0, 0, 400, 39), 1.0}, false},
-        {"fully transparent", {1, mail, "Mail", 0, Rect(0, 0, 400, 400), 0.0}, false},
-        {"on a raised layer", {1, mail, "Mail", 3, Rect(0, 0, 400, 400), 1.0}, false},
-        {"this process's own", {1, self, "Mail", 0, Rect(0, 0, 400, 400), 1.0}, false},
+        {"40 × 40", {1, mail, "Thunderbird", 0, Rect(0, 0, 40, 40), 1.0}, true},
+        {"39 wide", {1, mail, "Thunderbird", 0, Rect(0, 0, 39, 400), 1.0}, false},
+        {"39 high", {1, mail, "Thunderbird", 0, Rect(0, 0, 400, 39), 1.0}, false},
+        {"fully transparent", {1, mail, "Thunderbird", 0, Rect(0, 0, 400, 400), 0.0}, false},
+        {"on a raised layer", {1, mail, "Thunderbird", 3, Rect(0, 0, 400, 400), 1.0}, false},
+        {"this process's own", {1, self, "Thunderbird", 0, Rect(0, 0, 400, 400), 1.0}, false},
         // The list names the owner otherwise; the application's name is private.
         {"owner named otherwise", {1, mail, "com.example.mail", 0, Rect(0, 0, 400, 400), 1.0}, true},
         {"not private", {1, env.pid("Slack"), "Slack", 0, Rect(0, 0, 400, 400), 1.0}, false},
@@ -210,7 +210,7 @@ TEST_F(VeilsTest, TheMachineryRunsForAHandHiddenAppAloneAndStopsWhenNothingIsWan
     // goes with the missing count.
     share.setManual(true);
     ASSERT_TRUE(veil("Inbox"));
-    share.setManual(false); // and one update without Mail's window
+    share.setManual(false); // and one update without Thunderbird's window
     EXPECT_TRUE(engine.isRunning());
     frames();
     EXPECT_TRUE(veil("Inbox"));
@@ -232,7 +232,7 @@ TEST_F(VeilsTest, TheMachineryRunsForAHandHiddenAppAloneAndStopsWhenNothingIsWan
 TEST_F(VeilsTest, AProgrammaticMoveIsHeldOnlyFromWhereTheWindowStandsWhileCoveringIsOn)
 {
     share.setManual(true);
-    const int mail = env.pid("Mail");
+    const int mail = env.pid("Thunderbird");
     const std::uint32_t inbox = number("Inbox");
     const Rect to(1000, 300, 800, 700);
 
@@ -277,16 +277,16 @@ TEST_F(VeilsTest, AVeilFloatsOverAnUncoveredWindowAndStandsDirectlyAboveOneThatI
     share.setManual(true);
     const SimSurface* inbox = veil("Inbox");
     ASSERT_TRUE(inbox);
-    EXPECT_EQ(inbox->level, 3) << "nothing else overlaps Mail";
+    EXPECT_EQ(inbox->level, 3) << "nothing else overlaps Thunderbird";
 
-    // Slack moved over Mail: the veil comes down directly above Mail.
+    // Slack moved over Thunderbird: the veil comes down directly above Thunderbird.
     env.desktop.setFrame(env.window("general")->token, Rect(500, 300, 1000, 800));
     frames();
     EXPECT_EQ(veil("Inbox")->level, 0);
     EXPECT_EQ(listed(),
               (std::vector<std::uint32_t>{number("general"), veil("Inbox")->number, number("Inbox"), number("Notes")}));
 
-    // Mail raised over Slack: the veil is left behind, then put back above it.
+    // Thunderbird raised over Slack: the veil is left behind, then put back above it.
     env.desktop.raiseWindow(env.window("Inbox")->token);
     EXPECT_EQ(listed().front(), number("Inbox"));
     frames();
@@ -295,7 +295,7 @@ TEST_F(VeilsTest, AVeilFloatsOverAnUncoveredWindowAndStandsDirectlyAboveOneThatI
 
 TEST_F(VeilsTest, ThisProgramsOwnRegularWindowAboveAPrivateOneIsNeverCovered)
 {
-    // Settings opened over Mail: a window of this process, but no veil.
+    // Settings opened over Thunderbird: a window of this process, but no veil.
     SimWindow settings;
     settings.pid = engine.me();
     settings.title = QStringLiteral("Settings");
@@ -322,7 +322,7 @@ TEST_F(VeilsTest, AFramePastTheScreensEdgeIsKeptExactly)
 TEST_F(VeilsTest, APressIsJudgedByWhereOnTheWindowItFalls)
 {
     share.setManual(true);
-    // Mail stands at 100, 100, 800 × 700.
+    // Thunderbird stands at 100, 100, 800 × 700.
     struct Case {
         Point at;
         Press::Kind kind;
@@ -351,7 +351,7 @@ TEST_F(VeilsTest, APressIsJudgedByWhereOnTheWindowItFalls)
 
 TEST_F(VeilsTest, WithOnlyHandHiddenAppsPressesAreNotFollowed)
 {
-    env.desktop.setFrontmost(env.pid("Mail"));
+    env.desktop.setFrontmost(env.pid("Thunderbird"));
     share.hideFrontApp();
     ASSERT_TRUE(veil("Inbox"));
     down(400, 130);
@@ -361,7 +361,7 @@ TEST_F(VeilsTest, WithOnlyHandHiddenAppsPressesAreNotFollowed)
 TEST_F(VeilsTest, ADraggedWindowsVeilLeadsItByItsVelocityClamped)
 {
     share.setManual(true);
-    down(400, 110); // Mail's title bar: the desktop drags it
+    down(400, 110); // Thunderbird's title bar: the desktop drags it
     // Before the pointer's speed is known, a whole step around: the desktop
     // may move the window before the veil follows.
     EXPECT_EQ(veil("Inbox")->frame, Rect(100 - 24, 100 - 24, 800 + 48, 700 + 48));
@@ -481,7 +481,7 @@ TEST_F(VeilsTest, ADoubleClickOnTheTitleBarHoldsTheWholeScreen)
 TEST_F(VeilsTest, ACommandMHoldsEachWindowOfAPrivateFrontAppWithTheDockStrip)
 {
     share.setManual(true);
-    env.desktop.setFrontmost(env.pid("Mail"));
+    env.desktop.setFrontmost(env.pid("Thunderbird"));
     env.pressKey(46, modifier::command);
     ASSERT_TRUE(engine.holdOf(number("Inbox")));
     EXPECT_EQ(engine.holdOf(number("Inbox"))->rect, Rect(0, 100, 2560, 1340));
@@ -490,7 +490,7 @@ TEST_F(VeilsTest, ACommandMHoldsEachWindowOfAPrivateFrontAppWithTheDockStrip)
 TEST_F(VeilsTest, TheSwitcherFloatsTheVeilsWhenCommandGoesUp)
 {
     share.setManual(true);
-    env.desktop.setFrontmost(env.pid("Mail"));
+    env.desktop.setFrontmost(env.pid("Thunderbird"));
     env.desktop.setModifierFlags(modflag::command);
     env.pressKey(48, modifier::command); // ⌘Tab
     EXPECT_TRUE(engine.input().switching());
@@ -519,7 +519,7 @@ TEST_F(VeilsTest, TheSwitcherFloatsTheVeilsWhenCommandGoesUp)
 TEST_F(VeilsTest, AFloatBegunWithAPrivateAppInFrontEndsAtItsDeadline)
 {
     share.setManual(true);
-    env.desktop.setFrontmost(env.pid("Mail"));
+    env.desktop.setFrontmost(env.pid("Thunderbird"));
     engine.floatAll();
     env.clock.advance(0.55);
     EXPECT_TRUE(engine.floatUntil());
@@ -533,7 +533,7 @@ TEST_F(VeilsTest, APressOnTheBareDesktopRevealsItAndASecondRestores)
     const std::uint32_t inbox = number("Inbox");
     down(1000, 1200);
     up(1000, 1200);
-    // Mail leaves by the left side, up to the top of the visible area.
+    // Thunderbird leaves by the left side, up to the top of the visible area.
     const Rect bounds(100, 100, 800, 700);
     ASSERT_TRUE(engine.holdOf(inbox));
     EXPECT_EQ(engine.holdOf(inbox)->rect, bounds.united(bounds.translated(-900, -76)));
@@ -557,13 +557,13 @@ TEST_F(VeilsTest, APressOnTheBareDesktopRevealsItAndASecondRestores)
 TEST_F(VeilsTest, AClickOnAPrivateAppsDockItemFloatsTheVeilsOnRelease)
 {
     share.setManual(true);
-    // The dock holds Slack, Mail and Notes in thirds of its 1280 points.
+    // The dock holds Slack, Thunderbird and Notes in thirds of its 1280 points.
     down(800, 1410); // Slack
     up(800, 1410);
     EXPECT_FALSE(engine.floatUntil());
     env.clock.advance(1);
-    down(1280, 1410); // Mail
-    EXPECT_EQ(env.desktop.frontmostPid(), env.pid("Mail"));
+    down(1280, 1410); // Thunderbird
+    EXPECT_EQ(env.desktop.frontmostPid(), env.pid("Thunderbird"));
     EXPECT_TRUE(engine.input().dockIsPrivate());
     EXPECT_FALSE(engine.floatUntil());
     up(1280, 1410);
@@ -576,8 +576,8 @@ TEST_F(VeilsTest, AClickOnAPrivateAppsDockItemFloatsTheVeilsOnRelease)
 TEST_F(VeilsTest, AProcessIdUsedAgainIsNamedForItsNewApplication)
 {
     share.setManual(true);
-    const int mail = env.pid("Mail");
-    EXPECT_EQ(engine.appName(mail), "Mail");
+    const int mail = env.pid("Thunderbird");
+    EXPECT_EQ(engine.appName(mail), "Thunderbird");
     env.desktop.removeApp(mail);
     env.clock.runDue();
     SimApp notes;
@@ -589,7 +589,7 @@ TEST_F(VeilsTest, AProcessIdUsedAgainIsNamedForItsNewApplication)
     env.desktop.addApp(notes, {w});
     EXPECT_EQ(engine.appName(mail), "Calculator");
     frames();
-    EXPECT_FALSE(veil("Sums")) << "no longer Mail's, no longer private";
+    EXPECT_FALSE(veil("Sums")) << "no longer Thunderbird's, no longer private";
 }
 
 TEST_F(VeilsTest, AProcessNotKnownYetIsNamedOnceItIs)
@@ -599,12 +599,12 @@ TEST_F(VeilsTest, AProcessNotKnownYetIsNamedOnceItIs)
     EXPECT_EQ(engine.appName(pid), "");
     SimApp late;
     late.pid = pid;
-    late.name = QStringLiteral("Mail");
+    late.name = QStringLiteral("Thunderbird");
     SimWindow w;
     w.title = QStringLiteral("Second inbox");
     w.frame = Rect(100, 100, 400, 400);
     env.desktop.addApp(late, {w});
-    EXPECT_EQ(engine.appName(pid), "Mail");
+    EXPECT_EQ(engine.appName(pid), "Thunderbird");
 }
 
 TEST_F(VeilsTest, WhatKeepsTheSurfacesFromCoveringIsShareSafesNoticeWhileCovering)

@@ -259,7 +259,7 @@ TEST_F(Runner, WithoutTrustNothingMoves)
     desktop.setTrusted(false);
     const DesktopState before = DesktopState::of(desktop);
     const auto outcome = arrange({existing("Docs"), opening("Calendar")}, {clearing("Mail", ClearAction::quit)});
-    EXPECT_EQ(outcome.problem, "Tavrin needs Accessibility permission to move windows.");
+    EXPECT_EQ(outcome.problem, "Tavrin isn't allowed to move windows on this desktop.");
     EXPECT_EQ(outcome.arranged, 0);
     clock.advance(6);
     EXPECT_EQ(DesktopState::of(desktop), before);

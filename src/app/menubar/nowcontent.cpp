@@ -153,7 +153,8 @@ QString NowContent::previewOverlay() const
 {
     if (!snapshot_.empty())
         return {};
-    return layoutsEnabled() ? tr("No windows on this display") : tr("Allow Accessibility to see your windows");
+    return layoutsEnabled() ? tr("No windows on this display")
+                            : LinuxWords::of(tr("Allow Accessibility to see your windows"));
 }
 
 QString NowContent::previewAccessibilityLabel() const

@@ -401,14 +401,14 @@ QWidget* NowView::buildBody()
     return body;
 }
 
-// Without Accessibility: what Tavrin needs and "Set up…".
+// Where moving windows is refused: what Tavrin needs and "Set up…".
 void NowView::addPermissionBanner(QVBoxLayout* column, QWidget* body)
 {
     auto* banner = new QVBoxLayout;
     banner->setContentsMargins(14, 14, 14, 14);
     banner->setSpacing(8);
-    banner->addWidget(
-        text(tr("Tavrin needs Accessibility permission"), Colour::ink, systemFont(13, QFont::DemiBold), body));
+    banner->addWidget(text(LinuxWords::of(tr("Tavrin needs Accessibility permission")), Colour::ink,
+                           systemFont(13, QFont::DemiBold), body));
     banner->addWidget(text(tr("This lets Tavrin move and resize your windows. Nothing else is read or sent."),
                            Colour::muted, systemFont(12), body, true));
     auto* setUp = new TButton(tr("Set up…"), TButtonStyle::Kind::primary, body);
