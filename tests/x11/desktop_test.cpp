@@ -1,4 +1,5 @@
 #include "platform/sim/simclock.h"
+#include "platform/workspace.h"
 #include "platform/x11/x11defaults.h"
 #include "platform/x11/x11desktop.h"
 #include "support/x11/x11fixture.h"
@@ -96,6 +97,10 @@ TEST_F(X11DefaultsTest, EdgeTilingIsTheRunningDesktopsOwnSettingAndOnWhenUnreada
             kwinrc.write(row.kwinrc);
         }
         X11Defaults defaults(inner_, clock_, X11Defaults::edgeTilingSource(row.desktop, config.path()));
+        // Before a command has read the setting: the desktop's default (KDE's
+        // file is read at once).
+        const bool tiles = !row.desktop.isEmpty() && row.desktop != QLatin1String("LXQt");
+        EXPECT_EQ(defaults.edgeTiling(), row.desktop == QLatin1String("KDE") ? row.tiling : tiles);
         QElapsedTimer t;
         t.start();
         while (!defaults.findChildren<QProcess*>().isEmpty() && t.elapsed() < 10000) {
@@ -106,6 +111,50 @@ TEST_F(X11DefaultsTest, EdgeTilingIsTheRunningDesktopsOwnSettingAndOnWhenUnreada
         EXPECT_EQ(defaults.foreignValue(kDomain, QStringLiteral("EnableTopTilingByEdgeDrag")), QVariant(row.tiling));
     }
     qputenv("PATH", path);
+}
+
+// xfwm4 started without a session that names the desktop is found by the
+// name it gives itself; openbox, which does not tile, is not taken for it.
+TEST_F(X11DefaultsTest, TheRunningWindowManagerIsFoundWithoutTheSessionsName)
+{
+    QTemporaryDir tools;
+    writeFakeTool(tools.path(), QStringLiteral("xfconf-query"));
+    QFile answer(QDir(tools.path()).filePath(QStringLiteral("answer -c xfwm4 -p _general_tile_on_move")));
+    ASSERT_TRUE(answer.open(QIODevice::WriteOnly));
+    answer.write("true\n");
+    answer.close();
+    const QByteArray path = qgetenv("PATH"), desktop = qgetenv("XDG_CURRENT_DESKTOP");
+    qputenv("PATH", tools.path().toUtf8() + ':' + path); // the fake first; the X server and window managers
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    for (const QString& wm : {QStringLiteral("xfwm4"), QStringLiteral("openbox")}) {
+        SCOPED_TRACE(wm.toStdString());
+        XvfbSession::Options options;
+        options.windowManagerProgram = wm;
+        QString error;
+        const auto session = XvfbSession::start(&error, options);
+        ASSERT_TRUE(session) << error.toStdString();
+        const auto x11 = X11Desktop::connect(&error, session->display());
+        ASSERT_TRUE(x11) << error.toStdString();
+        Platform common;
+        common.defaults = &inner_;
+        common.clock = &clock_;
+        const Platform platform = x11->startServices(common);
+        ASSERT_TRUE(platform.defaults);
+        QElapsedTimer t;
+        t.start();
+        while (!platform.defaults->findChildren<QProcess*>().isEmpty() && t.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        const bool xfwm = wm == QLatin1String("xfwm4");
+        EXPECT_EQ(platform.defaults->foreignValue(kDomain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(xfwm));
+        // Its settings program is the one that sets that tiling.
+        ASSERT_TRUE(platform.workspace);
+        const auto tab = platform.workspace->settingsTab(
+            QUrl(QStringLiteral("x-apple.systempreferences:") + Workspace::kDesktopSettingsPage));
+        EXPECT_EQ(tab ? tab->program : QString(), xfwm ? QStringLiteral("Window Manager Tweaks") : QString());
+    }
+    qputenv("PATH", path);
+    if (!desktop.isNull())
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
 }
 
 TEST_F(X11DefaultsTest, TheCommandRunsAgainOnlyOnceTheSettingsFileHasChanged)

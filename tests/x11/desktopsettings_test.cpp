@@ -90,6 +90,27 @@ TEST(DesktopSettings, TheRunningDesktopsOwnProgramAtThePageAskedForOrASaidWhyNot
     EXPECT_FALSE(DesktopSettings({}, start, QStringLiteral("GNOME")).tab(kWindows));
 }
 
+// The window manager that runs says whose settings it reads, with or
+// without a session that names the desktop; one not known here leaves it
+// to the session.
+TEST(DesktopSettings, TheRunningDesktopIsTheWindowManagersFirst)
+{
+    const struct {
+        QString windowManager, named, desktop;
+    } rows[] = {
+        {"Xfwm4", "", "XFCE"},
+        {"KWin", "", "KDE"},
+        {"GNOME Shell", "ubuntu:GNOME", "GNOME"},
+        {"Mutter (Muffin)", "GNOME", "X-Cinnamon"},
+        {"Openbox", "XFCE", "XFCE"},
+        {"Openbox", "", ""},
+        {"", "MATE", "MATE"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(DesktopSettings::runningDesktop(row.windowManager, row.named), row.desktop)
+            << row.windowManager.toStdString();
+}
+
 TEST(DesktopSettings, AnotherDesktopsProgramIsNeverStartedInsteadOfAMissingOne)
 {
     // Xfce's tweaks installed on GNOME (or openbox): nothing starts.

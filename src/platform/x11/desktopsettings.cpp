@@ -18,6 +18,21 @@ DesktopSettings::DesktopSettings(Find find, Start start, std::optional<QString> 
         };
 }
 
+QString DesktopSettings::runningDesktop(const QString& windowManager, const QString& named)
+{
+    const QString wm = windowManager.toLower();
+    if (wm.contains(QLatin1String("xfwm")))
+        return QStringLiteral("XFCE");
+    if (wm.contains(QLatin1String("kwin")))
+        return QStringLiteral("KDE");
+    // Cinnamon's says "Mutter (Muffin)".
+    if (wm.contains(QLatin1String("muffin")))
+        return QStringLiteral("X-Cinnamon");
+    if (wm.contains(QLatin1String("mutter")) || wm == QLatin1String("gnome shell"))
+        return QStringLiteral("GNOME");
+    return named;
+}
+
 const QList<DesktopSettings::Desktop>& DesktopSettings::desktops()
 {
     using Names = QStringList;

@@ -12,9 +12,10 @@
 namespace tavrin {
 
 // The running desktop's own settings program, which settings addresses open.
-// The desktop is the one XDG_CURRENT_DESKTOP names (GNOME, KDE, Xfce,
-// Cinnamon, MATE, LXQt); another desktop's program is never started, as it
-// would set what the running one does not read, or refuse to start.
+// The desktop is the one given (see `runningDesktop`), else the one
+// XDG_CURRENT_DESKTOP names (GNOME, KDE, Xfce, Cinnamon, MATE, LXQt); another
+// desktop's program is never started, as it would set what the running one
+// does not read, or refuse to start.
 class DesktopSettings {
 public:
     // Where a program is installed, or empty.
@@ -41,6 +42,14 @@ public:
     // Empty functions: the search path and a detached process; no desktop
     // given: XDG_CURRENT_DESKTOP.
     DesktopSettings(Find find, Start start, std::optional<QString> currentDesktop = std::nullopt);
+
+    // The desktop whose settings the running window manager reads, by the
+    // name it gives itself (_NET_WM_NAME of its _NET_SUPPORTING_WM_CHECK
+    // window: xfwm4 reads Xfce's, KWin KDE's, GNOME's and Cinnamon's their
+    // own), as XDG_CURRENT_DESKTOP would name it; else the desktop that
+    // XDG_CURRENT_DESKTOP names (`named`). The window manager comes first: it
+    // runs without a session that names it (xfwm4 started by hand).
+    static QString runningDesktop(const QString& windowManager, const QString& named);
 
     // Opens the running desktop's settings at the page a settings address
     // names: windows and tiling, online accounts, else at their start.

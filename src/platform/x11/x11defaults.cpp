@@ -35,10 +35,9 @@ X11Defaults::EdgeTilingSource X11Defaults::edgeTilingSource(const QString& deskt
     return {};
 }
 
-X11Defaults::EdgeTilingSource X11Defaults::runningDesktopSource()
+X11Defaults::EdgeTilingSource X11Defaults::runningDesktopSource(const QString& desktop)
 {
-    return edgeTilingSource(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
-                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return edgeTilingSource(desktop, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
 bool X11Defaults::kwinTiles(const QString& kwinrc)
@@ -77,6 +76,10 @@ X11Defaults::X11Defaults(Defaults& inner, Clock& clock, EdgeTilingSource source,
 {
     connect(&inner_, &Defaults::changed, this, &Defaults::changed);
     connect(&inner_, &Defaults::problemChanged, this, &Defaults::problemChanged);
+    // Until its setting is read, a desktop that tiles does as it does by
+    // default: the first-run window does not say "Off" for the moment the
+    // command takes and then change its mind.
+    edgeTiling_ = source_.tiles;
     refreshEdgeTiling();
 }
 

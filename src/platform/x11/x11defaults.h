@@ -47,8 +47,11 @@ public:
     // each on unless set to false.
     static bool kwinTiles(const QString& kwinrc);
 
-    X11Defaults(Defaults& inner, Clock& clock, EdgeTilingSource source = runningDesktopSource(),
-                QObject* parent = nullptr);
+    // The source for the running desktop (`desktop`, as DesktopSettings
+    // finds it), with the user's configuration folder.
+    static EdgeTilingSource runningDesktopSource(const QString& desktop);
+
+    X11Defaults(Defaults& inner, Clock& clock, EdgeTilingSource source, QObject* parent = nullptr);
     ~X11Defaults() override;
 
     std::optional<QVariant> value(const QString& key) const override;
@@ -63,7 +66,6 @@ public:
     bool edgeTiling() const { return edgeTiling_; }
 
 private:
-    static EdgeTilingSource runningDesktopSource();
     void refreshEdgeTiling() const;
     void runCommand() const;
     void stopRefresh();

@@ -1,6 +1,7 @@
 #include "platform/x11/x11desktop.h"
 
 #include "platform/x11/desktopentries.h"
+#include "platform/x11/desktopsettings.h"
 #include "platform/x11/x11accessibility.h"
 #include "platform/x11/x11automation.h"
 #include "platform/x11/x11connection.h"
@@ -15,31 +16,47 @@
 #include "platform/x11/x11windowserver.h"
 #include "platform/x11/x11workspace.h"
 
+#include <optional>
 #include <unistd.h>
 
 namespace tavrin {
 
 namespace {
-// Whether an EWMH window manager runs: _NET_SUPPORTING_WM_CHECK names a
-// window that names itself.
-bool hasWindowManager(X11Connection& conn)
+// The window through which an EWMH window manager says it runs: the one
+// _NET_SUPPORTING_WM_CHECK names on the root, which names itself; none
+// without such a window manager.
+std::optional<xcb_window_t> windowManagerCheck(X11Connection& conn)
 {
     const xcb_atom_t check = conn.ewmh()->_NET_SUPPORTING_WM_CHECK;
     auto rootCookie = conn.requestProperty(conn.root(), check, XCB_ATOM_WINDOW, 1);
     if (!conn.sync()) {
         xcb_discard_reply(conn.xcb(), rootCookie.sequence);
-        return false;
+        return std::nullopt;
     }
     const auto onRoot = X11Connection::cardinals(conn.takeProperty(rootCookie).get());
     if (onRoot.empty() || !onRoot[0])
-        return false;
+        return std::nullopt;
     auto childCookie = conn.requestProperty(onRoot[0], check, XCB_ATOM_WINDOW, 1);
     if (!conn.sync()) {
         xcb_discard_reply(conn.xcb(), childCookie.sequence);
-        return false;
+        return std::nullopt;
     }
     const auto onChild = X11Connection::cardinals(conn.takeProperty(childCookie).get());
-    return !onChild.empty() && onChild[0] == onRoot[0];
+    if (onChild.empty() || onChild[0] != onRoot[0])
+        return std::nullopt;
+    return onRoot[0];
+}
+
+// The name the window manager gives itself on that window ("Xfwm4",
+// "Openbox", "KWin"); empty when it gives none.
+QString windowManagerName(X11Connection& conn, xcb_window_t check)
+{
+    auto cookie = conn.requestProperty(check, conn.ewmh()->_NET_WM_NAME);
+    if (!conn.sync()) {
+        xcb_discard_reply(conn.xcb(), cookie.sequence);
+        return {};
+    }
+    return conn.text(conn.takeProperty(cookie).get());
 }
 } // namespace
 
@@ -48,12 +65,14 @@ std::unique_ptr<X11Desktop> X11Desktop::connect(QString* error, const QString& d
     auto conn = X11Connection::open(display, error);
     if (!conn)
         return nullptr;
-    if (!hasWindowManager(*conn)) {
+    const auto check = windowManagerCheck(*conn);
+    if (!check) {
         if (error)
             *error = QStringLiteral("No window manager that follows EWMH runs on this X display.");
         return nullptr;
     }
     std::unique_ptr<X11Desktop> d(new X11Desktop);
+    d->windowManagerName_ = windowManagerName(*conn, *check);
     d->conn_ = std::move(conn);
     d->entries_ = std::make_unique<DesktopEntries>();
     d->windows_ = std::make_unique<X11Windows>(*d->conn_, *d->entries_);
@@ -95,12 +114,15 @@ X11Desktop::~X11Desktop()
 
 Platform X11Desktop::startServices(const Platform& common)
 {
+    const QString desktop =
+        DesktopSettings::runningDesktop(windowManagerName_, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     if (!workspace_ && common.clock)
-        workspace_ = std::make_unique<X11Workspace>(*windows_, *common.clock);
+        workspace_ = std::make_unique<X11Workspace>(*windows_, *common.clock, desktop);
     if (!automation_ && workspace_)
         automation_ = std::make_unique<X11Automation>(windows_->entries(), *windows_, *workspace_);
     if (!defaults_ && common.defaults && common.clock)
-        defaults_ = std::make_unique<X11Defaults>(*common.defaults, *common.clock);
+        defaults_ =
+            std::make_unique<X11Defaults>(*common.defaults, *common.clock, X11Defaults::runningDesktopSource(desktop));
     // Moves come in batches on the program's clock.
     conn_->batchMovesOn(common.clock);
     Platform p = common;

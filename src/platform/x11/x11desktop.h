@@ -50,6 +50,9 @@ public:
 private:
     X11Desktop() = default;
 
+    // As the window manager names itself: the desktop whose settings it
+    // reads (its edge tiling, the settings program) is found by it.
+    QString windowManagerName_;
     std::unique_ptr<X11Connection> conn_;
     std::unique_ptr<DesktopEntries> entries_;
     std::unique_ptr<X11Windows> windows_;

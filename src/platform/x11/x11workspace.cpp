@@ -20,13 +20,16 @@
 
 namespace tavrin {
 
-X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, QObject* parent)
+X11Workspace::X11Workspace(X11Windows& windows, Clock& clock, const QString& desktop, QObject* parent)
     : Workspace(parent),
       windows_(windows),
       clock_(clock),
-      settings_({}, [this](const QString& path, const QStringList& arguments) {
-          return startDetached(QStringList{path} + arguments);
-      })
+      settings_(
+          {},
+          [this](const QString& path, const QStringList& arguments) {
+              return startDetached(QStringList{path} + arguments);
+          },
+          desktop)
 {
     ::openlog("tavrin", LOG_PID, LOG_USER);
     const Snapshot& s = snapshot();

@@ -26,7 +26,9 @@ public:
     // The longest hide() waits for the window manager to minimise.
     static constexpr double kHideWait = 1.0;
 
-    X11Workspace(X11Windows& windows, Clock& clock, QObject* parent = nullptr);
+    // `desktop`: the running desktop, whose settings program opens settings
+    // (DesktopSettings::runningDesktop).
+    X11Workspace(X11Windows& windows, Clock& clock, const QString& desktop, QObject* parent = nullptr);
 
     // How long terminate() gives a process after asking its windows to close.
     void setTerminateGrace(double seconds) { terminateGrace_ = seconds; }
