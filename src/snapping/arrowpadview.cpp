@@ -6,6 +6,7 @@
 #include "snapping/hudmetrics.h"
 #include "snapping/hudrow.h"
 #include "snapping/snaphudcontroller.h"
+#include "windows/display.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
 
@@ -44,6 +45,8 @@ ArrowPadView::ArrowPadView(SnapHUDController& hud, QWidget* parent) : HUDFace(hu
     for (auto changed : {&SnapHUDController::appNameChanged, &SnapHUDController::currentLabelChanged,
                          &SnapHUDController::previewsChanged, &SnapHUDController::pressedChanged})
         connect(&hud, changed, this, &ArrowPadView::showState);
+    // Displays come and go between shows: the previews are read at each.
+    connect(&hud, &SnapHUDController::previewsChanged, this, &ArrowPadView::showHints);
     connect(&hud.shortcuts(), &ShortcutStore::bindingsChanged, this, &ArrowPadView::showBindings);
     connect(&hud.shortcuts(), &ShortcutStore::unavailableChanged, this, &ArrowPadView::showBindings);
     fitToAspect();
@@ -96,14 +99,26 @@ void ArrowPadView::showBindings()
     fill_->setSymbol(fill ? fill->key : QStringLiteral("↩"));
     fill_->setTaken(fill && taken.contains(fillAction.id()));
     fill_->setUnit(UnitRect(0, 0, 1, 1)); // none while taken
+    showHints();
+    showState();
+}
+
+void ArrowPadView::showHints()
+{
+    const auto free = [this](Arrow arrow) { return !key(arrow)->isTaken(); };
+    const bool across = free(Arrow::left) || free(Arrow::right);
+    const bool upDown = free(Arrow::up) || free(Arrow::down);
+    const QString resize = across && upDown ? kResizeHint : across || upDown ? kAgainHint : QString();
+
+    ShortcutStore& store = hud_.shortcuts();
+    const QSet<QString> taken = store.unavailable();
     const ShortcutAction displayAction = ShortcutAction::moveDisplay(true);
     const auto display = store.combo(displayAction);
-    const bool displayHeld =
-        display && !taken.contains(displayAction.id()) && !taken.contains(ShortcutAction::moveDisplay(false).id());
-    footer_->setTexts(kResizeHint, displayHeld ? LinuxWords::runningText(LinuxWords::modifierNames(display->modifiers))
-                                                     + QStringLiteral(" ← → other display")
-                                               : QString());
-    showState();
+    const bool displayHeld = display && !taken.contains(displayAction.id())
+                             && !taken.contains(ShortcutAction::moveDisplay(false).id()) && Display::all().size() > 1;
+    footer_->setTexts(resize, displayHeld ? LinuxWords::runningText(LinuxWords::modifierNames(display->modifiers))
+                                                + kDisplayHint
+                                          : QString());
 }
 
 void ArrowPadView::hover(Arrow arrow, bool on)

@@ -24,12 +24,18 @@ public:
     ArrowKey* key(Arrow arrow) const { return keys_[static_cast<std::size_t>(arrow)]; }
     ArrowKey* fillKey() const { return fill_; }
 
+    // The footer's hints, each only where it works: again on an arrow key
+    // another program does not hold; a corner with a free key on each axis;
+    // the other display with its keys held here and another display there.
+    static inline const QString kAgainHint = QStringLiteral("Press again to resize");
     static inline const QString kResizeHint = QStringLiteral("Press again to resize · two arrows make a corner");
+    static inline const QString kDisplayHint = QStringLiteral(" ← → other display");
 
 private:
     void fitToAspect();
     void showState();
     void showBindings();
+    void showHints();
     void hover(Arrow arrow, bool on);
     void press(Arrow arrow);
     void fill();

@@ -38,7 +38,7 @@ protected:
         const double width = shot.displayWidth;
         const Rect area(0, 24, width, 1000);
         const Rect window = rect(SnapTarget::topLeft, width / 1000).rect(area, 8);
-        ViewDesk desk(width, window);
+        ViewDesk desk(width, window, true); // a second display, for its hint
         desk.env.desktop.appearance().setColorScheme(shot.scheme);
         desk.env.defaults.setValue(SnapHUDController::kLettersKey, shot.letters);
         SnapHUDController hud(desk.windows, desk.store, Platform::current());

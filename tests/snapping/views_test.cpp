@@ -193,7 +193,34 @@ TEST_F(PadTest, KeysShowTheirSymbolsPreviewsAndLabels)
 
     EXPECT_EQ(pad().header()->trailing()->text(), QStringLiteral("Now: ") + hud.currentLabel());
     EXPECT_EQ(pad().footer()->leading()->text(), ArrowPadView::kResizeHint);
-    EXPECT_EQ(pad().footer()->trailing()->text(), QStringLiteral("Ctrl+Alt+Super ← → other display"));
+    EXPECT_EQ(pad().footer()->trailing()->text(), QString()); // one display
+}
+
+// The footer offers what works: pressing again with an arrow key that is
+// free, a corner with a free key on each axis, the other display with its
+// keys free and a second display there.
+TEST(PadFooter, OffersOnlyWhatWorks)
+{
+    ViewDesk t(1600, {100, 100, 800, 600}, true);
+    ArrowPadView& pad = *t.open(false).pad();
+    const auto footer = [&] { return std::pair(pad.footer()->leading()->text(), pad.footer()->trailing()->text()); };
+    const QString display = QStringLiteral("Ctrl+Alt+Super ← → other display");
+    EXPECT_EQ(footer(), std::pair(ArrowPadView::kResizeHint, display));
+    const auto taken = [&](std::initializer_list<ShortcutAction> actions) {
+        QSet<QString> ids;
+        for (const ShortcutAction& a : actions)
+            ids << a.id();
+        t.store.setUnavailable(ids);
+    };
+    using A = ShortcutAction;
+    taken({A::arrow(Arrow::left), A::arrow(Arrow::right)});
+    EXPECT_EQ(footer(), std::pair(ArrowPadView::kAgainHint, display));
+    taken({A::arrow(Arrow::up), A::arrow(Arrow::down), A::moveDisplay(false)});
+    EXPECT_EQ(footer(), std::pair(ArrowPadView::kAgainHint, QString()));
+    taken({A::arrow(Arrow::left), A::arrow(Arrow::right), A::arrow(Arrow::up), A::arrow(Arrow::down)});
+    EXPECT_EQ(footer(), std::pair(QString(), display));
+    taken({A::arrow(Arrow::up)});
+    EXPECT_EQ(footer(), std::pair(ArrowPadView::kResizeHint, display));
 }
 
 TEST_F(PadTest, RebindingAKeyShowsAtOnce)
