@@ -57,20 +57,15 @@ QString KeychainStore::noCollectionMessage() const
 {
     if (keyringsProgramInstalled())
         return tr("There is no keyring to keep the key in: make one in %1, then save again.").arg(kKeyringsProgram);
-    return tr("There is no keyring to keep the key in, and none could be made. Install %1 (seahorse) to make one, "
-              "or turn on KeePassXC's Secret Service integration, then save again.")
+    return tr("There is no keyring to keep the key in, and none could be made. Install %1 (seahorse), make one "
+              "there, then save again.")
         .arg(kKeyringsProgram);
 }
 
-QString KeychainStore::cancelledMessage() const
+// Saving again asks the keyring to make one again, with its own prompt.
+QString KeychainStore::cancelledMessage()
 {
-    const QString cancelled = tr("You cancelled making a keyring, so the key wasn't saved.");
-    if (keyringsProgramInstalled())
-        return cancelled + QLatin1Char(' ')
-               + tr("Save again to make one, or make one in %1 first.").arg(kKeyringsProgram);
-    return cancelled + QLatin1Char(' ')
-           + tr("Save again to make one, or keep the key in KeePassXC: turn on its Secret Service integration, then "
-                "save again.");
+    return tr("You cancelled making a keyring, so the key wasn't saved. Save again to make one.");
 }
 
 QString KeychainStore::waitingMessage()

@@ -67,11 +67,11 @@ public:
     QString problemOf(const KeychainResult& read) const;
     static QString lockedMessage();
     static QString noKeyringMessage();
-    // Where no keyring could be made; where the user cancelled the keyring's
-    // prompt to make one. Each names what this desktop has to make one
-    // with: the keyrings program where it is installed, else KeePassXC.
+    // Where no keyring could be made: one remedy, the keyrings program (to
+    // install first where it is missing). Where the user cancelled the
+    // keyring's prompt to make one: saving again.
     QString noCollectionMessage() const;
-    QString cancelledMessage() const;
+    static QString cancelledMessage();
     // While the keyring has not answered (its prompt may be up).
     static QString waitingMessage();
     // The desktop's program for keyrings, by its entry's name.

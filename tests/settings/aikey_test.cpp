@@ -97,8 +97,8 @@ TEST_F(AIKeyTest, AKeyringThatRefusesSaysWhy)
 }
 
 // While the keyring's prompt is up the card says it waits for the keyring;
-// a cancelled prompt to make a keyring is said as such, with what this
-// desktop has to make one: its keyrings program only where it is installed.
+// a cancelled prompt to make a keyring is said as such, and each state
+// names one remedy.
 TEST_F(AIKeyTest, TheCardWaitsForTheKeyringAndSaysItsPromptWasCancelled)
 {
     env.keychain.hold();
@@ -116,27 +116,30 @@ TEST_F(AIKeyTest, TheCardWaitsForTheKeyringAndSaysItsPromptWasCancelled)
     env.keychain.release();
     settle();
     const QString cancelled = card->result()->text();
-    EXPECT_TRUE(cancelled.startsWith("You cancelled making a keyring, so the key wasn't saved."))
-        << cancelled.toStdString();
-    EXPECT_FALSE(cancelled.contains(KeychainStore::kKeyringsProgram)) << cancelled.toStdString();
-    EXPECT_TRUE(cancelled.contains("KeePassXC"));
+    EXPECT_EQ(cancelled, "You cancelled making a keyring, so the key wasn't saved. Save again to make one.");
     EXPECT_EQ(card->field()->text(), kKey);          // nothing lost
     env.clock.advance(ClaudeKeyCard::kWaitingDelay); // the wait said nothing more
     EXPECT_EQ(card->result()->text(), cancelled);
 
+    // No keyring could be made: one remedy, the keyrings program, installed
+    // first where it is missing.
+    env.keychain.setFailure({}, KeychainStatus::noCollection);
+    card->saveButton()->click();
+    settle();
+    EXPECT_EQ(card->result()->text(), "There is no keyring to keep the key in, and none could be made. Install "
+                                      "Passwords and Keys (seahorse), make one there, then save again.");
     SimInstalledApp keyrings;
     keyrings.name = KeychainStore::kKeyringsProgram;
     keyrings.location = QStringLiteral("/usr/share/applications/org.gnome.seahorse.Application.desktop");
     env.desktop.addInstalledApp(keyrings);
     card->saveButton()->click();
     settle();
-    EXPECT_TRUE(card->result()->text().contains(KeychainStore::kKeyringsProgram));
-    EXPECT_FALSE(card->result()->text().contains("KeePassXC"));
-    env.keychain.setFailure({}, KeychainStatus::noCollection);
+    EXPECT_EQ(card->result()->text(),
+              "There is no keyring to keep the key in: make one in Passwords and Keys, then save again.");
+    env.keychain.setFailure({}, KeychainStatus::noCollection, true);
     card->saveButton()->click();
     settle();
-    EXPECT_EQ(card->result()->text(), keychain.noCollectionMessage());
-    EXPECT_FALSE(card->result()->text().contains("cancelled"));
+    EXPECT_EQ(card->result()->text(), cancelled); // the same remedy, whatever is installed
 }
 
 // A key in a locked keyring is said in the pane, not taken for "no key",
