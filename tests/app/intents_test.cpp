@@ -612,6 +612,20 @@ TEST_F(IntentBusTest, ActsBeyondTheirShareOfASecondAreRefusedAsBusy)
     EXPECT_EQ(run({"apply-layout", "thirds"}).exitCode, 0);
 }
 
+// A Tavrin that quits lets its intents go while it still holds its name: an
+// intent sent then says that it is quitting, with the status of no Tavrin.
+TEST_F(IntentBusTest, AnIntentSentWhileTavrinQuitsSaysSo)
+{
+    auto state = makeState();
+    auto service = std::make_unique<IntentService>(*state, windows, runner, shortcuts, env.clock);
+    ASSERT_TRUE(service->publish(serviceSide, kSettings));
+    service.reset();
+    const auto outcome = run({"apply-layout", "thirds"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, "tavrin: Tavrin is quitting. Start it again, then try again.");
+    EXPECT_TRUE(IntentClient::help().contains("is quitting, is busy"));
+}
+
 // A running program (this very one, so trusted) whose Open answers `open`.
 class OpenAnswer : public QDBusVirtualObject {
 public:

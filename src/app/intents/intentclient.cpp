@@ -9,6 +9,7 @@
 #include "workspaces/textcut.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -33,6 +34,13 @@ std::optional<int> wholeNumber(const QString& text)
     bool ok = false;
     const int value = text.toInt(&ok);
     return ok ? value : std::numeric_limits<int>::max();
+}
+
+// Whether the process with the unique name `owner` is still on the bus.
+bool hasOwner(QDBusConnection connection, const QString& owner)
+{
+    QDBusConnectionInterface* bus = connection.interface();
+    return !bus || bus->isServiceRegistered(owner).value();
 }
 
 // No call: `error`, when given, says why.
@@ -83,6 +91,8 @@ QDBusMessage callAndWait(QDBusConnection connection, const QDBusMessage& message
 }
 } // namespace
 
+QString IntentClient::quittingMessage() { return tr("Tavrin is quitting. Start it again, then try again."); }
+
 QString IntentClient::help(const QStringList& routines)
 {
     QString text;
@@ -101,8 +111,9 @@ QString IntentClient::help(const QStringList& routines)
         << StartFocusIntent::kMaxMinutes << " (default " << StartFocusIntent::kDefaultMinutes << ").\n";
     if (!routines.isEmpty())
         out << "  ROUTINE is one of " << routines.join(QStringLiteral(", ")) << ".\n";
-    out << "\nExit status: 0 when the intent ran (whatever it answered), 1 when Tavrin can't be reached,\n"
-           "2 for wrong arguments and for a workspace or routine Tavrin doesn't have.\n";
+    out << "\nExit status: 0 when the intent ran (whatever it answered); 1 when it didn't run because\n"
+           "Tavrin can't be reached, is quitting, is busy or didn't answer; 2 for wrong arguments and for\n"
+           "a workspace or routine Tavrin doesn't have.\n";
     return text;
 }
 
@@ -204,6 +215,10 @@ IntentClient::Outcome IntentClient::run(const QStringList& words, QDBusConnectio
         if (name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
             || name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
             return failure(1, tr("Tavrin isn't running. Start it, then try again."));
+        // A Tavrin that quits lets its intents go before its name on the
+        // bus, and leaves the bus without answering what it still holds.
+        if (name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject") || !hasOwner(connection, owner))
+            return failure(1, quittingMessage());
         if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply")
             || name == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
             return failure(1, tr("Tavrin didn't answer in time."));

@@ -10,9 +10,10 @@ namespace tavrin {
 
 // `tavrin intent …`: runs one intent in the running Tavrin over the session
 // bus and prints its answer. Exit status 0 when the intent ran, whatever its
-// answer says; 1 when no Tavrin could be reached (or it failed to answer); 2
-// for wrong arguments and for names of no workspace or routine, which leave
-// it nothing to do.
+// answer says; 1 when it did not run because no Tavrin could be reached, it
+// was quitting, it refused the intent as busy or it failed to answer; 2 for
+// wrong arguments and for names of no workspace or routine, which leave it
+// nothing to do.
 //
 // It reaches the Tavrin of the settings it would use itself, and only when
 // that name is held by a Tavrin of this user (see BusName); whatever it
@@ -43,6 +44,8 @@ public:
     static std::optional<Call> parse(const QStringList& words, QString* error, bool* help = nullptr);
     // The usage, with the names a routine can be given when they are known.
     static QString help(const QStringList& routines = {});
+    // An intent sent to a Tavrin that quits before it runs it.
+    static QString quittingMessage();
     // The running Tavrin's routines; empty when it cannot be asked.
     static QStringList routineNames(QDBusConnection connection, const QString& service);
 
