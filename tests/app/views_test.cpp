@@ -477,6 +477,48 @@ TEST_F(ViewsTest, TheOpenMenuBarWindowShowsWindowsThatComeMeanwhile)
     extra.close();
 }
 
+// A window server that tells of every change; it lists what the simulated
+// one does.
+class AnnouncingServer : public WindowServer {
+public:
+    explicit AnnouncingServer(WindowServer& inner) : inner_(inner) {}
+    std::vector<WindowInfo> onScreenWindows() override { return inner_.onScreenWindows(); }
+    std::optional<Rect> windowBounds(std::uint32_t number) override { return inner_.windowBounds(number); }
+    bool announcesChanges() const override { return true; }
+
+private:
+    WindowServer& inner_;
+};
+
+// Where the window server tells of changes, a window that opened without
+// the displays (a read that timed out) looks again until it has them, as
+// no news of windows would follow; and it opens showing what is current.
+TEST_F(ViewsTest, TheMenuBarWindowOpensCurrentAndLooksAgainForDisplaysItCouldNotRead)
+{
+    AnnouncingServer server(*Platform::current().windowServer);
+    MenuBarServices services = menuBar(*state);
+    services.windowServer = &server;
+    const std::vector<SimDisplay> displays = env.desktop.displays();
+    env.desktop.setDisplays({});
+    MenuBarExtra extra(services);
+    extra.open(QRect(1200, 0, 24, 24));
+    settle();
+    EXPECT_EQ(textOf(*extra.view(), QStringLiteral("displayTitle")), QStringLiteral("No display"));
+    env.desktop.setDisplays(displays);
+    env.clock.advance(NowView::kPollInterval);
+    settle();
+    EXPECT_EQ(textOf(*extra.view(), QStringLiteral("displayTitle")), displays.front().name);
+
+    // Opened again, it shows what is current from the moment it maps, not
+    // a moment later.
+    extra.close();
+    env.clock.advance(1);
+    env.desktop.setDisplays({});
+    extra.open(QRect(1200, 0, 24, 24));
+    EXPECT_EQ(textOf(*extra.view(), QStringLiteral("displayTitle")), QStringLiteral("No display"));
+    extra.close();
+}
+
 TEST(MenuBarPlacement, BesideTheIconAndOnTheScreen)
 {
     const QRect screen(0, 0, 1920, 1080);

@@ -102,6 +102,7 @@ void MenuBarExtra::open(const QRect& anchor)
         return;
     if (OpenWhileActive::isStale(popup_))
         holdView();
+    view_->bringUpToDate();
     popup_->adjustSize();
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)

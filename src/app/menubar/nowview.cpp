@@ -302,12 +302,24 @@ void NowView::showEvent(QShowEvent* event)
     shownOnce_ = true;
     // Brought up to date before the window maps, so that it never shows
     // what it held when it was hidden.
-    if (std::exchange(stale_, false))
-        rebuild();
-    content_.refresh();
-    if (server_ && !server_->announcesChanges())
+    if (!std::exchange(freshForShow_, false)) {
+        if (std::exchange(stale_, false))
+            rebuild();
+        content_.refresh();
+    }
+    if (needsPolling())
         pollDesktop();
 }
+
+void NowView::bringUpToDate()
+{
+    content_.refresh();
+    rebuild();
+    stale_ = false;
+    freshForShow_ = true;
+}
+
+bool NowView::needsPolling() const { return server_ && (!server_->announcesChanges() || !content_.display()); }
 
 void NowView::desktopChanged()
 {
@@ -316,8 +328,11 @@ void NowView::desktopChanged()
         return;
     auto refresh = [this] {
         refreshPending_ = false;
-        if (isVisible())
-            content_.refreshWindows();
+        if (!isVisible())
+            return;
+        content_.refreshWindows();
+        if (needsPolling())
+            pollDesktop();
     };
     if (clock_)
         clock_->singleShot(NowContent::kRefreshDelay, this, refresh);
@@ -334,7 +349,8 @@ void NowView::pollDesktop()
         if (!isVisible())
             return;
         content_.refreshWindows();
-        pollDesktop();
+        if (needsPolling())
+            pollDesktop();
     });
 }
 
@@ -351,7 +367,13 @@ void NowView::scheduleRebuild()
     if (rebuildPending_)
         return;
     rebuildPending_ = true;
-    QMetaObject::invokeMethod(this, &NowView::rebuild, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (rebuildPending_)
+                rebuild();
+        },
+        Qt::QueuedConnection);
 }
 
 void NowView::rebuild()

@@ -30,6 +30,9 @@ public:
     explicit NowView(MenuBarServices services, QWidget* parent = nullptr);
 
     NowContent& content() { return content_; }
+    // Reads the desktop and rebuilds now, for a window about to open: it
+    // then maps showing what is current, at the size that needs.
+    void bringUpToDate();
     // A part of the content by its object name (sections are rebuilt, so
     // look parts up each time rather than keep them); null when absent.
     template <class T = QWidget>
@@ -50,8 +53,13 @@ private:
     void scheduleRebuild();
     // Windows changed: read them again a moment later, while shown.
     void desktopChanged();
-    // Reads the windows again every kPollInterval while shown.
+    // Reads the windows again every kPollInterval while shown and
+    // `needsPolling()`.
     void pollDesktop();
+    // The window server tells of no change (or there is none to tell of),
+    // or the displays could not be read when the window last looked: a
+    // read that timed out on a busy server is followed by no news at all.
+    bool needsPolling() const;
     void rebuild();
     void updateHover();
     QWidget* buildBody();
@@ -78,6 +86,8 @@ private:
     bool shownOnce_ = false;
     // A change came while the window was hidden.
     bool stale_ = false;
+    // Brought up to date for the show that comes next.
+    bool freshForShow_ = false;
 };
 
 } // namespace tavrin
