@@ -32,7 +32,7 @@ struct Desk : bench::SimDesk {
     CommandBarServices services(CommandBarPlanner& planner)
     {
         const Platform& p = Platform::current();
-        return {windows, planner, *runner, planners, keychainStore, *p.clock, *p.defaults, *p.accessibility};
+        return {windows, planner, *runner, active, planners, keychainStore, *p.clock, *p.defaults, *p.accessibility};
     }
 
     KeychainStore keychainStore{*Platform::current().keychain, Platform::current().workspace};
@@ -44,7 +44,8 @@ struct Desk : bench::SimDesk {
                             .log = log}};
     std::unique_ptr<CommandBarPlanner> routed = CommandBarPlanner::over(planners);
     WindowManager windows;
-    WorkspaceRunner workspaceRunner{windows, Platform::current()};
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner workspaceRunner{windows, Platform::current(), active};
     std::unique_ptr<CommandBarRunner> runner = CommandBarRunner::over(workspaceRunner);
 };
 

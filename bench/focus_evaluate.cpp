@@ -173,7 +173,8 @@ void BM_FocusEvaluate(benchmark::State& state)
     MeetingMode meeting(windows, autoArrange, Platform::current());
     PrivacyPrompt prompt(desk.clock, windows);
     ShareSafe share(prompt, Platform::current());
-    WorkspaceRunner runner(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(windows, Platform::current(), active);
     Focus focus(meeting, share, windows, runner, Platform::current(), QTimeZone::utc());
     focus.setRoutines(routines());
     QStringList links;

@@ -43,7 +43,8 @@ void BM_SessionSaveOfEightWindows(benchmark::State& state)
 {
     bench::SimDesk desk;
     WindowManager windows;
-    Sessions sessions(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    Sessions sessions(windows, Platform::current(), active);
     for (auto _ : state) {
         sessions.save(false);
         desk.clock.advance(1);

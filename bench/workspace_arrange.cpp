@@ -101,7 +101,8 @@ void arrangeSix(benchmark::State& state, bool opening)
     const Display display = Display::all().front();
     const WorkspacePlan plan = sixWindows(opening);
     WindowManager windows;
-    WorkspaceRunner runner(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(windows, Platform::current(), active);
     for (auto _ : state) {
         state.PauseTiming();
         const ScreenCapture capture = ScreenCapture::of(display);

@@ -65,6 +65,7 @@
 #include "windows/hotkeycenter.h"
 #include "windows/shortcutstore.h"
 #include "windows/windowmanager.h"
+#include "workspaces/activeworkspaceholder.h"
 #include "workspaces/workspacerunner.h"
 
 #include <QApplication>
@@ -190,17 +191,20 @@ PanelPlacement overDrawing(const SimDesktopWindow* window)
 // services and collaborators it uses.
 struct WindowEngines {
     explicit WindowEngines(const Platform& platform)
-        : runner(windows, platform),
+        : runner(windows, platform, active),
           learning(*platform.defaults, *platform.clock),
           autoArrange(windows, platform),
           habits(windows, platform),
           handPlacement(learning, platform),
-          sessions(windows, platform),
+          sessions(windows, platform, active),
           windowContent(*platform.clock)
     {}
 
     WindowManager windows;
     ShortcutStore shortcuts;
+    // The workspace last arranged: set by the command bar, put back by an
+    // undo, named by the menu-bar window and the sessions.
+    ActiveWorkspaceHolder active;
     WorkspaceRunner runner;
     HotKeyCenter hotKeys;
     Learning learning;
@@ -379,6 +383,7 @@ std::unique_ptr<MenuBarExtra> makeMenuBar(Shell& shell, const Platform& platform
                                                           .windows = shell.engines.windows,
                                                           .shortcuts = shell.engines.shortcuts,
                                                           .updater = shell.updater,
+                                                          .active = shell.engines.active,
                                                           .defaults = platform.defaults,
                                                           .clock = platform.clock,
                                                           .windowServer = platform.windowServer,
@@ -388,7 +393,7 @@ std::unique_ptr<MenuBarExtra> makeMenuBar(Shell& shell, const Platform& platform
 
 Shell::Shell(const Platform& platform, const RunningDesktop& running, const CommandLine& command)
     : engines(platform),
-      planning(platform, engines.windows, engines.runner),
+      planning(platform, engines.windows, engines.runner, engines.active),
       state({.windows = engines.windows,
              .shortcuts = engines.shortcuts,
              .hotKeys = engines.hotKeys,

@@ -394,8 +394,7 @@ void CommandBarModel::finishArrange(const Outcome& outcome, const std::optional<
         onArranged(outcome, std::nullopt, display);
         return;
     }
-    ActiveWorkspace::current().set(
-        ActiveWorkspace{plan.workspaceName, outcome.arranged, s_.clock.nowDate(), display.id});
+    s_.active.set(ActiveWorkspace{plan.workspaceName, outcome.arranged, s_.clock.nowDate(), display.id});
     if (current)
         onClose();
     onArranged(outcome, savedName, display);

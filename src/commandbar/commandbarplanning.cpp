@@ -5,9 +5,10 @@
 namespace tavrin {
 
 CommandBarPlanning::CommandBarPlanning(const Platform& platform, WindowManager& windows, WorkspaceRunner& runner,
-                                       const QUrl& anthropicBase)
+                                       ActiveWorkspaceHolder& active, const QUrl& anthropicBase)
     : platform_(platform),
       windows_(windows),
+      active_(active),
       keychain_(*platform.keychain, platform.workspace),
       log_(*platform.clock),
       planners_({.defaults = *platform.defaults,
@@ -26,6 +27,7 @@ CommandBarServices CommandBarPlanning::services()
     return {.windows = windows_,
             .planner = *planner_,
             .runner = *runner_,
+            .active = active_,
             .planners = planners_,
             .keychain = keychain_,
             .clock = *platform_.clock,

@@ -13,6 +13,7 @@
 
 namespace tavrin {
 
+class ActiveWorkspaceHolder;
 struct Platform;
 class WindowManager;
 class WorkspaceRunner;
@@ -20,12 +21,13 @@ class WorkspaceRunner;
 // The planners and what they keep, and the command bar on them: the
 // Keychain store and the request log over the platform's keychain and clock,
 // the planner router on the platform's network and language model, and the
-// bar's planner and runner over the router and `runner`. Settings shows the
-// same store, log and router. `platform`, `windows` and `runner` outlive it;
-// the Claude planner asks `anthropicBase`.
+// bar's planner and runner over the router and `runner`, setting `active`.
+// Settings shows the same store, log and router. `platform`, `windows`,
+// `runner` and `active` outlive it; the Claude planner asks `anthropicBase`.
 class CommandBarPlanning {
 public:
     CommandBarPlanning(const Platform& platform, WindowManager& windows, WorkspaceRunner& runner,
+                       ActiveWorkspaceHolder& active,
                        const QUrl& anthropicBase = PlanningServices::defaultAnthropicBase());
 
     // The command bar's collaborators: plans from the router, carried out by
@@ -39,6 +41,7 @@ public:
 private:
     const Platform& platform_;
     WindowManager& windows_;
+    ActiveWorkspaceHolder& active_;
     KeychainStore keychain_;
     RequestLog log_;
     PlannerRouter planners_;

@@ -63,11 +63,10 @@ QString fileStem(const QUrl& url)
     return name;
 }
 
-// The active workspace's name when it was arranged on `display` and the user
-// saved no workspace of that name.
-std::optional<QString> activeName(const Display& display)
+// The name of `active` when it was arranged on `display` and the user saved
+// no workspace of that name.
+std::optional<QString> activeName(const std::optional<ActiveWorkspace>& active, const Display& display)
 {
-    const auto& active = ActiveWorkspace::current().get();
     if (!active || active->displayID != display.id)
         return std::nullopt;
     const QList<SavedWorkspace> saved = SavedWorkspaceStore::load();
@@ -78,10 +77,12 @@ std::optional<QString> activeName(const Display& display)
 }
 } // namespace
 
-Sessions::Sessions(WindowManager& windows, const Platform& platform, QObject* parent)
+Sessions::Sessions(WindowManager& windows, const Platform& platform, const ActiveWorkspaceHolder& active,
+                   QObject* parent)
     : QObject(parent),
       windows_(windows),
-      platform_(platform)
+      platform_(platform),
+      active_(active)
 {}
 
 Sessions::~Sessions()
@@ -219,9 +220,9 @@ std::vector<AXWindow> Sessions::sessionWindows(const Display& display, std::vect
     return kept;
 }
 
-QString Sessions::sessionName(const std::vector<AXWindow>& windows, const Display& display)
+QString Sessions::sessionName(const std::vector<AXWindow>& windows, const Display& display) const
 {
-    if (const auto active = activeName(display))
+    if (const auto active = activeName(active_.get(), display))
         return *active;
     if (!windows.empty()) {
         if (const auto document = windows.front().documentURL()) {

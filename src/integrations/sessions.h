@@ -7,6 +7,7 @@
 #include "windows/axwindow.h"
 #include "windows/display.h"
 #include "windows/layoutkind.h"
+#include "workspaces/activeworkspaceholder.h"
 #include "workspaces/saveditem.h"
 #include "workspaces/savedworkspace.h"
 
@@ -47,8 +48,10 @@ public:
     static inline const FileType kExportFileType{QStringLiteral("Property lists"), {QStringLiteral("plist")}};
 
     // Saves through `windows` (its focused display and usual layouts), on
-    // the triggers of the platform's workspace and clock.
-    Sessions(WindowManager& windows, const Platform& platform, QObject* parent = nullptr);
+    // the triggers of the platform's workspace and clock; names sessions
+    // after the workspace `active` holds.
+    Sessions(WindowManager& windows, const Platform& platform, const ActiveWorkspaceHolder& active,
+             QObject* parent = nullptr);
     ~Sessions() override;
 
     // ---- Automatic session saves ----
@@ -84,11 +87,11 @@ public:
     static std::vector<AXWindow> sessionWindows(const Display& display, std::vector<AXWindow>* leftOut = nullptr);
 
     // The session's name for the final windows of a save (at least two) on
-    // `display`: the workspace arranged there from a plan, unless the user
-    // saved one of that name; else the first window's file name and " + "
+    // `display`: the active workspace when it was arranged there, unless the
+    // user saved one of that name; else the first window's file name and " + "
     // the number of other windows; else the first two application names and
     // " + " the number of the others' windows.
-    static QString sessionName(const std::vector<AXWindow>& windows, const Display& display);
+    QString sessionName(const std::vector<AXWindow>& windows, const Display& display) const;
 
     // `name`, or where the user saved a workspace of that name (in any
     // case) the first of "<name> (automatic)", "<name> (automatic 2)", …
@@ -146,6 +149,7 @@ private:
     WindowManager& windows_;
     // The services the automatic saves run on.
     const Platform& platform_;
+    const ActiveWorkspaceHolder& active_;
     std::vector<QMetaObject::Connection> triggers_;
     Timer* timer_ = nullptr;
     bool saving_ = false;

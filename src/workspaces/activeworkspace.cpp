@@ -1,7 +1,6 @@
 #include "workspaces/activeworkspace.h"
 
 #include "platform/clock.h"
-#include "workspaces/activeworkspaceholder.h"
 #include "workspaces/planrequest.h"
 
 #include <cmath>
@@ -10,12 +9,6 @@
 namespace tavrin {
 
 using namespace recordjson;
-
-ActiveWorkspaceHolder& ActiveWorkspace::current()
-{
-    static ActiveWorkspaceHolder* holder = new ActiveWorkspaceHolder;
-    return *holder;
-}
 
 QJsonObject ActiveWorkspace::toJson() const
 {

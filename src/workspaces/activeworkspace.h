@@ -10,8 +10,6 @@
 
 namespace tavrin {
 
-class ActiveWorkspaceHolder;
-
 // The workspace last arranged: its name, how many windows were placed, since
 // when, and on which display. JSON keys are the field names; `since` is
 // stored as seconds since 1 January 2001.
@@ -20,9 +18,6 @@ struct ActiveWorkspace {
     int windows = 0;
     QDateTime since;
     std::uint32_t displayID = 0;
-
-    // The one holder of the current active workspace (none at start).
-    static ActiveWorkspaceHolder& current();
 
     QJsonObject toJson() const;
     static std::optional<ActiveWorkspace> fromJson(const QJsonValue& json);

@@ -9,11 +9,12 @@
 
 namespace tavrin {
 
-// Holds the current active workspace (`ActiveWorkspace::current()`): set by
-// the command bar after an arrangement that placed a window, put back by
-// undo, read by the menu-bar window and the sessions. It belongs to the
-// desktop it was arranged on: once another platform is installed there is
-// none. Main thread only.
+// Holds the current active workspace (none at start): set by the command
+// bar after an arrangement that placed a window, put back by the workspace
+// runner's undo, read by the menu-bar window and the sessions. The program
+// makes one and hands it to each of them. It belongs to the desktop it was
+// arranged on: once another platform is installed there is none. Main
+// thread only.
 class ActiveWorkspaceHolder : public QObject {
     Q_OBJECT
     // An ActiveWorkspace, or an invalid QVariant when there is none.

@@ -284,9 +284,10 @@ QString failureText(const PlannedWindow& row, Failure failure)
 
 } // namespace
 
-WorkspaceRunner::WorkspaceRunner(WindowManager& windows, const Platform& platform)
+WorkspaceRunner::WorkspaceRunner(WindowManager& windows, const Platform& platform, ActiveWorkspaceHolder& active)
     : windows_(windows),
-      platform_(platform)
+      platform_(platform),
+      active_(active)
 {}
 
 std::vector<PlannedWindow> WorkspaceRunner::rows(const WorkspacePlan& plan, const ScreenCapture& capture)
@@ -410,7 +411,7 @@ QCoro::Task<WorkspaceRunner::Outcome> WorkspaceRunner::arrange(std::vector<Plann
         leftOut << failureText(rows[i], Failure::none);
     if (rows.size() > limit)
         rows.resize(limit);
-    outcome.previousActive = ActiveWorkspace::current().get();
+    outcome.previousActive = active_.get();
 
     std::vector<std::optional<AXWindow>> resolved(rows.size());
     std::vector<Failure> failed(rows.size(), Failure::none);
@@ -733,7 +734,7 @@ void WorkspaceRunner::undo(const Outcome& outcome)
         else
             defaults.remove(outcome.previousLayout->key);
     }
-    ActiveWorkspace::current().set(outcome.previousActive);
+    active_.set(outcome.previousActive);
 
     platform_.clock->singleShot(kArrangeAllDelay, this, [this] {
         if (AutoArrangeControl* control = autoArrange_.get())

@@ -10,6 +10,7 @@
 #include "windows/layoutkind.h"
 #include "windows/unitrect.h"
 #include "workspaces/activeworkspace.h"
+#include "workspaces/activeworkspaceholder.h"
 #include "workspaces/autoarrangecontrol.h"
 #include "workspaces/plannedclear.h"
 #include "workspaces/plannedwindow.h"
@@ -99,8 +100,9 @@ public:
     enum class Failure { none, gone, notInstalled, notStarted, noWindow, nothingSaved };
 
     // Moves windows with `windows`; opens, hides and reads them through the
-    // platform's workspace and Accessibility, and times on its clock.
-    WorkspaceRunner(WindowManager& windows, const Platform& platform);
+    // platform's workspace and Accessibility, and times on its clock. An
+    // undo puts `active` back to what it was before the arrangement.
+    WorkspaceRunner(WindowManager& windows, const Platform& platform, ActiveWorkspaceHolder& active);
 
     // The plan's windows (at most 6) matched to the capture: a valid unused
     // `existingWindow` reuses that window; else, without an address to open,
@@ -154,6 +156,7 @@ private:
     // The services it runs on: Accessibility, the workspace, the defaults
     // and the clock.
     const Platform& platform_;
+    ActiveWorkspaceHolder& active_;
     Collaborator<AutoArrangeControl> autoArrange_;
 };
 

@@ -74,13 +74,13 @@ TEST_F(NowContentTest, AnActiveWorkspaceNamesItsDisplay)
 {
     auto content = open();
     const QDateTime since = env.clock.nowDate();
-    ActiveWorkspace::current().set(ActiveWorkspace{QStringLiteral("Launch"), 3, since, content->display()->id});
+    active.set(ActiveWorkspace{QStringLiteral("Launch"), 3, since, content->display()->id});
     EXPECT_EQ(content->title(), "Launch");
     EXPECT_EQ(content->subtitle(), "3 windows · since " + NowContent::timeText(since));
-    ActiveWorkspace::current().set(ActiveWorkspace{QStringLiteral("Launch"), 1, since, content->display()->id});
+    active.set(ActiveWorkspace{QStringLiteral("Launch"), 1, since, content->display()->id});
     EXPECT_EQ(content->subtitle(), "1 window · since " + NowContent::timeText(since));
     // On another display it is not this display's title.
-    ActiveWorkspace::current().set(ActiveWorkspace{QStringLiteral("Launch"), 1, since, content->display()->id + 1});
+    active.set(ActiveWorkspace{QStringLiteral("Launch"), 1, since, content->display()->id + 1});
     EXPECT_EQ(content->title(), "UltraWide 34");
 }
 
@@ -256,8 +256,7 @@ TEST_F(NowContentTest, SuggestionsAreReadAtRefreshAndOnEngineNewsNeverWhileDrawi
     EXPECT_EQ(content->suggestion()->bold, "You usually open Slack around " + NowContent::minuteText(570));
     EXPECT_EQ(content->suggestion()->rest, ". Add it to your layout?");
 
-    ActiveWorkspace::current().set(
-        ActiveWorkspace{QStringLiteral("Launch"), 2, env.clock.nowDate(), content->display()->id});
+    active.set(ActiveWorkspace{QStringLiteral("Launch"), 2, env.clock.nowDate(), content->display()->id});
     content->refresh();
     EXPECT_EQ(content->suggestion()->rest, " during Launch. Add it to your layout?");
 

@@ -55,7 +55,7 @@ AppState::Parts ShellTest::parts(std::unique_ptr<CommandBarControl> commandBar)
 MenuBarServices ShellTest::menuBar(AppState& state)
 {
     const Platform& platform = Platform::current();
-    return {state, windows, shortcutStore, updater, platform.defaults, platform.clock, platform.windowServer};
+    return {state, windows, shortcutStore, updater, active, platform.defaults, platform.clock, platform.windowServer};
 }
 
 std::unique_ptr<AppState> ShellTest::makeState()

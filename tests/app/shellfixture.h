@@ -115,8 +115,8 @@ protected:
     // (none: the real one, on `graph`).
     AppState::Parts parts(std::unique_ptr<CommandBarControl> commandBar = nullptr);
     // What the menu-bar window of `state` works with: the shared window
-    // manager and shortcut store, the test's updater and the installed
-    // platform's settings and clock.
+    // manager and shortcut store, the test's updater and active workspace,
+    // and the installed platform's settings and clock.
     MenuBarServices menuBar(AppState& state);
     // Registers the recording engines and Share-safe with `state` for the test.
     void attach(AppState& state);
@@ -130,11 +130,14 @@ protected:
     // Places and arranges windows for the shell and the intents.
     WindowManager windows;
     ShortcutStore shortcutStore;
-    WorkspaceRunner runner{windows, Platform::current()};
+    // The command bar's collaborators; its active workspace is the one the
+    // runner puts back and the menu-bar window names.
+    CommandBarGraph graph{windows};
+    ActiveWorkspaceHolder& active = graph.active;
+    WorkspaceRunner runner{windows, Platform::current(), active};
     // What the intents offer, as the program installs it.
     TavrinShortcuts shortcuts;
     Updater updater{Platform::current()};
-    CommandBarGraph graph{windows};
     std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
     FakeHUDPanels* panels = nullptr;
     std::shared_ptr<QStringList> bar = std::make_shared<QStringList>();

@@ -139,8 +139,8 @@ TEST_F(EndToEnd, PlanArrangeAndUndoOnTheSimulatedDesktop)
     EXPECT_TRUE(browser.frame()->near(zones[1].rect(display.area, gap), 1)) << browser.frame()->x;
     EXPECT_FALSE(bar.isShowing());
     EXPECT_EQ(bar.toast().panel()->findChild<ToastView*>()->text(), QStringLiteral("Arranged 2 windows"));
-    ASSERT_TRUE(ActiveWorkspace::current().get());
-    EXPECT_EQ(ActiveWorkspace::current().get()->name, QStringLiteral("Editor and browser"));
+    ASSERT_TRUE(graph->active.get());
+    EXPECT_EQ(graph->active.get()->name, QStringLiteral("Editor and browser"));
 
     // Undo puts every frame back.
     QTest::mouseClick(bar.toast().panel()->findChild<TButton*>(QStringLiteral("toastUndo")), Qt::LeftButton);

@@ -438,7 +438,7 @@ TEST_F(CommandBarModelTest, ReturnInAnUnchangedPreviewArrangesWithoutSaving)
     EXPECT_EQ(arranged[0].outcome.arranged, 2);
     EXPECT_EQ(arranged[0].display.id, 1u);
     EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty());
-    const auto& active = ActiveWorkspace::current().get();
+    const auto& active = graph.active.get();
     ASSERT_TRUE(active);
     EXPECT_EQ(active->name, QStringLiteral("Side by side"));
     EXPECT_EQ(active->windows, 2);
@@ -488,7 +488,7 @@ TEST_F(CommandBarModelTest, NothingArrangedWithAProblemKeepsTheBarOpenWithIt)
     EXPECT_TRUE(model.phase().fromArranging);
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(arranged.empty());
-    EXPECT_FALSE(ActiveWorkspace::current().get());
+    EXPECT_FALSE(graph.active.get());
     EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty());
 }
 
@@ -501,7 +501,7 @@ TEST_F(CommandBarModelTest, NothingArrangedWithoutAProblemClosesAndRecordsNothin
     EXPECT_EQ(closed, 1);
     ASSERT_EQ(arranged.size(), 1u);
     EXPECT_FALSE(arranged[0].name);
-    EXPECT_FALSE(ActiveWorkspace::current().get());
+    EXPECT_FALSE(graph.active.get());
     EXPECT_TRUE(SavedWorkspaceStore::load().isEmpty());
 }
 
@@ -518,7 +518,7 @@ TEST_F(CommandBarModelTest, AnArrangementFinishingAfterTheBarReopenedLeavesTheNe
     ASSERT_EQ(arranged.size(), 1u);
     EXPECT_EQ(arranged[0].name, QStringLiteral("Side by side"));
     EXPECT_EQ(SavedWorkspaceStore::load().size(), 1);
-    EXPECT_TRUE(ActiveWorkspace::current().get());
+    EXPECT_TRUE(graph.active.get());
     // … but the new bar is neither closed nor changed.
     EXPECT_EQ(closed, 0);
     EXPECT_EQ(model.phase(), CommandBarPhase::asking());

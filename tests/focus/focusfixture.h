@@ -53,7 +53,8 @@ protected:
 
     SimEnvironment env;
     WindowManager windows;
-    WorkspaceRunner runner{windows, Platform::current()};
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner{windows, Platform::current(), active};
     FakeAutoArrange autoArrange;
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};

@@ -34,7 +34,8 @@ const QByteArray kScenario = R"({
 struct Placing : ::testing::Test {
     SimEnvironment env{kScenario};
     WindowManager windows;
-    WorkspaceRunner runner{windows, Platform::current()};
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner{windows, Platform::current(), active};
     FakeAutoArrange autoArrange;
     MeetingMode meeting{windows, autoArrange, Platform::current()};
     PrivacyPrompt prompt{env.clock, windows};

@@ -173,7 +173,8 @@ TEST_F(EndToEnd, ASavedBrowserWindowComesBackWithItsTabs)
     for (std::uint64_t token : open)
         env.desktop.removeWindow(token);
 
-    WorkspaceRunner runner(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(windows, Platform::current(), active);
     const auto outcome = finish(runner.arrangeSaved(saved));
     EXPECT_EQ(outcome.arranged, 2) << outcome.problem.value_or("").toStdString();
     // Safari was running: one new window with both tabs, the first in front.

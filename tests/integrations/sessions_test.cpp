@@ -74,7 +74,8 @@ protected:
     std::optional<Display> studio() const { return Display::all().front(); }
 
     WindowManager windows;
-    Sessions sessionsUnderTest{windows, Platform::current()};
+    ActiveWorkspaceHolder active;
+    Sessions sessionsUnderTest{windows, Platform::current(), active};
 };
 
 class SessionsOfFourWindows : public SessionsDesk {
@@ -93,7 +94,8 @@ TEST(SessionsWindows, OneWindowOrOnlyUnreadableFramesSaveNothing)
 {
     SimEnvironment env(desk(QStringLiteral("Xcode"), window("Xcode", "Solo") + "," + window("Mail", "Far", 3000)));
     WindowManager windows;
-    Sessions sessions(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    Sessions sessions(windows, Platform::current(), active);
     sessions.save(false);
     EXPECT_FALSE(env.defaults.contains(SavedWorkspaceStore::kKey));
 
@@ -124,7 +126,8 @@ TEST(SessionsWindows, TenWindowsKeepEightTheFocusedFirstThenFrontToBack)
     EXPECT_EQ(titles, (QStringList{"W3", "W0", "W1", "W2", "W4", "W5", "W6", "W7"}));
 
     // A save says which it left out.
-    Sessions sessions(manager, Platform::current());
+    ActiveWorkspaceHolder active;
+    Sessions sessions(manager, Platform::current(), active);
     sessions.save(false);
     EXPECT_TRUE(env.desktop.logLines().contains(
         "Tavrin: the session \u201cNotes, Safari + 5\u201d left out Notes, Numbers (at most 8 windows are saved)."))
@@ -262,16 +265,16 @@ TEST_F(SessionsOfFourWindows, NamesComeFromTheActiveWorkspaceUnlessTheUserSavedO
 {
     const Display display = *studio();
     const std::vector<AXWindow> windows = Sessions::sessionWindows(display);
-    ActiveWorkspace::current().set(ActiveWorkspace{"Deep work", 4, env.clock.nowDate(), display.id});
-    EXPECT_EQ(Sessions::sessionName(windows, display), "Deep work");
+    active.set(ActiveWorkspace{"Deep work", 4, env.clock.nowDate(), display.id});
+    EXPECT_EQ(sessionsUnderTest.sessionName(windows, display), "Deep work");
     // Arranged on another display: not this one's name.
-    ActiveWorkspace::current().set(ActiveWorkspace{"Deep work", 4, env.clock.nowDate(), display.id + 1});
-    EXPECT_EQ(Sessions::sessionName(windows, display), "Safari, Xcode + 2");
+    active.set(ActiveWorkspace{"Deep work", 4, env.clock.nowDate(), display.id + 1});
+    EXPECT_EQ(sessionsUnderTest.sessionName(windows, display), "Safari, Xcode + 2");
 
-    ActiveWorkspace::current().set(ActiveWorkspace{"Deep work", 4, env.clock.nowDate(), display.id});
+    active.set(ActiveWorkspace{"Deep work", 4, env.clock.nowDate(), display.id});
     SavedWorkspaceStore::save(userSaved("Deep work", env.clock.nowDate()));
-    EXPECT_EQ(Sessions::sessionName(windows, display), "Safari, Xcode + 2");
-    ActiveWorkspace::current().clear();
+    EXPECT_EQ(sessionsUnderTest.sessionName(windows, display), "Safari, Xcode + 2");
+    active.clear();
 
     // The user saved a session under its own name: the next saves never add
     // a second workspace of that name, nor of one saved in another case.
@@ -305,6 +308,9 @@ TEST(SessionsNames, FromTheFirstWindowsFileElseFromTheApplications)
         return out;
     };
     const Display display = Display::all().front();
+    WindowManager manager;
+    ActiveWorkspaceHolder active;
+    const Sessions sessions(manager, Platform::current(), active);
     const std::vector<std::pair<QStringList, QString>> cases{
         {{"Budget.xlsx", "A", "B", "Inbox"}, "Budget + 3"},
         {{"A", "Budget.xlsx", "B", "Inbox", "Notes"}, "Safari, Numbers + 2"},
@@ -314,7 +320,7 @@ TEST(SessionsNames, FromTheFirstWindowsFileElseFromTheApplications)
         {{"Notes", "A"}, ".hidden + 1"},
     };
     for (const auto& [titles, name] : cases)
-        EXPECT_EQ(Sessions::sessionName(titled(titles), display), name) << titles.join(", ").toStdString();
+        EXPECT_EQ(sessions.sessionName(titled(titles), display), name) << titles.join(", ").toStdString();
 }
 
 TEST_F(SessionsOfFourWindows, AnAutomaticSaveKeepsTwelveOfTheUsersWorkspaces)

@@ -331,7 +331,8 @@ TEST_F(X11Integrations, ALockThenAQuitKeepEveryTabAndEveryTerminalsFolder)
                                QUrl::fromLocalFile(folders[1]).toString(QUrl::FullyEncoded)};
 
     WindowManager windows;
-    Sessions sessions(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    Sessions sessions(windows, Platform::current(), active);
     // A quit reads the folders and tabs by itself (nothing is asked of the
     // applications here).
     sessions.save(false);
@@ -600,7 +601,8 @@ TEST_F(X11Integrations, FirefoxAndChromiumRestoredTogetherComeBackUnmixedEachWin
          browserItem("Chromium", {"https://d.example/"}, 0), browserItem("Firefox ESR", {"https://e.example/"}, 0)},
         LayoutKind::columns);
     WindowManager manager;
-    WorkspaceRunner runner(manager, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(manager, Platform::current(), active);
     const auto outcome = finish(runner.arrangeSaved(saved), 120);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->arranged, 5);
@@ -648,7 +650,8 @@ TEST_F(X11Integrations, AWindowShowingPartOfASavedOneOrAnotherListedOneIsNotTake
         {browserItem("Firefox ESR", {"https://a.example/1", "https://a.example/2", "https://a.example/3"}, 0),
          SavedItem{"Firefox ESR", std::nullopt, std::nullopt}});
     WindowManager manager;
-    WorkspaceRunner runner(manager, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(manager, Platform::current(), active);
     const auto outcome = finish(runner.arrangeSaved(saved), 60);
     ASSERT_TRUE(outcome);
     // A comes back whole in a window of its own; the private one is named.
@@ -699,7 +702,8 @@ TEST_F(X11Integrations, AFirefoxThatEndedUncleanlyBringsItsWindowsBackAndOnlyThe
                      browserItem("Firefox ESR", {"https://c.example/1"}, 0)},
                     LayoutKind::thirds);
     WindowManager manager;
-    WorkspaceRunner runner(manager, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(manager, Platform::current(), active);
     const auto outcome = finish(runner.arrangeSaved(saved), 90);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->arranged, 3);
@@ -738,7 +742,8 @@ TEST_F(X11Integrations, ARestoreTakesOnlyTheOpenWindowsThatShowWhatWasSavedAndOp
                      browserItem("Chromium", {"https://news.example/", "https://sport.example/"}, 0), inAlpha},
                     LayoutKind::thirds);
     WindowManager manager;
-    WorkspaceRunner runner(manager, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(manager, Platform::current(), active);
     const auto outcome = finish(runner.arrangeSaved(saved), 60);
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
@@ -781,7 +786,8 @@ TEST_F(X11Integrations, OfThreeTerminalsInOneFolderTheTwoSavedComeBackByTheirTit
     const Rect notesBefore = frameWindowGeometry(xcb_window_t(xterms["notes"].token));
 
     WindowManager manager;
-    WorkspaceRunner runner(manager, Platform::current());
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner(manager, Platform::current(), active);
     const auto outcome = finish(runner.arrangeSaved(workspaceOf(*items)), 30);
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->problem) << outcome->problem->toStdString();
@@ -884,7 +890,8 @@ TEST_F(X11Integrations, ASaveWaitsForTheBrowsersLateWriteAndAQuitKeepsWhatTheLas
     SavedWorkspaceStore::update(last);
 
     WindowManager windows;
-    Sessions sessions(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    Sessions sessions(windows, Platform::current(), active);
     // A quit has no time to wait: the window the file does not hold yet
     // keeps what the last save held.
     sessions.save(false);
@@ -940,7 +947,8 @@ TEST_F(X11Integrations, AnIncognitoWindowTheSessionFileDoesNotListIsSavedWithout
     // window again a while after the save began.
     ASSERT_TRUE(chromium.writeSession({mail}, frames.mid(0, 1)));
     WindowManager windows;
-    Sessions sessions(windows, Platform::current());
+    ActiveWorkspaceHolder active;
+    Sessions sessions(windows, Platform::current(), active);
     sessions.save(true);
     QTimer::singleShot(1000, [&] { chromium.writeSession({mail}, frames.mid(0, 1)); });
     ASSERT_TRUE(waitUntil([&] { return !sessions.isSaving(); }, 60));

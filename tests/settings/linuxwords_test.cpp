@@ -141,7 +141,7 @@ TEST_P(LinuxWordsWindows, NoWindowAUserMeetsFirstNamesAMacThing)
     shortcutStore.set(
         KeyCombo{19, modifier::control | modifier::option | modifier::shift | modifier::command, QStringLiteral("2")},
         halves);
-    NowView menuBar(MenuBarServices{*state, windows, shortcutStore, *updater, Platform::current().defaults,
+    NowView menuBar(MenuBarServices{*state, windows, shortcutStore, *updater, active, Platform::current().defaults,
                                     Platform::current().clock});
     menuBar.show();
     EXPECT_TRUE(check(menuBar, QStringLiteral("menu-bar")).contains("Super"));
@@ -217,7 +217,7 @@ TEST_P(LinuxWordsWindows, NoTextSaysBlurAPermissionOrPoints)
     OnboardingView firstRun(*state, [] {});
     firstRun.show();
     check(firstRun, QStringLiteral("first-run-refused"));
-    NowView menuBar(MenuBarServices{*state, windows, shortcutStore, *updater, Platform::current().defaults,
+    NowView menuBar(MenuBarServices{*state, windows, shortcutStore, *updater, active, Platform::current().defaults,
                                     Platform::current().clock});
     menuBar.show();
     EXPECT_TRUE(check(menuBar, QStringLiteral("menu-bar-refused")).contains("Tavrin isn't allowed to move windows"));

@@ -84,7 +84,8 @@ protected:
     PrivacyPrompt prompt{env.clock, windows};
     ShareSafe shareSafe{prompt, Platform::current()};
     MeetingMode meeting{windows, autoArrange, Platform::current()};
-    WorkspaceRunner runner{windows, Platform::current()};
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner{windows, Platform::current(), active};
     Focus focus{meeting, shareSafe, windows, runner, Platform::current()};
     int firstRunOpened = 0;
 

@@ -70,7 +70,8 @@ protected:
     }
 
     WindowManager windows;
-    WorkspaceRunner runner{windows, Platform::current()};
+    ActiveWorkspaceHolder active;
+    WorkspaceRunner runner{windows, Platform::current(), active};
     FakeAutoArrange autoArrange;
     FakeLearner learner;
     Registration arranging = runner.setAutoArrange(autoArrange);
@@ -115,7 +116,7 @@ TEST_F(Runner, ArrangeThenUndoPutsEverythingBackAsItWas)
 {
     defaults.setValue("layout.Studio", QStringLiteral("halves"));
     const ActiveWorkspace earlier{"Earlier", 2, clock.nowDate(), 1};
-    ActiveWorkspace::current().set(earlier);
+    active.set(earlier);
     const DesktopState before = DesktopState::of(desktop);
 
     const auto outcome = arrange({existing("Docs"), existing("zsh"), existing("Ideas"), opening("Calendar"),
@@ -148,14 +149,14 @@ TEST_F(Runner, ArrangeThenUndoPutsEverythingBackAsItWas)
     EXPECT_EQ(learned, (QStringList{"Safari*", "Terminal", "Notes", "Calendar", "Safari"}));
 
     // The command bar records the arranged workspace; undo gives the earlier one back.
-    ActiveWorkspace::current().set(ActiveWorkspace{"Plan", 5, clock.nowDate(), 1});
+    active.set(ActiveWorkspace{"Plan", 5, clock.nowDate(), 1});
     runner.undo(outcome);
     clock.advance(2.0); // Mail comes back after its launch; the frame guard must not fight undo
 
     EXPECT_EQ(DesktopState::of(desktop), before);
     EXPECT_FALSE(app("Calendar"));
     EXPECT_EQ(defaults.string("layout.Studio"), "halves");
-    EXPECT_EQ(ActiveWorkspace::current().get(), earlier);
+    EXPECT_EQ(active.get(), earlier);
     EXPECT_TRUE(learned.isEmpty());
 }
 
@@ -201,7 +202,7 @@ TEST_F(Runner, UndoForgetsAUsualLayoutThatWasNotStored)
     EXPECT_EQ(defaults.string("layout.Studio"), "studio");
     runner.undo(outcome);
     EXPECT_FALSE(defaults.contains("layout.Studio"));
-    EXPECT_FALSE(ActiveWorkspace::current().get());
+    EXPECT_FALSE(active.get());
 }
 
 TEST_F(Runner, PausesAutoArrangeAroundArrangingAndUndoing)

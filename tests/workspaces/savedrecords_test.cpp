@@ -114,8 +114,7 @@ TEST(ActiveWorkspaceJson, RoundTripsAndTheHolderAnnouncesChanges)
     negative["displayID"] = -1;
     EXPECT_FALSE(ActiveWorkspace::fromJson(negative));
 
-    ActiveWorkspaceHolder& holder = ActiveWorkspace::current();
-    holder.clear();
+    ActiveWorkspaceHolder holder;
     QSignalSpy changed(&holder, &ActiveWorkspaceHolder::changed);
     holder.set(a);
     holder.set(a); // the same value again: no announcement

@@ -4,6 +4,7 @@
 
 namespace tavrin {
 
+class ActiveWorkspaceHolder;
 class AppState;
 class Clock;
 class Defaults;
@@ -14,16 +15,18 @@ class WindowServer;
 
 // What the menu-bar window works with, each outliving it: the application
 // state, the window manager it reads and arranges with, the shortcut store
-// whose keys it shows, the updater its footer checks with, and the
-// platform's settings and clock (each may be missing: the mode switches show
-// on and nothing is kept; the wall clock dates what is shown), and the
-// window server whose news of windows keeps the open window current (when
-// missing, it reads the desktop only as it opens).
+// whose keys it shows, the updater its footer checks with, the active
+// workspace its title names, and the platform's settings and clock (each
+// may be missing: the mode switches show on and nothing is kept; the wall
+// clock dates what is shown), and the window server whose news of windows
+// keeps the open window current (when missing, it reads the desktop only as
+// it opens).
 struct MenuBarServices {
     AppState& state;
     WindowManager& windows;
     ShortcutStore& shortcuts;
     Updater& updater;
+    const ActiveWorkspaceHolder& active;
     Defaults* defaults;
     Clock* clock;
     WindowServer* windowServer = nullptr;

@@ -116,7 +116,7 @@ void NowContent::computeSuggestion()
 
 std::optional<ActiveWorkspace> NowContent::activeHere() const
 {
-    const auto& active = ActiveWorkspace::current().get();
+    const auto& active = s_.active.get();
     if (!active || !display_ || active->displayID != display_->id)
         return std::nullopt;
     return active;
