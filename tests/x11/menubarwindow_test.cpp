@@ -23,13 +23,6 @@ protected:
         programEnvironment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus_.address());
     }
 
-    // The menu-bar window while it is shown; 0 when it is not.
-    xcb_window_t menuBarWindow()
-    {
-        const xcb_window_t w = clientTitled(QStringLiteral("Tavrin"));
-        return w && isViewable(w) ? w : 0;
-    }
-
     // Opens it as a second start does, and waits until it is the active
     // window; false when it did not come up.
     bool openMenuBarWindow()

@@ -107,6 +107,12 @@ xcb_window_t X11ProgramTest::clientTitled(const QString& title)
     return 0;
 }
 
+xcb_window_t X11ProgramTest::menuBarWindow()
+{
+    const xcb_window_t w = clientTitled(QStringLiteral("Tavrin"));
+    return w && isViewable(w) ? w : 0;
+}
+
 QString X11ProgramTest::titleOf(xcb_window_t window)
 {
     auto name = probe_->requestProperty(window, probe_->ewmh()->_NET_WM_NAME);

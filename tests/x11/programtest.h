@@ -43,6 +43,9 @@ protected:
     std::vector<xcb_window_t> clients();
     // The managed client window with this title, or 0.
     xcb_window_t clientTitled(const QString& title);
+    // The program's menu-bar window while it is shown (the window manager
+    // manages it, as it takes the focus); 0 when it is not.
+    xcb_window_t menuBarWindow();
     QString titleOf(xcb_window_t window);
     bool isViewable(xcb_window_t window);
     // Lets the event loop run for this long.

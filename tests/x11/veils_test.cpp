@@ -363,7 +363,7 @@ protected:
         if (!second.waitForFinished(int(XvfbSession::kWaitSeconds * 1000)) || second.exitCode() != 0)
             return -1;
         xcb_window_t shown = 0;
-        waitUntil([&] { return (shown = topLevelTitled(QStringLiteral("Tavrin"))) != 0; });
+        waitUntil([&] { return (shown = menuBarWindow()) != 0; });
         if (!shown)
             return -1;
         // Drawn once it stays the same.
@@ -383,20 +383,6 @@ protected:
             }
         return amber;
     }
-    // A viewable top-level window of this title (the program's popups are not
-    // managed, so they are not among the clients); 0 when none.
-    xcb_window_t topLevelTitled(const QString& title)
-    {
-        auto cookie = xcb_query_tree(probe_->xcb(), probe_->root());
-        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(probe_->xcb(), cookie, nullptr));
-        for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
-            const xcb_window_t w = xcb_query_tree_children(tree.get())[i];
-            if (titleOf(w) == title && isViewable(w))
-                return w;
-        }
-        return 0;
-    }
-
     // Runs `what` while the screen is watched; answers the leaking
     // screenshots, keeping them as `<name>-N.png`.
     int watched(const QString& name, const std::function<void()>& what, const Rect& region = Rect(0, 0, 1720, 1000),
